@@ -1,0 +1,25 @@
+#!/usr/bin/env bash
+# Installs every Debian package that building, running and testing Quorlix needs.
+# Does nothing when they are all present already.
+set -euo pipefail
+
+packages=(
+  build-essential cmake ninja-build ccache pkg-config
+  qt6-base-dev qt6-base-dev-tools libgl-dev
+  nlohmann-json3-dev libsodium-dev libcanberra-dev libcanberra-pulse libpulse-dev
+  libgtest-dev libgmock-dev libbenchmark-dev
+  fonts-inter fonts-material-design-icons-iconfont
+  xvfb xauth xcompmgr xdotool x11-apps dbus
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+sudo=""
+[ "$(id -u)" -eq 0 ] || sudo="sudo"
+echo "Installing: ${missing[*]}"
+$sudo apt-get update -qq
+DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"

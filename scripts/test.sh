@@ -1,0 +1,17 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds Quorlix and its tests with AddressSanitizer and
+# UndefinedBehaviorSanitizer, and runs every test. Tests that need a window use Qt's
+# offscreen platform, so no display is needed.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+scripts/setup.sh
+build=build/test
+cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DQUORLIX_SANITIZE=ON -DQUORLIX_TESTS=ON \
+      -DQUORLIX_BENCH=ON >/dev/null
+cmake --build "$build" --parallel "$(nproc)"
+
+export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1:strict_string_checks=1
+export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
+export QT_QPA_PLATFORM=offscreen
+ctest --test-dir "$build" --output-on-failure --parallel "$(nproc)" --timeout 300

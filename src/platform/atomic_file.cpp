@@ -1,0 +1,79 @@
+#include "platform/atomic_file.h"
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <fstream>
+#include <random>
+#include <sstream>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace quorlix::platform {
+
+namespace fs = std::filesystem;
+
+namespace {
+std::string errnoText(const std::string& what) { return what + ": " + std::strerror(errno); }
+
+bool writeAll(int fd, std::string_view data) {
+    while (!data.empty()) {
+        const ssize_t n = ::write(fd, data.data(), data.size());
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            return false;
+        }
+        data.remove_prefix(static_cast<std::size_t>(n));
+    }
+    return true;
+}
+}  // namespace
+
+std::optional<std::string> writeFileAtomically(const fs::path& path, std::string_view contents) {
+    std::error_code ec;
+    const fs::path dir = path.has_parent_path() ? path.parent_path() : fs::path(".");
+    fs::create_directories(dir, ec);
+    if (ec) return "no se pudo crear " + dir.string() + ": " + ec.message();
+
+    // Keep the permissions of the file being replaced (a user's own file may be private).
+    mode_t mode = 0644;
+    struct stat st {};
+    if (::stat(path.c_str(), &st) == 0) mode = st.st_mode & 07777;
+
+    std::random_device rd;
+    const fs::path tmp = dir / ("." + path.filename().string() + ".tmp-" + std::to_string(rd()));
+    const int fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
+    if (fd < 0) return errnoText("no se pudo crear " + tmp.string());
+    if (::fchmod(fd, mode) != 0 || !writeAll(fd, contents) || ::fsync(fd) != 0) {
+        const auto err = errnoText("no se pudo escribir " + tmp.string());
+        ::close(fd);
+        ::unlink(tmp.c_str());
+        return err;
+    }
+    if (::close(fd) != 0) {
+        const auto err = errnoText("no se pudo cerrar " + tmp.string());
+        ::unlink(tmp.c_str());
+        return err;
+    }
+    if (::rename(tmp.c_str(), path.c_str()) != 0) {
+        const auto err = errnoText("no se pudo reemplazar " + path.string());
+        ::unlink(tmp.c_str());
+        return err;
+    }
+    if (const int dfd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC); dfd >= 0) {
+        ::fsync(dfd);
+        ::close(dfd);
+    }
+    return std::nullopt;
+}
+
+std::optional<std::string> readFile(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) return std::nullopt;
+    std::ostringstream out;
+    out << in.rdbuf();
+    if (in.bad()) return std::nullopt;
+    return out.str();
+}
+
+}  // namespace quorlix::platform

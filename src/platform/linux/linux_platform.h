@@ -1,0 +1,26 @@
+#pragma once
+// Owns the Linux backends and hands them out as a `Platform`. Create it after the
+// QApplication and keep it for the life of the process.
+
+#include "platform/platform.h"
+
+#include <memory>
+
+namespace quorlix::platform {
+
+class LinuxPlatform {
+public:
+    LinuxPlatform();
+    ~LinuxPlatform();
+    const Platform& platform() const { return platform_; }
+
+private:
+    std::unique_ptr<MainQueue> mainQueue_;
+    std::unique_ptr<Clock> clock_;
+    std::unique_ptr<LoginItem> loginItem_;
+    std::unique_ptr<SoundPlayer> soundPlayer_;
+    std::unique_ptr<Screens> screens_;
+    Platform platform_;
+};
+
+}  // namespace quorlix::platform

@@ -1,0 +1,42 @@
+#include "platform/linux/unix_signals.h"
+
+#include <QCoreApplication>
+#include <QSocketNotifier>
+
+#include <csignal>
+#include <fcntl.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+namespace quorlix::platform {
+
+namespace {
+int signalPipe[2] = {-1, -1};
+
+void onSignal(int) {
+    const char byte = 1;
+    [[maybe_unused]] const auto n = ::write(signalPipe[1], &byte, 1);
+}
+}  // namespace
+
+void quitOnTerminationSignals() {
+    if (signalPipe[0] >= 0) return;
+    if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, signalPipe) != 0) return;
+    ::fcntl(signalPipe[1], F_SETFL, O_NONBLOCK);
+
+    auto* notifier = new QSocketNotifier(signalPipe[0], QSocketNotifier::Read, QCoreApplication::instance());
+    QObject::connect(notifier, &QSocketNotifier::activated, [] {
+        char buf[16];
+        [[maybe_unused]] const auto n = ::read(signalPipe[0], buf, sizeof buf);
+        QCoreApplication::quit();
+    });
+
+    struct sigaction action {};
+    action.sa_handler = onSignal;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    ::sigaction(SIGINT, &action, nullptr);
+    ::sigaction(SIGTERM, &action, nullptr);
+}
+
+}  // namespace quorlix::platform

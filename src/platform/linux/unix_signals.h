@@ -1,0 +1,9 @@
+#pragma once
+// Turns SIGINT and SIGTERM into a clean quit of the Qt event loop (a self-pipe read by a
+// socket notifier, since almost nothing is safe inside a signal handler).
+
+namespace quorlix::platform {
+
+void quitOnTerminationSignals();
+
+}  // namespace quorlix::platform

@@ -1,0 +1,29 @@
+#pragma once
+// Every platform interface the system uses, in one place. `AppDelegate` receives a
+// `Platform`; the Linux backends fill one in main.cpp and tests fill one with fakes. The
+// struct owns nothing: whoever fills it keeps the objects alive for as long as it is used.
+
+#include "platform/clock.h"
+#include "platform/login_item.h"
+#include "platform/main_queue.h"
+#include "platform/screen.h"
+#include "platform/serial_queue.h"
+#include "platform/sound_player.h"
+
+namespace quorlix::platform {
+
+struct Platform {
+    MainQueue* mainQueue = nullptr;
+    Clock* clock = nullptr;
+    LoginItem* loginItem = nullptr;
+    SoundPlayer* soundPlayer = nullptr;
+    Screens* screens = nullptr;
+};
+
+// Installs the process-wide accessors (`MainQueue::shared()`, `Clock::shared()`, the sound
+// player of `Sounds`, the login item of `AppSettings`) from `platform`.
+void install(const Platform& platform);
+// The platform last installed.
+const Platform& installed();
+
+}  // namespace quorlix::platform

@@ -1,0 +1,239 @@
+#include "platform/user_defaults.h"
+
+#include "app/key_log.h"
+#include "platform/atomic_file.h"
+#include "platform/clock.h"
+#include "platform/paths.h"
+
+#include <sodium.h>
+
+#include <cctype>
+#include <cerrno>
+#include <cmath>
+#include <cstdlib>
+#include <ctime>
+#include <memory>
+#include <sys/stat.h>
+
+namespace quorlix::platform {
+
+namespace fs = std::filesystem;
+
+namespace {
+std::unique_ptr<UserDefaults> standardInstance;
+
+constexpr const char* dataTag = "$data";
+
+// The platform's string-to-Boolean rule: after blanks, an optional sign and leading zeros,
+// "Y", "y", "T", "t" or a digit 1-9 means true.
+bool stringIsTrue(const std::string& s) {
+    std::size_t i = 0;
+    while (i < s.size() && std::isspace(static_cast<unsigned char>(s[i]))) ++i;
+    if (i < s.size() && (s[i] == '+' || s[i] == '-')) ++i;
+    while (i < s.size() && s[i] == '0') ++i;
+    if (i >= s.size()) return false;
+    const char c = s[i];
+    return c == 'Y' || c == 'y' || c == 'T' || c == 't' || (c >= '1' && c <= '9');
+}
+
+std::string timestampForFileName() {
+    const auto t = static_cast<std::time_t>(Clock::shared().date().secondsSince1970);
+    std::tm tm{};
+    gmtime_r(&t, &tm);
+    char buf[32];
+    std::strftime(buf, sizeof buf, "%Y%m%d-%H%M%S", &tm);
+    return buf;
+}
+
+std::optional<std::string> numberText(const UserDefaults::Value& v) {
+    if (v.is_number_integer()) return std::to_string(v.get<std::int64_t>());
+    if (v.is_number_float()) {
+        const double d = v.get<double>();
+        // Shortest form that reads back as the same number, like the platform's.
+        for (int precision = 1; precision <= 17; ++precision) {
+            char buf[64];
+            std::snprintf(buf, sizeof buf, "%.*g", precision, d);
+            if (std::strtod(buf, nullptr) == d) return std::string(buf);
+        }
+    }
+    return std::nullopt;
+}
+}  // namespace
+
+UserDefaults::UserDefaults(std::string domain) : domain_(std::move(domain)) { load(); }
+
+UserDefaults& UserDefaults::standard() {
+    if (!standardInstance) standardInstance = std::make_unique<UserDefaults>(applicationDomain);
+    return *standardInstance;
+}
+
+void UserDefaults::resetStandard() { standardInstance.reset(); }
+
+fs::path UserDefaults::file() const { return Paths::defaultsFile(domain_); }
+
+std::optional<UserDefaults::Value> UserDefaults::persistentDomain(const std::string& name) {
+    const auto text = readFile(Paths::defaultsFile(name));
+    if (!text) return std::nullopt;
+    auto parsed = Value::parse(*text, nullptr, false);
+    if (parsed.is_discarded() || !parsed.is_object()) return std::nullopt;
+    return parsed;
+}
+
+void UserDefaults::load() {
+    const fs::path path = file();
+    std::error_code ec;
+    if (!fs::exists(path, ec)) {
+        if (ec) writable_ = false;
+        return;
+    }
+    const auto text = readFile(path);
+    if (!text) {
+        // Unreadable (permissions, I/O): never write over what we could not read.
+        writable_ = false;
+        KeyLog::write("Ajustes: no se pudo leer " + path.string() + "; los cambios no se guardarán");
+        return;
+    }
+    auto parsed = Value::parse(*text, nullptr, false);
+    if (!parsed.is_discarded() && parsed.is_object()) {
+        stored_ = std::move(parsed);
+        return;
+    }
+    const fs::path aside = path.string() + ".corrupt-" + timestampForFileName();
+    fs::rename(path, aside, ec);
+    if (ec) {
+        writable_ = false;
+        KeyLog::write("Ajustes: " + path.string() + " está dañado y no se pudo apartar (" + ec.message() +
+                      "); los cambios no se guardarán");
+    } else {
+        KeyLog::write("Ajustes: " + path.string() + " estaba dañado; apartado como " + aside.string());
+    }
+}
+
+void UserDefaults::save() {
+    if (!writable_) return;
+    if (const auto error = writeFileAtomically(file(), stored_.dump(2) + "\n")) {
+        KeyLog::write("Ajustes: " + *error);
+    }
+}
+
+void UserDefaults::registerDefaults(const Value& values) {
+    if (!values.is_object()) return;
+    for (auto it = values.begin(); it != values.end(); ++it) registered_[it.key()] = it.value();
+}
+
+void UserDefaults::setObject(const std::string& key, const Value& value) {
+    stored_[key] = value;
+    save();
+}
+
+void UserDefaults::setBool(const std::string& key, bool value) { setObject(key, Value(value)); }
+void UserDefaults::setInteger(const std::string& key, std::int64_t value) { setObject(key, Value(value)); }
+void UserDefaults::setDouble(const std::string& key, double value) {
+    // JSON has no non-finite numbers; such a value is stored as null and reads back as absent.
+    setObject(key, std::isfinite(value) ? Value(value) : Value(nullptr));
+}
+void UserDefaults::setString(const std::string& key, const std::string& value) { setObject(key, Value(value)); }
+void UserDefaults::setStringArray(const std::string& key, const std::vector<std::string>& value) {
+    Value array = Value::array();
+    for (const auto& s : value) array.push_back(s);
+    setObject(key, array);
+}
+void UserDefaults::setData(const std::string& key, const Data& value) { setObject(key, encodeData(value)); }
+
+void UserDefaults::removeObject(const std::string& key) {
+    if (stored_.erase(key) > 0) save();
+}
+
+std::optional<UserDefaults::Value> UserDefaults::object(const std::string& key) const {
+    if (auto it = stored_.find(key); it != stored_.end() && !it->is_null()) return *it;
+    if (auto it = registered_.find(key); it != registered_.end() && !it->is_null()) return *it;
+    return std::nullopt;
+}
+
+bool UserDefaults::hasStoredValue(const std::string& key) const {
+    auto it = stored_.find(key);
+    return it != stored_.end() && !it->is_null();
+}
+
+bool UserDefaults::boolForKey(const std::string& key) const {
+    const auto v = object(key);
+    if (!v) return false;
+    if (v->is_boolean()) return v->get<bool>();
+    if (v->is_number_integer()) return v->get<std::int64_t>() != 0;
+    if (v->is_number_float()) return v->get<double>() != 0;
+    if (v->is_string()) return stringIsTrue(v->get<std::string>());
+    return false;
+}
+
+std::int64_t UserDefaults::integerForKey(const std::string& key) const {
+    const auto v = object(key);
+    if (!v) return 0;
+    if (v->is_boolean()) return v->get<bool>() ? 1 : 0;
+    if (v->is_number_integer()) return v->get<std::int64_t>();
+    if (v->is_number_float()) {
+        const double d = v->get<double>();
+        if (!std::isfinite(d) || std::fabs(d) >= 9.2e18) return 0;
+        return static_cast<std::int64_t>(d);
+    }
+    if (v->is_string()) return std::strtoll(v->get<std::string>().c_str(), nullptr, 10);
+    return 0;
+}
+
+double UserDefaults::doubleForKey(const std::string& key) const {
+    const auto v = object(key);
+    if (!v) return 0;
+    if (v->is_boolean()) return v->get<bool>() ? 1 : 0;
+    if (v->is_number()) return v->get<double>();
+    if (v->is_string()) return std::strtod(v->get<std::string>().c_str(), nullptr);
+    return 0;
+}
+
+std::optional<std::string> UserDefaults::stringForKey(const std::string& key) const {
+    const auto v = object(key);
+    if (!v) return std::nullopt;
+    if (v->is_string()) return v->get<std::string>();
+    if (v->is_boolean()) return std::string(v->get<bool>() ? "1" : "0");
+    return numberText(*v);
+}
+
+std::optional<std::vector<std::string>> UserDefaults::stringArrayForKey(const std::string& key) const {
+    const auto v = object(key);
+    if (!v || !v->is_array()) return std::nullopt;
+    std::vector<std::string> out;
+    for (const auto& e : *v) {
+        if (!e.is_string()) return std::nullopt;
+        out.push_back(e.get<std::string>());
+    }
+    return out;
+}
+
+std::optional<UserDefaults::Data> UserDefaults::dataForKey(const std::string& key) const {
+    const auto v = object(key);
+    return v ? decodeData(*v) : std::nullopt;
+}
+
+UserDefaults::Value UserDefaults::encodeData(const Data& data) {
+    std::string text(sodium_base64_ENCODED_LEN(data.size(), sodium_base64_VARIANT_ORIGINAL), '\0');
+    sodium_bin2base64(text.data(), text.size(), data.data(), data.size(), sodium_base64_VARIANT_ORIGINAL);
+    text.resize(std::char_traits<char>::length(text.c_str()));
+    Value out = Value::object();
+    out[dataTag] = text;
+    return out;
+}
+
+std::optional<UserDefaults::Data> UserDefaults::decodeData(const Value& value) {
+    if (!value.is_object() || value.size() != 1 || !value.contains(dataTag) || !value[dataTag].is_string()) {
+        return std::nullopt;
+    }
+    const auto text = value[dataTag].get<std::string>();
+    Data out(text.size());
+    std::size_t length = 0;
+    if (sodium_base642bin(out.data(), out.size(), text.data(), text.size(), nullptr, &length, nullptr,
+                          sodium_base64_VARIANT_ORIGINAL) != 0) {
+        return std::nullopt;
+    }
+    out.resize(length);
+    return out;
+}
+
+}  // namespace quorlix::platform

@@ -1,0 +1,92 @@
+#pragma once
+// A defaults domain: typed key/value settings kept in one JSON file per domain
+// (`Paths::defaultsFile`), with a registered layer of fallbacks that is never written.
+//
+// Values read back with the type they were written with: Booleans, integers, doubles,
+// strings, string lists (a one-element list stays a list) and data (bytes, kept as
+// {"$data": "<base64>"}). Any other JSON value (a dictionary copied from another domain) is
+// kept as it is. The typed readers convert as the platform's do: a Boolean from a number or
+// a "YES"/"true" string, a double from a numeric string, a string from a number.
+//
+// Every write replaces the file at once and atomically (temporary file, fsync, rename). A
+// file that cannot be parsed is moved aside with a log line and the domain starts empty; a
+// file that cannot even be read is never overwritten (changes then stay in memory).
+//
+// Main thread only.
+
+#include <nlohmann/json.hpp>
+
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace quorlix::platform {
+
+class UserDefaults {
+public:
+    using Value = nlohmann::ordered_json;
+    using Data = std::vector<std::uint8_t>;
+
+    static constexpr const char* applicationDomain = "com.halvik.quorlix";
+
+    explicit UserDefaults(std::string domain);
+    UserDefaults(const UserDefaults&) = delete;
+    UserDefaults& operator=(const UserDefaults&) = delete;
+
+    // The application's own domain, loaded on first use.
+    static UserDefaults& standard();
+    // Drops the standard instance so the next `standard()` reloads it (tests use a fresh
+    // HOME per case).
+    static void resetStandard();
+
+    // The stored keys and values of another domain, or nothing when it has no file or the
+    // file cannot be parsed. Never creates or changes anything.
+    static std::optional<Value> persistentDomain(const std::string& name);
+
+    const std::string& domain() const { return domain_; }
+    std::filesystem::path file() const;
+
+    // Fallbacks answered for keys that were never set; kept in memory only.
+    void registerDefaults(const Value& values);
+
+    void setBool(const std::string& key, bool value);
+    void setInteger(const std::string& key, std::int64_t value);
+    void setDouble(const std::string& key, double value);
+    void setString(const std::string& key, const std::string& value);
+    void setStringArray(const std::string& key, const std::vector<std::string>& value);
+    void setData(const std::string& key, const Data& value);
+    // Any JSON value, stored unchanged (used to carry values over between domains).
+    void setObject(const std::string& key, const Value& value);
+    void removeObject(const std::string& key);
+
+    // The stored value, else the registered one.
+    std::optional<Value> object(const std::string& key) const;
+    // True when the file layer (not the registered layer) holds the key.
+    bool hasStoredValue(const std::string& key) const;
+
+    bool boolForKey(const std::string& key) const;
+    std::int64_t integerForKey(const std::string& key) const;
+    double doubleForKey(const std::string& key) const;
+    std::optional<std::string> stringForKey(const std::string& key) const;
+    std::optional<std::vector<std::string>> stringArrayForKey(const std::string& key) const;
+    std::optional<Data> dataForKey(const std::string& key) const;
+
+    // What the file layer holds.
+    const Value& storedValues() const { return stored_; }
+
+    static Value encodeData(const Data& data);
+    static std::optional<Data> decodeData(const Value& value);
+
+private:
+    void load();
+    void save();
+
+    std::string domain_;
+    Value stored_ = Value::object();
+    Value registered_ = Value::object();
+    bool writable_ = true;
+};
+
+}  // namespace quorlix::platform

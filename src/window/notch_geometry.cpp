@@ -1,0 +1,40 @@
+#include "window/notch_geometry.h"
+
+#include "platform/user_defaults.h"
+
+#include <cmath>
+
+namespace quorlix {
+
+NotchGeometry::NotchGeometry(const platform::Screen& screen)
+    : NotchGeometry(screen, platform::UserDefaults::standard().boolForKey("forceFloating")) {}
+
+NotchGeometry::NotchGeometry(const platform::Screen& screen, bool forceFloating) {
+    const double top = screen.safeAreaInsets.top;
+    screenFrame = screen.frame;
+    centerX = screen.frame.midX();
+
+    if (forceFloating) {
+        notchSize = floatingSize;
+        hasNotch = false;
+        floating = true;
+        // NaN fails the comparison and so counts as 0 too.
+        topGap = (top > 0 ? top : 0) + 8;
+        return;
+    }
+    if (top > 0 && screen.auxiliaryTopLeftArea && screen.auxiliaryTopRightArea) {
+        notchSize = {screen.frame.width() - screen.auxiliaryTopLeftArea->width() -
+                         screen.auxiliaryTopRightArea->width(),
+                     top};
+        hasNotch = true;
+        floating = false;
+        topGap = 0;
+        return;
+    }
+    notchSize = floatingSize;
+    hasNotch = false;
+    floating = true;
+    topGap = 3;
+}
+
+}  // namespace quorlix

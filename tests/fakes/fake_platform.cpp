@@ -1,0 +1,116 @@
+#include "fakes/fake_platform.h"
+
+#include "app/app_settings.h"
+#include "platform/user_defaults.h"
+
+#include <cstdlib>
+#include <random>
+
+namespace quorlix::fakes {
+
+namespace fs = std::filesystem;
+
+namespace {
+const char* const variables[] = {"HOME", "XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_STATE_HOME", "XDG_CACHE_HOME"};
+}
+
+TempHome::TempHome() {
+    std::random_device rd;
+    root_ = fs::temp_directory_path() / ("quorlix-test-" + std::to_string(rd()) + std::to_string(rd()));
+    fs::create_directories(root_ / "home");
+    for (const char* v : variables) {
+        const char* old = std::getenv(v);
+        saved_[v] = old ? std::optional<std::string>(old) : std::nullopt;
+    }
+    setenv("HOME", (root_ / "home").c_str(), 1);
+    setenv("XDG_CONFIG_HOME", config().c_str(), 1);
+    setenv("XDG_DATA_HOME", data().c_str(), 1);
+    setenv("XDG_STATE_HOME", state().c_str(), 1);
+    setenv("XDG_CACHE_HOME", (root_ / "cache").c_str(), 1);
+    AppSettings::resetShared();
+    platform::UserDefaults::resetStandard();
+}
+
+TempHome::~TempHome() {
+    AppSettings::resetShared();
+    platform::UserDefaults::resetStandard();
+    for (const auto& [name, value] : saved_) {
+        if (value)
+            setenv(name.c_str(), value->c_str(), 1);
+        else
+            unsetenv(name.c_str());
+    }
+    std::error_code ec;
+    fs::permissions(root_, fs::perms::owner_all, fs::perm_options::add, ec);
+    fs::remove_all(root_, ec);
+}
+
+std::optional<std::string> FakeLoginItem::registerItem() {
+    ++changes;
+    if (failure) return failure;
+    enabled = true;
+    return std::nullopt;
+}
+
+std::optional<std::string> FakeLoginItem::unregisterItem() {
+    ++changes;
+    if (failure) return failure;
+    enabled = false;
+    return std::nullopt;
+}
+
+std::shared_ptr<platform::Sound> FakeSoundPlayer::soundFromFile(const fs::path& file) {
+    const auto it = files.find(file.filename().string());
+    if (it == files.end()) return nullptr;
+    created.push_back(std::make_shared<FakeSound>(it->first, it->second));
+    return created.back();
+}
+
+std::shared_ptr<platform::Sound> FakeSoundPlayer::systemSound(const std::string& name) {
+    const auto it = systemSounds.find(name);
+    if (it == systemSounds.end()) return nullptr;
+    created.push_back(std::make_shared<FakeSound>(it->first, it->second));
+    return created.back();
+}
+
+std::optional<platform::Screen> FakeScreens::mainScreen() const {
+    if (list.empty()) return std::nullopt;
+    return list.front();
+}
+
+platform::Screen FakeScreens::notchedLaptop() {
+    platform::Screen s;
+    s.id = "built-in";
+    s.name = "Pantalla integrada";
+    s.frame = Rect(0, 0, 1512, 982);
+    s.safeAreaInsets.top = 32;
+    s.auxiliaryTopLeftArea = Rect(0, 950, 650, 32);
+    s.auxiliaryTopRightArea = Rect(837, 950, 675, 32);
+    s.isBuiltIn = true;
+    s.backingScaleFactor = 2;
+    return s;
+}
+
+platform::Screen FakeScreens::externalDisplay(double x) {
+    platform::Screen s;
+    s.id = "external";
+    s.name = "Monitor externo";
+    s.frame = Rect(x, 0, 2560, 1440);
+    return s;
+}
+
+FakePlatform::FakePlatform() {
+    platform_.mainQueue = &time.queue;
+    platform_.clock = &time.clock;
+    platform_.loginItem = &loginItem;
+    platform_.soundPlayer = &soundPlayer;
+    platform_.screens = &screens;
+    platform::install(platform_);
+}
+
+FakePlatform::~FakePlatform() {
+    AppSettings::resetShared();
+    platform::install(platform::Platform{});
+}
+
+}  // namespace quorlix::fakes

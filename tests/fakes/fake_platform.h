@@ -1,0 +1,105 @@
+#pragma once
+// The fake platform: virtual time, a temporary home folder and scripted backends. A test
+// that creates a `FakePlatform` runs with HOME and the XDG folders pointed at a fresh
+// temporary tree, and with every process-wide accessor installed from the fakes.
+
+#include "fakes/virtual_time.h"
+#include "platform/platform.h"
+
+#include <filesystem>
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace quorlix::fakes {
+
+// Points HOME and the XDG variables at a new temporary folder for the object's life, and
+// drops the process-wide stores that read them.
+class TempHome {
+public:
+    TempHome();
+    ~TempHome();
+    const std::filesystem::path& path() const { return root_; }
+    std::filesystem::path config() const { return root_ / "config"; }
+    std::filesystem::path data() const { return root_ / "data"; }
+    std::filesystem::path state() const { return root_ / "state"; }
+
+private:
+    std::filesystem::path root_;
+    std::map<std::string, std::optional<std::string>> saved_;
+};
+
+class FakeLoginItem final : public platform::LoginItem {
+public:
+    bool enabled = false;
+    std::optional<std::string> failure;  // when set, every change fails with it
+    int changes = 0;
+
+    bool isEnabled() const override { return enabled; }
+    std::optional<std::string> registerItem() override;
+    std::optional<std::string> unregisterItem() override;
+};
+
+class FakeSound final : public platform::Sound {
+public:
+    FakeSound(std::string name, double duration) : name(std::move(name)), length(duration) {}
+    std::string name;
+    double length;
+    double volume = 1;
+    int plays = 0;
+    double duration() const override { return length; }
+    void setVolume(double v) override { volume = v; }
+    void play() override { ++plays; }
+};
+
+class FakeSoundPlayer final : public platform::SoundPlayer {
+public:
+    // Files that exist, by file name ("temporizador.wav"), with their durations.
+    std::map<std::string, double> files;
+    // System sounds that exist, by name, with their durations.
+    std::map<std::string, double> systemSounds{{"Pop", 0.2}, {"Glass", 0.9}};
+    // Every instance handed out, in order.
+    std::vector<std::shared_ptr<FakeSound>> created;
+
+    std::shared_ptr<platform::Sound> soundFromFile(const std::filesystem::path& file) override;
+    std::shared_ptr<platform::Sound> systemSound(const std::string& name) override;
+};
+
+class FakeScreens final : public platform::Screens {
+public:
+    std::vector<platform::Screen> list;
+    std::vector<platform::Screen> screens() const override { return list; }
+    std::optional<platform::Screen> mainScreen() const override;
+
+    // A 1512 by 982 laptop display with a 187 by 32 notch.
+    static platform::Screen notchedLaptop();
+    // A 2560 by 1440 external display.
+    static platform::Screen externalDisplay(double x = 1512);
+};
+
+// Runs jobs inline, at once, on the calling thread.
+class InlineSerialQueue final : public platform::SerialQueue {
+public:
+    void async(std::function<void()> job) override { job(); }
+};
+
+class FakePlatform {
+public:
+    FakePlatform();
+    ~FakePlatform();
+
+    TempHome home;
+    VirtualTime time;
+    FakeLoginItem loginItem;
+    FakeSoundPlayer soundPlayer;
+    FakeScreens screens;
+
+    const platform::Platform& platform() const { return platform_; }
+
+private:
+    platform::Platform platform_;
+};
+
+}  // namespace quorlix::fakes
