@@ -114,7 +114,7 @@ public:
 template <class T>
 class Published {
 public:
-    explicit Published(T initial = T{}) : value_(std::move(initial)) {}
+    explicit Published(T initial) : value_(std::move(initial)) {}
     Published(ObservableObject* owner, T initial) : owner_(owner), value_(std::move(initial)) {}
     Published(const Published&) = delete;
     Published& operator=(const Published&) = delete;
