@@ -1,0 +1,361 @@
+#include "ui/qt/qt_canvas.h"
+
+#include "ui/view_graph.h"
+
+#include <QGlyphRun>
+#include <QGuiApplication>
+#include <QLinearGradient>
+#include <QRadialGradient>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+
+namespace quorlix::ui::qt {
+
+namespace {
+
+QColor toQColor(const Color& c) {
+    return QColor::fromRgbF(static_cast<float>(std::clamp(c.r, 0.0, 1.0)), static_cast<float>(std::clamp(c.g, 0.0, 1.0)),
+                            static_cast<float>(std::clamp(c.b, 0.0, 1.0)), static_cast<float>(std::clamp(c.a, 0.0, 1.0)));
+}
+
+QBrush toBrush(const Paint& paint) {
+    if (paint.kind == Paint::Kind::solid || paint.stops.size() < 2) {
+        return QBrush(toQColor(paint.kind == Paint::Kind::solid || paint.stops.empty() ? paint.color
+                                                                                        : paint.stops.front().color));
+    }
+    QGradientStops stops;
+    for (const auto& s : paint.stops) stops.append({std::clamp(s.location, 0.0, 1.0), toQColor(s.color)});
+    std::stable_sort(stops.begin(), stops.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+    if (paint.kind == Paint::Kind::linear) {
+        QLinearGradient g(QPointF(paint.start.x, paint.start.y), QPointF(paint.end.x, paint.end.y));
+        g.setStops(stops);
+        g.setSpread(QGradient::PadSpread);
+        return QBrush(g);
+    }
+    const QPointF c(paint.start.x, paint.start.y);
+    QRadialGradient g(c, std::max(paint.endRadius, 0.001), c, std::max(0.0, paint.startRadius));
+    g.setStops(stops);
+    return QBrush(g);
+}
+
+double transformScale(const QTransform& t) { return std::sqrt(std::abs(t.m11() * t.m22() - t.m12() * t.m21())); }
+
+// Box sizes whose three passes approximate a Gaussian of `sigma`.
+std::array<int, 3> boxesFor(double sigma) {
+    const double ideal = std::sqrt(12 * sigma * sigma / 3 + 1);
+    int wl = static_cast<int>(std::floor(ideal));
+    if (wl % 2 == 0) --wl;
+    const int wu = wl + 2;
+    const double mIdeal = (12 * sigma * sigma - 3.0 * wl * wl - 12.0 * wl - 9) / (-4.0 * wl - 4);
+    const int m = static_cast<int>(std::lround(mIdeal));
+    return {0 < m ? wl : wu, 1 < m ? wl : wu, 2 < m ? wl : wu};
+}
+
+// One box pass along rows (`horizontal`) or columns, on premultiplied ARGB.
+void boxPass(QImage& image, int radius, bool horizontal, bool opaque) {
+    if (radius <= 0) return;
+    const int w = image.width(), h = image.height();
+    const int lines = horizontal ? h : w, length = horizontal ? w : h;
+    const qsizetype stride = image.bytesPerLine() / 4;
+    auto* bits = reinterpret_cast<quint32*>(image.bits());
+    std::vector<quint32> line(static_cast<std::size_t>(length));
+    const int window = 2 * radius + 1;
+    for (int l = 0; l < lines; ++l) {
+        auto at = [&](int i) -> quint32& {
+            return horizontal ? bits[l * stride + i] : bits[static_cast<qsizetype>(i) * stride + l];
+        };
+        for (int i = 0; i < length; ++i) line[static_cast<std::size_t>(i)] = at(i);
+        auto sample = [&](int i) -> quint32 {
+            if (i < 0) return opaque ? line.front() : 0u;
+            if (i >= length) return opaque ? line.back() : 0u;
+            return line[static_cast<std::size_t>(i)];
+        };
+        long long sum[4] = {0, 0, 0, 0};
+        for (int i = -radius; i <= radius; ++i) {
+            const quint32 p = sample(i);
+            for (int c = 0; c < 4; ++c) sum[c] += (p >> (8 * c)) & 0xff;
+        }
+        for (int i = 0; i < length; ++i) {
+            quint32 out = 0;
+            for (int c = 0; c < 4; ++c) out |= static_cast<quint32>((sum[c] + window / 2) / window) << (8 * c);
+            at(i) = out;
+            const quint32 add = sample(i + radius + 1), drop = sample(i - radius);
+            for (int c = 0; c < 4; ++c) sum[c] += static_cast<long long>((add >> (8 * c)) & 0xff) - ((drop >> (8 * c)) & 0xff);
+        }
+    }
+}
+
+QImage alphaTinted(const QImage& source, const QColor& color) {
+    QImage out(source.size(), QImage::Format_ARGB32_Premultiplied);
+    out.fill(Qt::transparent);
+    QPainter p(&out);
+    p.drawImage(0, 0, source);
+    p.setCompositionMode(QPainter::CompositionMode_SourceIn);
+    p.fillRect(out.rect(), color);
+    return out;
+}
+
+}  // namespace
+
+void gaussianBlur(QImage& image, double sigma, bool opaque) {
+    if (sigma < 0.3 || image.isNull()) return;
+    if (image.format() != QImage::Format_ARGB32_Premultiplied)
+        image = image.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    // Large blurs run on a reduced copy: the result is smooth either way, and far cheaper.
+    const int factor = sigma > 6 ? std::min(8, static_cast<int>(sigma / 3)) : 1;
+    if (factor > 1 && image.width() > 2 * factor && image.height() > 2 * factor) {
+        const QSize full = image.size();
+        QImage small = image.scaled(full / factor, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+        gaussianBlur(small, sigma / factor, opaque);
+        image = small.scaled(full, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+        return;
+    }
+    for (int size : boxesFor(sigma)) {
+        boxPass(image, (size - 1) / 2, true, opaque);
+        boxPass(image, (size - 1) / 2, false, opaque);
+    }
+}
+
+void saturate(QImage& image, double s) {
+    if (image.format() != QImage::Format_ARGB32_Premultiplied)
+        image = image.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    // The luminance-preserving colour matrix of CSS `saturate()`, on premultiplied values.
+    const double m[3][3] = {{0.213 + 0.787 * s, 0.715 - 0.715 * s, 0.072 - 0.072 * s},
+                            {0.213 - 0.213 * s, 0.715 + 0.285 * s, 0.072 - 0.072 * s},
+                            {0.213 - 0.213 * s, 0.715 - 0.715 * s, 0.072 + 0.928 * s}};
+    for (int y = 0; y < image.height(); ++y) {
+        auto* row = reinterpret_cast<quint32*>(image.scanLine(y));
+        for (int x = 0; x < image.width(); ++x) {
+            const quint32 p = row[x];
+            const double a = (p >> 24) & 0xff, r = (p >> 16) & 0xff, g = (p >> 8) & 0xff, b = p & 0xff;
+            auto ch = [&](int i) {
+                return static_cast<quint32>(std::clamp(std::lround(m[i][0] * r + m[i][1] * g + m[i][2] * b), 0L,
+                                                       static_cast<long>(a)));
+            };
+            row[x] = (static_cast<quint32>(a) << 24) | (ch(0) << 16) | (ch(1) << 8) | ch(2);
+        }
+    }
+}
+
+QPainterPath toQPainterPath(const Path& path) {
+    QPainterPath q;
+    for (const auto& e : path.elements()) {
+        switch (e.verb) {
+            case Path::Verb::move: q.moveTo(e.p[0].x, e.p[0].y); break;
+            case Path::Verb::line: q.lineTo(e.p[0].x, e.p[0].y); break;
+            case Path::Verb::quad: q.quadTo(e.p[0].x, e.p[0].y, e.p[1].x, e.p[1].y); break;
+            case Path::Verb::cubic: q.cubicTo(e.p[0].x, e.p[0].y, e.p[1].x, e.p[1].y, e.p[2].x, e.p[2].y); break;
+            case Path::Verb::close: q.closeSubpath(); break;
+        }
+    }
+    return q;
+}
+
+QTransform toQTransform(const Transform& t) { return QTransform(t.m11, t.m12, t.m13, t.m21, t.m22, t.m23, t.m31, t.m32, t.m33); }
+
+QtCanvas::QtCanvas(QPainter& painter, QtFontEngine& fonts, double scale, QSize deviceSize)
+    : root_(painter), fonts_(fonts), deviceSize_(deviceSize) {
+    root_.setRenderHints(QPainter::Antialiasing | QPainter::SmoothPixmapTransform | QPainter::TextAntialiasing);
+    root_.setWorldTransform(QTransform::fromScale(scale, scale));
+}
+
+QtCanvas::~QtCanvas() = default;
+
+QPainter& QtCanvas::current() {
+    if (layers_.empty()) return root_;
+    Layer& l = *layers_.back();
+    return l.maskPainter ? *l.maskPainter : *l.painter;
+}
+
+void QtCanvas::save() { current().save(); }
+void QtCanvas::restore() { current().restore(); }
+
+void QtCanvas::concat(const Transform& t) { current().setWorldTransform(toQTransform(t), true); }
+
+void QtCanvas::multiplyOpacity(double opacity) {
+    QPainter& p = current();
+    p.setOpacity(p.opacity() * std::clamp(opacity, 0.0, 1.0));
+}
+
+void QtCanvas::clip(const Path& path) { current().setClipPath(toQPainterPath(path), Qt::IntersectClip); }
+
+void QtCanvas::beginLayer(const LayerStyle& style, const Rect& bounds) {
+    QPainter& parent = current();
+    auto layer = std::make_unique<Layer>();
+    layer->style = style;
+    layer->base = parent.worldTransform();
+    layer->scale = transformScale(layer->base);
+    // The device area the content and its effects can reach.
+    double margin = 0;
+    if (style.blurRadius > 0) margin = 1.5 * style.blurRadius * layer->scale + 2;
+    if (style.shadow) {
+        const auto& s = *style.shadow;
+        margin = std::max(margin, 1.5 * s.radius * layer->scale + (std::abs(s.x) + std::abs(s.y)) * layer->scale + 2);
+    }
+    QRectF device = layer->base.mapRect(QRectF(bounds.x(), bounds.y(), bounds.width(), bounds.height()));
+    device.adjust(-margin - 1, -margin - 1, margin + 1, margin + 1);
+    const QRect limit = QRect(QPoint(0, 0), deviceSize_).adjusted(-static_cast<int>(margin), -static_cast<int>(margin),
+                                                                   static_cast<int>(margin), static_cast<int>(margin));
+    QRect area = device.toAlignedRect().intersected(limit);
+    if (area.isEmpty()) area = QRect(0, 0, 1, 1);
+    layer->origin = area.topLeft();
+    layer->image = QImage(area.size(), QImage::Format_ARGB32_Premultiplied);
+    layer->image.fill(Qt::transparent);
+    layer->painter = std::make_unique<QPainter>(&layer->image);
+    layer->painter->setRenderHints(root_.renderHints());
+    layer->painter->setWorldTransform(layer->base * QTransform::fromTranslate(-area.left(), -area.top()));
+    layers_.push_back(std::move(layer));
+}
+
+void QtCanvas::beginMask() {
+    if (layers_.empty()) return;
+    Layer& l = *layers_.back();
+    l.mask = QImage(l.image.size(), QImage::Format_ARGB32_Premultiplied);
+    l.mask.fill(Qt::transparent);
+    l.maskPainter = std::make_unique<QPainter>(&l.mask);
+    l.maskPainter->setRenderHints(root_.renderHints());
+    l.maskPainter->setWorldTransform(l.base * QTransform::fromTranslate(-l.origin.x(), -l.origin.y()));
+}
+
+void QtCanvas::endLayer() {
+    if (layers_.empty()) return;
+    std::unique_ptr<Layer> l = std::move(layers_.back());
+    layers_.pop_back();
+    l->maskPainter.reset();
+    l->painter.reset();
+    QImage& image = l->image;
+    const QTransform local = l->base * QTransform::fromTranslate(-l->origin.x(), -l->origin.y());
+
+    auto keepInside = [&](const QImage& mask) {
+        QPainter p(&image);
+        p.setCompositionMode(QPainter::CompositionMode_DestinationIn);
+        p.drawImage(0, 0, mask);
+    };
+    if (l->style.clip) {
+        QImage mask(image.size(), QImage::Format_ARGB32_Premultiplied);
+        mask.fill(Qt::transparent);
+        QPainter p(&mask);
+        p.setRenderHint(QPainter::Antialiasing);
+        p.setWorldTransform(local);
+        p.fillPath(toQPainterPath(*l->style.clip), Qt::white);
+        p.end();
+        keepInside(mask);
+    }
+    if (l->style.masked && !l->mask.isNull()) keepInside(l->mask);
+    if (l->style.saturation) saturate(image, *l->style.saturation);
+    if (l->style.blurRadius > 0) gaussianBlur(image, l->style.blurRadius / 2 * l->scale, l->style.blurOpaque);
+    if (l->style.shadow) {
+        const ShadowEffect& s = *l->style.shadow;
+        QImage shadow = alphaTinted(image, toQColor(s.color));
+        gaussianBlur(shadow, s.radius / 2 * l->scale);
+        const QTransform& b = l->base;
+        const QPointF offset(b.m11() * s.x + b.m21() * s.y, b.m12() * s.x + b.m22() * s.y);
+        QImage composed(image.size(), QImage::Format_ARGB32_Premultiplied);
+        composed.fill(Qt::transparent);
+        QPainter p(&composed);
+        p.drawImage(offset, shadow);
+        p.drawImage(0, 0, image);
+        p.end();
+        image = composed;
+    }
+
+    QPainter& parent = current();
+    const QPoint parentOrigin = layers_.empty() ? QPoint(0, 0) : layers_.back()->origin;
+    parent.save();
+    parent.resetTransform();
+    parent.setOpacity(parent.opacity() * std::clamp(l->style.opacity, 0.0, 1.0));
+    parent.drawImage(l->origin - parentOrigin, image);
+    parent.restore();
+}
+
+void QtCanvas::fill(const Path& path, const Paint& paint) { current().fillPath(toQPainterPath(path), toBrush(paint)); }
+
+void QtCanvas::stroke(const Path& path, const Paint& paint, const StrokeStyle& style) {
+    QPen pen(toBrush(paint), style.lineWidth);
+    pen.setCapStyle(style.lineCap == LineCap::round    ? Qt::RoundCap
+                    : style.lineCap == LineCap::square ? Qt::SquareCap
+                                                       : Qt::FlatCap);
+    pen.setJoinStyle(style.lineJoin == LineJoin::round   ? Qt::RoundJoin
+                     : style.lineJoin == LineJoin::bevel ? Qt::BevelJoin
+                                                         : Qt::SvgMiterJoin);
+    pen.setMiterLimit(style.miterLimit);
+    if (!style.dash.empty() && style.lineWidth > 0) {
+        // Qt measures dashes in line widths.
+        QList<qreal> pattern;
+        for (double d : style.dash) pattern.append(std::max(d, 0.001) / style.lineWidth);
+        if (pattern.size() % 2) pattern.append(pattern);
+        pen.setDashPattern(pattern);
+        pen.setDashOffset(style.dashPhase / style.lineWidth);
+    }
+    QPainter& p = current();
+    p.setPen(pen);
+    p.setBrush(Qt::NoBrush);
+    p.drawPath(toQPainterPath(path));
+}
+
+void QtCanvas::drawText(const TextRun& run, const Paint& paint) {
+    if (run.text.empty()) return;
+    QList<quint32> glyphs;
+    std::vector<double> offsets;
+    fonts_.shape(run.font, QString::fromStdString(run.text), glyphs, offsets);
+    const QRawFont raw = fonts_.rawFont(run.font);
+    QPainter& p = current();
+    if (paint.kind == Paint::Kind::solid && run.embolden <= 0) {
+        QList<QPointF> positions;
+        for (double x : offsets) positions.append(QPointF(x, 0));
+        QGlyphRun glyphRun;
+        glyphRun.setRawFont(raw);
+        glyphRun.setGlyphIndexes(glyphs);
+        glyphRun.setPositions(positions);
+        p.setPen(QPen(toQColor(paint.color)));
+        p.drawGlyphRun(QPointF(run.origin.x, run.origin.y), glyphRun);
+        return;
+    }
+    QPainterPath outline;
+    for (qsizetype i = 0; i < glyphs.size(); ++i)
+        outline.addPath(raw.pathForGlyph(glyphs[i]).translated(run.origin.x + offsets[static_cast<std::size_t>(i)],
+                                                              run.origin.y));
+    const QBrush brush = toBrush(paint);
+    p.fillPath(outline, brush);
+    if (run.embolden > 0) p.strokePath(outline, QPen(brush, run.embolden, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+}
+
+void QtCanvas::drawImage(const Bitmap& bitmap, const Rect& destination, int interpolation) {
+    const QImage image(reinterpret_cast<const uchar*>(bitmap.pixels.data()), bitmap.width, bitmap.height,
+                       static_cast<qsizetype>(bitmap.width) * 4, QImage::Format_ARGB32_Premultiplied);
+    QPainter& p = current();
+    p.save();
+    p.setRenderHint(QPainter::SmoothPixmapTransform, interpolation > 0);
+    p.drawImage(QRectF(destination.x(), destination.y(), destination.width(), destination.height()), image);
+    p.restore();
+}
+
+void ensureGuiApplication() {
+    if (QGuiApplication::instance()) return;
+    if (!std::getenv("QT_QPA_PLATFORM") && !std::getenv("DISPLAY") && !std::getenv("WAYLAND_DISPLAY"))
+        setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    static int argc = 1;
+    static char name[] = "quorlix";
+    static char* argv[] = {name, nullptr};
+    static auto* app = new QGuiApplication(argc, argv);
+    (void)app;
+}
+
+QImage renderImage(const View& view, Size size, double scale, const EnvironmentValues& environment) {
+    ensureGuiApplication();
+    QtFontEngine& fonts = QtFontEngine::shared();
+    ViewGraph graph(fonts);
+    graph.update(view, size, environment);
+    QImage image(std::max(1, static_cast<int>(std::ceil(size.width * scale))),
+                 std::max(1, static_cast<int>(std::ceil(size.height * scale))), QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    QPainter painter(&image);
+    QtCanvas canvas(painter, fonts, scale, image.size());
+    graph.displayList().draw(canvas);
+    painter.end();
+    return image;
+}
+
+}  // namespace quorlix::ui::qt
