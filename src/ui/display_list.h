@@ -13,6 +13,7 @@
 #include "ui/path.h"
 #include "ui/shape.h"
 #include "ui/types.h"
+#include "ui/view.h"
 
 #include <functional>
 #include <memory>
@@ -95,7 +96,7 @@ struct DisplayItem {
     const DisplayItem* findRole(std::string_view role) const;
     template <class T>
     const DisplayItem* findId(const T& value) const {
-        const std::uint64_t h = std::hash<T>{}(value);
+        const std::uint64_t h = detail::idHash(value);
         return find([h](const DisplayItem& i) { return i.explicitId == h; });
     }
     // The frame as drawn: through this item's transform and those of `ancestors` (outermost

@@ -233,6 +233,21 @@ private:
     double priority_;
 };
 
+class PositionElement final : public Element {
+public:
+    PositionElement(const BuildScope& s, double x, double y) : Element(s, "position"), x_(x), y_(y) {}
+
+protected:
+    Size measure(const ProposedSize& p) override { return p.replacingUnspecified(child()->sizeThatFits(p)); }
+    void placeChildren(Size size) override {
+        const Size c = child()->sizeThatFits(size);
+        child()->place({{x_ - c.width / 2, y_ - c.height / 2}, c});
+    }
+
+private:
+    double x_, y_;
+};
+
 // A modifier that leaves the layout alone: effects, identity, help, preferences.
 class PassElement : public Element {
 public:
@@ -509,6 +524,10 @@ View aspectRatio(View v, std::optional<double> ratio, ContentMode mode) {
 
 View layoutPriority(View v, double priority) {
     return wrap(std::move(v), [priority](const BuildScope& s) { return std::make_unique<PriorityElement>(s, priority); });
+}
+
+View position(View v, double x, double y) {
+    return wrap(std::move(v), [x, y](const BuildScope& s) { return std::make_unique<PositionElement>(s, x, y); });
 }
 
 View background(View v, View content, Alignment alignment) {

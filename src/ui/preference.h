@@ -121,30 +121,27 @@ View ViewModifiers<Self>::preference(const PreferenceKey<T>& key, U&& value) con
 }
 
 template <class Self>
-template <class T>
-View ViewModifiers<Self>::anchorPreference(const PreferenceKey<T>& key,
-                                           std::function<T(const Anchor&)> transform) const {
+template <class T, class F>
+View ViewModifiers<Self>::anchorPreference(const PreferenceKey<T>& key, F transform) const {
     return modifier::anchorPreference(asView(), key, [transform = std::move(transform)](const Anchor& a) {
         return std::shared_ptr<const void>(std::make_shared<const T>(transform(a)));
     });
 }
 
 template <class Self>
-template <class T>
-View ViewModifiers<Self>::overlayPreferenceValue(const PreferenceKey<T>& key,
-                                                 std::function<View(const T&)> content) const {
+template <class T, class F>
+View ViewModifiers<Self>::overlayPreferenceValue(const PreferenceKey<T>& key, F content) const {
     return modifier::preferenceReader(
-        asView(), key, [content = std::move(content)](const void* v) { return content(*static_cast<const T*>(v)); },
-        false);
+        asView(), key,
+        [content = std::move(content)](const void* v) { return View(content(*static_cast<const T*>(v))); }, false);
 }
 
 template <class Self>
-template <class T>
-View ViewModifiers<Self>::backgroundPreferenceValue(const PreferenceKey<T>& key,
-                                                    std::function<View(const T&)> content) const {
+template <class T, class F>
+View ViewModifiers<Self>::backgroundPreferenceValue(const PreferenceKey<T>& key, F content) const {
     return modifier::preferenceReader(
-        asView(), key, [content = std::move(content)](const void* v) { return content(*static_cast<const T*>(v)); },
-        true);
+        asView(), key,
+        [content = std::move(content)](const void* v) { return View(content(*static_cast<const T*>(v))); }, true);
 }
 
 }  // namespace quorlix::ui

@@ -128,20 +128,23 @@ private:
                 minimum[i] = along(children[i]->sizeThatFits(make(axis_, 0.0, cross)), axis_);
                 flexibility[i] = along(children[i]->sizeThatFits(make(axis_, infinity, cross)), axis_) - minimum[i];
             }
+            // Spacers come last: they keep their minimum and take what the views leave.
+            std::vector<double> priority(n);
+            for (std::size_t i = 0; i < n; ++i)
+                priority[i] = children[i]->isSpacer() ? -infinity : children[i]->layoutPriority();
             std::vector<std::size_t> order(n);
             std::iota(order.begin(), order.end(), 0);
             std::stable_sort(order.begin(), order.end(), [&](std::size_t x, std::size_t y) {
-                const double px = children[x]->layoutPriority(), py = children[y]->layoutPriority();
-                if (px != py) return px > py;
+                if (priority[x] != priority[y]) return priority[x] > priority[y];
                 return flexibility[x] < flexibility[y];
             });
             double remaining = *main - spacing;
             std::size_t g = 0;
             while (g < n) {
                 // One priority group at a time; lower groups keep their minimums reserved.
-                const double priority = children[order[g]]->layoutPriority();
+                const double level = priority[order[g]];
                 std::size_t end = g;
-                while (end < n && children[order[end]]->layoutPriority() == priority) ++end;
+                while (end < n && priority[order[end]] == level) ++end;
                 double reserved = 0;
                 for (std::size_t k = end; k < n; ++k) reserved += minimum[order[k]];
                 double available = remaining - reserved;
@@ -386,7 +389,18 @@ private:
     std::optional<double> minLength_;
 };
 
+class EmptyNode final : public Node {
+public:
+    bool isEmpty() const override { return true; }
+    std::unique_ptr<Element> build(const BuildScope&) const override { return nullptr; }
+};
+
 }  // namespace
+
+View::View() {
+    static const auto empty = std::make_shared<const EmptyNode>();
+    node_ = empty;
+}
 
 View Spacer::makeView() const { return View(std::make_shared<SpacerNode>(minLength_)); }
 

@@ -27,6 +27,8 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
+#include <type_traits>
 #include <typeinfo>
 #include <vector>
 
@@ -92,6 +94,15 @@ struct Frame {
     Alignment alignment = Alignment::center;
 };
 
+namespace detail {
+// The hash of an explicit id; texts hash by their characters, whatever their type.
+template <class T>
+std::uint64_t idHash(const T& value) {
+    if constexpr (std::is_convertible_v<const T&, std::string_view>) return std::hash<std::string_view>{}(value);
+    else return std::hash<T>{}(value);
+}
+}  // namespace detail
+
 struct Axis3 {
     double x = 0, y = 0, z = 0;
 };
@@ -109,6 +120,8 @@ public:
     View aspectRatio(std::optional<double> ratio, ContentMode mode) const;
     View aspectRatio(ContentMode mode) const;
     View layoutPriority(double priority) const;
+    // Takes all the space offered and puts the view's centre at (x, y) of that space.
+    View position(double x, double y) const;
     View background(const View& content, Alignment alignment = Alignment::center) const;
     View overlay(const View& content, Alignment alignment = Alignment::center) const;
     // The platform's safe areas do not exist here; kept so views read as written.
@@ -155,12 +168,14 @@ public:
     // Preferences
     template <class T, class U>
     View preference(const PreferenceKey<T>& key, U&& value) const;
-    template <class T>
-    View anchorPreference(const PreferenceKey<T>& key, std::function<T(const Anchor&)> transform) const;
-    template <class T>
-    View overlayPreferenceValue(const PreferenceKey<T>& key, std::function<View(const T&)> content) const;
-    template <class T>
-    View backgroundPreferenceValue(const PreferenceKey<T>& key, std::function<View(const T&)> content) const;
+    // `transform(const Anchor&)` makes the value from the view's bounds.
+    template <class T, class F>
+    View anchorPreference(const PreferenceKey<T>& key, F transform) const;
+    // `content(const T&)` builds a view from the value the content publishes, once it is laid out.
+    template <class T, class F>
+    View overlayPreferenceValue(const PreferenceKey<T>& key, F content) const;
+    template <class T, class F>
+    View backgroundPreferenceValue(const PreferenceKey<T>& key, F content) const;
 
 protected:
     View asView() const;
@@ -213,6 +228,7 @@ View padding(View v, const EdgeInsets& insets);
 View fixedSize(View v, bool horizontal, bool vertical);
 View aspectRatio(View v, std::optional<double> ratio, ContentMode mode);
 View layoutPriority(View v, double priority);
+View position(View v, double x, double y);
 View background(View v, View content, Alignment alignment);
 View overlay(View v, View content, Alignment alignment);
 View offset(View v, double x, double y);
@@ -284,6 +300,10 @@ View ViewModifiers<Self>::aspectRatio(ContentMode mode) const {
 template <class Self>
 View ViewModifiers<Self>::layoutPriority(double p) const {
     return modifier::layoutPriority(asView(), p);
+}
+template <class Self>
+View ViewModifiers<Self>::position(double x, double y) const {
+    return modifier::position(asView(), x, y);
 }
 template <class Self>
 View ViewModifiers<Self>::background(const View& content, Alignment a) const {
@@ -409,7 +429,7 @@ View ViewModifiers<Self>::environmentObject(T& object) const {
 template <class Self>
 template <class T>
 View ViewModifiers<Self>::id(const T& value) const {
-    return modifier::id(asView(), std::hash<T>{}(value));
+    return modifier::id(asView(), detail::idHash(value));
 }
 template <class Self>
 View ViewModifiers<Self>::help(std::string text) const {

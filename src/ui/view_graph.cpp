@@ -8,8 +8,9 @@ const DisplayItem& ViewGraph::update(const View& root, Size size, const Environm
     services_ = std::make_unique<TreeServices>(fonts_);
     const BuildScope scope{environment, Identity{}, services_.get()};
     root_ = buildElement(root.node(), scope);
+    // Centred in the canvas, as the platform's hosting views place their root.
     rootSize_ = root_->sizeThatFits(size);
-    root_->place({{0, 0}, rootSize_});
+    root_->place({{(size.width - rootSize_.width) / 2, (size.height - rootSize_.height) / 2}, rootSize_});
 
     preferences_ = PreferenceValues{};
     root_->collectPreferences(preferences_);

@@ -29,7 +29,7 @@ public:
     ViewGraph(const ViewGraph&) = delete;
     ViewGraph& operator=(const ViewGraph&) = delete;
 
-    // The root view is proposed `size` and placed at the top-left corner of the canvas.
+    // The root view is proposed `size` and centred in it.
     const DisplayItem& update(const View& root, Size size, const EnvironmentValues& environment = {});
 
     const DisplayItem& displayList() const { return list_; }
