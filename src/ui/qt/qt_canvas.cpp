@@ -53,47 +53,192 @@ std::array<int, 3> boxesFor(double sigma) {
     return {0 < m ? wl : wu, 1 < m ? wl : wu, 2 < m ? wl : wu};
 }
 
-// One box pass along rows (`horizontal`) or columns, on premultiplied ARGB.
-void boxPass(QImage& image, int radius, bool horizontal, bool opaque) {
+// One box pass along rows, on premultiplied ARGB; transparent (or, `opaque`, repeated) edges.
+void boxPassRows(QImage& image, int radius, bool opaque) {
     if (radius <= 0) return;
-    const int w = image.width(), h = image.height();
-    const int lines = horizontal ? h : w, length = horizontal ? w : h;
-    const qsizetype stride = image.bytesPerLine() / 4;
-    auto* bits = reinterpret_cast<quint32*>(image.bits());
-    std::vector<quint32> line(static_cast<std::size_t>(length));
-    const int window = 2 * radius + 1;
-    for (int l = 0; l < lines; ++l) {
-        auto at = [&](int i) -> quint32& {
-            return horizontal ? bits[l * stride + i] : bits[static_cast<qsizetype>(i) * stride + l];
-        };
-        for (int i = 0; i < length; ++i) line[static_cast<std::size_t>(i)] = at(i);
+    const int w = image.width(), h = image.height(), window = 2 * radius + 1;
+    std::vector<quint32> line(static_cast<std::size_t>(w));
+    for (int y = 0; y < h; ++y) {
+        auto* row = reinterpret_cast<quint32*>(image.scanLine(y));
+        std::copy(row, row + w, line.begin());
         auto sample = [&](int i) -> quint32 {
             if (i < 0) return opaque ? line.front() : 0u;
-            if (i >= length) return opaque ? line.back() : 0u;
+            if (i >= w) return opaque ? line.back() : 0u;
             return line[static_cast<std::size_t>(i)];
         };
-        long long sum[4] = {0, 0, 0, 0};
+        int sum[4] = {0, 0, 0, 0};
         for (int i = -radius; i <= radius; ++i) {
             const quint32 p = sample(i);
             for (int c = 0; c < 4; ++c) sum[c] += (p >> (8 * c)) & 0xff;
         }
-        for (int i = 0; i < length; ++i) {
+        for (int x = 0; x < w; ++x) {
             quint32 out = 0;
             for (int c = 0; c < 4; ++c) out |= static_cast<quint32>((sum[c] + window / 2) / window) << (8 * c);
-            at(i) = out;
-            const quint32 add = sample(i + radius + 1), drop = sample(i - radius);
-            for (int c = 0; c < 4; ++c) sum[c] += static_cast<long long>((add >> (8 * c)) & 0xff) - ((drop >> (8 * c)) & 0xff);
+            row[x] = out;
+            const quint32 add = sample(x + radius + 1), drop = sample(x - radius);
+            for (int c = 0; c < 4; ++c) sum[c] += static_cast<int>((add >> (8 * c)) & 0xff) - static_cast<int>((drop >> (8 * c)) & 0xff);
         }
     }
 }
 
-QImage alphaTinted(const QImage& source, const QColor& color) {
-    QImage out(source.size(), QImage::Format_ARGB32_Premultiplied);
-    out.fill(Qt::transparent);
-    QPainter p(&out);
-    p.drawImage(0, 0, source);
-    p.setCompositionMode(QPainter::CompositionMode_SourceIn);
-    p.fillRect(out.rect(), color);
+// The same down the columns, walking rows so memory is read in order.
+void boxPassColumns(QImage& image, int radius, bool opaque) {
+    if (radius <= 0) return;
+    const int w = image.width(), h = image.height(), window = 2 * radius + 1;
+    std::vector<quint32> copy(static_cast<std::size_t>(w) * static_cast<std::size_t>(h));
+    for (int y = 0; y < h; ++y) {
+        const auto* row = reinterpret_cast<const quint32*>(image.constScanLine(y));
+        std::copy(row, row + w, copy.begin() + static_cast<std::ptrdiff_t>(y) * w);
+    }
+    auto rowAt = [&](int y) -> const quint32* {
+        if (y < 0) return opaque ? copy.data() : nullptr;
+        if (y >= h) return opaque ? copy.data() + static_cast<std::ptrdiff_t>(h - 1) * w : nullptr;
+        return copy.data() + static_cast<std::ptrdiff_t>(y) * w;
+    };
+    std::vector<int> sum(static_cast<std::size_t>(w) * 4, 0);
+    for (int i = -radius; i <= radius; ++i) {
+        if (const quint32* r = rowAt(i))
+            for (int x = 0; x < w; ++x)
+                for (int c = 0; c < 4; ++c) sum[static_cast<std::size_t>(x * 4 + c)] += (r[x] >> (8 * c)) & 0xff;
+    }
+    for (int y = 0; y < h; ++y) {
+        auto* out = reinterpret_cast<quint32*>(image.scanLine(y));
+        const quint32* add = rowAt(y + radius + 1);
+        const quint32* drop = rowAt(y - radius);
+        for (int x = 0; x < w; ++x) {
+            int* s = &sum[static_cast<std::size_t>(x * 4)];
+            quint32 v = 0;
+            for (int c = 0; c < 4; ++c) v |= static_cast<quint32>((s[c] + window / 2) / window) << (8 * c);
+            out[x] = v;
+            for (int c = 0; c < 4; ++c) {
+                if (add) s[c] += (add[x] >> (8 * c)) & 0xff;
+                if (drop) s[c] -= (drop[x] >> (8 * c)) & 0xff;
+            }
+        }
+    }
+}
+
+// A few images kept between layers and frames: allocating large images each frame costs more
+// than drawing into them.
+class ImagePool {
+public:
+    QImage take(QSize size) {
+        for (auto it = free_.begin(); it != free_.end(); ++it) {
+            if (it->size() == size) {
+                QImage image = std::move(*it);
+                free_.erase(it);
+                image.fill(Qt::transparent);
+                return image;
+            }
+        }
+        QImage image(size, QImage::Format_ARGB32_Premultiplied);
+        image.fill(Qt::transparent);
+        return image;
+    }
+    void give(QImage image) {
+        if (image.isNull() || image.format() != QImage::Format_ARGB32_Premultiplied) return;
+        free_.push_back(std::move(image));
+        if (free_.size() > 12) free_.erase(free_.begin());
+    }
+
+private:
+    std::vector<QImage> free_;
+};
+
+ImagePool& pool() {
+    static auto* p = new ImagePool;  // main thread only, as all drawing
+    return *p;
+}
+
+// Averages blocks of factor × factor pixels (a cheap, exact reduction before a wide blur).
+QImage downsample(const QImage& image, int factor) {
+    const int w = image.width() / factor, h = image.height() / factor;
+    QImage out(w, h, QImage::Format_ARGB32_Premultiplied);
+    const int area = factor * factor;
+    for (int y = 0; y < h; ++y) {
+        auto* dst = reinterpret_cast<quint32*>(out.scanLine(y));
+        for (int x = 0; x < w; ++x) {
+            int sum[4] = {0, 0, 0, 0};
+            for (int dy = 0; dy < factor; ++dy) {
+                const auto* src = reinterpret_cast<const quint32*>(image.constScanLine(y * factor + dy)) + x * factor;
+                for (int dx = 0; dx < factor; ++dx)
+                    for (int c = 0; c < 4; ++c) sum[c] += (src[dx] >> (8 * c)) & 0xff;
+            }
+            quint32 v = 0;
+            for (int c = 0; c < 4; ++c) v |= static_cast<quint32>(sum[c] / area) << (8 * c);
+            dst[x] = v;
+        }
+    }
+    return out;
+}
+
+int reductionFor(double sigma, QSize size) {
+    const int factor = sigma > 6 ? std::min(8, static_cast<int>(sigma / 3)) : 1;
+    return factor > 1 && size.width() > 2 * factor && size.height() > 2 * factor ? factor : 1;
+}
+
+// A blurred copy of `image`, reduced by `factor` (to be drawn scaled back up).
+QImage blurredReduced(const QImage& image, double sigma, bool opaque, int& factor) {
+    factor = reductionFor(sigma, image.size());
+    QImage out = factor > 1 ? downsample(image, factor) : image.copy();
+    const double s = sigma / factor;
+    if (s >= 0.3) {
+        for (int size : boxesFor(s)) {
+            boxPassRows(out, (size - 1) / 2, opaque);
+            boxPassColumns(out, (size - 1) / 2, opaque);
+        }
+    }
+    return out;
+}
+
+// The shadow of `image`: its alpha, reduced by `factor`, blurred on one channel, then painted
+// in `color`.
+QImage shadowOf(const QImage& image, double sigma, const QColor& color, int& factor) {
+    factor = reductionFor(sigma, image.size());
+    const int w = image.width() / factor, h = image.height() / factor, area = factor * factor;
+    std::vector<float> alpha(static_cast<std::size_t>(w) * static_cast<std::size_t>(h));
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) {
+            int sum = 0;
+            for (int dy = 0; dy < factor; ++dy) {
+                const auto* src = reinterpret_cast<const quint32*>(image.constScanLine(y * factor + dy)) + x * factor;
+                for (int dx = 0; dx < factor; ++dx) sum += src[dx] >> 24;
+            }
+            alpha[static_cast<std::size_t>(y * w + x)] = static_cast<float>(sum) / static_cast<float>(area * 255);
+        }
+    const double s = sigma / factor;
+    if (s >= 0.3) {
+        std::vector<float> line;
+        auto pass = [&](int count, int length, auto index) {
+            line.resize(static_cast<std::size_t>(length));
+            for (int size : boxesFor(s)) {
+                const int r = (size - 1) / 2;
+                for (int k = 0; k < count; ++k) {
+                    for (int i = 0; i < length; ++i) line[static_cast<std::size_t>(i)] = alpha[index(k, i)];
+                    float sum = 0;
+                    for (int i = -r; i <= r; ++i)
+                        if (i >= 0 && i < length) sum += line[static_cast<std::size_t>(i)];
+                    for (int i = 0; i < length; ++i) {
+                        alpha[index(k, i)] = sum / static_cast<float>(size);
+                        if (i + r + 1 < length) sum += line[static_cast<std::size_t>(i + r + 1)];
+                        if (i - r >= 0) sum -= line[static_cast<std::size_t>(i - r)];
+                    }
+                }
+            }
+        };
+        pass(h, w, [&](int row, int i) { return static_cast<std::size_t>(row * w + i); });
+        pass(w, h, [&](int column, int i) { return static_cast<std::size_t>(i * w + column); });
+    }
+    QImage out(w, h, QImage::Format_ARGB32_Premultiplied);
+    const double ca = color.alphaF();
+    for (int y = 0; y < h; ++y) {
+        auto* dst = reinterpret_cast<quint32*>(out.scanLine(y));
+        for (int x = 0; x < w; ++x) {
+            const double a = std::clamp(static_cast<double>(alpha[static_cast<std::size_t>(y * w + x)]), 0.0, 1.0) * ca;
+            auto ch = [a](double v) { return static_cast<quint32>(std::lround(v * a * 255)); };
+            dst[x] = (ch(1) << 24) | (ch(color.redF()) << 16) | (ch(color.greenF()) << 8) | ch(color.blueF());
+        }
+    }
     return out;
 }
 
@@ -103,19 +248,9 @@ void gaussianBlur(QImage& image, double sigma, bool opaque) {
     if (sigma < 0.3 || image.isNull()) return;
     if (image.format() != QImage::Format_ARGB32_Premultiplied)
         image = image.convertToFormat(QImage::Format_ARGB32_Premultiplied);
-    // Large blurs run on a reduced copy: the result is smooth either way, and far cheaper.
-    const int factor = sigma > 6 ? std::min(8, static_cast<int>(sigma / 3)) : 1;
-    if (factor > 1 && image.width() > 2 * factor && image.height() > 2 * factor) {
-        const QSize full = image.size();
-        QImage small = image.scaled(full / factor, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
-        gaussianBlur(small, sigma / factor, opaque);
-        image = small.scaled(full, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
-        return;
-    }
-    for (int size : boxesFor(sigma)) {
-        boxPass(image, (size - 1) / 2, true, opaque);
-        boxPass(image, (size - 1) / 2, false, opaque);
-    }
+    int factor = 1;
+    QImage blurred = blurredReduced(image, sigma, opaque, factor);
+    image = factor > 1 ? blurred.scaled(image.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation) : blurred;
 }
 
 void saturate(QImage& image, double s) {
@@ -201,8 +336,7 @@ void QtCanvas::beginLayer(const LayerStyle& style, const Rect& bounds) {
     QRect area = device.toAlignedRect().intersected(limit);
     if (area.isEmpty()) area = QRect(0, 0, 1, 1);
     layer->origin = area.topLeft();
-    layer->image = QImage(area.size(), QImage::Format_ARGB32_Premultiplied);
-    layer->image.fill(Qt::transparent);
+    layer->image = pool().take(area.size());
     layer->painter = std::make_unique<QPainter>(&layer->image);
     layer->painter->setRenderHints(root_.renderHints());
     layer->painter->setWorldTransform(layer->base * QTransform::fromTranslate(-area.left(), -area.top()));
@@ -212,8 +346,7 @@ void QtCanvas::beginLayer(const LayerStyle& style, const Rect& bounds) {
 void QtCanvas::beginMask() {
     if (layers_.empty()) return;
     Layer& l = *layers_.back();
-    l.mask = QImage(l.image.size(), QImage::Format_ARGB32_Premultiplied);
-    l.mask.fill(Qt::transparent);
+    l.mask = pool().take(l.image.size());
     l.maskPainter = std::make_unique<QPainter>(&l.mask);
     l.maskPainter->setRenderHints(root_.renderHints());
     l.maskPainter->setWorldTransform(l.base * QTransform::fromTranslate(-l.origin.x(), -l.origin.y()));
@@ -226,48 +359,68 @@ void QtCanvas::endLayer() {
     l->maskPainter.reset();
     l->painter.reset();
     QImage& image = l->image;
+    const LayerStyle& style = l->style;
     const QTransform local = l->base * QTransform::fromTranslate(-l->origin.x(), -l->origin.y());
+
+    QPainter& parent = current();
+    const QPoint parentOrigin = layers_.empty() ? QPoint(0, 0) : layers_.back()->origin;
+    const QPoint at = l->origin - parentOrigin;
+    parent.save();
+    parent.setOpacity(parent.opacity() * std::clamp(style.opacity, 0.0, 1.0));
+
+    const bool onlyClip = style.clip && !style.masked && !style.saturation && style.blurRadius <= 0 && !style.shadow;
+    if (onlyClip && l->base.isInvertible()) {
+        // One antialiased fill of the outline, textured with the layer's pixels.
+        QBrush texture(image);
+        texture.setTransform(QTransform::fromTranslate(at.x(), at.y()) * parent.worldTransform().inverted());
+        parent.setPen(Qt::NoPen);
+        parent.fillPath(toQPainterPath(*style.clip), texture);
+        parent.restore();
+        pool().give(std::move(l->image));
+        pool().give(std::move(l->mask));
+        return;
+    }
 
     auto keepInside = [&](const QImage& mask) {
         QPainter p(&image);
         p.setCompositionMode(QPainter::CompositionMode_DestinationIn);
         p.drawImage(0, 0, mask);
     };
-    if (l->style.clip) {
-        QImage mask(image.size(), QImage::Format_ARGB32_Premultiplied);
-        mask.fill(Qt::transparent);
+    if (style.clip) {
+        QImage mask = pool().take(image.size());
         QPainter p(&mask);
         p.setRenderHint(QPainter::Antialiasing);
         p.setWorldTransform(local);
-        p.fillPath(toQPainterPath(*l->style.clip), Qt::white);
+        p.fillPath(toQPainterPath(*style.clip), Qt::white);
         p.end();
         keepInside(mask);
+        pool().give(std::move(mask));
     }
-    if (l->style.masked && !l->mask.isNull()) keepInside(l->mask);
-    if (l->style.saturation) saturate(image, *l->style.saturation);
-    if (l->style.blurRadius > 0) gaussianBlur(image, l->style.blurRadius / 2 * l->scale, l->style.blurOpaque);
-    if (l->style.shadow) {
-        const ShadowEffect& s = *l->style.shadow;
-        QImage shadow = alphaTinted(image, toQColor(s.color));
-        gaussianBlur(shadow, s.radius / 2 * l->scale);
+    if (style.masked && !l->mask.isNull()) keepInside(l->mask);
+    if (style.saturation) saturate(image, *style.saturation);
+
+    parent.resetTransform();
+    parent.setRenderHint(QPainter::SmoothPixmapTransform);
+    const QRectF target(at, image.size());
+    if (style.shadow) {
+        // The shadow: the layer's alpha in the shadow's colour, blurred and offset, beneath it.
+        const ShadowEffect& s = *style.shadow;
+        int factor = 1;
+        const QImage shadow = shadowOf(image, s.radius / 2 * l->scale, toQColor(s.color), factor);
         const QTransform& b = l->base;
         const QPointF offset(b.m11() * s.x + b.m21() * s.y, b.m12() * s.x + b.m22() * s.y);
-        QImage composed(image.size(), QImage::Format_ARGB32_Premultiplied);
-        composed.fill(Qt::transparent);
-        QPainter p(&composed);
-        p.drawImage(offset, shadow);
-        p.drawImage(0, 0, image);
-        p.end();
-        image = composed;
+        parent.drawImage(QRectF(target.topLeft() + offset, QSizeF(shadow.size()) * factor), shadow);
     }
-
-    QPainter& parent = current();
-    const QPoint parentOrigin = layers_.empty() ? QPoint(0, 0) : layers_.back()->origin;
-    parent.save();
-    parent.resetTransform();
-    parent.setOpacity(parent.opacity() * std::clamp(l->style.opacity, 0.0, 1.0));
-    parent.drawImage(l->origin - parentOrigin, image);
+    if (style.blurRadius > 0) {
+        int factor = 1;
+        const QImage blurred = blurredReduced(image, style.blurRadius / 2 * l->scale, style.blurOpaque, factor);
+        parent.drawImage(QRectF(target.topLeft(), QSizeF(blurred.size()) * factor), blurred);
+    } else {
+        parent.drawImage(target.topLeft(), image);
+    }
     parent.restore();
+    pool().give(std::move(l->image));
+    pool().give(std::move(l->mask));
 }
 
 void QtCanvas::fill(const Path& path, const Paint& paint) { current().fillPath(toQPainterPath(path), toBrush(paint)); }
