@@ -61,7 +61,7 @@ const Scene textStyles{"text-styles", {640, 620}, [] {
                 caption("truncated"),
             }),
             VStack({.alignment = HorizontalAlignment::leading, .spacing = 2}, {
-                Text("Bohemian Rhapsody (Remastered)").font(Font::system(17, FontWeight::bold)).lineLimit(1)
+                Text("Bohemian Rhapsody (Live)").font(Font::system(17, FontWeight::bold)).lineLimit(1)
                     .minimumScaleFactor(0.75).frame({.width = 180, .alignment = Alignment::leading})
                     .background(Color::white.opacity(0.06)),
                 caption("shrunk to 0.75"),
