@@ -113,13 +113,10 @@ Transform Element::toSpaceOf(const Element& other) const {
     std::vector<const Element*> mine, theirs;
     for (const Element* e = this; e; e = e->parent) mine.push_back(e);
     for (const Element* e = &other; e; e = e->parent) theirs.push_back(e);
-    const Element* common = nullptr;
     while (!mine.empty() && !theirs.empty() && mine.back() == theirs.back()) {
-        common = mine.back();
         mine.pop_back();
         theirs.pop_back();
     }
-    (void)common;
     auto up = [](const std::vector<const Element*>& chain) {
         Transform t;
         for (const Element* e : chain)
@@ -129,6 +126,17 @@ Transform Element::toSpaceOf(const Element& other) const {
     const Transform a = up(mine);
     const auto b = up(theirs).inverted();
     return b ? a.then(*b) : a;
+}
+
+Point alignedOrigin(Alignment a, Size outer, Size inner) {
+    const double freeX = outer.width - inner.width, freeY = outer.height - inner.height;
+    const double x = a.horizontal == HorizontalAlignment::leading    ? 0
+                     : a.horizontal == HorizontalAlignment::trailing ? freeX
+                                                                     : freeX / 2;
+    const double y = a.vertical == VerticalAlignment::top || a.vertical == VerticalAlignment::firstTextBaseline ? 0
+                     : a.vertical == VerticalAlignment::bottom                                                  ? freeY
+                                                                                                                : freeY / 2;
+    return {x, y};
 }
 
 std::unique_ptr<Element> buildElement(const Node& node, const BuildScope& scope) {

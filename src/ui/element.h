@@ -105,6 +105,9 @@ private:
     int memoNext_ = 0;
 };
 
+// Where a child of size `inner` stands in `outer` for an alignment (text baselines count as top).
+Point alignedOrigin(Alignment alignment, Size outer, Size inner);
+
 // Builds the element for a view in a single-child position (a modifier's content, a body).
 std::unique_ptr<Element> buildElement(const std::shared_ptr<const Node>& node, const BuildScope& scope);
 std::unique_ptr<Element> buildElement(const Node& node, const BuildScope& scope);

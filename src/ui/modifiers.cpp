@@ -12,17 +12,7 @@ namespace quorlix::ui {
 
 namespace {
 
-double alignedX(HorizontalAlignment a, double free) {
-    return a == HorizontalAlignment::leading ? 0 : a == HorizontalAlignment::trailing ? free : free / 2;
-}
-double alignedY(VerticalAlignment a, double free) {
-    return a == VerticalAlignment::top || a == VerticalAlignment::firstTextBaseline ? 0
-           : a == VerticalAlignment::bottom                                          ? free
-                                                                                     : free / 2;
-}
-Point aligned(Alignment a, Size outer, Size inner) {
-    return {alignedX(a.horizontal, outer.width - inner.width), alignedY(a.vertical, outer.height - inner.height)};
-}
+Point aligned(Alignment a, Size outer, Size inner) { return alignedOrigin(a, outer, inner); }
 
 // A modifier with one content view and an element that builds around it.
 template <class MakeElement>

@@ -97,28 +97,16 @@ void Path::addRoundedRect(const Rect& r, double radius, bool continuous) {
         addRect(r);
         return;
     }
-    if (!continuous) {
-        const double k = 0.5522847498 * radius;
-        move({r.minX() + radius, r.minY()});
-        line({r.maxX() - radius, r.minY()});
-        cubic({r.maxX() - radius + k, r.minY()}, {r.maxX(), r.minY() + radius - k}, {r.maxX(), r.minY() + radius});
-        line({r.maxX(), r.maxY() - radius});
-        cubic({r.maxX(), r.maxY() - radius + k}, {r.maxX() - radius + k, r.maxY()}, {r.maxX() - radius, r.maxY()});
-        line({r.minX() + radius, r.maxY()});
-        cubic({r.minX() + radius - k, r.maxY()}, {r.minX(), r.maxY() - radius + k}, {r.minX(), r.maxY() - radius});
-        line({r.minX(), r.minY() + radius});
-        cubic({r.minX(), r.minY() + radius - k}, {r.minX() + radius - k, r.minY()}, {r.minX() + radius, r.minY()});
-        close();
-        return;
+    // Circular corners are quarter circles (cubic approximation, k = 0.5523). Continuous
+    // corners run 1.528 × radius along the sides with their control points nearer the corner,
+    // so the curvature eases in from the straight sides instead of jumping; when that run does
+    // not fit (a capsule), the corner blends back to a quarter circle.
+    double a = radius, k = 0.5523;
+    if (continuous) {
+        const double full = std::clamp((limit - radius) / (0.528 * radius), 0.0, 1.0);
+        a = std::max(std::min(1.528 * radius, limit), radius);
+        k = 0.5523 + (0.82 - 0.5523) * full;
     }
-    // Continuous corners: each corner is one cubic whose run along the sides is 1.528 × radius
-    // and whose control points sit near the corner, so the curvature eases in from the straight
-    // sides instead of jumping as a circular arc does. When the run does not fit (a capsule),
-    // the corner blends back to a circular quarter.
-    const double run = std::min(1.528 * radius, limit);
-    const double full = std::clamp((limit - radius) / (0.528 * radius), 0.0, 1.0);
-    const double k = 0.5523 + (0.82 - 0.5523) * full;
-    const double a = std::max(run, radius);
     const double x0 = r.minX(), y0 = r.minY(), x1 = r.maxX(), y1 = r.maxY();
     move({x0 + a, y0});
     line({x1 - a, y0});

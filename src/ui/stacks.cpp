@@ -205,15 +205,6 @@ private:
     std::optional<double> spacing_;
 };
 
-double alignedOffset(HorizontalAlignment a, double free) {
-    return a == HorizontalAlignment::leading ? 0 : a == HorizontalAlignment::trailing ? free : free / 2;
-}
-double alignedOffset(VerticalAlignment a, double free) {
-    return a == VerticalAlignment::top || a == VerticalAlignment::firstTextBaseline ? 0
-           : a == VerticalAlignment::bottom                                          ? free
-                                                                                     : free / 2;
-}
-
 class ZStackElement final : public Element {
 public:
     ZStackElement(const BuildScope& scope, Alignment alignment) : Element(scope, "ZStack"), alignment_(alignment) {}
@@ -231,9 +222,7 @@ protected:
     void placeChildren(Size size) override {
         for (auto& c : children) {
             const Size s = c->sizeThatFits(size);
-            c->place({{alignedOffset(alignment_.horizontal, size.width - s.width),
-                       alignedOffset(alignment_.vertical, size.height - s.height)},
-                      s});
+            c->place({alignedOrigin(alignment_, size, s), s});
         }
     }
 

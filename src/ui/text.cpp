@@ -36,7 +36,7 @@ protected:
     Size measure(const ProposedSize& p) override { return layout(p).size; }
 
     void decorate(DisplayItem& item, Point origin) const override {
-        const TextLayout& l = const_cast<TextElement*>(this)->layout(ProposedSize(frame.size));
+        const TextLayout& l = layout(ProposedSize(frame.size));
         item.kind = DisplayItem::Kind::text;
         item.text = text_;
         item.truncated = l.truncated;
@@ -47,7 +47,8 @@ protected:
     }
 
 private:
-    const TextLayout& layout(const ProposedSize& p) {
+    // Laid out text for the last few proposals (stacks ask several times).
+    const TextLayout& layout(const ProposedSize& p) const {
         for (const auto& [proposal, result] : cache_)
             if (proposal == p) return result;
         TextLayoutOptions o = options_;
@@ -62,7 +63,7 @@ private:
     TextLayoutOptions options_;
     ShapeStyle style_ = Color::black;
     ColorScheme scheme_ = ColorScheme::light;
-    std::vector<std::pair<ProposedSize, TextLayout>> cache_;
+    mutable std::vector<std::pair<ProposedSize, TextLayout>> cache_;
 };
 
 class TextNode final : public Node {
