@@ -1,0 +1,118 @@
+// The script queue: scripts run one at a time in submission order, answer on the main
+// thread, and a script past its time limit yields nothing without holding up the next.
+
+#include "fakes/fake_platform.h"
+#include "services/apple_script_queue.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <thread>
+
+namespace quorlix {
+namespace {
+
+using platform::ScriptValue;
+using namespace std::chrono_literals;
+
+class AppleScriptQueueTest : public ::testing::Test {
+protected:
+    fakes::VirtualTime time;
+    fakes::FakeScriptHost host;
+    platform::ThreadSerialQueue queue;
+
+    // Runs main-queue work until `done` holds or two seconds pass.
+    template <class Pred>
+    bool waitFor(Pred done) {
+        const auto deadline = std::chrono::steady_clock::now() + 2s;
+        while (!done()) {
+            if (std::chrono::steady_clock::now() > deadline) return false;
+            time.runPending();
+            std::this_thread::sleep_for(1ms);
+        }
+        return true;
+    }
+};
+
+TEST_F(AppleScriptQueueTest, ScriptsRunAndAnswerInSubmissionOrder) {
+    std::atomic<int> running{0};
+    std::atomic<bool> overlapped{false};
+    host.handler = [&](const std::string& source, double) -> std::optional<ScriptValue> {
+        if (running.fetch_add(1) != 0) overlapped = true;
+        std::this_thread::sleep_for(2ms);
+        running.fetch_sub(1);
+        return ScriptValue::text(source);
+    };
+    std::vector<std::string> answers;
+    for (int i = 0; i < 6; ++i) {
+        runScript(queue, &host, "script " + std::to_string(i), 1, [&](std::optional<ScriptValue> v) {
+            answers.push_back(v ? v->stringValue().value_or("?") : "none");
+        });
+    }
+    ASSERT_TRUE(waitFor([&] { return answers.size() == 6; }));
+    EXPECT_EQ(answers, (std::vector<std::string>{"script 0", "script 1", "script 2", "script 3", "script 4", "script 5"}));
+    EXPECT_EQ(host.executed(), answers);
+    EXPECT_FALSE(overlapped);
+}
+
+TEST_F(AppleScriptQueueTest, AnswersArriveOnlyThroughTheMainQueue) {
+    host.replies["x"] = ScriptValue::number(1);
+    std::atomic<bool> answered{false};
+    runScript(queue, &host, "x", 1, [&](std::optional<ScriptValue>) { answered = true; });
+    // The script runs on the worker, but nothing answers until the main queue runs.
+    const auto deadline = std::chrono::steady_clock::now() + 2s;
+    while (host.executed().empty() && std::chrono::steady_clock::now() < deadline) std::this_thread::sleep_for(1ms);
+    std::this_thread::sleep_for(5ms);
+    EXPECT_FALSE(answered);
+    EXPECT_TRUE(waitFor([&] { return answered.load(); }));
+}
+
+TEST_F(AppleScriptQueueTest, OverrunScriptYieldsNothingAndTheNextStillRuns) {
+    host.handler = [](const std::string& source, double) -> std::optional<ScriptValue> {
+        if (source == "slow") std::this_thread::sleep_for(120ms);  // a host that overruns its limit
+        return ScriptValue::text(source);
+    };
+    std::vector<std::optional<std::string>> answers;
+    auto record = [&](std::optional<ScriptValue> v) {
+        answers.push_back(v ? v->stringValue() : std::nullopt);
+    };
+    runScript(queue, &host, "slow", 0.05, record);
+    runScript(queue, &host, "fast", 0.05, record);
+    ASSERT_TRUE(waitFor([&] { return answers.size() == 2; }));
+    EXPECT_EQ(answers[0], std::nullopt);
+    EXPECT_EQ(answers[1], std::optional<std::string>("fast"));
+}
+
+TEST_F(AppleScriptQueueTest, HostIsToldTheLimitAndAMissingHostAnswersNothing) {
+    double limitSeen = 0;
+    host.handler = [&](const std::string&, double limit) -> std::optional<ScriptValue> {
+        limitSeen = limit;
+        return ScriptValue::boolean(true);
+    };
+    int answers = 0;
+    std::optional<ScriptValue> fromMissing = ScriptValue::boolean(true);
+    runScript(queue, &host, "a", 2.5, [&](std::optional<ScriptValue>) { ++answers; });
+    runScript(queue, nullptr, "b", 2.5, [&](std::optional<ScriptValue> v) {
+        fromMissing = v;
+        ++answers;
+    });
+    ASSERT_TRUE(waitFor([&] { return answers == 2; }));
+    EXPECT_DOUBLE_EQ(limitSeen, 2.5);
+    EXPECT_FALSE(fromMissing);
+}
+
+TEST(ScriptValueTest, KindsReadAsTheyCan) {
+    EXPECT_EQ(ScriptValue::number(2.5).stringValue(), "2.5");
+    EXPECT_EQ(ScriptValue::text("12.5").doubleValue(), 12.5);
+    EXPECT_FALSE(ScriptValue::text("12,5 s").doubleValue());
+    EXPECT_FALSE(ScriptValue::number(std::numeric_limits<double>::infinity()).doubleValue());
+    EXPECT_EQ(ScriptValue::text("true").booleanValue(), true);
+    EXPECT_FALSE(ScriptValue::text("yes").booleanValue());
+    EXPECT_FALSE(ScriptValue::text("abc").data());
+    EXPECT_FALSE(ScriptValue::bytes({1, 2}).stringValue());
+    EXPECT_EQ(ScriptValue::bytes({1, 2}).data(), (ScriptValue::Bytes{1, 2}));
+}
+
+}  // namespace
+}  // namespace quorlix
