@@ -5,8 +5,8 @@
 // and calls `start()` once; the media keys read `level` and step the brightness themselves.
 //
 // The display's brightness interface is attached by the brightness backend. Without one the
-// service behaves as the Part for a missing interface says: `start()` publishes 0 and nothing
-// ever changes. Main thread only.
+// service behaves as on a machine without a dimmable display: `start()` publishes 0 and
+// nothing ever changes. Main thread only.
 
 #include "platform/published.h"
 
