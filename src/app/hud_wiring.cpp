@@ -151,8 +151,6 @@ HUDWiring::~HUDWiring() = default;
 
 int HUDWiring::lastBatteryAlert() const { return core_->lastBatteryAlert; }
 
-// Each callback reads its setting at the moment of the event.
-
 void HUDWiring::subscribeTrackChanges() {
     core_->trackSubscription = core_->s.nowPlaying.track.subscribe(
         weakly(core_, [](Core& core, const std::optional<Track>& track) { core.trackChanged(track); }));

@@ -32,15 +32,12 @@ protected:
     bool works(AgentKind kind) const { return agents.working->contains(kind); }
 };
 
-TEST(AgentKindTest, RawValuesDisplayNamesAndTints) {
+TEST(AgentKindTest, RawValuesAndTheSharedClaudeLook) {
     EXPECT_EQ(fromRawValue<AgentKind>("claudeWeb"), AgentKind::claudeWeb);
     EXPECT_EQ(fromRawValue<AgentKind>("Claude"), std::nullopt);
     EXPECT_EQ(displayName(AgentKind::claudeWeb), "Claude");
-    EXPECT_EQ(displayName(AgentKind::chatgpt), "ChatGPT");
     EXPECT_EQ(displayName(AgentKind::other), "Agente");
     EXPECT_EQ(tint(AgentKind::claude), tint(AgentKind::claudeWeb));
-    EXPECT_EQ(tint(AgentKind::codex), (RGBA{0.68, 0.56, 1.0, 1}));
-    EXPECT_EQ(tint(AgentKind::other), (RGBA{1.0, 0.78, 0.3, 1}));
 }
 
 TEST(AgentServiceFormatTest, TruncatesAndGrowsUnits) {

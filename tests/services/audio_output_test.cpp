@@ -61,20 +61,6 @@ TEST(AudioOutputTest, TransportCodesAreBigEndianFourCharacterCodes) {
     EXPECT_EQ(AudioOutput::bluetooth, 0x626C7565u);  // 'blue'
 }
 
-TEST(VolumeServiceTest, WithoutADeviceTheWritesDoNothing) {
-    VolumeService volume;
-    int changes = 0;
-    volume.onChange = [&](float, bool) { ++changes; };
-    volume.start();
-    volume.setVolume(0.7f);
-    volume.toggleMute();
-    EXPECT_EQ(volume.deviceID(), 0u);
-    EXPECT_EQ(volume.level.get(), 0.0f);
-    EXPECT_FALSE(volume.muted.get());
-    EXPECT_TRUE(volume.outputs().empty());
-    EXPECT_EQ(changes, 0);
-}
-
 TEST(BluetoothServiceTest, KindFromName) {
     using Kind = AudioDeviceInfo::Kind;
     EXPECT_EQ(BluetoothService::kind("AirPods Max y AirPods Pro"), Kind::airpodsMax);

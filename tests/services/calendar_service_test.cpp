@@ -52,13 +52,5 @@ TEST_F(CalendarRelativeTest, TodayFollowsTheTimeZone) {
     EXPECT_EQ(CalendarService::relative(event, afternoon), "10:00 p.\u00a0m.");
 }
 
-TEST(CalendarServiceTest, WithoutAStoreAccessStaysUnknown) {
-    CalendarService calendar;
-    calendar.start();
-    calendar.reload();
-    EXPECT_EQ(calendar.access.get(), CalendarService::Access::unknown);
-    EXPECT_TRUE(calendar.events->empty());
-}
-
 }  // namespace
 }  // namespace quorlix

@@ -195,13 +195,5 @@ TEST_F(HUDCenterTest, PendingWorkDiesWithTheCentre) {
     advance(10);
 }
 
-TEST(HUDContentTest, EqualityFollowsCaseAndPayload) {
-    EXPECT_EQ(HUDContent::volume(0.5f, false), HUDContent::volume(0.5f, false));
-    EXPECT_NE(HUDContent::volume(0.5f, false), HUDContent::volume(0.5f, true));
-    EXPECT_NE(HUDContent::volume(0.5f, false), HUDContent::brightness(0.5f));
-    EXPECT_EQ(HUDContent::brightness(0.5f).kind(), HUDContent::Case::brightness);
-    EXPECT_EQ(HUDContent::output({1, "HDMI", AudioOutput::hdmi}).kind(), HUDContent::Case::output);
-}
-
 }  // namespace
 }  // namespace quorlix

@@ -7,15 +7,6 @@
 namespace quorlix {
 namespace {
 
-TEST(UpdateServiceTest, StatesCompareByCaseAndPayload) {
-    using U = UpdateService;
-    EXPECT_EQ(U::State{U::Available{"1.2.0"}}, U::State{U::Available{"1.2.0"}});
-    EXPECT_NE(U::State{U::Available{"1.2.0"}}, U::State{U::Available{"1.2.1"}});
-    EXPECT_NE(U::State{U::Downloading{0.3}}, U::State{U::Downloading{0.30001}});
-    EXPECT_NE(U::State{U::InstallFailed{"x"}}, U::State{U::Failed{}});
-    EXPECT_EQ(U::State{U::Idle{}}, U::State{U::Idle{}});
-}
-
 TEST(UpdateServiceTest, CheckWithoutAClientFailsButNeverWhileInstalling) {
     fakes::FakePlatform fake;
     UpdateService updates;
