@@ -1,13 +1,14 @@
 #include "services/artwork.h"
 
 #include "platform/main_queue.h"
+#include "services/hsb.h"
 
 #include <algorithm>
 #include <cmath>
 
 namespace quorlix {
 
-std::optional<platform::RGBAColor> Artwork::vibrantAverageColor(const platform::Image& image) {
+std::optional<RGBA> Artwork::vibrantAverageColor(const platform::Image& image) {
     if (image.isEmpty()) return std::nullopt;
     const auto& px = *image.pixels;
     double sum[3] = {0, 0, 0};
@@ -19,9 +20,8 @@ std::optional<platform::RGBAColor> Artwork::vibrantAverageColor(const platform::
     // The average is rendered into one RGBA8 pixel, then read back as sRGB.
     double channel[3];
     for (int c = 0; c < 3; ++c) channel[c] = std::clamp(std::round(sum[c] / count), 0.0, 255.0) / 255.0;
-    const auto hsb = platform::RGBAColor{channel[0], channel[1], channel[2], 1}.hsb();
-    return platform::RGBAColor::fromHSB(hsb.hue, std::min(hsb.saturation * 1.3, 0.85),
-                                        std::max(hsb.brightness, 0.85), 1);
+    const HSB average = HSB::of({channel[0], channel[1], channel[2], 1});
+    return HSB{average.hue, std::min(average.saturation * 1.3, 0.85), std::max(average.brightness, 0.85)}.color();
 }
 
 bool Artwork::isHTTPSAddress(std::string_view text) {

@@ -4,7 +4,7 @@
 #include "platform/http_client.h"
 #include "platform/image.h"
 #include "platform/image_decoder.h"
-#include "platform/rgba_color.h"
+#include "services/rgba.h"
 
 #include <functional>
 #include <optional>
@@ -23,7 +23,7 @@ struct Artwork {
     // the platform's area average is), kept in hue, made at least fairly bright (0.85) and
     // at most 0.85 saturated (1.3 times the average's saturation below that). Nothing for
     // an empty image.
-    static std::optional<platform::RGBAColor> vibrantAverageColor(const platform::Image& image);
+    static std::optional<RGBA> vibrantAverageColor(const platform::Image& image);
 
     // Whether `text` is a well-formed address with the scheme exactly "https" and a host.
     static bool isHTTPSAddress(std::string_view text);

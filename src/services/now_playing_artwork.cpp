@@ -47,7 +47,7 @@ void NowPlayingService::fetchMusicArtwork(const std::string& trackID, bool raw) 
 void NowPlayingService::setArtwork(platform::Image image) {
     const auto color = Artwork::vibrantAverageColor(image);
     artwork = std::move(image);
-    accentColor = color.value_or(platform::RGBAColor::white());
+    accentColor = color.value_or(white);
 }
 
 }  // namespace quorlix

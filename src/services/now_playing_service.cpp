@@ -11,10 +11,6 @@ namespace quorlix {
 
 namespace {
 
-// The pause hide re-checks the clock that counts through suspend at least this often (in
-// seconds), so a hide that fell due while the machine slept happens soon after it wakes.
-constexpr double liveHideCheckInterval = 1;
-
 Date now() { return platform::Clock::shared().date(); }
 
 const platform::NotificationValue* find(const platform::NotificationInfo& info, const char* key) {
@@ -140,7 +136,7 @@ void NowPlayingService::apply(const Track& newTrack, bool playing) {
     if (artworkTrackID != newTrack.id) {
         artworkTrackID = newTrack.id;
         artwork = std::nullopt;
-        accentColor = platform::RGBAColor::white();
+        accentColor = white;
         fetchArtwork(newTrack);
     }
 }
@@ -161,7 +157,7 @@ void NowPlayingService::clear() {
     liveVisible = false;
     artwork = std::nullopt;
     artworkTrackID = std::nullopt;
-    accentColor = platform::RGBAColor::white();
+    accentColor = white;
 }
 
 void NowPlayingService::setAnchor(double seconds) {
@@ -198,23 +194,15 @@ void NowPlayingService::updateLiveVisibility() {
         liveVisible = false;
     } else {
         liveVisible = true;
-        scheduleLiveHide(platform::Clock::shared().uptime() + h);
+        // The delay keeps counting while the machine sleeps.
+        hideLiveTask = platform::MainQueue::shared().afterUptime(h, [this] {
+            if (!isPlaying.get()) liveVisible = false;
+        });
     }
 }
 
-void NowPlayingService::scheduleLiveHide(double deadline) {
-    const double remaining = deadline - platform::Clock::shared().uptime();
-    hideLiveTask = platform::MainQueue::shared().after(std::min(remaining, liveHideCheckInterval), [this, deadline] {
-        if (platform::Clock::shared().uptime() < deadline) {
-            scheduleLiveHide(deadline);
-            return;
-        }
-        if (!isPlaying.get()) liveVisible = false;
-    });
-}
-
-platform::RGBAColor NowPlayingService::displayColor() const {
-    return AppSettings::shared().tintWithArtwork.get() ? accentColor.get() : platform::RGBAColor::white();
+RGBA NowPlayingService::displayColor() const {
+    return AppSettings::shared().tintWithArtwork.get() ? accentColor.get() : white;
 }
 
 }  // namespace quorlix

@@ -19,10 +19,10 @@
 #include "platform/image.h"
 #include "platform/platform.h"
 #include "platform/published.h"
-#include "platform/rgba_color.h"
 #include "platform/work_item.h"
 #include "services/apple_script_queue.h"
 #include "services/lifetime.h"
+#include "services/rgba.h"
 #include "services/track.h"
 
 #include <functional>
@@ -36,6 +36,8 @@ public:
     // Names of the players' notifications.
     static constexpr const char* musicNotification = "com.apple.Music.playerInfo";
     static constexpr const char* spotifyNotification = "com.spotify.client.PlaybackStateChanged";
+    // The accent colour while nothing better is known.
+    static constexpr RGBA white{1, 1, 1, 1};
 
     // Uses the backends of the installed platform and the shared script queue.
     NowPlayingService();
@@ -46,7 +48,7 @@ public:
     Published<bool> isPlaying{this, false};
     Published<std::optional<platform::Image>> artwork{this, std::nullopt};
     // White while nothing better is known.
-    Published<platform::RGBAColor> accentColor{this, platform::RGBAColor::white()};
+    Published<RGBA> accentColor{this, white};
     Published<bool> shuffling{this, false};
     Published<bool> repeating{this, false};
     Published<bool> favorited{this, false};
@@ -85,7 +87,7 @@ public:
     void openPlayer();
 
     // The accent colour when tinting with the artwork is on, else white.
-    platform::RGBAColor displayColor() const;
+    RGBA displayColor() const;
 
     // How long one script may take, seconds.
     double scriptTimeLimit = AppleScriptQueue::timeLimit;
@@ -99,7 +101,6 @@ private:
     void clear();
     // Moves the position anchor to `seconds` now and tells observers.
     void setAnchor(double seconds);
-    void scheduleLiveHide(double deadline);
 
     // The script bridge.
     void run(std::string source, ScriptCompletion completion);

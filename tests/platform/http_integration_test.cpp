@@ -6,6 +6,7 @@
 #include "platform/linux/qt_image_decoder.h"
 #include "platform/linux/qt_main_queue.h"
 #include "services/artwork.h"
+#include "services/hsb.h"
 #include "services/lyrics_service.h"
 
 #include "qt_test_support.h"
@@ -162,8 +163,8 @@ TEST_F(HttpIntegrationTest, ArtworkIsDownloadedAndDecoded) {
     EXPECT_EQ(image->height, 48);
     const auto accent = Artwork::vibrantAverageColor(*image);
     ASSERT_TRUE(accent);
-    EXPECT_NEAR(accent->hsb().saturation, 0.85, 1e-9);
-    EXPECT_NEAR(accent->hsb().brightness, 0.85, 1e-9);
+    EXPECT_NEAR(HSB::of(*accent).saturation, 0.85, 1e-9);
+    EXPECT_NEAR(HSB::of(*accent).brightness, 0.85, 1e-9);
 }
 
 TEST_F(HttpIntegrationTest, ArtworkNeedsASuccessStatus) {

@@ -69,19 +69,35 @@ TEST_F(AppleScriptQueueTest, AnswersArriveOnlyThroughTheMainQueue) {
 }
 
 TEST_F(AppleScriptQueueTest, OverrunScriptYieldsNothingAndTheNextStillRuns) {
-    host.handler = [](const std::string& source, double) -> std::optional<ScriptValue> {
-        if (source == "slow") std::this_thread::sleep_for(120ms);  // a host that overruns its limit
+    std::atomic<bool> started{false};
+    std::atomic<bool> release{false};
+    host.handler = [&](const std::string& source, double) -> std::optional<ScriptValue> {
+        if (source == "slow") {
+            started = true;
+            while (!release) std::this_thread::sleep_for(1ms);  // a host that ignores its limit
+        }
         return ScriptValue::text(source);
     };
     std::vector<std::optional<std::string>> answers;
-    auto record = [&](std::optional<ScriptValue> v) {
-        answers.push_back(v ? v->stringValue() : std::nullopt);
-    };
-    runScript(queue, &host, "slow", 0.05, record);
-    runScript(queue, &host, "fast", 0.05, record);
-    ASSERT_TRUE(waitFor([&] { return answers.size() == 2; }));
+    auto record = [&](std::optional<ScriptValue> v) { answers.push_back(v ? v->stringValue() : std::nullopt); };
+    runScript(queue, &host, "slow", 5, record);
+    runScript(queue, &host, "fast", 5, record);
+    ASSERT_TRUE(waitFor([&] { return started.load(); }));
+
+    // The limit runs from the slow script's start; at its end the caller hears nothing.
+    time.advance(4.9);
+    EXPECT_TRUE(answers.empty());
+    time.advance(0.2);
+    ASSERT_EQ(answers.size(), 1u);
     EXPECT_EQ(answers[0], std::nullopt);
+
+    // The late reply is dropped; the next script, which waited longer than the limit in the
+    // queue, still has its whole limit and answers.
+    release = true;
+    ASSERT_TRUE(waitFor([&] { return answers.size() == 2; }));
     EXPECT_EQ(answers[1], std::optional<std::string>("fast"));
+    time.advance(10);
+    EXPECT_EQ(answers.size(), 2u);
 }
 
 TEST_F(AppleScriptQueueTest, HostIsToldTheLimitAndAMissingHostAnswersNothing) {

@@ -3,13 +3,13 @@
 
 #include "media_test_support.h"
 #include "services/artwork.h"
+#include "services/hsb.h"
 #include "services/player_scripts.h"
 
 namespace quorlix::testing {
 namespace {
 
 using fakes::FakeImageDecoder;
-using platform::RGBAColor;
 using platform::ScriptValue;
 
 // --- colour maths -------------------------------------------------------------------------
@@ -17,18 +17,18 @@ using platform::ScriptValue;
 TEST(AccentColorTest, GreyStaysGreyAndBright) {
     const auto mid = Artwork::vibrantAverageColor(FakeImageDecoder::solid(4, 4, 128, 128, 128));
     ASSERT_TRUE(mid);
-    const auto hsb = mid->hsb();
+    const auto hsb = HSB::of(*mid);
     EXPECT_DOUBLE_EQ(hsb.saturation, 0);
     EXPECT_NEAR(hsb.brightness, 0.85, 1e-12);
 
-    const auto light = Artwork::vibrantAverageColor(FakeImageDecoder::solid(1, 1, 242, 242, 242))->hsb();
+    const auto light = HSB::of(*Artwork::vibrantAverageColor(FakeImageDecoder::solid(1, 1, 242, 242, 242)));
     EXPECT_NEAR(light.brightness, 242 / 255.0, 1e-12);  // already brighter than 0.85
 }
 
 TEST(AccentColorTest, DarkArtworkIsRaisedToTheFloor) {
     const auto color = Artwork::vibrantAverageColor(FakeImageDecoder::solid(3, 2, 40, 10, 10));
     ASSERT_TRUE(color);
-    const auto hsb = color->hsb();
+    const auto hsb = HSB::of(*color);
     EXPECT_NEAR(hsb.brightness, 0.85, 1e-12);
     EXPECT_NEAR(hsb.hue, 0, 1e-12);
     EXPECT_NEAR(hsb.saturation, 0.85, 1e-12);  // 0.75 × 1.3 is capped
@@ -36,13 +36,13 @@ TEST(AccentColorTest, DarkArtworkIsRaisedToTheFloor) {
 
 TEST(AccentColorTest, SaturationIsBoostedAndCapped) {
     // Average saturation 0.2 becomes 0.26; hue and brightness are kept.
-    const auto soft = Artwork::vibrantAverageColor(FakeImageDecoder::solid(1, 1, 200, 220, 250))->hsb();
-    const auto source = RGBAColor{200 / 255.0, 220 / 255.0, 250 / 255.0, 1}.hsb();
+    const auto soft = HSB::of(*Artwork::vibrantAverageColor(FakeImageDecoder::solid(1, 1, 200, 220, 250)));
+    const auto source = HSB::of({200 / 255.0, 220 / 255.0, 250 / 255.0, 1});
     EXPECT_NEAR(soft.saturation, source.saturation * 1.3, 1e-12);
     EXPECT_NEAR(soft.hue, source.hue, 1e-12);
     EXPECT_NEAR(soft.brightness, 250 / 255.0, 1e-12);
 
-    const auto strong = Artwork::vibrantAverageColor(FakeImageDecoder::solid(1, 1, 0, 0, 255))->hsb();
+    const auto strong = HSB::of(*Artwork::vibrantAverageColor(FakeImageDecoder::solid(1, 1, 0, 0, 255)));
     EXPECT_NEAR(strong.saturation, 0.85, 1e-12);
     EXPECT_NEAR(strong.hue, 2.0 / 3.0, 1e-12);
 }
@@ -50,19 +50,18 @@ TEST(AccentColorTest, SaturationIsBoostedAndCapped) {
 TEST(AccentColorTest, AveragesTheWholePicture) {
     // Half red, half blue averages to purple; a transparent half counts as black.
     std::vector<std::uint8_t> px{255, 0, 0, 255, 0, 0, 255, 255};
-    const auto purple = Artwork::vibrantAverageColor(*platform::Image::fromRGBA(2, 1, px))->hsb();
+    const auto purple = HSB::of(*Artwork::vibrantAverageColor(*platform::Image::fromRGBA(2, 1, px)));
     EXPECT_NEAR(purple.hue, 5.0 / 6.0, 1e-12);
 
     std::vector<std::uint8_t> half{255, 255, 255, 255, 255, 255, 255, 0};
-    const auto grey = Artwork::vibrantAverageColor(*platform::Image::fromRGBA(2, 1, half))->hsb();
+    const auto grey = HSB::of(*Artwork::vibrantAverageColor(*platform::Image::fromRGBA(2, 1, half)));
     EXPECT_NEAR(grey.brightness, 0.85, 1e-12);  // 128/255 raised
     EXPECT_FALSE(Artwork::vibrantAverageColor(platform::Image{}));
 }
 
 TEST(AccentColorTest, HsbRoundTrip) {
-    for (const RGBAColor c : {RGBAColor{0.2, 0.4, 0.6, 1}, RGBAColor{0.9, 0.1, 0.3, 1}, RGBAColor{0.5, 0.5, 0.1, 1}}) {
-        const auto hsb = c.hsb();
-        const auto back = RGBAColor::fromHSB(hsb.hue, hsb.saturation, hsb.brightness);
+    for (const RGBA c : {RGBA{0.2, 0.4, 0.6, 1}, RGBA{0.9, 0.1, 0.3, 1}, RGBA{0.5, 0.5, 0.1, 1}}) {
+        const auto back = HSB::of(c).color();
         EXPECT_NEAR(back.red, c.red, 1e-12);
         EXPECT_NEAR(back.green, c.green, 1e-12);
         EXPECT_NEAR(back.blue, c.blue, 1e-12);
@@ -100,7 +99,7 @@ TEST_F(ArtworkTest, MusicBytesBecomeArtworkAndAccent) {
     notify(PlayerSource::music, musicInfo("Playing"));
     ASSERT_TRUE(service->artwork.get());
     EXPECT_EQ(*service->artwork.get(), fake.imageDecoder.images["red-png"]);
-    EXPECT_NEAR(service->accentColor.get().hsb().saturation, 0.85, 1e-12);
+    EXPECT_NEAR(HSB::of(service->accentColor.get()).saturation, 0.85, 1e-12);
     EXPECT_EQ(fake.scriptHost.count(PlayerScripts::musicArtworkData()), 0);
     // The decode is bounded.
     EXPECT_EQ(fake.imageDecoder.limitsSeen.back().maxPixels, Artwork::imageLimits.maxPixels);
@@ -132,7 +131,7 @@ TEST_F(ArtworkTest, SpotifyDownloadsOnlyHttpsAddresses) {
     notify(PlayerSource::spotify, spotifyInfo("Playing"));
     EXPECT_TRUE(fake.httpClient.requests.empty());
     EXPECT_FALSE(service->artwork.get());
-    EXPECT_EQ(service->accentColor.get(), RGBAColor::white());
+    EXPECT_EQ(service->accentColor.get(), NowPlayingService::white);
 }
 
 TEST_F(ArtworkTest, SpotifyDownloadIsBoundedAndNeeds2xx) {
@@ -146,7 +145,7 @@ TEST_F(ArtworkTest, SpotifyDownloadIsBoundedAndNeeds2xx) {
 
     fake.httpClient.respond(0, 404, "red-png");  // an error page, even one that decodes
     EXPECT_FALSE(service->artwork.get());
-    EXPECT_EQ(service->accentColor.get(), RGBAColor::white());
+    EXPECT_EQ(service->accentColor.get(), NowPlayingService::white);
 }
 
 TEST_F(ArtworkTest, SpotifyDownloadSetsArtwork) {
@@ -154,7 +153,7 @@ TEST_F(ArtworkTest, SpotifyDownloadSetsArtwork) {
     notify(PlayerSource::spotify, spotifyInfo("Playing"));
     fake.httpClient.respond(0, 200, "blue-png");
     ASSERT_TRUE(service->artwork.get());
-    EXPECT_NEAR(service->accentColor.get().hsb().hue, 2.0 / 3.0, 1e-12);
+    EXPECT_NEAR(HSB::of(service->accentColor.get()).hue, 2.0 / 3.0, 1e-12);
 }
 
 TEST_F(ArtworkTest, LateArtworkOfThePreviousTrackIsDropped) {
@@ -181,16 +180,16 @@ TEST_F(ArtworkTest, NewTrackResetsArtworkAndAccent) {
     next["PersistentID"] = std::string("C3");
     notify(PlayerSource::music, next);
     EXPECT_FALSE(service->artwork.get());
-    EXPECT_EQ(service->accentColor.get(), RGBAColor::white());
+    EXPECT_EQ(service->accentColor.get(), NowPlayingService::white);
 }
 
 TEST_F(ArtworkTest, DisplayColorFollowsTheTintSetting) {
     fake.scriptHost.replies[PlayerScripts::musicArtworkRawData()] = bytes("red-png");
     notify(PlayerSource::music, musicInfo("Playing"));
     EXPECT_EQ(service->displayColor(), service->accentColor.get());
-    EXPECT_NE(service->displayColor(), RGBAColor::white());
+    EXPECT_NE(service->displayColor(), NowPlayingService::white);
     settings().tintWithArtwork = false;
-    EXPECT_EQ(service->displayColor(), RGBAColor::white());
+    EXPECT_EQ(service->displayColor(), NowPlayingService::white);
 }
 
 }  // namespace
