@@ -34,7 +34,9 @@ struct HttpResult {
     std::string error;
 
     static HttpResult failure(std::string reason) { return {std::nullopt, std::move(reason)}; }
-    static HttpResult success(int status, std::string body) { return {HttpResponse{status, std::move(body)}, {}}; }
+    static HttpResult success(int status, std::string body) {
+        return {HttpResponse{status, std::move(body)}, {}};
+    }
 };
 
 class HttpClient {

@@ -5,7 +5,8 @@ namespace quorlix::platform {
 std::optional<Image> Image::fromRGBA(int width, int height, std::vector<std::uint8_t> rgba) {
     if (width <= 0 || height <= 0) return std::nullopt;
     // Both factors are below 2^31, so the product cannot overflow.
-    if (rgba.size() != static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * 4) return std::nullopt;
+    if (rgba.size() != static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * 4)
+        return std::nullopt;
     Image image;
     image.width = width;
     image.height = height;

@@ -23,9 +23,9 @@ std::optional<double> parseNumber(std::string_view text) {
 std::string formatNumber(double value, int decimals) {
     if (!std::isfinite(value)) value = 0;
     char buffer[400];
-    const auto result = decimals < 0
-                            ? std::to_chars(buffer, buffer + sizeof buffer, value)
-                            : std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, decimals);
+    const auto result = decimals < 0 ? std::to_chars(buffer, buffer + sizeof buffer, value)
+                                     : std::to_chars(buffer, buffer + sizeof buffer, value,
+                                                     std::chars_format::fixed, decimals);
     if (result.ec != std::errc()) return "0";
     return std::string(buffer, result.ptr);
 }

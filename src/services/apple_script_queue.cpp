@@ -25,7 +25,9 @@ void runScript(platform::SerialQueue& queue, platform::ScriptHost* host, std::st
             if (!host) return std::nullopt;
             return host->execute(source, timeLimit);
         },
-        [done = std::move(done)](std::optional<Result> result) { done(result ? std::move(*result) : std::nullopt); },
+        [done = std::move(done)](std::optional<Result> result) {
+            done(result ? std::move(*result) : std::nullopt);
+        },
         timeLimit);
 }
 

@@ -21,7 +21,8 @@ std::optional<RGBA> Artwork::vibrantAverageColor(const platform::Image& image) {
     double channel[3];
     for (int c = 0; c < 3; ++c) channel[c] = std::clamp(std::round(sum[c] / count), 0.0, 255.0) / 255.0;
     const HSB average = HSB::of({channel[0], channel[1], channel[2], 1});
-    return HSB{average.hue, std::min(average.saturation * 1.3, 0.85), std::max(average.brightness, 0.85)}.color();
+    return HSB{average.hue, std::min(average.saturation * 1.3, 0.85), std::max(average.brightness, 0.85)}
+        .color();
 }
 
 bool Artwork::isHTTPSAddress(std::string_view text) {
@@ -30,7 +31,8 @@ bool Artwork::isHTTPSAddress(std::string_view text) {
     // Characters an address may not hold unescaped.
     for (const unsigned char c : text) {
         if (c <= 0x20 || c >= 0x7F) return false;
-        if (std::string_view("\"<>\\^`{|}").find(static_cast<char>(c)) != std::string_view::npos) return false;
+        if (std::string_view("\"<>\\^`{|}").find(static_cast<char>(c)) != std::string_view::npos)
+            return false;
     }
     const auto rest = text.substr(prefix.size());
     const auto hostEnd = rest.find_first_of("/?#");

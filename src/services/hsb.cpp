@@ -41,12 +41,12 @@ RGBA HSB::color(double opacity) const {
     const double t = v * (1 - s * (1 - f));
     const double a = unit(opacity);
     switch (sector) {
-    case 0: return {v, t, p, a};
-    case 1: return {q, v, p, a};
-    case 2: return {p, v, t, a};
-    case 3: return {p, q, v, a};
-    case 4: return {t, p, v, a};
-    default: return {v, p, q, a};
+        case 0: return {v, t, p, a};
+        case 1: return {q, v, p, a};
+        case 2: return {p, v, t, a};
+        case 3: return {p, q, v, a};
+        case 4: return {t, p, v, a};
+        default: return {v, p, q, a};
     }
 }
 

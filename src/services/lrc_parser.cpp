@@ -43,10 +43,15 @@ std::vector<std::string_view> splitLines(std::string_view text) {
 }
 
 // Tab and the Unicode space separators, in UTF-8.
-constexpr std::array<std::string_view, 18> whitespace{
-    "\t",           " ",            "\xC2\xA0",     "\xE1\x9A\x80", "\xE2\x80\x80", "\xE2\x80\x81", "\xE2\x80\x82",
-    "\xE2\x80\x83", "\xE2\x80\x84", "\xE2\x80\x85", "\xE2\x80\x86", "\xE2\x80\x87", "\xE2\x80\x88", "\xE2\x80\x89",
-    "\xE2\x80\x8A", "\xE2\x80\xAF", "\xE2\x81\x9F", "\xE3\x80\x80"};
+constexpr std::array<std::string_view, 18> whitespace{"\t",           " ",
+                                                      "\xC2\xA0",     "\xE1\x9A\x80",
+                                                      "\xE2\x80\x80", "\xE2\x80\x81",
+                                                      "\xE2\x80\x82", "\xE2\x80\x83",
+                                                      "\xE2\x80\x84", "\xE2\x80\x85",
+                                                      "\xE2\x80\x86", "\xE2\x80\x87",
+                                                      "\xE2\x80\x88", "\xE2\x80\x89",
+                                                      "\xE2\x80\x8A", "\xE2\x80\xAF",
+                                                      "\xE2\x81\x9F", "\xE3\x80\x80"};
 
 std::string_view trim(std::string_view s) {
     for (bool changed = true; changed && !s.empty();) {
@@ -102,7 +107,8 @@ std::vector<LyricLine> LyricsService::parse(std::string_view lrc) {
         const std::string text(trim(rest));
         for (const double time : times) out.push_back({time, text});
     }
-    std::stable_sort(out.begin(), out.end(), [](const LyricLine& a, const LyricLine& b) { return a.time < b.time; });
+    std::stable_sort(out.begin(), out.end(),
+                     [](const LyricLine& a, const LyricLine& b) { return a.time < b.time; });
     return out;
 }
 

@@ -36,7 +36,8 @@ bool read(const Json& object, const char* key, std::optional<T>& out) {
 std::optional<LRCLibRecord> fromJson(const Json& object) {
     if (!object.is_object()) return std::nullopt;
     LRCLibRecord record;
-    if (!read(object, "syncedLyrics", record.syncedLyrics) || !read(object, "plainLyrics", record.plainLyrics) ||
+    if (!read(object, "syncedLyrics", record.syncedLyrics) ||
+        !read(object, "plainLyrics", record.plainLyrics) ||
         !read(object, "instrumental", record.instrumental) || !read(object, "duration", record.duration)) {
         return std::nullopt;
     }

@@ -24,7 +24,8 @@ struct Lookup {
     bool remembered = true;
 };
 
-void request(const Lookup& lookup, std::string_view path, const QueryItems& items, std::function<void(Reply)> done) {
+void request(const Lookup& lookup, std::string_view path, const QueryItems& items,
+             std::function<void(Reply)> done) {
     if (!lookup.http) {
         platform::MainQueue::shared().post([done = std::move(done)] { done(std::nullopt); });
         return;

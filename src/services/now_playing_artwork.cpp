@@ -8,7 +8,9 @@
 
 namespace quorlix {
 
-bool NowPlayingService::isCurrent(const std::string& trackID) const { return track.get() && track.get()->id == trackID; }
+bool NowPlayingService::isCurrent(const std::string& trackID) const {
+    return track.get() && track.get()->id == trackID;
+}
 
 void NowPlayingService::fetchArtwork(const Track& forTrack) {
     const std::string id = forTrack.id;

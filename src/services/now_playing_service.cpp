@@ -45,7 +45,8 @@ std::string describe(const platform::NotificationValue& value) {
 
 }  // namespace
 
-NowPlayingService::NowPlayingService() : NowPlayingService(platform::installed(), AppleScriptQueue::shared()) {}
+NowPlayingService::NowPlayingService()
+    : NowPlayingService(platform::installed(), AppleScriptQueue::shared()) {}
 
 NowPlayingService::NowPlayingService(const platform::Platform& platform, platform::SerialQueue& scripts)
     : scriptHost_(platform.scriptHost),
@@ -61,17 +62,19 @@ NowPlayingService::~NowPlayingService() = default;
 void NowPlayingService::start() {
     if (notifications_) {
         musicObserver_ = notifications_->observe(
-            musicNotification, [this](const platform::NotificationInfo& info) { handle(info, PlayerSource::music); });
-        spotifyObserver_ = notifications_->observe(spotifyNotification, [this](const platform::NotificationInfo& info) {
-            handle(info, PlayerSource::spotify);
-        });
+            musicNotification,
+            [this](const platform::NotificationInfo& info) { handle(info, PlayerSource::music); });
+        spotifyObserver_ = notifications_->observe(
+            spotifyNotification,
+            [this](const platform::NotificationInfo& info) { handle(info, PlayerSource::spotify); });
     }
     if (workspace_) {
-        terminationObserver_ = workspace_->onApplicationTerminated([this](const std::optional<std::string>& quit) {
-            std::optional<std::string> current;
-            if (track.get()) current = std::string(rawValue(track.get()->source));
-            if (quit == current) clear();
-        });
+        terminationObserver_ =
+            workspace_->onApplicationTerminated([this](const std::optional<std::string>& quit) {
+                std::optional<std::string> current;
+                if (track.get()) current = std::string(rawValue(track.get()->source));
+                if (quit == current) clear();
+            });
     }
     refresh(PlayerSource::spotify);
     refresh(PlayerSource::music);

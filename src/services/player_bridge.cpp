@@ -16,7 +16,8 @@ void ignore(std::optional<platform::ScriptValue>) {}
 }  // namespace
 
 void NowPlayingService::run(std::string source, ScriptCompletion completion) {
-    runScript(scripts_, scriptHost_, std::move(source), scriptTimeLimit, lifetime_.guard(std::move(completion)));
+    runScript(scripts_, scriptHost_, std::move(source), scriptTimeLimit,
+              lifetime_.guard(std::move(completion)));
 }
 
 bool NowPlayingService::isRunning(PlayerSource source) const {
@@ -111,7 +112,9 @@ void NowPlayingService::toggleRepeat() {
     run(PlayerScripts::setRepeating(track.get()->source, repeating.get()), ignore);
 }
 
-bool NowPlayingService::canFavorite() const { return track.get() && track.get()->source == PlayerSource::music; }
+bool NowPlayingService::canFavorite() const {
+    return track.get() && track.get()->source == PlayerSource::music;
+}
 
 void NowPlayingService::toggleFavorite() {
     if (!canFavorite() || !isRunning(track.get()->source)) return;

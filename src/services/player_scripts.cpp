@@ -10,7 +10,9 @@ namespace {
 
 constexpr std::string_view separator = "|~|";
 
-std::string tell(PlayerSource source) { return "tell application \"" + std::string(applicationName(source)) + "\""; }
+std::string tell(PlayerSource source) {
+    return "tell application \"" + std::string(applicationName(source)) + "\"";
+}
 std::string tellTo(PlayerSource source) { return tell(source) + " to "; }
 const char* truth(bool on) { return on ? "true" : "false"; }
 
@@ -31,7 +33,8 @@ std::vector<std::string_view> split(std::string_view text, std::string_view by) 
 std::string PlayerScripts::snapshot(PlayerSource source) {
     const char* trackID = source == PlayerSource::music ? "persistent ID of t" : "id of t";
     return tell(source) +
-           "\n    if player state is stopped then return \"\"\n    set t to current track\n    return (player state "
+           "\n    if player state is stopped then return \"\"\n    set t to current track\n    return "
+           "(player state "
            "as text) & \"|~|\" & (name of t) & \"|~|\" & (artist of t) & \"|~|\" & (album of t) & \"|~|\" & "
            "((duration of t) as text) & \"|~|\" & ((player position) as text) & \"|~|\" & (" +
            trackID + ")\nend tell";
@@ -52,12 +55,13 @@ std::string PlayerScripts::shuffle(PlayerSource source) {
 }
 
 std::string PlayerScripts::repeating(PlayerSource source) {
-    return tellTo(source) + (source == PlayerSource::music ? "return (song repeat is not off)" : "get repeating");
+    return tellTo(source) +
+           (source == PlayerSource::music ? "return (song repeat is not off)" : "get repeating");
 }
 
 std::string PlayerScripts::setShuffle(PlayerSource source, bool on) {
-    return tellTo(source) + (source == PlayerSource::music ? "set shuffle enabled to " : "set shuffling to ") +
-           truth(on);
+    return tellTo(source) +
+           (source == PlayerSource::music ? "set shuffle enabled to " : "set shuffling to ") + truth(on);
 }
 
 std::string PlayerScripts::setRepeating(PlayerSource source, bool on) {
@@ -67,7 +71,8 @@ std::string PlayerScripts::setRepeating(PlayerSource source, bool on) {
 
 std::string PlayerScripts::musicFavorite(std::optional<bool> set) {
     if (!set) {
-        return "tell application \"Music\"\n    try\n        return favorited of current track\n    on error\n"
+        return "tell application \"Music\"\n    try\n        return favorited of current track\n    on "
+               "error\n"
                "        return loved of current track\n    end try\nend tell";
     }
     const std::string value = truth(*set);
@@ -83,7 +88,9 @@ std::string PlayerScripts::musicArtworkData() {
     return tellTo(PlayerSource::music) + "get data of artwork 1 of current track";
 }
 
-std::string PlayerScripts::spotifyArtworkURL() { return tellTo(PlayerSource::spotify) + "get artwork url of current track"; }
+std::string PlayerScripts::spotifyArtworkURL() {
+    return tellTo(PlayerSource::spotify) + "get artwork url of current track";
+}
 
 double PlayerScripts::snapshotNumber(std::string_view field) {
     std::string text(field);

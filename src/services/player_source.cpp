@@ -4,7 +4,9 @@
 
 namespace quorlix {
 
-std::optional<platform::Image> appIcon(PlayerSource source) { return appIcon(source, platform::installed().workspace); }
+std::optional<platform::Image> appIcon(PlayerSource source) {
+    return appIcon(source, platform::installed().workspace);
+}
 
 std::optional<platform::Image> appIcon(PlayerSource source, const platform::Workspace* workspace) {
     if (!workspace) return std::nullopt;

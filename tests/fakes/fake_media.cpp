@@ -29,8 +29,8 @@ void FakeScriptHost::clearExecuted() {
     executed_.clear();
 }
 
-Subscription FakePlayerNotifications::observe(const std::string& name,
-                                              std::function<void(const platform::NotificationInfo&)> handler) {
+Subscription FakePlayerNotifications::observe(
+    const std::string& name, std::function<void(const platform::NotificationInfo&)> handler) {
     auto& signal = signals_[name];
     if (!signal) signal = std::make_unique<Signal<platform::NotificationInfo>>();
     return signal->connect(std::move(handler));
@@ -51,7 +51,8 @@ void FakeWorkspace::terminate(const std::optional<std::string>& bundleIdentifier
     terminated_.emit(bundleIdentifier);
 }
 
-Subscription FakeWorkspace::onApplicationTerminated(std::function<void(const std::optional<std::string>&)> handler) {
+Subscription FakeWorkspace::onApplicationTerminated(
+    std::function<void(const std::optional<std::string>&)> handler) {
     return terminated_.connect(std::move(handler));
 }
 
@@ -67,7 +68,8 @@ std::optional<platform::Image> FakeWorkspace::icon(const std::string& location) 
     return it->second;
 }
 
-std::optional<platform::Image> FakeImageDecoder::decode(std::string_view bytes, const platform::ImageLimits& limits) {
+std::optional<platform::Image> FakeImageDecoder::decode(std::string_view bytes,
+                                                        const platform::ImageLimits& limits) {
     limitsSeen.push_back(limits);
     if (bytes.size() > limits.maxBytes) return std::nullopt;
     const auto it = images.find(std::string(bytes));

@@ -41,7 +41,8 @@ private:
 
 class FakePlayerNotifications final : public platform::PlayerNotifications {
 public:
-    Subscription observe(const std::string& name, std::function<void(const platform::NotificationInfo&)> handler) override;
+    Subscription observe(const std::string& name,
+                         std::function<void(const platform::NotificationInfo&)> handler) override;
     // Delivers a notification at once, as the main queue would.
     void post(const std::string& name, const platform::NotificationInfo& info);
     std::size_t observerCount(const std::string& name) const;
@@ -53,17 +54,19 @@ private:
 class FakeWorkspace final : public platform::Workspace {
 public:
     std::set<std::string> running;
-    std::map<std::string, std::string> locations;            // identifier -> location
-    std::map<std::string, platform::Image> icons;            // location -> icon
+    std::map<std::string, std::string> locations;  // identifier -> location
+    std::map<std::string, platform::Image> icons;  // location -> icon
     std::optional<platform::RunningApplication> frontmost;
-    std::vector<std::string> opened;                          // locations, in order
+    std::vector<std::string> opened;  // locations, in order
 
     // The application quits: it stops running and observers hear of it.
     void terminate(const std::optional<std::string>& bundleIdentifier);
 
     Subscription onApplicationTerminated(
         std::function<void(const std::optional<std::string>&)> handler) override;
-    bool isRunning(const std::string& bundleIdentifier) const override { return running.count(bundleIdentifier) != 0; }
+    bool isRunning(const std::string& bundleIdentifier) const override {
+        return running.count(bundleIdentifier) != 0;
+    }
     std::optional<platform::RunningApplication> frontmostApplication() const override { return frontmost; }
     std::optional<std::string> applicationLocation(const std::string& bundleIdentifier) const override;
     void openApplication(const std::string& location) override { opened.push_back(location); }
@@ -79,7 +82,8 @@ public:
     std::map<std::string, platform::Image> images;
     std::vector<platform::ImageLimits> limitsSeen;
 
-    std::optional<platform::Image> decode(std::string_view bytes, const platform::ImageLimits& limits) override;
+    std::optional<platform::Image> decode(std::string_view bytes,
+                                          const platform::ImageLimits& limits) override;
 
     // A picture of one colour (RGBA bytes).
     static platform::Image solid(int width, int height, std::uint8_t r, std::uint8_t g, std::uint8_t b,

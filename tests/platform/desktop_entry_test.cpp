@@ -1,7 +1,7 @@
 // Desktop entries: reading the group we need, the launch command and where entries live.
 
-#include "fakes/fake_platform.h"
 #include "platform/linux/desktop_entry.h"
+#include "fakes/fake_platform.h"
 
 #include <gtest/gtest.h>
 

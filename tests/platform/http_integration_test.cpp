@@ -75,8 +75,9 @@ private:
         const auto it = replies.find(path);
         const Reply reply = it == replies.end() ? Reply{404, "{}"} : it->second;
         if (reply.silent) return;
-        QByteArray head = "HTTP/1.1 " + QByteArray::number(reply.status) + " X\r\nContent-Type: " + reply.contentType +
-                          "\r\nContent-Length: " + QByteArray::number(reply.body.size()) + "\r\nConnection: close\r\n\r\n";
+        QByteArray head =
+            "HTTP/1.1 " + QByteArray::number(reply.status) + " X\r\nContent-Type: " + reply.contentType +
+            "\r\nContent-Length: " + QByteArray::number(reply.body.size()) + "\r\nConnection: close\r\n\r\n";
         socket->write(head + reply.body);
         socket->disconnectFromHost();
     }
@@ -129,7 +130,8 @@ protected:
 TEST_F(HttpIntegrationTest, LyricsComeThroughTheRealClient) {
     server.replies["/api/get"] = {404, R"({"code":404,"name":"TrackNotFound"})"};
     server.replies["/api/search"] = {
-        200, R"([{"syncedLyrics":"[00:01.00]Uno\n[00:02.50]Dos","duration":199},{"plainLyrics":"x","duration":200}])"};
+        200,
+        R"([{"syncedLyrics":"[00:01.00]Uno\n[00:02.50]Dos","duration":199},{"plainLyrics":"x","duration":200}])"};
     LyricsService lyrics(&http, server.base());
 
     Track track;
@@ -144,9 +146,12 @@ TEST_F(HttpIntegrationTest, LyricsComeThroughTheRealClient) {
     EXPECT_EQ(lyrics.status.get(), LyricsService::Status::found);
     EXPECT_EQ(lyrics.lines.get(), (std::vector<LyricLine>{{1, "Uno"}, {2.5, "Dos"}}));
     ASSERT_EQ(server.requests.size(), 2u);
-    EXPECT_EQ(server.requests[0].target,
-              "/api/get?track_name=Rock%20%26%20Roll&artist_name=A%C3%B1o%202000&album_name=%C3%89xitos&duration=200");
-    EXPECT_EQ(server.requests[1].target, "/api/search?track_name=Rock%20%26%20Roll&artist_name=A%C3%B1o%202000");
+    EXPECT_EQ(
+        server.requests[0].target,
+        "/api/"
+        "get?track_name=Rock%20%26%20Roll&artist_name=A%C3%B1o%202000&album_name=%C3%89xitos&duration=200");
+    EXPECT_EQ(server.requests[1].target,
+              "/api/search?track_name=Rock%20%26%20Roll&artist_name=A%C3%B1o%202000");
     EXPECT_EQ(server.requests[0].userAgent, "Quorlix/0.1 (macOS)");
 
     // Remembered: no further request.
@@ -198,7 +203,8 @@ TEST_F(HttpIntegrationTest, SilentServerTimesOut) {
     std::optional<platform::HttpResult> result;
     QElapsedTimer timer;
     timer.start();
-    http.get({server.base() + "/slow", {}, 0.3, 1024}, [&](platform::HttpResult r) { result = std::move(r); });
+    http.get({server.base() + "/slow", {}, 0.3, 1024},
+             [&](platform::HttpResult r) { result = std::move(r); });
     ASSERT_TRUE(waitUntil([&] { return result.has_value(); }));
     EXPECT_FALSE(result->response);
     EXPECT_LT(timer.elapsed(), 3000);

@@ -27,10 +27,18 @@ const QString musicBusName = QStringLiteral("org.mpris.MediaPlayer2.testplayer")
 const QString spotifyBusName = QStringLiteral("org.mpris.MediaPlayer2.spotify");
 
 std::vector<TestTrack> playlist() {
-    return {{QStringLiteral("/org/quorlix/track/1"), QStringLiteral("Primera"), {QStringLiteral("Ana"), QStringLiteral("Beto")},
-             QStringLiteral("Disco"), 180'000'000, {}},
-            {QStringLiteral("/org/quorlix/track/2"), QStringLiteral("Segunda"), {QStringLiteral("Ana")},
-             QStringLiteral("Disco"), 240'500'000, QStringLiteral("https://example.invalid/cover.png")}};
+    return {{QStringLiteral("/org/quorlix/track/1"),
+             QStringLiteral("Primera"),
+             {QStringLiteral("Ana"), QStringLiteral("Beto")},
+             QStringLiteral("Disco"),
+             180'000'000,
+             {}},
+            {QStringLiteral("/org/quorlix/track/2"),
+             QStringLiteral("Segunda"),
+             {QStringLiteral("Ana")},
+             QStringLiteral("Disco"),
+             240'500'000,
+             QStringLiteral("https://example.invalid/cover.png")}};
 }
 
 class MprisIntegrationTest : public ::testing::Test {
@@ -67,7 +75,8 @@ protected:
         const std::string notification = platform::MprisPlayerNotifications::notificationName(
             name == spotifyBusName ? "com.spotify.client" : "com.apple.Music");
         bool announced = false;
-        auto watch = notifications->observe(notification, [&](const platform::NotificationInfo&) { announced = true; });
+        auto watch = notifications->observe(notification,
+                                            [&](const platform::NotificationInfo&) { announced = true; });
         EXPECT_TRUE(player->publish());
         EXPECT_TRUE(waitUntil([&] { return announced; }));
         return player;
@@ -241,7 +250,8 @@ TEST(MprisNotificationTest, PlayerStateBecomesThePlayersDictionary) {
     platform::MprisBus::PlayerState state;
     state.playbackStatus = QStringLiteral("Playing");
     state.metadata[QStringLiteral("xesam:title")] = QStringLiteral("Canción");
-    state.metadata[QStringLiteral("xesam:artist")] = QStringList{QStringLiteral("Uno"), QStringLiteral("Dos")};
+    state.metadata[QStringLiteral("xesam:artist")] =
+        QStringList{QStringLiteral("Uno"), QStringLiteral("Dos")};
     state.metadata[QStringLiteral("mpris:length")] = qlonglong(215'500'000);
     state.metadata[QStringLiteral("mpris:trackid")] = QStringLiteral("/t/7");
 
@@ -260,7 +270,8 @@ TEST(MprisNotificationTest, PlayerStateBecomesThePlayersDictionary) {
     EXPECT_DOUBLE_EQ(std::get<double>(spotify.at("Playback Position")), 12.5);
     EXPECT_EQ(platform::MprisPlayerNotifications::notificationName("com.spotify.client"),
               "com.spotify.client.PlaybackStateChanged");
-    EXPECT_EQ(platform::MprisPlayerNotifications::notificationName("com.apple.Music"), "com.apple.Music.playerInfo");
+    EXPECT_EQ(platform::MprisPlayerNotifications::notificationName("com.apple.Music"),
+              "com.apple.Music.playerInfo");
 }
 
 }  // namespace

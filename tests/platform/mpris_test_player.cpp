@@ -84,7 +84,8 @@ void MprisTestPlayer::announce(const QVariantMap& changed) {
 }
 
 QString MprisTestPlayer::introspect(const QString&) const {
-    return QStringLiteral("<interface name=\"org.mpris.MediaPlayer2\"/><interface name=\"org.mpris.MediaPlayer2.Player\"/>");
+    return QStringLiteral(
+        "<interface name=\"org.mpris.MediaPlayer2\"/><interface name=\"org.mpris.MediaPlayer2.Player\"/>");
 }
 
 bool MprisTestPlayer::handleMessage(const QDBusMessage& message, const QDBusConnection& connection) {
@@ -95,7 +96,8 @@ bool MprisTestPlayer::handleMessage(const QDBusMessage& message, const QDBusConn
         if (member == QLatin1String("Get") && args.size() == 2) {
             const QVariant value = property(args[1].toString());
             if (!value.isValid()) {
-                connection.send(message.createErrorReply(QDBusError::InvalidArgs, QStringLiteral("no such property")));
+                connection.send(
+                    message.createErrorReply(QDBusError::InvalidArgs, QStringLiteral("no such property")));
                 return true;
             }
             reply << QVariant::fromValue(QDBusVariant(value));
@@ -114,7 +116,8 @@ bool MprisTestPlayer::handleMessage(const QDBusMessage& message, const QDBusConn
     } else if (message.interface() == playerInterface) {
         if (member == QLatin1String("PlayPause")) {
             ++playPauseCalls;
-            setStatus(status == QLatin1String("Playing") ? QStringLiteral("Paused") : QStringLiteral("Playing"));
+            setStatus(status == QLatin1String("Playing") ? QStringLiteral("Paused")
+                                                         : QStringLiteral("Playing"));
         } else if (member == QLatin1String("Next")) {
             ++nextCalls;
             skipTo(current + 1);

@@ -31,7 +31,8 @@ TEST(QtImageDecoderTest, DecodesToStraightRGBA) {
     EXPECT_EQ(decoded->width, 3);
     EXPECT_EQ(decoded->height, 2);
     const auto& px = *decoded->pixels;
-    EXPECT_EQ((std::vector<std::uint8_t>(px.begin(), px.begin() + 4)), (std::vector<std::uint8_t>{10, 20, 30, 255}));
+    EXPECT_EQ((std::vector<std::uint8_t>(px.begin(), px.begin() + 4)),
+              (std::vector<std::uint8_t>{10, 20, 30, 255}));
     const std::size_t last = (1 * 3 + 2) * 4;
     EXPECT_EQ(px[last + 3], 128);
     EXPECT_NEAR(px[last], 200, 1);  // straight, not premultiplied

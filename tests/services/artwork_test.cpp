@@ -1,8 +1,8 @@
 // Artwork of the playing track: the accent colour maths, the address rule, and which
 // results reach the service.
 
-#include "media_test_support.h"
 #include "services/artwork.h"
+#include "media_test_support.h"
 #include "services/hsb.h"
 #include "services/player_scripts.h"
 
@@ -57,15 +57,6 @@ TEST(AccentColorTest, AveragesTheWholePicture) {
     const auto grey = HSB::of(*Artwork::vibrantAverageColor(*platform::Image::fromRGBA(2, 1, half)));
     EXPECT_NEAR(grey.brightness, 0.85, 1e-12);  // 128/255 raised
     EXPECT_FALSE(Artwork::vibrantAverageColor(platform::Image{}));
-}
-
-TEST(AccentColorTest, HsbRoundTrip) {
-    for (const RGBA c : {RGBA{0.2, 0.4, 0.6, 1}, RGBA{0.9, 0.1, 0.3, 1}, RGBA{0.5, 0.5, 0.1, 1}}) {
-        const auto back = HSB::of(c).color();
-        EXPECT_NEAR(back.red, c.red, 1e-12);
-        EXPECT_NEAR(back.green, c.green, 1e-12);
-        EXPECT_NEAR(back.blue, c.blue, 1e-12);
-    }
 }
 
 TEST(ArtworkAddressTest, OnlyHttpsAddressesWithAHost) {

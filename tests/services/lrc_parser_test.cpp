@@ -57,7 +57,9 @@ TEST(LrcParserTest, EveryKindOfLineBreak) {
 }
 
 TEST(LrcParserTest, UnicodeSpacesAreTrimmed) {
-    EXPECT_EQ(LyricsService::parse("[00:01]\xC2\xA0" "corazón\xE3\x80\x80"), (Lines{{1, "corazón"}}));
+    EXPECT_EQ(LyricsService::parse("[00:01]\xC2\xA0"
+                                   "corazón\xE3\x80\x80"),
+              (Lines{{1, "corazón"}}));
 }
 
 TEST(LrcParserTest, SortedStablyByTime) {

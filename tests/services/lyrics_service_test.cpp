@@ -1,10 +1,10 @@
 // The lyrics service: requests it builds, how it chooses among the replies, what it
 // remembers, and how a newer track supersedes an older one.
 
+#include "services/lyrics_service.h"
 #include "fakes/fake_platform.h"
 #include "services/lrclib_record.h"
 #include "services/lru_cache.h"
-#include "services/lyrics_service.h"
 
 #include <gtest/gtest.h>
 
@@ -42,7 +42,8 @@ protected:
     }
 };
 
-const char* synced = R"({"syncedLyrics":"[00:01.00]Hola\n[00:03.50]Adiós","plainLyrics":"Hola\nAdiós","duration":221})";
+const char* synced =
+    R"({"syncedLyrics":"[00:01.00]Hola\n[00:03.50]Adiós","plainLyrics":"Hola\nAdiós","duration":221})";
 const char* plainOnly = R"({"syncedLyrics":null,"plainLyrics":"Hola\nAdiós","instrumental":false})";
 
 // --- requests -----------------------------------------------------------------------------
@@ -73,7 +74,9 @@ TEST_F(LyricsServiceTest, WithoutAlbumOrDurationOnlySearch) {
     service.load(track("Sin duración", "Disco", 0));
     service.load(track("Infinita", "Disco", std::numeric_limits<double>::infinity()));
     ASSERT_EQ(http.requests.size(), 3u);
-    EXPECT_EQ(url(0), "https://lrclib.net/api/search?track_name=Sin%20disco&artist_name=S%C3%ADlvia%20P%C3%A9rez%20Cruz");
+    EXPECT_EQ(
+        url(0),
+        "https://lrclib.net/api/search?track_name=Sin%20disco&artist_name=S%C3%ADlvia%20P%C3%A9rez%20Cruz");
     EXPECT_TRUE(isSearch(1));
     EXPECT_TRUE(isSearch(2));
 }
@@ -82,7 +85,9 @@ TEST_F(LyricsServiceTest, QueryValuesCannotBreakTheQuery) {
     EXPECT_EQ(LRCLibRequest::percentEncode("Rock & Roll + Más=1#?/~._-"),
               "Rock%20%26%20Roll%20%2B%20M%C3%A1s%3D1%23%3F%2F~._-");
     service.load(track("A&artist_name=B", ""));
-    EXPECT_EQ(url(0), "https://lrclib.net/api/search?track_name=A%26artist_name%3DB&artist_name=S%C3%ADlvia%20P%C3%A9rez%20Cruz");
+    EXPECT_EQ(url(0),
+              "https://lrclib.net/api/"
+              "search?track_name=A%26artist_name%3DB&artist_name=S%C3%ADlvia%20P%C3%A9rez%20Cruz");
 }
 
 // --- choosing -----------------------------------------------------------------------------
@@ -139,7 +144,8 @@ TEST_F(LyricsServiceTest, ClosestDurationAmongSyncedCandidates) {
 
     // A candidate without a duration counts as lasting 0 seconds.
     service.load(track("Cero", "", 10));
-    answer(2, 200, R"([{"syncedLyrics":"[00:01]lejos","duration":100},{"syncedLyrics":"[00:01]sin duración"}])");
+    answer(2, 200,
+           R"([{"syncedLyrics":"[00:01]lejos","duration":100},{"syncedLyrics":"[00:01]sin duración"}])");
     EXPECT_EQ(service.lines.get().at(0).text, "sin duración");
 }
 
@@ -285,15 +291,6 @@ TEST_F(LyricsServiceTest, NoTrackIsIdle) {
     service.load(std::nullopt);
     EXPECT_EQ(service.status.get(), Status::idle);
     EXPECT_TRUE(service.lines.get().empty());
-}
-
-TEST_F(LyricsServiceTest, StatusIsPublishedBeforeLines) {
-    std::vector<std::string> order;
-    auto a = service.status.sink([&](Status) { order.push_back("status"); });
-    auto b = service.lines.sink([&](const std::vector<LyricLine>&) { order.push_back("lines"); });
-    service.load(track("Estimat"));
-    answer(0, 200, synced);
-    EXPECT_EQ(order, (std::vector<std::string>{"status", "lines", "status", "lines"}));
 }
 
 TEST(LyricsServiceWithoutClientTest, FinishesAsynchronouslyWithNotFound) {

@@ -18,7 +18,8 @@ class MediaTest : public ::testing::Test {
 protected:
     fakes::FakePlatform fake;
     fakes::InlineSerialQueue scripts;
-    std::unique_ptr<NowPlayingService> service = std::make_unique<NowPlayingService>(fake.platform(), scripts);
+    std::unique_ptr<NowPlayingService> service =
+        std::make_unique<NowPlayingService>(fake.platform(), scripts);
 
     AppSettings& settings() { return AppSettings::shared(); }
     Date now() const { return fake.time.clock.date(); }
@@ -31,7 +32,8 @@ protected:
         fake.time.runPending();
     }
 
-    static platform::NotificationInfo musicInfo(const std::string& state, const std::string& name = "Clandestino") {
+    static platform::NotificationInfo musicInfo(const std::string& state,
+                                                const std::string& name = "Clandestino") {
         return {{"Player State", state},
                 {"Name", name},
                 {"Artist", std::string("Manu Chao")},
@@ -39,7 +41,8 @@ protected:
                 {"Total Time", std::int64_t{148000}},
                 {"PersistentID", std::string("A1B2")}};
     }
-    static platform::NotificationInfo spotifyInfo(const std::string& state, const std::string& name = "Malamente") {
+    static platform::NotificationInfo spotifyInfo(const std::string& state,
+                                                  const std::string& name = "Malamente") {
         return {{"Player State", state},
                 {"Name", name},
                 {"Artist", std::string("Rosalía")},

@@ -12,52 +12,71 @@ using platform::ScriptValue;
 // --- script texts, byte for byte ----------------------------------------------------------
 
 TEST(PlayerScriptsTest, SnapshotTexts) {
-    EXPECT_EQ(PlayerScripts::snapshot(PlayerSource::music),
-              "tell application \"Music\"\n    if player state is stopped then return \"\"\n    set t to current "
-              "track\n    return (player state as text) & \"|~|\" & (name of t) & \"|~|\" & (artist of t) & \"|~|\" & "
-              "(album of t) & \"|~|\" & ((duration of t) as text) & \"|~|\" & ((player position) as text) & \"|~|\" & "
-              "(persistent ID of t)\nend tell");
-    EXPECT_EQ(PlayerScripts::snapshot(PlayerSource::spotify),
-              "tell application \"Spotify\"\n    if player state is stopped then return \"\"\n    set t to current "
-              "track\n    return (player state as text) & \"|~|\" & (name of t) & \"|~|\" & (artist of t) & \"|~|\" & "
-              "(album of t) & \"|~|\" & ((duration of t) as text) & \"|~|\" & ((player position) as text) & \"|~|\" & "
-              "(id of t)\nend tell");
+    EXPECT_EQ(
+        PlayerScripts::snapshot(PlayerSource::music),
+        "tell application \"Music\"\n    if player state is stopped then return \"\"\n    set t to current "
+        "track\n    return (player state as text) & \"|~|\" & (name of t) & \"|~|\" & (artist of t) & "
+        "\"|~|\" & "
+        "(album of t) & \"|~|\" & ((duration of t) as text) & \"|~|\" & ((player position) as text) & "
+        "\"|~|\" & "
+        "(persistent ID of t)\nend tell");
+    EXPECT_EQ(
+        PlayerScripts::snapshot(PlayerSource::spotify),
+        "tell application \"Spotify\"\n    if player state is stopped then return \"\"\n    set t to current "
+        "track\n    return (player state as text) & \"|~|\" & (name of t) & \"|~|\" & (artist of t) & "
+        "\"|~|\" & "
+        "(album of t) & \"|~|\" & ((duration of t) as text) & \"|~|\" & ((player position) as text) & "
+        "\"|~|\" & "
+        "(id of t)\nend tell");
 }
 
 TEST(PlayerScriptsTest, CommandTexts) {
-    EXPECT_EQ(PlayerScripts::position(PlayerSource::music), "tell application \"Music\" to get player position");
-    EXPECT_EQ(PlayerScripts::position(PlayerSource::spotify), "tell application \"Spotify\" to get player position");
-    EXPECT_EQ(PlayerScripts::command(PlayerSource::spotify, "next track"), "tell application \"Spotify\" to next track");
+    EXPECT_EQ(PlayerScripts::position(PlayerSource::music),
+              "tell application \"Music\" to get player position");
+    EXPECT_EQ(PlayerScripts::position(PlayerSource::spotify),
+              "tell application \"Spotify\" to get player position");
+    EXPECT_EQ(PlayerScripts::command(PlayerSource::spotify, "next track"),
+              "tell application \"Spotify\" to next track");
     EXPECT_EQ(PlayerScripts::setPosition(PlayerSource::music, 61.236),
               "tell application \"Music\" to set player position to 61.24");
-    EXPECT_EQ(PlayerScripts::shuffle(PlayerSource::music), "tell application \"Music\" to get shuffle enabled");
+    EXPECT_EQ(PlayerScripts::shuffle(PlayerSource::music),
+              "tell application \"Music\" to get shuffle enabled");
     EXPECT_EQ(PlayerScripts::shuffle(PlayerSource::spotify), "tell application \"Spotify\" to get shuffling");
     EXPECT_EQ(PlayerScripts::repeating(PlayerSource::music),
               "tell application \"Music\" to return (song repeat is not off)");
-    EXPECT_EQ(PlayerScripts::repeating(PlayerSource::spotify), "tell application \"Spotify\" to get repeating");
+    EXPECT_EQ(PlayerScripts::repeating(PlayerSource::spotify),
+              "tell application \"Spotify\" to get repeating");
     EXPECT_EQ(PlayerScripts::setShuffle(PlayerSource::music, true),
               "tell application \"Music\" to set shuffle enabled to true");
     EXPECT_EQ(PlayerScripts::setShuffle(PlayerSource::spotify, false),
               "tell application \"Spotify\" to set shuffling to false");
-    EXPECT_EQ(PlayerScripts::setRepeating(PlayerSource::music, true), "tell application \"Music\" to set song repeat to all");
-    EXPECT_EQ(PlayerScripts::setRepeating(PlayerSource::music, false), "tell application \"Music\" to set song repeat to off");
+    EXPECT_EQ(PlayerScripts::setRepeating(PlayerSource::music, true),
+              "tell application \"Music\" to set song repeat to all");
+    EXPECT_EQ(PlayerScripts::setRepeating(PlayerSource::music, false),
+              "tell application \"Music\" to set song repeat to off");
     EXPECT_EQ(PlayerScripts::setRepeating(PlayerSource::spotify, true),
               "tell application \"Spotify\" to set repeating to true");
 }
 
 TEST(PlayerScriptsTest, FavouriteAndArtworkTexts) {
     EXPECT_EQ(PlayerScripts::musicFavorite(std::nullopt),
-              "tell application \"Music\"\n    try\n        return favorited of current track\n    on error\n        "
+              "tell application \"Music\"\n    try\n        return favorited of current track\n    on "
+              "error\n        "
               "return loved of current track\n    end try\nend tell");
     EXPECT_EQ(PlayerScripts::musicFavorite(true),
-              "tell application \"Music\"\n    try\n        set favorited of current track to true\n    on error\n      "
+              "tell application \"Music\"\n    try\n        set favorited of current track to true\n    on "
+              "error\n      "
               "  set loved of current track to true\n    end try\nend tell");
     EXPECT_EQ(PlayerScripts::musicFavorite(false),
-              "tell application \"Music\"\n    try\n        set favorited of current track to false\n    on error\n     "
+              "tell application \"Music\"\n    try\n        set favorited of current track to false\n    on "
+              "error\n     "
               "   set loved of current track to false\n    end try\nend tell");
-    EXPECT_EQ(PlayerScripts::musicArtworkRawData(), "tell application \"Music\" to get raw data of artwork 1 of current track");
-    EXPECT_EQ(PlayerScripts::musicArtworkData(), "tell application \"Music\" to get data of artwork 1 of current track");
-    EXPECT_EQ(PlayerScripts::spotifyArtworkURL(), "tell application \"Spotify\" to get artwork url of current track");
+    EXPECT_EQ(PlayerScripts::musicArtworkRawData(),
+              "tell application \"Music\" to get raw data of artwork 1 of current track");
+    EXPECT_EQ(PlayerScripts::musicArtworkData(),
+              "tell application \"Music\" to get data of artwork 1 of current track");
+    EXPECT_EQ(PlayerScripts::spotifyArtworkURL(),
+              "tell application \"Spotify\" to get artwork url of current track");
 }
 
 // --- the snapshot reply -------------------------------------------------------------------
@@ -68,7 +87,8 @@ TEST(PlayerScriptsTest, SnapshotNeedsSevenFieldsAndAName) {
     // A name holding the separator makes eight fields.
     EXPECT_FALSE(PlayerScripts::parseSnapshot("playing|~|A|~|B|~|c|~|d|~|1|~|2|~|id", PlayerSource::music));
 
-    const auto s = PlayerScripts::parseSnapshot("paused|~|Tú|~|Artista|~||~|201.5|~|12|~|ABC", PlayerSource::music);
+    const auto s =
+        PlayerScripts::parseSnapshot("paused|~|Tú|~|Artista|~||~|201.5|~|12|~|ABC", PlayerSource::music);
     ASSERT_TRUE(s);
     EXPECT_FALSE(s->playing);
     EXPECT_EQ(s->name, "Tú");
@@ -210,9 +230,10 @@ TEST_F(PlayerBridgeTest, SeekClampsAndWritesTwoDecimals) {
     service->seek(500);
     EXPECT_DOUBLE_EQ(service->position(now()), 200);
     service->seek(61.236);
-    EXPECT_EQ(executed(), (std::vector<std::string>{"tell application \"Music\" to set player position to 0.00",
-                                                    "tell application \"Music\" to set player position to 200.00",
-                                                    "tell application \"Music\" to set player position to 61.24"}));
+    EXPECT_EQ(executed(),
+              (std::vector<std::string>{"tell application \"Music\" to set player position to 0.00",
+                                        "tell application \"Music\" to set player position to 200.00",
+                                        "tell application \"Music\" to set player position to 61.24"}));
 }
 
 TEST_F(PlayerBridgeTest, SeekWithoutDurationIsUnboundedButMustBeFinite) {
@@ -224,7 +245,8 @@ TEST_F(PlayerBridgeTest, SeekWithoutDurationIsUnboundedButMustBeFinite) {
     EXPECT_DOUBLE_EQ(service->position(now()), 5000);
     service->seek(std::numeric_limits<double>::infinity());
     service->seek(std::numeric_limits<double>::quiet_NaN());
-    EXPECT_EQ(executed(), std::vector<std::string>{"tell application \"Music\" to set player position to 5000.00"});
+    EXPECT_EQ(executed(),
+              std::vector<std::string>{"tell application \"Music\" to set player position to 5000.00"});
     EXPECT_DOUBLE_EQ(service->position(now()), 5000);
 }
 
@@ -281,10 +303,11 @@ TEST_F(PlayerBridgeTest, TogglesFlipThenTellThePlayer) {
     EXPECT_FALSE(service->repeating.get());
     EXPECT_TRUE(service->shuffling.get());
     EXPECT_TRUE(service->favorited.get());
-    EXPECT_EQ(executed(), (std::vector<std::string>{"tell application \"Music\" to set song repeat to all",
-                                                    "tell application \"Music\" to set song repeat to off",
-                                                    "tell application \"Music\" to set shuffle enabled to true",
-                                                    PlayerScripts::musicFavorite(true)}));
+    EXPECT_EQ(executed(),
+              (std::vector<std::string>{"tell application \"Music\" to set song repeat to all",
+                                        "tell application \"Music\" to set song repeat to off",
+                                        "tell application \"Music\" to set shuffle enabled to true",
+                                        PlayerScripts::musicFavorite(true)}));
 }
 
 TEST_F(PlayerBridgeTest, PositionForAnotherPlayerIsIgnored) {
@@ -310,15 +333,6 @@ TEST_F(PlayerBridgeTest, OpenPlayerUsesTheInstalledApplication) {
     fake.workspace.running.clear();  // opening launches a player that is not running
     service->openPlayer();
     EXPECT_EQ(fake.workspace.opened, std::vector<std::string>{"/usr/share/applications/music.desktop"});
-}
-
-TEST_F(PlayerBridgeTest, AppIconComesFromTheInstalledApplication) {
-    EXPECT_FALSE(appIcon(PlayerSource::spotify));
-    fake.workspace.locations[spotifyID] = "/apps/spotify.desktop";
-    fake.workspace.icons["/apps/spotify.desktop"] = fakes::FakeImageDecoder::solid(2, 2, 30, 215, 96);
-    const auto icon = appIcon(PlayerSource::spotify);
-    ASSERT_TRUE(icon);
-    EXPECT_EQ(icon->width, 2);
 }
 
 TEST_F(PlayerBridgeTest, RepliesAfterTheServiceIsGoneAreDropped) {

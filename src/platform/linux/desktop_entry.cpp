@@ -26,14 +26,12 @@ std::string unescapeValue(std::string_view v) {
         }
         const char c = v[++i];
         switch (c) {
-        case 's': out += ' '; break;
-        case 'n': out += '\n'; break;
-        case 't': out += '\t'; break;
-        case 'r': out += '\r'; break;
-        case '\\': out += '\\'; break;
-        default:
-            out += '\\';
-            out += c;
+            case 's': out += ' '; break;
+            case 'n': out += '\n'; break;
+            case 't': out += '\t'; break;
+            case 'r': out += '\r'; break;
+            case '\\': out += '\\'; break;
+            default: out += '\\'; out += c;
         }
     }
     return out;

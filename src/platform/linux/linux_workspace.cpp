@@ -18,8 +18,10 @@ namespace {
 constexpr int iconSize = 128;
 }
 
-Subscription LinuxWorkspace::onApplicationTerminated(std::function<void(const std::optional<std::string>&)> handler) {
-    return bus_.onPlayerVanished([handler = std::move(handler)](const std::string& identifier) { handler(identifier); });
+Subscription LinuxWorkspace::onApplicationTerminated(
+    std::function<void(const std::optional<std::string>&)> handler) {
+    return bus_.onPlayerVanished(
+        [handler = std::move(handler)](const std::string& identifier) { handler(identifier); });
 }
 
 bool LinuxWorkspace::isRunning(const std::string& bundleIdentifier) const {

@@ -17,7 +17,8 @@ class LinuxWorkspace final : public Workspace {
 public:
     explicit LinuxWorkspace(MprisBus& bus) : bus_(bus) {}
 
-    Subscription onApplicationTerminated(std::function<void(const std::optional<std::string>&)> handler) override;
+    Subscription onApplicationTerminated(
+        std::function<void(const std::optional<std::string>&)> handler) override;
     bool isRunning(const std::string& bundleIdentifier) const override;
     std::optional<RunningApplication> frontmostApplication() const override;
     std::optional<std::string> applicationLocation(const std::string& bundleIdentifier) const override;

@@ -52,12 +52,13 @@ MprisBus::MprisBus(const QDBusConnection& connection)
     QObject* receiver = receiver_.get();
     connection_.connect(busService, busPath, busService, QStringLiteral("NameOwnerChanged"), receiver,
                         SLOT(nameOwnerChanged(QString, QString, QString)));
-    connection_.connect(QString(), mpris::objectPath, mpris::propertiesInterface, QStringLiteral("PropertiesChanged"),
-                        receiver, SLOT(propertiesChanged(QDBusMessage)));
-    connection_.connect(QString(), mpris::objectPath, mpris::playerInterface, QStringLiteral("Seeked"), receiver,
-                        SLOT(seeked(QDBusMessage)));
+    connection_.connect(QString(), mpris::objectPath, mpris::propertiesInterface,
+                        QStringLiteral("PropertiesChanged"), receiver, SLOT(propertiesChanged(QDBusMessage)));
+    connection_.connect(QString(), mpris::objectPath, mpris::playerInterface, QStringLiteral("Seeked"),
+                        receiver, SLOT(seeked(QDBusMessage)));
 
-    const auto list = QDBusMessage::createMethodCall(busService, busPath, busService, QStringLiteral("ListNames"));
+    const auto list =
+        QDBusMessage::createMethodCall(busService, busPath, busService, QStringLiteral("ListNames"));
     callAsync(connection_, receiver, list, [this](const QDBusMessage& reply) {
         if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty()) return;
         QStringList names = reply.arguments().constFirst().toStringList();
@@ -65,11 +66,13 @@ MprisBus::MprisBus(const QDBusConnection& connection)
         for (const QString& name : names) {
             if (!name.startsWith(mpris::namePrefix)) continue;
             addPlayer(name, QString(), false);
-            auto owner = QDBusMessage::createMethodCall(busService, busPath, busService, QStringLiteral("GetNameOwner"));
+            auto owner = QDBusMessage::createMethodCall(busService, busPath, busService,
+                                                        QStringLiteral("GetNameOwner"));
             owner.setArguments({name});
             callAsync(connection_, receiver_.get(), owner, [this, name](const QDBusMessage& r) {
                 if (r.type() != QDBusMessage::ReplyMessage || r.arguments().isEmpty()) return;
-                if (Player* p = player(name); p && p->owner.isEmpty()) p->owner = r.arguments().constFirst().toString();
+                if (Player* p = player(name); p && p->owner.isEmpty())
+                    p->owner = r.arguments().constFirst().toString();
             });
         }
     });
@@ -79,11 +82,13 @@ MprisBus::~MprisBus() {
     // Pending replies and signals must not reach a half-destroyed bus.
     QObject* receiver = receiver_.get();
     if (connection_.isConnected()) {
-        connection_.disconnect(QStringLiteral("org.freedesktop.DBus"), QStringLiteral("/org/freedesktop/DBus"),
-                               QStringLiteral("org.freedesktop.DBus"), QStringLiteral("NameOwnerChanged"), receiver,
-                               SLOT(nameOwnerChanged(QString, QString, QString)));
+        connection_.disconnect(QStringLiteral("org.freedesktop.DBus"),
+                               QStringLiteral("/org/freedesktop/DBus"),
+                               QStringLiteral("org.freedesktop.DBus"), QStringLiteral("NameOwnerChanged"),
+                               receiver, SLOT(nameOwnerChanged(QString, QString, QString)));
         connection_.disconnect(QString(), mpris::objectPath, mpris::propertiesInterface,
-                               QStringLiteral("PropertiesChanged"), receiver, SLOT(propertiesChanged(QDBusMessage)));
+                               QStringLiteral("PropertiesChanged"), receiver,
+                               SLOT(propertiesChanged(QDBusMessage)));
         connection_.disconnect(QString(), mpris::objectPath, mpris::playerInterface, QStringLiteral("Seeked"),
                                receiver, SLOT(seeked(QDBusMessage)));
     }
@@ -142,7 +147,8 @@ void MprisBus::propertiesChanged(const QDBusMessage& message) {
         p->state.metadata = mpris::toMap(changed.value(QStringLiteral("Metadata")));
         relevant = true;
     }
-    if (invalidated.contains(QStringLiteral("PlaybackStatus")) || invalidated.contains(QStringLiteral("Metadata"))) {
+    if (invalidated.contains(QStringLiteral("PlaybackStatus")) ||
+        invalidated.contains(QStringLiteral("Metadata"))) {
         prime(p->busName, true);  // the new values must be asked for
         return;
     }
@@ -169,7 +175,8 @@ void MprisBus::addPlayer(const QString& name, const QString& owner, bool announc
 }
 
 void MprisBus::removePlayer(const QString& name) {
-    const auto it = std::find_if(players_.begin(), players_.end(), [&](const Player& p) { return p.busName == name; });
+    const auto it =
+        std::find_if(players_.begin(), players_.end(), [&](const Player& p) { return p.busName == name; });
     if (it == players_.end()) return;
     const auto identifier = identifierOf(name);
     const QString previousMusic = busName(mpris::musicIdentifier);
@@ -191,7 +198,8 @@ void MprisBus::prime(const QString& name, bool announceState) {
         Player* p = player(name);
         if (!p || reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty()) return;
         const QVariantMap properties = mpris::toMap(reply.arguments().constFirst());
-        p->state.playbackStatus = mpris::unwrap(properties.value(QStringLiteral("PlaybackStatus"))).toString();
+        p->state.playbackStatus =
+            mpris::unwrap(properties.value(QStringLiteral("PlaybackStatus"))).toString();
         p->state.metadata = mpris::toMap(properties.value(QStringLiteral("Metadata")));
         p->primed = true;
         if (announceState) announce(*p);

@@ -38,8 +38,8 @@ public:
         QString playbackStatus;  // "Playing", "Paused" or "Stopped"; empty when unknown
         QVariantMap metadata;
     };
-    using ChangeHandler =
-        std::function<void(const std::string& identifier, const PlayerState& state, std::optional<double> seekedTo)>;
+    using ChangeHandler = std::function<void(const std::string& identifier, const PlayerState& state,
+                                             std::optional<double> seekedTo)>;
 
     explicit MprisBus(const QDBusConnection& connection);
     ~MprisBus();

@@ -16,7 +16,8 @@ QVariant unwrap(const QVariant& value) {
 
 QVariantMap toMap(const QVariant& value) {
     const QVariant v = unwrap(value);
-    if (v.metaType() == QMetaType::fromType<QDBusArgument>()) return qdbus_cast<QVariantMap>(v.value<QDBusArgument>());
+    if (v.metaType() == QMetaType::fromType<QDBusArgument>())
+        return qdbus_cast<QVariantMap>(v.value<QDBusArgument>());
     return v.toMap();
 }
 
@@ -24,7 +25,8 @@ namespace {
 
 QStringList toStringList(const QVariant& value) {
     const QVariant v = unwrap(value);
-    if (v.metaType() == QMetaType::fromType<QDBusArgument>()) return qdbus_cast<QStringList>(v.value<QDBusArgument>());
+    if (v.metaType() == QMetaType::fromType<QDBusArgument>())
+        return qdbus_cast<QStringList>(v.value<QDBusArgument>());
     if (v.metaType() == QMetaType::fromType<QString>()) return {v.toString()};
     return v.toStringList();
 }

@@ -6,8 +6,9 @@
 namespace quorlix::platform {
 
 MprisPlayerNotifications::MprisPlayerNotifications(MprisBus& bus) {
-    busSubscription_ = bus.onPlayerChanged(
-        [this](const std::string& identifier, const MprisBus::PlayerState& state, std::optional<double> seekedTo) {
+    busSubscription_ =
+        bus.onPlayerChanged([this](const std::string& identifier, const MprisBus::PlayerState& state,
+                                   std::optional<double> seekedTo) {
             const auto it = signals_.find(notificationName(identifier));
             if (it != signals_.end()) it->second->emit(info(identifier, state, seekedTo));
         });
@@ -25,7 +26,8 @@ std::string MprisPlayerNotifications::notificationName(const std::string& identi
     return "com.apple.Music.playerInfo";
 }
 
-NotificationInfo MprisPlayerNotifications::info(const std::string& identifier, const MprisBus::PlayerState& state,
+NotificationInfo MprisPlayerNotifications::info(const std::string& identifier,
+                                                const MprisBus::PlayerState& state,
                                                 std::optional<double> seekedTo) {
     const bool spotify = identifier == mpris::spotifyIdentifier;
     const auto track = mpris::Track::from(state.metadata);
@@ -35,7 +37,8 @@ NotificationInfo MprisPlayerNotifications::info(const std::string& identifier, c
     if (!track.artists.isEmpty()) info["Artist"] = track.artist().toStdString();
     if (!track.album.isEmpty()) info["Album"] = track.album.toStdString();
     if (track.lengthMicroseconds) {
-        info[spotify ? "Duration" : "Total Time"] = static_cast<std::int64_t>(*track.lengthMicroseconds / 1000);
+        info[spotify ? "Duration" : "Total Time"] =
+            static_cast<std::int64_t>(*track.lengthMicroseconds / 1000);
     }
     if (!track.trackID.isEmpty() && track.trackID != mpris::noTrack) {
         info[spotify ? "Track ID" : "PersistentID"] = track.trackID.toStdString();

@@ -21,7 +21,8 @@ namespace quorlix::platform {
 class MprisPlayerNotifications final : public PlayerNotifications {
 public:
     explicit MprisPlayerNotifications(MprisBus& bus);
-    Subscription observe(const std::string& name, std::function<void(const NotificationInfo&)> handler) override;
+    Subscription observe(const std::string& name,
+                         std::function<void(const NotificationInfo&)> handler) override;
 
     // The notification name and dictionary a player's state stands for.
     static std::string notificationName(const std::string& identifier);

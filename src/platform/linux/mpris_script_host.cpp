@@ -23,8 +23,10 @@ public:
     Session(QDBusConnection connection, QString service, Clock::time_point deadline)
         : connection_(std::move(connection)), service_(std::move(service)), deadline_(deadline) {}
 
-    std::optional<QList<QVariant>> call(const QString& interface, const QString& method, const QList<QVariant>& args = {}) {
-        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline_ - Clock::now()).count();
+    std::optional<QList<QVariant>> call(const QString& interface, const QString& method,
+                                        const QList<QVariant>& args = {}) {
+        const auto left =
+            std::chrono::duration_cast<std::chrono::milliseconds>(deadline_ - Clock::now()).count();
         if (left <= 0) return std::nullopt;
         auto message = QDBusMessage::createMethodCall(service_, mpris::objectPath, interface, method);
         message.setArguments(args);
@@ -34,13 +36,15 @@ public:
     }
 
     std::optional<QVariant> property(const QString& name) {
-        const auto reply = call(mpris::propertiesInterface, QStringLiteral("Get"), {mpris::playerInterface, name});
+        const auto reply =
+            call(mpris::propertiesInterface, QStringLiteral("Get"), {mpris::playerInterface, name});
         if (!reply || reply->isEmpty()) return std::nullopt;
         return mpris::unwrap(reply->constFirst());
     }
 
     std::optional<QVariantMap> allProperties() {
-        const auto reply = call(mpris::propertiesInterface, QStringLiteral("GetAll"), {mpris::playerInterface});
+        const auto reply =
+            call(mpris::propertiesInterface, QStringLiteral("GetAll"), {mpris::playerInterface});
         if (!reply || reply->isEmpty()) return std::nullopt;
         return mpris::toMap(reply->constFirst());
     }
@@ -71,8 +75,10 @@ std::optional<double> seconds(const std::optional<QVariant>& microseconds) {
 
 // The snapshot text's body after `tell application "<name>"`, as the bridge writes it.
 std::string snapshotBody(bool music) {
-    return std::string("\n    if player state is stopped then return \"\"\n    set t to current track\n    return ") +
-           "(player state as text) & \"|~|\" & (name of t) & \"|~|\" & (artist of t) & \"|~|\" & (album of t) & " +
+    return std::string(
+               "\n    if player state is stopped then return \"\"\n    set t to current track\n    return ") +
+           "(player state as text) & \"|~|\" & (name of t) & \"|~|\" & (artist of t) & \"|~|\" & (album of "
+           "t) & " +
            "\"|~|\" & ((duration of t) as text) & \"|~|\" & ((player position) as text) & \"|~|\" & (" +
            (music ? "persistent ID of t" : "id of t") + ")\nend tell";
 }
@@ -87,12 +93,14 @@ std::optional<ScriptValue> snapshot(Session& s, bool music) {
     const double length = track.lengthMicroseconds ? static_cast<double>(*track.lengthMicroseconds) : 0;
     const double duration = music ? length / 1e6 : length / 1e3;
     auto position = seconds(properties->value(QStringLiteral("Position")));
-    if (!properties->contains(QStringLiteral("Position"))) position = seconds(s.property(QStringLiteral("Position")));
+    if (!properties->contains(QStringLiteral("Position")))
+        position = seconds(s.property(QStringLiteral("Position")));
     const std::string separator = "|~|";
     return ScriptValue::text((status == QLatin1String("Playing") ? "playing" : "paused") + separator +
-                             track.title.toStdString() + separator + track.artist().toStdString() + separator +
-                             track.album.toStdString() + separator + formatNumber(duration) + separator +
-                             formatNumber(position.value_or(0)) + separator + track.trackID.toStdString());
+                             track.title.toStdString() + separator + track.artist().toStdString() +
+                             separator + track.album.toStdString() + separator + formatNumber(duration) +
+                             separator + formatNumber(position.value_or(0)) + separator +
+                             track.trackID.toStdString());
 }
 
 std::optional<ScriptValue> setPosition(Session& s, std::string_view text) {
@@ -102,7 +110,8 @@ std::optional<ScriptValue> setPosition(Session& s, std::string_view text) {
     const auto metadata = s.property(QStringLiteral("Metadata"));
     const QString trackID = metadata ? mpris::Track::from(mpris::toMap(*metadata)).trackID : QString();
     if (!trackID.isEmpty() && trackID != mpris::noTrack) {
-        s.method(QStringLiteral("SetPosition"), {QVariant::fromValue(QDBusObjectPath(trackID)), microseconds});
+        s.method(QStringLiteral("SetPosition"),
+                 {QVariant::fromValue(QDBusObjectPath(trackID)), microseconds});
         return std::nullopt;
     }
     // Without a track id, a relative jump from where it is.
@@ -118,7 +127,8 @@ std::optional<ScriptValue> artworkBytes(Session& s) {
     const QUrl url(mpris::Track::from(mpris::toMap(*metadata)).artURL);
     if (!url.isLocalFile()) return std::nullopt;
     QFile file(url.toLocalFile());
-    if (!file.open(QIODevice::ReadOnly) || file.size() > MprisScriptHost::maxArtworkFileSize) return std::nullopt;
+    if (!file.open(QIODevice::ReadOnly) || file.size() > MprisScriptHost::maxArtworkFileSize)
+        return std::nullopt;
     const QByteArray bytes = file.read(MprisScriptHost::maxArtworkFileSize + 1);
     if (bytes.isEmpty() || bytes.size() > MprisScriptHost::maxArtworkFileSize) return std::nullopt;
     return ScriptValue::bytes(ScriptValue::Bytes(bytes.begin(), bytes.end()));
@@ -138,8 +148,9 @@ std::optional<ScriptValue> command(Session& s, bool music, std::string_view c) {
     }
     // Commands answer nothing; the caller ignores their result.
     if (c == "playpause" || c == "next track" || c == "previous track") {
-        s.method(c == "playpause" ? QStringLiteral("PlayPause") : c == "next track" ? QStringLiteral("Next")
-                                                                                   : QStringLiteral("Previous"));
+        s.method(c == "playpause"    ? QStringLiteral("PlayPause")
+                 : c == "next track" ? QStringLiteral("Next")
+                                     : QStringLiteral("Previous"));
         return std::nullopt;
     }
     if (c.starts_with(seekPrefix)) return setPosition(s, c.substr(seekPrefix.size()));
@@ -161,10 +172,12 @@ std::optional<ScriptValue> command(Session& s, bool music, std::string_view c) {
     const std::string repeatOn = setRepeat + (music ? "all" : "true");
     const std::string repeatOff = setRepeat + (music ? "off" : "false");
     if (c == repeatOn || c == repeatOff) {
-        s.setProperty(QStringLiteral("LoopStatus"), c == repeatOn ? QStringLiteral("Playlist") : QStringLiteral("None"));
+        s.setProperty(QStringLiteral("LoopStatus"),
+                      c == repeatOn ? QStringLiteral("Playlist") : QStringLiteral("None"));
         return std::nullopt;
     }
-    if (music && (c == "get raw data of artwork 1 of current track" || c == "get data of artwork 1 of current track")) {
+    if (music && (c == "get raw data of artwork 1 of current track" ||
+                  c == "get data of artwork 1 of current track")) {
         return artworkBytes(s);
     }
     if (!music && c == "get artwork url of current track") {

@@ -35,7 +35,8 @@ void QtHttpClient::get(HttpRequest request, std::function<void(HttpResult)> done
     const QUrl url(QString::fromStdString(request.url), QUrl::StrictMode);
     const QString scheme = url.scheme();
     if (!url.isValid() || url.host().isEmpty() || (scheme != "https" && scheme != "http")) {
-        MainQueue::shared().post([done = std::move(done)] { done(HttpResult::failure("dirección no válida")); });
+        MainQueue::shared().post(
+            [done = std::move(done)] { done(HttpResult::failure("dirección no válida")); });
         return;
     }
     QNetworkRequest r(url);
@@ -77,28 +78,29 @@ void QtHttpClient::get(HttpRequest request, std::function<void(HttpResult)> done
     QObject::connect(deadline, &QTimer::timeout, reply, [abort] { abort("tiempo de espera agotado"); });
     deadline->start(static_cast<int>(std::min(seconds * 1000.0, 2147483647.0)));
 
-    QObject::connect(reply, &QNetworkReply::finished, reply, [reply, transfer, alive = std::weak_ptr<bool>(alive_)] {
-        reply->deleteLater();
-        const auto owner = alive.lock();
-        if (!owner || !*owner) return;
-        if (!transfer->abortReason.empty()) {
-            transfer->done(HttpResult::failure(transfer->abortReason));
-            return;
-        }
-        const QVariant status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
-        if (!status.isValid()) {
-            transfer->done(HttpResult::failure(reply->errorString().toStdString()));
-            return;
-        }
-        // Whatever readyRead has not taken yet.
-        const QByteArray rest = reply->readAll();
-        if (transfer->body.size() + static_cast<std::size_t>(rest.size()) > transfer->maxBodySize) {
-            transfer->done(HttpResult::failure("respuesta demasiado grande"));
-            return;
-        }
-        transfer->body.append(rest.constData(), static_cast<std::size_t>(rest.size()));
-        transfer->done(HttpResult::success(status.toInt(), std::move(transfer->body)));
-    });
+    QObject::connect(
+        reply, &QNetworkReply::finished, reply, [reply, transfer, alive = std::weak_ptr<bool>(alive_)] {
+            reply->deleteLater();
+            const auto owner = alive.lock();
+            if (!owner || !*owner) return;
+            if (!transfer->abortReason.empty()) {
+                transfer->done(HttpResult::failure(transfer->abortReason));
+                return;
+            }
+            const QVariant status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
+            if (!status.isValid()) {
+                transfer->done(HttpResult::failure(reply->errorString().toStdString()));
+                return;
+            }
+            // Whatever readyRead has not taken yet.
+            const QByteArray rest = reply->readAll();
+            if (transfer->body.size() + static_cast<std::size_t>(rest.size()) > transfer->maxBodySize) {
+                transfer->done(HttpResult::failure("respuesta demasiado grande"));
+                return;
+            }
+            transfer->body.append(rest.constData(), static_cast<std::size_t>(rest.size()));
+            transfer->done(HttpResult::success(status.toInt(), std::move(transfer->body)));
+        });
 }
 
 }  // namespace quorlix::platform

@@ -38,7 +38,8 @@ std::optional<Image> imageFromQImage(const QImage& source) {
     const int height = image.height();
     const auto rowBytes = static_cast<std::size_t>(width) * 4;
     std::vector<std::uint8_t> pixels(rowBytes * static_cast<std::size_t>(height));
-    for (int y = 0; y < height; ++y) std::memcpy(pixels.data() + rowBytes * y, image.constScanLine(y), rowBytes);
+    for (int y = 0; y < height; ++y)
+        std::memcpy(pixels.data() + rowBytes * y, image.constScanLine(y), rowBytes);
     return Image::fromRGBA(width, height, std::move(pixels));
 }
 
