@@ -1,6 +1,3 @@
-// Signals of our own are emitted here: keep Qt's keyword macros out of this file.
-#define QT_NO_KEYWORDS
-
 #include "platform/linux/mpris_bus.h"
 
 #include <QDBusPendingCallWatcher>
