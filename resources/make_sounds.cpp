@@ -3,6 +3,7 @@
 //   Sounds/candado-abrir.wav   unlock: a soft rising two-note chime
 //   Sounds/temporizador.wav    timer end: three bell notes
 //   SystemSounds/Pop.wav, SystemSounds/Glass.wav: the fallbacks
+//   SystemSounds/Ping.wav      an agent waiting for the user: one bright ping
 
 #include <algorithm>
 #include <cmath>
@@ -85,7 +86,8 @@ int main(int argc, char** argv) {
         writeWav(out / "Sounds/temporizador.wav",
                  render({{0, 1046.5, 0.6, 5, 0.3}, {0.3, 1318.5, 0.6, 5, 0.3}, {0.6, 1568, 0.9, 4, 0.3}}, 1.5)) &&
         writeWav(out / "SystemSounds/Pop.wav", render({{0, 660, 0.12, 45, 0.45}}, 0.15)) &&
-        writeWav(out / "SystemSounds/Glass.wav", render({{0, 1760, 0.8, 6, 0.3}}, 0.8));
+        writeWav(out / "SystemSounds/Glass.wav", render({{0, 1760, 0.8, 6, 0.3}}, 0.8)) &&
+        writeWav(out / "SystemSounds/Ping.wav", render({{0, 2093, 0.5, 9, 0.3}}, 0.5));
     if (!ok) {
         std::cerr << "quorlix_make_sounds: could not write into " << out << "\n";
         return 1;

@@ -68,6 +68,8 @@ std::optional<std::string> writeFileAtomically(const fs::path& path, std::string
 }
 
 std::optional<std::string> readFile(const fs::path& path) {
+    std::error_code ec;
+    if (!fs::is_regular_file(path, ec)) return std::nullopt;
     std::ifstream in(path, std::ios::binary);
     if (!in) return std::nullopt;
     std::ostringstream out;

@@ -13,7 +13,7 @@ namespace quorlix::platform {
 // Creates missing parent folders. Returns an error text on failure (the target untouched).
 std::optional<std::string> writeFileAtomically(const std::filesystem::path& path, std::string_view contents);
 
-// The whole file, or nothing when it cannot be read.
+// The whole file, or nothing when it is missing, not a regular file or cannot be read.
 std::optional<std::string> readFile(const std::filesystem::path& path);
 
 }  // namespace quorlix::platform

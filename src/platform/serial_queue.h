@@ -4,7 +4,8 @@
 // one). Results go back to the main thread with `MainQueue::post`.
 //
 // `run` adds a job whose result reaches the main thread; with a time limit, a job that has
-// not finished in time yields nothing (`std::nullopt`), and its late result is dropped.
+// not finished in time (counted from when it starts) yields nothing (`std::nullopt`), and its
+// late result is dropped.
 
 #include "platform/main_queue.h"
 
@@ -25,7 +26,7 @@ public:
     virtual void async(std::function<void()> job) = 0;
 
     // Runs `work` on this queue and hands its result to `done` on the main thread, or
-    // `std::nullopt` when `timeLimit` (seconds, > 0) passes first.
+    // `std::nullopt` when `timeLimit` (seconds, > 0) passes first after it started.
     template <class T>
     void run(std::function<T()> work, std::function<void(std::optional<T>)> done, double timeLimit = 0);
 };
@@ -59,15 +60,19 @@ void SerialQueue::run(std::function<T()> work, std::function<void(std::optional<
     };
     auto pending = std::make_shared<Pending>();
     pending->done = std::move(done);
-    if (timeLimit > 0) {
-        pending->deadline = MainQueue::shared().after(timeLimit, [pending] {
-            if (pending->answered) return;
-            pending->answered = true;
-            pending->done(std::nullopt);
-        });
-    }
     MainQueue* main = &MainQueue::shared();
-    async([work = std::move(work), pending, main]() mutable {
+    async([work = std::move(work), pending, main, timeLimit]() mutable {
+        // The limit counts from when the job starts, not while it waits behind others.
+        if (timeLimit > 0) {
+            main->post([pending, main, timeLimit] {
+                if (pending->answered) return;
+                pending->deadline = main->after(timeLimit, [pending] {
+                    if (pending->answered) return;
+                    pending->answered = true;
+                    pending->done(std::nullopt);
+                });
+            });
+        }
         std::optional<T> result = work();
         main->post([pending, result = std::move(result)]() mutable {
             if (pending->answered) return;

@@ -3,6 +3,7 @@
 // that creates a `FakePlatform` runs with HOME and the XDG folders pointed at a fresh
 // temporary tree, and with every process-wide accessor installed from the fakes.
 
+#include "fakes/fake_media.h"
 #include "fakes/virtual_time.h"
 #include "platform/platform.h"
 
@@ -95,6 +96,11 @@ public:
     FakeLoginItem loginItem;
     FakeSoundPlayer soundPlayer;
     FakeScreens screens;
+    FakeScriptHost scriptHost;
+    FakePlayerNotifications playerNotifications;
+    FakeWorkspace workspace;
+    FakeImageDecoder imageDecoder;
+    FakeHttpClient httpClient;
 
     const platform::Platform& platform() const { return platform_; }
 

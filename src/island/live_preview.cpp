@@ -1,0 +1,10 @@
+#include "island/live_preview.h"
+
+namespace quorlix {
+
+LivePreview& LivePreview::shared() {
+    static LivePreview preview;
+    return preview;
+}
+
+}  // namespace quorlix

@@ -1,0 +1,89 @@
+#pragma once
+// The default audio output: its volume, mute state and identity, plus the list of outputs
+// the output choosers offer.
+//
+// The service follows whichever device the system uses for output and reports real changes
+// through two callbacks, which the application turns into the volume and output HUDs:
+//
+//     volume.start();
+//     volume.onChange = [](float level, bool muted) { ... };
+//     volume.onOutputChange = [](const AudioOutput& output) { ... };
+//
+// The audio system itself (devices, listeners, reads and writes) is attached by the audio
+// backend. Until one is attached no device is known: `deviceID` stays 0, the writes do
+// nothing and `outputs()` lists nothing, which is exactly how the service behaves on a
+// machine without audio output. Main thread only.
+
+#include "platform/published.h"
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace quorlix {
+
+// A four-character code as the audio system writes transport types ('bltn').
+constexpr std::uint32_t fourCharCode(const char (&code)[5]) {
+    return (std::uint32_t(std::uint8_t(code[0])) << 24) | (std::uint32_t(std::uint8_t(code[1])) << 16) |
+           (std::uint32_t(std::uint8_t(code[2])) << 8) | std::uint32_t(std::uint8_t(code[3]));
+}
+
+// One audio output device. Identified by `id`; equal when all three fields are.
+struct AudioOutput {
+    // Transport types the labels and symbols tell apart.
+    static constexpr std::uint32_t builtIn = fourCharCode("bltn");
+    static constexpr std::uint32_t displayPort = fourCharCode("dprt");
+    static constexpr std::uint32_t hdmi = fourCharCode("hdmi");
+    static constexpr std::uint32_t bluetooth = fourCharCode("blue");
+    static constexpr std::uint32_t bluetoothLE = fourCharCode("blea");
+    static constexpr std::uint32_t airPlay = fourCharCode("airp");
+
+    std::uint32_t id = 0;
+    std::string name;
+    // 0 when the transport could not be read.
+    std::uint32_t transport = 0;
+
+    // The short label of the output HUD: "Bocinas", "Pantalla", "HDMI", or the name cut at
+    // its first " de " (the part before) or possessive (the part after).
+    std::string shortName() const;
+    // The symbol drawn for the device; the name's AirPods model wins over the transport.
+    std::string symbol() const;
+
+    friend bool operator==(const AudioOutput&, const AudioOutput&) = default;
+};
+
+class VolumeService final : public ObservableObject {
+public:
+    // The current device's volume, 0...1, as last read.
+    Published<float> level{this, 0};
+    Published<bool> muted{this, false};
+    // The default output device; none while no device is known.
+    Published<std::optional<AudioOutput>> currentOutput{this, std::nullopt};
+
+    // After a volume or mute change that altered a published value (not after a device switch).
+    std::function<void(float level, bool muted)> onChange;
+    // After the default output changed to a device with another id.
+    std::function<void(const AudioOutput& output)> onOutputChange;
+
+    // The device whose volume and mute are followed; 0 means none.
+    std::uint32_t deviceID() const { return deviceID_; }
+
+    // Begins following the default output. Reports nothing for the first reading.
+    void start();
+    // Clamps to 0...1 and writes it as the device's volume, unmuting it when the new level is
+    // above 0. The published values follow when the device reports back. Nothing without a
+    // device.
+    void setVolume(float value);
+    // Flips the device's mute; the published state follows the device. Nothing without a device.
+    void toggleMute();
+    // Every device with output streams and a readable name, freshly queried, in the system's
+    // order; possibly empty.
+    std::vector<AudioOutput> outputs() const;
+
+private:
+    std::uint32_t deviceID_ = 0;
+};
+
+}  // namespace quorlix

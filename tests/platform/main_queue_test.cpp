@@ -1,0 +1,216 @@
+#include "fakes/virtual_time.h"
+#include "platform/published.h"
+#include "platform/serial_queue.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <cmath>
+#include <thread>
+
+#include <string>
+#include <vector>
+
+namespace quorlix {
+namespace {
+
+using fakes::VirtualTime;
+using platform::MainQueue;
+using platform::WorkItem;
+
+TEST(MainQueue, RunsJobsInDueOrderThenPostingOrder) {
+    VirtualTime time;
+    std::vector<std::string> ran;
+    auto& q = MainQueue::shared();
+    auto late = q.after(2.0, [&] { ran.push_back("2.0"); });
+    auto early = q.after(0.5, [&] { ran.push_back("0.5a"); });
+    auto sameTime = q.after(0.5, [&] { ran.push_back("0.5b"); });
+    q.post([&] { ran.push_back("post"); });
+
+    time.advance(0.49);
+    EXPECT_EQ(ran, std::vector<std::string>{"post"});
+    time.advance(0.01);
+    EXPECT_EQ(ran, (std::vector<std::string>{"post", "0.5a", "0.5b"}));
+    time.advance(10);
+    EXPECT_EQ(ran.back(), "2.0");
+    EXPECT_EQ(ran.size(), 4u);
+}
+
+TEST(MainQueue, JobsSeeTheClockAtTheirDueTimeAndNestedWorkRunsInTheSameWindow) {
+    VirtualTime time;
+    const double start = time.now();
+    std::vector<double> seen;
+    WorkItem inner;
+    auto outer = MainQueue::shared().after(1.0, [&] {
+        seen.push_back(time.now() - start);
+        inner = MainQueue::shared().after(0.7, [&] { seen.push_back(time.now() - start); });
+    });
+    time.advance(2.0);
+    ASSERT_EQ(seen.size(), 2u);
+    EXPECT_NEAR(seen[0], 1.0, 1e-9);
+    EXPECT_NEAR(seen[1], 1.7, 1e-9);
+    EXPECT_NEAR(time.now() - start, 2.0, 1e-9);
+}
+
+TEST(MainQueue, CancellingOrReplacingOrDroppingTheHandleStopsTheWork) {
+    VirtualTime time;
+    int fired = 0;
+    WorkItem a = MainQueue::shared().after(1, [&] { fired += 1; });
+    a.cancel();
+    WorkItem b = MainQueue::shared().after(1, [&] { fired += 10; });
+    b = MainQueue::shared().after(1, [&] { fired += 100; });  // replaces: the first is cancelled
+    { WorkItem c = MainQueue::shared().after(1, [&] { fired += 1000; }); }
+    MainQueue::shared().after(1, [&] { fired += 10000; }).detach();
+    EXPECT_TRUE(b.isPending());
+    time.advance(1);
+    EXPECT_EQ(fired, 10100);
+    EXPECT_FALSE(b.isPending());
+}
+
+TEST(MainQueue, AJobMayCancelItselfOrALaterJob) {
+    VirtualTime time;
+    int fired = 0;
+    WorkItem later = MainQueue::shared().after(2, [&] { ++fired; });
+    WorkItem self;
+    self = MainQueue::shared().after(1, [&] {
+        self.cancel();
+        later.cancel();
+        ++fired;
+    });
+    time.advance(5);
+    EXPECT_EQ(fired, 1);
+}
+
+TEST(MainQueue, NegativeAndNaNDelaysRunAtOnce) {
+    VirtualTime time;
+    int fired = 0;
+    auto a = MainQueue::shared().after(-3, [&] { ++fired; });
+    auto b = MainQueue::shared().after(std::nan(""), [&] { ++fired; });
+    time.runPending();
+    EXPECT_EQ(fired, 2);
+}
+
+TEST(Published, NotifiesBeforeStoringInSubscriptionOrderEvenForEqualValues) {
+    ObservableObject owner;
+    Published<int> value{&owner, 1};
+    std::vector<std::string> events;
+    Subscription w = owner.objectWillChange.connect([&] { events.push_back("will:" + std::to_string(value.get())); });
+    Subscription a = value.sink([&](int v) { events.push_back("a:" + std::to_string(v) + "/" + std::to_string(value.get())); });
+    Subscription b = value.subscribe([&](int v) { events.push_back("b:" + std::to_string(v)); });
+    value = 2;
+    value = 2;
+    EXPECT_EQ(events, (std::vector<std::string>{"b:1", "will:1", "a:2/1", "b:2", "will:2", "a:2/2", "b:2"}));
+}
+
+TEST(Published, EndedSubscriptionsHearNothingAndMayEndDuringDelivery) {
+    Published<int> value{0};
+    int aCount = 0, bCount = 0;
+    Subscription b;
+    Subscription a = value.sink([&](int) {
+        ++aCount;
+        b.cancel();  // b must not be called in this delivery
+    });
+    b = value.sink([&](int) { ++bCount; });
+    value = 1;
+    EXPECT_EQ(aCount, 1);
+    EXPECT_EQ(bCount, 0);
+    a = Subscription();
+    value = 2;
+    EXPECT_EQ(aCount, 1);
+}
+
+TEST(Published, SubscriptionMayOutliveThePublisher) {
+    Subscription s;
+    {
+        Published<int> value{0};
+        s = value.sink([](int) {});
+    }
+    s.cancel();  // must not touch freed memory (ASan would say)
+    SUCCEED();
+}
+
+TEST(SerialQueue, RunsJobsInOrderAndDeliversOnTheMainQueue) {
+    VirtualTime time;
+    platform::ThreadSerialQueue queue;
+    std::vector<int> results;
+    for (int i = 0; i < 20; ++i) {
+        queue.run<int>([i] { return i * i; }, [&](std::optional<int> r) { results.push_back(r.value_or(-1)); });
+    }
+    // Results arrive only through the main queue, and in order.
+    for (int spins = 0; spins < 2000 && results.size() < 20; ++spins) {
+        time.runPending();
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    ASSERT_EQ(results.size(), 20u);
+    for (int i = 0; i < 20; ++i) EXPECT_EQ(results[i], i * i);
+}
+
+TEST(SerialQueue, AJobPastItsTimeLimitYieldsNothingAndLaterJobsStillRun) {
+    VirtualTime time;
+    std::atomic<bool> release{false};
+    std::vector<std::optional<int>> results;
+    platform::ThreadSerialQueue queue;
+    // However the test ends, let the blocked job finish so the queue can join its thread.
+    struct Release {
+        std::atomic<bool>& flag;
+        ~Release() { flag = true; }
+    } releaseOnExit{release};
+    queue.run<int>(
+        [&] {
+            while (!release) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+            return 1;
+        },
+        [&](std::optional<int> r) { results.push_back(r); }, 3.0);
+    queue.run<int>([] { return 2; }, [&](std::optional<int> r) { results.push_back(r); }, 3.0);
+
+    // The first job's limit is armed once it starts; then its deadline passes on the
+    // virtual clock while the second job still waits behind it.
+    for (int spins = 0; spins < 2000 && time.queue.nextDueIn() < 0; ++spins) {
+        time.runPending();
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    time.advance(3.0);
+    ASSERT_EQ(results.size(), 1u);
+    EXPECT_EQ(results[0], std::nullopt);
+
+    release = true;
+    for (int spins = 0; spins < 2000 && results.size() < 2; ++spins) {
+        time.runPending();
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    ASSERT_EQ(results.size(), 2u);  // the late result of the first job was dropped
+    EXPECT_EQ(results[1], 2);
+}
+
+}  // namespace
+}  // namespace quorlix
+
+namespace quorlix {
+namespace {
+
+TEST(MainQueue, UptimeWaitsKeepCountingWhileTheMachineSleeps) {
+    fakes::VirtualTime time;
+    std::vector<std::string> ran;
+    auto countdown = platform::MainQueue::shared().afterUptime(60, [&] { ran.push_back("countdown"); });
+    auto animation = platform::MainQueue::shared().after(60, [&] { ran.push_back("animation"); });
+    time.advance(20);
+    time.suspend(30);  // asleep: monotonic time stands still
+    EXPECT_TRUE(ran.empty());
+    time.advance(10);  // 60 s of uptime, 30 s of monotonic time
+    EXPECT_EQ(ran, std::vector<std::string>{"countdown"});
+    time.advance(30);
+    EXPECT_EQ(ran, (std::vector<std::string>{"countdown", "animation"}));
+}
+
+TEST(MainQueue, AnUptimeWaitThatFallsDueDuringSleepRunsOnWaking) {
+    fakes::VirtualTime time;
+    int fired = 0;
+    auto a = platform::MainQueue::shared().afterUptime(5, [&] { ++fired; });
+    auto b = platform::MainQueue::shared().afterUptime(50, [&] { ++fired; });
+    time.suspend(600);
+    EXPECT_EQ(fired, 2);
+}
+
+}  // namespace
+}  // namespace quorlix

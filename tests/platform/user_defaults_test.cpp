@@ -1,0 +1,143 @@
+#include "app/key_log.h"
+#include "fakes/fake_platform.h"
+#include "platform/atomic_file.h"
+#include "platform/paths.h"
+#include "platform/user_defaults.h"
+
+#include <gtest/gtest.h>
+
+
+namespace quorlix {
+namespace {
+
+namespace fs = std::filesystem;
+using platform::UserDefaults;
+
+class UserDefaultsTest : public ::testing::Test {
+protected:
+    fakes::FakePlatform fake;
+    fs::path file() const { return platform::Paths::defaultsFile("com.test.domain"); }
+};
+
+TEST_F(UserDefaultsTest, ValuesReadBackWithTheirTypesAfterReload) {
+    {
+        UserDefaults d("com.test.domain");
+        d.setBool("b", true);
+        d.setInteger("i", 42);
+        d.setDouble("whole", 3.0);
+        d.setDouble("d", 0.6);
+        d.setString("s", "hola");
+        d.setStringArray("one", {"/solo/un/archivo"});
+        d.setData("bytes", {0, 1, 254, 255});
+    }
+    UserDefaults d("com.test.domain");
+    EXPECT_TRUE(d.object("b")->is_boolean());
+    EXPECT_TRUE(d.object("i")->is_number_integer());
+    EXPECT_TRUE(d.object("whole")->is_number_float()) << "a double that is whole must stay a double";
+    EXPECT_EQ(d.doubleForKey("d"), 0.6);
+    EXPECT_EQ(d.stringForKey("s"), "hola");
+    EXPECT_EQ(d.stringArrayForKey("one"), std::vector<std::string>{"/solo/un/archivo"});
+    EXPECT_EQ(d.dataForKey("bytes"), (UserDefaults::Data{0, 1, 254, 255}));
+    EXPECT_EQ(d.integerForKey("i"), 42);
+}
+
+TEST_F(UserDefaultsTest, ConvertingReadersFollowThePlatformRules) {
+    UserDefaults d("com.test.domain");
+    d.setString("yes", "YES");
+    d.setString("true", "true");
+    d.setString("no", "nope");
+    d.setString("num", "2.5");
+    d.setString("junk", "abc");
+    d.setInteger("one", 1);
+    d.setDouble("zero", 0.0);
+    d.setDouble("pi", 3.25);
+    d.setBool("flag", true);
+
+    EXPECT_TRUE(d.boolForKey("yes"));
+    EXPECT_TRUE(d.boolForKey("true"));
+    EXPECT_FALSE(d.boolForKey("no"));
+    EXPECT_TRUE(d.boolForKey("one"));
+    EXPECT_FALSE(d.boolForKey("zero"));
+    EXPECT_FALSE(d.boolForKey("missing"));
+    EXPECT_EQ(d.doubleForKey("num"), 2.5);
+    EXPECT_EQ(d.doubleForKey("junk"), 0);
+    EXPECT_EQ(d.doubleForKey("flag"), 1);
+    EXPECT_EQ(d.integerForKey("pi"), 3);
+    EXPECT_EQ(d.stringForKey("pi"), "3.25");
+    EXPECT_EQ(d.stringForKey("one"), "1");
+    EXPECT_EQ(d.stringArrayForKey("yes"), std::nullopt);
+    EXPECT_EQ(d.dataForKey("yes"), std::nullopt);
+}
+
+TEST_F(UserDefaultsTest, RegisteredValuesAnswerReadsButAreNeverWritten) {
+    UserDefaults d("com.test.domain");
+    d.registerDefaults({{"volume", 0.6}, {"name", "x"}});
+    EXPECT_EQ(d.doubleForKey("volume"), 0.6);
+    EXPECT_FALSE(d.hasStoredValue("volume"));
+    EXPECT_FALSE(fs::exists(file())) << "registering must not create the file";
+
+    d.setString("other", "y");
+    const auto onDisk = UserDefaults::persistentDomain("com.test.domain");
+    ASSERT_TRUE(onDisk);
+    EXPECT_FALSE(onDisk->contains("volume"));
+    EXPECT_FALSE(onDisk->contains("name"));
+
+    d.setDouble("volume", 0.2);
+    EXPECT_EQ(d.doubleForKey("volume"), 0.2);
+    d.removeObject("volume");
+    EXPECT_EQ(d.doubleForKey("volume"), 0.6);
+}
+
+TEST_F(UserDefaultsTest, EverySetReplacesTheFileAtomicallyAndLeavesNoTemporaryFiles) {
+    UserDefaults d("com.test.domain");
+    for (int i = 0; i < 30; ++i) d.setInteger("count", i);
+    EXPECT_EQ(UserDefaults::persistentDomain("com.test.domain")->at("count"), 29);
+    int entries = 0;
+    for (const auto& e : fs::directory_iterator(file().parent_path())) {
+        ++entries;
+        EXPECT_EQ(e.path().filename().string().find(".tmp"), std::string::npos) << e.path();
+    }
+    EXPECT_EQ(entries, 1);
+}
+
+TEST_F(UserDefaultsTest, ACorruptFileIsMovedAsideWithALogLineNeverOverwritten) {
+    fs::create_directories(file().parent_path());
+    ASSERT_FALSE(platform::writeFileAtomically(file(), "{\"a\": tru"));
+    UserDefaults d("com.test.domain");
+    EXPECT_FALSE(d.object("a"));
+    d.setBool("b", true);
+
+    std::vector<fs::path> aside;
+    for (const auto& e : fs::directory_iterator(file().parent_path()))
+        if (e.path().string().find(".corrupt-") != std::string::npos) aside.push_back(e.path());
+    ASSERT_EQ(aside.size(), 1u);
+    EXPECT_EQ(platform::readFile(aside[0]), "{\"a\": tru");
+    const auto log = platform::readFile(KeyLog::path());
+    ASSERT_TRUE(log);
+    EXPECT_NE(log->find("dañado"), std::string::npos);
+    EXPECT_TRUE(UserDefaults::persistentDomain("com.test.domain")->at("b").get<bool>());
+}
+
+TEST_F(UserDefaultsTest, WhatCannotBeReadIsNeverOverwritten) {
+    // Something that is not a readable file stands where the domain's file should be.
+    fs::create_directories(file() / "inside");
+    {
+        UserDefaults d("com.test.domain");
+        d.setBool("b", true);
+        EXPECT_TRUE(d.boolForKey("b")) << "changes still apply in memory";
+    }
+    EXPECT_TRUE(fs::is_directory(file() / "inside"));
+    EXPECT_NE(platform::readFile(KeyLog::path()).value_or("").find("no se pudo leer"), std::string::npos);
+}
+
+TEST_F(UserDefaultsTest, NonFiniteDoublesReadBackAsAbsent) {
+    UserDefaults d("com.test.domain");
+    d.registerDefaults({{"x", 5.0}});
+    d.setDouble("x", std::numeric_limits<double>::infinity());
+    UserDefaults reloaded("com.test.domain");
+    reloaded.registerDefaults({{"x", 5.0}});
+    EXPECT_EQ(reloaded.doubleForKey("x"), 5.0);
+}
+
+}  // namespace
+}  // namespace quorlix
