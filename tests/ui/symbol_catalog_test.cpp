@@ -10,6 +10,8 @@
 #include <set>
 #include <sstream>
 
+#include <unistd.h>
+
 namespace quorlix::ui {
 namespace {
 
@@ -32,11 +34,13 @@ bool looksLikeFileOrDomain(const std::string& name) {
 }
 
 // Symbol names in the sources: arguments of Symbol(...), values given to something named
-// "symbol", and any dotted lower-case name of the platform's symbol form ("bolt.fill").
+// "symbol", names returned by functions named for symbols, and dotted lower-case names in the
+// platform's symbol form that end in one of its variant words ("bolt.fill",
+// "speaker.slash.fill", "checkmark.circle"), wherever they stand.
 std::set<std::string> symbolNamesInSources(const fs::path& src, std::vector<std::string>& where) {
     static const std::regex call(R"re(\bSymbol\(\s*"([^"]*)")re");
     static const std::regex named(R"re([sS]ymbol\w*\s*(?:=|\(|\{|,)\s*"([a-z0-9.]+)")re");
-    static const std::regex literal(R"re("([a-z][a-z0-9]*(?:\.[a-z0-9]+)+)")re");
+    static const std::regex literal(R"re("([a-z][a-z0-9]*(?:\.[a-z0-9]+)*\.(?:fill|slash|circle|square|badge))")re");
     std::set<std::string> names;
     for (const auto& entry : fs::recursive_directory_iterator(src)) {
         const auto ext = entry.path().extension();
@@ -53,6 +57,20 @@ std::set<std::string> symbolNamesInSources(const fs::path& src, std::vector<std:
         collect(call, false);
         collect(named, true);
         collect(literal, true);
+        // Bodies of functions named for symbols: what they return.
+        static const std::regex function(R"re(\b\w*[sS]ymbol\w*\s*\([^)]*\)\s*(?:const\s*)?\{)re");
+        static const std::regex returned(R"re((?:return|\?|:)\s*"([a-z][a-z0-9]*(?:\.[a-z0-9]+)*)")re");
+        for (std::sregex_iterator it(text.begin(), text.end(), function), end; it != end; ++it) {
+            std::size_t pos = static_cast<std::size_t>(it->position() + it->length());
+            int depth = 1;
+            const std::size_t start = pos;
+            while (pos < text.size() && depth > 0) depth += text[pos] == '{' ? 1 : text[pos] == '}' ? -1 : 0, ++pos;
+            const std::string body = text.substr(start, pos - start);
+            for (std::sregex_iterator r(body.begin(), body.end(), returned), e; r != e; ++r) {
+                const std::string name = (*r)[1];
+                if (names.insert(name).second) where.push_back(name + " in " + entry.path().string());
+            }
+        }
     }
     return names;
 }
@@ -81,6 +99,27 @@ TEST(SymbolCatalog, EveryEntryIsAGlyphOfTheIconFontUnderItsLigatureName) {
                       static_cast<unsigned>(g.codePoint));
         EXPECT_NE(codepoints.find(expected), std::string::npos) << g.name << " is not " << expected;
     }
+}
+
+TEST(SymbolCatalog, TheSourceScanFindsSymbolNamesAndSkipsKeysAndFiles) {
+    const fs::path dir = fs::temp_directory_path() / ("symbol-scan-" + std::to_string(::getpid()));
+    fs::create_directories(dir / "sub");
+    std::ofstream(dir / "sub" / "views.cpp") << R"(
+        View a() { return Symbol("gearshape.fill"); }
+        std::string Output::symbol() const {
+            if (name.find("pods") != std::string::npos) return "airpodspro";
+            return playing ? "pause.fill" : "play.fill";
+        }
+        Item item{.symbol = "timer", .title = "Temporizador"};
+        const char* key = "tray.paths";
+        const char* file = "com.halvik.quorlix.json";
+        const char* style = "speaker.slash.fill";
+    )";
+    std::vector<std::string> where;
+    const auto names = symbolNamesInSources(dir, where);
+    fs::remove_all(dir);
+    EXPECT_EQ(names, (std::set<std::string>{"gearshape.fill", "airpodspro", "pause.fill", "play.fill", "timer",
+                                            "speaker.slash.fill"}));
 }
 
 TEST(SymbolCatalog, CoversEverySymbolNameUsedInTheSources) {
