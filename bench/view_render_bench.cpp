@@ -16,10 +16,11 @@ namespace {
 using namespace quorlix;
 using namespace quorlix::ui;
 
-std::shared_ptr<const Bitmap> artwork() {
-    std::vector<std::uint32_t> px(120 * 120);
-    for (int i = 0; i < 120 * 120; ++i) px[static_cast<std::size_t>(i)] = 0xff000000u | static_cast<std::uint32_t>(i * 2654435761u >> 8);
-    return Bitmap::make(120, 120, std::move(px));
+platform::Image artwork() {
+    std::vector<std::uint8_t> px(120 * 120 * 4, 255);
+    for (std::size_t i = 0; i < px.size(); ++i)
+        if (i % 4 != 3) px[i] = static_cast<std::uint8_t>((i * 2654435761u) >> 24);
+    return platform::Image::fromRGBA(120, 120, std::move(px)).value_or(platform::Image{});
 }
 
 View tab(const char* symbol, const char* title, bool selected) {
@@ -37,7 +38,7 @@ View control(const char* symbol, double size) {
     return Symbol(symbol).font(Font::system(size, FontWeight::semibold)).frame({.width = 34, .height = 28});
 }
 
-View expandedIsland(const std::shared_ptr<const Bitmap>& art) {
+View expandedIsland(const platform::Image& art) {
     const View header = HStack({.spacing = 4}, {
         tab("play.fill", "Música", true), tab("cloud.sun.fill", "Clima", false), tab("tray.full.fill", "Bandeja", false),
         tab("calendar", "Calendario", false), tab("timer", "Temporizador", false), Spacer(0),

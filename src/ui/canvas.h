@@ -8,7 +8,7 @@
 // saturation, shadow). Between `beginMask` and `endLayer` the drawing becomes the layer's
 // mask: only its alpha counts.
 
-#include "ui/bitmap.h"
+#include "platform/image.h"
 #include "ui/color.h"
 #include "ui/display_list.h"
 #include "ui/path.h"
@@ -46,7 +46,7 @@ public:
     virtual void fill(const Path& path, const Paint& paint) = 0;
     virtual void stroke(const Path& path, const Paint& paint, const StrokeStyle& style) = 0;
     virtual void drawText(const TextRun& run, const Paint& paint) = 0;
-    virtual void drawImage(const Bitmap& bitmap, const Rect& destination, int interpolation) = 0;
+    virtual void drawImage(const platform::Image& image, const Rect& destination, int interpolation) = 0;
 };
 
 }  // namespace quorlix::ui

@@ -202,7 +202,7 @@ void DisplayItem::draw(Canvas& canvas) const {
                 for (const auto& r : runs) canvas.drawText(r, *textPaint);
             break;
         case Kind::image:
-            if (bitmap && !bitmap->isEmpty()) canvas.drawImage(*bitmap, imageRect, interpolation);
+            if (!image.isEmpty()) canvas.drawImage(image, imageRect, interpolation);
             break;
     }
     for (const auto& c : children) c.draw(canvas);

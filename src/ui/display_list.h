@@ -7,7 +7,7 @@
 // `transform` (rotation, scale, offset, perspective) applies to it and to everything inside
 // it, on top of the transforms of its ancestors.
 
-#include "ui/bitmap.h"
+#include "platform/image.h"
 #include "ui/color.h"
 #include "ui/font.h"
 #include "ui/path.h"
@@ -81,8 +81,8 @@ struct DisplayItem {
     std::vector<TextRun> runs;
     std::optional<Paint> textPaint;
 
-    // Bitmaps.
-    std::shared_ptr<const Bitmap> bitmap;
+    // Pictures.
+    platform::Image image;
     Rect imageRect;
     int interpolation = 2;
 

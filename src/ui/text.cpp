@@ -1,4 +1,4 @@
-// Text, symbols and bitmaps.
+// Text, symbols and pictures.
 
 #include "ui/element.h"
 #include "ui/environment_keys.h"
@@ -161,39 +161,38 @@ private:
 
 class ImageElement final : public Element {
 public:
-    ImageElement(const BuildScope& s, std::shared_ptr<const Bitmap> bitmap, bool resizable, Interpolation quality)
-        : Element(s, "Image"), bitmap_(std::move(bitmap)), resizable_(resizable), quality_(quality) {}
+    ImageElement(const BuildScope& s, platform::Image picture, bool resizable, Interpolation quality)
+        : Element(s, "Image"), picture_(std::move(picture)), resizable_(resizable), quality_(quality) {}
 
 protected:
     Size natural() const {
-        if (!bitmap_ || bitmap_->isEmpty()) return {};
-        const double scale = bitmap_->scale > 0 ? bitmap_->scale : 1;
-        return {bitmap_->width / scale, bitmap_->height / scale};
+        if (picture_.isEmpty()) return {};
+        return {static_cast<double>(picture_.width), static_cast<double>(picture_.height)};
     }
     Size measure(const ProposedSize& p) override { return resizable_ ? p.replacingUnspecified(natural()) : natural(); }
     void decorate(DisplayItem& item, Point) const override {
         item.kind = DisplayItem::Kind::image;
-        item.bitmap = bitmap_;
+        item.image = picture_;
         item.imageRect = item.frame;
         item.interpolation = static_cast<int>(quality_);
     }
 
 private:
-    std::shared_ptr<const Bitmap> bitmap_;
+    platform::Image picture_;
     bool resizable_;
     Interpolation quality_;
 };
 
 class ImageNode final : public Node {
 public:
-    ImageNode(std::shared_ptr<const Bitmap> bitmap, bool resizable, Interpolation quality)
-        : bitmap_(std::move(bitmap)), resizable_(resizable), quality_(quality) {}
+    ImageNode(platform::Image picture, bool resizable, Interpolation quality)
+        : picture_(std::move(picture)), resizable_(resizable), quality_(quality) {}
     std::unique_ptr<Element> build(const BuildScope& scope) const override {
-        return std::make_unique<ImageElement>(scope, bitmap_, resizable_, quality_);
+        return std::make_unique<ImageElement>(scope, picture_, resizable_, quality_);
     }
 
 private:
-    std::shared_ptr<const Bitmap> bitmap_;
+    platform::Image picture_;
     bool resizable_;
     Interpolation quality_;
 };
@@ -202,6 +201,6 @@ private:
 
 View Text::makeView() const { return View(std::make_shared<TextNode>(content_)); }
 View Symbol::makeView() const { return View(std::make_shared<SymbolNode>(name_)); }
-View Image::makeView() const { return View(std::make_shared<ImageNode>(bitmap_, resizable_, interpolation_)); }
+View Image::makeView() const { return View(std::make_shared<ImageNode>(picture_, resizable_, interpolation_)); }
 
 }  // namespace quorlix::ui

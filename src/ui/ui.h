@@ -2,7 +2,6 @@
 // The view layer in one include: views, containers, modifiers, shapes, text, symbols,
 // environment, preferences, and the graph that renders them.
 
-#include "ui/bitmap.h"
 #include "ui/color.h"
 #include "ui/context.h"
 #include "ui/display_list.h"

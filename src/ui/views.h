@@ -11,7 +11,7 @@
 // the container they stand in, each with its own identity. An empty view takes no space and no
 // spacing.
 
-#include "ui/bitmap.h"
+#include "platform/image.h"
 #include "ui/color.h"
 #include "ui/font.h"
 #include "ui/preference.h"
@@ -49,10 +49,11 @@ private:
 
 enum class Interpolation { none, low, medium, high };
 
-// A bitmap. At its natural size unless made resizable; with `aspectRatio` it fits or fills.
+// A decoded picture (the platform layer's image, shared, never copied). At its natural size, a
+// point per pixel, unless made resizable; with `aspectRatio` it fits or fills.
 class Image : public ViewModifiers<Image> {
 public:
-    explicit Image(std::shared_ptr<const Bitmap> bitmap) : bitmap_(std::move(bitmap)) {}
+    explicit Image(platform::Image picture) : picture_(std::move(picture)) {}
     Image resizable() const {
         Image copy = *this;
         copy.resizable_ = true;
@@ -66,7 +67,7 @@ public:
     View makeView() const;
 
 private:
-    std::shared_ptr<const Bitmap> bitmap_;
+    platform::Image picture_;
     bool resizable_ = false;
     Interpolation interpolation_ = Interpolation::medium;
 };

@@ -13,8 +13,15 @@ using testing::pixel;
 
 View square(const Color& c, double side) { return c.frame({.width = side, .height = side}); }
 
-std::shared_ptr<const Bitmap> solid(int w, int h, std::uint32_t argb) {
-    return Bitmap::make(w, h, std::vector<std::uint32_t>(static_cast<std::size_t>(w * h), argb));
+platform::Image picture(int w, int h, const std::function<QColor(int x, int y)>& color) {
+    std::vector<std::uint8_t> px;
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) {
+            const QColor c = color(x, y);
+            px.insert(px.end(), {static_cast<std::uint8_t>(c.red()), static_cast<std::uint8_t>(c.green()),
+                                 static_cast<std::uint8_t>(c.blue()), static_cast<std::uint8_t>(c.alpha())});
+        }
+    return *platform::Image::fromRGBA(w, h, std::move(px));
 }
 
 // Whether some pixel of row y between x0 and x1 is partly covered (an antialiased edge).
@@ -48,7 +55,7 @@ TEST(Render, DrawsAtTheRequestedScale) {
 
 TEST(Render, ClipsAnImageToACircleWithSoftEdges) {
     const QImage img = qt::renderImage(
-        Image(solid(40, 40, 0xff0000ffu)).resizable().frame({.width = 40, .height = 40}).clipShape(Circle()), {40, 40}, 2);
+        Image(picture(40, 40, [](int, int) { return QColor(0, 0, 255); })).resizable().frame({.width = 40, .height = 40}).clipShape(Circle()), {40, 40}, 2);
     EXPECT_EQ(pixel(img, 40, 40), QColor(0, 0, 255));
     EXPECT_EQ(pixel(img, 2, 2).alpha(), 0);
     EXPECT_EQ(pixel(img, 77, 77).alpha(), 0);
@@ -58,10 +65,8 @@ TEST(Render, ClipsAnImageToACircleWithSoftEdges) {
 
 TEST(Render, AspectFillCropsAWideImageToItsFrame) {
     // Left half red, right half green, 80 × 40, filled into a clipped 40 × 40 frame.
-    std::vector<std::uint32_t> px(80 * 40);
-    for (int y = 0; y < 40; ++y)
-        for (int x = 0; x < 80; ++x) px[static_cast<std::size_t>(y * 80 + x)] = x < 40 ? 0xffff0000u : 0xff00ff00u;
-    const QImage img = qt::renderImage(Image(Bitmap::make(80, 40, std::move(px)))
+    const auto halves = picture(80, 40, [](int x, int) { return x < 40 ? QColor(255, 0, 0) : QColor(0, 255, 0); });
+    const QImage img = qt::renderImage(Image(halves)
                                            .resizable()
                                            .aspectRatio(ContentMode::fill)
                                            .frame({.width = 40, .height = 40})

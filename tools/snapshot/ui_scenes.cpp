@@ -101,15 +101,15 @@ const Scene symbols{"symbols", {760, 940}, [] {
         .frame({.maxWidth = infinity, .maxHeight = infinity, .alignment = Alignment::topLeading});
 }, Color::sRGB(0.11, 0.11, 0.12)};
 
-std::shared_ptr<const Bitmap> checkerboard(int w, int h) {
-    std::vector<std::uint32_t> px(static_cast<std::size_t>(w * h));
+platform::Image checkerboard(int w, int h) {
+    std::vector<std::uint8_t> px;
     for (int y = 0; y < h; ++y)
         for (int x = 0; x < w; ++x) {
             const bool odd = ((x / 16) + (y / 16)) % 2;
-            const std::uint32_t r = static_cast<std::uint32_t>(40 + 200 * x / w), b = static_cast<std::uint32_t>(40 + 200 * y / h);
-            px[static_cast<std::size_t>(y * w + x)] = 0xff000000u | (r << 16) | ((odd ? 200u : 90u) << 8) | b;
+            px.insert(px.end(), {static_cast<std::uint8_t>(40 + 200 * x / w), static_cast<std::uint8_t>(odd ? 200 : 90),
+                                 static_cast<std::uint8_t>(40 + 200 * y / h), 255});
         }
-    return Bitmap::make(w, h, std::move(px));
+    return platform::Image::fromRGBA(w, h, std::move(px)).value_or(platform::Image{});
 }
 
 const Scene effects{"effects", {700, 330}, [] {

@@ -242,6 +242,25 @@ QImage shadowOf(const QImage& image, double sigma, const QColor& color, int& fac
     return out;
 }
 
+// Pictures come as straight RGBA bytes; painting wants premultiplied pixels. The converted
+// copies of the last few pictures are kept, keyed by their shared pixels.
+QImage premultiplied(const platform::Image& picture) {
+    struct Entry {
+        std::weak_ptr<const std::vector<std::uint8_t>> pixels;
+        QImage image;
+    };
+    static auto* cache = new std::vector<Entry>;
+    for (const auto& e : *cache)
+        if (!e.pixels.expired() && e.pixels.lock() == picture.pixels) return e.image;
+    const QImage straight(picture.pixels->data(), picture.width, picture.height,
+                          static_cast<qsizetype>(picture.width) * 4, QImage::Format_RGBA8888);
+    QImage converted = straight.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    std::erase_if(*cache, [](const Entry& e) { return e.pixels.expired(); });
+    if (cache->size() >= 8) cache->erase(cache->begin());
+    cache->push_back({picture.pixels, converted});
+    return converted;
+}
+
 }  // namespace
 
 void gaussianBlur(QImage& image, double sigma, bool opaque) {
@@ -475,13 +494,12 @@ void QtCanvas::drawText(const TextRun& run, const Paint& paint) {
     if (run.embolden > 0) p.strokePath(outline, QPen(brush, run.embolden, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
 }
 
-void QtCanvas::drawImage(const Bitmap& bitmap, const Rect& destination, int interpolation) {
-    const QImage image(reinterpret_cast<const uchar*>(bitmap.pixels.data()), bitmap.width, bitmap.height,
-                       static_cast<qsizetype>(bitmap.width) * 4, QImage::Format_ARGB32_Premultiplied);
+void QtCanvas::drawImage(const platform::Image& picture, const Rect& destination, int interpolation) {
     QPainter& p = current();
     p.save();
     p.setRenderHint(QPainter::SmoothPixmapTransform, interpolation > 0);
-    p.drawImage(QRectF(destination.x(), destination.y(), destination.width(), destination.height()), image);
+    p.drawImage(QRectF(destination.x(), destination.y(), destination.width(), destination.height()),
+                premultiplied(picture));
     p.restore();
 }
 

@@ -39,7 +39,7 @@ public:
     void fill(const Path& path, const Paint& paint) override;
     void stroke(const Path& path, const Paint& paint, const StrokeStyle& style) override;
     void drawText(const TextRun& run, const Paint& paint) override;
-    void drawImage(const Bitmap& bitmap, const Rect& destination, int interpolation) override;
+    void drawImage(const platform::Image& image, const Rect& destination, int interpolation) override;
 
 private:
     struct Layer {
