@@ -3,6 +3,8 @@
 // `Platform`; the Linux backends fill one in main.cpp and tests fill one with fakes. The
 // struct owns nothing: whoever fills it keeps the objects alive for as long as it is used.
 
+#include "platform/audio_hardware.h"
+#include "platform/cameras.h"
 #include "platform/clock.h"
 #include "platform/login_item.h"
 #include "platform/main_queue.h"
@@ -18,6 +20,8 @@ struct Platform {
     LoginItem* loginItem = nullptr;
     SoundPlayer* soundPlayer = nullptr;
     Screens* screens = nullptr;
+    AudioHardware* audio = nullptr;
+    Cameras* cameras = nullptr;
 };
 
 // Installs the process-wide accessors (`MainQueue::shared()`, `Clock::shared()`, the sound

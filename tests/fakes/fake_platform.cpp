@@ -105,6 +105,8 @@ FakePlatform::FakePlatform() {
     platform_.loginItem = &loginItem;
     platform_.soundPlayer = &soundPlayer;
     platform_.screens = &screens;
+    platform_.audio = &audio;
+    platform_.cameras = &cameras;
     platform::install(platform_);
 }
 

@@ -20,6 +20,8 @@ private:
     std::unique_ptr<LoginItem> loginItem_;
     std::unique_ptr<SoundPlayer> soundPlayer_;
     std::unique_ptr<Screens> screens_;
+    std::unique_ptr<AudioHardware> audio_;
+    std::unique_ptr<Cameras> cameras_;
     Platform platform_;
 };
 
