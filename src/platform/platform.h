@@ -6,11 +6,16 @@
 #include "platform/audio_hardware.h"
 #include "platform/cameras.h"
 #include "platform/clock.h"
+#include "platform/http_client.h"
+#include "platform/image_decoder.h"
 #include "platform/login_item.h"
 #include "platform/main_queue.h"
+#include "platform/player_notifications.h"
 #include "platform/screen.h"
+#include "platform/script_host.h"
 #include "platform/serial_queue.h"
 #include "platform/sound_player.h"
+#include "platform/workspace.h"
 
 namespace quorlix::platform {
 
@@ -20,6 +25,11 @@ struct Platform {
     LoginItem* loginItem = nullptr;
     SoundPlayer* soundPlayer = nullptr;
     Screens* screens = nullptr;
+    ScriptHost* scriptHost = nullptr;
+    PlayerNotifications* playerNotifications = nullptr;
+    Workspace* workspace = nullptr;
+    ImageDecoder* imageDecoder = nullptr;
+    HttpClient* httpClient = nullptr;
     AudioHardware* audio = nullptr;
     Cameras* cameras = nullptr;
 };

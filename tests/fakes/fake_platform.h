@@ -5,6 +5,7 @@
 
 #include "fakes/fake_audio_hardware.h"
 #include "fakes/fake_cameras.h"
+#include "fakes/fake_media.h"
 #include "fakes/virtual_time.h"
 #include "platform/platform.h"
 
@@ -97,6 +98,11 @@ public:
     FakeLoginItem loginItem;
     FakeSoundPlayer soundPlayer;
     FakeScreens screens;
+    FakeScriptHost scriptHost;
+    FakePlayerNotifications playerNotifications;
+    FakeWorkspace workspace;
+    FakeImageDecoder imageDecoder;
+    FakeHttpClient httpClient;
     FakeAudioHardware audio;
     FakeCameras cameras;
 

@@ -1,10 +1,7 @@
 #pragma once
-// Helpers for tests that drive real backends: child processes that are ended with the test,
-// and a wait that keeps the Qt (and GLib) event loop turning.
+// Child processes that end with the test, for tests that drive real backends.
 
-#include <QCoreApplication>
-#include <QEventLoop>
-#include <QTimer>
+#include "qt_test_support.h"
 
 #include <fcntl.h>
 #include <signal.h>
@@ -12,9 +9,6 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <chrono>
-#include <functional>
-#include <optional>
 #include <string>
 #include <vector>
 
@@ -64,19 +58,7 @@ private:
     pid_t pid_ = -1;
 };
 
-// Runs the event loop until `done` holds or `seconds` have passed; answers `done()`.
-inline bool waitUntil(const std::function<bool()>& done, double seconds = 5) {
-    const auto end = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
-    while (!done()) {
-        if (std::chrono::steady_clock::now() > end) return false;
-        QEventLoop loop;
-        QTimer::singleShot(10, &loop, &QEventLoop::quit);
-        loop.exec();
-    }
-    return true;
-}
-
-// Runs the event loop for `seconds`, for checking that nothing more happens.
-inline void settle(double seconds) { waitUntil([] { return false; }, seconds); }
+// Runs the event loop for `milliseconds`, for checking that nothing more happens.
+inline void settle(int milliseconds) { waitUntil([] { return false; }, milliseconds); }
 
 }  // namespace quorlix::testing

@@ -130,8 +130,7 @@ private:
 class PulseAudioHardwareTest : public ::testing::Test {
 protected:
     PrivatePulseServer server;
-    int argc = 0;
-    QCoreApplication app{argc, nullptr};
+    quorlix::testing::QtApplicationMember app;
     QtMainQueue queue;
 
     PulseAudioHardwareTest() { install(Platform{.mainQueue = &queue}); }
@@ -168,7 +167,7 @@ TEST_F(PulseAudioHardwareTest, FollowsTheDefaultSinkItsVolumeAndMute) {
 
     ASSERT_TRUE(pactl("set-default-sink b"));
     ASSERT_TRUE(waitUntil([&] { return !outputChanges.empty(); }));
-    settle(0.2);
+    settle(200);
     EXPECT_EQ(outputChanges, std::vector<AudioOutput>{b});
     EXPECT_TRUE(changes.empty());
 
@@ -178,7 +177,7 @@ TEST_F(PulseAudioHardwareTest, FollowsTheDefaultSinkItsVolumeAndMute) {
     EXPECT_FALSE(changes[0].second);
     // The old sink is no longer followed.
     ASSERT_TRUE(pactl("set-sink-volume a 70%"));
-    settle(0.2);
+    settle(200);
     EXPECT_EQ(changes.size(), 1u);
 
     volume.toggleMute();

@@ -23,8 +23,7 @@ using Flags = std::pair<bool, bool>;
 // /dev/video*. "video1" plays a metadata node, which is no camera.
 class V4l2CamerasTest : public ::testing::Test {
 protected:
-    int argc = 0;
-    QCoreApplication app{argc, nullptr};
+    quorlix::testing::QtApplicationMember app;
     QtMainQueue queue;
     fs::path folder;
 
@@ -61,7 +60,7 @@ TEST_F(V4l2CamerasTest, SeesACameraTakenAndReleasedByAnotherProcess) {
     EXPECT_FALSE(monitor.cameraInUse.get());
 
     // Our own look at a node is no use of it.
-    { std::ifstream own(node("video0")); settle(0.2); }
+    { std::ifstream own(node("video0")); settle(200); }
     EXPECT_TRUE(changes.empty());
 
     auto child = holder(node("video0"));
@@ -92,7 +91,7 @@ TEST_F(V4l2CamerasTest, WatchesCamerasPluggedInLaterAndKeepsTheirIds) {
     // watched afresh.
     fs::remove(folder / "video0");
     touch("video0");
-    settle(0.1);
+    settle(100);
     EXPECT_EQ(cameras.cameras(), (std::vector<CameraID>{first, second}));
     child = holder(node("video0"));
     ASSERT_TRUE(waitUntil([&] { return monitor.cameraInUse.get(); }));

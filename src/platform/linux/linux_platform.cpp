@@ -1,7 +1,13 @@
 #include "platform/linux/linux_platform.h"
 
 #include "platform/linux/canberra_sound_player.h"
+#include "platform/linux/linux_workspace.h"
+#include "platform/linux/mpris_bus.h"
+#include "platform/linux/mpris_player_notifications.h"
+#include "platform/linux/mpris_script_host.h"
 #include "platform/linux/pulse_audio_hardware.h"
+#include "platform/linux/qt_http_client.h"
+#include "platform/linux/qt_image_decoder.h"
 #include "platform/linux/qt_main_queue.h"
 #include "platform/linux/qt_screens.h"
 #include "platform/linux/v4l2_cameras.h"
@@ -15,6 +21,12 @@ LinuxPlatform::LinuxPlatform()
       loginItem_(std::make_unique<XdgLoginItem>()),
       soundPlayer_(std::make_unique<CanberraSoundPlayer>()),
       screens_(std::make_unique<QtScreens>()),
+      mprisBus_(std::make_unique<MprisBus>(QDBusConnection::sessionBus())),
+      playerNotifications_(std::make_unique<MprisPlayerNotifications>(*mprisBus_)),
+      scriptHost_(std::make_unique<MprisScriptHost>(*mprisBus_)),
+      workspace_(std::make_unique<LinuxWorkspace>(*mprisBus_)),
+      imageDecoder_(std::make_unique<QtImageDecoder>()),
+      httpClient_(std::make_unique<QtHttpClient>()),
       audio_(std::make_unique<PulseAudioHardware>()),
       cameras_(std::make_unique<V4l2Cameras>()) {
     platform_.mainQueue = mainQueue_.get();
@@ -22,6 +34,11 @@ LinuxPlatform::LinuxPlatform()
     platform_.loginItem = loginItem_.get();
     platform_.soundPlayer = soundPlayer_.get();
     platform_.screens = screens_.get();
+    platform_.playerNotifications = playerNotifications_.get();
+    platform_.scriptHost = scriptHost_.get();
+    platform_.workspace = workspace_.get();
+    platform_.imageDecoder = imageDecoder_.get();
+    platform_.httpClient = httpClient_.get();
     platform_.audio = audio_.get();
     platform_.cameras = cameras_.get();
 }

@@ -1,8 +1,6 @@
 #include "platform/linux/v4l2_cameras.h"
 
 #include <QSocketNotifier>
-// Qt's `emit` keyword would swallow `Signal::emit` below.
-#undef emit
 
 #include <dirent.h>
 #include <fcntl.h>
