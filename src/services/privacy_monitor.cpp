@@ -7,14 +7,16 @@
 
 namespace quorlix {
 
-PrivacyMonitor::PrivacyMonitor() : PrivacyMonitor(platform::installed().audio, platform::installed().cameras) {}
+PrivacyMonitor::PrivacyMonitor()
+    : PrivacyMonitor(platform::installed().audio, platform::installed().cameras) {}
 
 PrivacyMonitor::PrivacyMonitor(platform::AudioHardware* audio, platform::Cameras* cameras)
     : audio_(audio), cameras_(cameras) {}
 
 void PrivacyMonitor::start() {
     if (audio_) {
-        inputListener_ = audio_->listen(platform::AudioProperty::defaultInput, [this] { attachMicrophone(); });
+        inputListener_ =
+            audio_->listen(platform::AudioProperty::defaultInput, [this] { attachMicrophone(); });
         attachMicrophone();
     }
     if (cameras_) attachCameras();
@@ -34,7 +36,8 @@ void PrivacyMonitor::attachMicrophone() {
         return;
     }
     inputDevice_ = *device;
-    micListener_ = audio_->listen(inputDevice_, platform::AudioProperty::running, [this] { refreshMicrophone(); });
+    micListener_ =
+        audio_->listen(inputDevice_, platform::AudioProperty::running, [this] { refreshMicrophone(); });
     // Switching to an input that is already busy raises no alert.
     micInUse = microphoneRunning();
 }
@@ -58,7 +61,8 @@ void PrivacyMonitor::watchNewCameras() {
         // The camera's own event may come before the process that took it shows up, so the
         // reading waits one more turn of the main queue.
         auto listener = cameras_->listenRunning(id, [this] {
-            if (!cameraRefresh_) cameraRefresh_ = platform::MainQueue::shared().async([this] { refreshCamera(); });
+            if (!cameraRefresh_)
+                cameraRefresh_ = platform::MainQueue::shared().async([this] { refreshCamera(); });
         });
         if (listener.isActive()) cameraListeners_.push_back({id, std::move(listener)});
     }

@@ -55,7 +55,8 @@ VolumeService::VolumeService(platform::AudioHardware* audio) : audio_(audio) {}
 
 void VolumeService::start() {
     if (!audio_) return;
-    deviceListener_ = audio_->listen(platform::AudioProperty::defaultOutput, [this] { defaultOutputChanged(); });
+    deviceListener_ =
+        audio_->listen(platform::AudioProperty::defaultOutput, [this] { defaultOutputChanged(); });
     attachToDefaultDevice();
 }
 

@@ -35,14 +35,10 @@ void FakeAudioHardware::fail(DeviceID device, Read read, bool failing) {
         failures_.erase({device, read});
 }
 
-void FakeAudioHardware::fire(DeviceID device, Property property) {
-    const auto it = listeners_.find({device, property});
-    if (it != listeners_.end()) it->second->emit();
-}
+void FakeAudioHardware::fire(DeviceID device, Property property) { listeners_.notify({device, property}); }
 
 std::size_t FakeAudioHardware::listenerCount(DeviceID device, Property property) const {
-    const auto it = listeners_.find({device, property});
-    return it == listeners_.end() ? 0 : it->second->subscriberCount();
+    return listeners_.count({device, property});
 }
 
 std::optional<platform::AudioDeviceID> FakeAudioHardware::defaultOutputDevice() const {
@@ -130,9 +126,7 @@ Subscription FakeAudioHardware::listen(Property property, std::function<void()> 
 Subscription FakeAudioHardware::listen(DeviceID device, Property property, std::function<void()> changed) {
     // Registration on a device that does not exist fails, as it does on real hardware.
     if (device != 0 && !find(device)) return {};
-    auto& signal = listeners_[{device, property}];
-    if (!signal) signal = std::make_unique<Signal<>>();
-    return signal->connect([changed = std::move(changed)] { changed(); });
+    return listeners_.add({device, property}, std::move(changed));
 }
 
 }  // namespace quorlix::fakes

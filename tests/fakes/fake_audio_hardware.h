@@ -11,9 +11,8 @@
 // test changes the table and fires the listener.
 
 #include "platform/audio_hardware.h"
+#include "platform/listener_table.h"
 
-#include <map>
-#include <memory>
 #include <set>
 #include <utility>
 
@@ -25,7 +24,17 @@ public:
     using Property = platform::AudioProperty;
 
     // Everything that can be read, for injecting failures.
-    enum class Read { defaultOutput, defaultInput, devices, outputStreams, name, transport, volume, mute, running };
+    enum class Read {
+        defaultOutput,
+        defaultInput,
+        devices,
+        outputStreams,
+        name,
+        transport,
+        volume,
+        mute,
+        running
+    };
 
     struct Device {
         std::string name = "Device";
@@ -80,7 +89,8 @@ public:
     bool setDefaultSystemOutputDevice(DeviceID device) override;
 
     [[nodiscard]] Subscription listen(Property property, std::function<void()> changed) override;
-    [[nodiscard]] Subscription listen(DeviceID device, Property property, std::function<void()> changed) override;
+    [[nodiscard]] Subscription listen(DeviceID device, Property property,
+                                      std::function<void()> changed) override;
 
 private:
     const Device* find(DeviceID id) const;
@@ -88,7 +98,7 @@ private:
 
     std::vector<std::pair<DeviceID, Device>> devices_;
     std::set<std::pair<DeviceID, Read>> failures_;
-    std::map<std::pair<DeviceID, Property>, std::unique_ptr<Signal<>>> listeners_;
+    platform::ListenerTable<std::pair<DeviceID, Property>> listeners_;
 };
 
 }  // namespace quorlix::fakes

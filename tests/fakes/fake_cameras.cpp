@@ -28,17 +28,11 @@ const FakeCameras::Camera* FakeCameras::find(CameraID id) const {
     return nullptr;
 }
 
-void FakeCameras::fire(CameraID id) {
-    const auto it = listeners_.find(id);
-    if (it != listeners_.end()) it->second->emit();
-}
+void FakeCameras::fire(CameraID id) { listeners_.notify(id); }
 
 void FakeCameras::fireList() { listListeners_.emit(); }
 
-std::size_t FakeCameras::listenerCount(CameraID id) const {
-    const auto it = listeners_.find(id);
-    return it == listeners_.end() ? 0 : it->second->subscriberCount();
-}
+std::size_t FakeCameras::listenerCount(CameraID id) const { return listeners_.count(id); }
 
 std::optional<std::vector<platform::CameraID>> FakeCameras::cameras() const {
     if (failList) return std::nullopt;
@@ -56,13 +50,11 @@ std::optional<bool> FakeCameras::isRunningSomewhere(CameraID id) const {
 Subscription FakeCameras::listenRunning(CameraID id, std::function<void()> changed) {
     const Camera* c = find(id);
     if (!c || c->failListen) return {};
-    auto& signal = listeners_[id];
-    if (!signal) signal = std::make_unique<Signal<>>();
-    return signal->connect([changed = std::move(changed)] { changed(); });
+    return listeners_.add(id, std::move(changed));
 }
 
 Subscription FakeCameras::listenCameras(std::function<void()> changed) {
-    return listListeners_.connect([changed = std::move(changed)] { changed(); });
+    return listListeners_.connect(std::move(changed));
 }
 
 }  // namespace quorlix::fakes

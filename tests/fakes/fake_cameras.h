@@ -7,9 +7,8 @@
 //     cameras.fire(1);
 
 #include "platform/cameras.h"
+#include "platform/listener_table.h"
 
-#include <map>
-#include <memory>
 
 namespace quorlix::fakes {
 
@@ -45,7 +44,7 @@ private:
     const Camera* find(CameraID id) const;
 
     std::vector<std::pair<CameraID, Camera>> cameras_;
-    std::map<CameraID, std::unique_ptr<Signal<>>> listeners_;
+    platform::ListenerTable<CameraID> listeners_;
     Signal<> listListeners_;
 };
 

@@ -59,6 +59,8 @@ private:
 };
 
 // Runs the event loop for `milliseconds`, for checking that nothing more happens.
-inline void settle(int milliseconds) { waitUntil([] { return false; }, milliseconds); }
+inline void settle(int milliseconds) {
+    waitUntil([] { return false; }, milliseconds);
+}
 
 }  // namespace quorlix::testing

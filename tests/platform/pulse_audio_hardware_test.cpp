@@ -31,7 +31,8 @@ TEST(PulseTransportTest, ComesFromTheDeviceProperties) {
               AudioOutput::hdmi);
     EXPECT_EQ(code({.bus = "pci", .profile = "output:hdmi-stereo-extra1"}), AudioOutput::hdmi);
     EXPECT_EQ(code({.bus = "pci", .portDescription = "DisplayPort"}), AudioOutput::displayPort);
-    EXPECT_EQ(code({.bus = "pci", .formFactor = "internal", .port = "analog-output-speaker"}), AudioOutput::builtIn);
+    EXPECT_EQ(code({.bus = "pci", .formFactor = "internal", .port = "analog-output-speaker"}),
+              AudioOutput::builtIn);
     EXPECT_EQ(code({.name = "raop_output.Sala.local"}), AudioOutput::airPlay);
     EXPECT_EQ(code({.bus = "usb", .formFactor = "headset"}), fourCharCode("usb "));
     // A null sink or a network tunnel says nothing about how it is connected.
@@ -59,12 +60,12 @@ public:
         daemon_ = std::make_unique<ChildProcess>(
             std::vector<std::string>{
                 "pulseaudio", "-n", "--daemonize=no", "--exit-idle-time=-1", "--use-pid-file=no",
-                "--disable-shm=yes", "--log-target=stderr",
-                "-L", "module-native-protocol-unix auth-anonymous=1 socket=" + (folder_ / "native").string(),
-                "-L", "module-null-sink sink_name=a sink_properties=device.description=Altavoces",
-                "-L", "module-null-sink sink_name=b sink_properties=device.description=Pantalla",
-                "-L", "module-null-source source_name=mic description=Micro",
-                "-L", "module-stream-restore restore_device=true"},
+                "--disable-shm=yes", "--log-target=stderr", "-L",
+                "module-native-protocol-unix auth-anonymous=1 socket=" + (folder_ / "native").string(), "-L",
+                "module-null-sink sink_name=a sink_properties=device.description=Altavoces", "-L",
+                "module-null-sink sink_name=b sink_properties=device.description=Pantalla", "-L",
+                "module-null-source source_name=mic description=Micro", "-L",
+                "module-stream-restore restore_device=true"},
             std::vector<ChildProcess::Open>{{2, (folder_ / "log").string(), O_WRONLY | O_CREAT | O_TRUNC},
                                             {1, "/dev/null", O_WRONLY}});
         if (!daemon_->started()) {
@@ -83,8 +84,10 @@ public:
     ~PrivatePulseServer() {
         daemon_.reset();
         for (const auto& [name, value] : saved_) {
-            if (value) setenv(name.c_str(), value->c_str(), 1);
-            else unsetenv(name.c_str());
+            if (value)
+                setenv(name.c_str(), value->c_str(), 1);
+            else
+                unsetenv(name.c_str());
         }
         std::error_code error;
         fs::remove_all(folder_, error);
@@ -137,10 +140,13 @@ protected:
     ~PulseAudioHardwareTest() override { install(Platform{}); }
 
     void SetUp() override {
-        if (!server.started()) GTEST_SKIP() << "No private PulseAudio daemon could start here: " << server.reason();
+        if (!server.started())
+            GTEST_SKIP() << "No private PulseAudio daemon could start here: " << server.reason();
     }
 
-    static bool pactl(const std::string& arguments) { return PrivatePulseServer::pactl(arguments).has_value(); }
+    static bool pactl(const std::string& arguments) {
+        return PrivatePulseServer::pactl(arguments).has_value();
+    }
 };
 
 TEST_F(PulseAudioHardwareTest, FollowsTheDefaultSinkItsVolumeAndMute) {
@@ -187,7 +193,8 @@ TEST_F(PulseAudioHardwareTest, FollowsTheDefaultSinkItsVolumeAndMute) {
     ASSERT_TRUE(pactl("set-sink-volume b 20% 50%"));
     ASSERT_TRUE(waitUntil([&] { return std::abs(volume.level.get() - 0.5f) < 0.001f; }));
     volume.setVolume(0.8f);
-    ASSERT_TRUE(waitUntil([&] { return !volume.muted.get() && std::abs(volume.level.get() - 0.8f) < 0.001f; }));
+    ASSERT_TRUE(
+        waitUntil([&] { return !volume.muted.get() && std::abs(volume.level.get() - 0.8f) < 0.001f; }));
     const auto channels = PrivatePulseServer::pactl("get-sink-volume b");
     ASSERT_TRUE(channels);
     EXPECT_NE(channels->find("32%"), std::string::npos) << *channels;

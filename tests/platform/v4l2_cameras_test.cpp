@@ -60,7 +60,10 @@ TEST_F(V4l2CamerasTest, SeesACameraTakenAndReleasedByAnotherProcess) {
     EXPECT_FALSE(monitor.cameraInUse.get());
 
     // Our own look at a node is no use of it.
-    { std::ifstream own(node("video0")); settle(200); }
+    {
+        std::ifstream own(node("video0"));
+        settle(200);
+    }
     EXPECT_TRUE(changes.empty());
 
     auto child = holder(node("video0"));

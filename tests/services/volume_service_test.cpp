@@ -27,8 +27,10 @@ protected:
     std::vector<AudioOutput> outputChanges;
 
     VolumeServiceTest() {
-        audio.add(speakers, {.name = "Bocinas de MacBook", .transport = AudioOutput::builtIn, .volume = 0.5f});
-        audio.add(airpods, {.name = "AirPods Pro de Ana", .transport = AudioOutput::bluetooth, .volume = 0.3f});
+        audio.add(speakers,
+                  {.name = "Bocinas de MacBook", .transport = AudioOutput::builtIn, .volume = 0.5f});
+        audio.add(airpods,
+                  {.name = "AirPods Pro de Ana", .transport = AudioOutput::bluetooth, .volume = 0.3f});
         audio.add(microphone, {.name = "Micrófono", .outputStreams = 0});
         audio.defaultOutput = speakers;
     }
@@ -50,7 +52,8 @@ TEST_F(VolumeServiceTest, StartPublishesTheDefaultDeviceWithoutReporting) {
     audio.device(speakers).muted = true;
     start();
     EXPECT_EQ(volume.deviceID(), speakers);
-    EXPECT_EQ(volume.currentOutput.get(), (AudioOutput{speakers, "Bocinas de MacBook", AudioOutput::builtIn}));
+    EXPECT_EQ(volume.currentOutput.get(),
+              (AudioOutput{speakers, "Bocinas de MacBook", AudioOutput::builtIn}));
     EXPECT_EQ(volume.level.get(), 0.5f);
     EXPECT_TRUE(volume.muted.get());
     EXPECT_EQ(audio.listenerCount(speakers, Property::volume), 1u);
@@ -173,7 +176,8 @@ TEST_F(VolumeServiceTest, SetVolumeClampsAndUnmutesAboveZero) {
     volume.setVolume(1.2f);
     volume.setVolume(-0.3f);
     volume.setVolume(std::nanf(""));
-    EXPECT_EQ(audio.writes, (std::vector<Write>{{speakers, Property::volume, 1.0}, {speakers, Property::volume, 0.0}}));
+    EXPECT_EQ(audio.writes,
+              (std::vector<Write>{{speakers, Property::volume, 1.0}, {speakers, Property::volume, 0.0}}));
 
     audio.writes.clear();
     audio.device(speakers).muted = true;

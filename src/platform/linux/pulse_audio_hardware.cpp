@@ -1,5 +1,7 @@
 #include "platform/linux/pulse_audio_hardware.h"
 
+#include "platform/listener_table.h"
+
 #include <glib.h>
 #include <pulse/ext-stream-restore.h>
 #include <pulse/glib-mainloop.h>
@@ -90,7 +92,8 @@ std::uint32_t transportFor(const PulseDeviceTraits& traits) {
         if (has(*text, "displayport") || has(*text, "dp-output")) return code("dprt");
     }
     if (traits.bus == "usb") return code("usb ");
-    if (traits.formFactor == "internal" || traits.bus == "pci" || traits.bus == "platform") return code("bltn");
+    if (traits.formFactor == "internal" || traits.bus == "pci" || traits.bus == "platform")
+        return code("bltn");
     return 0;
 }
 
@@ -142,7 +145,7 @@ struct PulseAudioHardware::State {
     std::optional<AudioDeviceID> announcedInput;
     std::list<RestoreWrite> restoreWrites;
 
-    std::map<std::pair<AudioDeviceID, AudioProperty>, std::unique_ptr<Signal<>>> listeners;
+    ListenerTable<std::pair<AudioDeviceID, AudioProperty>> listeners;
 
     State() : loop(pa_glib_mainloop_new(nullptr)) {}
 
@@ -181,10 +184,7 @@ struct PulseAudioHardware::State {
         return std::nullopt;
     }
 
-    void emit(AudioDeviceID device, AudioProperty property) {
-        const auto it = listeners.find({device, property});
-        if (it != listeners.end()) it->second->emit();
-    }
+    void emit(AudioDeviceID device, AudioProperty property) { listeners.notify({device, property}); }
 
     void announceDefaults() {
         const auto output = defaultOutput();
@@ -278,7 +278,8 @@ struct PulseAudioHardware::State {
 
     // Server events -----------------------------------------------------------------------
 
-    static void onEvent(pa_context* context, pa_subscription_event_type_t type, std::uint32_t index, void* data) {
+    static void onEvent(pa_context* context, pa_subscription_event_type_t type, std::uint32_t index,
+                        void* data) {
         auto* self = static_cast<State*>(data);
         const auto facility = type & PA_SUBSCRIPTION_EVENT_FACILITY_MASK;
         const bool removed = (type & PA_SUBSCRIPTION_EVENT_TYPE_MASK) == PA_SUBSCRIPTION_EVENT_REMOVE;
@@ -409,7 +410,8 @@ struct PulseAudioHardware::State {
         return true;
     }
 
-    static void onRestoreEntry(pa_context* context, const pa_ext_stream_restore_info* info, int eol, void* data) {
+    static void onRestoreEntry(pa_context* context, const pa_ext_stream_restore_info* info, int eol,
+                               void* data) {
         auto* write = static_cast<RestoreWrite*>(data);
         if (eol == 0) {
             if (info && info->name && std::string_view(info->name) == eventSoundsEntry) {
@@ -455,7 +457,9 @@ PulseAudioHardware::~PulseAudioHardware() = default;
 
 bool PulseAudioHardware::isReady() const { return state_->ready; }
 
-std::optional<AudioDeviceID> PulseAudioHardware::defaultOutputDevice() const { return state_->defaultOutput(); }
+std::optional<AudioDeviceID> PulseAudioHardware::defaultOutputDevice() const {
+    return state_->defaultOutput();
+}
 
 std::optional<AudioDeviceID> PulseAudioHardware::defaultInputDevice() const { return state_->defaultInput(); }
 
@@ -545,12 +549,11 @@ Subscription PulseAudioHardware::listen(AudioProperty property, std::function<vo
     return listen(0, property, std::move(changed));
 }
 
-Subscription PulseAudioHardware::listen(AudioDeviceID device, AudioProperty property, std::function<void()> changed) {
+Subscription PulseAudioHardware::listen(AudioDeviceID device, AudioProperty property,
+                                        std::function<void()> changed) {
     // Device properties need a device this server has; the system's need none.
     if (device != 0 && !state_->sink(device) && !state_->source(device)) return {};
-    auto& signal = state_->listeners[{device, property}];
-    if (!signal) signal = std::make_unique<Signal<>>();
-    return signal->connect([changed = std::move(changed)] { changed(); });
+    return state_->listeners.add({device, property}, std::move(changed));
 }
 
 }  // namespace quorlix::platform

@@ -79,8 +79,8 @@ std::optional<bool> V4l2Cameras::isVideoCapture(const fs::path& node) {
     const int result = ioctl(fd, VIDIOC_QUERYCAP, &capability);
     close(fd);
     if (result < 0) return false;  // not a V4L2 node at all
-    const std::uint32_t caps = (capability.capabilities & V4L2_CAP_DEVICE_CAPS) ? capability.device_caps
-                                                                                : capability.capabilities;
+    const std::uint32_t caps =
+        (capability.capabilities & V4L2_CAP_DEVICE_CAPS) ? capability.device_caps : capability.capabilities;
     return (caps & (V4L2_CAP_VIDEO_CAPTURE | V4L2_CAP_VIDEO_CAPTURE_MPLANE)) != 0;
 }
 
@@ -110,7 +110,8 @@ void V4l2Cameras::rescan() {
     std::vector<std::pair<unsigned, std::string>> found;
     if (folder) {
         while (const dirent* entry = readdir(folder)) {
-            if (const auto number = nodeNumber(entry->d_name)) found.emplace_back(*number, (folder_ / entry->d_name).string());
+            if (const auto number = nodeNumber(entry->d_name))
+                found.emplace_back(*number, (folder_ / entry->d_name).string());
         }
         closedir(folder);
     }
@@ -130,7 +131,8 @@ void V4l2Cameras::rescan() {
 
     std::vector<Node> next;
     for (const auto& [number, path] : found) {
-        const auto old = std::find_if(nodes_.begin(), nodes_.end(), [&](const Node& n) { return n.path == path; });
+        const auto old =
+            std::find_if(nodes_.begin(), nodes_.end(), [&](const Node& n) { return n.path == path; });
         if (old != nodes_.end()) {
             next.push_back(*old);
             continue;
@@ -150,7 +152,8 @@ void V4l2Cameras::rescan() {
         next.push_back(std::move(node));
     }
     for (const auto& old : nodes_) {
-        const bool kept = std::any_of(next.begin(), next.end(), [&](const Node& n) { return n.id == old.id; });
+        const bool kept =
+            std::any_of(next.begin(), next.end(), [&](const Node& n) { return n.id == old.id; });
         if (!kept && old.watch >= 0) inotify_rm_watch(inotify_, old.watch);
     }
     nodes_ = std::move(next);
@@ -172,7 +175,8 @@ void V4l2Cameras::readEvents() {
                 for (const auto& n : nodes_) touched.insert(n.id);
                 continue;
             }
-            const auto n = std::find_if(nodes_.begin(), nodes_.end(), [&](const Node& n) { return n.watch == event->wd; });
+            const auto n = std::find_if(nodes_.begin(), nodes_.end(),
+                                        [&](const Node& n) { return n.watch == event->wd; });
             if (n != nodes_.end()) {
                 if (event->mask & nodeEvents) touched.insert(n->id);
                 // The node was removed; a node that comes back at its path is probed and
@@ -191,10 +195,7 @@ void V4l2Cameras::readEvents() {
         rescan();
         if (cameras() != before) listChanged_.emit();
     }
-    for (const auto id : touched) {
-        const auto it = running_.find(id);
-        if (it != running_.end()) it->second->emit();
-    }
+    for (const auto id : touched) running_.notify(id);
 }
 
 const V4l2Cameras::Node* V4l2Cameras::node(CameraID camera) const {
@@ -216,15 +217,14 @@ std::optional<bool> V4l2Cameras::isRunningSomewhere(CameraID camera) const {
 }
 
 Subscription V4l2Cameras::listenRunning(CameraID camera, std::function<void()> changed) {
-    const bool known = std::any_of(ids_.begin(), ids_.end(), [&](const auto& entry) { return entry.second == camera; });
+    const bool known =
+        std::any_of(ids_.begin(), ids_.end(), [&](const auto& entry) { return entry.second == camera; });
     if (!known) return {};
-    auto& signal = running_[camera];
-    if (!signal) signal = std::make_unique<Signal<>>();
-    return signal->connect([changed = std::move(changed)] { changed(); });
+    return running_.add(camera, std::move(changed));
 }
 
 Subscription V4l2Cameras::listenCameras(std::function<void()> changed) {
-    return listChanged_.connect([changed = std::move(changed)] { changed(); });
+    return listChanged_.connect(std::move(changed));
 }
 
 }  // namespace quorlix::platform

@@ -10,6 +10,7 @@
 // Events are read on the Qt event loop of the thread that created the object (the main one).
 
 #include "platform/cameras.h"
+#include "platform/listener_table.h"
 
 #include <filesystem>
 #include <map>
@@ -64,7 +65,7 @@ private:
     std::map<std::string, CameraID> ids_;
     // Conclusive answers of the probe, by path, while the node exists.
     std::map<std::string, bool> probed_;
-    std::map<CameraID, std::unique_ptr<Signal<>>> running_;
+    ListenerTable<CameraID> running_;
     Signal<> listChanged_;
 };
 
