@@ -195,16 +195,6 @@ TEST_F(VolumeServiceTest, SetVolumeClampsAndUnmutesAboveZero) {
     EXPECT_EQ(audio.writes.back(), (Write{speakers, Property::mute, 0.0}));
 }
 
-TEST_F(VolumeServiceTest, WithoutADeviceWritesNothing) {
-    audio.defaultOutput = 0;
-    start();
-    EXPECT_EQ(volume.deviceID(), 0u);
-    EXPECT_FALSE(volume.currentOutput->has_value());
-    volume.setVolume(0.5f);
-    volume.toggleMute();
-    EXPECT_TRUE(audio.writes.empty());
-}
-
 TEST_F(VolumeServiceTest, OutputsListsNamedDevicesWithOutputStreamsInOrder) {
     audio.add(40, {.name = "HDMI", .transport = AudioOutput::hdmi});
     audio.add(50, {.name = "Sin nombre"});
@@ -221,12 +211,6 @@ TEST_F(VolumeServiceTest, OutputsListsNamedDevicesWithOutputStreamsInOrder) {
 
     audio.fail(0, Read::devices);
     EXPECT_TRUE(volume.outputs().empty());
-}
-
-TEST_F(VolumeServiceTest, MakeDefaultOutputSetsBothDefaults) {
-    volume.makeDefaultOutput(airpods);
-    EXPECT_EQ(audio.writes, (std::vector<Write>{{0, Property::defaultOutput, double(airpods)},
-                                                {0, Property::defaultSystemOutput, double(airpods)}}));
 }
 
 TEST_F(VolumeServiceTest, ListenersEndWithTheService) {
