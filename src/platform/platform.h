@@ -10,6 +10,12 @@
 #include "platform/serial_queue.h"
 #include "platform/sound_player.h"
 
+// Battery, Bluetooth devices and focus.
+#include "platform/accessibility.h"
+#include "platform/bluetooth_devices.h"
+#include "platform/desktop_focus.h"
+#include "platform/power_sources.h"
+
 namespace quorlix::platform {
 
 struct Platform {
@@ -18,6 +24,14 @@ struct Platform {
     LoginItem* loginItem = nullptr;
     SoundPlayer* soundPlayer = nullptr;
     Screens* screens = nullptr;
+
+    // Battery, Bluetooth devices and focus.
+    PowerSources* powerSources = nullptr;
+    BluetoothDevices* bluetoothDevices = nullptr;
+    DesktopFocus* desktopFocus = nullptr;
+    Accessibility* accessibility = nullptr;
+    // Blocking reads kept off the main thread (the Bluetooth report).
+    SerialQueue* utilityQueue = nullptr;
 };
 
 // Installs the process-wide accessors (`MainQueue::shared()`, `Clock::shared()`, the sound

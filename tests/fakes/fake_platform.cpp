@@ -105,6 +105,13 @@ FakePlatform::FakePlatform() {
     platform_.loginItem = &loginItem;
     platform_.soundPlayer = &soundPlayer;
     platform_.screens = &screens;
+
+    // Battery, Bluetooth devices and focus.
+    platform_.powerSources = &powerSources;
+    platform_.bluetoothDevices = &bluetoothDevices;
+    platform_.desktopFocus = &desktopFocus;
+    platform_.accessibility = &accessibility;
+    platform_.utilityQueue = &utilityQueue;
     platform::install(platform_);
 }
 

@@ -4,6 +4,12 @@
 // temporary tree, and with every process-wide accessor installed from the fakes.
 
 #include "fakes/virtual_time.h"
+
+// Battery, Bluetooth devices and focus.
+#include "fakes/fake_bluetooth_devices.h"
+#include "fakes/fake_focus_sources.h"
+#include "fakes/fake_power_sources.h"
+
 #include "platform/platform.h"
 
 #include <filesystem>
@@ -95,6 +101,13 @@ public:
     FakeLoginItem loginItem;
     FakeSoundPlayer soundPlayer;
     FakeScreens screens;
+
+    // Battery, Bluetooth devices and focus.
+    FakePowerSources powerSources;
+    FakeBluetoothDevices bluetoothDevices;
+    FakeDesktopFocus desktopFocus;
+    FakeAccessibility accessibility;
+    InlineSerialQueue utilityQueue;
 
     const platform::Platform& platform() const { return platform_; }
 
