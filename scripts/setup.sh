@@ -10,6 +10,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-inter fonts-material-design-icons-iconfont
   xvfb xauth xcompmgr xdotool x11-apps dbus
+  libudev-dev libglib2.0-dev gsettings-desktop-schemas
 )
 
 missing=()

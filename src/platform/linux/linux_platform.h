@@ -20,6 +20,15 @@ private:
     std::unique_ptr<LoginItem> loginItem_;
     std::unique_ptr<SoundPlayer> soundPlayer_;
     std::unique_ptr<Screens> screens_;
+
+    // Battery, Bluetooth devices and focus. The utility queue goes first, so no report is
+    // being read when the Bluetooth backend goes.
+    std::unique_ptr<PowerSources> powerSources_;
+    std::unique_ptr<BluetoothDevices> bluetoothDevices_;
+    std::unique_ptr<DesktopFocus> desktopFocus_;
+    std::unique_ptr<Accessibility> accessibility_;
+    std::unique_ptr<SerialQueue> utilityQueue_;
+
     Platform platform_;
 };
 
