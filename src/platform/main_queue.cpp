@@ -35,6 +35,15 @@ WorkItem MainQueue::after(double seconds, std::function<void()> fn) {
     return WorkItem(job);
 }
 
+WorkItem MainQueue::afterUptime(double seconds, std::function<void()> fn) {
+    auto job = std::make_shared<Job>(std::move(fn));
+    if (!(seconds > 0) || std::isnan(seconds))
+        schedule(0, job);
+    else
+        scheduleUptime(seconds, job);
+    return WorkItem(job);
+}
+
 MainQueue& MainQueue::shared() {
     assert(installedQueue && "MainQueue::shared() used before a queue was installed");
     return *installedQueue;

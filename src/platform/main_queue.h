@@ -23,7 +23,11 @@ public:
     // Like `post`, with a handle that can cancel the work before it runs.
     [[nodiscard]] WorkItem async(std::function<void()> fn);
     // Runs `fn` on the main thread once `seconds` have passed (negative counts as 0).
+    // The wait stops while the machine sleeps.
     [[nodiscard]] WorkItem after(double seconds, std::function<void()> fn);
+    // Like `after`, but the wait keeps counting while the machine sleeps (`Clock::uptime`):
+    // a countdown's end, a hide promised "so many seconds after the pause".
+    [[nodiscard]] WorkItem afterUptime(double seconds, std::function<void()> fn);
 
     // The process-wide queue, installed at start-up (see platform.h).
     static MainQueue& shared();
@@ -33,6 +37,8 @@ protected:
     // Runs `job` after `seconds` (>= 0). `seconds` is 0 for posts, which may come from
     // any thread.
     virtual void schedule(double seconds, std::shared_ptr<Job> job) = 0;
+    // Runs `job` after `seconds` (> 0) of uptime. Main thread only.
+    virtual void scheduleUptime(double seconds, std::shared_ptr<Job> job) = 0;
 };
 
 }  // namespace quorlix::platform

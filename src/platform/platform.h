@@ -4,11 +4,16 @@
 // struct owns nothing: whoever fills it keeps the objects alive for as long as it is used.
 
 #include "platform/clock.h"
+#include "platform/http_client.h"
+#include "platform/image_decoder.h"
 #include "platform/login_item.h"
 #include "platform/main_queue.h"
+#include "platform/player_notifications.h"
 #include "platform/screen.h"
+#include "platform/script_host.h"
 #include "platform/serial_queue.h"
 #include "platform/sound_player.h"
+#include "platform/workspace.h"
 
 // Battery, Bluetooth devices and focus.
 #include "platform/accessibility.h"
@@ -24,6 +29,11 @@ struct Platform {
     LoginItem* loginItem = nullptr;
     SoundPlayer* soundPlayer = nullptr;
     Screens* screens = nullptr;
+    ScriptHost* scriptHost = nullptr;
+    PlayerNotifications* playerNotifications = nullptr;
+    Workspace* workspace = nullptr;
+    ImageDecoder* imageDecoder = nullptr;
+    HttpClient* httpClient = nullptr;
 
     // Battery, Bluetooth devices and focus.
     PowerSources* powerSources = nullptr;

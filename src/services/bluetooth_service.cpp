@@ -164,7 +164,8 @@ void BluetoothService::deviceConnected(const platform::BluetoothDevice& device) 
 
 void BluetoothService::scheduleReading(const std::shared_ptr<FollowUp>& followUp) {
     const std::weak_ptr<FollowUp> weak = followUp;
-    followUp->wait = platform::MainQueue::shared().after(followUpDelays[followUp->attempt], [this, weak] {
+    // The waits keep counting while the machine sleeps.
+    followUp->wait = platform::MainQueue::shared().afterUptime(followUpDelays[followUp->attempt], [this, weak] {
         auto pending = weak.lock();
         if (!pending) return;
         auto parse = [address = pending->address, name = pending->name](std::string_view report) {

@@ -3,6 +3,7 @@
 #include "app/key_log.h"
 #include "platform/atomic_file.h"
 #include "platform/main_queue.h"
+#include "platform/number_text.h"
 #include "platform/paths.h"
 #include "services/text_match.h"
 
@@ -10,7 +11,6 @@
 
 #include <algorithm>
 #include <array>
-#include <charconv>
 #include <utility>
 
 namespace quorlix {
@@ -53,14 +53,7 @@ bool isArrayOfObjects(const Json& value) {
     return value.is_array() && std::all_of(value.begin(), value.end(), [](const Json& v) { return v.is_object(); });
 }
 
-// `value` with `decimals` digits after the point, whatever the process locale.
-std::string fixed(double value, int decimals) {
-    char buffer[64];
-    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, decimals);
-    return result.ec == std::errc() ? std::string(buffer, result.ptr) : std::string("?");
-}
-
-std::string milliseconds(double seconds) { return fixed(seconds * 1000, 0) + " ms"; }
+std::string milliseconds(double seconds) { return platform::formatNumber(seconds * 1000, 0) + " ms"; }
 
 std::string describe(const AccessibilityElement& element) {
     std::string out;
@@ -180,7 +173,7 @@ void FocusMonitor::refresh() {
         scheduleTimer();
         if (onChange) onChange(*reading);
         const std::string ago =
-            lastSignal_ ? fixed(startDate.timeIntervalSince(*lastSignal_), 2) + " s" : std::string("–");
+            lastSignal_ ? platform::formatNumber(startDate.timeIntervalSince(*lastSignal_), 2) + " s" : std::string("–");
         KeyLog::write(std::string("focus: ") + (reading->active ? "activado" : "desactivado") + " · aviso " +
                       lastSignalSource_ + " hace " + ago + " · lectura " + milliseconds(now() - start));
     }

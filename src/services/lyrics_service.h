@@ -1,18 +1,33 @@
 #pragma once
-// Time-synced lyrics for the current track. (Interface only so far; the service itself is
-// still to come.)
+// Time-synced lyrics for the playing track, from the public LRCLIB web service.
+//
+// `load` asks "/api/get" for the exact track (when its album and duration are known) and
+// falls back to "/api/search"; the reply's LRC text becomes timed lines. Every real answer
+// is remembered for the life of the process, so returning to a track costs no request; a
+// failed transfer is not remembered, so the next load of that track asks again.
+//
+// A newer `load` supersedes an older one at once: the older request still runs to its end,
+// but its result is neither published nor remembered.
+//
+// Main thread only.
 
+#include "platform/http_client.h"
 #include "platform/published.h"
+#include "services/lifetime.h"
+#include "services/lru_cache.h"
 #include "services/track.h"
 
+#include <cstddef>
+#include <functional>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace quorlix {
 
 struct LyricLine {
-    double time = 0;
+    double time = 0;  // seconds from the start of the track
     std::string text;
     friend bool operator==(const LyricLine&, const LyricLine&) = default;
 };
@@ -21,12 +36,56 @@ class LyricsService final : public ObservableObject {
 public:
     enum class Status { idle, loading, found, instrumental, unsynced, notFound };
 
+    // The lyrics service's address: scheme and host, no path.
+    static constexpr const char* defaultBaseAddress = "https://lrclib.net";
+    static constexpr const char* userAgent = "Quorlix/0.1 (macOS)";
+    static constexpr double requestTimeout = 10;
+    static constexpr std::size_t maxReplySize = 4 * 1024 * 1024;
+    // Tracks whose outcome is remembered; the least recently used is forgotten first.
+    static constexpr std::size_t cacheCapacity = 500;
+
+    // Uses the installed platform's HTTP client.
+    LyricsService();
+    explicit LyricsService(platform::HttpClient* http, std::string baseAddress = defaultBaseAddress);
+
     Published<Status> status{this, Status::idle};
+    // Sorted by time; non-empty only while `status` is `found`.
     Published<std::vector<LyricLine>> lines{this, {}};
 
-    // Starts finding the lyrics of `track` (none: nothing is followed); returns at once.
+    // Starts finding the lyrics of `track` (none: nothing is followed); returns at once and
+    // publishes the outcome later on the main queue.
     void load(const std::optional<Track>& track);
+    // Forgets the current track; remembered outcomes stay.
     void clear();
+    // The index of the line current at `time` seconds: the last one that starts at or before
+    // it; nothing before the first line or without lines.
+    std::optional<std::size_t> index(double time) const;
+
+    // The timed lines of an LRC text, sorted by time (lines with equal times keep their
+    // order).
+    static std::vector<LyricLine> parse(std::string_view lrc);
+
+    // The outcome of one lookup. `remembered` is false when a request failed in transit or
+    // was not answered as the service answers, so the outcome may differ next time.
+    struct Outcome {
+        Status status = Status::notFound;
+        std::vector<LyricLine> lines;
+        bool remembered = true;
+    };
+
+private:
+    struct Entry {
+        Status status;
+        std::vector<LyricLine> lines;
+    };
+
+    void fetch(const Track& track, std::function<void(Outcome)> done) const;
+
+    platform::HttpClient* http_;
+    std::string baseAddress_;
+    std::optional<std::string> currentID;
+    LruCache<std::string, Entry> cache{cacheCapacity};
+    Lifetime lifetime_;
 };
 
 }  // namespace quorlix

@@ -1,18 +1,135 @@
 #pragma once
-// What plays in the followed media players. (Only the published track so far; the service
-// itself is still to come.)
+// What plays in the two followed media players, Music and Spotify, as one observable model:
+// the current track, whether it plays, its artwork and accent colour, the player's shuffle,
+// repeat and favourite flags, a position that advances by itself between updates, and
+// whether the now-playing activity beside the closed island may show.
+//
+// Events arrive as the players' own notifications; everything else (a snapshot at start,
+// the exact position, commands, artwork) goes through scripts that run one at a time on
+// `AppleScriptQueue::shared()` and answer on the main thread. A reply that arrives after
+// the service is gone is dropped.
+//
+//     NowPlayingService nowPlaying;          // backends of the installed platform
+//     nowPlaying.start();                    // observe the players, take a first snapshot
+//     nowPlaying.position(clock.date());     // where playback is now
+//
+// Main thread only.
 
+#include "platform/clock.h"
+#include "platform/image.h"
+#include "platform/platform.h"
 #include "platform/published.h"
+#include "platform/work_item.h"
+#include "services/apple_script_queue.h"
+#include "services/lifetime.h"
+#include "services/rgba.h"
 #include "services/track.h"
 
+#include <functional>
 #include <optional>
+#include <string>
 
 namespace quorlix {
 
 class NowPlayingService final : public ObservableObject {
 public:
+    // Names of the players' notifications.
+    static constexpr const char* musicNotification = "com.apple.Music.playerInfo";
+    static constexpr const char* spotifyNotification = "com.spotify.client.PlaybackStateChanged";
+    // The accent colour while nothing better is known.
+    static constexpr RGBA white{1, 1, 1, 1};
+
+    // Uses the backends of the installed platform and the shared script queue.
+    NowPlayingService();
+    NowPlayingService(const platform::Platform& platform, platform::SerialQueue& scripts);
+    ~NowPlayingService() override;
+
     Published<std::optional<Track>> track{this, std::nullopt};
     Published<bool> isPlaying{this, false};
+    Published<std::optional<platform::Image>> artwork{this, std::nullopt};
+    // White while nothing better is known.
+    Published<RGBA> accentColor{this, white};
+    Published<bool> shuffling{this, false};
+    Published<bool> repeating{this, false};
+    Published<bool> favorited{this, false};
+    // The now-playing activity may show beside the closed island.
+    Published<bool> liveVisible{this, false};
+
+    // Observes the players' notifications and the end of applications, then takes a first
+    // snapshot of Spotify and of Music (Music last, so it wins when both play). Once.
+    void start();
+    // Drops a track whose player the media-source setting now excludes, then takes new
+    // snapshots.
+    void reload();
+    // Recomputes `liveVisible` from the play state and the pause settings.
+    void updateLiveVisibility();
+    // The playback position at `date`, seconds: frozen while paused, never below 0 and never
+    // past a known duration.
+    double position(Date date) const;
+
+    // Player commands. Each goes to the current track's player and does nothing without a
+    // track or while that player is not running, so no script ever launches a player.
+    // Re-reads the position of `source`'s player.
+    void fetchPosition(PlayerSource source);
+    // Sends "playpause", "next track" or "previous track".
+    void send(const std::string& command);
+    // Flips the play state at once, before the player confirms, and sends "playpause".
+    void togglePlayPause();
+    void seek(double seconds);
+    // Reads shuffle, repeat and favourite from the player.
+    void syncShuffle();
+    void toggleShuffle();
+    void toggleRepeat();
+    void toggleFavorite();
+    // The current track comes from Music (the only player with favourites).
+    bool canFavorite() const;
+    // Launches the current track's player or brings it forward.
+    void openPlayer();
+
+    // The accent colour when tinting with the artwork is on, else white.
+    RGBA displayColor() const;
+
+    // How long one script may take, seconds.
+    double scriptTimeLimit = AppleScriptQueue::timeLimit;
+
+private:
+    using ScriptCompletion = std::function<void(std::optional<platform::ScriptValue>)>;
+
+    void handle(const platform::NotificationInfo& info, PlayerSource source);
+    void apply(const Track& newTrack, bool playing);
+    void setPlaying(bool playing);
+    void clear();
+    // Moves the position anchor to `seconds` now and tells observers.
+    void setAnchor(double seconds);
+
+    // The script bridge.
+    void run(std::string source, ScriptCompletion completion);
+    bool isRunning(PlayerSource source) const;
+    void refresh(PlayerSource source);
+    void applySnapshot(const std::string& reply, PlayerSource source);
+
+    // Artwork.
+    void fetchArtwork(const Track& forTrack);
+    void fetchMusicArtwork(const std::string& trackID, bool raw);
+    void setArtwork(platform::Image image);
+    bool isCurrent(const std::string& trackID) const;
+
+    platform::ScriptHost* scriptHost_;
+    platform::PlayerNotifications* notifications_;
+    platform::Workspace* workspace_;
+    platform::ImageDecoder* imageDecoder_;
+    platform::HttpClient* http_;
+    platform::SerialQueue& scripts_;
+
+    platform::WorkItem hideLiveTask;
+    double anchorPosition = 0;
+    Date anchorDate;
+    std::optional<std::string> artworkTrackID;
+
+    Subscription musicObserver_;
+    Subscription spotifyObserver_;
+    Subscription terminationObserver_;
+    Lifetime lifetime_;
 };
 
 }  // namespace quorlix

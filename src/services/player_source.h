@@ -1,6 +1,8 @@
 #pragma once
 // The two media players the system follows.
 
+#include "platform/image.h"
+
 #include <optional>
 #include <string>
 #include <string_view>
@@ -21,5 +23,14 @@ inline std::optional<PlayerSource> playerSourceFromRaw(std::string_view raw) {
     if (raw == "com.spotify.client") return PlayerSource::spotify;
     return std::nullopt;
 }
+
+namespace platform {
+class Workspace;
+}
+
+// The icon of the player's application, or nothing when it is not installed. The first form
+// asks the installed platform's workspace.
+std::optional<platform::Image> appIcon(PlayerSource source);
+std::optional<platform::Image> appIcon(PlayerSource source, const platform::Workspace* workspace);
 
 }  // namespace quorlix

@@ -76,8 +76,8 @@ std::string TimerService::format(double seconds) {
 
 void TimerService::scheduleFinish() {
     // The finish lives in a member, so it dies with the service. Resetting first means the
-    // callback finds the timer idle.
-    finishTask = platform::MainQueue::shared().after(remaining(now()), [this] {
+    // callback finds the timer idle. The wait counts through sleep, as the end date does.
+    finishTask = platform::MainQueue::shared().afterUptime(remaining(now()), [this] {
         cancel();
         if (onFinish) onFinish();
     });

@@ -105,6 +105,11 @@ FakePlatform::FakePlatform() {
     platform_.loginItem = &loginItem;
     platform_.soundPlayer = &soundPlayer;
     platform_.screens = &screens;
+    platform_.scriptHost = &scriptHost;
+    platform_.playerNotifications = &playerNotifications;
+    platform_.workspace = &workspace;
+    platform_.imageDecoder = &imageDecoder;
+    platform_.httpClient = &httpClient;
 
     // Battery, Bluetooth devices and focus.
     platform_.powerSources = &powerSources;

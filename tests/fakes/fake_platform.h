@@ -3,6 +3,7 @@
 // that creates a `FakePlatform` runs with HOME and the XDG folders pointed at a fresh
 // temporary tree, and with every process-wide accessor installed from the fakes.
 
+#include "fakes/fake_media.h"
 #include "fakes/virtual_time.h"
 
 // Battery, Bluetooth devices and focus.
@@ -101,6 +102,11 @@ public:
     FakeLoginItem loginItem;
     FakeSoundPlayer soundPlayer;
     FakeScreens screens;
+    FakeScriptHost scriptHost;
+    FakePlayerNotifications playerNotifications;
+    FakeWorkspace workspace;
+    FakeImageDecoder imageDecoder;
+    FakeHttpClient httpClient;
 
     // Battery, Bluetooth devices and focus.
     FakePowerSources powerSources;

@@ -2,7 +2,9 @@
 // Virtual time for tests: one manual clock and a main queue that runs jobs only when the
 // test advances time. `advance(2.9)` runs, in due order, every job that falls due within the
 // next 2.9 s, moving the clock to each job's due time first, so work scheduled by a job that
-// also falls inside the window runs too.
+// also falls inside the window runs too. `suspend(30)` is the machine sleeping for 30 s: the
+// monotonic clock stands still, uptime and the wall date move on, and waits on uptime that
+// fall due run.
 
 #include "platform/clock.h"
 #include "platform/main_queue.h"
@@ -39,6 +41,7 @@ public:
     // Runs what is due now (posts included), including work those jobs post for now.
     void runPending() { advance(0); }
     void advance(double seconds);
+    void suspend(double seconds);
     // Jobs waiting, cancelled ones included until their time comes.
     std::size_t scheduledCount() const;
     // Seconds until the next live job, or a negative number when none is waiting.
@@ -46,12 +49,17 @@ public:
 
 protected:
     void schedule(double seconds, std::shared_ptr<platform::Job> job) override;
+    void scheduleUptime(double seconds, std::shared_ptr<platform::Job> job) override;
 
 private:
     ManualClock& clock_;
     mutable std::mutex mutex_;
     // (due time, sequence) orders jobs with equal due times by posting order.
-    std::map<std::pair<double, std::uint64_t>, std::shared_ptr<platform::Job>> jobs_;
+    using Jobs = std::map<std::pair<double, std::uint64_t>, std::shared_ptr<platform::Job>>;
+    // Keyed by monotonic due time.
+    Jobs jobs_;
+    // Keyed by uptime due time.
+    Jobs uptimeJobs_;
     std::uint64_t sequence_ = 0;
 };
 
@@ -65,6 +73,7 @@ public:
     ManualMainQueue queue{clock};
 
     void advance(double seconds) { queue.advance(seconds); }
+    void suspend(double seconds) { queue.suspend(seconds); }
     void runPending() { queue.runPending(); }
     double now() const { return clock.now(); }
 };

@@ -1,4 +1,3 @@
-// GLib only: its headers and Qt's do not mix in one file.
 #include "platform/linux/gnome_desktop_focus.h"
 
 #include <gio/gio.h>

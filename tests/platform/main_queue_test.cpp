@@ -185,3 +185,32 @@ TEST(SerialQueue, AJobPastItsTimeLimitYieldsNothingAndLaterJobsStillRun) {
 
 }  // namespace
 }  // namespace quorlix
+
+namespace quorlix {
+namespace {
+
+TEST(MainQueue, UptimeWaitsKeepCountingWhileTheMachineSleeps) {
+    fakes::VirtualTime time;
+    std::vector<std::string> ran;
+    auto countdown = platform::MainQueue::shared().afterUptime(60, [&] { ran.push_back("countdown"); });
+    auto animation = platform::MainQueue::shared().after(60, [&] { ran.push_back("animation"); });
+    time.advance(20);
+    time.suspend(30);  // asleep: monotonic time stands still
+    EXPECT_TRUE(ran.empty());
+    time.advance(10);  // 60 s of uptime, 30 s of monotonic time
+    EXPECT_EQ(ran, std::vector<std::string>{"countdown"});
+    time.advance(30);
+    EXPECT_EQ(ran, (std::vector<std::string>{"countdown", "animation"}));
+}
+
+TEST(MainQueue, AnUptimeWaitThatFallsDueDuringSleepRunsOnWaking) {
+    fakes::VirtualTime time;
+    int fired = 0;
+    auto a = platform::MainQueue::shared().afterUptime(5, [&] { ++fired; });
+    auto b = platform::MainQueue::shared().afterUptime(50, [&] { ++fired; });
+    time.suspend(600);
+    EXPECT_EQ(fired, 2);
+}
+
+}  // namespace
+}  // namespace quorlix

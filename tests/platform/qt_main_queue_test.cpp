@@ -41,3 +41,27 @@ TEST(QtMainQueue, RunsPostsInOrderDelaysOnTimeAndSkipsCancelledWork) {
 
 }  // namespace
 }  // namespace quorlix::platform
+
+namespace quorlix::platform {
+namespace {
+
+TEST(QtMainQueue, UptimeWaitsFireOnTheEventLoop) {
+    int argc = 0;
+    QCoreApplication app(argc, nullptr);
+    QtMainQueue queue;
+    QElapsedTimer clock;
+    clock.start();
+    qint64 firedAt = -1;
+    auto cancelled = queue.afterUptime(0.02, [] { QCoreApplication::exit(2); });
+    cancelled.cancel();
+    auto wait = queue.afterUptime(0.06, [&] {
+        firedAt = clock.elapsed();
+        QCoreApplication::quit();
+    });
+    QTimer::singleShot(5000, [] { QCoreApplication::exit(1); });
+    ASSERT_EQ(QCoreApplication::exec(), 0);
+    EXPECT_GE(firedAt, 60);
+}
+
+}  // namespace
+}  // namespace quorlix::platform

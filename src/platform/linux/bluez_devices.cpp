@@ -11,8 +11,6 @@
 
 #include <nlohmann/json.hpp>
 
-// Qt's "emit" keyword would swallow the name of `Signal::emit`.
-#undef emit
 
 namespace quorlix::platform {
 

@@ -32,7 +32,7 @@ public:
     // The longest any call to BlueZ may take.
     static constexpr int callTimeoutMs = 3000;
 
-private slots:
+private Q_SLOTS:
     void propertiesChanged(const QDBusMessage& message);
     void interfacesAdded(const QDBusMessage& message);
 

@@ -1,4 +1,3 @@
-// GLib's headers use names that Qt defines as macros ("signals"), so this file includes no Qt.
 #include "platform/linux/gnome_desktop_focus.h"
 
 #include <gio/gio.h>

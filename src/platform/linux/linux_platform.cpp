@@ -1,6 +1,12 @@
 #include "platform/linux/linux_platform.h"
 
 #include "platform/linux/canberra_sound_player.h"
+#include "platform/linux/linux_workspace.h"
+#include "platform/linux/mpris_bus.h"
+#include "platform/linux/mpris_player_notifications.h"
+#include "platform/linux/mpris_script_host.h"
+#include "platform/linux/qt_http_client.h"
+#include "platform/linux/qt_image_decoder.h"
 #include "platform/linux/qt_main_queue.h"
 #include "platform/linux/qt_screens.h"
 #include "platform/linux/xdg_login_item.h"
@@ -36,12 +42,23 @@ LinuxPlatform::LinuxPlatform()
       clock_(std::make_unique<SystemClock>()),
       loginItem_(std::make_unique<XdgLoginItem>()),
       soundPlayer_(std::make_unique<CanberraSoundPlayer>()),
-      screens_(std::make_unique<QtScreens>()) {
+      screens_(std::make_unique<QtScreens>()),
+      mprisBus_(std::make_unique<MprisBus>(QDBusConnection::sessionBus())),
+      playerNotifications_(std::make_unique<MprisPlayerNotifications>(*mprisBus_)),
+      scriptHost_(std::make_unique<MprisScriptHost>(*mprisBus_)),
+      workspace_(std::make_unique<LinuxWorkspace>(*mprisBus_)),
+      imageDecoder_(std::make_unique<QtImageDecoder>()),
+      httpClient_(std::make_unique<QtHttpClient>()) {
     platform_.mainQueue = mainQueue_.get();
     platform_.clock = clock_.get();
     platform_.loginItem = loginItem_.get();
     platform_.soundPlayer = soundPlayer_.get();
     platform_.screens = screens_.get();
+    platform_.playerNotifications = playerNotifications_.get();
+    platform_.scriptHost = scriptHost_.get();
+    platform_.workspace = workspace_.get();
+    platform_.imageDecoder = imageDecoder_.get();
+    platform_.httpClient = httpClient_.get();
 
     // Battery, Bluetooth devices and focus.
     powerSources_ = std::make_unique<SysfsPowerSources>();

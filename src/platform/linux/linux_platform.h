@@ -8,6 +8,8 @@
 
 namespace quorlix::platform {
 
+class MprisBus;
+
 class LinuxPlatform {
 public:
     LinuxPlatform();
@@ -20,6 +22,13 @@ private:
     std::unique_ptr<LoginItem> loginItem_;
     std::unique_ptr<SoundPlayer> soundPlayer_;
     std::unique_ptr<Screens> screens_;
+    // The media players on the session bus, shared by the next three.
+    std::unique_ptr<MprisBus> mprisBus_;
+    std::unique_ptr<PlayerNotifications> playerNotifications_;
+    std::unique_ptr<ScriptHost> scriptHost_;
+    std::unique_ptr<Workspace> workspace_;
+    std::unique_ptr<ImageDecoder> imageDecoder_;
+    std::unique_ptr<HttpClient> httpClient_;
 
     // Battery, Bluetooth devices and focus. The utility queue goes first, so no report is
     // being read when the Bluetooth backend goes.

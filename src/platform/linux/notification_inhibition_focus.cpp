@@ -6,8 +6,6 @@
 #include <QDBusVariant>
 #include <QVariantMap>
 
-// Qt's "emit" keyword would swallow the name of `Signal::emit`.
-#undef emit
 
 namespace quorlix::platform {
 

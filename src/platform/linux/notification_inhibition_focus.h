@@ -29,7 +29,7 @@ public:
     static constexpr int firstReadTimeoutMs = 250;
     static constexpr int callTimeoutMs = 2000;
 
-private slots:
+private Q_SLOTS:
     void propertiesChanged(const QDBusMessage& message);
 
 private:

@@ -2,9 +2,14 @@
 
 #include <QCoreApplication>
 #include <QMetaObject>
+#include <QSocketNotifier>
 #include <QTimer>
 
+#include <sys/timerfd.h>
+#include <unistd.h>
+
 #include <cmath>
+#include <cstdint>
 
 namespace quorlix::platform {
 
@@ -20,6 +25,38 @@ void QtMainQueue::schedule(double seconds, std::shared_ptr<Job> job) {
     }
     const auto ms = static_cast<int>(std::min(std::ceil(seconds * 1000.0), 2147483647.0));
     QTimer::singleShot(ms, Qt::PreciseTimer, receiver_, [job] { job->run(); });
+}
+
+}  // namespace quorlix::platform
+
+namespace quorlix::platform {
+
+void QtMainQueue::scheduleUptime(double seconds, std::shared_ptr<Job> job) {
+    const int fd = ::timerfd_create(CLOCK_BOOTTIME, TFD_NONBLOCK | TFD_CLOEXEC);
+    if (fd < 0) {
+        // No boot-clock timers here: a wait that stops during sleep is the best we have.
+        schedule(seconds, std::move(job));
+        return;
+    }
+    itimerspec spec{};
+    const double whole = std::floor(seconds);
+    spec.it_value.tv_sec = static_cast<time_t>(whole);
+    spec.it_value.tv_nsec = static_cast<long>((seconds - whole) * 1e9);
+    if (spec.it_value.tv_sec == 0 && spec.it_value.tv_nsec == 0) spec.it_value.tv_nsec = 1;
+    if (::timerfd_settime(fd, 0, &spec, nullptr) != 0) {
+        ::close(fd);
+        schedule(seconds, std::move(job));
+        return;
+    }
+    auto* notifier = new QSocketNotifier(fd, QSocketNotifier::Read, receiver_);
+    QObject::connect(notifier, &QSocketNotifier::activated, receiver_, [notifier, fd, job] {
+        std::uint64_t expirations = 0;
+        [[maybe_unused]] const auto n = ::read(fd, &expirations, sizeof expirations);
+        notifier->setEnabled(false);
+        notifier->deleteLater();
+        ::close(fd);
+        job->run();
+    });
 }
 
 }  // namespace quorlix::platform

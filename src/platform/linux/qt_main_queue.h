@@ -1,6 +1,6 @@
 #pragma once
 // The main queue on Qt's event loop: posts are queued events, delays are precise single-shot
-// timers. Nothing runs and no timer exists while nothing is scheduled.
+// timers (uptime waits: boot-clock timer descriptors). Nothing runs and no timer exists while nothing is scheduled.
 
 #include "platform/main_queue.h"
 
@@ -15,6 +15,8 @@ public:
 
 protected:
     void schedule(double seconds, std::shared_ptr<Job> job) override;
+    // A timerfd on CLOCK_BOOTTIME, watched by the event loop.
+    void scheduleUptime(double seconds, std::shared_ptr<Job> job) override;
 
 private:
     QObject* receiver_;

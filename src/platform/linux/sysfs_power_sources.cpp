@@ -6,8 +6,6 @@
 
 #include <libudev.h>
 
-// Qt's "emit" keyword would swallow the name of `Signal::emit`.
-#undef emit
 
 #include <algorithm>
 #include <charconv>

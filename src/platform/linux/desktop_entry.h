@@ -1,0 +1,30 @@
+#pragma once
+// Installed applications as the freedesktop desktop entries describe them: where an
+// application's entry lives, its icon name and the command that launches it.
+
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace quorlix::platform {
+
+struct DesktopEntry {
+    std::string name;
+    std::string exec;
+    std::string icon;
+
+    // The [Desktop Entry] group of a file's text; nothing without that group.
+    static std::optional<DesktopEntry> parse(std::string_view text);
+    static std::optional<DesktopEntry> read(const std::filesystem::path& file);
+    // The entry file with this desktop id ("spotify.desktop") in the applications folders
+    // of $XDG_DATA_HOME and $XDG_DATA_DIRS, the first one found.
+    static std::optional<std::filesystem::path> find(const std::string& desktopID);
+
+    // The launch command as program and arguments: quoting undone, field codes ("%U",
+    // "%f", ...) dropped, "%%" read as "%". Empty when there is no command.
+    std::vector<std::string> command() const;
+};
+
+}  // namespace quorlix::platform

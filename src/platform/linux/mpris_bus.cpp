@@ -1,0 +1,255 @@
+#include "platform/linux/mpris_bus.h"
+
+#include <QDBusPendingCallWatcher>
+#include <QDBusPendingReply>
+#include <QObject>
+
+#include <algorithm>
+
+namespace quorlix::platform {
+
+class MprisBusReceiver final : public QObject {
+    Q_OBJECT
+
+public:
+    explicit MprisBusReceiver(MprisBus& bus) : bus_(bus) {}
+
+public Q_SLOTS:
+    void nameOwnerChanged(const QString& name, const QString& /*oldOwner*/, const QString& newOwner) {
+        bus_.nameOwnerChanged(name, newOwner);
+    }
+    void propertiesChanged(const QDBusMessage& message) { bus_.propertiesChanged(message); }
+    void seeked(const QDBusMessage& message) { bus_.seeked(message); }
+
+private:
+    MprisBus& bus_;
+};
+
+namespace {
+
+const QString busService = QStringLiteral("org.freedesktop.DBus");
+const QString busPath = QStringLiteral("/org/freedesktop/DBus");
+
+// Calls `method` without waiting and hands the reply to `done` on the main thread.
+void callAsync(QDBusConnection& connection, QObject* context, const QDBusMessage& message,
+               std::function<void(const QDBusMessage&)> done) {
+    auto* watcher = new QDBusPendingCallWatcher(connection.asyncCall(message, 3000), context);
+    QObject::connect(watcher, &QDBusPendingCallWatcher::finished, context,
+                     [done = std::move(done)](QDBusPendingCallWatcher* w) {
+                         w->deleteLater();
+                         done(w->reply());
+                     });
+}
+
+}  // namespace
+
+MprisBus::MprisBus(const QDBusConnection& connection)
+    : connection_(connection), receiver_(std::make_unique<MprisBusReceiver>(*this)) {
+    if (!connection_.isConnected()) return;
+    QObject* receiver = receiver_.get();
+    connection_.connect(busService, busPath, busService, QStringLiteral("NameOwnerChanged"), receiver,
+                        SLOT(nameOwnerChanged(QString, QString, QString)));
+    connection_.connect(QString(), mpris::objectPath, mpris::propertiesInterface,
+                        QStringLiteral("PropertiesChanged"), receiver, SLOT(propertiesChanged(QDBusMessage)));
+    connection_.connect(QString(), mpris::objectPath, mpris::playerInterface, QStringLiteral("Seeked"),
+                        receiver, SLOT(seeked(QDBusMessage)));
+
+    const auto list =
+        QDBusMessage::createMethodCall(busService, busPath, busService, QStringLiteral("ListNames"));
+    callAsync(connection_, receiver, list, [this](const QDBusMessage& reply) {
+        if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty()) return;
+        QStringList names = reply.arguments().constFirst().toStringList();
+        names.sort();
+        for (const QString& name : names) {
+            if (!name.startsWith(mpris::namePrefix)) continue;
+            addPlayer(name, QString(), false);
+            auto owner = QDBusMessage::createMethodCall(busService, busPath, busService,
+                                                        QStringLiteral("GetNameOwner"));
+            owner.setArguments({name});
+            callAsync(connection_, receiver_.get(), owner, [this, name](const QDBusMessage& r) {
+                if (r.type() != QDBusMessage::ReplyMessage || r.arguments().isEmpty()) return;
+                if (Player* p = player(name); p && p->owner.isEmpty())
+                    p->owner = r.arguments().constFirst().toString();
+            });
+        }
+    });
+}
+
+MprisBus::~MprisBus() {
+    // Pending replies and signals must not reach a half-destroyed bus.
+    QObject* receiver = receiver_.get();
+    if (connection_.isConnected()) {
+        connection_.disconnect(QStringLiteral("org.freedesktop.DBus"),
+                               QStringLiteral("/org/freedesktop/DBus"),
+                               QStringLiteral("org.freedesktop.DBus"), QStringLiteral("NameOwnerChanged"),
+                               receiver, SLOT(nameOwnerChanged(QString, QString, QString)));
+        connection_.disconnect(QString(), mpris::objectPath, mpris::propertiesInterface,
+                               QStringLiteral("PropertiesChanged"), receiver,
+                               SLOT(propertiesChanged(QDBusMessage)));
+        connection_.disconnect(QString(), mpris::objectPath, mpris::playerInterface, QStringLiteral("Seeked"),
+                               receiver, SLOT(seeked(QDBusMessage)));
+    }
+    receiver_.reset();
+}
+
+QString MprisBus::busName(const std::string& identifier) const {
+    std::lock_guard lock(rolesMutex_);
+    const auto it = roles_.find(identifier);
+    return it == roles_.end() ? QString() : it->second;
+}
+
+QString MprisBus::desktopEntry(const std::string& identifier) const {
+    const auto it = desktopEntries_.find(identifier);
+    return it == desktopEntries_.end() ? QString() : it->second;
+}
+
+void MprisBus::raise(const std::string& identifier) {
+    const QString name = busName(identifier);
+    if (name.isEmpty()) return;
+    connection_.asyncCall(QDBusMessage::createMethodCall(name, mpris::objectPath, mpris::rootInterface,
+                                                         QStringLiteral("Raise")));
+}
+
+Subscription MprisBus::onPlayerChanged(ChangeHandler handler) { return changed_.connect(std::move(handler)); }
+
+Subscription MprisBus::onPlayerVanished(std::function<void(const std::string&)> handler) {
+    return vanished_.connect(std::move(handler));
+}
+
+void MprisBus::nameOwnerChanged(const QString& name, const QString& newOwner) {
+    if (!name.startsWith(mpris::namePrefix)) return;
+    if (newOwner.isEmpty()) {
+        removePlayer(name);
+    } else if (Player* p = player(name)) {
+        p->owner = newOwner;
+    } else {
+        // A player that starts up shows what it plays, as the players' own notifications do.
+        addPlayer(name, newOwner, true);
+    }
+}
+
+void MprisBus::propertiesChanged(const QDBusMessage& message) {
+    const auto args = message.arguments();
+    if (args.size() < 2 || args[0].toString() != mpris::playerInterface) return;
+    Player* p = playerByOwner(message.service());
+    if (!p) return;
+    const QVariantMap changed = mpris::toMap(args[1]);
+    const QStringList invalidated = args.size() > 2 ? args[2].toStringList() : QStringList();
+    bool relevant = false;
+    if (changed.contains(QStringLiteral("PlaybackStatus"))) {
+        p->state.playbackStatus = mpris::unwrap(changed.value(QStringLiteral("PlaybackStatus"))).toString();
+        relevant = true;
+    }
+    if (changed.contains(QStringLiteral("Metadata"))) {
+        p->state.metadata = mpris::toMap(changed.value(QStringLiteral("Metadata")));
+        relevant = true;
+    }
+    if (invalidated.contains(QStringLiteral("PlaybackStatus")) ||
+        invalidated.contains(QStringLiteral("Metadata"))) {
+        prime(p->busName, true);  // the new values must be asked for
+        return;
+    }
+    if (relevant) announce(*p);
+}
+
+void MprisBus::seeked(const QDBusMessage& message) {
+    const auto args = message.arguments();
+    Player* p = playerByOwner(message.service());
+    if (!p || args.isEmpty()) return;
+    bool ok = false;
+    const qlonglong microseconds = args[0].toLongLong(&ok);
+    if (ok) announce(*p, static_cast<double>(microseconds) / 1e6);
+}
+
+void MprisBus::addPlayer(const QString& name, const QString& owner, bool announceState) {
+    if (Player* existing = player(name)) {
+        if (!owner.isEmpty()) existing->owner = owner;
+        return;
+    }
+    players_.push_back({name, owner, {}, false});
+    updateRoles();
+    prime(name, announceState);
+}
+
+void MprisBus::removePlayer(const QString& name) {
+    const auto it =
+        std::find_if(players_.begin(), players_.end(), [&](const Player& p) { return p.busName == name; });
+    if (it == players_.end()) return;
+    const auto identifier = identifierOf(name);
+    const QString previousMusic = busName(mpris::musicIdentifier);
+    players_.erase(it);
+    updateRoles();
+    if (identifier) vanished_.emit(*identifier);
+    // Another player may have become Music: let it show what it plays.
+    const QString music = busName(mpris::musicIdentifier);
+    if (!music.isEmpty() && music != previousMusic) {
+        if (Player* p = player(music); p && p->primed) announce(*p);
+    }
+}
+
+void MprisBus::prime(const QString& name, bool announceState) {
+    auto getAll = QDBusMessage::createMethodCall(name, mpris::objectPath, mpris::propertiesInterface,
+                                                 QStringLiteral("GetAll"));
+    getAll.setArguments({mpris::playerInterface});
+    callAsync(connection_, receiver_.get(), getAll, [this, name, announceState](const QDBusMessage& reply) {
+        Player* p = player(name);
+        if (!p || reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty()) return;
+        const QVariantMap properties = mpris::toMap(reply.arguments().constFirst());
+        p->state.playbackStatus =
+            mpris::unwrap(properties.value(QStringLiteral("PlaybackStatus"))).toString();
+        p->state.metadata = mpris::toMap(properties.value(QStringLiteral("Metadata")));
+        p->primed = true;
+        if (announceState) announce(*p);
+    });
+    auto root = QDBusMessage::createMethodCall(name, mpris::objectPath, mpris::propertiesInterface,
+                                               QStringLiteral("Get"));
+    root.setArguments({mpris::rootInterface, QStringLiteral("DesktopEntry")});
+    callAsync(connection_, receiver_.get(), root, [this, name](const QDBusMessage& reply) {
+        if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty()) return;
+        const QString entry = mpris::unwrap(reply.arguments().constFirst()).toString();
+        if (const auto identifier = identifierOf(name); identifier && !entry.isEmpty()) {
+            desktopEntries_[*identifier] = entry;
+        }
+    });
+}
+
+void MprisBus::updateRoles() {
+    std::map<std::string, QString> roles;
+    for (const Player& p : players_) {
+        if (p.busName == mpris::spotifyBusName) {
+            roles.try_emplace(mpris::spotifyIdentifier, p.busName);
+        } else {
+            roles.try_emplace(mpris::musicIdentifier, p.busName);
+        }
+    }
+    std::lock_guard lock(rolesMutex_);
+    roles_ = std::move(roles);
+}
+
+MprisBus::Player* MprisBus::player(const QString& name) {
+    for (Player& p : players_)
+        if (p.busName == name) return &p;
+    return nullptr;
+}
+
+MprisBus::Player* MprisBus::playerByOwner(const QString& owner) {
+    if (owner.isEmpty()) return nullptr;
+    for (Player& p : players_)
+        if (p.owner == owner) return &p;
+    return nullptr;
+}
+
+std::optional<std::string> MprisBus::identifierOf(const QString& name) const {
+    std::lock_guard lock(rolesMutex_);
+    for (const auto& [identifier, busName] : roles_)
+        if (busName == name) return identifier;
+    return std::nullopt;
+}
+
+void MprisBus::announce(const Player& p, std::optional<double> seekedTo) {
+    if (const auto identifier = identifierOf(p.busName)) changed_.emit(*identifier, p.state, seekedTo);
+}
+
+}  // namespace quorlix::platform
+
+#include "mpris_bus.moc"

@@ -1,0 +1,99 @@
+#pragma once
+// The media players on a D-Bus session bus, as MPRIS publishes them. One instance watches
+// the bus for players coming and going, keeps each one's playback state and track as the
+// player announces them, and tells which bus name stands for which of the two players the
+// system follows: Spotify is "org.mpris.MediaPlayer2.spotify", and Music is the first other
+// player that appeared (at start-up, the first in name order).
+//
+// The notification, script and workspace backends share it. It lives on the main thread;
+// `busName` may be asked from any thread (scripts run on their own queue).
+
+// published.h comes before any Qt header: Qt's keyword macros ("emit", "slots") must not
+// meet its definitions. For the same reason the bus's Qt receiver lives in the .cpp.
+#include "platform/published.h"
+
+#include "platform/linux/mpris_metadata.h"
+
+#include <QDBusConnection>
+#include <QDBusMessage>
+#include <QString>
+#include <QVariantMap>
+
+#include <functional>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace quorlix::platform {
+
+class MprisBusReceiver;
+
+class MprisBus final {
+public:
+    // What a player last announced.
+    struct PlayerState {
+        QString playbackStatus;  // "Playing", "Paused" or "Stopped"; empty when unknown
+        QVariantMap metadata;
+    };
+    using ChangeHandler = std::function<void(const std::string& identifier, const PlayerState& state,
+                                             std::optional<double> seekedTo)>;
+
+    explicit MprisBus(const QDBusConnection& connection);
+    ~MprisBus();
+    MprisBus(const MprisBus&) = delete;
+    MprisBus& operator=(const MprisBus&) = delete;
+
+    QDBusConnection connection() const { return connection_; }
+    // The bus name of the followed player with this identifier, or empty. Any thread.
+    QString busName(const std::string& identifier) const;
+    // The desktop entry name the player with this identifier gave last (it may have quit
+    // since), or empty.
+    QString desktopEntry(const std::string& identifier) const;
+    // Asks the player to come forward.
+    void raise(const std::string& identifier);
+
+    // A followed player's state or track changed, or it jumped to another position.
+    [[nodiscard]] Subscription onPlayerChanged(ChangeHandler handler);
+    // A followed player left the bus.
+    [[nodiscard]] Subscription onPlayerVanished(std::function<void(const std::string& identifier)> handler);
+
+private:
+    friend class MprisBusReceiver;
+    void nameOwnerChanged(const QString& name, const QString& newOwner);
+    void propertiesChanged(const QDBusMessage& message);
+    void seeked(const QDBusMessage& message);
+
+    struct Player {
+        QString busName;
+        QString owner;  // unique connection name
+        PlayerState state;
+        bool primed = false;
+    };
+
+    void addPlayer(const QString& name, const QString& owner, bool announce);
+    void removePlayer(const QString& name);
+    // Reads the player's properties; announces its state afterwards when `announce`.
+    void prime(const QString& name, bool announce);
+    void updateRoles();
+    Player* player(const QString& name);
+    Player* playerByOwner(const QString& owner);
+    std::optional<std::string> identifierOf(const QString& name) const;
+    void announce(const Player& player, std::optional<double> seekedTo = std::nullopt);
+
+    QDBusConnection connection_;
+    // Receives the bus's signals and is the context of pending calls, which die with it.
+    std::unique_ptr<MprisBusReceiver> receiver_;
+    std::vector<Player> players_;  // in order of appearance
+    std::map<std::string, QString> desktopEntries_;
+
+    mutable std::mutex rolesMutex_;
+    std::map<std::string, QString> roles_;  // identifier -> bus name
+
+    Signal<std::string, PlayerState, std::optional<double>> changed_;
+    Signal<std::string> vanished_;
+};
+
+}  // namespace quorlix::platform

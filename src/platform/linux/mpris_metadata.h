@@ -1,0 +1,44 @@
+#pragma once
+// Reading MPRIS values off the bus: property maps, track metadata and the two players the
+// system follows.
+
+#include <QString>
+#include <QStringList>
+#include <QVariant>
+#include <QVariantMap>
+
+#include <optional>
+
+namespace quorlix::platform::mpris {
+
+inline const QString objectPath = QStringLiteral("/org/mpris/MediaPlayer2");
+inline const QString rootInterface = QStringLiteral("org.mpris.MediaPlayer2");
+inline const QString playerInterface = QStringLiteral("org.mpris.MediaPlayer2.Player");
+inline const QString propertiesInterface = QStringLiteral("org.freedesktop.DBus.Properties");
+inline const QString namePrefix = QStringLiteral("org.mpris.MediaPlayer2.");
+inline const QString spotifyBusName = QStringLiteral("org.mpris.MediaPlayer2.spotify");
+// A track id meaning "no track".
+inline const QString noTrack = QStringLiteral("/org/mpris/MediaPlayer2/TrackList/NoTrack");
+
+// The identifiers the two followed players go by.
+inline constexpr const char* spotifyIdentifier = "com.spotify.client";
+inline constexpr const char* musicIdentifier = "com.apple.Music";
+
+// A dictionary (a{sv}) however it arrived: already a map, or still marshalled.
+QVariantMap toMap(const QVariant& value);
+// A property's value with its variant wrapper removed.
+QVariant unwrap(const QVariant& value);
+
+struct Track {
+    QString title;
+    QStringList artists;
+    QString album;
+    std::optional<qint64> lengthMicroseconds;
+    QString trackID;
+    QString artURL;
+
+    static Track from(const QVariantMap& metadata);
+    QString artist() const { return artists.join(QStringLiteral(", ")); }
+};
+
+}  // namespace quorlix::platform::mpris

@@ -1,0 +1,35 @@
+#pragma once
+// Answers the players' scripts from MPRIS. The two followed players are addressed by their
+// scripting names ("Music", "Spotify"); each script text the now-playing service sends is
+// recognised exactly and turned into MPRIS calls on the player's bus name:
+//
+//   snapshot          PlaybackStatus, Metadata, Position  -> "playing|~|name|~|...|~|id"
+//   player position   Position                             -> seconds
+//   playpause, next track, previous track                  -> PlayPause, Next, Previous
+//   set player position to N                               -> SetPosition (or Seek)
+//   shuffle, repeat (read and set)                         -> Shuffle, LoopStatus
+//   artwork                                                -> mpris:artUrl (Spotify: the
+//                                                             address; Music: a local file's bytes)
+//
+// Favourites do not exist in MPRIS, and any other text is unknown: both yield nothing, as a
+// failed script does. A player that is not on the bus is never started. Every call waits at
+// most for what is left of the script's time limit.
+
+#include "platform/linux/mpris_bus.h"
+#include "platform/script_host.h"
+
+namespace quorlix::platform {
+
+class MprisScriptHost final : public ScriptHost {
+public:
+    explicit MprisScriptHost(MprisBus& bus) : bus_(bus) {}
+    std::optional<ScriptValue> execute(const std::string& source, double timeLimit) override;
+
+    // Local artwork files larger than this are not read.
+    static constexpr qint64 maxArtworkFileSize = 10 * 1024 * 1024;
+
+private:
+    MprisBus& bus_;
+};
+
+}  // namespace quorlix::platform

@@ -1,0 +1,26 @@
+#pragma once
+// HTTP GET over Qt Network (HTTPS through the system's TLS backend). Each request has a
+// deadline for the whole transfer and a cap on the body; the body is read as it arrives, so
+// an oversized reply is cut off without being held in memory.
+
+#include "platform/http_client.h"
+
+#include <memory>
+
+class QNetworkAccessManager;
+
+namespace quorlix::platform {
+
+class QtHttpClient final : public HttpClient {
+public:
+    QtHttpClient();
+    ~QtHttpClient() override;
+    void get(HttpRequest request, std::function<void(HttpResult)> done) override;
+
+private:
+    QNetworkAccessManager* manager_;
+    // Cleared first on destruction, so replies aborted by the teardown answer no one.
+    std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
+};
+
+}  // namespace quorlix::platform

@@ -1,0 +1,44 @@
+#pragma once
+// Other applications as the workspace sees them: which are running, which one is in front,
+// where an application is installed, its icon, opening it, and the news that one has quit.
+// Applications are named by their identifier ("com.spotify.client").
+//
+// Main thread only. The Linux backend knows the media players through MPRIS and finds
+// installed applications through their desktop entries.
+
+#include "platform/image.h"
+#include "platform/published.h"
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+
+namespace quorlix::platform {
+
+struct RunningApplication {
+    std::optional<std::string> bundleIdentifier;
+    std::int64_t processIdentifier = 0;
+};
+
+class Workspace {
+public:
+    virtual ~Workspace() = default;
+
+    // Calls `handler` on the main thread whenever an application quits, with its identifier
+    // (nothing when it has none), until the subscription ends.
+    [[nodiscard]] virtual Subscription onApplicationTerminated(
+        std::function<void(const std::optional<std::string>& bundleIdentifier)> handler) = 0;
+    // Whether an application with this identifier is running now.
+    virtual bool isRunning(const std::string& bundleIdentifier) const = 0;
+    // The application in front, when known.
+    virtual std::optional<RunningApplication> frontmostApplication() const = 0;
+    // Where the application with this identifier is installed, or nothing.
+    virtual std::optional<std::string> applicationLocation(const std::string& bundleIdentifier) const = 0;
+    // Launches the application at `location`, or brings it forward when it runs.
+    virtual void openApplication(const std::string& location) = 0;
+    // The icon of the file or application at `location`, or nothing.
+    virtual std::optional<Image> icon(const std::string& location) const = 0;
+};
+
+}  // namespace quorlix::platform

@@ -1,0 +1,65 @@
+#include "services/artwork.h"
+
+#include "platform/main_queue.h"
+#include "services/hsb.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace quorlix {
+
+std::optional<RGBA> Artwork::vibrantAverageColor(const platform::Image& image) {
+    if (image.isEmpty()) return std::nullopt;
+    const auto& px = *image.pixels;
+    double sum[3] = {0, 0, 0};
+    for (std::size_t i = 0; i + 3 < px.size(); i += 4) {
+        const double alpha = px[i + 3] / 255.0;
+        for (int c = 0; c < 3; ++c) sum[c] += px[i + c] * alpha;
+    }
+    const double count = static_cast<double>(image.width) * static_cast<double>(image.height);
+    // The average is rendered into one RGBA8 pixel, then read back as sRGB.
+    double channel[3];
+    for (int c = 0; c < 3; ++c) channel[c] = std::clamp(std::round(sum[c] / count), 0.0, 255.0) / 255.0;
+    const HSB average = HSB::of({channel[0], channel[1], channel[2], 1});
+    return HSB{average.hue, std::min(average.saturation * 1.3, 0.85), std::max(average.brightness, 0.85)}
+        .color();
+}
+
+bool Artwork::isHTTPSAddress(std::string_view text) {
+    constexpr std::string_view prefix = "https://";
+    if (!text.starts_with(prefix)) return false;
+    // Characters an address may not hold unescaped.
+    for (const unsigned char c : text) {
+        if (c <= 0x20 || c >= 0x7F) return false;
+        if (std::string_view("\"<>\\^`{|}").find(static_cast<char>(c)) != std::string_view::npos)
+            return false;
+    }
+    const auto rest = text.substr(prefix.size());
+    const auto hostEnd = rest.find_first_of("/?#");
+    const auto authority = rest.substr(0, hostEnd);
+    const auto at = authority.rfind('@');
+    const auto host = at == std::string_view::npos ? authority : authority.substr(at + 1);
+    return !host.empty() && host.front() != ':';
+}
+
+void Artwork::download(platform::HttpClient* http, platform::ImageDecoder* decoder, const std::string& url,
+                       std::function<void(std::optional<platform::Image>)> done) {
+    if (!http || !decoder) {
+        platform::MainQueue::shared().post([done = std::move(done)] { done(std::nullopt); });
+        return;
+    }
+    platform::HttpRequest request;
+    request.url = url;
+    request.timeout = downloadTimeout;
+    request.maxBodySize = maxDownloadSize;
+    http->get(std::move(request), [decoder, done = std::move(done)](platform::HttpResult result) {
+        const auto& response = result.response;
+        if (!response || response->statusCode < 200 || response->statusCode > 299) {
+            done(std::nullopt);
+            return;
+        }
+        done(decoder->decode(response->body, imageLimits));
+    });
+}
+
+}  // namespace quorlix

@@ -1,0 +1,132 @@
+// The now-playing service's side of the script bridge: snapshots, position, commands, seek,
+// shuffle, repeat and favourite. Every local effect (a flipped flag, the play state, a moved
+// anchor) is applied at once and never rolled back; the next sync, notification or snapshot
+// brings the player's truth.
+
+#include "app/app_settings.h"
+#include "services/now_playing_service.h"
+#include "services/player_scripts.h"
+
+#include <cmath>
+
+namespace quorlix {
+
+namespace {
+void ignore(std::optional<platform::ScriptValue>) {}
+}  // namespace
+
+void NowPlayingService::run(std::string source, ScriptCompletion completion) {
+    runScript(scripts_, scriptHost_, std::move(source), scriptTimeLimit,
+              lifetime_.guard(std::move(completion)));
+}
+
+bool NowPlayingService::isRunning(PlayerSource source) const {
+    return workspace_ && workspace_->isRunning(std::string(rawValue(source)));
+}
+
+void NowPlayingService::refresh(PlayerSource source) {
+    if (!isRunning(source)) return;
+    if (!allows(AppSettings::shared().mediaSource.get(), source)) return;
+    run(PlayerScripts::snapshot(source), [this, source](std::optional<platform::ScriptValue> result) {
+        if (!result) return;
+        if (const auto reply = result->stringValue()) applySnapshot(*reply, source);
+    });
+}
+
+void NowPlayingService::applySnapshot(const std::string& reply, PlayerSource source) {
+    const auto snapshot = PlayerScripts::parseSnapshot(reply, source);
+    if (!snapshot) return;
+    // A snapshot only ever introduces a paused track when nothing is showing.
+    if (!snapshot->playing && track.get()) return;
+    Track next;
+    next.id = std::string(rawValue(source)) + ":" + snapshot->trackID;
+    next.title = snapshot->name;
+    next.artist = snapshot->artist;
+    next.album = snapshot->album;
+    next.duration = snapshot->duration;
+    next.source = source;
+    apply(next, snapshot->playing);
+    setAnchor(snapshot->position);
+}
+
+void NowPlayingService::fetchPosition(PlayerSource source) {
+    if (!isRunning(source)) return;
+    run(PlayerScripts::position(source), [this, source](std::optional<platform::ScriptValue> result) {
+        const auto seconds = result ? result->doubleValue() : std::nullopt;
+        if (!seconds) return;
+        // The track may have moved to the other player meanwhile.
+        if (!track.get() || track.get()->source != source) return;
+        setAnchor(*seconds);
+    });
+}
+
+void NowPlayingService::send(const std::string& command) {
+    if (!track.get() || !isRunning(track.get()->source)) return;
+    run(PlayerScripts::command(track.get()->source, command), ignore);
+}
+
+void NowPlayingService::togglePlayPause() {
+    if (!track.get()) return;
+    setPlaying(!isPlaying.get());
+    send("playpause");
+}
+
+void NowPlayingService::seek(double seconds) {
+    if (!track.get() || !isRunning(track.get()->source)) return;
+    double target = seconds;
+    if (target <= 0) target = 0;
+    if (track.get()->duration > 0 && track.get()->duration < target) target = track.get()->duration;
+    // Not a number, or infinite with no duration to bound it: there is nowhere to go.
+    if (!std::isfinite(target)) return;
+    setAnchor(target);
+    run(PlayerScripts::setPosition(track.get()->source, target), ignore);
+}
+
+void NowPlayingService::syncShuffle() {
+    if (!track.get() || !isRunning(track.get()->source)) return;
+    const PlayerSource source = track.get()->source;
+    run(PlayerScripts::shuffle(source), [this](std::optional<platform::ScriptValue> result) {
+        if (const auto on = result ? result->booleanValue() : std::nullopt) shuffling = *on;
+    });
+    run(PlayerScripts::repeating(source), [this](std::optional<platform::ScriptValue> result) {
+        if (const auto on = result ? result->booleanValue() : std::nullopt) repeating = *on;
+    });
+    if (source == PlayerSource::spotify) {
+        favorited = false;
+        return;
+    }
+    run(PlayerScripts::musicFavorite(std::nullopt), [this](std::optional<platform::ScriptValue> result) {
+        if (const auto on = result ? result->booleanValue() : std::nullopt) favorited = *on;
+    });
+}
+
+void NowPlayingService::toggleShuffle() {
+    if (!track.get() || !isRunning(track.get()->source)) return;
+    shuffling = !shuffling.get();
+    run(PlayerScripts::setShuffle(track.get()->source, shuffling.get()), ignore);
+}
+
+void NowPlayingService::toggleRepeat() {
+    if (!track.get() || !isRunning(track.get()->source)) return;
+    repeating = !repeating.get();
+    run(PlayerScripts::setRepeating(track.get()->source, repeating.get()), ignore);
+}
+
+bool NowPlayingService::canFavorite() const {
+    return track.get() && track.get()->source == PlayerSource::music;
+}
+
+void NowPlayingService::toggleFavorite() {
+    if (!canFavorite() || !isRunning(track.get()->source)) return;
+    favorited = !favorited.get();
+    run(PlayerScripts::musicFavorite(favorited.get()), ignore);
+}
+
+void NowPlayingService::openPlayer() {
+    if (!track.get() || !workspace_) return;
+    if (const auto location = workspace_->applicationLocation(std::string(rawValue(track.get()->source)))) {
+        workspace_->openApplication(*location);
+    }
+}
+
+}  // namespace quorlix

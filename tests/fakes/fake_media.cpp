@@ -1,0 +1,115 @@
+#include "fakes/fake_media.h"
+
+#include <algorithm>
+
+namespace quorlix::fakes {
+
+std::optional<platform::ScriptValue> FakeScriptHost::execute(const std::string& source, double timeLimit) {
+    {
+        std::lock_guard lock(mutex_);
+        executed_.push_back(source);
+    }
+    if (handler) return handler(source, timeLimit);
+    const auto it = replies.find(source);
+    return it == replies.end() ? std::nullopt : it->second;
+}
+
+std::vector<std::string> FakeScriptHost::executed() const {
+    std::lock_guard lock(mutex_);
+    return executed_;
+}
+
+int FakeScriptHost::count(const std::string& source) const {
+    std::lock_guard lock(mutex_);
+    return static_cast<int>(std::count(executed_.begin(), executed_.end(), source));
+}
+
+void FakeScriptHost::clearExecuted() {
+    std::lock_guard lock(mutex_);
+    executed_.clear();
+}
+
+Subscription FakePlayerNotifications::observe(
+    const std::string& name, std::function<void(const platform::NotificationInfo&)> handler) {
+    auto& signal = signals_[name];
+    if (!signal) signal = std::make_unique<Signal<platform::NotificationInfo>>();
+    return signal->connect(std::move(handler));
+}
+
+void FakePlayerNotifications::post(const std::string& name, const platform::NotificationInfo& info) {
+    const auto it = signals_.find(name);
+    if (it != signals_.end()) it->second->emit(info);
+}
+
+std::size_t FakePlayerNotifications::observerCount(const std::string& name) const {
+    const auto it = signals_.find(name);
+    return it == signals_.end() ? 0 : it->second->subscriberCount();
+}
+
+void FakeWorkspace::terminate(const std::optional<std::string>& bundleIdentifier) {
+    if (bundleIdentifier) running.erase(*bundleIdentifier);
+    terminated_.emit(bundleIdentifier);
+}
+
+Subscription FakeWorkspace::onApplicationTerminated(
+    std::function<void(const std::optional<std::string>&)> handler) {
+    return terminated_.connect(std::move(handler));
+}
+
+std::optional<std::string> FakeWorkspace::applicationLocation(const std::string& bundleIdentifier) const {
+    const auto it = locations.find(bundleIdentifier);
+    if (it == locations.end()) return std::nullopt;
+    return it->second;
+}
+
+std::optional<platform::Image> FakeWorkspace::icon(const std::string& location) const {
+    const auto it = icons.find(location);
+    if (it == icons.end()) return std::nullopt;
+    return it->second;
+}
+
+std::optional<platform::Image> FakeImageDecoder::decode(std::string_view bytes,
+                                                        const platform::ImageLimits& limits) {
+    limitsSeen.push_back(limits);
+    if (bytes.size() > limits.maxBytes) return std::nullopt;
+    const auto it = images.find(std::string(bytes));
+    if (it == images.end()) return std::nullopt;
+    const auto& image = it->second;
+    if (static_cast<std::size_t>(image.width) * static_cast<std::size_t>(image.height) > limits.maxPixels) {
+        return std::nullopt;
+    }
+    return image;
+}
+
+platform::Image FakeImageDecoder::solid(int width, int height, std::uint8_t r, std::uint8_t g, std::uint8_t b,
+                                        std::uint8_t a) {
+    std::vector<std::uint8_t> pixels;
+    pixels.reserve(static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * 4);
+    for (int i = 0; i < width * height; ++i) pixels.insert(pixels.end(), {r, g, b, a});
+    return *platform::Image::fromRGBA(width, height, std::move(pixels));
+}
+
+void FakeHttpClient::get(platform::HttpRequest request, std::function<void(platform::HttpResult)> done) {
+    requests.push_back({std::move(request), std::move(done), false});
+}
+
+void FakeHttpClient::respond(std::size_t index, int status, std::string body) {
+    auto& r = requests.at(index);
+    r.answered = true;
+    auto done = r.done;  // the callback may add requests
+    done(platform::HttpResult::success(status, std::move(body)));
+}
+
+void FakeHttpClient::fail(std::size_t index, std::string reason) {
+    auto& r = requests.at(index);
+    r.answered = true;
+    auto done = r.done;
+    done(platform::HttpResult::failure(std::move(reason)));
+}
+
+std::size_t FakeHttpClient::pendingCount() const {
+    return static_cast<std::size_t>(
+        std::count_if(requests.begin(), requests.end(), [](const Request& r) { return !r.answered; }));
+}
+
+}  // namespace quorlix::fakes

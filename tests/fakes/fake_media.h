@@ -1,0 +1,112 @@
+#pragma once
+// Fakes of the media backends: a scripted script host, player notifications the test posts,
+// a workspace the test fills, an image decoder that knows a few byte strings, and an HTTP
+// client whose requests the test answers.
+
+#include "platform/http_client.h"
+#include "platform/image_decoder.h"
+#include "platform/player_notifications.h"
+#include "platform/script_host.h"
+#include "platform/workspace.h"
+
+#include <functional>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <set>
+#include <string>
+#include <vector>
+
+namespace quorlix::fakes {
+
+// Answers scripts from `replies` (exact text to result; anything else gives nothing), or
+// from `handler` when set. Records every script it runs, in order. Thread-safe.
+class FakeScriptHost final : public platform::ScriptHost {
+public:
+    std::map<std::string, std::optional<platform::ScriptValue>> replies;
+    std::function<std::optional<platform::ScriptValue>(const std::string& source, double timeLimit)> handler;
+
+    std::optional<platform::ScriptValue> execute(const std::string& source, double timeLimit) override;
+
+    std::vector<std::string> executed() const;
+    // How many times exactly `source` ran.
+    int count(const std::string& source) const;
+    void clearExecuted();
+
+private:
+    mutable std::mutex mutex_;
+    std::vector<std::string> executed_;
+};
+
+class FakePlayerNotifications final : public platform::PlayerNotifications {
+public:
+    Subscription observe(const std::string& name,
+                         std::function<void(const platform::NotificationInfo&)> handler) override;
+    // Delivers a notification at once, as the main queue would.
+    void post(const std::string& name, const platform::NotificationInfo& info);
+    std::size_t observerCount(const std::string& name) const;
+
+private:
+    std::map<std::string, std::unique_ptr<Signal<platform::NotificationInfo>>> signals_;
+};
+
+class FakeWorkspace final : public platform::Workspace {
+public:
+    std::set<std::string> running;
+    std::map<std::string, std::string> locations;  // identifier -> location
+    std::map<std::string, platform::Image> icons;  // location -> icon
+    std::optional<platform::RunningApplication> frontmost;
+    std::vector<std::string> opened;  // locations, in order
+
+    // The application quits: it stops running and observers hear of it.
+    void terminate(const std::optional<std::string>& bundleIdentifier);
+
+    Subscription onApplicationTerminated(
+        std::function<void(const std::optional<std::string>&)> handler) override;
+    bool isRunning(const std::string& bundleIdentifier) const override {
+        return running.count(bundleIdentifier) != 0;
+    }
+    std::optional<platform::RunningApplication> frontmostApplication() const override { return frontmost; }
+    std::optional<std::string> applicationLocation(const std::string& bundleIdentifier) const override;
+    void openApplication(const std::string& location) override { opened.push_back(location); }
+    std::optional<platform::Image> icon(const std::string& location) const override;
+
+private:
+    Signal<std::optional<std::string>> terminated_;
+};
+
+// Decodes the byte strings it was given pictures for, within the limits asked.
+class FakeImageDecoder final : public platform::ImageDecoder {
+public:
+    std::map<std::string, platform::Image> images;
+    std::vector<platform::ImageLimits> limitsSeen;
+
+    std::optional<platform::Image> decode(std::string_view bytes,
+                                          const platform::ImageLimits& limits) override;
+
+    // A picture of one colour (RGBA bytes).
+    static platform::Image solid(int width, int height, std::uint8_t r, std::uint8_t g, std::uint8_t b,
+                                 std::uint8_t a = 255);
+};
+
+// Keeps every request until the test answers it.
+class FakeHttpClient final : public platform::HttpClient {
+public:
+    struct Request {
+        platform::HttpRequest request;
+        std::function<void(platform::HttpResult)> done;
+        bool answered = false;
+    };
+    std::vector<Request> requests;
+
+    void get(platform::HttpRequest request, std::function<void(platform::HttpResult)> done) override;
+
+    // Answers request `index` (at once, as the main queue would deliver it).
+    void respond(std::size_t index, int status, std::string body = {});
+    void fail(std::size_t index, std::string reason = "sin conexión");
+    // Requests not answered yet.
+    std::size_t pendingCount() const;
+};
+
+}  // namespace quorlix::fakes

@@ -1,0 +1,224 @@
+// The Qt HTTP client against a local server of the test's own: lyrics and artwork go
+// through the real backend, with its status, size and time rules.
+
+#include "fakes/fake_platform.h"
+#include "platform/linux/qt_http_client.h"
+#include "platform/linux/qt_image_decoder.h"
+#include "platform/linux/qt_main_queue.h"
+#include "services/artwork.h"
+#include "services/hsb.h"
+#include "services/lyrics_service.h"
+
+#include "qt_test_support.h"
+
+#include <QBuffer>
+#include <QByteArray>
+#include <QHostAddress>
+#include <QImage>
+#include <QTcpServer>
+#include <QTcpSocket>
+
+#include <gtest/gtest.h>
+
+#include <map>
+#include <memory>
+
+namespace quorlix::testing {
+namespace {
+
+// Serves canned replies by path on 127.0.0.1 and remembers the requests it saw.
+class LocalServer {
+public:
+    struct Reply {
+        int status = 200;
+        QByteArray body;
+        QByteArray contentType = "application/json";
+        bool silent = false;  // never answer
+    };
+    struct Request {
+        QByteArray target;  // path and query as sent
+        QByteArray userAgent;
+    };
+
+    LocalServer() {
+        server_.listen(QHostAddress::LocalHost, 0);
+        QObject::connect(&server_, &QTcpServer::newConnection, [this] {
+            while (QTcpSocket* socket = server_.nextPendingConnection()) {
+                QObject::connect(socket, &QTcpSocket::readyRead, socket, [this, socket] { read(socket); });
+                QObject::connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
+            }
+        });
+    }
+
+    std::string base() const { return "http://127.0.0.1:" + std::to_string(server_.serverPort()); }
+    bool isListening() const { return server_.isListening(); }
+
+    std::map<QByteArray, Reply> replies;  // by path, without the query
+    std::vector<Request> requests;
+
+private:
+    void read(QTcpSocket* socket) {
+        auto& buffer = pending_[socket];
+        buffer += socket->readAll();
+        const auto end = buffer.indexOf("\r\n\r\n");
+        if (end < 0) return;
+        const QList<QByteArray> lines = buffer.left(end).split('\n');
+        pending_.erase(socket);
+        Request request;
+        const QList<QByteArray> first = lines.value(0).trimmed().split(' ');
+        request.target = first.value(1);
+        for (const QByteArray& line : lines) {
+            if (line.toLower().startsWith("user-agent:")) request.userAgent = line.mid(11).trimmed();
+        }
+        requests.push_back(request);
+        const QByteArray path = request.target.split('?').value(0);
+        const auto it = replies.find(path);
+        const Reply reply = it == replies.end() ? Reply{404, "{}"} : it->second;
+        if (reply.silent) return;
+        QByteArray head =
+            "HTTP/1.1 " + QByteArray::number(reply.status) + " X\r\nContent-Type: " + reply.contentType +
+            "\r\nContent-Length: " + QByteArray::number(reply.body.size()) + "\r\nConnection: close\r\n\r\n";
+        socket->write(head + reply.body);
+        socket->disconnectFromHost();
+    }
+
+    QTcpServer server_;
+    std::map<QTcpSocket*, QByteArray> pending_;
+};
+
+QByteArray png(int width, int height, QColor color) {
+    QImage image(width, height, QImage::Format_RGBA8888);
+    image.fill(color);
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "PNG");
+    return bytes;
+}
+
+class HttpIntegrationTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(server.isListening());
+        backends.mainQueue = &mainQueue;
+        backends.clock = &clock;
+        platform::install(backends);
+    }
+    void TearDown() override { platform::install(platform::Platform{}); }
+
+    std::optional<platform::Image> download(const std::string& path) {
+        std::optional<platform::Image> image;
+        bool done = false;
+        Artwork::download(&http, &decoder, server.base() + path, [&](std::optional<platform::Image> result) {
+            image = std::move(result);
+            done = true;
+        });
+        EXPECT_TRUE(waitUntil([&] { return done; }, 20000));
+        return image;
+    }
+
+    QtApplicationMember application;
+    fakes::TempHome home;
+    platform::QtMainQueue mainQueue;
+    platform::SystemClock clock;
+    platform::Platform backends;
+    LocalServer server;
+    platform::QtHttpClient http;
+    platform::QtImageDecoder decoder;
+};
+
+TEST_F(HttpIntegrationTest, LyricsComeThroughTheRealClient) {
+    server.replies["/api/get"] = {404, R"({"code":404,"name":"TrackNotFound"})"};
+    server.replies["/api/search"] = {
+        200,
+        R"([{"syncedLyrics":"[00:01.00]Uno\n[00:02.50]Dos","duration":199},{"plainLyrics":"x","duration":200}])"};
+    LyricsService lyrics(&http, server.base());
+
+    Track track;
+    track.id = "com.apple.Music:1";
+    track.title = "Rock & Roll";
+    track.artist = "Año 2000";
+    track.album = "Éxitos";
+    track.duration = 199.5;
+    lyrics.load(track);
+    ASSERT_TRUE(waitUntil([&] { return lyrics.status.get() != LyricsService::Status::loading; }));
+
+    EXPECT_EQ(lyrics.status.get(), LyricsService::Status::found);
+    EXPECT_EQ(lyrics.lines.get(), (std::vector<LyricLine>{{1, "Uno"}, {2.5, "Dos"}}));
+    ASSERT_EQ(server.requests.size(), 2u);
+    EXPECT_EQ(
+        server.requests[0].target,
+        "/api/"
+        "get?track_name=Rock%20%26%20Roll&artist_name=A%C3%B1o%202000&album_name=%C3%89xitos&duration=200");
+    EXPECT_EQ(server.requests[1].target,
+              "/api/search?track_name=Rock%20%26%20Roll&artist_name=A%C3%B1o%202000");
+    EXPECT_EQ(server.requests[0].userAgent, "Quorlix/0.1 (macOS)");
+
+    // Remembered: no further request.
+    lyrics.load(track);
+    EXPECT_EQ(lyrics.status.get(), LyricsService::Status::found);
+    EXPECT_EQ(server.requests.size(), 2u);
+}
+
+TEST_F(HttpIntegrationTest, ArtworkIsDownloadedAndDecoded) {
+    server.replies["/cover.png"] = {200, png(64, 48, QColor(20, 40, 200)), "image/png"};
+    const auto image = download("/cover.png");
+    ASSERT_TRUE(image);
+    EXPECT_EQ(image->width, 64);
+    EXPECT_EQ(image->height, 48);
+    const auto accent = Artwork::vibrantAverageColor(*image);
+    ASSERT_TRUE(accent);
+    EXPECT_NEAR(HSB::of(*accent).saturation, 0.85, 1e-9);
+    EXPECT_NEAR(HSB::of(*accent).brightness, 0.85, 1e-9);
+}
+
+TEST_F(HttpIntegrationTest, ArtworkNeedsASuccessStatus) {
+    server.replies["/gone.png"] = {404, png(8, 8, Qt::red), "image/png"};
+    EXPECT_FALSE(download("/gone.png"));
+    server.replies["/page"] = {200, "<html>no es una imagen</html>", "text/html"};
+    EXPECT_FALSE(download("/page"));
+}
+
+TEST_F(HttpIntegrationTest, BodyOverTheCapIsRefused) {
+    server.replies["/big"] = {200, QByteArray(64 * 1024, 'x'), "application/octet-stream"};
+    std::optional<platform::HttpResult> result;
+    platform::HttpRequest request{server.base() + "/big", {}, 5, 1024};
+    http.get(request, [&](platform::HttpResult r) { result = std::move(r); });
+    ASSERT_TRUE(waitUntil([&] { return result.has_value(); }));
+    EXPECT_FALSE(result->response);
+    EXPECT_FALSE(result->error.empty());
+
+    // Within the cap the same reply comes through whole.
+    result.reset();
+    request.maxBodySize = 64 * 1024;
+    http.get(request, [&](platform::HttpResult r) { result = std::move(r); });
+    ASSERT_TRUE(waitUntil([&] { return result.has_value(); }));
+    ASSERT_TRUE(result->response);
+    EXPECT_EQ(result->response->statusCode, 200);
+    EXPECT_EQ(result->response->body.size(), 64u * 1024u);
+}
+
+TEST_F(HttpIntegrationTest, SilentServerTimesOut) {
+    server.replies["/slow"] = {200, "", "text/plain", true};
+    std::optional<platform::HttpResult> result;
+    QElapsedTimer timer;
+    timer.start();
+    http.get({server.base() + "/slow", {}, 0.3, 1024},
+             [&](platform::HttpResult r) { result = std::move(r); });
+    ASSERT_TRUE(waitUntil([&] { return result.has_value(); }));
+    EXPECT_FALSE(result->response);
+    EXPECT_LT(timer.elapsed(), 3000);
+}
+
+TEST_F(HttpIntegrationTest, OnlyWebAddressesAreFetched) {
+    std::vector<platform::HttpResult> results;
+    for (const char* url : {"file:///etc/passwd", "ftp://127.0.0.1/x", "not an address", "https://"}) {
+        http.get({url, {}, 1, 1024}, [&](platform::HttpResult r) { results.push_back(std::move(r)); });
+    }
+    ASSERT_TRUE(waitUntil([&] { return results.size() == 4; }));
+    for (const auto& r : results) EXPECT_FALSE(r.response);
+    EXPECT_TRUE(server.requests.empty());
+}
+
+}  // namespace
+}  // namespace quorlix::testing

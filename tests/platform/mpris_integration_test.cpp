@@ -1,0 +1,278 @@
+// The now-playing service against real MPRIS players on a private session bus: commands
+// from the bridge reach the player, and the player's own changes come back as track and
+// state changes.
+
+#include "app/app_settings.h"
+#include "fakes/fake_platform.h"
+#include "platform/linux/linux_workspace.h"
+#include "platform/linux/mpris_bus.h"
+#include "platform/linux/mpris_player_notifications.h"
+#include "platform/linux/mpris_script_host.h"
+#include "platform/linux/qt_main_queue.h"
+#include "services/now_playing_service.h"
+#include "services/player_scripts.h"
+
+#include "mpris_test_player.h"
+#include "qt_test_support.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <memory>
+
+namespace quorlix::testing {
+namespace {
+
+const QString musicBusName = QStringLiteral("org.mpris.MediaPlayer2.testplayer");
+const QString spotifyBusName = QStringLiteral("org.mpris.MediaPlayer2.spotify");
+
+std::vector<TestTrack> playlist() {
+    return {{QStringLiteral("/org/quorlix/track/1"),
+             QStringLiteral("Primera"),
+             {QStringLiteral("Ana"), QStringLiteral("Beto")},
+             QStringLiteral("Disco"),
+             180'000'000,
+             {}},
+            {QStringLiteral("/org/quorlix/track/2"),
+             QStringLiteral("Segunda"),
+             {QStringLiteral("Ana")},
+             QStringLiteral("Disco"),
+             240'500'000,
+             QStringLiteral("https://example.invalid/cover.png")}};
+}
+
+class MprisIntegrationTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(bus.isRunning()) << "dbus-daemon did not start";
+        playerConnection = bus.connect(QStringLiteral("player"));
+        appConnection = bus.connect(QStringLiteral("quorlix"));
+        ASSERT_TRUE(playerConnection.isConnected());
+        ASSERT_TRUE(appConnection.isConnected());
+
+        mpris = std::make_unique<platform::MprisBus>(appConnection);
+        notifications = std::make_unique<platform::MprisPlayerNotifications>(*mpris);
+        scriptHost = std::make_unique<platform::MprisScriptHost>(*mpris);
+        workspace = std::make_unique<platform::LinuxWorkspace>(*mpris);
+        backends.mainQueue = &mainQueue;
+        backends.clock = &clock;
+        backends.playerNotifications = notifications.get();
+        backends.scriptHost = scriptHost.get();
+        backends.workspace = workspace.get();
+        platform::install(backends);
+    }
+
+    void TearDown() override {
+        service.reset();
+        platform::install(platform::Platform{});
+    }
+
+    // A player on its own connection, published and announced by the bus watcher.
+    std::unique_ptr<MprisTestPlayer> startPlayer(const QString& name, QDBusConnection connection,
+                                                 std::function<void(MprisTestPlayer&)> prepare = {}) {
+        auto player = std::make_unique<MprisTestPlayer>(connection, name, playlist());
+        if (prepare) prepare(*player);
+        const std::string notification = platform::MprisPlayerNotifications::notificationName(
+            name == spotifyBusName ? "com.spotify.client" : "com.apple.Music");
+        bool announced = false;
+        auto watch = notifications->observe(notification,
+                                            [&](const platform::NotificationInfo&) { announced = true; });
+        EXPECT_TRUE(player->publish());
+        EXPECT_TRUE(waitUntil([&] { return announced; }));
+        return player;
+    }
+
+    // Starts the service and waits for its first snapshots.
+    void startService() {
+        service = std::make_unique<NowPlayingService>(backends, scripts);
+        service->start();
+        settle();
+    }
+
+    // Waits until every script submitted so far has answered (the queue is in order).
+    void settle() {
+        bool drained = false;
+        runScript(scripts, nullptr, "", 1, [&](std::optional<platform::ScriptValue>) { drained = true; });
+        ASSERT_TRUE(waitUntil([&] { return drained; }));
+        QCoreApplication::processEvents();
+    }
+
+    std::optional<std::string> title() const {
+        if (!service->track.get()) return std::nullopt;
+        return service->track.get()->title;
+    }
+
+    QtApplicationMember application;
+    fakes::TempHome home;
+    PrivateSessionBus bus;
+    QDBusConnection playerConnection{QString()};
+    QDBusConnection appConnection{QString()};
+    platform::QtMainQueue mainQueue;
+    platform::SystemClock clock;
+    std::unique_ptr<platform::MprisBus> mpris;
+    std::unique_ptr<platform::MprisPlayerNotifications> notifications;
+    std::unique_ptr<platform::MprisScriptHost> scriptHost;
+    std::unique_ptr<platform::LinuxWorkspace> workspace;
+    platform::Platform backends;
+    platform::ThreadSerialQueue scripts;
+    std::unique_ptr<NowPlayingService> service;
+};
+
+TEST_F(MprisIntegrationTest, BridgeDrivesThePlayerAndItsChangesComeBack) {
+    auto player = startPlayer(musicBusName, playerConnection);
+    EXPECT_TRUE(workspace->isRunning("com.apple.Music"));
+    EXPECT_FALSE(workspace->isRunning("com.spotify.client"));
+
+    // The first snapshot introduces the playing track, durations in seconds.
+    startService();
+    ASSERT_TRUE(waitUntil([&] { return title() == "Primera"; }));
+    const Track& first = *service->track.get();
+    EXPECT_EQ(first.id, "com.apple.Music:/org/quorlix/track/1");
+    EXPECT_EQ(first.artist, "Ana, Beto");
+    EXPECT_EQ(first.album, "Disco");
+    EXPECT_DOUBLE_EQ(first.duration, 180);
+    EXPECT_EQ(first.source, PlayerSource::music);
+    EXPECT_TRUE(service->isPlaying.get());
+
+    // Pause from the island reaches the player, whose own announcement agrees.
+    service->togglePlayPause();
+    ASSERT_TRUE(waitUntil([&] { return player->playPauseCalls == 1; }));
+    EXPECT_EQ(player->status, "Paused");
+    EXPECT_FALSE(service->isPlaying.get());
+
+    // The user presses play on the player: the service follows.
+    player->setStatus(QStringLiteral("Playing"));
+    ASSERT_TRUE(waitUntil([&] { return service->isPlaying.get(); }));
+
+    // Next from the island: the player moves on and its new track comes back.
+    service->send("next track");
+    ASSERT_TRUE(waitUntil([&] { return title() == "Segunda"; }));
+    EXPECT_EQ(player->nextCalls, 1);
+    EXPECT_DOUBLE_EQ(service->track.get()->duration, 240.5);
+
+    // Seek sets the player's position on its current track.
+    service->seek(42.5);
+    ASSERT_TRUE(waitUntil([&] { return player->positionMicroseconds == 42'500'000; }));
+    EXPECT_EQ(player->lastSetPositionTrack, "/org/quorlix/track/2");
+
+    // Shuffle and repeat are written, and read back by a sync.
+    service->toggleShuffle();
+    service->toggleRepeat();
+    ASSERT_TRUE(waitUntil([&] { return player->shuffle && player->loopStatus == "Playlist"; }));
+    player->shuffle = false;
+    service->syncShuffle();
+    ASSERT_TRUE(waitUntil([&] { return !service->shuffling.get(); }));
+    EXPECT_TRUE(service->repeating.get());
+
+    // Previous, then the player's own skip.
+    service->send("previous track");
+    ASSERT_TRUE(waitUntil([&] { return title() == "Primera"; }));
+    player->skipTo(1);
+    ASSERT_TRUE(waitUntil([&] { return title() == "Segunda"; }));
+
+    // The player quits: its track goes.
+    player->quit();
+    ASSERT_TRUE(waitUntil([&] { return !service->track.get(); }));
+    EXPECT_FALSE(workspace->isRunning("com.apple.Music"));
+}
+
+TEST_F(MprisIntegrationTest, PositionIsReadFromThePlayerAfterANotification) {
+    auto player = startPlayer(musicBusName, playerConnection,
+                              [](MprisTestPlayer& p) { p.positionMicroseconds = 30'000'000; });
+    startService();
+    ASSERT_TRUE(waitUntil([&] { return title() == "Primera"; }));
+    EXPECT_NEAR(service->position(clock.date()), 30, 1);
+
+    // A skip announces no position; the service asks the player for it.
+    player->positionMicroseconds = 0;
+    player->skipTo(1);
+    player->positionMicroseconds = 90'000'000;
+    ASSERT_TRUE(waitUntil([&] { return service->position(clock.date()) > 80; }));
+}
+
+TEST_F(MprisIntegrationTest, SpotifyIsItsOwnPlayer) {
+    QDBusConnection spotifyConnection = bus.connect(QStringLiteral("spotify"));
+    auto music = startPlayer(musicBusName, playerConnection,
+                             [](MprisTestPlayer& p) { p.status = QStringLiteral("Paused"); });
+    auto spotify = startPlayer(spotifyBusName, spotifyConnection, [](MprisTestPlayer& p) { p.current = 1; });
+
+    startService();
+    ASSERT_TRUE(waitUntil([&] { return title() == "Segunda"; }));
+    const Track& track = *service->track.get();
+    EXPECT_EQ(track.source, PlayerSource::spotify);
+    EXPECT_EQ(track.id, "com.spotify.client:/org/quorlix/track/2");
+    EXPECT_DOUBLE_EQ(track.duration, 240.5);  // milliseconds on the Spotify road, seconds here
+
+    // Spotify's artwork script answers the player's address.
+    std::optional<platform::ScriptValue> artwork;
+    bool answered = false;
+    runScript(scripts, scriptHost.get(), PlayerScripts::spotifyArtworkURL(), 2, [&](auto value) {
+        artwork = value;
+        answered = true;
+    });
+    ASSERT_TRUE(waitUntil([&] { return answered; }));
+    ASSERT_TRUE(artwork);
+    EXPECT_EQ(artwork->stringValue(), "https://example.invalid/cover.png");
+
+    // Music has no favourites over MPRIS: the script yields nothing.
+    answered = false;
+    runScript(scripts, scriptHost.get(), PlayerScripts::musicFavorite(std::nullopt), 2, [&](auto value) {
+        artwork = value;
+        answered = true;
+    });
+    ASSERT_TRUE(waitUntil([&] { return answered; }));
+    EXPECT_FALSE(artwork);
+
+    // Quitting Music leaves Spotify's track alone.
+    music->quit();
+    ASSERT_TRUE(waitUntil([&] { return !workspace->isRunning("com.apple.Music"); }));
+    EXPECT_EQ(title(), "Segunda");
+}
+
+TEST_F(MprisIntegrationTest, UnknownScriptsAndAbsentPlayersYieldNothing) {
+    auto player = startPlayer(musicBusName, playerConnection);
+    EXPECT_FALSE(scriptHost->execute("tell application \"Music\" to delete every track", 2));
+    EXPECT_FALSE(scriptHost->execute("tell application \"Spotify\" to get player position", 2));
+    EXPECT_FALSE(scriptHost->execute("do shell script \"true\"", 2));
+}
+
+TEST_F(MprisIntegrationTest, UnansweredScriptGivesUpAtItsLimit) {
+    auto player = startPlayer(musicBusName, playerConnection);
+    // The player answers on this thread, which the call blocks: it cannot answer in time.
+    QElapsedTimer timer;
+    timer.start();
+    EXPECT_FALSE(scriptHost->execute(PlayerScripts::snapshot(PlayerSource::music), 0.3));
+    EXPECT_LT(timer.elapsed(), 2000);
+    EXPECT_GE(timer.elapsed(), 250);
+}
+
+TEST(MprisNotificationTest, PlayerStateBecomesThePlayersDictionary) {
+    platform::MprisBus::PlayerState state;
+    state.playbackStatus = QStringLiteral("Playing");
+    state.metadata[QStringLiteral("xesam:title")] = QStringLiteral("Canción");
+    state.metadata[QStringLiteral("xesam:artist")] =
+        QStringList{QStringLiteral("Uno"), QStringLiteral("Dos")};
+    state.metadata[QStringLiteral("mpris:length")] = qlonglong(215'500'000);
+    state.metadata[QStringLiteral("mpris:trackid")] = QStringLiteral("/t/7");
+
+    const auto music = platform::MprisPlayerNotifications::info("com.apple.Music", state, std::nullopt);
+    EXPECT_EQ(std::get<std::string>(music.at("Player State")), "Playing");
+    EXPECT_EQ(std::get<std::string>(music.at("Name")), "Canción");
+    EXPECT_EQ(std::get<std::string>(music.at("Artist")), "Uno, Dos");
+    EXPECT_EQ(std::get<std::int64_t>(music.at("Total Time")), 215500);
+    EXPECT_EQ(std::get<std::string>(music.at("PersistentID")), "/t/7");
+    EXPECT_FALSE(music.count("Album"));
+    EXPECT_FALSE(music.count("Playback Position"));
+
+    const auto spotify = platform::MprisPlayerNotifications::info("com.spotify.client", state, 12.5);
+    EXPECT_EQ(std::get<std::int64_t>(spotify.at("Duration")), 215500);
+    EXPECT_EQ(std::get<std::string>(spotify.at("Track ID")), "/t/7");
+    EXPECT_DOUBLE_EQ(std::get<double>(spotify.at("Playback Position")), 12.5);
+    EXPECT_EQ(platform::MprisPlayerNotifications::notificationName("com.spotify.client"),
+              "com.spotify.client.PlaybackStateChanged");
+    EXPECT_EQ(platform::MprisPlayerNotifications::notificationName("com.apple.Music"),
+              "com.apple.Music.playerInfo");
+}
+
+}  // namespace
+}  // namespace quorlix::testing

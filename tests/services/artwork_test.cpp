@@ -1,0 +1,187 @@
+// Artwork of the playing track: the accent colour maths, the address rule, and which
+// results reach the service.
+
+#include "services/artwork.h"
+#include "media_test_support.h"
+#include "services/hsb.h"
+#include "services/player_scripts.h"
+
+namespace quorlix::testing {
+namespace {
+
+using fakes::FakeImageDecoder;
+using platform::ScriptValue;
+
+// --- colour maths -------------------------------------------------------------------------
+
+TEST(AccentColorTest, GreyStaysGreyAndBright) {
+    const auto mid = Artwork::vibrantAverageColor(FakeImageDecoder::solid(4, 4, 128, 128, 128));
+    ASSERT_TRUE(mid);
+    const auto hsb = HSB::of(*mid);
+    EXPECT_DOUBLE_EQ(hsb.saturation, 0);
+    EXPECT_NEAR(hsb.brightness, 0.85, 1e-12);
+
+    const auto light = HSB::of(*Artwork::vibrantAverageColor(FakeImageDecoder::solid(1, 1, 242, 242, 242)));
+    EXPECT_NEAR(light.brightness, 242 / 255.0, 1e-12);  // already brighter than 0.85
+}
+
+TEST(AccentColorTest, DarkArtworkIsRaisedToTheFloor) {
+    const auto color = Artwork::vibrantAverageColor(FakeImageDecoder::solid(3, 2, 40, 10, 10));
+    ASSERT_TRUE(color);
+    const auto hsb = HSB::of(*color);
+    EXPECT_NEAR(hsb.brightness, 0.85, 1e-12);
+    EXPECT_NEAR(hsb.hue, 0, 1e-12);
+    EXPECT_NEAR(hsb.saturation, 0.85, 1e-12);  // 0.75 × 1.3 is capped
+}
+
+TEST(AccentColorTest, SaturationIsBoostedAndCapped) {
+    // Average saturation 0.2 becomes 0.26; hue and brightness are kept.
+    const auto soft = HSB::of(*Artwork::vibrantAverageColor(FakeImageDecoder::solid(1, 1, 200, 220, 250)));
+    const auto source = HSB::of({200 / 255.0, 220 / 255.0, 250 / 255.0, 1});
+    EXPECT_NEAR(soft.saturation, source.saturation * 1.3, 1e-12);
+    EXPECT_NEAR(soft.hue, source.hue, 1e-12);
+    EXPECT_NEAR(soft.brightness, 250 / 255.0, 1e-12);
+
+    const auto strong = HSB::of(*Artwork::vibrantAverageColor(FakeImageDecoder::solid(1, 1, 0, 0, 255)));
+    EXPECT_NEAR(strong.saturation, 0.85, 1e-12);
+    EXPECT_NEAR(strong.hue, 2.0 / 3.0, 1e-12);
+}
+
+TEST(AccentColorTest, AveragesTheWholePicture) {
+    // Half red, half blue averages to purple; a transparent half counts as black.
+    std::vector<std::uint8_t> px{255, 0, 0, 255, 0, 0, 255, 255};
+    const auto purple = HSB::of(*Artwork::vibrantAverageColor(*platform::Image::fromRGBA(2, 1, px)));
+    EXPECT_NEAR(purple.hue, 5.0 / 6.0, 1e-12);
+
+    std::vector<std::uint8_t> half{255, 255, 255, 255, 255, 255, 255, 0};
+    const auto grey = HSB::of(*Artwork::vibrantAverageColor(*platform::Image::fromRGBA(2, 1, half)));
+    EXPECT_NEAR(grey.brightness, 0.85, 1e-12);  // 128/255 raised
+    EXPECT_FALSE(Artwork::vibrantAverageColor(platform::Image{}));
+}
+
+TEST(ArtworkAddressTest, OnlyHttpsAddressesWithAHost) {
+    EXPECT_TRUE(Artwork::isHTTPSAddress("https://i.scdn.co/image/ab67616d0000b273"));
+    EXPECT_TRUE(Artwork::isHTTPSAddress("https://example.com:8443/a.png?x=1"));
+    EXPECT_FALSE(Artwork::isHTTPSAddress("http://i.scdn.co/image/ab67"));
+    EXPECT_FALSE(Artwork::isHTTPSAddress("HTTPS://i.scdn.co/image/ab67"));
+    EXPECT_FALSE(Artwork::isHTTPSAddress("file:///home/u/cover.png"));
+    EXPECT_FALSE(Artwork::isHTTPSAddress("https:///cover.png"));
+    EXPECT_FALSE(Artwork::isHTTPSAddress("https://exa mple.com/a.png"));
+    EXPECT_FALSE(Artwork::isHTTPSAddress(""));
+}
+
+// --- artwork of the current track ---------------------------------------------------------
+
+class ArtworkTest : public MediaTest {
+protected:
+    void SetUp() override {
+        service->start();
+        fake.imageDecoder.images["red-png"] = FakeImageDecoder::solid(2, 2, 200, 0, 0);
+        fake.imageDecoder.images["blue-png"] = FakeImageDecoder::solid(2, 2, 0, 0, 200);
+    }
+    void artworkURL(const std::string& url) {
+        fake.scriptHost.replies[PlayerScripts::spotifyArtworkURL()] = ScriptValue::text(url);
+    }
+    static ScriptValue bytes(const std::string& s) { return ScriptValue::bytes({s.begin(), s.end()}); }
+};
+
+TEST_F(ArtworkTest, MusicBytesBecomeArtworkAndAccent) {
+    fake.scriptHost.replies[PlayerScripts::musicArtworkRawData()] = bytes("red-png");
+    notify(PlayerSource::music, musicInfo("Playing"));
+    ASSERT_TRUE(service->artwork.get());
+    EXPECT_EQ(*service->artwork.get(), fake.imageDecoder.images["red-png"]);
+    EXPECT_NEAR(HSB::of(service->accentColor.get()).saturation, 0.85, 1e-12);
+    EXPECT_EQ(fake.scriptHost.count(PlayerScripts::musicArtworkData()), 0);
+    // The decode is bounded.
+    EXPECT_EQ(fake.imageDecoder.limitsSeen.back().maxPixels, Artwork::imageLimits.maxPixels);
+}
+
+TEST_F(ArtworkTest, MusicFallsBackWhenRawDataIsNoPicture) {
+    fake.scriptHost.replies[PlayerScripts::musicArtworkRawData()] = bytes("garbage");
+    fake.scriptHost.replies[PlayerScripts::musicArtworkData()] = bytes("blue-png");
+    notify(PlayerSource::music, musicInfo("Playing"));
+    EXPECT_EQ(fake.scriptHost.count(PlayerScripts::musicArtworkData()), 1);
+    ASSERT_TRUE(service->artwork.get());
+    EXPECT_EQ(*service->artwork.get(), fake.imageDecoder.images["blue-png"]);
+}
+
+TEST_F(ArtworkTest, NoFallbackOnceTheTrackChanged) {
+    fake.scriptHost.replies[PlayerScripts::musicArtworkRawData()] = bytes("garbage");
+    fake.playerNotifications.post(NowPlayingService::musicNotification, musicInfo("Playing", "Primera"));
+    auto next = musicInfo("Playing", "Segunda");
+    next["PersistentID"] = std::string("B2");
+    fake.playerNotifications.post(NowPlayingService::musicNotification, next);
+    fake.time.runPending();
+    // Only the second track's raw reply fell back.
+    EXPECT_EQ(fake.scriptHost.count(PlayerScripts::musicArtworkRawData()), 2);
+    EXPECT_EQ(fake.scriptHost.count(PlayerScripts::musicArtworkData()), 1);
+}
+
+TEST_F(ArtworkTest, SpotifyDownloadsOnlyHttpsAddresses) {
+    artworkURL("http://i.scdn.co/image/1");
+    notify(PlayerSource::spotify, spotifyInfo("Playing"));
+    EXPECT_TRUE(fake.httpClient.requests.empty());
+    EXPECT_FALSE(service->artwork.get());
+    EXPECT_EQ(service->accentColor.get(), NowPlayingService::white);
+}
+
+TEST_F(ArtworkTest, SpotifyDownloadIsBoundedAndNeeds2xx) {
+    artworkURL("https://i.scdn.co/image/1");
+    notify(PlayerSource::spotify, spotifyInfo("Playing"));
+    ASSERT_EQ(fake.httpClient.requests.size(), 1u);
+    const auto& request = fake.httpClient.requests[0].request;
+    EXPECT_EQ(request.url, "https://i.scdn.co/image/1");
+    EXPECT_DOUBLE_EQ(request.timeout, Artwork::downloadTimeout);
+    EXPECT_EQ(request.maxBodySize, Artwork::maxDownloadSize);
+
+    fake.httpClient.respond(0, 404, "red-png");  // an error page, even one that decodes
+    EXPECT_FALSE(service->artwork.get());
+    EXPECT_EQ(service->accentColor.get(), NowPlayingService::white);
+}
+
+TEST_F(ArtworkTest, SpotifyDownloadSetsArtwork) {
+    artworkURL("https://i.scdn.co/image/1");
+    notify(PlayerSource::spotify, spotifyInfo("Playing"));
+    fake.httpClient.respond(0, 200, "blue-png");
+    ASSERT_TRUE(service->artwork.get());
+    EXPECT_NEAR(HSB::of(service->accentColor.get()).hue, 2.0 / 3.0, 1e-12);
+}
+
+TEST_F(ArtworkTest, LateArtworkOfThePreviousTrackIsDropped) {
+    artworkURL("https://i.scdn.co/image/1");
+    notify(PlayerSource::spotify, spotifyInfo("Playing", "Primera"));
+    auto next = spotifyInfo("Playing", "Segunda");
+    next["Track ID"] = std::string("spotify:track:43");
+    notify(PlayerSource::spotify, next);
+    ASSERT_EQ(fake.httpClient.requests.size(), 2u);
+
+    fake.httpClient.respond(0, 200, "red-png");
+    EXPECT_FALSE(service->artwork.get());
+    fake.httpClient.respond(1, 200, "blue-png");
+    ASSERT_TRUE(service->artwork.get());
+    EXPECT_EQ(*service->artwork.get(), fake.imageDecoder.images["blue-png"]);
+}
+
+TEST_F(ArtworkTest, NewTrackResetsArtworkAndAccent) {
+    fake.scriptHost.replies[PlayerScripts::musicArtworkRawData()] = bytes("red-png");
+    notify(PlayerSource::music, musicInfo("Playing"));
+    ASSERT_TRUE(service->artwork.get());
+    fake.scriptHost.replies.clear();
+    auto next = musicInfo("Playing", "Otra");
+    next["PersistentID"] = std::string("C3");
+    notify(PlayerSource::music, next);
+    EXPECT_FALSE(service->artwork.get());
+    EXPECT_EQ(service->accentColor.get(), NowPlayingService::white);
+}
+
+TEST_F(ArtworkTest, DisplayColorFollowsTheTintSetting) {
+    fake.scriptHost.replies[PlayerScripts::musicArtworkRawData()] = bytes("red-png");
+    notify(PlayerSource::music, musicInfo("Playing"));
+    EXPECT_EQ(service->displayColor(), service->accentColor.get());
+    EXPECT_NE(service->displayColor(), NowPlayingService::white);
+    settings().tintWithArtwork = false;
+    EXPECT_EQ(service->displayColor(), NowPlayingService::white);
+}
+
+}  // namespace
+}  // namespace quorlix::testing

@@ -1,0 +1,89 @@
+// LRC text to timed lines, and finding the current line.
+
+#include "services/lyrics_service.h"
+
+#include <gtest/gtest.h>
+
+namespace quorlix {
+namespace {
+
+using Lines = std::vector<LyricLine>;
+
+TEST(LrcParserTest, TimeTagsAndText) {
+    EXPECT_EQ(LyricsService::parse("[00:12.34]Hola"), (Lines{{12.34, "Hola"}}));
+    EXPECT_EQ(LyricsService::parse("[01:30]Vuelvo"), (Lines{{90, "Vuelvo"}}));
+    // Several leading tags repeat the line; surrounding spaces go.
+    EXPECT_EQ(LyricsService::parse("[00:01][00:05] Otra vez \t"), (Lines{{1, "Otra vez"}, {5, "Otra vez"}}));
+    // A tag with nothing after it is an empty line.
+    EXPECT_EQ(LyricsService::parse("[00:07.5]"), (Lines{{7.5, ""}}));
+}
+
+TEST(LrcParserTest, MetadataAndMalformedTags) {
+    EXPECT_TRUE(LyricsService::parse("[ar:Manu Chao]").empty());
+    EXPECT_TRUE(LyricsService::parse("[offset:+200]\n[length:03:20]").empty());
+    EXPECT_TRUE(LyricsService::parse("sin etiqueta").empty());
+    EXPECT_TRUE(LyricsService::parse("[1:2:3]tres campos").empty());
+    EXPECT_TRUE(LyricsService::parse("[12]sin dos puntos").empty());
+    // A metadata tag before a time tag is skipped, the time still counts.
+    EXPECT_EQ(LyricsService::parse("[ti:x][00:02]dos"), (Lines{{2, "dos"}}));
+    // Empty pieces around ":" are dropped.
+    EXPECT_EQ(LyricsService::parse("[:00:03]tres"), (Lines{{3, "tres"}}));
+}
+
+TEST(LrcParserTest, TimesMustBeFiniteAndNotNegative) {
+    EXPECT_TRUE(LyricsService::parse("[-1:00]antes").empty());
+    EXPECT_TRUE(LyricsService::parse("[00:-5]antes").empty());
+    EXPECT_TRUE(LyricsService::parse("[inf:00]nunca").empty());
+    EXPECT_TRUE(LyricsService::parse("[00:nan]nunca").empty());
+    EXPECT_TRUE(LyricsService::parse("[1e308:00]nunca").empty());  // overflows once in seconds
+    EXPECT_TRUE(LyricsService::parse("[00: 5]espacio").empty());
+}
+
+TEST(LrcParserTest, OnlyLeadingTagsCount) {
+    // After a space, a tag is part of the text.
+    EXPECT_EQ(LyricsService::parse("[00:01] [00:02]palabra"), (Lines{{1, "[00:02]palabra"}}));
+    // An unclosed bracket stops the tags and stays in the text.
+    EXPECT_EQ(LyricsService::parse("[00:04][sin cerrar"), (Lines{{4, "[sin cerrar"}}));
+}
+
+TEST(LrcParserTest, EveryKindOfLineBreak) {
+    const std::string text =
+        "[00:01]a\n[00:02]b\r[00:03]c\r\n[00:04]d\v[00:05]e\f[00:06]f\xC2\x85[00:07]g\xE2\x80\xA8[00:08]h"
+        "\xE2\x80\xA9[00:09]i\n\n";
+    const auto lines = LyricsService::parse(text);
+    ASSERT_EQ(lines.size(), 9u);
+    EXPECT_EQ(lines[8], (LyricLine{9, "i"}));
+    EXPECT_EQ(lines[6], (LyricLine{7, "g"}));
+}
+
+TEST(LrcParserTest, UnicodeSpacesAreTrimmed) {
+    EXPECT_EQ(LyricsService::parse("[00:01]\xC2\xA0"
+                                   "corazón\xE3\x80\x80"),
+              (Lines{{1, "corazón"}}));
+}
+
+TEST(LrcParserTest, SortedStablyByTime) {
+    const auto lines = LyricsService::parse("[00:09]tarde\n[00:03]primero\n[00:03]segundo\n[00:01]inicio");
+    EXPECT_EQ(lines, (Lines{{1, "inicio"}, {3, "primero"}, {3, "segundo"}, {9, "tarde"}}));
+}
+
+class LineIndexTest : public ::testing::Test {
+protected:
+    LyricsService service{nullptr};
+};
+
+TEST_F(LineIndexTest, FindsTheLastLineStartedAtOrBefore) {
+    EXPECT_EQ(service.index(5), std::nullopt);
+    service.lines = LyricsService::parse("[00:02]a\n[00:04]b\n[00:04]c\n[00:08]d");
+    EXPECT_EQ(service.index(1.99), std::nullopt);
+    EXPECT_EQ(service.index(2), 0u);
+    EXPECT_EQ(service.index(3.5), 0u);
+    EXPECT_EQ(service.index(4), 2u);  // the later of two equal times
+    EXPECT_EQ(service.index(7.9), 2u);
+    EXPECT_EQ(service.index(8), 3u);
+    EXPECT_EQ(service.index(1e9), 3u);
+    EXPECT_EQ(service.index(std::numeric_limits<double>::quiet_NaN()), std::nullopt);
+}
+
+}  // namespace
+}  // namespace quorlix

@@ -1,0 +1,315 @@
+// The lyrics service: requests it builds, how it chooses among the replies, what it
+// remembers, and how a newer track supersedes an older one.
+
+#include "services/lyrics_service.h"
+#include "fakes/fake_platform.h"
+#include "services/lrclib_record.h"
+#include "services/lru_cache.h"
+
+#include <gtest/gtest.h>
+
+namespace quorlix {
+namespace {
+
+using Status = LyricsService::Status;
+
+Track track(std::string title, std::string album = "Mal de amores", double duration = 221) {
+    Track t;
+    t.id = "com.spotify.client:" + title;
+    t.title = std::move(title);
+    t.artist = "Sílvia Pérez Cruz";
+    t.album = std::move(album);
+    t.duration = duration;
+    t.source = PlayerSource::spotify;
+    return t;
+}
+
+class LyricsServiceTest : public ::testing::Test {
+protected:
+    fakes::FakePlatform fake;
+    fakes::FakeHttpClient& http = fake.httpClient;
+    LyricsService service{&http, "https://lrclib.net"};
+
+    const std::string& url(std::size_t i) const { return http.requests.at(i).request.url; }
+    bool isSearch(std::size_t i) const { return url(i).starts_with("https://lrclib.net/api/search?"); }
+    void answer(std::size_t i, int status, const std::string& body) {
+        http.respond(i, status, body);
+        fake.time.runPending();
+    }
+    void fail(std::size_t i) {
+        http.fail(i);
+        fake.time.runPending();
+    }
+};
+
+const char* synced =
+    R"({"syncedLyrics":"[00:01.00]Hola\n[00:03.50]Adiós","plainLyrics":"Hola\nAdiós","duration":221})";
+const char* plainOnly = R"({"syncedLyrics":null,"plainLyrics":"Hola\nAdiós","instrumental":false})";
+
+// --- requests -----------------------------------------------------------------------------
+
+TEST_F(LyricsServiceTest, GetRequestHasItsItemsInOrderAndOneHeader) {
+    service.load(track("Estimat", "Granada", 214.5));
+    ASSERT_EQ(http.requests.size(), 1u);
+    EXPECT_EQ(url(0),
+              "https://lrclib.net/api/get?track_name=Estimat&artist_name=S%C3%ADlvia%20P%C3%A9rez%20Cruz"
+              "&album_name=Granada&duration=215");
+    const auto& request = http.requests[0].request;
+    EXPECT_EQ(request.headers,
+              (std::vector<std::pair<std::string, std::string>>{{"User-Agent", "Quorlix/0.1 (macOS)"}}));
+    EXPECT_DOUBLE_EQ(request.timeout, 10);
+    EXPECT_EQ(service.status.get(), Status::loading);
+}
+
+TEST_F(LyricsServiceTest, DurationRoundsHalvesAwayFromZero) {
+    EXPECT_EQ(LRCLibRequest::roundedDuration(214.5), "215");
+    EXPECT_EQ(LRCLibRequest::roundedDuration(214.49), "214");
+    EXPECT_EQ(LRCLibRequest::roundedDuration(0.5), "1");
+    EXPECT_EQ(LRCLibRequest::roundedDuration(std::numeric_limits<double>::infinity()), std::nullopt);
+    EXPECT_EQ(LRCLibRequest::roundedDuration(1e300), std::nullopt);
+}
+
+TEST_F(LyricsServiceTest, WithoutAlbumOrDurationOnlySearch) {
+    service.load(track("Sin disco", ""));
+    service.load(track("Sin duración", "Disco", 0));
+    service.load(track("Infinita", "Disco", std::numeric_limits<double>::infinity()));
+    ASSERT_EQ(http.requests.size(), 3u);
+    EXPECT_EQ(
+        url(0),
+        "https://lrclib.net/api/search?track_name=Sin%20disco&artist_name=S%C3%ADlvia%20P%C3%A9rez%20Cruz");
+    EXPECT_TRUE(isSearch(1));
+    EXPECT_TRUE(isSearch(2));
+}
+
+TEST_F(LyricsServiceTest, QueryValuesCannotBreakTheQuery) {
+    EXPECT_EQ(LRCLibRequest::percentEncode("Rock & Roll + Más=1#?/~._-"),
+              "Rock%20%26%20Roll%20%2B%20M%C3%A1s%3D1%23%3F%2F~._-");
+    service.load(track("A&artist_name=B", ""));
+    EXPECT_EQ(url(0),
+              "https://lrclib.net/api/"
+              "search?track_name=A%26artist_name%3DB&artist_name=S%C3%ADlvia%20P%C3%A9rez%20Cruz");
+}
+
+// --- choosing -----------------------------------------------------------------------------
+
+TEST_F(LyricsServiceTest, SyncedRecordFromGetIsFoundWithoutSearch) {
+    service.load(track("Estimat"));
+    answer(0, 200, synced);
+    EXPECT_EQ(http.requests.size(), 1u);
+    EXPECT_EQ(service.status.get(), Status::found);
+    EXPECT_EQ(service.lines.get(), (std::vector<LyricLine>{{1, "Hola"}, {3.5, "Adiós"}}));
+}
+
+TEST_F(LyricsServiceTest, NotFoundFromGetLeadsToSearch) {
+    service.load(track("Estimat"));
+    answer(0, 404, R"({"code":404,"name":"TrackNotFound"})");
+    ASSERT_EQ(http.requests.size(), 2u);
+    EXPECT_TRUE(isSearch(1));
+    answer(1, 200, std::string("[") + synced + "]");
+    EXPECT_EQ(service.status.get(), Status::found);
+}
+
+TEST_F(LyricsServiceTest, PlainRecordFromGetWinsWhenSearchHasNoSyncedRecord) {
+    service.load(track("Estimat"));
+    answer(0, 200, plainOnly);
+    answer(1, 200, R"([{"plainLyrics":"otra"}])");
+    EXPECT_EQ(service.status.get(), Status::unsynced);
+    EXPECT_TRUE(service.lines.get().empty());
+}
+
+TEST_F(LyricsServiceTest, SyncedLyricsWithOnlyMetadataDecideWithoutSearch) {
+    service.load(track("Uno"));
+    answer(0, 200, R"({"syncedLyrics":"[ar:x]\n[ti:y]","plainLyrics":"letra"})");
+    EXPECT_EQ(service.status.get(), Status::unsynced);
+
+    service.load(track("Dos"));
+    answer(1, 200, R"({"syncedLyrics":"[ar:x]","plainLyrics":""})");
+    EXPECT_EQ(service.status.get(), Status::notFound);
+    EXPECT_EQ(http.requests.size(), 2u);  // no search for either
+}
+
+TEST_F(LyricsServiceTest, ClosestDurationAmongSyncedCandidates) {
+    service.load(track("Estimat", ""));  // 221 s
+    answer(0, 200,
+           R"([{"plainLyrics":"sin tiempos","duration":221},
+               {"syncedLyrics":"[00:01]doscientos","duration":200},
+               {"syncedLyrics":"[00:01]doscientos cuarenta","duration":240}])");
+    EXPECT_EQ(service.lines.get().at(0).text, "doscientos cuarenta");
+
+    service.load(track("Empate", ""));
+    answer(1, 200,
+           R"([{"syncedLyrics":"[00:01]primero","duration":211},
+               {"syncedLyrics":"[00:01]segundo","duration":231}])");
+    EXPECT_EQ(service.lines.get().at(0).text, "primero");
+
+    // A candidate without a duration counts as lasting 0 seconds.
+    service.load(track("Cero", "", 10));
+    answer(2, 200,
+           R"([{"syncedLyrics":"[00:01]lejos","duration":100},{"syncedLyrics":"[00:01]sin duración"}])");
+    EXPECT_EQ(service.lines.get().at(0).text, "sin duración");
+}
+
+TEST_F(LyricsServiceTest, InstrumentalWinsOverLyrics) {
+    service.load(track("Instrumental"));
+    answer(0, 200, R"({"instrumental":true,"syncedLyrics":"[00:01]la"})");
+    EXPECT_EQ(service.status.get(), Status::instrumental);
+    EXPECT_TRUE(service.lines.get().empty());
+}
+
+TEST_F(LyricsServiceTest, FirstSearchRecordDecidesWithoutCandidates) {
+    service.load(track("Solo texto", ""));
+    answer(0, 200, R"([{"plainLyrics":"uno"},{"instrumental":true}])");
+    EXPECT_EQ(service.status.get(), Status::unsynced);
+
+    service.load(track("Nada", ""));
+    answer(1, 200, "[]");
+    EXPECT_EQ(service.status.get(), Status::notFound);
+}
+
+TEST(LRCLibRecordTest, WrongTypesMakeTheReplyUndecodable) {
+    EXPECT_TRUE(LRCLibRecord::decode(R"({"duration":201,"id":5,"extra":[1]})"));
+    EXPECT_FALSE(LRCLibRecord::decode(R"({"duration":"201"})"));
+    EXPECT_FALSE(LRCLibRecord::decode(R"({"instrumental":1})"));
+    EXPECT_FALSE(LRCLibRecord::decode(R"({"syncedLyrics":5})"));
+    EXPECT_FALSE(LRCLibRecord::decode(R"({"duration":1e999})"));
+    EXPECT_FALSE(LRCLibRecord::decode("[]"));
+    EXPECT_FALSE(LRCLibRecord::decode("<html>"));
+    EXPECT_FALSE(LRCLibRecord::decodeList(R"({"syncedLyrics":"x"})"));
+    EXPECT_FALSE(LRCLibRecord::decodeList(R"([{"plainLyrics":"x"}, 3])"));
+}
+
+// --- remembering --------------------------------------------------------------------------
+
+TEST_F(LyricsServiceTest, RealAnswersAreRemembered) {
+    service.load(track("Estimat"));
+    answer(0, 200, synced);
+    service.load(track("Otra", ""));
+    answer(1, 200, "[]");
+    EXPECT_EQ(service.status.get(), Status::notFound);
+
+    service.load(track("Estimat"));
+    EXPECT_EQ(service.status.get(), Status::found);
+    EXPECT_EQ(service.lines.get().size(), 2u);
+    service.load(track("Otra", ""));
+    EXPECT_EQ(service.status.get(), Status::notFound);
+    EXPECT_EQ(http.requests.size(), 2u);
+}
+
+TEST_F(LyricsServiceTest, GetNotFoundAndEmptySearchAreRemembered) {
+    service.load(track("Inexistente"));
+    answer(0, 404, "");
+    answer(1, 200, "[]");
+    service.load(track("Inexistente"));
+    EXPECT_EQ(service.status.get(), Status::notFound);
+    EXPECT_EQ(http.requests.size(), 2u);
+}
+
+TEST_F(LyricsServiceTest, FailuresPublishNotFoundButAreAskedAgain) {
+    service.load(track("Sin red"));
+    fail(0);
+    ASSERT_EQ(http.requests.size(), 2u);  // a failed get still falls back to search
+    fail(1);
+    EXPECT_EQ(service.status.get(), Status::notFound);
+
+    service.load(track("Sin red"));
+    EXPECT_EQ(service.status.get(), Status::loading);
+    EXPECT_EQ(http.requests.size(), 3u);
+}
+
+TEST_F(LyricsServiceTest, ServerErrorsAndGarbageAreNotRemembered) {
+    service.load(track("Error", ""));
+    answer(0, 500, "");
+    EXPECT_EQ(service.status.get(), Status::notFound);
+    service.load(track("Portal", ""));
+    answer(1, 200, "<html>login</html>");
+    EXPECT_EQ(service.status.get(), Status::notFound);
+
+    service.load(track("Error", ""));
+    service.load(track("Portal", ""));
+    EXPECT_EQ(http.requests.size(), 4u);
+
+    // A get that failed in transit leaves even a found result unremembered.
+    service.load(track("Parcial"));
+    fail(4);
+    answer(5, 200, std::string("[") + synced + "]");
+    EXPECT_EQ(service.status.get(), Status::found);
+    service.load(track("Parcial"));
+    EXPECT_EQ(http.requests.size(), 7u);
+}
+
+TEST(LruCacheTest, DropsTheLeastRecentlyUsed) {
+    LruCache<std::string, int> cache(2);
+    cache.insert("a", 1);
+    cache.insert("b", 2);
+    ASSERT_TRUE(cache.find("a"));  // a is now the most recent
+    cache.insert("c", 3);
+    EXPECT_TRUE(cache.contains("a"));
+    EXPECT_FALSE(cache.contains("b"));
+    EXPECT_TRUE(cache.contains("c"));
+    cache.insert("a", 4);
+    EXPECT_EQ(*cache.find("a"), 4);
+    EXPECT_EQ(cache.size(), 2u);
+}
+
+// --- supersession -------------------------------------------------------------------------
+
+TEST_F(LyricsServiceTest, NewerTrackSupersedesAnOlderFetch) {
+    service.load(track("A", ""));
+    service.load(track("B", ""));
+    answer(0, 200, std::string("[") + synced + "]");  // A's reply: dropped
+    EXPECT_EQ(service.status.get(), Status::loading);
+    answer(1, 200, R"([{"plainLyrics":"be"}])");
+    EXPECT_EQ(service.status.get(), Status::unsynced);
+
+    service.load(track("A", ""));  // A was never remembered
+    EXPECT_EQ(service.status.get(), Status::loading);
+    EXPECT_EQ(http.requests.size(), 3u);
+}
+
+TEST_F(LyricsServiceTest, SameTrackTwiceInFlightPublishesEachResult) {
+    service.load(track("Dos veces", ""));
+    service.load(track("Dos veces", ""));
+    ASSERT_EQ(http.requests.size(), 2u);
+    std::vector<Status> published;
+    auto subscription = service.status.sink([&](Status s) { published.push_back(s); });
+    answer(0, 200, "[]");
+    answer(1, 200, "[]");
+    EXPECT_EQ(published, (std::vector<Status>{Status::notFound, Status::notFound}));
+}
+
+TEST_F(LyricsServiceTest, ClearWhileLoadingDropsTheResult) {
+    service.load(track("Borrada", ""));
+    service.clear();
+    answer(0, 200, std::string("[") + synced + "]");
+    EXPECT_EQ(service.status.get(), Status::idle);
+    EXPECT_TRUE(service.lines.get().empty());
+}
+
+TEST_F(LyricsServiceTest, NoTrackIsIdle) {
+    service.load(track("Estimat"));
+    answer(0, 200, synced);
+    service.load(std::nullopt);
+    EXPECT_EQ(service.status.get(), Status::idle);
+    EXPECT_TRUE(service.lines.get().empty());
+}
+
+TEST(LyricsServiceWithoutClientTest, FinishesAsynchronouslyWithNotFound) {
+    fakes::FakePlatform fake;
+    LyricsService service{nullptr};
+    service.load(track("Sin cliente"));
+    EXPECT_EQ(service.status.get(), Status::loading);
+    fake.time.runPending();
+    EXPECT_EQ(service.status.get(), Status::notFound);
+}
+
+TEST(LyricsServiceLifetimeTest, ReplyAfterTheServiceIsGoneIsIgnored) {
+    fakes::FakePlatform fake;
+    auto service = std::make_unique<LyricsService>(&fake.httpClient);
+    service->load(track("Tarde", ""));
+    service.reset();
+    fake.httpClient.respond(0, 200, "[]");  // the sanitizers catch a touch of the dead service
+    EXPECT_EQ(fake.httpClient.pendingCount(), 0u);
+}
+
+}  // namespace
+}  // namespace quorlix
