@@ -1,11 +1,13 @@
 #include "platform/linux/bluez_devices.h"
 
-#include "dbus_stand_in.h"
 #include "platform/linux/qt_main_queue.h"
 #include "platform/platform.h"
 #include "services/bluetooth_service.h"
 
-#include <QCoreApplication>
+#include "dbus_stand_in.h"
+#include "mpris_test_player.h"
+#include "qt_test_support.h"
+
 #include <QTimer>
 
 #include <gtest/gtest.h>
@@ -22,14 +24,15 @@ const QString battery1 = QStringLiteral("org.bluez.Battery1");
 
 class BluezDevicesTest : public ::testing::Test {
 protected:
-    int argc = 0;
-    QCoreApplication app{argc, nullptr};
-    testing::PrivateBus bus;
+    testing::QtApplicationMember app;
+    // Stands in for the system bus.
+    testing::PrivateSessionBus bus;
+    QDBusConnection connection = bus.connect(QStringLiteral("quorlix"));
     std::optional<StandInService> bluez;
 
     void SetUp() override {
-        ASSERT_FALSE(bus.address().isEmpty()) << "dbus-daemon did not start";
-        bluez.emplace(bus.address(), QStringLiteral("org.bluez"));
+        ASSERT_TRUE(bus.isRunning()) << "dbus-daemon did not start";
+        bluez.emplace(bus.connect(QStringLiteral("bluez")), QStringLiteral("org.bluez"));
         ASSERT_TRUE(bluez->isRegistered());
     }
 
@@ -53,7 +56,7 @@ TEST_F(BluezDevicesTest, ConnectedHeadphonesAreReportedAtOnceAndAgainWithTheirBa
     p.clock = &clock;
     install(p);
     {
-        BluezDevices devices(bus.address());
+        BluezDevices devices(connection);
         ThreadSerialQueue reports;
         BluetoothService service(&devices, &reports);
         std::vector<AudioDeviceInfo> seen;
@@ -66,7 +69,7 @@ TEST_F(BluezDevicesTest, ConnectedHeadphonesAreReportedAtOnceAndAgainWithTheirBa
             // The battery service appears a moment after the connection, as with BlueZ.
             QTimer::singleShot(300, [&] { bluez->add(path, battery1, {{"Percentage", QVariant::fromValue(uchar(85))}}); });
         });
-        ASSERT_TRUE(testing::processEventsUntil([&] { return seen.size() >= 2; }, 10));
+        ASSERT_TRUE(testing::waitUntil([&] { return seen.size() >= 2; }, 10000));
         EXPECT_EQ(seen[0], (AudioDeviceInfo{"WH-1000XM4", AudioDeviceInfo::Kind::headphones, {}}));
         EXPECT_EQ(seen[1], (AudioDeviceInfo{"WH-1000XM4", AudioDeviceInfo::Kind::headphones, {.main = 85}}));
     }
@@ -82,11 +85,11 @@ TEST_F(BluezDevicesTest, ReportListsConnectedDevicesInTheShapeTheServiceReads) {
     bluez->add("/org/bluez/hci0/dev_66_77_88_99_AA_BB", battery1, {{"Percentage", QVariant::fromValue(uchar(64))}});
     bluez->add("/org/bluez/hci0/dev_CC_CC_CC_CC_CC_CC", device1,
                device("Desconectado", "CC:CC:CC:CC:CC:CC", 0x240404u, false));
-    BluezDevices devices(bus.address());
+    BluezDevices devices(connection);
 
     // Blocking, as on the utility queue: off this thread.
     auto pending = std::async(std::launch::async, [&] { return devices.report(); });
-    ASSERT_TRUE(testing::processEventsUntil(
+    ASSERT_TRUE(testing::waitUntil(
         [&] { return pending.wait_for(std::chrono::seconds(0)) == std::future_status::ready; }));
     const std::optional<std::string> report = pending.get();
     ASSERT_TRUE(report);
@@ -100,7 +103,7 @@ TEST_F(BluezDevicesTest, ReportListsConnectedDevicesInTheShapeTheServiceReads) {
 
 TEST_F(BluezDevicesTest, NoBluezMeansNoReport) {
     bluez.reset();
-    BluezDevices devices(bus.address());
+    BluezDevices devices(connection);
     EXPECT_EQ(devices.report(), std::nullopt);
 }
 

@@ -1,31 +1,13 @@
 #include "dbus_stand_in.h"
 
-#include <QCoreApplication>
 #include <QDBusMessage>
 #include <QDBusMetaType>
 #include <QDBusVariant>
 #include <QDBusVirtualObject>
-#include <QElapsedTimer>
 
 #include <mutex>
 
 namespace quorlix::testing {
-
-PrivateBus::PrivateBus() {
-    daemon_.start(QStringLiteral("dbus-daemon"), {QStringLiteral("--session"), QStringLiteral("--nofork"),
-                                                  QStringLiteral("--print-address")});
-    if (!daemon_.waitForStarted(5000)) return;
-    while (!daemon_.canReadLine() && daemon_.waitForReadyRead(5000)) {
-    }
-    address_ = QString::fromUtf8(daemon_.readLine()).trimmed();
-}
-
-PrivateBus::~PrivateBus() {
-    if (daemon_.state() == QProcess::NotRunning) return;
-    daemon_.terminate();
-    if (!daemon_.waitForFinished(3000)) daemon_.kill();
-    daemon_.waitForFinished(3000);
-}
 
 class StandInService::Objects final : public QDBusVirtualObject {
 public:
@@ -85,9 +67,8 @@ private:
     QMap<QString, InterfaceMap> table_;
 };
 
-StandInService::StandInService(const QString& address, const QString& serviceName)
-    : connectionName_(QStringLiteral("stand-in-") + serviceName),
-      bus_(QDBusConnection::connectToBus(address, connectionName_)) {
+StandInService::StandInService(QDBusConnection connection, const QString& serviceName)
+    : bus_(std::move(connection)), serviceName_(serviceName) {
     qDBusRegisterMetaType<InterfaceMap>();
     qDBusRegisterMetaType<ManagedObjects>();
     objects_ = std::make_unique<Objects>(bus_);
@@ -100,11 +81,10 @@ StandInService::StandInService(const QString& address, const QString& serviceNam
 }
 
 StandInService::~StandInService() {
+    bus_.unregisterService(serviceName_);
     bus_.unregisterObject(QStringLiteral("/"), QDBusConnection::UnregisterTree);
     thread_.quit();
     thread_.wait();
-    objects_.reset();
-    QDBusConnection::disconnectFromBus(connectionName_);
 }
 
 void StandInService::add(const QString& path, const QString& interface, const QVariantMap& properties) {
@@ -113,13 +93,6 @@ void StandInService::add(const QString& path, const QString& interface, const QV
 
 void StandInService::set(const QString& path, const QString& interface, const QString& name, const QVariant& value) {
     objects_->set(path, interface, name, value);
-}
-
-bool processEventsUntil(const std::function<bool()>& done, double seconds) {
-    QElapsedTimer timer;
-    timer.start();
-    while (!done() && timer.elapsed() < seconds * 1000) QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-    return done();
 }
 
 }  // namespace quorlix::testing

@@ -4,7 +4,7 @@
 #include "platform/atomic_file.h"
 #include "services/battery_service.h"
 
-#include <QCoreApplication>
+#include "qt_test_support.h"
 
 #include <gtest/gtest.h>
 
@@ -55,8 +55,7 @@ TEST_F(SysfsPowerSourcesTest, PeripheralBatteriesAndEmptySlotsAreNotTheMachines)
 }
 
 TEST_F(SysfsPowerSourcesTest, ReadsAgainEveryMinute) {
-    int argc = 0;
-    QCoreApplication app(argc, nullptr);
+    testing::qtApplication();  // for the udev notices on the event loop
     fakes::FakePlatform fake;
     SysfsPowerSources sources(root);
     int notices = 0;

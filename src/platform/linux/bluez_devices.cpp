@@ -64,16 +64,7 @@ BluetoothDevice deviceFrom(const QVariantMap& properties) {
 
 }  // namespace
 
-BluezDevices::BluezDevices(const QString& busAddress)
-    : connectionName_(QStringLiteral("quorlix-bluez-%1").arg(reinterpret_cast<quintptr>(this))),
-      bus_(busAddress.isEmpty() ? QDBusConnection::systemBus()
-                                : QDBusConnection::connectToBus(busAddress, connectionName_)) {
-    registerTypes();
-}
-
-BluezDevices::~BluezDevices() {
-    if (bus_.name() == connectionName_) QDBusConnection::disconnectFromBus(connectionName_);
-}
+BluezDevices::BluezDevices(QDBusConnection bus) : bus_(std::move(bus)) { registerTypes(); }
 
 Subscription BluezDevices::observeConnections(std::function<void(const BluetoothDevice&)> handler) {
     listen();

@@ -14,7 +14,6 @@
 
 #include <QDBusConnection>
 #include <QObject>
-#include <QString>
 
 namespace quorlix::platform {
 
@@ -22,9 +21,8 @@ class BluezDevices final : public QObject, public BluetoothDevices {
     Q_OBJECT
 
 public:
-    // BlueZ on the system bus, or on the bus at `busAddress` when one is given.
-    explicit BluezDevices(const QString& busAddress = {});
-    ~BluezDevices() override;
+    // BlueZ on `bus` (tests pass a private bus of their own).
+    explicit BluezDevices(QDBusConnection bus = QDBusConnection::systemBus());
 
     Subscription observeConnections(std::function<void(const BluetoothDevice&)> handler) override;
     std::optional<std::string> report() override;
@@ -40,7 +38,6 @@ private:
     void listen();
     void announce(const QString& path);
 
-    QString connectionName_;
     QDBusConnection bus_;
     bool listening_ = false;
     Signal<BluetoothDevice> connections_;

@@ -34,17 +34,10 @@ std::optional<bool> inhibitedFrom(const QDBusMessage& reply) {
 
 }  // namespace
 
-NotificationInhibitionFocus::NotificationInhibitionFocus(const QString& busAddress)
-    : connectionName_(QStringLiteral("quorlix-notifications-%1").arg(reinterpret_cast<quintptr>(this))),
-      bus_(busAddress.isEmpty() ? QDBusConnection::sessionBus()
-                                : QDBusConnection::connectToBus(busAddress, connectionName_)) {
+NotificationInhibitionFocus::NotificationInhibitionFocus(QDBusConnection bus) : bus_(std::move(bus)) {
     if (bus_.isConnected())
         bus_.connect(service, path, propertiesInterface, QStringLiteral("PropertiesChanged"), this,
                      SLOT(propertiesChanged(QDBusMessage)));
-}
-
-NotificationInhibitionFocus::~NotificationInhibitionFocus() {
-    if (bus_.name() == connectionName_) QDBusConnection::disconnectFromBus(connectionName_);
 }
 
 std::optional<bool> NotificationInhibitionFocus::doNotDisturb() {

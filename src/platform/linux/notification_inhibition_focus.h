@@ -11,7 +11,6 @@
 
 #include <QDBusConnection>
 #include <QObject>
-#include <QString>
 
 namespace quorlix::platform {
 
@@ -19,9 +18,8 @@ class NotificationInhibitionFocus final : public QObject, public DesktopFocus {
     Q_OBJECT
 
 public:
-    // The server on the session bus, or on the bus at `busAddress` when one is given.
-    explicit NotificationInhibitionFocus(const QString& busAddress = {});
-    ~NotificationInhibitionFocus() override;
+    // The server on `bus` (tests pass a private bus of their own).
+    explicit NotificationInhibitionFocus(QDBusConnection bus = QDBusConnection::sessionBus());
 
     std::optional<bool> doNotDisturb() override;
     Subscription observe(std::function<void()> handler) override;
@@ -36,7 +34,6 @@ private:
     void ask();
     void store(std::optional<bool> inhibited);
 
-    QString connectionName_;
     QDBusConnection bus_;
     bool asked_ = false;
     bool asking_ = false;
