@@ -28,7 +28,8 @@ public:
     // The attribute's value when it can be read as one element; null otherwise.
     virtual AccessibilityElementRef element(const std::string& attribute) const = 0;
     // The attribute's value when it can be read as a list of elements.
-    virtual std::optional<std::vector<AccessibilityElementRef>> elements(const std::string& attribute) const = 0;
+    virtual std::optional<std::vector<AccessibilityElementRef>> elements(
+        const std::string& attribute) const = 0;
     // The process that draws the element.
     virtual std::optional<std::int32_t> processIdentifier() const = 0;
     // Whether both stand for the same interface element.
@@ -50,7 +51,8 @@ public:
     // Calls `handler` on the main thread each time one of `notifications` is posted for
     // `element` (drawn by process `pid`), until the subscription ends; none when no observer
     // can be made.
-    [[nodiscard]] virtual std::optional<Subscription> observe(std::int32_t pid, const AccessibilityElementRef& element,
+    [[nodiscard]] virtual std::optional<Subscription> observe(std::int32_t pid,
+                                                              const AccessibilityElementRef& element,
                                                               const std::vector<std::string>& notifications,
                                                               std::function<void()> handler) = 0;
 };

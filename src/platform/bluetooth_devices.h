@@ -44,7 +44,8 @@ public:
 
     // Calls `handler` on the main thread with each device that connects, until the
     // subscription ends. An inactive subscription when connections cannot be followed.
-    [[nodiscard]] virtual Subscription observeConnections(std::function<void(const BluetoothDevice&)> handler) = 0;
+    [[nodiscard]] virtual Subscription observeConnections(
+        std::function<void(const BluetoothDevice&)> handler) = 0;
 
     // The report on the connected devices (shape above), or none when it cannot be made.
     // Blocks for as long as the system takes to answer (each backend bounds that): call it

@@ -48,8 +48,10 @@ std::optional<std::int64_t> percentLevel(const Json& properties, const char* key
 }
 
 BatteryLevels levelsOf(const Json& properties) {
-    return {percentLevel(properties, "device_batteryLevelLeft"), percentLevel(properties, "device_batteryLevelRight"),
-            percentLevel(properties, "device_batteryLevelCase"), percentLevel(properties, "device_batteryLevelMain")};
+    return {percentLevel(properties, "device_batteryLevelLeft"),
+            percentLevel(properties, "device_batteryLevelRight"),
+            percentLevel(properties, "device_batteryLevelCase"),
+            percentLevel(properties, "device_batteryLevelMain")};
 }
 
 std::string textOf(const Json& properties, const char* key) {
@@ -58,7 +60,8 @@ std::string textOf(const Json& properties, const char* key) {
 }
 
 bool isArrayOfObjects(const Json& value) {
-    return value.is_array() && std::all_of(value.begin(), value.end(), [](const Json& v) { return v.is_object(); });
+    return value.is_array() &&
+           std::all_of(value.begin(), value.end(), [](const Json& v) { return v.is_object(); });
 }
 
 // Calls `visit(name, properties)` for each connected device in `report`, in report order,
@@ -150,7 +153,8 @@ std::string BluetoothService::normalizedAddress(std::string_view address) {
 void BluetoothService::deviceConnected(const platform::BluetoothDevice& device) {
     if (platform::Clock::shared().date().timeIntervalSince(startedAt) <= quietPeriod) return;
     const std::string name = device.name && !device.name->empty() ? *device.name : defaultName;
-    if (device.deviceClassMajor != platform::BluetoothDevice::audioVideoClass && !soundsLikeHeadphones(name)) return;
+    if (device.deviceClassMajor != platform::BluetoothDevice::audioVideoClass && !soundsLikeHeadphones(name))
+        return;
 
     auto followUp = std::make_shared<FollowUp>();
     followUp->info = AudioDeviceInfo{name, kind(name), BatteryLevels{}};
@@ -165,29 +169,30 @@ void BluetoothService::deviceConnected(const platform::BluetoothDevice& device) 
 void BluetoothService::scheduleReading(const std::shared_ptr<FollowUp>& followUp) {
     const std::weak_ptr<FollowUp> weak = followUp;
     // The waits keep counting while the machine sleeps.
-    followUp->wait = platform::MainQueue::shared().afterUptime(followUpDelays[followUp->attempt], [this, weak] {
-        auto pending = weak.lock();
-        if (!pending) return;
-        auto parse = [address = pending->address, name = pending->name](std::string_view report) {
-            return parseBattery(report, address, name);
-        };
-        readReport<BatteryLevels>(devices_, reportQueue_, std::move(parse),
-                                  [this, weak](std::optional<BatteryLevels> levels) {
-                                      // Gone with the service: nothing more to report.
-                                      auto f = weak.lock();
-                                      if (!f) return;
-                                      if (levels) {
-                                          AudioDeviceInfo info = f->info;
-                                          info.battery = *levels;
-                                          finish(f.get());
-                                          if (onDevice) onDevice(info);
-                                      } else if (++f->attempt < std::size(followUpDelays)) {
-                                          scheduleReading(f);
-                                      } else {
-                                          finish(f.get());
-                                      }
-                                  });
-    });
+    followUp->wait =
+        platform::MainQueue::shared().afterUptime(followUpDelays[followUp->attempt], [this, weak] {
+            auto pending = weak.lock();
+            if (!pending) return;
+            auto parse = [address = pending->address, name = pending->name](std::string_view report) {
+                return parseBattery(report, address, name);
+            };
+            readReport<BatteryLevels>(devices_, reportQueue_, std::move(parse),
+                                      [this, weak](std::optional<BatteryLevels> levels) {
+                                          // Gone with the service: nothing more to report.
+                                          auto f = weak.lock();
+                                          if (!f) return;
+                                          if (levels) {
+                                              AudioDeviceInfo info = f->info;
+                                              info.battery = *levels;
+                                              finish(f.get());
+                                              if (onDevice) onDevice(info);
+                                          } else if (++f->attempt < std::size(followUpDelays)) {
+                                              scheduleReading(f);
+                                          } else {
+                                              finish(f.get());
+                                          }
+                                      });
+        });
 }
 
 void BluetoothService::finish(const FollowUp* followUp) {

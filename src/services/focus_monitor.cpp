@@ -24,12 +24,13 @@ using Json = nlohmann::json;
 constexpr const char* defaultName = "No molestar";
 
 // The processes that draw the menu bar, by bundle identifier.
-constexpr std::array<const char*, 3> menuBarApplications = {"com.apple.controlcenter", "com.apple.MenuBarAgent",
-                                                            "com.apple.systemuiserver"};
+constexpr std::array<const char*, 3> menuBarApplications = {
+    "com.apple.controlcenter", "com.apple.MenuBarAgent", "com.apple.systemuiserver"};
 constexpr std::array<const char*, 2> menuBarAttributes = {"AXExtrasMenuBar", "AXMenuBar"};
-constexpr std::array<const char*, 4> descriptionAttributes = {"AXIdentifier", "AXDescription", "AXTitle", "AXHelp"};
-constexpr std::array<const char*, 6> focusKeywords = {"focusmode",    "focus mode",  "concentraci",
-                                                      "enfoque",      "no molestar", "do not disturb"};
+constexpr std::array<const char*, 4> descriptionAttributes = {"AXIdentifier", "AXDescription", "AXTitle",
+                                                              "AXHelp"};
+constexpr std::array<const char*, 6> focusKeywords = {"focusmode", "focus mode",  "concentraci",
+                                                      "enfoque",   "no molestar", "do not disturb"};
 
 struct Mode {
     const char* identifier;
@@ -50,7 +51,8 @@ constexpr int searchDepth = 4;
 constexpr std::size_t seenLimit = 60;
 
 bool isArrayOfObjects(const Json& value) {
-    return value.is_array() && std::all_of(value.begin(), value.end(), [](const Json& v) { return v.is_object(); });
+    return value.is_array() &&
+           std::all_of(value.begin(), value.end(), [](const Json& v) { return v.is_object(); });
 }
 
 std::string milliseconds(double seconds) { return platform::formatNumber(seconds * 1000, 0) + " ms"; }
@@ -173,7 +175,8 @@ void FocusMonitor::refresh() {
         scheduleTimer();
         if (onChange) onChange(*reading);
         const std::string ago =
-            lastSignal_ ? platform::formatNumber(startDate.timeIntervalSince(*lastSignal_), 2) + " s" : std::string("–");
+            lastSignal_ ? platform::formatNumber(startDate.timeIntervalSince(*lastSignal_), 2) + " s"
+                        : std::string("–");
         KeyLog::write(std::string("focus: ") + (reading->active ? "activado" : "desactivado") + " · aviso " +
                       lastSignalSource_ + " hace " + ago + " · lectura " + milliseconds(now() - start));
     }
@@ -232,7 +235,8 @@ void FocusMonitor::watchMenuBar() {
     observedPIDs_ = menuBarPIDs();
     for (const char* bundle : menuBarApplications) {
         for (std::int32_t pid : accessibility_->runningApplications(bundle)) {
-            const AccessibilityElementRef application = accessibility_->applicationElement(pid, messagingTimeout);
+            const AccessibilityElementRef application =
+                accessibility_->applicationElement(pid, messagingTimeout);
             if (!application) continue;
             std::optional<Subscription> observer = accessibility_->observe(
                 pid, application, {"AXCreated", "AXUIElementDestroyed", "AXLayoutChanged", "AXMoved"},
@@ -262,11 +266,13 @@ FocusMonitor::MenuBarReading FocusMonitor::fromMenuBar() {
     for (const char* bundle : menuBarApplications) {
         for (std::int32_t pid : accessibility_->runningApplications(bundle)) {
             anyProcess = true;
-            const AccessibilityElementRef application = accessibility_->applicationElement(pid, messagingTimeout);
+            const AccessibilityElementRef application =
+                accessibility_->applicationElement(pid, messagingTimeout);
             if (!application) continue;
             std::vector<AccessibilityElementRef> candidates;
             for (const char* attribute : menuBarAttributes)
-                if (AccessibilityElementRef bar = application->element(attribute)) candidates.push_back(std::move(bar));
+                if (AccessibilityElementRef bar = application->element(attribute))
+                    candidates.push_back(std::move(bar));
             if (candidates.empty()) candidates = application->elements("AXChildren").value_or(candidates);
             for (const AccessibilityElementRef& candidate : candidates) {
                 if (!candidate) continue;

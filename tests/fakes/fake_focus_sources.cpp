@@ -21,8 +21,8 @@ std::optional<std::vector<platform::AccessibilityElementRef>> FakeAccessibilityE
     return children;
 }
 
-std::shared_ptr<FakeAccessibilityElement> FakeAccessibilityElement::described(const std::string& description,
-                                                                              std::optional<std::int32_t> pid) {
+std::shared_ptr<FakeAccessibilityElement> FakeAccessibilityElement::described(
+    const std::string& description, std::optional<std::int32_t> pid) {
     auto e = std::make_shared<FakeAccessibilityElement>();
     e->texts["AXDescription"] = description;
     e->pid = pid;
@@ -36,7 +36,8 @@ std::vector<std::int32_t> FakeAccessibility::runningApplications(const std::stri
     return it == applications.end() ? std::vector<std::int32_t>{} : it->second;
 }
 
-platform::AccessibilityElementRef FakeAccessibility::applicationElement(std::int32_t pid, double messagingTimeout) {
+platform::AccessibilityElementRef FakeAccessibility::applicationElement(std::int32_t pid,
+                                                                        double messagingTimeout) {
     timeouts.push_back(messagingTimeout);
     const auto it = applicationElements.find(pid);
     return it == applicationElements.end() ? nullptr : it->second;
@@ -55,7 +56,8 @@ std::optional<Subscription> FakeAccessibility::observe(std::int32_t pid,
     });
 }
 
-void FakeAccessibility::post(const platform::AccessibilityElementRef& element, const std::string& notification) {
+void FakeAccessibility::post(const platform::AccessibilityElementRef& element,
+                             const std::string& notification) {
     std::vector<std::function<void()>> handlers;
     for (const Observer& o : observers_->list) {
         const bool wanted =

@@ -28,7 +28,9 @@ public:
         if (duringRead) duringRead();
         return on;
     }
-    Subscription observe(std::function<void()> handler) override { return changes_.connect(std::move(handler)); }
+    Subscription observe(std::function<void()> handler) override {
+        return changes_.connect(std::move(handler));
+    }
     void notify() { changes_.emit(); }
 
 private:
@@ -45,13 +47,14 @@ public:
 
     std::optional<std::string> text(const std::string& attribute) const override;
     platform::AccessibilityElementRef element(const std::string& attribute) const override;
-    std::optional<std::vector<platform::AccessibilityElementRef>> elements(const std::string& attribute) const override;
+    std::optional<std::vector<platform::AccessibilityElementRef>> elements(
+        const std::string& attribute) const override;
     std::optional<std::int32_t> processIdentifier() const override { return pid; }
     bool isEqual(const platform::AccessibilityElement& other) const override { return this == &other; }
 
     // An element whose description attribute "AXDescription" is `description`.
-    static std::shared_ptr<FakeAccessibilityElement> described(const std::string& description,
-                                                               std::optional<std::int32_t> pid = std::nullopt);
+    static std::shared_ptr<FakeAccessibilityElement> described(
+        const std::string& description, std::optional<std::int32_t> pid = std::nullopt);
 };
 
 class FakeAccessibility final : public platform::Accessibility {

@@ -10,17 +10,12 @@ namespace quorlix::fakes {
 class FakePowerSources final : public platform::PowerSources {
 public:
     std::vector<platform::PowerSourceDescription> list;
-    // When false, changes cannot be followed (the subscription is inactive).
-    bool watchable = true;
-
     std::vector<platform::PowerSourceDescription> sources() override { return list; }
     Subscription observeChanges(std::function<void()> handler) override {
-        if (!watchable) return {};
         return changes_.connect(std::move(handler));
     }
     // Sends a change notice.
     void notify() { changes_.emit(); }
-    std::size_t observerCount() const { return changes_.subscriberCount(); }
 
     // A battery description with the keys the system writes.
     static platform::PowerSourceDescription battery(std::int64_t current, std::int64_t max, bool charging,

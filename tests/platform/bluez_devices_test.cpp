@@ -67,7 +67,9 @@ TEST_F(BluezDevicesTest, ConnectedHeadphonesAreReportedAtOnceAndAgainWithTheirBa
         QTimer::singleShot(50, [&] {
             bluez->set(path, device1, "Connected", true);
             // The battery service appears a moment after the connection, as with BlueZ.
-            QTimer::singleShot(300, [&] { bluez->add(path, battery1, {{"Percentage", QVariant::fromValue(uchar(85))}}); });
+            QTimer::singleShot(300, [&] {
+                bluez->add(path, battery1, {{"Percentage", QVariant::fromValue(uchar(85))}});
+            });
         });
         ASSERT_TRUE(testing::waitUntil([&] { return seen.size() >= 2; }, 10000));
         EXPECT_EQ(seen[0], (AudioDeviceInfo{"WH-1000XM4", AudioDeviceInfo::Kind::headphones, {}}));
@@ -79,10 +81,12 @@ TEST_F(BluezDevicesTest, ConnectedHeadphonesAreReportedAtOnceAndAgainWithTheirBa
 TEST_F(BluezDevicesTest, ReportListsConnectedDevicesInTheShapeTheServiceReads) {
     bluez->add("/org/bluez/hci0/dev_00_11_22_33_44_55", device1,
                device("Teclado", "00:11:22:33:44:55", 0x002540u, true));
-    bluez->add("/org/bluez/hci0/dev_00_11_22_33_44_55", battery1, {{"Percentage", QVariant::fromValue(uchar(50))}});
+    bluez->add("/org/bluez/hci0/dev_00_11_22_33_44_55", battery1,
+               {{"Percentage", QVariant::fromValue(uchar(50))}});
     bluez->add("/org/bluez/hci0/dev_66_77_88_99_AA_BB", device1,
                device("Buds LE", "66:77:88:99:AA:BB", std::nullopt, true, "audio-headphones"));
-    bluez->add("/org/bluez/hci0/dev_66_77_88_99_AA_BB", battery1, {{"Percentage", QVariant::fromValue(uchar(64))}});
+    bluez->add("/org/bluez/hci0/dev_66_77_88_99_AA_BB", battery1,
+               {{"Percentage", QVariant::fromValue(uchar(64))}});
     bluez->add("/org/bluez/hci0/dev_CC_CC_CC_CC_CC_CC", device1,
                device("Desconectado", "CC:CC:CC:CC:CC:CC", 0x240404u, false));
     BluezDevices devices(connection);
@@ -93,11 +97,13 @@ TEST_F(BluezDevicesTest, ReportListsConnectedDevicesInTheShapeTheServiceReads) {
         [&] { return pending.wait_for(std::chrono::seconds(0)) == std::future_status::ready; }));
     const std::optional<std::string> report = pending.get();
     ASSERT_TRUE(report);
-    EXPECT_EQ(*report,
-              R"({"SPBluetoothDataType":[{"device_connected":[)"
-              R"({"Teclado":{"device_address":"00:11:22:33:44:55","device_majorClass":"5","device_batteryLevelMain":"50%"}},)"
-              R"({"Buds LE":{"device_address":"66:77:88:99:AA:BB","device_majorClass":"4","device_batteryLevelMain":"64%"}}]}]})");
-    EXPECT_EQ(BluetoothService::headphonesBattery(*report), 64) << "the keyboard's battery is not the headphones'";
+    EXPECT_EQ(
+        *report,
+        R"({"SPBluetoothDataType":[{"device_connected":[)"
+        R"({"Teclado":{"device_address":"00:11:22:33:44:55","device_majorClass":"5","device_batteryLevelMain":"50%"}},)"
+        R"({"Buds LE":{"device_address":"66:77:88:99:AA:BB","device_majorClass":"4","device_batteryLevelMain":"64%"}}]}]})");
+    EXPECT_EQ(BluetoothService::headphonesBattery(*report), 64)
+        << "the keyboard's battery is not the headphones'";
     EXPECT_EQ(BluetoothService::parseBattery(*report, "00-11-22-33-44-55", "")->main, 50);
 }
 

@@ -21,7 +21,8 @@ public:
         std::lock_guard lock(mutex_);
         if (member == QLatin1String("GetManagedObjects")) {
             ManagedObjects all;
-            for (auto it = table_.constBegin(); it != table_.constEnd(); ++it) all[QDBusObjectPath(it.key())] = *it;
+            for (auto it = table_.constBegin(); it != table_.constEnd(); ++it)
+                all[QDBusObjectPath(it.key())] = *it;
             connection.send(message.createReply(QVariant::fromValue(all)));
             return true;
         }
@@ -31,11 +32,14 @@ public:
             connection.send(message.createReply(properties));
             return true;
         }
-        if (member == QLatin1String("Get") && args.size() == 2 && properties.contains(args.at(1).toString())) {
-            connection.send(message.createReply(QVariant::fromValue(QDBusVariant(properties.value(args.at(1).toString())))));
+        if (member == QLatin1String("Get") && args.size() == 2 &&
+            properties.contains(args.at(1).toString())) {
+            connection.send(message.createReply(
+                QVariant::fromValue(QDBusVariant(properties.value(args.at(1).toString())))));
             return true;
         }
-        connection.send(message.createErrorReply(QStringLiteral("org.freedesktop.DBus.Error.UnknownMethod"), member));
+        connection.send(
+            message.createErrorReply(QStringLiteral("org.freedesktop.DBus.Error.UnknownMethod"), member));
         return true;
     }
 
@@ -44,9 +48,11 @@ public:
             std::lock_guard lock(mutex_);
             table_[path][interface] = properties;
         }
-        QDBusMessage signal = QDBusMessage::createSignal(QStringLiteral("/"), QStringLiteral("org.freedesktop.DBus.ObjectManager"),
+        QDBusMessage signal = QDBusMessage::createSignal(QStringLiteral("/"),
+                                                         QStringLiteral("org.freedesktop.DBus.ObjectManager"),
                                                          QStringLiteral("InterfacesAdded"));
-        signal << QVariant::fromValue(QDBusObjectPath(path)) << QVariant::fromValue(InterfaceMap{{interface, properties}});
+        signal << QVariant::fromValue(QDBusObjectPath(path))
+               << QVariant::fromValue(InterfaceMap{{interface, properties}});
         bus_.send(signal);
     }
 
@@ -55,8 +61,8 @@ public:
             std::lock_guard lock(mutex_);
             table_[path][interface][name] = value;
         }
-        QDBusMessage signal = QDBusMessage::createSignal(path, QStringLiteral("org.freedesktop.DBus.Properties"),
-                                                         QStringLiteral("PropertiesChanged"));
+        QDBusMessage signal = QDBusMessage::createSignal(
+            path, QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("PropertiesChanged"));
         signal << interface << QVariantMap{{name, value}} << QStringList();
         bus_.send(signal);
     }
@@ -91,7 +97,8 @@ void StandInService::add(const QString& path, const QString& interface, const QV
     objects_->add(path, interface, properties);
 }
 
-void StandInService::set(const QString& path, const QString& interface, const QString& name, const QVariant& value) {
+void StandInService::set(const QString& path, const QString& interface, const QString& name,
+                         const QVariant& value) {
     objects_->set(path, interface, name, value);
 }
 

@@ -21,7 +21,8 @@ TEST(GnomeDesktopFocus, BannersOffMeansDoNotDisturb) {
     GSettings* settings = g_settings_new("org.gnome.desktop.notifications");
     g_settings_set_boolean(settings, "show-banners", FALSE);
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
-    while (changes == 0 && std::chrono::steady_clock::now() < deadline) g_main_context_iteration(nullptr, FALSE);
+    while (changes == 0 && std::chrono::steady_clock::now() < deadline)
+        g_main_context_iteration(nullptr, FALSE);
     EXPECT_EQ(changes, 1);
     EXPECT_EQ(focus->doNotDisturb(), true);
     g_object_unref(settings);

@@ -38,8 +38,8 @@ TEST_F(NotificationInhibitionFocusTest, FollowsTheServersInhibition) {
 TEST_F(NotificationInhibitionFocusTest, NoServerOrNoBusMeansNoSwitch) {
     NotificationInhibitionFocus focus(bus.connect(QStringLiteral("quorlix")));
     EXPECT_EQ(focus.doNotDisturb(), std::nullopt);
-    NotificationInhibitionFocus unconnected(
-        QDBusConnection::connectToBus(QStringLiteral("unix:path=/nonexistent/bus"), QStringLiteral("nowhere")));
+    NotificationInhibitionFocus unconnected(QDBusConnection::connectToBus(
+        QStringLiteral("unix:path=/nonexistent/bus"), QStringLiteral("nowhere")));
     EXPECT_EQ(unconnected.doNotDisturb(), std::nullopt);
 }
 

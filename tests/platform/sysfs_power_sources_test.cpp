@@ -43,12 +43,15 @@ TEST_F(SysfsPowerSourcesTest, MachineBatteryWithTheChargerFromTheMainsSupply) {
 }
 
 TEST_F(SysfsPowerSourcesTest, PeripheralBatteriesAndEmptySlotsAreNotTheMachines) {
-    supply("hidpp_battery_0", {{"type", "Battery"}, {"scope", "Device"}, {"capacity", "10"}, {"status", "Discharging"}});
+    supply("hidpp_battery_0",
+           {{"type", "Battery"}, {"scope", "Device"}, {"capacity", "10"}, {"status", "Discharging"}});
     supply("ps-controller-battery", {{"type", "Battery"}, {"scope", "Device"}, {"capacity", "20"}});
     EXPECT_EQ(read(), std::nullopt);
 
     supply("BAT0", {{"type", "Battery"}, {"present", "0"}});
-    supply("BAT1", {{"type", "Battery"}, {"energy_now", "24000000"}, {"energy_full", "48000000"}, {"status", "Full"}});
+    supply(
+        "BAT1",
+        {{"type", "Battery"}, {"energy_now", "24000000"}, {"energy_full", "48000000"}, {"status", "Full"}});
     EXPECT_EQ(read(), (Snapshot{50, false, true})) << "no charger in the tree: a full battery is on one";
 
     EXPECT_TRUE(SysfsPowerSources(home.path() / "missing").sources().empty());

@@ -11,7 +11,6 @@
 
 #include <nlohmann/json.hpp>
 
-
 namespace quorlix::platform {
 
 namespace {
@@ -98,7 +97,8 @@ void BluezDevices::interfacesAdded(const QDBusMessage& message) {
 }
 
 void BluezDevices::announce(const QString& path) {
-    QDBusMessage call = QDBusMessage::createMethodCall(service, path, propertiesInterface, QStringLiteral("GetAll"));
+    QDBusMessage call =
+        QDBusMessage::createMethodCall(service, path, propertiesInterface, QStringLiteral("GetAll"));
     call << deviceInterface;
     auto* watcher = new QDBusPendingCallWatcher(bus_.asyncCall(call, callTimeoutMs), this);
     connect(watcher, &QDBusPendingCallWatcher::finished, this, [this](QDBusPendingCallWatcher* w) {
@@ -111,9 +111,8 @@ void BluezDevices::announce(const QString& path) {
 
 std::optional<std::string> BluezDevices::report() {
     if (!bus_.isConnected()) return std::nullopt;
-    const QDBusMessage call =
-        QDBusMessage::createMethodCall(service, QStringLiteral("/"), objectManagerInterface,
-                                       QStringLiteral("GetManagedObjects"));
+    const QDBusMessage call = QDBusMessage::createMethodCall(
+        service, QStringLiteral("/"), objectManagerInterface, QStringLiteral("GetManagedObjects"));
     const QDBusMessage reply = bus_.call(call, QDBus::Block, callTimeoutMs);
     if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty()) return std::nullopt;
     const ManagedObjects objects = qdbus_cast<ManagedObjects>(reply.arguments().at(0));

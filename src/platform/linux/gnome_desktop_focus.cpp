@@ -35,16 +35,21 @@ std::unique_ptr<GnomeDesktopFocus> GnomeDesktopFocus::create() {
 }
 
 GnomeDesktopFocus::GnomeDesktopFocus(std::unique_ptr<Settings> settings) : settings_(std::move(settings)) {
-    settings_->handler = g_signal_connect(
-        settings_->settings, "changed::show-banners",
-        G_CALLBACK(+[](GSettings*, gchar*, gpointer self) { static_cast<GnomeDesktopFocus*>(self)->changes_.emit(); }),
-        this);
+    settings_->handler = g_signal_connect(settings_->settings, "changed::show-banners",
+                                          G_CALLBACK(+[](GSettings*, gchar*, gpointer self) {
+                                              static_cast<GnomeDesktopFocus*>(self)->changes_.emit();
+                                          }),
+                                          this);
 }
 
 GnomeDesktopFocus::~GnomeDesktopFocus() = default;
 
-std::optional<bool> GnomeDesktopFocus::doNotDisturb() { return !g_settings_get_boolean(settings_->settings, key); }
+std::optional<bool> GnomeDesktopFocus::doNotDisturb() {
+    return !g_settings_get_boolean(settings_->settings, key);
+}
 
-Subscription GnomeDesktopFocus::observe(std::function<void()> handler) { return changes_.connect(std::move(handler)); }
+Subscription GnomeDesktopFocus::observe(std::function<void()> handler) {
+    return changes_.connect(std::move(handler));
+}
 
 }  // namespace quorlix::platform

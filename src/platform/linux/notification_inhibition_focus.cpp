@@ -6,7 +6,6 @@
 #include <QDBusVariant>
 #include <QVariantMap>
 
-
 namespace quorlix::platform {
 
 namespace {
@@ -18,7 +17,8 @@ const QString propertiesInterface = QStringLiteral("org.freedesktop.DBus.Propert
 const QString inhibitedProperty = QStringLiteral("Inhibited");
 
 QDBusMessage inhibitedQuery() {
-    QDBusMessage call = QDBusMessage::createMethodCall(service, path, propertiesInterface, QStringLiteral("Get"));
+    QDBusMessage call =
+        QDBusMessage::createMethodCall(service, path, propertiesInterface, QStringLiteral("Get"));
     call << interface << inhibitedProperty;
     // Asking must not start a notification server that is not running.
     call.setAutoStartService(false);

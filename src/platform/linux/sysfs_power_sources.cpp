@@ -6,7 +6,6 @@
 
 #include <libudev.h>
 
-
 #include <algorithm>
 #include <charconv>
 #include <fstream>
@@ -50,7 +49,8 @@ PowerSourceDescription describeBattery(const fs::path& supply, std::optional<boo
         d["Current Capacity"] = *capacity;
         d["Max Capacity"] = std::int64_t{100};
     } else {
-        for (const auto& [now, full] : {std::pair{"energy_now", "energy_full"}, std::pair{"charge_now", "charge_full"}}) {
+        for (const auto& [now, full] :
+             {std::pair{"energy_now", "energy_full"}, std::pair{"charge_now", "charge_full"}}) {
             const auto current = number(supply, now);
             const auto max = number(supply, full);
             if (!current || !max) continue;
@@ -78,7 +78,8 @@ public:
         udev_ = udev_new();
         if (!udev_) return;
         monitor_ = udev_monitor_new_from_netlink(udev_, "udev");
-        if (!monitor_ || udev_monitor_filter_add_match_subsystem_devtype(monitor_, "power_supply", nullptr) < 0 ||
+        if (!monitor_ ||
+            udev_monitor_filter_add_match_subsystem_devtype(monitor_, "power_supply", nullptr) < 0 ||
             udev_monitor_enable_receiving(monitor_) < 0)
             return;
         notifier_ = std::make_unique<QSocketNotifier>(udev_monitor_get_fd(monitor_), QSocketNotifier::Read);

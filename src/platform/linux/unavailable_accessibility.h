@@ -11,8 +11,8 @@ public:
     bool isTrusted() const override { return false; }
     std::vector<std::int32_t> runningApplications(const std::string&) const override { return {}; }
     AccessibilityElementRef applicationElement(std::int32_t, double) override { return nullptr; }
-    std::optional<Subscription> observe(std::int32_t, const AccessibilityElementRef&, const std::vector<std::string>&,
-                                        std::function<void()>) override {
+    std::optional<Subscription> observe(std::int32_t, const AccessibilityElementRef&,
+                                        const std::vector<std::string>&, std::function<void()>) override {
         return std::nullopt;
     }
 };
