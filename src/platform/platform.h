@@ -3,6 +3,8 @@
 // `Platform`; the Linux backends fill one in main.cpp and tests fill one with fakes. The
 // struct owns nothing: whoever fills it keeps the objects alive for as long as it is used.
 
+#include "platform/audio_hardware.h"
+#include "platform/cameras.h"
 #include "platform/clock.h"
 #include "platform/http_client.h"
 #include "platform/image_decoder.h"
@@ -34,6 +36,8 @@ struct Platform {
     Workspace* workspace = nullptr;
     ImageDecoder* imageDecoder = nullptr;
     HttpClient* httpClient = nullptr;
+    AudioHardware* audio = nullptr;
+    Cameras* cameras = nullptr;
 
     // Battery, Bluetooth devices and focus.
     PowerSources* powerSources = nullptr;

@@ -3,6 +3,8 @@
 // that creates a `FakePlatform` runs with HOME and the XDG folders pointed at a fresh
 // temporary tree, and with every process-wide accessor installed from the fakes.
 
+#include "fakes/fake_audio_hardware.h"
+#include "fakes/fake_cameras.h"
 #include "fakes/fake_media.h"
 #include "fakes/virtual_time.h"
 
@@ -107,6 +109,8 @@ public:
     FakeWorkspace workspace;
     FakeImageDecoder imageDecoder;
     FakeHttpClient httpClient;
+    FakeAudioHardware audio;
+    FakeCameras cameras;
 
     // Battery, Bluetooth devices and focus.
     FakePowerSources powerSources;
