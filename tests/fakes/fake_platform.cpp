@@ -112,6 +112,13 @@ FakePlatform::FakePlatform() {
     platform_.httpClient = &httpClient;
     platform_.audio = &audio;
     platform_.cameras = &cameras;
+
+    // Battery, Bluetooth devices and focus.
+    platform_.powerSources = &powerSources;
+    platform_.bluetoothDevices = &bluetoothDevices;
+    platform_.desktopFocus = &desktopFocus;
+    platform_.accessibility = &accessibility;
+    platform_.utilityQueue = &utilityQueue;
     platform::install(platform_);
 }
 
