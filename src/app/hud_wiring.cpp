@@ -99,6 +99,10 @@ struct HUDWiring::Core {
         if (track) id = track->id;
         if (lastTrackId && *lastTrackId == id) return;  // same track, maybe new title or artwork
         lastTrackId = id;
+        applyLyrics(track);
+    }
+
+    void applyLyrics(const std::optional<Track>& track) {
         if (Features::lyrics())
             s.lyrics.load(track);
         else
@@ -155,6 +159,8 @@ void HUDWiring::subscribeTrackChanges() {
     core_->trackSubscription = core_->s.nowPlaying.track.subscribe(
         weakly(core_, [](Core& core, const std::optional<Track>& track) { core.trackChanged(track); }));
 }
+
+void HUDWiring::trackChanged() { core_->applyLyrics(core_->s.nowPlaying.track.get()); }
 
 void HUDWiring::installVolume() {
     core_->s.volume.onChange = weakly(core_, [](Core& core, float level, bool muted) {

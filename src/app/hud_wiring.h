@@ -64,6 +64,9 @@ public:
     // Loads the lyrics of each new track (a track with another id, or none), or clears them
     // while lyrics are off. The current track is handled at once.
     void subscribeTrackChanges();
+    // Loads or clears the lyrics of the current track at once (the lyrics or media setting
+    // changed).
+    void trackChanged();
 
     // The service callbacks, one service each.
     void installVolume();      // volume HUD

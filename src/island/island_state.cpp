@@ -2,6 +2,8 @@
 
 #include "app/app_settings.h"
 
+#include <algorithm>
+
 namespace quorlix {
 
 std::string_view title(IslandTab tab) {
@@ -37,6 +39,11 @@ std::vector<IslandTab> visibleTabs() {
         if (shown) tabs.push_back(tab);
     }
     return tabs;
+}
+
+IslandTab shownTab(IslandTab selected) {
+    const auto tabs = visibleTabs();
+    return std::find(tabs.begin(), tabs.end(), selected) != tabs.end() ? selected : tabs.front();
 }
 
 }  // namespace quorlix

@@ -31,6 +31,9 @@ std::string_view symbol(IslandTab tab);
 // The pages shown now: music and timer always, the others while their feature is enabled
 // (read from `AppSettings::shared()` on each call).
 std::vector<IslandTab> visibleTabs();
+// The page the island shows for a selected tab: the tab itself while it is visible, else the
+// first visible one (music), so a page whose feature was switched off is never shown.
+IslandTab shownTab(IslandTab selected);
 
 class IslandState final : public ObservableObject {
 public:

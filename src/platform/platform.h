@@ -23,6 +23,13 @@
 #include "platform/desktop_focus.h"
 #include "platform/power_sources.h"
 
+// The island's windows, the pointer, the status bar and the desktop.
+#include "platform/haptics.h"
+#include "platform/panel_window.h"
+#include "platform/pointer_monitor.h"
+#include "platform/status_bar.h"
+#include "platform/window_server.h"
+
 namespace quorlix::platform {
 
 struct Platform {
@@ -46,6 +53,13 @@ struct Platform {
     Accessibility* accessibility = nullptr;
     // Blocking reads kept off the main thread (the Bluetooth report).
     SerialQueue* utilityQueue = nullptr;
+
+    // The island's windows, the pointer, the status bar and the desktop.
+    PanelWindows* panelWindows = nullptr;
+    PointerMonitor* pointerMonitor = nullptr;
+    StatusBar* statusBar = nullptr;
+    WindowServer* windowServer = nullptr;
+    Haptics* haptics = nullptr;
 };
 
 // Installs the process-wide accessors (`MainQueue::shared()`, `Clock::shared()`, the sound

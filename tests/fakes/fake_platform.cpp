@@ -119,6 +119,13 @@ FakePlatform::FakePlatform() {
     platform_.desktopFocus = &desktopFocus;
     platform_.accessibility = &accessibility;
     platform_.utilityQueue = &utilityQueue;
+
+    // The island's windows, the pointer, the status bar and the desktop.
+    platform_.panelWindows = &panelWindows;
+    platform_.pointerMonitor = &pointerMonitor;
+    platform_.statusBar = &statusBar;
+    platform_.windowServer = &windowServer;
+    platform_.haptics = &haptics;
     platform::install(platform_);
 }
 

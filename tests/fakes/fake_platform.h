@@ -13,6 +13,9 @@
 #include "fakes/fake_focus_sources.h"
 #include "fakes/fake_power_sources.h"
 
+// The island's windows, the pointer, the status bar and the desktop.
+#include "fakes/fake_desktop.h"
+
 #include "platform/platform.h"
 
 #include <filesystem>
@@ -118,6 +121,13 @@ public:
     FakeDesktopFocus desktopFocus;
     FakeAccessibility accessibility;
     InlineSerialQueue utilityQueue;
+
+    // The island's windows, the pointer, the status bar and the desktop.
+    FakePanelWindows panelWindows;
+    FakePointerMonitor pointerMonitor;
+    FakeStatusBar statusBar;
+    FakeWindowServer windowServer;
+    FakeHaptics haptics;
 
     const platform::Platform& platform() const { return platform_; }
 

@@ -1,0 +1,88 @@
+#include "island/island_content.h"
+
+#include "island/island_state.h"
+#include "island/wings.h"
+#include "services/hud_center.h"
+#include "ui/views.h"
+
+#include <cmath>
+#include <string>
+
+namespace quorlix {
+
+namespace {
+
+using namespace ui;
+
+std::string percent(double fraction) { return std::to_string(static_cast<int>(std::lround(fraction * 100))) + "%"; }
+
+View glyph(const std::string& name) {
+    return Symbol(name).font(Font::system(13, FontWeight::semibold)).foregroundStyle(Color::white);
+}
+
+View value(const std::string& text) {
+    return Text(text).font(Font::system(12, FontWeight::semibold)).lineLimit(1).foregroundStyle(Color::white);
+}
+
+View beside(Size notch, View left, View right = View()) {
+    return Wings{.notch = notch, .left = std::move(left), .right = std::move(right)};
+}
+
+std::string deviceSymbol(AudioDeviceInfo::Kind kind) {
+    switch (kind) {
+        case AudioDeviceInfo::Kind::airpods: return "airpods";
+        case AudioDeviceInfo::Kind::airpodsPro: return "airpodspro";
+        case AudioDeviceInfo::Kind::airpodsMax: return "airpodsmax";
+        case AudioDeviceInfo::Kind::headphones: return "headphones";
+    }
+    return "headphones";
+}
+
+View hudContent(IslandMode m, const HUDContent& content, Size notch) {
+    if (const auto* alert = content.get<IslandAlert>();
+        alert && (m == IslandMode::alert || m == IslandMode::alertWide || m == IslandMode::alertCompact))
+        return beside(notch, glyph(alert->symbol), value(alert->text));
+    if (const auto* volume = content.get<HUDContent::Volume>(); volume && m == IslandMode::volume)
+        return beside(notch, glyph(volume->muted ? "speaker.slash.fill" : "speaker.wave.2.fill"),
+                      value(percent(volume->level)));
+    if (const auto* brightness = content.get<HUDContent::Brightness>(); brightness && m == IslandMode::brightness)
+        return beside(notch, glyph("sun.max.fill"), value(percent(brightness->level)));
+    if (const auto* battery = content.get<BatteryService::Snapshot>(); battery && m == IslandMode::battery)
+        return beside(notch, glyph(battery->pluggedIn ? "bolt.fill" : "battery.75percent"),
+                      value(std::to_string(battery->level) + "%"));
+    if (const auto* device = content.get<AudioDeviceInfo>();
+        device && (m == IslandMode::device || m == IslandMode::deviceDetail))
+        return VStack({.alignment = HorizontalAlignment::center, .spacing = 0},
+                      {beside(notch, glyph(deviceSymbol(device->kind))),
+                       If(m == IslandMode::deviceDetail, value(device->name).frame({.height = 84}))});
+    if (const auto* output = content.get<AudioOutput>(); output && m == IslandMode::output)
+        return beside(notch, glyph(output->symbol()), value(output->shortName()));
+    return View();
+}
+
+}  // namespace
+
+View islandContent(IslandMode m, const HUDCenter& hud, const IslandState& state, Size notch) {
+    switch (m) {
+        case IslandMode::idle: return Color::clear;
+        case IslandMode::live: return beside(notch, glyph("music.note"));
+        case IslandMode::timer: return beside(notch, glyph("timer"));
+        case IslandMode::agent: return beside(notch, glyph("sparkles"));
+        case IslandMode::expanded: {
+            const IslandTab tab = shownTab(state.tab.get());
+            return VStack({.spacing = 6}, {glyph(std::string(symbol(tab))), value(std::string(title(tab)))})
+                .frame({.maxWidth = infinity, .maxHeight = infinity});
+        }
+        default: break;
+    }
+    const auto& current = hud.current.get();
+    return current ? hudContent(m, *current, notch) : View();
+}
+
+View OutputMenuPlaceholder(double height) {
+    return RoundedRectangle(12, RoundedCornerStyle::continuous)
+        .fill(Color::gray(0.12))
+        .frame({.width = 240, .height = height});
+}
+
+}  // namespace quorlix

@@ -1,0 +1,24 @@
+#pragma once
+// What the island shows inside its outline for each mode.
+//
+// The mode's own views (the live activity, the HUD gauges, the alert, the expanded pages) are
+// built with their own features; until then each mode shows a plain stand-in beside the
+// notch: the symbol of what it shows and, where there is one, its value.
+
+#include "island/island_mode.h"
+#include "platform/geometry.h"
+#include "ui/view.h"
+
+namespace quorlix {
+
+class HUDCenter;
+class IslandState;
+
+// The content of mode `m`, built from the HUD shown now where the mode is a HUD's; nothing
+// when the HUD shown is not of the mode's kind.
+ui::View islandContent(IslandMode m, const HUDCenter& hud, const IslandState& state, Size notch);
+
+// Stands in for the audio-output menu: its place and height, no rows yet.
+ui::View OutputMenuPlaceholder(double height);
+
+}  // namespace quorlix

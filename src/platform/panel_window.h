@@ -1,0 +1,58 @@
+#pragma once
+// The island's window: a borderless, transparent panel of fixed size that floats above every
+// other window on every workspace, never takes the keyboard focus and never activates the
+// application. It hosts one view tree, redrawn whenever an object the tree read publishes.
+//
+// The pointer reaches the panel only inside its input areas; everywhere else it passes
+// through to whatever lies below. The island keeps those areas equal to its hit area, so a
+// closed island lets clicks beside it reach the windows underneath.
+//
+// Frames are in the global screen space (points, origin at the bottom left, y upward); input
+// areas are in the panel's own space (points from its top-left corner, y downward, as the
+// views lay out). Main thread only.
+
+#include "platform/geometry.h"
+
+#include <memory>
+#include <vector>
+
+namespace quorlix::ui {
+class View;
+class EnvironmentValues;
+}  // namespace quorlix::ui
+
+namespace quorlix::platform {
+
+class PanelWindow {
+public:
+    virtual ~PanelWindow() = default;
+
+    virtual Rect frame() const = 0;
+    virtual void setFrame(const Rect& frame) = 0;
+    // Shows the panel above everything, without activating the application.
+    virtual void orderFront() = 0;
+    virtual void orderOut() = 0;
+    // Hides the panel for good; it shows nothing more after this.
+    virtual void close() = 0;
+    virtual bool isVisible() const = 0;
+
+    // The areas that take the pointer; an empty list lets it through everywhere.
+    virtual void setInputAreas(const std::vector<Rect>& areas) = 0;
+    // Leaves the panel out of screenshots and screen recordings, where the system can.
+    virtual void setExcludedFromCapture(bool excluded) = 0;
+    // Fades the whole panel to `alpha` (0...1) with the system's usual window animation.
+    virtual void animateAlpha(double alpha) = 0;
+    virtual double alpha() const = 0;
+
+    // The view tree drawn in the panel, laid out in the panel's size with `environment`.
+    virtual void setContent(const ui::View& root, const ui::EnvironmentValues& environment) = 0;
+};
+
+class PanelWindows {
+public:
+    virtual ~PanelWindows() = default;
+    // A new panel with `frame`, not shown yet.
+    virtual std::unique_ptr<PanelWindow> makePanel(const Rect& frame) = 0;
+};
+
+}  // namespace quorlix::platform

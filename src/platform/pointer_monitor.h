@@ -1,0 +1,63 @@
+#pragma once
+// The pointer anywhere on screen: every move, left-button press, release and drag, and every
+// scroll, whichever application's window it goes to. The island's panels let the pointer
+// through while closed, so this is how an island learns that the pointer reached it.
+//
+// Scroll events carry what a trackpad gesture needs: precise (trackpad) or line (wheel)
+// deltas, the gesture's phase, momentum after the fingers left, and whether the user scrolls
+// "naturally" (content follows the fingers).
+//
+// Deltas follow the platform's sign: positive `deltaY` scrolls up (a wheel turned away from
+// the user), positive `deltaX` scrolls left. Locations are global screen points, origin at
+// the bottom left. Main thread only.
+
+#include "platform/geometry.h"
+#include "platform/published.h"
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+
+namespace quorlix::platform {
+
+enum class PointerEventType { leftMouseDown, leftMouseUp, mouseMoved, leftMouseDragged, scrollWheel };
+
+enum class ScrollPhase { none, began, changed, ended, cancelled };
+
+struct ScrollDetail {
+    // Points with precise deltas (a trackpad), lines otherwise (a wheel).
+    double deltaX = 0;
+    double deltaY = 0;
+    bool hasPreciseScrollingDeltas = false;
+    // The fingers' gesture; `none` for wheels and for momentum.
+    ScrollPhase phase = ScrollPhase::none;
+    // The coasting after the fingers left; `none` while they touch.
+    ScrollPhase momentumPhase = ScrollPhase::none;
+    // The device scrolls naturally: the deltas are inverted from the fingers' direction.
+    bool isDirectionInvertedFromDevice = false;
+
+    bool isMomentum() const { return momentumPhase != ScrollPhase::none; }
+};
+
+struct PointerEvent {
+    PointerEventType type = PointerEventType::mouseMoved;
+    // Where the pointer was.
+    Point location;
+    // Meaningful for `scrollWheel` only.
+    ScrollDetail scroll;
+};
+
+class PointerMonitor {
+public:
+    virtual ~PointerMonitor() = default;
+
+    // Calls `handler` on the main thread for every pointer event, until the subscription
+    // ends; none when the system offers no way to watch the pointer.
+    [[nodiscard]] virtual std::optional<Subscription> monitor(std::function<void(const PointerEvent&)> handler) = 0;
+    // Where the pointer is now.
+    virtual Point mouseLocation() const = 0;
+    // Grows each time a drag from any application puts data (files) on the drag pasteboard.
+    virtual std::int64_t dragChangeCount() const = 0;
+};
+
+}  // namespace quorlix::platform

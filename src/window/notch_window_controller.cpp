@@ -1,0 +1,233 @@
+#include "window/notch_window_controller.h"
+
+#include "app/app_settings.h"
+#include "island/island_layout.h"
+#include "island/island_root_view.h"
+#include "island/live_preview.h"
+#include "platform/main_queue.h"
+#include "platform/user_defaults.h"
+#include "services/agent_service.h"
+#include "services/calendar_service.h"
+#include "services/hud_center.h"
+#include "services/lyrics_service.h"
+#include "services/now_playing_service.h"
+#include "services/timer_service.h"
+#include "services/tray_store.h"
+#include "services/volume_service.h"
+#include "services/weather_service.h"
+#include "ui/environment.h"
+
+namespace quorlix {
+
+namespace {
+
+constexpr double outputMenuDelay = 0.6;
+// Of the full-screen check: a window this close to the screen's frame on every edge fills it.
+constexpr double fullscreenTolerance = 2.0;
+
+}  // namespace
+
+NotchWindowController::NotchWindowController(const platform::Screen& screen, IslandServices services,
+                                             const platform::Platform& platform)
+    : services_(services), platform_(platform), geometry_(screen) {
+    // The panel's top edge is the screen's, centred on the notch.
+    const Rect frame(geometry_.centerX - panelSize.width / 2, geometry_.screenFrame.maxY() - panelSize.height,
+                     panelSize.width, panelSize.height);
+    panel_ = platform_.panelWindows->makePanel(frame);
+    setContent();
+    panel_->setFrame(frame);
+    panel_->orderFront();
+
+    const auto schedule = [this] { scheduleInputAreaUpdate(); };
+    for (ObservableObject* source : std::initializer_list<ObservableObject*>{
+             &state_, &services_.hud, &services_.agents, &services_.timer, &services_.nowPlaying,
+             &services_.settings, &LivePreview::shared()})
+        subscriptions_.push_back(source->objectWillChange.connect(schedule));
+    updateInputAreas();
+
+    applySettings();
+}
+
+NotchWindowController::~NotchWindowController() = default;
+
+void NotchWindowController::setContent() {
+    // The views reach the services as environment objects, the island's own state last.
+    const ui::View root = ui::View(IslandRootView(state_, geometry_))
+                              .environmentObject(services_.settings)
+                              .environmentObject(services_.nowPlaying)
+                              .environmentObject(services_.lyrics)
+                              .environmentObject(services_.tray)
+                              .environmentObject(services_.weather)
+                              .environmentObject(services_.volume)
+                              .environmentObject(services_.hud)
+                              .environmentObject(services_.timer)
+                              .environmentObject(services_.agents)
+                              .environmentObject(services_.calendar)
+                              .environmentObject(LivePreview::shared())
+                              .environmentObject(state_);
+    panel_->setContent(root, ui::EnvironmentValues{});
+}
+
+void NotchWindowController::tearDown() {
+    collapseWork_.cancel();
+    previewWork_.cancel();
+    outputMenuWork_.cancel();
+    inputAreaWork_.cancel();
+    panel_->orderOut();
+    panel_->close();
+}
+
+// MARK: - Geometry
+
+IslandModeSources NotchWindowController::modeSources() const {
+    return {services_.hud, services_.agents, services_.timer, services_.nowPlaying.liveVisible.get()};
+}
+
+IslandMode NotchWindowController::collapsedMode() const { return collapsedIslandMode(modeSources()); }
+
+Rect NotchWindowController::islandRect(IslandMode mode) const {
+    const Size size = IslandLayout::size(mode, geometry_.notchSize, state_.hovering.get());
+    return {geometry_.centerX - size.width / 2, geometry_.screenFrame.maxY() - geometry_.topGap - size.height,
+            size.width, size.height};
+}
+
+Rect NotchWindowController::closedArea() const {
+    Rect area = islandRect(collapsedMode()).insetBy(-10, -6);
+    // Up to the screen's top edge, so the pointer pushed against it still counts.
+    area.size.height += geometry_.topGap;
+    return area;
+}
+
+Rect NotchWindowController::openArea() const {
+    const Rect area = islandRect(IslandMode::expanded).insetBy(-18, -18);
+    if (!state_.outputMenuOpen.get()) return area;
+    // Room for the output menu hanging below the island's right end.
+    const Rect menu(area.maxX() - 60, area.minY() - 130, 260, 150);
+    const double minX = std::min(area.minX(), menu.minX());
+    const double minY = std::min(area.minY(), menu.minY());
+    return {minX, minY, std::max(area.maxX(), menu.maxX()) - minX, std::max(area.maxY(), menu.maxY()) - minY};
+}
+
+void NotchWindowController::scheduleInputAreaUpdate() {
+    // Published values are stored after their subscribers hear of them: look once they are.
+    if (inputAreaWork_.isPending()) return;
+    inputAreaWork_ = platform::MainQueue::shared().async([this] { updateInputAreas(); });
+}
+
+void NotchWindowController::updateInputAreas() {
+    std::vector<Rect> areas;
+    if (!hiddenForFullscreen_) {
+        const Rect area = state_.expanded.get() ? openArea() : closedArea();
+        const Rect panel = panel_->frame();
+        // Into the panel's own space: from its top-left corner, y downward.
+        areas.emplace_back(area.minX() - panel.minX(), panel.maxY() - area.maxY(), area.width(), area.height());
+    }
+    panel_->setInputAreas(areas);
+}
+
+// MARK: - Opening and closing
+
+void NotchWindowController::expand(std::optional<IslandTab> tab, bool feedback) {
+    collapseWork_.cancel();
+    // A page whose feature is off cannot be shown: its place goes to the first one shown.
+    if (tab) state_.tab = shownTab(*tab);
+    if (state_.expanded.get()) return;
+    if (feedback) haptic(platform::HapticPattern::levelChange);
+    state_.hovering = false;
+    state_.expanded = true;
+    updateInputAreas();
+    if (const auto& track = services_.nowPlaying.track.get()) services_.nowPlaying.fetchPosition(track->source);
+}
+
+void NotchWindowController::collapse() {
+    // Cancelled, not just forgotten: a stale delayed collapse would otherwise close an island
+    // opened again within its delay.
+    collapseWork_.cancel();
+    pressStartedInside_ = false;
+    state_.expanded = false;
+    state_.outputMenuOpen = false;
+    updateInputAreas();
+}
+
+void NotchWindowController::scheduleCollapse() {
+    if (collapseWork_.isPending() || pinned_) return;
+    collapseWork_ = platform::MainQueue::shared().after(collapseDelay, [this] { collapse(); });
+}
+
+void NotchWindowController::scheduleCollapseCheck(double seconds) {
+    previewWork_ = platform::MainQueue::shared().after(seconds, [this] {
+        if (pinned_) return;
+        const Point pointer = platform_.pointerMonitor->mouseLocation();
+        if (!islandRect(IslandMode::expanded).insetBy(-18, -18).contains(pointer)) collapse();
+    });
+}
+
+void NotchWindowController::peek(IslandTab tab) {
+    expand(tab, true);
+    scheduleCollapseCheck(peekDuration);
+}
+
+void NotchWindowController::previewSize() {
+    expand(std::nullopt, false);
+    scheduleCollapseCheck(sizePreviewDuration);
+}
+
+void NotchWindowController::pinOpen(std::optional<IslandTab> tab) {
+    expand(tab, true);
+    pinned_ = true;
+    if (platform::UserDefaults::standard().boolForKey("previewOutputs"))
+        outputMenuWork_ =
+            platform::MainQueue::shared().after(outputMenuDelay, [this] { state_.outputMenuOpen = true; });
+}
+
+void NotchWindowController::haptic(platform::HapticPattern pattern) {
+    if (services_.settings.hapticFeedback.get() && platform_.haptics) platform_.haptics->perform(pattern);
+}
+
+// MARK: - Screenshots and full screen
+
+void NotchWindowController::applySettings() {
+    panel_->setExcludedFromCapture(services_.settings.hideInScreenshots.get());
+    updateFullscreenVisibility();
+}
+
+void NotchWindowController::updateFullscreenVisibility() {
+    if (services_.settings.hideInFullscreen.get()) {
+        const bool fullscreen = frontmostIsFullscreen(geometry_.screenFrame, platform_);
+        if (fullscreen == hiddenForFullscreen_) return;
+        hiddenForFullscreen_ = fullscreen;
+        if (fullscreen) collapse();
+        panel_->animateAlpha(fullscreen ? 0 : 1);
+    } else {
+        if (!hiddenForFullscreen_) return;
+        hiddenForFullscreen_ = false;
+        panel_->animateAlpha(1);
+    }
+    updateInputAreas();
+}
+
+bool NotchWindowController::frontmostIsFullscreen(const Rect& frame, const platform::Platform& platform) {
+    const platform::WindowServer* server = platform.windowServer;
+    if (!server || !platform.screens) return false;
+    const auto front = server->frontmostApplication();
+    if (!front) return false;
+    if (front->bundleIdentifier == server->currentApplication().bundleIdentifier) return false;
+    const auto screens = platform.screens->screens();
+    if (screens.empty()) return false;
+    const auto windows = server->onScreenWindows();
+    if (!windows) return false;
+
+    // The window system measures from the primary screen's top-left corner.
+    const Rect target(frame.minX(), screens.front().frame.maxY() - frame.maxY(), frame.width(), frame.height());
+    const auto close = [](double a, double b) { return std::abs(a - b) < fullscreenTolerance; };
+    for (const auto& window : *windows) {
+        if (window.ownerProcessIdentifier != front->processIdentifier || window.layer != 0) continue;
+        const Rect& b = window.bounds;
+        if (close(b.x(), target.x()) && close(b.y(), target.y()) && close(b.width(), target.width()) &&
+            close(b.height(), target.height()))
+            return true;
+    }
+    return false;
+}
+
+}  // namespace quorlix

@@ -1,0 +1,148 @@
+#pragma once
+// One island on one screen: its geometry, its state and the panel that draws it.
+//
+// The controller opens and closes the island (`expand`, `collapse`, the delayed collapse after
+// the pointer left, `peek`, `pinOpen`, `previewSize`), fades it out while a full-screen window
+// covers the screen, and turns the pointer events the application forwards (from anywhere on
+// screen) into hovering, opening, closing, page turns, track changes and volume steps.
+//
+// The panel takes the pointer only inside the island's hit area, which the controller keeps
+// up to date as the island's mode and size change. Delayed work lives in members, so it dies
+// with the controller. Main thread only.
+
+#include "island/island_mode.h"
+#include "island/island_state.h"
+#include "platform/platform.h"
+#include "platform/pointer_monitor.h"
+#include "platform/work_item.h"
+#include "window/notch_geometry.h"
+
+#include <memory>
+#include <optional>
+#include <vector>
+
+namespace quorlix {
+
+class AgentService;
+class AppSettings;
+class CalendarService;
+class HUDCenter;
+class LyricsService;
+class NowPlayingService;
+class TimerService;
+class TrayStore;
+class VolumeService;
+class WeatherService;
+
+// The long-lived objects an island reads: the controller for its decisions, the views as
+// environment objects.
+struct IslandServices {
+    AppSettings& settings;
+    NowPlayingService& nowPlaying;
+    LyricsService& lyrics;
+    TrayStore& tray;
+    WeatherService& weather;
+    VolumeService& volume;
+    HUDCenter& hud;
+    TimerService& timer;
+    AgentService& agents;
+    CalendarService& calendar;
+};
+
+class NotchWindowController {
+public:
+    // The panel's fixed size, whatever the island shows.
+    static constexpr Size panelSize{920, 340};
+    static constexpr double collapseDelay = 0.18;
+    static constexpr double peekDuration = 5.0;
+    static constexpr double sizePreviewDuration = 1.6;
+
+    // Builds the island for `screen` and shows its panel.
+    NotchWindowController(const platform::Screen& screen, IslandServices services,
+                          const platform::Platform& platform);
+    ~NotchWindowController();
+    NotchWindowController(const NotchWindowController&) = delete;
+    NotchWindowController& operator=(const NotchWindowController&) = delete;
+
+    // Pointer entry points, with the pointer's global location.
+    void handleMouse(Point point, platform::PointerEventType type, bool fileDrag);
+    void handleScroll(const platform::ScrollDetail& event, Point point);
+
+    // Opens on `tab` for a few seconds, then closes unless the pointer is over the island.
+    void peek(IslandTab tab);
+    // Opens on `tab` (or the current page) for good: leaving never closes it.
+    void pinOpen(std::optional<IslandTab> tab);
+    // Opens briefly to show a new expanded size.
+    void previewSize();
+    // Applies `hideInScreenshots` and `hideInFullscreen`.
+    void applySettings();
+    // Fades the island out while the frontmost application fills this screen, back in after.
+    void updateFullscreenVisibility();
+    // Takes the panel off screen for good, with any pending collapse (the window set is being
+    // rebuilt or the island hidden).
+    void tearDown();
+
+    const NotchGeometry& geometry() const { return geometry_; }
+    IslandState& state() { return state_; }
+    const IslandState& state() const { return state_; }
+    platform::PanelWindow& panel() { return *panel_; }
+    bool isPinned() const { return pinned_; }
+    bool isHiddenForFullscreen() const { return hiddenForFullscreen_; }
+    bool hasPendingCollapse() const { return collapseWork_.isPending(); }
+
+    // What the closed island shows now.
+    IslandMode collapsedMode() const;
+    // The island's rectangle in a mode, in global screen points.
+    Rect islandRect(IslandMode mode) const;
+    // Where the pointer counts as on the closed island; on the open island for clicks and
+    // moves; on the open island for scrolls.
+    Rect closedArea() const;
+    Rect openArea() const;
+    Rect openScrollArea() const { return islandRect(IslandMode::expanded); }
+
+    // Whether a window of the frontmost application (not this one) covers `frame` to within
+    // 2 points on each edge.
+    static bool frontmostIsFullscreen(const Rect& frame, const platform::Platform& platform);
+
+private:
+    enum class SwipeAxis { horizontal, vertical };
+
+    void expand(std::optional<IslandTab> tab, bool feedback);
+    void collapse();
+    void scheduleCollapse();
+    void scheduleCollapseCheck(double seconds);
+    void haptic(platform::HapticPattern pattern);
+    bool handleTrackSwipe(const platform::ScrollDetail& event);
+    void turnPage(bool forward);
+    void stepVolume(const platform::ScrollDetail& event);
+    void handlePageSwipe(const platform::ScrollDetail& event);
+    IslandModeSources modeSources() const;
+    // Keeps the panel's input area equal to the island's hit area, once the change that
+    // triggered it is stored.
+    void scheduleInputAreaUpdate();
+    void updateInputAreas();
+    void setContent();
+
+    IslandServices services_;
+    const platform::Platform& platform_;
+    NotchGeometry geometry_;
+    IslandState state_;
+    std::unique_ptr<platform::PanelWindow> panel_;
+
+    platform::WorkItem collapseWork_;
+    bool pressStartedInside_ = false;
+    bool hiddenForFullscreen_ = false;
+    double swipeAccumulated_ = 0;
+    bool swipeHandled_ = false;
+    double trackSwipe_ = 0;
+    bool trackSwipeHandled_ = false;
+    std::optional<SwipeAxis> trackSwipeAxis_;
+    platform::WorkItem previewWork_;
+    bool pinned_ = false;
+    platform::WorkItem outputMenuWork_;
+
+    platform::WorkItem inputAreaWork_;
+    std::vector<Subscription> subscriptions_;
+};
+
+}  // namespace quorlix

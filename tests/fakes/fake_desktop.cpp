@@ -1,0 +1,77 @@
+#include "fakes/fake_desktop.h"
+
+#include <algorithm>
+
+namespace quorlix::fakes {
+
+FakePanelWindow::FakePanelWindow(const Rect& frame, std::vector<FakePanelWindow*>& registry)
+    : frame_(frame), registry_(registry) {
+    registry_.push_back(this);
+}
+
+FakePanelWindow::~FakePanelWindow() { std::erase(registry_, this); }
+
+std::unique_ptr<platform::PanelWindow> FakePanelWindows::makePanel(const Rect& frame) {
+    ++madeCount;
+    return std::make_unique<FakePanelWindow>(frame, live);
+}
+
+std::optional<Subscription> FakePointerMonitor::monitor(std::function<void(const platform::PointerEvent&)> handler) {
+    return events_.connect(std::move(handler));
+}
+
+void FakePointerMonitor::send(platform::PointerEventType type, Point at) {
+    location = at;
+    events_.emit(platform::PointerEvent{type, at, {}});
+}
+
+void FakePointerMonitor::scroll(const platform::ScrollDetail& detail, Point at) {
+    location = at;
+    events_.emit(platform::PointerEvent{platform::PointerEventType::scrollWheel, at, detail});
+}
+
+class FakeStatusItem final : public platform::StatusItem {
+public:
+    FakeStatusItem(FakeStatusBar& bar, std::function<std::vector<platform::MenuItem>()> menu)
+        : bar_(bar), menu(std::move(menu)) {
+        bar_.item_ = this;
+    }
+    ~FakeStatusItem() override {
+        if (bar_.item_ == this) bar_.item_ = nullptr;
+    }
+
+    FakeStatusBar& bar_;
+    std::function<std::vector<platform::MenuItem>()> menu;
+};
+
+std::unique_ptr<platform::StatusItem> FakeStatusBar::makeItem(const platform::Image& image, const std::string& text,
+                                                              std::function<std::vector<platform::MenuItem>()> menu) {
+    ++itemsMade;
+    icon = image;
+    description = text;
+    return std::make_unique<FakeStatusItem>(*this, std::move(menu));
+}
+
+std::vector<platform::MenuItem> FakeStatusBar::open() const {
+    if (!item_) return {};
+    return item_->menu();
+}
+
+bool FakeStatusBar::choose(const std::string& title, const std::string& parent) const {
+    auto items = open();
+    if (!parent.empty()) {
+        const auto it = std::find_if(items.begin(), items.end(),
+                                     [&](const platform::MenuItem& m) { return m.title == parent; });
+        if (it == items.end()) return false;
+        items = it->submenu;
+    }
+    for (const auto& item : items) {
+        if (item.title == title && item.action) {
+            item.action();
+            return true;
+        }
+    }
+    return false;
+}
+
+}  // namespace quorlix::fakes

@@ -1,0 +1,367 @@
+#include "island_test_support.h"
+
+#include "island/island_layout.h"
+#include "platform/user_defaults.h"
+
+namespace quorlix {
+namespace {
+
+using platform::HapticPattern;
+using platform::PointerEventType;
+using platform::ScrollPhase;
+using testing::IslandTest;
+
+using NotchWindowControllerTest = IslandTest;
+
+TEST_F(NotchWindowControllerTest, ThePanelHangsFromTheTopCentreAndTakesThePointerOnlyOverTheIsland) {
+    make();
+    EXPECT_EQ(panel().frame(), Rect(1280 - 460, 1440 - 340, 920, 340));
+    EXPECT_TRUE(panel().visible);
+    EXPECT_EQ(island->islandRect(IslandMode::idle), Rect(1238, 1413, 84, 24));
+    // Grown by 10 and 6 points, and up to the screen's top edge; in the panel's own space.
+    EXPECT_EQ(island->closedArea(), Rect(1228, 1407, 104, 39));
+    ASSERT_EQ(panel().inputAreas.size(), 1u);
+    EXPECT_EQ(panel().inputAreas[0], Rect(408, 1440 - 1446, 104, 39));
+
+    // A HUD widens the area that reacts, once the change is stored.
+    hud.show(HUDContent::volume(0.5f, false), 2);
+    fake.time.runPending();
+    EXPECT_EQ(panel().inputAreas[0].width(), 84 + 157 + 20);
+
+    move(onIsland());
+    const Rect open = island->openArea();
+    EXPECT_EQ(open, island->islandRect(IslandMode::expanded).insetBy(-18, -18));
+    EXPECT_EQ(panel().inputAreas[0], Rect(open.minX() - 820, 1440 - open.maxY(), open.width(), open.height()));
+
+    // The output menu hangs below the island's right end.
+    island->state().outputMenuOpen = true;
+    EXPECT_EQ(island->openArea().minY(), open.minY() - 130);
+    EXPECT_EQ(island->openArea().maxX(), open.maxX() - 60 + 260);
+}
+
+TEST_F(NotchWindowControllerTest, HoverModeOpensOnAPlainMoveOnly) {
+    make();
+    mouse(PointerEventType::leftMouseDown, onIsland());
+    mouse(PointerEventType::leftMouseDragged, onIsland());
+    EXPECT_FALSE(expanded());
+    EXPECT_TRUE(fake.haptics.performed.empty());
+
+    move(onIsland());
+    EXPECT_TRUE(expanded());
+    EXPECT_EQ(fake.haptics.performed, std::vector{HapticPattern::levelChange});
+
+    settings.hapticFeedback = false;
+    island->state().expanded = false;
+    move(onIsland());
+    EXPECT_EQ(fake.haptics.performed.size(), 1u);
+}
+
+TEST_F(NotchWindowControllerTest, ClickModeHoversOnEntryAndOpensOnAClick) {
+    settings.openMode = IslandOpenMode::click;
+    make();
+    move(onIsland());
+    EXPECT_FALSE(expanded());
+    EXPECT_TRUE(island->state().hovering.get());
+    EXPECT_EQ(fake.haptics.performed, std::vector{HapticPattern::alignment});
+    // The hovered island is 14 by 3 points larger, so leaving takes a little further.
+    EXPECT_EQ(island->closedArea().width(), 104 + 14);
+    move({1280 + 58, 1425});
+    EXPECT_TRUE(island->state().hovering.get());
+    move(away());
+    EXPECT_FALSE(island->state().hovering.get());
+
+    mouse(PointerEventType::leftMouseDown, onIsland());
+    EXPECT_TRUE(expanded());
+    EXPECT_FALSE(island->state().hovering.get());
+}
+
+TEST_F(NotchWindowControllerTest, AFileDraggedOntoTheNotchOpensTheTrayOnlyWithBothSettings) {
+    for (const auto mode : {IslandOpenMode::hover, IslandOpenMode::click}) {
+        settings.openMode = mode;
+        make();
+        mouse(PointerEventType::leftMouseDragged, onIsland(), true);
+        EXPECT_TRUE(expanded());
+        EXPECT_EQ(island->state().tab.get(), IslandTab::tray);
+    }
+
+    settings.openMode = IslandOpenMode::hover;
+    settings.openTrayOnDrag = false;
+    make();
+    mouse(PointerEventType::leftMouseDragged, onIsland(), true);
+    EXPECT_FALSE(expanded());
+
+    settings.openTrayOnDrag = true;
+    settings.trayEnabled = false;
+    make();
+    mouse(PointerEventType::leftMouseDragged, onIsland(), true);
+    EXPECT_FALSE(expanded());
+
+    // A file dragged in from outside switches the open island to the tray.
+    settings.trayEnabled = true;
+    make();
+    move(onIsland());
+    mouse(PointerEventType::leftMouseDragged, onIsland(), true);
+    EXPECT_EQ(island->state().tab.get(), IslandTab::tray);
+}
+
+TEST_F(NotchWindowControllerTest, LeavingClosesAfterTheDelayUnlessThePointerReturnsOrAPressHolds) {
+    make();
+    move(onIsland());
+    move(away());
+    fake.time.advance(0.1);
+    move(onIsland());
+    fake.time.advance(1);
+    EXPECT_TRUE(expanded());
+
+    // Pressed on the island and dragged out: open while the button is held.
+    mouse(PointerEventType::leftMouseDown, onIsland());
+    mouse(PointerEventType::leftMouseDragged, away());
+    fake.time.advance(1);
+    EXPECT_TRUE(expanded());
+    mouse(PointerEventType::leftMouseUp, away());
+    fake.time.advance(0.17);
+    EXPECT_TRUE(expanded());
+    fake.time.advance(0.02);
+    EXPECT_FALSE(expanded());
+    // Closed, the panel lets the pointer through beside the island again.
+    EXPECT_EQ(panel().inputAreas[0], Rect(408, 1440 - 1446, 104, 39));
+}
+
+TEST_F(NotchWindowControllerTest, AClosingThatOvertakesADelayedCollapseCancelsIt) {
+    settings.hideInFullscreen = true;
+    make();
+    move(onIsland());
+    move(away());  // a collapse is due in 0.18 s
+    ASSERT_TRUE(island->hasPendingCollapse());
+
+    // A full-screen window closes the island at once and goes again.
+    fake.windowServer.frontmost = platform::RunningApplication{std::string("org.videolan.vlc"), 77};
+    fake.windowServer.windows = {{{77, 0, Rect(0, 0, 2560, 1440)}}};
+    island->updateFullscreenVisibility();
+    EXPECT_FALSE(expanded());
+    fake.windowServer.frontmost.reset();
+    island->updateFullscreenVisibility();
+
+    // Opened again within the delay: the stale collapse must not close it.
+    fake.time.advance(0.05);
+    move(onIsland());
+    fake.time.advance(0.5);
+    EXPECT_TRUE(expanded());
+}
+
+TEST_F(NotchWindowControllerTest, ScrollsOverTheClosedIslandStepTheVolume) {
+    attachOutput();
+    make();
+    scroll(trackpad(0, 10), onIsland());
+    EXPECT_NEAR(writtenVolume(), 0.535, 1e-6);
+    scroll(wheel(1.0), onIsland());
+    EXPECT_NEAR(writtenVolume(), 0.54, 1e-6);
+    scroll(wheel(-1.0), onIsland());
+    EXPECT_NEAR(writtenVolume(), 0.46, 1e-6);
+    scroll(trackpad(0, -10), onIsland());
+    EXPECT_NEAR(writtenVolume(), 0.465, 1e-6);
+
+    const auto writes = fake.audio.writes.size();
+    scroll(wheel(1), away());
+    scroll(wheel(0), onIsland());
+    settings.scrollForVolume = false;
+    scroll(wheel(1), onIsland());
+    EXPECT_EQ(fake.audio.writes.size(), writes);
+}
+
+TEST_F(NotchWindowControllerTest, AHorizontalSwipeChangesTheTrackOncePerGesture) {
+    attachOutput();
+    play();
+    make();
+    scroll(trackpad(-20, 0, ScrollPhase::began), onIsland());
+    scroll(trackpad(-20, 0), onIsland());
+    EXPECT_EQ(sent("next track"), 0);
+    scroll(trackpad(-10, 0), onIsland());  // past 45 points
+    scroll(trackpad(-40, 0), onIsland());
+    scroll(platform::ScrollDetail{.deltaX = -30, .hasPreciseScrollingDeltas = true,
+                                  .momentumPhase = ScrollPhase::changed},
+           onIsland());
+    EXPECT_EQ(sent("next track"), 1);
+    EXPECT_EQ(island->state().trackSwipe.get(), 1);
+    EXPECT_EQ(island->state().trackSwipeCount.get(), 1);
+    EXPECT_EQ(fake.haptics.performed, std::vector{HapticPattern::alignment});
+    // Neither the swipe nor its coasting touched the volume.
+    EXPECT_EQ(writtenVolume(), -1);
+
+    // Naturally scrolling, a rightward delta is the next track too; leftward the previous one.
+    auto natural = trackpad(50, 0, ScrollPhase::began);
+    natural.isDirectionInvertedFromDevice = true;
+    scroll(natural, onIsland());
+    EXPECT_EQ(sent("next track"), 2);
+    scroll(trackpad(50, 0, ScrollPhase::began), onIsland());
+    EXPECT_EQ(sent("previous track"), 1);
+    EXPECT_EQ(island->state().trackSwipe.get(), -1);
+    EXPECT_EQ(island->state().trackSwipeCount.get(), 3);
+}
+
+TEST_F(NotchWindowControllerTest, AScrollThatIsNotClearlySidewaysLocksVerticalForTheWholeGesture) {
+    attachOutput();
+    play();
+    make();
+    scroll(trackpad(1.2, 1.0, ScrollPhase::began), onIsland());  // 1.2 is not more than 1.2 × 1.0
+    EXPECT_NEAR(writtenVolume(), 0.5035, 1e-6);
+    scroll(trackpad(-60, 1.0), onIsland());
+    EXPECT_EQ(sent("next track"), 0);
+    EXPECT_NEAR(writtenVolume(), 0.5035, 1e-6);  // the service publishes nothing until the device says so
+
+    // With nothing playing a sideways swipe is a scroll like any other.
+    nowPlaying.track = std::nullopt;
+    const auto writes = fake.audio.writes.size();
+    scroll(trackpad(-50, 0, ScrollPhase::began), onIsland());
+    EXPECT_EQ(fake.audio.writes.size(), writes);
+    scroll(trackpad(-50, 4, ScrollPhase::began), onIsland());
+    EXPECT_EQ(fake.audio.writes.size(), writes + 1);
+}
+
+TEST_F(NotchWindowControllerTest, PageSwipesTurnOnePageWithoutWrappingAround) {
+    make();
+    move(onIsland());
+    const Point inside = island->openScrollArea().insetBy(10, 10).origin;
+    scroll(trackpad(-40, 0, ScrollPhase::began), inside);
+    EXPECT_EQ(island->state().tab.get(), IslandTab::music);
+    scroll(trackpad(-1, 0), inside);
+    scroll(trackpad(-30, 0), inside);
+    EXPECT_EQ(island->state().tab.get(), IslandTab::weather);
+    scroll(trackpad(0, 0, ScrollPhase::ended), inside);
+
+    // Backwards from the first page, forwards from the last: nothing.
+    island->state().tab = IslandTab::music;
+    scroll(trackpad(45, 0, ScrollPhase::began), inside);
+    EXPECT_EQ(island->state().tab.get(), IslandTab::music);
+    island->state().tab = IslandTab::timer;
+    scroll(trackpad(-45, 0, ScrollPhase::began), inside);
+    EXPECT_EQ(island->state().tab.get(), IslandTab::timer);
+
+    // A page switched off counts as the first page, where the island draws it.
+    island->state().tab = IslandTab::weather;
+    settings.weatherEnabled = false;
+    scroll(trackpad(-45, 0, ScrollPhase::began), inside);
+    EXPECT_EQ(island->state().tab.get(), IslandTab::tray);
+}
+
+TEST_F(NotchWindowControllerTest, WithPageSwipesOffASwipeOnTheMusicPageChangesTheTrack) {
+    settings.swipeBetweenPages = false;
+    play();
+    make();
+    move(onIsland());
+    const Point inside = island->openScrollArea().insetBy(10, 10).origin;
+    scroll(trackpad(-50, 0, ScrollPhase::began), inside);
+    EXPECT_EQ(sent("next track"), 1);
+    island->state().tab = IslandTab::weather;
+    scroll(trackpad(-50, 0, ScrollPhase::began), inside);
+    EXPECT_EQ(sent("next track"), 1);
+    EXPECT_EQ(island->state().tab.get(), IslandTab::weather);
+}
+
+TEST_F(NotchWindowControllerTest, PeekAndSizePreviewCloseAfterTheirTimeUnlessThePointerIsOver) {
+    make();
+    island->peek(IslandTab::tray);
+    EXPECT_TRUE(expanded());
+    EXPECT_EQ(island->state().tab.get(), IslandTab::tray);
+    EXPECT_EQ(fake.haptics.performed, std::vector{HapticPattern::levelChange});
+    fake.time.advance(4);
+    // Peeking again while open switches the page, silently, and restarts the wait.
+    island->peek(IslandTab::calendar);
+    EXPECT_EQ(island->state().tab.get(), IslandTab::calendar);
+    EXPECT_EQ(fake.haptics.performed.size(), 1u);
+    fake.time.advance(4.9);
+    EXPECT_TRUE(expanded());
+    fake.time.advance(0.2);
+    EXPECT_FALSE(expanded());
+
+    fake.pointerMonitor.location = onIsland();
+    island->previewSize();
+    EXPECT_EQ(fake.haptics.performed.size(), 1u);
+    fake.time.advance(2);
+    EXPECT_TRUE(expanded());
+
+    // The tray switched off: peeking it opens the music page.
+    settings.trayEnabled = false;
+    make();
+    island->peek(IslandTab::tray);
+    EXPECT_EQ(island->state().tab.get(), IslandTab::music);
+}
+
+TEST_F(NotchWindowControllerTest, APinnedIslandNeverClosesByItselfButAFullScreenWindowStillCloses) {
+    settings.hideInFullscreen = true;
+    platform::UserDefaults::standard().setBool("previewOutputs", true);
+    make();
+    island->pinOpen(IslandTab::calendar);
+    EXPECT_TRUE(island->isPinned());
+    move(away());
+    fake.time.advance(10);
+    EXPECT_TRUE(expanded());
+    EXPECT_TRUE(island->state().outputMenuOpen.get());
+
+    fake.windowServer.frontmost = platform::RunningApplication{std::string("org.videolan.vlc"), 77};
+    fake.windowServer.windows = {{{77, 0, Rect(0, 0, 2560, 1440)}}};
+    island->updateFullscreenVisibility();
+    EXPECT_FALSE(expanded());
+    EXPECT_FALSE(island->state().outputMenuOpen.get());
+}
+
+TEST_F(NotchWindowControllerTest, AFullScreenWindowFadesTheIslandOutAndSilencesThePointer) {
+    settings.hideInFullscreen = true;
+    attachOutput();
+    make();
+    fake.windowServer.frontmost = platform::RunningApplication{std::string("org.videolan.vlc"), 77};
+    fake.windowServer.windows = {{{12, 0, Rect(0, 0, 2560, 1440)}, {77, 3, Rect(0, 0, 2560, 1440)}}};
+    island->updateFullscreenVisibility();
+    EXPECT_FALSE(island->isHiddenForFullscreen());  // another owner's window, a floating one
+
+    fake.windowServer.windows->push_back({77, 0, Rect(1.5, -1.5, 2558.5, 1441.5)});
+    island->updateFullscreenVisibility();
+    EXPECT_TRUE(island->isHiddenForFullscreen());
+    EXPECT_EQ(panel().alphaValue, 0);
+    EXPECT_TRUE(panel().inputAreas.empty());
+    move(onIsland());
+    scroll(wheel(1), onIsland());
+    EXPECT_FALSE(expanded());
+    EXPECT_EQ(writtenVolume(), -1);
+
+    // Switching the setting off brings it back.
+    settings.hideInFullscreen = false;
+    island->applySettings();
+    EXPECT_FALSE(island->isHiddenForFullscreen());
+    EXPECT_EQ(panel().alphaValue, 1);
+}
+
+TEST_F(NotchWindowControllerTest, TheFullScreenCheckToleratesLessThanTwoPoints) {
+    const Rect screen(0, 0, 2560, 1440);
+    fake.screens.list = {fakes::FakeScreens::externalDisplay(0)};
+    fake.windowServer.frontmost = platform::RunningApplication{std::string("org.videolan.vlc"), 77};
+    const auto fullscreenWith = [&](Rect bounds) {
+        fake.windowServer.windows = {{{77, 0, bounds}}};
+        return NotchWindowController::frontmostIsFullscreen(screen, fake.platform());
+    };
+    EXPECT_TRUE(fullscreenWith(Rect(0, 0, 2560 - 1.5, 1440)));
+    EXPECT_FALSE(fullscreenWith(Rect(0, 0, 2560 - 2, 1440)));
+    EXPECT_FALSE(fullscreenWith(Rect(0, 2, 2560, 1440)));
+
+    // A second screen above the primary one: its window-system y is negative.
+    fake.windowServer.windows = {{{77, 0, Rect(0, -1080, 1920, 1080)}}};
+    EXPECT_TRUE(NotchWindowController::frontmostIsFullscreen(Rect(0, 1440, 1920, 1080), fake.platform()));
+
+    // This application itself in front never counts, nor does an unreadable window list.
+    fake.windowServer.frontmost = fake.windowServer.self;
+    EXPECT_FALSE(fullscreenWith(screen));
+    fake.windowServer.frontmost = platform::RunningApplication{std::string("org.videolan.vlc"), 77};
+    fake.windowServer.windows.reset();
+    EXPECT_FALSE(NotchWindowController::frontmostIsFullscreen(screen, fake.platform()));
+}
+
+TEST_F(NotchWindowControllerTest, HidingFromScreenshotsAppliesToTheExistingPanel) {
+    make();
+    EXPECT_FALSE(panel().excludedFromCapture);
+    settings.hideInScreenshots = true;
+    island->applySettings();
+    EXPECT_TRUE(panel().excludedFromCapture);
+}
+
+}  // namespace
+}  // namespace quorlix
