@@ -3,9 +3,11 @@
 // `Platform`; the Linux backends fill one in main.cpp and tests fill one with fakes. The
 // struct owns nothing: whoever fills it keeps the objects alive for as long as it is used.
 
+#include "platform/calendar_store.h"
 #include "platform/clock.h"
 #include "platform/http_client.h"
 #include "platform/image_decoder.h"
+#include "platform/location_manager.h"
 #include "platform/login_item.h"
 #include "platform/main_queue.h"
 #include "platform/player_notifications.h"
@@ -28,6 +30,10 @@ struct Platform {
     Workspace* workspace = nullptr;
     ImageDecoder* imageDecoder = nullptr;
     HttpClient* httpClient = nullptr;
+
+    // Widgets: the weather's location and the calendar.
+    LocationManager* location = nullptr;
+    CalendarStore* calendarStore = nullptr;
 };
 
 // Installs the process-wide accessors (`MainQueue::shared()`, `Clock::shared()`, the sound

@@ -4,6 +4,7 @@
 // temporary tree, and with every process-wide accessor installed from the fakes.
 
 #include "fakes/fake_media.h"
+#include "fakes/fake_widgets.h"
 #include "fakes/virtual_time.h"
 #include "platform/platform.h"
 
@@ -101,6 +102,10 @@ public:
     FakeWorkspace workspace;
     FakeImageDecoder imageDecoder;
     FakeHttpClient httpClient;
+
+    // Widgets.
+    FakeLocationManager location;
+    FakeCalendarStore calendarStore;
 
     const platform::Platform& platform() const { return platform_; }
 

@@ -7,8 +7,10 @@
 #include "platform/linux/mpris_script_host.h"
 #include "platform/linux/qt_http_client.h"
 #include "platform/linux/qt_image_decoder.h"
+#include "platform/linux/qt_location_manager.h"
 #include "platform/linux/qt_main_queue.h"
 #include "platform/linux/qt_screens.h"
+#include "platform/linux/unavailable_calendar_store.h"
 #include "platform/linux/xdg_login_item.h"
 
 namespace quorlix::platform {
@@ -24,7 +26,9 @@ LinuxPlatform::LinuxPlatform()
       scriptHost_(std::make_unique<MprisScriptHost>(*mprisBus_)),
       workspace_(std::make_unique<LinuxWorkspace>(*mprisBus_)),
       imageDecoder_(std::make_unique<QtImageDecoder>()),
-      httpClient_(std::make_unique<QtHttpClient>()) {
+      httpClient_(std::make_unique<QtHttpClient>()),
+      location_(std::make_unique<QtLocationManager>()),
+      calendarStore_(std::make_unique<UnavailableCalendarStore>()) {
     platform_.mainQueue = mainQueue_.get();
     platform_.clock = clock_.get();
     platform_.loginItem = loginItem_.get();
@@ -35,6 +39,8 @@ LinuxPlatform::LinuxPlatform()
     platform_.workspace = workspace_.get();
     platform_.imageDecoder = imageDecoder_.get();
     platform_.httpClient = httpClient_.get();
+    platform_.location = location_.get();
+    platform_.calendarStore = calendarStore_.get();
 }
 
 LinuxPlatform::~LinuxPlatform() = default;
