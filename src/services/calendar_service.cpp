@@ -28,16 +28,13 @@ void CalendarService::start() {
     storeChanges_ = store_->changed.connect([this] { reload(); });
     switch (store_->authorizationStatus()) {
         case CalendarAuthorization::restricted:
-        case CalendarAuthorization::denied:
-            access = Access::denied;
-            break;
+        case CalendarAuthorization::denied: access = Access::denied; break;
         case CalendarAuthorization::fullAccess:
             access = Access::granted;
             reload();
             break;
         case CalendarAuthorization::notDetermined:
-        case CalendarAuthorization::writeOnly:
-            break;
+        case CalendarAuthorization::writeOnly: break;
     }
 }
 
@@ -57,8 +54,8 @@ void CalendarService::reload() {
 
     std::vector<UpcomingEvent> upcoming;
     for (auto& event : kept) {
-        upcoming.push_back({eventID(event.identifier, event.start), event.title.value_or("Evento"), event.start,
-                            event.end, event.isAllDay, event.color.value_or(defaultColor),
+        upcoming.push_back({eventID(event.identifier, event.start), event.title.value_or("Evento"),
+                            event.start, event.end, event.isAllDay, event.color.value_or(defaultColor),
                             std::move(event.location)});
     }
     events = std::move(upcoming);

@@ -47,7 +47,8 @@ void finish(const std::shared_ptr<Lookup>& lookup, LyricsService::Outcome outcom
 }
 
 void search(const std::shared_ptr<Lookup>& lookup) {
-    const platform::QueryItems items{{"track_name", lookup->track.title}, {"artist_name", lookup->track.artist}};
+    const platform::QueryItems items{{"track_name", lookup->track.title},
+                                     {"artist_name", lookup->track.artist}};
     request(*lookup, "/api/search", items, [lookup](Reply reply) {
         std::vector<LRCLibRecord> records;
         std::optional<std::vector<LRCLibRecord>> decoded;
@@ -133,9 +134,9 @@ void LyricsService::fetch(const Track& track, std::function<void(Outcome)> done)
         return;
     }
     const platform::QueryItems items{{"track_name", track.title},
-                           {"artist_name", track.artist},
-                           {"album_name", track.album},
-                           {"duration", *duration}};
+                                     {"artist_name", track.artist},
+                                     {"album_name", track.album},
+                                     {"duration", *duration}};
     request(*lookup, "/api/get", items, [lookup](Reply reply) {
         std::optional<LRCLibRecord> record;
         if (reply && reply->statusCode == 200) {

@@ -38,7 +38,8 @@ int hexValue(char c) {
 bool startsWithIgnoringCase(std::string_view text, std::string_view prefix) {
     return text.size() >= prefix.size() &&
            std::equal(prefix.begin(), prefix.end(), text.begin(), [](char a, char b) {
-               return std::tolower(static_cast<unsigned char>(a)) == std::tolower(static_cast<unsigned char>(b));
+               return std::tolower(static_cast<unsigned char>(a)) ==
+                      std::tolower(static_cast<unsigned char>(b));
            });
 }
 
@@ -51,7 +52,8 @@ TrayStore::TrayStore() {
     for (const auto& path : paths) {
         std::error_code error;
         // A relative path would name a file wherever the process happens to run.
-        if (fs::path(path).is_absolute() && fs::exists(path, error)) loaded.push_back({newUUID(), fs::path(path)});
+        if (fs::path(path).is_absolute() && fs::exists(path, error))
+            loaded.push_back({newUUID(), fs::path(path)});
     }
     // Loading does not save: the gone paths stay stored until the next change.
     items = std::move(loaded);

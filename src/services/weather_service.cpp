@@ -7,9 +7,9 @@
 #include "platform/url_query.h"
 #include "services/date_text.h"
 
-#include <nlohmann/json.hpp>
 #include <unicode/uchar.h>
 #include <unicode/utf8.h>
+#include <nlohmann/json.hpp>
 
 #include <cmath>
 #include <cstdio>
@@ -212,20 +212,22 @@ WeatherService::WeatherService()
     : WeatherService(Configuration{platform::installed().httpClient, platform::installed().location,
                                    QuorlixConfig::forecastHost(), QuorlixConfig::geocodingHost()}) {}
 
-WeatherService::WeatherService(Configuration configuration) : configuration_(std::move(configuration)) {}
+WeatherService::WeatherService(Configuration configuration) : configuration_(std::move(configuration)) {
+    // Listening from the start, so a location asked for before `start()` is not lost.
+    auto* location = configuration_.location;
+    if (!location) return;
+    authorizationSubscription_ = location->authorizationChanged.connect([this] { authorizationChanged(); });
+    locationSubscription_ = location->locationsUpdated.connect(
+        [this](const std::vector<platform::Coordinate>& locations) { locationsUpdated(locations); });
+    failureSubscription_ = location->failed.connect([](const std::string& reason) {
+        // The system log, not the log file; the reason is text, never a format.
+        const std::string line = "Quorlix: ubicación no disponible: " + reason + "\n";
+        std::fputs(line.c_str(), stderr);
+    });
+}
 
 void WeatherService::start() {
-    if (auto* location = configuration_.location) {
-        authorizationSubscription_ = location->authorizationChanged.connect([this] { authorizationChanged(); });
-        locationSubscription_ = location->locationsUpdated.connect(
-            [this](const std::vector<platform::Coordinate>& locations) { locationsUpdated(locations); });
-        failureSubscription_ = location->failed.connect([](const std::string& reason) {
-            // The system log, not the log file; the reason is text, never a format.
-            const std::string line = "Quorlix: ubicación no disponible: " + reason + "\n";
-            std::fputs(line.c_str(), stderr);
-        });
-        location->setDesiredAccuracy(locationAccuracy);
-    }
+    if (auto* location = configuration_.location) location->setDesiredAccuracy(locationAccuracy);
     scheduleTick();
     reloadLocation();
 }
@@ -264,33 +266,34 @@ void WeatherService::geocode(const std::string& city) {
     platform::HttpRequest request;
     request.url = platform::addressWithQuery(configuration_.geocodingHost, "/v1/search",
                                              {{"name", city}, {"count", "1"}, {"language", "es"}});
-    configuration_.http->get(
-        std::move(request), lifetime_.guard([this, ticket = placeRequest_](platform::HttpResult result) {
-            if (ticket != placeRequest_ || !result.response) return;
-            const auto found = firstPlace(result.response->body);
-            if (!found) return;
-            coordinate_ = found->coordinate;
-            place = found->name;
-            refresh();
-        }));
+    configuration_.http->get(std::move(request),
+                             lifetime_.guard([this, ticket = placeRequest_](platform::HttpResult result) {
+                                 if (ticket != placeRequest_ || !result.response) return;
+                                 const auto found = firstPlace(result.response->body);
+                                 if (!found) return;
+                                 coordinate_ = found->coordinate;
+                                 place = found->name;
+                                 refresh();
+                             }));
 }
 
 void WeatherService::refresh() {
     if (!coordinate_ || !configuration_.http) return;
     const bool fahrenheit = AppSettings::shared().useFahrenheit.get();
     platform::HttpRequest request;
-    request.url = platform::addressWithQuery(configuration_.forecastHost, "/v1/forecast",
-                                             {
-                                                 {"latitude", platform::formatNumber(coordinate_->latitude, 2)},
-                                                 {"longitude", platform::formatNumber(coordinate_->longitude, 2)},
-                                                 {"current", "temperature_2m,weather_code,is_day"},
-                                                 {"daily", "temperature_2m_max,temperature_2m_min"},
-                                                 {"hourly", "temperature_2m,weather_code,is_day"},
-                                                 {"forecast_hours", "7"},
-                                                 {"forecast_days", "1"},
-                                                 {"timezone", "auto"},
-                                                 {"temperature_unit", fahrenheit ? "fahrenheit" : "celsius"},
-                                             });
+    request.url =
+        platform::addressWithQuery(configuration_.forecastHost, "/v1/forecast",
+                                   {
+                                       {"latitude", platform::formatNumber(coordinate_->latitude, 2)},
+                                       {"longitude", platform::formatNumber(coordinate_->longitude, 2)},
+                                       {"current", "temperature_2m,weather_code,is_day"},
+                                       {"daily", "temperature_2m_max,temperature_2m_min"},
+                                       {"hourly", "temperature_2m,weather_code,is_day"},
+                                       {"forecast_hours", "7"},
+                                       {"forecast_days", "1"},
+                                       {"timezone", "auto"},
+                                       {"temperature_unit", fahrenheit ? "fahrenheit" : "celsius"},
+                                   });
     configuration_.http->get(
         std::move(request), lifetime_.guard([this, ticket = ++forecastRequest_](platform::HttpResult result) {
             if (ticket != forecastRequest_ || !result.response) return;

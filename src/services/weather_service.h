@@ -72,7 +72,7 @@ public:
     // The pending tick of the 30-minute reload; cancelling it stops the reloads.
     platform::WorkItem timer;
 
-    // Follows the device's location, starts the reload timer and finds the place.
+    // Starts the reload timer and finds the place.
     void start();
     // Finds the place again (the typed city, else the device's location) and refreshes.
     void reloadLocation();

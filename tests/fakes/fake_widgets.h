@@ -62,7 +62,9 @@ public:
     explicit FakeItemProvider(std::optional<std::string> url) : url_(std::move(url)) {}
 
     bool canLoadURL() const override { return url_.has_value(); }
-    void loadURL(std::function<void(std::optional<std::string>)> done) override { pending_ = std::move(done); }
+    void loadURL(std::function<void(std::optional<std::string>)> done) override {
+        pending_ = std::move(done);
+    }
     // Completes the load, with `failed` as a load that brings nothing.
     void complete(bool failed = false);
 

@@ -12,17 +12,15 @@ namespace {
 std::unique_ptr<QGeoPositionInfoSource> defaultSource() {
     QVariantMap parameters;
     parameters.insert(QStringLiteral("desktopId"), QString::fromLatin1(QtLocationManager::desktopId));
-    return std::unique_ptr<QGeoPositionInfoSource>(QGeoPositionInfoSource::createDefaultSource(parameters, nullptr));
+    return std::unique_ptr<QGeoPositionInfoSource>(
+        QGeoPositionInfoSource::createDefaultSource(parameters, nullptr));
 }
 
 std::string describe(QGeoPositionInfoSource::Error error) {
     switch (error) {
-        case QGeoPositionInfoSource::ClosedError:
-            return "la fuente de ubicación se cerró";
-        case QGeoPositionInfoSource::UpdateTimeoutError:
-            return "se agotó el tiempo de espera";
-        default:
-            return "error desconocido de la fuente de ubicación";
+        case QGeoPositionInfoSource::ClosedError: return "la fuente de ubicación se cerró";
+        case QGeoPositionInfoSource::UpdateTimeoutError: return "se agotó el tiempo de espera";
+        default: return "error desconocido de la fuente de ubicación";
     }
 }
 
@@ -30,7 +28,8 @@ std::string describe(QGeoPositionInfoSource::Error error) {
 
 QtLocationManager::QtLocationManager() : QtLocationManager(defaultSource()) {}
 
-QtLocationManager::QtLocationManager(std::unique_ptr<QGeoPositionInfoSource> source) : source_(std::move(source)) {
+QtLocationManager::QtLocationManager(std::unique_ptr<QGeoPositionInfoSource> source)
+    : source_(std::move(source)) {
     if (!source_) return;
     // The source is the context: its connections end with it, before this object's signals.
     QObject::connect(source_.get(), &QGeoPositionInfoSource::positionUpdated, source_.get(),
@@ -64,8 +63,9 @@ LocationAuthorization QtLocationManager::authorizationStatus() const {
 void QtLocationManager::setDesiredAccuracy(double meters) {
     if (!source_) return;
     // Kilometres are what a network-based guess gives; closer needs satellites.
-    source_->setPreferredPositioningMethods(meters >= 1000 ? QGeoPositionInfoSource::NonSatellitePositioningMethods
-                                                           : QGeoPositionInfoSource::AllPositioningMethods);
+    source_->setPreferredPositioningMethods(meters >= 1000
+                                                ? QGeoPositionInfoSource::NonSatellitePositioningMethods
+                                                : QGeoPositionInfoSource::AllPositioningMethods);
 }
 
 // The location service asks the user itself, when the first location is asked for.

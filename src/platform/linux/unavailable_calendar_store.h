@@ -16,7 +16,9 @@ public:
         "org.kde.korganizer.desktop",
     };
 
-    CalendarAuthorization authorizationStatus() const override { return CalendarAuthorization::notDetermined; }
+    CalendarAuthorization authorizationStatus() const override {
+        return CalendarAuthorization::notDetermined;
+    }
     void requestFullAccess(std::function<void(bool granted)> done) override;
     std::vector<CalendarEvent> events(Date, Date) const override { return {}; }
     std::optional<std::string> calendarApplication() const override;
