@@ -7,6 +7,7 @@ packages=(
   build-essential cmake ninja-build ccache pkg-config
   qt6-base-dev qt6-base-dev-tools libgl-dev qt6-positioning-dev
   nlohmann-json3-dev libsodium-dev libicu-dev libcanberra-dev libcanberra-pulse libpulse-dev
+  pulseaudio pulseaudio-utils
   libgtest-dev libgmock-dev libbenchmark-dev locales-all
   fonts-inter fonts-material-design-icons-iconfont
   xvfb xauth xcompmgr xdotool x11-apps dbus

@@ -3,7 +3,9 @@
 // `Platform`; the Linux backends fill one in main.cpp and tests fill one with fakes. The
 // struct owns nothing: whoever fills it keeps the objects alive for as long as it is used.
 
+#include "platform/audio_hardware.h"
 #include "platform/calendar_store.h"
+#include "platform/cameras.h"
 #include "platform/clock.h"
 #include "platform/http_client.h"
 #include "platform/image_decoder.h"
@@ -30,6 +32,8 @@ struct Platform {
     Workspace* workspace = nullptr;
     ImageDecoder* imageDecoder = nullptr;
     HttpClient* httpClient = nullptr;
+    AudioHardware* audio = nullptr;
+    Cameras* cameras = nullptr;
 
     // Widgets: the weather's location and the calendar.
     LocationManager* location = nullptr;

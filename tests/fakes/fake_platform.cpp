@@ -110,6 +110,8 @@ FakePlatform::FakePlatform() {
     platform_.workspace = &workspace;
     platform_.imageDecoder = &imageDecoder;
     platform_.httpClient = &httpClient;
+    platform_.audio = &audio;
+    platform_.cameras = &cameras;
     platform_.location = &location;
     platform_.calendarStore = &calendarStore;
     platform::install(platform_);

@@ -3,6 +3,8 @@
 // that creates a `FakePlatform` runs with HOME and the XDG folders pointed at a fresh
 // temporary tree, and with every process-wide accessor installed from the fakes.
 
+#include "fakes/fake_audio_hardware.h"
+#include "fakes/fake_cameras.h"
 #include "fakes/fake_media.h"
 #include "fakes/fake_widgets.h"
 #include "fakes/virtual_time.h"
@@ -102,6 +104,8 @@ public:
     FakeWorkspace workspace;
     FakeImageDecoder imageDecoder;
     FakeHttpClient httpClient;
+    FakeAudioHardware audio;
+    FakeCameras cameras;
 
     // Widgets.
     FakeLocationManager location;
