@@ -1,16 +1,12 @@
 // The Qt HTTP client against a local server of the test's own: lyrics and artwork go
 // through the real backend, with its status, size and time rules.
 
-#include "fakes/fake_platform.h"
-#include "platform/linux/qt_http_client.h"
 #include "platform/linux/qt_image_decoder.h"
-#include "platform/linux/qt_main_queue.h"
 #include "services/artwork.h"
 #include "services/hsb.h"
 #include "services/lyrics_service.h"
 
 #include "local_http_server.h"
-#include "qt_test_support.h"
 
 #include <QBuffer>
 #include <QByteArray>
@@ -33,16 +29,8 @@ QByteArray png(int width, int height, QColor color) {
     return bytes;
 }
 
-class HttpIntegrationTest : public ::testing::Test {
+class HttpIntegrationTest : public LocalServerTest {
 protected:
-    void SetUp() override {
-        ASSERT_TRUE(server.isListening());
-        backends.mainQueue = &mainQueue;
-        backends.clock = &clock;
-        platform::install(backends);
-    }
-    void TearDown() override { platform::install(platform::Platform{}); }
-
     std::optional<platform::Image> download(const std::string& path) {
         std::optional<platform::Image> image;
         bool done = false;
@@ -54,13 +42,6 @@ protected:
         return image;
     }
 
-    QtApplicationMember application;
-    fakes::TempHome home;
-    platform::QtMainQueue mainQueue;
-    platform::SystemClock clock;
-    platform::Platform backends;
-    LocalServer server;
-    platform::QtHttpClient http;
     platform::QtImageDecoder decoder;
 };
 

@@ -1,7 +1,13 @@
 #pragma once
 // A web server of the test's own on 127.0.0.1: canned replies by path, the requests it saw,
 // and replies held back until the test lets them go, so tests can decide the order in which
-// answers arrive.
+// answers arrive. `LocalServerTest` sets it up beside the real HTTP client.
+
+#include "fakes/fake_platform.h"
+#include "platform/linux/qt_http_client.h"
+#include "platform/linux/qt_main_queue.h"
+
+#include "qt_test_support.h"
 
 #include <QByteArray>
 #include <QHostAddress>
@@ -10,6 +16,8 @@
 #include <QPointer>
 #include <QTcpServer>
 #include <QTcpSocket>
+
+#include <gtest/gtest.h>
 
 #include <map>
 #include <string>
@@ -94,6 +102,27 @@ private:
     QTcpServer server_;
     std::map<QTcpSocket*, QByteArray> pending_;
     std::vector<std::pair<QPointer<QTcpSocket>, Reply>> held_;
+};
+
+// The Qt main queue and the system clock installed, a temporary home, a local server and the
+// real HTTP client.
+class LocalServerTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(server.isListening());
+        backends.mainQueue = &mainQueue;
+        backends.clock = &clock;
+        platform::install(backends);
+    }
+    void TearDown() override { platform::install(platform::Platform{}); }
+
+    QtApplicationMember application;
+    fakes::TempHome home;
+    platform::QtMainQueue mainQueue;
+    platform::SystemClock clock;
+    platform::Platform backends;
+    LocalServer server;
+    platform::QtHttpClient http;
 };
 
 }  // namespace quorlix::testing

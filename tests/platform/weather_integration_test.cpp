@@ -3,13 +3,9 @@
 // late reply never overwrites a newer one.
 
 #include "app/app_settings.h"
-#include "fakes/fake_platform.h"
-#include "platform/linux/qt_http_client.h"
-#include "platform/linux/qt_main_queue.h"
 #include "services/weather_service.h"
 
 #include "local_http_server.h"
-#include "qt_test_support.h"
 
 #include <gtest/gtest.h>
 
@@ -71,25 +67,20 @@ const std::string fixedItems =
     "&current=temperature_2m%2Cweather_code%2Cis_day&daily=temperature_2m_max%2Ctemperature_2m_min"
     "&hourly=temperature_2m%2Cweather_code%2Cis_day&forecast_hours=7&forecast_days=1&timezone=auto";
 
-class WeatherIntegrationTest : public ::testing::Test {
+class WeatherIntegrationTest : public LocalServerTest {
 protected:
     void SetUp() override {
-        ASSERT_TRUE(server.isListening());
-        backends.mainQueue = &mainQueue;
-        backends.clock = &clock;
-        platform::install(backends);
+        LocalServerTest::SetUp();
         location.status = LocationAuthorization::authorized;
         server.replies["/v1/forecast"] = {200, QByteArray::fromStdString(forecast)};
     }
-    void TearDown() override { platform::install(platform::Platform{}); }
-
     AppSettings& settings() { return AppSettings::shared(); }
     std::string target(std::size_t index) const { return server.requests.at(index).target.toStdString(); }
     bool waitForRequests(std::size_t count) {
         return waitUntil([&] { return server.requests.size() >= count; });
     }
     bool waitForAnswers(int count) {
-        return waitUntil([&] { return http.answered >= count; });
+        return waitUntil([&] { return counting.answered >= count; });
     }
     // The device's location is used and arrives at once.
     void locateAt(double latitude, double longitude) {
@@ -97,16 +88,9 @@ protected:
         location.deliver(latitude, longitude);
     }
 
-    QtApplicationMember application;
-    fakes::TempHome home;
-    platform::QtMainQueue mainQueue;
-    platform::SystemClock clock;
-    platform::Platform backends;
-    LocalServer server;
-    platform::QtHttpClient realHttp;
-    CountingHttpClient http{realHttp};
+    CountingHttpClient counting{http};
     fakes::FakeLocationManager location;
-    WeatherService weather{{&http, &location, server.base(), server.base()}};
+    WeatherService weather{{&counting, &location, server.base(), server.base()}};
 };
 
 TEST_F(WeatherIntegrationTest, ForecastRequestIsByteExactWhateverTheLocale) {
@@ -206,7 +190,7 @@ TEST_F(WeatherIntegrationTest, ReplyWithoutHourlyEmptiesTheHoursAndUnreadableOne
                                 "hourly": {"time": ["2027-01-15T08:00"]}})",
                              "<html>"}) {
         server.replies["/v1/forecast"].body = body;
-        const int before = http.answered;
+        const int before = counting.answered;
         weather.refresh();
         ASSERT_TRUE(waitForAnswers(before + 1));
         EXPECT_EQ(weather.temperature.get(), 18.0) << body;
@@ -240,7 +224,7 @@ TEST_F(WeatherIntegrationTest, UnknownCityLeavesNoPlaceToRefresh) {
     for (const char* body : {R"({"generationtime_ms": 0.5})", R"({"results": []})"}) {
         server.replies["/v1/search"] = {200, body};
         settings().weatherCity = "Ningunaparte";
-        const int before = http.answered;
+        const int before = counting.answered;
         weather.reloadLocation();
         ASSERT_TRUE(waitForAnswers(before + 1));
     }
