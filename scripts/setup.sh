@@ -9,8 +9,9 @@ packages=(
   nlohmann-json3-dev libsodium-dev libicu-dev libcanberra-dev libcanberra-pulse libpulse-dev
   pulseaudio pulseaudio-utils
   libgtest-dev libgmock-dev libbenchmark-dev locales-all
-  fonts-inter fonts-material-design-icons-iconfont
+  fonts-inter fonts-quicksand fonts-jetbrains-mono fonts-material-design-icons-iconfont
   xvfb xauth xcompmgr xdotool x11-apps dbus
+  libudev-dev libglib2.0-dev gsettings-desktop-schemas
 )
 
 missing=()

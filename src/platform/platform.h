@@ -4,12 +4,10 @@
 // struct owns nothing: whoever fills it keeps the objects alive for as long as it is used.
 
 #include "platform/audio_hardware.h"
-#include "platform/calendar_store.h"
 #include "platform/cameras.h"
 #include "platform/clock.h"
 #include "platform/http_client.h"
 #include "platform/image_decoder.h"
-#include "platform/location_manager.h"
 #include "platform/login_item.h"
 #include "platform/main_queue.h"
 #include "platform/player_notifications.h"
@@ -18,6 +16,16 @@
 #include "platform/serial_queue.h"
 #include "platform/sound_player.h"
 #include "platform/workspace.h"
+
+// Battery, Bluetooth devices and focus.
+#include "platform/accessibility.h"
+#include "platform/bluetooth_devices.h"
+#include "platform/desktop_focus.h"
+#include "platform/power_sources.h"
+
+// Widgets.
+#include "platform/calendar_store.h"
+#include "platform/location_manager.h"
 
 namespace quorlix::platform {
 
@@ -34,6 +42,14 @@ struct Platform {
     HttpClient* httpClient = nullptr;
     AudioHardware* audio = nullptr;
     Cameras* cameras = nullptr;
+
+    // Battery, Bluetooth devices and focus.
+    PowerSources* powerSources = nullptr;
+    BluetoothDevices* bluetoothDevices = nullptr;
+    DesktopFocus* desktopFocus = nullptr;
+    Accessibility* accessibility = nullptr;
+    // Blocking reads kept off the main thread (the Bluetooth report).
+    SerialQueue* utilityQueue = nullptr;
 
     // Widgets: the weather's location and the calendar.
     LocationManager* location = nullptr;

@@ -112,6 +112,15 @@ FakePlatform::FakePlatform() {
     platform_.httpClient = &httpClient;
     platform_.audio = &audio;
     platform_.cameras = &cameras;
+
+    // Battery, Bluetooth devices and focus.
+    platform_.powerSources = &powerSources;
+    platform_.bluetoothDevices = &bluetoothDevices;
+    platform_.desktopFocus = &desktopFocus;
+    platform_.accessibility = &accessibility;
+    platform_.utilityQueue = &utilityQueue;
+
+    // Widgets.
     platform_.location = &location;
     platform_.calendarStore = &calendarStore;
     platform::install(platform_);

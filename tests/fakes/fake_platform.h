@@ -6,8 +6,16 @@
 #include "fakes/fake_audio_hardware.h"
 #include "fakes/fake_cameras.h"
 #include "fakes/fake_media.h"
-#include "fakes/fake_widgets.h"
 #include "fakes/virtual_time.h"
+
+// Battery, Bluetooth devices and focus.
+#include "fakes/fake_bluetooth_devices.h"
+#include "fakes/fake_focus_sources.h"
+#include "fakes/fake_power_sources.h"
+
+// Widgets.
+#include "fakes/fake_widgets.h"
+
 #include "platform/platform.h"
 
 #include <filesystem>
@@ -106,6 +114,13 @@ public:
     FakeHttpClient httpClient;
     FakeAudioHardware audio;
     FakeCameras cameras;
+
+    // Battery, Bluetooth devices and focus.
+    FakePowerSources powerSources;
+    FakeBluetoothDevices bluetoothDevices;
+    FakeDesktopFocus desktopFocus;
+    FakeAccessibility accessibility;
+    InlineSerialQueue utilityQueue;
 
     // Widgets.
     FakeLocationManager location;
