@@ -2,6 +2,15 @@
 
 namespace quorlix::platform {
 
+namespace {
+int hexValue(char c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    return -1;
+}
+}  // namespace
+
 std::string percentEncode(std::string_view text) {
     static constexpr char hex[] = "0123456789ABCDEF";
     std::string out;
@@ -17,6 +26,23 @@ std::string percentEncode(std::string_view text) {
             out += hex[c >> 4];
             out += hex[c & 0x0F];
         }
+    }
+    return out;
+}
+
+std::optional<std::string> percentDecode(std::string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] != '%') {
+            out += text[i];
+            continue;
+        }
+        const int high = i + 2 < text.size() ? hexValue(text[i + 1]) : -1;
+        const int low = i + 2 < text.size() ? hexValue(text[i + 2]) : -1;
+        if (high < 0 || low < 0) return std::nullopt;
+        out += static_cast<char>(high * 16 + low);
+        i += 2;
     }
     return out;
 }

@@ -1,6 +1,7 @@
 #include "services/tray_store.h"
 
 #include "platform/main_queue.h"
+#include "platform/url_query.h"
 #include "platform/user_defaults.h"
 
 #include <algorithm>
@@ -26,13 +27,6 @@ std::string newUUID() {
                   (unsigned long long)((high >> 16) & 0xFFFF), (unsigned long long)(high & 0xFFFF),
                   (unsigned long long)(low >> 48), (unsigned long long)(low & 0xFFFFFFFFFFFFull));
     return text;
-}
-
-int hexValue(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    return -1;
 }
 
 bool startsWithIgnoringCase(std::string_view text, std::string_view prefix) {
@@ -111,23 +105,11 @@ std::optional<fs::path> TrayStore::filePath(std::string_view url) {
         url.remove_prefix(slash);
     }
     // The path ends where a query or fragment begins.
-    url = url.substr(0, url.find_first_of("?#"));
-    std::string path;
-    for (std::size_t i = 0; i < url.size(); ++i) {
-        if (url[i] != '%') {
-            path += url[i];
-            continue;
-        }
-        const int high = i + 2 < url.size() ? hexValue(url[i + 1]) : -1;
-        const int low = i + 2 < url.size() ? hexValue(url[i + 2]) : -1;
-        if (high < 0 || low < 0) return std::nullopt;
-        const char decoded = static_cast<char>(high * 16 + low);
-        if (decoded == '\0') return std::nullopt;  // no file name holds a NUL
-        path += decoded;
-        i += 2;
-    }
-    if (path.empty() || path.front() != '/') return std::nullopt;
-    return fs::path(path);
+    const auto path = platform::percentDecode(url.substr(0, url.find_first_of("?#")));
+    // No file name holds a NUL.
+    if (!path || path->empty() || path->front() != '/' || path->find('\0') != std::string::npos)
+        return std::nullopt;
+    return fs::path(*path);
 }
 
 void TrayStore::save() {
