@@ -118,14 +118,6 @@ TEST_F(CalendarServiceTest, ListsTimedEventsUnderWayFirstAndAtMostFour) {
     EXPECT_EQ(store.spans[0].second, Date(1'800'144'000));
 }
 
-TEST_F(CalendarServiceTest, AnAllDayEventAloneListsNothing) {
-    auto allDay = timed("feriado", -8 * 3600, 86400);
-    allDay.isAllDay = true;
-    store.all = {allDay};
-    start();
-    EXPECT_TRUE(service->events->empty());
-}
-
 TEST_F(CalendarServiceTest, EventFieldsAndIds) {
     auto untitled = timed("A1B2", 600.25);
     untitled.title = std::nullopt;
