@@ -62,17 +62,17 @@ std::optional<double> number(const Json* value) {
 // A whole number that fits an int; a whole value written with a point ("3.0") counts too.
 std::optional<int> integer(const Json* value) {
     if (!value || !value->is_number()) return std::nullopt;
-    const double d = value->get<double>();
+    if (value->is_number_unsigned()) {
+        const auto u = value->get<std::uint64_t>();
+        if (u > static_cast<std::uint64_t>(std::numeric_limits<int>::max())) return std::nullopt;
+        return static_cast<int>(u);
+    }
     if (value->is_number_integer()) {
-        if (value->is_number_unsigned()) {
-            if (value->get<std::uint64_t>() > static_cast<std::uint64_t>(std::numeric_limits<int>::max()))
-                return std::nullopt;
-            return static_cast<int>(value->get<std::uint64_t>());
-        }
         const auto i = value->get<std::int64_t>();
         if (i < std::numeric_limits<int>::min() || i > std::numeric_limits<int>::max()) return std::nullopt;
         return static_cast<int>(i);
     }
+    const double d = value->get<double>();
     if (d != std::floor(d) || d < std::numeric_limits<int>::min() || d > std::numeric_limits<int>::max())
         return std::nullopt;
     return static_cast<int>(d);
