@@ -23,6 +23,10 @@
 #include "platform/desktop_focus.h"
 #include "platform/power_sources.h"
 
+// Widgets.
+#include "platform/calendar_store.h"
+#include "platform/location_manager.h"
+
 namespace quorlix::platform {
 
 struct Platform {
@@ -46,6 +50,10 @@ struct Platform {
     Accessibility* accessibility = nullptr;
     // Blocking reads kept off the main thread (the Bluetooth report).
     SerialQueue* utilityQueue = nullptr;
+
+    // Widgets: the weather's location and the calendar.
+    LocationManager* location = nullptr;
+    CalendarStore* calendarStore = nullptr;
 };
 
 // Installs the process-wide accessors (`MainQueue::shared()`, `Clock::shared()`, the sound

@@ -119,6 +119,10 @@ FakePlatform::FakePlatform() {
     platform_.desktopFocus = &desktopFocus;
     platform_.accessibility = &accessibility;
     platform_.utilityQueue = &utilityQueue;
+
+    // Widgets.
+    platform_.location = &location;
+    platform_.calendarStore = &calendarStore;
     platform::install(platform_);
 }
 

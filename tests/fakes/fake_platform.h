@@ -13,6 +13,9 @@
 #include "fakes/fake_focus_sources.h"
 #include "fakes/fake_power_sources.h"
 
+// Widgets.
+#include "fakes/fake_widgets.h"
+
 #include "platform/platform.h"
 
 #include <filesystem>
@@ -118,6 +121,10 @@ public:
     FakeDesktopFocus desktopFocus;
     FakeAccessibility accessibility;
     InlineSerialQueue utilityQueue;
+
+    // Widgets.
+    FakeLocationManager location;
+    FakeCalendarStore calendarStore;
 
     const platform::Platform& platform() const { return platform_; }
 

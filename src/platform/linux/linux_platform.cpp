@@ -20,6 +20,10 @@
 #include "platform/linux/sysfs_power_sources.h"
 #include "platform/linux/unavailable_accessibility.h"
 
+// Widgets.
+#include "platform/linux/qt_location_manager.h"
+#include "platform/linux/unavailable_calendar_store.h"
+
 #include <cstdlib>
 #include <string_view>
 
@@ -77,6 +81,12 @@ LinuxPlatform::LinuxPlatform()
     platform_.desktopFocus = desktopFocus_.get();
     platform_.accessibility = accessibility_.get();
     platform_.utilityQueue = utilityQueue_.get();
+
+    // Widgets.
+    location_ = std::make_unique<QtLocationManager>();
+    calendarStore_ = std::make_unique<UnavailableCalendarStore>();
+    platform_.location = location_.get();
+    platform_.calendarStore = calendarStore_.get();
 }
 
 LinuxPlatform::~LinuxPlatform() = default;

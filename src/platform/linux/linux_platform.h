@@ -40,6 +40,10 @@ private:
     std::unique_ptr<Accessibility> accessibility_;
     std::unique_ptr<SerialQueue> utilityQueue_;
 
+    // Widgets.
+    std::unique_ptr<LocationManager> location_;
+    std::unique_ptr<CalendarStore> calendarStore_;
+
     Platform platform_;
 };
 
