@@ -3,6 +3,7 @@
 // `Platform`; the Linux backends fill one in main.cpp and tests fill one with fakes. The
 // struct owns nothing: whoever fills it keeps the objects alive for as long as it is used.
 
+#include "platform/agent_notifications.h"
 #include "platform/clock.h"
 #include "platform/http_client.h"
 #include "platform/image_decoder.h"
@@ -28,6 +29,9 @@ struct Platform {
     Workspace* workspace = nullptr;
     ImageDecoder* imageDecoder = nullptr;
     HttpClient* httpClient = nullptr;
+
+    // AI coding agents.
+    AgentNotifications* agentNotifications = nullptr;
 };
 
 // Installs the process-wide accessors (`MainQueue::shared()`, `Clock::shared()`, the sound

@@ -110,6 +110,8 @@ FakePlatform::FakePlatform() {
     platform_.workspace = &workspace;
     platform_.imageDecoder = &imageDecoder;
     platform_.httpClient = &httpClient;
+
+    platform_.agentNotifications = &agentNotifications;
     platform::install(platform_);
 }
 

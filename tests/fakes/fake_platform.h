@@ -3,6 +3,7 @@
 // that creates a `FakePlatform` runs with HOME and the XDG folders pointed at a fresh
 // temporary tree, and with every process-wide accessor installed from the fakes.
 
+#include "fakes/fake_agent_notifications.h"
 #include "fakes/fake_media.h"
 #include "fakes/virtual_time.h"
 #include "platform/platform.h"
@@ -101,6 +102,8 @@ public:
     FakeWorkspace workspace;
     FakeImageDecoder imageDecoder;
     FakeHttpClient httpClient;
+
+    FakeAgentNotifications agentNotifications;
 
     const platform::Platform& platform() const { return platform_; }
 

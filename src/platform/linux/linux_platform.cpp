@@ -1,6 +1,7 @@
 #include "platform/linux/linux_platform.h"
 
 #include "platform/linux/canberra_sound_player.h"
+#include "platform/linux/dbus_agent_notifications.h"
 #include "platform/linux/linux_workspace.h"
 #include "platform/linux/mpris_bus.h"
 #include "platform/linux/mpris_player_notifications.h"
@@ -24,7 +25,8 @@ LinuxPlatform::LinuxPlatform()
       scriptHost_(std::make_unique<MprisScriptHost>(*mprisBus_)),
       workspace_(std::make_unique<LinuxWorkspace>(*mprisBus_)),
       imageDecoder_(std::make_unique<QtImageDecoder>()),
-      httpClient_(std::make_unique<QtHttpClient>()) {
+      httpClient_(std::make_unique<QtHttpClient>()),
+      agentNotifications_(std::make_unique<DBusAgentNotifications>(QDBusConnection::sessionBus())) {
     platform_.mainQueue = mainQueue_.get();
     platform_.clock = clock_.get();
     platform_.loginItem = loginItem_.get();
@@ -35,6 +37,8 @@ LinuxPlatform::LinuxPlatform()
     platform_.workspace = workspace_.get();
     platform_.imageDecoder = imageDecoder_.get();
     platform_.httpClient = httpClient_.get();
+
+    platform_.agentNotifications = agentNotifications_.get();
 }
 
 LinuxPlatform::~LinuxPlatform() = default;

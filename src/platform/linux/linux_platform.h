@@ -29,6 +29,9 @@ private:
     std::unique_ptr<Workspace> workspace_;
     std::unique_ptr<ImageDecoder> imageDecoder_;
     std::unique_ptr<HttpClient> httpClient_;
+
+    std::unique_ptr<AgentNotifications> agentNotifications_;
+
     Platform platform_;
 };
 
