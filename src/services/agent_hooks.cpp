@@ -416,16 +416,15 @@ void AgentService::upgradeOldHooks() {
         if (outdated) connectClaude();
     }
 
-    // Codex: a notify line of the URL form gives way to the current line.
+    // Codex: lines of the URL form give way to the current line.
     const fs::path path = codexConfigPath();
     const auto codex = readUserText(path);
     if (!codex.text || codex.text->find(oldMarker) == std::string::npos) return;
     const auto [mark, body] = splitByteOrderMark(*codex.text);
     std::vector<std::string_view> kept;
     for (const std::string_view line : splitLines(body))
-        if (!(isNotifyLine(line) && line.find(oldMarker) != std::string_view::npos)) kept.push_back(line);
-    if (kept.size() == splitLines(body).size()) return;
-    // The copy must hold the file as the user left it.
+        if (line.find(oldMarker) == std::string_view::npos) kept.push_back(line);
+    // The copy must hold the file as the user left it, before this first change.
     if (backup(path)) return;
     if (writeUserFile(path, std::string(mark) + joinLines(kept))) return;
     connectCodex();
