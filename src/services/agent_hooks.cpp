@@ -7,14 +7,14 @@
 #include "platform/paths.h"
 #include "services/agent_service.h"
 
-#include <nlohmann/json.hpp>
 #include <unicode/utf8.h>
+#include <nlohmann/json.hpp>
 
+#include <unistd.h>
 #include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <cstring>
-#include <unistd.h>
 
 namespace quorlix {
 
@@ -65,7 +65,8 @@ UserText readUserText(const fs::path& path) {
     if (type != fs::file_type::regular) return {std::nullopt, "no es un archivo normal"};
     auto text = platform::readFile(path);
     if (!text) {
-        const std::string reason = ::access(path.c_str(), R_OK) != 0 ? std::strerror(errno) : "error de lectura";
+        const std::string reason =
+            ::access(path.c_str(), R_OK) != 0 ? std::strerror(errno) : "error de lectura";
         return {std::nullopt, "no se pudo leer: " + reason};
     }
     if (!isValidUTF8(*text)) return {std::nullopt, "el archivo no es texto UTF-8"};
@@ -249,8 +250,9 @@ std::pair<std::string_view, std::string_view> splitByteOrderMark(std::string_vie
 }  // namespace
 
 bool AgentService::isOurs(std::string_view text) {
-    return std::any_of(markers.begin(), markers.end(),
-                       [text](std::string_view marker) { return text.find(marker) != std::string_view::npos; });
+    return std::any_of(markers.begin(), markers.end(), [text](std::string_view marker) {
+        return text.find(marker) != std::string_view::npos;
+    });
 }
 
 std::string AgentService::hookCommand(AgentKind kind, std::string_view event) {
@@ -409,10 +411,11 @@ void AgentService::upgradeOldHooks() {
     const auto claude = readUserText(claudeSettingsPath());
     if (claude.text && isOurs(*claude.text)) {
         const std::string_view text = *claude.text;
-        const bool outdated = text.find(oldMarker) != std::string_view::npos ||
-                              text.find(notificationName(AgentKind::claude, "input")) == std::string_view::npos ||
-                              text.find("PermissionRequest") == std::string_view::npos ||
-                              text.find("SessionEnd") == std::string_view::npos;
+        const bool outdated =
+            text.find(oldMarker) != std::string_view::npos ||
+            text.find(notificationName(AgentKind::claude, "input")) == std::string_view::npos ||
+            text.find("PermissionRequest") == std::string_view::npos ||
+            text.find("SessionEnd") == std::string_view::npos;
         if (outdated) connectClaude();
     }
 

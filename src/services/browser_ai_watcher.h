@@ -42,7 +42,9 @@ public:
         static Status off() { return {Kind::off, {}}; }
         static Status waiting() { return {Kind::waiting, {}}; }
         static Status working() { return {Kind::working, {}}; }
-        static Status needsJavaScript(std::string browser) { return {Kind::needsJavaScript, std::move(browser)}; }
+        static Status needsJavaScript(std::string browser) {
+            return {Kind::needsJavaScript, std::move(browser)};
+        }
         friend bool operator==(const Status&, const Status&) = default;
     };
 
@@ -70,11 +72,13 @@ public:
         {"chat.openai.com", "chatgpt"},
         {"claude.ai", "claudeWeb"},
     }};
-    static constexpr std::array<AgentKind, 3> webKinds{AgentKind::gemini, AgentKind::chatgpt, AgentKind::claudeWeb};
+    static constexpr std::array<AgentKind, 3> webKinds{AgentKind::gemini, AgentKind::chatgpt,
+                                                       AgentKind::claudeWeb};
 
     // Answers "1" when the page shows a stop button, else "0".
     static constexpr std::string_view stopButtonTest =
-        "(function(){var s=['button[aria-label*=Stop]','button[aria-label*=Detener]','button[aria-label*=Parar]',"
+        "(function(){var "
+        "s=['button[aria-label*=Stop]','button[aria-label*=Detener]','button[aria-label*=Parar]',"
         "'[data-testid=stop-button]','[data-test-id=stop-button]','mat-icon[fonticon=stop]'];"
         "for(var i=0;i<s.length;i++){if(document.querySelector(s[i]))return '1';}return '0';})()";
 

@@ -20,8 +20,10 @@ public:
     }
 
     std::string text() {
-        static const std::vector<std::string> pieces{"a", "Zeta", " ", "ñandú", "€", "\"", "\\", "/", "\n",
-                                                     "\t", "😀", "0", "{", "]", "permission_prompt", "afplay"};
+        static const std::vector<std::string> pieces{"a",     "Zeta", " ", "ñandú", "€",
+                                                     "\"",    "\\",   "/", "\n",    "\t",
+                                                     "😀",     "0",    "{", "]",     "permission_prompt",
+                                                     "afplay"};
         std::string out;
         for (int n = below(4); n > 0; --n) out += pick(pieces);
         return out;
@@ -89,8 +91,9 @@ public:
                 ordered_json hooks = ordered_json::object();
                 for (const auto& event : events) {
                     if (!chance(40)) continue;
-                    const bool ours = std::any_of(AgentService::claudeHooks.begin(), AgentService::claudeHooks.end(),
-                                                  [&](const auto& row) { return row.hookEvent == event; });
+                    const bool ours =
+                        std::any_of(AgentService::claudeHooks.begin(), AgentService::claudeHooks.end(),
+                                    [&](const auto& row) { return row.hookEvent == event; });
                     if (chance(5)) {
                         hooks[event] = chance(50) ? ordered_json(text()) : ordered_json::object();
                         refused = refused || ours;

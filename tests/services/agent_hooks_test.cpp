@@ -4,8 +4,8 @@
 #include <sys/stat.h>
 #include <sys/wait.h>
 
-#include <csignal>
 #include <unistd.h>
+#include <csignal>
 
 namespace quorlix::testing {
 namespace {
@@ -15,8 +15,9 @@ const std::string codexLine =
     R"(notify = ["/bin/sh", "-c", "/usr/bin/dbus-send --session --type=signal /com/halvik/quorlix com.halvik.quorlix.agent.codex.done"])";
 
 ordered_json ourGroup(const std::string& event, const std::string& matcher = "") {
-    ordered_json group = {{"hooks", {{{"command", dbusSend + "com.halvik.quorlix.agent.claude." + event},
-                                      {"type", "command"}}}}};
+    ordered_json group = {
+        {"hooks",
+         {{{"command", dbusSend + "com.halvik.quorlix.agent.claude." + event}, {"type", "command"}}}}};
     if (!matcher.empty()) group["matcher"] = matcher;
     return group;
 }
@@ -53,7 +54,8 @@ bool asUnprivilegedUser(Check check) {
         ::_exit(dropped && check() ? 0 : 1);
     }
     int status = 0;
-    return child > 0 && ::waitpid(child, &status, 0) == child && WIFEXITED(status) && WEXITSTATUS(status) == 0;
+    return child > 0 && ::waitpid(child, &status, 0) == child && WIFEXITED(status) &&
+           WEXITSTATUS(status) == 0;
 }
 
 using ClaudeHooksTest = AgentFilesTest;
@@ -76,12 +78,14 @@ TEST_F(ClaudeHooksTest, ConnectAddsOneGroupOfOursLastUnderEachEventAndKeepsTheRe
     EXPECT_EQ(settings["env"], original["env"]);
     EXPECT_EQ(settings["hooks"]["PreToolUse"], original["hooks"]["PreToolUse"]);
     // Other tools' entries first, in their order, whatever their shape; ours last.
-    EXPECT_EQ(settings["hooks"]["Stop"], (ordered_json{userGroup("afplay listo.wav"), "raro", 3, ourGroup("done")}));
+    EXPECT_EQ(settings["hooks"]["Stop"],
+              (ordered_json{userGroup("afplay listo.wav"), "raro", 3, ourGroup("done")}));
     EXPECT_EQ(settings["hooks"]["UserPromptSubmit"], ordered_json::array({ourGroup("working")}));
     EXPECT_EQ(settings["hooks"]["PostToolUse"], ordered_json::array({ourGroup("working")}));
     EXPECT_EQ(settings["hooks"]["PermissionRequest"], ordered_json::array({ourGroup("input")}));
-    EXPECT_EQ(settings["hooks"]["Notification"],
-              ordered_json::array({ourGroup("input", "permission_prompt|elicitation_dialog|agent_needs_input")}));
+    EXPECT_EQ(
+        settings["hooks"]["Notification"],
+        ordered_json::array({ourGroup("input", "permission_prompt|elicitation_dialog|agent_needs_input")}));
     EXPECT_EQ(settings["hooks"]["SessionEnd"], ordered_json::array({ourGroup("idle")}));
     // The user's key order survives.
     std::vector<std::string> keys;
@@ -100,8 +104,9 @@ TEST_F(ClaudeHooksTest, ConnectAddsOneGroupOfOursLastUnderEachEventAndKeepsTheRe
     const ordered_json again = parsed(claude);
     EXPECT_EQ(again["hooks"]["Stop"].back(), ourGroup("done"));
     EXPECT_EQ(again["hooks"]["Stop"][3], userGroup("say hecho"));
-    const std::map<std::string, int> once{{"Notification", 1}, {"PermissionRequest", 1}, {"PostToolUse", 1},
-                                          {"SessionEnd", 1},   {"Stop", 1},              {"UserPromptSubmit", 1}};
+    const std::map<std::string, int> once{{"Notification", 1}, {"PermissionRequest", 1},
+                                          {"PostToolUse", 1},  {"SessionEnd", 1},
+                                          {"Stop", 1},         {"UserPromptSubmit", 1}};
     EXPECT_EQ(oursPerEvent(again), once);
     EXPECT_EQ(bytes(AgentService::backupPath(claude)), original.dump(4));
 }
@@ -115,14 +120,15 @@ TEST_F(ClaudeHooksTest, DisconnectRemovesOnlyOurHooksThenEmptiedEventsThenHooks)
     EXPECT_FALSE(agents->claudeConnected.get());
 
     // A group the user shares with us keeps their hook and its matcher; their own groups stay.
-    ordered_json mixed = {{"hooks",
-                           {{"Notification",
-                             {{{"matcher", "permission_prompt|elicitation_dialog|agent_needs_input"},
-                               {"hooks",
-                                {{{"command", dbusSend + "com.halvik.quorlix.agent.claude.input"}, {"type", "command"}},
-                                 {{"type", "command"}, {"command", "notify-send hola"}}}}}}},
-                            {"Stop", {userGroup("afplay fin.wav"), ourGroup("done")}},
-                            {"Odd", "not a list"}}}};
+    ordered_json mixed = {
+        {"hooks",
+         {{"Notification",
+           {{{"matcher", "permission_prompt|elicitation_dialog|agent_needs_input"},
+             {"hooks",
+              {{{"command", dbusSend + "com.halvik.quorlix.agent.claude.input"}, {"type", "command"}},
+               {{"type", "command"}, {"command", "notify-send hola"}}}}}}},
+          {"Stop", {userGroup("afplay fin.wav"), ourGroup("done")}},
+          {"Odd", "not a list"}}}};
     put(claude, mixed.dump());
     agents->connectClaude();
     EXPECT_EQ(parsed(claude)["hooks"]["Notification"][0]["hooks"],
@@ -154,12 +160,14 @@ TEST_F(ClaudeHooksTest, UnexpectedShapesStopConnectWithTheFileUntouched) {
         {R"([1, 2])", "No se pudo editar ~/.claude/settings.json: el archivo no es un objeto JSON"},
         {"{\"a\": 1,\n  \"b\": tru}",
          "No se pudo editar ~/.claude/settings.json: el archivo no es JSON válido en la línea 2, columna 11"},
-        {R"({"hooks": ["Stop"]})", "No se pudo editar ~/.claude/settings.json: \"hooks\" no es un objeto JSON"},
+        {R"({"hooks": ["Stop"]})",
+         "No se pudo editar ~/.claude/settings.json: \"hooks\" no es un objeto JSON"},
         {R"({"hooks": {"Stop": {"hooks": []}}})",
          "No se pudo editar ~/.claude/settings.json: \"hooks.Stop\" no es una lista JSON"},
         {R"({"hooks": {"SessionEnd": null}})",
          "No se pudo editar ~/.claude/settings.json: \"hooks.SessionEnd\" no es una lista JSON"},
-        {"{\"nombre\": \"\xff\xfe\"}", "No se pudo editar ~/.claude/settings.json: el archivo no es texto UTF-8"},
+        {"{\"nombre\": \"\xff\xfe\"}",
+         "No se pudo editar ~/.claude/settings.json: el archivo no es texto UTF-8"},
     };
     auto agents = makeService();
     for (const auto& [text, error] : cases) {
@@ -253,7 +261,8 @@ TEST_F(ClaudeHooksTest, OldHooksAreUpgradedAtStart) {
     // The URL form of earlier versions.
     const ordered_json old = {
         {"hooks",
-         {{"Stop", {userGroup("open -g 'quorlix://agent?agent=claude&event=done'"), userGroup("afplay a.wav")}},
+         {{"Stop",
+           {userGroup("open -g 'quorlix://agent?agent=claude&event=done'"), userGroup("afplay a.wav")}},
           {"UserPromptSubmit", {userGroup("open -g 'quorlix://agent?agent=claude&event=working'")}}}}};
     put(claude, old.dump(2));
     auto agents = makeService();
@@ -310,11 +319,13 @@ TEST_F(CodexHooksTest, MissingFileIsCreatedByConnectAndLeftAbsentByDisconnect) {
 
 TEST_F(CodexHooksTest, AnotherNotifyCommandIsRefusedButACommentedOneIsNot) {
     auto agents = makeService();
-    for (const std::string text : {"notify = [\"terminal-notifier\"]\n", "model = \"o3\"\n  notify=[\"x\"]"}) {
+    for (const std::string text :
+         {"notify = [\"terminal-notifier\"]\n", "model = \"o3\"\n  notify=[\"x\"]"}) {
         put(codex, text);
         agents->connectCodex();
-        EXPECT_EQ(agents->lastError.get(), "Codex ya tiene un comando «notify» en ~/.codex/config.toml. Agrega "
-                                            "Quorlix a mano o quita el tuyo.");
+        EXPECT_EQ(agents->lastError.get(),
+                  "Codex ya tiene un comando «notify» en ~/.codex/config.toml. Agrega "
+                  "Quorlix a mano o quita el tuyo.");
         EXPECT_EQ(bytes(codex), text);
         EXPECT_FALSE(exists(AgentService::backupPath(codex)));
     }
@@ -326,15 +337,17 @@ TEST_F(CodexHooksTest, AnotherNotifyCommandIsRefusedButACommentedOneIsNot) {
 }
 
 TEST_F(CodexHooksTest, DisconnectRemovesOnlyLinesItKnows) {
-    const std::string text = "  " + codexLine + "\r\n" +
-                             R"(notify = ["/usr/bin/notifyutil", "-p", "com.halvik.quorlix.agent.codex.done"])" +
-                             "\n# avisa con com.halvik.quorlix.agent.codex.done\nmodel = \"o3\"\n";
+    const std::string text =
+        "  " + codexLine + "\r\n" +
+        R"(notify = ["/usr/bin/notifyutil", "-p", "com.halvik.quorlix.agent.codex.done"])" +
+        "\n# avisa con com.halvik.quorlix.agent.codex.done\nmodel = \"o3\"\n";
     put(codex, text);
     auto agents = makeService();
     agents->disconnectCodex();
     EXPECT_EQ(bytes(codex), "# avisa con com.halvik.quorlix.agent.codex.done\nmodel = \"o3\"\n");
-    EXPECT_EQ(agents->lastError.get(),
-              "Quedan líneas de Quorlix en ~/.codex/config.toml que no se pueden quitar solas. Quítalas a mano.");
+    EXPECT_EQ(
+        agents->lastError.get(),
+        "Quedan líneas de Quorlix en ~/.codex/config.toml que no se pueden quitar solas. Quítalas a mano.");
     EXPECT_TRUE(agents->codexConnected.get()) << "the remaining line still names us";
 }
 
@@ -343,11 +356,13 @@ TEST_F(CodexHooksTest, UndecodableOrUnreadableFilesStayByteIdentical) {
     put(codex, latin1);
     auto agents = makeService();
     agents->connectCodex();
-    EXPECT_EQ(agents->lastError.get(), "No se pudo editar ~/.codex/config.toml: el archivo no es texto UTF-8");
+    EXPECT_EQ(agents->lastError.get(),
+              "No se pudo editar ~/.codex/config.toml: el archivo no es texto UTF-8");
     EXPECT_EQ(bytes(codex), latin1);
     agents->lastError = std::nullopt;
     agents->disconnectCodex();
-    EXPECT_EQ(agents->lastError.get(), "No se pudo editar ~/.codex/config.toml: el archivo no es texto UTF-8");
+    EXPECT_EQ(agents->lastError.get(),
+              "No se pudo editar ~/.codex/config.toml: el archivo no es texto UTF-8");
     EXPECT_EQ(bytes(codex), latin1);
     EXPECT_FALSE(exists(AgentService::backupPath(codex)));
 }
@@ -370,7 +385,8 @@ TEST_F(CodexHooksTest, WritesKeepTheModeAndGoThroughASymbolicLink) {
 }
 
 TEST_F(CodexHooksTest, TheOldURLLineIsReplacedAtStart) {
-    const std::string old = "notify = [\"xdg-open\", \"quorlix://agent?agent=codex&event=done\"]\nmodel = \"o3\"\n";
+    const std::string old =
+        "notify = [\"xdg-open\", \"quorlix://agent?agent=codex&event=done\"]\nmodel = \"o3\"\n";
     put(codex, old);
     auto agents = makeService();
     EXPECT_EQ(bytes(codex), codexLine + "\nmodel = \"o3\"\n");

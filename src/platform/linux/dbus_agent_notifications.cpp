@@ -25,10 +25,13 @@ namespace {
 std::optional<std::pair<QString, QString>> signalOf(const std::string& name) {
     const auto dot = name.rfind('.');
     if (dot == std::string::npos || dot == 0 || dot + 1 == name.size()) return std::nullopt;
-    return std::pair{QString::fromStdString(name.substr(0, dot)), QString::fromStdString(name.substr(dot + 1))};
+    return std::pair{QString::fromStdString(name.substr(0, dot)),
+                     QString::fromStdString(name.substr(dot + 1))};
 }
 
-QString objectPath() { return QString::fromUtf8(agentObjectPath.data(), static_cast<qsizetype>(agentObjectPath.size())); }
+QString objectPath() {
+    return QString::fromUtf8(agentObjectPath.data(), static_cast<qsizetype>(agentObjectPath.size()));
+}
 
 }  // namespace
 
