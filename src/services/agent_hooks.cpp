@@ -130,6 +130,8 @@ JSONRead readJSON(const fs::path& path) {
         value = json::parse(*file.text);
     } catch (const json::parse_error& e) {
         return {std::nullopt, "el archivo no es JSON válido " + positionText(*file.text, e.byte)};
+    } catch (const json::exception&) {
+        return {std::nullopt, "el archivo tiene un número demasiado grande"};  // the only other parse failure
     }
     if (!value.is_object()) return {std::nullopt, "el archivo no es un objeto JSON"};
     return {std::move(value), std::nullopt};
@@ -283,12 +285,14 @@ void AgentService::refreshConnections() {
     update(codexConnected, codex.text && isOurs(*codex.text));
 }
 
+void AgentService::editFailed(std::string_view file, std::string_view reason) {
+    lastError = editError(file, reason);
+    refreshConnections();
+}
+
 void AgentService::connectClaude() {
     const fs::path path = claudeSettingsPath();
-    const auto fail = [this](std::string_view reason) {
-        lastError = editError(claudeFileName, reason);
-        refreshConnections();
-    };
+    const auto fail = [this](std::string_view reason) { editFailed(claudeFileName, reason); };
     const auto read = readJSON(path);
     if (!read.object) return fail(*read.error);
 
@@ -322,10 +326,7 @@ void AgentService::connectClaude() {
 void AgentService::disconnectClaude() {
     const fs::path path = claudeSettingsPath();
     auto read = readJSON(path);
-    if (!read.object) {
-        lastError = editError(claudeFileName, *read.error);
-        return refreshConnections();
-    }
+    if (!read.object) return editFailed(claudeFileName, *read.error);
     json& settings = *read.object;
     const auto found = settings.find("hooks");
     if (found == settings.end() || !found->is_object()) return refreshConnections();
@@ -344,16 +345,13 @@ void AgentService::disconnectClaude() {
     }
     if (!removed) return refreshConnections();
     if (hooks.empty()) settings.erase("hooks");
-    if (const auto error = writeJSON(settings, path)) lastError = editError(claudeFileName, *error);
+    if (const auto error = writeJSON(settings, path)) return editFailed(claudeFileName, *error);
     refreshConnections();
 }
 
 void AgentService::connectCodex() {
     const fs::path path = codexConfigPath();
-    const auto fail = [this](std::string_view reason) {
-        lastError = editError(codexFileName, reason);
-        refreshConnections();
-    };
+    const auto fail = [this](std::string_view reason) { editFailed(codexFileName, reason); };
     const auto file = readUserText(path);
     if (file.error) return fail(*file.error);
     const std::string text = file.text.value_or("");
@@ -377,10 +375,7 @@ void AgentService::connectCodex() {
 void AgentService::disconnectCodex() {
     const fs::path path = codexConfigPath();
     const auto file = readUserText(path);
-    if (file.error) {
-        lastError = editError(codexFileName, *file.error);
-        return refreshConnections();
-    }
+    if (file.error) return editFailed(codexFileName, *file.error);
     if (!file.text) return refreshConnections();
 
     const auto [mark, body] = splitByteOrderMark(*file.text);
@@ -397,10 +392,8 @@ void AgentService::disconnectCodex() {
         kept.push_back(line);
     }
     if (removed) {
-        if (const auto error = writeUserFile(path, std::string(mark) + joinLines(kept))) {
-            lastError = editError(codexFileName, *error);
-            return refreshConnections();
-        }
+        if (const auto error = writeUserFile(path, std::string(mark) + joinLines(kept)))
+            return editFailed(codexFileName, *error);
     }
     if (strays) lastError = std::string(codexStrayLines);
     refreshConnections();

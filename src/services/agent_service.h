@@ -143,6 +143,8 @@ public:
 private:
     void listenForAgents(platform::AgentNotifications* notifications);
     void upgradeOldHooks();
+    // Sets `lastError` for a failed edit of `file` and refreshes the connection flags.
+    void editFailed(std::string_view file, std::string_view reason);
     void scheduleStaleCheck();
     void sweepStale();
     void setWorkingMap(std::map<AgentKind, Date> map);

@@ -166,6 +166,8 @@ TEST_F(ClaudeHooksTest, UnexpectedShapesStopConnectWithTheFileUntouched) {
          "No se pudo editar ~/.claude/settings.json: \"hooks.Stop\" no es una lista JSON"},
         {R"({"hooks": {"SessionEnd": null}})",
          "No se pudo editar ~/.claude/settings.json: \"hooks.SessionEnd\" no es una lista JSON"},
+        {R"({"n": 1e400})",
+         "No se pudo editar ~/.claude/settings.json: el archivo tiene un número demasiado grande"},
         {"{\"nombre\": \"\xff\xfe\"}",
          "No se pudo editar ~/.claude/settings.json: el archivo no es texto UTF-8"},
     };
