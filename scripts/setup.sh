@@ -7,8 +7,9 @@ packages=(
   build-essential cmake ninja-build ccache pkg-config
   qt6-base-dev qt6-base-dev-tools libgl-dev
   nlohmann-json3-dev libsodium-dev libicu-dev libcanberra-dev libcanberra-pulse libpulse-dev
+  pulseaudio pulseaudio-utils
   libgtest-dev libgmock-dev libbenchmark-dev
-  fonts-inter fonts-material-design-icons-iconfont
+  fonts-inter fonts-quicksand fonts-jetbrains-mono fonts-material-design-icons-iconfont
   xvfb xauth xcompmgr xdotool x11-apps dbus
 )
 

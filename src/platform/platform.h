@@ -4,6 +4,8 @@
 // struct owns nothing: whoever fills it keeps the objects alive for as long as it is used.
 
 #include "platform/agent_notifications.h"
+#include "platform/audio_hardware.h"
+#include "platform/cameras.h"
 #include "platform/clock.h"
 #include "platform/http_client.h"
 #include "platform/image_decoder.h"
@@ -29,6 +31,8 @@ struct Platform {
     Workspace* workspace = nullptr;
     ImageDecoder* imageDecoder = nullptr;
     HttpClient* httpClient = nullptr;
+    AudioHardware* audio = nullptr;
+    Cameras* cameras = nullptr;
 
     // AI coding agents.
     AgentNotifications* agentNotifications = nullptr;

@@ -1,9 +1,11 @@
 #include "services/volume_service.h"
 
+#include "platform/platform.h"
 #include "services/text_match.h"
 
 #include <algorithm>
 #include <array>
+#include <cmath>
 
 namespace quorlix {
 
@@ -47,12 +49,99 @@ std::string AudioOutput::symbol() const {
     }
 }
 
-// Without an audio system there is no default output to follow, no device to write to
-// (`deviceID` stays 0, so the writes do nothing) and no device to list. The audio backend
-// fills these in.
-void VolumeService::start() {}
-void VolumeService::setVolume(float) {}
-void VolumeService::toggleMute() {}
-std::vector<AudioOutput> VolumeService::outputs() const { return {}; }
+VolumeService::VolumeService() : VolumeService(platform::installed().audio) {}
+
+VolumeService::VolumeService(platform::AudioHardware* audio) : audio_(audio) {}
+
+void VolumeService::start() {
+    if (!audio_) return;
+    deviceListener_ =
+        audio_->listen(platform::AudioProperty::defaultOutput, [this] { defaultOutputChanged(); });
+    attachToDefaultDevice();
+}
+
+void VolumeService::defaultOutputChanged() {
+    const std::optional<AudioOutput> before = currentOutput.get();
+    attachToDefaultDevice();
+    const auto& now = currentOutput.get();
+    // Only another device is news; a new name or transport under the same id is not.
+    if (now && (!before || before->id != now->id) && onOutputChange) onOutputChange(*now);
+}
+
+void VolumeService::attachToDefaultDevice() {
+    volumeListener_.cancel();
+    muteListener_.cancel();
+    const auto id = audio_->defaultOutputDevice();
+    if (!id) {
+        // Nobody follows the old device any more, so the keys must not act on it either.
+        // What is published stays, as the last thing known.
+        deviceID_ = 0;
+        return;
+    }
+    deviceID_ = *id;
+    currentOutput = output(*id);
+    // A device switch shows the new device's values without reporting them.
+    readValues();
+    volumeListener_ = audio_->listen(*id, platform::AudioProperty::volume, [this] { valueChanged(); });
+    muteListener_ = audio_->listen(*id, platform::AudioProperty::mute, [this] { valueChanged(); });
+}
+
+void VolumeService::readValues() {
+    if (const auto volume = audio_->volume(deviceID_)) {
+        level = *volume;
+    } else if (levelDevice_ != deviceID_) {
+        level = 0;
+    }
+    levelDevice_ = deviceID_;
+    muted = audio_->hasMute(deviceID_) && audio_->isMuted(deviceID_).value_or(false);
+}
+
+void VolumeService::valueChanged() {
+    const float oldLevel = level;
+    const bool wasMuted = muted;
+    readValues();
+    // Exact comparison: a step of any size is a change worth showing.
+    if (level.get() == oldLevel && muted.get() == wasMuted) return;
+    if (onChange) onChange(level, muted);
+}
+
+void VolumeService::setVolume(float value) {
+    // NaN has no place on a volume slider; writing it would leave the device's level undefined.
+    if (!audio_ || deviceID_ == 0 || std::isnan(value)) return;
+    const float clamped = std::clamp(value, 0.0f, 1.0f);
+    audio_->setVolume(deviceID_, clamped);
+    // Turning the volume up means the user wants to hear it; turning it to 0 never mutes.
+    if (muted && clamped > 0) audio_->setMuted(deviceID_, false);
+}
+
+void VolumeService::toggleMute() {
+    if (!audio_ || deviceID_ == 0) return;
+    audio_->setMuted(deviceID_, !muted.get());
+}
+
+std::vector<AudioOutput> VolumeService::outputs() const {
+    if (!audio_) return {};
+    const auto devices = audio_->devices();
+    if (!devices) return {};
+    std::vector<AudioOutput> result;
+    for (const auto id : *devices) {
+        const auto streams = audio_->outputStreamCount(id);
+        if (!streams || *streams == 0) continue;
+        if (auto found = output(id)) result.push_back(std::move(*found));
+    }
+    return result;
+}
+
+void VolumeService::makeDefaultOutput(std::uint32_t id) {
+    if (!audio_) return;
+    audio_->setDefaultOutputDevice(id);
+    audio_->setDefaultSystemOutputDevice(id);
+}
+
+std::optional<AudioOutput> VolumeService::output(std::uint32_t id) const {
+    auto name = audio_->name(id);
+    if (!name) return std::nullopt;
+    return AudioOutput{id, std::move(*name), audio_->transport(id).value_or(0)};
+}
 
 }  // namespace quorlix

@@ -9,11 +9,11 @@
 //     volume.onChange = [](float level, bool muted) { ... };
 //     volume.onOutputChange = [](const AudioOutput& output) { ... };
 //
-// The audio system itself (devices, listeners, reads and writes) is attached by the audio
-// backend. Until one is attached no device is known: `deviceID` stays 0, the writes do
-// nothing and `outputs()` lists nothing, which is exactly how the service behaves on a
-// machine without audio output. Main thread only.
+// The devices are reached through `platform::AudioHardware`. Without one no device is known:
+// `deviceID` stays 0, the writes do nothing and `outputs()` lists nothing, which is how the
+// service behaves on a machine without audio output. Main thread only.
 
+#include "platform/audio_hardware.h"
 #include "platform/published.h"
 
 #include <cstdint>
@@ -56,6 +56,11 @@ struct AudioOutput {
 
 class VolumeService final : public ObservableObject {
 public:
+    // On the installed platform's audio hardware.
+    VolumeService();
+    // On `audio`, which must outlive the service; null: no audio hardware.
+    explicit VolumeService(platform::AudioHardware* audio);
+
     // The current device's volume, 0...1, as last read.
     Published<float> level{this, 0};
     Published<bool> muted{this, false};
@@ -81,9 +86,25 @@ public:
     // Every device with output streams and a readable name, freshly queried, in the system's
     // order; possibly empty.
     std::vector<AudioOutput> outputs() const;
+    // Makes the device both the default output and the output of system sounds, as the output
+    // choosers do on a choice. Failures are not reported: the current output simply stays.
+    void makeDefaultOutput(std::uint32_t id);
 
 private:
+    void defaultOutputChanged();
+    void attachToDefaultDevice();
+    void readValues();
+    void valueChanged();
+    std::optional<AudioOutput> output(std::uint32_t id) const;
+
+    platform::AudioHardware* audio_ = nullptr;
     std::uint32_t deviceID_ = 0;
+    // The device the published level was read from, so a new device never shows the old
+    // device's level.
+    std::uint32_t levelDevice_ = 0;
+    Subscription deviceListener_;
+    Subscription volumeListener_;
+    Subscription muteListener_;
 };
 
 }  // namespace quorlix

@@ -110,6 +110,8 @@ FakePlatform::FakePlatform() {
     platform_.workspace = &workspace;
     platform_.imageDecoder = &imageDecoder;
     platform_.httpClient = &httpClient;
+    platform_.audio = &audio;
+    platform_.cameras = &cameras;
 
     platform_.agentNotifications = &agentNotifications;
     platform::install(platform_);

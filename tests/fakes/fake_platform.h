@@ -4,6 +4,8 @@
 // temporary tree, and with every process-wide accessor installed from the fakes.
 
 #include "fakes/fake_agent_notifications.h"
+#include "fakes/fake_audio_hardware.h"
+#include "fakes/fake_cameras.h"
 #include "fakes/fake_media.h"
 #include "fakes/virtual_time.h"
 #include "platform/platform.h"
@@ -102,6 +104,8 @@ public:
     FakeWorkspace workspace;
     FakeImageDecoder imageDecoder;
     FakeHttpClient httpClient;
+    FakeAudioHardware audio;
+    FakeCameras cameras;
 
     FakeAgentNotifications agentNotifications;
 

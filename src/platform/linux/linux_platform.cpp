@@ -6,10 +6,12 @@
 #include "platform/linux/mpris_bus.h"
 #include "platform/linux/mpris_player_notifications.h"
 #include "platform/linux/mpris_script_host.h"
+#include "platform/linux/pulse_audio_hardware.h"
 #include "platform/linux/qt_http_client.h"
 #include "platform/linux/qt_image_decoder.h"
 #include "platform/linux/qt_main_queue.h"
 #include "platform/linux/qt_screens.h"
+#include "platform/linux/v4l2_cameras.h"
 #include "platform/linux/xdg_login_item.h"
 
 namespace quorlix::platform {
@@ -26,6 +28,8 @@ LinuxPlatform::LinuxPlatform()
       workspace_(std::make_unique<LinuxWorkspace>(*mprisBus_)),
       imageDecoder_(std::make_unique<QtImageDecoder>()),
       httpClient_(std::make_unique<QtHttpClient>()),
+      audio_(std::make_unique<PulseAudioHardware>()),
+      cameras_(std::make_unique<V4l2Cameras>()),
       agentNotifications_(std::make_unique<DBusAgentNotifications>(QDBusConnection::sessionBus())) {
     platform_.mainQueue = mainQueue_.get();
     platform_.clock = clock_.get();
@@ -37,6 +41,8 @@ LinuxPlatform::LinuxPlatform()
     platform_.workspace = workspace_.get();
     platform_.imageDecoder = imageDecoder_.get();
     platform_.httpClient = httpClient_.get();
+    platform_.audio = audio_.get();
+    platform_.cameras = cameras_.get();
 
     platform_.agentNotifications = agentNotifications_.get();
 }

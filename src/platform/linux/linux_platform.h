@@ -29,6 +29,8 @@ private:
     std::unique_ptr<Workspace> workspace_;
     std::unique_ptr<ImageDecoder> imageDecoder_;
     std::unique_ptr<HttpClient> httpClient_;
+    std::unique_ptr<AudioHardware> audio_;
+    std::unique_ptr<Cameras> cameras_;
 
     std::unique_ptr<AgentNotifications> agentNotifications_;
 

@@ -1,0 +1,285 @@
+#include "platform/linux/pulse_audio_hardware.h"
+
+#include "child_process.h"
+#include "platform/linux/qt_main_queue.h"
+#include "platform/platform.h"
+#include "services/privacy_monitor.h"
+#include "services/volume_service.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <sstream>
+
+namespace quorlix::platform {
+namespace {
+
+namespace fs = std::filesystem;
+using quorlix::testing::ChildProcess;
+using quorlix::testing::settle;
+using quorlix::testing::waitUntil;
+
+TEST(PulseTransportTest, ComesFromTheDeviceProperties) {
+    const auto code = [](const PulseDeviceTraits& t) { return transportFor(t); };
+    EXPECT_EQ(code({.bus = "bluetooth"}), AudioOutput::bluetooth);
+    EXPECT_EQ(code({.api = "bluez5", .formFactor = "headset"}), AudioOutput::bluetooth);
+    EXPECT_EQ(code({.bus = "pci", .port = "hdmi-output-0", .portDescription = "HDMI / DisplayPort"}),
+              AudioOutput::hdmi);
+    EXPECT_EQ(code({.bus = "pci", .profile = "output:hdmi-stereo-extra1"}), AudioOutput::hdmi);
+    EXPECT_EQ(code({.bus = "pci", .portDescription = "DisplayPort"}), AudioOutput::displayPort);
+    EXPECT_EQ(code({.bus = "pci", .formFactor = "internal", .port = "analog-output-speaker"}),
+              AudioOutput::builtIn);
+    EXPECT_EQ(code({.name = "raop_output.Sala.local"}), AudioOutput::airPlay);
+    EXPECT_EQ(code({.bus = "usb", .formFactor = "headset"}), fourCharCode("usb "));
+    // A null sink or a network tunnel says nothing about how it is connected.
+    EXPECT_EQ(code({.name = "auto_null"}), 0u);
+}
+
+// A PulseAudio daemon of the test's own, reached through a socket in a temporary folder,
+// with two null sinks ("a", "b") and a null source ("mic"). The environment points every
+// client of this process (and its children) at it.
+class PrivatePulseServer {
+public:
+    PrivatePulseServer() {
+        char pattern[] = "/tmp/quorlix-pulse-XXXXXX";
+        folder_ = mkdtemp(pattern);
+        for (const char* sub : {"home", "runtime", "xdg", "state"}) fs::create_directories(folder_ / sub);
+        fs::permissions(folder_ / "xdg", fs::perms::owner_all, fs::perm_options::replace);
+        setVariable("HOME", folder_ / "home");
+        setVariable("XDG_RUNTIME_DIR", folder_ / "xdg");
+        setVariable("PULSE_RUNTIME_PATH", folder_ / "runtime");
+        setVariable("PULSE_STATE_PATH", folder_ / "state");
+        setVariable("PULSE_SERVER", "unix:" + (folder_ / "native").string());
+
+        // Plain options only: no session bus, no shared memory, no start-up script, and it
+        // runs as root too (with a warning), which is how CI runs.
+        daemon_ = std::make_unique<ChildProcess>(
+            std::vector<std::string>{
+                "pulseaudio", "-n", "--daemonize=no", "--exit-idle-time=-1", "--use-pid-file=no",
+                "--disable-shm=yes", "--log-target=stderr", "-L",
+                "module-native-protocol-unix auth-anonymous=1 socket=" + (folder_ / "native").string(), "-L",
+                "module-null-sink sink_name=a sink_properties=device.description=Altavoces", "-L",
+                "module-null-sink sink_name=b sink_properties=device.description=Pantalla", "-L",
+                "module-null-source source_name=mic description=Micro", "-L",
+                "module-stream-restore restore_device=true"},
+            std::vector<ChildProcess::Open>{{2, (folder_ / "log").string(), O_WRONLY | O_CREAT | O_TRUNC},
+                                            {1, "/dev/null", O_WRONLY}});
+        if (!daemon_->started()) {
+            reason_ = "the pulseaudio program could not be run";
+            return;
+        }
+        started_ = waitUntilReady();
+        if (!started_) {
+            std::ifstream log(folder_ / "log");
+            std::stringstream text;
+            text << log.rdbuf();
+            reason_ = "the daemon did not come up: " + text.str();
+        }
+    }
+
+    ~PrivatePulseServer() {
+        daemon_.reset();
+        for (const auto& [name, value] : saved_) {
+            if (value)
+                setenv(name.c_str(), value->c_str(), 1);
+            else
+                unsetenv(name.c_str());
+        }
+        std::error_code error;
+        fs::remove_all(folder_, error);
+    }
+
+    bool started() const { return started_; }
+    const std::string& reason() const { return reason_; }
+
+    // Runs pactl with `arguments`; its output, or none when it failed.
+    static std::optional<std::string> pactl(const std::string& arguments) {
+        FILE* pipe = popen(("pactl " + arguments + " 2>/dev/null").c_str(), "r");
+        if (!pipe) return std::nullopt;
+        std::string output;
+        char buffer[512];
+        while (const auto n = fread(buffer, 1, sizeof buffer, pipe)) output.append(buffer, n);
+        if (pclose(pipe) != 0) return std::nullopt;
+        return output;
+    }
+
+private:
+    bool waitUntilReady() {
+        for (int attempt = 0; attempt < 100; ++attempt) {
+            if (!daemon_->running()) return false;
+            if (pactl("info")) return true;
+            usleep(50'000);
+        }
+        return false;
+    }
+
+    void setVariable(const std::string& name, const fs::path& value) {
+        const char* old = std::getenv(name.c_str());
+        saved_.emplace(name, old ? std::optional<std::string>(old) : std::nullopt);
+        setenv(name.c_str(), value.c_str(), 1);
+    }
+
+    fs::path folder_;
+    std::map<std::string, std::optional<std::string>> saved_;
+    std::unique_ptr<ChildProcess> daemon_;
+    bool started_ = false;
+    std::string reason_;
+};
+
+class PulseAudioHardwareTest : public ::testing::Test {
+protected:
+    PrivatePulseServer server;
+    quorlix::testing::QtApplicationMember app;
+    QtMainQueue queue;
+
+    PulseAudioHardwareTest() { install(Platform{.mainQueue = &queue}); }
+    ~PulseAudioHardwareTest() override { install(Platform{}); }
+
+    void SetUp() override {
+        if (!server.started())
+            GTEST_SKIP() << "No private PulseAudio daemon could start here: " << server.reason();
+    }
+
+    static bool pactl(const std::string& arguments) {
+        return PrivatePulseServer::pactl(arguments).has_value();
+    }
+};
+
+TEST_F(PulseAudioHardwareTest, FollowsTheDefaultSinkItsVolumeAndMute) {
+    PulseAudioHardware audio;
+    ASSERT_TRUE(audio.isReady());
+    VolumeService volume(&audio);
+    volume.start();
+    std::vector<std::pair<float, bool>> changes;
+    std::vector<AudioOutput> outputChanges;
+    volume.onChange = [&](float level, bool muted) { changes.emplace_back(level, muted); };
+    volume.onOutputChange = [&](const AudioOutput& output) { outputChanges.push_back(output); };
+
+    ASSERT_TRUE(volume.currentOutput->has_value());
+    const AudioOutput a = *volume.currentOutput.get();
+    EXPECT_EQ(a.name, "Altavoces");
+    EXPECT_NE(volume.deviceID(), 0u);
+    EXPECT_FLOAT_EQ(volume.level.get(), 1.0f);
+    // The sinks, not the sources.
+    const auto outputs = volume.outputs();
+    ASSERT_EQ(outputs.size(), 2u);
+    EXPECT_EQ(outputs[0], a);
+    EXPECT_EQ(outputs[1].name, "Pantalla");
+    const AudioOutput b = outputs[1];
+
+    ASSERT_TRUE(pactl("set-default-sink b"));
+    ASSERT_TRUE(waitUntil([&] { return !outputChanges.empty(); }));
+    settle(200);
+    EXPECT_EQ(outputChanges, std::vector<AudioOutput>{b});
+    EXPECT_TRUE(changes.empty());
+
+    ASSERT_TRUE(pactl("set-sink-volume b 40%"));
+    ASSERT_TRUE(waitUntil([&] { return !changes.empty(); }));
+    EXPECT_NEAR(changes[0].first, 0.40f, 0.001f);
+    EXPECT_FALSE(changes[0].second);
+    // The old sink is no longer followed.
+    ASSERT_TRUE(pactl("set-sink-volume a 70%"));
+    settle(200);
+    EXPECT_EQ(changes.size(), 1u);
+
+    volume.toggleMute();
+    ASSERT_TRUE(waitUntil([&] { return volume.muted.get(); }));
+    EXPECT_EQ(changes.back(), std::make_pair(volume.level.get(), true));
+    // Turning it up unmutes, and an uneven balance is kept.
+    ASSERT_TRUE(pactl("set-sink-volume b 20% 50%"));
+    ASSERT_TRUE(waitUntil([&] { return std::abs(volume.level.get() - 0.5f) < 0.001f; }));
+    volume.setVolume(0.8f);
+    ASSERT_TRUE(
+        waitUntil([&] { return !volume.muted.get() && std::abs(volume.level.get() - 0.8f) < 0.001f; }));
+    const auto channels = PrivatePulseServer::pactl("get-sink-volume b");
+    ASSERT_TRUE(channels);
+    EXPECT_NE(channels->find("32%"), std::string::npos) << *channels;
+    EXPECT_NE(channels->find("80%"), std::string::npos) << *channels;
+
+    volume.makeDefaultOutput(a.id);
+    ASSERT_TRUE(waitUntil([&] { return outputChanges.size() == 2; }));
+    EXPECT_EQ(outputChanges[1].id, a.id);
+}
+
+// The one event stream playing: its line of "pactl list sink-inputs", from "Sink:" on.
+std::optional<std::string> playingEventSound() {
+    const auto list = PrivatePulseServer::pactl("list sink-inputs");
+    if (!list) return std::nullopt;
+    const auto at = list->find("Sink:");
+    if (at == std::string::npos) return std::nullopt;
+    return list->substr(at);
+}
+
+TEST_F(PulseAudioHardwareTest, EventSoundsGoWhereTheyWereSentAndKeepTheirVolume) {
+    PulseAudioHardware audio;
+    ASSERT_TRUE(audio.isReady());
+    VolumeService volume(&audio);
+    const auto outputs = volume.outputs();
+    ASSERT_EQ(outputs.size(), 2u);
+    const std::vector<std::string> eventSound{"pacat", "--property=media.role=event", "/dev/zero"};
+
+    // The user turned system sounds down to 30 %.
+    {
+        ChildProcess sound(eventSound);
+        ASSERT_TRUE(waitUntil([&] { return playingEventSound().has_value(); }));
+        ASSERT_TRUE(pactl("set-sink-input-volume 0 30%"));
+        ASSERT_TRUE(waitUntil([&] { return playingEventSound()->find("30%") != std::string::npos; }));
+    }
+    ASSERT_TRUE(waitUntil([&] { return !playingEventSound(); }));
+
+    volume.makeDefaultOutput(outputs[1].id);
+    ASSERT_TRUE(waitUntil([&] { return audio.defaultOutputDevice() == outputs[1].id; }));
+    // Only the event sounds should stay on "b" (sink 1).
+    ASSERT_TRUE(pactl("set-default-sink a"));
+    ChildProcess sound(eventSound);
+    ASSERT_TRUE(waitUntil([&] { return playingEventSound().has_value(); }));
+    const std::string playing = *playingEventSound();
+    EXPECT_TRUE(playing.starts_with("Sink: 1\n")) << playing;
+    EXPECT_NE(playing.find("30%"), std::string::npos) << playing;
+}
+
+TEST_F(PulseAudioHardwareTest, TheMicrophoneIsInUseWhileSomethingRecords) {
+    ASSERT_TRUE(pactl("set-default-source mic"));
+    PulseAudioHardware audio;
+    PrivacyMonitor monitor(&audio, nullptr);
+    std::vector<std::pair<bool, bool>> changes;
+    monitor.onChange = [&](bool mic, bool camera) { changes.emplace_back(mic, camera); };
+    monitor.start();
+    EXPECT_FALSE(monitor.micInUse.get());
+
+    auto recorder = std::make_unique<ChildProcess>(std::vector<std::string>{"parecord", "/dev/null"});
+    ASSERT_TRUE(recorder->started());
+    ASSERT_TRUE(waitUntil([&] { return !changes.empty(); }));
+    EXPECT_EQ(changes[0], std::make_pair(true, false));
+    recorder.reset();
+    ASSERT_TRUE(waitUntil([&] { return changes.size() == 2; }));
+    EXPECT_EQ(changes[1], std::make_pair(false, false));
+
+    // A monitor of an output is no microphone: with one as the default there is no input.
+    recorder = std::make_unique<ChildProcess>(std::vector<std::string>{"parecord", "/dev/null"});
+    ASSERT_TRUE(waitUntil([&] { return changes.size() == 3; }));
+    ASSERT_TRUE(pactl("set-default-source a.monitor"));
+    ASSERT_TRUE(waitUntil([&] { return changes.size() == 4; }));
+    EXPECT_EQ(changes[3], std::make_pair(false, false));
+    EXPECT_EQ(audio.defaultInputDevice(), 0u);
+}
+
+TEST_F(PulseAudioHardwareTest, ReadsFailWhileTheServerIsGone) {
+    PulseAudioHardware audio;
+    ASSERT_TRUE(audio.isReady());
+    int defaultChanges = 0;
+    Subscription listener = audio.listen(AudioProperty::defaultOutput, [&] { ++defaultChanges; });
+    ASSERT_TRUE(pactl("exit"));
+    ASSERT_TRUE(waitUntil([&] { return !audio.isReady(); }));
+    EXPECT_EQ(defaultChanges, 1);
+    EXPECT_FALSE(audio.defaultOutputDevice());
+    EXPECT_FALSE(audio.devices());
+    EXPECT_FALSE(audio.setVolume(1, 0.5f));
+}
+
+}  // namespace
+}  // namespace quorlix::platform
