@@ -11,6 +11,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-inter fonts-quicksand fonts-jetbrains-mono fonts-material-design-icons-iconfont
   xvfb xauth xcompmgr xdotool x11-apps dbus
+  libudev-dev libglib2.0-dev gsettings-desktop-schemas
 )
 
 missing=()

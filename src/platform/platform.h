@@ -18,6 +18,12 @@
 #include "platform/sound_player.h"
 #include "platform/workspace.h"
 
+// Battery, Bluetooth devices and focus.
+#include "platform/accessibility.h"
+#include "platform/bluetooth_devices.h"
+#include "platform/desktop_focus.h"
+#include "platform/power_sources.h"
+
 namespace quorlix::platform {
 
 struct Platform {
@@ -36,6 +42,14 @@ struct Platform {
 
     // AI coding agents.
     AgentNotifications* agentNotifications = nullptr;
+
+    // Battery, Bluetooth devices and focus.
+    PowerSources* powerSources = nullptr;
+    BluetoothDevices* bluetoothDevices = nullptr;
+    DesktopFocus* desktopFocus = nullptr;
+    Accessibility* accessibility = nullptr;
+    // Blocking reads kept off the main thread (the Bluetooth report).
+    SerialQueue* utilityQueue = nullptr;
 };
 
 // Installs the process-wide accessors (`MainQueue::shared()`, `Clock::shared()`, the sound

@@ -113,7 +113,15 @@ FakePlatform::FakePlatform() {
     platform_.audio = &audio;
     platform_.cameras = &cameras;
 
+    // AI coding agents.
     platform_.agentNotifications = &agentNotifications;
+
+    // Battery, Bluetooth devices and focus.
+    platform_.powerSources = &powerSources;
+    platform_.bluetoothDevices = &bluetoothDevices;
+    platform_.desktopFocus = &desktopFocus;
+    platform_.accessibility = &accessibility;
+    platform_.utilityQueue = &utilityQueue;
     platform::install(platform_);
 }
 

@@ -8,6 +8,12 @@
 #include "fakes/fake_cameras.h"
 #include "fakes/fake_media.h"
 #include "fakes/virtual_time.h"
+
+// Battery, Bluetooth devices and focus.
+#include "fakes/fake_bluetooth_devices.h"
+#include "fakes/fake_focus_sources.h"
+#include "fakes/fake_power_sources.h"
+
 #include "platform/platform.h"
 
 #include <filesystem>
@@ -107,7 +113,15 @@ public:
     FakeAudioHardware audio;
     FakeCameras cameras;
 
+    // AI coding agents.
     FakeAgentNotifications agentNotifications;
+
+    // Battery, Bluetooth devices and focus.
+    FakePowerSources powerSources;
+    FakeBluetoothDevices bluetoothDevices;
+    FakeDesktopFocus desktopFocus;
+    FakeAccessibility accessibility;
+    InlineSerialQueue utilityQueue;
 
     const platform::Platform& platform() const { return platform_; }
 

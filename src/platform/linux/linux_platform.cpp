@@ -14,7 +14,31 @@
 #include "platform/linux/v4l2_cameras.h"
 #include "platform/linux/xdg_login_item.h"
 
+// Battery, Bluetooth devices and focus.
+#include "platform/linux/bluez_devices.h"
+#include "platform/linux/gnome_desktop_focus.h"
+#include "platform/linux/notification_inhibition_focus.h"
+#include "platform/linux/sysfs_power_sources.h"
+#include "platform/linux/unavailable_accessibility.h"
+
+#include <cstdlib>
+#include <string_view>
+
 namespace quorlix::platform {
+
+namespace {
+
+// GNOME keeps its switch in its settings; other desktops (KDE Plasma) tell through their
+// notification server.
+std::unique_ptr<DesktopFocus> desktopFocusOfThisSession() {
+    const char* desktop = std::getenv("XDG_CURRENT_DESKTOP");
+    if (desktop && std::string_view(desktop).find("GNOME") != std::string_view::npos) {
+        if (auto gnome = GnomeDesktopFocus::create()) return gnome;
+    }
+    return std::make_unique<NotificationInhibitionFocus>();
+}
+
+}  // namespace
 
 LinuxPlatform::LinuxPlatform()
     : mainQueue_(std::make_unique<QtMainQueue>()),
@@ -29,8 +53,7 @@ LinuxPlatform::LinuxPlatform()
       imageDecoder_(std::make_unique<QtImageDecoder>()),
       httpClient_(std::make_unique<QtHttpClient>()),
       audio_(std::make_unique<PulseAudioHardware>()),
-      cameras_(std::make_unique<V4l2Cameras>()),
-      agentNotifications_(std::make_unique<DBusAgentNotifications>(QDBusConnection::sessionBus())) {
+      cameras_(std::make_unique<V4l2Cameras>()) {
     platform_.mainQueue = mainQueue_.get();
     platform_.clock = clock_.get();
     platform_.loginItem = loginItem_.get();
@@ -44,7 +67,21 @@ LinuxPlatform::LinuxPlatform()
     platform_.audio = audio_.get();
     platform_.cameras = cameras_.get();
 
+    // AI coding agents.
+    agentNotifications_ = std::make_unique<DBusAgentNotifications>(QDBusConnection::sessionBus());
     platform_.agentNotifications = agentNotifications_.get();
+
+    // Battery, Bluetooth devices and focus.
+    powerSources_ = std::make_unique<SysfsPowerSources>();
+    bluetoothDevices_ = std::make_unique<BluezDevices>();
+    desktopFocus_ = desktopFocusOfThisSession();
+    accessibility_ = std::make_unique<UnavailableAccessibility>();
+    utilityQueue_ = std::make_unique<ThreadSerialQueue>();
+    platform_.powerSources = powerSources_.get();
+    platform_.bluetoothDevices = bluetoothDevices_.get();
+    platform_.desktopFocus = desktopFocus_.get();
+    platform_.accessibility = accessibility_.get();
+    platform_.utilityQueue = utilityQueue_.get();
 }
 
 LinuxPlatform::~LinuxPlatform() = default;
