@@ -369,23 +369,6 @@ TEST_F(CodexHooksTest, UndecodableOrUnreadableFilesStayByteIdentical) {
     EXPECT_FALSE(exists(AgentService::backupPath(codex)));
 }
 
-TEST_F(CodexHooksTest, WritesKeepTheModeAndGoThroughASymbolicLink) {
-    const fs::path target = fake.home.path() / "home" / "dotfiles" / "codex.toml";
-    put(target, "model = \"o3\"\n");
-    fs::permissions(target, fs::perms::owner_read | fs::perms::owner_write);
-    fs::create_directories(codex.parent_path());
-    fs::create_symlink(target, codex);
-
-    auto agents = makeService();
-    agents->connectCodex();
-    ASSERT_TRUE(fs::is_symlink(codex));
-    EXPECT_EQ(bytes(target), codexLine + "\nmodel = \"o3\"\n");
-    EXPECT_EQ(fs::status(target).permissions() & fs::perms::mask, fs::perms(0600));
-    agents->disconnectCodex();
-    ASSERT_TRUE(fs::is_symlink(codex));
-    EXPECT_EQ(bytes(target), "model = \"o3\"\n");
-}
-
 TEST_F(CodexHooksTest, TheOldURLLineIsReplacedAtStart) {
     const std::string old =
         "notify = [\"xdg-open\", \"quorlix://agent?agent=codex&event=done\"]\nmodel = \"o3\"\n";
