@@ -113,6 +113,9 @@ FakePlatform::FakePlatform() {
     platform_.audio = &audio;
     platform_.cameras = &cameras;
 
+    // AI coding agents.
+    platform_.agentNotifications = &agentNotifications;
+
     // Battery, Bluetooth devices and focus.
     platform_.powerSources = &powerSources;
     platform_.bluetoothDevices = &bluetoothDevices;
