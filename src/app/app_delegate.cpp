@@ -61,7 +61,8 @@ void AppDelegate::applicationDidFinishLaunching() {
     wiring_.installDevice();
     wiring_.installTimer();
     wiring_.installAgents();
-    // TODO(browser AI watcher): `browserAI.agents` = agents; `browserAI.update(Features::browserAI())`.
+    browserAI.agents = &agents;
+    browserAI.update(Features::browserAI());
     wiring_.installCalendar();
     calendar.start();
     wiring_.installPrivacy();

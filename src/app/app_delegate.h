@@ -19,6 +19,7 @@
 #include "services/agent_service.h"
 #include "services/battery_service.h"
 #include "services/bluetooth_service.h"
+#include "services/browser_ai_watcher.h"
 #include "services/calendar_service.h"
 #include "services/focus_monitor.h"
 #include "services/hud_center.h"
@@ -82,6 +83,7 @@ public:
     HUDCenter hud;
     TimerService timer;
     AgentService agents;
+    BrowserAIWatcher browserAI;
     CalendarService calendar;
     PrivacyMonitor privacy;
     // Set at launch: Accessibility must be asked for again.

@@ -29,9 +29,7 @@ void AppDelegate::observeSettings() {
         if (!controllers_.empty()) controllers_.front()->previewSize();
     };
     const auto reloadCalendar = [this] { calendar.reload(); };
-    const auto updateBrowserAI = [] {
-        // TODO(browser AI watcher): `browserAI.update(Features::browserAI())`.
-    };
+    const auto updateBrowserAI = [this] { browserAI.update(Features::browserAI()); };
     const auto updateLiveVisibility = [this] { nowPlaying.updateLiveVisibility(); };
     const auto reloadLyrics = [this] { wiring_.trackChanged(); };
 

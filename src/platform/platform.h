@@ -3,6 +3,7 @@
 // `Platform`; the Linux backends fill one in main.cpp and tests fill one with fakes. The
 // struct owns nothing: whoever fills it keeps the objects alive for as long as it is used.
 
+#include "platform/agent_notifications.h"
 #include "platform/audio_hardware.h"
 #include "platform/cameras.h"
 #include "platform/clock.h"
@@ -22,6 +23,10 @@
 #include "platform/bluetooth_devices.h"
 #include "platform/desktop_focus.h"
 #include "platform/power_sources.h"
+
+// Widgets.
+#include "platform/calendar_store.h"
+#include "platform/location_manager.h"
 
 // The island's windows, the pointer, the status bar and the desktop.
 #include "platform/haptics.h"
@@ -46,6 +51,9 @@ struct Platform {
     AudioHardware* audio = nullptr;
     Cameras* cameras = nullptr;
 
+    // AI coding agents.
+    AgentNotifications* agentNotifications = nullptr;
+
     // Battery, Bluetooth devices and focus.
     PowerSources* powerSources = nullptr;
     BluetoothDevices* bluetoothDevices = nullptr;
@@ -53,6 +61,10 @@ struct Platform {
     Accessibility* accessibility = nullptr;
     // Blocking reads kept off the main thread (the Bluetooth report).
     SerialQueue* utilityQueue = nullptr;
+
+    // Widgets: the weather's location and the calendar.
+    LocationManager* location = nullptr;
+    CalendarStore* calendarStore = nullptr;
 
     // The island's windows, the pointer, the status bar and the desktop.
     PanelWindows* panelWindows = nullptr;

@@ -113,12 +113,19 @@ FakePlatform::FakePlatform() {
     platform_.audio = &audio;
     platform_.cameras = &cameras;
 
+    // AI coding agents.
+    platform_.agentNotifications = &agentNotifications;
+
     // Battery, Bluetooth devices and focus.
     platform_.powerSources = &powerSources;
     platform_.bluetoothDevices = &bluetoothDevices;
     platform_.desktopFocus = &desktopFocus;
     platform_.accessibility = &accessibility;
     platform_.utilityQueue = &utilityQueue;
+
+    // Widgets.
+    platform_.location = &location;
+    platform_.calendarStore = &calendarStore;
 
     // The island's windows, the pointer, the status bar and the desktop.
     platform_.panelWindows = &panelWindows;

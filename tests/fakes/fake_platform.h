@@ -3,6 +3,7 @@
 // that creates a `FakePlatform` runs with HOME and the XDG folders pointed at a fresh
 // temporary tree, and with every process-wide accessor installed from the fakes.
 
+#include "fakes/fake_agent_notifications.h"
 #include "fakes/fake_audio_hardware.h"
 #include "fakes/fake_cameras.h"
 #include "fakes/fake_media.h"
@@ -12,6 +13,9 @@
 #include "fakes/fake_bluetooth_devices.h"
 #include "fakes/fake_focus_sources.h"
 #include "fakes/fake_power_sources.h"
+
+// Widgets.
+#include "fakes/fake_widgets.h"
 
 // The island's windows, the pointer, the status bar and the desktop.
 #include "fakes/fake_desktop.h"
@@ -115,12 +119,19 @@ public:
     FakeAudioHardware audio;
     FakeCameras cameras;
 
+    // AI coding agents.
+    FakeAgentNotifications agentNotifications;
+
     // Battery, Bluetooth devices and focus.
     FakePowerSources powerSources;
     FakeBluetoothDevices bluetoothDevices;
     FakeDesktopFocus desktopFocus;
     FakeAccessibility accessibility;
     InlineSerialQueue utilityQueue;
+
+    // Widgets.
+    FakeLocationManager location;
+    FakeCalendarStore calendarStore;
 
     // The island's windows, the pointer, the status bar and the desktop.
     FakePanelWindows panelWindows;
