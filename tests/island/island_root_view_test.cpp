@@ -1,0 +1,155 @@
+#include "island/island_root_view.h"
+
+#include "app/app_settings.h"
+#include "fakes/fake_platform.h"
+#include "fakes/fixed_font_engine.h"
+#include "island/island_environment.h"
+#include "island/island_layout.h"
+#include "island/live_preview.h"
+#include "island/notch_shape.h"
+#include "island/wings.h"
+#include "services/agent_service.h"
+#include "services/hud_center.h"
+#include "services/now_playing_service.h"
+#include "services/timer_service.h"
+#include "ui/ui.h"
+
+#include <gtest/gtest.h>
+
+namespace quorlix {
+namespace {
+
+using Outline = IslandRootView::Outline;
+using fakes::FakeScreens;
+
+class IslandRootViewTest : public ::testing::Test {
+protected:
+    fakes::FakePlatform fake;
+    fakes::InlineSerialQueue scripts;
+    fakes::FixedFontEngine fonts;
+    NowPlayingService nowPlaying{fake.platform(), scripts};
+    HUDCenter hud;
+    AgentService agents;
+    TimerService timer;
+    IslandState state;
+
+    // The island's background as laid out in a 920 by 340 panel.
+    Rect background(const NotchGeometry& geometry) {
+        ui::ViewGraph graph(fonts);
+        graph.update(ui::View(IslandRootView(state, geometry))
+                         .environmentObject(AppSettings::shared())
+                         .environmentObject(nowPlaying)
+                         .environmentObject(hud)
+                         .environmentObject(timer)
+                         .environmentObject(agents)
+                         .environmentObject(LivePreview::shared())
+                         .environmentObject(state),
+                     {920, 340});
+        const ui::DisplayItem* fill = graph.displayList().find([](const ui::DisplayItem& item) {
+            return item.kind == ui::DisplayItem::Kind::shape && item.fill && item.fill->color == ui::Color::black;
+        });
+        EXPECT_NE(fill, nullptr);
+        return fill ? fill->frame : Rect{};
+    }
+};
+
+TEST_F(IslandRootViewTest, OverANotchTheOutlineRadiiFollowTheMode) {
+    const NotchGeometry notch(FakeScreens::notchedLaptop(), false);
+    const auto radii = [&](IslandMode mode) {
+        const Outline o = IslandRootView::outline(mode, notch, 32);
+        const auto* shape = o.shape.as<NotchShape>();
+        EXPECT_NE(shape, nullptr);
+        EXPECT_EQ(o.topRadius, shape ? shape->topRadius : -1);
+        EXPECT_EQ(o.notchBand, 32);
+        return std::pair{shape ? shape->topRadius : -1, shape ? shape->bottomRadius : -1};
+    };
+    EXPECT_EQ(radii(IslandMode::idle), std::pair(6.0, 10.0));
+    EXPECT_EQ(radii(IslandMode::deviceDetail), std::pair(10.0, 24.0));
+    EXPECT_EQ(radii(IslandMode::volume), std::pair(6.0, 13.0));
+    EXPECT_EQ(radii(IslandMode::alertCompact), std::pair(6.0, 13.0));
+    AppSettings::shared().islandWidth = 559;
+    EXPECT_EQ(radii(IslandMode::expanded), std::pair(14.0, 24.0));
+    AppSettings::shared().islandWidth = 560;
+    EXPECT_EQ(radii(IslandMode::expanded), std::pair(14.0, 32.0));
+}
+
+TEST_F(IslandRootViewTest, AFloatingIslandIsACapsuleExceptForTheDetailAndTheExpandedIsland) {
+    const NotchGeometry floating(FakeScreens::externalDisplay(), false);
+    for (const auto mode : {IslandMode::idle, IslandMode::live, IslandMode::alertWide, IslandMode::output}) {
+        const Outline o = IslandRootView::outline(mode, floating, 27);
+        EXPECT_EQ(o.radius, 13.5);
+        EXPECT_EQ(o.topRadius, 0);
+        EXPECT_EQ(o.notchBand, 0);
+    }
+    EXPECT_EQ(IslandRootView::outline(IslandMode::deviceDetail, floating, 108).radius, 30);
+    LivePreview::shared().width = 559;
+    EXPECT_EQ(IslandRootView::outline(IslandMode::expanded, floating, 172).radius, 34);
+    LivePreview::shared().width = 560;
+    EXPECT_EQ(IslandRootView::outline(IslandMode::expanded, floating, 172).radius, 38);
+    LivePreview::shared().width = std::nullopt;
+}
+
+TEST_F(IslandRootViewTest, OnlyTheFloatingOrExpandedIslandCastsAShadow) {
+    EXPECT_EQ(IslandRootView::shadow(IslandMode::live, false).opacity, 0);
+    const auto floating = IslandRootView::shadow(IslandMode::live, true);
+    EXPECT_EQ(floating.opacity, 0.3);
+    EXPECT_EQ(floating.radius, 6);
+    EXPECT_EQ(floating.y, 2);
+    for (const bool f : {false, true}) {
+        const auto expanded = IslandRootView::shadow(IslandMode::expanded, f);
+        EXPECT_EQ(expanded.opacity, 0.5);
+        EXPECT_EQ(expanded.radius, 20);
+        EXPECT_EQ(expanded.y, 10);
+    }
+}
+
+TEST_F(IslandRootViewTest, TheOutputMenuHangsUnderItsButtonInsideThePanel) {
+    EXPECT_EQ(IslandRootView::outputMenuHeight(0), 39);
+    EXPECT_EQ(IslandRootView::outputMenuHeight(3), 97);
+    EXPECT_EQ(IslandRootView::outputMenuOrigin({920, 340}, Rect(400, 100, 24, 24), 3), (Point{394, 128}));
+    // A button beyond 626 points keeps the menu 300 points from the right edge.
+    EXPECT_EQ(IslandRootView::outputMenuOrigin({920, 340}, Rect(640, 100, 24, 24), 3).x, 620);
+    // Never past 4 points above the bottom edge.
+    EXPECT_EQ(IslandRootView::outputMenuOrigin({920, 340}, Rect(400, 300, 24, 24), 3).y, 340 - 97 - 4);
+}
+
+TEST_F(IslandRootViewTest, TheIslandHangsCentredFromThePanelsTopEdge) {
+    // Floating: the pill 3 points below the top, as wide as the mode's size.
+    const NotchGeometry floating(FakeScreens::externalDisplay(), false);
+    EXPECT_EQ(background(floating), Rect((920 - 84) / 2.0, 3, 84, 24));
+    hud.show(HUDContent::volume(0.5f, false), 2);
+    EXPECT_EQ(background(floating), Rect((920 - 241) / 2.0, 3, 241, 24));
+
+    // Over a notch the outline's flares stand outside the island's width.
+    const NotchGeometry notch(FakeScreens::notchedLaptop(), false);
+    EXPECT_EQ(background(notch), Rect((920 - 344 - 12) / 2.0, 0, 344 + 12, 32));
+
+    state.expanded = true;
+    const Size expanded = IslandLayout::size(IslandMode::expanded, notch.notchSize, false);
+    EXPECT_EQ(background(notch), Rect((920 - expanded.width - 28) / 2, 0, expanded.width + 28, expanded.height));
+}
+
+TEST(Wings, TheWingsShareWhatTheIslandAddsToTheNotch) {
+    const Size notch{185, 32};
+    EXPECT_EQ(Wings::wingWidth(185, notch), 0);
+    EXPECT_EQ(Wings::wingWidth(0, notch), 0);
+    EXPECT_EQ(Wings::wingWidth(185 + 157, notch), 78.5);
+
+    fakes::FixedFontEngine fonts;
+    ui::ViewGraph graph(fonts);
+    const auto wings = Wings{.notch = notch,
+                             .left = ui::Text("Bocinas externas de la sala").lineLimit(1).id("left"),
+                             .right = ui::Color::white.frame({.width = 20, .height = 10}).id("right")};
+    graph.update(ui::View(wings).environment(islandWidth, 185.0 + 157), {342, 32});
+    const Rect left = graph.displayList().findId("left")->frame;
+    const Rect right = graph.displayList().findId("right")->frame;
+    // A child wider than its wing is held to the wing less its margins; both sit at their
+    // outer edges, centred in the notch's height.
+    EXPECT_EQ(left.minX(), 12);
+    EXPECT_LE(left.width(), 60.5);
+    EXPECT_EQ(right.maxX(), 342 - 12);
+    EXPECT_EQ(right.midY(), 16);
+}
+
+}  // namespace
+}  // namespace quorlix
