@@ -62,6 +62,7 @@ std::vector<MenuItem> AppDelegate::statusMenu() {
     for (const MediaSourcePreference choice : allCases<MediaSourcePreference>()) {
         MenuItem entry = item(std::string(label(choice)),
                               [this, raw = std::string(rawValue(choice))] { menuSource(raw); });
+        entry.checkable = true;
         entry.checked = choice == current;
         source.submenu.push_back(std::move(entry));
     }

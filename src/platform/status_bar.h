@@ -26,6 +26,8 @@ struct MenuItem {
     StandardAction standardAction = StandardAction::none;
     // A key pressed with the command modifier ("," or "q"; an upper-case letter adds Shift).
     std::string keyEquivalent;
+    // Shows an on or off mark.
+    bool checkable = false;
     bool checked = false;
     bool separator = false;
     std::vector<MenuItem> submenu;

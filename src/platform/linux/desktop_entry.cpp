@@ -148,4 +148,13 @@ std::vector<std::string> DesktopEntry::command() const {
     return out;
 }
 
+std::string DesktopEntry::quotedExec(const fs::path& program) {
+    std::string quoted = "\"";
+    for (const char c : program.string()) {
+        if (c == '"' || c == '`' || c == '$' || c == '\\') quoted += '\\';
+        quoted += c;
+    }
+    return quoted + '"';
+}
+
 }  // namespace quorlix::platform

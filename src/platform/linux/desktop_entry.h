@@ -25,6 +25,10 @@ struct DesktopEntry {
     // The launch command as program and arguments: quoting undone, field codes ("%U",
     // "%f", ...) dropped, "%%" read as "%". Empty when there is no command.
     std::vector<std::string> command() const;
+
+    // A program's path as it stands in an Exec= line: in double quotes, with the characters
+    // that are special there (", `, $ and the backslash) escaped.
+    static std::string quotedExec(const std::filesystem::path& program);
 };
 
 }  // namespace quorlix::platform

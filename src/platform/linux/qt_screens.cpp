@@ -6,35 +6,44 @@
 namespace quorlix::platform {
 
 namespace {
-Screen describe(const QScreen* s, double primaryHeight) {
-    const QRect g = s->geometry();
+double primaryHeight() {
+    const QScreen* p = QGuiApplication::primaryScreen();
+    return p ? p->geometry().height() : 0;
+}
+
+Screen describe(const QScreen* s) {
     Screen out;
     out.id = s->name().toStdString() + "|" + s->serialNumber().toStdString();
     out.name = s->name().toStdString();
-    out.frame = Rect(g.x(), primaryHeight - (g.y() + g.height()), g.width(), g.height());
+    out.frame = fromQtGeometry(s->geometry());
     out.backingScaleFactor = s->devicePixelRatio();
     // Panels named eDP or LVDS are a laptop's own display.
     out.isBuiltIn = s->name().startsWith("eDP") || s->name().startsWith("LVDS");
     return out;
 }
-
-double primaryHeight() {
-    const QScreen* p = QGuiApplication::primaryScreen();
-    return p ? p->geometry().height() : 0;
-}
 }  // namespace
+
+Rect fromQtGeometry(const QRect& g) {
+    return Rect(g.x(), primaryHeight() - (g.y() + g.height()), g.width(), g.height());
+}
+
+QRect toQtGeometry(const Rect& frame) {
+    return QRect(qRound(frame.minX()), qRound(primaryHeight() - frame.maxY()), qRound(frame.width()),
+                 qRound(frame.height()));
+}
+
+Point fromQtPoint(const QPoint& point) { return {static_cast<double>(point.x()), primaryHeight() - point.y()}; }
 
 std::vector<Screen> QtScreens::screens() const {
     std::vector<Screen> out;
-    const double h = primaryHeight();
-    for (const QScreen* s : QGuiApplication::screens()) out.push_back(describe(s, h));
+    for (const QScreen* s : QGuiApplication::screens()) out.push_back(describe(s));
     return out;
 }
 
 std::optional<Screen> QtScreens::mainScreen() const {
     const QScreen* p = QGuiApplication::primaryScreen();
     if (!p) return std::nullopt;
-    return describe(p, primaryHeight());
+    return describe(p);
 }
 
 }  // namespace quorlix::platform

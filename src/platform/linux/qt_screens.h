@@ -5,7 +5,16 @@
 
 #include "platform/screen.h"
 
+#include <QPoint>
+#include <QRect>
+
 namespace quorlix::platform {
+
+// Between Qt's global space (origin at the top left, y downward) and ours (origin at the
+// bottom left, y upward), both measured from the primary screen.
+Rect fromQtGeometry(const QRect& geometry);
+QRect toQtGeometry(const Rect& frame);
+Point fromQtPoint(const QPoint& point);
 
 class QtScreens final : public Screens {
 public:

@@ -1,6 +1,7 @@
 #include "platform/linux/xdg_login_item.h"
 
 #include "platform/atomic_file.h"
+#include "platform/linux/desktop_entry.h"
 #include "platform/paths.h"
 
 #include <sstream>
@@ -27,13 +28,7 @@ bool XdgLoginItem::isEnabled() const {
 std::optional<std::string> XdgLoginItem::registerItem() {
     const fs::path exe = executable_.empty() ? Paths::executable() : executable_;
     if (exe.empty()) return std::string("no se encontró el ejecutable");
-    // Exec= quoting: double quotes around the path, with ", `, $ and \ escaped.
-    std::string quoted = "\"";
-    for (char c : exe.string()) {
-        if (c == '"' || c == '`' || c == '$' || c == '\\') quoted += '\\';
-        quoted += c;
-    }
-    quoted += '"';
+    const std::string quoted = DesktopEntry::quotedExec(exe);
     const std::string entry = "[Desktop Entry]\n"
                               "Type=Application\n"
                               "Name=Quorlix\n"

@@ -1,0 +1,175 @@
+#include "platform/linux/qt_status_bar.h"
+
+#include <QApplication>
+#include <QCursor>
+#include <QIcon>
+#include <QImage>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QMessageBox>
+#include <QPainter>
+#include <QPixmap>
+#include <QSystemTrayIcon>
+#include <QWidget>
+
+namespace quorlix::platform {
+
+namespace {
+
+QIcon templateIcon(const Image& image) {
+    if (image.isEmpty()) return {};
+    // Only the glyph's alpha counts; its colour is the palette's text colour.
+    QImage alpha(image.pixels->data(), image.width, image.height, image.width * 4, QImage::Format_RGBA8888);
+    QImage tinted(image.width, image.height, QImage::Format_ARGB32_Premultiplied);
+    tinted.fill(QGuiApplication::palette().color(QPalette::WindowText));
+    {
+        QPainter painter(&tinted);
+        painter.setCompositionMode(QPainter::CompositionMode_DestinationIn);
+        painter.drawImage(0, 0, alpha);
+    }
+    QIcon icon(QPixmap::fromImage(tinted));
+    icon.setIsMask(true);
+    return icon;
+}
+
+QKeySequence keySequence(const std::string& key) {
+    if (key.empty()) return {};
+    const QString text = QString::fromStdString(key);
+    // An upper-case letter adds Shift, as on the platform.
+    if (text.size() == 1 && text[0].isUpper()) return QKeySequence(QStringLiteral("Ctrl+Shift+") + text);
+    return QKeySequence(QStringLiteral("Ctrl+") + text.toUpper());
+}
+
+bool isEditing(StandardAction action) {
+    switch (action) {
+        case StandardAction::undo:
+        case StandardAction::redo:
+        case StandardAction::cut:
+        case StandardAction::copy:
+        case StandardAction::paste:
+        case StandardAction::selectAll: return true;
+        default: return false;
+    }
+}
+
+class TrayItem final : public StatusItem {
+public:
+    TrayItem(const Image& image, const std::string& description, std::function<std::vector<MenuItem>()> build)
+        : build_(std::move(build)) {
+        icon_.setIcon(templateIcon(image));
+        icon_.setToolTip(QString::fromStdString(description));
+        icon_.setContextMenu(&menu_);
+        QObject::connect(&menu_, &QMenu::aboutToShow, [this] { QtStatusBar::fill(menu_, build_()); });
+        QObject::connect(&icon_, &QSystemTrayIcon::activated, [this](QSystemTrayIcon::ActivationReason reason) {
+            if (reason == QSystemTrayIcon::Trigger) menu_.popup(QCursor::pos());
+        });
+        icon_.show();
+    }
+
+private:
+    std::function<std::vector<MenuItem>()> build_;
+    QMenu menu_;
+    QSystemTrayIcon icon_;
+};
+
+}  // namespace
+
+// The main menu's key equivalents, watched in every window of the application.
+class QtStatusBar::Shortcuts final : public QObject {
+public:
+    std::vector<MenuItem> items;
+
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() != QEvent::KeyPress || !watched->isWidgetType()) return false;
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if (!(key->modifiers() & Qt::ControlModifier)) return false;
+        const QKeySequence pressed(key->keyCombination());
+        for (const MenuItem& item : items) {
+            if (item.keyEquivalent.empty() || keySequence(item.keyEquivalent) != pressed) continue;
+            // The focused text field carries out the editing commands itself.
+            if (isEditing(item.standardAction)) return false;
+            if (item.action) item.action();
+            else perform(item.standardAction);
+            return true;
+        }
+        return false;
+    }
+};
+
+QtStatusBar::QtStatusBar() : shortcuts_(std::make_unique<Shortcuts>()) {
+    if (QCoreApplication::instance()) QCoreApplication::instance()->installEventFilter(shortcuts_.get());
+}
+
+QtStatusBar::~QtStatusBar() {
+    if (QCoreApplication::instance()) QCoreApplication::instance()->removeEventFilter(shortcuts_.get());
+}
+
+std::unique_ptr<StatusItem> QtStatusBar::makeItem(const Image& icon, const std::string& description,
+                                                  std::function<std::vector<MenuItem>()> menu) {
+    return std::make_unique<TrayItem>(icon, description, std::move(menu));
+}
+
+void QtStatusBar::setMainMenu(const std::vector<Menu>& menus) {
+    shortcuts_->items.clear();
+    for (const Menu& menu : menus)
+        for (const MenuItem& item : menu.items) shortcuts_->items.push_back(item);
+}
+
+void QtStatusBar::fill(QMenu& menu, const std::vector<MenuItem>& items) {
+    menu.clear();
+    for (const MenuItem& item : items) {
+        if (item.separator) {
+            menu.addSeparator();
+            continue;
+        }
+        const QString title = QString::fromStdString(item.title);
+        if (!item.submenu.empty()) {
+            fill(*menu.addMenu(title), item.submenu);
+            continue;
+        }
+        QAction* action = menu.addAction(title);
+        action->setShortcut(keySequence(item.keyEquivalent));
+        action->setCheckable(item.checkable);
+        action->setChecked(item.checked);
+        QObject::connect(action, &QAction::triggered,
+                         [run = item.action, standard = item.standardAction] {
+                             if (run) run();
+                             else perform(standard);
+                         });
+    }
+}
+
+void QtStatusBar::perform(StandardAction action) {
+    QWidget* window = QApplication::activeWindow();
+    QWidget* focus = QApplication::focusWidget();
+    const auto edit = [focus](const char* command) {
+        if (focus) QMetaObject::invokeMethod(focus, command);
+    };
+    switch (action) {
+        case StandardAction::none: return;
+        case StandardAction::terminate: QCoreApplication::quit(); return;
+        case StandardAction::about:
+            QMessageBox::about(nullptr, QStringLiteral("Acerca de Quorlix"),
+                               QStringLiteral("Quorlix ") + QCoreApplication::applicationVersion());
+            return;
+        case StandardAction::hide:
+            // The islands stay; the application's ordinary windows go.
+            for (QWidget* w : QApplication::topLevelWidgets())
+                if (w->isVisible() && !(w->windowFlags() & Qt::X11BypassWindowManagerHint)) w->hide();
+            return;
+        case StandardAction::minimize:
+            if (window) window->showMinimized();
+            return;
+        case StandardAction::close:
+            if (window) window->close();
+            return;
+        case StandardAction::undo: edit("undo"); return;
+        case StandardAction::redo: edit("redo"); return;
+        case StandardAction::cut: edit("cut"); return;
+        case StandardAction::copy: edit("copy"); return;
+        case StandardAction::paste: edit("paste"); return;
+        case StandardAction::selectAll: edit("selectAll"); return;
+    }
+}
+
+}  // namespace quorlix::platform

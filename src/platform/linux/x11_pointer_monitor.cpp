@@ -1,0 +1,299 @@
+#include "platform/linux/x11_pointer_monitor.h"
+
+#include "platform/clock.h"
+#include "platform/linux/qt_screens.h"
+#include "platform/linux/scroll_gesture.h"
+#include "platform/linux/x11_connection.h"
+
+#include <QCursor>
+#include <QTimer>
+
+#include <xcb/xfixes.h>
+#include <xcb/xinput.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <map>
+#include <vector>
+
+namespace quorlix::platform {
+
+namespace {
+
+double toDouble(const xcb_input_fp3232_t& v) { return v.integral + v.frac / 4294967296.0; }
+
+// A scroll axis of one device.
+struct ScrollAxis {
+    bool vertical = true;
+    double increment = 1;
+    bool absolute = false;
+    std::optional<double> last;  // for absolute axes
+};
+
+struct PointerDevice {
+    bool touchpad = false;
+    bool natural = false;
+    std::map<int, ScrollAxis> axes;  // by valuator number
+};
+
+// A wheel line in points of a trackpad's scroll: libinput moves its axes 15 units per
+// "click" of finger travel, about that many points.
+constexpr double pointsPerIncrement = 15;
+
+}  // namespace
+
+struct X11PointerMonitor::Impl {
+    std::unique_ptr<X11Connection> x;
+    std::uint8_t xiOpcode = 0;
+    std::uint8_t xfixesEvent = 0;
+    bool watching = false;
+    Signal<PointerEvent> events;
+    std::map<int, PointerDevice> devices;
+    std::vector<std::uint8_t> buttonMap;  // physical to logical, index 0 for button 1
+    bool leftDown = false;
+    bool motionPending = false;
+    std::int64_t dragCount = 0;
+    ScrollGesture gesture;
+    QTimer motionTimer;
+    QTimer gestureTimer;
+
+    explicit Impl(const std::string& display) : x(X11Connection::open(display)) {
+        if (!x) return;
+        xcb_connection_t* c = x->get();
+        const xcb_query_extension_reply_t* xi = xcb_get_extension_data(c, &xcb_input_id);
+        if (!xi || !xi->present) return;
+        xiOpcode = xi->major_opcode;
+        auto* version =
+            xcb_input_xi_query_version_reply(c, xcb_input_xi_query_version(c, 2, 2), nullptr);
+        const bool recent = version && (version->major_version > 2 ||
+                                        (version->major_version == 2 && version->minor_version >= 2));
+        std::free(version);
+        if (!recent) return;
+
+        struct {
+            xcb_input_event_mask_t head;
+            std::uint32_t mask;
+        } raw{{XCB_INPUT_DEVICE_ALL_MASTER, 1},
+              XCB_INPUT_XI_EVENT_MASK_RAW_MOTION | XCB_INPUT_XI_EVENT_MASK_RAW_BUTTON_PRESS |
+                  XCB_INPUT_XI_EVENT_MASK_RAW_BUTTON_RELEASE},
+          changes{{XCB_INPUT_DEVICE_ALL, 1},
+                  XCB_INPUT_XI_EVENT_MASK_HIERARCHY | XCB_INPUT_XI_EVENT_MASK_DEVICE_CHANGED};
+        xcb_input_xi_select_events(c, x->root(), 1, &raw.head);
+        xcb_input_xi_select_events(c, x->root(), 1, &changes.head);
+
+        if (const auto* fixes = xcb_get_extension_data(c, &xcb_xfixes_id); fixes && fixes->present) {
+            std::free(xcb_xfixes_query_version_reply(c, xcb_xfixes_query_version(c, 5, 0), nullptr));
+            xfixesEvent = fixes->first_event;
+            xcb_xfixes_select_selection_input(c, x->root(), x->atom("XdndSelection"),
+                                              XCB_XFIXES_SELECTION_EVENT_MASK_SET_SELECTION_OWNER);
+        }
+        readDevices();
+        readButtonMap();
+        xcb_flush(c);
+
+        // Moves that arrive together are reported once, as the last of them.
+        motionTimer.setSingleShot(true);
+        QObject::connect(&motionTimer, &QTimer::timeout, [this] { flushMotion(); });
+        gestureTimer.setSingleShot(true);
+        QObject::connect(&gestureTimer, &QTimer::timeout, [this] { endGesture(); });
+        x->setEventHandler([this](const xcb_generic_event_t& event) { handle(event); });
+        watching = true;
+    }
+
+    static Point location() { return fromQtPoint(QCursor::pos()); }
+
+    void emit(PointerEventType type, ScrollDetail scroll = {}) { events.emit(PointerEvent{type, location(), scroll}); }
+
+    void flushMotion() {
+        if (!motionPending) return;
+        motionPending = false;
+        motionTimer.stop();
+        emit(leftDown ? PointerEventType::leftMouseDragged : PointerEventType::mouseMoved);
+    }
+
+    void handle(const xcb_generic_event_t& event) {
+        const std::uint8_t type = event.response_type & 0x7f;
+        if (type == XCB_GE_GENERIC) {
+            const auto& ge = reinterpret_cast<const xcb_ge_generic_event_t&>(event);
+            if (ge.extension == xiOpcode) handleInput(ge);
+            return;
+        }
+        if (xfixesEvent && type == xfixesEvent + XCB_XFIXES_SELECTION_NOTIFY) {
+            const auto& notify = reinterpret_cast<const xcb_xfixes_selection_notify_event_t&>(event);
+            if (notify.owner != XCB_WINDOW_NONE) ++dragCount;
+            return;
+        }
+        if (type == XCB_MAPPING_NOTIFY) {
+            const auto& mapping = reinterpret_cast<const xcb_mapping_notify_event_t&>(event);
+            if (mapping.request == XCB_MAPPING_POINTER) readButtonMap();
+        }
+    }
+
+    void handleInput(const xcb_ge_generic_event_t& ge) {
+        switch (ge.event_type) {
+            case XCB_INPUT_RAW_MOTION: {
+                const auto& raw = reinterpret_cast<const xcb_input_raw_motion_event_t&>(ge);
+                if (!scrollFrom(raw)) {
+                    motionPending = true;
+                    if (!motionTimer.isActive()) motionTimer.start(0);
+                }
+                break;
+            }
+            case XCB_INPUT_RAW_BUTTON_PRESS:
+            case XCB_INPUT_RAW_BUTTON_RELEASE: {
+                const auto& raw = reinterpret_cast<const xcb_input_raw_button_press_event_t&>(ge);
+                button(logicalButton(raw.detail), ge.event_type == XCB_INPUT_RAW_BUTTON_PRESS,
+                       (raw.flags & XCB_INPUT_POINTER_EVENT_FLAGS_POINTER_EMULATED) != 0, raw.sourceid);
+                break;
+            }
+            case XCB_INPUT_HIERARCHY:
+            case XCB_INPUT_DEVICE_CHANGED: readDevices(); break;
+            default: break;
+        }
+    }
+
+    void button(std::uint32_t number, bool press, bool emulated, int source) {
+        flushMotion();
+        if (number == 1) {
+            leftDown = press;
+            emit(press ? PointerEventType::leftMouseDown : PointerEventType::leftMouseUp);
+            return;
+        }
+        // Wheel clicks; those the server made up from a smooth axis came in as that axis.
+        if (!press || emulated || number < 4 || number > 7) return;
+        const double dy = number == 4 ? 1 : number == 5 ? -1 : 0;
+        const double dx = number == 6 ? 1 : number == 7 ? -1 : 0;
+        const auto device = devices.find(source);
+        emit(PointerEventType::scrollWheel,
+             ScrollGesture::wheel(dx, dy, device != devices.end() && device->second.natural));
+    }
+
+    // Reads the scroll axes of a raw motion; true when it was a scroll.
+    bool scrollFrom(const xcb_input_raw_motion_event_t& raw) {
+        const auto device = devices.find(raw.sourceid);
+        if (device == devices.end() || device->second.axes.empty()) return false;
+        const std::uint32_t* mask = xcb_input_raw_button_press_valuator_mask(&raw);
+        const xcb_input_fp3232_t* values = xcb_input_raw_button_press_axisvalues(&raw);
+        const int count = xcb_input_raw_button_press_axisvalues_length(&raw);
+        double dx = 0;
+        double dy = 0;
+        bool scrolled = false;
+        int index = 0;
+        for (int bit = 0; bit < raw.valuators_len * 32 && index < count; ++bit) {
+            if (!(mask[bit / 32] & (1u << (bit % 32)))) continue;
+            const double value = toDouble(values[index++]);
+            const auto axis = device->second.axes.find(bit);
+            if (axis == device->second.axes.end()) continue;
+            ScrollAxis& a = axis->second;
+            double delta = value;
+            if (a.absolute) {
+                delta = a.last ? value - *a.last : 0;
+                a.last = value;
+            }
+            // Axes grow downward and rightward; the platform's deltas grow upward and leftward.
+            const double steps = -delta / (a.increment != 0 ? a.increment : 1);
+            (a.vertical ? dy : dx) += steps;
+            scrolled = true;
+        }
+        if (!scrolled) return false;
+        if (dx == 0 && dy == 0) return true;
+        flushMotion();
+        const PointerDevice& d = device->second;
+        if (d.touchpad) {
+            emit(PointerEventType::scrollWheel, gesture.trackpad(dx * pointsPerIncrement, dy * pointsPerIncrement,
+                                                                 d.natural, Clock::shared().now()));
+            gestureTimer.start(static_cast<int>(ScrollGesture::quietPeriod * 1000) + 10);
+        } else {
+            emit(PointerEventType::scrollWheel, ScrollGesture::wheel(dx, dy, d.natural));
+        }
+        return true;
+    }
+
+    void endGesture() {
+        if (const auto end = gesture.endIfQuiet(Clock::shared().now())) emit(PointerEventType::scrollWheel, *end);
+    }
+
+    std::uint32_t logicalButton(std::uint32_t physical) const {
+        if (physical >= 1 && physical <= buttonMap.size()) return buttonMap[physical - 1];
+        return physical;
+    }
+
+    void readButtonMap() {
+        xcb_connection_t* c = x->get();
+        auto* reply = xcb_get_pointer_mapping_reply(c, xcb_get_pointer_mapping(c), nullptr);
+        if (!reply) return;
+        const std::uint8_t* map = xcb_get_pointer_mapping_map(reply);
+        buttonMap.assign(map, map + xcb_get_pointer_mapping_map_length(reply));
+        std::free(reply);
+    }
+
+    bool hasProperty(int device, const char* name) {
+        xcb_connection_t* c = x->get();
+        const xcb_atom_t atom = x->atom(name);
+        auto* reply = xcb_input_xi_get_property_reply(
+            c, xcb_input_xi_get_property(c, static_cast<xcb_input_device_id_t>(device), 0, atom, XCB_ATOM_ANY, 0, 1),
+            nullptr);
+        const bool found = reply && reply->type != XCB_ATOM_NONE;
+        std::free(reply);
+        return found;
+    }
+
+    bool flagProperty(int device, const char* name) {
+        xcb_connection_t* c = x->get();
+        const xcb_atom_t atom = x->atom(name);
+        auto* reply = xcb_input_xi_get_property_reply(
+            c, xcb_input_xi_get_property(c, static_cast<xcb_input_device_id_t>(device), 0, atom, XCB_ATOM_ANY, 0, 1),
+            nullptr);
+        bool on = false;
+        if (reply && reply->type != XCB_ATOM_NONE && reply->format == 8 && reply->num_items >= 1)
+            on = *static_cast<const std::uint8_t*>(xcb_input_xi_get_property_items(reply)) != 0;
+        std::free(reply);
+        return on;
+    }
+
+    void readDevices() {
+        xcb_connection_t* c = x->get();
+        auto* reply = xcb_input_xi_query_device_reply(c, xcb_input_xi_query_device(c, XCB_INPUT_DEVICE_ALL), nullptr);
+        if (!reply) return;
+        devices.clear();
+        for (auto it = xcb_input_xi_query_device_infos_iterator(reply); it.rem; xcb_input_xi_device_info_next(&it)) {
+            const xcb_input_xi_device_info_t* info = it.data;
+            if (info->type != XCB_INPUT_DEVICE_TYPE_SLAVE_POINTER) continue;
+            PointerDevice device;
+            std::map<int, bool> absolute;
+            for (auto cls = xcb_input_xi_device_info_classes_iterator(info); cls.rem;
+                 xcb_input_device_class_next(&cls)) {
+                if (cls.data->type == XCB_INPUT_DEVICE_CLASS_TYPE_SCROLL) {
+                    const auto* scroll = reinterpret_cast<const xcb_input_scroll_class_t*>(cls.data);
+                    ScrollAxis& axis = device.axes[scroll->number];
+                    axis.vertical = scroll->scroll_type == XCB_INPUT_SCROLL_TYPE_VERTICAL;
+                    axis.increment = std::abs(toDouble(scroll->increment));
+                } else if (cls.data->type == XCB_INPUT_DEVICE_CLASS_TYPE_VALUATOR) {
+                    const auto* valuator = reinterpret_cast<const xcb_input_valuator_class_t*>(cls.data);
+                    absolute[valuator->number] = valuator->mode == XCB_INPUT_VALUATOR_MODE_ABSOLUTE;
+                }
+            }
+            for (auto& [number, axis] : device.axes) axis.absolute = absolute[number];
+            device.touchpad = hasProperty(info->deviceid, "libinput Tapping Enabled") ||
+                              hasProperty(info->deviceid, "Synaptics Off");
+            device.natural = flagProperty(info->deviceid, "libinput Natural Scrolling Enabled");
+            devices[info->deviceid] = std::move(device);
+        }
+        std::free(reply);
+    }
+};
+
+X11PointerMonitor::X11PointerMonitor(const std::string& display) : impl_(std::make_unique<Impl>(display)) {}
+
+X11PointerMonitor::~X11PointerMonitor() = default;
+
+std::optional<Subscription> X11PointerMonitor::monitor(std::function<void(const PointerEvent&)> handler) {
+    if (!impl_->watching) return std::nullopt;
+    return impl_->events.connect(std::move(handler));
+}
+
+Point X11PointerMonitor::mouseLocation() const { return Impl::location(); }
+
+std::int64_t X11PointerMonitor::dragChangeCount() const { return impl_->dragCount; }
+
+}  // namespace quorlix::platform
