@@ -17,6 +17,11 @@
 #include "platform/sound_player.h"
 #include "platform/workspace.h"
 
+// Media keys and display brightness.
+#include "platform/accessibility_trust.h"
+#include "platform/display_brightness.h"
+#include "platform/event_tap.h"
+
 namespace quorlix::platform {
 
 struct Platform {
@@ -32,6 +37,12 @@ struct Platform {
     HttpClient* httpClient = nullptr;
     AudioHardware* audio = nullptr;
     Cameras* cameras = nullptr;
+
+    // Media keys and display brightness.
+    EventTaps* eventTaps = nullptr;
+    AccessibilityTrust* accessibilityTrust = nullptr;
+    // None: no display can be dimmed.
+    DisplayBrightness* displayBrightness = nullptr;
 };
 
 // Installs the process-wide accessors (`MainQueue::shared()`, `Clock::shared()`, the sound

@@ -2,6 +2,8 @@
 
 #include "app/app_settings.h"
 #include "platform/user_defaults.h"
+#include "services/brightness_service.h"
+#include "services/media_key_interceptor.h"
 
 #include <cstdlib>
 #include <random>
@@ -11,8 +13,16 @@ namespace quorlix::fakes {
 namespace fs = std::filesystem;
 
 namespace {
-const char* const variables[] = {"HOME", "XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_STATE_HOME", "XDG_CACHE_HOME"};
+const char* const variables[] = {"HOME", "XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_STATE_HOME",
+                                 "XDG_CACHE_HOME"};
+
+// The shared instances hold on to the platform they were built on; the interceptor also holds
+// the brightness service.
+void dropSharedMediaKeys() {
+    MediaKeyInterceptor::resetShared();
+    BrightnessService::resetShared();
 }
+}  // namespace
 
 TempHome::TempHome() {
     std::random_device rd;
@@ -112,10 +122,15 @@ FakePlatform::FakePlatform() {
     platform_.httpClient = &httpClient;
     platform_.audio = &audio;
     platform_.cameras = &cameras;
+    platform_.eventTaps = &eventTaps;
+    platform_.accessibilityTrust = &accessibilityTrust;
+    platform_.displayBrightness = &displayBrightness;
     platform::install(platform_);
+    dropSharedMediaKeys();
 }
 
 FakePlatform::~FakePlatform() {
+    dropSharedMediaKeys();
     AppSettings::resetShared();
     platform::install(platform::Platform{});
 }

@@ -6,6 +6,7 @@
 #include "fakes/fake_audio_hardware.h"
 #include "fakes/fake_cameras.h"
 #include "fakes/fake_media.h"
+#include "fakes/fake_media_keys.h"
 #include "fakes/virtual_time.h"
 #include "platform/platform.h"
 
@@ -105,6 +106,10 @@ public:
     FakeHttpClient httpClient;
     FakeAudioHardware audio;
     FakeCameras cameras;
+    // Media keys and display brightness.
+    FakeEventTaps eventTaps;
+    FakeAccessibilityTrust accessibilityTrust;
+    FakeDisplayBrightness displayBrightness;
 
     const platform::Platform& platform() const { return platform_; }
 

@@ -1,6 +1,7 @@
 #include "platform/linux/linux_platform.h"
 
 #include "platform/linux/canberra_sound_player.h"
+#include "platform/linux/granted_accessibility_trust.h"
 #include "platform/linux/linux_workspace.h"
 #include "platform/linux/mpris_bus.h"
 #include "platform/linux/mpris_player_notifications.h"
@@ -10,7 +11,9 @@
 #include "platform/linux/qt_image_decoder.h"
 #include "platform/linux/qt_main_queue.h"
 #include "platform/linux/qt_screens.h"
+#include "platform/linux/sysfs_backlight.h"
 #include "platform/linux/v4l2_cameras.h"
+#include "platform/linux/x11_event_taps.h"
 #include "platform/linux/xdg_login_item.h"
 
 namespace quorlix::platform {
@@ -28,7 +31,10 @@ LinuxPlatform::LinuxPlatform()
       imageDecoder_(std::make_unique<QtImageDecoder>()),
       httpClient_(std::make_unique<QtHttpClient>()),
       audio_(std::make_unique<PulseAudioHardware>()),
-      cameras_(std::make_unique<V4l2Cameras>()) {
+      cameras_(std::make_unique<V4l2Cameras>()),
+      eventTaps_(std::make_unique<X11EventTaps>()),
+      accessibilityTrust_(std::make_unique<GrantedAccessibilityTrust>()),
+      backlight_(std::make_unique<SysfsBacklight>(QDBusConnection::systemBus())) {
     platform_.mainQueue = mainQueue_.get();
     platform_.clock = clock_.get();
     platform_.loginItem = loginItem_.get();
@@ -41,6 +47,10 @@ LinuxPlatform::LinuxPlatform()
     platform_.httpClient = httpClient_.get();
     platform_.audio = audio_.get();
     platform_.cameras = cameras_.get();
+    platform_.eventTaps = eventTaps_.get();
+    platform_.accessibilityTrust = accessibilityTrust_.get();
+    // No backlight device: no display this machine can dim.
+    if (!backlight_->displays().empty()) platform_.displayBrightness = backlight_.get();
 }
 
 LinuxPlatform::~LinuxPlatform() = default;

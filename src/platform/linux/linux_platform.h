@@ -9,6 +9,7 @@
 namespace quorlix::platform {
 
 class MprisBus;
+class SysfsBacklight;
 
 class LinuxPlatform {
 public:
@@ -31,6 +32,10 @@ private:
     std::unique_ptr<HttpClient> httpClient_;
     std::unique_ptr<AudioHardware> audio_;
     std::unique_ptr<Cameras> cameras_;
+    // Media keys and display brightness.
+    std::unique_ptr<EventTaps> eventTaps_;
+    std::unique_ptr<AccessibilityTrust> accessibilityTrust_;
+    std::unique_ptr<SysfsBacklight> backlight_;
     Platform platform_;
 };
 
