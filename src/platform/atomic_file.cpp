@@ -41,7 +41,10 @@ std::optional<std::string> writeFileAtomically(const fs::path& path, std::string
     if (::stat(path.c_str(), &st) == 0) mode = st.st_mode & 07777;
 
     std::random_device rd;
-    const fs::path tmp = dir / ("." + path.filename().string() + ".tmp-" + std::to_string(rd()));
+    // Built with append: GCC 12 at -O3 misreads a chain of `+` here as an overlapping copy.
+    std::string tmpName = ".";
+    tmpName.append(path.filename().string()).append(".tmp-").append(std::to_string(rd()));
+    const fs::path tmp = dir / tmpName;
     const int fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
     if (fd < 0) return errnoText("no se pudo crear " + tmp.string());
     if (::fchmod(fd, mode) != 0 || !writeAll(fd, contents) || ::fsync(fd) != 0) {

@@ -17,6 +17,16 @@
 #include "platform/sound_player.h"
 #include "platform/workspace.h"
 
+// Battery, Bluetooth devices and focus.
+#include "platform/accessibility.h"
+#include "platform/bluetooth_devices.h"
+#include "platform/desktop_focus.h"
+#include "platform/power_sources.h"
+
+// Widgets.
+#include "platform/calendar_store.h"
+#include "platform/location_manager.h"
+
 // Media keys and display brightness.
 #include "platform/accessibility_trust.h"
 #include "platform/display_brightness.h"
@@ -37,6 +47,18 @@ struct Platform {
     HttpClient* httpClient = nullptr;
     AudioHardware* audio = nullptr;
     Cameras* cameras = nullptr;
+
+    // Battery, Bluetooth devices and focus.
+    PowerSources* powerSources = nullptr;
+    BluetoothDevices* bluetoothDevices = nullptr;
+    DesktopFocus* desktopFocus = nullptr;
+    Accessibility* accessibility = nullptr;
+    // Blocking reads kept off the main thread (the Bluetooth report).
+    SerialQueue* utilityQueue = nullptr;
+
+    // Widgets: the weather's location and the calendar.
+    LocationManager* location = nullptr;
+    CalendarStore* calendarStore = nullptr;
 
     // Media keys and display brightness.
     EventTaps* eventTaps = nullptr;

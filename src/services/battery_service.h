@@ -5,14 +5,16 @@
 // charger HUD and `onLevelChange` the low-battery alert. Views observe `snapshot`. A machine
 // without an internal battery never has a snapshot.
 //
-// Power sources are read by the power-source backend; until one is attached the service
+// Power sources come from the platform's power-source backend; without one the service
 // reads nothing, as on a machine without a battery. Main thread only.
 
+#include "platform/platform.h"
 #include "platform/published.h"
 
 #include <cstdint>
 #include <functional>
 #include <optional>
+#include <vector>
 
 namespace quorlix {
 
@@ -20,7 +22,7 @@ class BatteryService final : public ObservableObject {
 public:
     // The battery state, the one battery type of the whole system.
     struct Snapshot {
-        // Charge in whole per cent.
+        // Charge in whole per cent, 0...100.
         std::int64_t level = 0;
         // The battery is taking charge.
         bool charging = false;
@@ -29,6 +31,10 @@ public:
 
         friend bool operator==(const Snapshot&, const Snapshot&) = default;
     };
+
+    // Reads the power sources of the installed platform.
+    BatteryService();
+    explicit BatteryService(platform::PowerSources* sources);
 
     // The last successful reading.
     Published<std::optional<Snapshot>> snapshot{this, std::nullopt};
@@ -39,6 +45,18 @@ public:
 
     // Publishes the first reading without calling back, then follows power-source changes.
     void start();
+
+    // The first internal battery among `sources`, or none when there is none. Missing or
+    // mistyped values fall back to defaults (no charge out of 100, not charging, unplugged).
+    static std::optional<Snapshot> read(const std::vector<platform::PowerSourceDescription>& sources);
+
+private:
+    void changed();
+    std::optional<Snapshot> readNow() const;
+
+    platform::PowerSources* sources_ = nullptr;
+    // Last, so that it ends before anything its handler touches goes away.
+    Subscription source_;
 };
 
 }  // namespace quorlix

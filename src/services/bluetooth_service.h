@@ -2,20 +2,27 @@
 // Bluetooth headphones connecting, with their battery levels.
 //
 // When a headphone-class device connects the service calls `onDevice` twice: at once
-// without battery levels, and again once the levels have been read. The application turns
-// each call into the device HUD.
+// without battery levels, and again once the levels have been read from the system's
+// Bluetooth report (tried 1.5 s after the connection and, failing that, 2.5 s after the
+// first try). The application turns each call into the device HUD. Connections within 3 s
+// of `start()` are ignored: those are the devices already connected as the system starts.
 //
-// Device connections and the battery report come from the Bluetooth backend; until one is
-// attached no connection is ever seen. Main thread only.
+// Connections and the report come from the platform's Bluetooth backend; the report is read
+// on the platform's utility queue, never on the main thread, and a read that takes longer
+// than `reportTimeLimit` counts as finding nothing. Main thread only.
 
 #include "platform/clock.h"
+#include "platform/platform.h"
 #include "platform/published.h"
 
 #include <cstdint>
+#include <filesystem>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace quorlix {
 
@@ -46,8 +53,19 @@ struct AudioDeviceInfo {
     friend bool operator==(const AudioDeviceInfo&, const AudioDeviceInfo&) = default;
 };
 
+// Pictures of the device models for the device HUD. Linux ships none, so there is never a
+// picture for any kind and callers draw the kind's symbol instead.
+struct DeviceArtwork {
+    static std::optional<std::filesystem::path> image(AudioDeviceInfo::Kind) { return std::nullopt; }
+};
+
 class BluetoothService final : public ObservableObject {
 public:
+    // Uses the Bluetooth backend and the utility queue of the installed platform.
+    BluetoothService();
+    BluetoothService(platform::BluetoothDevices* devices, platform::SerialQueue* reportQueue);
+    ~BluetoothService() override;
+
     // Called with each report of a connected headphone-class device.
     std::function<void(const AudioDeviceInfo&)> onDevice;
     // Start of the quiet period: connections within 3 s of it are ignored.
@@ -59,6 +77,41 @@ public:
     // The model family a device name stands for (AirPods Max before Pro before plain AirPods;
     // anything else is headphones).
     static AudioDeviceInfo::Kind kind(std::string_view name);
+
+    // The connected headphones' charge for the lock screen, handed to `done` on the main
+    // thread: the lower bud of the first audio device reporting either bud, else the first
+    // audio device's single battery; none when no audio device reports a level or the report
+    // cannot be read in time. Uses the installed platform.
+    static void connectedHeadphonesBattery(std::function<void(std::optional<std::int64_t>)> done);
+
+    // The levels of the first device in `report` (the shape of platform/bluetooth_devices.h)
+    // whose address is `address` (none matches an empty one) or whose name is exactly
+    // `name`; none when the report cannot be read, no device matches, or the first match
+    // reports no level at all.
+    static std::optional<BatteryLevels> parseBattery(std::string_view report, std::string_view address,
+                                                     std::string_view name);
+    // The charge `connectedHeadphonesBattery` finds in `report`.
+    static std::optional<std::int64_t> headphonesBattery(std::string_view report);
+
+    // A device address in the one form compared: upper case, colon-separated.
+    static std::string normalizedAddress(std::string_view address);
+
+    static constexpr double quietPeriod = 3.0;
+    static constexpr double reportTimeLimit = 10.0;
+    // The waits before each battery reading after a connection.
+    static constexpr double followUpDelays[] = {1.5, 2.5};
+
+private:
+    struct FollowUp;
+
+    void deviceConnected(const platform::BluetoothDevice& device);
+    void scheduleReading(const std::shared_ptr<FollowUp>& followUp);
+    void finish(const FollowUp* followUp);
+
+    platform::BluetoothDevices* devices_ = nullptr;
+    platform::SerialQueue* reportQueue_ = nullptr;
+    std::vector<std::shared_ptr<FollowUp>> followUps_;
+    Subscription connectNotification_;
 };
 
 }  // namespace quorlix

@@ -122,6 +122,19 @@ FakePlatform::FakePlatform() {
     platform_.httpClient = &httpClient;
     platform_.audio = &audio;
     platform_.cameras = &cameras;
+
+    // Battery, Bluetooth devices and focus.
+    platform_.powerSources = &powerSources;
+    platform_.bluetoothDevices = &bluetoothDevices;
+    platform_.desktopFocus = &desktopFocus;
+    platform_.accessibility = &accessibility;
+    platform_.utilityQueue = &utilityQueue;
+
+    // Widgets.
+    platform_.location = &location;
+    platform_.calendarStore = &calendarStore;
+
+    // Media keys and display brightness.
     platform_.eventTaps = &eventTaps;
     platform_.accessibilityTrust = &accessibilityTrust;
     platform_.displayBrightness = &displayBrightness;

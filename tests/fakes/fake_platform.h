@@ -8,6 +8,15 @@
 #include "fakes/fake_media.h"
 #include "fakes/fake_media_keys.h"
 #include "fakes/virtual_time.h"
+
+// Battery, Bluetooth devices and focus.
+#include "fakes/fake_bluetooth_devices.h"
+#include "fakes/fake_focus_sources.h"
+#include "fakes/fake_power_sources.h"
+
+// Widgets.
+#include "fakes/fake_widgets.h"
+
 #include "platform/platform.h"
 
 #include <filesystem>
@@ -110,6 +119,17 @@ public:
     FakeEventTaps eventTaps;
     FakeAccessibilityTrust accessibilityTrust;
     FakeDisplayBrightness displayBrightness;
+
+    // Battery, Bluetooth devices and focus.
+    FakePowerSources powerSources;
+    FakeBluetoothDevices bluetoothDevices;
+    FakeDesktopFocus desktopFocus;
+    FakeAccessibility accessibility;
+    InlineSerialQueue utilityQueue;
+
+    // Widgets.
+    FakeLocationManager location;
+    FakeCalendarStore calendarStore;
 
     const platform::Platform& platform() const { return platform_; }
 

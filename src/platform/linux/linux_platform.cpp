@@ -16,7 +16,35 @@
 #include "platform/linux/x11_event_taps.h"
 #include "platform/linux/xdg_login_item.h"
 
+// Battery, Bluetooth devices and focus.
+#include "platform/linux/bluez_devices.h"
+#include "platform/linux/gnome_desktop_focus.h"
+#include "platform/linux/notification_inhibition_focus.h"
+#include "platform/linux/sysfs_power_sources.h"
+#include "platform/linux/unavailable_accessibility.h"
+
+// Widgets.
+#include "platform/linux/qt_location_manager.h"
+#include "platform/linux/unavailable_calendar_store.h"
+
+#include <cstdlib>
+#include <string_view>
+
 namespace quorlix::platform {
+
+namespace {
+
+// GNOME keeps its switch in its settings; other desktops (KDE Plasma) tell through their
+// notification server.
+std::unique_ptr<DesktopFocus> desktopFocusOfThisSession() {
+    const char* desktop = std::getenv("XDG_CURRENT_DESKTOP");
+    if (desktop && std::string_view(desktop).find("GNOME") != std::string_view::npos) {
+        if (auto gnome = GnomeDesktopFocus::create()) return gnome;
+    }
+    return std::make_unique<NotificationInhibitionFocus>();
+}
+
+}  // namespace
 
 LinuxPlatform::LinuxPlatform()
     : mainQueue_(std::make_unique<QtMainQueue>()),
@@ -31,10 +59,7 @@ LinuxPlatform::LinuxPlatform()
       imageDecoder_(std::make_unique<QtImageDecoder>()),
       httpClient_(std::make_unique<QtHttpClient>()),
       audio_(std::make_unique<PulseAudioHardware>()),
-      cameras_(std::make_unique<V4l2Cameras>()),
-      eventTaps_(std::make_unique<X11EventTaps>()),
-      accessibilityTrust_(std::make_unique<GrantedAccessibilityTrust>()),
-      backlight_(std::make_unique<SysfsBacklight>(QDBusConnection::systemBus())) {
+      cameras_(std::make_unique<V4l2Cameras>()) {
     platform_.mainQueue = mainQueue_.get();
     platform_.clock = clock_.get();
     platform_.loginItem = loginItem_.get();
@@ -47,6 +72,29 @@ LinuxPlatform::LinuxPlatform()
     platform_.httpClient = httpClient_.get();
     platform_.audio = audio_.get();
     platform_.cameras = cameras_.get();
+
+    // Battery, Bluetooth devices and focus.
+    powerSources_ = std::make_unique<SysfsPowerSources>();
+    bluetoothDevices_ = std::make_unique<BluezDevices>();
+    desktopFocus_ = desktopFocusOfThisSession();
+    accessibility_ = std::make_unique<UnavailableAccessibility>();
+    utilityQueue_ = std::make_unique<ThreadSerialQueue>();
+    platform_.powerSources = powerSources_.get();
+    platform_.bluetoothDevices = bluetoothDevices_.get();
+    platform_.desktopFocus = desktopFocus_.get();
+    platform_.accessibility = accessibility_.get();
+    platform_.utilityQueue = utilityQueue_.get();
+
+    // Widgets.
+    location_ = std::make_unique<QtLocationManager>();
+    calendarStore_ = std::make_unique<UnavailableCalendarStore>();
+    platform_.location = location_.get();
+    platform_.calendarStore = calendarStore_.get();
+
+    // Media keys and display brightness.
+    eventTaps_ = std::make_unique<X11EventTaps>();
+    accessibilityTrust_ = std::make_unique<GrantedAccessibilityTrust>();
+    backlight_ = std::make_unique<SysfsBacklight>(QDBusConnection::systemBus());
     platform_.eventTaps = eventTaps_.get();
     platform_.accessibilityTrust = accessibilityTrust_.get();
     // No backlight device: no display this machine can dim.

@@ -32,10 +32,24 @@ private:
     std::unique_ptr<HttpClient> httpClient_;
     std::unique_ptr<AudioHardware> audio_;
     std::unique_ptr<Cameras> cameras_;
+
+    // Battery, Bluetooth devices and focus. The utility queue goes first, so no report is
+    // being read when the Bluetooth backend goes.
+    std::unique_ptr<PowerSources> powerSources_;
+    std::unique_ptr<BluetoothDevices> bluetoothDevices_;
+    std::unique_ptr<DesktopFocus> desktopFocus_;
+    std::unique_ptr<Accessibility> accessibility_;
+    std::unique_ptr<SerialQueue> utilityQueue_;
+
+    // Widgets.
+    std::unique_ptr<LocationManager> location_;
+    std::unique_ptr<CalendarStore> calendarStore_;
+
     // Media keys and display brightness.
     std::unique_ptr<EventTaps> eventTaps_;
     std::unique_ptr<AccessibilityTrust> accessibilityTrust_;
     std::unique_ptr<SysfsBacklight> backlight_;
+
     Platform platform_;
 };
 

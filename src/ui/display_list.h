@@ -1,0 +1,115 @@
+#pragma once
+// The resolved display list: what a rendered view tree draws, one item per view in the tree,
+// with every frame, transform, opacity, effect, colour, text and symbol worked out. A canvas
+// replays it; tests read it instead of pixels.
+//
+// Frames are layout frames in the root view's space (top-left, y-down, points). An item's
+// `transform` (rotation, scale, offset, perspective) applies to it and to everything inside
+// it, on top of the transforms of its ancestors.
+
+#include "platform/image.h"
+#include "ui/color.h"
+#include "ui/font.h"
+#include "ui/path.h"
+#include "ui/shape.h"
+#include "ui/types.h"
+#include "ui/view.h"
+
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace quorlix::ui {
+
+class Canvas;
+enum class Interpolation;
+
+// One run of glyphs of one font, drawn from `origin` on its baseline.
+struct TextRun {
+    ResolvedFont font;
+    std::string text;
+    Point origin;
+    double width = 0;
+    double embolden = 0;  // extra outline width, for symbol weights the icon font lacks
+};
+
+struct ShadowEffect {
+    Color color;
+    double radius = 0;
+    double x = 0;
+    double y = 0;
+};
+
+struct DisplayItem {
+    enum class Kind { group, shape, text, symbol, image };
+
+    Kind kind = Kind::group;
+    const char* role = "";  // what produced it: "HStack", "padding", "Text", "Capsule", ...
+    Identity identity;
+    std::optional<std::uint64_t> explicitId;
+    Rect frame;
+    Transform transform;
+
+    // Effects on the item and its children, each made by one modifier.
+    double opacity = 1;
+    std::optional<Path> clip;
+    bool clipAntialiased = true;
+    std::shared_ptr<DisplayItem> mask;
+    std::optional<ShadowEffect> shadow;
+    double blurRadius = 0;
+    bool blurOpaque = false;
+    std::optional<double> saturation;
+    std::optional<Path> contentShape;
+    std::string help;
+
+    // Shapes: the outline and how it is painted.
+    std::shared_ptr<const ShapeModel> shape;
+    Path path;
+    std::optional<Paint> fill;
+    std::optional<Paint> strokePaint;
+    StrokeStyle stroke;
+    bool strokeInside = false;
+
+    // Text and symbols.
+    std::string text;    // the whole text as given
+    std::string symbol;  // the symbol name
+    bool symbolMissing = false;
+    bool truncated = false;
+    double textScale = 1;  // the factor the text was shrunk by
+    std::vector<TextRun> runs;
+    std::optional<Paint> textPaint;
+
+    // Pictures.
+    platform::Image image;
+    Rect imageRect;
+    int interpolation = 2;
+
+    std::vector<DisplayItem> children;
+
+    // Queries for tests and tools: depth-first, this item first.
+    const DisplayItem* find(const std::function<bool(const DisplayItem&)>& match) const;
+    std::vector<const DisplayItem*> findAll(const std::function<bool(const DisplayItem&)>& match) const;
+    const DisplayItem* findText(std::string_view text) const;
+    const DisplayItem* findSymbol(std::string_view name) const;
+    const DisplayItem* findRole(std::string_view role) const;
+    template <class T>
+    const DisplayItem* findId(const T& value) const {
+        const std::uint64_t h = detail::idHash(value);
+        return find([h](const DisplayItem& i) { return i.explicitId == h; });
+    }
+    // The frame as drawn: through this item's transform and those of `ancestors` (outermost
+    // first), which the caller collects (see `path`).
+    std::vector<const DisplayItem*> pathTo(const DisplayItem* target) const;
+    Rect drawnFrame(const DisplayItem* target) const;
+    std::size_t count() const;
+
+    bool needsLayer() const;
+    // Visual bounds in root space (transforms and effect margins included).
+    Rect visualBounds() const;
+
+    void draw(Canvas& canvas) const;
+};
+
+}  // namespace quorlix::ui

@@ -1,0 +1,27 @@
+#include "ui/font.h"
+
+#include "ui/environment_keys.h"
+
+namespace quorlix::ui {
+
+int cssWeight(FontWeight w) { return 100 * (static_cast<int>(w) + 1); }
+
+ResolvedFont ResolvedFont::of(const Font& f, double scale) {
+    const Typeface face = f.design == FontDesign::rounded      ? Typeface::rounded
+                          : f.design == FontDesign::monospaced ? Typeface::monospaced
+                                                               : Typeface::text;
+    return {face, cssWeight(f.weight), f.size * scale};
+}
+
+Font env::currentFont(const EnvironmentValues& values) {
+    Font f = values[env::font].value_or(Font::body());
+    if (const auto& w = values[env::fontWeight]) f.weight = *w;
+    if (values[env::monospacedDigit]) f.monospacedDigits = true;
+    return f;
+}
+
+ShapeStyle env::currentForeground(const EnvironmentValues& values) {
+    return values[env::foregroundStyle].value_or(ShapeStyle::primary());
+}
+
+}  // namespace quorlix::ui

@@ -1,0 +1,250 @@
+#include "ui/path.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace quorlix::ui {
+
+namespace {
+
+Point lerp(Point a, Point b, double t) { return {a.x + (b.x - a.x) * t, a.y + (b.y - a.y) * t}; }
+
+double distance(Point a, Point b) { return std::hypot(b.x - a.x, b.y - a.y); }
+
+}  // namespace
+
+void Path::move(Point p) {
+    elements_.push_back({Verb::move, {p, {}, {}}});
+    current_ = subpathStart_ = p;
+    open_ = true;
+}
+
+void Path::line(Point p) {
+    if (!open_) move(current_);
+    elements_.push_back({Verb::line, {p, {}, {}}});
+    current_ = p;
+}
+
+void Path::quad(Point control, Point end) {
+    if (!open_) move(current_);
+    elements_.push_back({Verb::quad, {control, end, {}}});
+    current_ = end;
+}
+
+void Path::cubic(Point c1, Point c2, Point end) {
+    if (!open_) move(current_);
+    elements_.push_back({Verb::cubic, {c1, c2, end}});
+    current_ = end;
+}
+
+void Path::close() {
+    if (!open_) return;
+    elements_.push_back({Verb::close, {}});
+    current_ = subpathStart_;
+    open_ = false;
+}
+
+void Path::arc(Point c, double r, Angle start, Angle end, bool clockwise) {
+    double a0 = start.radians, a1 = end.radians;
+    const double twoPi = 2 * std::numbers::pi;
+    double sweep = a1 - a0;
+    if (clockwise) {
+        while (sweep < 0) sweep += twoPi;
+        if (sweep > twoPi) sweep = twoPi;
+    } else {
+        while (sweep > 0) sweep -= twoPi;
+        if (sweep < -twoPi) sweep = -twoPi;
+    }
+    const Point first{c.x + r * std::cos(a0), c.y + r * std::sin(a0)};
+    if (open_) line(first);
+    else move(first);
+    const int segments = std::max(1, static_cast<int>(std::ceil(std::abs(sweep) / (std::numbers::pi / 2))));
+    const double step = sweep / segments;
+    const double k = 4.0 / 3.0 * std::tan(step / 4);
+    for (int i = 0; i < segments; ++i) {
+        const double s = a0 + i * step, e = s + step;
+        const Point p0{c.x + r * std::cos(s), c.y + r * std::sin(s)};
+        const Point p3{c.x + r * std::cos(e), c.y + r * std::sin(e)};
+        const Point c1{p0.x - k * r * std::sin(s), p0.y + k * r * std::cos(s)};
+        const Point c2{p3.x + k * r * std::sin(e), p3.y - k * r * std::cos(e)};
+        cubic(c1, c2, p3);
+    }
+}
+
+void Path::addRect(const Rect& r) {
+    move(r.origin);
+    line({r.maxX(), r.minY()});
+    line({r.maxX(), r.maxY()});
+    line({r.minX(), r.maxY()});
+    close();
+}
+
+void Path::addEllipse(const Rect& r) {
+    const double k = 0.5522847498;
+    const double rx = r.width() / 2, ry = r.height() / 2, cx = r.midX(), cy = r.midY();
+    move({r.maxX(), cy});
+    cubic({r.maxX(), cy + k * ry}, {cx + k * rx, r.maxY()}, {cx, r.maxY()});
+    cubic({cx - k * rx, r.maxY()}, {r.minX(), cy + k * ry}, {r.minX(), cy});
+    cubic({r.minX(), cy - k * ry}, {cx - k * rx, r.minY()}, {cx, r.minY()});
+    cubic({cx + k * rx, r.minY()}, {r.maxX(), cy - k * ry}, {r.maxX(), cy});
+    close();
+}
+
+void Path::addRoundedRect(const Rect& r, double radius, bool continuous) {
+    const double limit = std::min(r.width(), r.height()) / 2;
+    radius = std::clamp(radius, 0.0, std::max(limit, 0.0));
+    if (radius <= 0) {
+        addRect(r);
+        return;
+    }
+    // Circular corners are quarter circles (cubic approximation, k = 0.5523). Continuous
+    // corners run 1.528 × radius along the sides with their control points nearer the corner,
+    // so the curvature eases in from the straight sides instead of jumping; when that run does
+    // not fit (a capsule), the corner blends back to a quarter circle.
+    double a = radius, k = 0.5523;
+    if (continuous) {
+        const double full = std::clamp((limit - radius) / (0.528 * radius), 0.0, 1.0);
+        a = std::max(std::min(1.528 * radius, limit), radius);
+        k = 0.5523 + (0.82 - 0.5523) * full;
+    }
+    const double x0 = r.minX(), y0 = r.minY(), x1 = r.maxX(), y1 = r.maxY();
+    move({x0 + a, y0});
+    line({x1 - a, y0});
+    cubic({x1 - a + k * a, y0}, {x1, y0 + a - k * a}, {x1, y0 + a});
+    line({x1, y1 - a});
+    cubic({x1, y1 - a + k * a}, {x1 - a + k * a, y1}, {x1 - a, y1});
+    line({x0 + a, y1});
+    cubic({x0 + a - k * a, y1}, {x0, y1 - a + k * a}, {x0, y1 - a});
+    line({x0, y0 + a});
+    cubic({x0, y0 + a - k * a}, {x0 + a - k * a, y0}, {x0 + a, y0});
+    close();
+}
+
+void Path::addPath(const Path& other) {
+    for (const auto& e : other.elements_) elements_.push_back(e);
+    current_ = other.current_;
+    subpathStart_ = other.subpathStart_;
+    open_ = other.open_;
+}
+
+Rect Path::controlBounds() const {
+    bool any = false;
+    double x0 = 0, y0 = 0, x1 = 0, y1 = 0;
+    auto add = [&](Point p) {
+        if (!any) {
+            x0 = x1 = p.x;
+            y0 = y1 = p.y;
+            any = true;
+            return;
+        }
+        x0 = std::min(x0, p.x);
+        x1 = std::max(x1, p.x);
+        y0 = std::min(y0, p.y);
+        y1 = std::max(y1, p.y);
+    };
+    for (const auto& e : elements_) {
+        switch (e.verb) {
+            case Verb::move:
+            case Verb::line: add(e.p[0]); break;
+            case Verb::quad: add(e.p[0]), add(e.p[1]); break;
+            case Verb::cubic: add(e.p[0]), add(e.p[1]), add(e.p[2]); break;
+            case Verb::close: break;
+        }
+    }
+    return {x0, y0, x1 - x0, y1 - y0};
+}
+
+Path Path::transformed(const Transform& t) const {
+    Path out;
+    for (const auto& e : elements_) {
+        switch (e.verb) {
+            case Verb::move: out.move(t.map(e.p[0])); break;
+            case Verb::line: out.line(t.map(e.p[0])); break;
+            case Verb::quad: out.quad(t.map(e.p[0]), t.map(e.p[1])); break;
+            case Verb::cubic: out.cubic(t.map(e.p[0]), t.map(e.p[1]), t.map(e.p[2])); break;
+            case Verb::close: out.close(); break;
+        }
+    }
+    return out;
+}
+
+std::vector<std::vector<Point>> Path::flattened(double tolerance) const {
+    std::vector<std::vector<Point>> out;
+    Point cur, start;
+    auto steps = [&](double length) {
+        return std::clamp(static_cast<int>(std::ceil(std::sqrt(length / std::max(tolerance, 1e-3)))), 1, 256);
+    };
+    for (const auto& e : elements_) {
+        switch (e.verb) {
+            case Verb::move:
+                out.push_back({e.p[0]});
+                cur = start = e.p[0];
+                break;
+            case Verb::line:
+                if (out.empty()) out.push_back({cur});
+                out.back().push_back(e.p[0]);
+                cur = e.p[0];
+                break;
+            case Verb::quad: {
+                if (out.empty()) out.push_back({cur});
+                const int n = steps(distance(cur, e.p[0]) + distance(e.p[0], e.p[1]));
+                for (int i = 1; i <= n; ++i) {
+                    const double t = double(i) / n;
+                    out.back().push_back(lerp(lerp(cur, e.p[0], t), lerp(e.p[0], e.p[1], t), t));
+                }
+                cur = e.p[1];
+                break;
+            }
+            case Verb::cubic: {
+                if (out.empty()) out.push_back({cur});
+                const int n = steps(distance(cur, e.p[0]) + distance(e.p[0], e.p[1]) + distance(e.p[1], e.p[2]));
+                for (int i = 1; i <= n; ++i) {
+                    const double t = double(i) / n;
+                    const Point a = lerp(cur, e.p[0], t), b = lerp(e.p[0], e.p[1], t), c = lerp(e.p[1], e.p[2], t);
+                    out.back().push_back(lerp(lerp(a, b, t), lerp(b, c, t), t));
+                }
+                cur = e.p[2];
+                break;
+            }
+            case Verb::close:
+                if (!out.empty() && !(out.back().back() == start)) out.back().push_back(start);
+                cur = start;
+                break;
+        }
+    }
+    return out;
+}
+
+Path Path::trimmed(double from, double to) const {
+    from = std::clamp(from, 0.0, 1.0);
+    to = std::clamp(to, 0.0, 1.0);
+    Path out;
+    if (to <= from) return out;
+    if (from == 0 && to == 1) return *this;
+    const auto polys = flattened(0.05);
+    double total = 0;
+    for (const auto& poly : polys)
+        for (std::size_t i = 1; i < poly.size(); ++i) total += distance(poly[i - 1], poly[i]);
+    if (total <= 0) return out;
+    const double a = from * total, b = to * total;
+    double walked = 0;
+    for (const auto& poly : polys) {
+        bool drawing = false;
+        for (std::size_t i = 1; i < poly.size(); ++i) {
+            const double len = distance(poly[i - 1], poly[i]);
+            const double s = walked, e = walked + len;
+            walked = e;
+            if (e < a || s > b || len <= 0) continue;
+            const Point p0 = lerp(poly[i - 1], poly[i], std::max(0.0, (a - s) / len));
+            const Point p1 = lerp(poly[i - 1], poly[i], std::min(1.0, (b - s) / len));
+            if (!drawing) {
+                out.move(p0);
+                drawing = true;
+            }
+            out.line(p1);
+        }
+    }
+    return out;
+}
+
+}  // namespace quorlix::ui

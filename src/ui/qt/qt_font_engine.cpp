@@ -1,0 +1,158 @@
+#include "ui/qt/qt_font_engine.h"
+
+#include <QFile>
+#include <QFont>
+
+#include <cmath>
+
+namespace quorlix::ui::qt {
+
+namespace {
+
+struct WeightFile {
+    int weight;
+    const char* file;
+};
+
+const WeightFile interFiles[] = {
+    {100, "/usr/share/fonts/opentype/inter/Inter-Thin.otf"},
+    {200, "/usr/share/fonts/opentype/inter/Inter-ExtraLight.otf"},
+    {300, "/usr/share/fonts/opentype/inter/Inter-Light.otf"},
+    {400, "/usr/share/fonts/opentype/inter/Inter-Regular.otf"},
+    {500, "/usr/share/fonts/opentype/inter/Inter-Medium.otf"},
+    {600, "/usr/share/fonts/opentype/inter/Inter-SemiBold.otf"},
+    {700, "/usr/share/fonts/opentype/inter/Inter-Bold.otf"},
+    {800, "/usr/share/fonts/opentype/inter/Inter-ExtraBold.otf"},
+    {900, "/usr/share/fonts/opentype/inter/Inter-Black.otf"},
+};
+const WeightFile roundedFiles[] = {
+    {300, "/usr/share/fonts/truetype/quicksand/Quicksand-Light.ttf"},
+    {400, "/usr/share/fonts/truetype/quicksand/Quicksand-Regular.ttf"},
+    {500, "/usr/share/fonts/truetype/quicksand/Quicksand-Medium.ttf"},
+    {700, "/usr/share/fonts/truetype/quicksand/Quicksand-Bold.ttf"},
+};
+const WeightFile monoFiles[] = {
+    {100, "/usr/share/fonts/truetype/jetbrains-mono/JetBrainsMono-Thin.ttf"},
+    {200, "/usr/share/fonts/truetype/jetbrains-mono/JetBrainsMono-ExtraLight.ttf"},
+    {300, "/usr/share/fonts/truetype/jetbrains-mono/JetBrainsMono-Light.ttf"},
+    {400, "/usr/share/fonts/truetype/jetbrains-mono/JetBrainsMono-Regular.ttf"},
+    {500, "/usr/share/fonts/truetype/jetbrains-mono/JetBrainsMono-Medium.ttf"},
+    {600, "/usr/share/fonts/truetype/jetbrains-mono/JetBrainsMono-SemiBold.ttf"},
+    {700, "/usr/share/fonts/truetype/jetbrains-mono/JetBrainsMono-Bold.ttf"},
+    {800, "/usr/share/fonts/truetype/jetbrains-mono/JetBrainsMono-ExtraBold.ttf"},
+};
+const WeightFile symbolFiles[] = {
+    {400, "/usr/share/fonts/truetype/material-design-icons-iconfont/MaterialIcons-Regular.ttf"},
+};
+
+template <std::size_t N>
+QString nearest(const WeightFile (&files)[N], int weight) {
+    // The installed file of the nearest weight; a heavier one on a tie (semibold over medium).
+    const WeightFile* best = nullptr;
+    for (const auto& f : files) {
+        if (!QFile::exists(QString::fromLatin1(f.file))) continue;
+        if (!best || std::abs(f.weight - weight) < std::abs(best->weight - weight) ||
+            (std::abs(f.weight - weight) == std::abs(best->weight - weight) && f.weight > best->weight))
+            best = &f;
+    }
+    return best ? QString::fromLatin1(best->file) : QString();
+}
+
+QRawFont openFont(Typeface face, int weight, double pixelSize) {
+    const QString file = QtFontEngine::fileFor(face, weight);
+    QRawFont raw;
+    if (!file.isEmpty()) raw = QRawFont(file, pixelSize, QFont::PreferNoHinting);
+    if (!raw.isValid()) {
+        // A missing package: fall back to whatever the system offers rather than draw nothing.
+        QFont f;
+        f.setPixelSize(std::max(1, static_cast<int>(std::lround(pixelSize))));
+        f.setWeight(static_cast<QFont::Weight>(weight));
+        raw = QRawFont::fromFont(f);
+        raw.setPixelSize(pixelSize);
+    }
+    return raw;
+}
+
+}  // namespace
+
+QtFontEngine::QtFontEngine() = default;
+
+QtFontEngine& QtFontEngine::shared() {
+    // Never destroyed: Qt's font machinery is gone by the time static objects are.
+    static auto* engine = new QtFontEngine;
+    return *engine;
+}
+
+QString QtFontEngine::fileFor(Typeface face, int weight) {
+    switch (face) {
+        case Typeface::text: return nearest(interFiles, weight);
+        case Typeface::rounded: return nearest(roundedFiles, weight);
+        case Typeface::monospaced: return nearest(monoFiles, weight);
+        case Typeface::symbols: return nearest(symbolFiles, weight);
+    }
+    return {};
+}
+
+QtFontEngine::Face& QtFontEngine::face(const ResolvedFont& font) {
+    const auto key = std::make_pair(static_cast<int>(font.face), font.weight);
+    auto it = faces_.find(key);
+    if (it == faces_.end()) it = faces_.emplace(key, Face{openFont(font.face, font.weight, referenceSize), {}}).first;
+    return it->second;
+}
+
+FontMetrics QtFontEngine::metrics(const ResolvedFont& font) {
+    const QRawFont& raw = face(font).reference;
+    const double k = font.size / referenceSize;
+    return {raw.ascent() * k, raw.descent() * k, raw.leading() * k};
+}
+
+double QtFontEngine::advance(const ResolvedFont& font, std::string_view utf8) {
+    if (utf8.empty()) return 0;
+    Face& f = face(font);
+    std::string key(utf8);
+    auto it = f.advances.find(key);
+    if (it == f.advances.end()) {
+        const QString text = QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
+        const QList<quint32> glyphs = f.reference.glyphIndexesForString(text);
+        const QList<QPointF> adv = f.reference.advancesForGlyphIndexes(
+            glyphs, QRawFont::LayoutFlags(QRawFont::KernedAdvances | QRawFont::UseDesignMetrics));
+        double w = 0;
+        for (const auto& a : adv) w += a.x();
+        if (f.advances.size() > 20000) f.advances.clear();
+        it = f.advances.emplace(std::move(key), w).first;
+    }
+    return it->second * font.size / referenceSize;
+}
+
+bool QtFontEngine::hasGlyph(const ResolvedFont& font, char32_t codePoint) {
+    return face(font).reference.supportsCharacter(static_cast<uint>(codePoint));
+}
+
+QRawFont QtFontEngine::rawFont(const ResolvedFont& font) {
+    const auto key = std::make_tuple(static_cast<int>(font.face), font.weight, std::llround(font.size * 64));
+    auto it = sized_.find(key);
+    if (it == sized_.end()) {
+        if (sized_.size() > 256) sized_.clear();
+        QRawFont raw = face(font).reference;
+        raw.setPixelSize(font.size);
+        it = sized_.emplace(key, raw).first;
+    }
+    return it->second;
+}
+
+void QtFontEngine::shape(const ResolvedFont& font, const QString& text, QList<quint32>& glyphs,
+                         std::vector<double>& offsets) {
+    const QRawFont& raw = face(font).reference;
+    glyphs = raw.glyphIndexesForString(text);
+    const QList<QPointF> adv =
+        raw.advancesForGlyphIndexes(glyphs, QRawFont::LayoutFlags(QRawFont::KernedAdvances | QRawFont::UseDesignMetrics));
+    offsets.assign(static_cast<std::size_t>(glyphs.size()), 0);
+    double x = 0;
+    const double k = font.size / referenceSize;
+    for (qsizetype i = 0; i < glyphs.size(); ++i) {
+        offsets[static_cast<std::size_t>(i)] = x;
+        x += adv[i].x() * k;
+    }
+}
+
+}  // namespace quorlix::ui::qt

@@ -1,0 +1,52 @@
+#pragma once
+// The font engine of the Qt renderer. Fonts are loaded straight from the packaged font files
+// (Inter, Quicksand, JetBrains Mono, Material Icons), never matched through the system's font
+// configuration, so layout and pictures are the same on every machine.
+//
+// Each file is opened once at a reference size without hinting; advances and metrics scale
+// linearly from it, so the many sizes a shrinking text tries cost nothing extra. Main thread
+// only (Qt's font objects require the GUI thread); a QGuiApplication must exist.
+
+#include "ui/font.h"
+
+#include <QHash>
+#include <QRawFont>
+#include <QString>
+
+#include <map>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+namespace quorlix::ui::qt {
+
+class QtFontEngine final : public FontEngine {
+public:
+    QtFontEngine();
+    static QtFontEngine& shared();
+
+    FontMetrics metrics(const ResolvedFont& font) override;
+    double advance(const ResolvedFont& font, std::string_view utf8) override;
+    bool hasGlyph(const ResolvedFont& font, char32_t codePoint) override;
+
+    // For drawing: the font at `font.size` pixels.
+    QRawFont rawFont(const ResolvedFont& font);
+    // Glyphs and their kerned offsets along the baseline, in points, for a run.
+    void shape(const ResolvedFont& font, const QString& text, QList<quint32>& glyphs, std::vector<double>& offsets);
+
+    // The file behind a typeface and weight, or empty when it is not installed.
+    static QString fileFor(Typeface face, int weight);
+
+private:
+    struct Face {
+        QRawFont reference;  // at referenceSize pixels
+        std::unordered_map<std::string, double> advances;  // in reference pixels
+    };
+    Face& face(const ResolvedFont& font);
+
+    static constexpr double referenceSize = 100;
+    std::map<std::pair<int, int>, Face> faces_;  // by (typeface, weight)
+    std::map<std::tuple<int, int, long long>, QRawFont> sized_;
+};
+
+}  // namespace quorlix::ui::qt

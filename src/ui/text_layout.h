@@ -1,0 +1,52 @@
+#pragma once
+// Our own text layout: breaks text into lines for a width, shrinks it down to its minimum
+// scale factor when it does not fit its lines, then truncates with an ellipsis. Monospaced
+// digits get the advance of the widest digit, each drawn centred in its cell (Qt 6.4 cannot
+// switch the font's tabular figures on).
+
+#include "ui/display_list.h"
+#include "ui/font.h"
+#include "ui/types.h"
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace quorlix::ui {
+
+struct TextLayoutOptions {
+    Font font;
+    std::optional<double> maxWidth;   // absent or infinite: no wrapping
+    std::optional<double> maxHeight;  // limits the number of lines
+    std::optional<int> lineLimit;
+    double minimumScaleFactor = 1;
+    TruncationMode truncation = TruncationMode::tail;
+    TextAlignment alignment = TextAlignment::leading;
+};
+
+struct TextLine {
+    std::string text;
+    double width = 0;
+    double top = 0;       // from the top of the text
+    double baseline = 0;  // from the top of the text
+};
+
+struct TextLayout {
+    std::vector<TextLine> lines;
+    Size size;
+    double scale = 1;
+    bool truncated = false;
+    ResolvedFont font;
+    FontMetrics metrics;
+
+    // The glyph runs of every line for a text whose frame starts at `origin`.
+    std::vector<TextRun> runs(FontEngine& engine, Point origin, double frameWidth, TextAlignment alignment,
+                              bool monospacedDigits) const;
+};
+
+TextLayout layoutText(FontEngine& engine, std::string_view text, const TextLayoutOptions& options);
+
+inline constexpr std::string_view ellipsis = "\xE2\x80\xA6";  // U+2026
+
+}  // namespace quorlix::ui

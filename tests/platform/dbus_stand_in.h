@@ -1,0 +1,44 @@
+#pragma once
+// A stand-in D-Bus service for backend tests: it answers property and object-manager calls
+// from a table the test edits, and announces each edit as the real services do.
+//
+// It answers on a thread of its own, so a backend may block on a call from the test's main
+// thread.
+
+#include <QDBusConnection>
+#include <QDBusObjectPath>
+#include <QMap>
+#include <QString>
+#include <QThread>
+#include <QVariantMap>
+
+#include <memory>
+
+namespace quorlix::testing {
+
+using InterfaceMap = QMap<QString, QVariantMap>;
+using ManagedObjects = QMap<QDBusObjectPath, InterfaceMap>;
+
+class StandInService {
+public:
+    // Takes `serviceName` on `connection`, with every object path under "/".
+    StandInService(QDBusConnection connection, const QString& serviceName);
+    ~StandInService();
+    bool isRegistered() const { return registered_; }
+
+    // Adds an interface with its properties to the object at `path` (InterfacesAdded).
+    void add(const QString& path, const QString& interface, const QVariantMap& properties);
+    // Changes one property (PropertiesChanged).
+    void set(const QString& path, const QString& interface, const QString& name, const QVariant& value);
+
+private:
+    class Objects;
+
+    QDBusConnection bus_;
+    QString serviceName_;
+    QThread thread_;
+    std::unique_ptr<Objects> objects_;
+    bool registered_ = false;
+};
+
+}  // namespace quorlix::testing

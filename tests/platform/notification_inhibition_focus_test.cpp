@@ -1,0 +1,47 @@
+#include "platform/linux/notification_inhibition_focus.h"
+
+#include "dbus_stand_in.h"
+#include "mpris_test_player.h"
+#include "qt_test_support.h"
+
+#include <gtest/gtest.h>
+
+namespace quorlix::platform {
+namespace {
+
+const QString path = QStringLiteral("/org/freedesktop/Notifications");
+const QString interface = QStringLiteral("org.freedesktop.Notifications");
+
+class NotificationInhibitionFocusTest : public ::testing::Test {
+protected:
+    testing::QtApplicationMember app;
+    testing::PrivateSessionBus bus;
+
+    void SetUp() override { ASSERT_TRUE(bus.isRunning()) << "dbus-daemon did not start"; }
+};
+
+TEST_F(NotificationInhibitionFocusTest, FollowsTheServersInhibition) {
+    testing::StandInService server(bus.connect(QStringLiteral("server")), interface);
+    ASSERT_TRUE(server.isRegistered());
+    server.add(path, interface, {{"Inhibited", false}});
+
+    NotificationInhibitionFocus focus(bus.connect(QStringLiteral("quorlix")));
+    int changes = 0;
+    const Subscription s = focus.observe([&] { ++changes; });
+    EXPECT_EQ(focus.doNotDisturb(), false) << "the first reading waits for the answer";
+
+    server.set(path, interface, "Inhibited", true);
+    ASSERT_TRUE(testing::waitUntil([&] { return changes == 1; }));
+    EXPECT_EQ(focus.doNotDisturb(), true);
+}
+
+TEST_F(NotificationInhibitionFocusTest, NoServerOrNoBusMeansNoSwitch) {
+    NotificationInhibitionFocus focus(bus.connect(QStringLiteral("quorlix")));
+    EXPECT_EQ(focus.doNotDisturb(), std::nullopt);
+    NotificationInhibitionFocus unconnected(QDBusConnection::connectToBus(
+        QStringLiteral("unix:path=/nonexistent/bus"), QStringLiteral("nowhere")));
+    EXPECT_EQ(unconnected.doNotDisturb(), std::nullopt);
+}
+
+}  // namespace
+}  // namespace quorlix::platform

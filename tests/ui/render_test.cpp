@@ -1,0 +1,167 @@
+// Pixels drawn by the Qt renderer: fills, clips, images, shadows, blur, masks and text.
+
+#include "qt_test_support.h"
+#include "ui/ui.h"
+
+namespace quorlix::ui {
+namespace {
+
+using testing::pixel;
+
+[[maybe_unused]] ::testing::Environment* const qtApplication =
+    ::testing::AddGlobalTestEnvironment(new testing::QtApplication);
+
+View square(const Color& c, double side) { return c.frame({.width = side, .height = side}); }
+
+platform::Image picture(int w, int h, const std::function<QColor(int x, int y)>& color) {
+    std::vector<std::uint8_t> px;
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) {
+            const QColor c = color(x, y);
+            px.insert(px.end(), {static_cast<std::uint8_t>(c.red()), static_cast<std::uint8_t>(c.green()),
+                                 static_cast<std::uint8_t>(c.blue()), static_cast<std::uint8_t>(c.alpha())});
+        }
+    return *platform::Image::fromRGBA(w, h, std::move(px));
+}
+
+// Whether some pixel of row y between x0 and x1 is partly covered (an antialiased edge).
+bool softEdgeInRow(const QImage& img, int y, int x0, int x1) {
+    for (int x = x0; x < x1; ++x) {
+        const int a = pixel(img, x, y).alpha();
+        if (a > 10 && a < 245) return true;
+    }
+    return false;
+}
+
+TEST(Render, FillsACapsuleWithAntialiasedEnds) {
+    // A 100 × 40 capsule centred in 120 × 60: from (10, 10) to (110, 50).
+    const QImage img = qt::renderImage(Capsule().fill(Color::red).frame({.width = 100, .height = 40}), {120, 60}, 1);
+    EXPECT_EQ(pixel(img, 60, 30), QColor(255, 69, 58));
+    EXPECT_EQ(pixel(img, 12, 30).alpha(), 255);  // inside the round end
+    EXPECT_EQ(pixel(img, 11, 11).alpha(), 0);    // beyond the round end's corner
+    EXPECT_EQ(pixel(img, 5, 30).alpha(), 0);
+    // Along the round end the edge is antialiased.
+    EXPECT_TRUE(softEdgeInRow(img, 15, 10, 30));
+}
+
+TEST(Render, DrawsAtTheRequestedScale) {
+    const QImage img = qt::renderImage(square(Color::white, 10), {20, 20}, 2);
+    EXPECT_EQ(img.size(), QSize(40, 40));
+    EXPECT_EQ(pixel(img, 10, 10).alpha(), 255);  // the square covers (5, 5) to (15, 15) in points
+    EXPECT_EQ(pixel(img, 9, 9).alpha(), 0);
+    EXPECT_EQ(pixel(img, 29, 29).alpha(), 255);
+    EXPECT_EQ(pixel(img, 30, 30).alpha(), 0);
+}
+
+TEST(Render, ClipsAnImageToACircleWithSoftEdges) {
+    const QImage img = qt::renderImage(
+        Image(picture(40, 40, [](int, int) { return QColor(0, 0, 255); })).resizable().frame({.width = 40, .height = 40}).clipShape(Circle()), {40, 40}, 2);
+    EXPECT_EQ(pixel(img, 40, 40), QColor(0, 0, 255));
+    EXPECT_EQ(pixel(img, 2, 2).alpha(), 0);
+    EXPECT_EQ(pixel(img, 77, 77).alpha(), 0);
+    // Where the circle crosses pixels, the clip is antialiased.
+    EXPECT_TRUE(softEdgeInRow(img, 12, 0, 40));
+}
+
+TEST(Render, AspectFillCropsAWideImageToItsFrame) {
+    // Left half red, right half green, 80 × 40, filled into a clipped 40 × 40 frame.
+    const auto halves = picture(80, 40, [](int x, int) { return x < 40 ? QColor(255, 0, 0) : QColor(0, 255, 0); });
+    const QImage img = qt::renderImage(Image(halves)
+                                           .resizable()
+                                           .aspectRatio(ContentMode::fill)
+                                           .frame({.width = 40, .height = 40})
+                                           .clipped(),
+                                       {80, 40}, 1);
+    // The frame spans x 20 to 60; the picture's middle shows: red then green.
+    EXPECT_EQ(pixel(img, 25, 20), QColor(255, 0, 0));
+    EXPECT_EQ(pixel(img, 55, 20), QColor(0, 255, 0));
+    EXPECT_EQ(pixel(img, 10, 20).alpha(), 0);
+    EXPECT_EQ(pixel(img, 70, 20).alpha(), 0);
+}
+
+TEST(Render, CastsAShadowBelowTheView) {
+    // A 20 × 20 white square centred in 60 × 60: from (20, 20) to (40, 40).
+    const QImage sharp = qt::renderImage(square(Color::white, 20).shadow(Color::black, 0, 0, 10), {60, 60}, 1);
+    EXPECT_EQ(pixel(sharp, 30, 30), QColor(255, 255, 255));
+    EXPECT_EQ(pixel(sharp, 30, 45), QColor(0, 0, 0));
+    EXPECT_EQ(pixel(sharp, 30, 55).alpha(), 0);
+    EXPECT_EQ(pixel(sharp, 30, 15).alpha(), 0);
+
+    const QImage soft = qt::renderImage(square(Color::white, 20).shadow(Color::black, 8, 0, 10), {60, 60}, 1);
+    const int near = pixel(soft, 30, 44).alpha(), far = pixel(soft, 30, 53).alpha();
+    EXPECT_GT(near, far);
+    EXPECT_GT(far, 0);
+    EXPECT_LT(near, 255);
+}
+
+TEST(Render, BlursALayerBeyondItsBounds) {
+    const QImage plain = qt::renderImage(square(Color::white, 20), {60, 60}, 1);
+    const QImage blurred = qt::renderImage(square(Color::white, 20).blur(8), {60, 60}, 1);
+    EXPECT_EQ(pixel(plain, 16, 30).alpha(), 0);
+    EXPECT_GT(pixel(blurred, 16, 30).alpha(), 0);  // spread outside the square
+    EXPECT_LT(pixel(blurred, 21, 30).alpha(), 255);  // and softened inside its edge
+    EXPECT_GT(pixel(blurred, 30, 30).alpha(), pixel(blurred, 21, 30).alpha());
+    EXPECT_EQ(pixel(blurred, 0, 0).alpha(), 0);
+}
+
+TEST(Render, GroupOpacityFadesOverlapsAsOne) {
+    const QImage img =
+        qt::renderImage(ZStack({square(Color::red, 40), square(Color::red, 20)}).opacity(0.5), {40, 40}, 1);
+    // Overlap and single layer alike: half transparent, not 75 % opaque where they overlap.
+    EXPECT_NEAR(pixel(img, 20, 20).alpha(), 128, 2);
+    EXPECT_NEAR(pixel(img, 2, 2).alpha(), 128, 2);
+}
+
+TEST(Render, SaturationZeroTurnsColoursGray) {
+    const QImage img = qt::renderImage(square(Color::red, 20).saturation(0), {20, 20}, 1);
+    const QColor c = pixel(img, 10, 10);
+    EXPECT_EQ(c.red(), c.green());
+    EXPECT_EQ(c.green(), c.blue());
+    EXPECT_GT(c.red(), 40);
+}
+
+TEST(Render, AGradientMaskFadesTheContent) {
+    const QImage img = qt::renderImage(
+        square(Color::white, 40).mask(LinearGradient({Color::black, Color::clear}, UnitPoint::leading, UnitPoint::trailing)),
+        {40, 40}, 1);
+    EXPECT_GT(pixel(img, 1, 20).alpha(), 240);
+    EXPECT_NEAR(pixel(img, 20, 20).alpha(), 128, 8);
+    EXPECT_LT(pixel(img, 38, 20).alpha(), 15);
+}
+
+TEST(Render, StrokeBorderStaysInsideWhileStrokeStraddlesTheOutline) {
+    // 40 × 40 centred in 60 × 60: the outline runs at x = 10.
+    const QImage inside = qt::renderImage(Rectangle().strokeBorder(Color::white, 4).frame({.width = 40, .height = 40}), {60, 60}, 1);
+    EXPECT_EQ(pixel(inside, 9, 30).alpha(), 0);
+    EXPECT_EQ(pixel(inside, 11, 30).alpha(), 255);
+    EXPECT_EQ(pixel(inside, 15, 30).alpha(), 0);
+    const QImage centred = qt::renderImage(Rectangle().stroke(Color::white, 4).frame({.width = 40, .height = 40}), {60, 60}, 1);
+    EXPECT_EQ(pixel(centred, 9, 30).alpha(), 255);
+}
+
+TEST(Render, DrawsTextAndSymbolsWithThePackagedFonts) {
+    qt::QtFontEngine& fonts = qt::QtFontEngine::shared();
+    // Inter's own metrics, not a system fallback's.
+    EXPECT_NEAR(fonts.metrics({Typeface::text, 400, 100}).ascent, 96.875, 0.01);
+    EXPECT_TRUE(qt::QtFontEngine::fileFor(Typeface::rounded, 600).endsWith("Quicksand-Bold.ttf"));
+    EXPECT_TRUE(qt::QtFontEngine::fileFor(Typeface::monospaced, 900).endsWith("JetBrainsMono-ExtraBold.ttf"));
+
+    auto inked = [](const QImage& img) {
+        int n = 0;
+        for (int y = 0; y < img.height(); ++y)
+            for (int x = 0; x < img.width(); ++x) n += pixel(img, x, y).alpha() > 128;
+        return n;
+    };
+    const QImage text = qt::renderImage(Text("Hola").font(Font::system(20, FontWeight::bold)).foregroundStyle(Color::white),
+                                        {80, 30}, 1);
+    EXPECT_GT(inked(text), 80);
+    const QImage symbol = qt::renderImage(Symbol("heart.fill").font(Font::system(20)).foregroundStyle(Color::white), {30, 30}, 1);
+    EXPECT_GT(inked(symbol), 100);
+    // A heavier symbol covers more.
+    const QImage bold =
+        qt::renderImage(Symbol("heart.fill").font(Font::system(20, FontWeight::black)).foregroundStyle(Color::white), {30, 30}, 1);
+    EXPECT_GT(inked(bold), inked(symbol));
+}
+
+}  // namespace
+}  // namespace quorlix::ui
