@@ -3,6 +3,7 @@
 // `Platform`; the Linux backends fill one in main.cpp and tests fill one with fakes. The
 // struct owns nothing: whoever fills it keeps the objects alive for as long as it is used.
 
+#include "platform/agent_notifications.h"
 #include "platform/audio_hardware.h"
 #include "platform/cameras.h"
 #include "platform/clock.h"
@@ -47,6 +48,9 @@ struct Platform {
     HttpClient* httpClient = nullptr;
     AudioHardware* audio = nullptr;
     Cameras* cameras = nullptr;
+
+    // AI coding agents.
+    AgentNotifications* agentNotifications = nullptr;
 
     // Battery, Bluetooth devices and focus.
     PowerSources* powerSources = nullptr;

@@ -1,6 +1,7 @@
 #include "services/weather_service.h"
 
 #include "app/app_settings.h"
+#include "app/key_log.h"
 #include "app/quorlix_config.h"
 #include "platform/number_text.h"
 #include "platform/platform.h"
@@ -219,11 +220,8 @@ WeatherService::WeatherService(Configuration configuration) : configuration_(std
     authorizationSubscription_ = location->authorizationChanged.connect([this] { authorizationChanged(); });
     locationSubscription_ = location->locationsUpdated.connect(
         [this](const std::vector<platform::Coordinate>& locations) { locationsUpdated(locations); });
-    failureSubscription_ = location->failed.connect([](const std::string& reason) {
-        // The system log, not the log file; the reason is text, never a format.
-        const std::string line = "Quorlix: ubicación no disponible: " + reason + "\n";
-        std::fputs(line.c_str(), stderr);
-    });
+    failureSubscription_ = location->failed.connect(
+        [](const std::string& reason) { KeyLog::write("Quorlix: ubicación no disponible: " + reason); });
 }
 
 void WeatherService::start() {

@@ -3,6 +3,7 @@
 // that creates a `FakePlatform` runs with HOME and the XDG folders pointed at a fresh
 // temporary tree, and with every process-wide accessor installed from the fakes.
 
+#include "fakes/fake_agent_notifications.h"
 #include "fakes/fake_audio_hardware.h"
 #include "fakes/fake_cameras.h"
 #include "fakes/fake_media.h"
@@ -119,6 +120,9 @@ public:
     FakeEventTaps eventTaps;
     FakeAccessibilityTrust accessibilityTrust;
     FakeDisplayBrightness displayBrightness;
+
+    // AI coding agents.
+    FakeAgentNotifications agentNotifications;
 
     // Battery, Bluetooth devices and focus.
     FakePowerSources powerSources;

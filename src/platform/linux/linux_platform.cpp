@@ -1,6 +1,7 @@
 #include "platform/linux/linux_platform.h"
 
 #include "platform/linux/canberra_sound_player.h"
+#include "platform/linux/dbus_agent_notifications.h"
 #include "platform/linux/granted_accessibility_trust.h"
 #include "platform/linux/linux_workspace.h"
 #include "platform/linux/mpris_bus.h"
@@ -72,6 +73,10 @@ LinuxPlatform::LinuxPlatform()
     platform_.httpClient = httpClient_.get();
     platform_.audio = audio_.get();
     platform_.cameras = cameras_.get();
+
+    // AI coding agents.
+    agentNotifications_ = std::make_unique<DBusAgentNotifications>(QDBusConnection::sessionBus());
+    platform_.agentNotifications = agentNotifications_.get();
 
     // Battery, Bluetooth devices and focus.
     powerSources_ = std::make_unique<SysfsPowerSources>();

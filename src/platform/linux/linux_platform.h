@@ -33,6 +33,9 @@ private:
     std::unique_ptr<AudioHardware> audio_;
     std::unique_ptr<Cameras> cameras_;
 
+    // AI coding agents.
+    std::unique_ptr<AgentNotifications> agentNotifications_;
+
     // Battery, Bluetooth devices and focus. The utility queue goes first, so no report is
     // being read when the Bluetooth backend goes.
     std::unique_ptr<PowerSources> powerSources_;
