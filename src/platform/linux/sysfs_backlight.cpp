@@ -1,5 +1,7 @@
 #include "platform/linux/sysfs_backlight.h"
 
+#include "platform/linux/udev_monitor.h"
+
 #include <QDBusMessage>
 #include <QDBusPendingCallWatcher>
 #include <QObject>
@@ -113,6 +115,7 @@ Subscription SysfsBacklight::listen(DisplayID display, std::function<void()> cha
     // Changes from before anyone listened are no news.
     if (listeners_.count(display) == 0) seen_[display] = readNumber(display, "actual_brightness");
     if (!poll_->isActive()) poll_->start();
+    if (!udev_) udev_ = std::make_unique<UdevMonitor>("backlight", [this] { check(); });
     return listeners_.add(display, std::move(changed));
 }
 

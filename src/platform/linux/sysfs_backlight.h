@@ -5,9 +5,10 @@
 // then platform ones, then raw ones, by name within each kind. A device counts as built in
 // unless it is a monitor reached over DDC/CI. The level read is `actual_brightness` over
 // `max_brightness`. Writes go through logind's `SetBrightness` on the caller's session, which
-// needs no root; they are sent without waiting. No change notice exists for writes, so
-// `actual_brightness` is looked at every `pollSeconds` while someone listens, and at once when
-// logind has answered one of our writes.
+// needs no root; they are sent without waiting. While someone listens, `actual_brightness` is
+// looked at when udev reports a backlight event (the firmware's own brightness keys), when
+// logind has answered one of our writes, and every `pollSeconds`, since a write by anyone
+// else raises no event at all.
 //
 // Without a backlight device (desktops, virtual machines) `displays()` is empty and the
 // platform offers no brightness interface at all.
@@ -26,6 +27,8 @@ class QObject;
 class QTimer;
 
 namespace quorlix::platform {
+
+class UdevMonitor;
 
 class SysfsBacklight final : public DisplayBrightness {
 public:
@@ -62,6 +65,7 @@ private:
     // Parent of the poll timer and of the pending replies, so none outlives the backend.
     std::unique_ptr<QObject> context_;
     QTimer* poll_ = nullptr;
+    std::unique_ptr<UdevMonitor> udev_;
 };
 
 }  // namespace quorlix::platform
