@@ -72,29 +72,6 @@ TEST_F(BrightnessServiceTest, AWritePublishesNothingUntilTheDisplayReportsIt) {
     EXPECT_EQ(changes, std::vector<float>{0.8f});
 }
 
-TEST_F(BrightnessServiceTest, SettableOnlyWithAllThreeOperationsAndAGoodFirstReading) {
-    start();
-    EXPECT_TRUE(brightness.isSettable());
-
-    for (bool fakes::FakeDisplayBrightness::*operation :
-         {&fakes::FakeDisplayBrightness::readable, &fakes::FakeDisplayBrightness::writable,
-          &fakes::FakeDisplayBrightness::notifying}) {
-        fakes::FakeDisplayBrightness partial;
-        partial.*operation = false;
-        BrightnessService service{&partial};
-        service.start();
-        EXPECT_FALSE(service.isSettable());
-    }
-
-    // A failed first reading publishes 0, which is no level to step from.
-    fakes::FakeDisplayBrightness unreadable;
-    unreadable.levels[1] = std::nullopt;
-    BrightnessService failed{&unreadable};
-    failed.start();
-    EXPECT_EQ(failed.level.get(), 0.0f);
-    EXPECT_FALSE(failed.isSettable());
-}
-
 TEST_F(BrightnessServiceTest, WithoutAnInterfaceNothingEverChanges) {
     BrightnessService none{nullptr};
     none.onChange = [this](float level) { changes.push_back(level); };
