@@ -28,6 +28,11 @@
 #include "platform/calendar_store.h"
 #include "platform/location_manager.h"
 
+// Media keys and display brightness.
+#include "platform/accessibility_trust.h"
+#include "platform/display_brightness.h"
+#include "platform/event_tap.h"
+
 // The island's windows, the pointer, the status bar and the desktop.
 #include "platform/haptics.h"
 #include "platform/panel_window.h"
@@ -65,6 +70,12 @@ struct Platform {
     // Widgets: the weather's location and the calendar.
     LocationManager* location = nullptr;
     CalendarStore* calendarStore = nullptr;
+
+    // Media keys and display brightness.
+    EventTaps* eventTaps = nullptr;
+    AccessibilityTrust* accessibilityTrust = nullptr;
+    // None: no display can be dimmed.
+    DisplayBrightness* displayBrightness = nullptr;
 
     // The island's windows, the pointer, the status bar and the desktop.
     PanelWindows* panelWindows = nullptr;

@@ -2,6 +2,8 @@
 
 #include "app/app_settings.h"
 #include "platform/user_defaults.h"
+#include "services/brightness_service.h"
+#include "services/media_key_interceptor.h"
 
 #include <cstdlib>
 #include <random>
@@ -12,7 +14,14 @@ namespace fs = std::filesystem;
 
 namespace {
 const char* const variables[] = {"HOME", "XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_STATE_HOME", "XDG_CACHE_HOME"};
+
+// The shared instances hold on to the platform they were built on; the interceptor also holds
+// the brightness service.
+void dropSharedMediaKeys() {
+    MediaKeyInterceptor::resetShared();
+    BrightnessService::resetShared();
 }
+}  // namespace
 
 TempHome::TempHome() {
     std::random_device rd;
@@ -127,6 +136,11 @@ FakePlatform::FakePlatform() {
     platform_.location = &location;
     platform_.calendarStore = &calendarStore;
 
+    // Media keys and display brightness.
+    platform_.eventTaps = &eventTaps;
+    platform_.accessibilityTrust = &accessibilityTrust;
+    platform_.displayBrightness = &displayBrightness;
+
     // The island's windows, the pointer, the status bar and the desktop.
     platform_.panelWindows = &panelWindows;
     platform_.pointerMonitor = &pointerMonitor;
@@ -134,9 +148,11 @@ FakePlatform::FakePlatform() {
     platform_.windowServer = &windowServer;
     platform_.haptics = &haptics;
     platform::install(platform_);
+    dropSharedMediaKeys();
 }
 
 FakePlatform::~FakePlatform() {
+    dropSharedMediaKeys();
     AppSettings::resetShared();
     platform::install(platform::Platform{});
 }

@@ -7,6 +7,7 @@
 #include "fakes/fake_audio_hardware.h"
 #include "fakes/fake_cameras.h"
 #include "fakes/fake_media.h"
+#include "fakes/fake_media_keys.h"
 #include "fakes/virtual_time.h"
 
 // Battery, Bluetooth devices and focus.
@@ -118,6 +119,10 @@ public:
     FakeHttpClient httpClient;
     FakeAudioHardware audio;
     FakeCameras cameras;
+    // Media keys and display brightness.
+    FakeEventTaps eventTaps;
+    FakeAccessibilityTrust accessibilityTrust;
+    FakeDisplayBrightness displayBrightness;
 
     // AI coding agents.
     FakeAgentNotifications agentNotifications;

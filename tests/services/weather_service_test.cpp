@@ -2,9 +2,9 @@
 // platform. The requests and replies themselves run against a local server in
 // tests/platform/weather_integration_test.cpp.
 
+#include "services/weather_service.h"
 #include "app/key_log.h"
 #include "platform/atomic_file.h"
-#include "services/weather_service.h"
 
 #include "app/app_settings.h"
 #include "fakes/fake_platform.h"

@@ -2,6 +2,7 @@
 
 #include "platform/linux/canberra_sound_player.h"
 #include "platform/linux/dbus_agent_notifications.h"
+#include "platform/linux/granted_accessibility_trust.h"
 #include "platform/linux/linux_workspace.h"
 #include "platform/linux/mpris_bus.h"
 #include "platform/linux/mpris_player_notifications.h"
@@ -11,7 +12,9 @@
 #include "platform/linux/qt_image_decoder.h"
 #include "platform/linux/qt_main_queue.h"
 #include "platform/linux/qt_screens.h"
+#include "platform/linux/sysfs_backlight.h"
 #include "platform/linux/v4l2_cameras.h"
+#include "platform/linux/x11_event_taps.h"
 #include "platform/linux/xdg_login_item.h"
 
 // Battery, Bluetooth devices and focus.
@@ -92,6 +95,15 @@ LinuxPlatform::LinuxPlatform()
     calendarStore_ = std::make_unique<UnavailableCalendarStore>();
     platform_.location = location_.get();
     platform_.calendarStore = calendarStore_.get();
+
+    // Media keys and display brightness.
+    eventTaps_ = std::make_unique<X11EventTaps>();
+    accessibilityTrust_ = std::make_unique<GrantedAccessibilityTrust>();
+    backlight_ = std::make_unique<SysfsBacklight>(QDBusConnection::systemBus());
+    platform_.eventTaps = eventTaps_.get();
+    platform_.accessibilityTrust = accessibilityTrust_.get();
+    // No backlight device: no display this machine can dim.
+    if (!backlight_->displays().empty()) platform_.displayBrightness = backlight_.get();
 }
 
 LinuxPlatform::~LinuxPlatform() = default;

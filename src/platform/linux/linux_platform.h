@@ -9,6 +9,7 @@
 namespace quorlix::platform {
 
 class MprisBus;
+class SysfsBacklight;
 
 class LinuxPlatform {
 public:
@@ -46,6 +47,11 @@ private:
     // Widgets.
     std::unique_ptr<LocationManager> location_;
     std::unique_ptr<CalendarStore> calendarStore_;
+
+    // Media keys and display brightness.
+    std::unique_ptr<EventTaps> eventTaps_;
+    std::unique_ptr<AccessibilityTrust> accessibilityTrust_;
+    std::unique_ptr<SysfsBacklight> backlight_;
 
     Platform platform_;
 };
