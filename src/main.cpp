@@ -1,29 +1,85 @@
-// Quorlix: entry point. Migrates the earlier application's settings once, then runs the
-// application on Qt's event loop until it is quit (menu, SIGINT or SIGTERM).
+// Quorlix: entry point. One instance per user: a later launch hands its quorlix:// addresses
+// (or a request to show the settings) to the running one and ends. The first migrates the
+// earlier application's settings once, builds the application and runs it on Qt's event loop
+// until it is quit (menus, SIGINT or SIGTERM).
 
+#include "app/app_delegate.h"
 #include "app/app_settings.h"
+#include "app/key_log.h"
 #include "app/migration.h"
 #include "platform/linux/linux_platform.h"
+#include "platform/linux/single_instance.h"
 #include "platform/linux/unix_signals.h"
+#include "platform/linux/url_scheme_handler.h"
+#include "platform/paths.h"
+#include "services/update_service.h"
 
 #include <QApplication>
 
-int main(int argc, char** argv) {
-    quorlix::migrateFromTarsel();
+#include <cstdio>
+#include <string>
+#include <vector>
 
+namespace {
+
+// The island is an X11 window; a Wayland session shows it through XWayland. False when there
+// is no X display to draw on, after saying so.
+bool useX11() {
+    if (qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) return true;  // chosen by whoever started us
+    if (!qEnvironmentVariableIsEmpty("DISPLAY")) {
+        qputenv("QT_QPA_PLATFORM", "xcb");
+        return true;
+    }
+    if (qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")) return true;  // Qt says what is missing
+    const char* message = "Quorlix necesita XWayland para mostrarse en esta sesión Wayland, y no está disponible.";
+    std::fprintf(stderr, "%s\n", message);
+    quorlix::KeyLog::write(message);
+    return false;
+}
+
+// The addresses given on the command line.
+std::vector<std::string> urls(int argc, char** argv) {
+    std::vector<std::string> out;
+    for (int i = 1; i < argc; ++i) {
+        const std::string argument = argv[i];
+        if (!argument.empty() && argument.front() != '-') out.push_back(argument);
+    }
+    return out;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (!useX11()) return 1;
     QApplication app(argc, argv);
     QApplication::setApplicationName("Quorlix");
+    QApplication::setApplicationVersion(QString::fromStdString(quorlix::UpdateService::currentVersion()));
     QApplication::setOrganizationDomain("halvik.com");
     // An accessory application: closing a window never ends it.
     QApplication::setQuitOnLastWindowClosed(false);
 
+    const auto opened = urls(argc, argv);
+    quorlix::platform::SingleInstance instance;
+    if (instance.start(opened) == quorlix::platform::SingleInstance::Outcome::handedOver) return 0;
+
+    quorlix::migrateFromTarsel();
+
     quorlix::platform::LinuxPlatform backends;
     quorlix::platform::install(backends.platform());
     quorlix::platform::quitOnTerminationSignals();
+    quorlix::platform::UrlSchemeHandler::registerExecutable(quorlix::platform::Paths::executable());
 
-    quorlix::AppSettings::shared();
-
-    const int status = QApplication::exec();
+    int status = 0;
+    {
+        quorlix::AppDelegate delegate(backends.platform());
+        instance.onOpenURLs = [&delegate](const std::vector<std::string>& urls) { delegate.openURLs(urls); };
+        instance.onReopen = [&delegate] { delegate.applicationShouldHandleReopen(); };
+        delegate.applicationDidFinishLaunching();
+        if (!opened.empty()) delegate.openURLs(opened);
+        status = QApplication::exec();
+        instance.onOpenURLs = nullptr;
+        instance.onReopen = nullptr;
+    }
     quorlix::AppSettings::resetShared();
     return status;
 }

@@ -6,6 +6,7 @@
 #include "platform/paths.h"
 #include "platform/user_defaults.h"
 #include "services/brightness_service.h"
+#include "services/media_key_interceptor.h"
 #include "settings/permission_watcher.h"
 
 #include <sys/stat.h>
@@ -32,6 +33,8 @@ AppDelegate::AppDelegate(const platform::Platform& platform, std::unique_ptr<App
 
 AppDelegate::~AppDelegate() {
     AppActions::reset();
+    // The keys must not reach a volume service that is gone.
+    if (launched_) MediaKeyInterceptor::shared().setVolume(nullptr);
     for (auto& controller : controllers_) controller->tearDown();
 }
 
@@ -40,6 +43,7 @@ IslandServices AppDelegate::islandServices() {
 }
 
 void AppDelegate::applicationDidFinishLaunching() {
+    launched_ = true;
     AppActions::openSettingsSection = lifetime_.guard([this](SettingsSection section) { windows_->showSettings(section); });
     AppActions::previewIslandSize = lifetime_.guard([this] {
         if (!controllers_.empty()) controllers_.front()->previewSize();
@@ -56,6 +60,7 @@ void AppDelegate::applicationDidFinishLaunching() {
     wiring_.installVolume();
     wiring_.installBrightness();
     BrightnessService::shared().start();
+    MediaKeyInterceptor::shared().setVolume(&volume);
     accessibilityDecision();
     wiring_.installOutput();
     wiring_.installDevice();
@@ -100,12 +105,11 @@ void AppDelegate::accessibilityDecision() {
     auto& defaults = platform::UserDefaults::standard();
     const std::string signature = buildSignature();
     const auto asked = defaults.stringForKey("accessibilityAskedFor");
-    const platform::Accessibility* trust = platform_.accessibility;
-    const auto trusted = [trust] { return trust && trust->isTrusted(); };
+    const platform::AccessibilityTrust* trust = platform_.accessibilityTrust;
+    const auto trusted = [trust] { return trust && trust->isProcessTrusted(); };
     // Each build asks at most once.
     askAccessibility = (!asked || *asked != signature) && !trusted();
-    // TODO(media keys): `MediaKeyInterceptor::shared().volume` = volume, then
-    // `update(enabled: settings.replaceSystemHUD, askPermission: false)`.
+    MediaKeyInterceptor::shared().update(settings.replaceSystemHUD.get(), false);
     defaults.setString("accessibilityAskedFor", signature);
     if (trusted()) PermissionWatcher::rememberTrusted();
 }

@@ -123,6 +123,7 @@ private:
     std::vector<Subscription> cancellables_;
     std::unique_ptr<platform::StatusItem> statusItem_;
     bool islandHidden_ = false;
+    bool launched_ = false;
     std::int64_t dragChangeCount_ = 0;
     // Deferred work that must not outlive the delegate.
     Lifetime lifetime_;

@@ -3,6 +3,7 @@
 
 #include "app/app_delegate.h"
 #include "platform/main_queue.h"
+#include "services/media_key_interceptor.h"
 
 namespace quorlix {
 
@@ -36,9 +37,10 @@ void AppDelegate::observeSettings() {
     onChange(settings.showOnAllScreens, [this] { rebuildWindows(); });
     onChange(settings.hideInScreenshots, applyToIslands);
     onChange(settings.hideInFullscreen, applyToIslands);
-    onChange(settings.replaceSystemHUD, [] {
-        // TODO(media keys): `MediaKeyInterceptor::shared().update(v, v)` with v the current
-        // `replaceSystemHUD`, so switching it on may ask for the permission.
+    // Switching it on may ask for the permission.
+    onChange(settings.replaceSystemHUD, [this] {
+        const bool on = settings.replaceSystemHUD.get();
+        MediaKeyInterceptor::shared().update(on, on);
     });
     onChange(settings.menuBarIcon, [this] { updateStatusItem(); });
     onChange(settings.islandWidth, previewSize);

@@ -90,7 +90,9 @@ ui::View IslandRootView::body(ui::Context& ctx) const {
             .padding(Edges::horizontal, o.topRadius)
             .background(IslandBackground{.shape = o.shape, .notchBand = o.notchBand})
             .clipShape(o.shape)
-            .shadow(Color::black.opacity(s.opacity), s.radius, 0, s.y)
+            // The island is opaque to its outline, so the outline's shadow is the island's.
+            // Cast by a copy behind it: the canvas garbles a shadow around a clipped layer.
+            .background(o.shape.fill(Color::black).shadow(Color::black.opacity(s.opacity), s.radius, 0, s.y))
             .padding(Edge::top, geometry.topGap)
             .frame({.maxWidth = infinity, .maxHeight = infinity, .alignment = Alignment::top});
 

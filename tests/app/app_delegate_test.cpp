@@ -4,6 +4,7 @@
 #include "fakes/fake_platform.h"
 #include "platform/user_defaults.h"
 #include "services/apple_script_queue.h"
+#include "services/media_key_interceptor.h"
 #include "services/player_scripts.h"
 
 #include <gtest/gtest.h>
@@ -91,6 +92,9 @@ TEST_F(AppDelegateTest, EachBuildAsksForAccessibilityAtMostOnce) {
     launch();
     EXPECT_FALSE(app->askAccessibility);
     EXPECT_TRUE(windows.onboarding.empty());
+    // The media keys drive this volume, and launching never prompts for the permission.
+    EXPECT_EQ(MediaKeyInterceptor::shared().volume(), &app->volume);
+    EXPECT_EQ(fake.accessibilityTrust.prompts, 0);
 
     // A new build without the grant starts onboarding at the permission step.
     app.reset();
@@ -103,7 +107,7 @@ TEST_F(AppDelegateTest, EachBuildAsksForAccessibilityAtMostOnce) {
     app.reset();
     windows.onboarding.clear();
     defaults().setString("accessibilityAskedFor", "41-1700000000");
-    fake.accessibility.trusted = true;
+    fake.accessibilityTrust.trusted = true;
     launch();
     EXPECT_FALSE(app->askAccessibility);
     EXPECT_TRUE(windows.onboarding.empty());
@@ -227,6 +231,12 @@ TEST_F(AppDelegateTest, SettingsActionsRunAfterTheAssignmentAndNeverForTheInitia
     EXPECT_FALSE(fake.panelWindows.live[0]->excludedFromCapture);
     fake.time.runPending();
     EXPECT_TRUE(fake.panelWindows.live[0]->excludedFromCapture);
+
+    // Switching the system HUD's replacement on (again) may ask for the permission.
+    settings().replaceSystemHUD = true;
+    EXPECT_EQ(fake.accessibilityTrust.prompts, 0);
+    fake.time.runPending();
+    EXPECT_EQ(fake.accessibilityTrust.prompts, 1);
 
     settings().menuBarIcon = false;
     fake.time.runPending();

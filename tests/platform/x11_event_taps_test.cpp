@@ -12,7 +12,7 @@
 #include "services/media_key_interceptor.h"
 #include "services/volume_service.h"
 
-#include "child_process.h"
+#include "virtual_display.h"
 
 #include <gtest/gtest.h>
 
@@ -28,31 +28,6 @@ using Write = fakes::FakeAudioHardware::Write;
 using Property = platform::AudioProperty;
 
 constexpr std::uint32_t speakers = 3;
-
-// An X server on a free display, ended with the object.
-class VirtualDisplay {
-public:
-    VirtualDisplay()
-        : numberFile_(home_.path() / "display"),
-          server_({"Xvfb", "-displayfd", "3", "-screen", "0", "320x240x24", "-nolisten", "tcp"},
-                  {{3, numberFile_.string(), O_WRONLY | O_CREAT | O_TRUNC}, {2, "/dev/null", O_WRONLY}}) {
-        if (!server_.started()) return;
-        waitUntil([&] {
-            std::ifstream in(numberFile_);
-            std::string number;
-            if (std::getline(in, number) && !number.empty() && !in.eof()) name_ = ":" + number;
-            return !name_.empty() || !server_.running();
-        });
-    }
-    // Empty when no server could be started.
-    const std::string& name() const { return name_; }
-
-private:
-    fakes::TempHome home_;
-    fs::path numberFile_;
-    ChildProcess server_;
-    std::string name_;
-};
 
 class X11EventTapsTest : public ::testing::Test, public QtApplicationMember {
 protected:

@@ -28,6 +28,12 @@
 #include "platform/linux/qt_location_manager.h"
 #include "platform/linux/unavailable_calendar_store.h"
 
+// The island's windows, the pointer, the status bar and the desktop.
+#include "platform/linux/qt_panel_window.h"
+#include "platform/linux/qt_status_bar.h"
+#include "platform/linux/x11_pointer_monitor.h"
+#include "platform/linux/x11_window_server.h"
+
 #include <cstdlib>
 #include <string_view>
 
@@ -44,6 +50,12 @@ std::unique_ptr<DesktopFocus> desktopFocusOfThisSession() {
     }
     return std::make_unique<NotificationInhibitionFocus>();
 }
+
+// Linux trackpads give no haptic feedback.
+class NoHaptics final : public Haptics {
+public:
+    void perform(HapticPattern) override {}
+};
 
 }  // namespace
 
@@ -104,6 +116,19 @@ LinuxPlatform::LinuxPlatform()
     platform_.accessibilityTrust = accessibilityTrust_.get();
     // No backlight device: no display this machine can dim.
     if (!backlight_->displays().empty()) platform_.displayBrightness = backlight_.get();
+
+    // The island's windows, the pointer, the status bar and the desktop.
+    auto pointer = std::make_unique<X11PointerMonitor>();
+    panelWindows_ = std::make_unique<QtPanelWindows>([monitor = pointer.get()] { monitor->pointerMovedOverOwnWindow(); });
+    pointerMonitor_ = std::move(pointer);
+    statusBar_ = std::make_unique<QtStatusBar>();
+    windowServer_ = std::make_unique<X11WindowServer>();
+    haptics_ = std::make_unique<NoHaptics>();
+    platform_.panelWindows = panelWindows_.get();
+    platform_.pointerMonitor = pointerMonitor_.get();
+    platform_.statusBar = statusBar_.get();
+    platform_.windowServer = windowServer_.get();
+    platform_.haptics = haptics_.get();
 }
 
 LinuxPlatform::~LinuxPlatform() = default;

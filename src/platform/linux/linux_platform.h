@@ -53,6 +53,14 @@ private:
     std::unique_ptr<AccessibilityTrust> accessibilityTrust_;
     std::unique_ptr<SysfsBacklight> backlight_;
 
+    // The island's windows, the pointer, the status bar and the desktop.
+    // The panels report the pointer's moves over them to the monitor.
+    std::unique_ptr<PointerMonitor> pointerMonitor_;
+    std::unique_ptr<PanelWindows> panelWindows_;
+    std::unique_ptr<StatusBar> statusBar_;
+    std::unique_ptr<WindowServer> windowServer_;
+    std::unique_ptr<Haptics> haptics_;
+
     Platform platform_;
 };
 

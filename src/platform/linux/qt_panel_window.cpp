@@ -26,10 +26,12 @@ constexpr int fadeMilliseconds = 200;
 
 class PanelWidget final : public QWidget {
 public:
-    PanelWidget()
+    explicit PanelWidget(std::function<void()> pointerMoved)
         : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint |
                                Qt::X11BypassWindowManagerHint | Qt::WindowDoesNotAcceptFocus | Qt::Tool),
-          graph_(ui::qt::QtFontEngine::shared()) {
+          graph_(ui::qt::QtFontEngine::shared()),
+          pointerMoved_(std::move(pointerMoved)) {
+        setMouseTracking(true);
         setAttribute(Qt::WA_TranslucentBackground);
         setAttribute(Qt::WA_NoSystemBackground);
         setAttribute(Qt::WA_ShowWithoutActivating);
@@ -45,6 +47,10 @@ public:
     }
 
 protected:
+    void enterEvent(QEnterEvent*) override { pointerMoved(); }
+    void leaveEvent(QEvent*) override { pointerMoved(); }
+    void mouseMoveEvent(QMouseEvent*) override { pointerMoved(); }
+
     void paintEvent(QPaintEvent*) override {
         QPainter painter(this);
         painter.setCompositionMode(QPainter::CompositionMode_Source);
@@ -68,6 +74,10 @@ protected:
     }
 
 private:
+    void pointerMoved() {
+        if (pointerMoved_) pointerMoved_();
+    }
+
     // Draws again after any change of the objects the last tree read.
     void follow(const std::vector<ObservableObject*>& objects) {
         if (objects == followed_) return;
@@ -82,11 +92,12 @@ private:
     ui::EnvironmentValues environment_;
     std::vector<ObservableObject*> followed_;
     std::vector<Subscription> subscriptions_;
+    std::function<void()> pointerMoved_;
 };
 
 class QtPanelWindow final : public PanelWindow {
 public:
-    explicit QtPanelWindow(const Rect& frame) {
+    QtPanelWindow(const Rect& frame, std::function<void()> pointerMoved) : widget_(std::move(pointerMoved)) {
         fade_.setDuration(fadeMilliseconds);
         setFrame(frame);
         widget_.winId();  // the native window exists from now on, so its shape can be set
@@ -163,7 +174,7 @@ private:
 }  // namespace
 
 std::unique_ptr<PanelWindow> QtPanelWindows::makePanel(const Rect& frame) {
-    return std::make_unique<QtPanelWindow>(frame);
+    return std::make_unique<QtPanelWindow>(frame, pointerMoved_);
 }
 
 }  // namespace quorlix::platform

@@ -12,11 +12,18 @@
 
 #include "platform/panel_window.h"
 
+#include <functional>
+
 namespace quorlix::platform {
 
 class QtPanelWindows final : public PanelWindows {
 public:
+    // `pointerMoved` hears of every move of the pointer over a panel, into it and out of it.
+    explicit QtPanelWindows(std::function<void()> pointerMoved = {}) : pointerMoved_(std::move(pointerMoved)) {}
     std::unique_ptr<PanelWindow> makePanel(const Rect& frame) override;
+
+private:
+    std::function<void()> pointerMoved_;
 };
 
 }  // namespace quorlix::platform

@@ -70,16 +70,15 @@ struct X11PointerMonitor::Impl {
         std::free(version);
         if (!recent) return;
 
+        // Raw events come from the physical (slave) devices only.
         struct {
             xcb_input_event_mask_t head;
             std::uint32_t mask;
-        } raw{{XCB_INPUT_DEVICE_ALL_MASTER, 1},
-              XCB_INPUT_XI_EVENT_MASK_RAW_MOTION | XCB_INPUT_XI_EVENT_MASK_RAW_BUTTON_PRESS |
-                  XCB_INPUT_XI_EVENT_MASK_RAW_BUTTON_RELEASE},
-          changes{{XCB_INPUT_DEVICE_ALL, 1},
-                  XCB_INPUT_XI_EVENT_MASK_HIERARCHY | XCB_INPUT_XI_EVENT_MASK_DEVICE_CHANGED};
-        xcb_input_xi_select_events(c, x->root(), 1, &raw.head);
-        xcb_input_xi_select_events(c, x->root(), 1, &changes.head);
+        } events{{XCB_INPUT_DEVICE_ALL, 1},
+                 XCB_INPUT_XI_EVENT_MASK_RAW_MOTION | XCB_INPUT_XI_EVENT_MASK_RAW_BUTTON_PRESS |
+                     XCB_INPUT_XI_EVENT_MASK_RAW_BUTTON_RELEASE | XCB_INPUT_XI_EVENT_MASK_HIERARCHY |
+                     XCB_INPUT_XI_EVENT_MASK_DEVICE_CHANGED};
+        xcb_input_xi_select_events(c, x->root(), 1, &events.head);
 
         if (const auto* fixes = xcb_get_extension_data(c, &xcb_xfixes_id); fixes && fixes->present) {
             std::free(xcb_xfixes_query_version_reply(c, xcb_xfixes_query_version(c, 5, 0), nullptr));
@@ -103,6 +102,11 @@ struct X11PointerMonitor::Impl {
     static Point location() { return fromQtPoint(QCursor::pos()); }
 
     void emit(PointerEventType type, ScrollDetail scroll = {}) { events.emit(PointerEvent{type, location(), scroll}); }
+
+    void moved() {
+        motionPending = true;
+        if (!motionTimer.isActive()) motionTimer.start(0);
+    }
 
     void flushMotion() {
         if (!motionPending) return;
@@ -133,10 +137,9 @@ struct X11PointerMonitor::Impl {
         switch (ge.event_type) {
             case XCB_INPUT_RAW_MOTION: {
                 const auto& raw = reinterpret_cast<const xcb_input_raw_motion_event_t&>(ge);
-                if (!scrollFrom(raw)) {
-                    motionPending = true;
-                    if (!motionTimer.isActive()) motionTimer.start(0);
-                }
+                // Made up by the server from a wheel click, which is reported as such.
+                if (raw.flags & XCB_INPUT_POINTER_EVENT_FLAGS_POINTER_EMULATED) break;
+                if (!scrollFrom(raw)) moved();
                 break;
             }
             case XCB_INPUT_RAW_BUTTON_PRESS:
@@ -295,5 +298,9 @@ std::optional<Subscription> X11PointerMonitor::monitor(std::function<void(const 
 Point X11PointerMonitor::mouseLocation() const { return Impl::location(); }
 
 std::int64_t X11PointerMonitor::dragChangeCount() const { return impl_->dragCount; }
+
+void X11PointerMonitor::pointerMovedOverOwnWindow() {
+    if (impl_->watching) impl_->moved();
+}
 
 }  // namespace quorlix::platform

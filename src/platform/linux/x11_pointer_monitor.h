@@ -11,6 +11,10 @@
 // The drag pasteboard's change count counts the times a program took the drag-and-drop
 // selection (XdndSelection), which it does as each drag of data begins.
 //
+// A pointer moved by a program (warped, as xdotool does) makes no raw event; the
+// application's own windows report what they see of such moves, so the pointer arriving on
+// or leaving an island is never missed.
+//
 // Without a display, or without XInput 2.2, nothing is watched and `monitor` gives nothing.
 
 #include "platform/pointer_monitor.h"
@@ -29,6 +33,9 @@ public:
     std::optional<Subscription> monitor(std::function<void(const PointerEvent&)> handler) override;
     Point mouseLocation() const override;
     std::int64_t dragChangeCount() const override;
+
+    // The pointer moved over one of the application's windows, or into or out of one.
+    void pointerMovedOverOwnWindow();
 
 private:
     struct Impl;

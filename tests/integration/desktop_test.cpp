@@ -1,0 +1,225 @@
+// Quorlix as a desktop application, on an X server of the test's own with a compositing
+// manager: the real program, fresh XDG folders, the pointer moved with xdotool, and what is
+// on screen read back from the server.
+//
+// With QUORLIX_SCREENSHOTS naming a folder, the pictures of the resting pill, the preview
+// HUD and the expanded island are written there (the README's pictures come from here).
+
+#include "platform/virtual_display.h"
+
+#include <QImage>
+
+#include <xcb/xcb.h>
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <optional>
+#include <thread>
+
+namespace quorlix::testing {
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr int screenWidth = 1280;
+constexpr int screenHeight = 720;
+constexpr int centre = screenWidth / 2;
+// The desktop behind the island, so the black island shows.
+constexpr std::uint32_t wallpaper = 0x5c6473;
+
+// What the X server shows, read from the root window.
+class Screen {
+public:
+    explicit Screen(const std::string& display) : connection_(xcb_connect(display.c_str(), nullptr)) {
+        if (xcb_connection_has_error(connection_)) return;
+        root_ = xcb_setup_roots_iterator(xcb_get_setup(connection_)).data->root;
+    }
+    ~Screen() { xcb_disconnect(connection_); }
+
+    void paintWallpaper() {
+        xcb_change_window_attributes(connection_, root_, XCB_CW_BACK_PIXEL, &wallpaper);
+        xcb_clear_area(connection_, 0, root_, 0, 0, 0, 0);
+        xcb_flush(connection_);
+    }
+
+    QImage grab() {
+        auto* reply = xcb_get_image_reply(
+            connection_,
+            xcb_get_image(connection_, XCB_IMAGE_FORMAT_Z_PIXMAP, root_, 0, 0, screenWidth, screenHeight, ~0u),
+            nullptr);
+        if (!reply) return {};
+        QImage image(xcb_get_image_data(reply), screenWidth, screenHeight, screenWidth * 4, QImage::Format_RGB32);
+        QImage copy = image.copy();
+        std::free(reply);
+        return copy;
+    }
+
+private:
+    xcb_connection_t* connection_;
+    xcb_window_t root_ = 0;
+};
+
+bool dark(const QImage& image, int x, int y) { return qGray(image.pixel(x, y)) < 40; }
+
+// The island's extent along one row: first and last dark column, or nothing.
+std::optional<std::pair<int, int>> darkSpan(const QImage& image, int y) {
+    int first = -1;
+    int last = -1;
+    for (int x = 0; x < image.width(); ++x) {
+        if (!dark(image, x, y)) continue;
+        if (first < 0) first = x;
+        last = x;
+    }
+    if (first < 0) return std::nullopt;
+    return std::pair{first, last};
+}
+
+// The first dark row of a column, or -1.
+int firstDarkRow(const QImage& image, int x) {
+    for (int y = 0; y < image.height(); ++y)
+        if (dark(image, x, y)) return y;
+    return -1;
+}
+
+// Polls `condition` on fresh pictures for up to `seconds`.
+template <class Condition>
+bool eventually(Screen& screen, Condition condition, double seconds = 10) {
+    const auto end = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
+    while (std::chrono::steady_clock::now() < end) {
+        if (condition(screen.grab())) return true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+    return condition(screen.grab());
+}
+
+// Runs a program to its end; its exit status, or -1.
+int run(const std::vector<std::string>& arguments, double seconds = 20) {
+    std::vector<char*> argv;
+    for (const auto& a : arguments) argv.push_back(const_cast<char*>(a.c_str()));
+    argv.push_back(nullptr);
+    pid_t pid = -1;
+    if (posix_spawnp(&pid, argv[0], nullptr, nullptr, argv.data(), environ) != 0) return -1;
+    const auto end = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
+    int status = 0;
+    while (waitpid(pid, &status, WNOHANG) == 0) {
+        if (std::chrono::steady_clock::now() > end) {
+            kill(pid, SIGKILL);
+            waitpid(pid, &status, 0);
+            return -1;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+bool installed(const char* program) { return run({"sh", "-c", std::string("command -v ") + program + " >/dev/null"}) == 0; }
+
+void save(const QImage& image, const char* name) {
+    const char* folder = std::getenv("QUORLIX_SCREENSHOTS");
+    if (!folder || !*folder) return;
+    // The top centre of the screen, where the island lives.
+    image.copy(centre - 300, 0, 600, 230).save(QString::fromStdString((fs::path(folder) / name).string()));
+}
+
+// Sets an environment variable for the object's life.
+class Variable {
+public:
+    Variable(const char* name, const std::string& value) : name_(name) {
+        if (const char* old = std::getenv(name)) saved_ = old;
+        setenv(name, value.c_str(), 1);
+    }
+    ~Variable() {
+        if (saved_) setenv(name_, saved_->c_str(), 1);
+        else unsetenv(name_);
+    }
+
+private:
+    const char* name_;
+    std::optional<std::string> saved_;
+};
+
+TEST(Desktop, TheIslandFloatsAtTheTopCentreOpensUnderThePointerAndTakesLaterLaunches) {
+    for (const char* program : {"Xvfb", "xcompmgr", "xdotool"})
+        if (!installed(program)) GTEST_SKIP() << program << " is not installed";
+    VirtualDisplay display(std::to_string(screenWidth) + "x" + std::to_string(screenHeight) + "x24");
+    if (display.name().empty()) GTEST_SKIP() << "Xvfb could not start a display";
+
+    fakes::TempHome home;
+    const fs::path runtime = home.path() / "runtime";
+    fs::create_directories(runtime);
+    fs::permissions(runtime, fs::perms::owner_all);
+    Variable displayName("DISPLAY", display.name());
+    Variable qtPlatform("QT_QPA_PLATFORM", "xcb");
+    Variable runtimeDir("XDG_RUNTIME_DIR", runtime.string());
+    // The X keyboard library Qt loads reads past the end of a string the strict checks reject,
+    // and the session bus library leaves memory at exit: neither is ours.
+    Variable sanitizer("ASAN_OPTIONS", "detect_leaks=0");
+
+    Screen screen(display.name());
+    screen.paintWallpaper();
+    ChildProcess compositor({"xcompmgr"}, {{2, "/dev/null", O_WRONLY}});
+
+    // A volume HUD shows 1.5 s after launch, for 6 s.
+    fs::create_directories(home.config());
+    std::ofstream(home.config() / "com.halvik.quorlix.json") << R"({"previewHUD": "volume"})";
+    const std::string output = (home.path() / "quorlix.out").string();
+    ChildProcess quorlix({QUORLIX_EXECUTABLE},
+                         {{1, output, O_WRONLY | O_CREAT | O_APPEND}, {2, output, O_WRONLY | O_CREAT | O_APPEND}});
+
+    // The preview HUD: the pill grown by 157 points beside the notch.
+    QImage hud;
+    ASSERT_TRUE(eventually(screen, [&](const QImage& image) {
+        const auto span = darkSpan(image, 15);
+        if (!span || span->second - span->first + 1 < 200) return false;
+        hud = image;
+        return true;
+    })) << "no HUD appeared";
+    const auto hudSpan = *darkSpan(hud, 15);
+    EXPECT_NEAR(hudSpan.second - hudSpan.first + 1, 84 + 157, 2);
+    save(hud, "island-hud.png");
+
+    // At rest: the 84 by 24 pill, 3 points below the top edge, centred.
+    QImage pill;
+    ASSERT_TRUE(eventually(screen, [&](const QImage& image) {
+        const auto span = darkSpan(image, 15);
+        if (!span || span->second - span->first + 1 > 90) return false;
+        pill = image;
+        return true;
+    })) << "the HUD did not end";
+    const auto span = *darkSpan(pill, 15);
+    EXPECT_NEAR(span.second - span.first + 1, 84, 2);
+    EXPECT_NEAR((span.first + span.second + 1) / 2.0, centre, 1);
+    EXPECT_NEAR(firstDarkRow(pill, centre), 3, 1);
+    EXPECT_FALSE(dark(pill, centre, 3 + 24 + 2));
+    save(pill, "island-resting.png");
+
+    // The pointer on the pill opens the island; moving away closes it again.
+    ASSERT_EQ(run({"xdotool", "mousemove", std::to_string(centre), "12"}), 0);
+    QImage open;
+    EXPECT_TRUE(eventually(
+        screen,
+        [&](const QImage& image) {
+            open = image;
+            return dark(image, centre, 120) && dark(image, centre - 160, 60);
+        },
+        5))
+        << "the island did not open";
+    save(open, "island-expanded.png");
+    ASSERT_EQ(run({"xdotool", "mousemove", "100", "600"}), 0);
+    EXPECT_TRUE(eventually(screen, [](const QImage& image) { return !dark(image, centre, 120); }, 5))
+        << "the island did not close";
+
+    // A second launch hands its address to the running one and ends: an agent now works, and
+    // the resting island makes room for it.
+    EXPECT_EQ(run({QUORLIX_EXECUTABLE, "quorlix://agent?agent=claude&event=working"}), 0);
+    EXPECT_TRUE(eventually(screen, [](const QImage& image) {
+        const auto s = darkSpan(image, 15);
+        return s && std::abs(s->second - s->first + 1 - (84 + 120)) <= 2;
+    })) << "the running instance did not show the agent";
+    EXPECT_TRUE(quorlix.running());
+}
+
+}  // namespace
+}  // namespace quorlix::testing
