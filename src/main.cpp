@@ -31,7 +31,8 @@ bool useX11() {
         return true;
     }
     if (qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")) return true;  // Qt says what is missing
-    const char* message = "Quorlix necesita XWayland para mostrarse en esta sesión Wayland, y no está disponible.";
+    const char* message =
+        "Quorlix necesita XWayland para mostrarse en esta sesión Wayland, y no está disponible.";
     std::fprintf(stderr, "%s\n", message);
     quorlix::KeyLog::write(message);
     return false;

@@ -16,9 +16,11 @@ namespace quorlix {
 namespace {
 
 HUDWiring::Services wiringServices(AppDelegate& app) {
-    return {app.hud,    app.volume, BrightnessService::shared(), app.bluetooth, app.battery,
-            app.focus,  app.privacy, app.timer,                  app.agents,    app.calendar,
-            app.nowPlaying, app.lyrics, app.updates};
+    return {app.hud,       app.volume,     BrightnessService::shared(),
+            app.bluetooth, app.battery,    app.focus,
+            app.privacy,   app.timer,      app.agents,
+            app.calendar,  app.nowPlaying, app.lyrics,
+            app.updates};
 }
 
 }  // namespace
@@ -44,7 +46,8 @@ IslandServices AppDelegate::islandServices() {
 
 void AppDelegate::applicationDidFinishLaunching() {
     launched_ = true;
-    AppActions::openSettingsSection = lifetime_.guard([this](SettingsSection section) { windows_->showSettings(section); });
+    AppActions::openSettingsSection =
+        lifetime_.guard([this](SettingsSection section) { windows_->showSettings(section); });
     AppActions::previewIslandSize = lifetime_.guard([this] {
         if (!controllers_.empty()) controllers_.front()->previewSize();
     });

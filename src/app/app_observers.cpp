@@ -78,8 +78,8 @@ void AppDelegate::observeSystem() {
     const auto checkSoon = lifetime_.guard([this] {
         platform::MainQueue::shared()
             .after(fullscreenCheckDelay, lifetime_.guard([this] {
-                       for (auto& controller : controllers_) controller->updateFullscreenVisibility();
-                   }))
+                for (auto& controller : controllers_) controller->updateFullscreenVisibility();
+            }))
             .detach();
     });
     cancellables_.push_back(server->onActiveSpaceChanged(checkSoon));
@@ -125,8 +125,8 @@ void AppDelegate::handle(const platform::PointerEvent& event) {
     if (event.type == Type::leftMouseDown) dragChangeCount_ = platform_.pointerMonitor->dragChangeCount();
     // A drag that carries data (files) changes the drag pasteboard after the button went
     // down; moving a window or selecting text does not.
-    const bool fileDrag =
-        event.type == Type::leftMouseDragged && platform_.pointerMonitor->dragChangeCount() != dragChangeCount_;
+    const bool fileDrag = event.type == Type::leftMouseDragged &&
+                          platform_.pointerMonitor->dragChangeCount() != dragChangeCount_;
     for (auto& controller : controllers_) controller->handleMouse(event.location, event.type, fileDrag);
 }
 

@@ -18,8 +18,8 @@ public:
         KeyLog::write("settings window not available yet (" + std::string(rawValue(section)) + ")");
     }
     void showOnboarding(bool startAtPermission) override {
-        KeyLog::write(std::string("onboarding not available yet (") + (startAtPermission ? "permission" : "start") +
-                      ")");
+        KeyLog::write(std::string("onboarding not available yet (") +
+                      (startAtPermission ? "permission" : "start") + ")");
     }
     void startLockScreen() override {}
     void previewLockScreen() override { KeyLog::write("lock screen not available yet"); }

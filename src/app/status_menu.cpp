@@ -53,7 +53,8 @@ void AppDelegate::updateStatusItem() {
 
 std::vector<MenuItem> AppDelegate::statusMenu() {
     std::vector<MenuItem> menu;
-    menu.push_back(item(islandHidden_ ? "Mostrar la isla" : "Ocultar la isla", [this] { menuToggleHidden(); }));
+    menu.push_back(
+        item(islandHidden_ ? "Mostrar la isla" : "Ocultar la isla", [this] { menuToggleHidden(); }));
     menu.push_back(MenuItem::separatorItem());
 
     const MediaSourcePreference current = settings.mediaSource.get();
@@ -70,10 +71,12 @@ std::vector<MenuItem> AppDelegate::statusMenu() {
     menu.push_back(item("Bandeja de archivos", [this] { menuTray(); }));
     menu.push_back(MenuItem::separatorItem());
 
-    menu.push_back(item("Ajustes…", [this] { menuSettings(); }, ","));
+    menu.push_back(item(
+        "Ajustes…", [this] { menuSettings(); }, ","));
     const auto* available = std::get_if<UpdateService::Available>(&updates.state.get());
-    menu.push_back(item(available ? "Actualizar a Quorlix " + available->version + "…" : "Buscar actualizaciones…",
-                        [this] { menuUpdates(); }));
+    menu.push_back(
+        item(available ? "Actualizar a Quorlix " + available->version + "…" : "Buscar actualizaciones…",
+             [this] { menuUpdates(); }));
     menu.push_back(MenuItem::separatorItem());
     menu.push_back(standard("Salir de Quorlix", StandardAction::terminate, "q"));
     return menu;
@@ -111,8 +114,9 @@ std::vector<platform::Menu> AppDelegate::mainMenu() {
     return {
         {"Quorlix",
          {standard("Acerca de Quorlix", StandardAction::about), MenuItem::separatorItem(),
-          item("Ajustes…", [this] { menuSettings(); }, ","), MenuItem::separatorItem(),
-          standard("Ocultar Quorlix", StandardAction::hide, "h"),
+          item(
+              "Ajustes…", [this] { menuSettings(); }, ","),
+          MenuItem::separatorItem(), standard("Ocultar Quorlix", StandardAction::hide, "h"),
           standard("Salir de Quorlix", StandardAction::terminate, "q")}},
         {"Edición",
          {standard("Deshacer", StandardAction::undo, "z"), standard("Rehacer", StandardAction::redo, "Z"),
@@ -120,7 +124,8 @@ std::vector<platform::Menu> AppDelegate::mainMenu() {
           standard("Copiar", StandardAction::copy, "c"), standard("Pegar", StandardAction::paste, "v"),
           standard("Seleccionar todo", StandardAction::selectAll, "a")}},
         {"Ventana",
-         {standard("Minimizar", StandardAction::minimize, "m"), standard("Cerrar", StandardAction::close, "w")}},
+         {standard("Minimizar", StandardAction::minimize, "m"),
+          standard("Cerrar", StandardAction::close, "w")}},
     };
 }
 

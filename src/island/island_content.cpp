@@ -14,7 +14,9 @@ namespace {
 
 using namespace ui;
 
-std::string percent(double fraction) { return std::to_string(static_cast<int>(std::lround(fraction * 100))) + "%"; }
+std::string percent(double fraction) {
+    return std::to_string(static_cast<int>(std::lround(fraction * 100))) + "%";
+}
 
 View glyph(const std::string& name) {
     return Symbol(name).font(Font::system(13, FontWeight::semibold)).foregroundStyle(Color::white);
@@ -45,7 +47,8 @@ View hudContent(IslandMode m, const HUDContent& content, Size notch) {
     if (const auto* volume = content.get<HUDContent::Volume>(); volume && m == IslandMode::volume)
         return beside(notch, glyph(volume->muted ? "speaker.slash.fill" : "speaker.wave.2.fill"),
                       value(percent(volume->level)));
-    if (const auto* brightness = content.get<HUDContent::Brightness>(); brightness && m == IslandMode::brightness)
+    if (const auto* brightness = content.get<HUDContent::Brightness>();
+        brightness && m == IslandMode::brightness)
         return beside(notch, glyph("sun.max.fill"), value(percent(brightness->level)));
     if (const auto* battery = content.get<BatteryService::Snapshot>(); battery && m == IslandMode::battery)
         return beside(notch, glyph(battery->pluggedIn ? "bolt.fill" : "battery.75percent"),

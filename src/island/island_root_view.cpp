@@ -29,7 +29,8 @@ constexpr int initialOutputCount = 3;
 
 }  // namespace
 
-IslandRootView::Outline IslandRootView::outline(IslandMode mode, const NotchGeometry& geometry, double height) {
+IslandRootView::Outline IslandRootView::outline(IslandMode mode, const NotchGeometry& geometry,
+                                                double height) {
     const bool wide = IslandLayout::isWideExpanded();
     if (geometry.floating) {
         double radius = height * 0.5;  // a capsule
@@ -84,7 +85,8 @@ ui::View IslandRootView::body(ui::Context& ctx) const {
     const Shadow s = shadow(m, geometry.floating);
 
     const View island_ =
-        ZStack({.alignment = Alignment::top}, {islandContent(m, hud, island, geometry.notchSize).id(static_cast<int>(m))})
+        ZStack({.alignment = Alignment::top},
+               {islandContent(m, hud, island, geometry.notchSize).id(static_cast<int>(m))})
             .frame({.width = w, .height = h, .alignment = Alignment::top})
             .environment(islandWidth, w)
             .padding(Edges::horizontal, o.topRadius)
@@ -106,7 +108,8 @@ ui::View IslandRootView::body(ui::Context& ctx) const {
                                     if (!menuShown || !anchor) return EmptyView();
                                     const Anchor button = *anchor;
                                     return GeometryReader([button, outputCount](const GeometryProxy& proxy) {
-                                        const Point at = outputMenuOrigin(proxy.size(), proxy[button], outputCount);
+                                        const Point at =
+                                            outputMenuOrigin(proxy.size(), proxy[button], outputCount);
                                         return OutputMenuPlaceholder(outputMenuHeight(outputCount))
                                             .offset(at.x, at.y)
                                             .frame({.maxWidth = infinity,

@@ -8,7 +8,9 @@
 
 namespace quorlix {
 
-double Wings::wingWidth(double islandWidth, Size notch) { return std::max((islandWidth - notch.width) * 0.5, 0.0); }
+double Wings::wingWidth(double islandWidth, Size notch) {
+    return std::max((islandWidth - notch.width) * 0.5, 0.0);
+}
 
 ui::View Wings::body(ui::Context& ctx) const {
     using namespace ui;

@@ -53,7 +53,8 @@ public:
 
     // Calls `handler` on the main thread for every pointer event, until the subscription
     // ends; none when the system offers no way to watch the pointer.
-    [[nodiscard]] virtual std::optional<Subscription> monitor(std::function<void(const PointerEvent&)> handler) = 0;
+    [[nodiscard]] virtual std::optional<Subscription> monitor(
+        std::function<void(const PointerEvent&)> handler) = 0;
     // Where the pointer is now.
     virtual Point mouseLocation() const = 0;
     // Grows each time a drag from any application puts data (files) on the drag pasteboard.

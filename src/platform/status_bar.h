@@ -16,7 +16,20 @@ namespace quorlix::platform {
 
 // Commands the system carries out itself, for the application or the window in front (the
 // focused text field for the editing commands).
-enum class StandardAction { none, about, hide, terminate, undo, redo, cut, copy, paste, selectAll, minimize, close };
+enum class StandardAction {
+    none,
+    about,
+    hide,
+    terminate,
+    undo,
+    redo,
+    cut,
+    copy,
+    paste,
+    selectAll,
+    minimize,
+    close
+};
 
 struct MenuItem {
     std::string title;
@@ -57,7 +70,8 @@ public:
     // A new item showing `icon` (a template image: only its alpha counts, tinted by the
     // system for light and dark bars), whose menu is built by `menu` at each opening; none
     // when the desktop has no status bar.
-    virtual std::unique_ptr<StatusItem> makeItem(const Image& icon, const std::string& accessibilityDescription,
+    virtual std::unique_ptr<StatusItem> makeItem(const Image& icon,
+                                                 const std::string& accessibilityDescription,
                                                  std::function<std::vector<MenuItem>()> menu) = 0;
     // Installs the application's main menu.
     virtual void setMainMenu(const std::vector<Menu>& menus) = 0;

@@ -34,7 +34,8 @@ void NotchWindowController::handleMouse(Point point, PointerEventType type, bool
     if (hiddenForFullscreen_) return;
     const auto& settings = services_.settings;
     const bool dragOpen = fileDrag && settings.trayEnabled.get() && settings.openTrayOnDrag.get();
-    const bool pressing = type == PointerEventType::leftMouseDown || type == PointerEventType::leftMouseDragged;
+    const bool pressing =
+        type == PointerEventType::leftMouseDown || type == PointerEventType::leftMouseDragged;
     const bool down = type == PointerEventType::leftMouseDown;
 
     if (!state_.expanded.get()) {

@@ -120,7 +120,8 @@ void NotchWindowController::updateInputAreas() {
         const Rect area = state_.expanded.get() ? openArea() : closedArea();
         const Rect panel = panel_->frame();
         // Into the panel's own space: from its top-left corner, y downward.
-        areas.emplace_back(area.minX() - panel.minX(), panel.maxY() - area.maxY(), area.width(), area.height());
+        areas.emplace_back(area.minX() - panel.minX(), panel.maxY() - area.maxY(), area.width(),
+                           area.height());
     }
     panel_->setInputAreas(areas);
 }
@@ -136,7 +137,8 @@ void NotchWindowController::expand(std::optional<IslandTab> tab, bool feedback) 
     state_.hovering = false;
     state_.expanded = true;
     updateInputAreas();
-    if (const auto& track = services_.nowPlaying.track.get()) services_.nowPlaying.fetchPosition(track->source);
+    if (const auto& track = services_.nowPlaying.track.get())
+        services_.nowPlaying.fetchPosition(track->source);
 }
 
 void NotchWindowController::collapse() {
@@ -218,7 +220,8 @@ bool NotchWindowController::frontmostIsFullscreen(const Rect& frame, const platf
     if (!windows) return false;
 
     // The window system measures from the primary screen's top-left corner.
-    const Rect target(frame.minX(), screens.front().frame.maxY() - frame.maxY(), frame.width(), frame.height());
+    const Rect target(frame.minX(), screens.front().frame.maxY() - frame.maxY(), frame.width(),
+                      frame.height());
     const auto close = [](double a, double b) { return std::abs(a - b) < fullscreenTolerance; };
     for (const auto& window : *windows) {
         if (window.ownerProcessIdentifier != front->processIdentifier || window.layer != 0) continue;

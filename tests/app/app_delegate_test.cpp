@@ -17,8 +17,8 @@
 namespace quorlix {
 namespace {
 
-using platform::PointerEventType;
 using fakes::FakeScreens;
+using platform::PointerEventType;
 
 class FakeAppWindows final : public AppWindows {
 public:
@@ -263,7 +263,8 @@ TEST_F(AppDelegateTest, SettingsActionsRunAfterTheAssignmentAndNeverForTheInitia
     // Lyrics switched back on load for the track already playing.
     settings().lyricsEnabled = false;
     fake.time.runPending();
-    app->nowPlaying.track = Track{"spotify:1", "Malamente", "Rosalía", "El mal querer", 150, PlayerSource::spotify};
+    app->nowPlaying.track =
+        Track{"spotify:1", "Malamente", "Rosalía", "El mal querer", 150, PlayerSource::spotify};
     const auto requests = fake.httpClient.requests.size();
     settings().lyricsEnabled = true;
     EXPECT_EQ(fake.httpClient.requests.size(), requests);

@@ -14,7 +14,9 @@ TEST(MenuBarIcon, FiveRoundedBarsCentredInTheImage) {
     const platform::Image& image = MenuBarIcon::image();
     ASSERT_EQ(image.width, 36);
     ASSERT_EQ(image.height, 32);
-    const auto alpha = [&](int x, int y) { return (*image.pixels)[static_cast<std::size_t>(y * 36 + x) * 4 + 3]; };
+    const auto alpha = [&](int x, int y) {
+        return (*image.pixels)[static_cast<std::size_t>(y * 36 + x) * 4 + 3];
+    };
     const auto colour = [&](int x, int y, int channel) {
         return (*image.pixels)[static_cast<std::size_t>(y * 36 + x) * 4 + channel];
     };

@@ -16,7 +16,8 @@ std::unique_ptr<platform::PanelWindow> FakePanelWindows::makePanel(const Rect& f
     return std::make_unique<FakePanelWindow>(frame, live);
 }
 
-std::optional<Subscription> FakePointerMonitor::monitor(std::function<void(const platform::PointerEvent&)> handler) {
+std::optional<Subscription> FakePointerMonitor::monitor(
+    std::function<void(const platform::PointerEvent&)> handler) {
     return events_.connect(std::move(handler));
 }
 
@@ -44,8 +45,9 @@ public:
     std::function<std::vector<platform::MenuItem>()> menu;
 };
 
-std::unique_ptr<platform::StatusItem> FakeStatusBar::makeItem(const platform::Image& image, const std::string& text,
-                                                              std::function<std::vector<platform::MenuItem>()> menu) {
+std::unique_ptr<platform::StatusItem> FakeStatusBar::makeItem(
+    const platform::Image& image, const std::string& text,
+    std::function<std::vector<platform::MenuItem>()> menu) {
     ++itemsMade;
     icon = image;
     description = text;

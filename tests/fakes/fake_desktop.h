@@ -84,8 +84,9 @@ class FakeStatusItem;
 
 class FakeStatusBar final : public platform::StatusBar {
 public:
-    std::unique_ptr<platform::StatusItem> makeItem(const platform::Image& icon, const std::string& description,
-                                                   std::function<std::vector<platform::MenuItem>()> menu) override;
+    std::unique_ptr<platform::StatusItem> makeItem(
+        const platform::Image& icon, const std::string& description,
+        std::function<std::vector<platform::MenuItem>()> menu) override;
     void setMainMenu(const std::vector<platform::Menu>& menus) override { mainMenu = menus; }
 
     // The item shown now, if any.

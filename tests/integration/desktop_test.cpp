@@ -45,12 +45,13 @@ public:
     }
 
     QImage grab() {
-        auto* reply = xcb_get_image_reply(
-            connection_,
-            xcb_get_image(connection_, XCB_IMAGE_FORMAT_Z_PIXMAP, root_, 0, 0, screenWidth, screenHeight, ~0u),
-            nullptr);
+        auto* reply = xcb_get_image_reply(connection_,
+                                          xcb_get_image(connection_, XCB_IMAGE_FORMAT_Z_PIXMAP, root_, 0, 0,
+                                                        screenWidth, screenHeight, ~0u),
+                                          nullptr);
         if (!reply) return {};
-        QImage image(xcb_get_image_data(reply), screenWidth, screenHeight, screenWidth * 4, QImage::Format_RGB32);
+        QImage image(xcb_get_image_data(reply), screenWidth, screenHeight, screenWidth * 4,
+                     QImage::Format_RGB32);
         QImage copy = image.copy();
         std::free(reply);
         return copy;
@@ -114,7 +115,9 @@ int run(const std::vector<std::string>& arguments, double seconds = 20) {
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
-bool installed(const char* program) { return run({"sh", "-c", std::string("command -v ") + program + " >/dev/null"}) == 0; }
+bool installed(const char* program) {
+    return run({"sh", "-c", std::string("command -v ") + program + " >/dev/null"}) == 0;
+}
 
 void save(const QImage& image, const char* name) {
     const char* folder = std::getenv("QUORLIX_SCREENSHOTS");
@@ -131,8 +134,10 @@ public:
         setenv(name, value.c_str(), 1);
     }
     ~Variable() {
-        if (saved_) setenv(name_, saved_->c_str(), 1);
-        else unsetenv(name_);
+        if (saved_)
+            setenv(name_, saved_->c_str(), 1);
+        else
+            unsetenv(name_);
     }
 
 private:
@@ -165,8 +170,8 @@ TEST(Desktop, TheIslandFloatsAtTheTopCentreOpensUnderThePointerAndTakesLaterLaun
     fs::create_directories(home.config());
     std::ofstream(home.config() / "com.halvik.quorlix.json") << R"({"previewHUD": "volume"})";
     const std::string output = (home.path() / "quorlix.out").string();
-    ChildProcess quorlix({QUORLIX_EXECUTABLE},
-                         {{1, output, O_WRONLY | O_CREAT | O_APPEND}, {2, output, O_WRONLY | O_CREAT | O_APPEND}});
+    ChildProcess quorlix({QUORLIX_EXECUTABLE}, {{1, output, O_WRONLY | O_CREAT | O_APPEND},
+                                                {2, output, O_WRONLY | O_CREAT | O_APPEND}});
 
     // The preview HUD: the pill grown by 157 points beside the notch.
     QImage hud;
@@ -208,7 +213,8 @@ TEST(Desktop, TheIslandFloatsAtTheTopCentreOpensUnderThePointerAndTakesLaterLaun
         << "the island did not open";
     save(open, "island-expanded.png");
     ASSERT_EQ(run({"xdotool", "mousemove", "100", "600"}), 0);
-    EXPECT_TRUE(eventually(screen, [](const QImage& image) { return !dark(image, centre, 120); }, 5))
+    EXPECT_TRUE(eventually(
+        screen, [](const QImage& image) { return !dark(image, centre, 120); }, 5))
         << "the island did not close";
 
     // A second launch hands its address to the running one and ends: an agent now works, and

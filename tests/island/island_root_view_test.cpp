@@ -16,6 +16,8 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
+
 namespace quorlix {
 namespace {
 
@@ -33,20 +35,27 @@ protected:
     TimerService timer;
     IslandState state;
 
-    // The island's background as laid out in a 920 by 340 panel.
+    std::unique_ptr<ui::ViewGraph> graph;
+
+    // The island as its 920 by 340 panel draws it.
+    const ui::DisplayItem& render(const NotchGeometry& geometry) {
+        graph = std::make_unique<ui::ViewGraph>(fonts);
+        graph->update(ui::View(IslandRootView(state, geometry))
+                          .environmentObject(AppSettings::shared())
+                          .environmentObject(nowPlaying)
+                          .environmentObject(hud)
+                          .environmentObject(timer)
+                          .environmentObject(agents)
+                          .environmentObject(LivePreview::shared())
+                          .environmentObject(state),
+                      {920, 340});
+        return graph->displayList();
+    }
+    // The island's black body as laid out in the panel.
     Rect background(const NotchGeometry& geometry) {
-        ui::ViewGraph graph(fonts);
-        graph.update(ui::View(IslandRootView(state, geometry))
-                         .environmentObject(AppSettings::shared())
-                         .environmentObject(nowPlaying)
-                         .environmentObject(hud)
-                         .environmentObject(timer)
-                         .environmentObject(agents)
-                         .environmentObject(LivePreview::shared())
-                         .environmentObject(state),
-                     {920, 340});
-        const ui::DisplayItem* fill = graph.displayList().find([](const ui::DisplayItem& item) {
-            return item.kind == ui::DisplayItem::Kind::shape && item.fill && item.fill->color == ui::Color::black;
+        const ui::DisplayItem* fill = render(geometry).find([](const ui::DisplayItem& item) {
+            return item.kind == ui::DisplayItem::Kind::shape && item.fill &&
+                   item.fill->color == ui::Color::black && !item.shadow;
         });
         EXPECT_NE(fill, nullptr);
         return fill ? fill->frame : Rect{};
@@ -126,7 +135,17 @@ TEST_F(IslandRootViewTest, TheIslandHangsCentredFromThePanelsTopEdge) {
 
     state.expanded = true;
     const Size expanded = IslandLayout::size(IslandMode::expanded, notch.notchSize, false);
-    EXPECT_EQ(background(notch), Rect((920 - expanded.width - 28) / 2, 0, expanded.width + 28, expanded.height));
+    EXPECT_EQ(background(notch),
+              Rect((920 - expanded.width - 28) / 2, 0, expanded.width + 28, expanded.height));
+}
+
+TEST_F(IslandRootViewTest, APageWhoseFeatureIsOffDrawsAsTheFirstPage) {
+    state.expanded = true;
+    state.tab = IslandTab::weather;
+    AppSettings::shared().weatherEnabled = false;
+    const ui::DisplayItem& island = render(NotchGeometry(FakeScreens::externalDisplay(), false));
+    EXPECT_NE(island.findText("Música"), nullptr);
+    EXPECT_EQ(island.findText("Clima"), nullptr);
 }
 
 TEST(Wings, TheWingsShareWhatTheIslandAddsToTheNotch) {

@@ -34,8 +34,9 @@ TEST_F(SingleInstanceTest, ALaterLaunchHandsItsAddressesOrAReopenToTheRunningOne
     running.onReopen = [&] { ++reopened; };
 
     SingleInstance later(socket);
-    EXPECT_EQ(later.start({"quorlix://agent?agent=claude&event=working", "quorlix://agent?agent=codex&event=done"}),
-              SingleInstance::Outcome::handedOver);
+    EXPECT_EQ(
+        later.start({"quorlix://agent?agent=claude&event=working", "quorlix://agent?agent=codex&event=done"}),
+        SingleInstance::Outcome::handedOver);
     ASSERT_TRUE(waitUntil([&] { return !received.empty(); }));
     EXPECT_EQ(received, (std::vector<std::string>{"quorlix://agent?agent=claude&event=working",
                                                   "quorlix://agent?agent=codex&event=done"}));
@@ -71,7 +72,8 @@ TEST(SingleInstanceMessage, OnlyWellFormedLinesAreRead) {
     // An address with a line break could pass for a line of its own.
     EXPECT_EQ(SingleInstance::message({"quorlix://a\nreopen", "quorlix://b"}), "open quorlix://b\n");
 
-    const auto request = SingleInstance::parse("open quorlix://a\nrm -rf\nopen \nopen x\ty\nreopen\nopen quorlix://b\n");
+    const auto request =
+        SingleInstance::parse("open quorlix://a\nrm -rf\nopen \nopen x\ty\nreopen\nopen quorlix://b\n");
     EXPECT_EQ(request.urls, (std::vector<std::string>{"quorlix://a", "quorlix://b"}));
     EXPECT_TRUE(request.reopen);
     EXPECT_TRUE(SingleInstance::parse(std::string(SingleInstance::maxMessage + 10, 'x')).urls.empty());

@@ -66,7 +66,8 @@ protected:
         island->handleMouse(at, type, fileDrag);
     }
     void scroll(platform::ScrollDetail detail, Point at) { island->handleScroll(detail, at); }
-    static platform::ScrollDetail trackpad(double dx, double dy, platform::ScrollPhase phase = platform::ScrollPhase::changed) {
+    static platform::ScrollDetail trackpad(double dx, double dy,
+                                           platform::ScrollPhase phase = platform::ScrollPhase::changed) {
         return {.deltaX = dx, .deltaY = dy, .hasPreciseScrollingDeltas = true, .phase = phase};
     }
     static platform::ScrollDetail wheel(double dy) { return {.deltaY = dy}; }
@@ -89,7 +90,8 @@ protected:
     // Spotify runs and plays a track.
     void play() {
         fake.workspace.running.insert("com.spotify.client");
-        nowPlaying.track = Track{"spotify:1", "Malamente", "Rosalía", "El mal querer", 150, PlayerSource::spotify};
+        nowPlaying.track =
+            Track{"spotify:1", "Malamente", "Rosalía", "El mal querer", 150, PlayerSource::spotify};
     }
     int sent(std::string_view command) const {
         return fake.scriptHost.count(PlayerScripts::command(PlayerSource::spotify, command));

@@ -31,7 +31,8 @@ TEST_F(NotchWindowControllerTest, ThePanelHangsFromTheTopCentreAndTakesThePointe
     move(onIsland());
     const Rect open = island->openArea();
     EXPECT_EQ(open, island->islandRect(IslandMode::expanded).insetBy(-18, -18));
-    EXPECT_EQ(panel().inputAreas[0], Rect(open.minX() - 820, 1440 - open.maxY(), open.width(), open.height()));
+    EXPECT_EQ(panel().inputAreas[0],
+              Rect(open.minX() - 820, 1440 - open.maxY(), open.width(), open.height()));
 
     // The output menu hangs below the island's right end.
     island->state().outputMenuOpen = true;
@@ -178,9 +179,10 @@ TEST_F(NotchWindowControllerTest, AHorizontalSwipeChangesTheTrackOncePerGesture)
     EXPECT_EQ(sent("next track"), 0);
     scroll(trackpad(-10, 0), onIsland());  // past 45 points
     scroll(trackpad(-40, 0), onIsland());
-    scroll(platform::ScrollDetail{.deltaX = -30, .hasPreciseScrollingDeltas = true,
-                                  .momentumPhase = ScrollPhase::changed},
-           onIsland());
+    scroll(
+        platform::ScrollDetail{
+            .deltaX = -30, .hasPreciseScrollingDeltas = true, .momentumPhase = ScrollPhase::changed},
+        onIsland());
     EXPECT_EQ(sent("next track"), 1);
     EXPECT_EQ(island->state().trackSwipe.get(), 1);
     EXPECT_EQ(island->state().trackSwipeCount.get(), 1);

@@ -69,16 +69,19 @@ View rendered(const platform::Screen& screen, std::function<void(IslandWorld&)> 
     return world.island(screen);
 }
 
-const Scene floatingIdle{"island-floating-idle", {920, 120}, [] { return rendered(external(), [](auto&) {}); }};
-const Scene floatingHUD{"island-floating-volume", {920, 120}, [] {
-    return rendered(external(), [](IslandWorld& w) { w.hud.current = HUDContent::volume(0.62f, false); });
-}};
-const Scene notchHUD{"island-notch-volume", {920, 120}, [] {
-    return rendered(notched(), [](IslandWorld& w) { w.hud.current = HUDContent::volume(0.62f, false); });
-}};
+const Scene floatingIdle{
+    "island-floating-idle", {920, 120}, [] { return rendered(external(), [](auto&) {}); }};
+const Scene floatingHUD{
+    "island-floating-volume", {920, 120}, [] {
+        return rendered(external(), [](IslandWorld& w) { w.hud.current = HUDContent::volume(0.62f, false); });
+    }};
+const Scene notchHUD{
+    "island-notch-volume", {920, 120}, [] {
+        return rendered(notched(), [](IslandWorld& w) { w.hud.current = HUDContent::volume(0.62f, false); });
+    }};
 const Scene expanded{"island-floating-expanded", {920, 340}, [] {
-    return rendered(external(), [](IslandWorld& w) { w.state.expanded = true; });
-}};
+                         return rendered(external(), [](IslandWorld& w) { w.state.expanded = true; });
+                     }};
 
 }  // namespace
 

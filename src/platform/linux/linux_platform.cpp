@@ -119,7 +119,8 @@ LinuxPlatform::LinuxPlatform()
 
     // The island's windows, the pointer, the status bar and the desktop.
     auto pointer = std::make_unique<X11PointerMonitor>();
-    panelWindows_ = std::make_unique<QtPanelWindows>([monitor = pointer.get()] { monitor->pointerMovedOverOwnWindow(); });
+    panelWindows_ =
+        std::make_unique<QtPanelWindows>([monitor = pointer.get()] { monitor->pointerMovedOverOwnWindow(); });
     pointerMonitor_ = std::move(pointer);
     statusBar_ = std::make_unique<QtStatusBar>();
     windowServer_ = std::make_unique<X11WindowServer>();

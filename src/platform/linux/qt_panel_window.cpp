@@ -5,12 +5,12 @@
 #include "ui/qt/qt_font_engine.h"
 #include "ui/view_graph.h"
 
+#include <QtGui/qguiapplication_platform.h>
 #include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
 #include <QPropertyAnimation>
 #include <QWidget>
-#include <QtGui/qguiapplication_platform.h>
 
 #include <xcb/shape.h>
 
@@ -61,8 +61,8 @@ protected:
 
         // Drawn at the screen's pixel density, so shadows and clips stay sharp.
         const double scale = devicePixelRatioF();
-        QImage image(static_cast<int>(std::ceil(width() * scale)), static_cast<int>(std::ceil(height() * scale)),
-                     QImage::Format_ARGB32_Premultiplied);
+        QImage image(static_cast<int>(std::ceil(width() * scale)),
+                     static_cast<int>(std::ceil(height() * scale)), QImage::Format_ARGB32_Premultiplied);
         image.fill(Qt::transparent);
         {
             QPainter imagePainter(&image);

@@ -19,7 +19,8 @@ namespace quorlix::platform {
 class QtPanelWindows final : public PanelWindows {
 public:
     // `pointerMoved` hears of every move of the pointer over a panel, into it and out of it.
-    explicit QtPanelWindows(std::function<void()> pointerMoved = {}) : pointerMoved_(std::move(pointerMoved)) {}
+    explicit QtPanelWindows(std::function<void()> pointerMoved = {})
+        : pointerMoved_(std::move(pointerMoved)) {}
     std::unique_ptr<PanelWindow> makePanel(const Rect& frame) override;
 
 private:

@@ -32,7 +32,9 @@ QRect toQtGeometry(const Rect& frame) {
                  qRound(frame.height()));
 }
 
-Point fromQtPoint(const QPoint& point) { return {static_cast<double>(point.x()), primaryHeight() - point.y()}; }
+Point fromQtPoint(const QPoint& point) {
+    return {static_cast<double>(point.x()), primaryHeight() - point.y()};
+}
 
 std::vector<Screen> QtScreens::screens() const {
     std::vector<Screen> out;

@@ -60,9 +60,10 @@ public:
         icon_.setToolTip(QString::fromStdString(description));
         icon_.setContextMenu(&menu_);
         QObject::connect(&menu_, &QMenu::aboutToShow, [this] { QtStatusBar::fill(menu_, build_()); });
-        QObject::connect(&icon_, &QSystemTrayIcon::activated, [this](QSystemTrayIcon::ActivationReason reason) {
-            if (reason == QSystemTrayIcon::Trigger) menu_.popup(QCursor::pos());
-        });
+        QObject::connect(&icon_, &QSystemTrayIcon::activated,
+                         [this](QSystemTrayIcon::ActivationReason reason) {
+                             if (reason == QSystemTrayIcon::Trigger) menu_.popup(QCursor::pos());
+                         });
         icon_.show();
     }
 
@@ -88,8 +89,10 @@ public:
             if (item.keyEquivalent.empty() || keySequence(item.keyEquivalent) != pressed) continue;
             // The focused text field carries out the editing commands itself.
             if (isEditing(item.standardAction)) return false;
-            if (item.action) item.action();
-            else perform(item.standardAction);
+            if (item.action)
+                item.action();
+            else
+                perform(item.standardAction);
             return true;
         }
         return false;
@@ -131,11 +134,12 @@ void QtStatusBar::fill(QMenu& menu, const std::vector<MenuItem>& items) {
         action->setShortcut(keySequence(item.keyEquivalent));
         action->setCheckable(item.checkable);
         action->setChecked(item.checked);
-        QObject::connect(action, &QAction::triggered,
-                         [run = item.action, standard = item.standardAction] {
-                             if (run) run();
-                             else perform(standard);
-                         });
+        QObject::connect(action, &QAction::triggered, [run = item.action, standard = item.standardAction] {
+            if (run)
+                run();
+            else
+                perform(standard);
+        });
     }
 }
 

@@ -22,17 +22,22 @@ void runIfInstalled(const QString& program, const QStringList& arguments) {
 
 }  // namespace
 
-fs::path UrlSchemeHandler::entryFile() { return Paths::applicationSupportDirectory() / "applications" / desktopID; }
+fs::path UrlSchemeHandler::entryFile() {
+    return Paths::applicationSupportDirectory() / "applications" / desktopID;
+}
 
 std::string UrlSchemeHandler::entry(const fs::path& executable) {
     return "[Desktop Entry]\n"
            "Type=Application\n"
            "Name=Quorlix\n"
            "Comment=Isla en la parte superior de la pantalla\n"
-           "Exec=" + DesktopEntry::quotedExec(executable) + " %u\n"
+           "Exec=" +
+           DesktopEntry::quotedExec(executable) +
+           " %u\n"
            "Terminal=false\n"
            "Categories=Utility;\n"
-           "MimeType=" + mimeType + ";\n";
+           "MimeType=" +
+           mimeType + ";\n";
 }
 
 bool UrlSchemeHandler::registerExecutable(const fs::path& executable) {

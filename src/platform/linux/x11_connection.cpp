@@ -24,7 +24,8 @@ std::unique_ptr<X11Connection> X11Connection::open(const std::string& display) {
 
 X11Connection::X11Connection(xcb_connection_t* connection, xcb_window_t root)
     : connection_(connection), root_(root) {
-    notifier_ = std::make_unique<QSocketNotifier>(xcb_get_file_descriptor(connection_), QSocketNotifier::Read);
+    notifier_ =
+        std::make_unique<QSocketNotifier>(xcb_get_file_descriptor(connection_), QSocketNotifier::Read);
     QObject::connect(notifier_.get(), &QSocketNotifier::activated, [this] { drain(); });
 }
 
@@ -58,7 +59,8 @@ xcb_atom_t X11Connection::atom(const std::string& name) {
     return atom;
 }
 
-std::optional<std::vector<std::uint32_t>> X11Connection::cardinals(xcb_window_t window, const std::string& property) {
+std::optional<std::vector<std::uint32_t>> X11Connection::cardinals(xcb_window_t window,
+                                                                   const std::string& property) {
     const xcb_atom_t name = atom(property);
     if (name == XCB_ATOM_NONE) return std::nullopt;
     const auto cookie = xcb_get_property(connection_, 0, window, name, XCB_GET_PROPERTY_TYPE_ANY, 0, 4096);

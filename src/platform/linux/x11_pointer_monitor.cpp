@@ -63,8 +63,7 @@ struct X11PointerMonitor::Impl {
         const xcb_query_extension_reply_t* xi = xcb_get_extension_data(c, &xcb_input_id);
         if (!xi || !xi->present) return;
         xiOpcode = xi->major_opcode;
-        auto* version =
-            xcb_input_xi_query_version_reply(c, xcb_input_xi_query_version(c, 2, 2), nullptr);
+        auto* version = xcb_input_xi_query_version_reply(c, xcb_input_xi_query_version(c, 2, 2), nullptr);
         const bool recent = version && (version->major_version > 2 ||
                                         (version->major_version == 2 && version->minor_version >= 2));
         std::free(version);
@@ -101,7 +100,9 @@ struct X11PointerMonitor::Impl {
 
     static Point location() { return fromQtPoint(QCursor::pos()); }
 
-    void emit(PointerEventType type, ScrollDetail scroll = {}) { events.emit(PointerEvent{type, location(), scroll}); }
+    void emit(PointerEventType type, ScrollDetail scroll = {}) {
+        events.emit(PointerEvent{type, location(), scroll});
+    }
 
     void moved() {
         motionPending = true;
@@ -203,8 +204,9 @@ struct X11PointerMonitor::Impl {
         flushMotion();
         const PointerDevice& d = device->second;
         if (d.touchpad) {
-            emit(PointerEventType::scrollWheel, gesture.trackpad(dx * pointsPerIncrement, dy * pointsPerIncrement,
-                                                                 d.natural, Clock::shared().now()));
+            emit(PointerEventType::scrollWheel,
+                 gesture.trackpad(dx * pointsPerIncrement, dy * pointsPerIncrement, d.natural,
+                                  Clock::shared().now()));
             gestureTimer.start(static_cast<int>(ScrollGesture::quietPeriod * 1000) + 10);
         } else {
             emit(PointerEventType::scrollWheel, ScrollGesture::wheel(dx, dy, d.natural));
@@ -213,7 +215,8 @@ struct X11PointerMonitor::Impl {
     }
 
     void endGesture() {
-        if (const auto end = gesture.endIfQuiet(Clock::shared().now())) emit(PointerEventType::scrollWheel, *end);
+        if (const auto end = gesture.endIfQuiet(Clock::shared().now()))
+            emit(PointerEventType::scrollWheel, *end);
     }
 
     std::uint32_t logicalButton(std::uint32_t physical) const {
@@ -230,36 +233,34 @@ struct X11PointerMonitor::Impl {
         std::free(reply);
     }
 
-    bool hasProperty(int device, const char* name) {
+    // A device property's first byte: nothing when the device has no such property, 0 when
+    // its value is not a byte.
+    std::optional<std::uint8_t> property(int device, const char* name) {
         xcb_connection_t* c = x->get();
         const xcb_atom_t atom = x->atom(name);
         auto* reply = xcb_input_xi_get_property_reply(
-            c, xcb_input_xi_get_property(c, static_cast<xcb_input_device_id_t>(device), 0, atom, XCB_ATOM_ANY, 0, 1),
+            c,
+            xcb_input_xi_get_property(c, static_cast<xcb_input_device_id_t>(device), 0, atom, XCB_ATOM_ANY, 0,
+                                      1),
             nullptr);
-        const bool found = reply && reply->type != XCB_ATOM_NONE;
+        std::optional<std::uint8_t> value;
+        if (reply && reply->type != XCB_ATOM_NONE) {
+            value = 0;
+            if (reply->format == 8 && reply->num_items >= 1)
+                value = *static_cast<const std::uint8_t*>(xcb_input_xi_get_property_items(reply));
+        }
         std::free(reply);
-        return found;
-    }
-
-    bool flagProperty(int device, const char* name) {
-        xcb_connection_t* c = x->get();
-        const xcb_atom_t atom = x->atom(name);
-        auto* reply = xcb_input_xi_get_property_reply(
-            c, xcb_input_xi_get_property(c, static_cast<xcb_input_device_id_t>(device), 0, atom, XCB_ATOM_ANY, 0, 1),
-            nullptr);
-        bool on = false;
-        if (reply && reply->type != XCB_ATOM_NONE && reply->format == 8 && reply->num_items >= 1)
-            on = *static_cast<const std::uint8_t*>(xcb_input_xi_get_property_items(reply)) != 0;
-        std::free(reply);
-        return on;
+        return value;
     }
 
     void readDevices() {
         xcb_connection_t* c = x->get();
-        auto* reply = xcb_input_xi_query_device_reply(c, xcb_input_xi_query_device(c, XCB_INPUT_DEVICE_ALL), nullptr);
+        auto* reply =
+            xcb_input_xi_query_device_reply(c, xcb_input_xi_query_device(c, XCB_INPUT_DEVICE_ALL), nullptr);
         if (!reply) return;
         devices.clear();
-        for (auto it = xcb_input_xi_query_device_infos_iterator(reply); it.rem; xcb_input_xi_device_info_next(&it)) {
+        for (auto it = xcb_input_xi_query_device_infos_iterator(reply); it.rem;
+             xcb_input_xi_device_info_next(&it)) {
             const xcb_input_xi_device_info_t* info = it.data;
             if (info->type != XCB_INPUT_DEVICE_TYPE_SLAVE_POINTER) continue;
             PointerDevice device;
@@ -277,9 +278,9 @@ struct X11PointerMonitor::Impl {
                 }
             }
             for (auto& [number, axis] : device.axes) axis.absolute = absolute[number];
-            device.touchpad = hasProperty(info->deviceid, "libinput Tapping Enabled") ||
-                              hasProperty(info->deviceid, "Synaptics Off");
-            device.natural = flagProperty(info->deviceid, "libinput Natural Scrolling Enabled");
+            device.touchpad = property(info->deviceid, "libinput Tapping Enabled") ||
+                              property(info->deviceid, "Synaptics Off");
+            device.natural = property(info->deviceid, "libinput Natural Scrolling Enabled").value_or(0) != 0;
             devices[info->deviceid] = std::move(device);
         }
         std::free(reply);

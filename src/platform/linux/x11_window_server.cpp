@@ -68,10 +68,11 @@ struct X11WindowServer::Impl {
             qtConnections.push_back(QObject::connect(screen, &QScreen::geometryChanged, changed));
         };
         for (QScreen* screen : QGuiApplication::screens()) watch(screen);
-        qtConnections.push_back(QObject::connect(app, &QGuiApplication::screenAdded, [watch, changed](QScreen* s) {
-            watch(s);
-            changed();
-        }));
+        qtConnections.push_back(
+            QObject::connect(app, &QGuiApplication::screenAdded, [watch, changed](QScreen* s) {
+                watch(s);
+                changed();
+            }));
         qtConnections.push_back(QObject::connect(app, &QGuiApplication::screenRemoved, changed));
         qtConnections.push_back(QObject::connect(app, &QGuiApplication::primaryScreenChanged, changed));
     }
@@ -104,8 +105,8 @@ struct X11WindowServer::Impl {
     std::optional<Rect> bounds(xcb_window_t window) const {
         xcb_connection_t* c = x->get();
         auto* geometry = xcb_get_geometry_reply(c, xcb_get_geometry(c, window), nullptr);
-        auto* origin = xcb_translate_coordinates_reply(c, xcb_translate_coordinates(c, window, x->root(), 0, 0),
-                                                       nullptr);
+        auto* origin = xcb_translate_coordinates_reply(
+            c, xcb_translate_coordinates(c, window, x->root(), 0, 0), nullptr);
         std::optional<Rect> out;
         if (geometry && origin) {
             // Device pixels to points.
