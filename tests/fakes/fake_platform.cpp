@@ -13,8 +13,7 @@ namespace quorlix::fakes {
 namespace fs = std::filesystem;
 
 namespace {
-const char* const variables[] = {"HOME", "XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_STATE_HOME",
-                                 "XDG_CACHE_HOME"};
+const char* const variables[] = {"HOME", "XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_STATE_HOME", "XDG_CACHE_HOME"};
 
 // The shared instances hold on to the platform they were built on; the interceptor also holds
 // the brightness service.
