@@ -132,6 +132,10 @@ Rect DisplayItem::drawnFrame(const DisplayItem* target) const {
     return t.mapBounds(target->frame);
 }
 
+const DisplayItem* DisplayItem::findIdentity(Identity id) const {
+    return find([id](const DisplayItem& i) { return i.identity == id; });
+}
+
 std::size_t DisplayItem::count() const {
     std::size_t n = 1;
     for (const auto& c : children) n += c.count();
