@@ -17,6 +17,7 @@
 #include "ui/shape.h"
 #include "ui/state.h"
 #include "ui/symbol_catalog.h"
+#include "ui/text_field.h"
 #include "ui/timeline.h"
 #include "ui/transaction.h"
 #include "ui/transition.h"
