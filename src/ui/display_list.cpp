@@ -209,7 +209,9 @@ void DisplayItem::draw(Canvas& canvas) const {
             if (!image.isEmpty()) canvas.drawImage(image, imageRect, interpolation);
             break;
     }
-    for (const auto& c : children) c.draw(canvas);
+    // A text field's text is the native control's where there is one.
+    const std::size_t drawn = embedded && canvas.showsNativeViews() ? std::min<std::size_t>(1, children.size()) : children.size();
+    for (std::size_t i = 0; i < drawn; ++i) children[i].draw(canvas);
 
     if (layer) {
         if (mask) {

@@ -39,20 +39,22 @@ public:
         view->color = paint.kind == Paint::Kind::solid ? paint.color : Color::white;
         view->enabled = e[env::isEnabled];
 
-        // Drawn in place of the native field where there is none (pictures of the view).
+        // Drawn in place of the native field where there is none (pictures of the view): the
+        // field's box first, its text second (a window leaves the text to the native field).
         const bool empty = view->text.empty();
         const double height = view->font.size * 1.25 + (options_.plain ? 2 : 8);
-        View face = Text(empty ? placeholder_ : view->text)
-                        .foregroundStyle(empty ? ShapeStyle::secondary() : ShapeStyle(view->color))
-                        .lineLimit(1)
-                        .padding(Edges::horizontal, options_.plain ? 0 : 6)
-                        .frame({.maxWidth = infinity, .minHeight = height, .alignment = Alignment::leading});
-        if (!options_.plain) {
-            face = face.background(RoundedRectangle(5).fill(Color::white.opacity(0.08)))
-                       .overlay(RoundedRectangle(5).strokeBorder(Color::white.opacity(0.18), 1));
-        }
+        const View box = options_.plain ? View(Color::clear)
+                                        : View(RoundedRectangle(5).fill(Color::white.opacity(0.08))
+                                                   .overlay(RoundedRectangle(5).strokeBorder(Color::white.opacity(0.18), 1)));
+        const View text = Text(empty ? placeholder_ : view->text)
+                              .foregroundStyle(empty ? ShapeStyle::secondary() : ShapeStyle(view->color))
+                              .lineLimit(1)
+                              .padding(Edges::horizontal, options_.plain ? 0 : 6)
+                              .frame({.maxWidth = infinity, .maxHeight = infinity, .alignment = Alignment::leading});
         auto element = std::make_unique<EmbeddedElement>(scope, std::move(view));
-        element->add(buildElement(face.node(), scope.child(1)));
+        element->add(buildElement(box.frame({.maxWidth = infinity, .minHeight = height, .maxHeight = height}).node(),
+                                  scope.child(1)));
+        element->add(buildElement(text.node(), scope.child(2)));
         return element;
     }
 
