@@ -215,14 +215,15 @@ void presentSwap(DisplayItem& item, const DisplayItem& old, ContentTransition tr
             std::reverse(entering.begin(), entering.end());
             for (std::size_t k = 0; k < m; ++k)
                 if (!keptOld[k]) leaving.push_back(old.runs[k]);
-            const double lift = (item.runs.empty() ? old.frame.height() : item.runs.front().font.size) * 0.6;
+            const double lift = (item.runs.empty() ? old.frame.height() : item.runs.front().font.size) * 0.8;
             const double direction = transition.countsDown ? -1 : 1;
+            // The old digits are mostly gone before the new ones are mostly there.
             DisplayItem gone = contentPart(old, std::move(leaving));
-            gone.opacity = out;
+            gone.opacity = clamp01(1 - 1.4 * in);
             gone.blurRadius = 2 * in;
             gone.transform = Transform::translation(0, -p * lift * direction);
             DisplayItem come = contentPart(item, std::move(entering));
-            come.opacity = in;
+            come.opacity = clamp01(1.4 * in - 0.4);
             come.blurRadius = 2 * out;
             come.transform = Transform::translation(0, (1 - p) * lift * direction);
             parts.push_back(contentPart(item, std::move(kept)));

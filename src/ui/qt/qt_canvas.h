@@ -49,7 +49,7 @@ private:
         LayerStyle style;
         QImage image;
         QImage mask;
-        QPoint origin;      // device pixels
+        QPoint origin;      // in the parent's device pixels (the root's or the enclosing layer's)
         QTransform base;    // the parent's world transform at the layer's start
         double scale = 1;   // points to device pixels
         std::unique_ptr<QPainter> painter;
@@ -69,6 +69,8 @@ void ensureGuiApplication();
 
 // Renders a view proposed `size` points into a new image at `scale`, on a transparent ground.
 QImage renderImage(const View& view, Size size, double scale, const EnvironmentValues& environment = {});
+// Draws a display list of `size` points into a new image at `scale`, on a transparent ground.
+QImage renderImage(const DisplayItem& list, Size size, double scale);
 
 // Qt conversions shared by the renderer.
 QPainterPath toQPainterPath(const Path& path);
