@@ -12,6 +12,7 @@ packages=(
   fonts-inter fonts-quicksand fonts-jetbrains-mono fonts-material-design-icons-iconfont
   xvfb xauth xcompmgr xdotool x11-apps dbus
   libudev-dev libglib2.0-dev gsettings-desktop-schemas
+  libxcb1-dev libxcb-shape0-dev
 )
 
 missing=()

@@ -32,7 +32,7 @@ void TreeServices::observe(ObservableObject* object) {
 }
 
 Element::Element(const BuildScope& scope, const char* role)
-    : identity(scope.identity), role(role), services(scope.services) {}
+    : identity(scope.identity), role(role), services(scope.services), animation(scope.animation) {}
 
 Element* Element::add(std::unique_ptr<Element> child) {
     child->parent = this;
@@ -76,12 +76,18 @@ double Element::layoutPriority() const { return children.size() == 1 ? child()->
 
 void Element::decorate(DisplayItem&, Point) const {}
 
-void Element::render(DisplayItem& parentItem, Point parentOrigin) const {
+DisplayItem Element::makeItem(Point parentOrigin) const {
     DisplayItem item;
     item.role = role;
     item.identity = identity;
     item.explicitId = explicitId;
+    item.animation = animation;
     item.frame = frame.offsetBy(parentOrigin.x, parentOrigin.y);
+    return item;
+}
+
+void Element::render(DisplayItem& parentItem, Point parentOrigin) const {
+    DisplayItem item = makeItem(parentOrigin);
     const Transform local = effectTransform();
     if (!local.isIdentity()) {
         const Point o = item.frame.origin;
@@ -162,7 +168,7 @@ void Node::expand(const BuildScope& scope, std::uint64_t key, std::vector<std::u
 
 std::unique_ptr<Element> CustomNodeBase::build(const BuildScope& scope) const {
     const BuildScope inner = scope.child(typeHash());
-    Context ctx(scope);
+    Context ctx(scope, typeHash());
     const View body = evaluate(ctx);
     return buildElement(body.node(), inner);
 }
@@ -171,7 +177,7 @@ void CustomNodeBase::expand(const BuildScope& scope, std::uint64_t key,
                             std::vector<std::unique_ptr<Element>>& out) const {
     // A body that is a group or a condition adds its views to the container directly.
     const BuildScope mine = scope.child(key);
-    Context ctx(mine);
+    Context ctx(mine, typeHash());
     const View body = evaluate(ctx);
     body.node()->expand(mine, typeHash(), out);
 }

@@ -2,8 +2,8 @@
 
 #include "ui/view_graph.h"
 
+#include <QApplication>
 #include <QGlyphRun>
-#include <QGuiApplication>
 #include <QLinearGradient>
 #include <QRadialGradient>
 
@@ -510,7 +510,7 @@ void ensureGuiApplication() {
     static int argc = 1;
     static char name[] = "quorlix";
     static char* argv[] = {name, nullptr};
-    static auto* app = new QGuiApplication(argc, argv);
+    static auto* app = new QApplication(argc, argv);
     (void)app;
 }
 

@@ -40,6 +40,9 @@ public:
     void stroke(const Path& path, const Paint& paint, const StrokeStyle& style) override;
     void drawText(const TextRun& run, const Paint& paint) override;
     void drawImage(const platform::Image& image, const Rect& destination, int interpolation) override;
+    bool showsNativeViews() const override { return showsNativeViews_; }
+    // Set in a window whose text fields are native controls.
+    void setShowsNativeViews(bool shows) { showsNativeViews_ = shows; }
 
 private:
     struct Layer {
@@ -58,9 +61,10 @@ private:
     QtFontEngine& fonts_;
     QSize deviceSize_;
     std::vector<std::unique_ptr<Layer>> layers_;
+    bool showsNativeViews_ = false;
 };
 
-// Makes sure a QGuiApplication exists (tools and tests that render without one).
+// Makes sure a QApplication exists (tools and tests that render without one; widgets need it).
 void ensureGuiApplication();
 
 // Renders a view proposed `size` points into a new image at `scale`, on a transparent ground.
