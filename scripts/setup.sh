@@ -5,10 +5,10 @@ set -euo pipefail
 
 packages=(
   build-essential cmake ninja-build ccache pkg-config
-  qt6-base-dev qt6-base-dev-tools libgl-dev
+  qt6-base-dev qt6-base-dev-tools libgl-dev qt6-positioning-dev
   nlohmann-json3-dev libsodium-dev libicu-dev libcanberra-dev libcanberra-pulse libpulse-dev
   pulseaudio pulseaudio-utils
-  libgtest-dev libgmock-dev libbenchmark-dev
+  libgtest-dev libgmock-dev libbenchmark-dev locales-all
   fonts-inter fonts-quicksand fonts-jetbrains-mono fonts-material-design-icons-iconfont
   xvfb xauth xcompmgr xdotool x11-apps dbus
   libudev-dev libglib2.0-dev gsettings-desktop-schemas

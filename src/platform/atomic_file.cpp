@@ -30,13 +30,40 @@ bool writeAll(int fd, std::string_view data) {
 }  // namespace
 
 std::optional<std::string> writeFileAtomically(const fs::path& path, std::string_view contents) {
+    return writeFileAtomically(path, contents, AtomicWriteOptions{});
+}
+
+std::optional<fs::path> resolveSymlinks(const fs::path& path) {
+    // The kernel's own limit on links followed while resolving a path.
+    constexpr int maxLinks = 40;
+    fs::path current = path;
+    for (int i = 0; i < maxLinks; ++i) {
+        std::error_code ec;
+        const auto type = fs::symlink_status(current, ec).type();
+        if (type == fs::file_type::none) return std::nullopt;  // cannot be looked at
+        if (type != fs::file_type::symlink) return current;    // a file, or nothing yet
+        const fs::path target = fs::read_symlink(current, ec);
+        if (ec) return std::nullopt;
+        current = target.is_absolute() ? target : current.parent_path() / target;
+    }
+    return std::nullopt;
+}
+
+std::optional<std::string> writeFileAtomically(const fs::path& requested, std::string_view contents,
+                                               const AtomicWriteOptions& options) {
+    fs::path path = requested;
+    if (options.followSymlinks) {
+        const auto target = resolveSymlinks(requested);
+        if (!target) return "no se pudo seguir el enlace " + requested.string();
+        path = *target;
+    }
     std::error_code ec;
     const fs::path dir = path.has_parent_path() ? path.parent_path() : fs::path(".");
     fs::create_directories(dir, ec);
     if (ec) return "no se pudo crear " + dir.string() + ": " + ec.message();
 
     // Keep the permissions of the file being replaced (a user's own file may be private).
-    mode_t mode = 0644;
+    auto mode = static_cast<mode_t>(options.newFileMode & fs::perms::mask);
     struct stat st {};
     if (::stat(path.c_str(), &st) == 0) mode = st.st_mode & 07777;
 

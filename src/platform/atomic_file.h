@@ -13,6 +13,20 @@ namespace quorlix::platform {
 // Creates missing parent folders. Returns an error text on failure (the target untouched).
 std::optional<std::string> writeFileAtomically(const std::filesystem::path& path, std::string_view contents);
 
+struct AtomicWriteOptions {
+    // A symbolic link at the path is followed to the file it names, which is replaced; the
+    // link itself stays (a user's dotfile may link into a folder of their own).
+    bool followSymlinks = false;
+    // The permissions of a file that does not exist yet; an existing file keeps its own.
+    std::filesystem::perms newFileMode = std::filesystem::perms(0644);
+};
+std::optional<std::string> writeFileAtomically(const std::filesystem::path& path, std::string_view contents,
+                                               const AtomicWriteOptions& options);
+
+// The file a chain of symbolic links at `path` ends in (`path` itself when it is no link).
+// Nothing when the chain is too long or a link cannot be read.
+std::optional<std::filesystem::path> resolveSymlinks(const std::filesystem::path& path);
+
 // The whole file, or nothing when it is missing, not a regular file or cannot be read.
 std::optional<std::string> readFile(const std::filesystem::path& path);
 

@@ -3,6 +3,7 @@
 // `Platform`; the Linux backends fill one in main.cpp and tests fill one with fakes. The
 // struct owns nothing: whoever fills it keeps the objects alive for as long as it is used.
 
+#include "platform/agent_notifications.h"
 #include "platform/audio_hardware.h"
 #include "platform/cameras.h"
 #include "platform/clock.h"
@@ -23,6 +24,15 @@
 #include "platform/desktop_focus.h"
 #include "platform/power_sources.h"
 
+// Widgets.
+#include "platform/calendar_store.h"
+#include "platform/location_manager.h"
+
+// Media keys and display brightness.
+#include "platform/accessibility_trust.h"
+#include "platform/display_brightness.h"
+#include "platform/event_tap.h"
+
 namespace quorlix::platform {
 
 struct Platform {
@@ -39,6 +49,9 @@ struct Platform {
     AudioHardware* audio = nullptr;
     Cameras* cameras = nullptr;
 
+    // AI coding agents.
+    AgentNotifications* agentNotifications = nullptr;
+
     // Battery, Bluetooth devices and focus.
     PowerSources* powerSources = nullptr;
     BluetoothDevices* bluetoothDevices = nullptr;
@@ -46,6 +59,16 @@ struct Platform {
     Accessibility* accessibility = nullptr;
     // Blocking reads kept off the main thread (the Bluetooth report).
     SerialQueue* utilityQueue = nullptr;
+
+    // Widgets: the weather's location and the calendar.
+    LocationManager* location = nullptr;
+    CalendarStore* calendarStore = nullptr;
+
+    // Media keys and display brightness.
+    EventTaps* eventTaps = nullptr;
+    AccessibilityTrust* accessibilityTrust = nullptr;
+    // None: no display can be dimmed.
+    DisplayBrightness* displayBrightness = nullptr;
 };
 
 // Installs the process-wide accessors (`MainQueue::shared()`, `Clock::shared()`, the sound

@@ -46,11 +46,24 @@ private:
     Storage value_;
 };
 
+// What one script came to: its result, or the error it ended in.
+struct ScriptOutcome {
+    std::optional<ScriptValue> value;
+    // The message of the error the script ended in (possibly empty); nothing when it did
+    // not end in an error, or the host cannot tell.
+    std::optional<std::string> error;
+};
+
 class ScriptHost {
 public:
     virtual ~ScriptHost() = default;
     // Runs `source`, waiting at most `timeLimit` seconds. Called on one queue at a time.
     virtual std::optional<ScriptValue> execute(const std::string& source, double timeLimit) = 0;
+    // Like `execute`, telling an error the script ended in apart from a script that had no
+    // result. Hosts that cannot tell them apart report no error.
+    virtual ScriptOutcome run(const std::string& source, double timeLimit) {
+        return {execute(source, timeLimit), std::nullopt};
+    }
 };
 
 }  // namespace quorlix::platform

@@ -1,9 +1,11 @@
 #include "services/agent_service.h"
 
 #include "platform/main_queue.h"
+#include "platform/platform.h"
+#include "services/url_parts.h"
 
+#include <algorithm>
 #include <cstdio>
-#include <vector>
 
 namespace quorlix {
 
@@ -15,88 +17,6 @@ constexpr double staleCheckInterval = 60.0;
 constexpr double staleAfter = 900.0;
 
 Date now() { return platform::Clock::shared().date(); }
-
-int hexValue(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    return -1;
-}
-
-// "%41" becomes "A"; a "%" not followed by two hex digits stays as it is. "+" stays "+",
-// as in query items.
-std::string percentDecoded(std::string_view text) {
-    std::string out;
-    out.reserve(text.size());
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == '%' && i + 2 < text.size()) {
-            const int high = hexValue(text[i + 1]);
-            const int low = hexValue(text[i + 2]);
-            if (high >= 0 && low >= 0) {
-                out.push_back(static_cast<char>(high * 16 + low));
-                i += 2;
-                continue;
-            }
-        }
-        out.push_back(text[i]);
-    }
-    return out;
-}
-
-struct QueryItem {
-    std::string name;
-    std::optional<std::string> value;
-};
-
-// The parts of "scheme://host[:port][/path][?query][#fragment]" that agent URLs use. No
-// query at all gives none; an empty query gives an empty list.
-struct AgentURL {
-    std::string scheme;
-    std::string host;
-    std::optional<std::vector<QueryItem>> queryItems;
-};
-
-std::optional<AgentURL> parse(std::string_view url) {
-    const auto colon = url.find(':');
-    if (colon == std::string_view::npos || colon == 0) return std::nullopt;
-    AgentURL out;
-    out.scheme = std::string(url.substr(0, colon));
-    std::string_view rest = url.substr(colon + 1);
-    if (const auto hash = rest.find('#'); hash != std::string_view::npos) rest = rest.substr(0, hash);
-    std::optional<std::string_view> query;
-    if (const auto question = rest.find('?'); question != std::string_view::npos) {
-        query = rest.substr(question + 1);
-        rest = rest.substr(0, question);
-    }
-    if (rest.starts_with("//")) {
-        std::string_view authority = rest.substr(2);
-        authority = authority.substr(0, authority.find('/'));
-        if (const auto at = authority.rfind('@'); at != std::string_view::npos)
-            authority = authority.substr(at + 1);
-        out.host = percentDecoded(authority.substr(0, authority.find(':')));
-    }
-    if (query) {
-        std::vector<QueryItem> items;
-        for (std::string_view q = *query; !q.empty();) {
-            const auto amp = q.find('&');
-            const std::string_view item = q.substr(0, amp);
-            const auto eq = item.find('=');
-            QueryItem qi{percentDecoded(item.substr(0, eq)), std::nullopt};
-            if (eq != std::string_view::npos) qi.value = percentDecoded(item.substr(eq + 1));
-            items.push_back(std::move(qi));
-            if (amp == std::string_view::npos) break;
-            q = q.substr(amp + 1);
-        }
-        out.queryItems = std::move(items);
-    }
-    return out;
-}
-
-std::string firstValue(const std::vector<QueryItem>& items, std::string_view name) {
-    for (const auto& item : items)
-        if (item.name == name) return item.value.value_or("");
-    return "";
-}
 
 }  // namespace
 
@@ -126,13 +46,40 @@ std::string_view displayName(AgentKind kind) {
     return "Agente";
 }
 
+AgentService::AgentService() : AgentService(platform::installed().agentNotifications) {}
+
+AgentService::AgentService(platform::AgentNotifications* notifications) {
+    refreshConnections();
+    listenForAgents(notifications);
+    upgradeOldHooks();
+}
+
+std::string AgentService::notificationName(AgentKind kind, std::string_view event) {
+    std::string name = "com.halvik.quorlix.agent.";
+    name += rawValue(kind);
+    name += '.';
+    name += event;
+    return name;
+}
+
+void AgentService::listenForAgents(platform::AgentNotifications* notifications) {
+    if (!notifications) return;
+    for (const AgentKind kind : allCases<AgentKind>()) {
+        for (const std::string_view event : events) {
+            // The subscription ends with the service, so the handler never outlives it.
+            auto token = notifications->observe(notificationName(kind, event),
+                                                [this, kind, event] { apply(kind, event); });
+            if (token) notifyTokens.push_back(std::move(*token));
+        }
+    }
+}
+
 void AgentService::handle(std::string_view url) {
-    const auto parts = parse(url);
+    const auto parts = URLParts::parse(url);
     if (!parts || parts->scheme != "quorlix" || parts->host != "agent") return;
     if (!parts->queryItems) return;
-    const AgentKind kind =
-        fromRawValue<AgentKind>(firstValue(*parts->queryItems, "agent")).value_or(AgentKind::other);
-    apply(kind, firstValue(*parts->queryItems, "event"));
+    const AgentKind kind = fromRawValue<AgentKind>(parts->firstValue("agent")).value_or(AgentKind::other);
+    apply(kind, parts->firstValue("event"));
 }
 
 void AgentService::setWorkingMap(std::map<AgentKind, Date> map) {
@@ -200,7 +147,9 @@ std::optional<AgentService::Primary> AgentService::primary() const {
 }
 
 std::string AgentService::format(double seconds) {
-    const auto s = static_cast<long long>(seconds);  // toward zero
+    // Elapsed times are finite; a clock set back could still make one negative.
+    if (!(seconds > 0)) seconds = 0;
+    const auto s = static_cast<long long>(std::min(seconds, 1e15));  // toward zero
     char text[40];
     if (s < 60) {
         std::snprintf(text, sizeof text, "%llds", s);

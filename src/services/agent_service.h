@@ -2,25 +2,35 @@
 // Which AI coding agents work right now, since when, and when one finishes or waits for the
 // user.
 //
-// Events arrive as `quorlix://agent?agent=<kind>&event=<event>` URLs (`handle`), from the
-// agents' own notifications (which the notification backend hands to `handle` as the same
-// pairs) and from the browser watcher (`setWorking`). The island shows the agent that started
-// first (`primary`); `onDone` and `onNeedsInput` become alerts.
+// Events arrive from three sources: the agents' own notifications, posted by the hook
+// commands this service writes into their configuration files (`connectClaude`,
+// `connectCodex`); `quorlix://agent?agent=<kind>&event=<event>` URLs (`handle`); and the
+// browser watcher (`setWorking`). The island shows the agent that started first (`primary`);
+// `onDone` and `onNeedsInput` become alerts.
 //
 // An agent that stops reporting is dropped once it has been silent for 900 s; the sweep runs
-// every 60 s while anything works. Main thread only.
+// every 60 s while anything works.
+//
+// The hook files are the user's own: only a missing file counts as empty, an existing file
+// that cannot be read or understood is never replaced, only our own entries are added or
+// removed, and every write keeps the file's mode and goes through a symbolic link to its
+// target. A copy of each file is made once, before the first change. Main thread only.
 
 #include "app/raw_enum.h"
+#include "platform/agent_notifications.h"
 #include "platform/clock.h"
 #include "platform/published.h"
 #include "platform/work_item.h"
 #include "services/rgba.h"
 
+#include <array>
+#include <filesystem>
 #include <functional>
 #include <map>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace quorlix {
 
@@ -52,6 +62,12 @@ public:
         friend bool operator==(const Primary&, const Primary&) = default;
     };
 
+    // Listens to the installed platform's agent notifications.
+    AgentService();
+    // Listens to `notifications` (none: to nothing). Either way reads which agents are
+    // connected and brings hooks of an older form up to date.
+    explicit AgentService(platform::AgentNotifications* notifications);
+
     // Each working agent with the date its current run started.
     Published<std::map<AgentKind, Date>> working{this, {}};
     // Whether the agents' configuration files hold our hooks, and the last hook error.
@@ -81,8 +97,54 @@ public:
 
     // Events that come as notifications.
     static constexpr std::array<std::string_view, 4> events{"working", "done", "input", "idle"};
+    // "com.halvik.quorlix.agent.<kind>.<event>".
+    static std::string notificationName(AgentKind kind, std::string_view event);
+
+    // Hooks in the agents' own files (agent_hooks.cpp). Connecting and disconnecting set
+    // `lastError` on failure and refresh the connection flags.
+    void refreshConnections();
+    void connectClaude();
+    void disconnectClaude();
+    void connectCodex();
+    void disconnectCodex();
+
+    // A text is ours when it holds either marker.
+    static constexpr std::array<std::string_view, 2> markers{"quorlix://agent", "com.halvik.quorlix.agent"};
+    // The marker of hooks of the older form, which opened an agent URL.
+    static constexpr std::string_view oldMarker = "quorlix://agent";
+    static bool isOurs(std::string_view text);
+
+    // One hook written into the Claude Code settings: the hook event it runs on, our event,
+    // and the matcher it carries (empty: none).
+    struct ClaudeHook {
+        std::string_view hookEvent;
+        std::string_view event;
+        std::string_view matcher;
+    };
+    static constexpr std::array<ClaudeHook, 6> claudeHooks{{
+        {"UserPromptSubmit", "working", ""},
+        {"PostToolUse", "working", ""},
+        {"PermissionRequest", "input", ""},
+        {"Notification", "input", "permission_prompt|elicitation_dialog|agent_needs_input"},
+        {"Stop", "done", ""},
+        {"SessionEnd", "idle", ""},
+    }};
+    // The command a hook runs to post `event` of `kind`.
+    static std::string hookCommand(AgentKind kind, std::string_view event);
+    // The line written first into the Codex configuration, without its line feed. Codex adds
+    // an argument of its own to its notify program, which the shell ignores.
+    static std::string codexLine();
+
+    static std::filesystem::path claudeSettingsPath();  // ~/.claude/settings.json
+    static std::filesystem::path codexConfigPath();     // ~/.codex/config.toml
+    // Beside the file, its name followed by ".antes-de-quorlix".
+    static std::filesystem::path backupPath(const std::filesystem::path& file);
 
 private:
+    void listenForAgents(platform::AgentNotifications* notifications);
+    void upgradeOldHooks();
+    // Sets `lastError` for a failed edit of `file` and refreshes the connection flags.
+    void editFailed(std::string_view file, std::string_view reason);
     void scheduleStaleCheck();
     void sweepStale();
     void setWorkingMap(std::map<AgentKind, Date> map);
@@ -91,6 +153,8 @@ private:
     std::map<AgentKind, Date> askedAt;
     std::map<AgentKind, Date> doneAt;
     std::map<AgentKind, Date> lastActivity;
+    // One per notification listened to; they end with the service.
+    std::vector<Subscription> notifyTokens;
 };
 
 }  // namespace quorlix

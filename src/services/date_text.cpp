@@ -11,15 +11,26 @@
 namespace quorlix {
 
 namespace {
+
 UDate toUDate(Date date) { return date.secondsSince1970 * 1000.0; }
+
+icu::UnicodeString unicode(std::string_view text) {
+    return icu::UnicodeString::fromUTF8(icu::StringPiece(text.data(), static_cast<int32_t>(text.size())));
+}
+
+std::unique_ptr<icu::Calendar> currentCalendar() {
+    UErrorCode status = U_ZERO_ERROR;
+    std::unique_ptr<icu::Calendar> calendar(icu::Calendar::createInstance(status));
+    if (U_FAILURE(status)) return nullptr;
+    return calendar;
+}
+
 }  // namespace
 
 std::string formatDate(Date date, std::string_view pattern, std::string_view locale, bool lowercase) {
     UErrorCode status = U_ZERO_ERROR;
     const icu::Locale loc(std::string(locale).c_str());
-    icu::SimpleDateFormat formatter(
-        icu::UnicodeString::fromUTF8(icu::StringPiece(pattern.data(), static_cast<int32_t>(pattern.size()))),
-        loc, status);
+    icu::SimpleDateFormat formatter(unicode(pattern), loc, status);
     if (U_FAILURE(status)) return {};
     icu::UnicodeString text;
     formatter.format(toUDate(date), text);
@@ -29,10 +40,23 @@ std::string formatDate(Date date, std::string_view pattern, std::string_view loc
     return out;
 }
 
-bool isSameDay(Date a, Date b) {
+std::optional<Date> parseDate(std::string_view text, std::string_view pattern) {
     UErrorCode status = U_ZERO_ERROR;
-    std::unique_ptr<icu::Calendar> calendar(icu::Calendar::createInstance(status));
-    if (U_FAILURE(status)) return false;
+    // A machine format: the POSIX locale, so the user's locale never changes how digits read.
+    icu::SimpleDateFormat parser(unicode(pattern), icu::Locale("en_US_POSIX"), status);
+    if (U_FAILURE(status)) return std::nullopt;
+    parser.setLenient(false);
+    const icu::UnicodeString input = unicode(text);
+    icu::ParsePosition position(0);
+    const UDate parsed = parser.parse(input, position);
+    if (position.getErrorIndex() >= 0 || position.getIndex() != input.length()) return std::nullopt;
+    return Date(parsed / 1000.0);
+}
+
+bool isSameDay(Date a, Date b) {
+    const auto calendar = currentCalendar();
+    if (!calendar) return false;
+    UErrorCode status = U_ZERO_ERROR;
     auto day = [&](Date d) {
         calendar->setTime(toUDate(d), status);
         return std::tuple(calendar->get(UCAL_ERA, status), calendar->get(UCAL_YEAR, status),
@@ -41,6 +65,21 @@ bool isSameDay(Date a, Date b) {
     const auto first = day(a);
     const auto second = day(b);
     return U_SUCCESS(status) && first == second;
+}
+
+std::optional<Date> startOfDay(Date date, int days) {
+    const auto calendar = currentCalendar();
+    if (!calendar) return std::nullopt;
+    UErrorCode status = U_ZERO_ERROR;
+    calendar->setTime(toUDate(date), status);
+    calendar->set(UCAL_HOUR_OF_DAY, 0);
+    calendar->set(UCAL_MINUTE, 0);
+    calendar->set(UCAL_SECOND, 0);
+    calendar->set(UCAL_MILLISECOND, 0);
+    calendar->add(UCAL_DATE, days, status);
+    const UDate start = calendar->getTime(status);
+    if (U_FAILURE(status)) return std::nullopt;
+    return Date(start / 1000.0);
 }
 
 }  // namespace quorlix

@@ -1,9 +1,11 @@
 #pragma once
 // Dates as the user reads them: formatted with a locale's own words (ICU patterns such as
-// "EEE h:mm a") in the current time zone, and the calendar-day test those texts depend on.
+// "EEE h:mm a") in the current time zone, read back from fixed machine formats, and the
+// calendar-day arithmetic those texts depend on.
 
 #include "platform/clock.h"
 
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -12,7 +14,13 @@ namespace quorlix {
 // `date` in the ICU `pattern` for `locale` ("es_MX"), in the current time zone, lower-cased
 // by that locale's rules when `lowercase` is set. Empty when the pattern cannot be used.
 std::string formatDate(Date date, std::string_view pattern, std::string_view locale, bool lowercase = false);
+// The whole of `text` read strictly in the fixed ICU `pattern` ("yyyy-MM-dd'T'HH:mm") as a
+// time of the current time zone; nothing when it does not fit the pattern exactly.
+std::optional<Date> parseDate(std::string_view text, std::string_view pattern);
 // Whether both dates fall on the same day of the current calendar and time zone.
 bool isSameDay(Date a, Date b);
+// Midnight at the start of `date`'s day, `days` days later, in the current time zone;
+// nothing when the calendar cannot work it out.
+std::optional<Date> startOfDay(Date date, int days = 0);
 
 }  // namespace quorlix

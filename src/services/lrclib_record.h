@@ -28,13 +28,7 @@ struct LRCLibRecord {
     LyricsService::Outcome decision() const;
 };
 
-using QueryItems = std::vector<std::pair<std::string, std::string>>;
-
 struct LRCLibRequest {
-    // `base` + `path` + "?" + the items in order, names and values percent-encoded outside
-    // the unreserved characters, so "&", "=", "+" or "#" in a title stay part of it.
-    static std::string address(std::string_view base, std::string_view path, const QueryItems& items);
-    static std::string percentEncode(std::string_view text);
     // The duration rounded to whole seconds, halves away from zero, as a decimal integer;
     // nothing when it is not finite or too large for a whole number.
     static std::optional<std::string> roundedDuration(double seconds);

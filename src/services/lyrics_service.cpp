@@ -2,6 +2,7 @@
 
 #include "platform/main_queue.h"
 #include "platform/platform.h"
+#include "platform/url_query.h"
 #include "services/lrclib_record.h"
 
 #include <memory>
@@ -24,14 +25,14 @@ struct Lookup {
     bool remembered = true;
 };
 
-void request(const Lookup& lookup, std::string_view path, const QueryItems& items,
+void request(const Lookup& lookup, std::string_view path, const platform::QueryItems& items,
              std::function<void(Reply)> done) {
     if (!lookup.http) {
         platform::MainQueue::shared().post([done = std::move(done)] { done(std::nullopt); });
         return;
     }
     platform::HttpRequest r;
-    r.url = LRCLibRequest::address(lookup.base, path, items);
+    r.url = platform::addressWithQuery(lookup.base, path, items);
     r.headers = {{"User-Agent", LyricsService::userAgent}};
     r.timeout = LyricsService::requestTimeout;
     r.maxBodySize = LyricsService::maxReplySize;
@@ -46,7 +47,8 @@ void finish(const std::shared_ptr<Lookup>& lookup, LyricsService::Outcome outcom
 }
 
 void search(const std::shared_ptr<Lookup>& lookup) {
-    const QueryItems items{{"track_name", lookup->track.title}, {"artist_name", lookup->track.artist}};
+    const platform::QueryItems items{{"track_name", lookup->track.title},
+                                     {"artist_name", lookup->track.artist}};
     request(*lookup, "/api/search", items, [lookup](Reply reply) {
         std::vector<LRCLibRecord> records;
         std::optional<std::vector<LRCLibRecord>> decoded;
@@ -131,10 +133,10 @@ void LyricsService::fetch(const Track& track, std::function<void(Outcome)> done)
         search(lookup);
         return;
     }
-    const QueryItems items{{"track_name", track.title},
-                           {"artist_name", track.artist},
-                           {"album_name", track.album},
-                           {"duration", *duration}};
+    const platform::QueryItems items{{"track_name", track.title},
+                                     {"artist_name", track.artist},
+                                     {"album_name", track.album},
+                                     {"duration", *duration}};
     request(*lookup, "/api/get", items, [lookup](Reply reply) {
         std::optional<LRCLibRecord> record;
         if (reply && reply->statusCode == 200) {

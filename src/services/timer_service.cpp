@@ -13,6 +13,8 @@ Date now() { return platform::Clock::shared().date(); }
 }  // namespace
 
 void TimerService::start(double minutes) {
+    // An endless or undefined length has no end to wait for.
+    if (!std::isfinite(minutes * 60)) return;
     total = minutes * 60;
     pausedRemaining = std::nullopt;
     endDate = now().addingTimeInterval(total);
@@ -64,7 +66,10 @@ double TimerService::progress(Date date) const {
 }
 
 std::string TimerService::format(double seconds) {
-    const auto s = static_cast<long long>(std::ceil(seconds));
+    // What is left is never negative; past a century the text would make no sense anyway.
+    constexpr double longest = 100.0 * 365 * 24 * 3600;
+    const auto s =
+        static_cast<long long>(std::ceil(std::clamp(std::isnan(seconds) ? 0.0 : seconds, 0.0, longest)));
     char text[32];
     if (s < 3600) {
         std::snprintf(text, sizeof text, "%lld:%02lld", s / 60, s % 60);

@@ -36,7 +36,8 @@ public:
     bool isActive() const { return endDate->has_value() || pausedRemaining->has_value(); }
     bool isRunning() const { return endDate->has_value(); }
 
-    // Starts a countdown of `minutes` from any state, replacing the current one.
+    // Starts a countdown of `minutes` from any state, replacing the current one. A length
+    // that is not a finite number is ignored.
     void start(double minutes);
     void pause();
     void resume();
@@ -50,7 +51,8 @@ public:
     // Elapsed fraction 1 - remaining / total; 0 when the total is 0.
     double progress(Date date) const;
 
-    // Seconds rounded up, as "m:ss" under an hour, else "h:mm:ss".
+    // Seconds rounded up, as "m:ss" under an hour, else "h:mm:ss"; a negative or undefined
+    // value reads as 0.
     static std::string format(double seconds);
 
 private:

@@ -1,8 +1,11 @@
 #include "services/tray_store.h"
 
+#include "platform/main_queue.h"
+#include "platform/url_query.h"
 #include "platform/user_defaults.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cstdio>
 #include <random>
 
@@ -26,6 +29,14 @@ std::string newUUID() {
     return text;
 }
 
+bool startsWithIgnoringCase(std::string_view text, std::string_view prefix) {
+    return text.size() >= prefix.size() &&
+           std::equal(prefix.begin(), prefix.end(), text.begin(), [](char a, char b) {
+               return std::tolower(static_cast<unsigned char>(a)) ==
+                      std::tolower(static_cast<unsigned char>(b));
+           });
+}
+
 }  // namespace
 
 TrayStore::TrayStore() {
@@ -34,7 +45,9 @@ TrayStore::TrayStore() {
     std::vector<TrayItem> loaded;
     for (const auto& path : paths) {
         std::error_code error;
-        if (fs::exists(path, error)) loaded.push_back({newUUID(), fs::path(path)});
+        // A relative path would name a file wherever the process happens to run.
+        if (fs::path(path).is_absolute() && fs::exists(path, error))
+            loaded.push_back({newUUID(), fs::path(path)});
     }
     // Loading does not save: the gone paths stay stored until the next change.
     items = std::move(loaded);
@@ -53,6 +66,21 @@ void TrayStore::add(const std::vector<fs::path>& urls) {
     save();
 }
 
+void TrayStore::add(const std::vector<std::shared_ptr<platform::ItemProvider>>& providers) {
+    auto deliver = lifetime_.guard([this](const std::string& url) {
+        const auto path = filePath(url);
+        add(path ? std::vector<fs::path>{*path} : std::vector<fs::path>{});
+    });
+    for (const auto& provider : providers) {
+        if (!provider || !provider->canLoadURL()) continue;
+        // The load completes on a thread of its own choosing; the tray changes on the main one.
+        provider->loadURL([deliver](std::optional<std::string> url) {
+            if (!url) return;
+            platform::MainQueue::shared().post([deliver, url = std::move(*url)]() mutable { deliver(url); });
+        });
+    }
+}
+
 void TrayStore::remove(const TrayItem& item) {
     auto next = items.get();
     std::erase_if(next, [&](const TrayItem& i) { return i.id == item.id; });
@@ -63,6 +91,25 @@ void TrayStore::remove(const TrayItem& item) {
 void TrayStore::clear() {
     items = std::vector<TrayItem>{};
     save();
+}
+
+std::optional<fs::path> TrayStore::filePath(std::string_view url) {
+    if (!startsWithIgnoringCase(url, "file:")) return std::nullopt;
+    url.remove_prefix(5);
+    if (url.starts_with("//")) {
+        url.remove_prefix(2);
+        const auto slash = url.find('/');
+        const std::string_view host = url.substr(0, slash);
+        const bool local = host.empty() || (host.size() == 9 && startsWithIgnoringCase(host, "localhost"));
+        if (!local || slash == std::string_view::npos) return std::nullopt;
+        url.remove_prefix(slash);
+    }
+    // The path ends where a query or fragment begins.
+    const auto path = platform::percentDecode(url.substr(0, url.find_first_of("?#")));
+    // No file name holds a NUL.
+    if (!path || path->empty() || path->front() != '/' || path->find('\0') != std::string::npos)
+        return std::nullopt;
+    return fs::path(*path);
 }
 
 void TrayStore::save() {

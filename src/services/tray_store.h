@@ -3,12 +3,18 @@
 //
 // The store never copies, moves or watches the files. It keeps their paths under "tray.paths"
 // in the application's defaults, rewritten after every change, and rebuilds the tray from
-// them at creation, leaving out paths where nothing exists any more. Main thread only.
+// them at creation, leaving out paths where nothing exists any more (they stay stored until
+// the next change rewrites the list). Main thread only.
 
+#include "platform/item_provider.h"
 #include "platform/published.h"
+#include "services/lifetime.h"
 
 #include <filesystem>
+#include <memory>
+#include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace quorlix {
@@ -33,15 +39,24 @@ public:
     // Oldest first.
     Published<std::vector<TrayItem>> items{this, {}};
 
-    // Appends the files that are not in the tray yet, then saves. Paths that are not
-    // absolute name no file and are skipped.
+    // Appends the files that are not in the tray yet, then saves (also when nothing was
+    // added). Paths that are not absolute name no file and are skipped.
     void add(const std::vector<std::filesystem::path>& urls);
+    // Loads the address of each dropped item that has one and adds it on its own, in the
+    // order the loads complete. Returns at once.
+    void add(const std::vector<std::shared_ptr<platform::ItemProvider>>& providers);
     // Removes the item with that item's id, keeping the order of the rest, then saves.
     void remove(const TrayItem& item);
     void clear();
 
+    // The file path of a "file:" address, percent-decoded ("file:///tmp/a%20b" gives
+    // "/tmp/a b"); nothing for any other address or a file on another host.
+    static std::optional<std::filesystem::path> filePath(std::string_view url);
+
 private:
     void save();
+
+    Lifetime lifetime_;
 };
 
 }  // namespace quorlix

@@ -14,6 +14,14 @@ std::optional<platform::ScriptValue> FakeScriptHost::execute(const std::string& 
     return it == replies.end() ? std::nullopt : it->second;
 }
 
+platform::ScriptOutcome FakeScriptHost::run(const std::string& source, double timeLimit) {
+    const auto it = errors.find(source);
+    if (it == errors.end()) return {execute(source, timeLimit), std::nullopt};
+    std::lock_guard lock(mutex_);
+    executed_.push_back(source);
+    return {std::nullopt, it->second};
+}
+
 std::vector<std::string> FakeScriptHost::executed() const {
     std::lock_guard lock(mutex_);
     return executed_;

@@ -26,8 +26,11 @@ class FakeScriptHost final : public platform::ScriptHost {
 public:
     std::map<std::string, std::optional<platform::ScriptValue>> replies;
     std::function<std::optional<platform::ScriptValue>(const std::string& source, double timeLimit)> handler;
+    // Scripts that end in an error, by exact text, with the error's message (`run` only).
+    std::map<std::string, std::string> errors;
 
     std::optional<platform::ScriptValue> execute(const std::string& source, double timeLimit) override;
+    platform::ScriptOutcome run(const std::string& source, double timeLimit) override;
 
     std::vector<std::string> executed() const;
     // How many times exactly `source` ran.

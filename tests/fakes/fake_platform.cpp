@@ -2,6 +2,8 @@
 
 #include "app/app_settings.h"
 #include "platform/user_defaults.h"
+#include "services/brightness_service.h"
+#include "services/media_key_interceptor.h"
 
 #include <cstdlib>
 #include <random>
@@ -12,7 +14,14 @@ namespace fs = std::filesystem;
 
 namespace {
 const char* const variables[] = {"HOME", "XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_STATE_HOME", "XDG_CACHE_HOME"};
+
+// The shared instances hold on to the platform they were built on; the interceptor also holds
+// the brightness service.
+void dropSharedMediaKeys() {
+    MediaKeyInterceptor::resetShared();
+    BrightnessService::resetShared();
 }
+}  // namespace
 
 TempHome::TempHome() {
     std::random_device rd;
@@ -113,16 +122,30 @@ FakePlatform::FakePlatform() {
     platform_.audio = &audio;
     platform_.cameras = &cameras;
 
+    // AI coding agents.
+    platform_.agentNotifications = &agentNotifications;
+
     // Battery, Bluetooth devices and focus.
     platform_.powerSources = &powerSources;
     platform_.bluetoothDevices = &bluetoothDevices;
     platform_.desktopFocus = &desktopFocus;
     platform_.accessibility = &accessibility;
     platform_.utilityQueue = &utilityQueue;
+
+    // Widgets.
+    platform_.location = &location;
+    platform_.calendarStore = &calendarStore;
+
+    // Media keys and display brightness.
+    platform_.eventTaps = &eventTaps;
+    platform_.accessibilityTrust = &accessibilityTrust;
+    platform_.displayBrightness = &displayBrightness;
     platform::install(platform_);
+    dropSharedMediaKeys();
 }
 
 FakePlatform::~FakePlatform() {
+    dropSharedMediaKeys();
     AppSettings::resetShared();
     platform::install(platform::Platform{});
 }

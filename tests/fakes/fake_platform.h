@@ -3,15 +3,20 @@
 // that creates a `FakePlatform` runs with HOME and the XDG folders pointed at a fresh
 // temporary tree, and with every process-wide accessor installed from the fakes.
 
+#include "fakes/fake_agent_notifications.h"
 #include "fakes/fake_audio_hardware.h"
 #include "fakes/fake_cameras.h"
 #include "fakes/fake_media.h"
+#include "fakes/fake_media_keys.h"
 #include "fakes/virtual_time.h"
 
 // Battery, Bluetooth devices and focus.
 #include "fakes/fake_bluetooth_devices.h"
 #include "fakes/fake_focus_sources.h"
 #include "fakes/fake_power_sources.h"
+
+// Widgets.
+#include "fakes/fake_widgets.h"
 
 #include "platform/platform.h"
 
@@ -111,6 +116,13 @@ public:
     FakeHttpClient httpClient;
     FakeAudioHardware audio;
     FakeCameras cameras;
+    // Media keys and display brightness.
+    FakeEventTaps eventTaps;
+    FakeAccessibilityTrust accessibilityTrust;
+    FakeDisplayBrightness displayBrightness;
+
+    // AI coding agents.
+    FakeAgentNotifications agentNotifications;
 
     // Battery, Bluetooth devices and focus.
     FakePowerSources powerSources;
@@ -118,6 +130,10 @@ public:
     FakeDesktopFocus desktopFocus;
     FakeAccessibility accessibility;
     InlineSerialQueue utilityQueue;
+
+    // Widgets.
+    FakeLocationManager location;
+    FakeCalendarStore calendarStore;
 
     const platform::Platform& platform() const { return platform_; }
 

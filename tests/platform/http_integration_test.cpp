@@ -1,90 +1,23 @@
 // The Qt HTTP client against a local server of the test's own: lyrics and artwork go
 // through the real backend, with its status, size and time rules.
 
-#include "fakes/fake_platform.h"
-#include "platform/linux/qt_http_client.h"
 #include "platform/linux/qt_image_decoder.h"
-#include "platform/linux/qt_main_queue.h"
 #include "services/artwork.h"
 #include "services/hsb.h"
 #include "services/lyrics_service.h"
 
-#include "qt_test_support.h"
+#include "local_http_server.h"
 
 #include <QBuffer>
 #include <QByteArray>
-#include <QHostAddress>
 #include <QImage>
-#include <QTcpServer>
-#include <QTcpSocket>
 
 #include <gtest/gtest.h>
 
-#include <map>
 #include <memory>
 
 namespace quorlix::testing {
 namespace {
-
-// Serves canned replies by path on 127.0.0.1 and remembers the requests it saw.
-class LocalServer {
-public:
-    struct Reply {
-        int status = 200;
-        QByteArray body;
-        QByteArray contentType = "application/json";
-        bool silent = false;  // never answer
-    };
-    struct Request {
-        QByteArray target;  // path and query as sent
-        QByteArray userAgent;
-    };
-
-    LocalServer() {
-        server_.listen(QHostAddress::LocalHost, 0);
-        QObject::connect(&server_, &QTcpServer::newConnection, [this] {
-            while (QTcpSocket* socket = server_.nextPendingConnection()) {
-                QObject::connect(socket, &QTcpSocket::readyRead, socket, [this, socket] { read(socket); });
-                QObject::connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
-            }
-        });
-    }
-
-    std::string base() const { return "http://127.0.0.1:" + std::to_string(server_.serverPort()); }
-    bool isListening() const { return server_.isListening(); }
-
-    std::map<QByteArray, Reply> replies;  // by path, without the query
-    std::vector<Request> requests;
-
-private:
-    void read(QTcpSocket* socket) {
-        auto& buffer = pending_[socket];
-        buffer += socket->readAll();
-        const auto end = buffer.indexOf("\r\n\r\n");
-        if (end < 0) return;
-        const QList<QByteArray> lines = buffer.left(end).split('\n');
-        pending_.erase(socket);
-        Request request;
-        const QList<QByteArray> first = lines.value(0).trimmed().split(' ');
-        request.target = first.value(1);
-        for (const QByteArray& line : lines) {
-            if (line.toLower().startsWith("user-agent:")) request.userAgent = line.mid(11).trimmed();
-        }
-        requests.push_back(request);
-        const QByteArray path = request.target.split('?').value(0);
-        const auto it = replies.find(path);
-        const Reply reply = it == replies.end() ? Reply{404, "{}"} : it->second;
-        if (reply.silent) return;
-        QByteArray head =
-            "HTTP/1.1 " + QByteArray::number(reply.status) + " X\r\nContent-Type: " + reply.contentType +
-            "\r\nContent-Length: " + QByteArray::number(reply.body.size()) + "\r\nConnection: close\r\n\r\n";
-        socket->write(head + reply.body);
-        socket->disconnectFromHost();
-    }
-
-    QTcpServer server_;
-    std::map<QTcpSocket*, QByteArray> pending_;
-};
 
 QByteArray png(int width, int height, QColor color) {
     QImage image(width, height, QImage::Format_RGBA8888);
@@ -96,16 +29,8 @@ QByteArray png(int width, int height, QColor color) {
     return bytes;
 }
 
-class HttpIntegrationTest : public ::testing::Test {
+class HttpIntegrationTest : public LocalServerTest {
 protected:
-    void SetUp() override {
-        ASSERT_TRUE(server.isListening());
-        backends.mainQueue = &mainQueue;
-        backends.clock = &clock;
-        platform::install(backends);
-    }
-    void TearDown() override { platform::install(platform::Platform{}); }
-
     std::optional<platform::Image> download(const std::string& path) {
         std::optional<platform::Image> image;
         bool done = false;
@@ -117,13 +42,6 @@ protected:
         return image;
     }
 
-    QtApplicationMember application;
-    fakes::TempHome home;
-    platform::QtMainQueue mainQueue;
-    platform::SystemClock clock;
-    platform::Platform backends;
-    LocalServer server;
-    platform::QtHttpClient http;
     platform::QtImageDecoder decoder;
 };
 

@@ -21,6 +21,8 @@ public:
     PrivateSessionBus();
     ~PrivateSessionBus();
     bool isRunning() const { return !address_.isEmpty(); }
+    // What clients put in DBUS_SESSION_BUS_ADDRESS to reach it.
+    const QString& address() const { return address_; }
     // A new connection to the bus under `name` (unique per connection).
     QDBusConnection connect(const QString& name);
 

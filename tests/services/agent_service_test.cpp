@@ -154,3 +154,27 @@ TEST_F(AgentServiceTest, SetWorkingFromTheBrowserWatcher) {
 
 }  // namespace
 }  // namespace quorlix
+
+namespace quorlix {
+namespace {
+
+TEST(AgentNotificationsTest, EveryKindAndEventIsListenedToForTheServicesLife) {
+    fakes::FakePlatform fake;
+    fake.agentNotifications.refused.insert("com.halvik.quorlix.agent.gemini.idle");
+    auto agents = std::make_unique<AgentService>();
+    EXPECT_EQ(fake.agentNotifications.observerCount(), 27u) << "7 kinds by 4 events, less the refused one";
+
+    std::vector<std::pair<AgentKind, std::optional<double>>> done;
+    agents->onDone = [&](AgentKind kind, std::optional<double> elapsed) { done.emplace_back(kind, elapsed); };
+    fake.agentNotifications.post("com.halvik.quorlix.agent.claudeWeb.working");
+    EXPECT_TRUE(agents->working->contains(AgentKind::claudeWeb));
+    fake.time.advance(3);
+    fake.agentNotifications.post("com.halvik.quorlix.agent.claudeWeb.done");
+    EXPECT_EQ(done, (std::vector<std::pair<AgentKind, std::optional<double>>>{{AgentKind::claudeWeb, 3.0}}));
+
+    agents.reset();
+    EXPECT_EQ(fake.agentNotifications.observerCount(), 0u);
+}
+
+}  // namespace
+}  // namespace quorlix

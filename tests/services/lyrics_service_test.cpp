@@ -3,6 +3,7 @@
 
 #include "services/lyrics_service.h"
 #include "fakes/fake_platform.h"
+#include "platform/url_query.h"
 #include "services/lrclib_record.h"
 #include "services/lru_cache.h"
 
@@ -82,7 +83,7 @@ TEST_F(LyricsServiceTest, WithoutAlbumOrDurationOnlySearch) {
 }
 
 TEST_F(LyricsServiceTest, QueryValuesCannotBreakTheQuery) {
-    EXPECT_EQ(LRCLibRequest::percentEncode("Rock & Roll + Más=1#?/~._-"),
+    EXPECT_EQ(platform::percentEncode("Rock & Roll + Más=1#?/~._-"),
               "Rock%20%26%20Roll%20%2B%20M%C3%A1s%3D1%23%3F%2F~._-");
     service.load(track("A&artist_name=B", ""));
     EXPECT_EQ(url(0),

@@ -4,6 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
+#include <string>
+#include <vector>
+
 namespace quorlix {
 namespace {
 
@@ -91,17 +95,54 @@ TEST_F(TimerServiceTest, IdleOperationsChangeNothing) {
 }
 
 TEST_F(TimerServiceTest, ObserversSeeIdleBeforeOnFinishRunsOnce) {
-    bool idleAtFinish = false;
+    std::vector<std::string> seen;
+    const Subscription ends = timer.endDate.sink([&](const std::optional<Date>& end) {
+        if (!end) seen.push_back("endDate cleared");
+    });
+    const Subscription totals = timer.total.sink([&](double total) {
+        if (total == 0) seen.push_back("total 0");
+    });
     timer.onFinish = [&] {
         ++finishes;
-        idleAtFinish = !timer.isActive() && timer.total.get() == 0;
+        seen.push_back(timer.isActive() ? "finish while active" : "finish while idle");
     };
     timer.start(0.5);
-    advance(30);
+    advance(29.9);
+    EXPECT_TRUE(seen.empty());
+    advance(0.1);
+    EXPECT_EQ(seen, (std::vector<std::string>{"endDate cleared", "total 0", "finish while idle"}));
+    advance(600);
     EXPECT_EQ(finishes, 1);
-    EXPECT_TRUE(idleAtFinish);
-    advance(60);
+}
+
+TEST_F(TimerServiceTest, CountdownEndsOnTheClockThatCountsThroughSleep) {
+    // 60 s of countdown: 10 s awake, 30 s asleep, then 20 s awake.
+    timer.start(1);
+    advance(10);
+    fake.time.suspend(30);
+    EXPECT_EQ(finishes, 0);
+    EXPECT_EQ(timer.remaining(now()), 20) << "the end date moved on with the sleep too";
+    advance(19.9);
+    EXPECT_EQ(finishes, 0);
+    advance(0.1);
     EXPECT_EQ(finishes, 1);
+
+    // A countdown that runs out during the sleep ends as the machine wakes.
+    timer.start(1);
+    fake.time.suspend(90);
+    EXPECT_EQ(finishes, 2);
+    EXPECT_FALSE(timer.isActive());
+}
+
+TEST_F(TimerServiceTest, LengthThatIsNotAFiniteNumberIsIgnored) {
+    timer.start(2);
+    timer.start(std::numeric_limits<double>::infinity());
+    timer.start(std::numeric_limits<double>::quiet_NaN());
+    timer.start(1e308);  // finite, but not once made seconds
+    EXPECT_EQ(timer.total.get(), 120);
+    advance(120);
+    EXPECT_EQ(finishes, 1);
+    EXPECT_EQ(TimerService::format(std::numeric_limits<double>::quiet_NaN()), "0:00");
 }
 
 TEST_F(TimerServiceTest, RestartReplacesAndCancelStops) {

@@ -34,11 +34,14 @@ protected:
 TEST_F(TrayStoreTest, LoadKeepsExistingPathsAndDoesNotSave) {
     const auto a = file("a.txt");
     const std::string gone = (fake.home.path() / "gone.txt").string();
-    platform::UserDefaults::standard().setStringArray(TrayStore::key, {a.string(), gone});
+    // Exists relative to the working folder, but names no file of the user's.
+    const fs::path relative = fs::relative(file("relativo.txt"));
+    ASSERT_TRUE(relative.is_relative());
+    platform::UserDefaults::standard().setStringArray(TrayStore::key, {a.string(), gone, relative.string()});
 
     TrayStore tray;
     EXPECT_EQ(urls(tray), std::vector<fs::path>{a});
-    EXPECT_EQ(stored(), (std::vector<std::string>{a.string(), gone}));
+    EXPECT_EQ(stored(), (std::vector<std::string>{a.string(), gone, relative.string()}));
 
     tray.add({a});
     EXPECT_EQ(stored(), std::vector<std::string>{a.string()});
@@ -86,6 +89,62 @@ TEST_F(TrayStoreTest, RelaunchGivesTheSameFilesWithNewIds) {
     ASSERT_EQ(urls(again), std::vector<fs::path>{a});
     EXPECT_NE(again.items.get()[0].id, firstId);
     EXPECT_EQ(again.items.get()[0].id.size(), 36u);
+}
+
+TEST_F(TrayStoreTest, DroppedFilesAreAddedInTheOrderTheirLoadsComplete) {
+    const auto a = file("a b.txt"), b = file("b.txt");
+    ASSERT_TRUE(a.is_absolute());
+    auto first =
+        std::make_shared<fakes::FakeItemProvider>("file://" + fake.home.path().string() + "/a%20b.txt");
+    auto second = std::make_shared<fakes::FakeItemProvider>("file://localhost" + b.string());
+    auto none = std::make_shared<fakes::FakeItemProvider>(std::nullopt);
+    auto failing = std::make_shared<fakes::FakeItemProvider>("file://" + b.string());
+
+    TrayStore tray;
+    tray.add({first, none, second, failing});
+    second->complete();
+    failing->complete(true);
+    EXPECT_TRUE(tray.items->empty()) << "added on the main queue, not on the loading thread";
+    fake.time.runPending();
+    first->complete();
+    fake.time.runPending();
+    EXPECT_EQ(urls(tray), (std::vector<fs::path>{b, a}));
+    EXPECT_EQ(stored(), (std::vector<std::string>{b.string(), a.string()}));
+}
+
+TEST_F(TrayStoreTest, DroppedWebAddressAddsNothingButSaves) {
+    TrayStore tray;
+    auto web = std::make_shared<fakes::FakeItemProvider>("https://example.com/a.txt");
+    tray.add({web});
+    web->complete();
+    fake.time.runPending();
+    EXPECT_TRUE(tray.items->empty());
+    EXPECT_EQ(stored(), std::vector<std::string>{});
+}
+
+TEST_F(TrayStoreTest, LoadCompletingAfterTheStoreIsGoneDoesNothing) {
+    const auto a = file("a.txt");
+    auto provider = std::make_shared<fakes::FakeItemProvider>("file://" + a.string());
+    {
+        TrayStore tray;
+        tray.add({provider});
+        provider->complete();
+    }
+    fake.time.runPending();
+    EXPECT_FALSE(stored().has_value());
+}
+
+TEST(TrayFilePathTest, ReadsLocalFileAddressesOnly) {
+    EXPECT_EQ(TrayStore::filePath("file:///home/ana/Mis%20documentos/a%23b.txt"),
+              fs::path("/home/ana/Mis documentos/a#b.txt"));
+    EXPECT_EQ(TrayStore::filePath("FILE://LocalHost/tmp/x"), fs::path("/tmp/x"));
+    EXPECT_EQ(TrayStore::filePath("file:/tmp/x?query#part"), fs::path("/tmp/x"));
+    EXPECT_EQ(TrayStore::filePath("file:///tmp/%C3%B1"), fs::path("/tmp/ñ"));
+    for (const char* url :
+         {"https://example.com/a", "file://otra-maquina/tmp/x", "file://localhostx/tmp/x", "file:///tmp/%zz",
+          "file:///tmp/%4", "file:///tmp/a%00b", "file:relativo.txt", "file://", "/tmp/x", ""}) {
+        EXPECT_FALSE(TrayStore::filePath(url)) << url;
+    }
 }
 
 }  // namespace

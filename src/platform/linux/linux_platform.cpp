@@ -1,6 +1,8 @@
 #include "platform/linux/linux_platform.h"
 
 #include "platform/linux/canberra_sound_player.h"
+#include "platform/linux/dbus_agent_notifications.h"
+#include "platform/linux/granted_accessibility_trust.h"
 #include "platform/linux/linux_workspace.h"
 #include "platform/linux/mpris_bus.h"
 #include "platform/linux/mpris_player_notifications.h"
@@ -10,7 +12,9 @@
 #include "platform/linux/qt_image_decoder.h"
 #include "platform/linux/qt_main_queue.h"
 #include "platform/linux/qt_screens.h"
+#include "platform/linux/sysfs_backlight.h"
 #include "platform/linux/v4l2_cameras.h"
+#include "platform/linux/x11_event_taps.h"
 #include "platform/linux/xdg_login_item.h"
 
 // Battery, Bluetooth devices and focus.
@@ -19,6 +23,10 @@
 #include "platform/linux/notification_inhibition_focus.h"
 #include "platform/linux/sysfs_power_sources.h"
 #include "platform/linux/unavailable_accessibility.h"
+
+// Widgets.
+#include "platform/linux/qt_location_manager.h"
+#include "platform/linux/unavailable_calendar_store.h"
 
 #include <cstdlib>
 #include <string_view>
@@ -66,6 +74,10 @@ LinuxPlatform::LinuxPlatform()
     platform_.audio = audio_.get();
     platform_.cameras = cameras_.get();
 
+    // AI coding agents.
+    agentNotifications_ = std::make_unique<DBusAgentNotifications>(QDBusConnection::sessionBus());
+    platform_.agentNotifications = agentNotifications_.get();
+
     // Battery, Bluetooth devices and focus.
     powerSources_ = std::make_unique<SysfsPowerSources>();
     bluetoothDevices_ = std::make_unique<BluezDevices>();
@@ -77,6 +89,21 @@ LinuxPlatform::LinuxPlatform()
     platform_.desktopFocus = desktopFocus_.get();
     platform_.accessibility = accessibility_.get();
     platform_.utilityQueue = utilityQueue_.get();
+
+    // Widgets.
+    location_ = std::make_unique<QtLocationManager>();
+    calendarStore_ = std::make_unique<UnavailableCalendarStore>();
+    platform_.location = location_.get();
+    platform_.calendarStore = calendarStore_.get();
+
+    // Media keys and display brightness.
+    eventTaps_ = std::make_unique<X11EventTaps>();
+    accessibilityTrust_ = std::make_unique<GrantedAccessibilityTrust>();
+    backlight_ = std::make_unique<SysfsBacklight>(QDBusConnection::systemBus());
+    platform_.eventTaps = eventTaps_.get();
+    platform_.accessibilityTrust = accessibilityTrust_.get();
+    // No backlight device: no display this machine can dim.
+    if (!backlight_->displays().empty()) platform_.displayBrightness = backlight_.get();
 }
 
 LinuxPlatform::~LinuxPlatform() = default;

@@ -9,6 +9,7 @@
 namespace quorlix::platform {
 
 class MprisBus;
+class SysfsBacklight;
 
 class LinuxPlatform {
 public:
@@ -32,6 +33,9 @@ private:
     std::unique_ptr<AudioHardware> audio_;
     std::unique_ptr<Cameras> cameras_;
 
+    // AI coding agents.
+    std::unique_ptr<AgentNotifications> agentNotifications_;
+
     // Battery, Bluetooth devices and focus. The utility queue goes first, so no report is
     // being read when the Bluetooth backend goes.
     std::unique_ptr<PowerSources> powerSources_;
@@ -39,6 +43,15 @@ private:
     std::unique_ptr<DesktopFocus> desktopFocus_;
     std::unique_ptr<Accessibility> accessibility_;
     std::unique_ptr<SerialQueue> utilityQueue_;
+
+    // Widgets.
+    std::unique_ptr<LocationManager> location_;
+    std::unique_ptr<CalendarStore> calendarStore_;
+
+    // Media keys and display brightness.
+    std::unique_ptr<EventTaps> eventTaps_;
+    std::unique_ptr<AccessibilityTrust> accessibilityTrust_;
+    std::unique_ptr<SysfsBacklight> backlight_;
 
     Platform platform_;
 };

@@ -1,10 +1,7 @@
 #include "platform/linux/sysfs_power_sources.h"
 
+#include "platform/linux/udev_monitor.h"
 #include "platform/main_queue.h"
-
-#include <QSocketNotifier>
-
-#include <libudev.h>
 
 #include <algorithm>
 #include <charconv>
@@ -71,39 +68,6 @@ PowerSourceDescription describeBattery(const fs::path& supply, std::optional<boo
 
 }  // namespace
 
-// Hears the kernel's power-supply events through udev, on the main thread's event loop.
-class SysfsPowerSources::UdevMonitor {
-public:
-    explicit UdevMonitor(std::function<void()> changed) {
-        udev_ = udev_new();
-        if (!udev_) return;
-        monitor_ = udev_monitor_new_from_netlink(udev_, "udev");
-        if (!monitor_ ||
-            udev_monitor_filter_add_match_subsystem_devtype(monitor_, "power_supply", nullptr) < 0 ||
-            udev_monitor_enable_receiving(monitor_) < 0)
-            return;
-        notifier_ = std::make_unique<QSocketNotifier>(udev_monitor_get_fd(monitor_), QSocketNotifier::Read);
-        QObject::connect(notifier_.get(), &QSocketNotifier::activated, [this, changed = std::move(changed)] {
-            bool any = false;
-            while (udev_device* device = udev_monitor_receive_device(monitor_)) {
-                udev_device_unref(device);
-                any = true;
-            }
-            if (any) changed();
-        });
-    }
-    ~UdevMonitor() {
-        notifier_.reset();
-        if (monitor_) udev_monitor_unref(monitor_);
-        if (udev_) udev_unref(udev_);
-    }
-
-private:
-    udev* udev_ = nullptr;
-    udev_monitor* monitor_ = nullptr;
-    std::unique_ptr<QSocketNotifier> notifier_;
-};
-
 SysfsPowerSources::SysfsPowerSources(fs::path root) : root_(std::move(root)) {}
 
 SysfsPowerSources::~SysfsPowerSources() = default;
@@ -131,7 +95,7 @@ std::vector<PowerSourceDescription> SysfsPowerSources::sources() {
 }
 
 Subscription SysfsPowerSources::observeChanges(std::function<void()> handler) {
-    if (!udev_) udev_ = std::make_unique<UdevMonitor>([this] { changes_.emit(); });
+    if (!udev_) udev_ = std::make_unique<UdevMonitor>("power_supply", [this] { changes_.emit(); });
     if (!poll_) schedulePoll();
     return changes_.connect(std::move(handler));
 }

@@ -15,6 +15,8 @@
 
 namespace quorlix::platform {
 
+class UdevMonitor;
+
 class SysfsPowerSources final : public PowerSources {
 public:
     explicit SysfsPowerSources(std::filesystem::path root = "/sys/class/power_supply");
@@ -26,8 +28,6 @@ public:
     static constexpr double pollInterval = 60;
 
 private:
-    class UdevMonitor;
-
     void schedulePoll();
 
     std::filesystem::path root_;

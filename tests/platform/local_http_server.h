@@ -1,0 +1,128 @@
+#pragma once
+// A web server of the test's own on 127.0.0.1: canned replies by path, the requests it saw,
+// and replies held back until the test lets them go, so tests can decide the order in which
+// answers arrive. `LocalServerTest` sets it up beside the real HTTP client.
+
+#include "fakes/fake_platform.h"
+#include "platform/linux/qt_http_client.h"
+#include "platform/linux/qt_main_queue.h"
+
+#include "qt_test_support.h"
+
+#include <QByteArray>
+#include <QHostAddress>
+#include <QList>
+#include <QObject>
+#include <QPointer>
+#include <QTcpServer>
+#include <QTcpSocket>
+
+#include <gtest/gtest.h>
+
+#include <map>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace quorlix::testing {
+
+class LocalServer {
+public:
+    struct Reply {
+        int status = 200;
+        QByteArray body;
+        QByteArray contentType = "application/json";
+        bool silent = false;  // never answer
+        bool held = false;    // answer when the test calls `release`
+    };
+    struct Request {
+        QByteArray target;  // path and query as sent
+        QByteArray userAgent;
+    };
+
+    LocalServer() {
+        server_.listen(QHostAddress::LocalHost, 0);
+        QObject::connect(&server_, &QTcpServer::newConnection, [this] {
+            while (QTcpSocket* socket = server_.nextPendingConnection()) {
+                QObject::connect(socket, &QTcpSocket::readyRead, socket, [this, socket] { read(socket); });
+                QObject::connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
+            }
+        });
+    }
+
+    std::string base() const { return "http://127.0.0.1:" + std::to_string(server_.serverPort()); }
+    bool isListening() const { return server_.isListening(); }
+
+    std::map<QByteArray, Reply> replies;  // by path, without the query
+    std::vector<Request> requests;
+
+    // Replies held back, in the order their requests came.
+    std::size_t heldCount() const { return held_.size(); }
+    // Sends the `index`th held reply, now with `body`.
+    void release(std::size_t index, const QByteArray& body) {
+        auto& [socket, reply] = held_.at(index);
+        reply.body = body;
+        if (socket) write(socket, reply);
+    }
+
+private:
+    void read(QTcpSocket* socket) {
+        auto& buffer = pending_[socket];
+        buffer += socket->readAll();
+        const auto end = buffer.indexOf("\r\n\r\n");
+        if (end < 0) return;
+        const QList<QByteArray> lines = buffer.left(end).split('\n');
+        pending_.erase(socket);
+        Request request;
+        const QList<QByteArray> first = lines.value(0).trimmed().split(' ');
+        request.target = first.value(1);
+        for (const QByteArray& line : lines) {
+            if (line.toLower().startsWith("user-agent:")) request.userAgent = line.mid(11).trimmed();
+        }
+        requests.push_back(request);
+        const QByteArray path = request.target.split('?').value(0);
+        const auto it = replies.find(path);
+        const Reply reply = it == replies.end() ? Reply{404, "{}"} : it->second;
+        if (reply.silent) return;
+        if (reply.held) {
+            held_.emplace_back(QPointer<QTcpSocket>(socket), reply);
+            return;
+        }
+        write(socket, reply);
+    }
+
+    static void write(QTcpSocket* socket, const Reply& reply) {
+        QByteArray head =
+            "HTTP/1.1 " + QByteArray::number(reply.status) + " X\r\nContent-Type: " + reply.contentType +
+            "\r\nContent-Length: " + QByteArray::number(reply.body.size()) + "\r\nConnection: close\r\n\r\n";
+        socket->write(head + reply.body);
+        socket->disconnectFromHost();
+    }
+
+    QTcpServer server_;
+    std::map<QTcpSocket*, QByteArray> pending_;
+    std::vector<std::pair<QPointer<QTcpSocket>, Reply>> held_;
+};
+
+// The Qt main queue and the system clock installed, a temporary home, a local server and the
+// real HTTP client.
+class LocalServerTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(server.isListening());
+        backends.mainQueue = &mainQueue;
+        backends.clock = &clock;
+        platform::install(backends);
+    }
+    void TearDown() override { platform::install(platform::Platform{}); }
+
+    QtApplicationMember application;
+    fakes::TempHome home;
+    platform::QtMainQueue mainQueue;
+    platform::SystemClock clock;
+    platform::Platform backends;
+    LocalServer server;
+    platform::QtHttpClient http;
+};
+
+}  // namespace quorlix::testing
