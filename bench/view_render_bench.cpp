@@ -105,19 +105,24 @@ View expandedIsland(const platform::Image& art, double w = 640, double h = 190, 
 constexpr Size panel{720, 260};
 constexpr double scale = 2;
 
+QImage panelImage() {
+    return QImage(static_cast<int>(panel.width * scale), static_cast<int>(panel.height * scale),
+                  QImage::Format_ARGB32_Premultiplied);
+}
+
+void draw(QImage& image, const DisplayItem& list) {
+    image.fill(Qt::transparent);
+    QPainter painter(&image);
+    qt::QtCanvas canvas(painter, qt::QtFontEngine::shared(), scale, image.size());
+    list.draw(canvas);
+}
+
 void BM_LayoutAndRender(benchmark::State& state) {
     qt::ensureGuiApplication();
     const auto art = artwork();
-    qt::QtFontEngine& fonts = qt::QtFontEngine::shared();
-    ViewGraph graph(fonts);
-    QImage image(static_cast<int>(panel.width * scale), static_cast<int>(panel.height * scale), QImage::Format_ARGB32_Premultiplied);
-    for (auto _ : state) {
-        graph.update(expandedIsland(art), panel);
-        image.fill(Qt::transparent);
-        QPainter painter(&image);
-        qt::QtCanvas canvas(painter, fonts, scale, image.size());
-        graph.displayList().draw(canvas);
-    }
+    ViewGraph graph(qt::QtFontEngine::shared());
+    QImage image = panelImage();
+    for (auto _ : state) draw(image, graph.update(expandedIsland(art), panel));
     state.counters["views"] = static_cast<double>(graph.displayList().count());
 }
 BENCHMARK(BM_LayoutAndRender)->Unit(benchmark::kMillisecond);
@@ -139,9 +144,8 @@ BENCHMARK(BM_LayoutOnly)->Unit(benchmark::kMillisecond);
 void BM_AnimatedFrame(benchmark::State& state) {
     qt::ensureGuiApplication();
     const auto art = artwork();
-    qt::QtFontEngine& fonts = qt::QtFontEngine::shared();
-    ViewGraph graph(fonts);
-    QImage image(static_cast<int>(panel.width * scale), static_cast<int>(panel.height * scale), QImage::Format_ARGB32_Premultiplied);
+    ViewGraph graph(qt::QtFontEngine::shared());
+    QImage image = panelImage();
     graph.update(expandedIsland(art), panel);
     double t = 0;
     bool wide = false;
@@ -152,10 +156,7 @@ void BM_AnimatedFrame(benchmark::State& state) {
         withAnimation(Animation::spring(0.3, 0.7), [&] { graph.invalidation().invalidate(); });
         graph.update(expandedIsland(art, wide ? 640 : 600, wide ? 190 : 170, wide ? 14 : 10), panel, {}, {t, Date(t)});
         const DisplayItem& shown = graph.present(t + 1.0 / 120);
-        image.fill(Qt::transparent);
-        QPainter painter(&image);
-        qt::QtCanvas canvas(painter, fonts, scale, image.size());
-        shown.draw(canvas);
+        draw(image, shown);
         moving = graph.isAnimating() ? shown.count() : 0;
     }
     state.counters["views"] = static_cast<double>(moving);
@@ -166,20 +167,15 @@ BENCHMARK(BM_AnimatedFrame)->Unit(benchmark::kMillisecond);
 void BM_AnimationStep(benchmark::State& state) {
     qt::ensureGuiApplication();
     const auto art = artwork();
-    qt::QtFontEngine& fonts = qt::QtFontEngine::shared();
-    ViewGraph graph(fonts);
-    QImage image(static_cast<int>(panel.width * scale), static_cast<int>(panel.height * scale), QImage::Format_ARGB32_Premultiplied);
+    ViewGraph graph(qt::QtFontEngine::shared());
+    QImage image = panelImage();
     graph.update(expandedIsland(art, 600, 170, 10), panel);
     withAnimation(Animation::linear(1e6), [&] { graph.invalidation().invalidate(); });
     graph.update(expandedIsland(art), panel, {}, {0});
     double t = 0;
     for (auto _ : state) {
         t += 1.0 / 60;
-        const DisplayItem& shown = graph.present(t);
-        image.fill(Qt::transparent);
-        QPainter painter(&image);
-        qt::QtCanvas canvas(painter, fonts, scale, image.size());
-        shown.draw(canvas);
+        draw(image, graph.present(t));
     }
 }
 BENCHMARK(BM_AnimationStep)->Unit(benchmark::kMillisecond);
