@@ -27,6 +27,8 @@ bool sameLength(const std::optional<double>& a, const std::optional<double>& b) 
 
 }  // namespace
 
+std::uint64_t detail::slotKey(const BuildScope& scope, std::uint64_t tag) { return scope.identity.child(tag).value; }
+
 void TreeServices::observe(ObservableObject* object) {
     if (std::find(observed_.begin(), observed_.end(), object) == observed_.end()) observed_.push_back(object);
 }

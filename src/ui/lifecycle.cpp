@@ -102,8 +102,6 @@ private:
 
 }  // namespace
 
-std::uint64_t detail::slotKey(const BuildScope& scope, std::uint64_t tag) { return scope.identity.child(tag).value; }
-
 View modifier::onAppear(View v, std::function<void()> action) {
     return wrap(std::move(v), [action = std::move(action)](const BuildScope& s) {
         return std::make_unique<LifecycleElement>(s, Lifecycle{{}, action, {}, {}, false});

@@ -24,4 +24,5 @@
 #include "ui/types.h"
 #include "ui/view.h"
 #include "ui/view_graph.h"
+#include "ui/view_host.h"
 #include "ui/views.h"

@@ -97,6 +97,15 @@ TEST(Spring, RetargetedKeepsItsPositionAndVelocity) {
     // From there it is the closed form towards 50, starting with that velocity.
     const double v0 = o.v(-200, 0, t1);
     for (double dt : {0.05, 0.2, 0.6}) EXPECT_NEAR(widthAt(t1 + dt), 50 + o.x(at - 50, v0, dt), 1e-6);
+
+    // A blend duration eases the new spring's response in: no jump, and it comes to rest.
+    const auto first = std::make_shared<const AnimationTrack>(Animation::spring(0.2, 0.9), AnimatableData{0},
+                                                              AnimatableData{100}, AnimatableData{0}, 0);
+    const auto s = first->sample(0.1);
+    const AnimationTrack blended(Animation::spring(0.8, 0.9, 0.5), s.value, {0}, s.velocity, 0.1, first);
+    EXPECT_NEAR(blended.sample(0.1).value[0], s.value[0], 1e-9);
+    EXPECT_NEAR(blended.sample(0.1 + 1e-4).value[0], s.value[0] + s.velocity[0] * 1e-4, 0.05);
+    EXPECT_TRUE(blended.sample(6).finished);
 }
 
 TEST(Curves, EaseAndRepeat) {

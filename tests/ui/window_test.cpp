@@ -11,9 +11,29 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMouseEvent>
+#include <QtGui/qguiapplication_platform.h>
+
+#include <xcb/shape.h>
+
+#include <cstdlib>
 
 namespace quorlix::ui {
 namespace {
+
+// The window's X11 input shape, when there is an X display (none on the offscreen platform).
+std::optional<std::vector<QRect>> inputShape(QWidget& w) {
+    auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
+    if (!x11) return std::nullopt;
+    xcb_connection_t* c = x11->connection();
+    const auto cookie = xcb_shape_get_rectangles(c, static_cast<xcb_window_t>(w.winId()), XCB_SHAPE_SK_INPUT);
+    xcb_shape_get_rectangles_reply_t* reply = xcb_shape_get_rectangles_reply(c, cookie, nullptr);
+    if (!reply) return std::nullopt;
+    std::vector<QRect> rects;
+    const xcb_rectangle_t* r = xcb_shape_get_rectangles_rectangles(reply);
+    for (int i = 0; i < xcb_shape_get_rectangles_rectangles_length(reply); ++i) rects.emplace_back(r[i].x, r[i].y, r[i].width, r[i].height);
+    std::free(reply);
+    return rects;
+}
 
 void click(QWidget& w, QPointF at) {
     QMouseEvent press(QEvent::MouseButtonPress, at, w.mapToGlobal(at), Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
@@ -36,8 +56,14 @@ TEST(PanelWindow, IsAFixedTransparentPanelThatNeverTakesFocusAndFadesOnVirtualTi
     EXPECT_TRUE(w.windowFlags().testFlag(Qt::WindowDoesNotAcceptFocus));
     EXPECT_TRUE(w.testAttribute(Qt::WA_TranslucentBackground));
     EXPECT_TRUE(panel.inputRegion().empty());  // every click passes through until told
+    if (const auto shape = inputShape(w)) {
+        EXPECT_TRUE(shape->empty());
+    }
     panel.setInputRegion({{0, 0, 40, 20}});
     EXPECT_EQ(panel.inputRegion().size(), 1u);
+    if (const auto shape = inputShape(w)) {
+        EXPECT_EQ(*shape, std::vector<QRect>{QRect(0, 0, 40, 20)});
+    }
 
     panel.show();
     time.runPending();

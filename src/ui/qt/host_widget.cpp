@@ -109,20 +109,23 @@ void HostWidget::frameReady() {
 
 void HostWidget::paintEvent(QPaintEvent*) {
     const qreal scale = devicePixelRatioF();
-    QImage image(std::max(1, static_cast<int>(std::ceil(width() * scale))),
-                 std::max(1, static_cast<int>(std::ceil(height() * scale))), QImage::Format_ARGB32_Premultiplied);
-    image.fill(Qt::transparent);
+    const QSize pixels(std::max(1, static_cast<int>(std::ceil(width() * scale))),
+                       std::max(1, static_cast<int>(std::ceil(height() * scale))));
+    // One buffer, kept from frame to frame.
+    if (buffer_.size() != pixels) buffer_ = QImage(pixels, QImage::Format_ARGB32_Premultiplied);
+    buffer_.setDevicePixelRatio(1);
+    buffer_.fill(Qt::transparent);
     {
-        QPainter painter(&image);
-        QtCanvas canvas(painter, QtFontEngine::shared(), scale, image.size());
+        QPainter painter(&buffer_);
+        QtCanvas canvas(painter, QtFontEngine::shared(), scale, buffer_.size());
         canvas.setShowsNativeViews(true);
         host_.displayList().draw(canvas);
     }
-    image.setDevicePixelRatio(scale);
+    buffer_.setDevicePixelRatio(scale);
     QPainter painter(this);
     // Replace, not blend: a translucent window shows exactly what the views draw.
     painter.setCompositionMode(QPainter::CompositionMode_Source);
-    painter.drawImage(0, 0, image);
+    painter.drawImage(0, 0, buffer_);
 }
 
 void HostWidget::resizeEvent(QResizeEvent* event) {

@@ -7,6 +7,7 @@
 
 #include "ui/view_host.h"
 
+#include <QImage>
 #include <QWidget>
 
 #include <cstdint>
@@ -60,6 +61,7 @@ private:
 
     ViewHost& host_;
     std::map<std::uint64_t, std::unique_ptr<Field>> fields_;
+    QImage buffer_;
 };
 
 }  // namespace quorlix::ui::qt
