@@ -22,9 +22,10 @@ namespace {
 
 // The window's X11 input shape, when there is an X display (none on the offscreen platform).
 std::optional<std::vector<QRect>> inputShape(QWidget& w) {
+    if (QGuiApplication::platformName() != QLatin1String("xcb")) return std::nullopt;
     auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
-    if (!x11) return std::nullopt;
-    xcb_connection_t* c = x11->connection();
+    xcb_connection_t* c = x11 ? x11->connection() : nullptr;
+    if (!c) return std::nullopt;
     const auto cookie = xcb_shape_get_rectangles(c, static_cast<xcb_window_t>(w.winId()), XCB_SHAPE_SK_INPUT);
     xcb_shape_get_rectangles_reply_t* reply = xcb_shape_get_rectangles_reply(c, cookie, nullptr);
     if (!reply) return std::nullopt;

@@ -18,9 +18,12 @@ namespace quorlix::ui::qt {
 
 namespace {
 
+// The X connection, on the X11 platform only (the offscreen platform may answer with none).
 xcb_connection_t* x11Connection() {
-    auto* x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
-    return x11 ? x11->connection() : nullptr;
+    if (!qGuiApp || QGuiApplication::platformName() != QLatin1String("xcb")) return nullptr;
+    auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
+    xcb_connection_t* c = x11 ? x11->connection() : nullptr;
+    return c && !xcb_connection_has_error(c) ? c : nullptr;
 }
 
 xcb_atom_t atom(xcb_connection_t* c, const char* name) {
