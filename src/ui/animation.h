@@ -39,6 +39,8 @@ struct Spring {
     bool isSettled(double x, double v, double epsilon = 1e-3) const;
     // The first time the motion from (x0, v0) is settled.
     double settlingTime(double x0, double v0, double epsilon = 1e-3) const;
+
+    friend bool operator==(const Spring&, const Spring&) = default;
 };
 
 class Animation {
