@@ -1,5 +1,6 @@
 // Layout plus render of a tree the size of the expanded island (about 150 views, with text,
-// symbols, a clipped artwork and shadows) at 2x, as one frame of the island costs.
+// symbols, a clipped artwork and shadows) at 2x, as one frame of the island costs; and the
+// same tree animating, every view on the move.
 
 #include "island/island_background.h"
 #include "island/notch_shape.h"
@@ -38,7 +39,7 @@ View control(const char* symbol, double size) {
     return Symbol(symbol).font(Font::system(size, FontWeight::semibold)).frame({.width = 34, .height = 28});
 }
 
-View expandedIsland(const platform::Image& art) {
+View expandedIsland(const platform::Image& art, double w = 640, double h = 190, double t = 14) {
     const View header = HStack({.spacing = 4}, {
         tab("play.fill", "Música", true), tab("cloud.sun.fill", "Clima", false), tab("tray.full.fill", "Bandeja", false),
         tab("calendar", "Calendario", false), tab("timer", "Temporizador", false), Spacer(0),
@@ -87,7 +88,6 @@ View expandedIsland(const platform::Image& art) {
         lyrics,
         VStack({.alignment = HorizontalAlignment::leading, .spacing = 4}, std::move(events)).frame({.width = 150}),
     });
-    const double w = 640, h = 190, t = 14;
     const AnyShape outline = NotchShape(t, 32);
     return VStack({.spacing = 12}, {header, body, HStack({.spacing = 1.6}, std::move(bars)).frame({.height = 12})})
         .padding(Edges::horizontal, 18)
@@ -105,19 +105,24 @@ View expandedIsland(const platform::Image& art) {
 constexpr Size panel{720, 260};
 constexpr double scale = 2;
 
+QImage panelImage() {
+    return QImage(static_cast<int>(panel.width * scale), static_cast<int>(panel.height * scale),
+                  QImage::Format_ARGB32_Premultiplied);
+}
+
+void draw(QImage& image, const DisplayItem& list) {
+    image.fill(Qt::transparent);
+    QPainter painter(&image);
+    qt::QtCanvas canvas(painter, qt::QtFontEngine::shared(), scale, image.size());
+    list.draw(canvas);
+}
+
 void BM_LayoutAndRender(benchmark::State& state) {
     qt::ensureGuiApplication();
     const auto art = artwork();
-    qt::QtFontEngine& fonts = qt::QtFontEngine::shared();
-    ViewGraph graph(fonts);
-    QImage image(static_cast<int>(panel.width * scale), static_cast<int>(panel.height * scale), QImage::Format_ARGB32_Premultiplied);
-    for (auto _ : state) {
-        graph.update(expandedIsland(art), panel);
-        image.fill(Qt::transparent);
-        QPainter painter(&image);
-        qt::QtCanvas canvas(painter, fonts, scale, image.size());
-        graph.displayList().draw(canvas);
-    }
+    ViewGraph graph(qt::QtFontEngine::shared());
+    QImage image = panelImage();
+    for (auto _ : state) draw(image, graph.update(expandedIsland(art), panel));
     state.counters["views"] = static_cast<double>(graph.displayList().count());
 }
 BENCHMARK(BM_LayoutAndRender)->Unit(benchmark::kMillisecond);
@@ -132,5 +137,47 @@ void BM_LayoutOnly(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_LayoutOnly)->Unit(benchmark::kMillisecond);
+
+// A full animated frame: the island gets a new size and outline inside a spring, so the tree
+// is built and laid out again, every view's frame (and the outline's radii) is retargeted with
+// its velocity kept, and the frame is presented half a frame later and drawn.
+void BM_AnimatedFrame(benchmark::State& state) {
+    qt::ensureGuiApplication();
+    const auto art = artwork();
+    ViewGraph graph(qt::QtFontEngine::shared());
+    QImage image = panelImage();
+    graph.update(expandedIsland(art), panel);
+    double t = 0;
+    bool wide = false;
+    std::size_t moving = 0;
+    for (auto _ : state) {
+        t += 1.0 / 60;
+        wide = !wide;
+        withAnimation(Animation::spring(0.3, 0.7), [&] { graph.invalidation().invalidate(); });
+        graph.update(expandedIsland(art, wide ? 640 : 600, wide ? 190 : 170, wide ? 14 : 10), panel, {}, {t, Date(t)});
+        const DisplayItem& shown = graph.present(t + 1.0 / 120);
+        draw(image, shown);
+        moving = graph.isAnimating() ? shown.count() : 0;
+    }
+    state.counters["views"] = static_cast<double>(moving);
+}
+BENCHMARK(BM_AnimatedFrame)->Unit(benchmark::kMillisecond);
+
+// A frame of that animation between renders: sampled and drawn, nothing rebuilt.
+void BM_AnimationStep(benchmark::State& state) {
+    qt::ensureGuiApplication();
+    const auto art = artwork();
+    ViewGraph graph(qt::QtFontEngine::shared());
+    QImage image = panelImage();
+    graph.update(expandedIsland(art, 600, 170, 10), panel);
+    withAnimation(Animation::linear(1e6), [&] { graph.invalidation().invalidate(); });
+    graph.update(expandedIsland(art), panel, {}, {0});
+    double t = 0;
+    for (auto _ : state) {
+        t += 1.0 / 60;
+        draw(image, graph.present(t));
+    }
+}
+BENCHMARK(BM_AnimationStep)->Unit(benchmark::kMillisecond);
 
 }  // namespace

@@ -6,13 +6,14 @@ set -euo pipefail
 packages=(
   build-essential cmake ninja-build ccache pkg-config
   qt6-base-dev qt6-base-dev-tools libgl-dev qt6-positioning-dev
-  nlohmann-json3-dev libsodium-dev libicu-dev libcanberra-dev libcanberra-pulse libpulse-dev libxcb1-dev
+  nlohmann-json3-dev libsodium-dev libicu-dev libcanberra-dev libcanberra-pulse libpulse-dev
   pulseaudio pulseaudio-utils
   libgtest-dev libgmock-dev libbenchmark-dev locales-all
   fonts-inter fonts-quicksand fonts-jetbrains-mono fonts-material-design-icons-iconfont
   xvfb xauth xcompmgr xdotool x11-apps dbus
-  libxcb-shape0-dev libxcb-xinput-dev libxcb-xfixes0-dev
+  libxcb-xinput-dev libxcb-xfixes0-dev
   libudev-dev libglib2.0-dev gsettings-desktop-schemas
+  libxcb1-dev libxcb-shape0-dev
 )
 
 missing=()

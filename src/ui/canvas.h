@@ -47,6 +47,10 @@ public:
     virtual void stroke(const Path& path, const Paint& paint, const StrokeStyle& style) = 0;
     virtual void drawText(const TextRun& run, const Paint& paint) = 0;
     virtual void drawImage(const platform::Image& image, const Rect& destination, int interpolation) = 0;
+
+    // True where native controls stand over their views (a window), which then draw only
+    // their frame and leave the content to the control.
+    virtual bool showsNativeViews() const { return false; }
 };
 
 }  // namespace quorlix::ui

@@ -1,8 +1,9 @@
 #pragma once
 // What a view's body sees while it is evaluated: the environment values and objects handed
-// down to it, and its identity in the tree. Views never keep a Context.
+// down to it, its identity in the tree, and its view state. Views never keep a Context.
 
 #include "ui/element.h"
+#include "ui/state.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -12,7 +13,7 @@ namespace quorlix::ui {
 
 class Context {
 public:
-    explicit Context(const BuildScope& scope) : scope_(scope) {}
+    explicit Context(const BuildScope& scope, std::size_t viewType = 0) : scope_(scope), viewType_(viewType) {}
     Context(const Context&) = delete;
     Context& operator=(const Context&) = delete;
 
@@ -38,11 +39,29 @@ public:
         return found;
     }
 
+    // Re-renders the tree whenever `object` publishes (an observed object the view holds).
+    void observe(ObservableObject& object) const {
+        if (scope_.services) scope_.services->observe(&object);
+    }
+
+    // The view's next state slot: `initial` the first time this view's identity renders, the
+    // value last set on any later render. Slots are counted in the order the body asks.
+    template <class T>
+    State<T> state(T initial) {
+        const std::uint64_t slot = nextSlot_++;
+        if (!scope_.services || !scope_.services->store)
+            return State<T>(std::make_shared<detail::StateBox<T>>(detail::StateBox<T>{std::move(initial), {}}));
+        const std::uint64_t key = scope_.identity.child(viewType_).child(slot).value;
+        return State<T>(scope_.services->store->box<T>(key, [&] { return std::move(initial); }));
+    }
+
     Identity identity() const { return scope_.identity; }
     ColorScheme colorScheme() const;
 
 private:
     const BuildScope& scope_;
+    std::size_t viewType_ = 0;
+    std::uint64_t nextSlot_ = 0;
 };
 
 }  // namespace quorlix::ui

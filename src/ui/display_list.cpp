@@ -132,6 +132,10 @@ Rect DisplayItem::drawnFrame(const DisplayItem* target) const {
     return t.mapBounds(target->frame);
 }
 
+const DisplayItem* DisplayItem::findIdentity(Identity id) const {
+    return find([id](const DisplayItem& i) { return i.identity == id; });
+}
+
 std::size_t DisplayItem::count() const {
     std::size_t n = 1;
     for (const auto& c : children) n += c.count();
@@ -205,7 +209,9 @@ void DisplayItem::draw(Canvas& canvas) const {
             if (!image.isEmpty()) canvas.drawImage(image, imageRect, interpolation);
             break;
     }
-    for (const auto& c : children) c.draw(canvas);
+    // A text field's text is the native control's where there is one.
+    const std::size_t drawn = embedded && canvas.showsNativeViews() ? std::min<std::size_t>(1, children.size()) : children.size();
+    for (std::size_t i = 0; i < drawn; ++i) children[i].draw(canvas);
 
     if (layer) {
         if (mask) {

@@ -24,7 +24,33 @@
 namespace quorlix::ui {
 
 class Canvas;
+class Animation;
+class AnyTransition;
+struct Interaction;
+struct EmbeddedView;
 enum class Interpolation;
+
+// A geometry effect (offset, rotation, scale, rotation in space) by its animatable parameters:
+// the transform it makes for a view of `size`, in the view's own space.
+class GeometryEffect {
+public:
+    virtual ~GeometryEffect() = default;
+    virtual Transform transform(Size size, const AnimatableData& parameters) const = 0;
+};
+
+// How a text or a symbol shows a change of its content inside an animation: cross-fading
+// (the default), rolling the changed digits (numeric text), replacing the symbol (shrinking
+// the old one away and growing the new one), or at once.
+struct ContentTransition {
+    enum class Kind { opacity, numericText, symbolReplace, identity };
+    Kind kind = Kind::opacity;
+    bool countsDown = false;
+    static ContentTransition opacity() { return {}; }
+    static ContentTransition numericText(bool countsDown = false) { return {Kind::numericText, countsDown}; }
+    static ContentTransition symbolReplace() { return {Kind::symbolReplace, false}; }
+    static ContentTransition identity() { return {Kind::identity, false}; }
+    friend bool operator==(const ContentTransition&, const ContentTransition&) = default;
+};
 
 // One run of glyphs of one font, drawn from `origin` on its baseline.
 struct TextRun {
@@ -51,10 +77,18 @@ struct DisplayItem {
     std::optional<std::uint64_t> explicitId;
     Rect frame;
     Transform transform;
+    // The transform's source when a geometry effect made it (animated by its parameters).
+    std::shared_ptr<const GeometryEffect> effect;
+    AnimatableData effectParameters;
+    // The animation of the transaction in force where the view was built (none: changes jump).
+    std::shared_ptr<const Animation> animation;
+    // How the view enters and leaves (set by `transition`).
+    std::shared_ptr<const AnyTransition> transition;
 
     // Effects on the item and its children, each made by one modifier.
     double opacity = 1;
     std::optional<Path> clip;
+    std::shared_ptr<const ShapeModel> clipShape;  // the shape `clip` was made from, if any
     bool clipAntialiased = true;
     std::shared_ptr<DisplayItem> mask;
     std::optional<ShadowEffect> shadow;
@@ -63,6 +97,12 @@ struct DisplayItem {
     std::optional<double> saturation;
     std::optional<Path> contentShape;
     std::string help;
+    // What the view does with pointer events and drops (absent while disabled).
+    std::shared_ptr<const Interaction> interaction;
+    // A native control drawn over the item by a window host (a text field).
+    std::shared_ptr<const EmbeddedView> embedded;
+    // A removed view still drawn while it leaves: seen, never hit.
+    bool inert = false;
 
     // Shapes: the outline and how it is painted.
     std::shared_ptr<const ShapeModel> shape;
@@ -80,6 +120,7 @@ struct DisplayItem {
     double textScale = 1;  // the factor the text was shrunk by
     std::vector<TextRun> runs;
     std::optional<Paint> textPaint;
+    ContentTransition contentTransition;
 
     // Pictures.
     platform::Image image;
@@ -104,6 +145,8 @@ struct DisplayItem {
     std::vector<const DisplayItem*> pathTo(const DisplayItem* target) const;
     Rect drawnFrame(const DisplayItem* target) const;
     std::size_t count() const;
+    // The item of an identity, or null.
+    const DisplayItem* findIdentity(Identity identity) const;
 
     bool needsLayer() const;
     // Visual bounds in root space (transforms and effect margins included).

@@ -27,12 +27,14 @@ bool sameLength(const std::optional<double>& a, const std::optional<double>& b) 
 
 }  // namespace
 
+std::uint64_t detail::slotKey(const BuildScope& scope, std::uint64_t tag) { return scope.identity.child(tag).value; }
+
 void TreeServices::observe(ObservableObject* object) {
     if (std::find(observed_.begin(), observed_.end(), object) == observed_.end()) observed_.push_back(object);
 }
 
 Element::Element(const BuildScope& scope, const char* role)
-    : identity(scope.identity), role(role), services(scope.services) {}
+    : identity(scope.identity), role(role), services(scope.services), animation(scope.animation) {}
 
 Element* Element::add(std::unique_ptr<Element> child) {
     child->parent = this;
@@ -76,12 +78,18 @@ double Element::layoutPriority() const { return children.size() == 1 ? child()->
 
 void Element::decorate(DisplayItem&, Point) const {}
 
-void Element::render(DisplayItem& parentItem, Point parentOrigin) const {
+DisplayItem Element::makeItem(Point parentOrigin) const {
     DisplayItem item;
     item.role = role;
     item.identity = identity;
     item.explicitId = explicitId;
+    item.animation = animation;
     item.frame = frame.offsetBy(parentOrigin.x, parentOrigin.y);
+    return item;
+}
+
+void Element::render(DisplayItem& parentItem, Point parentOrigin) const {
+    DisplayItem item = makeItem(parentOrigin);
     const Transform local = effectTransform();
     if (!local.isIdentity()) {
         const Point o = item.frame.origin;
@@ -162,7 +170,7 @@ void Node::expand(const BuildScope& scope, std::uint64_t key, std::vector<std::u
 
 std::unique_ptr<Element> CustomNodeBase::build(const BuildScope& scope) const {
     const BuildScope inner = scope.child(typeHash());
-    Context ctx(scope);
+    Context ctx(scope, typeHash());
     const View body = evaluate(ctx);
     return buildElement(body.node(), inner);
 }
@@ -171,7 +179,7 @@ void CustomNodeBase::expand(const BuildScope& scope, std::uint64_t key,
                             std::vector<std::unique_ptr<Element>>& out) const {
     // A body that is a group or a condition adds its views to the container directly.
     const BuildScope mine = scope.child(key);
-    Context ctx(mine);
+    Context ctx(mine, typeHash());
     const View body = evaluate(ctx);
     body.node()->expand(mine, typeHash(), out);
 }

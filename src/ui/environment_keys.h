@@ -3,6 +3,7 @@
 // Written through the modifiers of the same names (`font`, `foregroundStyle`, `lineLimit`, ...).
 
 #include "ui/color.h"
+#include "ui/display_list.h"
 #include "ui/environment.h"
 #include "ui/font.h"
 #include "ui/views.h"
@@ -22,6 +23,11 @@ inline const EnvironmentKey<TextAlignment> multilineTextAlignment{TextAlignment:
 inline const EnvironmentKey<ColorScheme> colorScheme{ColorScheme::light};
 inline const EnvironmentKey<std::optional<Color>> tint{std::nullopt};
 inline const EnvironmentKey<SymbolRenderingMode> symbolRenderingMode{SymbolRenderingMode::monochrome};
+inline const EnvironmentKey<ContentTransition> contentTransition{ContentTransition{}};
+// False below a `disabled(true)`: controls and gestures there do not respond.
+inline const EnvironmentKey<bool> isEnabled{true};
+// The button style in force (none: the plain style).
+inline const EnvironmentKey<std::shared_ptr<const ButtonStyleBody>> buttonStyle{nullptr};
 
 // The font in force: the environment's font (body by default) with the weight and digit
 // overrides applied.

@@ -14,27 +14,6 @@ namespace {
 
 Point aligned(Alignment a, Size outer, Size inner) { return alignedOrigin(a, outer, inner); }
 
-// A modifier with one content view and an element that builds around it.
-template <class MakeElement>
-class WrapNode final : public Node {
-public:
-    WrapNode(View content, MakeElement make) : content_(std::move(content)), make_(std::move(make)) {}
-    std::unique_ptr<Element> build(const BuildScope& scope) const override {
-        std::unique_ptr<Element> e = make_(scope);
-        e->add(buildElement(content_.node(), scope.child(1)));
-        return e;
-    }
-
-private:
-    View content_;
-    MakeElement make_;
-};
-
-template <class MakeElement>
-View wrap(View content, MakeElement make) {
-    return View(std::make_shared<WrapNode<MakeElement>>(std::move(content), std::move(make)));
-}
-
 // ---- Frames ----
 
 class FixedFrameElement final : public Element {
@@ -238,15 +217,6 @@ private:
     double x_, y_;
 };
 
-// A modifier that leaves the layout alone: effects, identity, help, preferences.
-class PassElement : public Element {
-public:
-    using Element::Element;
-
-protected:
-    Size measure(const ProposedSize& p) override { return child()->sizeThatFits(p); }
-};
-
 // ---- Backgrounds, overlays and masks ----
 
 enum class Secondary { background, overlay, mask };
@@ -264,10 +234,7 @@ public:
     double layoutPriority() const override { return children.front()->layoutPriority(); }
 
     void render(DisplayItem& parent, Point parentOrigin) const override {
-        DisplayItem item;
-        item.role = role;
-        item.identity = identity;
-        item.frame = frame.offsetBy(parentOrigin.x, parentOrigin.y);
+        DisplayItem item = makeItem(parentOrigin);
         const Element& content = *children[0];
         const Element& second = *children[1];
         if (kind_ == Secondary::mask) {
@@ -320,14 +287,33 @@ private:
 
 // ---- Drawing effects ----
 
-class TransformElement final : public PassElement {
+// A geometry effect made of a function of the view's size and the effect's parameters.
+class FunctionEffect final : public GeometryEffect {
 public:
-    using Make = std::function<Transform(Size)>;
-    TransformElement(const BuildScope& s, const char* role, Make make) : PassElement(s, role), make_(std::move(make)) {}
-    Transform effectTransform() const override { return make_(frame.size); }
+    using Make = std::function<Transform(Size, const AnimatableData&)>;
+    explicit FunctionEffect(Make make) : make_(std::move(make)) {}
+    Transform transform(Size size, const AnimatableData& p) const override { return make_(size, p); }
 
 private:
     Make make_;
+};
+
+class TransformElement final : public PassElement {
+public:
+    TransformElement(const BuildScope& s, const char* role, std::shared_ptr<const GeometryEffect> effect,
+                     AnimatableData parameters)
+        : PassElement(s, role), effect_(std::move(effect)), parameters_(std::move(parameters)) {}
+    Transform effectTransform() const override { return effect_->transform(frame.size, parameters_); }
+
+protected:
+    void decorate(DisplayItem& item, Point) const override {
+        item.effect = effect_;
+        item.effectParameters = parameters_;
+    }
+
+private:
+    std::shared_ptr<const GeometryEffect> effect_;
+    AnimatableData parameters_;
 };
 
 class DecorateElement final : public PassElement {
@@ -348,9 +334,10 @@ View decorated(View v, const char* role, DecorateElement::Apply apply) {
     });
 }
 
-View transformed(View v, const char* role, TransformElement::Make make) {
-    return wrap(std::move(v), [role, make = std::move(make)](const BuildScope& s) {
-        return std::make_unique<TransformElement>(s, role, make);
+View transformed(View v, const char* role, AnimatableData parameters, FunctionEffect::Make make) {
+    auto effect = std::make_shared<const FunctionEffect>(std::move(make));
+    return wrap(std::move(v), [role, effect, parameters = std::move(parameters)](const BuildScope& s) {
+        return std::make_unique<TransformElement>(s, role, effect, parameters);
     });
 }
 
@@ -425,10 +412,7 @@ public:
         return children.front()->baseline(p, last);
     }
     void render(DisplayItem& parent, Point parentOrigin) const override {
-        DisplayItem item;
-        item.role = role;
-        item.identity = identity;
-        item.frame = frame.offsetBy(parentOrigin.x, parentOrigin.y);
+        DisplayItem item = makeItem(parentOrigin);
         if (background_ && children.size() > 1) children[1]->render(item, item.frame.origin);
         children[0]->render(item, item.frame.origin);
         if (!background_ && children.size() > 1) children[1]->render(item, item.frame.origin);
@@ -533,7 +517,8 @@ View mask(View v, View content, Alignment alignment) {
 }
 
 View offset(View v, double x, double y) {
-    return transformed(std::move(v), "offset", [x, y](Size) { return Transform::translation(x, y); });
+    return transformed(std::move(v), "offset", {x, y},
+                       [](Size, const AnimatableData& p) { return Transform::translation(p[0], p[1]); });
 }
 
 View opacity(View v, double value) {
@@ -544,6 +529,7 @@ View opacity(View v, double value) {
 View clipShape(View v, const AnyShape& shape, bool antialiased) {
     return decorated(std::move(v), "clipShape", [shape, antialiased](DisplayItem& i) {
         i.clip = shapePath(shape, i.frame);
+        i.clipShape = shape.model();
         i.clipAntialiased = antialiased;
     });
 }
@@ -553,6 +539,7 @@ View clipped(View v) {
         Path p;
         p.addRect(i.frame);
         i.clip = p;
+        i.clipShape = AnyShape(Rectangle()).model();
         i.clipAntialiased = false;
     });
 }
@@ -562,21 +549,24 @@ View contentShape(View v, const AnyShape& shape) {
 }
 
 View rotationEffect(View v, Angle angle, UnitPoint anchor) {
-    return transformed(std::move(v), "rotationEffect", [angle, anchor](Size s) {
-        return Transform::rotation(angle).about(anchor.in({{0, 0}, s}));
+    return transformed(std::move(v), "rotationEffect", {angle.radians}, [anchor](Size s, const AnimatableData& p) {
+        return Transform::rotation({p[0]}).about(anchor.in({{0, 0}, s}));
     });
 }
 
 View rotation3DEffect(View v, Angle angle, Axis3 axis, UnitPoint anchor, double /*anchorZ*/, double perspective) {
-    return transformed(std::move(v), "rotation3DEffect", [angle, axis, anchor, perspective](Size s) {
-        return Transform::rotation3D(angle, axis.x, axis.y, axis.z, perspective, std::max(s.width, s.height))
-            .about(anchor.in({{0, 0}, s}));
-    });
+    return transformed(std::move(v), "rotation3DEffect", {angle.radians},
+                       [axis, anchor, perspective](Size s, const AnimatableData& p) {
+                           return Transform::rotation3D({p[0]}, axis.x, axis.y, axis.z, perspective,
+                                                        std::max(s.width, s.height))
+                               .about(anchor.in({{0, 0}, s}));
+                       });
 }
 
 View scaleEffect(View v, double x, double y, UnitPoint anchor) {
-    return transformed(std::move(v), "scaleEffect",
-                       [x, y, anchor](Size s) { return Transform::scale(x, y).about(anchor.in({{0, 0}, s})); });
+    return transformed(std::move(v), "scaleEffect", {x, y}, [anchor](Size s, const AnimatableData& p) {
+        return Transform::scale(p[0], p[1]).about(anchor.in({{0, 0}, s}));
+    });
 }
 
 View shadow(View v, const Color& color, double radius, double x, double y) {

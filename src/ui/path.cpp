@@ -168,6 +168,25 @@ Path Path::transformed(const Transform& t) const {
     return out;
 }
 
+bool Path::contains(Point p) const {
+    if (elements_.empty()) return false;
+    const Rect b = controlBounds();
+    if (p.x < b.minX() || p.x > b.maxX() || p.y < b.minY() || p.y > b.maxY()) return false;
+    int winding = 0;
+    for (const auto& poly : flattened(0.25)) {
+        for (std::size_t i = 0; i < poly.size(); ++i) {
+            const Point a = poly[i], c = poly[(i + 1) % poly.size()];
+            const double cross = (c.x - a.x) * (p.y - a.y) - (p.x - a.x) * (c.y - a.y);
+            if (a.y <= p.y) {
+                if (c.y > p.y && cross > 0) ++winding;
+            } else if (c.y <= p.y && cross < 0) {
+                --winding;
+            }
+        }
+    }
+    return winding != 0;
+}
+
 std::vector<std::vector<Point>> Path::flattened(double tolerance) const {
     std::vector<std::vector<Point>> out;
     Point cur, start;

@@ -44,6 +44,8 @@ public:
     // The part of the outline between two fractions of its length (0...1), as the platform's
     // `trim(from:to:)`: curves are flattened, and the result is a polyline.
     Path trimmed(double from, double to) const;
+    // Whether `p` lies inside the filled outline (non-zero winding, every subpath closed).
+    bool contains(Point p) const;
     // Straight-line approximation, one polyline per subpath (closed ones end at their start).
     std::vector<std::vector<Point>> flattened(double tolerance = 0.1) const;
 

@@ -1,6 +1,7 @@
 // Containers: stacks, groups, ForEach, conditions, scroll views and geometry readers.
 
 #include "ui/element.h"
+#include "ui/environment_keys.h"
 #include "ui/views.h"
 
 #include <algorithm>
@@ -291,9 +292,16 @@ private:
     std::vector<std::pair<std::uint64_t, View>> items_;
 };
 
+// Scrolls its content by the wheel and the trackpad; the offset is view state, so it
+// survives renders, and it stays within the content.
 class ScrollElement final : public Element {
 public:
-    ScrollElement(const BuildScope& scope, Axis axis) : Element(scope, "ScrollView"), axis_(axis) {}
+    ScrollElement(const BuildScope& scope, Axis axis)
+        : Element(scope, "ScrollView"), axis_(axis), enabled_(scope.environment[env::isEnabled]) {
+        if (scope.services && scope.services->store)
+            offset_ = State<double>(scope.services->store->box<double>(detail::slotKey(scope, 0x7363726f6c6cULL),
+                                                                       [] { return 0.0; }));
+    }
 
 protected:
     ProposedSize contentProposal(const ProposedSize& p) const {
@@ -306,8 +314,10 @@ protected:
     void placeChildren(Size size) override {
         if (!child()) return;
         const Size s = child()->sizeThatFits(contentProposal(size));
-        const Point o = axis_ == Axis::vertical ? Point{(size.width - s.width) / 2, 0}
-                                                : Point{0, (size.height - s.height) / 2};
+        range_ = std::max(0.0, along(s, axis_) - along(size, axis_));
+        const double offset = std::clamp(offset_.get(), 0.0, range_);
+        const Point o = axis_ == Axis::vertical ? Point{(size.width - s.width) / 2, -offset}
+                                                : Point{-offset, (size.height - s.height) / 2};
         child()->place({o, s});
     }
     void decorate(DisplayItem& item, Point) const override {
@@ -315,10 +325,23 @@ protected:
         clip.addRect(item.frame);
         item.clip = clip;
         item.clipAntialiased = false;
+        if (!enabled_ || range_ <= 0) return;
+        auto interaction = std::make_shared<Interaction>();
+        interaction->scroll = [offset = offset_, range = range_, axis = axis_](double dx, double dy) {
+            const double current = std::clamp(offset.get(), 0.0, range);
+            const double next = std::clamp(current - (axis == Axis::vertical ? dy : dx), 0.0, range);
+            if (next == current) return false;
+            offset = next;
+            return true;
+        };
+        item.interaction = std::move(interaction);
     }
 
 private:
     Axis axis_;
+    bool enabled_;
+    State<double> offset_;
+    double range_ = 0;
 };
 
 class ScrollNode final : public Node {

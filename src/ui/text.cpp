@@ -24,6 +24,7 @@ public:
         options_.alignment = e[env::multilineTextAlignment];
         style_ = env::currentForeground(e);
         scheme_ = e[env::colorScheme];
+        transition_ = e[env::contentTransition];
     }
 
     std::optional<double> baseline(const ProposedSize& p, bool last) override {
@@ -44,6 +45,9 @@ protected:
         // Lines are laid out in the text's own width; the text sits at the top of its frame.
         item.runs = l.runs(services->fonts, origin, frame.width(), options_.alignment, options_.font.monospacedDigits);
         item.textPaint = Paint::resolve(style_, item.frame, scheme_);
+        item.contentTransition = transition_;
+        // Rolling digits move one character at a time.
+        if (transition_.kind == ContentTransition::Kind::numericText) item.runs = splitIntoCharacters(item.runs);
     }
 
 private:
@@ -59,10 +63,33 @@ private:
         return cache_.back().second;
     }
 
+    std::vector<TextRun> splitIntoCharacters(const std::vector<TextRun>& runs) const {
+        std::vector<TextRun> out;
+        for (const auto& r : runs) {
+            double x = r.origin.x;
+            for (std::size_t i = 0; i < r.text.size();) {
+                std::size_t n = 1;
+                const auto lead = static_cast<unsigned char>(r.text[i]);
+                if (lead >= 0xF0) n = 4;
+                else if (lead >= 0xE0) n = 3;
+                else if (lead >= 0xC0) n = 2;
+                TextRun part = r;
+                part.text = r.text.substr(i, n);
+                part.origin.x = x;
+                part.width = services->fonts.advance(r.font, part.text);
+                x += part.width;
+                out.push_back(std::move(part));
+                i += n;
+            }
+        }
+        return out;
+    }
+
     std::string text_;
     TextLayoutOptions options_;
     ShapeStyle style_ = Color::black;
     ColorScheme scheme_ = ColorScheme::light;
+    ContentTransition transition_;
     mutable std::vector<std::pair<ProposedSize, TextLayout>> cache_;
 };
 
@@ -118,6 +145,7 @@ public:
         if (glyph_ && glyph_->multicolor && e[env::symbolRenderingMode] == SymbolRenderingMode::multicolor)
             style_ = *glyph_->multicolor;
         scheme_ = e[env::colorScheme];
+        transition_ = e[env::contentTransition];
     }
 
     std::optional<double> baseline(const ProposedSize&, bool) override { return side() * 0.84; }
@@ -138,10 +166,12 @@ protected:
         item.runs.push_back({ResolvedFont{Typeface::symbols, 400, em}, utf8(g.codePoint), {x, y}, em,
                              emboldening(font_.weight, font_.size)});
         item.textPaint = Paint::resolve(style_, item.frame, scheme_);
+        item.contentTransition = transition_;
     }
 
 private:
     std::string name_;
+    ContentTransition transition_;
     Font font_;
     const SymbolGlyph* glyph_ = nullptr;
     ShapeStyle style_ = Color::black;

@@ -47,6 +47,15 @@ enum class SymbolRenderingMode;
 template <class T>
 class PreferenceKey;
 struct Anchor;
+class Animation;
+class AnyTransition;
+struct ContentTransition;
+class ViewTask;
+struct DragGesture;
+struct DropItem;
+struct MenuItem;
+template <class T>
+class Binding;
 
 // The description behind a View. Implementations live in the layer's sources.
 class Node {
@@ -165,6 +174,41 @@ public:
     View id(const T& value) const;
     View help(std::string text) const;
 
+    // Animation (transition.h, animation.h). `animation(a, value)` animates the changes below it
+    // with `a` in every render where `value` differs from the last one (no animation for an
+    // absent `a`); an inner one wins over an outer one.
+    template <class T>
+    View animation(const std::optional<Animation>& animation, const T& value) const;
+    View transition(const AnyTransition& transition) const;
+    View contentTransition(const ContentTransition& transition) const;
+
+    // Life in the tree (lifecycle.h)
+    View onAppear(std::function<void()> action) const;
+    View onDisappear(std::function<void()> action) const;
+    template <class T, class F>
+    View onChange(const T& value, F action) const;
+    template <class T>
+    View task(const T& value, std::function<void(ViewTask&)> start) const;
+    View task(std::function<void(ViewTask&)> start) const;
+    template <class T, class F>
+    View onPreferenceChange(const PreferenceKey<T>& key, F action) const;
+
+    // Interaction (interaction.h)
+    View onTapGesture(std::function<void()> action) const;
+    View onTapGesture(int count, std::function<void()> action) const;
+    View onHover(std::function<void(bool)> action) const;
+    View gesture(const DragGesture& gesture) const;
+    // Accepts drops of items of any of `types` (`UTType::fileURL`); `isTargeted` is set while
+    // a drag of such items hovers; `perform` answers whether the drop was taken.
+    View onDrop(std::vector<std::string> types, std::optional<Binding<bool>> isTargeted,
+                std::function<bool(const std::vector<DropItem>&)> perform) const;
+    // Lets the view be dragged out as the items `items()` makes when a drag starts.
+    View onDrag(std::function<std::vector<DropItem>()> items) const;
+    View contextMenu(std::vector<MenuItem> items) const;
+    View disabled(bool disabled) const;
+    template <class Style>
+    View buttonStyle(Style style) const;
+
     // Preferences
     template <class T, class U>
     View preference(const PreferenceKey<T>& key, U&& value) const;
@@ -257,6 +301,8 @@ View symbolRenderingMode(View v, SymbolRenderingMode mode);
 View environment(View v, std::function<EnvironmentValues(const EnvironmentValues&)> write);
 View id(View v, std::uint64_t hash);
 View help(View v, std::string text);
+View transition(View v, const AnyTransition& transition);
+View contentTransition(View v, const ContentTransition& transition);
 }  // namespace modifier
 
 template <class Self>
@@ -435,7 +481,19 @@ template <class Self>
 View ViewModifiers<Self>::help(std::string text) const {
     return modifier::help(asView(), std::move(text));
 }
+template <class Self>
+View ViewModifiers<Self>::transition(const AnyTransition& t) const {
+    return modifier::transition(asView(), t);
+}
+template <class Self>
+View ViewModifiers<Self>::contentTransition(const ContentTransition& t) const {
+    return modifier::contentTransition(asView(), t);
+}
 
 }  // namespace quorlix::ui
 
-#include "ui/preference.h"  // the preference modifiers' definitions
+// The definitions of the modifiers declared above that need more of the layer.
+#include "ui/interaction.h"
+#include "ui/lifecycle.h"
+#include "ui/preference.h"
+#include "ui/animation_modifier.h"

@@ -1,52 +1,85 @@
 #pragma once
 // Renders a root view: builds the element tree from the view values (evaluating bodies with
-// the environment), lays it out for a size, and records the display list.
+// the environment and their view state), lays it out for a size, records the display list,
+// and animates what changed since the last render.
 //
 //     ui::ViewGraph graph(fonts);
-//     graph.update(IslandRootView{...}, {920, 340}, environment);
-//     graph.displayList().draw(canvas);
+//     graph.update(IslandRootView{...}, {920, 340}, environment, {clock.now(), clock.date()});
+//     graph.present(clock.now()).draw(canvas);   // as shown at that moment
 //
-// The graph keeps the last tree, so a host can re-render when an observed object changes
-// (`observedObjects()`), and later parts of the layer key view state and animations on the
-// identities it hands out. Main thread only.
+// `update` renders the layout result (`displayList()`), then runs the views' appear,
+// disappear, change and task actions; `present(now)` gives the list as shown at a moment,
+// animations and transitions included. View state lives in the graph: a state change marks
+// the graph invalid (`invalidation()`), with the transaction it was made in, and the next
+// update renders with that transaction. A ViewHost (view_host.h) drives all this from the
+// main queue; tools and tests may drive it by hand. Main thread only.
 
+#include "ui/animator.h"
 #include "ui/canvas.h"
 #include "ui/display_list.h"
 #include "ui/element.h"
 #include "ui/environment.h"
 #include "ui/font.h"
+#include "ui/lifecycle.h"
 #include "ui/preference.h"
+#include "ui/state.h"
 #include "ui/view.h"
 
 #include <memory>
+#include <optional>
+#include <unordered_map>
 #include <vector>
 
 namespace quorlix::ui {
 
 class ViewGraph {
 public:
-    explicit ViewGraph(FontEngine& fonts) : fonts_(fonts) {}
+    explicit ViewGraph(FontEngine& fonts);
+    ~ViewGraph();
     ViewGraph(const ViewGraph&) = delete;
     ViewGraph& operator=(const ViewGraph&) = delete;
 
     // The root view is proposed `size` and centred in it.
-    const DisplayItem& update(const View& root, Size size, const EnvironmentValues& environment = {});
+    const DisplayItem& update(const View& root, Size size, const EnvironmentValues& environment = {},
+                              FrameTime time = {});
+    // The last update's list as shown at monotonic `now`.
+    const DisplayItem& present(double now);
 
-    const DisplayItem& displayList() const { return list_; }
+    // The last update's list: the layout's result, without animation.
+    const DisplayItem& displayList() const { return animator_.target(); }
+    // The list the last `present` gave.
+    const DisplayItem& shown() const { return shown_ ? *shown_ : animator_.target(); }
+    // Whether what is shown changes with time (an animation or a transition runs).
+    bool isAnimating() const { return animator_.isAnimating(); }
+    // When a timeline wants the tree rendered again (monotonic), if it does.
+    std::optional<double> nextUpdate() const { return nextUpdate_; }
+    // View state changes land here (see state.h).
+    Invalidation& invalidation() { return *invalidation_; }
+    bool needsUpdate() const { return invalidation_->isPending(); }
+
     // The preferences the whole tree publishes.
     const PreferenceValues& preferences() const { return preferences_; }
-    // The observable objects read through the environment during the last update.
+    // The observable objects read through the environment or observed during the last update.
     const std::vector<ObservableObject*>& observedObjects() const;
     // The size the root view chose.
     Size rootSize() const { return rootSize_; }
 
 private:
+    void runLifecycles();
+
     FontEngine& fonts_;
+    std::shared_ptr<Invalidation> invalidation_;
+    StateStore store_;
     std::unique_ptr<TreeServices> services_;
     std::unique_ptr<Element> root_;
-    DisplayItem list_;
     PreferenceValues preferences_;
     Size rootSize_;
+    Animator animator_;
+    const DisplayItem* shown_ = nullptr;
+    std::optional<double> nextUpdate_;
+    // Appear, disappear and task of the views in the tree, by identity.
+    std::vector<Lifecycle> lifecycles_;
+    std::unordered_map<std::uint64_t, std::unique_ptr<ViewTask>> tasks_;
 };
 
 }  // namespace quorlix::ui

@@ -1,9 +1,10 @@
 #pragma once
-// A QGuiApplication for the test program (offscreen), and pixel reading of rendered views.
+// A QApplication for the test program (offscreen; widgets need one), and pixel reading of
+// rendered views.
 
 #include "ui/qt/qt_canvas.h"
 
-#include <QGuiApplication>
+#include <QApplication>
 #include <QImage>
 
 #include <gtest/gtest.h>
@@ -17,7 +18,7 @@ public:
     void SetUp() override {
         if (QGuiApplication::instance()) return;
         if (!std::getenv("QT_QPA_PLATFORM")) setenv("QT_QPA_PLATFORM", "offscreen", 1);
-        app_ = new QGuiApplication(argc_, argv_);
+        app_ = new QApplication(argc_, argv_);
     }
     void TearDown() override {
         delete app_;
@@ -28,7 +29,7 @@ private:
     int argc_ = 1;
     char name_[16] = "test";
     char* argv_[2] = {name_, nullptr};
-    QGuiApplication* app_ = nullptr;
+    QApplication* app_ = nullptr;
 };
 
 // Straight (not premultiplied) colour of a pixel.

@@ -94,6 +94,20 @@ TEST(Render, CastsAShadowBelowTheView) {
     EXPECT_LT(near, 255);
 }
 
+TEST(Render, ALayerInsideAnotherLandsWhereItsContentIs) {
+    // A clipped shape (a layer) inside a shadow (another), away from the canvas's corner.
+    const QImage img = qt::renderImage(RoundedRectangle(8)
+                                           .fill(Color::red)
+                                           .frame({.width = 100, .height = 40})
+                                           .clipShape(Capsule())
+                                           .shadow(Color::black.opacity(0), 6, 0, 2)
+                                           .padding(Edges::all, 30),
+                                       {160, 100}, 1);
+    for (int x = 40; x < 110; x += 7)
+        for (int y = 34; y < 66; y += 5) EXPECT_EQ(pixel(img, x, y), QColor(255, 69, 58)) << x << ", " << y;
+    EXPECT_EQ(pixel(img, 20, 50).alpha(), 0);
+}
+
 TEST(Render, BlursALayerBeyondItsBounds) {
     const QImage plain = qt::renderImage(square(Color::white, 20), {60, 60}, 1);
     const QImage blurred = qt::renderImage(square(Color::white, 20).blur(8), {60, 60}, 1);

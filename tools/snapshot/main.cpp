@@ -1,20 +1,29 @@
 // quorlix-snapshot: renders a named scene of the view layer to a PNG, so anyone can look at
-// what a view draws.
+// what a view draws, and an animation scene to a sequence of frames.
 //
 //     quorlix-snapshot --list
 //     quorlix-snapshot SCENE --out FILE.png [--scale 2]
-//     quorlix-snapshot --all --out DIR [--scale 2]
+//     quorlix-snapshot ANIMATION --out DIR [--scale 2] [--fps 30]
+//     quorlix-snapshot --all --out DIR [--scale 2] [--fps 30]
+//
+// An animation writes DIR/NAME-000.png, DIR/NAME-001.png, ... one per frame, and
+// DIR/NAME-strip.png, every few frames side by side, to see the motion at a glance.
 
 #include "platform/atomic_file.h"
 #include "snapshot/scene.h"
 #include "ui/qt/qt_canvas.h"
+#include "ui/qt/qt_font_engine.h"
+#include "ui/transaction.h"
+#include "ui/view_graph.h"
 #include "ui/views.h"
 
+#include <QApplication>
 #include <QBuffer>
-#include <QGuiApplication>
 #include <QImage>
+#include <QPainter>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <filesystem>
 #include <map>
@@ -30,23 +39,27 @@ std::map<std::string, const Scene*>& registry() {
     return all;
 }
 
+std::map<std::string, const AnimationScene*>& animationRegistry() {
+    static std::map<std::string, const AnimationScene*> all;
+    return all;
+}
+
 int usage(const char* message) {
     if (message) std::fprintf(stderr, "quorlix-snapshot: %s\n", message);
     std::fprintf(stderr,
                  "usage: quorlix-snapshot --list\n"
                  "       quorlix-snapshot SCENE --out FILE.png [--scale N]\n"
-                 "       quorlix-snapshot --all --out DIR [--scale N]\n");
+                 "       quorlix-snapshot ANIMATION --out DIR [--scale N] [--fps N]\n"
+                 "       quorlix-snapshot --all --out DIR [--scale N] [--fps N]\n");
     return 2;
 }
 
-bool write(const Scene& scene, const std::filesystem::path& file, double scale) {
-    const ui::View content = ui::ZStack({scene.background, scene.view()});
-    const QImage image = ui::qt::renderImage(content, scene.size, scale, scene.environment());
+bool save(const QImage& image, const std::filesystem::path& file) {
     QByteArray bytes;
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::WriteOnly);
     if (!image.save(&buffer, "PNG")) {
-        std::fprintf(stderr, "quorlix-snapshot: could not encode %s\n", scene.name.c_str());
+        std::fprintf(stderr, "quorlix-snapshot: could not encode %s\n", file.c_str());
         return false;
     }
     if (auto error = platform::writeFileAtomically(file, std::string_view(bytes.constData(), bytes.size()))) {
@@ -54,6 +67,51 @@ bool write(const Scene& scene, const std::filesystem::path& file, double scale) 
         return false;
     }
     return true;
+}
+
+bool write(const Scene& scene, const std::filesystem::path& file, double scale) {
+    const ui::View content = ui::ZStack({scene.background, scene.view()});
+    return save(ui::qt::renderImage(content, scene.size, scale, scene.environment()), file);
+}
+
+// Renders the animation at `fps` on its own clock, from 0 to its duration.
+bool record(const AnimationScene& scene, const std::filesystem::path& dir, double scale, double fps) {
+    std::error_code ec;
+    std::filesystem::create_directories(dir, ec);
+    ui::ViewGraph graph(ui::qt::QtFontEngine::shared());
+    bool changed = false;
+    auto render = [&](double t) {
+        graph.update(ui::ZStack({scene.background, scene.view(changed)}), scene.size, {}, {t, Date(t)});
+        // What the views change as they appear belongs to the same moment.
+        for (int i = 0; i < 8 && graph.needsUpdate(); ++i)
+            graph.update(ui::ZStack({scene.background, scene.view(changed)}), scene.size, {}, {t, Date(t)});
+    };
+    const int frames = static_cast<int>(std::ceil(scene.duration * fps)) + 1;
+    std::vector<QImage> shots;
+    bool ok = true;
+    for (int k = 0; k < frames; ++k) {
+        const double t = k / fps;
+        if (k == 0 || graph.needsUpdate()) render(t);
+        QImage image = ui::qt::renderImage(graph.present(t), scene.size, scale);
+        char name[32];
+        std::snprintf(name, sizeof name, "-%03d.png", k);
+        ok = save(image, dir / (scene.name + name)) && ok;
+        shots.push_back(std::move(image));
+        if (k == 0 && scene.changes) {
+            changed = true;
+            ui::withAnimation(scene.transaction, [&] { graph.invalidation().invalidate(); });
+        }
+    }
+    // Every few frames side by side, at most ten.
+    const int step = std::max(1, static_cast<int>(std::ceil(shots.size() / 10.0)));
+    const int count = (static_cast<int>(shots.size()) + step - 1) / step;
+    const QSize cell = shots.front().size();
+    QImage strip(cell.width() * count, cell.height(), QImage::Format_ARGB32_Premultiplied);
+    strip.fill(Qt::transparent);
+    QPainter painter(&strip);
+    for (int i = 0; i < count; ++i) painter.drawImage(i * cell.width(), 0, shots[static_cast<std::size_t>(i * step)]);
+    painter.end();
+    return save(strip, dir / (scene.name + "-strip.png")) && ok;
 }
 
 }  // namespace
@@ -65,6 +123,18 @@ Scene::Scene(std::string n, Size s, std::function<ui::View()> v) : name(std::mov
 Scene::Scene(std::string n, Size s, std::function<ui::View()> v, ui::Color bg)
     : name(std::move(n)), size(s), view(std::move(v)), background(bg) {
     registry()[name] = this;
+}
+
+AnimationScene::AnimationScene(std::string n, Size s, double d, std::function<ui::View(bool)> v, bool c,
+                               std::optional<ui::Animation> t)
+    : name(std::move(n)), size(s), duration(d), view(std::move(v)), changes(c), transaction(std::move(t)) {
+    animationRegistry()[name] = this;
+}
+
+std::vector<const AnimationScene*> animationScenes() {
+    std::vector<const AnimationScene*> out;
+    for (const auto& [name, scene] : animationRegistry()) out.push_back(scene);
+    return out;
 }
 
 std::vector<const Scene*> scenes() {
@@ -80,6 +150,7 @@ int main(int argc, char** argv) {
     std::string scene, out;
     bool list = false, all = false;
     double scale = 1;
+    double fps = 30;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         if (arg == "--list") list = true;
@@ -92,27 +163,39 @@ int main(int argc, char** argv) {
                 return snapshot::usage("--scale needs a number");
             }
             if (!(scale > 0 && scale <= 8)) return snapshot::usage("--scale must be above 0 and at most 8");
+        } else if (arg == "--fps" && i + 1 < argc) {
+            try {
+                fps = std::stod(argv[++i]);
+            } catch (...) {
+                return snapshot::usage("--fps needs a number");
+            }
+            if (!(fps >= 1 && fps <= 240)) return snapshot::usage("--fps must be between 1 and 240");
         } else if (!arg.empty() && arg[0] != '-' && scene.empty()) scene = arg;
         else return snapshot::usage(("unexpected argument " + arg).c_str());
     }
     if (list) {
         for (const auto* s : snapshot::scenes()) std::printf("%s\n", s->name.c_str());
+        for (const auto* s : snapshot::animationScenes()) std::printf("%s (animation)\n", s->name.c_str());
         return 0;
     }
     if (out.empty()) return snapshot::usage("--out is required");
     if (!std::getenv("QT_QPA_PLATFORM")) setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    QGuiApplication app(argc, argv);
+    QApplication app(argc, argv);
     if (all) {
         std::error_code ec;
         std::filesystem::create_directories(out, ec);
         bool ok = true;
         for (const auto* s : snapshot::scenes())
             ok = snapshot::write(*s, std::filesystem::path(out) / (s->name + ".png"), scale) && ok;
+        for (const auto* s : snapshot::animationScenes())
+            ok = snapshot::record(*s, std::filesystem::path(out) / s->name, scale, fps) && ok;
         return ok ? 0 : 1;
     }
     if (scene.empty()) return snapshot::usage("name a scene, or give --all");
     for (const auto* s : snapshot::scenes())
         if (s->name == scene) return snapshot::write(*s, out, scale) ? 0 : 1;
+    for (const auto* s : snapshot::animationScenes())
+        if (s->name == scene) return snapshot::record(*s, out, scale, fps) ? 0 : 1;
     std::fprintf(stderr, "quorlix-snapshot: no scene named %s (see --list)\n", scene.c_str());
     return 2;
 }

@@ -6,11 +6,13 @@
 //
 // Scenes are listed and written in name order.
 
+#include "ui/animation.h"
 #include "ui/color.h"
 #include "ui/environment.h"
 #include "ui/view.h"
 
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -30,5 +32,24 @@ struct Scene {
 
 // Every registered scene, sorted by name.
 std::vector<const Scene*> scenes();
+
+// An animation, written as a sequence of frames. `view(changed)` draws the scene; with
+// `changes`, `changed` turns true after the first frame, inside a transaction with
+// `transaction` (none: the views' implicit animations and transitions alone). Without
+// `changes` the scene animates by itself (entrances when its views appear).
+struct AnimationScene {
+    std::string name;
+    Size size;
+    double duration = 1;
+    std::function<ui::View(bool changed)> view;
+    bool changes = true;
+    std::optional<ui::Animation> transaction;
+    ui::Color background = ui::Color::sRGB(0.36, 0.39, 0.45);
+
+    AnimationScene(std::string name, Size size, double duration, std::function<ui::View(bool)> view, bool changes,
+                   std::optional<ui::Animation> transaction = std::nullopt);
+};
+
+std::vector<const AnimationScene*> animationScenes();
 
 }  // namespace quorlix::snapshot

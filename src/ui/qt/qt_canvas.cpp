@@ -2,8 +2,8 @@
 
 #include "ui/view_graph.h"
 
+#include <QApplication>
 #include <QGlyphRun>
-#include <QGuiApplication>
 #include <QLinearGradient>
 #include <QRadialGradient>
 
@@ -350,7 +350,9 @@ void QtCanvas::beginLayer(const LayerStyle& style, const Rect& bounds) {
     }
     QRectF device = layer->base.mapRect(QRectF(bounds.x(), bounds.y(), bounds.width(), bounds.height()));
     device.adjust(-margin - 1, -margin - 1, margin + 1, margin + 1);
-    const QRect limit = QRect(QPoint(0, 0), deviceSize_).adjusted(-static_cast<int>(margin), -static_cast<int>(margin),
+    // The layer's pixels are in its parent's device space: the root's, or the enclosing layer's.
+    const QSize parentSize = layers_.empty() ? deviceSize_ : layers_.back()->image.size();
+    const QRect limit = QRect(QPoint(0, 0), parentSize).adjusted(-static_cast<int>(margin), -static_cast<int>(margin),
                                                                    static_cast<int>(margin), static_cast<int>(margin));
     QRect area = device.toAlignedRect().intersected(limit);
     if (area.isEmpty()) area = QRect(0, 0, 1, 1);
@@ -382,8 +384,9 @@ void QtCanvas::endLayer() {
     const QTransform local = l->base * QTransform::fromTranslate(-l->origin.x(), -l->origin.y());
 
     QPainter& parent = current();
-    const QPoint parentOrigin = layers_.empty() ? QPoint(0, 0) : layers_.back()->origin;
-    const QPoint at = l->origin - parentOrigin;
+    // Where the layer's pixels go in the parent's device space (its base transform is the
+    // parent's, so its origin already is).
+    const QPoint at = l->origin;
     parent.save();
     parent.setOpacity(parent.opacity() * std::clamp(style.opacity, 0.0, 1.0));
 
@@ -510,21 +513,24 @@ void ensureGuiApplication() {
     static int argc = 1;
     static char name[] = "quorlix";
     static char* argv[] = {name, nullptr};
-    static auto* app = new QGuiApplication(argc, argv);
+    static auto* app = new QApplication(argc, argv);
     (void)app;
 }
 
 QImage renderImage(const View& view, Size size, double scale, const EnvironmentValues& environment) {
     ensureGuiApplication();
-    QtFontEngine& fonts = QtFontEngine::shared();
-    ViewGraph graph(fonts);
-    graph.update(view, size, environment);
+    ViewGraph graph(QtFontEngine::shared());
+    return renderImage(graph.update(view, size, environment), size, scale);
+}
+
+QImage renderImage(const DisplayItem& list, Size size, double scale) {
+    ensureGuiApplication();
     QImage image(std::max(1, static_cast<int>(std::ceil(size.width * scale))),
                  std::max(1, static_cast<int>(std::ceil(size.height * scale))), QImage::Format_ARGB32_Premultiplied);
     image.fill(Qt::transparent);
     QPainter painter(&image);
-    QtCanvas canvas(painter, fonts, scale, image.size());
-    graph.displayList().draw(canvas);
+    QtCanvas canvas(painter, QtFontEngine::shared(), scale, image.size());
+    list.draw(canvas);
     painter.end();
     return image;
 }

@@ -40,13 +40,16 @@ public:
     void stroke(const Path& path, const Paint& paint, const StrokeStyle& style) override;
     void drawText(const TextRun& run, const Paint& paint) override;
     void drawImage(const platform::Image& image, const Rect& destination, int interpolation) override;
+    bool showsNativeViews() const override { return showsNativeViews_; }
+    // Set in a window whose text fields are native controls.
+    void setShowsNativeViews(bool shows) { showsNativeViews_ = shows; }
 
 private:
     struct Layer {
         LayerStyle style;
         QImage image;
         QImage mask;
-        QPoint origin;      // device pixels
+        QPoint origin;      // in the parent's device pixels (the root's or the enclosing layer's)
         QTransform base;    // the parent's world transform at the layer's start
         double scale = 1;   // points to device pixels
         std::unique_ptr<QPainter> painter;
@@ -58,13 +61,16 @@ private:
     QtFontEngine& fonts_;
     QSize deviceSize_;
     std::vector<std::unique_ptr<Layer>> layers_;
+    bool showsNativeViews_ = false;
 };
 
-// Makes sure a QGuiApplication exists (tools and tests that render without one).
+// Makes sure a QApplication exists (tools and tests that render without one; widgets need it).
 void ensureGuiApplication();
 
 // Renders a view proposed `size` points into a new image at `scale`, on a transparent ground.
 QImage renderImage(const View& view, Size size, double scale, const EnvironmentValues& environment = {});
+// Draws a display list of `size` points into a new image at `scale`, on a transparent ground.
+QImage renderImage(const DisplayItem& list, Size size, double scale);
 
 // Qt conversions shared by the renderer.
 QPainterPath toQPainterPath(const Path& path);

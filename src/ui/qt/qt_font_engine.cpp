@@ -2,6 +2,7 @@
 
 #include <QFile>
 #include <QFont>
+#include <QFontDatabase>
 
 #include <cmath>
 
@@ -91,6 +92,26 @@ QString QtFontEngine::fileFor(Typeface face, int weight) {
         case Typeface::symbols: return nearest(symbolFiles, weight);
     }
     return {};
+}
+
+QFont QtFontEngine::widgetFont(const Font& font) {
+    const ResolvedFont resolved = ResolvedFont::of(font);
+    // Each packaged file is registered once; its family then names it.
+    static std::map<QString, QString> families;
+    const QString file = fileFor(resolved.face, resolved.weight);
+    QFont q;
+    if (!file.isEmpty()) {
+        auto found = families.find(file);
+        if (found == families.end()) {
+            const int id = QFontDatabase::addApplicationFont(file);
+            const QStringList names = id >= 0 ? QFontDatabase::applicationFontFamilies(id) : QStringList();
+            found = families.emplace(file, names.isEmpty() ? QString() : names.front()).first;
+        }
+        if (!found->second.isEmpty()) q.setFamily(found->second);
+    }
+    q.setPixelSize(std::max(1, static_cast<int>(std::lround(resolved.size))));
+    q.setWeight(static_cast<QFont::Weight>(resolved.weight));
+    return q;
 }
 
 QtFontEngine::Face& QtFontEngine::face(const ResolvedFont& font) {

@@ -9,6 +9,7 @@
 
 #include "ui/font.h"
 
+#include <QFont>
 #include <QHash>
 #include <QRawFont>
 #include <QString>
@@ -36,6 +37,8 @@ public:
 
     // The file behind a typeface and weight, or empty when it is not installed.
     static QString fileFor(Typeface face, int weight);
+    // The font for a native widget (a text field) drawing text as the views do.
+    static QFont widgetFont(const Font& font);
 
 private:
     struct Face {

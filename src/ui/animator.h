@@ -1,0 +1,101 @@
+#pragma once
+// The animator: turns the succession of rendered display lists into what is shown at each
+// moment. Views are matched by identity from one render to the next; every animatable
+// property that changed (frame, opacity, geometry effect, blur, shadow, saturation, a shape's
+// or a clip's animatable data, fill, stroke and text colours) travels from its shown value to
+// its new one with the animation of the view's transaction, taking over the velocity of a
+// motion already under way. Inserted views run their transition in, removed ones stay drawn
+// (inert) while their transition runs out, and texts and symbols show a change of content
+// with their content transition.
+//
+// Internal to the view layer (the graph owns one); main thread only.
+
+#include "ui/animation.h"
+#include "ui/display_list.h"
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <unordered_map>
+#include <vector>
+
+namespace quorlix::ui {
+
+class Animator {
+public:
+    // A newly rendered tree, at monotonic time `now`. With `animate` false (a transaction
+    // that disables animations) every change shows at once.
+    void update(DisplayItem target, double now, bool animate = true);
+    // The tree as shown at `now` (times never go backwards).
+    const DisplayItem& present(double now);
+    // Whether the tree shown will change as time passes.
+    bool isAnimating() const { return !records_.empty() || !ghosts_.empty(); }
+    const DisplayItem& target() const { return *target_; }
+
+    enum Channel : std::size_t {
+        frameChannel,
+        opacityChannel,
+        effectChannel,
+        blurChannel,
+        shadowChannel,
+        saturationChannel,
+        shapeChannel,
+        clipChannel,
+        fillChannel,
+        strokeChannel,
+        textPaintChannel,
+        transitionChannel,
+        channelCount
+    };
+
+private:
+    struct ContentSwap {
+        DisplayItem old;
+        std::shared_ptr<const AnimationTrack> progress;
+        ContentTransition transition;
+    };
+    struct Record {
+        std::array<std::shared_ptr<const AnimationTrack>, channelCount> tracks;
+        UnitPoint transitionAnchor = UnitPoint::center;
+        std::optional<ContentSwap> swap;
+        bool empty() const;
+    };
+    struct Ghost {
+        DisplayItem item;
+        std::uint64_t parent = 0;
+        std::optional<std::uint64_t> previousSibling;  // none: it was the first child
+        std::size_t index = 0;
+        std::uint64_t transitionTarget = 0;  // the item inside `item` the transition moves
+        UnitPoint anchor = UnitPoint::center;
+        std::shared_ptr<const AnimationTrack> track;
+    };
+    struct Place {
+        const DisplayItem* item = nullptr;
+        std::uint64_t parent = 0;
+        std::optional<std::uint64_t> previousSibling;
+        std::size_t index = 0;
+    };
+    using Index = std::unordered_map<std::uint64_t, Place>;
+
+    struct Found {
+        const AnyTransition* transition = nullptr;
+        const DisplayItem* target = nullptr;  // the item the transition moves
+    };
+
+    static Index indexOf(const DisplayItem& root);
+    static Found transitionFor(const DisplayItem& root, const Index& index);
+    void compare(const DisplayItem& old, const DisplayItem& now, double time, bool animate);
+    void insert(const DisplayItem& item, const Index& index, double time, bool animate);
+    void remove(const Place& place, const Index& next, double time, bool animate);
+    void apply(DisplayItem& item, double now);
+
+    std::unique_ptr<DisplayItem> target_ = std::make_unique<DisplayItem>();
+    Index index_;
+    DisplayItem shown_;
+    bool shownIsTarget_ = true;
+    std::unordered_map<std::uint64_t, Record> records_;
+    std::vector<Ghost> ghosts_;
+};
+
+}  // namespace quorlix::ui

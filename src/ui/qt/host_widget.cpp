@@ -1,0 +1,307 @@
+#include "ui/qt/host_widget.h"
+
+#include "ui/qt/qt_canvas.h"
+#include "ui/qt/qt_font_engine.h"
+#include "ui/text_field.h"
+
+#include <QCloseEvent>
+#include <QDrag>
+#include <QHelpEvent>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMimeData>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QToolTip>
+#include <QUrl>
+#include <QWheelEvent>
+
+#include <cmath>
+#include <functional>
+#include <set>
+
+namespace quorlix::ui::qt {
+
+namespace {
+
+Point pointOf(const QPointF& p) { return {p.x(), p.y()}; }
+
+// Mouse wheels step by notches of 120; a notch scrolls 40 points. Trackpads give pixels.
+constexpr double pointsPerNotch = 40;
+
+std::vector<DropItem> itemsOf(const QMimeData* mime) {
+    std::vector<DropItem> items;
+    if (!mime || !mime->hasUrls()) return items;
+    for (const QUrl& url : mime->urls())
+        if (url.isLocalFile()) items.push_back({UTType::fileURL, url.toString(QUrl::FullyEncoded).toStdString()});
+    return items;
+}
+
+std::vector<std::string> typesOf(const QMimeData* mime) {
+    if (!itemsOf(mime).empty()) return {UTType::fileURL};
+    return {};
+}
+
+void addItems(QMenu& menu, const std::vector<MenuItem>& items) {
+    for (const auto& item : items) {
+        switch (item.kind) {
+            case MenuItem::Kind::divider: menu.addSeparator(); break;
+            case MenuItem::Kind::submenu: {
+                QMenu* sub = menu.addMenu(QString::fromStdString(item.title));
+                sub->setEnabled(item.enabled);
+                addItems(*sub, item.items);
+                break;
+            }
+            case MenuItem::Kind::action: {
+                QAction* action = menu.addAction(QString::fromStdString(item.title));
+                action->setEnabled(item.enabled);
+                if (item.checked) {
+                    action->setCheckable(true);
+                    action->setChecked(true);
+                }
+                QObject::connect(action, &QAction::triggered, &menu, [run = item.action] {
+                    if (run) run();
+                });
+                break;
+            }
+        }
+    }
+}
+
+// Every text field of the list, with the frame it is drawn in.
+void collectFields(const DisplayItem& item, std::vector<const DisplayItem*>& out) {
+    if (item.embedded && !item.inert) out.push_back(&item);
+    for (const auto& c : item.children) collectFields(c, out);
+}
+
+}  // namespace
+
+struct HostWidget::Field {
+    QLineEdit* edit = nullptr;  // a child of the widget
+    std::shared_ptr<const EmbeddedView> view;
+};
+
+HostWidget::HostWidget(ViewHost& host, QWidget* parent, Qt::WindowFlags flags) : QWidget(parent, flags), host_(host) {
+    setMouseTracking(true);
+    setAcceptDrops(true);
+    host_.onFrame = [this] { frameReady(); };
+    host_.events().showMenu = [this](const std::vector<MenuItem>& items, Point at) { showMenu(items, at); };
+    host_.events().startDrag = [this](const std::vector<DropItem>& items) { startDrag(items); };
+    const Size s = host_.size();
+    resize(static_cast<int>(std::ceil(s.width)), static_cast<int>(std::ceil(s.height)));
+}
+
+HostWidget::~HostWidget() {
+    host_.onFrame = nullptr;
+    host_.events().showMenu = nullptr;
+    host_.events().startDrag = nullptr;
+}
+
+QLineEdit* HostWidget::textField(Identity identity) const {
+    const auto found = fields_.find(identity.value);
+    return found == fields_.end() ? nullptr : found->second->edit;
+}
+
+void HostWidget::frameReady() {
+    syncTextFields();
+    update();
+}
+
+void HostWidget::paintEvent(QPaintEvent*) {
+    const qreal scale = devicePixelRatioF();
+    const QSize pixels(std::max(1, static_cast<int>(std::ceil(width() * scale))),
+                       std::max(1, static_cast<int>(std::ceil(height() * scale))));
+    // One buffer, kept from frame to frame.
+    if (buffer_.size() != pixels) buffer_ = QImage(pixels, QImage::Format_ARGB32_Premultiplied);
+    buffer_.setDevicePixelRatio(1);
+    buffer_.fill(Qt::transparent);
+    {
+        QPainter painter(&buffer_);
+        QtCanvas canvas(painter, QtFontEngine::shared(), scale, buffer_.size());
+        canvas.setShowsNativeViews(true);
+        host_.displayList().draw(canvas);
+    }
+    buffer_.setDevicePixelRatio(scale);
+    QPainter painter(this);
+    // Replace, not blend: a translucent window shows exactly what the views draw.
+    painter.setCompositionMode(QPainter::CompositionMode_Source);
+    painter.drawImage(0, 0, buffer_);
+}
+
+void HostWidget::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    host_.setSize({static_cast<double>(width()), static_cast<double>(height())});
+}
+
+void HostWidget::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    host_.render();
+    syncTextFields();
+}
+
+void HostWidget::closeEvent(QCloseEvent* event) {
+    QWidget::closeEvent(event);
+    if (onClose) onClose();
+}
+
+void HostWidget::mousePressEvent(QMouseEvent* event) {
+    const auto button = event->button() == Qt::RightButton ? EventRouter::Button::secondary : EventRouter::Button::primary;
+    if (event->button() != Qt::LeftButton && event->button() != Qt::RightButton) return;
+    host_.events().pointerPressed(pointOf(event->position()), button);
+}
+
+void HostWidget::mouseDoubleClickEvent(QMouseEvent* event) {
+    // The router counts clicks itself: the second press is a press like any other.
+    mousePressEvent(event);
+}
+
+void HostWidget::mouseReleaseEvent(QMouseEvent* event) {
+    if (event->button() != Qt::LeftButton) return;
+    host_.events().pointerReleased(pointOf(event->position()));
+}
+
+void HostWidget::mouseMoveEvent(QMouseEvent* event) { host_.events().pointerMoved(pointOf(event->position())); }
+
+void HostWidget::leaveEvent(QEvent* event) {
+    QWidget::leaveEvent(event);
+    host_.events().pointerExited();
+}
+
+void HostWidget::wheelEvent(QWheelEvent* event) {
+    const QPoint pixels = event->pixelDelta();
+    const QPointF delta = !pixels.isNull() ? QPointF(pixels) : QPointF(event->angleDelta()) * (pointsPerNotch / 120.0);
+    if (host_.events().scrolled(pointOf(event->position()), delta.x(), delta.y())) event->accept();
+    else event->ignore();
+}
+
+void HostWidget::dragEnterEvent(QDragEnterEvent* event) {
+    const auto types = typesOf(event->mimeData());
+    if (types.empty()) {
+        event->ignore();
+        return;
+    }
+    // Taken so that moves keep coming; whether a view takes the items is decided per move.
+    event->acceptProposedAction();
+    host_.events().dragMoved(pointOf(event->position()), types);
+}
+
+void HostWidget::dragMoveEvent(QDragMoveEvent* event) {
+    if (host_.events().dragMoved(pointOf(event->position()), typesOf(event->mimeData()))) event->acceptProposedAction();
+    else event->ignore();
+}
+
+void HostWidget::dragLeaveEvent(QDragLeaveEvent* event) {
+    QWidget::dragLeaveEvent(event);
+    host_.events().dragExited();
+}
+
+void HostWidget::dropEvent(QDropEvent* event) {
+    if (host_.events().dropped(pointOf(event->position()), itemsOf(event->mimeData()))) event->acceptProposedAction();
+    else event->ignore();
+}
+
+bool HostWidget::event(QEvent* event) {
+    if (event->type() == QEvent::ToolTip) {
+        auto* help = static_cast<QHelpEvent*>(event);
+        const std::string text = host_.events().helpAt(pointOf(help->pos()));
+        if (text.empty()) {
+            QToolTip::hideText();
+            event->ignore();
+        } else {
+            QToolTip::showText(help->globalPos(), QString::fromStdString(text), this);
+        }
+        return true;
+    }
+    return QWidget::event(event);
+}
+
+bool HostWidget::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::FocusIn || event->type() == QEvent::FocusOut) {
+        for (const auto& [id, field] : fields_) {
+            if (field->edit != watched || !field->view->focused) continue;
+            field->view->focused->set(event->type() == QEvent::FocusIn);
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void HostWidget::syncTextFields() {
+    const DisplayItem& root = host_.displayList();
+    std::vector<const DisplayItem*> items;
+    collectFields(root, items);
+    std::set<std::uint64_t> seen;
+    for (const DisplayItem* item : items) {
+        const std::uint64_t id = item->identity.value;
+        if (!seen.insert(id).second) continue;
+        auto& field = fields_[id];
+        if (!field) {
+            field = std::make_unique<Field>();
+            field->edit = new QLineEdit(this);
+            QLineEdit* edit = field->edit;
+            edit->setFrame(false);
+            edit->installEventFilter(this);
+            connect(edit, &QLineEdit::textEdited, this, [this, id](const QString& text) {
+                if (const auto f = fields_.find(id); f != fields_.end() && f->second->view->setText)
+                    f->second->view->setText(text.toStdString());
+            });
+            connect(edit, &QLineEdit::returnPressed, this, [this, id] {
+                if (const auto f = fields_.find(id); f != fields_.end() && f->second->view->onSubmit)
+                    f->second->view->onSubmit();
+            });
+            edit->show();
+        }
+        const EmbeddedView& view = *item->embedded;
+        field->view = item->embedded;
+        QLineEdit* edit = field->edit;
+        const Rect r = root.drawnFrame(item);
+        edit->setGeometry(QRect(QPoint(static_cast<int>(std::lround(r.minX())), static_cast<int>(std::lround(r.minY()))),
+                                QSize(std::max(1, static_cast<int>(std::lround(r.width()))),
+                                      std::max(1, static_cast<int>(std::lround(r.height()))))));
+        edit->setFont(QtFontEngine::widgetFont(view.font));
+        const QColor color = QColor::fromRgbF(static_cast<float>(view.color.r), static_cast<float>(view.color.g),
+                                              static_cast<float>(view.color.b), static_cast<float>(view.color.a));
+        QColor placeholder = color;
+        placeholder.setAlphaF(0.45F);
+        QPalette palette = edit->palette();
+        palette.setColor(QPalette::Text, color);
+        palette.setColor(QPalette::PlaceholderText, placeholder);
+        palette.setColor(QPalette::Base, Qt::transparent);
+        edit->setPalette(palette);
+        edit->setStyleSheet(view.plain ? "QLineEdit { background: transparent; border: none; padding: 0; }"
+                                       : "QLineEdit { background: transparent; border: none; padding: 0 6px; }");
+        edit->setPlaceholderText(QString::fromStdString(view.placeholder));
+        const QString text = QString::fromStdString(view.text);
+        if (edit->text() != text) edit->setText(text);
+        edit->setEnabled(view.enabled);
+        if (view.focused && view.focused->get() && !edit->hasFocus()) edit->setFocus();
+    }
+    for (auto it = fields_.begin(); it != fields_.end();) {
+        if (seen.contains(it->first)) {
+            ++it;
+            continue;
+        }
+        it->second->edit->deleteLater();
+        it = fields_.erase(it);
+    }
+}
+
+void HostWidget::showMenu(const std::vector<MenuItem>& items, Point at) {
+    auto* menu = new QMenu(this);
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    addItems(*menu, items);
+    menu->popup(mapToGlobal(QPoint(static_cast<int>(std::lround(at.x)), static_cast<int>(std::lround(at.y)))));
+}
+
+void HostWidget::startDrag(const std::vector<DropItem>& items) {
+    QList<QUrl> urls;
+    for (const auto& item : items)
+        if (item.type == UTType::fileURL) urls.push_back(QUrl(QString::fromStdString(item.value)));
+    if (urls.isEmpty()) return;
+    auto* mime = new QMimeData;
+    mime->setUrls(urls);
+    auto* drag = new QDrag(this);
+    drag->setMimeData(mime);
+    drag->exec(Qt::CopyAction);
+}
+
+}  // namespace quorlix::ui::qt

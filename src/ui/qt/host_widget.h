@@ -1,0 +1,67 @@
+#pragma once
+// The widget that shows a ViewHost in a Qt window: it draws each frame the host produces,
+// hands pointer, wheel and drag-and-drop events to the host's router, shows context and
+// pop-up menus as QMenu, tooltips from the views' help texts, drags files out with QDrag, and
+// keeps a QLineEdit over each text field of the tree. The window hosts (panel_window.h,
+// window_host.h) are made of one. Needs a QApplication. Main thread only.
+
+#include "ui/view_host.h"
+
+#include <QImage>
+#include <QWidget>
+
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <memory>
+
+class QLineEdit;
+
+namespace quorlix::ui::qt {
+
+class HostWidget : public QWidget {
+    Q_OBJECT
+
+public:
+    // `host` must outlive the widget.
+    explicit HostWidget(ViewHost& host, QWidget* parent = nullptr, Qt::WindowFlags flags = {});
+    ~HostWidget() override;
+
+    ViewHost& host() { return host_; }
+    // The native field shown for the text field of an identity (tests).
+    QLineEdit* textField(Identity identity) const;
+
+    // Told when the window is closed (by the user or by `close()`).
+    std::function<void()> onClose;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void leaveEvent(QEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dragLeaveEvent(QDragLeaveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+    bool event(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    struct Field;
+    void frameReady();
+    void syncTextFields();
+    void showMenu(const std::vector<MenuItem>& items, Point at);
+    void startDrag(const std::vector<DropItem>& items);
+
+    ViewHost& host_;
+    std::map<std::uint64_t, std::unique_ptr<Field>> fields_;
+    QImage buffer_;
+};
+
+}  // namespace quorlix::ui::qt

@@ -1,0 +1,129 @@
+#include "ui/qt/panel_window.h"
+
+#include "ui/qt/qt_font_engine.h"
+
+#include <QGuiApplication>
+#include <QWindow>
+#include <QtGui/qguiapplication_platform.h>
+
+#include <xcb/shape.h>
+#include <xcb/xcb.h>
+
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+#include <initializer_list>
+
+namespace quorlix::ui::qt {
+
+namespace {
+
+// The X connection, on the X11 platform only (the offscreen platform may answer with none).
+xcb_connection_t* x11Connection() {
+    if (!qGuiApp || QGuiApplication::platformName() != QLatin1String("xcb")) return nullptr;
+    auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
+    xcb_connection_t* c = x11 ? x11->connection() : nullptr;
+    return c && !xcb_connection_has_error(c) ? c : nullptr;
+}
+
+xcb_atom_t atom(xcb_connection_t* c, const char* name) {
+    const auto cookie = xcb_intern_atom(c, 0, static_cast<std::uint16_t>(std::strlen(name)), name);
+    xcb_intern_atom_reply_t* reply = xcb_intern_atom_reply(c, cookie, nullptr);
+    const xcb_atom_t a = reply ? reply->atom : static_cast<xcb_atom_t>(XCB_ATOM_NONE);
+    std::free(reply);
+    return a;
+}
+
+// Asks the window manager, as the window-manager specification says, to change a mapped
+// window's state.
+void sendToWindowManager(xcb_connection_t* c, xcb_window_t window, xcb_atom_t type, std::initializer_list<std::uint32_t> data) {
+    xcb_client_message_event_t event{};
+    event.response_type = XCB_CLIENT_MESSAGE;
+    event.format = 32;
+    event.window = window;
+    event.type = type;
+    std::size_t i = 0;
+    for (const auto d : data) event.data.data32[i++] = d;
+    const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(c)).data->root;
+    xcb_send_event(c, 0, root, XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
+                   reinterpret_cast<const char*>(&event));
+}
+
+}  // namespace
+
+PanelWindow::PanelWindow(View root, Size size, EnvironmentValues environment)
+    : size_(size),
+      host_(std::make_unique<ViewHost>(QtFontEngine::shared(), std::move(root), size, std::move(environment))),
+      widget_(std::make_unique<HostWidget>(*host_, nullptr,
+                                           Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint |
+                                               Qt::WindowDoesNotAcceptFocus | Qt::NoDropShadowWindowHint)),
+      opacity_(1, [this](double v) { widget_->setWindowOpacity(v); }) {
+    widget_->setAttribute(Qt::WA_TranslucentBackground);
+    widget_->setAttribute(Qt::WA_ShowWithoutActivating);
+    widget_->setAttribute(Qt::WA_X11DoNotAcceptFocus);
+    widget_->setFocusPolicy(Qt::NoFocus);
+    widget_->setFixedSize(static_cast<int>(std::ceil(size.width)), static_cast<int>(std::ceil(size.height)));
+    // Every event passes through until the owner says otherwise.
+    applyInputRegion();
+}
+
+PanelWindow::~PanelWindow() {
+    widget_.reset();
+    host_.reset();
+}
+
+void PanelWindow::setFrameOrigin(Point topLeft) {
+    widget_->move(static_cast<int>(std::lround(topLeft.x)), static_cast<int>(std::lround(topLeft.y)));
+}
+
+void PanelWindow::show() {
+    widget_->show();
+    applyWindowStates();
+    applyInputRegion();
+}
+
+void PanelWindow::hide() { widget_->hide(); }
+
+bool PanelWindow::isVisible() const { return widget_->isVisible(); }
+
+void PanelWindow::setOpacity(double opacity, const std::optional<Animation>& animation) {
+    opacity_.set(std::clamp(opacity, 0.0, 1.0), animation);
+}
+
+void PanelWindow::setInputRegion(std::vector<Rect> region) {
+    inputRegion_ = std::move(region);
+    applyInputRegion();
+}
+
+void PanelWindow::applyInputRegion() {
+    xcb_connection_t* c = x11Connection();
+    if (!c) return;
+    const auto window = static_cast<xcb_window_t>(widget_->winId());
+    const double scale = widget_->devicePixelRatioF();
+    std::vector<xcb_rectangle_t> rects;
+    for (const Rect& r : inputRegion_) {
+        if (r.isEmpty()) continue;
+        const double x0 = std::floor(r.minX() * scale), y0 = std::floor(r.minY() * scale);
+        const double x1 = std::ceil(r.maxX() * scale), y1 = std::ceil(r.maxY() * scale);
+        rects.push_back({static_cast<std::int16_t>(x0), static_cast<std::int16_t>(y0), static_cast<std::uint16_t>(x1 - x0),
+                         static_cast<std::uint16_t>(y1 - y0)});
+    }
+    xcb_shape_rectangles(c, XCB_SHAPE_SO_SET, XCB_SHAPE_SK_INPUT, XCB_CLIP_ORDERING_UNSORTED, window, 0, 0,
+                         static_cast<std::uint32_t>(rects.size()), rects.data());
+    xcb_flush(c);
+}
+
+void PanelWindow::applyWindowStates() {
+    xcb_connection_t* c = x11Connection();
+    if (!c) return;
+    const auto window = static_cast<xcb_window_t>(widget_->winId());
+    // On every workspace, and out of task bars and pagers.
+    const xcb_atom_t state = atom(c, "_NET_WM_STATE");
+    constexpr std::uint32_t add = 1, fromApplication = 1;
+    sendToWindowManager(c, window, state, {add, atom(c, "_NET_WM_STATE_STICKY"), atom(c, "_NET_WM_STATE_SKIP_TASKBAR"), fromApplication});
+    sendToWindowManager(c, window, state, {add, atom(c, "_NET_WM_STATE_SKIP_PAGER"), atom(c, "_NET_WM_STATE_ABOVE"), fromApplication});
+    sendToWindowManager(c, window, atom(c, "_NET_WM_DESKTOP"), {0xFFFFFFFFu, fromApplication});
+    xcb_flush(c);
+}
+
+}  // namespace quorlix::ui::qt

@@ -1,0 +1,73 @@
+#pragma once
+// A host keeps a root view rendered: it renders again when view state or an observed object
+// changes (all the changes of one turn of the main queue in one frame, animated with their
+// transaction), produces frames while an animation or a transition runs or a timeline asks,
+// and schedules nothing at all when nothing changes. Pointer and drop events go through
+// `events()`. The window hosts (ui/qt/) draw its frames; tests and tools read them.
+//
+//     ui::ViewHost host(fonts, IslandRootView{state, geometry}, {920, 340});
+//     host.observe(state);                       // an observed object held by the root view
+//     host.onFrame = [&] { window.update(); };   // draw host.displayList() when asked
+//
+// Time comes from platform::Clock and frames are scheduled on platform::MainQueue, so tests
+// run it on virtual time. Main thread only.
+
+#include "platform/published.h"
+#include "platform/work_item.h"
+#include "ui/event_router.h"
+#include "ui/view_graph.h"
+
+#include <functional>
+#include <map>
+#include <optional>
+
+namespace quorlix::ui {
+
+class ViewHost {
+public:
+    ViewHost(FontEngine& fonts, View root, Size size, EnvironmentValues environment = {});
+    ~ViewHost();
+    ViewHost(const ViewHost&) = delete;
+    ViewHost& operator=(const ViewHost&) = delete;
+
+    void setRoot(View root);
+    void setSize(Size size);
+    void setEnvironment(EnvironmentValues environment);
+    Size size() const { return size_; }
+    // Renders again whenever `object` publishes, for the host's whole life.
+    void observe(ObservableObject& object);
+
+    // The last frame: the list as shown.
+    const DisplayItem& displayList() const { return graph_.shown(); }
+    ViewGraph& graph() { return graph_; }
+    EventRouter& events() { return events_; }
+
+    // Renders at once what is pending (a window's first paint; tests).
+    void render();
+    // Whether a frame is scheduled.
+    bool isFrameScheduled() const { return next_.isPending(); }
+
+    // Called after each frame: the window draws `displayList()`.
+    std::function<void()> onFrame;
+
+private:
+    void invalidate();
+    void frame();
+    void observeObjects();
+    void schedule(double delay);
+
+    ViewGraph graph_;
+    EventRouter events_;
+    View root_;
+    Size size_;
+    EnvironmentValues environment_;
+    bool dirty_ = true;
+    bool inFrame_ = false;
+    std::optional<double> rebuildAt_;
+    platform::WorkItem next_;
+    double nextDue_ = 0;
+    std::map<ObservableObject*, Subscription> observed_;
+    std::map<ObservableObject*, Subscription> pinned_;
+};
+
+}  // namespace quorlix::ui
