@@ -7,12 +7,16 @@
 #include "island/island_layout.h"
 #include "island/live_preview.h"
 #include "island/notch_shape.h"
+#include "platform/main_queue.h"
 #include "services/agent_service.h"
 #include "services/hud_center.h"
 #include "services/now_playing_service.h"
 #include "services/timer_service.h"
 #include "services/volume_service.h"
+#include "ui/animation.h"
 #include "ui/context.h"
+#include "ui/lifecycle.h"
+#include "ui/transition.h"
 #include "ui/views.h"
 
 #include <algorithm>
@@ -26,6 +30,8 @@ constexpr double outputMenuMargins = 10;
 constexpr double outputMenuRoom = 300;
 // Rows the output menu is expected to hold before it was first opened.
 constexpr int initialOutputCount = 3;
+// How long the live island stays wider after a track swipe.
+constexpr double swipeBumpDuration = 0.16;
 
 }  // namespace
 
@@ -63,61 +69,81 @@ Point IslandRootView::outputMenuOrigin(Size size, const Rect& button, int output
 
 ui::View IslandRootView::body(ui::Context& ctx) const {
     using namespace ui;
-    // Read through the environment, so the panel redraws when any of them publishes.
-    ctx.object<IslandState>();
-    const IslandState& island = *state;
+    IslandState& island = *state;
+    ctx.observe(island);
+    LivePreview& preview = LivePreview::shared();
+    ctx.observe(preview);
     auto& hud = ctx.object<HUDCenter>();
     auto& nowPlaying = ctx.object<NowPlayingService>();
     auto& agents = ctx.object<AgentService>();
     auto& timer = ctx.object<TimerService>();
+    auto& volume = ctx.object<VolumeService>();
     ctx.object<AppSettings>();
-    ctx.object<LivePreview>();
+    // Extra width of the live island for a moment after each track swipe.
+    const auto swipeBump = ctx.state<double>(0);
+    // Rows the output menu is expected to hold.
+    const auto outputCount = ctx.state<int>(initialOutputCount);
 
     const IslandMode m = islandMode(island, {hud, agents, timer, nowPlaying.liveVisible.get()});
     const Size size = IslandLayout::size(m, geometry.notchSize, island.hovering.get());
-    // TODO(view layer II): in mode `live`, add the swipe bump (10 points for 0.16 s after each
-    // track swipe, a view state); animate the mode (spring 0.34, 0.82) and the size (spring
-    // 0.3, 0.7, none while a live preview is active); the content's insertion and removal
-    // transitions.
-    const double w = size.width;
+    const double w = size.width + (m == IslandMode::live ? swipeBump.get() : 0);
     const double h = size.height;
     const Outline o = outline(m, geometry, h);
     const Shadow s = shadow(m, geometry.floating);
 
-    const View island_ =
-        ZStack({.alignment = Alignment::top},
-               {islandContent(m, hud, island, geometry.notchSize).id(static_cast<int>(m))})
+    // A new mode replaces the content: it grows in from the top, the old one fades.
+    const AnyTransition contentTransition =
+        AnyTransition::asymmetric(AnyTransition::scale(0.9, UnitPoint::top)
+                                      .combined(AnyTransition::opacity())
+                                      .animation(Animation::easeOut(0.25).delay(0.06)),
+                                  AnyTransition::opacity().animation(Animation::easeIn(0.1)));
+
+    const View body =
+        ZStack({.alignment = Alignment::top}, {islandContent(m, hud, island, geometry.notchSize)
+                                                   .id(static_cast<int>(m))
+                                                   .transition(contentTransition)})
             .frame({.width = w, .height = h, .alignment = Alignment::top})
             .environment(islandWidth, w)
             .padding(Edges::horizontal, o.topRadius)
             .background(IslandBackground{.shape = o.shape, .notchBand = o.notchBand})
             .clipShape(o.shape)
-            // The island is opaque to its outline, so the outline's shadow is the island's.
-            // Cast by a copy behind it: the canvas garbles a shadow around a clipped layer.
-            .background(o.shape.fill(Color::black).shadow(Color::black.opacity(s.opacity), s.radius, 0, s.y))
+            .shadow(Color::black.opacity(s.opacity), s.radius, 0, s.y)
             .padding(Edge::top, geometry.topGap)
-            .frame({.maxWidth = infinity, .maxHeight = infinity, .alignment = Alignment::top});
+            .frame({.maxWidth = infinity, .maxHeight = infinity, .alignment = Alignment::top})
+            .animation(Animation::spring(0.34, 0.82), m)
+            // A live preview of the settings shows each size at once.
+            .animation(preview.isActive() ? std::nullopt : std::optional(Animation::spring(0.3, 0.7)),
+                       Size{w, h});
 
     const bool menuShown = island.outputMenuOpen.get() && m == IslandMode::expanded;
-    // TODO(view layer II): refresh the expected row count from `VolumeService::outputs()`
-    // each time the menu opens (a view state); its transitions.
-    const int outputCount = initialOutputCount;
-    return island_.environment(outputMenuOpen, island.outputMenuOpen.get())
+    const int rows = outputCount.get();
+    return body.environment(outputMenuOpen, island.outputMenuOpen.get())
         .overlayPreferenceValue(OutputButtonAnchorKey,
-                                [menuShown, outputCount](const std::optional<Anchor>& anchor) -> View {
+                                [menuShown, rows](const std::optional<Anchor>& anchor) -> View {
                                     if (!menuShown || !anchor) return EmptyView();
                                     const Anchor button = *anchor;
-                                    return GeometryReader([button, outputCount](const GeometryProxy& proxy) {
-                                        const Point at =
-                                            outputMenuOrigin(proxy.size(), proxy[button], outputCount);
-                                        return OutputMenuPlaceholder(outputMenuHeight(outputCount))
+                                    return GeometryReader([button, rows](const GeometryProxy& proxy) {
+                                        const Point at = outputMenuOrigin(proxy.size(), proxy[button], rows);
+                                        return OutputMenuPlaceholder(outputMenuHeight(rows))
+                                            .transition(AnyTransition::asymmetric(
+                                                AnyTransition::scale(0.85, UnitPoint::topLeading)
+                                                    .combined(AnyTransition::opacity()),
+                                                AnyTransition::opacity().animation(Animation::easeIn(0.12))))
                                             .offset(at.x, at.y)
                                             .frame({.maxWidth = infinity,
                                                     .maxHeight = infinity,
                                                     .alignment = Alignment::topLeading});
                                     });
                                 })
-        .colorScheme(ColorScheme::dark);
+        .onChange(island.outputMenuOpen.get(),
+                  [outputCount, &volume](bool open) {
+                      if (open) outputCount = static_cast<int>(volume.outputs().size());
+                  })
+        .colorScheme(ColorScheme::dark)
+        .onChange(island.trackSwipeCount.get(), [swipeBump](int) {
+            swipeBump = 10;
+            platform::MainQueue::shared().after(swipeBumpDuration, [swipeBump] { swipeBump = 0; }).detach();
+        });
 }
 
 }  // namespace quorlix

@@ -4,6 +4,8 @@
 #include "app/app_settings.h"
 #include "services/now_playing_service.h"
 #include "services/volume_service.h"
+#include "ui/animation.h"
+#include "ui/transaction.h"
 #include "window/notch_window_controller.h"
 
 #include <algorithm>
@@ -154,8 +156,8 @@ void NotchWindowController::turnPage(bool forward) {
     const auto index = (at - pages.begin()) + (forward ? 1 : -1);
     if (index < 0 || index >= static_cast<std::ptrdiff_t>(pages.size())) return;
     haptic(platform::HapticPattern::alignment);
-    // TODO(view layer II): inside a spring (response 0.35, damping fraction 0.85).
-    state_.tab = pages[static_cast<std::size_t>(index)];
+    ui::withAnimation(ui::Animation::spring(0.35, 0.85),
+                      [&] { state_.tab = pages[static_cast<std::size_t>(index)]; });
 }
 
 }  // namespace quorlix

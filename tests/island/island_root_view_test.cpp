@@ -12,7 +12,9 @@
 #include "services/hud_center.h"
 #include "services/now_playing_service.h"
 #include "services/timer_service.h"
+#include "services/volume_service.h"
 #include "ui/ui.h"
+#include "ui/view_host.h"
 
 #include <gtest/gtest.h>
 
@@ -34,7 +36,7 @@ protected:
     AgentService agents;
     TimerService timer;
     IslandState state;
-
+    VolumeService volume{&fake.audio};
     std::unique_ptr<ui::ViewGraph> graph;
 
     // The island as its 920 by 340 panel draws it.
@@ -46,6 +48,7 @@ protected:
                           .environmentObject(hud)
                           .environmentObject(timer)
                           .environmentObject(agents)
+                          .environmentObject(volume)
                           .environmentObject(LivePreview::shared())
                           .environmentObject(state),
                       {920, 340});
@@ -146,6 +149,56 @@ TEST_F(IslandRootViewTest, APageWhoseFeatureIsOffDrawsAsTheFirstPage) {
     const ui::DisplayItem& island = render(NotchGeometry(FakeScreens::externalDisplay(), false));
     EXPECT_NE(island.findText("Música"), nullptr);
     EXPECT_EQ(island.findText("Clima"), nullptr);
+}
+
+// The island as a live panel draws it over time.
+class LiveIslandTest : public IslandRootViewTest {
+protected:
+    ui::ViewHost host{fonts,
+                      ui::View(IslandRootView(state, NotchGeometry(FakeScreens::externalDisplay(), false)))
+                          .environmentObject(AppSettings::shared())
+                          .environmentObject(nowPlaying)
+                          .environmentObject(hud)
+                          .environmentObject(timer)
+                          .environmentObject(agents)
+                          .environmentObject(volume)
+                          .environmentObject(LivePreview::shared()),
+                      {920, 340}};
+
+    double width() {
+        fake.time.runPending();
+        const ui::DisplayItem* body = host.displayList().find([](const ui::DisplayItem& item) {
+            return item.kind == ui::DisplayItem::Kind::shape && item.fill &&
+                   item.fill->color == ui::Color::black;
+        });
+        return body ? body->frame.width() : -1;
+    }
+};
+
+TEST_F(LiveIslandTest, ATrackSwipeWidensTheLiveIslandForAMoment) {
+    nowPlaying.liveVisible = true;
+    fake.time.advance(1);
+    ASSERT_EQ(width(), 84 + 60);
+    state.trackSwipeCount = 1;
+    fake.time.advance(0.1);
+    state.trackSwipeCount = 2;  // within the first bump: it stays until the first reset
+    fake.time.advance(0.05);
+    EXPECT_GT(width(), 84 + 60 + 3);
+    fake.time.advance(1);
+    EXPECT_NEAR(width(), 84 + 60, 0.01);
+}
+
+TEST_F(LiveIslandTest, ALivePreviewShowsEachSizeAtOnce) {
+    state.expanded = true;
+    fake.time.advance(1);
+    AppSettings::shared().islandWidth = 400;
+    fake.time.advance(0.05);
+    EXPECT_LT(width(), 400);  // springs towards it
+    fake.time.advance(1);
+    LivePreview::shared().width = 500;
+    fake.time.advance(0.02);
+    EXPECT_EQ(width(), 500);
+    LivePreview::shared().width = std::nullopt;
 }
 
 TEST(Wings, TheWingsShareWhatTheIslandAddsToTheNotch) {

@@ -9,6 +9,7 @@
 #include "services/hud_center.h"
 #include "services/now_playing_service.h"
 #include "services/timer_service.h"
+#include "services/volume_service.h"
 #include "snapshot/scene.h"
 #include "ui/views.h"
 
@@ -29,6 +30,7 @@ struct IslandWorld {
     HUDCenter hud;
     AgentService agents{nullptr};
     TimerService timer;
+    VolumeService volume{nullptr};
     IslandState state;
 
     static IslandWorld& shared() {
@@ -42,6 +44,7 @@ struct IslandWorld {
             .environmentObject(hud)
             .environmentObject(timer)
             .environmentObject(agents)
+            .environmentObject(volume)
             .environmentObject(LivePreview::shared())
             .environmentObject(state);
     }
