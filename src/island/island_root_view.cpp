@@ -9,10 +9,14 @@
 #include "island/notch_shape.h"
 #include "platform/main_queue.h"
 #include "services/agent_service.h"
+#include "services/calendar_service.h"
 #include "services/hud_center.h"
+#include "services/lyrics_service.h"
 #include "services/now_playing_service.h"
 #include "services/timer_service.h"
+#include "services/tray_store.h"
 #include "services/volume_service.h"
+#include "services/weather_service.h"
 #include "ui/animation.h"
 #include "ui/context.h"
 #include "ui/lifecycle.h"
@@ -144,6 +148,21 @@ ui::View IslandRootView::body(ui::Context& ctx) const {
             swipeBump = 10;
             platform::MainQueue::shared().after(swipeBumpDuration, [swipeBump] { swipeBump = 0; }).detach();
         });
+}
+
+ui::View islandTree(IslandState& state, const NotchGeometry& geometry, const IslandServices& services) {
+    return ui::View(IslandRootView(state, geometry))
+        .environmentObject(services.settings)
+        .environmentObject(services.nowPlaying)
+        .environmentObject(services.lyrics)
+        .environmentObject(services.tray)
+        .environmentObject(services.weather)
+        .environmentObject(services.volume)
+        .environmentObject(services.hud)
+        .environmentObject(services.timer)
+        .environmentObject(services.agents)
+        .environmentObject(services.calendar)
+        .environmentObject(state);
 }
 
 }  // namespace quorlix

@@ -11,6 +11,7 @@
 // them. Main thread only.
 
 #include "island/island_mode.h"
+#include "island/island_services.h"
 #include "island/island_state.h"
 #include "ui/shape.h"
 #include "ui/view.h"
@@ -54,5 +55,9 @@ struct IslandRootView : ui::ViewModifiers<IslandRootView> {
     // points from the right edge and 4 above the bottom.
     static Point outputMenuOrigin(Size size, const Rect& button, int outputCount);
 };
+
+// The root view with the objects the island's views read handed down to all of them, the
+// island's own state last.
+ui::View islandTree(IslandState& state, const NotchGeometry& geometry, const IslandServices& services);
 
 }  // namespace quorlix

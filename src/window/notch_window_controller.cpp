@@ -50,23 +50,7 @@ NotchWindowController::NotchWindowController(const platform::Screen& screen, Isl
 
 NotchWindowController::~NotchWindowController() = default;
 
-void NotchWindowController::setContent() {
-    // The views reach the services as environment objects, the island's own state last.
-    const ui::View root = ui::View(IslandRootView(state_, geometry_))
-                              .environmentObject(services_.settings)
-                              .environmentObject(services_.nowPlaying)
-                              .environmentObject(services_.lyrics)
-                              .environmentObject(services_.tray)
-                              .environmentObject(services_.weather)
-                              .environmentObject(services_.volume)
-                              .environmentObject(services_.hud)
-                              .environmentObject(services_.timer)
-                              .environmentObject(services_.agents)
-                              .environmentObject(services_.calendar)
-                              .environmentObject(LivePreview::shared())
-                              .environmentObject(state_);
-    panel_->setContent(root, ui::EnvironmentValues{});
-}
+void NotchWindowController::setContent() { panel_->setContent(islandTree(state_, geometry_, services_), {}); }
 
 void NotchWindowController::tearDown() {
     collapseWork_.cancel();

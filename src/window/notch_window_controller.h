@@ -11,6 +11,7 @@
 // with the controller. Main thread only.
 
 #include "island/island_mode.h"
+#include "island/island_services.h"
 #include "island/island_state.h"
 #include "platform/platform.h"
 #include "platform/pointer_monitor.h"
@@ -22,32 +23,6 @@
 #include <vector>
 
 namespace quorlix {
-
-class AgentService;
-class AppSettings;
-class CalendarService;
-class HUDCenter;
-class LyricsService;
-class NowPlayingService;
-class TimerService;
-class TrayStore;
-class VolumeService;
-class WeatherService;
-
-// The long-lived objects an island reads: the controller for its decisions, the views as
-// environment objects.
-struct IslandServices {
-    AppSettings& settings;
-    NowPlayingService& nowPlaying;
-    LyricsService& lyrics;
-    TrayStore& tray;
-    WeatherService& weather;
-    VolumeService& volume;
-    HUDCenter& hud;
-    TimerService& timer;
-    AgentService& agents;
-    CalendarService& calendar;
-};
 
 class NotchWindowController {
 public:

@@ -205,12 +205,12 @@ TEST(Desktop, TheIslandFloatsAtTheTopCentreOpensUnderThePointerAndTakesLaterLaun
     ASSERT_EQ(run({"xdotool", "mousemove", std::to_string(centre), "12"}), 0);
     EXPECT_TRUE(eventually(
         screen, [](const QImage& image) { return dark(image, centre, 120) && dark(image, centre - 160, 60); },
-        5))
+        10))
         << "the island did not open";
     save(settled(screen), "island-expanded.png");
     ASSERT_EQ(run({"xdotool", "mousemove", "100", "600"}), 0);
     EXPECT_TRUE(eventually(
-        screen, [](const QImage& image) { return !dark(image, centre, 120); }, 5))
+        screen, [](const QImage& image) { return !dark(image, centre, 120); }, 10))
         << "the island did not close";
 
     // A second launch hands its address to the running one and ends: an agent now works, and

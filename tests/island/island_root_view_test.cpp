@@ -9,10 +9,14 @@
 #include "island/notch_shape.h"
 #include "island/wings.h"
 #include "services/agent_service.h"
+#include "services/calendar_service.h"
 #include "services/hud_center.h"
+#include "services/lyrics_service.h"
 #include "services/now_playing_service.h"
 #include "services/timer_service.h"
+#include "services/tray_store.h"
 #include "services/volume_service.h"
+#include "services/weather_service.h"
 #include "ui/ui.h"
 #include "ui/view_host.h"
 
@@ -37,21 +41,21 @@ protected:
     TimerService timer;
     IslandState state;
     VolumeService volume{&fake.audio};
+    LyricsService lyrics{&fake.httpClient};
+    TrayStore tray;
+    WeatherService weather;
+    CalendarService calendar;
     std::unique_ptr<ui::ViewGraph> graph;
+
+    IslandServices services() {
+        return {
+            AppSettings::shared(), nowPlaying, lyrics, tray, weather, volume, hud, timer, agents, calendar};
+    }
 
     // The island as its 920 by 340 panel draws it.
     const ui::DisplayItem& render(const NotchGeometry& geometry) {
         graph = std::make_unique<ui::ViewGraph>(fonts);
-        graph->update(ui::View(IslandRootView(state, geometry))
-                          .environmentObject(AppSettings::shared())
-                          .environmentObject(nowPlaying)
-                          .environmentObject(hud)
-                          .environmentObject(timer)
-                          .environmentObject(agents)
-                          .environmentObject(volume)
-                          .environmentObject(LivePreview::shared())
-                          .environmentObject(state),
-                      {920, 340});
+        graph->update(islandTree(state, geometry, services()), {920, 340});
         return graph->displayList();
     }
     // The island's black body as laid out in the panel.
@@ -155,14 +159,7 @@ TEST_F(IslandRootViewTest, APageWhoseFeatureIsOffDrawsAsTheFirstPage) {
 class LiveIslandTest : public IslandRootViewTest {
 protected:
     ui::ViewHost host{fonts,
-                      ui::View(IslandRootView(state, NotchGeometry(FakeScreens::externalDisplay(), false)))
-                          .environmentObject(AppSettings::shared())
-                          .environmentObject(nowPlaying)
-                          .environmentObject(hud)
-                          .environmentObject(timer)
-                          .environmentObject(agents)
-                          .environmentObject(volume)
-                          .environmentObject(LivePreview::shared()),
+                      islandTree(state, NotchGeometry(FakeScreens::externalDisplay(), false), services()),
                       {920, 340}};
 
     double width() {

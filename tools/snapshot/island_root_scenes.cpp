@@ -6,10 +6,14 @@
 #include "island/live_preview.h"
 #include "platform/platform.h"
 #include "services/agent_service.h"
+#include "services/calendar_service.h"
 #include "services/hud_center.h"
+#include "services/lyrics_service.h"
 #include "services/now_playing_service.h"
 #include "services/timer_service.h"
+#include "services/tray_store.h"
 #include "services/volume_service.h"
+#include "services/weather_service.h"
 #include "snapshot/scene.h"
 #include "ui/views.h"
 
@@ -31,6 +35,10 @@ struct IslandWorld {
     AgentService agents{nullptr};
     TimerService timer;
     VolumeService volume{nullptr};
+    LyricsService lyrics{nullptr};
+    TrayStore tray;
+    WeatherService weather;
+    CalendarService calendar{nullptr, nullptr};
     IslandState state;
 
     static IslandWorld& shared() {
@@ -38,15 +46,9 @@ struct IslandWorld {
         return world;
     }
     View island(const platform::Screen& screen) {
-        return View(IslandRootView(state, NotchGeometry(screen, false)))
-            .environmentObject(AppSettings::shared())
-            .environmentObject(nowPlaying)
-            .environmentObject(hud)
-            .environmentObject(timer)
-            .environmentObject(agents)
-            .environmentObject(volume)
-            .environmentObject(LivePreview::shared())
-            .environmentObject(state);
+        return islandTree(
+            state, NotchGeometry(screen, false),
+            {AppSettings::shared(), nowPlaying, lyrics, tray, weather, volume, hud, timer, agents, calendar});
     }
 };
 
