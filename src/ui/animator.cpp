@@ -20,7 +20,13 @@ struct ChannelValue {
 
 double clamp01(double v) { return std::clamp(v, 0.0, 1.0); }
 
-void appendColor(AnimatableData& d, const Color& c) { d.insert(d.end(), {c.r, c.g, c.b, c.a}); }
+// One value at a time: GCC 12 at -O3 misreads an initializer-list insert into an empty
+// vector as an overflow.
+void append(AnimatableData& d, std::initializer_list<double> values) {
+    for (const double v : values) d.push_back(v);
+}
+
+void appendColor(AnimatableData& d, const Color& c) { append(d, {c.r, c.g, c.b, c.a}); }
 Color colorAt(const AnimatableData& d, std::size_t i) {
     return {clamp01(d[i]), clamp01(d[i + 1]), clamp01(d[i + 2]), clamp01(d[i + 3])};
 }
@@ -37,7 +43,7 @@ ChannelValue paintValue(const std::optional<Paint>& p) {
         appendColor(v.data, s.color);
         v.data.push_back(s.location);
     }
-    v.data.insert(v.data.end(), {p->start.x, p->start.y, p->end.x, p->end.y, p->startRadius, p->endRadius});
+    append(v.data, {p->start.x, p->start.y, p->end.x, p->end.y, p->startRadius, p->endRadius});
     return v;
 }
 
