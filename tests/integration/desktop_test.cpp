@@ -5,6 +5,7 @@
 // With QUORLIX_SCREENSHOTS naming a folder, the pictures of the resting pill, the preview
 // HUD and the expanded island are written there (the README's pictures come from here).
 
+#include "desktop_session.h"
 #include "platform/virtual_display.h"
 
 #include <QImage>
@@ -95,34 +96,10 @@ bool eventually(Screen& screen, Condition condition, double seconds = 10) {
     return condition(screen.grab());
 }
 
-// Runs a program to its end; its exit status, or -1.
-int run(const std::vector<std::string>& arguments, double seconds = 20) {
-    std::vector<char*> argv;
-    for (const auto& a : arguments) argv.push_back(const_cast<char*>(a.c_str()));
-    argv.push_back(nullptr);
-    pid_t pid = -1;
-    if (posix_spawnp(&pid, argv[0], nullptr, nullptr, argv.data(), environ) != 0) return -1;
-    const auto end = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
-    int status = 0;
-    while (waitpid(pid, &status, WNOHANG) == 0) {
-        if (std::chrono::steady_clock::now() > end) {
-            kill(pid, SIGKILL);
-            waitpid(pid, &status, 0);
-            return -1;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    }
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
-
 // The screen once the island's springs have come to rest.
 QImage settled(Screen& screen) {
     std::this_thread::sleep_for(std::chrono::milliseconds(800));
     return screen.grab();
-}
-
-bool installed(const char* program) {
-    return run({"sh", "-c", std::string("command -v ") + program + " >/dev/null"}) == 0;
 }
 
 void save(const QImage& image, const char* name) {
@@ -131,25 +108,6 @@ void save(const QImage& image, const char* name) {
     // The top centre of the screen, where the island lives.
     image.copy(centre - 300, 0, 600, 230).save(QString::fromStdString((fs::path(folder) / name).string()));
 }
-
-// Sets an environment variable for the object's life.
-class Variable {
-public:
-    Variable(const char* name, const std::string& value) : name_(name) {
-        if (const char* old = std::getenv(name)) saved_ = old;
-        setenv(name, value.c_str(), 1);
-    }
-    ~Variable() {
-        if (saved_)
-            setenv(name_, saved_->c_str(), 1);
-        else
-            unsetenv(name_);
-    }
-
-private:
-    const char* name_;
-    std::optional<std::string> saved_;
-};
 
 TEST(Desktop, TheIslandFloatsAtTheTopCentreOpensUnderThePointerAndTakesLaterLaunches) {
     for (const char* program : {"Xvfb", "xcompmgr", "xdotool"})

@@ -5,21 +5,15 @@
 #include "platform/platform.h"
 #include "services/privacy_monitor.h"
 #include "services/volume_service.h"
+#include "private_pulse_server.h"
 
 #include <gtest/gtest.h>
-
-#include <cstdio>
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
-#include <map>
-#include <sstream>
 
 namespace quorlix::platform {
 namespace {
 
-namespace fs = std::filesystem;
 using quorlix::testing::ChildProcess;
+using quorlix::testing::PrivatePulseServer;
 using quorlix::testing::settle;
 using quorlix::testing::waitUntil;
 
@@ -38,97 +32,6 @@ TEST(PulseTransportTest, ComesFromTheDeviceProperties) {
     // A null sink or a network tunnel says nothing about how it is connected.
     EXPECT_EQ(code({.name = "auto_null"}), 0u);
 }
-
-// A PulseAudio daemon of the test's own, reached through a socket in a temporary folder,
-// with two null sinks ("a", "b") and a null source ("mic"). The environment points every
-// client of this process (and its children) at it.
-class PrivatePulseServer {
-public:
-    PrivatePulseServer() {
-        char pattern[] = "/tmp/quorlix-pulse-XXXXXX";
-        folder_ = mkdtemp(pattern);
-        for (const char* sub : {"home", "runtime", "xdg", "state"}) fs::create_directories(folder_ / sub);
-        fs::permissions(folder_ / "xdg", fs::perms::owner_all, fs::perm_options::replace);
-        setVariable("HOME", folder_ / "home");
-        setVariable("XDG_RUNTIME_DIR", folder_ / "xdg");
-        setVariable("PULSE_RUNTIME_PATH", folder_ / "runtime");
-        setVariable("PULSE_STATE_PATH", folder_ / "state");
-        setVariable("PULSE_SERVER", "unix:" + (folder_ / "native").string());
-
-        // Plain options only: no session bus, no shared memory, no start-up script, and it
-        // runs as root too (with a warning), which is how CI runs.
-        daemon_ = std::make_unique<ChildProcess>(
-            std::vector<std::string>{
-                "pulseaudio", "-n", "--daemonize=no", "--exit-idle-time=-1", "--use-pid-file=no",
-                "--disable-shm=yes", "--log-target=stderr", "-L",
-                "module-native-protocol-unix auth-anonymous=1 socket=" + (folder_ / "native").string(), "-L",
-                "module-null-sink sink_name=a sink_properties=device.description=Altavoces", "-L",
-                "module-null-sink sink_name=b sink_properties=device.description=Pantalla", "-L",
-                "module-null-source source_name=mic description=Micro", "-L",
-                "module-stream-restore restore_device=true"},
-            std::vector<ChildProcess::Open>{{2, (folder_ / "log").string(), O_WRONLY | O_CREAT | O_TRUNC},
-                                            {1, "/dev/null", O_WRONLY}});
-        if (!daemon_->started()) {
-            reason_ = "the pulseaudio program could not be run";
-            return;
-        }
-        started_ = waitUntilReady();
-        if (!started_) {
-            std::ifstream log(folder_ / "log");
-            std::stringstream text;
-            text << log.rdbuf();
-            reason_ = "the daemon did not come up: " + text.str();
-        }
-    }
-
-    ~PrivatePulseServer() {
-        daemon_.reset();
-        for (const auto& [name, value] : saved_) {
-            if (value)
-                setenv(name.c_str(), value->c_str(), 1);
-            else
-                unsetenv(name.c_str());
-        }
-        std::error_code error;
-        fs::remove_all(folder_, error);
-    }
-
-    bool started() const { return started_; }
-    const std::string& reason() const { return reason_; }
-
-    // Runs pactl with `arguments`; its output, or none when it failed.
-    static std::optional<std::string> pactl(const std::string& arguments) {
-        FILE* pipe = popen(("pactl " + arguments + " 2>/dev/null").c_str(), "r");
-        if (!pipe) return std::nullopt;
-        std::string output;
-        char buffer[512];
-        while (const auto n = fread(buffer, 1, sizeof buffer, pipe)) output.append(buffer, n);
-        if (pclose(pipe) != 0) return std::nullopt;
-        return output;
-    }
-
-private:
-    bool waitUntilReady() {
-        for (int attempt = 0; attempt < 100; ++attempt) {
-            if (!daemon_->running()) return false;
-            if (pactl("info")) return true;
-            usleep(50'000);
-        }
-        return false;
-    }
-
-    void setVariable(const std::string& name, const fs::path& value) {
-        const char* old = std::getenv(name.c_str());
-        saved_.emplace(name, old ? std::optional<std::string>(old) : std::nullopt);
-        setenv(name.c_str(), value.c_str(), 1);
-    }
-
-    fs::path folder_;
-    std::map<std::string, std::optional<std::string>> saved_;
-    std::unique_ptr<ChildProcess> daemon_;
-    bool started_ = false;
-    std::string reason_;
-};
 
 class PulseAudioHardwareTest : public ::testing::Test {
 protected:

@@ -1,0 +1,60 @@
+#pragma once
+// What the tests of Quorlix as a desktop application share: programs run to their end and
+// environment variables set for a test's length.
+
+#include "platform/child_process.h"
+
+#include <chrono>
+#include <cstdlib>
+#include <optional>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace quorlix::testing {
+
+// Runs a program to its end; its exit status, or -1.
+inline int run(const std::vector<std::string>& arguments, double seconds = 20) {
+    std::vector<char*> argv;
+    for (const auto& a : arguments) argv.push_back(const_cast<char*>(a.c_str()));
+    argv.push_back(nullptr);
+    pid_t pid = -1;
+    if (posix_spawnp(&pid, argv[0], nullptr, nullptr, argv.data(), environ) != 0) return -1;
+    const auto end = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
+    int status = 0;
+    while (waitpid(pid, &status, WNOHANG) == 0) {
+        if (std::chrono::steady_clock::now() > end) {
+            kill(pid, SIGKILL);
+            waitpid(pid, &status, 0);
+            return -1;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+// Whether `program` is on the PATH.
+inline bool installed(const char* program) {
+    return run({"sh", "-c", std::string("command -v ") + program + " >/dev/null"}) == 0;
+}
+
+// Sets an environment variable for the object's life.
+class Variable {
+public:
+    Variable(const char* name, const std::string& value) : name_(name) {
+        if (const char* old = std::getenv(name)) saved_ = old;
+        setenv(name, value.c_str(), 1);
+    }
+    ~Variable() {
+        if (saved_)
+            setenv(name_, saved_->c_str(), 1);
+        else
+            unsetenv(name_);
+    }
+
+private:
+    const char* name_;
+    std::optional<std::string> saved_;
+};
+
+}  // namespace quorlix::testing
