@@ -10,8 +10,8 @@ namespace quorlix::platform {
 namespace fs = std::filesystem;
 
 namespace {
-// An XDG variable counts only when it holds an absolute path (the specification of those
-// variables says relative ones are to be ignored).
+// An XDG variable counts only when it holds an absolute path (the base-directory rules say
+// relative ones are to be ignored).
 fs::path xdg(const char* variable, const fs::path& fallbackUnderHome) {
     if (const char* v = std::getenv(variable); v && *v == '/') return fs::path(v);
     return Paths::home() / fallbackUnderHome;

@@ -38,12 +38,12 @@ void QtMainQueue::scheduleUptime(double seconds, std::shared_ptr<Job> job) {
         schedule(seconds, std::move(job));
         return;
     }
-    itimerspec spec{};
+    itimerspec due{};
     const double whole = std::floor(seconds);
-    spec.it_value.tv_sec = static_cast<time_t>(whole);
-    spec.it_value.tv_nsec = static_cast<long>((seconds - whole) * 1e9);
-    if (spec.it_value.tv_sec == 0 && spec.it_value.tv_nsec == 0) spec.it_value.tv_nsec = 1;
-    if (::timerfd_settime(fd, 0, &spec, nullptr) != 0) {
+    due.it_value.tv_sec = static_cast<time_t>(whole);
+    due.it_value.tv_nsec = static_cast<long>((seconds - whole) * 1e9);
+    if (due.it_value.tv_sec == 0 && due.it_value.tv_nsec == 0) due.it_value.tv_nsec = 1;
+    if (::timerfd_settime(fd, 0, &due, nullptr) != 0) {
         ::close(fd);
         schedule(seconds, std::move(job));
         return;

@@ -34,8 +34,8 @@ xcb_atom_t atom(xcb_connection_t* c, const char* name) {
     return a;
 }
 
-// Asks the window manager, as the window-manager specification says, to change a mapped
-// window's state.
+// Asks the window manager, with a client message to the root window as EWMH prescribes, to
+// change a mapped window's state.
 void sendToWindowManager(xcb_connection_t* c, xcb_window_t window, xcb_atom_t type, std::initializer_list<std::uint32_t> data) {
     xcb_client_message_event_t event{};
     event.response_type = XCB_CLIENT_MESSAGE;
