@@ -2,14 +2,12 @@
 
 namespace quorlix::platform {
 
-namespace {
 int hexValue(char c) {
     if (c >= '0' && c <= '9') return c - '0';
     if (c >= 'a' && c <= 'f') return c - 'a' + 10;
     if (c >= 'A' && c <= 'F') return c - 'A' + 10;
     return -1;
 }
-}  // namespace
 
 std::string percentEncode(std::string_view text) {
     static constexpr char hex[] = "0123456789ABCDEF";

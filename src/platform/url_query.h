@@ -13,6 +13,8 @@ namespace quorlix::platform {
 
 using QueryItems = std::vector<std::pair<std::string, std::string>>;
 
+// The value of one hexadecimal digit, or -1.
+int hexValue(char c);
 // `text` (UTF-8) with every byte outside the unreserved characters written as "%XX".
 std::string percentEncode(std::string_view text);
 // `text` with every "%XX" read back as its byte; nothing when a "%" is not followed by two

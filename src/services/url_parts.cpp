@@ -1,15 +1,12 @@
 #include "services/url_parts.h"
 
+#include "platform/url_query.h"
+
 namespace quorlix {
 
 namespace {
 
-int hexValue(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    return -1;
-}
+using platform::hexValue;
 
 // "%41" becomes "A"; a "%" not followed by two hex digits stays as it is.
 std::string percentDecoded(std::string_view text) {
