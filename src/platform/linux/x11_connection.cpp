@@ -1,6 +1,7 @@
 #include "platform/linux/x11_connection.h"
 
 #include <QSocketNotifier>
+#include <QTimer>
 
 #include <cstdlib>
 
@@ -38,6 +39,10 @@ void X11Connection::setEventHandler(std::function<void(const xcb_generic_event_t
     handler_ = std::move(handler);
     // Events may have arrived with replies already read.
     drain();
+}
+
+void X11Connection::drainSoon() {
+    QTimer::singleShot(0, notifier_.get(), [this] { drain(); });
 }
 
 void X11Connection::drain() {

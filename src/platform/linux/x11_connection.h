@@ -35,6 +35,9 @@ public:
 
     // Every event read from now on, in order. Set once.
     void setEventHandler(std::function<void(const xcb_generic_event_t&)> handler);
+    // Reads pending events on the next turn of the event loop: waiting on a reply may have
+    // read events off the socket, which the notifier then never reports.
+    void drainSoon();
 
     // A property of 32-bit items (CARDINAL, WINDOW, ATOM) on `window`; nothing when unset.
     std::optional<std::vector<std::uint32_t>> cardinals(xcb_window_t window, const std::string& property);

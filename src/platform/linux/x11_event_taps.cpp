@@ -1,8 +1,8 @@
 #include "platform/linux/x11_event_taps.h"
 
+#include "platform/linux/x11_connection.h"
+
 #include <xcb/xcb.h>
-#include <QSocketNotifier>
-#include <QTimer>
 
 #include <array>
 #include <cstdlib>
@@ -97,14 +97,14 @@ struct Keymap {
 
 class X11EventTap final : public EventTap {
 public:
-    X11EventTap(xcb_connection_t* connection, xcb_window_t root, EventTaps::Handler handler)
-        : c_(connection), root_(root), handler_(std::move(handler)), keymap_(Keymap::read(c_)) {
+    // The tap's own connection: closing it with the tap releases every grab.
+    X11EventTap(std::unique_ptr<X11Connection> connection, EventTaps::Handler handler)
+        : x_(std::move(connection)),
+          c_(x_->get()),
+          root_(x_->root()),
+          handler_(std::move(handler)),
+          keymap_(Keymap::read(c_)) {
         for (const auto& [sym, key] : mediaKeysyms) wanted_.insert(key);
-    }
-
-    ~X11EventTap() override {
-        notifier_.reset();
-        xcb_disconnect(c_);  // releases every grab
     }
 
     // Takes every media key the keyboard has; false when another program holds one of them.
@@ -113,9 +113,8 @@ public:
             if (!grab(key)) return false;
         }
         xcb_flush(c_);
-        notifier_ = std::make_unique<QSocketNotifier>(xcb_get_file_descriptor(c_), QSocketNotifier::Read);
-        QObject::connect(notifier_.get(), &QSocketNotifier::activated, [this] { drain(); });
-        drainSoon();
+        x_->setEventHandler([this](const xcb_generic_event_t& event) { handle(event); });
+        x_->drainSoon();
         return true;
     }
 
@@ -167,30 +166,20 @@ private:
         for (const int key : target)
             if (!grabbed_.count(key)) grab(key);
         xcb_flush(c_);
-        drainSoon();
+        x_->drainSoon();
     }
 
-    // Waiting on replies may have read key events off the socket, which the notifier then
-    // never reports.
-    void drainSoon() {
-        if (notifier_) QTimer::singleShot(0, notifier_.get(), [this] { drain(); });
-    }
-
-    void drain() {
-        while (auto event = owned(xcb_poll_for_event(c_))) {
-            switch (event->response_type & 0x7F) {
-                case XCB_KEY_PRESS:
-                case XCB_KEY_RELEASE: keyEvent(*reinterpret_cast<xcb_key_press_event_t*>(event.get())); break;
-                case XCB_MAPPING_NOTIFY: {
-                    const auto& notify = *reinterpret_cast<xcb_mapping_notify_event_t*>(event.get());
-                    if (notify.request != XCB_MAPPING_POINTER) keymapChanged();
-                    break;
-                }
-                default: break;
+    void handle(const xcb_generic_event_t& event) {
+        switch (event.response_type & 0x7F) {
+            case XCB_KEY_PRESS:
+            case XCB_KEY_RELEASE: keyEvent(reinterpret_cast<const xcb_key_press_event_t&>(event)); break;
+            case XCB_MAPPING_NOTIFY: {
+                const auto& notify = reinterpret_cast<const xcb_mapping_notify_event_t&>(event);
+                if (notify.request != XCB_MAPPING_POINTER) keymapChanged();
+                break;
             }
+            default: break;
         }
-        // The display went away: nothing more will come.
-        if (xcb_connection_has_error(c_) && notifier_) notifier_->setEnabled(false);
     }
 
     void keyEvent(const xcb_key_press_event_t& event) {
@@ -211,6 +200,7 @@ private:
         apply();
     }
 
+    std::unique_ptr<X11Connection> x_;
     xcb_connection_t* c_;
     xcb_window_t root_;
     EventTaps::Handler handler_;
@@ -218,7 +208,6 @@ private:
     std::set<int> wanted_;
     std::set<int> grabbed_;
     bool enabled_ = true;
-    std::unique_ptr<QSocketNotifier> notifier_;
 };
 
 }  // namespace
@@ -234,19 +223,9 @@ bool X11EventTaps::runningOnWayland() {
 
 std::unique_ptr<EventTap> X11EventTaps::create(Handler handler) {
     if (wayland_) return nullptr;
-    int screenNumber = 0;
-    xcb_connection_t* c = xcb_connect(display_.empty() ? nullptr : display_.c_str(), &screenNumber);
-    if (xcb_connection_has_error(c)) {
-        xcb_disconnect(c);
-        return nullptr;
-    }
-    auto screens = xcb_setup_roots_iterator(xcb_get_setup(c));
-    for (int i = 0; i < screenNumber && screens.rem; ++i) xcb_screen_next(&screens);
-    if (!screens.rem) {
-        xcb_disconnect(c);
-        return nullptr;
-    }
-    auto tap = std::make_unique<X11EventTap>(c, screens.data->root, std::move(handler));
+    auto connection = X11Connection::open(display_);
+    if (!connection) return nullptr;
+    auto tap = std::make_unique<X11EventTap>(std::move(connection), std::move(handler));
     if (!tap->grabAll()) return nullptr;
     return tap;
 }
