@@ -22,7 +22,7 @@ export DISPLAY="$display"
 xcompmgr >/dev/null 2>&1 &
 helpers="$helpers $!"
 echo "No display found: Quorlix runs on the virtual display $display."
-echo "Look at it with:  DISPLAY=$display xwd -root -silent | convert xwd:- quorlix.png"
+echo "Look at it with:  DISPLAY=$display scrot quorlix.png"
 echo "Stop it with Ctrl+C."
 
 "$build/quorlix" "$@" &
