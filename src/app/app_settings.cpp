@@ -125,7 +125,7 @@ void AppSettings::setLaunchAtLogin(bool enabled) {
         error = enabled ? loginItem_->registerItem() : loginItem_->unregisterItem();
     }
     if (error) {
-        KeyLog::write("Quorlix: no se pudo cambiar el inicio de sesión: " + *error);
+        KeyLog::system("Quorlix: no se pudo cambiar el inicio de sesión: " + *error);
     }
     // A bound switch re-reads the real state.
     objectWillChange.emit();

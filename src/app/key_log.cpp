@@ -4,12 +4,26 @@
 #include "platform/paths.h"
 
 #include <cmath>
+#include <cstdio>
 #include <ctime>
 #include <fstream>
 
 namespace quorlix {
 
 namespace fs = std::filesystem;
+
+namespace {
+
+// One entry stays one line: control characters (line feeds among them) become spaces.
+std::string oneLine(std::string message) {
+    for (char& c : message) {
+        const auto u = static_cast<unsigned char>(c);
+        if (u < 0x20 || u == 0x7f) c = ' ';
+    }
+    return message;
+}
+
+}  // namespace
 
 std::filesystem::path KeyLog::path() { return platform::Paths::logsDirectory() / "Quorlix.log"; }
 
@@ -23,13 +37,8 @@ std::string KeyLog::formatDate(double secondsSince1970) {
 }
 
 void KeyLog::write(const std::string& message) {
-    // One entry stays one line: control characters (line feeds among them) become spaces.
-    std::string clean = message;
-    for (char& c : clean) {
-        const auto u = static_cast<unsigned char>(c);
-        if (u < 0x20 || u == 0x7f) c = ' ';
-    }
-    const std::string line = formatDate(platform::Clock::shared().date().secondsSince1970) + " " + clean + "\n";
+    const std::string line =
+        formatDate(platform::Clock::shared().date().secondsSince1970) + " " + oneLine(message) + "\n";
 
     const fs::path file = path();
     std::error_code ec;
@@ -40,6 +49,12 @@ void KeyLog::write(const std::string& message) {
     std::ofstream out(file, std::ios::binary | std::ios::app);
     if (!out) return;
     out.write(line.data(), static_cast<std::streamsize>(line.size()));
+}
+
+void KeyLog::system(const std::string& message) {
+    const std::string line = oneLine(message) + "\n";
+    std::fwrite(line.data(), 1, line.size(), stderr);
+    std::fflush(stderr);
 }
 
 }  // namespace quorlix

@@ -221,7 +221,7 @@ WeatherService::WeatherService(Configuration configuration) : configuration_(std
     locationSubscription_ = location->locationsUpdated.connect(
         [this](const std::vector<platform::Coordinate>& locations) { locationsUpdated(locations); });
     failureSubscription_ = location->failed.connect(
-        [](const std::string& reason) { KeyLog::write("Quorlix: ubicación no disponible: " + reason); });
+        [](const std::string& reason) { KeyLog::system("Quorlix: ubicación no disponible: " + reason); });
 }
 
 void WeatherService::start() {
