@@ -4,9 +4,9 @@
 // until it is quit (menus, SIGINT or SIGTERM).
 
 #include "app/app_delegate.h"
-#include "app/app_settings.h"
-#include "app/key_log.h"
 #include "app/migration.h"
+#include "foundation/app_settings.h"
+#include "foundation/key_log.h"
 #include "platform/linux/linux_platform.h"
 #include "platform/linux/single_instance.h"
 #include "platform/linux/unix_signals.h"

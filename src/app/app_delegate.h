@@ -12,9 +12,9 @@
 //
 // Main thread only.
 
-#include "app/app_settings.h"
 #include "app/app_windows.h"
 #include "app/hud_wiring.h"
+#include "foundation/app_settings.h"
 #include "platform/platform.h"
 #include "services/agent_service.h"
 #include "services/battery_service.h"

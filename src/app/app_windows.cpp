@@ -1,6 +1,6 @@
 #include "app/app_windows.h"
 
-#include "app/key_log.h"
+#include "foundation/key_log.h"
 
 #include <string>
 

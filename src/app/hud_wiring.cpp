@@ -1,7 +1,7 @@
 #include "app/hud_wiring.h"
 
-#include "app/app_settings.h"
 #include "app/sounds.h"
+#include "foundation/app_settings.h"
 #include "platform/clock.h"
 #include "platform/main_queue.h"
 #include "platform/platform.h"

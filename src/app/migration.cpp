@@ -1,6 +1,6 @@
 #include "app/migration.h"
 
-#include "app/key_log.h"
+#include "foundation/key_log.h"
 #include "platform/paths.h"
 #include "platform/user_defaults.h"
 
@@ -32,8 +32,8 @@ void migrateFromTarsel() {
     if (!oldExists || newExists) return;
     fs::rename(oldFolder, newFolder, ec);
     if (ec) {
-        KeyLog::write("Migración: no se pudo mover " + oldFolder.string() + " a " + newFolder.string() + ": " +
-                      ec.message());
+        KeyLog::write("Migración: no se pudo mover " + oldFolder.string() + " a " + newFolder.string() +
+                      ": " + ec.message());
     }
 }
 

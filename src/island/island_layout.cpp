@@ -1,6 +1,6 @@
 #include "island/island_layout.h"
 
-#include "app/app_settings.h"
+#include "foundation/app_settings.h"
 #include "island/live_preview.h"
 #include "window/notch_geometry.h"
 

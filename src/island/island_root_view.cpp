@@ -1,6 +1,6 @@
 #include "island/island_root_view.h"
 
-#include "app/app_settings.h"
+#include "foundation/app_settings.h"
 #include "island/island_background.h"
 #include "island/island_content.h"
 #include "island/island_environment.h"

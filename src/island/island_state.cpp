@@ -1,6 +1,6 @@
 #include "island/island_state.h"
 
-#include "app/app_settings.h"
+#include "foundation/app_settings.h"
 
 #include <algorithm>
 

@@ -2,7 +2,7 @@
 // The small per-window model of the island: which page the expanded island shows, whether it
 // is open or hovered, and the latest track swipe. One per notch window, main thread only.
 
-#include "app/raw_enum.h"
+#include "foundation/raw_enum.h"
 #include "platform/published.h"
 
 #include <string_view>

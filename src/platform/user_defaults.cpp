@@ -1,19 +1,19 @@
 #include "platform/user_defaults.h"
 
-#include "app/key_log.h"
+#include "foundation/key_log.h"
 #include "platform/atomic_file.h"
 #include "platform/clock.h"
 #include "platform/paths.h"
 
 #include <sodium.h>
 
+#include <sys/stat.h>
 #include <cctype>
 #include <cerrno>
 #include <cmath>
 #include <cstdlib>
 #include <ctime>
 #include <memory>
-#include <sys/stat.h>
 
 namespace quorlix::platform {
 
@@ -132,7 +132,9 @@ void UserDefaults::setDouble(const std::string& key, double value) {
     // JSON has no non-finite numbers; such a value is stored as null and reads back as absent.
     setObject(key, std::isfinite(value) ? Value(value) : Value(nullptr));
 }
-void UserDefaults::setString(const std::string& key, const std::string& value) { setObject(key, Value(value)); }
+void UserDefaults::setString(const std::string& key, const std::string& value) {
+    setObject(key, Value(value));
+}
 void UserDefaults::setStringArray(const std::string& key, const std::vector<std::string>& value) {
     Value array = Value::array();
     for (const auto& s : value) array.push_back(s);

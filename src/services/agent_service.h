@@ -16,7 +16,7 @@
 // removed, and every write keeps the file's mode and goes through a symbolic link to its
 // target. A copy of each file is made once, before the first change. Main thread only.
 
-#include "app/raw_enum.h"
+#include "foundation/raw_enum.h"
 #include "platform/agent_notifications.h"
 #include "platform/clock.h"
 #include "platform/published.h"

@@ -1,6 +1,6 @@
 #include "services/calendar_service.h"
 
-#include "app/app_settings.h"
+#include "foundation/app_settings.h"
 #include "platform/main_queue.h"
 #include "platform/platform.h"
 #include "services/date_text.h"

@@ -1,6 +1,6 @@
 #include "services/focus_monitor.h"
 
-#include "app/key_log.h"
+#include "foundation/key_log.h"
 #include "platform/atomic_file.h"
 #include "platform/main_queue.h"
 #include "platform/number_text.h"

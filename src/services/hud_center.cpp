@@ -1,6 +1,6 @@
 #include "services/hud_center.h"
 
-#include "app/app_settings.h"
+#include "foundation/app_settings.h"
 #include "platform/clock.h"
 #include "platform/main_queue.h"
 

@@ -1,6 +1,6 @@
 #include "services/now_playing_service.h"
 
-#include "app/app_settings.h"
+#include "foundation/app_settings.h"
 #include "platform/main_queue.h"
 #include "platform/number_text.h"
 

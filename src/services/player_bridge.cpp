@@ -3,7 +3,7 @@
 // anchor) is applied at once and never rolled back; the next sync, notification or snapshot
 // brings the player's truth.
 
-#include "app/app_settings.h"
+#include "foundation/app_settings.h"
 #include "services/now_playing_service.h"
 #include "services/player_scripts.h"
 

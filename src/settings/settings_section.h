@@ -2,7 +2,7 @@
 // The settings window's sections, in sidebar order, with their titles, symbols, search
 // keywords and sidebar places. Stored and named by their raw values (the case names).
 
-#include "app/raw_enum.h"
+#include "foundation/raw_enum.h"
 
 #include <optional>
 #include <string_view>

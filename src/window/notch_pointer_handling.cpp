@@ -1,7 +1,7 @@
 // The notch window controller's pointer handling: hovering, opening and closing, file drags,
 // page and track swipes, and volume scrolls.
 
-#include "app/app_settings.h"
+#include "foundation/app_settings.h"
 #include "services/now_playing_service.h"
 #include "services/volume_service.h"
 #include "ui/animation.h"

@@ -1,6 +1,6 @@
 #include "window/notch_window_controller.h"
 
-#include "app/app_settings.h"
+#include "foundation/app_settings.h"
 #include "island/island_layout.h"
 #include "island/island_root_view.h"
 #include "island/live_preview.h"

@@ -1,7 +1,7 @@
 #include "app/hud_wiring.h"
 
-#include "app/app_settings.h"
 #include "fakes/fake_platform.h"
+#include "foundation/app_settings.h"
 #include "platform/user_defaults.h"
 #include "services/agent_service.h"
 #include "services/battery_service.h"

@@ -1,6 +1,6 @@
-#include "app/key_log.h"
 #include "app/migration.h"
 #include "fakes/fake_platform.h"
+#include "foundation/key_log.h"
 #include "platform/atomic_file.h"
 #include "platform/paths.h"
 #include "platform/user_defaults.h"
@@ -31,7 +31,8 @@ protected:
 };
 
 TEST_F(MigrationTest, FirstLaunchCopiesMissingKeysAndMovesTheFolder) {
-    earlierDomain({{"islandWidth", 400.0}, {"openMode", "click"}, {"trayPaths", {"/a", "/b"}}, {"blob", {{"k", 1}}}});
+    earlierDomain(
+        {{"islandWidth", 400.0}, {"openMode", "click"}, {"trayPaths", {"/a", "/b"}}, {"blob", {{"k", 1}}}});
     earlierFolder();
     UserDefaults::standard().setString("openMode", "hover");
 

@@ -79,10 +79,17 @@ public:
         friend bool operator==(const Write&, const Write&) = default;
     };
 
-    std::vector<Display> list{{1, true}};
+    // Filled in the body: GCC 12 at -O3 takes the initializer lists' elements for
+    // uninitialised (a false -Wmaybe-uninitialized).
+    FakeDisplayBrightness() {
+        list.push_back({1, true});
+        levels[1] = 0.5f;
+    }
+
+    std::vector<Display> list;
     DisplayID main = 1;
     // None: the display cannot be read.
-    std::map<DisplayID, std::optional<float>> levels{{1, 0.5f}};
+    std::map<DisplayID, std::optional<float>> levels;
     bool readable = true;
     bool writable = true;
     bool notifying = true;

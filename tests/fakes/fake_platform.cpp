@@ -1,6 +1,6 @@
 #include "fakes/fake_platform.h"
 
-#include "app/app_settings.h"
+#include "foundation/app_settings.h"
 #include "platform/user_defaults.h"
 #include "services/brightness_service.h"
 #include "services/media_key_interceptor.h"
@@ -13,7 +13,8 @@ namespace quorlix::fakes {
 namespace fs = std::filesystem;
 
 namespace {
-const char* const variables[] = {"HOME", "XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_STATE_HOME", "XDG_CACHE_HOME"};
+const char* const variables[] = {"HOME", "XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_STATE_HOME",
+                                 "XDG_CACHE_HOME"};
 
 // The shared instances hold on to the platform they were built on; the interceptor also holds
 // the brightness service.

@@ -1,7 +1,7 @@
 #include "island/island_layout.h"
 
-#include "app/app_settings.h"
 #include "fakes/fake_platform.h"
+#include "foundation/app_settings.h"
 #include "island/live_preview.h"
 #include "window/notch_geometry.h"
 

@@ -1,7 +1,7 @@
 #include "island/island_mode.h"
 
-#include "app/app_settings.h"
 #include "fakes/fake_platform.h"
+#include "foundation/app_settings.h"
 #include "island/island_layout.h"
 #include "island/island_state.h"
 #include "services/agent_service.h"

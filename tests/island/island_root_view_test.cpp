@@ -1,8 +1,8 @@
 #include "island/island_root_view.h"
 
-#include "app/app_settings.h"
 #include "fakes/fake_platform.h"
 #include "fakes/fixed_font_engine.h"
+#include "foundation/app_settings.h"
 #include "island/island_environment.h"
 #include "island/island_layout.h"
 #include "island/live_preview.h"

@@ -1,7 +1,7 @@
 #include "island/island_state.h"
 
-#include "app/app_settings.h"
 #include "fakes/fake_platform.h"
+#include "foundation/app_settings.h"
 
 #include <gtest/gtest.h>
 

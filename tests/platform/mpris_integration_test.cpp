@@ -2,8 +2,8 @@
 // from the bridge reach the player, and the player's own changes come back as track and
 // state changes.
 
-#include "app/app_settings.h"
 #include "fakes/fake_platform.h"
+#include "foundation/app_settings.h"
 #include "platform/linux/linux_workspace.h"
 #include "platform/linux/mpris_bus.h"
 #include "platform/linux/mpris_player_notifications.h"

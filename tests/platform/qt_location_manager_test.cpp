@@ -2,8 +2,8 @@
 // and how the weather reads a refusal.
 
 #include "platform/linux/qt_location_manager.h"
-#include "app/app_settings.h"
 #include "fakes/fake_platform.h"
+#include "foundation/app_settings.h"
 #include "services/weather_service.h"
 
 #include "qt_test_support.h"

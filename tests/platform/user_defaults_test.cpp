@@ -1,11 +1,10 @@
-#include "app/key_log.h"
+#include "platform/user_defaults.h"
 #include "fakes/fake_platform.h"
+#include "foundation/key_log.h"
 #include "platform/atomic_file.h"
 #include "platform/paths.h"
-#include "platform/user_defaults.h"
 
 #include <gtest/gtest.h>
-
 
 namespace quorlix {
 namespace {

@@ -2,7 +2,7 @@
 // forecast and place search services: the exact requests, how replies are read, and that a
 // late reply never overwrites a newer one.
 
-#include "app/app_settings.h"
+#include "foundation/app_settings.h"
 #include "services/weather_service.h"
 
 #include "local_http_server.h"

@@ -1,7 +1,7 @@
 #include "services/calendar_service.h"
 
-#include "app/app_settings.h"
 #include "fakes/fake_platform.h"
+#include "foundation/app_settings.h"
 
 #include <unicode/timezone.h>
 

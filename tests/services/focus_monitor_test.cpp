@@ -1,7 +1,7 @@
 #include "services/focus_monitor.h"
 
-#include "app/key_log.h"
 #include "fakes/fake_platform.h"
+#include "foundation/key_log.h"
 #include "platform/atomic_file.h"
 
 #include <gtest/gtest.h>

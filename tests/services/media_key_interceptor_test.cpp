@@ -1,8 +1,8 @@
 #include "services/media_key_interceptor.h"
 
-#include "app/app_settings.h"
-#include "app/key_log.h"
 #include "fakes/fake_platform.h"
+#include "foundation/app_settings.h"
+#include "foundation/key_log.h"
 #include "platform/atomic_file.h"
 #include "services/brightness_service.h"
 #include "services/volume_service.h"

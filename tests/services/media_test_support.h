@@ -1,8 +1,8 @@
 #pragma once
 // Shared set-up of the media tests: a fake platform, scripts run inline, and a service.
 
-#include "app/app_settings.h"
 #include "fakes/fake_platform.h"
+#include "foundation/app_settings.h"
 #include "services/now_playing_service.h"
 
 #include <gtest/gtest.h>

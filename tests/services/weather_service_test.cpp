@@ -3,11 +3,11 @@
 // tests/platform/weather_integration_test.cpp.
 
 #include "services/weather_service.h"
-#include "app/key_log.h"
+#include "foundation/key_log.h"
 #include "platform/atomic_file.h"
 
-#include "app/app_settings.h"
 #include "fakes/fake_platform.h"
+#include "foundation/app_settings.h"
 
 #include <gtest/gtest.h>
 
@@ -136,7 +136,8 @@ TEST_F(WeatherPlaceTest, LocationFailureIsLoggedAsText) {
     weather->start();
     ::testing::internal::CaptureStderr();
     location.failed.emit("sin señal al 100%s\n");
-    EXPECT_EQ(::testing::internal::GetCapturedStderr(), "Quorlix: ubicación no disponible: sin señal al 100%s \n");
+    EXPECT_EQ(::testing::internal::GetCapturedStderr(),
+              "Quorlix: ubicación no disponible: sin señal al 100%s \n");
     EXPECT_FALSE(platform::readFile(KeyLog::path())) << "the system log's line, not the file's";
 }
 

@@ -1,8 +1,8 @@
 #pragma once
 // An island on a fake screen with every service it reads, scripts run inline.
 
-#include "app/app_settings.h"
 #include "fakes/fake_platform.h"
+#include "foundation/app_settings.h"
 #include "services/agent_service.h"
 #include "services/apple_script_queue.h"
 #include "services/calendar_service.h"

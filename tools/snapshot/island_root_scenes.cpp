@@ -1,7 +1,7 @@
 // Scenes of the whole island as its panel draws it, over a notch and floating, at rest, with
 // a HUD and expanded.
 
-#include "app/app_settings.h"
+#include "foundation/app_settings.h"
 #include "island/island_root_view.h"
 #include "island/live_preview.h"
 #include "platform/platform.h"

@@ -1,6 +1,6 @@
 #include "platform/linux/single_instance.h"
 
-#include "app/key_log.h"
+#include "foundation/key_log.h"
 
 #include <QLocalServer>
 #include <QLocalSocket>

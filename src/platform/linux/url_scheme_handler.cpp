@@ -1,6 +1,6 @@
 #include "platform/linux/url_scheme_handler.h"
 
-#include "app/key_log.h"
+#include "foundation/key_log.h"
 #include "platform/atomic_file.h"
 #include "platform/linux/desktop_entry.h"
 #include "platform/paths.h"

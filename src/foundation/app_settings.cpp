@@ -1,6 +1,6 @@
-#include "app/app_settings.h"
+#include "foundation/app_settings.h"
 
-#include "app/key_log.h"
+#include "foundation/key_log.h"
 #include "platform/login_item.h"
 #include "platform/platform.h"
 #include "platform/user_defaults.h"
@@ -48,14 +48,16 @@ struct Codec<std::string> {
 };
 
 template <class E>
-    requires std::is_enum_v<E>
+requires std::is_enum_v<E>
 struct Codec<E> {
     static UserDefaults::Value encode(E v) { return std::string(rawValue(v)); }
     static E read(const UserDefaults& d, const std::string& key, E fallback) {
         const auto raw = d.stringForKey(key);
         return raw ? fromRawValue<E>(*raw).value_or(fallback) : fallback;
     }
-    static void write(UserDefaults& d, const std::string& key, E v) { d.setString(key, std::string(rawValue(v))); }
+    static void write(UserDefaults& d, const std::string& key, E v) {
+        d.setString(key, std::string(rawValue(v)));
+    }
 };
 
 // The guards on numbers: identity for other types.
@@ -79,15 +81,17 @@ double sanitize(const std::string& key, double value, const double& fallback) {
 
 bool allows(MediaSourcePreference preference, PlayerSource source) {
     switch (preference) {
-    case MediaSourcePreference::automatic: return true;
-    case MediaSourcePreference::spotify: return source == PlayerSource::spotify;
-    case MediaSourcePreference::music: return source == PlayerSource::music;
+        case MediaSourcePreference::automatic: return true;
+        case MediaSourcePreference::spotify: return source == PlayerSource::spotify;
+        case MediaSourcePreference::music: return source == PlayerSource::music;
     }
     return true;
 }
 
 AppSettings& AppSettings::shared() {
-    if (!sharedStore) sharedStore = std::make_unique<AppSettings>(UserDefaults::standard(), platform::installed().loginItem);
+    if (!sharedStore)
+        sharedStore =
+            std::make_unique<AppSettings>(UserDefaults::standard(), platform::installed().loginItem);
     return *sharedStore;
 }
 
@@ -103,13 +107,11 @@ AppSettings::AppSettings(UserDefaults& defaults, platform::LoginItem* loginItem)
     defaults_.registerDefaults(registered);
 
     // 2. Load each setting (through the guards), then write every later assignment.
-#define QUORLIX_LOAD(type, name, initial)                                                              \
-    {                                                                                                  \
-        const type fallback(initial);                                                                  \
-        name.set(sanitize(#name, Codec<type>::read(defaults_, #name, fallback), fallback));            \
-        name.setDidSet([this](const type& v) {                                                         \
-            Codec<type>::write(defaults_, #name, v);                                                   \
-        });                                                                                            \
+#define QUORLIX_LOAD(type, name, initial)                                                   \
+    {                                                                                       \
+        const type fallback(initial);                                                       \
+        name.set(sanitize(#name, Codec<type>::read(defaults_, #name, fallback), fallback)); \
+        name.setDidSet([this](const type& v) { Codec<type>::write(defaults_, #name, v); }); \
     }
     QUORLIX_SETTINGS(QUORLIX_LOAD)
 #undef QUORLIX_LOAD

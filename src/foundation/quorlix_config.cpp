@@ -1,4 +1,4 @@
-#include "app/quorlix_config.h"
+#include "foundation/quorlix_config.h"
 
 namespace quorlix {
 

@@ -1,6 +1,6 @@
-#include "app/app_settings.h"
-#include "app/key_log.h"
+#include "foundation/app_settings.h"
 #include "fakes/fake_platform.h"
+#include "foundation/key_log.h"
 #include "platform/atomic_file.h"
 #include "platform/paths.h"
 #include "platform/user_defaults.h"
@@ -21,11 +21,12 @@ protected:
 
     // Writes a defaults file for the app's domain as another process (or an older version) would.
     void storeRaw(const UserDefaults::Value& values) {
-        ASSERT_FALSE(platform::writeFileAtomically(platform::Paths::defaultsFile(UserDefaults::applicationDomain),
-                                                   values.dump()));
+        ASSERT_FALSE(platform::writeFileAtomically(
+            platform::Paths::defaultsFile(UserDefaults::applicationDomain), values.dump()));
     }
     UserDefaults::Value onDisk() {
-        return UserDefaults::persistentDomain(UserDefaults::applicationDomain).value_or(UserDefaults::Value::object());
+        return UserDefaults::persistentDomain(UserDefaults::applicationDomain)
+            .value_or(UserDefaults::Value::object());
     }
 };
 
@@ -121,7 +122,10 @@ TEST_F(AppSettingsTest, NumbersFromTheFileAreGuarded) {
 }
 
 TEST_F(AppSettingsTest, ValuesOfOtherTypesGoThroughTheConvertingReaders) {
-    storeRaw({{"menuBarIcon", "NO"}, {"hapticFeedback", 0}, {"scrollForVolume", "YES"}, {"soundVolume", "0.25"},
+    storeRaw({{"menuBarIcon", "NO"},
+              {"hapticFeedback", 0},
+              {"scrollForVolume", "YES"},
+              {"soundVolume", "0.25"},
               {"weatherCity", 12}});
     AppSettings& s = AppSettings::shared();
     EXPECT_FALSE(s.menuBarIcon.get());
@@ -162,7 +166,8 @@ TEST_F(AppSettingsTest, LaunchAtLoginReportsTheRealStateAndLogsARefusal) {
     fake.loginItem.failure = "denegado";
     ::testing::internal::CaptureStderr();
     s.setLaunchAtLogin(true);
-    EXPECT_EQ(::testing::internal::GetCapturedStderr(), "Quorlix: no se pudo cambiar el inicio de sesión: denegado\n");
+    EXPECT_EQ(::testing::internal::GetCapturedStderr(),
+              "Quorlix: no se pudo cambiar el inicio de sesión: denegado\n");
     EXPECT_FALSE(s.launchAtLogin());
     EXPECT_EQ(announcements, 3);
     EXPECT_FALSE(UserDefaults::standard().object("launchAtLogin"));

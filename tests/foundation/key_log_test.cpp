@@ -1,4 +1,4 @@
-#include "app/key_log.h"
+#include "foundation/key_log.h"
 #include "fakes/fake_platform.h"
 #include "platform/atomic_file.h"
 

@@ -1,4 +1,4 @@
-#include "app/key_log.h"
+#include "foundation/key_log.h"
 
 #include "platform/clock.h"
 #include "platform/paths.h"
