@@ -1,143 +1,154 @@
-// When the lock-screen controller shows which window, the sounds it plays and the readings it
-// starts.
+// The lock-screen controller on a fake platform: which windows it shows when, where they go,
+// how they fade, stack and take clicks, the sounds it plays and the readings it starts.
 
-#include "lock_screen_test_support.h"
+#include "window/lock_screen_controller.h"
 
+#include "island_test_support.h"
+#include "platform/linux/qt_screens.h"
 #include "platform/user_defaults.h"
+#include "services/battery_service.h"
 #include "services/player_scripts.h"
 #include "window/sky_light.h"
 
-namespace quorlix::testing {
+#include <QRect>
+
+#include <gtest/gtest.h>
+
+namespace quorlix {
 namespace {
+
+using Fade = fakes::FakePanelWindow::Fade;
+using Reading = std::function<void(std::optional<std::int64_t>)>;
+
+// The island's services, with the battery and no island.
+class LockScreenTest : public testing::IslandTest {
+protected:
+    BatteryService battery{&fake.powerSources};
+    std::vector<Reading> readings;  // started, in order
+    std::unique_ptr<LockScreenController> lockScreen;
+
+    LockScreenTest() {
+        // The notched laptop, listed after an external display.
+        fake.screens.list = {fakes::FakeScreens::externalDisplay(), fakes::FakeScreens::notchedLaptop()};
+        fake.soundPlayer.files = {{"candado-cerrar.wav", 0.4}, {"candado-abrir.wav", 0.4}};
+    }
+    ~LockScreenTest() override {
+        lockScreen.reset();
+        fake.time.advance(10);  // the sounds' releases, so the next test starts with none
+    }
+
+    void make() {
+        lockScreen = std::make_unique<LockScreenController>(
+            LockScreenServices{settings, nowPlaying, lyrics, volume, weather, battery}, fake.platform(),
+            [this](Reading done) { readings.push_back(std::move(done)); });
+        fake.time.runPending();
+    }
+    void lock(bool locked = true) {
+        locked ? fake.screenLock.lock() : fake.screenLock.unlock();
+        fake.time.runPending();
+    }
+    void unlock() { lock(false); }
+    void play(const std::string& title = "Clandestino") {
+        nowPlaying.track = Track{"music:" + title, title, "Manu Chao", "", 148, PlayerSource::music};
+        fake.time.runPending();
+    }
+    void stop() {
+        nowPlaying.track = std::nullopt;
+        fake.time.runPending();
+    }
+    // The filled slots: "full info card".
+    std::string slots() const {
+        std::string out;
+        if (lockScreen->fullWindow()) out += "full ";
+        if (lockScreen->infoWindow()) out += "info ";
+        if (lockScreen->cardWindow()) out += "card ";
+        return out.empty() ? out : out.substr(0, out.size() - 1);
+    }
+    std::vector<std::string> sounds() const {
+        std::vector<std::string> out;
+        for (const auto& s : fake.soundPlayer.created) out.push_back(s->name);
+        return out;
+    }
+    static fakes::FakePanelWindow& fakeOf(platform::PanelWindow* w) {
+        return *static_cast<fakes::FakePanelWindow*>(w);
+    }
+};
 
 TEST_F(LockScreenTest, WindowsFollowTheLockThePlayerAndTheSettings) {
     struct Row {
-        bool locked;
-        bool track;
-        bool lockScreenEnabled;
-        bool mediaEnabled;
-        bool fullArtwork;
+        bool locked, track, lockScreenEnabled, mediaEnabled, fullArtwork;
         const char* slots;
     };
     const Row rows[] = {
-        {false, false, true, true, false, ""},
-        {false, true, true, true, false, ""},
         {false, true, true, true, true, ""},
-        {true, false, true, true, false, "info"},
         {true, false, true, true, true, "info"},
         {true, true, true, true, false, "info card"},
         {true, true, true, true, true, "full"},
         // The setting governs the player only: the info row stays.
-        {true, true, false, true, false, "info"},
         {true, true, false, true, true, "info"},
         {true, true, true, false, false, "info"},
-        {true, true, true, false, true, "info"},
     };
     for (const Row& row : rows) {
-        SCOPED_TRACE(::testing::Message() << "locked " << row.locked << " track " << row.track
-                                          << " lockScreen " << row.lockScreenEnabled << " media "
-                                          << row.mediaEnabled << " full " << row.fullArtwork);
+        SCOPED_TRACE(row.slots);
         settings.lockScreenEnabled = row.lockScreenEnabled;
         settings.mediaEnabled = row.mediaEnabled;
         settings.lockScreenFullArtwork = row.fullArtwork;
-        if (row.track)
-            play();
-        else
-            stop();
+        row.track ? play() : stop();
         make();
         if (row.locked) lock();
         EXPECT_EQ(slots(), row.slots);
-        // Every window in a slot is on screen, fading in.
-        for (auto* window : {lockScreen->fullWindow(), lockScreen->infoWindow(), lockScreen->cardWindow()}) {
-            if (!window) continue;
-            EXPECT_TRUE(window->isVisible());
-            EXPECT_EQ(fakeOf(window).fades.back(), (fakes::FakePanelWindow::Fade{1, 0.35, false}));
+        for (auto* w : {lockScreen->fullWindow(), lockScreen->infoWindow(), lockScreen->cardWindow()}) {
+            if (!w) continue;
+            EXPECT_TRUE(w->isVisible());
+            // Made invisible, then faded in.
+            EXPECT_EQ(fakeOf(w).fades, (std::vector<Fade>{{0, 0, false}, {1, 0.35, false}}));
         }
         lockScreen.reset();
     }
 }
 
-TEST_F(LockScreenTest, APlayerComingAndGoingWhileLockedSwapsTheWindowsAndANewSongRebuildsNothing) {
+TEST_F(LockScreenTest, APlayerComingAndGoingSwapsTheWindowsButANewSongRebuildsNothing) {
     make();
     lock();
-    EXPECT_EQ(slots(), "info");
     platform::PanelWindow* info = lockScreen->infoWindow();
-
     play();
     EXPECT_EQ(slots(), "info card");
     EXPECT_EQ(lockScreen->infoWindow(), info) << "a filled slot is not refilled";
-    platform::PanelWindow* card = lockScreen->cardWindow();
     const int made = fake.panelWindows.madeCount;
-
     play("Desaparecido");
     EXPECT_EQ(fake.panelWindows.madeCount, made);
-    EXPECT_EQ(lockScreen->cardWindow(), card);
-    EXPECT_EQ(fakeOf(card).fades.size(), 2u) << "no fade either";
-
     stop();
     EXPECT_EQ(slots(), "info");
-    EXPECT_EQ(lockScreen->infoWindow(), info);
 
-    // With the full-artwork view chosen, it takes the info row's place and gives it back.
     settings.lockScreenFullArtwork = true;
     play();
     EXPECT_EQ(slots(), "full");
     stop();
     EXPECT_EQ(slots(), "info");
-    EXPECT_NE(lockScreen->infoWindow(), info) << "a new info window";
+    EXPECT_NE(lockScreen->infoWindow(), info) << "windows are never reused";
 }
 
-TEST_F(LockScreenTest, LockingSoundsOnceReadsOnceAndAsksThePlayerOnce) {
+TEST_F(LockScreenTest, ALockSoundsReadsAndAsksThePlayerOnceAndOnlyAnUnlockAfterItCounts) {
     fake.workspace.running = {"com.apple.Music"};
     play();
     make();
+    unlock();
+    EXPECT_TRUE(sounds().empty()) << "no lock to end";
+    EXPECT_EQ(fake.panelWindows.madeCount, 0);
+
+    lock();
     lock();
     EXPECT_EQ(sounds(), std::vector<std::string>{"candado-cerrar.wav"});
     EXPECT_NEAR(fake.soundPlayer.created.back()->volume, 0.6, 1e-9);
     EXPECT_EQ(readings.size(), 1u);
     EXPECT_EQ(fake.scriptHost.count(PlayerScripts::position(PlayerSource::music)), 1);
     EXPECT_EQ(fake.scriptHost.count(PlayerScripts::shuffle(PlayerSource::music)), 1);
-    const int made = fake.panelWindows.madeCount;
+    EXPECT_EQ(fake.panelWindows.madeCount, 2);
 
-    // A repeated lock notice changes nothing.
-    lock();
-    EXPECT_EQ(sounds().size(), 1u);
-    EXPECT_EQ(readings.size(), 1u);
-    EXPECT_EQ(fake.scriptHost.count(PlayerScripts::position(PlayerSource::music)), 1);
-    EXPECT_EQ(fake.panelWindows.madeCount, made);
-
-    // Unlocking sounds, hides everything and reads nothing.
     unlock();
     EXPECT_EQ(sounds(), (std::vector<std::string>{"candado-cerrar.wav", "candado-abrir.wav"}));
     EXPECT_EQ(slots(), "");
     EXPECT_EQ(readings.size(), 1u);
-    unlock();
-    EXPECT_EQ(sounds().size(), 2u);
-}
-
-TEST_F(LockScreenTest, AnUnlockWithoutALockIsIgnored) {
-    make();
-    unlock();
-    EXPECT_TRUE(sounds().empty());
-    EXPECT_EQ(fake.panelWindows.madeCount, 0);
-    EXPECT_FALSE(lockScreen->isLocked());
-}
-
-TEST_F(LockScreenTest, SoundsFollowTheirSettingsAndVolume) {
-    settings.lockSound = false;
-    settings.soundVolume = 0;
-    make();
-    lock();
-    EXPECT_TRUE(sounds().empty());
-    unlock();
-    ASSERT_EQ(sounds(), std::vector<std::string>{"candado-abrir.wav"});
-    EXPECT_EQ(fake.soundPlayer.created.back()->volume, 0);
-
-    settings.lockSound = true;
-    settings.unlockSound = false;
-    lock();
-    unlock();
-    EXPECT_EQ(sounds(), (std::vector<std::string>{"candado-abrir.wav", "candado-cerrar.wav"}));
 }
 
 TEST_F(LockScreenTest, OnlyTheLatestHeadphoneReadingCounts) {
@@ -147,67 +158,106 @@ TEST_F(LockScreenTest, OnlyTheLatestHeadphoneReadingCounts) {
     lock();
     ASSERT_EQ(readings.size(), 2u);
     readings[1](80);
+    readings[0](20);  // older, finishing last
     EXPECT_EQ(lockScreen->info().headphones.get(), 80);
-    // The older reading finishing last does not replace the newer one.
-    readings[0](20);
-    EXPECT_EQ(lockScreen->info().headphones.get(), 80);
-
-    // A reading may end with no headphones, and may end after the unlock.
-    lock();
     unlock();
     lock();
-    unlock();
-    ASSERT_EQ(readings.size(), 3u);
     readings[2](std::nullopt);
     EXPECT_EQ(lockScreen->info().headphones.get(), std::nullopt);
-
-    // Nor does a reading reach a controller that is gone.
-    lock();
-    Reading late = readings.back();
-    lockScreen.reset();
-    late(55);
 }
 
-TEST_F(LockScreenTest, PreviewShowsTheWindowsOnTheDesktopAndFreezesThem) {
+TEST_F(LockScreenTest, PreviewShowsTheWindowsOnTheDesktopAndFreezesThemWithoutTheBridge) {
     ::testing::internal::CaptureStderr();
     make();
     lockScreen->preview();
-    EXPECT_TRUE(lockScreen->isLocked());
     EXPECT_EQ(slots(), "info card");
     EXPECT_EQ(readings.size(), 1u);
     EXPECT_TRUE(sounds().empty());
-    for (auto* window : {lockScreen->infoWindow(), lockScreen->cardWindow()}) {
-        const auto& panel = fakeOf(window);
-        EXPECT_EQ(panel.belowScreenLockers, false) << "over everything";
-        EXPECT_EQ(panel.inputAreas, std::vector{Rect(0, 0, panel.frame().width(), panel.frame().height())});
-    }
+    auto& card = fakeOf(lockScreen->cardWindow());
+    EXPECT_EQ(card.belowScreenLockers, false);
+    EXPECT_EQ(card.inputAreas, std::vector{Rect(0, 0, 339, 185)});
 
-    // Lock notices still sound and read, but the windows stay as they are.
+    // Lock notices still sound and read; the windows stay.
     const int made = fake.panelWindows.madeCount;
     unlock();
     play();
     lock();
     stop();
+    fake.time.advance(1);
     EXPECT_EQ(sounds(), (std::vector<std::string>{"candado-abrir.wav", "candado-cerrar.wav"}));
     EXPECT_EQ(readings.size(), 2u);
     EXPECT_EQ(slots(), "info card");
     EXPECT_EQ(fake.panelWindows.madeCount, made);
-    fake.time.advance(1);
     EXPECT_EQ(fake.panelWindows.live.size(), 2u);
-
-    // No bridge to the lock screen, so no word of its absence.
     EXPECT_FALSE(SkyLight::exists());
-    EXPECT_EQ(fake.lockScreenSpace.createCalls, 0);
     EXPECT_EQ(::testing::internal::GetCapturedStderr(), "");
-}
 
-TEST_F(LockScreenTest, PreviewOfTheFullArtworkViewShowsOnlyIt) {
+    lockScreen.reset();
     platform::UserDefaults::standard().setBool("previewFullArtwork", true);
     make();
     lockScreen->preview();
     EXPECT_EQ(slots(), "full");
-    EXPECT_EQ(lockScreen->fullWindow()->frame(), Rect(0, 0, 1512, 982));
+}
+
+TEST_F(LockScreenTest, WindowsGoOnTheNotchedScreenElseOnTheMainOne) {
+    play();
+    make();
+    lock();
+    const auto expectNear = [](const Rect& a, const Rect& b) {
+        EXPECT_NEAR(a.minX(), b.minX(), 1e-9);
+        EXPECT_NEAR(a.minY(), b.minY(), 1e-9);
+        EXPECT_EQ(a.size, b.size);
+    };
+    expectNear(lockScreen->infoWindow()->frame(), Rect(546, 687.04, 420, 40));
+    expectNear(lockScreen->cardWindow()->frame(), Rect(586.5, 202.1, 339, 185));
+    // As X11 places them, from the top left of the 982 point high primary screen.
+    EXPECT_EQ(platform::toQtGeometry(lockScreen->infoWindow()->frame(), 982), QRect(546, 255, 420, 40));
+    EXPECT_EQ(platform::toQtGeometry(lockScreen->cardWindow()->frame(), 982), QRect(587, 595, 339, 185));
+    unlock();
+
+    fake.screens.list = {fakes::FakeScreens::externalDisplay(), fakes::FakeScreens::externalDisplay(0)};
+    settings.lockScreenFullArtwork = true;
+    lock();
+    EXPECT_EQ(lockScreen->fullWindow()->frame(), Rect(1512, 0, 2560, 1440));
+}
+
+TEST_F(LockScreenTest, HidingEmptiesTheSlotAtOnceAndClosesTheWindowAfterItsFade) {
+    make();
+    lock();
+    auto& info = fakeOf(lockScreen->infoWindow());
+    unlock();
+    EXPECT_EQ(slots(), "");
+    EXPECT_EQ(info.fades.back(), (Fade{0, 0.25, true}));
+    fake.time.advance(0.249);
+    EXPECT_TRUE(info.isVisible());
+    fake.time.advance(0.001);
+    EXPECT_TRUE(fake.panelWindows.live.empty()) << "closed and released";
+}
+
+TEST_F(LockScreenTest, WithoutTheBridgeLockWindowsStayBelowLockersLetClicksThroughAndSaySoOnce) {
+    ::testing::internal::CaptureStderr();
+    play();
+    make();
+    lock();
+    for (auto* w : {lockScreen->infoWindow(), lockScreen->cardWindow()}) {
+        EXPECT_EQ(fakeOf(w).belowScreenLockers, true);
+        EXPECT_TRUE(fakeOf(w).inputAreas.empty()) << "every click reaches the desktop";
+    }
+    unlock();
+    lock();
+    EXPECT_EQ(fake.lockScreenSpace.createCalls, 1);
+    EXPECT_EQ(::testing::internal::GetCapturedStderr(), std::string(SkyLight::unavailableMessage) + "\n");
+
+    // A bridge, where there is one, takes the windows and lets them be clicked.
+    lockScreen.reset();
+    SkyLight::resetShared();
+    fake.lockScreenSpace.available = true;
+    stop();
+    make();
+    lock();
+    EXPECT_EQ(fake.lockScreenSpace.added, std::vector{lockScreen->infoWindow()});
+    EXPECT_EQ(fakeOf(lockScreen->infoWindow()).inputAreas, std::vector{Rect(0, 0, 420, 40)});
 }
 
 }  // namespace
-}  // namespace quorlix::testing
+}  // namespace quorlix

@@ -21,8 +21,9 @@ X11ScreenLockers::X11ScreenLockers(std::unique_ptr<X11Connection> x, std::uint32
       idMask_(xcb_get_setup(x_->get())->resource_id_mask),
       screenAreas_(std::move(screenAreas)) {
     const std::uint32_t mask = XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY;
-    xcb_change_window_attributes(x_->get(), x_->root(), XCB_CW_EVENT_MASK, &mask);
-    xcb_flush(x_->get());
+    // Checked, so the watch is in effect once this returns: no window mapped later is missed.
+    std::free(xcb_request_check(
+        x_->get(), xcb_change_window_attributes_checked(x_->get(), x_->root(), XCB_CW_EVENT_MASK, &mask)));
     x_->setEventHandler([this](const xcb_generic_event_t& event) {
         switch (event.response_type & 0x7f) {
             case XCB_MAP_NOTIFY: {
@@ -133,14 +134,17 @@ std::vector<std::uint32_t> X11ScreenLockers::mapped() {
 void X11ScreenLockers::raise(std::uint32_t window, bool belowLockers) {
     xcb_connection_t* c = x_->get();
     const std::vector<std::uint32_t> lockers = belowLockers ? mapped() : std::vector<std::uint32_t>{};
+    xcb_void_cookie_t done;
     if (lockers.empty()) {
         const std::uint32_t values[] = {XCB_STACK_MODE_ABOVE};
-        xcb_configure_window(c, window, XCB_CONFIG_WINDOW_STACK_MODE, values);
+        done = xcb_configure_window_checked(c, window, XCB_CONFIG_WINDOW_STACK_MODE, values);
     } else {
         const std::uint32_t values[] = {lockers.front(), XCB_STACK_MODE_BELOW};
-        xcb_configure_window(c, window, XCB_CONFIG_WINDOW_SIBLING | XCB_CONFIG_WINDOW_STACK_MODE, values);
+        done = xcb_configure_window_checked(c, window,
+                                            XCB_CONFIG_WINDOW_SIBLING | XCB_CONFIG_WINDOW_STACK_MODE, values);
     }
-    xcb_flush(c);
+    // Stacked once this returns; a window already gone is no error worth telling.
+    std::free(xcb_request_check(c, done));
 }
 
 }  // namespace quorlix::platform

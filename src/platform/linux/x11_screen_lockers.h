@@ -43,7 +43,7 @@ public:
     // The locker windows mapped now, bottom to top.
     std::vector<std::uint32_t> mapped();
     // Puts `window` (a top-level window) above every other window or, with `belowLockers`,
-    // just below the lowest locker window when one is mapped.
+    // just below the lowest locker window when one is mapped; done once this returns.
     void raise(std::uint32_t window, bool belowLockers);
 
 private:
