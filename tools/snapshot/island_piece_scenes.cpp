@@ -6,6 +6,7 @@
 #include "island/fill_ring.h"
 #include "island/island_button_style.h"
 #include "island/level_bar.h"
+#include "island/marquee_text.h"
 #include "island/mini_ring.h"
 #include "island/scrub_bar.h"
 #include "platform/platform.h"
@@ -116,6 +117,30 @@ const Scene buttonStyle{"island-button-style", {200, 90}, [] {
                             };
                             return onIsland(HStack({.spacing = 30}, {button(false), button(true)}));
                         }};
+
+View marquee(const std::string& text, bool centered) {
+    return MarqueeText{.text = text, .font = Font::system(14, FontWeight::semibold), .centered = centered}
+        .foregroundStyle(Color::white)
+        .frame({.width = 200});
+}
+
+const Scene marquees{
+    "marquee-text", {260, 110}, [] {
+        return onIsland(
+            VStack({.spacing = 8}, {
+                                       marquee("Clandestino", false),
+                                       marquee("Clandestino", true),
+                                       marquee("Me llaman calle (versión acústica en directo)", false),
+                                   }));
+    }};
+
+// A title too long for its space: still for 1.5 s, then sliding left with its copy behind.
+const AnimationScene marqueeLoop{
+    "marquee-loop",
+    {260, 60},
+    6,
+    [](bool) { return onIsland(marquee("Me llaman calle (versión acústica en directo)", false)); },
+    false};
 
 }  // namespace
 
