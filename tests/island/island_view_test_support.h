@@ -46,7 +46,8 @@ protected:
     int frames = 0;
 
     // Hosts the view `make()` builds at every render, pinned to the top-leading corner of a
-    // canvas of `size`, and draws its first frame.
+    // canvas of `size`, and draws its first frames: the first, and those of what the views
+    // change as they appear, at the same moment.
     void show(std::function<ui::View()> make, Size size = {300, 100}) {
         struct Root {
             std::function<ui::View()> make;
@@ -62,6 +63,7 @@ protected:
         host->observe(inputs);
         host->onFrame = [this] { ++frames; };
         host->render();
+        fake.time.runPending();
     }
 
     // Runs what is due now, then `seconds` of frames.
