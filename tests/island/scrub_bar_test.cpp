@@ -1,110 +1,78 @@
-// The seek bar: drags, the one seek at the end, hover, and a bar without duration.
+// The seek bar: what a drag shows, tells and seeks, and a bar without duration.
 
 #include "island/scrub_bar.h"
 #include "island_view_test_support.h"
-
-#include <optional>
 
 namespace quorlix {
 namespace {
 
 using namespace ui;
-using testing::IslandViewTest;
 
-class ScrubBarTest : public IslandViewTest {
+class ScrubBarTest : public testing::IslandViewTest {
 protected:
     std::vector<std::optional<double>> scrubbed;
 
-    // A bar 200 points wide at the canvas's top-leading corner: 14 points tall, its middle at y 7.
+    // 200 points wide at the top-leading corner, 14 tall: its middle at y 7.
     void showBar(double position, double duration) {
+        playMusic(200);
         show([this, position, duration] {
             return ScrubBar{.position = position,
                             .duration = duration,
                             .height = 4,
-                            .onScrub = [this](std::optional<double> t) { scrubbed.push_back(t); }}
+                            .onScrub = [this](auto t) { scrubbed.push_back(t); }}
                 .frame({.width = 200});
         });
         advance(2);  // the bar's own entrance
     }
-    const DisplayItem* fill() {
-        return find([](const DisplayItem& i) { return i.fill && i.fill->color == Color::white; });
+    double fill() {
+        return find([](auto& i) { return i.fill && i.fill->color == Color::white; })->frame.width();
     }
-    EventRouter& events() { return host->events(); }
+    void drag(std::vector<Point> path) {
+        host->events().pointerPressed(path.front());
+        for (std::size_t i = 1; i < path.size(); ++i) host->events().pointerMoved(path[i]), advance(0.5);
+        host->events().pointerReleased(path.back());
+        advance(0.5);
+    }
+    std::vector<std::string> seeks() const {
+        std::vector<std::string> out;
+        for (const auto& s : fake.scriptHost.executed())
+            if (s.find("set player position") != std::string::npos) out.push_back(s);
+        return out;
+    }
 };
 
-TEST_F(ScrubBarTest, AMoveUnderThreePointsIsNoDrag) {
-    playMusic();
-    showBar(50, 200);
-    events().pointerPressed({50, 7});
-    events().pointerMoved({52, 9});  // 2.8 points away
-    advance(0.5);
-    events().pointerReleased({52, 9});
-    advance(0.5);
+TEST_F(ScrubBarTest, ADragShowsAndTellsTheTimeUnderThePointerAndSeeksOnceWhenItEnds) {
+    showBar(30, 120);  // 25 %, on a bar shorter than the track
+    EXPECT_NEAR(fill(), 50, 1e-6);
+    drag({{50, 7}, {52, 9}});  // under 3 points: no drag
     EXPECT_TRUE(scrubbed.empty());
+
+    auto& events = host->events();
+    events.pointerPressed({50, 7});
+    events.pointerMoved({100, 7});
+    advance(0.5);
+    EXPECT_NEAR(fill(), 100, 1e-6) << "the bar follows the drag";
+    events.pointerMoved({260, 30});  // past the right end, off the bar
+    advance(0.5);
     EXPECT_TRUE(seeks().empty());
-}
-
-TEST_F(ScrubBarTest, ADragFollowsThePointerAndSeeksOnceWhenItEnds) {
-    playMusic(200);
-    showBar(30, 120);  // at 25 %, on a bar shorter than the track
-    ASSERT_NE(fill(), nullptr);
-    EXPECT_NEAR(fill()->frame.width(), 50, 1e-6);
-
-    events().pointerPressed({50, 7});
-    events().pointerMoved({100, 7});
-    advance(0.5);
-    EXPECT_NEAR(fill()->frame.width(), 100, 1e-6) << "the bar follows the drag, not the position";
-    events().pointerMoved({260, 30});  // past the right end, off the bar
-    advance(0.5);
-    EXPECT_NEAR(fill()->frame.width(), 200, 1e-6);
-    EXPECT_TRUE(seeks().empty()) << "nothing is sought while dragging";
-
-    events().pointerReleased({260, 30});
+    events.pointerReleased({260, 30});
     advance(0.5);
     EXPECT_EQ(seeks(),
               std::vector<std::string>{"tell application \"Music\" to set player position to 120.00"});
-    ASSERT_EQ(scrubbed.size(), 3u);
-    EXPECT_DOUBLE_EQ(*scrubbed[0], 60);
-    EXPECT_DOUBLE_EQ(*scrubbed[1], 120);
-    EXPECT_EQ(scrubbed[2], std::nullopt);
-    EXPECT_NEAR(fill()->frame.width(), 50, 1e-6) << "back to the position given";
+    EXPECT_EQ(scrubbed, (std::vector<std::optional<double>>{60, 120, std::nullopt}));
+    EXPECT_NEAR(fill(), 50, 1e-6) << "back to the position given";
+    // A bar a point wide or less reads the raw position.
+    EXPECT_DOUBLE_EQ(ScrubBar::fraction(0.3, 0.5), 0.3);
 }
 
 TEST_F(ScrubBarTest, ABarWithoutDurationShowsNothingAndNeverSeeks) {
-    playMusic();
     for (const double duration : {0.0, -5.0}) {
-        scrubbed.clear();
         showBar(30, duration);
-        EXPECT_EQ(fill()->frame.width(), 0);
-        events().pointerPressed({50, 7});
-        events().pointerMoved({150, 7});
-        advance(0.5);
-        events().pointerReleased({150, 7});
-        advance(0.5);
-        EXPECT_TRUE(scrubbed.empty()) << duration;
-        EXPECT_TRUE(seeks().empty()) << duration;
-        EXPECT_EQ(fill()->frame.width(), 0);
+        drag({{50, 7}, {150, 7}});
+        EXPECT_EQ(fill(), 0);
+        EXPECT_TRUE(scrubbed.empty());
+        EXPECT_TRUE(seeks().empty());
     }
-}
-
-TEST_F(ScrubBarTest, TheBarThickensUnderThePointer) {
-    showBar(30, 120);
-    const auto thickness = [&] { return fill()->frame.height(); };
-    EXPECT_NEAR(thickness(), 4, 1e-6);
-    events().pointerMoved({100, 12});  // on the taller target, below the visible bar
-    advance(1);
-    EXPECT_NEAR(thickness(), 6.5, 1e-6);
-    events().pointerMoved({100, 40});
-    advance(1);
-    EXPECT_NEAR(thickness(), 4, 1e-6);
-}
-
-TEST(ScrubBarFraction, DividesByTheWidthButNeverByLessThanAPoint) {
-    EXPECT_DOUBLE_EQ(ScrubBar::fraction(50, 200), 0.25);
-    EXPECT_DOUBLE_EQ(ScrubBar::fraction(-10, 200), 0);
-    EXPECT_DOUBLE_EQ(ScrubBar::fraction(260, 200), 1);
-    EXPECT_DOUBLE_EQ(ScrubBar::fraction(0.3, 0.5), 0.3);
-    EXPECT_DOUBLE_EQ(ScrubBar::fraction(0.3, 0), 0.3);
 }
 
 }  // namespace
