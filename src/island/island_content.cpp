@@ -82,10 +82,4 @@ View islandContent(IslandMode m, const HUDCenter& hud, const IslandState& state,
     return current ? hudContent(m, *current, notch) : View();
 }
 
-View OutputMenuPlaceholder(double height) {
-    return RoundedRectangle(12, RoundedCornerStyle::continuous)
-        .fill(Color::gray(0.12))
-        .frame({.width = 240, .height = height});
-}
-
 }  // namespace quorlix

@@ -18,7 +18,4 @@ class IslandState;
 // when the HUD shown is not of the mode's kind.
 ui::View islandContent(IslandMode m, const HUDCenter& hud, const IslandState& state, Size notch);
 
-// Stands in for the audio-output menu: its place and height, no rows yet.
-ui::View OutputMenuPlaceholder(double height);
-
 }  // namespace quorlix
