@@ -25,8 +25,8 @@
 #include "platform/linux/unavailable_accessibility.h"
 
 // Widgets.
+#include "platform/linux/eds_calendar_store.h"
 #include "platform/linux/qt_location_manager.h"
-#include "platform/linux/unavailable_calendar_store.h"
 
 // The island's windows, the pointer, the status bar and the desktop.
 #include "platform/linux/qt_panel_window.h"
@@ -133,7 +133,7 @@ LinuxPlatform::LinuxPlatform()
 
     // Widgets.
     location_ = std::make_unique<QtLocationManager>();
-    calendarStore_ = std::make_unique<UnavailableCalendarStore>();
+    calendarStore_ = std::make_unique<EdsCalendarStore>();
     platform_.location = location_.get();
     platform_.calendarStore = calendarStore_.get();
 
