@@ -9,6 +9,12 @@
 
 namespace quorlix {
 
+const std::vector<EqualizerView::Bar>& EqualizerView::nowPlayingBars() {
+    static const std::vector<Bar> bars{
+        {0.25, 0.6, 0.44}, {0.45, 0.9, 0.33}, {0.55, 1.0, 0.38}, {0.4, 0.85, 0.29}, {0.2, 0.55, 0.41}};
+    return bars;
+}
+
 double EqualizerView::level(const Bar& bar, double seconds) {
     return bar.low + (bar.high - bar.low) * (1 - std::cos(seconds * std::numbers::pi / bar.speed)) / 2;
 }

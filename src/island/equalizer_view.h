@@ -27,6 +27,9 @@ struct EqualizerView : ui::ViewModifiers<EqualizerView> {
     bool playing = false;
     std::vector<Bar> bars;
 
+    // The five bars of the resting live activity, which the compact player shares.
+    static const std::vector<Bar>& nowPlayingBars();
+
     // A bar's height as a fraction of the view's, `seconds` after the reference date.
     static double level(const Bar& bar, double seconds);
 
