@@ -1,9 +1,9 @@
 #include "platform/paths.h"
 
-#include <cstdlib>
 #include <pwd.h>
-#include <system_error>
 #include <unistd.h>
+#include <cstdlib>
+#include <system_error>
 
 namespace quorlix::platform {
 
@@ -35,6 +35,8 @@ fs::path Paths::executable() {
     auto p = fs::read_symlink("/proc/self/exe", ec);
     return ec ? fs::path() : p;
 }
+
+fs::path Paths::applicationIcon() { return resourcesDirectory() / "quorlix.png"; }
 
 fs::path Paths::resourcesDirectory() {
     if (const char* r = std::getenv("QUORLIX_RESOURCES"); r && *r) return fs::path(r);

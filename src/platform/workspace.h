@@ -1,6 +1,7 @@
 #pragma once
 // Other applications as the workspace sees them: which are running, which one is in front,
-// where an application is installed, its icon, opening it, and the news that one has quit.
+// where an application is installed, its icon, opening it, and the news that one has quit;
+// and web addresses, opened in the user's browser.
 // Applications are named by their identifier ("com.spotify.client").
 //
 // Main thread only. The Linux backend knows the media players through MPRIS and finds
@@ -39,6 +40,8 @@ public:
     virtual void openApplication(const std::string& location) = 0;
     // The icon of the file or application at `location`, or nothing.
     virtual std::optional<Image> icon(const std::string& location) const = 0;
+    // Opens the address with the user's default handler and returns at once.
+    virtual void openURL(const std::string& url) = 0;
 };
 
 }  // namespace quorlix::platform

@@ -84,4 +84,8 @@ std::optional<Image> LinuxWorkspace::icon(const std::string& location) const {
     return std::nullopt;
 }
 
+void LinuxWorkspace::openURL(const std::string& url) {
+    QProcess::startDetached(QStringLiteral("xdg-open"), {QString::fromStdString(url)});
+}
+
 }  // namespace quorlix::platform
