@@ -197,8 +197,9 @@ void QtHttpClient::download(HttpDownloadRequest request, std::function<void(Http
 
     refuseAnnouncedLength(reply, transfer->maxSize, [abort] { abort(tooLargeReason, true); });
     const auto take = [reply, transfer, abort] {
+        if (!transfer->abortReason.empty()) return;
         const QByteArray chunk = reply->readAll();
-        if (!transfer->abortReason.empty() || chunk.isEmpty()) return;
+        if (chunk.isEmpty()) return;
         if (transfer->written + static_cast<std::uint64_t>(chunk.size()) > transfer->maxSize) {
             abort(tooLargeReason, true);
             return;
