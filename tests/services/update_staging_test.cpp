@@ -3,6 +3,7 @@
 #include "fakes/fake_platform.h"
 #include "fakes/update_fixtures.h"
 #include "platform/base64.h"
+#include "services/update_service.h"
 
 #include <gtest/gtest.h>
 
@@ -209,6 +210,19 @@ TEST_F(UpdateStagingTest, OnlyAReplaceableApplicationFolderIsReplaced) {
     const fs::path data = home.data() / "Quorlix";
     writeApplication(data, "1.0");
     EXPECT_EQ(installRefusal(data, "2.0")->error, UpdateError::notWritable);
+}
+
+TEST(ApplicationFolderTest, TheBuildTreeIsADevelopmentBuildOfTheCompiledVersion) {
+    fakes::TempHome home;
+    const fs::path build = fs::path(QUORLIX_RESOURCES_DIR).parent_path();
+    const auto info = AppInfo::read(build);
+    ASSERT_TRUE(info);
+    EXPECT_EQ(info->identifier, ApplicationFolder::identifier);
+    EXPECT_EQ(info->version, UpdateService::currentVersion());
+    EXPECT_EQ(info->build, UpdateService::currentBuild());
+    EXPECT_TRUE(ApplicationFolder::isDevelopmentBuild(build));
+    EXPECT_EQ(installRefusal(build, info->version + ".1")->error, UpdateError::notWritable);
+    EXPECT_TRUE(fs::is_regular_file(build / "resources" / "quorlix.png"));
 }
 
 TEST_F(UpdateStagingTest, AWorkFolderIsPrivateAndGoesWithItsOwner) {
