@@ -238,12 +238,8 @@ void UpdateService::downloaded(const UpdateManifest& offered, std::shared_ptr<Wo
     if (!result.error.empty()) return fail({UpdateError::other, result.error}, folder);
     if (result.statusCode != 200) return fail({UpdateError::badFile, {}}, folder);
     state = Installing{};
-    const StageRequest request{file,
-                               folder->path(),
-                               offered,
-                               configuration_.publicKey,
-                               configuration_.applicationFolder,
-                               configuration_.limits};
+    const StageRequest request{file, folder->path(), offered, configuration_.publicKey,
+                               configuration_.applicationFolder};
     worker().run<StageResult>([request] { return stageUpdate(request); },
                               lifetime_.guard([this, folder](std::optional<StageResult> result) {
                                   if (!result) return fail({UpdateError::other, "sin respuesta"}, folder);
@@ -255,7 +251,7 @@ void UpdateService::staged(std::shared_ptr<WorkFolder> folder, const StageResult
     if (result.failure) return fail(*result.failure, folder);
     if (!configuration_.launcher) return fail({UpdateError::other, "no se puede iniciar el cambio"}, folder);
     const SwapPlan plan{configuration_.processID, configuration_.applicationFolder, result.staged,
-                        folder->path(), configuration_.exitWait};
+                        folder->path()};
     if (const auto error = configuration_.launcher->launchDetached(Swap::shell, Swap::arguments(plan))) {
         return fail({UpdateError::other, *error}, folder);
     }

@@ -93,12 +93,10 @@ public:
         std::string publicKey;
         // The folder an install replaces.
         std::filesystem::path applicationFolder;
-        // The process the swap waits for, and how long.
+        // The process the swap waits for.
         std::int64_t processID = 0;
-        int exitWait = 60;
         // Ends the application once the swap has started.
         std::function<void()> terminate;
-        ExtractionLimits limits;
     };
 
     // The installed platform, `QuorlixConfig::siteURL()`, `signingKey`, the running program's
