@@ -49,7 +49,11 @@ protected:
         appConnection = bus.connect(QStringLiteral("quorlix"));
         ASSERT_TRUE(playerConnection.isConnected());
         ASSERT_TRUE(appConnection.isConnected());
+        if (watchFromTheStart) watch();
+    }
 
+    // Quorlix's side: the watcher of the bus and the backends built on it.
+    void watch() {
         mpris = std::make_unique<platform::MprisBus>(appConnection);
         notifications = std::make_unique<platform::MprisPlayerNotifications>(*mpris);
         scriptHost = std::make_unique<platform::MprisScriptHost>(*mpris);
@@ -65,6 +69,15 @@ protected:
     void TearDown() override {
         service.reset();
         platform::install(platform::Platform{});
+    }
+
+    // A player on its own connection, already on the bus before Quorlix watches it.
+    std::unique_ptr<MprisTestPlayer> runningPlayer(const QString& name, QDBusConnection connection,
+                                                   std::function<void(MprisTestPlayer&)> prepare = {}) {
+        auto player = std::make_unique<MprisTestPlayer>(connection, name, playlist());
+        if (prepare) prepare(*player);
+        EXPECT_TRUE(player->publish());
+        return player;
     }
 
     // A player on its own connection, published and announced by the bus watcher.
@@ -102,6 +115,7 @@ protected:
         return service->track.get()->title;
     }
 
+    bool watchFromTheStart = true;
     QtApplicationMember application;
     fakes::TempHome home;
     PrivateSessionBus bus;
@@ -244,6 +258,62 @@ TEST_F(MprisIntegrationTest, UnansweredScriptGivesUpAtItsLimit) {
     EXPECT_FALSE(scriptHost->execute(PlayerScripts::snapshot(PlayerSource::music), 0.3));
     EXPECT_LT(timer.elapsed(), 2000);
     EXPECT_GE(timer.elapsed(), 250);
+}
+
+// A user's desktop: the players were there, and playing, before Quorlix started.
+class MprisLaunchTest : public MprisIntegrationTest {
+protected:
+    MprisLaunchTest() { watchFromTheStart = false; }
+    bool playing(const char* expected) { return title() == expected && service->isPlaying.get(); }
+};
+
+TEST_F(MprisLaunchTest, APlayerPlayingBeforeLaunchIsInTheFirstSnapshot) {
+    auto player = runningPlayer(musicBusName, playerConnection,
+                                [](MprisTestPlayer& p) { p.positionMicroseconds = 30'000'000; });
+    watch();
+    EXPECT_TRUE(workspace->isRunning("com.apple.Music")) << "known as soon as the watcher exists";
+
+    startService();
+    ASSERT_TRUE(waitUntil([&] { return playing("Primera"); }, 2000));
+    EXPECT_NEAR(service->position(clock.date()), 30, 1);
+}
+
+TEST_F(MprisLaunchTest, MusicIsThePlayerThatPlayedLast) {
+    QDBusConnection browserConnection = bus.connect(QStringLiteral("browser"));
+    auto browser = runningPlayer(QStringLiteral("org.mpris.MediaPlayer2.aaa"), browserConnection,
+                                 [](MprisTestPlayer& p) { p.status = QStringLiteral("Paused"); });
+    auto player = runningPlayer(QStringLiteral("org.mpris.MediaPlayer2.zzz"), playerConnection,
+                                [](MprisTestPlayer& p) { p.current = 1; });
+    watch();
+    startService();
+    // A paused tab first in name order does not hide the player that plays.
+    ASSERT_TRUE(waitUntil([&] { return playing("Segunda"); }, 2000));
+
+    browser->setStatus(QStringLiteral("Playing"));
+    ASSERT_TRUE(waitUntil([&] { return playing("Primera"); }));
+    // Paused again while the other still plays: the one playing now.
+    browser->setStatus(QStringLiteral("Paused"));
+    ASSERT_TRUE(waitUntil([&] { return playing("Segunda"); }));
+
+    // The player pauses: it played last, so it keeps the role, and commands go to it.
+    player->setStatus(QStringLiteral("Paused"));
+    ASSERT_TRUE(waitUntil([&] { return !service->isPlaying.get(); }));
+    waitUntil([] { return false; }, 200);  // nothing else comes
+    EXPECT_EQ(title(), "Segunda");
+    service->togglePlayPause();
+    ASSERT_TRUE(waitUntil([&] { return player->playPauseCalls == 1; }));
+    EXPECT_EQ(browser->playPauseCalls, 0);
+
+    // It quits: the browser, the only one left, shows its track.
+    player->quit();
+    ASSERT_TRUE(waitUntil([&] { return title() == "Primera"; }));
+    EXPECT_FALSE(service->isPlaying.get());
+
+    // A player that appears with a track already playing is shown like a change.
+    QDBusConnection lateConnection = bus.connect(QStringLiteral("late"));
+    auto late = runningPlayer(QStringLiteral("org.mpris.MediaPlayer2.mmm"), lateConnection,
+                              [](MprisTestPlayer& p) { p.current = 1; });
+    ASSERT_TRUE(waitUntil([&] { return playing("Segunda"); }));
 }
 
 TEST(MprisNotificationTest, PlayerStateBecomesThePlayersDictionary) {
