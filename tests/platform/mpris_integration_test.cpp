@@ -314,6 +314,7 @@ TEST_F(MprisLaunchTest, MusicIsThePlayerThatPlayedLast) {
     auto late = runningPlayer(QStringLiteral("org.mpris.MediaPlayer2.mmm"), lateConnection,
                               [](MprisTestPlayer& p) { p.current = 1; });
     ASSERT_TRUE(waitUntil([&] { return playing("Segunda"); }));
+    settle();
 }
 
 TEST(MprisNotificationTest, PlayerStateBecomesThePlayersDictionary) {
