@@ -243,6 +243,38 @@ TEST_F(MprisIntegrationTest, SpotifyIsItsOwnPlayer) {
     EXPECT_EQ(title(), "Segunda");
 }
 
+TEST_F(MprisIntegrationTest, MusicArtworkComesFromDataURLsAndRemoteAddresses) {
+    auto player = startPlayer(musicBusName, playerConnection);
+    const auto artwork = [&](const QString& url) {
+        player->setArtURL(url);
+        std::optional<platform::ScriptValue> value;
+        bool answered = false;
+        runScript(scripts, scriptHost.get(), PlayerScripts::musicArtworkRawData(), 5, [&](auto v) {
+            value = v;
+            answered = true;
+        });
+        EXPECT_TRUE(waitUntil([&] { return answered; }));
+        return value;
+    };
+    const auto bytes = [](const std::string& s) {
+        return platform::ScriptValue::bytes({s.begin(), s.end()});
+    };
+    const std::string cap(platform::MprisScriptHost::maxArtworkFileSize, 'a');
+
+    EXPECT_EQ(artwork(QStringLiteral("data:image/png;base64,iVBORw0KGgo=")), bytes("\x89PNG\r\n\x1a\n"));
+    EXPECT_EQ(artwork(QStringLiteral("data:,hola%20mundo")), bytes("hola mundo"));
+    EXPECT_EQ(artwork(QStringLiteral("data:,") + QString::fromStdString(cap)), bytes(cap));
+    EXPECT_FALSE(artwork(QStringLiteral("data:,") + QString::fromStdString(cap + "a"))) << "past the cap";
+    EXPECT_FALSE(artwork(QStringLiteral("data:image/png;base64,iVBOR*0KGgo="))) << "not base64";
+    EXPECT_FALSE(artwork(QStringLiteral("data:image/png;base64"))) << "no data";
+    // Remote pictures are the caller's to fetch, under its own rules.
+    EXPECT_EQ(artwork(QStringLiteral("https://127.0.0.1/cover.png")),
+              platform::ScriptValue::text("https://127.0.0.1/cover.png"));
+    EXPECT_EQ(artwork(QStringLiteral("http://127.0.0.1/cover.png")),
+              platform::ScriptValue::text("http://127.0.0.1/cover.png"));
+    EXPECT_FALSE(artwork(QStringLiteral("ftp://127.0.0.1/cover.png")));
+}
+
 TEST_F(MprisIntegrationTest, UnknownScriptsAndAbsentPlayersYieldNothing) {
     auto player = startPlayer(musicBusName, playerConnection);
     EXPECT_FALSE(scriptHost->execute("tell application \"Music\" to delete every track", 2));
