@@ -73,6 +73,12 @@ TEST_F(SysfsPowerSourcesTest, ReadsAgainEveryMinute) {
     }
     fake.time.advance(60);
     EXPECT_EQ(notices, 3) << "no notice after the subscription ends";
+
+    // A sleep counts: the machine reads its batteries again as it wakes.
+    const Subscription again = sources.observeChanges([&] { ++notices; });
+    fake.time.advance(30);
+    fake.time.suspend(3600);
+    EXPECT_EQ(notices, 4);
 }
 
 }  // namespace

@@ -101,7 +101,8 @@ Subscription SysfsPowerSources::observeChanges(std::function<void()> handler) {
 }
 
 void SysfsPowerSources::schedulePoll() {
-    poll_ = MainQueue::shared().after(pollInterval, [this] {
+    // Counting sleep too: the first reading after a wake is not a minute away.
+    poll_ = MainQueue::shared().afterUptime(pollInterval, [this] {
         schedulePoll();
         changes_.emit();
     });
