@@ -1,6 +1,5 @@
 #pragma once
-// What the tests of Quorlix as a desktop application share: programs run to their end and
-// environment variables set for a test's length.
+// What the tests of Quorlix as a desktop application share: programs run to their end.
 
 #include "platform/child_process.h"
 
@@ -37,24 +36,5 @@ inline int run(const std::vector<std::string>& arguments, double seconds = 20) {
 inline bool installed(const char* program) {
     return run({"sh", "-c", std::string("command -v ") + program + " >/dev/null"}) == 0;
 }
-
-// Sets an environment variable for the object's life.
-class Variable {
-public:
-    Variable(const char* name, const std::string& value) : name_(name) {
-        if (const char* old = std::getenv(name)) saved_ = old;
-        setenv(name, value.c_str(), 1);
-    }
-    ~Variable() {
-        if (saved_)
-            setenv(name_, saved_->c_str(), 1);
-        else
-            unsetenv(name_);
-    }
-
-private:
-    const char* name_;
-    std::optional<std::string> saved_;
-};
 
 }  // namespace quorlix::testing

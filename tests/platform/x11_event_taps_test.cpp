@@ -80,9 +80,6 @@ class X11EventTapsTest : public ::testing::Test, public QtApplicationMember {
 protected:
     void SetUp() override {
         if (display.name().empty()) GTEST_SKIP() << "Xvfb could not start a display";
-        const char* old = std::getenv("DISPLAY");
-        savedDisplay = old ? std::optional<std::string>(old) : std::nullopt;
-        setenv("DISPLAY", display.name().c_str(), 1);  // for xdotool
         backends.mainQueue = &mainQueue;
         backends.clock = &clock;
         platform::install(backends);
@@ -93,13 +90,7 @@ protected:
         keys.setVolume(&volume);
     }
 
-    void TearDown() override {
-        if (savedDisplay)
-            setenv("DISPLAY", savedDisplay->c_str(), 1);
-        else
-            unsetenv("DISPLAY");
-        platform::install(platform::Platform{});
-    }
+    void TearDown() override { platform::install(platform::Platform{}); }
 
     // Runs xdotool to the end.
     static void type(const std::string& keys) {
@@ -120,8 +111,8 @@ protected:
     }
 
     VirtualDisplay display;
-    std::optional<std::string> savedDisplay;
-    fakes::TempHome home;  // the log
+    Variable displayName{"DISPLAY", display.name()};  // for xdotool
+    fakes::TempHome home;                             // the log
     platform::QtMainQueue mainQueue;
     platform::SystemClock clock;
     platform::Platform backends;

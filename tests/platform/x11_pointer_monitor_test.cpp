@@ -25,19 +25,9 @@ class X11PointerMonitorTest : public ::testing::Test, public QtApplicationMember
 protected:
     void SetUp() override {
         if (display.name().empty()) GTEST_SKIP() << "Xvfb could not start a display";
-        const char* old = std::getenv("DISPLAY");
-        savedDisplay = old ? std::optional<std::string>(old) : std::nullopt;
-        setenv("DISPLAY", display.name().c_str(), 1);  // for xdotool
         auto s = monitor.monitor([this](const PointerEvent& e) { events.push_back(e); });
         ASSERT_TRUE(s) << "no XInput 2.2 on the test's X server";
         subscription = std::move(*s);
-    }
-
-    void TearDown() override {
-        if (savedDisplay)
-            setenv("DISPLAY", savedDisplay->c_str(), 1);
-        else
-            unsetenv("DISPLAY");
     }
 
     // Runs xdotool to its end and gives the events it caused.
@@ -60,7 +50,7 @@ protected:
     }
 
     VirtualDisplay display;
-    std::optional<std::string> savedDisplay;
+    Variable displayName{"DISPLAY", display.name()};  // for xdotool
     fakes::FakePlatform fake;
     platform::X11PointerMonitor monitor{display.name()};
     Subscription subscription;
