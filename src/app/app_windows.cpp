@@ -8,8 +8,8 @@ namespace quorlix {
 
 namespace {
 
-// The settings window, onboarding and the lock screen are not part of this build yet: asking
-// for one leaves a line in the log, so the request is not lost silently. An installed Linux
+// The settings window and onboarding are not part of this build yet: asking for one leaves a
+// line in the log, so the request is not lost silently. An installed Linux
 // application already runs from its installed place, so there is nothing to offer to move.
 class PendingAppWindows final : public AppWindows {
 public:
@@ -21,8 +21,6 @@ public:
         KeyLog::write(std::string("onboarding not available yet (") +
                       (startAtPermission ? "permission" : "start") + ")");
     }
-    void startLockScreen() override {}
-    void previewLockScreen() override { KeyLog::write("lock screen not available yet"); }
 };
 
 }  // namespace

@@ -20,6 +20,8 @@ struct Paths {
     static std::filesystem::path logsDirectory();
     static std::filesystem::path applicationSupportDirectory();
     static std::filesystem::path configDirectory();
+    // Files that may be thrown away and made again ($XDG_CACHE_HOME).
+    static std::filesystem::path cacheDirectory();
     static std::filesystem::path defaultsFile(const std::string& domain);
     static std::filesystem::path autostartDirectory();
     // The application's read-only resources (sounds): $QUORLIX_RESOURCES when set, else the

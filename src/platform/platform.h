@@ -40,6 +40,10 @@
 #include "platform/status_bar.h"
 #include "platform/window_server.h"
 
+// The lock screen.
+#include "platform/lock_screen_space.h"
+#include "platform/screen_lock_notifications.h"
+
 namespace quorlix::platform {
 
 struct Platform {
@@ -83,6 +87,10 @@ struct Platform {
     StatusBar* statusBar = nullptr;
     WindowServer* windowServer = nullptr;
     Haptics* haptics = nullptr;
+
+    // The lock screen. No space: nothing can be shown above the system's lock screen.
+    ScreenLockNotifications* screenLock = nullptr;
+    LockScreenSpace* lockScreenSpace = nullptr;
 };
 
 // Installs the process-wide accessors (`MainQueue::shared()`, `Clock::shared()`, the sound

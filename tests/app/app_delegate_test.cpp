@@ -26,16 +26,12 @@ public:
         bool offer = false;
         std::vector<SettingsSection> settings;
         std::vector<bool> onboarding;  // startAtPermission of each showing
-        int lockScreenPreviews = 0;
-        bool lockScreenStarted = false;
     };
     explicit FakeAppWindows(Log& log) : log_(log) {}
 
     bool offerMoveIfNeeded() override { return log_.offer; }
     void showSettings(SettingsSection section) override { log_.settings.push_back(section); }
     void showOnboarding(bool startAtPermission) override { log_.onboarding.push_back(startAtPermission); }
-    void startLockScreen() override { log_.lockScreenStarted = true; }
-    void previewLockScreen() override { ++log_.lockScreenPreviews; }
 
 private:
     Log& log_;
@@ -82,7 +78,10 @@ TEST_F(AppDelegateTest, AFirstRunShowsOnboardingFromItsStartAndStoresTheBuildAsk
     EXPECT_EQ(windows.onboarding, std::vector{false});
     EXPECT_TRUE(app->askAccessibility);
     EXPECT_EQ(defaults().stringForKey("accessibilityAskedFor"), AppDelegate::buildSignature());
-    EXPECT_TRUE(windows.lockScreenStarted);
+    // The lock screen follows the lock from launch on, without a preview.
+    ASSERT_NE(app->lockScreen, nullptr);
+    EXPECT_FALSE(app->lockScreen->isPreviewing());
+    EXPECT_EQ(fake.screenLock.observerCount(), 1u);
     EXPECT_EQ(fake.statusBar.mainMenu.size(), 3u);
 }
 
@@ -149,13 +148,14 @@ TEST_F(AppDelegateTest, LockScreenOnboardingAndSettingsPreviewsComeInTheirOrder)
     defaults().setBool("previewLockScreen", true);
     defaults().setString("previewOnboarding", "permission");
     launch();
-    EXPECT_EQ(windows.lockScreenPreviews, 1);
+    EXPECT_TRUE(app->lockScreen->isPreviewing());
     EXPECT_TRUE(windows.onboarding.empty());
 
     app.reset();
     defaults().removeObject("previewLockScreen");
     defaults().setString("previewSettings", "updates");
     launch();
+    EXPECT_FALSE(app->lockScreen->isPreviewing());
     EXPECT_EQ(windows.onboarding, std::vector{true});
     EXPECT_TRUE(windows.settings.empty());
 

@@ -76,6 +76,33 @@ std::optional<platform::Image> FakeWorkspace::icon(const std::string& location) 
     return it->second;
 }
 
+std::optional<platform::Image> FakeWorkspace::fileIcon(const std::string& path) const {
+    const auto it = fileIcons.find(path);
+    if (it == fileIcons.end()) return std::nullopt;
+    return it->second;
+}
+
+platform::WorkItem FakeWorkspace::thumbnail(const std::string& path, Size size, double scale,
+                                            std::function<void(std::optional<platform::Image>)> done) {
+    auto result = std::make_shared<std::optional<platform::Image>>();
+    auto delivery =
+        std::make_shared<platform::Job>([result, done = std::move(done)] { done(std::move(*result)); });
+    thumbnailRequests.push_back({path, size, scale, delivery, result});
+    return platform::WorkItem(delivery);
+}
+
+void FakeWorkspace::answerThumbnail(std::size_t index, std::optional<platform::Image> image) {
+    auto& request = thumbnailRequests.at(index);
+    *request.result = std::move(image);
+    auto delivery = request.delivery;  // the answer may ask for more
+    delivery->run();
+}
+
+bool FakeWorkspace::isThumbnailWanted(std::size_t index) const {
+    const auto& delivery = *thumbnailRequests.at(index).delivery;
+    return !delivery.cancelled && !delivery.finished;
+}
+
 std::optional<platform::Image> FakeImageDecoder::decode(std::string_view bytes,
                                                         const platform::ImageLimits& limits) {
     limitsSeen.push_back(limits);

@@ -4,6 +4,7 @@
 #include "platform/user_defaults.h"
 #include "services/brightness_service.h"
 #include "services/media_key_interceptor.h"
+#include "window/sky_light.h"
 
 #include <cstdlib>
 #include <random>
@@ -18,9 +19,10 @@ const char* const variables[] = {"HOME", "XDG_CONFIG_HOME", "XDG_DATA_HOME", "XD
 
 // The shared instances hold on to the platform they were built on; the interceptor also holds
 // the brightness service.
-void dropSharedMediaKeys() {
+void dropSharedInstances() {
     MediaKeyInterceptor::resetShared();
     BrightnessService::resetShared();
+    SkyLight::resetShared();
 }
 }  // namespace
 
@@ -148,12 +150,16 @@ FakePlatform::FakePlatform() {
     platform_.statusBar = &statusBar;
     platform_.windowServer = &windowServer;
     platform_.haptics = &haptics;
+
+    // The lock screen.
+    platform_.screenLock = &screenLock;
+    platform_.lockScreenSpace = &lockScreenSpace;
     platform::install(platform_);
-    dropSharedMediaKeys();
+    dropSharedInstances();
 }
 
 FakePlatform::~FakePlatform() {
-    dropSharedMediaKeys();
+    dropSharedInstances();
     AppSettings::resetShared();
     platform::install(platform::Platform{});
 }

@@ -21,6 +21,9 @@
 // The island's windows, the pointer, the status bar and the desktop.
 #include "fakes/fake_desktop.h"
 
+// The lock screen.
+#include "fakes/fake_lock_screen.h"
+
 #include "platform/platform.h"
 
 #include <filesystem>
@@ -144,6 +147,10 @@ public:
     FakeStatusBar statusBar;
     FakeWindowServer windowServer;
     FakeHaptics haptics;
+
+    // The lock screen.
+    FakeScreenLockNotifications screenLock;
+    FakeLockScreenSpace lockScreenSpace;
 
     const platform::Platform& platform() const { return platform_; }
 

@@ -10,13 +10,15 @@
 
 #include <QImage>
 
+#include <nlohmann/json.hpp>
+
 #include <xcb/xcb.h>
 
 #include <gtest/gtest.h>
 
 #include <chrono>
 #include <cstdlib>
-#include <list>
+#include <memory>
 #include <optional>
 #include <thread>
 
@@ -157,68 +159,71 @@ bool widthIs(const QImage& image, int width) {
     return w && std::abs(*w - width) <= 2;
 }
 
-// A user's session of the test's own: an X server with a compositing manager, fresh XDG
-// folders and a session bus, on which Quorlix is launched.
+// A user's session of the test's own: an X server with a compositing manager, fresh HOME
+// and XDG folders and a session bus, on which Quorlix is launched.
 class Desktop : public ::testing::Test {
 protected:
+    std::optional<VirtualDisplay> display;
+    // Made after the display, whose own temporary folder it then overrides.
+    std::optional<fakes::TempHome> home;
+    std::optional<SessionBus> bus;
+    std::vector<std::unique_ptr<Variable>> variables;
+    std::optional<Screen> screen;
+    std::optional<ChildProcess> compositor;
+    std::optional<ChildProcess> quorlix;
+
     void SetUp() override {
         for (const char* program : {"Xvfb", "xcompmgr", "xdotool", "dbus-daemon"})
             if (!installed(program)) GTEST_SKIP() << program << " is not installed";
-        if (display.name().empty()) GTEST_SKIP() << "Xvfb could not start a display";
-        bus.emplace(home.path());
+        display.emplace(std::to_string(screenWidth) + "x" + std::to_string(screenHeight) + "x24");
+        if (display->name().empty()) GTEST_SKIP() << "Xvfb could not start a display";
+        home.emplace();
+        bus.emplace(home->path());
         if (bus->address().empty()) GTEST_SKIP() << "dbus-daemon could not start a session bus";
 
-        const fs::path runtime = home.path() / "runtime";
+        const fs::path runtime = home->path() / "runtime";
         fs::create_directories(runtime);
         fs::permissions(runtime, fs::perms::owner_all);
-        variables.emplace_back("DISPLAY", display.name());
-        variables.emplace_back("QT_QPA_PLATFORM", "xcb");
-        variables.emplace_back("XDG_RUNTIME_DIR", runtime.string());
-        variables.emplace_back("DBUS_SESSION_BUS_ADDRESS", bus->address());
+        variables.push_back(std::make_unique<Variable>("DISPLAY", display->name()));
+        variables.push_back(std::make_unique<Variable>("QT_QPA_PLATFORM", "xcb"));
+        variables.push_back(std::make_unique<Variable>("XDG_RUNTIME_DIR", runtime.string()));
+        variables.push_back(std::make_unique<Variable>("DBUS_SESSION_BUS_ADDRESS", bus->address()));
         // The X keyboard library Qt loads reads past the end of a string the strict checks
         // reject, and the session bus library leaves memory at exit: neither is ours.
-        variables.emplace_back("ASAN_OPTIONS", "detect_leaks=0");
+        variables.push_back(std::make_unique<Variable>("ASAN_OPTIONS", "detect_leaks=0"));
 
-        screen.emplace(display.name());
+        screen.emplace(display->name());
         screen->paintWallpaper();
         compositor.emplace(std::vector<std::string>{"xcompmgr"},
                            std::vector<ChildProcess::Open>{{2, "/dev/null", O_WRONLY}});
-        fs::create_directories(home.config());
     }
 
-    // What the program wrote to its standard output and error.
-    std::string output() const {
-        std::ifstream in(home.path() / "quorlix.out");
-        return std::string(std::istreambuf_iterator<char>(in), {});
-    }
-
-    void launch(const std::string& settings = "{}") {
-        std::ofstream(home.config() / "com.halvik.quorlix.json") << settings;
-        const std::string output = (home.path() / "quorlix.out").string();
+    // Starts Quorlix with `defaults` as its settings file.
+    void launch(const std::string& defaults) {
+        fs::create_directories(home->config());
+        std::ofstream(home->config() / "com.halvik.quorlix.json") << defaults;
+        const std::string output = (home->path() / "quorlix.out").string();
         quorlix.emplace(std::vector<std::string>{QUORLIX_EXECUTABLE},
                         std::vector<ChildProcess::Open>{{1, output, O_WRONLY | O_CREAT | O_APPEND},
                                                         {2, output, O_WRONLY | O_CREAT | O_APPEND}});
     }
 
+    // What the program wrote to its standard output and error.
+    std::string output() const {
+        std::ifstream in(home->path() / "quorlix.out");
+        return std::string(std::istreambuf_iterator<char>(in), {});
+    }
+
     // Moves the pointer by a distance, as a mouse does: a program's jump to a place (a warp)
-    // is not something the island may count on noticing.
+    // makes no raw motion, and the island may not count on noticing it.
     static int movePointer(int dx, int dy) {
         return run({"xdotool", "mousemove_relative", "--", std::to_string(dx), std::to_string(dy)});
     }
-
-    VirtualDisplay display{std::to_string(screenWidth) + "x" + std::to_string(screenHeight) + "x24"};
-    // After the display's own folders: these are the ones the program gets.
-    fakes::TempHome home;
-    std::optional<SessionBus> bus;
-    std::list<Variable> variables;
-    std::optional<Screen> screen;
-    std::optional<ChildProcess> compositor;
-    std::optional<ChildProcess> quorlix;
 };
 
 TEST_F(Desktop, TheIslandFloatsAtTheTopCentreOpensUnderThePointerAndTakesLaterLaunches) {
     // The top bar and the pointer below the island were there before Quorlix started.
-    TopBar bar(display.name());
+    TopBar bar(display->name());
     ASSERT_EQ(run({"xdotool", "mousemove", std::to_string(centre), "200"}), 0);
     // A volume HUD shows 1.5 s after launch, for 6 s.
     launch(R"({"previewHUD": "volume"})");
@@ -270,12 +275,61 @@ TEST_F(Desktop, TheIslandFloatsAtTheTopCentreOpensUnderThePointerAndTakesLaterLa
     EXPECT_TRUE(quorlix->running());
 }
 
-TEST_F(Desktop, AMediaPlayerAlreadyPlayingIsShownByTheRestingIsland) {
-    ChildProcess player({QUORLIX_TEST_PLAYER},
-                        {{1, (home.path() / "player.out").string(), O_WRONLY | O_CREAT}});
-    ASSERT_EQ(firstLineOf(home.path() / "player.out"), "ready") << "the player did not reach the bus";
+TEST_F(Desktop, AFileDraggedOntoTheClosedIslandOpensItOnTheTrayAndStaysThere) {
+    Screen& screen = *this->screen;
+    launch("{}");
+    ASSERT_TRUE(eventually(screen, [](const QImage& image) {
+        const auto span = darkSpan(image, 15);
+        return span && std::abs(span->second - span->first + 1 - 84) <= 2;
+    })) << "the island did not appear";
 
-    launch();
+    // A file manager's window with the file, away from the island.
+    const fs::path file = home->path() / "informe final.txt";
+    std::ofstream(file) << "hola";
+    ChildProcess source({QUORLIX_DRAG_SOURCE, file.string(), "100", "400"}, {{2, "/dev/null", O_WRONLY}});
+    ASSERT_TRUE(eventually(screen, [](const QImage& image) {
+        return image.pixel(200, 500) == qRgb(0, 255, 0);
+    })) << "the drag source did not show";
+
+    // Press on it, pull the file to the closed island, then into the island it opens into.
+    // Relative moves are the device's own (a warped pointer makes no raw motion), as a hand's.
+    const auto pull = [](int dx, int dy) {
+        EXPECT_EQ(movePointer(dx, dy), 0);
+        std::this_thread::sleep_for(std::chrono::milliseconds(150));
+    };
+    ASSERT_EQ(run({"xdotool", "mousemove", "200", "500"}), 0);
+    ASSERT_EQ(run({"xdotool", "mousedown", "1"}), 0);
+    for (int step = 0; step < 8; ++step) pull((centre - 200) / 8, -(500 - 12) / 8);
+    EXPECT_TRUE(eventually(
+        screen, [](const QImage& image) { return dark(image, centre, 120) && dark(image, centre - 160, 60); },
+        10))
+        << "the island did not open";
+    pull(0, 34);
+    pull(0, 34);
+    pull(5, 5);
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    ASSERT_EQ(run({"xdotool", "mouseup", "1"}), 0);
+
+    const auto stored = [&] {
+        std::ifstream in(home->config() / "com.halvik.quorlix.json");
+        const auto defaults = nlohmann::json::parse(in, nullptr, false);
+        if (!defaults.is_object() || !defaults.contains("tray.paths")) return nlohmann::json();
+        return defaults["tray.paths"];
+    };
+    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (stored().empty() && std::chrono::steady_clock::now() < end)
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    ASSERT_EQ(stored().size(), 1u) << stored().dump();
+    EXPECT_NE(stored()[0].get<std::string>().find("informe"), std::string::npos);
+    EXPECT_TRUE(quorlix->running());
+}
+
+TEST_F(Desktop, AMediaPlayerAlreadyPlayingIsShownByTheRestingIsland) {
+    ChildProcess player({QUORLIX_MEDIA_PLAYER},
+                        {{1, (home->path() / "player.out").string(), O_WRONLY | O_CREAT}});
+    ASSERT_EQ(firstLineOf(home->path() / "player.out"), "ready") << "the player did not reach the bus";
+
+    launch("{}");
     // From the first picture of the island on, the live activity shows within 2 s: the pill
     // with room for the artwork and the equalizer beside the notch.
     ASSERT_TRUE(eventually(

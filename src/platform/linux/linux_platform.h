@@ -10,6 +10,7 @@ namespace quorlix::platform {
 
 class MprisBus;
 class SysfsBacklight;
+class X11ScreenLockers;
 
 class LinuxPlatform {
 public:
@@ -53,6 +54,9 @@ private:
     std::unique_ptr<AccessibilityTrust> accessibilityTrust_;
     std::unique_ptr<SysfsBacklight> backlight_;
 
+    // Screen-locker windows, which the panels stay below and the lock notices follow.
+    std::unique_ptr<X11ScreenLockers> screenLockers_;
+
     // The island's windows, the pointer, the status bar and the desktop.
     // The panels report the pointer's moves over them to the monitor.
     std::unique_ptr<PointerMonitor> pointerMonitor_;
@@ -60,6 +64,10 @@ private:
     std::unique_ptr<StatusBar> statusBar_;
     std::unique_ptr<WindowServer> windowServer_;
     std::unique_ptr<Haptics> haptics_;
+
+    // The lock screen.
+    std::unique_ptr<ScreenLockNotifications> screenLock_;
+    std::unique_ptr<LockScreenSpace> lockScreenSpace_;
 
     Platform platform_;
 };

@@ -5,10 +5,17 @@
 // named after the identifier); opening one raises a running player or starts the entry's
 // command. Icons come from the entry's icon through the icon theme.
 //
+// Files: a file's icon is its MIME type's icon in the icon theme; it opens with the default
+// application of its type (GIO's choice, from the desktop's mimeapps lists); the file manager
+// shows it through org.freedesktop.FileManager1, and when no file manager answers there its
+// folder opens instead. Thumbnails are made one at a time on a thread of the workspace's own
+// (file_thumbnail.h).
+//
 // Only this application itself can be known to be in front: the desktop gives no portable
 // way to ask which other application is.
 
 #include "platform/linux/mpris_bus.h"
+#include "platform/serial_queue.h"
 #include "platform/workspace.h"
 
 namespace quorlix::platform {
@@ -24,12 +31,19 @@ public:
     std::optional<std::string> applicationLocation(const std::string& bundleIdentifier) const override;
     void openApplication(const std::string& location) override;
     std::optional<Image> icon(const std::string& location) const override;
+    std::optional<Image> fileIcon(const std::string& path) const override;
+    void openFile(const std::string& path) override;
+    void activateFileViewerSelecting(const std::vector<std::string>& paths) override;
+    WorkItem thumbnail(const std::string& path, Size size, double scale,
+                       std::function<void(std::optional<Image>)> done) override;
 
     // This application's own identifier.
     static constexpr const char* ownIdentifier = "com.halvik.quorlix";
 
 private:
     MprisBus& bus_;
+    // Joined with the workspace: a thumbnail under way is finished, the others dropped.
+    ThreadSerialQueue thumbnails_;
 };
 
 }  // namespace quorlix::platform

@@ -2,7 +2,7 @@
 // already playing a track, until it is ended. It writes "ready" to its standard output once
 // it is on the bus.
 //
-//     quorlix-test-player [title]
+//     quorlix-media-player [title]
 
 #include "platform/mpris_test_player.h"
 
