@@ -46,23 +46,25 @@ public:
         if (!map) return;
         const xcb_keysym_t* syms = xcb_get_keyboard_mapping_keysyms(map);
         const int perCode = map->keysyms_per_keycode;
-        std::optional<xcb_keycode_t> spare;
-        for (int i = 0; i < count && !code_; ++i) {
+        // Keycodes start at 8: 0 is none.
+        xcb_keycode_t code = 0;
+        xcb_keycode_t spare = 0;
+        for (int i = 0; i < count && !code; ++i) {
             bool empty = true;
             for (int j = 0; j < perCode; ++j) {
-                if (syms[i * perCode + j] == keysym) code_ = xcb_keycode_t(first + i);
+                if (syms[i * perCode + j] == keysym) code = xcb_keycode_t(first + i);
                 if (syms[i * perCode + j]) empty = false;
             }
             if (empty && !spare && first + i > 8) spare = xcb_keycode_t(first + i);
         }
         std::free(map);
         // A keyboard without the key gets it, as one that has it would.
-        if (!code_ && spare) {
-            xcb_change_keyboard_mapping(c_, 1, *spare, 1, &keysym);
-            code_ = spare;
+        if (!code && spare) {
+            xcb_change_keyboard_mapping(c_, 1, spare, 1, &keysym);
+            code = spare;
         }
-        if (!code_) return;
-        auto* error = xcb_request_check(c_, xcb_grab_key_checked(c_, 1, root, XCB_MOD_MASK_ANY, *code_,
+        if (!code) return;
+        auto* error = xcb_request_check(c_, xcb_grab_key_checked(c_, 1, root, XCB_MOD_MASK_ANY, code,
                                                                  XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC));
         held_ = !error;
         std::free(error);
@@ -72,7 +74,6 @@ public:
 
 private:
     xcb_connection_t* c_;
-    std::optional<xcb_keycode_t> code_;
     bool held_ = false;
 };
 
