@@ -297,6 +297,16 @@ TEST_F(AppDelegateTest, AWorkspaceOrApplicationSwitchChecksFullScreenAfterASettl
     fake.windowServer.applicationActivated.emit();
     fake.time.advance(0.6);
     EXPECT_FALSE(app->controllers()[0]->isHiddenForFullscreen());
+
+    // Full screen inside the window in front, and leaving it, are checked the same way.
+    fake.windowServer.frontmost = platform::RunningApplication{std::string("org.videolan.vlc"), 77};
+    fake.windowServer.frontWindowChanged.emit();
+    fake.time.advance(0.6);
+    EXPECT_TRUE(app->controllers()[0]->isHiddenForFullscreen());
+    fake.windowServer.windows = {{{77, 0, Rect(0, 0, 1280, 720)}}};
+    fake.windowServer.frontWindowChanged.emit();
+    fake.time.advance(0.6);
+    EXPECT_FALSE(app->controllers()[0]->isHiddenForFullscreen());
 }
 
 TEST_F(AppDelegateTest, ThePointerReachesEveryIslandAndAFileDragIsToldApart) {
