@@ -11,6 +11,8 @@
 
 namespace quorlix {
 
+class AppDelegate;
+
 class AppWindows {
 public:
     virtual ~AppWindows() = default;
@@ -27,8 +29,9 @@ public:
     // Developer aid: the lock-screen views in ordinary windows, with a sample track.
     virtual void previewLockScreen() = 0;
 
-    // The windows as far as this build has them (see app_windows.cpp).
-    static std::unique_ptr<AppWindows> make();
+    // The windows as far as this build has them (see app_windows.cpp), reading their
+    // services from `app`.
+    static std::unique_ptr<AppWindows> make(AppDelegate& app);
 };
 
 }  // namespace quorlix

@@ -40,6 +40,11 @@
 #include "platform/status_bar.h"
 #include "platform/window_server.h"
 
+// The settings window, the desktop picture behind its previews and the account picture.
+#include "platform/account_picture.h"
+#include "platform/desktop_picture.h"
+#include "platform/window.h"
+
 namespace quorlix::platform {
 
 struct Platform {
@@ -83,6 +88,13 @@ struct Platform {
     StatusBar* statusBar = nullptr;
     WindowServer* windowServer = nullptr;
     Haptics* haptics = nullptr;
+
+    // The settings window, the desktop picture behind its previews and the account picture.
+    Windows* windows = nullptr;
+    // None: no desktop picture can be found (the previews show their gradient).
+    DesktopPicture* desktopPicture = nullptr;
+    // None: only ~/.face is looked at.
+    AccountPicture* accountPicture = nullptr;
 };
 
 // Installs the process-wide accessors (`MainQueue::shared()`, `Clock::shared()`, the sound

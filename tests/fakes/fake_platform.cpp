@@ -4,6 +4,8 @@
 #include "platform/user_defaults.h"
 #include "services/brightness_service.h"
 #include "services/media_key_interceptor.h"
+#include "settings/user_profile.h"
+#include "settings/wallpaper.h"
 
 #include <cstdlib>
 #include <random>
@@ -148,6 +150,9 @@ FakePlatform::FakePlatform() {
     platform_.statusBar = &statusBar;
     platform_.windowServer = &windowServer;
     platform_.haptics = &haptics;
+    platform_.windows = &windows;
+    platform_.desktopPicture = &desktopPicture;
+    platform_.accountPicture = &accountPicture;
     platform::install(platform_);
     dropSharedMediaKeys();
 }
@@ -155,6 +160,8 @@ FakePlatform::FakePlatform() {
 FakePlatform::~FakePlatform() {
     dropSharedMediaKeys();
     AppSettings::resetShared();
+    UserProfile::resetShared();
+    Wallpaper::resetShared();
     platform::install(platform::Platform{});
 }
 

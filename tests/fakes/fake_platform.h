@@ -21,6 +21,9 @@
 // The island's windows, the pointer, the status bar and the desktop.
 #include "fakes/fake_desktop.h"
 
+// The settings window, the desktop picture and the account picture.
+#include "fakes/fake_settings_window.h"
+
 #include "platform/platform.h"
 
 #include <filesystem>
@@ -144,6 +147,11 @@ public:
     FakeStatusBar statusBar;
     FakeWindowServer windowServer;
     FakeHaptics haptics;
+
+    // The settings window, the desktop picture and the account picture.
+    FakeWindows windows;
+    FakeDesktopPicture desktopPicture;
+    FakeAccountPicture accountPicture;
 
     const platform::Platform& platform() const { return platform_; }
 

@@ -5,6 +5,7 @@
 #include <QDBusVariant>
 #include <QDBusVirtualObject>
 
+#include <map>
 #include <mutex>
 
 namespace quorlix::testing {
@@ -19,6 +20,10 @@ public:
         const QString member = message.member();
         const QList<QVariant> args = message.arguments();
         std::lock_guard lock(mutex_);
+        if (const auto method = methods_.find(member); method != methods_.end()) {
+            connection.send(message.createReply(method->second(args)));
+            return true;
+        }
         if (member == QLatin1String("GetManagedObjects")) {
             ManagedObjects all;
             for (auto it = table_.constBegin(); it != table_.constEnd(); ++it)
@@ -67,10 +72,16 @@ public:
         bus_.send(signal);
     }
 
+    void answer(const QString& method, std::function<QVariantList(const QVariantList&)> reply) {
+        std::lock_guard lock(mutex_);
+        methods_[method] = std::move(reply);
+    }
+
 private:
     QDBusConnection bus_;
     std::mutex mutex_;
     QMap<QString, InterfaceMap> table_;
+    std::map<QString, std::function<QVariantList(const QVariantList&)>> methods_;
 };
 
 StandInService::StandInService(QDBusConnection connection, const QString& serviceName)
@@ -100,6 +111,10 @@ void StandInService::add(const QString& path, const QString& interface, const QV
 void StandInService::set(const QString& path, const QString& interface, const QString& name,
                          const QVariant& value) {
     objects_->set(path, interface, name, value);
+}
+
+void StandInService::answer(const QString& method, std::function<QVariantList(const QVariantList&)> reply) {
+    objects_->answer(method, std::move(reply));
 }
 
 }  // namespace quorlix::testing

@@ -12,6 +12,7 @@
 #include <QThread>
 #include <QVariantMap>
 
+#include <functional>
 #include <memory>
 
 namespace quorlix::testing {
@@ -30,6 +31,8 @@ public:
     void add(const QString& path, const QString& interface, const QVariantMap& properties);
     // Changes one property (PropertiesChanged).
     void set(const QString& path, const QString& interface, const QString& name, const QVariant& value);
+    // Answers calls of `method` (on any object) with what `reply` makes of their arguments.
+    void answer(const QString& method, std::function<QVariantList(const QVariantList& arguments)> reply);
 
 private:
     class Objects;

@@ -34,6 +34,11 @@
 #include "platform/linux/x11_pointer_monitor.h"
 #include "platform/linux/x11_window_server.h"
 
+// The settings window, the desktop picture and the account picture.
+#include "platform/linux/accounts_service_picture.h"
+#include "platform/linux/linux_desktop_picture.h"
+#include "platform/linux/qt_windows.h"
+
 #include <cstdlib>
 #include <string_view>
 
@@ -130,6 +135,14 @@ LinuxPlatform::LinuxPlatform()
     platform_.statusBar = statusBar_.get();
     platform_.windowServer = windowServer_.get();
     platform_.haptics = haptics_.get();
+
+    // The settings window, the desktop picture and the account picture.
+    windows_ = std::make_unique<QtWindows>();
+    desktopPicture_ = std::make_unique<LinuxDesktopPicture>();
+    accountPicture_ = std::make_unique<AccountsServicePicture>(QDBusConnection::systemBus());
+    platform_.windows = windows_.get();
+    platform_.desktopPicture = desktopPicture_.get();
+    platform_.accountPicture = accountPicture_.get();
 }
 
 LinuxPlatform::~LinuxPlatform() = default;

@@ -42,6 +42,8 @@ private:
     std::unique_ptr<BluetoothDevices> bluetoothDevices_;
     std::unique_ptr<DesktopFocus> desktopFocus_;
     std::unique_ptr<Accessibility> accessibility_;
+    // Read on the utility queue, so it goes after it.
+    std::unique_ptr<AccountPicture> accountPicture_;
     std::unique_ptr<SerialQueue> utilityQueue_;
 
     // Widgets.
@@ -60,6 +62,10 @@ private:
     std::unique_ptr<StatusBar> statusBar_;
     std::unique_ptr<WindowServer> windowServer_;
     std::unique_ptr<Haptics> haptics_;
+
+    // The settings window and the desktop picture (the account picture is above).
+    std::unique_ptr<Windows> windows_;
+    std::unique_ptr<DesktopPicture> desktopPicture_;
 
     Platform platform_;
 };
