@@ -29,8 +29,8 @@ public:
         }
         if (!settings_)
             settings_ = std::make_unique<SettingsWindowController>(
-                *windows, SettingsWindowController::Services{app_.settings, app_.weather, app_.updates, app_.battery,
-                                                             app_.agents, app_.browserAI});
+                *windows, SettingsWindowController::Services{app_.settings, app_.weather, app_.updates,
+                                                             app_.battery, app_.agents, app_.browserAI});
         settings_->show(section);
     }
     void showOnboarding(bool startAtPermission) override {
@@ -47,6 +47,8 @@ private:
 
 }  // namespace
 
-std::unique_ptr<AppWindows> AppWindows::make(AppDelegate& app) { return std::make_unique<DelegateAppWindows>(app); }
+std::unique_ptr<AppWindows> AppWindows::make(AppDelegate& app) {
+    return std::make_unique<DelegateAppWindows>(app);
+}
 
 }  // namespace quorlix

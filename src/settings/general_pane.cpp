@@ -24,8 +24,10 @@ void preview(Published<std::optional<double>>& field, std::optional<double> valu
 
 View screenRow(AppSettings& settings) {
     const bool all = settings.showOnAllScreens.get();
-    MenuItem notchOnly = MenuItem::button("Solo la del notch", [&settings] { settings.showOnAllScreens = false; });
-    MenuItem every = MenuItem::button("Todas las pantallas", [&settings] { settings.showOnAllScreens = true; });
+    MenuItem notchOnly =
+        MenuItem::button("Solo la del notch", [&settings] { settings.showOnAllScreens = false; });
+    MenuItem every =
+        MenuItem::button("Todas las pantallas", [&settings] { settings.showOnAllScreens = true; });
     notchOnly.checked = !all;
     every.checked = all;
     return HStack({.alignment = VerticalAlignment::center, .spacing = 10},
@@ -61,15 +63,17 @@ View openModeBlock(AppSettings& settings) {
                           .selection = settingBinding(settings.openMode),
                           .height = 36,
                           .disabled = false,
-                          .label = [](const IslandOpenMode& mode, bool) {
-                              const bool hover = mode == IslandOpenMode::hover;
-                              return View(HStack({.alignment = VerticalAlignment::center, .spacing = 6},
-                                                 {
-                                                     Symbol(hover ? "cursorarrow.motionlines" : "cursorarrow.click"),
-                                                     Text(hover ? "Al pasar el mouse" : "Al hacer clic"),
-                                                 })
-                                              .font(Font::system(12.5, FontWeight::semibold)));
-                          }},
+                          .label =
+                              [](const IslandOpenMode& mode, bool) {
+                                  const bool hover = mode == IslandOpenMode::hover;
+                                  return View(HStack({.alignment = VerticalAlignment::center, .spacing = 6},
+                                                     {
+                                                         Symbol(hover ? "cursorarrow.motionlines"
+                                                                      : "cursorarrow.click"),
+                                                         Text(hover ? "Al pasar el mouse" : "Al hacer clic"),
+                                                     })
+                                                  .font(Font::system(12.5, FontWeight::semibold)));
+                              }},
                   })
         .padding(Edges::vertical, 14);
 }
@@ -79,11 +83,11 @@ View sizeBlock(AppSettings& settings, const std::shared_ptr<LiveCommits>& commit
                            settings.islandHeight.get() == GeneralPane::defaultHeight;
     return VStack({.alignment = HorizontalAlignment::leading, .spacing = 0},
                   {
-                      SizeRow{"Ancho", settingBinding(settings.islandWidth), 320, 860, &GeneralPane::previewWidth,
-                              commits},
+                      SizeRow{"Ancho", settingBinding(settings.islandWidth), 320, 860,
+                              &GeneralPane::previewWidth, commits},
                       RowDivider{},
-                      SizeRow{"Alto", settingBinding(settings.islandHeight), 110, 250, &GeneralPane::previewHeight,
-                              commits},
+                      SizeRow{"Alto", settingBinding(settings.islandHeight), 110, 250,
+                              &GeneralPane::previewHeight, commits},
                       RowDivider{},
                       HStack({.alignment = VerticalAlignment::center},
                              {
@@ -125,31 +129,40 @@ View GeneralPane::body(Context& ctx) const {
             Card{{ToggleRow{"Abrir al iniciar sesión", login}}},
             GroupLabel{"Pantalla"},
             Card{{screenRow(settings)}},
-            Footnote{"Elige en qué pantallas aparece la isla. En las que no tienen notch flota arriba, como en el "
-                     "iPhone."},
+            Footnote{
+                "Elige en qué pantallas aparece la isla. En las que no tienen notch flota arriba, como en el "
+                "iPhone."},
             GroupLabel{"Isla"},
             Card{{openModeBlock(settings), RowDivider{},
                   ToggleRow{"Vibración del trackpad al abrir", settingBinding(settings.hapticFeedback)}}},
             Footnote{hover ? "La isla se abre en cuanto el mouse toca el notch."
-                           : "Con el mouse encima la isla crece un poco; haz clic para abrirla. La vibración necesita "
+                           : "Con el mouse encima la isla crece un poco; haz clic para abrirla. La vibración "
+                             "necesita "
                              "un trackpad Force Touch."},
             GroupLabel{"Tamaño"},
             Card{{sizeBlock(settings, commits.get())}},
-            Footnote{"Mientras mueves la barra, la isla se abre para que veas cómo queda. En tamaños chicos se "
-                     "acomoda: sin letra si es angosta y con textos más chicos si es baja."},
+            Footnote{
+                "Mientras mueves la barra, la isla se abre para que veas cómo queda. En tamaños chicos se "
+                "acomoda: sin letra si es angosta y con textos más chicos si es baja."},
             GroupLabel{"Gestos"},
-            Card{{ToggleRow{"Deslizar para cambiar de página", settingBinding(settings.swipeBetweenPages), "hand.draw"},
+            Card{{ToggleRow{"Deslizar para cambiar de página", settingBinding(settings.swipeBetweenPages),
+                            "hand.draw"},
                   RowDivider{},
                   ToggleRow{"Scroll sobre el notch para el volumen", settingBinding(settings.scrollForVolume),
                             "speaker.wave.2"}}},
-            Footnote{"Con la isla cerrada, desliza dos dedos de lado sobre el notch para cambiar de canción, o arriba "
-                     "y abajo para el volumen. Con la isla abierta, de lado pasas entre Música, Clima, Archivos, "
-                     "Eventos y Temporizador."},
+            Footnote{
+                "Con la isla cerrada, desliza dos dedos de lado sobre el notch para cambiar de canción, o "
+                "arriba "
+                "y abajo para el volumen. Con la isla abierta, de lado pasas entre Música, Clima, Archivos, "
+                "Eventos y Temporizador."},
             GroupLabel{"Visibilidad"},
-            Card{{ToggleRow{"Ocultar en pantalla completa", settingBinding(settings.hideInFullscreen)}, RowDivider{},
+            Card{{ToggleRow{"Ocultar en pantalla completa", settingBinding(settings.hideInFullscreen)},
+                  RowDivider{},
                   ToggleRow{"Ocultar en capturas de pantalla", settingBinding(settings.hideInScreenshots)},
-                  RowDivider{}, ToggleRow{"Ícono de la barra de menús", settingBinding(settings.menuBarIcon)}}},
-            Footnote{"Sin el ícono, abre Ajustes con clic derecho dentro de la isla o abriendo Quorlix de nuevo."},
+                  RowDivider{},
+                  ToggleRow{"Ícono de la barra de menús", settingBinding(settings.menuBarIcon)}}},
+            Footnote{
+                "Sin el ícono, abre Ajustes con clic derecho dentro de la isla o abriendo Quorlix de nuevo."},
         });
 }
 

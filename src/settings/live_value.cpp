@@ -82,21 +82,20 @@ ui::View LiveValue::body(ui::Context& ctx) const {
     const double step = this->step;
     const auto preview = this->preview;
     const std::shared_ptr<PendingCommit> commit = pending.get();
-    const ui::Binding<double> live(
-        [draft, stored] { return draft.get() ? *draft.get() : stored.get(); },
-        [draft, stored, step, preview, commit](double v) {
-            draft = v;
-            if (preview) preview(v);
-            commit->draft = draft.weak();
-            commit->preview = preview;
-            commit->work = platform::MainQueue::shared().after(
-                commitDelay, [stored, step, preview, v, weakDraft = draft.weak()] {
-                    const double x = step > 0 ? snapped(v, step) : v;
-                    if (stored.get() != x) stored.set(x);
-                    if (auto d = weakDraft.lock()) d->set(std::nullopt);
-                    if (preview) preview(std::nullopt);
-                });
-        });
+    const ui::Binding<double> live([draft, stored] { return draft.get() ? *draft.get() : stored.get(); },
+                                   [draft, stored, step, preview, commit](double v) {
+                                       draft = v;
+                                       if (preview) preview(v);
+                                       commit->draft = draft.weak();
+                                       commit->preview = preview;
+                                       commit->work = platform::MainQueue::shared().after(
+                                           commitDelay, [stored, step, preview, v, weakDraft = draft.weak()] {
+                                               const double x = step > 0 ? snapped(v, step) : v;
+                                               if (stored.get() != x) stored.set(x);
+                                               if (auto d = weakDraft.lock()) d->set(std::nullopt);
+                                               if (preview) preview(std::nullopt);
+                                           });
+                                   });
     return content(live, draft.get().has_value());
 }
 

@@ -13,7 +13,8 @@
 //
 // `ChoiceButtons`: a row of equal-width rounded buttons, the chosen one lit.
 //
-//     ChoiceButtons<IslandOpenMode>{.options = {hover, click}, .selection = settingBinding(settings.openMode),
+//     ChoiceButtons<IslandOpenMode>{.options = {hover, click}, .selection =
+//     settingBinding(settings.openMode),
 //         .height = 36, .label = [](IslandOpenMode mode, bool selected) { ... }}
 
 #include "settings/wallpaper.h"
@@ -41,24 +42,23 @@ struct StylePicker {
         Views cards;
         for (const Option& option : options) {
             const bool selected = option == current;
-            const View face =
-                VStack({.alignment = HorizontalAlignment::center, .spacing = 9},
-                       {
-                           Text(label(option))
-                               .font(Font::system(11, FontWeight::semibold))
-                               .foregroundStyle(Color::white.opacity(selected ? 0.95 : 0.6)),
-                           preview(option, selected)
-                               .frame({.height = 40})
-                               .scaleEffect(selected ? 1.06 : 0.94)
-                               .opacity(selected ? 1.0 : 0.75),
-                           Circle()
-                               .fill(Color::white)
-                               .frame({.width = 4.5, .height = 4.5})
-                               .opacity(selected ? 1 : 0)
-                               .scaleEffect(selected ? 1.0 : 0.2),
-                       })
-                    .frame({.maxWidth = infinity, .maxHeight = infinity})
-                    .contentShape(Rectangle());
+            const View face = VStack({.alignment = HorizontalAlignment::center, .spacing = 9},
+                                     {
+                                         Text(label(option))
+                                             .font(Font::system(11, FontWeight::semibold))
+                                             .foregroundStyle(Color::white.opacity(selected ? 0.95 : 0.6)),
+                                         preview(option, selected)
+                                             .frame({.height = 40})
+                                             .scaleEffect(selected ? 1.06 : 0.94)
+                                             .opacity(selected ? 1.0 : 0.75),
+                                         Circle()
+                                             .fill(Color::white)
+                                             .frame({.width = 4.5, .height = 4.5})
+                                             .opacity(selected ? 1 : 0)
+                                             .scaleEffect(selected ? 1.0 : 0.2),
+                                     })
+                                  .frame({.maxWidth = infinity, .maxHeight = infinity})
+                                  .contentShape(Rectangle());
             cards.push_back(Button(face, [binding = selection, option] {
                                 withAnimation(Animation::spring(0.35, 0.72), [&] { binding.set(option); });
                             }).buttonStyle(PlainButtonStyle{}));
@@ -99,16 +99,16 @@ struct ChoiceButtons {
         Views buttons;
         for (const Option& option : options) {
             const bool selected = option == current;
-            const View face =
-                label(option, selected)
-                    .foregroundStyle(Color::white.opacity(selected ? 1.0 : 0.62))
-                    .frame({.maxWidth = infinity})
-                    .frame({.height = height})
-                    .background(RoundedRectangle(13, RoundedCornerStyle::continuous)
-                                    .fill(Color::white.opacity(selected ? 0.2 : 0.06)))
-                    .overlay(RoundedRectangle(13, RoundedCornerStyle::continuous)
-                                 .strokeBorder(Color::white.opacity(selected ? 0.34 : 0.09), selected ? 1.0 : 0.6))
-                    .contentShape(Rectangle());
+            const View face = label(option, selected)
+                                  .foregroundStyle(Color::white.opacity(selected ? 1.0 : 0.62))
+                                  .frame({.maxWidth = infinity})
+                                  .frame({.height = height})
+                                  .background(RoundedRectangle(13, RoundedCornerStyle::continuous)
+                                                  .fill(Color::white.opacity(selected ? 0.2 : 0.06)))
+                                  .overlay(RoundedRectangle(13, RoundedCornerStyle::continuous)
+                                               .strokeBorder(Color::white.opacity(selected ? 0.34 : 0.09),
+                                                             selected ? 1.0 : 0.6))
+                                  .contentShape(Rectangle());
             buttons.push_back(Button(face, [binding = selection, option] {
                                   withAnimation(Animation::easeOut(0.15), [&] { binding.set(option); });
                               }).buttonStyle(PlainButtonStyle{}));

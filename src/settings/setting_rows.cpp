@@ -8,12 +8,13 @@ namespace quorlix {
 using namespace ui;
 
 View PaneHeader::body(Context&) const {
-    const View row = HStack({.alignment = VerticalAlignment::center, .spacing = 10},
-                            {
-                                Symbol(std::string(symbol(section))).font(Font::system(19, FontWeight::semibold)),
-                                Text(std::string(title(section))).font(Font::system(22, FontWeight::bold)),
-                            })
-                         .foregroundStyle(Color::white);
+    const View row =
+        HStack({.alignment = VerticalAlignment::center, .spacing = 10},
+               {
+                   Symbol(std::string(symbol(section))).font(Font::system(19, FontWeight::semibold)),
+                   Text(std::string(title(section))).font(Font::system(22, FontWeight::bold)),
+               })
+            .foregroundStyle(Color::white);
     if (!subtitle) return row.padding(Edge::bottom, 18);
     return VStack({.alignment = HorizontalAlignment::leading, .spacing = 6},
                   {
@@ -31,7 +32,8 @@ View Card::body(Context&) const {
         .padding(Edges::horizontal, 15)
         .frame({.maxWidth = infinity, .alignment = Alignment::leading})
         .background(RoundedRectangle(14, RoundedCornerStyle::continuous).fill(Color::white.opacity(0.075)))
-        .overlay(RoundedRectangle(14, RoundedCornerStyle::continuous).strokeBorder(Color::white.opacity(0.07), 0.5))
+        .overlay(RoundedRectangle(14, RoundedCornerStyle::continuous)
+                     .strokeBorder(Color::white.opacity(0.07), 0.5))
         .padding(Edge::bottom, 10);
 }
 

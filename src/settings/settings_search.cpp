@@ -7,7 +7,8 @@
 namespace quorlix {
 
 std::string foldForSearch(std::string_view text) {
-    icu::UnicodeString s = icu::UnicodeString::fromUTF8(icu::StringPiece(text.data(), static_cast<int32_t>(text.size())));
+    icu::UnicodeString s =
+        icu::UnicodeString::fromUTF8(icu::StringPiece(text.data(), static_cast<int32_t>(text.size())));
     s.toLower(icu::Locale::getRoot());
     UErrorCode status = U_ZERO_ERROR;
     const icu::Normalizer2* nfc = icu::Normalizer2::getNFCInstance(status);
@@ -34,7 +35,8 @@ bool sectionMatches(SettingsSection section, std::string_view query) {
            foldForSearch(keywords(section)).find(q) != std::string::npos;
 }
 
-std::vector<SettingsSection> searchSections(const std::vector<SettingsSection>& sections, std::string_view query) {
+std::vector<SettingsSection> searchSections(const std::vector<SettingsSection>& sections,
+                                            std::string_view query) {
     std::vector<SettingsSection> out;
     for (const SettingsSection s : sections)
         if (sectionMatches(s, query)) out.push_back(s);

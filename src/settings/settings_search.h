@@ -21,6 +21,7 @@ std::string foldForSearch(std::string_view text);
 std::string searchKey(std::string_view query);
 bool sectionMatches(SettingsSection section, std::string_view query);
 // The sections of `sections` that pass, in their order.
-std::vector<SettingsSection> searchSections(const std::vector<SettingsSection>& sections, std::string_view query);
+std::vector<SettingsSection> searchSections(const std::vector<SettingsSection>& sections,
+                                            std::string_view query);
 
 }  // namespace quorlix

@@ -12,7 +12,9 @@ using namespace ui;
 
 namespace {
 
-View hairline() { return Rectangle().fill(Color::white.opacity(0.07)).frame({.height = 1, .maxWidth = infinity}); }
+View hairline() {
+    return Rectangle().fill(Color::white.opacity(0.07)).frame({.height = 1, .maxWidth = infinity});
+}
 
 View row(SettingsSelection* selection, SettingsSection section) {
     return View(SidebarRow{section, selection->section.get() == section})
@@ -32,8 +34,9 @@ View groupEntry(SettingsSelection* selection, const SettingsSectionGroup& group,
                             .padding(EdgeInsets{8, 10, 3, 10})
                             .id(std::string("header:") + std::string(*group.header)));
     }
-    items.push_back(ForEach(passing, [](SettingsSection s) { return static_cast<int>(s); },
-                            [selection](SettingsSection s) { return row(selection, s); }));
+    items.push_back(ForEach(
+        passing, [](SettingsSection s) { return static_cast<int>(s); },
+        [selection](SettingsSection s) { return row(selection, s); }));
     return Group(std::move(items));
 }
 
@@ -41,16 +44,17 @@ View groupEntry(SettingsSelection* selection, const SettingsSectionGroup& group,
 
 View SidebarRow::body(Context& ctx) const {
     auto hovering = ctx.state<bool>(false);
-    const View tile =
-        ZStack({
-                   RoundedRectangle(7, RoundedCornerStyle::continuous).fill(Color::white.opacity(selected ? 0.20 : 0.11)),
-                   RoundedRectangle(7, RoundedCornerStyle::continuous).strokeBorder(Color::white.opacity(0.08), 0.5),
-                   symbolBounce(Symbol(std::string(symbol(section)))
-                                    .font(Font::system(12, FontWeight::semibold))
-                                    .foregroundStyle(Color::white),
-                                selected),
-               })
-            .frame({.width = 24, .height = 24});
+    const View tile = ZStack({
+                                 RoundedRectangle(7, RoundedCornerStyle::continuous)
+                                     .fill(Color::white.opacity(selected ? 0.20 : 0.11)),
+                                 RoundedRectangle(7, RoundedCornerStyle::continuous)
+                                     .strokeBorder(Color::white.opacity(0.08), 0.5),
+                                 symbolBounce(Symbol(std::string(symbol(section)))
+                                                  .font(Font::system(12, FontWeight::semibold))
+                                                  .foregroundStyle(Color::white),
+                                              selected),
+                             })
+                          .frame({.width = 24, .height = 24});
     const double fill = selected ? 0.13 : (hovering.get() ? 0.05 : 0);
     return HStack({.alignment = VerticalAlignment::center, .spacing = 10},
                   {
@@ -84,9 +88,10 @@ View SearchField::body(Context& ctx) const {
             .id("search.field"),
     };
     if (!text.get().empty())
-        items.push_back(Button(Symbol("xmark.circle.fill").foregroundStyle(Color::white.opacity(0.4)),
-                               [binding = text] { binding.set(""); })
-                            .id("search.clear"));
+        items.push_back(
+            Button(Symbol("xmark.circle.fill").foregroundStyle(Color::white.opacity(0.4)), [binding = text] {
+                binding.set("");
+            }).id("search.clear"));
     return HStack({.alignment = VerticalAlignment::center, .spacing = 6}, std::move(items))
         .padding(Edges::horizontal, 10)
         .frame({.height = 30})
@@ -105,7 +110,7 @@ View SettingsView::pane(SettingsSection section) {
 
 View SettingsView::body(Context& ctx) const {
     ctx.observe(*selection);
-    auto query = ctx.state<std::string>("");
+    auto query = ctx.state<std::string>(initialQuery);
     const SettingsSection current = selection->section.get();
     const std::string q = query.get();
 
@@ -118,14 +123,16 @@ View SettingsView::body(Context& ctx) const {
                {
                    Color::clear.frame({.height = 44}),
                    View(SearchField{query.binding()}).padding(EdgeInsets{0, 12, 10, 12}),
-                   ScrollView({.showsIndicators = false},
-                              VStack({.alignment = HorizontalAlignment::leading, .spacing = 2}, std::move(groups))
-                                  .padding(Edges::horizontal, 10)),
+                   ScrollView(
+                       {.showsIndicators = false},
+                       VStack({.alignment = HorizontalAlignment::leading, .spacing = 2}, std::move(groups))
+                           .padding(Edges::horizontal, 10)),
                    Spacer(0),
                    hairline().padding(EdgeInsets{0, 16, 8, 16}),
                    VStack({.alignment = HorizontalAlignment::center, .spacing = 2},
-                          {ForEach(foot, [](SettingsSection s) { return static_cast<int>(s); },
-                                   [this](SettingsSection s) { return row(selection, s); })})
+                          {ForEach(
+                              foot, [](SettingsSection s) { return static_cast<int>(s); },
+                              [this](SettingsSection s) { return row(selection, s); })})
                        .padding(EdgeInsets{0, 10, 12, 10}),
                })
             .frame({.width = sidebarWidth})
@@ -133,13 +140,14 @@ View SettingsView::body(Context& ctx) const {
             .background(Color::black.opacity(0.14))
             .overlay(Rectangle().fill(Color::white.opacity(0.07)).frame({.width = 1}), Alignment::trailing);
 
-    const View paneArea = ScrollView({}, pane(current)
-                                             .padding(EdgeInsets{34, 22, 28, 22})
-                                             .frame({.maxWidth = infinity, .alignment = Alignment::leading})
-                                             .transition(AnyTransition::asymmetric(
-                                                 AnyTransition::opacity().combined(AnyTransition::offset(0, 8)),
-                                                 AnyTransition::opacity())))
-                              .id(std::string("pane:") + std::string(rawValue(current)));
+    const View paneArea =
+        ScrollView({}, pane(current)
+                           .padding(EdgeInsets{34, 22, 28, 22})
+                           .frame({.maxWidth = infinity, .alignment = Alignment::leading})
+                           .transition(AnyTransition::asymmetric(
+                               AnyTransition::opacity().combined(AnyTransition::offset(0, 8)),
+                               AnyTransition::opacity())))
+            .id(std::string("pane:") + std::string(rawValue(current)));
 
     return HStack({.alignment = VerticalAlignment::center, .spacing = 0}, {sidebar, paneArea})
         .background(GlassBackground{})

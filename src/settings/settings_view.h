@@ -18,6 +18,8 @@ namespace quorlix {
 
 struct SettingsView {
     SettingsSelection* selection;
+    // The search text the view starts with.
+    std::string initialQuery;
 
     static constexpr double width = 620;
     static constexpr double height = 720;

@@ -27,7 +27,9 @@ View scale(std::string lower, std::string upper) {
 View header(const std::string& title, View number, const std::string& unit) {
     return HStack({.alignment = VerticalAlignment::firstTextBaseline, .spacing = 0},
                   {
-                      Text(title).font(Font::system(13.5, FontWeight::medium)).foregroundStyle(Color::white.opacity(0.92)),
+                      Text(title)
+                          .font(Font::system(13.5, FontWeight::medium))
+                          .foregroundStyle(Color::white.opacity(0.92)),
                       Spacer(),
                       HStack({.alignment = VerticalAlignment::firstTextBaseline, .spacing = 3},
                              {
@@ -40,7 +42,9 @@ View header(const std::string& title, View number, const std::string& unit) {
 }
 
 View valueText(std::string text) {
-    return Text(std::move(text)).font(Font::system(17, FontWeight::bold).monospacedDigit()).foregroundStyle(Color::white);
+    return Text(std::move(text))
+        .font(Font::system(17, FontWeight::bold).monospacedDigit())
+        .foregroundStyle(Color::white);
 }
 
 }  // namespace
@@ -68,40 +72,43 @@ std::vector<double> CanopySlider::tickCentres(int ticks, double width) {
     return out;
 }
 
+View CanopySlider::look(double width, double f, int ticks, bool held) {
+    const double u = usable(width);
+    Views layers{
+        Capsule(RoundedCornerStyle::continuous)
+            .fill(Color::white.opacity(0.16))
+            .frame({.width = width, .height = trackHeight}),
+        Capsule(RoundedCornerStyle::continuous)
+            .fill(Color::white.opacity(0.92))
+            .frame({.width = half + u * f, .height = trackHeight})
+            .id("slider.fill"),
+    };
+    for (const double centre : tickCentres(ticks, width))
+        layers.push_back(Circle()
+                             .fill(Color::white.opacity(0.32))
+                             .frame({.width = tickSize, .height = tickSize})
+                             .offset(centre - tickSize / 2, 9));
+    layers.push_back(Capsule(RoundedCornerStyle::continuous)
+                         .fill(Color::white)
+                         .frame({.width = thumbWidth, .height = thumbHeight})
+                         .shadow(Color::black.opacity(0.35), 3, 0, 1)
+                         .scaleEffect(held ? 1.1 : 1.0)
+                         .offset(u * f, 0)
+                         .id("slider.thumb"));
+    return ZStack({.alignment = Alignment::leading}, std::move(layers))
+        .frame({.width = width, .height = height, .alignment = Alignment::leading});
+}
+
 View CanopySlider::body(Context& ctx) const {
     const auto dragging = ctx.state<bool>(false);
     const Binding<double> binding = value;
     const double lo = lower, hi = upper, snap = step;
     const int tickCount = ticks;
     const bool held = dragging.get();
-    const double current = value.get();
+    const double f = fraction(value.get(), lower, upper);
     return GeometryReader([=](const GeometryProxy& g) {
                const double width = g.size().width;
-               const double u = usable(width);
-               const double f = fraction(current, lo, hi);
-               Views layers{
-                   Capsule(RoundedCornerStyle::continuous)
-                       .fill(Color::white.opacity(0.16))
-                       .frame({.width = width, .height = trackHeight}),
-                   Capsule(RoundedCornerStyle::continuous)
-                       .fill(Color::white.opacity(0.92))
-                       .frame({.width = half + u * f, .height = trackHeight})
-                       .id("slider.fill"),
-               };
-               for (const double centre : tickCentres(tickCount, width))
-                   layers.push_back(Circle()
-                                        .fill(Color::white.opacity(0.32))
-                                        .frame({.width = tickSize, .height = tickSize})
-                                        .offset(centre - tickSize / 2, 9));
-               layers.push_back(Capsule(RoundedCornerStyle::continuous)
-                                    .fill(Color::white)
-                                    .frame({.width = thumbWidth, .height = thumbHeight})
-                                    .shadow(Color::black.opacity(0.35), 3, 0, 1)
-                                    .scaleEffect(held ? 1.1 : 1.0)
-                                    .offset(u * f, 0)
-                                    .id("slider.thumb"));
-               return ZStack({.alignment = Alignment::leading}, std::move(layers))
-                   .frame({.width = width, .height = height, .alignment = Alignment::leading})
+               return look(width, f, tickCount, held)
                    .contentShape(Rectangle())
                    .gesture(DragGesture{.minimumDistance = 0}
                                 .onChanged([=](const DragValue& d) {
@@ -134,23 +141,22 @@ View DurationRow::body(Context&) const {
     const double lo = lower, hi = upper, snap = step;
     const std::string name = title;
     return LiveValue{
-        .value = value,
-        .step = step,
-        .content = [=](const Binding<double>& live, bool editing) {
+        .value = value, .step = step, .content = [=](const Binding<double>& live, bool editing) {
             // The text follows the snapped value while the thumb moves freely; at rest it
             // shows what is stored.
             const double shown = editing ? snapped(live.get(), snap) : live.get();
-            return View(
-                VStack({.alignment = HorizontalAlignment::leading, .spacing = 8},
-                       {
-                           header(name,
-                                  valueText(label(shown)).contentTransition(ContentTransition::numericText()).id(name + ".value"),
-                                  "s")
-                               .animation(Animation::spring(0.2, 0.85), shown),
-                           CanopySlider{live, lo, hi, tickCount(lo, hi), 0},
-                           scale(label(lo), label(hi)),
-                       })
-                    .padding(Edges::vertical, 14));
+            return View(VStack({.alignment = HorizontalAlignment::leading, .spacing = 8},
+                               {
+                                   header(name,
+                                          valueText(label(shown))
+                                              .contentTransition(ContentTransition::numericText())
+                                              .id(name + ".value"),
+                                          "s")
+                                       .animation(Animation::spring(0.2, 0.85), shown),
+                                   CanopySlider{live, lo, hi, tickCount(lo, hi), 0},
+                                   scale(label(lo), label(hi)),
+                               })
+                            .padding(Edges::vertical, 14));
         }};
 }
 
@@ -161,15 +167,17 @@ View SizeRow::body(Context&) const {
         .value = value,
         .step = 1,
         .preview = preview,
-        .content = [=](const Binding<double>& live, bool) {
-            return View(VStack({.alignment = HorizontalAlignment::leading, .spacing = 8},
-                               {
-                                   header(name, valueText(wholeNumberText(live.get())).id(name + ".value"), "pt"),
-                                   CanopySlider{live, lo, hi, 0, 0},
-                                   scale(truncatedNumberText(lo), truncatedNumberText(hi)),
-                               })
-                            .padding(Edges::vertical, 14));
-        },
+        .content =
+            [=](const Binding<double>& live, bool) {
+                return View(
+                    VStack({.alignment = HorizontalAlignment::leading, .spacing = 8},
+                           {
+                               header(name, valueText(wholeNumberText(live.get())).id(name + ".value"), "pt"),
+                               CanopySlider{live, lo, hi, 0, 0},
+                               scale(truncatedNumberText(lo), truncatedNumberText(hi)),
+                           })
+                        .padding(Edges::vertical, 14));
+            },
         .commits = commits};
 }
 

@@ -45,6 +45,9 @@ struct CanopySlider {
     static double valueAt(double x, double width, double lower, double upper, double step);
     // The centres of the tick dots along a slider `width` wide; none for fewer than 2.
     static std::vector<double> tickCentres(int ticks, double width);
+    // What the slider draws at `width`, its value at `fraction` of the range, the thumb grown
+    // while `held`.
+    static ui::View look(double width, double fraction, int ticks, bool held);
 
     ui::View body(ui::Context& ctx) const;
 };

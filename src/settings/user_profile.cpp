@@ -39,7 +39,8 @@ Account account() {
     passwd entry{};
     passwd* found = nullptr;
     if (::getpwuid_r(::getuid(), &entry, buffer.data(), buffer.size(), &found) == 0 && found) {
-        out.name = UserProfile::fullName(entry.pw_gecos ? entry.pw_gecos : "", entry.pw_name ? entry.pw_name : "");
+        out.name =
+            UserProfile::fullName(entry.pw_gecos ? entry.pw_gecos : "", entry.pw_name ? entry.pw_name : "");
         if (entry.pw_dir) out.home = entry.pw_dir;
     }
     // The home the process was given wins: that is where ~/.face is.
@@ -156,7 +157,9 @@ ui::View AccountCard::body(ui::Context& ctx) const {
             ? View(Image(*profile.photo.get()).resizable().aspectRatio(ContentMode::fill))
             : View(ZStack({
                   LinearGradient({Color::gray(0.45), Color::gray(0.28)}, UnitPoint::top, UnitPoint::bottom),
-                  Text(initials(profile.name.get())).font(Font::system(28, FontWeight::semibold)).foregroundStyle(Color::white),
+                  Text(initials(profile.name.get()))
+                      .font(Font::system(28, FontWeight::semibold))
+                      .foregroundStyle(Color::white),
               }));
     return VStack({.alignment = HorizontalAlignment::center, .spacing = 8},
                   {

@@ -39,8 +39,9 @@ public:
     static std::string fullName(std::string_view gecos, std::string_view login);
     // The account picture of `uid` (blocking): the account service's icon file, else `face`;
     // each must be a regular file of at most 10 MiB that decodes.
-    static std::optional<platform::Image> readPhoto(platform::AccountPicture* accounts, platform::ImageDecoder& decoder,
-                                                    unsigned uid, const std::filesystem::path& face);
+    static std::optional<platform::Image> readPhoto(platform::AccountPicture* accounts,
+                                                    platform::ImageDecoder& decoder, unsigned uid,
+                                                    const std::filesystem::path& face);
 
     // Largest picture file read.
     static constexpr std::size_t maxPhotoBytes = 10 * 1024 * 1024;

@@ -36,7 +36,8 @@ std::vector<int> boxesFor(double sigma) {
     int lower = static_cast<int>(std::floor(ideal));
     if (lower % 2 == 0) --lower;
     const int upper = lower + 2;
-    const double m = std::round((12 * sigma * sigma - 3.0 * lower * lower - 12.0 * lower - 9) / (-4.0 * lower - 4));
+    const double m =
+        std::round((12 * sigma * sigma - 3.0 * lower * lower - 12.0 * lower - 9) / (-4.0 * lower - 4));
     std::vector<int> sizes;
     for (int i = 0; i < 3; ++i) sizes.push_back(i < m ? lower : upper);
     return sizes;
@@ -52,7 +53,9 @@ void boxPass(std::vector<float>& px, int count, int length, int step, int lineSt
             for (int c = 0; c < 4; ++c)
                 line[static_cast<std::size_t>(i) * 4 + c] = px[base + static_cast<std::size_t>(i) * step + c];
         for (int c = 0; c < 4; ++c) {
-            auto at = [&](int i) { return line[static_cast<std::size_t>(std::clamp(i, 0, length - 1)) * 4 + c]; };
+            auto at = [&](int i) {
+                return line[static_cast<std::size_t>(std::clamp(i, 0, length - 1)) * 4 + c];
+            };
             float sum = 0;
             for (int i = -radius; i <= radius; ++i) sum += at(i);
             for (int i = 0; i < length; ++i) {
@@ -107,7 +110,10 @@ const std::optional<platform::Image>& Wallpaper::image() {
 
 void Wallpaper::resetShared() { loaded() = Loaded{}; }
 
-std::optional<platform::Image> Wallpaper::load(platform::DesktopPicture* desktop, platform::ImageDecoder* decoder) {
+void Wallpaper::setImage(std::optional<platform::Image> image) { loaded() = Loaded{true, std::move(image)}; }
+
+std::optional<platform::Image> Wallpaper::load(platform::DesktopPicture* desktop,
+                                               platform::ImageDecoder* decoder) {
     if (!desktop || !decoder) return std::nullopt;
     const auto path = desktop->picturePath();
     if (!path) return std::nullopt;
@@ -128,7 +134,8 @@ std::optional<platform::Image> Wallpaper::load(platform::DesktopPicture* desktop
 platform::Image coverBlurred(const platform::Image& picture, int width, int height, double sigma) {
     std::vector<float> px(static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * 4);
     const auto& src = *picture.pixels;
-    const double scale = std::max(static_cast<double>(width) / picture.width, static_cast<double>(height) / picture.height);
+    const double scale =
+        std::max(static_cast<double>(width) / picture.width, static_cast<double>(height) / picture.height);
     const double ox = (picture.width - width / scale) / 2;
     const double oy = (picture.height - height / scale) / 2;
     auto sample = [&](int x, int y, int c) {
@@ -169,12 +176,12 @@ platform::Image coverBlurred(const platform::Image& picture, int width, int heig
 ui::View WallpaperBackdrop::body(ui::Context&) const {
     using namespace ui;
     const auto& picture = Wallpaper::image();
-    const View back =
-        picture ? View(GeometryReader([picture = *picture, blur = blur](const GeometryProxy& g) {
-                      return View(BackdropPicture{picture, g.size(), blur});
-                  }))
-                : View(LinearGradient({Color::sRGB(0.2, 0.3, 0.22), Color::sRGB(0.12, 0.14, 0.2)}, UnitPoint::topLeading,
-                                      UnitPoint::bottomTrailing));
+    const View back = picture
+                          ? View(GeometryReader([picture = *picture, blur = blur](const GeometryProxy& g) {
+                                return View(BackdropPicture{picture, g.size(), blur});
+                            }))
+                          : View(LinearGradient({Color::sRGB(0.2, 0.3, 0.22), Color::sRGB(0.12, 0.14, 0.2)},
+                                                UnitPoint::topLeading, UnitPoint::bottomTrailing));
     return ZStack({back, Color::black.opacity(dim)});
 }
 

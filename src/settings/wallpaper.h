@@ -31,8 +31,11 @@ struct Wallpaper {
     static const std::optional<platform::Image>& image();
     // Forgets it, so the next `image()` reads again (tests only).
     static void resetShared();
+    // Puts a thumbnail in place without reading the desktop (tests and tools).
+    static void setImage(std::optional<platform::Image> image);
     // The thumbnail of what `desktop` names, or nothing.
-    static std::optional<platform::Image> load(platform::DesktopPicture* desktop, platform::ImageDecoder* decoder);
+    static std::optional<platform::Image> load(platform::DesktopPicture* desktop,
+                                               platform::ImageDecoder* decoder);
 };
 
 struct WallpaperBackdrop {

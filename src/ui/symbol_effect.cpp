@@ -20,7 +20,8 @@ struct Bounce {
     View body(Context& ctx) const {
         auto up = ctx.state<bool>(false);
         return content.scaleEffect(up.get() ? peak : 1.0)
-            .onChange(value, [up](std::uint64_t) { withAnimation(Animation::easeOut(rise), [&] { up = true; }); })
+            .onChange(value,
+                      [up](std::uint64_t) { withAnimation(Animation::easeOut(rise), [&] { up = true; }); })
             .task(up.get(), [up](ViewTask& task) {
                 if (!up.get()) return;
                 task.after(rise, [up] { withAnimation(Animation::spring(0.3, 0.5), [&] { up = false; }); });

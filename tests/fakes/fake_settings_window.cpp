@@ -8,7 +8,9 @@
 namespace quorlix::fakes {
 
 FakeWindow::FakeWindow(const platform::WindowOptions& o, std::vector<FakeWindow*>& registry)
-    : options(o), host_(std::make_unique<ui::ViewHost>(fonts_, ui::EmptyView(), o.size)), registry_(registry) {
+    : options(o),
+      host_(std::make_unique<ui::ViewHost>(fonts_, ui::EmptyView(), o.size)),
+      registry_(registry) {
     registry_.push_back(this);
 }
 

@@ -28,7 +28,9 @@ public:
     void deminiaturize() override { miniaturized = false; }
     void close() override;
     void clearFocus() override { ++focusClears; }
-    Subscription onClose(std::function<void()> handler) override { return closed_.connect(std::move(handler)); }
+    Subscription onClose(std::function<void()> handler) override {
+        return closed_.connect(std::move(handler));
+    }
 
     // What the user does.
     void miniaturize() { miniaturized = true; }

@@ -21,8 +21,8 @@ std::optional<std::filesystem::path> AccountsServicePicture::pictureFile(unsigne
     const QString path = user.arguments().first().value<QDBusObjectPath>().path();
     if (path.isEmpty()) return std::nullopt;
 
-    QDBusMessage get = QDBusMessage::createMethodCall(service, path, QStringLiteral("org.freedesktop.DBus.Properties"),
-                                                      QStringLiteral("Get"));
+    QDBusMessage get = QDBusMessage::createMethodCall(
+        service, path, QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("Get"));
     get << QStringLiteral("org.freedesktop.Accounts.User") << QStringLiteral("IconFile");
     const QDBusMessage icon = bus_.call(get, QDBus::Block, timeoutMs);
     if (icon.type() != QDBusMessage::ReplyMessage || icon.arguments().isEmpty()) return std::nullopt;

@@ -68,7 +68,8 @@ std::optional<fs::path> LinuxDesktopPicture::picturePath() {
 std::optional<fs::path> LinuxDesktopPicture::fromGnomeSettings() {
     const auto scheme = gsettingsString("org.gnome.desktop.interface", "color-scheme");
     const bool dark = scheme && *scheme == "prefer-dark";
-    const auto uri = gsettingsString("org.gnome.desktop.background", dark ? "picture-uri-dark" : "picture-uri");
+    const auto uri =
+        gsettingsString("org.gnome.desktop.background", dark ? "picture-uri-dark" : "picture-uri");
     if (!uri || uri->rfind("file:", 0) != 0) return std::nullopt;
     const auto path = localPath(*uri);
     return path ? resolved(*path) : std::nullopt;
@@ -114,8 +115,10 @@ std::optional<fs::path> LinuxDesktopPicture::firstFileOfBackground(const fs::pat
     bool inFile = false;
     while (!reader.atEnd()) {
         reader.readNext();
-        if (reader.isStartElement() && reader.name() == QLatin1String("file")) inFile = true;
-        else if (reader.isEndElement() && reader.name() == QLatin1String("file")) inFile = false;
+        if (reader.isStartElement() && reader.name() == QLatin1String("file"))
+            inFile = true;
+        else if (reader.isEndElement() && reader.name() == QLatin1String("file"))
+            inFile = false;
         else if (inFile && reader.isCharacters() && !reader.isWhitespace()) {
             const fs::path path(reader.text().toString().trimmed().toStdString());
             std::error_code ec;

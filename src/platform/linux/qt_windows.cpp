@@ -31,7 +31,9 @@ public:
     }
     void close() override { host_.close(); }
     void clearFocus() override { host_.clearFocus(); }
-    Subscription onClose(std::function<void()> handler) override { return closed_.connect(std::move(handler)); }
+    Subscription onClose(std::function<void()> handler) override {
+        return closed_.connect(std::move(handler));
+    }
 
 private:
     ui::qt::WindowHost host_;

@@ -19,7 +19,8 @@ constexpr double buttonsLeading = 20;
 
 // One round window button: its colour, or grey while disabled; its glyph while the pointer is
 // over the group.
-View windowButton(Color color, const char* glyph, bool showGlyph, bool enabled, std::function<void()> action) {
+View windowButton(Color color, const char* glyph, bool showGlyph, bool enabled,
+                  std::function<void()> action) {
     const View face = ZStack({
         Circle().fill(enabled ? color : Color::white.opacity(0.2)),
         Circle().strokeBorder(Color::black.opacity(0.15), 0.5),
@@ -28,7 +29,8 @@ View windowButton(Color color, const char* glyph, bool showGlyph, bool enabled, 
             .foregroundStyle(Color::black.opacity(0.55))
             .opacity(showGlyph && enabled ? 1 : 0),
     });
-    return Button(face.frame({.width = buttonSize, .height = buttonSize}), std::move(action)).disabled(!enabled);
+    return Button(face.frame({.width = buttonSize, .height = buttonSize}), std::move(action))
+        .disabled(!enabled);
 }
 
 }  // namespace
@@ -37,10 +39,12 @@ View WindowButtons::body(Context& ctx) const {
     auto hovering = ctx.state<bool>(false);
     return HStack({.spacing = buttonSpacing},
                   {
-                      windowButton(Color::sRGB(1.0, 0.373, 0.341), "xmark", hovering, true, close).id("window.close"),
+                      windowButton(Color::sRGB(1.0, 0.373, 0.341), "xmark", hovering, true, close)
+                          .id("window.close"),
                       windowButton(Color::sRGB(0.996, 0.737, 0.180), "minus", hovering, true, minimize)
                           .id("window.minimize"),
-                      windowButton(Color::sRGB(0.157, 0.784, 0.251), "plus", hovering, false, [] {}).id("window.zoom"),
+                      windowButton(Color::sRGB(0.157, 0.784, 0.251), "plus", hovering, false, [] {})
+                          .id("window.zoom"),
                   })
         .onHover([hovering](bool inside) { hovering = inside; })
         .padding(Edge::leading, buttonsLeading)
@@ -49,17 +53,20 @@ View WindowButtons::body(Context& ctx) const {
 
 WindowHost::WindowHost(View root, WindowOptions options, EnvironmentValues environment)
     : options_(std::move(options)),
-      host_(std::make_unique<ViewHost>(QtFontEngine::shared(), View(), options_.size, std::move(environment))),
-      widget_(std::make_unique<HostWidget>(
-          *host_, nullptr,
-          Qt::Window | (options_.floating ? Qt::WindowStaysOnTopHint : Qt::Widget) |
-              (options_.frameless ? Qt::FramelessWindowHint : Qt::Widget))) {
+      host_(
+          std::make_unique<ViewHost>(QtFontEngine::shared(), View(), options_.size, std::move(environment))),
+      widget_(std::make_unique<HostWidget>(*host_, nullptr,
+                                           Qt::Window |
+                                               (options_.floating ? Qt::WindowStaysOnTopHint : Qt::Widget) |
+                                               (options_.frameless ? Qt::FramelessWindowHint : Qt::Widget))) {
     host_->setRoot(decorated(std::move(root)));
     widget_->setWindowTitle(QString::fromStdString(options_.title));
     const QSize size(static_cast<int>(std::ceil(options_.size.width)),
                      static_cast<int>(std::ceil(options_.size.height)));
-    if (options_.resizable) widget_->resize(size);
-    else widget_->setFixedSize(size);
+    if (options_.resizable)
+        widget_->resize(size);
+    else
+        widget_->setFixedSize(size);
     if (options_.translucent) widget_->setAttribute(Qt::WA_TranslucentBackground);
     widget_->movesByBackground = options_.frameless;
     widget_->hidesOnClose = options_.hidesOnClose;

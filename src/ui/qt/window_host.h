@@ -29,7 +29,7 @@ struct WindowOptions {
     Size size;
     bool resizable = false;
     bool translucent = false;
-    bool floating = false;  // above ordinary windows
+    bool floating = false;   // above ordinary windows
     bool frameless = false;  // no window manager decoration; buttons drawn by the views
     bool hidesOnClose = false;
 };
