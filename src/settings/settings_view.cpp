@@ -142,6 +142,7 @@ View SettingsView::body(Context& ctx) const {
 
     const View paneArea =
         ScrollView({}, pane(current)
+                           .id("pane.content")
                            .padding(EdgeInsets{34, 22, 28, 22})
                            .frame({.maxWidth = infinity, .alignment = Alignment::leading})
                            .transition(AnyTransition::asymmetric(
