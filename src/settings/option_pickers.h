@@ -71,15 +71,19 @@ struct StylePicker {
                           HStack({.alignment = VerticalAlignment::center, .spacing = 0}, std::move(cards))
                               .padding(Edges::horizontal, 12)
                               .frame({.height = height})
-                              .background(WallpaperBackdrop{.blur = 16, .dim = 0.15})
+                              // The border goes under the cards: drawn over them, its shape
+                              // would take their presses.
+                              .background(ZStack({
+                                  WallpaperBackdrop{.blur = 16, .dim = 0.15},
+                                  RoundedRectangle(20, RoundedCornerStyle::continuous)
+                                      .strokeBorder(Color::white.opacity(0.14), 0.7),
+                              }))
                               .clipShape(RoundedRectangle(20, RoundedCornerStyle::continuous))
-                              .overlay(RoundedRectangle(20, RoundedCornerStyle::continuous)
-                                           .strokeBorder(Color::white.opacity(0.14), 0.7))
                               .shadow(Color::black.opacity(0.3), 10, 0, 4)
+                              .id("picker.strip")
                               .padding(Edges::horizontal, 18)
                               .disabled(disabled)
-                              .opacity(disabled ? 0.5 : 1.0)
-                              .id("picker.strip"),
+                              .opacity(disabled ? 0.5 : 1.0),
                       })
             .padding(Edges::vertical, 15);
     }

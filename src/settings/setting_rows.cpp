@@ -31,9 +31,11 @@ View Card::body(Context&) const {
     return VStack({.alignment = HorizontalAlignment::leading, .spacing = 0}, content)
         .padding(Edges::horizontal, 15)
         .frame({.maxWidth = infinity, .alignment = Alignment::leading})
-        .background(RoundedRectangle(14, RoundedCornerStyle::continuous).fill(Color::white.opacity(0.075)))
-        .overlay(RoundedRectangle(14, RoundedCornerStyle::continuous)
-                     .strokeBorder(Color::white.opacity(0.07), 0.5))
+        // The border lies under the rows: over them, its shape would take their clicks.
+        .background(ZStack({
+            RoundedRectangle(14, RoundedCornerStyle::continuous).fill(Color::white.opacity(0.075)),
+            RoundedRectangle(14, RoundedCornerStyle::continuous).strokeBorder(Color::white.opacity(0.07), 0.5),
+        }))
         .padding(Edge::bottom, 10);
 }
 

@@ -93,8 +93,8 @@ View CanopySlider::look(double width, double f, int ticks, bool held) {
                          .frame({.width = thumbWidth, .height = thumbHeight})
                          .shadow(Color::black.opacity(0.35), 3, 0, 1)
                          .scaleEffect(held ? 1.1 : 1.0)
-                         .offset(u * f, 0)
-                         .id("slider.thumb"));
+                         .id("slider.thumb")
+                         .offset(u * f, 0));
     return ZStack({.alignment = Alignment::leading}, std::move(layers))
         .frame({.width = width, .height = height, .alignment = Alignment::leading});
 }
