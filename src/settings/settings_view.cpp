@@ -147,6 +147,8 @@ View SettingsView::body(Context& ctx) const {
                            .id("pane.content")
                            .padding(EdgeInsets{34, 22, 28, 22})
                            .frame({.maxWidth = infinity, .alignment = Alignment::leading})
+                           // The whole pane scrolls under the pointer, gaps between its blocks too.
+                           .contentShape(Rectangle())
                            .transition(AnyTransition::asymmetric(
                                AnyTransition::opacity().combined(AnyTransition::offset(0, 8)),
                                AnyTransition::opacity())))

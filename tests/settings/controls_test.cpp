@@ -349,7 +349,6 @@ TEST(OptionPickersTest, CardsShareTheStripAndAValueOutsideTheOptionsMarksNone) {
     ASSERT_EQ(dots.size(), 3u);
     for (const auto* d : dots) EXPECT_EQ(drawnOpacity(live.shown(), d), 0);
     const double y = live.shown().findText("Pera")->frame.midY();
-    for (const auto& step : ui::hitTest(live.shown(), {200, y})) std::printf("%s %d\n", step.item->role, step.item->interaction != nullptr);
     live.host().events().pointerPressed({200, y});
     live.host().events().pointerReleased({200, y});
     EXPECT_EQ(choice.value, Fruit::pear);

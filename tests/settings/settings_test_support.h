@@ -58,6 +58,16 @@ protected:
         const Rect r = frame(id);
         return {r.midX(), r.midY()};
     }
+    // Scrolls the pane area until the view is well inside the window.
+    void reveal(const std::string& id) {
+        for (int i = 0; i < 40; ++i) {
+            const Rect r = frame(id);
+            if (r.minY() >= 60 && r.maxY() <= 660) return;
+            window().host().events().scrolled({400, 360}, 0, r.minY() < 60 ? 40 : -40);
+            fake.time.runPending();
+            window().host().render();
+        }
+    }
     void click(const std::string& id) {
         window().click(centre(id));
         fake.time.runPending();
