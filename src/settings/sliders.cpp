@@ -81,7 +81,7 @@ View CanopySlider::look(double width, double f, int ticks, bool held) {
         Capsule(RoundedCornerStyle::continuous)
             .fill(Color::white.opacity(0.92))
             .frame({.width = half + u * f, .height = trackHeight})
-            .id("slider.fill"),
+            .id("slider-fill"),
     };
     for (const double centre : tickCentres(ticks, width))
         layers.push_back(Circle()
@@ -93,7 +93,7 @@ View CanopySlider::look(double width, double f, int ticks, bool held) {
                          .frame({.width = thumbWidth, .height = thumbHeight})
                          .shadow(Color::black.opacity(0.35), 3, 0, 1)
                          .scaleEffect(held ? 1.1 : 1.0)
-                         .id("slider.thumb")
+                         .id("slider-thumb")
                          .offset(u * f, 0));
     return ZStack({.alignment = Alignment::leading}, std::move(layers))
         .frame({.width = width, .height = height, .alignment = Alignment::leading});

@@ -201,7 +201,7 @@ TEST(CanopySliderTest, APressWithoutMovementSetsTheValueAndAnOutsideValueWaitsFo
     Stored stored;
     stored.value = 250;  // outside 0 ... 100
     Live live([&] { return View(CanopySlider{stored.binding(), 0, 100, 0, 0}).frame({.width = 222}); }, {222, 22});
-    const ui::DisplayItem& thumb = live.item("slider.thumb");
+    const ui::DisplayItem& thumb = live.item("slider-thumb");
     EXPECT_DOUBLE_EQ(live.shown().drawnFrame(&thumb).midX(), 211);  // drawn at the nearer end
     EXPECT_EQ(stored.writes, 0);
     live.host().events().pointerPressed({4, 11});
@@ -221,7 +221,7 @@ TEST(SliderRowsTest, ADurationShowsTheSnappedValueOnlyWhileEditing) {
     EXPECT_NE(live.shown().findText("1.6"), nullptr);
     // Released at 2.26: x = 11 + 300 × (2.26 − 1) / 3.
     const double x = 11 + 300 * (2.26 - 1) / 3;
-    const ui::DisplayItem* slider = live.shown().findId("slider.fill");
+    const ui::DisplayItem* slider = live.shown().findId("slider-fill");
     ASSERT_NE(slider, nullptr);
     const double y = live.shown().drawnFrame(slider).midY();
     live.host().events().pointerPressed({x, y});
@@ -246,7 +246,7 @@ TEST(SliderRowsTest, ASizeShowsWholePointsPreviewsEveryValueAndCommitsAWholeOne)
                 .frame({.width = 562});
         },
         {562, 100});
-    const ui::DisplayItem* fill = live.shown().findId("slider.fill");
+    const ui::DisplayItem* fill = live.shown().findId("slider-fill");
     ASSERT_NE(fill, nullptr);
     const double y = live.shown().drawnFrame(fill).midY();
     const double x = 11 + 540 * (500.5 - 320) / 540;

@@ -29,7 +29,7 @@ protected:
         const Rect titleFrame = shown().drawnFrame(label);
         const ui::DisplayItem* fill = nullptr;
         for (const auto* f : shown().findAll([](const ui::DisplayItem& i) {
-                 return i.explicitId == ui::detail::idHash(std::string_view("slider.fill"));
+                 return i.explicitId == ui::detail::idHash(std::string_view("slider-fill"));
              }))
             if (!fill && shown().drawnFrame(f).minY() > titleFrame.minY()) fill = f;
         ASSERT_NE(fill, nullptr);
