@@ -34,7 +34,8 @@ View Card::body(Context&) const {
         // The border lies under the rows: over them, its shape would take their clicks.
         .background(ZStack({
             RoundedRectangle(14, RoundedCornerStyle::continuous).fill(Color::white.opacity(0.075)),
-            RoundedRectangle(14, RoundedCornerStyle::continuous).strokeBorder(Color::white.opacity(0.07), 0.5),
+            RoundedRectangle(14, RoundedCornerStyle::continuous)
+                .strokeBorder(Color::white.opacity(0.07), 0.5),
         }))
         .padding(Edge::bottom, 10);
 }

@@ -98,7 +98,8 @@ View SearchField::body(Context& ctx) const {
         // The ring lies under the field and its clear button, so it never takes their clicks.
         .background(ZStack({
             Capsule(RoundedCornerStyle::continuous).fill(Color::white.opacity(on ? 0.12 : 0.08)),
-            Capsule(RoundedCornerStyle::continuous).strokeBorder(on ? quorlixAccent.opacity(0.7) : Color::clear, 1.5),
+            Capsule(RoundedCornerStyle::continuous)
+                .strokeBorder(on ? quorlixAccent.opacity(0.7) : Color::clear, 1.5),
         }))
         .animation(Animation::easeOut(0.15), on);
 }

@@ -31,7 +31,8 @@ protected:
 TEST_F(DesktopPictureTest, GnomeNamesItByColourSchemeAndABackgroundDescriptionByItsFirstFile) {
     setenv("GSETTINGS_BACKEND", "memory", 1);
     GSettingsSchemaSource* source = g_settings_schema_source_get_default();
-    GSettingsSchema* schema = source ? g_settings_schema_source_lookup(source, "org.gnome.desktop.background", TRUE) : nullptr;
+    GSettingsSchema* schema =
+        source ? g_settings_schema_source_lookup(source, "org.gnome.desktop.background", TRUE) : nullptr;
     if (!schema) GTEST_SKIP() << "the org.gnome.desktop.background schema is missing";
     g_settings_schema_unref(schema);
     GSettings* background = g_settings_new("org.gnome.desktop.background");
@@ -40,11 +41,12 @@ TEST_F(DesktopPictureTest, GnomeNamesItByColourSchemeAndABackgroundDescriptionBy
     const fs::path light = file("Imágenes/claro y luz.jpg");
     const fs::path dark = file("Imágenes/oscuro.png");
     const fs::path first = file("fondos/1920x1080.png");
-    const fs::path xml = file("fondos/fondo.xml", "<background><static><duration>10</duration><file>"
-                                                  "<size width=\"1920\" height=\"1080\">" +
-                                                      first.string() +
-                                                      "</size><size width=\"800\" height=\"600\">/x.png</size>"
-                                                      "</file></static></background>");
+    const fs::path xml = file("fondos/fondo.xml",
+                              "<background><static><duration>10</duration><file>"
+                              "<size width=\"1920\" height=\"1080\">" +
+                                  first.string() +
+                                  "</size><size width=\"800\" height=\"600\">/x.png</size>"
+                                  "</file></static></background>");
     const auto uri = [](const fs::path& p) {
         gchar* u = g_filename_to_uri(p.c_str(), nullptr, nullptr);
         std::string out = u;
@@ -77,12 +79,13 @@ TEST_F(DesktopPictureTest, KdeNamesItInTheFirstDesktopWallpaperAndAPackageByItsL
     file("wallpapers/Next/contents/images/1920x1080.png");
     const auto write = [&](const std::string& image) {
         fs::create_directories(config.parent_path());
-        std::ofstream(config) << "[ActionPlugins][0]\nRightButton;NoModifier=org.kde.contextmenu\n\n"
-                                 "[Containments][1]\nformfactor=0\nplugin=org.kde.plasma.folder\n\n"
-                                 "[Containments][1][Wallpaper][org.kde.image][General]\nImage="
-                              << image
-                              << "\nSlidePaths=/usr/share/wallpapers/\n\n"
-                                 "[Containments][7][Wallpaper][org.kde.image][General]\nImage=file:///otro.jpg\n";
+        std::ofstream(config)
+            << "[ActionPlugins][0]\nRightButton;NoModifier=org.kde.contextmenu\n\n"
+               "[Containments][1]\nformfactor=0\nplugin=org.kde.plasma.folder\n\n"
+               "[Containments][1][Wallpaper][org.kde.image][General]\nImage="
+            << image
+            << "\nSlidePaths=/usr/share/wallpapers/\n\n"
+               "[Containments][7][Wallpaper][org.kde.image][General]\nImage=file:///otro.jpg\n";
     };
     write("file://" + picture.string());
     EXPECT_EQ(LinuxDesktopPicture::fromKdeConfig(config), picture);

@@ -37,10 +37,11 @@ struct Stored {
     double value = 0;
     int writes = 0;
     Binding<double> binding() {
-        return Binding<double>([this] { return value; }, [this](double v) {
-            value = v;
-            ++writes;
-        });
+        return Binding<double>([this] { return value; },
+                               [this](double v) {
+                                   value = v;
+                                   ++writes;
+                               });
     }
 };
 
@@ -95,11 +96,12 @@ struct LiveProbe {
         return LiveValue{.value = stored.binding(),
                          .step = step,
                          .preview = [this](std::optional<double> v) { previews.push_back(v); },
-                         .content = [this](const Binding<double>& b, bool e) {
-                             live = b;
-                             editing = e;
-                             return View(ui::Text(std::to_string(b.get())));
-                         }};
+                         .content =
+                             [this](const Binding<double>& b, bool e) {
+                                 live = b;
+                                 editing = e;
+                                 return View(ui::Text(std::to_string(b.get())));
+                             }};
     }
 };
 
@@ -156,11 +158,12 @@ TEST(LiveValueTest, ACommitAfterTheViewIsGoneStillWritesAndADiscardedOneDoesNot)
         View v = other.view();
         return View(LiveValue{.value = other.stored.binding(),
                               .preview = [&](std::optional<double> x) { other.previews.push_back(x); },
-                              .content = [&](const Binding<double>& b, bool e) {
-                                  other.live = b;
-                                  other.editing = e;
-                                  return View(ui::Text("x"));
-                              },
+                              .content =
+                                  [&](const Binding<double>& b, bool e) {
+                                      other.live = b;
+                                      other.editing = e;
+                                      return View(ui::Text("x"));
+                                  },
                               .commits = commits});
     });
     other.live->set(7);
@@ -200,7 +203,11 @@ TEST(CanopySliderTest, PointerPositionsMapIntoTheRange) {
 TEST(CanopySliderTest, APressWithoutMovementSetsTheValueAndAnOutsideValueWaitsForTheUser) {
     Stored stored;
     stored.value = 250;  // outside 0 ... 100
-    Live live([&] { return View(CanopySlider{stored.binding(), 0, 100, 0, 0}).frame({.width = 222}); }, {222, 22});
+    Live live(
+        [&] {
+            return View(CanopySlider{stored.binding(), 0, 100, 0, 0}).frame({.width = 222});
+        },
+        {222, 22});
     const ui::DisplayItem& thumb = live.item("slider-thumb");
     EXPECT_DOUBLE_EQ(live.shown().drawnFrame(&thumb).midX(), 211);  // drawn at the nearer end
     EXPECT_EQ(stored.writes, 0);
@@ -216,8 +223,11 @@ TEST(CanopySliderTest, APressWithoutMovementSetsTheValueAndAnOutsideValueWaitsFo
 TEST(SliderRowsTest, ADurationShowsTheSnappedValueOnlyWhileEditing) {
     Stored stored;
     stored.value = 1.6;  // the volume HUD's default
-    Live live([&] { return View(DurationRow{"Duración", stored.binding(), 1, 4, 0.5}).frame({.width = 322}); },
-              {322, 100});
+    Live live(
+        [&] {
+            return View(DurationRow{"Duración", stored.binding(), 1, 4, 0.5}).frame({.width = 322});
+        },
+        {322, 100});
     EXPECT_NE(live.shown().findText("1.6"), nullptr);
     // Released at 2.26: x = 11 + 300 × (2.26 − 1) / 3.
     const double x = 11 + 300 * (2.26 - 1) / 3;
@@ -269,10 +279,11 @@ struct Choice {
     Fruit value = Fruit::pear;
     int writes = 0;
     Binding<Fruit> binding() {
-        return Binding<Fruit>([this] { return value; }, [this](Fruit f) {
-            value = f;
-            ++writes;
-        });
+        return Binding<Fruit>([this] { return value; },
+                              [this](Fruit f) {
+                                  value = f;
+                                  ++writes;
+                              });
     }
 };
 
@@ -291,13 +302,15 @@ TEST(OptionPickersTest, ButtonsShareTheRowAndWriteEveryPressUnlessDisabled) {
     bool disabled = false;
     Live live(
         [&] {
-            return View(ChoiceButtons<Fruit>{.options = {Fruit::apple, Fruit::pear, Fruit::plum},
-                                             .selection = choice.binding(),
-                                             .height = 36,
-                                             .disabled = disabled,
-                                             .label = [](const Fruit& f, bool selected) {
-                                                 return View(ui::Text(std::string(name(f)) + (selected ? "*" : "")));
-                                             }})
+            return View(ChoiceButtons<Fruit>{
+                            .options = {Fruit::apple, Fruit::pear, Fruit::plum},
+                            .selection = choice.binding(),
+                            .height = 36,
+                            .disabled = disabled,
+                            .label =
+                                [](const Fruit& f, bool selected) {
+                                    return View(ui::Text(std::string(name(f)) + (selected ? "*" : "")));
+                                }})
                 .frame({.width = 316});
         },
         {316, 36});
@@ -330,12 +343,13 @@ TEST(OptionPickersTest, CardsShareTheStripAndAValueOutsideTheOptionsMarksNone) {
     choice.value = Fruit::fig;  // not offered
     Live live(
         [&] {
-            return View(StylePicker<Fruit>{.title = "Fruta",
-                                           .options = {Fruit::apple, Fruit::pear, Fruit::plum},
-                                           .selection = choice.binding(),
-                                           .label = [](const Fruit& f) { return std::string(name(f)); },
-                                           .preview = [](const Fruit&, bool) { return View(ui::Color::white); },
-                                           .height = 108})
+            return View(StylePicker<Fruit>{
+                            .title = "Fruta",
+                            .options = {Fruit::apple, Fruit::pear, Fruit::plum},
+                            .selection = choice.binding(),
+                            .label = [](const Fruit& f) { return std::string(name(f)); },
+                            .preview = [](const Fruit&, bool) { return View(ui::Color::white); },
+                            .height = 108})
                 .frame({.width = 400});
         },
         {400, 200});

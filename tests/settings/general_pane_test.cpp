@@ -1,9 +1,9 @@
 // The General pane in the settings window on the fake platform: the size rows' live preview
 // and reset, the login switch, the screen menu and the open-mode footnote.
 
+#include "settings/general_pane.h"
 #include "app/app_actions.h"
 #include "island/live_preview.h"
-#include "settings/general_pane.h"
 #include "settings_test_support.h"
 
 #include <gtest/gtest.h>
@@ -66,7 +66,9 @@ TEST_F(GeneralPaneTest, ResetIsOnlyForAChangedSizeAndDropsTheSizesStillToBeWritt
     open();
     const auto resetEnabled = [&] {
         const ui::DisplayItem* reset = shown().findId("size.reset");
-        return reset && reset->find([](const ui::DisplayItem& i) { return i.interaction && i.interaction->buttonAction; });
+        return reset && reset->find([](const ui::DisplayItem& i) {
+            return i.interaction && i.interaction->buttonAction;
+        });
     };
     reveal("size.reset");
     EXPECT_FALSE(resetEnabled());

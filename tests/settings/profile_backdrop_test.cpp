@@ -3,19 +3,19 @@
 
 #include "fakes/fake_platform.h"
 #include "fakes/fixed_font_engine.h"
-#include "ui/view_host.h"
 #include "settings/user_profile.h"
 #include "settings/wallpaper.h"
 #include "ui/qt/qt_canvas.h"
 #include "ui/ui.h"
+#include "ui/view_host.h"
 
 #include <QColor>
 #include <QImage>
 
 #include <gtest/gtest.h>
 
-#include <fstream>
 #include <sys/stat.h>
+#include <fstream>
 
 namespace quorlix {
 namespace {
@@ -117,9 +117,8 @@ TEST_F(BackdropTest, ThePictureIsDecodedOnceAndDimmedOrReplacedByTheGradient) {
 
     // No picture: the gradient from dark green to dark blue-grey, not blurred.
     Wallpaper::setImage(std::nullopt);
-    const QImage gradient =
-        ui::qt::renderImage(View(WallpaperBackdrop{.blur = 16, .dim = 0}).frame({.width = 100, .height = 100}),
-                            {100, 100}, 1);
+    const QImage gradient = ui::qt::renderImage(
+        View(WallpaperBackdrop{.blur = 16, .dim = 0}).frame({.width = 100, .height = 100}), {100, 100}, 1);
     const QColor first = gradient.pixelColor(0, 0), last = gradient.pixelColor(99, 99);
     EXPECT_NEAR(first.redF(), 0.2, 0.02);
     EXPECT_NEAR(first.greenF(), 0.3, 0.02);
@@ -134,15 +133,16 @@ TEST_F(BackdropTest, ABackdropBlursOncePerSizeNotPerFrame) {
     struct Root {
         ui::State<double> width;
         ui::View body(ui::Context&) const {
-            return View(WallpaperBackdrop{.blur = 16, .dim = 0.15}).frame({.width = width.get(), .height = 40});
+            return View(WallpaperBackdrop{.blur = 16, .dim = 0.15})
+                .frame({.width = width.get(), .height = 40});
         }
     };
     fakes::FixedFontEngine fonts;
     ui::ViewHost host(fonts, Root{width}, {200, 100});
     const auto picture = [&] {
         host.render();
-        const ui::DisplayItem* image =
-            host.displayList().find([](const ui::DisplayItem& i) { return i.kind == ui::DisplayItem::Kind::image; });
+        const ui::DisplayItem* image = host.displayList().find(
+            [](const ui::DisplayItem& i) { return i.kind == ui::DisplayItem::Kind::image; });
         return image ? image->image.pixels : nullptr;
     };
     const auto first = picture();
@@ -153,7 +153,8 @@ TEST_F(BackdropTest, ABackdropBlursOncePerSizeNotPerFrame) {
     host.setRoot(Root{width});
     const auto resized = picture();
     EXPECT_NE(resized, first);
-    EXPECT_EQ(host.displayList().find([](const ui::DisplayItem& i) { return i.kind == ui::DisplayItem::Kind::image; })
+    EXPECT_EQ(host.displayList()
+                  .find([](const ui::DisplayItem& i) { return i.kind == ui::DisplayItem::Kind::image; })
                   ->image.width,
               240);  // blurred at twice the size in points
 }

@@ -28,9 +28,8 @@ protected:
         AppleScriptQueue::install(&scripts);
         app = std::make_unique<AppDelegate>(fake.platform());
         controller = std::make_unique<SettingsWindowController>(
-            fake.windows,
-            SettingsWindowController::Services{app->settings, app->weather, app->updates, app->battery, app->agents,
-                                               app->browserAI});
+            fake.windows, SettingsWindowController::Services{app->settings, app->weather, app->updates,
+                                                             app->battery, app->agents, app->browserAI});
     }
     ~SettingsFixture() override {
         controller.reset();
@@ -75,7 +74,8 @@ protected:
     }
     // Types into the search field, as the native field does.
     void search(const std::string& text) {
-        const ui::DisplayItem* field = shown().find([](const ui::DisplayItem& i) { return i.embedded != nullptr; });
+        const ui::DisplayItem* field =
+            shown().find([](const ui::DisplayItem& i) { return i.embedded != nullptr; });
         ASSERT_NE(field, nullptr);
         field->embedded->setText(text);
         fake.time.runPending();

@@ -9,11 +9,12 @@
 #include "ui/qt/window_host.h"
 #include "ui/ui.h"
 
+#include <QtGui/qguiapplication_platform.h>
 #include <QApplication>
+#include <QCloseEvent>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMouseEvent>
-#include <QtGui/qguiapplication_platform.h>
 
 #include <xcb/shape.h>
 
@@ -33,14 +34,17 @@ std::optional<std::vector<QRect>> inputShape(QWidget& w) {
     if (!reply) return std::nullopt;
     std::vector<QRect> rects;
     const xcb_rectangle_t* r = xcb_shape_get_rectangles_rectangles(reply);
-    for (int i = 0; i < xcb_shape_get_rectangles_rectangles_length(reply); ++i) rects.emplace_back(r[i].x, r[i].y, r[i].width, r[i].height);
+    for (int i = 0; i < xcb_shape_get_rectangles_rectangles_length(reply); ++i)
+        rects.emplace_back(r[i].x, r[i].y, r[i].width, r[i].height);
     std::free(reply);
     return rects;
 }
 
 void click(QWidget& w, QPointF at) {
-    QMouseEvent press(QEvent::MouseButtonPress, at, w.mapToGlobal(at), Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
-    QMouseEvent release(QEvent::MouseButtonRelease, at, w.mapToGlobal(at), Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
+    QMouseEvent press(QEvent::MouseButtonPress, at, w.mapToGlobal(at), Qt::LeftButton, Qt::LeftButton,
+                      Qt::NoModifier);
+    QMouseEvent release(QEvent::MouseButtonRelease, at, w.mapToGlobal(at), Qt::LeftButton, Qt::NoButton,
+                        Qt::NoModifier);
     QApplication::sendEvent(&w, &press);
     QApplication::sendEvent(&w, &release);
 }
@@ -48,9 +52,10 @@ void click(QWidget& w, QPointF at) {
 TEST(PanelWindow, IsAFixedTransparentPanelThatNeverTakesFocusAndFadesOnVirtualTime) {
     fakes::VirtualTime time;
     int clicks = 0;
-    qt::PanelWindow panel(Button(Color::red.frame({.width = 40, .height = 20}), [&] { ++clicks; })
-                              .frame({.maxWidth = infinity, .maxHeight = infinity, .alignment = Alignment::topLeading}),
-                          {300, 120});
+    qt::PanelWindow panel(
+        Button(Color::red.frame({.width = 40, .height = 20}), [&] { ++clicks; })
+            .frame({.maxWidth = infinity, .maxHeight = infinity, .alignment = Alignment::topLeading}),
+        {300, 120});
     QWidget& w = panel.widget();
     EXPECT_EQ(w.size(), QSize(300, 120));
     EXPECT_EQ(w.minimumSize(), w.maximumSize());
@@ -149,14 +154,14 @@ TEST(WindowHost, AFramelessWindowDrawsItsButtonsHidesOnCloseAndMovesOnlyFromItsB
         View body(Context& ctx) const {
             auto t = ctx.state<std::string>("");
             *text = t;
-            return ZStack({Color::black.opacity(0.5),
-                           VStack({Button(Color::red.frame({.width = 40, .height = 20}), [n = taps] { ++*n; }).id("b"),
-                                   TextField("Buscar", t.binding()).frame({.width = 120}).id("field")})});
+            return ZStack(
+                {Color::black.opacity(0.5),
+                 VStack({Button(Color::red.frame({.width = 40, .height = 20}), [n = taps] { ++*n; }).id("b"),
+                         TextField("Buscar", t.binding()).frame({.width = 120}).id("field")})});
         }
     };
     qt::WindowHost window(View(Pane{&taps, &text}),
-                          {.title = "Quorlix", .size = {300, 200}, .translucent = true, .frameless = true,
-                           .hidesOnClose = true});
+                          {.title = "Quorlix", .size = {300, 200}, .translucent = true, .frameless = true});
     window.onClose = [&] { ++closes; };
     window.show();
     time.runPending();
@@ -164,10 +169,13 @@ TEST(WindowHost, AFramelessWindowDrawsItsButtonsHidesOnCloseAndMovesOnlyFromItsB
     EXPECT_TRUE(w.windowFlags().testFlag(Qt::FramelessWindowHint));
     EXPECT_TRUE(w.testAttribute(Qt::WA_TranslucentBackground));
     const DisplayItem& shown = window.host().displayList();
-    for (const char* id : {"window.close", "window.minimize", "window.zoom"}) ASSERT_NE(shown.findId(id), nullptr) << id;
+    for (const char* id : {"window.close", "window.minimize", "window.zoom"})
+        ASSERT_NE(shown.findId(id), nullptr) << id;
     // The buttons sit in the top 44 points; the zoom button is disabled.
     EXPECT_LT(shown.drawnFrame(shown.findId("window.close")).maxY(), 44);
-    EXPECT_EQ(shown.findId("window.zoom")->find([](const DisplayItem& i) { return i.interaction != nullptr; }), nullptr);
+    EXPECT_EQ(
+        shown.findId("window.zoom")->find([](const DisplayItem& i) { return i.interaction != nullptr; }),
+        nullptr);
     const Rect button = shown.drawnFrame(shown.findId("b"));
     EXPECT_TRUE(window.host().events().takesPress({button.midX(), button.midY()}));
     EXPECT_FALSE(window.host().events().takesPress({5, 190}));  // the background: the window moves
@@ -190,6 +198,10 @@ TEST(WindowHost, AFramelessWindowDrawsItsButtonsHidesOnCloseAndMovesOnlyFromItsB
     time.runPending();
     EXPECT_TRUE(window.isVisible());
     EXPECT_EQ(edit, w.findChild<QLineEdit*>());  // the same views came back
+    // Closing never holds up the application's quit.
+    QCloseEvent quitting;
+    QApplication::sendEvent(&w, &quitting);
+    EXPECT_TRUE(quitting.isAccepted());
 }
 
 TEST(Controls, ASwitchFlipsItsBindingInTheTintAndNotWhileDisabled) {
@@ -197,8 +209,10 @@ TEST(Controls, ASwitchFlipsItsBindingInTheTintAndNotWhileDisabled) {
     bool on = false;
     const Binding<bool> binding([&] { return on; }, [&](bool v) { on = v; });
     const auto root = [&](bool disabled) {
-        return View(Toggle(binding)).tint(Color::green).disabled(disabled).frame(
-            {.maxWidth = infinity, .maxHeight = infinity, .alignment = Alignment::topLeading});
+        return View(Toggle(binding))
+            .tint(Color::green)
+            .disabled(disabled)
+            .frame({.maxWidth = infinity, .maxHeight = infinity, .alignment = Alignment::topLeading});
     };
     fakes::FixedFontEngine fonts;
     ViewHost host(fonts, root(false), {100, 40});

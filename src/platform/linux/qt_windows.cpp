@@ -10,11 +10,8 @@ namespace {
 class QtWindow final : public Window {
 public:
     explicit QtWindow(const WindowOptions& options)
-        : host_(ui::EmptyView(), {.title = options.title,
-                                  .size = options.size,
-                                  .translucent = true,
-                                  .frameless = true,
-                                  .hidesOnClose = true}) {
+        : host_(ui::EmptyView(),
+                {.title = options.title, .size = options.size, .translucent = true, .frameless = true}) {
         host_.onClose = [this] { closed_.emit(); };
     }
     ~QtWindow() override { host_.onClose = nullptr; }

@@ -144,10 +144,6 @@ void HostWidget::showEvent(QShowEvent* event) {
 
 void HostWidget::closeEvent(QCloseEvent* event) {
     QWidget::closeEvent(event);
-    if (hidesOnClose) {
-        event->ignore();
-        hide();
-    }
     if (onClose) onClose();
 }
 

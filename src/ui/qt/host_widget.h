@@ -35,8 +35,6 @@ public:
     std::function<void()> onClose;
     // A press that reaches no control moves the window (a frameless window's title bar).
     bool movesByBackground = false;
-    // Closing hides the window and leaves it ready to be shown again.
-    bool hidesOnClose = false;
 
 protected:
     void paintEvent(QPaintEvent* event) override;

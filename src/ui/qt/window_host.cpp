@@ -69,7 +69,6 @@ WindowHost::WindowHost(View root, WindowOptions options, EnvironmentValues envir
         widget_->setFixedSize(size);
     if (options_.translucent) widget_->setAttribute(Qt::WA_TranslucentBackground);
     widget_->movesByBackground = options_.frameless;
-    widget_->hidesOnClose = options_.hidesOnClose;
     widget_->onClose = [this] {
         if (onClose) onClose();
     };

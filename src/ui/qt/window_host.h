@@ -10,8 +10,8 @@
 //
 // A frameless window draws its own close, minimise and (disabled) zoom buttons at the top
 // left of its first 44 points, and moves with a press on its background (anywhere no control
-// takes the press). With `hidesOnClose`, closing only hides it: the same window and view tree
-// come back with the next `show()`.
+// takes the press). Closing only hides a window (never deleted on close, and never holding up
+// the application's quit): the same window and view tree come back with the next `show()`.
 //
 // Main thread only.
 
@@ -31,7 +31,6 @@ struct WindowOptions {
     bool translucent = false;
     bool floating = false;   // above ordinary windows
     bool frameless = false;  // no window manager decoration; buttons drawn by the views
-    bool hidesOnClose = false;
 };
 
 // The close, minimise and zoom buttons of a frameless window, in its top-left corner.
