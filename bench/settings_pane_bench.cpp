@@ -42,7 +42,8 @@ void BM_GeneralPaneWhileASizeSliderMoves(benchmark::State& state) {
     SettingsSelection selection;
     UserProfile& profile = UserProfile::shared();
     profile.name = "Ana María Gómez";
-    const EnvironmentValues environment = EnvironmentValues{}.settingObject(AppSettings::shared()).settingObject(profile);
+    const EnvironmentValues environment =
+        EnvironmentValues{}.settingObject(AppSettings::shared()).settingObject(profile);
     const Size size{SettingsView::width, SettingsView::height};
     ViewGraph graph(qt::QtFontEngine::shared());
     EventRouter router([&]() -> const DisplayItem& { return graph.shown(); });
@@ -65,7 +66,8 @@ void BM_GeneralPaneWhileASizeSliderMoves(benchmark::State& state) {
     router.pointerPressed({track.minX() + 40, track.midY()});
     frame();
 
-    QImage image(static_cast<int>(size.width * 2), static_cast<int>(size.height * 2), QImage::Format_ARGB32_Premultiplied);
+    QImage image(static_cast<int>(size.width * 2), static_cast<int>(size.height * 2),
+                 QImage::Format_ARGB32_Premultiplied);
     int step = 0;
     for (auto _ : state) {
         router.pointerMoved({track.minX() + 40 + (step++ % 200), track.midY()});
