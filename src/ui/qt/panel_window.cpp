@@ -2,9 +2,9 @@
 
 #include "ui/qt/qt_font_engine.h"
 
-#include <QtGui/qguiapplication_platform.h>
 #include <QGuiApplication>
 #include <QWindow>
+#include <QtGui/qguiapplication_platform.h>
 
 #include <xcb/shape.h>
 #include <xcb/xcb.h>
@@ -36,8 +36,7 @@ xcb_atom_t atom(xcb_connection_t* c, const char* name) {
 
 // Asks the window manager, with a client message to the root window as EWMH prescribes, to
 // change a mapped window's state.
-void sendToWindowManager(xcb_connection_t* c, xcb_window_t window, xcb_atom_t type,
-                         std::initializer_list<std::uint32_t> data) {
+void sendToWindowManager(xcb_connection_t* c, xcb_window_t window, xcb_atom_t type, std::initializer_list<std::uint32_t> data) {
     xcb_client_message_event_t event{};
     event.response_type = XCB_CLIENT_MESSAGE;
     event.format = 32;
@@ -54,8 +53,7 @@ void sendToWindowManager(xcb_connection_t* c, xcb_window_t window, xcb_atom_t ty
 
 PanelWindow::PanelWindow(View root, Size size, EnvironmentValues environment)
     : size_(size),
-      host_(
-          std::make_unique<ViewHost>(QtFontEngine::shared(), std::move(root), size, std::move(environment))),
+      host_(std::make_unique<ViewHost>(QtFontEngine::shared(), std::move(root), size, std::move(environment))),
       widget_(std::make_unique<HostWidget>(*host_, nullptr,
                                            Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint |
                                                Qt::WindowDoesNotAcceptFocus | Qt::NoDropShadowWindowHint)),
@@ -107,8 +105,8 @@ void PanelWindow::applyInputRegion() {
         if (r.isEmpty()) continue;
         const double x0 = std::floor(r.minX() * scale), y0 = std::floor(r.minY() * scale);
         const double x1 = std::ceil(r.maxX() * scale), y1 = std::ceil(r.maxY() * scale);
-        rects.push_back({static_cast<std::int16_t>(x0), static_cast<std::int16_t>(y0),
-                         static_cast<std::uint16_t>(x1 - x0), static_cast<std::uint16_t>(y1 - y0)});
+        rects.push_back({static_cast<std::int16_t>(x0), static_cast<std::int16_t>(y0), static_cast<std::uint16_t>(x1 - x0),
+                         static_cast<std::uint16_t>(y1 - y0)});
     }
     xcb_shape_rectangles(c, XCB_SHAPE_SO_SET, XCB_SHAPE_SK_INPUT, XCB_CLIP_ORDERING_UNSORTED, window, 0, 0,
                          static_cast<std::uint32_t>(rects.size()), rects.data());
@@ -122,12 +120,8 @@ void PanelWindow::applyWindowStates() {
     // On every workspace, and out of task bars and pagers.
     const xcb_atom_t state = atom(c, "_NET_WM_STATE");
     constexpr std::uint32_t add = 1, fromApplication = 1;
-    sendToWindowManager(
-        c, window, state,
-        {add, atom(c, "_NET_WM_STATE_STICKY"), atom(c, "_NET_WM_STATE_SKIP_TASKBAR"), fromApplication});
-    sendToWindowManager(
-        c, window, state,
-        {add, atom(c, "_NET_WM_STATE_SKIP_PAGER"), atom(c, "_NET_WM_STATE_ABOVE"), fromApplication});
+    sendToWindowManager(c, window, state, {add, atom(c, "_NET_WM_STATE_STICKY"), atom(c, "_NET_WM_STATE_SKIP_TASKBAR"), fromApplication});
+    sendToWindowManager(c, window, state, {add, atom(c, "_NET_WM_STATE_SKIP_PAGER"), atom(c, "_NET_WM_STATE_ABOVE"), fromApplication});
     sendToWindowManager(c, window, atom(c, "_NET_WM_DESKTOP"), {0xFFFFFFFFu, fromApplication});
     xcb_flush(c);
 }

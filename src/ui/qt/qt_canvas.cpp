@@ -16,21 +16,18 @@ namespace quorlix::ui::qt {
 namespace {
 
 QColor toQColor(const Color& c) {
-    return QColor::fromRgbF(
-        static_cast<float>(std::clamp(c.r, 0.0, 1.0)), static_cast<float>(std::clamp(c.g, 0.0, 1.0)),
-        static_cast<float>(std::clamp(c.b, 0.0, 1.0)), static_cast<float>(std::clamp(c.a, 0.0, 1.0)));
+    return QColor::fromRgbF(static_cast<float>(std::clamp(c.r, 0.0, 1.0)), static_cast<float>(std::clamp(c.g, 0.0, 1.0)),
+                            static_cast<float>(std::clamp(c.b, 0.0, 1.0)), static_cast<float>(std::clamp(c.a, 0.0, 1.0)));
 }
 
 QBrush toBrush(const Paint& paint) {
     if (paint.kind == Paint::Kind::solid || paint.stops.size() < 2) {
-        return QBrush(toQColor(paint.kind == Paint::Kind::solid || paint.stops.empty()
-                                   ? paint.color
-                                   : paint.stops.front().color));
+        return QBrush(toQColor(paint.kind == Paint::Kind::solid || paint.stops.empty() ? paint.color
+                                                                                        : paint.stops.front().color));
     }
     QGradientStops stops;
     for (const auto& s : paint.stops) stops.append({std::clamp(s.location, 0.0, 1.0), toQColor(s.color)});
-    std::stable_sort(stops.begin(), stops.end(),
-                     [](const auto& a, const auto& b) { return a.first < b.first; });
+    std::stable_sort(stops.begin(), stops.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
     if (paint.kind == Paint::Kind::linear) {
         QLinearGradient g(QPointF(paint.start.x, paint.start.y), QPointF(paint.end.x, paint.end.y));
         g.setStops(stops);
@@ -43,9 +40,7 @@ QBrush toBrush(const Paint& paint) {
     return QBrush(g);
 }
 
-double transformScale(const QTransform& t) {
-    return std::sqrt(std::abs(t.m11() * t.m22() - t.m12() * t.m21()));
-}
+double transformScale(const QTransform& t) { return std::sqrt(std::abs(t.m11() * t.m22() - t.m12() * t.m21())); }
 
 // Box sizes whose three passes approximate a Gaussian of `sigma`.
 std::array<int, 3> boxesFor(double sigma) {
@@ -78,13 +73,10 @@ void boxPassRows(QImage& image, int radius, bool opaque) {
         }
         for (int x = 0; x < w; ++x) {
             quint32 out = 0;
-            for (int c = 0; c < 4; ++c)
-                out |= static_cast<quint32>((sum[c] + window / 2) / window) << (8 * c);
+            for (int c = 0; c < 4; ++c) out |= static_cast<quint32>((sum[c] + window / 2) / window) << (8 * c);
             row[x] = out;
             const quint32 add = sample(x + radius + 1), drop = sample(x - radius);
-            for (int c = 0; c < 4; ++c)
-                sum[c] +=
-                    static_cast<int>((add >> (8 * c)) & 0xff) - static_cast<int>((drop >> (8 * c)) & 0xff);
+            for (int c = 0; c < 4; ++c) sum[c] += static_cast<int>((add >> (8 * c)) & 0xff) - static_cast<int>((drop >> (8 * c)) & 0xff);
         }
     }
 }
@@ -107,8 +99,7 @@ void boxPassColumns(QImage& image, int radius, bool opaque) {
     for (int i = -radius; i <= radius; ++i) {
         if (const quint32* r = rowAt(i))
             for (int x = 0; x < w; ++x)
-                for (int c = 0; c < 4; ++c)
-                    sum[static_cast<std::size_t>(x * 4 + c)] += (r[x] >> (8 * c)) & 0xff;
+                for (int c = 0; c < 4; ++c) sum[static_cast<std::size_t>(x * 4 + c)] += (r[x] >> (8 * c)) & 0xff;
     }
     for (int y = 0; y < h; ++y) {
         auto* out = reinterpret_cast<quint32*>(image.scanLine(y));
@@ -169,8 +160,7 @@ QImage downsample(const QImage& image, int factor) {
         for (int x = 0; x < w; ++x) {
             int sum[4] = {0, 0, 0, 0};
             for (int dy = 0; dy < factor; ++dy) {
-                const auto* src =
-                    reinterpret_cast<const quint32*>(image.constScanLine(y * factor + dy)) + x * factor;
+                const auto* src = reinterpret_cast<const quint32*>(image.constScanLine(y * factor + dy)) + x * factor;
                 for (int dx = 0; dx < factor; ++dx)
                     for (int c = 0; c < 4; ++c) sum[c] += (src[dx] >> (8 * c)) & 0xff;
             }
@@ -211,12 +201,10 @@ QImage shadowOf(const QImage& image, double sigma, const QColor& color, int& fac
         for (int x = 0; x < w; ++x) {
             int sum = 0;
             for (int dy = 0; dy < factor; ++dy) {
-                const auto* src =
-                    reinterpret_cast<const quint32*>(image.constScanLine(y * factor + dy)) + x * factor;
+                const auto* src = reinterpret_cast<const quint32*>(image.constScanLine(y * factor + dy)) + x * factor;
                 for (int dx = 0; dx < factor; ++dx) sum += src[dx] >> 24;
             }
-            alpha[static_cast<std::size_t>(y * w + x)] =
-                static_cast<float>(sum) / static_cast<float>(area * 255);
+            alpha[static_cast<std::size_t>(y * w + x)] = static_cast<float>(sum) / static_cast<float>(area * 255);
         }
     const double s = sigma / factor;
     if (s >= 0.3) {
@@ -246,8 +234,7 @@ QImage shadowOf(const QImage& image, double sigma, const QColor& color, int& fac
     for (int y = 0; y < h; ++y) {
         auto* dst = reinterpret_cast<quint32*>(out.scanLine(y));
         for (int x = 0; x < w; ++x) {
-            const double a =
-                std::clamp(static_cast<double>(alpha[static_cast<std::size_t>(y * w + x)]), 0.0, 1.0) * ca;
+            const double a = std::clamp(static_cast<double>(alpha[static_cast<std::size_t>(y * w + x)]), 0.0, 1.0) * ca;
             auto ch = [a](double v) { return static_cast<quint32>(std::lround(v * a * 255)); };
             dst[x] = (ch(1) << 24) | (ch(color.redF()) << 16) | (ch(color.greenF()) << 8) | ch(color.blueF());
         }
@@ -282,8 +269,7 @@ void gaussianBlur(QImage& image, double sigma, bool opaque) {
         image = image.convertToFormat(QImage::Format_ARGB32_Premultiplied);
     int factor = 1;
     QImage blurred = blurredReduced(image, sigma, opaque, factor);
-    image =
-        factor > 1 ? blurred.scaled(image.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation) : blurred;
+    image = factor > 1 ? blurred.scaled(image.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation) : blurred;
 }
 
 void saturate(QImage& image, double s) {
@@ -299,8 +285,8 @@ void saturate(QImage& image, double s) {
             const quint32 p = row[x];
             const double a = (p >> 24) & 0xff, r = (p >> 16) & 0xff, g = (p >> 8) & 0xff, b = p & 0xff;
             auto ch = [&](int i) {
-                return static_cast<quint32>(std::clamp(std::lround(m[i][0] * r + m[i][1] * g + m[i][2] * b),
-                                                       0L, static_cast<long>(a)));
+                return static_cast<quint32>(std::clamp(std::lround(m[i][0] * r + m[i][1] * g + m[i][2] * b), 0L,
+                                                       static_cast<long>(a)));
             };
             row[x] = (static_cast<quint32>(a) << 24) | (ch(0) << 16) | (ch(1) << 8) | ch(2);
         }
@@ -314,23 +300,18 @@ QPainterPath toQPainterPath(const Path& path) {
             case Path::Verb::move: q.moveTo(e.p[0].x, e.p[0].y); break;
             case Path::Verb::line: q.lineTo(e.p[0].x, e.p[0].y); break;
             case Path::Verb::quad: q.quadTo(e.p[0].x, e.p[0].y, e.p[1].x, e.p[1].y); break;
-            case Path::Verb::cubic:
-                q.cubicTo(e.p[0].x, e.p[0].y, e.p[1].x, e.p[1].y, e.p[2].x, e.p[2].y);
-                break;
+            case Path::Verb::cubic: q.cubicTo(e.p[0].x, e.p[0].y, e.p[1].x, e.p[1].y, e.p[2].x, e.p[2].y); break;
             case Path::Verb::close: q.closeSubpath(); break;
         }
     }
     return q;
 }
 
-QTransform toQTransform(const Transform& t) {
-    return QTransform(t.m11, t.m12, t.m13, t.m21, t.m22, t.m23, t.m31, t.m32, t.m33);
-}
+QTransform toQTransform(const Transform& t) { return QTransform(t.m11, t.m12, t.m13, t.m21, t.m22, t.m23, t.m31, t.m32, t.m33); }
 
 QtCanvas::QtCanvas(QPainter& painter, QtFontEngine& fonts, double scale, QSize deviceSize)
     : root_(painter), fonts_(fonts), deviceSize_(deviceSize) {
-    root_.setRenderHints(QPainter::Antialiasing | QPainter::SmoothPixmapTransform |
-                         QPainter::TextAntialiasing);
+    root_.setRenderHints(QPainter::Antialiasing | QPainter::SmoothPixmapTransform | QPainter::TextAntialiasing);
     root_.setWorldTransform(QTransform::fromScale(scale, scale));
 }
 
@@ -365,16 +346,14 @@ void QtCanvas::beginLayer(const LayerStyle& style, const Rect& bounds) {
     if (style.blurRadius > 0) margin = 1.5 * style.blurRadius * layer->scale + 2;
     if (style.shadow) {
         const auto& s = *style.shadow;
-        margin = std::max(margin,
-                          1.5 * s.radius * layer->scale + (std::abs(s.x) + std::abs(s.y)) * layer->scale + 2);
+        margin = std::max(margin, 1.5 * s.radius * layer->scale + (std::abs(s.x) + std::abs(s.y)) * layer->scale + 2);
     }
     QRectF device = layer->base.mapRect(QRectF(bounds.x(), bounds.y(), bounds.width(), bounds.height()));
     device.adjust(-margin - 1, -margin - 1, margin + 1, margin + 1);
     // The layer's pixels are in its parent's device space: the root's, or the enclosing layer's.
     const QSize parentSize = layers_.empty() ? deviceSize_ : layers_.back()->image.size();
-    const QRect limit = QRect(QPoint(0, 0), parentSize)
-                            .adjusted(-static_cast<int>(margin), -static_cast<int>(margin),
-                                      static_cast<int>(margin), static_cast<int>(margin));
+    const QRect limit = QRect(QPoint(0, 0), parentSize).adjusted(-static_cast<int>(margin), -static_cast<int>(margin),
+                                                                   static_cast<int>(margin), static_cast<int>(margin));
     QRect area = device.toAlignedRect().intersected(limit);
     if (area.isEmpty()) area = QRect(0, 0, 1, 1);
     layer->origin = area.topLeft();
@@ -411,8 +390,7 @@ void QtCanvas::endLayer() {
     parent.save();
     parent.setOpacity(parent.opacity() * std::clamp(style.opacity, 0.0, 1.0));
 
-    const bool onlyClip =
-        style.clip && !style.masked && !style.saturation && style.blurRadius <= 0 && !style.shadow;
+    const bool onlyClip = style.clip && !style.masked && !style.saturation && style.blurRadius <= 0 && !style.shadow;
     if (onlyClip && l->base.isInvertible()) {
         // One antialiased fill of the outline, textured with the layer's pixels.
         QBrush texture(image);
@@ -457,8 +435,7 @@ void QtCanvas::endLayer() {
     }
     if (style.blurRadius > 0) {
         int factor = 1;
-        const QImage blurred =
-            blurredReduced(image, style.blurRadius / 2 * l->scale, style.blurOpaque, factor);
+        const QImage blurred = blurredReduced(image, style.blurRadius / 2 * l->scale, style.blurOpaque, factor);
         parent.drawImage(QRectF(target.topLeft(), QSizeF(blurred.size()) * factor), blurred);
     } else {
         parent.drawImage(target.topLeft(), image);
@@ -468,9 +445,7 @@ void QtCanvas::endLayer() {
     pool().give(std::move(l->mask));
 }
 
-void QtCanvas::fill(const Path& path, const Paint& paint) {
-    current().fillPath(toQPainterPath(path), toBrush(paint));
-}
+void QtCanvas::fill(const Path& path, const Paint& paint) { current().fillPath(toQPainterPath(path), toBrush(paint)); }
 
 void QtCanvas::stroke(const Path& path, const Paint& paint, const StrokeStyle& style) {
     QPen pen(toBrush(paint), style.lineWidth);
@@ -515,12 +490,11 @@ void QtCanvas::drawText(const TextRun& run, const Paint& paint) {
     }
     QPainterPath outline;
     for (qsizetype i = 0; i < glyphs.size(); ++i)
-        outline.addPath(raw.pathForGlyph(glyphs[i]).translated(
-            run.origin.x + offsets[static_cast<std::size_t>(i)], run.origin.y));
+        outline.addPath(raw.pathForGlyph(glyphs[i]).translated(run.origin.x + offsets[static_cast<std::size_t>(i)],
+                                                              run.origin.y));
     const QBrush brush = toBrush(paint);
     p.fillPath(outline, brush);
-    if (run.embolden > 0)
-        p.strokePath(outline, QPen(brush, run.embolden, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    if (run.embolden > 0) p.strokePath(outline, QPen(brush, run.embolden, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
 }
 
 void QtCanvas::drawImage(const platform::Image& picture, const Rect& destination, int interpolation) {
@@ -552,8 +526,7 @@ QImage renderImage(const View& view, Size size, double scale, const EnvironmentV
 QImage renderImage(const DisplayItem& list, Size size, double scale) {
     ensureGuiApplication();
     QImage image(std::max(1, static_cast<int>(std::ceil(size.width * scale))),
-                 std::max(1, static_cast<int>(std::ceil(size.height * scale))),
-                 QImage::Format_ARGB32_Premultiplied);
+                 std::max(1, static_cast<int>(std::ceil(size.height * scale))), QImage::Format_ARGB32_Premultiplied);
     image.fill(Qt::transparent);
     QPainter painter(&image);
     QtCanvas canvas(painter, QtFontEngine::shared(), scale, image.size());

@@ -49,9 +49,9 @@ private:
         LayerStyle style;
         QImage image;
         QImage mask;
-        QPoint origin;     // in the parent's device pixels (the root's or the enclosing layer's)
-        QTransform base;   // the parent's world transform at the layer's start
-        double scale = 1;  // points to device pixels
+        QPoint origin;      // in the parent's device pixels (the root's or the enclosing layer's)
+        QTransform base;    // the parent's world transform at the layer's start
+        double scale = 1;   // points to device pixels
         std::unique_ptr<QPainter> painter;
         std::unique_ptr<QPainter> maskPainter;
     };
