@@ -9,12 +9,12 @@
 #include "ui/qt/window_host.h"
 #include "ui/ui.h"
 
-#include <QtGui/qguiapplication_platform.h>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMouseEvent>
+#include <QtGui/qguiapplication_platform.h>
 
 #include <xcb/shape.h>
 
@@ -34,17 +34,14 @@ std::optional<std::vector<QRect>> inputShape(QWidget& w) {
     if (!reply) return std::nullopt;
     std::vector<QRect> rects;
     const xcb_rectangle_t* r = xcb_shape_get_rectangles_rectangles(reply);
-    for (int i = 0; i < xcb_shape_get_rectangles_rectangles_length(reply); ++i)
-        rects.emplace_back(r[i].x, r[i].y, r[i].width, r[i].height);
+    for (int i = 0; i < xcb_shape_get_rectangles_rectangles_length(reply); ++i) rects.emplace_back(r[i].x, r[i].y, r[i].width, r[i].height);
     std::free(reply);
     return rects;
 }
 
 void click(QWidget& w, QPointF at) {
-    QMouseEvent press(QEvent::MouseButtonPress, at, w.mapToGlobal(at), Qt::LeftButton, Qt::LeftButton,
-                      Qt::NoModifier);
-    QMouseEvent release(QEvent::MouseButtonRelease, at, w.mapToGlobal(at), Qt::LeftButton, Qt::NoButton,
-                        Qt::NoModifier);
+    QMouseEvent press(QEvent::MouseButtonPress, at, w.mapToGlobal(at), Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+    QMouseEvent release(QEvent::MouseButtonRelease, at, w.mapToGlobal(at), Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
     QApplication::sendEvent(&w, &press);
     QApplication::sendEvent(&w, &release);
 }
@@ -52,10 +49,9 @@ void click(QWidget& w, QPointF at) {
 TEST(PanelWindow, IsAFixedTransparentPanelThatNeverTakesFocusAndFadesOnVirtualTime) {
     fakes::VirtualTime time;
     int clicks = 0;
-    qt::PanelWindow panel(
-        Button(Color::red.frame({.width = 40, .height = 20}), [&] { ++clicks; })
-            .frame({.maxWidth = infinity, .maxHeight = infinity, .alignment = Alignment::topLeading}),
-        {300, 120});
+    qt::PanelWindow panel(Button(Color::red.frame({.width = 40, .height = 20}), [&] { ++clicks; })
+                              .frame({.maxWidth = infinity, .maxHeight = infinity, .alignment = Alignment::topLeading}),
+                          {300, 120});
     QWidget& w = panel.widget();
     EXPECT_EQ(w.size(), QSize(300, 120));
     EXPECT_EQ(w.minimumSize(), w.maximumSize());
