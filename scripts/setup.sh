@@ -14,6 +14,8 @@ packages=(
   libxcb-xinput-dev libxcb-xfixes0-dev
   libudev-dev libglib2.0-dev gsettings-desktop-schemas
   libxcb1-dev libxcb-shape0-dev
+  zlib1g-dev libecal2.0-dev evolution-data-server
+  libarchive-dev openssl
 )
 
 missing=()

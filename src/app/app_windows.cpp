@@ -12,10 +12,9 @@ namespace quorlix {
 
 namespace {
 
-// The settings window, made on first use. Onboarding and the lock screen are not part of
-// this build yet: asking for one leaves a line in the log, so the request is not lost
-// silently. An installed Linux application already runs from its installed place, so there
-// is nothing to offer to move.
+// The settings window, made on first use. Onboarding is not part of this build yet: asking for
+// it leaves a line in the log, so the request is not lost silently. An installed Linux
+// application already runs from its installed place, so there is nothing to offer to move.
 class DelegateAppWindows final : public AppWindows {
 public:
     explicit DelegateAppWindows(AppDelegate& app) : app_(app) {}
@@ -37,8 +36,6 @@ public:
         KeyLog::write(std::string("onboarding not available yet (") +
                       (startAtPermission ? "permission" : "start") + ")");
     }
-    void startLockScreen() override {}
-    void previewLockScreen() override { KeyLog::write("lock screen not available yet"); }
 
 private:
     AppDelegate& app_;

@@ -1,6 +1,5 @@
 #include "settings/setting_rows.h"
 
-#include "island/quorlix_accent.h"
 #include "ui/ui.h"
 
 namespace quorlix {
@@ -68,7 +67,7 @@ View ToggleRow::body(Context&) const {
                             .frame({.width = 18}));
     items.push_back(Text(title).foregroundStyle(Color::white.opacity(0.92)).id(title));
     items.push_back(Spacer(8));
-    items.push_back(View(Toggle(isOn)).tint(quorlixAccent).id("toggle:" + title));
+    items.push_back(View(Toggle(isOn)).tint(Color::quorlixAccent).id("toggle:" + title));
     return HStack({.alignment = VerticalAlignment::center, .spacing = 10}, std::move(items))
         .font(Font::system(13.5, FontWeight::medium))
         .frame({.minHeight = minHeight});

@@ -1,6 +1,5 @@
 #include "settings/settings_view.h"
 
-#include "island/quorlix_accent.h"
 #include "settings/general_pane.h"
 #include "settings/setting_rows.h"
 #include "settings/settings_search.h"
@@ -99,7 +98,7 @@ View SearchField::body(Context& ctx) const {
         .background(ZStack({
             Capsule(RoundedCornerStyle::continuous).fill(Color::white.opacity(on ? 0.12 : 0.08)),
             Capsule(RoundedCornerStyle::continuous)
-                .strokeBorder(on ? quorlixAccent.opacity(0.7) : Color::clear, 1.5),
+                .strokeBorder(on ? Color::quorlixAccent.opacity(0.7) : Color::clear, 1.5),
         }))
         .animation(Animation::easeOut(0.15), on);
 }
@@ -160,7 +159,7 @@ View SettingsView::body(Context& ctx) const {
         .animation(Animation::easeOut(0.2), current)
         .frame({.width = width, .height = height})
         .colorScheme(ColorScheme::dark)
-        .tint(quorlixAccent);
+        .tint(Color::quorlixAccent);
 }
 
 }  // namespace quorlix

@@ -14,7 +14,7 @@ struct BorderedBody {
     bool prominent = false;
 
     View body(Context& ctx) const {
-        const bool small = ctx.environment(env::controlSize) == ControlSize::small;
+        const bool small = ctx.environment(env::controlSize) != ControlSize::regular;
         const bool enabled = ctx.environment(env::isEnabled);
         const Color tint = ctx.environment(env::tint).value_or(Color::blue);
         const Color fill = prominent ? (pressed ? tint.mix(Color::black, 0.2) : tint)

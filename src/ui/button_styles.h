@@ -11,11 +11,10 @@
 
 #include "ui/environment.h"
 #include "ui/interaction.h"
+#include "ui/progress_view.h"
 #include "ui/view.h"
 
 namespace quorlix::ui {
-
-enum class ControlSize { small, regular };
 
 namespace env {
 inline const EnvironmentKey<ControlSize> controlSize{ControlSize::regular};

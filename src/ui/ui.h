@@ -15,6 +15,7 @@
 #include "ui/lifecycle.h"
 #include "ui/path.h"
 #include "ui/preference.h"
+#include "ui/progress_view.h"
 #include "ui/shape.h"
 #include "ui/state.h"
 #include "ui/symbol_catalog.h"

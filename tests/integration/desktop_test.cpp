@@ -10,12 +10,15 @@
 
 #include <QImage>
 
+#include <nlohmann/json.hpp>
+
 #include <xcb/xcb.h>
 
 #include <gtest/gtest.h>
 
 #include <chrono>
 #include <cstdlib>
+#include <memory>
 #include <optional>
 #include <thread>
 
@@ -109,33 +112,55 @@ void save(const QImage& image, const char* name) {
     image.copy(centre - 300, 0, 600, 230).save(QString::fromStdString((fs::path(folder) / name).string()));
 }
 
-TEST(Desktop, TheIslandFloatsAtTheTopCentreOpensUnderThePointerAndTakesLaterLaunches) {
-    for (const char* program : {"Xvfb", "xcompmgr", "xdotool"})
-        if (!installed(program)) GTEST_SKIP() << program << " is not installed";
-    VirtualDisplay display(std::to_string(screenWidth) + "x" + std::to_string(screenHeight) + "x24");
-    if (display.name().empty()) GTEST_SKIP() << "Xvfb could not start a display";
+// Quorlix on its own X server with a compositing manager, HOME and the XDG folders fresh.
+class Desktop : public ::testing::Test {
+protected:
+    std::optional<VirtualDisplay> display;
+    // Made after the display, whose own temporary folder it then overrides.
+    std::optional<fakes::TempHome> home;
+    std::vector<std::unique_ptr<Variable>> variables;
+    std::optional<Screen> screen;
+    std::optional<ChildProcess> compositor;
+    std::optional<ChildProcess> quorlix;
 
-    fakes::TempHome home;
-    const fs::path runtime = home.path() / "runtime";
-    fs::create_directories(runtime);
-    fs::permissions(runtime, fs::perms::owner_all);
-    Variable displayName("DISPLAY", display.name());
-    Variable qtPlatform("QT_QPA_PLATFORM", "xcb");
-    Variable runtimeDir("XDG_RUNTIME_DIR", runtime.string());
-    // The X keyboard library Qt loads reads past the end of a string the strict checks reject,
-    // and the session bus library leaves memory at exit: neither is ours.
-    Variable sanitizer("ASAN_OPTIONS", "detect_leaks=0");
+    void SetUp() override {
+        for (const char* program : {"Xvfb", "xcompmgr", "xdotool"})
+            if (!installed(program)) GTEST_SKIP() << program << " is not installed";
+        display.emplace(std::to_string(screenWidth) + "x" + std::to_string(screenHeight) + "x24");
+        if (display->name().empty()) GTEST_SKIP() << "Xvfb could not start a display";
+        home.emplace();
 
-    Screen screen(display.name());
-    screen.paintWallpaper();
-    ChildProcess compositor({"xcompmgr"}, {{2, "/dev/null", O_WRONLY}});
+        const fs::path runtime = home->path() / "runtime";
+        fs::create_directories(runtime);
+        fs::permissions(runtime, fs::perms::owner_all);
+        variables.push_back(std::make_unique<Variable>("DISPLAY", display->name()));
+        variables.push_back(std::make_unique<Variable>("QT_QPA_PLATFORM", "xcb"));
+        variables.push_back(std::make_unique<Variable>("XDG_RUNTIME_DIR", runtime.string()));
+        // The X keyboard library Qt loads reads past the end of a string the strict checks
+        // reject, and the session bus library leaves memory at exit: neither is ours.
+        variables.push_back(std::make_unique<Variable>("ASAN_OPTIONS", "detect_leaks=0"));
 
+        screen.emplace(display->name());
+        screen->paintWallpaper();
+        compositor.emplace(std::vector<std::string>{"xcompmgr"},
+                           std::vector<ChildProcess::Open>{{2, "/dev/null", O_WRONLY}});
+    }
+
+    // Starts Quorlix with `defaults` as its settings file.
+    void launch(const std::string& defaults) {
+        fs::create_directories(home->config());
+        std::ofstream(home->config() / "com.halvik.quorlix.json") << defaults;
+        const std::string output = (home->path() / "quorlix.out").string();
+        quorlix.emplace(std::vector<std::string>{QUORLIX_EXECUTABLE},
+                        std::vector<ChildProcess::Open>{{1, output, O_WRONLY | O_CREAT | O_APPEND},
+                                                        {2, output, O_WRONLY | O_CREAT | O_APPEND}});
+    }
+};
+
+TEST_F(Desktop, TheIslandFloatsAtTheTopCentreOpensUnderThePointerAndTakesLaterLaunches) {
+    Screen& screen = *this->screen;
     // A volume HUD shows 1.5 s after launch, for 6 s.
-    fs::create_directories(home.config());
-    std::ofstream(home.config() / "com.halvik.quorlix.json") << R"({"previewHUD": "volume"})";
-    const std::string output = (home.path() / "quorlix.out").string();
-    ChildProcess quorlix({QUORLIX_EXECUTABLE}, {{1, output, O_WRONLY | O_CREAT | O_APPEND},
-                                                {2, output, O_WRONLY | O_CREAT | O_APPEND}});
+    launch(R"({"previewHUD": "volume"})");
 
     // The preview HUD: the pill grown by 157 points beside the notch, once it has sprung open.
     ASSERT_TRUE(eventually(screen, [](const QImage& image) {
@@ -178,7 +203,56 @@ TEST(Desktop, TheIslandFloatsAtTheTopCentreOpensUnderThePointerAndTakesLaterLaun
         const auto s = darkSpan(image, 15);
         return s && std::abs(s->second - s->first + 1 - (84 + 120)) <= 2;
     })) << "the running instance did not show the agent";
-    EXPECT_TRUE(quorlix.running());
+    EXPECT_TRUE(quorlix->running());
+}
+
+TEST_F(Desktop, AFileDraggedOntoTheClosedIslandOpensItOnTheTrayAndStaysThere) {
+    Screen& screen = *this->screen;
+    launch("{}");
+    ASSERT_TRUE(eventually(screen, [](const QImage& image) {
+        const auto span = darkSpan(image, 15);
+        return span && std::abs(span->second - span->first + 1 - 84) <= 2;
+    })) << "the island did not appear";
+
+    // A file manager's window with the file, away from the island.
+    const fs::path file = home->path() / "informe final.txt";
+    std::ofstream(file) << "hola";
+    ChildProcess source({QUORLIX_DRAG_SOURCE, file.string(), "100", "400"}, {{2, "/dev/null", O_WRONLY}});
+    ASSERT_TRUE(eventually(screen, [](const QImage& image) {
+        return image.pixel(200, 500) == qRgb(0, 255, 0);
+    })) << "the drag source did not show";
+
+    // Press on it, pull the file to the closed island, then into the island it opens into.
+    // Relative moves are the device's own (a warped pointer makes no raw motion), as a hand's.
+    const auto pull = [](int dx, int dy) {
+        EXPECT_EQ(run({"xdotool", "mousemove_relative", "--", std::to_string(dx), std::to_string(dy)}), 0);
+        std::this_thread::sleep_for(std::chrono::milliseconds(150));
+    };
+    ASSERT_EQ(run({"xdotool", "mousemove", "200", "500"}), 0);
+    ASSERT_EQ(run({"xdotool", "mousedown", "1"}), 0);
+    for (int step = 0; step < 8; ++step) pull((centre - 200) / 8, -(500 - 12) / 8);
+    EXPECT_TRUE(eventually(
+        screen, [](const QImage& image) { return dark(image, centre, 120) && dark(image, centre - 160, 60); },
+        10))
+        << "the island did not open";
+    pull(0, 34);
+    pull(0, 34);
+    pull(5, 5);
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    ASSERT_EQ(run({"xdotool", "mouseup", "1"}), 0);
+
+    const auto stored = [&] {
+        std::ifstream in(home->config() / "com.halvik.quorlix.json");
+        const auto defaults = nlohmann::json::parse(in, nullptr, false);
+        if (!defaults.is_object() || !defaults.contains("tray.paths")) return nlohmann::json();
+        return defaults["tray.paths"];
+    };
+    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (stored().empty() && std::chrono::steady_clock::now() < end)
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    ASSERT_EQ(stored().size(), 1u) << stored().dump();
+    EXPECT_NE(stored()[0].get<std::string>().find("informe"), std::string::npos);
+    EXPECT_TRUE(quorlix->running());
 }
 
 }  // namespace

@@ -11,6 +11,7 @@
 #include "mpris_test_player.h"
 #include "qt_test_support.h"
 
+#include <QDBusMessage>
 #include <QDBusObjectPath>
 #include <QImage>
 
@@ -44,10 +45,13 @@ TEST(AccountsServicePictureTest, TheUsersIconFileIsReadElseTheFaceFile) {
     testing::StandInService& accounts = *service;
     ASSERT_TRUE(accounts.isRegistered());
     const QString user = QStringLiteral("/org/freedesktop/Accounts/User1000");
-    accounts.answer(QStringLiteral("FindUserById"), [user](const QVariantList& arguments) {
-        if (arguments.value(0).toLongLong() != 1000) return QVariantList{};
-        return QVariantList{QVariant::fromValue(QDBusObjectPath(user))};
-    });
+    accounts.handle(QStringLiteral("org.freedesktop.Accounts"), QStringLiteral("FindUserById"),
+                    [user](const QDBusMessage& call) {
+                        if (call.arguments().value(0).toLongLong() != 1000)
+                            return call.createErrorReply(QStringLiteral("org.freedesktop.Accounts.Error.Failed"),
+                                                         QStringLiteral("no such user"));
+                        return call.createReply(QVariant::fromValue(QDBusObjectPath(user)));
+                    });
     accounts.add(user, QStringLiteral("org.freedesktop.Accounts.User"),
                  {{QStringLiteral("IconFile"), QString::fromStdString(icon.string())}});
 

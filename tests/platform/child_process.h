@@ -41,6 +41,7 @@ public:
     ~ChildProcess() { stop(); }
 
     bool started() const { return pid_ > 0; }
+    pid_t pid() const { return pid_; }
     // Whether it is still running (false once it has exited).
     bool running() {
         if (pid_ <= 0) return false;

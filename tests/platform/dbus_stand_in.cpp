@@ -5,12 +5,13 @@
 #include <QDBusVariant>
 #include <QDBusVirtualObject>
 
-#include <map>
 #include <mutex>
 
 namespace quorlix::testing {
 
 class StandInService::Objects final : public QDBusVirtualObject {
+    using Handler = StandInService::Handler;
+
 public:
     explicit Objects(QDBusConnection bus) : bus_(std::move(bus)) {}
 
@@ -20,8 +21,9 @@ public:
         const QString member = message.member();
         const QList<QVariant> args = message.arguments();
         std::lock_guard lock(mutex_);
-        if (const auto method = methods_.find(member); method != methods_.end()) {
-            connection.send(message.createReply(method->second(args)));
+        if (const auto handler = handlers_.constFind(message.interface() + '.' + member);
+            handler != handlers_.constEnd()) {
+            connection.send((*handler)(message));
             return true;
         }
         if (member == QLatin1String("GetManagedObjects")) {
@@ -72,16 +74,16 @@ public:
         bus_.send(signal);
     }
 
-    void answer(const QString& method, std::function<QVariantList(const QVariantList&)> reply) {
+    void handle(const QString& name, Handler handler) {
         std::lock_guard lock(mutex_);
-        methods_[method] = std::move(reply);
+        handlers_.insert(name, std::move(handler));
     }
 
 private:
     QDBusConnection bus_;
     std::mutex mutex_;
+    QMap<QString, Handler> handlers_;
     QMap<QString, InterfaceMap> table_;
-    std::map<QString, std::function<QVariantList(const QVariantList&)>> methods_;
 };
 
 StandInService::StandInService(QDBusConnection connection, const QString& serviceName)
@@ -108,13 +110,20 @@ void StandInService::add(const QString& path, const QString& interface, const QV
     objects_->add(path, interface, properties);
 }
 
+void StandInService::handle(const QString& interface, const QString& member, Handler handler) {
+    objects_->handle(interface + '.' + member, std::move(handler));
+}
+
+void StandInService::signal(const QString& path, const QString& interface, const QString& member,
+                            const QList<QVariant>& arguments) {
+    QDBusMessage message = QDBusMessage::createSignal(path, interface, member);
+    message.setArguments(arguments);
+    bus_.send(message);
+}
+
 void StandInService::set(const QString& path, const QString& interface, const QString& name,
                          const QVariant& value) {
     objects_->set(path, interface, name, value);
-}
-
-void StandInService::answer(const QString& method, std::function<QVariantList(const QVariantList&)> reply) {
-    objects_->answer(method, std::move(reply));
 }
 
 }  // namespace quorlix::testing

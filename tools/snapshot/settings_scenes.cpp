@@ -3,7 +3,6 @@
 // pickers over a picture, over the gradient and disabled, and the account card.
 
 #include "foundation/app_settings.h"
-#include "island/quorlix_accent.h"
 #include "settings/option_pickers.h"
 #include "settings/setting_rows.h"
 #include "settings/settings_view.h"
@@ -90,7 +89,7 @@ View onPane(Views content) {
         .padding(22)
         .background(GlassBackground{})
         .colorScheme(ColorScheme::dark)
-        .tint(quorlixAccent);
+        .tint(Color::quorlixAccent);
 }
 
 Binding<bool> flag(bool value) { return Binding<bool>::constant(value); }
