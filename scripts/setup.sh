@@ -14,6 +14,7 @@ packages=(
   libxcb-xinput-dev libxcb-xfixes0-dev
   libudev-dev libglib2.0-dev gsettings-desktop-schemas
   libxcb1-dev libxcb-shape0-dev
+  clang libclang-rt-14-dev
 )
 
 missing=()

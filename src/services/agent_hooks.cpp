@@ -429,7 +429,8 @@ struct CodexEdit {
 // nothing else shares those lines. Every other line stays byte for byte.
 template <class Matches, class IsStray>
 CodexEdit removeNotify(std::string_view text, Matches matches, IsStray isStray) {
-    const auto [mark, body] = splitByteOrderMark(text);
+    const auto split = splitByteOrderMark(text);
+    const std::string_view mark = split.first, body = split.second;
     const auto lines = splitLines(body);
     const auto offset = [body](std::string_view part) {
         return static_cast<std::size_t>(part.data() - body.data());
