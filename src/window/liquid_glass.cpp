@@ -3,6 +3,7 @@
 #include "ui/color.h"
 #include "ui/context.h"
 #include "ui/shape.h"
+#include "ui/views.h"
 
 namespace quorlix {
 
@@ -28,8 +29,10 @@ View liquidGlass(View content, double cornerRadius) { return LiquidGlass{std::mo
 View glassSurface(View content, double cornerRadius, GlassStyle style) {
     const RoundedRectangle shape(cornerRadius, RoundedCornerStyle::continuous);
     const Material material = style == GlassStyle::frosted ? Material::regular : Material::ultraThin;
-    return content.background(shape.fill(material))
-        .overlay(shape.strokeBorder(Color::white.opacity(0.18), 0.7));
+    // The edge goes with the surface behind the content: a shape over the content would take
+    // the clicks meant for its controls.
+    return content.background(
+        ZStack({shape.fill(material), shape.strokeBorder(Color::white.opacity(0.18), 0.7)}));
 }
 
 }  // namespace quorlix
