@@ -78,10 +78,11 @@ struct LockWorld {
         nowPlaying.shuffling = true;
         nowPlaying.artwork = withArtwork ? std::optional(artwork) : std::nullopt;
         nowPlaying.accentColor = RGBA{0.98, 0.62, 0.38, 1};
-        lyrics.lines = {{0, "Las calles brillan de color"},  {1.1, "y el neón canta su canción"},
-                        {2.3, "bailamos hasta el amanecer"}, {4.0, ""},
-                        {5.6, "nadie nos puede detener"},    {7.2, "luces que no se apagan"},
-                        {8.8, "la ciudad es nuestra casa"},  {10.4, "esta noche no termina"}};
+        // The scenes render at 0 s: the third line is being sung, two stand above it.
+        lyrics.lines = {{-2.6, "Las calles brillan de color"}, {-1.4, "y el neón canta su canción"},
+                        {-0.2, "bailamos hasta el amanecer"},  {0.8, ""},
+                        {2.0, "nadie nos puede detener"},      {3.6, "luces que no se apagan"},
+                        {5.2, "la ciudad es nuestra casa"},    {6.8, "esta noche no termina"}};
         lyrics.status = LyricsService::Status::found;
     }
     void status(bool weatherKnown, bool batteryKnown, std::optional<std::int64_t> headphones) {
