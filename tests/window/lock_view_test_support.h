@@ -11,11 +11,19 @@
 #include "window/lock_screen_info.h"
 
 #include <algorithm>
+#include <array>
 #include <functional>
 #include <string>
 #include <vector>
 
 namespace quorlix::testing {
+
+// A picture of one colour.
+inline platform::Image picture(int width, int height, std::array<std::uint8_t, 4> colour) {
+    std::vector<std::uint8_t> rgba;
+    for (int i = 0; i < width * height; ++i) rgba.insert(rgba.end(), colour.begin(), colour.end());
+    return *platform::Image::fromRGBA(width, height, std::move(rgba));
+}
 
 class LockViewTest : public IslandViewTest {
 protected:
@@ -68,12 +76,6 @@ protected:
     bool has(const std::string& label) {
         const auto all = labels();
         return std::find(all.begin(), all.end(), label) != all.end();
-    }
-    // A picture of one colour.
-    static platform::Image picture(int width, int height, std::array<std::uint8_t, 4> colour) {
-        std::vector<std::uint8_t> rgba;
-        for (int i = 0; i < width * height; ++i) rgba.insert(rgba.end(), colour.begin(), colour.end());
-        return *platform::Image::fromRGBA(width, height, std::move(rgba));
     }
 };
 
