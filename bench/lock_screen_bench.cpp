@@ -51,7 +51,8 @@ struct LockWorld {
         nowPlaying.artwork = platform::Image::fromRGBA(600, 600, std::move(rgba));
         std::vector<LyricLine> lines;
         for (int i = 0; i < 40; ++i)
-            lines.push_back({2.5 * i, "Las calles brillan de color, verso " + std::to_string(i)});
+            lines.push_back(
+                {2.5 * i, std::string("Las calles brillan de color, verso ").append(std::to_string(i))});
         lyrics.lines = lines;
         lyrics.status = LyricsService::Status::found;
     }

@@ -53,7 +53,7 @@ struct LockScreenProgress {
                                         .duration = length,
                                         .height = 6,
                                         .onScrub = [scrubTime](std::optional<double> s) { scrubTime = s; }},
-                               Text("-" + ProgressRow::format(std::max(length - t, 0.0))),
+                               Text(std::string("-").append(ProgressRow::format(std::max(length - t, 0.0)))),
                            })
                     .font(Font::system(10, FontWeight::semibold).monospacedDigit())
                     .foregroundStyle(Color::white.opacity(0.6));
