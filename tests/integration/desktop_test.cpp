@@ -4,6 +4,7 @@
 //
 // With QUORLIX_SCREENSHOTS naming a folder, the pictures of the resting pill, the preview
 // HUD and the expanded island are written there (the README's pictures come from here).
+// The lock screen's developer preview is checked here too: its windows on the desktop.
 
 #include "desktop_session.h"
 #include "platform/virtual_display.h"
@@ -103,6 +104,20 @@ private:
 
 bool dark(const QImage& image, int x, int y) { return qGray(image.pixel(x, y)) < 40; }
 
+// How many pixels of a rectangle are brighter than `level` (text and symbols on the lock
+// screen's dark glass).
+int brightPixels(const QImage& image, int left, int top, int right, int bottom, int level = 200) {
+    int count = 0;
+    for (int y = top; y < bottom; ++y)
+        for (int x = left; x < right; ++x) count += qGray(image.pixel(x, y)) > level;
+    return count;
+}
+
+// Whether a point is darker than the bare desktop in the same picture by `by`.
+bool darkened(const QImage& image, int x, int y, int by) {
+    return qGray(image.pixel(x, y)) < qGray(image.pixel(60, screenHeight / 2)) - by;
+}
+
 // The island's extent along one row: first and last dark column, or nothing.
 std::optional<std::pair<int, int>> darkSpan(const QImage& image, int y) {
     int first = -1;
@@ -198,8 +213,9 @@ protected:
                            std::vector<ChildProcess::Open>{{2, "/dev/null", O_WRONLY}});
     }
 
-    // Starts Quorlix with `defaults` as its settings file.
+    // Starts Quorlix with `defaults` as its settings file, once any earlier one has ended.
     void launch(const std::string& defaults) {
+        quorlix.reset();
         fs::create_directories(home->config());
         std::ofstream(home->config() / "com.halvik.quorlix.json") << defaults;
         const std::string output = (home->path() / "quorlix.out").string();
@@ -339,6 +355,44 @@ TEST_F(Desktop, AMediaPlayerAlreadyPlayingIsShownByTheRestingIsland) {
     EXPECT_TRUE(eventually(
         *screen, [](const QImage& image) { return widthIs(image, 84 + 60); }, 2))
         << "the playing track has no live activity; island width " << islandWidth(screen->grab()).value_or(0);
+    EXPECT_TRUE(quorlix->running());
+}
+
+TEST_F(Desktop, TheLockScreenPreviewShowsItsWindowsOnTheDesktop) {
+    Screen& screen = *this->screen;
+    // The card: 339 by 185, centred, its middle 70 % of the height down; its play button in
+    // the middle of its control row, 24 points above its glass's bottom.
+    const int cardTop = static_cast<int>(0.7 * screenHeight - 92.5);
+    const int playY = cardTop + 185 - 4 - 24 - 15;
+    const auto playButton = [&](const QImage& image) {
+        return brightPixels(image, centre - 15, playY - 14, centre + 15, playY + 14);
+    };
+    // The glass darkens the desktop at the card's left edge, beside the progress row (and
+    // only once the window has faded in, whatever its content draws meanwhile).
+    const auto cardGlass = [&](const QImage& image) {
+        return darkened(image, centre - 160, cardTop + 110, 15);
+    };
+
+    launch(R"({"previewLockScreen": true})");
+    EXPECT_TRUE(eventually(screen, [&](const QImage& image) {
+        return cardGlass(image) && playButton(image) > 40;
+    })) << "no player card with the sample track";
+    const int desktop = qGray(screen.grab().pixel(60, screenHeight / 2));
+
+    launch(R"({"previewLockScreen": true, "previewOutputs": true})");
+    EXPECT_TRUE(eventually(screen, [&](const QImage& image) {
+        // The chooser's title in the top-left of the glass, no controls.
+        return cardGlass(image) && playButton(image) == 0 &&
+               brightPixels(image, centre - 160, cardTop + 10, centre - 40, cardTop + 30, 150) > 20;
+    })) << "the card did not open on its output chooser";
+
+    launch(R"({"previewLockScreen": true, "previewFullArtwork": true})");
+    EXPECT_TRUE(eventually(screen, [&](const QImage& image) {
+        // A veil over the whole desktop and the large clock above the artwork.
+        const int clockY = static_cast<int>(0.16 * screenHeight);
+        return qGray(image.pixel(screenWidth - 60, screenHeight - 40)) < desktop - 20 &&
+               brightPixels(image, centre - 200, clockY - 20, centre + 200, clockY + 40) > 500;
+    })) << "no full-artwork view";
     EXPECT_TRUE(quorlix->running());
 }
 

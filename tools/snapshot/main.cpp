@@ -25,6 +25,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <functional>
 #include <map>
@@ -190,6 +191,20 @@ int main(int argc, char** argv) {
     }
     if (out.empty()) return snapshot::usage("--out is required");
     if (!std::getenv("QT_QPA_PLATFORM")) setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    // Scenes read and set the settings: they get folders of their own, never the user's.
+    char folder[] = "/tmp/quorlix-snapshot-XXXXXX";
+    if (!mkdtemp(folder)) {
+        std::fprintf(stderr, "quorlix-snapshot: could not make a temporary folder\n");
+        return 1;
+    }
+    struct RemoveOnExit {
+        std::filesystem::path path;
+        ~RemoveOnExit() {
+            std::error_code ec;
+            std::filesystem::remove_all(path, ec);
+        }
+    } temporary{folder};
+    for (const char* variable : {"XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_STATE_HOME"}) setenv(variable, folder, 1);
     QApplication app(argc, argv);
     if (all) {
         std::error_code ec;
