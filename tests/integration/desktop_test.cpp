@@ -3,7 +3,7 @@
 // on screen read back from the server.
 //
 // With QUORLIX_SCREENSHOTS naming a folder, the pictures of the resting pill, the preview
-// HUD and the expanded island are written there (the README's pictures come from here).
+// HUDs and the expanded island are written there (the README's pictures come from here).
 
 #include "desktop_session.h"
 #include "platform/virtual_display.h"
@@ -155,6 +155,20 @@ protected:
                         std::vector<ChildProcess::Open>{{1, output, O_WRONLY | O_CREAT | O_APPEND},
                                                         {2, output, O_WRONLY | O_CREAT | O_APPEND}});
     }
+
+    // Launches with the preview HUD `kind`, which shows 1.5 s later: the pill grows by `added`
+    // points and, once sprung open, is saved as `picture`.
+    void preview(const std::string& kind, int added, const char* picture) {
+        launch(R"({"previewHUD": ")" + kind + R"("})");
+        ASSERT_TRUE(eventually(*screen,
+                               [added](const QImage& image) {
+                                   const auto span = darkSpan(image, 15);
+                                   return span &&
+                                          std::abs(span->second - span->first + 1 - (84 + added)) <= 2;
+                               }))
+            << "no " << kind << " HUD appeared";
+        save(settled(*screen), picture);
+    }
 };
 
 TEST_F(Desktop, TheIslandFloatsAtTheTopCentreOpensUnderThePointerAndTakesLaterLaunches) {
@@ -205,6 +219,11 @@ TEST_F(Desktop, TheIslandFloatsAtTheTopCentreOpensUnderThePointerAndTakesLaterLa
     })) << "the running instance did not show the agent";
     EXPECT_TRUE(quorlix->running());
 }
+
+TEST_F(Desktop, TheChargerPreviewShowsTheBatteryHUD) { preview("battery", 157, "island-battery.png"); }
+
+// Headphones reporting one battery: the device HUD with room for the bar and its number.
+TEST_F(Desktop, TheHeadphonesPreviewShowsTheDeviceHUD) { preview("max", 130, "island-device.png"); }
 
 TEST_F(Desktop, AFileDraggedOntoTheClosedIslandOpensItOnTheTrayAndStaysThere) {
     Screen& screen = *this->screen;
