@@ -213,7 +213,7 @@ TEST_F(HUDViewsTest, TheDeviceHUDShowsTheLowerBudTheSingleBatteryOrACheckMark) {
              {Kind::airpods, {80, 60, 40, no}, {{Color::green, 0.6}}, Color::clear, false},
              {Kind::airpodsPro, {no, 70, no, no}, {{Color::green, 0.7}}, Color::clear, false},
              {Kind::airpodsPro, {20, 90, no, 95}, {{Color::red, 0.2}}, Color::clear, false},
-             {Kind::headphones, {no, no, no, 15}, {}, Color::red, false},
+             {Kind::headphones, {no, no, no, 20}, {}, Color::red, false},
              {Kind::airpodsMax, {no, no, no, 21}, {}, Color::green, false},
              {Kind::airpods, {no, no, 40, no}, {}, Color::clear, true},
          }) {
