@@ -230,27 +230,6 @@ TEST_F(LiveIslandTest, ATrackSwipeWidensTheLiveIslandForAMoment) {
     EXPECT_NEAR(width(), 84 + 60, 0.01);
 }
 
-TEST_F(LiveIslandTest, EveryHUDDrawsNothingOnceItsEntranceHasSettled) {
-    BatteryLevels levels;
-    levels.left = 40;
-    levels.caseLevel = 90;
-    for (const HUDContent& content : {
-             HUDContent::volume(0.5f, false),
-             HUDContent::brightness(0.3f),
-             HUDContent::battery({60, true, true}),
-             HUDContent::device({"AirPods", AudioDeviceInfo::Kind::airpods, levels}),
-             HUDContent::output({4, "MacBook Pro", AudioOutput::builtIn}),
-             HUDContent::alert({"calendar", "Junta", IslandAlert::Tint::calendar, "5 min", true}),
-         }) {
-        SCOPED_TRACE(static_cast<int>(content.kind()));
-        hud.show(content, 20);
-        fake.time.advance(3);  // the device's detail grows after 0.7 s
-        EXPECT_FALSE(host.isFrameScheduled());
-        fake.time.advance(20);
-        EXPECT_FALSE(host.isFrameScheduled());
-    }
-}
-
 TEST_F(LiveIslandTest, ALivePreviewShowsEachSizeAtOnce) {
     state.expanded = true;
     fake.time.advance(1);
