@@ -3,7 +3,7 @@
 // xdotool, a media player already playing, and what is on screen read back from the server.
 //
 // With QUORLIX_SCREENSHOTS naming a folder, the pictures of the resting pill, the preview
-// HUD and the expanded island are written there (the README's pictures come from here).
+// HUDs and the expanded island are written there (the README's pictures come from here).
 // The lock screen's developer preview is checked here too: its windows on the desktop.
 
 #include "desktop_session.h"
@@ -224,6 +224,16 @@ protected:
                                                         {2, output, O_WRONLY | O_CREAT | O_APPEND}});
     }
 
+    // Launches with the preview HUD `kind`, which shows 1.5 s later: the pill grows by `added`
+    // points and, once sprung open, is saved as `picture`.
+    void preview(const std::string& kind, int added, const char* picture) {
+        launch(R"({"previewHUD": ")" + kind + R"("})");
+        ASSERT_TRUE(eventually(*screen, [added](const QImage& image) { return widthIs(image, 84 + added); }))
+            << "no " << kind << " HUD appeared\n"
+            << output();
+        save(settled(*screen), picture);
+    }
+
     // What the program wrote to its standard output and error.
     std::string output() const {
         std::ifstream in(home->path() / "quorlix.out");
@@ -290,6 +300,11 @@ TEST_F(Desktop, TheIslandFloatsAtTheTopCentreOpensUnderThePointerAndTakesLaterLa
         << "the running instance did not show the agent";
     EXPECT_TRUE(quorlix->running());
 }
+
+TEST_F(Desktop, TheChargerPreviewShowsTheBatteryHUD) { preview("battery", 157, "island-battery.png"); }
+
+// Headphones reporting one battery: the device HUD with room for the bar and its number.
+TEST_F(Desktop, TheHeadphonesPreviewShowsTheDeviceHUD) { preview("max", 130, "island-device.png"); }
 
 TEST_F(Desktop, AFileDraggedOntoTheClosedIslandOpensItOnTheTrayAndStaysThere) {
     Screen& screen = *this->screen;
