@@ -1,12 +1,9 @@
 #include "island/island_content.h"
 
-#include "foundation/app_settings.h"
+#include "island/expanded_view.h"
 #include "island/island_state.h"
-#include "island/tray_drop.h"
 #include "island/wings.h"
 #include "services/hud_center.h"
-#include "services/tray_store.h"
-#include "ui/context.h"
 #include "ui/views.h"
 
 #include <cmath>
@@ -67,21 +64,6 @@ View hudContent(IslandMode m, const HUDContent& content, Size notch) {
     return View();
 }
 
-// The expanded island until its pages are built: the selected page's symbol and title, and
-// the island's drop target for files.
-struct ExpandedStandIn {
-    IslandState* state;
-
-    View body(Context& ctx) const {
-        const auto dropTargeted = ctx.state<bool>(false);
-        const IslandTab tab = shownTab(state->tab.get());
-        return trayDropTarget(
-            VStack({.spacing = 6}, {glyph(std::string(symbol(tab))), value(std::string(title(tab)))})
-                .frame({.maxWidth = infinity, .maxHeight = infinity}),
-            dropTargeted, *state, ctx.object<TrayStore>(), ctx.object<AppSettings>());
-    }
-};
-
 }  // namespace
 
 View islandContent(IslandMode m, const HUDCenter& hud, IslandState& state, Size notch) {
@@ -90,7 +72,7 @@ View islandContent(IslandMode m, const HUDCenter& hud, IslandState& state, Size 
         case IslandMode::live: return beside(notch, glyph("music.note"));
         case IslandMode::timer: return beside(notch, glyph("timer"));
         case IslandMode::agent: return beside(notch, glyph("sparkles"));
-        case IslandMode::expanded: return ExpandedStandIn{&state};
+        case IslandMode::expanded: return ExpandedView(state, notch);
         default: break;
     }
     const auto& current = hud.current.get();

@@ -25,6 +25,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <functional>
 #include <map>
@@ -190,6 +191,17 @@ int main(int argc, char** argv) {
     }
     if (out.empty()) return snapshot::usage("--out is required");
     if (!std::getenv("QT_QPA_PLATFORM")) setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    // Scenes draw with the default settings, kept in a folder of their own, never the user's.
+    char folder[] = "/tmp/quorlix-snapshot-XXXXXX";
+    if (!mkdtemp(folder)) return snapshot::usage("no temporary folder for the settings");
+    setenv("XDG_CONFIG_HOME", folder, 1);
+    struct Remove {
+        std::string path;
+        ~Remove() {
+            std::error_code ec;
+            std::filesystem::remove_all(path, ec);
+        }
+    } remove{folder};
     QApplication app(argc, argv);
     if (all) {
         std::error_code ec;

@@ -24,6 +24,7 @@ class MprisScriptHost final : public ScriptHost {
 public:
     explicit MprisScriptHost(MprisBus& bus) : bus_(bus) {}
     std::optional<ScriptValue> execute(const std::string& source, double timeLimit) override;
+    bool supportsFavorites() const override { return false; }
 
     // Local artwork files larger than this are not read.
     static constexpr qint64 maxArtworkFileSize = 10 * 1024 * 1024;
