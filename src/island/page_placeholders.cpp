@@ -1,6 +1,8 @@
 #include "island/page_placeholders.h"
 
 #include "island/island_state.h"
+#include "services/weather_service.h"
+#include "ui/context.h"
 #include "ui/views.h"
 
 #include <string>
@@ -26,6 +28,10 @@ ui::View WeatherPage::body(ui::Context&) const { return placeholder(IslandTab::w
 ui::View TrayPanel::body(ui::Context&) const { return placeholder(IslandTab::tray); }
 ui::View CalendarPage::body(ui::Context&) const { return placeholder(IslandTab::calendar); }
 ui::View TimerPage::body(ui::Context&) const { return placeholder(IslandTab::timer); }
-ui::View WeatherBadge::body(ui::Context&) const { return ui::EmptyView(); }
+ui::View WeatherBadge::body(ui::Context& ctx) const {
+    // It follows the weather, though it shows nothing yet.
+    ctx.object<WeatherService>();
+    return ui::EmptyView();
+}
 
 }  // namespace quorlix
