@@ -260,7 +260,6 @@ TEST_F(Desktop, AFileDraggedOntoTheClosedIslandOpensItOnTheTrayAndStaysThere) {
     EXPECT_TRUE(quorlix->running());
 }
 
-
 // Whether two pictures show about the same colour at (x, y).
 bool same(const QImage& a, const QImage& b, int x, int y) {
     const QRgb p = a.pixel(x, y), q = b.pixel(x, y);
@@ -289,7 +288,8 @@ TEST_F(Desktop, TheMusicPagesOutputMenuMakesTheOtherOutputTheDefaultAndCloses) {
     ChildProcess bus({"dbus-daemon", "--session", "--nofork", "--address=unix:path=" + socket.string()},
                      {{1, "/dev/null", O_WRONLY}, {2, "/dev/null", O_WRONLY}});
     const auto waitFor = [](const fs::path& file) {
-        for (int i = 0; i < 100 && !fs::exists(file); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        for (int i = 0; i < 100 && !fs::exists(file); ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
         return fs::exists(file);
     };
     if (!waitFor(socket)) GTEST_SKIP() << "dbus-daemon did not start a session bus";
@@ -317,9 +317,12 @@ TEST_F(Desktop, TheMusicPagesOutputMenuMakesTheOtherOutputTheDefaultAndCloses) {
 
     // The output button ends the 200-point column beside the tile, on the page's last row.
     const QImage closed = screen.grab();
-    ASSERT_EQ(run({"xdotool", "mousemove", std::to_string(left + 22 + 90 + 18 + 200 - 12), "152", "click", "1"}), 0);
-    ASSERT_TRUE(eventually(screen, [&](const QImage& image) { return !same(image, closed, centre + 150, 210); }))
-        << "the output menu did not open";
+    ASSERT_EQ(
+        run({"xdotool", "mousemove", std::to_string(left + 22 + 90 + 18 + 200 - 12), "152", "click", "1"}),
+        0);
+    ASSERT_TRUE(eventually(screen, [&](const QImage& image) {
+        return !same(image, closed, centre + 150, 210);
+    })) << "the output menu did not open";
 
     // The menu hangs 4 points under the button, with a row of 29 points per output, in the
     // server's order: "a", then "b".
@@ -330,8 +333,9 @@ TEST_F(Desktop, TheMusicPagesOutputMenuMakesTheOtherOutputTheDefaultAndCloses) {
     while (defaultSink() != other && std::chrono::steady_clock::now() < end)
         std::this_thread::sleep_for(std::chrono::milliseconds(100));
     EXPECT_EQ(defaultSink(), other);
-    EXPECT_TRUE(eventually(screen, [&](const QImage& image) { return same(image, closed, centre + 150, 210); }))
-        << "the output menu did not close";
+    EXPECT_TRUE(eventually(screen, [&](const QImage& image) {
+        return same(image, closed, centre + 150, 210);
+    })) << "the output menu did not close";
     EXPECT_TRUE(quorlix->running());
 }
 
