@@ -313,7 +313,6 @@ TEST_F(Desktop, TheMusicPagesOutputMenuMakesTheOtherOutputTheDefaultAndCloses) {
         },
         30))
         << "the music page did not show";
-    save(settled(screen), "music-page-desktop.png");
 
     // The output button ends the 200-point column beside the tile, on the page's last row.
     const QImage closed = screen.grab();

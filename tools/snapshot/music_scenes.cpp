@@ -20,7 +20,8 @@ namespace {
 
 using namespace ui;
 
-constexpr Size panel{920, 240};
+// Room for the widest island (600 points and its flares) with its shadow.
+constexpr Size panel{680, 230};
 constexpr double wide = 600;
 
 // The expanded island `width` points wide over a notch, on `tab`, the sample track playing.
@@ -70,11 +71,11 @@ const Scene wideWithoutLyrics{"music-wide-no-lyrics", panel, [] {
                                       AppSettings::shared().lyricsEnabled = false;
                                   });
                               }};
-const Scene wideTall{"music-wide-tall", {920, 280}, [] {
+const Scene wideTall{"music-wide-tall", {680, 270}, [] {
                          return expanded(wide, IslandTab::music,
                                          [](IslandWorld&) { AppSettings::shared().islandHeight = 170; });
                      }};
-const Scene openMenu{"music-output-menu", {920, 300}, [] {
+const Scene openMenu{"music-output-menu", {680, 300}, [] {
                          return expanded(wide, IslandTab::music,
                                          [](IslandWorld& w) { w.state.outputMenuOpen = true; });
                      }};
