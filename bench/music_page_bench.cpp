@@ -60,45 +60,45 @@ struct Frame {
     }
 };
 
-// Renders `view` at `t` until the views' own changes on appearing have settled.
-void settle(ViewGraph& graph, const View& view, double t) {
-    graph.update(view, panel, {}, {t, Date(t)});
-    for (int i = 0; i < 8 && graph.needsUpdate(); ++i) graph.update(view, panel, {}, {t, Date(t)});
-}
+// The page open at the benchmark's width, rendered until the views' own changes on appearing
+// have settled, and drawn into a 2x picture of the panel.
+struct Page {
+    IslandWorld& world;
+    View island = world.island(IslandWorld::notched());
+    ViewGraph graph{qt::QtFontEngine::shared()};
+    Frame frame;
+    double t = 3;
 
-void label(benchmark::State& state) { state.SetLabel(state.range(0) < 560 ? "compact" : "wide, lyrics"); }
+    explicit Page(benchmark::State& state) : world(openPage(static_cast<double>(state.range(0)))) {
+        state.SetLabel(state.range(0) < 560 ? "compact" : "wide, lyrics");
+        render();
+        for (int i = 0; i < 8 && graph.needsUpdate(); ++i) render();
+    }
+    void render() { graph.update(island, panel, {}, {t, Date(t)}); }
+    void draw(double at) { frame.draw(graph.present(at)); }
+};
 
 void BM_MusicPageLayoutAndRender(benchmark::State& state) {
     qt::ensureGuiApplication();
-    IslandWorld& world = openPage(static_cast<double>(state.range(0)));
-    const View island = world.island(IslandWorld::notched());
-    Frame frame;
-    double t = 3;
+    Page page(state);
     for (auto _ : state) {
         ViewGraph graph(qt::QtFontEngine::shared());
-        graph.update(island, panel, {}, {t, Date(t)});
-        frame.draw(graph.present(t));
-        t += 1.0 / 30;
+        graph.update(page.island, panel, {}, {page.t, Date(page.t)});
+        page.frame.draw(graph.present(page.t));
+        page.t += 1.0 / 30;
     }
-    label(state);
 }
 BENCHMARK(BM_MusicPageLayoutAndRender)->Arg(343)->Arg(600)->Unit(benchmark::kMillisecond);
 
 // The next entry of the page's timelines: the same tree a thirtieth of a second later.
 void BM_MusicPageTimelineEntry(benchmark::State& state) {
     qt::ensureGuiApplication();
-    IslandWorld& world = openPage(static_cast<double>(state.range(0)));
-    const View island = world.island(IslandWorld::notched());
-    ViewGraph graph(qt::QtFontEngine::shared());
-    Frame frame;
-    double t = 3;
-    settle(graph, island, t);
+    Page page(state);
     for (auto _ : state) {
-        t += 1.0 / 30;
-        graph.update(island, panel, {}, {t, Date(t)});
-        frame.draw(graph.present(t));
+        page.t += 1.0 / 30;
+        page.render();
+        page.draw(page.t);
     }
-    label(state);
 }
 BENCHMARK(BM_MusicPageTimelineEntry)->Arg(343)->Arg(600)->Unit(benchmark::kMillisecond);
 
@@ -106,24 +106,18 @@ BENCHMARK(BM_MusicPageTimelineEntry)->Arg(343)->Arg(600)->Unit(benchmark::kMilli
 // tree is built and laid out again and the frame is drawn half a frame later.
 void BM_MusicPageTurnFrame(benchmark::State& state) {
     qt::ensureGuiApplication();
-    IslandWorld& world = openPage(static_cast<double>(state.range(0)));
-    const View island = world.island(IslandWorld::notched());
-    ViewGraph graph(qt::QtFontEngine::shared());
-    Frame frame;
-    double t = 3;
-    settle(graph, island, t);
+    Page page(state);
     bool music = true;
     for (auto _ : state) {
-        t += 1.0 / 60;
+        page.t += 1.0 / 60;
         music = !music;
         withAnimation(Animation::spring(0.35, 0.85), [&] {
-            world.state.tab = music ? IslandTab::music : IslandTab::weather;
-            graph.invalidation().invalidate();
+            page.world.state.tab = music ? IslandTab::music : IslandTab::weather;
+            page.graph.invalidation().invalidate();
         });
-        graph.update(island, panel, {}, {t, Date(t)});
-        frame.draw(graph.present(t + 1.0 / 120));
+        page.render();
+        page.draw(page.t + 1.0 / 120);
     }
-    label(state);
 }
 BENCHMARK(BM_MusicPageTurnFrame)->Arg(343)->Arg(600)->Unit(benchmark::kMillisecond);
 
