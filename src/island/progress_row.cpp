@@ -27,6 +27,9 @@ ui::View ProgressRow::body(ui::Context& ctx) const {
     const bool tall = IslandLayout::tallBody();
     const double length = duration;
     return playerTimeline(ctx, [tall, length](double t, const ScrubAction& onScrub) {
+        // Appended, not concatenated: GCC's -O3 warns wrongly about a prefix literal.
+        std::string remaining = "-";
+        remaining += format(std::max(length - t, 0.0));
         return VStack(
             {.alignment = HorizontalAlignment::center, .spacing = 0},
             {
@@ -35,7 +38,7 @@ ui::View ProgressRow::body(ui::Context& ctx) const {
                        {
                            Text(format(t)),
                            Spacer(),
-                           Text("-" + format(std::max(length - t, 0.0))),
+                           Text(remaining),
                        })
                     .font(Font::system(tall ? 10 : 8, FontWeight::medium).monospacedDigit())
                     .foregroundStyle(Color::white.opacity(0.45)),
