@@ -6,6 +6,7 @@
 #include "island/controls_row.h"
 #include "island/island_environment.h"
 #include "island/island_state.h"
+#include "island/live_preview.h"
 #include "island/lyrics_view.h"
 #include "island/music_panel.h"
 #include "island/progress_row.h"
@@ -31,10 +32,15 @@ protected:
     AppSettings& settings = AppSettings::shared();
     int outputs = 0;  // output-button presses
 
+    ~MusicViewsTest() override { LivePreview::shared().height = std::nullopt; }
+
     // `make()` on an expanded island `width` wide whose body is `bodyHeight` tall.
     void showMusic(std::function<View()> make, double width = 600, double bodyHeight = 150) {
         settings.islandWidth = width;
+        // The stored height stays within the settings' range; a live preview may go below it.
         settings.islandHeight = bodyHeight;
+        LivePreview::shared().height = std::nullopt;
+        if (bodyHeight < settings.islandHeight.get()) LivePreview::shared().height = bodyHeight;
         show(
             [this, make] {
                 return make()
