@@ -71,6 +71,25 @@ SingleInstance::Outcome SingleInstance::start(const std::vector<std::string>& ur
     }
     StartLock lock(socket_.string() + ".lock");
     if (handOver(urls)) return Outcome::handedOver;
+    return serve() ? Outcome::primary : Outcome::failed;
+}
+
+void SingleInstance::stopListening() {
+    // Closing removes the socket.
+    server_.reset();
+}
+
+bool SingleInstance::listenAgain() {
+    if (server_) return true;
+    if (!privateFolder(socket_.parent_path())) return false;
+    StartLock lock(socket_.string() + ".lock");
+    QLocalSocket probe;
+    probe.connectToServer(QString::fromStdString(socket_.string()));
+    if (probe.waitForConnected(waitMilliseconds)) return false;
+    return serve();
+}
+
+bool SingleInstance::serve() {
     // Nobody answers: a socket left behind, if any, is stale.
     QLocalServer::removeServer(QString::fromStdString(socket_.string()));
     server_ = std::make_unique<QLocalServer>();
@@ -78,10 +97,10 @@ SingleInstance::Outcome SingleInstance::start(const std::vector<std::string>& ur
     if (!server_->listen(QString::fromStdString(socket_.string()))) {
         KeyLog::write("single instance: cannot listen: " + server_->errorString().toStdString());
         server_.reset();
-        return Outcome::failed;
+        return false;
     }
     listen();
-    return Outcome::primary;
+    return true;
 }
 
 bool SingleInstance::handOver(const std::vector<std::string>& urls) {
