@@ -12,36 +12,27 @@
 
 #include <gtest/gtest.h>
 
-#include <memory>
-#include <optional>
-#include <vector>
-
 namespace quorlix {
 namespace {
 
 using Islands = std::vector<std::unique_ptr<NotchWindowController>>;
 
-// The onboarding window with its view as far as the steps go: the view comes on screen when
-// the window is made.
+// The window, with its view as far as the steps go: the view comes on screen when it is made.
 class FakeOnboardingWindow final : public ControlledWindow {
 public:
-    struct Log {
-        int made = 0;
-        int shown = 0;
-        int closed = 0;
-        int released = 0;
-    };
+    // Counts of made, shown, closed and released windows.
+    using Log = std::array<int, 4>;
     FakeOnboardingWindow(Log& log, OnboardingController::Content content)
         : content(std::move(content)), log_(log) {
-        ++log_.made;
-        step = OnboardingSteps::appeared(step, this->content.startAtPermission);
+        ++log_[0];
+        step = OnboardingSteps::appeared(OnboardingSteps::welcome, this->content.startAtPermission);
     }
-    ~FakeOnboardingWindow() override { ++log_.released; }
-    void makeKeyAndOrderFront() override { ++log_.shown; }
-    void close() override { ++log_.closed; }
+    ~FakeOnboardingWindow() override { ++log_[3]; }
+    void makeKeyAndOrderFront() override { ++log_[1]; }
+    void close() override { ++log_[2]; }
 
     OnboardingController::Content content;
-    int step = OnboardingSteps::welcome;
+    int step;
 
 private:
     Log& log_;
@@ -49,177 +40,121 @@ private:
 
 class OnboardingControllerTest : public testing::IslandTest {
 protected:
-    FakeOnboardingWindow::Log log;
-    FakeOnboardingWindow* window = nullptr;
+    FakeOnboardingWindow::Log log{};
     Islands islands;
-    std::unique_ptr<OnboardingController> controller = std::make_unique<OnboardingController>(
-        [this](OnboardingController::Content content) {
-            auto made = std::make_unique<FakeOnboardingWindow>(log, std::move(content));
-            window = made.get();
-            return made;
-        },
-        [this]() -> const Islands& { return islands; });
+    std::unique_ptr<OnboardingController> controller = make();
 
-    void addIsland(double x) {
-        const auto screen = fakes::FakeScreens::externalDisplay(x);
-        fake.screens.list.push_back(screen);
-        islands.push_back(std::make_unique<NotchWindowController>(screen, services(), fake.platform()));
-        islands.back()->state().tab = IslandTab::weather;
-    }
     ~OnboardingControllerTest() override { islands.clear(); }
+    std::unique_ptr<OnboardingController> make() {
+        return std::make_unique<OnboardingController>(
+            [this](OnboardingController::Content content) {
+                return std::make_unique<FakeOnboardingWindow>(log, std::move(content));
+            },
+            [this]() -> const Islands& { return islands; });
+    }
+    FakeOnboardingWindow& window() { return static_cast<FakeOnboardingWindow&>(*controller->window()); }
+    bool welcomeSeen() { return platform::UserDefaults::standard().boolForKey("didShowWelcome"); }
 };
 
 TEST_F(OnboardingControllerTest, OneWindowServesEveryShowAndKeepsTheStepOfTheFirst) {
     controller->show(false);
     controller->show(true);
-    EXPECT_EQ(log.made, 1);
-    EXPECT_EQ(log.shown, 2);
-    EXPECT_EQ(controller->window(), window);
-    EXPECT_EQ(window->step, OnboardingSteps::welcome) << "a later show does not move the view";
-
-    // Closed with its own button, the same window comes back.
-    window->close();
+    window().close();  // its own close button only hides it
     controller->show(false);
-    EXPECT_EQ(log.made, 1);
-    EXPECT_EQ(log.shown, 3);
+    EXPECT_EQ(log, (FakeOnboardingWindow::Log{1, 3, 1, 0}));
+    EXPECT_EQ(window().step, OnboardingSteps::welcome) << "a later show does not move the view";
 
-    OnboardingController atPermission(
-        [&](OnboardingController::Content content) {
-            return std::make_unique<FakeOnboardingWindow>(log, std::move(content));
-        },
-        [this]() -> const Islands& { return islands; });
-    atPermission.show(true);
-    EXPECT_EQ(static_cast<FakeOnboardingWindow*>(atPermission.window())->step, OnboardingSteps::permission);
+    controller = make();
+    controller->show(true);
+    EXPECT_EQ(window().step, OnboardingSteps::permission);
 }
 
 TEST_F(OnboardingControllerTest, FinishMarksItSeenReleasesTheWindowAndPeeksTheFirstIslandOnMusic) {
-    addIsland(0);
-    addIsland(2560);
-    fake.time.runPending();
+    for (const double x : {0.0, 2560.0}) {
+        const auto screen = fakes::FakeScreens::externalDisplay(x);
+        fake.screens.list.push_back(screen);
+        islands.push_back(std::make_unique<NotchWindowController>(screen, services(), fake.platform()));
+        islands.back()->state().tab = IslandTab::weather;
+    }
     controller->show(false);
-    const auto done = window->content.done;
-    done();
-    EXPECT_TRUE(platform::UserDefaults::standard().boolForKey("didShowWelcome"));
+    window().content.done();
+    EXPECT_TRUE(welcomeSeen());
     EXPECT_EQ(controller->window(), nullptr);
-    EXPECT_EQ(log.closed, 1);
-    EXPECT_EQ(log.released, 0) << "not under its own button's press";
+    EXPECT_EQ(log, (FakeOnboardingWindow::Log{1, 1, 1, 0})) << "not released under its own button's press";
     fake.time.runPending();
-    EXPECT_EQ(log.released, 1);
-
+    EXPECT_EQ(log[3], 1);
     EXPECT_TRUE(islands[0]->state().expanded.get());
     EXPECT_EQ(islands[0]->state().tab.get(), IslandTab::music);
     EXPECT_FALSE(islands[1]->state().expanded.get());
-    fake.time.advance(NotchWindowController::peekDuration + 1);
-    EXPECT_FALSE(islands[0]->state().expanded.get()) << "the peek closes again";
 
-    // A later show makes a new window, which starts over.
-    controller->show(false);
-    EXPECT_EQ(log.made, 2);
-}
-
-TEST_F(OnboardingControllerTest, FinishWithoutIslandsOrAfterTheControllerWentDoesNoHarm) {
-    controller->show(false);
-    auto done = window->content.done;
-    done();
-    EXPECT_TRUE(platform::UserDefaults::standard().boolForKey("didShowWelcome"));
-    fake.time.runPending();
-    EXPECT_EQ(log.released, 1);
-
+    // Without islands nothing is peeked; once the controller is gone, `done` does nothing.
+    islands.clear();
     platform::UserDefaults::standard().setBool("didShowWelcome", false);
     controller->show(false);
-    done = window->content.done;
-    controller.reset();
-    EXPECT_EQ(log.released, 2);
+    auto done = window().content.done;
     done();
-    EXPECT_FALSE(platform::UserDefaults::standard().boolForKey("didShowWelcome"));
+    EXPECT_TRUE(welcomeSeen());
+    platform::UserDefaults::standard().setBool("didShowWelcome", false);
+    controller->show(false);
+    done = window().content.done;
+    controller.reset();
+    done();
+    EXPECT_FALSE(welcomeSeen());
 }
 
 TEST(OnboardingSteps, TheStepsGoOnlyForwardAndTheLastEndsOnboarding) {
-    EXPECT_EQ(OnboardingSteps::appeared(OnboardingSteps::welcome, false), OnboardingSteps::welcome);
-    EXPECT_EQ(OnboardingSteps::appeared(OnboardingSteps::welcome, true), OnboardingSteps::permission);
     EXPECT_EQ(OnboardingSteps::appeared(OnboardingSteps::gestures, true), OnboardingSteps::permission);
-
-    // Return (or the primary button) on every step, from each start.
-    for (const bool startAtPermission : {false, true}) {
-        int step = OnboardingSteps::appeared(OnboardingSteps::welcome, startAtPermission);
-        std::vector<int> visited{step};
-        int presses = 0;
-        while (const auto next = OnboardingSteps::next(step)) {
-            EXPECT_GT(*next, step) << "no way back";
-            step = *next;
-            visited.push_back(step);
-            ASSERT_LT(++presses, 5);
+    // Return (the primary button) on every step, from each start.
+    for (const bool atPermission : {false, true}) {
+        std::vector<int> visited{OnboardingSteps::appeared(OnboardingSteps::welcome, atPermission)};
+        while (const auto next = OnboardingSteps::next(visited.back())) {
+            ASSERT_GT(*next, visited.back()) << "no way back";
+            visited.push_back(*next);
         }
-        const std::vector<int> expected =
-            startAtPermission ? std::vector<int>{1, 2} : std::vector<int>{0, 1, 2};
-        EXPECT_EQ(visited, expected);
+        EXPECT_EQ(visited, atPermission ? std::vector<int>({1, 2}) : std::vector<int>({0, 1, 2}));
     }
-    // A value that shows the gestures ends onboarding too.
-    EXPECT_EQ(OnboardingSteps::next(7), std::nullopt);
+    EXPECT_EQ(OnboardingSteps::next(7), std::nullopt) << "any other value shows the gestures";
 }
 
 TEST(PermissionStepTexts, TheStepFollowsTheTrustAndALostGrant) {
-    struct Row {
-        bool granted, lost;
-        const char* title;
-        const char* detail;
-        const char* button;
-        double opacity;
-        const char* symbol;
-        bool hint;
-        bool updateBody;
+    const auto shown = [](bool granted, bool lost) {
+        const auto t = PermissionStepTexts::make(granted, lost);
+        return t.badgeSymbol + "|" + t.title + "|" + t.body.substr(0, 16) + "|" + t.detail + "|" +
+               t.hint.value_or("-") + "|" + t.buttonTitle + "|" + std::to_string(t.buttonOpacity);
     };
-    const Row rows[] = {
-        {false, false, "Un permiso y listo", "Configuración del Sistema › Privacidad › Accesibilidad",
-         "Después", 0.85, "hand.raised.fill", true, false},
-        {false, true, "Vuelve a dar el permiso", "Configuración del Sistema › Privacidad › Accesibilidad",
-         "Después", 0.85, "hand.raised.fill", true, true},
-        {true, false, "Un permiso y listo", "Listo", "Continuar", 1.0, "checkmark.shield.fill", false, false},
-    };
-    for (const auto& row : rows) {
-        const auto texts = PermissionStepTexts::make(row.granted, row.lost);
-        SCOPED_TRACE(::testing::Message() << row.granted << row.lost);
-        EXPECT_EQ(texts.title, row.title);
-        EXPECT_EQ(texts.detail, row.detail);
-        EXPECT_EQ(texts.buttonTitle, row.button);
-        EXPECT_DOUBLE_EQ(texts.buttonOpacity, row.opacity);
-        EXPECT_EQ(texts.badgeSymbol, row.symbol);
-        EXPECT_EQ(texts.hint.has_value(), row.hint);
-        EXPECT_EQ(texts.body.starts_with("Quorlix se actualizó"), row.updateBody);
-    }
-    EXPECT_EQ(PermissionStepTexts::make(false, false).hint,
-              "Si Quorlix ya aparece en la lista, apágalo y vuélvelo a prender.");
+    const std::string missing =
+        "Configuración del Sistema › Privacidad › Accesibilidad|Si Quorlix ya aparece en "
+        "la lista, apágalo y vuélvelo a prender.|Después|0.850000";
+    EXPECT_EQ(shown(false, false), "hand.raised.fill|Un permiso y listo|Quorlix necesita|" + missing);
+    EXPECT_EQ(shown(false, true), "hand.raised.fill|Vuelve a dar el permiso|Quorlix se actua|" + missing);
+    EXPECT_EQ(shown(true, false),
+              "checkmark.shield.fill|Un permiso y listo|Quorlix necesita|Listo|-|Continuar|1.000000");
 }
 
 TEST(IslandDemoLoop, OpensAtHalfASecondTogglesEveryTwoPointTwoAndStopsWithItsView) {
     fakes::FakePlatform fake;
+    std::vector<std::pair<double, bool>> toggles;  // (time, within the demo's spring)
     bool open = false;
-    std::vector<bool> springs;
-    const auto spring = ui::Animation::spring(0.5, 0.72);
+    const double start = fake.time.now();
     auto task = std::make_unique<ui::ViewTask>();
     IslandDemoLoop::run(*task, [&] {
         open = !open;
         const auto& animation = ui::Transaction::current().animation;
-        springs.push_back(animation && *animation == spring);
+        toggles.emplace_back(fake.time.now() - start,
+                             animation && *animation == ui::Animation::spring(0.5, 0.72));
     });
-
     EXPECT_FALSE(open);
-    fake.time.advance(0.49);
-    EXPECT_FALSE(open);
-    fake.time.advance(0.01);
-    EXPECT_TRUE(open) << "at 0.5 s";
-    fake.time.advance(2.19);
+    fake.time.advance(4.9);
     EXPECT_TRUE(open);
-    fake.time.advance(0.01);
-    EXPECT_FALSE(open) << "at 2.7 s";
-    fake.time.advance(2.2);
-    EXPECT_TRUE(open) << "at 4.9 s";
-    EXPECT_EQ(springs, std::vector<bool>(3, true));
+    ASSERT_EQ(toggles.size(), 3u);
+    EXPECT_NEAR(toggles[0].first, 0.5, 1e-9);
+    EXPECT_NEAR(toggles[1].first, 2.7, 1e-9);
+    EXPECT_NEAR(toggles[2].first, 4.9, 1e-9);
+    EXPECT_TRUE(toggles[0].second && toggles[1].second && toggles[2].second);
 
     task.reset();
     fake.time.advance(30);
-    EXPECT_TRUE(open) << "no toggle once the view is gone";
-    EXPECT_EQ(springs.size(), 3u);
+    EXPECT_EQ(toggles.size(), 3u) << "no toggle once the view is gone";
 }
 
 }  // namespace
