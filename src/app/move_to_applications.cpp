@@ -6,6 +6,7 @@
 #include "platform/uuid.h"
 #include "services/application_folder.h"
 #include "services/update_manifest.h"
+#include "settings/window_release.h"
 
 #include <csignal>
 

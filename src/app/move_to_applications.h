@@ -22,8 +22,8 @@
 #include "platform/application_instance.h"
 #include "platform/process_launcher.h"
 #include "platform/trash.h"
+#include "platform/window.h"
 #include "services/lifetime.h"
-#include "settings/controlled_window.h"
 
 #include <filesystem>
 #include <functional>
@@ -47,7 +47,7 @@ public:
         std::function<void()> onLater;
     };
     // Makes the offer window around its view; none when no window can be made.
-    using WindowFactory = std::function<std::unique_ptr<ControlledWindow>(Actions)>;
+    using WindowFactory = std::function<std::unique_ptr<platform::Window>(Actions)>;
 
     struct Configuration {
         // The application folder this copy runs from.
@@ -73,7 +73,7 @@ public:
     // Shows the offer unless the running copy counts as installed: true when it was shown.
     bool offerIfNeeded();
     // None until offered, and after "Ahora no".
-    ControlledWindow* window() const { return window_.get(); }
+    platform::Window* window() const { return window_.get(); }
 
     // Whether the application folder `folder` (as started, links kept) counts as installed:
     // a development build (`resources/.devbuild`), a program that has no application folder
@@ -93,7 +93,7 @@ private:
     void fail(const std::string& why);
 
     Configuration configuration_;
-    std::unique_ptr<ControlledWindow> window_;
+    std::unique_ptr<platform::Window> window_;
     Lifetime lifetime_;
 };
 

@@ -2,6 +2,7 @@
 
 #include "island/island_state.h"
 #include "platform/user_defaults.h"
+#include "settings/window_release.h"
 #include "window/notch_window_controller.h"
 
 namespace quorlix {

@@ -7,7 +7,8 @@
 //
 // The window is a 460 x 560 ordinary window, frameless and translucent, above other windows,
 // centred, with a drawn close button only; closing it that way only hides it, so a later
-// `show` brings it back as it was. The view layer makes it through the factory:
+// `show` brings it back as it was. The view layer makes it, with the onboarding view as its
+// content, through the factory:
 //
 //     OnboardingController onboarding(
 //         [&](OnboardingController::Content content) { return makeOnboardingWindow(content); },
@@ -17,8 +18,8 @@
 // Main thread only.
 
 #include "platform/geometry.h"
+#include "platform/window.h"
 #include "services/lifetime.h"
-#include "settings/controlled_window.h"
 
 #include <functional>
 #include <memory>
@@ -40,7 +41,7 @@ public:
         std::function<void()> done;
     };
     // Makes the window around the onboarding view; none when no window can be made.
-    using WindowFactory = std::function<std::unique_ptr<ControlledWindow>(Content)>;
+    using WindowFactory = std::function<std::unique_ptr<platform::Window>(Content)>;
     // The islands, in the application's order.
     using Islands = std::function<const std::vector<std::unique_ptr<NotchWindowController>>&()>;
 
@@ -51,14 +52,14 @@ public:
 
     void show(bool startAtPermission);
     // None before the first `show` and after the end.
-    ControlledWindow* window() const { return window_.get(); }
+    platform::Window* window() const { return window_.get(); }
 
 private:
     void finish();
 
     WindowFactory makeWindow_;
     Islands islands_;
-    std::unique_ptr<ControlledWindow> window_;
+    std::unique_ptr<platform::Window> window_;
     Lifetime lifetime_;
 };
 

@@ -18,12 +18,6 @@ using Strings = std::vector<std::string>;
 
 const std::string askYourself = "Arrástrala tú a la carpeta Aplicaciones. (";
 
-class OfferWindow final : public ControlledWindow {
-public:
-    void makeKeyAndOrderFront() override {}
-    void close() override {}
-};
-
 class MoveToApplicationsTest : public ::testing::Test, public platform::ProcessLauncher {
 protected:
     fakes::FakePlatform fake;
@@ -37,6 +31,7 @@ protected:
     std::optional<MoveToApplications::Actions> actions;
 
     MoveToApplicationsTest() { fake.trash.folder = root / "trash"; }
+    ~MoveToApplicationsTest() override { fake.time.runPending(); }  // released windows go before their fakes
 
     std::optional<std::string> launchDetached(const std::string& program, const Strings&) override {
         launches.push_back(program + (fake.applicationInstance.takesLaunches ? " taking" : "") +
@@ -68,19 +63,20 @@ protected:
         return names;
     }
     std::unique_ptr<MoveToApplications> mover(const fs::path& from) {
-        return std::make_unique<MoveToApplications>(
-            MoveToApplications::Configuration{from,
-                                              home,
-                                              {root / "media"},
-                                              this,
-                                              &fake.trash,
-                                              &fake.alerts,
-                                              &fake.applicationInstance,
-                                              [this] { ++terminated; },
-                                              [this](MoveToApplications::Actions given) {
-                                                  actions = std::move(given);
-                                                  return std::make_unique<OfferWindow>();
-                                              }});
+        return std::make_unique<MoveToApplications>(MoveToApplications::Configuration{
+            from,
+            home,
+            {root / "media"},
+            this,
+            &fake.trash,
+            &fake.alerts,
+            &fake.applicationInstance,
+            [this] { ++terminated; },
+            [this](MoveToApplications::Actions given) {
+                actions = std::move(given);
+                return fake.windows.makeWindow(
+                    {.title = "Quorlix", .size = {MoveToApplications::windowWidth, 300}});
+            }});
     }
     // Offers the move of `from` and accepts it.
     std::unique_ptr<MoveToApplications> offerAndMove(const fs::path& from) {

@@ -17,42 +17,30 @@ namespace {
 
 using Islands = std::vector<std::unique_ptr<NotchWindowController>>;
 
-// The window, with its view as far as the steps go: the view comes on screen when it is made.
-class FakeOnboardingWindow final : public ControlledWindow {
-public:
-    // Counts of made, shown, closed and released windows.
-    using Log = std::array<int, 4>;
-    FakeOnboardingWindow(Log& log, OnboardingController::Content content)
-        : content(std::move(content)), log_(log) {
-        ++log_[0];
-        step = OnboardingSteps::appeared(OnboardingSteps::welcome, this->content.startAtPermission);
-    }
-    ~FakeOnboardingWindow() override { ++log_[3]; }
-    void makeKeyAndOrderFront() override { ++log_[1]; }
-    void close() override { ++log_[2]; }
-
-    OnboardingController::Content content;
-    int step;
-
-private:
-    Log& log_;
-};
-
 class OnboardingControllerTest : public testing::IslandTest {
 protected:
-    FakeOnboardingWindow::Log log{};
+    // What each window was made with, and the step its view went to on coming on screen.
+    std::vector<OnboardingController::Content> contents;
+    std::vector<int> steps;
     Islands islands;
     std::unique_ptr<OnboardingController> controller = make();
 
-    ~OnboardingControllerTest() override { islands.clear(); }
+    ~OnboardingControllerTest() override {
+        fake.time.runPending();  // released windows go before their fakes
+        islands.clear();
+    }
     std::unique_ptr<OnboardingController> make() {
         return std::make_unique<OnboardingController>(
             [this](OnboardingController::Content content) {
-                return std::make_unique<FakeOnboardingWindow>(log, std::move(content));
+                steps.push_back(
+                    OnboardingSteps::appeared(OnboardingSteps::welcome, content.startAtPermission));
+                contents.push_back(std::move(content));
+                return fake.windows.makeWindow(
+                    {.title = "Quorlix", .size = OnboardingController::windowSize});
             },
             [this]() -> const Islands& { return islands; });
     }
-    FakeOnboardingWindow& window() { return static_cast<FakeOnboardingWindow&>(*controller->window()); }
+    fakes::FakeWindow& window() { return static_cast<fakes::FakeWindow&>(*controller->window()); }
     bool welcomeSeen() { return platform::UserDefaults::standard().boolForKey("didShowWelcome"); }
 };
 
@@ -61,12 +49,14 @@ TEST_F(OnboardingControllerTest, OneWindowServesEveryShowAndKeepsTheStepOfTheFir
     controller->show(true);
     window().close();  // its own close button only hides it
     controller->show(false);
-    EXPECT_EQ(log, (FakeOnboardingWindow::Log{1, 3, 1, 0}));
-    EXPECT_EQ(window().step, OnboardingSteps::welcome) << "a later show does not move the view";
+    EXPECT_EQ(fake.windows.madeCount, 1);
+    EXPECT_EQ(window().ordersFront, 3);
+    EXPECT_TRUE(window().visible);
+    EXPECT_EQ(steps, std::vector<int>{OnboardingSteps::welcome}) << "a later show does not move the view";
 
     controller = make();
     controller->show(true);
-    EXPECT_EQ(window().step, OnboardingSteps::permission);
+    EXPECT_EQ(steps.back(), OnboardingSteps::permission);
 }
 
 TEST_F(OnboardingControllerTest, FinishMarksItSeenReleasesTheWindowAndPeeksTheFirstIslandOnMusic) {
@@ -77,12 +67,15 @@ TEST_F(OnboardingControllerTest, FinishMarksItSeenReleasesTheWindowAndPeeksTheFi
         islands.back()->state().tab = IslandTab::weather;
     }
     controller->show(false);
-    window().content.done();
+    auto* shown = &window();
+    contents.back().done();
     EXPECT_TRUE(welcomeSeen());
     EXPECT_EQ(controller->window(), nullptr);
-    EXPECT_EQ(log, (FakeOnboardingWindow::Log{1, 1, 1, 0})) << "not released under its own button's press";
+    EXPECT_EQ(fake.windows.live, std::vector<fakes::FakeWindow*>{shown})
+        << "not released under its own button";
+    EXPECT_FALSE(shown->visible);
     fake.time.runPending();
-    EXPECT_EQ(log[3], 1);
+    EXPECT_TRUE(fake.windows.live.empty());
     EXPECT_TRUE(islands[0]->state().expanded.get());
     EXPECT_EQ(islands[0]->state().tab.get(), IslandTab::music);
     EXPECT_FALSE(islands[1]->state().expanded.get());
@@ -91,12 +84,12 @@ TEST_F(OnboardingControllerTest, FinishMarksItSeenReleasesTheWindowAndPeeksTheFi
     islands.clear();
     platform::UserDefaults::standard().setBool("didShowWelcome", false);
     controller->show(false);
-    auto done = window().content.done;
+    auto done = contents.back().done;
     done();
     EXPECT_TRUE(welcomeSeen());
     platform::UserDefaults::standard().setBool("didShowWelcome", false);
     controller->show(false);
-    done = window().content.done;
+    done = contents.back().done;
     controller.reset();
     done();
     EXPECT_FALSE(welcomeSeen());

@@ -1,13 +1,13 @@
-#include "settings/controlled_window.h"
+#include "settings/window_release.h"
 
 #include "platform/main_queue.h"
 
 namespace quorlix {
 
-void closeAndRelease(std::unique_ptr<ControlledWindow>& window) {
+void closeAndRelease(std::unique_ptr<platform::Window>& window) {
     if (!window) return;
     window->close();
-    std::shared_ptr<ControlledWindow> closed = std::move(window);
+    std::shared_ptr<platform::Window> closed = std::move(window);
     platform::MainQueue::shared().post([closed] {});
 }
 
