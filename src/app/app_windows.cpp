@@ -2,9 +2,11 @@
 
 #include "app/app_delegate.h"
 #include "app/move_to_applications.h"
+#include "app/move_view.h"
 #include "foundation/key_log.h"
 #include "platform/platform.h"
 #include "settings/onboarding_controller.h"
+#include "settings/onboarding_view.h"
 #include "settings/settings_window_controller.h"
 
 #include <memory>
@@ -14,32 +16,37 @@ namespace quorlix {
 
 namespace {
 
-// The settings window, made on first use; onboarding and the move offer. The views of the
-// last two are not part of this build yet: asking for one leaves a line in the log and shows
-// nothing (a move offer not shown lets onboarding go on as usual).
+// The platform's windows, or none (and a line in the log) where it has none.
+platform::Windows* windowsFor(const char* what) {
+    platform::Windows* windows = platform::installed().windows;
+    if (!windows) KeyLog::write(std::string(what) + " not available: no windows");
+    return windows;
+}
+
+// The settings window, onboarding and the move offer, each made on first use. Without the
+// platform's windows none shows (a move offer not shown lets onboarding go on as usual).
 class DelegateAppWindows final : public AppWindows {
 public:
     explicit DelegateAppWindows(AppDelegate& app)
         : app_(app),
           onboarding_(
-              [](const OnboardingController::Content& content) {
-                  KeyLog::write(std::string("onboarding window not available yet (") +
-                                (content.startAtPermission ? "permission" : "start") + ")");
-                  return std::unique_ptr<platform::Window>();
+              [&app](OnboardingController::Content content) -> std::unique_ptr<platform::Window> {
+                  platform::Windows* windows = windowsFor("onboarding window");
+                  if (!windows) return nullptr;
+                  return OnboardingView::makeWindow(*windows, std::move(content), app.settings);
               },
               [&app]() -> const auto& { return app.controllers(); }),
-          mover_(MoveToApplications::installedConfiguration([](const MoveToApplications::Actions&) {
-              KeyLog::write("move offer window not available yet");
-              return std::unique_ptr<platform::Window>();
-          })) {}
+          mover_(MoveToApplications::installedConfiguration(
+              [](MoveToApplications::Actions actions) -> std::unique_ptr<platform::Window> {
+                  platform::Windows* windows = windowsFor("move offer window");
+                  if (!windows) return nullptr;
+                  return MoveView::makeWindow(*windows, std::move(actions));
+              })) {}
 
     bool offerMoveIfNeeded() override { return mover_.offerIfNeeded(); }
     void showSettings(SettingsSection section) override {
-        platform::Windows* windows = platform::installed().windows;
-        if (!windows) {
-            KeyLog::write("settings window not available (" + std::string(rawValue(section)) + ")");
-            return;
-        }
+        platform::Windows* windows = windowsFor("settings window");
+        if (!windows) return;
         if (!settings_)
             settings_ = std::make_unique<SettingsWindowController>(
                 *windows, SettingsWindowController::Services{app_.settings, app_.weather, app_.updates,

@@ -25,8 +25,7 @@ public:
     // Shows onboarding, from its first step or from the Accessibility permission step.
     virtual void showOnboarding(bool startAtPermission) = 0;
 
-    // The windows as far as this build has them (see app_windows.cpp), reading their
-    // services from `app`.
+    // The windows, made with the installed platform's, reading their services from `app`.
     static std::unique_ptr<AppWindows> make(AppDelegate& app);
 };
 

@@ -1,8 +1,10 @@
 #pragma once
-// The application's ordinary windows (the settings window): one view tree in a frameless,
-// translucent window of fixed size, with its close, minimise and disabled zoom buttons drawn
-// in its top strip. A press on its background moves it. Closing it only hides it: the same
-// window, with the same views and their state, comes back when it is shown again.
+// The application's ordinary windows (the settings window, onboarding, the move offer): one
+// view tree in a frameless, translucent window of fixed size, with its close, minimise and
+// disabled zoom buttons (or its close button alone) drawn in its top strip. A press on its
+// background moves it. Closing it only hides it: the same window, with the same views and
+// their state, comes back when it is shown again. A window may float above the others, and
+// may take the height its views ask for at the given width.
 //
 //     auto window = platform.windows->makeWindow({.title = "Quorlix", .size = {620, 720}});
 //     window->setContent(SettingsView{...}, environment);
@@ -26,7 +28,14 @@ namespace quorlix::platform {
 
 struct WindowOptions {
     std::string title;
+    // With `fitsContentHeight`, the height is the content's ideal one at this width.
     Size size;
+    // Above ordinary windows.
+    bool floating = false;
+    // Only the close button is drawn (no minimise, no zoom).
+    bool closeButtonOnly = false;
+    // Sized, whenever its content is set, to the height the views ask for.
+    bool fitsContentHeight = false;
 };
 
 class Window {

@@ -119,8 +119,7 @@ View GeneralPane::body(Context& ctx) const {
     AppSettings& settings = ctx.object<AppSettings>();
     const auto commits = ctx.state(std::make_shared<LiveCommits>());
     const bool hover = settings.openMode.get() == IslandOpenMode::hover;
-    const Binding<bool> login([&settings] { return settings.launchAtLogin(); },
-                              [&settings](bool on) { settings.setLaunchAtLogin(on); });
+    const Binding<bool> login = launchAtLoginBinding(settings);
     return VStack(
         {.alignment = HorizontalAlignment::leading, .spacing = 0},
         {

@@ -1,10 +1,16 @@
 #include "settings/setting_rows.h"
 
+#include "foundation/app_settings.h"
 #include "ui/ui.h"
 
 namespace quorlix {
 
 using namespace ui;
+
+Binding<bool> launchAtLoginBinding(AppSettings& settings) {
+    return Binding<bool>([&settings] { return settings.launchAtLogin(); },
+                         [&settings](bool on) { settings.setLaunchAtLogin(on); });
+}
 
 View PaneHeader::body(Context&) const {
     const View row =

@@ -21,11 +21,17 @@
 
 namespace quorlix {
 
+class AppSettings;
+
 // A two-way binding to a published setting: reads its value, assigns it (and so stores it).
 template <class T>
 ui::Binding<T> settingBinding(Published<T>& setting) {
     return ui::Binding<T>([&setting] { return setting.get(); }, [&setting](T v) { setting = std::move(v); });
 }
+
+// Launch at login as a switch binds it: read from the login item at each render (so it shows
+// the system's registration, not a stored copy), written by registering or unregistering.
+ui::Binding<bool> launchAtLoginBinding(AppSettings& settings);
 
 // The section's symbol and title at the head of a pane, with an optional one-line subtitle
 // under them.

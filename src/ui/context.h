@@ -7,6 +7,8 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
+#include <type_traits>
 #include <typeinfo>
 
 namespace quorlix::ui {
@@ -53,6 +55,23 @@ public:
             return State<T>(std::make_shared<detail::StateBox<T>>(detail::StateBox<T>{std::move(initial), {}}));
         const std::uint64_t key = scope_.identity.child(viewType_).child(slot).value;
         return State<T>(scope_.services->store->box<T>(key, [&] { return std::move(initial); }));
+    }
+
+    // An object the view owns for as long as its identity stays in the tree (the platform's
+    // state object): `make()` runs on the first render only, and an observable object
+    // re-renders the tree when it publishes. Takes the view's next state slot.
+    template <class T, class Make>
+    std::shared_ptr<T> stateObject(Make make) {
+        const std::uint64_t slot = nextSlot_++;
+        std::shared_ptr<T> object;
+        if (!scope_.services || !scope_.services->store) {
+            object = std::shared_ptr<T>(make());
+        } else {
+            const std::uint64_t key = scope_.identity.child(viewType_).child(slot).value;
+            object = scope_.services->store->box<std::shared_ptr<T>>(key, [&] { return std::shared_ptr<T>(make()); })->value;
+        }
+        if constexpr (std::is_base_of_v<ObservableObject, T>) observe(*object);
+        return object;
     }
 
     Identity identity() const { return scope_.identity; }

@@ -28,6 +28,8 @@ inline const EnvironmentKey<ContentTransition> contentTransition{ContentTransiti
 inline const EnvironmentKey<bool> isEnabled{true};
 // The button style in force (none: the plain style).
 inline const EnvironmentKey<std::shared_ptr<const ButtonStyleBody>> buttonStyle{nullptr};
+// The key that presses the buttons here, if any.
+inline const EnvironmentKey<std::optional<KeyboardShortcut>> keyboardShortcut{std::nullopt};
 
 // The font in force: the environment's font (body by default) with the weight and digit
 // overrides applied.

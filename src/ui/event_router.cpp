@@ -53,6 +53,17 @@ bool hitItem(const DisplayItem& item, Point p, const Transform& toParent, std::v
     return false;
 }
 
+// The first button marked as the default action, in drawing order, among the views that
+// take events (not leaving, not faded to nothing).
+const Interaction* defaultButton(const DisplayItem& item) {
+    if (item.inert || item.opacity <= 0) return nullptr;
+    if (item.interaction && item.interaction->isDefaultAction && item.interaction->buttonAction)
+        return item.interaction.get();
+    for (const auto& c : item.children)
+        if (const Interaction* found = defaultButton(c)) return found;
+    return nullptr;
+}
+
 bool accepts(const Interaction& i, const std::vector<std::string>& types) {
     if (!i.drop) return false;
     return std::any_of(types.begin(), types.end(), [&](const std::string& t) {
@@ -262,6 +273,15 @@ bool EventRouter::takesPress(Point p) const {
         const auto& i = s.item->interaction;
         return i && (i->buttonAction || !i->popUpMenu.empty() || !i->taps.empty() || i->drag || i->dragItems);
     });
+}
+
+bool EventRouter::pressDefaultAction() {
+    const Interaction* found = defaultButton(shown_());
+    if (!found) return false;
+    // The action may replace the list, and the button with it: run a copy.
+    const auto action = found->buttonAction;
+    action();
+    return true;
 }
 
 }  // namespace quorlix::ui

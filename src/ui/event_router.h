@@ -13,6 +13,7 @@
 // - Wheel and trackpad scrolls go to the innermost scroll view that can move.
 // - A drag of items hovering over a drop target of their type sets its targeted flag; a
 //   drop hands the items to it.
+// - Return presses the button marked as the window's default action.
 //
 // The window hosts show menus and start drags through the two callbacks. Main thread only.
 
@@ -55,6 +56,8 @@ public:
     bool dropped(Point p, const std::vector<DropItem>& items);
     // The help text (tooltip) of the innermost view under `p` that has one.
     std::string helpAt(Point p) const;
+    // Return: presses the first button marked as the default action; false when there is none.
+    bool pressDefaultAction();
     // Whether anything under `p` takes pointer events.
     bool hits(Point p) const;
     // Whether a press at `p` reaches a control (a button, a tap, a menu or a drag); a press

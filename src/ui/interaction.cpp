@@ -36,8 +36,13 @@ public:
         const State<bool> pressed(pressedBox);
         auto interaction = std::make_shared<Interaction>();
         interaction->setPressed = [pressed](bool on) { pressed = on; };
-        if (menu_.empty()) interaction->buttonAction = action_;
-        else interaction->popUpMenu = menu_;
+        if (menu_.empty()) {
+            interaction->buttonAction = action_;
+            interaction->isDefaultAction =
+                scope.environment[env::keyboardShortcut] == KeyboardShortcut::defaultAction;
+        } else {
+            interaction->popUpMenu = menu_;
+        }
         const auto& style = scope.environment[env::buttonStyle];
         const ButtonStyleConfiguration configuration{label_, pressed.get()};
         const View body = style ? (*style)(configuration) : PlainButtonStyle{}.makeBody(configuration);
@@ -80,6 +85,12 @@ View modifier::disabled(View v, bool disabled) {
 View modifier::buttonStyle(View v, std::shared_ptr<const ButtonStyleBody> style) {
     return modifier::environment(std::move(v), [style = std::move(style)](const EnvironmentValues& e) {
         return e.setting(env::buttonStyle, style);
+    });
+}
+
+View modifier::keyboardShortcut(View v, KeyboardShortcut shortcut) {
+    return modifier::environment(std::move(v), [shortcut](const EnvironmentValues& e) {
+        return e.setting(env::keyboardShortcut, std::optional<KeyboardShortcut>(shortcut));
     });
 }
 

@@ -14,6 +14,10 @@
 // view removed but still leaving takes none either. The innermost view under the pointer that
 // handles an event takes it. A disabled view (`disabled(true)` on it or an ancestor) handles
 // nothing. The hosts (view_host.h) route pointer events here.
+//
+// A button marked as the window's default action is pressed by Return as well:
+//
+//     Button(Text("Empezar"), start).keyboardShortcut(KeyboardShortcut::defaultAction)
 
 #include "ui/state.h"
 #include "ui/view.h"
@@ -84,10 +88,17 @@ struct MenuItem {
     }
 };
 
+// The keys that press a button.
+enum class KeyboardShortcut {
+    // Return (and Enter) anywhere in the window, unless a text field takes it.
+    defaultAction,
+};
+
 // What one view does with events; each interaction modifier fills in its part.
 struct Interaction {
     std::vector<std::pair<int, std::function<void()>>> taps;  // (click count, action)
     std::function<void()> buttonAction;                      // on release inside the button
+    bool isDefaultAction = false;                            // Return presses the button
     std::function<void(bool)> setPressed;                    // the button's pressed state
     std::vector<MenuItem> popUpMenu;                         // shown on press
     std::optional<DragGesture> drag;
@@ -123,6 +134,7 @@ namespace modifier {
 View interaction(View v, Interaction interaction);
 View disabled(View v, bool disabled);
 View buttonStyle(View v, std::shared_ptr<const ButtonStyleBody> style);
+View keyboardShortcut(View v, KeyboardShortcut shortcut);
 }  // namespace modifier
 
 template <class Self>
@@ -171,6 +183,10 @@ View ViewModifiers<Self>::contextMenu(std::vector<MenuItem> items) const {
 template <class Self>
 View ViewModifiers<Self>::disabled(bool d) const {
     return modifier::disabled(asView(), d);
+}
+template <class Self>
+View ViewModifiers<Self>::keyboardShortcut(KeyboardShortcut shortcut) const {
+    return modifier::keyboardShortcut(asView(), shortcut);
 }
 template <class Self>
 template <class Style>

@@ -65,6 +65,17 @@ AnyTransition AnyTransition::move(Edge edge) {
     return t;
 }
 
+AnyTransition AnyTransition::push(Edge from) {
+    Edge opposite = Edge::leading;
+    switch (from) {
+        case Edge::top: opposite = Edge::bottom; break;
+        case Edge::bottom: opposite = Edge::top; break;
+        case Edge::leading: opposite = Edge::trailing; break;
+        case Edge::trailing: opposite = Edge::leading; break;
+    }
+    return asymmetric(move(from).combined(opacity()), move(opposite).combined(opacity()));
+}
+
 AnyTransition AnyTransition::blur(double radius) {
     AnyTransition t;
     t.insertion_.blur = radius;

@@ -43,6 +43,9 @@ public:
     static AnyTransition scale(double scale = 0, UnitPoint anchor = UnitPoint::center);
     static AnyTransition offset(double x, double y);
     static AnyTransition move(Edge edge);
+    // In from `from`, pushing out towards the opposite edge, fading on both sides (a page
+    // sliding in over the one it replaces).
+    static AnyTransition push(Edge from);
     static AnyTransition blur(double radius);
     static AnyTransition asymmetric(const AnyTransition& insertion, const AnyTransition& removal);
 

@@ -56,6 +56,7 @@ struct DropItem;
 struct MenuItem;
 template <class T>
 class Binding;
+enum class KeyboardShortcut;
 
 // The description behind a View. Implementations live in the layer's sources.
 class Node {
@@ -208,6 +209,8 @@ public:
     View disabled(bool disabled) const;
     template <class Style>
     View buttonStyle(Style style) const;
+    // Marks the buttons inside as pressed by a key: Return for the window's default action.
+    View keyboardShortcut(KeyboardShortcut shortcut) const;
 
     // Preferences
     template <class T, class U>

@@ -45,6 +45,15 @@ const DisplayItem& ViewGraph::update(const View& root, Size size, const Environm
     return animator_.target();
 }
 
+Size ViewGraph::fittingSize(const View& root, ProposedSize proposal, const EnvironmentValues& environment) const {
+    TreeServices services(fonts_);
+    StateStore store(std::make_shared<Invalidation>());
+    services.store = &store;
+    store.beginFrame();
+    const BuildScope scope{environment, Identity{}, &services, nullptr};
+    return buildElement(root.node(), scope)->sizeThatFits(proposal);
+}
+
 const DisplayItem& ViewGraph::present(double now) {
     shown_ = &animator_.present(now);
     return *shown_;

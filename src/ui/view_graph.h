@@ -42,6 +42,10 @@ public:
     // The root view is proposed `size` and centred in it.
     const DisplayItem& update(const View& root, Size size, const EnvironmentValues& environment = {},
                               FrameTime time = {});
+    // The size `root` chooses when proposed `proposal` (an absent length asks for its ideal
+    // one), as a window sized to its content takes it. Measured on a tree of its own, with
+    // fresh view state, that runs no actions: the rendered tree is left as it is.
+    Size fittingSize(const View& root, ProposedSize proposal, const EnvironmentValues& environment = {}) const;
     // The last update's list as shown at monotonic `now`.
     const DisplayItem& present(double now);
 

@@ -42,6 +42,9 @@ public:
     ViewGraph& graph() { return graph_; }
     EventRouter& events() { return events_; }
 
+    // The size the root view chooses when proposed `proposal` (see ViewGraph::fittingSize).
+    Size fittingSize(ProposedSize proposal) const { return graph_.fittingSize(root_, proposal, environment_); }
+
     // Renders at once what is pending (a window's first paint; tests).
     void render();
     // Whether a frame is scheduled.

@@ -20,6 +20,15 @@ void FakeWindow::setContent(const ui::View& root, const ui::EnvironmentValues& e
     ++contentsSet;
     host_->setEnvironment(environment);
     host_->setRoot(root);
+    if (options.fitsContentHeight)
+        host_->setSize({options.size.width, host_->fittingSize({options.size.width, std::nullopt}).height});
+}
+
+bool FakeWindow::pressReturn() {
+    host_->render();
+    const bool pressed = host_->events().pressDefaultAction();
+    host_->render();
+    return pressed;
 }
 
 void FakeWindow::makeKeyAndOrderFront() {

@@ -1,6 +1,7 @@
 #pragma once
 // Fakes of the settings window's platform: windows that render their views on virtual time
-// with fixed font metrics (tests read the display list and send pointer events), a desktop
+// with fixed font metrics (tests read the display list and send pointer events and Return;
+// a window that fits its content takes its height when the content is set), a desktop
 // picture and an account picture the test sets.
 
 #include "fakes/fixed_font_engine.h"
@@ -36,6 +37,8 @@ public:
     void miniaturize() { miniaturized = true; }
     // Clicks at a point of the window (press and release), then lets the views render.
     void click(Point at);
+    // Presses Return, then lets the views render; false when no button took it.
+    bool pressReturn();
 
     // The views as last rendered.
     ui::ViewHost& host() { return *host_; }

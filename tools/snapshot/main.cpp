@@ -10,6 +10,7 @@
 // DIR/NAME-strip.png, every few frames side by side, to see the motion at a glance.
 
 #include "platform/atomic_file.h"
+#include "platform/main_queue.h"
 #include "snapshot/scene.h"
 #include "ui/qt/qt_canvas.h"
 #include "ui/qt/qt_font_engine.h"
@@ -44,6 +45,48 @@ std::map<std::string, const Scene*>& registry() {
 std::map<std::string, const AnimationScene*>& animationRegistry() {
     static std::map<std::string, const AnimationScene*> all;
     return all;
+}
+
+// The main queue of a scene: work the views defer waits on the scene's own clock, which
+// moves only when the scene lets its time pass. Each scene starts with an empty queue.
+class SceneQueue final : public platform::MainQueue {
+public:
+    // Installed for every scene: the island's world may have put its own in place meanwhile.
+    void begin() {
+        jobs_.clear();
+        now_ = 0;
+        platform::MainQueue::install(this);
+    }
+    // Runs, in due order, the work due by `end`, telling `ran(due)` after each job.
+    void runUntil(double end, const std::function<void(double due)>& ran) {
+        while (!jobs_.empty() && jobs_.begin()->first.first <= end + 1e-9) {
+            const auto next = jobs_.begin();
+            now_ = std::max(now_, next->first.first);
+            const auto job = next->second;
+            jobs_.erase(next);
+            job->run();
+            ran(now_);
+        }
+        now_ = std::max(now_, end);
+    }
+
+protected:
+    void schedule(double seconds, std::shared_ptr<platform::Job> job) override {
+        jobs_.emplace(std::make_pair(now_ + seconds, sequence_++), std::move(job));
+    }
+    void scheduleUptime(double seconds, std::shared_ptr<platform::Job> job) override {
+        schedule(seconds, std::move(job));
+    }
+
+private:
+    std::map<std::pair<double, std::uint64_t>, std::shared_ptr<platform::Job>> jobs_;
+    double now_ = 0;
+    std::uint64_t sequence_ = 0;
+};
+
+SceneQueue& sceneQueue() {
+    static SceneQueue queue;
+    return queue;
 }
 
 int usage(const char* message) {
@@ -83,20 +126,23 @@ void update(ui::ViewGraph& graph, const std::function<ui::View()>& view, Size si
 constexpr double settled = 3;
 
 bool write(const Scene& scene, const std::filesystem::path& file, double scale) {
+    sceneQueue().begin();
     ui::ViewGraph graph(ui::qt::QtFontEngine::shared());
-    update(
-        graph,
-        [&] {
-            return ui::ZStack({scene.background, scene.view()});
-        },
-        scene.size, scene.environment(), 0);
-    return save(ui::qt::renderImage(graph.present(settled), scene.size, scale), file);
+    const auto view = [&] { return ui::ZStack({scene.background, scene.view()}); };
+    const auto environment = scene.environment();
+    update(graph, view, scene.size, environment, 0);
+    if (scene.time > 0)
+        sceneQueue().runUntil(scene.time, [&](double due) {
+            if (graph.needsUpdate()) update(graph, view, scene.size, environment, due);
+        });
+    return save(ui::qt::renderImage(graph.present(scene.time + settled), scene.size, scale), file);
 }
 
 // Renders the animation at `fps` on its own clock, from 0 to its duration.
 bool record(const AnimationScene& scene, const std::filesystem::path& dir, double scale, double fps) {
     std::error_code ec;
     std::filesystem::create_directories(dir, ec);
+    sceneQueue().begin();
     ui::ViewGraph graph(ui::qt::QtFontEngine::shared());
     bool changed = false;
     auto render = [&](double t) {
@@ -112,6 +158,10 @@ bool record(const AnimationScene& scene, const std::filesystem::path& dir, doubl
     bool ok = true;
     for (int k = 0; k < frames; ++k) {
         const double t = k / fps;
+        if (k > 0)
+            sceneQueue().runUntil(t, [&](double due) {
+                if (graph.needsUpdate()) render(due);
+            });
         if (k == 0 || graph.needsUpdate()) render(t);
         QImage image = ui::qt::renderImage(graph.present(t), scene.size, scale);
         char name[32];

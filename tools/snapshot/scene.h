@@ -23,6 +23,10 @@ struct Scene {
     std::string name;
     Size size;
     std::function<ui::View()> view;
+    // Seconds of the scene's own time that pass before it is drawn: the views' delayed work
+    // (their tasks' waits) runs as it falls due, each change rendered at its moment. At 0
+    // nothing deferred ever runs.
+    double time = 0;
     // Behind the view; the island is black, so a neutral wallpaper tone by default.
     ui::Color background = ui::Color::sRGB(0.36, 0.39, 0.45);
     std::function<ui::EnvironmentValues()> environment = [] { return ui::EnvironmentValues{}; };
@@ -37,7 +41,8 @@ std::vector<const Scene*> scenes();
 // An animation, written as a sequence of frames. `view(changed)` draws the scene; with
 // `changes`, `changed` turns true after the first frame, inside a transaction with
 // `transaction` (none: the views' implicit animations and transitions alone). Without
-// `changes` the scene animates by itself (entrances when its views appear).
+// `changes` the scene animates by itself (entrances when its views appear, and the views'
+// delayed work, which runs on the animation's clock).
 struct AnimationScene {
     std::string name;
     Size size;
@@ -52,6 +57,9 @@ struct AnimationScene {
 };
 
 std::vector<const AnimationScene*> animationScenes();
+
+// Puts the application icon the build draws in place, once, for the views that show it.
+void showBuildIcon();
 
 // For the tool's run: the XDG folders in a temporary folder, removed at the end.
 class ThrowawayHome {

@@ -3,11 +3,8 @@
 // with its notes, one that only the download page can give, installing, and a failed install.
 
 #include "foundation/app_settings.h"
-#include "platform/linux/qt_image_decoder.h"
-#include "platform/paths.h"
 #include "services/date_text.h"
 #include "services/update_service.h"
-#include "settings/application_icon.h"
 #include "settings/settings_view.h"
 #include "settings/user_profile.h"
 #include "settings/wallpaper.h"
@@ -21,15 +18,6 @@ namespace {
 using namespace ui;
 
 const Color windowBehind = Color::sRGB(0.16, 0.2, 0.26);
-
-// The icon the build draws: among the resources when they are named, else beside the tools
-// in the build tree.
-std::optional<platform::Image> buildIcon() {
-    platform::QtImageDecoder decoder;
-    if (auto icon = ApplicationIcon::load(platform::Paths::applicationIcon(), &decoder)) return icon;
-    return ApplicationIcon::load(
-        platform::Paths::executable().parent_path().parent_path() / "resources" / "quorlix.png", &decoder);
-}
 
 UpdateService& service() {
     static UpdateService updates{UpdateService::Configuration{}};
@@ -53,11 +41,7 @@ UpdateManifest offered(bool signedUpdate) {
 // The window on the Updates pane with the updater standing where the scene puts it.
 View window(UpdateService::State state, std::optional<UpdateManifest> manifest, bool checked) {
     static SettingsSelection selection;
-    static const bool iconSet = [] {
-        ApplicationIcon::setImage(buildIcon());
-        return true;
-    }();
-    (void)iconSet;
+    showBuildIcon();
     Wallpaper::setImage(std::nullopt);
     selection.section = SettingsSection::updates;
     UpdateService& updates = service();

@@ -10,8 +10,13 @@ namespace {
 class QtWindow final : public Window {
 public:
     explicit QtWindow(const WindowOptions& options)
-        : host_(ui::EmptyView(),
-                {.title = options.title, .size = options.size, .translucent = true, .frameless = true}) {
+        : host_(ui::EmptyView(), {.title = options.title,
+                                  .size = options.size,
+                                  .translucent = true,
+                                  .floating = options.floating,
+                                  .frameless = true,
+                                  .closeButtonOnly = options.closeButtonOnly,
+                                  .fitsContentHeight = options.fitsContentHeight}) {
         host_.onClose = [this] { closed_.emit(); };
     }
     ~QtWindow() override { host_.onClose = nullptr; }

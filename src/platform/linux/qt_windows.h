@@ -1,6 +1,7 @@
 #pragma once
 // The application's ordinary windows on Linux: the view layer's window host, frameless and
-// translucent, drawing its own window buttons, moved by its background, hidden on close.
+// translucent, drawing its own window buttons, moved by its background, hidden on close;
+// floating and sized to its content as asked.
 
 #include "platform/window.h"
 

@@ -7,6 +7,7 @@
 #include <QCloseEvent>
 #include <QDrag>
 #include <QHelpEvent>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMimeData>
@@ -178,6 +179,19 @@ void HostWidget::wheelEvent(QWheelEvent* event) {
     const QPointF delta = !pixels.isNull() ? QPointF(pixels) : QPointF(event->angleDelta()) * (pointsPerNotch / 120.0);
     if (host_.events().scrolled(pointOf(event->position()), delta.x(), delta.y())) event->accept();
     else event->ignore();
+}
+
+void HostWidget::keyPressEvent(QKeyEvent* event) {
+    const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+    const auto modifiers = event->modifiers() & ~Qt::KeypadModifier;
+    // A text field's Return (which it passes on) is its own submission.
+    const bool typing = qobject_cast<QLineEdit*>(focusWidget()) != nullptr;
+    if (enter && modifiers == Qt::NoModifier && !typing && !event->isAutoRepeat() &&
+        host_.events().pressDefaultAction()) {
+        event->accept();
+        return;
+    }
+    QWidget::keyPressEvent(event);
 }
 
 void HostWidget::dragEnterEvent(QDragEnterEvent* event) {

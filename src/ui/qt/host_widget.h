@@ -1,8 +1,9 @@
 #pragma once
 // The widget that shows a ViewHost in a Qt window: it draws each frame the host produces,
 // hands pointer, wheel and drag-and-drop events to the host's router, shows context and
-// pop-up menus as QMenu, tooltips from the views' help texts, drags files out with QDrag, and
-// keeps a QLineEdit over each text field of the tree. The window hosts (panel_window.h,
+// pop-up menus as QMenu, tooltips from the views' help texts, drags files out with QDrag,
+// presses the default button on Return, and keeps a QLineEdit over each text field of the
+// tree. The window hosts (panel_window.h,
 // window_host.h) are made of one. Needs a QApplication. Main thread only.
 
 #include "ui/view_host.h"
@@ -47,6 +48,7 @@ protected:
     void mouseMoveEvent(QMouseEvent* event) override;
     void leaveEvent(QEvent* event) override;
     void wheelEvent(QWheelEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dragMoveEvent(QDragMoveEvent* event) override;
     void dragLeaveEvent(QDragLeaveEvent* event) override;

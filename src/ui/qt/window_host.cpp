@@ -7,6 +7,7 @@
 #include <QGuiApplication>
 #include <QScreen>
 
+#include <algorithm>
 #include <cmath>
 
 namespace quorlix::ui::qt {
@@ -37,15 +38,14 @@ View windowButton(Color color, const char* glyph, bool showGlyph, bool enabled,
 
 View WindowButtons::body(Context& ctx) const {
     auto hovering = ctx.state<bool>(false);
-    return HStack({.spacing = buttonSpacing},
-                  {
-                      windowButton(Color::sRGB(1.0, 0.373, 0.341), "xmark", hovering, true, close)
-                          .id("window.close"),
-                      windowButton(Color::sRGB(0.996, 0.737, 0.180), "minus", hovering, true, minimize)
-                          .id("window.minimize"),
-                      windowButton(Color::sRGB(0.157, 0.784, 0.251), "plus", hovering, false, [] {})
-                          .id("window.zoom"),
-                  })
+    Views buttons{windowButton(Color::sRGB(1.0, 0.373, 0.341), "xmark", hovering, true, close).id("window.close")};
+    if (minimize) {
+        buttons.push_back(windowButton(Color::sRGB(0.996, 0.737, 0.180), "minus", hovering, true, minimize)
+                              .id("window.minimize"));
+        buttons.push_back(
+            windowButton(Color::sRGB(0.157, 0.784, 0.251), "plus", hovering, false, [] {}).id("window.zoom"));
+    }
+    return HStack({.spacing = buttonSpacing}, std::move(buttons))
         .onHover([hovering](bool inside) { hovering = inside; })
         .padding(Edge::leading, buttonsLeading)
         .frame({.height = stripHeight});
@@ -67,6 +67,7 @@ WindowHost::WindowHost(View root, WindowOptions options, EnvironmentValues envir
         widget_->resize(size);
     else
         widget_->setFixedSize(size);
+    fitHeight();
     if (options_.translucent) widget_->setAttribute(Qt::WA_TranslucentBackground);
     widget_->movesByBackground = options_.frameless;
     widget_->onClose = [this] {
@@ -82,14 +83,31 @@ WindowHost::~WindowHost() {
 
 View WindowHost::decorated(View root) {
     if (!options_.frameless) return root;
+    std::function<void()> minimizing;
+    if (!options_.closeButtonOnly) minimizing = [this] { minimize(); };
     return ZStack({.alignment = Alignment::topLeading},
                   {
                       std::move(root),
-                      WindowButtons{[this] { close(); }, [this] { minimize(); }},
+                      WindowButtons{[this] { close(); }, std::move(minimizing)},
                   });
 }
 
-void WindowHost::setRoot(View root) { host_->setRoot(decorated(std::move(root))); }
+void WindowHost::setRoot(View root) {
+    host_->setRoot(decorated(std::move(root)));
+    fitHeight();
+}
+
+void WindowHost::fitHeight() {
+    if (!options_.fitsContentHeight) return;
+    const double height = host_->fittingSize({options_.size.width, std::nullopt}).height;
+    const QSize size(static_cast<int>(std::ceil(options_.size.width)), std::max(1, static_cast<int>(std::ceil(height))));
+    if (options_.resizable)
+        widget_->resize(size);
+    else
+        widget_->setFixedSize(size);
+    // The widget tells the host its new size as it resizes; a hidden one may not yet.
+    host_->setSize({static_cast<double>(size.width()), static_cast<double>(size.height())});
+}
 
 void WindowHost::show() {
     if (!placed_) {

@@ -31,11 +31,15 @@ struct WindowOptions {
     bool translucent = false;
     bool floating = false;   // above ordinary windows
     bool frameless = false;  // no window manager decoration; buttons drawn by the views
+    bool closeButtonOnly = false;  // of the drawn buttons, only the close button
+    // The height is the root view's ideal one at `size.width`, taken again with each root.
+    bool fitsContentHeight = false;
 };
 
 // The close, minimise and zoom buttons of a frameless window, in its top-left corner.
 struct WindowButtons {
     std::function<void()> close;
+    // None: the close button alone.
     std::function<void()> minimize;
     // The height of the strip they are centred in.
     static constexpr double stripHeight = 44;
@@ -69,6 +73,7 @@ public:
 
 private:
     View decorated(View root);
+    void fitHeight();
 
     WindowOptions options_;
     std::unique_ptr<ViewHost> host_;
