@@ -16,15 +16,16 @@ View MoveView::body(Context& ctx) const {
 
     const View iconGroup =
         ZStack({
-            Circle()
-                .fill(RadialGradient(Gradient{Color::white.opacity(0.12), Color::clear}, UnitPoint::center, 0, 90))
-                .frame({.width = 180, .height = 180}),
-            picture.frame({.width = 104, .height = 104})
-                .shadow(Color::black.opacity(0.6), 18, 0, 10)
-                .offset(0, floating.get() ? -5 : 3)
-                .animation(Animation::easeInOut(2.2).repeatForever(true), floating.get())
-                .id("move.icon"),
-        })
+                   Circle()
+                       .fill(RadialGradient(Gradient{Color::white.opacity(0.12), Color::clear},
+                                            UnitPoint::center, 0, 90))
+                       .frame({.width = 180, .height = 180}),
+                   picture.frame({.width = 104, .height = 104})
+                       .shadow(Color::black.opacity(0.6), 18, 0, 10)
+                       .offset(0, floating.get() ? -5 : 3)
+                       .animation(Animation::easeInOut(2.2).repeatForever(true), floating.get())
+                       .id("move.icon"),
+               })
             .padding(Edge::top, 26)
             .scaleEffect(appeared.get() ? 1.0 : 0.8)
             .opacity(appeared.get() ? 1.0 : 0.0);
@@ -80,13 +81,11 @@ View MoveView::body(Context& ctx) const {
 }
 
 std::unique_ptr<platform::Window> MoveView::makeWindow(platform::Windows& windows,
-                                                      MoveToApplications::Actions actions) {
-    auto window = windows.makeWindow({.title = "Quorlix",
-                                      .size = {width, 0},
-                                      .closeButtonOnly = true,
-                                      .fitsContentHeight = true});
-    window->setContent(View(MoveView{std::move(actions.onMove), std::move(actions.onLater)}).background(background),
-                       {});
+                                                       MoveToApplications::Actions actions) {
+    auto window = windows.makeWindow(
+        {.title = "Quorlix", .size = {width, 0}, .closeButtonOnly = true, .fitsContentHeight = true});
+    window->setContent(
+        View(MoveView{std::move(actions.onMove), std::move(actions.onLater)}).background(background), {});
     return window;
 }
 

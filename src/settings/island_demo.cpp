@@ -17,8 +17,8 @@ View IslandDemo::island(bool open) {
     const Size size = open ? openSize : closedSize;
     const double artwork = open ? 44 : 18;
     Views row{RoundedRectangle(8, RoundedCornerStyle::continuous)
-                  .fill(LinearGradient(Gradient{Color::pink, Color::purple, Color::blue}, UnitPoint::topLeading,
-                                       UnitPoint::bottomTrailing))
+                  .fill(LinearGradient(Gradient{Color::pink, Color::purple, Color::blue},
+                                       UnitPoint::topLeading, UnitPoint::bottomTrailing))
                   .frame({.width = artwork, .height = artwork})};
     // Placeholder lines of a title and an artist, there only while open.
     if (open)

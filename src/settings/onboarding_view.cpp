@@ -22,7 +22,8 @@ View tile(const std::string& symbol, double fontSize, double side, double radius
     return Symbol(symbol)
         .font(Font::system(fontSize, FontWeight::semibold))
         .frame({.width = side, .height = side})
-        .background(RoundedRectangle(radius, RoundedCornerStyle::continuous).fill(Color::white.opacity(fill)));
+        .background(
+            RoundedRectangle(radius, RoundedCornerStyle::continuous).fill(Color::white.opacity(fill)));
 }
 
 // A centred paragraph that wraps and is never cut.
@@ -44,22 +45,21 @@ View applicationIcon() {
 }
 
 View welcome(State<int> step) {
-    return VStack({.alignment = HorizontalAlignment::center, .spacing = 0},
-                  {
-                      View(IslandDemo{}).frame({.height = 130}),
-                      applicationIcon().padding(Edge::top, 18),
-                      Text("Bienvenido a Quorlix")
-                          .font(Font::system(26, FontWeight::bold))
-                          .padding(Edge::top, 18),
-                      paragraph("Tu notch se vuelve una isla viva: tu música, el volumen, la carga, tus AirPods, "
-                                "tus agentes de IA y más, justo donde ya estás mirando.",
-                                13.5)
-                          .padding(Edges::horizontal, 44)
-                          .padding(Edge::top, 10),
-                      Spacer(),
-                      PrimaryButton{"Empezar", [step] { step = OnboardingSteps::permission; }},
-                      dots(OnboardingSteps::welcome),
-                  });
+    return VStack(
+        {.alignment = HorizontalAlignment::center, .spacing = 0},
+        {
+            View(IslandDemo{}).frame({.height = 130}),
+            applicationIcon().padding(Edge::top, 18),
+            Text("Bienvenido a Quorlix").font(Font::system(26, FontWeight::bold)).padding(Edge::top, 18),
+            paragraph("Tu notch se vuelve una isla viva: tu música, el volumen, la carga, tus AirPods, "
+                      "tus agentes de IA y más, justo donde ya estás mirando.",
+                      13.5)
+                .padding(Edges::horizontal, 44)
+                .padding(Edge::top, 10),
+            Spacer(),
+            PrimaryButton{"Empezar", [step] { step = OnboardingSteps::permission; }},
+            dots(OnboardingSteps::welcome),
+        });
 }
 
 View permissionColumn(State<int> step, const std::shared_ptr<PermissionWatcher>& permissions,
@@ -68,41 +68,39 @@ View permissionColumn(State<int> step, const std::shared_ptr<PermissionWatcher>&
     const PermissionStepTexts texts = PermissionStepTexts::make(granted, permissions->lostAfterUpdate());
     const std::weak_ptr<PermissionWatcher> watcher = permissions;
 
-    const View badge =
-        ZStack({
-            Circle().fill(Color::quorlixAccent.opacity(0.18)).frame({.width = 92, .height = 92}),
-            Symbol(texts.badgeSymbol)
-                .font(Font::system(38, FontWeight::semibold))
-                .foregroundStyle(granted ? Color::green : Color::quorlixAccent)
-                .contentTransition(ContentTransition::symbolReplace())
-                .id("onboarding.shield"),
-        });
+    const View badge = ZStack({
+        Circle().fill(Color::quorlixAccent.opacity(0.18)).frame({.width = 92, .height = 92}),
+        Symbol(texts.badgeSymbol)
+            .font(Font::system(38, FontWeight::semibold))
+            .foregroundStyle(granted ? Color::green : Color::quorlixAccent)
+            .contentTransition(ContentTransition::symbolReplace())
+            .id("onboarding.shield"),
+    });
     const View card =
-        VStack({.alignment = HorizontalAlignment::center, .spacing = 0},
-               {
-                   PermissionRow{"accessibility", "Accesibilidad", texts.detail, granted,
-                                 [watcher] {
-                                     if (const auto w = watcher.lock()) w->request();
-                                 }},
-                   Rectangle()
-                       .fill(Color::white.opacity(0.07))
-                       .frame({.height = 1})
-                       .padding(Edge::leading, 52),
-                   HStack({.alignment = VerticalAlignment::center, .spacing = 12},
-                          {
-                              tile("power", 14, 28, 7, 0.11),
-                              Text("Abrir al iniciar sesión").font(Font::system(13.5, FontWeight::medium)),
-                              Spacer(),
-                              // Asks the login item at each render: the switch shows the system's state.
-                              View(Toggle(launchAtLoginBinding(settings))).id("onboarding.login"),
-                          })
-                       .padding(Edges::horizontal, 14)
-                       .frame({.height = 56}),
-               })
+        VStack(
+            {.alignment = HorizontalAlignment::center, .spacing = 0},
+            {
+                PermissionRow{"accessibility", "Accesibilidad", texts.detail, granted,
+                              [watcher] {
+                                  if (const auto w = watcher.lock()) w->request();
+                              }},
+                Rectangle().fill(Color::white.opacity(0.07)).frame({.height = 1}).padding(Edge::leading, 52),
+                HStack({.alignment = VerticalAlignment::center, .spacing = 12},
+                       {
+                           tile("power", 14, 28, 7, 0.11),
+                           Text("Abrir al iniciar sesión").font(Font::system(13.5, FontWeight::medium)),
+                           Spacer(),
+                           // Asks the login item at each render: the switch shows the system's state.
+                           View(Toggle(launchAtLoginBinding(settings))).id("onboarding.login"),
+                       })
+                    .padding(Edges::horizontal, 14)
+                    .frame({.height = 56}),
+            })
             // The border lies under the rows, so it never takes their clicks.
             .background(ZStack({
                 RoundedRectangle(14, RoundedCornerStyle::continuous).fill(Color::white.opacity(0.075)),
-                RoundedRectangle(14, RoundedCornerStyle::continuous).strokeBorder(Color::white.opacity(0.07), 0.5),
+                RoundedRectangle(14, RoundedCornerStyle::continuous)
+                    .strokeBorder(Color::white.opacity(0.07), 0.5),
             }))
             .padding(Edges::horizontal, 30)
             .padding(Edge::top, 22);
@@ -110,13 +108,19 @@ View permissionColumn(State<int> step, const std::shared_ptr<PermissionWatcher>&
     Views column{
         Spacer(46),
         badge,
-        Text(texts.title).font(Font::system(24, FontWeight::bold)).padding(Edge::top, 18).id("onboarding.title"),
+        Text(texts.title)
+            .font(Font::system(24, FontWeight::bold))
+            .padding(Edge::top, 18)
+            .id("onboarding.title"),
         paragraph(texts.body, 13).padding(Edges::horizontal, 44).padding(Edge::top, 8),
         card,
     };
     if (texts.hint)
-        column.push_back(
-            Text(*texts.hint).font(Font::system(11.5)).foregroundStyle(noteText).padding(Edge::top, 10).id("onboarding.hint"));
+        column.push_back(Text(*texts.hint)
+                             .font(Font::system(11.5))
+                             .foregroundStyle(noteText)
+                             .padding(Edge::top, 10)
+                             .id("onboarding.hint"));
     column.push_back(Text("La música te pide permiso la primera vez que pones algo en Música o Spotify.")
                          .font(Font::system(11.5))
                          .foregroundStyle(noteText)
@@ -162,7 +166,8 @@ View gestures(const std::function<void()>& done) {
 View OnboardingView::body(Context& ctx) const {
     AppSettings& settings = ctx.object<AppSettings>();
     auto step = ctx.state<int>(this->step);
-    const auto permissions = ctx.stateObject<PermissionWatcher>([] { return std::make_shared<PermissionWatcher>(); });
+    const auto permissions =
+        ctx.stateObject<PermissionWatcher>([] { return std::make_shared<PermissionWatcher>(); });
     const std::weak_ptr<PermissionWatcher> watcher = permissions;
 
     const int current = step.get();
@@ -200,8 +205,9 @@ std::unique_ptr<platform::Window> OnboardingView::makeWindow(platform::Windows& 
                                       .size = OnboardingController::windowSize,
                                       .floating = true,
                                       .closeButtonOnly = true});
-    window->setContent(OnboardingView{content.startAtPermission, std::move(content.done), OnboardingSteps::welcome},
-                       EnvironmentValues{}.settingObject(settings));
+    window->setContent(
+        OnboardingView{content.startAtPermission, std::move(content.done), OnboardingSteps::welcome},
+        EnvironmentValues{}.settingObject(settings));
     return window;
 }
 

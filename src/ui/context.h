@@ -68,7 +68,9 @@ public:
             object = std::shared_ptr<T>(make());
         } else {
             const std::uint64_t key = scope_.identity.child(viewType_).child(slot).value;
-            object = scope_.services->store->box<std::shared_ptr<T>>(key, [&] { return std::shared_ptr<T>(make()); })->value;
+            object = scope_.services->store
+                         ->box<std::shared_ptr<T>>(key, [&] { return std::shared_ptr<T>(make()); })
+                         ->value;
         }
         if constexpr (std::is_base_of_v<ObservableObject, T>) observe(*object);
         return object;

@@ -53,10 +53,10 @@ bool hitItem(const DisplayItem& item, Point p, const Transform& toParent, std::v
     return false;
 }
 
-// The first button marked as the default action, in drawing order, among the views that
-// take events (not leaving, not faded to nothing).
+// The first button marked as the default action, in drawing order, among the views still in
+// the tree (a leaving one is not; one fading in is).
 const Interaction* defaultButton(const DisplayItem& item) {
-    if (item.inert || item.opacity <= 0) return nullptr;
+    if (item.inert) return nullptr;
     if (item.interaction && item.interaction->isDefaultAction && item.interaction->buttonAction)
         return item.interaction.get();
     for (const auto& c : item.children)

@@ -6,7 +6,8 @@
 //     track.gesture(DragGesture{.minimumDistance = 3}
 //                       .onChanged([=](const DragValue& v) { dragValue = v.location.x / width; })
 //                       .onEnded([=](const DragValue& v) { seek(v.location.x / width); }))
-//     island.onDrop({UTType::fileURL}, dropTargeted.binding(), [](const std::vector<DropItem>& items) { ... })
+//     island.onDrop({UTType::fileURL}, dropTargeted.binding(), [](const std::vector<DropItem>& items) { ...
+//     })
 //
 // Hits follow what is drawn: a shape where its outline is filled, text, symbols and pictures
 // within their frames, and a view with a content shape within that shape (where its content

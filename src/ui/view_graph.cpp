@@ -45,7 +45,8 @@ const DisplayItem& ViewGraph::update(const View& root, Size size, const Environm
     return animator_.target();
 }
 
-Size ViewGraph::fittingSize(const View& root, ProposedSize proposal, const EnvironmentValues& environment) const {
+Size ViewGraph::fittingSize(const View& root, ProposedSize proposal,
+                            const EnvironmentValues& environment) const {
     TreeServices services(fonts_);
     StateStore store(std::make_shared<Invalidation>());
     services.store = &store;

@@ -45,7 +45,8 @@ public:
     // The size `root` chooses when proposed `proposal` (an absent length asks for its ideal
     // one), as a window sized to its content takes it. Measured on a tree of its own, with
     // fresh view state, that runs no actions: the rendered tree is left as it is.
-    Size fittingSize(const View& root, ProposedSize proposal, const EnvironmentValues& environment = {}) const;
+    Size fittingSize(const View& root, ProposedSize proposal,
+                     const EnvironmentValues& environment = {}) const;
     // The last update's list as shown at monotonic `now`.
     const DisplayItem& present(double now);
 

@@ -43,7 +43,9 @@ public:
     EventRouter& events() { return events_; }
 
     // The size the root view chooses when proposed `proposal` (see ViewGraph::fittingSize).
-    Size fittingSize(ProposedSize proposal) const { return graph_.fittingSize(root_, proposal, environment_); }
+    Size fittingSize(ProposedSize proposal) const {
+        return graph_.fittingSize(root_, proposal, environment_);
+    }
 
     // Renders at once what is pending (a window's first paint; tests).
     void render();

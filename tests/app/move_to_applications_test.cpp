@@ -3,6 +3,8 @@
 
 #include "app/move_to_applications.h"
 
+#include "app/move_view.h"
+
 #include "fakes/fake_platform.h"
 #include "fakes/unprivileged_user.h"
 #include "platform/atomic_file.h"
@@ -62,21 +64,25 @@ protected:
             names.push_back(entry.path().filename().string());
         return names;
     }
-    std::unique_ptr<MoveToApplications> mover(const fs::path& from) {
-        return std::make_unique<MoveToApplications>(MoveToApplications::Configuration{
-            from,
-            home,
-            {root / "media"},
-            this,
-            &fake.trash,
-            &fake.alerts,
-            &fake.applicationInstance,
-            [this] { ++terminated; },
-            [this](MoveToApplications::Actions given) {
+    // Its offer in a plain window, or in the one `makeWindow` makes.
+    std::unique_ptr<MoveToApplications> mover(const fs::path& from,
+                                              MoveToApplications::WindowFactory makeWindow = {}) {
+        if (!makeWindow)
+            makeWindow = [this](MoveToApplications::Actions given) {
                 actions = std::move(given);
                 return fake.windows.makeWindow(
                     {.title = "Quorlix", .size = {MoveToApplications::windowWidth, 300}});
-            }});
+            };
+        return std::make_unique<MoveToApplications>(
+            MoveToApplications::Configuration{from,
+                                              home,
+                                              {root / "media"},
+                                              this,
+                                              &fake.trash,
+                                              &fake.alerts,
+                                              &fake.applicationInstance,
+                                              [this] { ++terminated; },
+                                              std::move(makeWindow)});
     }
     // Offers the move of `from` and accepts it.
     std::unique_ptr<MoveToApplications> offerAndMove(const fs::path& from) {
@@ -230,6 +236,41 @@ TEST_F(MoveToApplicationsTest, AFailedCopyOrTrashLeavesTheInstalledCopyAsItWas) 
     EXPECT_TRUE(lastAlert().starts_with(askYourself + home.string() + "/Applications"));
     EXPECT_EQ(applications(), Strings{"Quorlix"});
     EXPECT_TRUE(launches.empty());
+}
+
+TEST_F(MoveToApplicationsTest, TheOfferWindowIsAsTallAsItsViewReturnMovesAndAhoraNoCloses) {
+    makeApplication(source, "1.2.0");
+    const auto m = mover(source, [this](MoveToApplications::Actions given) {
+        return MoveView::makeWindow(fake.windows, std::move(given));
+    });
+    ASSERT_TRUE(m->offerIfNeeded());
+    fakes::FakeWindow& window = *fake.windows.live.back();
+    const auto& options = window.options;
+    EXPECT_EQ(options.size.width, 380);
+    EXPECT_FALSE(options.floating);
+    EXPECT_TRUE(options.closeButtonOnly);
+    ASSERT_TRUE(options.fitsContentHeight);
+    window.host().render();
+    const ui::DisplayItem& shown = window.shown();
+    // Icon group 26 + 180, title, two lines of text, buttons 22 + 36 + 8 + button + 22.
+    const double height = window.host().size().height;
+    EXPECT_GT(height, 26 + 180 + 6 + 6 + 22 + 36 + 8 + 22);
+    EXPECT_LT(height, 420);
+    EXPECT_EQ(shown.findRole("VStack")->frame.height(), height) << "no room left over or missing";
+    for (const char* text :
+         {"Mueve Quorlix a Aplicaciones", "Así queda instalada y puede abrirse sola cuando enciendes tu Mac.",
+          "Mover a Aplicaciones", "Ahora no"})
+        EXPECT_NE(shown.findText(text), nullptr) << text;
+
+    const ui::DisplayItem* later = shown.findText("Ahora no");
+    window.click({shown.drawnFrame(later).midX(), shown.drawnFrame(later).midY()});
+    EXPECT_EQ(m->window(), nullptr);
+    EXPECT_TRUE(launches.empty());
+
+    ASSERT_TRUE(m->offerIfNeeded());
+    ASSERT_TRUE(fake.windows.live.back()->pressReturn());
+    EXPECT_EQ(launches, Strings{program() + " source"});
+    EXPECT_EQ(terminated, 1);
 }
 
 }  // namespace

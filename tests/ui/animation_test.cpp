@@ -281,6 +281,26 @@ TEST(Transitions, MoveFromAnEdgeBySize) {
     EXPECT_NEAR(l.shown().drawnFrame(&x).minY() - x.frame.minY(), 15, 1e-6);  // 3/4 of its height below
 }
 
+TEST(Transitions, APushComesInFromItsEdgeAndPushesTheOldViewOutTheOtherWay) {
+    Live l([&] {
+        const int page = l.model.id;
+        return ZStack({Color::red.frame({.width = 40, .height = 20})
+                           .id(page)
+                           .transition(AnyTransition::push(Edge::trailing))});
+    });
+    withAnimation(Animation::linear(1), [&] { l.model.id = 2; });
+    l.advance(0.25);
+    const DisplayItem* old = l.shown().findId(1);
+    const DisplayItem* fresh = l.shown().findId(2);
+    ASSERT_NE(old, nullptr);
+    ASSERT_NE(fresh, nullptr);
+    EXPECT_NEAR(l.shown().drawnFrame(fresh).minX() - fresh->frame.minX(), 30,
+                1e-6);                                                             // 3/4 of its width right
+    EXPECT_NEAR(l.shown().drawnFrame(old).minX() - old->frame.minX(), -10, 1e-6);  // 1/4 of it left
+    EXPECT_NEAR(fresh->opacity, 0.25, 1e-6);
+    EXPECT_NEAR(old->opacity, 0.75, 1e-6);
+}
+
 TEST(ContentTransitions, NumericTextRollsOnlyTheDigitsThatChange) {
     Live l([&] {
         return Text(l.model.label.get()).font(Font::system(10)).contentTransition(ContentTransition::numericText()).id("t");

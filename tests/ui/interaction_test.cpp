@@ -78,6 +78,35 @@ TEST(Buttons, ActOnReleaseInsideAndTheirStyleSeesThePress) {
     EXPECT_EQ(taps, 1);
 }
 
+TEST(Buttons, ReturnPressesTheDefaultButtonUnlessItIsDisabledOrLeaving) {
+    std::vector<std::string> pressed;
+    Live l([&] {
+        const auto button = [&](const char* name) {
+            return Button(Color::red.frame({.width = 40, .height = 20}),
+                          [&pressed, name] { pressed.push_back(name); });
+        };
+        return pinned(VStack({
+            button("plain"),
+            If(l.model.id == 1, HStack({button("default"), button("beside")})
+                                    .keyboardShortcut(KeyboardShortcut::defaultAction)
+                                    .disabled(l.model.flag)
+                                    .transition(AnyTransition::opacity())),
+        }));
+    });
+    auto& events = l.host().events();
+    EXPECT_TRUE(events.pressDefaultAction());
+    EXPECT_EQ(pressed, std::vector<std::string>{"default"}) << "the first marked one, in drawing order";
+
+    l.model.flag = true;
+    l.advance(0);
+    EXPECT_FALSE(events.pressDefaultAction());
+    l.model.flag = false;
+    withAnimation(Animation::linear(1), [&] { l.model.id = 2; });
+    l.advance(0.5);
+    EXPECT_FALSE(events.pressDefaultAction()) << "still drawn, but leaving";
+    EXPECT_EQ(pressed.size(), 1u);
+}
+
 TEST(Gestures, ADragStartsAtItsMinimumDistanceInTheViewsOwnSpace) {
     std::vector<DragValue> changes, ends;
     int taps = 0;

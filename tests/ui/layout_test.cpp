@@ -161,6 +161,25 @@ inline const PreferenceKey<std::optional<Anchor>> buttonBounds{std::nullopt, [](
                                                                    if (!value) value = next;
                                                                }};
 
+TEST(FittingSize, IsTheIdealHeightAtAWidthAndLeavesTheRenderedTreeAlone) {
+    fakes::FixedFontEngine fonts;
+    ViewGraph graph(fonts);
+    int appeared = 0;
+    const View column = VStack({.spacing = 0},
+                               {
+                                   box(50, 30),
+                                   Text("uno dos tres cuatro").fixedSize(false, true),
+                                   Spacer(),
+                               })
+                            .font(Font::system(10))
+                            .onAppear([&] { ++appeared; });
+    // 19 letters: one line in 200 points, two lines (of up to 15 letters) in 80.
+    EXPECT_EQ(graph.fittingSize(column, {200, std::nullopt}).height, 30 + 10);  // the spacer at its least, 0
+    EXPECT_EQ(graph.fittingSize(column, {80, std::nullopt}).height, 30 + 20);
+    EXPECT_EQ(appeared, 0) << "measuring runs no action";
+    EXPECT_TRUE(graph.displayList().children.empty());
+}
+
 TEST(AnchorPreferences, ResolveInTheReadersSpaceThroughOffsetsAndPadding) {
     std::optional<Rect> resolved;
     const View button = box(30, 10).anchorPreference(

@@ -40,6 +40,33 @@ TEST(ViewState, SurvivesRendersOfItsIdentityAndResetsWithANewOne) {
     EXPECT_NE(l.shown().findText("b0x"), nullptr);
 }
 
+TEST(ViewState, AStateObjectIsMadeOnceForItsIdentityAndRendersWhenItPublishes) {
+    int made = 0;
+    struct Owner {
+        int* made;
+        View body(Context& ctx) const {
+            const auto model = ctx.stateObject<testing::Model>([this] {
+                ++*made;
+                return std::make_shared<testing::Model>();
+            });
+            return Text(model->label.get()).onTapGesture([model] { model->label = "b"; }).id("owned");
+        }
+    };
+    Live l([&] { return View(Owner{&made}).id(l.model.id.get()); });
+    l.model.flag = true;  // renders again
+    l.advance(0);
+    EXPECT_EQ(made, 1);
+    const Rect text = l.shown().drawnFrame(&l.item("owned"));
+    l.host().events().pointerPressed({text.midX(), text.midY()});
+    l.host().events().pointerReleased({text.midX(), text.midY()});
+    l.advance(0);
+    EXPECT_NE(l.shown().findText("b"), nullptr) << "its change rendered";
+    l.model.id = 2;  // a new identity: a new object
+    l.advance(0);
+    EXPECT_EQ(made, 2);
+    EXPECT_NE(l.shown().findText("a"), nullptr);
+}
+
 TEST(Lifecycle, AppearDisappearAndChangeRunAfterTheirRender) {
     std::vector<std::string> log;
     Live l([&] {

@@ -260,5 +260,60 @@ TEST(Controls, ASymbolBouncesOnEachChangeOfItsValueAndSettles) {
     EXPECT_NEAR(scale(), rest, 1e-6);
 }
 
+TEST(WindowHost, AWindowAsTallAsItsContentWithItsCloseButtonAloneTakesReturnForItsDefaultButton) {
+    fakes::VirtualTime time;
+    int pressed = 0, submitted = 0;
+    const auto pane = [&](double height) {
+        return View(VStack(
+            {.spacing = 0},
+            {
+                Color::black.frame({.height = height}),
+                Button(Color::red.frame({.width = 40, .height = 20}), [&] { ++pressed; })
+                    .keyboardShortcut(KeyboardShortcut::defaultAction),
+                TextField("Ciudad", Binding<std::string>::constant(""), {.onSubmit = [&] { ++submitted; }})
+                    .frame({.height = 20})
+                    .id("field"),
+            }));
+    };
+    qt::WindowHost window(pane(100), {.title = "Quorlix",
+                                      .size = {300, 0},
+                                      .translucent = true,
+                                      .floating = true,
+                                      .frameless = true,
+                                      .closeButtonOnly = true,
+                                      .fitsContentHeight = true});
+    QWidget& w = window.widget();
+    EXPECT_EQ(w.size(), QSize(300, 140));
+    EXPECT_TRUE(w.windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+    window.show();
+    time.runPending();
+    const DisplayItem& shown = window.host().displayList();
+    EXPECT_NE(shown.findId("window.close"), nullptr);
+    EXPECT_EQ(shown.findId("window.minimize"), nullptr);
+    EXPECT_EQ(shown.findId("window.zoom"), nullptr);
+
+    const auto key = [&](QWidget& to, Qt::Key k, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+        QKeyEvent event(QEvent::KeyPress, k, modifiers);
+        QApplication::sendEvent(&to, &event);
+    };
+    key(w, Qt::Key_Return);
+    key(w, Qt::Key_Enter, Qt::KeypadModifier);
+    EXPECT_EQ(pressed, 2);
+    key(w, Qt::Key_Return, Qt::ShiftModifier);
+    key(w, Qt::Key_Space);
+    EXPECT_EQ(pressed, 2);
+    // In a text field Return submits the field, and only that.
+    QLineEdit* edit = w.findChild<QLineEdit*>();
+    ASSERT_NE(edit, nullptr);
+    edit->setFocus();
+    key(*edit, Qt::Key_Return);
+    EXPECT_EQ(submitted, 1);
+    EXPECT_EQ(pressed, 2);
+
+    // A new content: the height follows it.
+    window.setRoot(pane(200));
+    EXPECT_EQ(w.size(), QSize(300, 240));
+}
+
 }  // namespace
 }  // namespace quorlix::ui

@@ -40,8 +40,10 @@ void givePermission(Permission permission) {
     p.mainQueue = &platform::MainQueue::shared();
     platform::install(p);
     auto& defaults = platform::UserDefaults::standard();
-    if (permission == Permission::lost) defaults.setString("accessibilityTrustedBuild", "una anterior");
-    else defaults.removeObject("accessibilityTrustedBuild");
+    if (permission == Permission::lost)
+        defaults.setString("accessibilityTrustedBuild", "una anterior");
+    else
+        defaults.removeObject("accessibilityTrustedBuild");
 }
 
 View onboarding(int step, Permission permission = Permission::missing) {
@@ -51,8 +53,10 @@ View onboarding(int step, Permission permission = Permission::missing) {
 }
 
 Scene at(std::string name, int step, Permission permission = Permission::missing, double time = 0) {
-    Scene scene{std::move(name), {OnboardingView::width, OnboardingView::height},
-                [step, permission] { return onboarding(step, permission); }, windowBehind};
+    Scene scene{std::move(name),
+                {OnboardingView::width, OnboardingView::height},
+                [step, permission] { return onboarding(step, permission); },
+                windowBehind};
     scene.time = time;
     return scene;
 }

@@ -38,7 +38,8 @@ View windowButton(Color color, const char* glyph, bool showGlyph, bool enabled,
 
 View WindowButtons::body(Context& ctx) const {
     auto hovering = ctx.state<bool>(false);
-    Views buttons{windowButton(Color::sRGB(1.0, 0.373, 0.341), "xmark", hovering, true, close).id("window.close")};
+    Views buttons{
+        windowButton(Color::sRGB(1.0, 0.373, 0.341), "xmark", hovering, true, close).id("window.close")};
     if (minimize) {
         buttons.push_back(windowButton(Color::sRGB(0.996, 0.737, 0.180), "minus", hovering, true, minimize)
                               .id("window.minimize"));
@@ -100,7 +101,8 @@ void WindowHost::setRoot(View root) {
 void WindowHost::fitHeight() {
     if (!options_.fitsContentHeight) return;
     const double height = host_->fittingSize({options_.size.width, std::nullopt}).height;
-    const QSize size(static_cast<int>(std::ceil(options_.size.width)), std::max(1, static_cast<int>(std::ceil(height))));
+    const QSize size(static_cast<int>(std::ceil(options_.size.width)),
+                     std::max(1, static_cast<int>(std::ceil(height))));
     if (options_.resizable)
         widget_->resize(size);
     else

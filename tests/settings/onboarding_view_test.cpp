@@ -1,0 +1,227 @@
+// The onboarding window's views on a fake window and virtual time: the window, Return through
+// the steps, the permission step as the trust and a lost grant change it, its switch, and the
+// island demo's loop.
+
+#include "settings/onboarding_view.h"
+
+#include "fakes/fake_platform.h"
+#include "foundation/app_settings.h"
+#include "platform/user_defaults.h"
+#include "services/update_service.h"
+#include "settings/island_demo.h"
+#include "settings/permission_watcher.h"
+#include "ui/ui.h"
+#include "window/notch_window_controller.h"
+
+#include <gtest/gtest.h>
+
+namespace quorlix {
+namespace {
+
+using Islands = std::vector<std::unique_ptr<NotchWindowController>>;
+
+class OnboardingViewTest : public ::testing::Test {
+protected:
+    fakes::FakePlatform fake;
+    Islands islands;
+    std::unique_ptr<OnboardingController> controller = std::make_unique<OnboardingController>(
+        [this](OnboardingController::Content content) {
+            return OnboardingView::makeWindow(fake.windows, std::move(content), AppSettings::shared());
+        },
+        [this]() -> const Islands& { return islands; });
+
+    ~OnboardingViewTest() override {
+        controller.reset();
+        fake.time.runPending();  // released windows go before their fakes
+    }
+
+    fakes::FakeWindow& window() { return *fake.windows.live.at(0); }
+    const ui::DisplayItem& shown() { return window().shown(); }
+    void show(bool startAtPermission) {
+        controller->show(startAtPermission);
+        settle();
+    }
+    // Lets every change and animation run its course.
+    void settle(double seconds = 1.5) {
+        fake.time.runPending();
+        window().host().render();
+        fake.time.advance(seconds);
+        window().host().render();
+    }
+    bool has(std::string_view text) { return shown().findText(text) != nullptr; }
+    void click(const ui::DisplayItem* item) {
+        ASSERT_NE(item, nullptr);
+        const Rect r = shown().drawnFrame(item);
+        window().click({r.midX(), r.midY()});
+        settle();
+    }
+    // The index of the wide dot, or -1.
+    int wideDot() {
+        const auto dots = shown().findAll([](const ui::DisplayItem& i) {
+            return i.shape && i.frame.height() == 6 && (i.frame.width() == 6 || i.frame.width() == 16);
+        });
+        for (std::size_t n = 0; n < dots.size(); ++n)
+            if (dots[n]->frame.width() == 16) return static_cast<int>(n);
+        return -1;
+    }
+    // The opacity a text is drawn with, its ancestors' included; -1 when it is not shown.
+    double opacityOf(std::string_view text) {
+        double found = -1;
+        const std::function<void(const ui::DisplayItem&, double)> walk = [&](const ui::DisplayItem& i,
+                                                                             double o) {
+            o *= i.opacity;
+            if (i.kind == ui::DisplayItem::Kind::text && i.text == text) found = o;
+            for (const auto& c : i.children) walk(c, o);
+        };
+        walk(shown(), 1);
+        return found;
+    }
+};
+
+TEST_F(OnboardingViewTest, AFloatingWindowWhoseStepsReturnWalksForwardToTheEnd) {
+    show(false);
+    const auto& options = window().options;
+    EXPECT_EQ(options.size, (Size{460, 560}));
+    EXPECT_TRUE(options.floating);
+    EXPECT_TRUE(options.closeButtonOnly);
+    EXPECT_FALSE(options.fitsContentHeight);
+    EXPECT_TRUE(has("Bienvenido a Quorlix"));
+    EXPECT_EQ(wideDot(), 0);
+
+    ASSERT_TRUE(window().pressReturn());
+    settle();
+    EXPECT_FALSE(has("Bienvenido a Quorlix"));
+    EXPECT_TRUE(has("Un permiso y listo"));
+    EXPECT_EQ(wideDot(), 1);
+
+    // Pressed again while the gestures push in: the leaving step's button takes no Return.
+    ASSERT_TRUE(window().pressReturn());
+    fake.time.advance(0.1);
+    window().host().render();
+    EXPECT_TRUE(has("Un permiso y listo")) << "still leaving";
+    ASSERT_TRUE(window().pressReturn());
+    EXPECT_TRUE(platform::UserDefaults::standard().boolForKey("didShowWelcome"));
+    EXPECT_EQ(controller->window(), nullptr);
+}
+
+TEST_F(OnboardingViewTest, StartedAtThePermissionItOpensThereAndButtonsLeadOnlyForward) {
+    show(true);
+    EXPECT_TRUE(has("Un permiso y listo"));
+    EXPECT_EQ(wideDot(), 1);
+    // "Permitir" asks once and leaves the step where it is.
+    click(shown().findId("permission.allow"));
+    EXPECT_EQ(fake.accessibilityTrust.prompts, 1);
+    EXPECT_EQ(wideDot(), 1);
+
+    click(shown().findText("Después"));
+    EXPECT_TRUE(has("Así se usa"));
+    EXPECT_EQ(wideDot(), 2);
+    for (const char* title : {"Pasa el mouse por el notch", "Desliza dos dedos de lado",
+                              "Desliza arriba o abajo", "Arrastra un archivo al notch"})
+        EXPECT_TRUE(has(title)) << title;
+    // The window's own close button ends nothing.
+    window().close();
+    EXPECT_FALSE(platform::UserDefaults::standard().boolForKey("didShowWelcome"));
+    EXPECT_NE(controller->window(), nullptr);
+}
+
+TEST_F(OnboardingViewTest, ThePermissionStepFollowsTheTrustAndALostGrant) {
+    auto& defaults = platform::UserDefaults::standard();
+    defaults.setString("accessibilityTrustedBuild", UpdateService::currentBuild() + "-anterior");
+    show(true);
+    EXPECT_TRUE(has("Vuelve a dar el permiso"));
+    EXPECT_TRUE(has("Quorlix se actualizó y macOS pide confirmar el permiso otra vez. Toma dos segundos."));
+    EXPECT_TRUE(has("Configuración del Sistema › Privacidad › Accesibilidad"));
+    EXPECT_TRUE(has("Si Quorlix ya aparece en la lista, apágalo y vuélvelo a prender."));
+    EXPECT_DOUBLE_EQ(opacityOf("Después"), 0.85);
+    EXPECT_NE(shown().findSymbol("hand.raised.fill"), nullptr);
+
+    // Granted while the step is shown: within a poll, without a change of step.
+    fake.accessibilityTrust.trusted = true;
+    fake.time.advance(PermissionWatcher::pollInterval);
+    settle();
+    EXPECT_TRUE(has("Un permiso y listo"));
+    EXPECT_TRUE(has("Listo"));
+    EXPECT_NE(shown().findSymbol("checkmark.shield.fill"), nullptr);
+    EXPECT_NE(shown().findSymbol("checkmark.circle.fill"), nullptr);
+    EXPECT_EQ(shown().findId("permission.allow"), nullptr);
+    EXPECT_FALSE(has("Si Quorlix ya aparece en la lista, apágalo y vuélvelo a prender."));
+    EXPECT_DOUBLE_EQ(opacityOf("Continuar"), 1.0);
+    EXPECT_TRUE(has("La música te pide permiso la primera vez que pones algo en Música o Spotify."));
+    EXPECT_EQ(defaults.stringForKey("accessibilityTrustedBuild"), UpdateService::currentBuild());
+    EXPECT_EQ(wideDot(), 1);
+
+    // Withdrawn under this build: never given, as far as the step can tell.
+    fake.accessibilityTrust.trusted = false;
+    fake.time.advance(PermissionWatcher::pollInterval);
+    settle();
+    EXPECT_TRUE(has("Un permiso y listo"));
+    EXPECT_DOUBLE_EQ(opacityOf("Después"), 0.85);
+
+    // The poll ends with the view.
+    defaults.removeObject("accessibilityTrustedBuild");
+    ASSERT_TRUE(window().pressReturn());
+    ASSERT_TRUE(window().pressReturn());
+    fake.time.runPending();
+    ASSERT_TRUE(fake.windows.live.empty());
+    fake.accessibilityTrust.trusted = true;
+    fake.time.advance(5);
+    EXPECT_FALSE(defaults.hasStoredValue("accessibilityTrustedBuild"));
+}
+
+TEST_F(OnboardingViewTest, TheLoginSwitchShowsAndWritesTheLoginItem) {
+    fake.loginItem.enabled = true;
+    show(true);
+    const auto knobOffset = [&] {
+        const ui::DisplayItem* toggle = shown().findId("onboarding.login");
+        const ui::DisplayItem* knob =
+            toggle ? toggle->find([](const ui::DisplayItem& i) { return i.shape && i.frame.width() == 19; })
+                   : nullptr;
+        return knob ? shown().drawnFrame(knob).minX() - shown().drawnFrame(toggle).minX() : -1.0;
+    };
+    EXPECT_GT(knobOffset(), 10);
+    click(shown().findId("onboarding.login"));
+    EXPECT_FALSE(fake.loginItem.enabled);
+    EXPECT_LT(knobOffset(), 5);
+    // Registered elsewhere: the next render shows it.
+    fake.loginItem.enabled = true;
+    AppSettings::shared().objectWillChange.emit();
+    settle();
+    EXPECT_GT(knobOffset(), 10);
+}
+
+TEST_F(OnboardingViewTest, TheDemoOpensAtHalfASecondClosesAtTwoPointSevenAndStopsWithTheWelcome) {
+    controller->show(false);
+    fake.time.runPending();  // on screen: the loop starts
+    const auto body = [&] {
+        window().host().render();
+        const ui::DisplayItem& laidOut = window().host().graph().displayList();
+        const ui::DisplayItem* item = laidOut.findId("demo.body");
+        return item ? laidOut.drawnFrame(item).size : Size{};
+    };
+    const auto lines = [&] { return window().host().graph().displayList().findId("demo.lines") != nullptr; };
+    EXPECT_EQ(body(), IslandDemo::closedSize);
+    EXPECT_FALSE(lines());
+    fake.time.advance(0.49);
+    EXPECT_EQ(body(), IslandDemo::closedSize);
+    fake.time.advance(0.01);
+    EXPECT_EQ(body(), IslandDemo::openSize);
+    EXPECT_TRUE(lines());
+    fake.time.advance(2.19);
+    EXPECT_EQ(body(), IslandDemo::openSize);
+    fake.time.advance(0.01);
+    EXPECT_EQ(body(), IslandDemo::closedSize);
+    EXPECT_FALSE(lines());
+
+    // Gone with the welcome, the demo changes nothing more: nothing is drawn again.
+    ASSERT_TRUE(window().pressReturn());
+    settle();
+    ASSERT_EQ(shown().findId("demo.body"), nullptr);
+    int frames = 0;
+    window().host().onFrame = [&] { ++frames; };
+    fake.time.advance(10);
+    EXPECT_EQ(frames, 0);
+}
+
+}  // namespace
+}  // namespace quorlix
