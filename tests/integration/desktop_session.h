@@ -62,6 +62,17 @@ private:
     std::string address_;
 };
 
+// The socket a running Quorlix listens on for later launches, under the runtime folder.
+inline std::filesystem::path instanceSocket(const std::filesystem::path& runtime) {
+    return runtime / ("quorlix-" + std::to_string(::getuid())) / "instance";
+}
+
+// Starts the settings file of a user who has seen onboarding, so no onboarding window comes.
+inline void markWelcomeSeen(const std::filesystem::path& settingsFile) {
+    std::filesystem::create_directories(settingsFile.parent_path());
+    std::ofstream(settingsFile) << R"({"didShowWelcome": true})";
+}
+
 // Whether `program` is on the PATH.
 inline bool installed(const char* program) {
     return run({"sh", "-c", std::string("command -v ") + program + " >/dev/null"}) == 0;

@@ -218,11 +218,14 @@ protected:
                            std::vector<ChildProcess::Open>{{2, "/dev/null", O_WRONLY}});
     }
 
-    // Starts Quorlix with `defaults` as its settings file, once any earlier one has ended.
+    // Starts Quorlix with `defaults` as its settings file, once any earlier one has ended. The
+    // user has seen onboarding, unless `defaults` says otherwise.
     void launch(const std::string& defaults) {
         quorlix.reset();
         fs::create_directories(home->config());
-        std::ofstream(home->config() / "com.halvik.quorlix.json") << defaults;
+        nlohmann::json settings = nlohmann::json::parse(defaults);
+        if (!settings.contains("didShowWelcome")) settings["didShowWelcome"] = true;
+        std::ofstream(home->config() / "com.halvik.quorlix.json") << settings.dump();
         const std::string output = (home->path() / "quorlix.out").string();
         quorlix.emplace(std::vector<std::string>{QUORLIX_EXECUTABLE},
                         std::vector<ChildProcess::Open>{{1, output, O_WRONLY | O_CREAT | O_APPEND},

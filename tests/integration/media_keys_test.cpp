@@ -92,6 +92,7 @@ TEST(MediaKeys, TheVolumeUpKeyRaisesTheOutputByAStepAndWithShiftAndAltByAQuarter
     ASSERT_TRUE(PrivatePulseServer::pactl("set-sink-volume @DEFAULT_SINK@ 50%"));
     ASSERT_NEAR(defaultSinkVolume().value_or(-1), 0.5, 0.001);
 
+    markWelcomeSeen(home.config() / "com.halvik.quorlix.json");
     const std::string output = (home.path() / "quorlix.out").string();
     ChildProcess quorlix({QUORLIX_EXECUTABLE}, {{1, output, O_WRONLY | O_CREAT | O_APPEND},
                                                 {2, output, O_WRONLY | O_CREAT | O_APPEND}});

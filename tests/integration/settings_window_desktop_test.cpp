@@ -7,6 +7,7 @@
 // written there (the README's pictures come from here).
 
 #include "desktop_session.h"
+#include "desktop_windows.h"
 #include "platform/virtual_display.h"
 
 #include <QImage>
@@ -31,86 +32,8 @@ namespace fs = std::filesystem;
 constexpr int screenWidth = 1280;
 constexpr int screenHeight = 900;
 
-// The standard output of a program run to its end.
-std::string output(const std::string& command) {
-    std::string out;
-    if (FILE* pipe = ::popen(command.c_str(), "r")) {
-        char buffer[256];
-        while (std::fgets(buffer, sizeof buffer, pipe)) out += buffer;
-        ::pclose(pipe);
-    }
-    return out;
-}
-
-struct Geometry {
-    int x = 0, y = 0, width = 0, height = 0;
-};
-
-std::optional<Geometry> geometryOf(const std::string& window) {
-    std::istringstream shell(output("xdotool getwindowgeometry --shell " + window + " 2>/dev/null"));
-    Geometry g;
-    std::string line;
-    int found = 0;
-    while (std::getline(shell, line)) {
-        const auto eq = line.find('=');
-        if (eq == std::string::npos) continue;
-        const std::string key = line.substr(0, eq);
-        const int value = std::atoi(line.c_str() + eq + 1);
-        if (key == "X")
-            g.x = value, ++found;
-        else if (key == "Y")
-            g.y = value, ++found;
-        else if (key == "WIDTH")
-            g.width = value, ++found;
-        else if (key == "HEIGHT")
-            g.height = value, ++found;
-    }
-    if (found < 4) return std::nullopt;
-    return g;
-}
-
 // The visible window 620 by 720 titled "Quorlix", if one is shown.
-std::optional<std::string> settingsWindow() {
-    std::istringstream ids(output("xdotool search --onlyvisible --name '^Quorlix$' 2>/dev/null"));
-    std::string id;
-    while (std::getline(ids, id)) {
-        const auto g = geometryOf(id);
-        if (g && g->width == 620 && g->height == 720) return id;
-    }
-    return std::nullopt;
-}
-
-template <class Condition>
-bool eventually(Condition condition, double seconds = 15) {
-    const auto end = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
-    while (std::chrono::steady_clock::now() < end) {
-        if (condition()) return true;
-        std::this_thread::sleep_for(std::chrono::milliseconds(100));
-    }
-    return condition();
-}
-
-// What the X server shows in a rectangle of the root window.
-QImage grab(const std::string& display, const Geometry& g) {
-    xcb_connection_t* c = xcb_connect(display.c_str(), nullptr);
-    QImage copy;
-    if (!xcb_connection_has_error(c)) {
-        const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(c)).data->root;
-        auto* reply = xcb_get_image_reply(
-            c,
-            xcb_get_image(c, XCB_IMAGE_FORMAT_Z_PIXMAP, root, static_cast<std::int16_t>(g.x),
-                          static_cast<std::int16_t>(g.y), static_cast<std::uint16_t>(g.width),
-                          static_cast<std::uint16_t>(g.height), ~0u),
-            nullptr);
-        if (reply) {
-            copy = QImage(xcb_get_image_data(reply), g.width, g.height, g.width * 4, QImage::Format_RGB32)
-                       .copy();
-            std::free(reply);
-        }
-    }
-    xcb_disconnect(c);
-    return copy;
-}
+std::optional<std::string> settingsWindow() { return quorlixWindow(620, 720); }
 
 // Whether the window manager is asked to leave the window undecorated (Motif hints).
 bool undecorated(const std::string& window) {
@@ -149,12 +72,6 @@ std::optional<bool> storedSetting(const fs::path& file, const char* key) {
     return json[key].get<bool>();
 }
 
-void save(const QImage& image, const char* name) {
-    const char* folder = std::getenv("QUORLIX_SCREENSHOTS");
-    if (!folder || !*folder) return;
-    image.save(QString::fromStdString((fs::path(folder) / name).string()));
-}
-
 TEST(SettingsWindowDesktop, ASecondLaunchOpensItsSwitchesWriteTheSettingsAndItsCloseButtonHidesIt) {
     for (const char* program : {"Xvfb", "xcompmgr", "xdotool", "xprop"})
         if (!installed(program)) GTEST_SKIP() << program << " is not installed";
@@ -172,11 +89,12 @@ TEST(SettingsWindowDesktop, ASecondLaunchOpensItsSwitchesWriteTheSettingsAndItsC
     ChildProcess compositor({"xcompmgr"}, {{2, "/dev/null", O_WRONLY}});
 
     const fs::path settingsFile = home.config() / "com.halvik.quorlix.json";
+    markWelcomeSeen(settingsFile);
     const std::string log = (home.path() / "quorlix.out").string();
     ChildProcess quorlix({QUORLIX_EXECUTABLE},
                          {{1, log, O_WRONLY | O_CREAT | O_APPEND}, {2, log, O_WRONLY | O_CREAT | O_APPEND}});
-    // Running once its settings are on disk.
-    ASSERT_TRUE(eventually([&] { return fs::exists(settingsFile); })) << "Quorlix did not start";
+    // Running once it takes later launches.
+    ASSERT_TRUE(eventually([&] { return fs::exists(instanceSocket(runtime)); })) << "Quorlix did not start";
     EXPECT_FALSE(settingsWindow());
 
     // A second launch hands over and ends; the running one opens its settings.
@@ -186,14 +104,14 @@ TEST(SettingsWindowDesktop, ASecondLaunchOpensItsSwitchesWriteTheSettingsAndItsC
     EXPECT_TRUE(undecorated(*window));
     const Geometry g = *geometryOf(*window);
     std::this_thread::sleep_for(std::chrono::milliseconds(800));
-    save(grab(display.name(), g), "settings-window.png");
+    saveScreenshot(grab(display.name(), g), "settings-window.png");
 
     // A search, for the picture; then cleared again.
     const auto at = [&](int x, int y) { return std::to_string(g.x + x) + " " + std::to_string(g.y + y); };
     ASSERT_EQ(run({"sh", "-c", "xdotool mousemove " + at(100, 59) + " click 1"}), 0);
     ASSERT_EQ(run({"xdotool", "type", "--delay", "30", "pantalla"}), 0);
     std::this_thread::sleep_for(std::chrono::milliseconds(800));
-    save(grab(display.name(), g), "settings-search.png");
+    saveScreenshot(grab(display.name(), g), "settings-search.png");
     ASSERT_EQ(run({"sh", "-c", "xdotool key ctrl+a BackSpace"}), 0);
 
     // Down to the end of the General pane, where "Ocultar en pantalla completa" is the
@@ -207,7 +125,7 @@ TEST(SettingsWindowDesktop, ASecondLaunchOpensItsSwitchesWriteTheSettingsAndItsC
         on = switchesOn(grab(display.name(), g), column);
         return on.size() >= 2;
     })) << "no switches seen";
-    save(grab(display.name(), g), "settings-switches.png");
+    saveScreenshot(grab(display.name(), g), "settings-switches.png");
     ASSERT_EQ(storedSetting(settingsFile, "hideInFullscreen").value_or(true), true);
     const int target = on[on.size() - 2];
     ASSERT_EQ(run({"sh", "-c", "xdotool mousemove " + at(column + 10, target) + " click 1"}), 0);
