@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <memory>
 #include <optional>
 #include <string>
 #include <thread>
@@ -61,6 +62,23 @@ private:
     ChildProcess daemon_;
     std::string address_;
 };
+
+// The environment of the programs a desktop test starts on `display`: Qt on X, and a private
+// runtime folder (made under `root`) for their sockets. Set for the life of what it returns.
+inline std::vector<std::unique_ptr<Variable>> sessionVariables(const std::string& display,
+                                                               const std::filesystem::path& root) {
+    const std::filesystem::path runtime = root / "runtime";
+    std::filesystem::create_directories(runtime);
+    std::filesystem::permissions(runtime, std::filesystem::perms::owner_all);
+    std::vector<std::unique_ptr<Variable>> variables;
+    variables.push_back(std::make_unique<Variable>("DISPLAY", display));
+    variables.push_back(std::make_unique<Variable>("QT_QPA_PLATFORM", "xcb"));
+    variables.push_back(std::make_unique<Variable>("XDG_RUNTIME_DIR", runtime.string()));
+    // The X keyboard library Qt loads reads past the end of a string the strict checks
+    // reject, and the session bus library leaves memory at exit: neither is ours.
+    variables.push_back(std::make_unique<Variable>("ASAN_OPTIONS", "detect_leaks=0"));
+    return variables;
+}
 
 // The socket a running Quorlix listens on for later launches, under the runtime folder.
 inline std::filesystem::path instanceSocket(const std::filesystem::path& runtime) {

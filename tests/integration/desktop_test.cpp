@@ -201,16 +201,8 @@ protected:
         bus.emplace(home->path());
         if (bus->address().empty()) GTEST_SKIP() << "dbus-daemon could not start a session bus";
 
-        const fs::path runtime = home->path() / "runtime";
-        fs::create_directories(runtime);
-        fs::permissions(runtime, fs::perms::owner_all);
-        variables.push_back(std::make_unique<Variable>("DISPLAY", display->name()));
-        variables.push_back(std::make_unique<Variable>("QT_QPA_PLATFORM", "xcb"));
-        variables.push_back(std::make_unique<Variable>("XDG_RUNTIME_DIR", runtime.string()));
+        variables = sessionVariables(display->name(), home->path());
         variables.push_back(std::make_unique<Variable>("DBUS_SESSION_BUS_ADDRESS", bus->address()));
-        // The X keyboard library Qt loads reads past the end of a string the strict checks
-        // reject, and the session bus library leaves memory at exit: neither is ours.
-        variables.push_back(std::make_unique<Variable>("ASAN_OPTIONS", "detect_leaks=0"));
 
         screen.emplace(display->name());
         screen->paintWallpaper();

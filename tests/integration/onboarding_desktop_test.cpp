@@ -41,15 +41,7 @@ protected:
         display.emplace("1280x800x24");
         if (display->name().empty()) GTEST_SKIP() << "Xvfb could not start a display";
         home.emplace();
-        const fs::path runtime = home->path() / "runtime";
-        fs::create_directories(runtime);
-        fs::permissions(runtime, fs::perms::owner_all);
-        variables.push_back(std::make_unique<Variable>("DISPLAY", display->name()));
-        variables.push_back(std::make_unique<Variable>("QT_QPA_PLATFORM", "xcb"));
-        variables.push_back(std::make_unique<Variable>("XDG_RUNTIME_DIR", runtime.string()));
-        // The X keyboard library Qt loads reads past the end of a string the strict checks
-        // reject, and the session bus library leaves memory at exit: neither is ours.
-        variables.push_back(std::make_unique<Variable>("ASAN_OPTIONS", "detect_leaks=0"));
+        variables = sessionVariables(display->name(), home->path());
         compositor.emplace(std::vector<std::string>{"xcompmgr"},
                            std::vector<ChildProcess::Open>{{2, "/dev/null", O_WRONLY}});
         settingsFile = home->config() / "com.halvik.quorlix.json";

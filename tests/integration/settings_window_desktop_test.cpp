@@ -79,13 +79,8 @@ TEST(SettingsWindowDesktop, ASecondLaunchOpensItsSwitchesWriteTheSettingsAndItsC
     if (display.name().empty()) GTEST_SKIP() << "Xvfb could not start a display";
 
     fakes::TempHome home;
+    const auto session = sessionVariables(display.name(), home.path());
     const fs::path runtime = home.path() / "runtime";
-    fs::create_directories(runtime);
-    fs::permissions(runtime, fs::perms::owner_all);
-    Variable displayName("DISPLAY", display.name());
-    Variable qtPlatform("QT_QPA_PLATFORM", "xcb");
-    Variable runtimeDir("XDG_RUNTIME_DIR", runtime.string());
-    Variable sanitizer("ASAN_OPTIONS", "detect_leaks=0");
     ChildProcess compositor({"xcompmgr"}, {{2, "/dev/null", O_WRONLY}});
 
     const fs::path settingsFile = home.config() / "com.halvik.quorlix.json";
