@@ -428,7 +428,7 @@ void Animator::remove(const Place& place, const Index& next, double time, bool a
         from = entering->sample(time).value;
         ghost.item = item;
     } else {
-        const DisplayItem* shown = shownIsTarget_ ? nullptr : shown_.findIdentity(item.identity);
+        const DisplayItem* shown = shownIsTarget_ || !shown_ ? nullptr : shown_->findIdentity(item.identity);
         ghost.item = shown ? *shown : item;
     }
     ghost.item.inert = true;
@@ -438,7 +438,7 @@ void Animator::remove(const Place& place, const Index& next, double time, bool a
 }
 
 void Animator::update(DisplayItem target, double now, bool animate) {
-    auto next = std::make_unique<DisplayItem>(std::move(target));
+    auto next = std::make_shared<DisplayItem>(std::move(target));
     Index nextIndex = indexOf(*next);
     // A view that comes back while it leaves is a new view: the leaving copy goes.
     std::erase_if(ghosts_, [&](const Ghost& g) { return nextIndex.contains(g.item.identity.value); });
@@ -497,14 +497,15 @@ const DisplayItem& Animator::present(double now) {
         shownIsTarget_ = true;
         return *target_;
     }
-    shown_ = *target_;
+    // A new copy each time: the one shown before may still be held (a window compares with it).
+    shown_ = std::make_shared<DisplayItem>(*target_);
     shownIsTarget_ = false;
-    apply(shown_, now);
+    apply(*shown_, now);
 
     std::erase_if(ghosts_, [&](Ghost& ghost) {
         const AnimationTrack::Sample s = ghost.track->sample(now);
         if (s.finished) return true;
-        DisplayItem* parent = findMutable(shown_, ghost.parent);
+        DisplayItem* parent = findMutable(*shown_, ghost.parent);
         if (!parent) return true;
         DisplayItem copy = ghost.item;
         if (DisplayItem* moved = findMutable(copy, ghost.transitionTarget)) applyTransition(*moved, s.value, ghost.anchor);
@@ -519,7 +520,7 @@ const DisplayItem& Animator::present(double now) {
         siblings.insert(siblings.begin() + static_cast<std::ptrdiff_t>(at), std::move(copy));
         return false;
     });
-    return shown_;
+    return *shown_;
 }
 
 }  // namespace quorlix::ui
