@@ -446,8 +446,11 @@ void Animator::update(DisplayItem target, double now, bool animate) {
     preorder(*next, [&](const DisplayItem& item) {
         const auto placed = nextIndex.find(item.identity.value);
         if (placed == nextIndex.end() || placed->second.item != &item) return;  // a repeated identity
-        if (const auto old = index_.find(item.identity.value); old != index_.end())
-            compare(*old->second.item, item, now, animate);
+        if (const auto old = index_.find(item.identity.value); old != index_.end()) {
+            // Without an animation and with nothing moving, a change just shows: nothing to compare.
+            if ((animate && item.animation) || records_.contains(item.identity.value))
+                compare(*old->second.item, item, now, animate);
+        }
         else if (index_.contains(placed->second.parent))
             insert(item, nextIndex, now, animate);
     });

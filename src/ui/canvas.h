@@ -11,12 +11,13 @@
 // the content (and its mask), but still ends the layer, which then draws the kept result.
 //
 // A canvas may paint only part of the root space (a window repainting what changed); it then
-// tells that part's bounds (`visibleBounds`), and anything wholly outside may be skipped.
+// tells that part (`visibleRegion`), and anything wholly outside may be skipped.
 
 #include "platform/image.h"
 #include "ui/color.h"
 #include "ui/display_list.h"
 #include "ui/path.h"
+#include "ui/region.h"
 #include "ui/shape.h"
 
 #include <cstdint>
@@ -66,7 +67,7 @@ public:
                             std::uint64_t owner) = 0;
 
     // The part of the root space being painted, when it is not all of it.
-    virtual std::optional<Rect> visibleBounds() const { return std::nullopt; }
+    virtual std::optional<Region> visibleRegion() const { return std::nullopt; }
 
     // True where native controls stand over their views (a window), which then draw only
     // their frame and leave the content to the control.

@@ -177,14 +177,43 @@ struct KeyWriter {
     }
 };
 
-// Whether `item` draws an opaque fill of exactly `outline` that nothing in between hides or
-// moves (transforms, translucency, masks, blurs or a narrower clip).
+// Whether every pixel of a picture is opaque (pictures never change: the answer is kept).
+bool isOpaque(const platform::Image& picture) {
+    if (picture.isEmpty()) return false;
+    struct Known {
+        std::weak_ptr<const std::vector<std::uint8_t>> pixels;
+        bool opaque;
+    };
+    static auto* known = new std::vector<Known>;  // main thread only, as all drawing
+    for (const auto& k : *known)
+        if (!k.pixels.expired() && k.pixels.lock() == picture.pixels) return k.opaque;
+    bool opaque = true;
+    const auto& px = *picture.pixels;
+    for (std::size_t i = 3; i < px.size() && opaque; i += 4) opaque = px[i] == 255;
+    std::erase_if(*known, [](const Known& k) { return k.pixels.expired(); });
+    if (known->size() >= 16) known->erase(known->begin());
+    known->push_back({picture.pixels, opaque});
+    return opaque;
+}
+
+// Whether `item` draws an opaque fill of exactly `outline` (or an opaque picture over all of
+// it) that nothing in between hides or moves (transforms, translucency, masks, blurs or a
+// narrower clip).
 bool coversOpaquely(const DisplayItem& item, const Path& outline) {
     if (!item.transform.isIdentity() || item.opacity < 1 || item.mask || item.blurRadius > 0) return false;
     if (item.clip && !(*item.clip == outline)) return false;
     if (item.kind == DisplayItem::Kind::shape && item.fill && item.fill->kind == Paint::Kind::solid &&
         item.fill->color.a >= 1 && item.path == outline)
         return true;
+    if (item.kind == DisplayItem::Kind::image && !item.saturation && isOpaque(item.image)) {
+        // (Where its edges run along the outline, they soften it by a fraction of a pixel, which
+        // the shadow's blur does not show.)
+        const Rect b = outline.controlBounds(), r = item.imageRect;
+        constexpr double slack = 1e-6;
+        if (r.minX() <= b.minX() + slack && r.minY() <= b.minY() + slack && r.maxX() >= b.maxX() - slack &&
+            r.maxY() >= b.maxY() - slack)
+            return true;
+    }
     for (const auto& c : item.children)
         if (coversOpaquely(c, outline)) return true;
     return false;

@@ -169,7 +169,7 @@ namespace {
 // numbered in depth-first order, each with the size of its subtree, so a hidden subtree is
 // skipped whole.
 struct Culling {
-    Rect visible;
+    Region visible;
     std::vector<char> meets;
     std::vector<std::size_t> extent;
 
@@ -187,7 +187,7 @@ struct Culling {
         }
         const Rect bounds = withEffects(item, content ? *content : Rect{item.frame.origin, {0, 0}});
         // A point of slack for antialiased edges.
-        meets[index] = toRoot.mapBounds(bounds).insetBy(-1, -1).intersects(visible);
+        meets[index] = visible.intersects(toRoot.mapBounds(bounds).insetBy(-1, -1));
         extent[index] = meets.size() - index;
         return bounds;
     }
@@ -288,9 +288,9 @@ void drawItem(const DisplayItem& item, Canvas& canvas, const Culling* culling, s
 }  // namespace
 
 void DisplayItem::draw(Canvas& canvas) const {
-    if (const std::optional<Rect> visible = canvas.visibleBounds()) {
+    if (std::optional<Region> visible = canvas.visibleRegion()) {
         Culling culling;
-        culling.visible = *visible;
+        culling.visible = std::move(*visible);
         culling.walk(*this, Transform{});
         drawItem(*this, canvas, &culling, 0);
         return;

@@ -156,7 +156,7 @@ struct DisplayItem {
     Rect visualBounds() const;
 
     // Draws the item and its subtree. Where the canvas paints only part of the root space
-    // (`Canvas::visibleBounds`), subtrees wholly outside that part are skipped.
+    // (`Canvas::visibleRegion`), subtrees wholly outside that part are skipped.
     void draw(Canvas& canvas) const;
 };
 

@@ -141,24 +141,25 @@ void Element::collectKeys(std::vector<std::uint64_t>& out) const {
 void Element::invalidateLayout() {
     layoutChanged_ = true;
     for (Element* e = this; e; e = e->parent) {
-        e->memoCount_ = 0;
+        e->memo_.clear();
         e->memoNext_ = 0;
         if (e != this) e->changedBelow_ = true;
     }
 }
 
 Size Element::sizeThatFits(const ProposedSize& proposal) {
-    for (int i = 0; i < memoCount_; ++i) {
-        const Memo& m = memo_[static_cast<std::size_t>(i)];
-        if (sameLength(m.proposal.width, proposal.width) && sameLength(m.proposal.height, proposal.height))
-            return m.size;
-    }
+    for (const Memo& m : memo_)
+        if (sameLength(m.proposal.width, proposal.width) && sameLength(m.proposal.height, proposal.height)) return m.size;
     Size s = measure(proposal);
     s.width = std::max(0.0, s.width);
     s.height = std::max(0.0, s.height);
-    memo_[static_cast<std::size_t>(memoNext_)] = {proposal, s};
-    memoNext_ = (memoNext_ + 1) % static_cast<int>(memo_.size());
-    memoCount_ = std::min(memoCount_ + 1, static_cast<int>(memo_.size()));
+    constexpr std::size_t kept = 32;
+    if (memo_.size() < kept) {
+        memo_.push_back({proposal, s});
+    } else {
+        memo_[memoNext_] = {proposal, s};
+        memoNext_ = (memoNext_ + 1) % kept;
+    }
     return s;
 }
 

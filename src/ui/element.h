@@ -260,9 +260,10 @@ private:
         ProposedSize proposal;
         Size size;
     };
-    std::array<Memo, 8> memo_{};
-    int memoCount_ = 0;
-    int memoNext_ = 0;
+    // Sizes answered, kept while the content stays the same: a stack asks its children for
+    // several proposals each time it is measured.
+    std::vector<Memo> memo_;
+    std::size_t memoNext_ = 0;
     // Layout state kept between renders: whether it was placed, whether its children (or some
     // below them) changed since, and whether an element below places at every render.
     bool placed_ = false;

@@ -155,15 +155,18 @@ QtCanvas::QtCanvas(QPainter& painter, QtFontEngine& fonts, double scale, QSize d
 
 QtCanvas::~QtCanvas() = default;
 
-void QtCanvas::setVisibleArea(const QRect& deviceRect) {
-    visible_ = deviceRect.intersected(QRect(QPoint(0, 0), deviceSize_));
-    partial_ = visible_ != QRect(QPoint(0, 0), deviceSize_);
+void QtCanvas::setVisibleArea(const QRegion& area) {
+    const QRegion inside = area.intersected(QRect(QPoint(0, 0), deviceSize_));
+    visible_ = inside.boundingRect();
+    visibleRects_.assign(inside.begin(), inside.end());
+    partial_ = visible_ != QRect(QPoint(0, 0), deviceSize_) || visibleRects_.size() > 1;
 }
 
-std::optional<Rect> QtCanvas::visibleBounds() const {
+std::optional<Region> QtCanvas::visibleRegion() const {
     if (!partial_) return std::nullopt;
-    return Rect{visible_.x() / scale_, visible_.y() / scale_, visible_.width() / scale_,
-                visible_.height() / scale_};
+    Region region;
+    for (const QRect& r : visibleRects_) region.add(Rect{r.x() / scale_, r.y() / scale_, r.width() / scale_, r.height() / scale_});
+    return region;
 }
 
 QPainter& QtCanvas::current() {
@@ -195,7 +198,24 @@ void QtCanvas::multiplyOpacity(double opacity) {
     p.setOpacity(p.opacity() * std::clamp(opacity, 0.0, 1.0));
 }
 
-void QtCanvas::clip(const Path& path) { current().setClipPath(toQPainterPath(path), Qt::IntersectClip); }
+void QtCanvas::clip(const Path& path) {
+    if (!paintsInside(path)) current().setClipPath(toQPainterPath(path), Qt::IntersectClip);
+}
+
+bool QtCanvas::paintsInside(const Path& outline) {
+    if (!partial_ || outline.isEmpty()) return false;
+    const QTransform& world = current().worldTransform();
+    bool invertible = false;
+    const QTransform inverse = world.inverted(&invertible);
+    if (!invertible || !world.isAffine()) return false;
+    const QPoint origin = currentOrigin();
+    for (const QRect& painted : visibleRects_) {
+        // The area painted, in the outline's space, with room for antialiased edges.
+        const QRectF area = inverse.mapRect(QRectF(painted.translated(-origin).adjusted(-2, -2, 2, 2)));
+        if (!liesInside(outline, Rect{area.x(), area.y(), area.width(), area.height()})) return false;
+    }
+    return true;
+}
 
 bool QtCanvas::beginLayer(const LayerStyle& style, const Rect& bounds) {
     QPainter& parent = current();
@@ -210,7 +230,7 @@ bool QtCanvas::beginLayer(const LayerStyle& style, const Rect& bounds) {
     if (onlyClip) {
         layer->clipOnly = &parent;
         parent.save();
-        parent.setClipPath(toQPainterPath(*style.clip), Qt::IntersectClip);
+        clip(*style.clip);
         layers_.push_back(std::move(layer));
         return true;
     }
@@ -386,6 +406,9 @@ void QtCanvas::composite(QPainter& parent, const Layer& l, const EffectResult& r
 void QtCanvas::drawShadow(const Path& outline, double alpha, const ShadowEffect& shadow,
                           std::uint64_t owner) {
     QPainter& p = current();
+    // Beneath an opaque outline, no shadow shows.
+    const bool opaque = alpha >= 1 && p.opacity() >= 1;
+    if (opaque && paintsInside(outline)) return;
     const QTransform world = p.worldTransform();
     const double scale = transformScale(world);
     QColor color = toQColor(shadow.color);
@@ -398,6 +421,10 @@ void QtCanvas::drawShadow(const Path& outline, double alpha, const ShadowEffect&
                                  .then(Transform::translation(offset.x(), offset.y()));
     OutlineShadow s;
     s.outline = outline.transformed(device);
+    if (opaque && world.isAffine()) {
+        s.covered = outline.transformed(Transform{world.m11(), world.m12(), world.m13(), world.m21(), world.m22(),
+                                                  world.m23(), world.m31(), world.m32(), world.m33()});
+    }
     s.sigma = shadow.radius / 2 * scale;
     s.color = color;
     s.margin = static_cast<int>(std::ceil(1.5 * shadow.radius * scale)) + 3;
@@ -530,7 +557,7 @@ QRegion repaintRegion(QImage& target, const DisplayItem& list, double scale, con
     painter.fillRect(device.boundingRect(), Qt::transparent);
     painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
     QtCanvas canvas(painter, QtFontEngine::shared(), scale, target.size());
-    canvas.setVisibleArea(device.boundingRect());
+    canvas.setVisibleArea(device);
     canvas.setShowsNativeViews(showsNativeViews);
     if (cache) canvas.setEffectCache(*cache);
     list.draw(canvas);

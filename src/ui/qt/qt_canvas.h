@@ -49,12 +49,12 @@ public:
     void drawShadow(const Path& outline, double alpha, const ShadowEffect& shadow,
                     std::uint64_t owner) override;
     bool showsNativeViews() const override { return showsNativeViews_; }
-    std::optional<Rect> visibleBounds() const override;
+    std::optional<Region> visibleRegion() const override;
     // Set in a window whose text fields are native controls.
     void setShowsNativeViews(bool shows) { showsNativeViews_ = shows; }
-    // Paints only `deviceRect` (device pixels) of the target: what lies wholly outside it is
+    // Paints only `area` (device pixels) of the target: what lies wholly outside it is
     // skipped, and layers are cut to it. The painter should clip to it as well.
-    void setVisibleArea(const QRect& deviceRect);
+    void setVisibleArea(const QRegion& area);
     // Where kept layer results and shadows go (the shared cache by default).
     void setEffectCache(EffectCache& cache) { cache_ = &cache; }
 
@@ -81,13 +81,17 @@ private:
     QPoint currentOrigin() const;
     // Whether a layer being drawn must be made whole (its result is kept).
     bool drawingWhole() const;
+    // Whether all that is painted (the visible area) lies inside `outline`, away from its
+    // edges: a clip to it then changes nothing, and its fill covers everything.
+    bool paintsInside(const Path& outline);
     void composite(QPainter& parent, const Layer& layer, const EffectResult& result);
 
     QPainter& root_;
     QtFontEngine& fonts_;
     QSize deviceSize_;
     double scale_;
-    QRect visible_;
+    QRect visible_;  // the bounds of what is painted
+    std::vector<QRect> visibleRects_;
     bool partial_ = false;
     EffectCache* cache_ = &EffectCache::shared();
     std::vector<std::unique_ptr<Layer>> layers_;

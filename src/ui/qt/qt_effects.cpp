@@ -380,11 +380,49 @@ void drawOutlineShadow(QPainter& painter, const OutlineShadow& shadow, EffectCac
     painter.resetTransform();
     painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
     for (const Piece& x : pieces(image.width(), splitX, stretchX, area.left()))
-        for (const Piece& y : pieces(image.height(), splitY, stretchY, area.top()))
-            if (x.length > 0 && y.length > 0)
-                painter.drawImage(QRect(x.target, y.target, x.targetLength, y.targetLength), image,
-                                  QRect(x.source, y.source, x.length, y.length));
+        for (const Piece& y : pieces(image.height(), splitY, stretchY, area.top())) {
+            if (x.length <= 0 || y.length <= 0) continue;
+            const QRect target(x.target, y.target, x.targetLength, y.targetLength);
+            if (shadow.covered &&
+                liesInside(*shadow.covered, Rect{target.x() - 1.0, target.y() - 1.0, target.width() + 2.0,
+                                                 target.height() + 2.0}))
+                continue;
+            if (x.length == 1 && y.length == 1) {
+                // One pixel stretched: its colour.
+                painter.fillRect(target, QColor::fromRgba(qUnpremultiply(image.pixel(x.source, y.source))));
+                continue;
+            }
+            painter.drawImage(target, image, QRect(x.source, y.source, x.length, y.length));
+        }
     painter.restore();
+}
+
+bool liesInside(const Path& outline, const Rect& a) {
+    if (outline.isEmpty()) return false;
+    Point at, start;
+    for (const auto& e : outline.elements()) {
+        const int points = e.verb == Path::Verb::close   ? 0
+                           : e.verb == Path::Verb::quad  ? 2
+                           : e.verb == Path::Verb::cubic ? 3
+                                                         : 1;
+        if (e.verb == Path::Verb::move) {
+            at = start = e.p[0];
+            continue;
+        }
+        const Point end = e.verb == Path::Verb::close ? start : e.p[points - 1];
+        double x0 = std::min(at.x, end.x), x1 = std::max(at.x, end.x);
+        double y0 = std::min(at.y, end.y), y1 = std::max(at.y, end.y);
+        for (int i = 0; i < points; ++i) {
+            x0 = std::min(x0, e.p[i].x);
+            x1 = std::max(x1, e.p[i].x);
+            y0 = std::min(y0, e.p[i].y);
+            y1 = std::max(y1, e.p[i].y);
+        }
+        if (x0 <= a.maxX() && a.minX() <= x1 && y0 <= a.maxY() && a.minY() <= y1) return false;
+        at = end;
+    }
+    // No piece comes into it: it lies wholly inside or wholly outside.
+    return outline.contains({a.midX(), a.midY()});
 }
 
 }  // namespace quorlix::ui::qt

@@ -16,6 +16,7 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 
 namespace quorlix::ui::qt {
 
@@ -42,8 +43,14 @@ struct OutlineShadow {
     int margin = 0;
     // Where shadows may be drawn (device pixels): the outline is cut to it, grown by the blur's reach.
     QRect limit;
+    // An outline (device pixels) whose inside is painted over opaquely right after: no shadow
+    // shows there, so it is not drawn there.
+    std::optional<Path> covered;
 };
 void drawOutlineShadow(QPainter& painter, const OutlineShadow& shadow, EffectCache& cache,
                        std::uint64_t owner);
+
+// Whether `area` lies wholly inside `outline`, no piece of the outline coming into it.
+bool liesInside(const Path& outline, const Rect& area);
 
 }  // namespace quorlix::ui::qt
