@@ -132,6 +132,7 @@ struct Knobs : ObservableObject {
     Published<double> blur{this, 0};
     Published<bool> paused{this, false};
     Published<int> art{this, 0};
+    Published<int> tag{this, 0};
 };
 
 platform::Image picture(int seed) {
@@ -203,9 +204,21 @@ struct Scene {
                               .font(Font::system(14, FontWeight::bold))
                               .foregroundStyle(Color::yellow)
                               .blur(k.blur.get()),
-                          Color::teal.frame({.width = 40, .height = 12})
-                              .overlay(Text("ok").font(Font::system(8)))
-                              .cachedLayer(),
+                          // Kept layers whose content changes in a small part of them.
+                          HStack({
+                              Text(std::to_string(k.tag.get()))
+                                  .font(Font::system(9))
+                                  .padding(Edges::horizontal, 30)
+                                  .padding(Edges::vertical, 12)
+                                  .background(RoundedRectangle(10).fill(Color::teal))
+                                  .cachedLayer(),
+                              Text(std::to_string(k.art.get()))
+                                  .font(Font::system(9))
+                                  .padding(Edges::horizontal, 30)
+                                  .padding(Edges::vertical, 12)
+                                  .background(RoundedRectangle(10).fill(Color::indigo))
+                                  .blur(1.5),
+                          }),
                       })
             .foregroundStyle(Color::white);
     }
@@ -281,7 +294,7 @@ TEST(Damage, RepaintingTheDamagedRegionShowsWhatAFullRepaintShows) {
             change();
     };
     for (int i = 0; i < 40 && !failed; ++i) {
-        switch (pick(11)) {
+        switch (pick(12)) {
             case 0:
                 step = "label";
                 knobs.label = std::to_string(pick(9)) + ":" + std::to_string(10 + pick(50));
@@ -325,6 +338,10 @@ TEST(Damage, RepaintingTheDamagedRegionShowsWhatAFullRepaintShows) {
             case 10:
                 step = "art";
                 knobs.art = pick(2);
+                break;
+            case 11:
+                step = "tag";
+                knobs.tag = pick(10);
                 break;
         }
         time.advance(std::uniform_real_distribution<double>(0.02, 0.2)(random));

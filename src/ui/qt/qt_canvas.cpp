@@ -203,7 +203,9 @@ void QtCanvas::clip(const Path& path) {
 }
 
 bool QtCanvas::paintsInside(const Path& outline) {
-    if (!partial_ || outline.isEmpty()) return false;
+    // A layer made whole (to be kept) must hold all of its content, painted or not.
+    // A layer made whole (to be kept) must hold all of its content, painted or not.
+    if (!partial_ || outline.isEmpty() || drawingWhole()) return false;
     const QTransform& world = current().worldTransform();
     bool invertible = false;
     const QTransform inverse = world.inverted(&invertible);
@@ -441,7 +443,17 @@ void QtCanvas::drawShadow(const Path& outline, double alpha, const ShadowEffect&
 }
 
 void QtCanvas::fill(const Path& path, const Paint& paint) {
-    current().fillPath(toQPainterPath(path), toBrush(paint));
+    QPainter& p = current();
+    if (paint.kind == Paint::Kind::solid && paintsInside(path)) {
+        // All that is painted lies inside: the same pixels as the outline's fill, without it.
+        p.save();
+        p.resetTransform();
+        const QColor color = toQColor(paint.color);
+        for (const QRect& r : visibleRects_) p.fillRect(r.translated(-currentOrigin()), color);
+        p.restore();
+        return;
+    }
+    p.fillPath(toQPainterPath(path), toBrush(paint));
 }
 
 void QtCanvas::stroke(const Path& path, const Paint& paint, const StrokeStyle& style) {
