@@ -57,6 +57,7 @@ struct Lifecycle {
 
 struct ViewRecord;
 class TreeServices;
+class TextLayoutCache;
 
 struct BuildScope;
 namespace detail {
@@ -106,6 +107,8 @@ class TreeServices {
 public:
     explicit TreeServices(FontEngine& fonts) : fonts(fonts), frame(std::make_shared<const FrameToken>()) {}
     FontEngine& fonts;
+    // Unbounded text layouts kept from render to render (absent: none kept).
+    TextLayoutCache* textLayouts = nullptr;
     // Renewed at every render: anchors and geometry of earlier renders resolve to nothing.
     std::shared_ptr<const FrameToken> frame;
     // View state (absent in a tree rendered without a graph's store).

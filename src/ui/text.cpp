@@ -59,7 +59,7 @@ private:
             TextLayoutOptions o = options_;
             o.maxWidth.reset();
             o.maxHeight.reset();
-            natural_ = layoutText(services->fonts, text_, o);
+            natural_ = services->textLayouts ? services->textLayouts->layout(text_, o) : layoutText(services->fonts, text_, o);
         }
         if (natural_->lines.size() == 1 && natural_->scale == 1 && !natural_->truncated &&
             (!p.width || !std::isfinite(*p.width) || *p.width >= natural_->size.width))
@@ -70,7 +70,8 @@ private:
         o.maxWidth = p.width;
         o.maxHeight = p.height;
         if (cache_.size() >= 6) cache_.erase(cache_.begin());
-        cache_.emplace_back(p, layoutText(services->fonts, text_, o));
+        cache_.emplace_back(p, services->textLayouts ? services->textLayouts->layout(text_, o)
+                                                     : layoutText(services->fonts, text_, o));
         return cache_.back().second;
     }
 

@@ -296,4 +296,21 @@ std::vector<TextRun> TextLayout::runs(FontEngine& engine, Point origin, double f
     return out;
 }
 
+const TextLayout& TextLayoutCache::layout(std::string_view text, const TextLayoutOptions& o) {
+    std::string key;
+    key.reserve(text.size() + 96);
+    const Font& f = o.font;
+    auto length = [](const std::optional<double>& v) { return v ? *v : -1.0; };
+    for (const double v : {f.size, static_cast<double>(f.weight), static_cast<double>(f.design),
+                           static_cast<double>(f.monospacedDigits), static_cast<double>(o.lineLimit.value_or(-1)),
+                           o.minimumScaleFactor, static_cast<double>(o.truncation), static_cast<double>(o.alignment),
+                           length(o.maxWidth), length(o.maxHeight)})
+        key.append(reinterpret_cast<const char*>(&v), sizeof v);
+    key.append(text);
+    if (const auto found = layouts_.find(key); found != layouts_.end()) return found->second;
+    // Texts come and go (a clock's digits): past a few hundred, start again.
+    if (layouts_.size() >= 1024) layouts_.clear();
+    return layouts_.emplace(std::move(key), layoutText(engine_, text, o)).first->second;
+}
+
 }  // namespace quorlix::ui

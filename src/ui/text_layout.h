@@ -11,6 +11,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 namespace quorlix::ui {
@@ -46,6 +47,19 @@ struct TextLayout {
 };
 
 TextLayout layoutText(FontEngine& engine, std::string_view text, const TextLayoutOptions& options);
+
+// Layouts of texts kept by text and options (the space offered included), for one font
+// engine: a tree built again lays out the same texts again.
+class TextLayoutCache {
+public:
+    explicit TextLayoutCache(FontEngine& engine) : engine_(engine) {}
+    // The layout, valid until the next call.
+    const TextLayout& layout(std::string_view text, const TextLayoutOptions& options);
+
+private:
+    FontEngine& engine_;
+    std::unordered_map<std::string, TextLayout> layouts_;
+};
 
 inline constexpr std::string_view ellipsis = "\xE2\x80\xA6";  // U+2026
 

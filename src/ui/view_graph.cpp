@@ -26,7 +26,7 @@ bool insideRebuiltContent(const ViewRecord& r) {
 }  // namespace
 
 ViewGraph::ViewGraph(FontEngine& fonts)
-    : fonts_(fonts), invalidation_(std::make_shared<Invalidation>()), store_(invalidation_) {}
+    : fonts_(fonts), textLayouts_(fonts), invalidation_(std::make_shared<Invalidation>()), store_(invalidation_) {}
 
 ViewGraph::~ViewGraph() {
     // Tasks end with the graph; their held work is cancelled.
@@ -54,6 +54,7 @@ void ViewGraph::buildWhole(const View& root, Size size, const EnvironmentValues&
     rootRecord_.reset();
     services_ = std::make_unique<TreeServices>(fonts_);
     services_->store = &store_;
+    services_->textLayouts = &textLayouts_;
     rootRecord_ = std::make_unique<ViewRecord>();
     rootRecord_->identity = Identity{0};
     rootNode_ = root.node();

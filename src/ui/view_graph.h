@@ -30,6 +30,7 @@
 #include "ui/lifecycle.h"
 #include "ui/preference.h"
 #include "ui/state.h"
+#include "ui/text_layout.h"
 #include "ui/view.h"
 
 #include <memory>
@@ -89,6 +90,7 @@ private:
     void noteRecords();
 
     FontEngine& fonts_;
+    TextLayoutCache textLayouts_;
     std::shared_ptr<Invalidation> invalidation_;
     StateStore store_;
     std::unique_ptr<TreeServices> services_;

@@ -5,12 +5,15 @@
 
 #include <QApplication>
 #include <QGlyphRun>
+#include <QPainterPathStroker>
 #include <QLinearGradient>
 #include <QRadialGradient>
 
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <string>
+#include <unordered_map>
 
 namespace quorlix::ui::qt {
 
@@ -479,31 +482,127 @@ void QtCanvas::stroke(const Path& path, const Paint& paint, const StrokeStyle& s
     p.drawPath(toQPainterPath(path));
 }
 
-void QtCanvas::drawText(const TextRun& run, const Paint& paint) {
-    if (run.text.empty()) return;
+namespace {
+
+// Runs of glyphs as drawn: shaped once, and outlined (thickened where a symbol's weight asks)
+// when first drawn with a gradient or a weight, kept by font, text and thickness: shaping and
+// stroking cost more than drawing.
+struct ShapedRun {
+    QGlyphRun glyphs;  // positioned from the run's origin
+    std::optional<QPainterPath> outline;
+};
+
+ShapedRun& shaped(const TextRun& run, QtFontEngine& fonts) {
+    static auto* kept = new std::unordered_map<std::string, ShapedRun>;  // main thread only
+    std::string key = run.text;
+    for (const double v : {static_cast<double>(run.font.face), static_cast<double>(run.font.weight), run.font.size,
+                           run.embolden})
+        key.append(reinterpret_cast<const char*>(&v), sizeof v);
+    if (const auto found = kept->find(key); found != kept->end()) return found->second;
     QList<quint32> glyphs;
     std::vector<double> offsets;
-    fonts_.shape(run.font, QString::fromStdString(run.text), glyphs, offsets);
-    const QRawFont raw = fonts_.rawFont(run.font);
+    fonts.shape(run.font, QString::fromStdString(run.text), glyphs, offsets);
+    QList<QPointF> positions;
+    for (double x : offsets) positions.append(QPointF(x, 0));
+    ShapedRun made;
+    made.glyphs.setRawFont(fonts.rawFont(run.font));
+    made.glyphs.setGlyphIndexes(glyphs);
+    made.glyphs.setPositions(positions);
+    if (kept->size() >= 1024) kept->clear();
+    return kept->emplace(std::move(key), std::move(made)).first->second;
+}
+
+const QPainterPath& outlineOf(const TextRun& run, ShapedRun& shaped) {
+    if (shaped.outline) return *shaped.outline;
+    QPainterPath outline;
+    const QRawFont raw = shaped.glyphs.rawFont();
+    const QList<quint32> glyphs = shaped.glyphs.glyphIndexes();
+    const QList<QPointF> positions = shaped.glyphs.positions();
+    for (qsizetype i = 0; i < glyphs.size(); ++i) outline.addPath(raw.pathForGlyph(glyphs[i]).translated(positions[i]));
+    if (run.embolden > 0) {
+        QPainterPathStroker stroker;
+        stroker.setWidth(run.embolden);
+        stroker.setCapStyle(Qt::RoundCap);
+        stroker.setJoinStyle(Qt::RoundJoin);
+        outline.addPath(stroker.createStroke(outline));
+        outline.setFillRule(Qt::WindingFill);
+    }
+    shaped.outline = std::move(outline);
+    return *shaped.outline;
+}
+
+// A thickened run in one colour, drawn once into a picture of its device pixels at a quarter
+// of a pixel's precision and then copied, as glyphs are: filling its outline every frame costs
+// far more. Kept by run, colour, scale and quarter-pixel phase.
+const QImage& thickenedRun(const TextRun& run, ShapedRun& glyphs, const QColor& color, double sx, double sy, int qx,
+                           int qy, QPoint& offset) {
+    struct Kept {
+        QImage image;
+        QPoint offset;
+    };
+    static auto* kept = new std::unordered_map<std::string, Kept>;  // main thread only
+    std::string key = run.text;
+    for (const double v : {static_cast<double>(run.font.face), static_cast<double>(run.font.weight), run.font.size,
+                           run.embolden, sx, sy, static_cast<double>(qx), static_cast<double>(qy),
+                           static_cast<double>(color.rgba())})
+        key.append(reinterpret_cast<const char*>(&v), sizeof v);
+    if (const auto found = kept->find(key); found != kept->end()) {
+        offset = found->second.offset;
+        return found->second.image;
+    }
+    const QPainterPath& outline = outlineOf(run, glyphs);
+    const QTransform place = QTransform::fromTranslate(qx / 4.0, qy / 4.0).scale(sx, sy);
+    const QRect bounds = place.mapRect(outline.boundingRect()).toAlignedRect().adjusted(-1, -1, 1, 1);
+    Kept made;
+    made.offset = bounds.topLeft();
+    made.image = QImage(bounds.size().expandedTo(QSize(1, 1)), QImage::Format_ARGB32_Premultiplied);
+    made.image.fill(Qt::transparent);
+    {
+        QPainter p(&made.image);
+        p.setRenderHint(QPainter::Antialiasing);
+        p.setTransform(place * QTransform::fromTranslate(-bounds.left(), -bounds.top()));
+        p.fillPath(outline, color);
+    }
+    if (kept->size() >= 512) kept->clear();
+    const Kept& stored = kept->emplace(std::move(key), std::move(made)).first->second;
+    offset = stored.offset;
+    return stored.image;
+}
+
+}  // namespace
+
+void QtCanvas::drawText(const TextRun& run, const Paint& paint) {
+    if (run.text.empty()) return;
+    ShapedRun& glyphs = shaped(run, fonts_);
     QPainter& p = current();
     if (paint.kind == Paint::Kind::solid && run.embolden <= 0) {
-        QList<QPointF> positions;
-        for (double x : offsets) positions.append(QPointF(x, 0));
-        QGlyphRun glyphRun;
-        glyphRun.setRawFont(raw);
-        glyphRun.setGlyphIndexes(glyphs);
-        glyphRun.setPositions(positions);
         p.setPen(QPen(toQColor(paint.color)));
-        p.drawGlyphRun(QPointF(run.origin.x, run.origin.y), glyphRun);
+        p.drawGlyphRun(QPointF(run.origin.x, run.origin.y), glyphs.glyphs);
         return;
     }
-    QPainterPath outline;
-    for (qsizetype i = 0; i < glyphs.size(); ++i)
-        outline.addPath(raw.pathForGlyph(glyphs[i]).translated(run.origin.x + offsets[static_cast<std::size_t>(i)],
-                                                              run.origin.y));
-    const QBrush brush = toBrush(paint);
+    const QTransform& world = p.worldTransform();
+    if (paint.kind == Paint::Kind::solid && world.type() <= QTransform::TxScale) {
+        // Thickened symbols: copied from a picture of them, placed to a quarter of a pixel.
+        const QPointF at = world.map(QPointF(run.origin.x, run.origin.y));
+        const double fx = std::floor(at.x() * 4 + 0.5) / 4, fy = std::floor(at.y() * 4 + 0.5) / 4;
+        const int ix = static_cast<int>(std::floor(fx)), iy = static_cast<int>(std::floor(fy));
+        QPoint offset;
+        const QImage& image = thickenedRun(run, glyphs, toQColor(paint.color), world.m11(), world.m22(),
+                                           static_cast<int>((fx - ix) * 4), static_cast<int>((fy - iy) * 4), offset);
+        p.save();
+        p.resetTransform();
+        p.drawImage(QPoint(ix, iy) + offset, image);
+        p.restore();
+        return;
+    }
+    // The glyphs' outline, thickened by the embolden width, at the run's origin.
+    const QPainterPath& outline = outlineOf(run, glyphs);
+    QBrush brush = toBrush(paint);
+    brush.setTransform(QTransform::fromTranslate(-run.origin.x, -run.origin.y));
+    p.save();
+    p.translate(run.origin.x, run.origin.y);
     p.fillPath(outline, brush);
-    if (run.embolden > 0) p.strokePath(outline, QPen(brush, run.embolden, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    p.restore();
 }
 
 void QtCanvas::drawImage(const platform::Image& picture, const Rect& destination, int interpolation) {

@@ -212,6 +212,56 @@ std::optional<std::pair<double, double>> straightRun(const Path& outline, bool a
     return best;
 }
 
+// A rectangle (device pixels) inside an outline made of straight sides across its straight run
+// along one axis: the band between the outline's straight sides there.
+std::optional<QRect> innerRect(const Path& outline, bool alongX) {
+    const auto run = straightRun(outline, alongX);
+    if (!run) return std::nullopt;
+    // The straight sides crossing the run stand at these heights (or columns).
+    std::optional<double> low, high;
+    Point current, start;
+    for (const auto& e : outline.elements()) {
+        if (e.verb == Path::Verb::move) {
+            current = start = e.p[0];
+            continue;
+        }
+        const Point end = e.verb == Path::Verb::close   ? start
+                          : e.verb == Path::Verb::quad  ? e.p[1]
+                          : e.verb == Path::Verb::cubic ? e.p[2]
+                                                        : e.p[0];
+        const double a0 = alongX ? current.x : current.y, a1 = alongX ? end.x : end.y;
+        if (e.verb == Path::Verb::line || e.verb == Path::Verb::close) {
+            if (std::min(a0, a1) <= run->first && std::max(a0, a1) >= run->second) {
+                const double across = alongX ? current.y : current.x;
+                low = low ? std::min(*low, across) : across;
+                high = high ? std::max(*high, across) : across;
+            }
+        }
+        current = end;
+    }
+    if (!low || !high || *high - *low < 4) return std::nullopt;
+    const QRect r = alongX ? QRectF(QPointF(run->first, *low), QPointF(run->second, *high)).toRect()
+                           : QRectF(QPointF(*low, run->first), QPointF(*high, run->second)).toRect();
+    const QRect inside = r.adjusted(2, 2, -2, -2);
+    if (inside.isEmpty() || !liesInside(outline, Rect{inside.x() - 1.0, inside.y() - 1.0, inside.width() + 2.0,
+                                                      inside.height() + 2.0}))
+        return std::nullopt;
+    return inside;
+}
+
+// `r` without `hole`: up to four rectangles, added to `out`.
+void subtract(const QRect& r, const QRect& hole, std::vector<QRect>& out) {
+    const QRect h = r.intersected(hole);
+    if (h.isEmpty()) {
+        out.push_back(r);
+        return;
+    }
+    if (h.top() > r.top()) out.emplace_back(QPoint(r.left(), r.top()), QPoint(r.right(), h.top() - 1));
+    if (h.bottom() < r.bottom()) out.emplace_back(QPoint(r.left(), h.bottom() + 1), QPoint(r.right(), r.bottom()));
+    if (h.left() > r.left()) out.emplace_back(QPoint(r.left(), h.top()), QPoint(h.left() - 1, h.bottom()));
+    if (h.right() < r.right()) out.emplace_back(QPoint(h.right() + 1, h.top()), QPoint(r.right(), h.bottom()));
+}
+
 // One axis of a nine-slice: a piece of the image drawn 1:1, the column (or row) at `split`
 // stretched by `stretch` more pixels, and the rest 1:1.
 struct Piece {
@@ -376,6 +426,12 @@ void drawOutlineShadow(QPainter& painter, const OutlineShadow& shadow, EffectCac
         kept = made.bytes() > cache.byteLimit() ? &made : cache.insert(key, owner, std::move(made));
     }
     const QImage& image = kept->content.image;
+    // What an opaque outline painted over it hides needs no drawing: pieces wholly inside it
+    // go, and the parts of the others inside its inner rectangles.
+    std::vector<QRect> hidden;
+    if (shadow.covered)
+        for (const bool alongX : {true, false})
+            if (const auto inner = innerRect(*shadow.covered, alongX)) hidden.push_back(*inner);
     painter.save();
     painter.resetTransform();
     painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
@@ -392,7 +448,24 @@ void drawOutlineShadow(QPainter& painter, const OutlineShadow& shadow, EffectCac
                 painter.fillRect(target, QColor::fromRgba(qUnpremultiply(image.pixel(x.source, y.source))));
                 continue;
             }
-            painter.drawImage(target, image, QRect(x.source, y.source, x.length, y.length));
+            std::vector<QRect> parts{target};
+            for (const QRect& h : hidden) {
+                std::vector<QRect> left;
+                for (const QRect& r : parts) subtract(r, h, left);
+                parts = std::move(left);
+            }
+            for (const QRect& r : parts) {
+                // Bands short enough that the drawing stays on this thread (Qt spreads taller
+                // ones over its pool, which costs more than it saves on a busy core).
+                for (int top = r.top(); top <= r.bottom(); top += 64) {
+                    const int rows = std::min(64, r.bottom() + 1 - top);
+                    const QRect band(r.left(), top, r.width(), rows);
+                    const QRect source(x.length == 1 ? x.source : x.source + band.left() - x.target,
+                                       y.length == 1 ? y.source : y.source + band.top() - y.target,
+                                       x.length == 1 ? 1 : band.width(), y.length == 1 ? 1 : band.height());
+                    painter.drawImage(band, image, source);
+                }
+            }
         }
     painter.restore();
 }
