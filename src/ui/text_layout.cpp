@@ -296,6 +296,13 @@ std::vector<TextRun> TextLayout::runs(FontEngine& engine, Point origin, double f
     return out;
 }
 
+TextLayoutCache::TextLayoutCache(FontEngine& engine, std::size_t byteLimit)
+    : engine_(engine), layouts_(byteLimit, [](const std::string& key, const TextLayout& layout) {
+          std::size_t bytes = 2 * key.size() + sizeof(TextLayout);
+          for (const auto& line : layout.lines) bytes += sizeof(TextLine) + line.text.size();
+          return bytes;
+      }) {}
+
 const TextLayout& TextLayoutCache::layout(std::string_view text, const TextLayoutOptions& o) {
     std::string key;
     key.reserve(text.size() + 96);
@@ -307,10 +314,8 @@ const TextLayout& TextLayoutCache::layout(std::string_view text, const TextLayou
                            length(o.maxWidth), length(o.maxHeight)})
         key.append(reinterpret_cast<const char*>(&v), sizeof v);
     key.append(text);
-    if (const auto found = layouts_.find(key); found != layouts_.end()) return found->second;
-    // Texts come and go (a clock's digits): past a few hundred, start again.
-    if (layouts_.size() >= 1024) layouts_.clear();
-    return layouts_.emplace(std::move(key), layoutText(engine_, text, o)).first->second;
+    if (const TextLayout* kept = layouts_.find(key)) return *kept;
+    return layouts_.insert(std::move(key), layoutText(engine_, text, o));
 }
 
 }  // namespace quorlix::ui

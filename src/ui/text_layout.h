@@ -6,12 +6,12 @@
 
 #include "ui/display_list.h"
 #include "ui/font.h"
+#include "ui/lru_cache.h"
 #include "ui/types.h"
 
 #include <optional>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
 
 namespace quorlix::ui {
@@ -52,13 +52,14 @@ TextLayout layoutText(FontEngine& engine, std::string_view text, const TextLayou
 // engine: a tree built again lays out the same texts again.
 class TextLayoutCache {
 public:
-    explicit TextLayoutCache(FontEngine& engine) : engine_(engine) {}
+    explicit TextLayoutCache(FontEngine& engine, std::size_t byteLimit = 512u << 10);
     // The layout, valid until the next call.
     const TextLayout& layout(std::string_view text, const TextLayoutOptions& options);
+    std::size_t bytes() const { return layouts_.bytes(); }
 
 private:
     FontEngine& engine_;
-    std::unordered_map<std::string, TextLayout> layouts_;
+    LruCache<std::string, TextLayout> layouts_;
 };
 
 inline constexpr std::string_view ellipsis = "\xE2\x80\xA6";  // U+2026

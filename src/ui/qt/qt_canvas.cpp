@@ -1,5 +1,6 @@
 #include "ui/qt/qt_canvas.h"
 
+#include "ui/lru_cache.h"
 #include "ui/qt/qt_effects.h"
 #include "ui/view_graph.h"
 
@@ -13,7 +14,6 @@
 #include <cmath>
 #include <cstdlib>
 #include <string>
-#include <unordered_map>
 
 namespace quorlix::ui::qt {
 
@@ -66,7 +66,13 @@ public:
     void give(QImage image) {
         if (image.isNull() || image.format() != QImage::Format_ARGB32_Premultiplied) return;
         free_.push_back(std::move(image));
-        if (free_.size() > 12) free_.erase(free_.begin());
+        // At most 12 images and 8 MB kept: the oldest go first.
+        auto bytes = [this] {
+            qsizetype total = 0;
+            for (const QImage& i : free_) total += i.sizeInBytes();
+            return total;
+        };
+        while (!free_.empty() && (free_.size() > 12 || bytes() > (8 << 20))) free_.erase(free_.begin());
     }
 
 private:
@@ -79,22 +85,21 @@ ImagePool& pool() {
 }
 
 // Pictures come as straight RGBA bytes; painting wants premultiplied pixels. The converted
-// copies of the last few pictures are kept, keyed by their shared pixels.
+// copies of recent pictures are kept (up to 16 MB), keyed by their shared pixels.
 QImage premultiplied(const platform::Image& picture) {
-    struct Entry {
+    struct Converted {
         std::weak_ptr<const std::vector<std::uint8_t>> pixels;
         QImage image;
     };
-    static auto* cache = new std::vector<Entry>;
-    for (const auto& e : *cache)
-        if (!e.pixels.expired() && e.pixels.lock() == picture.pixels) return e.image;
+    static auto* kept = new LruCache<const void*, Converted>(  // main thread only
+        16u << 20, [](const void*, const Converted& c) { return static_cast<std::size_t>(c.image.sizeInBytes()); });
+    // Pixels gone may come back at the same address holding another picture.
+    if (const Converted* found = kept->find(picture.pixels.get()); found && found->pixels.lock() == picture.pixels)
+        return found->image;
     const QImage straight(picture.pixels->data(), picture.width, picture.height,
                           static_cast<qsizetype>(picture.width) * 4, QImage::Format_RGBA8888);
-    QImage converted = straight.convertToFormat(QImage::Format_ARGB32_Premultiplied);
-    std::erase_if(*cache, [](const Entry& e) { return e.pixels.expired(); });
-    if (cache->size() >= 8) cache->erase(cache->begin());
-    cache->push_back({picture.pixels, converted});
-    return converted;
+    return kept->insert(picture.pixels.get(), {picture.pixels, straight.convertToFormat(QImage::Format_ARGB32_Premultiplied)})
+        .image;
 }
 
 }  // namespace
@@ -493,12 +498,16 @@ struct ShapedRun {
 };
 
 ShapedRun& shaped(const TextRun& run, QtFontEngine& fonts) {
-    static auto* kept = new std::unordered_map<std::string, ShapedRun>;  // main thread only
+    static auto* kept = new LruCache<std::string, ShapedRun>(  // main thread only
+        1u << 20, [](const std::string& key, const ShapedRun& r) {
+            // The glyphs, and room for the outline a gradient or a weight asks for.
+            return 2 * key.size() + sizeof(ShapedRun) + static_cast<std::size_t>(r.glyphs.glyphIndexes().size()) * 600;
+        });
     std::string key = run.text;
     for (const double v : {static_cast<double>(run.font.face), static_cast<double>(run.font.weight), run.font.size,
                            run.embolden})
         key.append(reinterpret_cast<const char*>(&v), sizeof v);
-    if (const auto found = kept->find(key); found != kept->end()) return found->second;
+    if (ShapedRun* found = kept->find(key)) return *found;
     QList<quint32> glyphs;
     std::vector<double> offsets;
     fonts.shape(run.font, QString::fromStdString(run.text), glyphs, offsets);
@@ -508,8 +517,7 @@ ShapedRun& shaped(const TextRun& run, QtFontEngine& fonts) {
     made.glyphs.setRawFont(fonts.rawFont(run.font));
     made.glyphs.setGlyphIndexes(glyphs);
     made.glyphs.setPositions(positions);
-    if (kept->size() >= 1024) kept->clear();
-    return kept->emplace(std::move(key), std::move(made)).first->second;
+    return kept->insert(std::move(key), std::move(made));
 }
 
 const QPainterPath& outlineOf(const TextRun& run, ShapedRun& shaped) {
@@ -540,15 +548,18 @@ const QImage& thickenedRun(const TextRun& run, ShapedRun& glyphs, const QColor& 
         QImage image;
         QPoint offset;
     };
-    static auto* kept = new std::unordered_map<std::string, Kept>;  // main thread only
+    static auto* kept = new LruCache<std::string, Kept>(  // main thread only
+        2u << 20, [](const std::string& key, const Kept& k) {
+            return 2 * key.size() + static_cast<std::size_t>(k.image.sizeInBytes());
+        });
     std::string key = run.text;
     for (const double v : {static_cast<double>(run.font.face), static_cast<double>(run.font.weight), run.font.size,
                            run.embolden, sx, sy, static_cast<double>(qx), static_cast<double>(qy),
                            static_cast<double>(color.rgba())})
         key.append(reinterpret_cast<const char*>(&v), sizeof v);
-    if (const auto found = kept->find(key); found != kept->end()) {
-        offset = found->second.offset;
-        return found->second.image;
+    if (const Kept* found = kept->find(key)) {
+        offset = found->offset;
+        return found->image;
     }
     const QPainterPath& outline = outlineOf(run, glyphs);
     const QTransform place = QTransform::fromTranslate(qx / 4.0, qy / 4.0).scale(sx, sy);
@@ -563,8 +574,7 @@ const QImage& thickenedRun(const TextRun& run, ShapedRun& glyphs, const QColor& 
         p.setTransform(place * QTransform::fromTranslate(-bounds.left(), -bounds.top()));
         p.fillPath(outline, color);
     }
-    if (kept->size() >= 512) kept->clear();
-    const Kept& stored = kept->emplace(std::move(key), std::move(made)).first->second;
+    const Kept& stored = kept->insert(std::move(key), std::move(made));
     offset = stored.offset;
     return stored.image;
 }
