@@ -28,7 +28,7 @@ HUDWiring::Services wiringServices(AppDelegate& app) {
 AppDelegate::AppDelegate(const platform::Platform& platform, std::unique_ptr<AppWindows> windows)
     : settings(AppSettings::shared()),
       platform_(platform),
-      windows_(windows ? std::move(windows) : AppWindows::make()),
+      windows_(windows ? std::move(windows) : AppWindows::make(*this)),
       wiring_(wiringServices(*this)) {
     if (platform_.pointerMonitor) dragChangeCount_ = platform_.pointerMonitor->dragChangeCount();
 }
@@ -85,7 +85,8 @@ void AppDelegate::applicationDidFinishLaunching() {
     rebuildWindows();
     installMouseMonitors();
     updateStatusItem();
-    windows_->startLockScreen();
+    lockScreen = std::make_unique<LockScreenController>(
+        LockScreenServices{settings, nowPlaying, lyrics, volume, weather, battery}, platform_);
     installMainMenu();
 
     // Once per launch; the status menu and the settings start later checks.
@@ -130,7 +131,7 @@ void AppDelegate::developerPreviewOrOnboarding(bool offeredMove) {
         return;
     }
     if (defaults.boolForKey("previewLockScreen")) {
-        windows_->previewLockScreen();
+        lockScreen->preview();
         return;
     }
     if (const auto step = defaults.stringForKey("previewOnboarding")) {

@@ -3,8 +3,8 @@
 //
 // Construction builds the services in a fixed order; `applicationDidFinishLaunching()` starts
 // them, turns their events into HUDs, follows the settings and the screens, builds one island
-// per chosen screen, watches the pointer for the islands, puts up the status item, and finally
-// shows a developer preview, onboarding or nothing.
+// per chosen screen, watches the pointer for the islands, puts up the status item, follows the
+// screen lock, and finally shows a developer preview, onboarding or nothing.
 //
 //     platform::install(backends.platform());
 //     AppDelegate app(backends.platform());
@@ -32,6 +32,7 @@
 #include "services/update_service.h"
 #include "services/volume_service.h"
 #include "services/weather_service.h"
+#include "window/lock_screen_controller.h"
 #include "window/notch_window_controller.h"
 
 #include <functional>
@@ -89,6 +90,8 @@ public:
     // Set at launch: Accessibility must be asked for again.
     bool askAccessibility = false;
     FocusMonitor focus;
+    // Made once launching has put up the status item; before it, none.
+    std::unique_ptr<LockScreenController> lockScreen;
 
     const std::vector<std::unique_ptr<NotchWindowController>>& controllers() const { return controllers_; }
     bool isIslandHidden() const { return islandHidden_; }

@@ -1,7 +1,7 @@
 #pragma once
-// The application's windows besides the islands: the settings window, onboarding, the offer
-// to move the application where it belongs, and the lock screen. The application delegate
-// opens them through this interface and owns the object behind it.
+// The application's windows besides the islands and the lock screen: the settings window,
+// onboarding, and the offer to move the application where it belongs. The application
+// delegate opens them through this interface and owns the object behind it.
 //
 // Main thread only.
 
@@ -10,6 +10,8 @@
 #include <memory>
 
 namespace quorlix {
+
+class AppDelegate;
 
 class AppWindows {
 public:
@@ -22,13 +24,10 @@ public:
     virtual void showSettings(SettingsSection section) = 0;
     // Shows onboarding, from its first step or from the Accessibility permission step.
     virtual void showOnboarding(bool startAtPermission) = 0;
-    // Starts following the screen lock (after the islands and menus exist).
-    virtual void startLockScreen() = 0;
-    // Developer aid: the lock-screen views in ordinary windows, with a sample track.
-    virtual void previewLockScreen() = 0;
 
-    // The windows as far as this build has them (see app_windows.cpp).
-    static std::unique_ptr<AppWindows> make();
+    // The windows as far as this build has them (see app_windows.cpp), reading their
+    // services from `app`.
+    static std::unique_ptr<AppWindows> make(AppDelegate& app);
 };
 
 }  // namespace quorlix

@@ -1,8 +1,12 @@
 #include "island/island_content.h"
 
+#include "foundation/app_settings.h"
 #include "island/island_state.h"
+#include "island/tray_drop.h"
 #include "island/wings.h"
 #include "services/hud_center.h"
+#include "services/tray_store.h"
+#include "ui/context.h"
 #include "ui/views.h"
 
 #include <cmath>
@@ -63,29 +67,34 @@ View hudContent(IslandMode m, const HUDContent& content, Size notch) {
     return View();
 }
 
+// The expanded island until its pages are built: the selected page's symbol and title, and
+// the island's drop target for files.
+struct ExpandedStandIn {
+    IslandState* state;
+
+    View body(Context& ctx) const {
+        const auto dropTargeted = ctx.state<bool>(false);
+        const IslandTab tab = shownTab(state->tab.get());
+        return trayDropTarget(
+            VStack({.spacing = 6}, {glyph(std::string(symbol(tab))), value(std::string(title(tab)))})
+                .frame({.maxWidth = infinity, .maxHeight = infinity}),
+            dropTargeted, *state, ctx.object<TrayStore>(), ctx.object<AppSettings>());
+    }
+};
+
 }  // namespace
 
-View islandContent(IslandMode m, const HUDCenter& hud, const IslandState& state, Size notch) {
+View islandContent(IslandMode m, const HUDCenter& hud, IslandState& state, Size notch) {
     switch (m) {
         case IslandMode::idle: return Color::clear;
         case IslandMode::live: return beside(notch, glyph("music.note"));
         case IslandMode::timer: return beside(notch, glyph("timer"));
         case IslandMode::agent: return beside(notch, glyph("sparkles"));
-        case IslandMode::expanded: {
-            const IslandTab tab = shownTab(state.tab.get());
-            return VStack({.spacing = 6}, {glyph(std::string(symbol(tab))), value(std::string(title(tab)))})
-                .frame({.maxWidth = infinity, .maxHeight = infinity});
-        }
+        case IslandMode::expanded: return ExpandedStandIn{&state};
         default: break;
     }
     const auto& current = hud.current.get();
     return current ? hudContent(m, *current, notch) : View();
-}
-
-View OutputMenuPlaceholder(double height) {
-    return RoundedRectangle(12, RoundedCornerStyle::continuous)
-        .fill(Color::gray(0.12))
-        .frame({.width = 240, .height = height});
 }
 
 }  // namespace quorlix

@@ -16,9 +16,6 @@ class IslandState;
 
 // The content of mode `m`, built from the HUD shown now where the mode is a HUD's; nothing
 // when the HUD shown is not of the mode's kind.
-ui::View islandContent(IslandMode m, const HUDCenter& hud, const IslandState& state, Size notch);
-
-// Stands in for the audio-output menu: its place and height, no rows yet.
-ui::View OutputMenuPlaceholder(double height);
+ui::View islandContent(IslandMode m, const HUDCenter& hud, IslandState& state, Size notch);
 
 }  // namespace quorlix

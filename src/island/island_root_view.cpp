@@ -7,6 +7,7 @@
 #include "island/island_layout.h"
 #include "island/live_preview.h"
 #include "island/notch_shape.h"
+#include "island/output_menu.h"
 #include "platform/main_queue.h"
 #include "services/agent_service.h"
 #include "services/calendar_service.h"
@@ -20,6 +21,7 @@
 #include "ui/animation.h"
 #include "ui/context.h"
 #include "ui/lifecycle.h"
+#include "ui/transaction.h"
 #include "ui/transition.h"
 #include "ui/views.h"
 
@@ -123,12 +125,16 @@ ui::View IslandRootView::body(ui::Context& ctx) const {
     const int rows = outputCount.get();
     return body.environment(outputMenuOpen, island.outputMenuOpen.get())
         .overlayPreferenceValue(OutputButtonAnchorKey,
-                                [menuShown, rows](const std::optional<Anchor>& anchor) -> View {
+                                [menuShown, rows, &island](const std::optional<Anchor>& anchor) -> View {
                                     if (!menuShown || !anchor) return EmptyView();
                                     const Anchor button = *anchor;
-                                    return GeometryReader([button, rows](const GeometryProxy& proxy) {
+                                    return GeometryReader([button, rows, &island](const GeometryProxy& proxy) {
                                         const Point at = outputMenuOrigin(proxy.size(), proxy[button], rows);
-                                        return OutputMenuPlaceholder(outputMenuHeight(rows))
+                                        const auto close = [&island] {
+                                            withAnimation(Animation::spring(0.28, 0.85),
+                                                          [&] { island.outputMenuOpen = false; });
+                                        };
+                                        return OutputMenu{.close = close}
                                             .transition(AnyTransition::asymmetric(
                                                 AnyTransition::scale(0.85, UnitPoint::topLeading)
                                                     .combined(AnyTransition::opacity()),

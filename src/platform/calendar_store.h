@@ -2,9 +2,8 @@
 // The user's calendars: the permission to read them, the events in a span of time, the news
 // that something in them changed, and where the desktop's calendar application is.
 //
-// Linux has no calendar store every desktop shares, so its backend is unavailable: the
-// permission stays undecided, a request for it is answered as refused, and there are no
-// events. Its calendar application is found among the installed desktop entries.
+// On Linux the calendars are Evolution Data Server's (eds_calendar_store.h); its calendar
+// application is found among the installed desktop entries.
 //
 // Main thread only.
 

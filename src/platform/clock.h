@@ -21,6 +21,8 @@ struct Date {
     explicit constexpr Date(double s) : secondsSince1970(s) {}
 
     TimeInterval timeIntervalSince(Date other) const { return secondsSince1970 - other.secondsSince1970; }
+    // Seconds since the platform's reference date, 1 January 2001, 00:00 UTC.
+    TimeInterval timeIntervalSinceReferenceDate() const { return secondsSince1970 - 978307200; }
     Date addingTimeInterval(TimeInterval t) const { return Date(secondsSince1970 + t); }
     friend auto operator<=>(const Date&, const Date&) = default;
 };

@@ -19,4 +19,16 @@ public:
     virtual void loadURL(std::function<void(std::optional<std::string> url)> done) = 0;
 };
 
+// An item whose address came with the drop itself: it loads at once.
+class URLItemProvider final : public ItemProvider {
+public:
+    explicit URLItemProvider(std::string url) : url_(std::move(url)) {}
+
+    bool canLoadURL() const override { return true; }
+    void loadURL(std::function<void(std::optional<std::string> url)> done) override { done(url_); }
+
+private:
+    std::string url_;
+};
+
 }  // namespace quorlix::platform

@@ -4,8 +4,9 @@
 // application. It hosts one view tree, redrawn whenever an object the tree read publishes.
 //
 // The pointer reaches the panel only inside its input areas; everywhere else it passes
-// through to whatever lies below. The island keeps those areas equal to its hit area, so a
-// closed island lets clicks beside it reach the windows underneath.
+// through to whatever lies below. The island keeps those areas equal to its hit area while
+// open and empty while closed, so a closed island lets every click reach the windows
+// underneath.
 //
 // Frames are in the global screen space (points, origin at the bottom left, y upward); input
 // areas are in the panel's own space (points from its top-left corner, y downward, as the
@@ -13,6 +14,7 @@
 
 #include "platform/geometry.h"
 
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -42,7 +44,16 @@ public:
     virtual void setExcludedFromCapture(bool excluded) = 0;
     // Fades the whole panel to `alpha` (0...1) with the system's usual window animation.
     virtual void animateAlpha(double alpha) = 0;
+    // Fades the whole panel to `alpha` over `duration` seconds (at once for 0), then calls
+    // `completion` from the main queue; the completion may destroy the panel. A later fade
+    // drops a completion still pending; so does destroying the panel.
+    virtual void fade(double alpha, double duration, std::function<void()> completion) = 0;
     virtual double alpha() const = 0;
+
+    // While set, the panel, otherwise shown above every window, stays just below a screen
+    // locker: a full-screen window that another program puts over the screen without the
+    // window manager. Off at first.
+    virtual void setBelowScreenLockers(bool below) = 0;
 
     // The view tree drawn in the panel, laid out in the panel's size with `environment`.
     virtual void setContent(const ui::View& root, const ui::EnvironmentValues& environment) = 0;

@@ -1,9 +1,9 @@
 #include "platform/paths.h"
 
-#include <cstdlib>
 #include <pwd.h>
-#include <system_error>
 #include <unistd.h>
+#include <cstdlib>
+#include <system_error>
 
 namespace quorlix::platform {
 
@@ -27,6 +27,7 @@ fs::path Paths::home() {
 fs::path Paths::logsDirectory() { return xdg("XDG_STATE_HOME", ".local/state"); }
 fs::path Paths::applicationSupportDirectory() { return xdg("XDG_DATA_HOME", ".local/share"); }
 fs::path Paths::configDirectory() { return xdg("XDG_CONFIG_HOME", ".config"); }
+fs::path Paths::cacheDirectory() { return xdg("XDG_CACHE_HOME", ".cache"); }
 fs::path Paths::defaultsFile(const std::string& domain) { return configDirectory() / (domain + ".json"); }
 fs::path Paths::autostartDirectory() { return configDirectory() / "autostart"; }
 
@@ -35,6 +36,8 @@ fs::path Paths::executable() {
     auto p = fs::read_symlink("/proc/self/exe", ec);
     return ec ? fs::path() : p;
 }
+
+fs::path Paths::applicationIcon() { return resourcesDirectory() / "quorlix.png"; }
 
 fs::path Paths::resourcesDirectory() {
     if (const char* r = std::getenv("QUORLIX_RESOURCES"); r && *r) return fs::path(r);

@@ -20,11 +20,15 @@ struct Paths {
     static std::filesystem::path logsDirectory();
     static std::filesystem::path applicationSupportDirectory();
     static std::filesystem::path configDirectory();
+    // Files that may be thrown away and made again ($XDG_CACHE_HOME).
+    static std::filesystem::path cacheDirectory();
     static std::filesystem::path defaultsFile(const std::string& domain);
     static std::filesystem::path autostartDirectory();
     // The application's read-only resources (sounds): $QUORLIX_RESOURCES when set, else the
     // `resources` folder beside the executable, else the installed share folder.
     static std::filesystem::path resourcesDirectory();
+    // The application's icon, a 512 by 512 PNG among the resources.
+    static std::filesystem::path applicationIcon();
     // The running executable.
     static std::filesystem::path executable();
 };

@@ -12,6 +12,7 @@
 #include "platform/login_item.h"
 #include "platform/main_queue.h"
 #include "platform/player_notifications.h"
+#include "platform/process_launcher.h"
 #include "platform/screen.h"
 #include "platform/script_host.h"
 #include "platform/serial_queue.h"
@@ -40,6 +41,15 @@
 #include "platform/status_bar.h"
 #include "platform/window_server.h"
 
+// The lock screen.
+#include "platform/lock_screen_space.h"
+#include "platform/screen_lock_notifications.h"
+
+// The settings window, the desktop picture behind its previews and the account picture.
+#include "platform/account_picture.h"
+#include "platform/desktop_picture.h"
+#include "platform/window.h"
+
 namespace quorlix::platform {
 
 struct Platform {
@@ -55,6 +65,8 @@ struct Platform {
     HttpClient* httpClient = nullptr;
     AudioHardware* audio = nullptr;
     Cameras* cameras = nullptr;
+    // Programs that outlive this one (the updater's swap).
+    ProcessLauncher* processLauncher = nullptr;
 
     // AI coding agents.
     AgentNotifications* agentNotifications = nullptr;
@@ -83,6 +95,17 @@ struct Platform {
     StatusBar* statusBar = nullptr;
     WindowServer* windowServer = nullptr;
     Haptics* haptics = nullptr;
+
+    // The lock screen. No space: nothing can be shown above the system's lock screen.
+    ScreenLockNotifications* screenLock = nullptr;
+    LockScreenSpace* lockScreenSpace = nullptr;
+
+    // The settings window, the desktop picture behind its previews and the account picture.
+    Windows* windows = nullptr;
+    // None: no desktop picture can be found (the previews show their gradient).
+    DesktopPicture* desktopPicture = nullptr;
+    // None: only ~/.face is looked at.
+    AccountPicture* accountPicture = nullptr;
 };
 
 // Installs the process-wide accessors (`MainQueue::shared()`, `Clock::shared()`, the sound

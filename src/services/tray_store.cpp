@@ -3,31 +3,16 @@
 #include "platform/main_queue.h"
 #include "platform/url_query.h"
 #include "platform/user_defaults.h"
+#include "platform/uuid.h"
 
 #include <algorithm>
 #include <cctype>
-#include <cstdio>
-#include <random>
 
 namespace quorlix {
 
 namespace fs = std::filesystem;
 
 namespace {
-
-// A random (version 4) UUID in its usual upper-case text form.
-std::string newUUID() {
-    static std::mt19937_64 engine{std::random_device{}()};
-    std::uint64_t high = engine();
-    std::uint64_t low = engine();
-    high = (high & 0xFFFFFFFFFFFF0FFFull) | 0x0000000000004000ull;
-    low = (low & 0x3FFFFFFFFFFFFFFFull) | 0x8000000000000000ull;
-    char text[37];
-    std::snprintf(text, sizeof text, "%08llX-%04llX-%04llX-%04llX-%012llX", (unsigned long long)(high >> 32),
-                  (unsigned long long)((high >> 16) & 0xFFFF), (unsigned long long)(high & 0xFFFF),
-                  (unsigned long long)(low >> 48), (unsigned long long)(low & 0xFFFFFFFFFFFFull));
-    return text;
-}
 
 bool startsWithIgnoringCase(std::string_view text, std::string_view prefix) {
     return text.size() >= prefix.size() &&
@@ -40,14 +25,15 @@ bool startsWithIgnoringCase(std::string_view text, std::string_view prefix) {
 }  // namespace
 
 TrayStore::TrayStore() {
-    const auto paths =
+    const auto stored =
         platform::UserDefaults::standard().stringArrayForKey(key).value_or(std::vector<std::string>{});
     std::vector<TrayItem> loaded;
-    for (const auto& path : paths) {
+    for (const auto& entry : stored) {
+        // File addresses, or the plain paths that earlier versions stored.
+        const auto path = startsWithIgnoringCase(entry, "file:") ? filePath(entry) : fs::path(entry);
         std::error_code error;
         // A relative path would name a file wherever the process happens to run.
-        if (fs::path(path).is_absolute() && fs::exists(path, error))
-            loaded.push_back({newUUID(), fs::path(path)});
+        if (path && path->is_absolute() && fs::exists(*path, error)) loaded.push_back({platform::newUUID(), *path});
     }
     // Loading does not save: the gone paths stay stored until the next change.
     items = std::move(loaded);
@@ -60,7 +46,7 @@ void TrayStore::add(const std::vector<fs::path>& urls) {
         if (std::any_of(current.begin(), current.end(), [&](const TrayItem& i) { return i.url == url; }))
             continue;
         auto next = current;
-        next.push_back({newUUID(), url});
+        next.push_back({platform::newUUID(), url});
         items = std::move(next);
     }
     save();
@@ -112,10 +98,25 @@ std::optional<fs::path> TrayStore::filePath(std::string_view url) {
     return fs::path(*path);
 }
 
+std::string TrayStore::fileURL(const fs::path& path) {
+    std::string url = "file://";
+    // Each piece between slashes encoded on its own: the slashes stay, every other byte
+    // outside the unreserved characters becomes "%XX".
+    const std::string text = path.string();
+    for (std::size_t start = 0;;) {
+        const auto slash = text.find('/', start);
+        url += platform::percentEncode(std::string_view(text).substr(start, slash - start));
+        if (slash == std::string::npos) break;
+        url += '/';
+        start = slash + 1;
+    }
+    return url;
+}
+
 void TrayStore::save() {
-    std::vector<std::string> paths;
-    for (const auto& item : items.get()) paths.push_back(item.url.string());
-    platform::UserDefaults::standard().setStringArray(key, paths);
+    std::vector<std::string> urls;
+    for (const auto& item : items.get()) urls.push_back(fileURL(item.url));
+    platform::UserDefaults::standard().setStringArray(key, urls);
 }
 
 }  // namespace quorlix

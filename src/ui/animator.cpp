@@ -335,7 +335,9 @@ void Animator::compare(const DisplayItem& old, const DisplayItem& now, double ti
         if (!differs(a.data, b.data)) continue;
         if (!animation) {
             // A change without animation jumps; a motion under way goes on, moved by the jump.
-            if (running && a.data.size() == b.data.size() && running->target().size() == b.data.size()) {
+            // One that repeats forever has no end to move: the jump ends it.
+            if (running && running->ends() && a.data.size() == b.data.size() &&
+                running->target().size() == b.data.size()) {
                 AnimatableData delta(b.data.size());
                 for (std::size_t k = 0; k < delta.size(); ++k) delta[k] = b.data[k] - a.data[k];
                 record->tracks[ch] = running->shifted(delta);

@@ -34,6 +34,8 @@ public:
     // window of this system is drawn in the dark scheme.
     static const Color clear, black, white, gray50, red, orange, yellow, green, mint, teal, cyan, blue, indigo,
         purple, pink, brown, systemGray;
+    // The application's own accent colour.
+    static const Color quorlixAccent;
 };
 inline constexpr Color Color::clear{0, 0, 0, 0};
 inline constexpr Color Color::black{0, 0, 0};
@@ -52,6 +54,7 @@ inline constexpr Color Color::purple{0.749, 0.353, 0.949};
 inline constexpr Color Color::pink{1.0, 0.216, 0.373};
 inline constexpr Color Color::brown{0.675, 0.557, 0.408};
 inline constexpr Color Color::systemGray{0.557, 0.557, 0.576};
+inline constexpr Color Color::quorlixAccent{0.04, 0.52, 1.0};
 
 struct GradientStop {
     Color color;

@@ -1,5 +1,7 @@
 #include "fakes/fake_desktop.h"
 
+#include "platform/main_queue.h"
+
 #include <algorithm>
 
 namespace quorlix::fakes {
@@ -10,6 +12,13 @@ FakePanelWindow::FakePanelWindow(const Rect& frame, std::vector<FakePanelWindow*
 }
 
 FakePanelWindow::~FakePanelWindow() { std::erase(registry_, this); }
+
+void FakePanelWindow::fade(double alpha, double duration, std::function<void()> completion) {
+    alphaValue = alpha;
+    fades.push_back({alpha, duration, static_cast<bool>(completion)});
+    fadeDone_ = completion ? platform::MainQueue::shared().after(duration, std::move(completion))
+                           : platform::WorkItem();
+}
 
 std::unique_ptr<platform::PanelWindow> FakePanelWindows::makePanel(const Rect& frame) {
     ++madeCount;

@@ -7,6 +7,7 @@
 #include "platform/pointer_monitor.h"
 #include "platform/status_bar.h"
 #include "platform/window_server.h"
+#include "platform/work_item.h"
 #include "ui/environment.h"
 #include "ui/view.h"
 
@@ -34,7 +35,11 @@ public:
     void setInputAreas(const std::vector<Rect>& areas) override { inputAreas = areas; }
     void setExcludedFromCapture(bool excluded) override { excludedFromCapture = excluded; }
     void animateAlpha(double value) override { alphaValue = value; }
+    // Takes the new alpha at once; the completion runs once `duration` has passed on the
+    // main queue.
+    void fade(double alpha, double duration, std::function<void()> completion) override;
     double alpha() const override { return alphaValue; }
+    void setBelowScreenLockers(bool below) override { belowScreenLockers = below; }
     void setContent(const ui::View& root, const ui::EnvironmentValues& environment) override {
         content = root;
         this->environment = environment;
@@ -44,6 +49,14 @@ public:
     bool closed = false;
     bool excludedFromCapture = false;
     double alphaValue = 1;
+    struct Fade {
+        double alpha;
+        double duration;
+        bool hasCompletion;
+        friend bool operator==(const Fade&, const Fade&) = default;
+    };
+    std::vector<Fade> fades;
+    std::optional<bool> belowScreenLockers;
     std::vector<Rect> inputAreas;
     std::optional<ui::View> content;
     ui::EnvironmentValues environment;
@@ -51,6 +64,7 @@ public:
 private:
     Rect frame_;
     std::vector<FakePanelWindow*>& registry_;
+    platform::WorkItem fadeDone_;
 };
 
 class FakePanelWindows final : public platform::PanelWindows {
@@ -117,6 +131,9 @@ public:
     Subscription onApplicationActivated(std::function<void()> handler) override {
         return applicationActivated.connect(std::move(handler));
     }
+    Subscription onFrontWindowChanged(std::function<void()> handler) override {
+        return frontWindowChanged.connect(std::move(handler));
+    }
     std::optional<platform::RunningApplication> frontmostApplication() const override { return frontmost; }
     platform::RunningApplication currentApplication() const override { return self; }
     std::optional<std::vector<platform::OnScreenWindow>> onScreenWindows() const override { return windows; }
@@ -124,6 +141,7 @@ public:
     Signal<> screensChanged;
     Signal<> spaceChanged;
     Signal<> applicationActivated;
+    Signal<> frontWindowChanged;
     std::optional<platform::RunningApplication> frontmost;
     platform::RunningApplication self{std::string("com.halvik.quorlix"), 4242};
     std::optional<std::vector<platform::OnScreenWindow>> windows = std::vector<platform::OnScreenWindow>{};

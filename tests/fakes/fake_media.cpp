@@ -1,6 +1,7 @@
 #include "fakes/fake_media.h"
 
 #include <algorithm>
+#include <fstream>
 
 namespace quorlix::fakes {
 
@@ -76,6 +77,33 @@ std::optional<platform::Image> FakeWorkspace::icon(const std::string& location) 
     return it->second;
 }
 
+std::optional<platform::Image> FakeWorkspace::fileIcon(const std::string& path) const {
+    const auto it = fileIcons.find(path);
+    if (it == fileIcons.end()) return std::nullopt;
+    return it->second;
+}
+
+platform::WorkItem FakeWorkspace::thumbnail(const std::string& path, Size size, double scale,
+                                            std::function<void(std::optional<platform::Image>)> done) {
+    auto result = std::make_shared<std::optional<platform::Image>>();
+    auto delivery =
+        std::make_shared<platform::Job>([result, done = std::move(done)] { done(std::move(*result)); });
+    thumbnailRequests.push_back({path, size, scale, delivery, result});
+    return platform::WorkItem(delivery);
+}
+
+void FakeWorkspace::answerThumbnail(std::size_t index, std::optional<platform::Image> image) {
+    auto& request = thumbnailRequests.at(index);
+    *request.result = std::move(image);
+    auto delivery = request.delivery;  // the answer may ask for more
+    delivery->run();
+}
+
+bool FakeWorkspace::isThumbnailWanted(std::size_t index) const {
+    const auto& delivery = *thumbnailRequests.at(index).delivery;
+    return !delivery.cancelled && !delivery.finished;
+}
+
 std::optional<platform::Image> FakeImageDecoder::decode(std::string_view bytes,
                                                         const platform::ImageLimits& limits) {
     limitsSeen.push_back(limits);
@@ -113,6 +141,29 @@ void FakeHttpClient::fail(std::size_t index, std::string reason) {
     r.answered = true;
     auto done = r.done;
     done(platform::HttpResult::failure(std::move(reason)));
+}
+
+void FakeHttpClient::download(platform::HttpDownloadRequest request,
+                              std::function<void(platform::HttpDownloadResult)> done) {
+    downloads.push_back({std::move(request), std::move(done), false});
+}
+
+void FakeHttpClient::deliver(std::size_t index, int status, const std::string& body) {
+    auto& d = downloads.at(index);
+    d.answered = true;
+    auto done = d.done;
+    std::ofstream out(d.request.destination, std::ios::binary);
+    out << body;
+    out.close();
+    done(out ? platform::HttpDownloadResult::success(status)
+             : platform::HttpDownloadResult::failure("no se pudo escribir"));
+}
+
+void FakeHttpClient::failDownload(std::size_t index, std::string reason, bool tooLarge) {
+    auto& d = downloads.at(index);
+    d.answered = true;
+    auto done = d.done;
+    done(platform::HttpDownloadResult::failure(std::move(reason), tooLarge));
 }
 
 std::size_t FakeHttpClient::pendingCount() const {

@@ -60,7 +60,20 @@ public:
     std::map<std::string, std::string> locations;  // identifier -> location
     std::map<std::string, platform::Image> icons;  // location -> icon
     std::optional<platform::RunningApplication> frontmost;
-    std::vector<std::string> opened;  // locations, in order
+    std::vector<std::string> opened;                   // locations, in order
+    std::map<std::string, platform::Image> fileIcons;  // path -> icon
+    std::vector<std::string> openedFiles;              // in order
+    std::vector<std::string> openedURLs;               // in order
+    std::vector<std::vector<std::string>> revealed;    // each call's paths, in order
+    // Thumbnails asked for, in order, until the test answers them.
+    struct ThumbnailRequest {
+        std::string path;
+        Size size;
+        double scale = 0;
+        std::shared_ptr<platform::Job> delivery;
+        std::shared_ptr<std::optional<platform::Image>> result;
+    };
+    std::vector<ThumbnailRequest> thumbnailRequests;
 
     // The application quits: it stops running and observers hear of it.
     void terminate(const std::optional<std::string>& bundleIdentifier);
@@ -74,6 +87,20 @@ public:
     std::optional<std::string> applicationLocation(const std::string& bundleIdentifier) const override;
     void openApplication(const std::string& location) override { opened.push_back(location); }
     std::optional<platform::Image> icon(const std::string& location) const override;
+    std::optional<platform::Image> fileIcon(const std::string& path) const override;
+    void openFile(const std::string& path) override { openedFiles.push_back(path); }
+    void activateFileViewerSelecting(const std::vector<std::string>& paths) override {
+        revealed.push_back(paths);
+    }
+    platform::WorkItem thumbnail(const std::string& path, Size size, double scale,
+                                 std::function<void(std::optional<platform::Image>)> done) override;
+
+    // Answers thumbnail request `index` at once (nothing: the file has none), unless its
+    // handle was given up.
+    void answerThumbnail(std::size_t index, std::optional<platform::Image> image);
+    // Whether whoever asked still waits for request `index`.
+    bool isThumbnailWanted(std::size_t index) const;
+    void openURL(const std::string& url) override { openedURLs.push_back(url); }
 
 private:
     Signal<std::optional<std::string>> terminated_;
@@ -102,14 +129,26 @@ public:
         bool answered = false;
     };
     std::vector<Request> requests;
+    struct Download {
+        platform::HttpDownloadRequest request;
+        std::function<void(platform::HttpDownloadResult)> done;
+        bool answered = false;
+    };
+    std::vector<Download> downloads;
 
     void get(platform::HttpRequest request, std::function<void(platform::HttpResult)> done) override;
+    void download(platform::HttpDownloadRequest request,
+                  std::function<void(platform::HttpDownloadResult)> done) override;
 
     // Answers request `index` (at once, as the main queue would deliver it).
     void respond(std::size_t index, int status, std::string body = {});
     void fail(std::size_t index, std::string reason = "sin conexión");
     // Requests not answered yet.
     std::size_t pendingCount() const;
+
+    // Writes `body` to download `index`'s file and answers it with `status`.
+    void deliver(std::size_t index, int status, const std::string& body);
+    void failDownload(std::size_t index, std::string reason = "sin conexión", bool tooLarge = false);
 };
 
 }  // namespace quorlix::fakes

@@ -4,6 +4,10 @@
 #include "platform/user_defaults.h"
 #include "services/brightness_service.h"
 #include "services/media_key_interceptor.h"
+#include "window/sky_light.h"
+
+#include "settings/user_profile.h"
+#include "settings/wallpaper.h"
 
 #include <cstdlib>
 #include <random>
@@ -18,9 +22,10 @@ const char* const variables[] = {"HOME", "XDG_CONFIG_HOME", "XDG_DATA_HOME", "XD
 
 // The shared instances hold on to the platform they were built on; the interceptor also holds
 // the brightness service.
-void dropSharedMediaKeys() {
+void dropSharedInstances() {
     MediaKeyInterceptor::resetShared();
     BrightnessService::resetShared();
+    SkyLight::resetShared();
 }
 }  // namespace
 
@@ -122,6 +127,7 @@ FakePlatform::FakePlatform() {
     platform_.httpClient = &httpClient;
     platform_.audio = &audio;
     platform_.cameras = &cameras;
+    platform_.processLauncher = &processLauncher;
 
     // AI coding agents.
     platform_.agentNotifications = &agentNotifications;
@@ -148,13 +154,23 @@ FakePlatform::FakePlatform() {
     platform_.statusBar = &statusBar;
     platform_.windowServer = &windowServer;
     platform_.haptics = &haptics;
+
+    // The lock screen.
+    platform_.screenLock = &screenLock;
+    platform_.lockScreenSpace = &lockScreenSpace;
+
+    platform_.windows = &windows;
+    platform_.desktopPicture = &desktopPicture;
+    platform_.accountPicture = &accountPicture;
     platform::install(platform_);
-    dropSharedMediaKeys();
+    dropSharedInstances();
 }
 
 FakePlatform::~FakePlatform() {
-    dropSharedMediaKeys();
+    dropSharedInstances();
     AppSettings::resetShared();
+    UserProfile::resetShared();
+    Wallpaper::resetShared();
     platform::install(platform::Platform{});
 }
 

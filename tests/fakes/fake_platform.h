@@ -21,6 +21,12 @@
 // The island's windows, the pointer, the status bar and the desktop.
 #include "fakes/fake_desktop.h"
 
+// The lock screen.
+#include "fakes/fake_lock_screen.h"
+
+// The settings window, the desktop picture and the account picture.
+#include "fakes/fake_settings_window.h"
+
 #include "platform/platform.h"
 
 #include <filesystem>
@@ -96,6 +102,24 @@ public:
     static platform::Screen externalDisplay(double x = 1512);
 };
 
+// Records the programs it is asked to start; starts none.
+class FakeProcessLauncher final : public platform::ProcessLauncher {
+public:
+    struct Launch {
+        std::string program;
+        std::vector<std::string> arguments;
+    };
+    std::vector<Launch> launches;
+    std::optional<std::string> failure;  // when set, every launch fails with it
+
+    std::optional<std::string> launchDetached(const std::string& program,
+                                              const std::vector<std::string>& arguments) override {
+        if (failure) return failure;
+        launches.push_back({program, arguments});
+        return std::nullopt;
+    }
+};
+
 // Runs jobs inline, at once, on the calling thread.
 class InlineSerialQueue final : public platform::SerialQueue {
 public:
@@ -119,6 +143,7 @@ public:
     FakeHttpClient httpClient;
     FakeAudioHardware audio;
     FakeCameras cameras;
+    FakeProcessLauncher processLauncher;
     // Media keys and display brightness.
     FakeEventTaps eventTaps;
     FakeAccessibilityTrust accessibilityTrust;
@@ -144,6 +169,15 @@ public:
     FakeStatusBar statusBar;
     FakeWindowServer windowServer;
     FakeHaptics haptics;
+
+    // The lock screen.
+    FakeScreenLockNotifications screenLock;
+    FakeLockScreenSpace lockScreenSpace;
+
+    // The settings window, the desktop picture and the account picture.
+    FakeWindows windows;
+    FakeDesktopPicture desktopPicture;
+    FakeAccountPicture accountPicture;
 
     const platform::Platform& platform() const { return platform_; }
 

@@ -22,11 +22,15 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
 #include <memory>
+#include <vector>
 
 namespace quorlix {
 namespace {
 
+namespace fs = std::filesystem;
 using Outline = IslandRootView::Outline;
 using fakes::FakeScreens;
 
@@ -196,6 +200,40 @@ TEST_F(LiveIslandTest, ALivePreviewShowsEachSizeAtOnce) {
     fake.time.advance(0.02);
     EXPECT_EQ(width(), 500);
     LivePreview::shared().width = std::nullopt;
+}
+
+TEST_F(LiveIslandTest, FilesDroppedOnTheExpandedIslandGoIntoTheTrayOnlyWhileItIsOn) {
+    const fs::path file = fake.home.path() / "nota de voz.m4a";
+    std::ofstream(file) << "x";
+    const std::vector<ui::DropItem> drop{
+        {ui::UTType::fileURL, "file://" + fake.home.path().string() + "/nota%20de%20voz.m4a"}};
+    auto& events = host.events();
+    // Over a transparent gap of the expanded island, not its text.
+    const Point gap{460, 150};
+    struct Case {
+        bool trayEnabled;
+        bool switchesToTray;
+        bool accepted;
+    };
+    for (const Case c : {Case{false, false, false}, Case{true, true, true}}) {
+        SCOPED_TRACE(c.trayEnabled);
+        AppSettings::shared().trayEnabled = c.trayEnabled;
+        state.tab = IslandTab::music;
+        state.expanded = true;
+        fake.time.advance(1);
+        EXPECT_FALSE(events.dragMoved(gap, {"public.text"}));
+        EXPECT_TRUE(events.dragMoved(gap, {ui::UTType::fileURL}));
+        fake.time.runPending();
+        EXPECT_EQ(state.tab.get() == IslandTab::tray, c.switchesToTray);
+        // Leaving keeps the page.
+        events.dragExited();
+        fake.time.runPending();
+        EXPECT_EQ(state.tab.get() == IslandTab::tray, c.switchesToTray);
+        EXPECT_EQ(events.dropped(gap, drop), c.accepted);
+        fake.time.runPending();
+        EXPECT_EQ(tray.items.get().size(), c.accepted ? 1u : 0u);
+    }
+    EXPECT_EQ(tray.items.get().at(0).url, file);
 }
 
 TEST(Wings, TheWingsShareWhatTheIslandAddsToTheNotch) {

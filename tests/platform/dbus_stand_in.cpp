@@ -10,6 +10,8 @@
 namespace quorlix::testing {
 
 class StandInService::Objects final : public QDBusVirtualObject {
+    using Handler = StandInService::Handler;
+
 public:
     explicit Objects(QDBusConnection bus) : bus_(std::move(bus)) {}
 
@@ -19,6 +21,11 @@ public:
         const QString member = message.member();
         const QList<QVariant> args = message.arguments();
         std::lock_guard lock(mutex_);
+        if (const auto handler = handlers_.constFind(message.interface() + '.' + member);
+            handler != handlers_.constEnd()) {
+            connection.send((*handler)(message));
+            return true;
+        }
         if (member == QLatin1String("GetManagedObjects")) {
             ManagedObjects all;
             for (auto it = table_.constBegin(); it != table_.constEnd(); ++it)
@@ -67,9 +74,15 @@ public:
         bus_.send(signal);
     }
 
+    void handle(const QString& name, Handler handler) {
+        std::lock_guard lock(mutex_);
+        handlers_.insert(name, std::move(handler));
+    }
+
 private:
     QDBusConnection bus_;
     std::mutex mutex_;
+    QMap<QString, Handler> handlers_;
     QMap<QString, InterfaceMap> table_;
 };
 
@@ -95,6 +108,17 @@ StandInService::~StandInService() {
 
 void StandInService::add(const QString& path, const QString& interface, const QVariantMap& properties) {
     objects_->add(path, interface, properties);
+}
+
+void StandInService::handle(const QString& interface, const QString& member, Handler handler) {
+    objects_->handle(interface + '.' + member, std::move(handler));
+}
+
+void StandInService::signal(const QString& path, const QString& interface, const QString& member,
+                            const QList<QVariant>& arguments) {
+    QDBusMessage message = QDBusMessage::createSignal(path, interface, member);
+    message.setArguments(arguments);
+    bus_.send(message);
 }
 
 void StandInService::set(const QString& path, const QString& interface, const QString& name,

@@ -1,6 +1,7 @@
 #pragma once
 // A stand-in D-Bus service for backend tests: it answers property and object-manager calls
-// from a table the test edits, and announces each edit as the real services do.
+// from a table the test edits, and announces each edit as the real services do. Other methods
+// are answered by handlers the test adds; signals are sent on the test's word.
 //
 // It answers on a thread of its own, so a backend may block on a call from the test's main
 // thread.
@@ -12,6 +13,9 @@
 #include <QThread>
 #include <QVariantMap>
 
+#include <QDBusMessage>
+
+#include <functional>
 #include <memory>
 
 namespace quorlix::testing {
@@ -30,6 +34,14 @@ public:
     void add(const QString& path, const QString& interface, const QVariantMap& properties);
     // Changes one property (PropertiesChanged).
     void set(const QString& path, const QString& interface, const QString& name, const QVariant& value);
+
+    // Answers calls of `interface`.`member` (on any path) with what `handler` makes of the
+    // call. Add handlers before the first call; they run on the service's thread.
+    using Handler = std::function<QDBusMessage(const QDBusMessage& call)>;
+    void handle(const QString& interface, const QString& member, Handler handler);
+    // Sends a signal from `path`.
+    void signal(const QString& path, const QString& interface, const QString& member,
+                const QList<QVariant>& arguments = {});
 
 private:
     class Objects;

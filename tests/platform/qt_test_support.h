@@ -2,19 +2,20 @@
 // Helpers for tests of the Qt backends: one application object per process and waiting on
 // Qt's event loop.
 
+#include <QApplication>
 #include <QCoreApplication>
 #include <QElapsedTimer>
-#include <QGuiApplication>
 
 namespace quorlix::testing {
 
-// The process's application object, created on first use (offscreen in tests) and kept.
+// The process's application object, created on first use (offscreen in tests) and kept; one
+// that can host widgets, as the panels are.
 inline QCoreApplication& qtApplication() {
     if (auto* existing = QCoreApplication::instance()) return *existing;
     static int argc = 1;
     static char name[] = "quorlix-test";
     static char* argv[] = {name, nullptr};
-    return *new QGuiApplication(argc, argv);
+    return *new QApplication(argc, argv);
 }
 
 // Makes sure the application object exists before the members declared after it (Qt

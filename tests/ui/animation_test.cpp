@@ -199,6 +199,25 @@ TEST(Transactions, AChangeFromModelCodeAnimatesTheViewsItAffects) {
     EXPECT_FALSE(l.host().isFrameScheduled());
 }
 
+TEST(Transactions, AChangeWithoutAnimationEndsAMotionThatRepeatsForever) {
+    Live l([&] {
+        const bool on = l.model.flag;
+        return Color::red.frame({.width = 10, .height = 10})
+            .offset(on ? -312 : 0, 0)
+            .animation(on ? std::optional(Animation::linear(10).repeatForever(false)) : std::nullopt, on);
+    });
+    auto offset = [&] { return l.shown().findRole("offset")->effectParameters.at(0); };
+    l.model.flag = true;
+    l.advance(12.5);
+    EXPECT_NEAR(offset(), -78, 1e-6);  // a quarter into its second run
+    l.model.flag = false;
+    l.advance(0);
+    EXPECT_EQ(offset(), 0);
+    EXPECT_FALSE(l.host().isFrameScheduled());
+    l.advance(3);
+    EXPECT_EQ(offset(), 0);
+}
+
 TEST(Transitions, ARemovedViewStaysDrawnUntilItsAnimationEnds) {
     Live l([&] {
         return VStack({

@@ -2,7 +2,9 @@
 // the pop-in entrance of a HUD's parts, and numeric and symbol content transitions.
 
 #include "island/island_background.h"
+#include "island/level_bar.h"
 #include "island/notch_shape.h"
+#include "island/pop_in.h"
 #include "snapshot/scene.h"
 #include "ui/ui.h"
 
@@ -11,21 +13,6 @@ namespace quorlix::snapshot {
 namespace {
 
 using namespace ui;
-
-// The island's entrance effect: blurred, small and invisible, then sprung into place.
-struct PopIn {
-    View content;
-    double delay = 0;
-    View body(Context& ctx) const {
-        auto shown = ctx.state<bool>(false);
-        return content.blur(shown ? 0 : 6)
-            .scaleEffect(shown ? 1 : 0.55)
-            .opacity(shown ? 1 : 0)
-            .onAppear([shown, delay = delay] {
-                withAnimation(Animation::spring(0.45, 0.62).delay(delay + 0.06), [&] { shown = true; });
-            });
-    }
-};
 
 View expandedContent() {
     Views rows;
@@ -62,15 +49,11 @@ const AnimationScene notchMorph{"notch-morph", {560, 220}, 1.0, [](bool expanded
 }, true};
 
 // A volume HUD whose parts arrive one after another.
-const AnimationScene popIn{"pop-in", {360, 90}, 0.9, [](bool) {
+const AnimationScene popInScene{"pop-in", {360, 90}, 0.9, [](bool) {
     return HStack({.spacing = 14}, {
-               View(PopIn{Symbol("speaker.wave.2.fill").font(Font::system(18, FontWeight::semibold)), 0}),
-               View(PopIn{ZStack({.alignment = Alignment::leading}, {
-                              Capsule().fill(Color::white.opacity(0.18)),
-                              Capsule().fill(Color::white).frame({.width = 90}),
-                          }).frame({.width = 140, .height = 5}),
-                          0.12}),
-               View(PopIn{Text("65").font(Font::system(13, FontWeight::bold).monospacedDigit()), 0.18}),
+               popIn(Symbol("speaker.wave.2.fill").font(Font::system(18, FontWeight::semibold)), 0),
+               popIn(LevelBar{.value = 0.65, .tint = Color::white}.frame({.width = 140, .height = 5}), 0.12),
+               popIn(Text("65").font(Font::system(13, FontWeight::bold).monospacedDigit()), 0.18),
            })
         .foregroundStyle(Color::white)
         .padding(Edges::horizontal, 22)

@@ -26,6 +26,7 @@
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
@@ -69,9 +70,21 @@ bool save(const QImage& image, const std::filesystem::path& file) {
     return true;
 }
 
+// Renders `view()` at `t`, then again for what the views change as they appear (entrances),
+// all at the same moment.
+void update(ui::ViewGraph& graph, const std::function<ui::View()>& view, Size size,
+            const ui::EnvironmentValues& environment, double t) {
+    graph.update(view(), size, environment, {t, Date(t)});
+    for (int i = 0; i < 8 && graph.needsUpdate(); ++i) graph.update(view(), size, environment, {t, Date(t)});
+}
+
+// A still scene shows its views as they stand once their entrances have settled.
+constexpr double settled = 3;
+
 bool write(const Scene& scene, const std::filesystem::path& file, double scale) {
-    const ui::View content = ui::ZStack({scene.background, scene.view()});
-    return save(ui::qt::renderImage(content, scene.size, scale, scene.environment()), file);
+    ui::ViewGraph graph(ui::qt::QtFontEngine::shared());
+    update(graph, [&] { return ui::ZStack({scene.background, scene.view()}); }, scene.size, scene.environment(), 0);
+    return save(ui::qt::renderImage(graph.present(settled), scene.size, scale), file);
 }
 
 // Renders the animation at `fps` on its own clock, from 0 to its duration.
@@ -81,10 +94,7 @@ bool record(const AnimationScene& scene, const std::filesystem::path& dir, doubl
     ui::ViewGraph graph(ui::qt::QtFontEngine::shared());
     bool changed = false;
     auto render = [&](double t) {
-        graph.update(ui::ZStack({scene.background, scene.view(changed)}), scene.size, {}, {t, Date(t)});
-        // What the views change as they appear belongs to the same moment.
-        for (int i = 0; i < 8 && graph.needsUpdate(); ++i)
-            graph.update(ui::ZStack({scene.background, scene.view(changed)}), scene.size, {}, {t, Date(t)});
+        update(graph, [&] { return ui::ZStack({scene.background, scene.view(changed)}); }, scene.size, {}, t);
     };
     const int frames = static_cast<int>(std::ceil(scene.duration * fps)) + 1;
     std::vector<QImage> shots;

@@ -1,6 +1,7 @@
 // Galleries of the view layer itself: text styles, every catalogued symbol, and effects.
 
 #include "snapshot/scene.h"
+#include "ui/progress_view.h"
 #include "ui/symbol_catalog.h"
 #include "ui/views.h"
 
@@ -143,6 +144,16 @@ const Scene effects{"effects", {700, 330}, [] {
                  "gradient mask"),
         }),
     }).padding(16);
+}, Color::sRGB(0.2, 0.22, 0.26)};
+
+// The spinner at its three sizes, in the dark scheme and beside a label as panes use it.
+const Scene progressViews{"progress-view", {300, 90}, [] {
+    return HStack({.spacing = 24}, {
+        ProgressView{.controlSize = ControlSize::mini},
+        ProgressView{.controlSize = ControlSize::small},
+        ProgressView{.controlSize = ControlSize::regular},
+        HStack({.spacing = 6}, {ProgressView{.controlSize = ControlSize::small}, Text("Buscando…").font(Font::system(13))}),
+    }).padding(16).colorScheme(ColorScheme::dark);
 }, Color::sRGB(0.2, 0.22, 0.26)};
 
 }  // namespace

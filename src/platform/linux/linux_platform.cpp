@@ -2,6 +2,7 @@
 
 #include "platform/linux/canberra_sound_player.h"
 #include "platform/linux/dbus_agent_notifications.h"
+#include "platform/linux/detached_process_launcher.h"
 #include "platform/linux/granted_accessibility_trust.h"
 #include "platform/linux/linux_workspace.h"
 #include "platform/linux/mpris_bus.h"
@@ -25,14 +26,30 @@
 #include "platform/linux/unavailable_accessibility.h"
 
 // Widgets.
+#include "platform/linux/eds_calendar_store.h"
 #include "platform/linux/qt_location_manager.h"
-#include "platform/linux/unavailable_calendar_store.h"
 
 // The island's windows, the pointer, the status bar and the desktop.
 #include "platform/linux/qt_panel_window.h"
 #include "platform/linux/qt_status_bar.h"
 #include "platform/linux/x11_pointer_monitor.h"
 #include "platform/linux/x11_window_server.h"
+
+// The lock screen.
+#include "platform/linux/session_lock_notifications.h"
+#include "platform/linux/unavailable_lock_screen_space.h"
+#include "platform/linux/x11_screen_lockers.h"
+
+#include <QtGui/qguiapplication_platform.h>
+#include <QGuiApplication>
+#include <QScreen>
+
+#include <xcb/xcb.h>
+
+// The settings window, the desktop picture and the account picture.
+#include "platform/linux/accounts_service_picture.h"
+#include "platform/linux/linux_desktop_picture.h"
+#include "platform/linux/qt_windows.h"
 
 #include <cstdlib>
 #include <string_view>
@@ -49,6 +66,24 @@ std::unique_ptr<DesktopFocus> desktopFocusOfThisSession() {
         if (auto gnome = GnomeDesktopFocus::create()) return gnome;
     }
     return std::make_unique<NotificationInhibitionFocus>();
+}
+
+// The identifier range of the windows Qt makes for us; 0 off X11.
+std::uint32_t ownWindowBase() {
+    auto* x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
+    xcb_connection_t* c = x11 ? x11->connection() : nullptr;
+    return c ? xcb_get_setup(c)->resource_id_base : 0;
+}
+
+// The screens in the X server's pixels.
+std::vector<Rect> screenPixels() {
+    std::vector<Rect> out;
+    for (const QScreen* s : QGuiApplication::screens()) {
+        const QRect g = s->geometry();
+        const double scale = s->devicePixelRatio();
+        out.emplace_back(g.x() * scale, g.y() * scale, g.width() * scale, g.height() * scale);
+    }
+    return out;
 }
 
 // Linux trackpads give no haptic feedback.
@@ -72,7 +107,8 @@ LinuxPlatform::LinuxPlatform()
       imageDecoder_(std::make_unique<QtImageDecoder>()),
       httpClient_(std::make_unique<QtHttpClient>()),
       audio_(std::make_unique<PulseAudioHardware>()),
-      cameras_(std::make_unique<V4l2Cameras>()) {
+      cameras_(std::make_unique<V4l2Cameras>()),
+      processLauncher_(std::make_unique<DetachedProcessLauncher>()) {
     platform_.mainQueue = mainQueue_.get();
     platform_.clock = clock_.get();
     platform_.loginItem = loginItem_.get();
@@ -85,6 +121,7 @@ LinuxPlatform::LinuxPlatform()
     platform_.httpClient = httpClient_.get();
     platform_.audio = audio_.get();
     platform_.cameras = cameras_.get();
+    platform_.processLauncher = processLauncher_.get();
 
     // AI coding agents.
     agentNotifications_ = std::make_unique<DBusAgentNotifications>(QDBusConnection::sessionBus());
@@ -104,7 +141,7 @@ LinuxPlatform::LinuxPlatform()
 
     // Widgets.
     location_ = std::make_unique<QtLocationManager>();
-    calendarStore_ = std::make_unique<UnavailableCalendarStore>();
+    calendarStore_ = std::make_unique<EdsCalendarStore>();
     platform_.location = location_.get();
     platform_.calendarStore = calendarStore_.get();
 
@@ -117,10 +154,14 @@ LinuxPlatform::LinuxPlatform()
     // No backlight device: no display this machine can dim.
     if (!backlight_->displays().empty()) platform_.displayBrightness = backlight_.get();
 
+    // Only on X11, where Qt's own windows can be told apart.
+    if (const std::uint32_t base = ownWindowBase())
+        screenLockers_ = X11ScreenLockers::open(base, screenPixels);
+
     // The island's windows, the pointer, the status bar and the desktop.
     auto pointer = std::make_unique<X11PointerMonitor>();
-    panelWindows_ =
-        std::make_unique<QtPanelWindows>([monitor = pointer.get()] { monitor->pointerMovedOverOwnWindow(); });
+    panelWindows_ = std::make_unique<QtPanelWindows>(
+        [monitor = pointer.get()] { monitor->pointerMovedOverOwnWindow(); }, screenLockers_.get());
     pointerMonitor_ = std::move(pointer);
     statusBar_ = std::make_unique<QtStatusBar>();
     windowServer_ = std::make_unique<X11WindowServer>();
@@ -130,6 +171,21 @@ LinuxPlatform::LinuxPlatform()
     platform_.statusBar = statusBar_.get();
     platform_.windowServer = windowServer_.get();
     platform_.haptics = haptics_.get();
+
+    // The lock screen.
+    screenLock_ = std::make_unique<SessionLockNotifications>(
+        QDBusConnection::systemBus(), QDBusConnection::sessionBus(), screenLockers_.get());
+    lockScreenSpace_ = std::make_unique<UnavailableLockScreenSpace>();
+    platform_.screenLock = screenLock_.get();
+    platform_.lockScreenSpace = lockScreenSpace_.get();
+
+    // The settings window, the desktop picture and the account picture.
+    windows_ = std::make_unique<QtWindows>();
+    desktopPicture_ = std::make_unique<LinuxDesktopPicture>();
+    accountPicture_ = std::make_unique<AccountsServicePicture>(QDBusConnection::systemBus());
+    platform_.windows = windows_.get();
+    platform_.desktopPicture = desktopPicture_.get();
+    platform_.accountPicture = accountPicture_.get();
 }
 
 LinuxPlatform::~LinuxPlatform() = default;

@@ -10,6 +10,7 @@ namespace quorlix::platform {
 
 class MprisBus;
 class SysfsBacklight;
+class X11ScreenLockers;
 
 class LinuxPlatform {
 public:
@@ -32,6 +33,7 @@ private:
     std::unique_ptr<HttpClient> httpClient_;
     std::unique_ptr<AudioHardware> audio_;
     std::unique_ptr<Cameras> cameras_;
+    std::unique_ptr<ProcessLauncher> processLauncher_;
 
     // AI coding agents.
     std::unique_ptr<AgentNotifications> agentNotifications_;
@@ -42,6 +44,8 @@ private:
     std::unique_ptr<BluetoothDevices> bluetoothDevices_;
     std::unique_ptr<DesktopFocus> desktopFocus_;
     std::unique_ptr<Accessibility> accessibility_;
+    // Read on the utility queue, so it goes after it.
+    std::unique_ptr<AccountPicture> accountPicture_;
     std::unique_ptr<SerialQueue> utilityQueue_;
 
     // Widgets.
@@ -53,6 +57,9 @@ private:
     std::unique_ptr<AccessibilityTrust> accessibilityTrust_;
     std::unique_ptr<SysfsBacklight> backlight_;
 
+    // Screen-locker windows, which the panels stay below and the lock notices follow.
+    std::unique_ptr<X11ScreenLockers> screenLockers_;
+
     // The island's windows, the pointer, the status bar and the desktop.
     // The panels report the pointer's moves over them to the monitor.
     std::unique_ptr<PointerMonitor> pointerMonitor_;
@@ -60,6 +67,14 @@ private:
     std::unique_ptr<StatusBar> statusBar_;
     std::unique_ptr<WindowServer> windowServer_;
     std::unique_ptr<Haptics> haptics_;
+
+    // The lock screen.
+    std::unique_ptr<ScreenLockNotifications> screenLock_;
+    std::unique_ptr<LockScreenSpace> lockScreenSpace_;
+
+    // The settings window and the desktop picture (the account picture is above).
+    std::unique_ptr<Windows> windows_;
+    std::unique_ptr<DesktopPicture> desktopPicture_;
 
     Platform platform_;
 };

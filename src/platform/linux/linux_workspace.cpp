@@ -1,22 +1,65 @@
 #include "platform/linux/linux_workspace.h"
 
 #include "platform/linux/desktop_entry.h"
+#include "platform/linux/file_thumbnail.h"
 #include "platform/linux/qt_image_decoder.h"
 
+#include <QDBusMessage>
+#include <QDBusPendingCallWatcher>
+#include <QFile>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QIcon>
 #include <QImage>
+#include <QMimeDatabase>
 #include <QProcess>
+#include <QStandardPaths>
 #include <QStringList>
+#include <QUrl>
 
+#include <gio/gio.h>
 #include <unistd.h>
+
+#include <filesystem>
+#include <set>
 
 namespace quorlix::platform {
 
 namespace {
+
 constexpr int iconSize = 128;
+
+// Theme icons need the GUI side of Qt.
+bool hasGUI() { return qobject_cast<QGuiApplication*>(QCoreApplication::instance()) != nullptr; }
+
+// Hands the file to the default application of its type; a failure to launch one is the
+// desktop's to tell, and nothing waits for it.
+// The icon `name` in the desktop's icon theme; where the session names no theme (a bare X
+// session) or its theme lacks it, from the themes every desktop installs.
+QIcon themedIcon(const QString& name) {
+    if (const QIcon icon = QIcon::fromTheme(name); !icon.isNull()) return icon;
+    const QStringList roots = QStandardPaths::locateAll(
+        QStandardPaths::GenericDataLocation, QStringLiteral("icons"), QStandardPaths::LocateDirectory);
+    for (const QString& root : roots)
+        for (const char* theme : {"Adwaita", "hicolor"})
+            for (const char* size : {"256x256", "512x512", "128x128", "96x96", "64x64", "48x48"})
+                for (const char* context : {"mimetypes", "places"}) {
+                    const QString file = QStringLiteral("%1/%2/%3/%4/%5.png")
+                                             .arg(root, QLatin1String(theme), QLatin1String(size),
+                                                  QLatin1String(context), name);
+                    if (QFileInfo::exists(file)) return QIcon(file);
+                }
+    return {};
 }
+
+void openWithDefaultApplication(const std::string& path) {
+    gchar* uri = g_filename_to_uri(path.c_str(), nullptr, nullptr);
+    if (!uri) return;
+    g_app_info_launch_default_for_uri_async(uri, nullptr, nullptr, nullptr, nullptr);
+    g_free(uri);
+}
+
+}  // namespace
 
 Subscription LinuxWorkspace::onApplicationTerminated(
     std::function<void(const std::optional<std::string>&)> handler) {
@@ -72,8 +115,7 @@ std::optional<Image> LinuxWorkspace::icon(const std::string& location) const {
     if (!entry || entry->icon.empty()) return std::nullopt;
     const QString name = QString::fromStdString(entry->icon);
     if (QFileInfo(name).isAbsolute()) return imageFromQImage(QImage(name));
-    // Theme icons need the GUI side of Qt.
-    if (qobject_cast<QGuiApplication*>(QCoreApplication::instance())) {
+    if (hasGUI()) {
         const QIcon themed = QIcon::fromTheme(name);
         if (!themed.isNull()) return imageFromQImage(themed.pixmap(iconSize, iconSize).toImage());
     }
@@ -82,6 +124,58 @@ std::optional<Image> LinuxWorkspace::icon(const std::string& location) const {
         if (!image.isNull()) return imageFromQImage(image);
     }
     return std::nullopt;
+}
+
+std::optional<Image> LinuxWorkspace::fileIcon(const std::string& path) const {
+    if (!hasGUI()) return std::nullopt;
+    const QMimeType type = QMimeDatabase().mimeTypeForFile(QFile::decodeName(path.c_str()));
+    // The type's own icon, its group's ("text-x-generic"), then any file's.
+    for (const QString& name :
+         {type.iconName(), type.genericIconName(), QStringLiteral("application-x-generic")}) {
+        const QIcon themed = themedIcon(name);
+        if (!themed.isNull()) return imageFromQImage(themed.pixmap(iconSize, iconSize).toImage());
+    }
+    return std::nullopt;
+}
+
+void LinuxWorkspace::openFile(const std::string& path) { openWithDefaultApplication(path); }
+
+void LinuxWorkspace::activateFileViewerSelecting(const std::vector<std::string>& paths) {
+    if (paths.empty()) return;
+    QStringList uris;
+    std::set<std::string> folders;
+    for (const auto& path : paths) {
+        uris << QString::fromUtf8(QUrl::fromLocalFile(QFile::decodeName(path.c_str())).toEncoded());
+        folders.insert(std::filesystem::path(path).parent_path().string());
+    }
+    QDBusMessage call = QDBusMessage::createMethodCall(
+        QStringLiteral("org.freedesktop.FileManager1"), QStringLiteral("/org/freedesktop/FileManager1"),
+        QStringLiteral("org.freedesktop.FileManager1"), QStringLiteral("ShowItems"));
+    call << uris << QString();
+    auto* watcher = new QDBusPendingCallWatcher(bus_.connection().asyncCall(call));
+    QObject::connect(watcher, &QDBusPendingCallWatcher::finished, watcher, [watcher, folders] {
+        // No file manager on the bus: the folders at least.
+        if (watcher->isError())
+            for (const auto& folder : folders) openWithDefaultApplication(folder);
+        watcher->deleteLater();
+    });
+}
+
+WorkItem LinuxWorkspace::thumbnail(const std::string& path, Size size, double scale,
+                                   std::function<void(std::optional<Image>)> done) {
+    auto result = std::make_shared<std::optional<Image>>();
+    auto delivery = std::make_shared<Job>([result, done = std::move(done)] { done(std::move(*result)); });
+    const Size pixels{size.width * scale, size.height * scale};
+    thumbnails_.async([path, pixels, result, delivery, main = &MainQueue::shared()] {
+        if (delivery->cancelled) return;  // nobody waits for it any more
+        *result = fileThumbnail(path, pixels);
+        main->post([delivery] { delivery->run(); });
+    });
+    return WorkItem(delivery);
+}
+
+void LinuxWorkspace::openURL(const std::string& url) {
+    QProcess::startDetached(QStringLiteral("xdg-open"), {QString::fromStdString(url)});
 }
 
 }  // namespace quorlix::platform

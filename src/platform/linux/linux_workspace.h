@@ -3,12 +3,20 @@
 // is on the session bus and quits when it leaves it, and it tells its desktop entry.
 // Installed applications are found by their desktop entries (a player's own entry, then one
 // named after the identifier); opening one raises a running player or starts the entry's
-// command. Icons come from the entry's icon through the icon theme.
+// command. Icons come from the entry's icon through the icon theme. Web addresses go to
+// xdg-open, which hands them to the desktop's default browser.
+//
+// Files: a file's icon is its MIME type's icon in the icon theme; it opens with the default
+// application of its type (GIO's choice, from the desktop's mimeapps lists); the file manager
+// shows it through org.freedesktop.FileManager1, and when no file manager answers there its
+// folder opens instead. Thumbnails are made one at a time on a thread of the workspace's own
+// (file_thumbnail.h).
 //
 // Only this application itself can be known to be in front: the desktop gives no portable
 // way to ask which other application is.
 
 #include "platform/linux/mpris_bus.h"
+#include "platform/serial_queue.h"
 #include "platform/workspace.h"
 
 namespace quorlix::platform {
@@ -24,12 +32,20 @@ public:
     std::optional<std::string> applicationLocation(const std::string& bundleIdentifier) const override;
     void openApplication(const std::string& location) override;
     std::optional<Image> icon(const std::string& location) const override;
+    std::optional<Image> fileIcon(const std::string& path) const override;
+    void openFile(const std::string& path) override;
+    void activateFileViewerSelecting(const std::vector<std::string>& paths) override;
+    WorkItem thumbnail(const std::string& path, Size size, double scale,
+                       std::function<void(std::optional<Image>)> done) override;
+    void openURL(const std::string& url) override;
 
     // This application's own identifier.
     static constexpr const char* ownIdentifier = "com.halvik.quorlix";
 
 private:
     MprisBus& bus_;
+    // Joined with the workspace: a thumbnail under way is finished, the others dropped.
+    ThreadSerialQueue thumbnails_;
 };
 
 }  // namespace quorlix::platform

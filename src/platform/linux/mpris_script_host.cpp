@@ -8,8 +8,13 @@
 #include <QUrl>
 
 #include <algorithm>
+#include <cerrno>
 #include <chrono>
 #include <cmath>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace quorlix::platform {
 
@@ -58,6 +63,8 @@ public:
     bool method(const QString& name, const QList<QVariant>& args = {}) {
         return call(mpris::playerInterface, name, args).has_value();
     }
+
+    Clock::time_point deadline() const { return deadline_; }
 
 private:
     QDBusConnection connection_;
@@ -121,17 +128,74 @@ std::optional<ScriptValue> setPosition(Session& s, std::string_view text) {
     return std::nullopt;
 }
 
+// The bytes a data: URL holds, within the size local files may have.
+std::optional<ScriptValue> dataURLBytes(const QString& address) {
+    const qsizetype comma = address.indexOf(QLatin1Char(','));
+    if (comma < 0) return std::nullopt;
+    const QString header = address.left(comma);
+    const QByteArray payload = address.mid(comma + 1).toLatin1();
+    // Text that could only decode past the cap is not decoded at all: four characters of
+    // base64 make three bytes, and three of percent-encoding at least one.
+    const bool base64 = header.endsWith(QLatin1String(";base64"), Qt::CaseInsensitive);
+    constexpr qint64 cap = MprisScriptHost::maxArtworkFileSize;
+    if (payload.size() > (base64 ? (cap / 3 + 1) * 4 : 3 * cap)) return std::nullopt;
+    QByteArray bytes;
+    if (base64) {
+        auto decoded = QByteArray::fromBase64Encoding(payload, QByteArray::AbortOnBase64DecodingErrors);
+        if (!decoded) return std::nullopt;
+        bytes = *decoded;
+    } else {
+        bytes = QByteArray::fromPercentEncoding(payload);
+    }
+    if (bytes.isEmpty() || bytes.size() > MprisScriptHost::maxArtworkFileSize) return std::nullopt;
+    return ScriptValue::bytes(ScriptValue::Bytes(bytes.begin(), bytes.end()));
+}
+
+// A picture that is no local file: the bytes of a data: URL, or the address of a remote one,
+// which the caller fetches under its own rules.
+std::optional<ScriptValue> nonLocalArtwork(const QString& address) {
+    if (address.startsWith(QLatin1String("data:"), Qt::CaseInsensitive)) return dataURLBytes(address);
+    const QString scheme = QUrl(address).scheme();
+    if (scheme == QLatin1String("https") || scheme == QLatin1String("http"))
+        return ScriptValue::text(address.toStdString());
+    return std::nullopt;
+}
+
+// The bytes of a local artwork file, read by `deadline`. Only a regular file is read, and it
+// is opened without waiting: a player may name a FIFO, whose opening waits for a writer.
+std::optional<ScriptValue> artworkFile(const QString& path, Clock::time_point deadline) {
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0) return std::nullopt;
+    struct stat info {};
+    ScriptValue::Bytes bytes;
+    if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && info.st_size > 0 &&
+        info.st_size <= MprisScriptHost::maxArtworkFileSize) {
+        bytes.resize(static_cast<std::size_t>(info.st_size));
+        std::size_t done = 0;
+        while (done < bytes.size()) {
+            if (Clock::now() >= deadline) {
+                done = 0;  // too late: nothing
+                break;
+            }
+            const ssize_t n = ::read(fd, bytes.data() + done, bytes.size() - done);
+            if (n < 0 && errno == EINTR) continue;
+            if (n <= 0) break;  // shorter than it was: what is there
+            done += static_cast<std::size_t>(n);
+        }
+        bytes.resize(done);
+    }
+    ::close(fd);
+    if (bytes.empty()) return std::nullopt;
+    return ScriptValue::bytes(std::move(bytes));
+}
+
 std::optional<ScriptValue> artworkBytes(Session& s) {
     const auto metadata = s.property(QStringLiteral("Metadata"));
     if (!metadata) return std::nullopt;
-    const QUrl url(mpris::Track::from(mpris::toMap(*metadata)).artURL);
-    if (!url.isLocalFile()) return std::nullopt;
-    QFile file(url.toLocalFile());
-    if (!file.open(QIODevice::ReadOnly) || file.size() > MprisScriptHost::maxArtworkFileSize)
-        return std::nullopt;
-    const QByteArray bytes = file.read(MprisScriptHost::maxArtworkFileSize + 1);
-    if (bytes.isEmpty() || bytes.size() > MprisScriptHost::maxArtworkFileSize) return std::nullopt;
-    return ScriptValue::bytes(ScriptValue::Bytes(bytes.begin(), bytes.end()));
+    const QString address = mpris::Track::from(mpris::toMap(*metadata)).artURL;
+    const QUrl url(address);
+    if (!url.isLocalFile()) return nonLocalArtwork(address);
+    return artworkFile(url.toLocalFile(), s.deadline());
 }
 
 std::optional<ScriptValue> truth(const std::optional<QVariant>& value) {

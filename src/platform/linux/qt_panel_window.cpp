@@ -1,12 +1,16 @@
 #include "platform/linux/qt_panel_window.h"
 
 #include "platform/linux/qt_screens.h"
+#include "platform/linux/x11_screen_lockers.h"
+#include "platform/main_queue.h"
 #include "ui/animation.h"
 #include "ui/qt/panel_window.h"
 #include "ui/views.h"
 
 #include <QEvent>
 #include <QObject>
+
+#include <optional>
 
 namespace quorlix::platform {
 
@@ -32,8 +36,8 @@ private:
 
 class QtPanelWindow final : public PanelWindow {
 public:
-    QtPanelWindow(const Rect& frame, std::function<void()> pointerMoved)
-        : watch_(std::move(pointerMoved)), panel_(ui::EmptyView(), frame.size) {
+    QtPanelWindow(const Rect& frame, std::function<void()> pointerMoved, X11ScreenLockers* lockers)
+        : lockers_(lockers), watch_(std::move(pointerMoved)), panel_(ui::EmptyView(), frame.size) {
         panel_.widget().setWindowFlag(Qt::X11BypassWindowManagerHint);
         panel_.widget().setMouseTracking(true);
         panel_.widget().installEventFilter(&watch_);
@@ -47,7 +51,9 @@ public:
         panel_.setFrameOrigin({static_cast<double>(geometry.x()), static_cast<double>(geometry.y())});
     }
     void orderFront() override {
-        if (!closed_) panel_.show();
+        if (closed_) return;
+        panel_.show();
+        stack();
     }
     void orderOut() override { panel_.hide(); }
     void close() override {
@@ -58,10 +64,25 @@ public:
 
     void setInputAreas(const std::vector<Rect>& areas) override { panel_.setInputRegion(areas); }
     void setExcludedFromCapture(bool) override {}
-    void animateAlpha(double alpha) override {
-        panel_.setOpacity(alpha, ui::Animation::easeInOut(fadeDuration));
+    void animateAlpha(double alpha) override { fade(alpha, fadeDuration, {}); }
+    void fade(double alpha, double duration, std::function<void()> completion) override {
+        if (duration > 0)
+            panel_.setOpacity(alpha, ui::Animation::easeInOut(duration));
+        else
+            panel_.setOpacity(alpha);
+        // The job owns the completion, so it may destroy this panel.
+        fadeDone_ = completion ? MainQueue::shared().after(duration, std::move(completion)) : WorkItem();
     }
     double alpha() const override { return panel_.opacity(); }
+
+    void setBelowScreenLockers(bool below) override {
+        belowLockers_ = below;
+        // A locker that appears later is mapped over us; one that was merely unmapped may come
+        // back below us.
+        lockerShown_ =
+            below && lockers_ ? lockers_->onShown([this](std::uint32_t) { stack(); }) : Subscription();
+        stack();
+    }
 
     void setContent(const ui::View& root, const ui::EnvironmentValues& environment) override {
         panel_.host().setEnvironment(environment);
@@ -69,6 +90,16 @@ public:
     }
 
 private:
+    // Only panels told where they stand are restacked.
+    void stack() {
+        if (!lockers_ || !belowLockers_ || !panel_.isVisible()) return;
+        lockers_->raise(static_cast<std::uint32_t>(panel_.widget().winId()), *belowLockers_);
+    }
+
+    X11ScreenLockers* lockers_;
+    std::optional<bool> belowLockers_;
+    Subscription lockerShown_;
+    WorkItem fadeDone_;
     PointerWatch watch_;
     ui::qt::PanelWindow panel_;
     Rect frame_;
@@ -78,7 +109,7 @@ private:
 }  // namespace
 
 std::unique_ptr<PanelWindow> QtPanelWindows::makePanel(const Rect& frame) {
-    return std::make_unique<QtPanelWindow>(frame, pointerMoved_);
+    return std::make_unique<QtPanelWindow>(frame, pointerMoved_, lockers_);
 }
 
 }  // namespace quorlix::platform

@@ -27,8 +27,10 @@ Rect fromQtGeometry(const QRect& g) {
     return Rect(g.x(), primaryHeight() - (g.y() + g.height()), g.width(), g.height());
 }
 
-QRect toQtGeometry(const Rect& frame) {
-    return QRect(qRound(frame.minX()), qRound(primaryHeight() - frame.maxY()), qRound(frame.width()),
+QRect toQtGeometry(const Rect& frame) { return toQtGeometry(frame, primaryHeight()); }
+
+QRect toQtGeometry(const Rect& frame, double primaryHeight) {
+    return QRect(qRound(frame.minX()), qRound(primaryHeight - frame.maxY()), qRound(frame.width()),
                  qRound(frame.height()));
 }
 

@@ -14,6 +14,8 @@ namespace quorlix::platform {
 // bottom left, y upward), both measured from the primary screen.
 Rect fromQtGeometry(const QRect& geometry);
 QRect toQtGeometry(const Rect& frame);
+// The same with the primary screen's height given.
+QRect toQtGeometry(const Rect& frame, double primaryHeight);
 Point fromQtPoint(const QPoint& point);
 
 class QtScreens final : public Screens {

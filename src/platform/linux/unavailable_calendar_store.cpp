@@ -9,11 +9,15 @@ void UnavailableCalendarStore::requestFullAccess(std::function<void(bool granted
     MainQueue::shared().post([done = std::move(done)] { done(false); });
 }
 
-std::optional<std::string> UnavailableCalendarStore::calendarApplication() const {
+std::optional<std::string> installedCalendarApplication() {
     for (const char* id : calendarApplications) {
         if (const auto file = DesktopEntry::find(id)) return file->string();
     }
     return std::nullopt;
+}
+
+std::optional<std::string> UnavailableCalendarStore::calendarApplication() const {
+    return installedCalendarApplication();
 }
 
 }  // namespace quorlix::platform

@@ -7,15 +7,18 @@
 
 namespace quorlix::platform {
 
+// Desktop entries of the usual calendar applications, the first one installed wins.
+inline constexpr const char* calendarApplications[] = {
+    "org.gnome.Calendar.desktop",
+    "org.kde.merkuro.calendar.desktop",
+    "org.kde.korganizer.desktop",
+};
+
+// The desktop entry of the first calendar application installed, or nothing.
+std::optional<std::string> installedCalendarApplication();
+
 class UnavailableCalendarStore final : public CalendarStore {
 public:
-    // Desktop entries of the usual calendar applications, the first one installed wins.
-    static constexpr const char* calendarApplications[] = {
-        "org.gnome.Calendar.desktop",
-        "org.kde.merkuro.calendar.desktop",
-        "org.kde.korganizer.desktop",
-    };
-
     CalendarAuthorization authorizationStatus() const override {
         return CalendarAuthorization::notDetermined;
     }

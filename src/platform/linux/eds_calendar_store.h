@@ -1,0 +1,45 @@
+#pragma once
+// The calendar store on Linux: the user's calendars in Evolution Data Server, which GNOME's
+// calendar, Evolution and their online accounts share.
+//
+// Access is granted while EDS's source registry is on the session bus or can be started
+// there; nothing else guards the calendars. The registry and a client per enabled calendar
+// connect asynchronously; each client keeps a view of the events in the span last asked for
+// (moved when a later question leaves it, which the calendar service's does at midnight),
+// and `events` answers at once from what the views hold, so it never waits on the bus.
+// Repeating events are expanded in their own time zones, detached occurrences in place of
+// the ones they replace. A time zone the server alone knows is fetched first; its events
+// follow once it has come.
+//
+// `changed` follows the views and the registry (a calendar added, removed, switched on or
+// off, recoloured), at most once per turn of the main loop. EDS calls back on the main
+// thread's GLib context, which Qt's event loop runs.
+//
+// The identifier of an event joins its calendar's uid and its UID: one invitation stored in
+// two calendars is two events.
+
+#include "platform/calendar_store.h"
+
+#include <memory>
+
+namespace quorlix::platform {
+
+class EdsCalendarStore final : public CalendarStore {
+public:
+    // The bus name of EDS's source registry.
+    static constexpr const char* registryBusName = "org.gnome.evolution.dataserver.Sources5";
+
+    EdsCalendarStore();
+    ~EdsCalendarStore() override;
+
+    CalendarAuthorization authorizationStatus() const override;
+    void requestFullAccess(std::function<void(bool granted)> done) override;
+    std::vector<CalendarEvent> events(Date start, Date end) const override;
+    std::optional<std::string> calendarApplication() const override;
+
+private:
+    struct Impl;
+    std::shared_ptr<Impl> impl_;
+};
+
+}  // namespace quorlix::platform

@@ -1,0 +1,24 @@
+#pragma once
+// Thumbnails of the user's files. It blocks, so it runs off the main thread (any thread).
+//
+// The freedesktop thumbnail cache comes first: the picture a file manager made of the file,
+// taken from the smallest cache size that is large enough (else the largest smaller one),
+// when it is current, that is, made for the file's present modification time. Otherwise a
+// file that is itself a picture is decoded at the size asked. Files may be anything, so a
+// picture is never decoded into more than `allocationLimitMegabytes`: one declaring huge
+// dimensions is refused instead.
+
+#include "platform/geometry.h"
+#include "platform/image.h"
+
+#include <filesystem>
+#include <optional>
+
+namespace quorlix::platform {
+
+// A thumbnail of the file at `path` that fits within `pixels`, keeping its proportions and
+// never larger than the picture itself; nothing when the file has none.
+std::optional<Image> fileThumbnail(const std::filesystem::path& path, Size pixels,
+                                   int allocationLimitMegabytes = 128);
+
+}  // namespace quorlix::platform

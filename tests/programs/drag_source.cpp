@@ -1,0 +1,49 @@
+// A window that drags a file, for the desktop tests: `quorlix-drag-source FILE X Y` shows a
+// green 200 by 200 square at (X, Y); pressing on it and moving starts a drag that carries
+// FILE's address as a copy, as a file manager's would.
+
+#include <QApplication>
+#include <QDrag>
+#include <QMimeData>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QUrl>
+#include <QWidget>
+
+namespace {
+
+class DragSource final : public QWidget {
+public:
+    explicit DragSource(QString file) : file_(std::move(file)) {
+        setWindowFlags(Qt::FramelessWindowHint);
+        resize(200, 200);
+    }
+
+protected:
+    void paintEvent(QPaintEvent*) override { QPainter(this).fillRect(rect(), Qt::green); }
+    void mousePressEvent(QMouseEvent*) override { pressed_ = true; }
+    void mouseMoveEvent(QMouseEvent*) override {
+        if (!pressed_) return;
+        pressed_ = false;
+        auto* mime = new QMimeData;
+        mime->setUrls({QUrl::fromLocalFile(file_)});
+        auto* drag = new QDrag(this);
+        drag->setMimeData(mime);
+        drag->exec(Qt::CopyAction);
+    }
+
+private:
+    QString file_;
+    bool pressed_ = false;
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    if (argc < 4) return 2;
+    DragSource window(QString::fromLocal8Bit(argv[1]));
+    window.move(QString::fromLatin1(argv[2]).toInt(), QString::fromLatin1(argv[3]).toInt());
+    window.show();
+    return QApplication::exec();
+}
