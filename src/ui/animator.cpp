@@ -502,8 +502,10 @@ const DisplayItem& Animator::present(double now) {
         shownIsTarget_ = true;
         return *target_;
     }
-    // A new copy each time: the one shown before may still be held (a window compares with it).
-    shown_ = std::make_shared<DisplayItem>(*target_);
+    // The list shown before is overwritten in place, unless someone still holds it (a window
+    // compares the next one with it): then it is left as it was.
+    if (!shown_ || shown_.use_count() > 1) shown_ = std::make_shared<DisplayItem>(*target_);
+    else *shown_ = *target_;
     shownIsTarget_ = false;
     apply(*shown_, now);
 

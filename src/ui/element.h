@@ -21,7 +21,6 @@
 #include "ui/types.h"
 #include "ui/view.h"
 
-#include <array>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -107,7 +106,7 @@ class TreeServices {
 public:
     explicit TreeServices(FontEngine& fonts) : fonts(fonts), frame(std::make_shared<const FrameToken>()) {}
     FontEngine& fonts;
-    // Unbounded text layouts kept from render to render (absent: none kept).
+    // Text layouts kept from render to render (absent: none kept).
     TextLayoutCache* textLayouts = nullptr;
     // Renewed at every render: anchors and geometry of earlier renders resolve to nothing.
     std::shared_ptr<const FrameToken> frame;
