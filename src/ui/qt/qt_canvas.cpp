@@ -494,7 +494,9 @@ namespace {
 // stroking cost more than drawing.
 struct ShapedRun {
     QGlyphRun glyphs;  // positioned from the run's origin
+    // The glyphs' outline and, for a weight the font lacks, the band its stroke adds.
     std::optional<QPainterPath> outline;
+    QPainterPath thickening;
 };
 
 ShapedRun& shaped(const TextRun& run, QtFontEngine& fonts) {
@@ -520,28 +522,37 @@ ShapedRun& shaped(const TextRun& run, QtFontEngine& fonts) {
     return kept->insert(std::move(key), std::move(made));
 }
 
-const QPainterPath& outlineOf(const TextRun& run, ShapedRun& shaped) {
-    if (shaped.outline) return *shaped.outline;
-    QPainterPath outline;
-    const QRawFont raw = shaped.glyphs.rawFont();
-    const QList<quint32> glyphs = shaped.glyphs.glyphIndexes();
-    const QList<QPointF> positions = shaped.glyphs.positions();
-    for (qsizetype i = 0; i < glyphs.size(); ++i) outline.addPath(raw.pathForGlyph(glyphs[i]).translated(positions[i]));
-    if (run.embolden > 0) {
-        QPainterPathStroker stroker;
-        stroker.setWidth(run.embolden);
-        stroker.setCapStyle(Qt::RoundCap);
-        stroker.setJoinStyle(Qt::RoundJoin);
-        outline.addPath(stroker.createStroke(outline));
-        outline.setFillRule(Qt::WindingFill);
+// The run's outline and thickening, made when first asked for.
+void makeOutline(const TextRun& run, ShapedRun& shaped) {
+    if (!shaped.outline) {
+        QPainterPath outline;
+        const QRawFont raw = shaped.glyphs.rawFont();
+        const QList<quint32> glyphs = shaped.glyphs.glyphIndexes();
+        const QList<QPointF> positions = shaped.glyphs.positions();
+        for (qsizetype i = 0; i < glyphs.size(); ++i)
+            outline.addPath(raw.pathForGlyph(glyphs[i]).translated(positions[i]));
+        if (run.embolden > 0) {
+            // What stroking the outline with a pen of that width fills.
+            QPainterPathStroker stroker;
+            stroker.setWidth(run.embolden);
+            stroker.setCapStyle(Qt::RoundCap);
+            stroker.setJoinStyle(Qt::RoundJoin);
+            shaped.thickening = stroker.createStroke(outline);
+        }
+        shaped.outline = std::move(outline);
     }
-    shaped.outline = std::move(outline);
-    return *shaped.outline;
 }
 
-// A thickened run in one colour, drawn once into a picture of its device pixels at a quarter
-// of a pixel's precision and then copied, as glyphs are: filling its outline every frame costs
-// far more. Kept by run, colour, scale and quarter-pixel phase.
+// Fills the run's outline (and its thickening) at the painter's origin.
+void fillOutline(QPainter& p, const TextRun& run, ShapedRun& shaped, const QBrush& brush) {
+    makeOutline(run, shaped);
+    p.fillPath(*shaped.outline, brush);
+    if (!shaped.thickening.isEmpty()) p.fillPath(shaped.thickening, brush);
+}
+
+// A thickened run in one colour, drawn once into a picture of its device pixels to an eighth
+// of a pixel and then copied, as glyphs are: filling its outline every frame costs far more.
+// Kept by run, colour, scale and the eighth of a pixel it stands at.
 const QImage& thickenedRun(const TextRun& run, ShapedRun& glyphs, const QColor& color, double sx, double sy, int qx,
                            int qy, QPoint& offset) {
     struct Kept {
@@ -561,9 +572,10 @@ const QImage& thickenedRun(const TextRun& run, ShapedRun& glyphs, const QColor& 
         offset = found->offset;
         return found->image;
     }
-    const QPainterPath& outline = outlineOf(run, glyphs);
-    const QTransform place = QTransform::fromTranslate(qx / 4.0, qy / 4.0).scale(sx, sy);
-    const QRect bounds = place.mapRect(outline.boundingRect()).toAlignedRect().adjusted(-1, -1, 1, 1);
+    makeOutline(run, glyphs);
+    const QRectF box = glyphs.outline->boundingRect().united(glyphs.thickening.boundingRect());
+    const QTransform place = QTransform::fromTranslate(qx / 8.0, qy / 8.0).scale(sx, sy);
+    const QRect bounds = place.mapRect(box).toAlignedRect().adjusted(-1, -1, 1, 1);
     Kept made;
     made.offset = bounds.topLeft();
     made.image = QImage(bounds.size().expandedTo(QSize(1, 1)), QImage::Format_ARGB32_Premultiplied);
@@ -572,7 +584,7 @@ const QImage& thickenedRun(const TextRun& run, ShapedRun& glyphs, const QColor& 
         QPainter p(&made.image);
         p.setRenderHint(QPainter::Antialiasing);
         p.setTransform(place * QTransform::fromTranslate(-bounds.left(), -bounds.top()));
-        p.fillPath(outline, color);
+        fillOutline(p, run, glyphs, color);
     }
     const Kept& stored = kept->insert(std::move(key), std::move(made));
     offset = stored.offset;
@@ -592,13 +604,13 @@ void QtCanvas::drawText(const TextRun& run, const Paint& paint) {
     }
     const QTransform& world = p.worldTransform();
     if (paint.kind == Paint::Kind::solid && world.type() <= QTransform::TxScale) {
-        // Thickened symbols: copied from a picture of them, placed to a quarter of a pixel.
+        // Thickened symbols: copied from a picture of them, placed to an eighth of a pixel.
         const QPointF at = world.map(QPointF(run.origin.x, run.origin.y));
-        const double fx = std::floor(at.x() * 4 + 0.5) / 4, fy = std::floor(at.y() * 4 + 0.5) / 4;
+        const double fx = std::floor(at.x() * 8 + 0.5) / 8, fy = std::floor(at.y() * 8 + 0.5) / 8;
         const int ix = static_cast<int>(std::floor(fx)), iy = static_cast<int>(std::floor(fy));
         QPoint offset;
         const QImage& image = thickenedRun(run, glyphs, toQColor(paint.color), world.m11(), world.m22(),
-                                           static_cast<int>((fx - ix) * 4), static_cast<int>((fy - iy) * 4), offset);
+                                           static_cast<int>((fx - ix) * 8), static_cast<int>((fy - iy) * 8), offset);
         p.save();
         p.resetTransform();
         p.drawImage(QPoint(ix, iy) + offset, image);
@@ -606,12 +618,11 @@ void QtCanvas::drawText(const TextRun& run, const Paint& paint) {
         return;
     }
     // The glyphs' outline, thickened by the embolden width, at the run's origin.
-    const QPainterPath& outline = outlineOf(run, glyphs);
     QBrush brush = toBrush(paint);
     brush.setTransform(QTransform::fromTranslate(-run.origin.x, -run.origin.y));
     p.save();
     p.translate(run.origin.x, run.origin.y);
-    p.fillPath(outline, brush);
+    fillOutline(p, run, glyphs, brush);
     p.restore();
 }
 
