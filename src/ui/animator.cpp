@@ -452,8 +452,7 @@ void Animator::update(DisplayItem target, double now, bool animate) {
             // Without an animation and with nothing moving, a change just shows: nothing to compare.
             if ((animate && item.animation) || records_.contains(item.identity.value))
                 compare(*old->second.item, item, now, animate);
-        }
-        else if (index_.contains(placed->second.parent))
+        } else if (index_.contains(placed->second.parent))
             insert(item, nextIndex, now, animate);
     });
     std::vector<std::uint64_t> gone;
@@ -504,8 +503,10 @@ const DisplayItem& Animator::present(double now) {
     }
     // The list shown before is overwritten in place, unless someone still holds it (a window
     // compares the next one with it): then it is left as it was.
-    if (!shown_ || shown_.use_count() > 1) shown_ = std::make_shared<DisplayItem>(*target_);
-    else *shown_ = *target_;
+    if (!shown_ || shown_.use_count() > 1)
+        shown_ = std::make_shared<DisplayItem>(*target_);
+    else
+        *shown_ = *target_;
     shownIsTarget_ = false;
     apply(*shown_, now);
 

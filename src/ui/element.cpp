@@ -149,7 +149,8 @@ void Element::invalidateLayout() {
 
 Size Element::sizeThatFits(const ProposedSize& proposal) {
     for (const Memo& m : memo_)
-        if (sameLength(m.proposal.width, proposal.width) && sameLength(m.proposal.height, proposal.height)) return m.size;
+        if (sameLength(m.proposal.width, proposal.width) && sameLength(m.proposal.height, proposal.height))
+            return m.size;
     Size s = measure(proposal);
     s.width = std::max(0.0, s.width);
     s.height = std::max(0.0, s.height);

@@ -71,9 +71,15 @@ struct BuildScope {
     // The animation of the transaction in force here (none: changes below jump).
     std::shared_ptr<const Animation> animation;
 
-    BuildScope child(std::uint64_t key) const { return {environment, identity.child(key), services, animation}; }
-    BuildScope withEnvironment(EnvironmentValues env) const { return {std::move(env), identity, services, animation}; }
-    BuildScope withAnimation(std::shared_ptr<const Animation> a) const { return {environment, identity, services, std::move(a)}; }
+    BuildScope child(std::uint64_t key) const {
+        return {environment, identity.child(key), services, animation};
+    }
+    BuildScope withEnvironment(EnvironmentValues env) const {
+        return {std::move(env), identity, services, animation};
+    }
+    BuildScope withAnimation(std::shared_ptr<const Animation> a) const {
+        return {environment, identity, services, std::move(a)};
+    }
 };
 
 // A view whose elements can be built again by themselves: a view of our own (its body) or a

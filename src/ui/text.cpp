@@ -59,7 +59,8 @@ private:
             TextLayoutOptions o = options_;
             o.maxWidth.reset();
             o.maxHeight.reset();
-            natural_ = services->textLayouts ? services->textLayouts->layout(text_, o) : layoutText(services->fonts, text_, o);
+            natural_ = services->textLayouts ? services->textLayouts->layout(text_, o)
+                                             : layoutText(services->fonts, text_, o);
         }
         if (natural_->lines.size() == 1 && natural_->scale == 1 && !natural_->truncated &&
             (!p.width || !std::isfinite(*p.width) || *p.width >= natural_->size.width))

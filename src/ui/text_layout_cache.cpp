@@ -14,10 +14,11 @@ const TextLayout& TextLayoutCache::layout(std::string_view text, const TextLayou
     key.reserve(text.size() + 96);
     const Font& f = o.font;
     auto length = [](const std::optional<double>& v) { return v ? *v : -1.0; };
-    for (const double v : {f.size, static_cast<double>(f.weight), static_cast<double>(f.design),
-                           static_cast<double>(f.monospacedDigits), static_cast<double>(o.lineLimit.value_or(-1)),
-                           o.minimumScaleFactor, static_cast<double>(o.truncation), static_cast<double>(o.alignment),
-                           length(o.maxWidth), length(o.maxHeight)})
+    for (const double v :
+         {f.size, static_cast<double>(f.weight), static_cast<double>(f.design),
+          static_cast<double>(f.monospacedDigits), static_cast<double>(o.lineLimit.value_or(-1)),
+          o.minimumScaleFactor, static_cast<double>(o.truncation), static_cast<double>(o.alignment),
+          length(o.maxWidth), length(o.maxHeight)})
         key.append(reinterpret_cast<const char*>(&v), sizeof v);
     key.append(text);
     if (const TextLayout* kept = layouts_.find(key)) return *kept;

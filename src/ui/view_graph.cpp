@@ -26,7 +26,10 @@ bool insideRebuiltContent(const ViewRecord& r) {
 }  // namespace
 
 ViewGraph::ViewGraph(FontEngine& fonts)
-    : fonts_(fonts), textLayouts_(fonts), invalidation_(std::make_shared<Invalidation>()), store_(invalidation_) {}
+    : fonts_(fonts),
+      textLayouts_(fonts),
+      invalidation_(std::make_shared<Invalidation>()),
+      store_(invalidation_) {}
 
 ViewGraph::~ViewGraph() {
     // Tasks end with the graph; their held work is cancelled.

@@ -6,8 +6,8 @@
 
 #include <QApplication>
 #include <QGlyphRun>
-#include <QPainterPathStroker>
 #include <QLinearGradient>
+#include <QPainterPathStroker>
 #include <QRadialGradient>
 
 #include <algorithm>
@@ -92,13 +92,17 @@ QImage premultiplied(const platform::Image& picture) {
         QImage image;
     };
     static auto* kept = new LruCache<const void*, Converted>(  // main thread only
-        16u << 20, [](const void*, const Converted& c) { return static_cast<std::size_t>(c.image.sizeInBytes()); });
+        16u << 20,
+        [](const void*, const Converted& c) { return static_cast<std::size_t>(c.image.sizeInBytes()); });
     // Pixels gone may come back at the same address holding another picture.
-    if (const Converted* found = kept->find(picture.pixels.get()); found && found->pixels.lock() == picture.pixels)
+    if (const Converted* found = kept->find(picture.pixels.get());
+        found && found->pixels.lock() == picture.pixels)
         return found->image;
     const QImage straight(picture.pixels->data(), picture.width, picture.height,
                           static_cast<qsizetype>(picture.width) * 4, QImage::Format_RGBA8888);
-    return kept->insert(picture.pixels.get(), {picture.pixels, straight.convertToFormat(QImage::Format_ARGB32_Premultiplied)})
+    return kept
+        ->insert(picture.pixels.get(),
+                 {picture.pixels, straight.convertToFormat(QImage::Format_ARGB32_Premultiplied)})
         .image;
 }
 
@@ -173,7 +177,8 @@ void QtCanvas::setVisibleArea(const QRegion& area) {
 std::optional<Region> QtCanvas::visibleRegion() const {
     if (!partial_) return std::nullopt;
     Region region;
-    for (const QRect& r : visibleRects_) region.add(Rect{r.x() / scale_, r.y() / scale_, r.width() / scale_, r.height() / scale_});
+    for (const QRect& r : visibleRects_)
+        region.add(Rect{r.x() / scale_, r.y() / scale_, r.width() / scale_, r.height() / scale_});
     return region;
 }
 
@@ -432,8 +437,9 @@ void QtCanvas::drawShadow(const Path& outline, double alpha, const ShadowEffect&
     OutlineShadow s;
     s.outline = outline.transformed(device);
     if (opaque && world.isAffine()) {
-        s.covered = outline.transformed(Transform{world.m11(), world.m12(), world.m13(), world.m21(), world.m22(),
-                                                  world.m23(), world.m31(), world.m32(), world.m33()});
+        s.covered =
+            outline.transformed(Transform{world.m11(), world.m12(), world.m13(), world.m21(), world.m22(),
+                                          world.m23(), world.m31(), world.m32(), world.m33()});
     }
     s.sigma = shadow.radius / 2 * scale;
     s.color = color;
@@ -503,11 +509,12 @@ ShapedRun& shaped(const TextRun& run, QtFontEngine& fonts) {
     static auto* kept = new LruCache<std::string, ShapedRun>(  // main thread only
         1u << 20, [](const std::string& key, const ShapedRun& r) {
             // The glyphs, and room for the outline a gradient or a weight asks for.
-            return 2 * key.size() + sizeof(ShapedRun) + static_cast<std::size_t>(r.glyphs.glyphIndexes().size()) * 600;
+            return 2 * key.size() + sizeof(ShapedRun) +
+                   static_cast<std::size_t>(r.glyphs.glyphIndexes().size()) * 600;
         });
     std::string key = run.text;
-    for (const double v : {static_cast<double>(run.font.face), static_cast<double>(run.font.weight), run.font.size,
-                           run.embolden})
+    for (const double v : {static_cast<double>(run.font.face), static_cast<double>(run.font.weight),
+                           run.font.size, run.embolden})
         key.append(reinterpret_cast<const char*>(&v), sizeof v);
     if (ShapedRun* found = kept->find(key)) return *found;
     QList<quint32> glyphs;
@@ -553,8 +560,8 @@ void fillOutline(QPainter& p, const TextRun& run, ShapedRun& shaped, const QBrus
 // A thickened run in one colour, drawn once into a picture of its device pixels to an eighth
 // of a pixel and then copied, as glyphs are: filling its outline every frame costs far more.
 // Kept by run, colour, scale and the eighth of a pixel it stands at.
-const QImage& thickenedRun(const TextRun& run, ShapedRun& glyphs, const QColor& color, double sx, double sy, int qx,
-                           int qy, QPoint& offset) {
+const QImage& thickenedRun(const TextRun& run, ShapedRun& glyphs, const QColor& color, double sx, double sy,
+                           int qx, int qy, QPoint& offset) {
     struct Kept {
         QImage image;
         QPoint offset;
@@ -564,9 +571,9 @@ const QImage& thickenedRun(const TextRun& run, ShapedRun& glyphs, const QColor& 
             return 2 * key.size() + static_cast<std::size_t>(k.image.sizeInBytes());
         });
     std::string key = run.text;
-    for (const double v : {static_cast<double>(run.font.face), static_cast<double>(run.font.weight), run.font.size,
-                           run.embolden, sx, sy, static_cast<double>(qx), static_cast<double>(qy),
-                           static_cast<double>(color.rgba())})
+    for (const double v : {static_cast<double>(run.font.face), static_cast<double>(run.font.weight),
+                           run.font.size, run.embolden, sx, sy, static_cast<double>(qx),
+                           static_cast<double>(qy), static_cast<double>(color.rgba())})
         key.append(reinterpret_cast<const char*>(&v), sizeof v);
     if (const Kept* found = kept->find(key)) {
         offset = found->offset;
@@ -609,8 +616,9 @@ void QtCanvas::drawText(const TextRun& run, const Paint& paint) {
         const double fx = std::floor(at.x() * 8 + 0.5) / 8, fy = std::floor(at.y() * 8 + 0.5) / 8;
         const int ix = static_cast<int>(std::floor(fx)), iy = static_cast<int>(std::floor(fy));
         QPoint offset;
-        const QImage& image = thickenedRun(run, glyphs, toQColor(paint.color), world.m11(), world.m22(),
-                                           static_cast<int>((fx - ix) * 8), static_cast<int>((fy - iy) * 8), offset);
+        const QImage& image =
+            thickenedRun(run, glyphs, toQColor(paint.color), world.m11(), world.m22(),
+                         static_cast<int>((fx - ix) * 8), static_cast<int>((fy - iy) * 8), offset);
         p.save();
         p.resetTransform();
         p.drawImage(QPoint(ix, iy) + offset, image);

@@ -243,8 +243,8 @@ std::optional<QRect> innerRect(const Path& outline, bool alongX) {
     const QRect r = alongX ? QRectF(QPointF(run->first, *low), QPointF(run->second, *high)).toRect()
                            : QRectF(QPointF(*low, run->first), QPointF(*high, run->second)).toRect();
     const QRect inside = r.adjusted(2, 2, -2, -2);
-    if (inside.isEmpty() || !liesInside(outline, Rect{inside.x() - 1.0, inside.y() - 1.0, inside.width() + 2.0,
-                                                      inside.height() + 2.0}))
+    if (inside.isEmpty() || !liesInside(outline, Rect{inside.x() - 1.0, inside.y() - 1.0,
+                                                      inside.width() + 2.0, inside.height() + 2.0}))
         return std::nullopt;
     return inside;
 }
@@ -257,9 +257,11 @@ void subtract(const QRect& r, const QRect& hole, std::vector<QRect>& out) {
         return;
     }
     if (h.top() > r.top()) out.emplace_back(QPoint(r.left(), r.top()), QPoint(r.right(), h.top() - 1));
-    if (h.bottom() < r.bottom()) out.emplace_back(QPoint(r.left(), h.bottom() + 1), QPoint(r.right(), r.bottom()));
+    if (h.bottom() < r.bottom())
+        out.emplace_back(QPoint(r.left(), h.bottom() + 1), QPoint(r.right(), r.bottom()));
     if (h.left() > r.left()) out.emplace_back(QPoint(r.left(), h.top()), QPoint(h.left() - 1, h.bottom()));
-    if (h.right() < r.right()) out.emplace_back(QPoint(h.right() + 1, h.top()), QPoint(r.right(), h.bottom()));
+    if (h.right() < r.right())
+        out.emplace_back(QPoint(h.right() + 1, h.top()), QPoint(r.right(), h.bottom()));
 }
 
 // One axis of a nine-slice: a piece of the image drawn 1:1, the column (or row) at `split`
