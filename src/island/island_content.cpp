@@ -1,8 +1,12 @@
 #include "island/island_content.h"
 
 #include "foundation/app_settings.h"
+#include "island/calendar_page.h"
 #include "island/island_state.h"
+#include "island/timer_page.h"
 #include "island/tray_drop.h"
+#include "island/tray_panel.h"
+#include "island/weather_page.h"
 #include "island/wings.h"
 #include "services/hud_center.h"
 #include "services/tray_store.h"
@@ -67,17 +71,33 @@ View hudContent(IslandMode m, const HUDContent& content, Size notch) {
     return View();
 }
 
-// The expanded island until its pages are built: the selected page's symbol and title, and
-// the island's drop target for files.
+// The expanded island until its header and music page are built: the selected page below the
+// notch (the music page as its symbol and title), and the island's drop target for files.
 struct ExpandedStandIn {
     IslandState* state;
+    Size notch;
+
+    View page(IslandTab tab, bool dropTargeted) const {
+        switch (tab) {
+            case IslandTab::weather: return WeatherPage{};
+            case IslandTab::tray: return TrayPanel(dropTargeted);
+            case IslandTab::calendar: return CalendarPage{};
+            case IslandTab::timer: return TimerPage{};
+            case IslandTab::music: break;
+        }
+        return VStack({.spacing = 6}, {glyph(std::string(symbol(tab))), value(std::string(title(tab)))});
+    }
 
     View body(Context& ctx) const {
         const auto dropTargeted = ctx.state<bool>(false);
         const IslandTab tab = shownTab(state->tab.get());
         return trayDropTarget(
-            VStack({.spacing = 6}, {glyph(std::string(symbol(tab))), value(std::string(title(tab)))})
-                .frame({.maxWidth = infinity, .maxHeight = infinity}),
+            page(tab, dropTargeted.get())
+                .id(static_cast<int>(tab))
+                .frame({.maxWidth = infinity, .maxHeight = infinity, .alignment = Alignment::top})
+                .padding(Edges::horizontal, 20)
+                .padding(Edge::top, notch.height + 2)
+                .padding(Edge::bottom, 16),
             dropTargeted, *state, ctx.object<TrayStore>(), ctx.object<AppSettings>());
     }
 };
@@ -90,7 +110,7 @@ View islandContent(IslandMode m, const HUDCenter& hud, IslandState& state, Size 
         case IslandMode::live: return beside(notch, glyph("music.note"));
         case IslandMode::timer: return beside(notch, glyph("timer"));
         case IslandMode::agent: return beside(notch, glyph("sparkles"));
-        case IslandMode::expanded: return ExpandedStandIn{&state};
+        case IslandMode::expanded: return ExpandedStandIn{&state, notch};
         default: break;
     }
     const auto& current = hud.current.get();

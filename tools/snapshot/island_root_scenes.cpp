@@ -68,6 +68,8 @@ platform::Screen notched() {
 
 View rendered(const platform::Screen& screen, std::function<void(IslandWorld&)> setUp) {
     IslandWorld& world = IslandWorld::shared();
+    // At the settings' sizes, whatever a scene drawn before previewed.
+    LivePreview::shared().width = std::nullopt;
     world.state.expanded = false;
     world.hud.current = std::nullopt;
     setUp(world);

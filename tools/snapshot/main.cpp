@@ -13,6 +13,7 @@
 #include "snapshot/scene.h"
 #include "ui/qt/qt_canvas.h"
 #include "ui/qt/qt_font_engine.h"
+#include "ui/event_router.h"
 #include "ui/transaction.h"
 #include "ui/view_graph.h"
 #include "ui/views.h"
@@ -83,7 +84,13 @@ constexpr double settled = 3;
 
 bool write(const Scene& scene, const std::filesystem::path& file, double scale) {
     ui::ViewGraph graph(ui::qt::QtFontEngine::shared());
-    update(graph, [&] { return ui::ZStack({scene.background, scene.view()}); }, scene.size, scene.environment(), 0);
+    const auto view = [&] { return ui::ZStack({scene.background, scene.view()}); };
+    update(graph, view, scene.size, scene.environment(), 0);
+    if (scene.pointer) {
+        ui::EventRouter pointer([&graph]() -> const ui::DisplayItem& { return graph.displayList(); });
+        pointer.pointerMoved(*scene.pointer);
+        update(graph, view, scene.size, scene.environment(), 0);
+    }
     return save(ui::qt::renderImage(graph.present(settled), scene.size, scale), file);
 }
 
@@ -132,6 +139,11 @@ Scene::Scene(std::string n, Size s, std::function<ui::View()> v) : name(std::mov
 
 Scene::Scene(std::string n, Size s, std::function<ui::View()> v, ui::Color bg)
     : name(std::move(n)), size(s), view(std::move(v)), background(bg) {
+    registry()[name] = this;
+}
+
+Scene::Scene(std::string n, Size s, std::function<ui::View()> v, Point p)
+    : name(std::move(n)), size(s), view(std::move(v)), pointer(p) {
     registry()[name] = this;
 }
 
