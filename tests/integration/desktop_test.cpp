@@ -274,8 +274,9 @@ TEST_F(Desktop, AFileDraggedOntoTheClosedIslandOpensItOnTheTrayAndStaysThere) {
     // The island stays open on the tray; dragging the file from there onto the window hands
     // the window the file's address, and the file stays in the tray.
     std::optional<QPoint> name;
-    ASSERT_TRUE(eventually(screen, [&](const QImage& image) { return (name = trayItemName(image)).has_value(); }))
-        << "the tray shows no file";
+    ASSERT_TRUE(eventually(screen, [&](const QImage& image) {
+        return (name = trayItemName(image)).has_value();
+    })) << "the tray shows no file";
     ASSERT_EQ(run({"xdotool", "mousemove", std::to_string(name->x()), std::to_string(name->y())}), 0);
     std::this_thread::sleep_for(std::chrono::milliseconds(300));
     ASSERT_EQ(run({"xdotool", "mousedown", "1"}), 0);
@@ -293,7 +294,8 @@ TEST_F(Desktop, AFileDraggedOntoTheClosedIslandOpensItOnTheTrayAndStaysThere) {
     const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(10);
     while (delivered().empty() && std::chrono::steady_clock::now() < until)
         std::this_thread::sleep_for(std::chrono::milliseconds(100));
-    EXPECT_EQ(delivered(), QUrl::fromLocalFile(QString::fromStdString(file.string())).toEncoded().toStdString());
+    EXPECT_EQ(delivered(),
+              QUrl::fromLocalFile(QString::fromStdString(file.string())).toEncoded().toStdString());
     EXPECT_EQ(stored().size(), 1u) << stored().dump();
     EXPECT_TRUE(fs::exists(file));
     EXPECT_TRUE(quorlix->running());
