@@ -85,7 +85,8 @@ struct ExpandedStandIn {
             case IslandTab::timer: return TimerPage{};
             case IslandTab::music: break;
         }
-        return VStack({.spacing = 6}, {glyph(std::string(symbol(tab))), value(std::string(title(tab)))});
+        return VStack({.spacing = 6}, {glyph(std::string(symbol(tab))), value(std::string(title(tab)))})
+            .frame({.maxWidth = infinity, .maxHeight = infinity});
     }
 
     View body(Context& ctx) const {
