@@ -20,55 +20,50 @@ using namespace quorlix::ui;
 constexpr Size page{303, 122};
 constexpr double scale = 2;
 
-View timerPage(TimerService& timer) {
-    return View(TimerPage{}).frame({.width = page.width, .height = page.height}).environmentObject(timer);
-}
+// The page over a countdown of 25 minutes, running since the date 0, and its picture.
+struct RunningPage {
+    TimerService timer;
+    ViewGraph graph{qt::QtFontEngine::shared()};
+    QImage image{static_cast<int>(page.width * scale), static_cast<int>(page.height* scale),
+                 QImage::Format_ARGB32_Premultiplied};
 
-// A countdown of 25 minutes, running since the date 0.
-void run(TimerService& timer) {
-    timer.total = 1500;
-    timer.endDate = Date(1500);
-}
-
-void draw(QImage& image, const DisplayItem& list) {
-    image.fill(Qt::black);
-    QPainter painter(&image);
-    qt::QtCanvas canvas(painter, qt::QtFontEngine::shared(), scale, image.size());
-    list.draw(canvas);
-}
-
-QImage pageImage() {
-    return QImage(static_cast<int>(page.width * scale), static_cast<int>(page.height * scale),
-                  QImage::Format_ARGB32_Premultiplied);
-}
+    RunningPage() {
+        qt::ensureGuiApplication();
+        timer.total = 1500;
+        timer.endDate = Date(1500);
+    }
+    void render(double t) {
+        graph.update(
+            View(TimerPage{}).frame({.width = page.width, .height = page.height}).environmentObject(timer),
+            page, {}, {t, Date(t)});
+    }
+    void draw(double t) {
+        image.fill(Qt::black);
+        QPainter painter(&image);
+        qt::QtCanvas canvas(painter, qt::QtFontEngine::shared(), scale, image.size());
+        graph.present(t).draw(canvas);
+    }
+};
 
 void BM_TimerPageSecond(benchmark::State& state) {
-    qt::ensureGuiApplication();
-    TimerService timer;
-    run(timer);
-    ViewGraph graph(qt::QtFontEngine::shared());
-    QImage image = pageImage();
+    RunningPage running;
     double t = 0;
     for (auto _ : state) {
         t += 1;
-        graph.update(timerPage(timer), page, {}, {t, Date(t)});
-        draw(image, graph.present(t));
+        running.render(t);
+        running.draw(t);
     }
 }
 BENCHMARK(BM_TimerPageSecond)->Unit(benchmark::kMillisecond);
 
 void BM_TimerPageEasingFrame(benchmark::State& state) {
-    qt::ensureGuiApplication();
-    TimerService timer;
-    run(timer);
-    ViewGraph graph(qt::QtFontEngine::shared());
-    QImage image = pageImage();
-    graph.update(timerPage(timer), page, {}, {0, Date(0)});
-    graph.update(timerPage(timer), page, {}, {1, Date(1)});
+    RunningPage running;
+    running.render(0);
+    running.render(1);
     double t = 1;
     for (auto _ : state) {
         t += 1e-6;  // within the second's easing
-        draw(image, graph.present(t));
+        running.draw(t);
     }
 }
 BENCHMARK(BM_TimerPageEasingFrame)->Unit(benchmark::kMillisecond);
