@@ -16,8 +16,13 @@
 #include "snapshot/scene.h"
 #include "ui/ui.h"
 
+#include <array>
+#include <cmath>
 #include <cstdint>
+#include <functional>
 #include <map>
+#include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
