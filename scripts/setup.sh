@@ -15,6 +15,7 @@ packages=(
   libudev-dev libglib2.0-dev gsettings-desktop-schemas
   libxcb1-dev libxcb-shape0-dev
   zlib1g-dev libecal2.0-dev evolution-data-server
+  libarchive-dev openssl
 )
 
 missing=()

@@ -15,6 +15,7 @@
 #include "services/update_service.h"
 
 #include <QApplication>
+#include <QIcon>
 
 #include <cstdio>
 #include <string>
@@ -56,6 +57,8 @@ int main(int argc, char** argv) {
     QApplication::setApplicationName("Quorlix");
     QApplication::setApplicationVersion(QString::fromStdString(quorlix::UpdateService::currentVersion()));
     QApplication::setOrganizationDomain("halvik.com");
+    QApplication::setWindowIcon(
+        QIcon(QString::fromStdString(quorlix::platform::Paths::applicationIcon().string())));
     // An accessory application: closing a window never ends it.
     QApplication::setQuitOnLastWindowClosed(false);
 

@@ -84,6 +84,7 @@ void AppDelegate::observeSystem() {
     });
     cancellables_.push_back(server->onActiveSpaceChanged(checkSoon));
     cancellables_.push_back(server->onApplicationActivated(checkSoon));
+    cancellables_.push_back(server->onFrontWindowChanged(checkSoon));
 }
 
 void AppDelegate::rebuildWindows() {

@@ -60,14 +60,10 @@ struct Codec<E> {
     }
 };
 
-// The guards on numbers: identity for other types.
-template <class T>
-T sanitize(const std::string&, T value, const T&) {
-    return value;
-}
-
-double sanitize(const std::string& key, double value, const double& fallback) {
-    if (!std::isfinite(value)) return fallback;
+// The guards on numbers: what a setting may hold in place of `value`, nothing for a value it
+// cannot hold at all (not finite). Other types take any value.
+std::optional<double> acceptable(const std::string& key, double value) {
+    if (!std::isfinite(value)) return std::nullopt;
     if (key == "soundVolume") return std::clamp(value, 0.0, 1.0);
     if (key == "islandWidth") return std::clamp(value, 320.0, 860.0);
     if (key == "islandHeight") return std::clamp(value, 110.0, 250.0);
@@ -75,6 +71,24 @@ double sanitize(const std::string& key, double value, const double& fallback) {
         return std::max(value, 0.0);
     }
     return value;
+}
+
+// A value read from the file: one the setting cannot hold reads as its default.
+template <class T>
+T sanitize(const std::string&, T value, const T&) {
+    return value;
+}
+
+double sanitize(const std::string& key, double value, const double& fallback) {
+    return acceptable(key, value).value_or(fallback);
+}
+
+// Assignments pass the same guards: clamped into range, refused when not finite.
+template <class T>
+void guardAssignments(Published<T>&, const std::string&) {}
+
+void guardAssignments(Published<double>& setting, const std::string& key) {
+    setting.setFilter([key](double value) { return acceptable(key, value); });
 }
 
 }  // namespace
@@ -111,6 +125,7 @@ AppSettings::AppSettings(UserDefaults& defaults, platform::LoginItem* loginItem)
     {                                                                                       \
         const type fallback(initial);                                                       \
         name.set(sanitize(#name, Codec<type>::read(defaults_, #name, fallback), fallback)); \
+        guardAssignments(name, #name);                                                      \
         name.setDidSet([this](const type& v) { Codec<type>::write(defaults_, #name, v); }); \
     }
     QUORLIX_SETTINGS(QUORLIX_LOAD)

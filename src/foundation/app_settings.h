@@ -5,7 +5,8 @@
 //
 // Values read from the file are not trusted blindly: a non-finite number reads as its
 // default, durations and minutes are at least 0, `soundVolume` lies in 0...1, and the island
-// size in the ranges the settings window offers.
+// size in the ranges the settings window offers. Assignments pass the same guards: a value
+// out of range is clamped, and a non-finite one is refused (the setting keeps its value).
 
 #include "foundation/player_source.h"
 #include "foundation/raw_enum.h"

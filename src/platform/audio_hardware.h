@@ -53,7 +53,8 @@ public:
     virtual std::optional<std::string> name(AudioDeviceID device) const = 0;
     // A four-character transport code ('bltn', 'hdmi', 'blue', ...); 0 when unknown.
     virtual std::optional<std::uint32_t> transport(AudioDeviceID device) const = 0;
-    // The output volume, 0...1.
+    // The output volume: 0 to 1 for the device's full volume, and above it where the system
+    // allows more (PulseAudio, up to 1.53 from its own controls).
     virtual std::optional<float> volume(AudioDeviceID device) const = 0;
     // Whether the device's output has a mute control at all.
     virtual bool hasMute(AudioDeviceID device) const = 0;

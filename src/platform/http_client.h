@@ -1,12 +1,17 @@
 #pragma once
-// HTTP GET requests for the web services and downloads (lyrics, artwork). Every request has
-// a time limit for the whole transfer and a cap on the body it accepts; going past either
-// ends it with an error. Redirects are followed, but never from HTTPS to plain HTTP.
+// HTTP GET requests for the web services and downloads (lyrics, artwork, updates). Every
+// request has a time limit and a cap on the body it accepts; going past either ends it with
+// an error. Redirects are followed, but never from HTTPS to plain HTTP.
 //
-// Main thread only: `get` returns at once and `done` is called later on the main thread,
-// exactly once, unless the client is destroyed first.
+// `get` keeps the body in memory; `download` streams it into a new file, for bodies too
+// large to hold.
+//
+// Main thread only: `get` and `download` return at once and `done` is called later on the
+// main thread, exactly once, unless the client is destroyed first.
 
 #include <cstddef>
+#include <cstdint>
+#include <filesystem>
 #include <functional>
 #include <optional>
 #include <string>
@@ -39,10 +44,34 @@ struct HttpResult {
     }
 };
 
+struct HttpDownloadRequest {
+    std::string url;  // "https://" or "http://" only
+    std::vector<std::pair<std::string, std::string>> headers;
+    // A new file, created with permissions 0600; the download fails if anything is there.
+    std::filesystem::path destination;
+    // Seconds without a byte arriving after which the transfer is given up.
+    double idleTimeout = 60;
+    std::uint64_t maxSize = 512ull * 1024 * 1024;
+};
+
+// The status of the response whose body is now in the file, or the reason there is none
+// (the file is then removed). `tooLarge`: the body would have passed `maxSize`.
+struct HttpDownloadResult {
+    std::optional<int> statusCode;
+    std::string error;
+    bool tooLarge = false;
+
+    static HttpDownloadResult failure(std::string reason, bool tooLarge = false) {
+        return {std::nullopt, std::move(reason), tooLarge};
+    }
+    static HttpDownloadResult success(int status) { return {status, {}, false}; }
+};
+
 class HttpClient {
 public:
     virtual ~HttpClient() = default;
     virtual void get(HttpRequest request, std::function<void(HttpResult)> done) = 0;
+    virtual void download(HttpDownloadRequest request, std::function<void(HttpDownloadResult)> done) = 0;
 };
 
 }  // namespace quorlix::platform

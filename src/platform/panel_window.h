@@ -4,8 +4,9 @@
 // application. It hosts one view tree, redrawn whenever an object the tree read publishes.
 //
 // The pointer reaches the panel only inside its input areas; everywhere else it passes
-// through to whatever lies below. The island keeps those areas equal to its hit area, so a
-// closed island lets clicks beside it reach the windows underneath.
+// through to whatever lies below. The island keeps those areas equal to its hit area while
+// open and empty while closed, so a closed island lets every click reach the windows
+// underneath.
 //
 // Frames are in the global screen space (points, origin at the bottom left, y upward); input
 // areas are in the panel's own space (points from its top-left corner, y downward, as the

@@ -37,6 +37,8 @@ fs::path Paths::executable() {
     return ec ? fs::path() : p;
 }
 
+fs::path Paths::applicationIcon() { return resourcesDirectory() / "quorlix.png"; }
+
 fs::path Paths::resourcesDirectory() {
     if (const char* r = std::getenv("QUORLIX_RESOURCES"); r && *r) return fs::path(r);
     std::error_code ec;

@@ -27,6 +27,8 @@ struct Paths {
     // The application's read-only resources (sounds): $QUORLIX_RESOURCES when set, else the
     // `resources` folder beside the executable, else the installed share folder.
     static std::filesystem::path resourcesDirectory();
+    // The application's icon, a 512 by 512 PNG among the resources.
+    static std::filesystem::path applicationIcon();
     // The running executable.
     static std::filesystem::path executable();
 };

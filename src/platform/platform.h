@@ -12,6 +12,7 @@
 #include "platform/login_item.h"
 #include "platform/main_queue.h"
 #include "platform/player_notifications.h"
+#include "platform/process_launcher.h"
 #include "platform/screen.h"
 #include "platform/script_host.h"
 #include "platform/serial_queue.h"
@@ -59,6 +60,8 @@ struct Platform {
     HttpClient* httpClient = nullptr;
     AudioHardware* audio = nullptr;
     Cameras* cameras = nullptr;
+    // Programs that outlive this one (the updater's swap).
+    ProcessLauncher* processLauncher = nullptr;
 
     // AI coding agents.
     AgentNotifications* agentNotifications = nullptr;

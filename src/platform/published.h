@@ -17,6 +17,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <utility>
 #include <vector>
 
@@ -124,6 +125,11 @@ public:
     const T* operator->() const { return &value_; }
 
     void set(T newValue) {
+        if (filter_) {
+            auto kept = filter_(std::move(newValue));
+            if (!kept) return;
+            newValue = std::move(*kept);
+        }
         if (owner_) owner_->objectWillChange.emit();
         changed_.emit(newValue);
         value_ = std::move(newValue);
@@ -131,13 +137,18 @@ public:
     }
     // Called after each stored value (a settings store writes it through here).
     void setDidSet(std::function<void(const T&)> fn) { didSet_ = std::move(fn); }
+    // Decides what an assignment stores: the value, another in its place, or nothing (the
+    // assignment is refused and no one hears of it). A settings store guards its numbers here.
+    void setFilter(std::function<std::optional<T>(T)> fn) { filter_ = std::move(fn); }
     Published& operator=(T newValue) {
         set(std::move(newValue));
         return *this;
     }
 
     // Later changes only.
-    [[nodiscard]] Subscription sink(std::function<void(const T&)> fn) { return changed_.connect(std::move(fn)); }
+    [[nodiscard]] Subscription sink(std::function<void(const T&)> fn) {
+        return changed_.connect(std::move(fn));
+    }
     // The current value at once, then every change.
     [[nodiscard]] Subscription subscribe(std::function<void(const T&)> fn) {
         fn(value_);
@@ -149,6 +160,7 @@ private:
     T value_;
     Signal<T> changed_;
     std::function<void(const T&)> didSet_;
+    std::function<std::optional<T>(T)> filter_;
 };
 
 }  // namespace quorlix

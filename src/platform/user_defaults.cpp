@@ -2,10 +2,9 @@
 
 #include "foundation/key_log.h"
 #include "platform/atomic_file.h"
+#include "platform/base64.h"
 #include "platform/clock.h"
 #include "platform/paths.h"
-
-#include <sodium.h>
 
 #include <sys/stat.h>
 #include <cctype>
@@ -215,11 +214,8 @@ std::optional<UserDefaults::Data> UserDefaults::dataForKey(const std::string& ke
 }
 
 UserDefaults::Value UserDefaults::encodeData(const Data& data) {
-    std::string text(sodium_base64_ENCODED_LEN(data.size(), sodium_base64_VARIANT_ORIGINAL), '\0');
-    sodium_bin2base64(text.data(), text.size(), data.data(), data.size(), sodium_base64_VARIANT_ORIGINAL);
-    text.resize(std::char_traits<char>::length(text.c_str()));
     Value out = Value::object();
-    out[dataTag] = text;
+    out[dataTag] = encodeBase64(data);
     return out;
 }
 
@@ -227,15 +223,7 @@ std::optional<UserDefaults::Data> UserDefaults::decodeData(const Value& value) {
     if (!value.is_object() || value.size() != 1 || !value.contains(dataTag) || !value[dataTag].is_string()) {
         return std::nullopt;
     }
-    const auto text = value[dataTag].get<std::string>();
-    Data out(text.size());
-    std::size_t length = 0;
-    if (sodium_base642bin(out.data(), out.size(), text.data(), text.size(), nullptr, &length, nullptr,
-                          sodium_base64_VARIANT_ORIGINAL) != 0) {
-        return std::nullopt;
-    }
-    out.resize(length);
-    return out;
+    return decodeBase64(value[dataTag].get<std::string>());
 }
 
 }  // namespace quorlix::platform

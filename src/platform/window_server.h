@@ -1,7 +1,8 @@
 #pragma once
 // What the window system tells about the desktop as a whole: screens coming and going,
-// workspace switches, another application coming to the front, and the windows on screen
-// (for telling whether the frontmost application fills a screen).
+// workspace switches, another application coming to the front, the window in front going
+// into or out of full screen, and the windows on screen (for telling whether the frontmost
+// application fills a screen).
 //
 // Window bounds are in the window system's space: points with the origin at the top left of
 // the primary screen, y downward. Main thread only.
@@ -34,6 +35,9 @@ public:
     [[nodiscard]] virtual Subscription onActiveSpaceChanged(std::function<void()> handler) = 0;
     // Another application came to the front.
     [[nodiscard]] virtual Subscription onApplicationActivated(std::function<void()> handler) = 0;
+    // The window in front went into or out of full screen, or no window is in front any more
+    // (the last one was minimised or closed).
+    [[nodiscard]] virtual Subscription onFrontWindowChanged(std::function<void()> handler) = 0;
 
     // The application in front, when known.
     virtual std::optional<RunningApplication> frontmostApplication() const = 0;

@@ -3,7 +3,7 @@
 // where an application is installed, its icon, opening it, and the news that one has quit.
 // Applications are named by their identifier ("com.spotify.client"). And the user's files:
 // a file's icon and thumbnail, opening it with its default application, showing it in the
-// file manager.
+// file manager; and web addresses, opened in the user's browser.
 //
 // Main thread only. The Linux backend knows the media players through MPRIS and finds
 // installed applications through their desktop entries.
@@ -56,6 +56,8 @@ public:
     // file has none (its icon stands in); destroying the handle first means it never comes.
     [[nodiscard]] virtual WorkItem thumbnail(const std::string& path, Size size, double scale,
                                              std::function<void(std::optional<Image>)> done) = 0;
+    // Opens the web address with the user's default handler and returns at once.
+    virtual void openURL(const std::string& url) = 0;
 };
 
 }  // namespace quorlix::platform

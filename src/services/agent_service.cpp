@@ -162,7 +162,8 @@ std::string AgentService::format(double seconds) {
 }
 
 void AgentService::scheduleStaleCheck() {
-    staleTask = platform::MainQueue::shared().after(staleCheckInterval, [this] { sweepStale(); });
+    // Counting sleep too: an agent silent through the night is swept at wake.
+    staleTask = platform::MainQueue::shared().afterUptime(staleCheckInterval, [this] { sweepStale(); });
 }
 
 void AgentService::sweepStale() {

@@ -1,5 +1,6 @@
-// The now-playing service's artwork: Music hands over the picture's bytes through a script,
-// Spotify only an address that is downloaded. A result is used only while its track is
+// The now-playing service's artwork: Music hands over the picture's bytes through a script
+// (or, for a picture it does not hold, its address), Spotify only an address; addresses are
+// downloaded. A result is used only while its track is
 // still the current one, so a late picture never replaces the next track's.
 
 #include "services/artwork.h"
@@ -19,14 +20,17 @@ void NowPlayingService::fetchArtwork(const Track& forTrack) {
         return;
     }
     run(PlayerScripts::spotifyArtworkURL(), [this, id](std::optional<platform::ScriptValue> result) {
-        const auto address = result ? result->stringValue() : std::nullopt;
-        // Plain "http" and anything that is not an address give no artwork.
-        if (!address || !Artwork::isHTTPSAddress(*address) || !isCurrent(id)) return;
-        Artwork::download(http_, imageDecoder_, *address,
-                          lifetime_.guard([this, id](std::optional<platform::Image> image) {
-                              if (image && isCurrent(id)) setArtwork(std::move(*image));
-                          }));
+        if (const auto address = result ? result->stringValue() : std::nullopt) downloadArtwork(id, *address);
     });
+}
+
+void NowPlayingService::downloadArtwork(const std::string& trackID, const std::string& address) {
+    // Plain "http" and anything that is not an address give no artwork.
+    if (!Artwork::isHTTPSAddress(address) || !isCurrent(trackID)) return;
+    Artwork::download(http_, imageDecoder_, address,
+                      lifetime_.guard([this, trackID](std::optional<platform::Image> image) {
+                          if (image && isCurrent(trackID)) setArtwork(std::move(*image));
+                      }));
 }
 
 void NowPlayingService::fetchMusicArtwork(const std::string& trackID, bool raw) {
@@ -34,6 +38,12 @@ void NowPlayingService::fetchMusicArtwork(const std::string& trackID, bool raw) 
     run(script, [this, trackID, raw](std::optional<platform::ScriptValue> result) {
         // A stale result ends here, without the fallback.
         if (!isCurrent(trackID)) return;
+        // A picture the player only links to.
+        const auto address = result ? result->stringValue() : std::nullopt;
+        if (address && Artwork::isHTTPSAddress(*address)) {
+            downloadArtwork(trackID, *address);
+            return;
+        }
         const auto bytes = result ? result->data() : std::nullopt;
         if (bytes && imageDecoder_) {
             const std::string_view view(reinterpret_cast<const char*>(bytes->data()), bytes->size());

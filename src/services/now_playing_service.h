@@ -111,6 +111,8 @@ private:
     // Artwork.
     void fetchArtwork(const Track& forTrack);
     void fetchMusicArtwork(const std::string& trackID, bool raw);
+    // Downloads the picture at an https address for the track, if still current.
+    void downloadArtwork(const std::string& trackID, const std::string& address);
     void setArtwork(platform::Image image);
     bool isCurrent(const std::string& trackID) const;
 

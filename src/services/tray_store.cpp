@@ -3,31 +3,16 @@
 #include "platform/main_queue.h"
 #include "platform/url_query.h"
 #include "platform/user_defaults.h"
+#include "platform/uuid.h"
 
 #include <algorithm>
 #include <cctype>
-#include <cstdio>
-#include <random>
 
 namespace quorlix {
 
 namespace fs = std::filesystem;
 
 namespace {
-
-// A random (version 4) UUID in its usual upper-case text form.
-std::string newUUID() {
-    static std::mt19937_64 engine{std::random_device{}()};
-    std::uint64_t high = engine();
-    std::uint64_t low = engine();
-    high = (high & 0xFFFFFFFFFFFF0FFFull) | 0x0000000000004000ull;
-    low = (low & 0x3FFFFFFFFFFFFFFFull) | 0x8000000000000000ull;
-    char text[37];
-    std::snprintf(text, sizeof text, "%08llX-%04llX-%04llX-%04llX-%012llX", (unsigned long long)(high >> 32),
-                  (unsigned long long)((high >> 16) & 0xFFFF), (unsigned long long)(high & 0xFFFF),
-                  (unsigned long long)(low >> 48), (unsigned long long)(low & 0xFFFFFFFFFFFFull));
-    return text;
-}
 
 bool startsWithIgnoringCase(std::string_view text, std::string_view prefix) {
     return text.size() >= prefix.size() &&
@@ -47,7 +32,7 @@ TrayStore::TrayStore() {
         std::error_code error;
         // A relative path would name a file wherever the process happens to run.
         if (fs::path(path).is_absolute() && fs::exists(path, error))
-            loaded.push_back({newUUID(), fs::path(path)});
+            loaded.push_back({platform::newUUID(), fs::path(path)});
     }
     // Loading does not save: the gone paths stay stored until the next change.
     items = std::move(loaded);
@@ -60,7 +45,7 @@ void TrayStore::add(const std::vector<fs::path>& urls) {
         if (std::any_of(current.begin(), current.end(), [&](const TrayItem& i) { return i.url == url; }))
             continue;
         auto next = current;
-        next.push_back({newUUID(), url});
+        next.push_back({platform::newUUID(), url});
         items = std::move(next);
     }
     save();

@@ -1,15 +1,35 @@
 #pragma once
-// The self-updater's model: where the updater stands (`state`), when it last checked, and
-// the running copy's version and build.
+// The self-updater's model: where the updater stands (`state`), when it last checked, the
+// manifest of the last check that read one, and the running copy's version and build.
 //
-// `check()` fetches the version manifest and judges it; the application awaits it at launch
-// and then announces an available version. The manifest is fetched by the updater's HTTP
-// backend; until one is attached every check ends as a failed fetch. Main thread only.
+// `check()` fetches the site's "version.json" and judges it against the running version;
+// `install()` downloads the archive the manifest names, proves it is the maker's (length,
+// SHA-256, Ed25519 signature), unpacks and checks the application in it off the main thread,
+// and hands the swap to a script that outlives the application, which then quits. Any
+// failure writes one "update: <case>" line to the diagnostic log and leaves a Spanish message
+// in `state`. `openDownload()` sends the user to the download page instead.
+//
+//     UpdateService updates;            // the installed platform, the maker's site and key
+//     updates.check([&] { ... });
+//     if (updates.canInstall()) updates.install();
+//
+// Main thread only. Work in flight holds the service weakly: once it is gone, late answers
+// are dropped and the temporary files go with them.
 
 #include "platform/clock.h"
+#include "platform/http_client.h"
+#include "platform/process_launcher.h"
 #include "platform/published.h"
+#include "platform/serial_queue.h"
+#include "platform/workspace.h"
+#include "services/lifetime.h"
+#include "services/update_manifest.h"
+#include "services/update_staging.h"
 
+#include <cstdint>
+#include <filesystem>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <variant>
@@ -54,20 +74,83 @@ public:
     };
     using State =
         std::variant<Available, Downloading, InstallFailed, Idle, Checking, UpToDate, Failed, Installing>;
+    using Manifest = UpdateManifest;
+
+    // The maker's Ed25519 public key (base64 of 32 bytes), under which every update must be
+    // signed.
+    static constexpr const char* signingKey = "m+D3AQsJS+u92yf5iYSOdk3oGCIKHa4a1btwxUMxAEQ=";
+    // The cap on a download whose manifest gives no size.
+    static constexpr std::uint64_t maxDownloadSize = 512ull * 1024 * 1024;
+
+    struct Configuration {
+        platform::HttpClient* http = nullptr;
+        platform::Workspace* workspace = nullptr;
+        platform::ProcessLauncher* launcher = nullptr;
+        // Where archives are read, hashed and unpacked.
+        platform::SerialQueue* worker = nullptr;
+        // Scheme, host and port of the maker's site, no path.
+        std::string siteURL;
+        std::string publicKey;
+        // The folder an install replaces.
+        std::filesystem::path applicationFolder;
+        // The process the swap waits for.
+        std::int64_t processID = 0;
+        // Ends the application once the swap has started.
+        std::function<void()> terminate;
+    };
+
+    // The installed platform, `QuorlixConfig::siteURL()`, `signingKey`, the running program's
+    // folder and process, a worker thread of its own, and a terminate action that quits the
+    // application as SIGTERM does.
+    UpdateService();
+    explicit UpdateService(Configuration configuration);
+    ~UpdateService() override;
 
     Published<State> state{this, Idle{}};
     // When the last check finished, successful or not.
     Published<std::optional<Date>> lastChecked{this, std::nullopt};
+    // The manifest of the last check that read one.
+    Published<std::optional<Manifest>> manifest{this, std::nullopt};
 
     // Fetches the manifest and sets `state`; calls `done` when the check has finished. Does
-    // nothing (and calls `done` at once) while an update downloads or installs.
+    // nothing (and calls `done` at once) while an update downloads or installs; a check that
+    // finishes during an install leaves `state` and `manifest` alone.
     void check(std::function<void()> done = {});
+    // True while an update is available whose manifest carries a digest and a signature.
+    bool canInstall() const;
+    // Replaces the application with the available update, or opens the download page when it
+    // cannot be installed in place. Does nothing while an install runs.
+    void install();
     // Opens the download page in the browser.
     void openDownload();
+
+    // The manifest's `url` when it lies on the site itself: "https" exactly, the site's host
+    // and port, no user name or password. Nothing otherwise.
+    std::optional<std::string> trustedDownloadURL() const;
 
     // The running copy's version ("dev" when it has none) and build number ("0" when none).
     static std::string currentVersion();
     static std::string currentBuild();
+
+    // The messages `installFailed` carries, by cause.
+    static std::string message(UpdateError error);
+
+private:
+    bool isInstalling() const;
+    // The configured worker, else a thread of our own, started on first use.
+    platform::SerialQueue& worker();
+    void checked(const platform::HttpResult& result);
+    void prepared(const UpdateManifest& manifest, const std::string& url, std::shared_ptr<WorkFolder> folder,
+                  const std::optional<UpdateFailure>& refusal);
+    void downloaded(const UpdateManifest& manifest, std::shared_ptr<WorkFolder> folder,
+                    const std::filesystem::path& file, const platform::HttpDownloadResult& result);
+    void staged(std::shared_ptr<WorkFolder> folder, const StageResult& result);
+    // Logs the failure, then shows it.
+    void fail(const UpdateFailure& failure, std::shared_ptr<WorkFolder> folder = nullptr);
+
+    Configuration configuration_;
+    std::unique_ptr<platform::SerialQueue> ownWorker_;
+    Lifetime lifetime_;
 };
 
 }  // namespace quorlix

@@ -88,8 +88,10 @@ void VolumeService::attachToDefaultDevice() {
 
 void VolumeService::readValues() {
     if (const auto volume = audio_->volume(deviceID_)) {
-        level = *volume;
+        deviceLevel_ = *volume;
+        level = std::clamp(*volume, 0.0f, 1.0f);
     } else if (levelDevice_ != deviceID_) {
+        deviceLevel_ = 0;
         level = 0;
     }
     levelDevice_ = deviceID_;
@@ -97,11 +99,11 @@ void VolumeService::readValues() {
 }
 
 void VolumeService::valueChanged() {
-    const float oldLevel = level;
+    const float oldLevel = deviceLevel_;
     const bool wasMuted = muted;
     readValues();
-    // Exact comparison: a step of any size is a change worth showing.
-    if (level.get() == oldLevel && muted.get() == wasMuted) return;
+    // Exact comparison: a step of any size is a change worth showing, past full volume too.
+    if (deviceLevel_ == oldLevel && muted.get() == wasMuted) return;
     if (onChange) onChange(level, muted);
 }
 
@@ -109,9 +111,23 @@ void VolumeService::setVolume(float value) {
     // NaN has no place on a volume slider; writing it would leave the device's level undefined.
     if (!audio_ || deviceID_ == 0 || std::isnan(value)) return;
     const float clamped = std::clamp(value, 0.0f, 1.0f);
+    if (deviceLevel_ > 1 && clamped >= 1) {
+        keepRaisedVolume();
+        return;
+    }
     audio_->setVolume(deviceID_, clamped);
     // Turning the volume up means the user wants to hear it; turning it to 0 never mutes.
     if (muted && clamped > 0) audio_->setMuted(deviceID_, false);
+}
+
+void VolumeService::keepRaisedVolume() {
+    // Writing full volume would lower it. Unmuting shows the gauge through the device's report;
+    // otherwise nothing changes on the device, so the full gauge is reported here.
+    if (muted) {
+        audio_->setMuted(deviceID_, false);
+    } else if (onChange) {
+        onChange(level, muted);
+    }
 }
 
 void VolumeService::toggleMute() {

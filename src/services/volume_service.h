@@ -61,7 +61,8 @@ public:
     // On `audio`, which must outlive the service; null: no audio hardware.
     explicit VolumeService(platform::AudioHardware* audio);
 
-    // The current device's volume, 0...1, as last read.
+    // The current device's volume, 0...1, as last read (1 for a device raised past its full
+    // volume).
     Published<float> level{this, 0};
     Published<bool> muted{this, false};
     // The default output device; none while no device is known.
@@ -79,7 +80,8 @@ public:
     void start();
     // Clamps to 0...1 and writes it as the device's volume, unmuting it when the new level is
     // above 0. The published values follow when the device reports back. Nothing without a
-    // device.
+    // device. A device raised past its full volume keeps it against a full or higher value (a
+    // step up) and reports its full gauge at once; lower values bring it down as usual.
     void setVolume(float value);
     // Flips the device's mute; the published state follows the device. Nothing without a device.
     void toggleMute();
@@ -95,6 +97,8 @@ private:
     void attachToDefaultDevice();
     void readValues();
     void valueChanged();
+    // A step up on a device raised past its full volume.
+    void keepRaisedVolume();
     std::optional<AudioOutput> output(std::uint32_t id) const;
 
     platform::AudioHardware* audio_ = nullptr;
@@ -102,6 +106,8 @@ private:
     // The device the published level was read from, so a new device never shows the old
     // device's level.
     std::uint32_t levelDevice_ = 0;
+    // The volume as the device reported it, above 1 when raised past full.
+    float deviceLevel_ = 0;
     Subscription deviceListener_;
     Subscription volumeListener_;
     Subscription muteListener_;

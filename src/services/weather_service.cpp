@@ -231,7 +231,8 @@ void WeatherService::start() {
 }
 
 void WeatherService::scheduleTick() {
-    timer = platform::MainQueue::shared().after(refreshInterval, [this] {
+    // Half an hour of the user's time: a night asleep reloads at wake.
+    timer = platform::MainQueue::shared().afterUptime(refreshInterval, [this] {
         scheduleTick();
         reloadLocation();
     });

@@ -39,9 +39,9 @@ NotchWindowController::NotchWindowController(const platform::Screen& screen, Isl
     panel_->orderFront();
 
     const auto schedule = [this] { scheduleInputAreaUpdate(); };
-    for (ObservableObject* source : std::initializer_list<ObservableObject*>{
-             &state_, &services_.hud, &services_.agents, &services_.timer, &services_.nowPlaying,
-             &services_.settings, &LivePreview::shared()})
+    // What the open island's size and its output menu follow.
+    for (ObservableObject* source :
+         std::initializer_list<ObservableObject*>{&state_, &services_.settings, &LivePreview::shared()})
         subscriptions_.push_back(source->objectWillChange.connect(schedule));
     updateInputAreas();
 
@@ -100,8 +100,10 @@ void NotchWindowController::scheduleInputAreaUpdate() {
 
 void NotchWindowController::updateInputAreas() {
     std::vector<Rect> areas;
-    if (!hiddenForFullscreen_) {
-        const Rect area = state_.expanded.get() ? openArea() : closedArea();
+    // Closed, the island takes no clicks (the desktop's own top bar may lie under it); the
+    // pointer monitor tells it of hovers and clicks instead.
+    if (!hiddenForFullscreen_ && state_.expanded.get()) {
+        const Rect area = openArea();
         const Rect panel = panel_->frame();
         // Into the panel's own space: from its top-left corner, y downward.
         areas.emplace_back(area.minX() - panel.minX(), panel.maxY() - area.maxY(), area.width(),

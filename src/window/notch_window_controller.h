@@ -6,9 +6,10 @@
 // covers the screen, and turns the pointer events the application forwards (from anywhere on
 // screen) into hovering, opening, closing, page turns, track changes and volume steps.
 //
-// The panel takes the pointer only inside the island's hit area, which the controller keeps
-// up to date as the island's mode and size change. Delayed work lives in members, so it dies
-// with the controller. Main thread only.
+// The panel takes the pointer only while the island is open, inside its hit area, which the
+// controller keeps up to date as the island's size changes; closed, every click goes through
+// to what lies under it, and the pointer events forwarded from the pointer monitor alone
+// open it. Delayed work lives in members, so it dies with the controller. Main thread only.
 
 #include "island/island_mode.h"
 #include "island/island_services.h"
@@ -92,8 +93,8 @@ private:
     void stepVolume(const platform::ScrollDetail& event);
     void handlePageSwipe(const platform::ScrollDetail& event);
     IslandModeSources modeSources() const;
-    // Keeps the panel's input area equal to the island's hit area, once the change that
-    // triggered it is stored.
+    // Keeps the panel's input area equal to the open island's hit area (none while closed),
+    // once the change that triggered it is stored.
     void scheduleInputAreaUpdate();
     void updateInputAreas();
     void setContent();

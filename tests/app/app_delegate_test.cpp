@@ -2,6 +2,7 @@
 
 #include "app/app_actions.h"
 #include "fakes/fake_platform.h"
+#include "foundation/quorlix_config.h"
 #include "platform/user_defaults.h"
 #include "services/apple_script_queue.h"
 #include "services/media_key_interceptor.h"
@@ -9,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 #include <optional>
 #include <string>
@@ -191,6 +193,12 @@ TEST_F(AppDelegateTest, TheUpdateCheckAtLaunchFollowsItsSetting) {
     launch();
     EXPECT_FALSE(app->updates.lastChecked.get().has_value());  // a task, not part of the sequence
     fake.time.runPending();
+    const auto& requests = fake.httpClient.requests;
+    const auto check = std::find_if(requests.begin(), requests.end(), [](const auto& r) {
+        return r.request.url == QuorlixConfig::versionURL();
+    });
+    ASSERT_NE(check, requests.end());
+    fake.httpClient.fail(static_cast<std::size_t>(check - requests.begin()));
     EXPECT_TRUE(app->updates.lastChecked.get().has_value());
 }
 
@@ -287,6 +295,16 @@ TEST_F(AppDelegateTest, AWorkspaceOrApplicationSwitchChecksFullScreenAfterASettl
 
     fake.windowServer.frontmost.reset();
     fake.windowServer.applicationActivated.emit();
+    fake.time.advance(0.6);
+    EXPECT_FALSE(app->controllers()[0]->isHiddenForFullscreen());
+
+    // Full screen inside the window in front, and leaving it, are checked the same way.
+    fake.windowServer.frontmost = platform::RunningApplication{std::string("org.videolan.vlc"), 77};
+    fake.windowServer.frontWindowChanged.emit();
+    fake.time.advance(0.6);
+    EXPECT_TRUE(app->controllers()[0]->isHiddenForFullscreen());
+    fake.windowServer.windows = {{{77, 0, Rect(0, 0, 1280, 720)}}};
+    fake.windowServer.frontWindowChanged.emit();
     fake.time.advance(0.6);
     EXPECT_FALSE(app->controllers()[0]->isHiddenForFullscreen());
 }

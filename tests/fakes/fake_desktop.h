@@ -131,6 +131,9 @@ public:
     Subscription onApplicationActivated(std::function<void()> handler) override {
         return applicationActivated.connect(std::move(handler));
     }
+    Subscription onFrontWindowChanged(std::function<void()> handler) override {
+        return frontWindowChanged.connect(std::move(handler));
+    }
     std::optional<platform::RunningApplication> frontmostApplication() const override { return frontmost; }
     platform::RunningApplication currentApplication() const override { return self; }
     std::optional<std::vector<platform::OnScreenWindow>> onScreenWindows() const override { return windows; }
@@ -138,6 +141,7 @@ public:
     Signal<> screensChanged;
     Signal<> spaceChanged;
     Signal<> applicationActivated;
+    Signal<> frontWindowChanged;
     std::optional<platform::RunningApplication> frontmost;
     platform::RunningApplication self{std::string("com.halvik.quorlix"), 4242};
     std::optional<std::vector<platform::OnScreenWindow>> windows = std::vector<platform::OnScreenWindow>{};

@@ -1,6 +1,7 @@
 #include "fakes/fake_media.h"
 
 #include <algorithm>
+#include <fstream>
 
 namespace quorlix::fakes {
 
@@ -140,6 +141,29 @@ void FakeHttpClient::fail(std::size_t index, std::string reason) {
     r.answered = true;
     auto done = r.done;
     done(platform::HttpResult::failure(std::move(reason)));
+}
+
+void FakeHttpClient::download(platform::HttpDownloadRequest request,
+                              std::function<void(platform::HttpDownloadResult)> done) {
+    downloads.push_back({std::move(request), std::move(done), false});
+}
+
+void FakeHttpClient::deliver(std::size_t index, int status, const std::string& body) {
+    auto& d = downloads.at(index);
+    d.answered = true;
+    auto done = d.done;
+    std::ofstream out(d.request.destination, std::ios::binary);
+    out << body;
+    out.close();
+    done(out ? platform::HttpDownloadResult::success(status)
+             : platform::HttpDownloadResult::failure("no se pudo escribir"));
+}
+
+void FakeHttpClient::failDownload(std::size_t index, std::string reason, bool tooLarge) {
+    auto& d = downloads.at(index);
+    d.answered = true;
+    auto done = d.done;
+    done(platform::HttpDownloadResult::failure(std::move(reason), tooLarge));
 }
 
 std::size_t FakeHttpClient::pendingCount() const {

@@ -63,6 +63,7 @@ public:
     std::vector<std::string> opened;                   // locations, in order
     std::map<std::string, platform::Image> fileIcons;  // path -> icon
     std::vector<std::string> openedFiles;              // in order
+    std::vector<std::string> openedURLs;               // in order
     std::vector<std::vector<std::string>> revealed;    // each call's paths, in order
     // Thumbnails asked for, in order, until the test answers them.
     struct ThumbnailRequest {
@@ -99,6 +100,7 @@ public:
     void answerThumbnail(std::size_t index, std::optional<platform::Image> image);
     // Whether whoever asked still waits for request `index`.
     bool isThumbnailWanted(std::size_t index) const;
+    void openURL(const std::string& url) override { openedURLs.push_back(url); }
 
 private:
     Signal<std::optional<std::string>> terminated_;
@@ -127,14 +129,26 @@ public:
         bool answered = false;
     };
     std::vector<Request> requests;
+    struct Download {
+        platform::HttpDownloadRequest request;
+        std::function<void(platform::HttpDownloadResult)> done;
+        bool answered = false;
+    };
+    std::vector<Download> downloads;
 
     void get(platform::HttpRequest request, std::function<void(platform::HttpResult)> done) override;
+    void download(platform::HttpDownloadRequest request,
+                  std::function<void(platform::HttpDownloadResult)> done) override;
 
     // Answers request `index` (at once, as the main queue would deliver it).
     void respond(std::size_t index, int status, std::string body = {});
     void fail(std::size_t index, std::string reason = "sin conexión");
     // Requests not answered yet.
     std::size_t pendingCount() const;
+
+    // Writes `body` to download `index`'s file and answers it with `status`.
+    void deliver(std::size_t index, int status, const std::string& body);
+    void failDownload(std::size_t index, std::string reason = "sin conexión", bool tooLarge = false);
 };
 
 }  // namespace quorlix::fakes

@@ -124,6 +124,7 @@ FakePlatform::FakePlatform() {
     platform_.httpClient = &httpClient;
     platform_.audio = &audio;
     platform_.cameras = &cameras;
+    platform_.processLauncher = &processLauncher;
 
     // AI coding agents.
     platform_.agentNotifications = &agentNotifications;

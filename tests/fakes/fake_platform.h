@@ -99,6 +99,24 @@ public:
     static platform::Screen externalDisplay(double x = 1512);
 };
 
+// Records the programs it is asked to start; starts none.
+class FakeProcessLauncher final : public platform::ProcessLauncher {
+public:
+    struct Launch {
+        std::string program;
+        std::vector<std::string> arguments;
+    };
+    std::vector<Launch> launches;
+    std::optional<std::string> failure;  // when set, every launch fails with it
+
+    std::optional<std::string> launchDetached(const std::string& program,
+                                              const std::vector<std::string>& arguments) override {
+        if (failure) return failure;
+        launches.push_back({program, arguments});
+        return std::nullopt;
+    }
+};
+
 // Runs jobs inline, at once, on the calling thread.
 class InlineSerialQueue final : public platform::SerialQueue {
 public:
@@ -122,6 +140,7 @@ public:
     FakeHttpClient httpClient;
     FakeAudioHardware audio;
     FakeCameras cameras;
+    FakeProcessLauncher processLauncher;
     // Media keys and display brightness.
     FakeEventTaps eventTaps;
     FakeAccessibilityTrust accessibilityTrust;

@@ -121,6 +121,51 @@ TEST_F(AppSettingsTest, NumbersFromTheFileAreGuarded) {
     EXPECT_EQ(s.focusHUDDuration.get(), 3.5) << "valid values are kept as they are";
 }
 
+TEST_F(AppSettingsTest, AssignedNumbersPassTheSameGuards) {
+    AppSettings& s = AppSettings::shared();
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    const double inf = std::numeric_limits<double>::infinity();
+    struct Case {
+        Published<double>& setting;
+        const char* key;
+        double assigned;
+        double stored;
+    };
+    const Case cases[] = {
+        {s.islandWidth, "islandWidth", 5000, 860},
+        {s.islandWidth, "islandWidth", 100, 320},
+        {s.islandHeight, "islandHeight", 999, 250},
+        {s.soundVolume, "soundVolume", -0.5, 0},
+        {s.soundVolume, "soundVolume", 0.25, 0.25},
+        {s.volumeHUDDuration, "volumeHUDDuration", -3, 0},
+        {s.calendarReminderMinutes, "calendarReminderMinutes", -1, 0},
+        {s.lyricsOffset, "lyricsOffset", -2.5, -2.5},
+    };
+    for (const auto& c : cases) {
+        std::vector<double> heard;
+        Subscription sub = c.setting.sink([&](const double& v) { heard.push_back(v); });
+        c.setting = c.assigned;
+        EXPECT_EQ(c.setting.get(), c.stored) << c.key << " = " << c.assigned;
+        EXPECT_EQ(heard, std::vector<double>{c.stored}) << c.key << ": subscribers hear what is stored";
+        EXPECT_EQ(onDisk()[c.key], c.stored) << c.key;
+    }
+
+    // Not finite: refused, so the setting, its subscribers and the file keep what they had.
+    for (const double bad : {nan, inf, -inf}) {
+        for (Published<double>* setting :
+             {&s.islandWidth, &s.islandHeight, &s.deviceHUDDuration, &s.soundVolume}) {
+            const double before = setting->get();
+            int heard = 0;
+            Subscription sub = setting->sink([&](const double&) { ++heard; });
+            *setting = bad;
+            EXPECT_EQ(setting->get(), before);
+            EXPECT_EQ(heard, 0);
+        }
+    }
+    EXPECT_EQ(onDisk()["islandWidth"], 320);
+    EXPECT_FALSE(onDisk().contains("deviceHUDDuration"));
+}
+
 TEST_F(AppSettingsTest, ValuesOfOtherTypesGoThroughTheConvertingReaders) {
     storeRaw({{"menuBarIcon", "NO"},
               {"hapticFeedback", 0},

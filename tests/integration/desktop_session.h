@@ -1,11 +1,13 @@
 #pragma once
-// What the tests of Quorlix as a desktop application share: programs run to their end and
-// environment variables set for a test's length.
+// What the tests of Quorlix as a desktop application share: programs run to their end, files
+// they write, and a session bus of the test's own.
 
 #include "platform/child_process.h"
 
 #include <chrono>
 #include <cstdlib>
+#include <filesystem>
+#include <fstream>
 #include <optional>
 #include <string>
 #include <thread>
@@ -33,28 +35,36 @@ inline int run(const std::vector<std::string>& arguments, double seconds = 20) {
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
+// The first line of a file once a program has written it, within `seconds`; empty if never.
+inline std::string firstLineOf(const std::filesystem::path& file, double seconds = 10) {
+    const auto end = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
+    do {
+        std::ifstream in(file);
+        std::string line;
+        if (std::getline(in, line) && !in.eof()) return line;
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    } while (std::chrono::steady_clock::now() < end);
+    return {};
+}
+
+// A D-Bus session bus of the test's own, ended with the object.
+class SessionBus {
+public:
+    explicit SessionBus(const std::filesystem::path& folder)
+        : daemon_({"dbus-daemon", "--session", "--nofork", "--print-address=3"},
+                  {{3, (folder / "bus-address").string(), O_WRONLY | O_CREAT | O_TRUNC}}),
+          address_(daemon_.started() ? firstLineOf(folder / "bus-address") : std::string()) {}
+    // What clients put in DBUS_SESSION_BUS_ADDRESS; empty when the daemon did not start.
+    const std::string& address() const { return address_; }
+
+private:
+    ChildProcess daemon_;
+    std::string address_;
+};
+
 // Whether `program` is on the PATH.
 inline bool installed(const char* program) {
     return run({"sh", "-c", std::string("command -v ") + program + " >/dev/null"}) == 0;
 }
-
-// Sets an environment variable for the object's life.
-class Variable {
-public:
-    Variable(const char* name, const std::string& value) : name_(name) {
-        if (const char* old = std::getenv(name)) saved_ = old;
-        setenv(name, value.c_str(), 1);
-    }
-    ~Variable() {
-        if (saved_)
-            setenv(name_, saved_->c_str(), 1);
-        else
-            unsetenv(name_);
-    }
-
-private:
-    const char* name_;
-    std::optional<std::string> saved_;
-};
 
 }  // namespace quorlix::testing

@@ -1,6 +1,6 @@
 // Quorlix as a desktop application, on an X server of the test's own with a compositing
-// manager: the real program, fresh XDG folders, the pointer moved with xdotool, and what is
-// on screen read back from the server.
+// manager: the real program, fresh XDG folders and session bus, the pointer moved with
+// xdotool, a media player already playing, and what is on screen read back from the server.
 //
 // With QUORLIX_SCREENSHOTS naming a folder, the pictures of the resting pill, the preview
 // HUD and the expanded island are written there (the README's pictures come from here).
@@ -67,6 +67,41 @@ private:
     xcb_window_t root_ = 0;
 };
 
+// The desktop's own top bar (GNOME keeps its clock at the top centre), in the wallpaper's
+// colour, telling whether it was clicked.
+class TopBar {
+public:
+    explicit TopBar(const std::string& display) : connection_(xcb_connect(display.c_str(), nullptr)) {
+        if (xcb_connection_has_error(connection_)) return;
+        const xcb_screen_t* screen = xcb_setup_roots_iterator(xcb_get_setup(connection_)).data;
+        const xcb_window_t bar = xcb_generate_id(connection_);
+        const std::uint32_t values[] = {wallpaper, XCB_EVENT_MASK_BUTTON_PRESS};
+        xcb_create_window(connection_, XCB_COPY_FROM_PARENT, bar, screen->root, 0, 0, screenWidth, 32, 0,
+                          XCB_WINDOW_CLASS_INPUT_OUTPUT, XCB_COPY_FROM_PARENT,
+                          XCB_CW_BACK_PIXEL | XCB_CW_EVENT_MASK, values);
+        xcb_map_window(connection_, bar);
+        xcb_flush(connection_);
+    }
+    ~TopBar() { xcb_disconnect(connection_); }
+
+    // Whether a press reached the bar within `seconds`.
+    bool pressed(double seconds = 5) {
+        const auto end = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
+        while (std::chrono::steady_clock::now() < end) {
+            while (xcb_generic_event_t* event = xcb_poll_for_event(connection_)) {
+                const bool press = (event->response_type & 0x7f) == XCB_BUTTON_PRESS;
+                std::free(event);
+                if (press) return true;
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        }
+        return false;
+    }
+
+private:
+    xcb_connection_t* connection_;
+};
+
 bool dark(const QImage& image, int x, int y) { return qGray(image.pixel(x, y)) < 40; }
 
 // The island's extent along one row: first and last dark column, or nothing.
@@ -113,23 +148,39 @@ void save(const QImage& image, const char* name) {
     image.copy(centre - 300, 0, 600, 230).save(QString::fromStdString((fs::path(folder) / name).string()));
 }
 
-// Quorlix on its own X server with a compositing manager, HOME and the XDG folders fresh.
+// The width of the resting island's dark span, at the row through its middle.
+std::optional<int> islandWidth(const QImage& image) {
+    const auto span = darkSpan(image, 15);
+    if (!span) return std::nullopt;
+    return span->second - span->first + 1;
+}
+
+bool widthIs(const QImage& image, int width) {
+    const auto w = islandWidth(image);
+    return w && std::abs(*w - width) <= 2;
+}
+
+// A user's session of the test's own: an X server with a compositing manager, fresh HOME
+// and XDG folders and a session bus, on which Quorlix is launched.
 class Desktop : public ::testing::Test {
 protected:
     std::optional<VirtualDisplay> display;
     // Made after the display, whose own temporary folder it then overrides.
     std::optional<fakes::TempHome> home;
+    std::optional<SessionBus> bus;
     std::vector<std::unique_ptr<Variable>> variables;
     std::optional<Screen> screen;
     std::optional<ChildProcess> compositor;
     std::optional<ChildProcess> quorlix;
 
     void SetUp() override {
-        for (const char* program : {"Xvfb", "xcompmgr", "xdotool"})
+        for (const char* program : {"Xvfb", "xcompmgr", "xdotool", "dbus-daemon"})
             if (!installed(program)) GTEST_SKIP() << program << " is not installed";
         display.emplace(std::to_string(screenWidth) + "x" + std::to_string(screenHeight) + "x24");
         if (display->name().empty()) GTEST_SKIP() << "Xvfb could not start a display";
         home.emplace();
+        bus.emplace(home->path());
+        if (bus->address().empty()) GTEST_SKIP() << "dbus-daemon could not start a session bus";
 
         const fs::path runtime = home->path() / "runtime";
         fs::create_directories(runtime);
@@ -137,6 +188,7 @@ protected:
         variables.push_back(std::make_unique<Variable>("DISPLAY", display->name()));
         variables.push_back(std::make_unique<Variable>("QT_QPA_PLATFORM", "xcb"));
         variables.push_back(std::make_unique<Variable>("XDG_RUNTIME_DIR", runtime.string()));
+        variables.push_back(std::make_unique<Variable>("DBUS_SESSION_BUS_ADDRESS", bus->address()));
         // The X keyboard library Qt loads reads past the end of a string the strict checks
         // reject, and the session bus library leaves memory at exit: neither is ours.
         variables.push_back(std::make_unique<Variable>("ASAN_OPTIONS", "detect_leaks=0"));
@@ -156,54 +208,71 @@ protected:
                         std::vector<ChildProcess::Open>{{1, output, O_WRONLY | O_CREAT | O_APPEND},
                                                         {2, output, O_WRONLY | O_CREAT | O_APPEND}});
     }
+
+    // What the program wrote to its standard output and error.
+    std::string output() const {
+        std::ifstream in(home->path() / "quorlix.out");
+        return std::string(std::istreambuf_iterator<char>(in), {});
+    }
+
+    // Moves the pointer by a distance, as a mouse does: a program's jump to a place (a warp)
+    // makes no raw motion, and the island may not count on noticing it.
+    static int movePointer(int dx, int dy) {
+        return run({"xdotool", "mousemove_relative", "--", std::to_string(dx), std::to_string(dy)});
+    }
 };
 
 TEST_F(Desktop, TheIslandFloatsAtTheTopCentreOpensUnderThePointerAndTakesLaterLaunches) {
-    Screen& screen = *this->screen;
+    // The top bar and the pointer below the island were there before Quorlix started.
+    TopBar bar(display->name());
+    ASSERT_EQ(run({"xdotool", "mousemove", std::to_string(centre), "200"}), 0);
     // A volume HUD shows 1.5 s after launch, for 6 s.
     launch(R"({"previewHUD": "volume"})");
 
     // The preview HUD: the pill grown by 157 points beside the notch, once it has sprung open.
-    ASSERT_TRUE(eventually(screen, [](const QImage& image) {
-        const auto span = darkSpan(image, 15);
-        return span && std::abs(span->second - span->first + 1 - (84 + 157)) <= 2;
-    })) << "no HUD appeared";
-    save(settled(screen), "island-hud.png");
+    ASSERT_TRUE(eventually(*screen, [](const QImage& image) { return widthIs(image, 84 + 157); }))
+        << "no HUD appeared\n"
+        << output();
+    save(settled(*screen), "island-hud.png");
 
     // At rest: the 84 by 24 pill, 3 points below the top edge, centred.
     QImage pill;
-    ASSERT_TRUE(eventually(screen, [&](const QImage& image) {
-        const auto span = darkSpan(image, 15);
-        if (!span || std::abs(span->second - span->first + 1 - 84) > 2) return false;
+    ASSERT_TRUE(eventually(*screen, [&](const QImage& image) {
+        if (!widthIs(image, 84)) return false;
         pill = image;
         return true;
     })) << "the HUD did not end";
     const auto span = *darkSpan(pill, 15);
-    EXPECT_NEAR(span.second - span.first + 1, 84, 2);
     EXPECT_NEAR((span.first + span.second + 1) / 2.0, centre, 1);
     EXPECT_NEAR(firstDarkRow(pill, centre), 3, 1);
     EXPECT_FALSE(dark(pill, centre, 3 + 24 + 2));
-    save(settled(screen), "island-resting.png");
+    save(settled(*screen), "island-resting.png");
 
-    // The pointer on the pill opens the island; moving away closes it again.
-    ASSERT_EQ(run({"xdotool", "mousemove", std::to_string(centre), "12"}), 0);
+    // A click on the closed island goes through to the top bar under it.
+    ASSERT_EQ(run({"xdotool", "mousemove", std::to_string(centre), "12", "click", "1"}), 0);
+    EXPECT_TRUE(bar.pressed()) << "the closed island took the click";
+    // Released on the island, the press counts as the pointer arriving: it opens. Away again.
+    ASSERT_EQ(movePointer(0, 200 - 12), 0);
+    ASSERT_TRUE(eventually(*screen, [](const QImage& image) { return widthIs(image, 84); }))
+        << "the island did not rest again";
+
+    // The pointer moved onto the pill opens the island; moving away closes it again.
+    ASSERT_EQ(movePointer(0, 12 - 200), 0);
     EXPECT_TRUE(eventually(
-        screen, [](const QImage& image) { return dark(image, centre, 120) && dark(image, centre - 160, 60); },
-        10))
+        *screen,
+        [](const QImage& image) { return dark(image, centre, 120) && dark(image, centre - 160, 60); }, 10))
         << "the island did not open";
-    save(settled(screen), "island-expanded.png");
-    ASSERT_EQ(run({"xdotool", "mousemove", "100", "600"}), 0);
+    save(settled(*screen), "island-expanded.png");
+    ASSERT_EQ(movePointer(100 - centre, 600 - 12), 0);
     EXPECT_TRUE(eventually(
-        screen, [](const QImage& image) { return !dark(image, centre, 120); }, 10))
+        *screen, [](const QImage& image) { return !dark(image, centre, 120); }, 10))
         << "the island did not close";
 
     // A second launch hands its address to the running one and ends: an agent now works, and
     // the resting island makes room for it.
     EXPECT_EQ(run({QUORLIX_EXECUTABLE, "quorlix://agent?agent=claude&event=working"}), 0);
-    EXPECT_TRUE(eventually(screen, [](const QImage& image) {
-        const auto s = darkSpan(image, 15);
-        return s && std::abs(s->second - s->first + 1 - (84 + 120)) <= 2;
-    })) << "the running instance did not show the agent";
+    EXPECT_TRUE(eventually(*screen, [](const QImage& image) { return widthIs(image, 84 + 120); }))
+        << "the running instance did not show the agent";
     EXPECT_TRUE(quorlix->running());
 }
 
@@ -243,7 +312,7 @@ TEST_F(Desktop, AFileDraggedOntoTheClosedIslandOpensItOnTheTrayAndStaysThere) {
     // Press on it, pull the file to the closed island, then into the island it opens into.
     // Relative moves are the device's own (a warped pointer makes no raw motion), as a hand's.
     const auto pull = [](int dx, int dy) {
-        EXPECT_EQ(run({"xdotool", "mousemove_relative", "--", std::to_string(dx), std::to_string(dy)}), 0);
+        EXPECT_EQ(movePointer(dx, dy), 0);
         std::this_thread::sleep_for(std::chrono::milliseconds(150));
     };
     ASSERT_EQ(run({"xdotool", "mousemove", "200", "500"}), 0);
@@ -285,19 +354,28 @@ TEST_F(Desktop, AFileDraggedOntoTheClosedIslandOpensItOnTheTrayAndStaysThere) {
     std::this_thread::sleep_for(std::chrono::milliseconds(300));
     ASSERT_EQ(run({"xdotool", "mouseup", "1"}), 0);
 
-    const auto delivered = [&] {
-        std::ifstream in(received);
-        std::string line;
-        std::getline(in, line);
-        return line;
-    };
-    const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-    while (delivered().empty() && std::chrono::steady_clock::now() < until)
-        std::this_thread::sleep_for(std::chrono::milliseconds(100));
-    EXPECT_EQ(delivered(),
+    EXPECT_EQ(firstLineOf(received),
               QUrl::fromLocalFile(QString::fromStdString(file.string())).toEncoded().toStdString());
     EXPECT_EQ(stored().size(), 1u) << stored().dump();
     EXPECT_TRUE(fs::exists(file));
+    EXPECT_TRUE(quorlix->running());
+}
+
+TEST_F(Desktop, AMediaPlayerAlreadyPlayingIsShownByTheRestingIsland) {
+    ChildProcess player({QUORLIX_MEDIA_PLAYER},
+                        {{1, (home->path() / "player.out").string(), O_WRONLY | O_CREAT}});
+    ASSERT_EQ(firstLineOf(home->path() / "player.out"), "ready") << "the player did not reach the bus";
+
+    launch("{}");
+    // From the first picture of the island on, the live activity shows within 2 s: the pill
+    // with room for the artwork and the equalizer beside the notch.
+    ASSERT_TRUE(eventually(
+        *screen, [](const QImage& image) { return islandWidth(image).has_value(); }, 30))
+        << "the island never appeared\n"
+        << output();
+    EXPECT_TRUE(eventually(
+        *screen, [](const QImage& image) { return widthIs(image, 84 + 60); }, 2))
+        << "the playing track has no live activity; island width " << islandWidth(screen->grab()).value_or(0);
     EXPECT_TRUE(quorlix->running());
 }
 

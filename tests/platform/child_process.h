@@ -1,5 +1,6 @@
 #pragma once
-// Child processes that end with the test, for tests that drive real backends.
+// Child processes that end with the test, and environment variables set for its length, for
+// tests that drive real backends.
 
 #include "qt_test_support.h"
 
@@ -9,6 +10,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cstdlib>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -41,6 +44,7 @@ public:
     ~ChildProcess() { stop(); }
 
     bool started() const { return pid_ > 0; }
+    pid_t pid() const { return pid_; }
     // Whether it is still running (false once it has exited).
     bool running() {
         if (pid_ <= 0) return false;
@@ -62,5 +66,24 @@ private:
 inline void settle(int milliseconds) {
     waitUntil([] { return false; }, milliseconds);
 }
+
+// Sets an environment variable for the object's life.
+class Variable {
+public:
+    Variable(const char* name, const std::string& value) : name_(name) {
+        if (const char* old = std::getenv(name)) saved_ = old;
+        setenv(name, value.c_str(), 1);
+    }
+    ~Variable() {
+        if (saved_)
+            setenv(name_, saved_->c_str(), 1);
+        else
+            unsetenv(name_);
+    }
+
+private:
+    const char* name_;
+    std::optional<std::string> saved_;
+};
 
 }  // namespace quorlix::testing

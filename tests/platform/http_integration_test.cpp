@@ -6,6 +6,7 @@
 #include "services/hsb.h"
 #include "services/lyrics_service.h"
 
+#include "fakes/update_fixtures.h"
 #include "local_http_server.h"
 
 #include <QBuffer>
@@ -136,6 +137,59 @@ TEST_F(HttpIntegrationTest, OnlyWebAddressesAreFetched) {
     ASSERT_TRUE(waitUntil([&] { return results.size() == 4; }));
     for (const auto& r : results) EXPECT_FALSE(r.response);
     EXPECT_TRUE(server.requests.empty());
+}
+
+TEST_F(HttpIntegrationTest, DownloadsStreamToANewFileWithinTheirLimits) {
+    QByteArray big(300 * 1024, 'q');
+    server.replies["/big"] = {200, big, "application/octet-stream"};
+    server.replies["/missing"] = {404, "no está", "text/plain"};
+    server.replies["/slow"] = {200, "", "text/plain", true};
+    const std::filesystem::path folder = home.path() / "descargas";
+    std::filesystem::create_directories(folder);
+    writeFile(folder / "ocupado", "mío");
+    std::filesystem::create_symlink(folder / "ocupado", folder / "enlace");
+
+    struct Case {
+        const char* name;
+        std::string path;
+        std::string file;
+        std::uint64_t maxSize = 1 << 20;
+        double idleTimeout = 10;
+        std::optional<int> status;  // none: the download fails
+        bool tooLarge = false;
+    };
+    const std::vector<Case> cases = {
+        {"whole body", "/big", "a", 1 << 20, 10, 200},
+        {"body of exactly the cap", "/big", "b", 300 * 1024, 10, 200},
+        {"any status, with its body", "/missing", "c", 1 << 20, 10, 404},
+        {"one byte over the cap", "/big", "d", 300 * 1024 - 1, 10, std::nullopt, true},
+        {"silence", "/slow", "e", 1 << 20, 0.3, std::nullopt},
+        {"a file already there", "/big", "ocupado", 1 << 20, 10, std::nullopt},
+        {"a link already there", "/big", "enlace", 1 << 20, 10, std::nullopt},
+    };
+    for (const auto& c : cases) {
+        std::optional<platform::HttpDownloadResult> result;
+        platform::HttpDownloadRequest request;
+        request.url = server.base() + c.path;
+        request.destination = folder / c.file;
+        request.maxSize = c.maxSize;
+        request.idleTimeout = c.idleTimeout;
+        http.download(request, [&](platform::HttpDownloadResult r) { result = std::move(r); });
+        ASSERT_TRUE(waitUntil([&] { return result.has_value(); }, 20000)) << c.name;
+        EXPECT_EQ(result->statusCode, c.status) << c.name << ": " << result->error;
+        EXPECT_EQ(result->tooLarge, c.tooLarge) << c.name;
+        if (c.status) {
+            EXPECT_EQ(readText(request.destination), server.replies[c.path.c_str()].body.toStdString())
+                << c.name;
+            EXPECT_EQ(std::filesystem::status(request.destination).permissions(),
+                      std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
+        } else {
+            EXPECT_FALSE(result->error.empty()) << c.name;
+        }
+    }
+    // Failed downloads leave nothing; what was there before stays as it was.
+    EXPECT_EQ(listing(folder), (std::vector<std::string>{"a", "b", "c", "enlace", "ocupado"}));
+    EXPECT_EQ(readText(folder / "ocupado"), "mío");
 }
 
 }  // namespace

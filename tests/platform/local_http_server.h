@@ -1,7 +1,8 @@
 #pragma once
 // A web server of the test's own on 127.0.0.1: canned replies by path, the requests it saw,
 // and replies held back until the test lets them go, so tests can decide the order in which
-// answers arrive. `LocalServerTest` sets it up beside the real HTTP client.
+// answers arrive; over HTTPS when given a TLS configuration. `LocalServerTest` sets it up
+// beside the real HTTP client.
 
 #include "fakes/fake_platform.h"
 #include "platform/linux/qt_http_client.h"
@@ -14,12 +15,16 @@
 #include <QList>
 #include <QObject>
 #include <QPointer>
+#include <QSslConfiguration>
+#include <QSslServer>
 #include <QTcpServer>
 #include <QTcpSocket>
 
 #include <gtest/gtest.h>
 
 #include <map>
+#include <memory>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -40,18 +45,29 @@ public:
         QByteArray userAgent;
     };
 
-    LocalServer() {
-        server_.listen(QHostAddress::LocalHost, 0);
-        QObject::connect(&server_, &QTcpServer::newConnection, [this] {
-            while (QTcpSocket* socket = server_.nextPendingConnection()) {
+    explicit LocalServer(std::optional<QSslConfiguration> tls = std::nullopt) {
+        const auto accept = [this] {
+            while (QTcpSocket* socket = server_->nextPendingConnection()) {
                 QObject::connect(socket, &QTcpSocket::readyRead, socket, [this, socket] { read(socket); });
                 QObject::connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
             }
-        });
+        };
+        if (tls) {
+            auto server = std::make_unique<QSslServer>();
+            server->setSslConfiguration(*tls);
+            // A connection is pending only once its handshake is done.
+            QObject::connect(server.get(), &QTcpServer::pendingConnectionAvailable, accept);
+            server_ = std::move(server);
+        } else {
+            server_ = std::make_unique<QTcpServer>();
+            QObject::connect(server_.get(), &QTcpServer::newConnection, accept);
+        }
+        scheme_ = tls ? "https" : "http";
+        server_->listen(QHostAddress::LocalHost, 0);
     }
 
-    std::string base() const { return "http://127.0.0.1:" + std::to_string(server_.serverPort()); }
-    bool isListening() const { return server_.isListening(); }
+    std::string base() const { return scheme_ + "://127.0.0.1:" + std::to_string(server_->serverPort()); }
+    bool isListening() const { return server_->isListening(); }
 
     std::map<QByteArray, Reply> replies;  // by path, without the query
     std::vector<Request> requests;
@@ -99,7 +115,8 @@ private:
         socket->disconnectFromHost();
     }
 
-    QTcpServer server_;
+    std::unique_ptr<QTcpServer> server_;
+    std::string scheme_;
     std::map<QTcpSocket*, QByteArray> pending_;
     std::vector<std::pair<QPointer<QTcpSocket>, Reply>> held_;
 };

@@ -49,7 +49,11 @@ protected:
         appConnection = bus.connect(QStringLiteral("quorlix"));
         ASSERT_TRUE(playerConnection.isConnected());
         ASSERT_TRUE(appConnection.isConnected());
+        if (watchFromTheStart) watch();
+    }
 
+    // Quorlix's side: the watcher of the bus and the backends built on it.
+    void watch() {
         mpris = std::make_unique<platform::MprisBus>(appConnection);
         notifications = std::make_unique<platform::MprisPlayerNotifications>(*mpris);
         scriptHost = std::make_unique<platform::MprisScriptHost>(*mpris);
@@ -65,6 +69,15 @@ protected:
     void TearDown() override {
         service.reset();
         platform::install(platform::Platform{});
+    }
+
+    // A player on its own connection, already on the bus before Quorlix watches it.
+    std::unique_ptr<MprisTestPlayer> runningPlayer(const QString& name, QDBusConnection connection,
+                                                   std::function<void(MprisTestPlayer&)> prepare = {}) {
+        auto player = std::make_unique<MprisTestPlayer>(connection, name, playlist());
+        if (prepare) prepare(*player);
+        EXPECT_TRUE(player->publish());
+        return player;
     }
 
     // A player on its own connection, published and announced by the bus watcher.
@@ -102,6 +115,7 @@ protected:
         return service->track.get()->title;
     }
 
+    bool watchFromTheStart = true;
     QtApplicationMember application;
     fakes::TempHome home;
     PrivateSessionBus bus;
@@ -229,6 +243,38 @@ TEST_F(MprisIntegrationTest, SpotifyIsItsOwnPlayer) {
     EXPECT_EQ(title(), "Segunda");
 }
 
+TEST_F(MprisIntegrationTest, MusicArtworkComesFromDataURLsAndRemoteAddresses) {
+    auto player = startPlayer(musicBusName, playerConnection);
+    const auto artwork = [&](const QString& url) {
+        player->setArtURL(url);
+        std::optional<platform::ScriptValue> value;
+        bool answered = false;
+        runScript(scripts, scriptHost.get(), PlayerScripts::musicArtworkRawData(), 5, [&](auto v) {
+            value = v;
+            answered = true;
+        });
+        EXPECT_TRUE(waitUntil([&] { return answered; }));
+        return value;
+    };
+    const auto bytes = [](const std::string& s) {
+        return platform::ScriptValue::bytes({s.begin(), s.end()});
+    };
+    const std::string cap(platform::MprisScriptHost::maxArtworkFileSize, 'a');
+
+    EXPECT_EQ(artwork(QStringLiteral("data:image/png;base64,iVBORw0KGgo=")), bytes("\x89PNG\r\n\x1a\n"));
+    EXPECT_EQ(artwork(QStringLiteral("data:,hola%20mundo")), bytes("hola mundo"));
+    EXPECT_EQ(artwork(QStringLiteral("data:,") + QString::fromStdString(cap)), bytes(cap));
+    EXPECT_FALSE(artwork(QStringLiteral("data:,") + QString::fromStdString(cap + "a"))) << "past the cap";
+    EXPECT_FALSE(artwork(QStringLiteral("data:image/png;base64,iVBOR*0KGgo="))) << "not base64";
+    EXPECT_FALSE(artwork(QStringLiteral("data:image/png;base64"))) << "no data";
+    // Remote pictures are the caller's to fetch, under its own rules.
+    EXPECT_EQ(artwork(QStringLiteral("https://127.0.0.1/cover.png")),
+              platform::ScriptValue::text("https://127.0.0.1/cover.png"));
+    EXPECT_EQ(artwork(QStringLiteral("http://127.0.0.1/cover.png")),
+              platform::ScriptValue::text("http://127.0.0.1/cover.png"));
+    EXPECT_FALSE(artwork(QStringLiteral("ftp://127.0.0.1/cover.png")));
+}
+
 TEST_F(MprisIntegrationTest, UnknownScriptsAndAbsentPlayersYieldNothing) {
     auto player = startPlayer(musicBusName, playerConnection);
     EXPECT_FALSE(scriptHost->execute("tell application \"Music\" to delete every track", 2));
@@ -244,6 +290,63 @@ TEST_F(MprisIntegrationTest, UnansweredScriptGivesUpAtItsLimit) {
     EXPECT_FALSE(scriptHost->execute(PlayerScripts::snapshot(PlayerSource::music), 0.3));
     EXPECT_LT(timer.elapsed(), 2000);
     EXPECT_GE(timer.elapsed(), 250);
+}
+
+// A user's desktop: the players were there, and playing, before Quorlix started.
+class MprisLaunchTest : public MprisIntegrationTest {
+protected:
+    MprisLaunchTest() { watchFromTheStart = false; }
+    bool playing(const char* expected) { return title() == expected && service->isPlaying.get(); }
+};
+
+TEST_F(MprisLaunchTest, APlayerPlayingBeforeLaunchIsInTheFirstSnapshot) {
+    auto player = runningPlayer(musicBusName, playerConnection,
+                                [](MprisTestPlayer& p) { p.positionMicroseconds = 30'000'000; });
+    watch();
+    EXPECT_TRUE(workspace->isRunning("com.apple.Music")) << "known as soon as the watcher exists";
+
+    startService();
+    ASSERT_TRUE(waitUntil([&] { return playing("Primera"); }, 2000));
+    EXPECT_NEAR(service->position(clock.date()), 30, 1);
+}
+
+TEST_F(MprisLaunchTest, MusicIsThePlayerThatPlayedLast) {
+    QDBusConnection browserConnection = bus.connect(QStringLiteral("browser"));
+    auto browser = runningPlayer(QStringLiteral("org.mpris.MediaPlayer2.aaa"), browserConnection,
+                                 [](MprisTestPlayer& p) { p.status = QStringLiteral("Paused"); });
+    auto player = runningPlayer(QStringLiteral("org.mpris.MediaPlayer2.zzz"), playerConnection,
+                                [](MprisTestPlayer& p) { p.current = 1; });
+    watch();
+    startService();
+    // A paused tab first in name order does not hide the player that plays.
+    ASSERT_TRUE(waitUntil([&] { return playing("Segunda"); }, 2000));
+
+    browser->setStatus(QStringLiteral("Playing"));
+    ASSERT_TRUE(waitUntil([&] { return playing("Primera"); }));
+    // Paused again while the other still plays: the one playing now.
+    browser->setStatus(QStringLiteral("Paused"));
+    ASSERT_TRUE(waitUntil([&] { return playing("Segunda"); }));
+
+    // The player pauses: it played last, so it keeps the role, and commands go to it.
+    player->setStatus(QStringLiteral("Paused"));
+    ASSERT_TRUE(waitUntil([&] { return !service->isPlaying.get(); }));
+    waitUntil([] { return false; }, 200);  // nothing else comes
+    EXPECT_EQ(title(), "Segunda");
+    service->togglePlayPause();
+    ASSERT_TRUE(waitUntil([&] { return player->playPauseCalls == 1; }));
+    EXPECT_EQ(browser->playPauseCalls, 0);
+
+    // It quits: the browser, the only one left, shows its track.
+    player->quit();
+    ASSERT_TRUE(waitUntil([&] { return title() == "Primera"; }));
+    EXPECT_FALSE(service->isPlaying.get());
+
+    // A player that appears with a track already playing is shown like a change.
+    QDBusConnection lateConnection = bus.connect(QStringLiteral("late"));
+    auto late = runningPlayer(QStringLiteral("org.mpris.MediaPlayer2.mmm"), lateConnection,
+                              [](MprisTestPlayer& p) { p.current = 1; });
+    ASSERT_TRUE(waitUntil([&] { return playing("Segunda"); }));
+    settle();
 }
 
 TEST(MprisNotificationTest, PlayerStateBecomesThePlayersDictionary) {

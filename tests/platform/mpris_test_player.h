@@ -53,6 +53,8 @@ public:
     // Changes made by the "user" of the player, announced on the bus.
     void setStatus(const QString& status);
     void skipTo(std::size_t index);
+    // The current track's mpris:artUrl, from the next read on.
+    void setArtURL(const QString& url) { playlist_.at(current).artURL = url; }
 
     QString status = QStringLiteral("Playing");
     std::size_t current = 0;

@@ -3,9 +3,9 @@
 #include "child_process.h"
 #include "platform/linux/qt_main_queue.h"
 #include "platform/platform.h"
+#include "private_pulse_server.h"
 #include "services/privacy_monitor.h"
 #include "services/volume_service.h"
-#include "private_pulse_server.h"
 
 #include <gtest/gtest.h>
 
@@ -182,6 +182,26 @@ TEST_F(PulseAudioHardwareTest, ReadsFailWhileTheServerIsGone) {
     EXPECT_FALSE(audio.defaultOutputDevice());
     EXPECT_FALSE(audio.devices());
     EXPECT_FALSE(audio.setVolume(1, 0.5f));
+}
+
+TEST_F(PulseAudioHardwareTest, AnOutputRaisedPastFullVolumeBeforeLaunchStaysThereOnAStepUp) {
+    ASSERT_TRUE(pactl("set-sink-volume a 130%"));
+    PulseAudioHardware audio;
+    ASSERT_TRUE(audio.isReady());
+    VolumeService volume(&audio);
+    volume.start();
+    std::vector<std::pair<float, bool>> changes;
+    volume.onChange = [&](float level, bool muted) { changes.emplace_back(level, muted); };
+    EXPECT_FLOAT_EQ(volume.level.get(), 1.0f);
+
+    volume.setVolume(volume.level + 0.0625f);
+    settle(200);
+    EXPECT_NEAR(audio.volume(volume.deviceID()).value_or(0), 1.3f, 0.001f);
+    EXPECT_EQ(changes, (std::vector<std::pair<float, bool>>{{1.0f, false}}));
+
+    volume.setVolume(volume.level - 0.0625f);
+    ASSERT_TRUE(waitUntil([&] { return std::abs(volume.level.get() - 0.9375f) < 0.001f; }));
+    EXPECT_EQ(changes.size(), 2u);
 }
 
 }  // namespace

@@ -57,6 +57,40 @@ TEST_F(SysfsPowerSourcesTest, PeripheralBatteriesAndEmptySlotsAreNotTheMachines)
     EXPECT_TRUE(SysfsPowerSources(home.path() / "missing").sources().empty());
 }
 
+TEST_F(SysfsPowerSourcesTest, TwoBatteriesCountAsOneByTheEnergyTheyHold) {
+    // 30 of 50 Wh and 10 of 40 Wh: 40 of 90 Wh; the second one charging.
+    supply("BAT0", {{"type", "Battery"},
+                    {"capacity", "60"},
+                    {"energy_now", "30000000"},
+                    {"energy_full", "50000000"},
+                    {"status", "Discharging"}});
+    supply("BAT1", {{"type", "Battery"},
+                    {"capacity", "25"},
+                    {"energy_now", "10000000"},
+                    {"energy_full", "40000000"},
+                    {"status", "Charging"}});
+    EXPECT_EQ(SysfsPowerSources(root).sources().size(), 1u);
+    EXPECT_EQ(read(), (Snapshot{44, true, true}));
+
+    // A charge counter counts by the battery's voltage: 2 of 4 Ah at 11.1 V is 22.2 of 44.4 Wh.
+    std::filesystem::remove_all(root);
+    supply("BAT0", {{"type", "Battery"},
+                    {"charge_now", "2000000"},
+                    {"charge_full", "4000000"},
+                    {"voltage_min_design", "11100000"},
+                    {"status", "Discharging"}});
+    supply("BAT1", {{"type", "Battery"},
+                    {"energy_now", "33300000"},
+                    {"energy_full", "44400000"},
+                    {"status", "Discharging"}});
+    EXPECT_EQ(read(), (Snapshot{63, false, false}));
+
+    // A battery that tells no energy: the two are averaged by their per cent.
+    std::filesystem::remove_all(root / "BAT0");
+    supply("BAT0", {{"type", "Battery"}, {"capacity", "80"}, {"status", "Discharging"}});
+    EXPECT_EQ(read(), (Snapshot{78, false, false}));  // 80 % and 75 %
+}
+
 TEST_F(SysfsPowerSourcesTest, ReadsAgainEveryMinute) {
     testing::qtApplication();  // for the udev notices on the event loop
     fakes::FakePlatform fake;
@@ -73,6 +107,12 @@ TEST_F(SysfsPowerSourcesTest, ReadsAgainEveryMinute) {
     }
     fake.time.advance(60);
     EXPECT_EQ(notices, 3) << "no notice after the subscription ends";
+
+    // A sleep counts: the machine reads its batteries again as it wakes.
+    const Subscription again = sources.observeChanges([&] { ++notices; });
+    fake.time.advance(30);
+    fake.time.suspend(3600);
+    EXPECT_EQ(notices, 4);
 }
 
 }  // namespace

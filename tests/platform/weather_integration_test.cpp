@@ -28,6 +28,10 @@ public:
             done(std::move(result));
         });
     }
+    void download(platform::HttpDownloadRequest request,
+                  std::function<void(platform::HttpDownloadResult)> done) override {
+        inner_.download(std::move(request), std::move(done));
+    }
 
 private:
     platform::HttpClient& inner_;

@@ -19,6 +19,10 @@
 #include <cstdlib>
 #include <fstream>
 #include <optional>
+#include <string>
+#include <vector>
+
+#include <xcb/xcb.h>
 
 namespace quorlix::testing {
 namespace {
@@ -29,13 +33,54 @@ using Property = platform::AudioProperty;
 
 constexpr std::uint32_t speakers = 3;
 
+// Another X client that holds one key on the root window, as a desktop's own handler does.
+class KeyHolder {
+public:
+    KeyHolder(const std::string& display, xcb_keysym_t keysym) : c_(xcb_connect(display.c_str(), nullptr)) {
+        if (xcb_connection_has_error(c_)) return;
+        const xcb_setup_t* setup = xcb_get_setup(c_);
+        const xcb_window_t root = xcb_setup_roots_iterator(setup).data->root;
+        const int first = setup->min_keycode;
+        const int count = setup->max_keycode - first + 1;
+        auto* map = xcb_get_keyboard_mapping_reply(c_, xcb_get_keyboard_mapping(c_, first, count), nullptr);
+        if (!map) return;
+        const xcb_keysym_t* syms = xcb_get_keyboard_mapping_keysyms(map);
+        const int perCode = map->keysyms_per_keycode;
+        // Keycodes start at 8: 0 is none.
+        xcb_keycode_t code = 0;
+        xcb_keycode_t spare = 0;
+        for (int i = 0; i < count && !code; ++i) {
+            bool empty = true;
+            for (int j = 0; j < perCode; ++j) {
+                if (syms[i * perCode + j] == keysym) code = xcb_keycode_t(first + i);
+                if (syms[i * perCode + j]) empty = false;
+            }
+            if (empty && !spare && first + i > 8) spare = xcb_keycode_t(first + i);
+        }
+        std::free(map);
+        // A keyboard without the key gets it, as one that has it would.
+        if (!code && spare) {
+            xcb_change_keyboard_mapping(c_, 1, spare, 1, &keysym);
+            code = spare;
+        }
+        if (!code) return;
+        auto* error = xcb_request_check(c_, xcb_grab_key_checked(c_, 1, root, XCB_MOD_MASK_ANY, code,
+                                                                 XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC));
+        held_ = !error;
+        std::free(error);
+    }
+    ~KeyHolder() { xcb_disconnect(c_); }
+    bool holds() const { return held_; }
+
+private:
+    xcb_connection_t* c_;
+    bool held_ = false;
+};
+
 class X11EventTapsTest : public ::testing::Test, public QtApplicationMember {
 protected:
     void SetUp() override {
         if (display.name().empty()) GTEST_SKIP() << "Xvfb could not start a display";
-        const char* old = std::getenv("DISPLAY");
-        savedDisplay = old ? std::optional<std::string>(old) : std::nullopt;
-        setenv("DISPLAY", display.name().c_str(), 1);  // for xdotool
         backends.mainQueue = &mainQueue;
         backends.clock = &clock;
         platform::install(backends);
@@ -46,13 +91,7 @@ protected:
         keys.setVolume(&volume);
     }
 
-    void TearDown() override {
-        if (savedDisplay)
-            setenv("DISPLAY", savedDisplay->c_str(), 1);
-        else
-            unsetenv("DISPLAY");
-        platform::install(platform::Platform{});
-    }
+    void TearDown() override { platform::install(platform::Platform{}); }
 
     // Runs xdotool to the end.
     static void type(const std::string& keys) {
@@ -73,8 +112,8 @@ protected:
     }
 
     VirtualDisplay display;
-    std::optional<std::string> savedDisplay;
-    fakes::TempHome home;  // the log
+    Variable displayName{"DISPLAY", display.name()};  // for xdotool
+    fakes::TempHome home;                             // the log
     platform::QtMainQueue mainQueue;
     platform::SystemClock clock;
     platform::Platform backends;
@@ -102,22 +141,45 @@ TEST_F(X11EventTapsTest, VolumeKeysStepTheVolumeWithShiftAndAltForAQuarterStep) 
     EXPECT_EQ(audio.writes.size(), 4u) << "releases change nothing";
 }
 
-TEST_F(X11EventTapsTest, AKeyHeldElsewhereMeansNoTapAndKeysAreHeldOnlyWhileTheyCanAct) {
+TEST_F(X11EventTapsTest, EveryKeyHeldElsewhereMeansNoTapAndKeysAreHeldOnlyWhileTheyCanAct) {
     platform::X11EventTaps other{display.name(), false};
     const auto ignore = [](const platform::TapEvent&) { return true; };
 
     trust.trusted = true;
     keys.update(true, false);
     ASSERT_TRUE(keys.isActive.get());
-    EXPECT_EQ(other.create(ignore), nullptr) << "the volume keys are held by the first tap";
+    // No display to dim: the brightness keys are free for another tap, the volume keys are not.
+    auto second = other.create(ignore);
+    EXPECT_NE(second, nullptr);
+    EXPECT_EQ(volumeAfter("XF86AudioRaiseVolume"), 0.5625) << "the volume keys are still the first tap's";
+    EXPECT_EQ(other.create(ignore), nullptr) << "every key is held";
+    second.reset();
 
-    // No volume service and no display to dim: every key goes back to the system.
+    // No volume service either: every key goes back to the system.
     keys.setVolume(nullptr);
     settle(200);
     EXPECT_NE(other.create(ignore), nullptr);
 
     EXPECT_EQ(platform::X11EventTaps(display.name(), true).create(ignore), nullptr) << "Wayland session";
     EXPECT_EQ(platform::X11EventTaps(":999999", false).create(ignore), nullptr) << "no such display";
+}
+
+TEST_F(X11EventTapsTest, AKeyAnotherProgramHoldsIsLeftToItAndTheRestAreTaken) {
+    // The other program was there first, holding the brightness-up key.
+    KeyHolder holder(display.name(), 0x1008FF02);  // XF86MonBrightnessUp
+    ASSERT_TRUE(holder.holds());
+
+    trust.trusted = true;
+    keys.update(true, false);
+    ASSERT_TRUE(keys.isActive.get());
+    EXPECT_EQ(volumeAfter("XF86AudioRaiseVolume"), 0.5625);
+    EXPECT_EQ(volumeAfter("XF86AudioLowerVolume"), 0.4375);
+
+    std::ifstream log(home.state() / "Quorlix.log");
+    std::vector<std::string> held;
+    for (std::string line; std::getline(log, line);)
+        if (line.find("ocupada") != std::string::npos) held.push_back(line.substr(line.find(" tecla")));
+    EXPECT_EQ(held, std::vector<std::string>{" tecla XF86MonBrightnessUp ocupada por otro programa"});
 }
 
 }  // namespace

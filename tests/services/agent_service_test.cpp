@@ -139,6 +139,13 @@ TEST_F(AgentServiceTest, SilentAgentsAreSweptAfterFifteenMinutes) {
     EXPECT_LT(fake.time.queue.nextDueIn(), 0) << "the sweep ends once nothing works";
 }
 
+TEST_F(AgentServiceTest, AnAgentSilentThroughASleepIsSweptAtWake) {
+    agents.handle("quorlix://agent?agent=claude&event=working");
+    advance(10);
+    fake.time.suspend(3600);
+    EXPECT_FALSE(works(AgentKind::claude));
+}
+
 TEST_F(AgentServiceTest, SetWorkingFromTheBrowserWatcher) {
     agents.setWorking(AgentKind::chatgpt, true, true);
     advance(8);

@@ -117,6 +117,30 @@ TEST_F(ArtworkTest, NoFallbackOnceTheTrackChanged) {
     EXPECT_EQ(fake.scriptHost.count(PlayerScripts::musicArtworkData()), 1);
 }
 
+TEST_F(ArtworkTest, MusicArtworkAtAnHttpsAddressIsDownloaded) {
+    fake.scriptHost.replies[PlayerScripts::musicArtworkRawData()] =
+        ScriptValue::text("https://cdn.example/a");
+    notify(PlayerSource::music, musicInfo("Playing"));
+    ASSERT_EQ(fake.httpClient.requests.size(), 1u);
+    const auto& request = fake.httpClient.requests[0].request;
+    EXPECT_EQ(request.url, "https://cdn.example/a");
+    EXPECT_EQ(request.maxBodySize, Artwork::maxDownloadSize);
+    EXPECT_EQ(fake.scriptHost.count(PlayerScripts::musicArtworkData()), 0);
+    fake.httpClient.respond(0, 200, "red-png");
+    ASSERT_TRUE(service->artwork.get());
+    EXPECT_EQ(*service->artwork.get(), fake.imageDecoder.images["red-png"]);
+
+    // A plain "http" address is not fetched; the other script is asked instead.
+    fake.scriptHost.replies[PlayerScripts::musicArtworkRawData()] = ScriptValue::text("http://cdn.example/b");
+    fake.scriptHost.replies[PlayerScripts::musicArtworkData()] = bytes("blue-png");
+    auto next = musicInfo("Playing", "Otra");
+    next["PersistentID"] = std::string("C3");
+    notify(PlayerSource::music, next);
+    EXPECT_EQ(fake.httpClient.requests.size(), 1u);
+    ASSERT_TRUE(service->artwork.get());
+    EXPECT_EQ(*service->artwork.get(), fake.imageDecoder.images["blue-png"]);
+}
+
 TEST_F(ArtworkTest, SpotifyDownloadsOnlyHttpsAddresses) {
     artworkURL("http://i.scdn.co/image/1");
     notify(PlayerSource::spotify, spotifyInfo("Playing"));

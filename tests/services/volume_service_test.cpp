@@ -195,6 +195,37 @@ TEST_F(VolumeServiceTest, SetVolumeClampsAndUnmutesAboveZero) {
     EXPECT_EQ(audio.writes.back(), (Write{speakers, Property::mute, 0.0}));
 }
 
+TEST_F(VolumeServiceTest, ADeviceRaisedPastFullVolumeShowsFullAndAStepUpKeepsIt) {
+    audio.device(speakers).volume = 1.3f;
+    start();
+    EXPECT_EQ(volume.level.get(), 1.0f);
+
+    // A step up (a key, a scroll) leaves the device alone and shows the gauge full.
+    volume.setVolume(volume.level + 0.0625f);
+    volume.setVolume(1.0f);
+    EXPECT_TRUE(audio.writes.empty());
+    EXPECT_EQ(changes, (std::vector<std::pair<float, bool>>{{1.0f, false}, {1.0f, false}}));
+    // Muted, the step up unmutes it and nothing more.
+    audio.device(speakers).muted = true;
+    audio.fire(speakers, Property::mute);
+    changes.clear();
+    volume.setVolume(volume.level + 0.0625f);
+    EXPECT_EQ(audio.writes, (std::vector<Write>{{speakers, Property::mute, 0.0}}));
+    EXPECT_TRUE(changes.empty()) << "the device's report shows it";
+
+    // Moved further past full elsewhere: still a change, still shown full.
+    audio.device(speakers).muted = false;
+    audio.device(speakers).volume = 1.4f;
+    audio.fire(speakers, Property::volume);
+    EXPECT_EQ(changes, (std::vector<std::pair<float, bool>>{{1.0f, false}}));
+    EXPECT_EQ(volume.level.get(), 1.0f);
+
+    // A step down comes down from full.
+    audio.writes.clear();
+    volume.setVolume(volume.level - 0.0625f);
+    EXPECT_EQ(audio.writes, (std::vector<Write>{{speakers, Property::volume, 0.9375}}));
+}
+
 TEST_F(VolumeServiceTest, OutputsListsNamedDevicesWithOutputStreamsInOrder) {
     audio.add(40, {.name = "HDMI", .transport = AudioOutput::hdmi});
     audio.add(50, {.name = "Sin nombre"});

@@ -132,6 +132,18 @@ TEST_F(WeatherPlaceTest, ReloadsEveryHalfHourUntilTheTimerIsDropped) {
     EXPECT_EQ(location.locationRequests, 3);
 }
 
+TEST_F(WeatherPlaceTest, TheHalfHourCountsTimeAsleep) {
+    location.status = LocationAuthorization::authorized;
+    weather->start();
+    fake.time.advance(600);
+    fake.time.suspend(8 * 3600);  // a night asleep
+    EXPECT_EQ(location.locationRequests, 2) << "reloaded at wake";
+    fake.time.advance(1799);
+    EXPECT_EQ(location.locationRequests, 2);
+    fake.time.advance(1);
+    EXPECT_EQ(location.locationRequests, 3);
+}
+
 TEST_F(WeatherPlaceTest, LocationFailureIsLoggedAsText) {
     weather->start();
     ::testing::internal::CaptureStderr();

@@ -96,6 +96,7 @@ public:
     }
     void openFile(const std::string&) override {}
     void activateFileViewerSelecting(const std::vector<std::string>&) override {}
+    void openURL(const std::string&) override {}
     platform::WorkItem thumbnail(const std::string& path, Size, double,
                                  std::function<void(std::optional<platform::Image>)> done) override {
         done(path.ends_with(".jpg") ? std::optional(photo()) : std::nullopt);

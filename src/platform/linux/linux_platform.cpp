@@ -2,6 +2,7 @@
 
 #include "platform/linux/canberra_sound_player.h"
 #include "platform/linux/dbus_agent_notifications.h"
+#include "platform/linux/detached_process_launcher.h"
 #include "platform/linux/granted_accessibility_trust.h"
 #include "platform/linux/linux_workspace.h"
 #include "platform/linux/mpris_bus.h"
@@ -101,7 +102,8 @@ LinuxPlatform::LinuxPlatform()
       imageDecoder_(std::make_unique<QtImageDecoder>()),
       httpClient_(std::make_unique<QtHttpClient>()),
       audio_(std::make_unique<PulseAudioHardware>()),
-      cameras_(std::make_unique<V4l2Cameras>()) {
+      cameras_(std::make_unique<V4l2Cameras>()),
+      processLauncher_(std::make_unique<DetachedProcessLauncher>()) {
     platform_.mainQueue = mainQueue_.get();
     platform_.clock = clock_.get();
     platform_.loginItem = loginItem_.get();
@@ -114,6 +116,7 @@ LinuxPlatform::LinuxPlatform()
     platform_.httpClient = httpClient_.get();
     platform_.audio = audio_.get();
     platform_.cameras = cameras_.get();
+    platform_.processLauncher = processLauncher_.get();
 
     // AI coding agents.
     agentNotifications_ = std::make_unique<DBusAgentNotifications>(QDBusConnection::sessionBus());

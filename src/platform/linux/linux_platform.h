@@ -33,6 +33,7 @@ private:
     std::unique_ptr<HttpClient> httpClient_;
     std::unique_ptr<AudioHardware> audio_;
     std::unique_ptr<Cameras> cameras_;
+    std::unique_ptr<ProcessLauncher> processLauncher_;
 
     // AI coding agents.
     std::unique_ptr<AgentNotifications> agentNotifications_;

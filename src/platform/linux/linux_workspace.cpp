@@ -174,4 +174,8 @@ WorkItem LinuxWorkspace::thumbnail(const std::string& path, Size size, double sc
     return WorkItem(delivery);
 }
 
+void LinuxWorkspace::openURL(const std::string& url) {
+    QProcess::startDetached(QStringLiteral("xdg-open"), {QString::fromStdString(url)});
+}
+
 }  // namespace quorlix::platform

@@ -3,7 +3,8 @@
 // is on the session bus and quits when it leaves it, and it tells its desktop entry.
 // Installed applications are found by their desktop entries (a player's own entry, then one
 // named after the identifier); opening one raises a running player or starts the entry's
-// command. Icons come from the entry's icon through the icon theme.
+// command. Icons come from the entry's icon through the icon theme. Web addresses go to
+// xdg-open, which hands them to the desktop's default browser.
 //
 // Files: a file's icon is its MIME type's icon in the icon theme; it opens with the default
 // application of its type (GIO's choice, from the desktop's mimeapps lists); the file manager
@@ -36,6 +37,7 @@ public:
     void activateFileViewerSelecting(const std::vector<std::string>& paths) override;
     WorkItem thumbnail(const std::string& path, Size size, double scale,
                        std::function<void(std::optional<Image>)> done) override;
+    void openURL(const std::string& url) override;
 
     // This application's own identifier.
     static constexpr const char* ownIdentifier = "com.halvik.quorlix";

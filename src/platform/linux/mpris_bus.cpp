@@ -54,25 +54,28 @@ MprisBus::MprisBus(const QDBusConnection& connection)
     connection_.connect(QString(), mpris::objectPath, mpris::playerInterface, QStringLiteral("Seeked"),
                         receiver, SLOT(seeked(QDBusMessage)));
 
-    const auto list =
-        QDBusMessage::createMethodCall(busService, busPath, busService, QStringLiteral("ListNames"));
-    callAsync(connection_, receiver, list, [this](const QDBusMessage& reply) {
-        if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty()) return;
-        QStringList names = reply.arguments().constFirst().toStringList();
-        names.sort();
-        for (const QString& name : names) {
-            if (!name.startsWith(mpris::namePrefix)) continue;
-            addPlayer(name, QString(), false);
-            auto owner = QDBusMessage::createMethodCall(busService, busPath, busService,
-                                                        QStringLiteral("GetNameOwner"));
-            owner.setArguments({name});
-            callAsync(connection_, receiver_.get(), owner, [this, name](const QDBusMessage& r) {
-                if (r.type() != QDBusMessage::ReplyMessage || r.arguments().isEmpty()) return;
-                if (Player* p = player(name); p && p->owner.isEmpty())
-                    p->owner = r.arguments().constFirst().toString();
-            });
-        }
-    });
+    listPlayers();
+}
+
+void MprisBus::listPlayers() {
+    // The bus daemon answers at once; waiting here lets a snapshot taken right after
+    // construction find the players that were already playing.
+    const auto call = [this](const QString& method, const QList<QVariant>& args) {
+        auto message = QDBusMessage::createMethodCall(busService, busPath, busService, method);
+        message.setArguments(args);
+        return connection_.call(message, QDBus::Block, 3000);
+    };
+    const QDBusMessage reply = call(QStringLiteral("ListNames"), {});
+    if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty()) return;
+    QStringList names = reply.arguments().constFirst().toStringList();
+    names.sort();
+    for (const QString& name : names) {
+        if (!name.startsWith(mpris::namePrefix)) continue;
+        const QDBusMessage owner = call(QStringLiteral("GetNameOwner"), {name});
+        // A player that left meanwhile is not there.
+        if (owner.type() != QDBusMessage::ReplyMessage || owner.arguments().isEmpty()) continue;
+        addPlayer(name, owner.arguments().constFirst().toString(), false);
+    }
 }
 
 MprisBus::~MprisBus() {
@@ -137,7 +140,7 @@ void MprisBus::propertiesChanged(const QDBusMessage& message) {
     const QStringList invalidated = args.size() > 2 ? args[2].toStringList() : QStringList();
     bool relevant = false;
     if (changed.contains(QStringLiteral("PlaybackStatus"))) {
-        p->state.playbackStatus = mpris::unwrap(changed.value(QStringLiteral("PlaybackStatus"))).toString();
+        setStatus(*p, mpris::unwrap(changed.value(QStringLiteral("PlaybackStatus"))).toString());
         relevant = true;
     }
     if (changed.contains(QStringLiteral("Metadata"))) {
@@ -149,7 +152,7 @@ void MprisBus::propertiesChanged(const QDBusMessage& message) {
         prime(p->busName, true);  // the new values must be asked for
         return;
     }
-    if (relevant) announce(*p);
+    if (relevant) announceChange(p->busName, true, updateRoles());
 }
 
 void MprisBus::seeked(const QDBusMessage& message) {
@@ -166,7 +169,8 @@ void MprisBus::addPlayer(const QString& name, const QString& owner, bool announc
         if (!owner.isEmpty()) existing->owner = owner;
         return;
     }
-    players_.push_back({name, owner, {}, false});
+    players_.push_back({name, owner, {}, false, 0, {}});
+    // Until it is read, the newcomer only takes a role no one holds.
     updateRoles();
     prime(name, announceState);
 }
@@ -176,15 +180,11 @@ void MprisBus::removePlayer(const QString& name) {
         std::find_if(players_.begin(), players_.end(), [&](const Player& p) { return p.busName == name; });
     if (it == players_.end()) return;
     const auto identifier = identifierOf(name);
-    const QString previousMusic = busName(mpris::musicIdentifier);
     players_.erase(it);
-    updateRoles();
+    const auto newMusic = updateRoles();
     if (identifier) vanished_.emit(*identifier);
     // Another player may have become Music: let it show what it plays.
-    const QString music = busName(mpris::musicIdentifier);
-    if (!music.isEmpty() && music != previousMusic) {
-        if (Player* p = player(music); p && p->primed) announce(*p);
-    }
+    if (newMusic) announceChange(*newMusic, false, newMusic);
 }
 
 void MprisBus::prime(const QString& name, bool announceState) {
@@ -195,35 +195,63 @@ void MprisBus::prime(const QString& name, bool announceState) {
         Player* p = player(name);
         if (!p || reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty()) return;
         const QVariantMap properties = mpris::toMap(reply.arguments().constFirst());
-        p->state.playbackStatus =
-            mpris::unwrap(properties.value(QStringLiteral("PlaybackStatus"))).toString();
+        setStatus(*p, mpris::unwrap(properties.value(QStringLiteral("PlaybackStatus"))).toString());
         p->state.metadata = mpris::toMap(properties.value(QStringLiteral("Metadata")));
         p->primed = true;
-        if (announceState) announce(*p);
+        announceChange(name, announceState, updateRoles());
     });
     auto root = QDBusMessage::createMethodCall(name, mpris::objectPath, mpris::propertiesInterface,
                                                QStringLiteral("Get"));
     root.setArguments({mpris::rootInterface, QStringLiteral("DesktopEntry")});
     callAsync(connection_, receiver_.get(), root, [this, name](const QDBusMessage& reply) {
         if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty()) return;
-        const QString entry = mpris::unwrap(reply.arguments().constFirst()).toString();
-        if (const auto identifier = identifierOf(name); identifier && !entry.isEmpty()) {
-            desktopEntries_[*identifier] = entry;
-        }
+        Player* p = player(name);
+        if (!p) return;
+        p->desktopEntry = mpris::unwrap(reply.arguments().constFirst()).toString();
+        updateRoles();
     });
 }
 
-void MprisBus::updateRoles() {
+void MprisBus::setStatus(Player& p, const QString& status) {
+    const auto playing = [](const QString& s) { return s == QLatin1String("Playing"); };
+    if (playing(status) != playing(p.state.playbackStatus)) p.lastPlayed = ++playChanges_;
+    p.state.playbackStatus = status;
+}
+
+std::optional<QString> MprisBus::updateRoles() {
+    const auto playing = [](const Player& p) { return p.state.playbackStatus == QLatin1String("Playing"); };
     std::map<std::string, QString> roles;
+    const Player* music = nullptr;
     for (const Player& p : players_) {
         if (p.busName == mpris::spotifyBusName) {
             roles.try_emplace(mpris::spotifyIdentifier, p.busName);
-        } else {
-            roles.try_emplace(mpris::musicIdentifier, p.busName);
+            continue;
         }
+        // Playing beats not playing, then the later start or stop; a tie keeps the earlier.
+        if (!music || std::pair(playing(p), p.lastPlayed) > std::pair(playing(*music), music->lastPlayed))
+            music = &p;
     }
-    std::lock_guard lock(rolesMutex_);
-    roles_ = std::move(roles);
+    if (music) roles[mpris::musicIdentifier] = music->busName;
+    for (const auto& [identifier, name] : roles) {
+        if (const Player* p = player(name); p && !p->desktopEntry.isEmpty())
+            desktopEntries_[identifier] = p->desktopEntry;
+    }
+    const QString previous = busName(mpris::musicIdentifier);
+    {
+        std::lock_guard lock(rolesMutex_);
+        roles_ = std::move(roles);
+    }
+    if (music && music->busName != previous) return music->busName;
+    return std::nullopt;
+}
+
+void MprisBus::announceChange(const QString& name, bool announceIt, const std::optional<QString>& newMusic) {
+    if (announceIt || newMusic == name) {
+        if (Player* p = player(name); p && p->primed) announce(*p);
+    }
+    if (newMusic && *newMusic != name) {
+        if (Player* p = player(*newMusic); p && p->primed) announce(*p);
+    }
 }
 
 MprisBus::Player* MprisBus::player(const QString& name) {

@@ -2,8 +2,14 @@
 // The media players on a D-Bus session bus, as MPRIS publishes them. One instance watches
 // the bus for players coming and going, keeps each one's playback state and track as the
 // player announces them, and tells which bus name stands for which of the two players the
-// system follows: Spotify is "org.mpris.MediaPlayer2.spotify", and Music is the first other
-// player that appeared (at start-up, the first in name order).
+// system follows: Spotify is "org.mpris.MediaPlayer2.spotify", and Music is the other player
+// that played most recently: the one playing now (the last to start, when several play),
+// else the last one that was; while none has played, the first that appeared (at start-up,
+// the first in name order). When another player takes the Music role it shows what it plays,
+// as a player's own change would.
+//
+// The players already on the bus are known from construction on (their names are asked for
+// at once), so a snapshot taken right after finds them; what they play arrives later.
 //
 // The notification, script and workspace backends share it. It lives on the main thread;
 // `busName` may be asked from any thread (scripts run on their own queue).
@@ -19,6 +25,7 @@
 #include <QString>
 #include <QVariantMap>
 
+#include <cstdint>
 #include <functional>
 #include <map>
 #include <memory>
@@ -71,13 +78,24 @@ private:
         QString owner;  // unique connection name
         PlayerState state;
         bool primed = false;
+        // When it last started or stopped playing, in the order of such changes; 0: never
+        // seen playing.
+        std::uint64_t lastPlayed = 0;
+        QString desktopEntry;
     };
 
+    // The players on the bus now, asked for without waiting for the event loop.
+    void listPlayers();
     void addPlayer(const QString& name, const QString& owner, bool announce);
     void removePlayer(const QString& name);
     // Reads the player's properties; announces its state afterwards when `announce`.
     void prime(const QString& name, bool announce);
-    void updateRoles();
+    // Stores a newly read playback status, noting a start or stop of playing.
+    void setStatus(Player& player, const QString& status);
+    // Gives the roles anew; the bus name of a player that just became Music, if any.
+    std::optional<QString> updateRoles();
+    // Announces `player` when `announceIt`, and then the new Music player, if another.
+    void announceChange(const QString& player, bool announceIt, const std::optional<QString>& newMusic);
     Player* player(const QString& name);
     Player* playerByOwner(const QString& owner);
     std::optional<std::string> identifierOf(const QString& name) const;
@@ -87,6 +105,8 @@ private:
     // Receives the bus's signals and is the context of pending calls, which die with it.
     std::unique_ptr<MprisBusReceiver> receiver_;
     std::vector<Player> players_;  // in order of appearance
+    std::uint64_t playChanges_ = 0;
+    // The desktop entry of each role's player, kept after it quits.
     std::map<std::string, QString> desktopEntries_;
 
     mutable std::mutex rolesMutex_;

@@ -121,11 +121,45 @@ std::optional<ScriptValue> setPosition(Session& s, std::string_view text) {
     return std::nullopt;
 }
 
+// The bytes a data: URL holds, within the size local files may have.
+std::optional<ScriptValue> dataURLBytes(const QString& address) {
+    const qsizetype comma = address.indexOf(QLatin1Char(','));
+    if (comma < 0) return std::nullopt;
+    const QString header = address.left(comma);
+    const QByteArray payload = address.mid(comma + 1).toLatin1();
+    // Text that could only decode past the cap is not decoded at all: four characters of
+    // base64 make three bytes, and three of percent-encoding at least one.
+    const bool base64 = header.endsWith(QLatin1String(";base64"), Qt::CaseInsensitive);
+    constexpr qint64 cap = MprisScriptHost::maxArtworkFileSize;
+    if (payload.size() > (base64 ? (cap / 3 + 1) * 4 : 3 * cap)) return std::nullopt;
+    QByteArray bytes;
+    if (base64) {
+        auto decoded = QByteArray::fromBase64Encoding(payload, QByteArray::AbortOnBase64DecodingErrors);
+        if (!decoded) return std::nullopt;
+        bytes = *decoded;
+    } else {
+        bytes = QByteArray::fromPercentEncoding(payload);
+    }
+    if (bytes.isEmpty() || bytes.size() > MprisScriptHost::maxArtworkFileSize) return std::nullopt;
+    return ScriptValue::bytes(ScriptValue::Bytes(bytes.begin(), bytes.end()));
+}
+
+// A picture that is no local file: the bytes of a data: URL, or the address of a remote one,
+// which the caller fetches under its own rules.
+std::optional<ScriptValue> nonLocalArtwork(const QString& address) {
+    if (address.startsWith(QLatin1String("data:"), Qt::CaseInsensitive)) return dataURLBytes(address);
+    const QString scheme = QUrl(address).scheme();
+    if (scheme == QLatin1String("https") || scheme == QLatin1String("http"))
+        return ScriptValue::text(address.toStdString());
+    return std::nullopt;
+}
+
 std::optional<ScriptValue> artworkBytes(Session& s) {
     const auto metadata = s.property(QStringLiteral("Metadata"));
     if (!metadata) return std::nullopt;
-    const QUrl url(mpris::Track::from(mpris::toMap(*metadata)).artURL);
-    if (!url.isLocalFile()) return std::nullopt;
+    const QString address = mpris::Track::from(mpris::toMap(*metadata)).artURL;
+    const QUrl url(address);
+    if (!url.isLocalFile()) return nonLocalArtwork(address);
     QFile file(url.toLocalFile());
     if (!file.open(QIODevice::ReadOnly) || file.size() > MprisScriptHost::maxArtworkFileSize)
         return std::nullopt;

@@ -9,7 +9,9 @@
 //   set player position to N                               -> SetPosition (or Seek)
 //   shuffle, repeat (read and set)                         -> Shuffle, LoopStatus
 //   artwork                                                -> mpris:artUrl (Spotify: the
-//                                                             address; Music: a local file's bytes)
+//                                                             address; Music: the bytes of a
+//                                                             local file or a data: URL, or
+//                                                             the address of a remote picture)
 //
 // Favourites do not exist in MPRIS, and any other text is unknown: both yield nothing, as a
 // failed script does. A player that is not on the bus is never started. Every call waits at
@@ -25,7 +27,7 @@ public:
     explicit MprisScriptHost(MprisBus& bus) : bus_(bus) {}
     std::optional<ScriptValue> execute(const std::string& source, double timeLimit) override;
 
-    // Local artwork files larger than this are not read.
+    // Artwork larger than this (a local file, a data: URL's bytes) is not read.
     static constexpr qint64 maxArtworkFileSize = 10 * 1024 * 1024;
 
 private:

@@ -107,7 +107,8 @@ struct PulseAudioHardware::State {
         bool running = false;
         float level() const {
             if (!pa_cvolume_valid(&volume)) return 0;
-            return std::clamp(float(pa_cvolume_max(&volume)) / float(PA_VOLUME_NORM), 0.0f, 1.0f);
+            // Above 1 when the user raised it past the device's full volume.
+            return float(pa_cvolume_max(&volume)) / float(PA_VOLUME_NORM);
         }
     };
     struct Source {

@@ -8,11 +8,20 @@
 #include <QTimer>
 #include <QUrl>
 
+#include <fcntl.h>
+#include <unistd.h>
+#include <cerrno>
 #include <cmath>
+#include <cstring>
+
+#include <utility>
 
 namespace quorlix::platform {
 
 namespace {
+
+constexpr const char* tooLargeReason = "respuesta demasiado grande";
+constexpr const char* timeoutReason = "tiempo de espera agotado";
 
 // The life of one request: the body so far and why it ended early, if it did.
 struct Transfer {
@@ -21,6 +30,71 @@ struct Transfer {
     std::string body;
     std::string abortReason;
 };
+
+// The life of one download: the file being written and why it ended early, if it did. A
+// download that never finished (the client went first) takes its partial file with it.
+struct FileTransfer {
+    std::function<void(HttpDownloadResult)> done;
+    std::uint64_t maxSize = 0;
+    std::uint64_t written = 0;
+    std::string path;
+    int fd = -1;
+    bool finished = false;
+    bool tooLarge = false;
+    std::string abortReason;
+
+    ~FileTransfer() { discard(); }
+    // Closes and removes the partial file.
+    void discard() {
+        if (fd >= 0) ::close(std::exchange(fd, -1));
+        if (!finished) ::unlink(path.c_str());
+        finished = true;
+    }
+    // False (with errno set) when the bytes could not all be written.
+    bool write(const QByteArray& chunk) {
+        const char* data = chunk.constData();
+        std::size_t left = static_cast<std::size_t>(chunk.size());
+        while (left > 0) {
+            const ssize_t n = ::write(fd, data, left);
+            if (n < 0 && errno == EINTR) continue;
+            if (n <= 0) return false;
+            data += n;
+            left -= static_cast<std::size_t>(n);
+        }
+        written += static_cast<std::uint64_t>(chunk.size());
+        return true;
+    }
+};
+
+int milliseconds(double seconds, double fallback) {
+    const double s = std::isfinite(seconds) && seconds > 0 ? seconds : fallback;
+    return static_cast<int>(std::min(s * 1000.0, 2147483647.0));
+}
+
+// The request for `url`, or nothing when it is not an absolute http(s) address.
+std::optional<QNetworkRequest> makeRequest(const std::string& url,
+                                           const std::vector<std::pair<std::string, std::string>>& headers) {
+    const QUrl address(QString::fromStdString(url), QUrl::StrictMode);
+    const QString scheme = address.scheme();
+    if (!address.isValid() || address.host().isEmpty() || (scheme != "https" && scheme != "http")) {
+        return std::nullopt;
+    }
+    QNetworkRequest r(address);
+    for (const auto& [name, value] : headers) {
+        r.setRawHeader(QByteArray::fromStdString(name), QByteArray::fromStdString(value));
+    }
+    r.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::NoLessSafeRedirectPolicy);
+    return r;
+}
+
+// Calls `abort` as soon as the announced length passes `cap`.
+void refuseAnnouncedLength(QNetworkReply* reply, std::uint64_t cap, const std::function<void()>& abort) {
+    QObject::connect(reply, &QNetworkReply::metaDataChanged, reply, [reply, cap, abort] {
+        bool known = false;
+        const qlonglong length = reply->header(QNetworkRequest::ContentLengthHeader).toLongLong(&known);
+        if (known && length > 0 && static_cast<unsigned long long>(length) > cap) abort();
+    });
+}
 
 }  // namespace
 
@@ -32,51 +106,38 @@ QtHttpClient::~QtHttpClient() {
 }
 
 void QtHttpClient::get(HttpRequest request, std::function<void(HttpResult)> done) {
-    const QUrl url(QString::fromStdString(request.url), QUrl::StrictMode);
-    const QString scheme = url.scheme();
-    if (!url.isValid() || url.host().isEmpty() || (scheme != "https" && scheme != "http")) {
+    const auto r = makeRequest(request.url, request.headers);
+    if (!r) {
         MainQueue::shared().post(
             [done = std::move(done)] { done(HttpResult::failure("dirección no válida")); });
         return;
     }
-    QNetworkRequest r(url);
-    for (const auto& [name, value] : request.headers) {
-        r.setRawHeader(QByteArray::fromStdString(name), QByteArray::fromStdString(value));
-    }
-    r.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::NoLessSafeRedirectPolicy);
 
     auto transfer = std::make_shared<Transfer>();
     transfer->done = std::move(done);
     transfer->maxBodySize = request.maxBodySize;
 
-    QNetworkReply* reply = manager_->get(r);
+    QNetworkReply* reply = manager_->get(*r);
     const auto abort = [reply, transfer](const char* reason) {
         if (!transfer->abortReason.empty()) return;
         transfer->abortReason = reason;
         reply->abort();
     };
 
-    QObject::connect(reply, &QNetworkReply::metaDataChanged, reply, [reply, transfer, abort] {
-        bool known = false;
-        const qlonglong length = reply->header(QNetworkRequest::ContentLengthHeader).toLongLong(&known);
-        if (known && length > 0 && static_cast<unsigned long long>(length) > transfer->maxBodySize) {
-            abort("respuesta demasiado grande");
-        }
-    });
+    refuseAnnouncedLength(reply, transfer->maxBodySize, [abort] { abort(tooLargeReason); });
     QObject::connect(reply, &QNetworkReply::readyRead, reply, [reply, transfer, abort] {
         const QByteArray chunk = reply->readAll();
         if (transfer->body.size() + static_cast<std::size_t>(chunk.size()) > transfer->maxBodySize) {
-            abort("respuesta demasiado grande");
+            abort(tooLargeReason);
             return;
         }
         transfer->body.append(chunk.constData(), static_cast<std::size_t>(chunk.size()));
     });
 
-    const double seconds = std::isfinite(request.timeout) && request.timeout > 0 ? request.timeout : 10.0;
     auto* deadline = new QTimer(reply);
     deadline->setSingleShot(true);
-    QObject::connect(deadline, &QTimer::timeout, reply, [abort] { abort("tiempo de espera agotado"); });
-    deadline->start(static_cast<int>(std::min(seconds * 1000.0, 2147483647.0)));
+    QObject::connect(deadline, &QTimer::timeout, reply, [abort] { abort(timeoutReason); });
+    deadline->start(milliseconds(request.timeout, 10.0));
 
     QObject::connect(
         reply, &QNetworkReply::finished, reply, [reply, transfer, alive = std::weak_ptr<bool>(alive_)] {
@@ -95,12 +156,84 @@ void QtHttpClient::get(HttpRequest request, std::function<void(HttpResult)> done
             // Whatever readyRead has not taken yet.
             const QByteArray rest = reply->readAll();
             if (transfer->body.size() + static_cast<std::size_t>(rest.size()) > transfer->maxBodySize) {
-                transfer->done(HttpResult::failure("respuesta demasiado grande"));
+                transfer->done(HttpResult::failure(tooLargeReason));
                 return;
             }
             transfer->body.append(rest.constData(), static_cast<std::size_t>(rest.size()));
             transfer->done(HttpResult::success(status.toInt(), std::move(transfer->body)));
         });
+}
+
+void QtHttpClient::download(HttpDownloadRequest request, std::function<void(HttpDownloadResult)> done) {
+    const auto fail = [&done](std::string reason) {
+        MainQueue::shared().post([done = std::move(done), reason = std::move(reason)] {
+            done(HttpDownloadResult::failure(reason));
+        });
+    };
+    const auto r = makeRequest(request.url, request.headers);
+    if (!r) return fail("dirección no válida");
+    // Never through a link, never over an existing file.
+    const int fd =
+        ::open(request.destination.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+    if (fd < 0) return fail(std::string("no se pudo crear el archivo: ") + std::strerror(errno));
+
+    auto transfer = std::make_shared<FileTransfer>();
+    transfer->done = std::move(done);
+    transfer->maxSize = request.maxSize;
+    transfer->path = request.destination.string();
+    transfer->fd = fd;
+
+    QNetworkReply* reply = manager_->get(*r);
+    auto* idle = new QTimer(reply);
+    idle->setSingleShot(true);
+    idle->setInterval(milliseconds(request.idleTimeout, 60.0));
+    const auto abort = [reply, transfer, idle](std::string reason, bool tooLarge = false) {
+        if (!transfer->abortReason.empty()) return;
+        transfer->abortReason = std::move(reason);
+        transfer->tooLarge = tooLarge;
+        idle->stop();
+        reply->abort();
+    };
+
+    refuseAnnouncedLength(reply, transfer->maxSize, [abort] { abort(tooLargeReason, true); });
+    const auto take = [reply, transfer, abort] {
+        if (!transfer->abortReason.empty()) return;
+        const QByteArray chunk = reply->readAll();
+        if (chunk.isEmpty()) return;
+        if (transfer->written + static_cast<std::uint64_t>(chunk.size()) > transfer->maxSize) {
+            abort(tooLargeReason, true);
+            return;
+        }
+        if (!transfer->write(chunk)) abort(std::string("no se pudo escribir: ") + std::strerror(errno));
+    };
+    QObject::connect(reply, &QNetworkReply::readyRead, reply, [take, idle] {
+        idle->start();
+        take();
+    });
+    QObject::connect(idle, &QTimer::timeout, reply, [abort] { abort(timeoutReason); });
+    idle->start();
+
+    QObject::connect(reply, &QNetworkReply::finished, reply,
+                     [reply, transfer, take, idle, alive = std::weak_ptr<bool>(alive_)] {
+                         reply->deleteLater();
+                         idle->stop();
+                         const auto owner = alive.lock();
+                         if (!owner || !*owner) return;
+                         take();
+                         const QVariant status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
+                         std::string reason = transfer->abortReason;
+                         if (reason.empty() && !status.isValid()) reason = reply->errorString().toStdString();
+                         if (reason.empty() && ::close(std::exchange(transfer->fd, -1)) != 0) {
+                             reason = std::string("no se pudo escribir: ") + std::strerror(errno);
+                         }
+                         if (!reason.empty()) {
+                             transfer->discard();
+                             transfer->done(HttpDownloadResult::failure(reason, transfer->tooLarge));
+                             return;
+                         }
+                         transfer->finished = true;
+                         transfer->done(HttpDownloadResult::success(status.toInt()));
+                     });
 }
 
 }  // namespace quorlix::platform

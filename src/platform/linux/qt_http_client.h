@@ -1,7 +1,8 @@
 #pragma once
-// HTTP GET over Qt Network (HTTPS through the system's TLS backend). Each request has a
-// deadline for the whole transfer and a cap on the body; the body is read as it arrives, so
-// an oversized reply is cut off without being held in memory.
+// HTTP GET over Qt Network (HTTPS through the system's TLS backend). A request has a
+// deadline for the whole transfer, a download one for the silence between two chunks; both
+// have a cap on the body, which is read as it arrives, so an oversized reply is cut off
+// without being held in memory or written out.
 
 #include "platform/http_client.h"
 
@@ -16,6 +17,7 @@ public:
     QtHttpClient();
     ~QtHttpClient() override;
     void get(HttpRequest request, std::function<void(HttpResult)> done) override;
+    void download(HttpDownloadRequest request, std::function<void(HttpDownloadResult)> done) override;
 
 private:
     QNetworkAccessManager* manager_;

@@ -1,11 +1,13 @@
 #pragma once
 // Power sources from the kernel's power-supply class (/sys/class/power_supply).
 //
-// Only the machine's own batteries are listed (a wireless mouse's or a UPS's are not), as
-// "InternalBattery" descriptions: the charge from "capacity" (or the energy or charge
+// Only the machine's own batteries count (a wireless mouse's or a UPS's do not), listed as
+// one "InternalBattery" description: the charge from "capacity" (or the energy or charge
 // counters), "Is Charging" from "status", and "AC Power" while a mains or USB supply is
-// online. Changes are heard through udev and, in case a notice is missed, by reading again
-// every 60 s. The root folder can be changed, so tests read a tree of their own.
+// online. A machine with two batteries has them combined as the desktop shows them: the
+// energy both hold over the energy both hold when full, charging while either charges. Changes are heard
+// through udev and, in case a notice is missed, by reading again every 60 s. The root folder can be changed,
+// so tests read a tree of their own.
 
 #include "platform/power_sources.h"
 #include "platform/work_item.h"

@@ -1,5 +1,6 @@
 #include "platform/linux/x11_event_taps.h"
 
+#include "foundation/key_log.h"
 #include "platform/linux/x11_connection.h"
 
 #include <xcb/xcb.h>
@@ -16,12 +17,17 @@ namespace quorlix::platform {
 namespace {
 
 // The keysyms of the media keys.
-constexpr std::array<std::pair<xcb_keysym_t, int>, 5> mediaKeysyms{{
-    {0x1008FF13, MediaKey::soundUp},         // XF86AudioRaiseVolume
-    {0x1008FF11, MediaKey::soundDown},       // XF86AudioLowerVolume
-    {0x1008FF12, MediaKey::mute},            // XF86AudioMute
-    {0x1008FF02, MediaKey::brightnessUp},    // XF86MonBrightnessUp
-    {0x1008FF03, MediaKey::brightnessDown},  // XF86MonBrightnessDown
+struct MediaKeysym {
+    xcb_keysym_t sym;
+    int key;
+    const char* name;
+};
+constexpr std::array<MediaKeysym, 5> mediaKeysyms{{
+    {0x1008FF13, MediaKey::soundUp, "XF86AudioRaiseVolume"},
+    {0x1008FF11, MediaKey::soundDown, "XF86AudioLowerVolume"},
+    {0x1008FF12, MediaKey::mute, "XF86AudioMute"},
+    {0x1008FF02, MediaKey::brightnessUp, "XF86MonBrightnessUp"},
+    {0x1008FF03, MediaKey::brightnessDown, "XF86MonBrightnessDown"},
 }};
 constexpr xcb_keysym_t numLockKeysym = 0xFF7F;
 constexpr xcb_keysym_t altLeftKeysym = 0xFFE9;
@@ -56,7 +62,7 @@ struct Keymap {
                  ++i)
                 if (syms[i]) bySym[syms[i]].insert(xcb_keycode_t(first + i / perCode));
         }
-        for (const auto& [sym, key] : mediaKeysyms) {
+        for (const auto& [sym, key, name] : mediaKeysyms) {
             for (const auto code : bySym[sym]) {
                 map.codes[key].push_back(code);
                 map.keys[code] = key;
@@ -104,14 +110,15 @@ public:
           root_(x_->root()),
           handler_(std::move(handler)),
           keymap_(Keymap::read(c_)) {
-        for (const auto& [sym, key] : mediaKeysyms) wanted_.insert(key);
+        for (const auto& media : mediaKeysyms) wanted_.insert(media.key);
     }
 
-    // Takes every media key the keyboard has; false when another program holds one of them.
+    // Takes every media key the keyboard has, each on its own, leaving those another program
+    // holds to it; false when that program holds them all.
     bool grabAll() {
-        for (const int key : wanted_) {
-            if (!grab(key)) return false;
-        }
+        bool refused = false;
+        for (const int key : wanted_) refused = !grab(key) || refused;
+        if (refused && grabbed_.empty()) return false;
         xcb_flush(c_);
         x_->setEventHandler([this](const xcb_generic_event_t& event) { handle(event); });
         x_->drainSoon();
@@ -146,8 +153,17 @@ private:
             grabbed_.insert(key);
         } else {
             ungrab(key);
+            leftToAnother(key);
         }
         return granted;
+    }
+
+    // Says once per key that another program holds it.
+    void leftToAnother(int key) {
+        if (!heldElsewhere_.insert(key).second) return;
+        for (const auto& media : mediaKeysyms)
+            if (media.key == key)
+                KeyLog::write(std::string(" tecla ") + media.name + " ocupada por otro programa");
     }
 
     void ungrab(int key) {
@@ -207,6 +223,7 @@ private:
     Keymap keymap_;
     std::set<int> wanted_;
     std::set<int> grabbed_;
+    std::set<int> heldElsewhere_;
     bool enabled_ = true;
 };
 

@@ -4,10 +4,12 @@
 //
 // A grabbed key reaches only us, and there is no handing it on afterwards, so a tap grabs
 // only the keys it is told its handler can act on (`setWantedKeys`); the others stay with the
-// system. The tap cannot be created when the display cannot be opened, when another program
-// already holds one of the keys (the desktop's own media-key handler, typically), or in a
-// Wayland session, where X clients see the keyboard only while one of their windows has the
-// focus. The tap never disables itself.
+// system. Each key is taken on its own: one that another program already holds (the
+// desktop's own media-key handler, or a brightness key on a machine without a backlight) is
+// left to it, with one line in the log, and the rest are taken. The tap cannot be created
+// when the display cannot be opened, when other programs hold every key, or in a Wayland
+// session, where X clients see the keyboard only while one of their windows has the focus.
+// The tap never disables itself.
 //
 // Each tap has its own connection to the display, read on Qt's event loop.
 

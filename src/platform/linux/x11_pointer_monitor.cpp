@@ -135,6 +135,13 @@ struct X11PointerMonitor::Impl {
     }
 
     void handleInput(const xcb_ge_generic_event_t& ge) {
+        // Each raw event also comes as its master device's copy: one press, one wheel click,
+        // must count once.
+        if (ge.event_type == XCB_INPUT_RAW_MOTION || ge.event_type == XCB_INPUT_RAW_BUTTON_PRESS ||
+            ge.event_type == XCB_INPUT_RAW_BUTTON_RELEASE) {
+            const auto& raw = reinterpret_cast<const xcb_input_raw_button_press_event_t&>(ge);
+            if (raw.deviceid != raw.sourceid) return;
+        }
         switch (ge.event_type) {
             case XCB_INPUT_RAW_MOTION: {
                 const auto& raw = reinterpret_cast<const xcb_input_raw_motion_event_t&>(ge);

@@ -12,8 +12,12 @@
 // selection (XdndSelection), which it does as each drag of data begins.
 //
 // A pointer moved by a program (warped, as xdotool does) makes no raw event; the
-// application's own windows report what they see of such moves, so the pointer arriving on
-// or leaving an island is never missed.
+// application's own windows report what they see of such moves, so the pointer leaving an
+// open island is never missed. A closed island takes no input, so a warp onto it is seen at
+// the pointer's next real move.
+//
+// Each raw event also comes as a copy from its master device; only the physical device's
+// counts, so one press or wheel click is one event.
 //
 // Without a display, or without XInput 2.2, nothing is watched and `monitor` gives nothing.
 

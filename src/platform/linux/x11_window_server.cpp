@@ -32,7 +32,11 @@ struct X11WindowServer::Impl {
     Signal<> screensChanged;
     Signal<> spaceChanged;
     Signal<> applicationActivated;
+    Signal<> frontWindowChanged;
     std::optional<std::int64_t> activeProcess;
+    // The active window, whose state changes we hear of, and whether it fills its screen.
+    std::optional<xcb_window_t> watched;
+    bool watchedFullscreen = false;
     std::vector<QMetaObject::Connection> qtConnections;
 
     explicit Impl(const std::string& display) : x(X11Connection::open(display)) {
@@ -41,19 +45,63 @@ struct X11WindowServer::Impl {
         const std::uint32_t mask = XCB_EVENT_MASK_PROPERTY_CHANGE;
         xcb_change_window_attributes(x->get(), x->root(), XCB_CW_EVENT_MASK, &mask);
         xcb_flush(x->get());
-        activeProcess = processOf(activeWindow());
+        const auto active = activeWindow();
+        activeProcess = processOf(active);
+        watch(active);
         x->setEventHandler([this](const xcb_generic_event_t& event) {
             if ((event.response_type & 0x7f) != XCB_PROPERTY_NOTIFY) return;
             const auto& notify = reinterpret_cast<const xcb_property_notify_event_t&>(event);
-            if (notify.atom == x->atom("_NET_CURRENT_DESKTOP")) spaceChanged.emit();
-            if (notify.atom == x->atom("_NET_ACTIVE_WINDOW")) {
-                // Focus moving between windows of one application is no activation.
-                const auto process = processOf(activeWindow());
-                if (process == activeProcess) return;
-                activeProcess = process;
-                if (process) applicationActivated.emit();
+            if (notify.window != x->root()) {
+                if (notify.window == watched && notify.atom == x->atom("_NET_WM_STATE")) stateChanged();
+                return;
             }
+            if (notify.atom == x->atom("_NET_CURRENT_DESKTOP")) spaceChanged.emit();
+            if (notify.atom == x->atom("_NET_ACTIVE_WINDOW")) activeWindowChanged();
         });
+    }
+
+    void activeWindowChanged() {
+        const auto active = activeWindow();
+        const bool hadWindow = watched.has_value();
+        watch(active);
+        // A full-screen window minimised leaves nothing in front.
+        if (!active && hadWindow) frontWindowChanged.emit();
+        // Focus moving between windows of one application is no activation.
+        const auto process = processOf(active);
+        if (process == activeProcess) return;
+        activeProcess = process;
+        if (process) applicationActivated.emit();
+    }
+
+    // F11, or a video player's full-screen key: the window itself changes, not the focus.
+    void stateChanged() {
+        const bool fullscreen = isFullscreen(*watched);
+        if (fullscreen == watchedFullscreen) return;
+        watchedFullscreen = fullscreen;
+        frontWindowChanged.emit();
+    }
+
+    // Hears of the state changes of `window` only (our own selection on the last one ends).
+    void watch(std::optional<xcb_window_t> window) {
+        if (window == watched) return;
+        xcb_connection_t* c = x->get();
+        if (watched) {
+            const std::uint32_t none = XCB_EVENT_MASK_NO_EVENT;
+            xcb_change_window_attributes(c, *watched, XCB_CW_EVENT_MASK, &none);
+        }
+        watched = window;
+        if (window) {
+            const std::uint32_t mask = XCB_EVENT_MASK_PROPERTY_CHANGE;
+            xcb_change_window_attributes(c, *window, XCB_CW_EVENT_MASK, &mask);
+        }
+        xcb_flush(c);
+        watchedFullscreen = window && isFullscreen(*window);
+        // Replies read on the way may have brought events with them.
+        x->drainSoon();
+    }
+
+    bool isFullscreen(xcb_window_t window) const {
+        return contains(x->cardinals(window, "_NET_WM_STATE"), x->atom("_NET_WM_STATE_FULLSCREEN"));
     }
 
     ~Impl() {
@@ -143,6 +191,10 @@ Subscription X11WindowServer::onActiveSpaceChanged(std::function<void()> handler
 
 Subscription X11WindowServer::onApplicationActivated(std::function<void()> handler) {
     return impl_->applicationActivated.connect(std::move(handler));
+}
+
+Subscription X11WindowServer::onFrontWindowChanged(std::function<void()> handler) {
+    return impl_->frontWindowChanged.connect(std::move(handler));
 }
 
 RunningApplication X11WindowServer::currentApplication() const {

@@ -1,0 +1,145 @@
+// The updater end to end: a local HTTPS server (a certificate the test makes with openssl,
+// trusted by this process only) serves version.json and a signed archive to the real HTTP
+// client; the check, the install, the real swap script and the relaunch leave the temporary
+// application folder on the new version.
+
+#include "platform/base64.h"
+#include "platform/linux/detached_process_launcher.h"
+#include "services/update_service.h"
+
+#include "child_process.h"
+#include "fakes/update_fixtures.h"
+#include "local_http_server.h"
+
+#include <QFile>
+#include <QProcess>
+#include <QSslCertificate>
+#include <QSslKey>
+#include <QSslSocket>
+#include <QStandardPaths>
+
+#include <gtest/gtest.h>
+
+namespace quorlix::testing {
+namespace {
+
+class UpdateIntegrationTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (QStandardPaths::findExecutable("openssl").isEmpty()) GTEST_SKIP() << "openssl is not installed";
+        if (!QSslSocket::supportsSsl()) GTEST_SKIP() << "Qt has no TLS backend";
+        const QString cert = QString::fromStdString((root / "cert.pem").string());
+        const QString key = QString::fromStdString((root / "key.pem").string());
+        QProcess openssl;
+        openssl.start("openssl",
+                      {"req", "-x509", "-newkey", "rsa:2048", "-nodes", "-keyout", key, "-out", cert, "-days",
+                       "2", "-subj", "/CN=127.0.0.1", "-addext", "subjectAltName=IP:127.0.0.1"});
+        ASSERT_TRUE(openssl.waitForFinished(60000));
+        ASSERT_EQ(openssl.exitCode(), 0) << openssl.readAllStandardError().toStdString();
+
+        const auto certificates = QSslCertificate::fromPath(cert);
+        ASSERT_EQ(certificates.size(), 1);
+        QFile keyFile(key);
+        ASSERT_TRUE(keyFile.open(QIODevice::ReadOnly));
+        QSslConfiguration tls = QSslConfiguration::defaultConfiguration();
+        tls.setLocalCertificate(certificates.front());
+        tls.setPrivateKey(QSslKey(&keyFile, QSsl::Rsa));
+        tls.setPeerVerifyMode(QSslSocket::VerifyNone);
+        server = std::make_unique<LocalServer>(tls);
+        ASSERT_TRUE(server->isListening());
+
+        // This process alone trusts the certificate.
+        savedDefault_ = QSslConfiguration::defaultConfiguration();
+        QSslConfiguration trusting = savedDefault_;
+        trusting.addCaCertificates(certificates);
+        QSslConfiguration::setDefaultConfiguration(trusting);
+
+        backends.mainQueue = &mainQueue;
+        backends.clock = &clock;
+        platform::install(backends);
+    }
+    void TearDown() override {
+        platform::install(platform::Platform{});
+        if (server) QSslConfiguration::setDefaultConfiguration(savedDefault_);
+    }
+
+    QtApplicationMember application;
+    fakes::TempHome home;
+    fs::path root = fs::canonical(home.path());
+    platform::QtMainQueue mainQueue;
+    platform::SystemClock clock;
+    platform::Platform backends;
+    std::unique_ptr<LocalServer> server;
+    platform::QtHttpClient http;
+    platform::DetachedProcessLauncher launcher;
+
+private:
+    QSslConfiguration savedDefault_;
+};
+
+TEST_F(UpdateIntegrationTest, CheckInstallSwapAndRelaunch) {
+    const std::string version = UpdateService::currentVersion() + ".1";
+    const std::string marker =
+        "#!/bin/sh\necho \"$(cat \"$(dirname \"$0\")/app-info.json\")\" > \"$(dirname "
+        "\"$0\")/../launched\"\n";
+    const fs::path app = root / "Applications" / "Quorlix";
+    writeApplication(app, UpdateService::currentVersion(), marker);
+    const fs::path next = root / "build" / "Quorlix";
+    writeApplication(next, version, marker);
+
+    const pack::KeyPair key = pack::generateKeyPair();
+    const fs::path archive = root / "Quorlix.tar.xz";
+    ASSERT_EQ(pack::packFolder(next, archive), std::nullopt);
+    const std::string bytes = readText(archive);
+    const auto fields = pack::describe(pack::Bytes(bytes.begin(), bytes.end()), key);
+    server->replies["/version.json"] = {
+        200, QByteArray::fromStdString(pack::manifestText(next, server->base() + "/Quorlix.tar.xz", fields))};
+    server->replies["/Quorlix.tar.xz"] = {200, QByteArray::fromStdString(bytes), "application/x-xz"};
+
+    fs::create_directories(root / "tmp");
+    ScopedEnvironment tmpdir("TMPDIR", (root / "tmp").string());
+    ChildProcess running({"sleep", "60"});
+    ASSERT_TRUE(running.started());
+    int terminated = 0;
+
+    UpdateService::Configuration c;
+    c.http = &http;
+    c.launcher = &launcher;
+    c.siteURL = server->base();
+    c.publicKey = platform::encodeBase64(key.publicKey);
+    c.applicationFolder = app;
+    c.processID = running.pid();
+    c.terminate = [&] {
+        ++terminated;
+        running.stop();
+    };
+    UpdateService updates(c);
+
+    updates.check();
+    ASSERT_TRUE(waitUntil(
+        [&] { return !std::holds_alternative<UpdateService::Checking>(updates.state.get()); }, 20000));
+    ASSERT_EQ(updates.state.get(), UpdateService::State{UpdateService::Available{version}});
+    ASSERT_TRUE(updates.canInstall());
+
+    updates.install();
+    ASSERT_TRUE(waitUntil(
+        [&] {
+            return terminated > 0 ||
+                   std::holds_alternative<UpdateService::InstallFailed>(updates.state.get());
+        },
+        30000));
+    ASSERT_EQ(terminated, 1) << std::get<UpdateService::InstallFailed>(updates.state.get()).message;
+
+    const fs::path launched = root / "Applications" / "launched";
+    ASSERT_TRUE(waitUntil([&] { return !readText(launched).empty(); }, 15000))
+        << "the new program was not started";
+    EXPECT_NE(readText(launched).find("\"version\":\"" + version + "\""), std::string::npos)
+        << readText(launched);
+    EXPECT_EQ(AppInfo::read(app)->version, version);
+    EXPECT_EQ(readText(app / "resources" / "Sounds" / "timbre.wav"), "RIFF");
+    EXPECT_FALSE(fs::exists(root / "Applications" / "Quorlix.old"));
+    EXPECT_TRUE(listing(root / "tmp").empty());
+}
+
+}  // namespace
+}  // namespace quorlix::testing
