@@ -58,7 +58,7 @@ View eventRow(const UpcomingEvent& event, Date now) {
     return HStack({.alignment = VerticalAlignment::center, .spacing = 9},
                   {
                       Capsule(RoundedCornerStyle::continuous).fill(color).frame({.width = 3.5, .height = 26}),
-                      // Two lines of text sit close, as the platform stacks them.
+                      // The title and its location read as one block: two lines, close together.
                       VStack({.alignment = HorizontalAlignment::leading, .spacing = 1},
                              {
                                  Text(event.title)
