@@ -28,7 +28,7 @@ HUDWiring::Services wiringServices(AppDelegate& app) {
 AppDelegate::AppDelegate(const platform::Platform& platform, std::unique_ptr<AppWindows> windows)
     : settings(AppSettings::shared()),
       platform_(platform),
-      windows_(windows ? std::move(windows) : AppWindows::make()),
+      windows_(windows ? std::move(windows) : AppWindows::make(*this)),
       wiring_(wiringServices(*this)) {
     if (platform_.pointerMonitor) dragChangeCount_ = platform_.pointerMonitor->dragChangeCount();
 }

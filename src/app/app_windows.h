@@ -11,6 +11,8 @@
 
 namespace quorlix {
 
+class AppDelegate;
+
 class AppWindows {
 public:
     virtual ~AppWindows() = default;
@@ -23,8 +25,9 @@ public:
     // Shows onboarding, from its first step or from the Accessibility permission step.
     virtual void showOnboarding(bool startAtPermission) = 0;
 
-    // The windows as far as this build has them (see app_windows.cpp).
-    static std::unique_ptr<AppWindows> make();
+    // The windows as far as this build has them (see app_windows.cpp), reading their
+    // services from `app`.
+    static std::unique_ptr<AppWindows> make(AppDelegate& app);
 };
 
 }  // namespace quorlix

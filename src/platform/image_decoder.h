@@ -2,6 +2,10 @@
 // Turns encoded image bytes (PNG, JPEG, ...) into an `Image`. Pictures come from other
 // applications and from the network, so every decode has limits: bytes over `maxBytes`, or a
 // picture whose declared size exceeds `maxPixels`, are refused before anything is decoded.
+//
+// In thumbnail mode (`thumbnailMaxSide` > 0) a picture of any declared size is decoded at a
+// reduced scale, its longer side at most that many pixels, with the orientation its file
+// records applied; `maxPixels` then bounds the thumbnail.
 
 #include "platform/image.h"
 
@@ -14,6 +18,7 @@ namespace quorlix::platform {
 struct ImageLimits {
     std::size_t maxBytes = 20 * 1024 * 1024;
     std::size_t maxPixels = 4096 * 4096;
+    int thumbnailMaxSide = 0;
 };
 
 class ImageDecoder {

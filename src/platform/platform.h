@@ -45,6 +45,11 @@
 #include "platform/lock_screen_space.h"
 #include "platform/screen_lock_notifications.h"
 
+// The settings window, the desktop picture behind its previews and the account picture.
+#include "platform/account_picture.h"
+#include "platform/desktop_picture.h"
+#include "platform/window.h"
+
 namespace quorlix::platform {
 
 struct Platform {
@@ -94,6 +99,13 @@ struct Platform {
     // The lock screen. No space: nothing can be shown above the system's lock screen.
     ScreenLockNotifications* screenLock = nullptr;
     LockScreenSpace* lockScreenSpace = nullptr;
+
+    // The settings window, the desktop picture behind its previews and the account picture.
+    Windows* windows = nullptr;
+    // None: no desktop picture can be found (the previews show their gradient).
+    DesktopPicture* desktopPicture = nullptr;
+    // None: only ~/.face is looked at.
+    AccountPicture* accountPicture = nullptr;
 };
 
 // Installs the process-wide accessors (`MainQueue::shared()`, `Clock::shared()`, the sound

@@ -256,4 +256,12 @@ std::string EventRouter::helpAt(Point p) const {
 
 bool EventRouter::hits(Point p) const { return !hitTest(shown_(), p).empty(); }
 
+bool EventRouter::takesPress(Point p) const {
+    const auto chain = hitTest(shown_(), p);
+    return std::any_of(chain.begin(), chain.end(), [](const HitStep& s) {
+        const auto& i = s.item->interaction;
+        return i && (i->buttonAction || !i->popUpMenu.empty() || !i->taps.empty() || i->drag || i->dragItems);
+    });
+}
+
 }  // namespace quorlix::ui

@@ -57,6 +57,9 @@ public:
     std::string helpAt(Point p) const;
     // Whether anything under `p` takes pointer events.
     bool hits(Point p) const;
+    // Whether a press at `p` reaches a control (a button, a tap, a menu or a drag); a press
+    // anywhere else lands on the background.
+    bool takesPress(Point p) const;
 
     std::function<void(const std::vector<MenuItem>& items, Point at)> showMenu;
     std::function<void(const std::vector<DropItem>& items)> startDrag;

@@ -21,6 +21,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <unordered_map>
 #include <utility>
 
@@ -72,6 +73,9 @@ struct StateBox {
 }  // namespace detail
 
 template <class T>
+class WeakState;
+
+template <class T>
 class State {
 public:
     // A state of no view (a member default): holds a value and renders nothing.
@@ -98,10 +102,32 @@ public:
     Binding<T> binding() const {
         return Binding<T>([box = box_] { return box->value; }, [s = *this](T v) { s.set(std::move(v)); });
     }
+    // A handle that does not keep the value alive: for deferred work that may outlive the view.
+    WeakState<T> weak() const;
 
 private:
     std::shared_ptr<detail::StateBox<T>> box_;
 };
+
+template <class T>
+class WeakState {
+public:
+    WeakState() = default;
+    explicit WeakState(std::weak_ptr<detail::StateBox<T>> box) : box_(std::move(box)) {}
+    // The state, while its view still holds it.
+    std::optional<State<T>> lock() const {
+        if (auto box = box_.lock()) return State<T>(std::move(box));
+        return std::nullopt;
+    }
+
+private:
+    std::weak_ptr<detail::StateBox<T>> box_;
+};
+
+template <class T>
+WeakState<T> State<T>::weak() const {
+    return WeakState<T>(box_);
+}
 
 class StateStore;
 

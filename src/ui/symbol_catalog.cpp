@@ -64,6 +64,7 @@ constexpr std::array catalog{
     SymbolGlyph{"lock.fill", "lock", 0xe897, none},
     SymbolGlyph{"magnifyingglass", "search", 0xe8b6, none},
     SymbolGlyph{"mic.fill", "mic", 0xe029, none},
+    SymbolGlyph{"minus", "remove", 0xe15b, none},
     SymbolGlyph{"moon.fill", "dark_mode", 0xe51c, none},
     SymbolGlyph{"moon.stars.fill", "bedtime", 0xef44, Color(0.85, 0.88, 1.0)},
     SymbolGlyph{"music.note", "music_note", 0xe405, none},

@@ -4,6 +4,7 @@
 // graph and host that render them.
 
 #include "ui/animation.h"
+#include "ui/button_styles.h"
 #include "ui/color.h"
 #include "ui/context.h"
 #include "ui/display_list.h"
@@ -18,8 +19,10 @@
 #include "ui/shape.h"
 #include "ui/state.h"
 #include "ui/symbol_catalog.h"
+#include "ui/symbol_effect.h"
 #include "ui/text_field.h"
 #include "ui/timeline.h"
+#include "ui/toggle.h"
 #include "ui/transaction.h"
 #include "ui/transition.h"
 #include "ui/types.h"

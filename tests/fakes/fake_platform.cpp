@@ -6,6 +6,9 @@
 #include "services/media_key_interceptor.h"
 #include "window/sky_light.h"
 
+#include "settings/user_profile.h"
+#include "settings/wallpaper.h"
+
 #include <cstdlib>
 #include <random>
 
@@ -155,6 +158,10 @@ FakePlatform::FakePlatform() {
     // The lock screen.
     platform_.screenLock = &screenLock;
     platform_.lockScreenSpace = &lockScreenSpace;
+
+    platform_.windows = &windows;
+    platform_.desktopPicture = &desktopPicture;
+    platform_.accountPicture = &accountPicture;
     platform::install(platform_);
     dropSharedInstances();
 }
@@ -162,6 +169,8 @@ FakePlatform::FakePlatform() {
 FakePlatform::~FakePlatform() {
     dropSharedInstances();
     AppSettings::resetShared();
+    UserProfile::resetShared();
+    Wallpaper::resetShared();
     platform::install(platform::Platform{});
 }
 

@@ -24,6 +24,9 @@
 // The lock screen.
 #include "fakes/fake_lock_screen.h"
 
+// The settings window, the desktop picture and the account picture.
+#include "fakes/fake_settings_window.h"
+
 #include "platform/platform.h"
 
 #include <filesystem>
@@ -170,6 +173,11 @@ public:
     // The lock screen.
     FakeScreenLockNotifications screenLock;
     FakeLockScreenSpace lockScreenSpace;
+
+    // The settings window, the desktop picture and the account picture.
+    FakeWindows windows;
+    FakeDesktopPicture desktopPicture;
+    FakeAccountPicture accountPicture;
 
     const platform::Platform& platform() const { return platform_; }
 

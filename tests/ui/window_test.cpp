@@ -1,13 +1,16 @@
 // The Qt window hosts: the panel, an ordinary window, events and native text fields.
 // (The QApplication comes from render_test.cpp's environment.)
 
+#include "fakes/fixed_font_engine.h"
 #include "fakes/virtual_time.h"
 #include "qt_test_support.h"
 #include "ui/qt/panel_window.h"
+#include "ui/qt/qt_font_engine.h"
 #include "ui/qt/window_host.h"
 #include "ui/ui.h"
 
 #include <QApplication>
+#include <QCloseEvent>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMouseEvent>
@@ -129,6 +132,132 @@ TEST(WindowHost, HostsAViewWithNativeTextFieldsBoundToState) {
     window.close();
     EXPECT_EQ(closed, 1);
     EXPECT_FALSE(window.isVisible());
+}
+
+}  // namespace
+}  // namespace quorlix::ui
+
+namespace quorlix::ui {
+namespace {
+
+TEST(WindowHost, AFramelessWindowDrawsItsButtonsHidesOnCloseAndMovesOnlyFromItsBackground) {
+    fakes::VirtualTime time;
+    int taps = 0, closes = 0;
+    State<std::string> text;
+    struct Pane {
+        int* taps;
+        State<std::string>* text;
+        View body(Context& ctx) const {
+            auto t = ctx.state<std::string>("");
+            *text = t;
+            return ZStack(
+                {Color::black.opacity(0.5),
+                 VStack({Button(Color::red.frame({.width = 40, .height = 20}), [n = taps] { ++*n; }).id("b"),
+                         TextField("Buscar", t.binding()).frame({.width = 120}).id("field")})});
+        }
+    };
+    qt::WindowHost window(View(Pane{&taps, &text}),
+                          {.title = "Quorlix", .size = {300, 200}, .translucent = true, .frameless = true});
+    window.onClose = [&] { ++closes; };
+    window.show();
+    time.runPending();
+    QWidget& w = window.widget();
+    EXPECT_TRUE(w.windowFlags().testFlag(Qt::FramelessWindowHint));
+    EXPECT_TRUE(w.testAttribute(Qt::WA_TranslucentBackground));
+    const DisplayItem& shown = window.host().displayList();
+    for (const char* id : {"window.close", "window.minimize", "window.zoom"})
+        ASSERT_NE(shown.findId(id), nullptr) << id;
+    // The buttons sit in the top 44 points; the zoom button is disabled.
+    EXPECT_LT(shown.drawnFrame(shown.findId("window.close")).maxY(), 44);
+    EXPECT_EQ(
+        shown.findId("window.zoom")->find([](const DisplayItem& i) { return i.interaction != nullptr; }),
+        nullptr);
+    const Rect button = shown.drawnFrame(shown.findId("b"));
+    EXPECT_TRUE(window.host().events().takesPress({button.midX(), button.midY()}));
+    EXPECT_FALSE(window.host().events().takesPress({5, 190}));  // the background: the window moves
+    click(w, {5, 190});
+    click(w, {button.midX(), button.midY()});
+    EXPECT_EQ(taps, 1);
+
+    // Focus given to the field is taken back without closing anything.
+    QLineEdit* edit = w.findChild<QLineEdit*>();
+    ASSERT_NE(edit, nullptr);
+    edit->setFocus();
+    window.clearFocus();
+    EXPECT_FALSE(edit->hasFocus());
+
+    const Rect close = shown.drawnFrame(shown.findId("window.close"));
+    click(w, {close.midX(), close.midY()});
+    EXPECT_EQ(closes, 1);
+    EXPECT_FALSE(window.isVisible());
+    window.show();
+    time.runPending();
+    EXPECT_TRUE(window.isVisible());
+    EXPECT_EQ(edit, w.findChild<QLineEdit*>());  // the same views came back
+    // Closing never holds up the application's quit.
+    QCloseEvent quitting;
+    QApplication::sendEvent(&w, &quitting);
+    EXPECT_TRUE(quitting.isAccepted());
+}
+
+TEST(Controls, ASwitchFlipsItsBindingInTheTintAndNotWhileDisabled) {
+    fakes::VirtualTime time;
+    bool on = false;
+    const Binding<bool> binding([&] { return on; }, [&](bool v) { on = v; });
+    const auto root = [&](bool disabled) {
+        return View(Toggle(binding))
+            .tint(Color::green)
+            .disabled(disabled)
+            .frame({.maxWidth = infinity, .maxHeight = infinity, .alignment = Alignment::topLeading});
+    };
+    fakes::FixedFontEngine fonts;
+    ViewHost host(fonts, root(false), {100, 40});
+    const auto fill = [&] {
+        host.render();
+        time.advance(1);
+        const DisplayItem* capsule = host.displayList().find(
+            [](const DisplayItem& i) { return i.fill && i.frame.width() == Toggle::width; });
+        return capsule ? capsule->fill->color : Color::clear;
+    };
+    const auto press = [&] {
+        host.events().pointerPressed({10, 11});
+        host.events().pointerReleased({10, 11});
+        host.setRoot(root(false));
+    };
+    EXPECT_NE(fill(), Color::green);
+    press();
+    EXPECT_TRUE(on);
+    EXPECT_EQ(fill(), Color::green);
+    host.setRoot(root(true));
+    fill();
+    host.events().pointerPressed({10, 11});
+    host.events().pointerReleased({10, 11});
+    EXPECT_TRUE(on);
+}
+
+TEST(Controls, ASymbolBouncesOnEachChangeOfItsValueAndSettles) {
+    fakes::VirtualTime time;
+    State<int> value;
+    struct Root {
+        State<int> value;
+        View body(Context&) const { return symbolBounce(View(Symbol("gearshape")).id("s"), value.get()); }
+    };
+    fakes::FixedFontEngine fonts;
+    ViewHost host(fonts, Root{value}, {100, 100});
+    host.render();
+    const auto scale = [&] {
+        const DisplayItem& list = host.displayList();
+        return list.drawnFrame(list.findId("s")).width();
+    };
+    const double rest = scale();
+    time.advance(1);
+    EXPECT_DOUBLE_EQ(scale(), rest);  // nothing on appearing
+    value = 1;
+    host.setRoot(Root{value});
+    time.advance(0.1);
+    EXPECT_GT(scale(), rest * 1.15);
+    time.advance(2);
+    EXPECT_NEAR(scale(), rest, 1e-6);
 }
 
 }  // namespace

@@ -46,6 +46,11 @@
 
 #include <xcb/xcb.h>
 
+// The settings window, the desktop picture and the account picture.
+#include "platform/linux/accounts_service_picture.h"
+#include "platform/linux/linux_desktop_picture.h"
+#include "platform/linux/qt_windows.h"
+
 #include <cstdlib>
 #include <string_view>
 
@@ -173,6 +178,14 @@ LinuxPlatform::LinuxPlatform()
     lockScreenSpace_ = std::make_unique<UnavailableLockScreenSpace>();
     platform_.screenLock = screenLock_.get();
     platform_.lockScreenSpace = lockScreenSpace_.get();
+
+    // The settings window, the desktop picture and the account picture.
+    windows_ = std::make_unique<QtWindows>();
+    desktopPicture_ = std::make_unique<LinuxDesktopPicture>();
+    accountPicture_ = std::make_unique<AccountsServicePicture>(QDBusConnection::systemBus());
+    platform_.windows = windows_.get();
+    platform_.desktopPicture = desktopPicture_.get();
+    platform_.accountPicture = accountPicture_.get();
 }
 
 LinuxPlatform::~LinuxPlatform() = default;

@@ -44,6 +44,8 @@ private:
     std::unique_ptr<BluetoothDevices> bluetoothDevices_;
     std::unique_ptr<DesktopFocus> desktopFocus_;
     std::unique_ptr<Accessibility> accessibility_;
+    // Read on the utility queue, so it goes after it.
+    std::unique_ptr<AccountPicture> accountPicture_;
     std::unique_ptr<SerialQueue> utilityQueue_;
 
     // Widgets.
@@ -69,6 +71,10 @@ private:
     // The lock screen.
     std::unique_ptr<ScreenLockNotifications> screenLock_;
     std::unique_ptr<LockScreenSpace> lockScreenSpace_;
+
+    // The settings window and the desktop picture (the account picture is above).
+    std::unique_ptr<Windows> windows_;
+    std::unique_ptr<DesktopPicture> desktopPicture_;
 
     Platform platform_;
 };

@@ -13,6 +13,8 @@ namespace {
 bool withinPixels(QSize size, std::size_t maxPixels) {
     return static_cast<std::size_t>(size.width()) * static_cast<std::size_t>(size.height()) <= maxPixels;
 }
+
+bool longerThan(QSize size, int side) { return size.width() > side || size.height() > side; }
 }  // namespace
 
 std::optional<Image> QtImageDecoder::decode(std::string_view bytes, const ImageLimits& limits) {
@@ -22,12 +24,24 @@ std::optional<Image> QtImageDecoder::decode(std::string_view bytes, const ImageL
     buffer.setData(data);
     if (!buffer.open(QIODevice::ReadOnly)) return std::nullopt;
     QImageReader reader(&buffer);
-    // Refuse what declares itself too large before decoding it. A format that cannot tell
-    // its size up front stays within Qt's own allocation limit and is checked afterwards.
     const QSize declared = reader.size();
-    if (declared.isValid() && !withinPixels(declared, limits.maxPixels)) return std::nullopt;
-    const QImage image = reader.read();
-    if (image.isNull() || !withinPixels(image.size(), limits.maxPixels)) return std::nullopt;
+    const int side = limits.thumbnailMaxSide;
+    if (side > 0) {
+        // The decoder itself reduces the picture (JPEG decodes at a fraction of its scale), so
+        // no full-size copy is ever made. The longer side is the same whichever way it turns.
+        reader.setAutoTransform(true);
+        if (declared.isValid() && longerThan(declared, side))
+            reader.setScaledSize(declared.scaled(side, side, Qt::KeepAspectRatio));
+    } else if (declared.isValid() && !withinPixels(declared, limits.maxPixels)) {
+        // Refuse what declares itself too large before decoding it. A format that cannot tell
+        // its size up front stays within Qt's own allocation limit and is checked afterwards.
+        return std::nullopt;
+    }
+    QImage image = reader.read();
+    if (image.isNull()) return std::nullopt;
+    if (side > 0 && longerThan(image.size(), side))
+        image = image.scaled(side, side, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+    if (!withinPixels(image.size(), limits.maxPixels)) return std::nullopt;
     return imageFromQImage(image);
 }
 

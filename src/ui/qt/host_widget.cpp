@@ -15,6 +15,7 @@
 #include <QToolTip>
 #include <QUrl>
 #include <QWheelEvent>
+#include <QWindow>
 
 #include <cmath>
 #include <functional>
@@ -147,6 +148,11 @@ void HostWidget::closeEvent(QCloseEvent* event) {
 void HostWidget::mousePressEvent(QMouseEvent* event) {
     const auto button = event->button() == Qt::RightButton ? EventRouter::Button::secondary : EventRouter::Button::primary;
     if (event->button() != Qt::LeftButton && event->button() != Qt::RightButton) return;
+    if (movesByBackground && event->button() == Qt::LeftButton &&
+        !host_.events().takesPress(pointOf(event->position()))) {
+        if (QWindow* window = windowHandle()) window->startSystemMove();
+        return;
+    }
     host_.events().pointerPressed(pointOf(event->position()), button);
 }
 

@@ -33,6 +33,8 @@ public:
 
     // Told when the window is closed (by the user or by `close()`).
     std::function<void()> onClose;
+    // A press that reaches no control moves the window (a frameless window's title bar).
+    bool movesByBackground = false;
 
 protected:
     void paintEvent(QPaintEvent* event) override;

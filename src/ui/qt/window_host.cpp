@@ -1,7 +1,9 @@
 #include "ui/qt/window_host.h"
 
 #include "ui/qt/qt_font_engine.h"
+#include "ui/ui.h"
 
+#include <QCloseEvent>
 #include <QGuiApplication>
 #include <QScreen>
 
@@ -9,15 +11,64 @@
 
 namespace quorlix::ui::qt {
 
+namespace {
+
+constexpr double buttonSize = 12;
+constexpr double buttonSpacing = 8;
+constexpr double buttonsLeading = 20;
+
+// One round window button: its colour, or grey while disabled; its glyph while the pointer is
+// over the group.
+View windowButton(Color color, const char* glyph, bool showGlyph, bool enabled,
+                  std::function<void()> action) {
+    const View face = ZStack({
+        Circle().fill(enabled ? color : Color::white.opacity(0.2)),
+        Circle().strokeBorder(Color::black.opacity(0.15), 0.5),
+        Symbol(glyph)
+            .font(Font::system(9, FontWeight::bold))
+            .foregroundStyle(Color::black.opacity(0.55))
+            .opacity(showGlyph && enabled ? 1 : 0),
+    });
+    return Button(face.frame({.width = buttonSize, .height = buttonSize}), std::move(action))
+        .disabled(!enabled);
+}
+
+}  // namespace
+
+View WindowButtons::body(Context& ctx) const {
+    auto hovering = ctx.state<bool>(false);
+    return HStack({.spacing = buttonSpacing},
+                  {
+                      windowButton(Color::sRGB(1.0, 0.373, 0.341), "xmark", hovering, true, close)
+                          .id("window.close"),
+                      windowButton(Color::sRGB(0.996, 0.737, 0.180), "minus", hovering, true, minimize)
+                          .id("window.minimize"),
+                      windowButton(Color::sRGB(0.157, 0.784, 0.251), "plus", hovering, false, [] {})
+                          .id("window.zoom"),
+                  })
+        .onHover([hovering](bool inside) { hovering = inside; })
+        .padding(Edge::leading, buttonsLeading)
+        .frame({.height = stripHeight});
+}
+
 WindowHost::WindowHost(View root, WindowOptions options, EnvironmentValues environment)
-    : host_(std::make_unique<ViewHost>(QtFontEngine::shared(), std::move(root), options.size, std::move(environment))),
+    : options_(std::move(options)),
+      host_(
+          std::make_unique<ViewHost>(QtFontEngine::shared(), View(), options_.size, std::move(environment))),
       widget_(std::make_unique<HostWidget>(*host_, nullptr,
-                                           Qt::Window | (options.floating ? Qt::WindowStaysOnTopHint : Qt::Widget))) {
-    widget_->setWindowTitle(QString::fromStdString(options.title));
-    const QSize size(static_cast<int>(std::ceil(options.size.width)), static_cast<int>(std::ceil(options.size.height)));
-    if (options.resizable) widget_->resize(size);
-    else widget_->setFixedSize(size);
-    if (options.translucent) widget_->setAttribute(Qt::WA_TranslucentBackground);
+                                           Qt::Window |
+                                               (options_.floating ? Qt::WindowStaysOnTopHint : Qt::Widget) |
+                                               (options_.frameless ? Qt::FramelessWindowHint : Qt::Widget))) {
+    host_->setRoot(decorated(std::move(root)));
+    widget_->setWindowTitle(QString::fromStdString(options_.title));
+    const QSize size(static_cast<int>(std::ceil(options_.size.width)),
+                     static_cast<int>(std::ceil(options_.size.height)));
+    if (options_.resizable)
+        widget_->resize(size);
+    else
+        widget_->setFixedSize(size);
+    if (options_.translucent) widget_->setAttribute(Qt::WA_TranslucentBackground);
+    widget_->movesByBackground = options_.frameless;
     widget_->onClose = [this] {
         if (onClose) onClose();
     };
@@ -28,6 +79,17 @@ WindowHost::~WindowHost() {
     widget_.reset();
     host_.reset();
 }
+
+View WindowHost::decorated(View root) {
+    if (!options_.frameless) return root;
+    return ZStack({.alignment = Alignment::topLeading},
+                  {
+                      std::move(root),
+                      WindowButtons{[this] { close(); }, [this] { minimize(); }},
+                  });
+}
+
+void WindowHost::setRoot(View root) { host_->setRoot(decorated(std::move(root))); }
 
 void WindowHost::show() {
     if (!placed_) {
@@ -45,6 +107,15 @@ void WindowHost::show() {
 
 void WindowHost::close() { widget_->close(); }
 
+void WindowHost::minimize() { widget_->showMinimized(); }
+
 bool WindowHost::isVisible() const { return widget_->isVisible(); }
+
+bool WindowHost::isMinimized() const { return widget_->isMinimized(); }
+
+void WindowHost::clearFocus() {
+    if (QWidget* focused = widget_->focusWidget()) focused->clearFocus();
+    widget_->setFocus(Qt::OtherFocusReason);
+}
 
 }  // namespace quorlix::ui::qt

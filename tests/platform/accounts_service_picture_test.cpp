@@ -1,0 +1,81 @@
+// The account picture from a stand-in AccountsService on a private bus, read as the user's
+// profile reads it (through the image decoder), and ~/.face when no service answers.
+
+#include "platform/linux/accounts_service_picture.h"
+
+#include "fakes/fake_platform.h"
+#include "platform/linux/qt_image_decoder.h"
+#include "settings/user_profile.h"
+
+#include "dbus_stand_in.h"
+#include "mpris_test_player.h"
+#include "qt_test_support.h"
+
+#include <QDBusMessage>
+#include <QDBusObjectPath>
+#include <QImage>
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+
+namespace quorlix::platform {
+namespace {
+
+namespace fs = std::filesystem;
+
+fs::path savePicture(const fs::path& file, QColor colour) {
+    QImage image(64, 48, QImage::Format_RGB32);
+    image.fill(colour);
+    image.save(QString::fromStdString(file.string()), "PNG");
+    return file;
+}
+
+TEST(AccountsServicePictureTest, TheUsersIconFileIsReadElseTheFaceFile) {
+    testing::QtApplicationMember app;
+    testing::PrivateSessionBus bus;
+    ASSERT_TRUE(bus.isRunning()) << "dbus-daemon did not start";
+    fakes::TempHome home;
+    const fs::path icon = savePicture(home.path() / "icono.png", Qt::red);
+    const fs::path face = savePicture(home.path() / ".face", Qt::blue);
+
+    // The service runs before the backend asks it.
+    std::optional<testing::StandInService> service;
+    service.emplace(bus.connect(QStringLiteral("accounts")), QStringLiteral("org.freedesktop.Accounts"));
+    testing::StandInService& accounts = *service;
+    ASSERT_TRUE(accounts.isRegistered());
+    const QString user = QStringLiteral("/org/freedesktop/Accounts/User1000");
+    accounts.handle(QStringLiteral("org.freedesktop.Accounts"), QStringLiteral("FindUserById"),
+                    [user](const QDBusMessage& call) {
+                        if (call.arguments().value(0).toLongLong() != 1000)
+                            return call.createErrorReply(QStringLiteral("org.freedesktop.Accounts.Error.Failed"),
+                                                         QStringLiteral("no such user"));
+                        return call.createReply(QVariant::fromValue(QDBusObjectPath(user)));
+                    });
+    accounts.add(user, QStringLiteral("org.freedesktop.Accounts.User"),
+                 {{QStringLiteral("IconFile"), QString::fromStdString(icon.string())}});
+
+    AccountsServicePicture picture(bus.connect(QStringLiteral("quorlix")));
+    EXPECT_EQ(picture.pictureFile(1000), icon);
+    EXPECT_EQ(picture.pictureFile(1001), std::nullopt);
+
+    QtImageDecoder decoder;
+    const auto read = [&](AccountPicture* service, unsigned uid) {
+        const auto image = UserProfile::readPhoto(service, decoder, uid, face);
+        return image ? (*image->pixels)[0] : -1;  // the red of the first pixel
+    };
+    EXPECT_EQ(read(&picture, 1000), 255);  // the icon file
+    EXPECT_EQ(read(&picture, 1001), 0);    // no such user: ~/.face
+    // The icon file named is gone: ~/.face.
+    accounts.set(user, QStringLiteral("org.freedesktop.Accounts.User"), QStringLiteral("IconFile"),
+                 QString::fromStdString((home.path() / "borrado.png").string()));
+    EXPECT_EQ(read(&picture, 1000), 0);
+
+    // The service has left the bus.
+    service.reset();
+    EXPECT_EQ(picture.pictureFile(1000), std::nullopt);
+    EXPECT_EQ(read(&picture, 1000), 0);
+}
+
+}  // namespace
+}  // namespace quorlix::platform
