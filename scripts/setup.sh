@@ -16,6 +16,7 @@ packages=(
   libxcb1-dev libxcb-shape0-dev
   zlib1g-dev libecal2.0-dev evolution-data-server
   libarchive-dev openssl
+  clang libclang-rt-14-dev
 )
 
 missing=()

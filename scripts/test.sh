@@ -19,3 +19,7 @@ ctest --test-dir "$build" --output-on-failure --parallel "$(nproc)" --timeout 30
 # A default Release build (-O3) must compile as well: GCC warns differently there.
 cmake -S . -B build/release-check -G Ninja -DCMAKE_BUILD_TYPE=Release -DQUORLIX_BENCH=ON -DQUORLIX_WERROR=ON >/dev/null
 cmake --build build/release-check --parallel "$(nproc)"
+
+# The application built with clang, and every fuzz target run for 20 s over its seeds, as
+# many at once as there are processors: a finding fails the run.
+scripts/fuzz.sh 20

@@ -4,7 +4,9 @@
 #include "platform/atomic_file.h"
 #include "platform/base64.h"
 #include "platform/clock.h"
+#include "platform/json_reader.h"
 #include "platform/paths.h"
+#include "platform/url_query.h"
 
 #include <sys/stat.h>
 #include <cctype>
@@ -73,8 +75,8 @@ fs::path UserDefaults::file() const { return Paths::defaultsFile(domain_); }
 std::optional<UserDefaults::Value> UserDefaults::persistentDomain(const std::string& name) {
     const auto text = readFile(Paths::defaultsFile(name));
     if (!text) return std::nullopt;
-    auto parsed = Value::parse(*text, nullptr, false);
-    if (parsed.is_discarded() || !parsed.is_object()) return std::nullopt;
+    auto parsed = readJSON(*text).value;
+    if (!parsed || !parsed->is_object()) return std::nullopt;
     return parsed;
 }
 
@@ -92,9 +94,10 @@ void UserDefaults::load() {
         KeyLog::write("Ajustes: no se pudo leer " + path.string() + "; los cambios no se guardarán");
         return;
     }
-    auto parsed = Value::parse(*text, nullptr, false);
-    if (!parsed.is_discarded() && parsed.is_object()) {
-        stored_ = std::move(parsed);
+    // Nested too deep to be written back counts as damaged too.
+    auto parsed = readJSON(*text).value;
+    if (parsed && parsed->is_object()) {
+        stored_ = std::move(*parsed);
         return;
     }
     const fs::path aside = path.string() + ".corrupt-" + timestampForFileName();
@@ -110,7 +113,13 @@ void UserDefaults::load() {
 
 void UserDefaults::save() {
     if (!writable_) return;
-    if (const auto error = writeFileAtomically(file(), stored_.dump(2) + "\n")) {
+    // The setters let through only what can be written; this never throws either way.
+    const auto text = writeJSON(stored_, 2);
+    if (!text) {
+        KeyLog::write("Ajustes: no se pudo escribir " + file().string());
+        return;
+    }
+    if (const auto error = writeFileAtomically(file(), *text + "\n")) {
         KeyLog::write("Ajustes: " + *error);
     }
 }
@@ -120,26 +129,37 @@ void UserDefaults::registerDefaults(const Value& values) {
     for (auto it = values.begin(); it != values.end(); ++it) registered_[it.key()] = it.value();
 }
 
-void UserDefaults::setObject(const std::string& key, const Value& value) {
+bool UserDefaults::setObject(const std::string& key, const Value& value) {
+    // A value the file cannot hold (text that is not UTF-8, nesting too deep) is refused
+    // here, so that it never stands in the way of later writes.
+    if (!writeJSON(value) || !writeJSON(Value(key))) {
+        KeyLog::write("Ajustes: no se guardó «" + percentEncode(key) + "»: el valor no se puede escribir");
+        return false;
+    }
     stored_[key] = value;
     save();
+    return true;
 }
 
-void UserDefaults::setBool(const std::string& key, bool value) { setObject(key, Value(value)); }
-void UserDefaults::setInteger(const std::string& key, std::int64_t value) { setObject(key, Value(value)); }
-void UserDefaults::setDouble(const std::string& key, double value) {
+bool UserDefaults::setBool(const std::string& key, bool value) { return setObject(key, Value(value)); }
+bool UserDefaults::setInteger(const std::string& key, std::int64_t value) {
+    return setObject(key, Value(value));
+}
+bool UserDefaults::setDouble(const std::string& key, double value) {
     // JSON has no non-finite numbers; such a value is stored as null and reads back as absent.
-    setObject(key, std::isfinite(value) ? Value(value) : Value(nullptr));
+    return setObject(key, std::isfinite(value) ? Value(value) : Value(nullptr));
 }
-void UserDefaults::setString(const std::string& key, const std::string& value) {
-    setObject(key, Value(value));
+bool UserDefaults::setString(const std::string& key, const std::string& value) {
+    return setObject(key, Value(value));
 }
-void UserDefaults::setStringArray(const std::string& key, const std::vector<std::string>& value) {
+bool UserDefaults::setStringArray(const std::string& key, const std::vector<std::string>& value) {
     Value array = Value::array();
     for (const auto& s : value) array.push_back(s);
-    setObject(key, array);
+    return setObject(key, array);
 }
-void UserDefaults::setData(const std::string& key, const Data& value) { setObject(key, encodeData(value)); }
+bool UserDefaults::setData(const std::string& key, const Data& value) {
+    return setObject(key, encodeData(value));
+}
 
 void UserDefaults::removeObject(const std::string& key) {
     if (stored_.erase(key) > 0) save();

@@ -9,8 +9,9 @@
 // a "YES"/"true" string, a double from a numeric string, a string from a number.
 //
 // Every write replaces the file at once and atomically (temporary file, fsync, rename). A
-// file that cannot be parsed is moved aside with a log line and the domain starts empty; a
-// file that cannot even be read is never overwritten (changes then stay in memory).
+// file that cannot be parsed, or is nested too deep to be written back, is moved aside with a
+// log line and the domain starts empty; a file that cannot even be read is never overwritten
+// (changes then stay in memory).
 //
 // Main thread only.
 
@@ -51,14 +52,16 @@ public:
     // Fallbacks answered for keys that were never set; kept in memory only.
     void registerDefaults(const Value& values);
 
-    void setBool(const std::string& key, bool value);
-    void setInteger(const std::string& key, std::int64_t value);
-    void setDouble(const std::string& key, double value);
-    void setString(const std::string& key, const std::string& value);
-    void setStringArray(const std::string& key, const std::vector<std::string>& value);
-    void setData(const std::string& key, const Data& value);
+    // Each answers false, with a log line and nothing changed, for a value the file cannot
+    // hold: text that is not UTF-8 (a file name may be any bytes), or nesting too deep.
+    bool setBool(const std::string& key, bool value);
+    bool setInteger(const std::string& key, std::int64_t value);
+    bool setDouble(const std::string& key, double value);
+    bool setString(const std::string& key, const std::string& value);
+    bool setStringArray(const std::string& key, const std::vector<std::string>& value);
+    bool setData(const std::string& key, const Data& value);
     // Any JSON value, stored unchanged (used to carry values over between domains).
-    void setObject(const std::string& key, const Value& value);
+    bool setObject(const std::string& key, const Value& value);
     void removeObject(const std::string& key);
 
     // The stored value, else the registered one.

@@ -12,9 +12,12 @@
 // every 60 s while anything works.
 //
 // The hook files are the user's own: only a missing file counts as empty, an existing file
-// that cannot be read or understood is never replaced, only our own entries are added or
-// removed, and every write keeps the file's mode and goes through a symbolic link to its
-// target. A copy of each file is made once, before the first change. Main thread only.
+// that cannot be read or understood is never replaced (nor one that is read-only, larger than
+// 8 MiB, or holds what writing it back would change: a repeated key, an integer beyond 64
+// bits, nesting too deep), only our own entries are added or removed (a Codex `notify` of
+// ours whole, over all its lines), and every write keeps the file's mode and goes through a
+// symbolic link to its target. A copy of each file is made once, before the first change.
+// Main thread only.
 
 #include "foundation/raw_enum.h"
 #include "platform/agent_notifications.h"

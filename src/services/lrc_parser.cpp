@@ -13,6 +13,8 @@ namespace quorlix {
 
 namespace {
 
+constexpr std::size_t copyBudget = 8;
+
 // Line breaks: LF, CR (alone or before LF), VT, FF, NEL, LINE and PARAGRAPH SEPARATOR.
 // Answers the byte length of the break at `i`, or 0.
 std::size_t breakAt(std::string_view s, std::size_t i) {
@@ -104,8 +106,13 @@ std::vector<LyricLine> LyricsService::parse(std::string_view lrc) {
             rest.remove_prefix(close + 1);
         }
         if (times.empty()) continue;
-        const std::string text(trim(rest));
-        for (const double time : times) out.push_back({time, text});
+        const std::string_view text = trim(rest);
+        // Each time gets its own copy of the text. A line's copies may together take at most
+        // `copyBudget` times the line's own size, so the lines never outgrow the input by more
+        // than that (lyrics repeat a short line a few times; only hostile text reaches this).
+        const std::size_t copies = std::clamp<std::size_t>(
+            copyBudget * piece.size() / std::max<std::size_t>(text.size(), 1), 1, times.size());
+        for (std::size_t i = 0; i < copies; ++i) out.push_back({times[i], std::string(text)});
     }
     std::stable_sort(out.begin(), out.end(),
                      [](const LyricLine& a, const LyricLine& b) { return a.time < b.time; });

@@ -62,7 +62,8 @@ public:
     std::optional<std::size_t> index(double time) const;
 
     // The timed lines of an LRC text, sorted by time (lines with equal times keep their
-    // order).
+    // order). The lines take at most a few times the text's size: a long line with very many
+    // time tags keeps only its first times.
     static std::vector<LyricLine> parse(std::string_view lrc);
 
     // The outcome of one lookup. `remembered` is false when a request failed in transit or

@@ -25,14 +25,15 @@ bool startsWithIgnoringCase(std::string_view text, std::string_view prefix) {
 }  // namespace
 
 TrayStore::TrayStore() {
-    const auto paths =
+    const auto stored =
         platform::UserDefaults::standard().stringArrayForKey(key).value_or(std::vector<std::string>{});
     std::vector<TrayItem> loaded;
-    for (const auto& path : paths) {
+    for (const auto& entry : stored) {
+        // File addresses, or the plain paths that earlier versions stored.
+        const auto path = startsWithIgnoringCase(entry, "file:") ? filePath(entry) : fs::path(entry);
         std::error_code error;
         // A relative path would name a file wherever the process happens to run.
-        if (fs::path(path).is_absolute() && fs::exists(path, error))
-            loaded.push_back({platform::newUUID(), fs::path(path)});
+        if (path && path->is_absolute() && fs::exists(*path, error)) loaded.push_back({platform::newUUID(), *path});
     }
     // Loading does not save: the gone paths stay stored until the next change.
     items = std::move(loaded);
@@ -97,10 +98,25 @@ std::optional<fs::path> TrayStore::filePath(std::string_view url) {
     return fs::path(*path);
 }
 
+std::string TrayStore::fileURL(const fs::path& path) {
+    std::string url = "file://";
+    // Each piece between slashes encoded on its own: the slashes stay, every other byte
+    // outside the unreserved characters becomes "%XX".
+    const std::string text = path.string();
+    for (std::size_t start = 0;;) {
+        const auto slash = text.find('/', start);
+        url += platform::percentEncode(std::string_view(text).substr(start, slash - start));
+        if (slash == std::string::npos) break;
+        url += '/';
+        start = slash + 1;
+    }
+    return url;
+}
+
 void TrayStore::save() {
-    std::vector<std::string> paths;
-    for (const auto& item : items.get()) paths.push_back(item.url.string());
-    platform::UserDefaults::standard().setStringArray(key, paths);
+    std::vector<std::string> urls;
+    for (const auto& item : items.get()) urls.push_back(fileURL(item.url));
+    platform::UserDefaults::standard().setStringArray(key, urls);
 }
 
 }  // namespace quorlix

@@ -1,10 +1,11 @@
 #pragma once
 // The file tray: references to files the user keeps at hand, in the order they were added.
 //
-// The store never copies, moves or watches the files. It keeps their paths under "tray.paths"
-// in the application's defaults, rewritten after every change, and rebuilds the tray from
-// them at creation, leaving out paths where nothing exists any more (they stay stored until
-// the next change rewrites the list). Main thread only.
+// The store never copies, moves or watches the files. It keeps them under "tray.paths" in the
+// application's defaults as "file://" addresses, every byte of the path kept (a file name
+// need not be UTF-8), rewritten after every change; plain paths stored by earlier versions
+// are read too. It rebuilds the tray from them at creation, leaving out files that no longer
+// exist (they stay stored until the next change rewrites the list). Main thread only.
 
 #include "platform/item_provider.h"
 #include "platform/published.h"
@@ -52,6 +53,8 @@ public:
     // The file path of a "file:" address, percent-decoded ("file:///tmp/a%20b" gives
     // "/tmp/a b"); nothing for any other address or a file on another host.
     static std::optional<std::filesystem::path> filePath(std::string_view url);
+    // The "file:" address of an absolute path, in ASCII: "/tmp/a b" gives "file:///tmp/a%20b".
+    static std::string fileURL(const std::filesystem::path& path);
 
 private:
     void save();

@@ -73,10 +73,11 @@ View ViewModifiers<Self>::onChange(const T& value, F action) const {
     return modifier::onChange(asView(), [value, action = std::move(action)](ValueWatch& w) {
         const ValueChange<T> c = w.store.track(w.key, value);
         if (!c.changed) return;
-        w.afterRender([action, old = c.previous, value] {
-            if constexpr (std::is_invocable_v<F, const T&, const T&>) action(old, value);
-            else action(value);
-        });
+        if constexpr (std::is_invocable_v<F, const T&, const T&>) {
+            w.afterRender([action, old = c.previous, value] { action(old, value); });
+        } else {
+            w.afterRender([action, value] { action(value); });
+        }
     });
 }
 

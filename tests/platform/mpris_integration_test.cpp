@@ -17,11 +17,22 @@
 
 #include <gtest/gtest.h>
 
+#include <QElapsedTimer>
+#include <QUrl>
+
+#include <filesystem>
+#include <fstream>
 #include <functional>
 #include <memory>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 namespace quorlix::testing {
 namespace {
+
+namespace fs = std::filesystem;
 
 const QString musicBusName = QStringLiteral("org.mpris.MediaPlayer2.testplayer");
 const QString spotifyBusName = QStringLiteral("org.mpris.MediaPlayer2.spotify");
@@ -83,7 +94,7 @@ protected:
     // A player on its own connection, published and announced by the bus watcher.
     std::unique_ptr<MprisTestPlayer> startPlayer(const QString& name, QDBusConnection connection,
                                                  std::function<void(MprisTestPlayer&)> prepare = {}) {
-        auto player = std::make_unique<MprisTestPlayer>(connection, name, playlist());
+        auto player = std::make_unique<MprisTestPlayer>(connection, name, tracks);
         if (prepare) prepare(*player);
         const std::string notification = platform::MprisPlayerNotifications::notificationName(
             name == spotifyBusName ? "com.spotify.client" : "com.apple.Music");
@@ -116,6 +127,8 @@ protected:
     }
 
     bool watchFromTheStart = true;
+    // The players' playlist.
+    std::vector<TestTrack> tracks = playlist();
     QtApplicationMember application;
     fakes::TempHome home;
     PrivateSessionBus bus;
@@ -273,6 +286,54 @@ TEST_F(MprisIntegrationTest, MusicArtworkComesFromDataURLsAndRemoteAddresses) {
     EXPECT_EQ(artwork(QStringLiteral("http://127.0.0.1/cover.png")),
               platform::ScriptValue::text("http://127.0.0.1/cover.png"));
     EXPECT_FALSE(artwork(QStringLiteral("ftp://127.0.0.1/cover.png")));
+}
+
+TEST_F(MprisIntegrationTest, MusicArtworkIsReadOnlyFromARegularFileWithinTheLimit) {
+    const fs::path folder = home.path() / "portadas";
+    fs::create_directories(folder / "carpeta");
+    std::ofstream(folder / "portada.png", std::ios::binary) << "\x89PNG bytes";
+    // A FIFO nobody writes to: opening it to read would wait for a writer for ever.
+    ASSERT_EQ(::mkfifo((folder / "fifo").c_str(), 0600), 0);
+    const std::vector<std::pair<std::string, std::optional<std::string>>> cases{
+        {"portada.png", "\x89PNG bytes"},
+        {"fifo", std::nullopt},
+        {"carpeta", std::nullopt},
+        {"falta.png", std::nullopt}};
+    // One track per case.
+    tracks.clear();
+    for (const auto& [name, expected] : cases) {
+        tracks.push_back(playlist()[0]);
+        tracks.back().id += QString::number(tracks.size());
+        tracks.back().artURL =
+            QUrl::fromLocalFile(QString::fromStdString((folder / name).string())).toString();
+    }
+    auto player = startPlayer(musicBusName, playerConnection);
+    for (std::size_t i = 0; i < cases.size(); ++i) {
+        const auto& [name, expected] = cases[i];
+        SCOPED_TRACE(name);
+        player->skipTo(i);
+        // The artwork, then a script behind it that must not wait past the first one's limit.
+        std::optional<platform::ScriptValue> artwork;
+        bool answered = false, next = false;
+        QElapsedTimer timer;
+        timer.start();
+        runScript(scripts, scriptHost.get(), PlayerScripts::musicArtworkRawData(), 1, [&](auto value) {
+            artwork = value;
+            answered = true;
+        });
+        runScript(scripts, scriptHost.get(), PlayerScripts::position(PlayerSource::music), 1,
+                  [&](auto) { next = true; });
+        const bool done = waitUntil([&] { return answered && next; }, 4000);
+        // A reader still waiting on the FIFO is let go, so that a failure cannot hang the test.
+        if (const int writer = ::open((folder / "fifo").c_str(), O_WRONLY | O_NONBLOCK); writer >= 0)
+            ::close(writer);
+        ASSERT_TRUE(done);
+        EXPECT_LT(timer.elapsed(), 2000);
+        const auto bytes = artwork ? artwork->data() : std::nullopt;
+        EXPECT_EQ(
+            bytes ? std::optional<std::string>(std::string(bytes->begin(), bytes->end())) : std::nullopt,
+            expected);
+    }
 }
 
 TEST_F(MprisIntegrationTest, UnknownScriptsAndAbsentPlayersYieldNothing) {

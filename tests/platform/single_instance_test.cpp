@@ -7,16 +7,80 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <fstream>
 
+#include <sys/prctl.h>
+#include <sys/resource.h>
 #include <sys/socket.h>
 #include <sys/un.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace quorlix::platform {
 namespace {
 
 namespace fs = std::filesystem;
 using testing::waitUntil;
+
+sockaddr_un addressOf(const fs::path& socket) {
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    std::snprintf(address.sun_path, sizeof address.sun_path, "%s", socket.c_str());
+    return address;
+}
+
+// A client that connects and sends `bytes` as they are.
+void sendRaw(const fs::path& socket, const std::string& bytes) {
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    const sockaddr_un address = addressOf(socket);
+    ASSERT_EQ(::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address), 0);
+    // The instance may hang up before the end: no SIGPIPE.
+    for (std::size_t sent = 0; sent < bytes.size();) {
+        const ssize_t n = ::send(fd, bytes.data() + sent, bytes.size() - sent, MSG_NOSIGNAL);
+        if (n <= 0) break;
+        sent += static_cast<std::size_t>(n);
+    }
+    ::close(fd);
+}
+
+// A child process that connects `count` times and holds the connections without a word.
+class SilentClients {
+public:
+    SilentClients(const fs::path& socket, int count) {
+        int ready[2];
+        if (::pipe(ready) != 0) return;
+        child_ = ::fork();
+        if (child_ == 0) {
+            ::prctl(PR_SET_PDEATHSIG, SIGKILL);  // never outlives the test
+            const sockaddr_un address = addressOf(socket);
+            for (int i = 0; i < count; ++i) {
+                const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK, 0);
+                ::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address);
+            }
+            (void)!::write(ready[1], "x", 1);
+            for (;;) ::pause();
+        }
+        char c;
+        (void)!::read(ready[0], &c, 1);
+        ::close(ready[0]);
+        ::close(ready[1]);
+    }
+    ~SilentClients() {
+        if (child_ <= 0) return;
+        ::kill(child_, SIGKILL);
+        ::waitpid(child_, nullptr, 0);
+    }
+    SilentClients(const SilentClients&) = delete;
+    SilentClients& operator=(const SilentClients&) = delete;
+
+private:
+    pid_t child_ = -1;
+};
+
+int openDescriptors() {
+    return static_cast<int>(std::distance(fs::directory_iterator("/proc/self/fd"), fs::directory_iterator{}));
+}
 
 class SingleInstanceTest : public ::testing::Test, public testing::QtApplicationMember {
 protected:
@@ -67,6 +131,57 @@ TEST_F(SingleInstanceTest, AFolderOthersCanEnterIsNeverUsed) {
     EXPECT_FALSE(fs::exists(socket));
 }
 
+TEST_F(SingleInstanceTest, SilentClientsAndFewDescriptorsNeverStopTheListening) {
+    SingleInstance running(socket, 0.2);
+    ASSERT_EQ(running.start({}), SingleInstance::Outcome::primary);
+    std::vector<std::string> received;
+    running.onOpenURLs = [&](const std::vector<std::string>& urls) { received = urls; };
+
+    // Many clients that say nothing, and descriptors for a few connections only. (Checked
+    // once the limit is lifted again: a failure report needs descriptors too.)
+    bool handedOver = false, arrived = false;
+    {
+        SilentClients silent(socket, 40);
+        rlimit saved{};
+        ::getrlimit(RLIMIT_NOFILE, &saved);
+        rlimit few = saved;
+        few.rlim_cur = static_cast<rlim_t>(openDescriptors() + 14);
+        ASSERT_EQ(::setrlimit(RLIMIT_NOFILE, &few), 0);
+        testing::waitUntil([] { return false; }, 300);
+        SingleInstance later(socket);
+        handedOver =
+            later.start({"quorlix://agent?agent=codex&event=done"}) == SingleInstance::Outcome::handedOver;
+        arrived = waitUntil([&] { return !received.empty(); }, 8000);
+        ::setrlimit(RLIMIT_NOFILE, &saved);
+    }
+    EXPECT_TRUE(handedOver);
+    EXPECT_TRUE(arrived);
+    EXPECT_EQ(received, std::vector<std::string>{"quorlix://agent?agent=codex&event=done"});
+}
+
+TEST_F(SingleInstanceTest, AMessageTooLongIsRefusedWholeAndTheNextOneIsRead) {
+    SingleInstance running(socket);
+    ASSERT_EQ(running.start({}), SingleInstance::Outcome::primary);
+    std::vector<std::vector<std::string>> received;
+    running.onOpenURLs = [&](const std::vector<std::string>& urls) { received.push_back(urls); };
+
+    // The limit falls inside the last line, right after "agent=claude".
+    const std::string first = "open quorlix://agent?agent=claude&event=working\n";
+    const std::string last = "open quorlix://agent?agent=claudeWeb&event=working\n";
+    const std::size_t cut = std::string_view(last).find("Web");
+    std::string message = first;
+    message += std::string(SingleInstance::maxMessage - first.size() - cut - 1, '#') + "\n";
+    ASSERT_EQ(message.size() + cut, SingleInstance::maxMessage);
+    message += last;
+    sendRaw(socket, message);
+
+    EXPECT_EQ(SingleInstance(socket).start({"quorlix://agent?agent=cursor&event=done"}),
+              SingleInstance::Outcome::handedOver);
+    ASSERT_TRUE(waitUntil([&] { return !received.empty(); }));
+    testing::waitUntil([] { return false; }, 100);
+    EXPECT_EQ(received, std::vector<std::vector<std::string>>{{"quorlix://agent?agent=cursor&event=done"}});
+}
+
 TEST(SingleInstanceMessage, OnlyWellFormedLinesAreRead) {
     EXPECT_EQ(SingleInstance::message({}), "reopen\n");
     // An address with a line break could pass for a line of its own.
@@ -77,6 +192,13 @@ TEST(SingleInstanceMessage, OnlyWellFormedLinesAreRead) {
     EXPECT_EQ(request.urls, (std::vector<std::string>{"quorlix://a", "quorlix://b"}));
     EXPECT_TRUE(request.reopen);
     EXPECT_TRUE(SingleInstance::parse(std::string(SingleInstance::maxMessage + 10, 'x')).urls.empty());
+    EXPECT_TRUE(
+        SingleInstance::parse("open quorlix://a\n" + std::string(SingleInstance::maxMessage, '#') + "\n")
+            .urls.empty())
+        << "too long: refused whole";
+    // A last line without its line feed may have been cut.
+    EXPECT_EQ(SingleInstance::parse("open quorlix://a\nopen quorlix://ab").urls,
+              std::vector<std::string>{"quorlix://a"});
 }
 
 }  // namespace

@@ -28,6 +28,7 @@ TEST_F(UserDefaultsTest, ValuesReadBackWithTheirTypesAfterReload) {
         d.setString("s", "hola");
         d.setStringArray("one", {"/solo/un/archivo"});
         d.setData("bytes", {0, 1, 254, 255});
+        d.setData("empty", {});
     }
     UserDefaults d("com.test.domain");
     EXPECT_TRUE(d.object("b")->is_boolean());
@@ -37,6 +38,7 @@ TEST_F(UserDefaultsTest, ValuesReadBackWithTheirTypesAfterReload) {
     EXPECT_EQ(d.stringForKey("s"), "hola");
     EXPECT_EQ(d.stringArrayForKey("one"), std::vector<std::string>{"/solo/un/archivo"});
     EXPECT_EQ(d.dataForKey("bytes"), (UserDefaults::Data{0, 1, 254, 255}));
+    EXPECT_EQ(d.dataForKey("empty"), UserDefaults::Data{});
     EXPECT_EQ(d.integerForKey("i"), 42);
 }
 
@@ -100,21 +102,49 @@ TEST_F(UserDefaultsTest, EverySetReplacesTheFileAtomicallyAndLeavesNoTemporaryFi
 }
 
 TEST_F(UserDefaultsTest, ACorruptFileIsMovedAsideWithALogLineNeverOverwritten) {
-    fs::create_directories(file().parent_path());
-    ASSERT_FALSE(platform::writeFileAtomically(file(), "{\"a\": tru"));
-    UserDefaults d("com.test.domain");
-    EXPECT_FALSE(d.object("a"));
-    d.setBool("b", true);
+    // Not JSON; and JSON nested so deep that writing it back would overflow the stack.
+    const std::string deep = "{\"a\": " + std::string(100000, '[') + std::string(100000, ']') + "}";
+    for (const std::string& text : {std::string("{\"a\": tru"), deep}) {
+        SCOPED_TRACE(text.substr(0, 20));
+        fs::remove_all(file().parent_path());
+        fs::create_directories(file().parent_path());
+        ASSERT_FALSE(platform::writeFileAtomically(file(), text));
+        UserDefaults d("com.test.domain");
+        EXPECT_FALSE(d.object("a"));
+        d.setBool("b", true);
 
-    std::vector<fs::path> aside;
-    for (const auto& e : fs::directory_iterator(file().parent_path()))
-        if (e.path().string().find(".corrupt-") != std::string::npos) aside.push_back(e.path());
-    ASSERT_EQ(aside.size(), 1u);
-    EXPECT_EQ(platform::readFile(aside[0]), "{\"a\": tru");
-    const auto log = platform::readFile(KeyLog::path());
-    ASSERT_TRUE(log);
-    EXPECT_NE(log->find("dañado"), std::string::npos);
-    EXPECT_TRUE(UserDefaults::persistentDomain("com.test.domain")->at("b").get<bool>());
+        std::vector<fs::path> aside;
+        for (const auto& e : fs::directory_iterator(file().parent_path()))
+            if (e.path().string().find(".corrupt-") != std::string::npos) aside.push_back(e.path());
+        ASSERT_EQ(aside.size(), 1u);
+        EXPECT_EQ(platform::readFile(aside[0]), text);
+        const auto log = platform::readFile(KeyLog::path());
+        ASSERT_TRUE(log);
+        EXPECT_NE(log->find("dañado"), std::string::npos);
+        EXPECT_TRUE(UserDefaults::persistentDomain("com.test.domain")->at("b").get<bool>());
+    }
+}
+
+TEST_F(UserDefaultsTest, AValueTheFileCannotHoldIsRefusedAndNothingStoredIsLost) {
+    UserDefaults d("com.test.domain");
+    ASSERT_TRUE(d.setString("ciudad", "Lima"));
+    // A file name need not be UTF-8; JSON text must be.
+    EXPECT_FALSE(d.setString("ciudad", "Li\xffma"));
+    EXPECT_FALSE(d.setStringArray("bandeja", {"/tmp/a", "/tmp/\xfe"}));
+    EXPECT_FALSE(d.setBool("clave\xff", true));
+    EXPECT_EQ(d.stringForKey("ciudad"), "Lima");
+    EXPECT_FALSE(d.object("bandeja"));
+
+    // Later writes go on.
+    EXPECT_TRUE(d.setBool("b", true));
+    UserDefaults reloaded("com.test.domain");
+    EXPECT_EQ(reloaded.stringForKey("ciudad"), "Lima");
+    EXPECT_TRUE(reloaded.boolForKey("b"));
+    std::size_t refusals = 0;
+    const auto log = platform::readFile(KeyLog::path()).value_or("");
+    for (auto at = log.find("no se guardó"); at != std::string::npos; at = log.find("no se guardó", at + 1))
+        ++refusals;
+    EXPECT_EQ(refusals, 3u) << log;
 }
 
 TEST_F(UserDefaultsTest, WhatCannotBeReadIsNeverOverwritten) {

@@ -168,12 +168,22 @@ TEST_F(ClaudeHooksTest, UnexpectedShapesStopConnectWithTheFileUntouched) {
          "No se pudo editar ~/.claude/settings.json: \"hooks.SessionEnd\" no es una lista JSON"},
         {R"({"n": 1e400})",
          "No se pudo editar ~/.claude/settings.json: el archivo tiene un número demasiado grande"},
+        // What writing the file back would change.
+        {R"({"id": 123456789012345678901234})",
+         "No se pudo editar ~/.claude/settings.json: el archivo tiene un número entero de más de 64 bits"},
+        {R"({"model": "opus", "env": {}, "model": "sonnet"})",
+         "No se pudo editar ~/.claude/settings.json: el archivo repite la clave «model»"},
+        // Hostile: nested too deep to handle, and too large to load.
+        {"{\"a\": " + std::string(100000, '[') + std::string(100000, ']') + "}",
+         "No se pudo editar ~/.claude/settings.json: el archivo anida demasiados niveles"},
+        {"{\"a\": \"" + std::string(9 * 1024 * 1024, 'x') + "\"}",
+         "No se pudo editar ~/.claude/settings.json: el archivo es demasiado grande"},
         {"{\"nombre\": \"\xff\xfe\"}",
          "No se pudo editar ~/.claude/settings.json: el archivo no es texto UTF-8"},
     };
     auto agents = makeService();
     for (const auto& [text, error] : cases) {
-        SCOPED_TRACE(text);
+        SCOPED_TRACE(text.substr(0, 60));
         put(claude, text);
         agents->connectClaude();
         EXPECT_EQ(agents->lastError.get(), error);
@@ -237,6 +247,27 @@ TEST_F(ClaudeHooksTest, WritesKeepTheModeAndGoThroughASymbolicLink) {
     EXPECT_TRUE(agents->claudeConnected.get());
 }
 
+TEST_F(AgentFilesTest, ReadOnlyFilesAreLeftAsTheyAre) {
+    const std::string settings = R"({"tema": "oscuro"})";
+    const std::string config = "model = \"o3\"\n";
+    put(claude, settings);
+    put(codex, config);
+    fs::permissions(claude, fs::perms(0444));
+    fs::permissions(codex, fs::perms(0444));
+    auto agents = makeService();
+    agents->connectClaude();
+    EXPECT_EQ(agents->lastError.get(),
+              "No se pudo editar ~/.claude/settings.json: el archivo es de solo lectura");
+    agents->connectCodex();
+    EXPECT_EQ(agents->lastError.get(),
+              "No se pudo editar ~/.codex/config.toml: el archivo es de solo lectura");
+    for (const auto& [path, text] : {std::pair{claude, settings}, std::pair{codex, config}}) {
+        EXPECT_EQ(bytes(path), text);
+        EXPECT_EQ(fs::status(path).permissions() & fs::perms::mask, fs::perms(0444));
+        EXPECT_FALSE(exists(AgentService::backupPath(path)));
+    }
+}
+
 TEST_F(ClaudeHooksTest, NoBackupNoWrite) {
     // Files may grow no larger than 8 bytes: the first write, the backup, fails.
     const std::string text = R"({"tema": "oscuro"})";
@@ -285,6 +316,15 @@ TEST_F(ClaudeHooksTest, OldHooksAreUpgradedAtStart) {
     put(claude, partial.dump(2));
     agents = makeService();
     EXPECT_EQ(parsed(claude)["hooks"]["SessionEnd"], ordered_json::array({ourGroup("idle")}));
+
+    // A full set written for another system, whose program does not exist here.
+    std::string foreign = bytes(claude);
+    for (auto at = foreign.find(dbusSend); at != std::string::npos; at = foreign.find(dbusSend, at))
+        foreign.replace(at, dbusSend.size(), "/usr/bin/notifyutil -p ");
+    put(claude, foreign);
+    agents = makeService();
+    EXPECT_EQ(parsed(claude), settings);
+    EXPECT_EQ(bytes(claude).find("notifyutil"), std::string::npos);
 }
 
 TEST_F(CodexHooksTest, ConnectPutsOurLineFirstAndDisconnectTakesItBack) {
@@ -331,6 +371,15 @@ TEST_F(CodexHooksTest, AnotherNotifyCommandIsRefusedButACommentedOneIsNot) {
         EXPECT_EQ(bytes(codex), text);
         EXPECT_FALSE(exists(AgentService::backupPath(codex)));
     }
+    // A quoted key is the same key; a dotted one makes `notify` a table.
+    for (const std::string text :
+         {"\"notify\" = [\"x\"]\n", "model = \"o3\"\n'notify' = [\"x\"]", "notify.x = 1\n"}) {
+        put(codex, text);
+        agents->connectCodex();
+        EXPECT_TRUE(agents->lastError.get().value_or("").starts_with("Codex ya tiene un comando «notify»"))
+            << text;
+        EXPECT_EQ(bytes(codex), text);
+    }
     const std::string commented = "# notify = [\"terminal-notifier\"]\nnotify_sound = true\n";
     put(codex, commented);
     agents->connectCodex();
@@ -370,13 +419,50 @@ TEST_F(CodexHooksTest, UndecodableOrUnreadableFilesStayByteIdentical) {
 }
 
 TEST_F(CodexHooksTest, TheOldURLLineIsReplacedAtStart) {
+    // Only the setting goes: a comment of the user's that mentions the address stays.
     const std::string old =
-        "notify = [\"xdg-open\", \"quorlix://agent?agent=codex&event=done\"]\nmodel = \"o3\"\n";
+        "notify = [\"xdg-open\", \"quorlix://agent?agent=codex&event=done\"]\n# quorlix://agent avisa\nmodel "
+        "= \"o3\"\n";
     put(codex, old);
     auto agents = makeService();
-    EXPECT_EQ(bytes(codex), codexLine + "\nmodel = \"o3\"\n");
+    EXPECT_EQ(bytes(codex), codexLine + "\n# quorlix://agent avisa\nmodel = \"o3\"\n");
+    EXPECT_FALSE(agents->lastError.get());
     EXPECT_EQ(bytes(AgentService::backupPath(codex)), old) << "the copy holds the file before any change";
     EXPECT_TRUE(agents->codexConnected.get());
+}
+
+TEST_F(CodexHooksTest, NotifyArraysOverSeveralLinesGoWholeOrStay) {
+    const std::string command = dbusSend + "com.halvik.quorlix.agent.codex.done";
+    const std::string rest = "model = \"o3\"\n";
+    struct Case {
+        std::string text;
+        bool atStart;                       // the old form, upgraded at start; else disconnected
+        std::optional<std::string> result;  // none: left as it was, with the stray-lines message
+    };
+    const std::vector<Case> cases{
+        {"notify = [\n  \"/bin/sh\",\n  \"-c\",\n  \"" + command + "\",\n]\n" + rest, false, rest},
+        {"notify = [\"/bin/sh\", \"-c\",\r\n    '" + command + "']\r\n" + rest, false, rest},
+        {"notify = [\n  \"/bin/sh\", \"-c\", # mine\n  \"" + command + "\",\n]\n" + rest, false,
+         std::nullopt},
+        {"notify = [\n  \"xdg-open\",\n  \"quorlix://agent?agent=codex&event=done\"\n]\n" + rest, true,
+         codexLine + "\n" + rest},
+        {"notify = [\n  \"xdg-open\",\n  # vieja\n  \"quorlix://agent?agent=codex&event=done\"\n]\n" + rest,
+         true, std::nullopt},
+    };
+    for (const auto& [text, atStart, result] : cases) {
+        SCOPED_TRACE(text);
+        put(codex, text);
+        fs::remove(AgentService::backupPath(codex));
+        auto agents = makeService();
+        if (!atStart) agents->disconnectCodex();
+        EXPECT_EQ(bytes(codex), result.value_or(text));
+        EXPECT_EQ(agents->lastError.get().has_value(), !result.has_value());
+        if (!result) {
+            EXPECT_EQ(agents->lastError.get(),
+                      "Quedan líneas de Quorlix en ~/.codex/config.toml que no se pueden quitar solas. "
+                      "Quítalas a mano.");
+        }
+    }
 }
 
 }  // namespace

@@ -62,6 +62,25 @@ TEST(LrcParserTest, UnicodeSpacesAreTrimmed) {
               (Lines{{1, "corazón"}}));
 }
 
+TEST(LrcParserTest, LinesStayProportionalToTheText) {
+    // A chorus line with many tags keeps every one of them.
+    std::string chorus;
+    for (int i = 0; i < 12; ++i) chorus += "[0" + std::to_string(i) + ":30.00]";
+    chorus += "Y vuelve, y vuelve otra vez a empezar la canción de siempre";
+    EXPECT_EQ(LyricsService::parse(chorus).size(), 12u);
+
+    // One long line with 10,000 tags: a copy of its text per tag would take a gigabyte.
+    std::string hostile;
+    for (int i = 0; i < 10000; ++i) hostile += "[0:" + std::to_string(i) + "]";
+    hostile += std::string(400 * 1024, 'x');
+    const Lines lines = LyricsService::parse(hostile);
+    std::size_t bytes = 0;
+    for (const auto& line : lines) bytes += sizeof line + line.text.size();
+    EXPECT_LE(bytes, 16 * hostile.size());
+    ASSERT_FALSE(lines.empty());
+    EXPECT_EQ(lines.front(), (LyricLine{0, std::string(400 * 1024, 'x')}));
+}
+
 TEST(LrcParserTest, SortedStablyByTime) {
     const auto lines = LyricsService::parse("[00:09]tarde\n[00:03]primero\n[00:03]segundo\n[00:01]inicio");
     EXPECT_EQ(lines, (Lines{{1, "inicio"}, {3, "primero"}, {3, "segundo"}, {9, "tarde"}}));

@@ -44,7 +44,7 @@ TEST_F(TrayStoreTest, LoadKeepsExistingPathsAndDoesNotSave) {
     EXPECT_EQ(stored(), (std::vector<std::string>{a.string(), gone, relative.string()}));
 
     tray.add({a});
-    EXPECT_EQ(stored(), std::vector<std::string>{a.string()});
+    EXPECT_EQ(stored(), std::vector<std::string>{"file://" + a.string()});
 }
 
 TEST_F(TrayStoreTest, MissingOrMistypedKeyGivesAnEmptyTray) {
@@ -60,7 +60,8 @@ TEST_F(TrayStoreTest, AddKeepsOrderAndSkipsDuplicatesAndRelativePaths) {
     tray.add({a, b, a, c});
     tray.add({b, fs::path("relative.txt")});
     EXPECT_EQ(urls(tray), (std::vector<fs::path>{a, b, c}));
-    EXPECT_EQ(stored(), (std::vector<std::string>{a.string(), b.string(), c.string()}));
+    EXPECT_EQ(stored(), (std::vector<std::string>{"file://" + a.string(), "file://" + b.string(),
+                                                  "file://" + c.string()}));
     EXPECT_NE(tray.items.get()[0].id, tray.items.get()[1].id);
 }
 
@@ -70,7 +71,7 @@ TEST_F(TrayStoreTest, RemoveAndClearSave) {
     tray.add({a, b, c});
     tray.remove(tray.items.get()[1]);
     EXPECT_EQ(urls(tray), (std::vector<fs::path>{a, c}));
-    EXPECT_EQ(stored(), (std::vector<std::string>{a.string(), c.string()}));
+    EXPECT_EQ(stored(), (std::vector<std::string>{"file://" + a.string(), "file://" + c.string()}));
     tray.clear();
     EXPECT_TRUE(tray.items->empty());
     EXPECT_EQ(stored(), std::vector<std::string>{});
@@ -109,7 +110,8 @@ TEST_F(TrayStoreTest, DroppedFilesAreAddedInTheOrderTheirLoadsComplete) {
     first->complete();
     fake.time.runPending();
     EXPECT_EQ(urls(tray), (std::vector<fs::path>{b, a}));
-    EXPECT_EQ(stored(), (std::vector<std::string>{b.string(), a.string()}));
+    EXPECT_EQ(stored(), (std::vector<std::string>{"file://" + b.string(),
+                                                  "file://" + fake.home.path().string() + "/a%20b.txt"}));
 }
 
 TEST_F(TrayStoreTest, DroppedWebAddressAddsNothingButSaves) {
@@ -132,6 +134,28 @@ TEST_F(TrayStoreTest, LoadCompletingAfterTheStoreIsGoneDoesNothing) {
     }
     fake.time.runPending();
     EXPECT_FALSE(stored().has_value());
+}
+
+TEST_F(TrayStoreTest, AnyFileNameIsKeptAsAnAddressAndOldPathsStillLoad) {
+    // Earlier versions stored plain paths.
+    const auto old = file("viejo.txt");
+    platform::UserDefaults::standard().setStringArray(TrayStore::key, {old.string()});
+    // Legal on Linux, and not UTF-8.
+    const auto latin1 = file("se\xf1or a.txt");
+    {
+        TrayStore tray;
+        ASSERT_EQ(urls(tray), std::vector<fs::path>{old});
+        tray.add({latin1});
+        EXPECT_EQ(stored(),
+                  (std::vector<std::string>{"file://" + old.string(),
+                                            "file://" + fake.home.path().string() + "/se%F1or%20a.txt"}));
+    }
+    // Every other setting is still written.
+    EXPECT_TRUE(platform::UserDefaults::standard().setBool("trayEnabled", false));
+    platform::UserDefaults::resetStandard();
+    EXPECT_FALSE(platform::UserDefaults::standard().boolForKey("trayEnabled"));
+    TrayStore again;
+    EXPECT_EQ(urls(again), (std::vector<fs::path>{old, latin1}));
 }
 
 TEST(TrayFilePathTest, ReadsLocalFileAddressesOnly) {

@@ -8,8 +8,13 @@
 #include <QUrl>
 
 #include <algorithm>
+#include <cerrno>
 #include <chrono>
 #include <cmath>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace quorlix::platform {
 
@@ -58,6 +63,8 @@ public:
     bool method(const QString& name, const QList<QVariant>& args = {}) {
         return call(mpris::playerInterface, name, args).has_value();
     }
+
+    Clock::time_point deadline() const { return deadline_; }
 
 private:
     QDBusConnection connection_;
@@ -154,18 +161,41 @@ std::optional<ScriptValue> nonLocalArtwork(const QString& address) {
     return std::nullopt;
 }
 
+// The bytes of a local artwork file, read by `deadline`. Only a regular file is read, and it
+// is opened without waiting: a player may name a FIFO, whose opening waits for a writer.
+std::optional<ScriptValue> artworkFile(const QString& path, Clock::time_point deadline) {
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0) return std::nullopt;
+    struct stat info {};
+    ScriptValue::Bytes bytes;
+    if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && info.st_size > 0 &&
+        info.st_size <= MprisScriptHost::maxArtworkFileSize) {
+        bytes.resize(static_cast<std::size_t>(info.st_size));
+        std::size_t done = 0;
+        while (done < bytes.size()) {
+            if (Clock::now() >= deadline) {
+                done = 0;  // too late: nothing
+                break;
+            }
+            const ssize_t n = ::read(fd, bytes.data() + done, bytes.size() - done);
+            if (n < 0 && errno == EINTR) continue;
+            if (n <= 0) break;  // shorter than it was: what is there
+            done += static_cast<std::size_t>(n);
+        }
+        bytes.resize(done);
+    }
+    ::close(fd);
+    if (bytes.empty()) return std::nullopt;
+    return ScriptValue::bytes(std::move(bytes));
+}
+
 std::optional<ScriptValue> artworkBytes(Session& s) {
     const auto metadata = s.property(QStringLiteral("Metadata"));
     if (!metadata) return std::nullopt;
     const QString address = mpris::Track::from(mpris::toMap(*metadata)).artURL;
     const QUrl url(address);
     if (!url.isLocalFile()) return nonLocalArtwork(address);
-    QFile file(url.toLocalFile());
-    if (!file.open(QIODevice::ReadOnly) || file.size() > MprisScriptHost::maxArtworkFileSize)
-        return std::nullopt;
-    const QByteArray bytes = file.read(MprisScriptHost::maxArtworkFileSize + 1);
-    if (bytes.isEmpty() || bytes.size() > MprisScriptHost::maxArtworkFileSize) return std::nullopt;
-    return ScriptValue::bytes(ScriptValue::Bytes(bytes.begin(), bytes.end()));
+    return artworkFile(url.toLocalFile(), s.deadline());
 }
 
 std::optional<ScriptValue> truth(const std::optional<QVariant>& value) {

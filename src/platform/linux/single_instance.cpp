@@ -2,16 +2,21 @@
 
 #include "foundation/key_log.h"
 
-#include <QLocalServer>
 #include <QLocalSocket>
+#include <QObject>
+#include <QSocketNotifier>
+#include <QTimer>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdlib>
-#include <sstream>
+#include <cstring>
 
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/un.h>
 #include <unistd.h>
 
 namespace quorlix::platform {
@@ -58,10 +63,23 @@ fs::path SingleInstance::defaultSocket() {
     return base / ("quorlix-" + std::to_string(::getuid())) / "instance";
 }
 
-SingleInstance::SingleInstance(fs::path socket) : socket_(std::move(socket)) {}
+struct SingleInstance::Connection {
+    int fd = -1;
+    QSocketNotifier* notifier = nullptr;
+    QTimer* deadline = nullptr;
+    std::string message;
+};
+
+SingleInstance::SingleInstance(fs::path socket, double timeLimit)
+    : socket_(std::move(socket)), timeLimit_(timeLimit), owner_(std::make_unique<QObject>()) {}
 
 SingleInstance::~SingleInstance() {
-    if (server_) server_->close();
+    owner_.reset();
+    for (auto& connection : connections_) ::close(connection.fd);
+    if (listener_ >= 0) {
+        ::close(listener_);
+        ::unlink(socket_.c_str());
+    }
 }
 
 SingleInstance::Outcome SingleInstance::start(const std::vector<std::string>& urls) {
@@ -71,17 +89,7 @@ SingleInstance::Outcome SingleInstance::start(const std::vector<std::string>& ur
     }
     StartLock lock(socket_.string() + ".lock");
     if (handOver(urls)) return Outcome::handedOver;
-    // Nobody answers: a socket left behind, if any, is stale.
-    QLocalServer::removeServer(QString::fromStdString(socket_.string()));
-    server_ = std::make_unique<QLocalServer>();
-    server_->setSocketOptions(QLocalServer::UserAccessOption);
-    if (!server_->listen(QString::fromStdString(socket_.string()))) {
-        KeyLog::write("single instance: cannot listen: " + server_->errorString().toStdString());
-        server_.reset();
-        return Outcome::failed;
-    }
-    listen();
-    return Outcome::primary;
+    return listen() ? Outcome::primary : Outcome::failed;
 }
 
 bool SingleInstance::handOver(const std::vector<std::string>& urls) {
@@ -96,24 +104,97 @@ bool SingleInstance::handOver(const std::vector<std::string>& urls) {
     return true;
 }
 
-void SingleInstance::listen() {
-    QObject::connect(server_.get(), &QLocalServer::newConnection, [this] {
-        while (QLocalSocket* client = server_->nextPendingConnection()) {
-            auto buffer = std::make_shared<std::string>();
-            // Read as it comes, up to the limit; acted on once the launch hangs up.
-            const auto read = [client, buffer] {
-                const QByteArray bytes = client->readAll();
-                const std::size_t room = maxMessage - std::min(buffer->size(), maxMessage);
-                buffer->append(bytes.constData(), std::min(room, static_cast<std::size_t>(bytes.size())));
-            };
-            QObject::connect(client, &QLocalSocket::readyRead, read);
-            QObject::connect(client, &QLocalSocket::disconnected, [this, client, buffer, read] {
-                read();
-                client->deleteLater();
-                receive(*buffer);
+bool SingleInstance::listen() {
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    if (socket_.native().size() >= sizeof address.sun_path) {
+        KeyLog::write("single instance: socket path too long: " + socket_.string());
+        return false;
+    }
+    std::memcpy(address.sun_path, socket_.c_str(), socket_.native().size());
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+    // Nobody answered: a socket left behind, if any, is stale.
+    ::unlink(socket_.c_str());
+    if (fd < 0 || ::bind(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0 ||
+        ::chmod(socket_.c_str(), 0600) != 0 || ::listen(fd, SOMAXCONN) != 0) {
+        KeyLog::write(std::string("single instance: cannot listen: ") + std::strerror(errno));
+        if (fd >= 0) ::close(fd);
+        return false;
+    }
+    listener_ = fd;
+    listenerNotifier_ = new QSocketNotifier(fd, QSocketNotifier::Read, owner_.get());
+    QObject::connect(listenerNotifier_, &QSocketNotifier::activated, [this] { acceptWaiting(); });
+    return true;
+}
+
+void SingleInstance::acceptWaiting() {
+    while (connections_.size() < maxConnections) {
+        const int fd = ::accept4(listener_, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
+        if (fd < 0) {
+            if (errno == EINTR || errno == ECONNABORTED) continue;
+            if (errno == EAGAIN || errno == EWOULDBLOCK) return;
+            // Out of descriptors or memory: the launch stays queued; try again shortly.
+            if (!outOfDescriptors_)
+                KeyLog::write(std::string("single instance: cannot accept: ") + std::strerror(errno));
+            outOfDescriptors_ = true;
+            listenerNotifier_->setEnabled(false);
+            QTimer::singleShot(500, owner_.get(), [this] {
+                listenerNotifier_->setEnabled(true);
+                acceptWaiting();
             });
+            return;
         }
-    });
+        outOfDescriptors_ = false;
+        const auto connection = connections_.insert(connections_.end(), Connection{fd});
+        connection->notifier = new QSocketNotifier(fd, QSocketNotifier::Read, owner_.get());
+        QObject::connect(connection->notifier, &QSocketNotifier::activated,
+                         [this, connection] { read(connection); });
+        // A launch says what it has to say at once; one that does not is dropped.
+        connection->deadline = new QTimer(owner_.get());
+        connection->deadline->setSingleShot(true);
+        QObject::connect(connection->deadline, &QTimer::timeout, [this, connection] { close(connection); });
+        connection->deadline->start(static_cast<int>(timeLimit_ * 1000));
+    }
+    // Full: the rest wait in the socket's queue until a connection ends.
+    listenerNotifier_->setEnabled(false);
+}
+
+void SingleInstance::read(std::list<Connection>::iterator connection) {
+    char buffer[4096];
+    for (;;) {
+        const ssize_t n = ::read(connection->fd, buffer, sizeof buffer);
+        if (n > 0) {
+            if (connection->message.size() + static_cast<std::size_t>(n) > maxMessage) {
+                // Acting on the part read could act on a cut line.
+                KeyLog::write("single instance: message over " + std::to_string(maxMessage) +
+                              " bytes refused");
+                return close(connection);
+            }
+            connection->message.append(buffer, static_cast<std::size_t>(n));
+            continue;
+        }
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) return;
+        // The launch hung up: its message is whole. (An error ends the connection unread.)
+        const std::string message = n == 0 ? std::move(connection->message) : std::string();
+        close(connection);
+        receive(message);
+        return;
+    }
+}
+
+void SingleInstance::close(std::list<Connection>::iterator connection) {
+    // The notifier or the timer may be the one calling: they go once it has returned.
+    connection->notifier->setEnabled(false);
+    connection->notifier->deleteLater();
+    connection->deadline->stop();
+    connection->deadline->deleteLater();
+    ::close(connection->fd);
+    connections_.erase(connection);
+    if (listenerNotifier_ && !outOfDescriptors_) {
+        listenerNotifier_->setEnabled(true);
+        acceptWaiting();
+    }
 }
 
 void SingleInstance::receive(const std::string& text) {
@@ -135,13 +216,15 @@ std::string SingleInstance::message(const std::vector<std::string>& urls) {
 
 SingleInstance::Request SingleInstance::parse(const std::string& text) {
     Request request;
-    std::istringstream lines(text.substr(0, maxMessage));
-    for (std::string line; std::getline(lines, line);) {
+    if (text.size() > maxMessage) return request;
+    // Only lines that end in a line feed: a message that was cut short is not guessed at.
+    for (std::size_t start = 0, end; (end = text.find('\n', start)) != std::string::npos; start = end + 1) {
+        const std::string_view line = std::string_view(text).substr(start, end - start);
         if (line == "reopen") {
             request.reopen = true;
-        } else if (line.rfind("open ", 0) == 0 && line.size() > 5 &&
+        } else if (line.starts_with("open ") && line.size() > 5 &&
                    std::none_of(line.begin(), line.end(), [](unsigned char c) { return isControl(c); })) {
-            request.urls.push_back(line.substr(5));
+            request.urls.emplace_back(line.substr(5));
         }
     }
     return request;

@@ -130,7 +130,9 @@ void V4l2Cameras::rescan() {
     });
 
     std::vector<Node> next;
-    for (const auto& [number, path] : found) {
+    for (const auto& entry : found) {
+        // Not a structured binding: clang 14 cannot capture one in a lambda.
+        const std::string& path = entry.second;
         const auto old =
             std::find_if(nodes_.begin(), nodes_.end(), [&](const Node& n) { return n.path == path; });
         if (old != nodes_.end()) {
