@@ -1,7 +1,6 @@
 #include "island/tray_item_view.h"
 
 #include "platform/platform.h"
-#include "platform/url_query.h"
 #include "ui/context.h"
 #include "ui/interaction.h"
 #include "ui/lifecycle.h"
@@ -10,7 +9,6 @@
 
 #include <memory>
 #include <optional>
-#include <string_view>
 #include <vector>
 
 namespace quorlix {
@@ -41,19 +39,6 @@ struct IconMemo {
 };
 
 }  // namespace
-
-std::string TrayItemView::fileURL(const std::filesystem::path& path) {
-    const std::string_view text = path.native();
-    std::string url = "file://";
-    for (std::size_t start = 0;;) {
-        const std::size_t slash = text.find('/', start);
-        url += platform::percentEncode(text.substr(start, slash - start));
-        if (slash == std::string_view::npos) break;
-        url += '/';
-        start = slash + 1;
-    }
-    return url;
-}
 
 std::string TrayItemView::displayName(const std::filesystem::path& path) {
     if (path.has_filename()) return path.filename().string();
@@ -90,7 +75,7 @@ View TrayItemView::body(Context& ctx) const {
         .background(RoundedRectangle(12, RoundedCornerStyle::continuous)
                         .fill(hovering.get() ? Color::white.opacity(0.1) : Color::clear))
         .onHover([hovering](bool inside) { hovering = inside; })
-        .onDrag([url = fileURL(item.url)] {
+        .onDrag([url = TrayStore::fileURL(item.url)] {
             return std::vector<DropItem>{{UTType::fileURL, url}};
         })
         .onTapGesture(2, open)

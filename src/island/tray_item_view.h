@@ -24,9 +24,6 @@ struct TrayItemView : ui::ViewModifiers<TrayItemView> {
 
     ui::View body(ui::Context& ctx) const;
 
-    // The "file://" address of an absolute path, every byte outside the unreserved
-    // characters and "/" percent-encoded ("/tmp/a b" gives "file:///tmp/a%20b").
-    static std::string fileURL(const std::filesystem::path& path);
     // The name shown: the path's last component.
     static std::string displayName(const std::filesystem::path& path);
 };

@@ -174,8 +174,8 @@ TEST_F(TrayPanelTest, EachItemAsksForOneThumbnailAndKeepsItsIconWithoutOne) {
 TEST_F(TrayPanelTest, DroppedFilesShowInTheOrderTheirLoadsComplete) {
     const auto a = file("a.txt"), b = file("b.txt");
     showTray();
-    auto first = std::make_shared<fakes::FakeItemProvider>(TrayItemView::fileURL(a));
-    auto second = std::make_shared<fakes::FakeItemProvider>(TrayItemView::fileURL(b));
+    auto first = std::make_shared<fakes::FakeItemProvider>(TrayStore::fileURL(a));
+    auto second = std::make_shared<fakes::FakeItemProvider>(TrayStore::fileURL(b));
     tray.add({first, second});
     second->complete();
     advance(0.5);
