@@ -4,13 +4,11 @@
 
 #include "island/island_background.h"
 #include "island/notch_shape.h"
+#include "panel_image.h"
 #include "ui/qt/qt_canvas.h"
 #include "ui/ui.h"
 
 #include <benchmark/benchmark.h>
-
-#include <QImage>
-#include <QPainter>
 
 namespace {
 
@@ -105,17 +103,9 @@ View expandedIsland(const platform::Image& art, double w = 640, double h = 190, 
 constexpr Size panel{720, 260};
 constexpr double scale = 2;
 
-QImage panelImage() {
-    return QImage(static_cast<int>(panel.width * scale), static_cast<int>(panel.height * scale),
-                  QImage::Format_ARGB32_Premultiplied);
-}
+QImage panelImage() { return bench::panelImage(panel, scale); }
 
-void draw(QImage& image, const DisplayItem& list) {
-    image.fill(Qt::transparent);
-    QPainter painter(&image);
-    qt::QtCanvas canvas(painter, qt::QtFontEngine::shared(), scale, image.size());
-    list.draw(canvas);
-}
+void draw(QImage& image, const DisplayItem& list) { bench::draw(image, list, scale); }
 
 void BM_LayoutAndRender(benchmark::State& state) {
     qt::ensureGuiApplication();

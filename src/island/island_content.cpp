@@ -1,19 +1,27 @@
 #include "island/island_content.h"
 
 #include "foundation/app_settings.h"
+#include "island/agent_live_view.h"
+#include "island/alert_hud_view.h"
+#include "island/battery_hud_view.h"
+#include "island/brightness_hud_view.h"
 #include "island/calendar_page.h"
+#include "island/device_detail_view.h"
+#include "island/device_hud_view.h"
 #include "island/island_state.h"
+#include "island/live_activity_view.h"
+#include "island/output_hud_view.h"
+#include "island/timer_live_view.h"
 #include "island/timer_page.h"
 #include "island/tray_drop.h"
 #include "island/tray_panel.h"
+#include "island/volume_hud_view.h"
 #include "island/weather_page.h"
-#include "island/wings.h"
 #include "services/hud_center.h"
 #include "services/tray_store.h"
 #include "ui/context.h"
 #include "ui/views.h"
 
-#include <cmath>
 #include <string>
 
 namespace quorlix {
@@ -21,10 +29,6 @@ namespace quorlix {
 namespace {
 
 using namespace ui;
-
-std::string percent(double fraction) {
-    return std::to_string(static_cast<int>(std::lround(fraction * 100))) + "%";
-}
 
 View glyph(const std::string& name) {
     return Symbol(name).font(Font::system(13, FontWeight::semibold)).foregroundStyle(Color::white);
@@ -34,40 +38,39 @@ View value(const std::string& text) {
     return Text(text).font(Font::system(12, FontWeight::semibold)).lineLimit(1).foregroundStyle(Color::white);
 }
 
-View beside(Size notch, View left, View right = View()) {
-    return Wings{.notch = notch, .left = std::move(left), .right = std::move(right)};
-}
-
-std::string deviceSymbol(AudioDeviceInfo::Kind kind) {
-    switch (kind) {
-        case AudioDeviceInfo::Kind::airpods: return "airpods";
-        case AudioDeviceInfo::Kind::airpodsPro: return "airpodspro";
-        case AudioDeviceInfo::Kind::airpodsMax: return "airpodsmax";
-        case AudioDeviceInfo::Kind::headphones: return "headphones";
-    }
-    return "headphones";
-}
-
 View hudContent(IslandMode m, const HUDContent& content, Size notch) {
-    if (const auto* alert = content.get<IslandAlert>();
-        alert && (m == IslandMode::alert || m == IslandMode::alertWide || m == IslandMode::alertCompact))
-        return beside(notch, glyph(alert->symbol), value(alert->text));
-    if (const auto* volume = content.get<HUDContent::Volume>(); volume && m == IslandMode::volume)
-        return beside(notch, glyph(volume->muted ? "speaker.slash.fill" : "speaker.wave.2.fill"),
-                      value(percent(volume->level)));
-    if (const auto* brightness = content.get<HUDContent::Brightness>();
-        brightness && m == IslandMode::brightness)
-        return beside(notch, glyph("sun.max.fill"), value(percent(brightness->level)));
-    if (const auto* battery = content.get<BatteryService::Snapshot>(); battery && m == IslandMode::battery)
-        return beside(notch, glyph(battery->pluggedIn ? "bolt.fill" : "battery.75percent"),
-                      value(std::to_string(battery->level) + "%"));
-    if (const auto* device = content.get<AudioDeviceInfo>();
-        device && (m == IslandMode::device || m == IslandMode::deviceDetail))
-        return VStack({.alignment = HorizontalAlignment::center, .spacing = 0},
-                      {beside(notch, glyph(deviceSymbol(device->kind))),
-                       If(m == IslandMode::deviceDetail, value(device->name).frame({.height = 84}))});
-    if (const auto* output = content.get<AudioOutput>(); output && m == IslandMode::output)
-        return beside(notch, glyph(output->symbol()), value(output->shortName()));
+    switch (m) {
+        case IslandMode::alert:
+        case IslandMode::alertWide:
+        case IslandMode::alertCompact:
+            if (const auto* alert = content.get<IslandAlert>())
+                return AlertHUDView{.alert = *alert, .notch = notch};
+            break;
+        case IslandMode::volume:
+            if (const auto* volume = content.get<HUDContent::Volume>())
+                return VolumeHUDView{.level = volume->level, .muted = volume->muted, .notch = notch};
+            break;
+        case IslandMode::brightness:
+            if (const auto* brightness = content.get<HUDContent::Brightness>())
+                return BrightnessHUDView{.level = brightness->level, .notch = notch};
+            break;
+        case IslandMode::battery:
+            if (const auto* battery = content.get<BatteryService::Snapshot>())
+                return BatteryHUDView{.snapshot = *battery, .notch = notch};
+            break;
+        case IslandMode::device:
+        case IslandMode::deviceDetail:
+            if (const auto* device = content.get<AudioDeviceInfo>()) {
+                if (m == IslandMode::deviceDetail) return DeviceDetailView{.device = *device, .notch = notch};
+                return DeviceHUDView{.device = *device, .notch = notch};
+            }
+            break;
+        case IslandMode::output:
+            if (const auto* output = content.get<AudioOutput>())
+                return OutputHUDView{.output = *output, .notch = notch};
+            break;
+        default: break;
+    }
     return View();
 }
 
@@ -108,9 +111,9 @@ struct ExpandedStandIn {
 View islandContent(IslandMode m, const HUDCenter& hud, IslandState& state, Size notch) {
     switch (m) {
         case IslandMode::idle: return Color::clear;
-        case IslandMode::live: return beside(notch, glyph("music.note"));
-        case IslandMode::timer: return beside(notch, glyph("timer"));
-        case IslandMode::agent: return beside(notch, glyph("sparkles"));
+        case IslandMode::live: return LiveActivityView{.notch = notch, .swipe = state.trackSwipe};
+        case IslandMode::timer: return TimerLiveView{.notch = notch};
+        case IslandMode::agent: return AgentLiveView{.notch = notch};
         case IslandMode::expanded: return ExpandedStandIn{&state, notch};
         default: break;
     }

@@ -1,9 +1,6 @@
 #pragma once
-// What the island shows inside its outline for each mode.
-//
-// The mode's own views (the live activity, the HUD gauges, the alert, the expanded pages) are
-// built with their own features; until then each mode shows a plain stand-in beside the
-// notch: the symbol of what it shows and, where there is one, its value.
+// What the island shows inside its outline for each mode: the live activity, the timer or
+// agent view, or the HUD shown now, beside the notch; the expanded island's pages below it.
 
 #include "island/island_mode.h"
 #include "platform/geometry.h"

@@ -11,6 +11,10 @@
 
 namespace quorlix {
 
+// A notch lower than 28 points: the closed island's views then use smaller margins, fonts and
+// artwork.
+inline bool isSmallNotch(Size notch) { return notch.height < 28; }
+
 struct Wings : ui::ViewModifiers<Wings> {
     Size notch;
     // Margin on each wing's outer side, and on its notch side.

@@ -1,6 +1,7 @@
 #include "services/date_text.h"
 
 #include <unicode/calendar.h>
+#include <unicode/dtptngen.h>
 #include <unicode/locid.h>
 #include <unicode/smpdtfmt.h>
 #include <unicode/unistr.h>
@@ -27,16 +28,45 @@ std::unique_ptr<icu::Calendar> currentCalendar() {
 
 }  // namespace
 
-std::string formatDate(Date date, std::string_view pattern, std::string_view locale, bool lowercase) {
+struct DateFormatter::Format {
+    icu::Locale locale;
+    icu::SimpleDateFormat formatter;
+};
+
+DateFormatter::DateFormatter(std::string_view pattern, std::string_view locale) {
     UErrorCode status = U_ZERO_ERROR;
     const icu::Locale loc(std::string(locale).c_str());
-    icu::SimpleDateFormat formatter(unicode(pattern), loc, status);
-    if (U_FAILURE(status)) return {};
+    auto format = std::make_unique<Format>(Format{loc, icu::SimpleDateFormat(unicode(pattern), loc, status)});
+    if (U_SUCCESS(status)) format_ = std::move(format);
+}
+
+DateFormatter::~DateFormatter() = default;
+
+std::string DateFormatter::format(Date date, bool lowercase) const {
+    if (!format_) return {};
     icu::UnicodeString text;
-    formatter.format(toUDate(date), text);
-    if (lowercase) text.toLower(loc);
+    format_->formatter.format(toUDate(date), text);
+    if (lowercase) text.toLower(format_->locale);
     std::string out;
     text.toUTF8String(out);
+    return out;
+}
+
+std::string formatDate(Date date, std::string_view pattern, std::string_view locale, bool lowercase) {
+    return DateFormatter(pattern, locale).format(date, lowercase);
+}
+
+std::string currentLocale() { return icu::Locale::getDefault().getName(); }
+
+std::string bestDatePattern(std::string_view skeleton, std::string_view locale) {
+    UErrorCode status = U_ZERO_ERROR;
+    std::unique_ptr<icu::DateTimePatternGenerator> generator(
+        icu::DateTimePatternGenerator::createInstance(icu::Locale(std::string(locale).c_str()), status));
+    if (U_FAILURE(status) || !generator) return {};
+    const icu::UnicodeString pattern = generator->getBestPattern(unicode(skeleton), status);
+    if (U_FAILURE(status)) return {};
+    std::string out;
+    pattern.toUTF8String(out);
     return out;
 }
 

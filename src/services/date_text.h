@@ -5,11 +5,35 @@
 
 #include "platform/clock.h"
 
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
 
 namespace quorlix {
+
+// A date format made once and applied many times (a clock formats every minute): the ICU
+// `pattern` for `locale`, in the current time zone. Formats to empty when the pattern
+// cannot be used. Main thread only, as ICU's formatters are not shared between threads.
+class DateFormatter {
+public:
+    DateFormatter(std::string_view pattern, std::string_view locale);
+    ~DateFormatter();
+    DateFormatter(const DateFormatter&) = delete;
+    DateFormatter& operator=(const DateFormatter&) = delete;
+
+    std::string format(Date date, bool lowercase = false) const;
+
+private:
+    struct Format;
+    std::unique_ptr<Format> format_;
+};
+
+// The current locale's name ("es_MX"): ICU's default, which it takes from the environment.
+std::string currentLocale();
+// `locale`'s own pattern for the ICU `skeleton` ("EEEdMMM": weekday, day and abbreviated
+// month; "j": the locale's preferred hour); empty when ICU has none.
+std::string bestDatePattern(std::string_view skeleton, std::string_view locale);
 
 // `date` in the ICU `pattern` for `locale` ("es_MX"), in the current time zone, lower-cased
 // by that locale's rules when `lowercase` is set. Empty when the pattern cannot be used.

@@ -1,8 +1,7 @@
 #pragma once
 // The root views of the three lock-screen windows. The controller builds, places and fades
 // the windows and attaches the environment objects each view reads; these functions say what
-// the windows draw. Until the lock-screen views exist, each window draws nothing (a clear
-// view of its full size).
+// the windows draw.
 
 #include "services/track.h"
 #include "ui/view.h"

@@ -3,7 +3,8 @@
 // xdotool, a media player already playing, and what is on screen read back from the server.
 //
 // With QUORLIX_SCREENSHOTS naming a folder, the pictures of the resting pill, the preview
-// HUD and the expanded island are written there (the README's pictures come from here).
+// HUDs and the expanded island are written there (the README's pictures come from here).
+// The lock screen's developer preview is checked here too: its windows on the desktop.
 
 #include "desktop_session.h"
 #include "platform/virtual_display.h"
@@ -104,6 +105,20 @@ private:
 
 bool dark(const QImage& image, int x, int y) { return qGray(image.pixel(x, y)) < 40; }
 
+// How many pixels of a rectangle are brighter than `level` (text and symbols on the lock
+// screen's dark glass).
+int brightPixels(const QImage& image, int left, int top, int right, int bottom, int level = 200) {
+    int count = 0;
+    for (int y = top; y < bottom; ++y)
+        for (int x = left; x < right; ++x) count += qGray(image.pixel(x, y)) > level;
+    return count;
+}
+
+// Whether a point is darker than the bare desktop in the same picture by `by`.
+bool darkened(const QImage& image, int x, int y, int by) {
+    return qGray(image.pixel(x, y)) < qGray(image.pixel(60, screenHeight / 2)) - by;
+}
+
 // The island's extent along one row: first and last dark column, or nothing.
 std::optional<std::pair<int, int>> darkSpan(const QImage& image, int y) {
     int first = -1;
@@ -199,14 +214,25 @@ protected:
                            std::vector<ChildProcess::Open>{{2, "/dev/null", O_WRONLY}});
     }
 
-    // Starts Quorlix with `defaults` as its settings file.
+    // Starts Quorlix with `defaults` as its settings file, once any earlier one has ended.
     void launch(const std::string& defaults) {
+        quorlix.reset();
         fs::create_directories(home->config());
         std::ofstream(home->config() / "com.halvik.quorlix.json") << defaults;
         const std::string output = (home->path() / "quorlix.out").string();
         quorlix.emplace(std::vector<std::string>{QUORLIX_EXECUTABLE},
                         std::vector<ChildProcess::Open>{{1, output, O_WRONLY | O_CREAT | O_APPEND},
                                                         {2, output, O_WRONLY | O_CREAT | O_APPEND}});
+    }
+
+    // Launches with the preview HUD `kind`, which shows 1.5 s later: the pill grows by `added`
+    // points and, once sprung open, is saved as `picture`.
+    void preview(const std::string& kind, int added, const char* picture) {
+        launch(R"({"previewHUD": ")" + kind + R"("})");
+        ASSERT_TRUE(eventually(*screen, [added](const QImage& image) { return widthIs(image, 84 + added); }))
+            << "no " << kind << " HUD appeared\n"
+            << output();
+        save(settled(*screen), picture);
     }
 
     // What the program wrote to its standard output and error.
@@ -275,6 +301,11 @@ TEST_F(Desktop, TheIslandFloatsAtTheTopCentreOpensUnderThePointerAndTakesLaterLa
         << "the running instance did not show the agent";
     EXPECT_TRUE(quorlix->running());
 }
+
+TEST_F(Desktop, TheChargerPreviewShowsTheBatteryHUD) { preview("battery", 157, "island-battery.png"); }
+
+// Headphones reporting one battery: the device HUD with room for the bar and its number.
+TEST_F(Desktop, TheHeadphonesPreviewShowsTheDeviceHUD) { preview("max", 130, "island-device.png"); }
 
 // Where the tray's first file shows its name: the lowest bright row of the open island's page,
 // on its left half (the empty tray's hint stands in the middle), or nothing.
@@ -376,6 +407,44 @@ TEST_F(Desktop, AMediaPlayerAlreadyPlayingIsShownByTheRestingIsland) {
     EXPECT_TRUE(eventually(
         *screen, [](const QImage& image) { return widthIs(image, 84 + 60); }, 2))
         << "the playing track has no live activity; island width " << islandWidth(screen->grab()).value_or(0);
+    EXPECT_TRUE(quorlix->running());
+}
+
+TEST_F(Desktop, TheLockScreenPreviewShowsItsWindowsOnTheDesktop) {
+    Screen& screen = *this->screen;
+    // The card: 339 by 185, centred, its middle 70 % of the height down; its play button in
+    // the middle of its control row, 24 points above its glass's bottom.
+    const int cardTop = static_cast<int>(0.7 * screenHeight - 92.5);
+    const int playY = cardTop + 185 - 4 - 24 - 15;
+    const auto playButton = [&](const QImage& image) {
+        return brightPixels(image, centre - 15, playY - 14, centre + 15, playY + 14);
+    };
+    // The glass darkens the desktop at the card's left edge, beside the progress row (and
+    // only once the window has faded in, whatever its content draws meanwhile).
+    const auto cardGlass = [&](const QImage& image) {
+        return darkened(image, centre - 160, cardTop + 110, 15);
+    };
+
+    launch(R"({"previewLockScreen": true})");
+    EXPECT_TRUE(eventually(screen, [&](const QImage& image) {
+        return cardGlass(image) && playButton(image) > 40;
+    })) << "no player card with the sample track";
+    const int desktop = qGray(screen.grab().pixel(60, screenHeight / 2));
+
+    launch(R"({"previewLockScreen": true, "previewOutputs": true})");
+    EXPECT_TRUE(eventually(screen, [&](const QImage& image) {
+        // The chooser's title in the top-left of the glass, no controls.
+        return cardGlass(image) && playButton(image) == 0 &&
+               brightPixels(image, centre - 160, cardTop + 10, centre - 40, cardTop + 30, 150) > 20;
+    })) << "the card did not open on its output chooser";
+
+    launch(R"({"previewLockScreen": true, "previewFullArtwork": true})");
+    EXPECT_TRUE(eventually(screen, [&](const QImage& image) {
+        // A veil over the whole desktop and the large clock above the artwork.
+        const int clockY = static_cast<int>(0.16 * screenHeight);
+        return qGray(image.pixel(screenWidth - 60, screenHeight - 40)) < desktop - 20 &&
+               brightPixels(image, centre - 200, clockY - 20, centre + 200, clockY + 40) > 500;
+    })) << "no full-artwork view";
     EXPECT_TRUE(quorlix->running());
 }
 

@@ -24,6 +24,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -59,7 +60,8 @@ protected:
     // The island as its 920 by 340 panel draws it.
     const ui::DisplayItem& render(const NotchGeometry& geometry) {
         graph = std::make_unique<ui::ViewGraph>(fonts);
-        graph->update(islandTree(state, geometry, services()), {920, 340});
+        const platform::Clock& clock = platform::Clock::shared();
+        graph->update(islandTree(state, geometry, services()), {920, 340}, {}, {clock.now(), clock.date()});
         return graph->displayList();
     }
     // The island's black body as laid out in the panel.
@@ -157,6 +159,45 @@ TEST_F(IslandRootViewTest, APageWhoseFeatureIsOffDrawsAsTheFirstPage) {
     const ui::DisplayItem& island = render(NotchGeometry(FakeScreens::externalDisplay(), false));
     EXPECT_NE(island.findText("Música"), nullptr);
     EXPECT_EQ(island.findText("Clima"), nullptr);
+}
+
+TEST_F(IslandRootViewTest, EveryClosedModeShowsItsOwnView) {
+    using Kind = AudioDeviceInfo::Kind;
+    const std::vector<std::pair<std::function<void()>, const char*>> cases{
+        {[&] { timer.start(25); }, "25:00"},
+        {[&] { agents.setWorking(AgentKind::codex, true, false); }, "sparkle"},
+        {[&] { hud.show(HUDContent::volume(0.2f, false), 2); }, "speaker.wave.1.fill"},
+        {[&] { hud.show(HUDContent::brightness(0.4f), 2); }, "sun.min.fill"},
+        {[&] {
+             hud.show(HUDContent::battery({100, false, true}), 2);
+         },
+         "Cargada"},
+        {[&] {
+             hud.show(HUDContent::device({"Max", Kind::airpodsMax, {}}), 2);
+         },
+         "checkmark.circle.fill"},
+        {[&] {
+             hud.show(HUDContent::device({"Ana", Kind::airpods, {80, 60, std::nullopt, std::nullopt}}), 4);
+             fake.time.advance(HUDCenter::detailDelay);
+         },
+         "Conectado"},
+        {[&] {
+             hud.show(HUDContent::output({4, "MacBook Pro", AudioOutput::builtIn}), 2);
+         },
+         "Bocinas"},
+        {[&] {
+             hud.show(HUDContent::alert({"timer", "Tiempo", IslandAlert::Tint::orange, "0:00"}), 2);
+         },
+         "0:00"},
+    };
+    for (const auto& [setUp, marker] : cases) {
+        setUp();
+        const ui::DisplayItem& island = render(NotchGeometry(FakeScreens::notchedLaptop(), false));
+        EXPECT_TRUE(island.findText(marker) || island.findSymbol(marker)) << marker;
+        fake.time.advance(10);
+        timer.cancel();
+        agents.setWorking(AgentKind::codex, false, false);
+    }
 }
 
 // The island as a live panel draws it over time.

@@ -1,6 +1,6 @@
+#include "window/notch_geometry.h"
 #include "fakes/fake_platform.h"
 #include "platform/user_defaults.h"
-#include "window/notch_geometry.h"
 
 #include <gtest/gtest.h>
 

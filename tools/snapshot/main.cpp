@@ -26,6 +26,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <functional>
 #include <map>
@@ -101,7 +102,12 @@ bool record(const AnimationScene& scene, const std::filesystem::path& dir, doubl
     ui::ViewGraph graph(ui::qt::QtFontEngine::shared());
     bool changed = false;
     auto render = [&](double t) {
-        update(graph, [&] { return ui::ZStack({scene.background, scene.view(changed)}); }, scene.size, {}, t);
+        update(
+            graph,
+            [&] {
+                return ui::ZStack({scene.background, scene.view(changed)});
+            },
+            scene.size, {}, t);
     };
     const int frames = static_cast<int>(std::ceil(scene.duration * fps)) + 1;
     std::vector<QImage> shots;
@@ -126,14 +132,32 @@ bool record(const AnimationScene& scene, const std::filesystem::path& dir, doubl
     QImage strip(cell.width() * count, cell.height(), QImage::Format_ARGB32_Premultiplied);
     strip.fill(Qt::transparent);
     QPainter painter(&strip);
-    for (int i = 0; i < count; ++i) painter.drawImage(i * cell.width(), 0, shots[static_cast<std::size_t>(i * step)]);
+    for (int i = 0; i < count; ++i)
+        painter.drawImage(i * cell.width(), 0, shots[static_cast<std::size_t>(i * step)]);
     painter.end();
     return save(strip, dir / (scene.name + "-strip.png")) && ok;
 }
 
 }  // namespace
 
-Scene::Scene(std::string n, Size s, std::function<ui::View()> v) : name(std::move(n)), size(s), view(std::move(v)) {
+// Scenes read the default settings, and a scene that changes a setting writes it into a
+// folder of its own, never the user's: the XDG folders point into a temporary folder for
+// the run.
+ThrowawayHome::ThrowawayHome() {
+    std::string pattern = (std::filesystem::temp_directory_path() / "quorlix-snapshot-XXXXXX").string();
+    if (!mkdtemp(pattern.data())) return;
+    root_ = pattern;
+    for (const char* variable : {"XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_STATE_HOME", "XDG_CACHE_HOME"})
+        setenv(variable, (root_ / variable).c_str(), 1);
+}
+
+ThrowawayHome::~ThrowawayHome() {
+    std::error_code ec;
+    if (!root_.empty()) std::filesystem::remove_all(root_, ec);
+}
+
+Scene::Scene(std::string n, Size s, std::function<ui::View()> v)
+    : name(std::move(n)), size(s), view(std::move(v)) {
     registry()[name] = this;
 }
 
@@ -175,9 +199,12 @@ int main(int argc, char** argv) {
     double fps = 30;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
-        if (arg == "--list") list = true;
-        else if (arg == "--all") all = true;
-        else if (arg == "--out" && i + 1 < argc) out = argv[++i];
+        if (arg == "--list")
+            list = true;
+        else if (arg == "--all")
+            all = true;
+        else if (arg == "--out" && i + 1 < argc)
+            out = argv[++i];
         else if (arg == "--scale" && i + 1 < argc) {
             try {
                 scale = std::stod(argv[++i]);
@@ -192,8 +219,10 @@ int main(int argc, char** argv) {
                 return snapshot::usage("--fps needs a number");
             }
             if (!(fps >= 1 && fps <= 240)) return snapshot::usage("--fps must be between 1 and 240");
-        } else if (!arg.empty() && arg[0] != '-' && scene.empty()) scene = arg;
-        else return snapshot::usage(("unexpected argument " + arg).c_str());
+        } else if (!arg.empty() && arg[0] != '-' && scene.empty())
+            scene = arg;
+        else
+            return snapshot::usage(("unexpected argument " + arg).c_str());
     }
     if (list) {
         for (const auto* s : snapshot::scenes()) std::printf("%s\n", s->name.c_str());
@@ -202,6 +231,7 @@ int main(int argc, char** argv) {
     }
     if (out.empty()) return snapshot::usage("--out is required");
     if (!std::getenv("QT_QPA_PLATFORM")) setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    const snapshot::ThrowawayHome home;
     QApplication app(argc, argv);
     if (all) {
         std::error_code ec;

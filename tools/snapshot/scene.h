@@ -11,6 +11,7 @@
 #include "ui/environment.h"
 #include "ui/view.h"
 
+#include <filesystem>
 #include <functional>
 #include <optional>
 #include <string>
@@ -49,10 +50,22 @@ struct AnimationScene {
     std::optional<ui::Animation> transaction;
     ui::Color background = ui::Color::sRGB(0.36, 0.39, 0.45);
 
-    AnimationScene(std::string name, Size size, double duration, std::function<ui::View(bool)> view, bool changes,
-                   std::optional<ui::Animation> transaction = std::nullopt);
+    AnimationScene(std::string name, Size size, double duration, std::function<ui::View(bool)> view,
+                   bool changes, std::optional<ui::Animation> transaction = std::nullopt);
 };
 
 std::vector<const AnimationScene*> animationScenes();
+
+// For the tool's run: the XDG folders in a temporary folder, removed at the end.
+class ThrowawayHome {
+public:
+    ThrowawayHome();
+    ~ThrowawayHome();
+    ThrowawayHome(const ThrowawayHome&) = delete;
+    ThrowawayHome& operator=(const ThrowawayHome&) = delete;
+
+private:
+    std::filesystem::path root_;
+};
 
 }  // namespace quorlix::snapshot

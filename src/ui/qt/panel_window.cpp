@@ -57,7 +57,12 @@ PanelWindow::PanelWindow(View root, Size size, EnvironmentValues environment)
       widget_(std::make_unique<HostWidget>(*host_, nullptr,
                                            Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint |
                                                Qt::WindowDoesNotAcceptFocus | Qt::NoDropShadowWindowHint)),
-      opacity_(1, [this](double v) { widget_->setWindowOpacity(v); }) {
+      opacity_(1, [this](double v) {
+          widget_->setWindowOpacity(v);
+          // Qt sends the new opacity only with its next request to the server: over a window
+          // that draws nothing new, a fade would stop at its first step.
+          if (xcb_connection_t* c = x11Connection()) xcb_flush(c);
+      }) {
     widget_->setAttribute(Qt::WA_TranslucentBackground);
     widget_->setAttribute(Qt::WA_ShowWithoutActivating);
     widget_->setAttribute(Qt::WA_X11DoNotAcceptFocus);

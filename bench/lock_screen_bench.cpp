@@ -1,0 +1,150 @@
+// Frames of the lock screen at 2x: the card while its title scrolls, the 1440 × 900
+// full-artwork view while the lyrics run, and that view when the clock's minute changes.
+
+#include "foundation/app_settings.h"
+#include "platform/platform.h"
+#include "services/battery_service.h"
+#include "services/lyrics_service.h"
+#include "services/now_playing_service.h"
+#include "services/volume_service.h"
+#include "services/weather_service.h"
+#include "ui/qt/qt_canvas.h"
+#include "ui/ui.h"
+#include "window/full_artwork_lock_view.h"
+#include "window/lock_screen_card.h"
+
+#include <benchmark/benchmark.h>
+
+#include <QImage>
+#include <QPainter>
+
+#include <cstdlib>
+#include <filesystem>
+
+namespace {
+
+using namespace quorlix;
+using namespace quorlix::ui;
+
+constexpr double scale = 2;
+
+// What the lock-screen windows hand down, with a long title playing, its artwork and lyrics.
+struct LockWorld {
+    struct InlineQueue final : platform::SerialQueue {
+        void async(std::function<void()> job) override { job(); }
+    } queue;
+    NowPlayingService nowPlaying{platform::Platform{}, queue};
+    LyricsService lyrics{nullptr};
+    VolumeService volume{nullptr};
+    WeatherService weather;
+    BatteryService battery{nullptr};
+    LockScreenInfo info;
+
+    LockWorld() {
+        nowPlaying.track = Track{
+            "music:1", "Luz de neón (Remix con nombre largo)", "Neón Club", "", 196, PlayerSource::music};
+        nowPlaying.isPlaying = true;
+        std::vector<std::uint8_t> rgba;
+        for (int i = 0; i < 600 * 600; ++i)
+            rgba.insert(rgba.end(), {static_cast<std::uint8_t>(i % 251),
+                                     static_cast<std::uint8_t>(i / 600 % 253), 120, 255});
+        nowPlaying.artwork = platform::Image::fromRGBA(600, 600, std::move(rgba));
+        std::vector<LyricLine> lines;
+        for (int i = 0; i < 40; ++i)
+            lines.push_back(
+                {2.5 * i, std::string("Las calles brillan de color, verso ").append(std::to_string(i))});
+        lyrics.lines = lines;
+        lyrics.status = LyricsService::Status::found;
+    }
+    static LockWorld& shared() {
+        // The settings are the defaults, never the user's.
+        static const bool fresh = [] {
+            const auto folder = std::filesystem::temp_directory_path() / "quorlix-bench-settings";
+            std::filesystem::create_directories(folder);
+            setenv("XDG_CONFIG_HOME", folder.c_str(), 1);
+            return true;
+        }();
+        (void)fresh;
+        static LockWorld world;
+        return world;
+    }
+    View window(View view) {
+        return view.environmentObject(nowPlaying)
+            .environmentObject(lyrics)
+            .environmentObject(AppSettings::shared())
+            .environmentObject(volume)
+            .environmentObject(weather)
+            .environmentObject(battery)
+            .environmentObject(info)
+            .colorScheme(ColorScheme::dark);
+    }
+};
+
+QImage canvas(Size size) {
+    return QImage(static_cast<int>(size.width * scale), static_cast<int>(size.height * scale),
+                  QImage::Format_ARGB32_Premultiplied);
+}
+
+void draw(QImage& image, const DisplayItem& list) {
+    image.fill(Qt::transparent);
+    QPainter painter(&image);
+    qt::QtCanvas canvas(painter, qt::QtFontEngine::shared(), scale, image.size());
+    list.draw(canvas);
+}
+
+// A frame of the card between renders: the title slides on, nothing is built again.
+void BM_CardMarqueeFrame(benchmark::State& state) {
+    qt::ensureGuiApplication();
+    LockWorld& world = LockWorld::shared();
+    const Size size{339, 185};
+    ViewGraph graph(qt::QtFontEngine::shared());
+    const View card = world.window(LockScreenCard{});
+    for (int i = 0; i < 4; ++i) graph.update(card, size, {}, {0, Date(0)});
+    QImage image = canvas(size);
+    double t = 2;  // past the marquee's pause
+    for (auto _ : state) {
+        t += 1.0 / 60;
+        draw(image, graph.present(t));
+    }
+}
+BENCHMARK(BM_CardMarqueeFrame)->Unit(benchmark::kMillisecond);
+
+// A tick of the lyrics column: the view rendered for a new playback time, presented, drawn.
+void BM_FullArtworkLyricsFrame(benchmark::State& state) {
+    qt::ensureGuiApplication();
+    LockWorld& world = LockWorld::shared();
+    const Size size{1440, 900};
+    ViewGraph graph(qt::QtFontEngine::shared());
+    const View full = world.window(FullArtworkLockView{.info = &world.info, .showingLyrics = true});
+    for (int i = 0; i < 4; ++i) graph.update(full, size, {}, {0, Date(10)});
+    QImage image = canvas(size);
+    double t = 0;
+    for (auto _ : state) {
+        t += 1.0 / 30;
+        graph.update(full, size, {}, {t, Date(10 + t)});
+        draw(image, graph.present(t));
+    }
+}
+BENCHMARK(BM_FullArtworkLyricsFrame)->Unit(benchmark::kMillisecond);
+
+// The clock's minute: the paused view rendered for the next minute, presented, drawn.
+void BM_ClockMinuteChange(benchmark::State& state) {
+    qt::ensureGuiApplication();
+    LockWorld& world = LockWorld::shared();
+    world.nowPlaying.isPlaying = false;
+    const Size size{1440, 900};
+    ViewGraph graph(qt::QtFontEngine::shared());
+    const View full = world.window(FullArtworkLockView{.info = &world.info});
+    for (int i = 0; i < 4; ++i) graph.update(full, size, {}, {0, Date(0)});
+    QImage image = canvas(size);
+    double minute = 0;
+    for (auto _ : state) {
+        minute += 60;
+        graph.update(full, size, {}, {minute, Date(minute)});
+        draw(image, graph.present(minute));
+    }
+    world.nowPlaying.isPlaying = true;
+}
+BENCHMARK(BM_ClockMinuteChange)->Unit(benchmark::kMillisecond);
+
+}  // namespace
