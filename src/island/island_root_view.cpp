@@ -124,27 +124,31 @@ ui::View IslandRootView::body(ui::Context& ctx) const {
     const bool menuShown = island.outputMenuOpen.get() && m == IslandMode::expanded;
     const int rows = outputCount.get();
     return body.environment(outputMenuOpen, island.outputMenuOpen.get())
-        .overlayPreferenceValue(OutputButtonAnchorKey,
-                                [menuShown, rows, &island](const std::optional<Anchor>& anchor) -> View {
-                                    if (!menuShown || !anchor) return EmptyView();
-                                    const Anchor button = *anchor;
-                                    return GeometryReader([button, rows, &island](const GeometryProxy& proxy) {
-                                        const Point at = outputMenuOrigin(proxy.size(), proxy[button], rows);
-                                        const auto close = [&island] {
-                                            withAnimation(Animation::spring(0.28, 0.85),
-                                                          [&] { island.outputMenuOpen = false; });
-                                        };
-                                        return OutputMenu{.close = close}
-                                            .transition(AnyTransition::asymmetric(
-                                                AnyTransition::scale(0.85, UnitPoint::topLeading)
-                                                    .combined(AnyTransition::opacity()),
-                                                AnyTransition::opacity().animation(Animation::easeIn(0.12))))
-                                            .offset(at.x, at.y)
-                                            .frame({.maxWidth = infinity,
-                                                    .maxHeight = infinity,
-                                                    .alignment = Alignment::topLeading});
-                                    });
-                                })
+        .overlayPreferenceValue(
+            OutputButtonAnchorKey,
+            [menuShown, rows, &island](const std::optional<Anchor>& anchor) -> View {
+                if (!menuShown || !anchor) return EmptyView();
+                const Anchor button = *anchor;
+                return GeometryReader([button, rows, &island](const GeometryProxy& proxy) {
+                    const Point at = outputMenuOrigin(proxy.size(), proxy[button], rows);
+                    const Rect frame(at, {outputMenuRoom, outputMenuHeight(rows)});
+                    const auto close = [&island] {
+                        withAnimation(Animation::spring(0.28, 0.85), [&] { island.outputMenuOpen = false; });
+                    };
+                    return OutputMenu{.close = close}
+                        .transition(AnyTransition::asymmetric(
+                            AnyTransition::scale(0.85, UnitPoint::topLeading)
+                                .combined(AnyTransition::opacity()),
+                            AnyTransition::opacity().animation(Animation::easeIn(0.12))))
+                        .offset(at.x, at.y)
+                        .frame(
+                            {.maxWidth = infinity, .maxHeight = infinity, .alignment = Alignment::topLeading})
+                        // The window takes the pointer over the menu.
+                        .onAppear([&island, frame] { island.outputMenuFrame = frame; })
+                        .onChange(frame, [&island](const Rect& f) { island.outputMenuFrame = f; })
+                        .onDisappear([&island] { island.outputMenuFrame = std::nullopt; });
+                });
+            })
         .onChange(island.outputMenuOpen.get(),
                   [outputCount, &volume](bool open) {
                       if (open) outputCount = static_cast<int>(volume.outputs().size());

@@ -3,8 +3,10 @@
 // is open or hovered, and the latest track swipe. One per notch window, main thread only.
 
 #include "foundation/raw_enum.h"
+#include "platform/geometry.h"
 #include "platform/published.h"
 
+#include <optional>
 #include <string_view>
 #include <vector>
 
@@ -49,6 +51,9 @@ public:
     Published<bool> outputMenuOpen{this, false};
     // Track-changing swipes so far, so views can react to each one, also in the same direction.
     Published<int> trackSwipeCount{this, 0};
+    // Where the output menu stands in the panel (its own space, y downward) while the root
+    // view shows it, so the window keeps taking the pointer there.
+    Published<std::optional<Rect>> outputMenuFrame{this, std::nullopt};
 };
 
 }  // namespace quorlix

@@ -4,16 +4,15 @@
 // sideways. `isTargeted` (a file drag hovering over the expanded island) brightens the hint,
 // easing over 0.15 s, or draws a dashed border around the files.
 //
-//     TrayPanel(dropTargeted)   // with the TrayStore in the environment
+//     TrayPanel{.isTargeted = dropTargeted}   // with the TrayStore in the environment
 
 #include "ui/view.h"
 
 namespace quorlix {
 
 struct TrayPanel : ui::ViewModifiers<TrayPanel> {
+    // A file drag hovers over the expanded island.
     bool isTargeted = false;
-
-    explicit TrayPanel(bool isTargeted) : isTargeted(isTargeted) {}
 
     ui::View body(ui::Context& ctx) const;
 };

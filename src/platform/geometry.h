@@ -41,8 +41,17 @@ struct Rect {
 
     // Half-open on the far edges, as the platform's hit tests are.
     bool contains(Point p) const { return p.x >= minX() && p.x < maxX() && p.y >= minY() && p.y < maxY(); }
-    Rect insetBy(double dx, double dy) const { return {origin.x + dx, origin.y + dy, size.width - 2 * dx, size.height - 2 * dy}; }
-    Rect offsetBy(double dx, double dy) const { return {origin.x + dx, origin.y + dy, size.width, size.height}; }
+    Rect insetBy(double dx, double dy) const {
+        return {origin.x + dx, origin.y + dy, size.width - 2 * dx, size.height - 2 * dy};
+    }
+    Rect offsetBy(double dx, double dy) const {
+        return {origin.x + dx, origin.y + dy, size.width, size.height};
+    }
+    // The smallest rectangle holding both.
+    Rect united(const Rect& o) const {
+        const double x = std::min(minX(), o.minX()), y = std::min(minY(), o.minY());
+        return {x, y, std::max(maxX(), o.maxX()) - x, std::max(maxY(), o.maxY()) - y};
+    }
     bool intersects(const Rect& o) const {
         return minX() < o.maxX() && o.minX() < maxX() && minY() < o.maxY() && o.minY() < maxY();
     }

@@ -64,6 +64,8 @@ public:
     virtual ScriptOutcome run(const std::string& source, double timeLimit) {
         return {execute(source, timeLimit), std::nullopt};
     }
+    // Whether the players' favourite scripts can mark a track here. Any thread.
+    virtual bool supportsFavorites() const { return true; }
 };
 
 }  // namespace quorlix::platform

@@ -75,6 +75,8 @@ public:
                                                  std::function<std::vector<MenuItem>()> menu) = 0;
     // Installs the application's main menu.
     virtual void setMainMenu(const std::vector<Menu>& menus) = 0;
+    // Carries out `action` as a menu item holding it does (`terminate` quits the application).
+    virtual void performStandardAction(StandardAction action) = 0;
 };
 
 }  // namespace quorlix::platform

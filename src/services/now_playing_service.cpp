@@ -172,7 +172,9 @@ void NowPlayingService::setAnchor(double seconds) {
 double NowPlayingService::position(Date date) const {
     if (!track.get()) return 0;
     double p = anchorPosition;
-    if (isPlaying.get()) p += date.timeIntervalSince(anchorDate);
+    // A date before the anchor (a view's clock entry made just before a seek) shows the
+    // anchor itself, never a time before the position the player last reported.
+    if (isPlaying.get()) p += std::max(date.timeIntervalSince(anchorDate), 0.0);
     if (!(p > 0)) p = 0;
     const double duration = track.get()->duration;
     if (duration > 0 && duration < p) p = duration;

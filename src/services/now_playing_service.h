@@ -81,7 +81,8 @@ public:
     void toggleShuffle();
     void toggleRepeat();
     void toggleFavorite();
-    // The current track comes from Music (the only player with favourites).
+    // The current track comes from Music (the only player with favourites) and the script
+    // host can mark favourites.
     bool canFavorite() const;
     // Launches the current track's player or brings it forward.
     void openPlayer();

@@ -91,7 +91,8 @@ void NowPlayingService::syncShuffle() {
     run(PlayerScripts::repeating(source), [this](std::optional<platform::ScriptValue> result) {
         if (const auto on = result ? result->booleanValue() : std::nullopt) repeating = *on;
     });
-    if (source == PlayerSource::spotify) {
+    // Spotify has no favourites, nor has a host without them: nothing is marked.
+    if (source == PlayerSource::spotify || !scriptHost_ || !scriptHost_->supportsFavorites()) {
         favorited = false;
         return;
     }
@@ -113,7 +114,8 @@ void NowPlayingService::toggleRepeat() {
 }
 
 bool NowPlayingService::canFavorite() const {
-    return track.get() && track.get()->source == PlayerSource::music;
+    return track.get() && track.get()->source == PlayerSource::music && scriptHost_ &&
+           scriptHost_->supportsFavorites();
 }
 
 void NowPlayingService::toggleFavorite() {

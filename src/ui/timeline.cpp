@@ -14,6 +14,12 @@ namespace {
 // The display's frame period: an animation timeline never asks for more.
 constexpr double framePeriod = 1.0 / 60;
 
+// An animation timeline's last entry: its date, and when it was made (monotonic).
+struct Entry {
+    Date date;
+    double at = 0;
+};
+
 class TimelineNode final : public Node {
 public:
     TimelineNode(TimelineSchedule schedule, std::function<View(const TimelineContext&)> content)
@@ -31,13 +37,20 @@ private:
         const FrameTime& t = services->time;
         switch (schedule_.kind) {
             case TimelineSchedule::Kind::animation: {
-                auto last = services->store ? services->store->box<Date>(detail::slotKey(scope, 0x74696d656cULL),
-                                                                         [&] { return t.date; })
+                const double interval = std::max(schedule_.interval, framePeriod);
+                auto last = services->store ? services->store->box<Entry>(detail::slotKey(scope, 0x74696d656cULL),
+                                                                          [&] { return Entry{t.date, t.now}; })
                                             : nullptr;
-                if (schedule_.paused) return last ? last->value : t.date;
-                if (last) last->value = t.date;
-                services->requestUpdate(t.now + std::max(schedule_.interval, framePeriod));
-                return t.date;
+                if (!last) {
+                    if (!schedule_.paused) services->requestUpdate(t.now + interval);
+                    return t.date;
+                }
+                if (schedule_.paused) return last->value.date;
+                // A render for another reason within the interval keeps the last entry, so a
+                // sibling's faster timeline does not drive this one.
+                if (t.now - last->value.at >= interval - 1e-9) last->value = Entry{t.date, t.now};
+                services->requestUpdate(last->value.at + interval);
+                return last->value.date;
             }
             case TimelineSchedule::Kind::periodic: {
                 const double by = std::max(schedule_.interval, 1e-3);

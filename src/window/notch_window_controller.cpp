@@ -85,11 +85,16 @@ Rect NotchWindowController::closedArea() const {
 Rect NotchWindowController::openArea() const {
     const Rect area = islandRect(IslandMode::expanded).insetBy(-18, -18);
     if (!state_.outputMenuOpen.get()) return area;
-    // Room for the output menu hanging below the island's right end.
-    const Rect menu(area.maxX() - 60, area.minY() - 130, 260, 150);
-    const double minX = std::min(area.minX(), menu.minX());
-    const double minY = std::min(area.minY(), menu.minY());
-    return {minX, minY, std::max(area.maxX(), menu.maxX()) - minX, std::max(area.maxY(), menu.maxY()) - minY};
+    // Room for the output menu hanging below the island's right end, and the menu itself
+    // wherever its button put it (the wide player's button ends a column far from that end).
+    Rect open = area.united(Rect(area.maxX() - 60, area.minY() - 130, 260, 150));
+    if (const auto& menu = state_.outputMenuFrame.get()) {
+        const Rect panel = panel_->frame();
+        // From the panel's own space (y downward) to the screen's.
+        open = open.united(
+            Rect(panel.minX() + menu->minX(), panel.maxY() - menu->maxY(), menu->width(), menu->height()));
+    }
+    return open;
 }
 
 void NotchWindowController::scheduleInputAreaUpdate() {

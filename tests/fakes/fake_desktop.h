@@ -102,6 +102,7 @@ public:
         const platform::Image& icon, const std::string& description,
         std::function<std::vector<platform::MenuItem>()> menu) override;
     void setMainMenu(const std::vector<platform::Menu>& menus) override { mainMenu = menus; }
+    void performStandardAction(platform::StandardAction action) override { performed.push_back(action); }
 
     // The item shown now, if any.
     bool hasItem() const { return item_ != nullptr; }
@@ -114,6 +115,8 @@ public:
     // given); false when there is none.
     bool choose(const std::string& title, const std::string& parent = {}) const;
     std::vector<platform::Menu> mainMenu;
+    // The standard actions carried out, in order.
+    std::vector<platform::StandardAction> performed;
 
 private:
     friend class FakeStatusItem;

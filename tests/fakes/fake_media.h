@@ -31,6 +31,9 @@ public:
 
     std::optional<platform::ScriptValue> execute(const std::string& source, double timeLimit) override;
     platform::ScriptOutcome run(const std::string& source, double timeLimit) override;
+    // Whether the favourite scripts count (false: as on a host without favourites).
+    bool favorites = true;
+    bool supportsFavorites() const override { return favorites; }
 
     std::vector<std::string> executed() const;
     // How many times exactly `source` ran.

@@ -5,8 +5,12 @@
 // With QUORLIX_SCREENSHOTS naming a folder, the pictures of the resting pill, the preview
 // HUDs and the expanded island are written there (the README's pictures come from here).
 // The lock screen's developer preview is checked here too: its windows on the desktop.
+//
+// The music page's test adds a private PulseAudio with two outputs and reads the default
+// output back with pactl.
 
 #include "desktop_session.h"
+#include "platform/private_pulse_server.h"
 #include "platform/virtual_display.h"
 
 #include <QImage>
@@ -18,6 +22,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <chrono>
 #include <cstdlib>
 #include <memory>
@@ -445,6 +450,84 @@ TEST_F(Desktop, TheLockScreenPreviewShowsItsWindowsOnTheDesktop) {
         return qGray(image.pixel(screenWidth - 60, screenHeight - 40)) < desktop - 20 &&
                brightPixels(image, centre - 200, clockY - 20, centre + 200, clockY + 40) > 500;
     })) << "no full-artwork view";
+    EXPECT_TRUE(quorlix->running());
+}
+
+// Whether two pictures show about the same colour at (x, y).
+bool same(const QImage& a, const QImage& b, int x, int y) {
+    const QRgb p = a.pixel(x, y), q = b.pixel(x, y);
+    return std::abs(qRed(p) - qRed(q)) < 12 && std::abs(qGreen(p) - qGreen(q)) < 12 &&
+           std::abs(qBlue(p) - qBlue(q)) < 12;
+}
+
+// The PulseAudio server's default output, or nothing.
+std::string defaultSink() {
+    std::string name = PrivatePulseServer::pactl("get-default-sink").value_or("");
+    while (!name.empty() && std::isspace(static_cast<unsigned char>(name.back()))) name.pop_back();
+    return name;
+}
+
+TEST_F(Desktop, TheMusicPagesOutputMenuMakesTheOtherOutputTheDefaultAndCloses) {
+    for (const char* program : {"pulseaudio", "pactl", "dbus-daemon"})
+        if (!installed(program)) GTEST_SKIP() << program << " is not installed";
+    PrivatePulseServer pulse;
+    if (!pulse.started()) GTEST_SKIP() << "No private PulseAudio daemon could start here: " << pulse.reason();
+    const std::string before = defaultSink();
+    ASSERT_TRUE(before == "a" || before == "b") << before;
+    const std::string other = before == "a" ? "b" : "a";
+
+    // A session bus of the test's own, with a player already playing on it.
+    const fs::path socket = home->path() / "bus";
+    ChildProcess bus({"dbus-daemon", "--session", "--nofork", "--address=unix:path=" + socket.string()},
+                     {{1, "/dev/null", O_WRONLY}, {2, "/dev/null", O_WRONLY}});
+    const auto waitFor = [](const fs::path& file) {
+        for (int i = 0; i < 100 && !fs::exists(file); ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        return fs::exists(file);
+    };
+    if (!waitFor(socket)) GTEST_SKIP() << "dbus-daemon did not start a session bus";
+    Variable busAddress("DBUS_SESSION_BUS_ADDRESS", "unix:path=" + socket.string());
+    const fs::path ready = home->path() / "player-ready";
+    ChildProcess player({QUORLIX_MPRIS_PLAYER, ready.string()}, {{2, "/dev/null", O_WRONLY}});
+    ASSERT_TRUE(waitFor(ready)) << "the media player did not come on the bus";
+
+    Screen& screen = *this->screen;
+    launch(R"({"previewTab": "music", "islandWidth": 600})");
+    // The wide page, 600 points wide, with the player's artwork tile (no artwork: the grey
+    // placeholder) at its leading edge; the island's body is 140 points tall, so the tile is
+    // 90 points square, 22 points in, centred in the page between 35 and 163 points down.
+    const int left = centre - 300;
+    ASSERT_TRUE(eventually(
+        screen,
+        [&](const QImage& image) {
+            const auto span = darkSpan(image, 100);
+            const int tile = qGray(image.pixel(left + 22 + 15, 99 - 30));
+            return span && std::abs(span->second - span->first + 1 - 600) <= 2 && tile > 40 && tile < 90;
+        },
+        30))
+        << "the music page did not show";
+
+    // The output button ends the 200-point column beside the tile, on the page's last row.
+    const QImage closed = screen.grab();
+    ASSERT_EQ(
+        run({"xdotool", "mousemove", std::to_string(left + 22 + 90 + 18 + 200 - 12), "152", "click", "1"}),
+        0);
+    ASSERT_TRUE(eventually(screen, [&](const QImage& image) {
+        return !same(image, closed, centre + 150, 210);
+    })) << "the output menu did not open";
+
+    // The menu hangs 4 points under the button, with a row of 29 points per output, in the
+    // server's order: "a", then "b".
+    const int row = other == "a" ? 0 : 1;
+    const int y = 163 + 4 + 5 + 29 * row + 14;
+    ASSERT_EQ(run({"xdotool", "mousemove", std::to_string(centre + 60), std::to_string(y), "click", "1"}), 0);
+    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (defaultSink() != other && std::chrono::steady_clock::now() < end)
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    EXPECT_EQ(defaultSink(), other);
+    EXPECT_TRUE(eventually(screen, [&](const QImage& image) {
+        return same(image, closed, centre + 150, 210);
+    })) << "the output menu did not close";
     EXPECT_TRUE(quorlix->running());
 }
 

@@ -157,7 +157,7 @@ TEST_F(IslandRootViewTest, APageWhoseFeatureIsOffDrawsAsTheFirstPage) {
     state.tab = IslandTab::weather;
     AppSettings::shared().weatherEnabled = false;
     const ui::DisplayItem& island = render(NotchGeometry(FakeScreens::externalDisplay(), false));
-    EXPECT_NE(island.findText("Música"), nullptr);
+    EXPECT_NE(island.findText("Nada sonando"), nullptr);
     EXPECT_EQ(island.findText("Clima"), nullptr);
 }
 

@@ -54,8 +54,8 @@ TEST_F(PagesIdleTest, OnlyTheCalendarListAndARunningCountdownAskForFrames) {
              timer.pause();
          },
          [] { return View(TimerPage{}); }, 0},
-        {"tray empty", [] {}, [] { return View(TrayPanel(true)); }, 0},
-        {"tray", [this, path] { tray.add({path}); }, [] { return View(TrayPanel(true)); }, 0},
+        {"tray empty", [] {}, [] { return View(TrayPanel{.isTargeted = true}); }, 0},
+        {"tray", [this, path] { tray.add({path}); }, [] { return View(TrayPanel{.isTargeted = true}); }, 0},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);

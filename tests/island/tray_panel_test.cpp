@@ -30,7 +30,7 @@ protected:
     }
     void showTray(bool targeted = false) {
         inputs.flag = targeted;
-        showPage([this] { return View(TrayPanel(inputs.flag.get())); });
+        showPage([this] { return View(TrayPanel{.isTargeted = inputs.flag.get()}); });
         host->events().showMenu = [this](const std::vector<MenuItem>& items, Point) {
             lastMenu = items;
             std::vector<std::string> titles;

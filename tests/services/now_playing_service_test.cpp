@@ -144,6 +144,9 @@ TEST_F(NowPlayingTest, PositionFromNotificationOrAskedFromThePlayer) {
     notify(PlayerSource::music, musicInfo("Playing"));
     EXPECT_EQ(fake.scriptHost.count(PlayerScripts::position(PlayerSource::music)), 1);
     EXPECT_DOUBLE_EQ(service->position(now()), 40.0);
+    // A view's clock entry from just before the new position never reads earlier than it.
+    EXPECT_DOUBLE_EQ(service->position(now().addingTimeInterval(-0.6)), 40.0);
+    EXPECT_DOUBLE_EQ(service->position(now().addingTimeInterval(2)), 42.0);
 }
 
 TEST_F(NowPlayingTest, SameTrackTwiceNeitherReloadsArtworkNorResyncs) {

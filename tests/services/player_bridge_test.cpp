@@ -294,6 +294,24 @@ TEST_F(PlayerBridgeTest, SpotifyHasNoFavourites) {
                                                     "tell application \"Spotify\" to get repeating"}));
 }
 
+TEST_F(PlayerBridgeTest, AHostWithoutFavouritesMarksNoMusicTrack) {
+    fake.scriptHost.favorites = false;
+    playMusic();
+    EXPECT_FALSE(service->canFavorite());
+    fake.scriptHost.clearExecuted();
+
+    service->toggleFavorite();
+    EXPECT_TRUE(executed().empty());
+    EXPECT_FALSE(service->favorited.get());
+
+    // As for Spotify, the sync reads no favourite and clears a stale one.
+    service->favorited = true;
+    service->syncShuffle();
+    EXPECT_FALSE(service->favorited.get());
+    EXPECT_EQ(executed(), (std::vector<std::string>{PlayerScripts::shuffle(PlayerSource::music),
+                                                    PlayerScripts::repeating(PlayerSource::music)}));
+}
+
 TEST_F(PlayerBridgeTest, TogglesFlipThenTellThePlayer) {
     playMusic();
     service->toggleRepeat();

@@ -151,6 +151,25 @@ TEST(Timeline, AnAnimationScheduleFramesAtItsIntervalAndNoneWhilePaused) {
     EXPECT_EQ(last, pausedAt);
 }
 
+TEST(Timeline, ARenderWithinTheIntervalKeepsTheLastEntry) {
+    std::vector<double> dates;
+    Live l([&] {
+        const std::string label = l.model.label.get();
+        return TimelineView(TimelineSchedule::animation(1), [&dates, label](const TimelineContext& t) {
+            dates.push_back(t.date.secondsSince1970);
+            return Text(label);
+        });
+    });
+    const double first = dates.back();
+    l.time.advance(0.5);
+    l.model.label = "b";  // something else changes half-way
+    l.advance(0);
+    EXPECT_EQ(dates.back(), first);
+    EXPECT_NEAR(l.time.queue.nextDueIn(), 0.5, 1e-9);
+    l.time.advance(0.5 + 1e-6);
+    EXPECT_NEAR(dates.back(), first + 1, 1e-6);
+}
+
 TEST(Timeline, PeriodicAndMinuteSchedulesShowTheirEntryDates) {
     std::vector<double> periodic, minutes;
     Live l([&] {

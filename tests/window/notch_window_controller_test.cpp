@@ -1,7 +1,10 @@
 #include "island_test_support.h"
 
+#include "fakes/fixed_font_engine.h"
 #include "island/island_layout.h"
+#include "island/island_root_view.h"
 #include "platform/user_defaults.h"
+#include "ui/view_host.h"
 
 namespace quorlix {
 namespace {
@@ -11,7 +14,10 @@ using platform::PointerEventType;
 using platform::ScrollPhase;
 using testing::IslandTest;
 
-using NotchWindowControllerTest = IslandTest;
+class NotchWindowControllerTest : public IslandTest {
+protected:
+    fakes::FixedFontEngine fonts;
+};
 
 TEST_F(NotchWindowControllerTest, ThePanelHangsFromTheTopCentreAndTakesThePointerOnlyOverTheOpenIsland) {
     make();
@@ -41,6 +47,42 @@ TEST_F(NotchWindowControllerTest, ThePanelHangsFromTheTopCentreAndTakesThePointe
     island->state().outputMenuOpen = true;
     EXPECT_EQ(island->openArea().minY(), open.minY() - 130);
     EXPECT_EQ(island->openArea().maxX(), open.maxX() - 60 + 260);
+}
+
+TEST_F(NotchWindowControllerTest, TheOpenAreaHoldsTheOutputMenuWhereItsButtonPutsIt) {
+    // The wide player: its output button ends a 200-point column, far left of the island's
+    // end; seven outputs make a menu that reaches down to the panel's bottom.
+    settings.islandWidth = 600;
+    play();
+    attachOutput();
+    for (std::uint32_t id = 2; id <= 7; ++id) fake.audio.add(id, {.name = "Salida " + std::to_string(id)});
+    make();
+    move(onIsland());
+    ui::ViewHost host(fonts, *panel().content, NotchWindowController::panelSize, panel().environment);
+    host.render();
+    island->state().outputMenuOpen = true;
+    fake.time.runPending();
+
+    const auto menu = island->state().outputMenuFrame.get();
+    ASSERT_TRUE(menu.has_value());
+    EXPECT_EQ(menu->size, (Size{300, IslandRootView::outputMenuHeight(7)}));
+    const Rect panelFrame = panel().frame();
+    const Rect onScreen(panelFrame.minX() + menu->minX(), panelFrame.maxY() - menu->maxY(), menu->width(),
+                        menu->height());
+    const Rect open = island->openArea();
+    const Rect expanded = island->islandRect(IslandMode::expanded);
+    // Its lower rows lie beyond the room kept below the island's right end.
+    EXPECT_LT(onScreen.minY(), expanded.minY() - 18 - 130);
+    for (const Point corner :
+         {Point{onScreen.minX(), onScreen.minY()}, Point{onScreen.maxX() - 1, onScreen.minY()}})
+        EXPECT_TRUE(open.contains(corner)) << corner.x << ", " << corner.y;
+    // The window takes the pointer there too.
+    ASSERT_EQ(panel().inputAreas.size(), 1u);
+    EXPECT_TRUE(panel().inputAreas[0].contains({menu->minX() + 1, menu->maxY() - 1}));
+
+    island->state().outputMenuOpen = false;
+    fake.time.runPending();
+    EXPECT_EQ(island->openArea(), expanded.insetBy(-18, -18));
 }
 
 TEST_F(NotchWindowControllerTest, HoverModeOpensOnAPlainMoveOnly) {

@@ -1,11 +1,13 @@
 #pragma once
-// The objects a whole island reads, for scenes of the island as its panel draws it: nothing
-// playing, no agent at work, no timer and no HUD until a scene sets them. `island(screen)`
-// builds the root view over a screen's notch, or floating on a screen without one.
+// The objects an island reads, for the scenes: one world shared by every scene, with default
+// settings (the tool keeps its settings apart from the user's). At first nothing plays, no
+// agent works and three audio outputs are known, the built-in speakers the default.
+//
+//     IslandWorld& world = IslandWorld::shared();
+//     world.play(IslandWorld::sampleTrack(), 83);
+//     return world.island(IslandWorld::external());
 
-#include "foundation/app_settings.h"
 #include "island/island_root_view.h"
-#include "island/live_preview.h"
 #include "platform/platform.h"
 #include "services/agent_service.h"
 #include "services/calendar_service.h"
@@ -16,69 +18,64 @@
 #include "services/tray_store.h"
 #include "services/volume_service.h"
 #include "services/weather_service.h"
+#include "ui/view.h"
 
 #include <functional>
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
 
 namespace quorlix::snapshot {
 
-struct IslandWorld {
-    struct InlineQueue final : platform::SerialQueue {
-        void async(std::function<void()> job) override { job(); }
-    } queue;
-    NowPlayingService nowPlaying{platform::Platform{}, queue};
+class IslandWorld {
+    struct Backends;
+    // First: the services below are built on it.
+    std::unique_ptr<Backends> backends_;
+
+public:
+    static IslandWorld& shared();
+    ~IslandWorld();
+
+    // The whole island on `screen`, as its panel draws it.
+    ui::View island(const platform::Screen& screen);
+    // The objects as environment objects of `view`.
+    ui::View withObjects(ui::View view);
+
+    // Back to the first state: closed, no HUD, nothing playing, no lyrics, default settings
+    // and no live preview.
+    void reset();
+    // `track` standing `position` seconds in at the scenes' time 0, playing or paused.
+    void play(const Track& track, double position, bool playing = true);
+    // Nothing plays.
+    void stop();
+    // A square picture in warm colours, as artwork.
+    static platform::Image samplePicture();
+    static Track sampleTrack();
+    static std::vector<LyricLine> sampleLyrics();
+
+    // A screen without a notch, and a laptop's with one.
+    static platform::Screen external();
+    static platform::Screen notched();
+
+    IslandState state;
+    NowPlayingService& nowPlaying;
+    LyricsService lyrics{nullptr};
+    VolumeService& volume;
     HUDCenter hud;
     AgentService agents{nullptr};
     TimerService timer;
-    VolumeService volume{nullptr};
-    LyricsService lyrics{nullptr};
     TrayStore tray;
     WeatherService weather;
     CalendarService calendar{nullptr, nullptr};
-    IslandState state;
 
-    static IslandWorld& shared() {
-        static IslandWorld world;
-        return world;
-    }
-    // Back to rest: nothing playing, no agent, no timer, no HUD, closed, at the settings'
-    // sizes whatever a scene drawn before previewed.
-    void reset() {
-        LivePreview::shared().width = std::nullopt;
-        hud.current = std::nullopt;
-        hud.deviceDetail = false;
-        state.expanded = false;
-        state.trackSwipe = 0;
-        nowPlaying.isPlaying = false;
-        nowPlaying.liveVisible = false;
-        nowPlaying.artwork = std::nullopt;
-        nowPlaying.accentColor = NowPlayingService::white;
-        timer.endDate = std::nullopt;
-        timer.pausedRemaining = std::nullopt;
-        timer.total = 0;
-        agents.working = {};
-        volume.currentOutput = std::nullopt;
-    }
-    ui::View island(const platform::Screen& screen) {
-        return islandTree(
-            state, NotchGeometry(screen, false),
-            {AppSettings::shared(), nowPlaying, lyrics, tray, weather, volume, hud, timer, agents, calendar});
-    }
+private:
+    IslandWorld();
+    std::optional<AudioOutput> firstOutput_;
 };
 
-// A 1920 by 1080 display without a notch, and the same with a 187 by 32 notch.
-inline platform::Screen externalScreen() {
-    platform::Screen s;
-    s.frame = Rect(0, 0, 1920, 1080);
-    return s;
-}
-
-inline platform::Screen notchedScreen() {
-    platform::Screen s = externalScreen();
-    s.safeAreaInsets.top = 32;
-    s.auxiliaryTopLeftArea = Rect(0, 1048, 866, 32);
-    s.auxiliaryTopRightArea = Rect(1053, 1048, 867, 32);
-    return s;
-}
+inline platform::Screen externalScreen() { return IslandWorld::external(); }
+inline platform::Screen notchedScreen() { return IslandWorld::notched(); }
 
 // The island over `screen` once `setUp` has changed the resting world.
 inline ui::View islandScene(const platform::Screen& screen, const std::function<void(IslandWorld&)>& setUp) {

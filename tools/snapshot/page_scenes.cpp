@@ -241,7 +241,7 @@ TrayStore& tray(const std::string& state) {
 
 View trayPanel(const std::string& state, bool targeted) {
     installWorkspace();
-    return onIsland(View(TrayPanel(targeted)).environmentObject(tray(state)), 343);
+    return onIsland(View(TrayPanel{.isTargeted = targeted}).environmentObject(tray(state)), 343);
 }
 
 const Scene trayEmpty{"tray-panel-empty", canvas(343), [] { return trayPanel("empty", false); }};

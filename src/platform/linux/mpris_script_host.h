@@ -26,6 +26,7 @@ class MprisScriptHost final : public ScriptHost {
 public:
     explicit MprisScriptHost(MprisBus& bus) : bus_(bus) {}
     std::optional<ScriptValue> execute(const std::string& source, double timeLimit) override;
+    bool supportsFavorites() const override { return false; }
 
     // Artwork larger than this (a local file, a data: URL's bytes) is not read.
     static constexpr qint64 maxArtworkFileSize = 10 * 1024 * 1024;

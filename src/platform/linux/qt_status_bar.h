@@ -25,6 +25,7 @@ public:
     std::unique_ptr<StatusItem> makeItem(const Image& icon, const std::string& accessibilityDescription,
                                          std::function<std::vector<MenuItem>()> menu) override;
     void setMainMenu(const std::vector<Menu>& menus) override;
+    void performStandardAction(StandardAction action) override { perform(action); }
 
     // Fills `menu` with `items`, replacing what it held.
     static void fill(QMenu& menu, const std::vector<MenuItem>& items);

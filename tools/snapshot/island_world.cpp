@@ -1,0 +1,257 @@
+#include "snapshot/island_world.h"
+#include "snapshot/scene_audio.h"
+
+#include "foundation/app_settings.h"
+#include "island/live_preview.h"
+#include "ui/views.h"
+
+#include <cmath>
+#include <cstdint>
+#include <vector>
+
+namespace quorlix::snapshot {
+
+namespace {
+
+// Three output devices; writes change nothing.
+class SceneAudio final : public platform::AudioHardware {
+public:
+    struct Device {
+        platform::AudioDeviceID id;
+        std::string name;
+        std::uint32_t transport;
+    };
+    std::vector<Device> list{{1, "Bocinas MacBook Pro", AudioOutput::builtIn},
+                             {2, "AirPods Pro de Ana", AudioOutput::bluetooth},
+                             {3, "Pantalla LG UltraFine de la sala de reuniones", AudioOutput::displayPort}};
+
+    std::optional<platform::AudioDeviceID> defaultOutputDevice() const override { return 1; }
+    std::optional<platform::AudioDeviceID> defaultInputDevice() const override { return 0; }
+    std::optional<std::vector<platform::AudioDeviceID>> devices() const override {
+        std::vector<platform::AudioDeviceID> ids;
+        for (const auto& d : list) ids.push_back(d.id);
+        return ids;
+    }
+    std::optional<std::size_t> outputStreamCount(platform::AudioDeviceID) const override { return 1; }
+    std::optional<std::string> name(platform::AudioDeviceID id) const override {
+        const Device* d = find(id);
+        return d ? std::optional(d->name) : std::nullopt;
+    }
+    std::optional<std::uint32_t> transport(platform::AudioDeviceID id) const override {
+        const Device* d = find(id);
+        return d ? std::optional(d->transport) : std::nullopt;
+    }
+    std::optional<float> volume(platform::AudioDeviceID) const override { return 0.5f; }
+    bool hasMute(platform::AudioDeviceID) const override { return true; }
+    std::optional<bool> isMuted(platform::AudioDeviceID) const override { return false; }
+    std::optional<bool> isRunningSomewhere(platform::AudioDeviceID) const override { return false; }
+    bool setVolume(platform::AudioDeviceID, float) override { return false; }
+    bool setMuted(platform::AudioDeviceID, bool) override { return false; }
+    bool setDefaultOutputDevice(platform::AudioDeviceID) override { return false; }
+    bool setDefaultSystemOutputDevice(platform::AudioDeviceID) override { return false; }
+    Subscription listen(platform::AudioProperty, std::function<void()>) override { return {}; }
+    Subscription listen(platform::AudioDeviceID, platform::AudioProperty, std::function<void()>) override {
+        return {};
+    }
+
+private:
+    const Device* find(platform::AudioDeviceID id) const {
+        for (const auto& d : list)
+            if (d.id == id) return &d;
+        return nullptr;
+    }
+};
+
+// The players' notifications, delivered by the world itself.
+class ScenePlayers final : public platform::PlayerNotifications {
+public:
+    Subscription observe(const std::string& name,
+                         std::function<void(const platform::NotificationInfo&)> handler) override {
+        handlers[name] = std::move(handler);
+        return {};
+    }
+    std::map<std::string, std::function<void(const platform::NotificationInfo&)>> handlers;
+};
+
+// The scenes' clock while a track is set: every scene draws at dates from 0 on.
+class StartOfTime final : public platform::Clock {
+public:
+    double now() const override { return 0; }
+    double uptime() const override { return 0; }
+    Date date() const override { return Date(0); }
+};
+
+struct InlineQueue final : platform::SerialQueue {
+    void async(std::function<void()> job) override { job(); }
+};
+
+// A script host that answers nothing, yet counts as one with favourites.
+class SilentScripts final : public platform::ScriptHost {
+public:
+    std::optional<platform::ScriptValue> execute(const std::string&, double) override { return std::nullopt; }
+};
+
+// Work the services leave for later never runs: a scene is drawn as things stand.
+class IdleQueue final : public platform::MainQueue {
+protected:
+    void schedule(double, std::shared_ptr<platform::Job>) override {}
+    void scheduleUptime(double, std::shared_ptr<platform::Job>) override {}
+};
+
+}  // namespace
+
+struct IslandWorld::Backends {
+    IdleQueue queue;
+    SceneAudio audio;
+    ScenePlayers players;
+    SilentScripts scriptHost;
+    InlineQueue scripts;
+    platform::Platform platform;
+    std::unique_ptr<NowPlayingService> nowPlaying;
+    std::unique_ptr<VolumeService> volume;
+
+    Backends() {
+        platform::MainQueue::install(&queue);
+        platform.playerNotifications = &players;
+        platform.scriptHost = &scriptHost;
+        nowPlaying = std::make_unique<NowPlayingService>(platform, scripts);
+        nowPlaying->start();
+        volume = std::make_unique<VolumeService>(&audio);
+        volume->start();
+    }
+};
+
+IslandWorld::IslandWorld()
+    : backends_(std::make_unique<Backends>()),
+      nowPlaying(*backends_->nowPlaying),
+      volume(*backends_->volume),
+      firstOutput_(volume.currentOutput.get()) {}
+
+IslandWorld::~IslandWorld() = default;
+
+IslandWorld& IslandWorld::shared() {
+    static IslandWorld world;
+    return world;
+}
+
+ui::View IslandWorld::withObjects(ui::View view) {
+    return view.environmentObject(AppSettings::shared())
+        .environmentObject(nowPlaying)
+        .environmentObject(lyrics)
+        .environmentObject(tray)
+        .environmentObject(weather)
+        .environmentObject(volume)
+        .environmentObject(hud)
+        .environmentObject(timer)
+        .environmentObject(agents)
+        .environmentObject(calendar)
+        .environmentObject(state);
+}
+
+ui::View IslandWorld::island(const platform::Screen& screen) {
+    return islandTree(
+        state, NotchGeometry(screen, false),
+        {AppSettings::shared(), nowPlaying, lyrics, tray, weather, volume, hud, timer, agents, calendar});
+}
+
+void IslandWorld::reset() {
+    stop();
+    lyrics.clear();
+    hud.current = std::nullopt;
+    hud.deviceDetail = false;
+    state.expanded = false;
+    state.trackSwipe = 0;
+    nowPlaying.isPlaying = false;
+    nowPlaying.liveVisible = false;
+    nowPlaying.artwork = std::nullopt;
+    nowPlaying.accentColor = NowPlayingService::white;
+    timer.endDate = std::nullopt;
+    timer.pausedRemaining = std::nullopt;
+    timer.total = 0;
+    agents.working = {};
+    volume.currentOutput = firstOutput_;
+    state.hovering = false;
+    state.tab = IslandTab::music;
+    state.outputMenuOpen = false;
+    LivePreview::shared().width = std::nullopt;
+    LivePreview::shared().height = std::nullopt;
+    AppSettings& settings = AppSettings::shared();
+#define QUORLIX_RESET_SETTING(type, name, initial) \
+    if (settings.name.get() != (initial)) settings.name = initial;
+    QUORLIX_SETTINGS(QUORLIX_RESET_SETTING)
+#undef QUORLIX_RESET_SETTING
+}
+
+void IslandWorld::play(const Track& track, double position, bool playing) {
+    StartOfTime start;
+    platform::Clock& previous = platform::Clock::shared();
+    platform::Clock::install(&start);
+    const auto& notify =
+        backends_->players
+            .handlers[track.source == PlayerSource::music ? NowPlayingService::musicNotification
+                                                          : NowPlayingService::spotifyNotification];
+    notify({{"Player State", std::string(playing ? "Playing" : "Paused")},
+            {"Name", track.title},
+            {"Artist", track.artist},
+            {"Album", track.album},
+            {"Total Time", track.duration * 1000},
+            {"PersistentID", track.id},
+            {"Playback Position", position}});
+    platform::Clock::install(&previous);
+    nowPlaying.artwork = samplePicture();
+    nowPlaying.accentColor = RGBA{1.0, 0.55, 0.42, 1};
+}
+
+void IslandWorld::stop() {
+    if (const auto& track = nowPlaying.track.get())
+        backends_->players
+            .handlers[track->source == PlayerSource::music ? NowPlayingService::musicNotification
+                                                           : NowPlayingService::spotifyNotification](
+                {{"Player State", std::string("Stopped")}});
+}
+
+platform::Image IslandWorld::samplePicture() {
+    const int side = 120;
+    std::vector<std::uint8_t> rgba;
+    for (int y = 0; y < side; ++y)
+        for (int x = 0; x < side; ++x) {
+            const double d = std::hypot(x - 40.0, y - 45.0) / side;
+            rgba.insert(rgba.end(),
+                        {static_cast<std::uint8_t>(250 - 90 * d), static_cast<std::uint8_t>(150 - 60 * d),
+                         static_cast<std::uint8_t>(90 + 80 * d), 255});
+        }
+    return *platform::Image::fromRGBA(side, side, std::move(rgba));
+}
+
+Track IslandWorld::sampleTrack() {
+    return {"M7",           "Canción de la orilla (versión acústica)",
+            "Los Faroles",  "Mareas de noviembre",
+            214,            PlayerSource::music};
+}
+
+std::vector<LyricLine> IslandWorld::sampleLyrics() {
+    return {{70.0, "Camino por la orilla"},
+            {75.5, "Con la marea en los pies"},
+            {81.0, "Cuento las luces del puerto, una a una"},
+            {86.5, "Y la noche se queda"},
+            {92.0, ""},
+            {97.5, "Camino por la orilla"}};
+}
+
+VolumeService& threeOutputs() { return IslandWorld::shared().volume; }
+
+platform::Screen IslandWorld::external() {
+    platform::Screen s;
+    s.frame = Rect(0, 0, 1920, 1080);
+    return s;
+}
+
+platform::Screen IslandWorld::notched() {
+    platform::Screen s = external();
+    s.safeAreaInsets.top = 32;
+    s.auxiliaryTopLeftArea = Rect(0, 1048, 866, 32);
+    s.auxiliaryTopRightArea = Rect(1053, 1048, 867, 32);
+    return s;
+}
+
+}  // namespace quorlix::snapshot
