@@ -2,10 +2,10 @@
 
 #include "app/app_actions.h"
 #include "foundation/app_settings.h"
+#include "island/calendar_page.h"
 #include "island/island_button_style.h"
 #include "island/island_layout.h"
 #include "island/island_state.h"
-#include "island/calendar_page.h"
 #include "island/music_panel.h"
 #include "island/timer_page.h"
 #include "island/tray_drop.h"

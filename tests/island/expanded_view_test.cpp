@@ -91,9 +91,9 @@ TEST_F(ExpandedViewTest, TheWidthPicksTheLayoutAndTheTabItsPaddings) {
     for (const Case& c : {
              Case{559.9, 140, IslandTab::music, "Nada sonando", false, {19, 18, 16, 18}},
              Case{559.9, 140, IslandTab::timer, "Temporizador", false, {notchBelow, 20, 16, 20}},
-             Case{559.9, 140, IslandTab::weather, "Clima", false, {notchBelow, 20, 16, 20}},
+             Case{559.9, 140, IslandTab::weather, "Cargando el clima…", false, {notchBelow, 20, 16, 20}},
              Case{560, 149, IslandTab::music, "Nada sonando", true, {32 + 8, 22, 12, 22}},
-             Case{560, 150, IslandTab::tray, "Bandeja", true, {32 + 8, 22, 20, 22}},
+             Case{560, 150, IslandTab::tray, "Arrastra archivos aquí", true, {32 + 8, 22, 20, 22}},
          }) {
         SCOPED_TRACE(std::string(c.page) + " at " + std::to_string(c.width) + " by " +
                      std::to_string(c.bodyHeight));
@@ -142,7 +142,7 @@ TEST_F(ExpandedViewTest, ASelectedPageWhoseFeatureIsOffIsDrawnAsTheFirstPage) {
     settings.weatherEnabled = false;
     showIsland(600);
     EXPECT_NE(shown().findText("Nada sonando"), nullptr);
-    EXPECT_EQ(shown().findText("Clima"), nullptr);
+    EXPECT_EQ(shown().findText("Cargando el clima…"), nullptr);
     ASSERT_NE(highlight(), nullptr);
     EXPECT_TRUE(highlight()->frame.contains(centre(shown().findSymbol("music.note"))));
 

@@ -158,7 +158,7 @@ TEST_F(IslandRootViewTest, APageWhoseFeatureIsOffDrawsAsTheFirstPage) {
     AppSettings::shared().weatherEnabled = false;
     const ui::DisplayItem& island = render(NotchGeometry(FakeScreens::externalDisplay(), false));
     EXPECT_NE(island.findText("Nada sonando"), nullptr);
-    EXPECT_EQ(island.findText("Clima"), nullptr);
+    EXPECT_EQ(island.findText("Cargando el clima…"), nullptr);
 }
 
 TEST_F(IslandRootViewTest, EveryClosedModeShowsItsOwnView) {

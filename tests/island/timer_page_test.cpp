@@ -40,6 +40,8 @@ TEST_F(TimerPageTest, IdleItOffersFivePresetsThatStartACountdown) {
     EXPECT_NE(shown().findText("1 min"), nullptr);
     EXPECT_NE(shown().findSymbol("xmark"), nullptr);
 
+    timer.cancel();
+    advance(0);
     timer.start(60);
     advance(0);
     EXPECT_EQ(timeLeft(), "1:00:00");
