@@ -3,6 +3,7 @@
 #include "settings/general_pane.h"
 #include "settings/setting_rows.h"
 #include "settings/settings_search.h"
+#include "settings/updates_pane.h"
 #include "ui/ui.h"
 
 namespace quorlix {
@@ -107,6 +108,7 @@ View GlassBackground::body(Context&) const { return Color::sRGB(0.11, 0.11, 0.12
 
 View SettingsView::pane(SettingsSection section) {
     if (section == SettingsSection::general) return GeneralPane{};
+    if (section == SettingsSection::updates) return UpdatesPane{};
     return PaneHeader{section};
 }
 
