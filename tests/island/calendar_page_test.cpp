@@ -36,6 +36,7 @@ TEST_F(CalendarPageTest, ThePageAsksOnceThenFollowsTheAnswer) {
     showPage([] { return View(CalendarPage{}); });
     EXPECT_NE(shown().findSymbol("calendar"), nullptr);
     EXPECT_EQ(texts(), std::vector<std::string>{"Mostrar mis eventos"});
+    EXPECT_TRUE(fake.calendarStore.accessRequests.empty()) << "not before the click";
     clickText("Mostrar mis eventos");
     EXPECT_EQ(fake.calendarStore.accessRequests.size(), 1u);
 

@@ -122,8 +122,17 @@ TEST_F(ExpandedViewTest, TheHeaderKeepsTheNotchFreeAndShowsTheVisibleTabsAndTheB
     const auto button =
         std::find_if(path.rbegin(), path.rend(), [](auto* i) { return i->frame.width() == 30; });
     ASSERT_NE(button, path.rend());
-    EXPECT_GE(shown().findSymbol("gearshape.fill")->frame.minX() - (*button)->frame.maxX(),
-              notch.width + 24 - 1e-9);
+    const double tabsEnd = (*button)->frame.maxX();
+    EXPECT_GE(shown().findSymbol("gearshape.fill")->frame.minX() - tabsEnd, notch.width + 24 - 1e-9);
+
+    // The badge sits right of the notch, before the gear, once the temperature is known.
+    EXPECT_EQ(shown().findText("22°"), nullptr);
+    weather.temperature = 21.5;
+    advance(0);
+    const auto* badge = shown().findText("22°");
+    ASSERT_NE(badge, nullptr);
+    EXPECT_GE(badge->frame.minX(), tabsEnd + notch.width + 24 - 1e-9);
+    EXPECT_LT(badge->frame.maxX(), shown().findSymbol("gearshape.fill")->frame.minX());
 
     // The badge is built only while the weather is on.
     const auto observes = [&](ObservableObject& o) {

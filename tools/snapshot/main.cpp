@@ -11,9 +11,9 @@
 
 #include "platform/atomic_file.h"
 #include "snapshot/scene.h"
+#include "ui/event_router.h"
 #include "ui/qt/qt_canvas.h"
 #include "ui/qt/qt_font_engine.h"
-#include "ui/event_router.h"
 #include "ui/transaction.h"
 #include "ui/view_graph.h"
 #include "ui/views.h"
@@ -89,7 +89,10 @@ bool write(const Scene& scene, const std::filesystem::path& file, double scale) 
     update(graph, view, scene.size, scene.environment(), 0);
     if (scene.pointer) {
         ui::EventRouter pointer([&graph]() -> const ui::DisplayItem& { return graph.displayList(); });
-        pointer.pointerMoved(*scene.pointer);
+        if (scene.pointer->carriesFiles)
+            pointer.dragMoved(scene.pointer->at, {ui::UTType::fileURL});
+        else
+            pointer.pointerMoved(scene.pointer->at);
         update(graph, view, scene.size, scene.environment(), 0);
     }
     return save(ui::qt::renderImage(graph.present(settled), scene.size, scale), file);
@@ -166,7 +169,7 @@ Scene::Scene(std::string n, Size s, std::function<ui::View()> v, ui::Color bg)
     registry()[name] = this;
 }
 
-Scene::Scene(std::string n, Size s, std::function<ui::View()> v, Point p)
+Scene::Scene(std::string n, Size s, std::function<ui::View()> v, Pointer p)
     : name(std::move(n)), size(s), view(std::move(v)), pointer(p) {
     registry()[name] = this;
 }
