@@ -4,6 +4,7 @@
 // the lyrics' next frame, a thirtieth of a second on); and a frame of a page turn.
 
 #include "foundation/app_settings.h"
+#include "isolated_settings.h"
 #include "snapshot/island_world.h"
 #include "ui/qt/qt_canvas.h"
 #include "ui/ui.h"
@@ -12,10 +13,6 @@
 
 #include <QImage>
 #include <QPainter>
-
-#include <cstdlib>
-#include <filesystem>
-#include <string>
 
 namespace {
 
@@ -28,16 +25,7 @@ constexpr double scale = 2;
 
 // The world with the page open at `width`, its settings apart from the user's.
 IslandWorld& openPage(double width) {
-    static const struct Isolated {
-        std::string folder = "/tmp/quorlix-bench-XXXXXX";
-        Isolated() {
-            if (mkdtemp(folder.data())) setenv("XDG_CONFIG_HOME", folder.c_str(), 1);
-        }
-        ~Isolated() {
-            std::error_code ec;
-            std::filesystem::remove_all(folder, ec);
-        }
-    } isolated;
+    bench::isolateSettings();
     IslandWorld& world = IslandWorld::shared();
     world.reset();
     AppSettings::shared().islandWidth = width;
