@@ -12,6 +12,7 @@
 #include "platform/atomic_file.h"
 #include "platform/main_queue.h"
 #include "snapshot/scene.h"
+#include "ui/event_router.h"
 #include "ui/qt/qt_canvas.h"
 #include "ui/qt/qt_font_engine.h"
 #include "ui/transaction.h"
@@ -131,6 +132,14 @@ bool write(const Scene& scene, const std::filesystem::path& file, double scale) 
     const auto view = [&] { return ui::ZStack({scene.background, scene.view()}); };
     const auto environment = scene.environment();
     update(graph, view, scene.size, environment, 0);
+    if (scene.pointer) {
+        ui::EventRouter pointer([&graph]() -> const ui::DisplayItem& { return graph.displayList(); });
+        if (scene.pointer->carriesFiles)
+            pointer.dragMoved(scene.pointer->at, {ui::UTType::fileURL});
+        else
+            pointer.pointerMoved(scene.pointer->at);
+        update(graph, view, scene.size, environment, 0);
+    }
     if (scene.time > 0)
         sceneQueue().runUntil(scene.time, [&](double due) {
             if (graph.needsUpdate()) update(graph, view, scene.size, environment, due);
@@ -211,6 +220,11 @@ Scene::Scene(std::string n, Size s, std::function<ui::View()> v)
 
 Scene::Scene(std::string n, Size s, std::function<ui::View()> v, ui::Color bg)
     : name(std::move(n)), size(s), view(std::move(v)), background(bg) {
+    registry()[name] = this;
+}
+
+Scene::Scene(std::string n, Size s, std::function<ui::View()> v, Pointer p)
+    : name(std::move(n)), size(s), view(std::move(v)), pointer(p) {
     registry()[name] = this;
 }
 
