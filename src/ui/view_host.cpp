@@ -51,15 +51,25 @@ void ViewHost::observe(ObservableObject& object) {
     pinned_.emplace(&object, object.objectWillChange.connect([this] { graph_.invalidation().invalidate(); }));
 }
 
+void ViewHost::setPaused(bool paused) {
+    if (paused == paused_) return;
+    paused_ = paused;
+    if (paused_)
+        next_.cancel();
+    else
+        schedule(0);
+}
+
 void ViewHost::invalidate() {
     dirty_ = true;
-    if (inFrame_) return;
+    if (inFrame_ || paused_) return;
     const double now = platform::Clock::shared().now();
     if (next_.isPending() && nextDue_ <= now) return;
     schedule(0);
 }
 
 void ViewHost::schedule(double delay) {
+    if (paused_) return;
     nextDue_ = platform::Clock::shared().now() + delay;
     next_ = delay <= 0 ? platform::MainQueue::shared().async([this] { frame(); })
                        : platform::MainQueue::shared().after(delay, [this] { frame(); });

@@ -36,6 +36,9 @@ public:
     Size size() const { return size_; }
     // Renders again whenever `object` publishes, for the host's whole life.
     void observe(ObservableObject& object);
+    // A paused host (its window hidden) makes no frames, its animations and timelines
+    // included; resumed, it renders at once what changed meanwhile and goes on.
+    void setPaused(bool paused);
 
     // The last frame: the list as shown.
     const DisplayItem& displayList() const { return graph_.shown(); }
@@ -70,6 +73,7 @@ private:
     EnvironmentValues environment_;
     bool dirty_ = true;
     bool inFrame_ = false;
+    bool paused_ = false;
     std::optional<double> rebuildAt_;
     platform::WorkItem next_;
     double nextDue_ = 0;

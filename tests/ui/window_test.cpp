@@ -315,5 +315,45 @@ TEST(WindowHost, AWindowAsTallAsItsContentWithItsCloseButtonAloneTakesReturnForI
     EXPECT_EQ(w.size(), QSize(300, 240));
 }
 
+TEST(WindowHost, AHiddenWindowMakesNoFramesAndShowsWhatChangedOnceShownAgain) {
+    fakes::VirtualTime time;
+    State<int> count;
+    int entries = 0;
+    struct Pane {
+        State<int>* count;
+        int* entries;
+        View body(Context& ctx) const {
+            auto n = ctx.state<int>(0);
+            *count = n;
+            return VStack({
+                TimelineView(TimelineSchedule::animation(1.0 / 30),
+                             [e = entries](const TimelineContext&) {
+                                 ++*e;
+                                 return Color::red.frame({.width = 10, .height = 10});
+                             }),
+                Text(std::to_string(n.get())),
+            });
+        }
+    };
+    qt::WindowHost window(View(Pane{&count, &entries}), {.title = "Quorlix", .size = {200, 100}});
+    time.advance(1);
+    EXPECT_EQ(entries, 0) << "not shown yet";
+    window.show();
+    time.advance(1);
+    EXPECT_GT(entries, 20);
+
+    window.close();
+    const int before = entries;
+    count = 7;
+    time.advance(2);
+    EXPECT_EQ(entries, before) << "no frames while hidden";
+    EXPECT_LT(time.queue.nextDueIn(), 0);
+    window.show();
+    time.runPending();
+    EXPECT_NE(window.host().displayList().findText("7"), nullptr);
+    time.advance(1);
+    EXPECT_GT(entries, before + 20) << "and the animation goes on";
+}
+
 }  // namespace
 }  // namespace quorlix::ui

@@ -61,6 +61,8 @@ WindowHost::WindowHost(View root, WindowOptions options, EnvironmentValues envir
                                                (options_.floating ? Qt::WindowStaysOnTopHint : Qt::Widget) |
                                                (options_.frameless ? Qt::FramelessWindowHint : Qt::Widget))) {
     host_->setRoot(decorated(std::move(root)));
+    // Not shown yet: no frames until it is.
+    host_->setPaused(true);
     widget_->setWindowTitle(QString::fromStdString(options_.title));
     const QSize size(static_cast<int>(std::ceil(options_.size.width)),
                      static_cast<int>(std::ceil(options_.size.height)));
@@ -72,6 +74,8 @@ WindowHost::WindowHost(View root, WindowOptions options, EnvironmentValues envir
     if (options_.translucent) widget_->setAttribute(Qt::WA_TranslucentBackground);
     widget_->movesByBackground = options_.frameless;
     widget_->onClose = [this] {
+        // Hidden, it draws nothing until shown again.
+        host_->setPaused(true);
         if (onClose) onClose();
     };
 }
@@ -119,6 +123,7 @@ void WindowHost::show() {
             widget_->move(area.center() - QPoint(widget_->width() / 2, widget_->height() / 2));
         }
     }
+    host_->setPaused(false);
     if (widget_->isMinimized()) widget_->showNormal();
     widget_->show();
     widget_->raise();

@@ -12,6 +12,7 @@
 // left of its first 44 points, and moves with a press on its background (anywhere no control
 // takes the press). Closing only hides a window (never deleted on close, and never holding up
 // the application's quit): the same window and view tree come back with the next `show()`.
+// A hidden window makes no frames (a looping animation in it costs nothing).
 //
 // Main thread only.
 
