@@ -2,6 +2,7 @@
 
 #include "foundation/app_settings.h"
 #include "services/agent_service.h"
+#include "services/browser_ai_watcher.h"
 #include "settings/pane_pieces.h"
 #include "settings/setting_rows.h"
 #include "settings/settings_search.h"
@@ -14,6 +15,32 @@ namespace quorlix {
 using namespace ui;
 
 namespace {
+
+// A connect row's second line: "Conectado · " and the detail in lower case while
+// connected, the detail alone otherwise.
+std::string detailText(const std::string& detail, bool connected) {
+    return connected ? "Conectado · " + foldForSearch(detail) : detail;
+}
+
+struct StatusLine {
+    std::string text;
+    std::string symbol;
+    ShapeStyle style;
+};
+
+StatusLine browserStatus(const BrowserAIWatcher::Status& status) {
+    using Kind = BrowserAIWatcher::Status::Kind;
+    switch (status.kind) {
+        case Kind::working: return {"Una IA está respondiendo en tu navegador", "sparkle", Color::green};
+        case Kind::needsJavaScript:
+            return {status.browser +
+                        " no permite revisar la página. Activa «Permitir JavaScript desde eventos de Apple».",
+                    "exclamationmark.triangle.fill", Color::orange};
+        case Kind::off:
+        case Kind::waiting: break;
+    }
+    return {"Esperando a que uses Gemini, ChatGPT o Claude", "checkmark.circle", ShapeStyle::secondary()};
+}
 
 View connectRow(const std::string& title, const std::string& detail, bool connected,
                 std::function<void()> connect, std::function<void()> disconnect) {
@@ -30,7 +57,7 @@ View connectRow(const std::string& title, const std::string& detail, bool connec
                       VStack({.alignment = HorizontalAlignment::leading, .spacing = 1},
                              {
                                  Text(title).font(Font::body().withWeight(FontWeight::medium)),
-                                 Text(AgentsPane::detailText(detail, connected))
+                                 Text(detailText(detail, connected))
                                      .font(Font::caption())
                                      .foregroundStyle(ShapeStyle::secondary())
                                      .fixedSize(false, true),
@@ -41,23 +68,11 @@ View connectRow(const std::string& title, const std::string& detail, bool connec
         .padding(Edges::vertical, 10);
 }
 
-Color toneColor(AgentsPane::StatusLine::Tone tone) {
-    switch (tone) {
-        case AgentsPane::StatusLine::Tone::green: return Color::green;
-        case AgentsPane::StatusLine::Tone::orange: return Color::orange;
-        case AgentsPane::StatusLine::Tone::secondary: break;
-    }
-    return Color::white;
-}
-
 View browserStatusLine(const BrowserAIWatcher::Status& status) {
-    const AgentsPane::StatusLine line = AgentsPane::browserStatus(status);
-    const ShapeStyle style = line.tone == AgentsPane::StatusLine::Tone::secondary
-                                 ? ShapeStyle::secondary()
-                                 : ShapeStyle(toneColor(line.tone));
+    const StatusLine line = browserStatus(status);
     return iconLabel(line.symbol, line.text)
         .font(Font::callout())
-        .foregroundStyle(style)
+        .foregroundStyle(line.style)
         .padding(Edges::vertical, 10)
         .id("browser.status");
 }
@@ -78,9 +93,8 @@ View customAgentBlock() {
                        .background(RoundedRectangle(8, RoundedCornerStyle::continuous)
                                        .fill(HierarchicalStyle::quaternary))
                        .id("agents.command"),
-                   Text("Usa event=working al empezar, event=done al terminar y event=input cuando necesite "
-                        "tu "
-                        "respuesta.")
+                   Text("Usa event=working al empezar, event=done al terminar y event=input cuando "
+                        "necesite tu respuesta.")
                        .font(Font::caption())
                        .foregroundStyle(ShapeStyle::secondary())
                        .fixedSize(false, true),
@@ -89,25 +103,6 @@ View customAgentBlock() {
 }
 
 }  // namespace
-
-std::string AgentsPane::detailText(const std::string& detail, bool connected) {
-    return connected ? "Conectado · " + foldForSearch(detail) : detail;
-}
-
-AgentsPane::StatusLine AgentsPane::browserStatus(const BrowserAIWatcher::Status& status) {
-    using Kind = BrowserAIWatcher::Status::Kind;
-    switch (status.kind) {
-        case Kind::working:
-            return {"Una IA está respondiendo en tu navegador", "sparkle", StatusLine::Tone::green};
-        case Kind::needsJavaScript:
-            return {status.browser +
-                        " no permite revisar la página. Activa «Permitir JavaScript desde eventos de Apple».",
-                    "exclamationmark.triangle.fill", StatusLine::Tone::orange};
-        case Kind::off:
-        case Kind::waiting: break;
-    }
-    return {"Esperando a que uses Gemini, ChatGPT o Claude", "checkmark.circle", StatusLine::Tone::secondary};
-}
 
 View AgentsPane::body(Context& ctx) const {
     AppSettings& settings = ctx.object<AppSettings>();
@@ -157,9 +152,8 @@ View AgentsPane::body(Context& ctx) const {
                        "Para que funcione, activa una vez en tu navegador: Chrome › Ver › Opciones para "
                        "desarrolladores › Permitir JavaScript desde eventos de Apple. Safari › Ajustes › "
                        "Avanzado › Mostrar funciones para desarrolladores web, y luego Desarrollo › Permitir "
-                       "JavaScript desde eventos de Apple. Quorlix solo revisa si aparece el botón de "
-                       "«Detener "
-                       "respuesta»; no lee tus chats."},
+                       "JavaScript desde eventos de Apple. Quorlix solo revisa si aparece el botón "
+                       "de «Detener respuesta»; no lee tus chats."},
                    GroupLabel{"Otros agentes"},
                    Card{{customAgentBlock()}},
                })

@@ -6,11 +6,7 @@
 // tool can run to report to the island. Each time the pane is shown it re-reads the agents'
 // files, so a hand edit shows at once.
 
-#include "services/browser_ai_watcher.h"
-#include "ui/color.h"
 #include "ui/view.h"
-
-#include <string>
 
 namespace quorlix {
 
@@ -20,18 +16,6 @@ struct AgentsPane {
     // What a tool runs to report an agent at work. The running application takes the URL
     // from a second launch, so nothing comes to the front.
     static constexpr const char* customCommand = "xdg-open 'quorlix://agent?agent=other&event=working'";
-
-    // A connect row's second line: "Conectado · " and the detail in lower case while
-    // connected, the detail alone otherwise.
-    static std::string detailText(const std::string& detail, bool connected);
-
-    // The browser status line for a watcher status.
-    struct StatusLine {
-        std::string text;
-        std::string symbol;
-        enum class Tone { secondary, green, orange } tone = Tone::secondary;
-    };
-    static StatusLine browserStatus(const BrowserAIWatcher::Status& status);
 };
 
 }  // namespace quorlix

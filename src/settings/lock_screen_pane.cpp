@@ -52,7 +52,7 @@ View lyricsTimingBlock(AppSettings& settings) {
                                   sliderScale("Más tarde", "Antes"),
                               })
                            .padding(Edges::vertical, 14);
-    return enabledWhen(block, settings.lyricsEnabled.get()).id("lyricsTiming");
+    return enabledWhen(block.id("lyricsTiming"), settings.lyricsEnabled.get());
 }
 
 View soundVolumeBlock(AppSettings& settings) {
@@ -82,7 +82,7 @@ View soundVolumeBlock(AppSettings& settings) {
                        .foregroundStyle(Color::white.opacity(0.42)),
                })
             .padding(Edges::vertical, 14);
-    return enabledWhen(block, settings.lockSound.get() || settings.unlockSound.get()).id("soundVolume");
+    return enabledWhen(block.id("soundVolume"), settings.lockSound.get() || settings.unlockSound.get());
 }
 
 // The player as the lock screen shows it: artwork and two lines of text, in the glass.

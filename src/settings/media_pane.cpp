@@ -123,7 +123,7 @@ View hideAfterBlock(AppSettings& settings) {
                    sliderScale("Al instante", "Nunca"),
                })
             .padding(Edges::vertical, 14);
-    return enabledWhen(block, settings.collapseOnPause.get()).id("hideAfter");
+    return enabledWhen(block.id("hideAfter"), settings.collapseOnPause.get());
 }
 
 }  // namespace

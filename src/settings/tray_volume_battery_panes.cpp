@@ -81,8 +81,8 @@ View VolumePane::body(Context& ctx) const {
     AppSettings& settings = ctx.object<AppSettings>();
     ctx.observe(*keys);
     Views hideSystem{ToggleRow{"Ocultar los avisos de macOS", settingBinding(settings.replaceSystemHUD)}};
-    if (showsPermissionRow(settings.replaceSystemHUD.get(), keys->isTrusted.get()))
-        hideSystem.push_back(permissionRow(keys));
+    // Only while the system's overlays are to be hidden and the permission that needs is missing.
+    if (settings.replaceSystemHUD.get() && !keys->isTrusted.get()) hideSystem.push_back(permissionRow(keys));
     return VStack(
         {.alignment = HorizontalAlignment::leading, .spacing = 0},
         {

@@ -25,11 +25,6 @@ struct VolumePane {
     MediaKeyInterceptor* keys = nullptr;
 
     ui::View body(ui::Context& ctx) const;
-    // The permission row shows exactly while the system's overlays are to be hidden and the
-    // permission is missing.
-    static bool showsPermissionRow(bool replaceSystemHUD, bool trusted) {
-        return replaceSystemHUD && !trusted;
-    }
 };
 
 struct BatteryPane {

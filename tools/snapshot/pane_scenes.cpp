@@ -24,10 +24,10 @@
 #include "settings/tray_volume_battery_panes.h"
 #include "settings/wallpaper.h"
 #include "settings/weather_pane.h"
+#include "snapshot/landscape.h"
 #include "snapshot/scene.h"
 #include "ui/ui.h"
 
-#include <cmath>
 #include <fstream>
 
 namespace quorlix::snapshot {
@@ -37,24 +37,6 @@ namespace {
 using namespace ui;
 
 const Color windowBehind = Color::sRGB(0.16, 0.2, 0.26);
-
-// A lake at dusk, behind the previews that show the desktop picture.
-platform::Image dusk() {
-    const int width = 900, height = 600;
-    std::vector<std::uint8_t> px(static_cast<std::size_t>(width) * height * 4);
-    for (int y = 0; y < height; ++y)
-        for (int x = 0; x < width; ++x) {
-            const double t = static_cast<double>(y) / height;
-            double r = 0.35 + 0.45 * t, g = 0.3 + 0.2 * t, b = 0.6 - 0.2 * t;
-            if (t > 0.64 + 0.05 * std::sin(x * 0.01)) r = 0.1, g = 0.14, b = 0.24;
-            const std::size_t i = (static_cast<std::size_t>(y) * width + x) * 4;
-            px[i] = static_cast<std::uint8_t>(r * 255);
-            px[i + 1] = static_cast<std::uint8_t>(g * 255);
-            px[i + 2] = static_cast<std::uint8_t>(b * 255);
-            px[i + 3] = 255;
-        }
-    return *platform::Image::fromRGBA(width, height, std::move(px));
-}
 
 class SceneTrust final : public platform::AccessibilityTrust {
 public:
@@ -113,7 +95,7 @@ struct PaneWorld {
         s.calendarReminders = true;
         s.browserAI = false;
         s.weatherCity = "";
-        Wallpaper::setImage(dusk());
+        Wallpaper::setImage(landscape(900, 600));
         weather.place = std::nullopt;
         weather.temperature = std::nullopt;
         weather.high = std::nullopt;
@@ -159,24 +141,24 @@ struct PaneScene : Scene {
 
 void nothing(PaneWorld&) {}
 
-const PaneScene media{"pane-media", 1010, nothing, [] { return View(MediaPane{}); }};
-const PaneScene mediaOff{"pane-media-player-off", 1010,
+const PaneScene media{"pane-media", 918, nothing, [] { return View(MediaPane{}); }};
+const PaneScene mediaOff{"pane-media-player-off", 918,
                          [](PaneWorld&) {
                              AppSettings::shared().mediaEnabled = false;
                              AppSettings::shared().collapseOnPause = false;
                          },
                          [] { return View(MediaPane{}); }};
 const PaneScene tray{"pane-tray", 260, nothing, [] { return View(TrayPane{}); }};
-const PaneScene volume{"pane-volume", 480, nothing,
+const PaneScene volume{"pane-volume", 470, nothing,
                        [] { return View(VolumePane{&PaneWorld::shared().keys}); }};
-const PaneScene battery{"pane-battery", 560,
+const PaneScene battery{"pane-battery", 540,
                         [](PaneWorld& w) {
                             w.battery.snapshot =
                                 BatteryService::Snapshot{.level = 78, .charging = true, .pluggedIn = true};
                         },
                         [] { return View(BatteryPane{}); }};
-const PaneScene batteryNone{"pane-battery-no-battery", 480, nothing, [] { return View(BatteryPane{}); }};
-const PaneScene focus{"pane-focus", 480, nothing, [] { return View(FocusPane{}); }};
+const PaneScene batteryNone{"pane-battery-no-battery", 450, nothing, [] { return View(BatteryPane{}); }};
+const PaneScene focus{"pane-focus", 510, nothing, [] { return View(FocusPane{}); }};
 
 void sunny(PaneWorld& w) {
     w.weather.place = "Guadalajara";
@@ -186,8 +168,8 @@ void sunny(PaneWorld& w) {
     w.weather.weatherCode = 1;
     AppSettings::shared().weatherCity = "Guadalajara";
 }
-const PaneScene weatherDay{"pane-weather-day", 470, sunny, [] { return View(WeatherPane{}); }};
-const PaneScene weatherNight{"pane-weather-night", 470,
+const PaneScene weatherDay{"pane-weather-day", 484, sunny, [] { return View(WeatherPane{}); }};
+const PaneScene weatherNight{"pane-weather-night", 484,
                              [](PaneWorld& w) {
                                  sunny(w);
                                  w.weather.temperature = 16.4;
@@ -200,29 +182,29 @@ const PaneScene weatherDenied{"pane-weather-location-denied", 470,
                               [](PaneWorld& w) { w.weather.locationDenied = true; },
                               [] { return View(WeatherPane{}); }};
 
-const PaneScene lockClear{"pane-lock-screen", 1010, nothing, [] { return View(LockScreenPane{}); }};
-const PaneScene lockFrosted{"pane-lock-screen-frosted", 1010,
+const PaneScene lockClear{"pane-lock-screen", 990, nothing, [] { return View(LockScreenPane{}); }};
+const PaneScene lockFrosted{"pane-lock-screen-frosted", 990,
                             [](PaneWorld&) { AppSettings::shared().lockGlassStyle = GlassStyle::frosted; },
                             [] { return View(LockScreenPane{}); }};
-const PaneScene lockNoLyrics{"pane-lock-screen-lyrics-off", 1010,
+const PaneScene lockNoLyrics{"pane-lock-screen-lyrics-off", 990,
                              [](PaneWorld&) { AppSettings::shared().lyricsEnabled = false; },
                              [] { return View(LockScreenPane{}); }};
 
-const PaneScene accessories{"pane-accessories", 620, nothing, [] { return View(AccessoriesPane{}); }};
-const PaneScene timer{"pane-timer", 260, nothing, [] { return View(TimerPane{}); }};
-const PaneScene calendarOff{"pane-calendar-reminders-off", 330,
+const PaneScene accessories{"pane-accessories", 600, nothing, [] { return View(AccessoriesPane{}); }};
+const PaneScene timer{"pane-timer", 240, nothing, [] { return View(TimerPane{}); }};
+const PaneScene calendarOff{"pane-calendar-reminders-off", 320,
                             [](PaneWorld&) { AppSettings::shared().calendarReminders = false; },
                             [] { return View(CalendarPane{}); }};
-const PaneScene privacy{"pane-privacy", 340, nothing, [] { return View(PrivacyPane{}); }};
+const PaneScene privacy{"pane-privacy", 330, nothing, [] { return View(PrivacyPane{}); }};
 
-const PaneScene agentsConnected{"pane-agents-connected", 880,
+const PaneScene agentsConnected{"pane-agents-connected", 810,
                                 [](PaneWorld& w) {
                                     w.agents.connectClaude();
                                     w.agents.connectCodex();
                                 },
                                 [] { return View(AgentsPane{}); }};
 const PaneScene agentsError{
-    "pane-agents-error", 880,
+    "pane-agents-error", 790,
     [](PaneWorld& w) {
         // A notify command of the user's own stands in the way.
         std::filesystem::create_directories(AgentService::codexConfigPath().parent_path());
@@ -230,7 +212,7 @@ const PaneScene agentsError{
         w.agents.connectCodex();
     },
     [] { return View(AgentsPane{}); }};
-const PaneScene agentsBrowser{"pane-agents-browser", 920,
+const PaneScene agentsBrowser{"pane-agents-browser", 820,
                               [](PaneWorld& w) {
                                   AppSettings::shared().browserAI = true;
                                   w.browser.update(true);
