@@ -64,11 +64,13 @@ int main(int argc, char** argv) {
 
     const auto opened = urls(argc, argv);
     quorlix::platform::SingleInstance instance;
-    if (instance.start(opened) == quorlix::platform::SingleInstance::Outcome::handedOver) return 0;
+    const auto outcome = instance.start(opened);
+    if (outcome == quorlix::platform::SingleInstance::Outcome::handedOver) return 0;
 
     quorlix::migrateFromTarsel();
 
-    quorlix::platform::LinuxPlatform backends;
+    quorlix::platform::LinuxPlatform backends(
+        outcome == quorlix::platform::SingleInstance::Outcome::primary ? &instance : nullptr);
     quorlix::platform::install(backends.platform());
     quorlix::platform::quitOnTerminationSignals();
     quorlix::platform::UrlSchemeHandler::registerExecutable(quorlix::platform::Paths::executable());

@@ -4,6 +4,8 @@
 // struct owns nothing: whoever fills it keeps the objects alive for as long as it is used.
 
 #include "platform/agent_notifications.h"
+#include "platform/alerts.h"
+#include "platform/application_instance.h"
 #include "platform/audio_hardware.h"
 #include "platform/cameras.h"
 #include "platform/clock.h"
@@ -17,6 +19,7 @@
 #include "platform/script_host.h"
 #include "platform/serial_queue.h"
 #include "platform/sound_player.h"
+#include "platform/trash.h"
 #include "platform/workspace.h"
 
 // Battery, Bluetooth devices and focus.
@@ -67,6 +70,11 @@ struct Platform {
     Cameras* cameras = nullptr;
     // Programs that outlive this one (the updater's swap).
     ProcessLauncher* processLauncher = nullptr;
+    // Moving the application: the user's trash, modal alerts, and this instance as the desktop
+    // sees it (none: later launches are not handed over, and no entries are kept).
+    Trash* trash = nullptr;
+    Alerts* alerts = nullptr;
+    ApplicationInstance* applicationInstance = nullptr;
 
     // AI coding agents.
     AgentNotifications* agentNotifications = nullptr;

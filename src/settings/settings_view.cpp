@@ -11,6 +11,7 @@
 #include "settings/setting_rows.h"
 #include "settings/settings_search.h"
 #include "settings/tray_volume_battery_panes.h"
+#include "settings/updates_pane.h"
 #include "settings/weather_pane.h"
 #include "ui/ui.h"
 
@@ -129,7 +130,7 @@ View SettingsView::pane(SettingsSection section) {
         case SettingsSection::timer: return TimerPane{};
         case SettingsSection::accessories: return AccessoriesPane{};
         case SettingsSection::privacy: return PrivacyPane{};
-        case SettingsSection::updates: break;
+        case SettingsSection::updates: return UpdatesPane{};
     }
     return PaneHeader{section};
 }

@@ -430,7 +430,7 @@ void Animator::remove(const Place& place, const Index& next, double time, bool a
         from = entering->sample(time).value;
         ghost.item = item;
     } else {
-        const DisplayItem* shown = shownIsTarget_ ? nullptr : shown_.findIdentity(item.identity);
+        const DisplayItem* shown = shownIsTarget_ || !shown_ ? nullptr : shown_->findIdentity(item.identity);
         ghost.item = shown ? *shown : item;
     }
     ghost.item.inert = true;
@@ -440,7 +440,7 @@ void Animator::remove(const Place& place, const Index& next, double time, bool a
 }
 
 void Animator::update(DisplayItem target, double now, bool animate) {
-    auto next = std::make_unique<DisplayItem>(std::move(target));
+    auto next = std::make_shared<DisplayItem>(std::move(target));
     Index nextIndex = indexOf(*next);
     // A view that comes back while it leaves is a new view: the leaving copy goes.
     std::erase_if(ghosts_, [&](const Ghost& g) { return nextIndex.contains(g.item.identity.value); });
@@ -448,9 +448,11 @@ void Animator::update(DisplayItem target, double now, bool animate) {
     preorder(*next, [&](const DisplayItem& item) {
         const auto placed = nextIndex.find(item.identity.value);
         if (placed == nextIndex.end() || placed->second.item != &item) return;  // a repeated identity
-        if (const auto old = index_.find(item.identity.value); old != index_.end())
-            compare(*old->second.item, item, now, animate);
-        else if (index_.contains(placed->second.parent))
+        if (const auto old = index_.find(item.identity.value); old != index_.end()) {
+            // Without an animation and with nothing moving, a change just shows: nothing to compare.
+            if ((animate && item.animation) || records_.contains(item.identity.value))
+                compare(*old->second.item, item, now, animate);
+        } else if (index_.contains(placed->second.parent))
             insert(item, nextIndex, now, animate);
     });
     std::vector<std::uint64_t> gone;
@@ -499,14 +501,19 @@ const DisplayItem& Animator::present(double now) {
         shownIsTarget_ = true;
         return *target_;
     }
-    shown_ = *target_;
+    // The list shown before is overwritten in place, unless someone still holds it (a window
+    // compares the next one with it): then it is left as it was.
+    if (!shown_ || shown_.use_count() > 1)
+        shown_ = std::make_shared<DisplayItem>(*target_);
+    else
+        *shown_ = *target_;
     shownIsTarget_ = false;
-    apply(shown_, now);
+    apply(*shown_, now);
 
     std::erase_if(ghosts_, [&](Ghost& ghost) {
         const AnimationTrack::Sample s = ghost.track->sample(now);
         if (s.finished) return true;
-        DisplayItem* parent = findMutable(shown_, ghost.parent);
+        DisplayItem* parent = findMutable(*shown_, ghost.parent);
         if (!parent) return true;
         DisplayItem copy = ghost.item;
         if (DisplayItem* moved = findMutable(copy, ghost.transitionTarget)) applyTransition(*moved, s.value, ghost.anchor);
@@ -521,7 +528,7 @@ const DisplayItem& Animator::present(double now) {
         siblings.insert(siblings.begin() + static_cast<std::ptrdiff_t>(at), std::move(copy));
         return false;
     });
-    return shown_;
+    return *shown_;
 }
 
 }  // namespace quorlix::ui

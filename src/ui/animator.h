@@ -29,9 +29,12 @@ public:
     void update(DisplayItem target, double now, bool animate = true);
     // The tree as shown at `now` (times never go backwards).
     const DisplayItem& present(double now);
+    // The tree the last `present` gave, shared: it stays as it is while someone holds it.
+    std::shared_ptr<const DisplayItem> shown() const { return shownIsTarget_ ? target_ : shown_; }
     // Whether the tree shown will change as time passes.
     bool isAnimating() const { return !records_.empty() || !ghosts_.empty(); }
     const DisplayItem& target() const { return *target_; }
+    std::shared_ptr<const DisplayItem> targetList() const { return target_; }
 
     enum Channel : std::size_t {
         frameChannel,
@@ -90,9 +93,9 @@ private:
     void remove(const Place& place, const Index& next, double time, bool animate);
     void apply(DisplayItem& item, double now);
 
-    std::unique_ptr<DisplayItem> target_ = std::make_unique<DisplayItem>();
+    std::shared_ptr<DisplayItem> target_ = std::make_shared<DisplayItem>();
     Index index_;
-    DisplayItem shown_;
+    std::shared_ptr<DisplayItem> shown_;
     bool shownIsTarget_ = true;
     std::unordered_map<std::uint64_t, Record> records_;
     std::vector<Ghost> ghosts_;

@@ -6,14 +6,21 @@
 // offscreen surfaces: everything drawn between `beginLayer` and `endLayer` is composited at
 // `endLayer` with the layer's effects (group opacity, antialiased clip, mask, blur,
 // saturation, shadow). Between `beginMask` and `endLayer` the drawing becomes the layer's
-// mask: only its alpha counts.
+// mask: only its alpha counts. A layer with a content key may be kept: when the canvas still
+// holds the result of a layer of the same key, `beginLayer` answers false and the caller skips
+// the content (and its mask), but still ends the layer, which then draws the kept result.
+//
+// A canvas may paint only part of the root space (a window repainting what changed); it then
+// tells that part (`visibleRegion`), and anything wholly outside may be skipped.
 
 #include "platform/image.h"
 #include "ui/color.h"
 #include "ui/display_list.h"
 #include "ui/path.h"
+#include "ui/region.h"
 #include "ui/shape.h"
 
+#include <cstdint>
 #include <optional>
 
 namespace quorlix::ui {
@@ -26,6 +33,11 @@ struct LayerStyle {
     bool blurOpaque = false;
     std::optional<double> saturation;
     std::optional<ShadowEffect> shadow;
+    // Non-zero: the key of everything the layer's content draws, relative to the layer's
+    // bounds (equal keys draw equal pixels); the canvas may keep the layer's result under it.
+    std::uint64_t contentKey = 0;
+    // The identity of the item it draws: a kept result replaces that item's earlier one.
+    std::uint64_t owner = 0;
 };
 
 class Canvas {
@@ -39,7 +51,8 @@ public:
     virtual void clip(const Path& path) = 0;  // aliased (exact for pixel-aligned rectangles)
 
     // `bounds`: root-space area the layer's content can cover (effects' margins excluded).
-    virtual void beginLayer(const LayerStyle& style, const Rect& bounds) = 0;
+    // Answers whether the content must be drawn (false: a kept result stands for it).
+    virtual bool beginLayer(const LayerStyle& style, const Rect& bounds) = 0;
     virtual void beginMask() = 0;
     virtual void endLayer() = 0;
 
@@ -47,6 +60,14 @@ public:
     virtual void stroke(const Path& path, const Paint& paint, const StrokeStyle& style) = 0;
     virtual void drawText(const TextRun& run, const Paint& paint) = 0;
     virtual void drawImage(const platform::Image& image, const Rect& destination, int interpolation) = 0;
+    // Draws the shadow that `outline`, filled with opacity `alpha`, casts (in the current space),
+    // as a layer with that shadow would, without the layer.
+    // `owner`: the identity of the item casting it (its kept shadow replaces the earlier one).
+    virtual void drawShadow(const Path& outline, double alpha, const ShadowEffect& shadow,
+                            std::uint64_t owner) = 0;
+
+    // The part of the root space being painted, when it is not all of it.
+    virtual std::optional<Region> visibleRegion() const { return std::nullopt; }
 
     // True where native controls stand over their views (a window), which then draw only
     // their frame and leave the content to the control.

@@ -1,6 +1,8 @@
 #include "ui/display_list.h"
 
 #include "ui/canvas.h"
+#include "ui/display_compare.h"
+#include "ui/region.h"
 
 #include <algorithm>
 #include <cmath>
@@ -9,18 +11,9 @@ namespace quorlix::ui {
 
 namespace {
 
-Rect unite(const std::optional<Rect>& a, const Rect& b) {
-    if (!a) return b;
-    const double x0 = std::min(a->minX(), b.minX()), y0 = std::min(a->minY(), b.minY());
-    const double x1 = std::max(a->maxX(), b.maxX()), y1 = std::max(a->maxY(), b.maxY());
-    return {x0, y0, x1 - x0, y1 - y0};
-}
+Rect unite(const std::optional<Rect>& a, const Rect& b) { return a ? unionOf(*a, b) : b; }
 
-Rect intersect(const Rect& a, const Rect& b) {
-    const double x0 = std::max(a.minX(), b.minX()), y0 = std::max(a.minY(), b.minY());
-    const double x1 = std::min(a.maxX(), b.maxX()), y1 = std::min(a.maxY(), b.maxY());
-    return {x0, y0, std::max(0.0, x1 - x0), std::max(0.0, y1 - y0)};
-}
+Rect intersect(const Rect& a, const Rect& b) { return intersectionOf(a, b); }
 
 bool isAxisAlignedRect(const Path& p) {
     const auto& e = p.elements();
@@ -58,14 +51,36 @@ Rect ownContentBounds(const DisplayItem& item) {
             std::optional<Rect> b;
             for (const auto& r : item.runs) {
                 const double s = r.font.size;
-                b = unite(b, Rect{r.origin.x - s * 0.1 - r.embolden, r.origin.y - s * 1.1 - r.embolden,
-                                  r.width + s * 0.2 + 2 * r.embolden, s * 1.5 + 2 * r.embolden});
+                // Generous: glyphs may overhang their advance and the line.
+                b = unite(b, Rect{r.origin.x - s * 0.25 - r.embolden, r.origin.y - s * 1.2 - r.embolden,
+                                  r.width + s * 0.5 + 2 * r.embolden, s * 1.7 + 2 * r.embolden});
             }
             return b ? unite(b, item.frame) : item.frame;
         }
         case DisplayItem::Kind::image: return item.imageRect;
     }
     return {};
+}
+
+// Content bounds (in the item's own space) grown by the item's effects and mapped through its
+// transform, into its parent's space.
+Rect withEffects(const DisplayItem& item, Rect b) {
+    if (item.clip) b = intersect(b, item.clip->controlBounds());
+    if (item.blurRadius > 0) b = b.insetBy(-effectOutset(item.blurRadius), -effectOutset(item.blurRadius));
+    if (item.shadow) {
+        const double m = effectOutset(item.shadow->radius);
+        b = unite(b, b.offsetBy(item.shadow->x, item.shadow->y).insetBy(-m, -m));
+    }
+    return item.transform.mapBounds(b);
+}
+
+// Whether the item's effects need an offscreen layer, counting its shadow or not.
+bool layerNeeded(const DisplayItem& item, bool withShadow) {
+    if (item.blurRadius > 0 || item.saturation || (withShadow && item.shadow) || item.mask ||
+        item.cachesLayer)
+        return true;
+    if (item.clip && item.clipAntialiased && !isAxisAlignedRect(*item.clip)) return true;
+    return item.opacity < 1 && countDraws(item, 2) > 1;
 }
 
 Rect contentBounds(const DisplayItem& item) {
@@ -142,85 +157,145 @@ std::size_t DisplayItem::count() const {
     return n;
 }
 
-bool DisplayItem::needsLayer() const {
-    if (blurRadius > 0 || saturation || shadow || mask) return true;
-    if (clip && clipAntialiased && !isAxisAlignedRect(*clip)) return true;
-    return opacity < 1 && countDraws(*this, 2) > 1;
-}
+bool DisplayItem::needsLayer() const { return layerNeeded(*this, shadow.has_value()); }
 
-Rect DisplayItem::visualBounds() const {
-    Rect b = contentBounds(*this);
-    if (clip) b = intersect(b, clip->controlBounds());
-    if (blurRadius > 0) b = b.insetBy(-1.5 * blurRadius, -1.5 * blurRadius);
-    if (shadow) {
-        const double m = 1.5 * shadow->radius;
-        b = unite(b, b.offsetBy(shadow->x, shadow->y).insetBy(-m, -m));
+Rect DisplayItem::visualBounds() const { return withEffects(*this, contentBounds(*this)); }
+
+double effectOutset(double radius) { return radius > 0 ? 1.5 * radius + 3 : 0; }
+
+namespace {
+
+// Which items meet the area being painted, found in one pass before drawing: items are
+// numbered in depth-first order, each with the size of its subtree, so a hidden subtree is
+// skipped whole.
+struct Culling {
+    Region visible;
+    std::vector<char> meets;
+    std::vector<std::size_t> extent;
+
+    // Bounds of `item` in its parent's space; `toRoot` maps that space into the root's.
+    Rect walk(const DisplayItem& item, const Transform& toRoot) {
+        const std::size_t index = meets.size();
+        meets.push_back(0);
+        extent.push_back(0);
+        const Transform inside = item.transform.then(toRoot);
+        std::optional<Rect> content;
+        if (item.kind != DisplayItem::Kind::group) content = ownContentBounds(item);
+        for (const auto& c : item.children) {
+            const Rect cb = walk(c, inside);
+            if (cb.width() > 0 || cb.height() > 0) content = unite(content, cb);
+        }
+        const Rect bounds = withEffects(item, content ? *content : Rect{item.frame.origin, {0, 0}});
+        // A point of slack for antialiased edges.
+        meets[index] = visible.intersects(toRoot.mapBounds(bounds).insetBy(-1, -1));
+        extent[index] = meets.size() - index;
+        return bounds;
     }
-    return transform.mapBounds(b);
-}
+};
 
-void DisplayItem::draw(Canvas& canvas) const {
-    if (opacity <= 0) return;
-    canvas.save();
-    if (!transform.isIdentity()) canvas.concat(transform);
-    const bool layer = needsLayer();
-    if (layer) {
-        LayerStyle style;
-        style.opacity = opacity;
-        if (clip) style.clip = *clip;
-        style.masked = mask != nullptr;
-        style.blurRadius = blurRadius;
-        style.blurOpaque = blurOpaque;
-        style.saturation = saturation;
-        style.shadow = shadow;
-        Rect bounds = contentBounds(*this);
-        if (clip) bounds = intersect(bounds, clip->controlBounds());
-        canvas.beginLayer(style, bounds);
-    } else {
-        if (opacity < 1) canvas.multiplyOpacity(opacity);
-        if (clip) canvas.clip(*clip);
-    }
-
-    switch (kind) {
-        case Kind::group: break;
-        case Kind::shape:
-            if (fill && !fill->isInvisible()) canvas.fill(path, *fill);
-            if (strokePaint && !strokePaint->isInvisible() && stroke.lineWidth > 0) {
-                if (strokeInside) {
+void drawOwn(const DisplayItem& item, Canvas& canvas) {
+    switch (item.kind) {
+        case DisplayItem::Kind::group: break;
+        case DisplayItem::Kind::shape:
+            if (item.fill && !item.fill->isInvisible()) canvas.fill(item.path, *item.fill);
+            if (item.strokePaint && !item.strokePaint->isInvisible() && item.stroke.lineWidth > 0) {
+                if (item.strokeInside) {
                     // Inside the border: twice the width, clipped to the outline.
-                    StrokeStyle doubled = stroke;
+                    StrokeStyle doubled = item.stroke;
                     doubled.lineWidth *= 2;
                     LayerStyle inside;
-                    inside.clip = path;
-                    canvas.beginLayer(inside, path.controlBounds());
-                    canvas.stroke(path, *strokePaint, doubled);
+                    inside.clip = item.path;
+                    if (canvas.beginLayer(inside, item.path.controlBounds()))
+                        canvas.stroke(item.path, *item.strokePaint, doubled);
                     canvas.endLayer();
                 } else {
-                    canvas.stroke(path, *strokePaint, stroke);
+                    canvas.stroke(item.path, *item.strokePaint, item.stroke);
                 }
             }
             break;
-        case Kind::text:
-        case Kind::symbol:
-            if (textPaint && !textPaint->isInvisible())
-                for (const auto& r : runs) canvas.drawText(r, *textPaint);
+        case DisplayItem::Kind::text:
+        case DisplayItem::Kind::symbol:
+            if (item.textPaint && !item.textPaint->isInvisible())
+                for (const auto& r : item.runs) canvas.drawText(r, *item.textPaint);
             break;
-        case Kind::image:
-            if (!image.isEmpty()) canvas.drawImage(image, imageRect, interpolation);
+        case DisplayItem::Kind::image:
+            if (!item.image.isEmpty()) canvas.drawImage(item.image, item.imageRect, item.interpolation);
             break;
     }
-    // A text field's text is the native control's where there is one.
-    const std::size_t drawn = embedded && canvas.showsNativeViews() ? std::min<std::size_t>(1, children.size()) : children.size();
-    for (std::size_t i = 0; i < drawn; ++i) children[i].draw(canvas);
+}
 
+// Draws `item` (number `index` in `culling`, when painting part of the canvas).
+void drawItem(const DisplayItem& item, Canvas& canvas, const Culling* culling, std::size_t index) {
+    if (culling && !culling->meets[index]) return;
+    if (item.opacity <= 0) return;
+    canvas.save();
+    if (!item.transform.isIdentity()) canvas.concat(item.transform);
+
+    // A shadow cast by a known outline is drawn from the outline alone, so the content need
+    // not go through a layer for it, and changes inside the outline leave it as it is.
+    const std::optional<ShadowSource> source = item.shadow ? shadowSource(item) : std::nullopt;
+    if (source)
+        canvas.drawShadow(source->outline, source->alpha * item.opacity, *item.shadow, item.identity.value);
+    const bool contentShadow = item.shadow && !source;
+
+    const bool layer = layerNeeded(item, contentShadow);
+    bool drawContent = true;
     if (layer) {
-        if (mask) {
-            canvas.beginMask();
-            mask->draw(canvas);
+        LayerStyle style;
+        style.owner = item.identity.value;
+        style.opacity = item.opacity;
+        if (item.clip) style.clip = *item.clip;
+        style.masked = item.mask != nullptr;
+        style.blurRadius = item.blurRadius;
+        style.blurOpaque = item.blurOpaque;
+        style.saturation = item.saturation;
+        if (contentShadow) style.shadow = item.shadow;
+        Rect bounds = contentBounds(item);
+        if (item.clip) bounds = intersect(bounds, item.clip->controlBounds());
+        // Layers whose result can be kept from frame to frame: blurs, shadows of content, and
+        // those asked for.
+        if (item.blurRadius > 0 || contentShadow || item.cachesLayer) {
+            style.contentKey = contentKey(item, bounds.origin);
+            // Kept results are drawn whole; their content is not cut to the painted area.
+            culling = nullptr;
         }
-        canvas.endLayer();
+        drawContent = canvas.beginLayer(style, bounds);
+    } else {
+        if (item.opacity < 1) canvas.multiplyOpacity(item.opacity);
+        if (item.clip) canvas.clip(*item.clip);
     }
+
+    if (drawContent) {
+        drawOwn(item, canvas);
+        // A text field's text is the native control's where there is one.
+        const std::size_t drawn = item.embedded && canvas.showsNativeViews()
+                                      ? std::min<std::size_t>(1, item.children.size())
+                                      : item.children.size();
+        std::size_t child = index + 1;
+        for (std::size_t i = 0; i < item.children.size(); ++i) {
+            if (i < drawn) drawItem(item.children[i], canvas, culling, child);
+            if (culling) child += culling->extent[child];
+        }
+        if (layer && item.mask) {
+            canvas.beginMask();
+            drawItem(*item.mask, canvas, nullptr, 0);
+        }
+    }
+    if (layer) canvas.endLayer();
     canvas.restore();
+}
+
+}  // namespace
+
+void DisplayItem::draw(Canvas& canvas) const {
+    if (std::optional<Region> visible = canvas.visibleRegion()) {
+        Culling culling;
+        culling.visible = std::move(*visible);
+        culling.walk(*this, Transform{});
+        drawItem(*this, canvas, &culling, 0);
+        return;
+    }
+    drawItem(*this, canvas, nullptr, 0);
 }
 
 }  // namespace quorlix::ui

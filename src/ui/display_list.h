@@ -95,6 +95,9 @@ struct DisplayItem {
     double blurRadius = 0;
     bool blurOpaque = false;
     std::optional<double> saturation;
+    // Drawn once into an image that is kept while what the subtree draws stays the same
+    // (set by `cachedLayer`).
+    bool cachesLayer = false;
     std::optional<Path> contentShape;
     std::string help;
     // What the view does with pointer events and drops (absent while disabled).
@@ -149,10 +152,15 @@ struct DisplayItem {
     const DisplayItem* findIdentity(Identity identity) const;
 
     bool needsLayer() const;
-    // Visual bounds in root space (transforms and effect margins included).
+    // Visual bounds in the parent's space (this item's transform and effect margins included).
     Rect visualBounds() const;
 
+    // Draws the item and its subtree. Where the canvas paints only part of the root space
+    // (`Canvas::visibleRegion`), subtrees wholly outside that part are skipped.
     void draw(Canvas& canvas) const;
 };
+
+// How far a blur or a shadow of `radius` spreads beyond what casts it, in points.
+double effectOutset(double radius);
 
 }  // namespace quorlix::ui

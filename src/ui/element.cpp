@@ -29,36 +29,150 @@ bool sameLength(const std::optional<double>& a, const std::optional<double>& b) 
 
 std::uint64_t detail::slotKey(const BuildScope& scope, std::uint64_t tag) { return scope.identity.child(tag).value; }
 
+ViewRecord::~ViewRecord() {
+    if (!services) return;
+    if (const auto found = services->records.find(identity.value);
+        found != services->records.end() && found->second == this)
+        services->records.erase(found);
+}
+
 void TreeServices::observe(ObservableObject* object) {
-    if (std::find(observed_.begin(), observed_.end(), object) == observed_.end()) observed_.push_back(object);
+    if (!current) return;
+    auto& observed = current->observed;
+    if (std::find(observed.begin(), observed.end(), object) == observed.end()) observed.push_back(object);
+}
+
+void TreeServices::requestUpdate(double at) {
+    if (current) current->due = current->due ? std::min(*current->due, at) : at;
+}
+
+BuildingFor::BuildingFor(TreeServices* services, ViewRecord* record, std::unordered_set<std::uint64_t>* keys)
+    : services_(services) {
+    if (!services_) return;
+    record_ = services_->current;
+    services_->current = record;
+    if (StateStore* store = services_->store) {
+        view_ = store->ownerView();
+        keys_ = store->ownerKeys();
+        store->setOwner(record ? record->identity.value : 0, keys ? keys : record ? &record->keys : nullptr);
+    }
+}
+
+BuildingFor::~BuildingFor() {
+    if (!services_) return;
+    services_->current = record_;
+    if (StateStore* store = services_->store) store->setOwner(view_, keys_);
+}
+
+RecordScope::RecordScope(const Node& node, const BuildScope& scope, std::uint64_t key, bool expands)
+    : services_(scope.services) {
+    if (!services_) return;
+    ++services_->evaluated;
+    const Identity identity = expands ? scope.identity.child(key) : scope.identity;
+    if (services_->rebuilding && services_->rebuilding->identity == identity) {
+        record_ = std::move(services_->rebuilding);
+    } else {
+        record_ = std::make_unique<ViewRecord>();
+        record_->identity = identity;
+        record_->services = services_;
+        auto [at, fresh] = services_->records.emplace(identity.value, record_.get());
+        if (!fresh && at->second != record_.get()) services_->repeated.insert(identity.value);
+        at->second = record_.get();
+    }
+    record_->node = node.shared_from_this();
+    record_->scope = scope;
+    record_->key = key;
+    record_->expands = expands;
+    record_->enclosing = services_->current;
+    building_ = std::make_unique<BuildingFor>(services_, record_.get());
+}
+
+RecordScope::~RecordScope() {
+    if (record_) built(nullptr, 0);
+}
+
+void RecordScope::built(Element* const* first, std::size_t count) {
+    building_.reset();
+    if (!record_) return;
+    record_->count = count;
+    if (count > 0) {
+        record_->first = first[0];
+        first[0]->records.push_back(std::move(record_));
+        return;
+    }
+    // A view that built nothing cannot be built again alone: the view around it answers for
+    // what it read.
+    if (ViewRecord* e = record_->enclosing) {
+        e->keys.insert(record_->keys.begin(), record_->keys.end());
+        for (ObservableObject* o : record_->observed)
+            if (std::find(e->observed.begin(), e->observed.end(), o) == e->observed.end())
+                e->observed.push_back(o);
+    }
+    record_.reset();
 }
 
 Element::Element(const BuildScope& scope, const char* role)
-    : identity(scope.identity), role(role), services(scope.services), animation(scope.animation) {}
+    : identity(scope.identity),
+      role(role),
+      services(scope.services),
+      animation(scope.animation),
+      owner(scope.services ? scope.services->current : nullptr),
+      builtIn(scope.services ? scope.services->render : 0) {}
+
+Element::~Element() = default;
 
 Element* Element::add(std::unique_ptr<Element> child) {
     child->parent = this;
+    if (child->placesAtEveryRender() || child->everyRenderBelow_)
+        for (Element* e = this; e && !e->everyRenderBelow_; e = e->parent) e->everyRenderBelow_ = true;
     children.push_back(std::move(child));
     return children.back().get();
 }
 
+std::shared_ptr<const Animation> Element::currentAnimation() const {
+    return !services || builtIn == services->render ? animation : services->animation;
+}
+
+void Element::collectKeys(std::vector<std::uint64_t>& out) const {
+    for (const auto& r : records) out.insert(out.end(), r->keys.begin(), r->keys.end());
+    for (const auto& c : children) c->collectKeys(out);
+}
+
+void Element::invalidateLayout() {
+    layoutChanged_ = true;
+    for (Element* e = this; e; e = e->parent) {
+        e->memo_.clear();
+        e->memoNext_ = 0;
+        if (e != this) e->changedBelow_ = true;
+    }
+}
+
 Size Element::sizeThatFits(const ProposedSize& proposal) {
-    for (int i = 0; i < memoCount_; ++i) {
-        const Memo& m = memo_[static_cast<std::size_t>(i)];
+    for (const Memo& m : memo_)
         if (sameLength(m.proposal.width, proposal.width) && sameLength(m.proposal.height, proposal.height))
             return m.size;
-    }
     Size s = measure(proposal);
     s.width = std::max(0.0, s.width);
     s.height = std::max(0.0, s.height);
-    memo_[static_cast<std::size_t>(memoNext_)] = {proposal, s};
-    memoNext_ = (memoNext_ + 1) % static_cast<int>(memo_.size());
-    memoCount_ = std::min(memoCount_ + 1, static_cast<int>(memo_.size()));
+    constexpr std::size_t kept = 32;
+    if (memo_.size() < kept) {
+        memo_.push_back({proposal, s});
+    } else {
+        memo_[memoNext_] = {proposal, s};
+        memoNext_ = (memoNext_ + 1) % kept;
+    }
     return s;
 }
 
 void Element::place(const Rect& f) {
+    // Children stand in their parent's space: an element placed again at the same size, with
+    // nothing changed below it, keeps their places.
+    const bool sameSize = placed_ && f.size == frame.size;
     frame = f;
+    if (sameSize && !layoutChanged_ && !changedBelow_ && !everyRenderBelow_ && !placesAtEveryRender()) return;
+    placed_ = true;
+    layoutChanged_ = false;
+    changedBelow_ = false;
     placeChildren(f.size);
 }
 
@@ -83,7 +197,7 @@ DisplayItem Element::makeItem(Point parentOrigin) const {
     item.role = role;
     item.identity = identity;
     item.explicitId = explicitId;
-    item.animation = animation;
+    item.animation = currentAnimation();
     item.frame = frame.offsetBy(parentOrigin.x, parentOrigin.y);
     return item;
 }
@@ -169,19 +283,27 @@ void Node::expand(const BuildScope& scope, std::uint64_t key, std::vector<std::u
 }
 
 std::unique_ptr<Element> CustomNodeBase::build(const BuildScope& scope) const {
+    RecordScope record(*this, scope, 0, false);
     const BuildScope inner = scope.child(typeHash());
     Context ctx(scope, typeHash());
     const View body = evaluate(ctx);
-    return buildElement(body.node(), inner);
+    std::unique_ptr<Element> e = buildElement(body.node(), inner);
+    record.built(e.get());
+    return e;
 }
 
 void CustomNodeBase::expand(const BuildScope& scope, std::uint64_t key,
                             std::vector<std::unique_ptr<Element>>& out) const {
     // A body that is a group or a condition adds its views to the container directly.
+    RecordScope record(*this, scope, key, true);
     const BuildScope mine = scope.child(key);
     Context ctx(mine, typeHash());
     const View body = evaluate(ctx);
+    const std::size_t before = out.size();
     body.node()->expand(mine, typeHash(), out);
+    std::vector<Element*> made;
+    for (std::size_t i = before; i < out.size(); ++i) made.push_back(out[i].get());
+    record.built(made.data(), made.size());
 }
 
 void PreferenceValues::set(const PreferenceKeyBase* key, std::shared_ptr<const void> value) {

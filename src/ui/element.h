@@ -1,8 +1,15 @@
 #pragma once
-// The rendered tree behind a view: one Element per view, rebuilt for every render from the
-// View values. Elements carry the layout (the platform's proposal-and-response model: a parent
-// proposes a size, the child answers with its own, the parent places it) and record themselves
-// into the display list.
+// The rendered tree behind a view: one Element per view, built from the View values. Elements
+// carry the layout (the platform's proposal-and-response model: a parent proposes a size, the
+// child answers with its own, the parent places it) and record themselves into the display
+// list.
+//
+// The tree is kept from one render to the next. Each view of our own (a body) and each
+// timeline leaves a ViewRecord on the first element it built: what it needs to build its
+// elements again by itself. A state change, an observed object's change or a timeline's next
+// entry builds again only the elements of the views concerned; the rest of the tree keeps its
+// elements, with the sizes they answered (their layout memo), and a layout that changes
+// propagates up only through the elements whose children changed.
 //
 // Internal to the view layer; views of the system never see elements.
 
@@ -14,10 +21,11 @@
 #include "ui/types.h"
 #include "ui/view.h"
 
-#include <array>
 #include <functional>
 #include <memory>
 #include <optional>
+#include <unordered_map>
+#include <unordered_set>
 #include <utility>
 #include <vector>
 
@@ -46,34 +54,9 @@ struct Lifecycle {
     bool restartTask = false;
 };
 
-// What every element of one render shares.
-class TreeServices {
-public:
-    explicit TreeServices(FontEngine& fonts) : fonts(fonts), frame(std::make_shared<const FrameToken>()) {}
-    FontEngine& fonts;
-    std::shared_ptr<const FrameToken> frame;
-    // View state (absent in a tree rendered without a graph's store).
-    StateStore* store = nullptr;
-    FrameTime time;
-
-    void observe(ObservableObject* object);
-    const std::vector<ObservableObject*>& observed() const { return observed_; }
-
-    // Runs after the render (change handlers), in the order asked.
-    void afterRender(std::function<void()> action) { actions_.push_back(std::move(action)); }
-    std::vector<std::function<void()>> takeActions() { return std::exchange(actions_, {}); }
-    void addLifecycle(Lifecycle lifecycle) { lifecycles_.push_back(std::move(lifecycle)); }
-    std::vector<Lifecycle>& lifecycles() { return lifecycles_; }
-    // The tree must be rendered again at monotonic time `at` (a timeline's next entry).
-    void requestUpdate(double at) { nextUpdate_ = nextUpdate_ ? std::min(*nextUpdate_, at) : at; }
-    std::optional<double> nextUpdate() const { return nextUpdate_; }
-
-private:
-    std::vector<ObservableObject*> observed_;
-    std::vector<std::function<void()>> actions_;
-    std::vector<Lifecycle> lifecycles_;
-    std::optional<double> nextUpdate_;
-};
+struct ViewRecord;
+class TreeServices;
+class TextLayoutCache;
 
 struct BuildScope;
 namespace detail {
@@ -88,15 +71,123 @@ struct BuildScope {
     // The animation of the transaction in force here (none: changes below jump).
     std::shared_ptr<const Animation> animation;
 
-    BuildScope child(std::uint64_t key) const { return {environment, identity.child(key), services, animation}; }
-    BuildScope withEnvironment(EnvironmentValues env) const { return {std::move(env), identity, services, animation}; }
-    BuildScope withAnimation(std::shared_ptr<const Animation> a) const { return {environment, identity, services, std::move(a)}; }
+    BuildScope child(std::uint64_t key) const {
+        return {environment, identity.child(key), services, animation};
+    }
+    BuildScope withEnvironment(EnvironmentValues env) const {
+        return {std::move(env), identity, services, animation};
+    }
+    BuildScope withAnimation(std::shared_ptr<const Animation> a) const {
+        return {environment, identity, services, std::move(a)};
+    }
+};
+
+// A view whose elements can be built again by themselves: a view of our own (its body) or a
+// timeline. It lives on the first element it built (or, when it built none, is folded into the
+// record around it).
+struct ViewRecord {
+    ~ViewRecord();
+    Identity identity;
+    // What to build again: the node with the scope it was given (and, in a container, its
+    // position there).
+    std::shared_ptr<const Node> node;
+    BuildScope scope;
+    std::uint64_t key = 0;
+    bool expands = false;
+    // The elements it built: `count` siblings from `first`.
+    Element* first = nullptr;
+    std::size_t count = 0;
+    // The record that was being built around it.
+    ViewRecord* enclosing = nullptr;
+    // What its body read: observed objects, and the keys of the state and values it used.
+    std::vector<ObservableObject*> observed;
+    std::unordered_set<std::uint64_t> keys;
+    // A timeline's next entry (monotonic time).
+    std::optional<double> due;
+    TreeServices* services = nullptr;
+};
+
+// What every element of a tree shares, from one render to the next.
+class TreeServices {
+public:
+    explicit TreeServices(FontEngine& fonts) : fonts(fonts), frame(std::make_shared<const FrameToken>()) {}
+    FontEngine& fonts;
+    // Text layouts kept from render to render (absent: none kept).
+    TextLayoutCache* textLayouts = nullptr;
+    // Renewed at every render: anchors and geometry of earlier renders resolve to nothing.
+    std::shared_ptr<const FrameToken> frame;
+    // View state (absent in a tree rendered without a graph's store).
+    StateStore* store = nullptr;
+    FrameTime time;
+    // The render under way (counted from 1), and the animation of its transaction.
+    std::uint64_t render = 0;
+    std::shared_ptr<const Animation> animation;
+    // View bodies and timeline contents evaluated in this render.
+    std::size_t evaluated = 0;
+
+    // The record being built (its body is the one reading state and objects), or null.
+    ViewRecord* current = nullptr;
+    // A record built again: the build of its view takes it up instead of making a new one.
+    std::unique_ptr<ViewRecord> rebuilding;
+    // Keys of state and values used by parts of the tree built again in this render: those not
+    // used again are dropped at its end.
+    std::vector<std::uint64_t> released;
+    // Every record of the tree by identity; identities shown twice cannot be built alone.
+    std::unordered_map<std::uint64_t, ViewRecord*> records;
+    std::unordered_set<std::uint64_t> repeated;
+
+    void observe(ObservableObject* object);
+
+    // Runs after the render (change handlers), in the order asked.
+    void afterRender(std::function<void()> action) { actions_.push_back(std::move(action)); }
+    std::vector<std::function<void()>> takeActions() { return std::exchange(actions_, {}); }
+    // The tree must be rendered again at monotonic time `at` (a timeline's next entry).
+    void requestUpdate(double at);
+
+private:
+    std::vector<std::function<void()>> actions_;
+};
+
+// Makes `record` the one being built (its state and reads are noted there) until it ends.
+class BuildingFor {
+public:
+    BuildingFor(TreeServices* services, ViewRecord* record,
+                std::unordered_set<std::uint64_t>* keys = nullptr);
+    ~BuildingFor();
+    BuildingFor(const BuildingFor&) = delete;
+    BuildingFor& operator=(const BuildingFor&) = delete;
+
+private:
+    TreeServices* services_;
+    ViewRecord* record_;
+    std::uint64_t view_ = 0;
+    std::unordered_set<std::uint64_t>* keys_ = nullptr;
+};
+
+// Starts the record of a view being built (or takes up the one being built again) and hands it
+// to the first element the view built when done.
+class RecordScope {
+public:
+    // `scope` and `key` as the node's build (`expands` false) or expand was given them.
+    RecordScope(const Node& node, const BuildScope& scope, std::uint64_t key, bool expands);
+    ~RecordScope();
+    RecordScope(const RecordScope&) = delete;
+    RecordScope& operator=(const RecordScope&) = delete;
+    // The elements the view built (siblings, in order).
+    void built(Element* const* first, std::size_t count);
+    void built(Element* element) { built(&element, element ? 1 : 0); }
+    ViewRecord* record() const { return record_.get(); }
+
+private:
+    std::unique_ptr<ViewRecord> record_;
+    std::unique_ptr<BuildingFor> building_;
+    TreeServices* services_ = nullptr;
 };
 
 class Element {
 public:
     Element(const BuildScope& scope, const char* role);
-    virtual ~Element() = default;
+    virtual ~Element();
     Element(const Element&) = delete;
     Element& operator=(const Element&) = delete;
 
@@ -108,12 +199,33 @@ public:
     Rect frame;  // in the parent's space, set by place()
     std::optional<std::uint64_t> explicitId;
     std::vector<std::unique_ptr<Element>> children;
+    // The records of the views whose first element this is, innermost first.
+    std::vector<std::unique_ptr<ViewRecord>> records;
+    // The record that was being built when this element was made.
+    ViewRecord* owner = nullptr;
+    // The render that built it.
+    std::uint64_t builtIn = 0;
 
     Element* add(std::unique_ptr<Element> child);
+    // The animation changes of this element show with: its own when built in this render, else
+    // the render's transaction's.
+    std::shared_ptr<const Animation> currentAnimation() const;
 
     // Layout
     Size sizeThatFits(const ProposedSize& proposal);
     void place(const Rect& frame);
+    // Forgets the sizes this element and its ancestors answered (its content changed).
+    void invalidateLayout();
+    // Called when children were replaced (a view below was built again).
+    virtual void childrenReplaced() {}
+    // A stack made to hold the several views of a group in a single-view position: it exists
+    // only for as many views as the group has.
+    virtual bool holdsGroup() const { return false; }
+    // Elements that work from their content's preferences or from where they stand (readers of
+    // preferences and geometry) place their content again at every render, and build again
+    // the children that depend on it.
+    virtual bool placesAtEveryRender() const { return false; }
+    virtual bool buildsAgainAtEveryRender(const Element& /*child*/) const { return false; }
     // Distance from the top to the first (or last) text baseline for the size chosen under
     // `proposal`; absent when there is no text (stacks then use the bottom edge).
     virtual std::optional<double> baseline(const ProposedSize& proposal, bool last);
@@ -122,6 +234,12 @@ public:
     virtual void configureSpacer(Axis, double /*stackSpacing*/) {}
     virtual double layoutPriority() const;
     virtual bool isEmpty() const { return false; }
+
+    // What the view asks of its life in the tree, if anything (lifecycle.h).
+    virtual Lifecycle* lifecycle() { return nullptr; }
+    // Adds the keys of the state and values used by the views built below (to drop those no
+    // longer used when this part is built again).
+    virtual void collectKeys(std::vector<std::uint64_t>& out) const;
 
     // Drawing and geometry
     virtual Transform effectTransform() const { return {}; }
@@ -145,13 +263,21 @@ protected:
     Element* child() const { return children.empty() ? nullptr : children.front().get(); }
 
 private:
+    friend class ViewGraph;
     struct Memo {
         ProposedSize proposal;
         Size size;
     };
-    std::array<Memo, 4> memo_{};
-    int memoCount_ = 0;
-    int memoNext_ = 0;
+    // Sizes answered, kept while the content stays the same: a stack asks its children for
+    // several proposals each time it is measured.
+    std::vector<Memo> memo_;
+    std::size_t memoNext_ = 0;
+    // Layout state kept between renders: whether it was placed, whether its children (or some
+    // below them) changed since, and whether an element below places at every render.
+    bool placed_ = false;
+    bool layoutChanged_ = false;
+    bool changedBelow_ = false;
+    bool everyRenderBelow_ = false;
 };
 
 // A modifier that leaves the layout alone: effects, identity, help, preferences.

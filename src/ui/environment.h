@@ -54,6 +54,9 @@ public:
         return with(objectKey<T>(), std::move(ref), observable);
     }
 
+    // Whether both are the very same set of values (not merely equal ones).
+    bool isSameAs(const EnvironmentValues& other) const { return head_ == other.head_; }
+
     // The object of type T, or null when none was handed down.
     template <class T>
     T* object(ObservableObject** observable = nullptr) const {

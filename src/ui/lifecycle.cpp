@@ -23,10 +23,14 @@ bool canWatch(const BuildScope& s) { return s.services && s.services->store; }
 // Registers what the view asks of its life when it is built.
 class LifecycleElement final : public PassElement {
 public:
-    LifecycleElement(const BuildScope& s, Lifecycle lifecycle) : PassElement(s, "lifecycle") {
-        lifecycle.identity = identity;
-        if (services) services->addLifecycle(std::move(lifecycle));
+    LifecycleElement(const BuildScope& s, Lifecycle lifecycle)
+        : PassElement(s, "lifecycle"), lifecycle_(std::move(lifecycle)) {
+        lifecycle_.identity = identity;
     }
+    Lifecycle* lifecycle() override { return &lifecycle_; }
+
+private:
+    Lifecycle lifecycle_;
 };
 
 // Runs a check of the view's value at each build.
@@ -45,11 +49,13 @@ public:
     using Check = std::function<void(ValueWatch&, const void*)>;
     PreferenceWatchElement(const BuildScope& s, const PreferenceKeyBase& key, Check check)
         : PassElement(s, "onPreferenceChange"), scope_(s), key_(key), check_(std::move(check)) {}
+    bool placesAtEveryRender() const override { return true; }
 
 protected:
     void placeChildren(Size size) override {
         PassElement::placeChildren(size);
         if (!canWatch(scope_)) return;
+        const BuildingFor building(services, owner);
         // Known once the content is placed (anchors and geometry included).
         PreferenceValues values;
         collectPreferences(values);

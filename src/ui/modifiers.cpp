@@ -411,6 +411,14 @@ public:
     std::optional<double> baseline(const ProposedSize& p, bool last) override {
         return children.front()->baseline(p, last);
     }
+    bool placesAtEveryRender() const override { return true; }
+    bool buildsAgainAtEveryRender(const Element& child) const override {
+        return &child != children.front().get();
+    }
+    void collectKeys(std::vector<std::uint64_t>& out) const override {
+        Element::collectKeys(out);
+        out.insert(out.end(), contentKeys_.begin(), contentKeys_.end());
+    }
     void render(DisplayItem& parent, Point parentOrigin) const override {
         DisplayItem item = makeItem(parentOrigin);
         if (background_ && children.size() > 1) children[1]->render(item, item.frame.origin);
@@ -422,7 +430,15 @@ public:
 protected:
     Size measure(const ProposedSize& p) override { return children.front()->sizeThatFits(p); }
     void placeChildren(Size size) override {
-        children.resize(1);
+        // The secondary view of the last render goes, with what it used.
+        if (children.size() > 1) {
+            if (services) {
+                children[1]->collectKeys(services->released);
+                services->released.insert(services->released.end(), contentKeys_.begin(), contentKeys_.end());
+            }
+            children.resize(1);
+        }
+        contentKeys_.clear();
         children[0]->sizeThatFits(size);
         children[0]->place({{0, 0}, size});
         // The secondary view is made from the content's preferences, known only once it is placed.
@@ -430,7 +446,8 @@ protected:
         children[0]->collectPreferences(values);
         const auto* found = values.find(&key_);
         const View view = content_(found ? found->get() : key_.defaultValue());
-        Element* second = add(buildElement(view.node(), scope_.child(2)));
+        const BuildingFor building(services, owner, &contentKeys_);
+        Element* second = add(buildElement(view.node(), scope_.child(2).withAnimation(currentAnimation())));
         const Size s = second->sizeThatFits(size);
         second->place({aligned(Alignment::center, size, s), s});
     }
@@ -440,6 +457,7 @@ private:
     const PreferenceKeyBase& key_;
     std::function<View(const void*)> content_;
     bool background_;
+    std::unordered_set<std::uint64_t> contentKeys_;
 };
 
 class PreferenceReaderNode final : public Node {
@@ -584,6 +602,10 @@ View blur(View v, double radius, bool opaque) {
 
 View saturation(View v, double amount) {
     return decorated(std::move(v), "saturation", [amount](DisplayItem& i) { i.saturation = amount; });
+}
+
+View cachedLayer(View v) {
+    return decorated(std::move(v), "cachedLayer", [](DisplayItem& i) { i.cachesLayer = true; });
 }
 
 View environment(View v, std::function<EnvironmentValues(const EnvironmentValues&)> write) {

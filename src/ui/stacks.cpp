@@ -60,6 +60,9 @@ public:
     void configureChildren() {
         for (auto& c : children) c->configureSpacer(axis_, spacing_.value_or(defaultSpacing));
     }
+    void childrenReplaced() override { configureChildren(); }
+    bool holdsGroup() const override { return holdsGroup_; }
+    bool holdsGroup_ = false;
 
     std::optional<double> baseline(const ProposedSize& p, bool last) override {
         const Arrangement a = arrange(p);
@@ -281,8 +284,9 @@ public:
         if (out.empty()) return nullptr;
         if (out.size() == 1) return std::move(out.front());
         // Several views in a single position stand in a vertical stack, as on the platform.
-        auto stack = std::make_unique<StackElement>(scope, Axis::vertical, static_cast<int>(HorizontalAlignment::center),
-                                                    std::nullopt);
+        auto stack = std::make_unique<StackElement>(
+            scope, Axis::vertical, static_cast<int>(HorizontalAlignment::center), std::nullopt);
+        stack->holdsGroup_ = true;
         for (auto& e : out) stack->add(std::move(e));
         stack->configureChildren();
         return stack;
@@ -362,14 +366,28 @@ class GeometryReaderElement final : public Element {
 public:
     GeometryReaderElement(const BuildScope& scope, std::function<View(const GeometryProxy&)> content)
         : Element(scope, "GeometryReader"), scope_(scope), content_(std::move(content)) {}
+    // Its content may read where it stands, and anchors from anywhere in the tree.
+    bool placesAtEveryRender() const override { return true; }
+    bool buildsAgainAtEveryRender(const Element&) const override { return true; }
+    void collectKeys(std::vector<std::uint64_t>& out) const override {
+        Element::collectKeys(out);
+        out.insert(out.end(), contentKeys_.begin(), contentKeys_.end());
+    }
 
 protected:
     Size measure(const ProposedSize& p) override { return p.replacingUnspecified({10, 10}); }
     void placeChildren(Size size) override {
-        // The content depends on the size, so it is built only now that the size is known.
+        // The content depends on the size, so it is built only now that the size is known; the
+        // content of the last render goes, with what it used.
+        if (services) {
+            for (const auto& c : children) c->collectKeys(services->released);
+            services->released.insert(services->released.end(), contentKeys_.begin(), contentKeys_.end());
+        }
         children.clear();
+        contentKeys_.clear();
         const View view = content_(GeometryProxy(this, size, services ? services->frame : nullptr));
-        Element* c = add(buildElement(view.node(), scope_.child(1)));
+        const BuildingFor building(services, owner, &contentKeys_);
+        Element* c = add(buildElement(view.node(), scope_.child(1).withAnimation(currentAnimation())));
         const Size s = c->sizeThatFits(size);
         c->place({{0, 0}, s});
     }
@@ -377,6 +395,7 @@ protected:
 private:
     BuildScope scope_;
     std::function<View(const GeometryProxy&)> content_;
+    std::unordered_set<std::uint64_t> contentKeys_;
 };
 
 class GeometryReaderNode final : public Node {

@@ -10,8 +10,9 @@
 //     }
 //
 // A `State` is a handle: copies share the value, and actions may keep one for later. Setting
-// it re-renders the tree that owns it with the transaction in force; setting a value equal to
-// the current one does nothing. A handle outliving its view holds a value nobody shows.
+// it re-renders the view that owns it (its body and the views below it, not the whole tree)
+// with the transaction in force; setting a value equal to the current one does nothing. A
+// handle outliving its view holds a value nobody shows.
 // `Binding` is a get/set pair handed to a control that edits someone else's value.
 // Main thread only.
 
@@ -23,25 +24,42 @@
 #include <memory>
 #include <optional>
 #include <unordered_map>
+#include <unordered_set>
 #include <utility>
+#include <vector>
 
 namespace quorlix::ui {
 
 // The request to render a tree again, with the transaction of the change that asked for it.
 // A state's change and an observed object's change land here; the host renders once for all
-// the changes of one turn of the main queue.
+// the changes of one turn of the main queue. A request names the views whose bodies must be
+// evaluated again (by identity), or the whole tree.
 class Invalidation {
 public:
+    // The whole tree.
     void invalidate();
+    // The body of the view of identity `view` (0: the whole tree).
+    void invalidate(std::uint64_t view);
     bool isPending() const { return pending_; }
     // The transaction the next render animates with (the latest animated one among the
     // changes since the last render); clears the request.
     Transaction take();
 
+    struct Request {
+        Transaction transaction;
+        bool everything = false;
+        std::vector<std::uint64_t> views;
+    };
+    // The same, with what was asked for.
+    Request takeRequest();
+
     std::function<void()> onInvalidate;
 
 private:
+    void note();
     bool pending_ = false;
+    bool everything_ = false;
+    std::vector<std::uint64_t> views_;
     Transaction transaction_;
 };
 
@@ -69,6 +87,8 @@ template <class T>
 struct StateBox {
     T value;
     std::weak_ptr<Invalidation> owner;
+    // The identity of the view whose body is evaluated again when it changes (0: the tree's).
+    std::uint64_t view = 0;
 };
 }  // namespace detail
 
@@ -93,7 +113,7 @@ public:
             if (box_->value == value) return;
         }
         box_->value = std::move(value);
-        if (auto owner = box_->owner.lock()) owner->invalidate();
+        if (auto owner = box_->owner.lock()) owner->invalidate(box_->view);
     }
     const State& operator=(T value) const {
         set(std::move(value));
@@ -148,21 +168,24 @@ struct ValueChange {
 };
 
 // Every view state and remembered value of one tree, by key (a view's identity combined with
-// a slot). A render marks the keys it uses; `endFrame` drops the others.
+// a slot). A render marks the keys it uses; `endFrame` drops the others. A render of part of
+// the tree drops, of the keys that part used before (`dropUntouched`), those it no longer uses.
 class StateStore {
 public:
     explicit StateStore(std::shared_ptr<Invalidation> invalidation) : invalidation_(std::move(invalidation)) {}
 
     template <class T, class Make>
     std::shared_ptr<detail::StateBox<T>> box(std::uint64_t key, Make&& initial) {
-        Entry& e = entries_[key];
-        e.frame = frame_;
+        Entry& e = touch(key);
         if (e.type != typeTag<detail::StateBox<T>>() || !e.value) {
-            auto fresh = std::make_shared<detail::StateBox<T>>(detail::StateBox<T>{T(initial()), invalidation_});
+            auto fresh =
+                std::make_shared<detail::StateBox<T>>(detail::StateBox<T>{T(initial()), invalidation_, 0});
             e.value = fresh;
             e.type = typeTag<detail::StateBox<T>>();
         }
-        return std::static_pointer_cast<detail::StateBox<T>>(e.value);
+        auto box = std::static_pointer_cast<detail::StateBox<T>>(e.value);
+        box->view = view_;
+        return box;
     }
 
     // Remembers `value` under `key` and tells how it compares with the last render's. Asked
@@ -171,7 +194,7 @@ public:
     ValueChange<T> track(std::uint64_t key, const T& value) {
         Entry& e = entries_[key];
         const bool seenThisFrame = e.frame == frame_ && e.type == typeTag<Memo<T>>() && e.value;
-        e.frame = frame_;
+        touch(key);
         if (e.type != typeTag<Memo<T>>() || !e.value) {
             e.value = std::make_shared<Memo<T>>(Memo<T>{value, {true, false, value}});
             e.type = typeTag<Memo<T>>();
@@ -188,9 +211,34 @@ public:
     void endFrame() {
         std::erase_if(entries_, [this](const auto& kv) { return kv.second.frame != frame_; });
     }
+    // Drops those of `keys` not used in this render.
+    template <class Keys>
+    void dropUntouched(const Keys& keys) {
+        for (const std::uint64_t key : keys)
+            if (const auto found = entries_.find(key);
+                found != entries_.end() && found->second.frame != frame_)
+                entries_.erase(found);
+    }
     std::size_t size() const { return entries_.size(); }
 
+    // While part of the tree is built: the view whose body a state change evaluates again, and
+    // where the keys used are noted (none: not noted).
+    void setOwner(std::uint64_t view, std::unordered_set<std::uint64_t>* keys) {
+        view_ = view;
+        keys_ = keys;
+    }
+    std::uint64_t ownerView() const { return view_; }
+    std::unordered_set<std::uint64_t>* ownerKeys() const { return keys_; }
+
 private:
+    struct Entry;
+    Entry& touch(std::uint64_t key) {
+        Entry& e = entries_[key];
+        e.frame = frame_;
+        if (keys_) keys_->insert(key);
+        return e;
+    }
+
     template <class T>
     struct Memo {
         T value;
@@ -210,6 +258,8 @@ private:
     std::shared_ptr<Invalidation> invalidation_;
     std::unordered_map<std::uint64_t, Entry> entries_;
     std::uint64_t frame_ = 0;
+    std::uint64_t view_ = 0;
+    std::unordered_set<std::uint64_t>* keys_ = nullptr;
 };
 
 }  // namespace quorlix::ui

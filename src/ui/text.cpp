@@ -53,13 +53,26 @@ protected:
 private:
     // Laid out text for the last few proposals (stacks ask several times).
     const TextLayout& layout(const ProposedSize& p) const {
+        // A text on one line, offered at least its own width, lays out as it does unbounded,
+        // whatever the height offered (it keeps at least a line).
+        if (!natural_) {
+            TextLayoutOptions o = options_;
+            o.maxWidth.reset();
+            o.maxHeight.reset();
+            natural_ = services->textLayouts ? services->textLayouts->layout(text_, o)
+                                             : layoutText(services->fonts, text_, o);
+        }
+        if (natural_->lines.size() == 1 && natural_->scale == 1 && !natural_->truncated &&
+            (!p.width || !std::isfinite(*p.width) || *p.width >= natural_->size.width))
+            return *natural_;
         for (const auto& [proposal, result] : cache_)
             if (proposal == p) return result;
         TextLayoutOptions o = options_;
         o.maxWidth = p.width;
         o.maxHeight = p.height;
         if (cache_.size() >= 6) cache_.erase(cache_.begin());
-        cache_.emplace_back(p, layoutText(services->fonts, text_, o));
+        cache_.emplace_back(p, services->textLayouts ? services->textLayouts->layout(text_, o)
+                                                     : layoutText(services->fonts, text_, o));
         return cache_.back().second;
     }
 
@@ -90,6 +103,7 @@ private:
     ShapeStyle style_ = Color::black;
     ColorScheme scheme_ = ColorScheme::light;
     ContentTransition transition_;
+    mutable std::optional<TextLayout> natural_;
     mutable std::vector<std::pair<ProposedSize, TextLayout>> cache_;
 };
 

@@ -6,6 +6,7 @@
 
 #include "ui/display_list.h"
 #include "ui/font.h"
+#include "ui/lru_cache.h"
 #include "ui/types.h"
 
 #include <optional>
@@ -46,6 +47,20 @@ struct TextLayout {
 };
 
 TextLayout layoutText(FontEngine& engine, std::string_view text, const TextLayoutOptions& options);
+
+// Layouts of texts kept by text and options (the space offered included), for one font
+// engine: a tree built again lays out the same texts again.
+class TextLayoutCache {
+public:
+    explicit TextLayoutCache(FontEngine& engine, std::size_t byteLimit = 512u << 10);
+    // The layout, valid until the next call.
+    const TextLayout& layout(std::string_view text, const TextLayoutOptions& options);
+    std::size_t bytes() const { return layouts_.bytes(); }
+
+private:
+    FontEngine& engine_;
+    LruCache<std::string, TextLayout> layouts_;
+};
 
 inline constexpr std::string_view ellipsis = "\xE2\x80\xA6";  // U+2026
 

@@ -25,9 +25,13 @@ public:
     TimelineNode(TimelineSchedule schedule, std::function<View(const TimelineContext&)> content)
         : schedule_(schedule), content_(std::move(content)) {}
 
+    // A timeline's entries build its content again by itself (the views around it stay).
     std::unique_ptr<Element> build(const BuildScope& scope) const override {
+        RecordScope record(*this, scope, 0, false);
         const View view = content_({entryDate(scope)});
-        return buildElement(view.node(), scope.child(1));
+        std::unique_ptr<Element> e = buildElement(view.node(), scope.child(1));
+        record.built(e.get());
+        return e;
     }
 
 private:

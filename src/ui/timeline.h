@@ -12,7 +12,8 @@
 // - `everyMinute()`: at the start of every minute.
 //
 // A timeline asks its host for the render of its next entry; with nothing else changing an
-// idle island wakes only for its timelines that run.
+// idle island wakes only for its timelines that run, and each entry builds again only the
+// timeline's content.
 
 #include "platform/clock.h"
 #include "ui/view.h"

@@ -57,8 +57,9 @@ struct MenuItem;
 template <class T>
 class Binding;
 
-// The description behind a View. Implementations live in the layer's sources.
-class Node {
+// The description behind a View. Implementations live in the layer's sources. Nodes are
+// always shared (a view that builds again holds on to its node).
+class Node : public std::enable_shared_from_this<Node> {
 public:
     virtual ~Node() = default;
     virtual std::unique_ptr<Element> build(const BuildScope& scope) const = 0;
@@ -151,6 +152,13 @@ public:
     View shadow(const Color& color, double radius, double x = 0, double y = 0) const;
     View blur(double radius, bool opaque = false) const;
     View saturation(double amount) const;
+    // Draws the view (with its effects, a blur included) once into an image that is drawn
+    // again while what the view draws stays the same, moved as a whole or not: for costly
+    // content that rarely changes, such as a wallpaper backdrop or an artwork blurred at a
+    // large radius behind the lock screen. Blurs and shadows of content are kept this way
+    // anyway; this asks it for any subtree. What it draws is kept in a cache of bounded size,
+    // so a view whose content changes every frame gains nothing by it.
+    View cachedLayer() const;
 
     // Environment
     View foregroundStyle(const ShapeStyle& style) const;
@@ -287,6 +295,7 @@ View scaleEffect(View v, double x, double y, UnitPoint anchor);
 View shadow(View v, const Color& color, double radius, double x, double y);
 View blur(View v, double radius, bool opaque);
 View saturation(View v, double amount);
+View cachedLayer(View v);
 View foregroundStyle(View v, const ShapeStyle& style);
 View font(View v, const Font& font);
 View fontWeight(View v, FontWeight weight);
@@ -415,6 +424,10 @@ View ViewModifiers<Self>::blur(double radius, bool opaque) const {
 template <class Self>
 View ViewModifiers<Self>::saturation(double amount) const {
     return modifier::saturation(asView(), amount);
+}
+template <class Self>
+View ViewModifiers<Self>::cachedLayer() const {
+    return modifier::cachedLayer(asView());
 }
 template <class Self>
 View ViewModifiers<Self>::foregroundStyle(const ShapeStyle& style) const {

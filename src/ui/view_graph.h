@@ -13,6 +13,13 @@
 // the graph invalid (`invalidation()`), with the transaction it was made in, and the next
 // update renders with that transaction. A ViewHost (view_host.h) drives all this from the
 // main queue; tools and tests may drive it by hand. Main thread only.
+//
+// The element tree is kept between updates. An update with the same root view, size and
+// environment that was asked for by state changes, by observed objects (`invalidate(object)`)
+// or by timelines whose entry is due evaluates again only the bodies of the views concerned
+// and lays out again only what their change moves; anything else (a new root, size or
+// environment, a request for the whole tree, or an update nobody asked for) renders the whole
+// tree as before.
 
 #include "ui/animator.h"
 #include "ui/canvas.h"
@@ -23,6 +30,7 @@
 #include "ui/lifecycle.h"
 #include "ui/preference.h"
 #include "ui/state.h"
+#include "ui/text_layout.h"
 #include "ui/view.h"
 
 #include <memory>
@@ -49,6 +57,10 @@ public:
     const DisplayItem& displayList() const { return animator_.target(); }
     // The list the last `present` gave.
     const DisplayItem& shown() const { return shown_ ? *shown_ : animator_.target(); }
+    // The same, shared: it stays as it is while held (a window compares the next one with it).
+    std::shared_ptr<const DisplayItem> shownList() const {
+        return shown_ ? animator_.shown() : animator_.targetList();
+    }
     // Whether what is shown changes with time (an animation or a transition runs).
     bool isAnimating() const { return animator_.isAnimating(); }
     // When a timeline wants the tree rendered again (monotonic), if it does.
@@ -56,22 +68,40 @@ public:
     // View state changes land here (see state.h).
     Invalidation& invalidation() { return *invalidation_; }
     bool needsUpdate() const { return invalidation_->isPending(); }
+    // Asks the next update to evaluate again the bodies of the views that read `object`.
+    void invalidate(ObservableObject& object);
 
     // The preferences the whole tree publishes.
     const PreferenceValues& preferences() const { return preferences_; }
-    // The observable objects read through the environment or observed during the last update.
-    const std::vector<ObservableObject*>& observedObjects() const;
+    // The observable objects the views of the tree read through the environment or observe.
+    const std::vector<ObservableObject*>& observedObjects() const { return observed_; }
     // The size the root view chose.
     Size rootSize() const { return rootSize_; }
+    // How many view bodies (and timeline contents) the last update evaluated.
+    std::size_t evaluatedViews() const { return evaluated_; }
 
 private:
+    void buildWhole(const View& root, Size size, const EnvironmentValues& environment);
+    // The records to build again for `request` (empty with nothing to build), or none when the
+    // whole tree must be built.
+    std::optional<std::vector<ViewRecord*>> partsToBuild(const Invalidation::Request& request, double now);
+    void buildAgain(ViewRecord& record);
     void runLifecycles();
+    void noteRecords();
 
     FontEngine& fonts_;
+    TextLayoutCache textLayouts_;
     std::shared_ptr<Invalidation> invalidation_;
     StateStore store_;
     std::unique_ptr<TreeServices> services_;
+    std::unique_ptr<ViewRecord> rootRecord_;
     std::unique_ptr<Element> root_;
+    std::shared_ptr<const Node> rootNode_;
+    Size size_;
+    EnvironmentValues environment_;
+    std::uint64_t render_ = 0;
+    std::size_t evaluated_ = 0;
+    std::vector<ObservableObject*> observed_;
     PreferenceValues preferences_;
     Size rootSize_;
     Animator animator_;

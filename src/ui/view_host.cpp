@@ -77,7 +77,8 @@ void ViewHost::observeObjects() {
             next.emplace(object, std::move(found->second));
             continue;
         }
-        next.emplace(object, object->objectWillChange.connect([this] { graph_.invalidation().invalidate(); }));
+        next.emplace(object,
+                     object->objectWillChange.connect([this, object] { graph_.invalidate(*object); }));
     }
     observed_ = std::move(next);
 }

@@ -39,6 +39,8 @@ public:
 
     // The last frame: the list as shown.
     const DisplayItem& displayList() const { return graph_.shown(); }
+    // The same, shared: it stays as it is while held.
+    std::shared_ptr<const DisplayItem> shownList() const { return graph_.shownList(); }
     ViewGraph& graph() { return graph_; }
     EventRouter& events() { return events_; }
 

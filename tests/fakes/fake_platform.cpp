@@ -128,6 +128,9 @@ FakePlatform::FakePlatform() {
     platform_.audio = &audio;
     platform_.cameras = &cameras;
     platform_.processLauncher = &processLauncher;
+    platform_.trash = &trash;
+    platform_.alerts = &alerts;
+    platform_.applicationInstance = &applicationInstance;
 
     // AI coding agents.
     platform_.agentNotifications = &agentNotifications;

@@ -8,6 +8,7 @@
 #include "fakes/fake_cameras.h"
 #include "fakes/fake_media.h"
 #include "fakes/fake_media_keys.h"
+#include "fakes/fake_moving.h"
 #include "fakes/virtual_time.h"
 
 // Battery, Bluetooth devices and focus.
@@ -144,6 +145,9 @@ public:
     FakeAudioHardware audio;
     FakeCameras cameras;
     FakeProcessLauncher processLauncher;
+    FakeTrash trash;
+    FakeAlerts alerts;
+    FakeApplicationInstance applicationInstance;
     // Media keys and display brightness.
     FakeEventTaps eventTaps;
     FakeAccessibilityTrust accessibilityTrust;

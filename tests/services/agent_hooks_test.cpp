@@ -1,4 +1,5 @@
 #include "agent_test_support.h"
+#include "fakes/unprivileged_user.h"
 
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -39,23 +40,6 @@ ino_t inodeOf(const fs::path& path) {
     struct stat st {};
     ::stat(path.c_str(), &st);
     return st.st_ino;
-}
-
-constexpr uid_t nobody = 65534;
-
-// Runs `check` as a user without privileges (in a child process when this one is root)
-// and answers its result.
-template <class Check>
-bool asUnprivilegedUser(Check check) {
-    if (::geteuid() != 0) return check();
-    const pid_t child = ::fork();
-    if (child == 0) {
-        const bool dropped = ::setgid(nobody) == 0 && ::setuid(nobody) == 0;
-        ::_exit(dropped && check() ? 0 : 1);
-    }
-    int status = 0;
-    return child > 0 && ::waitpid(child, &status, 0) == child && WIFEXITED(status) &&
-           WEXITSTATUS(status) == 0;
 }
 
 using ClaudeHooksTest = AgentFilesTest;

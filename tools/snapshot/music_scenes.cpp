@@ -103,7 +103,7 @@ std::vector<std::unique_ptr<Scene>> lyricsScenes() {
                                                      {Status::unsynced, "unsynced"},
                                                      {Status::notFound, "not-found"}})
         out.push_back(std::make_unique<Scene>(std::string("lyrics-") + title, Size{380, 160},
-                                              [status] { return lyrics(status); }));
+                                              [s = status] { return lyrics(s); }));
     return out;
 }
 const auto everyLyricsStatus = lyricsScenes();

@@ -3,18 +3,21 @@
 #include "platform/linux/canberra_sound_player.h"
 #include "platform/linux/dbus_agent_notifications.h"
 #include "platform/linux/detached_process_launcher.h"
-#include "platform/linux/granted_accessibility_trust.h"
+#include "platform/linux/linux_application_instance.h"
 #include "platform/linux/linux_workspace.h"
 #include "platform/linux/mpris_bus.h"
 #include "platform/linux/mpris_player_notifications.h"
 #include "platform/linux/mpris_script_host.h"
 #include "platform/linux/pulse_audio_hardware.h"
+#include "platform/linux/qt_alerts.h"
 #include "platform/linux/qt_http_client.h"
 #include "platform/linux/qt_image_decoder.h"
 #include "platform/linux/qt_main_queue.h"
 #include "platform/linux/qt_screens.h"
+#include "platform/linux/qt_trash.h"
 #include "platform/linux/sysfs_backlight.h"
 #include "platform/linux/v4l2_cameras.h"
+#include "platform/linux/x11_accessibility_trust.h"
 #include "platform/linux/x11_event_taps.h"
 #include "platform/linux/xdg_login_item.h"
 
@@ -94,7 +97,7 @@ public:
 
 }  // namespace
 
-LinuxPlatform::LinuxPlatform()
+LinuxPlatform::LinuxPlatform(SingleInstance* instance)
     : mainQueue_(std::make_unique<QtMainQueue>()),
       clock_(std::make_unique<SystemClock>()),
       loginItem_(std::make_unique<XdgLoginItem>()),
@@ -108,7 +111,10 @@ LinuxPlatform::LinuxPlatform()
       httpClient_(std::make_unique<QtHttpClient>()),
       audio_(std::make_unique<PulseAudioHardware>()),
       cameras_(std::make_unique<V4l2Cameras>()),
-      processLauncher_(std::make_unique<DetachedProcessLauncher>()) {
+      processLauncher_(std::make_unique<DetachedProcessLauncher>()),
+      trash_(std::make_unique<QtTrash>()),
+      alerts_(std::make_unique<QtAlerts>()),
+      applicationInstance_(std::make_unique<LinuxApplicationInstance>(instance)) {
     platform_.mainQueue = mainQueue_.get();
     platform_.clock = clock_.get();
     platform_.loginItem = loginItem_.get();
@@ -122,6 +128,9 @@ LinuxPlatform::LinuxPlatform()
     platform_.audio = audio_.get();
     platform_.cameras = cameras_.get();
     platform_.processLauncher = processLauncher_.get();
+    platform_.trash = trash_.get();
+    platform_.alerts = alerts_.get();
+    platform_.applicationInstance = applicationInstance_.get();
 
     // AI coding agents.
     agentNotifications_ = std::make_unique<DBusAgentNotifications>(QDBusConnection::sessionBus());
@@ -147,7 +156,7 @@ LinuxPlatform::LinuxPlatform()
 
     // Media keys and display brightness.
     eventTaps_ = std::make_unique<X11EventTaps>();
-    accessibilityTrust_ = std::make_unique<GrantedAccessibilityTrust>();
+    accessibilityTrust_ = std::make_unique<X11AccessibilityTrust>();
     backlight_ = std::make_unique<SysfsBacklight>(QDBusConnection::systemBus());
     platform_.eventTaps = eventTaps_.get();
     platform_.accessibilityTrust = accessibilityTrust_.get();

@@ -1,6 +1,7 @@
 #pragma once
 // Owns the Linux backends and hands them out as a `Platform`. Create it after the
-// QApplication and keep it for the life of the process.
+// QApplication and keep it for the life of the process, with the single instance this launch
+// holds (none: it could not listen).
 
 #include "platform/platform.h"
 
@@ -9,12 +10,13 @@
 namespace quorlix::platform {
 
 class MprisBus;
+class SingleInstance;
 class SysfsBacklight;
 class X11ScreenLockers;
 
 class LinuxPlatform {
 public:
-    LinuxPlatform();
+    explicit LinuxPlatform(SingleInstance* instance = nullptr);
     ~LinuxPlatform();
     const Platform& platform() const { return platform_; }
 
@@ -34,6 +36,9 @@ private:
     std::unique_ptr<AudioHardware> audio_;
     std::unique_ptr<Cameras> cameras_;
     std::unique_ptr<ProcessLauncher> processLauncher_;
+    std::unique_ptr<Trash> trash_;
+    std::unique_ptr<Alerts> alerts_;
+    std::unique_ptr<ApplicationInstance> applicationInstance_;
 
     // AI coding agents.
     std::unique_ptr<AgentNotifications> agentNotifications_;

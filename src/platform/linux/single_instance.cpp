@@ -92,6 +92,27 @@ SingleInstance::Outcome SingleInstance::start(const std::vector<std::string>& ur
     return listen() ? Outcome::primary : Outcome::failed;
 }
 
+void SingleInstance::stopListening() {
+    if (listener_ < 0) return;
+    // Launches already connected are still read.
+    listenerNotifier_->setEnabled(false);
+    listenerNotifier_->deleteLater();
+    listenerNotifier_ = nullptr;
+    ::close(listener_);
+    listener_ = -1;
+    ::unlink(socket_.c_str());
+}
+
+bool SingleInstance::listenAgain() {
+    if (listener_ >= 0) return true;
+    if (!privateFolder(socket_.parent_path())) return false;
+    StartLock lock(socket_.string() + ".lock");
+    QLocalSocket probe;
+    probe.connectToServer(QString::fromStdString(socket_.string()));
+    if (probe.waitForConnected(waitMilliseconds)) return false;
+    return listen();
+}
+
 bool SingleInstance::handOver(const std::vector<std::string>& urls) {
     QLocalSocket socket;
     socket.connectToServer(QString::fromStdString(socket_.string()));
@@ -139,6 +160,7 @@ void SingleInstance::acceptWaiting() {
             outOfDescriptors_ = true;
             listenerNotifier_->setEnabled(false);
             QTimer::singleShot(500, owner_.get(), [this] {
+                if (!listenerNotifier_) return;  // no longer listening
                 listenerNotifier_->setEnabled(true);
                 acceptWaiting();
             });

@@ -49,6 +49,12 @@ public:
     };
     Outcome start(const std::vector<std::string>& urls);
 
+    // Stops listening: the next launch finds no one and runs on its own.
+    void stopListening();
+    // Listens again after `stopListening`, unless another instance listens now. True when
+    // this one listens.
+    bool listenAgain();
+
     // The requests of later launches, on the main thread.
     std::function<void(const std::vector<std::string>& urls)> onOpenURLs;
     std::function<void()> onReopen;

@@ -1,5 +1,6 @@
 #include "ui/qt/host_widget.h"
 
+#include "ui/damage.h"
 #include "ui/qt/qt_canvas.h"
 #include "ui/qt/qt_font_engine.h"
 #include "ui/text_field.h"
@@ -105,27 +106,47 @@ QLineEdit* HostWidget::textField(Identity identity) const {
 
 void HostWidget::frameReady() {
     syncTextFields();
-    update();
+    std::shared_ptr<const DisplayItem> next = host_.shownList();
+    if (!next) return;
+    if (whole_ || !painted_) {
+        painted_ = std::move(next);
+        update();
+        return;
+    }
+    const Region damage = damageBetween(*painted_, *next);
+    painted_ = std::move(next);
+    if (damage.isEmpty()) return;
+    pending_.add(damage);
+    // Asked of Qt in the widget's own (logical) pixels.
+    QRegion logical;
+    for (const QRect& r : deviceRegion(damage, 1, rect())) logical += r;
+    update(logical);
 }
 
-void HostWidget::paintEvent(QPaintEvent*) {
+void HostWidget::paintEvent(QPaintEvent* event) {
     const qreal scale = devicePixelRatioF();
     const QSize pixels(std::max(1, static_cast<int>(std::ceil(width() * scale))),
                        std::max(1, static_cast<int>(std::ceil(height() * scale))));
-    // One buffer, kept from frame to frame.
-    if (buffer_.size() != pixels) buffer_ = QImage(pixels, QImage::Format_ARGB32_Premultiplied);
-    buffer_.setDevicePixelRatio(1);
-    buffer_.fill(Qt::transparent);
-    {
-        QPainter painter(&buffer_);
-        QtCanvas canvas(painter, QtFontEngine::shared(), scale, buffer_.size());
-        canvas.setShowsNativeViews(true);
-        host_.displayList().draw(canvas);
+    // One buffer, kept from frame to frame; what changed since it was painted is painted again.
+    if (buffer_.size() != pixels) {
+        buffer_ = QImage(pixels, QImage::Format_ARGB32_Premultiplied);
+        whole_ = true;
+    }
+    if (!painted_) painted_ = host_.shownList();
+    if (painted_ && (whole_ || !pending_.isEmpty())) {
+        buffer_.setDevicePixelRatio(1);
+        const Region area =
+            whole_ ? Region(Rect{0, 0, static_cast<double>(width()), static_cast<double>(height())})
+                   : pending_;
+        repaintRegion(buffer_, *painted_, scale, area, true);
+        whole_ = false;
+        pending_.clear();
     }
     buffer_.setDevicePixelRatio(scale);
     QPainter painter(this);
     // Replace, not blend: a translucent window shows exactly what the views draw.
     painter.setCompositionMode(QPainter::CompositionMode_Source);
+    painter.setClipRegion(event->region());
     painter.drawImage(0, 0, buffer_);
 }
 

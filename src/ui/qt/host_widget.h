@@ -4,7 +4,13 @@
 // pop-up menus as QMenu, tooltips from the views' help texts, drags files out with QDrag, and
 // keeps a QLineEdit over each text field of the tree. The window hosts (panel_window.h,
 // window_host.h) are made of one. Needs a QApplication. Main thread only.
+//
+// The widget keeps the picture it shows in a buffer. Each frame is compared with the one the
+// buffer shows (ui/damage.h), and only the region that changed is repainted into the buffer
+// and asked of Qt, so the window system flushes only that; a frame that changes nothing draws
+// nothing.
 
+#include "ui/region.h"
 #include "ui/view_host.h"
 
 #include <QImage>
@@ -64,6 +70,10 @@ private:
     ViewHost& host_;
     std::map<std::uint64_t, std::unique_ptr<Field>> fields_;
     QImage buffer_;
+    // The list the buffer shows once `pending_` is repainted; all of it when `whole_`.
+    std::shared_ptr<const DisplayItem> painted_;
+    Region pending_;
+    bool whole_ = true;
 };
 
 }  // namespace quorlix::ui::qt

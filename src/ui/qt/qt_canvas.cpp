@@ -1,15 +1,19 @@
 #include "ui/qt/qt_canvas.h"
 
+#include "ui/lru_cache.h"
+#include "ui/qt/qt_effects.h"
 #include "ui/view_graph.h"
 
 #include <QApplication>
 #include <QGlyphRun>
 #include <QLinearGradient>
+#include <QPainterPathStroker>
 #include <QRadialGradient>
 
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <string>
 
 namespace quorlix::ui::qt {
 
@@ -42,82 +46,6 @@ QBrush toBrush(const Paint& paint) {
 
 double transformScale(const QTransform& t) { return std::sqrt(std::abs(t.m11() * t.m22() - t.m12() * t.m21())); }
 
-// Box sizes whose three passes approximate a Gaussian of `sigma`.
-std::array<int, 3> boxesFor(double sigma) {
-    const double ideal = std::sqrt(12 * sigma * sigma / 3 + 1);
-    int wl = static_cast<int>(std::floor(ideal));
-    if (wl % 2 == 0) --wl;
-    const int wu = wl + 2;
-    const double mIdeal = (12 * sigma * sigma - 3.0 * wl * wl - 12.0 * wl - 9) / (-4.0 * wl - 4);
-    const int m = static_cast<int>(std::lround(mIdeal));
-    return {0 < m ? wl : wu, 1 < m ? wl : wu, 2 < m ? wl : wu};
-}
-
-// One box pass along rows, on premultiplied ARGB; transparent (or, `opaque`, repeated) edges.
-void boxPassRows(QImage& image, int radius, bool opaque) {
-    if (radius <= 0) return;
-    const int w = image.width(), h = image.height(), window = 2 * radius + 1;
-    std::vector<quint32> line(static_cast<std::size_t>(w));
-    for (int y = 0; y < h; ++y) {
-        auto* row = reinterpret_cast<quint32*>(image.scanLine(y));
-        std::copy(row, row + w, line.begin());
-        auto sample = [&](int i) -> quint32 {
-            if (i < 0) return opaque ? line.front() : 0u;
-            if (i >= w) return opaque ? line.back() : 0u;
-            return line[static_cast<std::size_t>(i)];
-        };
-        int sum[4] = {0, 0, 0, 0};
-        for (int i = -radius; i <= radius; ++i) {
-            const quint32 p = sample(i);
-            for (int c = 0; c < 4; ++c) sum[c] += (p >> (8 * c)) & 0xff;
-        }
-        for (int x = 0; x < w; ++x) {
-            quint32 out = 0;
-            for (int c = 0; c < 4; ++c) out |= static_cast<quint32>((sum[c] + window / 2) / window) << (8 * c);
-            row[x] = out;
-            const quint32 add = sample(x + radius + 1), drop = sample(x - radius);
-            for (int c = 0; c < 4; ++c) sum[c] += static_cast<int>((add >> (8 * c)) & 0xff) - static_cast<int>((drop >> (8 * c)) & 0xff);
-        }
-    }
-}
-
-// The same down the columns, walking rows so memory is read in order.
-void boxPassColumns(QImage& image, int radius, bool opaque) {
-    if (radius <= 0) return;
-    const int w = image.width(), h = image.height(), window = 2 * radius + 1;
-    std::vector<quint32> copy(static_cast<std::size_t>(w) * static_cast<std::size_t>(h));
-    for (int y = 0; y < h; ++y) {
-        const auto* row = reinterpret_cast<const quint32*>(image.constScanLine(y));
-        std::copy(row, row + w, copy.begin() + static_cast<std::ptrdiff_t>(y) * w);
-    }
-    auto rowAt = [&](int y) -> const quint32* {
-        if (y < 0) return opaque ? copy.data() : nullptr;
-        if (y >= h) return opaque ? copy.data() + static_cast<std::ptrdiff_t>(h - 1) * w : nullptr;
-        return copy.data() + static_cast<std::ptrdiff_t>(y) * w;
-    };
-    std::vector<int> sum(static_cast<std::size_t>(w) * 4, 0);
-    for (int i = -radius; i <= radius; ++i) {
-        if (const quint32* r = rowAt(i))
-            for (int x = 0; x < w; ++x)
-                for (int c = 0; c < 4; ++c) sum[static_cast<std::size_t>(x * 4 + c)] += (r[x] >> (8 * c)) & 0xff;
-    }
-    for (int y = 0; y < h; ++y) {
-        auto* out = reinterpret_cast<quint32*>(image.scanLine(y));
-        const quint32* add = rowAt(y + radius + 1);
-        const quint32* drop = rowAt(y - radius);
-        for (int x = 0; x < w; ++x) {
-            int* s = &sum[static_cast<std::size_t>(x * 4)];
-            quint32 v = 0;
-            for (int c = 0; c < 4; ++c) v |= static_cast<quint32>((s[c] + window / 2) / window) << (8 * c);
-            out[x] = v;
-            for (int c = 0; c < 4; ++c) {
-                if (add) s[c] += (add[x] >> (8 * c)) & 0xff;
-                if (drop) s[c] -= (drop[x] >> (8 * c)) & 0xff;
-            }
-        }
-    }
-}
-
 // A few images kept between layers and frames: allocating large images each frame costs more
 // than drawing into them.
 class ImagePool {
@@ -138,7 +66,13 @@ public:
     void give(QImage image) {
         if (image.isNull() || image.format() != QImage::Format_ARGB32_Premultiplied) return;
         free_.push_back(std::move(image));
-        if (free_.size() > 12) free_.erase(free_.begin());
+        // At most 12 images and 8 MB kept: the oldest go first.
+        auto bytes = [this] {
+            qsizetype total = 0;
+            for (const QImage& i : free_) total += i.sizeInBytes();
+            return total;
+        };
+        while (!free_.empty() && (free_.size() > 12 || bytes() > (8 << 20))) free_.erase(free_.begin());
     }
 
 private:
@@ -150,115 +84,26 @@ ImagePool& pool() {
     return *p;
 }
 
-// Averages blocks of factor × factor pixels (a cheap, exact reduction before a wide blur).
-QImage downsample(const QImage& image, int factor) {
-    const int w = image.width() / factor, h = image.height() / factor;
-    QImage out(w, h, QImage::Format_ARGB32_Premultiplied);
-    const int area = factor * factor;
-    for (int y = 0; y < h; ++y) {
-        auto* dst = reinterpret_cast<quint32*>(out.scanLine(y));
-        for (int x = 0; x < w; ++x) {
-            int sum[4] = {0, 0, 0, 0};
-            for (int dy = 0; dy < factor; ++dy) {
-                const auto* src = reinterpret_cast<const quint32*>(image.constScanLine(y * factor + dy)) + x * factor;
-                for (int dx = 0; dx < factor; ++dx)
-                    for (int c = 0; c < 4; ++c) sum[c] += (src[dx] >> (8 * c)) & 0xff;
-            }
-            quint32 v = 0;
-            for (int c = 0; c < 4; ++c) v |= static_cast<quint32>(sum[c] / area) << (8 * c);
-            dst[x] = v;
-        }
-    }
-    return out;
-}
-
-int reductionFor(double sigma, QSize size) {
-    const int factor = sigma > 6 ? std::min(8, static_cast<int>(sigma / 3)) : 1;
-    return factor > 1 && size.width() > 2 * factor && size.height() > 2 * factor ? factor : 1;
-}
-
-// A blurred copy of `image`, reduced by `factor` (to be drawn scaled back up).
-QImage blurredReduced(const QImage& image, double sigma, bool opaque, int& factor) {
-    factor = reductionFor(sigma, image.size());
-    QImage out = factor > 1 ? downsample(image, factor) : image.copy();
-    const double s = sigma / factor;
-    if (s >= 0.3) {
-        for (int size : boxesFor(s)) {
-            boxPassRows(out, (size - 1) / 2, opaque);
-            boxPassColumns(out, (size - 1) / 2, opaque);
-        }
-    }
-    return out;
-}
-
-// The shadow of `image`: its alpha, reduced by `factor`, blurred on one channel, then painted
-// in `color`.
-QImage shadowOf(const QImage& image, double sigma, const QColor& color, int& factor) {
-    factor = reductionFor(sigma, image.size());
-    const int w = image.width() / factor, h = image.height() / factor, area = factor * factor;
-    std::vector<float> alpha(static_cast<std::size_t>(w) * static_cast<std::size_t>(h));
-    for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x) {
-            int sum = 0;
-            for (int dy = 0; dy < factor; ++dy) {
-                const auto* src = reinterpret_cast<const quint32*>(image.constScanLine(y * factor + dy)) + x * factor;
-                for (int dx = 0; dx < factor; ++dx) sum += src[dx] >> 24;
-            }
-            alpha[static_cast<std::size_t>(y * w + x)] = static_cast<float>(sum) / static_cast<float>(area * 255);
-        }
-    const double s = sigma / factor;
-    if (s >= 0.3) {
-        std::vector<float> line;
-        auto pass = [&](int count, int length, auto index) {
-            line.resize(static_cast<std::size_t>(length));
-            for (int size : boxesFor(s)) {
-                const int r = (size - 1) / 2;
-                for (int k = 0; k < count; ++k) {
-                    for (int i = 0; i < length; ++i) line[static_cast<std::size_t>(i)] = alpha[index(k, i)];
-                    float sum = 0;
-                    for (int i = -r; i <= r; ++i)
-                        if (i >= 0 && i < length) sum += line[static_cast<std::size_t>(i)];
-                    for (int i = 0; i < length; ++i) {
-                        alpha[index(k, i)] = sum / static_cast<float>(size);
-                        if (i + r + 1 < length) sum += line[static_cast<std::size_t>(i + r + 1)];
-                        if (i - r >= 0) sum -= line[static_cast<std::size_t>(i - r)];
-                    }
-                }
-            }
-        };
-        pass(h, w, [&](int row, int i) { return static_cast<std::size_t>(row * w + i); });
-        pass(w, h, [&](int column, int i) { return static_cast<std::size_t>(i * w + column); });
-    }
-    QImage out(w, h, QImage::Format_ARGB32_Premultiplied);
-    const double ca = color.alphaF();
-    for (int y = 0; y < h; ++y) {
-        auto* dst = reinterpret_cast<quint32*>(out.scanLine(y));
-        for (int x = 0; x < w; ++x) {
-            const double a = std::clamp(static_cast<double>(alpha[static_cast<std::size_t>(y * w + x)]), 0.0, 1.0) * ca;
-            auto ch = [a](double v) { return static_cast<quint32>(std::lround(v * a * 255)); };
-            dst[x] = (ch(1) << 24) | (ch(color.redF()) << 16) | (ch(color.greenF()) << 8) | ch(color.blueF());
-        }
-    }
-    return out;
-}
-
 // Pictures come as straight RGBA bytes; painting wants premultiplied pixels. The converted
-// copies of the last few pictures are kept, keyed by their shared pixels.
+// copies of recent pictures are kept (up to 16 MB), keyed by their shared pixels.
 QImage premultiplied(const platform::Image& picture) {
-    struct Entry {
+    struct Converted {
         std::weak_ptr<const std::vector<std::uint8_t>> pixels;
         QImage image;
     };
-    static auto* cache = new std::vector<Entry>;
-    for (const auto& e : *cache)
-        if (!e.pixels.expired() && e.pixels.lock() == picture.pixels) return e.image;
+    static auto* kept = new LruCache<const void*, Converted>(  // main thread only
+        16u << 20,
+        [](const void*, const Converted& c) { return static_cast<std::size_t>(c.image.sizeInBytes()); });
+    // Pixels gone may come back at the same address holding another picture.
+    if (const Converted* found = kept->find(picture.pixels.get());
+        found && found->pixels.lock() == picture.pixels)
+        return found->image;
     const QImage straight(picture.pixels->data(), picture.width, picture.height,
                           static_cast<qsizetype>(picture.width) * 4, QImage::Format_RGBA8888);
-    QImage converted = straight.convertToFormat(QImage::Format_ARGB32_Premultiplied);
-    std::erase_if(*cache, [](const Entry& e) { return e.pixels.expired(); });
-    if (cache->size() >= 8) cache->erase(cache->begin());
-    cache->push_back({picture.pixels, converted});
-    return converted;
+    return kept
+        ->insert(picture.pixels.get(),
+                 {picture.pixels, straight.convertToFormat(QImage::Format_ARGB32_Premultiplied)})
+        .image;
 }
 
 }  // namespace
@@ -267,7 +112,7 @@ void gaussianBlur(QImage& image, double sigma, bool opaque) {
     if (sigma < 0.3 || image.isNull()) return;
     if (image.format() != QImage::Format_ARGB32_Premultiplied)
         image = image.convertToFormat(QImage::Format_ARGB32_Premultiplied);
-    int factor = 1;
+    const int factor = reductionFor(sigma, image.size());
     QImage blurred = blurredReduced(image, sigma, opaque, factor);
     image = factor > 1 ? blurred.scaled(image.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation) : blurred;
 }
@@ -310,17 +155,50 @@ QPainterPath toQPainterPath(const Path& path) {
 QTransform toQTransform(const Transform& t) { return QTransform(t.m11, t.m12, t.m13, t.m21, t.m22, t.m23, t.m31, t.m32, t.m33); }
 
 QtCanvas::QtCanvas(QPainter& painter, QtFontEngine& fonts, double scale, QSize deviceSize)
-    : root_(painter), fonts_(fonts), deviceSize_(deviceSize) {
-    root_.setRenderHints(QPainter::Antialiasing | QPainter::SmoothPixmapTransform | QPainter::TextAntialiasing);
+    : root_(painter),
+      fonts_(fonts),
+      deviceSize_(deviceSize),
+      scale_(scale),
+      visible_(QPoint(0, 0), deviceSize) {
+    root_.setRenderHints(QPainter::Antialiasing | QPainter::SmoothPixmapTransform |
+                         QPainter::TextAntialiasing);
     root_.setWorldTransform(QTransform::fromScale(scale, scale));
 }
 
 QtCanvas::~QtCanvas() = default;
 
+void QtCanvas::setVisibleArea(const QRegion& area) {
+    const QRegion inside = area.intersected(QRect(QPoint(0, 0), deviceSize_));
+    visible_ = inside.boundingRect();
+    visibleRects_.assign(inside.begin(), inside.end());
+    partial_ = visible_ != QRect(QPoint(0, 0), deviceSize_) || visibleRects_.size() > 1;
+}
+
+std::optional<Region> QtCanvas::visibleRegion() const {
+    if (!partial_) return std::nullopt;
+    Region region;
+    for (const QRect& r : visibleRects_)
+        region.add(Rect{r.x() / scale_, r.y() / scale_, r.width() / scale_, r.height() / scale_});
+    return region;
+}
+
 QPainter& QtCanvas::current() {
-    if (layers_.empty()) return root_;
-    Layer& l = *layers_.back();
-    return l.maskPainter ? *l.maskPainter : *l.painter;
+    for (auto it = layers_.rbegin(); it != layers_.rend(); ++it) {
+        Layer& l = **it;
+        if (l.maskPainter) return *l.maskPainter;
+        if (l.painter) return *l.painter;
+    }
+    return root_;
+}
+
+QPoint QtCanvas::currentOrigin() const {
+    for (auto it = layers_.rbegin(); it != layers_.rend(); ++it)
+        if ((*it)->painter) return (*it)->rootOrigin;
+    return {0, 0};
+}
+
+bool QtCanvas::drawingWhole() const {
+    return std::any_of(layers_.begin(), layers_.end(), [](const auto& l) { return l->contentKey != 0; });
 }
 
 void QtCanvas::save() { current().save(); }
@@ -333,40 +211,112 @@ void QtCanvas::multiplyOpacity(double opacity) {
     p.setOpacity(p.opacity() * std::clamp(opacity, 0.0, 1.0));
 }
 
-void QtCanvas::clip(const Path& path) { current().setClipPath(toQPainterPath(path), Qt::IntersectClip); }
+void QtCanvas::clip(const Path& path) {
+    if (!paintsInside(path)) current().setClipPath(toQPainterPath(path), Qt::IntersectClip);
+}
 
-void QtCanvas::beginLayer(const LayerStyle& style, const Rect& bounds) {
+bool QtCanvas::paintsInside(const Path& outline) {
+    // A layer made whole (to be kept) must hold all of its content, painted or not.
+    // A layer made whole (to be kept) must hold all of its content, painted or not.
+    if (!partial_ || outline.isEmpty() || drawingWhole()) return false;
+    const QTransform& world = current().worldTransform();
+    bool invertible = false;
+    const QTransform inverse = world.inverted(&invertible);
+    if (!invertible || !world.isAffine()) return false;
+    const QPoint origin = currentOrigin();
+    for (const QRect& painted : visibleRects_) {
+        // The area painted, in the outline's space, with room for antialiased edges.
+        const QRectF area = inverse.mapRect(QRectF(painted.translated(-origin).adjusted(-2, -2, 2, 2)));
+        if (!liesInside(outline, Rect{area.x(), area.y(), area.width(), area.height()})) return false;
+    }
+    return true;
+}
+
+bool QtCanvas::beginLayer(const LayerStyle& style, const Rect& bounds) {
     QPainter& parent = current();
     auto layer = std::make_unique<Layer>();
     layer->style = style;
     layer->base = parent.worldTransform();
     layer->scale = transformScale(layer->base);
+
+    // A clip alone needs no offscreen image: the painter clips antialiased.
+    const bool onlyClip = style.clip && !style.masked && !style.saturation && style.blurRadius <= 0 &&
+                          !style.shadow && style.contentKey == 0 && style.opacity >= 1;
+    if (onlyClip) {
+        layer->clipOnly = &parent;
+        parent.save();
+        clip(*style.clip);
+        layers_.push_back(std::move(layer));
+        return true;
+    }
+
     // The device area the content and its effects can reach.
-    double margin = 0;
-    if (style.blurRadius > 0) margin = 1.5 * style.blurRadius * layer->scale + 2;
+    int margin = 0;
+    if (style.blurRadius > 0) margin = static_cast<int>(std::ceil(1.5 * style.blurRadius * layer->scale)) + 3;
     if (style.shadow) {
         const auto& s = *style.shadow;
-        margin = std::max(margin, 1.5 * s.radius * layer->scale + (std::abs(s.x) + std::abs(s.y)) * layer->scale + 2);
+        margin =
+            std::max(margin, static_cast<int>(std::ceil(1.5 * s.radius * layer->scale +
+                                                        (std::abs(s.x) + std::abs(s.y)) * layer->scale)) +
+                                 3);
     }
-    QRectF device = layer->base.mapRect(QRectF(bounds.x(), bounds.y(), bounds.width(), bounds.height()));
-    device.adjust(-margin - 1, -margin - 1, margin + 1, margin + 1);
-    // The layer's pixels are in its parent's device space: the root's, or the enclosing layer's.
-    const QSize parentSize = layers_.empty() ? deviceSize_ : layers_.back()->image.size();
-    const QRect limit = QRect(QPoint(0, 0), parentSize).adjusted(-static_cast<int>(margin), -static_cast<int>(margin),
-                                                                   static_cast<int>(margin), static_cast<int>(margin));
-    QRect area = device.toAlignedRect().intersected(limit);
-    if (area.isEmpty()) area = QRect(0, 0, 1, 1);
-    layer->origin = area.topLeft();
+    // Areas are worked out in the root's device space, so a layer's pixels do not depend on how
+    // much of an enclosing layer is painted.
+    const QPoint parentOrigin = currentOrigin();
+    const QRectF device = layer->base.mapRect(QRectF(bounds.x(), bounds.y(), bounds.width(), bounds.height()))
+                              .translated(parentOrigin)
+                              .adjusted(-margin - 1, -margin - 1, margin + 1, margin + 1);
+    QRect area = device.toAlignedRect().intersected(
+        QRect(QPoint(0, 0), deviceSize_).adjusted(-margin, -margin, margin, margin));
+    // Only what is painted matters, unless the result is kept (then all of it is made).
+    if (style.contentKey == 0 && !drawingWhole()) area = area.intersected(visible_);
+    if (area.isEmpty()) area = QRect(parentOrigin, QSize(1, 1));
+    layer->rootOrigin = area.topLeft();
+    layer->origin = area.topLeft() - parentOrigin;
+
+    if (style.contentKey != 0) {
+        // Equal content drawn at the same sub-pixel position through the same scale and
+        // rotation makes equal pixels: the key of the result.
+        const QPointF at = layer->base.map(QPointF(bounds.x(), bounds.y())) + QPointF(parentOrigin);
+        const QPointF whole(std::floor(at.x()), std::floor(at.y()));
+        std::uint64_t key = style.contentKey;
+        auto add = [&key](double v) {
+            std::uint64_t z = key ^ (static_cast<std::uint64_t>(std::llround(v * 4096)) +
+                                     0x9e3779b97f4a7c15ULL + (key << 6) + (key >> 2));
+            z = (z ^ (z >> 30)) * 0xbf58476d1ce4e5b9ULL;
+            z = (z ^ (z >> 27)) * 0x94d049bb133111ebULL;
+            key = z ^ (z >> 31);
+        };
+        const QTransform& b = layer->base;
+        for (double v : {b.m11(), b.m12(), b.m13(), b.m21(), b.m22(), b.m23(), b.m33(), at.x() - whole.x(),
+                         at.y() - whole.y(), area.left() - whole.x(), area.top() - whole.y(),
+                         static_cast<double>(area.width()), static_cast<double>(area.height()),
+                         showsNativeViews_ ? 1.0 : 0.0})
+            add(v);
+        if (style.shadow) {
+            const auto& sh = *style.shadow;
+            for (double v : {sh.color.r, sh.color.g, sh.color.b, sh.color.a, sh.radius, sh.x, sh.y}) add(v);
+        }
+        layer->contentKey = key;
+        if ((layer->kept = cache_->find(key))) {
+            layers_.push_back(std::move(layer));
+            return false;
+        }
+    }
+
     layer->image = pool().take(area.size());
     layer->painter = std::make_unique<QPainter>(&layer->image);
     layer->painter->setRenderHints(root_.renderHints());
-    layer->painter->setWorldTransform(layer->base * QTransform::fromTranslate(-area.left(), -area.top()));
+    layer->painter->setWorldTransform(layer->base *
+                                      QTransform::fromTranslate(-layer->origin.x(), -layer->origin.y()));
     layers_.push_back(std::move(layer));
+    return true;
 }
 
 void QtCanvas::beginMask() {
     if (layers_.empty()) return;
     Layer& l = *layers_.back();
+    if (!l.painter) return;
     l.mask = pool().take(l.image.size());
     l.maskPainter = std::make_unique<QPainter>(&l.mask);
     l.maskPainter->setRenderHints(root_.renderHints());
@@ -377,31 +327,20 @@ void QtCanvas::endLayer() {
     if (layers_.empty()) return;
     std::unique_ptr<Layer> l = std::move(layers_.back());
     layers_.pop_back();
+    if (l->clipOnly) {
+        l->clipOnly->restore();
+        return;
+    }
+    const LayerStyle& style = l->style;
+    QPainter& parent = current();
+    if (l->kept) {
+        composite(parent, *l, *l->kept);
+        return;
+    }
     l->maskPainter.reset();
     l->painter.reset();
     QImage& image = l->image;
-    const LayerStyle& style = l->style;
     const QTransform local = l->base * QTransform::fromTranslate(-l->origin.x(), -l->origin.y());
-
-    QPainter& parent = current();
-    // Where the layer's pixels go in the parent's device space (its base transform is the
-    // parent's, so its origin already is).
-    const QPoint at = l->origin;
-    parent.save();
-    parent.setOpacity(parent.opacity() * std::clamp(style.opacity, 0.0, 1.0));
-
-    const bool onlyClip = style.clip && !style.masked && !style.saturation && style.blurRadius <= 0 && !style.shadow;
-    if (onlyClip && l->base.isInvertible()) {
-        // One antialiased fill of the outline, textured with the layer's pixels.
-        QBrush texture(image);
-        texture.setTransform(QTransform::fromTranslate(at.x(), at.y()) * parent.worldTransform().inverted());
-        parent.setPen(Qt::NoPen);
-        parent.fillPath(toQPainterPath(*style.clip), texture);
-        parent.restore();
-        pool().give(std::move(l->image));
-        pool().give(std::move(l->mask));
-        return;
-    }
 
     auto keepInside = [&](const QImage& mask) {
         QPainter p(&image);
@@ -421,31 +360,115 @@ void QtCanvas::endLayer() {
     if (style.masked && !l->mask.isNull()) keepInside(l->mask);
     if (style.saturation) saturate(image, *style.saturation);
 
-    parent.resetTransform();
-    parent.setRenderHint(QPainter::SmoothPixmapTransform);
-    const QRectF target(at, image.size());
+    EffectResult result;
     if (style.shadow) {
         // The shadow: the layer's alpha in the shadow's colour, blurred and offset, beneath it.
         const ShadowEffect& s = *style.shadow;
-        int factor = 1;
-        const QImage shadow = shadowOf(image, s.radius / 2 * l->scale, toQColor(s.color), factor);
+        const double sigma = s.radius / 2 * l->scale;
+        result.shadow.factor = reductionFor(sigma, image.size());
+        result.shadow.image = shadowOf(image, sigma, toQColor(s.color), result.shadow.factor);
         const QTransform& b = l->base;
-        const QPointF offset(b.m11() * s.x + b.m21() * s.y, b.m12() * s.x + b.m22() * s.y);
-        parent.drawImage(QRectF(target.topLeft() + offset, QSizeF(shadow.size()) * factor), shadow);
+        result.shadow.offset = QPointF(b.m11() * s.x + b.m21() * s.y, b.m12() * s.x + b.m22() * s.y);
     }
     if (style.blurRadius > 0) {
-        int factor = 1;
-        const QImage blurred = blurredReduced(image, style.blurRadius / 2 * l->scale, style.blurOpaque, factor);
-        parent.drawImage(QRectF(target.topLeft(), QSizeF(blurred.size()) * factor), blurred);
-    } else {
-        parent.drawImage(target.topLeft(), image);
+        const double sigma = style.blurRadius / 2 * l->scale;
+        result.content.factor = reductionFor(sigma, image.size());
+        result.content.image = blurredReduced(image, sigma, style.blurOpaque, result.content.factor);
+    } else if (l->contentKey != 0) {
+        result.content.image = image.copy();
     }
-    parent.restore();
-    pool().give(std::move(l->image));
+    if (l->contentKey != 0) {
+        result.pictures = std::move(l->pictures);
+        if (result.bytes() <= cache_->byteLimit()) {
+            if (const EffectResult* kept = cache_->insert(l->contentKey, style.owner, std::move(result))) {
+                composite(parent, *l, *kept);
+                pool().give(std::move(l->image));
+                pool().give(std::move(l->mask));
+                return;
+            }
+        }
+    }
+    if (result.content.isNull()) {
+        result.content.image = std::move(image);
+        composite(parent, *l, result);
+        pool().give(std::move(result.content.image));
+    } else {
+        composite(parent, *l, result);
+        pool().give(std::move(l->image));
+    }
     pool().give(std::move(l->mask));
 }
 
-void QtCanvas::fill(const Path& path, const Paint& paint) { current().fillPath(toQPainterPath(path), toBrush(paint)); }
+void QtCanvas::composite(QPainter& parent, const Layer& l, const EffectResult& result) {
+    parent.save();
+    parent.setOpacity(parent.opacity() * std::clamp(l.style.opacity, 0.0, 1.0));
+    parent.resetTransform();
+    parent.setRenderHint(QPainter::SmoothPixmapTransform);
+    // The layer's pixels are in its parent's device space, at its origin.
+    const QPointF at(l.origin);
+    if (!result.shadow.isNull()) {
+        const EffectImage& s = result.shadow;
+        parent.drawImage(QRectF(at + s.offset, QSizeF(s.image.size()) * s.factor), s.image);
+    }
+    const EffectImage& c = result.content;
+    if (c.factor > 1)
+        parent.drawImage(QRectF(at + c.offset, QSizeF(c.image.size()) * c.factor), c.image);
+    else
+        parent.drawImage(at + c.offset, c.image);
+    parent.restore();
+}
+
+void QtCanvas::drawShadow(const Path& outline, double alpha, const ShadowEffect& shadow,
+                          std::uint64_t owner) {
+    QPainter& p = current();
+    // Beneath an opaque outline, no shadow shows.
+    const bool opaque = alpha >= 1 && p.opacity() >= 1;
+    if (opaque && paintsInside(outline)) return;
+    const QTransform world = p.worldTransform();
+    const double scale = transformScale(world);
+    QColor color = toQColor(shadow.color);
+    color.setAlphaF(static_cast<float>(std::clamp(color.alphaF() * alpha, 0.0, 1.0)));
+    if (color.alpha() == 0) return;
+    // The outline in the painter's device pixels, moved by the shadow's offset.
+    const QPointF offset = world.map(QPointF(shadow.x, shadow.y)) - world.map(QPointF(0, 0));
+    const Transform device = Transform{world.m11(), world.m12(), world.m13(), world.m21(), world.m22(),
+                                       world.m23(), world.m31(), world.m32(), world.m33()}
+                                 .then(Transform::translation(offset.x(), offset.y()));
+    OutlineShadow s;
+    s.outline = outline.transformed(device);
+    if (opaque && world.isAffine()) {
+        s.covered =
+            outline.transformed(Transform{world.m11(), world.m12(), world.m13(), world.m21(), world.m22(),
+                                          world.m23(), world.m31(), world.m32(), world.m33()});
+    }
+    s.sigma = shadow.radius / 2 * scale;
+    s.color = color;
+    s.margin = static_cast<int>(std::ceil(1.5 * shadow.radius * scale)) + 3;
+    // What is painted of the current target, in its own pixels: a layer's image is already
+    // cut to what is painted.
+    QRect limit = visible_;
+    for (auto it = layers_.rbegin(); it != layers_.rend(); ++it)
+        if ((*it)->painter) {
+            limit = QRect(QPoint(0, 0), (*it)->image.size());
+            break;
+        }
+    s.limit = limit;
+    drawOutlineShadow(p, s, *cache_, owner);
+}
+
+void QtCanvas::fill(const Path& path, const Paint& paint) {
+    QPainter& p = current();
+    if (paint.kind == Paint::Kind::solid && paintsInside(path)) {
+        // All that is painted lies inside: the same pixels as the outline's fill, without it.
+        p.save();
+        p.resetTransform();
+        const QColor color = toQColor(paint.color);
+        for (const QRect& r : visibleRects_) p.fillRect(r.translated(-currentOrigin()), color);
+        p.restore();
+        return;
+    }
+    p.fillPath(toQPainterPath(path), toBrush(paint));
+}
 
 void QtCanvas::stroke(const Path& path, const Paint& paint, const StrokeStyle& style) {
     QPen pen(toBrush(paint), style.lineWidth);
@@ -470,34 +493,151 @@ void QtCanvas::stroke(const Path& path, const Paint& paint, const StrokeStyle& s
     p.drawPath(toQPainterPath(path));
 }
 
-void QtCanvas::drawText(const TextRun& run, const Paint& paint) {
-    if (run.text.empty()) return;
+namespace {
+
+// Runs of glyphs as drawn: shaped once, and outlined (thickened where a symbol's weight asks)
+// when first drawn with a gradient or a weight, kept by font, text and thickness: shaping and
+// stroking cost more than drawing.
+struct ShapedRun {
+    QGlyphRun glyphs;  // positioned from the run's origin
+    // The glyphs' outline and, for a weight the font lacks, the band its stroke adds.
+    std::optional<QPainterPath> outline;
+    QPainterPath thickening;
+};
+
+ShapedRun& shaped(const TextRun& run, QtFontEngine& fonts) {
+    static auto* kept = new LruCache<std::string, ShapedRun>(  // main thread only
+        1u << 20, [](const std::string& key, const ShapedRun& r) {
+            // The glyphs, and room for the outline a gradient or a weight asks for.
+            return 2 * key.size() + sizeof(ShapedRun) +
+                   static_cast<std::size_t>(r.glyphs.glyphIndexes().size()) * 600;
+        });
+    std::string key = run.text;
+    for (const double v : {static_cast<double>(run.font.face), static_cast<double>(run.font.weight),
+                           run.font.size, run.embolden})
+        key.append(reinterpret_cast<const char*>(&v), sizeof v);
+    if (ShapedRun* found = kept->find(key)) return *found;
     QList<quint32> glyphs;
     std::vector<double> offsets;
-    fonts_.shape(run.font, QString::fromStdString(run.text), glyphs, offsets);
-    const QRawFont raw = fonts_.rawFont(run.font);
+    fonts.shape(run.font, QString::fromStdString(run.text), glyphs, offsets);
+    QList<QPointF> positions;
+    for (double x : offsets) positions.append(QPointF(x, 0));
+    ShapedRun made;
+    made.glyphs.setRawFont(fonts.rawFont(run.font));
+    made.glyphs.setGlyphIndexes(glyphs);
+    made.glyphs.setPositions(positions);
+    return kept->insert(std::move(key), std::move(made));
+}
+
+// The run's outline and thickening, made when first asked for.
+void makeOutline(const TextRun& run, ShapedRun& shaped) {
+    if (!shaped.outline) {
+        QPainterPath outline;
+        const QRawFont raw = shaped.glyphs.rawFont();
+        const QList<quint32> glyphs = shaped.glyphs.glyphIndexes();
+        const QList<QPointF> positions = shaped.glyphs.positions();
+        for (qsizetype i = 0; i < glyphs.size(); ++i)
+            outline.addPath(raw.pathForGlyph(glyphs[i]).translated(positions[i]));
+        if (run.embolden > 0) {
+            // What stroking the outline with a pen of that width fills.
+            QPainterPathStroker stroker;
+            stroker.setWidth(run.embolden);
+            stroker.setCapStyle(Qt::RoundCap);
+            stroker.setJoinStyle(Qt::RoundJoin);
+            shaped.thickening = stroker.createStroke(outline);
+        }
+        shaped.outline = std::move(outline);
+    }
+}
+
+// Fills the run's outline (and its thickening) at the painter's origin.
+void fillOutline(QPainter& p, const TextRun& run, ShapedRun& shaped, const QBrush& brush) {
+    makeOutline(run, shaped);
+    p.fillPath(*shaped.outline, brush);
+    if (!shaped.thickening.isEmpty()) p.fillPath(shaped.thickening, brush);
+}
+
+// A thickened run in one colour, drawn once into a picture of its device pixels to an eighth
+// of a pixel and then copied, as glyphs are: filling its outline every frame costs far more.
+// Kept by run, colour, scale and the eighth of a pixel it stands at.
+const QImage& thickenedRun(const TextRun& run, ShapedRun& glyphs, const QColor& color, double sx, double sy,
+                           int qx, int qy, QPoint& offset) {
+    struct Kept {
+        QImage image;
+        QPoint offset;
+    };
+    static auto* kept = new LruCache<std::string, Kept>(  // main thread only
+        2u << 20, [](const std::string& key, const Kept& k) {
+            return 2 * key.size() + static_cast<std::size_t>(k.image.sizeInBytes());
+        });
+    std::string key = run.text;
+    for (const double v : {static_cast<double>(run.font.face), static_cast<double>(run.font.weight),
+                           run.font.size, run.embolden, sx, sy, static_cast<double>(qx),
+                           static_cast<double>(qy), static_cast<double>(color.rgba())})
+        key.append(reinterpret_cast<const char*>(&v), sizeof v);
+    if (const Kept* found = kept->find(key)) {
+        offset = found->offset;
+        return found->image;
+    }
+    makeOutline(run, glyphs);
+    const QRectF box = glyphs.outline->boundingRect().united(glyphs.thickening.boundingRect());
+    const QTransform place = QTransform::fromTranslate(qx / 8.0, qy / 8.0).scale(sx, sy);
+    const QRect bounds = place.mapRect(box).toAlignedRect().adjusted(-1, -1, 1, 1);
+    Kept made;
+    made.offset = bounds.topLeft();
+    made.image = QImage(bounds.size().expandedTo(QSize(1, 1)), QImage::Format_ARGB32_Premultiplied);
+    made.image.fill(Qt::transparent);
+    {
+        QPainter p(&made.image);
+        p.setRenderHint(QPainter::Antialiasing);
+        p.setTransform(place * QTransform::fromTranslate(-bounds.left(), -bounds.top()));
+        fillOutline(p, run, glyphs, color);
+    }
+    const Kept& stored = kept->insert(std::move(key), std::move(made));
+    offset = stored.offset;
+    return stored.image;
+}
+
+}  // namespace
+
+void QtCanvas::drawText(const TextRun& run, const Paint& paint) {
+    if (run.text.empty()) return;
+    ShapedRun& glyphs = shaped(run, fonts_);
     QPainter& p = current();
     if (paint.kind == Paint::Kind::solid && run.embolden <= 0) {
-        QList<QPointF> positions;
-        for (double x : offsets) positions.append(QPointF(x, 0));
-        QGlyphRun glyphRun;
-        glyphRun.setRawFont(raw);
-        glyphRun.setGlyphIndexes(glyphs);
-        glyphRun.setPositions(positions);
         p.setPen(QPen(toQColor(paint.color)));
-        p.drawGlyphRun(QPointF(run.origin.x, run.origin.y), glyphRun);
+        p.drawGlyphRun(QPointF(run.origin.x, run.origin.y), glyphs.glyphs);
         return;
     }
-    QPainterPath outline;
-    for (qsizetype i = 0; i < glyphs.size(); ++i)
-        outline.addPath(raw.pathForGlyph(glyphs[i]).translated(run.origin.x + offsets[static_cast<std::size_t>(i)],
-                                                              run.origin.y));
-    const QBrush brush = toBrush(paint);
-    p.fillPath(outline, brush);
-    if (run.embolden > 0) p.strokePath(outline, QPen(brush, run.embolden, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    const QTransform& world = p.worldTransform();
+    if (paint.kind == Paint::Kind::solid && world.type() <= QTransform::TxScale) {
+        // Thickened symbols: copied from a picture of them, placed to an eighth of a pixel.
+        const QPointF at = world.map(QPointF(run.origin.x, run.origin.y));
+        const double fx = std::floor(at.x() * 8 + 0.5) / 8, fy = std::floor(at.y() * 8 + 0.5) / 8;
+        const int ix = static_cast<int>(std::floor(fx)), iy = static_cast<int>(std::floor(fy));
+        QPoint offset;
+        const QImage& image =
+            thickenedRun(run, glyphs, toQColor(paint.color), world.m11(), world.m22(),
+                         static_cast<int>((fx - ix) * 8), static_cast<int>((fy - iy) * 8), offset);
+        p.save();
+        p.resetTransform();
+        p.drawImage(QPoint(ix, iy) + offset, image);
+        p.restore();
+        return;
+    }
+    // The glyphs' outline, thickened by the embolden width, at the run's origin.
+    QBrush brush = toBrush(paint);
+    brush.setTransform(QTransform::fromTranslate(-run.origin.x, -run.origin.y));
+    p.save();
+    p.translate(run.origin.x, run.origin.y);
+    fillOutline(p, run, glyphs, brush);
+    p.restore();
 }
 
 void QtCanvas::drawImage(const platform::Image& picture, const Rect& destination, int interpolation) {
+    // A kept layer is stale once a picture drawn into it is gone.
+    for (auto& l : layers_)
+        if (l->contentKey != 0 && l->painter) l->pictures.push_back(picture.pixels);
     QPainter& p = current();
     p.save();
     p.setRenderHint(QPainter::SmoothPixmapTransform, interpolation > 0);
@@ -533,6 +673,35 @@ QImage renderImage(const DisplayItem& list, Size size, double scale) {
     list.draw(canvas);
     painter.end();
     return image;
+}
+
+QRegion deviceRegion(const Region& region, double scale, const QRect& limit) {
+    QRegion out;
+    for (const Rect& r : region.rects()) {
+        const int x0 = static_cast<int>(std::floor(r.minX() * scale)) - 1,
+                  y0 = static_cast<int>(std::floor(r.minY() * scale)) - 1;
+        const int x1 = static_cast<int>(std::ceil(r.maxX() * scale)) + 1,
+                  y1 = static_cast<int>(std::ceil(r.maxY() * scale)) + 1;
+        out += QRect(QPoint(x0, y0), QPoint(x1 - 1, y1 - 1)).intersected(limit);
+    }
+    return out;
+}
+
+QRegion repaintRegion(QImage& target, const DisplayItem& list, double scale, const Region& region,
+                      bool showsNativeViews, EffectCache* cache) {
+    const QRegion device = deviceRegion(region, scale, target.rect());
+    if (device.isEmpty()) return device;
+    QPainter painter(&target);
+    painter.setClipRegion(device);
+    painter.setCompositionMode(QPainter::CompositionMode_Source);
+    painter.fillRect(device.boundingRect(), Qt::transparent);
+    painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
+    QtCanvas canvas(painter, QtFontEngine::shared(), scale, target.size());
+    canvas.setVisibleArea(device);
+    canvas.setShowsNativeViews(showsNativeViews);
+    if (cache) canvas.setEffectCache(*cache);
+    list.draw(canvas);
+    return device;
 }
 
 }  // namespace quorlix::ui::qt

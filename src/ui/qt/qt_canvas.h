@@ -1,7 +1,10 @@
 #pragma once
 // The Qt canvas: draws a display list with QPainter into an image or a window. Points are
 // mapped to device pixels by `scale` (2 for a 2x picture). Layers are offscreen images of the
-// area their content covers, composited with their effects when they end.
+// area their content covers (cut to the part being painted), composited with their effects when
+// they end; a clip alone needs none. Blurs, shadows of content and cached layers are kept in an
+// EffectCache and drawn from it while their content stays the same, and a shadow of a known
+// outline is made from the outline's corners (ui/qt/qt_effects.h).
 //
 //     QImage image = ui::qt::renderImage(view, {360, 120}, 2);   // one-shot, for tools and tests
 //
@@ -9,12 +12,15 @@
 
 #include "ui/canvas.h"
 #include "ui/environment.h"
+#include "ui/qt/effect_cache.h"
 #include "ui/qt/qt_font_engine.h"
+#include "ui/region.h"
 #include "ui/view.h"
 
 #include <QImage>
 #include <QPainter>
 #include <QPainterPath>
+#include <QRegion>
 
 #include <memory>
 #include <vector>
@@ -33,16 +39,24 @@ public:
     void concat(const Transform& t) override;
     void multiplyOpacity(double opacity) override;
     void clip(const Path& path) override;
-    void beginLayer(const LayerStyle& style, const Rect& bounds) override;
+    bool beginLayer(const LayerStyle& style, const Rect& bounds) override;
     void beginMask() override;
     void endLayer() override;
     void fill(const Path& path, const Paint& paint) override;
     void stroke(const Path& path, const Paint& paint, const StrokeStyle& style) override;
     void drawText(const TextRun& run, const Paint& paint) override;
     void drawImage(const platform::Image& image, const Rect& destination, int interpolation) override;
+    void drawShadow(const Path& outline, double alpha, const ShadowEffect& shadow,
+                    std::uint64_t owner) override;
     bool showsNativeViews() const override { return showsNativeViews_; }
+    std::optional<Region> visibleRegion() const override;
     // Set in a window whose text fields are native controls.
     void setShowsNativeViews(bool shows) { showsNativeViews_ = shows; }
+    // Paints only `area` (device pixels) of the target: what lies wholly outside it is
+    // skipped, and layers are cut to it. The painter should clip to it as well.
+    void setVisibleArea(const QRegion& area);
+    // Where kept layer results and shadows go (the shared cache by default).
+    void setEffectCache(EffectCache& cache) { cache_ = &cache; }
 
 private:
     struct Layer {
@@ -50,16 +64,36 @@ private:
         QImage image;
         QImage mask;
         QPoint origin;      // in the parent's device pixels (the root's or the enclosing layer's)
+        QPoint rootOrigin;  // the same in the root's device pixels
         QTransform base;    // the parent's world transform at the layer's start
         double scale = 1;   // points to device pixels
         std::unique_ptr<QPainter> painter;
         std::unique_ptr<QPainter> maskPainter;
+        // A clip alone: drawn through the parent's painter, clipped (no image).
+        QPainter* clipOnly = nullptr;
+        // A layer whose result may be kept: its key, the result found, and the pictures drawn.
+        std::uint64_t contentKey = 0;
+        const EffectResult* kept = nullptr;
+        std::vector<std::weak_ptr<const void>> pictures;
     };
     QPainter& current();
+    // The root-space device position of the current painter's pixel (0, 0).
+    QPoint currentOrigin() const;
+    // Whether a layer being drawn must be made whole (its result is kept).
+    bool drawingWhole() const;
+    // Whether all that is painted (the visible area) lies inside `outline`, away from its
+    // edges: a clip to it then changes nothing, and its fill covers everything.
+    bool paintsInside(const Path& outline);
+    void composite(QPainter& parent, const Layer& layer, const EffectResult& result);
 
     QPainter& root_;
     QtFontEngine& fonts_;
     QSize deviceSize_;
+    double scale_;
+    QRect visible_;  // the bounds of what is painted
+    std::vector<QRect> visibleRects_;
+    bool partial_ = false;
+    EffectCache* cache_ = &EffectCache::shared();
     std::vector<std::unique_ptr<Layer>> layers_;
     bool showsNativeViews_ = false;
 };
@@ -71,6 +105,14 @@ void ensureGuiApplication();
 QImage renderImage(const View& view, Size size, double scale, const EnvironmentValues& environment = {});
 // Draws a display list of `size` points into a new image at `scale`, on a transparent ground.
 QImage renderImage(const DisplayItem& list, Size size, double scale);
+// Paints `region` (points) of `target`, an image at `scale` that shows an earlier list, so that
+// it shows `list`: the region is cleared and the items meeting it drawn, clipped to it. Returns
+// the device pixels repainted.
+QRegion repaintRegion(QImage& target, const DisplayItem& list, double scale, const Region& region,
+                      bool showsNativeViews = false, EffectCache* cache = nullptr);
+// The device pixels (at `scale`, within `limit`) covering a region of points, with a pixel to
+// spare on each side for antialiased edges.
+QRegion deviceRegion(const Region& region, double scale, const QRect& limit);
 
 // Qt conversions shared by the renderer.
 QPainterPath toQPainterPath(const Path& path);

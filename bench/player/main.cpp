@@ -1,0 +1,49 @@
+// The media player the resting-cost measure plays music with: the MPRIS test player on the
+// session bus (DBUS_SESSION_BUS_ADDRESS), playing a track whose artwork is a picture it writes
+// into the folder given, until it is ended. It prints "playing" once it is on the bus.
+//
+//     quorlix-bench-player /tmp/some-folder
+
+#include "platform/mpris_test_player.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QImage>
+#include <QUrl>
+
+#include <cstdio>
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    const QString folder = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QDir::tempPath();
+
+    // Album artwork of a usual size, with detail (a flat picture would compress to nothing).
+    QImage art(600, 600, QImage::Format_RGB32);
+    for (int y = 0; y < art.height(); ++y)
+        for (int x = 0; x < art.width(); ++x)
+            art.setPixel(x, y, qRgb((x * 7 + y) % 256, (y * 5 + x * x / 600) % 256, (x ^ y) % 256));
+    const QString cover = QDir(folder).filePath(QStringLiteral("cover.png"));
+    if (!art.save(cover)) {
+        std::fprintf(stderr, "quorlix-bench-player: cannot write %s\n", qPrintable(cover));
+        return 1;
+    }
+
+    const std::vector<quorlix::testing::TestTrack> playlist{
+        {QStringLiteral("/org/quorlix/track/1"),
+         QStringLiteral("Bohemian Rhapsody"),
+         {QStringLiteral("Queen")},
+         QStringLiteral("A Night at the Opera"),
+         354'000'000,
+         QUrl::fromLocalFile(cover).toString()},
+    };
+    quorlix::testing::MprisTestPlayer player(QDBusConnection::sessionBus(),
+                                             QStringLiteral("org.mpris.MediaPlayer2.testplayer"), playlist);
+    if (!player.publish()) {
+        std::fprintf(stderr, "quorlix-bench-player: cannot publish on the session bus\n");
+        return 1;
+    }
+    player.setStatus(QStringLiteral("Playing"));
+    std::puts("playing");
+    std::fflush(stdout);
+    return QCoreApplication::exec();
+}

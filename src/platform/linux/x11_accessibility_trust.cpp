@@ -1,0 +1,20 @@
+#include "platform/linux/x11_accessibility_trust.h"
+
+#include "platform/linux/x11_event_taps.h"
+
+#include <xcb/xcb.h>
+
+namespace quorlix::platform {
+
+X11AccessibilityTrust::X11AccessibilityTrust(std::string display) : display_(std::move(display)) {}
+
+bool X11AccessibilityTrust::isProcessTrusted() const {
+    // Read at each call, as the tap reads it when it is made.
+    if (X11EventTaps::runningOnWayland()) return false;
+    xcb_connection_t* c = xcb_connect(display_.empty() ? nullptr : display_.c_str(), nullptr);
+    const bool reached = !xcb_connection_has_error(c);
+    xcb_disconnect(c);
+    return reached;
+}
+
+}  // namespace quorlix::platform

@@ -1,0 +1,503 @@
+#include "ui/qt/qt_effects.h"
+
+#include "ui/qt/qt_canvas.h"
+
+#include <algorithm>
+#include <cmath>
+#include <optional>
+#include <utility>
+#include <vector>
+
+namespace quorlix::ui::qt {
+
+namespace {
+
+// Box sizes whose three passes approximate a Gaussian of `sigma`.
+std::array<int, 3> boxesFor(double sigma) {
+    const double ideal = std::sqrt(12 * sigma * sigma / 3 + 1);
+    int wl = static_cast<int>(std::floor(ideal));
+    if (wl % 2 == 0) --wl;
+    const int wu = wl + 2;
+    const double mIdeal = (12 * sigma * sigma - 3.0 * wl * wl - 12.0 * wl - 9) / (-4.0 * wl - 4);
+    const int m = static_cast<int>(std::lround(mIdeal));
+    return {0 < m ? wl : wu, 1 < m ? wl : wu, 2 < m ? wl : wu};
+}
+
+// One box pass along rows, on premultiplied ARGB; transparent (or, `opaque`, repeated) edges.
+void boxPassRows(QImage& image, int radius, bool opaque) {
+    if (radius <= 0) return;
+    const int w = image.width(), h = image.height(), window = 2 * radius + 1;
+    std::vector<quint32> line(static_cast<std::size_t>(w));
+    for (int y = 0; y < h; ++y) {
+        auto* row = reinterpret_cast<quint32*>(image.scanLine(y));
+        std::copy(row, row + w, line.begin());
+        auto sample = [&](int i) -> quint32 {
+            if (i < 0) return opaque ? line.front() : 0u;
+            if (i >= w) return opaque ? line.back() : 0u;
+            return line[static_cast<std::size_t>(i)];
+        };
+        int sum[4] = {0, 0, 0, 0};
+        for (int i = -radius; i <= radius; ++i) {
+            const quint32 p = sample(i);
+            for (int c = 0; c < 4; ++c) sum[c] += (p >> (8 * c)) & 0xff;
+        }
+        for (int x = 0; x < w; ++x) {
+            quint32 out = 0;
+            for (int c = 0; c < 4; ++c)
+                out |= static_cast<quint32>((sum[c] + window / 2) / window) << (8 * c);
+            row[x] = out;
+            const quint32 add = sample(x + radius + 1), drop = sample(x - radius);
+            for (int c = 0; c < 4; ++c)
+                sum[c] +=
+                    static_cast<int>((add >> (8 * c)) & 0xff) - static_cast<int>((drop >> (8 * c)) & 0xff);
+        }
+    }
+}
+
+// The same down the columns, walking rows so memory is read in order.
+void boxPassColumns(QImage& image, int radius, bool opaque) {
+    if (radius <= 0) return;
+    const int w = image.width(), h = image.height(), window = 2 * radius + 1;
+    std::vector<quint32> copy(static_cast<std::size_t>(w) * static_cast<std::size_t>(h));
+    for (int y = 0; y < h; ++y) {
+        const auto* row = reinterpret_cast<const quint32*>(image.constScanLine(y));
+        std::copy(row, row + w, copy.begin() + static_cast<std::ptrdiff_t>(y) * w);
+    }
+    auto rowAt = [&](int y) -> const quint32* {
+        if (y < 0) return opaque ? copy.data() : nullptr;
+        if (y >= h) return opaque ? copy.data() + static_cast<std::ptrdiff_t>(h - 1) * w : nullptr;
+        return copy.data() + static_cast<std::ptrdiff_t>(y) * w;
+    };
+    std::vector<int> sum(static_cast<std::size_t>(w) * 4, 0);
+    for (int i = -radius; i <= radius; ++i) {
+        if (const quint32* r = rowAt(i))
+            for (int x = 0; x < w; ++x)
+                for (int c = 0; c < 4; ++c)
+                    sum[static_cast<std::size_t>(x * 4 + c)] += (r[x] >> (8 * c)) & 0xff;
+    }
+    for (int y = 0; y < h; ++y) {
+        auto* out = reinterpret_cast<quint32*>(image.scanLine(y));
+        const quint32* add = rowAt(y + radius + 1);
+        const quint32* drop = rowAt(y - radius);
+        for (int x = 0; x < w; ++x) {
+            int* s = &sum[static_cast<std::size_t>(x * 4)];
+            quint32 v = 0;
+            for (int c = 0; c < 4; ++c) v |= static_cast<quint32>((s[c] + window / 2) / window) << (8 * c);
+            out[x] = v;
+            for (int c = 0; c < 4; ++c) {
+                if (add) s[c] += (add[x] >> (8 * c)) & 0xff;
+                if (drop) s[c] -= (drop[x] >> (8 * c)) & 0xff;
+            }
+        }
+    }
+}
+
+// Averages blocks of factor × factor pixels (a cheap, exact reduction before a wide blur).
+QImage downsample(const QImage& image, int factor) {
+    const int w = image.width() / factor, h = image.height() / factor;
+    QImage out(w, h, QImage::Format_ARGB32_Premultiplied);
+    const int area = factor * factor;
+    for (int y = 0; y < h; ++y) {
+        auto* dst = reinterpret_cast<quint32*>(out.scanLine(y));
+        for (int x = 0; x < w; ++x) {
+            int sum[4] = {0, 0, 0, 0};
+            for (int dy = 0; dy < factor; ++dy) {
+                const auto* src =
+                    reinterpret_cast<const quint32*>(image.constScanLine(y * factor + dy)) + x * factor;
+                for (int dx = 0; dx < factor; ++dx)
+                    for (int c = 0; c < 4; ++c) sum[c] += (src[dx] >> (8 * c)) & 0xff;
+            }
+            quint32 v = 0;
+            for (int c = 0; c < 4; ++c) v |= static_cast<quint32>(sum[c] / area) << (8 * c);
+            dst[x] = v;
+        }
+    }
+    return out;
+}
+
+// One box pass of `size` over `count` lines of `length` values, `stride` apart within a line
+// and `step` apart between lines; outside the line counts as zero.
+void boxPass(float* data, int count, int length, std::ptrdiff_t stride, std::ptrdiff_t step, int size,
+             std::vector<float>& line) {
+    const int r = (size - 1) / 2;
+    const float scale = 1.0F / static_cast<float>(size);
+    line.assign(static_cast<std::size_t>(length + 2 * r + 1), 0.0F);
+    for (int k = 0; k < count; ++k) {
+        float* base = data + k * step;
+        for (int i = 0; i < length; ++i) line[static_cast<std::size_t>(i + r)] = base[i * stride];
+        // line[j] holds value j - r; the window of output i is values i - r .. i + r.
+        float sum = 0;
+        for (int j = 0; j < 2 * r; ++j) sum += line[static_cast<std::size_t>(j)];
+        for (int i = 0; i < length; ++i) {
+            sum += line[static_cast<std::size_t>(i + 2 * r)];
+            base[i * stride] = sum * scale;
+            sum -= line[static_cast<std::size_t>(i)];
+        }
+    }
+}
+
+// Blurs a plane of coverage values (row by row, then column by column) with transparent edges.
+void blurAlpha(std::vector<float>& alpha, int w, int h, double s) {
+    if (s < 0.3 || w <= 0 || h <= 0) return;
+    std::vector<float> line;
+    const auto boxes = boxesFor(s);
+    for (int size : boxes) boxPass(alpha.data(), h, w, 1, w, size, line);
+    for (int size : boxes) boxPass(alpha.data(), w, h, w, 1, size, line);
+}
+
+// Coverage values painted in `color`, as premultiplied pixels.
+QImage colorize(const std::vector<float>& alpha, int w, int h, const QColor& color) {
+    QImage out(w, h, QImage::Format_ARGB32_Premultiplied);
+    const float ca = static_cast<float>(color.alphaF()) * 255.0F;
+    const float red = static_cast<float>(color.redF()), green = static_cast<float>(color.greenF()),
+                blue = static_cast<float>(color.blueF());
+    for (int y = 0; y < h; ++y) {
+        auto* dst = reinterpret_cast<quint32*>(out.scanLine(y));
+        const float* src = alpha.data() + static_cast<std::ptrdiff_t>(y) * w;
+        for (int x = 0; x < w; ++x) {
+            const float a = std::clamp(src[x], 0.0F, 1.0F) * ca;
+            auto ch = [a](float v) { return static_cast<quint32>(v * a + 0.5F); };
+            dst[x] = (ch(1) << 24) | (ch(red) << 16) | (ch(green) << 8) | ch(blue);
+        }
+    }
+    return out;
+}
+
+// The widest open interval along one axis that the outline crosses only with straight lines
+// across that axis (the sides of a rounded rectangle): stretching the outline there changes
+// nothing but its length.
+std::optional<std::pair<double, double>> straightRun(const Path& outline, bool alongX) {
+    struct Segment {
+        double lo, hi;  // extent along the axis
+        bool straight;  // a line across the axis (all its points at one height)
+    };
+    std::vector<Segment> segments;
+    std::vector<double> stops;
+    auto along = [alongX](Point p) { return alongX ? p.x : p.y; };
+    auto across = [alongX](Point p) { return alongX ? p.y : p.x; };
+    Point current, start;
+    for (const auto& e : outline.elements()) {
+        std::vector<Point> points{current};
+        switch (e.verb) {
+            case Path::Verb::move:
+                current = start = e.p[0];
+                stops.push_back(along(current));
+                continue;
+            case Path::Verb::line: points.push_back(e.p[0]); break;
+            case Path::Verb::quad: points.insert(points.end(), {e.p[0], e.p[1]}); break;
+            case Path::Verb::cubic: points.insert(points.end(), {e.p[0], e.p[1], e.p[2]}); break;
+            case Path::Verb::close: points.push_back(start); break;
+        }
+        Segment s{along(points.front()), along(points.front()), true};
+        for (const Point& p : points) {
+            s.lo = std::min(s.lo, along(p));
+            s.hi = std::max(s.hi, along(p));
+            s.straight = s.straight && across(p) == across(points.front());
+            stops.push_back(along(p));
+        }
+        segments.push_back(s);
+        current = points.back();
+    }
+    std::sort(stops.begin(), stops.end());
+    stops.erase(std::unique(stops.begin(), stops.end()), stops.end());
+    std::optional<std::pair<double, double>> best;
+    for (std::size_t i = 0; i + 1 < stops.size(); ++i) {
+        const double a = stops[i], b = stops[i + 1];
+        if (best && b - a <= best->second - best->first) continue;
+        const bool clear = std::all_of(segments.begin(), segments.end(), [&](const Segment& s) {
+            return s.straight || s.hi <= a || s.lo >= b;
+        });
+        if (clear) best = {a, b};
+    }
+    return best;
+}
+
+// A rectangle (device pixels) inside an outline made of straight sides across its straight run
+// along one axis: the band between the outline's straight sides there.
+std::optional<QRect> innerRect(const Path& outline, bool alongX) {
+    const auto run = straightRun(outline, alongX);
+    if (!run) return std::nullopt;
+    // The straight sides crossing the run stand at these heights (or columns).
+    std::optional<double> low, high;
+    Point current, start;
+    for (const auto& e : outline.elements()) {
+        if (e.verb == Path::Verb::move) {
+            current = start = e.p[0];
+            continue;
+        }
+        const Point end = e.verb == Path::Verb::close   ? start
+                          : e.verb == Path::Verb::quad  ? e.p[1]
+                          : e.verb == Path::Verb::cubic ? e.p[2]
+                                                        : e.p[0];
+        const double a0 = alongX ? current.x : current.y, a1 = alongX ? end.x : end.y;
+        if (e.verb == Path::Verb::line || e.verb == Path::Verb::close) {
+            if (std::min(a0, a1) <= run->first && std::max(a0, a1) >= run->second) {
+                const double across = alongX ? current.y : current.x;
+                low = low ? std::min(*low, across) : across;
+                high = high ? std::max(*high, across) : across;
+            }
+        }
+        current = end;
+    }
+    if (!low || !high || *high - *low < 4) return std::nullopt;
+    const QRect r = alongX ? QRectF(QPointF(run->first, *low), QPointF(run->second, *high)).toRect()
+                           : QRectF(QPointF(*low, run->first), QPointF(*high, run->second)).toRect();
+    const QRect inside = r.adjusted(2, 2, -2, -2);
+    if (inside.isEmpty() || !liesInside(outline, Rect{inside.x() - 1.0, inside.y() - 1.0,
+                                                      inside.width() + 2.0, inside.height() + 2.0}))
+        return std::nullopt;
+    return inside;
+}
+
+// `r` without `hole`: up to four rectangles, added to `out`.
+void subtract(const QRect& r, const QRect& hole, std::vector<QRect>& out) {
+    const QRect h = r.intersected(hole);
+    if (h.isEmpty()) {
+        out.push_back(r);
+        return;
+    }
+    if (h.top() > r.top()) out.emplace_back(QPoint(r.left(), r.top()), QPoint(r.right(), h.top() - 1));
+    if (h.bottom() < r.bottom())
+        out.emplace_back(QPoint(r.left(), h.bottom() + 1), QPoint(r.right(), r.bottom()));
+    if (h.left() > r.left()) out.emplace_back(QPoint(r.left(), h.top()), QPoint(h.left() - 1, h.bottom()));
+    if (h.right() < r.right())
+        out.emplace_back(QPoint(h.right() + 1, h.top()), QPoint(r.right(), h.bottom()));
+}
+
+// One axis of a nine-slice: a piece of the image drawn 1:1, the column (or row) at `split`
+// stretched by `stretch` more pixels, and the rest 1:1.
+struct Piece {
+    int source, length, target, targetLength;
+};
+std::vector<Piece> pieces(int total, int split, int stretch, int at) {
+    if (stretch <= 0) return {{0, total, at, total}};
+    return {{0, split, at, split},
+            {split, 1, at + split, stretch + 1},
+            {split + 1, total - split - 1, at + split + stretch + 1, total - split - 1}};
+}
+
+std::uint64_t mix(std::uint64_t h, std::uint64_t v) {
+    std::uint64_t z = h ^ (v + 0x9e3779b97f4a7c15ULL + (h << 6) + (h >> 2));
+    z = (z ^ (z >> 30)) * 0xbf58476d1ce4e5b9ULL;
+    z = (z ^ (z >> 27)) * 0x94d049bb133111ebULL;
+    return z ^ (z >> 31);
+}
+std::uint64_t quantized(double v) { return static_cast<std::uint64_t>(std::llround(v * 1024)); }
+
+}  // namespace
+
+int reductionFor(double sigma, QSize size) {
+    const int factor = sigma > 6 ? std::min(8, static_cast<int>(sigma / 3)) : 1;
+    return factor > 1 && size.width() > 2 * factor && size.height() > 2 * factor ? factor : 1;
+}
+
+int blurReach(double sigma, int factor) {
+    const double s = sigma / factor;
+    int reduced = 0;
+    if (s >= 0.3)
+        for (int size : boxesFor(s)) reduced += (size - 1) / 2;
+    return reduced * factor + 2 * factor + 1;
+}
+
+QImage blurredReduced(const QImage& image, double sigma, bool opaque, int factor) {
+    QImage out = factor > 1 ? downsample(image, factor) : image.copy();
+    const double s = sigma / factor;
+    if (s >= 0.3) {
+        for (int size : boxesFor(s)) {
+            boxPassRows(out, (size - 1) / 2, opaque);
+            boxPassColumns(out, (size - 1) / 2, opaque);
+        }
+    }
+    return out;
+}
+
+QImage shadowOf(const QImage& image, double sigma, const QColor& color, int factor) {
+    const int w = image.width() / factor, h = image.height() / factor, area = factor * factor;
+    std::vector<float> alpha(static_cast<std::size_t>(w) * static_cast<std::size_t>(h));
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) {
+            int sum = 0;
+            for (int dy = 0; dy < factor; ++dy) {
+                const auto* src =
+                    reinterpret_cast<const quint32*>(image.constScanLine(y * factor + dy)) + x * factor;
+                for (int dx = 0; dx < factor; ++dx) sum += src[dx] >> 24;
+            }
+            alpha[static_cast<std::size_t>(y * w + x)] =
+                static_cast<float>(sum) / static_cast<float>(area * 255);
+        }
+    blurAlpha(alpha, w, h, sigma / factor);
+    return colorize(alpha, w, h, color);
+}
+
+void drawOutlineShadow(QPainter& painter, const OutlineShadow& shadow, EffectCache& cache,
+                       std::uint64_t owner) {
+    if (shadow.color.alpha() == 0 || shadow.outline.isEmpty()) return;
+    const Rect b = shadow.outline.controlBounds();
+    if (!std::isfinite(b.width()) || !std::isfinite(b.height())) return;
+    QRect area = QRectF(b.x(), b.y(), b.width(), b.height())
+                     .toAlignedRect()
+                     .adjusted(-shadow.margin, -shadow.margin, shadow.margin, shadow.margin);
+    int factor = reductionFor(shadow.sigma, area.size());
+    const int reach = blurReach(shadow.sigma, factor);
+    // Beyond the limit nothing shows, but what lies within reach of it still shades it.
+    area = area.intersected(
+        shadow.limit.adjusted(-reach - factor, -reach - factor, reach + factor, reach + factor));
+    if (area.isEmpty()) return;
+    factor = reductionFor(shadow.sigma, area.size());
+
+    // The straight runs are shortened to a stretch the blur cannot see across, by whole
+    // reduced pixels so the reduced grid stays where it was.
+    const int minimumRun = 2 * blurReach(shadow.sigma, factor) + 4;
+    int stretchX = 0, stretchY = 0, splitX = 0, splitY = 0;
+    const auto runX = straightRun(shadow.outline, true), runY = straightRun(shadow.outline, false);
+    if (runX && runX->second - runX->first > minimumRun && runX->first >= area.left() &&
+        runX->second <= area.right()) {
+        stretchX = static_cast<int>(std::floor((runX->second - runX->first - minimumRun) / factor)) * factor;
+        splitX = static_cast<int>(std::ceil(runX->first - area.left())) + minimumRun / 2;
+    }
+    if (runY && runY->second - runY->first > minimumRun && runY->first >= area.top() &&
+        runY->second <= area.bottom()) {
+        stretchY = static_cast<int>(std::floor((runY->second - runY->first - minimumRun) / factor)) * factor;
+        splitY = static_cast<int>(std::ceil(runY->first - area.top())) + minimumRun / 2;
+    }
+    Path reduced;
+    for (const auto& e : shadow.outline.elements()) {
+        Path::Element moved = e;
+        for (Point& p : moved.p) {
+            if (stretchX > 0 && p.x >= runX->second) p.x -= stretchX;
+            if (stretchY > 0 && p.y >= runY->second) p.y -= stretchY;
+        }
+        switch (moved.verb) {
+            case Path::Verb::move: reduced.move(moved.p[0]); break;
+            case Path::Verb::line: reduced.line(moved.p[0]); break;
+            case Path::Verb::quad: reduced.quad(moved.p[0], moved.p[1]); break;
+            case Path::Verb::cubic: reduced.cubic(moved.p[0], moved.p[1], moved.p[2]); break;
+            case Path::Verb::close: reduced.close(); break;
+        }
+    }
+    const QSize size(area.width() - stretchX, area.height() - stretchY);
+
+    std::uint64_t key = 0x5ad0;
+    for (const auto& e : reduced.elements()) {
+        key = mix(key, static_cast<std::uint64_t>(e.verb));
+        const int points = e.verb == Path::Verb::close   ? 0
+                           : e.verb == Path::Verb::quad  ? 2
+                           : e.verb == Path::Verb::cubic ? 3
+                                                         : 1;
+        for (int i = 0; i < points; ++i)
+            key = mix(mix(key, quantized(e.p[i].x - area.left())), quantized(e.p[i].y - area.top()));
+    }
+    key = mix(mix(mix(key, static_cast<std::uint64_t>(size.width()) << 32 |
+                               static_cast<std::uint32_t>(size.height())),
+                  quantized(shadow.sigma)),
+              static_cast<std::uint64_t>(shadow.color.rgba64()) ^ static_cast<std::uint64_t>(factor) << 60);
+
+    const EffectResult* kept = cache.find(key);
+    EffectResult made;
+    if (!kept) {
+        // Rasterised straight at the reduced size (coverage there is the block average).
+        const int w = (size.width() + factor - 1) / factor, h = (size.height() + factor - 1) / factor;
+        QImage coverage(w, h, QImage::Format_ARGB32_Premultiplied);
+        coverage.fill(Qt::transparent);
+        {
+            QPainter p(&coverage);
+            p.setRenderHint(QPainter::Antialiasing);
+            p.setTransform(
+                QTransform::fromScale(1.0 / factor, 1.0 / factor).translate(-area.left(), -area.top()));
+            p.fillPath(toQPainterPath(reduced), Qt::white);
+        }
+        std::vector<float> alpha(static_cast<std::size_t>(w) * static_cast<std::size_t>(h));
+        for (int y = 0; y < h; ++y) {
+            const auto* row = reinterpret_cast<const quint32*>(coverage.constScanLine(y));
+            for (int x = 0; x < w; ++x)
+                alpha[static_cast<std::size_t>(y * w + x)] = static_cast<float>(row[x] >> 24) / 255.0F;
+        }
+        blurAlpha(alpha, w, h, shadow.sigma / factor);
+        QImage small = colorize(alpha, w, h, shadow.color);
+        QImage full(size, QImage::Format_ARGB32_Premultiplied);
+        if (factor > 1) {
+            full.fill(Qt::transparent);
+            QPainter p(&full);
+            p.setRenderHint(QPainter::SmoothPixmapTransform);
+            p.drawImage(QRectF(0, 0, w * factor, h * factor), small);
+        } else {
+            full = std::move(small);
+        }
+        made.content.image = std::move(full);
+        // One too large to keep is drawn once.
+        kept = made.bytes() > cache.byteLimit() ? &made : cache.insert(key, owner, std::move(made));
+    }
+    const QImage& image = kept->content.image;
+    // What an opaque outline painted over it hides needs no drawing: pieces wholly inside it
+    // go, and the parts of the others inside its inner rectangles.
+    std::vector<QRect> hidden;
+    if (shadow.covered)
+        for (const bool alongX : {true, false})
+            if (const auto inner = innerRect(*shadow.covered, alongX)) hidden.push_back(*inner);
+    painter.save();
+    painter.resetTransform();
+    painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
+    for (const Piece& x : pieces(image.width(), splitX, stretchX, area.left()))
+        for (const Piece& y : pieces(image.height(), splitY, stretchY, area.top())) {
+            if (x.length <= 0 || y.length <= 0) continue;
+            const QRect target(x.target, y.target, x.targetLength, y.targetLength);
+            if (shadow.covered &&
+                liesInside(*shadow.covered, Rect{target.x() - 1.0, target.y() - 1.0, target.width() + 2.0,
+                                                 target.height() + 2.0}))
+                continue;
+            if (x.length == 1 && y.length == 1) {
+                // One pixel stretched: its colour.
+                painter.fillRect(target, QColor::fromRgba(qUnpremultiply(image.pixel(x.source, y.source))));
+                continue;
+            }
+            std::vector<QRect> parts{target};
+            for (const QRect& h : hidden) {
+                std::vector<QRect> left;
+                for (const QRect& r : parts) subtract(r, h, left);
+                parts = std::move(left);
+            }
+            for (const QRect& r : parts) {
+                // Bands short enough that the drawing stays on this thread (Qt spreads taller
+                // ones over its pool, which costs more than it saves on a busy core).
+                for (int top = r.top(); top <= r.bottom(); top += 64) {
+                    const int rows = std::min(64, r.bottom() + 1 - top);
+                    const QRect band(r.left(), top, r.width(), rows);
+                    const QRect source(x.length == 1 ? x.source : x.source + band.left() - x.target,
+                                       y.length == 1 ? y.source : y.source + band.top() - y.target,
+                                       x.length == 1 ? 1 : band.width(), y.length == 1 ? 1 : band.height());
+                    painter.drawImage(band, image, source);
+                }
+            }
+        }
+    painter.restore();
+}
+
+bool liesInside(const Path& outline, const Rect& a) {
+    if (outline.isEmpty()) return false;
+    Point at, start;
+    for (const auto& e : outline.elements()) {
+        const int points = e.verb == Path::Verb::close   ? 0
+                           : e.verb == Path::Verb::quad  ? 2
+                           : e.verb == Path::Verb::cubic ? 3
+                                                         : 1;
+        if (e.verb == Path::Verb::move) {
+            at = start = e.p[0];
+            continue;
+        }
+        const Point end = e.verb == Path::Verb::close ? start : e.p[points - 1];
+        double x0 = std::min(at.x, end.x), x1 = std::max(at.x, end.x);
+        double y0 = std::min(at.y, end.y), y1 = std::max(at.y, end.y);
+        for (int i = 0; i < points; ++i) {
+            x0 = std::min(x0, e.p[i].x);
+            x1 = std::max(x1, e.p[i].x);
+            y0 = std::min(y0, e.p[i].y);
+            y1 = std::max(y1, e.p[i].y);
+        }
+        if (x0 <= a.maxX() && a.minX() <= x1 && y0 <= a.maxY() && a.minY() <= y1) return false;
+        at = end;
+    }
+    // No piece comes into it: it lies wholly inside or wholly outside.
+    return outline.contains({a.midX(), a.midY()});
+}
+
+}  // namespace quorlix::ui::qt

@@ -1,0 +1,154 @@
+// Onboarding without its views: the controller on a fake window and real islands, the step
+// machine, the permission step's texts and the island demo's loop, on virtual time.
+
+#include "settings/onboarding_controller.h"
+
+#include "platform/user_defaults.h"
+#include "settings/island_demo.h"
+#include "settings/onboarding_steps.h"
+#include "ui/animation.h"
+#include "ui/transaction.h"
+#include "window/island_test_support.h"
+
+#include <gtest/gtest.h>
+
+namespace quorlix {
+namespace {
+
+using Islands = std::vector<std::unique_ptr<NotchWindowController>>;
+
+class OnboardingControllerTest : public testing::IslandTest {
+protected:
+    // What each window was made with, and the step its view went to on coming on screen.
+    std::vector<OnboardingController::Content> contents;
+    std::vector<int> steps;
+    Islands islands;
+    std::unique_ptr<OnboardingController> controller = make();
+
+    ~OnboardingControllerTest() override {
+        fake.time.runPending();  // released windows go before their fakes
+        islands.clear();
+    }
+    std::unique_ptr<OnboardingController> make() {
+        return std::make_unique<OnboardingController>(
+            [this](OnboardingController::Content content) {
+                steps.push_back(
+                    OnboardingSteps::appeared(OnboardingSteps::welcome, content.startAtPermission));
+                contents.push_back(std::move(content));
+                return fake.windows.makeWindow(
+                    {.title = "Quorlix", .size = OnboardingController::windowSize});
+            },
+            [this]() -> const Islands& { return islands; });
+    }
+    fakes::FakeWindow& window() { return static_cast<fakes::FakeWindow&>(*controller->window()); }
+    bool welcomeSeen() { return platform::UserDefaults::standard().boolForKey("didShowWelcome"); }
+};
+
+TEST_F(OnboardingControllerTest, OneWindowServesEveryShowAndKeepsTheStepOfTheFirst) {
+    controller->show(false);
+    controller->show(true);
+    window().close();  // its own close button only hides it
+    controller->show(false);
+    EXPECT_EQ(fake.windows.madeCount, 1);
+    EXPECT_EQ(window().ordersFront, 3);
+    EXPECT_TRUE(window().visible);
+    EXPECT_EQ(steps, std::vector<int>{OnboardingSteps::welcome}) << "a later show does not move the view";
+
+    controller = make();
+    controller->show(true);
+    EXPECT_EQ(steps.back(), OnboardingSteps::permission);
+}
+
+TEST_F(OnboardingControllerTest, FinishMarksItSeenReleasesTheWindowAndPeeksTheFirstIslandOnMusic) {
+    for (const double x : {0.0, 2560.0}) {
+        const auto screen = fakes::FakeScreens::externalDisplay(x);
+        fake.screens.list.push_back(screen);
+        islands.push_back(std::make_unique<NotchWindowController>(screen, services(), fake.platform()));
+        islands.back()->state().tab = IslandTab::weather;
+    }
+    controller->show(false);
+    auto* shown = &window();
+    contents.back().done();
+    EXPECT_TRUE(welcomeSeen());
+    EXPECT_EQ(controller->window(), nullptr);
+    EXPECT_EQ(fake.windows.live, std::vector<fakes::FakeWindow*>{shown})
+        << "not released under its own button";
+    EXPECT_FALSE(shown->visible);
+    fake.time.runPending();
+    EXPECT_TRUE(fake.windows.live.empty());
+    EXPECT_TRUE(islands[0]->state().expanded.get());
+    EXPECT_EQ(islands[0]->state().tab.get(), IslandTab::music);
+    EXPECT_FALSE(islands[1]->state().expanded.get());
+
+    // Without islands nothing is peeked; once the controller is gone, `done` does nothing.
+    islands.clear();
+    platform::UserDefaults::standard().setBool("didShowWelcome", false);
+    controller->show(false);
+    auto done = contents.back().done;
+    done();
+    EXPECT_TRUE(welcomeSeen());
+    platform::UserDefaults::standard().setBool("didShowWelcome", false);
+    controller->show(false);
+    done = contents.back().done;
+    controller.reset();
+    done();
+    EXPECT_FALSE(welcomeSeen());
+}
+
+TEST(OnboardingSteps, TheStepsGoOnlyForwardAndTheLastEndsOnboarding) {
+    EXPECT_EQ(OnboardingSteps::appeared(OnboardingSteps::gestures, true), OnboardingSteps::permission);
+    // Return (the primary button) on every step, from each start.
+    for (const bool atPermission : {false, true}) {
+        std::vector<int> visited{OnboardingSteps::appeared(OnboardingSteps::welcome, atPermission)};
+        while (const auto next = OnboardingSteps::next(visited.back())) {
+            ASSERT_GT(*next, visited.back()) << "no way back";
+            visited.push_back(*next);
+        }
+        EXPECT_EQ(visited, atPermission ? std::vector<int>({1, 2}) : std::vector<int>({0, 1, 2}));
+    }
+    EXPECT_EQ(OnboardingSteps::next(7), std::nullopt) << "any other value shows the gestures";
+}
+
+TEST(PermissionStepTexts, TheStepFollowsTheTrustAndALostGrant) {
+    const auto shown = [](bool granted, bool lost) {
+        const auto t = PermissionStepTexts::make(granted, lost);
+        return t.badgeSymbol + "|" + t.title + "|" + t.body.substr(0, 16) + "|" + t.detail + "|" +
+               t.hint.value_or("-") + "|" + t.buttonTitle + "|" + std::to_string(t.buttonOpacity);
+    };
+    const std::string missing =
+        "Configuración del Sistema › Privacidad › Accesibilidad|Si Quorlix ya aparece en "
+        "la lista, apágalo y vuélvelo a prender.|Después|0.850000";
+    EXPECT_EQ(shown(false, false), "hand.raised.fill|Un permiso y listo|Quorlix necesita|" + missing);
+    EXPECT_EQ(shown(false, true), "hand.raised.fill|Vuelve a dar el permiso|Quorlix se actua|" + missing);
+    EXPECT_EQ(shown(true, false),
+              "checkmark.shield.fill|Un permiso y listo|Quorlix necesita|Listo|-|Continuar|1.000000");
+}
+
+TEST(IslandDemoLoop, OpensAtHalfASecondTogglesEveryTwoPointTwoAndStopsWithItsView) {
+    fakes::FakePlatform fake;
+    std::vector<std::pair<double, bool>> toggles;  // (time, within the demo's spring)
+    bool open = false;
+    const double start = fake.time.now();
+    auto task = std::make_unique<ui::ViewTask>();
+    IslandDemoLoop::run(*task, [&] {
+        open = !open;
+        const auto& animation = ui::Transaction::current().animation;
+        toggles.emplace_back(fake.time.now() - start,
+                             animation && *animation == ui::Animation::spring(0.5, 0.72));
+    });
+    EXPECT_FALSE(open);
+    fake.time.advance(4.9);
+    EXPECT_TRUE(open);
+    ASSERT_EQ(toggles.size(), 3u);
+    EXPECT_NEAR(toggles[0].first, 0.5, 1e-9);
+    EXPECT_NEAR(toggles[1].first, 2.7, 1e-9);
+    EXPECT_NEAR(toggles[2].first, 4.9, 1e-9);
+    EXPECT_TRUE(toggles[0].second && toggles[1].second && toggles[2].second);
+
+    task.reset();
+    fake.time.advance(30);
+    EXPECT_EQ(toggles.size(), 3u) << "no toggle once the view is gone";
+}
+
+}  // namespace
+}  // namespace quorlix

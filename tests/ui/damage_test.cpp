@@ -1,0 +1,362 @@
+// Repainting only what changed: the damage between two frames, and the property that a
+// window repainting only its damaged region shows what a full repaint shows, over random
+// sequences of changes.
+
+#include "ui/damage.h"
+#include "fakes/fixed_font_engine.h"
+#include "fakes/virtual_time.h"
+#include "qt_test_support.h"
+#include "ui/qt/qt_canvas.h"
+#include "ui/ui.h"
+#include "ui/view_host.h"
+
+#include <random>
+
+namespace quorlix::ui {
+namespace {
+
+using testing::pixel;
+
+// ---- The damage of simple changes ----
+
+const DisplayItem& listOf(ViewGraph& graph, const View& view) { return graph.update(view, {300, 200}); }
+
+// The union of a region's rectangles, for checks that need one rectangle.
+Rect boundsOf(const Region& r) { return r.bounds(); }
+
+bool covers(const Region& region, const Rect& r) {
+    const Rect b = region.bounds();
+    return b.minX() <= r.minX() && b.minY() <= r.minY() && b.maxX() >= r.maxX() && b.maxY() >= r.maxY();
+}
+
+struct Panel {
+    std::string label = "1:24";
+    double progress = 40;
+    Color accent = Color::white;
+    double shadowRadius = 12;
+    bool contentShadow = false;
+
+    View build() const {
+        const View row =
+            HStack({.spacing = 6}, {
+                                       Text(label).font(Font::system(10)).frame({.width = 40}).id("label"),
+                                       ZStack({.alignment = Alignment::leading},
+                                              {
+                                                  Capsule().fill(Color::white.opacity(0.2)),
+                                                  Capsule().fill(accent).frame({.width = progress}),
+                                              })
+                                           .frame({.width = 120, .height = 4})
+                                           .id("bar"),
+                                   });
+        View body = row.padding(20).frame({.width = 220, .height = 80});
+        // The island's body: content clipped to an outline that an opaque fill of it covers; or
+        // content with a shadow of its own.
+        if (contentShadow) return body.shadow(Color::black, shadowRadius, 0, 6);
+        return body.background(RoundedRectangle(24).fill(Color::black))
+            .clipShape(RoundedRectangle(24))
+            .shadow(Color::black.opacity(0.5), shadowRadius, 0, 6);
+    }
+};
+
+TEST(Damage, CoversWhatChangedAndNothingWhenNothingDid) {
+    fakes::FixedFontEngine fonts;
+    ViewGraph a(fonts), b(fonts);
+    Panel panel;
+    const DisplayItem& before = listOf(a, panel.build());
+    EXPECT_TRUE(damageBetween(before, listOf(b, panel.build())).isEmpty());
+
+    // A new label damages the label, not the bar beside it nor the island's shadow.
+    panel.label = "1:25";
+    const DisplayItem& relabelled = listOf(b, panel.build());
+    const Region text = damageBetween(before, relabelled);
+    ASSERT_FALSE(text.isEmpty());
+    const Rect label = relabelled.findId("label")->frame;
+    const Rect bar = relabelled.findId("bar")->frame;
+    EXPECT_TRUE(covers(text, relabelled.findText("1:25")->visualBounds()));
+    EXPECT_TRUE(covers(text, before.findText("1:24")->visualBounds()));
+    EXPECT_FALSE(text.intersects(bar));
+    EXPECT_LT(boundsOf(text).width(), 80);
+
+    // A longer bar damages the part of the bar that changed.
+    panel.label = "1:24";
+    panel.progress = 60;
+    const Region longer = damageBetween(before, listOf(b, panel.build()));
+    EXPECT_TRUE(longer.intersects({bar.minX() + 45, bar.minY(), 10, bar.height()}));
+    EXPECT_FALSE(longer.intersects(label));
+
+    // A new shadow radius damages the shadow around the island.
+    panel.progress = 40;
+    panel.shadowRadius = 20;
+    const Region shadow = damageBetween(before, listOf(b, panel.build()));
+    EXPECT_GT(boundsOf(shadow).width(), 220 + 2 * 20);
+}
+
+TEST(Damage, AChangeUnderAShadowOfContentSpreadsByTheShadow) {
+    fakes::FixedFontEngine fonts;
+    ViewGraph a(fonts), b(fonts);
+    Panel panel;
+    panel.contentShadow = true;
+    const DisplayItem& before = listOf(a, panel.build());
+    panel.label = "1:25";
+    const DisplayItem& after = listOf(b, panel.build());
+    const Rect label = after.findId("label")->frame;
+    const Region damage = damageBetween(before, after);
+    // The label's shadow lies 6 points below it, blurred by 12.
+    EXPECT_TRUE(covers(damage, label.offsetBy(0, 6).insetBy(-12, -12)));
+}
+
+TEST(Damage, ViewsComingAndGoingDamageTheirBounds) {
+    fakes::FixedFontEngine fonts;
+    ViewGraph a(fonts), b(fonts);
+    auto tree = [](bool badge) {
+        return VStack({Color::red.frame({.width = 50, .height = 20}).id("keep"),
+                       If(badge, View(Color::blue.frame({.width = 30, .height = 30}).id("badge")))});
+    };
+    const DisplayItem& with = listOf(a, tree(true));
+    const Rect badge = with.findId("badge")->frame;
+    const Region gone = damageBetween(with, listOf(b, tree(false)));
+    EXPECT_TRUE(covers(gone, badge));
+}
+
+// ---- Repainting the damage shows what a full repaint shows ----
+
+struct Knobs : ObservableObject {
+    Published<std::string> label{this, "1:24"};
+    Published<double> progress{this, 40};
+    Published<double> width{this, 220};
+    Published<bool> badge{this, false};
+    Published<double> fade{this, 1};
+    Published<double> shadowRadius{this, 10};
+    Published<bool> capsule{this, false};
+    Published<double> nudge{this, 0};
+    Published<double> blur{this, 0};
+    Published<bool> paused{this, false};
+    Published<int> art{this, 0};
+    Published<int> tag{this, 0};
+};
+
+platform::Image picture(int seed) {
+    std::vector<std::uint8_t> px(24 * 24 * 4);
+    for (std::size_t i = 0; i < px.size(); ++i)
+        px[i] = i % 4 == 3 ? 255 : static_cast<std::uint8_t>((i * 37 + seed * 91) % 251);
+    return *platform::Image::fromRGBA(24, 24, std::move(px));
+}
+
+struct Scene {
+    Knobs* knobs;
+    const std::vector<platform::Image>* pictures;
+
+    View body(Context& ctx) const {
+        Knobs& k = *knobs;
+        ctx.observe(k);
+        const AnyShape outline = k.capsule.get()
+                                     ? AnyShape(Capsule())
+                                     : AnyShape(RoundedRectangle(18, RoundedCornerStyle::continuous));
+        const View bars =
+            TimelineView(TimelineSchedule::animation(1.0 / 30, k.paused.get()), [](const TimelineContext& t) {
+                Views v;
+                for (int i = 0; i < 4; ++i) {
+                    const double h = 3 + 9 * (0.5 + 0.5 * std::sin(t.date.secondsSince1970 * (3 + i)));
+                    v.push_back(Capsule().fill(Color::white).frame({.width = 2, .height = h}));
+                }
+                return HStack({.spacing = 2}, std::move(v)).frame({.height = 12});
+            });
+        const View artwork = Image((*pictures)[static_cast<std::size_t>(k.art.get()) % pictures->size()])
+                                 .resizable()
+                                 .frame({.width = 36, .height = 36})
+                                 .clipShape(RoundedRectangle(8))
+                                 .shadow(Color::black.opacity(0.4), 6, 0, 3)
+                                 .offset(k.nudge.get(), 0);
+        const View row = HStack(
+            {.spacing = 6},
+            {
+                artwork,
+                VStack(
+                    {.alignment = HorizontalAlignment::leading, .spacing = 4},
+                    {
+                        Text("Bohemian Rhapsody").font(Font::system(11, FontWeight::semibold)).lineLimit(1),
+                        ZStack({.alignment = Alignment::leading},
+                               {
+                                   Capsule().fill(Color::white.opacity(0.2)),
+                                   Capsule().fill(Color::white).frame({.width = k.progress.get()}),
+                               })
+                            .frame({.width = 100, .height = 4}),
+                        HStack({Text(k.label.get()).monospacedDigit(), Spacer(), Text("-2:31")})
+                            .font(Font::system(9))
+                            .frame({.width = 100}),
+                    }),
+                bars.opacity(k.fade.get()),
+                If(k.badge.get(),
+                   View(Circle()
+                            .fill(Color::orange)
+                            .frame({.width = 10, .height = 10})
+                            .transition(AnyTransition::scale(0.5).combined(AnyTransition::opacity())))),
+            });
+        return VStack({.spacing = 10},
+                      {
+                          row.padding(12)
+                              .frame({.width = k.width.get(), .height = 70})
+                              .background(outline.fill(Color::black))
+                              .clipShape(outline)
+                              .shadow(Color::black.opacity(0.5), k.shadowRadius.get(), 0, 5)
+                              .animation(Animation::spring(0.3, 0.7), k.width.get()),
+                          Text("desenfocado")
+                              .font(Font::system(14, FontWeight::bold))
+                              .foregroundStyle(Color::yellow)
+                              .blur(k.blur.get()),
+                          // Kept layers whose content changes in a small part of them.
+                          HStack({
+                              Text(std::to_string(k.tag.get()))
+                                  .font(Font::system(9))
+                                  .padding(Edges::horizontal, 30)
+                                  .padding(Edges::vertical, 12)
+                                  .background(RoundedRectangle(10).fill(Color::teal))
+                                  .cachedLayer(),
+                              Text(std::to_string(k.art.get()))
+                                  .font(Font::system(9))
+                                  .padding(Edges::horizontal, 30)
+                                  .padding(Edges::vertical, 12)
+                                  .background(RoundedRectangle(10).fill(Color::indigo))
+                                  .blur(1.5),
+                          }),
+                      })
+            .foregroundStyle(Color::white);
+    }
+};
+
+// Largest difference of any channel between two images of one size.
+int largestDifference(const QImage& a, const QImage& b, QPoint* where) {
+    int worst = 0;
+    for (int y = 0; y < a.height(); ++y) {
+        const auto* p = a.constScanLine(y);
+        const auto* q = b.constScanLine(y);
+        for (int i = 0; i < a.bytesPerLine(); ++i) {
+            const int d = std::abs(int(p[i]) - int(q[i]));
+            if (d > worst) {
+                worst = d;
+                *where = {i / 4, y};
+            }
+        }
+    }
+    return worst;
+}
+
+TEST(Damage, RepaintingTheDamagedRegionShowsWhatAFullRepaintShows) {
+    fakes::VirtualTime time;
+    const Size size{320, 180};
+    const double scale = 2;
+    Knobs knobs;
+    const std::vector<platform::Image> pictures{picture(1), picture(2)};
+    ViewHost host(qt::QtFontEngine::shared(), View(Scene{&knobs, &pictures}), size);
+
+    QImage damaged(640, 360, QImage::Format_ARGB32_Premultiplied);
+    std::shared_ptr<const DisplayItem> painted;
+    int frames = 0, emptyFrames = 0;
+    double damagedArea = 0;
+    bool failed = false;
+    std::string step = "start";
+    host.onFrame = [&] {
+        std::shared_ptr<const DisplayItem> next = host.shownList();
+        if (!painted) {
+            damaged.fill(Qt::transparent);
+            qt::repaintRegion(damaged, *next, scale, Region(Rect{{0, 0}, size}));
+        } else {
+            const Region damage = damageBetween(*painted, *next);
+            emptyFrames += damage.isEmpty();
+            damagedArea += damage.area();
+            qt::repaintRegion(damaged, *next, scale, damage);
+        }
+        painted = next;
+        ++frames;
+        // Every few frames, and at the end, the full picture with a cache of its own (every
+        // kept result made afresh) must match.
+        if (failed || frames % 4 != 0) return;
+        qt::EffectCache fresh;
+        QImage whole(640, 360, QImage::Format_ARGB32_Premultiplied);
+        whole.fill(Qt::transparent);
+        qt::repaintRegion(whole, *next, scale, Region(Rect{{0, 0}, size}), false, &fresh);
+        QPoint at;
+        const int worst = largestDifference(damaged, whole, &at);
+        if (worst > 1) {
+            failed = true;
+            ADD_FAILURE() << "frame " << frames << " after " << step << ": differs by " << worst << " at "
+                          << at.x() << ", " << at.y();
+        }
+    };
+    host.render();
+
+    std::mt19937 random(20240611);
+    auto pick = [&](int n) { return std::uniform_int_distribution<int>(0, n - 1)(random); };
+    auto animated = [&](const std::function<void()>& change) {
+        if (pick(2))
+            withAnimation(Animation::spring(0.3, 0.7), change);
+        else
+            change();
+    };
+    for (int i = 0; i < 40 && !failed; ++i) {
+        switch (pick(12)) {
+            case 0:
+                step = "label";
+                knobs.label = std::to_string(pick(9)) + ":" + std::to_string(10 + pick(50));
+                break;
+            case 1:
+                step = "progress";
+                animated([&] { knobs.progress = 5 + pick(95); });
+                break;
+            case 2:
+                step = "width";
+                animated([&] { knobs.width = 180 + pick(120); });
+                break;
+            case 3:
+                step = "badge";
+                withAnimation(Animation::easeOut(0.2), [&] { knobs.badge = !knobs.badge.get(); });
+                break;
+            case 4:
+                step = "fade";
+                animated([&] { knobs.fade = pick(5) / 4.0; });
+                break;
+            case 5:
+                step = "shadow";
+                animated([&] { knobs.shadowRadius = pick(24); });
+                break;
+            case 6:
+                step = "outline";
+                animated([&] { knobs.capsule = !knobs.capsule.get(); });
+                break;
+            case 7:
+                step = "nudge";
+                animated([&] { knobs.nudge = pick(21) - 10 + pick(4) / 4.0; });
+                break;
+            case 8:
+                step = "blur";
+                knobs.blur = pick(3) * 2.5;
+                break;
+            case 9:
+                step = "pause";
+                knobs.paused = !knobs.paused.get();
+                break;
+            case 10:
+                step = "art";
+                knobs.art = pick(2);
+                break;
+            case 11:
+                step = "tag";
+                knobs.tag = pick(10);
+                break;
+        }
+        time.advance(std::uniform_real_distribution<double>(0.02, 0.2)(random));
+    }
+    knobs.paused = true;
+    time.advance(1);
+    EXPECT_GT(frames, 60);
+    // Damage stayed a part of the canvas on average.
+    EXPECT_LT(damagedArea / frames, 0.6 * size.width * size.height);
+    // A render that changes nothing damages nothing.
+    const int still = emptyFrames;
+    knobs.label = knobs.label.get();
+    time.advance(0.1);
+    EXPECT_EQ(emptyFrames, still + 1);
+}
+
+}  // namespace
+}  // namespace quorlix::ui

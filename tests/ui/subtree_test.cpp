@@ -1,0 +1,275 @@
+// Renders of part of the tree: a state change, an observed object's change or a timeline's
+// entry evaluates again only the views concerned, and the tree it leaves is the one a render
+// of the whole tree makes.
+
+#include "live_test_support.h"
+
+#include <random>
+#include <sstream>
+
+namespace quorlix::ui {
+namespace {
+
+// Everything a display list says, one item a line, children indented.
+void dump(const DisplayItem& i, std::ostringstream& out, int depth = 0) {
+    out << std::string(static_cast<std::size_t>(depth), ' ') << i.role << ' ' << i.identity.value << ' '
+        << i.frame.x() << ',' << i.frame.y() << ',' << i.frame.width() << ',' << i.frame.height() << " k"
+        << static_cast<int>(i.kind) << " o" << i.opacity;
+    for (const auto& r : i.runs) out << " [" << r.text << ' ' << r.origin.x << ',' << r.origin.y << ']';
+    if (i.fill) out << " fill" << i.fill->color.r << ',' << i.fill->color.a;
+    if (!i.path.isEmpty()) out << " path" << i.path.controlBounds().width();
+    if (i.clip) out << " clip" << i.clip->controlBounds().width();
+    if (i.explicitId) out << " id" << *i.explicitId;
+    out << '\n';
+    for (const auto& c : i.children) dump(c, out, depth + 1);
+}
+
+std::string dumped(const DisplayItem& list) {
+    std::ostringstream out;
+    dump(list, out);
+    return out.str();
+}
+
+struct Knobs : ObservableObject {
+    Published<std::string> title{this, "Música"};
+    Published<int> rows{this, 3};
+    Published<bool> extra{this, false};
+    Published<double> width{this, 120};
+};
+
+struct Counts {
+    int root = 0, header = 0, row = 0, rows = 0, ticks = 0;
+    std::map<int, State<int>> taps;
+    State<int> pair;
+};
+
+// A row: its own state, and a body that is sometimes nothing (a view standing for no
+// element in its stack), sometimes two texts.
+struct Row : ViewModifiers<Row> {
+    int index;
+    Counts* counts;
+    View body(Context& ctx) const {
+        ++counts->row;
+        auto taps = ctx.state<int>(0);
+        counts->taps.insert_or_assign(index, taps);
+        const int n = taps.get() % 3;
+        if (n == 1) return EmptyView();
+        return Group(
+            {Text("fila " + std::to_string(index) + ":" + std::to_string(taps.get())),
+             If(n == 2, View(Text(std::string(static_cast<std::size_t>(index + 1), 'x')).id(index)))});
+    }
+};
+
+// Two rows and a text as one view: its elements are siblings of the rows' in their stack.
+struct Pair : ViewModifiers<Pair> {
+    int first;
+    Counts* counts;
+    View body(Context& ctx) const {
+        auto taps = ctx.state<int>(0);
+        counts->pair = taps;
+        return Group({Row{.index = first, .counts = counts}, Text("par " + std::to_string(taps.get())),
+                      Row{.index = first + 1, .counts = counts}});
+    }
+};
+
+struct Header : ViewModifiers<Header> {
+    Knobs* knobs;
+    Counts* counts;
+    View body(Context& ctx) const {
+        ++counts->header;
+        ctx.observe(*knobs);
+        return HStack({Text(knobs->title.get()).lineLimit(1), Spacer(), Symbol("play.fill")})
+            .frame({.width = knobs->width.get()})
+            .animation(Animation::spring(0.3, 0.8), knobs->width.get());
+    }
+};
+
+struct Rows : ViewModifiers<Rows> {
+    Knobs* knobs;
+    Counts* counts;
+    View body(Context& ctx) const {
+        ++counts->rows;
+        ctx.observe(*knobs);
+        Views rows{Pair{.first = 10, .counts = counts}};
+        for (int i = 0; i < knobs->rows.get(); ++i) rows.push_back(Row{.index = i, .counts = counts});
+        return VStack({.alignment = HorizontalAlignment::leading, .spacing = 2},
+                      {Group(std::move(rows)), If(knobs->extra.get(), Group({Text("uno"), Text("dos")}))});
+    }
+};
+
+struct Root : ViewModifiers<Root> {
+    Knobs* knobs;
+    Counts* counts;
+    View body(Context&) const {
+        ++counts->root;
+        return VStack({.spacing = 4},
+                      {
+                          Header{.knobs = knobs, .counts = counts},
+                          HStack({Rows{.knobs = knobs, .counts = counts}, Spacer(0),
+                                  TimelineView(TimelineSchedule::periodic(Date(0), 1),
+                                               [c = counts](const TimelineContext& t) {
+                                                   ++c->ticks;
+                                                   return Text(std::to_string(static_cast<long>(
+                                                                                  t.date.secondsSince1970) %
+                                                                              7))
+                                                       .monospacedDigit();
+                                               })}),
+                      })
+            .font(Font::system(10))
+            .padding(6);
+    }
+};
+
+class Tree {
+public:
+    Tree() : host_(fonts_, View(Root{.knobs = &knobs, .counts = &counts}), {240, 200}) { host_.render(); }
+    fakes::VirtualTime time;
+    Knobs knobs;
+    Counts counts;
+
+    ViewHost& host() { return host_; }
+    std::string shown() { return dumped(host_.graph().displayList()); }
+    // The list a render of the whole tree makes now (and keeps rendering from there).
+    std::string whole() {
+        host_.setEnvironment({});
+        host_.render();
+        return shown();
+    }
+
+private:
+    fakes::FixedFontEngine fonts_;
+    ViewHost host_;
+};
+
+TEST(Subtree, AChangeEvaluatesOnlyTheViewsThatReadIt) {
+    Tree t;
+    EXPECT_EQ(t.counts.root, 1);
+    EXPECT_EQ(t.counts.row, 5);
+
+    // A row's state: that row alone.
+    const Counts before = t.counts;
+    t.counts.taps.at(1) = 2;
+    t.time.runPending();
+    EXPECT_EQ(t.counts.row, before.row + 1);
+    EXPECT_EQ(t.counts.root, before.root);
+    EXPECT_EQ(t.counts.header, before.header);
+    EXPECT_EQ(t.counts.rows, before.rows);
+    EXPECT_EQ(t.host().graph().evaluatedViews(), 1u);
+    EXPECT_NE(t.host().displayList().findText("fila 1:2"), nullptr);
+    EXPECT_NE(t.host().displayList().findText("xx"), nullptr);
+
+    // An observed object: the views that observe it (and those they build), not the root.
+    t.knobs.title = "Clima";
+    t.time.runPending();
+    EXPECT_EQ(t.counts.root, before.root);
+    EXPECT_GT(t.counts.header, before.header);
+    EXPECT_NE(t.host().displayList().findText("Clima"), nullptr);
+
+    // A timeline's entry: its content alone.
+    const Counts ticking = t.counts;
+    t.time.advance(1);
+    EXPECT_EQ(t.counts.ticks, ticking.ticks + 1);
+    EXPECT_EQ(t.counts.row, ticking.row);
+    EXPECT_EQ(t.counts.header, ticking.header);
+    EXPECT_EQ(t.counts.root, ticking.root);
+}
+
+TEST(Subtree, RendersOfPartsLeaveTheTreeAWholeRenderMakes) {
+    Tree t;
+    std::mt19937 random(77);
+    auto pick = [&](int n) { return std::uniform_int_distribution<int>(0, n - 1)(random); };
+    for (int step = 0; step < 200; ++step) {
+        std::string what;
+        // Taps on rows and on the pair change how many elements a view stands for.
+        const int op = pick(10);
+        switch (op >= 7 ? op % 2 == 0 ? 0 : 6 : op) {
+            case 0:
+                what = "tap";
+                if (!t.counts.taps.empty()) {
+                    auto it = t.counts.taps.begin();
+                    std::advance(it, pick(static_cast<int>(t.counts.taps.size())));
+                    it->second = it->second.get() + 1 + pick(2);
+                }
+                break;
+            case 1:
+                what = "title";
+                t.knobs.title = pick(2) ? "Un título bastante más largo" : "Música";
+                break;
+            case 2:
+                what = "rows";
+                t.knobs.rows = 1 + pick(4);
+                break;
+            case 3:
+                what = "extra";
+                t.knobs.extra = !t.knobs.extra.get();
+                break;
+            case 4:
+                what = "width";
+                withAnimation(Animation::spring(0.3, 0.8), [&] { t.knobs.width = 90 + pick(80); });
+                break;
+            case 5: what = "time"; break;
+            case 6:
+                what = "pair";
+                t.counts.pair = t.counts.pair.get() + 1;
+                break;
+        }
+        t.time.advance(pick(2) ? 0.05 : 1.0);
+        // Now and then (renders of parts pile up in between), against a render of the whole.
+        if (pick(3) != 0) continue;
+        const std::string parts = t.shown();
+        ASSERT_EQ(parts, t.whole()) << "after step " << step << " (" << what << ")";
+    }
+}
+
+TEST(Subtree, AViewStandingForSeveralElementsFollowsTheirNumber) {
+    // The pair's elements run from its first row's to its second row's; when the second row
+    // stands for more or fewer elements, the pair built again must take exactly its own.
+    Tree t;
+    for (const int taps : {1, 2, 3}) {
+        t.counts.taps.at(11) = taps;
+        t.time.runPending();
+        t.counts.pair = t.counts.pair.get() + 1;
+        t.time.runPending();
+        const std::string parts = t.shown();
+        ASSERT_EQ(parts, t.whole()) << "second row tapped " << taps << " times";
+    }
+}
+
+TEST(Subtree, StateOfAViewThatLeftIsForgottenWhenItComesBack) {
+    // A view's state lives as long as its identity stays in the tree, renders of parts included.
+    struct Inner {
+        State<int>* handle;
+        View body(Context& ctx) const {
+            auto n = ctx.state<int>(0);
+            *handle = n;
+            return Text("n" + std::to_string(n.get()));
+        }
+    };
+    struct Outer {
+        State<bool>* shown;
+        State<int>* inner;
+        View body(Context& ctx) const {
+            auto s = ctx.state<bool>(true);
+            *shown = s;
+            return VStack({Text("arriba"), If(s.get(), View(Inner{inner}))});
+        }
+    };
+    fakes::VirtualTime time;
+    fakes::FixedFontEngine fonts;
+    State<bool> shown;
+    State<int> inner;
+    ViewHost host(fonts, View(Outer{&shown, &inner}), {200, 100});
+    host.render();
+    inner = 5;
+    time.runPending();
+    EXPECT_NE(host.displayList().findText("n5"), nullptr);
+    shown = false;
+    time.runPending();
+    EXPECT_EQ(host.displayList().findText("n5"), nullptr);
+    shown = true;
+    time.runPending();
+    EXPECT_NE(host.displayList().findText("n0"), nullptr);
+}
+
+}  // namespace
+}  // namespace quorlix::ui
