@@ -14,7 +14,8 @@ seconds=${1:-20}
 shift || true
 scripts/setup.sh
 build=build/fuzz
-CXX=clang++ cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUORLIX_FUZZ=ON \
+CXX=clang++ cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+      -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O1 -gline-tables-only -DNDEBUG" -DQUORLIX_FUZZ=ON \
       -DQUORLIX_TESTS=OFF -DQUORLIX_BENCH=OFF -DQUORLIX_WERROR=ON >/dev/null
 # Everything, not only the targets: the whole application must compile with clang too.
 cmake --build "$build" --parallel "${JOBS:-$(nproc)}"

@@ -15,16 +15,13 @@ class HUDViewTest : public IslandViewTest {
 protected:
     TimerService timer;
     AgentService agents{nullptr};
-    int renders = 0;  // since `showIsland`: each builds the whole tree
 
     // On an island `added` points wider than the notch and `below` points taller.
     void showIsland(std::function<ui::View()> make, double added, Size notch = {187, 32}, double below = 0) {
         const double width = notch.width + added;
         const double height = notch.height + below;
-        renders = 0;
         show(
             [this, make = std::move(make), width, height] {
-                ++renders;
                 return make()
                     .frame({.width = width, .height = height})
                     .environment(islandWidth, width)
