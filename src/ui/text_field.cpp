@@ -30,7 +30,8 @@ public:
         auto view = std::make_shared<EmbeddedView>();
         view->placeholder = placeholder_;
         view->text = text_.get();
-        if (!options_.readOnly) view->setText = [binding = text_](std::string t) { binding.set(std::move(t)); };
+        if (!options_.readOnly)
+            view->setText = [binding = text_](std::string t) { binding.set(std::move(t)); };
         view->onSubmit = options_.onSubmit;
         view->focused = options_.focused;
         view->plain = options_.plain;

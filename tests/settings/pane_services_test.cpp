@@ -2,13 +2,12 @@
 // application's observers (the weather's city and unit, the browser watcher), and the agents
 // pane's buttons edit the agents' own files in the temporary home.
 
+#include "platform/atomic_file.h"
 #include "settings_test_support.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <vector>
 
 namespace quorlix {
@@ -28,14 +27,11 @@ protected:
         return shape ? shape->fill->color : ui::Color::clear;
     }
     static std::string read(const std::filesystem::path& file) {
-        std::ifstream in(file);
-        std::stringstream text;
-        text << in.rdbuf();
-        return text.str();
+        return platform::readFile(file).value_or("");
     }
     static void write(const std::filesystem::path& file, const std::string& text) {
         std::filesystem::create_directories(file.parent_path());
-        std::ofstream(file) << text;
+        ASSERT_FALSE(platform::writeFileAtomically(file, text));
     }
 };
 
@@ -126,7 +122,9 @@ TEST_F(PaneServicesTest, ACodexNotifyOfTheUsersOwnPutsTheErrorInPlaceOfTheNote) 
     EXPECT_EQ(read(AgentService::codexConfigPath()), own);
     EXPECT_TRUE(has("connect:Codex"));
     ASSERT_TRUE(has("agents.error"));
-    EXPECT_NE(shown().findId("agents.error")->findText(*app->agents.lastError.get()), nullptr);
+    const ui::DisplayItem* error = shown().findId("agents.error")->findText(*app->agents.lastError.get());
+    ASSERT_NE(error, nullptr);
+    EXPECT_EQ(error->textPaint->color, ui::Color::orange);
     EXPECT_EQ(shown().findText(note), nullptr);
 
     // Once the user's line is gone, a connection clears the error and the note returns.
