@@ -11,7 +11,7 @@
 // Run pinned to one core: `taskset -c 2 build/bench/bench/quorlix_bench --benchmark_filter=Frame`.
 
 #include "bench_trees.h"
-#include "ui/damage.h"
+#include "panel_image.h"
 #include "ui/qt/qt_canvas.h"
 #include "ui/ui.h"
 
@@ -30,37 +30,6 @@ using namespace quorlix::bench;
 
 constexpr Size panel{920, 340};
 constexpr double scale = 2;
-
-// A window's drawing, without the window: a kept buffer, repainted where frames differ.
-class Window {
-public:
-    Window()
-        : buffer_(static_cast<int>(panel.width * scale), static_cast<int>(panel.height * scale),
-                  QImage::Format_ARGB32_Premultiplied) {
-        buffer_.fill(Qt::transparent);
-    }
-
-    // Shows `list`: repaints what differs from the list shown; answers the pixels repainted.
-    double show(std::shared_ptr<const DisplayItem> list) {
-        const Region damage = shown_ ? damageBetween(*shown_, *list) : Region(Rect{{0, 0}, panel});
-        const QRegion pixels = qt::repaintRegion(buffer_, *list, scale, damage);
-        shown_ = std::move(list);
-        double area = 0;
-        for (const QRect& r : pixels) area += static_cast<double>(r.width()) * r.height();
-        return area;
-    }
-    // Clears the whole panel and draws all of `list`, as every frame once did.
-    void showWhole(const DisplayItem& list) {
-        buffer_.fill(Qt::transparent);
-        QPainter painter(&buffer_);
-        qt::QtCanvas canvas(painter, qt::QtFontEngine::shared(), scale, buffer_.size());
-        list.draw(canvas);
-    }
-
-private:
-    QImage buffer_;
-    std::shared_ptr<const DisplayItem> shown_;
-};
 
 // A tree kept rendered into a window, its first frame shown, on its own clock.
 struct Session {
@@ -82,7 +51,7 @@ struct Session {
 
     View root;
     ViewGraph graph;
-    Window window;
+    Window window{panel, scale};
     double t = 100;
 };
 
@@ -116,7 +85,7 @@ void BM_FrameProgressTickWhole(benchmark::State& state) {
     qt::ensureGuiApplication();
     const TickingIsland island;
     ViewGraph graph(qt::QtFontEngine::shared());
-    Window window;
+    Window window(panel, scale);
     double t = 100;
     for (auto _ : state) {
         t += 1;
@@ -147,7 +116,7 @@ void BM_FrameEqualizerEntryWhole(benchmark::State& state) {
     qt::ensureGuiApplication();
     const platform::Image art = artwork();
     ViewGraph graph(qt::QtFontEngine::shared());
-    Window window;
+    Window window(panel, scale);
     double t = 100;
     for (auto _ : state) {
         t += 1.0 / 30;

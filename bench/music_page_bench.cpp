@@ -4,18 +4,13 @@
 // the lyrics' next frame, a thirtieth of a second on); and a frame of a page turn.
 
 #include "foundation/app_settings.h"
+#include "isolated_settings.h"
+#include "panel_image.h"
 #include "snapshot/island_world.h"
 #include "ui/qt/qt_canvas.h"
 #include "ui/ui.h"
 
 #include <benchmark/benchmark.h>
-
-#include <QImage>
-#include <QPainter>
-
-#include <cstdlib>
-#include <filesystem>
-#include <string>
 
 namespace {
 
@@ -28,16 +23,7 @@ constexpr double scale = 2;
 
 // The world with the page open at `width`, its settings apart from the user's.
 IslandWorld& openPage(double width) {
-    static const struct Isolated {
-        std::string folder = "/tmp/quorlix-bench-XXXXXX";
-        Isolated() {
-            if (mkdtemp(folder.data())) setenv("XDG_CONFIG_HOME", folder.c_str(), 1);
-        }
-        ~Isolated() {
-            std::error_code ec;
-            std::filesystem::remove_all(folder, ec);
-        }
-    } isolated;
+    bench::isolateSettings();
     IslandWorld& world = IslandWorld::shared();
     world.reset();
     AppSettings::shared().islandWidth = width;
@@ -48,25 +34,14 @@ IslandWorld& openPage(double width) {
     return world;
 }
 
-struct Frame {
-    QImage image{static_cast<int>(panel.width * scale), static_cast<int>(panel.height* scale),
-                 QImage::Format_ARGB32_Premultiplied};
-
-    void draw(const DisplayItem& list) {
-        image.fill(Qt::transparent);
-        QPainter painter(&image);
-        qt::QtCanvas canvas(painter, qt::QtFontEngine::shared(), scale, image.size());
-        list.draw(canvas);
-    }
-};
-
 // The page open at the benchmark's width, rendered until the views' own changes on appearing
-// have settled, and drawn into a 2x picture of the panel.
+// have settled, and drawn into the panel's kept 2x buffer where frames differ, as the window
+// draws it.
 struct Page {
     IslandWorld& world;
     View island = world.island(IslandWorld::notched());
     ViewGraph graph{qt::QtFontEngine::shared()};
-    Frame frame;
+    bench::Window window{panel, scale};
     double t = 3;
 
     explicit Page(benchmark::State& state) : world(openPage(static_cast<double>(state.range(0)))) {
@@ -75,7 +50,10 @@ struct Page {
         for (int i = 0; i < 8 && graph.needsUpdate(); ++i) render();
     }
     void render() { graph.update(island, panel, {}, {t, Date(t)}); }
-    void draw(double at) { frame.draw(graph.present(at)); }
+    void draw(double at) {
+        graph.present(at);
+        window.show(graph.shownList());
+    }
 };
 
 void BM_MusicPageLayoutAndRender(benchmark::State& state) {
@@ -84,7 +62,7 @@ void BM_MusicPageLayoutAndRender(benchmark::State& state) {
     for (auto _ : state) {
         ViewGraph graph(qt::QtFontEngine::shared());
         graph.update(page.island, panel, {}, {page.t, Date(page.t)});
-        page.frame.draw(graph.present(page.t));
+        page.window.showWhole(graph.present(page.t));
         page.t += 1.0 / 30;
     }
 }

@@ -3,6 +3,7 @@
 // is laid out and drawn again.
 
 #include "foundation/app_settings.h"
+#include "panel_image.h"
 #include "platform/clock.h"
 #include "platform/main_queue.h"
 #include "platform/platform.h"
@@ -14,9 +15,6 @@
 #include "ui/ui.h"
 
 #include <benchmark/benchmark.h>
-
-#include <QImage>
-#include <QPainter>
 
 namespace {
 
@@ -66,18 +64,13 @@ void BM_GeneralPaneWhileASizeSliderMoves(benchmark::State& state) {
     router.pointerPressed({track.minX() + 40, track.midY()});
     frame();
 
-    QImage image(static_cast<int>(size.width * 2), static_cast<int>(size.height * 2),
-                 QImage::Format_ARGB32_Premultiplied);
+    bench::Window window(size, 2);
+    window.show(graph.shownList());
     int step = 0;
     for (auto _ : state) {
         router.pointerMoved({track.minX() + 40 + (step++ % 200), track.midY()});
         frame();
-        image.fill(Qt::transparent);
-        QPainter painter(&image);
-        qt::QtCanvas canvas(painter, qt::QtFontEngine::shared(), 2, image.size());
-        graph.shown().draw(canvas);
-        painter.end();
-        benchmark::DoNotOptimize(image.constBits());
+        benchmark::DoNotOptimize(window.show(graph.shownList()));
     }
     router.pointerReleased({track.minX() + 40, track.midY()});
     platform::install(platform::Platform{});

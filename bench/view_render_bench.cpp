@@ -59,7 +59,8 @@ void BM_AnimatedFrame(benchmark::State& state) {
         t += 1.0 / 60;
         wide = !wide;
         withAnimation(Animation::spring(0.3, 0.7), [&] { graph.invalidation().invalidate(); });
-        graph.update(expandedIsland(art, wide ? 640 : 600, wide ? 190 : 170, wide ? 14 : 10), panel, {}, {t, Date(t)});
+        graph.update(expandedIsland(art, wide ? 640 : 600, wide ? 190 : 170, wide ? 14 : 10), panel, {},
+                     {t, Date(t)});
         const DisplayItem& shown = graph.present(t + 1.0 / 120);
         draw(image, shown);
         moving = graph.isAnimating() ? shown.count() : 0;

@@ -66,6 +66,15 @@ public:
     virtual void drawShadow(const Path& outline, double alpha, const ShadowEffect& shadow,
                             std::uint64_t owner) = 0;
 
+    // Whether the layer `style` (with the content key `key`) is worth keeping whole: false where
+    // the owner's content changed since it was last drawn (a scrolling title under a shadow),
+    // which is then drawn only where painted, with its effects' reach around it.
+    virtual bool keepsLayer(const LayerStyle& style, std::uint64_t key) {
+        (void)style;
+        (void)key;
+        return true;
+    }
+
     // The part of the root space being painted, when it is not all of it.
     virtual std::optional<Region> visibleRegion() const { return std::nullopt; }
 

@@ -255,8 +255,10 @@ void drawItem(const DisplayItem& item, Canvas& canvas, const Culling* culling, s
         // Layers whose result can be kept from frame to frame: blurs, shadows of content, and
         // those asked for.
         if (item.blurRadius > 0 || contentShadow || item.cachesLayer) {
-            style.contentKey = contentKey(item, bounds.origin);
-            // Kept results are drawn whole; their content is not cut to the painted area.
+            const std::uint64_t key = contentKey(item, bounds.origin);
+            if (item.cachesLayer || canvas.keepsLayer(style, key)) style.contentKey = key;
+            // Kept results are drawn whole, and effects reach beyond the painted area: their
+            // content is not cut to it.
             culling = nullptr;
         }
         drawContent = canvas.beginLayer(style, bounds);

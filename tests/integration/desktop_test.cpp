@@ -14,6 +14,7 @@
 #include "platform/virtual_display.h"
 
 #include <QImage>
+#include <QUrl>
 
 #include <nlohmann/json.hpp>
 
@@ -311,6 +312,21 @@ TEST_F(Desktop, TheChargerPreviewShowsTheBatteryHUD) { preview("battery", 157, "
 // Headphones reporting one battery: the device HUD with room for the bar and its number.
 TEST_F(Desktop, TheHeadphonesPreviewShowsTheDeviceHUD) { preview("max", 130, "island-device.png"); }
 
+// Where the tray's first file shows its name: the lowest bright row of the open island's page,
+// on its left half (the empty tray's hint stands in the middle), or nothing.
+std::optional<QPoint> trayItemName(const QImage& image) {
+    for (int y = 200; y > 60; --y) {
+        int count = 0;
+        int sum = 0;
+        for (int x = centre - 160; x < centre + 160; ++x)
+            if (qGray(image.pixel(x, y)) > 200) ++count, sum += x;
+        if (count == 0) continue;
+        if (sum / count > centre - 40) return std::nullopt;
+        return QPoint(sum / count, y - 3);
+    }
+    return std::nullopt;
+}
+
 TEST_F(Desktop, AFileDraggedOntoTheClosedIslandOpensItOnTheTrayAndStaysThere) {
     Screen& screen = *this->screen;
     launch("{}");
@@ -322,7 +338,9 @@ TEST_F(Desktop, AFileDraggedOntoTheClosedIslandOpensItOnTheTrayAndStaysThere) {
     // A file manager's window with the file, away from the island.
     const fs::path file = home->path() / "informe final.txt";
     std::ofstream(file) << "hola";
-    ChildProcess source({QUORLIX_DRAG_SOURCE, file.string(), "100", "400"}, {{2, "/dev/null", O_WRONLY}});
+    const fs::path received = home->path() / "received.txt";
+    ChildProcess source({QUORLIX_DRAG_SOURCE, file.string(), "100", "400"},
+                        {{1, received.string(), O_WRONLY | O_CREAT | O_TRUNC}, {2, "/dev/null", O_WRONLY}});
     ASSERT_TRUE(eventually(screen, [](const QImage& image) {
         return image.pixel(200, 500) == qRgb(0, 255, 0);
     })) << "the drag source did not show";
@@ -357,6 +375,25 @@ TEST_F(Desktop, AFileDraggedOntoTheClosedIslandOpensItOnTheTrayAndStaysThere) {
         std::this_thread::sleep_for(std::chrono::milliseconds(100));
     ASSERT_EQ(stored().size(), 1u) << stored().dump();
     EXPECT_NE(stored()[0].get<std::string>().find("informe"), std::string::npos);
+
+    // The island stays open on the tray; dragging the file from there onto the window hands
+    // the window the file's address, and the file stays in the tray.
+    std::optional<QPoint> name;
+    ASSERT_TRUE(eventually(screen, [&](const QImage& image) {
+        return (name = trayItemName(image)).has_value();
+    })) << "the tray shows no file";
+    ASSERT_EQ(run({"xdotool", "mousemove", std::to_string(name->x()), std::to_string(name->y())}), 0);
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    ASSERT_EQ(run({"xdotool", "mousedown", "1"}), 0);
+    for (int step = 0; step < 8; ++step) pull((200 - name->x()) / 8, (500 - name->y()) / 8);
+    pull(3, 3);
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    ASSERT_EQ(run({"xdotool", "mouseup", "1"}), 0);
+
+    EXPECT_EQ(firstLineOf(received),
+              QUrl::fromLocalFile(QString::fromStdString(file.string())).toEncoded().toStdString());
+    EXPECT_EQ(stored().size(), 1u) << stored().dump();
+    EXPECT_TRUE(fs::exists(file));
     EXPECT_TRUE(quorlix->running());
 }
 

@@ -91,9 +91,9 @@ TEST_F(ExpandedViewTest, TheWidthPicksTheLayoutAndTheTabItsPaddings) {
     for (const Case& c : {
              Case{559.9, 140, IslandTab::music, "Nada sonando", false, {19, 18, 16, 18}},
              Case{559.9, 140, IslandTab::timer, "Temporizador", false, {notchBelow, 20, 16, 20}},
-             Case{559.9, 140, IslandTab::weather, "Clima", false, {notchBelow, 20, 16, 20}},
+             Case{559.9, 140, IslandTab::weather, "Cargando el clima…", false, {notchBelow, 20, 16, 20}},
              Case{560, 149, IslandTab::music, "Nada sonando", true, {32 + 8, 22, 12, 22}},
-             Case{560, 150, IslandTab::tray, "Bandeja", true, {32 + 8, 22, 20, 22}},
+             Case{560, 150, IslandTab::tray, "Arrastra archivos aquí", true, {32 + 8, 22, 20, 22}},
          }) {
         SCOPED_TRACE(std::string(c.page) + " at " + std::to_string(c.width) + " by " +
                      std::to_string(c.bodyHeight));
@@ -122,8 +122,17 @@ TEST_F(ExpandedViewTest, TheHeaderKeepsTheNotchFreeAndShowsTheVisibleTabsAndTheB
     const auto button =
         std::find_if(path.rbegin(), path.rend(), [](auto* i) { return i->frame.width() == 30; });
     ASSERT_NE(button, path.rend());
-    EXPECT_GE(shown().findSymbol("gearshape.fill")->frame.minX() - (*button)->frame.maxX(),
-              notch.width + 24 - 1e-9);
+    const double tabsEnd = (*button)->frame.maxX();
+    EXPECT_GE(shown().findSymbol("gearshape.fill")->frame.minX() - tabsEnd, notch.width + 24 - 1e-9);
+
+    // The badge sits right of the notch, before the gear, once the temperature is known.
+    EXPECT_EQ(shown().findText("22°"), nullptr);
+    weather.temperature = 21.5;
+    advance(0);
+    const auto* badge = shown().findText("22°");
+    ASSERT_NE(badge, nullptr);
+    EXPECT_GE(badge->frame.minX(), tabsEnd + notch.width + 24 - 1e-9);
+    EXPECT_LT(badge->frame.maxX(), shown().findSymbol("gearshape.fill")->frame.minX());
 
     // The badge is built only while the weather is on.
     const auto observes = [&](ObservableObject& o) {
@@ -142,7 +151,7 @@ TEST_F(ExpandedViewTest, ASelectedPageWhoseFeatureIsOffIsDrawnAsTheFirstPage) {
     settings.weatherEnabled = false;
     showIsland(600);
     EXPECT_NE(shown().findText("Nada sonando"), nullptr);
-    EXPECT_EQ(shown().findText("Clima"), nullptr);
+    EXPECT_EQ(shown().findText("Cargando el clima…"), nullptr);
     ASSERT_NE(highlight(), nullptr);
     EXPECT_TRUE(highlight()->frame.contains(centre(shown().findSymbol("music.note"))));
 

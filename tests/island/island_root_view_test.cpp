@@ -22,10 +22,12 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <filesystem>
 #include <fstream>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <vector>
 
 namespace quorlix {
@@ -158,7 +160,7 @@ TEST_F(IslandRootViewTest, APageWhoseFeatureIsOffDrawsAsTheFirstPage) {
     AppSettings::shared().weatherEnabled = false;
     const ui::DisplayItem& island = render(NotchGeometry(FakeScreens::externalDisplay(), false));
     EXPECT_NE(island.findText("Nada sonando"), nullptr);
-    EXPECT_EQ(island.findText("Clima"), nullptr);
+    EXPECT_EQ(island.findText("Cargando el clima…"), nullptr);
 }
 
 TEST_F(IslandRootViewTest, EveryClosedModeShowsItsOwnView) {
@@ -215,6 +217,15 @@ protected:
         });
         return body ? body->frame.width() : -1;
     }
+    // The opacity of the empty tray's dashed border, where it is drawn.
+    std::optional<double> hintBorder() {
+        const ui::DisplayItem* border =
+            host.graph().present(fake.time.now()).find([](const ui::DisplayItem& item) {
+                return item.strokePaint && !item.stroke.dash.empty();
+            });
+        if (!border) return std::nullopt;
+        return std::round(border->strokePaint->color.a * 100) / 100;
+    }
 };
 
 TEST_F(LiveIslandTest, ATrackSwipeWidensTheLiveIslandForAMoment) {
@@ -266,10 +277,14 @@ TEST_F(LiveIslandTest, FilesDroppedOnTheExpandedIslandGoIntoTheTrayOnlyWhileItIs
         EXPECT_TRUE(events.dragMoved(gap, {ui::UTType::fileURL}));
         fake.time.runPending();
         EXPECT_EQ(state.tab.get() == IslandTab::tray, c.switchesToTray);
+        // The tray page shows the hover: its empty hint's border brightens.
+        fake.time.advance(0.5);
+        EXPECT_EQ(hintBorder(), c.switchesToTray ? std::optional(0.7) : std::nullopt);
         // Leaving keeps the page.
         events.dragExited();
-        fake.time.runPending();
+        fake.time.advance(0.5);
         EXPECT_EQ(state.tab.get() == IslandTab::tray, c.switchesToTray);
+        EXPECT_EQ(hintBorder(), c.switchesToTray ? std::optional(0.22) : std::nullopt);
         EXPECT_EQ(events.dropped(gap, drop), c.accepted);
         fake.time.runPending();
         EXPECT_EQ(tray.items.get().size(), c.accepted ? 1u : 0u);

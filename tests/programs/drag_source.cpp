@@ -1,14 +1,18 @@
 // A window that drags a file, for the desktop tests: `quorlix-drag-source FILE X Y` shows a
 // green 200 by 200 square at (X, Y); pressing on it and moving starts a drag that carries
-// FILE's address as a copy, as a file manager's would.
+// FILE's address as a copy, as a file manager's would. Files dropped on it have their
+// addresses written to standard output, one a line.
 
 #include <QApplication>
 #include <QDrag>
+#include <QDropEvent>
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QUrl>
 #include <QWidget>
+
+#include <cstdio>
 
 namespace {
 
@@ -16,6 +20,7 @@ class DragSource final : public QWidget {
 public:
     explicit DragSource(QString file) : file_(std::move(file)) {
         setWindowFlags(Qt::FramelessWindowHint);
+        setAcceptDrops(true);
         resize(200, 200);
     }
 
@@ -30,6 +35,14 @@ protected:
         auto* drag = new QDrag(this);
         drag->setMimeData(mime);
         drag->exec(Qt::CopyAction);
+    }
+    void dragEnterEvent(QDragEnterEvent* event) override {
+        if (event->mimeData()->hasUrls()) event->acceptProposedAction();
+    }
+    void dropEvent(QDropEvent* event) override {
+        for (const QUrl& url : event->mimeData()->urls()) std::printf("%s\n", url.toEncoded().constData());
+        std::fflush(stdout);
+        event->acceptProposedAction();
     }
 
 private:

@@ -89,6 +89,45 @@ TEST(EffectCache, AKeptResultDrawsWhatMakingItAgainDraws) {
     }
 }
 
+TEST(EffectCache, ContentChangingFromFrameToFrameIsMadeWhereItChangedAndKeptOnceItSettles) {
+    // A title scrolling under a shadow: each frame's shadow is made around what changed, not
+    // over the whole content, and not kept; the window's pixels stay those of a full repaint.
+    qt::QtFontEngine& fonts = qt::QtFontEngine::shared();
+    auto view = [](double scroll) {
+        return VStack({card("título que se desplaza").offset(scroll, 0), card("artista")})
+            .shadow(Color::black.opacity(0.5), 4, 0, 2);
+    };
+    qt::EffectCache cache;
+    ViewGraph graph(fonts);
+    QImage window = blank();
+    const DisplayItem* shown = &render(graph, view(0));
+    qt::repaintRegion(window, *shown, scale, Region(Rect{{0, 0}, canvas}), false, &cache);
+    const std::size_t settled = cache.insertions();
+    EXPECT_GT(settled, 0u);
+    auto list = std::make_shared<DisplayItem>(*shown);
+    for (const double scroll : {0.5, 1.25, 2.0, 3.5}) {
+        auto next = std::make_shared<DisplayItem>(render(graph, view(scroll)));
+        qt::repaintRegion(window, *next, scale, damageBetween(*list, *next), false, &cache);
+        list = next;
+        qt::EffectCache fresh;
+        EXPECT_LE(largestDifference(window, drawn(*list, fresh)), 1) << "at " << scroll;
+    }
+    EXPECT_EQ(cache.insertions(), settled) << "no result of the moving content is made whole";
+    // Still again: the next frame keeps it, and one after draws from it.
+    auto same = std::make_shared<DisplayItem>(render(graph, view(3.5)));
+    drawn(*same, cache);
+    const std::size_t kept = cache.insertions();
+    EXPECT_GT(kept, settled);
+    drawn(*same, cache);
+    EXPECT_EQ(cache.insertions(), kept);
+
+    EXPECT_FALSE(cache.contentChanged(5, 1)) << "first drawing";
+    EXPECT_FALSE(cache.contentChanged(5, 1));
+    EXPECT_TRUE(cache.contentChanged(5, 2));
+    EXPECT_FALSE(cache.contentChanged(5, 2));
+    EXPECT_FALSE(cache.contentChanged(6, 2)) << "owners are apart";
+}
+
 TEST(EffectCache, StaysWithinItsBytesDroppingTheLeastRecentlyUsed) {
     auto result = [](int side) {
         qt::EffectResult r;

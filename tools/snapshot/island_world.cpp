@@ -5,6 +5,7 @@
 #include "island/live_preview.h"
 #include "ui/views.h"
 
+#include <array>
 #include <cmath>
 #include <cstdint>
 #include <vector>
@@ -91,6 +92,61 @@ public:
     std::optional<platform::ScriptValue> execute(const std::string&, double) override { return std::nullopt; }
 };
 
+// A picture drawn pixel by pixel.
+platform::Image picture(int w, int h, const std::function<std::array<std::uint8_t, 4>(int x, int y)>& pixel) {
+    std::vector<std::uint8_t> rgba;
+    rgba.reserve(static_cast<std::size_t>(w * h * 4));
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) {
+            const auto p = pixel(x, y);
+            rgba.insert(rgba.end(), p.begin(), p.end());
+        }
+    return *platform::Image::fromRGBA(w, h, std::move(rgba));
+}
+
+// A page with a coloured band, as a file manager's document icon.
+platform::Image documentIcon(std::uint8_t r, std::uint8_t g, std::uint8_t b) {
+    return picture(64, 64, [=](int x, int y) -> std::array<std::uint8_t, 4> {
+        if (x < 12 || x > 51 || y < 4 || y > 59) return {0, 0, 0, 0};
+        if (y > 38 && y < 50) return {r, g, b, 255};
+        return {236, 238, 242, 255};
+    });
+}
+
+// A landscape, as the thumbnail of a photograph.
+platform::Image photo() {
+    return picture(200, 150, [](int x, int y) -> std::array<std::uint8_t, 4> {
+        if (y > 95 + 12 * std::sin(x / 25.0)) return {58, 110, 60, 255};
+        return {static_cast<std::uint8_t>(120 + y / 2), static_cast<std::uint8_t>(170 + y / 3), 235, 255};
+    });
+}
+
+// Icons by file extension and thumbnails of photographs, answered at once.
+class SceneWorkspace final : public platform::Workspace {
+public:
+    Subscription onApplicationTerminated(std::function<void(const std::optional<std::string>&)>) override {
+        return {};
+    }
+    bool isRunning(const std::string&) const override { return false; }
+    std::optional<platform::RunningApplication> frontmostApplication() const override { return std::nullopt; }
+    std::optional<std::string> applicationLocation(const std::string&) const override { return std::nullopt; }
+    void openApplication(const std::string&) override {}
+    std::optional<platform::Image> icon(const std::string&) const override { return std::nullopt; }
+    std::optional<platform::Image> fileIcon(const std::string& path) const override {
+        if (path.ends_with(".pdf")) return documentIcon(220, 60, 50);
+        if (path.ends_with(".xlsx")) return documentIcon(40, 150, 80);
+        return documentIcon(70, 120, 220);
+    }
+    void openFile(const std::string&) override {}
+    void activateFileViewerSelecting(const std::vector<std::string>&) override {}
+    void openURL(const std::string&) override {}
+    platform::WorkItem thumbnail(const std::string& path, Size, double,
+                                 std::function<void(std::optional<platform::Image>)> done) override {
+        done(path.ends_with(".jpg") ? std::optional(photo()) : std::nullopt);
+        return {};
+    }
+};
+
 // Work the services leave for later never runs: a scene is drawn as things stand.
 class IdleQueue final : public platform::MainQueue {
 protected:
@@ -106,12 +162,17 @@ struct IslandWorld::Backends {
     ScenePlayers players;
     SilentScripts scriptHost;
     InlineQueue scripts;
+    SceneWorkspace workspace;
     platform::Platform platform;
     std::unique_ptr<NowPlayingService> nowPlaying;
     std::unique_ptr<VolumeService> volume;
 
     Backends() {
-        platform::MainQueue::install(&queue);
+        // The views reach the workspace through the installed platform (the tray's icons).
+        platform::Platform current = platform::installed();
+        current.workspace = &workspace;
+        current.mainQueue = &queue;
+        platform::install(current);
         platform.playerNotifications = &players;
         platform.scriptHost = &scriptHost;
         nowPlaying = std::make_unique<NowPlayingService>(platform, scripts);
@@ -168,6 +229,17 @@ void IslandWorld::reset() {
     timer.endDate = std::nullopt;
     timer.pausedRemaining = std::nullopt;
     timer.total = 0;
+    weather.temperature = std::nullopt;
+    weather.weatherCode = 0;
+    weather.isDay = true;
+    weather.high = std::nullopt;
+    weather.low = std::nullopt;
+    weather.place = std::nullopt;
+    weather.hours = {};
+    weather.locationDenied = false;
+    calendar.access = CalendarService::Access::unknown;
+    calendar.events = {};
+    tray.items = {};
     agents.working = {};
     volume.currentOutput = firstOutput_;
     state.hovering = false;
@@ -224,9 +296,9 @@ platform::Image IslandWorld::samplePicture() {
 }
 
 Track IslandWorld::sampleTrack() {
-    return {"M7",           "Canción de la orilla (versión acústica)",
-            "Los Faroles",  "Mareas de noviembre",
-            214,            PlayerSource::music};
+    return {"M7",          "Canción de la orilla (versión acústica)",
+            "Los Faroles", "Mareas de noviembre",
+            214,           PlayerSource::music};
 }
 
 std::vector<LyricLine> IslandWorld::sampleLyrics() {
@@ -236,6 +308,19 @@ std::vector<LyricLine> IslandWorld::sampleLyrics() {
             {86.5, "Y la noche se queda"},
             {92.0, ""},
             {97.5, "Camino por la orilla"}};
+}
+
+ui::View expandedIsland(double width, IslandTab tab, const std::function<void(IslandWorld&)>& setUp) {
+    IslandWorld& world = IslandWorld::shared();
+    world.reset();
+    AppSettings::shared().islandWidth = width;
+    world.state.expanded = true;
+    world.state.tab = tab;
+    world.play(IslandWorld::sampleTrack(), 83);
+    world.lyrics.status = LyricsService::Status::found;
+    world.lyrics.lines = IslandWorld::sampleLyrics();
+    if (setUp) setUp(world);
+    return world.island(IslandWorld::notched());
 }
 
 VolumeService& threeOutputs() { return IslandWorld::shared().volume; }

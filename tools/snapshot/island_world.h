@@ -1,7 +1,9 @@
 #pragma once
 // The objects an island reads, for the scenes: one world shared by every scene, with default
 // settings (the tool keeps its settings apart from the user's). At first nothing plays, no
-// agent works and three audio outputs are known, the built-in speakers the default.
+// agent works, three audio outputs are known, the built-in speakers the default, and the
+// weather, calendar, countdown and tray are empty. The workspace draws files' icons and
+// photographs' thumbnails of its own, so no icon theme is needed.
 //
 //     IslandWorld& world = IslandWorld::shared();
 //     world.play(IslandWorld::sampleTrack(), 83);
@@ -42,8 +44,8 @@ public:
     // The objects as environment objects of `view`.
     ui::View withObjects(ui::View view);
 
-    // Back to the first state: closed, no HUD, nothing playing, no lyrics, default settings
-    // and no live preview.
+    // Back to the first state: closed, no HUD, nothing playing, no lyrics, no weather, no
+    // calendar access, no countdown, an empty tray, default settings and no live preview.
     void reset();
     // `track` standing `position` seconds in at the scenes' time 0, playing or paused.
     void play(const Track& track, double position, bool playing = true);
@@ -84,5 +86,12 @@ inline ui::View islandScene(const platform::Screen& screen, const std::function<
     setUp(world);
     return world.island(screen);
 }
+
+// Room for the widest expanded island (600 points and its flares) with its shadow.
+inline constexpr Size expandedPanel{680, 230};
+
+// The expanded island `width` points wide over a notch, on `tab`, with the sample track
+// playing and its lyrics found, once `setUp` has changed that world.
+ui::View expandedIsland(double width, IslandTab tab, const std::function<void(IslandWorld&)>& setUp = {});
 
 }  // namespace quorlix::snapshot

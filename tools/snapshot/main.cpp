@@ -11,6 +11,7 @@
 
 #include "platform/atomic_file.h"
 #include "snapshot/scene.h"
+#include "ui/event_router.h"
 #include "ui/qt/qt_canvas.h"
 #include "ui/qt/qt_font_engine.h"
 #include "ui/transaction.h"
@@ -84,12 +85,16 @@ constexpr double settled = 3;
 
 bool write(const Scene& scene, const std::filesystem::path& file, double scale) {
     ui::ViewGraph graph(ui::qt::QtFontEngine::shared());
-    update(
-        graph,
-        [&] {
-            return ui::ZStack({scene.background, scene.view()});
-        },
-        scene.size, scene.environment(), 0);
+    const auto view = [&] { return ui::ZStack({scene.background, scene.view()}); };
+    update(graph, view, scene.size, scene.environment(), 0);
+    if (scene.pointer) {
+        ui::EventRouter pointer([&graph]() -> const ui::DisplayItem& { return graph.displayList(); });
+        if (scene.pointer->carriesFiles)
+            pointer.dragMoved(scene.pointer->at, {ui::UTType::fileURL});
+        else
+            pointer.pointerMoved(scene.pointer->at);
+        update(graph, view, scene.size, scene.environment(), 0);
+    }
     return save(ui::qt::renderImage(graph.present(settled), scene.size, scale), file);
 }
 
@@ -167,6 +172,11 @@ Scene::Scene(std::string n, Size s, std::function<ui::View()> v)
 
 Scene::Scene(std::string n, Size s, std::function<ui::View()> v, ui::Color bg)
     : name(std::move(n)), size(s), view(std::move(v)), background(bg) {
+    registry()[name] = this;
+}
+
+Scene::Scene(std::string n, Size s, std::function<ui::View()> v, Pointer p)
+    : name(std::move(n)), size(s), view(std::move(v)), pointer(p) {
     registry()[name] = this;
 }
 

@@ -20,23 +20,8 @@ namespace {
 
 using namespace ui;
 
-// Room for the widest island (600 points and its flares) with its shadow.
-constexpr Size panel{680, 230};
+constexpr Size panel = expandedPanel;
 constexpr double wide = 600;
-
-// The expanded island `width` points wide over a notch, on `tab`, the sample track playing.
-View expanded(double width, IslandTab tab, const std::function<void(IslandWorld&)>& setUp = {}) {
-    IslandWorld& world = IslandWorld::shared();
-    world.reset();
-    AppSettings::shared().islandWidth = width;
-    world.state.expanded = true;
-    world.state.tab = tab;
-    world.play(IslandWorld::sampleTrack(), 83);
-    world.lyrics.status = LyricsService::Status::found;
-    world.lyrics.lines = IslandWorld::sampleLyrics();
-    if (setUp) setUp(world);
-    return world.island(IslandWorld::notched());
-}
 
 std::string name(IslandTab tab) { return std::string(rawValue(tab)); }
 
@@ -45,39 +30,42 @@ std::vector<std::unique_ptr<Scene>> tabScenes() {
     std::vector<std::unique_ptr<Scene>> out;
     for (const IslandTab tab : allCases<IslandTab>()) {
         out.push_back(std::make_unique<Scene>("expanded-compact-" + name(tab), panel,
-                                              [tab] { return expanded(343, tab); }));
+                                              [tab] { return expandedIsland(343, tab); }));
         out.push_back(std::make_unique<Scene>("expanded-wide-" + name(tab), panel,
-                                              [tab] { return expanded(wide, tab); }));
+                                              [tab] { return expandedIsland(wide, tab); }));
     }
     return out;
 }
 const auto everyTab = tabScenes();
 
 const Scene disabled{"music-disabled", panel, [] {
-                         return expanded(343, IslandTab::music,
-                                         [](IslandWorld&) { AppSettings::shared().mediaEnabled = false; });
+                         return expandedIsland(343, IslandTab::music, [](IslandWorld&) {
+                             AppSettings::shared().mediaEnabled = false;
+                         });
                      }};
-const Scene nothingPlaying{"music-nothing-playing", panel,
-                           [] { return expanded(wide, IslandTab::music, [](IslandWorld& w) { w.stop(); }); }};
-const Scene compact{"music-compact", panel, [] { return expanded(343, IslandTab::music); }};
+const Scene nothingPlaying{
+    "music-nothing-playing", panel,
+    [] { return expandedIsland(wide, IslandTab::music, [](IslandWorld& w) { w.stop(); }); }};
+const Scene compact{"music-compact", panel, [] { return expandedIsland(343, IslandTab::music); }};
 const Scene compactPaused{"music-compact-paused", panel, [] {
-                              return expanded(343, IslandTab::music, [](IslandWorld& w) {
+                              return expandedIsland(343, IslandTab::music, [](IslandWorld& w) {
                                   w.play(IslandWorld::sampleTrack(), 83, false);
                               });
                           }};
-const Scene wideLyrics{"music-wide-lyrics", panel, [] { return expanded(wide, IslandTab::music); }};
+const Scene wideLyrics{"music-wide-lyrics", panel, [] { return expandedIsland(wide, IslandTab::music); }};
 const Scene wideWithoutLyrics{"music-wide-no-lyrics", panel, [] {
-                                  return expanded(wide, IslandTab::music, [](IslandWorld&) {
+                                  return expandedIsland(wide, IslandTab::music, [](IslandWorld&) {
                                       AppSettings::shared().lyricsEnabled = false;
                                   });
                               }};
 const Scene wideTall{"music-wide-tall", {680, 270}, [] {
-                         return expanded(wide, IslandTab::music,
-                                         [](IslandWorld&) { AppSettings::shared().islandHeight = 170; });
+                         return expandedIsland(wide, IslandTab::music, [](IslandWorld&) {
+                             AppSettings::shared().islandHeight = 170;
+                         });
                      }};
 const Scene openMenu{"music-output-menu", {680, 300}, [] {
-                         return expanded(wide, IslandTab::music,
-                                         [](IslandWorld& w) { w.state.outputMenuOpen = true; });
+                         return expandedIsland(wide, IslandTab::music,
+                                               [](IslandWorld& w) { w.state.outputMenuOpen = true; });
                      }};
 
 // The lyrics pane alone, in one lyrics state.
@@ -145,7 +133,7 @@ const auto everyControlsRow = controlsScenes();
 // the right as the old one fades.
 const AnimationScene pageTurn{
     "page-turn", panel, 0.6,
-    [](bool changed) { return expanded(343, changed ? IslandTab::weather : IslandTab::music); }, true};
+    [](bool changed) { return expandedIsland(343, changed ? IslandTab::weather : IslandTab::music); }, true};
 
 // The playback reaches the next lyric line: the new block rises in as the old one fades.
 const AnimationScene lyricLineChange{

@@ -26,9 +26,17 @@ struct Scene {
     // Behind the view; the island is black, so a neutral wallpaper tone by default.
     ui::Color background = ui::Color::sRGB(0.36, 0.39, 0.45);
     std::function<ui::EnvironmentValues()> environment = [] { return ui::EnvironmentValues{}; };
+    // Where the pointer rests, for views that show their hover; carrying files, it is a file
+    // drag hovering there, for drop targets that show it.
+    struct Pointer {
+        Point at;
+        bool carriesFiles = false;
+    };
+    std::optional<Pointer> pointer;
 
     Scene(std::string name, Size size, std::function<ui::View()> view);
     Scene(std::string name, Size size, std::function<ui::View()> view, ui::Color background);
+    Scene(std::string name, Size size, std::function<ui::View()> view, Pointer pointer);
 };
 
 // Every registered scene, sorted by name.

@@ -41,6 +41,7 @@ const EffectResult* EffectCache::insert(std::uint64_t key, std::uint64_t owner, 
     }
     const std::size_t size = result.bytes();
     if (size > byteLimit_) return nullptr;
+    ++insertions_;
     entries_.push_front(Entry{key, owner, std::move(result), size});
     byKey_[key] = entries_.begin();
     if (owner != 0) byOwner_[owner] = key;
@@ -48,6 +49,16 @@ const EffectResult* EffectCache::insert(std::uint64_t key, std::uint64_t owner, 
     trim();
     const auto kept = byKey_.find(key);
     return kept == byKey_.end() ? nullptr : &kept->second->result;
+}
+
+bool EffectCache::contentChanged(std::uint64_t owner, std::uint64_t contentKey) {
+    // Owners come and go with views; a bounded record forgets them all at once now and then,
+    // which costs one kept result for each owner still drawing.
+    if (drawnBy_.size() >= 4096) drawnBy_.clear();
+    const auto [it, added] = drawnBy_.try_emplace(owner, contentKey);
+    if (added || it->second == contentKey) return false;
+    it->second = contentKey;
+    return true;
 }
 
 void EffectCache::erase(List::iterator it) {

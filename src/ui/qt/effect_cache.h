@@ -55,10 +55,16 @@ public:
     // kept. Returns the kept result, or null.
     const EffectResult* insert(std::uint64_t key, std::uint64_t owner, EffectResult result);
 
+    // Records that `owner` drew content `contentKey`; answers whether it drew other content
+    // the last time (content that changes from frame to frame is not worth keeping).
+    bool contentChanged(std::uint64_t owner, std::uint64_t contentKey);
+
     void setByteLimit(std::size_t bytes);
     std::size_t byteLimit() const { return byteLimit_; }
     std::size_t bytes() const { return bytes_; }
     std::size_t count() const { return entries_.size(); }
+    // How many results were kept since it was made (each a result made in full).
+    std::size_t insertions() const { return insertions_; }
     void clear();
 
     // The one all canvases share.
@@ -78,9 +84,11 @@ private:
 
     std::size_t byteLimit_;
     std::size_t bytes_ = 0;
+    std::size_t insertions_ = 0;
     List entries_;  // most recently used first
     std::unordered_map<std::uint64_t, List::iterator> byKey_;
     std::unordered_map<std::uint64_t, std::uint64_t> byOwner_;  // owner → key
+    std::unordered_map<std::uint64_t, std::uint64_t> drawnBy_;  // owner → content last drawn
 };
 
 }  // namespace quorlix::ui::qt

@@ -46,6 +46,24 @@ QBrush toBrush(const Paint& paint) {
 
 double transformScale(const QTransform& t) { return std::sqrt(std::abs(t.m11() * t.m22() - t.m12() * t.m21())); }
 
+// How far (device pixels) a layer's blur and shadow reach from its content (`exact`: at least
+// as far as the blur's kernel goes, for a blur made of only part of the content).
+int effectMargin(const LayerStyle& style, double scale, bool exact = false) {
+    auto reach = [&](double radius) {
+        int r = static_cast<int>(std::ceil(1.5 * radius * scale));
+        if (exact) r = std::max(r, blurReach(radius / 2 * scale, 1));
+        return r;
+    };
+    int margin = 0;
+    if (style.blurRadius > 0) margin = reach(style.blurRadius) + 3;
+    if (style.shadow) {
+        const auto& s = *style.shadow;
+        margin = std::max(margin, reach(s.radius) +
+                                      static_cast<int>(std::ceil((std::abs(s.x) + std::abs(s.y)) * scale)) + 3);
+    }
+    return margin;
+}
+
 // A few images kept between layers and frames: allocating large images each frame costs more
 // than drawing into them.
 class ImagePool {
@@ -232,6 +250,17 @@ bool QtCanvas::paintsInside(const Path& outline) {
     return true;
 }
 
+bool QtCanvas::keepsLayer(const LayerStyle& style, std::uint64_t key) {
+    if (style.owner == 0 || !cache_) return true;
+    if (!cache_->contentChanged(style.owner, key)) return true;
+    // A blur made at a reduced size depends on the whole area it is made over, so a part of it
+    // would not match the whole: such layers are kept as always.
+    const double scale = transformScale(current().worldTransform());
+    const QSize any(1 << 16, 1 << 16);
+    const double shadowSigma = style.shadow ? style.shadow->radius / 2 * scale : 0;
+    return reductionFor(shadowSigma, any) > 1 || reductionFor(style.blurRadius / 2 * scale, any) > 1;
+}
+
 bool QtCanvas::beginLayer(const LayerStyle& style, const Rect& bounds) {
     QPainter& parent = current();
     auto layer = std::make_unique<Layer>();
@@ -251,15 +280,7 @@ bool QtCanvas::beginLayer(const LayerStyle& style, const Rect& bounds) {
     }
 
     // The device area the content and its effects can reach.
-    int margin = 0;
-    if (style.blurRadius > 0) margin = static_cast<int>(std::ceil(1.5 * style.blurRadius * layer->scale)) + 3;
-    if (style.shadow) {
-        const auto& s = *style.shadow;
-        margin =
-            std::max(margin, static_cast<int>(std::ceil(1.5 * s.radius * layer->scale +
-                                                        (std::abs(s.x) + std::abs(s.y)) * layer->scale)) +
-                                 3);
-    }
+    const int margin = effectMargin(style, layer->scale);
     // Areas are worked out in the root's device space, so a layer's pixels do not depend on how
     // much of an enclosing layer is painted.
     const QPoint parentOrigin = currentOrigin();
@@ -268,8 +289,12 @@ bool QtCanvas::beginLayer(const LayerStyle& style, const Rect& bounds) {
                               .adjusted(-margin - 1, -margin - 1, margin + 1, margin + 1);
     QRect area = device.toAlignedRect().intersected(
         QRect(QPoint(0, 0), deviceSize_).adjusted(-margin, -margin, margin, margin));
-    // Only what is painted matters, unless the result is kept (then all of it is made).
-    if (style.contentKey == 0 && !drawingWhole()) area = area.intersected(visible_);
+    // Only what is painted matters, unless the result is kept (then all of it is made); a blur
+    // or shadow there is made of the content within its reach.
+    if (style.contentKey == 0 && !drawingWhole()) {
+        const int reach = effectMargin(style, layer->scale, true);
+        area = area.intersected(visible_.adjusted(-reach, -reach, reach, reach));
+    }
     if (area.isEmpty()) area = QRect(parentOrigin, QSize(1, 1));
     layer->rootOrigin = area.topLeft();
     layer->origin = area.topLeft() - parentOrigin;

@@ -40,6 +40,7 @@ public:
     void multiplyOpacity(double opacity) override;
     void clip(const Path& path) override;
     bool beginLayer(const LayerStyle& style, const Rect& bounds) override;
+    bool keepsLayer(const LayerStyle& style, std::uint64_t key) override;
     void beginMask() override;
     void endLayer() override;
     void fill(const Path& path, const Paint& paint) override;

@@ -1,0 +1,102 @@
+#include "island/tray_item_view.h"
+
+#include "platform/platform.h"
+#include "ui/context.h"
+#include "ui/interaction.h"
+#include "ui/lifecycle.h"
+#include "ui/transaction.h"
+#include "ui/views.h"
+
+#include <memory>
+#include <optional>
+#include <vector>
+
+namespace quorlix {
+
+namespace {
+
+using namespace ui;
+
+constexpr Size thumbnailSize{100, 100};
+
+// Points to pixels on the main screen; 2 without one.
+double thumbnailScale() {
+    const auto* screens = platform::installed().screens;
+    const auto main = screens ? screens->mainScreen() : std::nullopt;
+    return main ? main->backingScaleFactor : 2;
+}
+
+// The file's icon, looked up once for each item view.
+struct IconMemo {
+    bool looked = false;
+    std::optional<platform::Image> icon;
+
+    const std::optional<platform::Image>& get(platform::Workspace* workspace, const std::string& path) {
+        if (!looked && workspace) icon = workspace->fileIcon(path);
+        looked = true;
+        return icon;
+    }
+};
+
+}  // namespace
+
+std::string TrayItemView::displayName(const std::filesystem::path& path) {
+    if (path.has_filename()) return path.filename().string();
+    return path.parent_path().filename().string();
+}
+
+View TrayItemView::body(Context& ctx) const {
+    TrayStore& tray = ctx.object<TrayStore>();
+    platform::Workspace* workspace = platform::installed().workspace;
+    const auto thumbnail = ctx.state<std::optional<platform::Image>>(std::nullopt);
+    const auto hovering = ctx.state<bool>(false);
+    const auto memo = ctx.state(std::make_shared<IconMemo>());
+    const std::string path = item.url.string();
+
+    const std::optional<platform::Image>& picture =
+        thumbnail.get() ? thumbnail.get() : memo.get()->get(workspace, path);
+    const View image = picture ? View(Image(*picture).resizable().aspectRatio(ContentMode::fit)) : View();
+    const auto open = [workspace, path] {
+        if (workspace) workspace->openFile(path);
+    };
+    const TrayItem shown = item;
+
+    return VStack({.alignment = HorizontalAlignment::center, .spacing = 6},
+                  {
+                      image.frame({.width = 50, .height = 50}),
+                      Text(displayName(item.url))
+                          .font(Font::system(10, FontWeight::medium))
+                          .foregroundStyle(Color::white.opacity(0.85))
+                          .lineLimit(2)
+                          .multilineTextAlignment(TextAlignment::center)
+                          .frame({.width = 76, .height = 26, .alignment = Alignment::top}),
+                  })
+        .padding(6)
+        .background(RoundedRectangle(12, RoundedCornerStyle::continuous)
+                        .fill(hovering.get() ? Color::white.opacity(0.1) : Color::clear))
+        .onHover([hovering](bool inside) { hovering = inside; })
+        .onDrag([url = TrayStore::fileURL(item.url)] {
+            return std::vector<DropItem>{{UTType::fileURL, url}};
+        })
+        .onTapGesture(2, open)
+        .contextMenu({
+            MenuItem::button("Abrir", open),
+            MenuItem::button("Mostrar en Finder",
+                             [workspace, path] {
+                                 if (workspace) workspace->activateFileViewerSelecting({path});
+                             }),
+            MenuItem::divider(),
+            MenuItem::button("Quitar de la bandeja",
+                             [&tray, shown] { withAnimation([&] { tray.remove(shown); }); }),
+        })
+        .help(path)
+        .task(path, [thumbnail, workspace, path](ViewTask& task) {
+            if (!workspace) return;
+            task.hold(workspace->thumbnail(path, thumbnailSize, thumbnailScale(),
+                                           [thumbnail](std::optional<platform::Image> result) {
+                                               if (result) thumbnail = std::move(*result);
+                                           }));
+        });
+}
+
+}  // namespace quorlix
