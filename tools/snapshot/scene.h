@@ -61,7 +61,7 @@ struct AnimationScene {
 
 std::vector<const AnimationScene*> animationScenes();
 
-// For the tool's run: the XDG folders in a temporary folder, removed at the end.
+// For the tool's run: the home and XDG folders in a temporary folder, removed at the end.
 class ThrowawayHome {
 public:
     ThrowawayHome();
