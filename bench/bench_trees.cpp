@@ -92,26 +92,26 @@ View expandedIsland(const platform::Image& art, double w, double h, double t, co
     const View player = VStack(
         {.alignment = HorizontalAlignment::leading, .spacing = 6},
         {
-            Text("Bohemian Rhapsody (Remastered 2011)")
+            Text("Canción de la orilla (Remasterizada 2011)")
                 .font(Font::system(14, FontWeight::semibold))
                 .lineLimit(1),
-            Text("Queen").font(Font::system(12)).foregroundStyle(Color::white.opacity(0.6)).lineLimit(1),
+            Text("Los Faroles").font(Font::system(12)).foregroundStyle(Color::white.opacity(0.6)).lineLimit(1),
             progress,
             controls,
         });
     const View lyrics =
         VStack({.alignment = HorizontalAlignment::leading, .spacing = 8},
                {
-                   Text("Is this the real life?")
+                   Text("Se apaga la ciudad al fondo")
                        .font(Font::system(12, FontWeight::medium))
                        .foregroundStyle(Color::white.opacity(0.25))
                        .lineLimit(1),
-                   Text("Is this just fantasy? Caught in a landslide, no escape from reality")
+                   Text("Caminamos por la orilla mientras el faro cuenta las olas que no vuelven")
                        .font(Font::system(17, FontWeight::bold))
                        .lineLimit(2)
                        .minimumScaleFactor(0.75)
                        .fixedSize(false, true),
-                   Text("Open your eyes, look up to the skies and see")
+                   Text("Y la marea se lleva lo que no dijimos")
                        .font(Font::system(12, FontWeight::medium))
                        .foregroundStyle(Color::white.opacity(0.4))
                        .lineLimit(1),

@@ -30,9 +30,9 @@ int main(int argc, char** argv) {
 
     const std::vector<quorlix::testing::TestTrack> playlist{
         {QStringLiteral("/org/quorlix/track/1"),
-         QStringLiteral("Bohemian Rhapsody"),
-         {QStringLiteral("Queen")},
-         QStringLiteral("A Night at the Opera"),
+         QStringLiteral("Canción de la orilla"),
+         {QStringLiteral("Los Faroles")},
+         QStringLiteral("Noches de puerto"),
          354'000'000,
          QUrl::fromLocalFile(cover).toString()},
     };

@@ -12,6 +12,7 @@
 #include "foundation/raw_enum.h"
 #include "platform/published.h"
 
+#include <array>
 #include <string>
 #include <utility>
 
@@ -149,6 +150,10 @@ public:
     void setLaunchAtLogin(bool enabled);
 
     static constexpr int settingCount = 58;
+
+    // The hide-after-pause delays the media settings offer, in seconds; 601 stands for never
+    // (any delay above 600 is).
+    static constexpr std::array<double, 6> hideAfterSteps{0, 5, 15, 30, 60, 601};
 
 private:
     platform::UserDefaults& defaults_;

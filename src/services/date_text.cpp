@@ -70,6 +70,18 @@ std::string bestDatePattern(std::string_view skeleton, std::string_view locale) 
     return out;
 }
 
+std::string upperFirst(std::string_view text, std::string_view locale) {
+    const icu::UnicodeString whole = unicode(text);
+    if (whole.isEmpty()) return std::string(text);
+    const int32_t first = whole.moveIndex32(0, 1);
+    icu::UnicodeString head(whole, 0, first);
+    head.toUpper(icu::Locale(std::string(locale).c_str()));
+    std::string out;
+    head.toUTF8String(out);
+    icu::UnicodeString(whole, first).toUTF8String(out);
+    return out;
+}
+
 std::optional<Date> parseDate(std::string_view text, std::string_view pattern) {
     UErrorCode status = U_ZERO_ERROR;
     // A machine format: the POSIX locale, so the user's locale never changes how digits read.

@@ -38,6 +38,8 @@ std::string bestDatePattern(std::string_view skeleton, std::string_view locale);
 // `date` in the ICU `pattern` for `locale` ("es_MX"), in the current time zone, lower-cased
 // by that locale's rules when `lowercase` is set. Empty when the pattern cannot be used.
 std::string formatDate(Date date, std::string_view pattern, std::string_view locale, bool lowercase = false);
+// `text` with its first character upper-cased by `locale`'s rules, the rest unchanged.
+std::string upperFirst(std::string_view text, std::string_view locale);
 // The whole of `text` read strictly in the fixed ICU `pattern` ("yyyy-MM-dd'T'HH:mm") as a
 // time of the current time zone; nothing when it does not fit the pattern exactly.
 std::optional<Date> parseDate(std::string_view text, std::string_view pattern);

@@ -4,6 +4,7 @@
 #include "foundation/app_settings.h"
 #include "island/live_preview.h"
 #include "settings/option_pickers.h"
+#include "settings/pane_pieces.h"
 #include "settings/setting_rows.h"
 #include "settings/sliders.h"
 #include "settings/user_profile.h"
@@ -38,17 +39,8 @@ View screenRow(AppSettings& settings) {
                           .frame({.width = 18}),
                       Text("Pantalla").font(Font::system(13.5, FontWeight::medium)),
                       Spacer(),
-                      Menu(HStack({.alignment = VerticalAlignment::center, .spacing = 4},
-                                  {
-                                      Text(all ? "Todas las pantallas" : "Solo la del notch")
-                                          .font(Font::system(13.5, FontWeight::semibold)),
-                                      Symbol("arrow.up.and.down")
-                                          .font(Font::system(10, FontWeight::semibold))
-                                          .foregroundStyle(Color::white.opacity(0.6)),
-                                  }),
-                           {notchOnly, every})
-                          .foregroundStyle(Color::white)
-                          .fixedSize()
+                      View(PopUpMenu{all ? "Todas las pantallas" : "Solo la del notch", {notchOnly, every}})
+                          .font(Font::system(13.5, FontWeight::semibold))
                           .id("screens.menu"),
                   })
         .frame({.minHeight = ToggleRow::minHeight});

@@ -1,9 +1,18 @@
 #include "settings/settings_view.h"
 
+#include "services/media_key_interceptor.h"
+#include "settings/accessory_timer_calendar_panes.h"
+#include "settings/agents_pane.h"
+#include "settings/focus_pane.h"
 #include "settings/general_pane.h"
+#include "settings/lock_screen_pane.h"
+#include "settings/media_pane.h"
+#include "settings/privacy_pane.h"
 #include "settings/setting_rows.h"
 #include "settings/settings_search.h"
+#include "settings/tray_volume_battery_panes.h"
 #include "settings/updates_pane.h"
+#include "settings/weather_pane.h"
 #include "ui/ui.h"
 
 namespace quorlix {
@@ -107,8 +116,22 @@ View SearchField::body(Context& ctx) const {
 View GlassBackground::body(Context&) const { return Color::sRGB(0.11, 0.11, 0.125, 0.94); }
 
 View SettingsView::pane(SettingsSection section) {
-    if (section == SettingsSection::general) return GeneralPane{};
-    if (section == SettingsSection::updates) return UpdatesPane{};
+    switch (section) {
+        case SettingsSection::general: return GeneralPane{};
+        case SettingsSection::media: return MediaPane{};
+        case SettingsSection::tray: return TrayPane{};
+        case SettingsSection::agents: return AgentsPane{};
+        case SettingsSection::volume: return VolumePane{&MediaKeyInterceptor::shared()};
+        case SettingsSection::battery: return BatteryPane{};
+        case SettingsSection::focus: return FocusPane{};
+        case SettingsSection::weather: return WeatherPane{};
+        case SettingsSection::lockScreen: return LockScreenPane{};
+        case SettingsSection::calendar: return CalendarPane{};
+        case SettingsSection::timer: return TimerPane{};
+        case SettingsSection::accessories: return AccessoriesPane{};
+        case SettingsSection::privacy: return PrivacyPane{};
+        case SettingsSection::updates: return UpdatesPane{};
+    }
     return PaneHeader{section};
 }
 

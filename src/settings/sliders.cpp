@@ -16,38 +16,36 @@ constexpr double half = CanopySlider::thumbWidth / 2;
 // The most tick dots drawn, whatever the range.
 constexpr int maxTicks = 200;
 
-// Under a row's slider: its bounds at each end.
-View scale(std::string lower, std::string upper) {
+}  // namespace
+
+View sliderScale(std::string lower, std::string upper) {
     return HStack({.spacing = 0}, {Text(std::move(lower)), Spacer(), Text(std::move(upper))})
         .font(Font::system(10.5, FontWeight::medium))
         .foregroundStyle(Color::white.opacity(0.42));
 }
 
-// The title with the value and its unit, aligned on their baselines.
-View header(const std::string& title, View number, const std::string& unit) {
-    return HStack({.alignment = VerticalAlignment::firstTextBaseline, .spacing = 0},
-                  {
-                      Text(title)
-                          .font(Font::system(13.5, FontWeight::medium))
-                          .foregroundStyle(Color::white.opacity(0.92)),
-                      Spacer(),
-                      HStack({.alignment = VerticalAlignment::firstTextBaseline, .spacing = 3},
-                             {
-                                 std::move(number),
-                                 Text(unit)
-                                     .font(Font::system(12.5, FontWeight::semibold))
-                                     .foregroundStyle(Color::white.opacity(0.5)),
-                             }),
-                  });
+View sliderHeader(const std::string& title, View value, const std::string& unit) {
+    Views group{std::move(value)};
+    if (!unit.empty())
+        group.push_back(Text(unit)
+                            .font(Font::system(12.5, FontWeight::semibold))
+                            .foregroundStyle(Color::white.opacity(0.5)));
+    return HStack(
+        {.alignment = VerticalAlignment::firstTextBaseline, .spacing = 0},
+        {
+            Text(title)
+                .font(Font::system(13.5, FontWeight::medium))
+                .foregroundStyle(Color::white.opacity(0.92)),
+            Spacer(),
+            HStack({.alignment = VerticalAlignment::firstTextBaseline, .spacing = 3}, std::move(group)),
+        });
 }
 
-View valueText(std::string text) {
+View sliderValueText(std::string text) {
     return Text(std::move(text))
         .font(Font::system(17, FontWeight::bold).monospacedDigit())
         .foregroundStyle(Color::white);
 }
-
-}  // namespace
 
 double CanopySlider::usable(double width) { return std::max(width - thumbWidth, 1.0); }
 
@@ -147,14 +145,14 @@ View DurationRow::body(Context&) const {
             const double shown = editing ? snapped(live.get(), snap) : live.get();
             return View(VStack({.alignment = HorizontalAlignment::leading, .spacing = 8},
                                {
-                                   header(name,
-                                          valueText(label(shown))
-                                              .contentTransition(ContentTransition::numericText())
-                                              .id(name + ".value"),
-                                          "s")
+                                   sliderHeader(name,
+                                                sliderValueText(label(shown))
+                                                    .contentTransition(ContentTransition::numericText())
+                                                    .id(name + ".value"),
+                                                "s")
                                        .animation(Animation::spring(0.2, 0.85), shown),
                                    CanopySlider{live, lo, hi, tickCount(lo, hi), 0},
-                                   scale(label(lo), label(hi)),
+                                   sliderScale(label(lo), label(hi)),
                                })
                             .padding(Edges::vertical, 14));
         }};
@@ -170,12 +168,14 @@ View SizeRow::body(Context&) const {
         .content =
             [=](const Binding<double>& live, bool) {
                 return View(
-                    VStack({.alignment = HorizontalAlignment::leading, .spacing = 8},
-                           {
-                               header(name, valueText(wholeNumberText(live.get())).id(name + ".value"), "pt"),
-                               CanopySlider{live, lo, hi, 0, 0},
-                               scale(truncatedNumberText(lo), truncatedNumberText(hi)),
-                           })
+                    VStack(
+                        {.alignment = HorizontalAlignment::leading, .spacing = 8},
+                        {
+                            sliderHeader(
+                                name, sliderValueText(wholeNumberText(live.get())).id(name + ".value"), "pt"),
+                            CanopySlider{live, lo, hi, 0, 0},
+                            sliderScale(truncatedNumberText(lo), truncatedNumberText(hi)),
+                        })
                         .padding(Edges::vertical, 14));
             },
         .commits = commits};

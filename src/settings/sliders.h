@@ -23,6 +23,14 @@
 
 namespace quorlix {
 
+// The head of a slider row: the title, and at the trailing end the value with its unit (none
+// when empty), on one baseline.
+ui::View sliderHeader(const std::string& title, ui::View value, const std::string& unit);
+// A slider row's value: 17-point bold with digits of one width.
+ui::View sliderValueText(std::string text);
+// The words under a slider's two ends.
+ui::View sliderScale(std::string lower, std::string upper);
+
 struct CanopySlider {
     ui::Binding<double> value;
     double lower = 0;

@@ -30,10 +30,12 @@ public:
         auto view = std::make_shared<EmbeddedView>();
         view->placeholder = placeholder_;
         view->text = text_.get();
-        view->setText = [binding = text_](std::string t) { binding.set(std::move(t)); };
+        if (!options_.readOnly)
+            view->setText = [binding = text_](std::string t) { binding.set(std::move(t)); };
         view->onSubmit = options_.onSubmit;
         view->focused = options_.focused;
         view->plain = options_.plain;
+        view->readOnly = options_.readOnly;
         view->font = env::currentFont(e);
         const Paint paint = Paint::resolve(env::currentForeground(e), {}, e[env::colorScheme]);
         view->color = paint.kind == Paint::Kind::solid ? paint.color : Color::white;

@@ -1,7 +1,8 @@
 #pragma once
-// A single-line text field, for the few text inputs of the settings window. Windows show a
-// native field (QLineEdit) over it and keep it in step with the binding; a picture of the view
-// (snapshots) shows the text or the placeholder in its place.
+// A single-line text field, for the few text inputs of the settings window, or read-only for
+// a text the user may select and copy. Windows show a native field (QLineEdit) over it and
+// keep it in step with the binding; a picture of the view (snapshots) shows the text or the
+// placeholder in its place.
 //
 //     TextField("Buscar", query.binding(), {.plain = true, .focused = searchFocused.binding()})
 //         .font(Font::system(13))
@@ -18,9 +19,10 @@
 namespace quorlix::ui {
 
 struct TextFieldOptions {
-    bool plain = false;                  // no border or background of its own
-    std::function<void()> onSubmit;      // Return pressed in the field
+    bool plain = false;                    // no border or background of its own
+    std::function<void()> onSubmit;        // Return pressed in the field
     std::optional<Binding<bool>> focused;  // the field has the keyboard focus
+    bool readOnly = false;                 // the text can be selected and copied, not edited
 };
 
 // What a window host needs to show the native field: read at each render.
@@ -31,6 +33,7 @@ struct EmbeddedView {
     std::function<void()> onSubmit;
     std::optional<Binding<bool>> focused;
     bool plain = false;
+    bool readOnly = false;
     Font font;
     Color color;
     bool enabled = true;

@@ -230,6 +230,7 @@ const DisplayItem& ViewGraph::update(const View& root, Size size, const Environm
         store_.endFrame();
     services_->released.clear();
     noteRecords();
+    if (onObservedObjects) onObservedObjects();
     animator_.update(std::move(list), time.now, !request.transaction.disablesAnimations);
     shown_ = nullptr;
 

@@ -33,6 +33,7 @@
 #include "ui/text_layout.h"
 #include "ui/view.h"
 
+#include <functional>
 #include <memory>
 #include <optional>
 #include <unordered_map>
@@ -80,6 +81,10 @@ public:
     const PreferenceValues& preferences() const { return preferences_; }
     // The observable objects the views of the tree read through the environment or observe.
     const std::vector<ObservableObject*>& observedObjects() const { return observed_; }
+    // Called by `update` once `observedObjects()` is known, before the views' actions run: a
+    // host subscribes there, so what an appear action changes in an object the tree has just
+    // started to read is not missed.
+    std::function<void()> onObservedObjects;
     // The size the root view chose.
     Size rootSize() const { return rootSize_; }
     // How many view bodies (and timeline contents) the last update evaluated.

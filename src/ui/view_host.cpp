@@ -19,6 +19,7 @@ ViewHost::ViewHost(FontEngine& fonts, View root, Size size, EnvironmentValues en
       size_(size),
       environment_(std::move(environment)) {
     graph_.invalidation().onInvalidate = [this] { invalidate(); };
+    graph_.onObservedObjects = [this] { observeObjects(); };
     invalidate();
 }
 
@@ -103,7 +104,6 @@ void ViewHost::frame() {
         dirty_ = false;
         graph_.update(root_, size_, environment_, {now, clock.date()});
         rebuildAt_ = graph_.nextUpdate();
-        observeObjects();
     }
     graph_.present(now);
     inFrame_ = false;

@@ -174,7 +174,7 @@ struct Scene {
                 VStack(
                     {.alignment = HorizontalAlignment::leading, .spacing = 4},
                     {
-                        Text("Bohemian Rhapsody").font(Font::system(11, FontWeight::semibold)).lineLimit(1),
+                        Text("Canción de la orilla").font(Font::system(11, FontWeight::semibold)).lineLimit(1),
                         ZStack({.alignment = Alignment::leading},
                                {
                                    Capsule().fill(Color::white.opacity(0.2)),

@@ -271,5 +271,32 @@ TEST(Subtree, StateOfAViewThatLeftIsForgottenWhenItComesBack) {
     EXPECT_NE(host.displayList().findText("n0"), nullptr);
 }
 
+TEST(Subtree, AChangeMadeAsAViewAppearsReachesAViewThatHasJustStartedReadingTheObject) {
+    // The object is read by no view until the one that changes it on appearing comes in.
+    struct Reader {
+        View body(Context& ctx) const {
+            Knobs& knobs = ctx.object<Knobs>();
+            return Text(knobs.title.get()).onAppear([&knobs] { knobs.title = "Letra"; });
+        }
+    };
+    struct Outer {
+        State<bool>* shown;
+        View body(Context& ctx) const {
+            auto s = ctx.state<bool>(false);
+            *shown = s;
+            return VStack({Text("arriba"), If(s.get(), View(Reader{}))});
+        }
+    };
+    fakes::VirtualTime time;
+    fakes::FixedFontEngine fonts;
+    Knobs knobs;
+    State<bool> shown;
+    ViewHost host(fonts, View(Outer{&shown}).environmentObject(knobs), {200, 100});
+    host.render();
+    shown = true;
+    time.runPending();
+    EXPECT_NE(host.displayList().findText("Letra"), nullptr);
+}
+
 }  // namespace
 }  // namespace quorlix::ui

@@ -134,6 +134,26 @@ TEST(WindowHost, HostsAViewWithNativeTextFieldsBoundToState) {
     EXPECT_FALSE(window.isVisible());
 }
 
+TEST(WindowHost, AReadOnlyFieldLetsItsTextBeSelectedButNotChanged) {
+    fakes::VirtualTime time;
+    std::string text = "xdg-open 'quorlix://agent'";
+    const Binding<std::string> binding([&] { return text; }, [&](std::string t) { text = std::move(t); });
+    qt::WindowHost window(View(TextField("", binding, {.plain = true, .readOnly = true}).id("field")),
+                          {.title = "Quorlix", .size = {300, 60}});
+    window.show();
+    time.runPending();
+    QLineEdit* edit = window.widget().findChild<QLineEdit*>();
+    ASSERT_NE(edit, nullptr);
+    EXPECT_TRUE(edit->isReadOnly());
+    EXPECT_EQ(edit->text().toStdString(), text);
+    QKeyEvent key(QEvent::KeyPress, Qt::Key_A, Qt::NoModifier, "a");
+    QApplication::sendEvent(edit, &key);
+    time.runPending();
+    EXPECT_EQ(text, "xdg-open 'quorlix://agent'");
+    edit->selectAll();
+    EXPECT_EQ(edit->selectedText().toStdString(), text);
+}
+
 }  // namespace
 }  // namespace quorlix::ui
 

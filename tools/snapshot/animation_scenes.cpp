@@ -16,7 +16,7 @@ using namespace ui;
 
 View expandedContent() {
     Views rows;
-    for (const char* title : {"Bohemian Rhapsody", "Queen", "A Night at the Opera"})
+    for (const char* title : {"Canción de la orilla", "Los Faroles", "Noches de puerto"})
         rows.push_back(Text(title).font(Font::system(13, FontWeight::semibold)).lineLimit(1));
     return VStack({.alignment = HorizontalAlignment::leading, .spacing = 6}, std::move(rows))
         .foregroundStyle(Color::white)

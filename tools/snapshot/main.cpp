@@ -198,14 +198,20 @@ bool record(const AnimationScene& scene, const std::filesystem::path& dir, doubl
 }  // namespace
 
 // Scenes read the default settings, and a scene that changes a setting writes it into a
-// folder of its own, never the user's: the XDG folders point into a temporary folder for
-// the run.
+// folder of its own, never the user's: the home and XDG folders point into a temporary
+// folder for the run.
 ThrowawayHome::ThrowawayHome() {
     std::string pattern = (std::filesystem::temp_directory_path() / "quorlix-snapshot-XXXXXX").string();
     if (!mkdtemp(pattern.data())) return;
     root_ = pattern;
     for (const char* variable : {"XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_STATE_HOME", "XDG_CACHE_HOME"})
         setenv(variable, (root_ / variable).c_str(), 1);
+    // The agents' configuration files lie in the home folder: the scenes read and write their
+    // own.
+    const std::filesystem::path home = root_ / "home";
+    std::error_code ec;
+    std::filesystem::create_directories(home, ec);
+    setenv("HOME", home.c_str(), 1);
 }
 
 ThrowawayHome::~ThrowawayHome() {

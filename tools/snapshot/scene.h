@@ -69,7 +69,7 @@ std::vector<const AnimationScene*> animationScenes();
 // Puts the application icon the build draws in place, once, for the views that show it.
 void showBuildIcon();
 
-// For the tool's run: the XDG folders in a temporary folder, removed at the end.
+// For the tool's run: the home and XDG folders in a temporary folder, removed at the end.
 class ThrowawayHome {
 public:
     ThrowawayHome();

@@ -9,6 +9,7 @@
 #include "settings/sliders.h"
 #include "settings/user_profile.h"
 #include "settings/wallpaper.h"
+#include "snapshot/landscape.h"
 #include "snapshot/scene.h"
 #include "ui/ui.h"
 
@@ -16,13 +17,6 @@
 
 namespace quorlix::snapshot {
 
-namespace {
-
-using namespace ui;
-
-const Color windowBehind = Color::sRGB(0.16, 0.2, 0.26);
-
-// A made-up picture: a warm sky over a dark hill, with a sun.
 platform::Image landscape(int width, int height) {
     std::vector<std::uint8_t> px(static_cast<std::size_t>(width) * height * 4);
     for (int y = 0; y < height; ++y)
@@ -41,6 +35,12 @@ platform::Image landscape(int width, int height) {
         }
     return *platform::Image::fromRGBA(width, height, std::move(px));
 }
+
+namespace {
+
+using namespace ui;
+
+const Color windowBehind = Color::sRGB(0.16, 0.2, 0.26);
 
 // A made-up portrait: a face-coloured disc on a teal ground.
 platform::Image portrait() {

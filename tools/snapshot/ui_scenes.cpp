@@ -57,12 +57,12 @@ const Scene textStyles{"text-styles", {640, 620}, [] {
             .background(Color::white.opacity(0.06)),
         HStack({.spacing = 16}, {
             VStack({.alignment = HorizontalAlignment::leading, .spacing = 2}, {
-                Text("Bohemian Rhapsody (Remastered 2011)").font(Font::system(17, FontWeight::bold)).lineLimit(1)
+                Text("Canción de la orilla (Remasterizada 2011)").font(Font::system(17, FontWeight::bold)).lineLimit(1)
                     .frame({.width = 180, .alignment = Alignment::leading}).background(Color::white.opacity(0.06)),
                 caption("truncated"),
             }),
             VStack({.alignment = HorizontalAlignment::leading, .spacing = 2}, {
-                Text("Bohemian Rhapsody (Live)").font(Font::system(17, FontWeight::bold)).lineLimit(1)
+                Text("Canción de la orilla (En vivo)").font(Font::system(17, FontWeight::bold)).lineLimit(1)
                     .minimumScaleFactor(0.75).frame({.width = 180, .alignment = Alignment::leading})
                     .background(Color::white.opacity(0.06)),
                 caption("shrunk to 0.75"),

@@ -314,6 +314,7 @@ void HostWidget::syncTextFields() {
         const QString text = QString::fromStdString(view.text);
         if (edit->text() != text) edit->setText(text);
         edit->setEnabled(view.enabled);
+        edit->setReadOnly(view.readOnly);
         if (view.focused && view.focused->get() && !edit->hasFocus()) edit->setFocus();
     }
     for (auto it = fields_.begin(); it != fields_.end();) {

@@ -469,9 +469,9 @@ void QtCanvas::drawShadow(const Path& outline, double alpha, const ShadowEffect&
     s.sigma = shadow.radius / 2 * scale;
     s.color = color;
     s.margin = static_cast<int>(std::ceil(1.5 * shadow.radius * scale)) + 3;
-    // What is painted of the current target, in its own pixels: a layer's image is already
-    // cut to what is painted.
-    QRect limit = visible_;
+    // The current target, in its own pixels: the whole canvas, not only the part painted now,
+    // so a shadow repainted in part is the one a full repaint makes (and the one kept).
+    QRect limit(QPoint(0, 0), deviceSize_);
     for (auto it = layers_.rbegin(); it != layers_.rend(); ++it)
         if ((*it)->painter) {
             limit = QRect(QPoint(0, 0), (*it)->image.size());
