@@ -4,7 +4,6 @@
 
 #include "app/move_view.h"
 #include "foundation/app_settings.h"
-#include "platform/accessibility_trust.h"
 #include "platform/platform.h"
 #include "platform/user_defaults.h"
 #include "settings/island_demo.h"
@@ -20,13 +19,6 @@ namespace {
 using namespace ui;
 
 const Color windowBehind = Color::sRGB(0.16, 0.2, 0.26);
-
-class SceneTrust final : public platform::AccessibilityTrust {
-public:
-    bool trusted = false;
-    bool isProcessTrusted() const override { return trusted; }
-    bool requestTrust() override { return trusted; }
-};
 
 enum class Permission { missing, lost, granted };
 

@@ -7,7 +7,6 @@
 // the browser line.
 
 #include "foundation/app_settings.h"
-#include "platform/accessibility_trust.h"
 #include "services/agent_service.h"
 #include "services/battery_service.h"
 #include "services/brightness_service.h"
@@ -37,12 +36,6 @@ namespace {
 using namespace ui;
 
 const Color windowBehind = Color::sRGB(0.16, 0.2, 0.26);
-
-class SceneTrust final : public platform::AccessibilityTrust {
-public:
-    bool isProcessTrusted() const override { return false; }
-    bool requestTrust() override { return false; }
-};
 
 struct InlineQueue final : platform::SerialQueue {
     void async(std::function<void()> job) override { job(); }

@@ -6,6 +6,7 @@
 //
 // Scenes are listed and written in name order.
 
+#include "platform/accessibility_trust.h"
 #include "ui/animation.h"
 #include "ui/color.h"
 #include "ui/environment.h"
@@ -68,6 +69,14 @@ std::vector<const AnimationScene*> animationScenes();
 
 // Puts the application icon the build draws in place, once, for the views that show it.
 void showBuildIcon();
+
+// Whether the process may take global keys, as a scene says.
+class SceneTrust final : public platform::AccessibilityTrust {
+public:
+    bool trusted = false;
+    bool isProcessTrusted() const override { return trusted; }
+    bool requestTrust() override { return trusted; }
+};
 
 // For the tool's run: the home and XDG folders in a temporary folder, removed at the end.
 class ThrowawayHome {
