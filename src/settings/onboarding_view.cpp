@@ -166,8 +166,8 @@ View gestures(const std::function<void()>& done) {
 View OnboardingView::body(Context& ctx) const {
     AppSettings& settings = ctx.object<AppSettings>();
     auto step = ctx.state<int>(this->step);
-    const auto permissions =
-        ctx.stateObject<PermissionWatcher>([] { return std::make_shared<PermissionWatcher>(); });
+    const auto permissions = ctx.stateObject<PermissionWatcher>(
+        [given = this->permissions] { return given ? given : std::make_shared<PermissionWatcher>(); });
     const std::weak_ptr<PermissionWatcher> watcher = permissions;
 
     const int current = step.get();
@@ -198,6 +198,44 @@ View OnboardingView::body(Context& ctx) const {
         });
 }
 
+namespace {
+
+// The onboarding's window: its close button only hides it (the view keeps its state for the
+// next show), so the trust watcher stops there and polls again once the window is back.
+class OnboardingWindow final : public platform::Window {
+public:
+    OnboardingWindow(std::unique_ptr<platform::Window> window, std::shared_ptr<PermissionWatcher> watcher)
+        : window_(std::move(window)),
+          watcher_(std::move(watcher)),
+          closed_(window_->onClose([w = std::weak_ptr<PermissionWatcher>(watcher_)] {
+              if (const auto p = w.lock()) p->stop();
+          })) {}
+
+    void setContent(const View& root, const EnvironmentValues& environment) override {
+        window_->setContent(root, environment);
+    }
+    void makeKeyAndOrderFront() override {
+        const bool hidden = !window_->isVisible();
+        window_->makeKeyAndOrderFront();
+        if (hidden) watcher_->start();
+    }
+    bool isVisible() const override { return window_->isVisible(); }
+    bool isMiniaturized() const override { return window_->isMiniaturized(); }
+    void deminiaturize() override { window_->deminiaturize(); }
+    void close() override { window_->close(); }
+    void clearFocus() override { window_->clearFocus(); }
+    Subscription onClose(std::function<void()> handler) override {
+        return window_->onClose(std::move(handler));
+    }
+
+private:
+    std::unique_ptr<platform::Window> window_;
+    std::shared_ptr<PermissionWatcher> watcher_;
+    Subscription closed_;
+};
+
+}  // namespace
+
 std::unique_ptr<platform::Window> OnboardingView::makeWindow(platform::Windows& windows,
                                                              OnboardingController::Content content,
                                                              AppSettings& settings) {
@@ -205,10 +243,11 @@ std::unique_ptr<platform::Window> OnboardingView::makeWindow(platform::Windows& 
                                       .size = OnboardingController::windowSize,
                                       .floating = true,
                                       .closeButtonOnly = true});
+    auto watcher = std::make_shared<PermissionWatcher>();
     window->setContent(
-        OnboardingView{content.startAtPermission, std::move(content.done), OnboardingSteps::welcome},
+        OnboardingView{content.startAtPermission, std::move(content.done), OnboardingSteps::welcome, watcher},
         EnvironmentValues{}.settingObject(settings));
-    return window;
+    return std::make_unique<OnboardingWindow>(std::move(window), std::move(watcher));
 }
 
 View PermissionRow::body(Context&) const {

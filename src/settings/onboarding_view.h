@@ -20,6 +20,7 @@
 namespace quorlix {
 
 class AppSettings;
+class PermissionWatcher;
 
 struct OnboardingView {
     static constexpr double width = 460;
@@ -30,6 +31,8 @@ struct OnboardingView {
     std::function<void()> done;
     // The step state's first value: the window starts at the welcome.
     int step = 0;
+    // The trust watcher, when the window holds it (it stops it while hidden); else the view's own.
+    std::shared_ptr<PermissionWatcher> permissions;
 
     ui::View body(ui::Context& ctx) const;
 

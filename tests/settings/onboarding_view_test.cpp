@@ -119,10 +119,20 @@ TEST_F(OnboardingViewTest, StartedAtThePermissionItOpensThereAndButtonsLeadOnlyF
     for (const char* title : {"Pasa el mouse por el notch", "Desliza dos dedos de lado",
                               "Desliza arriba o abajo", "Arrastra un archivo al notch"})
         EXPECT_TRUE(has(title)) << title;
-    // The window's own close button ends nothing.
+    // The window's own close button ends nothing, and the trust is not polled while hidden.
+    auto& defaults = platform::UserDefaults::standard();
+    defaults.removeObject("accessibilityTrustedBuild");
     window().close();
-    EXPECT_FALSE(platform::UserDefaults::standard().boolForKey("didShowWelcome"));
+    EXPECT_FALSE(defaults.boolForKey("didShowWelcome"));
     EXPECT_NE(controller->window(), nullptr);
+    fake.accessibilityTrust.trusted = true;
+    fake.time.advance(3 * PermissionWatcher::pollInterval);
+    EXPECT_FALSE(defaults.hasStoredValue("accessibilityTrustedBuild"));
+    // Shown again, as it was, polling again.
+    show(false);
+    EXPECT_TRUE(has("Así se usa"));
+    fake.time.advance(PermissionWatcher::pollInterval);
+    EXPECT_EQ(defaults.stringForKey("accessibilityTrustedBuild"), UpdateService::currentBuild());
 }
 
 TEST_F(OnboardingViewTest, ThePermissionStepFollowsTheTrustAndALostGrant) {
