@@ -3,13 +3,13 @@
 #include "foundation/key_log.h"
 #include "platform/linux/unavailable_calendar_store.h"
 #include "platform/main_queue.h"
+#include "platform/url_query.h"
 #include "platform/work_item.h"
 
 #include <libecal/libecal.h>
 #include <libedataserver/libedataserver.h>
 
 #include <algorithm>
-#include <cstdio>
 #include <map>
 #include <set>
 #include <string>
@@ -83,18 +83,15 @@ bool busNameAvailable(const char* name) {
 }
 
 // "#rrggbb" (or "#rgb") as a colour; nothing for anything else.
-std::optional<RGBA> parseColor(const std::string& spec) {
-    if (spec.size() != 7 && spec.size() != 4) return std::nullopt;
-    if (spec.front() != '#') return std::nullopt;
-    const bool shortForm = spec.size() == 4;
+std::optional<RGBA> parseColor(const std::string& text) {
+    if ((text.size() != 7 && text.size() != 4) || text.front() != '#') return std::nullopt;
+    const bool shortForm = text.size() == 4;
     double channels[3];
-    for (int i = 0; i < 3; ++i) {
-        const std::string digits = shortForm ? std::string(2, spec[1 + i]) : spec.substr(1 + 2 * i, 2);
-        unsigned value = 0;
-        if (std::sscanf(digits.c_str(), "%2x", &value) != 1 ||
-            digits.find_first_not_of("0123456789abcdefABCDEF") != std::string::npos)
-            return std::nullopt;
-        channels[i] = value / 255.0;
+    for (std::size_t i = 0; i < 3; ++i) {
+        const int high = hexValue(text[shortForm ? 1 + i : 1 + 2 * i]);
+        const int low = hexValue(text[shortForm ? 1 + i : 2 + 2 * i]);
+        if (high < 0 || low < 0) return std::nullopt;
+        channels[i] = (high * 16 + low) / 255.0;
     }
     return RGBA{channels[0], channels[1], channels[2], 1};
 }
