@@ -2,15 +2,13 @@
 // 187 by 32 notch: each HUD's first frame (a new tree, every pop-in on its way in, blurred),
 // each HUD's frame once it has settled, and one entry of the live island's equalizer.
 
+#include "isolated_settings.h"
 #include "panel_image.h"
 #include "snapshot/island_world.h"
 #include "ui/qt/qt_canvas.h"
 #include "ui/ui.h"
 
 #include <benchmark/benchmark.h>
-
-#include <cstdlib>
-#include <filesystem>
 
 namespace {
 
@@ -26,7 +24,7 @@ constexpr double today = 1'780'000'000;
 // from a folder of the benchmark's own.
 snapshot::IslandWorld& world() {
     static snapshot::IslandWorld* world = [] {
-        setenv("XDG_CONFIG_HOME", (std::filesystem::temp_directory_path() / "quorlix-bench").c_str(), 1);
+        bench::isolateSettings();
         return &snapshot::IslandWorld::shared();
     }();
     return *world;

@@ -3,6 +3,7 @@
 // minute changes.
 
 #include "foundation/app_settings.h"
+#include "isolated_settings.h"
 #include "panel_image.h"
 #include "platform/platform.h"
 #include "services/battery_service.h"
@@ -16,9 +17,6 @@
 #include "window/lock_screen_card.h"
 
 #include <benchmark/benchmark.h>
-
-#include <cstdlib>
-#include <filesystem>
 
 namespace {
 
@@ -56,14 +54,7 @@ struct LockWorld {
         lyrics.status = LyricsService::Status::found;
     }
     static LockWorld& shared() {
-        // The settings are the defaults, never the user's.
-        static const bool fresh = [] {
-            const auto folder = std::filesystem::temp_directory_path() / "quorlix-bench-settings";
-            std::filesystem::create_directories(folder);
-            setenv("XDG_CONFIG_HOME", folder.c_str(), 1);
-            return true;
-        }();
-        (void)fresh;
+        bench::isolateSettings();  // the defaults, never the user's
         static LockWorld world;
         return world;
     }
