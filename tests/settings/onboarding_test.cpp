@@ -95,35 +95,6 @@ TEST_F(OnboardingControllerTest, FinishMarksItSeenReleasesTheWindowAndPeeksTheFi
     EXPECT_FALSE(welcomeSeen());
 }
 
-TEST(OnboardingSteps, TheStepsGoOnlyForwardAndTheLastEndsOnboarding) {
-    EXPECT_EQ(OnboardingSteps::appeared(OnboardingSteps::gestures, true), OnboardingSteps::permission);
-    // Return (the primary button) on every step, from each start.
-    for (const bool atPermission : {false, true}) {
-        std::vector<int> visited{OnboardingSteps::appeared(OnboardingSteps::welcome, atPermission)};
-        while (const auto next = OnboardingSteps::next(visited.back())) {
-            ASSERT_GT(*next, visited.back()) << "no way back";
-            visited.push_back(*next);
-        }
-        EXPECT_EQ(visited, atPermission ? std::vector<int>({1, 2}) : std::vector<int>({0, 1, 2}));
-    }
-    EXPECT_EQ(OnboardingSteps::next(7), std::nullopt) << "any other value shows the gestures";
-}
-
-TEST(PermissionStepTexts, TheStepFollowsTheTrustAndALostGrant) {
-    const auto shown = [](bool granted, bool lost) {
-        const auto t = PermissionStepTexts::make(granted, lost);
-        return t.badgeSymbol + "|" + t.title + "|" + t.body.substr(0, 16) + "|" + t.detail + "|" +
-               t.hint.value_or("-") + "|" + t.buttonTitle + "|" + std::to_string(t.buttonOpacity);
-    };
-    const std::string missing =
-        "Configuración del Sistema › Privacidad › Accesibilidad|Si Quorlix ya aparece en "
-        "la lista, apágalo y vuélvelo a prender.|Después|0.850000";
-    EXPECT_EQ(shown(false, false), "hand.raised.fill|Un permiso y listo|Quorlix necesita|" + missing);
-    EXPECT_EQ(shown(false, true), "hand.raised.fill|Vuelve a dar el permiso|Quorlix se actua|" + missing);
-    EXPECT_EQ(shown(true, false),
-              "checkmark.shield.fill|Un permiso y listo|Quorlix necesita|Listo|-|Continuar|1.000000");
-}
-
 TEST(IslandDemoLoop, OpensAtHalfASecondTogglesEveryTwoPointTwoAndStopsWithItsView) {
     fakes::FakePlatform fake;
     std::vector<std::pair<double, bool>> toggles;  // (time, within the demo's spring)

@@ -166,6 +166,10 @@ TEST_F(OnboardingViewTest, ThePermissionStepFollowsTheTrustAndALostGrant) {
     fake.time.advance(PermissionWatcher::pollInterval);
     settle();
     EXPECT_TRUE(has("Un permiso y listo"));
+    EXPECT_TRUE(
+        has("Quorlix necesita Accesibilidad para leer las teclas de volumen y brillo, saber si "
+            "prendes No molestar y entender tus gestos sobre el notch."));
+    EXPECT_NE(shown().findSymbol("hand.raised.fill"), nullptr);
     EXPECT_DOUBLE_EQ(opacityOf("Después"), 0.85);
 
     // The poll ends with the view.
