@@ -3,10 +3,12 @@
 // is laid out and drawn again.
 
 #include "foundation/app_settings.h"
+#include "isolated_settings.h"
 #include "panel_image.h"
 #include "platform/clock.h"
 #include "platform/main_queue.h"
 #include "platform/platform.h"
+#include "scoped_platform.h"
 #include "settings/settings_view.h"
 #include "settings/user_profile.h"
 #include "ui/event_router.h"
@@ -30,12 +32,13 @@ protected:
 
 void BM_GeneralPaneWhileASizeSliderMoves(benchmark::State& state) {
     qt::ensureGuiApplication();
+    bench::isolateSettings();
     IdleQueue queue;
     platform::SystemClock clock;
     platform::Platform p;
     p.mainQueue = &queue;
     p.clock = &clock;
-    platform::install(p);
+    const bench::ScopedPlatform installed(p);
 
     SettingsSelection selection;
     UserProfile& profile = UserProfile::shared();
@@ -73,7 +76,6 @@ void BM_GeneralPaneWhileASizeSliderMoves(benchmark::State& state) {
         benchmark::DoNotOptimize(window.show(graph.shownList()));
     }
     router.pointerReleased({track.minX() + 40, track.midY()});
-    platform::install(platform::Platform{});
 }
 BENCHMARK(BM_GeneralPaneWhileASizeSliderMoves)->Unit(benchmark::kMillisecond);
 

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds Quorlix and its tests with AddressSanitizer and
 # UndefinedBehaviorSanitizer, and runs every test. Tests that need a window use Qt's
-# offscreen platform, so no display is needed.
+# offscreen platform, or an X server of their own, so no display is needed.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -20,6 +20,14 @@ ctest --test-dir "$build" --output-on-failure --parallel "$(nproc)" --timeout 30
 # differently there.
 cmake -S . -B build/release-check -G Ninja -DCMAKE_BUILD_TYPE=Release -DQUORLIX_BENCH=ON -DQUORLIX_WERROR=ON >/dev/null
 cmake --build build/release-check --parallel "$(nproc)"
+
+# The whole benchmark program once, each benchmark briefly (a minimum of 0.01 s, in Google
+# Benchmark 1.7's plain seconds): a crash fails the run; the figures are not judged here.
+if ! build/release-check/bench/quorlix_bench --benchmark_min_time=0.01 >build/release-check/bench.log 2>&1; then
+  tail -n 40 build/release-check/bench.log
+  echo "The benchmark program did not run to its end (build/release-check/bench.log)."
+  exit 1
+fi
 
 # The application built with clang, and every fuzz target run for 20 s over its seeds, as
 # many at once as there are processors: a finding fails the run.
