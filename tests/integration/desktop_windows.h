@@ -2,19 +2,20 @@
 // What the desktop tests read of the application's ordinary windows on the test's X server:
 // which are shown (xdotool), where, and what they show; and the pictures they may save.
 
+#include "fakes/wait_for.h"
+
 #include <QImage>
 #include <QString>
 
 #include <xcb/xcb.h>
 
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <optional>
 #include <sstream>
 #include <string>
-#include <thread>
+#include <utility>
 
 namespace quorlix::testing {
 
@@ -67,16 +68,6 @@ inline std::optional<std::string> quorlixWindow(int width, int height = 0) {
     return std::nullopt;
 }
 
-template <class Condition>
-bool eventually(Condition condition, double seconds = 15) {
-    const auto end = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
-    while (std::chrono::steady_clock::now() < end) {
-        if (condition()) return true;
-        std::this_thread::sleep_for(std::chrono::milliseconds(100));
-    }
-    return condition();
-}
-
 // What the X server shows in a rectangle of the root window.
 inline QImage grab(const std::string& display, const Geometry& g) {
     xcb_connection_t* c = xcb_connect(display.c_str(), nullptr);
@@ -99,11 +90,28 @@ inline QImage grab(const std::string& display, const Geometry& g) {
     return copy;
 }
 
-// Saves a picture into the folder QUORLIX_SCREENSHOTS names, when it names one.
-inline void saveScreenshot(const QImage& image, const char* name) {
+// Waits until a rectangle of the screen shows the same picture twice in a row: what moves
+// there (a spring, a transition) has come to rest. `picture` keeps it.
+inline ::testing::AssertionResult atRest(const std::string& display, const Geometry& g,
+                                         QImage* picture = nullptr) {
+    QImage previous = grab(display, g);
+    return waitFor([&] {
+        QImage now = grab(display, g);
+        const bool still = !now.isNull() && now == previous;
+        previous = std::move(now);
+        if (still && picture) *picture = previous;
+        return still;
+    });
+}
+
+// Saves what a rectangle of the screen shows, once at rest, into the folder
+// QUORLIX_SCREENSHOTS names, when it names one.
+inline void saveScreenshot(const std::string& display, const Geometry& g, const char* name) {
     const char* folder = std::getenv("QUORLIX_SCREENSHOTS");
     if (!folder || !*folder) return;
-    image.save(QString::fromStdString((std::filesystem::path(folder) / name).string()));
+    QImage picture;
+    EXPECT_TRUE(atRest(display, g, &picture)) << name << " never came to rest";
+    picture.save(QString::fromStdString((std::filesystem::path(folder) / name).string()));
 }
 
 }  // namespace quorlix::testing

@@ -6,6 +6,7 @@
 #include "fakes/fake_platform.h"
 #include "platform/linux/eds_calendar_store.h"
 #include "platform/linux/qt_main_queue.h"
+#include "platform/private_bus.h"
 #include "platform/qt_test_support.h"
 #include "services/calendar_service.h"
 
@@ -80,8 +81,8 @@ protected:
     QtApplicationMember app;
     fakes::TempHome home;
     Variable settings{"GSETTINGS_BACKEND", "memory"};
-    std::string busAddress = "unix:path=" + (home.path() / "bus").string();
-    std::unique_ptr<ChildProcess> bus;
+    // The bus starts nothing itself, so the registry and the factory are the test's only ones.
+    std::optional<PrivateBus> bus;
     std::optional<Variable> address;
     platform::QtMainQueue mainQueue;
     platform::SystemClock clock;
@@ -92,35 +93,38 @@ protected:
 
     void SetUp() override {
         for (const char* program : {registryProgram, factoryProgram})
-            if (!fs::exists(program)) GTEST_SKIP() << program << " is not installed (evolution-data-server)";
+            if (!installed(program)) GTEST_SKIP() << program << " is not installed (evolution-data-server)";
         if (!installed("dbus-daemon")) GTEST_SKIP() << "dbus-daemon is not installed";
-        bus = std::make_unique<ChildProcess>(
-            std::vector<std::string>{"dbus-daemon", "--session", "--nofork", "--address=" + busAddress});
-        ASSERT_TRUE(waitUntil([&] { return fs::exists(home.path() / "bus"); }))
-            << "dbus-daemon did not start";
-        address.emplace("DBUS_SESSION_BUS_ADDRESS", busAddress);
+        bus.emplace();
+        ASSERT_TRUE(bus->ready());
+        address.emplace("DBUS_SESSION_BUS_ADDRESS", bus->address());
         platform::MainQueue::install(&mainQueue);
         platform::Clock::install(&clock);
         writeCalendars();
 
-        // Both run before Quorlix asks, as on a desktop.
+        // Both run before Quorlix asks, as on a desktop: the registry first, then the factory,
+        // which reads the calendars from it. The factory would quit once its last client
+        // left. Every later wait watches both, and a failure shows their log.
         const std::string log = (home.path() / "eds.log").string();
         const std::vector<ChildProcess::Open> output{{1, log, O_WRONLY | O_CREAT | O_APPEND},
                                                      {2, log, O_WRONLY | O_CREAT | O_APPEND}};
+        QDBusConnection watcher = bus->connect(QStringLiteral("eds-watcher"));
+        const auto onTheBus = [&](const char* name) {
+            return waitUntil(
+                [&] { return watcher.interface()->isServiceRegistered(QString::fromLatin1(name)).value(); });
+        };
         registry = std::make_unique<ChildProcess>(std::vector<std::string>{registryProgram}, output);
-        factory = std::make_unique<ChildProcess>(std::vector<std::string>{factoryProgram}, output);
-        QDBusConnection watcher =
-            QDBusConnection::connectToBus(QString::fromStdString(busAddress), QStringLiteral("eds-watcher"));
-        for (const char* name : {platform::EdsCalendarStore::registryBusName, factoryBusName})
-            ASSERT_TRUE(waitUntil(
-                [&] { return watcher.interface()->isServiceRegistered(QString::fromLatin1(name)); }, 20000))
-                << name << " did not come onto the bus; see " << log;
+        registry->watch();
+        ASSERT_TRUE(onTheBus(platform::EdsCalendarStore::registryBusName));
+        factory = std::make_unique<ChildProcess>(std::vector<std::string>{factoryProgram, "--keep-running"},
+                                                 output);
+        factory->watch();
+        ASSERT_TRUE(onTheBus(factoryBusName));
     }
 
     void TearDown() override {
         factory.reset();
         registry.reset();
-        QDBusConnection::disconnectFromBus(QStringLiteral("eds-watcher"));
         bus.reset();
         platform::MainQueue::install(nullptr);
         platform::Clock::install(nullptr);
@@ -195,13 +199,11 @@ TEST_F(EdsCalendarStoreTest, EventsOfEveryEnabledCalendarInTheirOwnTimeZonesFoll
     const Subscription watch = store.changed.connect([&] { ++changes; });
     std::vector<CalendarEvent> events;
     // The zone only the calendar's server knows arrives last.
-    ASSERT_TRUE(waitUntil(
-        [&] {
-            events = store.events(from, to);
-            return find(events, "trabajo/propia", base.addingTimeInterval(4.5 * hour)) != nullptr;
-        },
-        30000))
-        << events.size() << " events";
+    ASSERT_TRUE(waitUntil([&] {
+        events = store.events(from, to);
+        return find(events, "trabajo/propia", base.addingTimeInterval(4.5 * hour)) != nullptr;
+    })) << events.size()
+        << " events";
     EXPECT_GT(changes, 0);
 
     struct Expected {
@@ -253,13 +255,11 @@ TEST_F(EdsCalendarStoreTest, EventsOfEveryEnabledCalendarInTheirOwnTimeZonesFoll
     calendar.start();
     EXPECT_EQ(calendar.access.get(), CalendarService::Access::granted);
     std::vector<std::string> titles;
-    ASSERT_TRUE(waitUntil(
-        [&] {
-            titles.clear();
-            for (const auto& e : calendar.events.get()) titles.push_back(e.title);
-            return titles.size() == 4;
-        },
-        30000));
+    ASSERT_TRUE(waitUntil([&] {
+        titles.clear();
+        for (const auto& e : calendar.events.get()) titles.push_back(e.title);
+        return titles.size() == 4;
+    }));
     EXPECT_EQ(titles, (std::vector<std::string>{"Reunión", "Reunión", "Llamada", "Diario"}));
     EXPECT_NE(calendar.events.get()[0].id, calendar.events.get()[1].id);
 
@@ -269,7 +269,8 @@ TEST_F(EdsCalendarStoreTest, EventsOfEveryEnabledCalendarInTheirOwnTimeZonesFoll
     ASSERT_TRUE(sources) << error->message;
     ESource* work = e_source_registry_ref_source(sources, "trabajo");
     ASSERT_TRUE(work);
-    EClient* client = e_cal_client_connect_sync(work, E_CAL_CLIENT_SOURCE_TYPE_EVENTS, 10, nullptr, &error);
+    EClient* client = e_cal_client_connect_sync(work, E_CAL_CLIENT_SOURCE_TYPE_EVENTS,
+                                                static_cast<guint32>(waitBudget.count()), nullptr, &error);
     ASSERT_TRUE(client) << error->message;
     ICalComponent* added = i_cal_component_new_from_string(
         event("nuevo", "Nuevo",
@@ -279,7 +280,7 @@ TEST_F(EdsCalendarStoreTest, EventsOfEveryEnabledCalendarInTheirOwnTimeZonesFoll
                                                 nullptr, nullptr, &error))
         << (error ? error->message : "");
     EXPECT_TRUE(waitUntil(
-        [&] { return !calendar.events.get().empty() && calendar.events.get()[0].title == "Nuevo"; }, 30000));
+        [&] { return !calendar.events.get().empty() && calendar.events.get()[0].title == "Nuevo"; }));
     g_object_unref(added);
     g_object_unref(client);
     g_object_unref(work);

@@ -39,7 +39,7 @@ protected:
             image = std::move(result);
             done = true;
         });
-        EXPECT_TRUE(waitUntil([&] { return done; }, 20000));
+        EXPECT_TRUE(waitUntil([&] { return done; }));
         return image;
     }
 
@@ -124,9 +124,11 @@ TEST_F(HttpIntegrationTest, SilentServerTimesOut) {
     timer.start();
     http.get({server.base() + "/slow", {}, 0.3, 1024},
              [&](platform::HttpResult r) { result = std::move(r); });
+    // The server neither answers nor hangs up: only the client's own limit can end the request.
     ASSERT_TRUE(waitUntil([&] { return result.has_value(); }));
     EXPECT_FALSE(result->response);
-    EXPECT_LT(timer.elapsed(), 3000);
+    EXPECT_FALSE(result->error.empty());
+    EXPECT_GE(timer.elapsed(), 250) << "gave up before its limit";
 }
 
 TEST_F(HttpIntegrationTest, OnlyWebAddressesAreFetched) {
@@ -175,7 +177,7 @@ TEST_F(HttpIntegrationTest, DownloadsStreamToANewFileWithinTheirLimits) {
         request.maxSize = c.maxSize;
         request.idleTimeout = c.idleTimeout;
         http.download(request, [&](platform::HttpDownloadResult r) { result = std::move(r); });
-        ASSERT_TRUE(waitUntil([&] { return result.has_value(); }, 20000)) << c.name;
+        ASSERT_TRUE(waitUntil([&] { return result.has_value(); })) << c.name;
         EXPECT_EQ(result->statusCode, c.status) << c.name << ": " << result->error;
         EXPECT_EQ(result->tooLarge, c.tooLarge) << c.name;
         if (c.status) {

@@ -17,7 +17,7 @@
 #include "window/lock_screen_controller.h"
 
 #include "dbus_stand_in.h"
-#include "mpris_test_player.h"
+#include "private_bus.h"
 #include "virtual_display.h"
 
 #include <QDBusArgument>
@@ -42,8 +42,8 @@ const QString lockedHint = QStringLiteral("LockedHint");
 
 class SessionLockTest : public ::testing::Test, public QtApplicationMember {
 protected:
-    PrivateSessionBus systemBus;
-    PrivateSessionBus sessionBus;
+    PrivateBus systemBus;
+    PrivateBus sessionBus;
     std::optional<StandInService> logind, freedesktopSaver, gnomeSaver;
     std::unique_ptr<platform::SessionLockNotifications> notices;
     std::vector<bool> heard;
@@ -52,7 +52,8 @@ protected:
     // The peers run first, as on a desktop; logind knows this process in `sessionPath` or in
     // no session at all.
     void start(std::optional<QString> sessionPath, platform::X11ScreenLockers* lockers = nullptr) {
-        ASSERT_TRUE(systemBus.isRunning() && sessionBus.isRunning()) << "dbus-daemon did not start";
+        ASSERT_TRUE(systemBus.ready());
+        ASSERT_TRUE(sessionBus.ready());
         logind.emplace(systemBus.connect("logind"), QStringLiteral("org.freedesktop.login1"));
         freedesktopSaver.emplace(sessionBus.connect("saver"), QStringLiteral("org.freedesktop.ScreenSaver"));
         gnomeSaver.emplace(sessionBus.connect("shell"), QStringLiteral("org.gnome.ScreenSaver"));
@@ -67,10 +68,10 @@ protected:
             systemBus.connect("quorlix-system"), sessionBus.connect("quorlix-session"), lockers);
         listening = notices->observe([this](bool locked) { heard.push_back(locked); });
     }
-    bool following(const QString& path) {
+    ::testing::AssertionResult following(const QString& path) {
         return waitUntil([&] { return notices->sessionPath() == path; });
     }
-    bool hear(std::size_t count) {
+    ::testing::AssertionResult hear(std::size_t count) {
         return waitUntil([&] { return heard.size() >= count; });
     }
 };
@@ -152,8 +153,9 @@ TEST_F(SessionLockTest, TheControllerSoundsReadsOnceAndSoundsAgainOnUnlock) {
 }
 
 TEST_F(SessionLockTest, ALockerWindowGoingAwayEndsALockNothingElseAnnounced) {
+    if (!installed("Xvfb")) GTEST_SKIP() << "Xvfb is not installed";
     VirtualDisplay display("640x480x24");
-    if (display.name().empty()) GTEST_SKIP() << "Xvfb could not start a display";
+    ASSERT_TRUE(display.ready());
     xcb_connection_t* own = xcb_connect(display.name().c_str(), nullptr);
     xcb_connection_t* locker = xcb_connect(display.name().c_str(), nullptr);
     ASSERT_FALSE(xcb_connection_has_error(own) || xcb_connection_has_error(locker));

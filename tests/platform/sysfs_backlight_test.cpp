@@ -7,10 +7,12 @@
 #include "platform/atomic_file.h"
 
 #include "child_process.h"
-#include "mpris_test_player.h"
+#include "private_bus.h"
+
+#include <QDBusMessage>
+#include <QDBusVirtualObject>
 
 #include <gtest/gtest.h>
-#include <QDBusVirtualObject>
 
 namespace quorlix::testing {
 namespace {
@@ -75,7 +77,7 @@ protected:
 
     fakes::TempHome home;
     fs::path root = home.path() / "backlight";
-    PrivateSessionBus bus;
+    PrivateBus bus;
 };
 
 TEST_F(SysfsBacklightTest, DevicesAreOrderedByKindAndReadAsFractions) {
@@ -105,7 +107,7 @@ TEST_F(SysfsBacklightTest, DevicesAreOrderedByKindAndReadAsFractions) {
 }
 
 TEST_F(SysfsBacklightTest, WritesGoThroughLogindAndChangesAreNoticed) {
-    ASSERT_TRUE(bus.isRunning()) << "dbus-daemon did not start";
+    ASSERT_TRUE(bus.ready());
     QDBusConnection logindConnection = bus.connect(QStringLiteral("logind"));
     StandInLogind logind(root);
     ASSERT_TRUE(logindConnection.registerVirtualObject(QStringLiteral("/org/freedesktop/login1/session/auto"),

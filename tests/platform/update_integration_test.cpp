@@ -34,7 +34,7 @@ protected:
         openssl.start("openssl",
                       {"req", "-x509", "-newkey", "rsa:2048", "-nodes", "-keyout", key, "-out", cert, "-days",
                        "2", "-subj", "/CN=127.0.0.1", "-addext", "subjectAltName=IP:127.0.0.1"});
-        ASSERT_TRUE(openssl.waitForFinished(60000));
+        ASSERT_TRUE(waitUntil([&] { return openssl.state() == QProcess::NotRunning; }));
         ASSERT_EQ(openssl.exitCode(), 0) << openssl.readAllStandardError().toStdString();
 
         const auto certificates = QSslCertificate::fromPath(cert);
@@ -116,23 +116,19 @@ TEST_F(UpdateIntegrationTest, CheckInstallSwapAndRelaunch) {
     UpdateService updates(c);
 
     updates.check();
-    ASSERT_TRUE(waitUntil(
-        [&] { return !std::holds_alternative<UpdateService::Checking>(updates.state.get()); }, 20000));
+    ASSERT_TRUE(
+        waitUntil([&] { return !std::holds_alternative<UpdateService::Checking>(updates.state.get()); }));
     ASSERT_EQ(updates.state.get(), UpdateService::State{UpdateService::Available{version}});
     ASSERT_TRUE(updates.canInstall());
 
     updates.install();
-    ASSERT_TRUE(waitUntil(
-        [&] {
-            return terminated > 0 ||
-                   std::holds_alternative<UpdateService::InstallFailed>(updates.state.get());
-        },
-        30000));
+    ASSERT_TRUE(waitUntil([&] {
+        return terminated > 0 || std::holds_alternative<UpdateService::InstallFailed>(updates.state.get());
+    }));
     ASSERT_EQ(terminated, 1) << std::get<UpdateService::InstallFailed>(updates.state.get()).message;
 
     const fs::path launched = root / "Applications" / "launched";
-    ASSERT_TRUE(waitUntil([&] { return !readText(launched).empty(); }, 15000))
-        << "the new program was not started";
+    ASSERT_TRUE(waitUntil([&] { return !readText(launched).empty(); })) << "the new program was not started";
     EXPECT_NE(readText(launched).find("\"version\":\"" + version + "\""), std::string::npos)
         << readText(launched);
     EXPECT_EQ(AppInfo::read(app)->version, version);

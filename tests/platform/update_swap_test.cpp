@@ -49,7 +49,7 @@ protected:
     // The tag of the program the script started, once it has.
     std::string launched() {
         const fs::path marker = app.parent_path() / "launched";
-        if (!waitUntil([&] { return !readText(marker).empty(); }, 10000)) return "";
+        if (!waitUntil([&] { return !readText(marker).empty(); })) return "";
         return readText(marker);
     }
 
@@ -133,7 +133,7 @@ TEST_F(UpdateSwapTest, AFailedMoveOrAStaleOldFolderLeavesTheApplicationUntouched
 TEST_F(UpdateSwapTest, AProcessThatOutlivesTheWaitIsLeftAlone) {
     makeTree(root / "Applications");
     swap(running.pid(), 1);
-    EXPECT_TRUE(waitUntil([&] { return !fs::exists(work); }, 10000));
+    EXPECT_TRUE(waitUntil([&] { return !fs::exists(work); }));
     settle(500);
     EXPECT_TRUE(running.running());
     EXPECT_EQ(AppInfo::read(app)->version, "1.0");

@@ -80,10 +80,10 @@ protected:
     }
     AppSettings& settings() { return AppSettings::shared(); }
     std::string target(std::size_t index) const { return server.requests.at(index).target.toStdString(); }
-    bool waitForRequests(std::size_t count) {
+    ::testing::AssertionResult waitForRequests(std::size_t count) {
         return waitUntil([&] { return server.requests.size() >= count; });
     }
-    bool waitForAnswers(int count) {
+    ::testing::AssertionResult waitForAnswers(int count) {
         return waitUntil([&] { return counting.answered >= count; });
     }
     // The device's location is used and arrives at once.
@@ -233,7 +233,7 @@ TEST_F(WeatherIntegrationTest, UnknownCityLeavesNoPlaceToRefresh) {
         ASSERT_TRUE(waitForAnswers(before + 1));
     }
     weather.refresh();  // a change of unit, say
-    waitUntil([] { return false; }, 200);
+    settle(200);
     EXPECT_EQ(server.requests.size(), 2u) << "only the two searches: no place, no forecast";
     EXPECT_FALSE(weather.place->has_value());
 }
@@ -269,7 +269,7 @@ TEST_F(WeatherIntegrationTest, LateSearchForThePreviousCityIsDropped) {
     ASSERT_TRUE(waitUntil([&] { return weather.temperature->has_value(); }));
     server.release(0, R"({"results": [{"name": "Lima", "latitude": -12.0432, "longitude": -77.0282}]})");
     ASSERT_TRUE(waitForAnswers(3));
-    waitUntil([] { return false; }, 200);
+    settle(200);
     EXPECT_EQ(weather.place.get(), "Quito");
     ASSERT_EQ(server.requests.size(), 3u) << "two searches and the forecast for Quito only";
     EXPECT_EQ(target(2),

@@ -14,8 +14,9 @@ namespace quorlix::testing {
 namespace {
 
 TEST(X11AccessibilityTrust, TrustedOnAReachableDisplayOutsideWayland) {
+    if (!installed("Xvfb")) GTEST_SKIP() << "Xvfb is not installed";
     VirtualDisplay display;
-    if (display.name().empty()) GTEST_SKIP() << "Xvfb could not be started";
+    ASSERT_TRUE(display.ready());
     // A desktop's own clients (and the application's windows) stay connected, so the server
     // never resets between two checks.
     xcb_connection_t* desktop = xcb_connect(display.name().c_str(), nullptr);

@@ -57,7 +57,8 @@ private:
 class X11ScreenLockersTest : public ::testing::Test, public QtApplicationMember {
 protected:
     void SetUp() override {
-        if (display.name().empty()) GTEST_SKIP() << "Xvfb could not start a display";
+        if (!installed("Xvfb")) GTEST_SKIP() << "Xvfb is not installed";
+        ASSERT_TRUE(display.ready());
         ours.emplace(display.name());
         other.emplace(display.name());
         ASSERT_TRUE(ours->ok() && other->ok());
