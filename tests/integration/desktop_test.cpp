@@ -38,9 +38,6 @@ namespace fs = std::filesystem;
 constexpr int screenWidth = 1280;
 constexpr int screenHeight = 720;
 constexpr int centre = screenWidth / 2;
-// The desktop behind the island, so the black island shows.
-constexpr std::uint32_t wallpaper = 0x5c6473;
-
 // What the X server shows, read from the root window.
 class Screen {
 public:
@@ -49,12 +46,6 @@ public:
         root_ = xcb_setup_roots_iterator(xcb_get_setup(connection_)).data->root;
     }
     ~Screen() { xcb_disconnect(connection_); }
-
-    void paintWallpaper() {
-        xcb_change_window_attributes(connection_, root_, XCB_CW_BACK_PIXEL, &wallpaper);
-        xcb_clear_area(connection_, 0, root_, 0, 0, 0, 0);
-        xcb_flush(connection_);
-    }
 
     QImage grab() {
         auto* reply = xcb_get_image_reply(connection_,
@@ -135,8 +126,6 @@ private:
     bool pressed_ = false;
 };
 
-bool dark(const QImage& image, int x, int y) { return qGray(image.pixel(x, y)) < 40; }
-
 // How many pixels of a rectangle are brighter than `level` (text and symbols on the lock
 // screen's dark glass).
 int brightPixels(const QImage& image, int left, int top, int right, int bottom, int level = 200) {
@@ -151,36 +140,11 @@ bool darkened(const QImage& image, int x, int y, int by) {
     return qGray(image.pixel(x, y)) < qGray(image.pixel(60, screenHeight / 2)) - by;
 }
 
-// The island's extent along one row: first and last dark column, or nothing.
-std::optional<std::pair<int, int>> darkSpan(const QImage& image, int y) {
-    int first = -1;
-    int last = -1;
-    for (int x = 0; x < image.width(); ++x) {
-        if (!dark(image, x, y)) continue;
-        if (first < 0) first = x;
-        last = x;
-    }
-    if (first < 0) return std::nullopt;
-    return std::pair{first, last};
-}
-
 // The first dark row of a column, or -1.
 int firstDarkRow(const QImage& image, int x) {
     for (int y = 0; y < image.height(); ++y)
         if (dark(image, x, y)) return y;
     return -1;
-}
-
-// The width of the resting island's dark span, at the row through its middle.
-std::optional<int> islandWidth(const QImage& image) {
-    const auto span = darkSpan(image, 15);
-    if (!span) return std::nullopt;
-    return span->second - span->first + 1;
-}
-
-bool widthIs(const QImage& image, int width) {
-    const auto w = islandWidth(image);
-    return w && std::abs(*w - width) <= 2;
 }
 
 // A user's session of the test's own: an X server with a compositing manager, fresh HOME
@@ -196,8 +160,8 @@ protected:
             GTEST_SKIP() << *missing << " is not installed";
         session.emplace(std::to_string(screenWidth) + "x" + std::to_string(screenHeight) + "x24");
         ASSERT_TRUE(session->ready());
+        paintWallpaper(session->display.name());
         screen.emplace(session->display.name());
-        screen->paintWallpaper();
     }
 
     const std::string& display() const { return session->display.name(); }

@@ -9,6 +9,7 @@
 
 #include <xcb/xcb.h>
 
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -88,6 +89,50 @@ inline QImage grab(const std::string& display, const Geometry& g) {
     }
     xcb_disconnect(c);
     return copy;
+}
+
+// The desktop behind the island, so the black island shows.
+constexpr std::uint32_t wallpaper = 0x5c6473;
+
+// Paints the root window in the wallpaper's colour (the server keeps it between clients).
+inline void paintWallpaper(const std::string& display) {
+    xcb_connection_t* c = xcb_connect(display.c_str(), nullptr);
+    if (!xcb_connection_has_error(c)) {
+        const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(c)).data->root;
+        xcb_change_window_attributes(c, root, XCB_CW_BACK_PIXEL, &wallpaper);
+        xcb_clear_area(c, 0, root, 0, 0, 0, 0);
+        // A round trip: the server has painted it before the connection goes.
+        std::free(xcb_get_input_focus_reply(c, xcb_get_input_focus(c), nullptr));
+    }
+    xcb_disconnect(c);
+}
+
+// The island on a picture of the screen's top: black on the wallpaper.
+inline bool dark(const QImage& image, int x, int y) { return qGray(image.pixel(x, y)) < 40; }
+
+// The island's extent along one row: first and last dark column, or nothing.
+inline std::optional<std::pair<int, int>> darkSpan(const QImage& image, int y) {
+    int first = -1;
+    int last = -1;
+    for (int x = 0; x < image.width(); ++x) {
+        if (!dark(image, x, y)) continue;
+        if (first < 0) first = x;
+        last = x;
+    }
+    if (first < 0) return std::nullopt;
+    return std::pair{first, last};
+}
+
+// The width of the resting island's dark span, at the row through its middle.
+inline std::optional<int> islandWidth(const QImage& image) {
+    const auto span = darkSpan(image, 15);
+    if (!span) return std::nullopt;
+    return span->second - span->first + 1;
+}
+
+inline bool widthIs(const QImage& image, int width) {
+    const auto w = islandWidth(image);
+    return w && std::abs(*w - width) <= 2;
 }
 
 // Waits until a rectangle of the screen shows the same picture twice in a row: what moves

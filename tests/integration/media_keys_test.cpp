@@ -3,6 +3,7 @@
 // with pactl.
 
 #include "desktop_session.h"
+#include "desktop_windows.h"
 #include "platform/private_pulse_server.h"
 
 #include <gtest/gtest.h>
@@ -38,14 +39,20 @@ std::optional<double> defaultSinkVolume() {
 }
 
 // Presses `keys` and returns the default output's volume once it has moved from `before`;
-// nothing if it never moved.
-std::optional<double> volumeAfterPressing(const std::string& keys, double before) {
+// nothing if it never moved. Quorlix reads the level it steps from out of the server's
+// reports: it has heard this change once its volume HUD shows (the pill grown by 157 points),
+// and the next key may come once the HUD has gone again.
+std::optional<double> volumeAfterPressing(const std::string& display, const std::string& keys,
+                                          double before) {
     if (run({"xdotool", "key", keys}) != 0) return std::nullopt;
     const bool moved = static_cast<bool>(waitFor([&] {
         const auto now = defaultSinkVolume();
         return now && std::abs(*now - before) > 0.001;
     }));
     if (!moved) return std::nullopt;
+    const Geometry top{0, 0, 1280, 30};
+    EXPECT_TRUE(waitFor([&] { return widthIs(grab(display, top), 84 + 157); })) << "no volume HUD";
+    EXPECT_TRUE(waitFor([&] { return widthIs(grab(display, top), 84); })) << "the volume HUD stayed";
     return defaultSinkVolume();
 }
 
@@ -57,8 +64,10 @@ TEST(MediaKeys, TheVolumeUpKeyRaisesTheOutputByAStepAndWithShiftAndAltByAQuarter
     PrivatePulseServer pulse;
     ASSERT_TRUE(pulse.ready());
     // The PulseAudio server's variables stay as it set them; the folders are fresh.
-    DesktopSession session("1280x720x24", false);
+    DesktopSession session("1280x720x24");
     ASSERT_TRUE(session.ready());
+    const std::string& display = session.display.name();
+    paintWallpaper(display);
 
     // Set before launch, so the running program reads it as its starting level.
     ASSERT_TRUE(PrivatePulseServer::pactl("set-sink-volume @DEFAULT_SINK@ 50%"));
@@ -72,19 +81,14 @@ TEST(MediaKeys, TheVolumeUpKeyRaisesTheOutputByAStepAndWithShiftAndAltByAQuarter
         << "the key tap never became active\nlog:\n"
         << fileText(log);
 
-    const auto afterStep = volumeAfterPressing("XF86AudioRaiseVolume", 0.5);
+    const auto afterStep = volumeAfterPressing(display, "XF86AudioRaiseVolume", 0.5);
     ASSERT_TRUE(afterStep) << "the volume key changed nothing";
     // One step is 1/16; a tolerance under a quarter step tells the two apart.
     EXPECT_NEAR(*afterStep, 0.5 + 1.0 / 16, 0.005);
 
-    const auto afterFineStep = volumeAfterPressing("shift+alt+XF86AudioRaiseVolume", *afterStep);
+    const auto afterFineStep = volumeAfterPressing(display, "shift+alt+XF86AudioRaiseVolume", *afterStep);
     ASSERT_TRUE(afterFineStep) << "Shift+Alt and the volume key changed nothing";
     EXPECT_NEAR(*afterFineStep, *afterStep + 1.0 / 64, 0.005);
-    // Keys reach the program in order: had a release moved the volume again, the next change
-    // seen would not be this key's step down.
-    const auto afterStepDown = volumeAfterPressing("XF86AudioLowerVolume", *afterFineStep);
-    ASSERT_TRUE(afterStepDown) << "the volume down key changed nothing";
-    EXPECT_NEAR(*afterStepDown, *afterFineStep - 1.0 / 16, 0.005);
     EXPECT_TRUE(quorlix->running());
 }
 
