@@ -12,7 +12,6 @@
 #include "desktop_session.h"
 #include "desktop_windows.h"
 #include "platform/private_pulse_server.h"
-#include "platform/virtual_display.h"
 
 #include <QImage>
 #include <QUrl>
@@ -38,6 +37,7 @@ namespace fs = std::filesystem;
 constexpr int screenWidth = 1280;
 constexpr int screenHeight = 720;
 constexpr int centre = screenWidth / 2;
+
 // What the X server shows, read from the root window.
 class Screen {
 public:

@@ -67,8 +67,7 @@ TEST_F(V4l2CamerasTest, SeesACameraTakenAndReleasedByAnotherProcess) {
     EXPECT_TRUE(changes.empty());
 
     auto child = holder(node("video0"));
-    ASSERT_TRUE(child->started());
-    ASSERT_TRUE(waitUntil([&] { return changes.size() == 1; }));
+    ASSERT_TRUE(waitUntil([&] { return changes.size() == 1; }, {child.get()}));
     EXPECT_EQ(changes[0], (Flags{false, true}));
 
     child.reset();
@@ -86,7 +85,7 @@ TEST_F(V4l2CamerasTest, WatchesCamerasPluggedInLaterAndKeepsTheirIds) {
     ASSERT_TRUE(waitUntil([&] { return cameras.cameras()->size() == 2; }));
     const CameraID second = cameras.cameras()->back();
     auto child = holder(node("video2"));
-    ASSERT_TRUE(waitUntil([&] { return monitor.cameraInUse.get(); }));
+    ASSERT_TRUE(waitUntil([&] { return monitor.cameraInUse.get(); }, {child.get()}));
     child.reset();
     ASSERT_TRUE(waitUntil([&] { return !monitor.cameraInUse.get(); }));
 
@@ -97,7 +96,7 @@ TEST_F(V4l2CamerasTest, WatchesCamerasPluggedInLaterAndKeepsTheirIds) {
     settle(100);
     EXPECT_EQ(cameras.cameras(), (std::vector<CameraID>{first, second}));
     child = holder(node("video0"));
-    ASSERT_TRUE(waitUntil([&] { return monitor.cameraInUse.get(); }));
+    ASSERT_TRUE(waitUntil([&] { return monitor.cameraInUse.get(); }, {child.get()}));
 }
 
 }  // namespace
