@@ -135,14 +135,24 @@ inline bool widthIs(const QImage& image, int width) {
     return w && std::abs(*w - width) <= 2;
 }
 
-// Waits until a rectangle of the screen shows the same picture twice in a row: what moves
-// there (a spring, a transition) has come to rest. `picture` keeps it.
+// Whether a picture shows something: more than one colour.
+inline bool drawn(const QImage& image) {
+    if (image.isNull()) return false;
+    const QRgb first = image.pixel(0, 0);
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            if (image.pixel(x, y) != first) return true;
+    return false;
+}
+
+// Waits until a rectangle of the screen shows something, the same picture twice in a row:
+// what moves there (a spring, a transition) has come to rest. `picture` keeps it.
 inline ::testing::AssertionResult atRest(const std::string& display, const Geometry& g,
                                          QImage* picture = nullptr) {
     QImage previous = grab(display, g);
     return waitFor([&] {
         QImage now = grab(display, g);
-        const bool still = !now.isNull() && now == previous;
+        const bool still = drawn(now) && now == previous;
         previous = std::move(now);
         if (still && picture) *picture = previous;
         return still;

@@ -91,26 +91,41 @@ TEST(SettingsWindowDesktop, ASecondLaunchOpensItsSwitchesWriteTheSettingsAndItsC
     ASSERT_TRUE(waitFor([&] { return (window = settingsWindow()).has_value(); })) << "no settings window";
     EXPECT_TRUE(undecorated(*window));
     const Geometry g = *geometryOf(*window);
+    const auto at = [&](int x, int y) { return std::to_string(g.x + x) + " " + std::to_string(g.y + y); };
+    // The sidebar's row 172 points down ("Bandeja", or a section a search found) lights up
+    // under the pointer, brighter at its right end than the sidebar beside it, and goes dark
+    // again once the pointer has left the window: then the window has handled all that came
+    // before, and drawn it.
+    // How much brighter the row is than the sidebar beside it.
+    const auto lit = [&] {
+        const QImage strip = grab(display, {g.x + 190, g.y + 172, 15, 1});
+        return strip.isNull() ? 0 : qGray(strip.pixel(0, 0)) - qGray(strip.pixel(14, 0));
+    };
+    const auto handled = [&] {
+        ASSERT_EQ(run({"sh", "-c", "xdotool mousemove " + at(105, 172)}), 0);
+        ASSERT_TRUE(waitFor([&] { return lit() > 2; })) << "the row never lit";
+        ASSERT_EQ(run({"xdotool", "mousemove", "5", "5"}), 0);
+        ASSERT_TRUE(waitFor([&] { return lit() <= 0; })) << "the row stayed lit";
+    };
+    handled();
     saveScreenshot(display, g, "settings-window.png");
 
     // A search, for the picture; then cleared again.
-    const auto at = [&](int x, int y) { return std::to_string(g.x + x) + " " + std::to_string(g.y + y); };
     ASSERT_EQ(run({"sh", "-c", "xdotool mousemove " + at(100, 59) + " click 1"}), 0);
     ASSERT_EQ(run({"xdotool", "type", "--delay", "30", "pantalla"}), 0);
+    handled();
     saveScreenshot(display, g, "settings-search.png");
     ASSERT_EQ(run({"sh", "-c", "xdotool key ctrl+a BackSpace"}), 0);
 
     // Down to the end of the General pane, where "Ocultar en pantalla completa" is the
     // second-last switch that is on ("Ocultar en capturas de pantalla" below it is off).
     ASSERT_EQ(run({"sh", "-c", "xdotool mousemove " + at(420, 400) + " click --repeat 40 --delay 20 5"}), 0);
+    handled();
     // Near the left end of the switches: the accent shows there while one is on (its knob is
     // at the right), the knob while it is off.
     const int column = 210 + 22 + 15 + (336 - 38) + 6;
-    std::vector<int> on;
-    ASSERT_TRUE(waitFor([&] {
-        on = switchesOn(grab(display, g), column);
-        return on.size() >= 2;
-    })) << "no switches seen";
+    const std::vector<int> on = switchesOn(grab(display, g), column);
+    ASSERT_GE(on.size(), 2u) << "no switches seen";
     saveScreenshot(display, g, "settings-switches.png");
     ASSERT_EQ(storedSetting(settingsFile, "hideInFullscreen").value_or(true), true);
     const int target = on[on.size() - 2];
