@@ -95,17 +95,23 @@ TEST(SettingsWindowDesktop, ASecondLaunchOpensItsSwitchesWriteTheSettingsAndItsC
     // The sidebar's row 172 points down ("Bandeja", or a section a search found) lights up
     // under the pointer, brighter at its right end than the sidebar beside it, and goes dark
     // again once the pointer has left the window: then the window has handled all that came
-    // before, and drawn it.
-    // How much brighter the row is than the sidebar beside it.
+    // before, and drawn it. The pointer goes on moving meanwhile, so that a window that had
+    // not taken it yet still sees it come.
     const auto lit = [&] {
         const QImage strip = grab(display, {g.x + 190, g.y + 172, 15, 1});
         return strip.isNull() ? 0 : qGray(strip.pixel(0, 0)) - qGray(strip.pixel(14, 0));
     };
+    const auto pointerTo = [](int x, int y) {
+        int nudge = 0;
+        return [x, y, nudge]() mutable {
+            EXPECT_EQ(run({"xdotool", "mousemove", std::to_string(x + nudge), std::to_string(y)}), 0);
+            nudge = 1 - nudge;
+        };
+    };
     const auto handled = [&] {
-        ASSERT_EQ(run({"sh", "-c", "xdotool mousemove " + at(105, 172)}), 0);
-        ASSERT_TRUE(waitFor([&] { return lit() > 2; })) << "the row never lit";
-        ASSERT_EQ(run({"xdotool", "mousemove", "5", "5"}), 0);
-        ASSERT_TRUE(waitFor([&] { return lit() <= 0; })) << "the row stayed lit";
+        ASSERT_TRUE(waitFor([&] { return lit() > 2; }, {}, pointerTo(g.x + 105, g.y + 172)))
+            << "the row never lit";
+        ASSERT_TRUE(waitFor([&] { return lit() <= 0; }, {}, pointerTo(5, 5))) << "the row stayed lit";
     };
     handled();
     saveScreenshot(display, g, "settings-window.png");
