@@ -102,11 +102,12 @@ ticks() {
   stat="${stat##*) }"
   awk '{ print $12 + $13 }' <<<"$stat"
 }
-# One line per thread: its name (spaces as dots) and its voluntary context switches.
+# One line per thread: its id, its name (spaces as dots) and its voluntary context switches.
 switches() {
   local task
   for task in /proc/"$1"/task/*; do
-    printf '%s %s\n' "$(tr ' ' . <"$task/comm")" "$(awk '/^voluntary_ctxt_switches:/ { print $2 }' "$task/status")"
+    printf '%s %s %s\n' "${task##*/}" "$(tr ' ' . <"$task/comm")" \
+      "$(awk '/^voluntary_ctxt_switches:/ { print $2 }' "$task/status")"
   done 2>/dev/null
 }
 
@@ -132,14 +133,15 @@ for n in "${!apps[@]}"; do
   rss="$(awk '/^VmRSS:/ { print $2 }' "/proc/$app/status")"
   awk -v a="$(cat "$work/$n/ticks.before")" -v b="$(cat "$work/$n/ticks.after")" -v hz="$hz" -v s="$start" \
     -v e="$end" -v rss="$rss" -v build="${builds[$((n - 1))]}" '
-    # Wake-ups per thread name (threads of one name summed), from the two readings.
-    FNR == NR { before[$1] += $2; next }
-    { after[$1] += $2 }
+    # Wake-ups per thread name (threads of one name summed), from the two readings; a thread
+    # that started meanwhile counts from zero, one that ended is not counted.
+    FNR == NR { before[$1] = $3; next }
+    { w[$2] += $3 - ($1 in before ? before[$1] : 0) }
     END {
       t = e - s
       printf "%s: CPU %.2f %% of one core, resident %.1f MB\n", build, 100 * (b - a) / hz / t, rss / 1024
       total = 0
-      for (name in after) { w[name] = (after[name] - before[name]) / t; total += w[name] }
+      for (name in w) { w[name] /= t; total += w[name] }
       printf "  wake-ups/s: %.1f", total
       for (name in w) if (w[name] >= 0.05) printf "; %s %.1f", name, w[name]
       printf "\n"
