@@ -147,7 +147,6 @@ TEST_F(SingleInstanceTest, SilentClientsAndFewDescriptorsNeverStopTheListening) 
         rlimit few = saved;
         few.rlim_cur = static_cast<rlim_t>(openDescriptors() + 14);
         ASSERT_EQ(::setrlimit(RLIMIT_NOFILE, &few), 0);
-        testing::settle(300);
         SingleInstance later(socket);
         handedOver =
             later.start({"quorlix://agent?agent=codex&event=done"}) == SingleInstance::Outcome::handedOver;
