@@ -6,7 +6,7 @@
 #include "app/app_delegate.h"
 #include "app/migration.h"
 #include "foundation/app_settings.h"
-#include "foundation/key_log.h"
+#include "platform/key_log.h"
 #include "platform/linux/linux_platform.h"
 #include "platform/linux/single_instance.h"
 #include "platform/linux/unix_signals.h"

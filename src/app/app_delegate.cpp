@@ -1,6 +1,6 @@
 #include "app/app_delegate.h"
 
-#include "app/app_actions.h"
+#include "foundation/app_actions.h"
 #include "island/island_state.h"
 #include "platform/main_queue.h"
 #include "platform/paths.h"

@@ -1,7 +1,7 @@
 #include "services/focus_monitor.h"
 
-#include "foundation/key_log.h"
 #include "platform/atomic_file.h"
+#include "platform/key_log.h"
 #include "platform/main_queue.h"
 #include "platform/number_text.h"
 #include "platform/paths.h"

@@ -1,7 +1,7 @@
 #include "services/media_key_interceptor.h"
 
 #include "foundation/app_settings.h"
-#include "foundation/key_log.h"
+#include "platform/key_log.h"
 #include "platform/main_queue.h"
 #include "platform/platform.h"
 #include "services/brightness_service.h"

@@ -11,13 +11,13 @@
 // to what lies under it, and the pointer events forwarded from the pointer monitor alone
 // open it. Delayed work lives in members, so it dies with the controller. Main thread only.
 
+#include "foundation/notch_geometry.h"
 #include "island/island_mode.h"
 #include "island/island_services.h"
 #include "island/island_state.h"
 #include "platform/platform.h"
 #include "platform/pointer_monitor.h"
 #include "platform/work_item.h"
-#include "window/notch_geometry.h"
 
 #include <memory>
 #include <optional>

@@ -1,7 +1,7 @@
 #include "app/app_delegate.h"
 
-#include "app/app_actions.h"
 #include "fakes/fake_platform.h"
+#include "foundation/app_actions.h"
 #include "foundation/quorlix_config.h"
 #include "platform/user_defaults.h"
 #include "services/apple_script_queue.h"

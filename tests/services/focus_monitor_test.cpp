@@ -1,8 +1,8 @@
 #include "services/focus_monitor.h"
 
 #include "fakes/fake_platform.h"
-#include "foundation/key_log.h"
 #include "platform/atomic_file.h"
+#include "platform/key_log.h"
 
 #include <gtest/gtest.h>
 
