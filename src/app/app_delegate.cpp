@@ -51,6 +51,9 @@ void AppDelegate::applicationDidFinishLaunching() {
     AppActions::previewIslandSize = lifetime_.guard([this] {
         if (!controllers_.empty()) controllers_.front()->previewSize();
     });
+    // The island first: its panel goes to the screen as it is made, so it shows while the rest
+    // starts (the services it draws publish what they find as they find it).
+    rebuildWindows();
     const bool offeredMove = windows_->offerMoveIfNeeded();
 
     nowPlaying.start();
@@ -82,7 +85,6 @@ void AppDelegate::applicationDidFinishLaunching() {
 
     observeSettings();
     observeSystem();
-    rebuildWindows();
     installMouseMonitors();
     updateStatusItem();
     lockScreen = std::make_unique<LockScreenController>(
