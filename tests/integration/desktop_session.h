@@ -11,6 +11,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <memory>
 #include <optional>
 #include <string>
@@ -34,6 +35,7 @@ inline std::optional<std::string> firstLine(const std::filesystem::path& file) {
     return std::nullopt;
 }
 
+// The whole text of a file a program wrote; empty when there is none.
 inline std::string fileText(const std::filesystem::path& file) {
     std::ifstream in(file);
     return std::string(std::istreambuf_iterator<char>(in), {});

@@ -9,6 +9,7 @@
 
 #include <xcb/xcb.h>
 
+#include <chrono>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -135,6 +136,12 @@ inline bool widthIs(const QImage& image, int width) {
     return w && std::abs(*w - width) <= 2;
 }
 
+// Whether the island centred at `centre` is open: dark well below the resting island and
+// beside it.
+inline bool expandedAround(const QImage& image, int centre) {
+    return dark(image, centre, 120) && dark(image, centre - 160, 60);
+}
+
 // Whether a picture shows something: more than one colour.
 inline bool drawn(const QImage& image) {
     if (image.isNull()) return false;
@@ -145,17 +152,28 @@ inline bool drawn(const QImage& image) {
     return false;
 }
 
-// Waits until a rectangle of the screen shows something, the same picture twice in a row:
-// what moves there (a spring, a transition) has come to rest. `picture` keeps it.
-inline ::testing::AssertionResult atRest(const std::string& display, const Geometry& g,
-                                         QImage* picture = nullptr) {
+// How long a picture stays the same to count as at rest: several frames, so that a spring
+// caught between two frames of a loaded machine does not pass for still.
+inline constexpr std::chrono::milliseconds restingSpan{250};
+
+// Waits until a rectangle of the screen shows something that `accept` takes, the same
+// picture for `restingSpan`: what moves there (a spring, a transition) has come to rest.
+// `picture` keeps it.
+template <class Accept = bool (*)(const QImage&)>
+::testing::AssertionResult atRest(const std::string& display, const Geometry& g, QImage* picture = nullptr,
+                                  Accept accept = [](const QImage&) { return true; }) {
     QImage previous = grab(display, g);
+    auto since = std::chrono::steady_clock::now();
     return waitFor([&] {
         QImage now = grab(display, g);
-        const bool still = drawn(now) && now == previous;
-        previous = std::move(now);
-        if (still && picture) *picture = previous;
-        return still;
+        if (!drawn(now) || now != previous) {
+            previous = std::move(now);
+            since = std::chrono::steady_clock::now();
+            return false;
+        }
+        if (std::chrono::steady_clock::now() - since < restingSpan || !accept(previous)) return false;
+        if (picture) *picture = previous;
+        return true;
     });
 }
 
