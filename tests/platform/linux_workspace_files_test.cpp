@@ -166,7 +166,12 @@ protected:
                 delivered = std::move(image);
             });
         EXPECT_TRUE(waitUntil([&] { return calls > 0; })) << path;
-        settle(50);
+        // Made in turn and delivered in turn: once one asked for later has come, a second
+        // delivery of this one would have come too.
+        bool later = false;
+        const platform::WorkItem next = workspace->thumbnail(
+            (home.path() / "nothing").string(), {1, 1}, 1, [&](std::optional<platform::Image>) { later = true; });
+        EXPECT_TRUE(waitUntil([&] { return later; }));
         EXPECT_EQ(calls, 1);
         EXPECT_TRUE(onMainThread);
         if (!delivered) return std::nullopt;
