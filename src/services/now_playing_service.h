@@ -76,7 +76,8 @@ public:
     // Flips the play state at once, before the player confirms, and sends "playpause".
     void togglePlayPause();
     void seek(double seconds);
-    // Reads shuffle, repeat and favourite from the player.
+    // Reads shuffle, repeat and favourite from the player. An answer never undoes a toggle
+    // made after the read was asked.
     void syncShuffle();
     void toggleShuffle();
     void toggleRepeat();
@@ -108,6 +109,9 @@ private:
     bool isRunning(PlayerSource source) const;
     void refresh(PlayerSource source);
     void applySnapshot(const std::string& reply, PlayerSource source);
+    // Sets `flag` from a read's answer, unless the flag was toggled (`toggles` counts the
+    // toggles) after the read was asked.
+    ScriptCompletion readBack(Published<bool>& flag, const unsigned& toggles);
 
     // Artwork.
     void fetchArtwork(const Track& forTrack);
@@ -128,6 +132,9 @@ private:
     double anchorPosition = 0;
     Date anchorDate;
     std::optional<std::string> artworkTrackID;
+    unsigned shuffleToggles_ = 0;
+    unsigned repeatToggles_ = 0;
+    unsigned favoriteToggles_ = 0;
 
     Subscription musicObserver_;
     Subscription spotifyObserver_;

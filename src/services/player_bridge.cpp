@@ -82,33 +82,39 @@ void NowPlayingService::seek(double seconds) {
     run(PlayerScripts::setPosition(track.get()->source, target), ignore);
 }
 
+NowPlayingService::ScriptCompletion NowPlayingService::readBack(Published<bool>& flag,
+                                                                const unsigned& toggles) {
+    // Scripts run in turn, so a read asked before a toggle reads the player before the toggle
+    // reached it: its answer is older than the flag, which it must not undo.
+    return [&flag, &toggles, asked = toggles](std::optional<platform::ScriptValue> result) {
+        if (toggles != asked) return;
+        if (const auto on = result ? result->booleanValue() : std::nullopt) flag = *on;
+    };
+}
+
 void NowPlayingService::syncShuffle() {
     if (!track.get() || !isRunning(track.get()->source)) return;
     const PlayerSource source = track.get()->source;
-    run(PlayerScripts::shuffle(source), [this](std::optional<platform::ScriptValue> result) {
-        if (const auto on = result ? result->booleanValue() : std::nullopt) shuffling = *on;
-    });
-    run(PlayerScripts::repeating(source), [this](std::optional<platform::ScriptValue> result) {
-        if (const auto on = result ? result->booleanValue() : std::nullopt) repeating = *on;
-    });
+    run(PlayerScripts::shuffle(source), readBack(shuffling, shuffleToggles_));
+    run(PlayerScripts::repeating(source), readBack(repeating, repeatToggles_));
     // Spotify has no favourites, nor has a host without them: nothing is marked.
     if (source == PlayerSource::spotify || !scriptHost_ || !scriptHost_->supportsFavorites()) {
         favorited = false;
         return;
     }
-    run(PlayerScripts::musicFavorite(std::nullopt), [this](std::optional<platform::ScriptValue> result) {
-        if (const auto on = result ? result->booleanValue() : std::nullopt) favorited = *on;
-    });
+    run(PlayerScripts::musicFavorite(std::nullopt), readBack(favorited, favoriteToggles_));
 }
 
 void NowPlayingService::toggleShuffle() {
     if (!track.get() || !isRunning(track.get()->source)) return;
+    ++shuffleToggles_;
     shuffling = !shuffling.get();
     run(PlayerScripts::setShuffle(track.get()->source, shuffling.get()), ignore);
 }
 
 void NowPlayingService::toggleRepeat() {
     if (!track.get() || !isRunning(track.get()->source)) return;
+    ++repeatToggles_;
     repeating = !repeating.get();
     run(PlayerScripts::setRepeating(track.get()->source, repeating.get()), ignore);
 }
@@ -120,6 +126,7 @@ bool NowPlayingService::canFavorite() const {
 
 void NowPlayingService::toggleFavorite() {
     if (!canFavorite() || !isRunning(track.get()->source)) return;
+    ++favoriteToggles_;
     favorited = !favorited.get();
     run(PlayerScripts::musicFavorite(favorited.get()), ignore);
 }

@@ -275,6 +275,35 @@ TEST_F(PlayerBridgeTest, FailedReadsKeepTheFlags) {
     EXPECT_TRUE(service->shuffling.get());
 }
 
+TEST_F(PlayerBridgeTest, AReadAskedBeforeAToggleNeverUndoesIt) {
+    // The player has all three off. Scripts run in turn: a read asked just before a toggle
+    // answers the player's state from before it, once the toggle has flipped the flag.
+    reply(PlayerScripts::shuffle(PlayerSource::music), ScriptValue::boolean(false));
+    reply(PlayerScripts::repeating(PlayerSource::music), ScriptValue::boolean(false));
+    reply(PlayerScripts::musicFavorite(std::nullopt), ScriptValue::boolean(false));
+    playMusic();
+    struct Case {
+        const char* name;
+        void (NowPlayingService::*toggle)();
+        Published<bool> NowPlayingService::*flag;
+    };
+    const Case cases[] = {
+        {"shuffle", &NowPlayingService::toggleShuffle, &NowPlayingService::shuffling},
+        {"repeat", &NowPlayingService::toggleRepeat, &NowPlayingService::repeating},
+        {"favourite", &NowPlayingService::toggleFavorite, &NowPlayingService::favorited},
+    };
+    for (const auto& c : cases) {
+        service->syncShuffle();
+        ((*service).*c.toggle)();
+        fake.time.runPending();
+        EXPECT_TRUE(((*service).*c.flag).get()) << c.name;
+        // A read asked after the toggle is the player's word again.
+        service->syncShuffle();
+        fake.time.runPending();
+        EXPECT_FALSE(((*service).*c.flag).get()) << c.name;
+    }
+}
+
 TEST_F(PlayerBridgeTest, SpotifyHasNoFavourites) {
     snapshot(PlayerSource::spotify, "playing|~|S|~|A|~|B|~|100000|~|1|~|spotify:track:9");
     fake.workspace.running = {spotifyID};
