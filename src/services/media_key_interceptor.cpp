@@ -145,8 +145,8 @@ bool MediaKeyInterceptor::handle(const TapEvent& event) {
     const bool fine = (event.modifierFlags & TapEvent::option) && (event.modifierFlags & TapEvent::shift);
     const float delta = fine ? fineStep : step;
     switch (key) {
-        case MediaKey::soundUp: volume_->setVolume(volume_->level + delta); return true;
-        case MediaKey::soundDown: volume_->setVolume(volume_->level - delta); return true;
+        case MediaKey::soundUp: volume_->stepVolume(delta); return true;
+        case MediaKey::soundDown: volume_->stepVolume(-delta); return true;
         case MediaKey::mute: volume_->toggleMute(); return true;
         default: break;
     }

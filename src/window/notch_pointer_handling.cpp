@@ -105,7 +105,7 @@ void NotchWindowController::stepVolume(const platform::ScrollDetail& event) {
         event.deltaY * (event.hasPreciseScrollingDeltas ? trackpadVolumeStep : wheelVolumeStep);
     if (step == 0) return;
     // The service clamps to 0...1 and unmutes above 0.
-    services_.volume.setVolume(static_cast<float>(services_.volume.level.get() + step));
+    services_.volume.stepVolume(static_cast<float>(step));
 }
 
 void NotchWindowController::handlePageSwipe(const platform::ScrollDetail& event) {
