@@ -25,6 +25,7 @@
 #include "services/rgba.h"
 #include "services/track.h"
 
+#include <cstdint>
 #include <functional>
 #include <optional>
 #include <string>
@@ -97,7 +98,8 @@ private:
     using ScriptCompletion = std::function<void(std::optional<platform::ScriptValue>)>;
 
     void handle(const platform::NotificationInfo& info, PlayerSource source);
-    void apply(const Track& newTrack, bool playing);
+    // `artworkAddress`: where the player says the track's picture is, when it says.
+    void apply(const Track& newTrack, bool playing, const std::optional<std::string>& artworkAddress = {});
     void setPlaying(bool playing);
     void clear();
     // Moves the position anchor to `seconds` now and tells observers.
@@ -109,13 +111,16 @@ private:
     void refresh(PlayerSource source);
     void applySnapshot(const std::string& reply, PlayerSource source);
 
-    // Artwork.
+    // Artwork. Each lookup is a request numbered by `artworkRequest_`; only the latest may
+    // show its result.
     void fetchArtwork(const Track& forTrack);
-    void fetchMusicArtwork(const std::string& trackID, bool raw);
-    // Downloads the picture at an https address for the track, if still current.
-    void downloadArtwork(const std::string& trackID, const std::string& address);
+    // Drops the lookup under way, whatever stage it is at.
+    void forgetArtworkLookup();
+    void fetchMusicArtwork(std::uint64_t request, bool raw);
+    // Downloads the picture at an https address for the request, if still current.
+    void downloadArtwork(std::uint64_t request, const std::string& address);
     void setArtwork(platform::Image image);
-    bool isCurrent(const std::string& trackID) const;
+    bool isCurrent(std::uint64_t request) const;
 
     platform::ScriptHost* scriptHost_;
     platform::PlayerNotifications* notifications_;
@@ -127,7 +132,14 @@ private:
     platform::WorkItem hideLiveTask;
     double anchorPosition = 0;
     Date anchorDate;
+    // The identity (`Track::identity`) of the track whose artwork was last asked for, and the
+    // picture address the player gave with it (none: not said).
     std::optional<std::string> artworkTrackID;
+    std::optional<std::string> artworkAddress_;
+    std::uint64_t artworkRequest_ = 0;
+    // The lookup waiting for its track to settle, and its download.
+    platform::WorkItem artworkWork_;
+    platform::HttpTask artworkDownload_;
 
     Subscription musicObserver_;
     Subscription spotifyObserver_;
