@@ -22,6 +22,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <map>
 #include <memory>
 #include <optional>
@@ -74,6 +75,12 @@ public:
 
     // Replies held back, in the order their requests came.
     std::size_t heldCount() const { return held_.size(); }
+    // Held replies whose client is still connected (one that gave up has hung up).
+    std::size_t heldOpen() const {
+        return static_cast<std::size_t>(std::count_if(held_.begin(), held_.end(), [](const auto& h) {
+            return h.first && h.first->state() == QAbstractSocket::ConnectedState;
+        }));
+    }
     // Sends the `index`th held reply, now with `body`.
     void release(std::size_t index, const QByteArray& body) {
         auto& [socket, reply] = held_.at(index);
