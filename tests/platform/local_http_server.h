@@ -19,6 +19,7 @@
 #include <QSslServer>
 #include <QTcpServer>
 #include <QTcpSocket>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -40,6 +41,8 @@ public:
         QByteArray contentType = "application/json";
         bool silent = false;  // never answer
         bool held = false;    // answer when the test calls `release`
+        QByteArray location;  // sent as the Location header (a redirect)
+        int trickle = 0;      // milliseconds between the body's bytes (0: all at once)
     };
     struct Request {
         QByteArray target;  // path and query as sent
@@ -117,9 +120,27 @@ private:
     static void write(QTcpSocket* socket, const Reply& reply) {
         QByteArray head =
             "HTTP/1.1 " + QByteArray::number(reply.status) + " X\r\nContent-Type: " + reply.contentType +
-            "\r\nContent-Length: " + QByteArray::number(reply.body.size()) + "\r\nConnection: close\r\n\r\n";
+            "\r\nContent-Length: " + QByteArray::number(reply.body.size()) + "\r\nConnection: close\r\n";
+        if (!reply.location.isEmpty()) head += "Location: " + reply.location + "\r\n";
+        head += "\r\n";
+        if (reply.trickle > 0) {
+            socket->write(head);
+            trickle(socket, reply.body, reply.trickle);
+            return;
+        }
         socket->write(head + reply.body);
         socket->disconnectFromHost();
+    }
+    // The body a byte at a time, `interval` milliseconds apart, while the client listens.
+    static void trickle(QPointer<QTcpSocket> socket, QByteArray rest, int interval) {
+        if (!socket || socket->state() != QAbstractSocket::ConnectedState) return;
+        if (rest.isEmpty()) {
+            socket->disconnectFromHost();
+            return;
+        }
+        socket->write(rest.left(1));
+        QTimer::singleShot(interval, socket,
+                           [socket, rest = rest.mid(1), interval] { trickle(socket, rest, interval); });
     }
 
     std::unique_ptr<QTcpServer> server_;
