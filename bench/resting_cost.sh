@@ -16,46 +16,11 @@ build="${1:-build/bench}"
 quorlix="$build/quorlix"
 player="$build/bench/quorlix-bench-player"
 seconds="${QUORLIX_SECONDS:-10}"
-for program in "$quorlix" "$player"; do
-  [ -x "$program" ] || { echo "missing $program: build it first (cmake --build $build)" >&2; exit 2; }
-done
-for tool in Xvfb dbus-daemon; do
-  command -v "$tool" >/dev/null || { echo "missing $tool" >&2; exit 2; }
-done
-
-work="$(mktemp -d)"
-started=()
-cleanup() {
-  for pid in "${started[@]}"; do kill "$pid" 2>/dev/null || true; done
-  for pid in "${started[@]}"; do wait "$pid" 2>/dev/null || true; done
-  rm -rf "$work"
-}
-trap cleanup EXIT
-
-# A display number nobody uses.
-number=90
-while [ -e "/tmp/.X11-unix/X$number" ] || [ -e "/tmp/.X$number-lock" ]; do number=$((number + 1)); done
-Xvfb ":$number" -screen 0 1920x1080x24 -nolisten tcp >/dev/null 2>&1 &
-started+=($!)
-for _ in $(seq 100); do [ -e "/tmp/.X11-unix/X$number" ] && break; sleep 0.1; done
-export DISPLAY=":$number"
-if command -v xcompmgr >/dev/null; then
-  xcompmgr >/dev/null 2>&1 &
-  started+=($!)
-fi
-
-# The session bus (the player comes once Quorlix runs, as a player started later does).
-dbus-daemon --session --fork --print-address=3 --print-pid=4 3>"$work/bus.address" 4>"$work/bus.pid"
-started+=("$(cat "$work/bus.pid")")
-export DBUS_SESSION_BUS_ADDRESS="$(cat "$work/bus.address")"
-
-# Fresh folders, and no first-run window.
-export HOME="$work/home" XDG_CONFIG_HOME="$work/home/.config" XDG_DATA_HOME="$work/home/.local/share"
-export XDG_STATE_HOME="$work/home/.local/state" XDG_CACHE_HOME="$work/home/.cache" XDG_RUNTIME_DIR="$work/runtime"
-mkdir -p "$XDG_CONFIG_HOME" "$XDG_DATA_HOME" "$XDG_STATE_HOME" "$XDG_CACHE_HOME" "$XDG_RUNTIME_DIR"
-chmod 700 "$XDG_RUNTIME_DIR"
-echo '{"didShowWelcome": true}' >"$XDG_CONFIG_HOME/com.halvik.quorlix.json"
-export QT_QPA_PLATFORM=xcb
+source bench/desktop_session.sh
+requirePrograms "$quorlix" "$player"
+requireTools Xvfb dbus-daemon
+# The player comes once Quorlix runs, as a player started later does.
+desktopSession 1920x1080
 
 if [ -n "${QUORLIX_CORE:-}" ]; then
   taskset -c "$QUORLIX_CORE" "$quorlix" >"$work/quorlix.out" 2>&1 &

@@ -8,23 +8,16 @@
 // players that give every file one id do, and it writes "changed".
 
 #include "platform/mpris_test_player.h"
+#include "platform/signal_wakeup.h"
 
 #include <QCoreApplication>
 #include <QDBusConnection>
-#include <QSocketNotifier>
 
-#include <unistd.h>
 #include <csignal>
 #include <cstdio>
+#include <memory>
 
 namespace {
-
-int wakeUp[2] = {-1, -1};
-
-void onSignal(int) {
-    const char byte = 1;
-    [[maybe_unused]] const auto written = ::write(wakeUp[1], &byte, 1);
-}
 
 quorlix::testing::TestTrack track(const QString& title, const QString& artwork) {
     return {QStringLiteral("/org/quorlix/track/1"),
@@ -45,13 +38,9 @@ int main(int argc, char** argv) {
     quorlix::testing::MprisTestPlayer player(QDBusConnection::sessionBus(),
                                              QStringLiteral("org.mpris.MediaPlayer2.testplayer"),
                                              {track(argument(1, "Primera"), argument(2, ""))});
-    std::unique_ptr<QSocketNotifier> changes;
-    if (argc > 4 && ::pipe(wakeUp) == 0) {
-        std::signal(SIGUSR1, onSignal);
-        changes = std::make_unique<QSocketNotifier>(wakeUp[0], QSocketNotifier::Read);
-        QObject::connect(changes.get(), &QSocketNotifier::activated, [&] {
-            char byte = 0;
-            [[maybe_unused]] const auto read = ::read(wakeUp[0], &byte, 1);
+    std::unique_ptr<quorlix::testing::SignalWakeup> changes;
+    if (argc > 4) {
+        changes = std::make_unique<quorlix::testing::SignalWakeup>(SIGUSR1, [&] {
             player.replaceCurrent(track(argument(3, ""), argument(4, "")));
             std::printf("changed\n");
             std::fflush(stdout);

@@ -1,0 +1,143 @@
+#!/usr/bin/env bash
+# What Quorlix keeps over a long run of ordinary events: the real program on a virtual display
+# of its own (Xvfb, with a compositing manager when there is one), a private session bus with
+# the MPRIS test player playing, a private PulseAudio with two outputs when pulseaudio is
+# installed, and fresh XDG folders. Every 3 s one event comes, in turn: the player moves on to
+# another track, the volume goes up or down, an AI agent starts or finishes, the pointer opens
+# the island and leaves it, and every tenth event the settings window opens and is closed with
+# its own button. Each minute it prints the process's resident and private memory.
+#
+#   bench/soak.sh [build folder] [minutes]      # default: build/bench and 60 minutes; the
+#                                               # folder is a Release build with the benchmarks
+#                                               # (cmake -DQUORLIX_BENCH=ON)
+#   QUORLIX_ISLAND_CYCLES=1000 bench/soak.sh    # instead: the pointer opens and closes the
+#                                               # island that many times, and the memory
+#                                               # before and after is printed
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+build="${1:-build/bench}"
+minutes="${2:-60}"
+quorlix="$build/quorlix"
+player="$build/bench/quorlix-bench-player"
+source bench/desktop_session.sh
+requirePrograms "$quorlix" "$player"
+requireTools Xvfb dbus-daemon xdotool
+# The island hangs from the top centre of the 1280 × 720 screen.
+desktopSession 1280x720
+centre=640
+
+# Two outputs of a private sound server, so the volume can move.
+volume=""
+if command -v pulseaudio >/dev/null && command -v pactl >/dev/null; then
+  mkdir -p "$work/pulse"
+  export PULSE_RUNTIME_PATH="$work/pulse" PULSE_STATE_PATH="$work/pulse" PULSE_SERVER="unix:$work/pulse/native"
+  pulseaudio -n --daemonize=no --exit-idle-time=-1 --use-pid-file=no --disable-shm=yes --log-target=stderr \
+    -L "module-native-protocol-unix auth-anonymous=1 socket=$work/pulse/native" \
+    -L "module-null-sink sink_name=a sink_properties=device.description=Altavoces" \
+    -L "module-null-sink sink_name=b sink_properties=device.description=Pantalla" 2>"$work/pulse.log" &
+  started+=($!)
+  for _ in $(seq 100); do pactl info >/dev/null 2>&1 && break; sleep 0.1; done
+  pactl info >/dev/null 2>&1 && volume=yes
+fi
+[ -n "$volume" ] || echo "(no private PulseAudio here: the volume does not move)"
+
+"$player" "$work" >"$work/player.out" 2>&1 &
+playerPid=$!
+started+=("$playerPid")
+for _ in $(seq 100); do grep -q playing "$work/player.out" 2>/dev/null && break; sleep 0.1; done
+"$quorlix" >"$work/quorlix.out" 2>&1 &
+app=$!
+started+=("$app")
+sleep 6
+kill -0 "$app" 2>/dev/null || { echo "Quorlix ended early:" >&2; cat "$work/quorlix.out" >&2; exit 1; }
+
+kb() { awk -v key="$1" '$1 == key { total += $2 } END { print total + 0 }' "$2"; }
+memory() {
+  local rss private
+  rss="$(kb VmRSS: "/proc/$app/status")"
+  private=$(($(kb Private_Clean: "/proc/$app/smaps_rollup") + $(kb Private_Dirty: "/proc/$app/smaps_rollup")))
+  awk -v r="$rss" -v p="$private" 'BEGIN { printf "%8.1f %11.1f\n", r / 1024, p / 1024 }'
+}
+alive() { kill -0 "$app" 2>/dev/null || { echo "Quorlix ended:" >&2; cat "$work/quorlix.out" >&2; exit 1; }; }
+
+# The pointer onto the island and away, moved as a hand moves it (relative steps: a jump to a
+# place makes no raw motion).
+park() { xdotool mousemove "$centre" 600; }
+hover() {
+  xdotool mousemove_relative -- 0 -588
+  sleep "${1:-1.5}"
+  xdotool mousemove_relative -- 0 588
+}
+
+if [ -n "${QUORLIX_ISLAND_CYCLES:-}" ]; then
+  park
+  hover 1
+  sleep 1
+  echo "cycles   rss MB  private MB"
+  printf "%6d " 1
+  memory
+  for cycle in $(seq 2 "$QUORLIX_ISLAND_CYCLES"); do
+    hover 0.8
+    sleep 0.8
+    if [ $((cycle % 100)) -eq 0 ]; then
+      alive
+      printf "%6d " "$cycle"
+      memory
+    fi
+  done
+  exit 0
+fi
+
+# The settings window: a second launch opens it; its own close button (top left) hides it.
+settingsWindow() {
+  local id
+  for id in $(xdotool search --onlyvisible --name '^Quorlix$' 2>/dev/null); do
+    eval "$(xdotool getwindowgeometry --shell "$id")"
+    [ "$WIDTH" -eq 620 ] && { echo "$id"; return; }
+  done
+}
+settings() {
+  "$quorlix" >/dev/null 2>&1 || true
+  local id=""
+  for _ in $(seq 50); do
+    id="$(settingsWindow)"
+    [ -n "$id" ] && break
+    sleep 0.1
+  done
+  [ -n "$id" ] || return 0
+  sleep 1.5
+  eval "$(xdotool getwindowgeometry --shell "$id")"
+  xdotool mousemove "$((X + 26))" "$((Y + 22))" click 1
+  sleep 0.5
+  park
+}
+
+park
+echo "minute   rss MB  private MB"
+printf "%6d " 0
+memory
+end=$(($(date +%s) + minutes * 60))
+next=$(($(date +%s) + 60))
+minute=0
+event=0
+while [ "$(date +%s)" -lt "$end" ]; do
+  event=$((event + 1))
+  case $((event % 5)) in
+    0) kill -USR1 "$playerPid" ;;
+    1) if [ -n "$volume" ]; then
+         if [ $((event % 2)) -eq 0 ]; then pactl set-sink-volume @DEFAULT_SINK@ +5%; else pactl set-sink-volume @DEFAULT_SINK@ -5%; fi
+       fi ;;
+    2) "$quorlix" "quorlix://agent?agent=claude&event=$([ $((event % 2)) -eq 0 ] && echo working || echo done)" ;;
+    3) hover ;;
+    4) if [ $((event % 10)) -eq 9 ]; then settings; fi ;;
+  esac
+  sleep 3
+  alive
+  if [ "$(date +%s)" -ge "$next" ]; then
+    minute=$((minute + 1))
+    next=$((next + 60))
+    printf "%6d " "$minute"
+    memory
+  fi
+done
