@@ -1,11 +1,12 @@
 #!/usr/bin/env bash
 # What Quorlix keeps over a long run of ordinary events: the real program on a virtual display
 # of its own (Xvfb, with a compositing manager when there is one), a private session bus with
-# the MPRIS test player playing, a private PulseAudio with two outputs when pulseaudio is
-# installed, and fresh XDG folders. Every 3 s one event comes, in turn: the player moves on to
+# the MPRIS test player playing, a private PulseAudio when pulseaudio is installed, and fresh
+# XDG folders. Every 3 s one event comes, in turn: the player moves on to
 # another track, the volume goes up or down, an AI agent starts or finishes, the pointer opens
 # the island and leaves it, and every tenth event the settings window opens and is closed with
 # its own button. Each minute it prints the process's resident and private memory.
+# (Needs Xvfb, dbus-daemon and xdotool.)
 #
 #   bench/soak.sh [build folder] [minutes]      # default: build/bench and 60 minutes; the
 #                                               # folder is a Release build with the benchmarks
@@ -20,27 +21,32 @@ build="${1:-build/bench}"
 minutes="${2:-60}"
 quorlix="$build/quorlix"
 player="$build/bench/quorlix-bench-player"
-source bench/desktop_session.sh
-requirePrograms "$quorlix" "$player"
-requireTools Xvfb dbus-daemon xdotool
-# The island hangs from the top centre of the 1280 × 720 screen.
-desktopSession 1280x720
-centre=640
+for program in "$quorlix" "$player"; do
+  [ -x "$program" ] || { echo "missing $program: build it first (cmake --build $build)" >&2; exit 2; }
+done
+source bench/desktop.sh
+require_tools
+command -v xdotool >/dev/null || { echo "missing xdotool" >&2; exit 2; }
 
-# Two outputs of a private sound server, so the volume can move.
-volume=""
-if command -v pulseaudio >/dev/null && command -v pactl >/dev/null; then
-  mkdir -p "$work/pulse"
-  export PULSE_RUNTIME_PATH="$work/pulse" PULSE_STATE_PATH="$work/pulse" PULSE_SERVER="unix:$work/pulse/native"
-  pulseaudio -n --daemonize=no --exit-idle-time=-1 --use-pid-file=no --disable-shm=yes --log-target=stderr \
-    -L "module-native-protocol-unix auth-anonymous=1 socket=$work/pulse/native" \
-    -L "module-null-sink sink_name=a sink_properties=device.description=Altavoces" \
-    -L "module-null-sink sink_name=b sink_properties=device.description=Pantalla" 2>"$work/pulse.log" &
+# The island hangs from the top centre of the 1920 × 1080 screen.
+export DISPLAY=":$(start_display "$work")"
+started+=("$(cat "$work/xvfb.pid")")
+centre=960
+if command -v xcompmgr >/dev/null; then
+  xcompmgr >/dev/null 2>&1 &
   started+=($!)
-  for _ in $(seq 100); do pactl info >/dev/null 2>&1 && break; sleep 0.1; done
-  pactl info >/dev/null 2>&1 && volume=yes
 fi
+start_bus "$work"
+started+=("$(cat "$work/bus.pid")")
+fresh_folders "$work"
+echo '{"didShowWelcome": true}' >"$XDG_CONFIG_HOME/com.halvik.quorlix.json"
+# A sound server of its own, so the volume can move.
+start_pulse "$work"
+[ -f "$work/pulse.pid" ] && started+=("$(cat "$work/pulse.pid")")
+volume=""
+command -v pactl >/dev/null && pactl info >/dev/null 2>&1 && volume=yes
 [ -n "$volume" ] || echo "(no private PulseAudio here: the volume does not move)"
+export QT_QPA_PLATFORM=xcb
 
 "$player" "$work" >"$work/player.out" 2>&1 &
 playerPid=$!

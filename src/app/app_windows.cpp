@@ -3,7 +3,7 @@
 #include "app/app_delegate.h"
 #include "app/move_to_applications.h"
 #include "app/move_view.h"
-#include "foundation/key_log.h"
+#include "platform/key_log.h"
 #include "platform/platform.h"
 #include "settings/onboarding_controller.h"
 #include "settings/onboarding_view.h"

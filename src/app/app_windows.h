@@ -5,7 +5,7 @@
 //
 // Main thread only.
 
-#include "settings/settings_section.h"
+#include "foundation/settings_section.h"
 
 #include <memory>
 

@@ -1,6 +1,5 @@
 #include "app/hud_wiring.h"
 
-#include "app/sounds.h"
 #include "foundation/app_settings.h"
 #include "platform/clock.h"
 #include "platform/main_queue.h"
@@ -15,6 +14,7 @@
 #include "services/lyrics_service.h"
 #include "services/now_playing_service.h"
 #include "services/privacy_monitor.h"
+#include "services/sounds.h"
 #include "services/text_match.h"
 #include "services/timer_service.h"
 #include "services/update_service.h"

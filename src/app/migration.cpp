@@ -1,6 +1,6 @@
 #include "app/migration.h"
 
-#include "foundation/key_log.h"
+#include "platform/key_log.h"
 #include "platform/paths.h"
 #include "platform/user_defaults.h"
 

@@ -1,6 +1,6 @@
 #include "app/move_to_applications.h"
 
-#include "foundation/key_log.h"
+#include "platform/key_log.h"
 #include "platform/paths.h"
 #include "platform/platform.h"
 #include "platform/uuid.h"

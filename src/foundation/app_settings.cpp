@@ -1,6 +1,6 @@
 #include "foundation/app_settings.h"
 
-#include "foundation/key_log.h"
+#include "platform/key_log.h"
 #include "platform/login_item.h"
 #include "platform/platform.h"
 #include "platform/user_defaults.h"

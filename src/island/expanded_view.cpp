@@ -1,6 +1,6 @@
 #include "island/expanded_view.h"
 
-#include "app/app_actions.h"
+#include "foundation/app_actions.h"
 #include "foundation/app_settings.h"
 #include "island/calendar_page.h"
 #include "island/island_button_style.h"

@@ -1,8 +1,8 @@
 #include "island/island_layout.h"
 
 #include "foundation/app_settings.h"
+#include "foundation/notch_geometry.h"
 #include "island/live_preview.h"
-#include "window/notch_geometry.h"
 
 #include <algorithm>
 

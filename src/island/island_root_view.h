@@ -10,12 +10,12 @@
 // The services are environment objects supplied by the panel, the island's own state among
 // them. Main thread only.
 
+#include "foundation/notch_geometry.h"
 #include "island/island_mode.h"
 #include "island/island_services.h"
 #include "island/island_state.h"
 #include "ui/shape.h"
 #include "ui/view.h"
-#include "window/notch_geometry.h"
 
 namespace quorlix {
 

@@ -1,7 +1,7 @@
 #pragma once
 // A colour a model carries (an agent's tint, the artwork's accent) as the view layer's colour.
 
-#include "services/rgba.h"
+#include "foundation/rgba.h"
 #include "ui/color.h"
 
 namespace quorlix {

@@ -9,7 +9,6 @@
 
 #include "platform/clock.h"
 #include "platform/published.h"
-#include "services/rgba.h"
 
 #include <functional>
 #include <optional>
@@ -20,6 +19,15 @@ namespace quorlix::platform {
 
 enum class CalendarAuthorization { notDetermined, restricted, denied, fullAccess, writeOnly };
 
+// A calendar's colour as the store keeps it: opaque sRGB, components in 0...1.
+struct CalendarColor {
+    double red = 0;
+    double green = 0;
+    double blue = 0;
+
+    friend bool operator==(const CalendarColor&, const CalendarColor&) = default;
+};
+
 // One event, or one occurrence of a repeating event, as the store keeps it.
 struct CalendarEvent {
     // The same for every occurrence of a repeating event.
@@ -29,7 +37,7 @@ struct CalendarEvent {
     Date end;
     bool isAllDay = false;
     // Its calendar's colour; none without a calendar or a colour.
-    std::optional<RGBA> color;
+    std::optional<CalendarColor> color;
     std::optional<std::string> location;
 
     friend bool operator==(const CalendarEvent&, const CalendarEvent&) = default;

@@ -1,10 +1,10 @@
 #include "platform/user_defaults.h"
 
-#include "foundation/key_log.h"
 #include "platform/atomic_file.h"
 #include "platform/base64.h"
 #include "platform/clock.h"
 #include "platform/json_reader.h"
+#include "platform/key_log.h"
 #include "platform/paths.h"
 #include "platform/serial_queue.h"
 #include "platform/url_query.h"

@@ -20,11 +20,11 @@
 // Main thread only.
 
 #include "foundation/raw_enum.h"
+#include "foundation/rgba.h"
 #include "platform/agent_notifications.h"
 #include "platform/clock.h"
 #include "platform/published.h"
 #include "platform/work_item.h"
-#include "services/rgba.h"
 
 #include <array>
 #include <filesystem>

@@ -1,10 +1,10 @@
 #pragma once
 // Artwork of the playing track: its download and the accent colour taken from it.
 
+#include "foundation/rgba.h"
 #include "platform/http_client.h"
 #include "platform/image.h"
 #include "platform/image_decoder.h"
-#include "services/rgba.h"
 
 #include <functional>
 #include <optional>

@@ -54,9 +54,10 @@ void CalendarService::reload() {
 
     std::vector<UpcomingEvent> upcoming;
     for (auto& event : kept) {
+        const RGBA color =
+            event.color ? RGBA{event.color->red, event.color->green, event.color->blue, 1} : defaultColor;
         upcoming.push_back({eventID(event.identifier, event.start), event.title.value_or("Evento"),
-                            event.start, event.end, event.isAllDay, event.color.value_or(defaultColor),
-                            std::move(event.location)});
+                            event.start, event.end, event.isAllDay, color, std::move(event.location)});
     }
     events = std::move(upcoming);
     scheduleReminder();

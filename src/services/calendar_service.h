@@ -12,13 +12,13 @@
 //
 // Main thread only.
 
+#include "foundation/rgba.h"
 #include "platform/calendar_store.h"
 #include "platform/clock.h"
 #include "platform/published.h"
 #include "platform/work_item.h"
 #include "platform/workspace.h"
 #include "services/lifetime.h"
-#include "services/rgba.h"
 
 #include <functional>
 #include <optional>

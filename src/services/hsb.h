@@ -2,7 +2,7 @@
 // Hue, saturation and brightness (HSV) of an sRGB colour, each 0...1, and back. Greys have
 // hue 0; a hue of 1 is red again.
 
-#include "services/rgba.h"
+#include "foundation/rgba.h"
 
 namespace quorlix {
 

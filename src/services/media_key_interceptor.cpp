@@ -1,7 +1,7 @@
 #include "services/media_key_interceptor.h"
 
 #include "foundation/app_settings.h"
-#include "foundation/key_log.h"
+#include "platform/key_log.h"
 #include "platform/main_queue.h"
 #include "platform/platform.h"
 #include "services/brightness_service.h"
@@ -76,6 +76,8 @@ void MediaKeyInterceptor::update(bool enabled, bool askPermission) {
 }
 
 void MediaKeyInterceptor::requestPermission() {
+    // Nothing to ask, and a poll that would never end.
+    if (!trustCanBeGranted()) return;
     const bool trusted = trust_ ? trust_->requestTrust() : true;
     isTrusted = trusted;
     if (trusted) {

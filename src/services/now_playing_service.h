@@ -15,6 +15,7 @@
 //
 // Main thread only.
 
+#include "foundation/rgba.h"
 #include "platform/clock.h"
 #include "platform/image.h"
 #include "platform/platform.h"
@@ -22,7 +23,6 @@
 #include "platform/work_item.h"
 #include "services/apple_script_queue.h"
 #include "services/lifetime.h"
-#include "services/rgba.h"
 #include "services/track.h"
 
 #include <cstdint>

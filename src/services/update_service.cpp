@@ -1,7 +1,7 @@
 #include "services/update_service.h"
 
-#include "foundation/key_log.h"
 #include "foundation/quorlix_config.h"
+#include "platform/key_log.h"
 #include "platform/platform.h"
 #include "platform/uuid.h"
 #include "services/application_folder.h"

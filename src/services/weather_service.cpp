@@ -1,8 +1,8 @@
 #include "services/weather_service.h"
 
 #include "foundation/app_settings.h"
-#include "foundation/key_log.h"
 #include "foundation/quorlix_config.h"
+#include "platform/key_log.h"
 #include "platform/number_text.h"
 #include "platform/platform.h"
 #include "platform/url_query.h"

@@ -1,8 +1,8 @@
 #include "settings/accessory_timer_calendar_panes.h"
 
-#include "app/sounds.h"
 #include "foundation/app_settings.h"
 #include "island/device_art.h"
+#include "services/sounds.h"
 #include "settings/option_pickers.h"
 #include "settings/pane_pieces.h"
 #include "settings/setting_rows.h"

@@ -1,6 +1,6 @@
 #include "settings/general_pane.h"
 
-#include "app/app_actions.h"
+#include "foundation/app_actions.h"
 #include "foundation/app_settings.h"
 #include "island/live_preview.h"
 #include "settings/option_pickers.h"

@@ -1,9 +1,9 @@
 #include "settings/lock_screen_pane.h"
 
-#include "app/sounds.h"
 #include "foundation/app_settings.h"
 #include "platform/main_queue.h"
 #include "services/date_text.h"
+#include "services/sounds.h"
 #include "settings/live_value.h"
 #include "settings/option_pickers.h"
 #include "settings/pane_pieces.h"

@@ -11,8 +11,8 @@
 //         Footnote{"Sin el ícono, abre Ajustes ..."},
 //     })
 
+#include "foundation/settings_section.h"
 #include "platform/published.h"
-#include "settings/settings_section.h"
 #include "ui/state.h"
 #include "ui/view.h"
 

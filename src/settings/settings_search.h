@@ -7,7 +7,7 @@
 //
 //     searchSections(SettingsSections::footer(), query)   // the foot rows that pass
 
-#include "settings/settings_section.h"
+#include "foundation/settings_section.h"
 
 #include <string>
 #include <string_view>

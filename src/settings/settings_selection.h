@@ -2,8 +2,8 @@
 // The settings window's current section. Written by `SettingsWindowController::show` and by
 // clicks on the sidebar's rows; the window's root view observes it. Main thread only.
 
+#include "foundation/settings_section.h"
 #include "platform/published.h"
-#include "settings/settings_section.h"
 
 namespace quorlix {
 

@@ -1,6 +1,6 @@
 #include "window/full_artwork_lock_view.h"
 
-#include "app/app_actions.h"
+#include "foundation/app_actions.h"
 #include "foundation/app_settings.h"
 #include "island/artwork_view.h"
 #include "island/island_button_style.h"

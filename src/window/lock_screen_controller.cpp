@@ -1,6 +1,5 @@
 #include "window/lock_screen_controller.h"
 
-#include "app/sounds.h"
 #include "foundation/app_settings.h"
 #include "platform/main_queue.h"
 #include "platform/user_defaults.h"
@@ -8,6 +7,7 @@
 #include "services/bluetooth_service.h"
 #include "services/lyrics_service.h"
 #include "services/now_playing_service.h"
+#include "services/sounds.h"
 #include "services/volume_service.h"
 #include "services/weather_service.h"
 #include "ui/views.h"

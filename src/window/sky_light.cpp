@@ -1,6 +1,6 @@
 #include "window/sky_light.h"
 
-#include "foundation/key_log.h"
+#include "platform/key_log.h"
 #include "platform/platform.h"
 
 #include <memory>

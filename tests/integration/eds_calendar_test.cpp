@@ -229,7 +229,7 @@ TEST_F(EdsCalendarStoreTest, EventsOfEveryEnabledCalendarInTheirOwnTimeZonesFoll
         EXPECT_EQ(found->title, e.title);
         EXPECT_FALSE(found->isAllDay);
         if (e.identifier.starts_with("trabajo/"))
-            EXPECT_EQ(found->color, (RGBA{1, 0, 0, 1}));
+            EXPECT_EQ(found->color, (platform::CalendarColor{1, 0, 0}));
         else
             EXPECT_EQ(found->color, std::nullopt);
     }

@@ -1,7 +1,7 @@
 // The expanded island as its panel draws it: the two layouts and their paddings, the header,
 // a page whose feature is off, the buttons and the context menu.
 
-#include "app/app_actions.h"
+#include "foundation/app_actions.h"
 #include "foundation/app_settings.h"
 #include "island/island_root_view.h"
 #include "island_view_test_support.h"

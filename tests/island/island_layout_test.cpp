@@ -2,8 +2,8 @@
 
 #include "fakes/fake_platform.h"
 #include "foundation/app_settings.h"
+#include "foundation/notch_geometry.h"
 #include "island/live_preview.h"
-#include "window/notch_geometry.h"
 
 #include <gtest/gtest.h>
 

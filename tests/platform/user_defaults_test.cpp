@@ -1,7 +1,7 @@
 #include "platform/user_defaults.h"
 #include "fakes/fake_platform.h"
-#include "foundation/key_log.h"
 #include "platform/atomic_file.h"
+#include "platform/key_log.h"
 #include "platform/paths.h"
 
 #include <gtest/gtest.h>

@@ -124,7 +124,7 @@ TEST_F(CalendarServiceTest, EventFieldsAndIds) {
     untitled.location = "Sala 3";
     auto empty = timed("C3", 1200);
     empty.title = "";
-    empty.color = RGBA{1, 0, 0, 1};
+    empty.color = platform::CalendarColor{1, 0, 0};
     store.all = {untitled, empty};
     start();
     const auto& events = service->events.get();

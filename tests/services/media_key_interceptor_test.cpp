@@ -2,8 +2,8 @@
 
 #include "fakes/fake_platform.h"
 #include "foundation/app_settings.h"
-#include "foundation/key_log.h"
 #include "platform/atomic_file.h"
+#include "platform/key_log.h"
 #include "services/brightness_service.h"
 #include "services/volume_service.h"
 

@@ -2,8 +2,8 @@
 
 #include "fakes/fake_platform.h"
 #include "fakes/update_fixtures.h"
-#include "foundation/key_log.h"
 #include "platform/base64.h"
+#include "platform/key_log.h"
 
 #include <gtest/gtest.h>
 

@@ -3,8 +3,8 @@
 // tests/platform/weather_integration_test.cpp.
 
 #include "services/weather_service.h"
-#include "foundation/key_log.h"
 #include "platform/atomic_file.h"
+#include "platform/key_log.h"
 
 #include "fakes/fake_platform.h"
 #include "foundation/app_settings.h"

@@ -2,7 +2,7 @@
 // and reset, the login switch, the screen menu and the open-mode footnote.
 
 #include "settings/general_pane.h"
-#include "app/app_actions.h"
+#include "foundation/app_actions.h"
 #include "island/live_preview.h"
 #include "settings_test_support.h"
 

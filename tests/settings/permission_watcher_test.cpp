@@ -93,5 +93,13 @@ TEST_F(PermissionWatcherPollTest, RequestAsksTheInterceptorOnceAndTheKeysFollowT
     EXPECT_TRUE(MediaKeyInterceptor::shared().isActive.get());
 }
 
+TEST(PermissionWatcherTest, RememberTrustedStoresTheRunningBuild) {
+    fakes::FakePlatform fake;
+    PermissionWatcher::rememberTrusted();
+    EXPECT_EQ(platform::UserDefaults::standard().stringForKey(trustedBuildKey),
+              UpdateService::currentBuild());
+    EXPECT_FALSE(UpdateService::currentBuild().empty());
+}
+
 }  // namespace
 }  // namespace quorlix

@@ -3,9 +3,9 @@
 // the panes read), the window's controller on a fake window rendered on virtual time, and
 // queries of what the window shows.
 
-#include "app/app_actions.h"
 #include "app/app_delegate.h"
 #include "fakes/fake_platform.h"
+#include "foundation/app_actions.h"
 #include "platform/user_defaults.h"
 #include "services/apple_script_queue.h"
 #include "settings/settings_window_controller.h"

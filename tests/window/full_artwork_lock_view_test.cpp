@@ -2,7 +2,7 @@
 // them, the corner buttons, the lyrics column, the clock, and the backdrop blurred once.
 
 #include "window/full_artwork_lock_view.h"
-#include "app/app_actions.h"
+#include "foundation/app_actions.h"
 #include "lock_view_test_support.h"
 #include "services/date_text.h"
 #include "window/artwork_backdrop.h"

@@ -1,6 +1,6 @@
 #include "platform/linux/eds_calendar_store.h"
 
-#include "foundation/key_log.h"
+#include "platform/key_log.h"
 #include "platform/linux/unavailable_calendar_store.h"
 #include "platform/main_queue.h"
 #include "platform/url_query.h"
@@ -83,7 +83,7 @@ bool busNameAvailable(const char* name) {
 }
 
 // "#rrggbb" (or "#rgb") as a colour; nothing for anything else.
-std::optional<RGBA> parseColor(const std::string& text) {
+std::optional<CalendarColor> parseColor(const std::string& text) {
     if ((text.size() != 7 && text.size() != 4) || text.front() != '#') return std::nullopt;
     const bool shortForm = text.size() == 4;
     double channels[3];
@@ -93,7 +93,7 @@ std::optional<RGBA> parseColor(const std::string& text) {
         if (high < 0 || low < 0) return std::nullopt;
         channels[i] = (high * 16 + low) / 255.0;
     }
-    return RGBA{channels[0], channels[1], channels[2], 1};
+    return CalendarColor{channels[0], channels[1], channels[2]};
 }
 
 // Writes down why a call failed, unless it was called off; frees the error.
@@ -407,7 +407,7 @@ void EdsCalendarStore::Impl::expand(const std::string& calendarUid, Calendar& ca
     auto* selectable =
         E_SOURCE_SELECTABLE(e_source_get_extension(calendar.source.get(), E_SOURCE_EXTENSION_CALENDAR));
     gchar* colorSpec = e_source_selectable_dup_color(selectable);
-    const std::optional<RGBA> color = parseColor(text(colorSpec));
+    const std::optional<CalendarColor> color = parseColor(text(colorSpec));
     g_free(colorSpec);
     ICalTimezone* systemZone = e_cal_util_get_system_timezone();
     ICalTimezone* local = systemZone ? systemZone : utcZone();

@@ -1,6 +1,6 @@
 #include "platform/linux/single_instance.h"
 
-#include "foundation/key_log.h"
+#include "platform/key_log.h"
 
 #include <QLocalSocket>
 #include <QObject>

@@ -1,7 +1,7 @@
 #include "platform/linux/url_scheme_handler.h"
 
-#include "foundation/key_log.h"
 #include "platform/atomic_file.h"
+#include "platform/key_log.h"
 #include "platform/linux/desktop_entry.h"
 #include "platform/paths.h"
 

@@ -1,6 +1,6 @@
 #include "platform/linux/x11_event_taps.h"
 
-#include "foundation/key_log.h"
+#include "platform/key_log.h"
 #include "platform/linux/x11_connection.h"
 
 #include <xcb/xcb.h>

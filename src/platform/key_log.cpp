@@ -1,4 +1,4 @@
-#include "foundation/key_log.h"
+#include "platform/key_log.h"
 
 #include "platform/clock.h"
 #include "platform/paths.h"

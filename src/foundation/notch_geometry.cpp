@@ -1,4 +1,4 @@
-#include "window/notch_geometry.h"
+#include "foundation/notch_geometry.h"
 
 #include "platform/user_defaults.h"
 

@@ -1,4 +1,4 @@
-#include "app/sounds.h"
+#include "services/sounds.h"
 #include "fakes/fake_platform.h"
 
 #include <gtest/gtest.h>

@@ -1,4 +1,4 @@
-#include "app/sounds.h"
+#include "services/sounds.h"
 
 #include "platform/main_queue.h"
 #include "platform/paths.h"

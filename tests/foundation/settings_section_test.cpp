@@ -1,9 +1,4 @@
-#include "settings/settings_section.h"
-
-#include "fakes/fake_platform.h"
-#include "platform/user_defaults.h"
-#include "services/update_service.h"
-#include "settings/permission_watcher.h"
+#include "foundation/settings_section.h"
 
 #include <gtest/gtest.h>
 
@@ -40,14 +35,6 @@ TEST(SettingsSectionTest, KeywordsAreStoredLowerCase) {
         EXPECT_TRUE(std::none_of(words.begin(), words.end(), [](char c) { return c >= 'A' && c <= 'Z'; }))
             << rawValue(section);
     }
-}
-
-TEST(PermissionWatcherTest, RememberTrustedStoresTheRunningBuild) {
-    fakes::FakePlatform fake;
-    PermissionWatcher::rememberTrusted();
-    EXPECT_EQ(platform::UserDefaults::standard().stringForKey("accessibilityTrustedBuild"),
-              UpdateService::currentBuild());
-    EXPECT_FALSE(UpdateService::currentBuild().empty());
 }
 
 }  // namespace

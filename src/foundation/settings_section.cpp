@@ -1,4 +1,4 @@
-#include "settings/settings_section.h"
+#include "foundation/settings_section.h"
 
 namespace quorlix {
 

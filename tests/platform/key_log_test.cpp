@@ -1,4 +1,4 @@
-#include "foundation/key_log.h"
+#include "platform/key_log.h"
 #include "fakes/fake_platform.h"
 #include "platform/atomic_file.h"
 
