@@ -129,18 +129,7 @@ int main(int argc, char** argv) {
 
     testing::MprisBackends backends(bus.connect(QStringLiteral("quorlix")), mainQueue, clock);
 
-    auto http = std::make_unique<platform::QtHttpClient>();
-    auto scripts = std::make_unique<platform::ThreadSerialQueue>();
-    auto nowPlaying = std::make_unique<NowPlayingService>(backends.platform, *scripts);
-    auto lyrics = std::make_unique<LyricsService>(http.get(), server.base());
-    // As the application wires them: each new track's lyrics are loaded.
-    std::optional<Track> last;
-    auto following = nowPlaying->track.sink([&](const std::optional<Track>& track) {
-        if (track == last) return;
-        last = track;
-        lyrics->load(track);
-    });
-    nowPlaying->start();
+    testing::FollowedPlayers services(backends.platform, server.base());
 
     std::printf("seconds  tracks  requests  rss MB  private MB\n");
     const double startRSS = residentMB();
@@ -166,11 +155,7 @@ int main(int argc, char** argv) {
     const int openBefore = server.open();
     QElapsedTimer teardown;
     teardown.start();
-    following = {};
-    lyrics.reset();
-    nowPlaying.reset();
-    scripts.reset();
-    http.reset();
+    services.quit();
     const qint64 took = teardown.elapsed();
     // The server hears the hang-ups.
     QElapsedTimer listening;

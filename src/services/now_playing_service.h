@@ -129,6 +129,14 @@ private:
     platform::HttpClient* http_;
     platform::SerialQueue& scripts_;
 
+    // Reads of the player that wait for its answer, and whether another was asked meanwhile.
+    struct Pending {
+        bool waiting = false;
+        bool again = false;
+    };
+    Pending shuffleSync_;
+    Pending positionRead_[2];  // Music, Spotify
+
     platform::WorkItem hideLiveTask;
     double anchorPosition = 0;
     Date anchorDate;

@@ -55,18 +55,7 @@ TEST(TrackFloodTest, OnlyTheTrackThatStaysIsLookedUpAndWhatRunsIsAbortedWithTheS
 
     MprisBackends backends(bus.connect(QStringLiteral("quorlix")), mainQueue, clock);
 
-    auto http = std::make_unique<platform::QtHttpClient>();
-    platform::ThreadSerialQueue scripts;
-    auto nowPlaying = std::make_unique<NowPlayingService>(backends.platform, scripts);
-    auto lyrics = std::make_unique<LyricsService>(http.get(), server.base());
-    // As the application wires them: each new track's lyrics are loaded.
-    std::optional<Track> last;
-    auto following = nowPlaying->track.sink([&](const std::optional<Track>& track) {
-        if (track == last) return;
-        last = track;
-        lyrics->load(track);
-    });
-    nowPlaying->start();
+    FollowedPlayers services(backends.platform, server.base());
     ASSERT_TRUE(waitUntil([&] { return asked(server, 0); })) << "the first track was not looked up";
 
     // Two thousand tracks, one a millisecond.
@@ -88,9 +77,7 @@ TEST(TrackFloodTest, OnlyTheTrackThatStaysIsLookedUpAndWhatRunsIsAbortedWithTheS
     server.replies["/api/get"].held = true;
     player.replaceCurrent(numbered(flood + 1));
     ASSERT_TRUE(waitUntil([&] { return server.heldOpen() == 1; }, 20000));
-    lyrics.reset();
-    nowPlaying.reset();
-    http.reset();
+    services.quit();
     EXPECT_TRUE(waitUntil([&] { return server.heldOpen() == 0; }, 20000)) << "the lookup was left running";
 }
 
