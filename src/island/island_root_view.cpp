@@ -110,6 +110,7 @@ ui::View IslandRootView::body(ui::Context& ctx) const {
                                                    .transition(contentTransition)})
             .frame({.width = w, .height = h, .alignment = Alignment::top})
             .environment(islandWidth, w)
+            .environment(floatingIsland, geometry.floating)
             .padding(Edges::horizontal, o.topRadius)
             .background(IslandBackground{.shape = o.shape, .notchBand = o.notchBand})
             .clipShape(o.shape)
