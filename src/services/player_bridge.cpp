@@ -8,6 +8,7 @@
 #include "services/player_scripts.h"
 
 #include <cmath>
+#include <utility>
 
 namespace quorlix {
 
@@ -51,12 +52,21 @@ void NowPlayingService::applySnapshot(const std::string& reply, PlayerSource sou
 
 void NowPlayingService::fetchPosition(PlayerSource source) {
     if (!isRunning(source)) return;
+    // Asked again while a read still waits for the player (a player announcing faster than it
+    // answers): one more read follows that one, rather than a read for each announcement.
+    Pending& reading = positionRead_[source == PlayerSource::music ? 0 : 1];
+    if (reading.waiting) {
+        reading.again = true;
+        return;
+    }
+    reading.waiting = true;
     run(PlayerScripts::position(source), [this, source](std::optional<platform::ScriptValue> result) {
+        Pending& reading = positionRead_[source == PlayerSource::music ? 0 : 1];
+        reading.waiting = false;
         const auto seconds = result ? result->doubleValue() : std::nullopt;
-        if (!seconds) return;
         // The track may have moved to the other player meanwhile.
-        if (!track.get() || track.get()->source != source) return;
-        setAnchor(*seconds);
+        if (seconds && track.get() && track.get()->source == source) setAnchor(*seconds);
+        if (std::exchange(reading.again, false)) fetchPosition(source);
     });
 }
 
@@ -94,15 +104,34 @@ NowPlayingService::ScriptCompletion NowPlayingService::readBack(Published<bool>&
 
 void NowPlayingService::syncShuffle() {
     if (!track.get() || !isRunning(track.get()->source)) return;
+    // Asked again while a sync still waits for the player: one more follows that one.
+    if (shuffleSync_.waiting) {
+        shuffleSync_.again = true;
+        return;
+    }
+    shuffleSync_.waiting = true;
+    const auto synced = [this] {
+        shuffleSync_.waiting = false;
+        if (std::exchange(shuffleSync_.again, false)) syncShuffle();
+    };
     const PlayerSource source = track.get()->source;
-    run(PlayerScripts::shuffle(source), readBack(shuffling, shuffleToggles_));
-    run(PlayerScripts::repeating(source), readBack(repeating, repeatToggles_));
     // Spotify has no favourites, nor has a host without them: nothing is marked.
-    if (source == PlayerSource::spotify || !scriptHost_ || !scriptHost_->supportsFavorites()) {
+    const bool favourites = source == PlayerSource::music && scriptHost_ && scriptHost_->supportsFavorites();
+    run(PlayerScripts::shuffle(source), readBack(shuffling, shuffleToggles_));
+    run(PlayerScripts::repeating(source),
+        [read = readBack(repeating, repeatToggles_), favourites, synced](std::optional<platform::ScriptValue> result) {
+            read(std::move(result));
+            if (!favourites) synced();
+        });
+    if (!favourites) {
         favorited = false;
         return;
     }
-    run(PlayerScripts::musicFavorite(std::nullopt), readBack(favorited, favoriteToggles_));
+    run(PlayerScripts::musicFavorite(std::nullopt),
+        [read = readBack(favorited, favoriteToggles_), synced](std::optional<platform::ScriptValue> result) {
+            read(std::move(result));
+            synced();
+        });
 }
 
 void NowPlayingService::toggleShuffle() {

@@ -2,6 +2,7 @@
 
 #include "ui/element.h"
 #include "ui/environment_keys.h"
+#include "ui/stack_axis.h"
 #include "ui/views.h"
 
 #include <algorithm>
@@ -14,12 +15,10 @@ namespace {
 
 constexpr double defaultSpacing = 8;
 
-double along(Size s, Axis a) { return a == Axis::horizontal ? s.width : s.height; }
-double across(Size s, Axis a) { return a == Axis::horizontal ? s.height : s.width; }
-ProposedSize make(Axis a, std::optional<double> main, std::optional<double> cross) {
-    return a == Axis::horizontal ? ProposedSize{main, cross} : ProposedSize{cross, main};
-}
-Size makeSize(Axis a, double main, double cross) { return a == Axis::horizontal ? Size{main, cross} : Size{cross, main}; }
+using detail::across;
+using detail::along;
+using detail::make;
+using detail::makeSize;
 
 class SpacerElement final : public Element {
 public:
@@ -306,6 +305,8 @@ public:
             offset_ = State<double>(scope.services->store->box<double>(detail::slotKey(scope, 0x7363726f6c6cULL),
                                                                        [] { return 0.0; }));
     }
+
+    bool showsPartOfContent() const override { return true; }
 
 protected:
     ProposedSize contentProposal(const ProposedSize& p) const {

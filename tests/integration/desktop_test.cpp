@@ -445,6 +445,54 @@ TEST_F(Desktop, AMediaPlayerAlreadyPlayingIsShownByTheRestingIsland) {
     EXPECT_TRUE(quorlix->running());
 }
 
+// How many pixels of the resting island's left or right wing (beside the notch, whose middle
+// is the screen's centre) are of a colour.
+template <class IsColour>
+int wingPixels(const QImage& image, bool left, IsColour isColour) {
+    const auto span = darkSpan(image, 15);
+    if (!span) return 0;
+    int count = 0;
+    const int from = left ? span->first : centre + 30, to = left ? centre - 30 : span->second;
+    for (int y = 3; y < 28; ++y)
+        for (int x = from; x <= to; ++x) count += isColour(image.pixel(x, y));
+    return count;
+}
+bool reddish(QRgb p) { return qRed(p) > 150 && qRed(p) > qGreen(p) + 80 && qRed(p) > qBlue(p) + 80; }
+bool bluish(QRgb p) { return qBlue(p) > 150 && qBlue(p) > qRed(p) + 80 && qBlue(p) > qGreen(p) + 60; }
+
+TEST_F(Desktop, APlayerThatKeepsItsTrackIdChangesArtworkAndAccentWithEachFile) {
+    // Two files with their covers, played one after the other under one track id (as mpv's
+    // MPRIS plugin does for every file).
+    const auto cover = [&](const char* name, QRgb colour) {
+        const fs::path file = home->path() / name;
+        QImage image(64, 64, QImage::Format_RGB32);
+        image.fill(colour);
+        image.save(QString::fromStdString(file.string()));
+        return QUrl::fromLocalFile(QString::fromStdString(file.string())).toString().toStdString();
+    };
+    const std::string red = cover("roja.png", qRgb(220, 30, 30));
+    const std::string blue = cover("azul.png", qRgb(30, 60, 230));
+    const fs::path said = home->path() / "player.out";
+    ChildProcess player({QUORLIX_MEDIA_PLAYER, "Primera", red, "Segunda", blue},
+                        {{1, said.string(), O_WRONLY | O_CREAT}});
+    ASSERT_EQ(firstLineOf(said), "ready") << "the player did not reach the bus";
+
+    launch("{}");
+    ASSERT_TRUE(eventually(
+        *screen, [](const QImage& image) { return wingPixels(image, true, reddish) > 20; }, 30))
+        << "the first file's cover is not shown\n"
+        << output();
+
+    ASSERT_EQ(kill(player.pid(), SIGUSR1), 0);
+    EXPECT_TRUE(eventually(*screen, [](const QImage& image) {
+        return wingPixels(image, true, bluish) > 20 && wingPixels(image, true, reddish) == 0 &&
+               wingPixels(image, false, bluish) > 0;
+    })) << "the cover and the accent of the second file are not shown";
+    std::ifstream lines(said);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(lines), {}), "ready\nchanged\n");
+    EXPECT_TRUE(quorlix->running());
+}
+
 TEST_F(Desktop, TheLockScreenPreviewShowsItsWindowsOnTheDesktop) {
     Screen& screen = *this->screen;
     // The card: 339 by 185, centred, its middle 70 % of the height down; its play button in

@@ -34,6 +34,12 @@ void MprisTestPlayer::skipTo(std::size_t index) {
     announce({{QStringLiteral("Metadata"), metadata()}, {QStringLiteral("PlaybackStatus"), status}});
 }
 
+void MprisTestPlayer::replaceCurrent(TestTrack track) {
+    playlist_.at(current) = std::move(track);
+    positionMicroseconds = 0;
+    announce({{QStringLiteral("Metadata"), metadata()}});
+}
+
 QVariantMap MprisTestPlayer::metadata() const {
     const TestTrack& t = playlist_.at(current);
     QVariantMap m;

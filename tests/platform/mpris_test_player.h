@@ -37,6 +37,9 @@ public:
     void skipTo(std::size_t index);
     // The current track's mpris:artUrl, from the next read on.
     void setArtURL(const QString& url) { playlist_.at(current).artURL = url; }
+    // Plays another file in the current track's place, announced as a new metadata under the
+    // same track id (as players that give every file one id do).
+    void replaceCurrent(TestTrack track);
 
     QString status = QStringLiteral("Playing");
     std::size_t current = 0;

@@ -24,16 +24,17 @@ public:
     explicit CountingHttpClient(platform::HttpClient& inner) : inner_(inner) {}
     int asked = 0;
     int answered = 0;
-    void get(platform::HttpRequest request, std::function<void(platform::HttpResult)> done) override {
+    platform::HttpTask get(platform::HttpRequest request,
+                           std::function<void(platform::HttpResult)> done) override {
         ++asked;
-        inner_.get(std::move(request), [this, done = std::move(done)](platform::HttpResult result) {
+        return inner_.get(std::move(request), [this, done = std::move(done)](platform::HttpResult result) {
             ++answered;
             done(std::move(result));
         });
     }
-    void download(platform::HttpDownloadRequest request,
-                  std::function<void(platform::HttpDownloadResult)> done) override {
-        inner_.download(std::move(request), std::move(done));
+    platform::HttpTask download(platform::HttpDownloadRequest request,
+                                std::function<void(platform::HttpDownloadResult)> done) override {
+        return inner_.download(std::move(request), std::move(done));
     }
 
 private:

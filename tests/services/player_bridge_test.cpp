@@ -266,6 +266,27 @@ TEST_F(PlayerBridgeTest, SyncShuffleReadsTheThreeFlagsInOrder) {
                                                     PlayerScripts::musicFavorite(std::nullopt)}));
 }
 
+TEST_F(PlayerBridgeTest, APlayerThatAnnouncesFasterThanItAnswersIsReadOnceMoreNotEachTime) {
+    reply(PlayerScripts::position(PlayerSource::music), ScriptValue::number(7));
+    playMusic();
+    // Fifty new tracks, none with its position, before the player has answered a script.
+    for (int i = 0; i < 50; ++i) {
+        auto info = musicInfo("Playing", "Pista " + std::to_string(i));
+        info["PersistentID"] = "P" + std::to_string(i);
+        fake.playerNotifications.post(NowPlayingService::musicNotification, info);
+    }
+    fake.time.runPending();
+    const auto scripts = executed();
+    const auto count = [&](const std::string& script) {
+        return std::count(scripts.begin(), scripts.end(), script);
+    };
+    // The read under way, then one more for all that came meanwhile.
+    EXPECT_EQ(count(PlayerScripts::position(PlayerSource::music)), 2);
+    EXPECT_EQ(count(PlayerScripts::shuffle(PlayerSource::music)), 2);
+    EXPECT_EQ(count(PlayerScripts::musicFavorite(std::nullopt)), 2);
+    EXPECT_DOUBLE_EQ(service->position(now()), 7);
+}
+
 TEST_F(PlayerBridgeTest, FailedReadsKeepTheFlags) {
     playMusic();
     service->toggleShuffle();
