@@ -134,7 +134,7 @@ void UpdateService::check(std::function<void()> done) {
         return;
     }
     platform::HttpRequest request;
-    request.url = configuration_.siteURL + "/version.json";
+    request.url = QuorlixConfig::versionURL(configuration_.siteURL);
     request.headers = {{"Cache-Control", "no-cache"}};
     request.timeout = checkTimeout;
     configuration_.http->get(std::move(request), lifetime_.guard([this, done](platform::HttpResult result) {
@@ -186,7 +186,7 @@ std::optional<std::string> UpdateService::trustedDownloadURL() const {
 void UpdateService::openDownload() {
     // Always the page: the archive's own address may have just failed its checks.
     if (configuration_.workspace)
-        configuration_.workspace->openURL(configuration_.siteURL + "/descargar.html");
+        configuration_.workspace->openURL(QuorlixConfig::downloadURL(configuration_.siteURL));
 }
 
 void UpdateService::install() {

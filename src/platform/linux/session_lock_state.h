@@ -30,7 +30,6 @@ public:
     void lockerShown(std::uint32_t window);
     void lockerGone(std::uint32_t window);
 
-    bool isLocked() const { return locked_; }
 
 private:
     void lock();

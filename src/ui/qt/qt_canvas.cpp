@@ -126,15 +126,6 @@ QImage premultiplied(const platform::Image& picture) {
 
 }  // namespace
 
-void gaussianBlur(QImage& image, double sigma, bool opaque) {
-    if (sigma < 0.3 || image.isNull()) return;
-    if (image.format() != QImage::Format_ARGB32_Premultiplied)
-        image = image.convertToFormat(QImage::Format_ARGB32_Premultiplied);
-    const int factor = reductionFor(sigma, image.size());
-    QImage blurred = blurredReduced(image, sigma, opaque, factor);
-    image = factor > 1 ? blurred.scaled(image.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation) : blurred;
-}
-
 void saturate(QImage& image, double s) {
     if (image.format() != QImage::Format_ARGB32_Premultiplied)
         image = image.convertToFormat(QImage::Format_ARGB32_Premultiplied);
