@@ -12,9 +12,9 @@
 // Main thread only.
 
 #include "platform/http_client.h"
+#include "platform/lru_cache.h"
 #include "platform/published.h"
 #include "services/lifetime.h"
-#include "services/lru_cache.h"
 #include "services/track.h"
 
 #include <cstddef>

@@ -1,6 +1,6 @@
 #include "ui/qt/qt_canvas.h"
 
-#include "ui/lru_cache.h"
+#include "platform/lru_cache.h"
 #include "ui/qt/qt_effects.h"
 #include "ui/view_graph.h"
 
