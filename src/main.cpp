@@ -53,12 +53,15 @@ std::vector<std::string> urls(int argc, char** argv) {
 
 int main(int argc, char** argv) {
     if (!useX11()) return 1;
+    // Qt's shared-memory path to the X server waits for a round trip before it paints again any
+    // part it has just flushed: at every frame of a view that changes 30 times a second (the
+    // equalizer), with a wake-up of Qt's X event thread for each reply. The regions a frame
+    // repaints are small: sent inside the request, they need no round trip at all.
+    if (!qEnvironmentVariableIsSet("QT_XCB_NO_MITSHM")) qputenv("QT_XCB_NO_MITSHM", "1");
     QApplication app(argc, argv);
     QApplication::setApplicationName("Quorlix");
     QApplication::setApplicationVersion(QString::fromStdString(quorlix::UpdateService::currentVersion()));
     QApplication::setOrganizationDomain("halvik.com");
-    QApplication::setWindowIcon(
-        QIcon(QString::fromStdString(quorlix::platform::Paths::applicationIcon().string())));
     // An accessory application: closing a window never ends it.
     QApplication::setQuitOnLastWindowClosed(false);
 
@@ -73,7 +76,6 @@ int main(int argc, char** argv) {
         outcome == quorlix::platform::SingleInstance::Outcome::primary ? &instance : nullptr);
     quorlix::platform::install(backends.platform());
     quorlix::platform::quitOnTerminationSignals();
-    quorlix::platform::UrlSchemeHandler::registerExecutable(quorlix::platform::Paths::executable());
 
     int status = 0;
     {
@@ -81,6 +83,11 @@ int main(int argc, char** argv) {
         instance.onOpenURLs = [&delegate](const std::vector<std::string>& urls) { delegate.openURLs(urls); };
         instance.onReopen = [&delegate] { delegate.applicationShouldHandleReopen(); };
         delegate.applicationDidFinishLaunching();
+        // What the island does not need waits until it is on screen: the icon (Qt hands it to
+        // the windows already made too) and the desktop entry of quorlix:// addresses.
+        QApplication::setWindowIcon(
+            QIcon(QString::fromStdString(quorlix::platform::Paths::applicationIcon().string())));
+        quorlix::platform::UrlSchemeHandler::registerExecutable(quorlix::platform::Paths::executable());
         if (!opened.empty()) delegate.openURLs(opened);
         status = QApplication::exec();
         instance.onOpenURLs = nullptr;

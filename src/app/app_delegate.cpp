@@ -51,6 +51,9 @@ void AppDelegate::applicationDidFinishLaunching() {
     AppActions::previewIslandSize = lifetime_.guard([this] {
         if (!controllers_.empty()) controllers_.front()->previewSize();
     });
+    // The island first: its panel goes to the screen as it is made, so it shows while the rest
+    // starts (the services it draws publish what they find as they find it).
+    rebuildWindows();
     const bool offeredMove = windows_->offerMoveIfNeeded();
 
     nowPlaying.start();
@@ -82,7 +85,6 @@ void AppDelegate::applicationDidFinishLaunching() {
 
     observeSettings();
     observeSystem();
-    rebuildWindows();
     installMouseMonitors();
     updateStatusItem();
     lockScreen = std::make_unique<LockScreenController>(
@@ -111,8 +113,9 @@ void AppDelegate::accessibilityDecision() {
     const auto asked = defaults.stringForKey("accessibilityAskedFor");
     const platform::AccessibilityTrust* trust = platform_.accessibilityTrust;
     const auto trusted = [trust] { return trust && trust->isProcessTrusted(); };
-    // Each build asks at most once.
-    askAccessibility = (!asked || *asked != signature) && !trusted();
+    // Each build asks at most once, and nothing asks for a trust that can never be granted.
+    const bool grantable = !trust || trust->canBeGranted();
+    askAccessibility = (!asked || *asked != signature) && !trusted() && grantable;
     MediaKeyInterceptor::shared().update(settings.replaceSystemHUD.get(), false);
     defaults.setString("accessibilityAskedFor", signature);
     if (trusted()) PermissionWatcher::rememberTrusted();

@@ -40,6 +40,8 @@ class Accessibility {
 public:
     virtual ~Accessibility() = default;
 
+    // Whether this system draws a menu bar that can be read this way at all (Linux: no).
+    virtual bool hasMenuBar() const { return true; }
     // Whether the user allows this process to read other applications' elements.
     virtual bool isTrusted() const = 0;
     // The process identifiers of the running applications with `bundleIdentifier`, in the

@@ -82,15 +82,27 @@ double now() { return platform::Clock::shared().now(); }
 
 FocusMonitor::FocusMonitor() : FocusMonitor(platform::installed(), defaultAssertionsFile()) {}
 
-FocusMonitor::FocusMonitor(const platform::Platform& platform, std::filesystem::path assertionsFile)
+FocusMonitor::FocusMonitor(const platform::Platform& platform, std::optional<std::filesystem::path> assertionsFile)
     : accessibility_(platform.accessibility),
       desktop_(platform.desktopFocus),
       assertionsFile_(std::move(assertionsFile)) {}
 
 FocusMonitor::~FocusMonitor() = default;
 
-std::filesystem::path FocusMonitor::defaultAssertionsFile() {
+std::optional<std::filesystem::path> FocusMonitor::defaultAssertionsFile() {
+#ifdef __APPLE__
     return platform::Paths::home() / "Library/DoNotDisturb/DB/Assertions.json";
+#else
+    return std::nullopt;
+#endif
+}
+
+bool FocusMonitor::polls() const {
+    return assertionsFile_.has_value() || (accessibility_ && accessibility_->hasMenuBar());
+}
+
+std::optional<FocusMonitor::State> FocusMonitor::readAssertions() const {
+    return assertionsFile_ ? fromAssertions(*assertionsFile_) : std::nullopt;
 }
 
 std::optional<FocusMonitor::State> FocusMonitor::fromAssertions(const std::filesystem::path& file) {
@@ -136,7 +148,7 @@ std::string FocusMonitor::modeName(std::string_view description) {
 void FocusMonitor::start() {
     if (started_) return;
     started_ = true;
-    std::optional<State> first = fromAssertions(assertionsFile_);
+    std::optional<State> first = readAssertions();
     if (!first) first = fromDesktop();
     if (!first) first = fromMenuBar().state;
     state = first;
@@ -156,7 +168,7 @@ void FocusMonitor::refresh() {
     const double start = now();
     const Date startDate = platform::Clock::shared().date();
 
-    std::optional<State> reading = fromAssertions(assertionsFile_);
+    std::optional<State> reading = readAssertions();
     AccessibilityElementRef item;
     if (!reading) reading = fromDesktop();
     if (!reading) {
@@ -206,6 +218,7 @@ void FocusMonitor::scheduleRefresh() {
 }
 
 void FocusMonitor::scheduleTimer() {
+    if (!polls()) return;
     pollInterval_ = state.get() && state.get()->active ? activePollInterval : idlePollInterval;
     timer_ = platform::MainQueue::shared().after(pollInterval_, [this] { tick(); });
 }

@@ -6,9 +6,11 @@
 //
 // Each reading tries, in order: the focus assertions file, the desktop's do-not-disturb switch
 // (which has no mode names: "No molestar") and the menu bar's Focus item through the
-// accessibility interface. Readings run on a poll, every 0.5 s while a focus is on and every
-// 2.0 s otherwise, and in bursts of three (0.05, 0.3 and 0.7 s later) after each sign of a
-// change from the menu bar, the Focus item or the desktop switch. Main thread only.
+// accessibility interface. Readings run in bursts of three (0.05, 0.3 and 0.7 s later) after
+// each sign of a change from the menu bar, the Focus item or the desktop switch, and on a poll,
+// every 0.5 s while a focus is on and every 2.0 s otherwise, but only while a source that
+// cannot announce its changes exists (an assertions file, a menu bar): on Linux the desktop
+// switch's change signal is the only trigger, and nothing runs in between. Main thread only.
 
 #include "platform/clock.h"
 #include "platform/platform.h"
@@ -34,9 +36,9 @@ public:
         friend bool operator==(const State&, const State&) = default;
     };
 
-    // Uses the installed platform and the user's assertions file.
+    // Uses the installed platform and the user's assertions file, where the system keeps one.
     FocusMonitor();
-    FocusMonitor(const platform::Platform& platform, std::filesystem::path assertionsFile);
+    FocusMonitor(const platform::Platform& platform, std::optional<std::filesystem::path> assertionsFile);
     ~FocusMonitor() override;
 
     // The last reading; none while no reading has succeeded.
@@ -46,8 +48,11 @@ public:
     // Takes the first reading (without calling back) and begins watching. Once only.
     void start();
 
-    // The user's focus assertions file: ~/Library/DoNotDisturb/DB/Assertions.json.
-    static std::filesystem::path defaultAssertionsFile();
+    // The user's focus assertions file, ~/Library/DoNotDisturb/DB/Assertions.json, on a system
+    // that keeps one; none on Linux, where no such file is ever written.
+    static std::optional<std::filesystem::path> defaultAssertionsFile();
+    // Whether readings need a poll: some source cannot announce its changes.
+    bool polls() const;
     // The focus the assertions file records; none when it cannot be read or is malformed.
     static std::optional<State> fromAssertions(const std::filesystem::path& file);
     // The display name of a mode identifier, by its last dot-separated component.
@@ -70,6 +75,7 @@ private:
     };
 
     void refresh();
+    std::optional<State> readAssertions() const;
     void scheduleRefresh();
     void scheduleTimer();
     void tick();
@@ -84,7 +90,7 @@ private:
 
     platform::Accessibility* accessibility_ = nullptr;
     platform::DesktopFocus* desktop_ = nullptr;
-    std::filesystem::path assertionsFile_;
+    std::optional<std::filesystem::path> assertionsFile_;
 
     bool started_ = false;
     double pollInterval_ = idlePollInterval;

@@ -76,6 +76,8 @@ void MediaKeyInterceptor::update(bool enabled, bool askPermission) {
 }
 
 void MediaKeyInterceptor::requestPermission() {
+    // Nothing to ask, and a poll that would never end.
+    if (!trustCanBeGranted()) return;
     const bool trusted = trust_ ? trust_->requestTrust() : true;
     isTrusted = trusted;
     if (trusted) {

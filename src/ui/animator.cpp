@@ -272,10 +272,25 @@ bool isContainer(const DisplayItem& item) {
            role == "root";
 }
 
+// Depth first, this item first; `visit` answers whether to go inside it.
 template <class F>
-void preorder(const DisplayItem& item, F&& visit) {
-    visit(item);
-    for (const auto& c : item.children) preorder(c, visit);
+void preorderWhile(const DisplayItem& item, F&& visit) {
+    if (!visit(item)) return;
+    for (const auto& c : item.children) preorderWhile(c, visit);
+}
+
+void clearStamps(DisplayItem& item) {
+    item.stamp = 0;
+    for (auto& c : item.children) clearStamps(c);
+}
+
+// Clears the stamps on the way to the item of `id` (that item included); whether it was found.
+bool clearStampsTo(DisplayItem& item, std::uint64_t id) {
+    bool found = item.identity.value == id;
+    for (auto& c : item.children)
+        if (!found && clearStampsTo(c, id)) found = true;
+    if (found) item.stamp = 0;
+    return found;
 }
 
 }  // namespace
@@ -445,22 +460,30 @@ void Animator::update(DisplayItem target, double now, bool animate) {
     // A view that comes back while it leaves is a new view: the leaving copy goes.
     std::erase_if(ghosts_, [&](const Ghost& g) { return nextIndex.contains(g.item.identity.value); });
 
-    preorder(*next, [&](const DisplayItem& item) {
+    // A subtree drawn as in the last render (the same stamp) holds no change, no view that
+    // comes and none that goes: it is not looked into.
+    const auto unchanged = [](const DisplayItem& a, const DisplayItem& b) { return a.stamp != 0 && a.stamp == b.stamp; };
+    preorderWhile(*next, [&](const DisplayItem& item) {
         const auto placed = nextIndex.find(item.identity.value);
-        if (placed == nextIndex.end() || placed->second.item != &item) return;  // a repeated identity
+        if (placed == nextIndex.end() || placed->second.item != &item) return true;  // a repeated identity
         if (const auto old = index_.find(item.identity.value); old != index_.end()) {
+            if (unchanged(*old->second.item, item)) return false;
             // Without an animation and with nothing moving, a change just shows: nothing to compare.
             if ((animate && item.animation) || records_.contains(item.identity.value))
                 compare(*old->second.item, item, now, animate);
         } else if (index_.contains(placed->second.parent))
             insert(item, nextIndex, now, animate);
+        return true;
     });
     std::vector<std::uint64_t> gone;
-    preorder(*target_, [&](const DisplayItem& item) {
+    preorderWhile(*target_, [&](const DisplayItem& item) {
         const auto placed = index_.find(item.identity.value);
-        if (placed == index_.end() || placed->second.item != &item || nextIndex.contains(item.identity.value)) return;
+        if (placed == index_.end() || placed->second.item != &item) return true;
+        if (const auto kept = nextIndex.find(item.identity.value); kept != nextIndex.end())
+            return !unchanged(item, *kept->second.item);
         gone.push_back(item.identity.value);
         if (nextIndex.contains(placed->second.parent)) remove(placed->second, nextIndex, now, animate);
+        return true;
     });
     for (const auto id : gone) records_.erase(id);
 
@@ -468,8 +491,10 @@ void Animator::update(DisplayItem target, double now, bool animate) {
     index_ = std::move(nextIndex);
 }
 
-void Animator::apply(DisplayItem& item, double now) {
+bool Animator::apply(DisplayItem& item, double now) {
+    bool changed = false;
     if (const auto found = records_.find(item.identity.value); found != records_.end()) {
+        changed = true;
         Record& record = found->second;
         Values values{};
         std::array<AnimatableData, channelCount> samples;
@@ -493,7 +518,10 @@ void Animator::apply(DisplayItem& item, double now) {
         }
         if (record.empty()) records_.erase(found);
     }
-    for (auto& c : item.children) apply(c, now);
+    for (auto& c : item.children)
+        if (apply(c, now)) changed = true;
+    if (changed) item.stamp = 0;
+    return changed;
 }
 
 const DisplayItem& Animator::present(double now) {
@@ -516,6 +544,8 @@ const DisplayItem& Animator::present(double now) {
         DisplayItem* parent = findMutable(*shown_, ghost.parent);
         if (!parent) return true;
         DisplayItem copy = ghost.item;
+        clearStamps(copy);
+        clearStampsTo(*shown_, ghost.parent);
         if (DisplayItem* moved = findMutable(copy, ghost.transitionTarget)) applyTransition(*moved, s.value, ghost.anchor);
         auto& siblings = parent->children;
         std::size_t at = std::min(ghost.index, siblings.size());

@@ -91,7 +91,9 @@ private:
     void compare(const DisplayItem& old, const DisplayItem& now, double time, bool animate);
     void insert(const DisplayItem& item, const Index& index, double time, bool animate);
     void remove(const Place& place, const Index& next, double time, bool animate);
-    void apply(DisplayItem& item, double now);
+    // Applies the running animations to `item` and its subtree; whether it changed any item
+    // (the stamps of the items changed, and of their ancestors, are cleared).
+    bool apply(DisplayItem& item, double now);
 
     std::shared_ptr<DisplayItem> target_ = std::make_shared<DisplayItem>();
     Index index_;

@@ -30,7 +30,8 @@ bool sameShadowSource(const DisplayItem& a, const DisplayItem& b) {
 
 // Adds to `out` (in the parent's space of the items) what differs between `a` and `b`.
 void compareItems(const DisplayItem& a, const DisplayItem& b, Region& out) {
-    if (&a == &b) return;
+    // The same subtree, or one drawn as in the same render: only what was drawn anew is compared.
+    if (&a == &b || (a.stamp != 0 && a.stamp == b.stamp)) return;
     if (!drawsAlike(a, b)) {
         out.add(a.visualBounds());
         out.add(b.visualBounds());

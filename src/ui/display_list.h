@@ -106,6 +106,10 @@ struct DisplayItem {
     std::shared_ptr<const EmbeddedView> embedded;
     // A removed view still drawn while it leaves: seen, never hit.
     bool inert = false;
+    // Which render drew this subtree: an item that draws as it did in an earlier render, its
+    // subtree included, keeps that render's stamp, so two items with the same nonzero stamp
+    // draw the same and a comparison need not look inside them. 0: unknown (compare).
+    std::uint64_t stamp = 0;
 
     // Shapes: the outline and how it is painted.
     std::shared_ptr<const ShapeModel> shape;

@@ -140,6 +140,7 @@ void Element::collectKeys(std::vector<std::uint64_t>& out) const {
 
 void Element::invalidateLayout() {
     layoutChanged_ = true;
+    contentChanged_ = true;
     for (Element* e = this; e; e = e->parent) {
         e->memo_.clear();
         e->memoNext_ = 0;
@@ -169,7 +170,14 @@ void Element::place(const Rect& f) {
     // nothing changed below it, keeps their places.
     const bool sameSize = placed_ && f.size == frame.size;
     frame = f;
-    if (sameSize && !layoutChanged_ && !changedBelow_ && !everyRenderBelow_ && !placesAtEveryRender()) return;
+    if (sameSize && !layoutChanged_ && !changedBelow_ && !placesAtEveryRender()) {
+        // Nothing here moves: only the elements below that place at every render (readers of
+        // geometry and preferences) are placed again, where they stand.
+        if (everyRenderBelow_)
+            for (auto& c : children)
+                if (c->everyRenderBelow_ || c->placesAtEveryRender()) c->place(c->frame);
+        return;
+    }
     placed_ = true;
     layoutChanged_ = false;
     changedBelow_ = false;
@@ -202,7 +210,23 @@ DisplayItem Element::makeItem(Point parentOrigin) const {
     return item;
 }
 
-void Element::render(DisplayItem& parentItem, Point parentOrigin) const {
+void Element::render(DisplayItem& parent, Point parentOrigin) const {
+    renderItem(parent, parentOrigin);
+    DisplayItem& item = parent.children.back();
+    bool renewed = stamp_ == 0 || contentChanged_ || item.frame != stampedFrame_;
+    for (const auto& c : children) renewed = renewed || c->stampRenewed_;
+    if (renewed) {
+        // One count for every tree: stamps of different trees never meet.
+        static std::uint64_t stamps = 0;
+        stamp_ = ++stamps;
+        stampedFrame_ = item.frame;
+        contentChanged_ = false;
+    }
+    stampRenewed_ = renewed;
+    item.stamp = stamp_;
+}
+
+void Element::renderItem(DisplayItem& parentItem, Point parentOrigin) const {
     DisplayItem item = makeItem(parentOrigin);
     const Transform local = effectTransform();
     if (!local.isIdentity()) {

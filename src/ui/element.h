@@ -243,7 +243,9 @@ public:
 
     // Drawing and geometry
     virtual Transform effectTransform() const { return {}; }
-    virtual void render(DisplayItem& parent, Point parentOrigin) const;
+    // Appends this element's item, with its subtree, to `parent`, stamped: an element that
+    // draws as in its last render, its subtree included, keeps that render's stamp.
+    void render(DisplayItem& parent, Point parentOrigin) const;
     // This element's item with its identity, frame and animation, before its content.
     DisplayItem makeItem(Point parentOrigin) const;
     virtual void collectPreferences(PreferenceValues& out) const;
@@ -254,6 +256,8 @@ public:
     Transform toSpaceOf(const Element& other) const;
 
 protected:
+    // Appends exactly one item for this element and its subtree to `parent`.
+    virtual void renderItem(DisplayItem& parent, Point parentOrigin) const;
     virtual Size measure(const ProposedSize& proposal) = 0;
     // Places the children for the element's own size; the default gives each child the whole
     // size (modifiers that neither move nor resize their content).
@@ -278,6 +282,12 @@ private:
     bool layoutChanged_ = false;
     bool changedBelow_ = false;
     bool everyRenderBelow_ = false;
+    // The stamp of the last render and what it was given: a render with the same frame, no
+    // children replaced and no child drawn anew keeps it.
+    mutable std::uint64_t stamp_ = 0;
+    mutable bool stampRenewed_ = true;
+    mutable bool contentChanged_ = true;
+    mutable Rect stampedFrame_;
 };
 
 // A modifier that leaves the layout alone: effects, identity, help, preferences.

@@ -233,7 +233,7 @@ public:
     }
     double layoutPriority() const override { return children.front()->layoutPriority(); }
 
-    void render(DisplayItem& parent, Point parentOrigin) const override {
+    void renderItem(DisplayItem& parent, Point parentOrigin) const override {
         DisplayItem item = makeItem(parentOrigin);
         const Element& content = *children[0];
         const Element& second = *children[1];
@@ -419,7 +419,7 @@ public:
         Element::collectKeys(out);
         out.insert(out.end(), contentKeys_.begin(), contentKeys_.end());
     }
-    void render(DisplayItem& parent, Point parentOrigin) const override {
+    void renderItem(DisplayItem& parent, Point parentOrigin) const override {
         DisplayItem item = makeItem(parentOrigin);
         if (background_ && children.size() > 1) children[1]->render(item, item.frame.origin);
         children[0]->render(item, item.frame.origin);

@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -28,10 +29,14 @@ public:
         bool offer = false;
         std::vector<SettingsSection> settings;
         std::vector<bool> onboarding;  // startAtPermission of each showing
+        std::function<void()> atOffer;  // run when the move is offered
     };
     explicit FakeAppWindows(Log& log) : log_(log) {}
 
-    bool offerMoveIfNeeded() override { return log_.offer; }
+    bool offerMoveIfNeeded() override {
+        if (log_.atOffer) log_.atOffer();
+        return log_.offer;
+    }
     void showSettings(SettingsSection section) override { log_.settings.push_back(section); }
     void showOnboarding(bool startAtPermission) override { log_.onboarding.push_back(startAtPermission); }
 
@@ -113,6 +118,28 @@ TEST_F(AppDelegateTest, EachBuildAsksForAccessibilityAtMostOnce) {
     EXPECT_FALSE(app->askAccessibility);
     EXPECT_TRUE(windows.onboarding.empty());
     EXPECT_EQ(defaults().stringForKey("accessibilityTrustedBuild"), UpdateService::currentBuild());
+}
+
+TEST_F(AppDelegateTest, ATrustThatCanNeverBeGrantedReopensNoOnboardingAndIsNeverAskedFor) {
+    // A returning user of an earlier build, in a Wayland session.
+    fake.accessibilityTrust.grantable = false;
+    defaults().setBool("didShowWelcome", true);
+    defaults().setString("accessibilityAskedFor", "41-1700000000");
+    launch();
+    EXPECT_FALSE(app->askAccessibility);
+    EXPECT_TRUE(windows.onboarding.empty());
+    // Switching the media keys on asks nothing either.
+    settings().replaceSystemHUD = false;
+    fake.time.runPending();
+    settings().replaceSystemHUD = true;
+    fake.time.advance(5);
+    EXPECT_EQ(fake.accessibilityTrust.prompts, 0);
+
+    // A new user still meets onboarding, from its start.
+    app.reset();
+    defaults().removeObject("didShowWelcome");
+    launch();
+    EXPECT_EQ(windows.onboarding, std::vector{false});
 }
 
 TEST_F(AppDelegateTest, TheFirstDeveloperPreviewKeySetWinsOverTheOthersAndOverOnboarding) {
@@ -200,6 +227,21 @@ TEST_F(AppDelegateTest, TheUpdateCheckAtLaunchFollowsItsSetting) {
     ASSERT_NE(check, requests.end());
     fake.httpClient.fail(static_cast<std::size_t>(check - requests.begin()));
     EXPECT_TRUE(app->updates.lastChecked.get().has_value());
+}
+
+// The island's panel is on screen before anything else starts: the move offer, the services,
+// the status item.
+TEST_F(AppDelegateTest, TheIslandShowsBeforeTheRestStarts) {
+    std::vector<bool> shown;
+    int statusItems = -1;
+    windows.atOffer = [&] {
+        for (const auto* panel : fake.panelWindows.live) shown.push_back(panel->visible);
+        statusItems = fake.statusBar.itemsMade;
+    };
+    launch();
+    EXPECT_EQ(shown, std::vector{true});
+    EXPECT_EQ(statusItems, 0);
+    EXPECT_EQ(fake.statusBar.itemsMade, 1) << "made later in the launch";
 }
 
 TEST_F(AppDelegateTest, IslandsGoOnTheNotchedScreenElseTheFirstOrOnEveryScreen) {

@@ -62,6 +62,8 @@ public:
     FakeAccessibility();
 
     bool trusted = false;
+    // False stands for Linux, which has no menu bar to read.
+    bool menuBar = true;
     // Running applications by bundle identifier, in system order.
     std::map<std::string, std::vector<std::int32_t>> applications;
     // Application elements by process identifier.
@@ -71,6 +73,7 @@ public:
     // The messaging time-outs asked for, in order.
     std::vector<double> timeouts;
 
+    bool hasMenuBar() const override { return menuBar; }
     bool isTrusted() const override { return trusted; }
     std::vector<std::int32_t> runningApplications(const std::string& bundleIdentifier) const override;
     platform::AccessibilityElementRef applicationElement(std::int32_t pid, double messagingTimeout) override;

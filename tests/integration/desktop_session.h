@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <memory>
 #include <optional>
 #include <string>
@@ -46,6 +47,12 @@ inline std::string firstLineOf(const std::filesystem::path& file, double seconds
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
     } while (std::chrono::steady_clock::now() < end);
     return {};
+}
+
+// The whole text of a file a program wrote; empty when there is none.
+inline std::string fileText(const std::filesystem::path& file) {
+    std::ifstream in(file);
+    return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
 // A D-Bus session bus of the test's own, ended with the object.

@@ -10,6 +10,7 @@
 // output back with pactl.
 
 #include "desktop_session.h"
+#include "desktop_windows.h"
 #include "platform/private_pulse_server.h"
 #include "platform/virtual_display.h"
 
@@ -22,6 +23,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cctype>
 #include <chrono>
 #include <cstdlib>
@@ -108,8 +110,6 @@ private:
     xcb_connection_t* connection_;
 };
 
-bool dark(const QImage& image, int x, int y) { return qGray(image.pixel(x, y)) < 40; }
-
 // How many pixels of a rectangle are brighter than `level` (text and symbols on the lock
 // screen's dark glass).
 int brightPixels(const QImage& image, int left, int top, int right, int bottom, int level = 200) {
@@ -122,19 +122,6 @@ int brightPixels(const QImage& image, int left, int top, int right, int bottom, 
 // Whether a point is darker than the bare desktop in the same picture by `by`.
 bool darkened(const QImage& image, int x, int y, int by) {
     return qGray(image.pixel(x, y)) < qGray(image.pixel(60, screenHeight / 2)) - by;
-}
-
-// The island's extent along one row: first and last dark column, or nothing.
-std::optional<std::pair<int, int>> darkSpan(const QImage& image, int y) {
-    int first = -1;
-    int last = -1;
-    for (int x = 0; x < image.width(); ++x) {
-        if (!dark(image, x, y)) continue;
-        if (first < 0) first = x;
-        last = x;
-    }
-    if (first < 0) return std::nullopt;
-    return std::pair{first, last};
 }
 
 // The first dark row of a column, or -1.
@@ -166,13 +153,6 @@ void save(const QImage& image, const char* name) {
     if (!folder || !*folder) return;
     // The top centre of the screen, where the island lives.
     image.copy(centre - 300, 0, 600, 230).save(QString::fromStdString((fs::path(folder) / name).string()));
-}
-
-// The width of the resting island's dark span, at the row through its middle.
-std::optional<int> islandWidth(const QImage& image) {
-    const auto span = darkSpan(image, 15);
-    if (!span) return std::nullopt;
-    return span->second - span->first + 1;
 }
 
 bool widthIs(const QImage& image, int width) {
@@ -236,21 +216,17 @@ protected:
     }
 
     // What the program wrote to its standard output and error.
-    std::string output() const {
-        std::ifstream in(home->path() / "quorlix.out");
-        return std::string(std::istreambuf_iterator<char>(in), {});
-    }
+    std::string output() const { return fileText(home->path() / "quorlix.out"); }
 
-    // Moves the pointer by a distance, as a mouse does: a program's jump to a place (a warp)
-    // makes no raw motion, and the island may not count on noticing it.
+    // Moves the pointer by a distance, as a mouse does (a program's jump to a place, a warp,
+    // is another road to the island, tested on its own).
     static int movePointer(int dx, int dy) {
         return run({"xdotool", "mousemove_relative", "--", std::to_string(dx), std::to_string(dy)});
     }
 };
 
 TEST_F(Desktop, TheIslandFloatsAtTheTopCentreOpensUnderThePointerAndTakesLaterLaunches) {
-    // The top bar and the pointer below the island were there before Quorlix started.
-    TopBar bar(display->name());
+    // The pointer below the island was there before Quorlix started.
     ASSERT_EQ(run({"xdotool", "mousemove", std::to_string(centre), "200"}), 0);
     // A volume HUD shows 1.5 s after launch, for 6 s.
     launch(R"({"previewHUD": "volume"})");
@@ -274,14 +250,6 @@ TEST_F(Desktop, TheIslandFloatsAtTheTopCentreOpensUnderThePointerAndTakesLaterLa
     EXPECT_FALSE(dark(pill, centre, 3 + 24 + 2));
     save(settled(*screen), "island-resting.png");
 
-    // A click on the closed island goes through to the top bar under it.
-    ASSERT_EQ(run({"xdotool", "mousemove", std::to_string(centre), "12", "click", "1"}), 0);
-    EXPECT_TRUE(bar.pressed()) << "the closed island took the click";
-    // Released on the island, the press counts as the pointer arriving: it opens. Away again.
-    ASSERT_EQ(movePointer(0, 200 - 12), 0);
-    ASSERT_TRUE(eventually(*screen, [](const QImage& image) { return widthIs(image, 84); }))
-        << "the island did not rest again";
-
     // The pointer moved onto the pill opens the island; moving away closes it again.
     ASSERT_EQ(movePointer(0, 12 - 200), 0);
     EXPECT_TRUE(eventually(
@@ -300,6 +268,96 @@ TEST_F(Desktop, TheIslandFloatsAtTheTopCentreOpensUnderThePointerAndTakesLaterLa
     EXPECT_TRUE(eventually(*screen, [](const QImage& image) { return widthIs(image, 84 + 120); }))
         << "the running instance did not show the agent";
     EXPECT_TRUE(quorlix->running());
+}
+
+// The middle of the open island, where its page shows.
+QImage pageOf(const QImage& screen) { return screen.copy(centre - 150, 40, 300, 120); }
+
+// Whether two pictures of pages show the same page: their texts and symbols in the same
+// places (the island's glass lets a little of the desktop through, which may change).
+bool samePage(const QImage& a, const QImage& b) {
+    int differing = 0;
+    for (int y = 0; y < a.height(); ++y)
+        for (int x = 0; x < a.width(); ++x)
+            differing += std::abs(qGray(a.pixel(x, y)) - qGray(b.pixel(x, y))) > 60;
+    return differing < 20;
+}
+
+// The open island's page once two pictures in a row agree (its springs have come to rest),
+// when it is none of `others`.
+std::optional<QImage> restingPage(Screen& screen, const std::vector<QImage>& others) {
+    QImage last;
+    std::optional<QImage> found;
+    eventually(screen, [&](const QImage& image) {
+        const QImage page = pageOf(image);
+        const bool resting = page == last;
+        last = page;
+        if (!resting ||
+            std::any_of(others.begin(), others.end(), [&](const QImage& o) { return samePage(o, page); }))
+            return false;
+        found = page;
+        return true;
+    });
+    return found;
+}
+
+bool expanded(const QImage& image) { return expandedAround(image, centre); }
+
+TEST_F(Desktop, WarpsOntoTheIslandOpenItAndTiltsOfTheWheelTurnOnePageEach) {
+    Screen& screen = *this->screen;
+    ASSERT_EQ(run({"xdotool", "mousemove", std::to_string(centre), "400"}), 0);
+    launch("{}");
+    ASSERT_TRUE(eventually(screen, [](const QImage& image) { return widthIs(image, 84); }))
+        << "the island did not appear\n"
+        << output();
+
+    // A program's jump onto the island (a warp, which no device reports as motion) opens it;
+    // one away closes it.
+    ASSERT_EQ(run({"xdotool", "mousemove", std::to_string(centre), "12"}), 0);
+    ASSERT_TRUE(eventually(screen, expanded)) << "a warp onto the island did not open it";
+    ASSERT_EQ(run({"xdotool", "mousemove", std::to_string(centre), "400"}), 0);
+    EXPECT_TRUE(eventually(screen, [](const QImage& image) { return widthIs(image, 84); }))
+        << "a warp away did not close it";
+
+    // Open on the music page, each tilt of the wheel turns one page: twice forward (button 7
+    // tilts right), twice back.
+    ASSERT_EQ(run({"xdotool", "mousemove", std::to_string(centre), "12"}), 0);
+    ASSERT_TRUE(eventually(screen, expanded));
+    const auto tilt = [&](const char* button, const QImage& from) {
+        EXPECT_EQ(run({"xdotool", "click", button}), 0);
+        return restingPage(screen, {from});
+    };
+    const auto music = restingPage(screen, {});
+    ASSERT_TRUE(music);
+    const auto weather = tilt("7", *music);
+    ASSERT_TRUE(weather) << "the first tilt turned no page";
+    const auto tray = tilt("7", *weather);
+    ASSERT_TRUE(tray) << "the second tilt turned no page";
+    EXPECT_FALSE(samePage(*tray, *music));
+    const auto back = tilt("6", *tray);
+    ASSERT_TRUE(back) << "a tilt back turned no page";
+    EXPECT_TRUE(samePage(*back, *weather)) << "a tilt back did not lead to the weather";
+    const auto first = tilt("6", *back);
+    ASSERT_TRUE(first) << "a second tilt back turned no page";
+    EXPECT_TRUE(samePage(*first, *music)) << "a second tilt back did not lead to the music";
+    EXPECT_TRUE(quorlix->running());
+}
+
+// Opened by a click, the island only hovers under the pointer, however it got there: a click
+// on it goes through to the desktop's top bar under it, and opens it.
+TEST_F(Desktop, AClickOnTheClosedIslandGoesThroughToTheTopBarUnderIt) {
+    TopBar bar(display->name());
+    ASSERT_EQ(run({"xdotool", "mousemove", std::to_string(centre), "200"}), 0);
+    launch(R"({"openMode": "click"})");
+    ASSERT_TRUE(eventually(*screen, [](const QImage& image) { return widthIs(image, 84); }))
+        << "the island did not appear\n"
+        << output();
+    ASSERT_EQ(run({"xdotool", "mousemove", std::to_string(centre), "12"}), 0);
+    ASSERT_TRUE(eventually(*screen, [](const QImage& image) { return widthIs(image, 84 + 14); }))
+        << "the pointer put onto the island did not hover it";
+    ASSERT_EQ(run({"xdotool", "click", "1"}), 0);
+    EXPECT_TRUE(bar.pressed()) << "the closed island took the click";
+    EXPECT_TRUE(eventually(*screen, expanded)) << "the click did not open the island";
 }
 
 TEST_F(Desktop, TheChargerPreviewShowsTheBatteryHUD) { preview("battery", 157, "island-battery.png"); }

@@ -15,6 +15,7 @@
 #include <sstream>
 #include <string>
 #include <thread>
+#include <utility>
 
 namespace quorlix::testing {
 
@@ -97,6 +98,35 @@ inline QImage grab(const std::string& display, const Geometry& g) {
     }
     xcb_disconnect(c);
     return copy;
+}
+
+// Whether a pixel is as dark as the island's black.
+inline bool dark(const QImage& image, int x, int y) { return qGray(image.pixel(x, y)) < 40; }
+
+// The island's extent along one row: first and last dark column, or nothing.
+inline std::optional<std::pair<int, int>> darkSpan(const QImage& image, int y) {
+    int first = -1;
+    int last = -1;
+    for (int x = 0; x < image.width(); ++x) {
+        if (!dark(image, x, y)) continue;
+        if (first < 0) first = x;
+        last = x;
+    }
+    if (first < 0) return std::nullopt;
+    return std::pair{first, last};
+}
+
+// The width of the resting island's dark span, at the row through its middle.
+inline std::optional<int> islandWidth(const QImage& image) {
+    const auto span = darkSpan(image, 15);
+    if (!span) return std::nullopt;
+    return span->second - span->first + 1;
+}
+
+// Whether the island centred at `centre` is open: dark well below the resting island and
+// beside it.
+inline bool expandedAround(const QImage& image, int centre) {
+    return dark(image, centre, 120) && dark(image, centre - 160, 60);
 }
 
 // Saves a picture into the folder QUORLIX_SCREENSHOTS names, when it names one.

@@ -14,39 +14,13 @@
 #include <filesystem>
 #include <fstream>
 #include <optional>
-#include <sstream>
 #include <string>
-#include <string_view>
 #include <thread>
 
 namespace quorlix::testing {
 namespace {
 
 namespace fs = std::filesystem;
-
-// PulseAudio's full volume in its own units.
-constexpr double normalVolume = 65536;
-
-// The default output's volume (its first channel) from 0 to 1, or nothing.
-std::optional<double> defaultSinkVolume() {
-    // "Volume: front-left: 36864 /  56% / -15.00 dB,   front-right: ..."
-    const auto text = PrivatePulseServer::pactl("get-sink-volume @DEFAULT_SINK@");
-    if (!text) return std::nullopt;
-    const auto label = text->find("front-left:");
-    if (label == std::string::npos) return std::nullopt;
-    const char* start = text->c_str() + label + std::string_view("front-left:").size();
-    char* end = nullptr;
-    const long raw = std::strtol(start, &end, 10);
-    if (end == start) return std::nullopt;
-    return raw / normalVolume;
-}
-
-std::string fileText(const fs::path& file) {
-    std::ifstream in(file);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
 
 // Polls `condition` for up to `seconds`.
 template <class Condition>
@@ -64,12 +38,12 @@ bool within(double seconds, Condition condition) {
 std::optional<double> volumeAfterPressing(const std::string& keys, double before) {
     if (run({"xdotool", "key", keys}) != 0) return std::nullopt;
     const bool moved = within(10, [&] {
-        const auto now = defaultSinkVolume();
+        const auto now = PrivatePulseServer::defaultSinkVolume();
         return now && std::abs(*now - before) > 0.001;
     });
     if (!moved) return std::nullopt;
     std::this_thread::sleep_for(std::chrono::milliseconds(400));
-    return defaultSinkVolume();
+    return PrivatePulseServer::defaultSinkVolume();
 }
 
 TEST(MediaKeys, TheVolumeUpKeyRaisesTheOutputByAStepAndWithShiftAndAltByAQuarterStep) {
@@ -90,7 +64,7 @@ TEST(MediaKeys, TheVolumeUpKeyRaisesTheOutputByAStepAndWithShiftAndAltByAQuarter
 
     // Set before launch, so the running program reads it as its starting level.
     ASSERT_TRUE(PrivatePulseServer::pactl("set-sink-volume @DEFAULT_SINK@ 50%"));
-    ASSERT_NEAR(defaultSinkVolume().value_or(-1), 0.5, 0.001);
+    ASSERT_NEAR(PrivatePulseServer::defaultSinkVolume().value_or(-1), 0.5, 0.001);
 
     markWelcomeSeen(home.config() / "com.halvik.quorlix.json");
     const std::string output = (home.path() / "quorlix.out").string();

@@ -51,10 +51,7 @@ protected:
         const std::string log = (home->path() / "quorlix.out").string();
         return {{1, log, O_WRONLY | O_CREAT | O_APPEND}, {2, log, O_WRONLY | O_CREAT | O_APPEND}};
     }
-    std::string log() const {
-        std::ifstream in(home->path() / "quorlix.out");
-        return std::string(std::istreambuf_iterator<char>(in), {});
-    }
+    std::string log() const { return fileText(home->path() / "quorlix.out"); }
     std::optional<bool> welcomeSeen() const {
         std::ifstream in(settingsFile);
         const auto json = nlohmann::json::parse(in, nullptr, false);

@@ -35,9 +35,18 @@ TEST_F(NotificationInhibitionFocusTest, FollowsTheServersInhibition) {
     EXPECT_EQ(focus.doNotDisturb(), true);
 }
 
-TEST_F(NotificationInhibitionFocusTest, NoServerOrNoBusMeansNoSwitch) {
+TEST_F(NotificationInhibitionFocusTest, NoServerOrNoBusMeansNoSwitchUntilAServerComes) {
     NotificationInhibitionFocus focus(bus.connect(QStringLiteral("quorlix")));
+    int changes = 0;
+    const Subscription s = focus.observe([&] { ++changes; });
     EXPECT_EQ(focus.doNotDisturb(), std::nullopt);
+
+    // A server started later is asked as it comes, without anyone reading again.
+    testing::StandInService server(bus.connect(QStringLiteral("server")), interface);
+    server.add(path, interface, {{"Inhibited", true}});
+    ASSERT_TRUE(server.isRegistered());
+    ASSERT_TRUE(testing::waitUntil([&] { return changes == 1; }));
+    EXPECT_EQ(focus.doNotDisturb(), true);
     NotificationInhibitionFocus unconnected(QDBusConnection::connectToBus(
         QStringLiteral("unix:path=/nonexistent/bus"), QStringLiteral("nowhere")));
     EXPECT_EQ(unconnected.doNotDisturb(), std::nullopt);

@@ -86,6 +86,22 @@ public:
         return output;
     }
 
+    // The default output's volume (its first channel) from 0 to 1, or nothing.
+    static std::optional<double> defaultSinkVolume() {
+        // "Volume: front-left: 36864 /  56% / -15.00 dB,   front-right: ..."
+        const auto text = pactl("get-sink-volume @DEFAULT_SINK@");
+        if (!text) return std::nullopt;
+        const std::string label = "front-left:";
+        const auto at = text->find(label);
+        if (at == std::string::npos) return std::nullopt;
+        const char* start = text->c_str() + at + label.size();
+        char* end = nullptr;
+        const long raw = std::strtol(start, &end, 10);
+        if (end == start) return std::nullopt;
+        // PulseAudio's full volume in its own units.
+        return raw / 65536.0;
+    }
+
 private:
     bool waitUntilReady() {
         for (int attempt = 0; attempt < 100; ++attempt) {

@@ -1,10 +1,11 @@
 // The pointer on a real X server of the test's own (Xvfb): moves, presses and wheel clicks
 // made with xdotool reach the monitor, whichever window they go to, with the platform's
-// signs and one line per wheel click.
+// signs, one line per wheel click and quick clicks as one gesture.
 
 #include "platform/linux/x11_pointer_monitor.h"
 
 #include "fakes/fake_platform.h"
+#include "platform/linux/scroll_gesture.h"
 
 #include "virtual_display.h"
 
@@ -57,10 +58,10 @@ protected:
     std::vector<PointerEvent> events;
 };
 
-TEST_F(X11PointerMonitorTest, WheelClicksAreOneLineEachWithThePlatformsSign) {
+TEST_F(X11PointerMonitorTest, WheelClicksAreOneLineEachWithThePlatformsSignAndQuickOnesOneGesture) {
     struct Case {
         std::vector<std::string> click;
-        std::size_t count;
+        std::size_t clicks;
         double deltaX;
         double deltaY;
     };
@@ -73,14 +74,21 @@ TEST_F(X11PointerMonitorTest, WheelClicksAreOneLineEachWithThePlatformsSign) {
         {{"click", "--repeat", "3", "--delay", "20", "5"}, 3, 0, -1},
     };
     for (const auto& c : cases) {
-        const auto seen = after(c.click, c.count);
-        ASSERT_EQ(seen.size(), c.count) << c.click.back();
-        for (const auto& e : seen) {
+        // The clicks, then the end of their gesture once they stop (on the test's virtual time).
+        auto seen = after(c.click, c.clicks);
+        fake.time.advance(platform::ScrollGesture::quietPeriod);
+        seen.insert(seen.end(), events.begin() + static_cast<std::ptrdiff_t>(seen.size()), events.end());
+        ASSERT_EQ(seen.size(), c.clicks + 1) << c.click.back();
+        for (std::size_t i = 0; i < seen.size(); ++i) {
+            const auto& e = seen[i];
+            const bool end = i == c.clicks;
             EXPECT_EQ(e.type, PointerEventType::scrollWheel);
-            EXPECT_EQ(e.scroll.deltaX, c.deltaX) << c.click.back();
-            EXPECT_EQ(e.scroll.deltaY, c.deltaY) << c.click.back();
+            EXPECT_EQ(e.scroll.deltaX, end ? 0 : c.deltaX) << c.click.back();
+            EXPECT_EQ(e.scroll.deltaY, end ? 0 : c.deltaY) << c.click.back();
             EXPECT_FALSE(e.scroll.hasPreciseScrollingDeltas) << "a wheel counts lines";
-            EXPECT_EQ(e.scroll.phase, platform::ScrollPhase::none);
+            const auto phase = end ? platform::ScrollPhase::ended
+                                   : (i == 0 ? platform::ScrollPhase::began : platform::ScrollPhase::changed);
+            EXPECT_EQ(e.scroll.phase, phase) << c.click.back() << " " << i;
             EXPECT_FALSE(e.scroll.isMomentum());
         }
     }
@@ -95,6 +103,8 @@ TEST_F(X11PointerMonitorTest, MovesPressesAndDragsOfTheDevicesArrive) {
     EXPECT_EQ(types(after({"mouseup", "1"}, 1)), std::vector{PointerEventType::leftMouseUp});
     // The right button is none of the island's business.
     EXPECT_TRUE(after({"click", "3"}, 0).empty());
+    // A program's jump to a place makes no raw motion, and is a move all the same.
+    EXPECT_EQ(types(after({"mousemove", "100", "80"}, 1)), std::vector{PointerEventType::mouseMoved});
 }
 
 }  // namespace

@@ -165,6 +165,26 @@ TEST_F(FocusMonitorTest, NoSourceLeavesTheStateNone) {
     EXPECT_TRUE(logMessages().empty());
 }
 
+// Linux: no assertions file, no menu bar; the desktop switch's change signal is the only
+// trigger, so nothing runs between changes, whatever the state.
+TEST_F(FocusMonitorTest, WithoutFileOrMenuBarOnlyTheDesktopSignalReads) {
+    EXPECT_EQ(FocusMonitor::defaultAssertionsFile(), std::nullopt);
+    ax.menuBar = false;
+    FocusMonitor desktopOnly{fake.platform(), std::nullopt};
+    desktopOnly.onChange = [this](const State& s) { changes.push_back(s); };
+    desktop.on = false;
+    desktopOnly.start();
+    EXPECT_EQ(desktopOnly.state.get(), (State{false, "No molestar"}));
+    EXPECT_EQ(readingsDuring(60), 0u) << "no poll while off";
+    EXPECT_LT(fake.time.queue.nextDueIn(), 0) << "nothing waits";
+
+    desktop.on = true;
+    desktop.notify();
+    EXPECT_EQ(readingsDuring(1), 3u) << "one burst";
+    EXPECT_EQ(changes, (std::vector<State>{{true, "No molestar"}}));
+    EXPECT_EQ(readingsDuring(60), 0u) << "no poll while on";
+}
+
 // A menu bar drawn by process 42, holding `items`.
 class FocusMenuBarTest : public FocusMonitorTest {
 protected:

@@ -91,6 +91,80 @@ TEST(Damage, CoversWhatChangedAndNothingWhenNothingDid) {
     EXPECT_GT(boundsOf(shadow).width(), 220 + 2 * 20);
 }
 
+// A view built again is compared; the rest of the tree keeps the stamp of the render that
+// drew it and is not looked into, unless an animation moves it.
+struct Clock : ObservableObject {
+    Published<std::string> label{this, "1:24"};
+    Published<double> progress{this, 40};
+};
+
+struct ClockLabel {
+    Clock* clock;
+    View body(Context& ctx) const {
+        ctx.observe(*clock);
+        return Text(clock->label.get()).font(Font::system(10)).frame({.width = 40}).id("label");
+    }
+};
+
+struct ClockBar {
+    Clock* clock;
+    View body(Context& ctx) const {
+        ctx.observe(*clock);
+        return Capsule().fill(Color::white).frame({.width = clock->progress.get(), .height = 4}).id("bar");
+    }
+};
+
+TEST(Damage, OnlyWhatWasDrawnAnewIsCompared) {
+    fakes::FixedFontEngine fonts;
+    ViewGraph graph(fonts);
+    Clock labelClock, barClock;
+    const View root = HStack({.spacing = 6}, {ClockLabel{&labelClock}, ClockBar{&barClock}}).padding(20);
+    graph.update(root, {300, 200});
+    const std::shared_ptr<const DisplayItem> before = graph.shownList();
+
+    labelClock.label = "1:25";
+    graph.invalidate(labelClock);
+    graph.update(root, {300, 200});
+    graph.present(0);
+    const std::shared_ptr<const DisplayItem> after = graph.shownList();
+    const auto stampOf = [](const DisplayItem& list, const char* id) { return list.findId(id)->stamp; };
+    EXPECT_NE(stampOf(*after, "bar"), 0u);
+    EXPECT_EQ(stampOf(*after, "bar"), stampOf(*before, "bar")) << "the bar was not drawn anew";
+    EXPECT_NE(stampOf(*after, "label"), stampOf(*before, "label"));
+    EXPECT_NE(after->children.front().stamp, before->children.front().stamp) << "nor its ancestors";
+    const Region damage = damageBetween(*before, *after);
+    EXPECT_TRUE(covers(damage, after->findText("1:25")->visualBounds()));
+    EXPECT_FALSE(damage.intersects(after->findId("bar")->frame));
+
+    // What carries an equal stamp is not looked into, whatever it holds.
+    DisplayItem altered = *after;
+    const auto alter = [](DisplayItem& list, bool keepStamps) {
+        std::function<void(DisplayItem&)> walk = [&](DisplayItem& i) {
+            if (!keepStamps) i.stamp = 0;
+            if (i.shape) i.fill = Paint::solid(Color::red);
+            for (auto& c : i.children) walk(c);
+        };
+        walk(list);
+    };
+    alter(altered, true);
+    EXPECT_TRUE(damageBetween(*after, altered).isEmpty());
+    alter(altered, false);
+    EXPECT_TRUE(damageBetween(*after, altered).intersects(after->findId("bar")->frame));
+
+    // An animated change is drawn at every frame, though the list it animates to stays the same.
+    withAnimation(Animation::linear(1), [&] {
+        barClock.progress = 100;
+        graph.invalidate(barClock);
+    });
+    graph.update(root, {300, 200}, {}, {0, Date(0)});
+    graph.present(0.25);
+    const std::shared_ptr<const DisplayItem> quarter = graph.shownList();
+    graph.present(0.5);
+    const std::shared_ptr<const DisplayItem> half = graph.shownList();
+    EXPECT_EQ(stampOf(*half, "bar"), 0u);
+    EXPECT_TRUE(damageBetween(*quarter, *half).intersects(half->findId("bar")->frame));
+}
+
 TEST(Damage, AChangeUnderAShadowOfContentSpreadsByTheShadow) {
     fakes::FixedFontEngine fonts;
     ViewGraph a(fonts), b(fonts);

@@ -183,9 +183,8 @@ void LinuxPlatform::installWindows() {
         screenLockers_ = X11ScreenLockers::open(base, screenPixels);
 
     // The island's windows, the pointer, the status bar and the desktop.
-    auto pointer = std::make_unique<X11PointerMonitor>();
-    panelWindows_ = std::make_unique<QtPanelWindows>(
-        [monitor = pointer.get()] { monitor->pointerMovedOverOwnWindow(); }, screenLockers_.get());
+    auto pointer = std::make_unique<X11PointerMonitor>(std::string(), X11EventTaps::runningOnWayland());
+    panelWindows_ = std::make_unique<QtPanelWindows>(pointer.get(), screenLockers_.get());
     pointerMonitor_ = std::move(pointer);
     statusBar_ = std::make_unique<QtStatusBar>();
     windowServer_ = std::make_unique<X11WindowServer>();

@@ -35,9 +35,12 @@ std::optional<bool> inhibitedFrom(const QDBusMessage& reply) {
 }  // namespace
 
 NotificationInhibitionFocus::NotificationInhibitionFocus(QDBusConnection bus) : bus_(std::move(bus)) {
-    if (bus_.isConnected())
-        bus_.connect(service, path, propertiesInterface, QStringLiteral("PropertiesChanged"), this,
-                     SLOT(propertiesChanged(QDBusMessage)));
+    if (!bus_.isConnected()) return;
+    bus_.connect(service, path, propertiesInterface, QStringLiteral("PropertiesChanged"), this,
+                 SLOT(propertiesChanged(QDBusMessage)));
+    // A server that comes (or comes back) announces nothing of its state: ask it.
+    watcher_ = new QDBusServiceWatcher(service, bus_, QDBusServiceWatcher::WatchForRegistration, this);
+    connect(watcher_, &QDBusServiceWatcher::serviceRegistered, this, [this] { ask(); });
 }
 
 std::optional<bool> NotificationInhibitionFocus::doNotDisturb() {

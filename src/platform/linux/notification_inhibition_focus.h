@@ -5,11 +5,13 @@
 //
 // The first reading waits for the server (at most 250 ms); later readings answer from what
 // was last heard at once and ask again in the background, so the main thread never waits on
-// the bus. Property changes are followed as they are announced.
+// the bus. Property changes are followed as they are announced, and a server that starts
+// later is asked once it is on the bus: nothing needs polling.
 
 #include "platform/desktop_focus.h"
 
 #include <QDBusConnection>
+#include <QDBusServiceWatcher>
 #include <QObject>
 
 namespace quorlix::platform {
@@ -35,6 +37,7 @@ private:
     void store(std::optional<bool> inhibited);
 
     QDBusConnection bus_;
+    QDBusServiceWatcher* watcher_ = nullptr;
     bool asked_ = false;
     bool asking_ = false;
     std::optional<bool> inhibited_;

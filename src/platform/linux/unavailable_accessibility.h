@@ -8,6 +8,7 @@ namespace quorlix::platform {
 
 class UnavailableAccessibility final : public Accessibility {
 public:
+    bool hasMenuBar() const override { return false; }
     bool isTrusted() const override { return false; }
     std::vector<std::int32_t> runningApplications(const std::string&) const override { return {}; }
     AccessibilityElementRef applicationElement(std::int32_t, double) override { return nullptr; }

@@ -1,0 +1,63 @@
+# Pieces of a private desktop for the bench scripts (sourced, not run): a work folder removed
+# at exit with every process started into `started`, a virtual display, a session bus and a
+# PulseAudio server of their own.
+
+work="$(mktemp -d)"
+started=()
+cleanup() {
+  for pid in "${started[@]}"; do kill "$pid" 2>/dev/null || true; done
+  for pid in "${started[@]}"; do wait "$pid" 2>/dev/null || true; done
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+wait_for() {  # wait_for <tries of 0.1 s> <command...>
+  local tries="$1"
+  shift
+  for _ in $(seq "$tries"); do "$@" && return 0; sleep 0.1; done
+  "$@"
+}
+
+# Starts Xvfb on a display number nobody uses and prints the number. Its pid goes into
+# <folder>/xvfb.pid.
+start_display() {
+  local number=90
+  while [ -e "/tmp/.X11-unix/X$number" ] || [ -e "/tmp/.X$number-lock" ]; do number=$((number + 1)); done
+  Xvfb ":$number" -screen 0 1920x1080x24 -nolisten tcp >/dev/null 2>&1 &
+  echo $! >"$1/xvfb.pid"
+  wait_for 100 test -e "/tmp/.X11-unix/X$number"
+  echo "$number"
+}
+
+# Starts a session bus; exports its address. Its pid goes into <folder>/bus.pid.
+start_bus() {
+  dbus-daemon --session --fork --print-address=3 --print-pid=4 3>"$1/bus.address" 4>"$1/bus.pid"
+  export DBUS_SESSION_BUS_ADDRESS="$(cat "$1/bus.address")"
+}
+
+# Starts a PulseAudio server with one null sink, when there is one, and exports its address. Its
+# pid goes into <folder>/pulse.pid.
+start_pulse() {
+  command -v pulseaudio >/dev/null || return 0
+  export PULSE_RUNTIME_PATH="$1/pulse" PULSE_STATE_PATH="$1/pulse" PULSE_SERVER="unix:$1/pulse/native"
+  mkdir -p "$1/pulse"
+  pulseaudio -n --daemonize=no --exit-idle-time=-1 --use-pid-file=no --disable-shm=yes \
+    -L "module-native-protocol-unix auth-anonymous=1 socket=$1/pulse/native" \
+    -L "module-null-sink sink_name=speakers sink_properties=device.description=Altavoces" >/dev/null 2>&1 &
+  echo $! >"$1/pulse.pid"
+  wait_for 50 test -S "$1/pulse/native" || true
+}
+
+# Exports fresh XDG folders under <folder>.
+fresh_folders() {
+  export HOME="$1/home" XDG_CONFIG_HOME="$1/home/.config" XDG_DATA_HOME="$1/home/.local/share"
+  export XDG_STATE_HOME="$1/home/.local/state" XDG_CACHE_HOME="$1/home/.cache" XDG_RUNTIME_DIR="$1/runtime"
+  mkdir -p "$XDG_CONFIG_HOME" "$XDG_DATA_HOME" "$XDG_STATE_HOME" "$XDG_CACHE_HOME" "$XDG_RUNTIME_DIR"
+  chmod 700 "$XDG_RUNTIME_DIR"
+}
+
+require_tools() {
+  for tool in Xvfb dbus-daemon; do
+    command -v "$tool" >/dev/null || { echo "missing $tool" >&2; exit 2; }
+  done
+}
