@@ -172,7 +172,7 @@ struct Attempt {
 };
 
 Attempt attempt(FontEngine& engine, std::string_view text, const TextLayoutOptions& o,
-                std::optional<double> maxWidth, double scale) {
+                const std::optional<double>& maxWidth, double scale) {
     Attempt out;
     out.scale = scale;
     out.font = ResolvedFont::of(o.font, scale);
@@ -187,7 +187,7 @@ Attempt attempt(FontEngine& engine, std::string_view text, const TextLayoutOptio
 // The text at full size when it fits; else at the largest scale down to the minimum that
 // fits, to a hundredth; else at the minimum.
 Attempt scaledToFit(FontEngine& engine, std::string_view text, const TextLayoutOptions& o,
-                    std::optional<double> maxWidth) {
+                    const std::optional<double>& maxWidth) {
     Attempt full = attempt(engine, text, o, maxWidth, 1);
     if (full.fits || o.minimumScaleFactor >= 1) return full;
     Attempt best = attempt(engine, text, o, maxWidth, o.minimumScaleFactor);
@@ -210,7 +210,7 @@ Attempt scaledToFit(FontEngine& engine, std::string_view text, const TextLayoutO
 // at the tail, the head or in the middle; on more, the last line shown carries the rest of the
 // text, cut with an ellipsis.
 bool cutToLimit(std::vector<std::string>& lines, const Measurer& m, std::string_view text,
-                const TextLayoutOptions& o, std::optional<double> maxWidth, std::optional<int> limit) {
+                const TextLayoutOptions& o, const std::optional<double>& maxWidth, std::optional<int> limit) {
     if (limit && *limit == 1 && maxWidth) {
         std::string whole(text);
         std::replace(whole.begin(), whole.end(), '\n', ' ');
