@@ -5,11 +5,8 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-scripts/setup.sh
+scripts/test-build.sh
 build=build/test
-cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DQUORLIX_SANITIZE=ON -DQUORLIX_TESTS=ON \
-      -DQUORLIX_BENCH=OFF -DQUORLIX_WERROR=ON >/dev/null
-cmake --build "$build" --parallel "$(nproc)"
 
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1:strict_string_checks=1
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1

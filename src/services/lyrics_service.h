@@ -13,9 +13,10 @@
 // Main thread only.
 
 #include "platform/http_client.h"
+#include "platform/lru_cache.h"
 #include "platform/published.h"
 #include "platform/work_item.h"
-#include "services/lru_cache.h"
+#include "services/lifetime.h"
 #include "services/track.h"
 
 #include <cstddef>

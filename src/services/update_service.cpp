@@ -143,7 +143,7 @@ void UpdateService::check(std::function<void()> done) {
         return;
     }
     platform::HttpRequest request;
-    request.url = configuration_.siteURL + "/version.json";
+    request.url = QuorlixConfig::versionURL(configuration_.siteURL);
     request.headers = {{"Cache-Control", "no-cache"}};
     request.timeout = checkTimeout;
     // Each check writes its own outcome, so a later one does not cancel an earlier one.
@@ -194,7 +194,7 @@ std::optional<std::string> UpdateService::trustedDownloadURL() const {
 void UpdateService::openDownload() {
     // Always the page: the archive's own address may have just failed its checks.
     if (configuration_.workspace)
-        configuration_.workspace->openURL(configuration_.siteURL + "/descargar.html");
+        configuration_.workspace->openURL(QuorlixConfig::downloadURL(configuration_.siteURL));
 }
 
 void UpdateService::install() {

@@ -464,7 +464,7 @@ TEST_F(Desktop, APlayerThatKeepsItsTrackIdChangesArtworkAndAccentWithEachFile) {
     // Two files with their covers, played one after the other under one track id (as mpv's
     // MPRIS plugin does for every file).
     const auto cover = [&](const char* name, QRgb colour) {
-        const fs::path file = home->path() / name;
+        const fs::path file = home().path() / name;
         QImage image(64, 64, QImage::Format_RGB32);
         image.fill(colour);
         image.save(QString::fromStdString(file.string()));
@@ -472,19 +472,19 @@ TEST_F(Desktop, APlayerThatKeepsItsTrackIdChangesArtworkAndAccentWithEachFile) {
     };
     const std::string red = cover("roja.png", qRgb(220, 30, 30));
     const std::string blue = cover("azul.png", qRgb(30, 60, 230));
-    const fs::path said = home->path() / "player.out";
+    const fs::path said = home().path() / "player.out";
     ChildProcess player({QUORLIX_MEDIA_PLAYER, "Primera", red, "Segunda", blue},
                         {{1, said.string(), O_WRONLY | O_CREAT}});
-    ASSERT_EQ(firstLineOf(said), "ready") << "the player did not reach the bus";
+    player.watch();
+    ASSERT_TRUE(waitFor([&] { return firstLine(said) == "ready"; }, {&player}))
+        << "the player did not reach the bus";
 
     launch("{}");
-    ASSERT_TRUE(eventually(
-        *screen, [](const QImage& image) { return wingPixels(image, true, reddish) > 20; }, 30))
-        << "the first file's cover is not shown\n"
-        << output();
+    ASSERT_TRUE(shows([](const QImage& image) { return wingPixels(image, true, reddish) > 20; }))
+        << "the first file's cover is not shown";
 
     ASSERT_EQ(kill(player.pid(), SIGUSR1), 0);
-    EXPECT_TRUE(eventually(*screen, [](const QImage& image) {
+    EXPECT_TRUE(shows([](const QImage& image) {
         return wingPixels(image, true, bluish) > 20 && wingPixels(image, true, reddish) == 0 &&
                wingPixels(image, false, bluish) > 0;
     })) << "the cover and the accent of the second file are not shown";

@@ -9,6 +9,7 @@
 #include "local_http_server.h"
 #include "mpris_backends.h"
 #include "mpris_test_player.h"
+#include "private_bus.h"
 
 #include <QTimer>
 
@@ -39,8 +40,8 @@ bool asked(const LocalServer& server, int i) {
 TEST(TrackFloodTest, OnlyTheTrackThatStaysIsLookedUpAndWhatRunsIsAbortedWithTheServices) {
     QtApplicationMember application;
     fakes::TempHome home;
-    PrivateSessionBus bus;
-    ASSERT_TRUE(bus.isRunning()) << "dbus-daemon did not start";
+    PrivateBus bus;
+    ASSERT_TRUE(bus.ready());
     platform::QtMainQueue mainQueue;
     platform::SystemClock clock;
     LocalServer server;
@@ -56,7 +57,7 @@ TEST(TrackFloodTest, OnlyTheTrackThatStaysIsLookedUpAndWhatRunsIsAbortedWithTheS
     MprisBackends backends(bus.connect(QStringLiteral("quorlix")), mainQueue, clock);
 
     FollowedPlayers services(backends.platform, server.base());
-    ASSERT_TRUE(waitUntil([&] { return asked(server, 0); })) << "the first track was not looked up";
+    ASSERT_TRUE(waitUntil([&] { return asked(server, 0); }, {&bus})) << "the first track was not looked up";
 
     // Two thousand tracks, one a millisecond.
     constexpr int flood = 2000;
@@ -67,7 +68,7 @@ TEST(TrackFloodTest, OnlyTheTrackThatStaysIsLookedUpAndWhatRunsIsAbortedWithTheS
         if (announced == flood) skipper.stop();
     });
     skipper.start(1);
-    ASSERT_TRUE(waitUntil([&] { return asked(server, flood); }, 120000))
+    ASSERT_TRUE(waitUntil([&] { return asked(server, flood); }, {&bus}))
         << "the last track was not looked up; " << server.requests.size() << " requests";
     // Its lookup and the first: a handful at most, not one per track.
     EXPECT_LE(server.requests.size(), 8u) << server.requests.size();
@@ -76,9 +77,9 @@ TEST(TrackFloodTest, OnlyTheTrackThatStaysIsLookedUpAndWhatRunsIsAbortedWithTheS
     // under way until the services go, which hangs it up.
     server.replies["/api/get"].held = true;
     player.replaceCurrent(numbered(flood + 1));
-    ASSERT_TRUE(waitUntil([&] { return server.heldOpen() == 1; }, 20000));
+    ASSERT_TRUE(waitUntil([&] { return server.heldOpen() == 1; }, {&bus}));
     services.quit();
-    EXPECT_TRUE(waitUntil([&] { return server.heldOpen() == 0; }, 20000)) << "the lookup was left running";
+    EXPECT_TRUE(waitUntil([&] { return server.heldOpen() == 0; }, {&bus})) << "the lookup was left running";
 }
 
 }  // namespace

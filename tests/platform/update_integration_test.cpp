@@ -181,10 +181,10 @@ protected:
         UpdateService updates(c);
         updates.check();
         EXPECT_TRUE(waitUntil(
-            [&] { return std::holds_alternative<UpdateService::Available>(updates.state.get()); }, 20000));
+            [&] { return std::holds_alternative<UpdateService::Available>(updates.state.get()); }));
         updates.install();
         const auto failed = [&] { return std::get_if<UpdateService::InstallFailed>(&updates.state.get()); };
-        EXPECT_TRUE(waitUntil([&] { return swapped || failed(); }, 60000)) << url;
+        EXPECT_TRUE(waitUntil([&] { return swapped || failed(); })) << url;
         if (const auto* f = failed()) return f->message;
         return std::nullopt;
     }

@@ -5,7 +5,6 @@
 #include "fakes/fake_platform.h"
 #include "platform/url_query.h"
 #include "services/lrclib_record.h"
-#include "services/lru_cache.h"
 
 #include <gtest/gtest.h>
 
@@ -241,20 +240,6 @@ TEST_F(LyricsServiceTest, ServerErrorsAndGarbageAreNotRemembered) {
     EXPECT_EQ(service.status.get(), Status::found);
     load(track("Parcial"));
     EXPECT_EQ(http.requests.size(), 7u);
-}
-
-TEST(LruCacheTest, DropsTheLeastRecentlyUsed) {
-    LruCache<std::string, int> cache(2);
-    cache.insert("a", 1);
-    cache.insert("b", 2);
-    ASSERT_TRUE(cache.find("a"));  // a is now the most recent
-    cache.insert("c", 3);
-    EXPECT_TRUE(cache.contains("a"));
-    EXPECT_FALSE(cache.contains("b"));
-    EXPECT_TRUE(cache.contains("c"));
-    cache.insert("a", 4);
-    EXPECT_EQ(*cache.find("a"), 4);
-    EXPECT_EQ(cache.size(), 2u);
 }
 
 // --- supersession -------------------------------------------------------------------------

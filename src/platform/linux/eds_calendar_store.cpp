@@ -1,7 +1,7 @@
 #include "platform/linux/eds_calendar_store.h"
 
 #include "platform/key_log.h"
-#include "platform/linux/unavailable_calendar_store.h"
+#include "platform/linux/calendar_application.h"
 #include "platform/main_queue.h"
 #include "platform/url_query.h"
 #include "platform/work_item.h"

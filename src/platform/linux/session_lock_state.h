@@ -41,10 +41,9 @@ public:
     void lockerGone(std::uint32_t window);
 
     bool isLocked() const { return keeper_ != Keeper::none; }
-    // What has been heard of each source.
+    // What has been heard of the hint and the screen saver, and the locker window that keeps the lock, if one does.
     bool lockedHint() const { return lockedHint_; }
     bool isScreenSaverActive() const { return screenSaverActive_; }
-    // The locker window that keeps the lock, if one does.
     std::optional<std::uint32_t> lockerWindow() const { return locker_; }
 
 private:

@@ -1,6 +1,6 @@
 #include "ui/qt/qt_canvas.h"
 
-#include "ui/lru_cache.h"
+#include "platform/lru_cache.h"
 #include "ui/qt/qt_effects.h"
 #include "ui/view_graph.h"
 
@@ -125,15 +125,6 @@ QImage premultiplied(const platform::Image& picture) {
 }
 
 }  // namespace
-
-void gaussianBlur(QImage& image, double sigma, bool opaque) {
-    if (sigma < 0.3 || image.isNull()) return;
-    if (image.format() != QImage::Format_ARGB32_Premultiplied)
-        image = image.convertToFormat(QImage::Format_ARGB32_Premultiplied);
-    const int factor = reductionFor(sigma, image.size());
-    QImage blurred = blurredReduced(image, sigma, opaque, factor);
-    image = factor > 1 ? blurred.scaled(image.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation) : blurred;
-}
 
 void saturate(QImage& image, double s) {
     if (image.format() != QImage::Format_ARGB32_Premultiplied)

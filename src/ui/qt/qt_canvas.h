@@ -127,9 +127,6 @@ struct ThickenedRunCache {
 };
 ThickenedRunCache thickenedRunCache();
 
-// Gaussian blur of a premultiplied ARGB32 image in place; `sigma` in pixels. With `opaque`
-// the edges extend the border pixels instead of fading to transparent.
-void gaussianBlur(QImage& image, double sigma, bool opaque = false);
 void saturate(QImage& image, double amount);
 
 }  // namespace quorlix::ui::qt
