@@ -121,10 +121,13 @@ std::uint32_t transportFor(const PulseDeviceTraits& traits) {
 }
 
 struct PulseAudioHardware::State {
-    struct Sink {
+    // What sinks and sources alike are known by.
+    struct Endpoint {
         std::string name;
         std::string description;
         std::uint32_t transport = 0;
+    };
+    struct Sink : Endpoint {
         pa_cvolume volume{};
         bool muted = false;
         bool running = false;
@@ -134,10 +137,7 @@ struct PulseAudioHardware::State {
             return float(pa_cvolume_max(&volume)) / float(PA_VOLUME_NORM);
         }
     };
-    struct Source {
-        std::string name;
-        std::string description;
-        std::uint32_t transport = 0;
+    struct Source : Endpoint {
         bool monitor = false;
         bool running = false;
     };
@@ -360,13 +360,18 @@ struct PulseAudioHardware::State {
         if (eol == 0) static_cast<State*>(data)->update(*info);
     }
 
+    template <class Info>
+    static void describe(Endpoint& endpoint, const Info& info) {
+        endpoint.name = info.name ? info.name : "";
+        endpoint.description = displayName(info);
+        endpoint.transport = transportFor(traitsOf(info));
+    }
+
     void update(const pa_sink_info& info) {
         const auto id = sinkID(info.index);
         if (!id) return;
         Sink next;
-        next.name = info.name ? info.name : "";
-        next.description = displayName(info);
-        next.transport = transportFor(traitsOf(info));
+        describe(next, info);
         next.volume = info.volume;
         next.muted = info.mute != 0;
         next.running = info.state == PA_SINK_RUNNING;
@@ -388,9 +393,7 @@ struct PulseAudioHardware::State {
         const auto id = sourceID(info.index);
         if (!id) return;
         Source next;
-        next.name = info.name ? info.name : "";
-        next.description = displayName(info);
-        next.transport = transportFor(traitsOf(info));
+        describe(next, info);
         next.monitor = info.monitor_of_sink != PA_INVALID_INDEX;
         next.running = info.state == PA_SOURCE_RUNNING;
 
