@@ -48,14 +48,10 @@ Rect ownContentBounds(const DisplayItem& item) {
         }
         case DisplayItem::Kind::text:
         case DisplayItem::Kind::symbol: {
-            std::optional<Rect> b;
-            for (const auto& r : item.runs) {
-                const double s = r.font.size;
-                // Generous: glyphs may overhang their advance and the line.
-                b = unite(b, Rect{r.origin.x - s * 0.25 - r.embolden, r.origin.y - s * 1.2 - r.embolden,
-                                  r.width + s * 0.5 + 2 * r.embolden, s * 1.7 + 2 * r.embolden});
-            }
-            return b ? unite(b, item.frame) : item.frame;
+            if (item.runs.empty()) return item.frame;
+            Rect b = runBounds(item.runs.front());
+            for (const auto& r : item.runs) b = unionOf(b, runBounds(r));
+            return b;
         }
         case DisplayItem::Kind::image: return item.imageRect;
     }
@@ -162,6 +158,13 @@ bool DisplayItem::needsLayer() const { return layerNeeded(*this, shadow.has_valu
 Rect DisplayItem::visualBounds() const { return withEffects(*this, contentBounds(*this)); }
 
 double effectOutset(double radius) { return radius > 0 ? 1.5 * radius + 3 : 0; }
+
+Rect runBounds(const TextRun& r) {
+    if (r.ink) return r.ink->offsetBy(r.origin.x, r.origin.y).insetBy(-r.embolden, -r.embolden);
+    const double s = r.font.size;
+    return {r.origin.x - s * 0.25 - r.embolden, r.origin.y - s * 1.2 - r.embolden, r.width + s * 0.5 + 2 * r.embolden,
+            s * 1.7 + 2 * r.embolden};
+}
 
 namespace {
 

@@ -90,6 +90,7 @@ private:
                 part.text = r.text.substr(i, n);
                 part.origin.x = x;
                 part.width = services->fonts.advance(r.font, part.text);
+                part.ink = services->fonts.inkBounds(r.font, part.text);
                 x += part.width;
                 out.push_back(std::move(part));
                 i += n;
@@ -177,8 +178,10 @@ protected:
         // Centred in the frame (the frame can be larger than the symbol when stretched).
         const double x = item.frame.midX() - side() / 2 - inset;
         const double y = item.frame.midY() - side() / 2 - inset + em;
-        item.runs.push_back({ResolvedFont{Typeface::symbols, 400, em}, utf8(g.codePoint), {x, y}, em,
-                             emboldening(font_.weight, font_.size)});
+        const ResolvedFont face{Typeface::symbols, 400, em};
+        const std::string text = utf8(g.codePoint);
+        item.runs.push_back({face, text, {x, y}, em, emboldening(font_.weight, font_.size),
+                             services ? std::optional(services->fonts.inkBounds(face, text)) : std::nullopt});
         item.textPaint = Paint::resolve(style_, item.frame, scheme_);
         item.contentTransition = transition_;
     }

@@ -271,7 +271,7 @@ std::vector<TextRun> TextLayout::runs(FontEngine& engine, Point origin, double f
                                                                       : free / 2);
         const double y = origin.y + line.baseline;
         if (!monospacedDigits) {
-            out.push_back({font, line.text, {x, y}, line.width, 0});
+            out.push_back({font, line.text, {x, y}, line.width, 0, engine.inkBounds(font, line.text)});
             continue;
         }
         const std::string_view s = line.text;
@@ -281,13 +281,13 @@ std::vector<TextRun> TextLayout::runs(FontEngine& engine, Point origin, double f
             if (i > start) {
                 const std::string part(s.substr(start, i - start));
                 const double w = engine.advance(font, part);
-                out.push_back({font, part, {x, y}, w, 0});
+                out.push_back({font, part, {x, y}, w, 0, engine.inkBounds(font, part)});
                 x += w;
             }
             if (i < s.size()) {
                 const std::string digit(1, s[i]);
                 const double w = engine.advance(font, digit);
-                out.push_back({font, digit, {x + (m.digitAdvance() - w) / 2, y}, w, 0});
+                out.push_back({font, digit, {x + (m.digitAdvance() - w) / 2, y}, w, 0, engine.inkBounds(font, digit)});
                 x += m.digitAdvance();
             }
             start = i + 1;

@@ -13,6 +13,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <numeric>
 #include <string>
 
 namespace quorlix::ui::qt {
@@ -46,22 +47,48 @@ QBrush toBrush(const Paint& paint) {
 
 double transformScale(const QTransform& t) { return std::sqrt(std::abs(t.m11() * t.m22() - t.m12() * t.m21())); }
 
-// How far (device pixels) a layer's blur and shadow reach from its content (`exact`: at least
-// as far as the blur's kernel goes, for a blur made of only part of the content).
-int effectMargin(const LayerStyle& style, double scale, bool exact = false) {
-    auto reach = [&](double radius) {
+// The reductions a layer's shadow and blur are made at, for a layer of `size` device pixels.
+struct Reductions {
+    int shadow = 1;
+    int blur = 1;
+};
+
+Reductions reductionsFor(const LayerStyle& style, double scale, QSize size) {
+    return {style.shadow ? reductionFor(style.shadow->radius / 2 * scale, size) : 1,
+            reductionFor(style.blurRadius / 2 * scale, size)};
+}
+
+// How far (device pixels) a layer's blur and shadow reach from its content (with `made`: at
+// least as far as the blur's kernel, made at those reductions, goes, for a blur made of only
+// part of the content).
+int effectMargin(const LayerStyle& style, double scale, std::optional<Reductions> made = std::nullopt) {
+    auto reach = [&](double radius, int factor) {
         int r = static_cast<int>(std::ceil(1.5 * radius * scale));
-        if (exact) r = std::max(r, blurReach(radius / 2 * scale, 1));
+        if (made) r = std::max(r, blurReach(radius / 2 * scale, factor));
         return r;
     };
     int margin = 0;
-    if (style.blurRadius > 0) margin = reach(style.blurRadius) + 3;
+    if (style.blurRadius > 0) margin = reach(style.blurRadius, made ? made->blur : 1) + 3;
     if (style.shadow) {
         const auto& s = *style.shadow;
-        margin = std::max(margin, reach(s.radius) +
+        margin = std::max(margin, reach(s.radius, made ? made->shadow : 1) +
                                       static_cast<int>(std::ceil((std::abs(s.x) + std::abs(s.y)) * scale)) + 3);
     }
     return margin;
+}
+
+// The part of `whole` within `cut`, grown to whole blocks of `grid` pixels counted from the
+// corner of `whole`: a blur made at a reduction averages such blocks, so a part made of whole
+// blocks is a piece of the blur made of all of it.
+QRect alignedPart(const QRect& whole, const QRect& cut, int grid) {
+    const QRect part = whole.intersected(cut);
+    if (grid <= 1 || part.isEmpty()) return part;
+    auto down = [grid](int v, int from) { return from + (v - from) / grid * grid; };
+    auto up = [grid](int v, int from) { return from + (v - from + grid - 1) / grid * grid; };
+    const int left = down(part.left(), whole.left()), top = down(part.top(), whole.top());
+    const int right = std::min(up(part.right() + 1, whole.left()), whole.right() + 1);
+    const int bottom = std::min(up(part.bottom() + 1, whole.top()), whole.bottom() + 1);
+    return QRect(QPoint(left, top), QPoint(right - 1, bottom - 1));
 }
 
 // A few images kept between layers and frames: allocating large images each frame costs more
@@ -215,6 +242,12 @@ QPoint QtCanvas::currentOrigin() const {
     return {0, 0};
 }
 
+const std::vector<QRect>& QtCanvas::neededRects() const {
+    for (auto it = layers_.rbegin(); it != layers_.rend(); ++it)
+        if ((*it)->painter) return (*it)->needed;
+    return visibleRects_;
+}
+
 bool QtCanvas::drawingWhole() const {
     return std::any_of(layers_.begin(), layers_.end(), [](const auto& l) { return l->contentKey != 0; });
 }
@@ -235,14 +268,13 @@ void QtCanvas::clip(const Path& path) {
 
 bool QtCanvas::paintsInside(const Path& outline) {
     // A layer made whole (to be kept) must hold all of its content, painted or not.
-    // A layer made whole (to be kept) must hold all of its content, painted or not.
     if (!partial_ || outline.isEmpty() || drawingWhole()) return false;
     const QTransform& world = current().worldTransform();
     bool invertible = false;
     const QTransform inverse = world.inverted(&invertible);
     if (!invertible || !world.isAffine()) return false;
     const QPoint origin = currentOrigin();
-    for (const QRect& painted : visibleRects_) {
+    for (const QRect& painted : neededRects()) {
         // The area painted, in the outline's space, with room for antialiased edges.
         const QRectF area = inverse.mapRect(QRectF(painted.translated(-origin).adjusted(-2, -2, 2, 2)));
         if (!liesInside(outline, Rect{area.x(), area.y(), area.width(), area.height()})) return false;
@@ -252,13 +284,7 @@ bool QtCanvas::paintsInside(const Path& outline) {
 
 bool QtCanvas::keepsLayer(const LayerStyle& style, std::uint64_t key) {
     if (style.owner == 0 || !cache_) return true;
-    if (!cache_->contentChanged(style.owner, key)) return true;
-    // A blur made at a reduced size depends on the whole area it is made over, so a part of it
-    // would not match the whole: such layers are kept as always.
-    const double scale = transformScale(current().worldTransform());
-    const QSize any(1 << 16, 1 << 16);
-    const double shadowSigma = style.shadow ? style.shadow->radius / 2 * scale : 0;
-    return reductionFor(shadowSigma, any) > 1 || reductionFor(style.blurRadius / 2 * scale, any) > 1;
+    return !cache_->contentChanged(style.owner, key);
 }
 
 bool QtCanvas::beginLayer(const LayerStyle& style, const Rect& bounds) {
@@ -289,15 +315,25 @@ bool QtCanvas::beginLayer(const LayerStyle& style, const Rect& bounds) {
                               .adjusted(-margin - 1, -margin - 1, margin + 1, margin + 1);
     QRect area = device.toAlignedRect().intersected(
         QRect(QPoint(0, 0), deviceSize_).adjusted(-margin, -margin, margin, margin));
+    // Reductions follow the whole layer, so a part of it is made as the whole would be.
+    const Reductions reductions = reductionsFor(style, layer->scale, area.size());
+    layer->shadowReduction = reductions.shadow;
+    layer->blurReduction = reductions.blur;
     // Only what is painted matters, unless the result is kept (then all of it is made); a blur
     // or shadow there is made of the content within its reach.
-    if (style.contentKey == 0 && !drawingWhole()) {
-        const int reach = effectMargin(style, layer->scale, true);
-        area = area.intersected(visible_.adjusted(-reach, -reach, reach, reach));
+    if (style.contentKey == 0 && !drawingWhole() && partial_) {
+        const int reach = effectMargin(style, layer->scale, reductions);
+        // Of the painted area, the parts within reach of this layer.
+        QRect near;
+        const QRect within = area.adjusted(-reach, -reach, reach, reach);
+        for (const QRect& r : neededRects()) near |= r.intersected(within);
+        area = alignedPart(area, near.adjusted(-reach, -reach, reach, reach),
+                           std::lcm(reductions.shadow, reductions.blur));
     }
     if (area.isEmpty()) area = QRect(parentOrigin, QSize(1, 1));
     layer->rootOrigin = area.topLeft();
     layer->origin = area.topLeft() - parentOrigin;
+    layer->needed = {area};
 
     if (style.contentKey != 0) {
         // Equal content drawn at the same sub-pixel position through the same scale and
@@ -390,14 +426,14 @@ void QtCanvas::endLayer() {
         // The shadow: the layer's alpha in the shadow's colour, blurred and offset, beneath it.
         const ShadowEffect& s = *style.shadow;
         const double sigma = s.radius / 2 * l->scale;
-        result.shadow.factor = reductionFor(sigma, image.size());
+        result.shadow.factor = l->shadowReduction;
         result.shadow.image = shadowOf(image, sigma, toQColor(s.color), result.shadow.factor);
         const QTransform& b = l->base;
         result.shadow.offset = QPointF(b.m11() * s.x + b.m21() * s.y, b.m12() * s.x + b.m22() * s.y);
     }
     if (style.blurRadius > 0) {
         const double sigma = style.blurRadius / 2 * l->scale;
-        result.content.factor = reductionFor(sigma, image.size());
+        result.content.factor = l->blurReduction;
         result.content.image = blurredReduced(image, sigma, style.blurOpaque, result.content.factor);
     } else if (l->contentKey != 0) {
         result.content.image = image.copy();
@@ -478,6 +514,7 @@ void QtCanvas::drawShadow(const Path& outline, double alpha, const ShadowEffect&
             break;
         }
     s.limit = limit;
+    for (const QRect& r : neededRects()) s.painted.push_back(r.translated(-currentOrigin()));
     drawOutlineShadow(p, s, *cache_, owner);
 }
 
@@ -488,7 +525,7 @@ void QtCanvas::fill(const Path& path, const Paint& paint) {
         p.save();
         p.resetTransform();
         const QColor color = toQColor(paint.color);
-        for (const QRect& r : visibleRects_) p.fillRect(r.translated(-currentOrigin()), color);
+        for (const QRect& r : neededRects()) p.fillRect(r.translated(-currentOrigin()), color);
         p.restore();
         return;
     }
@@ -625,8 +662,21 @@ const QImage& thickenedRun(const TextRun& run, ShapedRun& glyphs, const QColor& 
 
 }  // namespace
 
+bool QtCanvas::reaches(const Rect& bounds) {
+    const std::vector<QRect>& needed = neededRects();
+    if (needed.empty()) return true;  // all of the canvas is painted
+    const QRect device = current()
+                             .worldTransform()
+                             .mapRect(QRectF(bounds.x(), bounds.y(), bounds.width(), bounds.height()))
+                             .toAlignedRect()
+                             .adjusted(-1, -1, 1, 1)
+                             .translated(currentOrigin());
+    return std::any_of(needed.begin(), needed.end(), [&](const QRect& r) { return r.intersects(device); });
+}
+
 void QtCanvas::drawText(const TextRun& run, const Paint& paint) {
-    if (run.text.empty()) return;
+    // A text's runs are drawn one by one: those wholly outside what is painted are not.
+    if (run.text.empty() || !reaches(runBounds(run))) return;
     ShapedRun& glyphs = shaped(run, fonts_);
     QPainter& p = current();
     if (paint.kind == Paint::Kind::solid && run.embolden <= 0) {

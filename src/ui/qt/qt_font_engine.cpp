@@ -145,6 +145,33 @@ double QtFontEngine::advance(const ResolvedFont& font, std::string_view utf8) {
     return it->second * font.size / referenceSize;
 }
 
+Rect QtFontEngine::inkBounds(const ResolvedFont& font, std::string_view utf8) {
+    if (utf8.empty()) return {};
+    Face& f = face(font);
+    std::string key(utf8);
+    auto it = f.inks.find(key);
+    if (it == f.inks.end()) {
+        const QString text = QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
+        const QList<quint32> glyphs = f.reference.glyphIndexesForString(text);
+        const QList<QPointF> adv = f.reference.advancesForGlyphIndexes(
+            glyphs, QRawFont::LayoutFlags(QRawFont::KernedAdvances | QRawFont::UseDesignMetrics));
+        QRectF ink;
+        double x = 0;
+        for (qsizetype i = 0; i < glyphs.size(); ++i) {
+            ink |= f.reference.boundingRect(glyphs[i]).translated(x, 0);
+            x += adv[i].x();
+        }
+        if (f.inks.size() > 20000) f.inks.clear();
+        it = f.inks.emplace(std::move(key), ink).first;
+    }
+    const double k = font.size / referenceSize;
+    // A point and a fiftieth of the size to spare: antialiased edges, and glyphs placed to a
+    // fraction of a pixel.
+    const double spare = 1 + font.size / 50;
+    const QRectF& r = it->second;
+    return Rect{r.x() * k, r.y() * k, r.width() * k, r.height() * k}.insetBy(-spare, -spare);
+}
+
 bool QtFontEngine::hasGlyph(const ResolvedFont& font, char32_t codePoint) {
     return face(font).reference.supportsCharacter(static_cast<uint>(codePoint));
 }

@@ -29,6 +29,7 @@ public:
     FontMetrics metrics(const ResolvedFont& font) override;
     double advance(const ResolvedFont& font, std::string_view utf8) override;
     bool hasGlyph(const ResolvedFont& font, char32_t codePoint) override;
+    Rect inkBounds(const ResolvedFont& font, std::string_view utf8) override;
 
     // For drawing: the font at `font.size` pixels.
     QRawFont rawFont(const ResolvedFont& font);
@@ -44,6 +45,7 @@ private:
     struct Face {
         QRawFont reference;  // at referenceSize pixels
         std::unordered_map<std::string, double> advances;  // in reference pixels
+        std::unordered_map<std::string, QRectF> inks;       // the same
     };
     Face& face(const ResolvedFont& font);
 
