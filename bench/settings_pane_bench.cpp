@@ -3,10 +3,12 @@
 // is laid out and drawn again.
 
 #include "foundation/app_settings.h"
+#include "isolated_settings.h"
 #include "panel_image.h"
 #include "platform/clock.h"
 #include "platform/main_queue.h"
 #include "platform/platform.h"
+#include "scoped_platform.h"
 #include "settings/settings_view.h"
 #include "settings/user_profile.h"
 #include "ui/event_router.h"
@@ -31,12 +33,13 @@ protected:
 // `whole`: each frame built, laid out and drawn whole, as before frames cost what changed.
 void sliderFrames(benchmark::State& state, bool whole) {
     qt::ensureGuiApplication();
+    bench::isolateSettings();
     IdleQueue queue;
     platform::SystemClock clock;
     platform::Platform p;
     p.mainQueue = &queue;
     p.clock = &clock;
-    platform::install(p);
+    const bench::ScopedPlatform installed(p);
 
     SettingsSelection selection;
     UserProfile& profile = UserProfile::shared();
@@ -88,7 +91,6 @@ void sliderFrames(benchmark::State& state, bool whole) {
     if (!whole) state.counters["pixels"] = benchmark::Counter(pixels, benchmark::Counter::kAvgIterations);
     state.counters["bodies"] = benchmark::Counter(views, benchmark::Counter::kAvgIterations);
     router.pointerReleased({track.minX() + 40, track.midY()});
-    platform::install(platform::Platform{});
 }
 
 void BM_GeneralPaneWhileASizeSliderMoves(benchmark::State& state) { sliderFrames(state, false); }

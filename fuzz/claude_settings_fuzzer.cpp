@@ -10,18 +10,18 @@ namespace {
 
 using quorlix::platform::readJSON;
 
-// Connecting puts our group in every list it touches; disconnecting takes it out again and
-// drops what that leaves empty, so lists (and a "hooks" object) that were empty go too.
-nlohmann::ordered_json withoutEmptyHooks(nlohmann::ordered_json settings) {
+// Connecting puts our group in the list of each hook event we use, and disconnecting takes
+// it out again, dropping a list of ours it leaves empty and then a "hooks" object left empty.
+// So an empty list of one of our events goes, and so does a "hooks" object holding nothing
+// else; an empty list of any other event stays.
+nlohmann::ordered_json afterConnectingAndDisconnecting(nlohmann::ordered_json settings) {
     const auto hooks = settings.find("hooks");
     if (hooks == settings.end() || !hooks->is_object()) return settings;
-    for (auto event = hooks->begin(); event != hooks->end();) {
-        if (event->is_array() && event->empty())
-            event = hooks->erase(event);
-        else
-            ++event;
+    for (const auto& row : quorlix::AgentService::claudeHooks) {
+        const auto event = hooks->find(std::string(row.hookEvent));
+        if (event != hooks->end() && event->is_array() && event->empty()) hooks->erase(event);
     }
-    if (hooks->empty()) settings.erase("hooks");
+    if (hooks->empty()) settings.erase(hooks);
     return settings;
 }
 
@@ -45,6 +45,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (original.empty() || AgentService::isOurs(original)) return 0;
     const auto before = readJSON(original, {.exact = true}).value;
     const auto after = readJSON(platform::readFile(file).value_or("")).value;
-    fuzzing::check(before && after && withoutEmptyHooks(*before) == *after, "the user's settings come back");
+    fuzzing::check(before && after && afterConnectingAndDisconnecting(*before) == *after,
+                   "the user's settings come back");
     return 0;
 }

@@ -12,6 +12,7 @@
 #include "platform/linux/unix_signals.h"
 #include "platform/linux/url_scheme_handler.h"
 #include "platform/paths.h"
+#include "platform/user_defaults.h"
 #include "services/update_service.h"
 
 #include <QApplication>
@@ -94,5 +95,7 @@ int main(int argc, char** argv) {
         instance.onReopen = nullptr;
     }
     quorlix::AppSettings::resetShared();
+    // Settings are written off the main thread: what is still to be written goes to disk now.
+    quorlix::platform::UserDefaults::resetStandard();
     return status;
 }

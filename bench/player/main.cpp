@@ -1,16 +1,19 @@
 // The media player the resting-cost measure plays music with: the MPRIS test player on the
 // session bus (DBUS_SESSION_BUS_ADDRESS), playing a track whose artwork is a picture it writes
-// into the folder given, until it is ended. It prints "playing" once it is on the bus.
+// into the folder given, until it is ended. It prints "playing" once it is on the bus. Each
+// SIGUSR1 moves it on to another track (another id and title, the same artwork).
 //
 //     quorlix-bench-player /tmp/some-folder
 
 #include "platform/mpris_test_player.h"
+#include "platform/signal_wakeup.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QImage>
 #include <QUrl>
 
+#include <csignal>
 #include <cstdio>
 
 int main(int argc, char** argv) {
@@ -43,6 +46,14 @@ int main(int argc, char** argv) {
         return 1;
     }
     player.setStatus(QStringLiteral("Playing"));
+    int next = 1;
+    const quorlix::testing::SignalWakeup skipping(SIGUSR1, [&] {
+        auto track = playlist.front();
+        ++next;
+        track.id = QStringLiteral("/org/quorlix/track/%1").arg(next);
+        track.title = QStringLiteral("Canción %1").arg(next);
+        player.replaceCurrent(track);
+    });
     std::puts("playing");
     std::fflush(stdout);
     return QCoreApplication::exec();

@@ -113,8 +113,9 @@ void AppDelegate::accessibilityDecision() {
     const auto asked = defaults.stringForKey("accessibilityAskedFor");
     const platform::AccessibilityTrust* trust = platform_.accessibilityTrust;
     const auto trusted = [trust] { return trust && trust->isProcessTrusted(); };
-    // Each build asks at most once.
-    askAccessibility = (!asked || *asked != signature) && !trusted();
+    // Each build asks at most once, and nothing asks for a trust that can never be granted.
+    const bool grantable = !trust || trust->canBeGranted();
+    askAccessibility = (!asked || *asked != signature) && !trusted() && grantable;
     MediaKeyInterceptor::shared().update(settings.replaceSystemHUD.get(), false);
     defaults.setString("accessibilityAskedFor", signature);
     if (trusted()) PermissionWatcher::rememberTrusted();

@@ -94,7 +94,6 @@ public:
     std::unique_ptr<LockScreenController> lockScreen;
 
     const std::vector<std::unique_ptr<NotchWindowController>>& controllers() const { return controllers_; }
-    bool isIslandHidden() const { return islandHidden_; }
     HUDWiring& wiring() { return wiring_; }
 
 private:

@@ -147,21 +147,56 @@ void MoveToApplications::move() {
         discard(staging);
         return fail(*error);
     }
-    // The installed copy goes only once the new one is complete.
-    if (fs::exists(fs::symlink_status(target, ec))) {
-        const auto error = configuration_.trash ? configuration_.trash->moveToTrash(target)
-                                                : std::optional<std::string>("no hay papelera");
-        if (error) {
-            discard(staging);
-            return fail(*error);
-        }
-    }
-    fs::rename(staging, target, ec);
-    if (ec) {
+    if (const auto error = replace(target, staging)) {
         discard(staging);
-        return fail(target.string() + ": " + ec.message());
+        return fail(*error);
     }
     launchAndQuit(target, !onRemovableVolume(source));
+}
+
+std::optional<std::string> MoveToApplications::replace(const fs::path& target, const fs::path& copy) {
+    std::error_code ec;
+    if (!fs::exists(fs::symlink_status(target, ec))) {
+        fs::rename(copy, target, ec);
+        return ec ? std::optional(target.string() + ": " + ec.message()) : std::nullopt;
+    }
+    if (!configuration_.trash) return "no hay papelera";
+    // The installed copy steps aside under its own name, so the trash shows it as itself,
+    // and goes to the trash only once the new one is in its place: there is always a copy.
+    const fs::path aside = target.parent_path() / (".Quorlix.old-" + platform::newUUID());
+    const fs::path old = aside / target.filename();
+    fs::create_directory(aside, ec);
+    if (!ec) fs::rename(target, old, ec);
+    if (ec) {
+        discard(aside);
+        return target.string() + ": " + ec.message();
+    }
+    const auto putBack = [&] {
+        std::error_code back;
+        fs::rename(old, target, back);
+        if (back) {
+            KeyLog::write("move: " + old.string() + " stays: " + back.message());
+            return;
+        }
+        discard(aside);
+    };
+    fs::rename(copy, target, ec);
+    if (ec) {
+        putBack();
+        return target.string() + ": " + ec.message();
+    }
+    if (auto error = configuration_.trash->moveToTrash(old)) {
+        // The new copy makes way again for the one the user had.
+        fs::rename(target, copy, ec);
+        if (ec) {
+            KeyLog::write("move: " + old.string() + " stays: " + ec.message());
+            return error;
+        }
+        putBack();
+        return error;
+    }
+    discard(aside);
+    return std::nullopt;
 }
 
 void MoveToApplications::launchAndQuit(const fs::path& folder, bool trashSource) {

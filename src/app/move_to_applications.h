@@ -86,6 +86,10 @@ public:
 
 private:
     void move();
+    // Puts the complete `copy` in the place of `target`, whose copy goes to the trash once
+    // the new one is there; on failure the old copy is back where it was, and why is told.
+    std::optional<std::string> replace(const std::filesystem::path& target,
+                                       const std::filesystem::path& copy);
     // Starts `folder`'s program as an instance of its own; once it runs, the entries name it,
     // the source goes to the trash when `trashSource`, and this copy quits.
     void launchAndQuit(const std::filesystem::path& folder, bool trashSource);

@@ -17,10 +17,4 @@ inline std::string_view applicationName(PlayerSource s) {
     return s == PlayerSource::music ? "Music" : "Spotify";
 }
 
-inline std::optional<PlayerSource> playerSourceFromRaw(std::string_view raw) {
-    if (raw == "com.apple.Music") return PlayerSource::music;
-    if (raw == "com.spotify.client") return PlayerSource::spotify;
-    return std::nullopt;
-}
-
 }  // namespace quorlix

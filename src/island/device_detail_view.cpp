@@ -2,21 +2,43 @@
 
 #include "island/device_art.h"
 #include "island/fill_ring.h"
+#include "island/island_environment.h"
 #include "island/pop_in.h"
 #include "island/wings.h"
+#include "ui/context.h"
 #include "ui/views.h"
+
+#include <optional>
+#include <string_view>
+#include <vector>
 
 namespace quorlix {
 
-ui::View DeviceDetailView::body(ui::Context&) const {
+namespace {
+
+// On a floating island: how far the top row stays from the outline's sides and top.
+constexpr double floatingTopInset = 20;
+constexpr double floatingTopGap = 6;
+
+}  // namespace
+
+ui::View DeviceDetailView::body(ui::Context& ctx) const {
     using namespace ui;
+    // A floating island has no camera housing to leave room for, but round corners of 30
+    // points and less width: the top row moves in from the corners, and the card's parts
+    // stand closer, so the name keeps its room.
+    const bool floating = ctx.environment(floatingIsland);
+    const View art = DeviceArt{.kind = device.kind, .symbol = deviceSymbol(device.kind), .size = 22};
+    const View connected = Text("Conectado")
+                               .font(Font::system(11, FontWeight::semibold))
+                               .foregroundStyle(Color::green)
+                               .lineLimit(1);
     const View top =
-        Wings{.notch = notch,
-              .left = DeviceArt{.kind = device.kind, .symbol = deviceSymbol(device.kind), .size = 22},
-              .right = Text("Conectado")
-                           .font(Font::system(11, FontWeight::semibold))
-                           .foregroundStyle(Color::green)
-                           .lineLimit(1)};
+        floating ? HStack({.alignment = VerticalAlignment::center, .spacing = 8}, {art, Spacer(), connected})
+                       .padding(Edges::horizontal, floatingTopInset)
+                       .frame({.height = notch.height})
+                       .padding(Edge::top, floatingTopGap)
+                 : View(Wings{.notch = notch, .left = art, .right = connected});
 
     Views card{
         VStack({.alignment = HorizontalAlignment::leading, .spacing = 2},
@@ -27,23 +49,32 @@ ui::View DeviceDetailView::body(ui::Context&) const {
                        .lineLimit(1),
                    Text("Batería").font(Font::system(10.5)).foregroundStyle(Color::white.opacity(0.5)),
                }),
-        Spacer(),
+        floating ? Spacer(0) : Spacer(),
+    };
+    // Each ring is the part it shows, wherever it stands: a part that comes or goes leaves the
+    // others' rings as they were.
+    struct Part {
+        const char* label;
+        std::optional<std::int64_t> level;
+        double delay;
     };
     const BatteryLevels& b = device.battery;
-    const auto ring = [&card](const std::optional<std::int64_t>& level, const char* label, double delay) {
-        if (level)
-            card.push_back(FillRing{.value = static_cast<int>(*level), .label = label, .delay = delay});
-    };
-    ring(b.left, "Izq.", 0.05);
-    ring(b.right, "Der.", 0.15);
-    ring(b.caseLevel, "Estuche", 0.25);
-    ring(b.main, "Batería", 0.05);
+    std::vector<Part> parts;
+    for (const Part& part : {Part{"Izq.", b.left, 0.05}, Part{"Der.", b.right, 0.15},
+                             Part{"Estuche", b.caseLevel, 0.25}, Part{"Batería", b.main, 0.05}})
+        if (part.level) parts.push_back(part);
+    card.push_back(ForEach(
+        parts, [](const Part& part) { return std::string_view(part.label); },
+        [](const Part& part) {
+            return FillRing{.value = static_cast<int>(*part.level), .label = part.label, .delay = part.delay};
+        }));
 
     return VStack({.alignment = HorizontalAlignment::center, .spacing = 0},
                   {
                       top,
-                      popIn(HStack({.alignment = VerticalAlignment::center, .spacing = 14}, std::move(card))
-                                .padding(Edges::horizontal, 18)
+                      popIn(HStack({.alignment = VerticalAlignment::center, .spacing = floating ? 6.0 : 14.0},
+                                   std::move(card))
+                                .padding(Edges::horizontal, floating ? 16 : 18)
                                 .frame({.maxHeight = infinity}),
                             0.08),
                   });

@@ -7,6 +7,7 @@
 #include "island/ring_gauge.h"
 #include "island/wings.h"
 #include "ui/display_list.h"
+#include "ui/transition.h"
 #include "ui/views.h"
 
 #include <algorithm>
@@ -20,10 +21,16 @@ std::optional<std::int64_t> DeviceHUDView::buds(const BatteryLevels& battery) {
 
 ui::View DeviceHUDView::body(ui::Context&) const {
     using namespace ui;
+    // Each case is a view of its own: when the levels come after the check mark (the same HUD
+    // shown again), the ring or the bar pops in and the check mark fades out.
+    enum class Case { ring, checkMark, bar };
+    Case shown = Case::bar;
     View right;
     if (const auto level = buds(device.battery)) {
+        shown = Case::ring;
         right = popIn(MiniRing{.value = static_cast<int>(*level)}.frame({.width = 17, .height = 17}), 0.12);
     } else if (!device.battery.main) {
+        shown = Case::checkMark;
         right =
             popIn(Symbol("checkmark.circle.fill").font(Font::system(13)).foregroundStyle(Color::green), 0.18);
     } else {
@@ -40,9 +47,13 @@ ui::View DeviceHUDView::body(ui::Context&) const {
                              }),
                       0.12);
     }
+    const AnyTransition leaving = AnyTransition::asymmetric(
+        AnyTransition::identity(), AnyTransition::opacity().animation(Animation::easeOut(0.2)));
     return Wings{.notch = notch,
                  .left = DeviceArt{.kind = device.kind, .symbol = deviceSymbol(device.kind), .size = 22},
-                 .right = right};
+                 // Over each other while one leaves, not side by side.
+                 .right = ZStack({.alignment = Alignment::trailing},
+                                 {right.id(static_cast<int>(shown)).transition(leaving)})};
 }
 
 }  // namespace quorlix

@@ -11,6 +11,9 @@ namespace quorlix {
 
 // The island's width in its current mode, the track-swipe bump included.
 inline const ui::EnvironmentKey<double> islandWidth{0.0};
+// The island floats (on a screen without a notch): its outline is a rounded rectangle with no
+// camera housing in its top edge.
+inline const ui::EnvironmentKey<bool> floatingIsland{false};
 // The expanded island's audio-output menu is open.
 inline const ui::EnvironmentKey<bool> outputMenuOpen{false};
 

@@ -36,8 +36,58 @@ constexpr double outputMenuMargins = 10;
 constexpr double outputMenuRoom = 300;
 // Rows the output menu is expected to hold before it was first opened.
 constexpr int initialOutputCount = 3;
-// How long the live island stays wider after a track swipe.
+// How much wider the live island is, and for how long, after a track swipe.
+constexpr double swipeBumpWidth = 10;
 constexpr double swipeBumpDuration = 0.16;
+
+// The island's size and shape follow a new mode with one spring, and a new size alone (the
+// settings' sliders) with another, unless a live preview shows each size at once.
+const ui::Animation modeSpring = ui::Animation::spring(0.34, 0.82);
+const ui::Animation sizeSpring = ui::Animation::spring(0.3, 0.7);
+
+// A new mode's content grows in from this scale at the top after a short wait; the old one
+// fades quickly.
+constexpr double contentEntranceScale = 0.9;
+constexpr double contentEntranceDuration = 0.25;
+constexpr double contentEntranceDelay = 0.06;
+constexpr double contentExitDuration = 0.1;
+
+// The output menu grows in from its top-leading corner, fades away, and closes with a spring.
+constexpr double menuEntranceScale = 0.85;
+constexpr double menuExitDuration = 0.12;
+const ui::Animation menuCloseSpring = ui::Animation::spring(0.28, 0.85);
+
+ui::AnyTransition newModeTransition() {
+    using namespace ui;
+    return AnyTransition::asymmetric(
+        AnyTransition::scale(contentEntranceScale, UnitPoint::top)
+            .combined(AnyTransition::opacity())
+            .animation(Animation::easeOut(contentEntranceDuration).delay(contentEntranceDelay)),
+        AnyTransition::opacity().animation(Animation::easeIn(contentExitDuration)));
+}
+
+// The output menu of `rows` rows, hung under the output button's `anchor`; the island learns
+// where it stands, so the window takes the pointer over it.
+ui::View outputMenuOverlay(IslandState& island, const ui::Anchor& button, int rows) {
+    using namespace ui;
+    return GeometryReader([button, rows, &island](const GeometryProxy& proxy) {
+        const Point at = IslandRootView::outputMenuOrigin(proxy.size(), proxy[button], rows);
+        const Rect frame(at, {outputMenuRoom, IslandRootView::outputMenuHeight(rows)});
+        const auto close = [&island] {
+            withAnimation(menuCloseSpring, [&] { island.outputMenuOpen = false; });
+        };
+        return OutputMenu{.close = close}
+            .transition(AnyTransition::asymmetric(
+                AnyTransition::scale(menuEntranceScale, UnitPoint::topLeading)
+                    .combined(AnyTransition::opacity()),
+                AnyTransition::opacity().animation(Animation::easeIn(menuExitDuration))))
+            .offset(at.x, at.y)
+            .frame({.maxWidth = infinity, .maxHeight = infinity, .alignment = Alignment::topLeading})
+            .onAppear([&island, frame] { island.outputMenuFrame = frame; })
+            .onChange(frame, [&island](const Rect& f) { island.outputMenuFrame = f; })
+            .onDisappear([&island] { island.outputMenuFrame = std::nullopt; });
+    });
+}
 
 }  // namespace
 
@@ -97,65 +147,38 @@ ui::View IslandRootView::body(ui::Context& ctx) const {
     const Outline o = outline(m, geometry, h);
     const Shadow s = shadow(m, geometry.floating);
 
-    // A new mode replaces the content: it grows in from the top, the old one fades.
-    const AnyTransition contentTransition =
-        AnyTransition::asymmetric(AnyTransition::scale(0.9, UnitPoint::top)
-                                      .combined(AnyTransition::opacity())
-                                      .animation(Animation::easeOut(0.25).delay(0.06)),
-                                  AnyTransition::opacity().animation(Animation::easeIn(0.1)));
-
     const View body =
         ZStack({.alignment = Alignment::top}, {islandContent(m, hud, island, geometry.notchSize)
                                                    .id(static_cast<int>(m))
-                                                   .transition(contentTransition)})
+                                                   .transition(newModeTransition())})
             .frame({.width = w, .height = h, .alignment = Alignment::top})
             .environment(islandWidth, w)
+            .environment(floatingIsland, geometry.floating)
             .padding(Edges::horizontal, o.topRadius)
             .background(IslandBackground{.shape = o.shape, .notchBand = o.notchBand})
             .clipShape(o.shape)
             .shadow(Color::black.opacity(s.opacity), s.radius, 0, s.y)
             .padding(Edge::top, geometry.topGap)
             .frame({.maxWidth = infinity, .maxHeight = infinity, .alignment = Alignment::top})
-            .animation(Animation::spring(0.34, 0.82), m)
+            .animation(modeSpring, m)
             // A live preview of the settings shows each size at once.
-            .animation(preview.isActive() ? std::nullopt : std::optional(Animation::spring(0.3, 0.7)),
-                       Size{w, h});
+            .animation(preview.isActive() ? std::nullopt : std::optional(sizeSpring), Size{w, h});
 
     const bool menuShown = island.outputMenuOpen.get() && m == IslandMode::expanded;
     const int rows = outputCount.get();
     return body.environment(outputMenuOpen, island.outputMenuOpen.get())
-        .overlayPreferenceValue(
-            OutputButtonAnchorKey,
-            [menuShown, rows, &island](const std::optional<Anchor>& anchor) -> View {
-                if (!menuShown || !anchor) return EmptyView();
-                const Anchor button = *anchor;
-                return GeometryReader([button, rows, &island](const GeometryProxy& proxy) {
-                    const Point at = outputMenuOrigin(proxy.size(), proxy[button], rows);
-                    const Rect frame(at, {outputMenuRoom, outputMenuHeight(rows)});
-                    const auto close = [&island] {
-                        withAnimation(Animation::spring(0.28, 0.85), [&] { island.outputMenuOpen = false; });
-                    };
-                    return OutputMenu{.close = close}
-                        .transition(AnyTransition::asymmetric(
-                            AnyTransition::scale(0.85, UnitPoint::topLeading)
-                                .combined(AnyTransition::opacity()),
-                            AnyTransition::opacity().animation(Animation::easeIn(0.12))))
-                        .offset(at.x, at.y)
-                        .frame(
-                            {.maxWidth = infinity, .maxHeight = infinity, .alignment = Alignment::topLeading})
-                        // The window takes the pointer over the menu.
-                        .onAppear([&island, frame] { island.outputMenuFrame = frame; })
-                        .onChange(frame, [&island](const Rect& f) { island.outputMenuFrame = f; })
-                        .onDisappear([&island] { island.outputMenuFrame = std::nullopt; });
-                });
-            })
+        .overlayPreferenceValue(OutputButtonAnchorKey,
+                                [menuShown, rows, &island](const std::optional<Anchor>& anchor) -> View {
+                                    if (!menuShown || !anchor) return EmptyView();
+                                    return outputMenuOverlay(island, *anchor, rows);
+                                })
         .onChange(island.outputMenuOpen.get(),
                   [outputCount, &volume](bool open) {
                       if (open) outputCount = static_cast<int>(volume.outputs().size());
                   })
         .colorScheme(ColorScheme::dark)
         .onChange(island.trackSwipeCount.get(), [swipeBump](int) {
-            swipeBump = 10;
+            swipeBump = swipeBumpWidth;
             platform::MainQueue::shared().after(swipeBumpDuration, [swipeBump] { swipeBump = 0; }).detach();
         });
 }

@@ -55,11 +55,12 @@ View fileList(TrayStore& tray, bool targeted) {
                                           [&tray] { withAnimation([&] { tray.clear(); }); })
                                        .buttonStyle(IslandButtonStyle{}),
                                });
+    // Only the files in view are built and drawn: a tray of thousands costs what a few do.
     const View row = ScrollView({.axis = Axis::horizontal, .showsIndicators = false},
-                                HStack({.alignment = VerticalAlignment::center, .spacing = 6},
-                                       {ForEach(
-                                           items, [](const TrayItem& item) { return item.id; },
-                                           [](const TrayItem& item) { return TrayItemView(item); })}));
+                                LazyHStack(
+                                    {.alignment = VerticalAlignment::center, .spacing = 6}, items,
+                                    [](const TrayItem& item) { return item.id; },
+                                    [](const TrayItem& item) { return TrayItemView(item); }));
     return VStack({.alignment = HorizontalAlignment::leading, .spacing = 8}, {header, row})
         .padding(6)
         .overlay(If(targeted, RoundedRectangle(14, RoundedCornerStyle::continuous)

@@ -9,6 +9,9 @@ public:
     virtual ~AccessibilityTrust() = default;
 
     virtual bool isProcessTrusted() const = 0;
+    // Whether the user can grant the trust at all; false where nothing can (no prompt or
+    // setting gives it), so there is no point asking.
+    virtual bool canBeGranted() const { return true; }
     // Shows the system's prompt for the grant when it is missing; answers the trust now.
     virtual bool requestTrust() = 0;
 };

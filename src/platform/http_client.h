@@ -4,10 +4,14 @@
 // an error. Redirects are followed, but never from HTTPS to plain HTTP.
 //
 // `get` keeps the body in memory; `download` streams it into a new file, for bodies too
-// large to hold.
+// large to hold. Each returns the transfer's handle: cancelling it, or letting it go, ends the
+// transfer at once, so a lookup nobody waits for any more costs nothing.
+//
+//     lookup_ = http.get(request, [this](platform::HttpResult r) { use(r); });
+//     lookup_.cancel();   // the transfer is aborted and `use` is never called
 //
 // Main thread only: `get` and `download` return at once and `done` is called later on the
-// main thread, exactly once, unless the client is destroyed first.
+// main thread, exactly once, unless the transfer is cancelled or the client destroyed first.
 
 #include <cstddef>
 #include <cstdint>
@@ -51,7 +55,12 @@ struct HttpDownloadRequest {
     std::filesystem::path destination;
     // Seconds without a byte arriving after which the transfer is given up.
     double idleTimeout = 60;
+    // Seconds for the whole transfer, redirects included (0: no limit of its own).
+    double deadline = 0;
     std::uint64_t maxSize = 512ull * 1024 * 1024;
+    // Asked before each redirect is followed, with the address it leads to; none follows
+    // every redirect (never from HTTPS to plain HTTP). A refused one ends the download.
+    std::function<bool(const std::string& url)> allowRedirect;
 };
 
 // The status of the response whose body is now in the file, or the reason there is none
@@ -67,11 +76,39 @@ struct HttpDownloadResult {
     static HttpDownloadResult success(int status) { return {status, {}, false}; }
 };
 
+// One transfer under way. Destroying or reassigning the handle cancels it, as `cancel()`
+// does: the transfer is aborted and its `done` is never called. `detach()` lets it run to its
+// end without a handle.
+class [[nodiscard]] HttpTask {
+public:
+    HttpTask() = default;
+    explicit HttpTask(std::function<void()> cancel) : cancel_(std::move(cancel)) {}
+    HttpTask(const HttpTask&) = delete;
+    HttpTask& operator=(const HttpTask&) = delete;
+    HttpTask(HttpTask&& other) noexcept : cancel_(std::exchange(other.cancel_, {})) {}
+    HttpTask& operator=(HttpTask&& other) noexcept {
+        if (this != &other) {
+            cancel();
+            cancel_ = std::exchange(other.cancel_, {});
+        }
+        return *this;
+    }
+    ~HttpTask() { cancel(); }
+
+    void cancel() {
+        if (auto c = std::exchange(cancel_, {})) c();
+    }
+    void detach() { cancel_ = nullptr; }
+
+private:
+    std::function<void()> cancel_;
+};
+
 class HttpClient {
 public:
     virtual ~HttpClient() = default;
-    virtual void get(HttpRequest request, std::function<void(HttpResult)> done) = 0;
-    virtual void download(HttpDownloadRequest request, std::function<void(HttpDownloadResult)> done) = 0;
+    virtual HttpTask get(HttpRequest request, std::function<void(HttpResult)> done) = 0;
+    virtual HttpTask download(HttpDownloadRequest request, std::function<void(HttpDownloadResult)> done) = 0;
 };
 
 }  // namespace quorlix::platform

@@ -13,15 +13,11 @@
 // views lay out). Main thread only.
 
 #include "platform/geometry.h"
+#include "platform/hosted_view.h"
 
 #include <functional>
 #include <memory>
 #include <vector>
-
-namespace quorlix::ui {
-class View;
-class EnvironmentValues;
-}  // namespace quorlix::ui
 
 namespace quorlix::platform {
 

@@ -49,14 +49,22 @@ struct PointerEvent {
 
 class PointerMonitor {
 public:
+    // The location of a pointer away from every place the monitor can see: off every screen.
+    static constexpr Point nowhere{-1e9, -1e9};
+
     virtual ~PointerMonitor() = default;
 
     // Calls `handler` on the main thread for every pointer event, until the subscription
     // ends; none when the system offers no way to watch the pointer.
     [[nodiscard]] virtual std::optional<Subscription> monitor(
         std::function<void(const PointerEvent&)> handler) = 0;
-    // Where the pointer is now.
+    // Where the pointer is now; `nowhere` while it is away from the application's windows
+    // and the monitor cannot follow it there.
     virtual Point mouseLocation() const = 0;
+    // Whether the monitor hears of the pointer wherever it goes. Where it hears of it only over
+    // the application's own windows (an X client in a Wayland session), an island must take
+    // the pointer over its own shape to learn that the pointer reached it.
+    virtual bool followsPointerEverywhere() const { return true; }
     // Grows each time a drag from any application puts data (files) on the drag pasteboard.
     virtual std::int64_t dragChangeCount() const = 0;
 };

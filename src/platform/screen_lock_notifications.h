@@ -11,11 +11,18 @@
 
 namespace quorlix::platform {
 
+enum class ScreenLockNotice {
+    locked,
+    unlocked,
+    // A lock announced earlier that nothing carried out: the screen was never locked, so it
+    // ends as an unlock would, without anything to tell the user.
+    lockNotCarriedOut,
+};
+
 class ScreenLockNotifications {
 public:
     virtual ~ScreenLockNotifications() = default;
-    // `handler` hears true for each lock notice and false for each unlock notice.
-    [[nodiscard]] virtual Subscription observe(std::function<void(bool locked)> handler) = 0;
+    [[nodiscard]] virtual Subscription observe(std::function<void(ScreenLockNotice)> handler) = 0;
 };
 
 }  // namespace quorlix::platform

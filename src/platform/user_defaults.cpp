@@ -6,15 +6,19 @@
 #include "platform/json_reader.h"
 #include "platform/key_log.h"
 #include "platform/paths.h"
+#include "platform/serial_queue.h"
 #include "platform/url_query.h"
 
 #include <sys/stat.h>
 #include <cctype>
 #include <cerrno>
 #include <cmath>
+#include <condition_variable>
 #include <cstdlib>
 #include <ctime>
 #include <memory>
+#include <mutex>
+#include <utility>
 
 namespace quorlix::platform {
 
@@ -61,7 +65,66 @@ std::optional<std::string> numberText(const UserDefaults::Value& v) {
 }
 }  // namespace
 
+// Writes the domain's file on a thread of its own. A write asked for while one is waiting
+// replaces it, so a burst of changes ends in one or two writes of the newest contents. A
+// failure is kept for the main thread to log.
+class UserDefaults::Writer {
+public:
+    ~Writer() { flush(); }
+
+    void write(fs::path file, std::string contents) {
+        std::lock_guard lock(mutex_);
+        next_ = {std::move(file), std::move(contents)};
+        if (queued_) return;
+        queued_ = true;
+        queue_.async([this] { writeNext(); });
+    }
+    void flush() {
+        std::unique_lock lock(mutex_);
+        idle_.wait(lock, [this] { return !queued_ && !writing_; });
+    }
+    std::optional<std::string> takeError() {
+        std::lock_guard lock(mutex_);
+        return std::exchange(error_, std::nullopt);
+    }
+
+private:
+    void writeNext() {
+        std::pair<fs::path, std::string> contents;
+        {
+            std::lock_guard lock(mutex_);
+            contents = std::move(next_);
+            queued_ = false;
+            writing_ = true;
+        }
+        auto error = writeFileAtomically(contents.first, contents.second);
+        {
+            std::lock_guard lock(mutex_);
+            writing_ = false;
+            if (error) error_ = std::move(error);
+        }
+        idle_.notify_all();
+    }
+
+    std::mutex mutex_;
+    std::condition_variable idle_;
+    std::pair<fs::path, std::string> next_;
+    bool queued_ = false;
+    bool writing_ = false;
+    std::optional<std::string> error_;
+    // Last: its thread stops before the state it uses goes.
+    ThreadSerialQueue queue_;
+};
+
 UserDefaults::UserDefaults(std::string domain) : domain_(std::move(domain)) { load(); }
+
+UserDefaults::~UserDefaults() { flush(); }
+
+void UserDefaults::flush() {
+    if (!writer_) return;
+    writer_->flush();
+    if (const auto error = writer_->takeError()) KeyLog::write("Ajustes: " + *error);
+}
 
 UserDefaults& UserDefaults::standard() {
     if (!standardInstance) standardInstance = std::make_unique<UserDefaults>(applicationDomain);
@@ -119,9 +182,10 @@ void UserDefaults::save() {
         KeyLog::write("Ajustes: no se pudo escribir " + file().string());
         return;
     }
-    if (const auto error = writeFileAtomically(file(), *text + "\n")) {
-        KeyLog::write("Ajustes: " + *error);
-    }
+    if (!writer_) writer_ = std::make_unique<Writer>();
+    // A failure of an earlier write is told now, on the main thread.
+    if (const auto error = writer_->takeError()) KeyLog::write("Ajustes: " + *error);
+    writer_->write(file(), *text + "\n");
 }
 
 void UserDefaults::registerDefaults(const Value& values) {

@@ -8,10 +8,14 @@
 // kept as it is. The typed readers convert as the platform's do: a Boolean from a number or
 // a "YES"/"true" string, a double from a numeric string, a string from a number.
 //
-// Every write replaces the file at once and atomically (temporary file, fsync, rename). A
-// file that cannot be parsed, or is nested too deep to be written back, is moved aside with a
-// log line and the domain starts empty; a file that cannot even be read is never overwritten
-// (changes then stay in memory).
+// Every change is in effect at once for this process and is written to the file off the main
+// thread, atomically (temporary file, fsync, rename): changes that come faster than the disk
+// takes them are written together, the newest contents only, so no change ever holds the
+// main thread for a disk write. `flush()` waits for what is still to be written (the
+// application calls it when quitting, and destroying the domain does too). A file that
+// cannot be parsed, or is nested too deep to be written back, is moved aside with a log line
+// and the domain starts empty; a file that cannot even be read is never overwritten (changes
+// then stay in memory).
 //
 // Main thread only.
 
@@ -19,6 +23,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -33,14 +38,18 @@ public:
     static constexpr const char* applicationDomain = "com.halvik.quorlix";
 
     explicit UserDefaults(std::string domain);
+    ~UserDefaults();
     UserDefaults(const UserDefaults&) = delete;
     UserDefaults& operator=(const UserDefaults&) = delete;
 
     // The application's own domain, loaded on first use.
     static UserDefaults& standard();
-    // Drops the standard instance so the next `standard()` reloads it (tests use a fresh
-    // HOME per case).
+    // Drops the standard instance, once its writes are on disk, so the next `standard()`
+    // reloads it (tests use a fresh HOME per case; the application quits with it).
     static void resetStandard();
+
+    // Waits until every change made so far is in the file.
+    void flush();
 
     // The stored keys and values of another domain, or nothing when it has no file or the
     // file cannot be parsed. Never creates or changes anything.
@@ -83,6 +92,8 @@ public:
     static std::optional<Data> decodeData(const Value& value);
 
 private:
+    class Writer;
+
     void load();
     void save();
 
@@ -90,6 +101,8 @@ private:
     Value stored_ = Value::object();
     Value registered_ = Value::object();
     bool writable_ = true;
+    // Started on the first write.
+    std::unique_ptr<Writer> writer_;
 };
 
 }  // namespace quorlix::platform

@@ -13,16 +13,12 @@
 // Main thread only.
 
 #include "platform/geometry.h"
+#include "platform/hosted_view.h"
 #include "platform/published.h"
 
 #include <functional>
 #include <memory>
 #include <string>
-
-namespace quorlix::ui {
-class View;
-class EnvironmentValues;
-}  // namespace quorlix::ui
 
 namespace quorlix::platform {
 

@@ -42,17 +42,18 @@ bool Artwork::isHTTPSAddress(std::string_view text) {
     return !host.empty() && host.front() != ':';
 }
 
-void Artwork::download(platform::HttpClient* http, platform::ImageDecoder* decoder, const std::string& url,
-                       std::function<void(std::optional<platform::Image>)> done) {
+platform::HttpTask Artwork::download(platform::HttpClient* http, platform::ImageDecoder* decoder,
+                                     const std::string& url,
+                                     std::function<void(std::optional<platform::Image>)> done) {
     if (!http || !decoder) {
         platform::MainQueue::shared().post([done = std::move(done)] { done(std::nullopt); });
-        return;
+        return {};
     }
     platform::HttpRequest request;
     request.url = url;
     request.timeout = downloadTimeout;
     request.maxBodySize = maxDownloadSize;
-    http->get(std::move(request), [decoder, done = std::move(done)](platform::HttpResult result) {
+    return http->get(std::move(request), [decoder, done = std::move(done)](platform::HttpResult result) {
         const auto& response = result.response;
         if (!response || response->statusCode < 200 || response->statusCode > 299) {
             done(std::nullopt);

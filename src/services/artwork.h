@@ -30,9 +30,11 @@ struct Artwork {
 
     // Fetches `url` and decodes it; `done` gets the picture on the main thread, or nothing
     // when the transfer fails, the status is not 2xx, the body is too large or is not a
-    // picture within `imageLimits`. Missing backends give nothing.
-    static void download(platform::HttpClient* http, platform::ImageDecoder* decoder, const std::string& url,
-                         std::function<void(std::optional<platform::Image>)> done);
+    // picture within `imageLimits`. Missing backends give nothing. Letting the handle go
+    // cancels the download.
+    static platform::HttpTask download(platform::HttpClient* http, platform::ImageDecoder* decoder,
+                                       const std::string& url,
+                                       std::function<void(std::optional<platform::Image>)> done);
 };
 
 }  // namespace quorlix

@@ -25,7 +25,16 @@ CalendarService::CalendarService(platform::CalendarStore* store, platform::Works
 
 void CalendarService::start() {
     if (!store_) return;
-    storeChanges_ = store_->changed.connect([this] { reload(); });
+    storeChanges_ = store_->changed.connect([this] {
+        if (access == Access::unknown)
+            readAuthorization();
+        else
+            reload();
+    });
+    readAuthorization();
+}
+
+void CalendarService::readAuthorization() {
     switch (store_->authorizationStatus()) {
         case CalendarAuthorization::restricted:
         case CalendarAuthorization::denied: access = Access::denied; break;

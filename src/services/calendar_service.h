@@ -66,7 +66,8 @@ public:
     // When an event's reminder time is reached.
     std::function<void(const UpcomingEvent&)> onReminder;
 
-    // Reads the permission, follows store changes and loads the events.
+    // Reads the permission, follows store changes and loads the events. A store that learns
+    // its permission later tells it as a change, which reads it again while it is unknown.
     void start();
     // Reloads the events and reschedules the reminder; nothing unless access is granted.
     void reload();
@@ -84,6 +85,7 @@ public:
     static std::string eventID(const std::string& identifier, Date start);
 
 private:
+    void readAuthorization();
     void scheduleReminder();
     void scheduleRefresh();
 

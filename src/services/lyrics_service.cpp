@@ -10,35 +10,43 @@
 
 namespace quorlix {
 
-namespace {
-
 using Reply = std::optional<platform::HttpResponse>;
 
-// One lookup in flight: the track, the record "/api/get" gave without synced lyrics, and
-// whether every answer so far was a real one.
-struct Lookup {
+// One lookup in flight: the track, the record "/api/get" gave without synced lyrics, whether
+// every answer so far was a real one, and the request under way. The service holds the only
+// strong reference: dropping it aborts the request, and no answer comes back.
+struct LyricsService::Lookup {
     platform::HttpClient* http = nullptr;
     std::string base;
     Track track;
     std::function<void(LyricsService::Outcome)> done;
     std::optional<LRCLibRecord> kept;
     bool remembered = true;
+    platform::HttpTask request;
 };
 
-void request(const Lookup& lookup, std::string_view path, const platform::QueryItems& items,
-             std::function<void(Reply)> done) {
-    if (!lookup.http) {
-        platform::MainQueue::shared().post([done = std::move(done)] { done(std::nullopt); });
+namespace {
+
+using Lookup = LyricsService::Lookup;
+
+void request(const std::shared_ptr<Lookup>& lookup, std::string_view path, const platform::QueryItems& items,
+             std::function<void(const std::shared_ptr<Lookup>&, Reply)> done) {
+    const std::weak_ptr<Lookup> weak = lookup;
+    if (!lookup->http) {
+        platform::MainQueue::shared().post([weak, done = std::move(done)] {
+            if (const auto l = weak.lock()) done(l, std::nullopt);
+        });
         return;
     }
     platform::HttpRequest r;
-    r.url = platform::addressWithQuery(lookup.base, path, items);
+    r.url = platform::addressWithQuery(lookup->base, path, items);
     r.headers = {{"User-Agent", LyricsService::userAgent}};
     r.timeout = LyricsService::requestTimeout;
     r.maxBodySize = LyricsService::maxReplySize;
-    lookup.http->get(std::move(r), [done = std::move(done)](platform::HttpResult result) {
-        done(std::move(result.response));
-    });
+    lookup->request =
+        lookup->http->get(std::move(r), [weak, done = std::move(done)](platform::HttpResult result) {
+            if (const auto l = weak.lock()) done(l, std::move(result.response));
+        });
 }
 
 void finish(const std::shared_ptr<Lookup>& lookup, LyricsService::Outcome outcome) {
@@ -49,7 +57,7 @@ void finish(const std::shared_ptr<Lookup>& lookup, LyricsService::Outcome outcom
 void search(const std::shared_ptr<Lookup>& lookup) {
     const platform::QueryItems items{{"track_name", lookup->track.title},
                                      {"artist_name", lookup->track.artist}};
-    request(*lookup, "/api/search", items, [lookup](Reply reply) {
+    request(lookup, "/api/search", items, [](const std::shared_ptr<Lookup>& lookup, Reply reply) {
         std::vector<LRCLibRecord> records;
         std::optional<std::vector<LRCLibRecord>> decoded;
         if (reply && reply->statusCode == 200) decoded = LRCLibRecord::decodeList(reply->body);
@@ -77,29 +85,44 @@ LyricsService::LyricsService() : LyricsService(platform::installed().httpClient)
 LyricsService::LyricsService(platform::HttpClient* http, std::string baseAddress)
     : http_(http), baseAddress_(std::move(baseAddress)) {}
 
+LyricsService::~LyricsService() = default;
+
 void LyricsService::load(const std::optional<Track>& track) {
     if (!track) {
         clear();
         return;
     }
-    currentID = track->id;
-    if (const Entry* cached = cache.find(track->id)) {
+    const std::string id = track->identity();
+    // Asked again while its own lookup waits or runs: that lookup answers.
+    if (currentID == id && (settleWork_.isPending() || lookup_)) return;
+    stopLookup();
+    currentID = id;
+    if (const Entry* cached = cache.find(id)) {
         status = cached->status;
         lines = cached->lines;
         return;
     }
     status = Status::loading;
     lines = {};
-    fetch(*track, lifetime_.guard([this, id = track->id](Outcome outcome) {
-        // Another track was loaded, or the service cleared, meanwhile.
-        if (currentID != id) return;
-        if (outcome.remembered) cache.insert(id, Entry{outcome.status, outcome.lines});
-        status = outcome.status;
-        lines = std::move(outcome.lines);
-    }));
+    settleWork_ = platform::MainQueue::shared().after(lookupSettleTime, [this, track = *track, id] {
+        fetch(track, [this, id](Outcome outcome) {
+            lookup_.reset();
+            // The service was cleared meanwhile (another track stops this lookup first).
+            if (currentID != id) return;
+            if (outcome.remembered) cache.insert(id, Entry{outcome.status, outcome.lines});
+            status = outcome.status;
+            lines = std::move(outcome.lines);
+        });
+    });
+}
+
+void LyricsService::stopLookup() {
+    settleWork_.cancel();
+    lookup_.reset();
 }
 
 void LyricsService::clear() {
+    stopLookup();
     currentID = std::nullopt;
     status = Status::idle;
     lines = {};
@@ -121,12 +144,13 @@ std::optional<std::size_t> LyricsService::index(double time) const {
     return low;
 }
 
-void LyricsService::fetch(const Track& track, std::function<void(Outcome)> done) const {
+void LyricsService::fetch(const Track& track, std::function<void(Outcome)> done) {
     auto lookup = std::make_shared<Lookup>();
     lookup->http = http_;
     lookup->base = baseAddress_;
     lookup->track = track;
     lookup->done = std::move(done);
+    lookup_ = lookup;
 
     const auto duration = LRCLibRequest::roundedDuration(track.duration);
     if (track.album.empty() || !(track.duration > 0) || !duration) {
@@ -137,7 +161,7 @@ void LyricsService::fetch(const Track& track, std::function<void(Outcome)> done)
                                      {"artist_name", track.artist},
                                      {"album_name", track.album},
                                      {"duration", *duration}};
-    request(*lookup, "/api/get", items, [lookup](Reply reply) {
+    request(lookup, "/api/get", items, [](const std::shared_ptr<Lookup>& lookup, Reply reply) {
         std::optional<LRCLibRecord> record;
         if (reply && reply->statusCode == 200) {
             record = LRCLibRecord::decode(reply->body);

@@ -6,19 +6,22 @@
 // is remembered for the life of the process, so returning to a track costs no request; a
 // failed transfer is not remembered, so the next load of that track asks again.
 //
-// A newer `load` supersedes an older one at once: the older request still runs to its end,
-// but its result is neither published nor remembered.
+// A lookup starts once its track has stayed current for `lookupSettleTime`, and a newer
+// `load` (or `clear`) stops the older one at once, its request aborted: a player running
+// through tracks costs no requests, and at most one lookup is ever under way.
 //
 // Main thread only.
 
 #include "platform/http_client.h"
+#include "platform/lru_cache.h"
 #include "platform/published.h"
+#include "platform/work_item.h"
 #include "services/lifetime.h"
-#include "services/lru_cache.h"
 #include "services/track.h"
 
 #include <cstddef>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -47,13 +50,14 @@ public:
     // Uses the installed platform's HTTP client.
     LyricsService();
     explicit LyricsService(platform::HttpClient* http, std::string baseAddress = defaultBaseAddress);
+    ~LyricsService() override;
 
     Published<Status> status{this, Status::idle};
     // Sorted by time; non-empty only while `status` is `found`.
     Published<std::vector<LyricLine>> lines{this, {}};
 
     // Starts finding the lyrics of `track` (none: nothing is followed); returns at once and
-    // publishes the outcome later on the main queue.
+    // publishes the outcome later on the main queue. A remembered track answers at once.
     void load(const std::optional<Track>& track);
     // Forgets the current track; remembered outcomes stay.
     void clear();
@@ -74,19 +78,27 @@ public:
         bool remembered = true;
     };
 
+    // One lookup under way (its requests and what they gave so far).
+    struct Lookup;
+
 private:
     struct Entry {
         Status status;
         std::vector<LyricLine> lines;
     };
 
-    void fetch(const Track& track, std::function<void(Outcome)> done) const;
+    void fetch(const Track& track, std::function<void(Outcome)> done);
+    // Drops the lookup waiting for its track to settle, or under way.
+    void stopLookup();
 
     platform::HttpClient* http_;
     std::string baseAddress_;
+    // The identity (`Track::identity`) of the track whose lyrics are wanted now; outcomes are
+    // remembered by it.
     std::optional<std::string> currentID;
     LruCache<std::string, Entry> cache{cacheCapacity};
-    Lifetime lifetime_;
+    platform::WorkItem settleWork_;
+    std::shared_ptr<Lookup> lookup_;
 };
 
 }  // namespace quorlix

@@ -76,6 +76,8 @@ void MediaKeyInterceptor::update(bool enabled, bool askPermission) {
 }
 
 void MediaKeyInterceptor::requestPermission() {
+    // Nothing to ask, and a poll that would never end.
+    if (!trustCanBeGranted()) return;
     const bool trusted = trust_ ? trust_->requestTrust() : true;
     isTrusted = trusted;
     if (trusted) {
@@ -143,8 +145,8 @@ bool MediaKeyInterceptor::handle(const TapEvent& event) {
     const bool fine = (event.modifierFlags & TapEvent::option) && (event.modifierFlags & TapEvent::shift);
     const float delta = fine ? fineStep : step;
     switch (key) {
-        case MediaKey::soundUp: volume_->setVolume(volume_->level + delta); return true;
-        case MediaKey::soundDown: volume_->setVolume(volume_->level - delta); return true;
+        case MediaKey::soundUp: volume_->stepVolume(delta); return true;
+        case MediaKey::soundDown: volume_->stepVolume(-delta); return true;
         case MediaKey::mute: volume_->toggleMute(); return true;
         default: break;
     }

@@ -55,8 +55,11 @@ public:
     // The one switch: with `enabled`, starts the tap when trusted, else asks for the trust
     // when `askPermission`; without, removes the tap.
     void update(bool enabled, bool askPermission);
-    // Shows the system's prompt and, until the trust is found, polls for it.
+    // Shows the system's prompt and, until the trust is found, polls for it; where the trust
+    // can never be granted, neither.
     void requestPermission();
+    // Whether the user can grant the trust at all (not in a Wayland session).
+    bool trustCanBeGranted() const { return !trust_ || trust_->canBeGranted(); }
 
     static constexpr double trustPollInterval = 1.5;
     // The volume or brightness change of one key press, and with Option and Shift held.

@@ -1,7 +1,8 @@
 // The now-playing service's artwork: Music hands over the picture's bytes through a script
 // (or, for a picture it does not hold, its address), Spotify only an address; addresses are
-// downloaded. A result is used only while its track is
-// still the current one, so a late picture never replaces the next track's.
+// downloaded. The lookup starts once the track has stayed current for the settle time, and a
+// result is used only while its request is still the latest, so a late picture never
+// replaces the next track's (even when both tracks carry the same id).
 
 #include "services/artwork.h"
 #include "services/now_playing_service.h"
@@ -9,39 +10,50 @@
 
 namespace quorlix {
 
-bool NowPlayingService::isCurrent(const std::string& trackID) const {
-    return track.get() && track.get()->id == trackID;
+bool NowPlayingService::isCurrent(std::uint64_t request) const {
+    return track.get() && request == artworkRequest_;
 }
 
 void NowPlayingService::fetchArtwork(const Track& forTrack) {
-    const std::string id = forTrack.id;
-    if (forTrack.source == PlayerSource::music) {
-        fetchMusicArtwork(id, true);
-        return;
-    }
-    run(PlayerScripts::spotifyArtworkURL(), [this, id](std::optional<platform::ScriptValue> result) {
-        if (const auto address = result ? result->stringValue() : std::nullopt) downloadArtwork(id, *address);
+    forgetArtworkLookup();
+    const std::uint64_t request = artworkRequest_;
+    const PlayerSource source = forTrack.source;
+    artworkWork_ = platform::MainQueue::shared().after(lookupSettleTime, [this, request, source] {
+        if (source == PlayerSource::music) {
+            fetchMusicArtwork(request, true);
+            return;
+        }
+        run(PlayerScripts::spotifyArtworkURL(), [this, request](std::optional<platform::ScriptValue> result) {
+            if (const auto address = result ? result->stringValue() : std::nullopt)
+                downloadArtwork(request, *address);
+        });
     });
 }
 
-void NowPlayingService::downloadArtwork(const std::string& trackID, const std::string& address) {
-    // Plain "http" and anything that is not an address give no artwork.
-    if (!Artwork::isHTTPSAddress(address) || !isCurrent(trackID)) return;
-    Artwork::download(http_, imageDecoder_, address,
-                      lifetime_.guard([this, trackID](std::optional<platform::Image> image) {
-                          if (image && isCurrent(trackID)) setArtwork(std::move(*image));
-                      }));
+void NowPlayingService::forgetArtworkLookup() {
+    ++artworkRequest_;
+    artworkWork_.cancel();
+    artworkDownload_.cancel();
 }
 
-void NowPlayingService::fetchMusicArtwork(const std::string& trackID, bool raw) {
+void NowPlayingService::downloadArtwork(std::uint64_t request, const std::string& address) {
+    // Plain "http" and anything that is not an address give no artwork.
+    if (!Artwork::isHTTPSAddress(address) || !isCurrent(request)) return;
+    artworkDownload_ = Artwork::download(
+        http_, imageDecoder_, address, lifetime_.guard([this, request](std::optional<platform::Image> image) {
+            if (image && isCurrent(request)) setArtwork(std::move(*image));
+        }));
+}
+
+void NowPlayingService::fetchMusicArtwork(std::uint64_t request, bool raw) {
     const std::string script = raw ? PlayerScripts::musicArtworkRawData() : PlayerScripts::musicArtworkData();
-    run(script, [this, trackID, raw](std::optional<platform::ScriptValue> result) {
+    run(script, [this, request, raw](std::optional<platform::ScriptValue> result) {
         // A stale result ends here, without the fallback.
-        if (!isCurrent(trackID)) return;
+        if (!isCurrent(request)) return;
         // A picture the player only links to.
         const auto address = result ? result->stringValue() : std::nullopt;
         if (address && Artwork::isHTTPSAddress(*address)) {
-            downloadArtwork(trackID, *address);
+            downloadArtwork(request, *address);
             return;
         }
         const auto bytes = result ? result->data() : std::nullopt;
@@ -52,7 +64,7 @@ void NowPlayingService::fetchMusicArtwork(const std::string& trackID, bool raw) 
                 return;
             }
         }
-        if (raw) fetchMusicArtwork(trackID, false);
+        if (raw) fetchMusicArtwork(request, false);
     });
 }
 

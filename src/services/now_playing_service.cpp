@@ -121,7 +121,7 @@ void NowPlayingService::handle(const platform::NotificationInfo& info, PlayerSou
     next.album = text(info, "Album").value_or("");
     next.duration = duration;
     next.source = source;
-    apply(next, playing);
+    apply(next, playing, text(info, "Artwork URL"));
 
     if (const auto position = number(find(info, "Playback Position"))) {
         setAnchor(*position);
@@ -130,17 +130,25 @@ void NowPlayingService::handle(const platform::NotificationInfo& info, PlayerSou
     }
 }
 
-void NowPlayingService::apply(const Track& newTrack, bool playing) {
+void NowPlayingService::apply(const Track& newTrack, bool playing,
+                              const std::optional<std::string>& artworkAddress) {
     if (track.get() != newTrack) {
         track = newTrack;
         platform::MainQueue::shared().post(lifetime_.guard([this] { syncShuffle(); }));
     }
     setPlaying(playing);
-    if (artworkTrackID != newTrack.id) {
-        artworkTrackID = newTrack.id;
+    // A player that keeps one id for every file is known to move on by what it shows: the
+    // title, artist, album, length, or the picture's address.
+    const std::string identity = newTrack.identity();
+    const bool newPicture = artworkAddress && artworkAddress_ && *artworkAddress != *artworkAddress_;
+    if (artworkTrackID != identity || newPicture) {
+        artworkTrackID = identity;
+        artworkAddress_ = artworkAddress;
         artwork = std::nullopt;
         accentColor = white;
         fetchArtwork(newTrack);
+    } else if (artworkAddress) {
+        artworkAddress_ = artworkAddress;
     }
 }
 
@@ -160,6 +168,8 @@ void NowPlayingService::clear() {
     liveVisible = false;
     artwork = std::nullopt;
     artworkTrackID = std::nullopt;
+    artworkAddress_ = std::nullopt;
+    forgetArtworkLookup();
     accentColor = white;
 }
 

@@ -25,6 +25,7 @@
 #include "services/lifetime.h"
 #include "services/track.h"
 
+#include <cstdint>
 #include <functional>
 #include <optional>
 #include <string>
@@ -76,7 +77,8 @@ public:
     // Flips the play state at once, before the player confirms, and sends "playpause".
     void togglePlayPause();
     void seek(double seconds);
-    // Reads shuffle, repeat and favourite from the player.
+    // Reads shuffle, repeat and favourite from the player. An answer never undoes a toggle
+    // made after the read was asked.
     void syncShuffle();
     void toggleShuffle();
     void toggleRepeat();
@@ -97,7 +99,8 @@ private:
     using ScriptCompletion = std::function<void(std::optional<platform::ScriptValue>)>;
 
     void handle(const platform::NotificationInfo& info, PlayerSource source);
-    void apply(const Track& newTrack, bool playing);
+    // `artworkAddress`: where the player says the track's picture is, when it says.
+    void apply(const Track& newTrack, bool playing, const std::optional<std::string>& artworkAddress = {});
     void setPlaying(bool playing);
     void clear();
     // Moves the position anchor to `seconds` now and tells observers.
@@ -108,14 +111,20 @@ private:
     bool isRunning(PlayerSource source) const;
     void refresh(PlayerSource source);
     void applySnapshot(const std::string& reply, PlayerSource source);
+    // Sets `flag` from a read's answer, unless the flag was toggled (`toggles` counts the
+    // toggles) after the read was asked.
+    ScriptCompletion readBack(Published<bool>& flag, const unsigned& toggles);
 
-    // Artwork.
+    // Artwork. Each lookup is a request numbered by `artworkRequest_`; only the latest may
+    // show its result.
     void fetchArtwork(const Track& forTrack);
-    void fetchMusicArtwork(const std::string& trackID, bool raw);
-    // Downloads the picture at an https address for the track, if still current.
-    void downloadArtwork(const std::string& trackID, const std::string& address);
+    // Drops the lookup under way, whatever stage it is at.
+    void forgetArtworkLookup();
+    void fetchMusicArtwork(std::uint64_t request, bool raw);
+    // Downloads the picture at an https address for the request, if still current.
+    void downloadArtwork(std::uint64_t request, const std::string& address);
     void setArtwork(platform::Image image);
-    bool isCurrent(const std::string& trackID) const;
+    bool isCurrent(std::uint64_t request) const;
 
     platform::ScriptHost* scriptHost_;
     platform::PlayerNotifications* notifications_;
@@ -124,10 +133,28 @@ private:
     platform::HttpClient* http_;
     platform::SerialQueue& scripts_;
 
+    // Reads of the player that wait for its answer, and whether another was asked meanwhile.
+    struct Pending {
+        bool waiting = false;
+        bool again = false;
+    };
+    Pending shuffleSync_;
+    Pending positionRead_[2];  // Music, Spotify
+
     platform::WorkItem hideLiveTask;
     double anchorPosition = 0;
     Date anchorDate;
+    // The identity (`Track::identity`) of the track whose artwork was last asked for, and the
+    // picture address the player gave with it (none: not said).
     std::optional<std::string> artworkTrackID;
+    unsigned shuffleToggles_ = 0;
+    unsigned repeatToggles_ = 0;
+    unsigned favoriteToggles_ = 0;
+    std::optional<std::string> artworkAddress_;
+    std::uint64_t artworkRequest_ = 0;
+    // The lookup waiting for its track to settle, and its download.
+    platform::WorkItem artworkWork_;
+    platform::HttpTask artworkDownload_;
 
     Subscription musicObserver_;
     Subscription spotifyObserver_;

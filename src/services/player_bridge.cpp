@@ -8,6 +8,7 @@
 #include "services/player_scripts.h"
 
 #include <cmath>
+#include <utility>
 
 namespace quorlix {
 
@@ -51,12 +52,21 @@ void NowPlayingService::applySnapshot(const std::string& reply, PlayerSource sou
 
 void NowPlayingService::fetchPosition(PlayerSource source) {
     if (!isRunning(source)) return;
+    // Asked again while a read still waits for the player (a player announcing faster than it
+    // answers): one more read follows that one, rather than a read for each announcement.
+    Pending& reading = positionRead_[source == PlayerSource::music ? 0 : 1];
+    if (reading.waiting) {
+        reading.again = true;
+        return;
+    }
+    reading.waiting = true;
     run(PlayerScripts::position(source), [this, source](std::optional<platform::ScriptValue> result) {
+        Pending& reading = positionRead_[source == PlayerSource::music ? 0 : 1];
+        reading.waiting = false;
         const auto seconds = result ? result->doubleValue() : std::nullopt;
-        if (!seconds) return;
         // The track may have moved to the other player meanwhile.
-        if (!track.get() || track.get()->source != source) return;
-        setAnchor(*seconds);
+        if (seconds && track.get() && track.get()->source == source) setAnchor(*seconds);
+        if (std::exchange(reading.again, false)) fetchPosition(source);
     });
 }
 
@@ -82,33 +92,58 @@ void NowPlayingService::seek(double seconds) {
     run(PlayerScripts::setPosition(track.get()->source, target), ignore);
 }
 
+NowPlayingService::ScriptCompletion NowPlayingService::readBack(Published<bool>& flag,
+                                                                const unsigned& toggles) {
+    // Scripts run in turn, so a read asked before a toggle reads the player before the toggle
+    // reached it: its answer is older than the flag, which it must not undo.
+    return [&flag, &toggles, asked = toggles](std::optional<platform::ScriptValue> result) {
+        if (toggles != asked) return;
+        if (const auto on = result ? result->booleanValue() : std::nullopt) flag = *on;
+    };
+}
+
 void NowPlayingService::syncShuffle() {
     if (!track.get() || !isRunning(track.get()->source)) return;
+    // Asked again while a sync still waits for the player: one more follows that one.
+    if (shuffleSync_.waiting) {
+        shuffleSync_.again = true;
+        return;
+    }
+    shuffleSync_.waiting = true;
+    const auto synced = [this] {
+        shuffleSync_.waiting = false;
+        if (std::exchange(shuffleSync_.again, false)) syncShuffle();
+    };
     const PlayerSource source = track.get()->source;
-    run(PlayerScripts::shuffle(source), [this](std::optional<platform::ScriptValue> result) {
-        if (const auto on = result ? result->booleanValue() : std::nullopt) shuffling = *on;
-    });
-    run(PlayerScripts::repeating(source), [this](std::optional<platform::ScriptValue> result) {
-        if (const auto on = result ? result->booleanValue() : std::nullopt) repeating = *on;
-    });
     // Spotify has no favourites, nor has a host without them: nothing is marked.
-    if (source == PlayerSource::spotify || !scriptHost_ || !scriptHost_->supportsFavorites()) {
+    const bool favourites = source == PlayerSource::music && scriptHost_ && scriptHost_->supportsFavorites();
+    run(PlayerScripts::shuffle(source), readBack(shuffling, shuffleToggles_));
+    run(PlayerScripts::repeating(source),
+        [read = readBack(repeating, repeatToggles_), favourites, synced](std::optional<platform::ScriptValue> result) {
+            read(std::move(result));
+            if (!favourites) synced();
+        });
+    if (!favourites) {
         favorited = false;
         return;
     }
-    run(PlayerScripts::musicFavorite(std::nullopt), [this](std::optional<platform::ScriptValue> result) {
-        if (const auto on = result ? result->booleanValue() : std::nullopt) favorited = *on;
-    });
+    run(PlayerScripts::musicFavorite(std::nullopt),
+        [read = readBack(favorited, favoriteToggles_), synced](std::optional<platform::ScriptValue> result) {
+            read(std::move(result));
+            synced();
+        });
 }
 
 void NowPlayingService::toggleShuffle() {
     if (!track.get() || !isRunning(track.get()->source)) return;
+    ++shuffleToggles_;
     shuffling = !shuffling.get();
     run(PlayerScripts::setShuffle(track.get()->source, shuffling.get()), ignore);
 }
 
 void NowPlayingService::toggleRepeat() {
     if (!track.get() || !isRunning(track.get()->source)) return;
+    ++repeatToggles_;
     repeating = !repeating.get();
     run(PlayerScripts::setRepeating(track.get()->source, repeating.get()), ignore);
 }
@@ -120,6 +155,7 @@ bool NowPlayingService::canFavorite() const {
 
 void NowPlayingService::toggleFavorite() {
     if (!canFavorite() || !isRunning(track.get()->source)) return;
+    ++favoriteToggles_;
     favorited = !favorited.get();
     run(PlayerScripts::musicFavorite(favorited.get()), ignore);
 }

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <unordered_set>
 
 namespace quorlix {
 
@@ -33,36 +34,47 @@ TrayStore::TrayStore() {
         const auto path = startsWithIgnoringCase(entry, "file:") ? filePath(entry) : fs::path(entry);
         std::error_code error;
         // A relative path would name a file wherever the process happens to run.
-        if (path && path->is_absolute() && fs::exists(*path, error)) loaded.push_back({platform::newUUID(), *path});
+        if (path && path->is_absolute() && fs::exists(*path, error))
+            loaded.push_back({platform::newUUID(), *path});
     }
     // Loading does not save: the gone paths stay stored until the next change.
     items = std::move(loaded);
 }
 
 void TrayStore::add(const std::vector<fs::path>& urls) {
+    auto next = items.get();
+    std::unordered_set<std::string> present;
+    for (const auto& item : next) present.insert(item.url.string());
+    // All the files of one call are one change and one write, however many they are.
     for (const auto& url : urls) {
-        if (!url.is_absolute()) continue;
-        const auto& current = items.get();
-        if (std::any_of(current.begin(), current.end(), [&](const TrayItem& i) { return i.url == url; }))
-            continue;
-        auto next = current;
+        if (!url.is_absolute() || !present.insert(url.string()).second) continue;
         next.push_back({platform::newUUID(), url});
-        items = std::move(next);
     }
+    if (next.size() != items.get().size()) items = std::move(next);
     save();
 }
 
 void TrayStore::add(const std::vector<std::shared_ptr<platform::ItemProvider>>& providers) {
-    auto deliver = lifetime_.guard([this](const std::string& url) {
-        const auto path = filePath(url);
-        add(path ? std::vector<fs::path>{*path} : std::vector<fs::path>{});
+    // The files of one drop, in the order their loads complete, added together once every
+    // load has answered.
+    struct Drop {
+        std::size_t waiting = 0;
+        std::vector<fs::path> paths;
+    };
+    auto drop = std::make_shared<Drop>();
+    std::vector<std::shared_ptr<platform::ItemProvider>> loadable;
+    for (const auto& provider : providers)
+        if (provider && provider->canLoadURL()) loadable.push_back(provider);
+    if (loadable.empty()) return;
+    drop->waiting = loadable.size();
+    auto deliver = lifetime_.guard([this, drop](const std::optional<std::string>& url) {
+        if (const auto path = url ? filePath(*url) : std::nullopt) drop->paths.push_back(*path);
+        if (--drop->waiting == 0) add(drop->paths);
     });
-    for (const auto& provider : providers) {
-        if (!provider || !provider->canLoadURL()) continue;
+    for (const auto& provider : loadable) {
         // The load completes on a thread of its own choosing; the tray changes on the main one.
         provider->loadURL([deliver](std::optional<std::string> url) {
-            if (!url) return;
-            platform::MainQueue::shared().post([deliver, url = std::move(*url)]() mutable { deliver(url); });
+            platform::MainQueue::shared().post([deliver, url = std::move(url)]() mutable { deliver(url); });
         });
     }
 }

@@ -40,11 +40,12 @@ public:
     // Oldest first.
     Published<std::vector<TrayItem>> items{this, {}};
 
-    // Appends the files that are not in the tray yet, then saves (also when nothing was
-    // added). Paths that are not absolute name no file and are skipped.
+    // Appends the files that are not in the tray yet, in one change, then saves (also when
+    // nothing was added). Paths that are not absolute name no file and are skipped.
     void add(const std::vector<std::filesystem::path>& urls);
-    // Loads the address of each dropped item that has one and adds it on its own, in the
-    // order the loads complete. Returns at once.
+    // Loads the address of each dropped item that has one, then adds them all in one `add`,
+    // in the order the loads complete: a drop of thousands of files is one change and one
+    // write. Returns at once.
     void add(const std::vector<std::shared_ptr<platform::ItemProvider>>& providers);
     // Removes the item with that item's id, keeping the order of the rest, then saves.
     void remove(const TrayItem& item);

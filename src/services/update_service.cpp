@@ -80,6 +80,15 @@ std::optional<Origin> originOf(std::string_view url) {
     return origin;
 }
 
+// Whether `url` lies on the site: "https" exactly, the site's host and port, no user name or
+// password.
+bool isOnSite(const std::string& url, const std::string& siteURL) {
+    const auto site = originOf(siteURL);
+    const auto address = originOf(url);
+    if (!site || !address || address->scheme != "https" || address->userInfo) return false;
+    return address->host == site->host && address->port == site->port;
+}
+
 UpdateService::Configuration installedConfiguration() {
     const platform::Platform& p = platform::installed();
     UpdateService::Configuration c;
@@ -134,13 +143,16 @@ void UpdateService::check(std::function<void()> done) {
         return;
     }
     platform::HttpRequest request;
-    request.url = configuration_.siteURL + "/version.json";
+    request.url = QuorlixConfig::versionURL(configuration_.siteURL);
     request.headers = {{"Cache-Control", "no-cache"}};
     request.timeout = checkTimeout;
-    configuration_.http->get(std::move(request), lifetime_.guard([this, done](platform::HttpResult result) {
-        checked(result);
-        if (done) done();
-    }));
+    // Each check writes its own outcome, so a later one does not cancel an earlier one.
+    configuration_.http
+        ->get(std::move(request), lifetime_.guard([this, done](platform::HttpResult result) {
+            checked(result);
+            if (done) done();
+        }))
+        .detach();
 }
 
 void UpdateService::checked(const platform::HttpResult& result) {
@@ -175,18 +187,14 @@ bool UpdateService::canInstall() const {
 
 std::optional<std::string> UpdateService::trustedDownloadURL() const {
     const auto& m = manifest.get();
-    if (!m || !m->url) return std::nullopt;
-    const auto site = originOf(configuration_.siteURL);
-    const auto address = originOf(*m->url);
-    if (!site || !address || address->scheme != "https" || address->userInfo) return std::nullopt;
-    if (address->host != site->host || address->port != site->port) return std::nullopt;
+    if (!m || !m->url || !isOnSite(*m->url, configuration_.siteURL)) return std::nullopt;
     return m->url;
 }
 
 void UpdateService::openDownload() {
     // Always the page: the archive's own address may have just failed its checks.
     if (configuration_.workspace)
-        configuration_.workspace->openURL(configuration_.siteURL + "/descargar.html");
+        configuration_.workspace->openURL(QuorlixConfig::downloadURL(configuration_.siteURL));
 }
 
 void UpdateService::install() {
@@ -222,9 +230,18 @@ void UpdateService::prepared(const UpdateManifest& offered, const std::string& u
     request.url = url;
     request.destination = folder->path() / ("Quorlix-update-" + platform::newUUID() + ".tar");
     request.idleTimeout = downloadIdleTimeout;
-    request.maxSize = offered.size ? static_cast<std::uint64_t>(*offered.size) : maxDownloadSize;
+    // The manifest's size narrows the cap, never lifts it past the ceiling.
+    request.maxSize =
+        std::min(offered.size ? static_cast<std::uint64_t>(*offered.size) : maxDownloadSize, downloadCeiling);
+    // However slowly it trickles in, the whole download ends in a time its size explains.
+    request.deadline = configuration_.downloadGrace +
+                       static_cast<double>(request.maxSize) / configuration_.minimumDownloadRate;
+    // Every hop of a redirect keeps to the site, as the first address does.
+    request.allowRedirect = [site = configuration_.siteURL](const std::string& next) {
+        return isOnSite(next, site);
+    };
     const fs::path file = request.destination;
-    configuration_.http->download(
+    downloadTask_ = configuration_.http->download(
         std::move(request),
         lifetime_.guard([this, offered, folder, file](platform::HttpDownloadResult result) {
             downloaded(offered, folder, file, result);

@@ -81,6 +81,8 @@ public:
     static constexpr const char* signingKey = "m+D3AQsJS+u92yf5iYSOdk3oGCIKHa4a1btwxUMxAEQ=";
     // The cap on a download whose manifest gives no size.
     static constexpr std::uint64_t maxDownloadSize = 512ull * 1024 * 1024;
+    // The cap on any download, whatever size its manifest gives.
+    static constexpr std::uint64_t downloadCeiling = 1024ull * 1024 * 1024;
 
     struct Configuration {
         platform::HttpClient* http = nullptr;
@@ -97,6 +99,10 @@ public:
         std::int64_t processID = 0;
         // Ends the application once the swap has started.
         std::function<void()> terminate;
+        // A download must end within this many seconds plus its cap (the manifest's size)
+        // taken at this rate (bytes a second), else it fails.
+        double downloadGrace = 60;
+        double minimumDownloadRate = 64 * 1024;
     };
 
     // The installed platform, `QuorlixConfig::siteURL()`, `signingKey`, the running program's
@@ -150,6 +156,8 @@ private:
 
     Configuration configuration_;
     std::unique_ptr<platform::SerialQueue> ownWorker_;
+    // The download under way, aborted with the service.
+    platform::HttpTask downloadTask_;
     Lifetime lifetime_;
 };
 

@@ -9,6 +9,7 @@
 #include <archive_entry.h>
 #include <sodium.h>
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
@@ -17,6 +18,8 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <string>
+#include <vector>
 
 namespace quorlix {
 
@@ -106,6 +109,71 @@ bool linkStaysInside(const char* target) {
     return true;
 }
 
+// Removes a folder and everything below it, however deep: it walks down and up by open
+// folders rather than by paths, which stop at the system's path length (an archive's folders
+// nested hundreds deep pass it). One folder is open at a time. False when anything stays.
+bool removeTree(const fs::path& root) {
+    struct stat info {};
+    if (::lstat(root.c_str(), &info) != 0) return errno == ENOENT;
+    if (!S_ISDIR(info.st_mode)) return ::unlink(root.c_str()) == 0;
+    int fd = ::open(root.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0) return false;
+    // The names walked down through, below the root.
+    std::vector<std::string> trail;
+    for (;;) {
+        // Everything but folders goes; the first folder found is walked into.
+        std::optional<std::string> folder;
+        const int listing = ::dup(fd);
+        DIR* dir = listing >= 0 ? ::fdopendir(listing) : nullptr;
+        if (!dir) {
+            if (listing >= 0) ::close(listing);
+            ::close(fd);
+            return false;
+        }
+        bool stuck = false;
+        while (const dirent* entry = ::readdir(dir)) {
+            const std::string name = entry->d_name;
+            if (name == "." || name == "..") continue;
+            struct stat child {};
+            if (::fstatat(fd, name.c_str(), &child, AT_SYMLINK_NOFOLLOW) != 0) continue;
+            if (S_ISDIR(child.st_mode)) {
+                folder = name;
+                break;
+            }
+            if (::unlinkat(fd, name.c_str(), 0) != 0) stuck = true;
+        }
+        ::closedir(dir);
+        if (stuck) {
+            ::close(fd);
+            return false;
+        }
+        if (folder) {
+            // A folder unpacked without permissions is still ours to list and empty.
+            ::fchmodat(fd, folder->c_str(), S_IRWXU, 0);
+            const int below = ::openat(fd, folder->c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+            ::close(fd);
+            if (below < 0) return false;
+            fd = below;
+            trail.push_back(std::move(*folder));
+            continue;
+        }
+        // Empty: back up one level and remove it there.
+        if (trail.empty()) break;
+        const int above = ::openat(fd, "..", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        ::close(fd);
+        if (above < 0) return false;
+        fd = above;
+        const bool removed = ::unlinkat(fd, trail.back().c_str(), AT_REMOVEDIR) == 0;
+        trail.pop_back();
+        if (!removed) {
+            ::close(fd);
+            return false;
+        }
+    }
+    ::close(fd);
+    return ::rmdir(root.c_str()) == 0;
+}
+
 struct ArchiveReadDeleter {
     void operator()(archive* a) const { archive_read_free(a); }
 };
@@ -155,10 +223,7 @@ WorkFolder::~WorkFolder() {
     if (!kept_) remove();
 }
 
-void WorkFolder::remove() {
-    std::error_code ec;
-    fs::remove_all(path_, ec);
-}
+void WorkFolder::remove() { removeTree(path_); }
 
 std::optional<UpdateFailure> installRefusal(const fs::path& applicationFolder, const std::string& version) {
     std::error_code ec;
@@ -251,6 +316,15 @@ std::optional<UpdateFailure> extractArchive(std::span<const std::uint8_t> bytes,
             return failure(UpdateError::badFile, archiveError(writer.get()));
         }
         if (type == AE_IFREG) {
+            // What the file takes once written out: up to its furthest byte, holes included,
+            // since the staging copy writes holes out as zeros.
+            std::uint64_t end = 0;
+            const auto grow = [&](std::uint64_t to) {
+                if (to <= end) return true;
+                total += to - end;
+                end = to;
+                return total <= limits.maxBytes;
+            };
             for (;;) {
                 const void* block = nullptr;
                 std::size_t size = 0;
@@ -258,11 +332,16 @@ std::optional<UpdateFailure> extractArchive(std::span<const std::uint8_t> bytes,
                 const int read = archive_read_data_block(reader.get(), &block, &size, &offset);
                 if (read == ARCHIVE_EOF) break;
                 if (read != ARCHIVE_OK && read != ARCHIVE_WARN) return failure(UpdateError::mount);
-                total += size;
-                if (total > limits.maxBytes) return failure(UpdateError::badFile);
+                if (offset < 0 || !grow(static_cast<std::uint64_t>(offset) + size))
+                    return failure(UpdateError::badFile);
                 if (archive_write_data_block(writer.get(), block, size, offset) < ARCHIVE_WARN) {
                     return failure(UpdateError::other, archiveError(writer.get()));
                 }
+            }
+            // A hole at the end still makes the file that long.
+            if (archive_entry_size_is_set(entry) && archive_entry_size(entry) > 0 &&
+                !grow(static_cast<std::uint64_t>(archive_entry_size(entry)))) {
+                return failure(UpdateError::badFile);
             }
         }
         if (archive_write_finish_entry(writer.get()) < ARCHIVE_WARN) {
@@ -298,10 +377,8 @@ StageResult stageUpdate(const StageRequest& request) {
     const fs::path mount = request.workFolder / ("QuorlixMount-" + platform::newUUID());
     if (::mkdir(mount.c_str(), 0700) != 0) return fail(failure(UpdateError::other, std::strerror(errno)));
     // Detaching: the unpacked tree goes, whatever happens.
-    const std::unique_ptr<const fs::path, void (*)(const fs::path*)> detach(&mount, [](const fs::path* p) {
-        std::error_code ec;
-        fs::remove_all(*p, ec);
-    });
+    const std::unique_ptr<const fs::path, void (*)(const fs::path*)> detach(
+        &mount, [](const fs::path* p) { removeTree(*p); });
     if (auto refused = extractArchive(file.bytes(), mount, request.limits)) return fail(std::move(*refused));
     const fs::path unpacked = mount / topFolder;
     if (const auto error = checkApplication(unpacked, request.manifest.version)) return fail(failure(*error));

@@ -51,8 +51,8 @@ struct UpdateFailure {
     friend bool operator==(const UpdateFailure&, const UpdateFailure&) = default;
 };
 
-// A private folder for one install, removed with its contents when the object goes (unless
-// kept).
+// A private folder for one install, removed with its contents, however deeply nested, when
+// the object goes (unless kept).
 class WorkFolder {
 public:
     // A new folder under $TMPDIR (when it names a folder) or /tmp; nothing, with the reason in
@@ -98,9 +98,10 @@ struct ExtractionLimits {
 // that could reach outside it or make anything but folders, regular files and links that
 // stay inside: a path that is absolute, climbs with "..", or lies outside "Quorlix/"; a link
 // whose target is absolute or climbs with ".."; hard links, devices, FIFOs and sockets; and
-// more entries or bytes than `limits`. Set-id and sticky bits are dropped and ownership is
-// ignored. `mount` when the archive cannot be read, `badFile` when it is refused, `other`
-// when writing fails. What was unpacked stays for the caller to remove.
+// more entries or bytes than `limits` (a file's bytes are its length as written out, holes
+// included). Set-id and sticky bits are dropped and ownership is ignored. `mount` when the
+// archive cannot be read, `badFile` when it is refused, `other` when writing fails. What was
+// unpacked stays for the caller to remove.
 std::optional<UpdateFailure> extractArchive(std::span<const std::uint8_t> bytes,
                                             const std::filesystem::path& destination,
                                             const ExtractionLimits& limits = {});

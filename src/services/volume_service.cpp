@@ -79,6 +79,8 @@ void VolumeService::attachToDefaultDevice() {
         return;
     }
     deviceID_ = *id;
+    // Steps on the new device start from its own level.
+    levelsSet_.clear();
     currentOutput = output(*id);
     // A device switch shows the new device's values without reporting them.
     readValues();
@@ -102,6 +104,7 @@ void VolumeService::valueChanged() {
     const float oldLevel = deviceLevel_;
     const bool wasMuted = muted;
     readValues();
+    settleLevelsSet(deviceLevel_);
     // Exact comparison: a step of any size is a change worth showing, past full volume too.
     if (deviceLevel_ == oldLevel && muted.get() == wasMuted) return;
     if (onChange) onChange(level, muted);
@@ -116,8 +119,26 @@ void VolumeService::setVolume(float value) {
         return;
     }
     audio_->setVolume(deviceID_, clamped);
+    // A device that never answers (a level it already had) must not grow this without end.
+    if (levelsSet_.size() >= maxLevelsSet) levelsSet_.erase(levelsSet_.begin());
+    levelsSet_.push_back(clamped);
     // Turning the volume up means the user wants to hear it; turning it to 0 never mutes.
     if (muted && clamped > 0) audio_->setMuted(deviceID_, false);
+}
+
+void VolumeService::settleLevelsSet(float reported) {
+    // A device keeps a level to its own precision (PulseAudio to 65536ths of full volume): a
+    // report this close to a level set is that level.
+    constexpr float precision = 1.0f / 4096;
+    const auto reached = std::find_if(levelsSet_.begin(), levelsSet_.end(),
+                                      [&](float set) { return std::abs(set - reported) <= precision; });
+    // A level nobody here set came from elsewhere, and stands; one set here was reached, and
+    // so were those set before it, while those set after it are still on their way.
+    levelsSet_.erase(levelsSet_.begin(), reached == levelsSet_.end() ? reached : reached + 1);
+}
+
+void VolumeService::stepVolume(float delta) {
+    setVolume((levelsSet_.empty() ? level.get() : levelsSet_.back()) + delta);
 }
 
 void VolumeService::keepRaisedVolume() {

@@ -83,6 +83,11 @@ public:
     // device. A device raised past its full volume keeps it against a full or higher value (a
     // step up) and reports its full gauge at once; lower values bring it down as usual.
     void setVolume(float value);
+    // Changes the volume by `delta` (below 0 lowers it), as `setVolume` does, from the level
+    // last set while the device has not reported it yet, else from `level`: steps in quick
+    // succession (a held key, a turning wheel) add up whether or not the device has answered
+    // the ones before.
+    void stepVolume(float delta);
     // Flips the device's mute; the published state follows the device. Nothing without a device.
     void toggleMute();
     // Every device with output streams and a readable name, freshly queried, in the system's
@@ -97,6 +102,8 @@ private:
     void attachToDefaultDevice();
     void readValues();
     void valueChanged();
+    // Drops the levels set that the device's report of `reported` shows reached.
+    void settleLevelsSet(float reported);
     // A step up on a device raised past its full volume.
     void keepRaisedVolume();
     std::optional<AudioOutput> output(std::uint32_t id) const;
@@ -108,6 +115,9 @@ private:
     std::uint32_t levelDevice_ = 0;
     // The volume as the device reported it, above 1 when raised past full.
     float deviceLevel_ = 0;
+    // The levels written that the device has not reported yet, oldest first.
+    std::vector<float> levelsSet_;
+    static constexpr std::size_t maxLevelsSet = 16;
     Subscription deviceListener_;
     Subscription volumeListener_;
     Subscription muteListener_;

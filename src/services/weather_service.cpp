@@ -265,15 +265,17 @@ void WeatherService::geocode(const std::string& city) {
     platform::HttpRequest request;
     request.url = platform::addressWithQuery(configuration_.geocodingHost, "/v1/search",
                                              {{"name", city}, {"count", "1"}, {"language", "es"}});
-    configuration_.http->get(std::move(request),
-                             lifetime_.guard([this, ticket = placeRequest_](platform::HttpResult result) {
-                                 if (ticket != placeRequest_ || !result.response) return;
-                                 const auto found = firstPlace(result.response->body);
-                                 if (!found) return;
-                                 coordinate_ = found->coordinate;
-                                 place = found->name;
-                                 refresh();
-                             }));
+    configuration_.http
+        ->get(std::move(request),
+              lifetime_.guard([this, ticket = placeRequest_](platform::HttpResult result) {
+                  if (ticket != placeRequest_ || !result.response) return;
+                  const auto found = firstPlace(result.response->body);
+                  if (!found) return;
+                  coordinate_ = found->coordinate;
+                  place = found->name;
+                  refresh();
+              }))
+        .detach();
 }
 
 void WeatherService::refresh() {
@@ -293,11 +295,13 @@ void WeatherService::refresh() {
                                        {"timezone", "auto"},
                                        {"temperature_unit", fahrenheit ? "fahrenheit" : "celsius"},
                                    });
-    configuration_.http->get(
-        std::move(request), lifetime_.guard([this, ticket = ++forecastRequest_](platform::HttpResult result) {
-            if (ticket != forecastRequest_ || !result.response) return;
-            if (const auto forecast = Forecast::decode(result.response->body)) apply(*forecast);
-        }));
+    configuration_.http
+        ->get(std::move(request),
+              lifetime_.guard([this, ticket = ++forecastRequest_](platform::HttpResult result) {
+                  if (ticket != forecastRequest_ || !result.response) return;
+                  if (const auto forecast = Forecast::decode(result.response->body)) apply(*forecast);
+              }))
+        .detach();
 }
 
 void WeatherService::apply(const Forecast& forecast) {

@@ -12,7 +12,7 @@ std::optional<int> OnboardingSteps::next(int step) {
     return std::nullopt;
 }
 
-PermissionStepTexts PermissionStepTexts::make(bool granted, bool lost) {
+PermissionStepTexts PermissionStepTexts::make(bool granted, bool lost, bool grantable) {
     PermissionStepTexts t;
     t.badgeSymbol = granted ? "checkmark.shield.fill" : "hand.raised.fill";
     t.title = lost ? "Vuelve a dar el permiso" : "Un permiso y listo";
@@ -24,6 +24,13 @@ PermissionStepTexts PermissionStepTexts::make(bool granted, bool lost) {
     if (!granted) t.hint = "Si Quorlix ya aparece en la lista, apágalo y vuélvelo a prender.";
     t.buttonTitle = granted ? "Continuar" : "Después";
     t.buttonOpacity = granted ? 1.0 : 0.85;
+    if (!granted && !grantable) {
+        // Nothing to put off: the step only tells, and leads on.
+        t.detail = "No disponible en Wayland";
+        t.hint = unavailableNote;
+        t.buttonTitle = "Continuar";
+        t.buttonOpacity = 1.0;
+    }
     return t;
 }
 

@@ -24,9 +24,15 @@ struct OnboardingSteps {
     static std::optional<int> next(int step);
 };
 
-// What the permission step shows, by whether the trust is granted and whether it was lost
-// with an update.
+// What the permission step shows, by whether the trust is granted, whether it was lost with
+// an update, and whether it can be granted at all (not in a Wayland session: then the step
+// says once what does not work there, and offers nothing to press for it).
 struct PermissionStepTexts {
+    // What a session whose trust can never be granted goes without.
+    static constexpr const char* unavailableNote =
+        "En una sesión Wayland, Quorlix no recibe las teclas de volumen y brillo: el sistema muestra "
+        "sus propios avisos.";
+
     std::string badgeSymbol;
     std::string title;
     std::string body;
@@ -37,7 +43,7 @@ struct PermissionStepTexts {
     std::string buttonTitle;
     double buttonOpacity = 1;
 
-    static PermissionStepTexts make(bool granted, bool lost);
+    static PermissionStepTexts make(bool granted, bool lost, bool grantable = true);
 };
 
 }  // namespace quorlix

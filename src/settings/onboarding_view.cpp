@@ -65,8 +65,16 @@ View welcome(State<int> step) {
 View permissionColumn(State<int> step, const std::shared_ptr<PermissionWatcher>& permissions,
                       AppSettings& settings) {
     const bool granted = permissions->accessibility.get();
-    const PermissionStepTexts texts = PermissionStepTexts::make(granted, permissions->lostAfterUpdate());
+    const bool grantable = permissions->canBeGranted();
+    const PermissionStepTexts texts =
+        PermissionStepTexts::make(granted, permissions->lostAfterUpdate(), grantable);
     const std::weak_ptr<PermissionWatcher> watcher = permissions;
+    // No button that could do nothing.
+    std::function<void()> request;
+    if (grantable)
+        request = [watcher] {
+            if (const auto w = watcher.lock()) w->request();
+        };
 
     const View badge = ZStack({
         Circle().fill(Color::quorlixAccent.opacity(0.18)).frame({.width = 92, .height = 92}),
@@ -80,10 +88,7 @@ View permissionColumn(State<int> step, const std::shared_ptr<PermissionWatcher>&
         VStack(
             {.alignment = HorizontalAlignment::center, .spacing = 0},
             {
-                PermissionRow{"accessibility", "Accesibilidad", texts.detail, granted,
-                              [watcher] {
-                                  if (const auto w = watcher.lock()) w->request();
-                              }},
+                PermissionRow{"accessibility", "Accesibilidad", texts.detail, granted, request},
                 Rectangle().fill(Color::white.opacity(0.07)).frame({.height = 1}).padding(Edge::leading, 52),
                 HStack({.alignment = VerticalAlignment::center, .spacing = 12},
                        {
@@ -119,6 +124,9 @@ View permissionColumn(State<int> step, const std::shared_ptr<PermissionWatcher>&
         column.push_back(Text(*texts.hint)
                              .font(Font::system(11.5))
                              .foregroundStyle(noteText)
+                             .multilineTextAlignment(TextAlignment::center)
+                             .fixedSize(false, true)
+                             .padding(Edges::horizontal, 40)
                              .padding(Edge::top, 10)
                              .id("onboarding.hint"));
     column.push_back(Text("La música te pide permiso la primera vez que pones algo en Música o Spotify.")
@@ -251,17 +259,19 @@ std::unique_ptr<platform::Window> OnboardingView::makeWindow(platform::Windows& 
 }
 
 View PermissionRow::body(Context&) const {
-    const View trailing =
-        granted ? View(Symbol("checkmark.circle.fill")
-                           .font(Font::system(20))
-                           .foregroundStyle(Color::green)
-                           .transition(AnyTransition::scale(0.01).combined(AnyTransition::opacity()))
-                           .id("permission.granted"))
-                : View(Button("Permitir", action)
-                           .buttonStyle(BorderedProminentButtonStyle{})
-                           .tint(Color::quorlixAccent)
-                           .environment(env::controlSize, ControlSize::small)
-                           .id("permission.allow"));
+    View trailing = Color::clear.frame({.width = 0, .height = 0});
+    if (granted)
+        trailing = Symbol("checkmark.circle.fill")
+                       .font(Font::system(20))
+                       .foregroundStyle(Color::green)
+                       .transition(AnyTransition::scale(0.01).combined(AnyTransition::opacity()))
+                       .id("permission.granted");
+    else if (action)
+        trailing = Button("Permitir", action)
+                       .buttonStyle(BorderedProminentButtonStyle{})
+                       .tint(Color::quorlixAccent)
+                       .environment(env::controlSize, ControlSize::small)
+                       .id("permission.allow");
     return HStack({.alignment = VerticalAlignment::center, .spacing = 12},
                   {
                       tile(symbol, 14, 28, 7, 0.11),

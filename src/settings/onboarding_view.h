@@ -43,7 +43,8 @@ struct OnboardingView {
 };
 
 // A permission in the permission step's card: its symbol in a tile, its name and state, and
-// a check mark once granted or a button that asks for it.
+// a check mark once granted, or a button that asks for it when there is an `action` (none
+// where the permission can never be granted).
 struct PermissionRow {
     std::string symbol;
     std::string title;

@@ -20,7 +20,9 @@ bool trustNow(const platform::AccessibilityTrust* trust) { return !trust || trus
 PermissionWatcher::PermissionWatcher(platform::AccessibilityTrust* trust)
     : accessibility(this, trustNow(trust)), trust_(trust) {}
 
-void PermissionWatcher::start() { schedulePoll(); }
+void PermissionWatcher::start() {
+    if (canBeGranted()) schedulePoll();
+}
 
 void PermissionWatcher::stop() { timer_.cancel(); }
 
@@ -41,9 +43,10 @@ void PermissionWatcher::refresh() {
 void PermissionWatcher::request() { MediaKeyInterceptor::shared().requestPermission(); }
 
 bool PermissionWatcher::lostAfterUpdate() const {
-    return lostAfterUpdate(accessibility.get(),
-                           platform::UserDefaults::standard().stringForKey(trustedBuildKey),
-                           UpdateService::currentBuild());
+    // A build trusted in an X11 session and run now in a Wayland one lost nothing an update took.
+    return canBeGranted() && lostAfterUpdate(accessibility.get(),
+                                             platform::UserDefaults::standard().stringForKey(trustedBuildKey),
+                                             UpdateService::currentBuild());
 }
 
 bool PermissionWatcher::lostAfterUpdate(bool trusted, const std::optional<std::string>& trustedBuild,

@@ -37,13 +37,16 @@ public:
     Published<bool> accessibility;
 
     // Polls every `pollInterval` seconds on the main queue; a second call replaces the poll.
+    // A trust that can never be granted is not polled for.
     void start();
     void stop();
     // Asks for the trust: the media-key interceptor's own request, once. Leaves
     // `accessibility` to the next poll.
     void request();
 
-    // The trust is missing now and a build other than this one had it.
+    // Whether the user can grant the trust at all (not in a Wayland session).
+    bool canBeGranted() const { return !trust_ || trust_->canBeGranted(); }
+    // The trust is missing now, could be given again, and a build other than this one had it.
     bool lostAfterUpdate() const;
     static bool lostAfterUpdate(bool trusted, const std::optional<std::string>& trustedBuild,
                                 const std::string& runningBuild);

@@ -1,8 +1,12 @@
 #include "settings/settings_search.h"
 
+#include <cstdint>
+
 #include <unicode/locid.h>
 #include <unicode/normalizer2.h>
+#include <unicode/uchar.h>
 #include <unicode/unistr.h>
+#include <unicode/utf8.h>
 
 namespace quorlix {
 
@@ -22,10 +26,27 @@ std::string foldForSearch(std::string_view text) {
 }
 
 std::string searchKey(std::string_view query) {
-    const auto blank = [](char c) { return c == ' ' || c == '\t'; };
-    while (!query.empty() && blank(query.front())) query.remove_prefix(1);
-    while (!query.empty() && blank(query.back())) query.remove_suffix(1);
-    return foldForSearch(query);
+    // Spaces are Unicode's (no-break, ideographic, thin...) and the tab: its blanks.
+    const auto* bytes = reinterpret_cast<const std::uint8_t*>(query.data());
+    const auto length = static_cast<std::int32_t>(query.size());
+    std::int32_t begin = 0;
+    while (begin < length) {
+        std::int32_t next = begin;
+        UChar32 c = 0;
+        U8_NEXT(bytes, next, length, c);
+        if (c < 0 || !u_isblank(c)) break;
+        begin = next;
+    }
+    std::int32_t end = length;
+    while (end > begin) {
+        std::int32_t previous = end;
+        UChar32 c = 0;
+        U8_PREV(bytes, 0, previous, c);
+        if (c < 0 || !u_isblank(c)) break;
+        end = previous;
+    }
+    return foldForSearch(
+        query.substr(static_cast<std::size_t>(begin), static_cast<std::size_t>(end - begin)));
 }
 
 bool sectionMatches(SettingsSection section, std::string_view query) {

@@ -3,6 +3,7 @@
 #include "foundation/app_settings.h"
 #include "island/battery_glyph.h"
 #include "services/media_key_interceptor.h"
+#include "settings/onboarding_steps.h"
 #include "settings/option_pickers.h"
 #include "settings/pane_pieces.h"
 #include "settings/setting_rows.h"
@@ -32,6 +33,15 @@ View permissionRow(MediaKeyInterceptor* keys) {
                   })
         .padding(Edges::vertical, 11)
         .id("permission.row");
+}
+
+// Where the permission can never be granted: what does not work, and nothing to press.
+View permissionUnavailableRow() {
+    return iconLabel("exclamationmark.triangle.fill", PermissionStepTexts::unavailableNote)
+        .foregroundStyle(Color::orange)
+        .fixedSize(false, true)
+        .padding(Edges::vertical, 11)
+        .id("permission.unavailable");
 }
 
 View liveBatteryRow(const BatteryService::Snapshot& snapshot, BatteryStyle style) {
@@ -82,7 +92,8 @@ View VolumePane::body(Context& ctx) const {
     ctx.observe(*keys);
     Views hideSystem{ToggleRow{"Ocultar los avisos de macOS", settingBinding(settings.replaceSystemHUD)}};
     // Only while the system's overlays are to be hidden and the permission that needs is missing.
-    if (settings.replaceSystemHUD.get() && !keys->isTrusted.get()) hideSystem.push_back(permissionRow(keys));
+    if (settings.replaceSystemHUD.get() && !keys->isTrusted.get())
+        hideSystem.push_back(keys->trustCanBeGranted() ? permissionRow(keys) : permissionUnavailableRow());
     return VStack(
         {.alignment = HorizontalAlignment::leading, .spacing = 0},
         {

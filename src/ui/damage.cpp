@@ -40,8 +40,8 @@ struct Glyphs {
     bool operator==(const Glyphs& o) const {
         const TextRun &x = *run, &y = *o.run;
         return x.font == y.font && x.text == y.text && x.origin == y.origin && x.width == y.width &&
-               x.embolden == y.embolden && *paint == *o.paint && opacity == o.opacity && *transform == *o.transform &&
-               blur == o.blur;
+               x.embolden == y.embolden && *paint == *o.paint && opacity == o.opacity &&
+               *transform == *o.transform && blur == o.blur;
     }
     Rect bounds() const {
         const Rect r = runBounds(*run);
@@ -64,8 +64,8 @@ bool glyphsOf(const DisplayItem& item, std::vector<Glyphs>& out) {
     };
     add(item, 1, identity, 0);
     for (const auto& part : item.children) {
-        if (!isText(part) || !part.children.empty() || part.clip || part.mask || part.shadow || part.saturation ||
-            part.cachesLayer || part.embedded)
+        if (!isText(part) || !part.children.empty() || part.clip || part.mask || part.shadow ||
+            part.saturation || part.cachesLayer || part.embedded)
             return false;
         add(part, part.opacity, part.transform, part.blurRadius);
     }

@@ -222,10 +222,10 @@ bool coversOpaquely(const DisplayItem& item, const Path& outline) {
 }  // namespace
 
 bool effectsAlike(const DisplayItem& a, const DisplayItem& b) {
-    if (!(a.transform == b.transform) || a.opacity != b.opacity ||
-        a.clipAntialiased != b.clipAntialiased || !sameShadow(a.shadow, b.shadow) ||
-        a.blurRadius != b.blurRadius || a.blurOpaque != b.blurOpaque || a.saturation != b.saturation ||
-        a.cachesLayer != b.cachesLayer || (a.embedded != nullptr) != (b.embedded != nullptr))
+    if (!(a.transform == b.transform) || a.opacity != b.opacity || a.clipAntialiased != b.clipAntialiased ||
+        !sameShadow(a.shadow, b.shadow) || a.blurRadius != b.blurRadius || a.blurOpaque != b.blurOpaque ||
+        a.saturation != b.saturation || a.cachesLayer != b.cachesLayer ||
+        (a.embedded != nullptr) != (b.embedded != nullptr))
         return false;
     if (a.clip != b.clip) return false;
     if ((a.mask != nullptr) != (b.mask != nullptr)) return false;

@@ -226,6 +226,9 @@ public:
     // the children that depend on it.
     virtual bool placesAtEveryRender() const { return false; }
     virtual bool buildsAgainAtEveryRender(const Element& /*child*/) const { return false; }
+    // Scroll views: only the part of their content inside their own bounds shows (lazy stacks
+    // build no more than that part).
+    virtual bool showsPartOfContent() const { return false; }
     // Distance from the top to the first (or last) text baseline for the size chosen under
     // `proposal`; absent when there is no text (stacks then use the bottom edge).
     virtual std::optional<double> baseline(const ProposedSize& proposal, bool last);

@@ -22,7 +22,8 @@ struct Font {
     FontDesign design = FontDesign::standard;
     bool monospacedDigits = false;
 
-    static Font system(double size, FontWeight weight = FontWeight::regular, FontDesign design = FontDesign::standard) {
+    static Font system(double size, FontWeight weight = FontWeight::regular,
+                       FontDesign design = FontDesign::standard) {
         return {size, weight, design, false};
     }
     Font withWeight(FontWeight w) const { return {size, w, design, monospacedDigits}; }

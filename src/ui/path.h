@@ -36,7 +36,6 @@ public:
 
     const std::vector<Element>& elements() const { return elements_; }
     bool isEmpty() const { return elements_.empty(); }
-    Point currentPoint() const { return current_; }
     // The bounds of every point, control points included (an upper bound of the outline).
     Rect controlBounds() const;
 

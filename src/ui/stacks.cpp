@@ -2,6 +2,7 @@
 
 #include "ui/element.h"
 #include "ui/environment_keys.h"
+#include "ui/stack_axis.h"
 #include "ui/views.h"
 
 #include <algorithm>
@@ -14,12 +15,10 @@ namespace {
 
 constexpr double defaultSpacing = 8;
 
-double along(Size s, Axis a) { return a == Axis::horizontal ? s.width : s.height; }
-double across(Size s, Axis a) { return a == Axis::horizontal ? s.height : s.width; }
-ProposedSize make(Axis a, std::optional<double> main, std::optional<double> cross) {
-    return a == Axis::horizontal ? ProposedSize{main, cross} : ProposedSize{cross, main};
-}
-Size makeSize(Axis a, double main, double cross) { return a == Axis::horizontal ? Size{main, cross} : Size{cross, main}; }
+using detail::across;
+using detail::along;
+using detail::make;
+using detail::makeSize;
 
 class SpacerElement final : public Element {
 public:
@@ -126,42 +125,7 @@ private:
                 a.sizes[i] = children[i]->sizeThatFits(a.proposals[i]);
             }
         } else {
-            // Flexibility of each child: how much more than its minimum it can take.
-            std::vector<double> minimum(n), flexibility(n);
-            for (std::size_t i = 0; i < n; ++i) {
-                minimum[i] = along(children[i]->sizeThatFits(make(axis_, 0.0, cross)), axis_);
-                flexibility[i] = along(children[i]->sizeThatFits(make(axis_, infinity, cross)), axis_) - minimum[i];
-            }
-            // Spacers come last: they keep their minimum and take what the views leave.
-            std::vector<double> priority(n);
-            for (std::size_t i = 0; i < n; ++i)
-                priority[i] = children[i]->isSpacer() ? -infinity : children[i]->layoutPriority();
-            std::vector<std::size_t> order(n);
-            std::iota(order.begin(), order.end(), 0);
-            std::stable_sort(order.begin(), order.end(), [&](std::size_t x, std::size_t y) {
-                if (priority[x] != priority[y]) return priority[x] > priority[y];
-                return flexibility[x] < flexibility[y];
-            });
-            double remaining = *main - spacing;
-            std::size_t g = 0;
-            while (g < n) {
-                // One priority group at a time; lower groups keep their minimums reserved.
-                const double level = priority[order[g]];
-                std::size_t end = g;
-                while (end < n && priority[order[end]] == level) ++end;
-                double reserved = 0;
-                for (std::size_t k = end; k < n; ++k) reserved += minimum[order[k]];
-                double available = remaining - reserved;
-                for (std::size_t k = g; k < end; ++k) {
-                    const std::size_t i = order[k];
-                    const double offer = std::max(0.0, available / static_cast<double>(end - k));
-                    a.proposals[i] = make(axis_, offer, cross);
-                    a.sizes[i] = children[i]->sizeThatFits(a.proposals[i]);
-                    available -= along(a.sizes[i], axis_);
-                    remaining -= along(a.sizes[i], axis_);
-                }
-                g = end;
-            }
+            share(a, *main - spacing, cross);
         }
 
         double total = spacing;
@@ -171,11 +135,60 @@ private:
             a.mainOffsets[i] = position;
             position += along(a.sizes[i], axis_) + (i + 1 < n ? spacingAfter(i) : 0);
         }
+        a.size = makeSize(axis_, total, alignAcross(a));
+        return a;
+    }
 
+    // Sizes the children along the main axis from the room the spacing leaves, the least
+    // flexible first within each priority.
+    void share(Arrangement& a, double room, std::optional<double> cross) {
+        const std::size_t n = children.size();
+        // Flexibility of each child: how much more than its minimum it can take.
+        std::vector<double> minimum(n), flexibility(n);
+        for (std::size_t i = 0; i < n; ++i) {
+            minimum[i] = along(children[i]->sizeThatFits(make(axis_, 0.0, cross)), axis_);
+            flexibility[i] =
+                along(children[i]->sizeThatFits(make(axis_, infinity, cross)), axis_) - minimum[i];
+        }
+        // Spacers come last: they keep their minimum and take what the views leave.
+        std::vector<double> priority(n);
+        for (std::size_t i = 0; i < n; ++i)
+            priority[i] = children[i]->isSpacer() ? -infinity : children[i]->layoutPriority();
+        std::vector<std::size_t> order(n);
+        std::iota(order.begin(), order.end(), 0);
+        std::stable_sort(order.begin(), order.end(), [&](std::size_t x, std::size_t y) {
+            if (priority[x] != priority[y]) return priority[x] > priority[y];
+            return flexibility[x] < flexibility[y];
+        });
+        double remaining = room;
+        std::size_t g = 0;
+        while (g < n) {
+            // One priority group at a time; lower groups keep their minimums reserved.
+            const double level = priority[order[g]];
+            std::size_t end = g;
+            while (end < n && priority[order[end]] == level) ++end;
+            double reserved = 0;
+            for (std::size_t k = end; k < n; ++k) reserved += minimum[order[k]];
+            double available = remaining - reserved;
+            for (std::size_t k = g; k < end; ++k) {
+                const std::size_t i = order[k];
+                const double offer = std::max(0.0, available / static_cast<double>(end - k));
+                a.proposals[i] = make(axis_, offer, cross);
+                a.sizes[i] = children[i]->sizeThatFits(a.proposals[i]);
+                available -= along(a.sizes[i], axis_);
+                remaining -= along(a.sizes[i], axis_);
+            }
+            g = end;
+        }
+    }
+
+    // Places the sized children across the stack by its alignment; returns the stack's size
+    // across.
+    double alignAcross(Arrangement& a) {
+        const std::size_t n = children.size();
         const bool byBaseline = axis_ == Axis::horizontal &&
                                 (alignment_ == static_cast<int>(VerticalAlignment::firstTextBaseline) ||
                                  alignment_ == static_cast<int>(VerticalAlignment::lastTextBaseline));
-        double crossSize = 0;
         if (byBaseline) {
             const bool last = alignment_ == static_cast<int>(VerticalAlignment::lastTextBaseline);
             std::vector<double> lines(n);
@@ -186,22 +199,21 @@ private:
                 below = std::max(below, a.sizes[i].height - lines[i]);
             }
             for (std::size_t i = 0; i < n; ++i) a.crossOffsets[i] = above - lines[i];
-            crossSize = above + below;
-        } else {
-            for (std::size_t i = 0; i < n; ++i) crossSize = std::max(crossSize, across(a.sizes[i], axis_));
-            for (std::size_t i = 0; i < n; ++i) {
-                const double free = crossSize - across(a.sizes[i], axis_);
-                // The cross alignments of both stacks map to 0 (start), 1 (centre), 2 (end).
-                const int position = axis_ == Axis::horizontal
-                                         ? (alignment_ == static_cast<int>(VerticalAlignment::top)      ? 0
-                                            : alignment_ == static_cast<int>(VerticalAlignment::bottom) ? 2
-                                                                                                        : 1)
-                                         : alignment_;
-                a.crossOffsets[i] = position == 0 ? 0 : position == 2 ? free : free / 2;
-            }
+            return above + below;
         }
-        a.size = makeSize(axis_, total, crossSize);
-        return a;
+        double crossSize = 0;
+        for (std::size_t i = 0; i < n; ++i) crossSize = std::max(crossSize, across(a.sizes[i], axis_));
+        for (std::size_t i = 0; i < n; ++i) {
+            const double free = crossSize - across(a.sizes[i], axis_);
+            // The cross alignments of both stacks map to 0 (start), 1 (centre), 2 (end).
+            const int position = axis_ == Axis::horizontal
+                                     ? (alignment_ == static_cast<int>(VerticalAlignment::top)      ? 0
+                                        : alignment_ == static_cast<int>(VerticalAlignment::bottom) ? 2
+                                                                                                    : 1)
+                                     : alignment_;
+            a.crossOffsets[i] = position == 0 ? 0 : position == 2 ? free : free / 2;
+        }
+        return crossSize;
     }
 
     Axis axis_;
@@ -306,6 +318,8 @@ public:
             offset_ = State<double>(scope.services->store->box<double>(detail::slotKey(scope, 0x7363726f6c6cULL),
                                                                        [] { return 0.0; }));
     }
+
+    bool showsPartOfContent() const override { return true; }
 
 protected:
     ProposedSize contentProposal(const ProposedSize& p) const {

@@ -26,7 +26,8 @@ public:
     Measurer(FontEngine& engine, const ResolvedFont& font, bool monoDigits)
         : engine_(engine), font_(font), monoDigits_(monoDigits) {
         if (monoDigits_) {
-            for (char d = '0'; d <= '9'; ++d) digit_ = std::max(digit_, engine_.advance(font_, std::string_view(&d, 1)));
+            for (char d = '0'; d <= '9'; ++d)
+                digit_ = std::max(digit_, engine_.advance(font_, std::string_view(&d, 1)));
         }
     }
     double width(std::string_view s) const {
@@ -62,7 +63,8 @@ Wrapped wrap(const Measurer& m, std::string_view text, std::optional<double> max
     std::size_t start = 0;
     while (true) {
         const std::size_t nl = text.find('\n', start);
-        const std::string_view para = text.substr(start, nl == std::string_view::npos ? std::string_view::npos : nl - start);
+        const std::string_view para =
+            text.substr(start, nl == std::string_view::npos ? std::string_view::npos : nl - start);
         if (!maxWidth) {
             out.lines.emplace_back(para);
         } else {
@@ -150,99 +152,102 @@ std::string truncate(const Measurer& m, const std::string& text, double width, T
     return best;
 }
 
+// The most lines the options allow with these metrics, when anything limits them.
+std::optional<int> linesAllowed(const TextLayoutOptions& o, const FontMetrics& fm) {
+    std::optional<int> limit = o.lineLimit;
+    if (o.maxHeight && std::isfinite(*o.maxHeight) && fm.lineHeight() > 0) {
+        const int byHeight =
+            std::max(1, static_cast<int>(std::floor((*o.maxHeight + tolerance) / fm.lineHeight())));
+        limit = limit ? std::min(*limit, byHeight) : byHeight;
+    }
+    if (limit) limit = std::max(1, *limit);
+    return limit;
+}
+
+// The text wrapped at one scale of its font, and whether it fits its lines unbroken.
 struct Attempt {
     Wrapped wrapped;
     bool fits = false;
+    ResolvedFont font;
+    FontMetrics metrics;
+    double scale = 1;
 };
+
+Attempt attempt(FontEngine& engine, std::string_view text, const TextLayoutOptions& o,
+                const std::optional<double>& maxWidth, double scale) {
+    Attempt out;
+    out.scale = scale;
+    out.font = ResolvedFont::of(o.font, scale);
+    out.metrics = engine.metrics(out.font);
+    const Measurer m(engine, out.font, o.font.monospacedDigits);
+    out.wrapped = wrap(m, text, maxWidth);
+    const auto limit = linesAllowed(o, out.metrics);
+    out.fits = !out.wrapped.brokeWord && (!limit || static_cast<int>(out.wrapped.lines.size()) <= *limit);
+    return out;
+}
+
+// The text at full size when it fits; else at the largest scale down to the minimum that
+// fits, to a hundredth; else at the minimum.
+Attempt scaledToFit(FontEngine& engine, std::string_view text, const TextLayoutOptions& o,
+                    const std::optional<double>& maxWidth) {
+    Attempt full = attempt(engine, text, o, maxWidth, 1);
+    if (full.fits || o.minimumScaleFactor >= 1) return full;
+    Attempt best = attempt(engine, text, o, maxWidth, o.minimumScaleFactor);
+    if (!best.fits) return best;
+    double lo = o.minimumScaleFactor, hi = 1;
+    while (hi - lo > 0.005) {
+        const double mid = (lo + hi) / 2;
+        Attempt t = attempt(engine, text, o, maxWidth, mid);
+        if (t.fits) {
+            lo = mid;
+            best = std::move(t);
+        } else {
+            hi = mid;
+        }
+    }
+    return best;
+}
+
+// Cuts `lines` to `limit`, telling whether anything was cut: on one line the whole text is cut
+// at the tail, the head or in the middle; on more, the last line shown carries the rest of the
+// text, cut with an ellipsis.
+bool cutToLimit(std::vector<std::string>& lines, const Measurer& m, std::string_view text,
+                const TextLayoutOptions& o, const std::optional<double>& maxWidth, std::optional<int> limit) {
+    if (limit && *limit == 1 && maxWidth) {
+        std::string whole(text);
+        std::replace(whole.begin(), whole.end(), '\n', ' ');
+        if (m.width(whole) > *maxWidth + tolerance) {
+            lines = {truncate(m, whole, *maxWidth, o.truncation)};
+            return true;
+        }
+        lines = {whole};
+        return false;
+    }
+    if (limit && static_cast<int>(lines.size()) > *limit) {
+        std::string last = lines[static_cast<std::size_t>(*limit - 1)];
+        for (std::size_t i = static_cast<std::size_t>(*limit); i < lines.size(); ++i) last += " " + lines[i];
+        lines.resize(static_cast<std::size_t>(*limit));
+        lines.back() = maxWidth ? truncate(m, last + std::string(ellipsis), *maxWidth, TruncationMode::tail)
+                                : lines.back() + std::string(ellipsis);
+        return true;
+    }
+    return false;
+}
 
 }  // namespace
 
 TextLayout layoutText(FontEngine& engine, std::string_view text, const TextLayoutOptions& o) {
     const std::optional<double> maxWidth =
         o.maxWidth && std::isfinite(*o.maxWidth) ? std::optional(std::max(0.0, *o.maxWidth)) : std::nullopt;
-
-    auto linesAllowed = [&](const FontMetrics& fm) -> std::optional<int> {
-        std::optional<int> limit = o.lineLimit;
-        if (o.maxHeight && std::isfinite(*o.maxHeight) && fm.lineHeight() > 0) {
-            const int byHeight = std::max(1, static_cast<int>(std::floor((*o.maxHeight + tolerance) / fm.lineHeight())));
-            limit = limit ? std::min(*limit, byHeight) : byHeight;
-        }
-        if (limit) limit = std::max(1, *limit);
-        return limit;
-    };
-    auto attempt = [&](double scale, Attempt& out, ResolvedFont& font, FontMetrics& metrics) {
-        font = ResolvedFont::of(o.font, scale);
-        metrics = engine.metrics(font);
-        const Measurer m(engine, font, o.font.monospacedDigits);
-        out.wrapped = wrap(m, text, maxWidth);
-        const auto limit = linesAllowed(metrics);
-        out.fits = !out.wrapped.brokeWord && (!limit || static_cast<int>(out.wrapped.lines.size()) <= *limit);
-    };
+    Attempt a = scaledToFit(engine, text, o, maxWidth);
 
     TextLayout result;
-    Attempt a;
-    attempt(1, a, result.font, result.metrics);
-    result.scale = 1;
-    if (!a.fits && o.minimumScaleFactor < 1) {
-        // The largest scale that fits, to a hundredth.
-        Attempt low;
-        ResolvedFont lf;
-        FontMetrics lm;
-        attempt(o.minimumScaleFactor, low, lf, lm);
-        if (low.fits) {
-            double lo = o.minimumScaleFactor, hi = 1;
-            Attempt bestA = low;
-            ResolvedFont bf = lf;
-            FontMetrics bm = lm;
-            while (hi - lo > 0.005) {
-                const double mid = (lo + hi) / 2;
-                Attempt t;
-                ResolvedFont tf;
-                FontMetrics tm;
-                attempt(mid, t, tf, tm);
-                if (t.fits) {
-                    lo = mid;
-                    bestA = std::move(t);
-                    bf = tf;
-                    bm = tm;
-                } else {
-                    hi = mid;
-                }
-            }
-            a = std::move(bestA);
-            result.font = bf;
-            result.metrics = bm;
-            result.scale = lo;
-        } else {
-            a = std::move(low);
-            result.font = lf;
-            result.metrics = lm;
-            result.scale = o.minimumScaleFactor;
-        }
-    }
-
+    result.font = a.font;
+    result.metrics = a.metrics;
+    result.scale = a.scale;
     const Measurer m(engine, result.font, o.font.monospacedDigits);
     std::vector<std::string> lines = std::move(a.wrapped.lines);
-    const auto limit = linesAllowed(result.metrics);
-    if (limit && *limit == 1 && maxWidth) {
-        // One line: the whole text, cut at the tail, the head or in the middle.
-        std::string whole(text);
-        std::replace(whole.begin(), whole.end(), '\n', ' ');
-        if (m.width(whole) > *maxWidth + tolerance) {
-            lines = {truncate(m, whole, *maxWidth, o.truncation)};
-            result.truncated = true;
-        } else {
-            lines = {whole};
-        }
-    } else if (limit && static_cast<int>(lines.size()) > *limit) {
-        // The last line shown carries the rest of the text, cut with an ellipsis.
-        std::string last = lines[static_cast<std::size_t>(*limit - 1)];
-        for (std::size_t i = static_cast<std::size_t>(*limit); i < lines.size(); ++i) last += " " + lines[i];
-        lines.resize(static_cast<std::size_t>(*limit));
-        lines.back() = maxWidth ? truncate(m, last + std::string(ellipsis), *maxWidth, TruncationMode::tail)
-                                : lines.back() + std::string(ellipsis);
-        result.truncated = true;
-    }
+    result.truncated = cutToLimit(lines, m, text, o, maxWidth, linesAllowed(o, result.metrics));
 
     const double lh = result.metrics.lineHeight();
     double width = 0;
@@ -260,8 +265,8 @@ TextLayout layoutText(FontEngine& engine, std::string_view text, const TextLayou
     return result;
 }
 
-std::vector<TextRun> TextLayout::runs(FontEngine& engine, Point origin, double frameWidth, TextAlignment alignment,
-                                      bool monospacedDigits) const {
+std::vector<TextRun> TextLayout::runs(FontEngine& engine, Point origin, double frameWidth,
+                                      TextAlignment alignment, bool monospacedDigits) const {
     std::vector<TextRun> out;
     const Measurer m(engine, font, monospacedDigits);
     for (const auto& line : lines) {
@@ -287,7 +292,8 @@ std::vector<TextRun> TextLayout::runs(FontEngine& engine, Point origin, double f
             if (i < s.size()) {
                 const std::string digit(1, s[i]);
                 const double w = engine.advance(font, digit);
-                out.push_back({font, digit, {x + (m.digitAdvance() - w) / 2, y}, w, 0, engine.inkBounds(font, digit)});
+                out.push_back(
+                    {font, digit, {x + (m.digitAdvance() - w) / 2, y}, w, 0, engine.inkBounds(font, digit)});
                 x += m.digitAdvance();
             }
             start = i + 1;

@@ -4,9 +4,9 @@
 // digits get the advance of the widest digit, each drawn centred in its cell (Qt 6.4 cannot
 // switch the font's tabular figures on).
 
+#include "platform/lru_cache.h"
 #include "ui/display_list.h"
 #include "ui/font.h"
-#include "ui/lru_cache.h"
 #include "ui/types.h"
 
 #include <optional>

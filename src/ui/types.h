@@ -17,7 +17,6 @@ inline constexpr double infinity = std::numeric_limits<double>::infinity();
 struct Angle {
     double radians = 0;
     static constexpr Angle degrees(double d) { return {d * std::numbers::pi / 180.0}; }
-    constexpr double degreesValue() const { return radians * 180.0 / std::numbers::pi; }
     friend constexpr bool operator==(const Angle&, const Angle&) = default;
 };
 

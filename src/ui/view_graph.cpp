@@ -211,8 +211,8 @@ const DisplayItem& ViewGraph::update(const View& root, Size size, const Environm
             for (ViewRecord* r : *parts) buildAgain(*r);
         }
         // Centred in the canvas, as the platform's hosting views place their root.
-        rootSize_ = root_->sizeThatFits(size);
-        root_->place({{(size.width - rootSize_.width) / 2, (size.height - rootSize_.height) / 2}, rootSize_});
+        const Size chosen = root_->sizeThatFits(size);
+        root_->place({{(size.width - chosen.width) / 2, (size.height - chosen.height) / 2}, chosen});
     }
     evaluated_ = services_->evaluated;
 

@@ -85,8 +85,6 @@ public:
     // host subscribes there, so what an appear action changes in an object the tree has just
     // started to read is not missed.
     std::function<void()> onObservedObjects;
-    // The size the root view chose.
-    Size rootSize() const { return rootSize_; }
     // How many view bodies (and timeline contents) the last update evaluated.
     std::size_t evaluatedViews() const { return evaluated_; }
 
@@ -113,7 +111,6 @@ private:
     std::size_t evaluated_ = 0;
     std::vector<ObservableObject*> observed_;
     PreferenceValues preferences_;
-    Size rootSize_;
     Animator animator_;
     const DisplayItem* shown_ = nullptr;
     std::optional<double> nextUpdate_;

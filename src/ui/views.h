@@ -19,7 +19,11 @@
 #include "ui/view.h"
 
 #include <functional>
+#include <iterator>
+#include <memory>
 #include <string>
+#include <type_traits>
+#include <vector>
 
 namespace quorlix::ui {
 
@@ -135,6 +139,44 @@ View ForEach(int count, Build build) {
     std::vector<std::pair<std::uint64_t, View>> out;
     for (int i = 0; i < count; ++i) out.emplace_back(static_cast<std::uint64_t>(i), View(build(i)));
     return detail::forEach(std::move(out));
+}
+
+// The items of a lazy stack: how many, each one's identity, and each one's view, made only
+// when it shows.
+struct LazyItems {
+    std::size_t count = 0;
+    std::function<std::uint64_t(std::size_t)> id;
+    std::function<View(std::size_t)> view;
+};
+
+namespace detail {
+View lazyStack(const HStackOptions& options, LazyItems items);
+View lazyStack(const VStackOptions& options, LazyItems items);
+
+template <class Range, class IdFn, class Build>
+LazyItems lazyItems(const Range& items, IdFn id, Build build) {
+    using Item = std::decay_t<decltype(*std::begin(items))>;
+    auto all = std::make_shared<const std::vector<Item>>(std::begin(items), std::end(items));
+    return {all->size(),
+            [all, id](std::size_t i) -> std::uint64_t {
+                const auto key = id((*all)[i]);
+                return std::hash<std::decay_t<decltype(key)>>{}(key);
+            },
+            [all, build](std::size_t i) { return View(build((*all)[i])); }};
+}
+}  // namespace detail
+
+// A row (or column) of one view per item, identified by `id(item)`, as an HStack (VStack) of a
+// ForEach, for lists that may grow long: inside a scroll view only the items in its visible
+// part are built, laid out and drawn, so a frame costs what shows, not what the list holds.
+// Every item is taken to be as long along the axis as the first one.
+template <class Range, class IdFn, class Build>
+View LazyHStack(const HStackOptions& options, const Range& items, IdFn id, Build build) {
+    return detail::lazyStack(options, detail::lazyItems(items, id, build));
+}
+template <class Range, class IdFn, class Build>
+View LazyVStack(const VStackOptions& options, const Range& items, IdFn id, Build build) {
+    return detail::lazyStack(options, detail::lazyItems(items, id, build));
 }
 
 struct ScrollViewOptions {

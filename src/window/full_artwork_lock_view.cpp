@@ -62,6 +62,130 @@ View backdropLayer(const std::optional<platform::Image>& artwork, ArtworkBackdro
         .transition(AnyTransition::opacity());
 }
 
+// The measures the pieces are placed by in a window of W by H: the large artwork is a square
+// of side S whose top edge is `top` from the window's, centred on `centreX` (moved left when
+// the lyrics show).
+struct LockFrame {
+    double W, H, S, top, centreX;
+
+    LockFrame(Size size, bool lyricsVisible)
+        : W(size.width),
+          H(size.height),
+          S(0.43 * H),
+          top(0.29 * H),
+          centreX(lyricsVisible ? 0.286 * W : 0.5 * W) {}
+};
+
+// The pieces of the view, from what one render read.
+struct LockPieces {
+    std::optional<Track> track;
+    LockScreenInfo* info;
+    std::optional<platform::Image> artwork;
+    Color tint;
+    bool folded, lyricsVisible, lyricsAvailable, artworkHidden;
+    State<bool> showing, isCollapsed, choosing;
+    LyricsService* lyrics;
+    std::shared_ptr<ArtworkBackdrop> backdrop;
+
+    View layered(Size size) const {
+        const LockFrame f(size, lyricsVisible);
+        return ZStack({.alignment = Alignment::topLeading},
+                      {
+                          backdropLayer(artwork, *backdrop, {f.W, f.H}).opacity(folded ? 0 : 1),
+                          header(f),
+                          card(f),
+                          artworkButton(f),
+                          lyricsColumn(f),
+                          cornerButtons(),
+                      })
+            .animation(spring, lyricsVisible)
+            .animation(spring, folded);
+    }
+
+    // The clock, or folded the row of weather, battery and headphones.
+    View header(const LockFrame& f) const {
+        return If(folded,
+                  View(LockScreenInfoRow{.info = info})
+                      .frame({.width = 420, .height = 40})
+                      .position(0.5 * f.W, 0.28 * f.H)
+                      .transition(AnyTransition::opacity().combined(AnyTransition::offset(0, -8))),
+                  View(LockClock{.height = f.H, .tint = tint})
+                      .frame({.width = f.W})
+                      .position(0.5 * f.W, 0.16 * f.H)
+                      .transition(AnyTransition::opacity()));
+    }
+
+    View card(const LockFrame& f) const {
+        return If(folded,
+                  View(LockScreenCard{.sample = track,
+                                      .showArtwork = true,
+                                      .artworkPlaceholder = true,
+                                      .onChoosingOutput =
+                                          [choosing = choosing](bool open) {
+                                              withAnimation(Animation::easeOut(0.2),
+                                                            [&] { choosing = open; });
+                                          }})
+                      .frame({.width = 339, .height = 185})
+                      .position(0.5 * f.W, 0.7 * f.H)
+                      .transition(AnyTransition::opacity()),
+                  View(LockScreenCard{.sample = track, .showArtwork = false, .artworkPlaceholder = false})
+                      .frame({.width = 339, .height = 144})
+                      .position(f.centreX, f.top + f.S + 0.038 * f.H + 72)
+                      .transition(AnyTransition::opacity()));
+    }
+
+    // The artwork, large, or folded small above the card; a click folds or unfolds the view.
+    View artworkButton(const LockFrame& f) const {
+        const Point expandedCentre{f.centreX, f.top + f.S / 2};
+        const Point collapsedCentre{0.5 * f.W - 117.5, 0.7 * f.H - 40.5};
+        const Point centre = folded ? collapsedCentre : expandedCentre;
+        const double side = folded ? 60 : f.S;
+        return Button(
+                   View(ArtworkView{.image = artwork, .size = side, .radius = folded ? 12 : 0.035 * f.S})
+                       .shadow(Color::black.opacity(folded ? 0.3 : 0.4), folded ? 6 : 30, 0, folded ? 3 : 14),
+                   [showing = showing, isCollapsed = isCollapsed] {
+                       withAnimation(spring, [&] {
+                           isCollapsed = !isCollapsed.get();
+                           if (isCollapsed) showing = false;
+                       });
+                   })
+            .buttonStyle(IslandButtonStyle{})
+            .position(centre.x, centre.y)
+            // Under the open output chooser the small artwork neither shows nor takes clicks.
+            .opacity(artworkHidden ? 0 : 1)
+            .disabled(artworkHidden);
+    }
+
+    View lyricsColumn(const LockFrame& f) const {
+        const double columnWidth = std::min(0.44 * f.W, 760.0);
+        return If(lyricsVisible,
+                  View(FullLyricsColumn{.lineSpacing = 0.097 * f.H, .fontSize = std::max(0.041 * f.H, 30.0)})
+                      .frame({.width = columnWidth, .height = f.S + 144, .alignment = Alignment::leading})
+                      .position(0.508 * f.W + columnWidth / 2, 0.02 * f.H + 0.29 * f.H + (144 + f.S) / 2)
+                      .transition(AnyTransition::opacity().combined(AnyTransition::offset(30, 0))));
+    }
+
+    // Settings and the lyrics' switch, in the top left corner.
+    View cornerButtons() const {
+        return If(!folded,
+                  VStack({.alignment = HorizontalAlignment::center, .spacing = 10},
+                         {
+                             cornerButton("gearshape.fill", "Ajustes", false,
+                                          [] { AppActions::openSettingsSection(SettingsSection::general); }),
+                             // Asked afresh at the click: the lyrics may have come or gone.
+                             cornerButton("quote.bubble.fill", "Letra", lyricsVisible,
+                                          [showing = showing, lyrics = lyrics] {
+                                              if (!canShowLyrics(*lyrics)) return;
+                                              withAnimation(spring, [&] { showing = !showing.get(); });
+                                          })
+                                 .opacity(lyricsAvailable ? 1 : 0.45),
+                         })
+                      .padding(Edge::leading, 35)
+                      .padding(Edge::top, 35)
+                      .transition(AnyTransition::opacity()));
+    }
+};
+
 }  // namespace
 
 View FullArtworkLockView::body(Context& ctx) const {
@@ -74,110 +198,25 @@ View FullArtworkLockView::body(Context& ctx) const {
     // The blurred backdrop, made again only for another artwork or screen size.
     const auto backdrop = ctx.state<std::shared_ptr<ArtworkBackdrop>>(std::make_shared<ArtworkBackdrop>());
 
-    const std::optional<Track> track = sample;
-    LockScreenInfo* lockInfo = info;
-    const std::optional<platform::Image> artwork = nowPlaying.artwork.get();
     const RGBA accent = nowPlaying.displayColor();
-    const Color tint(accent.red, accent.green, accent.blue, accent.opacity);
     const bool lyricsAvailable = canShowLyrics(lyrics);
     const bool folded = isCollapsed;
-    const bool lyricsVisible = showing && lyricsAvailable && !folded;
-    const bool artworkHidden = folded && choosing;
-    LyricsService* lyricsService = &lyrics;
-
-    return GeometryReader([=](const GeometryProxy& proxy) {
-               const double W = proxy.size().width, H = proxy.size().height;
-               const double S = 0.43 * H;
-               const double top = 0.29 * H;
-               const double centreX = lyricsVisible ? 0.286 * W : 0.5 * W;
-               const Point expandedCentre{centreX, top + S / 2};
-               const Point collapsedCentre{0.5 * W - 117.5, 0.7 * H - 40.5};
-               const Point artworkCentre = folded ? collapsedCentre : expandedCentre;
-               const double side = folded ? 60 : S;
-
-               const View header =
-                   If(folded,
-                      View(LockScreenInfoRow{.info = lockInfo})
-                          .frame({.width = 420, .height = 40})
-                          .position(0.5 * W, 0.28 * H)
-                          .transition(AnyTransition::opacity().combined(AnyTransition::offset(0, -8))),
-                      View(LockClock{.height = H, .tint = tint})
-                          .frame({.width = W})
-                          .position(0.5 * W, 0.16 * H)
-                          .transition(AnyTransition::opacity()));
-
-               const View card =
-                   If(folded,
-                      View(LockScreenCard{.sample = track,
-                                          .showArtwork = true,
-                                          .artworkPlaceholder = true,
-                                          .onChoosingOutput =
-                                              [choosing](bool open) {
-                                                  withAnimation(Animation::easeOut(0.2),
-                                                                [&] { choosing = open; });
-                                              }})
-                          .frame({.width = 339, .height = 185})
-                          .position(0.5 * W, 0.7 * H)
-                          .transition(AnyTransition::opacity()),
-                      View(LockScreenCard{.sample = track, .showArtwork = false, .artworkPlaceholder = false})
-                          .frame({.width = 339, .height = 144})
-                          .position(centreX, top + S + 0.038 * H + 72)
-                          .transition(AnyTransition::opacity()));
-
-               const View artworkButton =
-                   Button(View(ArtworkView{.image = artwork, .size = side, .radius = folded ? 12 : 0.035 * S})
-                              .shadow(Color::black.opacity(folded ? 0.3 : 0.4), folded ? 6 : 30, 0,
-                                      folded ? 3 : 14),
-                          [showing, isCollapsed] {
-                              withAnimation(spring, [&] {
-                                  isCollapsed = !isCollapsed.get();
-                                  if (isCollapsed) showing = false;
-                              });
-                          })
-                       .buttonStyle(IslandButtonStyle{})
-                       .position(artworkCentre.x, artworkCentre.y)
-                       // Under the open output chooser the small artwork neither shows nor takes clicks.
-                       .opacity(artworkHidden ? 0 : 1)
-                       .disabled(artworkHidden);
-
-               const double columnWidth = std::min(0.44 * W, 760.0);
-               const View lyricsColumn =
-                   If(lyricsVisible,
-                      View(FullLyricsColumn{.lineSpacing = 0.097 * H, .fontSize = std::max(0.041 * H, 30.0)})
-                          .frame({.width = columnWidth, .height = S + 144, .alignment = Alignment::leading})
-                          .position(0.508 * W + columnWidth / 2, 0.02 * H + 0.29 * H + (144 + S) / 2)
-                          .transition(AnyTransition::opacity().combined(AnyTransition::offset(30, 0))));
-
-               const View cornerButtons = If(
-                   !folded,
-                   VStack({.alignment = HorizontalAlignment::center, .spacing = 10},
-                          {
-                              cornerButton("gearshape.fill", "Ajustes", false,
-                                           [] { AppActions::openSettingsSection(SettingsSection::general); }),
-                              // Asked afresh at the click: the lyrics may have come or gone.
-                              cornerButton("quote.bubble.fill", "Letra", lyricsVisible,
-                                           [showing, lyricsService] {
-                                               if (!canShowLyrics(*lyricsService)) return;
-                                               withAnimation(spring, [&] { showing = !showing.get(); });
-                                           })
-                                  .opacity(lyricsAvailable ? 1 : 0.45),
-                          })
-                       .padding(Edge::leading, 35)
-                       .padding(Edge::top, 35)
-                       .transition(AnyTransition::opacity()));
-
-               return ZStack({.alignment = Alignment::topLeading},
-                             {
-                                 backdropLayer(artwork, *backdrop.get(), {W, H}).opacity(folded ? 0 : 1),
-                                 header,
-                                 card,
-                                 artworkButton,
-                                 lyricsColumn,
-                                 cornerButtons,
-                             })
-                   .animation(spring, lyricsVisible)
-                   .animation(spring, folded);
-           })
+    const LockPieces pieces{
+        .track = sample,
+        .info = info,
+        .artwork = nowPlaying.artwork.get(),
+        .tint = Color(accent.red, accent.green, accent.blue, accent.opacity),
+        .folded = folded,
+        .lyricsVisible = showing && lyricsAvailable && !folded,
+        .lyricsAvailable = lyricsAvailable,
+        .artworkHidden = folded && choosing,
+        .showing = showing,
+        .isCollapsed = isCollapsed,
+        .choosing = choosing,
+        .lyrics = &lyrics,
+        .backdrop = backdrop.get(),
+    };
+    return GeometryReader([pieces](const GeometryProxy& proxy) { return pieces.layered(proxy.size()); })
         .ignoresSafeArea();
 }
 

@@ -117,6 +117,65 @@ View equalizer(bool playing) {
                            .frame({.width = 22, .height = 12}));
 }
 
+// The output chooser the card turns into; done, it turns back.
+View outputChooser(const State<bool>& choosing) {
+    return liquidGlass(OutputPicker{.done = [choosing] { choosing = false; }}
+                           .padding(Edges::horizontal, 12)
+                           .padding(Edges::vertical, 10),
+                       24)
+        .padding(4)
+        .frame({.maxWidth = infinity, .maxHeight = infinity})
+        .transition(AnyTransition::opacity());
+}
+
+// The artwork (or its place) beside the titles, or the titles centred, with the equalizer.
+View cardHeader(const LockScreenCard& card, const Track& track, NowPlayingService& nowPlaying, bool playing) {
+    if (card.showArtwork) {
+        const View artwork =
+            card.artworkPlaceholder
+                ? Color::clear.frame({.width = 60, .height = 60})
+                : View(ArtworkView{.image = nowPlaying.artwork.get(), .size = 60, .radius = 12})
+                      .shadow(Color::black.opacity(0.3), 6, 0, 3);
+        return HStack({.alignment = VerticalAlignment::center, .spacing = 21},
+                      {artwork, titles(track, HorizontalAlignment::leading), Spacer(4), equalizer(playing)})
+            .padding(Edges::horizontal, 18)
+            .padding(Edge::top, 18);
+    }
+    return ZStack({.alignment = Alignment::topTrailing},
+                  {
+                      titles(track, HorizontalAlignment::center)
+                          .frame({.maxWidth = infinity})
+                          .padding(Edges::horizontal, 44),
+                      equalizer(playing).padding(Edge::top, 6),
+                  })
+        .padding(Edges::horizontal, 18)
+        .padding(Edge::top, 16);
+}
+
+// The left button, previous, play or pause, next and the output button, which opens the
+// chooser.
+View controlRow(NowPlayingService& nowPlaying, LeftButtonAction left,
+                const std::optional<AudioOutput>& output, bool playing, const State<bool>& choosing) {
+    NowPlayingService* player = &nowPlaying;
+    return HStack(
+        {.alignment = VerticalAlignment::center, .spacing = 0},
+        {
+            leftControl(left, nowPlaying),
+            Spacer(0),
+            control("backward.fill", 17, FontWeight::semibold, std::nullopt, false,
+                    [player] { player->send("previous track"); }),
+            Spacer(0),
+            control(playing ? "pause.fill" : "play.fill", 28, FontWeight::semibold, std::nullopt, false,
+                    [player] { player->togglePlayPause(); }),
+            Spacer(0),
+            control("forward.fill", 17, FontWeight::semibold, std::nullopt, false,
+                    [player] { player->send("next track"); }),
+            Spacer(0),
+            control(output ? output->symbol() : "hifispeaker.fill", 20, FontWeight::regular, std::nullopt,
+                    true, [choosing] { withAnimation(Animation::easeOut(0.2), [&] { choosing = true; }); }),
+        });
+}
+
 }  // namespace
 
 View LockScreenCard::body(Context& ctx) const {
@@ -130,66 +189,17 @@ View LockScreenCard::body(Context& ctx) const {
     std::optional<Track> track = nowPlaying.track.get();
     if (!track) track = sample;
     if (choosing) {
-        chooser = liquidGlass(OutputPicker{.done = [choosing] { choosing = false; }}
-                                  .padding(Edges::horizontal, 12)
-                                  .padding(Edges::vertical, 10),
-                              24)
-                      .padding(4)
-                      .frame({.maxWidth = infinity, .maxHeight = infinity})
-                      .transition(AnyTransition::opacity());
+        chooser = outputChooser(choosing);
     } else if (track) {
         const bool playing = nowPlaying.isPlaying.get();
-        View header;
-        if (showArtwork) {
-            const View artwork =
-                artworkPlaceholder
-                    ? Color::clear.frame({.width = 60, .height = 60})
-                    : View(ArtworkView{.image = nowPlaying.artwork.get(), .size = 60, .radius = 12})
-                          .shadow(Color::black.opacity(0.3), 6, 0, 3);
-            header =
-                HStack({.alignment = VerticalAlignment::center, .spacing = 21},
-                       {artwork, titles(*track, HorizontalAlignment::leading), Spacer(4), equalizer(playing)})
-                    .padding(Edges::horizontal, 18)
-                    .padding(Edge::top, 18);
-        } else {
-            header = ZStack({.alignment = Alignment::topTrailing},
-                            {
-                                titles(*track, HorizontalAlignment::center)
-                                    .frame({.maxWidth = infinity})
-                                    .padding(Edges::horizontal, 44),
-                                equalizer(playing).padding(Edge::top, 6),
-                            })
-                         .padding(Edges::horizontal, 18)
-                         .padding(Edge::top, 16);
-        }
-
-        NowPlayingService* player = &nowPlaying;
-        const auto& output = volume.currentOutput.get();
-        const View controls = HStack(
-            {.alignment = VerticalAlignment::center, .spacing = 0},
-            {
-                leftControl(settings.leftButton.get(), nowPlaying),
-                Spacer(0),
-                control("backward.fill", 17, FontWeight::semibold, std::nullopt, false,
-                        [player] { player->send("previous track"); }),
-                Spacer(0),
-                control(playing ? "pause.fill" : "play.fill", 28, FontWeight::semibold, std::nullopt, false,
-                        [player] { player->togglePlayPause(); }),
-                Spacer(0),
-                control("forward.fill", 17, FontWeight::semibold, std::nullopt, false,
-                        [player] { player->send("next track"); }),
-                Spacer(0),
-                control(output ? output->symbol() : "hifispeaker.fill", 20, FontWeight::regular, std::nullopt,
-                        true,
-                        [choosing] { withAnimation(Animation::easeOut(0.2), [&] { choosing = true; }); }),
-            });
-
+        const View controls =
+            controlRow(nowPlaying, settings.leftButton.get(), volume.currentOutput.get(), playing, choosing);
         card =
             liquidGlass(
                 VStack(
                     {.alignment = HorizontalAlignment::center, .spacing = 0},
                     {
-                        header,
+                        cardHeader(*this, *track, nowPlaying, playing),
                         Spacer(6),
                         View(LockScreenProgress{.duration = track->duration}).padding(Edges::horizontal, 27),
                         Spacer(6),

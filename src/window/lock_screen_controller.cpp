@@ -32,7 +32,13 @@ LockScreenController::LockScreenController(LockScreenServices services, const pl
       readHeadphones_(readHeadphones ? std::move(readHeadphones)
                                      : BluetoothService::connectedHeadphonesBattery) {
     if (platform_.screenLock) {
-        cancellables_.push_back(platform_.screenLock->observe([this](bool locked) { setLocked(locked); }));
+        cancellables_.push_back(platform_.screenLock->observe([this](platform::ScreenLockNotice notice) {
+            switch (notice) {
+                case platform::ScreenLockNotice::locked: setLocked(true); break;
+                case platform::ScreenLockNotice::unlocked: setLocked(false); break;
+                case platform::ScreenLockNotice::lockNotCarriedOut: lockNotCarriedOut(); break;
+            }
+        }));
     }
     // Only a track appearing or going away changes the windows; a new song does not.
     cancellables_.push_back(services_.nowPlaying.track.subscribe(
@@ -73,6 +79,14 @@ void LockScreenController::setLocked(bool value) {
             services_.nowPlaying.fetchPosition(track->source);
         services_.nowPlaying.syncShuffle();
     }
+    update();
+}
+
+void LockScreenController::lockNotCarriedOut() {
+    // The screen never locked: the windows go as at an unlock, with nothing to hear, and the
+    // next real lock sounds.
+    if (!isLocked_) return;
+    isLocked_ = false;
     update();
 }
 

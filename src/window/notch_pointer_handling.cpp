@@ -21,6 +21,9 @@ using platform::ScrollPhase;
 // Volume per point of a trackpad scroll, and per line of a wheel.
 constexpr double trackpadVolumeStep = 0.0035;
 constexpr double wheelVolumeStep = 0.04;
+// A wheel's click (a notch, a sideways tilt) counts as a swipe this long: one click turns a
+// page or changes a track, and quick clicks after it belong to the same gesture.
+constexpr double wheelClickDistance = 50;
 // A page turns once a swipe has gone this far sideways.
 constexpr double pageSwipeDistance = 40;
 // A track changes once a swipe has gone this far sideways.
@@ -29,6 +32,11 @@ constexpr double trackSwipeDistance = 45;
 constexpr double axisLockDistance = 2.0;
 // ...to horizontal when the sideways part is this much larger than the vertical one.
 constexpr double horizontalDominance = 1.2;
+
+// How far a scroll swiped, in points.
+double swipeDistance(double delta, const platform::ScrollDetail& event) {
+    return event.hasPreciseScrollingDeltas ? delta : delta * wheelClickDistance;
+}
 
 }  // namespace
 
@@ -97,7 +105,7 @@ void NotchWindowController::stepVolume(const platform::ScrollDetail& event) {
         event.deltaY * (event.hasPreciseScrollingDeltas ? trackpadVolumeStep : wheelVolumeStep);
     if (step == 0) return;
     // The service clamps to 0...1 and unmutes above 0.
-    services_.volume.setVolume(static_cast<float>(services_.volume.level.get() + step));
+    services_.volume.stepVolume(static_cast<float>(step));
 }
 
 void NotchWindowController::handlePageSwipe(const platform::ScrollDetail& event) {
@@ -106,7 +114,8 @@ void NotchWindowController::handlePageSwipe(const platform::ScrollDetail& event)
         swipeAccumulated_ = 0;
         swipeHandled_ = false;
     }
-    if (std::abs(event.deltaX) > std::abs(event.deltaY)) swipeAccumulated_ += event.deltaX;
+    if (std::abs(event.deltaX) > std::abs(event.deltaY))
+        swipeAccumulated_ += swipeDistance(event.deltaX, event);
     if (!swipeHandled_ && std::abs(swipeAccumulated_) > pageSwipeDistance) {
         swipeHandled_ = true;
         turnPage(swipeAccumulated_ < 0);
@@ -118,7 +127,6 @@ void NotchWindowController::handlePageSwipe(const platform::ScrollDetail& event)
 }
 
 bool NotchWindowController::handleTrackSwipe(const platform::ScrollDetail& event) {
-    if (!event.hasPreciseScrollingDeltas) return false;
     const auto& track = services_.nowPlaying.track.get();
     if (!track) return false;
     if (event.phase == ScrollPhase::began) {
@@ -129,13 +137,13 @@ bool NotchWindowController::handleTrackSwipe(const platform::ScrollDetail& event
     // The coasting of a sideways swipe is swallowed; that of a vertical scroll passes on.
     if (event.isMomentum()) return trackSwipeAxis_ == SwipeAxis::horizontal;
 
-    const double dx = std::abs(event.deltaX);
-    const double dy = std::abs(event.deltaY);
+    const double dx = std::abs(swipeDistance(event.deltaX, event));
+    const double dy = std::abs(swipeDistance(event.deltaY, event));
     if (!trackSwipeAxis_ && dx + dy > axisLockDistance)
         trackSwipeAxis_ = dx > horizontalDominance * dy ? SwipeAxis::horizontal : SwipeAxis::vertical;
     if (trackSwipeAxis_ != SwipeAxis::horizontal) return false;
 
-    trackSwipe_ += event.deltaX;
+    trackSwipe_ += swipeDistance(event.deltaX, event);
     if (!trackSwipeHandled_ && std::abs(trackSwipe_) > trackSwipeDistance) {
         trackSwipeHandled_ = true;
         haptic(platform::HapticPattern::alignment);

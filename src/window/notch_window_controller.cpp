@@ -39,9 +39,13 @@ NotchWindowController::NotchWindowController(const platform::Screen& screen, Isl
     panel_->orderFront();
 
     const auto schedule = [this] { scheduleInputAreaUpdate(); };
-    // What the open island's size and its output menu follow.
-    for (ObservableObject* source :
-         std::initializer_list<ObservableObject*>{&state_, &services_.settings, &LivePreview::shared()})
+    // What the open island's size and its output menu follow...
+    std::vector<ObservableObject*> sources{&state_, &services_.settings, &LivePreview::shared()};
+    // ...and, where the closed island takes the pointer itself, what its shape follows.
+    if (takesPointerWhenClosed())
+        sources.insert(sources.end(),
+                       {&services_.hud, &services_.agents, &services_.timer, &services_.nowPlaying});
+    for (ObservableObject* source : sources)
         subscriptions_.push_back(source->objectWillChange.connect(schedule));
     updateInputAreas();
 
@@ -103,17 +107,31 @@ void NotchWindowController::scheduleInputAreaUpdate() {
     inputAreaWork_ = platform::MainQueue::shared().async([this] { updateInputAreas(); });
 }
 
+bool NotchWindowController::takesPointerWhenClosed() const {
+    return platform_.pointerMonitor && !platform_.pointerMonitor->followsPointerEverywhere();
+}
+
 void NotchWindowController::updateInputAreas() {
     std::vector<Rect> areas;
-    // Closed, the island takes no clicks (the desktop's own top bar may lie under it); the
-    // pointer monitor tells it of hovers and clicks instead.
-    if (!hiddenForFullscreen_ && state_.expanded.get()) {
-        const Rect area = openArea();
+    const auto take = [&](const Rect& area) {
         const Rect panel = panel_->frame();
         // Into the panel's own space: from its top-left corner, y downward.
         areas.emplace_back(area.minX() - panel.minX(), panel.maxY() - area.maxY(), area.width(),
                            area.height());
+    };
+    // Closed, the island takes no clicks (the desktop's own top bar may lie under it); the
+    // pointer monitor tells it of hovers and clicks instead. Where the monitor sees the pointer
+    // only over our own windows, the island's visible shape takes it, so that entering,
+    // clicking and scrolling it reach the island's window.
+    if (!hiddenForFullscreen_) {
+        if (state_.expanded.get())
+            take(openArea());
+        else if (takesPointerWhenClosed())
+            take(islandRect(collapsedMode()));
     }
+    // Unchanged areas (a running timer publishes every second) cost the window nothing.
+    if (areas == inputAreas_) return;
+    inputAreas_ = areas;
     panel_->setInputAreas(areas);
 }
 

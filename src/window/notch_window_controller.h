@@ -9,7 +9,9 @@
 // The panel takes the pointer only while the island is open, inside its hit area, which the
 // controller keeps up to date as the island's size changes; closed, every click goes through
 // to what lies under it, and the pointer events forwarded from the pointer monitor alone
-// open it. Delayed work lives in members, so it dies with the controller. Main thread only.
+// open it. Where the monitor hears of the pointer only over the application's own windows
+// (a Wayland session), the closed island's visible shape takes the pointer instead. Delayed
+// work lives in members, so it dies with the controller. Main thread only.
 
 #include "foundation/notch_geometry.h"
 #include "island/island_mode.h"
@@ -97,6 +99,8 @@ private:
     // once the change that triggered it is stored.
     void scheduleInputAreaUpdate();
     void updateInputAreas();
+    // Whether the closed island must take the pointer over its shape to hear of it.
+    bool takesPointerWhenClosed() const;
     void setContent();
 
     IslandServices services_;
@@ -118,6 +122,7 @@ private:
     platform::WorkItem outputMenuWork_;
 
     platform::WorkItem inputAreaWork_;
+    std::vector<Rect> inputAreas_;
     std::vector<Subscription> subscriptions_;
 };
 

@@ -120,6 +120,28 @@ TEST_F(AppDelegateTest, EachBuildAsksForAccessibilityAtMostOnce) {
     EXPECT_EQ(defaults().stringForKey("accessibilityTrustedBuild"), UpdateService::currentBuild());
 }
 
+TEST_F(AppDelegateTest, ATrustThatCanNeverBeGrantedReopensNoOnboardingAndIsNeverAskedFor) {
+    // A returning user of an earlier build, in a Wayland session.
+    fake.accessibilityTrust.grantable = false;
+    defaults().setBool("didShowWelcome", true);
+    defaults().setString("accessibilityAskedFor", "41-1700000000");
+    launch();
+    EXPECT_FALSE(app->askAccessibility);
+    EXPECT_TRUE(windows.onboarding.empty());
+    // Switching the media keys on asks nothing either.
+    settings().replaceSystemHUD = false;
+    fake.time.runPending();
+    settings().replaceSystemHUD = true;
+    fake.time.advance(5);
+    EXPECT_EQ(fake.accessibilityTrust.prompts, 0);
+
+    // A new user still meets onboarding, from its start.
+    app.reset();
+    defaults().removeObject("didShowWelcome");
+    launch();
+    EXPECT_EQ(windows.onboarding, std::vector{false});
+}
+
 TEST_F(AppDelegateTest, TheFirstDeveloperPreviewKeySetWinsOverTheOthersAndOverOnboarding) {
     defaults().setString("previewTab", "calendar");
     defaults().setString("previewHUD", "volume");

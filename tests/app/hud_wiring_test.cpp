@@ -352,21 +352,28 @@ TEST_F(HUDWiringTest, TrackChangesLoadOrClearLyrics) {
     w.wiring->subscribeTrackChanges();  // the current track is handled at once
     EXPECT_EQ(loads(), 1);
 
-    song.title = "Uno (remasterizada)";
-    w.nowPlaying.track = song;  // same id: nothing
+    w.nowPlaying.track = song;  // the same track again: nothing
     EXPECT_EQ(statuses.size(), 1u);
+    // Another title, album or length under the same id is another track: some players give
+    // every file one id.
+    song.title = "Uno (remasterizada)";
+    w.nowPlaying.track = song;
+    EXPECT_EQ(loads(), 2);
+    song.duration = 201;
+    w.nowPlaying.track = song;
+    EXPECT_EQ(loads(), 3);
 
     w.nowPlaying.track = Track{"spotify:2", "Dos", "Ana", "", 180, PlayerSource::spotify};
-    EXPECT_EQ(loads(), 2);
+    EXPECT_EQ(loads(), 4);
 
     w.nowPlaying.track = std::nullopt;  // no track is passed on too
-    EXPECT_EQ(statuses.size(), 3u);
+    EXPECT_EQ(statuses.size(), 5u);
     w.nowPlaying.track = std::nullopt;
-    EXPECT_EQ(statuses.size(), 3u);
+    EXPECT_EQ(statuses.size(), 5u);
 
     w.settings().lyricsEnabled = false;
     w.nowPlaying.track = song;
-    EXPECT_EQ(loads(), 2);
+    EXPECT_EQ(loads(), 4);
     EXPECT_EQ(clears(), 2) << "lyrics off: cleared at once";
 }
 

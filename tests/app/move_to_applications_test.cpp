@@ -143,9 +143,17 @@ TEST_F(MoveToApplicationsTest, TheCopyGoesIntoPlaceTheOldOneToTheTrashAndTheSour
     put(target / "resources/viejo.txt", "anterior");
     // Folders unpacked read-only are filled, and can later be replaced by an update.
     fs::permissions(source / "resources", fs::perms(0555));
+    // What the user has installed each time something goes to the trash.
+    Strings installedWhenTrashing;
+    fake.trash.check = [&](const fs::path&) {
+        installedWhenTrashing.push_back(versionIn(target));
+        return std::nullopt;
+    };
     auto m = offerAndMove(source);
 
     EXPECT_EQ(lastAlert(), "");
+    EXPECT_EQ(installedWhenTrashing, (Strings{"1.2.0", "1.2.0"}))
+        << "the old copy goes once the new one is in place";
     EXPECT_EQ(versionIn(target), "1.2.0");
     EXPECT_EQ(fs::status(target / "quorlix").permissions(), fs::perms(0755));
     EXPECT_EQ(fs::status(target / "resources").permissions(), fs::perms(0755));
@@ -153,7 +161,9 @@ TEST_F(MoveToApplicationsTest, TheCopyGoesIntoPlaceTheOldOneToTheTrashAndTheSour
     EXPECT_FALSE(fs::exists(target / "resources/viejo.txt"));
     EXPECT_EQ(applications(), Strings{"Quorlix"}) << "no hidden copy left";
 
-    ASSERT_EQ(fake.trash.trashed, (std::vector<fs::path>{target, source}));
+    ASSERT_EQ(fake.trash.trashed.size(), 2u);
+    EXPECT_EQ(fake.trash.trashed[0].filename(), "Quorlix") << "trashed under its own name";
+    EXPECT_EQ(fake.trash.trashed[1], source);
     EXPECT_EQ(platform::readFile(fake.trash.item(0) / "resources/viejo.txt"), "anterior");
     EXPECT_EQ(launches, Strings{program() + " source"}) << "not taking launches, source still there";
     EXPECT_EQ(fake.applicationInstance.calls, (Strings{"stop", "register " + program()}));
@@ -222,13 +232,16 @@ TEST_F(MoveToApplicationsTest, AFailedCopyOrTrashLeavesTheInstalledCopyAsItWas) 
     EXPECT_EQ(versionIn(target), "1.0.0");
     EXPECT_EQ(applications(), Strings{"Quorlix"}) << "no hidden copy left";
 
-    // An old copy the trash will not take stays, and nothing is put in its place.
+    // An old copy the trash will not take is put back, and the new one goes.
     fs::remove(secret);
-    fake.trash.refusing = target;
+    fake.trash.check = [](const fs::path&) {
+        return std::optional<std::string>("la papelera no acepta esto");
+    };
     offerAndMove(source);
     EXPECT_EQ(lastAlert(), askYourself + "la papelera no acepta esto)");
     EXPECT_EQ(versionIn(target), "1.0.0");
     EXPECT_EQ(applications(), Strings{"Quorlix"});
+    EXPECT_TRUE(launches.empty());
 
     // A folder holding ~/Applications would be copied into itself.
     makeApplication(home, "1.2.0");

@@ -80,6 +80,7 @@ public:
     std::optional<Subscription> monitor(std::function<void(const platform::PointerEvent&)> handler) override;
     Point mouseLocation() const override { return location; }
     std::int64_t dragChangeCount() const override { return changeCount; }
+    bool followsPointerEverywhere() const override { return everywhere; }
 
     // Moves the pointer and reports the event to every monitor.
     void send(platform::PointerEventType type, Point at);
@@ -87,6 +88,8 @@ public:
 
     Point location;
     std::int64_t changeCount = 0;
+    // False: the pointer is seen only over the application's windows (a Wayland session).
+    bool everywhere = true;
     // How many monitors are installed now.
     std::size_t monitorCount() const { return events_.subscriberCount(); }
 

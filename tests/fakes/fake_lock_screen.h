@@ -11,15 +11,18 @@ namespace quorlix::fakes {
 
 class FakeScreenLockNotifications final : public platform::ScreenLockNotifications {
 public:
-    Subscription observe(std::function<void(bool)> handler) override {
+    using Notice = platform::ScreenLockNotice;
+
+    Subscription observe(std::function<void(Notice)> handler) override {
         return notices_.connect(std::move(handler));
     }
-    void lock() { notices_.emit(true); }
-    void unlock() { notices_.emit(false); }
+    void lock() { notices_.emit(Notice::locked); }
+    void unlock() { notices_.emit(Notice::unlocked); }
+    void lockNotCarriedOut() { notices_.emit(Notice::lockNotCarriedOut); }
     std::size_t observerCount() const { return notices_.subscriberCount(); }
 
 private:
-    Signal<bool> notices_;
+    Signal<Notice> notices_;
 };
 
 class FakeLockScreenSpace final : public platform::LockScreenSpace {

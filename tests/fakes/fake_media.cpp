@@ -125,32 +125,42 @@ platform::Image FakeImageDecoder::solid(int width, int height, std::uint8_t r, s
     return *platform::Image::fromRGBA(width, height, std::move(pixels));
 }
 
-void FakeHttpClient::get(platform::HttpRequest request, std::function<void(platform::HttpResult)> done) {
+platform::HttpTask FakeHttpClient::get(platform::HttpRequest request,
+                                       std::function<void(platform::HttpResult)> done) {
     requests.push_back({std::move(request), std::move(done), false});
+    return platform::HttpTask([this, alive = std::weak_ptr<char>(alive_), index = requests.size() - 1] {
+        if (!alive.expired() && !requests[index].answered) requests[index].cancelled = true;
+    });
 }
 
 void FakeHttpClient::respond(std::size_t index, int status, std::string body) {
     auto& r = requests.at(index);
     r.answered = true;
-    auto done = r.done;  // the callback may add requests
+    if (r.cancelled) return;  // a cancelled transfer answers no one
+    auto done = r.done;       // the callback may add requests
     done(platform::HttpResult::success(status, std::move(body)));
 }
 
 void FakeHttpClient::fail(std::size_t index, std::string reason) {
     auto& r = requests.at(index);
     r.answered = true;
+    if (r.cancelled) return;
     auto done = r.done;
     done(platform::HttpResult::failure(std::move(reason)));
 }
 
-void FakeHttpClient::download(platform::HttpDownloadRequest request,
-                              std::function<void(platform::HttpDownloadResult)> done) {
+platform::HttpTask FakeHttpClient::download(platform::HttpDownloadRequest request,
+                                            std::function<void(platform::HttpDownloadResult)> done) {
     downloads.push_back({std::move(request), std::move(done), false});
+    return platform::HttpTask([this, alive = std::weak_ptr<char>(alive_), index = downloads.size() - 1] {
+        if (!alive.expired() && !downloads[index].answered) downloads[index].cancelled = true;
+    });
 }
 
 void FakeHttpClient::deliver(std::size_t index, int status, const std::string& body) {
     auto& d = downloads.at(index);
     d.answered = true;
+    if (d.cancelled) return;
     auto done = d.done;
     std::ofstream out(d.request.destination, std::ios::binary);
     out << body;
@@ -162,13 +172,14 @@ void FakeHttpClient::deliver(std::size_t index, int status, const std::string& b
 void FakeHttpClient::failDownload(std::size_t index, std::string reason, bool tooLarge) {
     auto& d = downloads.at(index);
     d.answered = true;
+    if (d.cancelled) return;
     auto done = d.done;
     done(platform::HttpDownloadResult::failure(std::move(reason), tooLarge));
 }
 
 std::size_t FakeHttpClient::pendingCount() const {
-    return static_cast<std::size_t>(
-        std::count_if(requests.begin(), requests.end(), [](const Request& r) { return !r.answered; }));
+    return static_cast<std::size_t>(std::count_if(
+        requests.begin(), requests.end(), [](const Request& r) { return !r.answered && !r.cancelled; }));
 }
 
 }  // namespace quorlix::fakes

@@ -130,28 +130,36 @@ public:
         platform::HttpRequest request;
         std::function<void(platform::HttpResult)> done;
         bool answered = false;
+        // Its handle was cancelled: an answer reaches no one.
+        bool cancelled = false;
     };
     std::vector<Request> requests;
     struct Download {
         platform::HttpDownloadRequest request;
         std::function<void(platform::HttpDownloadResult)> done;
         bool answered = false;
+        bool cancelled = false;
     };
     std::vector<Download> downloads;
 
-    void get(platform::HttpRequest request, std::function<void(platform::HttpResult)> done) override;
-    void download(platform::HttpDownloadRequest request,
-                  std::function<void(platform::HttpDownloadResult)> done) override;
+    platform::HttpTask get(platform::HttpRequest request,
+                           std::function<void(platform::HttpResult)> done) override;
+    platform::HttpTask download(platform::HttpDownloadRequest request,
+                                std::function<void(platform::HttpDownloadResult)> done) override;
 
-    // Answers request `index` (at once, as the main queue would deliver it).
+    // Answers request `index` (at once, as the main queue would deliver it); a cancelled one
+    // answers no one.
     void respond(std::size_t index, int status, std::string body = {});
     void fail(std::size_t index, std::string reason = "sin conexión");
-    // Requests not answered yet.
+    // Requests neither answered nor cancelled.
     std::size_t pendingCount() const;
 
     // Writes `body` to download `index`'s file and answers it with `status`.
     void deliver(std::size_t index, int status, const std::string& body);
     void failDownload(std::size_t index, std::string reason = "sin conexión", bool tooLarge = false);
+
+private:
+    std::shared_ptr<char> alive_ = std::make_shared<char>();
 };
 
 }  // namespace quorlix::fakes

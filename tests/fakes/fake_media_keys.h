@@ -61,9 +61,11 @@ private:
 class FakeAccessibilityTrust final : public platform::AccessibilityTrust {
 public:
     bool trusted = false;
+    bool grantable = true;
     int prompts = 0;
 
     bool isProcessTrusted() const override { return trusted; }
+    bool canBeGranted() const override { return grantable; }
     bool requestTrust() override {
         ++prompts;
         return trusted;

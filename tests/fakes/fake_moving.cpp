@@ -5,7 +5,9 @@ namespace quorlix::fakes {
 namespace fs = std::filesystem;
 
 std::optional<std::string> FakeTrash::moveToTrash(const fs::path& path) {
-    if (refusing && *refusing == path) return std::string("la papelera no acepta esto");
+    if (check) {
+        if (auto error = check(path)) return error;
+    }
     std::error_code ec;
     if (!fs::exists(fs::symlink_status(path, ec))) return std::string("no existe");
     if (!folder.empty()) {

@@ -4,7 +4,7 @@
 // that records whether it takes later launches and which program its entries name.
 //
 //     trash.folder = home / "trash";
-//     trash.refusing = home / "Applications/Quorlix";   // this one cannot be trashed
+//     trash.check = [](const auto& item) { return std::optional<std::string>("llena"); };  // refuses
 //     ... alerts.shown.back().informativeText ...
 
 #include "platform/alerts.h"
@@ -12,6 +12,7 @@
 #include "platform/trash.h"
 
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -22,8 +23,8 @@ class FakeTrash final : public platform::Trash {
 public:
     // Where trashed items go, numbered in order; empty: they are only recorded.
     std::filesystem::path folder;
-    // An item that cannot be trashed.
-    std::optional<std::filesystem::path> refusing;
+    // Runs before each item is trashed; an error it answers refuses the item.
+    std::function<std::optional<std::string>(const std::filesystem::path&)> check;
     std::vector<std::filesystem::path> trashed;
 
     std::optional<std::string> moveToTrash(const std::filesystem::path& path) override;

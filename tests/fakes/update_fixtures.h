@@ -12,6 +12,7 @@
 #include <nlohmann/json.hpp>
 
 #include <algorithm>
+#include <cstdint>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -54,6 +55,8 @@ struct Entry {
     std::string contents;
     std::string link;  // a link's target
     bool hardlink = false;
+    // A sparse regular file this long: `contents` at its start, the rest a hole.
+    std::int64_t holes = 0;
 };
 
 // A gzip-compressed tar archive of `entries`, in order.
@@ -80,6 +83,10 @@ inline std::string makeArchive(const std::vector<Entry>& entries) {
         if (e.type == AE_IFCHR) archive_entry_set_rdev(entry, makedev(1, 3));
         if (e.type == AE_IFREG && !e.hardlink)
             archive_entry_set_size(entry, static_cast<la_int64_t>(e.contents.size()));
+        if (e.holes > 0) {
+            archive_entry_set_size(entry, e.holes);
+            archive_entry_sparse_add_entry(entry, 0, static_cast<la_int64_t>(e.contents.size()));
+        }
         archive_write_header(writer, entry);
         if (!e.contents.empty()) archive_write_data(writer, e.contents.data(), e.contents.size());
         archive_entry_free(entry);

@@ -25,6 +25,7 @@ protected:
             platform::Paths::defaultsFile(UserDefaults::applicationDomain), values.dump()));
     }
     UserDefaults::Value onDisk() {
+        UserDefaults::standard().flush();
         return UserDefaults::persistentDomain(UserDefaults::applicationDomain)
             .value_or(UserDefaults::Value::object());
     }
@@ -55,6 +56,7 @@ TEST_F(AppSettingsTest, AFreshDomainGivesEveryDefaultAndWritesNothing) {
     EXPECT_TRUE(s.autoCheckUpdates.get());
     // Registered defaults answer reads but are not stored.
     EXPECT_EQ(UserDefaults::standard().doubleForKey("islandWidth"), 343);
+    UserDefaults::standard().flush();
     EXPECT_FALSE(platform::readFile(platform::Paths::defaultsFile(UserDefaults::applicationDomain)));
 }
 

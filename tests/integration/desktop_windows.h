@@ -2,19 +2,22 @@
 // What the desktop tests read of the application's ordinary windows on the test's X server:
 // which are shown (xdotool), where, and what they show; and the pictures they may save.
 
+#include "fakes/wait_for.h"
+
 #include <QImage>
 #include <QString>
 
 #include <xcb/xcb.h>
 
 #include <chrono>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <optional>
 #include <sstream>
 #include <string>
-#include <thread>
+#include <utility>
 
 namespace quorlix::testing {
 
@@ -67,16 +70,6 @@ inline std::optional<std::string> quorlixWindow(int width, int height = 0) {
     return std::nullopt;
 }
 
-template <class Condition>
-bool eventually(Condition condition, double seconds = 15) {
-    const auto end = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
-    while (std::chrono::steady_clock::now() < end) {
-        if (condition()) return true;
-        std::this_thread::sleep_for(std::chrono::milliseconds(100));
-    }
-    return condition();
-}
-
 // What the X server shows in a rectangle of the root window.
 inline QImage grab(const std::string& display, const Geometry& g) {
     xcb_connection_t* c = xcb_connect(display.c_str(), nullptr);
@@ -99,11 +92,99 @@ inline QImage grab(const std::string& display, const Geometry& g) {
     return copy;
 }
 
-// Saves a picture into the folder QUORLIX_SCREENSHOTS names, when it names one.
-inline void saveScreenshot(const QImage& image, const char* name) {
+// The desktop behind the island, so the black island shows.
+constexpr std::uint32_t wallpaper = 0x5c6473;
+
+// Paints the root window in the wallpaper's colour (the server keeps it between clients).
+inline void paintWallpaper(const std::string& display) {
+    xcb_connection_t* c = xcb_connect(display.c_str(), nullptr);
+    if (!xcb_connection_has_error(c)) {
+        const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(c)).data->root;
+        xcb_change_window_attributes(c, root, XCB_CW_BACK_PIXEL, &wallpaper);
+        xcb_clear_area(c, 0, root, 0, 0, 0, 0);
+        // A round trip: the server has painted it before the connection goes.
+        std::free(xcb_get_input_focus_reply(c, xcb_get_input_focus(c), nullptr));
+    }
+    xcb_disconnect(c);
+}
+
+// The island on a picture of the screen's top: black on the wallpaper.
+inline bool dark(const QImage& image, int x, int y) { return qGray(image.pixel(x, y)) < 40; }
+
+// The island's extent along one row: first and last dark column, or nothing.
+inline std::optional<std::pair<int, int>> darkSpan(const QImage& image, int y) {
+    int first = -1;
+    int last = -1;
+    for (int x = 0; x < image.width(); ++x) {
+        if (!dark(image, x, y)) continue;
+        if (first < 0) first = x;
+        last = x;
+    }
+    if (first < 0) return std::nullopt;
+    return std::pair{first, last};
+}
+
+// The width of the resting island's dark span, at the row through its middle.
+inline std::optional<int> islandWidth(const QImage& image) {
+    const auto span = darkSpan(image, 15);
+    if (!span) return std::nullopt;
+    return span->second - span->first + 1;
+}
+
+inline bool widthIs(const QImage& image, int width) {
+    const auto w = islandWidth(image);
+    return w && std::abs(*w - width) <= 2;
+}
+
+// Whether the island centred at `centre` is open: dark well below the resting island and
+// beside it.
+inline bool expandedAround(const QImage& image, int centre) {
+    return dark(image, centre, 120) && dark(image, centre - 160, 60);
+}
+
+// Whether a picture shows something: more than one colour.
+inline bool drawn(const QImage& image) {
+    if (image.isNull()) return false;
+    const QRgb first = image.pixel(0, 0);
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            if (image.pixel(x, y) != first) return true;
+    return false;
+}
+
+// How long a picture stays the same to count as at rest: several frames, so that a spring
+// caught between two frames of a loaded machine does not pass for still.
+inline constexpr std::chrono::milliseconds restingSpan{250};
+
+// Waits until a rectangle of the screen shows something that `accept` takes, the same
+// picture for `restingSpan`: what moves there (a spring, a transition) has come to rest.
+// `picture` keeps it.
+template <class Accept = bool (*)(const QImage&)>
+::testing::AssertionResult atRest(const std::string& display, const Geometry& g, QImage* picture = nullptr,
+                                  Accept accept = [](const QImage&) { return true; }) {
+    QImage previous = grab(display, g);
+    auto since = std::chrono::steady_clock::now();
+    return waitFor([&] {
+        QImage now = grab(display, g);
+        if (!drawn(now) || now != previous) {
+            previous = std::move(now);
+            since = std::chrono::steady_clock::now();
+            return false;
+        }
+        if (std::chrono::steady_clock::now() - since < restingSpan || !accept(previous)) return false;
+        if (picture) *picture = previous;
+        return true;
+    });
+}
+
+// Saves what a rectangle of the screen shows, once at rest, into the folder
+// QUORLIX_SCREENSHOTS names, when it names one.
+inline void saveScreenshot(const std::string& display, const Geometry& g, const char* name) {
     const char* folder = std::getenv("QUORLIX_SCREENSHOTS");
     if (!folder || !*folder) return;
-    image.save(QString::fromStdString((std::filesystem::path(folder) / name).string()));
+    QImage picture;
+    EXPECT_TRUE(atRest(display, g, &picture)) << name << " never came to rest";
+    picture.save(QString::fromStdString((std::filesystem::path(folder) / name).string()));
 }
 
 }  // namespace quorlix::testing

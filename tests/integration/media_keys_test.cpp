@@ -3,115 +3,76 @@
 // with pactl.
 
 #include "desktop_session.h"
+#include "desktop_windows.h"
 #include "platform/private_pulse_server.h"
-#include "platform/virtual_display.h"
 
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <cmath>
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <optional>
-#include <sstream>
 #include <string>
-#include <string_view>
-#include <thread>
 
 namespace quorlix::testing {
 namespace {
 
 namespace fs = std::filesystem;
 
-// PulseAudio's full volume in its own units.
-constexpr double normalVolume = 65536;
-
-// The default output's volume (its first channel) from 0 to 1, or nothing.
-std::optional<double> defaultSinkVolume() {
-    // "Volume: front-left: 36864 /  56% / -15.00 dB,   front-right: ..."
-    const auto text = PrivatePulseServer::pactl("get-sink-volume @DEFAULT_SINK@");
-    if (!text) return std::nullopt;
-    const auto label = text->find("front-left:");
-    if (label == std::string::npos) return std::nullopt;
-    const char* start = text->c_str() + label + std::string_view("front-left:").size();
-    char* end = nullptr;
-    const long raw = std::strtol(start, &end, 10);
-    if (end == start) return std::nullopt;
-    return raw / normalVolume;
-}
-
-std::string fileText(const fs::path& file) {
-    std::ifstream in(file);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
-// Polls `condition` for up to `seconds`.
-template <class Condition>
-bool within(double seconds, Condition condition) {
-    const auto end = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
-    while (std::chrono::steady_clock::now() < end) {
-        if (condition()) return true;
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    }
-    return condition();
-}
-
-// Presses `keys` and returns the default output's volume once it has moved from `before`
-// and a moment has passed for any second change to show; nothing if it never moved.
+// Presses `keys` and returns the default output's volume once it has moved from `before`;
+// nothing if it never moved.
 std::optional<double> volumeAfterPressing(const std::string& keys, double before) {
     if (run({"xdotool", "key", keys}) != 0) return std::nullopt;
-    const bool moved = within(10, [&] {
-        const auto now = defaultSinkVolume();
-        return now && std::abs(*now - before) > 0.001;
-    });
-    if (!moved) return std::nullopt;
-    std::this_thread::sleep_for(std::chrono::milliseconds(400));
-    return defaultSinkVolume();
+    std::optional<double> now;
+    if (!waitFor([&] {
+            now = PrivatePulseServer::defaultSinkVolume();
+            return now && std::abs(*now - before) > 0.001;
+        }))
+        return std::nullopt;
+    return now;
 }
 
 TEST(MediaKeys, TheVolumeUpKeyRaisesTheOutputByAStepAndWithShiftAndAltByAQuarterStep) {
-    for (const char* program : {"Xvfb", "xdotool", "pulseaudio", "pactl"})
+    if (const auto missing = DesktopSession::missingProgram(false))
+        GTEST_SKIP() << *missing << " is not installed";
+    for (const char* program : {"pulseaudio", "pactl"})
         if (!installed(program)) GTEST_SKIP() << program << " is not installed";
     PrivatePulseServer pulse;
-    if (!pulse.started()) GTEST_SKIP() << "No private PulseAudio daemon could start here: " << pulse.reason();
-    VirtualDisplay display("1280x720x24");
-    if (display.name().empty()) GTEST_SKIP() << "Xvfb could not start a display";
-
+    ASSERT_TRUE(pulse.ready());
     // The PulseAudio server's variables stay as it set them; the folders are fresh.
-    fakes::TempHome home;
-    Variable displayName("DISPLAY", display.name());
-    Variable qtPlatform("QT_QPA_PLATFORM", "xcb");
-    // The X keyboard library Qt loads reads past the end of a string the strict checks reject,
-    // and the session bus library leaves memory at exit: neither is ours.
-    Variable sanitizer("ASAN_OPTIONS", "detect_leaks=0");
+    DesktopSession session("1280x720x24");
+    ASSERT_TRUE(session.ready());
+    const std::string& display = session.display.name();
+    paintWallpaper(display);
 
     // Set before launch, so the running program reads it as its starting level.
     ASSERT_TRUE(PrivatePulseServer::pactl("set-sink-volume @DEFAULT_SINK@ 50%"));
-    ASSERT_NEAR(defaultSinkVolume().value_or(-1), 0.5, 0.001);
+    ASSERT_NEAR(PrivatePulseServer::defaultSinkVolume().value_or(-1), 0.5, 0.001);
 
-    markWelcomeSeen(home.config() / "com.halvik.quorlix.json");
-    const std::string output = (home.path() / "quorlix.out").string();
-    ChildProcess quorlix({QUORLIX_EXECUTABLE}, {{1, output, O_WRONLY | O_CREAT | O_APPEND},
-                                                {2, output, O_WRONLY | O_CREAT | O_APPEND}});
+    markWelcomeSeen(session.home.config() / "com.halvik.quorlix.json");
+    const auto quorlix = session.launch();
     // The keys are taken once the log says the tap is active: its grabs are on the server by then.
-    const fs::path log = home.state() / "Quorlix.log";
-    ASSERT_TRUE(within(30, [&] { return fileText(log).find("event tap activo") != std::string::npos; }))
+    const fs::path log = session.home.state() / "Quorlix.log";
+    ASSERT_TRUE(waitFor([&] { return fileText(log).find("event tap activo") != std::string::npos; }))
         << "the key tap never became active\nlog:\n"
-        << fileText(log) << "\noutput:\n"
-        << fileText(output);
+        << fileText(log);
 
+    // The second key comes as soon as the first has changed the output, whether or not the
+    // server's report of it has reached Quorlix yet: it steps from the level the first set.
     const auto afterStep = volumeAfterPressing("XF86AudioRaiseVolume", 0.5);
-    ASSERT_TRUE(afterStep) << "the volume key changed nothing\noutput:\n" << fileText(output);
+    ASSERT_TRUE(afterStep) << "the volume key changed nothing";
     // One step is 1/16; a tolerance under a quarter step tells the two apart.
     EXPECT_NEAR(*afterStep, 0.5 + 1.0 / 16, 0.005);
-
     const auto afterFineStep = volumeAfterPressing("shift+alt+XF86AudioRaiseVolume", *afterStep);
     ASSERT_TRUE(afterFineStep) << "Shift+Alt and the volume key changed nothing";
     EXPECT_NEAR(*afterFineStep, *afterStep + 1.0 / 64, 0.005);
-    EXPECT_TRUE(quorlix.running());
+
+    // The volume HUD shows and goes; by then a key counted twice would have shown.
+    const Geometry top{0, 0, 1280, 30};
+    EXPECT_TRUE(waitFor([&] { return widthIs(grab(display, top), 84 + 157); })) << "no volume HUD";
+    EXPECT_TRUE(waitFor([&] { return widthIs(grab(display, top), 84); })) << "the volume HUD stayed";
+    EXPECT_NEAR(PrivatePulseServer::defaultSinkVolume().value_or(-1), *afterFineStep, 0.001);
+    EXPECT_TRUE(quorlix->running());
 }
 
 }  // namespace

@@ -7,7 +7,6 @@
 
 #include "desktop_session.h"
 #include "desktop_windows.h"
-#include "platform/virtual_display.h"
 
 #include <nlohmann/json.hpp>
 
@@ -26,35 +25,22 @@ constexpr int onboardingHeight = 560;
 constexpr int offerWidth = 380;
 
 // A fresh user's desktop: the X server, a compositing manager, the folders and the settings
-// file of a user who never ran Quorlix.
+// file of a user who never ran Quorlix. Every wait watches them.
 class OnboardingDesktop : public ::testing::Test {
 protected:
-    std::optional<VirtualDisplay> display;
-    std::optional<fakes::TempHome> home;
-    std::vector<std::unique_ptr<Variable>> variables;
-    std::optional<ChildProcess> compositor;
+    std::optional<DesktopSession> session;
     fs::path settingsFile;
 
     void SetUp() override {
-        for (const char* program : {"Xvfb", "xcompmgr", "xdotool"})
-            if (!installed(program)) GTEST_SKIP() << program << " is not installed";
-        display.emplace("1280x800x24");
-        if (display->name().empty()) GTEST_SKIP() << "Xvfb could not start a display";
-        home.emplace();
-        variables = sessionVariables(display->name(), home->path());
-        compositor.emplace(std::vector<std::string>{"xcompmgr"},
-                           std::vector<ChildProcess::Open>{{2, "/dev/null", O_WRONLY}});
-        settingsFile = home->config() / "com.halvik.quorlix.json";
+        if (const auto missing = DesktopSession::missingProgram())
+            GTEST_SKIP() << *missing << " is not installed";
+        session.emplace("1280x800x24");
+        ASSERT_TRUE(session->ready());
+        settingsFile = session->home.config() / "com.halvik.quorlix.json";
     }
 
-    std::vector<ChildProcess::Open> logged() const {
-        const std::string log = (home->path() / "quorlix.out").string();
-        return {{1, log, O_WRONLY | O_CREAT | O_APPEND}, {2, log, O_WRONLY | O_CREAT | O_APPEND}};
-    }
-    std::string log() const {
-        std::ifstream in(home->path() / "quorlix.out");
-        return std::string(std::istreambuf_iterator<char>(in), {});
-    }
+    const fakes::TempHome& home() const { return session->home; }
+    std::string log() const { return fileText(session->output()); }
     std::optional<bool> welcomeSeen() const {
         std::ifstream in(settingsFile);
         const auto json = nlohmann::json::parse(in, nullptr, false);
@@ -62,13 +48,38 @@ protected:
             return std::nullopt;
         return json["didShowWelcome"].get<bool>();
     }
+    // The step the window shows, read from its three dots at the bottom (the current one
+    // 16 points wide and bright, the others 6): none while a step is on its way in or out,
+    // its dots away from their place.
+    std::optional<int> shownStep(const std::string& window) const {
+        const auto g = geometryOf(window);
+        if (!g) return std::nullopt;
+        const QImage foot = grab(session->display.name(), {g->x, g->y + g->height - 60, g->width, 60});
+        const int centre = g->width / 2;
+        for (int y = 0; y < foot.height(); ++y) {
+            int start = -1;
+            for (int x = 0; x <= foot.width(); ++x) {
+                const bool bright = x < foot.width() && qGray(foot.pixel(x, y)) > 150;
+                if (bright && start < 0) start = x;
+                if (bright || start < 0) continue;
+                const int length = x - start;
+                const int middle = (start + x) / 2 - centre;
+                start = -1;
+                if (length < 12 || length > 18) continue;
+                // The group is 40 points wide, centred: the wide dot's middle is 12 points
+                // left of the centre, on it, or 12 points right.
+                for (int step = 0; step < 3; ++step)
+                    if (std::abs(middle - (step - 1) * 12) <= 2) return step;
+            }
+        }
+        return std::nullopt;
+    }
     // Gives `window` the keyboard and presses Return.
     static void pressReturn(const std::string& window) {
         EXPECT_EQ(run({"xdotool", "windowfocus", "--sync", window, "key", "Return"}), 0);
     }
-    void picture(const std::string& window, const char* name) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(800));
-        if (const auto g = geometryOf(window)) saveScreenshot(grab(display->name(), *g), name);
+    void picture(const std::string& window, const char* name) const {
+        if (const auto g = geometryOf(window)) saveScreenshot(session->display.name(), *g, name);
     }
 };
 
@@ -102,32 +113,34 @@ std::vector<pid_t> running(const fs::path& program) {
 }
 
 TEST_F(OnboardingDesktop, ANewUserSeesOnboardingAndThreeReturnsEndIt) {
-    ChildProcess quorlix({QUORLIX_EXECUTABLE}, logged());
+    const auto quorlix = session->launch();
     std::optional<std::string> window;
-    ASSERT_TRUE(eventually([&] {
+    ASSERT_TRUE(waitFor([&] {
         return (window = quorlixWindow(onboardingWidth, onboardingHeight)).has_value();
-    })) << "no onboarding window\n"
-        << log();
+    })) << "no onboarding window";
     EXPECT_FALSE(quorlixWindow(offerWidth)) << "a build tree is offered no move";
     picture(*window, "onboarding-welcome-desktop.png");
 
     // Welcome, the permission, the gestures: each Return leads on, the last ends onboarding.
+    // Each Return waits until its step shows, alone: one pressed before the window has drawn
+    // the step would go to the step before.
     for (int step = 0; step < 3; ++step) {
         EXPECT_NE(welcomeSeen(), true) << "ended before its last step";
+        ASSERT_TRUE(waitFor([&] { return shownStep(*window) == step; }))
+            << "step " << step << " is not shown";
         pressReturn(*window);
-        std::this_thread::sleep_for(std::chrono::milliseconds(700));
     }
-    EXPECT_TRUE(eventually([&] { return welcomeSeen() == true; })) << "\"didShowWelcome\" was not stored";
-    EXPECT_TRUE(eventually([&] { return !quorlixWindow(onboardingWidth, onboardingHeight); }))
+    EXPECT_TRUE(waitFor([&] { return welcomeSeen() == true; })) << "\"didShowWelcome\" was not stored";
+    EXPECT_TRUE(waitFor([&] { return !quorlixWindow(onboardingWidth, onboardingHeight); }))
         << "the window stayed";
-    EXPECT_TRUE(quorlix.running());
+    EXPECT_TRUE(quorlix->running());
 }
 
 TEST_F(OnboardingDesktop, ACopyStartedFromDescargasOffersTheMoveAndReturnRunsTheMovedCopy) {
     // An application folder unpacked in the downloads: the program, its information and its
     // resources, without the build tree's development mark.
     const fs::path build = fs::path(QUORLIX_EXECUTABLE).parent_path();
-    const fs::path source = home->path() / "home" / "Descargas" / "Quorlix";
+    const fs::path source = home().path() / "home" / "Descargas" / "Quorlix";
     fs::create_directories(source / "resources");
     std::error_code ec;
     fs::create_hard_link(QUORLIX_EXECUTABLE, source / "quorlix", ec);  // spares a copy of the program
@@ -135,15 +148,15 @@ TEST_F(OnboardingDesktop, ACopyStartedFromDescargasOffersTheMoveAndReturnRunsThe
     fs::copy_file(build / "app-info.json", source / "app-info.json");
     for (const char* item : {"quorlix.png", "Sounds", "SystemSounds"})
         fs::copy(build / "resources" / item, source / "resources" / item, fs::copy_options::recursive);
-    const fs::path target = home->path() / "home" / "Applications" / "Quorlix";
+    const fs::path target = home().path() / "home" / "Applications" / "Quorlix";
     // The copy finds its resources beside itself.
     const Unset resources("QUORLIX_RESOURCES");
 
-    ChildProcess original({(source / "quorlix").string()}, logged());
+    // It ends once it has handed over to the moved copy: no wait watches it.
+    const auto original = session->launch({(source / "quorlix").string()}, true);
     std::optional<std::string> offer;
-    EXPECT_TRUE(eventually([&] { return (offer = quorlixWindow(offerWidth)).has_value(); }))
-        << "no move offer\n"
-        << log();
+    EXPECT_TRUE(waitFor([&] { return (offer = quorlixWindow(offerWidth)).has_value(); }, {original.get()}))
+        << "no move offer";
     if (offer) {
         const auto g = geometryOf(*offer);
         EXPECT_GT(g->height, 300) << "as tall as its content";
@@ -155,20 +168,20 @@ TEST_F(OnboardingDesktop, ACopyStartedFromDescargasOffersTheMoveAndReturnRunsThe
 
     // The copy runs from ~/Applications; the one that offered it has ended and gone to the trash.
     std::vector<pid_t> moved;
-    EXPECT_TRUE(eventually([&] { return !(moved = running(target / "quorlix")).empty(); }, 60))
+    EXPECT_TRUE(waitFor([&] { return !(moved = running(target / "quorlix")).empty(); }))
         << "the moved copy does not run\n"
         << log();
-    EXPECT_TRUE(eventually([&] { return !original.running(); }, 30)) << "the first copy did not quit";
+    EXPECT_TRUE(waitFor([&] { return !original->running(); })) << "the first copy did not quit";
     EXPECT_TRUE(fs::exists(target / "app-info.json"));
     EXPECT_FALSE(fs::exists(source));
-    EXPECT_TRUE(fs::exists(home->data() / "Trash" / "files" / "Quorlix" / "quorlix"));
+    EXPECT_TRUE(fs::exists(home().data() / "Trash" / "files" / "Quorlix" / "quorlix"));
     // Installed now, the moved copy goes on to onboarding.
-    EXPECT_TRUE(eventually([&] { return quorlixWindow(onboardingWidth, onboardingHeight).has_value(); }))
+    EXPECT_TRUE(waitFor([&] { return quorlixWindow(onboardingWidth, onboardingHeight).has_value(); }))
         << log();
 
     // The moved copy was started on its own, not by this test: end it by its id.
     for (const pid_t pid : moved) ::kill(pid, SIGTERM);
-    EXPECT_TRUE(eventually([&] { return running(target / "quorlix").empty(); }, 30));
+    EXPECT_TRUE(waitFor([&] { return running(target / "quorlix").empty(); }));
 }
 
 }  // namespace

@@ -8,7 +8,6 @@
 
 #include "desktop_session.h"
 #include "desktop_windows.h"
-#include "platform/virtual_display.h"
 
 #include <QImage>
 
@@ -17,12 +16,10 @@
 
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <cstdio>
 #include <fstream>
 #include <optional>
 #include <sstream>
-#include <thread>
 
 namespace quorlix::testing {
 namespace {
@@ -73,81 +70,96 @@ std::optional<bool> storedSetting(const fs::path& file, const char* key) {
 }
 
 TEST(SettingsWindowDesktop, ASecondLaunchOpensItsSwitchesWriteTheSettingsAndItsCloseButtonHidesIt) {
-    for (const char* program : {"Xvfb", "xcompmgr", "xdotool", "xprop"})
-        if (!installed(program)) GTEST_SKIP() << program << " is not installed";
-    VirtualDisplay display(std::to_string(screenWidth) + "x" + std::to_string(screenHeight) + "x24");
-    if (display.name().empty()) GTEST_SKIP() << "Xvfb could not start a display";
+    if (const auto missing = DesktopSession::missingProgram())
+        GTEST_SKIP() << *missing << " is not installed";
+    if (!installed("xprop")) GTEST_SKIP() << "xprop is not installed";
+    DesktopSession session(std::to_string(screenWidth) + "x" + std::to_string(screenHeight) + "x24");
+    ASSERT_TRUE(session.ready());
+    const std::string& display = session.display.name();
 
-    fakes::TempHome home;
-    const auto session = sessionVariables(display.name(), home.path());
-    const fs::path runtime = home.path() / "runtime";
-    ChildProcess compositor({"xcompmgr"}, {{2, "/dev/null", O_WRONLY}});
-
-    const fs::path settingsFile = home.config() / "com.halvik.quorlix.json";
+    const fs::path settingsFile = session.home.config() / "com.halvik.quorlix.json";
     markWelcomeSeen(settingsFile);
-    const std::string log = (home.path() / "quorlix.out").string();
-    ChildProcess quorlix({QUORLIX_EXECUTABLE},
-                         {{1, log, O_WRONLY | O_CREAT | O_APPEND}, {2, log, O_WRONLY | O_CREAT | O_APPEND}});
+    const auto quorlix = session.launch();
     // Running once it takes later launches.
-    ASSERT_TRUE(eventually([&] { return fs::exists(instanceSocket(runtime)); })) << "Quorlix did not start";
+    ASSERT_TRUE(waitFor([&] { return fs::exists(instanceSocket(session.runtime())); }))
+        << "Quorlix did not start";
     EXPECT_FALSE(settingsWindow());
 
     // A second launch hands over and ends; the running one opens its settings.
     EXPECT_EQ(run({QUORLIX_EXECUTABLE}), 0);
     std::optional<std::string> window;
-    ASSERT_TRUE(eventually([&] { return (window = settingsWindow()).has_value(); })) << "no settings window";
+    ASSERT_TRUE(waitFor([&] { return (window = settingsWindow()).has_value(); })) << "no settings window";
     EXPECT_TRUE(undecorated(*window));
     const Geometry g = *geometryOf(*window);
-    std::this_thread::sleep_for(std::chrono::milliseconds(800));
-    saveScreenshot(grab(display.name(), g), "settings-window.png");
+    const auto at = [&](int x, int y) { return std::to_string(g.x + x) + " " + std::to_string(g.y + y); };
+    // The sidebar's row 172 points down ("Bandeja", or a section a search found) lights up
+    // under the pointer, brighter at its right end than the sidebar beside it, and goes dark
+    // again once the pointer has left the window: then the window has handled all that came
+    // before, and drawn it. The pointer goes on moving meanwhile, so that a window that had
+    // not taken it yet still sees it come.
+    const auto lit = [&] {
+        const QImage strip = grab(display, {g.x + 190, g.y + 172, 15, 1});
+        return strip.isNull() ? 0 : qGray(strip.pixel(0, 0)) - qGray(strip.pixel(14, 0));
+    };
+    const auto pointerTo = [](int x, int y) {
+        int nudge = 0;
+        return [x, y, nudge]() mutable {
+            EXPECT_EQ(run({"xdotool", "mousemove", std::to_string(x + nudge), std::to_string(y)}), 0);
+            nudge = 1 - nudge;
+        };
+    };
+    const auto handled = [&] {
+        ASSERT_TRUE(waitFor([&] { return lit() > 2; }, {}, pointerTo(g.x + 105, g.y + 172)))
+            << "the row never lit";
+        ASSERT_TRUE(waitFor([&] { return lit() <= 0; }, {}, pointerTo(5, 5))) << "the row stayed lit";
+    };
+    handled();
+    saveScreenshot(display, g, "settings-window.png");
 
     // A search, for the picture; then cleared again.
-    const auto at = [&](int x, int y) { return std::to_string(g.x + x) + " " + std::to_string(g.y + y); };
     ASSERT_EQ(run({"sh", "-c", "xdotool mousemove " + at(100, 59) + " click 1"}), 0);
     ASSERT_EQ(run({"xdotool", "type", "--delay", "30", "pantalla"}), 0);
-    std::this_thread::sleep_for(std::chrono::milliseconds(800));
-    saveScreenshot(grab(display.name(), g), "settings-search.png");
+    handled();
+    saveScreenshot(display, g, "settings-search.png");
     ASSERT_EQ(run({"sh", "-c", "xdotool key ctrl+a BackSpace"}), 0);
 
     // Down to the end of the General pane, where "Ocultar en pantalla completa" is the
     // second-last switch that is on ("Ocultar en capturas de pantalla" below it is off).
     ASSERT_EQ(run({"sh", "-c", "xdotool mousemove " + at(420, 400) + " click --repeat 40 --delay 20 5"}), 0);
+    handled();
     // Near the left end of the switches: the accent shows there while one is on (its knob is
     // at the right), the knob while it is off.
     const int column = 210 + 22 + 15 + (336 - 38) + 6;
-    std::vector<int> on;
-    ASSERT_TRUE(eventually([&] {
-        on = switchesOn(grab(display.name(), g), column);
-        return on.size() >= 2;
-    })) << "no switches seen";
-    saveScreenshot(grab(display.name(), g), "settings-switches.png");
+    const std::vector<int> on = switchesOn(grab(display, g), column);
+    ASSERT_GE(on.size(), 2u) << "no switches seen";
+    saveScreenshot(display, g, "settings-switches.png");
     ASSERT_EQ(storedSetting(settingsFile, "hideInFullscreen").value_or(true), true);
     const int target = on[on.size() - 2];
     ASSERT_EQ(run({"sh", "-c", "xdotool mousemove " + at(column + 10, target) + " click 1"}), 0);
-    EXPECT_TRUE(eventually([&] { return storedSetting(settingsFile, "hideInFullscreen") == false; }))
+    EXPECT_TRUE(waitFor([&] { return storedSetting(settingsFile, "hideInFullscreen") == false; }))
         << "the switch did not write hideInFullscreen";
     std::vector<int> before;
-    EXPECT_TRUE(eventually([&] {
-        before = switchesOn(grab(display.name(), g), column);
+    EXPECT_TRUE(waitFor([&] {
+        before = switchesOn(grab(display, g), column);
         return before.size() == on.size() - 1;
     })) << "the switch did not turn off";
 
     // The drawn close button hides the window; the program goes on.
     ASSERT_EQ(run({"sh", "-c", "xdotool mousemove " + at(26, 22) + " click 1"}), 0);
-    EXPECT_TRUE(eventually([&] { return !settingsWindow(); })) << "the close button did not hide the window";
-    EXPECT_TRUE(quorlix.running());
+    EXPECT_TRUE(waitFor([&] { return !settingsWindow(); })) << "the close button did not hide the window";
+    EXPECT_TRUE(quorlix->running());
 
     // Another launch brings the same window back, as it was.
     EXPECT_EQ(run({QUORLIX_EXECUTABLE}), 0);
     std::optional<std::string> again;
-    ASSERT_TRUE(eventually([&] { return (again = settingsWindow()).has_value(); }))
+    ASSERT_TRUE(waitFor([&] { return (again = settingsWindow()).has_value(); }))
         << "the window did not come back";
     // The same views: scrolled as they were, the switch still off.
     EXPECT_EQ(geometryOf(*again)->width, 620);
-    EXPECT_TRUE(eventually([&] { return switchesOn(grab(display.name(), g), column) == before; }))
+    EXPECT_TRUE(waitFor([&] { return switchesOn(grab(display, g), column) == before; }))
         << "the window came back changed";
     EXPECT_EQ(storedSetting(settingsFile, "hideInFullscreen"), false);
-    EXPECT_TRUE(quorlix.running());
+    EXPECT_TRUE(quorlix->running());
 }
 
 }  // namespace

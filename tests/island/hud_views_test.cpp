@@ -236,6 +236,62 @@ TEST_F(HUDViewsTest, TheDeviceHUDShowsTheLowerBudTheSingleBatteryOrACheckMark) {
     EXPECT_GT(opacityOf(symbol("checkmark.circle.fill")), 0);
 }
 
+TEST_F(HUDViewsTest, LevelsArrivingAfterTheCheckMarkPopInWhileTheCheckMarkFadesOut) {
+    const auto arc = [](const DisplayItem& i) { return i.shape && i.stroke.lineCap == LineCap::round; };
+    const auto bar = [](const DisplayItem& i) { return i.kind == DisplayItem::Kind::text && i.text == "70"; };
+    for (const auto& [levels, level] :
+         {std::pair(Levels{80, 60, 40, no}, std::function<bool(const DisplayItem&)>(arc)),
+          {Levels{no, no, no, 70}, bar}}) {
+        inputs.flag = false;  // no levels yet
+        showIsland(
+            [this, levels] {
+                return DeviceHUDView{.device = device(Kind::airpodsPro, inputs.flag ? levels : Levels{}),
+                                     .notch = {187, 32}};
+            },
+            130);
+        settle();
+        ASSERT_EQ(opacityOf(symbol("checkmark.circle.fill")), 1);
+
+        // The same HUD again, with its levels.
+        inputs.flag = true;
+        advance(0.1);
+        const double fading = opacityOf(symbol("checkmark.circle.fill"));
+        EXPECT_GT(fading, 0);
+        EXPECT_LT(fading, 1);
+        EXPECT_EQ(opacityOf(item(last().find(level))), 0) << "the level waits 0.12 s and the lead";
+        advance(0.1);
+        EXPECT_GT(opacityOf(item(last().find(level))), 0);
+        settle();
+        EXPECT_EQ(shown().findSymbol("checkmark.circle.fill"), nullptr);
+        EXPECT_EQ(opacityOf(item(last().find(level))), 1);
+    }
+}
+
+TEST_F(HUDViewsTest, EachDetailRingIsThePartItShowsWhenPartsComeAndGo) {
+    // (levels before, levels after, the arcs after): a ring keeps its first arc (the number
+    // follows), a ring new to the card fills from empty to its own level.
+    const std::vector<std::tuple<Levels, Levels, std::vector<double>>> rows = {
+        {{80, 60, 40, no}, {no, 60, 40, no}, {0.6, 0.4}},
+        {{no, 60, 40, no}, {80, 60, 40, no}, {0.8, 0.6, 0.4}},
+        {{80, 60, no, no}, {no, no, no, 30}, {0.3}},
+    };
+    for (const auto& [before, after, expected] : rows) {
+        inputs.flag = false;
+        showIsland(
+            [this, before, after] {
+                return DeviceDetailView{.device = device(Kind::airpodsPro, inputs.flag ? after : before),
+                                        .notch = {187, 32}};
+            },
+            157, {187, 32}, 84);
+        settle();
+        inputs.flag = true;
+        settle();
+        std::vector<double> shares;
+        for (const auto& [color, share] : arcs()) shares.push_back(share);
+        EXPECT_EQ(shares, expected);
+    }
+}
+
 TEST_F(HUDViewsTest, TheDetailCardShowsOneRingPerReportedPartInOrder) {
     for (const auto& [levels, labels] :
          {std::pair(Levels{80, 60, 40, no}, std::vector<std::string>{"Izq.", "Der.", "Estuche"}),

@@ -154,6 +154,37 @@ TEST_F(IslandRootViewTest, TheIslandHangsCentredFromThePanelsTopEdge) {
               Rect((920 - expanded.width - 28) / 2, 0, expanded.width + 28, expanded.height));
 }
 
+TEST_F(IslandRootViewTest, OnAFloatingIslandTheDetailCardKeepsInsideTheRoundedOutline) {
+    hud.show(
+        HUDContent::device({"AirPods Pro", AudioDeviceInfo::Kind::airpodsPro, {80, 60, 40, std::nullopt}}),
+        4);
+    fake.time.advance(HUDCenter::detailDelay);
+    const NotchGeometry floating(FakeScreens::externalDisplay(), false);
+    const Rect body = background(floating);
+    const ui::Path outline =
+        IslandRootView::outline(IslandMode::deviceDetail, floating, body.height()).shape.path(body);
+    render(floating);
+    // Once the parts have come in.
+    fake.time.advance(1.5);
+    const platform::Clock& clock = platform::Clock::shared();
+    graph->update(islandTree(state, floating, services()), {920, 340}, {}, {clock.now(), clock.date()});
+    const ui::DisplayItem& island = graph->present(clock.now());
+    const ui::DisplayItem* name = island.findText("AirPods Pro");
+    ASSERT_NE(name, nullptr);
+    EXPECT_FALSE(name->truncated) << "the name fits beside three rings";
+    for (const ui::DisplayItem* part :
+         {island.findSymbol("airpodspro"), island.findText("Conectado"), name, island.findText("Estuche")}) {
+        ASSERT_NE(part, nullptr);
+        const Rect r = island.drawnFrame(part);
+        // Clear of the outline by 4 points.
+        for (const Point corner : {Point{r.minX() - 4, r.minY() - 4}, Point{r.maxX() + 4, r.minY() - 4},
+                                   Point{r.minX() - 4, r.maxY() + 4}, Point{r.maxX() + 4, r.maxY() + 4}})
+            EXPECT_TRUE(outline.contains(corner))
+                << part->text << part->symbol << " at " << corner.x << ", " << corner.y;
+    }
+    fake.time.advance(10);
+}
+
 TEST_F(IslandRootViewTest, APageWhoseFeatureIsOffDrawsAsTheFirstPage) {
     state.expanded = true;
     state.tab = IslandTab::weather;

@@ -8,7 +8,7 @@
 #include "settings/user_profile.h"
 
 #include "dbus_stand_in.h"
-#include "mpris_test_player.h"
+#include "private_bus.h"
 #include "qt_test_support.h"
 
 #include <QDBusMessage>
@@ -33,8 +33,8 @@ fs::path savePicture(const fs::path& file, QColor colour) {
 
 TEST(AccountsServicePictureTest, TheUsersIconFileIsReadElseTheFaceFile) {
     testing::QtApplicationMember app;
-    testing::PrivateSessionBus bus;
-    ASSERT_TRUE(bus.isRunning()) << "dbus-daemon did not start";
+    testing::PrivateBus bus;
+    ASSERT_TRUE(bus.ready());
     fakes::TempHome home;
     const fs::path icon = savePicture(home.path() / "icono.png", Qt::red);
     const fs::path face = savePicture(home.path() / ".face", Qt::blue);
@@ -48,8 +48,9 @@ TEST(AccountsServicePictureTest, TheUsersIconFileIsReadElseTheFaceFile) {
     accounts.handle(QStringLiteral("org.freedesktop.Accounts"), QStringLiteral("FindUserById"),
                     [user](const QDBusMessage& call) {
                         if (call.arguments().value(0).toLongLong() != 1000)
-                            return call.createErrorReply(QStringLiteral("org.freedesktop.Accounts.Error.Failed"),
-                                                         QStringLiteral("no such user"));
+                            return call.createErrorReply(
+                                QStringLiteral("org.freedesktop.Accounts.Error.Failed"),
+                                QStringLiteral("no such user"));
                         return call.createReply(QVariant::fromValue(QDBusObjectPath(user)));
                     });
     accounts.add(user, QStringLiteral("org.freedesktop.Accounts.User"),

@@ -11,12 +11,12 @@
 #include "services/browser_ai_watcher.h"
 
 #include "mpris_test_player.h"
+#include "private_bus.h"
 #include "qt_test_support.h"
 
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <QRegularExpression>
-#include <QThread>
 
 #include <gtest/gtest.h>
 
@@ -28,7 +28,7 @@ namespace {
 class AgentBusTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        ASSERT_TRUE(bus.isRunning()) << "dbus-daemon did not start";
+        ASSERT_TRUE(bus.ready());
         connection = bus.connect(QStringLiteral("quorlix"));
         ASSERT_TRUE(connection.isConnected());
         notifications = std::make_unique<platform::DBusAgentNotifications>(connection);
@@ -52,11 +52,11 @@ protected:
     bool run(const QString& program, const QStringList& arguments) {
         QProcess process;
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), bus.address());
+        environment.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), QString::fromStdString(bus.address()));
         process.setProcessEnvironment(environment);
         process.start(program, arguments);
-        return process.waitForFinished(5000) && process.exitStatus() == QProcess::NormalExit &&
-               process.exitCode() == 0;
+        return waitUntil([&] { return process.state() == QProcess::NotRunning; }) &&
+               process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0;
     }
     bool runShell(const std::string& command) {
         return run(QStringLiteral("/bin/sh"), {QStringLiteral("-c"), QString::fromStdString(command)});
@@ -64,10 +64,11 @@ protected:
 
     QtApplicationMember application;
     fakes::TempHome home;
-    PrivateSessionBus bus;
+    PrivateBus bus;
     QDBusConnection connection{QString()};
     platform::QtMainQueue mainQueue;
-    platform::SystemClock clock;
+    // The work's length is read from it.
+    fakes::ManualClock clock;
     std::unique_ptr<platform::DBusAgentNotifications> notifications;
     platform::Platform backends;
     std::unique_ptr<AgentService> agents;
@@ -86,15 +87,14 @@ TEST_F(AgentBusTest, TheHookCommandsReportWorkAndItsEnd) {
     ASSERT_TRUE(runShell(working));
     ASSERT_TRUE(waitUntil([&] { return agents->working->contains(AgentKind::cursor); }));
     EXPECT_TRUE(done.empty());
-    QThread::msleep(100);
+    clock.setNow(clock.now() + 42);  // the agent works for 42 s
     ASSERT_TRUE(runShell(finished));
     ASSERT_TRUE(waitUntil([&] { return !done.empty(); }));
     EXPECT_FALSE(agents->working->contains(AgentKind::cursor));
     ASSERT_EQ(done.size(), 1u);
     EXPECT_EQ(done[0].first, AgentKind::cursor);
     ASSERT_TRUE(done[0].second);
-    EXPECT_GE(*done[0].second, 0.1);
-    EXPECT_LT(*done[0].second, 10);
+    EXPECT_DOUBLE_EQ(*done[0].second, 42);
 }
 
 TEST_F(AgentBusTest, CodexNotifyProgramIgnoresTheArgumentCodexAdds) {
@@ -127,7 +127,7 @@ TEST_F(AgentBusTest, OnLinuxNoSupportedBrowserRunsAndEachPassClearsTheWebAgents)
     watcher.agents = agents.get();
     agents->setWorking(AgentKind::chatgpt, true, false);
     watcher.update(true);
-    ASSERT_TRUE(waitUntil([&] { return agents->working->empty(); }, 4000));
+    ASSERT_TRUE(waitUntil([&] { return agents->working->empty(); }));
     EXPECT_EQ(watcher.status.get(), BrowserAIWatcher::Status::waiting());
     EXPECT_TRUE(done.empty());
 }

@@ -1,9 +1,10 @@
 #include "platform/linux/gnome_desktop_focus.h"
 
+#include "fakes/wait_for.h"
+
 #include <gio/gio.h>
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <cstdlib>
 
 namespace quorlix::platform {
@@ -20,9 +21,10 @@ TEST(GnomeDesktopFocus, BannersOffMeansDoNotDisturb) {
 
     GSettings* settings = g_settings_new("org.gnome.desktop.notifications");
     g_settings_set_boolean(settings, "show-banners", FALSE);
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
-    while (changes == 0 && std::chrono::steady_clock::now() < deadline)
-        g_main_context_iteration(nullptr, FALSE);
+    EXPECT_TRUE(testing::waitFor([&] { return changes > 0; }, {},
+                                 [] {
+                                     if (!g_main_context_iteration(nullptr, FALSE)) testing::shortPause();
+                                 }));
     EXPECT_EQ(changes, 1);
     EXPECT_EQ(focus->doNotDisturb(), true);
     g_object_unref(settings);

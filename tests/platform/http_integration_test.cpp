@@ -35,11 +35,12 @@ protected:
     std::optional<platform::Image> download(const std::string& path) {
         std::optional<platform::Image> image;
         bool done = false;
-        Artwork::download(&http, &decoder, server.base() + path, [&](std::optional<platform::Image> result) {
-            image = std::move(result);
-            done = true;
-        });
-        EXPECT_TRUE(waitUntil([&] { return done; }, 20000));
+        const auto task = Artwork::download(&http, &decoder, server.base() + path,
+                                            [&](std::optional<platform::Image> result) {
+                                                image = std::move(result);
+                                                done = true;
+                                            });
+        EXPECT_TRUE(waitUntil([&] { return done; }));
         return image;
     }
 
@@ -102,7 +103,7 @@ TEST_F(HttpIntegrationTest, BodyOverTheCapIsRefused) {
     server.replies["/big"] = {200, QByteArray(64 * 1024, 'x'), "application/octet-stream"};
     std::optional<platform::HttpResult> result;
     platform::HttpRequest request{server.base() + "/big", {}, 5, 1024};
-    http.get(request, [&](platform::HttpResult r) { result = std::move(r); });
+    auto task = http.get(request, [&](platform::HttpResult r) { result = std::move(r); });
     ASSERT_TRUE(waitUntil([&] { return result.has_value(); }));
     EXPECT_FALSE(result->response);
     EXPECT_FALSE(result->error.empty());
@@ -110,7 +111,7 @@ TEST_F(HttpIntegrationTest, BodyOverTheCapIsRefused) {
     // Within the cap the same reply comes through whole.
     result.reset();
     request.maxBodySize = 64 * 1024;
-    http.get(request, [&](platform::HttpResult r) { result = std::move(r); });
+    task = http.get(request, [&](platform::HttpResult r) { result = std::move(r); });
     ASSERT_TRUE(waitUntil([&] { return result.has_value(); }));
     ASSERT_TRUE(result->response);
     EXPECT_EQ(result->response->statusCode, 200);
@@ -122,17 +123,21 @@ TEST_F(HttpIntegrationTest, SilentServerTimesOut) {
     std::optional<platform::HttpResult> result;
     QElapsedTimer timer;
     timer.start();
-    http.get({server.base() + "/slow", {}, 0.3, 1024},
-             [&](platform::HttpResult r) { result = std::move(r); });
+    const auto task = http.get({server.base() + "/slow", {}, 0.3, 1024},
+                               [&](platform::HttpResult r) { result = std::move(r); });
+    // The server neither answers nor hangs up: only the client's own limit can end the request.
     ASSERT_TRUE(waitUntil([&] { return result.has_value(); }));
     EXPECT_FALSE(result->response);
-    EXPECT_LT(timer.elapsed(), 3000);
+    EXPECT_FALSE(result->error.empty());
+    EXPECT_GE(timer.elapsed(), 250) << "gave up before its limit";
 }
 
 TEST_F(HttpIntegrationTest, OnlyWebAddressesAreFetched) {
     std::vector<platform::HttpResult> results;
+    std::vector<platform::HttpTask> tasks;
     for (const char* url : {"file:///etc/passwd", "ftp://127.0.0.1/x", "not an address", "https://"}) {
-        http.get({url, {}, 1, 1024}, [&](platform::HttpResult r) { results.push_back(std::move(r)); });
+        tasks.push_back(
+            http.get({url, {}, 1, 1024}, [&](platform::HttpResult r) { results.push_back(std::move(r)); }));
     }
     ASSERT_TRUE(waitUntil([&] { return results.size() == 4; }));
     for (const auto& r : results) EXPECT_FALSE(r.response);
@@ -174,8 +179,9 @@ TEST_F(HttpIntegrationTest, DownloadsStreamToANewFileWithinTheirLimits) {
         request.destination = folder / c.file;
         request.maxSize = c.maxSize;
         request.idleTimeout = c.idleTimeout;
-        http.download(request, [&](platform::HttpDownloadResult r) { result = std::move(r); });
-        ASSERT_TRUE(waitUntil([&] { return result.has_value(); }, 20000)) << c.name;
+        const auto task =
+            http.download(request, [&](platform::HttpDownloadResult r) { result = std::move(r); });
+        ASSERT_TRUE(waitUntil([&] { return result.has_value(); })) << c.name;
         EXPECT_EQ(result->statusCode, c.status) << c.name << ": " << result->error;
         EXPECT_EQ(result->tooLarge, c.tooLarge) << c.name;
         if (c.status) {

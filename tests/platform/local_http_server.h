@@ -19,9 +19,11 @@
 #include <QSslServer>
 #include <QTcpServer>
 #include <QTcpSocket>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <map>
 #include <memory>
 #include <optional>
@@ -39,6 +41,8 @@ public:
         QByteArray contentType = "application/json";
         bool silent = false;  // never answer
         bool held = false;    // answer when the test calls `release`
+        QByteArray location;  // sent as the Location header (a redirect)
+        int trickle = 0;      // milliseconds between the body's bytes (0: all at once)
     };
     struct Request {
         QByteArray target;  // path and query as sent
@@ -74,6 +78,12 @@ public:
 
     // Replies held back, in the order their requests came.
     std::size_t heldCount() const { return held_.size(); }
+    // Held replies whose client is still connected (one that gave up has hung up).
+    std::size_t heldOpen() const {
+        return static_cast<std::size_t>(std::count_if(held_.begin(), held_.end(), [](const auto& h) {
+            return h.first && h.first->state() == QAbstractSocket::ConnectedState;
+        }));
+    }
     // Sends the `index`th held reply, now with `body`.
     void release(std::size_t index, const QByteArray& body) {
         auto& [socket, reply] = held_.at(index);
@@ -110,9 +120,27 @@ private:
     static void write(QTcpSocket* socket, const Reply& reply) {
         QByteArray head =
             "HTTP/1.1 " + QByteArray::number(reply.status) + " X\r\nContent-Type: " + reply.contentType +
-            "\r\nContent-Length: " + QByteArray::number(reply.body.size()) + "\r\nConnection: close\r\n\r\n";
+            "\r\nContent-Length: " + QByteArray::number(reply.body.size()) + "\r\nConnection: close\r\n";
+        if (!reply.location.isEmpty()) head += "Location: " + reply.location + "\r\n";
+        head += "\r\n";
+        if (reply.trickle > 0) {
+            socket->write(head);
+            trickle(socket, reply.body, reply.trickle);
+            return;
+        }
         socket->write(head + reply.body);
         socket->disconnectFromHost();
+    }
+    // The body a byte at a time, `interval` milliseconds apart, while the client listens.
+    static void trickle(QPointer<QTcpSocket> socket, QByteArray rest, int interval) {
+        if (!socket || socket->state() != QAbstractSocket::ConnectedState) return;
+        if (rest.isEmpty()) {
+            socket->disconnectFromHost();
+            return;
+        }
+        socket->write(rest.left(1));
+        QTimer::singleShot(interval, socket,
+                           [socket, rest = rest.mid(1), interval] { trickle(socket, rest, interval); });
     }
 
     std::unique_ptr<QTcpServer> server_;

@@ -1,4 +1,5 @@
 #include "fakes/virtual_time.h"
+#include "fakes/wait_for.h"
 #include "platform/published.h"
 #include "platform/serial_queue.h"
 
@@ -60,7 +61,9 @@ TEST(MainQueue, CancellingOrReplacingOrDroppingTheHandleStopsTheWork) {
     a.cancel();
     WorkItem b = MainQueue::shared().after(1, [&] { fired += 10; });
     b = MainQueue::shared().after(1, [&] { fired += 100; });  // replaces: the first is cancelled
-    { WorkItem c = MainQueue::shared().after(1, [&] { fired += 1000; }); }
+    {
+        WorkItem c = MainQueue::shared().after(1, [&] { fired += 1000; });
+    }
     MainQueue::shared().after(1, [&] { fired += 10000; }).detach();
     EXPECT_TRUE(b.isPending());
     time.advance(1);
@@ -95,8 +98,10 @@ TEST(Published, NotifiesBeforeStoringInSubscriptionOrderEvenForEqualValues) {
     ObservableObject owner;
     Published<int> value{&owner, 1};
     std::vector<std::string> events;
-    Subscription w = owner.objectWillChange.connect([&] { events.push_back("will:" + std::to_string(value.get())); });
-    Subscription a = value.sink([&](int v) { events.push_back("a:" + std::to_string(v) + "/" + std::to_string(value.get())); });
+    Subscription w =
+        owner.objectWillChange.connect([&] { events.push_back("will:" + std::to_string(value.get())); });
+    Subscription a = value.sink(
+        [&](int v) { events.push_back("a:" + std::to_string(v) + "/" + std::to_string(value.get())); });
     Subscription b = value.subscribe([&](int v) { events.push_back("b:" + std::to_string(v)); });
     value = 2;
     value = 2;
@@ -130,18 +135,23 @@ TEST(Published, SubscriptionMayOutliveThePublisher) {
     SUCCEED();
 }
 
+// Runs what the serial queue's thread has handed to the main queue so far, then gives that
+// thread a moment.
+void pump(VirtualTime& time) {
+    time.runPending();
+    testing::shortPause();
+}
+
 TEST(SerialQueue, RunsJobsInOrderAndDeliversOnTheMainQueue) {
     VirtualTime time;
     platform::ThreadSerialQueue queue;
     std::vector<int> results;
     for (int i = 0; i < 20; ++i) {
-        queue.run<int>([i] { return i * i; }, [&](std::optional<int> r) { results.push_back(r.value_or(-1)); });
+        queue.run<int>([i] { return i * i; },
+                       [&](std::optional<int> r) { results.push_back(r.value_or(-1)); });
     }
     // Results arrive only through the main queue, and in order.
-    for (int spins = 0; spins < 2000 && results.size() < 20; ++spins) {
-        time.runPending();
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    }
+    ASSERT_TRUE(testing::waitFor([&] { return results.size() >= 20; }, {}, [&] { pump(time); }));
     ASSERT_EQ(results.size(), 20u);
     for (int i = 0; i < 20; ++i) EXPECT_EQ(results[i], i * i);
 }
@@ -166,19 +176,13 @@ TEST(SerialQueue, AJobPastItsTimeLimitYieldsNothingAndLaterJobsStillRun) {
 
     // The first job's limit is armed once it starts; then its deadline passes on the
     // virtual clock while the second job still waits behind it.
-    for (int spins = 0; spins < 2000 && time.queue.nextDueIn() < 0; ++spins) {
-        time.runPending();
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    }
+    ASSERT_TRUE(testing::waitFor([&] { return time.queue.nextDueIn() >= 0; }, {}, [&] { pump(time); }));
     time.advance(3.0);
     ASSERT_EQ(results.size(), 1u);
     EXPECT_EQ(results[0], std::nullopt);
 
     release = true;
-    for (int spins = 0; spins < 2000 && results.size() < 2; ++spins) {
-        time.runPending();
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    }
+    ASSERT_TRUE(testing::waitFor([&] { return results.size() >= 2; }, {}, [&] { pump(time); }));
     ASSERT_EQ(results.size(), 2u);  // the late result of the first job was dropped
     EXPECT_EQ(results[1], 2);
 }

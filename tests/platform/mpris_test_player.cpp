@@ -11,27 +11,6 @@ const QString playerInterface = QStringLiteral("org.mpris.MediaPlayer2.Player");
 const QString propertiesInterface = QStringLiteral("org.freedesktop.DBus.Properties");
 }  // namespace
 
-PrivateSessionBus::PrivateSessionBus() {
-    daemon_.start(QStringLiteral("dbus-daemon"), {QStringLiteral("--session"), QStringLiteral("--nofork"),
-                                                  QStringLiteral("--print-address")});
-    if (!daemon_.waitForStarted(5000)) return;
-    QByteArray line;
-    while (!line.contains('\n') && daemon_.waitForReadyRead(5000)) line += daemon_.readAllStandardOutput();
-    address_ = QString::fromUtf8(line).trimmed();
-}
-
-PrivateSessionBus::~PrivateSessionBus() {
-    for (const QString& name : connections_) QDBusConnection::disconnectFromBus(name);
-    daemon_.terminate();
-    if (!daemon_.waitForFinished(3000)) daemon_.kill();
-    daemon_.waitForFinished(3000);
-}
-
-QDBusConnection PrivateSessionBus::connect(const QString& name) {
-    connections_ << name;
-    return QDBusConnection::connectToBus(address_, name);
-}
-
 MprisTestPlayer::MprisTestPlayer(QDBusConnection connection, QString busName, std::vector<TestTrack> playlist)
     : connection_(std::move(connection)), busName_(std::move(busName)), playlist_(std::move(playlist)) {}
 
@@ -53,6 +32,12 @@ void MprisTestPlayer::skipTo(std::size_t index) {
     current = index % playlist_.size();
     positionMicroseconds = 0;
     announce({{QStringLiteral("Metadata"), metadata()}, {QStringLiteral("PlaybackStatus"), status}});
+}
+
+void MprisTestPlayer::replaceCurrent(TestTrack track) {
+    playlist_.at(current) = std::move(track);
+    positionMicroseconds = 0;
+    announce({{QStringLiteral("Metadata"), metadata()}});
 }
 
 QVariantMap MprisTestPlayer::metadata() const {
@@ -93,6 +78,7 @@ bool MprisTestPlayer::handleMessage(const QDBusMessage& message, const QDBusConn
     const auto args = message.arguments();
     QList<QVariant> reply;
     if (message.interface() == propertiesInterface) {
+        if (member == QLatin1String("Get") || member == QLatin1String("GetAll")) ++propertyReads;
         if (member == QLatin1String("Get") && args.size() == 2) {
             const QVariant value = property(args[1].toString());
             if (!value.isValid()) {

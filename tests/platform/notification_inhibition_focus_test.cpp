@@ -1,7 +1,7 @@
 #include "platform/linux/notification_inhibition_focus.h"
 
 #include "dbus_stand_in.h"
-#include "mpris_test_player.h"
+#include "private_bus.h"
 #include "qt_test_support.h"
 
 #include <gtest/gtest.h>
@@ -15,9 +15,9 @@ const QString interface = QStringLiteral("org.freedesktop.Notifications");
 class NotificationInhibitionFocusTest : public ::testing::Test {
 protected:
     testing::QtApplicationMember app;
-    testing::PrivateSessionBus bus;
+    testing::PrivateBus bus;
 
-    void SetUp() override { ASSERT_TRUE(bus.isRunning()) << "dbus-daemon did not start"; }
+    void SetUp() override { ASSERT_TRUE(bus.ready()); }
 };
 
 TEST_F(NotificationInhibitionFocusTest, FollowsTheServersInhibition) {

@@ -10,7 +10,6 @@
 #include <map>
 #include <memory>
 #include <optional>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -18,8 +17,8 @@ namespace quorlix::testing {
 
 // A PulseAudio daemon of the test's own, reached through a socket in a temporary folder,
 // with two null sinks ("a", "b") and a null source ("mic"). The environment points every
-// client of this process (and its children) at it.
-class PrivatePulseServer {
+// client of this process (and its children) at it. Every wait of the test watches it.
+class PrivatePulseServer : public Peer {
 public:
     PrivatePulseServer() {
         namespace fs = std::filesystem;
@@ -33,12 +32,14 @@ public:
         setVariable("PULSE_STATE_PATH", folder_ / "state");
         setVariable("PULSE_SERVER", "unix:" + (folder_ / "native").string());
 
-        // Plain options only: no session bus, no shared memory, no start-up script, and it
-        // runs as root too (with a warning), which is how CI runs.
+        // Plain options only: no shared memory, no start-up script, and it runs as root too
+        // (with a warning), which is how CI runs. No session bus either, where it would take
+        // a name that the daemons of other tests want as well.
         daemon_ = std::make_unique<ChildProcess>(
             std::vector<std::string>{
-                "pulseaudio", "-n", "--daemonize=no", "--exit-idle-time=-1", "--use-pid-file=no",
-                "--disable-shm=yes", "--log-target=stderr", "-L",
+                "env", "DBUS_SESSION_BUS_ADDRESS=unix:path=" + (folder_ / "no-bus").string(), "pulseaudio",
+                "-n", "--daemonize=no", "--exit-idle-time=-1", "--use-pid-file=no", "--disable-shm=yes",
+                "--log-target=stderr", "-L",
                 "module-native-protocol-unix auth-anonymous=1 socket=" + (folder_ / "native").string(), "-L",
                 "module-null-sink sink_name=a sink_properties=device.description=Altavoces", "-L",
                 "module-null-sink sink_name=b sink_properties=device.description=Pantalla", "-L",
@@ -46,20 +47,13 @@ public:
                 "module-stream-restore restore_device=true"},
             std::vector<ChildProcess::Open>{{2, (folder_ / "log").string(), O_WRONLY | O_CREAT | O_TRUNC},
                                             {1, "/dev/null", O_WRONLY}});
-        if (!daemon_->started()) {
-            reason_ = "the pulseaudio program could not be run";
-            return;
-        }
-        started_ = waitUntilReady();
-        if (!started_) {
-            std::ifstream log(folder_ / "log");
-            std::stringstream text;
-            text << log.rdbuf();
-            reason_ = "the daemon did not come up: " + text.str();
-        }
+        // Up once a client gets its answer.
+        ready_ = waitFor([&] { return fs::exists(folder_ / "native") && pactl("info"); }, {daemon_.get()});
+        watched_.emplace(this);
     }
 
-    ~PrivatePulseServer() {
+    ~PrivatePulseServer() override {
+        watched_.reset();
         daemon_.reset();
         for (const auto& [name, value] : saved_) {
             if (value)
@@ -72,8 +66,12 @@ public:
         fs::remove_all(folder_, error);
     }
 
-    bool started() const { return started_; }
-    const std::string& reason() const { return reason_; }
+    // Whether the daemon came up, and why not.
+    ::testing::AssertionResult ready() const { return ready_; }
+    // For a test that ends the daemon itself: waits no longer watch it.
+    void stopWatching() { watched_.reset(); }
+    bool running() override { return daemon_->running(); }
+    std::string report() override { return daemon_->report(); }
 
     // Runs pactl with `arguments`; its output, or none when it failed.
     static std::optional<std::string> pactl(const std::string& arguments) {
@@ -86,16 +84,23 @@ public:
         return output;
     }
 
-private:
-    bool waitUntilReady() {
-        for (int attempt = 0; attempt < 100; ++attempt) {
-            if (!daemon_->running()) return false;
-            if (pactl("info")) return true;
-            usleep(50'000);
-        }
-        return false;
+    // The default output's volume (its first channel) from 0 to 1, or nothing.
+    static std::optional<double> defaultSinkVolume() {
+        // "Volume: front-left: 36864 /  56% / -15.00 dB,   front-right: ..."
+        const auto text = pactl("get-sink-volume @DEFAULT_SINK@");
+        if (!text) return std::nullopt;
+        const std::string label = "front-left:";
+        const auto at = text->find(label);
+        if (at == std::string::npos) return std::nullopt;
+        const char* start = text->c_str() + at + label.size();
+        char* end = nullptr;
+        const long raw = std::strtol(start, &end, 10);
+        if (end == start) return std::nullopt;
+        // PulseAudio's full volume in its own units.
+        return raw / 65536.0;
     }
 
+private:
     void setVariable(const std::string& name, const std::filesystem::path& value) {
         const char* old = std::getenv(name.c_str());
         saved_.emplace(name, old ? std::optional<std::string>(old) : std::nullopt);
@@ -105,8 +110,8 @@ private:
     std::filesystem::path folder_;
     std::map<std::string, std::optional<std::string>> saved_;
     std::unique_ptr<ChildProcess> daemon_;
-    bool started_ = false;
-    std::string reason_;
+    ::testing::AssertionResult ready_ = ::testing::AssertionFailure();
+    std::optional<WatchedPeer> watched_;
 };
 
 }  // namespace quorlix::testing

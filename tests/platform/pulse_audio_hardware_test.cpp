@@ -14,7 +14,6 @@ namespace {
 
 using quorlix::testing::ChildProcess;
 using quorlix::testing::PrivatePulseServer;
-using quorlix::testing::settle;
 using quorlix::testing::waitUntil;
 
 TEST(PulseTransportTest, ComesFromTheDeviceProperties) {
@@ -43,8 +42,9 @@ protected:
     ~PulseAudioHardwareTest() override { install(Platform{}); }
 
     void SetUp() override {
-        if (!server.started())
-            GTEST_SKIP() << "No private PulseAudio daemon could start here: " << server.reason();
+        for (const char* program : {"pulseaudio", "pactl"})
+            if (!quorlix::testing::installed(program)) GTEST_SKIP() << program << " is not installed";
+        ASSERT_TRUE(server.ready());
     }
 
     static bool pactl(const std::string& arguments) {
@@ -76,18 +76,19 @@ TEST_F(PulseAudioHardwareTest, FollowsTheDefaultSinkItsVolumeAndMute) {
 
     ASSERT_TRUE(pactl("set-default-sink b"));
     ASSERT_TRUE(waitUntil([&] { return !outputChanges.empty(); }));
-    settle(200);
-    EXPECT_EQ(outputChanges, std::vector<AudioOutput>{b});
-    EXPECT_TRUE(changes.empty());
 
+    // The server reports changes in order: what the switch caused comes before this.
     ASSERT_TRUE(pactl("set-sink-volume b 40%"));
     ASSERT_TRUE(waitUntil([&] { return !changes.empty(); }));
-    EXPECT_NEAR(changes[0].first, 0.40f, 0.001f);
+    EXPECT_EQ(outputChanges, std::vector<AudioOutput>{b});
+    EXPECT_NEAR(changes[0].first, 0.40f, 0.001f) << "the switch alone changed the level";
     EXPECT_FALSE(changes[0].second);
-    // The old sink is no longer followed.
+    // The old sink is no longer followed: a change of it would come before b's next one.
     ASSERT_TRUE(pactl("set-sink-volume a 70%"));
-    settle(200);
-    EXPECT_EQ(changes.size(), 1u);
+    ASSERT_TRUE(pactl("set-sink-volume b 45%"));
+    ASSERT_TRUE(waitUntil([&] { return changes.size() >= 2; }));
+    EXPECT_EQ(changes.size(), 2u);
+    EXPECT_NEAR(changes[1].first, 0.45f, 0.001f);
 
     volume.toggleMute();
     ASSERT_TRUE(waitUntil([&] { return volume.muted.get(); }));
@@ -128,9 +129,10 @@ TEST_F(PulseAudioHardwareTest, EventSoundsGoWhereTheyWereSentAndKeepTheirVolume)
     // The user turned system sounds down to 30 %.
     {
         ChildProcess sound(eventSound);
-        ASSERT_TRUE(waitUntil([&] { return playingEventSound().has_value(); }));
+        ASSERT_TRUE(waitUntil([&] { return playingEventSound().has_value(); }, {&sound}));
         ASSERT_TRUE(pactl("set-sink-input-volume 0 30%"));
-        ASSERT_TRUE(waitUntil([&] { return playingEventSound()->find("30%") != std::string::npos; }));
+        ASSERT_TRUE(waitUntil(
+            [&] { return playingEventSound().value_or("").find("30%") != std::string::npos; }, {&sound}));
     }
     ASSERT_TRUE(waitUntil([&] { return !playingEventSound(); }));
 
@@ -139,7 +141,7 @@ TEST_F(PulseAudioHardwareTest, EventSoundsGoWhereTheyWereSentAndKeepTheirVolume)
     // Only the event sounds should stay on "b" (sink 1).
     ASSERT_TRUE(pactl("set-default-sink a"));
     ChildProcess sound(eventSound);
-    ASSERT_TRUE(waitUntil([&] { return playingEventSound().has_value(); }));
+    ASSERT_TRUE(waitUntil([&] { return playingEventSound().has_value(); }, {&sound}));
     const std::string playing = *playingEventSound();
     EXPECT_TRUE(playing.starts_with("Sink: 1\n")) << playing;
     EXPECT_NE(playing.find("30%"), std::string::npos) << playing;
@@ -155,8 +157,7 @@ TEST_F(PulseAudioHardwareTest, TheMicrophoneIsInUseWhileSomethingRecords) {
     EXPECT_FALSE(monitor.micInUse.get());
 
     auto recorder = std::make_unique<ChildProcess>(std::vector<std::string>{"parecord", "/dev/null"});
-    ASSERT_TRUE(recorder->started());
-    ASSERT_TRUE(waitUntil([&] { return !changes.empty(); }));
+    ASSERT_TRUE(waitUntil([&] { return !changes.empty(); }, {recorder.get()}));
     EXPECT_EQ(changes[0], std::make_pair(true, false));
     recorder.reset();
     ASSERT_TRUE(waitUntil([&] { return changes.size() == 2; }));
@@ -164,7 +165,7 @@ TEST_F(PulseAudioHardwareTest, TheMicrophoneIsInUseWhileSomethingRecords) {
 
     // A monitor of an output is no microphone: with one as the default there is no input.
     recorder = std::make_unique<ChildProcess>(std::vector<std::string>{"parecord", "/dev/null"});
-    ASSERT_TRUE(waitUntil([&] { return changes.size() == 3; }));
+    ASSERT_TRUE(waitUntil([&] { return changes.size() == 3; }, {recorder.get()}));
     ASSERT_TRUE(pactl("set-default-source a.monitor"));
     ASSERT_TRUE(waitUntil([&] { return changes.size() == 4; }));
     EXPECT_EQ(changes[3], std::make_pair(false, false));
@@ -176,6 +177,7 @@ TEST_F(PulseAudioHardwareTest, ReadsFailWhileTheServerIsGone) {
     ASSERT_TRUE(audio.isReady());
     int defaultChanges = 0;
     Subscription listener = audio.listen(AudioProperty::defaultOutput, [&] { ++defaultChanges; });
+    server.stopWatching();
     ASSERT_TRUE(pactl("exit"));
     ASSERT_TRUE(waitUntil([&] { return !audio.isReady(); }));
     EXPECT_EQ(defaultChanges, 1);
@@ -195,7 +197,11 @@ TEST_F(PulseAudioHardwareTest, AnOutputRaisedPastFullVolumeBeforeLaunchStaysTher
     EXPECT_FLOAT_EQ(volume.level.get(), 1.0f);
 
     volume.setVolume(volume.level + 0.0625f);
-    settle(200);
+    // A request of ours to the other output is answered after anything the step asked for.
+    const AudioDeviceID other = volume.outputs().at(1).id;
+    ASSERT_NE(other, volume.deviceID());
+    ASSERT_TRUE(audio.setVolume(other, 0.37f));
+    ASSERT_TRUE(waitUntil([&] { return std::abs(audio.volume(other).value_or(0) - 0.37f) < 0.001f; }));
     EXPECT_NEAR(audio.volume(volume.deviceID()).value_or(0), 1.3f, 0.001f);
     EXPECT_EQ(changes, (std::vector<std::pair<float, bool>>{{1.0f, false}}));
 

@@ -1,11 +1,14 @@
 #include "platform/linux/qt_main_queue.h"
 
+#include "fakes/wait_for.h"
+
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QTimer>
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <string>
 #include <thread>
 #include <vector>
@@ -32,7 +35,8 @@ TEST(QtMainQueue, RunsPostsInOrderDelaysOnTimeAndSkipsCancelledWork) {
     // From another thread: still runs on this one, after the earlier post.
     std::thread([&] { queue.post([&] { ran.push_back("from thread"); }); }).join();
     queue.after(0.1, [] { QCoreApplication::quit(); }).detach();
-    QTimer::singleShot(5000, [] { QCoreApplication::exit(1); });
+    // A guard against a queue that never runs its work, far past any wait.
+    QTimer::singleShot(std::chrono::milliseconds(testing::waitBudget), [] { QCoreApplication::exit(1); });
 
     ASSERT_EQ(QCoreApplication::exec(), 0);
     EXPECT_EQ(ran, (std::vector<std::string>{"first", "from thread", "delayed"}));
@@ -58,7 +62,7 @@ TEST(QtMainQueue, UptimeWaitsFireOnTheEventLoop) {
         firedAt = clock.elapsed();
         QCoreApplication::quit();
     });
-    QTimer::singleShot(5000, [] { QCoreApplication::exit(1); });
+    QTimer::singleShot(std::chrono::milliseconds(testing::waitBudget), [] { QCoreApplication::exit(1); });
     ASSERT_EQ(QCoreApplication::exec(), 0);
     EXPECT_GE(firedAt, 60);
 }

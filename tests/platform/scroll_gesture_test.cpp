@@ -1,38 +1,58 @@
 #include "platform/linux/scroll_gesture.h"
 
+#include "fakes/virtual_time.h"
+
 #include <gtest/gtest.h>
+
+#include <vector>
 
 namespace quorlix::platform {
 namespace {
 
-TEST(ScrollGesture, ATrackpadGestureBeginsAfterAQuietMomentAndEndsWithOne) {
-    ScrollGesture gesture;
-    EXPECT_EQ(gesture.trackpad(-3, 0, true, 10.0).phase, ScrollPhase::began);
-    const ScrollDetail next = gesture.trackpad(-4, 1, true, 10.05);
-    EXPECT_EQ(next.phase, ScrollPhase::changed);
-    EXPECT_TRUE(next.hasPreciseScrollingDeltas);
-    EXPECT_TRUE(next.isDirectionInvertedFromDevice);
-    EXPECT_EQ(next.deltaX, -4);
-    EXPECT_FALSE(next.isMomentum());
+TEST(ScrollGesture, QuickScrollsMakeOneGestureThatEndsAfterAQuietMoment) {
+    struct Case {
+        const char* name;
+        bool precise;
+        double step;
+    };
+    // Wheel clicks of xdotool come a few milliseconds apart, a trackpad's every 10 ms or so.
+    for (const Case& c : {Case{"wheel", false, 0.005}, Case{"trackpad", true, 0.01}}) {
+        fakes::VirtualTime time;
+        std::vector<ScrollDetail> seen;
+        ScrollGesture gesture([&](const ScrollDetail& s) { seen.push_back(s); });
 
-    EXPECT_FALSE(gesture.endIfQuiet(10.1).has_value());
-    const auto end = gesture.endIfQuiet(10.05 + ScrollGesture::quietPeriod);
-    ASSERT_TRUE(end.has_value());
-    EXPECT_EQ(end->phase, ScrollPhase::ended);
-    EXPECT_EQ(end->deltaX, 0);
-    EXPECT_TRUE(end->isDirectionInvertedFromDevice);
-    EXPECT_FALSE(gesture.endIfQuiet(20).has_value()) << "one end per gesture";
+        for (int i = 0; i < 3; ++i) {
+            gesture.scroll(-4, 1, c.precise, true);
+            time.advance(c.step);
+        }
+        ASSERT_EQ(seen.size(), 3u) << c.name;
+        EXPECT_EQ(seen[0].phase, ScrollPhase::began) << c.name;
+        EXPECT_EQ(seen[2].phase, ScrollPhase::changed) << c.name;
+        EXPECT_EQ(seen[2].deltaX, -4);
+        EXPECT_EQ(seen[2].hasPreciseScrollingDeltas, c.precise);
+        EXPECT_TRUE(seen[2].isDirectionInvertedFromDevice);
+        EXPECT_FALSE(seen[2].isMomentum());
 
-    EXPECT_EQ(gesture.trackpad(1, 0, false, 20.0).phase, ScrollPhase::began);
-    // A pause the timer did not report yet still starts a new gesture.
-    EXPECT_EQ(gesture.trackpad(1, 0, false, 20.5).phase, ScrollPhase::began);
-}
+        // Quiet for a little less than the period after the last scroll: still going.
+        time.advance(ScrollGesture::quietPeriod - c.step - 0.01);
+        EXPECT_EQ(seen.size(), 3u) << c.name;
+        time.advance(0.02);
+        ASSERT_EQ(seen.size(), 4u) << c.name;
+        EXPECT_EQ(seen[3].phase, ScrollPhase::ended);
+        EXPECT_EQ(seen[3].deltaX, 0);
+        EXPECT_EQ(seen[3].hasPreciseScrollingDeltas, c.precise);
+        // Nothing waits between gestures.
+        EXPECT_LT(time.queue.nextDueIn(), 0) << c.name;
 
-TEST(ScrollGesture, WheelsScrollInLinesWithoutPhases) {
-    const ScrollDetail wheel = ScrollGesture::wheel(0, 1, false);
-    EXPECT_FALSE(wheel.hasPreciseScrollingDeltas);
-    EXPECT_EQ(wheel.phase, ScrollPhase::none);
-    EXPECT_EQ(wheel.deltaY, 1);
+        gesture.scroll(0, 1, c.precise, false);
+        EXPECT_EQ(seen.back().phase, ScrollPhase::began) << c.name;
+        // A pause the main queue had no turn to notice still ends the gesture before the next.
+        time.clock.setNow(time.now() + 1);
+        gesture.scroll(0, 1, c.precise, false);
+        ASSERT_EQ(seen.size(), 7u) << c.name;
+        EXPECT_EQ(seen[5].phase, ScrollPhase::ended) << c.name;
+        EXPECT_EQ(seen[6].phase, ScrollPhase::began) << c.name;
+    }
 }
 
 }  // namespace

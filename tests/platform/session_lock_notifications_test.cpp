@@ -1,7 +1,8 @@
 // Lock notices from real buses: a private bus stands for the system bus with a stand-in
 // logind (its manager, this process's session and another one), a private session bus carries
 // stand-in screen savers, and on an X server of the test's own a stand-in locker window ends a
-// lock that nothing else announces.
+// lock that nothing else announces. Time is virtual: a Lock waits for its locker only as long
+// as the test advances it.
 
 #include "platform/linux/session_lock_notifications.h"
 
@@ -17,7 +18,7 @@
 #include "window/lock_screen_controller.h"
 
 #include "dbus_stand_in.h"
-#include "mpris_test_player.h"
+#include "private_bus.h"
 #include "virtual_display.h"
 
 #include <QDBusArgument>
@@ -40,19 +41,24 @@ const QString displaySession = QStringLiteral("/org/freedesktop/login1/session/c
 const QString userPath = QStringLiteral("/org/freedesktop/login1/user/_1000");
 const QString lockedHint = QStringLiteral("LockedHint");
 
+using Notice = platform::ScreenLockNotice;
+using Notices = std::vector<Notice>;
+
 class SessionLockTest : public ::testing::Test, public QtApplicationMember {
 protected:
-    PrivateSessionBus systemBus;
-    PrivateSessionBus sessionBus;
+    fakes::FakePlatform fake;
+    PrivateBus systemBus;
+    PrivateBus sessionBus;
     std::optional<StandInService> logind, freedesktopSaver, gnomeSaver;
     std::unique_ptr<platform::SessionLockNotifications> notices;
-    std::vector<bool> heard;
+    Notices heard;
     Subscription listening;
 
     // The peers run first, as on a desktop; logind knows this process in `sessionPath` or in
     // no session at all.
     void start(std::optional<QString> sessionPath, platform::X11ScreenLockers* lockers = nullptr) {
-        ASSERT_TRUE(systemBus.isRunning() && sessionBus.isRunning()) << "dbus-daemon did not start";
+        ASSERT_TRUE(systemBus.ready());
+        ASSERT_TRUE(sessionBus.ready());
         logind.emplace(systemBus.connect("logind"), QStringLiteral("org.freedesktop.login1"));
         freedesktopSaver.emplace(sessionBus.connect("saver"), QStringLiteral("org.freedesktop.ScreenSaver"));
         gnomeSaver.emplace(sessionBus.connect("shell"), QStringLiteral("org.gnome.ScreenSaver"));
@@ -65,13 +71,19 @@ protected:
         });
         notices = std::make_unique<platform::SessionLockNotifications>(
             systemBus.connect("quorlix-system"), sessionBus.connect("quorlix-session"), lockers);
-        listening = notices->observe([this](bool locked) { heard.push_back(locked); });
+        listening = notices->observe([this](Notice notice) { heard.push_back(notice); });
     }
-    bool following(const QString& path) {
+    ::testing::AssertionResult following(const QString& path) {
         return waitUntil([&] { return notices->sessionPath() == path; });
     }
-    bool hear(std::size_t count) {
+    ::testing::AssertionResult hear(std::size_t count) {
         return waitUntil([&] { return heard.size() >= count; });
+    }
+    // The freedesktop screen saver turns active or not, and is heard.
+    ::testing::AssertionResult saver(bool active) {
+        freedesktopSaver->signal("/org/freedesktop/ScreenSaver", "org.freedesktop.ScreenSaver",
+                                 "ActiveChanged", {active});
+        return waitUntil([&] { return notices->state().isScreenSaverActive() == active; });
     }
 };
 
@@ -89,13 +101,16 @@ TEST_F(SessionLockTest, HearsItsOwnSessionAndBothScreenSaversButNotAnotherSessio
     ASSERT_TRUE(hear(3));
     logind->set(ownSession, session, lockedHint, false);
     ASSERT_TRUE(hear(4));
-    freedesktopSaver->signal("/org/freedesktop/ScreenSaver", "org.freedesktop.ScreenSaver", "ActiveChanged",
-                             {true});
+    // The GNOME screen saver carries out a Lock, and ends it (the freedesktop one blanks below).
+    logind->signal(ownSession, session, QStringLiteral("Lock"));
     ASSERT_TRUE(hear(5));
+    gnomeSaver->signal("/org/gnome/ScreenSaver", "org.gnome.ScreenSaver", "ActiveChanged", {true});
+    ASSERT_TRUE(waitUntil([&] { return notices->state().isScreenSaverActive(); }));
+    fake.time.advance(60);
     gnomeSaver->signal("/org/gnome/ScreenSaver", "org.gnome.ScreenSaver", "ActiveChanged", {false});
     ASSERT_TRUE(hear(6));
-    settle(100);
-    EXPECT_EQ(heard, (std::vector<bool>{true, false, true, false, true, false}));
+    EXPECT_EQ(heard, (Notices{Notice::locked, Notice::unlocked, Notice::locked, Notice::unlocked,
+                              Notice::locked, Notice::unlocked}));
 }
 
 TEST_F(SessionLockTest, OutsideAnySessionFollowsTheUsersDisplaySession) {
@@ -114,10 +129,9 @@ TEST_F(SessionLockTest, OutsideAnySessionFollowsTheUsersDisplaySession) {
     ASSERT_TRUE(hear(1));
 }
 
-TEST_F(SessionLockTest, TheControllerSoundsReadsOnceAndSoundsAgainOnUnlock) {
+TEST_F(SessionLockTest, TheControllerHearsNeitherABlankNorALockNothingCarriedOutAndSoundsTheNextRealLock) {
     start(ownSession);
     ASSERT_TRUE(following(ownSession));
-    fakes::FakePlatform fake;
     fake.screens.list = {fakes::FakeScreens::notchedLaptop()};
     fake.soundPlayer.files = {{"candado-cerrar.wav", 0.4}, {"candado-abrir.wav", 0.4}};
     platform::Platform backends = fake.platform();
@@ -134,26 +148,52 @@ TEST_F(SessionLockTest, TheControllerSoundsReadsOnceAndSoundsAgainOnUnlock) {
         LockScreenController lockScreen({AppSettings::shared(), nowPlaying, lyrics, volume, weather, battery},
                                         backends);
         fake.time.runPending();
+        const auto sounds = [&] {
+            fake.time.runPending();
+            std::vector<std::string> names;
+            for (const auto& sound : fake.soundPlayer.created) names.push_back(sound->name);
+            return names;
+        };
 
-        // Announced twice, by the request and by the hint.
+        // An idle blank on a desktop that does not lock.
+        ASSERT_TRUE(saver(true));
+        fake.time.advance(60);
+        ASSERT_TRUE(saver(false));
+        EXPECT_TRUE(heard.empty());
+        EXPECT_EQ(lockScreen.infoWindow(), nullptr);
+
+        // A Lock no locker carries out ends without a sound once its wait is over.
+        logind->signal(ownSession, session, QStringLiteral("Lock"));
+        ASSERT_TRUE(hear(1));
+        EXPECT_NE(lockScreen.infoWindow(), nullptr);
+        fake.time.advance(platform::SessionLockState::confirmSeconds);
+        EXPECT_EQ(heard, (Notices{Notice::locked, Notice::lockNotCarriedOut}));
+        EXPECT_FALSE(lockScreen.isLocked());
+        EXPECT_EQ(lockScreen.infoWindow(), nullptr);
+        EXPECT_EQ(sounds(), std::vector<std::string>{"candado-cerrar.wav"});
+
+        // A real lock, announced by the request and by the hint, sounds and stays.
         logind->signal(ownSession, session, QStringLiteral("Lock"));
         logind->set(ownSession, session, lockedHint, true);
-        ASSERT_TRUE(hear(2));
+        ASSERT_TRUE(waitUntil([&] { return notices->state().lockedHint(); }));
+        fake.time.advance(60);
+        EXPECT_TRUE(lockScreen.isLocked());
         logind->set(ownSession, session, lockedHint, false);
-        ASSERT_TRUE(hear(3));
-        fake.time.runPending();
-        ASSERT_EQ(fake.soundPlayer.created.size(), 2u);
-        EXPECT_EQ(fake.soundPlayer.created[0]->name, "candado-cerrar.wav");
-        EXPECT_EQ(fake.soundPlayer.created[1]->name, "candado-abrir.wav");
-        EXPECT_EQ(fake.bluetoothDevices.reportCount(), 1);
+        ASSERT_TRUE(hear(4));
+        EXPECT_EQ(heard,
+                  (Notices{Notice::locked, Notice::lockNotCarriedOut, Notice::locked, Notice::unlocked}));
+        EXPECT_EQ(sounds(), (std::vector<std::string>{"candado-cerrar.wav", "candado-cerrar.wav",
+                                                      "candado-abrir.wav"}));
+        EXPECT_EQ(fake.bluetoothDevices.reportCount(), 2);
     }
     fake.time.advance(10);
     AppleScriptQueue::install(nullptr);
 }
 
 TEST_F(SessionLockTest, ALockerWindowGoingAwayEndsALockNothingElseAnnounced) {
+    if (!installed("Xvfb")) GTEST_SKIP() << "Xvfb is not installed";
     VirtualDisplay display("640x480x24");
-    if (display.name().empty()) GTEST_SKIP() << "Xvfb could not start a display";
+    ASSERT_TRUE(display.ready());
     xcb_connection_t* own = xcb_connect(display.name().c_str(), nullptr);
     xcb_connection_t* locker = xcb_connect(display.name().c_str(), nullptr);
     ASSERT_FALSE(xcb_connection_has_error(own) || xcb_connection_has_error(locker));
@@ -173,11 +213,12 @@ TEST_F(SessionLockTest, ALockerWindowGoingAwayEndsALockNothingElseAnnounced) {
                       &overrideRedirect);
     xcb_map_window(locker, window);
     xcb_flush(locker);
-    settle(300);
-    EXPECT_EQ(heard, std::vector{true});
+    ASSERT_TRUE(waitUntil([&] { return notices->state().lockerWindow() == window; }));
+    fake.time.advance(60);  // a locker window carries the Lock out
+    EXPECT_EQ(heard, Notices{Notice::locked});
     xcb_disconnect(locker);
     ASSERT_TRUE(hear(2));
-    EXPECT_EQ(heard, (std::vector<bool>{true, false}));
+    EXPECT_EQ(heard, (Notices{Notice::locked, Notice::unlocked}));
     notices.reset();
     xcb_disconnect(own);
 }

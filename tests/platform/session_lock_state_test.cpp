@@ -1,7 +1,9 @@
 // How the session's lock sources become lock and unlock notices, above all for a locker that
-// announces nothing but its window.
+// announces nothing but its window, a blank that locks nothing and a Lock nothing carries out.
 
 #include "platform/linux/session_lock_state.h"
+
+#include "fakes/virtual_time.h"
 
 #include <gtest/gtest.h>
 
@@ -13,11 +15,14 @@ namespace quorlix::platform {
 namespace {
 
 // Runs the events of `script` ("lock", "unlock", "hint on", "hint off", "saver on", "saver
-// off", "shown 7", "gone 7", separated by commas) and answers the notices: "L" for a lock,
-// "U" for an unlock.
+// off", "shown 7", "gone 7", "wait 4.9", separated by commas) and answers the notices: "L"
+// for a lock, "U" for an unlock, "N" for a lock not carried out.
 std::string notices(const std::string& script) {
+    fakes::VirtualTime time;
     std::string out;
-    SessionLockState state([&out](bool locked) { out += locked ? 'L' : 'U'; });
+    SessionLockState state([&out](ScreenLockNotice notice) {
+        out += notice == ScreenLockNotice::locked ? 'L' : notice == ScreenLockNotice::unlocked ? 'U' : 'N';
+    });
     std::istringstream events(script);
     std::string event;
     while (std::getline(events, event, ',')) {
@@ -36,38 +41,49 @@ std::string notices(const std::string& script) {
             state.lockerShown(static_cast<std::uint32_t>(std::stoul(argument)));
         else if (what == "gone")
             state.lockerGone(static_cast<std::uint32_t>(std::stoul(argument)));
+        else if (what == "wait")
+            time.advance(std::stod(argument));
         else
             ADD_FAILURE() << "unknown event " << event;
     }
     return out;
 }
 
-TEST(SessionLockState, EachSourceLocksAndUnlocksAndALockerWindowStandsInOnlyForASilentLock) {
+TEST(SessionLockState, WhatLocksLocksAndEachLockEndsWithWhatKeepsIt) {
     struct Case {
         const char* script;
         const char* notices;
     };
     const Case cases[] = {
-        // Each source on its own; repeats are passed on.
+        // Each source on its own; only changes are told.
         {"lock, unlock", "LU"},
-        {"hint on, hint on, hint off", "LLU"},
-        {"saver on, saver off", "LU"},
-        {"lock, saver on, hint on, saver off, hint off", "LLLUU"},
-        {"unlock", "U"},
+        {"hint on, hint on, hint off", "LU"},
+        {"unlock, hint off", ""},
+        {"lock, saver on, hint on, saver off, hint off", "LU"},
+        // A blank is no lock, and its locker-like window stands for nothing.
+        {"saver on, shown 7, gone 7, saver off", ""},
+        {"saver on, hint on, saver off, hint off", "LU"},
+        // A screen saver that carries out the Lock request keeps it.
+        {"lock, saver on, wait 60, saver off", "LU"},
+        {"saver on, lock, shown 7, gone 7, wait 60, saver off", "LU"},
         // A locker that tells nothing but its window: its going away is the unlock.
-        {"lock, shown 7, gone 7", "LU"},
+        {"lock, wait 4.9, shown 7, wait 60, gone 7", "LU"},
         {"lock, shown 7, shown 8, gone 8, gone 7", "LU"},
         {"lock, shown 7, gone 7, gone 7", "LU"},
         // Windows before the lock, or after an unlock, stand for nothing.
-        {"shown 7, lock, gone 7", "L"},
+        {"shown 7, lock, gone 7, shown 8", "L"},
         {"lock, unlock, shown 7, gone 7", "LU"},
         {"lock, shown 7, unlock, gone 7", "LU"},
-        // With the hint or the screen saver keeping the state, they end the lock, not the window.
-        {"hint on, lock, shown 7, gone 7", "LL"},
-        {"lock, hint on, shown 7, gone 7, hint off", "LLU"},
-        {"lock, shown 7, hint on, gone 7", "LL"},
-        {"saver on, lock, shown 7, gone 7, saver off", "LLU"},
-        // A hint that has gone back off leaves the next silent lock to its window.
+        // With the hint keeping the state, it ends the lock, not the window or the saver.
+        {"hint on, lock, shown 7, gone 7", "L"},
+        {"lock, hint on, shown 7, gone 7, hint off", "LU"},
+        {"lock, shown 7, hint on, gone 7", "L"},
+        // A Lock nothing carries out ends after 5 s, and the next one is a lock again.
+        {"lock, wait 4.9", "L"},
+        {"lock, wait 5, shown 7, gone 7, hint off", "LN"},
+        {"lock, lock, wait 5, lock, hint on, wait 60, hint off", "LNLU"},
+        {"lock, unlock, wait 5", "LU"},
+        // A hint that has gone back off leaves the next Lock to its locker window.
         {"hint on, hint off, lock, shown 7, gone 7", "LULU"},
     };
     for (const Case& c : cases) EXPECT_EQ(notices(c.script), c.notices) << c.script;

@@ -7,7 +7,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <csignal>
+#include <cstring>
 #include <fstream>
 
 #include <sys/prctl.h>
@@ -30,18 +32,29 @@ sockaddr_un addressOf(const fs::path& socket) {
     return address;
 }
 
-// A client that connects and sends `bytes` as they are.
-void sendRaw(const fs::path& socket, const std::string& bytes) {
+// A client that connects, sends `bytes` as they are, and waits until the instance hangs up:
+// it has dealt with them by then.
+::testing::AssertionResult sendRaw(const fs::path& socket, const std::string& bytes) {
     const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
     const sockaddr_un address = addressOf(socket);
-    ASSERT_EQ(::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address), 0);
+    if (::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0) {
+        ::close(fd);
+        return ::testing::AssertionFailure() << "cannot connect: " << std::strerror(errno);
+    }
     // The instance may hang up before the end: no SIGPIPE.
     for (std::size_t sent = 0; sent < bytes.size();) {
         const ssize_t n = ::send(fd, bytes.data() + sent, bytes.size() - sent, MSG_NOSIGNAL);
         if (n <= 0) break;
         sent += static_cast<std::size_t>(n);
     }
+    ::shutdown(fd, SHUT_WR);
+    const auto hungUp = waitUntil([&] {
+        char byte;
+        const ssize_t n = ::recv(fd, &byte, 1, MSG_DONTWAIT);
+        return n == 0 || (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK);
+    });
     ::close(fd);
+    return hungUp;
 }
 
 // A child process that connects `count` times and holds the connections without a word.
@@ -147,11 +160,10 @@ TEST_F(SingleInstanceTest, SilentClientsAndFewDescriptorsNeverStopTheListening) 
         rlimit few = saved;
         few.rlim_cur = static_cast<rlim_t>(openDescriptors() + 14);
         ASSERT_EQ(::setrlimit(RLIMIT_NOFILE, &few), 0);
-        testing::waitUntil([] { return false; }, 300);
         SingleInstance later(socket);
         handedOver =
             later.start({"quorlix://agent?agent=codex&event=done"}) == SingleInstance::Outcome::handedOver;
-        arrived = waitUntil([&] { return !received.empty(); }, 8000);
+        arrived = static_cast<bool>(waitUntil([&] { return !received.empty(); }));
         ::setrlimit(RLIMIT_NOFILE, &saved);
     }
     EXPECT_TRUE(handedOver);
@@ -173,12 +185,12 @@ TEST_F(SingleInstanceTest, AMessageTooLongIsRefusedWholeAndTheNextOneIsRead) {
     message += std::string(SingleInstance::maxMessage - first.size() - cut - 1, '#') + "\n";
     ASSERT_EQ(message.size() + cut, SingleInstance::maxMessage);
     message += last;
-    sendRaw(socket, message);
+    ASSERT_TRUE(sendRaw(socket, message)) << "the instance never hung up";
+    EXPECT_TRUE(received.empty());
 
     EXPECT_EQ(SingleInstance(socket).start({"quorlix://agent?agent=cursor&event=done"}),
               SingleInstance::Outcome::handedOver);
     ASSERT_TRUE(waitUntil([&] { return !received.empty(); }));
-    testing::waitUntil([] { return false; }, 100);
     EXPECT_EQ(received, std::vector<std::vector<std::string>>{{"quorlix://agent?agent=cursor&event=done"}});
 }
 

@@ -34,7 +34,7 @@ protected:
         openssl.start("openssl",
                       {"req", "-x509", "-newkey", "rsa:2048", "-nodes", "-keyout", key, "-out", cert, "-days",
                        "2", "-subj", "/CN=127.0.0.1", "-addext", "subjectAltName=IP:127.0.0.1"});
-        ASSERT_TRUE(openssl.waitForFinished(60000));
+        ASSERT_TRUE(waitUntil([&] { return openssl.state() == QProcess::NotRunning; }));
         ASSERT_EQ(openssl.exitCode(), 0) << openssl.readAllStandardError().toStdString();
 
         const auto certificates = QSslCertificate::fromPath(cert);
@@ -45,6 +45,7 @@ protected:
         tls.setLocalCertificate(certificates.front());
         tls.setPrivateKey(QSslKey(&keyFile, QSsl::Rsa));
         tls.setPeerVerifyMode(QSslSocket::VerifyNone);
+        this->tls = tls;
         server = std::make_unique<LocalServer>(tls);
         ASSERT_TRUE(server->isListening());
 
@@ -70,6 +71,8 @@ protected:
     platform::SystemClock clock;
     platform::Platform backends;
     std::unique_ptr<LocalServer> server;
+    // The server's TLS set-up, trusted by this process: another server may share it.
+    QSslConfiguration tls;
     platform::QtHttpClient http;
     platform::DetachedProcessLauncher launcher;
 
@@ -116,29 +119,122 @@ TEST_F(UpdateIntegrationTest, CheckInstallSwapAndRelaunch) {
     UpdateService updates(c);
 
     updates.check();
-    ASSERT_TRUE(waitUntil(
-        [&] { return !std::holds_alternative<UpdateService::Checking>(updates.state.get()); }, 20000));
+    ASSERT_TRUE(
+        waitUntil([&] { return !std::holds_alternative<UpdateService::Checking>(updates.state.get()); }));
     ASSERT_EQ(updates.state.get(), UpdateService::State{UpdateService::Available{version}});
     ASSERT_TRUE(updates.canInstall());
 
     updates.install();
-    ASSERT_TRUE(waitUntil(
-        [&] {
-            return terminated > 0 ||
-                   std::holds_alternative<UpdateService::InstallFailed>(updates.state.get());
-        },
-        30000));
+    ASSERT_TRUE(waitUntil([&] {
+        return terminated > 0 || std::holds_alternative<UpdateService::InstallFailed>(updates.state.get());
+    }));
     ASSERT_EQ(terminated, 1) << std::get<UpdateService::InstallFailed>(updates.state.get()).message;
 
     const fs::path launched = root / "Applications" / "launched";
-    ASSERT_TRUE(waitUntil([&] { return !readText(launched).empty(); }, 15000))
-        << "the new program was not started";
+    ASSERT_TRUE(waitUntil([&] { return !readText(launched).empty(); })) << "the new program was not started";
     EXPECT_NE(readText(launched).find("\"version\":\"" + version + "\""), std::string::npos)
         << readText(launched);
     EXPECT_EQ(AppInfo::read(app)->version, version);
     EXPECT_EQ(readText(app / "resources" / "Sounds" / "timbre.wav"), "RIFF");
     EXPECT_FALSE(fs::exists(root / "Applications" / "Quorlix.old"));
     EXPECT_TRUE(listing(root / "tmp").empty());
+}
+
+// Starts nothing: the swap is taken as started.
+struct NoSwap final : platform::ProcessLauncher {
+    std::optional<std::string> launchDetached(const std::string&, const std::vector<std::string>&) override {
+        return std::nullopt;
+    }
+};
+
+// An application folder and a signed archive of its next version, installed through the real
+// client from addresses on the local site; the swap itself is not started.
+class UpdateLimitsTest : public UpdateIntegrationTest {
+protected:
+    void SetUp() override {
+        UpdateIntegrationTest::SetUp();
+        if (IsSkipped() || HasFatalFailure()) return;
+        writeApplication(app, UpdateService::currentVersion());
+        const fs::path next = root / "build" / "Quorlix";
+        writeApplication(next, version);
+        ASSERT_EQ(pack::packFolder(next, root / "Quorlix.tar.xz"), std::nullopt);
+        archive = readText(root / "Quorlix.tar.xz");
+        fs::create_directories(root / "tmp");
+    }
+
+    // Installs the archive the manifest names at `url`, with `grace` seconds for its download
+    // beyond its size: the message it failed with, or nothing once the swap was asked for.
+    std::optional<std::string> install(const std::string& url, double grace = 60) {
+        server->replies["/version.json"] = {
+            200, QByteArray::fromStdString(manifestJSON(signedManifest(archive, key, version, url)))};
+
+        UpdateService::Configuration c;
+        c.http = &http;
+        c.launcher = &noSwap;
+        c.siteURL = server->base();
+        c.publicKey = platform::encodeBase64(key.publicKey);
+        c.applicationFolder = app;
+        c.processID = 4242;
+        bool swapped = false;
+        c.terminate = [&] { swapped = true; };
+        c.downloadGrace = grace;
+        UpdateService updates(c);
+        updates.check();
+        EXPECT_TRUE(waitUntil(
+            [&] { return std::holds_alternative<UpdateService::Available>(updates.state.get()); }));
+        updates.install();
+        const auto failed = [&] { return std::get_if<UpdateService::InstallFailed>(&updates.state.get()); };
+        EXPECT_TRUE(waitUntil([&] { return swapped || failed(); })) << url;
+        if (const auto* f = failed()) return f->message;
+        return std::nullopt;
+    }
+
+    const std::string version = UpdateService::currentVersion() + ".1";
+    const fs::path app = root / "Applications" / "Quorlix";
+    const pack::KeyPair key = pack::generateKeyPair();
+    std::string archive;
+    NoSwap noSwap;
+    ScopedEnvironment tmpdir{"TMPDIR", (root / "tmp").string()};
+};
+
+TEST_F(UpdateLimitsTest, EveryHopOfARedirectKeepsToTheSite) {
+    // Another site, as trusted by TLS as ours, serving the same archive.
+    LocalServer elsewhere(tls);
+    ASSERT_TRUE(elsewhere.isListening());
+    const QByteArray bytes = QByteArray::fromStdString(archive);
+    elsewhere.replies["/Quorlix.tar.xz"] = {200, bytes, "application/x-xz"};
+    const QByteArray site = QByteArray::fromStdString(server->base());
+    const QByteArray plain = "http" + site.mid(5);
+    const auto redirect = [](const QByteArray& to) {
+        return LocalServer::Reply{302, "", "text/plain", false, false, to};
+    };
+    server->replies["/Quorlix.tar.xz"] = {200, bytes, "application/x-xz"};
+    server->replies["/aqui"] = redirect(site + "/Quorlix.tar.xz");
+    server->replies["/fuera"] = redirect(QByteArray::fromStdString(elsewhere.base()) + "/Quorlix.tar.xz");
+    server->replies["/sin-cifrar"] = redirect(plain + "/Quorlix.tar.xz");
+    server->replies["/dos-saltos"] = redirect(site + "/fuera");
+
+    struct Case {
+        const char* path;
+        bool installs;
+    };
+    for (const Case& c : {Case{"/aqui", true}, Case{"/fuera", false}, Case{"/sin-cifrar", false},
+                          Case{"/dos-saltos", false}}) {
+        const auto outcome = install(server->base() + c.path);
+        if (c.installs) {
+            EXPECT_EQ(outcome, std::nullopt) << c.path;
+        } else {
+            EXPECT_EQ(outcome, "No se pudo descargar la actualización.") << c.path;
+        }
+    }
+    EXPECT_TRUE(elsewhere.requests.empty()) << "a hop off the site was followed";
+}
+
+TEST_F(UpdateLimitsTest, ADownloadThatTricklesEndsByADeadlineOfItsSize) {
+    // A byte every tenth of a second: never silent for the minute the idle limit waits.
+    server->replies["/Quorlix.tar.xz"] = {
+        200, QByteArray::fromStdString(archive), "application/x-xz", false, false, {}, 100};
+    EXPECT_EQ(install(server->base() + "/Quorlix.tar.xz", 0.5), "No se pudo descargar la actualización.");
 }
 
 }  // namespace

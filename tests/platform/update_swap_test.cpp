@@ -14,8 +14,63 @@
 
 #include <unistd.h>
 
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <sstream>
+#include <string>
+#include <vector>
+
 namespace quorlix::testing {
 namespace {
+
+// The arguments a process was started with.
+std::vector<std::string> commandLine(const fs::path& process) {
+    std::ifstream in(process / "cmdline");
+    std::vector<std::string> arguments;
+    for (std::string argument; std::getline(in, argument, '\0');) arguments.push_back(argument);
+    return arguments;
+}
+
+// The process that started a process, or 0.
+pid_t parentOf(const fs::path& process) {
+    std::ifstream in(process / "stat");
+    std::string stat(std::istreambuf_iterator<char>(in), {});
+    // "pid (name) state ppid ...": the name may hold anything, up to the last parenthesis.
+    const auto close = stat.rfind(')');
+    if (close == std::string::npos) return 0;
+    std::istringstream rest(stat.substr(close + 1));
+    std::string state;
+    pid_t parent = 0;
+    rest >> state >> parent;
+    return parent;
+}
+
+// The shells running the swap script for `process`, and whether one of them is pausing
+// between two looks at it: it has found it running.
+struct SwapScripts {
+    std::vector<pid_t> shells;
+    bool pausing = false;
+};
+SwapScripts swapScripts(pid_t process) {
+    SwapScripts found;
+    std::vector<pid_t> sleeps;
+    std::error_code error;
+    for (const auto& entry : fs::directory_iterator("/proc", error)) {
+        const std::string name = entry.path().filename();
+        if (name.find_first_not_of("0123456789") != std::string::npos) continue;
+        const auto arguments = commandLine(entry.path());
+        const auto script = std::find(arguments.begin(), arguments.end(), "quorlix-update");
+        if (script != arguments.end() && script + 1 != arguments.end() && script[1] == std::to_string(process))
+            found.shells.push_back(std::stoi(name));
+        else if (!arguments.empty() && arguments[0] == "sleep")
+            sleeps.push_back(parentOf(entry.path()));
+    }
+    for (const pid_t parent : sleeps)
+        if (std::find(found.shells.begin(), found.shells.end(), parent) != found.shells.end()) found.pausing = true;
+    return found;
+}
 
 // A program that leaves a marker with its tag beside its application folder.
 std::string stub(const std::string& tag) {
@@ -49,7 +104,7 @@ protected:
     // The tag of the program the script started, once it has.
     std::string launched() {
         const fs::path marker = app.parent_path() / "launched";
-        if (!waitUntil([&] { return !readText(marker).empty(); }, 10000)) return "";
+        if (!waitUntil([&] { return !readText(marker).empty(); })) return "";
         return readText(marker);
     }
 
@@ -69,7 +124,8 @@ TEST_F(UpdateSwapTest, TheNewFolderReplacesTheOldOnceTheProcessHasEnded) {
         makeTree(root / parent);
         ChildProcess application({"sleep", "60"});
         swap(application.pid());
-        settle(600);
+        ASSERT_TRUE(waitUntil([&] { return swapScripts(application.pid()).pausing; }))
+            << "the script never waited for the process";
         EXPECT_EQ(AppInfo::read(app)->version, "1.0") << "nothing moves while the process runs";
 
         application.stop();
@@ -133,8 +189,9 @@ TEST_F(UpdateSwapTest, AFailedMoveOrAStaleOldFolderLeavesTheApplicationUntouched
 TEST_F(UpdateSwapTest, AProcessThatOutlivesTheWaitIsLeftAlone) {
     makeTree(root / "Applications");
     swap(running.pid(), 1);
-    EXPECT_TRUE(waitUntil([&] { return !fs::exists(work); }, 10000));
-    settle(500);
+    EXPECT_TRUE(waitUntil([&] { return !fs::exists(work); }));
+    // It has given up once it has ended.
+    EXPECT_TRUE(waitUntil([&] { return swapScripts(running.pid()).shells.empty(); }));
     EXPECT_TRUE(running.running());
     EXPECT_EQ(AppInfo::read(app)->version, "1.0");
     EXPECT_FALSE(fs::exists(app.parent_path() / "launched"));

@@ -78,6 +78,7 @@ TEST_F(UserDefaultsTest, RegisteredValuesAnswerReadsButAreNeverWritten) {
     EXPECT_FALSE(fs::exists(file())) << "registering must not create the file";
 
     d.setString("other", "y");
+    d.flush();
     const auto onDisk = UserDefaults::persistentDomain("com.test.domain");
     ASSERT_TRUE(onDisk);
     EXPECT_FALSE(onDisk->contains("volume"));
@@ -89,16 +90,41 @@ TEST_F(UserDefaultsTest, RegisteredValuesAnswerReadsButAreNeverWritten) {
     EXPECT_EQ(d.doubleForKey("volume"), 0.6);
 }
 
-TEST_F(UserDefaultsTest, EverySetReplacesTheFileAtomicallyAndLeavesNoTemporaryFiles) {
-    UserDefaults d("com.test.domain");
-    for (int i = 0; i < 30; ++i) d.setInteger("count", i);
-    EXPECT_EQ(UserDefaults::persistentDomain("com.test.domain")->at("count"), 29);
-    int entries = 0;
-    for (const auto& e : fs::directory_iterator(file().parent_path())) {
-        ++entries;
-        EXPECT_EQ(e.path().filename().string().find(".tmp"), std::string::npos) << e.path();
+TEST_F(UserDefaultsTest, ABurstOfChangesEndsInTheFileWholeAndNothingIsLostWhenTheDomainGoes) {
+    {
+        UserDefaults d("com.test.domain");
+        for (int i = 0; i < 30; ++i) d.setInteger("count", i);
+        d.flush();
+        EXPECT_EQ(UserDefaults::persistentDomain("com.test.domain")->at("count"), 29);
+        int entries = 0;
+        for (const auto& e : fs::directory_iterator(file().parent_path())) {
+            ++entries;
+            EXPECT_EQ(e.path().filename().string().find(".tmp"), std::string::npos) << e.path();
+        }
+        EXPECT_EQ(entries, 1);
+
+        // Written off the main thread: a domain that goes (the application quitting) first
+        // writes what it still holds.
+        for (int i = 0; i < 2000; ++i) d.setString("path" + std::to_string(i), std::string(100, 'x'));
+        d.setInteger("count", 30);
     }
-    EXPECT_EQ(entries, 1);
+    const auto onDisk = UserDefaults::persistentDomain("com.test.domain");
+    ASSERT_TRUE(onDisk);
+    EXPECT_EQ(onDisk->at("count"), 30);
+    EXPECT_EQ(onDisk->size(), 2001u);
+}
+
+TEST_F(UserDefaultsTest, AFailedWriteIsLoggedOnTheMainThread) {
+    UserDefaults d("com.test.domain");
+    d.setBool("b", true);
+    d.flush();
+    // The folder is taken away and a file stands in its place: the next write fails.
+    fs::remove_all(file().parent_path());
+    EXPECT_FALSE(platform::writeFileAtomically(file().parent_path(), "no soy una carpeta"));
+    d.setBool("b", false);
+    d.flush();
+    EXPECT_NE(platform::readFile(KeyLog::path()).value_or("").find("Ajustes: "), std::string::npos);
+    EXPECT_FALSE(d.boolForKey("b")) << "the change still applies in memory";
 }
 
 TEST_F(UserDefaultsTest, ACorruptFileIsMovedAsideWithALogLineNeverOverwritten) {
@@ -112,6 +138,7 @@ TEST_F(UserDefaultsTest, ACorruptFileIsMovedAsideWithALogLineNeverOverwritten) {
         UserDefaults d("com.test.domain");
         EXPECT_FALSE(d.object("a"));
         d.setBool("b", true);
+        d.flush();
 
         std::vector<fs::path> aside;
         for (const auto& e : fs::directory_iterator(file().parent_path()))
@@ -137,6 +164,7 @@ TEST_F(UserDefaultsTest, AValueTheFileCannotHoldIsRefusedAndNothingStoredIsLost)
 
     // Later writes go on.
     EXPECT_TRUE(d.setBool("b", true));
+    d.flush();
     UserDefaults reloaded("com.test.domain");
     EXPECT_EQ(reloaded.stringForKey("ciudad"), "Lima");
     EXPECT_TRUE(reloaded.boolForKey("b"));

@@ -1,5 +1,5 @@
 // Trust on a real X server of the test's own: granted where the display is reached outside a
-// Wayland session.
+// Wayland session, never grantable inside one.
 
 #include "platform/linux/x11_accessibility_trust.h"
 
@@ -14,8 +14,9 @@ namespace quorlix::testing {
 namespace {
 
 TEST(X11AccessibilityTrust, TrustedOnAReachableDisplayOutsideWayland) {
+    if (!installed("Xvfb")) GTEST_SKIP() << "Xvfb is not installed";
     VirtualDisplay display;
-    if (display.name().empty()) GTEST_SKIP() << "Xvfb could not be started";
+    ASSERT_TRUE(display.ready());
     // A desktop's own clients (and the application's windows) stay connected, so the server
     // never resets between two checks.
     xcb_connection_t* desktop = xcb_connect(display.name().c_str(), nullptr);
@@ -26,14 +27,18 @@ TEST(X11AccessibilityTrust, TrustedOnAReachableDisplayOutsideWayland) {
     platform::X11AccessibilityTrust trust(display.name());
     EXPECT_TRUE(trust.isProcessTrusted());
     EXPECT_TRUE(trust.requestTrust()) << "nothing to prompt for";
+    EXPECT_TRUE(trust.canBeGranted());
+    // In a Wayland session nothing can ever grant it.
     {
         Variable wayland("WAYLAND_DISPLAY", "wayland-0");
         EXPECT_FALSE(trust.isProcessTrusted());
         EXPECT_FALSE(trust.requestTrust());
+        EXPECT_FALSE(trust.canBeGranted());
     }
     {
         Variable session("XDG_SESSION_TYPE", "wayland");
         EXPECT_FALSE(trust.isProcessTrusted());
+        EXPECT_FALSE(trust.canBeGranted());
     }
     EXPECT_TRUE(trust.isProcessTrusted());
 

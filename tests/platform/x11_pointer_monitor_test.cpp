@@ -1,15 +1,17 @@
 // The pointer on a real X server of the test's own (Xvfb): moves, presses and wheel clicks
 // made with xdotool reach the monitor, whichever window they go to, with the platform's
-// signs and one line per wheel click.
+// signs, one line per wheel click and quick clicks as one gesture.
 
 #include "platform/linux/x11_pointer_monitor.h"
 
 #include "fakes/fake_platform.h"
+#include "platform/linux/scroll_gesture.h"
 
 #include "virtual_display.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <optional>
 #include <string>
@@ -21,26 +23,50 @@ namespace {
 using platform::PointerEvent;
 using platform::PointerEventType;
 
+// Something done with xdotool after a command, whose events tell that the command's events
+// have all come: the server delivers events in order. The command makes no event of `first`'s
+// type; the marker's events run from one of type `first` to one of type `last`.
+struct Marker {
+    std::vector<std::string> arguments;
+    PointerEventType first;
+    PointerEventType last;
+};
+// A left click, after wheel clicks.
+const Marker leftClick{{"click", "1"}, PointerEventType::leftMouseDown, PointerEventType::leftMouseUp};
+// A wheel click, after moves and presses of the left button.
+const Marker wheelClick{{"click", "4"}, PointerEventType::scrollWheel, PointerEventType::scrollWheel};
+
 class X11PointerMonitorTest : public ::testing::Test, public QtApplicationMember {
 protected:
     void SetUp() override {
-        if (display.name().empty()) GTEST_SKIP() << "Xvfb could not start a display";
+        for (const char* program : {"Xvfb", "xdotool"})
+            if (!installed(program)) GTEST_SKIP() << program << " is not installed";
+        ASSERT_TRUE(display.ready());
         auto s = monitor.monitor([this](const PointerEvent& e) { events.push_back(e); });
         ASSERT_TRUE(s) << "no XInput 2.2 on the test's X server";
         subscription = std::move(*s);
     }
 
-    // Runs xdotool to its end and gives the events it caused.
-    std::vector<PointerEvent> after(const std::vector<std::string>& arguments, std::size_t expected) {
-        events.clear();
+    // Runs xdotool to its end; it has made its events on the server by then.
+    void xdotool(const std::vector<std::string>& arguments) {
         std::vector<std::string> command{"xdotool"};
         command.insert(command.end(), arguments.begin(), arguments.end());
-        ChildProcess xdotool(command);
-        EXPECT_TRUE(xdotool.started());
-        EXPECT_TRUE(waitUntil([&] { return !xdotool.running(); }));
-        waitUntil([&] { return events.size() >= expected; }, 2000);
-        settle(100);  // and nothing more
-        return events;
+        ChildProcess run(command);
+        ASSERT_TRUE(waitUntil([&] { return !run.running(); }));
+        ASSERT_EQ(run.exitStatus(), 0) << run.report();
+    }
+
+    // The events that running xdotool with `arguments` caused: all those that came before
+    // `marker`'s.
+    std::vector<PointerEvent> after(const std::vector<std::string>& arguments, const Marker& marker) {
+        events.clear();
+        xdotool(arguments);
+        xdotool(marker.arguments);
+        EXPECT_TRUE(waitUntil([&] { return !events.empty() && events.back().type == marker.last; }))
+            << "the marker's events did not come";
+        const auto first = std::find_if(events.begin(), events.end(),
+                                        [&](const PointerEvent& e) { return e.type == marker.first; });
+        return {events.begin(), first};
     }
 
     static std::vector<PointerEventType> types(const std::vector<PointerEvent>& events) {
@@ -57,10 +83,10 @@ protected:
     std::vector<PointerEvent> events;
 };
 
-TEST_F(X11PointerMonitorTest, WheelClicksAreOneLineEachWithThePlatformsSign) {
+TEST_F(X11PointerMonitorTest, WheelClicksAreOneLineEachWithThePlatformsSignAndQuickOnesOneGesture) {
     struct Case {
         std::vector<std::string> click;
-        std::size_t count;
+        std::size_t clicks;
         double deltaX;
         double deltaY;
     };
@@ -73,28 +99,43 @@ TEST_F(X11PointerMonitorTest, WheelClicksAreOneLineEachWithThePlatformsSign) {
         {{"click", "--repeat", "3", "--delay", "20", "5"}, 3, 0, -1},
     };
     for (const auto& c : cases) {
-        const auto seen = after(c.click, c.count);
-        ASSERT_EQ(seen.size(), c.count) << c.click.back();
-        for (const auto& e : seen) {
+        // The clicks, then the end of their gesture once they stop (on the test's virtual time).
+        auto seen = after(c.click, leftClick);
+        ASSERT_EQ(seen.size(), c.clicks) << c.click.back();
+        const std::size_t heard = events.size();
+        fake.time.advance(platform::ScrollGesture::quietPeriod);
+        ASSERT_EQ(events.size(), heard + 1) << c.click.back() << ": the gesture did not end";
+        seen.push_back(events.back());
+        for (std::size_t i = 0; i < seen.size(); ++i) {
+            const auto& e = seen[i];
+            const bool end = i == c.clicks;
             EXPECT_EQ(e.type, PointerEventType::scrollWheel);
-            EXPECT_EQ(e.scroll.deltaX, c.deltaX) << c.click.back();
-            EXPECT_EQ(e.scroll.deltaY, c.deltaY) << c.click.back();
+            EXPECT_EQ(e.scroll.deltaX, end ? 0 : c.deltaX) << c.click.back();
+            EXPECT_EQ(e.scroll.deltaY, end ? 0 : c.deltaY) << c.click.back();
             EXPECT_FALSE(e.scroll.hasPreciseScrollingDeltas) << "a wheel counts lines";
-            EXPECT_EQ(e.scroll.phase, platform::ScrollPhase::none);
+            const auto phase = end ? platform::ScrollPhase::ended
+                                   : (i == 0 ? platform::ScrollPhase::began : platform::ScrollPhase::changed);
+            EXPECT_EQ(e.scroll.phase, phase) << c.click.back() << " " << i;
             EXPECT_FALSE(e.scroll.isMomentum());
         }
     }
 }
 
 TEST_F(X11PointerMonitorTest, MovesPressesAndDragsOfTheDevicesArrive) {
-    EXPECT_EQ(types(after({"mousemove_relative", "--", "5", "5"}, 1)),
+    EXPECT_EQ(types(after({"mousemove_relative", "--", "5", "5"}, wheelClick)),
               std::vector{PointerEventType::mouseMoved});
-    EXPECT_EQ(types(after({"mousedown", "1"}, 1)), std::vector{PointerEventType::leftMouseDown});
-    EXPECT_EQ(types(after({"mousemove_relative", "--", "-3", "0"}, 1)),
+    EXPECT_EQ(types(after({"mousedown", "1"}, wheelClick)), std::vector{PointerEventType::leftMouseDown});
+    EXPECT_EQ(types(after({"mousemove_relative", "--", "-3", "0"}, wheelClick)),
               std::vector{PointerEventType::leftMouseDragged});
-    EXPECT_EQ(types(after({"mouseup", "1"}, 1)), std::vector{PointerEventType::leftMouseUp});
+    EXPECT_EQ(types(after({"mouseup", "1"}, wheelClick)), std::vector{PointerEventType::leftMouseUp});
     // The right button is none of the island's business.
-    EXPECT_TRUE(after({"click", "3"}, 0).empty());
+    EXPECT_TRUE(after({"click", "3"}, wheelClick).empty());
+    // A program's jump to a place makes no raw motion, and is a move all the same. It is
+    // heard on a connection of its own, which a marker does not follow: the move is waited for.
+    events.clear();
+    xdotool({"mousemove", "100", "80"});
+    EXPECT_TRUE(waitUntil([&] { return !events.empty(); })) << "the warp was not heard";
+    EXPECT_EQ(types(events), std::vector{PointerEventType::mouseMoved});
 }
 
 }  // namespace

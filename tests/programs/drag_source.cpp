@@ -2,6 +2,10 @@
 // green 200 by 200 square at (X, Y); pressing on it and moving starts a drag that carries
 // FILE's address as a copy, as a file manager's would. Files dropped on it have their
 // addresses written to standard output, one a line.
+//
+// What a test waits on goes to standard error, a line each: "drag started" once its drag
+// runs, "drop accepted" or "drop refused" each time the window under the drag changes its
+// answer, and "drag over" each time a drag over this window moves.
 
 #include <QApplication>
 #include <QDrag>
@@ -34,9 +38,17 @@ protected:
         mime->setUrls({QUrl::fromLocalFile(file_)});
         auto* drag = new QDrag(this);
         drag->setMimeData(mime);
+        QObject::connect(drag, &QDrag::actionChanged, [](Qt::DropAction action) {
+            say(action == Qt::IgnoreAction ? "drop refused" : "drop accepted");
+        });
+        say("drag started");
         drag->exec(Qt::CopyAction);
     }
     void dragEnterEvent(QDragEnterEvent* event) override {
+        if (event->mimeData()->hasUrls()) event->acceptProposedAction();
+    }
+    void dragMoveEvent(QDragMoveEvent* event) override {
+        say("drag over");
         if (event->mimeData()->hasUrls()) event->acceptProposedAction();
     }
     void dropEvent(QDropEvent* event) override {
@@ -46,6 +58,11 @@ protected:
     }
 
 private:
+    static void say(const char* line) {
+        std::fprintf(stderr, "%s\n", line);
+        std::fflush(stderr);
+    }
+
     QString file_;
     bool pressed_ = false;
 };

@@ -3,6 +3,7 @@
 
 #include "services/apple_script_queue.h"
 #include "fakes/fake_platform.h"
+#include "fakes/wait_for.h"
 
 #include <gtest/gtest.h>
 
@@ -22,16 +23,13 @@ protected:
     fakes::FakeScriptHost host;
     platform::ThreadSerialQueue queue;
 
-    // Runs main-queue work until `done` holds or two seconds pass.
+    // Runs main-queue work until `done` holds (see fakes/wait_for.h).
     template <class Pred>
-    bool waitFor(Pred done) {
-        const auto deadline = std::chrono::steady_clock::now() + 2s;
-        while (!done()) {
-            if (std::chrono::steady_clock::now() > deadline) return false;
+    ::testing::AssertionResult waitFor(Pred done) {
+        return testing::waitFor(done, {}, [this] {
             time.runPending();
-            std::this_thread::sleep_for(1ms);
-        }
-        return true;
+            testing::shortPause();
+        });
     }
 };
 

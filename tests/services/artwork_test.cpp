@@ -82,6 +82,11 @@ protected:
     void artworkURL(const std::string& url) {
         fake.scriptHost.replies[PlayerScripts::spotifyArtworkURL()] = ScriptValue::text(url);
     }
+    // A notification, then the settle time after which the track's artwork is looked up.
+    void notify(PlayerSource source, const platform::NotificationInfo& info) {
+        MediaTest::notify(source, info);
+        fake.time.advance(lookupSettleTime);
+    }
     static ScriptValue bytes(const std::string& s) { return ScriptValue::bytes({s.begin(), s.end()}); }
 };
 
@@ -106,15 +111,85 @@ TEST_F(ArtworkTest, MusicFallsBackWhenRawDataIsNoPicture) {
 }
 
 TEST_F(ArtworkTest, NoFallbackOnceTheTrackChanged) {
-    fake.scriptHost.replies[PlayerScripts::musicArtworkRawData()] = bytes("garbage");
-    fake.playerNotifications.post(NowPlayingService::musicNotification, musicInfo("Playing", "Primera"));
+    // The player moves on while its first picture is being read.
     auto next = musicInfo("Playing", "Segunda");
     next["PersistentID"] = std::string("B2");
-    fake.playerNotifications.post(NowPlayingService::musicNotification, next);
-    fake.time.runPending();
+    int raw = 0;
+    fake.scriptHost.handler = [&](const std::string& source, double) -> std::optional<ScriptValue> {
+        if (source == PlayerScripts::musicArtworkRawData() && ++raw == 1)
+            fake.playerNotifications.post(NowPlayingService::musicNotification, next);
+        if (source == PlayerScripts::musicArtworkRawData()) return bytes("garbage");
+        return std::nullopt;
+    };
+    notify(PlayerSource::music, musicInfo("Playing", "Primera"));
+    fake.time.advance(lookupSettleTime);
     // Only the second track's raw reply fell back.
     EXPECT_EQ(fake.scriptHost.count(PlayerScripts::musicArtworkRawData()), 2);
     EXPECT_EQ(fake.scriptHost.count(PlayerScripts::musicArtworkData()), 1);
+}
+
+TEST_F(ArtworkTest, ATrackThatDoesNotStayIsNeverLookedUp) {
+    artworkURL("https://i.scdn.co/image/1");
+    for (int i = 0; i < 50; ++i) {
+        auto info = spotifyInfo("Playing", "Pista " + std::to_string(i));
+        info["Track ID"] = "spotify:track:" + std::to_string(i);
+        MediaTest::notify(PlayerSource::spotify, info);
+        fake.time.advance(lookupSettleTime / 2);
+    }
+    EXPECT_EQ(fake.scriptHost.count(PlayerScripts::spotifyArtworkURL()), 0);
+    fake.time.advance(lookupSettleTime);
+    EXPECT_EQ(fake.scriptHost.count(PlayerScripts::spotifyArtworkURL()), 1);
+    ASSERT_EQ(fake.httpClient.requests.size(), 1u);
+
+    // The download of a track left behind is aborted.
+    auto next = spotifyInfo("Playing", "Otra");
+    next["Track ID"] = std::string("spotify:track:otra");
+    notify(PlayerSource::spotify, next);
+    EXPECT_TRUE(fake.httpClient.requests[0].cancelled);
+    EXPECT_EQ(fake.httpClient.requests.size(), 2u);
+}
+
+TEST_F(ArtworkTest, APlayerThatKeepsOneIdForEveryFileStillChangesArtwork) {
+    // Some players (mpv's MPRIS plugin) give every file the same track id.
+    const auto raw = PlayerScripts::musicArtworkRawData();
+    fake.scriptHost.replies[raw] = bytes("red-png");
+    notify(PlayerSource::music, musicInfo("Playing", "Primera"));
+    ASSERT_TRUE(service->artwork.get());
+    EXPECT_EQ(*service->artwork.get(), fake.imageDecoder.images["red-png"]);
+
+    struct Step {
+        const char* change;
+        std::function<void(platform::NotificationInfo&)> edit;
+        bool newLookup;
+    };
+    auto info = musicInfo("Playing", "Primera");
+    const std::vector<Step> steps = {
+        {"another title", [](auto& i) { i["Name"] = std::string("Segunda"); }, true},
+        {"the same again", [](auto&) {}, false},
+        {"another artist", [](auto& i) { i["Artist"] = std::string("Ana"); }, true},
+        {"another album", [](auto& i) { i["Album"] = std::string("Otro"); }, true},
+        {"another length", [](auto& i) { i["Total Time"] = std::int64_t{150000}; }, true},
+        {"a picture's address first said", [](auto& i) { i["Artwork URL"] = std::string("file:///a.png"); },
+         false},
+        {"another picture", [](auto& i) { i["Artwork URL"] = std::string("file:///b.png"); }, true},
+        {"the same picture", [](auto&) {}, false},
+    };
+    bool blue = false;
+    for (const auto& step : steps) {
+        const int before = fake.scriptHost.count(raw);
+        if (step.newLookup) {
+            blue = !blue;
+            fake.scriptHost.replies[raw] = bytes(blue ? "blue-png" : "red-png");
+        }
+        step.edit(info);
+        notify(PlayerSource::music, info);
+        EXPECT_EQ(service->track.get()->id, "com.apple.Music:A1B2") << step.change;
+        EXPECT_EQ(fake.scriptHost.count(raw), before + (step.newLookup ? 1 : 0)) << step.change;
+        ASSERT_TRUE(service->artwork.get()) << step.change;
+        EXPECT_EQ(*service->artwork.get(), fake.imageDecoder.images[blue ? "blue-png" : "red-png"])
+            << step.change;
+        EXPECT_NEAR(HSB::of(service->accentColor.get()).hue, blue ? 2.0 / 3.0 : 0.0, 1e-12) << step.change;
+    }
 }
 
 TEST_F(ArtworkTest, MusicArtworkAtAnHttpsAddressIsDownloaded) {

@@ -159,6 +159,17 @@ TEST_F(CalendarServiceTest, AccessFollowsTheStatusAtStart) {
         service->reload();
         EXPECT_EQ(reloads(), 0u) << "nothing is read without access";
     }
+    // A store that learns its permission after the start tells it as a change; a refusal stays.
+    for (const auto& [status, access, listed] :
+         {std::tuple(CalendarAuthorization::notDetermined, Access::granted, std::vector<std::string>{"x"}),
+          {CalendarAuthorization::denied, Access::denied, {}}}) {
+        store.status = status;
+        start();
+        store.status = CalendarAuthorization::fullAccess;
+        store.change();
+        EXPECT_EQ(service->access.get(), access);
+        EXPECT_EQ(titles(), listed);
+    }
 }
 
 TEST_F(CalendarServiceTest, RequestingAccessOnlyWhileUnknown) {

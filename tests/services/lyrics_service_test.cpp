@@ -5,7 +5,6 @@
 #include "fakes/fake_platform.h"
 #include "platform/url_query.h"
 #include "services/lrclib_record.h"
-#include "services/lru_cache.h"
 
 #include <gtest/gtest.h>
 
@@ -41,6 +40,11 @@ protected:
         http.fail(i);
         fake.time.runPending();
     }
+    // Loads `t` and lets it stay current until its lookup starts.
+    void load(const std::optional<Track>& t) {
+        service.load(t);
+        fake.time.advance(lookupSettleTime);
+    }
 };
 
 const char* synced =
@@ -50,7 +54,7 @@ const char* plainOnly = R"({"syncedLyrics":null,"plainLyrics":"Hola\nAdiós","in
 // --- requests -----------------------------------------------------------------------------
 
 TEST_F(LyricsServiceTest, GetRequestHasItsItemsInOrderAndOneHeader) {
-    service.load(track("Estimat", "Granada", 214.5));
+    load(track("Estimat", "Granada", 214.5));
     ASSERT_EQ(http.requests.size(), 1u);
     EXPECT_EQ(url(0),
               "https://lrclib.net/api/get?track_name=Estimat&artist_name=S%C3%ADlvia%20P%C3%A9rez%20Cruz"
@@ -71,9 +75,9 @@ TEST_F(LyricsServiceTest, DurationRoundsHalvesAwayFromZero) {
 }
 
 TEST_F(LyricsServiceTest, WithoutAlbumOrDurationOnlySearch) {
-    service.load(track("Sin disco", ""));
-    service.load(track("Sin duración", "Disco", 0));
-    service.load(track("Infinita", "Disco", std::numeric_limits<double>::infinity()));
+    load(track("Sin disco", ""));
+    load(track("Sin duración", "Disco", 0));
+    load(track("Infinita", "Disco", std::numeric_limits<double>::infinity()));
     ASSERT_EQ(http.requests.size(), 3u);
     EXPECT_EQ(
         url(0),
@@ -85,7 +89,7 @@ TEST_F(LyricsServiceTest, WithoutAlbumOrDurationOnlySearch) {
 TEST_F(LyricsServiceTest, QueryValuesCannotBreakTheQuery) {
     EXPECT_EQ(platform::percentEncode("Rock & Roll + Más=1#?/~._-"),
               "Rock%20%26%20Roll%20%2B%20M%C3%A1s%3D1%23%3F%2F~._-");
-    service.load(track("A&artist_name=B", ""));
+    load(track("A&artist_name=B", ""));
     EXPECT_EQ(url(0),
               "https://lrclib.net/api/"
               "search?track_name=A%26artist_name%3DB&artist_name=S%C3%ADlvia%20P%C3%A9rez%20Cruz");
@@ -94,7 +98,7 @@ TEST_F(LyricsServiceTest, QueryValuesCannotBreakTheQuery) {
 // --- choosing -----------------------------------------------------------------------------
 
 TEST_F(LyricsServiceTest, SyncedRecordFromGetIsFoundWithoutSearch) {
-    service.load(track("Estimat"));
+    load(track("Estimat"));
     answer(0, 200, synced);
     EXPECT_EQ(http.requests.size(), 1u);
     EXPECT_EQ(service.status.get(), Status::found);
@@ -102,7 +106,7 @@ TEST_F(LyricsServiceTest, SyncedRecordFromGetIsFoundWithoutSearch) {
 }
 
 TEST_F(LyricsServiceTest, NotFoundFromGetLeadsToSearch) {
-    service.load(track("Estimat"));
+    load(track("Estimat"));
     answer(0, 404, R"({"code":404,"name":"TrackNotFound"})");
     ASSERT_EQ(http.requests.size(), 2u);
     EXPECT_TRUE(isSearch(1));
@@ -111,7 +115,7 @@ TEST_F(LyricsServiceTest, NotFoundFromGetLeadsToSearch) {
 }
 
 TEST_F(LyricsServiceTest, PlainRecordFromGetWinsWhenSearchHasNoSyncedRecord) {
-    service.load(track("Estimat"));
+    load(track("Estimat"));
     answer(0, 200, plainOnly);
     answer(1, 200, R"([{"plainLyrics":"otra"}])");
     EXPECT_EQ(service.status.get(), Status::unsynced);
@@ -119,50 +123,50 @@ TEST_F(LyricsServiceTest, PlainRecordFromGetWinsWhenSearchHasNoSyncedRecord) {
 }
 
 TEST_F(LyricsServiceTest, SyncedLyricsWithOnlyMetadataDecideWithoutSearch) {
-    service.load(track("Uno"));
+    load(track("Uno"));
     answer(0, 200, R"({"syncedLyrics":"[ar:x]\n[ti:y]","plainLyrics":"letra"})");
     EXPECT_EQ(service.status.get(), Status::unsynced);
 
-    service.load(track("Dos"));
+    load(track("Dos"));
     answer(1, 200, R"({"syncedLyrics":"[ar:x]","plainLyrics":""})");
     EXPECT_EQ(service.status.get(), Status::notFound);
     EXPECT_EQ(http.requests.size(), 2u);  // no search for either
 }
 
 TEST_F(LyricsServiceTest, ClosestDurationAmongSyncedCandidates) {
-    service.load(track("Estimat", ""));  // 221 s
+    load(track("Estimat", ""));  // 221 s
     answer(0, 200,
            R"([{"plainLyrics":"sin tiempos","duration":221},
                {"syncedLyrics":"[00:01]doscientos","duration":200},
                {"syncedLyrics":"[00:01]doscientos cuarenta","duration":240}])");
     EXPECT_EQ(service.lines.get().at(0).text, "doscientos cuarenta");
 
-    service.load(track("Empate", ""));
+    load(track("Empate", ""));
     answer(1, 200,
            R"([{"syncedLyrics":"[00:01]primero","duration":211},
                {"syncedLyrics":"[00:01]segundo","duration":231}])");
     EXPECT_EQ(service.lines.get().at(0).text, "primero");
 
     // A candidate without a duration counts as lasting 0 seconds.
-    service.load(track("Cero", "", 10));
+    load(track("Cero", "", 10));
     answer(2, 200,
            R"([{"syncedLyrics":"[00:01]lejos","duration":100},{"syncedLyrics":"[00:01]sin duración"}])");
     EXPECT_EQ(service.lines.get().at(0).text, "sin duración");
 }
 
 TEST_F(LyricsServiceTest, InstrumentalWinsOverLyrics) {
-    service.load(track("Instrumental"));
+    load(track("Instrumental"));
     answer(0, 200, R"({"instrumental":true,"syncedLyrics":"[00:01]la"})");
     EXPECT_EQ(service.status.get(), Status::instrumental);
     EXPECT_TRUE(service.lines.get().empty());
 }
 
 TEST_F(LyricsServiceTest, FirstSearchRecordDecidesWithoutCandidates) {
-    service.load(track("Solo texto", ""));
+    load(track("Solo texto", ""));
     answer(0, 200, R"([{"plainLyrics":"uno"},{"instrumental":true}])");
     EXPECT_EQ(service.status.get(), Status::unsynced);
 
-    service.load(track("Nada", ""));
+    load(track("Nada", ""));
     answer(1, 200, "[]");
     EXPECT_EQ(service.status.get(), Status::notFound);
 }
@@ -182,114 +186,138 @@ TEST(LRCLibRecordTest, WrongTypesMakeTheReplyUndecodable) {
 // --- remembering --------------------------------------------------------------------------
 
 TEST_F(LyricsServiceTest, RealAnswersAreRemembered) {
-    service.load(track("Estimat"));
+    load(track("Estimat"));
     answer(0, 200, synced);
-    service.load(track("Otra", ""));
+    load(track("Otra", ""));
     answer(1, 200, "[]");
     EXPECT_EQ(service.status.get(), Status::notFound);
 
-    service.load(track("Estimat"));
+    load(track("Estimat"));
     EXPECT_EQ(service.status.get(), Status::found);
     EXPECT_EQ(service.lines.get().size(), 2u);
-    service.load(track("Otra", ""));
+    load(track("Otra", ""));
     EXPECT_EQ(service.status.get(), Status::notFound);
     EXPECT_EQ(http.requests.size(), 2u);
 }
 
 TEST_F(LyricsServiceTest, GetNotFoundAndEmptySearchAreRemembered) {
-    service.load(track("Inexistente"));
+    load(track("Inexistente"));
     answer(0, 404, "");
     answer(1, 200, "[]");
-    service.load(track("Inexistente"));
+    load(track("Inexistente"));
     EXPECT_EQ(service.status.get(), Status::notFound);
     EXPECT_EQ(http.requests.size(), 2u);
 }
 
 TEST_F(LyricsServiceTest, FailuresPublishNotFoundButAreAskedAgain) {
-    service.load(track("Sin red"));
+    load(track("Sin red"));
     fail(0);
     ASSERT_EQ(http.requests.size(), 2u);  // a failed get still falls back to search
     fail(1);
     EXPECT_EQ(service.status.get(), Status::notFound);
 
-    service.load(track("Sin red"));
+    load(track("Sin red"));
     EXPECT_EQ(service.status.get(), Status::loading);
     EXPECT_EQ(http.requests.size(), 3u);
 }
 
 TEST_F(LyricsServiceTest, ServerErrorsAndGarbageAreNotRemembered) {
-    service.load(track("Error", ""));
+    load(track("Error", ""));
     answer(0, 500, "");
     EXPECT_EQ(service.status.get(), Status::notFound);
-    service.load(track("Portal", ""));
+    load(track("Portal", ""));
     answer(1, 200, "<html>login</html>");
     EXPECT_EQ(service.status.get(), Status::notFound);
 
-    service.load(track("Error", ""));
-    service.load(track("Portal", ""));
+    load(track("Error", ""));
+    load(track("Portal", ""));
     EXPECT_EQ(http.requests.size(), 4u);
 
     // A get that failed in transit leaves even a found result unremembered.
-    service.load(track("Parcial"));
+    load(track("Parcial"));
     fail(4);
     answer(5, 200, std::string("[") + synced + "]");
     EXPECT_EQ(service.status.get(), Status::found);
-    service.load(track("Parcial"));
+    load(track("Parcial"));
     EXPECT_EQ(http.requests.size(), 7u);
-}
-
-TEST(LruCacheTest, DropsTheLeastRecentlyUsed) {
-    LruCache<std::string, int> cache(2);
-    cache.insert("a", 1);
-    cache.insert("b", 2);
-    ASSERT_TRUE(cache.find("a"));  // a is now the most recent
-    cache.insert("c", 3);
-    EXPECT_TRUE(cache.contains("a"));
-    EXPECT_FALSE(cache.contains("b"));
-    EXPECT_TRUE(cache.contains("c"));
-    cache.insert("a", 4);
-    EXPECT_EQ(*cache.find("a"), 4);
-    EXPECT_EQ(cache.size(), 2u);
 }
 
 // --- supersession -------------------------------------------------------------------------
 
-TEST_F(LyricsServiceTest, NewerTrackSupersedesAnOlderFetch) {
-    service.load(track("A", ""));
-    service.load(track("B", ""));
-    answer(0, 200, std::string("[") + synced + "]");  // A's reply: dropped
+TEST_F(LyricsServiceTest, NewerTrackStopsAnOlderLookup) {
+    load(track("A", ""));
+    load(track("B", ""));
+    ASSERT_EQ(http.requests.size(), 2u);
+    EXPECT_TRUE(http.requests[0].cancelled);  // A's request is aborted, its reply goes nowhere
+    answer(0, 200, std::string("[") + synced + "]");
     EXPECT_EQ(service.status.get(), Status::loading);
     answer(1, 200, R"([{"plainLyrics":"be"}])");
     EXPECT_EQ(service.status.get(), Status::unsynced);
 
-    service.load(track("A", ""));  // A was never remembered
+    load(track("A", ""));  // A was never remembered
     EXPECT_EQ(service.status.get(), Status::loading);
     EXPECT_EQ(http.requests.size(), 3u);
 }
 
-TEST_F(LyricsServiceTest, SameTrackTwiceInFlightPublishesEachResult) {
-    service.load(track("Dos veces", ""));
-    service.load(track("Dos veces", ""));
-    ASSERT_EQ(http.requests.size(), 2u);
+TEST_F(LyricsServiceTest, OnlyATrackThatStaysCurrentIsLookedUp) {
+    // A player running through a hundred tracks: nothing is asked until one stays.
+    for (int i = 0; i < 100; ++i) {
+        service.load(track("Pista " + std::to_string(i), ""));
+        fake.time.advance(lookupSettleTime / 2);
+    }
+    EXPECT_TRUE(http.requests.empty());
+    EXPECT_EQ(service.status.get(), Status::loading);
+    fake.time.advance(lookupSettleTime);
+    ASSERT_EQ(http.requests.size(), 1u);
+    EXPECT_NE(url(0).find("Pista%2099"), std::string::npos) << url(0);
+
+    // Asked again while its lookup runs, the same track waits for that lookup.
+    load(track("Pista 99", ""));
+    EXPECT_EQ(http.requests.size(), 1u);
     std::vector<Status> published;
     auto subscription = service.status.sink([&](Status s) { published.push_back(s); });
     answer(0, 200, "[]");
+    EXPECT_EQ(published, (std::vector<Status>{Status::notFound}));
+}
+
+TEST_F(LyricsServiceTest, ATrackWithTheSameIdButAnotherTitleIsAnotherTrack) {
+    // Some players give every file one id.
+    Track first = track("Primera", "");
+    Track second = track("Segunda", "");
+    second.id = first.id;
+    load(first);
+    answer(0, 200, std::string("[") + synced + "]");
+    ASSERT_EQ(service.status.get(), Status::found);
+    load(second);
+    ASSERT_EQ(http.requests.size(), 2u);
+    EXPECT_EQ(service.status.get(), Status::loading);
     answer(1, 200, "[]");
-    EXPECT_EQ(published, (std::vector<Status>{Status::notFound, Status::notFound}));
+    EXPECT_EQ(service.status.get(), Status::notFound);
+    // Each keeps its own remembered outcome.
+    load(first);
+    EXPECT_EQ(service.status.get(), Status::found);
+    EXPECT_EQ(http.requests.size(), 2u);
 }
 
 TEST_F(LyricsServiceTest, ClearWhileLoadingDropsTheResult) {
-    service.load(track("Borrada", ""));
+    load(track("Borrada", ""));
     service.clear();
+    EXPECT_TRUE(http.requests[0].cancelled);
     answer(0, 200, std::string("[") + synced + "]");
     EXPECT_EQ(service.status.get(), Status::idle);
     EXPECT_TRUE(service.lines.get().empty());
+
+    // Cleared before it settled, a track is never asked for.
+    service.load(track("Pasajera", ""));
+    service.clear();
+    fake.time.advance(lookupSettleTime);
+    EXPECT_EQ(http.requests.size(), 1u);
 }
 
 TEST_F(LyricsServiceTest, NoTrackIsIdle) {
-    service.load(track("Estimat"));
+    load(track("Estimat"));
     answer(0, 200, synced);
-    service.load(std::nullopt);
+    load(std::nullopt);
     EXPECT_EQ(service.status.get(), Status::idle);
     EXPECT_TRUE(service.lines.get().empty());
 }
@@ -299,7 +327,7 @@ TEST(LyricsServiceWithoutClientTest, FinishesAsynchronouslyWithNotFound) {
     LyricsService service{nullptr};
     service.load(track("Sin cliente"));
     EXPECT_EQ(service.status.get(), Status::loading);
-    fake.time.runPending();
+    fake.time.advance(lookupSettleTime);
     EXPECT_EQ(service.status.get(), Status::notFound);
 }
 
@@ -307,7 +335,10 @@ TEST(LyricsServiceLifetimeTest, ReplyAfterTheServiceIsGoneIsIgnored) {
     fakes::FakePlatform fake;
     auto service = std::make_unique<LyricsService>(&fake.httpClient);
     service->load(track("Tarde", ""));
+    fake.time.advance(lookupSettleTime);
+    ASSERT_EQ(fake.httpClient.requests.size(), 1u);
     service.reset();
+    EXPECT_TRUE(fake.httpClient.requests[0].cancelled);
     fake.httpClient.respond(0, 200, "[]");  // the sanitizers catch a touch of the dead service
     EXPECT_EQ(fake.httpClient.pendingCount(), 0u);
 }

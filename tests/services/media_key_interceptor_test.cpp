@@ -100,7 +100,19 @@ TEST_F(MediaKeyInterceptorTest, KeyDecisionTable) {
         SCOPED_TRACE(c.what);
         EXPECT_EQ(taps.send(c.event), c.swallowed);
         EXPECT_EQ(effects(), c.effects);
+        // Another program puts the output back at half: each row starts from there.
+        audio.device(speakers).volume = 0.5f;
+        audio.fire(speakers, Property::volume);
     }
+}
+
+TEST_F(MediaKeyInterceptorTest, AHeldVolumeKeyStepsFromTheLevelItLastSetBeforeTheOutputAnswers) {
+    activate();
+    const auto repeat = TapEvent::mediaKey(MediaKey::soundUp, true, 0, true);
+    EXPECT_TRUE(taps.send(down(MediaKey::soundUp)));
+    EXPECT_TRUE(taps.send(repeat));
+    EXPECT_TRUE(taps.send(repeat));
+    EXPECT_EQ(effects(), "volume 0.5625;volume 0.625;volume 0.6875;");
 }
 
 TEST_F(MediaKeyInterceptorTest, BrightnessStepsStartFromTheDisplaysLevelNowAndAreClamped) {

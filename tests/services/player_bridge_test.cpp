@@ -266,6 +266,27 @@ TEST_F(PlayerBridgeTest, SyncShuffleReadsTheThreeFlagsInOrder) {
                                                     PlayerScripts::musicFavorite(std::nullopt)}));
 }
 
+TEST_F(PlayerBridgeTest, APlayerThatAnnouncesFasterThanItAnswersIsReadOnceMoreNotEachTime) {
+    reply(PlayerScripts::position(PlayerSource::music), ScriptValue::number(7));
+    playMusic();
+    // Fifty new tracks, none with its position, before the player has answered a script.
+    for (int i = 0; i < 50; ++i) {
+        auto info = musicInfo("Playing", "Pista " + std::to_string(i));
+        info["PersistentID"] = "P" + std::to_string(i);
+        fake.playerNotifications.post(NowPlayingService::musicNotification, info);
+    }
+    fake.time.runPending();
+    const auto scripts = executed();
+    const auto count = [&](const std::string& script) {
+        return std::count(scripts.begin(), scripts.end(), script);
+    };
+    // The read under way, then one more for all that came meanwhile.
+    EXPECT_EQ(count(PlayerScripts::position(PlayerSource::music)), 2);
+    EXPECT_EQ(count(PlayerScripts::shuffle(PlayerSource::music)), 2);
+    EXPECT_EQ(count(PlayerScripts::musicFavorite(std::nullopt)), 2);
+    EXPECT_DOUBLE_EQ(service->position(now()), 7);
+}
+
 TEST_F(PlayerBridgeTest, FailedReadsKeepTheFlags) {
     playMusic();
     service->toggleShuffle();
@@ -273,6 +294,35 @@ TEST_F(PlayerBridgeTest, FailedReadsKeepTheFlags) {
     service->syncShuffle();  // no replies: every script fails
     fake.time.runPending();
     EXPECT_TRUE(service->shuffling.get());
+}
+
+TEST_F(PlayerBridgeTest, AReadAskedBeforeAToggleNeverUndoesIt) {
+    // The player has all three off. Scripts run in turn: a read asked just before a toggle
+    // answers the player's state from before it, once the toggle has flipped the flag.
+    reply(PlayerScripts::shuffle(PlayerSource::music), ScriptValue::boolean(false));
+    reply(PlayerScripts::repeating(PlayerSource::music), ScriptValue::boolean(false));
+    reply(PlayerScripts::musicFavorite(std::nullopt), ScriptValue::boolean(false));
+    playMusic();
+    struct Case {
+        const char* name;
+        void (NowPlayingService::*toggle)();
+        Published<bool> NowPlayingService::*flag;
+    };
+    const Case cases[] = {
+        {"shuffle", &NowPlayingService::toggleShuffle, &NowPlayingService::shuffling},
+        {"repeat", &NowPlayingService::toggleRepeat, &NowPlayingService::repeating},
+        {"favourite", &NowPlayingService::toggleFavorite, &NowPlayingService::favorited},
+    };
+    for (const auto& c : cases) {
+        service->syncShuffle();
+        ((*service).*c.toggle)();
+        fake.time.runPending();
+        EXPECT_TRUE(((*service).*c.flag).get()) << c.name;
+        // A read asked after the toggle is the player's word again.
+        service->syncShuffle();
+        fake.time.runPending();
+        EXPECT_FALSE(((*service).*c.flag).get()) << c.name;
+    }
 }
 
 TEST_F(PlayerBridgeTest, SpotifyHasNoFavourites) {

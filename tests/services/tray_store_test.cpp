@@ -107,11 +107,32 @@ TEST_F(TrayStoreTest, DroppedFilesAreAddedInTheOrderTheirLoadsComplete) {
     failing->complete(true);
     EXPECT_TRUE(tray.items->empty()) << "added on the main queue, not on the loading thread";
     fake.time.runPending();
+    EXPECT_TRUE(tray.items->empty()) << "the drop is added whole, once every load has answered";
     first->complete();
     fake.time.runPending();
     EXPECT_EQ(urls(tray), (std::vector<fs::path>{b, a}));
     EXPECT_EQ(stored(), (std::vector<std::string>{"file://" + b.string(),
                                                   "file://" + fake.home.path().string() + "/a%20b.txt"}));
+}
+
+TEST_F(TrayStoreTest, ABigDropIsAddedInOneChange) {
+    std::vector<std::shared_ptr<fakes::FakeItemProvider>> loads;
+    std::vector<std::shared_ptr<platform::ItemProvider>> drop;
+    for (int i = 0; i < 2000; ++i) {
+        loads.push_back(
+            std::make_shared<fakes::FakeItemProvider>("file:///tmp/archivo-" + std::to_string(i)));
+        drop.push_back(loads.back());
+    }
+    TrayStore tray;
+    int changes = 0;
+    auto counting = tray.items.sink([&](const auto&) { ++changes; });
+    tray.add(drop);
+    for (auto& load : loads) load->complete();
+    fake.time.runPending();
+    EXPECT_EQ(changes, 1);
+    ASSERT_EQ(tray.items->size(), 2000u);
+    EXPECT_EQ(tray.items.get()[1999].url, fs::path("/tmp/archivo-1999"));
+    EXPECT_EQ(stored()->size(), 2000u);
 }
 
 TEST_F(TrayStoreTest, DroppedWebAddressAddsNothingButSaves) {

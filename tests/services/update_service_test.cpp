@@ -265,6 +265,37 @@ TEST_F(UpdateServiceFixture, OnlyTheSiteItselfIsTrustedToServeTheArchive) {
     EXPECT_TRUE(fake.httpClient.downloads.empty());
 }
 
+TEST_F(UpdateServiceFixture, ADownloadIsBoundedWhateverItsManifestSays) {
+    struct Case {
+        std::optional<std::int64_t> size;
+        std::uint64_t cap;
+    };
+    const std::uint64_t huge = std::uint64_t{1} << 40;
+    for (const Case& c : {Case{std::nullopt, UpdateService::maxDownloadSize}, Case{4096, 4096},
+                          Case{static_cast<std::int64_t>(huge), UpdateService::downloadCeiling}}) {
+        UpdateManifest manifest{newer(), {},    "https://quorlix.halvik.com/Quorlix.tar.gz", {}, "ab",
+                                "cd",    c.size};
+        answer(manifest);
+        updates.install();
+        fake.time.runPending();
+        ASSERT_FALSE(fake.httpClient.downloads.empty());
+        const auto& request = fake.httpClient.downloads.back().request;
+        EXPECT_EQ(request.maxSize, c.cap);
+        // A minute, and the cap taken at 64 KiB a second.
+        EXPECT_DOUBLE_EQ(request.deadline, 60 + static_cast<double>(c.cap) / (64 * 1024));
+        fake.httpClient.failDownload(fake.httpClient.downloads.size() - 1);
+        fake.time.runPending();
+    }
+
+    // Every hop of a redirect is judged as the manifest's address is.
+    const auto& allow = fake.httpClient.downloads.back().request.allowRedirect;
+    ASSERT_TRUE(allow);
+    EXPECT_TRUE(allow("https://quorlix.halvik.com/espejo/Quorlix.tar.gz"));
+    EXPECT_FALSE(allow("https://otro.example.com/Quorlix.tar.gz"));
+    EXPECT_FALSE(allow("http://quorlix.halvik.com/Quorlix.tar.gz"));
+    EXPECT_FALSE(allow("https://quorlix.halvik.com:8443/Quorlix.tar.gz"));
+}
+
 TEST_F(UpdateServiceFixture, ASignedUpdateIsStagedAndSwappedIn) {
     const std::string archive = makeArchive(applicationEntries(newer()));
     answer(signedManifest(archive, key, newer(), "https://quorlix.halvik.com/Quorlix.tar.gz"));

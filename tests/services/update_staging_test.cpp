@@ -143,6 +143,22 @@ TEST_F(UpdateStagingTest, HostileArchivesAreRefusedAndLeaveNothingBehind) {
         {"device", plus({{"Quorlix/null", AE_IFCHR, 0666}}), UpdateError::badFile},
         {"FIFO", plus({{"Quorlix/fifo", AE_IFIFO, 0644}}), UpdateError::badFile},
         {"too many bytes", makeArchive(good), UpdateError::badFile, "2.0", {100000, 20}},
+        {"holes count as the bytes they become",
+         plus({{"Quorlix/h1", AE_IFREG, 0644, "x", {}, false, 900 << 10},
+               {"Quorlix/h2", AE_IFREG, 0644, "x", {}, false, 900 << 10},
+               {"Quorlix/h3", AE_IFREG, 0644, "x", {}, false, 900 << 10}}),
+         UpdateError::badFile,
+         "2.0",
+         {100000, 1 << 20}},
+        {"a refused entry deep in a tree too deep for paths",
+         [&] {
+             std::vector<Entry> deep;
+             std::string path = "Quorlix";
+             for (int i = 0; i < 600; ++i) deep.push_back({path += "/carpeta", AE_IFDIR, 0755});
+             deep.push_back({path + "/null", AE_IFCHR, 0666});
+             return plus(deep);
+         }(),
+         UpdateError::badFile},
         {"too many entries", makeArchive(good), UpdateError::badFile, "2.0", {3, 1u << 30}},
         {"wrong identifier", makeArchive(applicationEntries("2.0", "com.example.otra")),
          UpdateError::badFile},

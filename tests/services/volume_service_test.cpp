@@ -226,6 +226,36 @@ TEST_F(VolumeServiceTest, ADeviceRaisedPastFullVolumeShowsFullAndAStepUpKeepsIt)
     EXPECT_EQ(audio.writes, (std::vector<Write>{{speakers, Property::volume, 0.9375}}));
 }
 
+TEST_F(VolumeServiceTest, StepsInQuickSuccessionAddUpWhetherOrNotTheDeviceHasAnswered) {
+    start();
+    const auto report = [&](std::uint32_t device, float level) {
+        audio.device(device).volume = level;
+        audio.fire(device, Property::volume);
+    };
+    const auto stepWrites = [&](float delta) {
+        audio.writes.clear();
+        volume.stepVolume(delta);
+        return audio.writes;
+    };
+    // A second step before the device reports the first goes on from the level the first set.
+    EXPECT_EQ(stepWrites(0.0625f), (std::vector<Write>{{speakers, Property::volume, 0.5625}}));
+    EXPECT_EQ(stepWrites(0.0625f), (std::vector<Write>{{speakers, Property::volume, 0.625}}));
+    // The first is reported while the second is on its way: a third goes on from the second.
+    report(speakers, 0.5625f);
+    EXPECT_EQ(volume.level.get(), 0.5625f);
+    EXPECT_EQ(stepWrites(-0.015625f), (std::vector<Write>{{speakers, Property::volume, 0.609375}}));
+    // Once the last is reported, steps go on from the published level.
+    report(speakers, 0.609375f);
+    EXPECT_EQ(stepWrites(0.0625f), (std::vector<Write>{{speakers, Property::volume, 0.671875}}));
+    // Another program sets a level while a step is on its way: its level stands.
+    report(speakers, 0.25f);
+    EXPECT_EQ(stepWrites(0.0625f), (std::vector<Write>{{speakers, Property::volume, 0.3125}}));
+    // Another output steps from its own level.
+    switchTo(airpods);
+    EXPECT_EQ(stepWrites(0.0625f), (std::vector<Write>{{airpods, Property::volume, double(0.3f + 0.0625f)}}));
+    EXPECT_EQ(changes, (std::vector<std::pair<float, bool>>{{0.5625f, false}, {0.609375f, false}, {0.25f, false}}));
+}
+
 TEST_F(VolumeServiceTest, OutputsListsNamedDevicesWithOutputStreamsInOrder) {
     audio.add(40, {.name = "HDMI", .transport = AudioOutput::hdmi});
     audio.add(50, {.name = "Sin nombre"});

@@ -9,6 +9,7 @@
 #include "platform/user_defaults.h"
 #include "services/update_service.h"
 #include "settings/island_demo.h"
+#include "settings/onboarding_steps.h"
 #include "settings/permission_watcher.h"
 #include "ui/ui.h"
 #include "window/notch_window_controller.h"
@@ -181,6 +182,22 @@ TEST_F(OnboardingViewTest, ThePermissionStepFollowsTheTrustAndALostGrant) {
     fake.accessibilityTrust.trusted = true;
     fake.time.advance(5);
     EXPECT_FALSE(defaults.hasStoredValue("accessibilityTrustedBuild"));
+}
+
+TEST_F(OnboardingViewTest, WhereTheTrustCanNeverBeGrantedTheStepSaysWhyAndOffersNoButtonForIt) {
+    // A build trusted in an X11 session, run now in a Wayland one.
+    fake.accessibilityTrust.grantable = false;
+    platform::UserDefaults::standard().setString("accessibilityTrustedBuild", "anterior");
+    show(true);
+    EXPECT_TRUE(has("Un permiso y listo")) << "no update took anything";
+    EXPECT_TRUE(has("No disponible en Wayland"));
+    EXPECT_TRUE(has(PermissionStepTexts::unavailableNote));
+    EXPECT_FALSE(has("Si Quorlix ya aparece en la lista, apágalo y vuélvelo a prender."));
+    EXPECT_EQ(shown().findId("permission.allow"), nullptr);
+    EXPECT_DOUBLE_EQ(opacityOf("Continuar"), 1.0);
+    click(shown().findText("Continuar"));
+    EXPECT_TRUE(has("Así se usa"));
+    EXPECT_EQ(fake.accessibilityTrust.prompts, 0);
 }
 
 TEST_F(OnboardingViewTest, TheLoginSwitchShowsAndWritesTheLoginItem) {

@@ -6,6 +6,7 @@
 #include "services/media_key_interceptor.h"
 #include "settings/lock_screen_pane.h"
 #include "settings/media_pane.h"
+#include "settings/onboarding_steps.h"
 #include "settings/weather_pane.h"
 #include "settings_test_support.h"
 #include "ui/ui_test_support.h"
@@ -132,6 +133,13 @@ TEST_F(PaneStatesTest, ThePermissionRowShowsOnlyWhileHidingTheSystemsOverlaysLac
     settle();
     EXPECT_FALSE(has("permission.row"));
     EXPECT_EQ(fake.accessibilityTrust.prompts, 1);
+    // Where it can never be granted, the pane says what does not work and offers no button.
+    fake.accessibilityTrust.trusted = false;
+    fake.accessibilityTrust.grantable = false;
+    keys.isTrusted = false;
+    settle();
+    EXPECT_FALSE(has("permission.request"));
+    EXPECT_NE(shown().findText(PermissionStepTexts::unavailableNote), nullptr);
     // At rest the duration shows what is stored, not a step.
     EXPECT_NE(shown().findText("1.6"), nullptr);
 }

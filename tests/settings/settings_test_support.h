@@ -117,6 +117,7 @@ protected:
     }
     // The settings file as it is on disk.
     nlohmann::json stored() {
+        platform::UserDefaults::standard().flush();
         std::ifstream in(platform::UserDefaults::standard().file());
         return nlohmann::json::parse(in, nullptr, false);
     }

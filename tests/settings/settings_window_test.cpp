@@ -59,7 +59,13 @@ TEST_F(SettingsSearchTest, TheSidebarShowsThePassingRowsUnderHeadersOfNonEmptyGr
     }
     // The pure rule agrees with what is drawn.
     EXPECT_EQ(searchSections(SettingsSections::footer(), "  VERSIÓN\t"), std::vector<S>{S::updates});
-    EXPECT_EQ(searchKey(" \tMÚSICA \n"), "música \n");  // line breaks are not trimmed
+    // Every Unicode space goes (no-break, ideographic, thin, narrow no-break), line breaks stay.
+    for (const auto& [query, key] : {std::pair(" \tMÚSICA \n", "música \n"),
+                                     {"\u00a0\u3000MÚSICA\u2009\u202f", "música"},
+                                     {"\u00a0 \u3000", ""},
+                                     {"no\u00a0molestar\u00a0", "no\u00a0molestar"}})
+        EXPECT_EQ(searchKey(query), key) << query;
+    EXPECT_EQ(searchSections(SettingsSections::footer(), "\u00a0versión\u3000"), std::vector<S>{S::updates});
 }
 
 class SettingsWindowTest : public SettingsFixture {};

@@ -5,7 +5,6 @@
 #include "ui/qt/effect_cache.h"
 #include "qt_test_support.h"
 #include "ui/damage.h"
-#include "ui/lru_cache.h"
 #include "ui/qt/qt_canvas.h"
 #include "ui/ui.h"
 
@@ -161,28 +160,6 @@ TEST(EffectCache, StaysWithinItsBytesDroppingTheLeastRecentlyUsed) {
     cache.setByteLimit(one);
     EXPECT_LE(cache.bytes(), one);
     EXPECT_EQ(cache.count(), 1u);
-}
-
-TEST(LruCache, KeepsWithinItsBytesWhatWasUsedLast) {
-    // Values weigh their length; each entry also weighs its own bookkeeping.
-    LruCache<int, std::string> cache(0, [](const int&, const std::string& v) { return v.size(); });
-    const std::size_t entry = [] {
-        LruCache<int, std::string> probe(1 << 20, [](const int&, const std::string&) { return 0; });
-        probe.insert(0, "");
-        return probe.bytes();
-    }();
-    LruCache<int, std::string> kept(3 * (entry + 100),
-                                    [](const int&, const std::string& v) { return v.size(); });
-    for (int i = 0; i < 3; ++i) kept.insert(i, std::string(100, 'a'));
-    ASSERT_NE(kept.find(0), nullptr);  // now the most recently used
-    kept.insert(3, std::string(100, 'b'));
-    EXPECT_LE(kept.bytes(), kept.byteLimit());
-    EXPECT_NE(kept.find(0), nullptr);
-    EXPECT_EQ(kept.find(1), nullptr);
-    // One value heavier than the whole limit is kept alone.
-    cache.insert(7, "heavy");
-    EXPECT_EQ(cache.count(), 1u);
-    EXPECT_EQ(*cache.find(7), "heavy");
 }
 
 TEST(EffectCache, AResultGoesWithAPictureDrawnIntoIt) {

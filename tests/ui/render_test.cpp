@@ -94,6 +94,31 @@ TEST(Render, CastsAShadowBelowTheView) {
     EXPECT_LT(near, 255);
 }
 
+TEST(Render, ThickenedSymbolsKeepWhatStaysNotEachFrameOfAnAnimation) {
+    const View symbol =
+        Symbol("play.fill").font(Font::system(20, FontWeight::bold)).foregroundStyle(Color::white);
+    const auto before = qt::thickenedRunCache();
+    // A spring's frames: the symbol a little larger each time.
+    for (int frame = 0; frame < 60; ++frame)
+        qt::renderImage(symbol.scaleEffect(0.8 + frame * 0.003), {40, 40}, 2);
+    const auto animated = qt::thickenedRunCache();
+    EXPECT_LE(animated.count, before.count + 1) << "a picture kept for each frame";
+
+    // At rest it is kept, and drawn from the kept picture as it was drawn before.
+    const QImage first = qt::renderImage(symbol, {40, 40}, 2);
+    const QImage second = qt::renderImage(symbol, {40, 40}, 2);
+    const QImage third = qt::renderImage(symbol, {40, 40}, 2);
+    EXPECT_EQ(qt::thickenedRunCache().count, animated.count + 1);
+    EXPECT_EQ(first, second);
+    EXPECT_EQ(second, third);
+    EXPECT_GT(pixel(first, 40, 40).alpha(), 0);
+    // What it weighs counts at least the pixels it covers, 4 bytes each.
+    std::size_t covered = 0;
+    for (int y = 0; y < first.height(); ++y)
+        for (int x = 0; x < first.width(); ++x) covered += pixel(first, x, y).alpha() > 0;
+    EXPECT_GE(qt::thickenedRunCache().bytes, animated.bytes + covered * 4);
+}
+
 TEST(Render, ALayerInsideAnotherLandsWhereItsContentIs) {
     // A clipped shape (a layer) inside a shadow (another), away from the canvas's corner.
     const QImage img = qt::renderImage(RoundedRectangle(8)

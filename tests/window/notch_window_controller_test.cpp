@@ -3,6 +3,7 @@
 #include "fakes/fixed_font_engine.h"
 #include "island/island_layout.h"
 #include "island/island_root_view.h"
+#include "platform/linux/scroll_gesture.h"
 #include "platform/user_defaults.h"
 #include "ui/view_host.h"
 
@@ -47,6 +48,32 @@ TEST_F(NotchWindowControllerTest, ThePanelHangsFromTheTopCentreAndTakesThePointe
     island->state().outputMenuOpen = true;
     EXPECT_EQ(island->openArea().minY(), open.minY() - 130);
     EXPECT_EQ(island->openArea().maxX(), open.maxX() - 60 + 260);
+}
+
+TEST_F(NotchWindowControllerTest, WhereOnlyItsOwnWindowsSeeThePointerTheClosedIslandTakesItOverItsShape) {
+    fake.pointerMonitor.everywhere = false;
+    make();
+    const auto inPanel = [](const Rect& r) {
+        return Rect(r.minX() - 820, 1440 - r.maxY(), r.width(), r.height());
+    };
+    const auto closedShape = [&] {
+        return std::vector{inPanel(island->islandRect(island->collapsedMode()))};
+    };
+    EXPECT_EQ(panel().inputAreas, std::vector{inPanel(Rect(1238, 1413, 84, 24))});
+
+    // The shape follows what the closed island shows.
+    hud.show(HUDContent::volume(0.5f, false), 2);
+    fake.time.runPending();
+    EXPECT_EQ(panel().inputAreas, closedShape());
+    EXPECT_EQ(panel().inputAreas[0].width(), 84 + 157);
+
+    // Open, the open area; the pointer gone from the island's window closes it.
+    move(onIsland());
+    EXPECT_EQ(panel().inputAreas, std::vector{inPanel(island->openArea())});
+    move(platform::PointerMonitor::nowhere);
+    fake.time.advance(NotchWindowController::collapseDelay);
+    EXPECT_FALSE(expanded());
+    EXPECT_EQ(panel().inputAreas, closedShape());
 }
 
 TEST_F(NotchWindowControllerTest, TheOpenAreaHoldsTheOutputMenuWhereItsButtonPutsIt) {
@@ -198,14 +225,15 @@ TEST_F(NotchWindowControllerTest, AClosingThatOvertakesADelayedCollapseCancelsIt
 TEST_F(NotchWindowControllerTest, ScrollsOverTheClosedIslandStepTheVolume) {
     attachOutput();
     make();
+    // The output has not answered any of them yet: each goes on from the level the last one set.
     scroll(trackpad(0, 10), onIsland());
     EXPECT_NEAR(writtenVolume(), 0.535, 1e-6);
     scroll(wheel(1.0), onIsland());
-    EXPECT_NEAR(writtenVolume(), 0.54, 1e-6);
+    EXPECT_NEAR(writtenVolume(), 0.575, 1e-6);
     scroll(wheel(-1.0), onIsland());
-    EXPECT_NEAR(writtenVolume(), 0.46, 1e-6);
+    EXPECT_NEAR(writtenVolume(), 0.535, 1e-6);
     scroll(trackpad(0, -10), onIsland());
-    EXPECT_NEAR(writtenVolume(), 0.465, 1e-6);
+    EXPECT_NEAR(writtenVolume(), 0.5, 1e-6);
 
     const auto writes = fake.audio.writes.size();
     scroll(wheel(1), away());
@@ -254,7 +282,7 @@ TEST_F(NotchWindowControllerTest, AScrollThatIsNotClearlySidewaysLocksVerticalFo
     EXPECT_NEAR(writtenVolume(), 0.5035, 1e-6);
     scroll(trackpad(-60, 1.0), onIsland());
     EXPECT_EQ(sent("next track"), 0);
-    EXPECT_NEAR(writtenVolume(), 0.5035, 1e-6);  // the service publishes nothing until the device says so
+    EXPECT_NEAR(writtenVolume(), 0.507, 1e-6);  // a second step, on from the first
 
     // With nothing playing a sideways swipe is a scroll like any other.
     nowPlaying.track = std::nullopt;
@@ -289,6 +317,83 @@ TEST_F(NotchWindowControllerTest, PageSwipesTurnOnePageWithoutWrappingAround) {
     settings.weatherEnabled = false;
     scroll(trackpad(-45, 0, ScrollPhase::began), inside);
     EXPECT_EQ(island->state().tab.get(), IslandTab::tray);
+}
+
+// Scrolls as X11 reports them: bare deltas, shaped into gestures by their pauses.
+class GestureScrollTest : public NotchWindowControllerTest {
+protected:
+    Point at;
+    platform::ScrollGesture gesture{[this](const platform::ScrollDetail& s) { scroll(s, at); }};
+
+    // Quick scrolls of (dx, dy) each, lines of a wheel unless `precise`, then a pause.
+    void burst(int count, double dx, double dy, bool precise) {
+        for (int i = 0; i < count; ++i) {
+            gesture.scroll(dx, dy, precise, false);
+            fake.time.advance(0.01);
+        }
+        fake.time.advance(0.5);
+    }
+};
+
+TEST_F(GestureScrollTest, WheelClicksAndSmoothScrollsSeparatedByPausesEachTurnOnePage) {
+    struct Case {
+        const char* name;
+        int count;
+        double delta;
+        bool precise;
+    };
+    const Case cases[] = {
+        {"one tilt of the wheel", 1, 1, false},
+        {"three quick tilts", 3, 1, false},
+        {"a smooth wheel's quarter lines", 4, 0.25, false},
+        {"a trackpad's swipe", 8, 8, true},
+    };
+    make();
+    move(onIsland());
+    at = island->openScrollArea().insetBy(10, 10).origin;
+    for (const Case& c : cases) {
+        island->state().tab = IslandTab::music;
+        // Leftward deltas lead forward, rightward back, one page per burst.
+        for (const IslandTab expected : {IslandTab::weather, IslandTab::tray}) {
+            burst(c.count, -c.delta, 0, c.precise);
+            EXPECT_EQ(island->state().tab.get(), expected) << c.name;
+        }
+        for (const IslandTab expected : {IslandTab::weather, IslandTab::music}) {
+            burst(c.count, c.delta, 0, c.precise);
+            EXPECT_EQ(island->state().tab.get(), expected) << c.name;
+        }
+    }
+}
+
+TEST_F(GestureScrollTest, AVerticalScrollAfterASidewaysSwipeOverTheClosedIslandChangesTheVolume) {
+    attachOutput();
+    play();
+    make();
+    at = onIsland();
+    struct Case {
+        const char* name;
+        int count;
+        double delta;
+        bool precise;
+        double volumeStep;
+    };
+    const Case cases[] = {
+        {"wheel", 2, 1, false, 0.04},
+        {"trackpad", 6, 10, true, 0.035},
+    };
+    int tracks = 0;
+    for (const Case& c : cases) {
+        burst(c.count, -c.delta, 0, c.precise);
+        EXPECT_EQ(sent("next track"), ++tracks) << c.name;
+        EXPECT_EQ(writtenVolume(), -1) << c.name << ": the swipe touched the volume";
+        // Each click or point of the scroll steps the volume, as without the swipe before it.
+        burst(1, 0, c.delta, c.precise);
+        EXPECT_NEAR(writtenVolume(), 0.5 + c.volumeStep, 1e-6) << c.name;
+        fake.audio.writes.clear();
+        // Another program puts the output back at half: each case starts from there.
+        fake.audio.device(1).volume = 0.5f;
+        fake.audio.fire(1, platform::AudioProperty::volume);
+    }
 }
 
 TEST_F(NotchWindowControllerTest, WithPageSwipesOffASwipeOnTheMusicPageChangesTheTrack) {

@@ -1,6 +1,7 @@
 // Scenes of onboarding and of the move offer: the welcome with its island closed and open,
-// the permission step with the permission missing, lost with an update and granted, the
-// gestures step, the offer to move the application, and the island demo's loop.
+// the permission step with the permission missing, lost with an update, granted and not to be
+// had (a Wayland session), the gestures step, the offer to move the application, and the
+// island demo's loop.
 
 #include "app/move_view.h"
 #include "foundation/app_settings.h"
@@ -20,13 +21,14 @@ using namespace ui;
 
 const Color windowBehind = Color::sRGB(0.16, 0.2, 0.26);
 
-enum class Permission { missing, lost, granted };
+enum class Permission { missing, lost, granted, unavailable };
 
 // The trust the onboarding's watcher reads, and the build last seen trusted: one before
 // this one when the permission went with an update.
 void givePermission(Permission permission) {
     static SceneTrust trust;
     trust.trusted = permission == Permission::granted;
+    trust.grantable = permission != Permission::unavailable;
     platform::Platform p = platform::installed();
     p.accessibilityTrust = &trust;
     p.mainQueue = &platform::MainQueue::shared();
@@ -59,6 +61,8 @@ const Scene welcomeOpen = at("onboarding-welcome-open", OnboardingSteps::welcome
 const Scene missing = at("onboarding-permission", OnboardingSteps::permission);
 const Scene lost = at("onboarding-permission-lost", OnboardingSteps::permission, Permission::lost);
 const Scene granted = at("onboarding-permission-granted", OnboardingSteps::permission, Permission::granted);
+const Scene unavailable =
+    at("onboarding-permission-wayland", OnboardingSteps::permission, Permission::unavailable);
 const Scene gestures = at("onboarding-gestures", OnboardingSteps::gestures);
 
 // The offer window on a desktop.

@@ -97,6 +97,7 @@ struct PaneWorld {
         weather.isDay = true;
         weather.locationDenied = false;
         battery.snapshot = std::nullopt;
+        trust.grantable = true;
         agents.lastError = std::nullopt;
         browser.update(false);
         agents.disconnectClaude();
@@ -144,6 +145,9 @@ const PaneScene mediaOff{"pane-media-player-off", 918,
 const PaneScene tray{"pane-tray", 260, nothing, [] { return View(TrayPane{}); }};
 const PaneScene volume{"pane-volume", 470, nothing,
                        [] { return View(VolumePane{&PaneWorld::shared().keys}); }};
+// In a Wayland session, where the permission can never be given.
+const PaneScene volumeWayland{"pane-volume-wayland", 490, [](PaneWorld& w) { w.trust.grantable = false; },
+                              [] { return View(VolumePane{&PaneWorld::shared().keys}); }};
 const PaneScene battery{"pane-battery", 540,
                         [](PaneWorld& w) {
                             w.battery.snapshot =

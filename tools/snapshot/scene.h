@@ -74,8 +74,11 @@ void showBuildIcon();
 class SceneTrust final : public platform::AccessibilityTrust {
 public:
     bool trusted = false;
+    // False: nothing can grant it (a Wayland session).
+    bool grantable = true;
     bool isProcessTrusted() const override { return trusted; }
     bool requestTrust() override { return trusted; }
+    bool canBeGranted() const override { return grantable; }
 };
 
 // For the tool's run: the home and XDG folders in a temporary folder, removed at the end.

@@ -1,7 +1,7 @@
 #include "platform/linux/eds_calendar_store.h"
 
 #include "platform/key_log.h"
-#include "platform/linux/unavailable_calendar_store.h"
+#include "platform/linux/calendar_application.h"
 #include "platform/main_queue.h"
 #include "platform/url_query.h"
 #include "platform/work_item.h"
@@ -19,8 +19,15 @@ namespace quorlix::platform {
 
 namespace {
 
-// How long a calendar's backend may take to come online when its client connects.
+// How long a calendar's backend may take to come online when its client first connects. A
+// calendar connecting again (after a failure, or after its backend died) does not wait: its
+// view fills as the backend comes online anyway.
 constexpr guint32 connectSeconds = 30;
+constexpr guint32 noWait = static_cast<guint32>(-1);
+// A failed connection is tried again after this long, twice as long after each failure, up
+// to the longest wait.
+constexpr double firstRetrySeconds = 15;
+constexpr double longestRetrySeconds = 600;
 // A view reaches this far before the start asked for, so the start moving with the clock
 // leaves it in place until the end moves (at midnight).
 constexpr double spanLead = 86400;
@@ -49,38 +56,6 @@ private:
 };
 
 std::string text(const gchar* value) { return value ? value : ""; }
-
-// Whether the session bus has `name`, or can start it.
-bool busNameAvailable(const char* name) {
-    GDBusConnection* bus = g_bus_get_sync(G_BUS_TYPE_SESSION, nullptr, nullptr);
-    if (!bus) return false;
-    // GIO's shared connection would end the process when the bus goes away.
-    g_dbus_connection_set_exit_on_close(bus, FALSE);
-    const auto call = [bus](const char* method, GVariant* arguments, const char* replyType) {
-        return g_dbus_connection_call_sync(
-            bus, "org.freedesktop.DBus", "/org/freedesktop/DBus", "org.freedesktop.DBus", method, arguments,
-            G_VARIANT_TYPE(replyType), G_DBUS_CALL_FLAGS_NONE, 2000, nullptr, nullptr);
-    };
-    bool available = false;
-    if (GVariant* owned = call("NameHasOwner", g_variant_new("(s)", name), "(b)")) {
-        gboolean has = FALSE;
-        g_variant_get(owned, "(b)", &has);
-        available = has;
-        g_variant_unref(owned);
-    }
-    if (!available) {
-        if (GVariant* names = call("ListActivatableNames", nullptr, "(as)")) {
-            GVariantIter* iter = nullptr;
-            g_variant_get(names, "(as)", &iter);
-            const gchar* each = nullptr;
-            while (!available && g_variant_iter_next(iter, "&s", &each)) available = g_str_equal(each, name);
-            g_variant_iter_free(iter);
-            g_variant_unref(names);
-        }
-    }
-    g_object_unref(bus);
-    return available;
-}
 
 // "#rrggbb" (or "#rgb") as a colour; nothing for anything else.
 std::optional<CalendarColor> parseColor(const std::string& text) {
@@ -134,21 +109,41 @@ struct EdsCalendarStore::Impl : std::enable_shared_from_this<Impl> {
         }
     };
 
-    struct Calendar {
-        Impl* store;
+    struct Calendar : std::enable_shared_from_this<Calendar> {
+        Impl* store = nullptr;
         Ref<ESource> source;
+        // The client, kept after its backend died until a new one has connected.
         Ref<ECalClient> client;
         // What `events` answers from, and the view of a new span until it has loaded.
         std::shared_ptr<View> current;
         std::shared_ptr<View> next;
+        bool connecting = false;
+        // The next connection after a failed one.
+        WorkItem retry;
+        double retrySeconds = firstRetrySeconds;
+
+        ~Calendar() {
+            if (client) g_signal_handlers_disconnect_by_data(client.get(), this);
+        }
     };
+
+    // Whether the registry is on the bus (or was started there), as far as is known.
+    enum class Presence { unknown, present, absent };
 
     enum class Zone { pending, failed };
 
     EdsCalendarStore* owner;
     Ref<GCancellable> cancellable{g_cancellable_new()};
+    Ref<GDBusConnection> bus;
+    guint watch = 0;
+    Presence presence = Presence::unknown;
+    // Access requests waiting for the first word on the registry.
+    std::vector<std::function<void(bool)>> waiting;
+    // Follows the registry's restarts on its own: its sources outlive them.
     Ref<ESourceRegistry> registry;
     bool connecting = false;
+    WorkItem registryRetry;
+    double registryRetrySeconds = firstRetrySeconds;
     std::map<std::string, std::shared_ptr<Calendar>> calendars;  // by source uid
     std::optional<Span> span;
     // Time zones asked of a calendar's server, by calendar and TZID.
@@ -159,6 +154,8 @@ struct EdsCalendarStore::Impl : std::enable_shared_from_this<Impl> {
 
     ~Impl() {
         g_cancellable_cancel(cancellable.get());
+        // No callback of the watch comes after this.
+        if (watch) g_bus_unwatch_name(watch);
         if (registry) g_signal_handlers_disconnect_by_data(registry.get(), this);
     }
 
@@ -184,6 +181,61 @@ struct EdsCalendarStore::Impl : std::enable_shared_from_this<Impl> {
         pendingChange = MainQueue::shared().async([this] { owner->changed.emit(); });
     }
 
+    // Watches the registry's name on the session bus, starting it when it can be started.
+    void start() {
+        g_bus_get(G_BUS_TYPE_SESSION, cancellable.get(), &Impl::busReady, pending(shared_from_this()));
+    }
+
+    static void busReady(GObject*, GAsyncResult* result, gpointer data) {
+        GError* error = nullptr;
+        Ref<GDBusConnection> bus(g_bus_get_finish(result, &error));
+        const auto self = arrived<Impl>(data);
+        if (!bus) {
+            logFailure("no hay bus de sesión", error);
+            if (self) self->answer(Presence::absent);
+            return;
+        }
+        if (!self) return;
+        // GIO's shared connection would end the process when the bus goes away.
+        g_dbus_connection_set_exit_on_close(bus.get(), FALSE);
+        self->bus = std::move(bus);
+        self->watch = g_bus_watch_name_on_connection(
+            self->bus.get(), registryBusName, G_BUS_NAME_WATCHER_FLAGS_AUTO_START,
+            +[](GDBusConnection*, const gchar*, const gchar*, gpointer impl) {
+                static_cast<Impl*>(impl)->registryAppeared();
+            },
+            +[](GDBusConnection*, const gchar*, gpointer impl) {
+                static_cast<Impl*>(impl)->answer(Presence::absent);
+            },
+            self.get(), nullptr);
+    }
+
+    // Requests for access wait for the first word on the registry; the store tells of a
+    // change when the registry comes, so a service that found no access yet reads it again.
+    void answer(Presence now) {
+        const Presence before = std::exchange(presence, now);
+        if (before == Presence::unknown) {
+            for (auto& done : std::exchange(waiting, {}))
+                MainQueue::shared().post([done, granted = now == Presence::present] { done(granted); });
+        }
+        if (before != Presence::present && now == Presence::present) noteChange();
+    }
+
+    // The registry came (at start, or back after it had gone): connect if not connected yet,
+    // and try the calendars that could not connect at once.
+    void registryAppeared() {
+        answer(Presence::present);
+        if (!registry) {
+            registryRetrySeconds = firstRetrySeconds;
+            connect();
+        }
+        for (const auto& [uid, calendar] : calendars) {
+            if (!calendar->retry) continue;
+            calendar->retrySeconds = firstRetrySeconds;
+            connectClient(calendar, noWait);
+        }
+    }
+
     void connect() {
         if (connecting || registry) return;
         connecting = true;
@@ -194,13 +246,18 @@ struct EdsCalendarStore::Impl : std::enable_shared_from_this<Impl> {
         GError* error = nullptr;
         Ref<ESourceRegistry> registry(e_source_registry_new_finish(result, &error));
         const auto self = arrived<Impl>(data);
-        if (!registry) {
-            logFailure("no se pudo conectar con Evolution Data Server", error);
-            if (self) self->connecting = false;
+        if (!self) {
+            g_clear_error(&error);
             return;
         }
-        if (!self) return;
         self->connecting = false;
+        if (!registry) {
+            logFailure("no se pudo conectar con Evolution Data Server", error);
+            // Held by the store: the wait ends with it.
+            self->registryRetry =
+                later(self->registryRetrySeconds, [store = self.get()] { store->connect(); });
+            return;
+        }
         self->registry = std::move(registry);
         for (const char* signal : {"source-added", "source-removed", "source-enabled", "source-disabled"})
             g_signal_connect_swapped(self->registry.get(), signal,
@@ -209,6 +266,12 @@ struct EdsCalendarStore::Impl : std::enable_shared_from_this<Impl> {
         g_signal_connect_swapped(self->registry.get(), "source-changed",
                                  G_CALLBACK(+[](Impl* impl) { impl->noteChange(); }), self.get());
         self->syncCalendars();
+    }
+
+    // Runs `fn` after `seconds`, a wait that doubles with each use.
+    static WorkItem later(double& seconds, std::function<void()> fn) {
+        const double wait = std::exchange(seconds, std::min(seconds * 2, longestRetrySeconds));
+        return MainQueue::shared().after(wait, std::move(fn));
     }
 
     // One client per enabled calendar.
@@ -224,28 +287,52 @@ struct EdsCalendarStore::Impl : std::enable_shared_from_this<Impl> {
             calendar->store = this;
             calendar->source = Ref<ESource>(E_SOURCE(g_object_ref(source)));
             calendars[uid] = calendar;
-            e_cal_client_connect(source, E_CAL_CLIENT_SOURCE_TYPE_EVENTS, connectSeconds, cancellable.get(),
-                                 &Impl::clientReady, pending(calendar));
+            connectClient(calendar, connectSeconds);
         }
         g_list_free_full(enabled, g_object_unref);
         std::erase_if(calendars, [&](const auto& entry) { return !uids.contains(entry.first); });
         noteChange();
     }
 
+    void connectClient(const std::shared_ptr<Calendar>& calendar, guint32 waitSeconds) {
+        calendar->retry.cancel();
+        if (calendar->connecting) return;
+        calendar->connecting = true;
+        e_cal_client_connect(calendar->source.get(), E_CAL_CLIENT_SOURCE_TYPE_EVENTS, waitSeconds,
+                             cancellable.get(), &Impl::clientReady, pending(calendar));
+    }
+
     static void clientReady(GObject*, GAsyncResult* result, gpointer data) {
         GError* error = nullptr;
         Ref<EClient> client(e_cal_client_connect_finish(result, &error));
+        // A calendar lives only while its store lists it.
         const auto calendar = arrived<Calendar>(data);
-        if (!client) {
-            logFailure("no se pudo abrir un calendario", error);
+        if (!calendar) {
+            g_clear_error(&error);
             return;
         }
-        // A calendar lives only while its store lists it.
-        if (!calendar) return;
+        calendar->connecting = false;
         Impl* self = calendar->store;
+        if (!client) {
+            logFailure("no se pudo abrir un calendario", error);
+            // Held by the calendar: the wait ends with it.
+            calendar->retry = later(calendar->retrySeconds, [again = calendar.get()] {
+                again->store->connectClient(again->shared_from_this(), noWait);
+            });
+            return;
+        }
+        calendar->retrySeconds = firstRetrySeconds;
         if (ICalTimezone* local = e_cal_util_get_system_timezone())
             e_cal_client_set_default_timezone(E_CAL_CLIENT(client.get()), local);
+        if (calendar->client) g_signal_handlers_disconnect_by_data(calendar->client.get(), calendar.get());
         calendar->client = Ref<ECalClient>(E_CAL_CLIENT(g_object_ref(client.get())));
+        // Its calendar factory ended (a crash, EDS restarting): the last events stay until a
+        // new client's view has loaded.
+        g_signal_connect(client.get(), "backend-died", G_CALLBACK(+[](EClient*, Calendar* died) {
+                             KeyLog::write("Calendarios: un calendario dejó de responder");
+                             died->store->connectClient(died->shared_from_this(), noWait);
+                         }),
+                         calendar.get());
         if (self->span) self->startView(calendar, *self->span);
     }
 
@@ -485,20 +572,21 @@ void EdsCalendarStore::Impl::expand(const std::string& calendarUid, Calendar& ca
     }
 }
 
-EdsCalendarStore::EdsCalendarStore() : impl_(std::make_shared<Impl>(this)) {
-    if (authorizationStatus() == CalendarAuthorization::fullAccess) impl_->connect();
-}
+EdsCalendarStore::EdsCalendarStore() : impl_(std::make_shared<Impl>(this)) { impl_->start(); }
 
 EdsCalendarStore::~EdsCalendarStore() = default;
 
 CalendarAuthorization EdsCalendarStore::authorizationStatus() const {
-    return busNameAvailable(registryBusName) ? CalendarAuthorization::fullAccess
-                                             : CalendarAuthorization::notDetermined;
+    return impl_->presence == Impl::Presence::present ? CalendarAuthorization::fullAccess
+                                                      : CalendarAuthorization::notDetermined;
 }
 
 void EdsCalendarStore::requestFullAccess(std::function<void(bool granted)> done) {
-    const bool granted = authorizationStatus() == CalendarAuthorization::fullAccess;
-    if (granted) impl_->connect();
+    if (impl_->presence == Impl::Presence::unknown) {
+        impl_->waiting.push_back(std::move(done));
+        return;
+    }
+    const bool granted = impl_->presence == Impl::Presence::present;
     MainQueue::shared().post([done = std::move(done), granted] { done(granted); });
 }
 

@@ -3,10 +3,15 @@
 // calendar, Evolution and their online accounts share.
 //
 // Access is granted while EDS's source registry is on the session bus or can be started
-// there; nothing else guards the calendars. The registry and a client per enabled calendar
-// connect asynchronously; each client keeps a view of the events in the span last asked for
-// (moved when a later question leaves it, which the calendar service's does at midnight),
-// and `events` answers at once from what the views hold, so it never waits on the bus.
+// there; nothing else guards the calendars. Nothing here waits on the bus: the registry's
+// name is watched (and started), so the permission is undecided until the bus has answered,
+// and the store tells of a change when it comes. The registry and a client per enabled
+// calendar connect asynchronously. The registry's sources outlive its restarts; a calendar
+// whose backend died connects again, and a failed connection is tried again when the
+// registry comes back or after a wait that doubles each time. Each client keeps a view of
+// the events in the span last asked for (moved when a later question leaves it, which the
+// calendar service's does at midnight), and `events` answers at once from what the views
+// hold; a calendar reconnecting keeps its last events until its new view has loaded.
 // Repeating events are expanded in their own time zones, detached occurrences in place of
 // the ones they replace. A time zone the server alone knows is fetched first; its events
 // follow once it has come.

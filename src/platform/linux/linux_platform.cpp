@@ -132,6 +132,15 @@ LinuxPlatform::LinuxPlatform(SingleInstance* instance)
     platform_.alerts = alerts_.get();
     platform_.applicationInstance = applicationInstance_.get();
 
+    installAgentsAndDevices();
+    installWidgets();
+    installKeys();
+    installWindows();
+    installLockScreen();
+    installSettingsWindows();
+}
+
+void LinuxPlatform::installAgentsAndDevices() {
     // AI coding agents.
     agentNotifications_ = std::make_unique<DBusAgentNotifications>(QDBusConnection::sessionBus());
     platform_.agentNotifications = agentNotifications_.get();
@@ -147,13 +156,17 @@ LinuxPlatform::LinuxPlatform(SingleInstance* instance)
     platform_.desktopFocus = desktopFocus_.get();
     platform_.accessibility = accessibility_.get();
     platform_.utilityQueue = utilityQueue_.get();
+}
 
+void LinuxPlatform::installWidgets() {
     // Widgets.
     location_ = std::make_unique<QtLocationManager>();
     calendarStore_ = std::make_unique<EdsCalendarStore>();
     platform_.location = location_.get();
     platform_.calendarStore = calendarStore_.get();
+}
 
+void LinuxPlatform::installKeys() {
     // Media keys and display brightness.
     eventTaps_ = std::make_unique<X11EventTaps>();
     accessibilityTrust_ = std::make_unique<X11AccessibilityTrust>();
@@ -162,15 +175,16 @@ LinuxPlatform::LinuxPlatform(SingleInstance* instance)
     platform_.accessibilityTrust = accessibilityTrust_.get();
     // No backlight device: no display this machine can dim.
     if (!backlight_->displays().empty()) platform_.displayBrightness = backlight_.get();
+}
 
+void LinuxPlatform::installWindows() {
     // Only on X11, where Qt's own windows can be told apart.
     if (const std::uint32_t base = ownWindowBase())
         screenLockers_ = X11ScreenLockers::open(base, screenPixels);
 
     // The island's windows, the pointer, the status bar and the desktop.
-    auto pointer = std::make_unique<X11PointerMonitor>();
-    panelWindows_ = std::make_unique<QtPanelWindows>(
-        [monitor = pointer.get()] { monitor->pointerMovedOverOwnWindow(); }, screenLockers_.get());
+    auto pointer = std::make_unique<X11PointerMonitor>(std::string(), X11EventTaps::runningOnWayland());
+    panelWindows_ = std::make_unique<QtPanelWindows>(pointer.get(), screenLockers_.get());
     pointerMonitor_ = std::move(pointer);
     statusBar_ = std::make_unique<QtStatusBar>();
     windowServer_ = std::make_unique<X11WindowServer>();
@@ -180,14 +194,18 @@ LinuxPlatform::LinuxPlatform(SingleInstance* instance)
     platform_.statusBar = statusBar_.get();
     platform_.windowServer = windowServer_.get();
     platform_.haptics = haptics_.get();
+}
 
+void LinuxPlatform::installLockScreen() {
     // The lock screen.
     screenLock_ = std::make_unique<SessionLockNotifications>(
         QDBusConnection::systemBus(), QDBusConnection::sessionBus(), screenLockers_.get());
     lockScreenSpace_ = std::make_unique<UnavailableLockScreenSpace>();
     platform_.screenLock = screenLock_.get();
     platform_.lockScreenSpace = lockScreenSpace_.get();
+}
 
+void LinuxPlatform::installSettingsWindows() {
     // The settings window, the desktop picture and the account picture.
     windows_ = std::make_unique<QtWindows>();
     desktopPicture_ = std::make_unique<LinuxDesktopPicture>();

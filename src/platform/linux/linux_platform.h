@@ -21,6 +21,14 @@ public:
     const Platform& platform() const { return platform_; }
 
 private:
+    // The backends, a group at a time, in the order they depend on each other.
+    void installAgentsAndDevices();
+    void installWidgets();
+    void installKeys();
+    void installWindows();
+    void installLockScreen();
+    void installSettingsWindows();
+
     std::unique_ptr<MainQueue> mainQueue_;
     std::unique_ptr<Clock> clock_;
     std::unique_ptr<LoginItem> loginItem_;

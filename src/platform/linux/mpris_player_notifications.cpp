@@ -40,6 +40,8 @@ NotificationInfo MprisPlayerNotifications::info(const std::string& identifier,
     if (!track.trackID.isEmpty() && track.trackID != mpris::noTrack) {
         info[spotify ? "Track ID" : "PersistentID"] = track.trackID.toStdString();
     }
+    // Some players keep one track id for every file; a new picture tells the files apart too.
+    if (!track.artURL.isEmpty()) info["Artwork URL"] = track.artURL.toStdString();
     if (seekedTo) info["Playback Position"] = *seekedTo;
     return info;
 }

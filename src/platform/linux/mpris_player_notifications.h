@@ -8,7 +8,8 @@
 //   Spotify ("com.spotify.client.PlaybackStateChanged"):  "Player State", "Name", "Artist",
 //           "Album", "Duration" (ms), "Track ID"
 //
-// and "Playback Position" (seconds) after a jump.
+// and, for both, "Artwork URL" (the track's mpris:artUrl) when the player gives one, and
+// "Playback Position" (seconds) after a jump.
 
 #include "platform/linux/mpris_bus.h"
 #include "platform/player_notifications.h"

@@ -11,6 +11,7 @@
 #include <cmath>
 #include <list>
 #include <map>
+#include <memory>
 
 namespace quorlix::platform {
 
@@ -25,6 +26,28 @@ constexpr std::uint32_t highestIndex = sourceBit - 2;
 constexpr const char* eventSoundsEntry = "sink-input-by-media-role:event";
 
 constexpr double reconnectSeconds = 3.0;
+
+// Owning holders, each giving its object back the way PulseAudio asks.
+struct MainloopFree {
+    void operator()(pa_glib_mainloop* loop) const { pa_glib_mainloop_free(loop); }
+};
+// A context stops calling back and disconnects before its reference goes; disconnecting
+// cancels its operations, so their callbacks never come.
+struct ContextRelease {
+    void operator()(pa_context* context) const {
+        pa_context_set_state_callback(context, nullptr, nullptr);
+        pa_context_set_subscribe_callback(context, nullptr, nullptr);
+        pa_context_disconnect(context);
+        pa_context_unref(context);
+    }
+};
+struct OperationUnref {
+    void operator()(pa_operation* operation) const { pa_operation_unref(operation); }
+};
+using Mainloop = std::unique_ptr<pa_glib_mainloop, MainloopFree>;
+using Context = std::unique_ptr<pa_context, ContextRelease>;
+// An operation left to run on its own once its holder goes.
+using Operation = std::unique_ptr<pa_operation, OperationUnref>;
 
 std::optional<AudioDeviceID> sinkID(std::uint32_t index) {
     if (index > highestIndex) return std::nullopt;
@@ -128,8 +151,8 @@ struct PulseAudioHardware::State {
         int mute = 0;
     };
 
-    pa_glib_mainloop* loop = nullptr;
-    pa_context* context = nullptr;
+    Mainloop loop{pa_glib_mainloop_new(nullptr)};
+    Context context;
     // Connected and the first lists are in.
     bool ready = false;
     // The first connection attempt has ended, one way or the other.
@@ -148,12 +171,9 @@ struct PulseAudioHardware::State {
 
     ListenerTable<std::pair<AudioDeviceID, AudioProperty>> listeners;
 
-    State() : loop(pa_glib_mainloop_new(nullptr)) {}
-
     ~State() {
         if (reconnectTimer) g_source_remove(reconnectTimer);
         dropContext();
-        pa_glib_mainloop_free(loop);
     }
 
     const Sink* sink(AudioDeviceID id) const {
@@ -201,23 +221,19 @@ struct PulseAudioHardware::State {
     // Connection ---------------------------------------------------------------------------
 
     void connect() {
-        context = pa_context_new(pa_glib_mainloop_get_api(loop), "Quorlix");
+        context.reset(pa_context_new(pa_glib_mainloop_get_api(loop.get()), "Quorlix"));
         if (!context) {
             lost();
             return;
         }
-        pa_context_set_state_callback(context, &State::onState, this);
-        pa_context_set_subscribe_callback(context, &State::onEvent, this);
-        if (pa_context_connect(context, nullptr, PA_CONTEXT_NOAUTOSPAWN, nullptr) < 0) lost();
+        pa_context_set_state_callback(context.get(), &State::onState, this);
+        pa_context_set_subscribe_callback(context.get(), &State::onEvent, this);
+        if (pa_context_connect(context.get(), nullptr, PA_CONTEXT_NOAUTOSPAWN, nullptr) < 0) lost();
     }
 
     void dropContext() {
         if (!context) return;
-        pa_context_set_state_callback(context, nullptr, nullptr);
-        pa_context_set_subscribe_callback(context, nullptr, nullptr);
-        pa_context_disconnect(context);
-        pa_context_unref(context);
-        context = nullptr;
+        context.reset();
         // Disconnecting cancelled their operations, so their callbacks will never come.
         restoreWrites.clear();
     }
@@ -259,11 +275,11 @@ struct PulseAudioHardware::State {
         // Subscribing first, so that no change between the lists and the subscription is lost.
         const auto mask = pa_subscription_mask_t(PA_SUBSCRIPTION_MASK_SINK | PA_SUBSCRIPTION_MASK_SOURCE |
                                                  PA_SUBSCRIPTION_MASK_SERVER);
-        release(pa_context_subscribe(context, mask, nullptr, nullptr));
+        release(pa_context_subscribe(context.get(), mask, nullptr, nullptr));
         pendingLists = 3;
-        release(pa_context_get_server_info(context, &State::onFirstServerInfo, this));
-        release(pa_context_get_sink_info_list(context, &State::onSinkList, this));
-        release(pa_context_get_source_info_list(context, &State::onSourceList, this));
+        release(pa_context_get_server_info(context.get(), &State::onFirstServerInfo, this));
+        release(pa_context_get_sink_info_list(context.get(), &State::onSinkList, this));
+        release(pa_context_get_source_info_list(context.get(), &State::onSourceList, this));
     }
 
     void listArrived() {
@@ -273,9 +289,8 @@ struct PulseAudioHardware::State {
         announceDefaults();
     }
 
-    static void release(pa_operation* operation) {
-        if (operation) pa_operation_unref(operation);
-    }
+    // Leaves an operation to run on its own.
+    static void release(pa_operation* operation) { const Operation dropped(operation); }
 
     // Server events -----------------------------------------------------------------------
 
@@ -402,12 +417,11 @@ struct PulseAudioHardware::State {
         pa_channel_map_init(&write.map);
         pa_cvolume_init(&write.volume);
         // The entry is read first, so that the volume the user gave system sounds survives.
-        pa_operation* operation = pa_ext_stream_restore_read(context, &State::onRestoreEntry, &write);
+        const Operation operation(pa_ext_stream_restore_read(context.get(), &State::onRestoreEntry, &write));
         if (!operation) {
             restoreWrites.pop_back();
             return false;
         }
-        pa_operation_unref(operation);
         return true;
     }
 
@@ -518,25 +532,23 @@ bool PulseAudioHardware::setVolume(AudioDeviceID device, float value) {
     pa_cvolume volume = s->volume;
     const auto target = pa_volume_t(std::lround(double(std::clamp(value, 0.0f, 1.0f)) * PA_VOLUME_NORM));
     pa_cvolume_scale(&volume, target);
-    pa_operation* operation =
-        pa_context_set_sink_volume_by_index(state_->context, pulseIndex(device), &volume, nullptr, nullptr);
-    State::release(operation);
+    const Operation operation(pa_context_set_sink_volume_by_index(state_->context.get(), pulseIndex(device),
+                                                                  &volume, nullptr, nullptr));
     return operation != nullptr;
 }
 
 bool PulseAudioHardware::setMuted(AudioDeviceID device, bool muted) {
     if (!state_->sink(device)) return false;
-    pa_operation* operation =
-        pa_context_set_sink_mute_by_index(state_->context, pulseIndex(device), muted, nullptr, nullptr);
-    State::release(operation);
+    const Operation operation(pa_context_set_sink_mute_by_index(state_->context.get(), pulseIndex(device),
+                                                                muted, nullptr, nullptr));
     return operation != nullptr;
 }
 
 bool PulseAudioHardware::setDefaultOutputDevice(AudioDeviceID device) {
     const auto* s = state_->sink(device);
     if (!s) return false;
-    pa_operation* operation = pa_context_set_default_sink(state_->context, s->name.c_str(), nullptr, nullptr);
-    State::release(operation);
+    const Operation operation(
+        pa_context_set_default_sink(state_->context.get(), s->name.c_str(), nullptr, nullptr));
     return operation != nullptr;
 }
 

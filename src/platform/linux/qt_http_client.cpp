@@ -5,6 +5,7 @@
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QNetworkRequest>
+#include <QPointer>
 #include <QTimer>
 #include <QUrl>
 
@@ -22,8 +23,10 @@ namespace {
 
 constexpr const char* tooLargeReason = "respuesta demasiado grande";
 constexpr const char* timeoutReason = "tiempo de espera agotado";
+constexpr const char* redirectReason = "redirección no permitida";
 
-// The life of one request: the body so far and why it ended early, if it did.
+// The life of one request: the body so far and why it ended early, if it did. `done` is
+// cleared when the request is cancelled.
 struct Transfer {
     std::function<void(HttpResult)> done;
     std::size_t maxBodySize = 0;
@@ -32,7 +35,8 @@ struct Transfer {
 };
 
 // The life of one download: the file being written and why it ended early, if it did. A
-// download that never finished (the client went first) takes its partial file with it.
+// download that never finished (cancelled, or the client went first) takes its partial file
+// with it.
 struct FileTransfer {
     std::function<void(HttpDownloadResult)> done;
     std::uint64_t maxSize = 0;
@@ -71,6 +75,36 @@ int milliseconds(double seconds, double fallback) {
     return static_cast<int>(std::min(s * 1000.0, 2147483647.0));
 }
 
+// Calls a transfer's `done` at most once, whatever `done` does meanwhile (a caller may cancel
+// the finished transfer's handle from inside it).
+template <class T, class Result>
+void answer(T& transfer, Result result) {
+    if (auto done = std::exchange(transfer.done, {})) done(std::move(result));
+}
+
+// The handle of a transfer: cancelling it forgets `done` and aborts the reply (which then
+// answers no one).
+template <class T>
+HttpTask handle(QNetworkReply* reply, const std::shared_ptr<T>& transfer) {
+    return HttpTask([reply = QPointer<QNetworkReply>(reply), weak = std::weak_ptr<T>(transfer)] {
+        if (const auto t = weak.lock()) t->done = nullptr;
+        if (reply) reply->abort();
+    });
+}
+
+// A failure known before any transfer starts, answered from the main queue; its handle
+// cancels that answer.
+template <class Result>
+HttpTask failAtOnce(std::function<void(Result)> done, Result result) {
+    auto pending = std::make_shared<std::function<void(Result)>>(std::move(done));
+    MainQueue::shared().post([pending, result = std::move(result)]() mutable {
+        if (auto d = std::exchange(*pending, {})) d(std::move(result));
+    });
+    return HttpTask([weak = std::weak_ptr(pending)] {
+        if (const auto p = weak.lock()) *p = nullptr;
+    });
+}
+
 // The request for `url`, or nothing when it is not an absolute http(s) address.
 std::optional<QNetworkRequest> makeRequest(const std::string& url,
                                            const std::vector<std::pair<std::string, std::string>>& headers) {
@@ -102,16 +136,14 @@ QtHttpClient::QtHttpClient() : manager_(new QNetworkAccessManager()) {}
 
 QtHttpClient::~QtHttpClient() {
     *alive_ = false;
+    // Whatever is still under way ends now: quitting never waits for the network.
+    for (QNetworkReply* reply : manager_->findChildren<QNetworkReply*>()) reply->abort();
     delete manager_;
 }
 
-void QtHttpClient::get(HttpRequest request, std::function<void(HttpResult)> done) {
+HttpTask QtHttpClient::get(HttpRequest request, std::function<void(HttpResult)> done) {
     const auto r = makeRequest(request.url, request.headers);
-    if (!r) {
-        MainQueue::shared().post(
-            [done = std::move(done)] { done(HttpResult::failure("dirección no válida")); });
-        return;
-    }
+    if (!r) return failAtOnce(std::move(done), HttpResult::failure("dirección no válida"));
 
     auto transfer = std::make_shared<Transfer>();
     transfer->done = std::move(done);
@@ -143,35 +175,38 @@ void QtHttpClient::get(HttpRequest request, std::function<void(HttpResult)> done
         reply, &QNetworkReply::finished, reply, [reply, transfer, alive = std::weak_ptr<bool>(alive_)] {
             reply->deleteLater();
             const auto owner = alive.lock();
-            if (!owner || !*owner) return;
+            if (!owner || !*owner || !transfer->done) return;
             if (!transfer->abortReason.empty()) {
-                transfer->done(HttpResult::failure(transfer->abortReason));
+                answer(*transfer, HttpResult::failure(transfer->abortReason));
                 return;
             }
             const QVariant status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
             if (!status.isValid()) {
-                transfer->done(HttpResult::failure(reply->errorString().toStdString()));
+                answer(*transfer, HttpResult::failure(reply->errorString().toStdString()));
                 return;
             }
             // Whatever readyRead has not taken yet.
             const QByteArray rest = reply->readAll();
             if (transfer->body.size() + static_cast<std::size_t>(rest.size()) > transfer->maxBodySize) {
-                transfer->done(HttpResult::failure(tooLargeReason));
+                answer(*transfer, HttpResult::failure(tooLargeReason));
                 return;
             }
             transfer->body.append(rest.constData(), static_cast<std::size_t>(rest.size()));
-            transfer->done(HttpResult::success(status.toInt(), std::move(transfer->body)));
+            answer(*transfer, HttpResult::success(status.toInt(), std::move(transfer->body)));
         });
+    return handle(reply, transfer);
 }
 
-void QtHttpClient::download(HttpDownloadRequest request, std::function<void(HttpDownloadResult)> done) {
+HttpTask QtHttpClient::download(HttpDownloadRequest request, std::function<void(HttpDownloadResult)> done) {
     const auto fail = [&done](std::string reason) {
-        MainQueue::shared().post([done = std::move(done), reason = std::move(reason)] {
-            done(HttpDownloadResult::failure(reason));
-        });
+        return failAtOnce(std::move(done), HttpDownloadResult::failure(std::move(reason)));
     };
-    const auto r = makeRequest(request.url, request.headers);
+    auto r = makeRequest(request.url, request.headers);
     if (!r) return fail("dirección no válida");
+    // Every hop of a redirect is put to the caller.
+    if (request.allowRedirect)
+        r->setAttribute(QNetworkRequest::RedirectPolicyAttribute,
+                        QNetworkRequest::UserVerifiedRedirectPolicy);
     // Never through a link, never over an existing file.
     const int fd =
         ::open(request.destination.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
@@ -212,13 +247,29 @@ void QtHttpClient::download(HttpDownloadRequest request, std::function<void(Http
     });
     QObject::connect(idle, &QTimer::timeout, reply, [abort] { abort(timeoutReason); });
     idle->start();
+    if (request.deadline > 0) {
+        auto* deadline = new QTimer(reply);
+        deadline->setSingleShot(true);
+        QObject::connect(deadline, &QTimer::timeout, reply, [abort] { abort(timeoutReason); });
+        deadline->start(milliseconds(request.deadline, request.deadline));
+    }
+    if (request.allowRedirect) {
+        QObject::connect(reply, &QNetworkReply::redirected, reply,
+                         [reply, abort, allow = request.allowRedirect](const QUrl& next) {
+                             if (allow(next.toString(QUrl::FullyEncoded).toStdString())) {
+                                 Q_EMIT reply->redirectAllowed();
+                             } else {
+                                 abort(redirectReason);
+                             }
+                         });
+    }
 
     QObject::connect(reply, &QNetworkReply::finished, reply,
                      [reply, transfer, take, idle, alive = std::weak_ptr<bool>(alive_)] {
                          reply->deleteLater();
                          idle->stop();
                          const auto owner = alive.lock();
-                         if (!owner || !*owner) return;
+                         if (!owner || !*owner || !transfer->done) return;
                          take();
                          const QVariant status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
                          std::string reason = transfer->abortReason;
@@ -228,12 +279,13 @@ void QtHttpClient::download(HttpDownloadRequest request, std::function<void(Http
                          }
                          if (!reason.empty()) {
                              transfer->discard();
-                             transfer->done(HttpDownloadResult::failure(reason, transfer->tooLarge));
+                             answer(*transfer, HttpDownloadResult::failure(reason, transfer->tooLarge));
                              return;
                          }
                          transfer->finished = true;
-                         transfer->done(HttpDownloadResult::success(status.toInt()));
+                         answer(*transfer, HttpDownloadResult::success(status.toInt()));
                      });
+    return handle(reply, transfer);
 }
 
 }  // namespace quorlix::platform

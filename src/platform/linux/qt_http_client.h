@@ -1,8 +1,9 @@
 #pragma once
 // HTTP GET over Qt Network (HTTPS through the system's TLS backend). A request has a
-// deadline for the whole transfer, a download one for the silence between two chunks; both
-// have a cap on the body, which is read as it arrives, so an oversized reply is cut off
-// without being held in memory or written out.
+// deadline for the whole transfer, a download one for the silence between two chunks (and one
+// for the whole transfer when asked); both have a cap on the body, which is read as it
+// arrives, so an oversized reply is cut off without being held in memory or written out.
+// Destroying the client aborts whatever is still under way.
 
 #include "platform/http_client.h"
 
@@ -16,8 +17,8 @@ class QtHttpClient final : public HttpClient {
 public:
     QtHttpClient();
     ~QtHttpClient() override;
-    void get(HttpRequest request, std::function<void(HttpResult)> done) override;
-    void download(HttpDownloadRequest request, std::function<void(HttpDownloadResult)> done) override;
+    HttpTask get(HttpRequest request, std::function<void(HttpResult)> done) override;
+    HttpTask download(HttpDownloadRequest request, std::function<void(HttpDownloadResult)> done) override;
 
 private:
     QNetworkAccessManager* manager_;

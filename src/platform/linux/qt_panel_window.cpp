@@ -1,14 +1,18 @@
 #include "platform/linux/qt_panel_window.h"
 
 #include "platform/linux/qt_screens.h"
+#include "platform/linux/x11_pointer_monitor.h"
 #include "platform/linux/x11_screen_lockers.h"
 #include "platform/main_queue.h"
 #include "ui/animation.h"
 #include "ui/qt/panel_window.h"
 #include "ui/views.h"
 
+#include <QDropEvent>
 #include <QEvent>
+#include <QMouseEvent>
 #include <QObject>
+#include <QWheelEvent>
 
 #include <optional>
 
@@ -19,25 +23,51 @@ namespace {
 // The platform's usual window fade.
 constexpr double fadeDuration = 0.25;
 
-// Tells of the pointer's moves over the panel's widget.
+// Tells the pointer monitor what the panel's widget sees of the pointer and of drags.
 class PointerWatch final : public QObject {
 public:
-    explicit PointerWatch(std::function<void()> moved) : moved_(std::move(moved)) {}
+    explicit PointerWatch(X11PointerMonitor* pointer) : pointer_(pointer) {}
 
-    bool eventFilter(QObject*, QEvent* event) override {
-        const auto type = event->type();
-        if (moved_ && (type == QEvent::Enter || type == QEvent::Leave || type == QEvent::MouseMove)) moved_();
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (!pointer_) return false;
+        const auto at = [watched](const QEvent* drop) {
+            const QPoint local = static_cast<const QDropEvent*>(drop)->position().toPoint();
+            return fromQtPoint(static_cast<QWidget*>(watched)->mapToGlobal(local));
+        };
+        switch (event->type()) {
+            case QEvent::Enter:
+            case QEvent::MouseMove: pointer_->pointerMovedOverOwnWindow(); break;
+            case QEvent::Leave: pointer_->pointerMovedOverOwnWindow(true); break;
+            case QEvent::MouseButtonPress:
+            case QEvent::MouseButtonDblClick:  // the second press of a double click
+            case QEvent::MouseButtonRelease:
+                if (static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton)
+                    pointer_->leftButtonOverOwnWindow(event->type() != QEvent::MouseButtonRelease);
+                break;
+            case QEvent::Wheel: {
+                // A notch of the wheel is 120; the platform's signs are Qt's.
+                const auto* wheel = static_cast<QWheelEvent*>(event);
+                pointer_->wheelOverOwnWindow(wheel->angleDelta().x() / 120.0, wheel->angleDelta().y() / 120.0,
+                                             wheel->inverted());
+                break;
+            }
+            case QEvent::DragEnter:
+            case QEvent::DragMove: pointer_->dragOverOwnWindow(at(event)); break;
+            case QEvent::Drop: pointer_->dragOverOwnWindow(at(event), true); break;
+            case QEvent::DragLeave: pointer_->dragOverOwnWindow(std::nullopt, true); break;
+            default: break;
+        }
         return false;
     }
 
 private:
-    std::function<void()> moved_;
+    X11PointerMonitor* pointer_;
 };
 
 class QtPanelWindow final : public PanelWindow {
 public:
-    QtPanelWindow(const Rect& frame, std::function<void()> pointerMoved, X11ScreenLockers* lockers)
-        : lockers_(lockers), watch_(std::move(pointerMoved)), panel_(ui::EmptyView(), frame.size) {
+    QtPanelWindow(const Rect& frame, X11PointerMonitor* pointer, X11ScreenLockers* lockers)
+        : lockers_(lockers), watch_(pointer), panel_(ui::EmptyView(), frame.size) {
         panel_.widget().setWindowFlag(Qt::X11BypassWindowManagerHint);
         panel_.widget().setMouseTracking(true);
         panel_.widget().installEventFilter(&watch_);
@@ -109,7 +139,7 @@ private:
 }  // namespace
 
 std::unique_ptr<PanelWindow> QtPanelWindows::makePanel(const Rect& frame) {
-    return std::make_unique<QtPanelWindow>(frame, pointerMoved_, lockers_);
+    return std::make_unique<QtPanelWindow>(frame, pointer_, lockers_);
 }
 
 }  // namespace quorlix::platform

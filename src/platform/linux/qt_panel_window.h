@@ -11,22 +11,22 @@
 
 #include "platform/panel_window.h"
 
-#include <functional>
-
 namespace quorlix::platform {
 
+class X11PointerMonitor;
 class X11ScreenLockers;
 
 class QtPanelWindows final : public PanelWindows {
 public:
-    // `pointerMoved` hears of every move of the pointer over a panel, into it and out of it;
-    // `lockers` (none without an X display) stacks the panels against screen lockers.
-    explicit QtPanelWindows(std::function<void()> pointerMoved = {}, X11ScreenLockers* lockers = nullptr)
-        : pointerMoved_(std::move(pointerMoved)), lockers_(lockers) {}
+    // `pointer` hears of every move of the pointer over a panel, into it and out of it, and of
+    // data dragged over it; `lockers` (none without an X display) stacks the panels against
+    // screen lockers.
+    explicit QtPanelWindows(X11PointerMonitor* pointer = nullptr, X11ScreenLockers* lockers = nullptr)
+        : pointer_(pointer), lockers_(lockers) {}
     std::unique_ptr<PanelWindow> makePanel(const Rect& frame) override;
 
 private:
-    std::function<void()> pointerMoved_;
+    X11PointerMonitor* pointer_;
     X11ScreenLockers* lockers_;
 };
 

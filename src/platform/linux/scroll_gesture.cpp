@@ -1,29 +1,50 @@
 #include "platform/linux/scroll_gesture.h"
 
+#include "platform/clock.h"
+#include "platform/main_queue.h"
+
 namespace quorlix::platform {
 
-ScrollDetail ScrollGesture::trackpad(double dx, double dy, bool natural, double now) {
-    // Ended by a quiet moment that no timer noticed yet: this event starts afresh.
-    const bool begins = !lastEvent_ || now - *lastEvent_ >= quietPeriod;
+namespace {
+
+// Timers and sums of seconds may fall this short of a wait that has passed.
+constexpr double tolerance = 1e-6;
+
+}  // namespace
+
+void ScrollGesture::scroll(double dx, double dy, bool precise, bool natural) {
+    const double now = Clock::shared().now();
+    // A pause the wait has not noticed yet (a busy loop) still ends the gesture first.
+    if (lastEvent_ && now - *lastEvent_ >= quietPeriod - tolerance) end();
+    const bool begins = !lastEvent_;
     lastEvent_ = now;
-    natural_ = natural;
-    return {.deltaX = dx,
-            .deltaY = dy,
-            .hasPreciseScrollingDeltas = true,
-            .phase = begins ? ScrollPhase::began : ScrollPhase::changed,
-            .isDirectionInvertedFromDevice = natural};
+    last_ = {.deltaX = dx,
+             .deltaY = dy,
+             .hasPreciseScrollingDeltas = precise,
+             .phase = begins ? ScrollPhase::began : ScrollPhase::changed,
+             .isDirectionInvertedFromDevice = natural};
+    // One wait per quiet period, not one per scroll: it looks again if scrolls came meanwhile.
+    if (!quietCheck_.isPending())
+        quietCheck_ = MainQueue::shared().after(quietPeriod, [this] { endIfQuiet(); });
+    emit_(last_);
 }
 
-ScrollDetail ScrollGesture::wheel(double dx, double dy, bool natural) {
-    return {.deltaX = dx, .deltaY = dy, .isDirectionInvertedFromDevice = natural};
+void ScrollGesture::endIfQuiet() {
+    if (!lastEvent_) return;
+    const double quiet = Clock::shared().now() - *lastEvent_;
+    if (quiet >= quietPeriod - tolerance) {
+        end();
+        return;
+    }
+    quietCheck_ = MainQueue::shared().after(quietPeriod - quiet, [this] { endIfQuiet(); });
 }
 
-std::optional<ScrollDetail> ScrollGesture::endIfQuiet(double now) {
-    if (!lastEvent_ || now - *lastEvent_ < quietPeriod) return std::nullopt;
+void ScrollGesture::end() {
     lastEvent_.reset();
-    return ScrollDetail{.hasPreciseScrollingDeltas = true,
-                        .phase = ScrollPhase::ended,
-                        .isDirectionInvertedFromDevice = natural_};
+    quietCheck_.cancel();
+    emit_({.hasPreciseScrollingDeltas = last_.hasPreciseScrollingDeltas,
+           .phase = ScrollPhase::ended,
+           .isDirectionInvertedFromDevice = last_.isDirectionInvertedFromDevice});
 }
 
 }  // namespace quorlix::platform

@@ -54,7 +54,7 @@ SessionLockNotifications::SessionLockNotifications(QDBusConnection systemBus, QD
                                                    X11ScreenLockers* lockers)
     : system_(std::move(systemBus)),
       session_(std::move(sessionBus)),
-      state_([this](bool locked) { notices_.emit(locked); }) {
+      state_([this](ScreenLockNotice notice) { notices_.emit(notice); }) {
     if (session_.isConnected()) {
         for (const QString& saver : screenSavers)
             session_.connect(saver, QString(), saver, QStringLiteral("ActiveChanged"), this,
@@ -69,7 +69,7 @@ SessionLockNotifications::SessionLockNotifications(QDBusConnection systemBus, QD
 
 SessionLockNotifications::~SessionLockNotifications() = default;
 
-Subscription SessionLockNotifications::observe(std::function<void(bool)> handler) {
+Subscription SessionLockNotifications::observe(std::function<void(ScreenLockNotice)> handler) {
     return notices_.connect(std::move(handler));
 }
 

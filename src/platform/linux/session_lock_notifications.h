@@ -6,8 +6,9 @@
 //   session. Its own object path carries the Lock and Unlock requests and the changes of its
 //   LockedHint.
 // - The desktop's screen saver, on the session bus: ActiveChanged of
-//   "org.freedesktop.ScreenSaver" and "org.gnome.ScreenSaver".
-// - Screen-locker windows on X11, for lockers that tell nothing else (see SessionLockState).
+//   "org.freedesktop.ScreenSaver" and "org.gnome.ScreenSaver", which counts only as what
+//   carried out a Lock request (see SessionLockState).
+// - Screen-locker windows on X11, for lockers that tell nothing else.
 //
 // The session is looked up without blocking the event loop; notices before the answer are
 // not heard. Whether the session is locked at start is not announced. Main thread only.
@@ -36,10 +37,12 @@ public:
                                       X11ScreenLockers* lockers = nullptr);
     ~SessionLockNotifications() override;
 
-    Subscription observe(std::function<void(bool locked)> handler) override;
+    Subscription observe(std::function<void(ScreenLockNotice)> handler) override;
 
     // The logind session followed; empty until logind has named one.
     const QString& sessionPath() const { return sessionPath_; }
+    // What has been heard so far.
+    const SessionLockState& state() const { return state_; }
 
     // The longest any call to logind may take.
     static constexpr int callTimeoutMs = 3000;
@@ -59,7 +62,7 @@ private:
     QDBusConnection system_;
     QDBusConnection session_;
     QString sessionPath_;
-    Signal<bool> notices_;
+    Signal<ScreenLockNotice> notices_;
     SessionLockState state_;
     std::vector<Subscription> lockerSubscriptions_;
 };

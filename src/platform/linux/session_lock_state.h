@@ -1,17 +1,24 @@
 #pragma once
 // Turns what a Linux session tells of its lock into lock and unlock notices.
 //
-// The sources: logind's Lock and Unlock requests to the session, the session's LockedHint
-// (set by lockers that keep it), the desktop's screen saver turning active and inactive, and
-// screen-locker windows on X11. Each source's lock counts as a lock and its unlock as an
-// unlock; repeats are passed on (the listener ignores them).
+// What locks: logind's Lock request to the session, the session's LockedHint (set by the
+// desktops that keep it), and, for a Lock request, whatever carries it out. The desktop's
+// screen saver turning active is no lock on its own (an idle blank on a desktop whose
+// automatic lock is off or delayed), and its interfaces tell no lock state; it counts only
+// as what carried out a Lock request, and then its going inactive ends the lock.
 //
 // A locker started for logind's Lock request may set no hint and no screen-saver state, and
-// quit without an Unlock request when the user unlocks. So, while locked with no other source
-// of state, the first locker window shown after the lock stands for the lock, and its going
-// away counts as the unlock.
+// quit without an Unlock request when the user unlocks. So, while a Lock request waits for
+// its locker, the first locker window shown stands for the lock, and its going away counts
+// as the unlock.
 //
-// Main thread only.
+// A Lock request that nothing carries out within `confirmSeconds` (no hint, no locking
+// screen saver, no locker window) was no lock: it ends with `lockNotCarriedOut`.
+//
+// Each notice tells a change: locked, then unlocked or not carried out. Main thread only.
+
+#include "platform/screen_lock_notifications.h"
+#include "platform/work_item.h"
 
 #include <cstdint>
 #include <functional>
@@ -21,7 +28,10 @@ namespace quorlix::platform {
 
 class SessionLockState {
 public:
-    explicit SessionLockState(std::function<void(bool locked)> notify) : notify_(std::move(notify)) {}
+    // How long a Lock request waits for a locker to carry it out.
+    static constexpr double confirmSeconds = 5;
+
+    explicit SessionLockState(std::function<void(ScreenLockNotice)> notify) : notify_(std::move(notify)) {}
 
     void lockRequested();
     void unlockRequested();
@@ -30,22 +40,27 @@ public:
     void lockerShown(std::uint32_t window);
     void lockerGone(std::uint32_t window);
 
-    bool isLocked() const { return locked_; }
+    bool isLocked() const { return keeper_ != Keeper::none; }
+    // What has been heard of the hint and the screen saver, and the locker window that keeps the lock, if one does.
+    bool lockedHint() const { return lockedHint_; }
+    bool isScreenSaverActive() const { return screenSaverActive_; }
+    std::optional<std::uint32_t> lockerWindow() const { return locker_; }
 
 private:
-    void lock();
-    void unlock();
-    // The hint or the screen saver changed to `locked`.
-    void stateChanged(bool locked);
+    // What keeps the lock, and so ends it.
+    enum class Keeper { none, request, hint, screenSaver, locker };
 
-    std::function<void(bool)> notify_;
-    bool locked_ = false;
+    // Locked, kept by `keeper`; told only when it was not locked yet.
+    void lock(Keeper keeper);
+    void end(ScreenLockNotice notice);
+
+    std::function<void(ScreenLockNotice)> notify_;
+    Keeper keeper_ = Keeper::none;
     bool lockedHint_ = false;
     bool screenSaverActive_ = false;
-    // After a lock with no other source of state: waiting for the locker's window, then
-    // following it.
-    bool awaitingLocker_ = false;
     std::optional<std::uint32_t> locker_;
+    // A Lock request's wait for its locker.
+    WorkItem unconfirmed_;
 };
 
 }  // namespace quorlix::platform

@@ -17,4 +17,6 @@ bool X11AccessibilityTrust::isProcessTrusted() const {
     return reached;
 }
 
+bool X11AccessibilityTrust::canBeGranted() const { return !X11EventTaps::runningOnWayland(); }
+
 }  // namespace quorlix::platform

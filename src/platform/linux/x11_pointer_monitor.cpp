@@ -1,9 +1,9 @@
 #include "platform/linux/x11_pointer_monitor.h"
 
-#include "platform/clock.h"
 #include "platform/linux/qt_screens.h"
 #include "platform/linux/scroll_gesture.h"
 #include "platform/linux/x11_connection.h"
+#include "platform/linux/x11_pointer_warps.h"
 
 #include <QCursor>
 #include <QTimer>
@@ -44,6 +44,11 @@ constexpr double pointsPerIncrement = 15;
 
 struct X11PointerMonitor::Impl {
     std::unique_ptr<X11Connection> x;
+    // In a Wayland session: where the pointer is known only over our own windows.
+    bool wayland = false;
+    bool overOwnWindow = false;
+    bool draggingOverOwnWindow = false;
+    std::unique_ptr<X11PointerWarps> warps;
     std::uint8_t xiOpcode = 0;
     std::uint8_t xfixesEvent = 0;
     bool watching = false;
@@ -53,11 +58,12 @@ struct X11PointerMonitor::Impl {
     bool leftDown = false;
     bool motionPending = false;
     std::int64_t dragCount = 0;
-    ScrollGesture gesture;
+    ScrollGesture gesture{
+        [this](const ScrollDetail& scroll) { emit(PointerEventType::scrollWheel, scroll); }};
     QTimer motionTimer;
-    QTimer gestureTimer;
 
-    explicit Impl(const std::string& display) : x(X11Connection::open(display)) {
+    Impl(const std::string& display, bool waylandSession)
+        : x(X11Connection::open(display)), wayland(waylandSession) {
         if (!x) return;
         xcb_connection_t* c = x->get();
         const xcb_query_extension_reply_t* xi = xcb_get_extension_data(c, &xcb_input_id);
@@ -88,20 +94,59 @@ struct X11PointerMonitor::Impl {
         readDevices();
         readButtonMap();
         xcb_flush(c);
+        warps = X11PointerWarps::start(c, display, xiOpcode, [this] { moved(); });
 
         // Moves that arrive together are reported once, as the last of them.
         motionTimer.setSingleShot(true);
         QObject::connect(&motionTimer, &QTimer::timeout, [this] { flushMotion(); });
-        gestureTimer.setSingleShot(true);
-        QObject::connect(&gestureTimer, &QTimer::timeout, [this] { endGesture(); });
         x->setEventHandler([this](const xcb_generic_event_t& event) { handle(event); });
         watching = true;
     }
 
-    static Point location() { return fromQtPoint(QCursor::pos()); }
+    Point location() const {
+        // XWayland keeps the last place it saw the pointer at after it left our windows.
+        if (wayland && !overOwnWindow) return PointerMonitor::nowhere;
+        return fromQtPoint(QCursor::pos());
+    }
 
-    void emit(PointerEventType type, ScrollDetail scroll = {}) {
-        events.emit(PointerEvent{type, location(), scroll});
+    void emit(PointerEventType type, ScrollDetail scroll = {}) { emitAt(type, location(), scroll); }
+    void emitAt(PointerEventType type, Point at, ScrollDetail scroll = {}) {
+        events.emit(PointerEvent{type, at, scroll});
+    }
+
+    void ownWindowMove(bool left) {
+        overOwnWindow = !left;
+        moved();
+    }
+
+    void ownWindowButton(bool pressed) {
+        if (!wayland) return;
+        overOwnWindow = true;
+        button(1, pressed, false, 0);
+    }
+
+    void ownWindowScroll(double dx, double dy, bool natural) {
+        if (!wayland) return;
+        overOwnWindow = true;
+        flushMotion();
+        gesture.scroll(dx, dy, false, natural);
+    }
+
+    void ownWindowDrag(std::optional<Point> at, bool ended) {
+        // Elsewhere the devices' raw events report every drag already.
+        if (!wayland) return;
+        flushMotion();
+        overOwnWindow = at.has_value();
+        if (ended) {
+            draggingOverOwnWindow = false;
+            emitAt(at ? PointerEventType::leftMouseUp : PointerEventType::leftMouseDragged,
+                   at.value_or(PointerMonitor::nowhere));
+            return;
+        }
+        // The press happened in another program's window, unseen: the drag is news here.
+        if (!draggingOverOwnWindow) ++dragCount;
+        draggingOverOwnWindow = true;
+        emitAt(PointerEventType::leftMouseDragged, *at);
     }
 
     void moved() {
@@ -141,6 +186,9 @@ struct X11PointerMonitor::Impl {
             ge.event_type == XCB_INPUT_RAW_BUTTON_RELEASE) {
             const auto& raw = reinterpret_cast<const xcb_input_raw_button_press_event_t&>(ge);
             if (raw.deviceid != raw.sourceid) return;
+            // In a Wayland session raw events, where they come at all, come only over our own
+            // windows, whose events tell the same: count those alone.
+            if (wayland) return;
         }
         switch (ge.event_type) {
             case XCB_INPUT_RAW_MOTION: {
@@ -175,8 +223,7 @@ struct X11PointerMonitor::Impl {
         const double dy = number == 4 ? 1 : number == 5 ? -1 : 0;
         const double dx = number == 6 ? 1 : number == 7 ? -1 : 0;
         const auto device = devices.find(source);
-        emit(PointerEventType::scrollWheel,
-             ScrollGesture::wheel(dx, dy, device != devices.end() && device->second.natural));
+        gesture.scroll(dx, dy, false, device != devices.end() && device->second.natural);
     }
 
     // Reads the scroll axes of a raw motion; true when it was a scroll.
@@ -210,20 +257,9 @@ struct X11PointerMonitor::Impl {
         if (dx == 0 && dy == 0) return true;
         flushMotion();
         const PointerDevice& d = device->second;
-        if (d.touchpad) {
-            emit(PointerEventType::scrollWheel,
-                 gesture.trackpad(dx * pointsPerIncrement, dy * pointsPerIncrement, d.natural,
-                                  Clock::shared().now()));
-            gestureTimer.start(static_cast<int>(ScrollGesture::quietPeriod * 1000) + 10);
-        } else {
-            emit(PointerEventType::scrollWheel, ScrollGesture::wheel(dx, dy, d.natural));
-        }
+        const double scale = d.touchpad ? pointsPerIncrement : 1;
+        gesture.scroll(dx * scale, dy * scale, d.touchpad, d.natural);
         return true;
-    }
-
-    void endGesture() {
-        if (const auto end = gesture.endIfQuiet(Clock::shared().now()))
-            emit(PointerEventType::scrollWheel, *end);
     }
 
     std::uint32_t logicalButton(std::uint32_t physical) const {
@@ -294,7 +330,8 @@ struct X11PointerMonitor::Impl {
     }
 };
 
-X11PointerMonitor::X11PointerMonitor(const std::string& display) : impl_(std::make_unique<Impl>(display)) {}
+X11PointerMonitor::X11PointerMonitor(const std::string& display, bool waylandSession)
+    : impl_(std::make_unique<Impl>(display, waylandSession)) {}
 
 X11PointerMonitor::~X11PointerMonitor() = default;
 
@@ -303,12 +340,26 @@ std::optional<Subscription> X11PointerMonitor::monitor(std::function<void(const 
     return impl_->events.connect(std::move(handler));
 }
 
-Point X11PointerMonitor::mouseLocation() const { return Impl::location(); }
+Point X11PointerMonitor::mouseLocation() const { return impl_->location(); }
 
 std::int64_t X11PointerMonitor::dragChangeCount() const { return impl_->dragCount; }
 
-void X11PointerMonitor::pointerMovedOverOwnWindow() {
-    if (impl_->watching) impl_->moved();
+bool X11PointerMonitor::followsPointerEverywhere() const { return !impl_->wayland; }
+
+void X11PointerMonitor::pointerMovedOverOwnWindow(bool left) {
+    if (impl_->watching) impl_->ownWindowMove(left);
+}
+
+void X11PointerMonitor::leftButtonOverOwnWindow(bool pressed) {
+    if (impl_->watching) impl_->ownWindowButton(pressed);
+}
+
+void X11PointerMonitor::wheelOverOwnWindow(double dx, double dy, bool natural) {
+    if (impl_->watching) impl_->ownWindowScroll(dx, dy, natural);
+}
+
+void X11PointerMonitor::dragOverOwnWindow(std::optional<Point> at, bool ended) {
+    if (impl_->watching) impl_->ownWindowDrag(at, ended);
 }
 
 }  // namespace quorlix::platform

@@ -11,10 +11,14 @@
 // The drag pasteboard's change count counts the times a program took the drag-and-drop
 // selection (XdndSelection), which it does as each drag of data begins.
 //
-// A pointer moved by a program (warped, as xdotool does) makes no raw event; the
-// application's own windows report what they see of such moves, so the pointer leaving an
-// open island is never missed. A closed island takes no input, so a warp onto it is seen at
-// the pointer's next real move.
+// A pointer moved by a program (warped, as xdotool does) makes no raw event; the RECORD
+// extension tells of each warp instead (`X11PointerWarps`), and the pointer's place is read
+// then. The application's own windows also report what they see of the pointer.
+//
+// In a Wayland session (through XWayland) an X client hears of the pointer only while it is
+// over one of its own windows, and raw events not at all on a connection of its own: there
+// the own windows' events (moves, the left button, the wheel, drags of files) are what tells
+// of the pointer, and leaving them puts it `nowhere`.
 //
 // Each raw event also comes as a copy from its master device; only the physical device's
 // counts, so one press or wheel click is one event.
@@ -30,16 +34,26 @@ namespace quorlix::platform {
 
 class X11PointerMonitor final : public PointerMonitor {
 public:
-    // On the display named `display` ($DISPLAY when empty).
-    explicit X11PointerMonitor(const std::string& display = {});
+    // On the display named `display` ($DISPLAY when empty), as an X client of a Wayland
+    // session or not.
+    explicit X11PointerMonitor(const std::string& display = {}, bool waylandSession = false);
     ~X11PointerMonitor() override;
 
     std::optional<Subscription> monitor(std::function<void(const PointerEvent&)> handler) override;
     Point mouseLocation() const override;
     std::int64_t dragChangeCount() const override;
+    bool followsPointerEverywhere() const override;
 
-    // The pointer moved over one of the application's windows, or into or out of one.
-    void pointerMovedOverOwnWindow();
+    // What the application's windows see of the pointer. A move over one of them, into one,
+    // or out of it (`left`).
+    void pointerMovedOverOwnWindow(bool left = false);
+    // The left button pressed or released over one of them.
+    void leftButtonOverOwnWindow(bool pressed);
+    // A wheel's scroll of (dx, dy) lines over one of them, in the platform's signs.
+    void wheelOverOwnWindow(double dx, double dy, bool natural);
+    // A drag of data moved over one of the application's windows, to `at` (global points), or
+    // ended there (`ended`: dropped at `at`, or gone out of the window when `at` is nothing).
+    void dragOverOwnWindow(std::optional<Point> at, bool ended = false);
 
 private:
     struct Impl;

@@ -14,6 +14,7 @@
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QTimer>
 #include <QToolTip>
 #include <QUrl>
 #include <QWheelEvent>
@@ -165,6 +166,16 @@ void HostWidget::showEvent(QShowEvent* event) {
 void HostWidget::closeEvent(QCloseEvent* event) {
     QWidget::closeEvent(event);
     if (onClose) onClose();
+    // A closed window keeps its views and their state, but not its pictures: the kept buffer
+    // and the list it shows go now, and the native window with its backing store once the
+    // close is over. Showing it again makes them anew.
+    buffer_ = QImage();
+    painted_.reset();
+    pending_.clear();
+    whole_ = true;
+    QTimer::singleShot(0, this, [this] {
+        if (isWindow() && !isVisible() && testAttribute(Qt::WA_WState_Created)) destroy();
+    });
 }
 
 void HostWidget::mousePressEvent(QMouseEvent* event) {

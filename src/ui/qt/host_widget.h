@@ -9,7 +9,7 @@
 // The widget keeps the picture it shows in a buffer. Each frame is compared with the one the
 // buffer shows (ui/damage.h), and only the region that changed is repainted into the buffer
 // and asked of Qt, so the window system flushes only that; a frame that changes nothing draws
-// nothing.
+// nothing. A closed window lets its buffer and native window go (its views stay).
 
 #include "ui/region.h"
 #include "ui/view_host.h"

@@ -1,6 +1,6 @@
 #include "ui/qt/qt_canvas.h"
 
-#include "ui/lru_cache.h"
+#include "platform/lru_cache.h"
 #include "ui/qt/qt_effects.h"
 #include "ui/view_graph.h"
 
@@ -21,18 +21,21 @@ namespace quorlix::ui::qt {
 namespace {
 
 QColor toQColor(const Color& c) {
-    return QColor::fromRgbF(static_cast<float>(std::clamp(c.r, 0.0, 1.0)), static_cast<float>(std::clamp(c.g, 0.0, 1.0)),
-                            static_cast<float>(std::clamp(c.b, 0.0, 1.0)), static_cast<float>(std::clamp(c.a, 0.0, 1.0)));
+    return QColor::fromRgbF(
+        static_cast<float>(std::clamp(c.r, 0.0, 1.0)), static_cast<float>(std::clamp(c.g, 0.0, 1.0)),
+        static_cast<float>(std::clamp(c.b, 0.0, 1.0)), static_cast<float>(std::clamp(c.a, 0.0, 1.0)));
 }
 
 QBrush toBrush(const Paint& paint) {
     if (paint.kind == Paint::Kind::solid || paint.stops.size() < 2) {
-        return QBrush(toQColor(paint.kind == Paint::Kind::solid || paint.stops.empty() ? paint.color
-                                                                                        : paint.stops.front().color));
+        return QBrush(toQColor(paint.kind == Paint::Kind::solid || paint.stops.empty()
+                                   ? paint.color
+                                   : paint.stops.front().color));
     }
     QGradientStops stops;
     for (const auto& s : paint.stops) stops.append({std::clamp(s.location, 0.0, 1.0), toQColor(s.color)});
-    std::stable_sort(stops.begin(), stops.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+    std::stable_sort(stops.begin(), stops.end(),
+                     [](const auto& a, const auto& b) { return a.first < b.first; });
     if (paint.kind == Paint::Kind::linear) {
         QLinearGradient g(QPointF(paint.start.x, paint.start.y), QPointF(paint.end.x, paint.end.y));
         g.setStops(stops);
@@ -45,7 +48,9 @@ QBrush toBrush(const Paint& paint) {
     return QBrush(g);
 }
 
-double transformScale(const QTransform& t) { return std::sqrt(std::abs(t.m11() * t.m22() - t.m12() * t.m21())); }
+double transformScale(const QTransform& t) {
+    return std::sqrt(std::abs(t.m11() * t.m22() - t.m12() * t.m21()));
+}
 
 // The reductions a layer's shadow and blur are made at, for a layer of `size` device pixels.
 struct Reductions {
@@ -71,8 +76,9 @@ int effectMargin(const LayerStyle& style, double scale, std::optional<Reductions
     if (style.blurRadius > 0) margin = reach(style.blurRadius, made ? made->blur : 1) + 3;
     if (style.shadow) {
         const auto& s = *style.shadow;
-        margin = std::max(margin, reach(s.radius, made ? made->shadow : 1) +
-                                      static_cast<int>(std::ceil((std::abs(s.x) + std::abs(s.y)) * scale)) + 3);
+        margin =
+            std::max(margin, reach(s.radius, made ? made->shadow : 1) +
+                                 static_cast<int>(std::ceil((std::abs(s.x) + std::abs(s.y)) * scale)) + 3);
     }
     return margin;
 }
@@ -153,15 +159,6 @@ QImage premultiplied(const platform::Image& picture) {
 
 }  // namespace
 
-void gaussianBlur(QImage& image, double sigma, bool opaque) {
-    if (sigma < 0.3 || image.isNull()) return;
-    if (image.format() != QImage::Format_ARGB32_Premultiplied)
-        image = image.convertToFormat(QImage::Format_ARGB32_Premultiplied);
-    const int factor = reductionFor(sigma, image.size());
-    QImage blurred = blurredReduced(image, sigma, opaque, factor);
-    image = factor > 1 ? blurred.scaled(image.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation) : blurred;
-}
-
 void saturate(QImage& image, double s) {
     if (image.format() != QImage::Format_ARGB32_Premultiplied)
         image = image.convertToFormat(QImage::Format_ARGB32_Premultiplied);
@@ -175,8 +172,8 @@ void saturate(QImage& image, double s) {
             const quint32 p = row[x];
             const double a = (p >> 24) & 0xff, r = (p >> 16) & 0xff, g = (p >> 8) & 0xff, b = p & 0xff;
             auto ch = [&](int i) {
-                return static_cast<quint32>(std::clamp(std::lround(m[i][0] * r + m[i][1] * g + m[i][2] * b), 0L,
-                                                       static_cast<long>(a)));
+                return static_cast<quint32>(std::clamp(std::lround(m[i][0] * r + m[i][1] * g + m[i][2] * b),
+                                                       0L, static_cast<long>(a)));
             };
             row[x] = (static_cast<quint32>(a) << 24) | (ch(0) << 16) | (ch(1) << 8) | ch(2);
         }
@@ -190,14 +187,18 @@ QPainterPath toQPainterPath(const Path& path) {
             case Path::Verb::move: q.moveTo(e.p[0].x, e.p[0].y); break;
             case Path::Verb::line: q.lineTo(e.p[0].x, e.p[0].y); break;
             case Path::Verb::quad: q.quadTo(e.p[0].x, e.p[0].y, e.p[1].x, e.p[1].y); break;
-            case Path::Verb::cubic: q.cubicTo(e.p[0].x, e.p[0].y, e.p[1].x, e.p[1].y, e.p[2].x, e.p[2].y); break;
+            case Path::Verb::cubic:
+                q.cubicTo(e.p[0].x, e.p[0].y, e.p[1].x, e.p[1].y, e.p[2].x, e.p[2].y);
+                break;
             case Path::Verb::close: q.closeSubpath(); break;
         }
     }
     return q;
 }
 
-QTransform toQTransform(const Transform& t) { return QTransform(t.m11, t.m12, t.m13, t.m21, t.m22, t.m23, t.m31, t.m32, t.m33); }
+QTransform toQTransform(const Transform& t) {
+    return QTransform(t.m11, t.m12, t.m13, t.m21, t.m22, t.m23, t.m31, t.m32, t.m33);
+}
 
 QtCanvas::QtCanvas(QPainter& painter, QtFontEngine& fonts, double scale, QSize deviceSize)
     : root_(painter),
@@ -557,22 +558,36 @@ void QtCanvas::stroke(const Path& path, const Paint& paint, const StrokeStyle& s
 
 namespace {
 
-// Runs of glyphs as drawn: shaped once, and outlined (thickened where a symbol's weight asks)
-// when first drawn with a gradient or a weight, kept by font, text and thickness: shaping and
-// stroking cost more than drawing.
+// Runs of glyphs as drawn: shaped once, kept by font, text and thickness: shaping costs more
+// than drawing. Each cache counts what it holds: the glyphs and positions of a run, the path
+// elements of an outline.
 struct ShapedRun {
+    std::string key;
     QGlyphRun glyphs;  // positioned from the run's origin
-    // The glyphs' outline and, for a weight the font lacks, the band its stroke adds.
-    std::optional<QPainterPath> outline;
+};
+
+// The glyphs' outline and, for a weight the font lacks, the band its stroke adds: made when a
+// run is first drawn with a gradient or a weight.
+struct RunOutline {
+    QPainterPath outline;
     QPainterPath thickening;
 };
+
+// What a value held by a cache weighs beyond its own bytes: the cache's list and index nodes,
+// and a shared payload's header (an image's, a path's).
+constexpr std::size_t entryOverhead = 160;
+
+std::size_t pathBytes(const QPainterPath& path) {
+    return static_cast<std::size_t>(path.elementCount()) * sizeof(QPainterPath::Element) + entryOverhead;
+}
 
 ShapedRun& shaped(const TextRun& run, QtFontEngine& fonts) {
     static auto* kept = new LruCache<std::string, ShapedRun>(  // main thread only
         1u << 20, [](const std::string& key, const ShapedRun& r) {
-            // The glyphs, and room for the outline a gradient or a weight asks for.
-            return 2 * key.size() + sizeof(ShapedRun) +
-                   static_cast<std::size_t>(r.glyphs.glyphIndexes().size()) * 600;
+            // The key (also kept in the run), and each glyph's index and position.
+            const auto glyphs = static_cast<std::size_t>(r.glyphs.glyphIndexes().size());
+            return 2 * key.capacity() + sizeof(ShapedRun) + glyphs * (sizeof(quint32) + sizeof(QPointF)) +
+                   entryOverhead;
         });
     std::string key = run.text;
     for (const double v : {static_cast<double>(run.font.face), static_cast<double>(run.font.weight),
@@ -585,79 +600,113 @@ ShapedRun& shaped(const TextRun& run, QtFontEngine& fonts) {
     QList<QPointF> positions;
     for (double x : offsets) positions.append(QPointF(x, 0));
     ShapedRun made;
+    made.key = key;
     made.glyphs.setRawFont(fonts.rawFont(run.font));
     made.glyphs.setGlyphIndexes(glyphs);
     made.glyphs.setPositions(positions);
     return kept->insert(std::move(key), std::move(made));
 }
 
-// The run's outline and thickening, made when first asked for.
-void makeOutline(const TextRun& run, ShapedRun& shaped) {
-    if (!shaped.outline) {
-        QPainterPath outline;
-        const QRawFont raw = shaped.glyphs.rawFont();
-        const QList<quint32> glyphs = shaped.glyphs.glyphIndexes();
-        const QList<QPointF> positions = shaped.glyphs.positions();
-        for (qsizetype i = 0; i < glyphs.size(); ++i)
-            outline.addPath(raw.pathForGlyph(glyphs[i]).translated(positions[i]));
-        if (run.embolden > 0) {
-            // What stroking the outline with a pen of that width fills.
-            QPainterPathStroker stroker;
-            stroker.setWidth(run.embolden);
-            stroker.setCapStyle(Qt::RoundCap);
-            stroker.setJoinStyle(Qt::RoundJoin);
-            shaped.thickening = stroker.createStroke(outline);
-        }
-        shaped.outline = std::move(outline);
+// The run's outline and thickening, kept by the shaped run's key.
+const RunOutline& outlineOf(const TextRun& run, const ShapedRun& shaped) {
+    static auto* kept = new LruCache<std::string, RunOutline>(  // main thread only
+        1u << 20, [](const std::string& key, const RunOutline& o) {
+            return key.capacity() + pathBytes(o.outline) + pathBytes(o.thickening);
+        });
+    if (const RunOutline* found = kept->find(shaped.key)) return *found;
+    RunOutline made;
+    const QRawFont raw = shaped.glyphs.rawFont();
+    const QList<quint32> glyphs = shaped.glyphs.glyphIndexes();
+    const QList<QPointF> positions = shaped.glyphs.positions();
+    for (qsizetype i = 0; i < glyphs.size(); ++i)
+        made.outline.addPath(raw.pathForGlyph(glyphs[i]).translated(positions[i]));
+    if (run.embolden > 0) {
+        // What stroking the outline with a pen of that width fills.
+        QPainterPathStroker stroker;
+        stroker.setWidth(run.embolden);
+        stroker.setCapStyle(Qt::RoundCap);
+        stroker.setJoinStyle(Qt::RoundJoin);
+        made.thickening = stroker.createStroke(made.outline);
     }
+    return kept->insert(shaped.key, std::move(made));
 }
 
 // Fills the run's outline (and its thickening) at the painter's origin.
-void fillOutline(QPainter& p, const TextRun& run, ShapedRun& shaped, const QBrush& brush) {
-    makeOutline(run, shaped);
-    p.fillPath(*shaped.outline, brush);
-    if (!shaped.thickening.isEmpty()) p.fillPath(shaped.thickening, brush);
+void fillOutline(QPainter& p, const RunOutline& outline, const QBrush& brush) {
+    p.fillPath(outline.outline, brush);
+    if (!outline.thickening.isEmpty()) p.fillPath(outline.thickening, brush);
 }
 
-// A thickened run in one colour, drawn once into a picture of its device pixels to an eighth
-// of a pixel and then copied, as glyphs are: filling its outline every frame costs far more.
-// Kept by run, colour, scale and the eighth of a pixel it stands at.
-const QImage& thickenedRun(const TextRun& run, ShapedRun& glyphs, const QColor& color, double sx, double sy,
-                           int qx, int qy, QPoint& offset) {
+// A thickened run in one colour, drawn into a picture of its device pixels to an eighth of a
+// pixel and then copied, as glyphs are: filling its outline every frame costs far more.
+//
+// Pictures are kept by run, colour, scale and the eighth of a pixel they stand at, but only
+// one seen a second time: the frames of an animation (a spring's scale, a fade's colour, a
+// slide's positions) each draw one that will not come again, and keeping them would fill the
+// cache with frames while pushing out what stays. They are painted into one scratch image and
+// copied out, so a kept picture holds only its pixels (a painted image keeps a paint engine).
+class ThickenedRuns {
+public:
+    // The picture of the run and where its top-left pixel goes from the run's pixel origin;
+    // valid until the next call.
+    const QImage& picture(const TextRun& run, const ShapedRun& glyphs, const QColor& color, double sx,
+                          double sy, int qx, int qy, QRect& source, QPoint& offset) {
+        std::string key = glyphs.key;
+        for (const double v :
+             {sx, sy, static_cast<double>(qx), static_cast<double>(qy), static_cast<double>(color.rgba())})
+            key.append(reinterpret_cast<const char*>(&v), sizeof v);
+        if (const Kept* found = kept_.find(key)) {
+            offset = found->offset;
+            source = found->image.rect();
+            return found->image;
+        }
+        const RunOutline& outline = outlineOf(run, glyphs);
+        const QRectF box = outline.outline.boundingRect().united(outline.thickening.boundingRect());
+        const QTransform place = QTransform::fromTranslate(qx / 8.0, qy / 8.0).scale(sx, sy);
+        const QRect bounds = place.mapRect(box).toAlignedRect().adjusted(-1, -1, 1, 1);
+        const QSize size = bounds.size().expandedTo(QSize(1, 1));
+        if (scratch_.width() < size.width() || scratch_.height() < size.height())
+            scratch_ = QImage(size.expandedTo(scratch_.size()), QImage::Format_ARGB32_Premultiplied);
+        source = QRect(QPoint(0, 0), size);
+        {
+            QPainter p(&scratch_);
+            p.setCompositionMode(QPainter::CompositionMode_Source);
+            p.fillRect(source, Qt::transparent);
+            p.setCompositionMode(QPainter::CompositionMode_SourceOver);
+            p.setRenderHint(QPainter::Antialiasing);
+            p.setTransform(place * QTransform::fromTranslate(-bounds.left(), -bounds.top()));
+            fillOutline(p, outline, color);
+        }
+        offset = bounds.topLeft();
+        if (!seen_.find(key)) {
+            seen_.insert(std::move(key), true);
+            return scratch_;
+        }
+        const Kept& stored = kept_.insert(std::move(key), Kept{scratch_.copy(source), offset});
+        source = stored.image.rect();
+        return stored.image;
+    }
+
+    ThickenedRunCache kept() const { return {kept_.count(), kept_.bytes()}; }
+
+private:
     struct Kept {
         QImage image;
         QPoint offset;
     };
-    static auto* kept = new LruCache<std::string, Kept>(  // main thread only
+    LruCache<std::string, Kept> kept_{
         2u << 20, [](const std::string& key, const Kept& k) {
-            return 2 * key.size() + static_cast<std::size_t>(k.image.sizeInBytes());
-        });
-    std::string key = run.text;
-    for (const double v : {static_cast<double>(run.font.face), static_cast<double>(run.font.weight),
-                           run.font.size, run.embolden, sx, sy, static_cast<double>(qx),
-                           static_cast<double>(qy), static_cast<double>(color.rgba())})
-        key.append(reinterpret_cast<const char*>(&v), sizeof v);
-    if (const Kept* found = kept->find(key)) {
-        offset = found->offset;
-        return found->image;
-    }
-    makeOutline(run, glyphs);
-    const QRectF box = glyphs.outline->boundingRect().united(glyphs.thickening.boundingRect());
-    const QTransform place = QTransform::fromTranslate(qx / 8.0, qy / 8.0).scale(sx, sy);
-    const QRect bounds = place.mapRect(box).toAlignedRect().adjusted(-1, -1, 1, 1);
-    Kept made;
-    made.offset = bounds.topLeft();
-    made.image = QImage(bounds.size().expandedTo(QSize(1, 1)), QImage::Format_ARGB32_Premultiplied);
-    made.image.fill(Qt::transparent);
-    {
-        QPainter p(&made.image);
-        p.setRenderHint(QPainter::Antialiasing);
-        p.setTransform(place * QTransform::fromTranslate(-bounds.left(), -bounds.top()));
-        fillOutline(p, run, glyphs, color);
-    }
-    const Kept& stored = kept->insert(std::move(key), std::move(made));
-    offset = stored.offset;
-    return stored.image;
+            return key.capacity() + static_cast<std::size_t>(k.image.sizeInBytes()) + entryOverhead;
+        }};
+    // Keys drawn once and not kept (yet).
+    LruCache<std::string, bool> seen_{
+        64u << 10, [](const std::string& key, bool) { return key.capacity() + entryOverhead; }};
+    QImage scratch_;
+};
+
+ThickenedRuns& thickenedRuns() {
+    static auto* runs = new ThickenedRuns;  // main thread only
+    return *runs;
 }
 
 }  // namespace
@@ -673,6 +722,8 @@ bool QtCanvas::reaches(const Rect& bounds) {
                              .translated(currentOrigin());
     return std::any_of(needed.begin(), needed.end(), [&](const QRect& r) { return r.intersects(device); });
 }
+
+ThickenedRunCache thickenedRunCache() { return thickenedRuns().kept(); }
 
 void QtCanvas::drawText(const TextRun& run, const Paint& paint) {
     // A text's runs are drawn one by one: those wholly outside what is painted are not.
@@ -690,13 +741,14 @@ void QtCanvas::drawText(const TextRun& run, const Paint& paint) {
         const QPointF at = world.map(QPointF(run.origin.x, run.origin.y));
         const double fx = std::floor(at.x() * 8 + 0.5) / 8, fy = std::floor(at.y() * 8 + 0.5) / 8;
         const int ix = static_cast<int>(std::floor(fx)), iy = static_cast<int>(std::floor(fy));
+        QRect source;
         QPoint offset;
-        const QImage& image =
-            thickenedRun(run, glyphs, toQColor(paint.color), world.m11(), world.m22(),
-                         static_cast<int>((fx - ix) * 8), static_cast<int>((fy - iy) * 8), offset);
+        const QImage& image = thickenedRuns().picture(run, glyphs, toQColor(paint.color), world.m11(),
+                                                      world.m22(), static_cast<int>((fx - ix) * 8),
+                                                      static_cast<int>((fy - iy) * 8), source, offset);
         p.save();
         p.resetTransform();
-        p.drawImage(QPoint(ix, iy) + offset, image);
+        p.drawImage(QPoint(ix, iy) + offset, image, source);
         p.restore();
         return;
     }
@@ -705,7 +757,7 @@ void QtCanvas::drawText(const TextRun& run, const Paint& paint) {
     brush.setTransform(QTransform::fromTranslate(-run.origin.x, -run.origin.y));
     p.save();
     p.translate(run.origin.x, run.origin.y);
-    fillOutline(p, run, glyphs, brush);
+    fillOutline(p, outlineOf(run, glyphs), brush);
     p.restore();
 }
 
@@ -741,7 +793,8 @@ QImage renderImage(const View& view, Size size, double scale, const EnvironmentV
 QImage renderImage(const DisplayItem& list, Size size, double scale) {
     ensureGuiApplication();
     QImage image(std::max(1, static_cast<int>(std::ceil(size.width * scale))),
-                 std::max(1, static_cast<int>(std::ceil(size.height * scale))), QImage::Format_ARGB32_Premultiplied);
+                 std::max(1, static_cast<int>(std::ceil(size.height * scale))),
+                 QImage::Format_ARGB32_Premultiplied);
     image.fill(Qt::transparent);
     QPainter painter(&image);
     QtCanvas canvas(painter, QtFontEngine::shared(), scale, image.size());

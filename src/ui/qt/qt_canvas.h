@@ -131,9 +131,14 @@ QRegion deviceRegion(const Region& region, double scale, const QRect& limit);
 QPainterPath toQPainterPath(const Path& path);
 QTransform toQTransform(const Transform& t);
 
-// Gaussian blur of a premultiplied ARGB32 image in place; `sigma` in pixels. With `opaque`
-// the edges extend the border pixels instead of fading to transparent.
-void gaussianBlur(QImage& image, double sigma, bool opaque = false);
+// The pictures of thickened symbol runs the renderer keeps, and what they weigh (tests and
+// benchmarks).
+struct ThickenedRunCache {
+    std::size_t count = 0;
+    std::size_t bytes = 0;
+};
+ThickenedRunCache thickenedRunCache();
+
 void saturate(QImage& image, double amount);
 
 }  // namespace quorlix::ui::qt

@@ -194,6 +194,23 @@ void colorize(const std::vector<float>& alpha, const QRect& area, const QColor& 
     }
 }
 
+// How many points an element of a path holds, its end point last.
+int pointCount(Path::Verb verb) {
+    switch (verb) {
+        case Path::Verb::close: return 0;
+        case Path::Verb::quad: return 2;
+        case Path::Verb::cubic: return 3;
+        case Path::Verb::move:
+        case Path::Verb::line: return 1;
+    }
+    return 1;
+}
+
+// Where an element ends; a close ends at its subpath's `start`.
+Point endOf(const Path::Element& e, Point start) {
+    return e.verb == Path::Verb::close ? start : e.p[pointCount(e.verb) - 1];
+}
+
 // The widest open interval along one axis that the outline crosses only with straight lines
 // across that axis (the sides of a rounded rectangle): stretching the outline there changes
 // nothing but its length.
@@ -256,10 +273,7 @@ std::optional<QRect> innerRect(const Path& outline, bool alongX) {
             current = start = e.p[0];
             continue;
         }
-        const Point end = e.verb == Path::Verb::close   ? start
-                          : e.verb == Path::Verb::quad  ? e.p[1]
-                          : e.verb == Path::Verb::cubic ? e.p[2]
-                                                        : e.p[0];
+        const Point end = endOf(e, start);
         const double a0 = alongX ? current.x : current.y, a1 = alongX ? end.x : end.y;
         if (e.verb == Path::Verb::line || e.verb == Path::Verb::close) {
             if (std::min(a0, a1) <= run->first && std::max(a0, a1) >= run->second) {
@@ -379,15 +393,18 @@ QImage shadowOf(const QImage& image, double sigma, const QColor& color, int fact
                              QPoint(ink.right() / factor, ink.bottom() / factor))
                            .adjusted(-reach, -reach, reach, reach)
                            .intersected(out.rect());
-    std::vector<float> alpha(static_cast<std::size_t>(area.width()) * static_cast<std::size_t>(area.height()));
+    std::vector<float> alpha(static_cast<std::size_t>(area.width()) *
+                             static_cast<std::size_t>(area.height()));
     std::vector<int> sums(static_cast<std::size_t>(area.width()));
     for (int y = 0; y < area.height(); ++y) {
         std::fill(sums.begin(), sums.end(), 0);
         for (int dy = 0; dy < factor; ++dy) {
-            const auto* src = reinterpret_cast<const quint32*>(image.constScanLine((area.top() + y) * factor + dy)) +
-                              static_cast<std::ptrdiff_t>(area.left()) * factor;
+            const auto* src =
+                reinterpret_cast<const quint32*>(image.constScanLine((area.top() + y) * factor + dy)) +
+                static_cast<std::ptrdiff_t>(area.left()) * factor;
             if (factor == 1)
-                for (int x = 0; x < area.width(); ++x) sums[static_cast<std::size_t>(x)] += static_cast<int>(src[x] >> 24);
+                for (int x = 0; x < area.width(); ++x)
+                    sums[static_cast<std::size_t>(x)] += static_cast<int>(src[x] >> 24);
             else
                 for (int x = 0; x < area.width(); ++x)
                     for (int dx = 0; dx < factor; ++dx)
@@ -402,170 +419,200 @@ QImage shadowOf(const QImage& image, double sigma, const QColor& color, int fact
     return out;
 }
 
-void drawOutlineShadow(QPainter& painter, const OutlineShadow& shadow, EffectCache& cache,
-                       std::uint64_t owner) {
-    if (shadow.color.alpha() == 0 || shadow.outline.isEmpty()) return;
+namespace {
+
+// Where an outline's shadow is drawn (device pixels): the outline's bounds grown by the
+// margin, within reach of the limit. Nothing when nothing of it shows.
+std::optional<QRect> shadowArea(const OutlineShadow& shadow) {
     const Rect b = shadow.outline.controlBounds();
-    if (!std::isfinite(b.width()) || !std::isfinite(b.height())) return;
+    if (!std::isfinite(b.width()) || !std::isfinite(b.height())) return std::nullopt;
     QRect area = QRectF(b.x(), b.y(), b.width(), b.height())
                      .toAlignedRect()
                      .adjusted(-shadow.margin, -shadow.margin, shadow.margin, shadow.margin);
-    int factor = reductionFor(shadow.sigma, area.size());
+    const int factor = reductionFor(shadow.sigma, area.size());
     const int reach = blurReach(shadow.sigma, factor);
     // Beyond the limit nothing shows, but what lies within reach of it still shades it.
     area = area.intersected(
         shadow.limit.adjusted(-reach - factor, -reach - factor, reach + factor, reach + factor));
-    if (area.isEmpty()) return;
-    factor = reductionFor(shadow.sigma, area.size());
+    if (area.isEmpty()) return std::nullopt;
+    return area;
+}
 
-    // The straight runs are shortened to a stretch the blur cannot see across, by whole
-    // reduced pixels so the reduced grid stays where it was.
-    const int minimumRun = 2 * blurReach(shadow.sigma, factor) + 4;
+// An outline with its straight runs shortened to a stretch the blur cannot see across, by
+// whole reduced pixels so the reduced grid stays where it was; drawn, the column (row) at
+// `splitX` (`splitY`) of its shadow is stretched by `stretchX` (`stretchY`) pixels again.
+struct ShortenedOutline {
+    Path outline;
     int stretchX = 0, stretchY = 0, splitX = 0, splitY = 0;
-    const auto runX = straightRun(shadow.outline, true), runY = straightRun(shadow.outline, false);
+};
+
+ShortenedOutline shortened(const Path& outline, const QRect& area, double sigma, int factor) {
+    ShortenedOutline out;
+    const int minimumRun = 2 * blurReach(sigma, factor) + 4;
+    const auto runX = straightRun(outline, true), runY = straightRun(outline, false);
     if (runX && runX->second - runX->first > minimumRun && runX->first >= area.left() &&
         runX->second <= area.right()) {
-        stretchX = static_cast<int>(std::floor((runX->second - runX->first - minimumRun) / factor)) * factor;
-        splitX = static_cast<int>(std::ceil(runX->first - area.left())) + minimumRun / 2;
+        out.stretchX =
+            static_cast<int>(std::floor((runX->second - runX->first - minimumRun) / factor)) * factor;
+        out.splitX = static_cast<int>(std::ceil(runX->first - area.left())) + minimumRun / 2;
     }
     if (runY && runY->second - runY->first > minimumRun && runY->first >= area.top() &&
         runY->second <= area.bottom()) {
-        stretchY = static_cast<int>(std::floor((runY->second - runY->first - minimumRun) / factor)) * factor;
-        splitY = static_cast<int>(std::ceil(runY->first - area.top())) + minimumRun / 2;
+        out.stretchY =
+            static_cast<int>(std::floor((runY->second - runY->first - minimumRun) / factor)) * factor;
+        out.splitY = static_cast<int>(std::ceil(runY->first - area.top())) + minimumRun / 2;
     }
-    Path reduced;
-    for (const auto& e : shadow.outline.elements()) {
+    for (const auto& e : outline.elements()) {
         Path::Element moved = e;
         for (Point& p : moved.p) {
-            if (stretchX > 0 && p.x >= runX->second) p.x -= stretchX;
-            if (stretchY > 0 && p.y >= runY->second) p.y -= stretchY;
+            if (out.stretchX > 0 && p.x >= runX->second) p.x -= out.stretchX;
+            if (out.stretchY > 0 && p.y >= runY->second) p.y -= out.stretchY;
         }
         switch (moved.verb) {
-            case Path::Verb::move: reduced.move(moved.p[0]); break;
-            case Path::Verb::line: reduced.line(moved.p[0]); break;
-            case Path::Verb::quad: reduced.quad(moved.p[0], moved.p[1]); break;
-            case Path::Verb::cubic: reduced.cubic(moved.p[0], moved.p[1], moved.p[2]); break;
-            case Path::Verb::close: reduced.close(); break;
+            case Path::Verb::move: out.outline.move(moved.p[0]); break;
+            case Path::Verb::line: out.outline.line(moved.p[0]); break;
+            case Path::Verb::quad: out.outline.quad(moved.p[0], moved.p[1]); break;
+            case Path::Verb::cubic: out.outline.cubic(moved.p[0], moved.p[1], moved.p[2]); break;
+            case Path::Verb::close: out.outline.close(); break;
         }
     }
-    const QSize size(area.width() - stretchX, area.height() - stretchY);
+    return out;
+}
 
+// What a shadow of `size` is made of: the outline where it stands in `area`, its blur and
+// colour, and the reduction it is blurred at.
+std::uint64_t shadowKey(const Path& outline, const QRect& area, QSize size, const OutlineShadow& shadow,
+                        int factor) {
     std::uint64_t key = 0x5ad0;
-    for (const auto& e : reduced.elements()) {
+    for (const auto& e : outline.elements()) {
         key = mix(key, static_cast<std::uint64_t>(e.verb));
-        const int points = e.verb == Path::Verb::close   ? 0
-                           : e.verb == Path::Verb::quad  ? 2
-                           : e.verb == Path::Verb::cubic ? 3
-                                                         : 1;
-        for (int i = 0; i < points; ++i)
+        for (int i = 0; i < pointCount(e.verb); ++i)
             key = mix(mix(key, quantized(e.p[i].x - area.left())), quantized(e.p[i].y - area.top()));
     }
-    key = mix(mix(mix(key, static_cast<std::uint64_t>(size.width()) << 32 |
-                               static_cast<std::uint32_t>(size.height())),
-                  quantized(shadow.sigma)),
-              static_cast<std::uint64_t>(shadow.color.rgba64()) ^ static_cast<std::uint64_t>(factor) << 60);
+    return mix(mix(mix(key, static_cast<std::uint64_t>(size.width()) << 32 |
+                                static_cast<std::uint32_t>(size.height())),
+                   quantized(shadow.sigma)),
+               static_cast<std::uint64_t>(shadow.color.rgba64()) ^ static_cast<std::uint64_t>(factor) << 60);
+}
 
-    const EffectResult* kept = cache.find(key);
-    EffectResult made;
-    if (!kept) {
-        // Rasterised straight at the reduced size (coverage there is the block average).
-        const int w = (size.width() + factor - 1) / factor, h = (size.height() + factor - 1) / factor;
-        QImage coverage(w, h, QImage::Format_ARGB32_Premultiplied);
-        coverage.fill(Qt::transparent);
-        {
-            QPainter p(&coverage);
-            p.setRenderHint(QPainter::Antialiasing);
-            p.setTransform(
-                QTransform::fromScale(1.0 / factor, 1.0 / factor).translate(-area.left(), -area.top()));
-            p.fillPath(toQPainterPath(reduced), Qt::white);
-        }
-        std::vector<float> alpha(static_cast<std::size_t>(w) * static_cast<std::size_t>(h));
-        for (int y = 0; y < h; ++y) {
-            const auto* row = reinterpret_cast<const quint32*>(coverage.constScanLine(y));
-            for (int x = 0; x < w; ++x)
-                alpha[static_cast<std::size_t>(y * w + x)] = static_cast<float>(row[x] >> 24) / 255.0F;
-        }
-        blurAlpha(alpha, w, h, shadow.sigma / factor);
-        QImage small(w, h, QImage::Format_ARGB32_Premultiplied);
-        small.fill(Qt::transparent);
-        colorize(alpha, QRect(0, 0, w, h), shadow.color, small);
-        QImage full(size, QImage::Format_ARGB32_Premultiplied);
-        if (factor > 1) {
-            full.fill(Qt::transparent);
-            QPainter p(&full);
-            p.setRenderHint(QPainter::SmoothPixmapTransform);
-            p.drawImage(QRectF(0, 0, w * factor, h * factor), small);
-        } else {
-            full = std::move(small);
-        }
-        made.content.image = std::move(full);
-        // One too large to keep is drawn once.
-        kept = made.bytes() > cache.byteLimit() ? &made : cache.insert(key, owner, std::move(made));
+// The shadow of `outline` over `area`, `size` pixels: rasterised straight at the reduced size
+// (coverage there is the block average), blurred there and scaled back up.
+QImage renderedShadow(const Path& outline, const QRect& area, QSize size, const OutlineShadow& shadow,
+                      int factor) {
+    const int w = (size.width() + factor - 1) / factor, h = (size.height() + factor - 1) / factor;
+    QImage coverage(w, h, QImage::Format_ARGB32_Premultiplied);
+    coverage.fill(Qt::transparent);
+    {
+        QPainter p(&coverage);
+        p.setRenderHint(QPainter::Antialiasing);
+        p.setTransform(
+            QTransform::fromScale(1.0 / factor, 1.0 / factor).translate(-area.left(), -area.top()));
+        p.fillPath(toQPainterPath(outline), Qt::white);
     }
-    const QImage& image = kept->content.image;
+    QImage small = shadowOf(coverage, shadow.sigma / factor, shadow.color, 1);
+    if (factor == 1) return small;
+    QImage full(size, QImage::Format_ARGB32_Premultiplied);
+    full.fill(Qt::transparent);
+    QPainter p(&full);
+    p.setRenderHint(QPainter::SmoothPixmapTransform);
+    p.drawImage(QRectF(0, 0, w * factor, h * factor), small);
+    return full;
+}
+
+// Whether `r` meets what is `painted` (all of it when empty).
+bool meetsPainted(const std::vector<QRect>& painted, const QRect& r) {
+    return painted.empty() ||
+           std::any_of(painted.begin(), painted.end(), [&r](const QRect& p) { return p.intersects(r); });
+}
+
+// Draws `target` from `image` at `x`, `y` of the nine-slice, leaving out the parts `hidden` and
+// those outside what is `painted`.
+void drawPiece(QPainter& painter, const QImage& image, const Piece& x, const Piece& y, const QRect& target,
+               const std::vector<QRect>& hidden, const std::vector<QRect>& painted) {
+    if (x.length == 1 && y.length == 1) {
+        // One pixel stretched: its colour.
+        painter.fillRect(target, QColor::fromRgba(qUnpremultiply(image.pixel(x.source, y.source))));
+        return;
+    }
+    std::vector<QRect> parts{target};
+    for (const QRect& h : hidden) {
+        std::vector<QRect> left;
+        for (const QRect& r : parts) subtract(r, h, left);
+        parts = std::move(left);
+    }
+    for (const QRect& r : parts) {
+        // Bands short enough that the drawing stays on this thread (Qt spreads taller
+        // ones over its pool, which costs more than it saves on a busy core).
+        for (int top = r.top(); top <= r.bottom(); top += 64) {
+            const int rows = std::min(64, r.bottom() + 1 - top);
+            const QRect band(r.left(), top, r.width(), rows);
+            if (!meetsPainted(painted, band)) continue;
+            const QRect source(x.length == 1 ? x.source : x.source + band.left() - x.target,
+                               y.length == 1 ? y.source : y.source + band.top() - y.target,
+                               x.length == 1 ? 1 : band.width(), y.length == 1 ? 1 : band.height());
+            painter.drawImage(band, image, source);
+        }
+    }
+}
+
+// Draws a shadow made from `run` over `area`, stretching its straight runs back.
+void drawStretched(QPainter& painter, const QImage& image, const OutlineShadow& shadow, const QRect& area,
+                   const ShortenedOutline& run) {
     // What an opaque outline painted over it hides needs no drawing: pieces wholly inside it
     // go, and the parts of the others inside its inner rectangles.
     std::vector<QRect> hidden;
     if (shadow.covered)
         for (const bool alongX : {true, false})
             if (const auto inner = innerRect(*shadow.covered, alongX)) hidden.push_back(*inner);
-    const auto painted = [&shadow](const QRect& r) {
-        return shadow.painted.empty() || std::any_of(shadow.painted.begin(), shadow.painted.end(),
-                                                     [&r](const QRect& p) { return p.intersects(r); });
-    };
     painter.save();
     painter.resetTransform();
     painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
-    for (const Piece& x : pieces(image.width(), splitX, stretchX, area.left()))
-        for (const Piece& y : pieces(image.height(), splitY, stretchY, area.top())) {
+    for (const Piece& x : pieces(image.width(), run.splitX, run.stretchX, area.left()))
+        for (const Piece& y : pieces(image.height(), run.splitY, run.stretchY, area.top())) {
             if (x.length <= 0 || y.length <= 0) continue;
             const QRect target(x.target, y.target, x.targetLength, y.targetLength);
-            if (!painted(target)) continue;
+            if (!meetsPainted(shadow.painted, target)) continue;
             if (shadow.covered &&
                 liesInside(*shadow.covered, Rect{target.x() - 1.0, target.y() - 1.0, target.width() + 2.0,
                                                  target.height() + 2.0}))
                 continue;
-            if (x.length == 1 && y.length == 1) {
-                // One pixel stretched: its colour.
-                painter.fillRect(target, QColor::fromRgba(qUnpremultiply(image.pixel(x.source, y.source))));
-                continue;
-            }
-            std::vector<QRect> parts{target};
-            for (const QRect& h : hidden) {
-                std::vector<QRect> left;
-                for (const QRect& r : parts) subtract(r, h, left);
-                parts = std::move(left);
-            }
-            for (const QRect& r : parts) {
-                // Bands short enough that the drawing stays on this thread (Qt spreads taller
-                // ones over its pool, which costs more than it saves on a busy core).
-                for (int top = r.top(); top <= r.bottom(); top += 64) {
-                    const int rows = std::min(64, r.bottom() + 1 - top);
-                    const QRect band(r.left(), top, r.width(), rows);
-                    if (!painted(band)) continue;
-                    const QRect source(x.length == 1 ? x.source : x.source + band.left() - x.target,
-                                       y.length == 1 ? y.source : y.source + band.top() - y.target,
-                                       x.length == 1 ? 1 : band.width(), y.length == 1 ? 1 : band.height());
-                    painter.drawImage(band, image, source);
-                }
-            }
+            drawPiece(painter, image, x, y, target, hidden, shadow.painted);
         }
     painter.restore();
+}
+
+}  // namespace
+
+void drawOutlineShadow(QPainter& painter, const OutlineShadow& shadow, EffectCache& cache,
+                       std::uint64_t owner) {
+    if (shadow.color.alpha() == 0 || shadow.outline.isEmpty()) return;
+    const auto area = shadowArea(shadow);
+    if (!area) return;
+    const int factor = reductionFor(shadow.sigma, area->size());
+    const ShortenedOutline run = shortened(shadow.outline, *area, shadow.sigma, factor);
+    const QSize size(area->width() - run.stretchX, area->height() - run.stretchY);
+    const std::uint64_t key = shadowKey(run.outline, *area, size, shadow, factor);
+
+    const EffectResult* kept = cache.find(key);
+    EffectResult made;
+    if (!kept) {
+        made.content.image = renderedShadow(run.outline, *area, size, shadow, factor);
+        // One too large to keep is drawn once.
+        kept = made.bytes() > cache.byteLimit() ? &made : cache.insert(key, owner, std::move(made));
+    }
+    drawStretched(painter, kept->content.image, shadow, *area, run);
 }
 
 bool liesInside(const Path& outline, const Rect& a) {
     if (outline.isEmpty()) return false;
     Point at, start;
     for (const auto& e : outline.elements()) {
-        const int points = e.verb == Path::Verb::close   ? 0
-                           : e.verb == Path::Verb::quad  ? 2
-                           : e.verb == Path::Verb::cubic ? 3
-                                                         : 1;
+        const int points = pointCount(e.verb);
         if (e.verb == Path::Verb::move) {
             at = start = e.p[0];
             continue;
         }
-        const Point end = e.verb == Path::Verb::close ? start : e.p[points - 1];
+        const Point end = endOf(e, start);
         double x0 = std::min(at.x, end.x), x1 = std::max(at.x, end.x);
         double y0 = std::min(at.y, end.y), y1 = std::max(at.y, end.y);
         for (int i = 0; i < points; ++i) {

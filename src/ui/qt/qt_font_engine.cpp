@@ -117,7 +117,8 @@ QFont QtFontEngine::widgetFont(const Font& font) {
 QtFontEngine::Face& QtFontEngine::face(const ResolvedFont& font) {
     const auto key = std::make_pair(static_cast<int>(font.face), font.weight);
     auto it = faces_.find(key);
-    if (it == faces_.end()) it = faces_.emplace(key, Face{openFont(font.face, font.weight, referenceSize), {}}).first;
+    if (it == faces_.end())
+        it = faces_.emplace(key, Face{openFont(font.face, font.weight, referenceSize), {}}).first;
     return it->second;
 }
 
@@ -192,8 +193,8 @@ void QtFontEngine::shape(const ResolvedFont& font, const QString& text, QList<qu
                          std::vector<double>& offsets) {
     const QRawFont& raw = face(font).reference;
     glyphs = raw.glyphIndexesForString(text);
-    const QList<QPointF> adv =
-        raw.advancesForGlyphIndexes(glyphs, QRawFont::LayoutFlags(QRawFont::KernedAdvances | QRawFont::UseDesignMetrics));
+    const QList<QPointF> adv = raw.advancesForGlyphIndexes(
+        glyphs, QRawFont::LayoutFlags(QRawFont::KernedAdvances | QRawFont::UseDesignMetrics));
     offsets.assign(static_cast<std::size_t>(glyphs.size()), 0);
     double x = 0;
     const double k = font.size / referenceSize;

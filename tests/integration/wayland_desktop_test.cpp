@@ -1,0 +1,155 @@
+// Quorlix in a Wayland session, as Debian's desktop starts one: a compositor (weston, nested
+// in an X server of the test's own) with its XWayland, a private session bus and PulseAudio,
+// and Quorlix started through XWayland for a user who has finished onboarding.
+//
+// An X client there hears of the pointer only over its own windows, so the resting island
+// must take the pointer over its shape. The pointer is moved on the outer X server, whose
+// moves the compositor follows by their distance only: pushed into a corner first, it is
+// then where the test says.
+
+#include "desktop_session.h"
+#include "desktop_windows.h"
+#include "platform/private_pulse_server.h"
+
+#include <nlohmann/json.hpp>
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <regex>
+
+namespace quorlix::testing {
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr int width = 1512;
+constexpr int height = 982;
+constexpr int centre = width / 2;
+constexpr const char* socketName = "wl-test";
+
+class WaylandDesktop : public ::testing::Test {
+protected:
+    // Made first: it points HOME and the runtime folder at its own, which the session overrides.
+    std::optional<PrivatePulseServer> pulse;
+    // The outer X server, the weston runs in, with the session's bus and folders.
+    std::optional<DesktopSession> session;
+    std::optional<ChildProcess> compositor;
+    // The display XWayland serves, ":N".
+    std::string xwayland;
+    std::unique_ptr<ChildProcess> quorlix;
+
+    void SetUp() override {
+        if (const auto missing = DesktopSession::missingProgram(false))
+            GTEST_SKIP() << *missing << " is not installed";
+        for (const char* program : {"weston", "Xwayland", "pulseaudio", "pactl"})
+            if (!installed(program)) GTEST_SKIP() << program << " is not installed";
+        pulse.emplace();
+        ASSERT_TRUE(pulse->ready());
+        session.emplace(std::to_string(width) + "x" + std::to_string(height) + "x24", false);
+        ASSERT_TRUE(session->ready());
+
+        // No panel of the compositor's own over the top of the screen, and a plain desktop.
+        // Its log goes to its standard error, which a failed wait shows.
+        const fs::path config = session->home.path() / "weston.ini";
+        std::ofstream(config) << "[shell]\npanel-position=none\nbackground-color=0xff5c6473\n";
+        const fs::path log = session->home.path() / "weston.log";
+        compositor
+            .emplace(std::vector<std::string>{"weston", "--backend=x11-backend.so", "--xwayland",
+                                              "--width=" + std::to_string(width),
+                                              "--height=" + std::to_string(height),
+                                              std::string("--socket=") + socketName, "--config=" + config.string()},
+                     std::vector<ChildProcess::Open>{{1, "/dev/null", O_WRONLY},
+                                                     {2, log.string(), O_WRONLY | O_CREAT | O_TRUNC}})
+            .watch();
+        const std::regex listening("xserver listening on display (:[0-9]+)");
+        ASSERT_TRUE(waitFor([&] {
+            const std::string text = fileText(log);
+            std::smatch match;
+            if (std::regex_search(text, match, listening)) xwayland = match[1];
+            return !xwayland.empty();
+        })) << "weston named no XWayland display";
+    }
+
+    const std::string& display() const { return session->display.name(); }
+
+    // Starts Quorlix in the session with `settings` as its settings file, once any earlier
+    // one has ended; the user has seen onboarding.
+    void launch(nlohmann::json settings) {
+        quorlix.reset();
+        settings["didShowWelcome"] = true;
+        fs::create_directories(session->home.config());
+        std::ofstream(session->home.config() / "com.halvik.quorlix.json") << settings.dump();
+        const Variable x("DISPLAY", xwayland);
+        const Variable wayland("WAYLAND_DISPLAY", socketName);
+        const Variable type("XDG_SESSION_TYPE", "wayland");
+        quorlix = session->launch();
+    }
+
+    // Moves the pointer to (x, y) of the session's screen: into the top-left corner, then on.
+    // XWayland here may apply the last move once more with the next press or wheel, so the
+    // last move is a single point.
+    static void pointTo(int x, int y) {
+        ASSERT_EQ(run({"xdotool", "mousemove_relative", "--", "-5000", "-5000"}), 0);
+        ASSERT_EQ(run({"xdotool", "mousemove_relative", "--", std::to_string(x - 1), std::to_string(y)}), 0);
+        ASSERT_EQ(run({"xdotool", "mousemove_relative", "--", "1", "0"}), 0);
+    }
+
+    // Waits for the resting island to show, with the pointer away from it. The compositor
+    // draws a window of XWayland's that has just appeared at its next repaint: nudged a
+    // point back and forth, as a hand on the mouse does, the pointer gives it one.
+    ::testing::AssertionResult appears() {
+        int nudge = 0;
+        return waitFor([&] {
+            pointTo(centre, 400 + (nudge++ % 2));
+            return resting(grab(display(), {0, 0, width, height}));
+        });
+    }
+    // Waits for the session's screen to show what `condition` looks for.
+    template <class Condition>
+    ::testing::AssertionResult shows(Condition condition) {
+        return waitFor([&] { return condition(grab(display(), {0, 0, width, height})); });
+    }
+    static bool resting(const QImage& image) {
+        const auto w = islandWidth(image);
+        return w && *w < 120 && !dark(image, centre, 120);
+    }
+    static bool expanded(const QImage& image) { return expandedAround(image, centre); }
+};
+
+TEST_F(WaylandDesktop, TheIslandAnswersThePointerOverItsShapeAndAReturningUserSeesNoOnboarding) {
+    // The output's level, set before Quorlix starts.
+    ASSERT_TRUE(PrivatePulseServer::pactl("set-sink-volume @DEFAULT_SINK@ 50%"));
+    launch(nlohmann::json::object());
+    ASSERT_TRUE(appears()) << "the island did not appear";
+
+    // Hovering opens it; leaving closes it.
+    pointTo(centre, 12);
+    EXPECT_TRUE(shows(expanded)) << "the pointer onto the island did not open it";
+    pointTo(centre, 400);
+    EXPECT_TRUE(shows(resting)) << "the pointer away did not close the island";
+
+    // Nothing asked for a permission that cannot be given: no onboarding came with the island.
+    {
+        const Variable x("DISPLAY", xwayland);
+        EXPECT_FALSE(quorlixWindow(460, 560)) << "a returning user was shown onboarding";
+    }
+
+    // Opened by a click: over the resting island the pointer only hovers, and a wheel there
+    // changes the volume; a click opens it.
+    launch({{"openMode", "click"}});
+    ASSERT_TRUE(appears()) << "the island did not appear";
+    pointTo(centre, 12);
+    ASSERT_TRUE(shows([](const QImage& image) { return islandWidth(image) == 84 + 14; }))
+        << "the pointer onto the island did not hover it";
+    ASSERT_EQ(run({"xdotool", "click", "4"}), 0);
+    EXPECT_TRUE(waitFor([] {
+        return std::abs(PrivatePulseServer::defaultSinkVolume().value_or(0) - 0.54) < 0.005;
+    })) << "a wheel over the island did not raise the volume by a step";
+    ASSERT_EQ(run({"xdotool", "click", "1"}), 0);
+    EXPECT_TRUE(shows(expanded)) << "a click on the island did not open it";
+    EXPECT_TRUE(quorlix->running());
+}
+
+}  // namespace
+}  // namespace quorlix::testing
