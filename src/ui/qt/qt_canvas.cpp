@@ -97,6 +97,40 @@ QRect alignedPart(const QRect& whole, const QRect& cut, int grid) {
     return QRect(QPoint(left, top), QPoint(right - 1, bottom - 1));
 }
 
+// Qt spreads a fill or an image more than a few dozen rows tall over its thread pool, and
+// waking its threads costs more than it saves for the small parts a frame repaints: `draw` is
+// run once per band of 64 rows of `device` (the painter's device pixels), clipped to the band,
+// which gives the same pixels. Only for a part repainted (`partial`): a whole repaint keeps
+// Qt's own way.
+template <class Draw>
+void inBands(QPainter& p, bool partial, QRect device, Draw draw) {
+    constexpr int band = 64;
+    if (partial) {
+        // Only the rows that can change: within the device and the clip.
+        device &= QRect(0, 0, p.device()->width(), p.device()->height());
+        if (p.hasClipping()) device &= p.worldTransform().mapRect(p.clipBoundingRect()).toAlignedRect();
+    }
+    if (!partial || device.height() <= band) {
+        draw();
+        return;
+    }
+    const QTransform world = p.worldTransform();
+    for (int top = device.top(); top <= device.bottom(); top += band) {
+        p.save();
+        p.resetTransform();
+        p.setClipRect(QRect(device.left(), top, device.width(), std::min(band, device.bottom() + 1 - top)),
+                      Qt::IntersectClip);
+        p.setTransform(world);
+        draw();
+        p.restore();
+    }
+}
+
+// The device pixels `r` (in the painter's coordinates) covers, antialiased edges included.
+QRect deviceArea(const QPainter& p, const QRectF& r) {
+    return p.worldTransform().mapRect(r).toAlignedRect().adjusted(-1, -1, 1, 1);
+}
+
 // A few images kept between layers and frames: allocating large images each frame costs more
 // than drawing into them.
 class ImagePool {
@@ -468,15 +502,16 @@ void QtCanvas::composite(QPainter& parent, const Layer& l, const EffectResult& r
     parent.setRenderHint(QPainter::SmoothPixmapTransform);
     // The layer's pixels are in its parent's device space, at its origin.
     const QPointF at(l.origin);
-    if (!result.shadow.isNull()) {
-        const EffectImage& s = result.shadow;
-        parent.drawImage(QRectF(at + s.offset, QSizeF(s.image.size()) * s.factor), s.image);
+    for (const EffectImage* e : {&result.shadow, &result.content}) {
+        if (e->isNull()) continue;
+        const QRectF target(at + e->offset, QSizeF(e->image.size()) * e->factor);
+        inBands(parent, partial_, deviceArea(parent, target), [&] {
+            if (e->factor > 1)
+                parent.drawImage(target, e->image);
+            else
+                parent.drawImage(target.topLeft(), e->image);
+        });
     }
-    const EffectImage& c = result.content;
-    if (c.factor > 1)
-        parent.drawImage(QRectF(at + c.offset, QSizeF(c.image.size()) * c.factor), c.image);
-    else
-        parent.drawImage(at + c.offset, c.image);
     parent.restore();
 }
 
@@ -526,11 +561,16 @@ void QtCanvas::fill(const Path& path, const Paint& paint) {
         p.save();
         p.resetTransform();
         const QColor color = toQColor(paint.color);
-        for (const QRect& r : neededRects()) p.fillRect(r.translated(-currentOrigin()), color);
+        for (const QRect& r : neededRects()) {
+            const QRect area = r.translated(-currentOrigin());
+            inBands(p, partial_, area, [&] { p.fillRect(area, color); });
+        }
         p.restore();
         return;
     }
-    p.fillPath(toQPainterPath(path), toBrush(paint));
+    const QPainterPath outline = toQPainterPath(path);
+    const QBrush brush = toBrush(paint);
+    inBands(p, partial_, deviceArea(p, outline.boundingRect()), [&] { p.fillPath(outline, brush); });
 }
 
 void QtCanvas::stroke(const Path& path, const Paint& paint, const StrokeStyle& style) {
@@ -768,8 +808,9 @@ void QtCanvas::drawImage(const platform::Image& picture, const Rect& destination
     QPainter& p = current();
     p.save();
     p.setRenderHint(QPainter::SmoothPixmapTransform, interpolation > 0);
-    p.drawImage(QRectF(destination.x(), destination.y(), destination.width(), destination.height()),
-                premultiplied(picture));
+    const QRectF target(destination.x(), destination.y(), destination.width(), destination.height());
+    const QImage image = premultiplied(picture);
+    inBands(p, partial_, deviceArea(p, target), [&] { p.drawImage(target, image); });
     p.restore();
 }
 

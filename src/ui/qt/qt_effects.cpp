@@ -177,6 +177,18 @@ QRect opaqueBounds(const QImage& image, int width, int height) {
     return top < 0 ? QRect() : QRect(QPoint(left, top), QPoint(right, bottom));
 }
 
+// The part of `image` reduced by `factor` (within `bounds`, reduced pixels) that its content and
+// `reach` around it cover: all that a blur of that reach can make other than clear. Empty when
+// the image is clear.
+QRect reachedArea(const QImage& image, int factor, int reach, const QRect& bounds) {
+    const QRect ink = opaqueBounds(image, bounds.width() * factor, bounds.height() * factor);
+    if (ink.isEmpty()) return {};
+    return QRect(QPoint(ink.left() / factor, ink.top() / factor),
+                 QPoint(ink.right() / factor, ink.bottom() / factor))
+        .adjusted(-reach, -reach, reach, reach)
+        .intersected(bounds);
+}
+
 // Coverage values of `area` painted in `color` into `out`, as premultiplied pixels.
 void colorize(const std::vector<float>& alpha, const QRect& area, const QColor& color, QImage& out) {
     const float ca = static_cast<float>(color.alphaF()) * 255.0F;
@@ -363,13 +375,8 @@ QImage blurredReduced(const QImage& image, double sigma, bool opaque, int factor
     const int w = image.width() / factor, h = image.height() / factor;
     QImage out(w, h, QImage::Format_ARGB32_Premultiplied);
     out.fill(Qt::transparent);
-    const QRect ink = opaqueBounds(image, w * factor, h * factor);
-    if (ink.isEmpty()) return out;
-    const int reach = boxReach(s);
-    const QRect area = QRect(QPoint(ink.left() / factor, ink.top() / factor),
-                             QPoint(ink.right() / factor, ink.bottom() / factor))
-                           .adjusted(-reach, -reach, reach, reach)
-                           .intersected(out.rect());
+    const QRect area = reachedArea(image, factor, boxReach(s), out.rect());
+    if (area.isEmpty()) return out;
     const QImage content =
         image.copy(area.left() * factor, area.top() * factor, area.width() * factor, area.height() * factor);
     QImage part = factor > 1 ? downsample(content, factor) : content;
@@ -386,13 +393,8 @@ QImage shadowOf(const QImage& image, double sigma, const QColor& color, int fact
     out.fill(Qt::transparent);
     // Only what the content covers, and as far as the blur reaches from it, casts anything: the
     // shadow is made there alone (a text's layer is mostly clear).
-    const QRect ink = opaqueBounds(image, w * factor, h * factor);
-    if (ink.isEmpty()) return out;
-    const int reach = boxReach(sigma / factor);
-    const QRect area = QRect(QPoint(ink.left() / factor, ink.top() / factor),
-                             QPoint(ink.right() / factor, ink.bottom() / factor))
-                           .adjusted(-reach, -reach, reach, reach)
-                           .intersected(out.rect());
+    const QRect area = reachedArea(image, factor, boxReach(sigma / factor), out.rect());
+    if (area.isEmpty()) return out;
     std::vector<float> alpha(static_cast<std::size_t>(area.width()) *
                              static_cast<std::size_t>(area.height()));
     std::vector<int> sums(static_cast<std::size_t>(area.width()));

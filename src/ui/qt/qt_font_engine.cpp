@@ -74,6 +74,19 @@ QRawFont openFont(Typeface face, int weight, double pixelSize) {
     return raw;
 }
 
+// The glyphs of a run of UTF-8 text in `raw` and their advances, kerned.
+struct LaidOut {
+    QList<quint32> glyphs;
+    QList<QPointF> advances;
+};
+LaidOut laidOut(const QRawFont& raw, std::string_view utf8) {
+    const QString text = QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
+    LaidOut out{raw.glyphIndexesForString(text), {}};
+    out.advances = raw.advancesForGlyphIndexes(
+        out.glyphs, QRawFont::LayoutFlags(QRawFont::KernedAdvances | QRawFont::UseDesignMetrics));
+    return out;
+}
+
 }  // namespace
 
 QtFontEngine::QtFontEngine() = default;
@@ -134,12 +147,8 @@ double QtFontEngine::advance(const ResolvedFont& font, std::string_view utf8) {
     std::string key(utf8);
     auto it = f.advances.find(key);
     if (it == f.advances.end()) {
-        const QString text = QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
-        const QList<quint32> glyphs = f.reference.glyphIndexesForString(text);
-        const QList<QPointF> adv = f.reference.advancesForGlyphIndexes(
-            glyphs, QRawFont::LayoutFlags(QRawFont::KernedAdvances | QRawFont::UseDesignMetrics));
         double w = 0;
-        for (const auto& a : adv) w += a.x();
+        for (const auto& a : laidOut(f.reference, utf8).advances) w += a.x();
         if (f.advances.size() > 20000) f.advances.clear();
         it = f.advances.emplace(std::move(key), w).first;
     }
@@ -152,10 +161,7 @@ Rect QtFontEngine::inkBounds(const ResolvedFont& font, std::string_view utf8) {
     std::string key(utf8);
     auto it = f.inks.find(key);
     if (it == f.inks.end()) {
-        const QString text = QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
-        const QList<quint32> glyphs = f.reference.glyphIndexesForString(text);
-        const QList<QPointF> adv = f.reference.advancesForGlyphIndexes(
-            glyphs, QRawFont::LayoutFlags(QRawFont::KernedAdvances | QRawFont::UseDesignMetrics));
+        const auto [glyphs, adv] = laidOut(f.reference, utf8);
         QRectF ink;
         double x = 0;
         for (qsizetype i = 0; i < glyphs.size(); ++i) {
