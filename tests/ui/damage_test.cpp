@@ -213,7 +213,7 @@ TEST(Damage, ATextDamagesOnlyTheGlyphsItChanges) {
         EXPECT_TRUE(covers(damage, runBounds(last)));
         EXPECT_TRUE(covers(damage, runBounds(before.findText("12:34")->runs.back())));
         EXPECT_FALSE(damage.intersects(runBounds(text.runs.front())));
-        EXPECT_LT(boundsOf(damage).width(), text.frame.width() / 2);
+        EXPECT_LT(boundsOf(damage).width(), after.visualBounds().width() / 2);
     }
 }
 
