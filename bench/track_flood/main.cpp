@@ -12,6 +12,7 @@
 #include "platform/linux/qt_main_queue.h"
 #include "platform/mpris_backends.h"
 #include "platform/mpris_test_player.h"
+#include "platform/private_bus.h"
 #include "services/lyrics_service.h"
 #include "services/now_playing_service.h"
 
@@ -98,7 +99,7 @@ private:
     std::vector<QPointer<QTcpSocket>> waiting_;
 };
 
-testing::TestTrack numbered(int i) {
+quorlix::testing::TestTrack numbered(int i) {
     return {QStringLiteral("/org/quorlix/track/%1").arg(i),
             QStringLiteral("Pista %1").arg(i),
             {QStringLiteral("Ana")},
@@ -115,21 +116,21 @@ int main(int argc, char** argv) {
     const int delay = argc > 2 ? std::atoi(argv[2]) : 300;
     const int quietSeconds = argc > 3 ? std::atoi(argv[3]) : 5;
 
-    testing::PrivateSessionBus bus;
-    if (!bus.isRunning()) {
+    quorlix::testing::PrivateBus bus;
+    if (!bus.running()) {
         std::fprintf(stderr, "quorlix-track-flood: dbus-daemon did not start\n");
         return 2;
     }
     platform::QtMainQueue mainQueue;
     platform::SystemClock clock;
     SlowLyricsServer server(delay);
-    testing::MprisTestPlayer player(bus.connect(QStringLiteral("player")),
+    quorlix::testing::MprisTestPlayer player(bus.connect(QStringLiteral("player")),
                                     QStringLiteral("org.mpris.MediaPlayer2.flood"), {numbered(0)});
     if (!player.publish()) return 2;
 
-    testing::MprisBackends backends(bus.connect(QStringLiteral("quorlix")), mainQueue, clock);
+    quorlix::testing::MprisBackends backends(bus.connect(QStringLiteral("quorlix")), mainQueue, clock);
 
-    testing::FollowedPlayers services(backends.platform, server.base());
+    quorlix::testing::FollowedPlayers services(backends.platform, server.base());
 
     std::printf("seconds  tracks  requests  rss MB  private MB\n");
     const double startRSS = residentMB();

@@ -2,11 +2,16 @@
 
 #include "ui/display_compare.h"
 
+#include <vector>
+
 namespace quorlix::ui {
 
 namespace {
 
 void compareItems(const DisplayItem& a, const DisplayItem& b, Region& out);
+
+// What an item shows on screen: nothing at all when it is transparent.
+Rect drawnBounds(const DisplayItem& item) { return item.opacity <= 0 ? Rect{} : item.visualBounds(); }
 
 // Children matched by identity, in order; lists that are not the same sequence of identities
 // (views inserted, removed or moved) damage every child they hold.
@@ -19,8 +24,70 @@ void compareChildren(const DisplayItem& a, const DisplayItem& b, Region& out) {
         for (std::size_t i = 0; i < x.size(); ++i) compareItems(x[i], y[i], out);
         return;
     }
-    for (const auto& c : x) out.add(c.visualBounds());
-    for (const auto& c : y) out.add(c.visualBounds());
+    for (const auto& c : x) out.add(drawnBounds(c));
+    for (const auto& c : y) out.add(drawnBounds(c));
+}
+
+// One run of glyphs as a text draws it, in the text's own space: a text changing its content
+// draws the old and the new glyphs as parts of its own, each faded, blurred and moved apart.
+struct Glyphs {
+    const TextRun* run;
+    const Paint* paint;
+    double opacity;
+    const Transform* transform;
+    double blur;
+
+    bool operator==(const Glyphs& o) const {
+        const TextRun &x = *run, &y = *o.run;
+        return x.font == y.font && x.text == y.text && x.origin == y.origin && x.width == y.width &&
+               x.embolden == y.embolden && *paint == *o.paint && opacity == o.opacity &&
+               *transform == *o.transform && blur == o.blur;
+    }
+    Rect bounds() const {
+        const Rect r = runBounds(*run);
+        return transform->mapBounds(r.insetBy(-effectOutset(blur), -effectOutset(blur)));
+    }
+};
+
+bool isText(const DisplayItem& item) {
+    return item.kind == DisplayItem::Kind::text || item.kind == DisplayItem::Kind::symbol;
+}
+
+// Adds to `out` the glyphs `item` draws, when it draws only glyphs: its own, and those of parts
+// that hold nothing but glyphs with an opacity, a blur and a transform of their own.
+bool glyphsOf(const DisplayItem& item, std::vector<Glyphs>& out) {
+    static const Transform identity;
+    if (item.kind != DisplayItem::Kind::group && !isText(item)) return false;
+    auto add = [&out](const DisplayItem& i, double opacity, const Transform& t, double blur) {
+        if (opacity <= 0 || !i.textPaint || i.textPaint->isInvisible()) return;
+        for (const auto& r : i.runs) out.push_back({&r, &*i.textPaint, opacity, &t, blur});
+    };
+    add(item, 1, identity, 0);
+    for (const auto& part : item.children) {
+        if (!isText(part) || !part.children.empty() || part.clip || part.mask || part.shadow ||
+            part.saturation || part.cachesLayer || part.embedded)
+            return false;
+        add(part, part.opacity, part.transform, part.blurRadius);
+    }
+    return true;
+}
+
+// For two items alike but for what they draw, when both draw only glyphs: adds to `out` (in
+// their own space) the glyphs that one draws and the other does not, so a clock whose last digit
+// changes damages that digit alone. False when they draw anything else.
+bool compareGlyphs(const DisplayItem& a, const DisplayItem& b, Region& out) {
+    std::vector<Glyphs> x, y;
+    if (!glyphsOf(a, x) || !glyphsOf(b, y)) return false;
+    std::vector<bool> matched(y.size(), false);
+    for (const Glyphs& g : x) {
+        bool found = false;
+        for (std::size_t i = 0; i < y.size() && !found; ++i)
+            if (!matched[i] && g == y[i]) found = matched[i] = true;
+        if (!found) out.add(g.bounds());
+    }
+    for (std::size_t i = 0; i < y.size(); ++i)
+        if (!matched[i]) out.add(y[i].bounds());
+    return true;
 }
 
 bool sameShadowSource(const DisplayItem& a, const DisplayItem& b) {
@@ -32,13 +99,16 @@ bool sameShadowSource(const DisplayItem& a, const DisplayItem& b) {
 void compareItems(const DisplayItem& a, const DisplayItem& b, Region& out) {
     // The same subtree, or one drawn as in the same render: only what was drawn anew is compared.
     if (&a == &b || (a.stamp != 0 && a.stamp == b.stamp)) return;
-    if (!drawsAlike(a, b)) {
-        out.add(a.visualBounds());
-        out.add(b.visualBounds());
+    // Transparent before and after: nothing shows either way.
+    if (a.opacity <= 0 && b.opacity <= 0) return;
+    Region inside;  // in the item's own space
+    if (drawsAlike(a, b)) {
+        compareChildren(a, b, inside);
+    } else if (!effectsAlike(a, b) || !compareGlyphs(a, b, inside)) {
+        out.add(drawnBounds(a));
+        out.add(drawnBounds(b));
         return;
     }
-    Region inside;  // in the item's own space
-    compareChildren(a, b, inside);
     if (inside.isEmpty()) return;
     // Alike, so both have the same effects: they act on the change inside as on any content.
     if (b.clip) inside = inside.intersected(b.clip->controlBounds().insetBy(-1, -1));

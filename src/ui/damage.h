@@ -3,7 +3,8 @@
 // `after` where it showed `before`. Items are matched by identity down the tree; an item that
 // draws differently by itself (its shape, text, picture, paint, transform or effects) damages
 // its bounds before and after, shadow and blur margins included, and an item that is the same
-// passes the question on to its children. A change inside a blur spreads by the blur's
+// passes the question on to its children. A text that changes some of its glyphs (a clock's
+// last digit, rolling or not) damages those glyphs only. A change inside a blur spreads by the blur's
 // reach, and inside a shadow by the shadow's, unless the shadow is cast by an outline that
 // did not change (the island's body), whose shadow stays as it was whatever the content does.
 //

@@ -221,15 +221,19 @@ bool coversOpaquely(const DisplayItem& item, const Path& outline) {
 
 }  // namespace
 
-bool drawsAlike(const DisplayItem& a, const DisplayItem& b) {
-    if (a.kind != b.kind || !(a.transform == b.transform) || a.opacity != b.opacity ||
-        a.clipAntialiased != b.clipAntialiased || !sameShadow(a.shadow, b.shadow) ||
-        a.blurRadius != b.blurRadius || a.blurOpaque != b.blurOpaque || a.saturation != b.saturation ||
-        a.cachesLayer != b.cachesLayer || (a.embedded != nullptr) != (b.embedded != nullptr))
+bool effectsAlike(const DisplayItem& a, const DisplayItem& b) {
+    if (!(a.transform == b.transform) || a.opacity != b.opacity || a.clipAntialiased != b.clipAntialiased ||
+        !sameShadow(a.shadow, b.shadow) || a.blurRadius != b.blurRadius || a.blurOpaque != b.blurOpaque ||
+        a.saturation != b.saturation || a.cachesLayer != b.cachesLayer ||
+        (a.embedded != nullptr) != (b.embedded != nullptr))
         return false;
     if (a.clip != b.clip) return false;
     if ((a.mask != nullptr) != (b.mask != nullptr)) return false;
-    if (a.mask && a.mask != b.mask && contentKey(*a.mask, {}) != contentKey(*b.mask, {})) return false;
+    return !a.mask || a.mask == b.mask || contentKey(*a.mask, {}) == contentKey(*b.mask, {});
+}
+
+bool drawsAlike(const DisplayItem& a, const DisplayItem& b) {
+    if (a.kind != b.kind || !effectsAlike(a, b)) return false;
     switch (a.kind) {
         case DisplayItem::Kind::group: return true;
         case DisplayItem::Kind::shape:

@@ -15,6 +15,8 @@ namespace quorlix::ui {
 // Whether `a` and `b` draw the same by themselves: their own shape, text or picture, paint,
 // transform and effects. Children are not compared.
 bool drawsAlike(const DisplayItem& a, const DisplayItem& b);
+// The same for their transform and effects alone, whatever they draw.
+bool effectsAlike(const DisplayItem& a, const DisplayItem& b);
 
 // A key of everything `item` and its subtree draw, with coordinates taken from `origin`: a
 // subtree moved as a whole keeps its key, any other change of what it draws changes it. The

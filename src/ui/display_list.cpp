@@ -21,7 +21,8 @@ bool isAxisAlignedRect(const Path& p) {
     for (int i = 1; i < 4; ++i)
         if (e[static_cast<std::size_t>(i)].verb != Path::Verb::line) return false;
     for (int i = 0; i < 4; ++i) {
-        const Point a = e[static_cast<std::size_t>(i)].p[0], b = e[static_cast<std::size_t>((i + 1) % 4)].p[0];
+        const Point a = e[static_cast<std::size_t>(i)].p[0],
+                    b = e[static_cast<std::size_t>((i + 1) % 4)].p[0];
         if (a.x != b.x && a.y != b.y) return false;
     }
     return true;
@@ -48,14 +49,10 @@ Rect ownContentBounds(const DisplayItem& item) {
         }
         case DisplayItem::Kind::text:
         case DisplayItem::Kind::symbol: {
-            std::optional<Rect> b;
-            for (const auto& r : item.runs) {
-                const double s = r.font.size;
-                // Generous: glyphs may overhang their advance and the line.
-                b = unite(b, Rect{r.origin.x - s * 0.25 - r.embolden, r.origin.y - s * 1.2 - r.embolden,
-                                  r.width + s * 0.5 + 2 * r.embolden, s * 1.7 + 2 * r.embolden});
-            }
-            return b ? unite(b, item.frame) : item.frame;
+            if (item.runs.empty()) return item.frame;
+            Rect b = runBounds(item.runs.front());
+            for (const auto& r : item.runs) b = unionOf(b, runBounds(r));
+            return b;
         }
         case DisplayItem::Kind::image: return item.imageRect;
     }
@@ -104,7 +101,8 @@ const DisplayItem* DisplayItem::find(const std::function<bool(const DisplayItem&
     return nullptr;
 }
 
-std::vector<const DisplayItem*> DisplayItem::findAll(const std::function<bool(const DisplayItem&)>& match) const {
+std::vector<const DisplayItem*> DisplayItem::findAll(
+    const std::function<bool(const DisplayItem&)>& match) const {
     std::vector<const DisplayItem*> out;
     std::function<void(const DisplayItem&)> walk = [&](const DisplayItem& i) {
         if (match(i)) out.push_back(&i);
@@ -162,6 +160,13 @@ bool DisplayItem::needsLayer() const { return layerNeeded(*this, shadow.has_valu
 Rect DisplayItem::visualBounds() const { return withEffects(*this, contentBounds(*this)); }
 
 double effectOutset(double radius) { return radius > 0 ? 1.5 * radius + 3 : 0; }
+
+Rect runBounds(const TextRun& r) {
+    if (r.ink) return r.ink->offsetBy(r.origin.x, r.origin.y).insetBy(-r.embolden, -r.embolden);
+    const double s = r.font.size;
+    return {r.origin.x - s * 0.25 - r.embolden, r.origin.y - s * 1.2 - r.embolden,
+            r.width + s * 0.5 + 2 * r.embolden, s * 1.7 + 2 * r.embolden};
+}
 
 namespace {
 

@@ -59,6 +59,8 @@ struct TextRun {
     Point origin;
     double width = 0;
     double embolden = 0;  // extra outline width, for symbol weights the icon font lacks
+    // Where its glyphs draw, from its origin (before the embolden width), when known.
+    std::optional<Rect> ink;
 };
 
 struct ShadowEffect {
@@ -166,5 +168,8 @@ struct DisplayItem {
 
 // How far a blur or a shadow of `radius` spreads beyond what casts it, in points.
 double effectOutset(double radius);
+// Where the glyphs of a run may draw: generously around its advance and line, since glyphs
+// may overhang both.
+Rect runBounds(const TextRun& run);
 
 }  // namespace quorlix::ui

@@ -24,4 +24,9 @@ ShapeStyle env::currentForeground(const EnvironmentValues& values) {
     return values[env::foregroundStyle].value_or(ShapeStyle::primary());
 }
 
+Rect FontEngine::inkBounds(const ResolvedFont& font, std::string_view utf8) {
+    const double s = font.size;
+    return {-s * 0.25, -s * 1.2, advance(font, utf8) + s * 0.5, s * 1.7};
+}
+
 }  // namespace quorlix::ui

@@ -3,6 +3,8 @@
 // Quicksand, the monospaced one JetBrains Mono (packaged fonts, so text measures and looks the
 // same on every machine). Monospaced digits give every digit the advance of the widest one.
 
+#include "platform/geometry.h"
+
 #include <optional>
 #include <string_view>
 
@@ -20,7 +22,8 @@ struct Font {
     FontDesign design = FontDesign::standard;
     bool monospacedDigits = false;
 
-    static Font system(double size, FontWeight weight = FontWeight::regular, FontDesign design = FontDesign::standard) {
+    static Font system(double size, FontWeight weight = FontWeight::regular,
+                       FontDesign design = FontDesign::standard) {
         return {size, weight, design, false};
     }
     Font withWeight(FontWeight w) const { return {size, w, design, monospacedDigits}; }
@@ -70,6 +73,10 @@ public:
     virtual double advance(const ResolvedFont& font, std::string_view utf8) = 0;
     // Whether the typeface has a glyph for the code point (symbols are single code points).
     virtual bool hasGlyph(const ResolvedFont& font, char32_t codePoint) = 0;
+    // Where the glyphs of a run of UTF-8 text may draw, in points from the start of its
+    // baseline, antialiased edges included. By default, generously around its advance and
+    // line, as glyphs may overhang both.
+    virtual Rect inkBounds(const ResolvedFont& font, std::string_view utf8);
 };
 
 }  // namespace quorlix::ui

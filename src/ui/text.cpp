@@ -43,11 +43,13 @@ protected:
         item.truncated = l.truncated;
         item.textScale = l.scale;
         // Lines are laid out in the text's own width; the text sits at the top of its frame.
-        item.runs = l.runs(services->fonts, origin, frame.width(), options_.alignment, options_.font.monospacedDigits);
+        item.runs = l.runs(services->fonts, origin, frame.width(), options_.alignment,
+                           options_.font.monospacedDigits);
         item.textPaint = Paint::resolve(style_, item.frame, scheme_);
         item.contentTransition = transition_;
         // Rolling digits move one character at a time.
-        if (transition_.kind == ContentTransition::Kind::numericText) item.runs = splitIntoCharacters(item.runs);
+        if (transition_.kind == ContentTransition::Kind::numericText)
+            item.runs = splitIntoCharacters(item.runs);
     }
 
 private:
@@ -83,13 +85,17 @@ private:
             for (std::size_t i = 0; i < r.text.size();) {
                 std::size_t n = 1;
                 const auto lead = static_cast<unsigned char>(r.text[i]);
-                if (lead >= 0xF0) n = 4;
-                else if (lead >= 0xE0) n = 3;
-                else if (lead >= 0xC0) n = 2;
+                if (lead >= 0xF0)
+                    n = 4;
+                else if (lead >= 0xE0)
+                    n = 3;
+                else if (lead >= 0xC0)
+                    n = 2;
                 TextRun part = r;
                 part.text = r.text.substr(i, n);
                 part.origin.x = x;
                 part.width = services->fonts.advance(r.font, part.text);
+                part.ink = services->fonts.inkBounds(r.font, part.text);
                 x += part.width;
                 out.push_back(std::move(part));
                 i += n;
@@ -177,8 +183,14 @@ protected:
         // Centred in the frame (the frame can be larger than the symbol when stretched).
         const double x = item.frame.midX() - side() / 2 - inset;
         const double y = item.frame.midY() - side() / 2 - inset + em;
-        item.runs.push_back({ResolvedFont{Typeface::symbols, 400, em}, utf8(g.codePoint), {x, y}, em,
-                             emboldening(font_.weight, font_.size)});
+        const ResolvedFont face{Typeface::symbols, 400, em};
+        const std::string text = utf8(g.codePoint);
+        item.runs.push_back({face,
+                             text,
+                             {x, y},
+                             em,
+                             emboldening(font_.weight, font_.size),
+                             services ? std::optional(services->fonts.inkBounds(face, text)) : std::nullopt});
         item.textPaint = Paint::resolve(style_, item.frame, scheme_);
         item.contentTransition = transition_;
     }
@@ -213,7 +225,9 @@ protected:
         if (picture_.isEmpty()) return {};
         return {static_cast<double>(picture_.width), static_cast<double>(picture_.height)};
     }
-    Size measure(const ProposedSize& p) override { return resizable_ ? p.replacingUnspecified(natural()) : natural(); }
+    Size measure(const ProposedSize& p) override {
+        return resizable_ ? p.replacingUnspecified(natural()) : natural();
+    }
     void decorate(DisplayItem& item, Point) const override {
         item.kind = DisplayItem::Kind::image;
         item.image = picture_;
@@ -245,6 +259,8 @@ private:
 
 View Text::makeView() const { return View(std::make_shared<TextNode>(content_)); }
 View Symbol::makeView() const { return View(std::make_shared<SymbolNode>(name_)); }
-View Image::makeView() const { return View(std::make_shared<ImageNode>(picture_, resizable_, interpolation_)); }
+View Image::makeView() const {
+    return View(std::make_shared<ImageNode>(picture_, resizable_, interpolation_));
+}
 
 }  // namespace quorlix::ui

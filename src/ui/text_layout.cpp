@@ -26,7 +26,8 @@ public:
     Measurer(FontEngine& engine, const ResolvedFont& font, bool monoDigits)
         : engine_(engine), font_(font), monoDigits_(monoDigits) {
         if (monoDigits_) {
-            for (char d = '0'; d <= '9'; ++d) digit_ = std::max(digit_, engine_.advance(font_, std::string_view(&d, 1)));
+            for (char d = '0'; d <= '9'; ++d)
+                digit_ = std::max(digit_, engine_.advance(font_, std::string_view(&d, 1)));
         }
     }
     double width(std::string_view s) const {
@@ -62,7 +63,8 @@ Wrapped wrap(const Measurer& m, std::string_view text, std::optional<double> max
     std::size_t start = 0;
     while (true) {
         const std::size_t nl = text.find('\n', start);
-        const std::string_view para = text.substr(start, nl == std::string_view::npos ? std::string_view::npos : nl - start);
+        const std::string_view para =
+            text.substr(start, nl == std::string_view::npos ? std::string_view::npos : nl - start);
         if (!maxWidth) {
             out.lines.emplace_back(para);
         } else {
@@ -263,8 +265,8 @@ TextLayout layoutText(FontEngine& engine, std::string_view text, const TextLayou
     return result;
 }
 
-std::vector<TextRun> TextLayout::runs(FontEngine& engine, Point origin, double frameWidth, TextAlignment alignment,
-                                      bool monospacedDigits) const {
+std::vector<TextRun> TextLayout::runs(FontEngine& engine, Point origin, double frameWidth,
+                                      TextAlignment alignment, bool monospacedDigits) const {
     std::vector<TextRun> out;
     const Measurer m(engine, font, monospacedDigits);
     for (const auto& line : lines) {
@@ -274,7 +276,7 @@ std::vector<TextRun> TextLayout::runs(FontEngine& engine, Point origin, double f
                                                                       : free / 2);
         const double y = origin.y + line.baseline;
         if (!monospacedDigits) {
-            out.push_back({font, line.text, {x, y}, line.width, 0});
+            out.push_back({font, line.text, {x, y}, line.width, 0, engine.inkBounds(font, line.text)});
             continue;
         }
         const std::string_view s = line.text;
@@ -284,13 +286,14 @@ std::vector<TextRun> TextLayout::runs(FontEngine& engine, Point origin, double f
             if (i > start) {
                 const std::string part(s.substr(start, i - start));
                 const double w = engine.advance(font, part);
-                out.push_back({font, part, {x, y}, w, 0});
+                out.push_back({font, part, {x, y}, w, 0, engine.inkBounds(font, part)});
                 x += w;
             }
             if (i < s.size()) {
                 const std::string digit(1, s[i]);
                 const double w = engine.advance(font, digit);
-                out.push_back({font, digit, {x + (m.digitAdvance() - w) / 2, y}, w, 0});
+                out.push_back(
+                    {font, digit, {x + (m.digitAdvance() - w) / 2, y}, w, 0, engine.inkBounds(font, digit)});
                 x += m.digitAdvance();
             }
             start = i + 1;

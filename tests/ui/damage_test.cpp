@@ -192,6 +192,31 @@ TEST(Damage, ViewsComingAndGoingDamageTheirBounds) {
     EXPECT_TRUE(covers(gone, badge));
 }
 
+TEST(Damage, ATextDamagesOnlyTheGlyphsItChanges) {
+    fakes::FixedFontEngine fonts;
+    ViewGraph a(fonts), b(fonts);
+    const auto clock = [](const std::string& time, bool rolls) {
+        View text = Text(time).font(Font::system(40).monospacedDigit()).frame({.width = 200}).id("clock");
+        if (rolls) text = text.contentTransition(ContentTransition::numericText());
+        return text.shadow(Color::black.opacity(0.3), 4, 0, 2);
+    };
+    for (const bool rolls : {false, true}) {
+        SCOPED_TRACE(rolls ? "rolling" : "plain");
+        const DisplayItem& before = listOf(a, clock("12:34", rolls));
+        const DisplayItem& after = listOf(b, clock("12:35", rolls));
+        const Region damage = damageBetween(before, after);
+        ASSERT_FALSE(damage.isEmpty());
+        // The last digit's glyphs before and after, with the shadow's reach, and not the first.
+        const DisplayItem& text = *after.findText("12:35");
+        const TextRun& last = text.runs.back();
+        ASSERT_EQ(last.text, "5");
+        EXPECT_TRUE(covers(damage, runBounds(last)));
+        EXPECT_TRUE(covers(damage, runBounds(before.findText("12:34")->runs.back())));
+        EXPECT_FALSE(damage.intersects(runBounds(text.runs.front())));
+        EXPECT_LT(boundsOf(damage).width(), after.visualBounds().width() / 2);
+    }
+}
+
 // ---- Repainting the damage shows what a full repaint shows ----
 
 struct Knobs : ObservableObject {
@@ -203,6 +228,7 @@ struct Knobs : ObservableObject {
     Published<double> shadowRadius{this, 10};
     Published<bool> capsule{this, false};
     Published<double> nudge{this, 0};
+    Published<int> minute{this, 24};
     Published<double> blur{this, 0};
     Published<bool> paused{this, false};
     Published<int> art{this, 0};
@@ -292,6 +318,11 @@ struct Scene {
                                   .padding(Edges::vertical, 12)
                                   .background(RoundedRectangle(10).fill(Color::indigo))
                                   .blur(1.5),
+                              // A clock whose digits roll, casting a shadow.
+                              Text("12:" + std::to_string(k.minute.get()))
+                                  .font(Font::system(16, FontWeight::bold).monospacedDigit())
+                                  .shadow(Color::black.opacity(0.4), 5, 0, 2)
+                                  .contentTransition(ContentTransition::numericText()),
                           }),
                       })
             .foregroundStyle(Color::white);
@@ -367,8 +398,8 @@ TEST(Damage, RepaintingTheDamagedRegionShowsWhatAFullRepaintShows) {
         else
             change();
     };
-    for (int i = 0; i < 40 && !failed; ++i) {
-        switch (pick(12)) {
+    for (int i = 0; i < 52 && !failed; ++i) {
+        switch (pick(13)) {
             case 0:
                 step = "label";
                 knobs.label = std::to_string(pick(9)) + ":" + std::to_string(10 + pick(50));
@@ -416,6 +447,10 @@ TEST(Damage, RepaintingTheDamagedRegionShowsWhatAFullRepaintShows) {
             case 11:
                 step = "tag";
                 knobs.tag = pick(10);
+                break;
+            case 12:
+                step = "minute";
+                animated([&] { knobs.minute = 10 + pick(50); });
                 break;
         }
         time.advance(std::uniform_real_distribution<double>(0.02, 0.2)(random));

@@ -13,6 +13,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <numeric>
 #include <string>
 
 namespace quorlix::ui::qt {
@@ -20,18 +21,21 @@ namespace quorlix::ui::qt {
 namespace {
 
 QColor toQColor(const Color& c) {
-    return QColor::fromRgbF(static_cast<float>(std::clamp(c.r, 0.0, 1.0)), static_cast<float>(std::clamp(c.g, 0.0, 1.0)),
-                            static_cast<float>(std::clamp(c.b, 0.0, 1.0)), static_cast<float>(std::clamp(c.a, 0.0, 1.0)));
+    return QColor::fromRgbF(
+        static_cast<float>(std::clamp(c.r, 0.0, 1.0)), static_cast<float>(std::clamp(c.g, 0.0, 1.0)),
+        static_cast<float>(std::clamp(c.b, 0.0, 1.0)), static_cast<float>(std::clamp(c.a, 0.0, 1.0)));
 }
 
 QBrush toBrush(const Paint& paint) {
     if (paint.kind == Paint::Kind::solid || paint.stops.size() < 2) {
-        return QBrush(toQColor(paint.kind == Paint::Kind::solid || paint.stops.empty() ? paint.color
-                                                                                        : paint.stops.front().color));
+        return QBrush(toQColor(paint.kind == Paint::Kind::solid || paint.stops.empty()
+                                   ? paint.color
+                                   : paint.stops.front().color));
     }
     QGradientStops stops;
     for (const auto& s : paint.stops) stops.append({std::clamp(s.location, 0.0, 1.0), toQColor(s.color)});
-    std::stable_sort(stops.begin(), stops.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+    std::stable_sort(stops.begin(), stops.end(),
+                     [](const auto& a, const auto& b) { return a.first < b.first; });
     if (paint.kind == Paint::Kind::linear) {
         QLinearGradient g(QPointF(paint.start.x, paint.start.y), QPointF(paint.end.x, paint.end.y));
         g.setStops(stops);
@@ -44,24 +48,87 @@ QBrush toBrush(const Paint& paint) {
     return QBrush(g);
 }
 
-double transformScale(const QTransform& t) { return std::sqrt(std::abs(t.m11() * t.m22() - t.m12() * t.m21())); }
+double transformScale(const QTransform& t) {
+    return std::sqrt(std::abs(t.m11() * t.m22() - t.m12() * t.m21()));
+}
 
-// How far (device pixels) a layer's blur and shadow reach from its content (`exact`: at least
-// as far as the blur's kernel goes, for a blur made of only part of the content).
-int effectMargin(const LayerStyle& style, double scale, bool exact = false) {
-    auto reach = [&](double radius) {
+// The reductions a layer's shadow and blur are made at, for a layer of `size` device pixels.
+struct Reductions {
+    int shadow = 1;
+    int blur = 1;
+};
+
+Reductions reductionsFor(const LayerStyle& style, double scale, QSize size) {
+    return {style.shadow ? reductionFor(style.shadow->radius / 2 * scale, size) : 1,
+            reductionFor(style.blurRadius / 2 * scale, size)};
+}
+
+// How far (device pixels) a layer's blur and shadow reach from its content (with `made`: at
+// least as far as the blur's kernel, made at those reductions, goes, for a blur made of only
+// part of the content).
+int effectMargin(const LayerStyle& style, double scale, std::optional<Reductions> made = std::nullopt) {
+    auto reach = [&](double radius, int factor) {
         int r = static_cast<int>(std::ceil(1.5 * radius * scale));
-        if (exact) r = std::max(r, blurReach(radius / 2 * scale, 1));
+        if (made) r = std::max(r, blurReach(radius / 2 * scale, factor));
         return r;
     };
     int margin = 0;
-    if (style.blurRadius > 0) margin = reach(style.blurRadius) + 3;
+    if (style.blurRadius > 0) margin = reach(style.blurRadius, made ? made->blur : 1) + 3;
     if (style.shadow) {
         const auto& s = *style.shadow;
-        margin = std::max(margin, reach(s.radius) +
-                                      static_cast<int>(std::ceil((std::abs(s.x) + std::abs(s.y)) * scale)) + 3);
+        margin =
+            std::max(margin, reach(s.radius, made ? made->shadow : 1) +
+                                 static_cast<int>(std::ceil((std::abs(s.x) + std::abs(s.y)) * scale)) + 3);
     }
     return margin;
+}
+
+// The part of `whole` within `cut`, grown to whole blocks of `grid` pixels counted from the
+// corner of `whole`: a blur made at a reduction averages such blocks, so a part made of whole
+// blocks is a piece of the blur made of all of it.
+QRect alignedPart(const QRect& whole, const QRect& cut, int grid) {
+    const QRect part = whole.intersected(cut);
+    if (grid <= 1 || part.isEmpty()) return part;
+    auto down = [grid](int v, int from) { return from + (v - from) / grid * grid; };
+    auto up = [grid](int v, int from) { return from + (v - from + grid - 1) / grid * grid; };
+    const int left = down(part.left(), whole.left()), top = down(part.top(), whole.top());
+    const int right = std::min(up(part.right() + 1, whole.left()), whole.right() + 1);
+    const int bottom = std::min(up(part.bottom() + 1, whole.top()), whole.bottom() + 1);
+    return QRect(QPoint(left, top), QPoint(right - 1, bottom - 1));
+}
+
+// Qt spreads a fill or an image more than a few dozen rows tall over its thread pool, and
+// waking its threads costs more than it saves for the small parts a frame repaints: `draw` is
+// run once per band of 64 rows of `device` (the painter's device pixels), clipped to the band,
+// which gives the same pixels. Only for a part repainted (`partial`): a whole repaint keeps
+// Qt's own way.
+template <class Draw>
+void inBands(QPainter& p, bool partial, QRect device, Draw draw) {
+    constexpr int band = 64;
+    if (partial) {
+        // Only the rows that can change: within the device and the clip.
+        device &= QRect(0, 0, p.device()->width(), p.device()->height());
+        if (p.hasClipping()) device &= p.worldTransform().mapRect(p.clipBoundingRect()).toAlignedRect();
+    }
+    if (!partial || device.height() <= band) {
+        draw();
+        return;
+    }
+    const QTransform world = p.worldTransform();
+    for (int top = device.top(); top <= device.bottom(); top += band) {
+        p.save();
+        p.resetTransform();
+        p.setClipRect(QRect(device.left(), top, device.width(), std::min(band, device.bottom() + 1 - top)),
+                      Qt::IntersectClip);
+        p.setTransform(world);
+        draw();
+        p.restore();
+    }
+}
+
+// The device pixels `r` (in the painter's coordinates) covers, antialiased edges included.
+QRect deviceArea(const QPainter& p, const QRectF& r) {
+    return p.worldTransform().mapRect(r).toAlignedRect().adjusted(-1, -1, 1, 1);
 }
 
 // A few images kept between layers and frames: allocating large images each frame costs more
@@ -139,8 +206,8 @@ void saturate(QImage& image, double s) {
             const quint32 p = row[x];
             const double a = (p >> 24) & 0xff, r = (p >> 16) & 0xff, g = (p >> 8) & 0xff, b = p & 0xff;
             auto ch = [&](int i) {
-                return static_cast<quint32>(std::clamp(std::lround(m[i][0] * r + m[i][1] * g + m[i][2] * b), 0L,
-                                                       static_cast<long>(a)));
+                return static_cast<quint32>(std::clamp(std::lround(m[i][0] * r + m[i][1] * g + m[i][2] * b),
+                                                       0L, static_cast<long>(a)));
             };
             row[x] = (static_cast<quint32>(a) << 24) | (ch(0) << 16) | (ch(1) << 8) | ch(2);
         }
@@ -154,14 +221,18 @@ QPainterPath toQPainterPath(const Path& path) {
             case Path::Verb::move: q.moveTo(e.p[0].x, e.p[0].y); break;
             case Path::Verb::line: q.lineTo(e.p[0].x, e.p[0].y); break;
             case Path::Verb::quad: q.quadTo(e.p[0].x, e.p[0].y, e.p[1].x, e.p[1].y); break;
-            case Path::Verb::cubic: q.cubicTo(e.p[0].x, e.p[0].y, e.p[1].x, e.p[1].y, e.p[2].x, e.p[2].y); break;
+            case Path::Verb::cubic:
+                q.cubicTo(e.p[0].x, e.p[0].y, e.p[1].x, e.p[1].y, e.p[2].x, e.p[2].y);
+                break;
             case Path::Verb::close: q.closeSubpath(); break;
         }
     }
     return q;
 }
 
-QTransform toQTransform(const Transform& t) { return QTransform(t.m11, t.m12, t.m13, t.m21, t.m22, t.m23, t.m31, t.m32, t.m33); }
+QTransform toQTransform(const Transform& t) {
+    return QTransform(t.m11, t.m12, t.m13, t.m21, t.m22, t.m23, t.m31, t.m32, t.m33);
+}
 
 QtCanvas::QtCanvas(QPainter& painter, QtFontEngine& fonts, double scale, QSize deviceSize)
     : root_(painter),
@@ -206,6 +277,12 @@ QPoint QtCanvas::currentOrigin() const {
     return {0, 0};
 }
 
+const std::vector<QRect>& QtCanvas::neededRects() const {
+    for (auto it = layers_.rbegin(); it != layers_.rend(); ++it)
+        if ((*it)->painter) return (*it)->needed;
+    return visibleRects_;
+}
+
 bool QtCanvas::drawingWhole() const {
     return std::any_of(layers_.begin(), layers_.end(), [](const auto& l) { return l->contentKey != 0; });
 }
@@ -226,14 +303,13 @@ void QtCanvas::clip(const Path& path) {
 
 bool QtCanvas::paintsInside(const Path& outline) {
     // A layer made whole (to be kept) must hold all of its content, painted or not.
-    // A layer made whole (to be kept) must hold all of its content, painted or not.
     if (!partial_ || outline.isEmpty() || drawingWhole()) return false;
     const QTransform& world = current().worldTransform();
     bool invertible = false;
     const QTransform inverse = world.inverted(&invertible);
     if (!invertible || !world.isAffine()) return false;
     const QPoint origin = currentOrigin();
-    for (const QRect& painted : visibleRects_) {
+    for (const QRect& painted : neededRects()) {
         // The area painted, in the outline's space, with room for antialiased edges.
         const QRectF area = inverse.mapRect(QRectF(painted.translated(-origin).adjusted(-2, -2, 2, 2)));
         if (!liesInside(outline, Rect{area.x(), area.y(), area.width(), area.height()})) return false;
@@ -243,13 +319,7 @@ bool QtCanvas::paintsInside(const Path& outline) {
 
 bool QtCanvas::keepsLayer(const LayerStyle& style, std::uint64_t key) {
     if (style.owner == 0 || !cache_) return true;
-    if (!cache_->contentChanged(style.owner, key)) return true;
-    // A blur made at a reduced size depends on the whole area it is made over, so a part of it
-    // would not match the whole: such layers are kept as always.
-    const double scale = transformScale(current().worldTransform());
-    const QSize any(1 << 16, 1 << 16);
-    const double shadowSigma = style.shadow ? style.shadow->radius / 2 * scale : 0;
-    return reductionFor(shadowSigma, any) > 1 || reductionFor(style.blurRadius / 2 * scale, any) > 1;
+    return !cache_->contentChanged(style.owner, key);
 }
 
 bool QtCanvas::beginLayer(const LayerStyle& style, const Rect& bounds) {
@@ -280,15 +350,25 @@ bool QtCanvas::beginLayer(const LayerStyle& style, const Rect& bounds) {
                               .adjusted(-margin - 1, -margin - 1, margin + 1, margin + 1);
     QRect area = device.toAlignedRect().intersected(
         QRect(QPoint(0, 0), deviceSize_).adjusted(-margin, -margin, margin, margin));
+    // Reductions follow the whole layer, so a part of it is made as the whole would be.
+    const Reductions reductions = reductionsFor(style, layer->scale, area.size());
+    layer->shadowReduction = reductions.shadow;
+    layer->blurReduction = reductions.blur;
     // Only what is painted matters, unless the result is kept (then all of it is made); a blur
     // or shadow there is made of the content within its reach.
-    if (style.contentKey == 0 && !drawingWhole()) {
-        const int reach = effectMargin(style, layer->scale, true);
-        area = area.intersected(visible_.adjusted(-reach, -reach, reach, reach));
+    if (style.contentKey == 0 && !drawingWhole() && partial_) {
+        const int reach = effectMargin(style, layer->scale, reductions);
+        // Of the painted area, the parts within reach of this layer.
+        QRect near;
+        const QRect within = area.adjusted(-reach, -reach, reach, reach);
+        for (const QRect& r : neededRects()) near |= r.intersected(within);
+        area = alignedPart(area, near.adjusted(-reach, -reach, reach, reach),
+                           std::lcm(reductions.shadow, reductions.blur));
     }
     if (area.isEmpty()) area = QRect(parentOrigin, QSize(1, 1));
     layer->rootOrigin = area.topLeft();
     layer->origin = area.topLeft() - parentOrigin;
+    layer->needed = {area};
 
     if (style.contentKey != 0) {
         // Equal content drawn at the same sub-pixel position through the same scale and
@@ -381,14 +461,14 @@ void QtCanvas::endLayer() {
         // The shadow: the layer's alpha in the shadow's colour, blurred and offset, beneath it.
         const ShadowEffect& s = *style.shadow;
         const double sigma = s.radius / 2 * l->scale;
-        result.shadow.factor = reductionFor(sigma, image.size());
+        result.shadow.factor = l->shadowReduction;
         result.shadow.image = shadowOf(image, sigma, toQColor(s.color), result.shadow.factor);
         const QTransform& b = l->base;
         result.shadow.offset = QPointF(b.m11() * s.x + b.m21() * s.y, b.m12() * s.x + b.m22() * s.y);
     }
     if (style.blurRadius > 0) {
         const double sigma = style.blurRadius / 2 * l->scale;
-        result.content.factor = reductionFor(sigma, image.size());
+        result.content.factor = l->blurReduction;
         result.content.image = blurredReduced(image, sigma, style.blurOpaque, result.content.factor);
     } else if (l->contentKey != 0) {
         result.content.image = image.copy();
@@ -422,15 +502,16 @@ void QtCanvas::composite(QPainter& parent, const Layer& l, const EffectResult& r
     parent.setRenderHint(QPainter::SmoothPixmapTransform);
     // The layer's pixels are in its parent's device space, at its origin.
     const QPointF at(l.origin);
-    if (!result.shadow.isNull()) {
-        const EffectImage& s = result.shadow;
-        parent.drawImage(QRectF(at + s.offset, QSizeF(s.image.size()) * s.factor), s.image);
+    for (const EffectImage* e : {&result.shadow, &result.content}) {
+        if (e->isNull()) continue;
+        const QRectF target(at + e->offset, QSizeF(e->image.size()) * e->factor);
+        inBands(parent, partial_, deviceArea(parent, target), [&] {
+            if (e->factor > 1)
+                parent.drawImage(target, e->image);
+            else
+                parent.drawImage(target.topLeft(), e->image);
+        });
     }
-    const EffectImage& c = result.content;
-    if (c.factor > 1)
-        parent.drawImage(QRectF(at + c.offset, QSizeF(c.image.size()) * c.factor), c.image);
-    else
-        parent.drawImage(at + c.offset, c.image);
     parent.restore();
 }
 
@@ -469,6 +550,7 @@ void QtCanvas::drawShadow(const Path& outline, double alpha, const ShadowEffect&
             break;
         }
     s.limit = limit;
+    for (const QRect& r : neededRects()) s.painted.push_back(r.translated(-currentOrigin()));
     drawOutlineShadow(p, s, *cache_, owner);
 }
 
@@ -479,11 +561,16 @@ void QtCanvas::fill(const Path& path, const Paint& paint) {
         p.save();
         p.resetTransform();
         const QColor color = toQColor(paint.color);
-        for (const QRect& r : visibleRects_) p.fillRect(r.translated(-currentOrigin()), color);
+        for (const QRect& r : neededRects()) {
+            const QRect area = r.translated(-currentOrigin());
+            inBands(p, partial_, area, [&] { p.fillRect(area, color); });
+        }
         p.restore();
         return;
     }
-    p.fillPath(toQPainterPath(path), toBrush(paint));
+    const QPainterPath outline = toQPainterPath(path);
+    const QBrush brush = toBrush(paint);
+    inBands(p, partial_, deviceArea(p, outline.boundingRect()), [&] { p.fillPath(outline, brush); });
 }
 
 void QtCanvas::stroke(const Path& path, const Paint& paint, const StrokeStyle& style) {
@@ -664,10 +751,23 @@ ThickenedRuns& thickenedRuns() {
 
 }  // namespace
 
+bool QtCanvas::reaches(const Rect& bounds) {
+    const std::vector<QRect>& needed = neededRects();
+    if (needed.empty()) return true;  // all of the canvas is painted
+    const QRect device = current()
+                             .worldTransform()
+                             .mapRect(QRectF(bounds.x(), bounds.y(), bounds.width(), bounds.height()))
+                             .toAlignedRect()
+                             .adjusted(-1, -1, 1, 1)
+                             .translated(currentOrigin());
+    return std::any_of(needed.begin(), needed.end(), [&](const QRect& r) { return r.intersects(device); });
+}
+
 ThickenedRunCache thickenedRunCache() { return thickenedRuns().kept(); }
 
 void QtCanvas::drawText(const TextRun& run, const Paint& paint) {
-    if (run.text.empty()) return;
+    // A text's runs are drawn one by one: those wholly outside what is painted are not.
+    if (run.text.empty() || !reaches(runBounds(run))) return;
     ShapedRun& glyphs = shaped(run, fonts_);
     QPainter& p = current();
     if (paint.kind == Paint::Kind::solid && run.embolden <= 0) {
@@ -708,8 +808,9 @@ void QtCanvas::drawImage(const platform::Image& picture, const Rect& destination
     QPainter& p = current();
     p.save();
     p.setRenderHint(QPainter::SmoothPixmapTransform, interpolation > 0);
-    p.drawImage(QRectF(destination.x(), destination.y(), destination.width(), destination.height()),
-                premultiplied(picture));
+    const QRectF target(destination.x(), destination.y(), destination.width(), destination.height());
+    const QImage image = premultiplied(picture);
+    inBands(p, partial_, deviceArea(p, target), [&] { p.drawImage(target, image); });
     p.restore();
 }
 
@@ -733,7 +834,8 @@ QImage renderImage(const View& view, Size size, double scale, const EnvironmentV
 QImage renderImage(const DisplayItem& list, Size size, double scale) {
     ensureGuiApplication();
     QImage image(std::max(1, static_cast<int>(std::ceil(size.width * scale))),
-                 std::max(1, static_cast<int>(std::ceil(size.height * scale))), QImage::Format_ARGB32_Premultiplied);
+                 std::max(1, static_cast<int>(std::ceil(size.height * scale))),
+                 QImage::Format_ARGB32_Premultiplied);
     image.fill(Qt::transparent);
     QPainter painter(&image);
     QtCanvas canvas(painter, QtFontEngine::shared(), scale, image.size());

@@ -68,10 +68,17 @@ private:
         QPoint rootOrigin;  // the same in the root's device pixels
         QTransform base;    // the parent's world transform at the layer's start
         double scale = 1;   // points to device pixels
+        // The reductions its shadow and blur are made at (those of the whole layer, even when
+        // only part of it is made).
+        int shadowReduction = 1;
+        int blurReduction = 1;
         std::unique_ptr<QPainter> painter;
         std::unique_ptr<QPainter> maskPainter;
         // A clip alone: drawn through the parent's painter, clipped (no image).
         QPainter* clipOnly = nullptr;
+        // What must come out right in it (root device pixels): all of it, since its effects
+        // reach from anywhere in it into what is painted.
+        std::vector<QRect> needed;
         // A layer whose result may be kept: its key, the result found, and the pictures drawn.
         std::uint64_t contentKey = 0;
         const EffectResult* kept = nullptr;
@@ -82,6 +89,11 @@ private:
     QPoint currentOrigin() const;
     // Whether a layer being drawn must be made whole (its result is kept).
     bool drawingWhole() const;
+    // What must come out right where drawing goes now (root device pixels): what is painted,
+    // or, inside a layer, all of that layer.
+    const std::vector<QRect>& neededRects() const;
+    // Whether what is drawn within `bounds` (in the current space) can show in those.
+    bool reaches(const Rect& bounds);
     // Whether all that is painted (the visible area) lies inside `outline`, away from its
     // edges: a clip to it then changes nothing, and its fill covers everything.
     bool paintsInside(const Path& outline);

@@ -141,26 +141,69 @@ void blurAlpha(std::vector<float>& alpha, int w, int h, double s) {
     if (s < 0.3 || w <= 0 || h <= 0) return;
     std::vector<float> line;
     const auto boxes = boxesFor(s);
-    for (int size : boxes) boxPass(alpha.data(), h, w, 1, w, size, line);
-    for (int size : boxes) boxPass(alpha.data(), w, h, w, 1, size, line);
+    // A box of one value leaves the plane as it is.
+    for (int size : boxes)
+        if (size > 1) boxPass(alpha.data(), h, w, 1, w, size, line);
+    for (int size : boxes)
+        if (size > 1) boxPass(alpha.data(), w, h, w, 1, size, line);
 }
 
-// Coverage values painted in `color`, as premultiplied pixels.
-QImage colorize(const std::vector<float>& alpha, int w, int h, const QColor& color) {
-    QImage out(w, h, QImage::Format_ARGB32_Premultiplied);
+// How far a blur of `s` reaches, in the pixels it is made in.
+int boxReach(double s) {
+    int reach = 0;
+    if (s >= 0.3)
+        for (int size : boxesFor(s)) reach += (size - 1) / 2;
+    return reach;
+}
+
+// The smallest rectangle of the first `width` × `height` pixels of `image` holding every
+// pixel that is not fully transparent (empty when there is none).
+QRect opaqueBounds(const QImage& image, int width, int height) {
+    int left = width, right = -1, top = -1, bottom = -1;
+    for (int y = 0; y < height; ++y) {
+        const auto* row = reinterpret_cast<const quint32*>(image.constScanLine(y));
+        quint32 any = 0;
+        for (int x = 0; x < width; ++x) any |= row[x] & 0xff000000u;
+        if (any == 0) continue;
+        int first = 0;
+        while ((row[first] >> 24) == 0) ++first;
+        int last = width - 1;
+        while ((row[last] >> 24) == 0) --last;
+        left = std::min(left, first);
+        right = std::max(right, last);
+        if (top < 0) top = y;
+        bottom = y;
+    }
+    return top < 0 ? QRect() : QRect(QPoint(left, top), QPoint(right, bottom));
+}
+
+// The part of `image` reduced by `factor` (within `bounds`, reduced pixels) that its content and
+// `reach` around it cover: all that a blur of that reach can make other than clear. Empty when
+// the image is clear.
+QRect reachedArea(const QImage& image, int factor, int reach, const QRect& bounds) {
+    const QRect ink = opaqueBounds(image, bounds.width() * factor, bounds.height() * factor);
+    if (ink.isEmpty()) return {};
+    return QRect(QPoint(ink.left() / factor, ink.top() / factor),
+                 QPoint(ink.right() / factor, ink.bottom() / factor))
+        .adjusted(-reach, -reach, reach, reach)
+        .intersected(bounds);
+}
+
+// Coverage values of `area` painted in `color` into `out`, as premultiplied pixels.
+void colorize(const std::vector<float>& alpha, const QRect& area, const QColor& color, QImage& out) {
     const float ca = static_cast<float>(color.alphaF()) * 255.0F;
     const float red = static_cast<float>(color.redF()), green = static_cast<float>(color.greenF()),
                 blue = static_cast<float>(color.blueF());
-    for (int y = 0; y < h; ++y) {
-        auto* dst = reinterpret_cast<quint32*>(out.scanLine(y));
-        const float* src = alpha.data() + static_cast<std::ptrdiff_t>(y) * w;
-        for (int x = 0; x < w; ++x) {
-            const float a = std::clamp(src[x], 0.0F, 1.0F) * ca;
-            auto ch = [a](float v) { return static_cast<quint32>(v * a + 0.5F); };
+    for (int y = 0; y < area.height(); ++y) {
+        auto* dst = reinterpret_cast<quint32*>(out.scanLine(area.top() + y)) + area.left();
+        const float* src = alpha.data() + static_cast<std::ptrdiff_t>(y) * area.width();
+        for (int x = 0; x < area.width(); ++x) {
+            if (src[x] <= 0) continue;
+            const float a = std::min(src[x], 1.0F) * ca;
+            auto ch = [a](float v) { return static_cast<quint32>(static_cast<int>(v * a + 0.5F)); };
             dst[x] = (ch(1) << 24) | (ch(red) << 16) | (ch(green) << 8) | ch(blue);
         }
     }
-    return out;
 }
 
 // How many points an element of a path holds, its end point last.
@@ -314,33 +357,68 @@ int blurReach(double sigma, int factor) {
 }
 
 QImage blurredReduced(const QImage& image, double sigma, bool opaque, int factor) {
-    QImage out = factor > 1 ? downsample(image, factor) : image.copy();
     const double s = sigma / factor;
-    if (s >= 0.3) {
+    auto blur = [&](QImage& reduced) {
+        if (s < 0.3) return;
         for (int size : boxesFor(s)) {
-            boxPassRows(out, (size - 1) / 2, opaque);
-            boxPassColumns(out, (size - 1) / 2, opaque);
+            boxPassRows(reduced, (size - 1) / 2, opaque);
+            boxPassColumns(reduced, (size - 1) / 2, opaque);
         }
+    };
+    if (opaque) {
+        QImage out = factor > 1 ? downsample(image, factor) : image.copy();
+        blur(out);
+        return out;
     }
+    // With clear edges, only the content and as far as the blur reaches from it can be other
+    // than clear (the passes sum whole numbers, so the part made is exactly the whole's).
+    const int w = image.width() / factor, h = image.height() / factor;
+    QImage out(w, h, QImage::Format_ARGB32_Premultiplied);
+    out.fill(Qt::transparent);
+    const QRect area = reachedArea(image, factor, boxReach(s), out.rect());
+    if (area.isEmpty()) return out;
+    const QImage content =
+        image.copy(area.left() * factor, area.top() * factor, area.width() * factor, area.height() * factor);
+    QImage part = factor > 1 ? downsample(content, factor) : content;
+    blur(part);
+    QPainter p(&out);
+    p.setCompositionMode(QPainter::CompositionMode_Source);
+    p.drawImage(area.topLeft(), part);
     return out;
 }
 
 QImage shadowOf(const QImage& image, double sigma, const QColor& color, int factor) {
-    const int w = image.width() / factor, h = image.height() / factor, area = factor * factor;
-    std::vector<float> alpha(static_cast<std::size_t>(w) * static_cast<std::size_t>(h));
-    for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x) {
-            int sum = 0;
-            for (int dy = 0; dy < factor; ++dy) {
-                const auto* src =
-                    reinterpret_cast<const quint32*>(image.constScanLine(y * factor + dy)) + x * factor;
-                for (int dx = 0; dx < factor; ++dx) sum += src[dx] >> 24;
-            }
-            alpha[static_cast<std::size_t>(y * w + x)] =
-                static_cast<float>(sum) / static_cast<float>(area * 255);
+    const int w = image.width() / factor, h = image.height() / factor, blocks = factor * factor;
+    QImage out(w, h, QImage::Format_ARGB32_Premultiplied);
+    out.fill(Qt::transparent);
+    // Only what the content covers, and as far as the blur reaches from it, casts anything: the
+    // shadow is made there alone (a text's layer is mostly clear).
+    const QRect area = reachedArea(image, factor, boxReach(sigma / factor), out.rect());
+    if (area.isEmpty()) return out;
+    std::vector<float> alpha(static_cast<std::size_t>(area.width()) *
+                             static_cast<std::size_t>(area.height()));
+    std::vector<int> sums(static_cast<std::size_t>(area.width()));
+    for (int y = 0; y < area.height(); ++y) {
+        std::fill(sums.begin(), sums.end(), 0);
+        for (int dy = 0; dy < factor; ++dy) {
+            const auto* src =
+                reinterpret_cast<const quint32*>(image.constScanLine((area.top() + y) * factor + dy)) +
+                static_cast<std::ptrdiff_t>(area.left()) * factor;
+            if (factor == 1)
+                for (int x = 0; x < area.width(); ++x)
+                    sums[static_cast<std::size_t>(x)] += static_cast<int>(src[x] >> 24);
+            else
+                for (int x = 0; x < area.width(); ++x)
+                    for (int dx = 0; dx < factor; ++dx)
+                        sums[static_cast<std::size_t>(x)] += static_cast<int>(src[x * factor + dx] >> 24);
         }
-    blurAlpha(alpha, w, h, sigma / factor);
-    return colorize(alpha, w, h, color);
+        float* dst = alpha.data() + static_cast<std::ptrdiff_t>(y) * area.width();
+        for (int x = 0; x < area.width(); ++x)
+            dst[x] = static_cast<float>(sums[static_cast<std::size_t>(x)]) / static_cast<float>(blocks * 255);
+    }
+    blurAlpha(alpha, area.width(), area.height(), sigma / factor);
+    colorize(alpha, area, color, out);
+    return out;
 }
 
 namespace {
@@ -443,9 +521,16 @@ QImage renderedShadow(const Path& outline, const QRect& area, QSize size, const 
     return full;
 }
 
-// Draws `target` from `image` at `x`, `y` of the nine-slice, leaving out the parts `hidden`.
+// Whether `r` meets what is `painted` (all of it when empty).
+bool meetsPainted(const std::vector<QRect>& painted, const QRect& r) {
+    return painted.empty() ||
+           std::any_of(painted.begin(), painted.end(), [&r](const QRect& p) { return p.intersects(r); });
+}
+
+// Draws `target` from `image` at `x`, `y` of the nine-slice, leaving out the parts `hidden` and
+// those outside what is `painted`.
 void drawPiece(QPainter& painter, const QImage& image, const Piece& x, const Piece& y, const QRect& target,
-               const std::vector<QRect>& hidden) {
+               const std::vector<QRect>& hidden, const std::vector<QRect>& painted) {
     if (x.length == 1 && y.length == 1) {
         // One pixel stretched: its colour.
         painter.fillRect(target, QColor::fromRgba(qUnpremultiply(image.pixel(x.source, y.source))));
@@ -463,6 +548,7 @@ void drawPiece(QPainter& painter, const QImage& image, const Piece& x, const Pie
         for (int top = r.top(); top <= r.bottom(); top += 64) {
             const int rows = std::min(64, r.bottom() + 1 - top);
             const QRect band(r.left(), top, r.width(), rows);
+            if (!meetsPainted(painted, band)) continue;
             const QRect source(x.length == 1 ? x.source : x.source + band.left() - x.target,
                                y.length == 1 ? y.source : y.source + band.top() - y.target,
                                x.length == 1 ? 1 : band.width(), y.length == 1 ? 1 : band.height());
@@ -487,11 +573,12 @@ void drawStretched(QPainter& painter, const QImage& image, const OutlineShadow& 
         for (const Piece& y : pieces(image.height(), run.splitY, run.stretchY, area.top())) {
             if (x.length <= 0 || y.length <= 0) continue;
             const QRect target(x.target, y.target, x.targetLength, y.targetLength);
+            if (!meetsPainted(shadow.painted, target)) continue;
             if (shadow.covered &&
                 liesInside(*shadow.covered, Rect{target.x() - 1.0, target.y() - 1.0, target.width() + 2.0,
                                                  target.height() + 2.0}))
                 continue;
-            drawPiece(painter, image, x, y, target, hidden);
+            drawPiece(painter, image, x, y, target, hidden, shadow.painted);
         }
     painter.restore();
 }

@@ -17,6 +17,7 @@
 #include <array>
 #include <cstdint>
 #include <optional>
+#include <vector>
 
 namespace quorlix::ui::qt {
 
@@ -46,6 +47,8 @@ struct OutlineShadow {
     // An outline (device pixels) whose inside is painted over opaquely right after: no shadow
     // shows there, so it is not drawn there.
     std::optional<Path> covered;
+    // What is painted (device pixels), when not all of it: pieces elsewhere are not drawn.
+    std::vector<QRect> painted;
 };
 void drawOutlineShadow(QPainter& painter, const OutlineShadow& shadow, EffectCache& cache,
                        std::uint64_t owner);

@@ -74,6 +74,19 @@ QRawFont openFont(Typeface face, int weight, double pixelSize) {
     return raw;
 }
 
+// The glyphs of a run of UTF-8 text in `raw` and their advances, kerned.
+struct LaidOut {
+    QList<quint32> glyphs;
+    QList<QPointF> advances;
+};
+LaidOut laidOut(const QRawFont& raw, std::string_view utf8) {
+    const QString text = QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
+    LaidOut out{raw.glyphIndexesForString(text), {}};
+    out.advances = raw.advancesForGlyphIndexes(
+        out.glyphs, QRawFont::LayoutFlags(QRawFont::KernedAdvances | QRawFont::UseDesignMetrics));
+    return out;
+}
+
 }  // namespace
 
 QtFontEngine::QtFontEngine() = default;
@@ -117,7 +130,8 @@ QFont QtFontEngine::widgetFont(const Font& font) {
 QtFontEngine::Face& QtFontEngine::face(const ResolvedFont& font) {
     const auto key = std::make_pair(static_cast<int>(font.face), font.weight);
     auto it = faces_.find(key);
-    if (it == faces_.end()) it = faces_.emplace(key, Face{openFont(font.face, font.weight, referenceSize), {}}).first;
+    if (it == faces_.end())
+        it = faces_.emplace(key, Face{openFont(font.face, font.weight, referenceSize), {}}).first;
     return it->second;
 }
 
@@ -133,16 +147,36 @@ double QtFontEngine::advance(const ResolvedFont& font, std::string_view utf8) {
     std::string key(utf8);
     auto it = f.advances.find(key);
     if (it == f.advances.end()) {
-        const QString text = QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
-        const QList<quint32> glyphs = f.reference.glyphIndexesForString(text);
-        const QList<QPointF> adv = f.reference.advancesForGlyphIndexes(
-            glyphs, QRawFont::LayoutFlags(QRawFont::KernedAdvances | QRawFont::UseDesignMetrics));
         double w = 0;
-        for (const auto& a : adv) w += a.x();
+        for (const auto& a : laidOut(f.reference, utf8).advances) w += a.x();
         if (f.advances.size() > 20000) f.advances.clear();
         it = f.advances.emplace(std::move(key), w).first;
     }
     return it->second * font.size / referenceSize;
+}
+
+Rect QtFontEngine::inkBounds(const ResolvedFont& font, std::string_view utf8) {
+    if (utf8.empty()) return {};
+    Face& f = face(font);
+    std::string key(utf8);
+    auto it = f.inks.find(key);
+    if (it == f.inks.end()) {
+        const auto [glyphs, adv] = laidOut(f.reference, utf8);
+        QRectF ink;
+        double x = 0;
+        for (qsizetype i = 0; i < glyphs.size(); ++i) {
+            ink |= f.reference.boundingRect(glyphs[i]).translated(x, 0);
+            x += adv[i].x();
+        }
+        if (f.inks.size() > 20000) f.inks.clear();
+        it = f.inks.emplace(std::move(key), ink).first;
+    }
+    const double k = font.size / referenceSize;
+    // A point and a fiftieth of the size to spare: antialiased edges, and glyphs placed to a
+    // fraction of a pixel.
+    const double spare = 1 + font.size / 50;
+    const QRectF& r = it->second;
+    return Rect{r.x() * k, r.y() * k, r.width() * k, r.height() * k}.insetBy(-spare, -spare);
 }
 
 bool QtFontEngine::hasGlyph(const ResolvedFont& font, char32_t codePoint) {
@@ -165,8 +199,8 @@ void QtFontEngine::shape(const ResolvedFont& font, const QString& text, QList<qu
                          std::vector<double>& offsets) {
     const QRawFont& raw = face(font).reference;
     glyphs = raw.glyphIndexesForString(text);
-    const QList<QPointF> adv =
-        raw.advancesForGlyphIndexes(glyphs, QRawFont::LayoutFlags(QRawFont::KernedAdvances | QRawFont::UseDesignMetrics));
+    const QList<QPointF> adv = raw.advancesForGlyphIndexes(
+        glyphs, QRawFont::LayoutFlags(QRawFont::KernedAdvances | QRawFont::UseDesignMetrics));
     offsets.assign(static_cast<std::size_t>(glyphs.size()), 0);
     double x = 0;
     const double k = font.size / referenceSize;

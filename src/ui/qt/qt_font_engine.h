@@ -29,11 +29,13 @@ public:
     FontMetrics metrics(const ResolvedFont& font) override;
     double advance(const ResolvedFont& font, std::string_view utf8) override;
     bool hasGlyph(const ResolvedFont& font, char32_t codePoint) override;
+    Rect inkBounds(const ResolvedFont& font, std::string_view utf8) override;
 
     // For drawing: the font at `font.size` pixels.
     QRawFont rawFont(const ResolvedFont& font);
     // Glyphs and their kerned offsets along the baseline, in points, for a run.
-    void shape(const ResolvedFont& font, const QString& text, QList<quint32>& glyphs, std::vector<double>& offsets);
+    void shape(const ResolvedFont& font, const QString& text, QList<quint32>& glyphs,
+               std::vector<double>& offsets);
 
     // The file behind a typeface and weight, or empty when it is not installed.
     static QString fileFor(Typeface face, int weight);
@@ -42,8 +44,9 @@ public:
 
 private:
     struct Face {
-        QRawFont reference;  // at referenceSize pixels
+        QRawFont reference;                                // at referenceSize pixels
         std::unordered_map<std::string, double> advances;  // in reference pixels
+        std::unordered_map<std::string, QRectF> inks;      // the same
     };
     Face& face(const ResolvedFont& font);
 
