@@ -9,19 +9,31 @@
 #include <QElapsedTimer>
 #include <QTimer>
 
+#include <cstdio>
+#include <cstdlib>
 #include <utility>
 #include <vector>
 
 namespace quorlix::testing {
 
 // The process's application object, created on first use (offscreen in tests) and kept; one
-// that can host widgets, as the panels are.
+// that can host widgets, as the panels are. A test never makes one of its own: it would take
+// the kept one's place, and once destroyed leave the kept one's event dispatcher running
+// unseen, where the timers of earlier tests fire into objects already freed. Asked for after
+// that happened, this stops the run and says so rather than making a second one.
 inline QCoreApplication& qtApplication() {
+    static QCoreApplication* kept = nullptr;
     if (auto* existing = QCoreApplication::instance()) return *existing;
+    if (kept) {
+        std::fputs("qtApplication(): a test destroyed an application object of its own; use this one\n",
+                   stderr);
+        std::abort();
+    }
     static int argc = 1;
     static char name[] = "quorlix-test";
     static char* argv[] = {name, nullptr};
-    return *new QApplication(argc, argv);
+    kept = new QApplication(argc, argv);
+    return *kept;
 }
 
 // Makes sure the application object exists before the members declared after it (Qt
