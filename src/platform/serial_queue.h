@@ -66,10 +66,13 @@ void SerialQueue::run(std::function<T()> work, std::function<void(std::optional<
         if (timeLimit > 0) {
             main->post([pending, main, timeLimit] {
                 if (pending->answered) return;
-                pending->deadline = main->after(timeLimit, [pending] {
-                    if (pending->answered) return;
-                    pending->answered = true;
-                    pending->done(std::nullopt);
+                // Weakly: the deadline is held by `pending`, and a main queue that drops the
+                // work unrun would otherwise leave the two holding each other.
+                pending->deadline = main->after(timeLimit, [weak = std::weak_ptr<Pending>(pending)] {
+                    const auto waiting = weak.lock();
+                    if (!waiting || waiting->answered) return;
+                    waiting->answered = true;
+                    waiting->done(std::nullopt);
                 });
             });
         }

@@ -8,6 +8,8 @@
 #include <atomic>
 #include <chrono>
 #include <cmath>
+#include <functional>
+#include <memory>
 #include <thread>
 
 #include <string>
@@ -142,6 +144,23 @@ void pump(VirtualTime& time) {
     testing::shortPause();
 }
 
+// Holds the serial queue's worker in a job until opened, and opens however the test ends:
+// made after the queue, it goes first, so the queue can join its thread.
+class Gate {
+public:
+    ~Gate() { open(); }
+    void open() { *open_ = true; }
+    std::function<int()> job(int value) const {
+        return [open = open_, value] {
+            while (!*open) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+            return value;
+        };
+    }
+
+private:
+    std::shared_ptr<std::atomic<bool>> open_ = std::make_shared<std::atomic<bool>>(false);
+};
+
 TEST(SerialQueue, RunsJobsInOrderAndDeliversOnTheMainQueue) {
     VirtualTime time;
     platform::ThreadSerialQueue queue;
@@ -158,20 +177,11 @@ TEST(SerialQueue, RunsJobsInOrderAndDeliversOnTheMainQueue) {
 
 TEST(SerialQueue, AJobPastItsTimeLimitYieldsNothingAndLaterJobsStillRun) {
     VirtualTime time;
-    std::atomic<bool> release{false};
     std::vector<std::optional<int>> results;
     platform::ThreadSerialQueue queue;
-    // However the test ends, let the blocked job finish so the queue can join its thread.
-    struct Release {
-        std::atomic<bool>& flag;
-        ~Release() { flag = true; }
-    } releaseOnExit{release};
+    Gate gate;
     queue.run<int>(
-        [&] {
-            while (!release) std::this_thread::sleep_for(std::chrono::milliseconds(1));
-            return 1;
-        },
-        [&](std::optional<int> r) { results.push_back(r); }, 3.0);
+        gate.job(1), [&](std::optional<int> r) { results.push_back(r); }, 3.0);
     queue.run<int>([] { return 2; }, [&](std::optional<int> r) { results.push_back(r); }, 3.0);
 
     // The first job's limit is armed once it starts; then its deadline passes on the
@@ -181,10 +191,27 @@ TEST(SerialQueue, AJobPastItsTimeLimitYieldsNothingAndLaterJobsStillRun) {
     ASSERT_EQ(results.size(), 1u);
     EXPECT_EQ(results[0], std::nullopt);
 
-    release = true;
+    gate.open();
     ASSERT_TRUE(testing::waitFor([&] { return results.size() >= 2; }, {}, [&] { pump(time); }));
     ASSERT_EQ(results.size(), 2u);  // the late result of the first job was dropped
     EXPECT_EQ(results[1], 2);
+}
+
+TEST(SerialQueue, AMainQueueThatGoesWithTheAnswerAndTheLimitUnrunFreesThem) {
+    auto token = std::make_shared<int>(0);
+    const std::weak_ptr<int> watched = token;
+    {
+        platform::ThreadSerialQueue queue;
+        VirtualTime time;
+        Gate gate;
+        queue.run<int>(
+            gate.job(1), [token = std::move(token)](std::optional<int>) {}, 3.0);
+        // The limit is armed, then the answer waits beside it on the main queue.
+        ASSERT_TRUE(testing::waitFor([&] { return time.queue.nextDueIn() > 0; }, {}, [&] { pump(time); }));
+        gate.open();
+        ASSERT_TRUE(testing::waitFor([&] { return time.queue.scheduledCount() == 2; }));
+    }
+    EXPECT_TRUE(watched.expired()) << "the answer and its limit keep each other";
 }
 
 }  // namespace
