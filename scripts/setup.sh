@@ -17,7 +17,7 @@ packages=(
   libxcb1-dev libxcb-shape0-dev
   zlib1g-dev libecal2.0-dev evolution-data-server
   libarchive-dev openssl
-  clang libclang-rt-14-dev
+  clang libclang-rt-14-dev clang-tidy
 )
 
 missing=()

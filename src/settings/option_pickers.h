@@ -26,6 +26,22 @@
 
 namespace quorlix {
 
+// One plain button per option, its face drawn by `face(option, selected)`; a press writes its
+// option into `selection` with `animation`.
+template <class Option, class Face>
+ui::Views optionButtons(const std::vector<Option>& options, const ui::Binding<Option>& selection,
+                        const ui::Animation& animation, Face face) {
+    using namespace ui;
+    const Option current = selection.get();
+    Views buttons;
+    for (const Option& option : options) {
+        buttons.push_back(Button(face(option, option == current), [binding = selection, option, animation] {
+                              withAnimation(animation, [&] { binding.set(option); });
+                          }).buttonStyle(PlainButtonStyle{}));
+    }
+    return buttons;
+}
+
 template <class Option>
 struct StylePicker {
     std::string title;
@@ -38,31 +54,26 @@ struct StylePicker {
 
     ui::View body(ui::Context&) const {
         using namespace ui;
-        const Option current = selection.get();
-        Views cards;
-        for (const Option& option : options) {
-            const bool selected = option == current;
-            const View face = VStack({.alignment = HorizontalAlignment::center, .spacing = 9},
-                                     {
-                                         Text(label(option))
-                                             .font(Font::system(11, FontWeight::semibold))
-                                             .foregroundStyle(Color::white.opacity(selected ? 0.95 : 0.6)),
-                                         preview(option, selected)
-                                             .frame({.height = 40})
-                                             .scaleEffect(selected ? 1.06 : 0.94)
-                                             .opacity(selected ? 1.0 : 0.75),
-                                         Circle()
-                                             .fill(Color::white)
-                                             .frame({.width = 4.5, .height = 4.5})
-                                             .opacity(selected ? 1 : 0)
-                                             .scaleEffect(selected ? 1.0 : 0.2),
-                                     })
-                                  .frame({.maxWidth = infinity, .maxHeight = infinity})
-                                  .contentShape(Rectangle());
-            cards.push_back(Button(face, [binding = selection, option] {
-                                withAnimation(Animation::spring(0.35, 0.72), [&] { binding.set(option); });
-                            }).buttonStyle(PlainButtonStyle{}));
-        }
+        Views cards = optionButtons(
+            options, selection, Animation::spring(0.35, 0.72), [&](const Option& option, bool selected) {
+                return VStack({.alignment = HorizontalAlignment::center, .spacing = 9},
+                              {
+                                  Text(label(option))
+                                      .font(Font::system(11, FontWeight::semibold))
+                                      .foregroundStyle(Color::white.opacity(selected ? 0.95 : 0.6)),
+                                  preview(option, selected)
+                                      .frame({.height = 40})
+                                      .scaleEffect(selected ? 1.06 : 0.94)
+                                      .opacity(selected ? 1.0 : 0.75),
+                                  Circle()
+                                      .fill(Color::white)
+                                      .frame({.width = 4.5, .height = 4.5})
+                                      .opacity(selected ? 1 : 0)
+                                      .scaleEffect(selected ? 1.0 : 0.2),
+                              })
+                    .frame({.maxWidth = infinity, .maxHeight = infinity})
+                    .contentShape(Rectangle());
+            });
         return VStack({.alignment = HorizontalAlignment::leading, .spacing = 12},
                       {
                           Text(title)
@@ -99,24 +110,19 @@ struct ChoiceButtons {
 
     ui::View body(ui::Context&) const {
         using namespace ui;
-        const Option current = selection.get();
-        Views buttons;
-        for (const Option& option : options) {
-            const bool selected = option == current;
-            const View face = label(option, selected)
-                                  .foregroundStyle(Color::white.opacity(selected ? 1.0 : 0.62))
-                                  .frame({.maxWidth = infinity})
-                                  .frame({.height = height})
-                                  .background(RoundedRectangle(13, RoundedCornerStyle::continuous)
-                                                  .fill(Color::white.opacity(selected ? 0.2 : 0.06)))
-                                  .overlay(RoundedRectangle(13, RoundedCornerStyle::continuous)
-                                               .strokeBorder(Color::white.opacity(selected ? 0.34 : 0.09),
-                                                             selected ? 1.0 : 0.6))
-                                  .contentShape(Rectangle());
-            buttons.push_back(Button(face, [binding = selection, option] {
-                                  withAnimation(Animation::easeOut(0.15), [&] { binding.set(option); });
-                              }).buttonStyle(PlainButtonStyle{}));
-        }
+        Views buttons = optionButtons(
+            options, selection, Animation::easeOut(0.15), [&](const Option& option, bool selected) {
+                return label(option, selected)
+                    .foregroundStyle(Color::white.opacity(selected ? 1.0 : 0.62))
+                    .frame({.maxWidth = infinity})
+                    .frame({.height = height})
+                    .background(RoundedRectangle(13, RoundedCornerStyle::continuous)
+                                    .fill(Color::white.opacity(selected ? 0.2 : 0.06)))
+                    .overlay(
+                        RoundedRectangle(13, RoundedCornerStyle::continuous)
+                            .strokeBorder(Color::white.opacity(selected ? 0.34 : 0.09), selected ? 1.0 : 0.6))
+                    .contentShape(Rectangle());
+            });
         return HStack({.alignment = VerticalAlignment::center, .spacing = 8}, std::move(buttons))
             .disabled(disabled)
             .opacity(disabled ? 0.5 : 1.0);

@@ -190,19 +190,11 @@ private:
 int crossPosition(VerticalAlignment a) {
     return a == VerticalAlignment::top ? 0 : a == VerticalAlignment::bottom ? 2 : 1;
 }
-int crossPosition(HorizontalAlignment a) {
-    return a == HorizontalAlignment::leading ? 0 : a == HorizontalAlignment::trailing ? 2 : 1;
-}
 
 }  // namespace
 
 View detail::lazyStack(const HStackOptions& options, LazyItems items) {
     return View(std::make_shared<LazyStackNode>(Axis::horizontal, crossPosition(options.alignment),
-                                                options.spacing.value_or(8), std::move(items)));
-}
-
-View detail::lazyStack(const VStackOptions& options, LazyItems items) {
-    return View(std::make_shared<LazyStackNode>(Axis::vertical, crossPosition(options.alignment),
                                                 options.spacing.value_or(8), std::move(items)));
 }
 

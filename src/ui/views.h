@@ -151,7 +151,6 @@ struct LazyItems {
 
 namespace detail {
 View lazyStack(const HStackOptions& options, LazyItems items);
-View lazyStack(const VStackOptions& options, LazyItems items);
 
 template <class Range, class IdFn, class Build>
 LazyItems lazyItems(const Range& items, IdFn id, Build build) {
@@ -166,16 +165,12 @@ LazyItems lazyItems(const Range& items, IdFn id, Build build) {
 }
 }  // namespace detail
 
-// A row (or column) of one view per item, identified by `id(item)`, as an HStack (VStack) of a
-// ForEach, for lists that may grow long: inside a scroll view only the items in its visible
-// part are built, laid out and drawn, so a frame costs what shows, not what the list holds.
-// Every item is taken to be as long along the axis as the first one.
+// A row of one view per item, identified by `id(item)`, as an HStack of a ForEach, for lists
+// that may grow long: inside a scroll view only the items in its visible part are built, laid
+// out and drawn, so a frame costs what shows, not what the list holds. Every item is taken to
+// be as wide as the first one.
 template <class Range, class IdFn, class Build>
 View LazyHStack(const HStackOptions& options, const Range& items, IdFn id, Build build) {
-    return detail::lazyStack(options, detail::lazyItems(items, id, build));
-}
-template <class Range, class IdFn, class Build>
-View LazyVStack(const VStackOptions& options, const Range& items, IdFn id, Build build) {
     return detail::lazyStack(options, detail::lazyItems(items, id, build));
 }
 

@@ -254,5 +254,41 @@ TEST_F(OnboardingViewTest, TheDemoOpensAtHalfASecondClosesAtTwoPointSevenAndStop
     EXPECT_EQ(frames, 0);
 }
 
+// Frames come only while something moves: on the welcome the demo's spring and then only its
+// equalizer's entries (no animation runs between its steps); on a step where nothing moves,
+// none at all until the next step begins.
+TEST_F(OnboardingViewTest, FramesComeOnlyWhileSomethingInTheWindowMoves) {
+    controller->show(false);
+    fake.time.runPending();
+    ui::ViewHost& host = window().host();
+    int frames = 0;
+    host.onFrame = [&] { ++frames; };
+    // The demo opens at 0.5 s and its spring settles well before it closes at 2.7 s.
+    fake.time.advance(2.2);
+    EXPECT_FALSE(host.graph().isAnimating());
+    frames = 0;
+    fake.time.advance(0.49);
+    EXPECT_FALSE(host.graph().isAnimating());
+    // The equalizer's entries alone: at most one each 1/30 s.
+    EXPECT_GT(frames, 0);
+    EXPECT_LE(frames, 0.49 * 30 + 1);
+    fake.time.advance(0.02);  // the demo closes: its spring runs
+    EXPECT_TRUE(host.graph().isAnimating());
+
+    // The permission step has nothing that moves: once its push has settled, no frame.
+    ASSERT_TRUE(window().pressReturn());
+    settle();
+    ASSERT_TRUE(has("Permitir"));
+    frames = 0;
+    fake.time.advance(10);
+    EXPECT_EQ(frames, 0);
+    EXPECT_FALSE(host.isFrameScheduled());
+    // The next step begins: frames again, for its push.
+    ASSERT_TRUE(window().pressReturn());
+    EXPECT_TRUE(host.graph().isAnimating() || host.isFrameScheduled());
+    fake.time.advance(0.1);
+    EXPECT_GT(frames, 0);
+}
+
 }  // namespace
 }  // namespace quorlix

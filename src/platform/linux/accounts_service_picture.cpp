@@ -1,5 +1,7 @@
 #include "platform/linux/accounts_service_picture.h"
 
+#include "platform/linux/dbus_properties.h"
+
 #include <QDBusMessage>
 #include <QDBusObjectPath>
 #include <QDBusVariant>
@@ -21,8 +23,8 @@ std::optional<std::filesystem::path> AccountsServicePicture::pictureFile(unsigne
     const QString path = user.arguments().first().value<QDBusObjectPath>().path();
     if (path.isEmpty()) return std::nullopt;
 
-    QDBusMessage get = QDBusMessage::createMethodCall(
-        service, path, QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("Get"));
+    QDBusMessage get =
+        QDBusMessage::createMethodCall(service, path, propertiesInterface, QStringLiteral("Get"));
     get << QStringLiteral("org.freedesktop.Accounts.User") << QStringLiteral("IconFile");
     const QDBusMessage icon = bus_.call(get, QDBus::Block, timeoutMs);
     if (icon.type() != QDBusMessage::ReplyMessage || icon.arguments().isEmpty()) return std::nullopt;

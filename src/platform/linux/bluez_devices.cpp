@@ -1,5 +1,7 @@
 #include "platform/linux/bluez_devices.h"
 
+#include "platform/linux/dbus_properties.h"
+
 #include <QDBusArgument>
 #include <QDBusMessage>
 #include <QDBusMetaType>
@@ -21,7 +23,6 @@ using ManagedObjects = QMap<QDBusObjectPath, InterfaceMap>;
 const QString service = QStringLiteral("org.bluez");
 const QString deviceInterface = QStringLiteral("org.bluez.Device1");
 const QString batteryInterface = QStringLiteral("org.bluez.Battery1");
-const QString propertiesInterface = QStringLiteral("org.freedesktop.DBus.Properties");
 const QString objectManagerInterface = QStringLiteral("org.freedesktop.DBus.ObjectManager");
 
 void registerTypes() {

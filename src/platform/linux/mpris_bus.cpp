@@ -49,7 +49,7 @@ MprisBus::MprisBus(const QDBusConnection& connection)
     QObject* receiver = receiver_.get();
     connection_.connect(busService, busPath, busService, QStringLiteral("NameOwnerChanged"), receiver,
                         SLOT(nameOwnerChanged(QString, QString, QString)));
-    connection_.connect(QString(), mpris::objectPath, mpris::propertiesInterface,
+    connection_.connect(QString(), mpris::objectPath, propertiesInterface,
                         QStringLiteral("PropertiesChanged"), receiver, SLOT(propertiesChanged(QDBusMessage)));
     connection_.connect(QString(), mpris::objectPath, mpris::playerInterface, QStringLiteral("Seeked"),
                         receiver, SLOT(seeked(QDBusMessage)));
@@ -86,7 +86,7 @@ MprisBus::~MprisBus() {
                                QStringLiteral("/org/freedesktop/DBus"),
                                QStringLiteral("org.freedesktop.DBus"), QStringLiteral("NameOwnerChanged"),
                                receiver, SLOT(nameOwnerChanged(QString, QString, QString)));
-        connection_.disconnect(QString(), mpris::objectPath, mpris::propertiesInterface,
+        connection_.disconnect(QString(), mpris::objectPath, propertiesInterface,
                                QStringLiteral("PropertiesChanged"), receiver,
                                SLOT(propertiesChanged(QDBusMessage)));
         connection_.disconnect(QString(), mpris::objectPath, mpris::playerInterface, QStringLiteral("Seeked"),
@@ -188,7 +188,7 @@ void MprisBus::removePlayer(const QString& name) {
 }
 
 void MprisBus::prime(const QString& name, bool announceState) {
-    auto getAll = QDBusMessage::createMethodCall(name, mpris::objectPath, mpris::propertiesInterface,
+    auto getAll = QDBusMessage::createMethodCall(name, mpris::objectPath, propertiesInterface,
                                                  QStringLiteral("GetAll"));
     getAll.setArguments({mpris::playerInterface});
     callAsync(connection_, receiver_.get(), getAll, [this, name, announceState](const QDBusMessage& reply) {
@@ -200,8 +200,8 @@ void MprisBus::prime(const QString& name, bool announceState) {
         p->primed = true;
         announceChange(name, announceState, updateRoles());
     });
-    auto root = QDBusMessage::createMethodCall(name, mpris::objectPath, mpris::propertiesInterface,
-                                               QStringLiteral("Get"));
+    auto root =
+        QDBusMessage::createMethodCall(name, mpris::objectPath, propertiesInterface, QStringLiteral("Get"));
     root.setArguments({mpris::rootInterface, QStringLiteral("DesktopEntry")});
     callAsync(connection_, receiver_.get(), root, [this, name](const QDBusMessage& reply) {
         if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty()) return;

@@ -2,6 +2,8 @@
 // Reading MPRIS values off the bus: property maps, track metadata and the two players the
 // system follows.
 
+#include "platform/linux/dbus_properties.h"
+
 #include <QString>
 #include <QStringList>
 #include <QVariant>
@@ -14,7 +16,6 @@ namespace quorlix::platform::mpris {
 inline const QString objectPath = QStringLiteral("/org/mpris/MediaPlayer2");
 inline const QString rootInterface = QStringLiteral("org.mpris.MediaPlayer2");
 inline const QString playerInterface = QStringLiteral("org.mpris.MediaPlayer2.Player");
-inline const QString propertiesInterface = QStringLiteral("org.freedesktop.DBus.Properties");
 inline const QString namePrefix = QStringLiteral("org.mpris.MediaPlayer2.");
 inline const QString spotifyBusName = QStringLiteral("org.mpris.MediaPlayer2.spotify");
 // A track id meaning "no track".

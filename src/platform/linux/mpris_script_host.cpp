@@ -41,21 +41,19 @@ public:
     }
 
     std::optional<QVariant> property(const QString& name) {
-        const auto reply =
-            call(mpris::propertiesInterface, QStringLiteral("Get"), {mpris::playerInterface, name});
+        const auto reply = call(propertiesInterface, QStringLiteral("Get"), {mpris::playerInterface, name});
         if (!reply || reply->isEmpty()) return std::nullopt;
         return mpris::unwrap(reply->constFirst());
     }
 
     std::optional<QVariantMap> allProperties() {
-        const auto reply =
-            call(mpris::propertiesInterface, QStringLiteral("GetAll"), {mpris::playerInterface});
+        const auto reply = call(propertiesInterface, QStringLiteral("GetAll"), {mpris::playerInterface});
         if (!reply || reply->isEmpty()) return std::nullopt;
         return mpris::toMap(reply->constFirst());
     }
 
     bool setProperty(const QString& name, const QVariant& value) {
-        return call(mpris::propertiesInterface, QStringLiteral("Set"),
+        return call(propertiesInterface, QStringLiteral("Set"),
                     {mpris::playerInterface, name, QVariant::fromValue(QDBusVariant(value))})
             .has_value();
     }

@@ -1,5 +1,7 @@
 #include "platform/linux/notification_inhibition_focus.h"
 
+#include "platform/linux/dbus_properties.h"
+
 #include <QDBusArgument>
 #include <QDBusMessage>
 #include <QDBusPendingCallWatcher>
@@ -13,7 +15,6 @@ namespace {
 const QString service = QStringLiteral("org.freedesktop.Notifications");
 const QString path = QStringLiteral("/org/freedesktop/Notifications");
 const QString interface = QStringLiteral("org.freedesktop.Notifications");
-const QString propertiesInterface = QStringLiteral("org.freedesktop.DBus.Properties");
 const QString inhibitedProperty = QStringLiteral("Inhibited");
 
 QDBusMessage inhibitedQuery() {

@@ -121,10 +121,13 @@ std::uint32_t transportFor(const PulseDeviceTraits& traits) {
 }
 
 struct PulseAudioHardware::State {
-    struct Sink {
+    // What sinks and sources alike are known by.
+    struct Endpoint {
         std::string name;
         std::string description;
         std::uint32_t transport = 0;
+    };
+    struct Sink : Endpoint {
         pa_cvolume volume{};
         bool muted = false;
         bool running = false;
@@ -134,10 +137,7 @@ struct PulseAudioHardware::State {
             return float(pa_cvolume_max(&volume)) / float(PA_VOLUME_NORM);
         }
     };
-    struct Source {
-        std::string name;
-        std::string description;
-        std::uint32_t transport = 0;
+    struct Source : Endpoint {
         bool monitor = false;
         bool running = false;
     };
@@ -278,8 +278,8 @@ struct PulseAudioHardware::State {
         release(pa_context_subscribe(context.get(), mask, nullptr, nullptr));
         pendingLists = 3;
         release(pa_context_get_server_info(context.get(), &State::onFirstServerInfo, this));
-        release(pa_context_get_sink_info_list(context.get(), &State::onSinkList, this));
-        release(pa_context_get_source_info_list(context.get(), &State::onSourceList, this));
+        release(pa_context_get_sink_info_list(context.get(), &State::onList<pa_sink_info>, this));
+        release(pa_context_get_source_info_list(context.get(), &State::onList<pa_source_info>, this));
     }
 
     void listArrived() {
@@ -305,7 +305,8 @@ struct PulseAudioHardware::State {
                     self->sinks.erase(index);
                     self->announceDefaults();
                 } else {
-                    release(pa_context_get_sink_info_by_index(context, index, &State::onSinkInfo, self));
+                    release(pa_context_get_sink_info_by_index(context, index, &State::onInfo<pa_sink_info>,
+                                                              self));
                 }
                 break;
             case PA_SUBSCRIPTION_EVENT_SOURCE:
@@ -313,7 +314,8 @@ struct PulseAudioHardware::State {
                     self->sources.erase(index);
                     self->announceDefaults();
                 } else {
-                    release(pa_context_get_source_info_by_index(context, index, &State::onSourceInfo, self));
+                    release(pa_context_get_source_info_by_index(context, index,
+                                                                &State::onInfo<pa_source_info>, self));
                 }
                 break;
             case PA_SUBSCRIPTION_EVENT_SERVER:
@@ -341,7 +343,9 @@ struct PulseAudioHardware::State {
         defaultSource = info->default_source_name ? info->default_source_name : "";
     }
 
-    static void onSinkList(pa_context*, const pa_sink_info* info, int eol, void* data) {
+    // A sink's or source's entry of the whole list; the end of the list counts it arrived.
+    template <class Info>
+    static void onList(pa_context*, const Info* info, int eol, void* data) {
         auto* self = static_cast<State*>(data);
         if (eol != 0) {
             self->listArrived();
@@ -350,30 +354,24 @@ struct PulseAudioHardware::State {
         self->update(*info);
     }
 
-    static void onSinkInfo(pa_context*, const pa_sink_info* info, int eol, void* data) {
+    // The one sink or source asked for after a change.
+    template <class Info>
+    static void onInfo(pa_context*, const Info* info, int eol, void* data) {
         if (eol == 0) static_cast<State*>(data)->update(*info);
     }
 
-    static void onSourceList(pa_context*, const pa_source_info* info, int eol, void* data) {
-        auto* self = static_cast<State*>(data);
-        if (eol != 0) {
-            self->listArrived();
-            return;
-        }
-        self->update(*info);
-    }
-
-    static void onSourceInfo(pa_context*, const pa_source_info* info, int eol, void* data) {
-        if (eol == 0) static_cast<State*>(data)->update(*info);
+    template <class Info>
+    static void describe(Endpoint& endpoint, const Info& info) {
+        endpoint.name = info.name ? info.name : "";
+        endpoint.description = displayName(info);
+        endpoint.transport = transportFor(traitsOf(info));
     }
 
     void update(const pa_sink_info& info) {
         const auto id = sinkID(info.index);
         if (!id) return;
         Sink next;
-        next.name = info.name ? info.name : "";
-        next.description = displayName(info);
-        next.transport = transportFor(traitsOf(info));
+        describe(next, info);
         next.volume = info.volume;
         next.muted = info.mute != 0;
         next.running = info.state == PA_SINK_RUNNING;
@@ -395,9 +393,7 @@ struct PulseAudioHardware::State {
         const auto id = sourceID(info.index);
         if (!id) return;
         Source next;
-        next.name = info.name ? info.name : "";
-        next.description = displayName(info);
-        next.transport = transportFor(traitsOf(info));
+        describe(next, info);
         next.monitor = info.monitor_of_sink != PA_INVALID_INDEX;
         next.running = info.state == PA_SOURCE_RUNNING;
 

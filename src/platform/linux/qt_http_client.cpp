@@ -132,13 +132,19 @@ void refuseAnnouncedLength(QNetworkReply* reply, std::uint64_t cap, const std::f
 
 }  // namespace
 
-QtHttpClient::QtHttpClient() : manager_(new QNetworkAccessManager()) {}
+QtHttpClient::QtHttpClient() = default;
 
 QtHttpClient::~QtHttpClient() {
     *alive_ = false;
+    if (!manager_) return;
     // Whatever is still under way ends now: quitting never waits for the network.
     for (QNetworkReply* reply : manager_->findChildren<QNetworkReply*>()) reply->abort();
     delete manager_;
+}
+
+QNetworkAccessManager& QtHttpClient::manager() {
+    if (!manager_) manager_ = new QNetworkAccessManager();
+    return *manager_;
 }
 
 HttpTask QtHttpClient::get(HttpRequest request, std::function<void(HttpResult)> done) {
@@ -149,7 +155,7 @@ HttpTask QtHttpClient::get(HttpRequest request, std::function<void(HttpResult)> 
     transfer->done = std::move(done);
     transfer->maxBodySize = request.maxBodySize;
 
-    QNetworkReply* reply = manager_->get(*r);
+    QNetworkReply* reply = manager().get(*r);
     const auto abort = [reply, transfer](const char* reason) {
         if (!transfer->abortReason.empty()) return;
         transfer->abortReason = reason;
@@ -218,7 +224,7 @@ HttpTask QtHttpClient::download(HttpDownloadRequest request, std::function<void(
     transfer->path = request.destination.string();
     transfer->fd = fd;
 
-    QNetworkReply* reply = manager_->get(*r);
+    QNetworkReply* reply = manager().get(*r);
     auto* idle = new QTimer(reply);
     idle->setSingleShot(true);
     idle->setInterval(milliseconds(request.idleTimeout, 60.0));

@@ -3,7 +3,8 @@
 // deadline for the whole transfer, a download one for the silence between two chunks (and one
 // for the whole transfer when asked); both have a cap on the body, which is read as it
 // arrives, so an oversized reply is cut off without being held in memory or written out.
-// Destroying the client aborts whatever is still under way.
+// Destroying the client aborts whatever is still under way. Qt's network stack is set up with
+// the first request, not at start-up.
 
 #include "platform/http_client.h"
 
@@ -21,7 +22,9 @@ public:
     HttpTask download(HttpDownloadRequest request, std::function<void(HttpDownloadResult)> done) override;
 
 private:
-    QNetworkAccessManager* manager_;
+    QNetworkAccessManager& manager();
+
+    QNetworkAccessManager* manager_ = nullptr;
     // Cleared first on destruction, so replies aborted by the teardown answer no one.
     std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
 };

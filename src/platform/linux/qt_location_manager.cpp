@@ -26,10 +26,23 @@ std::string describe(QGeoPositionInfoSource::Error error) {
 
 }  // namespace
 
-QtLocationManager::QtLocationManager() : QtLocationManager(defaultSource()) {}
+QtLocationManager::QtLocationManager() = default;
 
-QtLocationManager::QtLocationManager(std::unique_ptr<QGeoPositionInfoSource> source)
-    : source_(std::move(source)) {
+QtLocationManager::QtLocationManager(std::unique_ptr<QGeoPositionInfoSource> source) {
+    looked_ = true;
+    adopt(std::move(source));
+}
+
+QGeoPositionInfoSource* QtLocationManager::source() const {
+    if (!looked_) {
+        looked_ = true;
+        const_cast<QtLocationManager*>(this)->adopt(defaultSource());
+    }
+    return source_.get();
+}
+
+void QtLocationManager::adopt(std::unique_ptr<QGeoPositionInfoSource> source) {
+    source_ = std::move(source);
     if (!source_) return;
     // The source is the context: its connections end with it, before this object's signals.
     QObject::connect(source_.get(), &QGeoPositionInfoSource::positionUpdated, source_.get(),
@@ -57,11 +70,11 @@ QtLocationManager::QtLocationManager(std::unique_ptr<QGeoPositionInfoSource> sou
 QtLocationManager::~QtLocationManager() = default;
 
 LocationAuthorization QtLocationManager::authorizationStatus() const {
-    return !source_ || refused_ ? LocationAuthorization::denied : LocationAuthorization::authorized;
+    return !source() || refused_ ? LocationAuthorization::denied : LocationAuthorization::authorized;
 }
 
 void QtLocationManager::setDesiredAccuracy(double meters) {
-    if (!source_) return;
+    if (!source()) return;
     // Kilometres are what a network-based guess gives; closer needs satellites.
     source_->setPreferredPositioningMethods(meters >= 1000
                                                 ? QGeoPositionInfoSource::NonSatellitePositioningMethods
@@ -72,7 +85,7 @@ void QtLocationManager::setDesiredAccuracy(double meters) {
 void QtLocationManager::requestWhenInUseAuthorization() {}
 
 void QtLocationManager::requestLocation() {
-    if (!source_ || refused_) return;
+    if (!source() || refused_) return;
     source_->requestUpdate(requestTimeoutMilliseconds);
 }
 

@@ -5,7 +5,9 @@
 // There is no permission to ask for up front: without a location source, or once the
 // source has refused this application, access counts as denied for the rest of the run
 // (the weather then asks for a city); otherwise it counts as allowed. A refusal is told
-// through `authorizationChanged`; any other failure through `failed`.
+// through `authorizationChanged`; any other failure through `failed`. The desktop's source
+// (Qt's positioning plugins) is looked for when the location is first asked about, not at
+// start-up.
 
 #include "platform/location_manager.h"
 
@@ -33,7 +35,12 @@ public:
     void requestLocation() override;
 
 private:
-    std::unique_ptr<QGeoPositionInfoSource> source_;
+    // The source, looked for on first use; null when there is none.
+    QGeoPositionInfoSource* source() const;
+    void adopt(std::unique_ptr<QGeoPositionInfoSource> source);
+
+    mutable std::unique_ptr<QGeoPositionInfoSource> source_;
+    mutable bool looked_ = false;
     bool refused_ = false;
 };
 

@@ -1,5 +1,6 @@
 #include "platform/linux/session_lock_notifications.h"
 
+#include "platform/linux/dbus_properties.h"
 #include "platform/linux/x11_screen_lockers.h"
 
 #include <QDBusArgument>
@@ -21,7 +22,6 @@ const QString managerPath = QStringLiteral("/org/freedesktop/login1");
 const QString managerInterface = QStringLiteral("org.freedesktop.login1.Manager");
 const QString sessionInterface = QStringLiteral("org.freedesktop.login1.Session");
 const QString userInterface = QStringLiteral("org.freedesktop.login1.User");
-const QString propertiesInterface = QStringLiteral("org.freedesktop.DBus.Properties");
 const QString lockedHint = QStringLiteral("LockedHint");
 const QString screenSavers[] = {QStringLiteral("org.freedesktop.ScreenSaver"),
                                 QStringLiteral("org.gnome.ScreenSaver")};

@@ -146,10 +146,13 @@ void HostWidget::paintEvent(QPaintEvent* event) {
     }
     buffer_.setDevicePixelRatio(scale);
     QPainter painter(this);
-    // Replace, not blend: a translucent window shows exactly what the views draw.
+    // Replace, not blend: a translucent window shows exactly what the views draw. Rectangle by
+    // rectangle, each a plain copy: under a clip of several rectangles Qt blends row spans
+    // instead, and hands large ones to its thread pool.
     painter.setCompositionMode(QPainter::CompositionMode_Source);
-    painter.setClipRegion(event->region());
-    painter.drawImage(0, 0, buffer_);
+    for (const QRect& r : event->region())
+        painter.drawImage(QRectF(r), buffer_,
+                          QRectF(r.x() * scale, r.y() * scale, r.width() * scale, r.height() * scale));
 }
 
 void HostWidget::resizeEvent(QResizeEvent* event) {
