@@ -33,6 +33,14 @@ bool softEdgeInRow(const QImage& img, int y, int x0, int x1) {
     return false;
 }
 
+// How many pixels are not wholly transparent.
+std::size_t coveredPixels(const QImage& img) {
+    std::size_t covered = 0;
+    for (int y = 0; y < img.height(); ++y)
+        for (int x = 0; x < img.width(); ++x) covered += pixel(img, x, y).alpha() > 0;
+    return covered;
+}
+
 TEST(Render, FillsACapsuleWithAntialiasedEnds) {
     // A 100 × 40 capsule centred in 120 × 60: from (10, 10) to (110, 50).
     const QImage img = qt::renderImage(Capsule().fill(Color::red).frame({.width = 100, .height = 40}), {120, 60}, 1);
@@ -113,10 +121,46 @@ TEST(Render, ThickenedSymbolsKeepWhatStaysNotEachFrameOfAnAnimation) {
     EXPECT_EQ(second, third);
     EXPECT_GT(pixel(first, 40, 40).alpha(), 0);
     // What it weighs counts at least the pixels it covers, 4 bytes each.
-    std::size_t covered = 0;
-    for (int y = 0; y < first.height(); ++y)
-        for (int x = 0; x < first.width(); ++x) covered += pixel(first, x, y).alpha() > 0;
-    EXPECT_GE(qt::thickenedRunCache().bytes, animated.bytes + covered * 4);
+    EXPECT_GE(qt::thickenedRunCache().bytes, animated.bytes + coveredPixels(first) * 4);
+}
+
+TEST(Render, SymbolOutlinesDoNotDependOnWhatWasDrawnBefore) {
+    // Outlines (a thickened symbol's picture, a gradient's fill) drawn after plain glyphs of the
+    // same font at fractional positions, against those of a face nothing was drawn with: the
+    // icon font has one file, so another weight opens that file apart. The size is one no
+    // other test draws, so nothing is kept for it yet.
+    const ResolvedFont drawn{Typeface::symbols, 400, 23.3};
+    const ResolvedFont apart{Typeface::symbols, 401, 23.3};
+    const std::string bolt = "\xee\xa8\x8b", heart = "\xee\xa1\xbd";
+    auto draw = [](const TextRun& run, const Paint& paint) {
+        QImage image(50, 50, QImage::Format_ARGB32_Premultiplied);
+        image.fill(Qt::transparent);
+        QPainter painter(&image);
+        qt::QtCanvas canvas(painter, qt::QtFontEngine::shared(), 1, image.size());
+        canvas.drawText(run, paint);
+        painter.end();
+        return image;
+    };
+    Paint gradient = Paint::solid(Color::white);
+    gradient.kind = Paint::Kind::linear;
+    gradient.stops = {{Color::white, 0}, {Color::red, 1}};
+    gradient.start = {0, 10};
+    gradient.end = {0, 40};
+    const struct {
+        const char* what;
+        std::string text;
+        double embolden;
+        Paint paint;
+    } cases[] = {{"thickened", bolt, 0.8, Paint::solid(Color::white)}, {"gradient", heart, 0, gradient}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        for (const double fraction : {0.25, 0.5, 0.75})
+            draw(TextRun{drawn, c.text, {10 + fraction, 40}, 0, 0, std::nullopt}, Paint::solid(Color::white));
+        const QImage after = draw(TextRun{drawn, c.text, {10, 40}, 0, c.embolden, std::nullopt}, c.paint);
+        const QImage fresh = draw(TextRun{apart, c.text, {10, 40}, 0, c.embolden, std::nullopt}, c.paint);
+        EXPECT_GT(coveredPixels(fresh), 50u);
+        EXPECT_TRUE(after == fresh) << "the outline moved with the glyphs drawn before it";
+    }
 }
 
 TEST(Render, ALayerInsideAnotherLandsWhereItsContentIs) {

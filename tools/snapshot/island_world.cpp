@@ -1,4 +1,5 @@
 #include "snapshot/island_world.h"
+#include "snapshot/scene.h"
 #include "snapshot/scene_audio.h"
 
 #include "foundation/app_settings.h"
@@ -247,6 +248,10 @@ void IslandWorld::reset() {
     state.outputMenuOpen = false;
     LivePreview::shared().width = std::nullopt;
     LivePreview::shared().height = std::nullopt;
+    resetSettings();
+}
+
+void resetSettings() {
     AppSettings& settings = AppSettings::shared();
 #define QUORLIX_RESET_SETTING(type, name, initial) \
     if (settings.name.get() != (initial)) settings.name = initial;

@@ -128,6 +128,7 @@ constexpr double settled = 3;
 
 bool write(const Scene& scene, const std::filesystem::path& file, double scale) {
     sceneQueue().begin();
+    resetSettings();
     ui::ViewGraph graph(ui::qt::QtFontEngine::shared());
     const auto view = [&] { return ui::ZStack({scene.background, scene.view()}); };
     const auto environment = scene.environment();
@@ -152,6 +153,7 @@ bool record(const AnimationScene& scene, const std::filesystem::path& dir, doubl
     std::error_code ec;
     std::filesystem::create_directories(dir, ec);
     sceneQueue().begin();
+    resetSettings();
     ui::ViewGraph graph(ui::qt::QtFontEngine::shared());
     bool changed = false;
     auto render = [&](double t) {

@@ -70,6 +70,10 @@ std::vector<const AnimationScene*> animationScenes();
 // Puts the application icon the build draws in place, once, for the views that show it.
 void showBuildIcon();
 
+// Every setting back to its default: scenes change settings, and a scene must look the same
+// whichever scenes ran before it.
+void resetSettings();
+
 // Whether the process may take global keys, as a scene says.
 class SceneTrust final : public platform::AccessibilityTrust {
 public:

@@ -648,14 +648,14 @@ ShapedRun& shaped(const TextRun& run, QtFontEngine& fonts) {
 }
 
 // The run's outline and thickening, kept by the shaped run's key.
-const RunOutline& outlineOf(const TextRun& run, const ShapedRun& shaped) {
+const RunOutline& outlineOf(const TextRun& run, const ShapedRun& shaped, QtFontEngine& fonts) {
     static auto* kept = new LruCache<std::string, RunOutline>(  // main thread only
         1u << 20, [](const std::string& key, const RunOutline& o) {
             return key.capacity() + pathBytes(o.outline) + pathBytes(o.thickening);
         });
     if (const RunOutline* found = kept->find(shaped.key)) return *found;
     RunOutline made;
-    const QRawFont raw = shaped.glyphs.rawFont();
+    const QRawFont raw = fonts.outlineFont(run.font);
     const QList<quint32> glyphs = shaped.glyphs.glyphIndexes();
     const QList<QPointF> positions = shaped.glyphs.positions();
     for (qsizetype i = 0; i < glyphs.size(); ++i)
@@ -689,8 +689,9 @@ class ThickenedRuns {
 public:
     // The picture of the run and where its top-left pixel goes from the run's pixel origin;
     // valid until the next call.
-    const QImage& picture(const TextRun& run, const ShapedRun& glyphs, const QColor& color, double sx,
-                          double sy, int qx, int qy, QRect& source, QPoint& offset) {
+    const QImage& picture(const TextRun& run, const ShapedRun& glyphs, QtFontEngine& fonts,
+                          const QColor& color, double sx, double sy, int qx, int qy, QRect& source,
+                          QPoint& offset) {
         std::string key = glyphs.key;
         for (const double v :
              {sx, sy, static_cast<double>(qx), static_cast<double>(qy), static_cast<double>(color.rgba())})
@@ -700,7 +701,7 @@ public:
             source = found->image.rect();
             return found->image;
         }
-        const RunOutline& outline = outlineOf(run, glyphs);
+        const RunOutline& outline = outlineOf(run, glyphs, fonts);
         const QRectF box = outline.outline.boundingRect().united(outline.thickening.boundingRect());
         const QTransform place = QTransform::fromTranslate(qx / 8.0, qy / 8.0).scale(sx, sy);
         const QRect bounds = place.mapRect(box).toAlignedRect().adjusted(-1, -1, 1, 1);
@@ -783,7 +784,7 @@ void QtCanvas::drawText(const TextRun& run, const Paint& paint) {
         const int ix = static_cast<int>(std::floor(fx)), iy = static_cast<int>(std::floor(fy));
         QRect source;
         QPoint offset;
-        const QImage& image = thickenedRuns().picture(run, glyphs, toQColor(paint.color), world.m11(),
+        const QImage& image = thickenedRuns().picture(run, glyphs, fonts_, toQColor(paint.color), world.m11(),
                                                       world.m22(), static_cast<int>((fx - ix) * 8),
                                                       static_cast<int>((fy - iy) * 8), source, offset);
         p.save();
@@ -797,7 +798,7 @@ void QtCanvas::drawText(const TextRun& run, const Paint& paint) {
     brush.setTransform(QTransform::fromTranslate(-run.origin.x, -run.origin.y));
     p.save();
     p.translate(run.origin.x, run.origin.y);
-    fillOutline(p, outlineOf(run, glyphs), brush);
+    fillOutline(p, outlineOf(run, glyphs, fonts_), brush);
     p.restore();
 }
 

@@ -183,16 +183,27 @@ bool QtFontEngine::hasGlyph(const ResolvedFont& font, char32_t codePoint) {
     return face(font).reference.supportsCharacter(static_cast<uint>(codePoint));
 }
 
-QRawFont QtFontEngine::rawFont(const ResolvedFont& font) {
-    const auto key = std::make_tuple(static_cast<int>(font.face), font.weight, std::llround(font.size * 64));
-    auto it = sized_.find(key);
-    if (it == sized_.end()) {
-        if (sized_.size() > 256) sized_.clear();
-        QRawFont raw = face(font).reference;
+QRawFont QtFontEngine::sizedFrom(std::map<SizedKey, QRawFont>& kept, const QRawFont& reference,
+                                 const ResolvedFont& font) {
+    const SizedKey key(static_cast<int>(font.face), font.weight, std::llround(font.size * 64));
+    auto it = kept.find(key);
+    if (it == kept.end()) {
+        if (kept.size() > 256) kept.clear();
+        QRawFont raw = reference;
         raw.setPixelSize(font.size);
-        it = sized_.emplace(key, raw).first;
+        it = kept.emplace(key, raw).first;
     }
     return it->second;
+}
+
+QRawFont QtFontEngine::rawFont(const ResolvedFont& font) {
+    return sizedFrom(sized_, face(font).reference, font);
+}
+
+QRawFont QtFontEngine::outlineFont(const ResolvedFont& font) {
+    Face& f = face(font);
+    if (!f.outlines.isValid()) f.outlines = openFont(font.face, font.weight, referenceSize);
+    return sizedFrom(outlineSized_, f.outlines, font);
 }
 
 void QtFontEngine::shape(const ResolvedFont& font, const QString& text, QList<quint32>& glyphs,

@@ -33,6 +33,11 @@ public:
 
     // For drawing: the font at `font.size` pixels.
     QRawFont rawFont(const ResolvedFont& font);
+    // For glyph outlines: the font at `font.size` pixels, on a copy of the file nothing draws
+    // with. Qt's FreeType engine leaves the sub-pixel offset of the glyph it last drew in the
+    // file's shared state and applies it to the outlines it makes afterwards, so outlines taken
+    // from the fonts that draw would shift with whatever was drawn before.
+    QRawFont outlineFont(const ResolvedFont& font);
     // Glyphs and their kerned offsets along the baseline, in points, for a run.
     void shape(const ResolvedFont& font, const QString& text, QList<quint32>& glyphs,
                std::vector<double>& offsets);
@@ -45,6 +50,7 @@ public:
 private:
     struct Face {
         QRawFont reference;                                // at referenceSize pixels
+        QRawFont outlines;                                 // the same, opened apart; once needed
         std::unordered_map<std::string, double> advances;  // in reference pixels
         std::unordered_map<std::string, QRectF> inks;      // the same
     };
@@ -52,7 +58,11 @@ private:
 
     static constexpr double referenceSize = 100;
     std::map<std::pair<int, int>, Face> faces_;  // by (typeface, weight)
-    std::map<std::tuple<int, int, long long>, QRawFont> sized_;
+    using SizedKey = std::tuple<int, int, long long>;
+    static QRawFont sizedFrom(std::map<SizedKey, QRawFont>& kept, const QRawFont& reference,
+                              const ResolvedFont& font);
+    std::map<SizedKey, QRawFont> sized_;
+    std::map<SizedKey, QRawFont> outlineSized_;
 };
 
 }  // namespace quorlix::ui::qt
