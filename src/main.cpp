@@ -12,7 +12,9 @@
 #include "platform/linux/unix_signals.h"
 #include "platform/linux/url_scheme_handler.h"
 #include "platform/paths.h"
+#include "platform/serial_queue.h"
 #include "platform/user_defaults.h"
+#include "services/apple_script_queue.h"
 #include "services/update_service.h"
 
 #include <QApplication>
@@ -77,6 +79,10 @@ int main(int argc, char** argv) {
         outcome == quorlix::platform::SingleInstance::Outcome::primary ? &instance : nullptr);
     quorlix::platform::install(backends.platform());
     quorlix::platform::quitOnTerminationSignals();
+    // The players' scripts run on a thread of their own that calls into the backends: made
+    // after them, it ends (letting a script under way finish) before they go at quit.
+    quorlix::platform::ThreadSerialQueue scripts;
+    quorlix::AppleScriptQueue::install(&scripts);
 
     int status = 0;
     {
@@ -97,5 +103,6 @@ int main(int argc, char** argv) {
     quorlix::AppSettings::resetShared();
     // Settings are written off the main thread: what is still to be written goes to disk now.
     quorlix::platform::UserDefaults::resetStandard();
+    quorlix::AppleScriptQueue::install(nullptr);
     return status;
 }
