@@ -9,6 +9,7 @@
 #include <chrono>
 #include <cmath>
 #include <functional>
+#include <future>
 #include <memory>
 #include <thread>
 
@@ -149,16 +150,20 @@ void pump(VirtualTime& time) {
 class Gate {
 public:
     ~Gate() { open(); }
-    void open() { *open_ = true; }
+    void open() {
+        if (!opened_.exchange(true)) opening_.set_value();
+    }
     std::function<int()> job(int value) const {
         return [open = open_, value] {
-            while (!*open) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+            open.wait();
             return value;
         };
     }
 
 private:
-    std::shared_ptr<std::atomic<bool>> open_ = std::make_shared<std::atomic<bool>>(false);
+    std::atomic<bool> opened_{false};
+    std::promise<void> opening_;
+    std::shared_future<void> open_ = opening_.get_future().share();
 };
 
 TEST(SerialQueue, RunsJobsInOrderAndDeliversOnTheMainQueue) {
