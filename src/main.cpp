@@ -11,6 +11,7 @@
 #include "platform/linux/single_instance.h"
 #include "platform/linux/unix_signals.h"
 #include "platform/linux/url_scheme_handler.h"
+#include "platform/main_queue.h"
 #include "platform/paths.h"
 #include "platform/serial_queue.h"
 #include "platform/user_defaults.h"
@@ -96,6 +97,8 @@ int main(int argc, char** argv) {
             QIcon(QString::fromStdString(quorlix::platform::Paths::applicationIcon().string())));
         quorlix::platform::UrlSchemeHandler::registerExecutable(quorlix::platform::Paths::executable());
         if (!opened.empty()) delegate.openURLs(opened);
+        // The backends the island does not need load once the event loop runs, the island shown.
+        quorlix::platform::MainQueue::shared().post([&backends] { backends.loadDeferred(); });
         status = QApplication::exec();
         instance.onOpenURLs = nullptr;
         instance.onReopen = nullptr;

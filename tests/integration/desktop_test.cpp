@@ -26,6 +26,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cstdlib>
+#include <fstream>
 #include <memory>
 #include <optional>
 
@@ -149,6 +150,14 @@ int firstDarkRow(const QImage& image, int x) {
 
 bool expanded(const QImage& image) { return expandedAround(image, centre); }
 
+// Whether the process has loaded a shared object of that file name.
+bool loads(pid_t process, const std::string& fileName) {
+    std::ifstream maps("/proc/" + std::to_string(process) + "/maps");
+    for (std::string line; std::getline(maps, line);)
+        if (line.ends_with("/" + fileName)) return true;
+    return false;
+}
+
 // A user's session of the test's own: an X server with a compositing manager, fresh HOME
 // and XDG folders and a bus, on which Quorlix is launched. Every wait watches them all.
 class Desktop : public ::testing::Test {
@@ -237,6 +246,10 @@ TEST_F(Desktop, TheIslandFloatsAtTheTopCentreOpensUnderThePointerAndTakesLaterLa
     EXPECT_NEAR(firstDarkRow(pill, centre), 3, 1);
     EXPECT_FALSE(dark(pill, centre, 3 + 24 + 2));
     save("island-resting.png");
+    // The calendars' module, beside the program (not in the folder it was started from), is
+    // loaded once the island is up.
+    EXPECT_TRUE(waitFor([&] { return loads(quorlix->pid(), "quorlix-calendar.so"); }))
+        << "the calendar module was not loaded";
 
     // The pointer moved onto the pill opens the island; moving away closes it again.
     ASSERT_EQ(movePointer(0, 12 - 200), 0);

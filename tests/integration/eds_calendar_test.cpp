@@ -1,10 +1,12 @@
 // The calendar store on Evolution Data Server: the source registry and the calendar factory
 // started on a private session bus, with local calendars in a temporary home, read through
-// the real backend and the calendar service.
+// the real backend and the calendar service, and through the module the program loads.
 
 #include "desktop_session.h"
 #include "fakes/fake_platform.h"
-#include "platform/linux/eds_calendar_store.h"
+#include "platform/key_log.h"
+#include "platform/linux/eds/eds_calendar_store.h"
+#include "platform/linux/module_calendar_store.h"
 #include "platform/linux/qt_main_queue.h"
 #include "platform/private_bus.h"
 #include "platform/qt_test_support.h"
@@ -252,7 +254,7 @@ protected:
 };
 
 TEST_F(EdsCalendarStoreTest, EventsOfEveryEnabledCalendarInTheirOwnTimeZonesFollowChangesAndRestarts) {
-    platform::EdsCalendarStore store;
+    platform::EdsCalendarStore store(mainQueue, [](const std::string& line) { KeyLog::write(line); });
     // The bus answers without the store ever waiting on it.
     EXPECT_EQ(store.authorizationStatus(), platform::CalendarAuthorization::notDetermined);
     ASSERT_TRUE(waitUntil(
@@ -357,6 +359,26 @@ TEST_F(EdsCalendarStoreTest, EventsOfEveryEnabledCalendarInTheirOwnTimeZonesFoll
     if (HasFatalFailure()) return;
     addToWork("despues", "Después");
     EXPECT_TRUE(listed("Después"));
+}
+
+// The module the program loads once its island shows, from the build: nothing of EDS before
+// the load, then the store of the module on the program's queue, EDS already running.
+TEST_F(EdsCalendarStoreTest, TheBuiltModuleLoadsTheStoreAndPassesItsChangesOn) {
+    platform::ModuleCalendarStore store(QUORLIX_CALENDAR_MODULE);
+    CalendarService calendar(&store, nullptr);
+    calendar.start();
+    EXPECT_EQ(store.authorizationStatus(), platform::CalendarAuthorization::notDetermined);
+    EXPECT_EQ(calendar.access.get(), CalendarService::Access::unknown);
+
+    store.loadInBackground();
+    ASSERT_TRUE(waitUntil([&] {
+        return calendar.access.get() == CalendarService::Access::granted && calendar.events.get().size() == 4;
+    }));
+    EXPECT_EQ(calendar.events.get()[0].title, "Reunión");
+    std::optional<bool> granted;
+    store.requestFullAccess([&](bool answer) { granted = answer; });
+    ASSERT_TRUE(waitUntil([&] { return granted.has_value(); }));
+    EXPECT_TRUE(*granted);
 }
 
 }  // namespace

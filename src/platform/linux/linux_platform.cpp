@@ -29,7 +29,7 @@
 #include "platform/linux/unavailable_accessibility.h"
 
 // Widgets.
-#include "platform/linux/eds_calendar_store.h"
+#include "platform/linux/module_calendar_store.h"
 #include "platform/linux/qt_location_manager.h"
 
 // The island's windows, the pointer, the status bar and the desktop.
@@ -161,7 +161,7 @@ void LinuxPlatform::installAgentsAndDevices() {
 void LinuxPlatform::installWidgets() {
     // Widgets.
     location_ = std::make_unique<QtLocationManager>();
-    calendarStore_ = std::make_unique<EdsCalendarStore>();
+    calendarStore_ = std::make_unique<ModuleCalendarStore>();
     platform_.location = location_.get();
     platform_.calendarStore = calendarStore_.get();
 }
@@ -214,6 +214,8 @@ void LinuxPlatform::installSettingsWindows() {
     platform_.desktopPicture = desktopPicture_.get();
     platform_.accountPicture = accountPicture_.get();
 }
+
+void LinuxPlatform::loadDeferred() { calendarStore_->loadInBackground(); }
 
 LinuxPlatform::~LinuxPlatform() = default;
 

@@ -9,6 +9,7 @@
 
 namespace quorlix::platform {
 
+class ModuleCalendarStore;
 class MprisBus;
 class SingleInstance;
 class SysfsBacklight;
@@ -19,6 +20,9 @@ public:
     explicit LinuxPlatform(SingleInstance* instance = nullptr);
     ~LinuxPlatform();
     const Platform& platform() const { return platform_; }
+    // Loads the backends the island does not need (the calendars): called once it shows. Each
+    // also loads when it is first used.
+    void loadDeferred();
 
 private:
     // The backends, a group at a time, in the order they depend on each other.
@@ -63,7 +67,7 @@ private:
 
     // Widgets.
     std::unique_ptr<LocationManager> location_;
-    std::unique_ptr<CalendarStore> calendarStore_;
+    std::unique_ptr<ModuleCalendarStore> calendarStore_;
 
     // Media keys and display brightness.
     std::unique_ptr<EventTaps> eventTaps_;

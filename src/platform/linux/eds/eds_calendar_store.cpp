@@ -1,6 +1,5 @@
-#include "platform/linux/eds_calendar_store.h"
+#include "platform/linux/eds/eds_calendar_store.h"
 
-#include "platform/key_log.h"
 #include "platform/linux/calendar_application.h"
 #include "platform/main_queue.h"
 #include "platform/url_query.h"
@@ -71,13 +70,6 @@ std::optional<CalendarColor> parseColor(const std::string& text) {
     return CalendarColor{channels[0], channels[1], channels[2]};
 }
 
-// Writes down why a call failed, unless it was called off; frees the error.
-void logFailure(const std::string& what, GError*& error) {
-    if (error && !g_error_matches(error, G_IO_ERROR, G_IO_ERROR_CANCELLED))
-        KeyLog::write("Calendarios: " + what + ": " + error->message);
-    g_clear_error(&error);
-}
-
 // The TZID of a component's date-time property, or empty.
 std::string tzidOf(ICalComponent* component, ICalPropertyKind kind) {
     Ref<ICalProperty> property(i_cal_component_get_first_property(component, kind));
@@ -133,6 +125,8 @@ struct EdsCalendarStore::Impl : std::enable_shared_from_this<Impl> {
     enum class Zone { pending, failed };
 
     EdsCalendarStore* owner;
+    MainQueue& queue;
+    EdsCalendarStore::Log log;
     Ref<GCancellable> cancellable{g_cancellable_new()};
     Ref<GDBusConnection> bus;
     guint watch = 0;
@@ -150,7 +144,8 @@ struct EdsCalendarStore::Impl : std::enable_shared_from_this<Impl> {
     std::map<std::pair<std::string, std::string>, Zone> zones;
     WorkItem pendingChange;
 
-    explicit Impl(EdsCalendarStore* owner) : owner(owner) {}
+    Impl(EdsCalendarStore* owner, MainQueue& queue, EdsCalendarStore::Log log)
+        : owner(owner), queue(queue), log(std::move(log)) {}
 
     ~Impl() {
         g_cancellable_cancel(cancellable.get());
@@ -175,10 +170,17 @@ struct EdsCalendarStore::Impl : std::enable_shared_from_this<Impl> {
         return p->target.lock();
     }
 
+    // Writes down why a call failed, unless it was called off; frees the error.
+    void logFailure(const std::string& what, GError*& error) {
+        if (error && !g_error_matches(error, G_IO_ERROR, G_IO_ERROR_CANCELLED))
+            log("Calendarios: " + what + ": " + error->message);
+        g_clear_error(&error);
+    }
+
     // Tells of a change once this turn of the main loop is over, however many come.
     void noteChange() {
         if (pendingChange) return;
-        pendingChange = MainQueue::shared().async([this] { owner->changed.emit(); });
+        pendingChange = queue.async([this] { owner->changed.emit(); });
     }
 
     // Watches the registry's name on the session bus, starting it when it can be started.
@@ -191,8 +193,9 @@ struct EdsCalendarStore::Impl : std::enable_shared_from_this<Impl> {
         Ref<GDBusConnection> bus(g_bus_get_finish(result, &error));
         const auto self = arrived<Impl>(data);
         if (!bus) {
-            logFailure("no hay bus de sesión", error);
-            if (self) self->answer(Presence::absent);
+            if (!self) return g_clear_error(&error);
+            self->logFailure("no hay bus de sesión", error);
+            self->answer(Presence::absent);
             return;
         }
         if (!self) return;
@@ -216,7 +219,7 @@ struct EdsCalendarStore::Impl : std::enable_shared_from_this<Impl> {
         const Presence before = std::exchange(presence, now);
         if (before == Presence::unknown) {
             for (auto& done : std::exchange(waiting, {}))
-                MainQueue::shared().post([done, granted = now == Presence::present] { done(granted); });
+                queue.post([done, granted = now == Presence::present] { done(granted); });
         }
         if (before != Presence::present && now == Presence::present) noteChange();
     }
@@ -252,10 +255,10 @@ struct EdsCalendarStore::Impl : std::enable_shared_from_this<Impl> {
         }
         self->connecting = false;
         if (!registry) {
-            logFailure("no se pudo conectar con Evolution Data Server", error);
+            self->logFailure("no se pudo conectar con Evolution Data Server", error);
             // Held by the store: the wait ends with it.
             self->registryRetry =
-                later(self->registryRetrySeconds, [store = self.get()] { store->connect(); });
+                self->later(self->registryRetrySeconds, [store = self.get()] { store->connect(); });
             return;
         }
         self->registry = std::move(registry);
@@ -269,9 +272,9 @@ struct EdsCalendarStore::Impl : std::enable_shared_from_this<Impl> {
     }
 
     // Runs `fn` after `seconds`, a wait that doubles with each use.
-    static WorkItem later(double& seconds, std::function<void()> fn) {
+    WorkItem later(double& seconds, std::function<void()> fn) {
         const double wait = std::exchange(seconds, std::min(seconds * 2, longestRetrySeconds));
-        return MainQueue::shared().after(wait, std::move(fn));
+        return queue.after(wait, std::move(fn));
     }
 
     // One client per enabled calendar.
@@ -314,9 +317,9 @@ struct EdsCalendarStore::Impl : std::enable_shared_from_this<Impl> {
         calendar->connecting = false;
         Impl* self = calendar->store;
         if (!client) {
-            logFailure("no se pudo abrir un calendario", error);
+            self->logFailure("no se pudo abrir un calendario", error);
             // Held by the calendar: the wait ends with it.
-            calendar->retry = later(calendar->retrySeconds, [again = calendar.get()] {
+            calendar->retry = self->later(calendar->retrySeconds, [again = calendar.get()] {
                 again->store->connectClient(again->shared_from_this(), noWait);
             });
             return;
@@ -329,7 +332,7 @@ struct EdsCalendarStore::Impl : std::enable_shared_from_this<Impl> {
         // Its calendar factory ended (a crash, EDS restarting): the last events stay until a
         // new client's view has loaded.
         g_signal_connect(client.get(), "backend-died", G_CALLBACK(+[](EClient*, Calendar* died) {
-                             KeyLog::write("Calendarios: un calendario dejó de responder");
+                             died->store->log("Calendarios: un calendario dejó de responder");
                              died->store->connectClient(died->shared_from_this(), noWait);
                          }),
                          calendar.get());
@@ -362,7 +365,10 @@ struct EdsCalendarStore::Impl : std::enable_shared_from_this<Impl> {
         const auto calendar = targets->first.lock();
         const auto shown = targets->second.lock();
         if (!ok) {
-            logFailure("no se pudo leer un calendario", error);
+            if (calendar)
+                calendar->store->logFailure("no se pudo leer un calendario", error);
+            else
+                g_clear_error(&error);
             return;
         }
         if (!calendar || !shown) return;
@@ -572,7 +578,10 @@ void EdsCalendarStore::Impl::expand(const std::string& calendarUid, Calendar& ca
     }
 }
 
-EdsCalendarStore::EdsCalendarStore() : impl_(std::make_shared<Impl>(this)) { impl_->start(); }
+EdsCalendarStore::EdsCalendarStore(MainQueue& queue, Log log)
+    : impl_(std::make_shared<Impl>(this, queue, std::move(log))) {
+    impl_->start();
+}
 
 EdsCalendarStore::~EdsCalendarStore() = default;
 
@@ -587,7 +596,7 @@ void EdsCalendarStore::requestFullAccess(std::function<void(bool granted)> done)
         return;
     }
     const bool granted = impl_->presence == Impl::Presence::present;
-    MainQueue::shared().post([done = std::move(done), granted] { done(granted); });
+    impl_->queue.post([done = std::move(done), granted] { done(granted); });
 }
 
 std::vector<CalendarEvent> EdsCalendarStore::events(Date start, Date end) const {

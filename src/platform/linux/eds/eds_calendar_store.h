@@ -22,10 +22,17 @@
 //
 // The identifier of an event joins its calendar's uid and its UID: one invitation stored in
 // two calendars is two events.
+//
+// It is built into the calendar module (calendar_module.h), which the program loads once its
+// island shows, so EDS's client libraries cost nothing at start-up: the store reaches the main
+// queue and the log through what it is given, never through the program's globals.
 
 #include "platform/calendar_store.h"
+#include "platform/main_queue.h"
 
+#include <functional>
 #include <memory>
+#include <string>
 
 namespace quorlix::platform {
 
@@ -34,7 +41,11 @@ public:
     // The bus name of EDS's source registry.
     static constexpr const char* registryBusName = "org.gnome.evolution.dataserver.Sources5";
 
-    EdsCalendarStore();
+    // Writes one line to the diagnostic log.
+    using Log = std::function<void(const std::string& line)>;
+
+    // Calls back on `queue`, which outlives the store.
+    EdsCalendarStore(MainQueue& queue, Log log);
     ~EdsCalendarStore() override;
 
     CalendarAuthorization authorizationStatus() const override;
