@@ -49,12 +49,13 @@ TEST(ModuleCalendarStore, AMissingOrBrokenModuleIsLoggedAndTheCalendarsAreDenied
         if (c.load == Load::now) store.load();
         if (c.load == Load::inBackground || c.load == Load::inBackgroundThenAsked) store.loadInBackground();
         // The opening's thread hands the rest to the main queue; a request does not wait for it.
-        if (c.load == Load::inBackground)
-            ASSERT_TRUE(waitFor([&] { return store.isLoaded(); }, {},
-                                [&] {
-                                    shortPause();
-                                    fake.time.advance(0);
-                                }));
+        if (c.load == Load::inBackground) {
+            ASSERT_TRUE(testing::waitFor([&] { return store.isLoaded(); }, {},
+                                         [&] {
+                                             testing::shortPause();
+                                             fake.time.advance(0);
+                                         }));
+        }
         std::optional<bool> granted;
         store.requestFullAccess([&](bool answer) { granted = answer; });
         fake.time.advance(0);
