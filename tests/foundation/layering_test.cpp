@@ -18,10 +18,20 @@ const std::vector<std::string> layers = {"platform", "ui",     "foundation", "se
                                          "island",   "window", "settings",   "app"};
 
 // Each folder of src/ and the highest layer it may include. The platform's Qt windows host
-// ui's view trees, so its Linux backends sit beside ui.
+// ui's view trees, so its Linux backends sit beside ui; the calendar module (platform/linux/eds)
+// is built on its own and sees the platform alone.
 const std::vector<std::pair<std::string, std::size_t>> folders = {
-    {"platform", 0}, {"platform/linux", 1}, {"ui", 1},     {"ui/qt", 1},    {"foundation", 2},
-    {"services", 3}, {"island", 4},         {"window", 5}, {"settings", 6}, {"app", 7},
+    {"platform", 0},
+    {"platform/linux", 1},
+    {"platform/linux/eds", 0},
+    {"ui", 1},
+    {"ui/qt", 1},
+    {"foundation", 2},
+    {"services", 3},
+    {"island", 4},
+    {"window", 5},
+    {"settings", 6},
+    {"app", 7},
 };
 
 // The "layer/..." includes of the files in `folder` that name a layer above `highest`.
