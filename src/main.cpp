@@ -99,7 +99,8 @@ int main(int argc, char** argv) {
         if (!opened.empty()) delegate.openURLs(opened);
         // The backends the island does not need load once the event loop runs, the island shown.
         quorlix::platform::MainQueue::shared().post([&backends] { backends.loadDeferred(); });
-        status = QApplication::exec();
+        // A signal that came while starting asks to quit as one that comes later does.
+        if (!quorlix::platform::terminationRequested()) status = QApplication::exec();
         instance.onOpenURLs = nullptr;
         instance.onReopen = nullptr;
     }

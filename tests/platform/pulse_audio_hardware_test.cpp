@@ -109,6 +109,28 @@ TEST_F(PulseAudioHardwareTest, FollowsTheDefaultSinkItsVolumeAndMute) {
     EXPECT_EQ(outputChanges[1].id, a.id);
 }
 
+// Made before the island shows, the backend reads the server only when first used: what the
+// server became meanwhile is what the service starts from, and changes follow from there.
+TEST_F(PulseAudioHardwareTest, ReadsTheServerAsItIsWhenFirstUsed) {
+    PulseAudioHardware audio;
+    ASSERT_TRUE(pactl("set-sink-volume a 30%"));
+    ASSERT_TRUE(pactl("set-sink-mute a 1"));
+
+    VolumeService volume(&audio);
+    volume.start();
+    EXPECT_TRUE(audio.isReady());
+    ASSERT_TRUE(volume.currentOutput->has_value());
+    EXPECT_EQ(volume.currentOutput.get()->name, "Altavoces");
+    EXPECT_NEAR(volume.level.get(), 0.30f, 0.001f);
+    EXPECT_TRUE(volume.muted.get());
+
+    std::vector<float> levels;
+    volume.onChange = [&](float level, bool) { levels.push_back(level); };
+    ASSERT_TRUE(pactl("set-sink-volume a 60%"));
+    ASSERT_TRUE(waitUntil([&] { return !levels.empty(); }));
+    EXPECT_NEAR(levels.back(), 0.60f, 0.001f);
+}
+
 // The one event stream playing: its line of "pactl list sink-inputs", from "Sink:" on.
 std::optional<std::string> playingEventSound() {
     const auto list = PrivatePulseServer::pactl("list sink-inputs");

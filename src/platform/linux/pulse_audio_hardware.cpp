@@ -448,12 +448,17 @@ struct PulseAudioHardware::State {
     }
 };
 
-PulseAudioHardware::PulseAudioHardware(double startTimeout) : state_(std::make_unique<State>()) {
+PulseAudioHardware::PulseAudioHardware(double startTimeout)
+    : state_(std::make_unique<State>()), startTimeout_(startTimeout) {}
+
+PulseAudioHardware::State& PulseAudioHardware::state() const {
+    if (started_) return *state_;
+    started_ = true;
     state_->connect();
     // The first state is awaited on the loop the events will come through later.
     bool timedOut = false;
     const guint timer = g_timeout_add(
-        guint(std::max(startTimeout, 0.0) * 1000),
+        guint(std::max(startTimeout_, 0.0) * 1000),
         [](gpointer flag) -> gboolean {
             *static_cast<bool*>(flag) = true;
             return G_SOURCE_REMOVE;
@@ -462,96 +467,97 @@ PulseAudioHardware::PulseAudioHardware(double startTimeout) : state_(std::make_u
     while (!state_->settled && !timedOut) g_main_context_iteration(nullptr, TRUE);
     if (!timedOut) g_source_remove(timer);
     state_->settled = true;
+    return *state_;
 }
 
 PulseAudioHardware::~PulseAudioHardware() = default;
 
-bool PulseAudioHardware::isReady() const { return state_->ready; }
+bool PulseAudioHardware::isReady() const { return state().ready; }
 
 std::optional<AudioDeviceID> PulseAudioHardware::defaultOutputDevice() const {
-    return state_->defaultOutput();
+    return state().defaultOutput();
 }
 
-std::optional<AudioDeviceID> PulseAudioHardware::defaultInputDevice() const { return state_->defaultInput(); }
+std::optional<AudioDeviceID> PulseAudioHardware::defaultInputDevice() const { return state().defaultInput(); }
 
 std::optional<std::vector<AudioDeviceID>> PulseAudioHardware::devices() const {
-    if (!state_->ready) return std::nullopt;
+    if (!state().ready) return std::nullopt;
     std::vector<AudioDeviceID> ids;
-    for (const auto& entry : state_->sinks)
+    for (const auto& entry : state().sinks)
         if (const auto id = sinkID(entry.first)) ids.push_back(*id);
-    for (const auto& entry : state_->sources)
+    for (const auto& entry : state().sources)
         if (const auto id = sourceID(entry.first)) ids.push_back(*id);
     return ids;
 }
 
 std::optional<std::size_t> PulseAudioHardware::outputStreamCount(AudioDeviceID device) const {
-    if (state_->sink(device)) return 1;
-    if (state_->source(device)) return 0;
+    if (state().sink(device)) return 1;
+    if (state().source(device)) return 0;
     return std::nullopt;
 }
 
 std::optional<std::string> PulseAudioHardware::name(AudioDeviceID device) const {
-    if (const auto* s = state_->sink(device)) return s->description;
-    if (const auto* s = state_->source(device)) return s->description;
+    if (const auto* s = state().sink(device)) return s->description;
+    if (const auto* s = state().source(device)) return s->description;
     return std::nullopt;
 }
 
 std::optional<std::uint32_t> PulseAudioHardware::transport(AudioDeviceID device) const {
-    if (const auto* s = state_->sink(device)) return s->transport;
-    if (const auto* s = state_->source(device)) return s->transport;
+    if (const auto* s = state().sink(device)) return s->transport;
+    if (const auto* s = state().source(device)) return s->transport;
     return std::nullopt;
 }
 
 std::optional<float> PulseAudioHardware::volume(AudioDeviceID device) const {
-    const auto* s = state_->sink(device);
+    const auto* s = state().sink(device);
     if (!s || !pa_cvolume_valid(&s->volume)) return std::nullopt;
     return s->level();
 }
 
-bool PulseAudioHardware::hasMute(AudioDeviceID device) const { return state_->sink(device) != nullptr; }
+bool PulseAudioHardware::hasMute(AudioDeviceID device) const { return state().sink(device) != nullptr; }
 
 std::optional<bool> PulseAudioHardware::isMuted(AudioDeviceID device) const {
-    if (const auto* s = state_->sink(device)) return s->muted;
+    if (const auto* s = state().sink(device)) return s->muted;
     return std::nullopt;
 }
 
 std::optional<bool> PulseAudioHardware::isRunningSomewhere(AudioDeviceID device) const {
-    if (const auto* s = state_->sink(device)) return s->running;
-    if (const auto* s = state_->source(device)) return s->running;
+    if (const auto* s = state().sink(device)) return s->running;
+    if (const auto* s = state().source(device)) return s->running;
     return std::nullopt;
 }
 
 bool PulseAudioHardware::setVolume(AudioDeviceID device, float value) {
-    const auto* s = state_->sink(device);
+    const auto* s = state().sink(device);
     if (!s || !pa_cvolume_valid(&s->volume) || std::isnan(value)) return false;
     // Scaling every channel by the same factor keeps the balance between them.
     pa_cvolume volume = s->volume;
     const auto target = pa_volume_t(std::lround(double(std::clamp(value, 0.0f, 1.0f)) * PA_VOLUME_NORM));
     pa_cvolume_scale(&volume, target);
-    const Operation operation(pa_context_set_sink_volume_by_index(state_->context.get(), pulseIndex(device),
+    const Operation operation(pa_context_set_sink_volume_by_index(state().context.get(), pulseIndex(device),
                                                                   &volume, nullptr, nullptr));
     return operation != nullptr;
 }
 
 bool PulseAudioHardware::setMuted(AudioDeviceID device, bool muted) {
-    if (!state_->sink(device)) return false;
-    const Operation operation(pa_context_set_sink_mute_by_index(state_->context.get(), pulseIndex(device),
+    if (!state().sink(device)) return false;
+    const Operation operation(pa_context_set_sink_mute_by_index(state().context.get(), pulseIndex(device),
                                                                 muted, nullptr, nullptr));
     return operation != nullptr;
 }
 
 bool PulseAudioHardware::setDefaultOutputDevice(AudioDeviceID device) {
-    const auto* s = state_->sink(device);
+    const auto* s = state().sink(device);
     if (!s) return false;
     const Operation operation(
-        pa_context_set_default_sink(state_->context.get(), s->name.c_str(), nullptr, nullptr));
+        pa_context_set_default_sink(state().context.get(), s->name.c_str(), nullptr, nullptr));
     return operation != nullptr;
 }
 
 bool PulseAudioHardware::setDefaultSystemOutputDevice(AudioDeviceID device) {
-    const auto* s = state_->sink(device);
+    const auto* s = state().sink(device);
     if (!s) return false;
-    return state_->writeEventSoundsDevice(s->name);
+    return state().writeEventSoundsDevice(s->name);
 }
 
 Subscription PulseAudioHardware::listen(AudioProperty property, std::function<void()> changed) {
@@ -561,8 +567,8 @@ Subscription PulseAudioHardware::listen(AudioProperty property, std::function<vo
 Subscription PulseAudioHardware::listen(AudioDeviceID device, AudioProperty property,
                                         std::function<void()> changed) {
     // Device properties need a device this server has; the system's need none.
-    if (device != 0 && !state_->sink(device) && !state_->source(device)) return {};
-    return state_->listeners.add({device, property}, std::move(changed));
+    if (device != 0 && !state().sink(device) && !state().source(device)) return {};
+    return state().listeners.add({device, property}, std::move(changed));
 }
 
 }  // namespace quorlix::platform

@@ -36,9 +36,10 @@ std::uint32_t transportFor(const PulseDeviceTraits& traits);
 
 class PulseAudioHardware final : public AudioHardware {
 public:
-    // Connects to the server the environment names, and waits at most `startTimeout`
-    // seconds for its first state, so that the readings taken at start-up are real ones.
-    // Without a server it returns at once and keeps trying in the background.
+    // Connects to the server the environment names when first used (a reading, a change or a
+    // listener), and then waits at most `startTimeout` seconds for its first state, so that the
+    // first readings are real ones. Without a server it goes on at once and keeps trying in the
+    // background.
     explicit PulseAudioHardware(double startTimeout = 2.0);
     ~PulseAudioHardware() override;
 
@@ -67,7 +68,12 @@ public:
 
 private:
     struct State;
+    // Connected and with its first state once this returns (or the wait timed out).
+    State& state() const;
+
     std::unique_ptr<State> state_;
+    double startTimeout_;
+    mutable bool started_ = false;
 };
 
 }  // namespace quorlix::platform

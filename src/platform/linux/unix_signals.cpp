@@ -2,16 +2,20 @@
 
 #include <QCoreApplication>
 #include <QSocketNotifier>
+#include <QThread>
 
-#include <csignal>
 #include <fcntl.h>
 #include <sys/socket.h>
 #include <unistd.h>
+#include <csignal>
 
 namespace quorlix::platform {
 
 namespace {
 int signalPipe[2] = {-1, -1};
+// A signal read before the event loop ran (a backend waiting on the loop during start-up):
+// quitting then would be forgotten once the loop starts.
+bool requestedEarly = false;
 
 void onSignal(int) {
     const char byte = 1;
@@ -28,7 +32,10 @@ void quitOnTerminationSignals() {
     QObject::connect(notifier, &QSocketNotifier::activated, [] {
         char buf[16];
         [[maybe_unused]] const auto n = ::read(signalPipe[0], buf, sizeof buf);
-        QCoreApplication::quit();
+        if (QThread::currentThread()->loopLevel() == 0)
+            requestedEarly = true;
+        else
+            QCoreApplication::quit();
     });
 
     struct sigaction action {};
@@ -38,5 +45,7 @@ void quitOnTerminationSignals() {
     ::sigaction(SIGINT, &action, nullptr);
     ::sigaction(SIGTERM, &action, nullptr);
 }
+
+bool terminationRequested() { return requestedEarly; }
 
 }  // namespace quorlix::platform

@@ -5,5 +5,7 @@
 namespace quorlix::platform {
 
 void quitOnTerminationSignals();
+// A signal came before the event loop ran: quit instead of running it.
+bool terminationRequested();
 
 }  // namespace quorlix::platform
