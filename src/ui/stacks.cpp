@@ -25,6 +25,10 @@ public:
     SpacerElement(const BuildScope& scope, std::optional<double> minLength)
         : Element(scope, "Spacer"), explicitMin_(minLength) {}
     bool isSpacer() const override { return true; }
+    bool sameAs(const Element& old) const override {
+        const auto& o = sameType<SpacerElement>(old);
+        return explicitMin_ == o.explicitMin_ && axis_ == o.axis_ && min_ == o.min_;
+    }
     void configureSpacer(Axis axis, double stackSpacing) override {
         axis_ = axis;
         min_ = explicitMin_.value_or(stackSpacing);
@@ -62,6 +66,11 @@ public:
     void childrenReplaced() override { configureChildren(); }
     bool holdsGroup() const override { return holdsGroup_; }
     bool holdsGroup_ = false;
+    bool sameAs(const Element& old) const override {
+        const auto& o = sameType<StackElement>(old);
+        return axis_ == o.axis_ && alignment_ == o.alignment_ && spacing_ == o.spacing_ &&
+               holdsGroup_ == o.holdsGroup_;
+    }
 
     std::optional<double> baseline(const ProposedSize& p, bool last) override {
         const Arrangement a = arrange(p);
@@ -224,6 +233,9 @@ private:
 class ZStackElement final : public Element {
 public:
     ZStackElement(const BuildScope& scope, Alignment alignment) : Element(scope, "ZStack"), alignment_(alignment) {}
+    bool sameAs(const Element& old) const override {
+        return alignment_ == sameType<ZStackElement>(old).alignment_;
+    }
 
 protected:
     Size measure(const ProposedSize& p) override {

@@ -5,30 +5,11 @@
 #include "live_test_support.h"
 
 #include <random>
-#include <sstream>
 
 namespace quorlix::ui {
 namespace {
 
-// Everything a display list says, one item a line, children indented.
-void dump(const DisplayItem& i, std::ostringstream& out, int depth = 0) {
-    out << std::string(static_cast<std::size_t>(depth), ' ') << i.role << ' ' << i.identity.value << ' '
-        << i.frame.x() << ',' << i.frame.y() << ',' << i.frame.width() << ',' << i.frame.height() << " k"
-        << static_cast<int>(i.kind) << " o" << i.opacity;
-    for (const auto& r : i.runs) out << " [" << r.text << ' ' << r.origin.x << ',' << r.origin.y << ']';
-    if (i.fill) out << " fill" << i.fill->color.r << ',' << i.fill->color.a;
-    if (!i.path.isEmpty()) out << " path" << i.path.controlBounds().width();
-    if (i.clip) out << " clip" << i.clip->controlBounds().width();
-    if (i.explicitId) out << " id" << *i.explicitId;
-    out << '\n';
-    for (const auto& c : i.children) dump(c, out, depth + 1);
-}
-
-std::string dumped(const DisplayItem& list) {
-    std::ostringstream out;
-    dump(list, out);
-    return out.str();
-}
+using testing::dumped;
 
 struct Knobs : ObservableObject {
     Published<std::string> title{this, "Música"};
