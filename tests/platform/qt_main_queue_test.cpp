@@ -4,6 +4,8 @@
 
 #include <QElapsedTimer>
 
+#include <dirent.h>
+
 #include <gtest/gtest.h>
 
 #include <string>
@@ -57,6 +59,40 @@ TEST(QtMainQueue, UptimeWaitsFireOnTheEventLoop) {
     ASSERT_TRUE(testing::waitUntil([&] { return firedAt >= 0; }));
     EXPECT_GE(firedAt, 60);
     EXPECT_FALSE(cancelledRan);
+}
+
+int openDescriptors() {
+    int count = 0;
+    if (DIR* dir = ::opendir("/proc/self/fd")) {
+        while (::readdir(dir)) ++count;
+        ::closedir(dir);
+    }
+    return count;
+}
+
+// A countdown paused and resumed, a hide put off again and again: each cancelled wait gives its
+// timer (a descriptor for uptime waits) and what its work holds back at once, so a flood of them
+// cannot use up the process's descriptors or memory.
+TEST(QtMainQueue, CancelledWaitsGiveTheirTimersBackAtOnce) {
+    testing::qtApplication();
+    QtMainQueue queue;
+    using Schedule = WorkItem (QtMainQueue::*)(double, std::function<void()>);
+    for (const Schedule schedule : {Schedule(&MainQueue::after), Schedule(&MainQueue::afterUptime)}) {
+        const int before = openDescriptors();
+        const auto held = std::make_shared<int>(0);
+        int ran = 0;
+        WorkItem wait;
+        for (int i = 0; i < 3000; ++i) wait = (queue.*schedule)(3600, [&ran, held] { ++ran; });
+        wait.cancel();
+        EXPECT_LT(openDescriptors(), before + 10);
+        EXPECT_EQ(held.use_count(), 1);
+        wait = (queue.*schedule)(0.01, [&ran, held] { ++ran; });
+        ASSERT_TRUE(testing::waitUntil([&] { return ran > 0; }));
+        EXPECT_EQ(ran, 1);
+        // Cancelled after it fired: nothing is given back twice.
+        wait.cancel();
+        EXPECT_LT(openDescriptors(), before + 10);
+    }
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QMetaObject>
+#include <QPointer>
 #include <QSocketNotifier>
 #include <QTimer>
 
@@ -24,7 +25,19 @@ void QtMainQueue::schedule(double seconds, std::shared_ptr<Job> job) {
         return;
     }
     const auto ms = static_cast<int>(std::min(std::ceil(seconds * 1000.0), 2147483647.0));
-    QTimer::singleShot(ms, Qt::PreciseTimer, receiver_, [job] { job->run(); });
+    // Delays are asked for on the main thread only, so a cancel may free the timer (and what
+    // the work holds) at once rather than when it would have been due.
+    auto* timer = new QTimer(receiver_);
+    timer->setSingleShot(true);
+    timer->setTimerType(Qt::PreciseTimer);
+    const QPointer<QTimer> wait(timer);
+    job->release = [wait] { delete wait.data(); };
+    QObject::connect(timer, &QTimer::timeout, receiver_, [timer, job] {
+        timer->deleteLater();
+        job->release = nullptr;
+        job->run();
+    });
+    timer->start(ms);
 }
 
 }  // namespace quorlix::platform
@@ -48,13 +61,18 @@ void QtMainQueue::scheduleUptime(double seconds, std::shared_ptr<Job> job) {
         schedule(seconds, std::move(job));
         return;
     }
+    // The wait owns its descriptor: it goes when the wait fires, is cancelled, or the queue goes.
     auto* notifier = new QSocketNotifier(fd, QSocketNotifier::Read, receiver_);
+    QObject::connect(notifier, &QObject::destroyed, [fd] { ::close(fd); });
+    const QPointer<QSocketNotifier> wait(notifier);
+    // Never called from this notifier's own signal: firing drops the release before the job runs.
+    job->release = [wait] { delete wait.data(); };
     QObject::connect(notifier, &QSocketNotifier::activated, receiver_, [notifier, fd, job] {
         std::uint64_t expirations = 0;
         [[maybe_unused]] const auto n = ::read(fd, &expirations, sizeof expirations);
         notifier->setEnabled(false);
         notifier->deleteLater();
-        ::close(fd);
+        job->release = nullptr;
         job->run();
     });
 }
