@@ -389,6 +389,7 @@ const std::shared_ptr<const void>* PreferenceValues::find(const PreferenceKeyBas
 }
 
 Rect GeometryProxy::operator[](const Anchor& anchor) const {
+    notePlaceRead();
     const auto mine = frame_.lock();
     const auto theirs = anchor.frame.lock();
     if (!mine || !theirs || mine != theirs || !anchor.element || !element_) return {};
@@ -396,6 +397,7 @@ Rect GeometryProxy::operator[](const Anchor& anchor) const {
 }
 
 Rect GeometryProxy::frame(CoordinateSpace space) const {
+    if (space != CoordinateSpace::local) notePlaceRead();
     if (space == CoordinateSpace::local || !element_ || frame_.expired()) return {{0, 0}, size_};
     return element_->toRoot().mapBounds({{0, 0}, size_});
 }

@@ -392,9 +392,11 @@ class GeometryReaderElement final : public Element {
 public:
     GeometryReaderElement(const BuildScope& scope, std::function<View(const GeometryProxy&)> content)
         : Element(scope, "GeometryReader"), scope_(scope), content_(std::move(content)) {}
-    // Its content may read where it stands, and anchors from anywhere in the tree.
-    bool placesAtEveryRender() const override { return true; }
-    bool buildsAgainAtEveryRender(const Element&) const override { return true; }
+    // Content that reads where the reader stands, or anchors from anywhere in the tree, is built
+    // again at every render. Content that read only the size is kept while the size stays: the
+    // views inside it are then built again by themselves, as anywhere else.
+    bool placesAtEveryRender() const override { return *placeRead_; }
+    bool buildsAgainAtEveryRender(const Element&) const override { return *placeRead_; }
     void collectKeys(std::vector<std::uint64_t>& out) const override {
         Element::collectKeys(out);
         out.insert(out.end(), contentKeys_.begin(), contentKeys_.end());
@@ -403,6 +405,11 @@ public:
 protected:
     Size measure(const ProposedSize& p) override { return p.replacingUnspecified({10, 10}); }
     void placeChildren(Size size) override {
+        if (!*placeRead_ && !children.empty() && size == builtFor_) {
+            Element* c = children.front().get();
+            c->place({{0, 0}, c->sizeThatFits(size)});
+            return;
+        }
         // The content depends on the size, so it is built only now that the size is known; the
         // content of the last render goes, with what it used.
         if (services) {
@@ -411,7 +418,10 @@ protected:
         }
         children.clear();
         contentKeys_.clear();
-        const View view = content_(GeometryProxy(this, size, services ? services->frame : nullptr));
+        builtFor_ = size;
+        *placeRead_ = false;
+        const View view =
+            content_(GeometryProxy(this, size, services ? services->frame : nullptr, placeRead_));
         const BuildingFor building(services, owner, &contentKeys_);
         Element* c = add(buildElement(view.node(), scope_.child(1).withAnimation(currentAnimation())));
         const Size s = c->sizeThatFits(size);
@@ -422,6 +432,10 @@ private:
     BuildScope scope_;
     std::function<View(const GeometryProxy&)> content_;
     std::unordered_set<std::uint64_t> contentKeys_;
+    // Whether the content asked where the reader stands (true until it is first built, so the
+    // elements around it place it at every render).
+    std::shared_ptr<bool> placeRead_ = std::make_shared<bool>(true);
+    Size builtFor_;
 };
 
 class GeometryReaderNode final : public Node {

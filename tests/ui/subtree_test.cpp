@@ -216,6 +216,77 @@ TEST(Subtree, AViewStandingForSeveralElementsFollowsTheirNumber) {
     }
 }
 
+TEST(Subtree, AGeometryReaderKeepsContentThatReadOnlyItsSize) {
+    // Inside a reader, a timeline's entry or a view's state builds only what asked, unless the
+    // content reads where the reader stands: then the reader builds it all again each render.
+    struct Tapped {
+        State<int>* handle;
+        View body(Context& ctx) const {
+            auto n = ctx.state<int>(0);
+            *handle = n;
+            return Text("toques " + std::to_string(n.get()));
+        }
+    };
+    struct Screen {
+        bool readsPlace;
+        int* built;
+        int* ticks;
+        State<int>* taps;
+        View body(Context&) const {
+            return GeometryReader([*this](const GeometryProxy& g) {
+                ++*built;
+                const double x = readsPlace ? g.frame(CoordinateSpace::global).x() : 0;
+                return VStack({
+                    Text("ancho " + std::to_string(static_cast<int>(g.size().width + x))),
+                    Tapped{taps},
+                    TimelineView(TimelineSchedule::periodic(Date(0), 1),
+                                 [ticks = ticks](const TimelineContext& t) {
+                                     ++*ticks;
+                                     return Text("s" +
+                                                 std::to_string(static_cast<long>(t.date.secondsSince1970)));
+                                 }),
+                });
+            });
+        }
+    };
+    for (const bool readsPlace : {false, true}) {
+        SCOPED_TRACE(readsPlace ? "reads its place" : "reads its size");
+        fakes::VirtualTime time;
+        fakes::FixedFontEngine fonts;
+        int built = 0, ticks = 0;
+        State<int> taps;
+        ViewHost host(fonts, View(Screen{readsPlace, &built, &ticks, &taps}), {200, 100});
+        host.render();
+        const int first = built;
+        const auto whole = [&] {
+            std::ostringstream parts, all;
+            dump(host.graph().displayList(), parts);
+            host.setEnvironment({});
+            host.render();
+            dump(host.graph().displayList(), all);
+            return std::pair(parts.str(), all.str());
+        };
+
+        time.advance(1);
+        EXPECT_EQ(ticks, 2);
+        taps = 3;
+        time.runPending();
+        EXPECT_NE(host.displayList().findText("toques 3"), nullptr);
+        if (readsPlace) {
+            EXPECT_EQ(built, first + 2);
+        } else {
+            EXPECT_EQ(built, first);
+            EXPECT_EQ(host.graph().evaluatedViews(), 1u);
+        }
+        const auto [parts, all] = whole();
+        EXPECT_EQ(parts, all);
+        // Another size builds the content again, for it.
+        host.setSize({150, 100});
+        time.runPending();
+        EXPECT_NE(host.displayList().findText("ancho 150"), nullptr);
+    }
+}
+
 TEST(Subtree, StateOfAViewThatLeftIsForgottenWhenItComesBack) {
     // A view's state lives as long as its identity stays in the tree, renders of parts included.
     struct Inner {
