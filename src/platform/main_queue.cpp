@@ -14,6 +14,14 @@ void Job::run() {
     if (fn) fn();
 }
 
+void Job::cancel() {
+    if (cancelled.exchange(true) || finished.load()) return;
+    if (auto give = std::move(release)) {
+        release = nullptr;
+        give();
+    }
+}
+
 namespace {
 MainQueue* installedQueue = nullptr;
 }

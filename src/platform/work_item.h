@@ -25,10 +25,15 @@ struct Job {
     std::function<void()> body;
     std::atomic<bool> cancelled{false};
     std::atomic<bool> finished{false};
+    // Set by a queue that holds something for the wait (a timer descriptor): given back at
+    // once when the work is cancelled, rather than when it would have been due. Only for
+    // work cancelled on the thread the queue serves.
+    std::function<void()> release;
 
     explicit Job(std::function<void()> fn) : body(std::move(fn)) {}
     // Runs the body once, unless cancelled. Queues call this on the thread they serve.
     void run();
+    void cancel();
 };
 
 class WorkItem {
@@ -48,7 +53,7 @@ public:
     ~WorkItem() { cancel(); }
 
     void cancel() {
-        if (job_) job_->cancelled = true;
+        if (job_) job_->cancel();
         job_.reset();
     }
     // Lets the work run even though this handle goes away.

@@ -4,6 +4,8 @@
 
 #include <QElapsedTimer>
 
+#include <dirent.h>
+
 #include <gtest/gtest.h>
 
 #include <string>
@@ -57,6 +59,33 @@ TEST(QtMainQueue, UptimeWaitsFireOnTheEventLoop) {
     ASSERT_TRUE(testing::waitUntil([&] { return firedAt >= 0; }));
     EXPECT_GE(firedAt, 60);
     EXPECT_FALSE(cancelledRan);
+}
+
+int openDescriptors() {
+    int count = 0;
+    if (DIR* dir = ::opendir("/proc/self/fd")) {
+        while (::readdir(dir)) ++count;
+        ::closedir(dir);
+    }
+    return count;
+}
+
+// A countdown paused and resumed, a hide put off again and again: each cancelled wait gives its
+// timer back at once, so a flood of them cannot use up the process's descriptors.
+TEST(QtMainQueue, CancelledUptimeWaitsGiveTheirTimersBackAtOnce) {
+    testing::qtApplication();
+    QtMainQueue queue;
+    const int before = openDescriptors();
+    int ran = 0;
+    WorkItem wait;
+    for (int i = 0; i < 3000; ++i) wait = queue.afterUptime(3600, [&] { ++ran; });
+    EXPECT_LT(openDescriptors(), before + 10);
+    wait = queue.afterUptime(0.01, [&] { ++ran; });
+    ASSERT_TRUE(testing::waitUntil([&] { return ran > 0; }));
+    EXPECT_EQ(ran, 1);
+    // One fired, one cancelled after it fired: nothing is given back twice.
+    wait.cancel();
+    EXPECT_LT(openDescriptors(), before + 10);
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QMetaObject>
+#include <QPointer>
 #include <QSocketNotifier>
 #include <QTimer>
 
@@ -48,13 +49,18 @@ void QtMainQueue::scheduleUptime(double seconds, std::shared_ptr<Job> job) {
         schedule(seconds, std::move(job));
         return;
     }
+    // The wait owns its descriptor: it goes when the wait fires, is cancelled, or the queue goes.
     auto* notifier = new QSocketNotifier(fd, QSocketNotifier::Read, receiver_);
+    QObject::connect(notifier, &QObject::destroyed, [fd] { ::close(fd); });
+    const QPointer<QSocketNotifier> wait(notifier);
+    // Never called from this notifier's own signal: firing drops the release before the job runs.
+    job->release = [wait] { delete wait.data(); };
     QObject::connect(notifier, &QSocketNotifier::activated, receiver_, [notifier, fd, job] {
         std::uint64_t expirations = 0;
         [[maybe_unused]] const auto n = ::read(fd, &expirations, sizeof expirations);
         notifier->setEnabled(false);
         notifier->deleteLater();
-        ::close(fd);
+        job->release = nullptr;
         job->run();
     });
 }
