@@ -71,21 +71,28 @@ int openDescriptors() {
 }
 
 // A countdown paused and resumed, a hide put off again and again: each cancelled wait gives its
-// timer back at once, so a flood of them cannot use up the process's descriptors.
-TEST(QtMainQueue, CancelledUptimeWaitsGiveTheirTimersBackAtOnce) {
+// timer (a descriptor for uptime waits) and what its work holds back at once, so a flood of them
+// cannot use up the process's descriptors or memory.
+TEST(QtMainQueue, CancelledWaitsGiveTheirTimersBackAtOnce) {
     testing::qtApplication();
     QtMainQueue queue;
-    const int before = openDescriptors();
-    int ran = 0;
-    WorkItem wait;
-    for (int i = 0; i < 3000; ++i) wait = queue.afterUptime(3600, [&] { ++ran; });
-    EXPECT_LT(openDescriptors(), before + 10);
-    wait = queue.afterUptime(0.01, [&] { ++ran; });
-    ASSERT_TRUE(testing::waitUntil([&] { return ran > 0; }));
-    EXPECT_EQ(ran, 1);
-    // One fired, one cancelled after it fired: nothing is given back twice.
-    wait.cancel();
-    EXPECT_LT(openDescriptors(), before + 10);
+    using Schedule = WorkItem (QtMainQueue::*)(double, std::function<void()>);
+    for (const Schedule schedule : {Schedule(&MainQueue::after), Schedule(&MainQueue::afterUptime)}) {
+        const int before = openDescriptors();
+        const auto held = std::make_shared<int>(0);
+        int ran = 0;
+        WorkItem wait;
+        for (int i = 0; i < 3000; ++i) wait = (queue.*schedule)(3600, [&ran, held] { ++ran; });
+        wait.cancel();
+        EXPECT_LT(openDescriptors(), before + 10);
+        EXPECT_EQ(held.use_count(), 1);
+        wait = (queue.*schedule)(0.01, [&ran, held] { ++ran; });
+        ASSERT_TRUE(testing::waitUntil([&] { return ran > 0; }));
+        EXPECT_EQ(ran, 1);
+        // Cancelled after it fired: nothing is given back twice.
+        wait.cancel();
+        EXPECT_LT(openDescriptors(), before + 10);
+    }
 }
 
 }  // namespace

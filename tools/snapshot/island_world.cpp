@@ -148,17 +148,9 @@ public:
     }
 };
 
-// Work the services leave for later never runs: a scene is drawn as things stand.
-class IdleQueue final : public platform::MainQueue {
-protected:
-    void schedule(double, std::shared_ptr<platform::Job>) override {}
-    void scheduleUptime(double, std::shared_ptr<platform::Job>) override {}
-};
-
 }  // namespace
 
 struct IslandWorld::Backends {
-    IdleQueue queue;
     SceneAudio audio;
     ScenePlayers players;
     SilentScripts scriptHost;
@@ -169,10 +161,12 @@ struct IslandWorld::Backends {
     std::unique_ptr<VolumeService> volume;
 
     Backends() {
-        // The views reach the workspace through the installed platform (the tray's icons).
+        // The views reach the workspace through the installed platform (the tray's icons). The
+        // services defer their work onto the scene's own queue, as the views do, whichever scene
+        // first makes the world.
         platform::Platform current = platform::installed();
         current.workspace = &workspace;
-        current.mainQueue = &queue;
+        current.mainQueue = &platform::MainQueue::shared();
         platform::install(current);
         platform.playerNotifications = &players;
         platform.scriptHost = &scriptHost;

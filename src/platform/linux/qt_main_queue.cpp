@@ -25,7 +25,19 @@ void QtMainQueue::schedule(double seconds, std::shared_ptr<Job> job) {
         return;
     }
     const auto ms = static_cast<int>(std::min(std::ceil(seconds * 1000.0), 2147483647.0));
-    QTimer::singleShot(ms, Qt::PreciseTimer, receiver_, [job] { job->run(); });
+    // Delays are asked for on the main thread only, so a cancel may free the timer (and what
+    // the work holds) at once rather than when it would have been due.
+    auto* timer = new QTimer(receiver_);
+    timer->setSingleShot(true);
+    timer->setTimerType(Qt::PreciseTimer);
+    const QPointer<QTimer> wait(timer);
+    job->release = [wait] { delete wait.data(); };
+    QObject::connect(timer, &QTimer::timeout, receiver_, [timer, job] {
+        timer->deleteLater();
+        job->release = nullptr;
+        job->run();
+    });
+    timer->start(ms);
 }
 
 }  // namespace quorlix::platform
