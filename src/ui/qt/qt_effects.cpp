@@ -593,6 +593,10 @@ std::uint64_t shadowKey(const Path& outline, const QRect& area, QSize size, cons
                static_cast<std::uint64_t>(shadow.color.rgba64()) ^ static_cast<std::uint64_t>(factor) << 60);
 }
 
+// Rows drawn at once: Qt spreads a fill or an image more than a few dozen rows tall over its
+// thread pool, and waking its threads costs more than it saves for the small parts drawn here.
+constexpr int shadowBand = 64;
+
 // The shadow of `outline` over `area`, `size` pixels: rasterised straight at the reduced size
 // (coverage there is the block average), blurred there and scaled back up.
 QImage renderedShadow(const Path& outline, const QRect& area, QSize size, const OutlineShadow& shadow,
@@ -613,7 +617,12 @@ QImage renderedShadow(const Path& outline, const QRect& area, QSize size, const 
     full.fill(Qt::transparent);
     QPainter p(&full);
     p.setRenderHint(QPainter::SmoothPixmapTransform);
-    p.drawImage(QRectF(0, 0, w * factor, h * factor), small);
+    // In bands of rows, as the pieces are drawn: a shadow that changes at every frame (an
+    // outline in a spring) is made at every frame, and Qt would hand a taller scale to its pool.
+    for (int top = 0; top < size.height(); top += shadowBand) {
+        p.setClipRect(QRect(0, top, size.width(), std::min(shadowBand, size.height() - top)));
+        p.drawImage(QRectF(0, 0, w * factor, h * factor), small);
+    }
     return full;
 }
 
@@ -639,10 +648,9 @@ void drawPiece(QPainter& painter, const QImage& image, const Piece& x, const Pie
         parts = std::move(left);
     }
     for (const QRect& r : parts) {
-        // Bands short enough that the drawing stays on this thread (Qt spreads taller
-        // ones over its pool, which costs more than it saves on a busy core).
-        for (int top = r.top(); top <= r.bottom(); top += 64) {
-            const int rows = std::min(64, r.bottom() + 1 - top);
+        // Bands short enough that the drawing stays on this thread.
+        for (int top = r.top(); top <= r.bottom(); top += shadowBand) {
+            const int rows = std::min(shadowBand, r.bottom() + 1 - top);
             const QRect band(r.left(), top, r.width(), rows);
             if (!meetsPainted(painted, band)) continue;
             const QRect source(x.length == 1 ? x.source : x.source + band.left() - x.target,
