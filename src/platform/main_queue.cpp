@@ -57,6 +57,8 @@ MainQueue& MainQueue::shared() {
     return *installedQueue;
 }
 
+MainQueue* MainQueue::installed() { return installedQueue; }
+
 void MainQueue::install(MainQueue* queue) { installedQueue = queue; }
 
 }  // namespace quorlix::platform

@@ -31,6 +31,8 @@ public:
 
     // The process-wide queue, installed at start-up (see platform.h).
     static MainQueue& shared();
+    // The installed queue, or null before one is.
+    static MainQueue* installed();
     static void install(MainQueue* queue);
 
 protected:

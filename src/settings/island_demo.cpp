@@ -21,18 +21,21 @@ View IslandDemo::island(bool open) {
                                        UnitPoint::topLeading, UnitPoint::bottomTrailing))
                   .frame({.width = artwork, .height = artwork})};
     // Placeholder lines of a title and an artist, there only while open.
-    if (open)
-        row.push_back(VStack({.alignment = HorizontalAlignment::leading, .spacing = 5},
-                             {
-                                 Capsule(RoundedCornerStyle::continuous)
-                                     .fill(Color::white.opacity(0.9))
-                                     .frame({.width = 110, .height = 7}),
-                                 Capsule(RoundedCornerStyle::continuous)
-                                     .fill(Color::white.opacity(0.45))
-                                     .frame({.width = 70, .height = 6}),
-                             })
-                          .transition(AnyTransition::opacity())
-                          .id("demo.lines"));
+    // Their place stays in the row while closed (as an empty view), so what follows keeps its
+    // place too: the equalizer moves and grows with the spring rather than fading out where it
+    // stood while another fades in.
+    row.push_back(!open ? View(EmptyView())
+                        : VStack({.alignment = HorizontalAlignment::leading, .spacing = 5},
+                                 {
+                                     Capsule(RoundedCornerStyle::continuous)
+                                         .fill(Color::white.opacity(0.9))
+                                         .frame({.width = 110, .height = 7}),
+                                     Capsule(RoundedCornerStyle::continuous)
+                                         .fill(Color::white.opacity(0.45))
+                                         .frame({.width = 70, .height = 6}),
+                                 })
+                              .transition(AnyTransition::opacity())
+                              .id("demo.lines"));
     row.push_back(Spacer(0));
     row.push_back(EqualizerView{{}, Color::pink, true, EqualizerView::nowPlayingBars()}.frame(
         {.width = open ? 22.0 : 15.0, .height = open ? 14.0 : 10.0}));

@@ -17,6 +17,10 @@ class PaintElement final : public Element {
 public:
     PaintElement(const BuildScope& s, ShapeStyle style)
         : Element(s, "Color"), style_(std::move(style)), scheme_(s.environment[env::colorScheme]) {}
+    bool sameAs(const Element& old) const override {
+        const auto& o = sameType<PaintElement>(old);
+        return style_ == o.style_ && scheme_ == o.scheme_;
+    }
 
 protected:
     Size measure(const ProposedSize& p) override { return fillingSize(p); }

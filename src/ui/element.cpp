@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <typeinfo>
 
 namespace quorlix::ui {
 
@@ -29,11 +30,14 @@ bool sameLength(const std::optional<double>& a, const std::optional<double>& b) 
 
 std::uint64_t detail::slotKey(const BuildScope& scope, std::uint64_t tag) { return scope.identity.child(tag).value; }
 
-ViewRecord::~ViewRecord() {
+ViewRecord::~ViewRecord() { forget(); }
+
+void ViewRecord::forget() {
     if (!services) return;
     if (const auto found = services->records.find(identity.value);
         found != services->records.end() && found->second == this)
         services->records.erase(found);
+    services = nullptr;
 }
 
 void TreeServices::observe(ObservableObject* object) {
@@ -120,6 +124,37 @@ Element::Element(const BuildScope& scope, const char* role)
       builtIn(scope.services ? scope.services->render : 0) {}
 
 Element::~Element() = default;
+
+bool Element::keepLayoutOf(Element& old) {
+    bool alike = typeid(*this) == typeid(old) && identity == old.identity && explicitId == old.explicitId &&
+                 children.size() == old.children.size();
+    for (std::size_t i = 0; i < children.size(); ++i) {
+        Element& mine = *children[i];
+        // Children in the same order pair up; otherwise by identity.
+        Element* before = i < old.children.size() && old.children[i]->identity == mine.identity
+                              ? old.children[i].get()
+                              : nullptr;
+        if (!before) {
+            alike = false;
+            for (const auto& c : old.children)
+                if (c->identity == mine.identity) before = c.get();
+        }
+        if (!before || !mine.keepLayoutOf(*before)) alike = false;
+    }
+    if (!alike || !sameAs(old)) return false;
+    memo_ = std::move(old.memo_);
+    memoNext_ = old.memoNext_;
+    placed_ = old.placed_;
+    frame = old.frame;
+    layoutChanged_ = old.layoutChanged_;
+    changedBelow_ = old.changedBelow_;
+    stamp_ = old.stamp_;
+    stampRenewed_ = old.stampRenewed_;
+    contentChanged_ = old.contentChanged_;
+    stampedFrame_ = old.stampedFrame_;
+    takeWorkOf(old);
+    return true;
+}
 
 Element* Element::add(std::unique_ptr<Element> child) {
     child->parent = this;
@@ -354,6 +389,7 @@ const std::shared_ptr<const void>* PreferenceValues::find(const PreferenceKeyBas
 }
 
 Rect GeometryProxy::operator[](const Anchor& anchor) const {
+    notePlaceRead();
     const auto mine = frame_.lock();
     const auto theirs = anchor.frame.lock();
     if (!mine || !theirs || mine != theirs || !anchor.element || !element_) return {};
@@ -361,6 +397,7 @@ Rect GeometryProxy::operator[](const Anchor& anchor) const {
 }
 
 Rect GeometryProxy::frame(CoordinateSpace space) const {
+    if (space != CoordinateSpace::local) notePlaceRead();
     if (space == CoordinateSpace::local || !element_ || frame_.expired()) return {{0, 0}, size_};
     return element_->toRoot().mapBounds({{0, 0}, size_});
 }

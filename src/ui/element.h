@@ -105,6 +105,8 @@ struct ViewRecord {
     // A timeline's next entry (monotonic time).
     std::optional<double> due;
     TreeServices* services = nullptr;
+    // Leaves the tree's records (its view was built again).
+    void forget();
 };
 
 // What every element of a tree shares, from one render to the next.
@@ -240,6 +242,18 @@ public:
 
     // What the view asks of its life in the tree, if anything (lifecycle.h).
     virtual Lifecycle* lifecycle() { return nullptr; }
+
+    // Whether this element, newly built, lays out and draws as `old` (the element of its
+    // identity in the tree built before) did, provided their children do: the same kind of
+    // element made from the same values. Elements that hold actions, read state or build
+    // content while laid out never are.
+    virtual bool sameAs(const Element& /*old*/) const { return false; }
+    // Takes what `old`, found alike, worked out from those values (laid-out text).
+    virtual void takeWorkOf(Element& /*old*/) {}
+    // Takes the layout and the stamp of each element of `old`'s subtree whose element in this
+    // newly built subtree (by identity) is alike and has alike children, so a tree built
+    // again unchanged is neither measured, placed nor compared again. Whether all was alike.
+    bool keepLayoutOf(Element& old);
     // Adds the keys of the state and values used by the views built below (to drop those no
     // longer used when this part is built again).
     virtual void collectKeys(std::vector<std::uint64_t>& out) const;
@@ -259,6 +273,9 @@ public:
     Transform toSpaceOf(const Element& other) const;
 
 protected:
+    // The frame (in the root's space) the last render drew this element at, if it drew it: a
+    // look that depends on the frame is compared there, since a new frame draws anew anyway.
+    const Rect& drawnFrame() const { return stampedFrame_; }
     // Appends exactly one item for this element and its subtree to `parent`.
     virtual void renderItem(DisplayItem& parent, Point parentOrigin) const;
     virtual Size measure(const ProposedSize& proposal) = 0;
@@ -292,6 +309,12 @@ private:
     mutable bool contentChanged_ = true;
     mutable Rect stampedFrame_;
 };
+
+// `old` as the type of the element asking: `sameAs` is asked only of elements of one type.
+template <class T>
+const T& sameType(const Element& old) {
+    return static_cast<const T&>(old);
+}
 
 // A modifier that leaves the layout alone: effects, identity, help, preferences.
 class PassElement : public Element {

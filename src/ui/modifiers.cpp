@@ -1,6 +1,7 @@
 // The modifiers: layout (frames, padding, fixed size, aspect ratio, backgrounds and overlays),
 // drawing effects, environment writes, identity and preferences.
 
+#include "ui/display_compare.h"
 #include "ui/environment_keys.h"
 #include "ui/element.h"
 #include "ui/views.h"
@@ -28,6 +29,10 @@ public:
         if (!b) return std::nullopt;
         return aligned(alignment_, own, child()->sizeThatFits(cp)).y + *b;
     }
+    bool sameAs(const Element& old) const override {
+        const auto& o = sameType<FixedFrameElement>(old);
+        return width_ == o.width_ && height_ == o.height_ && alignment_ == o.alignment_;
+    }
 
 protected:
     ProposedSize childProposal(const ProposedSize& p) const {
@@ -49,6 +54,7 @@ private:
 
 struct FlexAxis {
     std::optional<double> min, ideal, max;
+    friend bool operator==(const FlexAxis&, const FlexAxis&) = default;
     bool active() const { return min || ideal || max; }
 
     std::optional<double> propose(std::optional<double> p) const {
@@ -85,6 +91,10 @@ public:
         if (!b) return std::nullopt;
         return aligned(alignment_, own, child()->sizeThatFits(cp)).y + *b;
     }
+    bool sameAs(const Element& old) const override {
+        const auto& o = sameType<FlexFrameElement>(old);
+        return h_ == o.h_ && v_ == o.v_ && alignment_ == o.alignment_;
+    }
 
 protected:
     Size measure(const ProposedSize& p) override {
@@ -116,6 +126,11 @@ public:
         auto b = child()->baseline(inner(p), last);
         return b ? std::optional(*b + insets_.top) : std::nullopt;
     }
+    bool sameAs(const Element& old) const override {
+        const EdgeInsets& o = sameType<PaddingElement>(old).insets_;
+        return insets_.top == o.top && insets_.leading == o.leading && insets_.bottom == o.bottom &&
+               insets_.trailing == o.trailing;
+    }
 
 protected:
     ProposedSize inner(const ProposedSize& p) const {
@@ -140,6 +155,10 @@ public:
     std::optional<double> baseline(const ProposedSize& p, bool last) override {
         return child()->baseline(inner(p), last);
     }
+    bool sameAs(const Element& old) const override {
+        const auto& o = sameType<FixedSizeElement>(old);
+        return h_ == o.h_ && v_ == o.v_;
+    }
 
 protected:
     ProposedSize inner(const ProposedSize& p) const {
@@ -159,6 +178,10 @@ class AspectRatioElement final : public Element {
 public:
     AspectRatioElement(const BuildScope& s, std::optional<double> ratio, ContentMode mode)
         : Element(s, "aspectRatio"), ratio_(ratio), mode_(mode) {}
+    bool sameAs(const Element& old) const override {
+        const auto& o = sameType<AspectRatioElement>(old);
+        return ratio_ == o.ratio_ && mode_ == o.mode_;
+    }
 
 protected:
     ProposedSize inner(const ProposedSize& p) {
@@ -194,6 +217,9 @@ class PriorityElement final : public Element {
 public:
     PriorityElement(const BuildScope& s, double priority) : Element(s, "layoutPriority"), priority_(priority) {}
     double layoutPriority() const override { return priority_; }
+    bool sameAs(const Element& old) const override {
+        return priority_ == sameType<PriorityElement>(old).priority_;
+    }
 
 protected:
     Size measure(const ProposedSize& p) override { return child()->sizeThatFits(p); }
@@ -205,6 +231,10 @@ private:
 class PositionElement final : public Element {
 public:
     PositionElement(const BuildScope& s, double x, double y) : Element(s, "position"), x_(x), y_(y) {}
+    bool sameAs(const Element& old) const override {
+        const auto& o = sameType<PositionElement>(old);
+        return x_ == o.x_ && y_ == o.y_;
+    }
 
 protected:
     Size measure(const ProposedSize& p) override { return p.replacingUnspecified(child()->sizeThatFits(p)); }
@@ -232,6 +262,10 @@ public:
         return children.front()->baseline(p, last);
     }
     double layoutPriority() const override { return children.front()->layoutPriority(); }
+    bool sameAs(const Element& old) const override {
+        const auto& o = sameType<LayeredElement>(old);
+        return kind_ == o.kind_ && alignment_ == o.alignment_;
+    }
 
     void renderItem(DisplayItem& parent, Point parentOrigin) const override {
         DisplayItem item = makeItem(parentOrigin);
@@ -304,6 +338,13 @@ public:
                      AnimatableData parameters)
         : PassElement(s, role), effect_(std::move(effect)), parameters_(std::move(parameters)) {}
     Transform effectTransform() const override { return effect_->transform(frame.size, parameters_); }
+    // The same effect with the same parameters makes the same transform where it was drawn
+    // (elsewhere it draws anew anyway).
+    bool sameAs(const Element& old) const override {
+        const auto& o = sameType<TransformElement>(old);
+        return role == o.role && parameters_ == o.parameters_ &&
+               effect_->transform(o.frame.size, parameters_) == o.effectTransform();
+    }
 
 protected:
     void decorate(DisplayItem& item, Point) const override {
@@ -320,6 +361,18 @@ class DecorateElement final : public PassElement {
 public:
     using Apply = std::function<void(DisplayItem&)>;
     DecorateElement(const BuildScope& s, const char* role, Apply apply) : PassElement(s, role), apply_(std::move(apply)) {}
+    // Alike when its effects, applied where the old one was drawn, come out the same (a new
+    // frame draws anew anyway).
+    bool sameAs(const Element& old) const override {
+        const auto& o = sameType<DecorateElement>(old);
+        if (role != o.role) return false;
+        DisplayItem mine, theirs;
+        mine.frame = theirs.frame = o.drawnFrame();
+        apply_(mine);
+        o.apply_(theirs);
+        return effectsAlike(mine, theirs) && (mine.clipShape == nullptr) == (theirs.clipShape == nullptr) &&
+               mine.contentShape == theirs.contentShape && mine.help == theirs.help;
+    }
 
 protected:
     void decorate(DisplayItem& item, Point) const override { apply_(item); }
@@ -363,6 +416,12 @@ private:
 
 // ---- Identity ----
 
+class IdElement final : public PassElement {
+public:
+    explicit IdElement(const BuildScope& s) : PassElement(s, "id") {}
+    bool sameAs(const Element&) const override { return true; }
+};
+
 class IdNode final : public Node {
 public:
     IdNode(View content, std::uint64_t hash) : content_(std::move(content)), hash_(hash) {}
@@ -370,7 +429,7 @@ public:
         // The explicit id is part of the identity, so a new id makes a new view.
         BuildScope mine = scope;
         mine.identity = scope.identity.child(hash_ ^ 0x1d1d1d1d1d1d1d1dULL);
-        auto e = std::make_unique<PassElement>(mine, "id");
+        auto e = std::make_unique<IdElement>(mine);
         e->explicitId = hash_;
         e->add(buildElement(content_.node(), mine.child(1)));
         return e;

@@ -87,17 +87,25 @@ struct Anchor {
 
 class GeometryProxy {
 public:
-    GeometryProxy(const Element* element, Size size, std::weak_ptr<const FrameToken> frame)
-        : element_(element), size_(size), frame_(std::move(frame)) {}
+    // `placeRead`, when given, is set once the content asks for more than the size (where the
+    // reader stands, anchors): its reader then builds it again at every render.
+    GeometryProxy(const Element* element, Size size, std::weak_ptr<const FrameToken> frame,
+                  std::shared_ptr<bool> placeRead = nullptr)
+        : element_(element), size_(size), frame_(std::move(frame)), placeRead_(std::move(placeRead)) {}
     Size size() const { return size_; }
     Rect operator[](const Anchor& anchor) const;
     // The reader's own frame: local is (0, 0, size); global is in the root view's space.
     Rect frame(CoordinateSpace space) const;
 
 private:
+    void notePlaceRead() const {
+        if (placeRead_) *placeRead_ = true;
+    }
+
     const Element* element_;
     Size size_;
     std::weak_ptr<const FrameToken> frame_;
+    std::shared_ptr<bool> placeRead_;
 };
 
 namespace modifier {

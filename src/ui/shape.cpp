@@ -4,6 +4,7 @@
 #include "ui/environment_keys.h"
 
 #include <algorithm>
+#include <typeinfo>
 
 namespace quorlix::ui {
 
@@ -19,6 +20,14 @@ public:
           style_(std::move(style)),
           stroke_(std::move(stroke)),
           scheme_(s.environment[env::colorScheme]) {}
+    // The outline is compared where the old one was drawn (a new frame draws anew anyway).
+    bool sameAs(const Element& old) const override {
+        const auto& o = sameType<ShapeElement>(old);
+        const ShapeModel &mine = *shape_.model(), &theirs = *o.shape_.model();
+        return drawing_ == o.drawing_ && style_ == o.style_ && stroke_ == o.stroke_ && scheme_ == o.scheme_ &&
+               typeid(mine) == typeid(theirs) && mine.animatableData() == theirs.animatableData() &&
+               shape_.path(o.drawnFrame()) == o.shape_.path(o.drawnFrame());
+    }
 
 protected:
     // Shapes take the whole proposal; their ideal size is 10 × 10 as on the platform.

@@ -25,6 +25,10 @@ public:
     SpacerElement(const BuildScope& scope, std::optional<double> minLength)
         : Element(scope, "Spacer"), explicitMin_(minLength) {}
     bool isSpacer() const override { return true; }
+    bool sameAs(const Element& old) const override {
+        const auto& o = sameType<SpacerElement>(old);
+        return explicitMin_ == o.explicitMin_ && axis_ == o.axis_ && min_ == o.min_;
+    }
     void configureSpacer(Axis axis, double stackSpacing) override {
         axis_ = axis;
         min_ = explicitMin_.value_or(stackSpacing);
@@ -62,6 +66,11 @@ public:
     void childrenReplaced() override { configureChildren(); }
     bool holdsGroup() const override { return holdsGroup_; }
     bool holdsGroup_ = false;
+    bool sameAs(const Element& old) const override {
+        const auto& o = sameType<StackElement>(old);
+        return axis_ == o.axis_ && alignment_ == o.alignment_ && spacing_ == o.spacing_ &&
+               holdsGroup_ == o.holdsGroup_;
+    }
 
     std::optional<double> baseline(const ProposedSize& p, bool last) override {
         const Arrangement a = arrange(p);
@@ -224,6 +233,9 @@ private:
 class ZStackElement final : public Element {
 public:
     ZStackElement(const BuildScope& scope, Alignment alignment) : Element(scope, "ZStack"), alignment_(alignment) {}
+    bool sameAs(const Element& old) const override {
+        return alignment_ == sameType<ZStackElement>(old).alignment_;
+    }
 
 protected:
     Size measure(const ProposedSize& p) override {
@@ -380,9 +392,11 @@ class GeometryReaderElement final : public Element {
 public:
     GeometryReaderElement(const BuildScope& scope, std::function<View(const GeometryProxy&)> content)
         : Element(scope, "GeometryReader"), scope_(scope), content_(std::move(content)) {}
-    // Its content may read where it stands, and anchors from anywhere in the tree.
-    bool placesAtEveryRender() const override { return true; }
-    bool buildsAgainAtEveryRender(const Element&) const override { return true; }
+    // Content that reads where the reader stands, or anchors from anywhere in the tree, is built
+    // again at every render. Content that read only the size is kept while the size stays: the
+    // views inside it are then built again by themselves, as anywhere else.
+    bool placesAtEveryRender() const override { return *placeRead_; }
+    bool buildsAgainAtEveryRender(const Element&) const override { return *placeRead_; }
     void collectKeys(std::vector<std::uint64_t>& out) const override {
         Element::collectKeys(out);
         out.insert(out.end(), contentKeys_.begin(), contentKeys_.end());
@@ -391,6 +405,11 @@ public:
 protected:
     Size measure(const ProposedSize& p) override { return p.replacingUnspecified({10, 10}); }
     void placeChildren(Size size) override {
+        if (!*placeRead_ && !children.empty() && size == builtFor_) {
+            Element* c = children.front().get();
+            c->place({{0, 0}, c->sizeThatFits(size)});
+            return;
+        }
         // The content depends on the size, so it is built only now that the size is known; the
         // content of the last render goes, with what it used.
         if (services) {
@@ -399,7 +418,10 @@ protected:
         }
         children.clear();
         contentKeys_.clear();
-        const View view = content_(GeometryProxy(this, size, services ? services->frame : nullptr));
+        builtFor_ = size;
+        *placeRead_ = false;
+        const View view =
+            content_(GeometryProxy(this, size, services ? services->frame : nullptr, placeRead_));
         const BuildingFor building(services, owner, &contentKeys_);
         Element* c = add(buildElement(view.node(), scope_.child(1).withAnimation(currentAnimation())));
         const Size s = c->sizeThatFits(size);
@@ -410,6 +432,10 @@ private:
     BuildScope scope_;
     std::function<View(const GeometryProxy&)> content_;
     std::unordered_set<std::uint64_t> contentKeys_;
+    // Whether the content asked where the reader stands (true until it is first built, so the
+    // elements around it place it at every render).
+    std::shared_ptr<bool> placeRead_ = std::make_shared<bool>(true);
+    Size builtFor_;
 };
 
 class GeometryReaderNode final : public Node {

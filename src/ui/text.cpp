@@ -32,6 +32,16 @@ public:
         if (l.lines.empty()) return std::nullopt;
         return last ? l.lines.back().baseline : l.lines.front().baseline;
     }
+    bool sameAs(const Element& old) const override {
+        const auto& o = sameType<TextElement>(old);
+        return text_ == o.text_ && options_ == o.options_ && style_ == o.style_ && scheme_ == o.scheme_ &&
+               transition_ == o.transition_;
+    }
+    void takeWorkOf(Element& old) override {
+        auto& o = static_cast<TextElement&>(old);
+        natural_ = std::move(o.natural_);
+        cache_ = std::move(o.cache_);
+    }
 
 protected:
     Size measure(const ProposedSize& p) override { return layout(p).size; }
@@ -169,6 +179,11 @@ public:
     }
 
     std::optional<double> baseline(const ProposedSize&, bool) override { return side() * 0.84; }
+    bool sameAs(const Element& old) const override {
+        const auto& o = sameType<SymbolElement>(old);
+        return name_ == o.name_ && transition_ == o.transition_ && font_ == o.font_ && glyph_ == o.glyph_ &&
+               style_ == o.style_ && scheme_ == o.scheme_;
+    }
 
 protected:
     double side() const { return font_.size * symbolBox; }
@@ -219,6 +234,10 @@ class ImageElement final : public Element {
 public:
     ImageElement(const BuildScope& s, platform::Image picture, bool resizable, Interpolation quality)
         : Element(s, "Image"), picture_(std::move(picture)), resizable_(resizable), quality_(quality) {}
+    bool sameAs(const Element& old) const override {
+        const auto& o = sameType<ImageElement>(old);
+        return resizable_ == o.resizable_ && quality_ == o.quality_ && picture_ == o.picture_;
+    }
 
 protected:
     Size natural() const {

@@ -24,6 +24,7 @@ struct TextLayoutOptions {
     double minimumScaleFactor = 1;
     TruncationMode truncation = TruncationMode::tail;
     TextAlignment alignment = TextAlignment::leading;
+    friend bool operator==(const TextLayoutOptions&, const TextLayoutOptions&) = default;
 };
 
 struct TextLine {

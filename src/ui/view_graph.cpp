@@ -52,8 +52,11 @@ void ViewGraph::invalidate(ObservableObject& object) {
 }
 
 void ViewGraph::buildWhole(const View& root, Size size, const EnvironmentValues& environment) {
-    // The old tree goes first: anchors into it resolve to nothing from here on.
-    root_.reset();
+    // The old tree stays until the new one has taken the layout of what is alike in it (its
+    // anchors resolve to nothing already: each render has a frame token of its own), with the
+    // services its records know.
+    previousRoot_ = std::move(root_);
+    previousServices_ = std::move(services_);
     rootRecord_.reset();
     services_ = std::make_unique<TreeServices>(fonts_);
     services_->store = &store_;
@@ -135,11 +138,16 @@ void ViewGraph::buildAgain(ViewRecord& record) {
     } else {
         old.push_back(std::move(root_));
     }
-    // What the old elements used may go, unless the new ones use it again.
+    // What the old elements used may go, unless the new ones use it again. They stay until the
+    // new ones have taken the layout of what is alike, but their views are no longer in the tree.
     std::vector<std::uint64_t>& released = services_->released;
     released.insert(released.end(), mine->keys.begin(), mine->keys.end());
-    for (const auto& e : old) e->collectKeys(released);
-    old.clear();
+    for (const auto& e : old) {
+        e->collectKeys(released);
+        eachElement(*e, [](Element& x) {
+            for (auto& r : x.records) r->forget();
+        });
+    }
 
     mine->keys.clear();
     mine->observed.clear();
@@ -163,6 +171,7 @@ void ViewGraph::buildAgain(ViewRecord& record) {
 
     if (!parent) {
         root_ = std::move(fresh.front());
+        root_->keepLayoutOf(*old.front());
         return;
     }
     // The new elements take the old ones' place; views around them that spanned that place
@@ -178,10 +187,22 @@ void ViewGraph::buildAgain(ViewRecord& record) {
     std::move(siblings.begin() + static_cast<std::ptrdiff_t>(index), siblings.end(),
               std::back_inserter(rest));
     siblings.resize(index);
-    for (auto& e : fresh) parent->add(std::move(e));
+    std::vector<Element*> added;
+    for (auto& e : fresh) added.push_back(parent->add(std::move(e)));
     for (auto& e : rest) siblings.push_back(std::move(e));
     parent->childrenReplaced();
-    parent->invalidateLayout();
+    // New elements all alike the old ones answer and stand as they did: nothing around them
+    // moves.
+    bool alike = added.size() == old.size();
+    for (std::size_t i = 0; i < added.size(); ++i) {
+        // Out of their old order they stand elsewhere, even when alike.
+        Element* before = i < old.size() && old[i]->identity == added[i]->identity ? old[i].get() : nullptr;
+        if (!before) alike = false;
+        for (std::size_t j = 0; !before && j < old.size(); ++j)
+            if (old[j]->identity == added[i]->identity) before = old[j].get();
+        if (!before || !added[i]->keepLayoutOf(*before)) alike = false;
+    }
+    if (!alike) parent->invalidateLayout();
 }
 
 const DisplayItem& ViewGraph::update(const View& root, Size size, const EnvironmentValues& environment,
@@ -207,6 +228,9 @@ const DisplayItem& ViewGraph::update(const View& root, Size size, const Environm
         if (!parts) {
             const BuildScope scope{environment, Identity{}, services_.get(), animation};
             root_ = buildElement(root.node(), scope);
+            if (previousRoot_) root_->keepLayoutOf(*previousRoot_);
+            previousRoot_.reset();
+            previousServices_.reset();
         } else {
             for (ViewRecord* r : *parts) buildAgain(*r);
         }

@@ -104,6 +104,9 @@ private:
     std::unique_ptr<TreeServices> services_;
     std::unique_ptr<ViewRecord> rootRecord_;
     std::unique_ptr<Element> root_;
+    // The tree of the last render while a new one is built whole.
+    std::unique_ptr<TreeServices> previousServices_;
+    std::unique_ptr<Element> previousRoot_;
     std::shared_ptr<const Node> rootNode_;
     Size size_;
     EnvironmentValues environment_;

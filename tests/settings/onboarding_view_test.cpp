@@ -6,6 +6,7 @@
 
 #include "fakes/fake_platform.h"
 #include "foundation/app_settings.h"
+#include "island/equalizer_view.h"
 #include "platform/user_defaults.h"
 #include "services/update_service.h"
 #include "settings/island_demo.h"
@@ -219,6 +220,29 @@ TEST_F(OnboardingViewTest, TheLoginSwitchShowsAndWritesTheLoginItem) {
     AppSettings::shared().objectWillChange.emit();
     settle();
     EXPECT_GT(knobOffset(), 10);
+}
+
+// While the demo opens or closes, its one equalizer moves with the spring: the lines coming
+// and going beside it never leave a second one fading where the first stood.
+TEST_F(OnboardingViewTest, TheDemoKeepsOneEqualizerThroughItsSprings) {
+    controller->show(false);
+    fake.time.runPending();
+    const auto bars = [&] {
+        window().host().render();
+        return window()
+            .host()
+            .displayList()
+            .findAll([](const ui::DisplayItem& i) {
+                return i.kind == ui::DisplayItem::Kind::shape && i.fill && i.fill->color == ui::Color::pink;
+            })
+            .size();
+    };
+    const std::size_t five = EqualizerView::nowPlayingBars().size();
+    EXPECT_EQ(bars(), five);
+    for (const double step : {0.55, 0.1, 0.2, 2.0, 0.1, 0.2}) {
+        fake.time.advance(step);
+        EXPECT_EQ(bars(), five) << "at " << fake.time.now();
+    }
 }
 
 TEST_F(OnboardingViewTest, TheDemoOpensAtHalfASecondClosesAtTwoPointSevenAndStopsWithTheWelcome) {

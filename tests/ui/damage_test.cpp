@@ -271,20 +271,21 @@ struct Scene {
             {.spacing = 6},
             {
                 artwork,
-                VStack(
-                    {.alignment = HorizontalAlignment::leading, .spacing = 4},
-                    {
-                        Text("Canción de la orilla").font(Font::system(11, FontWeight::semibold)).lineLimit(1),
-                        ZStack({.alignment = Alignment::leading},
-                               {
-                                   Capsule().fill(Color::white.opacity(0.2)),
-                                   Capsule().fill(Color::white).frame({.width = k.progress.get()}),
-                               })
-                            .frame({.width = 100, .height = 4}),
-                        HStack({Text(k.label.get()).monospacedDigit(), Spacer(), Text("-2:31")})
-                            .font(Font::system(9))
-                            .frame({.width = 100}),
-                    }),
+                VStack({.alignment = HorizontalAlignment::leading, .spacing = 4},
+                       {
+                           Text("Canción de la orilla")
+                               .font(Font::system(11, FontWeight::semibold))
+                               .lineLimit(1),
+                           ZStack({.alignment = Alignment::leading},
+                                  {
+                                      Capsule().fill(Color::white.opacity(0.2)),
+                                      Capsule().fill(Color::white).frame({.width = k.progress.get()}),
+                                  })
+                               .frame({.width = 100, .height = 4}),
+                           HStack({Text(k.label.get()).monospacedDigit(), Spacer(), Text("-2:31")})
+                               .font(Font::system(9))
+                               .frame({.width = 100}),
+                       }),
                 bars.opacity(k.fade.get()),
                 If(k.badge.get(),
                    View(Circle()
@@ -468,4 +469,56 @@ TEST(Damage, RepaintingTheDamagedRegionShowsWhatAFullRepaintShows) {
 }
 
 }  // namespace
+// Tall outlines, solid (opaque and translucent, at rest and inside a faded group) and filled
+// with a gradient, at a scale and a fractional offset: repainting parts of them (one band,
+// several bands, two rectangles at once) gives exactly the pixels a full repaint gives.
+TEST(Damage, APartRepaintedDrawsTallFillsExactlyAsTheWholeDoes) {
+    fakes::VirtualTime time;
+    const Size size{200, 160};
+    const double scale = 2;
+    const View view = HStack({.spacing = 8},
+                             {
+                                 RoundedRectangle(26, RoundedCornerStyle::continuous)
+                                     .fill(Color::black)
+                                     .frame({.width = 60, .height = 120}),
+                                 Capsule().fill(Color::teal.opacity(0.6)).frame({.width = 30, .height = 130}),
+                                 RoundedRectangle(8)
+                                     .fill(LinearGradient({Color::pink, Color::purple, Color::blue},
+                                                          UnitPoint::topLeading, UnitPoint::bottomTrailing))
+                                     .frame({.width = 40, .height = 110}),
+                                 Circle().fill(Color::orange).frame({.width = 40, .height = 90}).opacity(0.5),
+                             })
+                          .offset(0.3, 0.45)
+                          .background(Color::sRGB(0.11, 0.11, 0.125, 0.94));
+    ViewHost host(qt::QtFontEngine::shared(), view, size);
+    host.render();
+    const DisplayItem& list = host.displayList();
+    QImage whole(400, 320, QImage::Format_ARGB32_Premultiplied);
+    whole.fill(Qt::transparent);
+    qt::repaintRegion(whole, list, scale, Region(Rect{{0, 0}, size}));
+
+    const std::vector<std::pair<const char*, Region>> parts{
+        {"a band", Region(Rect{10, 20, 180, 20})},
+        {"several bands", Region(Rect{3.5, 7.25, 190, 140})},
+        {"two rectangles",
+         [] {
+             Region r(Rect{0, 0, 120, 100});
+             r.add(Rect{90, 60, 100, 90});
+             return r;
+         }()},
+    };
+    for (const auto& [name, part] : parts) {
+        QImage repainted = whole.copy();
+        {
+            // What lay there before must not show through.
+            QPainter painter(&repainted);
+            for (const QRect& r : qt::deviceRegion(part, scale, repainted.rect()))
+                painter.fillRect(r, Qt::magenta);
+        }
+        qt::repaintRegion(repainted, list, scale, part);
+        QPoint at;
+        EXPECT_EQ(largestDifference(repainted, whole, &at), 0) << name << " at " << at.x() << ", " << at.y();
+    }
+}
+
 }  // namespace quorlix::ui

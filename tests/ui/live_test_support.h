@@ -8,9 +8,33 @@
 
 #include <gtest/gtest.h>
 
+#include <sstream>
 #include <string>
 
 namespace quorlix::ui::testing {
+
+// Everything a display list draws, one item a line, children indented (stamps left out), to
+// compare two lists.
+inline void dump(const DisplayItem& i, std::ostringstream& out, int depth = 0) {
+    out << std::string(static_cast<std::size_t>(depth), ' ') << i.role << ' ' << i.identity.value << ' '
+        << i.frame.x() << ',' << i.frame.y() << ',' << i.frame.width() << ',' << i.frame.height() << " k"
+        << static_cast<int>(i.kind) << " o" << i.opacity;
+    for (const auto& r : i.runs)
+        out << " [" << r.text << ' ' << r.font.size << ' ' << r.origin.x << ',' << r.origin.y << ']';
+    if (i.fill) out << " fill" << i.fill->color.r << ',' << i.fill->color.a;
+    if (i.textPaint) out << " ink" << i.textPaint->color.r << ',' << i.textPaint->color.g;
+    if (!i.path.isEmpty()) out << " path" << i.path.controlBounds().width();
+    if (i.clip) out << " clip" << i.clip->controlBounds().width();
+    if (i.explicitId) out << " id" << *i.explicitId;
+    out << '\n';
+    for (const auto& c : i.children) dump(c, out, depth + 1);
+}
+
+inline std::string dumped(const DisplayItem& list) {
+    std::ostringstream out;
+    dump(list, out);
+    return out.str();
+}
 
 struct Model : ObservableObject {
     Published<bool> flag{this, false};

@@ -1,7 +1,12 @@
 // Pixels drawn by the Qt renderer: fills, clips, images, shadows, blur, masks and text.
 
 #include "qt_test_support.h"
+#include "ui/qt/qt_effects.h"
 #include "ui/ui.h"
+
+#include <QPainter>
+
+#include <cmath>
 
 namespace quorlix::ui {
 namespace {
@@ -100,6 +105,58 @@ TEST(Render, CastsAShadowBelowTheView) {
     EXPECT_GT(near, far);
     EXPECT_GT(far, 0);
     EXPECT_LT(near, 255);
+}
+
+TEST(Render, ShadowsOfContentAtEveryRadius) {
+    // A disc and a bar, antialiased, in a clear image, far enough from its edges for the widest
+    // shadow to fit.
+    auto content = [](QPoint shift) {
+        QImage image(192, 192, QImage::Format_ARGB32_Premultiplied);
+        image.fill(Qt::transparent);
+        QPainter p(&image);
+        p.setRenderHint(QPainter::Antialiasing);
+        p.setPen(Qt::NoPen);
+        p.setBrush(QColor(200, 40, 90, 230));
+        p.translate(shift + QPoint(48, 48));
+        p.drawEllipse(QRectF(20.3, 18.6, 21.5, 17.2));
+        p.drawRect(QRectF(44.5, 30, 7, 21.25));
+        return image;
+    };
+    const QImage image = content({});
+    const QColor colour(10, 200, 255, 128);
+    struct Case {
+        double sigma;
+        int factor;
+    };
+    for (const Case c : {Case{0.25, 1}, Case{0.5, 1}, Case{2, 1}, Case{14, 4}}) {
+        SCOPED_TRACE(c.sigma);
+        const QImage shadow = qt::shadowOf(image, c.sigma, colour, c.factor);
+        ASSERT_EQ(shadow.size(), image.size() / c.factor);
+        double mass = 0, cast = 0;
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x) mass += pixel(image, x, y).alphaF();
+        for (int y = 0; y < shadow.height(); ++y)
+            for (int x = 0; x < shadow.width(); ++x)
+                cast += pixel(shadow, x, y).alphaF() * c.factor * c.factor;
+        // The blur spreads the content's coverage without losing or adding any.
+        EXPECT_NEAR(cast, mass * colour.alphaF(), mass * 0.02);
+        // Under a pixel nothing spreads (the coverage above is all there is to check).
+        if (c.sigma < 0.5 + 1e-9) continue;
+        // The same content a whole block of the reduction further casts the same shadow further.
+        const QImage moved = qt::shadowOf(content({8, 4 * c.factor}), c.sigma, colour, c.factor);
+        for (int y = 0; y + 4 < shadow.height(); ++y)
+            for (int x = 0; x + 8 / c.factor < shadow.width(); ++x)
+                ASSERT_EQ(moved.pixel(x + 8 / c.factor, y + 4), shadow.pixel(x, y)) << x << "," << y;
+        // A blur spreads as far across as down: a square's shadow is the same turned a quarter.
+        QImage block(64, 64, QImage::Format_ARGB32_Premultiplied);
+        block.fill(Qt::transparent);
+        QPainter(&block).fillRect(QRect(24, 24, 16, 16), Qt::black);
+        const QImage spread = qt::shadowOf(block, c.sigma, Qt::black, c.factor);
+        for (int y = 0; y < spread.height(); ++y)
+            for (int x = 0; x < spread.width(); ++x)
+                ASSERT_NEAR(qAlpha(spread.pixel(x, y)), qAlpha(spread.pixel(y, x)), 1) << x << "," << y;
+        EXPECT_GT(qAlpha(spread.pixel(23 / c.factor, 32 / c.factor)), 0);
+    }
 }
 
 TEST(Render, ThickenedSymbolsKeepWhatStaysNotEachFrameOfAnAnimation) {

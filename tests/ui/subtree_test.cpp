@@ -5,30 +5,11 @@
 #include "live_test_support.h"
 
 #include <random>
-#include <sstream>
 
 namespace quorlix::ui {
 namespace {
 
-// Everything a display list says, one item a line, children indented.
-void dump(const DisplayItem& i, std::ostringstream& out, int depth = 0) {
-    out << std::string(static_cast<std::size_t>(depth), ' ') << i.role << ' ' << i.identity.value << ' '
-        << i.frame.x() << ',' << i.frame.y() << ',' << i.frame.width() << ',' << i.frame.height() << " k"
-        << static_cast<int>(i.kind) << " o" << i.opacity;
-    for (const auto& r : i.runs) out << " [" << r.text << ' ' << r.origin.x << ',' << r.origin.y << ']';
-    if (i.fill) out << " fill" << i.fill->color.r << ',' << i.fill->color.a;
-    if (!i.path.isEmpty()) out << " path" << i.path.controlBounds().width();
-    if (i.clip) out << " clip" << i.clip->controlBounds().width();
-    if (i.explicitId) out << " id" << *i.explicitId;
-    out << '\n';
-    for (const auto& c : i.children) dump(c, out, depth + 1);
-}
-
-std::string dumped(const DisplayItem& list) {
-    std::ostringstream out;
-    dump(list, out);
-    return out.str();
-}
+using testing::dumped;
 
 struct Knobs : ObservableObject {
     Published<std::string> title{this, "Música"};
@@ -232,6 +213,77 @@ TEST(Subtree, AViewStandingForSeveralElementsFollowsTheirNumber) {
         t.time.runPending();
         const std::string parts = t.shown();
         ASSERT_EQ(parts, t.whole()) << "second row tapped " << taps << " times";
+    }
+}
+
+TEST(Subtree, AGeometryReaderKeepsContentThatReadOnlyItsSize) {
+    // Inside a reader, a timeline's entry or a view's state builds only what asked, unless the
+    // content reads where the reader stands: then the reader builds it all again each render.
+    struct Tapped {
+        State<int>* handle;
+        View body(Context& ctx) const {
+            auto n = ctx.state<int>(0);
+            *handle = n;
+            return Text("toques " + std::to_string(n.get()));
+        }
+    };
+    struct Screen {
+        bool readsPlace;
+        int* built;
+        int* ticks;
+        State<int>* taps;
+        View body(Context&) const {
+            return GeometryReader([*this](const GeometryProxy& g) {
+                ++*built;
+                const double x = readsPlace ? g.frame(CoordinateSpace::global).x() : 0;
+                return VStack({
+                    Text("ancho " + std::to_string(static_cast<int>(g.size().width + x))),
+                    Tapped{taps},
+                    TimelineView(TimelineSchedule::periodic(Date(0), 1),
+                                 [ticks = ticks](const TimelineContext& t) {
+                                     ++*ticks;
+                                     return Text("s" +
+                                                 std::to_string(static_cast<long>(t.date.secondsSince1970)));
+                                 }),
+                });
+            });
+        }
+    };
+    for (const bool readsPlace : {false, true}) {
+        SCOPED_TRACE(readsPlace ? "reads its place" : "reads its size");
+        fakes::VirtualTime time;
+        fakes::FixedFontEngine fonts;
+        int built = 0, ticks = 0;
+        State<int> taps;
+        ViewHost host(fonts, View(Screen{readsPlace, &built, &ticks, &taps}), {200, 100});
+        host.render();
+        const int first = built;
+        const auto whole = [&] {
+            std::ostringstream parts, all;
+            dump(host.graph().displayList(), parts);
+            host.setEnvironment({});
+            host.render();
+            dump(host.graph().displayList(), all);
+            return std::pair(parts.str(), all.str());
+        };
+
+        time.advance(1);
+        EXPECT_EQ(ticks, 2);
+        taps = 3;
+        time.runPending();
+        EXPECT_NE(host.displayList().findText("toques 3"), nullptr);
+        if (readsPlace) {
+            EXPECT_EQ(built, first + 2);
+        } else {
+            EXPECT_EQ(built, first);
+            EXPECT_EQ(host.graph().evaluatedViews(), 1u);
+        }
+        const auto [parts, all] = whole();
+        EXPECT_EQ(parts, all);
+        // Another size builds the content again, for it.
+        host.setSize({150, 100});
+        time.runPending();
+        EXPECT_NE(host.displayList().findText("ancho 150"), nullptr);
     }
 }
 

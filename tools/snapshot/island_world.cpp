@@ -148,9 +148,18 @@ public:
     }
 };
 
+// Where nothing runs deferred work (a benchmark), the services' never runs: the world is drawn
+// as things stand.
+class IdleQueue final : public platform::MainQueue {
+protected:
+    void schedule(double, std::shared_ptr<platform::Job>) override {}
+    void scheduleUptime(double, std::shared_ptr<platform::Job>) override {}
+};
+
 }  // namespace
 
 struct IslandWorld::Backends {
+    IdleQueue idle;
     SceneAudio audio;
     ScenePlayers players;
     SilentScripts scriptHost;
@@ -166,7 +175,8 @@ struct IslandWorld::Backends {
         // first makes the world.
         platform::Platform current = platform::installed();
         current.workspace = &workspace;
-        current.mainQueue = &platform::MainQueue::shared();
+        platform::MainQueue* queue = platform::MainQueue::installed();
+        current.mainQueue = queue ? queue : &idle;
         platform::install(current);
         platform.playerNotifications = &players;
         platform.scriptHost = &scriptHost;

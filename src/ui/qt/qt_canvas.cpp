@@ -99,12 +99,11 @@ QRect alignedPart(const QRect& whole, const QRect& cut, int grid) {
 
 // Qt spreads a fill or an image more than a few dozen rows tall over its thread pool, and
 // waking its threads costs more than it saves for the small parts a frame repaints: `draw` is
-// run once per band of 64 rows of `device` (the painter's device pixels), clipped to the band,
+// run once per band of `band` rows of `device` (the painter's device pixels), clipped to the band,
 // which gives the same pixels. Only for a part repainted (`partial`): a whole repaint keeps
 // Qt's own way.
 template <class Draw>
-void inBands(QPainter& p, bool partial, QRect device, Draw draw) {
-    constexpr int band = 64;
+void inBands(QPainter& p, bool partial, QRect device, Draw draw, int band = 64) {
     if (partial) {
         // Only the rows that can change: within the device and the clip.
         device &= QRect(0, 0, p.device()->width(), p.device()->height());
@@ -570,7 +569,39 @@ void QtCanvas::fill(const Path& path, const Paint& paint) {
     }
     const QPainterPath outline = toQPainterPath(path);
     const QBrush brush = toBrush(paint);
-    inBands(p, partial_, deviceArea(p, outline.boundingRect()), [&] { p.fillPath(outline, brush); });
+    const QRect area = deviceArea(p, outline.boundingRect());
+    if (paint.kind == Paint::Kind::solid && fillOnce(p, outline, brush.color(), area)) return;
+    // A gradient's edge spans, several to a row, reach Qt's pool from a few dozen rows on.
+    inBands(
+        p, partial_, area, [&] { p.fillPath(outline, brush); }, paint.kind == Paint::Kind::solid ? 64 : 16);
+}
+
+// Filled in bands, a tall outline would be rasterised again for each band (Qt's rasteriser
+// walks the whole outline whatever the clip), and its coverage spans, blended in one go, go
+// to Qt's thread pool. A solid fill of a part repainted is instead rasterised once into a
+// scratch image of the rows that can change (replacing, which Qt keeps on this thread; over
+// clear pixels the same as blending), and that image blended in bands: the same pixels.
+bool QtCanvas::fillOnce(QPainter& p, const QPainterPath& outline, const QColor& color, QRect area) {
+    constexpr int band = 64;
+    if (!partial_ || p.opacity() < 1 || p.compositionMode() != QPainter::CompositionMode_SourceOver)
+        return false;
+    area &= QRect(0, 0, p.device()->width(), p.device()->height());
+    if (p.hasClipping()) area &= p.worldTransform().mapRect(p.clipBoundingRect()).toAlignedRect();
+    if (area.height() <= band) return false;
+    QImage scratch = pool().take(area.size());
+    {
+        QPainter s(&scratch);
+        s.setRenderHints(p.renderHints());
+        s.setCompositionMode(QPainter::CompositionMode_Source);
+        s.setTransform(p.worldTransform() * QTransform::fromTranslate(-area.left(), -area.top()));
+        s.fillPath(outline, color);
+    }
+    p.save();
+    p.resetTransform();
+    inBands(p, partial_, area, [&] { p.drawImage(area.topLeft(), scratch); });
+    p.restore();
+    pool().give(std::move(scratch));
+    return true;
 }
 
 void QtCanvas::stroke(const Path& path, const Paint& paint, const StrokeStyle& style) {

@@ -60,6 +60,7 @@ public:
     void setEffectCache(EffectCache& cache) { cache_ = &cache; }
 
 private:
+    bool fillOnce(QPainter& p, const QPainterPath& outline, const QColor& color, QRect area);
     struct Layer {
         LayerStyle style;
         QImage image;

@@ -115,37 +115,61 @@ QImage downsample(const QImage& image, int factor) {
     return out;
 }
 
-// One box pass of `size` over `count` lines of `length` values, `stride` apart within a line
-// and `step` apart between lines; outside the line counts as zero.
-void boxPass(float* data, int count, int length, std::ptrdiff_t stride, std::ptrdiff_t step, int size,
-             std::vector<float>& line) {
+// One box pass of `size` along `length` positions of `lines` lines side by side: the value of line
+// k at position i is data[i * lines + k]; outside the line counts as zero. The lines are summed
+// together, each in the order of a walk along it alone (so the result is that walk's).
+void boxPass(float* data, int lines, int length, int size, std::vector<float>& sums,
+             std::vector<float>& source) {
     const int r = (size - 1) / 2;
     const float scale = 1.0F / static_cast<float>(size);
-    line.assign(static_cast<std::size_t>(length + 2 * r + 1), 0.0F);
-    for (int k = 0; k < count; ++k) {
-        float* base = data + k * step;
-        for (int i = 0; i < length; ++i) line[static_cast<std::size_t>(i + r)] = base[i * stride];
-        // line[j] holds value j - r; the window of output i is values i - r .. i + r.
-        float sum = 0;
-        for (int j = 0; j < 2 * r; ++j) sum += line[static_cast<std::size_t>(j)];
-        for (int i = 0; i < length; ++i) {
-            sum += line[static_cast<std::size_t>(i + 2 * r)];
-            base[i * stride] = sum * scale;
-            sum -= line[static_cast<std::size_t>(i)];
+    const auto n = static_cast<std::size_t>(lines);
+    source.assign(data, data + n * static_cast<std::size_t>(length));
+    sums.assign(n, 0.0F);
+    auto position = [&](int i) { return source.data() + static_cast<std::size_t>(i) * n; };
+    // The window of output i is positions i - r .. i + r; zeros beyond the ends change no sum.
+    for (int i = 0; i < std::min(r, length); ++i) {
+        const float* add = position(i);
+        for (std::size_t k = 0; k < n; ++k) sums[k] += add[k];
+    }
+    for (int i = 0; i < length; ++i) {
+        if (i + r < length) {
+            const float* add = position(i + r);
+            for (std::size_t k = 0; k < n; ++k) sums[k] += add[k];
+        }
+        float* out = data + static_cast<std::size_t>(i) * n;
+        for (std::size_t k = 0; k < n; ++k) out[k] = sums[k] * scale;
+        if (i - r >= 0) {
+            const float* drop = position(i - r);
+            for (std::size_t k = 0; k < n; ++k) sums[k] -= drop[k];
         }
     }
+}
+
+// `plane` of `w` × `h` values, row after row, as `h` × `w` (its columns as rows).
+std::vector<float> transposed(const std::vector<float>& plane, int w, int h) {
+    std::vector<float> out(plane.size());
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x)
+            out[static_cast<std::size_t>(x) * static_cast<std::size_t>(h) + static_cast<std::size_t>(y)] =
+                plane[static_cast<std::size_t>(y) * static_cast<std::size_t>(w) +
+                      static_cast<std::size_t>(x)];
+    return out;
 }
 
 // Blurs a plane of coverage values (row by row, then column by column) with transparent edges.
 void blurAlpha(std::vector<float>& alpha, int w, int h, double s) {
     if (s < 0.3 || w <= 0 || h <= 0) return;
-    std::vector<float> line;
     const auto boxes = boxesFor(s);
     // A box of one value leaves the plane as it is.
+    if (std::none_of(boxes.begin(), boxes.end(), [](int b) { return b > 1; })) return;
+    std::vector<float> sums, source;
+    // Along the rows: they stand side by side in the transposed plane.
+    std::vector<float> across = transposed(alpha, w, h);
     for (int size : boxes)
-        if (size > 1) boxPass(alpha.data(), h, w, 1, w, size, line);
+        if (size > 1) boxPass(across.data(), h, w, size, sums, source);
+    alpha = transposed(across, h, w);
     for (int size : boxes)
-        if (size > 1) boxPass(alpha.data(), w, h, w, 1, size, line);
+        if (size > 1) boxPass(alpha.data(), w, h, size, sums, source);
 }
 
 // How far a blur of `s` reaches, in the pixels it is made in.
@@ -189,20 +213,84 @@ QRect reachedArea(const QImage& image, int factor, int reach, const QRect& bound
         .intersected(bounds);
 }
 
+// Whether a blur of `s` pixels changes anything (its boxes are all one pixel wide below about
+// half a pixel).
+bool blurs(double s) {
+    if (s < 0.3) return false;
+    const auto boxes = boxesFor(s);
+    return std::any_of(boxes.begin(), boxes.end(), [](int b) { return b > 1; });
+}
+
+// The alpha of `image` summed over blocks of `factor` × `factor` pixels, `w` × `h` blocks, a row of
+// blocks after another; `ink` is set to the blocks that are not clear (empty when all are).
+std::vector<int> blockSums(const QImage& image, int factor, int w, int h, QRect& ink) {
+    std::vector<int> sums(static_cast<std::size_t>(w) * static_cast<std::size_t>(h), 0);
+    // Each pixel column's alpha over a row of blocks first, then the columns of each block.
+    const int width = w * factor;
+    std::vector<int> columns(static_cast<std::size_t>(width));
+    int left = w, right = -1, top = -1, bottom = -1;
+    for (int y = 0; y < h; ++y) {
+        std::fill(columns.begin(), columns.end(), 0);
+        for (int dy = 0; dy < factor; ++dy) {
+            const auto* src = reinterpret_cast<const quint32*>(image.constScanLine(y * factor + dy));
+            for (int x = 0; x < width; ++x)
+                columns[static_cast<std::size_t>(x)] += static_cast<int>(src[x] >> 24);
+        }
+        int* row = sums.data() + static_cast<std::ptrdiff_t>(y) * w;
+        for (int x = 0; x < w; ++x)
+            for (int dx = 0; dx < factor; ++dx) row[x] += columns[static_cast<std::size_t>(x * factor + dx)];
+        int first = 0;
+        while (first < w && row[first] == 0) ++first;
+        if (first == w) continue;
+        int last = w - 1;
+        while (row[last] == 0) --last;
+        left = std::min(left, first);
+        right = std::max(right, last);
+        if (top < 0) top = y;
+        bottom = y;
+    }
+    ink = top < 0 ? QRect() : QRect(QPoint(left, top), QPoint(right, bottom));
+    return sums;
+}
+
+// A colour that coverage values are painted in, as premultiplied pixels.
+struct Tint {
+    explicit Tint(const QColor& color)
+        : alpha(static_cast<float>(color.alphaF()) * 255.0F),
+          red(static_cast<float>(color.redF())),
+          green(static_cast<float>(color.greenF())),
+          blue(static_cast<float>(color.blueF())) {}
+    // Coverage above 0 (clear below).
+    quint32 pixel(float coverage) const {
+        const float a = std::min(coverage, 1.0F) * alpha;
+        auto ch = [a](float v) { return static_cast<quint32>(static_cast<int>(v * a + 0.5F)); };
+        return (ch(1) << 24) | (ch(red) << 16) | (ch(green) << 8) | ch(blue);
+    }
+    float alpha, red, green, blue;
+};
+
 // Coverage values of `area` painted in `color` into `out`, as premultiplied pixels.
 void colorize(const std::vector<float>& alpha, const QRect& area, const QColor& color, QImage& out) {
-    const float ca = static_cast<float>(color.alphaF()) * 255.0F;
-    const float red = static_cast<float>(color.redF()), green = static_cast<float>(color.greenF()),
-                blue = static_cast<float>(color.blueF());
+    const Tint tint(color);
     for (int y = 0; y < area.height(); ++y) {
         auto* dst = reinterpret_cast<quint32*>(out.scanLine(area.top() + y)) + area.left();
         const float* src = alpha.data() + static_cast<std::ptrdiff_t>(y) * area.width();
-        for (int x = 0; x < area.width(); ++x) {
-            if (src[x] <= 0) continue;
-            const float a = std::min(src[x], 1.0F) * ca;
-            auto ch = [a](float v) { return static_cast<quint32>(static_cast<int>(v * a + 0.5F)); };
-            dst[x] = (ch(1) << 24) | (ch(red) << 16) | (ch(green) << 8) | ch(blue);
-        }
+        for (int x = 0; x < area.width(); ++x)
+            if (src[x] > 0) dst[x] = tint.pixel(src[x]);
+    }
+}
+
+// The shadow of `area` of `image` where the blur leaves coverage as it is (a radius under a pixel):
+// each of the 256 alpha values has one colour, worked out as `colorize` does (clear for none).
+void colorizeAlpha(const QImage& image, const QRect& area, const QColor& color, QImage& out) {
+    const Tint tint(color);
+    std::array<quint32, 256> pixels{};
+    for (int a = 1; a < 256; ++a)
+        pixels[static_cast<std::size_t>(a)] = tint.pixel(static_cast<float>(a) / 255.0F);
+    for (int y = area.top(); y <= area.bottom(); ++y) {
+        const auto* src = reinterpret_cast<const quint32*>(image.constScanLine(y)) + area.left();
+        auto* dst = reinterpret_cast<quint32*>(out.scanLine(y)) + area.left();
+        for (int x = 0; x < area.width(); ++x) dst[x] = pixels[src[x] >> 24];
     }
 }
 
@@ -389,34 +477,42 @@ QImage blurredReduced(const QImage& image, double sigma, bool opaque, int factor
 
 QImage shadowOf(const QImage& image, double sigma, const QColor& color, int factor) {
     const int w = image.width() / factor, h = image.height() / factor, blocks = factor * factor;
+    const double s = sigma / factor;
+    if (factor == 1 && !blurs(s)) {
+        // Coverage goes through as it is: every pixel is written from its alpha alone.
+        QImage out(w, h, QImage::Format_ARGB32_Premultiplied);
+        colorizeAlpha(image, out.rect(), color, out);
+        return out;
+    }
     QImage out(w, h, QImage::Format_ARGB32_Premultiplied);
     out.fill(Qt::transparent);
     // Only what the content covers, and as far as the blur reaches from it, casts anything: the
     // shadow is made there alone (a text's layer is mostly clear).
-    const QRect area = reachedArea(image, factor, boxReach(sigma / factor), out.rect());
+    std::vector<int> sums;
+    QRect area;
+    if (factor == 1) {
+        area = reachedArea(image, 1, boxReach(s), out.rect());
+    } else {
+        // The alpha summed over each block, read once: the blocks that are not clear give the area.
+        sums = blockSums(image, factor, w, h, area);
+        if (!area.isEmpty())
+            area = area.adjusted(-boxReach(s), -boxReach(s), boxReach(s), boxReach(s)) & out.rect();
+    }
     if (area.isEmpty()) return out;
     std::vector<float> alpha(static_cast<std::size_t>(area.width()) *
                              static_cast<std::size_t>(area.height()));
-    std::vector<int> sums(static_cast<std::size_t>(area.width()));
     for (int y = 0; y < area.height(); ++y) {
-        std::fill(sums.begin(), sums.end(), 0);
-        for (int dy = 0; dy < factor; ++dy) {
-            const auto* src =
-                reinterpret_cast<const quint32*>(image.constScanLine((area.top() + y) * factor + dy)) +
-                static_cast<std::ptrdiff_t>(area.left()) * factor;
-            if (factor == 1)
-                for (int x = 0; x < area.width(); ++x)
-                    sums[static_cast<std::size_t>(x)] += static_cast<int>(src[x] >> 24);
-            else
-                for (int x = 0; x < area.width(); ++x)
-                    for (int dx = 0; dx < factor; ++dx)
-                        sums[static_cast<std::size_t>(x)] += static_cast<int>(src[x * factor + dx] >> 24);
-        }
         float* dst = alpha.data() + static_cast<std::ptrdiff_t>(y) * area.width();
-        for (int x = 0; x < area.width(); ++x)
-            dst[x] = static_cast<float>(sums[static_cast<std::size_t>(x)]) / static_cast<float>(blocks * 255);
+        if (factor > 1) {
+            const int* row = sums.data() + static_cast<std::ptrdiff_t>(area.top() + y) * w + area.left();
+            for (int x = 0; x < area.width(); ++x)
+                dst[x] = static_cast<float>(row[x]) / static_cast<float>(blocks * 255);
+            continue;
+        }
+        const auto* src = reinterpret_cast<const quint32*>(image.constScanLine(area.top() + y)) + area.left();
+        for (int x = 0; x < area.width(); ++x) dst[x] = static_cast<float>(src[x] >> 24) / 255.0F;
     }
-    blurAlpha(alpha, area.width(), area.height(), sigma / factor);
+    blurAlpha(alpha, area.width(), area.height(), s);
     colorize(alpha, area, color, out);
     return out;
 }
@@ -497,6 +593,10 @@ std::uint64_t shadowKey(const Path& outline, const QRect& area, QSize size, cons
                static_cast<std::uint64_t>(shadow.color.rgba64()) ^ static_cast<std::uint64_t>(factor) << 60);
 }
 
+// Rows drawn at once: Qt spreads a fill or an image more than a few dozen rows tall over its
+// thread pool, and waking its threads costs more than it saves for the small parts drawn here.
+constexpr int shadowBand = 64;
+
 // The shadow of `outline` over `area`, `size` pixels: rasterised straight at the reduced size
 // (coverage there is the block average), blurred there and scaled back up.
 QImage renderedShadow(const Path& outline, const QRect& area, QSize size, const OutlineShadow& shadow,
@@ -517,7 +617,12 @@ QImage renderedShadow(const Path& outline, const QRect& area, QSize size, const 
     full.fill(Qt::transparent);
     QPainter p(&full);
     p.setRenderHint(QPainter::SmoothPixmapTransform);
-    p.drawImage(QRectF(0, 0, w * factor, h * factor), small);
+    // In bands of rows, as the pieces are drawn: a shadow that changes at every frame (an
+    // outline in a spring) is made at every frame, and Qt would hand a taller scale to its pool.
+    for (int top = 0; top < size.height(); top += shadowBand) {
+        p.setClipRect(QRect(0, top, size.width(), std::min(shadowBand, size.height() - top)));
+        p.drawImage(QRectF(0, 0, w * factor, h * factor), small);
+    }
     return full;
 }
 
@@ -543,10 +648,9 @@ void drawPiece(QPainter& painter, const QImage& image, const Piece& x, const Pie
         parts = std::move(left);
     }
     for (const QRect& r : parts) {
-        // Bands short enough that the drawing stays on this thread (Qt spreads taller
-        // ones over its pool, which costs more than it saves on a busy core).
-        for (int top = r.top(); top <= r.bottom(); top += 64) {
-            const int rows = std::min(64, r.bottom() + 1 - top);
+        // Bands short enough that the drawing stays on this thread.
+        for (int top = r.top(); top <= r.bottom(); top += shadowBand) {
+            const int rows = std::min(shadowBand, r.bottom() + 1 - top);
             const QRect band(r.left(), top, r.width(), rows);
             if (!meetsPainted(painted, band)) continue;
             const QRect source(x.length == 1 ? x.source : x.source + band.left() - x.target,
