@@ -259,12 +259,10 @@ TEST(Subtree, AGeometryReaderKeepsContentThatReadOnlyItsSize) {
         host.render();
         const int first = built;
         const auto whole = [&] {
-            std::ostringstream parts, all;
-            dump(host.graph().displayList(), parts);
+            const std::string parts = dumped(host.graph().displayList());
             host.setEnvironment({});
             host.render();
-            dump(host.graph().displayList(), all);
-            return std::pair(parts.str(), all.str());
+            return std::pair(parts, dumped(host.graph().displayList()));
         };
 
         time.advance(1);
