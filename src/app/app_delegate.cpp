@@ -56,10 +56,13 @@ void AppDelegate::applicationDidFinishLaunching() {
     rebuildWindows();
     const bool offeredMove = windows_->offerMoveIfNeeded();
 
+    // The sound server is first read here, its connection waiting for its first state on the
+    // event loop: before the other services start, so none of their posted work runs inside
+    // that wait, ahead of the rest of the launch.
+    volume.start();
     nowPlaying.start();
     if (settings.weatherEnabled.get()) weather.start();
     bluetooth.start();
-    volume.start();
     battery.start();
 
     wiring_.subscribeTrackChanges();
