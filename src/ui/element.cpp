@@ -126,21 +126,10 @@ Element::Element(const BuildScope& scope, const char* role)
 Element::~Element() = default;
 
 bool Element::keepLayoutOf(Element& old) {
-    bool alike = typeid(*this) == typeid(old) && identity == old.identity && explicitId == old.explicitId &&
-                 children.size() == old.children.size();
-    for (std::size_t i = 0; i < children.size(); ++i) {
-        Element& mine = *children[i];
-        // Children in the same order pair up; otherwise by identity.
-        Element* before = i < old.children.size() && old.children[i]->identity == mine.identity
-                              ? old.children[i].get()
-                              : nullptr;
-        if (!before) {
-            alike = false;
-            for (const auto& c : old.children)
-                if (c->identity == mine.identity) before = c.get();
-        }
-        if (!before || !mine.keepLayoutOf(*before)) alike = false;
-    }
+    // Every child's layout is taken where it can be, even when this element's cannot.
+    const bool childrenAlike = keepLayoutsOf(children, old.children);
+    const bool alike = childrenAlike && typeid(*this) == typeid(old) && identity == old.identity &&
+                       explicitId == old.explicitId;
     if (!alike || !sameAs(old)) return false;
     memo_ = std::move(old.memo_);
     memoNext_ = old.memoNext_;

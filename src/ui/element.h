@@ -310,6 +310,25 @@ private:
     mutable Rect stampedFrame_;
 };
 
+// Pairs each of `fresh` (elements, or pointers to them, built again) with the element of `old`
+// it takes the place of: the one at its index when that has its identity, else the one with its
+// identity, and takes its layout (`keepLayoutOf`). Whether every one came out alike, in its old
+// order, and no more nor fewer.
+template <class Fresh>
+bool keepLayoutsOf(const Fresh& fresh, const std::vector<std::unique_ptr<Element>>& old) {
+    bool alike = fresh.size() == old.size();
+    for (std::size_t i = 0; i < fresh.size(); ++i) {
+        Element& mine = *fresh[i];
+        Element* before = i < old.size() && old[i]->identity == mine.identity ? old[i].get() : nullptr;
+        // Out of their old order they stand elsewhere, even when alike.
+        if (!before) alike = false;
+        for (std::size_t j = 0; !before && j < old.size(); ++j)
+            if (old[j]->identity == mine.identity) before = old[j].get();
+        if (!before || !mine.keepLayoutOf(*before)) alike = false;
+    }
+    return alike;
+}
+
 // `old` as the type of the element asking: `sameAs` is asked only of elements of one type.
 template <class T>
 const T& sameType(const Element& old) {

@@ -193,16 +193,7 @@ void ViewGraph::buildAgain(ViewRecord& record) {
     parent->childrenReplaced();
     // New elements all alike the old ones answer and stand as they did: nothing around them
     // moves.
-    bool alike = added.size() == old.size();
-    for (std::size_t i = 0; i < added.size(); ++i) {
-        // Out of their old order they stand elsewhere, even when alike.
-        Element* before = i < old.size() && old[i]->identity == added[i]->identity ? old[i].get() : nullptr;
-        if (!before) alike = false;
-        for (std::size_t j = 0; !before && j < old.size(); ++j)
-            if (old[j]->identity == added[i]->identity) before = old[j].get();
-        if (!before || !added[i]->keepLayoutOf(*before)) alike = false;
-    }
-    if (!alike) parent->invalidateLayout();
+    if (!keepLayoutsOf(added, old)) parent->invalidateLayout();
 }
 
 const DisplayItem& ViewGraph::update(const View& root, Size size, const EnvironmentValues& environment,

@@ -468,7 +468,6 @@ TEST(Damage, RepaintingTheDamagedRegionShowsWhatAFullRepaintShows) {
     EXPECT_EQ(emptyFrames, still + 1);
 }
 
-}  // namespace
 // Tall outlines, solid (opaque and translucent, at rest and inside a faded group) and filled
 // with a gradient, at a scale and a fractional offset: repainting parts of them (one band,
 // several bands, two rectangles at once) gives exactly the pixels a full repaint gives.
@@ -521,4 +520,5 @@ TEST(Damage, APartRepaintedDrawsTallFillsExactlyAsTheWholeDoes) {
     }
 }
 
+}  // namespace
 }  // namespace quorlix::ui

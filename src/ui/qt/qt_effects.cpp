@@ -156,12 +156,18 @@ std::vector<float> transposed(const std::vector<float>& plane, int w, int h) {
     return out;
 }
 
+// Whether a blur of `s` pixels changes anything (its boxes are all one pixel wide below about
+// half a pixel).
+bool blurs(double s) {
+    if (s < 0.3) return false;
+    const auto boxes = boxesFor(s);
+    return std::any_of(boxes.begin(), boxes.end(), [](int b) { return b > 1; });
+}
+
 // Blurs a plane of coverage values (row by row, then column by column) with transparent edges.
 void blurAlpha(std::vector<float>& alpha, int w, int h, double s) {
-    if (s < 0.3 || w <= 0 || h <= 0) return;
+    if (!blurs(s) || w <= 0 || h <= 0) return;
     const auto boxes = boxesFor(s);
-    // A box of one value leaves the plane as it is.
-    if (std::none_of(boxes.begin(), boxes.end(), [](int b) { return b > 1; })) return;
     std::vector<float> sums, source;
     // Along the rows: they stand side by side in the transposed plane.
     std::vector<float> across = transposed(alpha, w, h);
@@ -211,14 +217,6 @@ QRect reachedArea(const QImage& image, int factor, int reach, const QRect& bound
                  QPoint(ink.right() / factor, ink.bottom() / factor))
         .adjusted(-reach, -reach, reach, reach)
         .intersected(bounds);
-}
-
-// Whether a blur of `s` pixels changes anything (its boxes are all one pixel wide below about
-// half a pixel).
-bool blurs(double s) {
-    if (s < 0.3) return false;
-    const auto boxes = boxesFor(s);
-    return std::any_of(boxes.begin(), boxes.end(), [](int b) { return b > 1; });
 }
 
 // The alpha of `image` summed over blocks of `factor` × `factor` pixels, `w` × `h` blocks, a row of
