@@ -21,6 +21,10 @@ protected:
     Size measure(const ProposedSize&) override { return {}; }
 };
 
+// Sizes an element keeps answered: a stack asks its children for several proposals each time
+// it is measured.
+constexpr std::size_t keptAnswers = 32;
+
 bool sameLength(const std::optional<double>& a, const std::optional<double>& b) {
     if (a.has_value() != b.has_value()) return false;
     return !a || *a == *b || (std::isinf(*a) && std::isinf(*b));
@@ -172,6 +176,49 @@ void Element::invalidateLayout() {
     }
 }
 
+void Element::relayoutAfter(const std::vector<Element*>& fresh, const std::vector<std::unique_ptr<Element>>& old,
+                            const std::vector<double>& priorities) {
+    for (const Element* e = this; e; e = e->parent)
+        if (e->alignsByBaseline()) {
+            invalidateLayout();
+            return;
+        }
+    // Answers kept whole: every proposal asked since the content last changed is there.
+    auto complete = [](const Element& e) { return e.placed_ && e.memo_.size() < keptAnswers; };
+    bool alike = fresh.size() == old.size();
+    for (std::size_t i = 0; alike && i < fresh.size(); ++i) {
+        Element& now = *fresh[i];
+        const Element& before = *old[i];
+        alike = now.identity == before.identity && complete(before) && now.isSpacer() == before.isSpacer() &&
+                now.isEmpty() == before.isEmpty() && now.layoutPriority() == before.layoutPriority();
+        for (std::size_t m = 0; alike && m < before.memo_.size(); ++m)
+            alike = now.sizeThatFits(before.memo_[m].proposal) == before.memo_[m].size;
+    }
+    if (alike) {
+        for (std::size_t i = 0; i < fresh.size(); ++i) fresh[i]->place(old[i]->frame);
+        return;
+    }
+    std::size_t level = 0;
+    for (Element* e = this; e; e = e->parent, ++level) {
+        std::vector<Memo> asked = std::exchange(e->memo_, {});
+        e->memoNext_ = 0;
+        if (e == this) {
+            layoutChanged_ = true;
+            contentChanged_ = true;
+        } else {
+            e->changedBelow_ = true;
+        }
+        bool same = e->placed_ && asked.size() < keptAnswers && level < priorities.size() &&
+                    e->layoutPriority() == priorities[level];
+        for (std::size_t m = 0; same && m < asked.size(); ++m)
+            same = e->sizeThatFits(asked[m].proposal) == asked[m].size;
+        if (same) {
+            e->place(e->frame);
+            return;
+        }
+    }
+}
+
 Size Element::sizeThatFits(const ProposedSize& proposal) {
     for (const Memo& m : memo_)
         if (sameLength(m.proposal.width, proposal.width) && sameLength(m.proposal.height, proposal.height))
@@ -179,12 +226,11 @@ Size Element::sizeThatFits(const ProposedSize& proposal) {
     Size s = measure(proposal);
     s.width = std::max(0.0, s.width);
     s.height = std::max(0.0, s.height);
-    constexpr std::size_t kept = 32;
-    if (memo_.size() < kept) {
+    if (memo_.size() < keptAnswers) {
         memo_.push_back({proposal, s});
     } else {
         memo_[memoNext_] = {proposal, s};
-        memoNext_ = (memoNext_ + 1) % kept;
+        memoNext_ = (memoNext_ + 1) % keptAnswers;
     }
     return s;
 }

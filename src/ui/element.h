@@ -218,6 +218,16 @@ public:
     void place(const Rect& frame);
     // Forgets the sizes this element and its ancestors answered (its content changed).
     void invalidateLayout();
+    // Lays out `fresh`, built again in the place of `old` among this element's children,
+    // moving no more than their change moves: where an element (the new ones, this one, or an
+    // ancestor) answers every size it was asked as before, with the layout priority it had
+    // (`priorities`: this element's and its ancestors' before the change), nothing around it
+    // moves and it is placed again where it stood. Otherwise as `invalidateLayout`.
+    void relayoutAfter(const std::vector<Element*>& fresh, const std::vector<std::unique_ptr<Element>>& old,
+                       const std::vector<double>& priorities);
+    // A stack that lines its children up by their text baselines: it reads more of them than
+    // their sizes.
+    virtual bool alignsByBaseline() const { return false; }
     // Called when children were replaced (a view below was built again).
     virtual void childrenReplaced() {}
     // A stack made to hold the several views of a group in a single-view position: it exists

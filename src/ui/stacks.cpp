@@ -72,6 +72,10 @@ public:
                holdsGroup_ == o.holdsGroup_;
     }
 
+    bool alignsByBaseline() const override {
+        return axis_ == Axis::horizontal && (alignment_ == static_cast<int>(VerticalAlignment::firstTextBaseline) ||
+                                             alignment_ == static_cast<int>(VerticalAlignment::lastTextBaseline));
+    }
     std::optional<double> baseline(const ProposedSize& p, bool last) override {
         const Arrangement a = arrange(p);
         std::optional<double> result;
@@ -195,10 +199,7 @@ private:
     // across.
     double alignAcross(Arrangement& a) {
         const std::size_t n = children.size();
-        const bool byBaseline = axis_ == Axis::horizontal &&
-                                (alignment_ == static_cast<int>(VerticalAlignment::firstTextBaseline) ||
-                                 alignment_ == static_cast<int>(VerticalAlignment::lastTextBaseline));
-        if (byBaseline) {
+        if (alignsByBaseline()) {
             const bool last = alignment_ == static_cast<int>(VerticalAlignment::lastTextBaseline);
             std::vector<double> lines(n);
             double above = 0, below = 0;

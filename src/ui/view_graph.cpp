@@ -126,6 +126,10 @@ void ViewGraph::buildAgain(ViewRecord& record) {
 
     std::size_t index = 0;
     std::vector<std::unique_ptr<Element>> old;
+    // What the parents answer of their layout priority before the change (it may come from
+    // the content).
+    std::vector<double> priorities;
+    for (const Element* e = parent; e; e = e->parent) priorities.push_back(e->layoutPriority());
     if (parent) {
         auto& siblings = parent->children;
         index = static_cast<std::size_t>(
@@ -192,8 +196,8 @@ void ViewGraph::buildAgain(ViewRecord& record) {
     for (auto& e : rest) siblings.push_back(std::move(e));
     parent->childrenReplaced();
     // New elements all alike the old ones answer and stand as they did: nothing around them
-    // moves.
-    if (!keepLayoutsOf(added, old)) parent->invalidateLayout();
+    // moves. Others move what their answers change.
+    if (!keepLayoutsOf(added, old)) parent->relayoutAfter(added, old, priorities);
 }
 
 const DisplayItem& ViewGraph::update(const View& root, Size size, const EnvironmentValues& environment,

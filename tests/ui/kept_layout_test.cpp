@@ -165,5 +165,78 @@ TEST(KeptLayout, APartBuiltAgainShowsWhatAWholeRenderShows) {
     }
 }
 
+// A part whose answers change in every way its parents read them: its size, its layout
+// priority, whether it shows at all.
+struct Part : ObservableObject {
+    Published<std::string> text{this, "ab"};
+    Published<double> priority{this, 0};
+    Published<bool> shown{this, true};
+};
+
+struct PartView {
+    Part* part;
+    View body(Context& ctx) const {
+        ctx.observe(*part);
+        if (!part->shown.get()) return EmptyView();
+        return Text(part->text.get()).lineLimit(1).layoutPriority(part->priority.get());
+    }
+};
+
+TEST(KeptLayout, APartBuiltAgainMovesWhatItsAnswersMoveAndNothingElse) {
+    // Containers around the part, each reading another of its answers: stacks that share room by
+    // size and priority, a fixed frame that answers alike whatever is inside, a centred overlay.
+    const std::vector<std::pair<const char*, std::function<View(Part*)>>> roots = {
+        {"a stack sharing a fixed width",
+         [](Part* p) {
+             return HStack({Text("izquierda").lineLimit(1), PartView{p}, Text("derecha").lineLimit(1).id("fixed")})
+                 .frame({.width = 150});
+         }},
+        {"a padding passing the priority on to a stack",
+         [](Part* p) {
+             return HStack({Text("izquierda").lineLimit(1), View(PartView{p}).padding(1),
+                            Text("derecha").lineLimit(1).id("fixed")})
+                 .frame({.width = 150});
+         }},
+        {"a fixed frame in a stack",
+         [](Part* p) {
+             return VStack({View(PartView{p}).frame({.width = 60, .height = 20}), Text("debajo").id("fixed")});
+         }},
+        {"nested stacks, centred",
+         [](Part* p) {
+             return VStack({HStack({Text("a"), PartView{p}}).padding(3), Text("fijo").id("fixed")})
+                 .background(Color::orange);
+         }},
+    };
+    const std::vector<std::pair<const char*, std::function<void(Part&)>>> steps = {
+        {"a text of the same width", [](Part& p) { p.text = "ba"; }},
+        {"a wider text", [](Part& p) { p.text = "una línea más larga que el sitio"; }},
+        {"a higher priority", [](Part& p) { p.priority = 1; }},
+        {"the same answers again", [](Part& p) { p.text = p.text.get(); }},
+        {"hidden", [](Part& p) { p.shown = false; }},
+        {"shown, narrower", [](Part& p) {
+             p.shown = true;
+             p.text = "c";
+             p.priority = 0;
+         }},
+    };
+    for (const auto& [what, make] : roots) {
+        SCOPED_TRACE(what);
+        fakes::FixedFontEngine fonts;
+        Part part;
+        const View root = make(&part);
+        ViewGraph graph(fonts);
+        graph.update(root, canvas);
+        for (const auto& [step, change] : steps) {
+            SCOPED_TRACE(step);
+            change(part);
+            graph.invalidate(part);
+            graph.update(root, canvas);
+            EXPECT_EQ(graph.evaluatedViews(), 1u);
+            ViewGraph fresh(fonts);
+            EXPECT_EQ(dumped(graph.displayList()), dumped(fresh.update(root, canvas)));
+        }
+    }
+}
+
 }  // namespace
 }  // namespace quorlix::ui
