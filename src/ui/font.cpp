@@ -1,5 +1,7 @@
 #include "ui/font.h"
 
+#include <algorithm>
+
 #include "ui/environment_keys.h"
 
 namespace quorlix::ui {
@@ -27,6 +29,12 @@ ShapeStyle env::currentForeground(const EnvironmentValues& values) {
 Rect FontEngine::inkBounds(const ResolvedFont& font, std::string_view utf8) {
     const double s = font.size;
     return {-s * 0.25, -s * 1.2, advance(font, utf8) + s * 0.5, s * 1.7};
+}
+
+double FontEngine::digitAdvance(const ResolvedFont& font) {
+    double widest = 0;
+    for (char d = '0'; d <= '9'; ++d) widest = std::max(widest, advance(font, std::string_view(&d, 1)));
+    return widest;
 }
 
 }  // namespace quorlix::ui

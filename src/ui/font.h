@@ -77,6 +77,8 @@ public:
     // baseline, antialiased edges included. By default, generously around its advance and
     // line, as glyphs may overhang both.
     virtual Rect inkBounds(const ResolvedFont& font, std::string_view utf8);
+    // The advance of the widest digit: the width every digit takes in tabular figures.
+    virtual double digitAdvance(const ResolvedFont& font);
 };
 
 }  // namespace quorlix::ui

@@ -11,6 +11,28 @@ Point lerp(Point a, Point b, double t) { return {a.x + (b.x - a.x) * t, a.y + (b
 
 double distance(Point a, Point b) { return std::hypot(b.x - a.x, b.y - a.y); }
 
+// The points a curve from `from` is flattened to, within `tolerance`, its end last.
+template <class Add>
+void flattenCurve(const Path::Element& e, Point from, double tolerance, Add&& add) {
+    auto steps = [&](double length) {
+        return std::clamp(static_cast<int>(std::ceil(std::sqrt(length / std::max(tolerance, 1e-3)))), 1, 256);
+    };
+    if (e.verb == Path::Verb::quad) {
+        const int n = steps(distance(from, e.p[0]) + distance(e.p[0], e.p[1]));
+        for (int i = 1; i <= n; ++i) {
+            const double t = double(i) / n;
+            add(lerp(lerp(from, e.p[0], t), lerp(e.p[0], e.p[1], t), t));
+        }
+        return;
+    }
+    const int n = steps(distance(from, e.p[0]) + distance(e.p[0], e.p[1]) + distance(e.p[1], e.p[2]));
+    for (int i = 1; i <= n; ++i) {
+        const double t = double(i) / n;
+        const Point a = lerp(from, e.p[0], t), b = lerp(e.p[0], e.p[1], t), c = lerp(e.p[1], e.p[2], t);
+        add(lerp(lerp(a, b, t), lerp(b, c, t), t));
+    }
+}
+
 }  // namespace
 
 void Path::move(Point p) {
@@ -172,27 +194,63 @@ bool Path::contains(Point p) const {
     if (elements_.empty()) return false;
     const Rect b = controlBounds();
     if (p.x < b.minX() || p.x > b.maxX() || p.y < b.minY() || p.y > b.maxY()) return false;
+    // The winding number of the outline flattened as `flattened(0.25)` makes it, each subpath
+    // closed. A curve whose control points all lie on one side of the point, or above or below
+    // it, winds around it as its chord does: only the others are flattened.
     int winding = 0;
-    for (const auto& poly : flattened(0.25)) {
-        for (std::size_t i = 0; i < poly.size(); ++i) {
-            const Point a = poly[i], c = poly[(i + 1) % poly.size()];
-            const double cross = (c.x - a.x) * (p.y - a.y) - (p.x - a.x) * (c.y - a.y);
-            if (a.y <= p.y) {
-                if (c.y > p.y && cross > 0) ++winding;
-            } else if (c.y <= p.y && cross < 0) {
-                --winding;
+    auto edge = [&](Point a, Point c) {
+        const double cross = (c.x - a.x) * (p.y - a.y) - (p.x - a.x) * (c.y - a.y);
+        if (a.y <= p.y) {
+            if (c.y > p.y && cross > 0) ++winding;
+        } else if (c.y <= p.y && cross < 0) {
+            --winding;
+        }
+    };
+    Point cur, start;
+    for (const auto& e : elements_) {
+        switch (e.verb) {
+            case Verb::move:
+                edge(cur, start);
+                cur = start = e.p[0];
+                break;
+            case Verb::line:
+                edge(cur, e.p[0]);
+                cur = e.p[0];
+                break;
+            case Verb::quad:
+            case Verb::cubic: {
+                const int last = e.verb == Verb::quad ? 1 : 2;
+                double x0 = cur.x, x1 = cur.x, y0 = cur.y, y1 = cur.y;
+                for (int i = 0; i <= last; ++i) {
+                    x0 = std::min(x0, e.p[i].x);
+                    x1 = std::max(x1, e.p[i].x);
+                    y0 = std::min(y0, e.p[i].y);
+                    y1 = std::max(y1, e.p[i].y);
+                }
+                if (p.y < y0 || p.y > y1 || p.x < x0 || p.x > x1) {
+                    edge(cur, e.p[last]);
+                } else {
+                    flattenCurve(e, cur, 0.25, [&](Point next) {
+                        edge(cur, next);
+                        cur = next;
+                    });
+                }
+                cur = e.p[last];
+                break;
             }
+            case Verb::close:
+                edge(cur, start);
+                cur = start;
+                break;
         }
     }
+    edge(cur, start);
     return winding != 0;
 }
 
 std::vector<std::vector<Point>> Path::flattened(double tolerance) const {
     std::vector<std::vector<Point>> out;
     Point cur, start;
-    auto steps = [&](double length) {
-        return std::clamp(static_cast<int>(std::ceil(std::sqrt(length / std::max(tolerance, 1e-3)))), 1, 256);
-    };
     for (const auto& e : elements_) {
         switch (e.verb) {
             case Verb::move:
@@ -204,27 +262,12 @@ std::vector<std::vector<Point>> Path::flattened(double tolerance) const {
                 out.back().push_back(e.p[0]);
                 cur = e.p[0];
                 break;
-            case Verb::quad: {
+            case Verb::quad:
+            case Verb::cubic:
                 if (out.empty()) out.push_back({cur});
-                const int n = steps(distance(cur, e.p[0]) + distance(e.p[0], e.p[1]));
-                for (int i = 1; i <= n; ++i) {
-                    const double t = double(i) / n;
-                    out.back().push_back(lerp(lerp(cur, e.p[0], t), lerp(e.p[0], e.p[1], t), t));
-                }
-                cur = e.p[1];
+                flattenCurve(e, cur, tolerance, [&](Point next) { out.back().push_back(next); });
+                cur = e.p[e.verb == Verb::quad ? 1 : 2];
                 break;
-            }
-            case Verb::cubic: {
-                if (out.empty()) out.push_back({cur});
-                const int n = steps(distance(cur, e.p[0]) + distance(e.p[0], e.p[1]) + distance(e.p[1], e.p[2]));
-                for (int i = 1; i <= n; ++i) {
-                    const double t = double(i) / n;
-                    const Point a = lerp(cur, e.p[0], t), b = lerp(e.p[0], e.p[1], t), c = lerp(e.p[1], e.p[2], t);
-                    out.back().push_back(lerp(lerp(a, b, t), lerp(b, c, t), t));
-                }
-                cur = e.p[2];
-                break;
-            }
             case Verb::close:
                 if (!out.empty() && !(out.back().back() == start)) out.back().push_back(start);
                 cur = start;

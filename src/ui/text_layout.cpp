@@ -25,10 +25,7 @@ class Measurer {
 public:
     Measurer(FontEngine& engine, const ResolvedFont& font, bool monoDigits)
         : engine_(engine), font_(font), monoDigits_(monoDigits) {
-        if (monoDigits_) {
-            for (char d = '0'; d <= '9'; ++d)
-                digit_ = std::max(digit_, engine_.advance(font_, std::string_view(&d, 1)));
-        }
+        if (monoDigits_) digit_ = engine_.digitAdvance(font_);
     }
     double width(std::string_view s) const {
         if (!monoDigits_) return engine_.advance(font_, s);

@@ -144,22 +144,29 @@ FontMetrics QtFontEngine::metrics(const ResolvedFont& font) {
 double QtFontEngine::advance(const ResolvedFont& font, std::string_view utf8) {
     if (utf8.empty()) return 0;
     Face& f = face(font);
-    std::string key(utf8);
-    auto it = f.advances.find(key);
+    auto it = f.advances.find(utf8);
     if (it == f.advances.end()) {
         double w = 0;
         for (const auto& a : laidOut(f.reference, utf8).advances) w += a.x();
         if (f.advances.size() > 20000) f.advances.clear();
-        it = f.advances.emplace(std::move(key), w).first;
+        it = f.advances.emplace(std::string(utf8), w).first;
     }
     return it->second * font.size / referenceSize;
+}
+
+double QtFontEngine::digitAdvance(const ResolvedFont& font) {
+    Face& f = face(font);
+    if (!f.digit) {
+        const ResolvedFont reference{font.face, font.weight, referenceSize};
+        f.digit = FontEngine::digitAdvance(reference);
+    }
+    return *f.digit * font.size / referenceSize;
 }
 
 Rect QtFontEngine::inkBounds(const ResolvedFont& font, std::string_view utf8) {
     if (utf8.empty()) return {};
     Face& f = face(font);
-    std::string key(utf8);
-    auto it = f.inks.find(key);
+    auto it = f.inks.find(utf8);
     if (it == f.inks.end()) {
         const auto [glyphs, adv] = laidOut(f.reference, utf8);
         QRectF ink;
@@ -169,7 +176,7 @@ Rect QtFontEngine::inkBounds(const ResolvedFont& font, std::string_view utf8) {
             x += adv[i].x();
         }
         if (f.inks.size() > 20000) f.inks.clear();
-        it = f.inks.emplace(std::move(key), ink).first;
+        it = f.inks.emplace(std::string(utf8), ink).first;
     }
     const double k = font.size / referenceSize;
     // A point and a fiftieth of the size to spare: antialiased edges, and glyphs placed to a

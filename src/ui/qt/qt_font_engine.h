@@ -15,6 +15,7 @@
 #include <QString>
 
 #include <map>
+#include <optional>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -30,6 +31,7 @@ public:
     double advance(const ResolvedFont& font, std::string_view utf8) override;
     bool hasGlyph(const ResolvedFont& font, char32_t codePoint) override;
     Rect inkBounds(const ResolvedFont& font, std::string_view utf8) override;
+    double digitAdvance(const ResolvedFont& font) override;
 
     // For drawing: the font at `font.size` pixels.
     QRawFont rawFont(const ResolvedFont& font);
@@ -48,11 +50,19 @@ public:
     static QFont widgetFont(const Font& font);
 
 private:
+    // Looked up by the text as given, without a copy of it.
+    struct TextHash {
+        using is_transparent = void;
+        std::size_t operator()(std::string_view s) const { return std::hash<std::string_view>{}(s); }
+    };
+    template <class T>
+    using ByText = std::unordered_map<std::string, T, TextHash, std::equal_to<>>;
     struct Face {
-        QRawFont reference;                                // at referenceSize pixels
-        QRawFont outlines;                                 // the same, opened apart; once needed
-        std::unordered_map<std::string, double> advances;  // in reference pixels
-        std::unordered_map<std::string, QRectF> inks;      // the same
+        QRawFont reference;     // at referenceSize pixels
+        QRawFont outlines;      // the same, opened apart; once needed
+        ByText<double> advances;  // in reference pixels
+        ByText<QRectF> inks;      // the same
+        std::optional<double> digit;  // the widest digit's advance, the same
     };
     Face& face(const ResolvedFont& font);
 
