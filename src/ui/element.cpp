@@ -41,6 +41,7 @@ void ViewRecord::forget() {
     if (const auto found = services->records.find(identity.value);
         found != services->records.end() && found->second == this)
         services->records.erase(found);
+    std::erase(services->timed, this);
     services = nullptr;
 }
 
@@ -51,7 +52,10 @@ void TreeServices::observe(ObservableObject* object) {
 }
 
 void TreeServices::requestUpdate(double at) {
-    if (current) current->due = current->due ? std::min(*current->due, at) : at;
+    if (!current) return;
+    current->due = current->due ? std::min(*current->due, at) : at;
+    if (current->services == this && std::find(timed.begin(), timed.end(), current) == timed.end())
+        timed.push_back(current);
 }
 
 BuildingFor::BuildingFor(TreeServices* services, ViewRecord* record, std::unordered_set<std::uint64_t>* keys)

@@ -137,6 +137,9 @@ public:
     // Every record of the tree by identity; identities shown twice cannot be built alone.
     std::unordered_map<std::uint64_t, ViewRecord*> records;
     std::unordered_set<std::uint64_t> repeated;
+    // The records of `records` that asked to be rendered again at a time (timelines), in the
+    // order they asked: a render looks at these, not at the whole tree.
+    std::vector<ViewRecord*> timed;
 
     void observe(ObservableObject* object);
 

@@ -78,8 +78,9 @@ std::optional<std::vector<ViewRecord*>> ViewGraph::partsToBuild(const Invalidati
         asked.push_back(found->second);
     }
     bool due = false;
-    for (const auto& [id, record] : services_->records)
+    for (ViewRecord* record : services_->timed)
         if (record->due && *record->due <= now + 1e-6) {
+            if (services_->repeated.contains(record->identity.value)) return std::nullopt;
             asked.push_back(record);
             due = true;
         }
@@ -248,8 +249,8 @@ const DisplayItem& ViewGraph::update(const View& root, Size size, const Environm
     else
         store_.endFrame();
     services_->released.clear();
-    noteRecords();
-    if (onObservedObjects) onObservedObjects();
+    // The host follows the objects read anew only when they change.
+    if (noteRecords() && onObservedObjects) onObservedObjects();
     animator_.update(std::move(list), time.now, !request.transaction.disablesAnimations);
     shown_ = nullptr;
 
@@ -257,16 +258,23 @@ const DisplayItem& ViewGraph::update(const View& root, Size size, const Environm
     return animator_.target();
 }
 
-void ViewGraph::noteRecords() {
-    observed_.clear();
+bool ViewGraph::noteRecords() {
+    std::vector<ObservableObject*> observed;
     nextUpdate_.reset();
     auto note = [&](const ViewRecord& r) {
         for (ObservableObject* o : r.observed)
-            if (std::find(observed_.begin(), observed_.end(), o) == observed_.end()) observed_.push_back(o);
+            if (std::find(observed.begin(), observed.end(), o) == observed.end()) observed.push_back(o);
+    };
+    auto noteDue = [&](const ViewRecord& r) {
         if (r.due) nextUpdate_ = nextUpdate_ ? std::min(*nextUpdate_, *r.due) : *r.due;
     };
     note(*rootRecord_);
+    noteDue(*rootRecord_);
     for (const auto& [id, record] : services_->records) note(*record);
+    for (const ViewRecord* record : services_->timed) noteDue(*record);
+    if (observed == observed_) return false;
+    observed_ = std::move(observed);
+    return true;
 }
 
 Size ViewGraph::fittingSize(const View& root, ProposedSize proposal,

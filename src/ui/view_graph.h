@@ -81,9 +81,9 @@ public:
     const PreferenceValues& preferences() const { return preferences_; }
     // The observable objects the views of the tree read through the environment or observe.
     const std::vector<ObservableObject*>& observedObjects() const { return observed_; }
-    // Called by `update` once `observedObjects()` is known, before the views' actions run: a
-    // host subscribes there, so what an appear action changes in an object the tree has just
-    // started to read is not missed.
+    // Called by `update` once `observedObjects()` is known, when it differs from the last
+    // update's, before the views' actions run: a host subscribes there, so what an appear
+    // action changes in an object the tree has just started to read is not missed.
     std::function<void()> onObservedObjects;
     // How many view bodies (and timeline contents) the last update evaluated.
     std::size_t evaluatedViews() const { return evaluated_; }
@@ -95,7 +95,8 @@ private:
     std::optional<std::vector<ViewRecord*>> partsToBuild(const Invalidation::Request& request, double now);
     void buildAgain(ViewRecord& record);
     void runLifecycles();
-    void noteRecords();
+    // Notes what the tree reads and when it is next due; whether what it reads changed.
+    bool noteRecords();
 
     FontEngine& fonts_;
     TextLayoutCache textLayouts_;

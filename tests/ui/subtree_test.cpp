@@ -74,7 +74,14 @@ struct Rows : ViewModifiers<Rows> {
         Views rows{Pair{.first = 10, .counts = counts}};
         for (int i = 0; i < knobs->rows.get(); ++i) rows.push_back(Row{.index = i, .counts = counts});
         return VStack({.alignment = HorizontalAlignment::leading, .spacing = 2},
-                      {Group(std::move(rows)), If(knobs->extra.get(), Group({Text("uno"), Text("dos")}))});
+                      {Group(std::move(rows)),
+                       // A timeline that comes and goes with the part around it.
+                       If(knobs->extra.get(),
+                          Group({Text("uno"), TimelineView(TimelineSchedule::periodic(Date(0), 0.5),
+                                                           [](const TimelineContext& t) {
+                                                               return Text(std::to_string(static_cast<long>(
+                                                                   t.date.secondsSince1970 * 2)));
+                                                           })}))});
     }
 };
 
