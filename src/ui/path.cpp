@@ -248,6 +248,65 @@ bool Path::contains(Point p) const {
     return winding != 0;
 }
 
+bool Path::encloses(const Rect& r) const {
+    if (elements_.empty()) return false;
+    // A curve's flattened pieces stray from it by less than this.
+    constexpr double tolerance = 0.25;
+    const Rect near = r.insetBy(-tolerance, -tolerance);
+    auto meets = [](const Rect& a, double x0, double y0, double x1, double y1) {
+        return x0 <= a.maxX() && a.minX() <= x1 && y0 <= a.maxY() && a.minY() <= y1;
+    };
+    auto segmentMeets = [&](Point a, Point b, const Rect& area) {
+        return meets(area, std::min(a.x, b.x), std::min(a.y, b.y), std::max(a.x, b.x), std::max(a.y, b.y));
+    };
+    Point cur, start;
+    // The subpath drawn so far is filled as if closed.
+    bool drawn = false;
+    for (const auto& e : elements_) {
+        if (e.verb != Verb::move && e.verb != Verb::close) drawn = true;
+        switch (e.verb) {
+            case Verb::move:
+                if (drawn && segmentMeets(cur, start, r)) return false;
+                drawn = false;
+                cur = start = e.p[0];
+                break;
+            case Verb::line:
+                if (segmentMeets(cur, e.p[0], r)) return false;
+                cur = e.p[0];
+                break;
+            case Verb::quad:
+            case Verb::cubic: {
+                const int last = e.verb == Verb::quad ? 1 : 2;
+                double x0 = cur.x, x1 = cur.x, y0 = cur.y, y1 = cur.y;
+                for (int i = 0; i <= last; ++i) {
+                    x0 = std::min(x0, e.p[i].x);
+                    x1 = std::max(x1, e.p[i].x);
+                    y0 = std::min(y0, e.p[i].y);
+                    y1 = std::max(y1, e.p[i].y);
+                }
+                if (meets(r, x0, y0, x1, y1)) {
+                    bool crossed = false;
+                    Point from = cur;
+                    flattenCurve(e, cur, tolerance, [&](Point next) {
+                        crossed = crossed || segmentMeets(from, next, near);
+                        from = next;
+                    });
+                    if (crossed) return false;
+                }
+                cur = e.p[last];
+                break;
+            }
+            case Verb::close:
+                if (segmentMeets(cur, start, r)) return false;
+                cur = start;
+                break;
+        }
+    }
+    if (drawn && segmentMeets(cur, start, r)) return false;
+    // No piece comes into it: it lies wholly inside or wholly outside.
+    return contains({r.midX(), r.midY()});
+}
+
 std::vector<std::vector<Point>> Path::flattened(double tolerance) const {
     std::vector<std::vector<Point>> out;
     Point cur, start;

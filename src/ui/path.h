@@ -45,6 +45,9 @@ public:
     Path trimmed(double from, double to) const;
     // Whether `p` lies inside the filled outline (non-zero winding, every subpath closed).
     bool contains(Point p) const;
+    // Whether all of `r` lies inside the filled outline: no piece of the outline comes into it
+    // (curves are looked at closely only near it) and its centre is inside. When unsure, no.
+    bool encloses(const Rect& r) const;
     // Straight-line approximation, one polyline per subpath (closed ones end at their start).
     std::vector<std::vector<Point>> flattened(double tolerance = 0.1) const;
 

@@ -707,29 +707,6 @@ void drawOutlineShadow(QPainter& painter, const OutlineShadow& shadow, EffectCac
     drawStretched(painter, kept->content.image, shadow, *area, run);
 }
 
-bool liesInside(const Path& outline, const Rect& a) {
-    if (outline.isEmpty()) return false;
-    Point at, start;
-    for (const auto& e : outline.elements()) {
-        const int points = pointCount(e.verb);
-        if (e.verb == Path::Verb::move) {
-            at = start = e.p[0];
-            continue;
-        }
-        const Point end = endOf(e, start);
-        double x0 = std::min(at.x, end.x), x1 = std::max(at.x, end.x);
-        double y0 = std::min(at.y, end.y), y1 = std::max(at.y, end.y);
-        for (int i = 0; i < points; ++i) {
-            x0 = std::min(x0, e.p[i].x);
-            x1 = std::max(x1, e.p[i].x);
-            y0 = std::min(y0, e.p[i].y);
-            y1 = std::max(y1, e.p[i].y);
-        }
-        if (x0 <= a.maxX() && a.minX() <= x1 && y0 <= a.maxY() && a.minY() <= y1) return false;
-        at = end;
-    }
-    // No piece comes into it: it lies wholly inside or wholly outside.
-    return outline.contains({a.midX(), a.midY()});
-}
+bool liesInside(const Path& outline, const Rect& a) { return outline.encloses(a); }
 
 }  // namespace quorlix::ui::qt
