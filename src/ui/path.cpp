@@ -1,6 +1,7 @@
 #include "ui/path.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 
 namespace quorlix::ui {
@@ -31,6 +32,58 @@ void flattenCurve(const Path::Element& e, Point from, double tolerance, Add&& ad
         const Point a = lerp(from, e.p[0], t), b = lerp(e.p[0], e.p[1], t), c = lerp(e.p[1], e.p[2], t);
         add(lerp(lerp(a, b, t), lerp(b, c, t), t));
     }
+}
+
+// The box around a curve from `from` and its control points (the curve lies inside it).
+std::array<double, 4> hullOf(const Path::Element& e, Point from) {
+    double x0 = from.x, x1 = from.x, y0 = from.y, y1 = from.y;
+    for (int i = 0; i <= (e.verb == Path::Verb::quad ? 1 : 2); ++i) {
+        x0 = std::min(x0, e.p[i].x);
+        x1 = std::max(x1, e.p[i].x);
+        y0 = std::min(y0, e.p[i].y);
+        y1 = std::max(y1, e.p[i].y);
+    }
+    return {x0, y0, x1, y1};
+}
+
+// Each edge of an outline as it is filled, every subpath closed: curves flattened to
+// `tolerance` where `closely(hull)` asks for it, else by their chord. Stops when `edge(a, b)`
+// answers true; whether it did.
+template <class Closely, class Edge>
+bool anyEdge(const std::vector<Path::Element>& elements, double tolerance, Closely&& closely, Edge&& edge) {
+    Point cur, start;
+    auto to = [&](Point next) {
+        // A subpath of one point, or a piece of no length, has no edge.
+        const bool stop = !(next == cur) && edge(cur, next);
+        cur = next;
+        return stop;
+    };
+    for (const auto& e : elements) {
+        switch (e.verb) {
+            case Path::Verb::move:
+                if (to(start)) return true;
+                cur = start = e.p[0];
+                break;
+            case Path::Verb::line:
+                if (to(e.p[0])) return true;
+                break;
+            case Path::Verb::quad:
+            case Path::Verb::cubic: {
+                const Point end = e.p[e.verb == Path::Verb::quad ? 1 : 2];
+                if (closely(hullOf(e, cur))) {
+                    bool stopped = false;
+                    flattenCurve(e, cur, tolerance, [&](Point next) { stopped = stopped || to(next); });
+                    if (stopped) return true;
+                }
+                if (to(end)) return true;
+                break;
+            }
+            case Path::Verb::close:
+                if (to(start)) return true;
+                break;
+        }
+    }
+    return to(start);
 }
 
 }  // namespace
@@ -194,57 +247,22 @@ bool Path::contains(Point p) const {
     if (elements_.empty()) return false;
     const Rect b = controlBounds();
     if (p.x < b.minX() || p.x > b.maxX() || p.y < b.minY() || p.y > b.maxY()) return false;
-    // The winding number of the outline flattened as `flattened(0.25)` makes it, each subpath
-    // closed. A curve whose control points all lie on one side of the point, or above or below
-    // it, winds around it as its chord does: only the others are flattened.
+    // The winding number of the outline flattened as `flattened(0.25)` makes it. A curve whose
+    // control points all lie on one side of the point, or above or below it, winds around it as
+    // its chord does: only the others are flattened.
     int winding = 0;
-    auto edge = [&](Point a, Point c) {
-        const double cross = (c.x - a.x) * (p.y - a.y) - (p.x - a.x) * (c.y - a.y);
-        if (a.y <= p.y) {
-            if (c.y > p.y && cross > 0) ++winding;
-        } else if (c.y <= p.y && cross < 0) {
-            --winding;
-        }
-    };
-    Point cur, start;
-    for (const auto& e : elements_) {
-        switch (e.verb) {
-            case Verb::move:
-                edge(cur, start);
-                cur = start = e.p[0];
-                break;
-            case Verb::line:
-                edge(cur, e.p[0]);
-                cur = e.p[0];
-                break;
-            case Verb::quad:
-            case Verb::cubic: {
-                const int last = e.verb == Verb::quad ? 1 : 2;
-                double x0 = cur.x, x1 = cur.x, y0 = cur.y, y1 = cur.y;
-                for (int i = 0; i <= last; ++i) {
-                    x0 = std::min(x0, e.p[i].x);
-                    x1 = std::max(x1, e.p[i].x);
-                    y0 = std::min(y0, e.p[i].y);
-                    y1 = std::max(y1, e.p[i].y);
-                }
-                if (p.y < y0 || p.y > y1 || p.x < x0 || p.x > x1) {
-                    edge(cur, e.p[last]);
-                } else {
-                    flattenCurve(e, cur, 0.25, [&](Point next) {
-                        edge(cur, next);
-                        cur = next;
-                    });
-                }
-                cur = e.p[last];
-                break;
+    anyEdge(
+        elements_, 0.25,
+        [&](const std::array<double, 4>& h) { return p.x >= h[0] && p.y >= h[1] && p.x <= h[2] && p.y <= h[3]; },
+        [&](Point a, Point c) {
+            const double cross = (c.x - a.x) * (p.y - a.y) - (p.x - a.x) * (c.y - a.y);
+            if (a.y <= p.y) {
+                if (c.y > p.y && cross > 0) ++winding;
+            } else if (c.y <= p.y && cross < 0) {
+                --winding;
             }
-            case Verb::close:
-                edge(cur, start);
-                cur = start;
-                break;
-        }
-    }
-    edge(cur, start);
+            return false;
+        });
     return winding != 0;
 }
 
@@ -253,58 +271,16 @@ bool Path::encloses(const Rect& r) const {
     // A curve's flattened pieces stray from it by less than this.
     constexpr double tolerance = 0.25;
     const Rect near = r.insetBy(-tolerance, -tolerance);
-    auto meets = [](const Rect& a, double x0, double y0, double x1, double y1) {
-        return x0 <= a.maxX() && a.minX() <= x1 && y0 <= a.maxY() && a.minY() <= y1;
+    auto meets = [&](const std::array<double, 4>& box) {
+        return box[0] <= near.maxX() && near.minX() <= box[2] && box[1] <= near.maxY() && near.minY() <= box[3];
     };
-    auto segmentMeets = [&](Point a, Point b, const Rect& area) {
-        return meets(area, std::min(a.x, b.x), std::min(a.y, b.y), std::max(a.x, b.x), std::max(a.y, b.y));
-    };
-    Point cur, start;
-    // The subpath drawn so far is filled as if closed.
-    bool drawn = false;
-    for (const auto& e : elements_) {
-        if (e.verb != Verb::move && e.verb != Verb::close) drawn = true;
-        switch (e.verb) {
-            case Verb::move:
-                if (drawn && segmentMeets(cur, start, r)) return false;
-                drawn = false;
-                cur = start = e.p[0];
-                break;
-            case Verb::line:
-                if (segmentMeets(cur, e.p[0], r)) return false;
-                cur = e.p[0];
-                break;
-            case Verb::quad:
-            case Verb::cubic: {
-                const int last = e.verb == Verb::quad ? 1 : 2;
-                double x0 = cur.x, x1 = cur.x, y0 = cur.y, y1 = cur.y;
-                for (int i = 0; i <= last; ++i) {
-                    x0 = std::min(x0, e.p[i].x);
-                    x1 = std::max(x1, e.p[i].x);
-                    y0 = std::min(y0, e.p[i].y);
-                    y1 = std::max(y1, e.p[i].y);
-                }
-                if (meets(r, x0, y0, x1, y1)) {
-                    bool crossed = false;
-                    Point from = cur;
-                    flattenCurve(e, cur, tolerance, [&](Point next) {
-                        crossed = crossed || segmentMeets(from, next, near);
-                        from = next;
-                    });
-                    if (crossed) return false;
-                }
-                cur = e.p[last];
-                break;
-            }
-            case Verb::close:
-                if (segmentMeets(cur, start, r)) return false;
-                cur = start;
-                break;
-        }
-    }
-    if (drawn && segmentMeets(cur, start, r)) return false;
+    // A piece coming into it, the curves near it looked at closely (their chords lie within
+    // their control points' box, away from it, for the others).
+    const bool crossed = anyEdge(elements_, tolerance, meets, [&](Point a, Point b) {
+        return meets({std::min(a.x, b.x), std::min(a.y, b.y), std::max(a.x, b.x), std::max(a.y, b.y)});
+    });
     // No piece comes into it: it lies wholly inside or wholly outside.
-    return contains({r.midX(), r.midY()});
+    return !crossed && contains({r.midX(), r.midY()});
 }
 
 std::vector<std::vector<Point>> Path::flattened(double tolerance) const {
