@@ -319,19 +319,24 @@ Animator::Found Animator::transitionFor(const DisplayItem& root, const Index& in
     return {nullptr, &root};
 }
 
-Animator::Index Animator::indexOf(const DisplayItem& root) {
+Animator::Index Animator::indexOf(const DisplayItem& root, std::size_t expected) {
     Index index;
-    std::function<void(const DisplayItem&)> walk = [&](const DisplayItem& parent) {
-        for (std::size_t i = 0; i < parent.children.size(); ++i) {
-            const DisplayItem& c = parent.children[i];
-            Place place{&c, parent.identity.value, std::nullopt, i};
-            if (i > 0) place.previousSibling = parent.children[i - 1].identity.value;
-            index.emplace(c.identity.value, place);
-            walk(c);
+    // A list is mostly as large as the one before it: no rehashing as it is indexed.
+    index.reserve(expected);
+    struct Walk {
+        Index& index;
+        void operator()(const DisplayItem& parent) const {
+            for (std::size_t i = 0; i < parent.children.size(); ++i) {
+                const DisplayItem& c = parent.children[i];
+                Place place{&c, parent.identity.value, std::nullopt, i};
+                if (i > 0) place.previousSibling = parent.children[i - 1].identity.value;
+                index.emplace(c.identity.value, place);
+                (*this)(c);
+            }
         }
     };
     index.emplace(root.identity.value, Place{&root, 0, std::nullopt, 0});
-    walk(root);
+    Walk{index}(root);
     return index;
 }
 
@@ -456,7 +461,7 @@ void Animator::remove(const Place& place, const Index& next, double time, bool a
 
 void Animator::update(DisplayItem target, double now, bool animate) {
     auto next = std::make_shared<DisplayItem>(std::move(target));
-    Index nextIndex = indexOf(*next);
+    Index nextIndex = indexOf(*next, index_.size());
     // A view that comes back while it leaves is a new view: the leaving copy goes.
     std::erase_if(ghosts_, [&](const Ghost& g) { return nextIndex.contains(g.item.identity.value); });
 

@@ -86,7 +86,8 @@ private:
         const DisplayItem* target = nullptr;  // the item the transition moves
     };
 
-    static Index indexOf(const DisplayItem& root);
+    // Every item of the list by identity; `expected` items are made room for at once.
+    static Index indexOf(const DisplayItem& root, std::size_t expected = 0);
     static Found transitionFor(const DisplayItem& root, const Index& index);
     void compare(const DisplayItem& old, const DisplayItem& now, double time, bool animate);
     void insert(const DisplayItem& item, const Index& index, double time, bool animate);
