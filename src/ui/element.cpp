@@ -180,21 +180,26 @@ void Element::invalidateLayout() {
     }
 }
 
-void Element::relayoutAfter(const std::vector<Element*>& fresh, const std::vector<std::unique_ptr<Element>>& old,
-                            const std::vector<double>& priorities) {
-    for (const Element* e = this; e; e = e->parent)
-        if (e->alignsByBaseline()) {
-            invalidateLayout();
-            return;
-        }
+void Element::relayoutAfter(const std::vector<Element*>& fresh, const std::vector<std::unique_ptr<Element>>& old) {
+    // Ancestors read more of the content than its sizes: a stack lining up text baselines reads
+    // its baselines, and layout priorities pass up through single children. Where either may
+    // have changed, the whole path is laid out again.
+    bool prioritiesKept = fresh.size() == old.size();
+    for (std::size_t i = 0; prioritiesKept && i < fresh.size(); ++i)
+        prioritiesKept = fresh[i]->layoutPriority() == old[i]->layoutPriority();
+    for (const Element* e = this; prioritiesKept && e; e = e->parent) prioritiesKept = !e->alignsByBaseline();
+    if (!prioritiesKept) {
+        invalidateLayout();
+        return;
+    }
     // Answers kept whole: every proposal asked since the content last changed is there.
     auto complete = [](const Element& e) { return e.placed_ && e.memo_.size() < keptAnswers; };
-    bool alike = fresh.size() == old.size();
+    bool alike = true;
     for (std::size_t i = 0; alike && i < fresh.size(); ++i) {
         Element& now = *fresh[i];
         const Element& before = *old[i];
         alike = now.identity == before.identity && complete(before) && now.isSpacer() == before.isSpacer() &&
-                now.isEmpty() == before.isEmpty() && now.layoutPriority() == before.layoutPriority();
+                now.isEmpty() == before.isEmpty();
         for (std::size_t m = 0; alike && m < before.memo_.size(); ++m)
             alike = now.sizeThatFits(before.memo_[m].proposal) == before.memo_[m].size;
     }
@@ -202,8 +207,7 @@ void Element::relayoutAfter(const std::vector<Element*>& fresh, const std::vecto
         for (std::size_t i = 0; i < fresh.size(); ++i) fresh[i]->place(old[i]->frame);
         return;
     }
-    std::size_t level = 0;
-    for (Element* e = this; e; e = e->parent, ++level) {
+    for (Element* e = this; e; e = e->parent) {
         std::vector<Memo> asked = std::exchange(e->memo_, {});
         e->memoNext_ = 0;
         if (e == this) {
@@ -212,8 +216,7 @@ void Element::relayoutAfter(const std::vector<Element*>& fresh, const std::vecto
         } else {
             e->changedBelow_ = true;
         }
-        bool same = e->placed_ && asked.size() < keptAnswers && level < priorities.size() &&
-                    e->layoutPriority() == priorities[level];
+        bool same = e->placed_ && asked.size() < keptAnswers;
         for (std::size_t m = 0; same && m < asked.size(); ++m)
             same = e->sizeThatFits(asked[m].proposal) == asked[m].size;
         if (same) {

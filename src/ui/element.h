@@ -223,11 +223,10 @@ public:
     void invalidateLayout();
     // Lays out `fresh`, built again in the place of `old` among this element's children,
     // moving no more than their change moves: where an element (the new ones, this one, or an
-    // ancestor) answers every size it was asked as before, with the layout priority it had
-    // (`priorities`: this element's and its ancestors' before the change), nothing around it
-    // moves and it is placed again where it stood. Otherwise as `invalidateLayout`.
-    void relayoutAfter(const std::vector<Element*>& fresh, const std::vector<std::unique_ptr<Element>>& old,
-                       const std::vector<double>& priorities);
+    // ancestor) answers every size it was asked as before, nothing around it moves and it is
+    // placed again where it stood. Otherwise, or when the new ones may change what ancestors
+    // read besides sizes (layout priorities, text baselines), as `invalidateLayout`.
+    void relayoutAfter(const std::vector<Element*>& fresh, const std::vector<std::unique_ptr<Element>>& old);
     // A stack that lines its children up by their text baselines: it reads more of them than
     // their sizes.
     virtual bool alignsByBaseline() const { return false; }

@@ -127,10 +127,6 @@ void ViewGraph::buildAgain(ViewRecord& record) {
 
     std::size_t index = 0;
     std::vector<std::unique_ptr<Element>> old;
-    // What the parents answer of their layout priority before the change (it may come from
-    // the content).
-    std::vector<double> priorities;
-    for (const Element* e = parent; e; e = e->parent) priorities.push_back(e->layoutPriority());
     if (parent) {
         auto& siblings = parent->children;
         index = static_cast<std::size_t>(
@@ -198,7 +194,7 @@ void ViewGraph::buildAgain(ViewRecord& record) {
     parent->childrenReplaced();
     // New elements all alike the old ones answer and stand as they did: nothing around them
     // moves. Others move what their answers change.
-    if (!keepLayoutsOf(added, old)) parent->relayoutAfter(added, old, priorities);
+    if (!keepLayoutsOf(added, old)) parent->relayoutAfter(added, old);
 }
 
 const DisplayItem& ViewGraph::update(const View& root, Size size, const EnvironmentValues& environment,
