@@ -275,9 +275,20 @@ bool Path::encloses(const Rect& r) const {
         return box[0] <= near.maxX() && near.minX() <= box[2] && box[1] <= near.maxY() && near.minY() <= box[3];
     };
     // A piece coming into it, the curves near it looked at closely (their chords lie within
-    // their control points' box, away from it, for the others).
+    // their control points' box, away from it, for the others). A piece whose box meets it
+    // comes into it unless all of its corners lie on one side of the piece's line: a chord
+    // passing a corner of it diagonally, as a round end's do, stays out.
     const bool crossed = anyEdge(elements_, tolerance, meets, [&](Point a, Point b) {
-        return meets({std::min(a.x, b.x), std::min(a.y, b.y), std::max(a.x, b.x), std::max(a.y, b.y)});
+        if (!meets({std::min(a.x, b.x), std::min(a.y, b.y), std::max(a.x, b.x), std::max(a.y, b.y)}))
+            return false;
+        int above = 0, below = 0;
+        for (const Point c : {Point{near.minX(), near.minY()}, Point{near.maxX(), near.minY()},
+                              Point{near.minX(), near.maxY()}, Point{near.maxX(), near.maxY()}}) {
+            const double side = (b.x - a.x) * (c.y - a.y) - (b.y - a.y) * (c.x - a.x);
+            above += side > 0;
+            below += side < 0;
+        }
+        return above < 4 && below < 4;
     });
     // No piece comes into it: it lies wholly inside or wholly outside.
     return !crossed && contains({r.midX(), r.midY()});

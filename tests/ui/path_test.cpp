@@ -80,6 +80,12 @@ TEST(PathTest, PointsAndRectanglesAreInsideWhereTheFlattenedOutlineWindsAroundTh
         {{231, 10, 4, 4}, false},      // beyond the end
     };
     for (const auto& [r, in] : cases) EXPECT_EQ(capsule.encloses(r), in) << r.x() << ", " << r.y();
+    // A resting island's capsule, and its equalizer's bars: the round end's pieces pass the
+    // corners diagonally, a point away, without coming in.
+    Path pill;
+    pill.addRoundedRect({0, 0, 144, 24}, 12, false);
+    EXPECT_TRUE(pill.encloses({120, 5.1, 20.5, 13.8}));
+    EXPECT_FALSE(pill.encloses({120, 4.3, 22, 15.4}));
 }
 
 }  // namespace
