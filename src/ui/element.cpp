@@ -284,6 +284,9 @@ DisplayItem Element::makeItem(Point parentOrigin) const {
     item.explicitId = explicitId;
     item.animation = currentAnimation();
     item.frame = frame.offsetBy(parentOrigin.x, parentOrigin.y);
+    // Room for the children's items at once: an item is large, and growing the list moves
+    // every item already in it.
+    item.children.reserve(children.size());
     return item;
 }
 
