@@ -307,11 +307,11 @@ Animator::Found Animator::transitionFor(const DisplayItem& root, const Index& in
         if (i->children.size() != 1) break;
     }
     // Or on the modifiers around it, as in `content.id(mode).transition(t)`.
-    auto place = index.find(root.identity.value);
-    while (place != index.end()) {
-        const auto parent = index.find(place->second.parent);
-        if (parent == index.end()) break;
-        const DisplayItem& p = *parent->second.item;
+    const Place* place = index.find(root.identity.value);
+    while (place) {
+        const Place* parent = index.find(place->parent);
+        if (!parent) break;
+        const DisplayItem& p = *parent->item;
         if (p.transition) return {p.transition.get(), &root};
         if (p.children.size() != 1 || isContainer(p)) break;
         place = parent;
@@ -319,10 +319,60 @@ Animator::Found Animator::transitionFor(const DisplayItem& root, const Index& in
     return {nullptr, &root};
 }
 
-Animator::Index Animator::indexOf(const DisplayItem& root, std::size_t expected) {
-    Index index;
-    // A list is mostly as large as the one before it: no rehashing as it is indexed.
-    index.reserve(expected);
+void Animator::Index::clear(std::size_t expected) {
+    size_ = 0;
+    if (++generation_ == 0) {
+        // After four billion renders, slots of the first generation would seem used again.
+        for (auto& slot : slots_) slot.generation = 0;
+        generation_ = 1;
+    }
+    // Twice the room expected, kept while it is not four times more than that.
+    std::size_t capacity = 64;
+    while (capacity < 2 * expected) capacity *= 2;
+    if (slots_.size() < capacity || slots_.size() > 4 * capacity) slots_.assign(capacity, Slot{});
+}
+
+std::size_t Animator::Index::slotOf(std::uint64_t id) const {
+    // Identities are hashes already, but not all of their bits vary alike: mixed again.
+    id ^= id >> 33;
+    id *= 0xff51afd7ed558ccdULL;
+    id ^= id >> 33;
+    return static_cast<std::size_t>(id) & (slots_.size() - 1);
+}
+
+bool Animator::Index::emplace(std::uint64_t id, const Place& place) {
+    // At most half full, so a probe ends soon.
+    if (2 * (size_ + 1) > slots_.size()) grow();
+    for (std::size_t i = slotOf(id);; i = (i + 1) & (slots_.size() - 1)) {
+        Slot& slot = slots_[i];
+        if (slot.generation != generation_) {
+            slot = Slot{id, generation_, place};
+            ++size_;
+            return true;
+        }
+        if (slot.id == id) return false;
+    }
+}
+
+const Animator::Place* Animator::Index::find(std::uint64_t id) const {
+    if (slots_.empty()) return nullptr;
+    for (std::size_t i = slotOf(id);; i = (i + 1) & (slots_.size() - 1)) {
+        const Slot& slot = slots_[i];
+        if (slot.generation != generation_) return nullptr;
+        if (slot.id == id) return &slot.place;
+    }
+}
+
+void Animator::Index::grow() {
+    std::vector<Slot> old = std::move(slots_);
+    slots_.assign(old.empty() ? 64 : old.size() * 2, Slot{});
+    const std::uint32_t generation = generation_;
+    size_ = 0;
+    for (const Slot& slot : old)
+        if (slot.generation == generation) emplace(slot.id, slot.place);
+}
+
+void Animator::indexOf(const DisplayItem& root, Index& index) {
     struct Walk {
         Index& index;
         void operator()(const DisplayItem& parent) const {
@@ -337,7 +387,6 @@ Animator::Index Animator::indexOf(const DisplayItem& root, std::size_t expected)
     };
     index.emplace(root.identity.value, Place{&root, 0, std::nullopt, 0});
     Walk{index}(root);
-    return index;
 }
 
 void Animator::compare(const DisplayItem& old, const DisplayItem& now, double time, bool animate) {
@@ -426,11 +475,11 @@ void Animator::remove(const Place& place, const Index& next, double time, bool a
     const DisplayItem& item = *place.item;
     const auto [transition, target] = transitionFor(item, index_);
     if (transition && transition->isIdentity()) return;
-    const auto parent = next.find(place.parent);
-    if (parent == next.end()) return;
+    const Place* parent = next.find(place.parent);
+    if (!parent) return;
     std::shared_ptr<const Animation> animation = transition && transition->removalAnimation()
                                                      ? transition->removalAnimation()
-                                                     : parent->second.item->animation;
+                                                     : parent->item->animation;
     if (!animate || !animation) return;
     const DisplayItem& moved = *target;
     const TransitionState state = transition ? transition->removal() : AnyTransition::opacity().removal();
@@ -461,7 +510,10 @@ void Animator::remove(const Place& place, const Index& next, double time, bool a
 
 void Animator::update(DisplayItem target, double now, bool animate) {
     auto next = std::make_shared<DisplayItem>(std::move(target));
-    Index nextIndex = indexOf(*next, index_.size());
+    // A list is mostly as large as the one before it: room is made for it at once.
+    Index& nextIndex = nextIndex_;
+    nextIndex.clear(index_.size());
+    indexOf(*next, nextIndex);
     // A view that comes back while it leaves is a new view: the leaving copy goes.
     std::erase_if(ghosts_, [&](const Ghost& g) { return nextIndex.contains(g.item.identity.value); });
 
@@ -469,31 +521,30 @@ void Animator::update(DisplayItem target, double now, bool animate) {
     // comes and none that goes: it is not looked into.
     const auto unchanged = [](const DisplayItem& a, const DisplayItem& b) { return a.stamp != 0 && a.stamp == b.stamp; };
     preorderWhile(*next, [&](const DisplayItem& item) {
-        const auto placed = nextIndex.find(item.identity.value);
-        if (placed == nextIndex.end() || placed->second.item != &item) return true;  // a repeated identity
-        if (const auto old = index_.find(item.identity.value); old != index_.end()) {
-            if (unchanged(*old->second.item, item)) return false;
+        const Place* placed = nextIndex.find(item.identity.value);
+        if (!placed || placed->item != &item) return true;  // a repeated identity
+        if (const Place* old = index_.find(item.identity.value)) {
+            if (unchanged(*old->item, item)) return false;
             // Without an animation and with nothing moving, a change just shows: nothing to compare.
             if ((animate && item.animation) || records_.contains(item.identity.value))
-                compare(*old->second.item, item, now, animate);
-        } else if (index_.contains(placed->second.parent))
+                compare(*old->item, item, now, animate);
+        } else if (index_.contains(placed->parent))
             insert(item, nextIndex, now, animate);
         return true;
     });
     std::vector<std::uint64_t> gone;
     preorderWhile(*target_, [&](const DisplayItem& item) {
-        const auto placed = index_.find(item.identity.value);
-        if (placed == index_.end() || placed->second.item != &item) return true;
-        if (const auto kept = nextIndex.find(item.identity.value); kept != nextIndex.end())
-            return !unchanged(item, *kept->second.item);
+        const Place* placed = index_.find(item.identity.value);
+        if (!placed || placed->item != &item) return true;
+        if (const Place* kept = nextIndex.find(item.identity.value)) return !unchanged(item, *kept->item);
         gone.push_back(item.identity.value);
-        if (nextIndex.contains(placed->second.parent)) remove(placed->second, nextIndex, now, animate);
+        if (nextIndex.contains(placed->parent)) remove(*placed, nextIndex, now, animate);
         return true;
     });
     for (const auto id : gone) records_.erase(id);
 
     target_ = std::move(next);
-    index_ = std::move(nextIndex);
+    std::swap(index_, nextIndex_);
 }
 
 bool Animator::apply(DisplayItem& item, double now) {

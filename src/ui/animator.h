@@ -79,15 +79,38 @@ private:
         std::optional<std::uint64_t> previousSibling;
         std::size_t index = 0;
     };
-    using Index = std::unordered_map<std::uint64_t, Place>;
+    // Places by identity, in one array with open addressing: the list is indexed again at
+    // every render, and an index made anew allocated a node for each of its items. Cleared by
+    // a new generation, not by a walk of its slots; the first place of an identity stays.
+    class Index {
+    public:
+        // Empty, with room for `expected` places without growing.
+        void clear(std::size_t expected);
+        bool emplace(std::uint64_t id, const Place& place);
+        const Place* find(std::uint64_t id) const;
+        bool contains(std::uint64_t id) const { return find(id) != nullptr; }
+        std::size_t size() const { return size_; }
+
+    private:
+        struct Slot {
+            std::uint64_t id = 0;
+            std::uint32_t generation = 0;
+            Place place;
+        };
+        std::size_t slotOf(std::uint64_t id) const;
+        void grow();
+        std::vector<Slot> slots_;
+        std::uint32_t generation_ = 1;
+        std::size_t size_ = 0;
+    };
 
     struct Found {
         const AnyTransition* transition = nullptr;
         const DisplayItem* target = nullptr;  // the item the transition moves
     };
 
-    // Every item of the list by identity; `expected` items are made room for at once.
-    static Index indexOf(const DisplayItem& root, std::size_t expected = 0);
+    // Every item of the list by identity, into `index`.
+    static void indexOf(const DisplayItem& root, Index& index);
     static Found transitionFor(const DisplayItem& root, const Index& index);
     void compare(const DisplayItem& old, const DisplayItem& now, double time, bool animate);
     void insert(const DisplayItem& item, const Index& index, double time, bool animate);
@@ -98,6 +121,7 @@ private:
 
     std::shared_ptr<DisplayItem> target_ = std::make_shared<DisplayItem>();
     Index index_;
+    Index nextIndex_;  // kept between renders for its room
     std::shared_ptr<DisplayItem> shown_;
     bool shownIsTarget_ = true;
     std::unordered_map<std::uint64_t, Record> records_;

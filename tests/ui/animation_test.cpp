@@ -245,6 +245,55 @@ TEST(Transitions, ARemovedViewStaysDrawnUntilItsAnimationEnds) {
     EXPECT_FALSE(l.has("gone"));
 }
 
+TEST(Transitions, ListsGrowingAndShrinkingByHundredsKeepEveryViewsMotion) {
+    // Each view is found again by its identity from one render to the next, however many there
+    // are and however much their number changes between two renders.
+    Live l(
+        [&] {
+            const int count = static_cast<int>(l.model.value.get());
+            const double grown = l.model.flag ? 20 : 0;
+            return VStack({.spacing = 0}, {ForEach(count, [grown](int i) {
+                              return Color::red.frame({.width = 10 + i % 7 + grown, .height = 1})
+                                  .transition(AnyTransition::opacity())
+                                  .id(i);
+                          })});
+        },
+        {200, 1000});
+    l.model.value = 150;
+    l.advance(0);
+    for (const auto& [count, grown] : {std::pair{260, true}, {60, false}, {400, true}, {3, false}}) {
+        const int before = static_cast<int>(l.model.value.get());
+        withAnimation(Animation::linear(1), [&] {
+            l.model.value = count;
+            l.model.flag = grown;
+        });
+        l.advance(0.5);
+        int kept = 0, entering = 0, leaving = 0;
+        for (int i = 0; i < std::max(before, count); ++i) {
+            const DisplayItem* item = l.shown().findId(i);
+            ASSERT_NE(item, nullptr) << i << " of " << before << " to " << count;
+            if (i < std::min(before, count)) {
+                // Half-way between its widths.
+                EXPECT_NEAR(item->frame.width(), 10 + i % 7 + 10, 1e-6) << i;
+                ++kept;
+                continue;
+            }
+            const DisplayItem* faded =
+                item->find([](const DisplayItem& x) { return x.transition != nullptr; });
+            ASSERT_NE(faded, nullptr) << i;
+            EXPECT_NEAR(faded->opacity, 0.5, 1e-6) << i;
+            ++(i < count ? entering : leaving);
+            EXPECT_EQ(item->inert, i >= count) << i;
+        }
+        EXPECT_EQ(kept + entering + leaving, std::max(before, count));
+        l.advance(0.6);
+        EXPECT_FALSE(l.host().isFrameScheduled());
+        EXPECT_EQ(l.shown().findId(count), nullptr);
+        ASSERT_NE(l.shown().findId(count - 1), nullptr);
+        EXPECT_EQ(l.shown().findId(count - 1)->frame.width(), 10 + (count - 1) % 7 + (grown ? 20 : 0));
+    }
+}
+
 TEST(Transitions, InsertionAndRemovalRunTogetherWithTheirOwnAnimations) {
     const auto transition = AnyTransition::asymmetric(
         AnyTransition::scale(0.5, UnitPoint::top).combined(AnyTransition::opacity()).animation(Animation::linear(1)),
