@@ -366,10 +366,9 @@ const Animator::Place* Animator::Index::find(std::uint64_t id) const {
 void Animator::Index::grow() {
     std::vector<Slot> old = std::move(slots_);
     slots_.assign(old.empty() ? 64 : old.size() * 2, Slot{});
-    const std::uint32_t generation = generation_;
     size_ = 0;
     for (const Slot& slot : old)
-        if (slot.generation == generation) emplace(slot.id, slot.place);
+        if (slot.generation == generation_) emplace(slot.id, slot.place);
 }
 
 void Animator::indexOf(const DisplayItem& root, Index& index) {

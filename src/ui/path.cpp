@@ -278,12 +278,15 @@ bool Path::encloses(const Rect& r) const {
     // their control points' box, away from it, for the others). A piece whose box meets it
     // comes into it unless all of its corners lie on one side of the piece's line: a chord
     // passing a corner of it diagonally, as a round end's do, stays out.
+    const Point corners[] = {{near.minX(), near.minY()},
+                             {near.maxX(), near.minY()},
+                             {near.minX(), near.maxY()},
+                             {near.maxX(), near.maxY()}};
     const bool crossed = anyEdge(elements_, tolerance, meets, [&](Point a, Point b) {
         if (!meets({std::min(a.x, b.x), std::min(a.y, b.y), std::max(a.x, b.x), std::max(a.y, b.y)}))
             return false;
         int above = 0, below = 0;
-        for (const Point c : {Point{near.minX(), near.minY()}, Point{near.maxX(), near.minY()},
-                              Point{near.minX(), near.maxY()}, Point{near.maxX(), near.maxY()}}) {
+        for (const Point c : corners) {
             const double side = (b.x - a.x) * (c.y - a.y) - (b.y - a.y) * (c.x - a.x);
             above += side > 0;
             below += side < 0;

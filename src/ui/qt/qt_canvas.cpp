@@ -311,7 +311,8 @@ bool QtCanvas::paintsInside(const Path& outline) {
     for (const QRect& painted : neededRects()) {
         // The area painted, in the outline's space. A pixel wholly inside the outline is wholly
         // covered by it; half a pixel to spare absorbs how far Qt's flattened curves stray.
-        const QRectF area = inverse.mapRect(QRectF(painted.translated(-origin)).adjusted(-0.5, -0.5, 0.5, 0.5));
+        const QRectF area =
+            inverse.mapRect(QRectF(painted.translated(-origin)).adjusted(-0.5, -0.5, 0.5, 0.5));
         if (!liesInside(outline, Rect{area.x(), area.y(), area.width(), area.height()})) return false;
     }
     return true;
