@@ -41,11 +41,9 @@ DBusAgentNotifications::DBusAgentNotifications(const QDBusConnection& connection
 DBusAgentNotifications::~DBusAgentNotifications() {
     // Signals must not reach a half-destroyed listener.
     if (connection_.isConnected()) {
-        for (const auto& [name, signal] : signals_) {
-            const auto parts = signalOf(name);
-            connection_.disconnect(QString(), objectPath(), parts->first, parts->second, receiver_.get(),
+        for (const QString& interface : interfaces_)
+            connection_.disconnect(QString(), objectPath(), interface, QString(), receiver_.get(),
                                    SLOT(received(QDBusMessage)));
-        }
     }
     receiver_.reset();
 }
@@ -55,12 +53,17 @@ std::optional<Subscription> DBusAgentNotifications::observe(const std::string& n
     auto& signal = signals_[name];
     if (!signal) {
         const auto parts = signalOf(name);
-        if (!parts || !connection_.isConnected() ||
-            !connection_.connect(QString(), objectPath(), parts->first, parts->second, receiver_.get(),
-                                 SLOT(received(QDBusMessage)))) {
+        // One match per interface, for all its members: each match is a wait on the bus's
+        // thread, and an agent's events all share its interface.
+        const bool listening = parts && connection_.isConnected() &&
+                               (interfaces_.contains(parts->first) ||
+                                connection_.connect(QString(), objectPath(), parts->first, QString(),
+                                                    receiver_.get(), SLOT(received(QDBusMessage))));
+        if (!listening) {
             signals_.erase(name);
             return std::nullopt;
         }
+        interfaces_.insert(parts->first);
         signal = std::make_unique<Signal<>>();
     }
     return signal->connect(std::move(handler));

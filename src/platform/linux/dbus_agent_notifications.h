@@ -16,6 +16,7 @@
 
 #include <map>
 #include <memory>
+#include <set>
 
 namespace quorlix::platform {
 
@@ -36,8 +37,9 @@ private:
 
     QDBusConnection connection_;
     std::unique_ptr<AgentSignalReceiver> receiver_;
-    // Names listened to on the bus, each with its subscribers.
+    // Names listened to on the bus, each with its subscribers; the interfaces they belong to.
     std::map<std::string, std::unique_ptr<Signal<>>> signals_;
+    std::set<QString> interfaces_;
 };
 
 }  // namespace quorlix::platform

@@ -62,8 +62,18 @@ struct X11PointerMonitor::Impl {
         [this](const ScrollDetail& scroll) { emit(PointerEventType::scrollWheel, scroll); }};
     QTimer motionTimer;
 
-    Impl(const std::string& display, bool waylandSession)
-        : x(X11Connection::open(display)), wayland(waylandSession) {
+    std::string display;
+    bool started = false;
+
+    Impl(std::string displayName, bool waylandSession)
+        : wayland(waylandSession), display(std::move(displayName)) {}
+
+    // Connects on the first subscription, not when made: the connection and the devices'
+    // properties are round trips to the server that the island need not wait for to show.
+    void start() {
+        if (started) return;
+        started = true;
+        x = X11Connection::open(display);
         if (!x) return;
         xcb_connection_t* c = x->get();
         const xcb_query_extension_reply_t* xi = xcb_get_extension_data(c, &xcb_input_id);
@@ -336,6 +346,7 @@ X11PointerMonitor::X11PointerMonitor(const std::string& display, bool waylandSes
 X11PointerMonitor::~X11PointerMonitor() = default;
 
 std::optional<Subscription> X11PointerMonitor::monitor(std::function<void(const PointerEvent&)> handler) {
+    impl_->start();
     if (!impl_->watching) return std::nullopt;
     return impl_->events.connect(std::move(handler));
 }
