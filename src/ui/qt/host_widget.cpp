@@ -3,6 +3,7 @@
 #include "ui/damage.h"
 #include "ui/qt/qt_canvas.h"
 #include "ui/qt/qt_font_engine.h"
+#include "ui/qt/x11_window_pixels.h"
 #include "ui/text_field.h"
 
 #include <QCloseEvent>
@@ -119,16 +120,44 @@ void HostWidget::frameReady() {
     painted_ = std::move(next);
     if (damage.isEmpty()) return;
     pending_.add(damage);
+    if (putDirectly()) return;
     // Asked of Qt in the widget's own (logical) pixels.
     QRegion logical;
     for (const QRect& r : deviceRegion(damage, 1, rect())) logical += r;
     update(logical);
 }
 
+QSize HostWidget::bufferSize() const {
+    const qreal scale = devicePixelRatioF();
+    return {std::max(1, static_cast<int>(std::ceil(width() * scale))),
+            std::max(1, static_cast<int>(std::ceil(height() * scale)))};
+}
+
+bool HostWidget::putDirectly() {
+    // Qt draws the native fields into its backing store, over the views: with any, Qt's way.
+    if (!isWindow() || !fields_.empty() || whole_ || !painted_ || buffer_.size() != bufferSize())
+        return false;
+    QWindow* window = windowHandle();
+    if (!window || !window->isExposed()) return false;
+    if (pixelsWindow_ != window->winId()) {
+        pixelsWindow_ = window->winId();
+        pixels_ = X11WindowPixels::open(*window);
+        if (pixels_) window->installEventFilter(this);
+    }
+    if (!pixels_) return false;
+    putPastQt_ = true;
+    const qreal scale = devicePixelRatioF();
+    buffer_.setDevicePixelRatio(1);
+    const QRegion device = repaintRegion(buffer_, *painted_, scale, pending_, true);
+    buffer_.setDevicePixelRatio(scale);
+    pending_.clear();
+    pixels_->put(buffer_, device);
+    return true;
+}
+
 void HostWidget::paintEvent(QPaintEvent* event) {
     const qreal scale = devicePixelRatioF();
-    const QSize pixels(std::max(1, static_cast<int>(std::ceil(width() * scale))),
-                       std::max(1, static_cast<int>(std::ceil(height() * scale))));
+    const QSize pixels = bufferSize();
     // One buffer, kept from frame to frame; what changed since it was painted is painted again.
     if (buffer_.size() != pixels) {
         buffer_ = QImage(pixels, QImage::Format_ARGB32_Premultiplied);
@@ -173,6 +202,9 @@ void HostWidget::closeEvent(QCloseEvent* event) {
     // and the list it shows go now, and the native window with its backing store once the
     // close is over. Showing it again makes them anew.
     buffer_ = QImage();
+    pixels_.reset();
+    pixelsWindow_ = 0;
+    putPastQt_ = false;
     painted_.reset();
     pending_.clear();
     whole_ = true;
@@ -271,6 +303,13 @@ bool HostWidget::event(QEvent* event) {
 }
 
 bool HostWidget::eventFilter(QObject* watched, QEvent* event) {
+    // A server that keeps no pixels of a covered window (32-bit windows are kept by the server's
+    // compositing, which makes them) asks for the part uncovered; Qt shows it from its backing
+    // store as it was, unless it is to be painted: what was put past it is painted first.
+    if (event->type() == QEvent::Expose && watched == windowHandle() && putPastQt_) {
+        putPastQt_ = false;
+        update();
+    }
     if (event->type() == QEvent::FocusIn || event->type() == QEvent::FocusOut) {
         for (const auto& [id, field] : fields_) {
             if (field->edit != watched || !field->view->focused) continue;

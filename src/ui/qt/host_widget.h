@@ -9,7 +9,9 @@
 // The widget keeps the picture it shows in a buffer. Each frame is compared with the one the
 // buffer shows (ui/damage.h), and only the region that changed is repainted into the buffer
 // and asked of Qt, so the window system flushes only that; a frame that changes nothing draws
-// nothing. A closed window lets its buffer and native window go (its views stay).
+// nothing. On X11 the region repainted goes straight from the buffer into a window that takes
+// its pixels as they are (x11_window_pixels.h), past Qt's repaint and backing store. A closed
+// window lets its buffer and native window go (its views stay).
 
 #include "ui/region.h"
 #include "ui/view_host.h"
@@ -25,6 +27,8 @@
 class QLineEdit;
 
 namespace quorlix::ui::qt {
+
+class X11WindowPixels;
 
 class HostWidget : public QWidget {
     Q_OBJECT
@@ -65,6 +69,10 @@ protected:
 private:
     struct Field;
     void frameReady();
+    // Repaints what is pending into the buffer and puts it straight into the window, when the
+    // window takes the buffer's pixels as they are (x11_window_pixels.h); false to ask Qt.
+    bool putDirectly();
+    QSize bufferSize() const;
     void syncTextFields();
     void showMenu(const std::vector<MenuItem>& items, Point at);
     void startDrag(const std::vector<DropItem>& items);
@@ -76,6 +84,11 @@ private:
     std::shared_ptr<const DisplayItem> painted_;
     Region pending_;
     bool whole_ = true;
+    // The window the buffer is put into directly, when it can be.
+    std::unique_ptr<X11WindowPixels> pixels_;
+    std::uintptr_t pixelsWindow_ = 0;
+    // Whether Qt's backing store lacks what was put past it.
+    bool putPastQt_ = false;
 };
 
 }  // namespace quorlix::ui::qt

@@ -1,6 +1,7 @@
 #include "ui/qt/panel_window.h"
 
 #include "ui/qt/qt_font_engine.h"
+#include "ui/qt/x11_window_pixels.h"
 
 #include <QGuiApplication>
 #include <QWindow>
@@ -17,14 +18,6 @@
 namespace quorlix::ui::qt {
 
 namespace {
-
-// The X connection, on the X11 platform only (the offscreen platform may answer with none).
-xcb_connection_t* x11Connection() {
-    if (!qGuiApp || QGuiApplication::platformName() != QLatin1String("xcb")) return nullptr;
-    auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
-    xcb_connection_t* c = x11 ? x11->connection() : nullptr;
-    return c && !xcb_connection_has_error(c) ? c : nullptr;
-}
 
 xcb_atom_t atom(xcb_connection_t* c, const char* name) {
     const auto cookie = xcb_intern_atom(c, 0, static_cast<std::uint16_t>(std::strlen(name)), name);
