@@ -75,9 +75,7 @@ int main(int argc, char** argv) {
     qt::PanelWindow panel(View(StripesView{&stripes}), {160, 80});
     panel.host().observe(stripes);
     panel.setFrameOrigin({20, 30});
-    panel.show();
-    report(panel, 0);
-
+    // Listening before the first line: a test signals once it reads it.
     if (::pipe(signalPipe) != 0) return 1;
     std::signal(SIGUSR1, onSignal);
     QSocketNotifier next(signalPipe[0], QSocketNotifier::Read);
@@ -88,6 +86,8 @@ int main(int argc, char** argv) {
         panel.host().render();
         report(panel, stripes.step.get());
     });
+    panel.show();
+    report(panel, 0);
     const int status = QApplication::exec();
     platform::install(platform::Platform{});
     return status;

@@ -70,7 +70,8 @@ X11WindowPixels::X11WindowPixels(xcb_connection_t* c, xcb_window_t window)
 }
 
 X11WindowPixels::~X11WindowPixels() {
-    if (!xcb_connection_has_error(c_)) xcb_free_gc(c_, gc_);
+    // Only while the application's connection is still the one it was made on.
+    if (x11Connection() == c_) xcb_free_gc(c_, gc_);
 }
 
 void X11WindowPixels::put(const QImage& picture, const QRegion& rects) {
