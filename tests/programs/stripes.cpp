@@ -1,8 +1,8 @@
-// A panel of three coloured columns, for the desktop tests of a window's pixels:
+// A panel of three coloured columns, for the desktop test of a window's pixels:
 // `quorlix-stripes` shows a 160 by 80 panel at (20, 30), with columns 40, 3 and 57 points wide
-// and 60 high from (10, 10) in it. Each SIGUSR1 moves the columns' colours on by one and draws
-// the frame. Standard output gets a line once each frame is drawn: "step N" and the three
-// columns' colours as drawn at x 30, 51 and 80 of row 40 ("#rrggbb" each).
+// and 60 high from (10, 10) in it. SIGUSR1 moves the colours on by one and draws the frame,
+// then writes "step N" and the columns' colours at x 30, 51 and 80 of row 40 ("#rrggbb" each)
+// on a line of standard output; SIGUSR2 hides or shows the panel.
 
 #include "platform/clock.h"
 #include "platform/linux/qt_main_queue.h"
@@ -47,8 +47,8 @@ struct StripesView {
 
 int signalPipe[2];
 
-void onSignal(int) {
-    const char byte = 1;
+void onSignal(int number) {
+    const char byte = number == SIGUSR2 ? 2 : 1;
     [[maybe_unused]] const auto written = ::write(signalPipe[1], &byte, 1);
 }
 
@@ -78,10 +78,12 @@ int main(int argc, char** argv) {
     // Listening before the first line: a test signals once it reads it.
     if (::pipe(signalPipe) != 0) return 1;
     std::signal(SIGUSR1, onSignal);
+    std::signal(SIGUSR2, onSignal);
     QSocketNotifier next(signalPipe[0], QSocketNotifier::Read);
     QObject::connect(&next, &QSocketNotifier::activated, [&] {
         char byte;
         if (::read(signalPipe[0], &byte, 1) != 1) return;
+        if (byte == 2) return panel.isVisible() ? panel.hide() : panel.show();
         stripes.step = stripes.step.get() + 1;
         panel.host().render();
         report(panel, stripes.step.get());

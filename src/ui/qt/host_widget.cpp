@@ -142,10 +142,8 @@ bool HostWidget::putDirectly() {
     if (pixelsWindow_ != window->winId()) {
         pixelsWindow_ = window->winId();
         pixels_ = X11WindowPixels::open(*window);
-        if (pixels_) window->installEventFilter(this);
     }
     if (!pixels_) return false;
-    putPastQt_ = true;
     const qreal scale = devicePixelRatioF();
     buffer_.setDevicePixelRatio(1);
     const QRegion device = repaintRegion(buffer_, *painted_, scale, pending_, true);
@@ -204,7 +202,6 @@ void HostWidget::closeEvent(QCloseEvent* event) {
     buffer_ = QImage();
     pixels_.reset();
     pixelsWindow_ = 0;
-    putPastQt_ = false;
     painted_.reset();
     pending_.clear();
     whole_ = true;
@@ -303,13 +300,6 @@ bool HostWidget::event(QEvent* event) {
 }
 
 bool HostWidget::eventFilter(QObject* watched, QEvent* event) {
-    // A server that keeps no pixels of a covered window (32-bit windows are kept by the server's
-    // compositing, which makes them) asks for the part uncovered; Qt shows it from its backing
-    // store as it was, unless it is to be painted: what was put past it is painted first.
-    if (event->type() == QEvent::Expose && watched == windowHandle() && putPastQt_) {
-        putPastQt_ = false;
-        update();
-    }
     if (event->type() == QEvent::FocusIn || event->type() == QEvent::FocusOut) {
         for (const auto& [id, field] : fields_) {
             if (field->edit != watched || !field->view->focused) continue;

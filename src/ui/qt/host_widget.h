@@ -84,11 +84,10 @@ private:
     std::shared_ptr<const DisplayItem> painted_;
     Region pending_;
     bool whole_ = true;
-    // The window the buffer is put into directly, when it can be.
+    // The window the buffer is put into directly, and the native window that was asked (none
+    // when it cannot take the buffer's pixels).
     std::unique_ptr<X11WindowPixels> pixels_;
     std::uintptr_t pixelsWindow_ = 0;
-    // Whether Qt's backing store lacks what was put past it.
-    bool putPastQt_ = false;
 };
 
 }  // namespace quorlix::ui::qt

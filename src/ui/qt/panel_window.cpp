@@ -3,9 +3,7 @@
 #include "ui/qt/qt_font_engine.h"
 #include "ui/qt/x11_window_pixels.h"
 
-#include <QGuiApplication>
 #include <QWindow>
-#include <QtGui/qguiapplication_platform.h>
 
 #include <xcb/shape.h>
 #include <xcb/xcb.h>

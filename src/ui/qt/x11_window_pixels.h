@@ -4,7 +4,9 @@
 // manager's pass, the backing store cleared under the region, a painter copying the buffer
 // into it and its flush. Here the rectangles go from the picture to the window in one request
 // each. Only for a window that takes the picture's pixels as they are: 32 bits deep, its
-// visual the picture's ARGB in the byte order of the server's images. Main thread only.
+// visual the picture's ARGB in the byte order of the server's images. Such a window exists
+// through the server's Composite extension, which keeps its pixels while it is covered, so
+// Qt's backing store, left behind, is never shown again unpainted. Main thread only.
 
 #include <xcb/xcb.h>
 
@@ -31,7 +33,6 @@ public:
     X11WindowPixels(const X11WindowPixels&) = delete;
     X11WindowPixels& operator=(const X11WindowPixels&) = delete;
 
-    std::uintptr_t window() const { return window_; }
     // Puts `rects` (device pixels) of `picture`, a premultiplied ARGB32 picture the size of the
     // window, at the same place in the window, and sends them.
     void put(const QImage& picture, const QRegion& rects);
