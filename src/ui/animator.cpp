@@ -106,11 +106,30 @@ std::optional<AnimatableData> neutral(std::size_t channel, const AnimatableData&
     return std::nullopt;
 }
 
-DisplayItem* findMutable(DisplayItem& root, std::uint64_t id) {
-    if (root.identity.value == id) return &root;
-    for (auto& c : root.children)
-        if (DisplayItem* f = findMutable(c, id)) return f;
-    return nullptr;
+// The child indices on the way from `item` to the first item of `id`, depth first.
+bool pathTo(const DisplayItem& item, std::uint64_t id, std::vector<std::size_t>& path) {
+    if (item.identity.value == id) return true;
+    for (std::size_t i = 0; i < item.children.size(); ++i) {
+        path.push_back(i);
+        if (pathTo(item.children[i], id, path)) return true;
+        path.pop_back();
+    }
+    return false;
+}
+
+// The first item of `id`, depth first, made this list's own on the way to it (the lists
+// beside the way stay shared); with `clearStamps`, the stamps on the way, its own included,
+// are cleared.
+DisplayItem* findMutable(DisplayItem& root, std::uint64_t id, bool clearStamps = false) {
+    std::vector<std::size_t> path;
+    if (!pathTo(root, id, path)) return nullptr;
+    DisplayItem* at = &root;
+    for (const std::size_t i : path) {
+        if (clearStamps) at->stamp = 0;
+        at = &at->children.edit()[i];
+    }
+    if (clearStamps) at->stamp = 0;
+    return at;
 }
 
 Transform aboutOrigin(const Transform& local, Point origin) {
@@ -281,16 +300,8 @@ void preorderWhile(const DisplayItem& item, F&& visit) {
 
 void clearStamps(DisplayItem& item) {
     item.stamp = 0;
-    for (auto& c : item.children) clearStamps(c);
-}
-
-// Clears the stamps on the way to the item of `id` (that item included); whether it was found.
-bool clearStampsTo(DisplayItem& item, std::uint64_t id) {
-    bool found = item.identity.value == id;
-    for (auto& c : item.children)
-        if (!found && clearStampsTo(c, id)) found = true;
-    if (found) item.stamp = 0;
-    return found;
+    if (item.children.empty()) return;
+    for (auto& c : item.children.edit()) clearStamps(c);
 }
 
 }  // namespace
@@ -508,6 +519,7 @@ void Animator::remove(const Place& place, const Index& next, double time, bool a
 }
 
 void Animator::update(DisplayItem target, double now, bool animate) {
+    presentedAt_.reset();
     auto next = std::make_shared<DisplayItem>(std::move(target));
     // A list is mostly as large as the one before it: room is made for it at once.
     Index& nextIndex = nextIndex_;
@@ -546,10 +558,10 @@ void Animator::update(DisplayItem target, double now, bool animate) {
     std::swap(index_, nextIndex_);
 }
 
-bool Animator::apply(DisplayItem& item, double now) {
-    bool changed = false;
+std::optional<DisplayItem> Animator::applied(const DisplayItem& item, double now) {
+    std::optional<DisplayItem> out;
     if (const auto found = records_.find(item.identity.value); found != records_.end()) {
-        changed = true;
+        out.emplace(item);
         Record& record = found->second;
         Values values{};
         std::array<AnimatableData, channelCount> samples;
@@ -565,44 +577,53 @@ bool Animator::apply(DisplayItem& item, double now) {
             samples[ch] = std::move(s.value);
             values[ch] = &samples[ch];
         }
-        applyValues(item, values, record.transitionAnchor);
+        applyValues(*out, values, record.transitionAnchor);
         if (record.swap) {
             const AnimationTrack::Sample s = record.swap->progress->sample(now);
             if (s.finished) record.swap.reset();
-            else presentSwap(item, record.swap->old, record.swap->transition, s.value.at(0));
+            else
+                presentSwap(*out, record.swap->old, record.swap->transition, s.value.at(0));
         }
         if (record.empty()) records_.erase(found);
     }
-    for (auto& c : item.children)
-        if (apply(c, now)) changed = true;
-    if (changed) item.stamp = 0;
-    return changed;
+    // Only the lists on the way to an item that moves are copied; the others stay shared.
+    for (std::size_t i = 0; i < (out ? *out : item).children.size(); ++i) {
+        std::optional<DisplayItem> child = applied((out ? *out : item).children[i], now);
+        if (!child) continue;
+        if (!out) out.emplace(item);
+        out->children.edit()[i] = std::move(*child);
+    }
+    if (out) out->stamp = 0;
+    return out;
 }
 
 const DisplayItem& Animator::present(double now) {
+    // Asked again for the same moment, the list is the one given then: what was found in it
+    // stays where it was.
+    if (!shownIsTarget_ && shown_ && presentedAt_ == now) return *shown_;
+    presentedAt_ = now;
     if (!isAnimating()) {
         shownIsTarget_ = true;
         return *target_;
     }
     // The list shown before is overwritten in place, unless someone still holds it (a window
     // compares the next one with it): then it is left as it was.
+    std::optional<DisplayItem> moved = applied(*target_, now);
     if (!shown_ || shown_.use_count() > 1)
-        shown_ = std::make_shared<DisplayItem>(*target_);
+        shown_ = std::make_shared<DisplayItem>(moved ? std::move(*moved) : *target_);
     else
-        *shown_ = *target_;
+        *shown_ = moved ? std::move(*moved) : *target_;
     shownIsTarget_ = false;
-    apply(*shown_, now);
 
     std::erase_if(ghosts_, [&](Ghost& ghost) {
         const AnimationTrack::Sample s = ghost.track->sample(now);
         if (s.finished) return true;
-        DisplayItem* parent = findMutable(*shown_, ghost.parent);
+        DisplayItem* parent = findMutable(*shown_, ghost.parent, true);
         if (!parent) return true;
         DisplayItem copy = ghost.item;
         clearStamps(copy);
-        clearStampsTo(*shown_, ghost.parent);
         if (DisplayItem* moved = findMutable(copy, ghost.transitionTarget)) applyTransition(*moved, s.value, ghost.anchor);
-        auto& siblings = parent->children;
+        auto& siblings = parent->children.edit();
         std::size_t at = std::min(ghost.index, siblings.size());
         if (ghost.previousSibling) {
             const auto it = std::find_if(siblings.begin(), siblings.end(), [&](const DisplayItem& c) {

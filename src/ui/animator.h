@@ -115,15 +115,16 @@ private:
     void compare(const DisplayItem& old, const DisplayItem& now, double time, bool animate);
     void insert(const DisplayItem& item, const Index& index, double time, bool animate);
     void remove(const Place& place, const Index& next, double time, bool animate);
-    // Applies the running animations to `item` and its subtree; whether it changed any item
-    // (the stamps of the items changed, and of their ancestors, are cleared).
-    bool apply(DisplayItem& item, double now);
+    // `item` with the running animations applied to it and its subtree, when they change any
+    // item (the stamps of the items changed, and of their ancestors, are cleared); else none.
+    std::optional<DisplayItem> applied(const DisplayItem& item, double now);
 
     std::shared_ptr<DisplayItem> target_ = std::make_shared<DisplayItem>();
     Index index_;
     Index nextIndex_;  // kept between renders for its room
     std::shared_ptr<DisplayItem> shown_;
     bool shownIsTarget_ = true;
+    std::optional<double> presentedAt_;  // the moment `shown_` was presented for, until an update
     std::unordered_map<std::uint64_t, Record> records_;
     std::vector<Ghost> ghosts_;
 };

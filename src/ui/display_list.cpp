@@ -80,14 +80,24 @@ bool layerNeeded(const DisplayItem& item, bool withShadow) {
     return item.opacity < 1 && countDraws(item, 2) > 1;
 }
 
+const Rect* knownBounds(const DisplayItem& item) {
+    return item.stamp != 0 && item.boundsMemo.stamp == item.stamp ? &item.boundsMemo.content : nullptr;
+}
+
+Rect remember(const DisplayItem& item, Rect content) {
+    if (item.stamp != 0) item.boundsMemo = {content, item.stamp};
+    return content;
+}
+
 Rect contentBounds(const DisplayItem& item) {
+    if (const Rect* known = knownBounds(item)) return *known;
     std::optional<Rect> b;
     if (item.kind != DisplayItem::Kind::group) b = ownContentBounds(item);
     for (const auto& c : item.children) {
         const Rect cb = c.visualBounds();
         if (cb.width() > 0 || cb.height() > 0) b = unite(b, cb);
     }
-    return b ? *b : Rect{item.frame.origin, {0, 0}};
+    return remember(item, b ? *b : Rect{item.frame.origin, {0, 0}});
 }
 
 }  // namespace
@@ -179,10 +189,19 @@ struct Culling {
     std::vector<std::size_t> extent;
 
     // Bounds of `item` in its parent's space; `toRoot` maps that space into the root's.
+    // A subtree outside takes one entry, its items none: it is not drawn.
     Rect walk(const DisplayItem& item, const Transform& toRoot) {
         const std::size_t index = meets.size();
         meets.push_back(0);
-        extent.push_back(0);
+        extent.push_back(1);
+        // A point of slack for antialiased edges.
+        auto reaches = [&](const Rect& bounds) {
+            return visible.intersects(toRoot.mapBounds(bounds).insetBy(-1, -1));
+        };
+        if (const Rect* known = knownBounds(item)) {
+            const Rect bounds = withEffects(item, *known);
+            if (!reaches(bounds)) return bounds;
+        }
         const Transform inside = item.transform.then(toRoot);
         std::optional<Rect> content;
         if (item.kind != DisplayItem::Kind::group) content = ownContentBounds(item);
@@ -190,9 +209,9 @@ struct Culling {
             const Rect cb = walk(c, inside);
             if (cb.width() > 0 || cb.height() > 0) content = unite(content, cb);
         }
-        const Rect bounds = withEffects(item, content ? *content : Rect{item.frame.origin, {0, 0}});
-        // A point of slack for antialiased edges.
-        meets[index] = visible.intersects(toRoot.mapBounds(bounds).insetBy(-1, -1));
+        const Rect bounds =
+            withEffects(item, remember(item, content ? *content : Rect{item.frame.origin, {0, 0}}));
+        meets[index] = reaches(bounds);
         extent[index] = meets.size() - index;
         return bounds;
     }

@@ -12,6 +12,7 @@
 #include "ui/font.h"
 #include "ui/path.h"
 #include "ui/shape.h"
+#include "ui/shared_list.h"
 #include "ui/types.h"
 #include "ui/view.h"
 
@@ -112,6 +113,13 @@ struct DisplayItem {
     // subtree included, keeps that render's stamp, so two items with the same nonzero stamp
     // draw the same and a comparison need not look inside them. 0: unknown (compare).
     std::uint64_t stamp = 0;
+    // The bounds of what the subtree draws, worked out for the stamp beside them: a subtree
+    // that later lists share is not measured again.
+    struct BoundsMemo {
+        Rect content;
+        std::uint64_t stamp = 0;
+    };
+    mutable BoundsMemo boundsMemo;
 
     // Shapes: the outline and how it is painted.
     std::shared_ptr<const ShapeModel> shape;
@@ -136,7 +144,8 @@ struct DisplayItem {
     Rect imageRect;
     int interpolation = 2;
 
-    std::vector<DisplayItem> children;
+    // Shared with the copies of this item until one of them changes its children.
+    SharedList<DisplayItem> children;
 
     // Queries for tests and tools: depth-first, this item first.
     const DisplayItem* find(const std::function<bool(const DisplayItem&)>& match) const;

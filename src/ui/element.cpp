@@ -149,6 +149,9 @@ bool Element::keepLayoutOf(Element& old) {
     stampRenewed_ = old.stampRenewed_;
     contentChanged_ = old.contentChanged_;
     stampedFrame_ = old.stampedFrame_;
+    // Alike, it draws what the old one drew (an element holding actions never is alike).
+    rendered_ = std::move(old.rendered_);
+    renderedChildren_ = old.renderedChildren_;
     takeWorkOf(old);
     return true;
 }
@@ -290,9 +293,33 @@ DisplayItem Element::makeItem(Point parentOrigin) const {
     return item;
 }
 
+namespace {
+// Renders of any tree, counted: what an element found out about its subtree holds for one.
+std::uint64_t renderPasses = 0;
+}  // namespace
+
+bool Element::drawsAsBefore(Point parentOrigin) const {
+    if (checkedIn_ == renderPasses) return drawsAsBefore_;
+    checkedIn_ = renderPasses;
+    const Rect at = frame.offsetBy(parentOrigin.x, parentOrigin.y);
+    bool same = rendered_ && stamp_ != 0 && !contentChanged_ && at == stampedFrame_ &&
+                renderedChildren_ == children.size();
+    for (std::size_t i = 0; same && i < children.size(); ++i) same = children[i]->drawsAsBefore(at.origin);
+    drawsAsBefore_ = same;
+    return same;
+}
+
 void Element::render(DisplayItem& parent, Point parentOrigin) const {
+    if (!this->parent) ++renderPasses;
+    // Nothing here or below changed since the last render: its item is that render's, and the
+    // lists below it are shared with it, not made again.
+    if (drawsAsBefore(parentOrigin)) {
+        parent.children.push_back(*rendered_);
+        stampRenewed_ = false;
+        return;
+    }
     renderItem(parent, parentOrigin);
-    DisplayItem& item = parent.children.back();
+    DisplayItem& item = parent.children.edit().back();
     bool renewed = stamp_ == 0 || contentChanged_ || item.frame != stampedFrame_;
     for (const auto& c : children) renewed = renewed || c->stampRenewed_;
     if (renewed) {
@@ -304,6 +331,11 @@ void Element::render(DisplayItem& parent, Point parentOrigin) const {
     }
     stampRenewed_ = renewed;
     item.stamp = stamp_;
+    if (rendered_)
+        *rendered_ = item;
+    else
+        rendered_ = std::make_unique<DisplayItem>(item);
+    renderedChildren_ = children.size();
 }
 
 void Element::renderItem(DisplayItem& parentItem, Point parentOrigin) const {

@@ -320,6 +320,14 @@ private:
     mutable bool stampRenewed_ = true;
     mutable bool contentChanged_ = true;
     mutable Rect stampedFrame_;
+    // The item this element made at its last render, with the lists below it, for a render in
+    // which nothing here or below changed (an element built again makes its own). Whether that
+    // holds is worked out once a render.
+    bool drawsAsBefore(Point parentOrigin) const;
+    mutable std::unique_ptr<DisplayItem> rendered_;
+    mutable std::size_t renderedChildren_ = 0;
+    mutable std::uint64_t checkedIn_ = 0;
+    mutable bool drawsAsBefore_ = false;
 };
 
 // Pairs each of `fresh` (elements, or pointers to them, built again) with the element of `old`

@@ -149,18 +149,6 @@ std::string truncate(const Measurer& m, const std::string& text, double width, T
     return best;
 }
 
-// The most lines the options allow with these metrics, when anything limits them.
-std::optional<int> linesAllowed(const TextLayoutOptions& o, const FontMetrics& fm) {
-    std::optional<int> limit = o.lineLimit;
-    if (o.maxHeight && std::isfinite(*o.maxHeight) && fm.lineHeight() > 0) {
-        const int byHeight =
-            std::max(1, static_cast<int>(std::floor((*o.maxHeight + tolerance) / fm.lineHeight())));
-        limit = limit ? std::min(*limit, byHeight) : byHeight;
-    }
-    if (limit) limit = std::max(1, *limit);
-    return limit;
-}
-
 // The text wrapped at one scale of its font, and whether it fits its lines unbroken.
 struct Attempt {
     Wrapped wrapped;
@@ -232,6 +220,17 @@ bool cutToLimit(std::vector<std::string>& lines, const Measurer& m, std::string_
 }
 
 }  // namespace
+
+std::optional<int> linesAllowed(const TextLayoutOptions& o, const FontMetrics& fm) {
+    std::optional<int> limit = o.lineLimit;
+    if (o.maxHeight && std::isfinite(*o.maxHeight) && fm.lineHeight() > 0) {
+        const int byHeight =
+            std::max(1, static_cast<int>(std::floor((*o.maxHeight + tolerance) / fm.lineHeight())));
+        limit = limit ? std::min(*limit, byHeight) : byHeight;
+    }
+    if (limit) limit = std::max(1, *limit);
+    return limit;
+}
 
 TextLayout layoutText(FontEngine& engine, std::string_view text, const TextLayoutOptions& o) {
     const std::optional<double> maxWidth =

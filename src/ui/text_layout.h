@@ -48,6 +48,9 @@ struct TextLayout {
 };
 
 TextLayout layoutText(FontEngine& engine, std::string_view text, const TextLayoutOptions& options);
+// The most lines the options allow with these metrics, when anything limits them (the line
+// limit, or the height).
+std::optional<int> linesAllowed(const TextLayoutOptions& options, const FontMetrics& metrics);
 
 // Layouts of texts kept by text and options (the space offered included), for one font
 // engine: a tree built again lays out the same texts again.

@@ -132,6 +132,9 @@ TEST(Damage, OnlyWhatWasDrawnAnewIsCompared) {
     EXPECT_EQ(stampOf(*after, "bar"), stampOf(*before, "bar")) << "the bar was not drawn anew";
     EXPECT_NE(stampOf(*after, "label"), stampOf(*before, "label"));
     EXPECT_NE(after->children.front().stamp, before->children.front().stamp) << "nor its ancestors";
+    // Nor was its item made again: the list below it is the one the last render made.
+    EXPECT_TRUE(after->findId("bar")->children.sharesWith(before->findId("bar")->children));
+    EXPECT_FALSE(after->findId("label")->children.sharesWith(before->findId("label")->children));
     const Region damage = damageBetween(*before, *after);
     EXPECT_TRUE(covers(damage, after->findText("1:25")->visualBounds()));
     EXPECT_FALSE(damage.intersects(after->findId("bar")->frame));
@@ -142,12 +145,15 @@ TEST(Damage, OnlyWhatWasDrawnAnewIsCompared) {
         std::function<void(DisplayItem&)> walk = [&](DisplayItem& i) {
             if (!keepStamps) i.stamp = 0;
             if (i.shape) i.fill = Paint::solid(Color::red);
-            for (auto& c : i.children) walk(c);
+            for (auto& c : i.children.edit()) walk(c);
         };
         walk(list);
     };
     alter(altered, true);
     EXPECT_TRUE(damageBetween(*after, altered).isEmpty());
+    EXPECT_EQ(after->findId("bar")->find([](const DisplayItem& i) { return i.shape != nullptr; })->fill,
+              Paint::solid(Color::white))
+        << "a copy changed leaves the list it was copied from as it was";
     alter(altered, false);
     EXPECT_TRUE(damageBetween(*after, altered).intersects(after->findId("bar")->frame));
 
@@ -163,6 +169,33 @@ TEST(Damage, OnlyWhatWasDrawnAnewIsCompared) {
     const std::shared_ptr<const DisplayItem> half = graph.shownList();
     EXPECT_EQ(stampOf(*half, "bar"), 0u);
     EXPECT_TRUE(damageBetween(*quarter, *half).intersects(half->findId("bar")->frame));
+}
+
+// Bounds found for a subtree while repainting a part are kept with it for its stamp: a copy
+// moved and unstamped (as an animation shows it) is found where it is now.
+TEST(Damage, KeptBoundsFollowTheStamp) {
+    fakes::FixedFontEngine fonts;
+    ViewGraph graph(fonts);
+    const DisplayItem& list =
+        listOf(graph, VStack({Color::red.frame({.width = 20, .height = 20}).id("box")})
+                          .frame({.width = 300, .height = 200, .alignment = Alignment::topLeading}));
+    QImage image(300, 200, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    qt::repaintRegion(image, list, 1, Region(Rect{{0, 0}, {50, 50}}));
+    const QColor red = pixel(image, 10, 10);
+    ASSERT_EQ(red.alpha(), 255);
+
+    DisplayItem moved = list;
+    std::function<void(DisplayItem&)> move = [&](DisplayItem& i) {
+        i.stamp = 0;
+        if (i.explicitId == detail::idHash(std::string_view("box")))
+            i.transform = Transform::translation(200, 100);
+        for (auto& c : i.children.edit()) move(c);
+    };
+    move(moved);
+    image.fill(Qt::transparent);
+    qt::repaintRegion(image, moved, 1, Region(Rect{{200, 100}, {20, 20}}));
+    EXPECT_EQ(pixel(image, 210, 110), red);
 }
 
 TEST(Damage, AChangeUnderAShadowOfContentSpreadsByTheShadow) {

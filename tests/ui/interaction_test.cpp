@@ -78,6 +78,34 @@ TEST(Buttons, ActOnReleaseInsideAndTheirStyleSeesThePress) {
     EXPECT_EQ(taps, 1);
 }
 
+// What a render draws as before is not made again; a button built again acts with what it
+// was built with, though it looks as before and its effects around it are alike.
+TEST(Buttons, ActWithWhatTheyWereLastBuiltWith) {
+    std::vector<int> acted;
+    Live l([&] {
+        const int id = l.model.id.get();
+        return pinned(VStack({.spacing = 0}, {
+                                                 Button(Color::red.frame({.width = 40, .height = 20}),
+                                                        [&acted, id] { acted.push_back(id); })
+                                                     .opacity(0.9)
+                                                     .shadow(Color::black, 2),
+                                                 Text("Título"),
+                                             }));
+    });
+    auto click = [&] {
+        l.host().events().pointerPressed({10, 10});
+        l.host().events().pointerReleased({10, 10});
+    };
+    click();
+    l.model.id = 2;
+    l.advance(0);
+    click();
+    l.model.label = "b";  // read by nothing: the same button
+    l.advance(0);
+    click();
+    EXPECT_EQ(acted, (std::vector<int>{1, 2, 2}));
+}
+
 TEST(Buttons, ReturnPressesTheDefaultButtonUnlessItIsDisabledOrLeaving) {
     std::vector<std::string> pressed;
     Live l([&] {

@@ -121,6 +121,30 @@ TEST(TextLayout, LimitedHeightLimitsTheLines) {
     EXPECT_EQ(t.size.height, 20);
 }
 
+// Kept layouts are shared between heights only where they allow as many lines (and the text
+// may not shrink, which would change its lines): each answer is the one laid out afresh.
+TEST(TextLayout, KeptLayoutsAnswerAsLaidOutAfresh) {
+    fakes::FixedFontEngine fonts;
+    TextLayoutCache cache(fonts);
+    for (const double scale : {1.0, 0.5}) {
+        for (const double height : {15.0, 25.0, 0.0, 19.995, 12.0, 29.0, infinity}) {
+            TextLayoutOptions o;
+            o.font = Font::system(10);
+            o.maxWidth = 20;
+            o.maxHeight = height;
+            o.minimumScaleFactor = scale;
+            const TextLayout kept = cache.layout("aaa bbb ccc", o);
+            const TextLayout fresh = layoutText(fonts, "aaa bbb ccc", o);
+            std::vector<std::string> keptLines, freshLines;
+            for (const auto& l : kept.lines) keptLines.push_back(l.text);
+            for (const auto& l : fresh.lines) freshLines.push_back(l.text);
+            EXPECT_EQ(keptLines, freshLines) << scale << " at " << height;
+            EXPECT_EQ(kept.size, fresh.size) << scale << " at " << height;
+            EXPECT_EQ(kept.scale, fresh.scale) << scale << " at " << height;
+        }
+    }
+}
+
 TEST(TextStyle, TakesTheForegroundStyleAndColorSchemeFromTheEnvironment) {
     Layout dark(Text("x").colorScheme(ColorScheme::dark));
     ASSERT_TRUE(dark.text("x").textPaint);

@@ -1,0 +1,70 @@
+#pragma once
+// A list that copies in constant time: copies share one vector until one of them is changed,
+// which then takes a vector of its own (one level deep: the elements are copied, and whatever
+// they share stays shared). Reading never copies; changing goes through `edit()` or the few
+// changing calls below, so a change is always visible where it is made.
+//
+// As with any shared storage, a reference taken from `edit()` must not be written through
+// after the list was copied: the write would show in both copies.
+
+#include <cstddef>
+#include <initializer_list>
+#include <memory>
+#include <vector>
+
+namespace quorlix::ui {
+
+template <class T>
+class SharedList {
+public:
+    using value_type = T;
+    using const_iterator = typename std::vector<T>::const_iterator;
+    using iterator = const_iterator;
+    using const_reverse_iterator = typename std::vector<T>::const_reverse_iterator;
+
+    SharedList() = default;
+    SharedList(std::vector<T> items)  // NOLINT(google-explicit-constructor): a list is a vector
+        : items_(items.empty() ? nullptr : std::make_shared<std::vector<T>>(std::move(items))) {}
+    SharedList(std::initializer_list<T> items) : SharedList(std::vector<T>(items)) {}
+
+    std::size_t size() const { return items_ ? items_->size() : 0; }
+    bool empty() const { return !items_ || items_->empty(); }
+    const T& operator[](std::size_t i) const { return (*items_)[i]; }
+    const T& front() const { return items_->front(); }
+    const T& back() const { return items_->back(); }
+    const_iterator begin() const { return read().begin(); }
+    const_iterator end() const { return read().end(); }
+    const_reverse_iterator rbegin() const { return read().rbegin(); }
+    const_reverse_iterator rend() const { return read().rend(); }
+    const std::vector<T>& read() const { return items_ ? *items_ : none(); }
+
+    // The vector to change, made this list's own first if another list shares it.
+    std::vector<T>& edit() {
+        if (!items_)
+            items_ = std::make_shared<std::vector<T>>();
+        else if (items_.use_count() > 1)
+            items_ = std::make_shared<std::vector<T>>(*items_);
+        return *items_;
+    }
+    void push_back(T item) { edit().push_back(std::move(item)); }
+    template <class... A>
+    T& emplace_back(A&&... args) {
+        return edit().emplace_back(std::forward<A>(args)...);
+    }
+    void reserve(std::size_t n) {
+        if (n > 0) edit().reserve(n);
+    }
+    void clear() { items_.reset(); }
+
+    // Whether both hold the same vector (neither was changed since one was copied from the other).
+    bool sharesWith(const SharedList& other) const { return items_ && items_ == other.items_; }
+
+private:
+    static const std::vector<T>& none() {
+        static const std::vector<T> empty;
+        return empty;
+    }
+    std::shared_ptr<std::vector<T>> items_;
+};
+
+}  // namespace quorlix::ui
