@@ -10,6 +10,7 @@
 #include <cstddef>
 #include <initializer_list>
 #include <memory>
+#include <utility>
 #include <vector>
 
 namespace quorlix::ui {
@@ -23,7 +24,8 @@ public:
     using const_reverse_iterator = typename std::vector<T>::const_reverse_iterator;
 
     SharedList() = default;
-    SharedList(std::vector<T> items)  // NOLINT(google-explicit-constructor): a list is a vector
+    // Not explicit: a vector is given wherever a list is asked for.
+    SharedList(std::vector<T> items)
         : items_(items.empty() ? nullptr : std::make_shared<std::vector<T>>(std::move(items))) {}
     SharedList(std::initializer_list<T> items) : SharedList(std::vector<T>(items)) {}
 
