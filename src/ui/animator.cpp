@@ -586,12 +586,21 @@ std::optional<DisplayItem> Animator::applied(const DisplayItem& item, double now
         }
         if (record.empty()) records_.erase(found);
     }
-    // Only the lists on the way to an item that moves are copied; the others stay shared.
-    for (std::size_t i = 0; i < (out ? *out : item).children.size(); ++i) {
-        std::optional<DisplayItem> child = applied((out ? *out : item).children[i], now);
-        if (!child) continue;
+    // Only the lists on the way to an item that moves are made again (the items that move
+    // taken in, the others copied); the lists below them stay shared.
+    const SharedList<DisplayItem>& children = (out ? *out : item).children;
+    std::vector<std::pair<std::size_t, DisplayItem>> moved;
+    for (std::size_t i = 0; i < children.size(); ++i)
+        if (std::optional<DisplayItem> child = applied(children[i], now))
+            moved.emplace_back(i, std::move(*child));
+    if (!moved.empty()) {
+        std::vector<DisplayItem> next;
+        next.reserve(children.size());
+        auto m = moved.begin();
+        for (std::size_t i = 0; i < children.size(); ++i)
+            next.push_back(m != moved.end() && m->first == i ? std::move((m++)->second) : children[i]);
         if (!out) out.emplace(item);
-        out->children.edit()[i] = std::move(*child);
+        out->children = std::move(next);
     }
     if (out) out->stamp = 0;
     return out;

@@ -150,7 +150,8 @@ bool Element::keepLayoutOf(Element& old) {
     contentChanged_ = old.contentChanged_;
     stampedFrame_ = old.stampedFrame_;
     // Alike, it draws what the old one drew (an element holding actions never is alike).
-    rendered_ = std::move(old.rendered_);
+    renderedList_ = std::move(old.renderedList_);
+    renderedIndex_ = old.renderedIndex_;
     renderedChildren_ = old.renderedChildren_;
     takeWorkOf(old);
     return true;
@@ -302,7 +303,7 @@ bool Element::drawsAsBefore(Point parentOrigin) const {
     if (checkedIn_ == renderPasses) return drawsAsBefore_;
     checkedIn_ = renderPasses;
     const Rect at = frame.offsetBy(parentOrigin.x, parentOrigin.y);
-    bool same = rendered_ && stamp_ != 0 && !contentChanged_ && at == stampedFrame_ &&
+    bool same = renderedList_ && stamp_ != 0 && !contentChanged_ && at == stampedFrame_ &&
                 renderedChildren_ == children.size();
     for (std::size_t i = 0; same && i < children.size(); ++i) same = children[i]->drawsAsBefore(at.origin);
     drawsAsBefore_ = same;
@@ -314,11 +315,16 @@ void Element::render(DisplayItem& parent, Point parentOrigin) const {
     // Nothing here or below changed since the last render: its item is that render's, and the
     // lists below it are shared with it, not made again.
     if (drawsAsBefore(parentOrigin)) {
-        parent.children.push_back(*rendered_);
+        parent.children.push_back((*renderedList_)[renderedIndex_]);
+        renderedInto_ = &parent.children.read();
+        renderedIndex_ = parent.children.size() - 1;
         stampRenewed_ = false;
         return;
     }
+    renderedList_.reset();
     renderItem(parent, parentOrigin);
+    renderedInto_ = &parent.children.read();
+    renderedIndex_ = parent.children.size() - 1;
     DisplayItem& item = parent.children.edit().back();
     bool renewed = stamp_ == 0 || contentChanged_ || item.frame != stampedFrame_;
     for (const auto& c : children) renewed = renewed || c->stampRenewed_;
@@ -331,10 +337,10 @@ void Element::render(DisplayItem& parent, Point parentOrigin) const {
     }
     stampRenewed_ = renewed;
     item.stamp = stamp_;
-    if (rendered_)
-        *rendered_ = item;
-    else
-        rendered_ = std::make_unique<DisplayItem>(item);
+    // The list below is complete: the children that went into it keep their items there.
+    const void* mine = &item.children.read();
+    for (const auto& c : children)
+        if (c->renderedInto_ == mine) c->renderedList_ = item.children.share();
     renderedChildren_ = children.size();
 }
 

@@ -322,9 +322,12 @@ private:
     mutable Rect stampedFrame_;
     // The item this element made at its last render, with the lists below it, for a render in
     // which nothing here or below changed (an element built again makes its own). Whether that
-    // holds is worked out once a render.
+    // holds is worked out once a render. The item is kept where it stands: in its parent's
+    // list, which the parent shares with its children once it is complete.
     bool drawsAsBefore(Point parentOrigin) const;
-    mutable std::unique_ptr<DisplayItem> rendered_;
+    mutable std::shared_ptr<const std::vector<DisplayItem>> renderedList_;
+    mutable std::size_t renderedIndex_ = 0;
+    mutable const void* renderedInto_ = nullptr;  // the list it went into, until the parent shares it
     mutable std::size_t renderedChildren_ = 0;
     mutable std::uint64_t checkedIn_ = 0;
     mutable bool drawsAsBefore_ = false;

@@ -58,6 +58,9 @@ public:
     }
     void clear() { items_.reset(); }
 
+    // The vector as it stands, for keeping: the list changed later is another vector.
+    std::shared_ptr<const std::vector<T>> share() const { return items_; }
+
     // Whether both hold the same vector (neither was changed since one was copied from the other).
     bool sharesWith(const SharedList& other) const { return items_ && items_ == other.items_; }
 
