@@ -322,6 +322,8 @@ void Element::render(DisplayItem& parent, Point parentOrigin) const {
         return;
     }
     renderedList_.reset();
+    // A child its item leaves out keeps nothing (where it went before may be another list now).
+    for (const auto& c : children) c->renderedInto_ = nullptr;
     renderItem(parent, parentOrigin);
     renderedInto_ = &parent.children.read();
     renderedIndex_ = parent.children.size() - 1;
