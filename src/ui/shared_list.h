@@ -8,7 +8,6 @@
 // after the list was copied: the write would show in both copies.
 
 #include <cstddef>
-#include <initializer_list>
 #include <memory>
 #include <utility>
 #include <vector>
@@ -18,16 +17,13 @@ namespace quorlix::ui {
 template <class T>
 class SharedList {
 public:
-    using value_type = T;
     using const_iterator = typename std::vector<T>::const_iterator;
-    using iterator = const_iterator;
     using const_reverse_iterator = typename std::vector<T>::const_reverse_iterator;
 
     SharedList() = default;
     // Not explicit: a vector is given wherever a list is asked for.
     SharedList(std::vector<T> items)
         : items_(items.empty() ? nullptr : std::make_shared<std::vector<T>>(std::move(items))) {}
-    SharedList(std::initializer_list<T> items) : SharedList(std::vector<T>(items)) {}
 
     std::size_t size() const { return items_ ? items_->size() : 0; }
     bool empty() const { return !items_ || items_->empty(); }
@@ -49,10 +45,6 @@ public:
         return *items_;
     }
     void push_back(T item) { edit().push_back(std::move(item)); }
-    template <class... A>
-    T& emplace_back(A&&... args) {
-        return edit().emplace_back(std::forward<A>(args)...);
-    }
     void reserve(std::size_t n) {
         if (n > 0) edit().reserve(n);
     }
