@@ -203,13 +203,15 @@ double Animation::runDuration() const {
 
 // ---- AnimationTrack ----
 
-AnimationTrack::AnimationTrack(Animation animation, AnimatableData from, AnimatableData to, AnimatableData velocity,
-                               double start, std::shared_ptr<const AnimationTrack> replaced)
+AnimationTrack::AnimationTrack(Animation animation, AnimatableData from, AnimatableData to,
+                               AnimatableData velocity, double start,
+                               std::shared_ptr<const AnimationTrack> replaced, double rest)
     : animation_(std::move(animation)),
       from_(std::move(from)),
       to_(std::move(to)),
       velocity_(std::move(velocity)),
-      start_(start) {
+      start_(start),
+      rest_(rest) {
     if (replaced && animation_.curve() == Animation::Curve::spring && animation_.blendDuration() > 0 &&
         replaced->animation().curve() == Animation::Curve::spring)
         blendFrom_ = replaced->animation().springParameters();
@@ -286,7 +288,7 @@ void AnimationTrack::sampleSpring(double t, Sample& out) const {
         const double vi = (x[i] * b.c + v[i] * b.d) * animation_.speedFactor();
         out.value[i] = to_[i] + xi;
         out.velocity[i] = vi;
-        if (!spring.isSettled(xi, vi / animation_.speedFactor())) settled = false;
+        if (!spring.isSettled(xi, vi / animation_.speedFactor(), rest_)) settled = false;
     }
     if (settled && (!blendFrom_ || t >= animation_.blendDuration())) {
         out.value = to_;

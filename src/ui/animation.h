@@ -97,8 +97,10 @@ private:
 // velocity at the end of the delay.
 class AnimationTrack {
 public:
-    AnimationTrack(Animation animation, AnimatableData from, AnimatableData to, AnimatableData velocity, double start,
-                   std::shared_ptr<const AnimationTrack> replaced = nullptr);
+    // A spring comes to rest within `rest` of its target (in the values' own units).
+    AnimationTrack(Animation animation, AnimatableData from, AnimatableData to, AnimatableData velocity,
+                   double start, std::shared_ptr<const AnimationTrack> replaced = nullptr,
+                   double rest = 1e-3);
 
     struct Sample {
         AnimatableData value;
@@ -123,6 +125,7 @@ private:
     Animation animation_;
     AnimatableData from_, to_, velocity_;
     double start_ = 0;
+    double rest_ = 1e-3;
     std::shared_ptr<const AnimationTrack> replaced_;  // only while the delay runs
     std::optional<Spring> blendFrom_;
 };
