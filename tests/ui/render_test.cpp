@@ -7,6 +7,7 @@
 #include <QPainter>
 
 #include <cmath>
+#include <optional>
 
 namespace quorlix::ui {
 namespace {
@@ -55,6 +56,80 @@ TEST(Render, FillsACapsuleWithAntialiasedEnds) {
     EXPECT_EQ(pixel(img, 5, 30).alpha(), 0);
     // Along the round end the edge is antialiased.
     EXPECT_TRUE(softEdgeInRow(img, 15, 10, 30));
+}
+
+// The canvas covers rounded rectangles and capsules itself: pixel for pixel within a few
+// levels of Qt's own fill of the same outline, under the same opacity, clip and visible area,
+// and nothing outside what may be painted.
+TEST(Render, RoundedBoxesCoverThePixelsQtsOutlineFillDoes) {
+    struct Case {
+        const char* name;
+        Rect box;
+        double radius;
+        double scale;
+        Point offset;
+        double opacity;
+        bool clipToCircle;
+        std::optional<QRect> visible;  // device pixels
+    };
+    const Case cases[] = {
+        {"capsule at 2x, off the pixel grid", {10.3, 7.77, 95, 4}, 2, 2, {0.25, 0.1}, 1, false, {}},
+        {"thin bar", {3.2, 2.6, 2, 9}, 1, 2, {0, 0}, 1, false, {}},
+        {"rounded card at 1x, faded", {4.5, 4.5, 80, 30}, 8, 1, {0.4, 0.6}, 0.5, false, {}},
+        {"tiny radius at 3x", {1.1, 1.1, 20, 12}, 0.3, 3, {0, 0}, 1, false, {}},
+        {"capsule clipped by a circle", {2.3, 10.4, 100, 20}, 10, 2, {0, 0}, 1, true, {}},
+        {"only part of it repainted", {2.4, 2.4, 60, 24}, 12, 2, {0, 0}, 1, false, QRect(10, 8, 35, 30)},
+    };
+    const Color color(0.9, 0.4, 0.2, 0.8);
+    const QSize size(240, 90);
+    const QColor ground(10, 20, 30, 255);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Path outline;
+        outline.addRoundedRect(c.box, c.radius, false);
+        Path circle;
+        circle.addEllipse({20, 0, 60, 60});
+
+        QImage ours(size, QImage::Format_ARGB32_Premultiplied);
+        ours.fill(ground);
+        {
+            QPainter painter(&ours);
+            if (c.visible) painter.setClipRect(*c.visible);
+            qt::QtCanvas canvas(painter, qt::QtFontEngine::shared(), c.scale, size);
+            if (c.visible) canvas.setVisibleArea(*c.visible);
+            canvas.concat(Transform::translation(c.offset.x, c.offset.y));
+            canvas.multiplyOpacity(c.opacity);
+            if (c.clipToCircle) canvas.clip(circle);
+            canvas.fill(outline, Paint::solid(color));
+        }
+        QImage qts(size, QImage::Format_ARGB32_Premultiplied);
+        qts.fill(ground);
+        {
+            QPainter painter(&qts);
+            painter.setRenderHint(QPainter::Antialiasing);
+            if (c.visible) painter.setClipRect(*c.visible);
+            painter.scale(c.scale, c.scale);
+            painter.translate(c.offset.x, c.offset.y);
+            painter.setOpacity(c.opacity);
+            if (c.clipToCircle) painter.setClipPath(qt::toQPainterPath(circle), Qt::IntersectClip);
+            painter.fillPath(qt::toQPainterPath(outline), QColor::fromRgbF(0.9f, 0.4f, 0.2f, 0.8f));
+        }
+        int worst = 0;
+        long long oursTotal = 0, qtsTotal = 0;
+        for (int y = 0; y < size.height(); ++y)
+            for (int x = 0; x < size.width(); ++x) {
+                const QRgb a = ours.pixel(x, y), b = qts.pixel(x, y);
+                for (const int shift : {0, 8, 16})
+                    worst = std::max(worst, std::abs(int((a >> shift) & 0xff) - int((b >> shift) & 0xff)));
+                oursTotal += qRed(a);
+                qtsTotal += qRed(b);
+                if (c.visible && !c.visible->contains(x, y)) {
+                    ASSERT_EQ(a, ground.rgba()) << x << "," << y;
+                }
+            }
+        EXPECT_LE(worst, 24);
+        EXPECT_NEAR(double(oursTotal), double(qtsTotal), 0.001 * double(qtsTotal));
+    }
 }
 
 TEST(Render, DrawsAtTheRequestedScale) {

@@ -12,8 +12,11 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <cstdlib>
+#include <iterator>
 #include <numeric>
+#include <optional>
 #include <string>
 
 namespace quorlix::ui::qt {
@@ -102,13 +105,16 @@ QRect alignedPart(const QRect& whole, const QRect& cut, int grid) {
 // run once per band of `band` rows of `device` (the painter's device pixels), clipped to the band,
 // which gives the same pixels. Only for a part repainted (`partial`): a whole repaint keeps
 // Qt's own way.
+// `area` (device pixels) cut to the painter's device and clip.
+QRect withinClip(const QPainter& p, QRect area) {
+    area &= QRect(0, 0, p.device()->width(), p.device()->height());
+    if (p.hasClipping()) area &= p.worldTransform().mapRect(p.clipBoundingRect()).toAlignedRect();
+    return area;
+}
+
 template <class Draw>
 void inBands(QPainter& p, bool partial, QRect device, Draw draw, int band = 64) {
-    if (partial) {
-        // Only the rows that can change: within the device and the clip.
-        device &= QRect(0, 0, p.device()->width(), p.device()->height());
-        if (p.hasClipping()) device &= p.worldTransform().mapRect(p.clipBoundingRect()).toAlignedRect();
-    }
+    if (partial) device = withinClip(p, device);  // only the rows that can change
     if (!partial || device.height() <= band) {
         draw();
         return;
@@ -166,6 +172,78 @@ private:
 ImagePool& pool() {
     static auto* p = new ImagePool;  // main thread only, as all drawing
     return *p;
+}
+
+// A rounded rectangle with quarter-circle corners (a capsule among them), as
+// Path::addRoundedRect makes it, in the path's coordinates.
+struct RoundedBox {
+    double x0, y0, x1, y1, radius;
+};
+
+std::optional<RoundedBox> roundedBox(const Path& path) {
+    using V = Path::Verb;
+    static constexpr V verbs[] = {V::move, V::line,  V::cubic, V::line,  V::cubic,
+                                  V::line, V::cubic, V::line,  V::cubic, V::close};
+    const auto& e = path.elements();
+    if (e.size() != std::size(verbs)) return std::nullopt;
+    for (std::size_t i = 0; i < e.size(); ++i)
+        if (e[i].verb != verbs[i]) return std::nullopt;
+    const RoundedBox box{e[6].p[2].x, e[0].p[0].y, e[2].p[2].x, e[4].p[2].y, e[2].p[2].y - e[0].p[0].y};
+    if (!(box.x1 > box.x0 && box.y1 > box.y0 && box.radius > 0)) return std::nullopt;
+    // Every point where a rounded rectangle of those bounds and radius puts it.
+    Path same;
+    same.addRoundedRect({box.x0, box.y0, box.x1 - box.x0, box.y1 - box.y0}, box.radius, false);
+    const auto& f = same.elements();
+    if (f.size() != e.size()) return std::nullopt;
+    auto near = [](Point a, Point b) { return std::abs(a.x - b.x) < 1e-6 && std::abs(a.y - b.y) < 1e-6; };
+    for (std::size_t i = 0; i < e.size(); ++i) {
+        const int points = e[i].verb == V::cubic ? 3 : e[i].verb == V::close ? 0 : 1;
+        for (int k = 0; k < points; ++k)
+            if (!near(e[i].p[k], f[i].p[k])) return std::nullopt;
+    }
+    return box;
+}
+
+// `pixel` (premultiplied) at `coverage` (0...1).
+std::uint32_t covered(std::uint32_t pixel, double coverage) {
+    const auto c = static_cast<std::uint32_t>(coverage * 256 + 0.5);
+    return ((((pixel & 0x00ff00ffu) * c) >> 8) & 0x00ff00ffu) |
+           ((((pixel >> 8) & 0x00ff00ffu) * c) & 0xff00ff00u);
+}
+
+// `box` (device pixels) filled with `pixel` into `into`, whose pixel (0, 0) is the device's
+// `origin`: each pixel gets the share of it the box covers, exactly along the straight sides
+// and by its centre's distance from the corner's circle at the corners.
+void rasterRoundedBox(QImage& into, QPoint origin, const RoundedBox& box, std::uint32_t pixel) {
+    const double r = box.radius;
+    auto overlap = [](double from, double a, double b) {
+        return std::clamp(std::min(from + 1, b) - std::max(from, a), 0.0, 1.0);
+    };
+    // The columns whose pixels lie wholly between the corners' circles' centres.
+    const int middleFrom = static_cast<int>(std::ceil(box.x0 + r)) - origin.x();
+    const int middleTo = static_cast<int>(std::floor(box.x1 - r)) - origin.x();
+    for (int y = 0; y < into.height(); ++y) {
+        auto* line = reinterpret_cast<std::uint32_t*>(into.scanLine(y));
+        const double top = origin.y() + y, centreY = top + 0.5;
+        const double coverY = overlap(top, box.y0, box.y1);
+        const bool corners = centreY < box.y0 + r || centreY > box.y1 - r;
+        const double cornerY = centreY < box.y0 + r ? box.y0 + r : box.y1 - r;
+        const int from = std::clamp(middleFrom, 0, into.width()),
+                  to = std::clamp(middleTo, from, into.width());
+        std::fill(line + from, line + to, covered(pixel, coverY));
+        auto edge = [&](int x) {
+            const double left = origin.x() + x, centreX = left + 0.5;
+            double coverage = overlap(left, box.x0, box.x1) * coverY;
+            if (corners && (centreX < box.x0 + r || centreX > box.x1 - r)) {
+                const double cornerX = centreX < box.x0 + r ? box.x0 + r : box.x1 - r;
+                const double d = std::hypot(centreX - cornerX, centreY - cornerY);
+                coverage = std::min(coverage, std::clamp(r - d + 0.5, 0.0, 1.0));
+            }
+            line[x] = covered(pixel, coverage);
+        };
+        for (int x = 0; x < from; ++x) edge(x);
+        for (int x = to; x < into.width(); ++x) edge(x);
+    }
 }
 
 // Pictures come as straight RGBA bytes; painting wants premultiplied pixels. The converted
@@ -569,6 +647,7 @@ void QtCanvas::fill(const Path& path, const Paint& paint) {
         p.restore();
         return;
     }
+    if (paint.kind == Paint::Kind::solid && fillRoundedBox(p, path, toQColor(paint.color))) return;
     const QPainterPath outline = toQPainterPath(path);
     const QBrush brush = toBrush(paint);
     const QRect area = deviceArea(p, outline.boundingRect());
@@ -576,6 +655,45 @@ void QtCanvas::fill(const Path& path, const Paint& paint) {
     // A gradient's edge spans, several to a row, reach Qt's pool from a few dozen rows on.
     inBands(
         p, partial_, area, [&] { p.fillPath(outline, brush); }, paint.kind == Paint::Kind::solid ? 64 : 16);
+}
+
+// Qt rasterises a curved outline, however small, at a cost of microseconds (flattening its
+// curves, then its coverage cells): the rounded rectangles and capsules most fills are (a
+// progress bar, an equalizer's bars, a tab's ground) are covered here in one pass and blended
+// as an image, which Qt clips and fades as it would the fill. Only under a transform that
+// scales both ways alike and moves, painting over what is there.
+bool QtCanvas::fillRoundedBox(QPainter& p, const Path& path, const QColor& color) {
+    const QTransform& t = p.worldTransform();
+    if (t.type() > QTransform::TxScale || t.m11() <= 0 || std::abs(t.m11() - t.m22()) > 1e-9 ||
+        !p.testRenderHint(QPainter::Antialiasing) ||
+        p.compositionMode() != QPainter::CompositionMode_SourceOver)
+        return false;
+    const auto box = roundedBox(path);
+    if (!box) return false;
+    const double s = t.m11();
+    const RoundedBox device{box->x0 * s + t.dx(), box->y0 * s + t.dy(), box->x1 * s + t.dx(),
+                            box->y1 * s + t.dy(), box->radius * s};
+    QRect area =
+        withinClip(p, QRectF(QPointF(device.x0, device.y0), QPointF(device.x1, device.y1)).toAlignedRect());
+    if (const auto& rects = neededRects(); !rects.empty()) {  // none: all of the canvas is painted
+        QRect needed;
+        for (const QRect& r : rects) needed |= r;
+        area &= needed.translated(-currentOrigin());
+    }
+    if (area.isEmpty() || color.alpha() == 0) return true;
+    QImage scratch = pool().take(area.size());
+    rasterRoundedBox(scratch, area.topLeft(), device, qPremultiply(color.rgba()));
+    blendScratch(p, std::move(scratch), area);
+    return true;
+}
+
+// Blends `scratch`, made for `area` (device pixels), over what is there, and keeps it for reuse.
+void QtCanvas::blendScratch(QPainter& p, QImage scratch, const QRect& area) {
+    p.save();
+    p.resetTransform();
+    inBands(p, partial_, area, [&] { p.drawImage(area.topLeft(), scratch); });
+    p.restore();
+    pool().give(std::move(scratch));
 }
 
 // Filled in bands, a tall outline would be rasterised again for each band (Qt's rasteriser
@@ -587,8 +705,7 @@ bool QtCanvas::fillOnce(QPainter& p, const QPainterPath& outline, const QColor& 
     constexpr int band = 64;
     if (!partial_ || p.opacity() < 1 || p.compositionMode() != QPainter::CompositionMode_SourceOver)
         return false;
-    area &= QRect(0, 0, p.device()->width(), p.device()->height());
-    if (p.hasClipping()) area &= p.worldTransform().mapRect(p.clipBoundingRect()).toAlignedRect();
+    area = withinClip(p, area);
     if (area.height() <= band) return false;
     QImage scratch = pool().take(area.size());
     {
@@ -598,11 +715,7 @@ bool QtCanvas::fillOnce(QPainter& p, const QPainterPath& outline, const QColor& 
         s.setTransform(p.worldTransform() * QTransform::fromTranslate(-area.left(), -area.top()));
         s.fillPath(outline, color);
     }
-    p.save();
-    p.resetTransform();
-    inBands(p, partial_, area, [&] { p.drawImage(area.topLeft(), scratch); });
-    p.restore();
-    pool().give(std::move(scratch));
+    blendScratch(p, std::move(scratch), area);
     return true;
 }
 

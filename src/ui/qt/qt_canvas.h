@@ -61,6 +61,8 @@ public:
 
 private:
     bool fillOnce(QPainter& p, const QPainterPath& outline, const QColor& color, QRect area);
+    bool fillRoundedBox(QPainter& p, const Path& path, const QColor& color);
+    void blendScratch(QPainter& p, QImage scratch, const QRect& area);
     struct Layer {
         LayerStyle style;
         QImage image;

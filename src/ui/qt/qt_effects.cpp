@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 #include <optional>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -659,15 +660,69 @@ void drawPiece(QPainter& painter, const QImage& image, const Piece& x, const Pie
     }
 }
 
-// Draws a shadow made from `run` over `area`, stretching its straight runs back.
-void drawStretched(QPainter& painter, const QImage& image, const OutlineShadow& shadow, const QRect& area,
-                   const ShortenedOutline& run) {
+// What drawing a shadow works out from its outline: where it is drawn, the outline shortened,
+// the key of its image, and what the outline painted over it hides.
+struct ShadowPlan {
+    QRect area;
+    int factor = 1;
+    ShortenedOutline run;
+    std::uint64_t key = 0;
+    std::vector<QRect> hidden;
+};
+
+std::optional<ShadowPlan> planShadow(const OutlineShadow& shadow) {
+    const auto area = shadowArea(shadow);
+    if (!area) return std::nullopt;
+    ShadowPlan plan;
+    plan.area = *area;
+    plan.factor = reductionFor(shadow.sigma, area->size());
+    plan.run = shortened(shadow.outline, *area, shadow.sigma, plan.factor);
+    const QSize size(area->width() - plan.run.stretchX, area->height() - plan.run.stretchY);
+    plan.key = shadowKey(plan.run.outline, *area, size, shadow, plan.factor);
     // What an opaque outline painted over it hides needs no drawing: pieces wholly inside it
     // go, and the parts of the others inside its inner rectangles.
-    std::vector<QRect> hidden;
     if (shadow.covered)
         for (const bool alongX : {true, false})
-            if (const auto inner = innerRect(*shadow.covered, alongX)) hidden.push_back(*inner);
+            if (const auto inner = innerRect(*shadow.covered, alongX)) plan.hidden.push_back(*inner);
+    return plan;
+}
+
+// The plans of the last shadows drawn, by owner (those without one share a plan), with what
+// each was worked out from: an
+// outline that stands still (an artwork's, repainted in part beside a label that changes) is
+// not measured and shortened again at every frame. Main thread only, as all drawing.
+const ShadowPlan* keptPlan(const OutlineShadow& shadow, std::uint64_t owner) {
+    struct Kept {
+        Path outline;
+        std::optional<Path> covered;
+        double sigma;
+        QRgba64 color;
+        int margin;
+        QRect limit;
+        std::optional<ShadowPlan> plan;
+    };
+    static std::unordered_map<std::uint64_t, Kept> kept;
+    const auto found = kept.find(owner);
+    if (found != kept.end()) {
+        const Kept& k = found->second;
+        if (k.outline == shadow.outline && k.covered == shadow.covered && k.sigma == shadow.sigma &&
+            k.color == shadow.color.rgba64() && k.margin == shadow.margin && k.limit == shadow.limit)
+            return k.plan ? &*k.plan : nullptr;
+    }
+    // Owners that went away leave their plans behind: a few hundred at most are kept.
+    if (found == kept.end() && kept.size() >= 256) kept.clear();
+    Kept& k = kept[owner];
+    k = Kept{shadow.outline, shadow.covered, shadow.sigma,      shadow.color.rgba64(),
+             shadow.margin,  shadow.limit,   planShadow(shadow)};
+    return k.plan ? &*k.plan : nullptr;
+}
+
+// Draws a shadow made from `run` over `area`, stretching its straight runs back.
+void drawStretched(QPainter& painter, const QImage& image, const OutlineShadow& shadow,
+                   const ShadowPlan& plan) {
+    const QRect& area = plan.area;
+    const ShortenedOutline& run = plan.run;
+    const std::vector<QRect>& hidden = plan.hidden;
     painter.save();
     painter.resetTransform();
     painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
@@ -690,21 +745,19 @@ void drawStretched(QPainter& painter, const QImage& image, const OutlineShadow& 
 void drawOutlineShadow(QPainter& painter, const OutlineShadow& shadow, EffectCache& cache,
                        std::uint64_t owner) {
     if (shadow.color.alpha() == 0 || shadow.outline.isEmpty()) return;
-    const auto area = shadowArea(shadow);
-    if (!area) return;
-    const int factor = reductionFor(shadow.sigma, area->size());
-    const ShortenedOutline run = shortened(shadow.outline, *area, shadow.sigma, factor);
-    const QSize size(area->width() - run.stretchX, area->height() - run.stretchY);
-    const std::uint64_t key = shadowKey(run.outline, *area, size, shadow, factor);
+    const ShadowPlan* plan = keptPlan(shadow, owner);
+    if (!plan) return;
 
-    const EffectResult* kept = cache.find(key);
-    EffectResult made;
+    const EffectResult* kept = cache.find(plan->key);
+    EffectResult result;
     if (!kept) {
-        made.content.image = renderedShadow(run.outline, *area, size, shadow, factor);
+        const QSize size(plan->area.width() - plan->run.stretchX, plan->area.height() - plan->run.stretchY);
+        result.content.image = renderedShadow(plan->run.outline, plan->area, size, shadow, plan->factor);
         // One too large to keep is drawn once.
-        kept = made.bytes() > cache.byteLimit() ? &made : cache.insert(key, owner, std::move(made));
+        kept =
+            result.bytes() > cache.byteLimit() ? &result : cache.insert(plan->key, owner, std::move(result));
     }
-    drawStretched(painter, kept->content.image, shadow, *area, run);
+    drawStretched(painter, kept->content.image, shadow, *plan);
 }
 
 bool liesInside(const Path& outline, const Rect& a) { return outline.encloses(a); }
