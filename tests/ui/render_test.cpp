@@ -79,6 +79,23 @@ TEST(Render, RoundedBoxesCoverThePixelsQtsOutlineFillDoes) {
         {"tiny radius at 3x", {1.1, 1.1, 20, 12}, 0.3, 3, {0, 0}, 1, false, {}},
         {"capsule clipped by a circle", {2.3, 10.4, 100, 20}, 10, 2, {0, 0}, 1, true, {}},
         {"only part of it repainted", {2.4, 2.4, 60, 24}, 12, 2, {0, 0}, 1, false, QRect(10, 8, 35, 30)},
+        {"large card at 2x, faded", {5.3, 3.7, 110, 40}, 9, 2, {0.1, 0}, 0.6, false, {}},
+        {"part of a large card repainted",
+         {2.4, 2.4, 110, 40},
+         12,
+         2,
+         {0, 0},
+         1,
+         false,
+         QRect(10, 8, 150, 60)},
+        {"short wide capsule at 2x, clipped by a circle",
+         {1.6, 30.3, 115, 7.5},
+         3.75,
+         2,
+         {0, 0},
+         1,
+         true,
+         {}},
     };
     const Color color(0.9, 0.4, 0.2, 0.8);
     const QSize size(240, 90);

@@ -140,17 +140,18 @@ QRect deviceArea(const QPainter& p, const QRectF& r) {
 // than drawing into them.
 class ImagePool {
 public:
-    QImage take(QSize size) {
+    // Cleared, unless the caller writes every pixel.
+    QImage take(QSize size, bool clear = true) {
+        QImage image;
         for (auto it = free_.begin(); it != free_.end(); ++it) {
             if (it->size() == size) {
-                QImage image = std::move(*it);
+                image = std::move(*it);
                 free_.erase(it);
-                image.fill(Qt::transparent);
-                return image;
+                break;
             }
         }
-        QImage image(size, QImage::Format_ARGB32_Premultiplied);
-        image.fill(Qt::transparent);
+        if (image.isNull()) image = QImage(size, QImage::Format_ARGB32_Premultiplied);
+        if (clear) image.fill(Qt::transparent);
         return image;
     }
     void give(QImage image) {
@@ -236,7 +237,8 @@ void rasterRoundedBox(QImage& into, QPoint origin, const RoundedBox& box, std::u
             double coverage = overlap(left, box.x0, box.x1) * coverY;
             if (corners && (centreX < box.x0 + r || centreX > box.x1 - r)) {
                 const double cornerX = centreX < box.x0 + r ? box.x0 + r : box.x1 - r;
-                const double d = std::hypot(centreX - cornerX, centreY - cornerY);
+                const double dx = centreX - cornerX, dy = centreY - cornerY;
+                const double d = std::sqrt(dx * dx + dy * dy);  // hypot is careful, and slow
                 coverage = std::min(coverage, std::clamp(r - d + 0.5, 0.0, 1.0));
             }
             line[x] = covered(pixel, coverage);
@@ -673,6 +675,8 @@ bool QtCanvas::fillRoundedBox(QPainter& p, const Path& path, const QColor& color
     const double s = t.m11();
     const RoundedBox device{box->x0 * s + t.dx(), box->y0 * s + t.dy(), box->x1 * s + t.dx(),
                             box->y1 * s + t.dy(), box->radius * s};
+    // Every one such is covered here, whatever its size: pixels drawn one way in one frame and
+    // the other way in the next would differ where the next repaints nothing.
     QRect area =
         withinClip(p, QRectF(QPointF(device.x0, device.y0), QPointF(device.x1, device.y1)).toAlignedRect());
     if (const auto& rects = neededRects(); !rects.empty()) {  // none: all of the canvas is painted
@@ -681,17 +685,20 @@ bool QtCanvas::fillRoundedBox(QPainter& p, const Path& path, const QColor& color
         area &= needed.translated(-currentOrigin());
     }
     if (area.isEmpty() || color.alpha() == 0) return true;
-    QImage scratch = pool().take(area.size());
-    rasterRoundedBox(scratch, area.topLeft(), device, qPremultiply(color.rgba()));
+    const std::uint32_t pixel = qPremultiply(color.rgba());
+    QImage scratch = pool().take(area.size(), false);  // every pixel is written
+    rasterRoundedBox(scratch, area.topLeft(), device, pixel);
     blendScratch(p, std::move(scratch), area);
     return true;
 }
 
 // Blends `scratch`, made for `area` (device pixels), over what is there, and keeps it for reuse.
+// In bands even in a whole repaint: an image of a few thousand pixels gains nothing from Qt's
+// thread pool.
 void QtCanvas::blendScratch(QPainter& p, QImage scratch, const QRect& area) {
     p.save();
     p.resetTransform();
-    inBands(p, partial_, area, [&] { p.drawImage(area.topLeft(), scratch); });
+    inBands(p, true, area, [&] { p.drawImage(area.topLeft(), scratch); });
     p.restore();
     pool().give(std::move(scratch));
 }
