@@ -18,6 +18,7 @@
 #include "ui/view.h"
 
 #include <memory>
+#include <optional>
 #include <vector>
 
 namespace quorlix::ui {
@@ -55,6 +56,9 @@ public:
     virtual AnimatableData animatableData() const = 0;
     virtual std::shared_ptr<const ShapeModel> withAnimatableData(const AnimatableData& data) const = 0;
     virtual const char* name() const = 0;
+    // Whether `other` draws the same outline in every rectangle, where the shapes' values tell
+    // it (shapes with a `sameShape`); otherwise unknown, and their paths are compared.
+    virtual std::optional<bool> sameShape(const ShapeModel& other) const = 0;
 };
 
 template <class S>
@@ -72,6 +76,14 @@ public:
         return std::make_shared<ShapeModelOf<S>>(std::move(copy));
     }
     const char* name() const override { return typeid(S).name(); }
+    std::optional<bool> sameShape(const ShapeModel& other) const override {
+        if constexpr (requires(const S& a) { a.sameShape(a); }) {
+            const auto* o = dynamic_cast<const ShapeModelOf<S>*>(&other);
+            return o && shape_.sameShape(o->shape_);
+        } else {
+            return std::nullopt;
+        }
+    }
     const S& shape() const { return shape_; }
 
 private:
@@ -119,6 +131,7 @@ private:
 
 struct Rectangle : ShapeBase<Rectangle> {
     Path path(const Rect& r) const;
+    bool sameShape(const Rectangle&) const { return true; }
 };
 
 struct RoundedRectangle : ShapeBase<RoundedRectangle> {
@@ -126,6 +139,9 @@ struct RoundedRectangle : ShapeBase<RoundedRectangle> {
     RoundedCornerStyle style = RoundedCornerStyle::circular;
     RoundedRectangle(double radius, RoundedCornerStyle s = RoundedCornerStyle::circular) : cornerRadius(radius), style(s) {}
     Path path(const Rect& r) const;
+    bool sameShape(const RoundedRectangle& o) const {
+        return cornerRadius == o.cornerRadius && style == o.style;
+    }
     AnimatableData animatableData() const { return {cornerRadius}; }
     void setAnimatableData(const AnimatableData& d) { cornerRadius = d.at(0); }
 };
@@ -134,14 +150,17 @@ struct Capsule : ShapeBase<Capsule> {
     RoundedCornerStyle style = RoundedCornerStyle::circular;
     Capsule(RoundedCornerStyle s = RoundedCornerStyle::circular) : style(s) {}  // NOLINT
     Path path(const Rect& r) const;
+    bool sameShape(const Capsule& o) const { return style == o.style; }
 };
 
 struct Circle : ShapeBase<Circle> {
     Path path(const Rect& r) const;
+    bool sameShape(const Circle&) const { return true; }
 };
 
 struct Ellipse : ShapeBase<Ellipse> {
     Path path(const Rect& r) const;
+    bool sameShape(const Ellipse&) const { return true; }
 };
 
 // A part of another shape's outline, between two fractions of its length.

@@ -17,6 +17,7 @@ struct Look : ObservableObject {
     Published<Color> rowInk{this, Color::white};
     Published<int> rows{this, 3};
     Published<double> bar{this, 80};
+    Published<RoundedCornerStyle> corners{this, RoundedCornerStyle::circular};
 };
 
 // The root reads the object, so any change of it builds the whole tree again.
@@ -31,7 +32,7 @@ struct Screen {
                       {
                           Text(look->title.get()).font(Font::system(look->titleSize.get())),
                           VStack({.spacing = 2}, std::move(rows)).foregroundStyle(look->rowInk.get()),
-                          Capsule()
+                          RoundedRectangle(1.5, look->corners.get())
                               .fill(Color::orange)
                               .frame({.width = look->bar.get(), .height = 4})
                               .animation(Animation::linear(1), look->bar.get())
@@ -60,6 +61,7 @@ TEST(KeptLayout, OnlyWhatIsAlikeKeepsItsLayoutAndStamp) {
         {"an environment value (foreground)", [](Look& l, auto&, int&) { l.rowInk = Color::orange; }, true},
         {"the number of children", [](Look& l, auto&, int&) { l.rows = 4; }, true},
         {"fewer children", [](Look& l, auto&, int&) { l.rows = 2; }, true},
+        {"a shape's corners", [](Look& l, auto&, int&) { l.corners = RoundedCornerStyle::continuous; }, true},
         {"an action",
          [](Look& l, std::function<void()>& tap, int& taps) {
              tap = [&taps] { taps += 10; };
