@@ -34,11 +34,13 @@ struct Spring {
     Basis basis(double t) const;
     double position(double x0, double v0, double t) const;
     double velocity(double x0, double v0, double t) const;
+    // How near its target a motion comes to rest unless told otherwise (in the values' units).
+    static constexpr double rest = 1e-3;
     // Whether a motion has come to rest: its energy is that of a displacement below `epsilon`
     // at rest. The energy never grows, so once settled a spring stays settled.
-    bool isSettled(double x, double v, double epsilon = 1e-3) const;
+    bool isSettled(double x, double v, double epsilon = rest) const;
     // The first time the motion from (x0, v0) is settled.
-    double settlingTime(double x0, double v0, double epsilon = 1e-3) const;
+    double settlingTime(double x0, double v0, double epsilon = rest) const;
 
     friend bool operator==(const Spring&, const Spring&) = default;
 };
@@ -100,7 +102,7 @@ public:
     // A spring comes to rest within `rest` of its target (in the values' own units).
     AnimationTrack(Animation animation, AnimatableData from, AnimatableData to, AnimatableData velocity,
                    double start, std::shared_ptr<const AnimationTrack> replaced = nullptr,
-                   double rest = 1e-3);
+                   double rest = Spring::rest);
 
     struct Sample {
         AnimatableData value;
@@ -125,7 +127,7 @@ private:
     Animation animation_;
     AnimatableData from_, to_, velocity_;
     double start_ = 0;
-    double rest_ = 1e-3;
+    double rest_ = Spring::rest;
     std::shared_ptr<const AnimationTrack> replaced_;  // only while the delay runs
     std::optional<Spring> blendFrom_;
 };

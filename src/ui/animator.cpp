@@ -451,7 +451,7 @@ void Animator::compare(const DisplayItem& old, const DisplayItem& now, double ti
         if (!record) record = &records_[id];
         record->tracks[ch] = std::make_shared<const AnimationTrack>(
             *animation, std::move(from), std::move(to), std::move(velocity), time, running,
-            ch == frameChannel ? frameRest : 1e-3);
+            ch == frameChannel ? frameRest : Spring::rest);
     }
 
     const bool textChanged = now.kind == DisplayItem::Kind::text && old.kind == DisplayItem::Kind::text && now.text != old.text;

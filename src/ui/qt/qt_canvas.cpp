@@ -100,11 +100,6 @@ QRect alignedPart(const QRect& whole, const QRect& cut, int grid) {
     return QRect(QPoint(left, top), QPoint(right - 1, bottom - 1));
 }
 
-// Qt spreads a fill or an image more than a few dozen rows tall over its thread pool, and
-// waking its threads costs more than it saves for the small parts a frame repaints: `draw` is
-// run once per band of `band` rows of `device` (the painter's device pixels), clipped to the band,
-// which gives the same pixels. Only for a part repainted (`partial`): a whole repaint keeps
-// Qt's own way.
 // `area` (device pixels) cut to the painter's device and clip.
 QRect withinClip(const QPainter& p, QRect area) {
     area &= QRect(0, 0, p.device()->width(), p.device()->height());
@@ -112,6 +107,11 @@ QRect withinClip(const QPainter& p, QRect area) {
     return area;
 }
 
+// Qt spreads a fill or an image more than a few dozen rows tall over its thread pool, and
+// waking its threads costs more than it saves for the small parts a frame repaints: `draw` is
+// run once per band of `band` rows of `device` (the painter's device pixels), clipped to the band,
+// which gives the same pixels. Only for a part repainted (`partial`): a whole repaint keeps
+// Qt's own way.
 template <class Draw>
 void inBands(QPainter& p, bool partial, QRect device, Draw draw, int band = 64) {
     if (partial) device = withinClip(p, device);  // only the rows that can change

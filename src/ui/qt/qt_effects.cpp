@@ -688,9 +688,9 @@ std::optional<ShadowPlan> planShadow(const OutlineShadow& shadow) {
 }
 
 // The plans of the last shadows drawn, by owner (those without one share a plan), with what
-// each was worked out from: an
-// outline that stands still (an artwork's, repainted in part beside a label that changes) is
-// not measured and shortened again at every frame. Main thread only, as all drawing.
+// each was worked out from: an outline that stands still (an artwork's, repainted in part
+// beside a label that changes) is not measured and shortened again at every frame. Main
+// thread only, as all drawing.
 const ShadowPlan* keptPlan(const OutlineShadow& shadow, std::uint64_t owner) {
     struct Kept {
         Path outline;
@@ -717,7 +717,8 @@ const ShadowPlan* keptPlan(const OutlineShadow& shadow, std::uint64_t owner) {
     return k.plan ? &*k.plan : nullptr;
 }
 
-// Draws a shadow made from `run` over `area`, stretching its straight runs back.
+// Draws the shadow `image`, made from the plan's shortened outline, over the plan's area,
+// stretching its straight runs back.
 void drawStretched(QPainter& painter, const QImage& image, const OutlineShadow& shadow,
                    const ShadowPlan& plan) {
     const QRect& area = plan.area;
