@@ -221,7 +221,7 @@ DisplayItem contentPart(const DisplayItem& leaf, std::vector<TextRun> runs) {
 // Shows a change of text or symbol `p` of the way through (0: the old content, 1: the new).
 void presentSwap(DisplayItem& item, const DisplayItem& old, ContentTransition transition, double p) {
     const double in = clamp01(p), out = 1 - in;
-    std::vector<DisplayItem> parts;
+    SharedList<DisplayItem>::Vector parts;
     switch (transition.kind) {
         case ContentTransition::Kind::numericText: {
             // Characters are matched from the end: the same character slides to its new place,
@@ -526,7 +526,13 @@ void Animator::remove(const Place& place, const Index& next, double time, bool a
 
 void Animator::update(DisplayItem target, double now, bool animate) {
     presentedAt_.reset();
-    auto next = std::make_shared<DisplayItem>(std::move(target));
+    std::shared_ptr<DisplayItem> next;
+    if (spare_ && spare_.use_count() == 1) {
+        next = std::exchange(spare_, nullptr);
+        *next = std::move(target);
+    } else {
+        next = std::make_shared<DisplayItem>(std::move(target));
+    }
     // A list is mostly as large as the one before it: room is made for it at once.
     Index& nextIndex = nextIndex_;
     nextIndex.clear(index_.size());
@@ -560,7 +566,7 @@ void Animator::update(DisplayItem target, double now, bool animate) {
     });
     for (const auto id : gone) records_.erase(id);
 
-    target_ = std::move(next);
+    spare_ = std::exchange(target_, std::move(next));
     std::swap(index_, nextIndex_);
 }
 
@@ -600,7 +606,7 @@ std::optional<DisplayItem> Animator::applied(const DisplayItem& item, double now
         if (std::optional<DisplayItem> child = applied(children[i], now))
             moved.emplace_back(i, std::move(*child));
     if (!moved.empty()) {
-        std::vector<DisplayItem> next;
+        SharedList<DisplayItem>::Vector next;
         next.reserve(children.size());
         auto m = moved.begin();
         for (std::size_t i = 0; i < children.size(); ++i)

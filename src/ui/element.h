@@ -325,7 +325,7 @@ private:
     // holds is worked out once a render. The item is kept where it stands: in its parent's
     // list, which the parent shares with its children once it is complete.
     bool drawsAsBefore(Point parentOrigin) const;
-    mutable std::shared_ptr<const std::vector<DisplayItem>> renderedList_;
+    mutable std::shared_ptr<const SharedList<DisplayItem>::Vector> renderedList_;
     mutable std::size_t renderedIndex_ = 0;
     mutable const void* renderedInto_ = nullptr;  // the list it went into, until the parent shares it
     mutable std::size_t renderedChildren_ = 0;

@@ -169,6 +169,12 @@ TEST(Damage, OnlyWhatWasDrawnAnewIsCompared) {
     const std::shared_ptr<const DisplayItem> half = graph.shownList();
     EXPECT_EQ(stampOf(*half, "bar"), 0u);
     EXPECT_TRUE(damageBetween(*quarter, *half).intersects(half->findId("bar")->frame));
+
+    // A list held stays as it was through the updates after it: its room goes to no later list.
+    graph.update(root, {300, 200}, {}, {1, Date(1)});
+    ASSERT_NE(before->findText("1:24"), nullptr);
+    EXPECT_EQ(before->findText("1:25"), nullptr);
+    EXPECT_EQ(before->findId("bar")->frame.size.width, 40);
 }
 
 // Bounds found for a subtree while repainting a part are kept with it for its stamp: a copy
