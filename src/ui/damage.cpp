@@ -2,6 +2,9 @@
 
 #include "ui/display_compare.h"
 
+#include <algorithm>
+#include <optional>
+#include <utility>
 #include <vector>
 
 namespace quorlix::ui {
@@ -90,6 +93,44 @@ bool compareGlyphs(const DisplayItem& a, const DisplayItem& b, Region& out) {
     return true;
 }
 
+// For two lone shapes alike but for their outline, when both are rounded boxes of one radius
+// and one solid fill that differ only by where one end stands (a progress bar's fill growing,
+// an equalizer's bar rising): adds to `out` (in their own space) the ends that differ, their
+// rounded corners included, since the rest of each box covers the same pixels. False when they
+// differ otherwise.
+bool compareBoxEnds(const DisplayItem& a, const DisplayItem& b, Region& out) {
+    const auto solidFillOnly = [](const DisplayItem& i) {
+        const bool stroked = i.strokePaint && !i.strokePaint->isInvisible() && i.stroke.lineWidth > 0;
+        return i.kind == DisplayItem::Kind::shape && i.children.empty() && !stroked && i.fill &&
+               i.fill->kind == Paint::Kind::solid;
+    };
+    if (!solidFillOnly(a) || !solidFillOnly(b) || !(*a.fill == *b.fill)) return false;
+    const auto x = roundedBoxOf(a.path), y = roundedBoxOf(b.path);
+    if (!x || !y || x->radius != y->radius) return false;
+    const double r = x->radius;
+    // Along one axis the box stands still; along the other one end moved. Answers the span that
+    // differs along the other axis (from, to), or none.
+    const auto movedEnd = [r](double a0, double a1, double b0,
+                              double b1) -> std::optional<std::pair<double, double>> {
+        if (a0 == b0) return std::pair{std::min(a1, b1) - r, std::max(a1, b1)};
+        if (a1 == b1) return std::pair{std::min(a0, b0), std::max(a0, b0) + r};
+        return std::nullopt;
+    };
+    if (x->y0 == y->y0 && x->y1 == y->y1) {
+        const auto span = movedEnd(x->x0, x->x1, y->x0, y->x1);
+        if (!span) return false;
+        out.add(Rect{span->first, x->y0, span->second - span->first, x->y1 - x->y0});
+        return true;
+    }
+    if (x->x0 == y->x0 && x->x1 == y->x1) {
+        const auto span = movedEnd(x->y0, x->y1, y->y0, y->y1);
+        if (!span) return false;
+        out.add(Rect{x->x0, span->first, x->x1 - x->x0, span->second - span->first});
+        return true;
+    }
+    return false;
+}
+
 bool sameShadowSource(const DisplayItem& a, const DisplayItem& b) {
     const auto sa = shadowSource(a), sb = shadowSource(b);
     return sa && sb && sa->alpha == sb->alpha && sa->outline == sb->outline;
@@ -104,7 +145,7 @@ void compareItems(const DisplayItem& a, const DisplayItem& b, Region& out) {
     Region inside;  // in the item's own space
     if (drawsAlike(a, b)) {
         compareChildren(a, b, inside);
-    } else if (!effectsAlike(a, b) || !compareGlyphs(a, b, inside)) {
+    } else if (!effectsAlike(a, b) || (!compareGlyphs(a, b, inside) && !compareBoxEnds(a, b, inside))) {
         out.add(drawnBounds(a));
         out.add(drawnBounds(b));
         return;

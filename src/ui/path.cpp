@@ -358,4 +358,28 @@ Path Path::trimmed(double from, double to) const {
     return out;
 }
 
+std::optional<RoundedBox> roundedBoxOf(const Path& path) {
+    using V = Path::Verb;
+    static constexpr V verbs[] = {V::move, V::line,  V::cubic, V::line,  V::cubic,
+                                  V::line, V::cubic, V::line,  V::cubic, V::close};
+    const auto& e = path.elements();
+    if (e.size() != std::size(verbs)) return std::nullopt;
+    for (std::size_t i = 0; i < e.size(); ++i)
+        if (e[i].verb != verbs[i]) return std::nullopt;
+    const RoundedBox box{e[6].p[2].x, e[0].p[0].y, e[2].p[2].x, e[4].p[2].y, e[2].p[2].y - e[0].p[0].y};
+    if (!(box.x1 > box.x0 && box.y1 > box.y0 && box.radius > 0)) return std::nullopt;
+    // Every point where a rounded rectangle of those bounds and radius puts it.
+    Path same;
+    same.addRoundedRect({box.x0, box.y0, box.x1 - box.x0, box.y1 - box.y0}, box.radius, false);
+    const auto& f = same.elements();
+    if (f.size() != e.size()) return std::nullopt;
+    auto near = [](Point a, Point b) { return std::abs(a.x - b.x) < 1e-6 && std::abs(a.y - b.y) < 1e-6; };
+    for (std::size_t i = 0; i < e.size(); ++i) {
+        const int points = e[i].verb == V::cubic ? 3 : e[i].verb == V::close ? 0 : 1;
+        for (int k = 0; k < points; ++k)
+            if (!near(e[i].p[k], f[i].p[k])) return std::nullopt;
+    }
+    return box;
+}
+
 }  // namespace quorlix::ui

@@ -5,6 +5,7 @@
 #include "ui/transform.h"
 #include "ui/types.h"
 
+#include <optional>
 #include <vector>
 
 namespace quorlix::ui {
@@ -59,5 +60,13 @@ private:
     Point subpathStart_;
     bool open_ = false;
 };
+
+// A rounded rectangle with quarter-circle corners (a capsule among them), as `addRoundedRect`
+// makes it without continuous corners, in the path's coordinates.
+struct RoundedBox {
+    double x0, y0, x1, y1, radius;
+};
+// The rounded rectangle `path` is, if it is one.
+std::optional<RoundedBox> roundedBoxOf(const Path& path);
 
 }  // namespace quorlix::ui

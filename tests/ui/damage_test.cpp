@@ -83,6 +83,14 @@ TEST(Damage, CoversWhatChangedAndNothingWhenNothingDid) {
     const Region longer = damageBetween(before, listOf(b, panel.build()));
     EXPECT_TRUE(longer.intersects({bar.minX() + 45, bar.minY(), 10, bar.height()}));
     EXPECT_FALSE(longer.intersects(label));
+    // Its moving end alone, rounded corner and all: the start stands as it was...
+    EXPECT_FALSE(longer.intersects({bar.minX(), bar.minY(), 30, bar.height()}));
+    EXPECT_TRUE(covers(longer, {bar.minX() + 38, bar.minY(), 22, bar.height()}));
+    // ...unless the fill changed too: then all of it.
+    panel.accent = Color::orange;
+    const Region recoloured = damageBetween(before, listOf(b, panel.build()));
+    EXPECT_TRUE(covers(recoloured, {bar.minX(), bar.minY(), 60, bar.height()}));
+    panel.accent = Color::white;
 
     // A new shadow radius damages the shadow around the island.
     panel.progress = 40;

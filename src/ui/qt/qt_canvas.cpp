@@ -175,36 +175,6 @@ ImagePool& pool() {
     return *p;
 }
 
-// A rounded rectangle with quarter-circle corners (a capsule among them), as
-// Path::addRoundedRect makes it, in the path's coordinates.
-struct RoundedBox {
-    double x0, y0, x1, y1, radius;
-};
-
-std::optional<RoundedBox> roundedBox(const Path& path) {
-    using V = Path::Verb;
-    static constexpr V verbs[] = {V::move, V::line,  V::cubic, V::line,  V::cubic,
-                                  V::line, V::cubic, V::line,  V::cubic, V::close};
-    const auto& e = path.elements();
-    if (e.size() != std::size(verbs)) return std::nullopt;
-    for (std::size_t i = 0; i < e.size(); ++i)
-        if (e[i].verb != verbs[i]) return std::nullopt;
-    const RoundedBox box{e[6].p[2].x, e[0].p[0].y, e[2].p[2].x, e[4].p[2].y, e[2].p[2].y - e[0].p[0].y};
-    if (!(box.x1 > box.x0 && box.y1 > box.y0 && box.radius > 0)) return std::nullopt;
-    // Every point where a rounded rectangle of those bounds and radius puts it.
-    Path same;
-    same.addRoundedRect({box.x0, box.y0, box.x1 - box.x0, box.y1 - box.y0}, box.radius, false);
-    const auto& f = same.elements();
-    if (f.size() != e.size()) return std::nullopt;
-    auto near = [](Point a, Point b) { return std::abs(a.x - b.x) < 1e-6 && std::abs(a.y - b.y) < 1e-6; };
-    for (std::size_t i = 0; i < e.size(); ++i) {
-        const int points = e[i].verb == V::cubic ? 3 : e[i].verb == V::close ? 0 : 1;
-        for (int k = 0; k < points; ++k)
-            if (!near(e[i].p[k], f[i].p[k])) return std::nullopt;
-    }
-    return box;
-}
-
 // `pixel` (premultiplied) at `coverage` (0...1).
 std::uint32_t covered(std::uint32_t pixel, double coverage) {
     const auto c = static_cast<std::uint32_t>(coverage * 256 + 0.5);
@@ -670,25 +640,28 @@ bool QtCanvas::fillRoundedBox(QPainter& p, const Path& path, const QColor& color
         !p.testRenderHint(QPainter::Antialiasing) ||
         p.compositionMode() != QPainter::CompositionMode_SourceOver)
         return false;
-    const auto box = roundedBox(path);
+    const auto box = roundedBoxOf(path);
     if (!box) return false;
     const double s = t.m11();
     const RoundedBox device{box->x0 * s + t.dx(), box->y0 * s + t.dy(), box->x1 * s + t.dx(),
                             box->y1 * s + t.dy(), box->radius * s};
     // Every one such is covered here, whatever its size: pixels drawn one way in one frame and
     // the other way in the next would differ where the next repaints nothing.
-    QRect area =
+    const QRect bounds =
         withinClip(p, QRectF(QPointF(device.x0, device.y0), QPointF(device.x1, device.y1)).toAlignedRect());
-    if (const auto& rects = neededRects(); !rects.empty()) {  // none: all of the canvas is painted
-        QRect needed;
-        for (const QRect& r : rects) needed |= r;
-        area &= needed.translated(-currentOrigin());
-    }
-    if (area.isEmpty() || color.alpha() == 0) return true;
+    if (bounds.isEmpty() || color.alpha() == 0) return true;
     const std::uint32_t pixel = qPremultiply(color.rgba());
-    QImage scratch = pool().take(area.size(), false);  // every pixel is written
-    rasterRoundedBox(scratch, area.topLeft(), device, pixel);
-    blendScratch(p, std::move(scratch), area);
+    const auto cover = [&](const QRect& area) {
+        QImage scratch = pool().take(area.size(), false);  // every pixel is written
+        rasterRoundedBox(scratch, area.topLeft(), device, pixel);
+        blendScratch(p, std::move(scratch), area);
+    };
+    // Each part being repainted on its own: a bar whose end moved, repainted with labels beside
+    // it, is covered at its end alone. None: all of the canvas is painted.
+    const auto& rects = neededRects();
+    if (rects.empty()) cover(bounds);
+    for (const QRect& r : rects)
+        if (const QRect area = bounds & r.translated(-currentOrigin()); !area.isEmpty()) cover(area);
     return true;
 }
 
