@@ -56,6 +56,8 @@ public:
     virtual void beginMask() = 0;
     virtual void endLayer() = 0;
 
+    // Drawing leaves the transform, opacity and clip as it found them: an item that changes
+    // none of them draws without a save.
     virtual void fill(const Path& path, const Paint& paint) = 0;
     virtual void stroke(const Path& path, const Paint& paint, const StrokeStyle& style) = 0;
     virtual void drawText(const TextRun& run, const Paint& paint) = 0;

@@ -252,7 +252,11 @@ void drawOwn(const DisplayItem& item, Canvas& canvas) {
 void drawItem(const DisplayItem& item, Canvas& canvas, const Culling* culling, std::size_t index) {
     if (culling && !culling->meets[index]) return;
     if (item.opacity <= 0) return;
-    canvas.save();
+    // An item without a transform or effects of its own leaves the canvas's state as it found
+    // it: saving that state (as costly as a small fill) is left to the items that change it.
+    const bool plain = item.transform.isIdentity() && !item.shadow && !item.clip && item.opacity >= 1 &&
+                       !layerNeeded(item, false);
+    if (!plain) canvas.save();
     if (!item.transform.isIdentity()) canvas.concat(item.transform);
 
     // A shadow cast by a known outline is drawn from the outline alone, so the content need
@@ -308,7 +312,7 @@ void drawItem(const DisplayItem& item, Canvas& canvas, const Culling* culling, s
         }
     }
     if (layer) canvas.endLayer();
-    canvas.restore();
+    if (!plain) canvas.restore();
 }
 
 }  // namespace

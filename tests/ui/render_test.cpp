@@ -149,6 +149,27 @@ TEST(Render, RoundedBoxesCoverThePixelsQtsOutlineFillDoes) {
     }
 }
 
+// An item's own opacity, transform and clip end with it: the square drawn after it is drawn
+// as though it were not there.
+TEST(Render, AnItemsOwnStateEndsWithIt) {
+    const std::vector<std::pair<const char*, View>> before = {
+        {"faded", square(Color::blue, 20).opacity(0.5)},
+        {"moved", square(Color::blue, 20).offset(0, -40)},
+        {"turned", square(Color::blue, 20).rotationEffect(Angle::degrees(90))},
+        {"scaled", square(Color::blue, 20).scaleEffect(0.5)},
+        {"clipped", square(Color::blue, 20).clipShape(Circle())},
+        {"faded and clipped", HStack({square(Color::blue, 20).opacity(0.5)}).clipShape(Circle())},
+    };
+    for (const auto& [name, item] : before) {
+        const QImage img =
+            qt::renderImage(HStack({.spacing = 0}, {item, square(Color::red, 20)}), {40, 20}, 1);
+        int wrong = 0;
+        for (int y = 0; y < 20; ++y)
+            for (int x = 21; x < 40; ++x) wrong += pixel(img, x, y) != QColor(255, 69, 58);
+        EXPECT_EQ(wrong, 0) << name;
+    }
+}
+
 TEST(Render, DrawsAtTheRequestedScale) {
     const QImage img = qt::renderImage(square(Color::white, 10), {20, 20}, 2);
     EXPECT_EQ(img.size(), QSize(40, 40));
