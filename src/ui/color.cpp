@@ -1,4 +1,5 @@
 #include "ui/color.h"
+#include "ui/block_pool.h"
 
 #include "ui/element.h"
 #include "ui/environment_keys.h"
@@ -59,9 +60,9 @@ Color Color::mix(const Color& o, double t) const {
     return {r + (o.r - r) * t, g + (o.g - g) * t, b + (o.b - b) * t, a + (o.a - a) * t};
 }
 
-View Color::makeView() const { return View(std::make_shared<PaintNode>(*this)); }
-View LinearGradient::makeView() const { return View(std::make_shared<PaintNode>(*this)); }
-View RadialGradient::makeView() const { return View(std::make_shared<PaintNode>(*this)); }
+View Color::makeView() const { return View(blocks::makeShared<PaintNode>(*this)); }
+View LinearGradient::makeView() const { return View(blocks::makeShared<PaintNode>(*this)); }
+View RadialGradient::makeView() const { return View(blocks::makeShared<PaintNode>(*this)); }
 
 Gradient::Gradient(std::initializer_list<Color> colors) {
     const std::size_t n = colors.size();

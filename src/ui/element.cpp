@@ -1,5 +1,6 @@
 #include "ui/element.h"
 
+#include "ui/block_pool.h"
 #include "ui/context.h"
 #include "ui/environment_keys.h"
 
@@ -132,6 +133,10 @@ Element::Element(const BuildScope& scope, const char* role)
       builtIn(scope.services ? scope.services->render : 0) {}
 
 Element::~Element() = default;
+
+void* Element::operator new(std::size_t size) { return blocks::take(size); }
+
+void Element::operator delete(void* block, std::size_t size) noexcept { blocks::give(block, size); }
 
 bool Element::keepLayoutOf(Element& old) {
     // Every child's layout is taken where it can be, even when this element's cannot.

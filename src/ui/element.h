@@ -14,6 +14,7 @@
 // Internal to the view layer; views of the system never see elements.
 
 #include "platform/clock.h"
+#include "ui/block_pool.h"
 #include "ui/display_list.h"
 #include "ui/environment.h"
 #include "ui/font.h"
@@ -195,6 +196,10 @@ public:
     virtual ~Element();
     Element(const Element&) = delete;
     Element& operator=(const Element&) = delete;
+    // A rebuild makes and drops elements by the hundred: their blocks are kept for the next
+    // ones (block_pool.h).
+    static void* operator new(std::size_t size);
+    static void operator delete(void* block, std::size_t size) noexcept;
 
     Identity identity;
     const char* role;
@@ -382,7 +387,7 @@ private:
 
 template <class MakeElement>
 View wrap(View content, MakeElement make) {
-    return View(std::make_shared<WrapNode<MakeElement>>(std::move(content), std::move(make)));
+    return View(blocks::makeShared<WrapNode<MakeElement>>(std::move(content), std::move(make)));
 }
 
 // Where a child of size `inner` stands in `outer` for an alignment (text baselines count as top).

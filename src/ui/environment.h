@@ -11,6 +11,7 @@
 // programming error of the host, as on the platform.
 
 #include "platform/published.h"
+#include "ui/block_pool.h"
 
 #include <memory>
 #include <type_traits>
@@ -82,7 +83,7 @@ private:
 
     EnvironmentValues with(const void* key, std::shared_ptr<const void> value, ObservableObject* observable) const {
         EnvironmentValues out;
-        out.head_ = std::make_shared<const Entry>(Entry{key, std::move(value), observable, head_});
+        out.head_ = blocks::makeShared<const Entry>(Entry{key, std::move(value), observable, head_});
         return out;
     }
     const Entry* findEntry(const void* key) const {

@@ -1,6 +1,7 @@
 // Buttons, pop-up menus and the interaction modifiers.
 
 #include "ui/interaction.h"
+#include "ui/block_pool.h"
 
 #include "ui/element.h"
 #include "ui/environment_keys.h"
@@ -60,13 +61,13 @@ private:
 }  // namespace
 
 View Button(View label, std::function<void()> action) {
-    return View(std::make_shared<ButtonNode>(std::move(label), std::move(action), std::vector<MenuItem>{}));
+    return View(blocks::makeShared<ButtonNode>(std::move(label), std::move(action), std::vector<MenuItem>{}));
 }
 
 View Button(std::string title, std::function<void()> action) { return Button(Text(std::move(title)), std::move(action)); }
 
 View Menu(View label, std::vector<MenuItem> items) {
-    return View(std::make_shared<ButtonNode>(std::move(label), nullptr, std::move(items)));
+    return View(blocks::makeShared<ButtonNode>(std::move(label), nullptr, std::move(items)));
 }
 
 View modifier::interaction(View v, Interaction interaction) {

@@ -3,6 +3,7 @@
 // taken to be as long along the axis as the first one, so the stack's length is known without
 // building the others.
 
+#include "ui/block_pool.h"
 #include "ui/element.h"
 #include "ui/stack_axis.h"
 #include "ui/state.h"
@@ -194,8 +195,8 @@ int crossPosition(VerticalAlignment a) {
 }  // namespace
 
 View detail::lazyStack(const HStackOptions& options, LazyItems items) {
-    return View(std::make_shared<LazyStackNode>(Axis::horizontal, crossPosition(options.alignment),
-                                                options.spacing.value_or(8), std::move(items)));
+    return View(blocks::makeShared<LazyStackNode>(Axis::horizontal, crossPosition(options.alignment),
+                                                  options.spacing.value_or(8), std::move(items)));
 }
 
 }  // namespace quorlix::ui

@@ -2,6 +2,7 @@
 // implicit animation modifier, transitions and content transitions.
 
 #include "ui/lifecycle.h"
+#include "ui/block_pool.h"
 
 #include "ui/animation_modifier.h"
 #include "ui/element.h"
@@ -145,9 +146,9 @@ View modifier::onPreferenceChange(View v, const PreferenceKeyBase& key,
 }
 
 View modifier::animation(View v, const std::optional<Animation>& animation, std::function<bool(ValueWatch&)> changed) {
-    return View(std::make_shared<AnimationNode>(std::move(v),
-                                                animation ? std::make_shared<const Animation>(*animation) : nullptr,
-                                                std::move(changed)));
+    return View(blocks::makeShared<AnimationNode>(
+        std::move(v), animation ? std::make_shared<const Animation>(*animation) : nullptr,
+        std::move(changed)));
 }
 
 View modifier::transition(View v, const AnyTransition& transition) {

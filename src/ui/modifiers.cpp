@@ -1,9 +1,10 @@
 // The modifiers: layout (frames, padding, fixed size, aspect ratio, backgrounds and overlays),
 // drawing effects, environment writes, identity and preferences.
 
+#include "ui/block_pool.h"
 #include "ui/display_compare.h"
-#include "ui/environment_keys.h"
 #include "ui/element.h"
+#include "ui/environment_keys.h"
 #include "ui/views.h"
 
 #include <algorithm>
@@ -582,15 +583,18 @@ View position(View v, double x, double y) {
 }
 
 View background(View v, View content, Alignment alignment) {
-    return View(std::make_shared<LayeredNode>(std::move(v), std::move(content), Secondary::background, alignment));
+    return View(
+        blocks::makeShared<LayeredNode>(std::move(v), std::move(content), Secondary::background, alignment));
 }
 
 View overlay(View v, View content, Alignment alignment) {
-    return View(std::make_shared<LayeredNode>(std::move(v), std::move(content), Secondary::overlay, alignment));
+    return View(
+        blocks::makeShared<LayeredNode>(std::move(v), std::move(content), Secondary::overlay, alignment));
 }
 
 View mask(View v, View content, Alignment alignment) {
-    return View(std::make_shared<LayeredNode>(std::move(v), std::move(content), Secondary::mask, alignment));
+    return View(
+        blocks::makeShared<LayeredNode>(std::move(v), std::move(content), Secondary::mask, alignment));
 }
 
 View offset(View v, double x, double y) {
@@ -668,7 +672,7 @@ View cachedLayer(View v) {
 }
 
 View environment(View v, std::function<EnvironmentValues(const EnvironmentValues&)> write) {
-    return View(std::make_shared<EnvironmentNode>(std::move(v), std::move(write)));
+    return View(blocks::makeShared<EnvironmentNode>(std::move(v), std::move(write)));
 }
 
 View foregroundStyle(View v, const ShapeStyle& style) {
@@ -727,7 +731,7 @@ View symbolRenderingMode(View v, SymbolRenderingMode mode) {
                        [mode](const EnvironmentValues& e) { return e.setting(env::symbolRenderingMode, mode); });
 }
 
-View id(View v, std::uint64_t hash) { return View(std::make_shared<IdNode>(std::move(v), hash)); }
+View id(View v, std::uint64_t hash) { return View(blocks::makeShared<IdNode>(std::move(v), hash)); }
 
 View help(View v, std::string text) {
     return decorated(std::move(v), "help", [text = std::move(text)](DisplayItem& i) { i.help = text; });
@@ -749,7 +753,7 @@ View anchorPreference(View v, const PreferenceKeyBase& key,
 }
 
 View preferenceReader(View v, const PreferenceKeyBase& key, std::function<View(const void*)> content, bool background) {
-    return View(std::make_shared<PreferenceReaderNode>(std::move(v), key, std::move(content), background));
+    return View(blocks::makeShared<PreferenceReaderNode>(std::move(v), key, std::move(content), background));
 }
 
 }  // namespace modifier

@@ -1,4 +1,5 @@
 #include "ui/shape.h"
+#include "ui/block_pool.h"
 
 #include "ui/element.h"
 #include "ui/environment_keys.h"
@@ -80,7 +81,8 @@ private:
 
 View modifier::shapeView(const AnyShape& shape, ShapeDrawing drawing, const ShapeStyle* style,
                          const StrokeStyle& stroke) {
-    return View(std::make_shared<ShapeNode>(shape, drawing, style ? std::optional(*style) : std::nullopt, stroke));
+    return View(
+        blocks::makeShared<ShapeNode>(shape, drawing, style ? std::optional(*style) : std::nullopt, stroke));
 }
 
 Path Rectangle::path(const Rect& r) const {

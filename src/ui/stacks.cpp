@@ -1,5 +1,6 @@
 // Containers: stacks, groups, ForEach, conditions, scroll views and geometry readers.
 
+#include "ui/block_pool.h"
 #include "ui/element.h"
 #include "ui/environment_keys.h"
 #include "ui/stack_axis.h"
@@ -474,45 +475,45 @@ View::View() {
     node_ = empty;
 }
 
-View Spacer::makeView() const { return View(std::make_shared<SpacerNode>(minLength_)); }
+View Spacer::makeView() const { return View(blocks::makeShared<SpacerNode>(minLength_)); }
 
 View HStack(const HStackOptions& o, Views children) {
-    return View(std::make_shared<StackNode>(Axis::horizontal, static_cast<int>(o.alignment), o.spacing,
-                                            std::move(children)));
+    return View(blocks::makeShared<StackNode>(Axis::horizontal, static_cast<int>(o.alignment), o.spacing,
+                                              std::move(children)));
 }
 View HStack(Views children) { return HStack(HStackOptions{}, std::move(children)); }
 View VStack(const VStackOptions& o, Views children) {
-    return View(
-        std::make_shared<StackNode>(Axis::vertical, static_cast<int>(o.alignment), o.spacing, std::move(children)));
+    return View(blocks::makeShared<StackNode>(Axis::vertical, static_cast<int>(o.alignment), o.spacing,
+                                              std::move(children)));
 }
 View VStack(Views children) { return VStack(VStackOptions{}, std::move(children)); }
 View ZStack(const ZStackOptions& o, Views children) {
-    return View(std::make_shared<ZStackNode>(o.alignment, std::move(children)));
+    return View(blocks::makeShared<ZStackNode>(o.alignment, std::move(children)));
 }
 View ZStack(Views children) { return ZStack(ZStackOptions{}, std::move(children)); }
 
 View Group(Views children) {
     std::vector<std::pair<std::uint64_t, View>> items;
     for (std::size_t i = 0; i < children.size(); ++i) items.emplace_back(i, std::move(children[i]));
-    return View(std::make_shared<MultiNode>(std::move(items)));
+    return View(blocks::makeShared<MultiNode>(std::move(items)));
 }
 
 View If(bool condition, View then, View otherwise) {
     std::vector<std::pair<std::uint64_t, View>> items;
     items.emplace_back(condition ? 1 : 2, condition ? std::move(then) : std::move(otherwise));
-    return View(std::make_shared<MultiNode>(std::move(items)));
+    return View(blocks::makeShared<MultiNode>(std::move(items)));
 }
 
 View detail::forEach(std::vector<std::pair<std::uint64_t, View>> items) {
-    return View(std::make_shared<MultiNode>(std::move(items)));
+    return View(blocks::makeShared<MultiNode>(std::move(items)));
 }
 
 View ScrollView(const ScrollViewOptions& o, View content) {
-    return View(std::make_shared<ScrollNode>(o.axis, std::move(content)));
+    return View(blocks::makeShared<ScrollNode>(o.axis, std::move(content)));
 }
 
 View GeometryReader(std::function<View(const GeometryProxy&)> content) {
-    return View(std::make_shared<GeometryReaderNode>(std::move(content)));
+    return View(blocks::makeShared<GeometryReaderNode>(std::move(content)));
 }
 
 }  // namespace quorlix::ui

@@ -1,5 +1,6 @@
 // Text, symbols and pictures.
 
+#include "ui/block_pool.h"
 #include "ui/element.h"
 #include "ui/environment_keys.h"
 #include "ui/symbol_catalog.h"
@@ -276,10 +277,10 @@ private:
 
 }  // namespace
 
-View Text::makeView() const { return View(std::make_shared<TextNode>(content_)); }
-View Symbol::makeView() const { return View(std::make_shared<SymbolNode>(name_)); }
+View Text::makeView() const { return View(blocks::makeShared<TextNode>(content_)); }
+View Symbol::makeView() const { return View(blocks::makeShared<SymbolNode>(name_)); }
 View Image::makeView() const {
-    return View(std::make_shared<ImageNode>(picture_, resizable_, interpolation_));
+    return View(blocks::makeShared<ImageNode>(picture_, resizable_, interpolation_));
 }
 
 }  // namespace quorlix::ui

@@ -1,4 +1,5 @@
 #include "ui/text_field.h"
+#include "ui/block_pool.h"
 
 #include "ui/element.h"
 #include "ui/environment_keys.h"
@@ -69,7 +70,8 @@ private:
 }  // namespace
 
 View TextField(std::string placeholder, Binding<std::string> text, TextFieldOptions options) {
-    return View(std::make_shared<TextFieldNode>(std::move(placeholder), std::move(text), std::move(options)));
+    return View(
+        blocks::makeShared<TextFieldNode>(std::move(placeholder), std::move(text), std::move(options)));
 }
 
 }  // namespace quorlix::ui

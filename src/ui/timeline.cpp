@@ -1,4 +1,5 @@
 #include "ui/timeline.h"
+#include "ui/block_pool.h"
 
 #include "ui/element.h"
 #include "ui/lifecycle.h"
@@ -84,7 +85,7 @@ private:
 }  // namespace
 
 View TimelineView(const TimelineSchedule& schedule, std::function<View(const TimelineContext&)> content) {
-    return View(std::make_shared<TimelineNode>(schedule, std::move(content)));
+    return View(blocks::makeShared<TimelineNode>(schedule, std::move(content)));
 }
 
 }  // namespace quorlix::ui

@@ -18,6 +18,7 @@
 // branch of a condition, its ForEach item id or an explicit `id`. View state and animation key
 // on it.
 
+#include "ui/block_pool.h"
 #include "ui/environment.h"
 #include "ui/types.h"
 
@@ -273,8 +274,8 @@ private:
 };
 
 template <class T>
-    requires(HasBody<T> && !std::derived_from<T, View> && !HasMakeView<T>)
-View::View(T value) : node_(std::make_shared<CustomNode<T>>(std::move(value))) {}
+requires(HasBody<T> && !std::derived_from<T, View> && !HasMakeView<T>) View::View(T value)
+    : node_(blocks::makeShared<CustomNode<T>>(std::move(value))) {}
 
 // The non-template halves of the modifiers (modifiers.cpp).
 namespace modifier {
