@@ -1,4 +1,5 @@
 #include "ui/animator.h"
+#include "ui/block_pool.h"
 
 #include "ui/transition.h"
 
@@ -526,13 +527,8 @@ void Animator::remove(const Place& place, const Index& next, double time, bool a
 
 void Animator::update(DisplayItem target, double now, bool animate) {
     presentedAt_.reset();
-    std::shared_ptr<DisplayItem> next;
-    if (spare_ && spare_.use_count() == 1) {
-        next = std::exchange(spare_, nullptr);
-        *next = std::move(target);
-    } else {
-        next = std::make_shared<DisplayItem>(std::move(target));
-    }
+    // A kept block: an item is over 1 KiB (block_pool.h).
+    auto next = blocks::makeShared<DisplayItem>(std::move(target));
     // A list is mostly as large as the one before it: room is made for it at once.
     Index& nextIndex = nextIndex_;
     nextIndex.clear(index_.size());
@@ -566,7 +562,7 @@ void Animator::update(DisplayItem target, double now, bool animate) {
     });
     for (const auto id : gone) records_.erase(id);
 
-    spare_ = std::exchange(target_, std::move(next));
+    target_ = std::move(next);
     std::swap(index_, nextIndex_);
 }
 

@@ -120,11 +120,6 @@ private:
     std::optional<DisplayItem> applied(const DisplayItem& item, double now);
 
     std::shared_ptr<DisplayItem> target_ = std::make_shared<DisplayItem>();
-    // The list before the target, its room taken by the next update once no one else holds it
-    // (what was presented is held until the next present): an item is over 1 KiB, and glibc
-    // makes every request that large first merge the small blocks freed since, which sent the
-    // next frame's many small allocations the slow way.
-    std::shared_ptr<DisplayItem> spare_;
     Index index_;
     Index nextIndex_;  // kept between renders for its room
     std::shared_ptr<DisplayItem> shown_;

@@ -1,12 +1,13 @@
 #pragma once
-// Blocks for the small objects a rebuild makes and drops by the hundred (elements, view nodes,
-// environment entries): a block dropped is kept, per thread and by size, for the next object of
-// that size, instead of going back to the heap, whose bookkeeping for each block cost more than
-// the object's own work. At most `heldLimit` bytes are kept per thread; larger objects and the
-// rest go to the heap as usual.
+// Blocks for what a rebuild makes and drops by the hundred (elements, view nodes, environment
+// entries, lists of display items): a block dropped is kept, per thread and by size, for the
+// next one of that size, instead of going back to the heap, whose bookkeeping for each block
+// cost more than the object's own work. At most `heldLimit` bytes are kept per thread; blocks
+// over 16 KiB and the rest go to the heap as usual.
 
 #include <cstddef>
 #include <memory>
+#include <new>
 #include <type_traits>
 #include <utility>
 
@@ -28,13 +29,10 @@ struct Allocator {
     template <class U>
     Allocator(const Allocator<U>&) noexcept {}
     T* allocate(std::size_t n) {
-        if (n != 1) return std::allocator<T>().allocate(n);
-        return static_cast<T*>(take(sizeof(T)));
+        if (n > std::size_t(-1) / sizeof(T)) throw std::bad_array_new_length();
+        return static_cast<T*>(take(n * sizeof(T)));
     }
-    void deallocate(T* p, std::size_t n) noexcept {
-        if (n != 1) return std::allocator<T>().deallocate(p, n);
-        give(p, sizeof(T));
-    }
+    void deallocate(T* p, std::size_t n) noexcept { give(p, n * sizeof(T)); }
     friend bool operator==(const Allocator&, const Allocator&) { return true; }
 };
 

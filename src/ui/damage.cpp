@@ -95,7 +95,7 @@ bool compareGlyphs(const DisplayItem& a, const DisplayItem& b, Region& out) {
 
 // For two lone shapes alike but for their outline, when both are rounded boxes of one radius
 // and one solid fill that differ only by where one end stands (a progress bar's fill growing,
-// an equalizer's bar rising): adds to `out` (in their own space) the ends that differ, their
+// a bar rising from its base): adds to `out` (in their own space) the ends that differ, their
 // rounded corners included, since the rest of each box covers the same pixels. False when they
 // differ otherwise.
 bool compareBoxEnds(const DisplayItem& a, const DisplayItem& b, Region& out) {

@@ -266,7 +266,7 @@ void drawItem(const DisplayItem& item, Canvas& canvas, const Culling* culling, s
         canvas.drawShadow(source->outline, source->alpha * item.opacity, *item.shadow, item.identity.value);
     const bool contentShadow = item.shadow && !source;
 
-    const bool layer = layerNeeded(item, contentShadow);
+    const bool layer = !plain && layerNeeded(item, contentShadow);
     bool drawContent = true;
     if (layer) {
         LayerStyle style;

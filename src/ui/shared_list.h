@@ -7,7 +7,8 @@
 // As with any shared storage, a reference taken from `edit()` must not be written through
 // after the list was copied: the write would show in both copies.
 
-#include <array>
+#include "ui/block_pool.h"
+
 #include <cstddef>
 #include <memory>
 #include <utility>
@@ -15,67 +16,10 @@
 
 namespace quorlix::ui {
 
-// Storage for lists of large items, a few buffers of each short length kept for the next list
-// of that length. glibc serves a request of 1 KiB or more only after merging every small block
-// freed since the last one: a frame that made one such list had all its many small allocations
-// of the next frame take the slow way. Kept per thread, at most `perLength` buffers of each
-// length up to `lengths`; longer lists and overflow go to the heap as usual.
-template <class T>
-struct KeptBuffers {
-    using value_type = T;
-    static constexpr std::size_t lengths = 8;
-    static constexpr std::size_t perLength = 8;
-
-    KeptBuffers() = default;
-    template <class U>
-    KeptBuffers(const KeptBuffers<U>&) noexcept {}
-
-    T* allocate(std::size_t n) {
-        if (Shelf* s = shelf(n); s && s->count > 0) return static_cast<T*>(s->kept[--s->count]);
-        return std::allocator<T>().allocate(n);
-    }
-    void deallocate(T* p, std::size_t n) noexcept {
-        if (Shelf* s = shelf(n); s && s->count < perLength) {
-            s->kept[s->count++] = p;
-            return;
-        }
-        std::allocator<T>().deallocate(p, n);
-    }
-    friend bool operator==(const KeptBuffers&, const KeptBuffers&) { return true; }
-
-private:
-    struct Shelf {
-        std::array<void*, perLength> kept{};
-        std::size_t count = 0;
-    };
-    struct Shelves {
-        std::array<Shelf, lengths> byLength;
-        ~Shelves() {
-            gone() = true;
-            for (std::size_t i = 0; i < lengths; ++i)
-                while (byLength[i].count > 0)
-                    std::allocator<T>().deallocate(static_cast<T*>(byLength[i].kept[--byLength[i].count]),
-                                                   i + 1);
-        }
-    };
-    // Whether the thread's shelves were emptied for good (lists outliving them, destroyed
-    // with static objects, go straight to the heap).
-    static bool& gone() {
-        thread_local bool emptied = false;
-        return emptied;
-    }
-    // Small items stay with the heap, which is quick for them.
-    static Shelf* shelf(std::size_t n) {
-        if (n == 0 || n > lengths || n * sizeof(T) < 1024 || gone()) return nullptr;
-        thread_local Shelves shelves;
-        return &shelves.byLength[n - 1];
-    }
-};
-
 template <class T>
 class SharedList {
 public:
-    using Vector = std::vector<T, KeptBuffers<T>>;
+    using Vector = std::vector<T, blocks::Allocator<T>>;  // kept blocks: lists come and go with frames
     using const_iterator = typename Vector::const_iterator;
     using const_reverse_iterator = typename Vector::const_reverse_iterator;
 

@@ -40,13 +40,13 @@ TEST(BlockPool, KeepsABoundedShareAndGivesBlocksBackWhole) {
     // Objects of many sizes, dropped and made again in turn, each holding its own bytes.
     std::vector<std::shared_ptr<Blob<24>>> small;
     std::vector<std::shared_ptr<Blob<300>>> large;
-    std::vector<std::shared_ptr<Blob<5000>>> huge;  // beyond what is kept
+    std::vector<std::shared_ptr<Blob<20000>>> huge;  // beyond what is kept
     for (int round = 0; round < 3; ++round) {
         for (int i = 0; i < 2000; ++i) {
             small.push_back(blocks::makeShared<Blob<24>>(static_cast<unsigned char>(i)));
             large.push_back(blocks::makeShared<Blob<300>>(static_cast<unsigned char>(i + 1)));
             if (i % 100 == 0)
-                huge.push_back(blocks::makeShared<Blob<5000>>(static_cast<unsigned char>(i + 2)));
+                huge.push_back(blocks::makeShared<Blob<20000>>(static_cast<unsigned char>(i + 2)));
         }
         for (std::size_t i = 0; i < small.size(); ++i) {
             const auto v = static_cast<unsigned char>(i);
