@@ -7,6 +7,7 @@
 
 #include "platform/accessibility_trust.h"
 
+#include <atomic>
 #include <string>
 
 namespace quorlix::platform {
@@ -22,6 +23,7 @@ public:
 
 private:
     std::string display_;
+    mutable std::atomic<bool> reached_{false};
 };
 
 }  // namespace quorlix::platform
