@@ -1,6 +1,6 @@
 #include "ui/animator.h"
-#include "ui/block_pool.h"
 
+#include "ui/block_pool.h"
 #include "ui/transition.h"
 
 #include <algorithm>

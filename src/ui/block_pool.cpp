@@ -79,7 +79,8 @@ void* take(std::size_t size) {
     if (Shelves* s = shelves())
         if (void* block = s->pop(c)) return block;
     // The whole size of its class, so the block serves any object of that class later.
-    return ::operator new(c* step);
+    const std::size_t whole = c * step;
+    return ::operator new(whole);
 }
 
 void give(void* block, std::size_t size) noexcept {
