@@ -34,7 +34,9 @@ NotchGeometry::NotchGeometry(const platform::Screen& screen, bool forceFloating)
     notchSize = floatingSize;
     hasNotch = false;
     floating = true;
-    topGap = 3;
+    // A screen without a camera housing that still has a top inset keeps a desktop bar along
+    // its top edge: the pill hangs below the bar as it would below the bare edge.
+    topGap = (top > 0 ? top : 0) + 3;
 }
 
 }  // namespace quorlix

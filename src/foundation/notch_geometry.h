@@ -1,7 +1,8 @@
 #pragma once
 // Where the island sits on one screen and how large the notch is that it hugs. Screens with
 // a camera housing report it through their top safe-area inset and the two menu-bar areas
-// beside it; any other screen gets a floating island, a fixed pill just below the top edge.
+// beside it; any other screen gets a floating island, a fixed pill just below the top edge, or
+// below the inset where the desktop keeps a bar along that edge.
 
 #include "platform/geometry.h"
 #include "platform/screen.h"

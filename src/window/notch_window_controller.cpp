@@ -17,6 +17,8 @@
 #include "services/weather_service.h"
 #include "ui/environment.h"
 
+#include <algorithm>
+
 namespace quorlix {
 
 namespace {
@@ -25,14 +27,24 @@ constexpr double outputMenuDelay = 0.6;
 // Of the full-screen check: a window this close to the screen's frame on every edge fills it.
 constexpr double fullscreenTolerance = 2.0;
 
+// How much of a screen's top inset a desktop's bar takes: all of it on a screen without a
+// camera housing, where nothing else makes one.
+double barHeight(const platform::Screen& screen) {
+    if (screen.auxiliaryTopLeftArea && screen.auxiliaryTopRightArea) return 0;
+    const double top = screen.safeAreaInsets.top;
+    return top > 0 ? top : 0;  // NaN counts as none
+}
+
 }  // namespace
 
 NotchWindowController::NotchWindowController(const platform::Screen& screen, IslandServices services,
                                              const platform::Platform& platform)
-    : services_(services), platform_(platform), geometry_(screen) {
-    // The panel's top edge is the screen's, centred on the notch.
-    const Rect frame(geometry_.centerX - panelSize.width / 2, geometry_.screenFrame.maxY() - panelSize.height,
-                     panelSize.width, panelSize.height);
+    : services_(services), platform_(platform), geometry_(screen), barHeight_(barHeight(screen)) {
+    // The panel's top edge is the screen's, centred on the notch; below a desktop's bar it
+    // keeps its whole height for the island.
+    const double height = panelSize.height + barHeight_;
+    const Rect frame(geometry_.centerX - panelSize.width / 2, geometry_.screenFrame.maxY() - height,
+                     panelSize.width, height);
     panel_ = platform_.panelWindows->makePanel(frame);
     setContent();
     panel_->setFrame(frame);
@@ -81,13 +93,20 @@ Rect NotchWindowController::islandRect(IslandMode mode) const {
 
 Rect NotchWindowController::closedArea() const {
     Rect area = islandRect(collapsedMode()).insetBy(-10, -6);
-    // Up to the screen's top edge, so the pointer pushed against it still counts.
+    // Up to the screen's top edge, so the pointer pushed against it still counts; where a
+    // desktop's bar lies there, up to the bar.
     area.size.height += geometry_.topGap;
+    return belowBar(area);
+}
+
+Rect NotchWindowController::belowBar(Rect area) const {
+    const double bar = geometry_.screenFrame.maxY() - barHeight_;
+    if (barHeight_ > 0 && area.maxY() > bar) area.size.height = std::max(bar - area.minY(), 0.0);
     return area;
 }
 
 Rect NotchWindowController::openArea() const {
-    const Rect area = islandRect(IslandMode::expanded).insetBy(-18, -18);
+    const Rect area = belowBar(islandRect(IslandMode::expanded).insetBy(-18, -18));
     if (!state_.outputMenuOpen.get()) return area;
     // Room for the output menu hanging below the island's right end, and the menu itself
     // wherever its button put it (the wide player's button ends a column far from that end).
@@ -169,7 +188,7 @@ void NotchWindowController::scheduleCollapseCheck(double seconds) {
     previewWork_ = platform::MainQueue::shared().after(seconds, [this] {
         if (pinned_) return;
         const Point pointer = platform_.pointerMonitor->mouseLocation();
-        if (!islandRect(IslandMode::expanded).insetBy(-18, -18).contains(pointer)) collapse();
+        if (!belowBar(islandRect(IslandMode::expanded).insetBy(-18, -18)).contains(pointer)) collapse();
     });
 }
 

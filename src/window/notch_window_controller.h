@@ -29,7 +29,8 @@ namespace quorlix {
 
 class NotchWindowController {
 public:
-    // The panel's fixed size, whatever the island shows.
+    // The panel's fixed size, whatever the island shows, below any bar the desktop keeps along
+    // the screen's top edge (the panel grows by the bar's height).
     static constexpr Size panelSize{920, 340};
     static constexpr double collapseDelay = 0.18;
     static constexpr double peekDuration = 5.0;
@@ -99,6 +100,9 @@ private:
     // once the change that triggered it is stored.
     void scheduleInputAreaUpdate();
     void updateInputAreas();
+    // `area` cut at the lower edge of the desktop's bar along the screen's top: the pointer on
+    // the bar is for the bar's own controls.
+    Rect belowBar(Rect area) const;
     // Whether the closed island must take the pointer over its shape to hear of it.
     bool takesPointerWhenClosed() const;
     void setContent();
@@ -106,6 +110,8 @@ private:
     IslandServices services_;
     const platform::Platform& platform_;
     NotchGeometry geometry_;
+    // The height of the desktop's bar along the screen's top edge, which the island hangs from.
+    double barHeight_ = 0;
     IslandState state_;
     std::unique_ptr<platform::PanelWindow> panel_;
 

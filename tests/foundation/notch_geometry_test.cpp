@@ -21,7 +21,7 @@ TEST(NotchGeometry, ANotchedScreenMeasuresItsNotch) {
     EXPECT_EQ(g.screenFrame, Rect(0, 0, 1512, 982));
 }
 
-TEST(NotchGeometry, ScreensWithoutACompleteNotchFloat) {
+TEST(NotchGeometry, ScreensWithoutACompleteNotchFloatBelowWhatTheirTopReserves) {
     const NotchGeometry external(FakeScreens::externalDisplay(1512), false);
     EXPECT_FALSE(external.hasNotch);
     EXPECT_TRUE(external.floating);
@@ -29,11 +29,33 @@ TEST(NotchGeometry, ScreensWithoutACompleteNotchFloat) {
     EXPECT_EQ(external.topGap, 3);
     EXPECT_EQ(external.centerX, 1512 + 1280);
 
+    // A desktop's bar along the top edge is an inset without a camera housing beside it: the
+    // pill hangs 3 points below it, as below a bare edge.
     auto oneArea = FakeScreens::notchedLaptop();
     oneArea.auxiliaryTopRightArea.reset();
-    const NotchGeometry g(oneArea, false);
-    EXPECT_FALSE(g.hasNotch);
-    EXPECT_EQ(g.topGap, 3);
+    auto bar = [](double top) {
+        auto s = FakeScreens::externalDisplay();
+        s.safeAreaInsets.top = top;
+        return s;
+    };
+    const struct {
+        const char* screen;
+        platform::Screen value;
+        double topGap;
+    } rows[] = {
+        {"one menu-bar area beside the inset", oneArea, 35},
+        {"GNOME's bar", bar(32), 35},
+        {"Xfce's panel", bar(27), 30},
+        {"a negative inset", bar(-5), 3},
+        {"an inset that is not a number", bar(std::nan("")), 3},
+    };
+    for (const auto& row : rows) {
+        const NotchGeometry g(row.value, false);
+        EXPECT_FALSE(g.hasNotch) << row.screen;
+        EXPECT_TRUE(g.floating) << row.screen;
+        EXPECT_EQ(g.notchSize, (Size{84, 24})) << row.screen;
+        EXPECT_EQ(g.topGap, row.topGap) << row.screen;
+    }
 }
 
 TEST(NotchGeometry, ForcedFloatingHangsBelowTheInset) {

@@ -50,6 +50,36 @@ TEST_F(NotchWindowControllerTest, ThePanelHangsFromTheTopCentreAndTakesThePointe
     EXPECT_EQ(island->openArea().maxX(), open.maxX() - 60 + 260);
 }
 
+TEST_F(NotchWindowControllerTest, BelowADesktopBarTheIslandAndWhereThePointerCountsHangFromTheBar) {
+    // A 32-point bar along the top edge (GNOME's), on the 2560 by 1440 display.
+    auto screen = fakes::FakeScreens::externalDisplay(0);
+    screen.safeAreaInsets.top = 32;
+    fake.pointerMonitor.everywhere = false;
+    make(screen);
+    // The panel still starts at the screen's top edge and keeps its whole height below the bar.
+    EXPECT_EQ(panel().frame(), Rect(1280 - 460, 1440 - 372, 920, 372));
+    // The pill 3 points below the bar; the closed area reaches up to the bar, not over the
+    // bar's own controls.
+    EXPECT_EQ(island->islandRect(IslandMode::idle), Rect(1238, 1440 - 35 - 24, 84, 24));
+    EXPECT_EQ(island->closedArea(), Rect(1228, 1440 - 35 - 30, 104, 33));
+    // The closed shape that takes the pointer, in the panel's own space (y down from its top).
+    EXPECT_EQ(panel().inputAreas, std::vector{Rect(1238 - 820, 35, 84, 24)});
+
+    // The pointer on the pill, not on the bar above it, opens it; the open island hangs from
+    // the same place.
+    move({1280, 1440 - 20});
+    EXPECT_FALSE(expanded());
+    move({1280, 1440 - 40});
+    EXPECT_TRUE(expanded());
+    EXPECT_EQ(island->islandRect(IslandMode::expanded).maxY(), 1440 - 35);
+    EXPECT_EQ(island->openArea().maxY(), 1440 - 32);
+    EXPECT_EQ(island->openArea().minY(), island->islandRect(IslandMode::expanded).minY() - 18);
+    // The pointer gone up onto the bar has left the island.
+    move({1280, 1440 - 20});
+    fake.time.advance(NotchWindowController::collapseDelay);
+    EXPECT_FALSE(expanded());
+}
+
 TEST_F(NotchWindowControllerTest, WhereOnlyItsOwnWindowsSeeThePointerTheClosedIslandTakesItOverItsShape) {
     fake.pointerMonitor.everywhere = false;
     make();

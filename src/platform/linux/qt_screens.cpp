@@ -17,6 +17,11 @@ Screen describe(const QScreen* s) {
     out.name = s->name().toStdString();
     out.frame = fromQtGeometry(s->geometry());
     out.backingScaleFactor = s->devicePixelRatio();
+    // What the island must clear at the top: the strip the desktop reserves there for its bar
+    // (the work area, from _NET_WORKAREA and the panels' struts). A bare screen has none.
+    const QRect available = s->availableGeometry();
+    if (available.isValid() && s->geometry().contains(available))
+        out.safeAreaInsets.top = available.top() - s->geometry().top();
     // Panels named eDP or LVDS are a laptop's own display.
     out.isBuiltIn = s->name().startsWith("eDP") || s->name().startsWith("LVDS");
     return out;

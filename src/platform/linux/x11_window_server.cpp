@@ -114,6 +114,8 @@ struct X11WindowServer::Impl {
         const auto changed = [this] { screensChanged.emit(); };
         const auto watch = [this, changed](QScreen* screen) {
             qtConnections.push_back(QObject::connect(screen, &QScreen::geometryChanged, changed));
+            // A desktop bar that comes, goes or changes height moves the island that hangs from it.
+            qtConnections.push_back(QObject::connect(screen, &QScreen::availableGeometryChanged, changed));
         };
         for (QScreen* screen : QGuiApplication::screens()) watch(screen);
         qtConnections.push_back(
