@@ -1,6 +1,7 @@
 #include "platform/linux/qt_panel_window.h"
 
 #include "platform/linux/qt_screens.h"
+#include "platform/linux/wayland_pointer_catch.h"
 #include "platform/linux/x11_pointer_monitor.h"
 #include "platform/linux/x11_screen_lockers.h"
 #include "platform/main_queue.h"
@@ -13,7 +14,10 @@
 #include <QMouseEvent>
 #include <QObject>
 #include <QWheelEvent>
+#include <QtMath>
+#include <cstdio>
 
+#include <memory>
 #include <optional>
 
 namespace quorlix::platform {
@@ -28,6 +32,9 @@ class PointerWatch final : public QObject {
 public:
     explicit PointerWatch(X11PointerMonitor* pointer) : pointer_(pointer) {}
 
+    // In a Wayland session, where the pointer's leaving is caught by a window of our own.
+    void setCatch(WaylandPointerCatch* pointerCatch) { catch_ = pointerCatch; }
+
     bool eventFilter(QObject* watched, QEvent* event) override {
         if (!pointer_) return false;
         const auto at = [watched](const QEvent* drop) {
@@ -36,10 +43,19 @@ public:
         };
         switch (event->type()) {
             case QEvent::Enter:
-            case QEvent::MouseMove: pointer_->pointerMovedOverOwnWindow(); break;
-            case QEvent::Leave: pointer_->pointerMovedOverOwnWindow(true); break;
+            case QEvent::MouseMove:
+                if (catch_ && static_cast<QSinglePointEvent*>(event)->buttons() == Qt::NoButton)
+                    catch_->pointerOverPanel();
+                pointer_->pointerMovedOverOwnWindow();
+                break;
+            case QEvent::Leave:
+                if (catch_) catch_->dismiss();
+                pointer_->pointerMovedOverOwnWindow(true);
+                break;
             case QEvent::MouseButtonPress:
             case QEvent::MouseButtonDblClick:  // the second press of a double click
+                if (catch_) catch_->dismiss();
+                [[fallthrough]];
             case QEvent::MouseButtonRelease:
                 if (static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton)
                     pointer_->leftButtonOverOwnWindow(event->type() != QEvent::MouseButtonRelease);
@@ -62,6 +78,7 @@ public:
 
 private:
     X11PointerMonitor* pointer_;
+    WaylandPointerCatch* catch_ = nullptr;
 };
 
 class QtPanelWindow final : public PanelWindow {
@@ -71,8 +88,21 @@ public:
         panel_.widget().setWindowFlag(Qt::X11BypassWindowManagerHint);
         panel_.widget().setMouseTracking(true);
         panel_.widget().installEventFilter(&watch_);
+        if (pointer && !pointer->followsPointerEverywhere()) {
+            catch_ = std::make_unique<WaylandPointerCatch>(panel_.widget(), *pointer, [this] {
+                // The input areas, from the panel's own points to Qt's global coordinates.
+                std::vector<QRect> global;
+                const QPoint origin = panel_.widget().mapToGlobal(QPoint(0, 0));
+                for (const Rect& r : panel_.inputRegion())
+                    global.push_back(QRect(qFloor(r.minX()), qFloor(r.minY()), qCeil(r.width()), qCeil(r.height()))
+                                         .translated(origin));
+                return global;
+            });
+            watch_.setCatch(catch_.get());
+        }
         setFrame(frame);
     }
+    ~QtPanelWindow() override { watch_.setCatch(nullptr); }
 
     Rect frame() const override { return frame_; }
     void setFrame(const Rect& frame) override {
@@ -85,14 +115,20 @@ public:
         panel_.show();
         stack();
     }
-    void orderOut() override { panel_.hide(); }
+    void orderOut() override {
+        if (catch_) catch_->dismiss();
+        panel_.hide();
+    }
     void close() override {
         closed_ = true;
-        panel_.hide();
+        orderOut();
     }
     bool isVisible() const override { return panel_.isVisible(); }
 
-    void setInputAreas(const std::vector<Rect>& areas) override { panel_.setInputRegion(areas); }
+    void setInputAreas(const std::vector<Rect>& areas) override {
+        panel_.setInputRegion(areas);
+        if (catch_) catch_->areasChanged();
+    }
     void setExcludedFromCapture(bool) override {}
     void animateAlpha(double alpha) override { fade(alpha, fadeDuration, {}); }
     void fade(double alpha, double duration, std::function<void()> completion) override {
@@ -132,6 +168,7 @@ private:
     WorkItem fadeDone_;
     PointerWatch watch_;
     ui::qt::PanelWindow panel_;
+    std::unique_ptr<WaylandPointerCatch> catch_;
     Rect frame_;
     bool closed_ = false;
 };
