@@ -1,0 +1,283 @@
+// Quorlix on GNOME Shell, Debian's desktop, with its bar along the top edge and its clock at
+// the top centre: once as the X11 session's window manager and compositor on an X server of
+// the test's own, once as a Wayland compositor nested in one, with Quorlix through the
+// XWayland it starts. A private session bus, PulseAudio and settings (GSettings in a key
+// file: no notification banners, a plain desktop in the wallpaper's colour) come first, as
+// on a user's desktop; GNOME starts in its overview, which Escape leaves.
+//
+// With QUORLIX_SCREENSHOTS naming a folder, the resting pill under GNOME's bar is written
+// there (the README's picture comes from here).
+
+#include "desktop_session.h"
+#include "desktop_windows.h"
+#include "platform/private_pulse_server.h"
+
+#include <nlohmann/json.hpp>
+
+#include <xcb/xcb.h>
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <regex>
+
+namespace quorlix::testing {
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr int width = 1512;
+constexpr int height = 982;
+constexpr int centre = width / 2;
+// GNOME's bar along the top edge, and the pill hanging 3 points below it.
+constexpr int bar = 32;
+constexpr int pillTop = bar + 3;
+constexpr int pillMiddle = pillTop + 12;
+
+// The top of the work area the desktop publishes on an X display, once it publishes one.
+std::optional<int> workAreaTop(const std::string& display) {
+    xcb_connection_t* c = xcb_connect(display.c_str(), nullptr);
+    std::optional<int> top;
+    if (!xcb_connection_has_error(c)) {
+        const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(c)).data->root;
+        const char name[] = "_NET_WORKAREA";
+        auto* atom = xcb_intern_atom_reply(c, xcb_intern_atom(c, 0, sizeof name - 1, name), nullptr);
+        if (atom) {
+            auto* reply = xcb_get_property_reply(
+                c, xcb_get_property(c, 0, root, atom->atom, XCB_ATOM_CARDINAL, 0, 4), nullptr);
+            if (reply && xcb_get_property_value_length(reply) >= 16)
+                top = static_cast<int>(static_cast<const std::uint32_t*>(xcb_get_property_value(reply))[1]);
+            std::free(reply);
+            std::free(atom);
+        }
+    }
+    xcb_disconnect(c);
+    return top;
+}
+
+// The columns of the bar's middle where something bright (the clock's text) is drawn.
+int clockColumns(const QImage& image) {
+    int columns = 0;
+    for (int x = centre - 150; x < centre + 150; ++x)
+        for (int y = 0; y < bar; ++y)
+            if (qGray(image.pixel(x, y)) > 150) {
+                ++columns;
+                break;
+            }
+    return columns;
+}
+
+bool isWallpaper(QRgb pixel) {
+    const auto near = [](int a, int b) { return std::abs(a - b) <= 3; };
+    return near(qRed(pixel), (wallpaper >> 16) & 0xff) && near(qGreen(pixel), (wallpaper >> 8) & 0xff) &&
+           near(qBlue(pixel), wallpaper & 0xff);
+}
+
+// The resting pill, wholly below the bar: the desktop (under the pill's shadow) between the
+// two, the pill's dark span through its middle, the desktop under it.
+bool restingBelowTheBar(const QImage& image) {
+    const auto span = darkSpan(image, pillMiddle);
+    return span && span->second - span->first + 1 < 120 && !dark(image, centre, bar + 1) &&
+           isWallpaper(image.pixel(centre, 120));
+}
+bool expanded(const QImage& image) { return expandedAround(image, centre); }
+
+class GnomeDesktop : public ::testing::Test {
+protected:
+    // Made first: it points HOME and the runtime folder at its own, which the session overrides.
+    std::optional<PrivatePulseServer> pulse;
+    std::optional<DesktopSession> session;
+    std::optional<ChildProcess> shell;
+    // The X display Quorlix runs on, and its authority file in a Wayland session.
+    std::string x;
+    std::string xauthority;
+    bool waylandSession = false;
+    std::unique_ptr<ChildProcess> quorlix;
+
+    void SetUp() override {
+        if (const auto missing = DesktopSession::missingProgram(false))
+            GTEST_SKIP() << *missing << " is not installed";
+        for (const char* program : {"gnome-shell", "Xwayland", "pulseaudio", "pactl"})
+            if (!installed(program)) GTEST_SKIP() << program << " is not installed";
+        pulse.emplace();
+        ASSERT_TRUE(pulse->ready());
+        session.emplace(std::to_string(width) + "x" + std::to_string(height) + "x24", false);
+        ASSERT_TRUE(session->ready());
+
+        // GNOME's settings, in the key file it reads them from: a plain desktop, and no banner
+        // (a session run as root announces itself in one, at the top centre).
+        const fs::path settings = session->home.config() / "glib-2.0" / "settings";
+        fs::create_directories(settings);
+        std::ofstream(settings / "keyfile") << "[org/gnome/desktop/notifications]\n"
+                                               "show-banners=false\n"
+                                               "[org/gnome/desktop/background]\n"
+                                               "picture-uri=''\npicture-uri-dark=''\n"
+                                               "color-shading-type='solid'\nprimary-color='#5c6473'\n";
+        keyfile_.emplace("GSETTINGS_BACKEND", "keyfile");
+    }
+
+    const std::string& outer() const { return session->display.name(); }
+    fs::path shellLog() const { return session->home.path() / "gnome-shell.log"; }
+
+    // GNOME Shell as the X session's window manager and compositor.
+    void startX11() {
+        startShell({"gnome-shell", "--x11", "--replace"});
+        x = outer();
+        waitForShell();
+    }
+
+    // GNOME Shell as a Wayland compositor in a window of the X server, as large as its screen,
+    // with the XWayland it starts for X programs.
+    void startWayland() {
+        waylandSession = true;
+        const Variable mode("MUTTER_DEBUG_DUMMY_MODE_SPECS", std::to_string(width) + "x" + std::to_string(height));
+        startShell({"gnome-shell", "--nested", "--wayland"});
+        const std::regex listening("Using public X11 display (:[0-9]+)");
+        ASSERT_TRUE(waitFor([&] {
+            const std::string text = fileText(shellLog());
+            std::smatch match;
+            if (std::regex_search(text, match, listening)) x = match[1];
+            for (const auto& entry : fs::directory_iterator(session->runtime()))
+                if (entry.path().filename().string().starts_with(".mutter-Xwaylandauth."))
+                    xauthority = entry.path().string();
+            return !x.empty() && !xauthority.empty();
+        })) << "GNOME Shell named no XWayland display";
+        const Variable display("DISPLAY", x);
+        const Variable authority("XAUTHORITY", xauthority);
+        waitForShell();
+    }
+
+    // Starts Quorlix in the session with `settings` as its settings file, once any earlier
+    // one has ended; the user has seen onboarding.
+    void launch(nlohmann::json settings) {
+        quorlix.reset();
+        settings["didShowWelcome"] = true;
+        fs::create_directories(session->home.config());
+        std::ofstream(session->home.config() / "com.halvik.quorlix.json") << settings.dump();
+        const Variable display("DISPLAY", x);
+        std::optional<Variable> authority, wayland, type;
+        if (waylandSession) {
+            authority.emplace("XAUTHORITY", xauthority);
+            wayland.emplace("WAYLAND_DISPLAY", "wayland-0");
+            type.emplace("XDG_SESSION_TYPE", "wayland");
+        }
+        quorlix = session->launch();
+    }
+
+    QImage screenshot() const { return grab(outer(), {0, 0, width, height}); }
+    template <class Condition>
+    ::testing::AssertionResult shows(Condition condition) {
+        return waitFor([&] { return condition(screenshot()); });
+    }
+    // Waits for the screen to show what `condition` looks for, the pointer nudged a point back
+    // and forth meanwhile, as a hand on the mouse does: a compositor picks the window under the
+    // pointer as it moves, and a pointer put on the island before the island's input shape
+    // reached the compositor stays with what lay there before until it moves again.
+    template <class Condition>
+    ::testing::AssertionResult showsUnderHand(Condition condition) {
+        int nudge = 0;
+        return waitFor([&] {
+            EXPECT_EQ(run({"xdotool", "mousemove_relative", "--", nudge++ % 2 ? "-1" : "1", "0"}), 0);
+            return condition(screenshot());
+        });
+    }
+    // Moves the pointer to (x, y) of the screen.
+    void pointTo(int px, int py) const {
+        ASSERT_EQ(run({"xdotool", "mousemove", std::to_string(px), std::to_string(py)}), 0);
+    }
+
+    // The scene both sessions play: the pill under GNOME's bar, GNOME's clock as readable as
+    // without Quorlix, hover opening and leaving closing it, a click on the open island's
+    // settings button reaching Quorlix, and in click mode a wheel notch over the pill changing
+    // the volume.
+    void playTheScene(const char* picture) {
+        ASSERT_TRUE(PrivatePulseServer::pactl("set-sink-volume @DEFAULT_SINK@ 50%"));
+        pointTo(centre, 400);
+        QImage before;
+        ASSERT_TRUE(atRest(outer(), {0, 0, width, height}, &before)) << "GNOME never came to rest";
+        const int clock = clockColumns(before);
+        ASSERT_GT(clock, 30) << "no clock at the bar's middle";
+
+        // Wide enough for the open island's header, which holds the settings button.
+        launch({{"islandWidth", 600}});
+        EXPECT_TRUE(shows(restingBelowTheBar)) << "the pill did not come to rest below GNOME's bar";
+        // The clock, drawn again as the minute turns, keeps all of its text.
+        EXPECT_TRUE(shows([&](const QImage& image) { return std::abs(clockColumns(image) - clock) <= 4; }))
+            << "the island hides GNOME's clock";
+        saveScreenshot(outer(), {centre - 300, 0, 600, 230}, picture);
+
+        // Hovering opens it; leaving closes it.
+        pointTo(centre, pillMiddle);
+        EXPECT_TRUE(showsUnderHand(expanded)) << "the pointer onto the pill did not open it";
+        pointTo(centre, 400);
+        EXPECT_TRUE(showsUnderHand(restingBelowTheBar)) << "the pointer away did not close the island";
+
+        // A click on the open island's settings button (the header's right end, a gear) is
+        // Quorlix's: its settings window opens.
+        pointTo(centre, pillMiddle);
+        ASSERT_TRUE(showsUnderHand(expanded)) << "the pointer onto the pill did not open it again";
+        pointTo(centre + 300 - 18 - 8, pillTop + 16);
+        ASSERT_EQ(run({"xdotool", "click", "1"}), 0);
+        {
+            const Variable display("DISPLAY", x);
+            std::optional<Variable> authority;
+            if (waylandSession) authority.emplace("XAUTHORITY", xauthority);
+            EXPECT_TRUE(waitFor([] { return quorlixWindow(620, 720).has_value(); }))
+                << "a click on the open island's settings button did not reach Quorlix";
+        }
+
+        // Opened by a click, the pill only hovers under the pointer, and a wheel notch there
+        // changes the volume.
+        launch({{"openMode", "click"}});
+        pointTo(centre, 400);
+        ASSERT_TRUE(shows(restingBelowTheBar)) << "the pill did not come back";
+        pointTo(centre, pillMiddle);
+        ASSERT_TRUE(showsUnderHand([](const QImage& image) {
+            const auto span = darkSpan(image, pillMiddle);
+            return span && std::abs(span->second - span->first + 1 - (84 + 14)) <= 2;
+        })) << "the pointer onto the pill did not hover it";
+        ASSERT_EQ(run({"xdotool", "click", "4"}), 0);
+        EXPECT_TRUE(waitFor([] {
+            return std::abs(PrivatePulseServer::defaultSinkVolume().value_or(0) - 0.54) < 0.005;
+        })) << "a wheel notch over the pill did not raise the volume by a step";
+        EXPECT_TRUE(quorlix->running());
+    }
+
+private:
+    void startShell(const std::vector<std::string>& command) {
+        const Variable display("DISPLAY", outer());
+        // Without a session manager of its own, and without the accessibility bus.
+        const Variable bridge("NO_AT_BRIDGE", "1");
+        shell.emplace(command, std::vector<ChildProcess::Open>{{1, shellLog().string(), O_WRONLY | O_CREAT | O_TRUNC},
+                                                              {2, shellLog().string(), O_WRONLY | O_CREAT}})
+            .watch();
+    }
+
+    // Waits for the shell's bar and leaves the overview it starts in: the desktop shows at the
+    // screen's left edge, where the overview has a margin of its own colour.
+    void waitForShell() {
+        ASSERT_TRUE(waitFor([&] { return workAreaTop(x) == bar; })) << "GNOME published no bar";
+        ASSERT_TRUE(waitFor([&] {
+            if (isWallpaper(screenshot().pixel(4, height / 2))) return true;
+            // On the session's own screen: the nested shell hears its keys from there too.
+            const Variable display("DISPLAY", outer());
+            EXPECT_EQ(run({"xdotool", "key", "Escape"}), 0);
+            return false;
+        })) << "GNOME did not leave its overview";
+    }
+
+    std::optional<Variable> keyfile_;
+};
+
+TEST_F(GnomeDesktop, OnTheX11SessionTheIslandHangsBelowTheBarAndAnswersThePointer) {
+    startX11();
+    playTheScene("island-gnome.png");
+}
+
+TEST_F(GnomeDesktop, OnTheWaylandSessionTheIslandHangsBelowTheBarAndAnswersThePointer) {
+    startWayland();
+    playTheScene("island-gnome-wayland.png");
+}
+
+}  // namespace
+}  // namespace quorlix::testing
