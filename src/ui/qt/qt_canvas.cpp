@@ -622,6 +622,15 @@ void QtCanvas::fill(const Path& path, const Paint& paint) {
     if (paint.kind == Paint::Kind::solid && fillRoundedBox(p, path, toQColor(paint.color))) return;
     const QPainterPath outline = toQPainterPath(path);
     const QBrush brush = toBrush(paint);
+    if (paint.kind == Paint::Kind::solid && brush.color().alpha() == 255 && p.opacity() >= 1 &&
+        p.compositionMode() == QPainter::CompositionMode_SourceOver) {
+        // Qt writes an opaque colour rather than blending it, on this thread however tall the
+        // outline: one pass, as a whole repaint fills it. Through a scratch image a moving
+        // island's ground cost a part repainted more than the whole frame, and the scratch,
+        // blended under a clip, went to Qt's pool all the same.
+        p.fillPath(outline, brush);
+        return;
+    }
     const QRect area = deviceArea(p, outline.boundingRect());
     if (paint.kind == Paint::Kind::solid && fillOnce(p, outline, brush.color(), area)) return;
     // A gradient's edge spans, several to a row, reach Qt's pool from a few dozen rows on.
@@ -676,11 +685,11 @@ void QtCanvas::blendScratch(QPainter& p, QImage scratch, const QRect& area) {
     pool().give(std::move(scratch));
 }
 
-// Filled in bands, a tall outline would be rasterised again for each band (Qt's rasteriser
-// walks the whole outline whatever the clip), and its coverage spans, blended in one go, go
-// to Qt's thread pool. A solid fill of a part repainted is instead rasterised once into a
-// scratch image of the rows that can change (replacing, which Qt keeps on this thread; over
-// clear pixels the same as blending), and that image blended in bands: the same pixels.
+// Filled in bands, a tall translucent outline would be rasterised again for each band (Qt's
+// rasteriser walks the whole outline whatever the clip), and its coverage spans, blended in
+// one go, go to Qt's thread pool. Such a fill of a part repainted is instead rasterised once
+// into a scratch image of the rows that can change (replacing, which Qt keeps on this thread;
+// over clear pixels the same as blending), and that image blended in bands: the same pixels.
 bool QtCanvas::fillOnce(QPainter& p, const QPainterPath& outline, const QColor& color, QRect area) {
     constexpr int band = 64;
     if (!partial_ || p.opacity() < 1 || p.compositionMode() != QPainter::CompositionMode_SourceOver)
