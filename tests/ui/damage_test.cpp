@@ -10,6 +10,9 @@
 #include "ui/ui.h"
 #include "ui/view_host.h"
 
+#include <QDir>
+#include <QFile>
+
 #include <random>
 
 namespace quorlix::ui {
@@ -565,6 +568,46 @@ TEST(Damage, APartRepaintedDrawsTallFillsExactlyAsTheWholeDoes) {
         QPoint at;
         EXPECT_EQ(largestDifference(repainted, whole, &at), 0) << name << " at " << at.x() << ", " << at.y();
     }
+}
+
+// How often Qt's drawing threads have slept, summed, a thread started counting once (/proc):
+// work handed to Qt's thread pool wakes one of them (or starts one), which sleeps again after.
+long pooledThreadSleeps() {
+    long sleeps = 0;
+    const QDir tasks("/proc/self/task");
+    for (const QString& task : tasks.entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+        QFile comm(tasks.filePath(task + "/comm")), status(tasks.filePath(task + "/status"));
+        if (!comm.open(QIODevice::ReadOnly) || comm.readAll().trimmed() != "Thread (pooled)" ||
+            !status.open(QIODevice::ReadOnly))
+            continue;
+        for (const QByteArray& line : status.readAll().split('\n'))
+            if (line.startsWith("voluntary_ctxt_switches:")) sleeps += 1 + line.mid(24).trimmed().toLong();
+    }
+    return sleeps;
+}
+
+// The island's ground, an opaque outline many bands of rows tall clipped to itself, repainted
+// in part at each frame of a spring: Qt writes an opaque colour on the drawing thread, so no
+// part of it is handed to Qt's thread pool (a wake-up there costs more than the rows it fills).
+TEST(Damage, APartRepaintedFillsAnOpaqueGroundWithoutWakingQtsThreads) {
+    fakes::VirtualTime time;
+    const AnyShape ground = RoundedRectangle(20, RoundedCornerStyle::continuous);
+    const Size size{140, 170};
+    const View view = Color::clear.frame({.width = 120, .height = 150})
+                          .background(ground.fill(Color::black))
+                          .clipShape(ground)
+                          .offset(0.3, 0.45);
+    ViewHost host(qt::QtFontEngine::shared(), view, size);
+    host.render();
+    QImage image(280, 340, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    qt::repaintRegion(image, host.displayList(), 2, Region(Rect{{0, 0}, size}));
+
+    const long before = pooledThreadSleeps();
+    for (int frame = 0; frame < 8; ++frame)
+        qt::repaintRegion(image, host.displayList(), 2, Region(Rect{2.5 + frame, 4, 130, 160}));
+    // None woken (one ending on its idle timeout leaves the sum).
+    EXPECT_LE(pooledThreadSleeps() - before, 0);
 }
 
 }  // namespace

@@ -1,13 +1,12 @@
 #include "ui/qt/qt_canvas.h"
 
-#include "platform/lru_cache.h"
 #include "ui/qt/qt_effects.h"
+#include "ui/qt/qt_pixels.h"
+#include "ui/qt/qt_text_runs.h"
 #include "ui/view_graph.h"
 
 #include <QApplication>
-#include <QGlyphRun>
 #include <QLinearGradient>
-#include <QPainterPathStroker>
 #include <QRadialGradient>
 
 #include <algorithm>
@@ -17,11 +16,8 @@
 #include <iterator>
 #include <numeric>
 #include <optional>
-#include <string>
 
 namespace quorlix::ui::qt {
-
-namespace {
 
 QColor toQColor(const Color& c) {
     return QColor::fromRgbF(
@@ -50,6 +46,8 @@ QBrush toBrush(const Paint& paint) {
     g.setStops(stops);
     return QBrush(g);
 }
+
+namespace {
 
 double transformScale(const QTransform& t) {
     return std::sqrt(std::abs(t.m11() * t.m22() - t.m12() * t.m21()));
@@ -136,132 +134,7 @@ QRect deviceArea(const QPainter& p, const QRectF& r) {
     return p.worldTransform().mapRect(r).toAlignedRect().adjusted(-1, -1, 1, 1);
 }
 
-// A few images kept between layers and frames: allocating large images each frame costs more
-// than drawing into them.
-class ImagePool {
-public:
-    // Cleared, unless the caller writes every pixel.
-    QImage take(QSize size, bool clear = true) {
-        QImage image;
-        for (auto it = free_.begin(); it != free_.end(); ++it) {
-            if (it->size() == size) {
-                image = std::move(*it);
-                free_.erase(it);
-                break;
-            }
-        }
-        if (image.isNull()) image = QImage(size, QImage::Format_ARGB32_Premultiplied);
-        if (clear) image.fill(Qt::transparent);
-        return image;
-    }
-    void give(QImage image) {
-        if (image.isNull() || image.format() != QImage::Format_ARGB32_Premultiplied) return;
-        free_.push_back(std::move(image));
-        // At most 12 images and 8 MB kept: the oldest go first.
-        auto bytes = [this] {
-            qsizetype total = 0;
-            for (const QImage& i : free_) total += i.sizeInBytes();
-            return total;
-        };
-        while (!free_.empty() && (free_.size() > 12 || bytes() > (8 << 20))) free_.erase(free_.begin());
-    }
-
-private:
-    std::vector<QImage> free_;
-};
-
-ImagePool& pool() {
-    static auto* p = new ImagePool;  // main thread only, as all drawing
-    return *p;
-}
-
-// `pixel` (premultiplied) at `coverage` (0...1).
-std::uint32_t covered(std::uint32_t pixel, double coverage) {
-    const auto c = static_cast<std::uint32_t>(coverage * 256 + 0.5);
-    return ((((pixel & 0x00ff00ffu) * c) >> 8) & 0x00ff00ffu) |
-           ((((pixel >> 8) & 0x00ff00ffu) * c) & 0xff00ff00u);
-}
-
-// `box` (device pixels) filled with `pixel` into `into`, whose pixel (0, 0) is the device's
-// `origin`: each pixel gets the share of it the box covers, exactly along the straight sides
-// and by its centre's distance from the corner's circle at the corners.
-void rasterRoundedBox(QImage& into, QPoint origin, const RoundedBox& box, std::uint32_t pixel) {
-    const double r = box.radius;
-    auto overlap = [](double from, double a, double b) {
-        return std::clamp(std::min(from + 1, b) - std::max(from, a), 0.0, 1.0);
-    };
-    // The columns whose pixels lie wholly between the corners' circles' centres.
-    const int middleFrom = static_cast<int>(std::ceil(box.x0 + r)) - origin.x();
-    const int middleTo = static_cast<int>(std::floor(box.x1 - r)) - origin.x();
-    for (int y = 0; y < into.height(); ++y) {
-        auto* line = reinterpret_cast<std::uint32_t*>(into.scanLine(y));
-        const double top = origin.y() + y, centreY = top + 0.5;
-        const double coverY = overlap(top, box.y0, box.y1);
-        const bool corners = centreY < box.y0 + r || centreY > box.y1 - r;
-        const double cornerY = centreY < box.y0 + r ? box.y0 + r : box.y1 - r;
-        const int from = std::clamp(middleFrom, 0, into.width()),
-                  to = std::clamp(middleTo, from, into.width());
-        std::fill(line + from, line + to, covered(pixel, coverY));
-        auto edge = [&](int x) {
-            const double left = origin.x() + x, centreX = left + 0.5;
-            double coverage = overlap(left, box.x0, box.x1) * coverY;
-            if (corners && (centreX < box.x0 + r || centreX > box.x1 - r)) {
-                const double cornerX = centreX < box.x0 + r ? box.x0 + r : box.x1 - r;
-                const double dx = centreX - cornerX, dy = centreY - cornerY;
-                const double d = std::sqrt(dx * dx + dy * dy);  // hypot is careful, and slow
-                coverage = std::min(coverage, std::clamp(r - d + 0.5, 0.0, 1.0));
-            }
-            line[x] = covered(pixel, coverage);
-        };
-        for (int x = 0; x < from; ++x) edge(x);
-        for (int x = to; x < into.width(); ++x) edge(x);
-    }
-}
-
-// Pictures come as straight RGBA bytes; painting wants premultiplied pixels. The converted
-// copies of recent pictures are kept (up to 16 MB), keyed by their shared pixels.
-QImage premultiplied(const platform::Image& picture) {
-    struct Converted {
-        std::weak_ptr<const std::vector<std::uint8_t>> pixels;
-        QImage image;
-    };
-    static auto* kept = new LruCache<const void*, Converted>(  // main thread only
-        16u << 20,
-        [](const void*, const Converted& c) { return static_cast<std::size_t>(c.image.sizeInBytes()); });
-    // Pixels gone may come back at the same address holding another picture.
-    if (const Converted* found = kept->find(picture.pixels.get());
-        found && found->pixels.lock() == picture.pixels)
-        return found->image;
-    const QImage straight(picture.pixels->data(), picture.width, picture.height,
-                          static_cast<qsizetype>(picture.width) * 4, QImage::Format_RGBA8888);
-    return kept
-        ->insert(picture.pixels.get(),
-                 {picture.pixels, straight.convertToFormat(QImage::Format_ARGB32_Premultiplied)})
-        .image;
-}
-
 }  // namespace
-
-void saturate(QImage& image, double s) {
-    if (image.format() != QImage::Format_ARGB32_Premultiplied)
-        image = image.convertToFormat(QImage::Format_ARGB32_Premultiplied);
-    // The luminance-preserving colour matrix of CSS `saturate()`, on premultiplied values.
-    const double m[3][3] = {{0.213 + 0.787 * s, 0.715 - 0.715 * s, 0.072 - 0.072 * s},
-                            {0.213 - 0.213 * s, 0.715 + 0.285 * s, 0.072 - 0.072 * s},
-                            {0.213 - 0.213 * s, 0.715 - 0.715 * s, 0.072 + 0.928 * s}};
-    for (int y = 0; y < image.height(); ++y) {
-        auto* row = reinterpret_cast<quint32*>(image.scanLine(y));
-        for (int x = 0; x < image.width(); ++x) {
-            const quint32 p = row[x];
-            const double a = (p >> 24) & 0xff, r = (p >> 16) & 0xff, g = (p >> 8) & 0xff, b = p & 0xff;
-            auto ch = [&](int i) {
-                return static_cast<quint32>(std::clamp(std::lround(m[i][0] * r + m[i][1] * g + m[i][2] * b),
-                                                       0L, static_cast<long>(a)));
-            };
-            row[x] = (static_cast<quint32>(a) << 24) | (ch(0) << 16) | (ch(1) << 8) | ch(2);
-        }
-    }
-}
 
 QPainterPath toQPainterPath(const Path& path) {
     QPainterPath q;
@@ -451,7 +324,7 @@ bool QtCanvas::beginLayer(const LayerStyle& style, const Rect& bounds) {
         }
     }
 
-    layer->image = pool().take(area.size());
+    layer->image = scratchImages().take(area.size());
     layer->painter = std::make_unique<QPainter>(&layer->image);
     layer->painter->setRenderHints(root_.renderHints());
     layer->painter->setWorldTransform(layer->base *
@@ -464,7 +337,7 @@ void QtCanvas::beginMask() {
     if (layers_.empty()) return;
     Layer& l = *layers_.back();
     if (!l.painter) return;
-    l.mask = pool().take(l.image.size());
+    l.mask = scratchImages().take(l.image.size());
     l.maskPainter = std::make_unique<QPainter>(&l.mask);
     l.maskPainter->setRenderHints(root_.renderHints());
     l.maskPainter->setWorldTransform(l.base * QTransform::fromTranslate(-l.origin.x(), -l.origin.y()));
@@ -495,14 +368,14 @@ void QtCanvas::endLayer() {
         p.drawImage(0, 0, mask);
     };
     if (style.clip) {
-        QImage mask = pool().take(image.size());
+        QImage mask = scratchImages().take(image.size());
         QPainter p(&mask);
         p.setRenderHint(QPainter::Antialiasing);
         p.setWorldTransform(local);
         p.fillPath(toQPainterPath(*style.clip), Qt::white);
         p.end();
         keepInside(mask);
-        pool().give(std::move(mask));
+        scratchImages().give(std::move(mask));
     }
     if (style.masked && !l->mask.isNull()) keepInside(l->mask);
     if (style.saturation) saturate(image, *style.saturation);
@@ -529,8 +402,8 @@ void QtCanvas::endLayer() {
         if (result.bytes() <= cache_->byteLimit()) {
             if (const EffectResult* kept = cache_->insert(l->contentKey, style.owner, std::move(result))) {
                 composite(parent, *l, *kept);
-                pool().give(std::move(l->image));
-                pool().give(std::move(l->mask));
+                scratchImages().give(std::move(l->image));
+                scratchImages().give(std::move(l->mask));
                 return;
             }
         }
@@ -538,12 +411,12 @@ void QtCanvas::endLayer() {
     if (result.content.isNull()) {
         result.content.image = std::move(image);
         composite(parent, *l, result);
-        pool().give(std::move(result.content.image));
+        scratchImages().give(std::move(result.content.image));
     } else {
         composite(parent, *l, result);
-        pool().give(std::move(l->image));
+        scratchImages().give(std::move(l->image));
     }
-    pool().give(std::move(l->mask));
+    scratchImages().give(std::move(l->mask));
 }
 
 void QtCanvas::composite(QPainter& parent, const Layer& l, const EffectResult& result) {
@@ -622,6 +495,15 @@ void QtCanvas::fill(const Path& path, const Paint& paint) {
     if (paint.kind == Paint::Kind::solid && fillRoundedBox(p, path, toQColor(paint.color))) return;
     const QPainterPath outline = toQPainterPath(path);
     const QBrush brush = toBrush(paint);
+    if (paint.kind == Paint::Kind::solid && brush.color().alpha() == 255 && p.opacity() >= 1 &&
+        p.compositionMode() == QPainter::CompositionMode_SourceOver) {
+        // Qt writes an opaque colour rather than blending it, on this thread however tall the
+        // outline: one pass, as a whole repaint fills it. Through a scratch image a moving
+        // island's ground cost a part repainted more than the whole frame, and the scratch,
+        // blended under a clip, went to Qt's pool all the same.
+        p.fillPath(outline, brush);
+        return;
+    }
     const QRect area = deviceArea(p, outline.boundingRect());
     if (paint.kind == Paint::Kind::solid && fillOnce(p, outline, brush.color(), area)) return;
     // A gradient's edge spans, several to a row, reach Qt's pool from a few dozen rows on.
@@ -652,7 +534,7 @@ bool QtCanvas::fillRoundedBox(QPainter& p, const Path& path, const QColor& color
     if (bounds.isEmpty() || color.alpha() == 0) return true;
     const std::uint32_t pixel = qPremultiply(color.rgba());
     const auto cover = [&](const QRect& area) {
-        QImage scratch = pool().take(area.size(), false);  // every pixel is written
+        QImage scratch = scratchImages().take(area.size(), false);  // every pixel is written
         rasterRoundedBox(scratch, area.topLeft(), device, pixel);
         blendScratch(p, std::move(scratch), area);
     };
@@ -673,21 +555,21 @@ void QtCanvas::blendScratch(QPainter& p, QImage scratch, const QRect& area) {
     p.resetTransform();
     inBands(p, true, area, [&] { p.drawImage(area.topLeft(), scratch); });
     p.restore();
-    pool().give(std::move(scratch));
+    scratchImages().give(std::move(scratch));
 }
 
-// Filled in bands, a tall outline would be rasterised again for each band (Qt's rasteriser
-// walks the whole outline whatever the clip), and its coverage spans, blended in one go, go
-// to Qt's thread pool. A solid fill of a part repainted is instead rasterised once into a
-// scratch image of the rows that can change (replacing, which Qt keeps on this thread; over
-// clear pixels the same as blending), and that image blended in bands: the same pixels.
+// Filled in bands, a tall translucent outline would be rasterised again for each band (Qt's
+// rasteriser walks the whole outline whatever the clip), and its coverage spans, blended in
+// one go, go to Qt's thread pool. Such a fill of a part repainted is instead rasterised once
+// into a scratch image of the rows that can change (replacing, which Qt keeps on this thread;
+// over clear pixels the same as blending), and that image blended in bands: the same pixels.
 bool QtCanvas::fillOnce(QPainter& p, const QPainterPath& outline, const QColor& color, QRect area) {
     constexpr int band = 64;
     if (!partial_ || p.opacity() < 1 || p.compositionMode() != QPainter::CompositionMode_SourceOver)
         return false;
     area = withinClip(p, area);
     if (area.height() <= band) return false;
-    QImage scratch = pool().take(area.size());
+    QImage scratch = scratchImages().take(area.size());
     {
         QPainter s(&scratch);
         s.setRenderHints(p.renderHints());
@@ -722,162 +604,6 @@ void QtCanvas::stroke(const Path& path, const Paint& paint, const StrokeStyle& s
     p.drawPath(toQPainterPath(path));
 }
 
-namespace {
-
-// Runs of glyphs as drawn: shaped once, kept by font, text and thickness: shaping costs more
-// than drawing. Each cache counts what it holds: the glyphs and positions of a run, the path
-// elements of an outline.
-struct ShapedRun {
-    std::string key;
-    QGlyphRun glyphs;  // positioned from the run's origin
-};
-
-// The glyphs' outline and, for a weight the font lacks, the band its stroke adds: made when a
-// run is first drawn with a gradient or a weight.
-struct RunOutline {
-    QPainterPath outline;
-    QPainterPath thickening;
-};
-
-// What a value held by a cache weighs beyond its own bytes: the cache's list and index nodes,
-// and a shared payload's header (an image's, a path's).
-constexpr std::size_t entryOverhead = 160;
-
-std::size_t pathBytes(const QPainterPath& path) {
-    return static_cast<std::size_t>(path.elementCount()) * sizeof(QPainterPath::Element) + entryOverhead;
-}
-
-ShapedRun& shaped(const TextRun& run, QtFontEngine& fonts) {
-    static auto* kept = new LruCache<std::string, ShapedRun>(  // main thread only
-        1u << 20, [](const std::string& key, const ShapedRun& r) {
-            // The key (also kept in the run), and each glyph's index and position.
-            const auto glyphs = static_cast<std::size_t>(r.glyphs.glyphIndexes().size());
-            return 2 * key.capacity() + sizeof(ShapedRun) + glyphs * (sizeof(quint32) + sizeof(QPointF)) +
-                   entryOverhead;
-        });
-    std::string key = run.text;
-    for (const double v : {static_cast<double>(run.font.face), static_cast<double>(run.font.weight),
-                           run.font.size, run.embolden})
-        key.append(reinterpret_cast<const char*>(&v), sizeof v);
-    if (ShapedRun* found = kept->find(key)) return *found;
-    QList<quint32> glyphs;
-    std::vector<double> offsets;
-    fonts.shape(run.font, QString::fromStdString(run.text), glyphs, offsets);
-    QList<QPointF> positions;
-    for (double x : offsets) positions.append(QPointF(x, 0));
-    ShapedRun made;
-    made.key = key;
-    made.glyphs.setRawFont(fonts.rawFont(run.font));
-    made.glyphs.setGlyphIndexes(glyphs);
-    made.glyphs.setPositions(positions);
-    return kept->insert(std::move(key), std::move(made));
-}
-
-// The run's outline and thickening, kept by the shaped run's key.
-const RunOutline& outlineOf(const TextRun& run, const ShapedRun& shaped, QtFontEngine& fonts) {
-    static auto* kept = new LruCache<std::string, RunOutline>(  // main thread only
-        1u << 20, [](const std::string& key, const RunOutline& o) {
-            return key.capacity() + pathBytes(o.outline) + pathBytes(o.thickening);
-        });
-    if (const RunOutline* found = kept->find(shaped.key)) return *found;
-    RunOutline made;
-    const QRawFont raw = fonts.outlineFont(run.font);
-    const QList<quint32> glyphs = shaped.glyphs.glyphIndexes();
-    const QList<QPointF> positions = shaped.glyphs.positions();
-    for (qsizetype i = 0; i < glyphs.size(); ++i)
-        made.outline.addPath(raw.pathForGlyph(glyphs[i]).translated(positions[i]));
-    if (run.embolden > 0) {
-        // What stroking the outline with a pen of that width fills.
-        QPainterPathStroker stroker;
-        stroker.setWidth(run.embolden);
-        stroker.setCapStyle(Qt::RoundCap);
-        stroker.setJoinStyle(Qt::RoundJoin);
-        made.thickening = stroker.createStroke(made.outline);
-    }
-    return kept->insert(shaped.key, std::move(made));
-}
-
-// Fills the run's outline (and its thickening) at the painter's origin.
-void fillOutline(QPainter& p, const RunOutline& outline, const QBrush& brush) {
-    p.fillPath(outline.outline, brush);
-    if (!outline.thickening.isEmpty()) p.fillPath(outline.thickening, brush);
-}
-
-// A thickened run in one colour, drawn into a picture of its device pixels to an eighth of a
-// pixel and then copied, as glyphs are: filling its outline every frame costs far more.
-//
-// Pictures are kept by run, colour, scale and the eighth of a pixel they stand at, but only
-// one seen a second time: the frames of an animation (a spring's scale, a fade's colour, a
-// slide's positions) each draw one that will not come again, and keeping them would fill the
-// cache with frames while pushing out what stays. They are painted into one scratch image and
-// copied out, so a kept picture holds only its pixels (a painted image keeps a paint engine).
-class ThickenedRuns {
-public:
-    // The picture of the run and where its top-left pixel goes from the run's pixel origin;
-    // valid until the next call.
-    const QImage& picture(const TextRun& run, const ShapedRun& glyphs, QtFontEngine& fonts,
-                          const QColor& color, double sx, double sy, int qx, int qy, QRect& source,
-                          QPoint& offset) {
-        std::string key = glyphs.key;
-        for (const double v :
-             {sx, sy, static_cast<double>(qx), static_cast<double>(qy), static_cast<double>(color.rgba())})
-            key.append(reinterpret_cast<const char*>(&v), sizeof v);
-        if (const Kept* found = kept_.find(key)) {
-            offset = found->offset;
-            source = found->image.rect();
-            return found->image;
-        }
-        const RunOutline& outline = outlineOf(run, glyphs, fonts);
-        const QRectF box = outline.outline.boundingRect().united(outline.thickening.boundingRect());
-        const QTransform place = QTransform::fromTranslate(qx / 8.0, qy / 8.0).scale(sx, sy);
-        const QRect bounds = place.mapRect(box).toAlignedRect().adjusted(-1, -1, 1, 1);
-        const QSize size = bounds.size().expandedTo(QSize(1, 1));
-        if (scratch_.width() < size.width() || scratch_.height() < size.height())
-            scratch_ = QImage(size.expandedTo(scratch_.size()), QImage::Format_ARGB32_Premultiplied);
-        source = QRect(QPoint(0, 0), size);
-        {
-            QPainter p(&scratch_);
-            p.setCompositionMode(QPainter::CompositionMode_Source);
-            p.fillRect(source, Qt::transparent);
-            p.setCompositionMode(QPainter::CompositionMode_SourceOver);
-            p.setRenderHint(QPainter::Antialiasing);
-            p.setTransform(place * QTransform::fromTranslate(-bounds.left(), -bounds.top()));
-            fillOutline(p, outline, color);
-        }
-        offset = bounds.topLeft();
-        if (!seen_.find(key)) {
-            seen_.insert(std::move(key), true);
-            return scratch_;
-        }
-        const Kept& stored = kept_.insert(std::move(key), Kept{scratch_.copy(source), offset});
-        source = stored.image.rect();
-        return stored.image;
-    }
-
-    ThickenedRunCache kept() const { return {kept_.count(), kept_.bytes()}; }
-
-private:
-    struct Kept {
-        QImage image;
-        QPoint offset;
-    };
-    LruCache<std::string, Kept> kept_{
-        2u << 20, [](const std::string& key, const Kept& k) {
-            return key.capacity() + static_cast<std::size_t>(k.image.sizeInBytes()) + entryOverhead;
-        }};
-    // Keys drawn once and not kept (yet).
-    LruCache<std::string, bool> seen_{
-        64u << 10, [](const std::string& key, bool) { return key.capacity() + entryOverhead; }};
-    QImage scratch_;
-};
-
-ThickenedRuns& thickenedRuns() {
-    static auto* runs = new ThickenedRuns;  // main thread only
-    return *runs;
-}
-
-}  // namespace
-
 bool QtCanvas::reaches(const Rect& bounds) {
     const std::vector<QRect>& needed = neededRects();
     if (needed.empty()) return true;  // all of the canvas is painted
@@ -890,42 +616,10 @@ bool QtCanvas::reaches(const Rect& bounds) {
     return std::any_of(needed.begin(), needed.end(), [&](const QRect& r) { return r.intersects(device); });
 }
 
-ThickenedRunCache thickenedRunCache() { return thickenedRuns().kept(); }
-
 void QtCanvas::drawText(const TextRun& run, const Paint& paint) {
     // A text's runs are drawn one by one: those wholly outside what is painted are not.
     if (run.text.empty() || !reaches(runBounds(run))) return;
-    ShapedRun& glyphs = shaped(run, fonts_);
-    QPainter& p = current();
-    if (paint.kind == Paint::Kind::solid && run.embolden <= 0) {
-        p.setPen(QPen(toQColor(paint.color)));
-        p.drawGlyphRun(QPointF(run.origin.x, run.origin.y), glyphs.glyphs);
-        return;
-    }
-    const QTransform& world = p.worldTransform();
-    if (paint.kind == Paint::Kind::solid && world.type() <= QTransform::TxScale) {
-        // Thickened symbols: copied from a picture of them, placed to an eighth of a pixel.
-        const QPointF at = world.map(QPointF(run.origin.x, run.origin.y));
-        const double fx = std::floor(at.x() * 8 + 0.5) / 8, fy = std::floor(at.y() * 8 + 0.5) / 8;
-        const int ix = static_cast<int>(std::floor(fx)), iy = static_cast<int>(std::floor(fy));
-        QRect source;
-        QPoint offset;
-        const QImage& image = thickenedRuns().picture(run, glyphs, fonts_, toQColor(paint.color), world.m11(),
-                                                      world.m22(), static_cast<int>((fx - ix) * 8),
-                                                      static_cast<int>((fy - iy) * 8), source, offset);
-        p.save();
-        p.resetTransform();
-        p.drawImage(QPoint(ix, iy) + offset, image, source);
-        p.restore();
-        return;
-    }
-    // The glyphs' outline, thickened by the embolden width, at the run's origin.
-    QBrush brush = toBrush(paint);
-    brush.setTransform(QTransform::fromTranslate(-run.origin.x, -run.origin.y));
-    p.save();
-    p.translate(run.origin.x, run.origin.y);
-    fillOutline(p, outlineOf(run, glyphs, fonts_), brush);
-    p.restore();
+    drawTextRun(current(), fonts_, run, paint);
 }
 
 void QtCanvas::drawImage(const platform::Image& picture, const Rect& destination, int interpolation) {

@@ -133,6 +133,8 @@ QRegion deviceRegion(const Region& region, double scale, const QRect& limit);
 // Qt conversions shared by the renderer.
 QPainterPath toQPainterPath(const Path& path);
 QTransform toQTransform(const Transform& t);
+QColor toQColor(const Color& color);
+QBrush toBrush(const Paint& paint);
 
 // The pictures of thickened symbol runs the renderer keeps, and what they weigh (tests and
 // benchmarks).
@@ -141,7 +143,5 @@ struct ThickenedRunCache {
     std::size_t bytes = 0;
 };
 ThickenedRunCache thickenedRunCache();
-
-void saturate(QImage& image, double amount);
 
 }  // namespace quorlix::ui::qt

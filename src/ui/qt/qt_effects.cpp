@@ -612,9 +612,11 @@ QImage renderedShadow(const Path& outline, const QRect& area, QSize size, const 
     }
     QImage small = shadowOf(coverage, shadow.sigma / factor, shadow.color, 1);
     if (factor == 1) return small;
+    // The scaled picture covers every pixel and replaces it: nothing to clear first, nothing
+    // to blend.
     QImage full(size, QImage::Format_ARGB32_Premultiplied);
-    full.fill(Qt::transparent);
     QPainter p(&full);
+    p.setCompositionMode(QPainter::CompositionMode_Source);
     p.setRenderHint(QPainter::SmoothPixmapTransform);
     // In bands of rows, as the pieces are drawn: a shadow that changes at every frame (an
     // outline in a spring) is made at every frame, and Qt would hand a taller scale to its pool.

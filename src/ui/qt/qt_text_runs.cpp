@@ -1,0 +1,207 @@
+#include "ui/qt/qt_text_runs.h"
+
+#include "platform/lru_cache.h"
+#include "ui/qt/qt_canvas.h"
+
+#include <QGlyphRun>
+#include <QPainterPathStroker>
+
+#include <cmath>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace quorlix::ui::qt {
+
+namespace {
+
+// Runs of glyphs as drawn: shaped once, kept by font, text and thickness: shaping costs more
+// than drawing. Each cache counts what it holds: the glyphs and positions of a run, the path
+// elements of an outline.
+struct ShapedRun {
+    std::string key;
+    QGlyphRun glyphs;  // positioned from the run's origin
+};
+
+// The glyphs' outline and, for a weight the font lacks, the band its stroke adds: made when a
+// run is first drawn with a gradient or a weight.
+struct RunOutline {
+    QPainterPath outline;
+    QPainterPath thickening;
+};
+
+// What a value held by a cache weighs beyond its own bytes: the cache's list and index nodes,
+// and a shared payload's header (an image's, a path's).
+constexpr std::size_t entryOverhead = 160;
+
+std::size_t pathBytes(const QPainterPath& path) {
+    return static_cast<std::size_t>(path.elementCount()) * sizeof(QPainterPath::Element) + entryOverhead;
+}
+
+ShapedRun& shaped(const TextRun& run, QtFontEngine& fonts) {
+    static auto* kept = new LruCache<std::string, ShapedRun>(  // main thread only
+        1u << 20, [](const std::string& key, const ShapedRun& r) {
+            // The key (also kept in the run), and each glyph's index and position.
+            const auto glyphs = static_cast<std::size_t>(r.glyphs.glyphIndexes().size());
+            return 2 * key.capacity() + sizeof(ShapedRun) + glyphs * (sizeof(quint32) + sizeof(QPointF)) +
+                   entryOverhead;
+        });
+    std::string key = run.text;
+    for (const double v : {static_cast<double>(run.font.face), static_cast<double>(run.font.weight),
+                           run.font.size, run.embolden})
+        key.append(reinterpret_cast<const char*>(&v), sizeof v);
+    if (ShapedRun* found = kept->find(key)) return *found;
+    QList<quint32> glyphs;
+    std::vector<double> offsets;
+    fonts.shape(run.font, QString::fromStdString(run.text), glyphs, offsets);
+    QList<QPointF> positions;
+    for (double x : offsets) positions.append(QPointF(x, 0));
+    ShapedRun made;
+    made.key = key;
+    made.glyphs.setRawFont(fonts.rawFont(run.font));
+    made.glyphs.setGlyphIndexes(glyphs);
+    made.glyphs.setPositions(positions);
+    return kept->insert(std::move(key), std::move(made));
+}
+
+// The run's outline and thickening, kept by the shaped run's key.
+const RunOutline& outlineOf(const TextRun& run, const ShapedRun& shaped, QtFontEngine& fonts) {
+    static auto* kept = new LruCache<std::string, RunOutline>(  // main thread only
+        1u << 20, [](const std::string& key, const RunOutline& o) {
+            return key.capacity() + pathBytes(o.outline) + pathBytes(o.thickening);
+        });
+    if (const RunOutline* found = kept->find(shaped.key)) return *found;
+    RunOutline made;
+    const QRawFont raw = fonts.outlineFont(run.font);
+    const QList<quint32> glyphs = shaped.glyphs.glyphIndexes();
+    const QList<QPointF> positions = shaped.glyphs.positions();
+    for (qsizetype i = 0; i < glyphs.size(); ++i)
+        made.outline.addPath(raw.pathForGlyph(glyphs[i]).translated(positions[i]));
+    if (run.embolden > 0) {
+        // What stroking the outline with a pen of that width fills.
+        QPainterPathStroker stroker;
+        stroker.setWidth(run.embolden);
+        stroker.setCapStyle(Qt::RoundCap);
+        stroker.setJoinStyle(Qt::RoundJoin);
+        made.thickening = stroker.createStroke(made.outline);
+    }
+    return kept->insert(shaped.key, std::move(made));
+}
+
+// Fills the run's outline (and its thickening) at the painter's origin.
+void fillOutline(QPainter& p, const RunOutline& outline, const QBrush& brush) {
+    p.fillPath(outline.outline, brush);
+    if (!outline.thickening.isEmpty()) p.fillPath(outline.thickening, brush);
+}
+
+// A thickened run in one colour, drawn into a picture of its device pixels to an eighth of a
+// pixel and then copied, as glyphs are: filling its outline every frame costs far more.
+//
+// Pictures are kept by run, colour, scale and the eighth of a pixel they stand at, but only
+// one seen a second time: the frames of an animation (a spring's scale, a fade's colour, a
+// slide's positions) each draw one that will not come again, and keeping them would fill the
+// cache with frames while pushing out what stays. They are painted into one scratch image and
+// copied out, so a kept picture holds only its pixels (a painted image keeps a paint engine).
+class ThickenedRuns {
+public:
+    // The picture of the run and where its top-left pixel goes from the run's pixel origin;
+    // valid until the next call.
+    const QImage& picture(const TextRun& run, const ShapedRun& glyphs, QtFontEngine& fonts,
+                          const QColor& color, double sx, double sy, int qx, int qy, QRect& source,
+                          QPoint& offset) {
+        std::string key = glyphs.key;
+        for (const double v :
+             {sx, sy, static_cast<double>(qx), static_cast<double>(qy), static_cast<double>(color.rgba())})
+            key.append(reinterpret_cast<const char*>(&v), sizeof v);
+        if (const Kept* found = kept_.find(key)) {
+            offset = found->offset;
+            source = found->image.rect();
+            return found->image;
+        }
+        const RunOutline& outline = outlineOf(run, glyphs, fonts);
+        const QRectF box = outline.outline.boundingRect().united(outline.thickening.boundingRect());
+        const QTransform place = QTransform::fromTranslate(qx / 8.0, qy / 8.0).scale(sx, sy);
+        const QRect bounds = place.mapRect(box).toAlignedRect().adjusted(-1, -1, 1, 1);
+        const QSize size = bounds.size().expandedTo(QSize(1, 1));
+        if (scratch_.width() < size.width() || scratch_.height() < size.height())
+            scratch_ = QImage(size.expandedTo(scratch_.size()), QImage::Format_ARGB32_Premultiplied);
+        source = QRect(QPoint(0, 0), size);
+        {
+            QPainter p(&scratch_);
+            p.setCompositionMode(QPainter::CompositionMode_Source);
+            p.fillRect(source, Qt::transparent);
+            p.setCompositionMode(QPainter::CompositionMode_SourceOver);
+            p.setRenderHint(QPainter::Antialiasing);
+            p.setTransform(place * QTransform::fromTranslate(-bounds.left(), -bounds.top()));
+            fillOutline(p, outline, color);
+        }
+        offset = bounds.topLeft();
+        if (!seen_.find(key)) {
+            seen_.insert(std::move(key), true);
+            return scratch_;
+        }
+        const Kept& stored = kept_.insert(std::move(key), Kept{scratch_.copy(source), offset});
+        source = stored.image.rect();
+        return stored.image;
+    }
+
+    ThickenedRunCache kept() const { return {kept_.count(), kept_.bytes()}; }
+
+private:
+    struct Kept {
+        QImage image;
+        QPoint offset;
+    };
+    LruCache<std::string, Kept> kept_{
+        2u << 20, [](const std::string& key, const Kept& k) {
+            return key.capacity() + static_cast<std::size_t>(k.image.sizeInBytes()) + entryOverhead;
+        }};
+    // Keys drawn once and not kept (yet).
+    LruCache<std::string, bool> seen_{
+        64u << 10, [](const std::string& key, bool) { return key.capacity() + entryOverhead; }};
+    QImage scratch_;
+};
+
+ThickenedRuns& thickenedRuns() {
+    static auto* runs = new ThickenedRuns;  // main thread only
+    return *runs;
+}
+
+}  // namespace
+
+ThickenedRunCache thickenedRunCache() { return thickenedRuns().kept(); }
+
+void drawTextRun(QPainter& p, QtFontEngine& fonts, const TextRun& run, const Paint& paint) {
+    ShapedRun& glyphs = shaped(run, fonts);
+    if (paint.kind == Paint::Kind::solid && run.embolden <= 0) {
+        p.setPen(QPen(toQColor(paint.color)));
+        p.drawGlyphRun(QPointF(run.origin.x, run.origin.y), glyphs.glyphs);
+        return;
+    }
+    const QTransform& world = p.worldTransform();
+    if (paint.kind == Paint::Kind::solid && world.type() <= QTransform::TxScale) {
+        // Thickened symbols: copied from a picture of them, placed to an eighth of a pixel.
+        const QPointF at = world.map(QPointF(run.origin.x, run.origin.y));
+        const double fx = std::floor(at.x() * 8 + 0.5) / 8, fy = std::floor(at.y() * 8 + 0.5) / 8;
+        const int ix = static_cast<int>(std::floor(fx)), iy = static_cast<int>(std::floor(fy));
+        QRect source;
+        QPoint offset;
+        const QImage& image = thickenedRuns().picture(run, glyphs, fonts, toQColor(paint.color), world.m11(),
+                                                      world.m22(), static_cast<int>((fx - ix) * 8),
+                                                      static_cast<int>((fy - iy) * 8), source, offset);
+        p.save();
+        p.resetTransform();
+        p.drawImage(QPoint(ix, iy) + offset, image, source);
+        p.restore();
+        return;
+    }
+    // The glyphs' outline, thickened by the embolden width, at the run's origin.
+    QBrush brush = toBrush(paint);
+    brush.setTransform(QTransform::fromTranslate(-run.origin.x, -run.origin.y));
+    p.save();
+    p.translate(run.origin.x, run.origin.y);
+    fillOutline(p, outlineOf(run, glyphs, fonts), brush);
+    p.restore();
+}
+
+}  // namespace quorlix::ui::qt
