@@ -2,9 +2,10 @@
 // Time-synced lyrics for the playing track, from the public LRCLIB web service.
 //
 // `load` asks "/api/get" for the exact track (when its album and duration are known) and
-// falls back to "/api/search"; the reply's LRC text becomes timed lines. Every real answer
-// is remembered for the life of the process, so returning to a track costs no request; a
-// failed transfer is not remembered, so the next load of that track asks again.
+// falls back to "/api/search"; the reply's LRC text becomes timed lines, decoded off the main
+// thread. Every real answer is remembered for the life of the process, so returning to a track
+// costs no request; a failed transfer is not remembered, so the next load of that track asks
+// again.
 //
 // A lookup starts once its track has stayed current for `lookupSettleTime`, and a newer
 // `load` (or `clear`) stops the older one at once, its request aborted: a player running
@@ -15,6 +16,7 @@
 #include "platform/http_client.h"
 #include "platform/lru_cache.h"
 #include "platform/published.h"
+#include "platform/serial_queue.h"
 #include "platform/work_item.h"
 #include "services/lifetime.h"
 #include "services/track.h"
@@ -47,9 +49,11 @@ public:
     // Tracks whose outcome is remembered; the least recently used is forgotten first.
     static constexpr std::size_t cacheCapacity = 500;
 
-    // Uses the installed platform's HTTP client.
+    // Uses the installed platform's HTTP client and its utility queue.
     LyricsService();
-    explicit LyricsService(platform::HttpClient* http, std::string baseAddress = defaultBaseAddress);
+    // Replies are decoded on `decoder`; without one, on the main thread.
+    explicit LyricsService(platform::HttpClient* http, std::string baseAddress = defaultBaseAddress,
+                           platform::SerialQueue* decoder = nullptr);
     ~LyricsService() override;
 
     Published<Status> status{this, Status::idle};
@@ -93,6 +97,7 @@ private:
 
     platform::HttpClient* http_;
     std::string baseAddress_;
+    platform::SerialQueue* decoder_;
     // The identity (`Track::identity`) of the track whose lyrics are wanted now; outcomes are
     // remembered by it.
     std::optional<std::string> currentID;

@@ -28,16 +28,23 @@ class LyricsServiceTest : public ::testing::Test {
 protected:
     fakes::FakePlatform fake;
     fakes::FakeHttpClient& http = fake.httpClient;
-    LyricsService service{&http, "https://lrclib.net"};
+    fakes::HeldSerialQueue decoder;
+    LyricsService service{&http, "https://lrclib.net", &decoder};
 
     const std::string& url(std::size_t i) const { return http.requests.at(i).request.url; }
     bool isSearch(std::size_t i) const { return url(i).starts_with("https://lrclib.net/api/search?"); }
+    // Answers request `i` and lets its reply be decoded.
     void answer(std::size_t i, int status, const std::string& body) {
         http.respond(i, status, body);
-        fake.time.runPending();
+        decode();
     }
     void fail(std::size_t i) {
         http.fail(i);
+        decode();
+    }
+    void decode() {
+        fake.time.runPending();
+        decoder.runAll();
         fake.time.runPending();
     }
     // Loads `t` and lets it stay current until its lookup starts.
@@ -240,6 +247,27 @@ TEST_F(LyricsServiceTest, ServerErrorsAndGarbageAreNotRemembered) {
     EXPECT_EQ(service.status.get(), Status::found);
     load(track("Parcial"));
     EXPECT_EQ(http.requests.size(), 7u);
+}
+
+TEST_F(LyricsServiceTest, RepliesAreDecodedOffTheMainThread) {
+    load(track("Estimat"));
+    http.respond(0, 200, synced);
+    fake.time.runPending();
+    EXPECT_EQ(service.status.get(), Status::loading) << "the reply was decoded on the main thread";
+    ASSERT_EQ(decoder.jobs.size(), 1u);
+    decoder.runAll();
+    fake.time.runPending();
+    EXPECT_EQ(service.status.get(), Status::found);
+
+    // Superseded while its reply is decoded, a lookup neither publishes nor remembers.
+    load(track("Primera", ""));
+    http.respond(1, 200, std::string("[") + synced + "]");
+    load(track("Segunda", ""));
+    decode();
+    EXPECT_EQ(service.status.get(), Status::loading);
+    load(track("Primera", ""));
+    EXPECT_EQ(service.status.get(), Status::loading);
+    EXPECT_EQ(http.requests.size(), 4u);
 }
 
 // --- supersession -------------------------------------------------------------------------
