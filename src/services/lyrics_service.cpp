@@ -130,8 +130,8 @@ LyricsService::LyricsService()
                     platform::installed().utilityQueue) {}
 
 LyricsService::LyricsService(platform::HttpClient* http, std::string baseAddress,
-                             platform::SerialQueue* decoder)
-    : http_(http), baseAddress_(std::move(baseAddress)), decoder_(decoder) {}
+                             platform::SerialQueue* decoder, std::size_t cacheBytes)
+    : http_(http), baseAddress_(std::move(baseAddress)), decoder_(decoder), cache(cacheBytes, weight) {}
 
 LyricsService::~LyricsService() = default;
 
@@ -162,6 +162,12 @@ void LyricsService::load(const std::optional<Track>& track) {
             lines = std::move(outcome.lines);
         });
     });
+}
+
+std::size_t LyricsService::weight(const std::string& id, const Entry& entry) {
+    std::size_t bytes = id.size() + entry.lines.capacity() * sizeof(LyricLine);
+    for (const auto& line : entry.lines) bytes += line.text.size();
+    return bytes;
 }
 
 void LyricsService::stopLookup() {
