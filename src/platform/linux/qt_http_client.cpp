@@ -138,7 +138,11 @@ QtHttpClient::~QtHttpClient() {
     *alive_ = false;
     if (!manager_) return;
     // Whatever is still under way ends now: quitting never waits for the network.
-    for (QNetworkReply* reply : manager_->findChildren<QNetworkReply*>()) reply->abort();
+    // Only what still runs: a reply that has failed is ending already, though Qt may not
+    // have delivered its end yet, and aborting it would fail it twice (Qt warns of that).
+    for (QNetworkReply* reply : manager_->findChildren<QNetworkReply*>()) {
+        if (reply->isRunning() && reply->error() == QNetworkReply::NoError) reply->abort();
+    }
     delete manager_;
 }
 
