@@ -1,4 +1,4 @@
-// The Qt HTTP client: what its end aborts.
+// The Qt HTTP client: what it holds of a body it has not taken yet, and what its end aborts.
 
 #include "platform/linux/qt_http_client.h"
 
@@ -6,16 +6,113 @@
 
 #include <QNetworkReply>
 
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cerrno>
+#include <thread>
+
 namespace quorlix::testing {
 namespace {
+
+namespace fs = std::filesystem;
 
 // The real client beside a server of the test's own.
 class QtHttpClientTest : public ::testing::Test {
 protected:
+    std::optional<platform::HttpDownloadResult> result;
     QtApplicationMember application;
     fakes::TempHome home;
     LocalServer server;
+    platform::QtHttpClient http;
 };
+
+// A server on a thread of its own that answers one request with an endless body, written as
+// fast as the client takes it. It counts what it wrote, and notes when a write found no room
+// for half a second: the client took nothing meanwhile.
+class EndlessServer {
+public:
+    EndlessServer() {
+        sockaddr_in address{AF_INET, 0, {htonl(INADDR_LOOPBACK)}, {}};
+        socklen_t length = sizeof address;
+        ::bind(listener_, reinterpret_cast<sockaddr*>(&address), length);
+        ::listen(listener_, 1);
+        ::getsockname(listener_, reinterpret_cast<sockaddr*>(&address), &length);
+        port_ = ntohs(address.sin_port);
+        thread_ = std::thread([this] { serve(); });
+    }
+    ~EndlessServer() {
+        ::shutdown(listener_, SHUT_RDWR);
+        ::shutdown(client_, SHUT_RDWR);
+        thread_.join();
+        ::close(client_);
+        ::close(listener_);
+    }
+
+    std::string url() const { return "http://127.0.0.1:" + std::to_string(port_) + "/sin-fin"; }
+    std::uint64_t sent() const { return sent_; }
+    // Whether a write found no room since `watch()`.
+    bool heldBack() const { return heldBack_; }
+    void watch() { heldBack_ = false; }
+
+private:
+    void serve() {
+        client_ = ::accept4(listener_, nullptr, nullptr, SOCK_CLOEXEC);
+        const timeval wait{0, 500'000};
+        ::setsockopt(client_, SOL_SOCKET, SO_SNDTIMEO, &wait, sizeof wait);
+        char request[4096];
+        const std::string head = "HTTP/1.1 200 OK\r\nContent-Length: 1099511627776\r\n\r\n";
+        if (::recv(client_, request, sizeof request, 0) <= 0 ||
+            ::send(client_, head.data(), head.size(), MSG_NOSIGNAL) != static_cast<ssize_t>(head.size())) {
+            return;
+        }
+        const std::string body(64 * 1024, 'e');
+        for (;;) {
+            const ssize_t n = ::send(client_, body.data(), body.size(), MSG_NOSIGNAL);
+            if (n > 0) sent_ += static_cast<std::uint64_t>(n);
+            if (n < 0 && errno == EAGAIN) heldBack_ = true;
+            if (n < 0 && errno != EAGAIN && errno != EINTR) return;
+        }
+    }
+
+    int listener_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    std::atomic<int> client_{-1};
+    int port_ = 0;
+    std::atomic<std::uint64_t> sent_{0};
+    std::atomic<bool> heldBack_{false};
+    std::thread thread_;
+};
+
+TEST_F(QtHttpClientTest, ABodyFasterThanItIsTakenWaitsOnTheNetwork) {
+    EndlessServer endless;
+    platform::HttpDownloadRequest request;
+    request.url = endless.url();
+    request.destination = home.path() / "sin-fin";
+    request.maxSize = std::uint64_t{1} << 40;
+    auto task = http.download(request, [&](platform::HttpDownloadResult r) { result = std::move(r); });
+    const auto written = [&] {
+        std::error_code error;
+        const auto size = fs::file_size(request.destination, error);
+        return error ? 0 : static_cast<std::uint64_t>(size);
+    };
+    ASSERT_TRUE(waitUntil([&] { return written() > 0; }));
+
+    // The main thread takes nothing now (it writes the file): what went out since is held
+    // between the two, in the sockets' own buffers (tens of megabytes at most) and the
+    // client's. Without a bound the client reads on, as fast as the server writes.
+    endless.watch();
+    const std::uint64_t taken = written();
+    constexpr std::uint64_t plenty = 256ull << 20;
+    ASSERT_TRUE(waitFor([&] { return endless.heldBack() || endless.sent() - taken > plenty; }));
+    const std::uint64_t held = endless.sent() - taken;
+    EXPECT_TRUE(endless.heldBack());
+    EXPECT_LT(held, 64ull << 20) << held << " bytes went out while the client took nothing";
+    task.cancel();
+    EXPECT_FALSE(result.has_value());
+}
 
 // Holds back every event for a reply that has failed but not finished yet: it stays as a
 // quit can find it, its failure delivered and its end still on the way.

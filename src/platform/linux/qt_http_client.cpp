@@ -24,6 +24,9 @@ namespace {
 constexpr const char* tooLargeReason = "respuesta demasiado grande";
 constexpr const char* timeoutReason = "tiempo de espera agotado";
 constexpr const char* redirectReason = "redirección no permitida";
+// What Qt may hold of a body that has not been read yet: past it, it stops reading from the
+// network, so a body arriving faster than it is taken cannot grow memory without bound.
+constexpr qint64 readBufferSize = 1024 * 1024;
 
 // The life of one request: the body so far and why it ended early, if it did. `done` is
 // cleared when the request is cancelled.
@@ -160,6 +163,7 @@ HttpTask QtHttpClient::get(HttpRequest request, std::function<void(HttpResult)> 
     transfer->maxBodySize = request.maxBodySize;
 
     QNetworkReply* reply = manager().get(*r);
+    reply->setReadBufferSize(readBufferSize);
     const auto abort = [reply, transfer](const char* reason) {
         if (!transfer->abortReason.empty()) return;
         transfer->abortReason = reason;
@@ -213,6 +217,9 @@ HttpTask QtHttpClient::download(HttpDownloadRequest request, std::function<void(
     };
     auto r = makeRequest(request.url, request.headers);
     if (!r) return fail("dirección no válida");
+    // Over HTTP/1.1, where a full read buffer stops Qt reading from the socket, so the server
+    // waits; Qt's HTTP/2 takes in whatever the server sends, read or not.
+    r->setAttribute(QNetworkRequest::Http2AllowedAttribute, false);
     // Every hop of a redirect is put to the caller.
     if (request.allowRedirect)
         r->setAttribute(QNetworkRequest::RedirectPolicyAttribute,
@@ -229,6 +236,7 @@ HttpTask QtHttpClient::download(HttpDownloadRequest request, std::function<void(
     transfer->fd = fd;
 
     QNetworkReply* reply = manager().get(*r);
+    reply->setReadBufferSize(readBufferSize);
     auto* idle = new QTimer(reply);
     idle->setSingleShot(true);
     idle->setInterval(milliseconds(request.idleTimeout, 60.0));
