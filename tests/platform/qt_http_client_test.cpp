@@ -1,7 +1,10 @@
-// The Qt HTTP client: what it holds of a body it has not taken yet, and what its end aborts.
+// The Qt HTTP client's bounds on a download that goes wrong slowly or fast (a low-speed limit
+// counted on the main queue's time, and what it holds of a body it has not taken yet), and
+// what its end aborts.
 
 #include "platform/linux/qt_http_client.h"
 
+#include "fakes/virtual_time.h"
 #include "local_http_server.h"
 
 #include <QNetworkReply>
@@ -20,15 +23,51 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// The real client beside a server of the test's own.
+// The real client beside a server of the test's own, on virtual time: the low-speed limit
+// looks at the transfer only when the test moves time on.
 class QtHttpClientTest : public ::testing::Test {
 protected:
     std::optional<platform::HttpDownloadResult> result;
     QtApplicationMember application;
     fakes::TempHome home;
+    fakes::VirtualTime time;
     LocalServer server;
     platform::QtHttpClient http;
 };
+
+TEST_F(QtHttpClientTest, ADownloadSlowerThanItsLowSpeedLimitOverItsWindowFails) {
+    // 100 bytes a second over a minute: 6 000 bytes a minute keep it going, 5 999 do not.
+    server.replies["/lenta"] = {200, QByteArray(1 << 20, 'z'), "application/octet-stream"};
+    server.replies["/lenta"].streamed = true;
+    platform::HttpDownloadRequest request;
+    request.url = server.base() + "/lenta";
+    request.destination = home.path() / "lenta";
+    request.idleTimeout = 3600;
+    request.lowSpeedLimit = 100;
+    request.lowSpeedTime = 60;
+    const auto task = http.download(request, [&](platform::HttpDownloadResult r) { result = std::move(r); });
+    ASSERT_TRUE(waitUntil([&] { return server.streamCount() == 1; }));
+
+    std::uintmax_t sent = 0;
+    const auto minute = [&](int bytes) {
+        server.stream(0, QByteArray(bytes, 'z'));
+        sent += static_cast<std::uintmax_t>(bytes);
+        EXPECT_TRUE(waitUntil([&] {
+            std::error_code error;
+            return fs::file_size(request.destination, error) == sent;
+        }));
+        time.advance(60);
+    };
+    for (int i = 0; i < 3; ++i) {
+        minute(6000);
+        EXPECT_FALSE(result.has_value()) << "minute " << i << ": " << result->error;
+    }
+    minute(5999);
+    ASSERT_TRUE(waitUntil([&] { return result.has_value(); }));
+    EXPECT_EQ(result->statusCode, std::nullopt);
+    EXPECT_FALSE(result->error.empty());
+    EXPECT_FALSE(fs::exists(request.destination));
+}
 
 // A server on a thread of its own that answers one request with an endless body, written as
 // fast as the client takes it. It counts what it wrote, and notes when a write found no room
