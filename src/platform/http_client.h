@@ -57,6 +57,10 @@ struct HttpDownloadRequest {
     double idleTimeout = 60;
     // Seconds for the whole transfer, redirects included (0: no limit of its own).
     double deadline = 0;
+    // As download tools do: fewer than `lowSpeedLimit` bytes a second over `lowSpeedTime`
+    // seconds gives the transfer up (0: no such limit).
+    std::uint64_t lowSpeedLimit = 0;
+    double lowSpeedTime = 60;
     std::uint64_t maxSize = 512ull * 1024 * 1024;
     // Asked before each redirect is followed, with the address it leads to; none follows
     // every redirect (never from HTTPS to plain HTTP). A refused one ends the download.

@@ -28,20 +28,20 @@ std::size_t breakAt(std::string_view s, std::size_t i) {
     return 0;
 }
 
-std::vector<std::string_view> splitLines(std::string_view text) {
-    std::vector<std::string_view> pieces;
+// Calls `each` with every non-empty line of `text`, in order, while it answers true.
+template <class Each>
+void forEachLine(std::string_view text, Each&& each) {
     std::size_t start = 0;
     for (std::size_t i = 0; i < text.size();) {
         if (const auto length = breakAt(text, i)) {
-            if (i > start) pieces.push_back(text.substr(start, i - start));
+            if (i > start && !each(text.substr(start, i - start))) return;
             i += length;
             start = i;
         } else {
             ++i;
         }
     }
-    if (start < text.size()) pieces.push_back(text.substr(start));
-    return pieces;
+    if (start < text.size()) each(text.substr(start));
 }
 
 // Tab and the Unicode space separators, in UTF-8.
@@ -95,7 +95,8 @@ std::optional<double> tagTime(std::string_view tag) {
 
 std::vector<LyricLine> LyricsService::parse(std::string_view lrc) {
     std::vector<LyricLine> out;
-    for (const auto piece : splitLines(lrc)) {
+    std::size_t textSize = 0;
+    forEachLine(lrc, [&](std::string_view piece) {
         std::vector<double> times;
         std::string_view rest = piece;
         // Only tags at the very start count; an unclosed "[" belongs to the text.
@@ -105,15 +106,21 @@ std::vector<LyricLine> LyricsService::parse(std::string_view lrc) {
             if (const auto time = tagTime(rest.substr(1, close - 1))) times.push_back(*time);
             rest.remove_prefix(close + 1);
         }
-        if (times.empty()) continue;
+        if (times.empty()) return true;
         const std::string_view text = trim(rest);
         // Each time gets its own copy of the text. A line's copies may together take at most
         // `copyBudget` times the line's own size, so the lines never outgrow the input by more
         // than that (lyrics repeat a short line a few times; only hostile text reaches this).
         const std::size_t copies = std::clamp<std::size_t>(
             copyBudget * piece.size() / std::max<std::size_t>(text.size(), 1), 1, times.size());
-        for (std::size_t i = 0; i < copies; ++i) out.push_back({times[i], std::string(text)});
-    }
+        for (std::size_t i = 0; i < copies; ++i) {
+            // The lines kept are those of the first tags: reading stops once they are full.
+            if (out.size() == maxLines || textSize + text.size() > maxTextSize) return false;
+            out.push_back({times[i], std::string(text)});
+            textSize += text.size();
+        }
+        return true;
+    });
     std::stable_sort(out.begin(), out.end(),
                      [](const LyricLine& a, const LyricLine& b) { return a.time < b.time; });
     return out;

@@ -11,16 +11,18 @@
 namespace quorlix {
 
 using Reply = std::optional<platform::HttpResponse>;
+using Outcome = LyricsService::Outcome;
 
-// One lookup in flight: the track, the record "/api/get" gave without synced lyrics, whether
-// every answer so far was a real one, and the request under way. The service holds the only
-// strong reference: dropping it aborts the request, and no answer comes back.
+// One lookup in flight: the track, the decision of the record "/api/get" gave without synced
+// lyrics, whether every answer so far was a real one, and the request under way. The service
+// holds the only strong reference: dropping it aborts the request, and no answer comes back.
 struct LyricsService::Lookup {
     platform::HttpClient* http = nullptr;
+    platform::SerialQueue* decoder = nullptr;
     std::string base;
     Track track;
-    std::function<void(LyricsService::Outcome)> done;
-    std::optional<LRCLibRecord> kept;
+    std::function<void(Outcome)> done;
+    std::optional<Outcome> kept;
     bool remembered = true;
     platform::HttpTask request;
 };
@@ -28,6 +30,13 @@ struct LyricsService::Lookup {
 namespace {
 
 using Lookup = LyricsService::Lookup;
+
+// What a reply's body gave, worked out off the main thread.
+struct Decoded {
+    bool valid = false;   // the body was what the service sends
+    bool synced = false;  // its record carried synced lyrics
+    std::optional<Outcome> decision;
+};
 
 void request(const std::shared_ptr<Lookup>& lookup, std::string_view path, const platform::QueryItems& items,
              std::function<void(const std::shared_ptr<Lookup>&, Reply)> done) {
@@ -49,41 +58,80 @@ void request(const std::shared_ptr<Lookup>& lookup, std::string_view path, const
         });
 }
 
-void finish(const std::shared_ptr<Lookup>& lookup, LyricsService::Outcome outcome) {
+// Works out `decode` (which touches no lookup) on the lookup's decoder, then hands its result
+// to `done` on the main thread while the lookup lasts.
+void decode(const std::shared_ptr<Lookup>& lookup, std::function<Decoded()> decode,
+            std::function<void(const std::shared_ptr<Lookup>&, Decoded)> done) {
+    if (!lookup->decoder) {
+        done(lookup, decode());
+        return;
+    }
+    lookup->decoder->run<Decoded>(
+        std::move(decode),
+        [weak = std::weak_ptr<Lookup>(lookup), done = std::move(done)](std::optional<Decoded> decoded) {
+            if (const auto l = weak.lock(); l && decoded) done(l, std::move(*decoded));
+        });
+}
+
+void finish(const std::shared_ptr<Lookup>& lookup, Outcome outcome) {
     outcome.remembered = lookup->remembered;
     lookup->done(std::move(outcome));
+}
+
+// The record of a "/api/get" body and its decision.
+Decoded decodeRecord(std::string_view body) {
+    const auto record = LRCLibRecord::decode(body);
+    if (!record) return {};
+    return {true, record->syncedLyrics.has_value(), record->decision()};
+}
+
+// The decision a "/api/search" body leads to, given the one "/api/get" kept.
+Decoded decodeSearch(std::string_view body, double duration, const std::optional<Outcome>& kept) {
+    Decoded decoded;
+    std::vector<LRCLibRecord> records;
+    if (auto list = LRCLibRecord::decodeList(body)) {
+        decoded.valid = true;
+        records = std::move(*list);
+    }  // a failed search counts as an empty list
+    if (const auto* best = LRCLibRequest::closestSynced(records, duration)) {
+        decoded.decision = best->decision();
+    } else if (kept) {
+        decoded.decision = kept;
+    } else if (!records.empty()) {
+        decoded.decision = records.front().decision();
+    } else {
+        decoded.decision = Outcome{LyricsService::Status::notFound, {}};
+    }
+    return decoded;
 }
 
 void search(const std::shared_ptr<Lookup>& lookup) {
     const platform::QueryItems items{{"track_name", lookup->track.title},
                                      {"artist_name", lookup->track.artist}};
     request(lookup, "/api/search", items, [](const std::shared_ptr<Lookup>& lookup, Reply reply) {
-        std::vector<LRCLibRecord> records;
-        std::optional<std::vector<LRCLibRecord>> decoded;
-        if (reply && reply->statusCode == 200) decoded = LRCLibRecord::decodeList(reply->body);
-        if (decoded) {
-            records = std::move(*decoded);
-        } else {
-            lookup->remembered = false;  // a failed search counts as an empty list
-        }
-        if (const auto* best = LRCLibRequest::closestSynced(records, lookup->track.duration)) {
-            finish(lookup, best->decision());
-        } else if (lookup->kept) {
-            finish(lookup, lookup->kept->decision());
-        } else if (!records.empty()) {
-            finish(lookup, records.front().decision());
-        } else {
-            finish(lookup, {LyricsService::Status::notFound, {}});
-        }
+        std::string body;
+        if (reply && reply->statusCode == 200) body = std::move(reply->body);
+        decode(
+            lookup,
+            [body = std::move(body), duration = lookup->track.duration, kept = lookup->kept] {
+                return decodeSearch(body, duration, kept);
+            },
+            [](const std::shared_ptr<Lookup>& lookup, Decoded decoded) {
+                if (!decoded.valid) lookup->remembered = false;
+                finish(lookup, std::move(*decoded.decision));
+            });
     });
 }
 
 }  // namespace
 
-LyricsService::LyricsService() : LyricsService(platform::installed().httpClient) {}
+LyricsService::LyricsService()
+    : LyricsService(platform::installed().httpClient, defaultBaseAddress,
+                    platform::installed().utilityQueue) {}
 
-LyricsService::LyricsService(platform::HttpClient* http, std::string baseAddress)
-    : http_(http), baseAddress_(std::move(baseAddress)) {}
+LyricsService::LyricsService(platform::HttpClient* http, std::string baseAddress,
+                             platform::SerialQueue* decoder, std::size_t cacheBytes)
+    : http_(http), baseAddress_(std::move(baseAddress)), decoder_(decoder), cache(cacheBytes, weight) {}
 
 LyricsService::~LyricsService() = default;
 
@@ -114,6 +162,12 @@ void LyricsService::load(const std::optional<Track>& track) {
             lines = std::move(outcome.lines);
         });
     });
+}
+
+std::size_t LyricsService::weight(const std::string& id, const Entry& entry) {
+    std::size_t bytes = id.size() + entry.lines.capacity() * sizeof(LyricLine);
+    for (const auto& line : entry.lines) bytes += line.text.size();
+    return bytes;
 }
 
 void LyricsService::stopLookup() {
@@ -147,6 +201,7 @@ std::optional<std::size_t> LyricsService::index(double time) const {
 void LyricsService::fetch(const Track& track, std::function<void(Outcome)> done) {
     auto lookup = std::make_shared<Lookup>();
     lookup->http = http_;
+    lookup->decoder = decoder_;
     lookup->base = baseAddress_;
     lookup->track = track;
     lookup->done = std::move(done);
@@ -162,19 +217,19 @@ void LyricsService::fetch(const Track& track, std::function<void(Outcome)> done)
                                      {"album_name", track.album},
                                      {"duration", *duration}};
     request(lookup, "/api/get", items, [](const std::shared_ptr<Lookup>& lookup, Reply reply) {
-        std::optional<LRCLibRecord> record;
-        if (reply && reply->statusCode == 200) {
-            record = LRCLibRecord::decode(reply->body);
-            if (!record) lookup->remembered = false;
-        } else if (!reply || reply->statusCode != 404) {
-            lookup->remembered = false;  // 404 is the service's real "no such track"
-        }
-        if (record && record->syncedLyrics) {
-            finish(lookup, record->decision());
+        if (!reply || reply->statusCode != 200) {
+            if (!reply || reply->statusCode != 404) lookup->remembered = false;  // 404: no such track
+            search(lookup);
             return;
         }
-        lookup->kept = std::move(record);
-        search(lookup);
+        decode(
+            lookup, [body = std::move(reply->body)] { return decodeRecord(body); },
+            [](const std::shared_ptr<Lookup>& lookup, Decoded decoded) {
+                if (!decoded.valid) lookup->remembered = false;
+                if (decoded.synced) return finish(lookup, std::move(*decoded.decision));
+                lookup->kept = std::move(decoded.decision);
+                search(lookup);
+            });
     });
 }
 

@@ -236,6 +236,8 @@ void UpdateService::prepared(const UpdateManifest& offered, const std::string& u
     // However slowly it trickles in, the whole download ends in a time its size explains.
     request.deadline = configuration_.downloadGrace +
                        static_cast<double>(request.maxSize) / configuration_.minimumDownloadRate;
+    request.lowSpeedLimit = configuration_.lowSpeedLimit;
+    request.lowSpeedTime = configuration_.lowSpeedTime;
     // Every hop of a redirect keeps to the site, as the first address does.
     request.allowRedirect = [site = configuration_.siteURL](const std::string& next) {
         return isOnSite(next, site);

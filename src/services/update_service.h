@@ -103,6 +103,10 @@ public:
         // taken at this rate (bytes a second), else it fails.
         double downloadGrace = 60;
         double minimumDownloadRate = 64 * 1024;
+        // And it fails sooner, as download tools do, when fewer than `lowSpeedLimit` bytes a
+        // second came in over `lowSpeedTime` seconds.
+        std::uint64_t lowSpeedLimit = 1024;
+        double lowSpeedTime = 60;
     };
 
     // The installed platform, `QuorlixConfig::siteURL()`, `signingKey`, the running program's

@@ -30,6 +30,7 @@
 
 #include "platform/platform.h"
 
+#include <deque>
 #include <filesystem>
 #include <map>
 #include <memory>
@@ -125,6 +126,20 @@ public:
 class InlineSerialQueue final : public platform::SerialQueue {
 public:
     void async(std::function<void()> job) override { job(); }
+};
+
+// Holds jobs until the test lets them run.
+class HeldSerialQueue final : public platform::SerialQueue {
+public:
+    void async(std::function<void()> job) override { jobs.push_back(std::move(job)); }
+    void runAll() {
+        while (!jobs.empty()) {
+            auto job = std::move(jobs.front());
+            jobs.pop_front();
+            job();
+        }
+    }
+    std::deque<std::function<void()>> jobs;
 };
 
 class FakePlatform {

@@ -52,7 +52,8 @@ TEST_F(HttpIntegrationTest, LyricsComeThroughTheRealClient) {
     server.replies["/api/search"] = {
         200,
         R"([{"syncedLyrics":"[00:01.00]Uno\n[00:02.50]Dos","duration":199},{"plainLyrics":"x","duration":200}])"};
-    LyricsService lyrics(&http, server.base());
+    platform::ThreadSerialQueue decoder;
+    LyricsService lyrics(&http, server.base(), &decoder);
 
     Track track;
     track.id = "com.apple.Music:1";

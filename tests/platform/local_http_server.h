@@ -43,6 +43,9 @@ public:
         bool held = false;    // answer when the test calls `release`
         QByteArray location;  // sent as the Location header (a redirect)
         int trickle = 0;      // milliseconds between the body's bytes (0: all at once)
+        // The head, announcing `body`'s length, goes out at once; the body only as the test
+        // sends it (`stream`).
+        bool streamed = false;
     };
     struct Request {
         QByteArray target;  // path and query as sent
@@ -84,6 +87,12 @@ public:
             return h.first && h.first->state() == QAbstractSocket::ConnectedState;
         }));
     }
+    // Replies streamed, in the order their requests came.
+    std::size_t streamCount() const { return streams_.size(); }
+    // Sends `bytes` of the `index`th streamed reply's body.
+    void stream(std::size_t index, const QByteArray& bytes) {
+        if (const auto& socket = streams_.at(index)) socket->write(bytes);
+    }
     // Sends the `index`th held reply, now with `body`.
     void release(std::size_t index, const QByteArray& body) {
         auto& [socket, reply] = held_.at(index);
@@ -114,15 +123,24 @@ private:
             held_.emplace_back(QPointer<QTcpSocket>(socket), reply);
             return;
         }
+        if (reply.streamed) {
+            socket->write(head(reply));
+            streams_.emplace_back(socket);
+            return;
+        }
         write(socket, reply);
     }
 
-    static void write(QTcpSocket* socket, const Reply& reply) {
+    static QByteArray head(const Reply& reply) {
         QByteArray head =
             "HTTP/1.1 " + QByteArray::number(reply.status) + " X\r\nContent-Type: " + reply.contentType +
             "\r\nContent-Length: " + QByteArray::number(reply.body.size()) + "\r\nConnection: close\r\n";
         if (!reply.location.isEmpty()) head += "Location: " + reply.location + "\r\n";
-        head += "\r\n";
+        return head + "\r\n";
+    }
+
+    static void write(QTcpSocket* socket, const Reply& reply) {
+        const QByteArray head = LocalServer::head(reply);
         if (reply.trickle > 0) {
             socket->write(head);
             trickle(socket, reply.body, reply.trickle);
@@ -147,6 +165,7 @@ private:
     std::string scheme_;
     std::map<QTcpSocket*, QByteArray> pending_;
     std::vector<std::pair<QPointer<QTcpSocket>, Reply>> held_;
+    std::vector<QPointer<QTcpSocket>> streams_;
 };
 
 // The Qt main queue and the system clock installed, a temporary home, a local server and the

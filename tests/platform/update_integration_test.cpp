@@ -147,6 +147,13 @@ struct NoSwap final : platform::ProcessLauncher {
     }
 };
 
+// What an install's download is allowed.
+struct Limits {
+    double grace = 60;  // seconds for the download beyond its size
+    double lowSpeedTime = 60;
+    std::optional<std::int64_t> declaredSize;  // the manifest's size, when not the archive's
+};
+
 // An application folder and a signed archive of its next version, installed through the real
 // client from addresses on the local site; the swap itself is not started.
 class UpdateLimitsTest : public UpdateIntegrationTest {
@@ -162,11 +169,12 @@ protected:
         fs::create_directories(root / "tmp");
     }
 
-    // Installs the archive the manifest names at `url`, with `grace` seconds for its download
-    // beyond its size: the message it failed with, or nothing once the swap was asked for.
-    std::optional<std::string> install(const std::string& url, double grace = 60) {
-        server->replies["/version.json"] = {
-            200, QByteArray::fromStdString(manifestJSON(signedManifest(archive, key, version, url)))};
+    // Installs the archive the manifest names at `url`: the message it failed with, or nothing
+    // once the swap was asked for.
+    std::optional<std::string> install(const std::string& url, Limits limits = {}) {
+        UpdateManifest manifest = signedManifest(archive, key, version, url);
+        if (limits.declaredSize) manifest.size = limits.declaredSize;
+        server->replies["/version.json"] = {200, QByteArray::fromStdString(manifestJSON(manifest))};
 
         UpdateService::Configuration c;
         c.http = &http;
@@ -177,11 +185,12 @@ protected:
         c.processID = 4242;
         bool swapped = false;
         c.terminate = [&] { swapped = true; };
-        c.downloadGrace = grace;
+        c.downloadGrace = limits.grace;
+        c.lowSpeedTime = limits.lowSpeedTime;
         UpdateService updates(c);
         updates.check();
-        EXPECT_TRUE(waitUntil(
-            [&] { return std::holds_alternative<UpdateService::Available>(updates.state.get()); }));
+        EXPECT_TRUE(
+            waitUntil([&] { return std::holds_alternative<UpdateService::Available>(updates.state.get()); }));
         updates.install();
         const auto failed = [&] { return std::get_if<UpdateService::InstallFailed>(&updates.state.get()); };
         EXPECT_TRUE(waitUntil([&] { return swapped || failed(); })) << url;
@@ -234,7 +243,18 @@ TEST_F(UpdateLimitsTest, ADownloadThatTricklesEndsByADeadlineOfItsSize) {
     // A byte every tenth of a second: never silent for the minute the idle limit waits.
     server->replies["/Quorlix.tar.xz"] = {
         200, QByteArray::fromStdString(archive), "application/x-xz", false, false, {}, 100};
-    EXPECT_EQ(install(server->base() + "/Quorlix.tar.xz", 0.5), "No se pudo descargar la actualización.");
+    EXPECT_EQ(install(server->base() + "/Quorlix.tar.xz", {.grace = 0.5}),
+              "No se pudo descargar la actualización.");
+}
+
+TEST_F(UpdateLimitsTest, ADownloadThatTricklesEndsByItsLowSpeedLimit) {
+    // A terabyte announced gives the deadline hours; ten bytes a second are far below the
+    // limit, which ends the download within its window.
+    server->replies["/Quorlix.tar.xz"] = {
+        200, QByteArray::fromStdString(archive), "application/x-xz", false, false, {}, 100};
+    EXPECT_EQ(install(server->base() + "/Quorlix.tar.xz",
+                      {.lowSpeedTime = 0.5, .declaredSize = std::int64_t{1} << 40}),
+              "No se pudo descargar la actualización.");
 }
 
 }  // namespace

@@ -4,8 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <deque>
-
 namespace quorlix {
 namespace {
 
@@ -13,20 +11,6 @@ using Status = BrowserAIWatcher::Status;
 
 const BrowserAIWatcher::Browser& chrome = BrowserAIWatcher::browsers[0];
 const BrowserAIWatcher::Browser& safari = BrowserAIWatcher::browsers[1];
-
-// Holds jobs until the test lets them run.
-class HeldSerialQueue final : public platform::SerialQueue {
-public:
-    void async(std::function<void()> job) override { jobs.push_back(std::move(job)); }
-    void runAll() {
-        while (!jobs.empty()) {
-            auto job = std::move(jobs.front());
-            jobs.pop_front();
-            job();
-        }
-    }
-    std::deque<std::function<void()>> jobs;
-};
 
 TEST(BrowserAIWatcherScriptTest, ChromiumAndSafariScripts) {
     const std::string test = std::string(BrowserAIWatcher::stopButtonTest);
@@ -171,7 +155,7 @@ TEST_F(BrowserAIWatcherTest, TheBlockedStatusStaysWhileNoBrowserRuns) {
 
 TEST(BrowserAIWatcherPassTest, OnePassInFlightAndItsResultsDroppedOnceDisabled) {
     fakes::FakePlatform fake;
-    HeldSerialQueue scripts;
+    fakes::HeldSerialQueue scripts;
     AgentService agents;
     BrowserAIWatcher watcher(&fake.workspace, &fake.scriptHost, scripts);
     watcher.agents = &agents;

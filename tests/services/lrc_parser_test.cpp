@@ -81,6 +81,29 @@ TEST(LrcParserTest, LinesStayProportionalToTheText) {
     EXPECT_EQ(lines.front(), (LyricLine{0, std::string(400 * 1024, 'x')}));
 }
 
+TEST(LrcParserTest, ARecordKeepsTheLinesOfItsFirstTagsWithinItsBounds) {
+    struct Case {
+        const char* name;
+        std::size_t count;     // lines in the text, at 0, 1, 2... seconds
+        std::size_t textSize;  // bytes of each line's text
+        std::size_t kept;
+    };
+    const std::size_t big = LyricsService::maxTextSize / 3 - 1;
+    for (const Case& c :
+         {Case{"a short song", 40, 30, 40},
+          Case{"a flood of short lines", 3 * LyricsService::maxLines, 1, LyricsService::maxLines},
+          Case{"a few very long lines", 5, big, 3}}) {
+        std::string lrc;
+        for (std::size_t i = 0; i < c.count; ++i) {
+            lrc += "[" + std::to_string(i / 60) + ":" + std::to_string(i % 60) + "]" +
+                   std::string(c.textSize, 'x') + "\n";
+        }
+        const Lines lines = LyricsService::parse(lrc);
+        ASSERT_EQ(lines.size(), c.kept) << c.name;
+        EXPECT_EQ(lines.back().time, static_cast<double>(c.kept - 1)) << c.name;
+    }
+}
+
 TEST(LrcParserTest, SortedStablyByTime) {
     const auto lines = LyricsService::parse("[00:09]tarde\n[00:03]primero\n[00:03]segundo\n[00:01]inicio");
     EXPECT_EQ(lines, (Lines{{1, "inicio"}, {3, "primero"}, {3, "segundo"}, {9, "tarde"}}));

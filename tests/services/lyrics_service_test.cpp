@@ -7,6 +7,7 @@
 #include "services/lrclib_record.h"
 
 #include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
 
 namespace quorlix {
 namespace {
@@ -28,16 +29,23 @@ class LyricsServiceTest : public ::testing::Test {
 protected:
     fakes::FakePlatform fake;
     fakes::FakeHttpClient& http = fake.httpClient;
-    LyricsService service{&http, "https://lrclib.net"};
+    fakes::HeldSerialQueue decoder;
+    LyricsService service{&http, "https://lrclib.net", &decoder};
 
     const std::string& url(std::size_t i) const { return http.requests.at(i).request.url; }
     bool isSearch(std::size_t i) const { return url(i).starts_with("https://lrclib.net/api/search?"); }
+    // Answers request `i` and lets its reply be decoded.
     void answer(std::size_t i, int status, const std::string& body) {
         http.respond(i, status, body);
-        fake.time.runPending();
+        decode();
     }
     void fail(std::size_t i) {
         http.fail(i);
+        decode();
+    }
+    void decode() {
+        fake.time.runPending();
+        decoder.runAll();
         fake.time.runPending();
     }
     // Loads `t` and lets it stay current until its lookup starts.
@@ -240,6 +248,57 @@ TEST_F(LyricsServiceTest, ServerErrorsAndGarbageAreNotRemembered) {
     EXPECT_EQ(service.status.get(), Status::found);
     load(track("Parcial"));
     EXPECT_EQ(http.requests.size(), 7u);
+}
+
+TEST_F(LyricsServiceTest, RememberedOutcomesKeepWithinTheirBytes) {
+    // A service that remembers 256 KiB of outcomes, and tracks of about 24 KB of lines each.
+    constexpr std::size_t limit = 256 * 1024;
+    LyricsService small{&http, "https://lrclib.net", &decoder, limit};
+    const auto loadAndAnswer = [&](const std::string& title, const std::string& reply) {
+        small.load(track(title, ""));
+        fake.time.advance(lookupSettleTime);
+        answer(http.requests.size() - 1, 200, reply);
+    };
+    std::string lrc;
+    for (int i = 0; i < 200; ++i) lrc += "[0:" + std::to_string(i) + "]" + std::string(80, 'a') + "\n";
+    const std::string heavy = "[" + nlohmann::json{{"syncedLyrics", lrc}}.dump() + "]";
+    const std::size_t tracks = limit / (200 * (80 + sizeof(LyricLine))) + 2;
+    for (std::size_t i = 0; i < tracks; ++i) loadAndAnswer("Pesada " + std::to_string(i), heavy);
+    ASSERT_EQ(small.lines.get().size(), 200u);
+
+    small.load(track("Pesada " + std::to_string(tracks - 1), ""));
+    EXPECT_EQ(http.requests.size(), tracks);
+    small.load(track("Pesada 0", ""));
+    EXPECT_EQ(small.status.get(), Status::loading) << "the oldest heavy outcome was not forgotten";
+
+    // Light outcomes weigh little: more of them are kept than any count of tracks would.
+    for (int i = 0; i < 600; ++i)
+        loadAndAnswer("Ligera " + std::to_string(i), std::string("[") + synced + "]");
+    const std::size_t asked = http.requests.size();
+    small.load(track("Ligera 0", ""));
+    EXPECT_EQ(small.status.get(), Status::found);
+    EXPECT_EQ(http.requests.size(), asked);
+}
+
+TEST_F(LyricsServiceTest, RepliesAreDecodedOffTheMainThread) {
+    load(track("Estimat"));
+    http.respond(0, 200, synced);
+    fake.time.runPending();
+    EXPECT_EQ(service.status.get(), Status::loading) << "the reply was decoded on the main thread";
+    ASSERT_EQ(decoder.jobs.size(), 1u);
+    decoder.runAll();
+    fake.time.runPending();
+    EXPECT_EQ(service.status.get(), Status::found);
+
+    // Superseded while its reply is decoded, a lookup neither publishes nor remembers.
+    load(track("Primera", ""));
+    http.respond(1, 200, std::string("[") + synced + "]");
+    load(track("Segunda", ""));
+    decode();
+    EXPECT_EQ(service.status.get(), Status::loading);
+    load(track("Primera", ""));
+    EXPECT_EQ(service.status.get(), Status::loading);
+    EXPECT_EQ(http.requests.size(), 4u);
 }
 
 // --- supersession -------------------------------------------------------------------------

@@ -283,6 +283,9 @@ TEST_F(UpdateServiceFixture, ADownloadIsBoundedWhateverItsManifestSays) {
         EXPECT_EQ(request.maxSize, c.cap);
         // A minute, and the cap taken at 64 KiB a second.
         EXPECT_DOUBLE_EQ(request.deadline, 60 + static_cast<double>(c.cap) / (64 * 1024));
+        // And, whatever the deadline, less than a kibibyte a second over a minute ends it.
+        EXPECT_EQ(request.lowSpeedLimit, 1024u);
+        EXPECT_DOUBLE_EQ(request.lowSpeedTime, 60);
         fake.httpClient.failDownload(fake.httpClient.downloads.size() - 1);
         fake.time.runPending();
     }

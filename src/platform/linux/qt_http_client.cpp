@@ -24,6 +24,10 @@ namespace {
 constexpr const char* tooLargeReason = "respuesta demasiado grande";
 constexpr const char* timeoutReason = "tiempo de espera agotado";
 constexpr const char* redirectReason = "redirección no permitida";
+constexpr const char* slowReason = "descarga demasiado lenta";
+// What Qt may hold of a body that has not been read yet: past it, it stops reading from the
+// network, so a body arriving faster than it is taken cannot grow memory without bound.
+constexpr qint64 readBufferSize = 1024 * 1024;
 
 // The life of one request: the body so far and why it ended early, if it did. `done` is
 // cleared when the request is cancelled.
@@ -39,8 +43,13 @@ struct Transfer {
 // with it.
 struct FileTransfer {
     std::function<void(HttpDownloadResult)> done;
+    QPointer<QNetworkReply> reply;
+    QPointer<QTimer> idle;
     std::uint64_t maxSize = 0;
     std::uint64_t written = 0;
+    // `written` at the last look of the low-speed limit, and the next look.
+    std::uint64_t lastLook = 0;
+    WorkItem speedLook;
     std::string path;
     int fd = -1;
     bool finished = false;
@@ -48,6 +57,15 @@ struct FileTransfer {
     std::string abortReason;
 
     ~FileTransfer() { discard(); }
+    // Ends the transfer for `reason` (the first one given stands).
+    void giveUp(std::string reason, bool beyondCap = false) {
+        if (!abortReason.empty()) return;
+        abortReason = std::move(reason);
+        tooLarge = beyondCap;
+        speedLook.cancel();
+        if (idle) idle->stop();
+        if (reply) reply->abort();
+    }
     // Closes and removes the partial file.
     void discard() {
         if (fd >= 0) ::close(std::exchange(fd, -1));
@@ -121,6 +139,18 @@ std::optional<QNetworkRequest> makeRequest(const std::string& url,
     return r;
 }
 
+// Looks at `transfer` every `window` seconds on the main queue (so tests run it on virtual
+// time), and gives it up once fewer than `least` bytes came in since the last look.
+void watchSpeed(const std::shared_ptr<FileTransfer>& transfer, double window, double least) {
+    transfer->speedLook = MainQueue::shared().after(window, [weak = std::weak_ptr(transfer), window, least] {
+        const auto t = weak.lock();
+        if (!t || !t->reply || !t->reply->isRunning()) return;
+        if (static_cast<double>(t->written - t->lastLook) < least) return t->giveUp(slowReason);
+        t->lastLook = t->written;
+        watchSpeed(t, window, least);
+    });
+}
+
 // Calls `abort` as soon as the announced length passes `cap`.
 void refuseAnnouncedLength(QNetworkReply* reply, std::uint64_t cap, const std::function<void()>& abort) {
     QObject::connect(reply, &QNetworkReply::metaDataChanged, reply, [reply, cap, abort] {
@@ -138,7 +168,11 @@ QtHttpClient::~QtHttpClient() {
     *alive_ = false;
     if (!manager_) return;
     // Whatever is still under way ends now: quitting never waits for the network.
-    for (QNetworkReply* reply : manager_->findChildren<QNetworkReply*>()) reply->abort();
+    // Only what still runs: a reply that has failed is ending already, though Qt may not
+    // have delivered its end yet, and aborting it would fail it twice (Qt warns of that).
+    for (QNetworkReply* reply : manager_->findChildren<QNetworkReply*>()) {
+        if (reply->isRunning() && reply->error() == QNetworkReply::NoError) reply->abort();
+    }
     delete manager_;
 }
 
@@ -156,6 +190,7 @@ HttpTask QtHttpClient::get(HttpRequest request, std::function<void(HttpResult)> 
     transfer->maxBodySize = request.maxBodySize;
 
     QNetworkReply* reply = manager().get(*r);
+    reply->setReadBufferSize(readBufferSize);
     const auto abort = [reply, transfer](const char* reason) {
         if (!transfer->abortReason.empty()) return;
         transfer->abortReason = reason;
@@ -209,6 +244,9 @@ HttpTask QtHttpClient::download(HttpDownloadRequest request, std::function<void(
     };
     auto r = makeRequest(request.url, request.headers);
     if (!r) return fail("dirección no válida");
+    // Over HTTP/1.1, where a full read buffer stops Qt reading from the socket, so the server
+    // waits; Qt's HTTP/2 takes in whatever the server sends, read or not.
+    r->setAttribute(QNetworkRequest::Http2AllowedAttribute, false);
     // Every hop of a redirect is put to the caller.
     if (request.allowRedirect)
         r->setAttribute(QNetworkRequest::RedirectPolicyAttribute,
@@ -225,47 +263,48 @@ HttpTask QtHttpClient::download(HttpDownloadRequest request, std::function<void(
     transfer->fd = fd;
 
     QNetworkReply* reply = manager().get(*r);
+    reply->setReadBufferSize(readBufferSize);
+    transfer->reply = reply;
     auto* idle = new QTimer(reply);
     idle->setSingleShot(true);
     idle->setInterval(milliseconds(request.idleTimeout, 60.0));
-    const auto abort = [reply, transfer, idle](std::string reason, bool tooLarge = false) {
-        if (!transfer->abortReason.empty()) return;
-        transfer->abortReason = std::move(reason);
-        transfer->tooLarge = tooLarge;
-        idle->stop();
-        reply->abort();
-    };
+    transfer->idle = idle;
 
-    refuseAnnouncedLength(reply, transfer->maxSize, [abort] { abort(tooLargeReason, true); });
-    const auto take = [reply, transfer, abort] {
+    refuseAnnouncedLength(reply, transfer->maxSize, [transfer] { transfer->giveUp(tooLargeReason, true); });
+    const auto take = [reply, transfer] {
         if (!transfer->abortReason.empty()) return;
         const QByteArray chunk = reply->readAll();
         if (chunk.isEmpty()) return;
         if (transfer->written + static_cast<std::uint64_t>(chunk.size()) > transfer->maxSize) {
-            abort(tooLargeReason, true);
+            transfer->giveUp(tooLargeReason, true);
             return;
         }
-        if (!transfer->write(chunk)) abort(std::string("no se pudo escribir: ") + std::strerror(errno));
+        if (!transfer->write(chunk))
+            transfer->giveUp(std::string("no se pudo escribir: ") + std::strerror(errno));
     };
     QObject::connect(reply, &QNetworkReply::readyRead, reply, [take, idle] {
         idle->start();
         take();
     });
-    QObject::connect(idle, &QTimer::timeout, reply, [abort] { abort(timeoutReason); });
+    QObject::connect(idle, &QTimer::timeout, reply, [transfer] { transfer->giveUp(timeoutReason); });
     idle->start();
     if (request.deadline > 0) {
         auto* deadline = new QTimer(reply);
         deadline->setSingleShot(true);
-        QObject::connect(deadline, &QTimer::timeout, reply, [abort] { abort(timeoutReason); });
+        QObject::connect(deadline, &QTimer::timeout, reply, [transfer] { transfer->giveUp(timeoutReason); });
         deadline->start(milliseconds(request.deadline, request.deadline));
+    }
+    if (request.lowSpeedLimit > 0 && request.lowSpeedTime > 0) {
+        watchSpeed(transfer, request.lowSpeedTime,
+                   static_cast<double>(request.lowSpeedLimit) * request.lowSpeedTime);
     }
     if (request.allowRedirect) {
         QObject::connect(reply, &QNetworkReply::redirected, reply,
-                         [reply, abort, allow = request.allowRedirect](const QUrl& next) {
+                         [reply, transfer, allow = request.allowRedirect](const QUrl& next) {
                              if (allow(next.toString(QUrl::FullyEncoded).toStdString())) {
                                  Q_EMIT reply->redirectAllowed();
                              } else {
-                                 abort(redirectReason);
+                                 transfer->giveUp(redirectReason);
                              }
                          });
     }
@@ -274,6 +313,7 @@ HttpTask QtHttpClient::download(HttpDownloadRequest request, std::function<void(
                      [reply, transfer, take, idle, alive = std::weak_ptr<bool>(alive_)] {
                          reply->deleteLater();
                          idle->stop();
+                         transfer->speedLook.cancel();
                          const auto owner = alive.lock();
                          if (!owner || !*owner || !transfer->done) return;
                          take();
