@@ -190,10 +190,14 @@ WorkItem LinuxWorkspace::thumbnail(const std::string& path, Size size, double sc
     auto result = std::make_shared<std::optional<Image>>();
     auto delivery = std::make_shared<Job>([result, done = std::move(done)] { done(std::move(*result)); });
     const Size pixels{size.width * scale, size.height * scale};
-    thumbnails_.async([path, pixels, result, delivery, main = &MainQueue::shared()] {
-        if (delivery->cancelled) return;  // nobody waits for it any more
+    // Held weakly off the main thread: the caller's handle keeps it, and `done` goes with it on
+    // the main thread whatever a worker is doing.
+    thumbnails_.async([path, pixels, result, weak = std::weak_ptr<Job>(delivery)]() -> std::function<void()> {
+        if (weak.expired()) return {};  // nobody waits for it any more
         *result = fileThumbnail(path, pixels);
-        main->post([delivery] { delivery->run(); });
+        return [weak] {
+            if (const auto delivery = weak.lock()) delivery->run();
+        };
     });
     return WorkItem(delivery);
 }
