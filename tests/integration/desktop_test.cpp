@@ -511,6 +511,21 @@ TEST_F(Desktop, AFifoDroppedWithTwoPicturesHoldsBackNeitherTheirThumbnailsNorThe
     EXPECT_EQ(storedSetting("tray.paths").size(), 3u) << storedSetting("tray.paths").dump();
 }
 
+// A terminal that closes or a session that ends (SIGHUP) quits Quorlix as SIGTERM does.
+TEST_F(Desktop, SighupAndSigtermQuitQuorlixWithItsSettingsWritten) {
+    for (const int signal : {SIGHUP, SIGTERM}) {
+        SCOPED_TRACE(signal == SIGHUP ? "SIGHUP" : "SIGTERM");
+        launch("{}");
+        ASSERT_TRUE(shows([](const QImage& image) { return widthIs(image, 84); }))
+            << "the island did not appear";
+        ASSERT_EQ(::kill(quorlix->pid(), signal), 0);
+        ASSERT_TRUE(waitFor([&] { return !quorlix->running(); })) << "Quorlix did not end";
+        EXPECT_EQ(quorlix->exitStatus(), 0) << "ended by the signal itself";
+        // Written at the first launch, off the main thread.
+        EXPECT_EQ(storedSetting("didMigrateFromTarsel"), true);
+    }
+}
+
 TEST_F(Desktop, AMediaPlayerAlreadyPlayingIsShownByTheRestingIsland) {
     const fs::path said = home().path() / "player.out";
     ChildProcess player({QUORLIX_MEDIA_PLAYER}, {{1, said.string(), O_WRONLY | O_CREAT}});
