@@ -106,6 +106,32 @@ std::string hugePNG(std::uint32_t side) {
            chunk("IEND", "");
 }
 
+// Files in the folders where GIO looks for applications and their defaults, gone with the
+// object. GLib reads the user's folders once in a process, so in a test program run whole
+// they are the home of whichever test used GLib first, not this test's.
+class GioUserFiles {
+public:
+    ~GioUserFiles() {
+        std::error_code ec;
+        for (auto it = made_.rbegin(); it != made_.rend(); ++it) fs::remove(*it, ec);
+    }
+    void write(bool config, const fs::path& relative, const std::string& text) {
+        const fs::path path = fs::path(config ? g_get_user_config_dir() : g_get_user_data_dir()) / relative;
+        std::vector<fs::path> missing;
+        for (fs::path folder = path.parent_path(); !fs::exists(folder); folder = folder.parent_path())
+            missing.push_back(folder);
+        for (auto it = missing.rbegin(); it != missing.rend(); ++it) {
+            fs::create_directory(*it);
+            made_.push_back(*it);
+        }
+        std::ofstream(path) << text;
+        made_.push_back(path);
+    }
+
+private:
+    std::vector<fs::path> made_;
+};
+
 class LinuxWorkspaceFilesTest : public ::testing::Test {
 protected:
     QtApplicationMember app;
@@ -293,14 +319,13 @@ TEST_F(LinuxWorkspaceFilesTest, FilesOpenWithTheirDefaultApplicationAndShowInThe
     const fs::path opener = home.path() / "abrir.sh";
     std::ofstream(opener) << "#!/bin/sh\nprintf '%s\\n' \"$1\" >> '" << log.string() << "'\n";
     fs::permissions(opener, fs::perms::owner_all);
-    fs::create_directories(home.data() / "applications");
-    std::ofstream(home.data() / "applications" / "quorlix-prueba.desktop")
-        << "[Desktop Entry]\nType=Application\nName=Prueba\nExec=" << opener.string()
-        << " %f\nMimeType=text/plain;inode/directory;\n";
-    fs::create_directories(home.config());
-    std::ofstream(home.config() / "mimeapps.list")
-        << "[Default "
-           "Applications]\ntext/plain=quorlix-prueba.desktop\ninode/directory=quorlix-prueba.desktop\n";
+    GioUserFiles gio;
+    gio.write(false, "applications/quorlix-prueba.desktop",
+              "[Desktop Entry]\nType=Application\nName=Prueba\nExec=" + opener.string() +
+                  " %f\nMimeType=text/plain;inode/directory;\n");
+    gio.write(true, "mimeapps.list",
+              "[Default "
+              "Applications]\ntext/plain=quorlix-prueba.desktop\ninode/directory=quorlix-prueba.desktop\n");
     const auto opened = [&] {
         std::ifstream in(log);
         std::vector<std::string> lines;
