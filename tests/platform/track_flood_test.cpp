@@ -131,5 +131,42 @@ TEST(TrackFloodTest, OnlyTheTrackThatStaysIsLookedUpAndWhatRunsIsAbortedWithTheS
     EXPECT_TRUE(waitUntil([&] { return server.heldOpen() == 0; }, {&bus})) << "the lookup was left running";
 }
 
+// Quorlix follows the changes it has already received once the main thread gets to them:
+// under load a flood outruns it, and every change waiting there used to be followed one by
+// one (the track, the lyrics, the views), with a quit asked meanwhile waiting behind them all.
+TEST(TrackFloodTest, ChangesWaitingOnTheMainThreadAreAnnouncedOnceAsTheyStand) {
+    QtApplicationMember application;
+    PrivateBus bus;
+    ASSERT_TRUE(bus.ready());
+    platform::MprisBus mpris(bus.connect(QStringLiteral("quorlix")));
+    std::vector<std::string> announced;
+    const Subscription following =
+        mpris.onPlayerChanged([&](const std::string&, const platform::MprisBus::PlayerState& state, auto) {
+            announced.push_back(state.metadata.value(QStringLiteral("xesam:title")).toString().toStdString());
+        });
+    // A player that comes on the bus shows what it plays.
+    const QDBusConnection playerConnection = bus.connect(QStringLiteral("player"));
+    MprisTestPlayer player(playerConnection, QStringLiteral("org.mpris.MediaPlayer2.flood"), {numbered(0)});
+    ASSERT_TRUE(player.publish());
+    ASSERT_TRUE(waitUntil([&] { return !announced.empty(); }, {&bus}));
+
+    // A burst of changes, all of them received while the main thread is held: the player
+    // answers a ping after what it sent before, so once the ping is back they all wait there.
+    constexpr int burst = 500;
+    for (int i = 1; i <= burst; ++i) player.replaceCurrent(numbered(i));
+    const QDBusMessage pong = mpris.connection().call(
+        QDBusMessage::createMethodCall(playerConnection.baseService(), QStringLiteral("/"),
+                                       QStringLiteral("org.freedesktop.DBus.Peer"), QStringLiteral("Ping")),
+        QDBus::Block);
+    ASSERT_EQ(pong.type(), QDBusMessage::ReplyMessage) << pong.errorMessage().toStdString();
+    announced.clear();
+    ASSERT_TRUE(waitUntil([&] { return !announced.empty(); }, {&bus}));
+    // One change more: it is announced after anything else the burst makes.
+    player.replaceCurrent(numbered(burst + 1));
+    const std::string last = "Pista " + std::to_string(burst + 1);
+    ASSERT_TRUE(waitUntil([&] { return announced.back() == last; }, {&bus}));
+    EXPECT_EQ(announced, (std::vector<std::string>{"Pista " + std::to_string(burst), last}));
+}
+
 }  // namespace
 }  // namespace quorlix::testing
