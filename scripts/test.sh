@@ -13,6 +13,23 @@ export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 export QT_QPA_PLATFORM=offscreen
 ctest --test-dir "$build" --output-on-failure --parallel "$(nproc)" --timeout 300
 
+# ctest runs each test in a process of its own. Each test program runs once more whole, all
+# its tests in one process, in the environment ctest gives them, several programs at a time:
+# a test that passes only alone (state an earlier test left in the process) fails here.
+whole="$build/whole"
+mkdir -p "$whole"
+find "$build/tests" -maxdepth 1 -name 'test_*' -type f -executable -print | sort |
+  xargs -P "$(nproc)" -I{} bash -c '
+    name=$(basename "$1"); log="$2/$name.log"
+    if timeout 900 env QUORLIX_RESOURCES="$3" DBUS_SESSION_BUS_ADDRESS=unix:path=/nonexistent/quorlix-test-bus \
+         DBUS_SYSTEM_BUS_ADDRESS=unix:path=/nonexistent/quorlix-test-bus "$1" >"$log" 2>&1; then
+      echo "$name, run whole: $(grep -m1 -o "[0-9]* tests\? from [0-9]* test suites\? ran" "$log")"
+    else
+      tail -n 80 "$log"
+      echo "$name failed when run whole ($log)"
+      exit 1
+    fi' _ {} "$whole" "$PWD/$build/resources"
+
 # A default Release build (-O3) must compile as well, the benchmarks with it: GCC warns
 # differently there.
 cmake -S . -B build/release-check -G Ninja -DCMAKE_BUILD_TYPE=Release -DQUORLIX_BENCH=ON -DQUORLIX_WERROR=ON >/dev/null

@@ -1,7 +1,7 @@
 // Quorlix: entry point. One instance per user: a later launch hands its quorlix:// addresses
 // (or a request to show the settings) to the running one and ends. The first migrates the
 // earlier application's settings once, builds the application and runs it on Qt's event loop
-// until it is quit (menus, SIGINT or SIGTERM).
+// until it is quit (menus, SIGINT, SIGTERM or SIGHUP).
 
 #include "app/app_delegate.h"
 #include "app/migration.h"

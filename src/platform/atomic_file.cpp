@@ -1,13 +1,11 @@
 #include "platform/atomic_file.h"
 
-#include <cerrno>
-#include <cstring>
 #include <fcntl.h>
-#include <fstream>
-#include <random>
-#include <sstream>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <cerrno>
+#include <cstring>
+#include <random>
 
 namespace quorlix::platform {
 
@@ -97,15 +95,38 @@ std::optional<std::string> writeFileAtomically(const fs::path& requested, std::s
     return std::nullopt;
 }
 
-std::optional<std::string> readFile(const fs::path& path) {
-    std::error_code ec;
-    if (!fs::is_regular_file(path, ec)) return std::nullopt;
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return std::nullopt;
-    std::ostringstream out;
-    out << in.rdbuf();
-    if (in.bad()) return std::nullopt;
-    return out.str();
+int openRegularFile(const fs::path& path) {
+    struct stat info {};
+    if (::stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) return -1;
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0) return -1;
+    // What was opened is what counts: the path may name something else by now.
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        ::close(fd);
+        return -1;
+    }
+    return fd;
+}
+
+std::optional<std::string> readFile(const fs::path& path, std::size_t limit) {
+    const int fd = openRegularFile(path);
+    if (fd < 0) return std::nullopt;
+    std::optional<std::string> bytes(std::in_place);
+    char buffer[64 * 1024];
+    for (;;) {
+        // One byte past the limit tells a file that is too large.
+        const std::size_t room = limit - bytes->size();
+        const ssize_t n = ::read(fd, buffer, room < sizeof buffer ? room + 1 : sizeof buffer);
+        if (n < 0 && errno == EINTR) continue;
+        if (n == 0) break;
+        if (n < 0 || static_cast<std::size_t>(n) > room) {
+            bytes.reset();
+            break;
+        }
+        bytes->append(buffer, static_cast<std::size_t>(n));
+    }
+    ::close(fd);
+    return bytes;
 }
 
 }  // namespace quorlix::platform

@@ -27,7 +27,14 @@ std::optional<std::string> writeFileAtomically(const std::filesystem::path& path
 // Nothing when the chain is too long or a link cannot be read.
 std::optional<std::filesystem::path> resolveSymlinks(const std::filesystem::path& path);
 
-// The whole file, or nothing when it is missing, not a regular file or cannot be read.
-std::optional<std::string> readFile(const std::filesystem::path& path);
+// A regular file opened for reading (a descriptor to close), or -1. Whatever else stands at the
+// path, a FIFO, a device or a socket, is refused before it is opened, and the opening never
+// waits: a FIFO put in the file's place meanwhile is refused too, not waited on for a writer.
+int openRegularFile(const std::filesystem::path& path);
+
+// The whole file, or nothing when it is missing, not a regular file, larger than `limit`
+// bytes or cannot be read. Opened as `openRegularFile` opens it.
+std::optional<std::string> readFile(const std::filesystem::path& path,
+                                    std::size_t limit = static_cast<std::size_t>(-1));
 
 }  // namespace quorlix::platform

@@ -97,7 +97,9 @@ private:
             queued_ = false;
             writing_ = true;
         }
-        auto error = writeFileAtomically(contents.first, contents.second);
+        // A settings file that links elsewhere (a user's dotfiles) stays a link: what it
+        // names is replaced.
+        auto error = writeFileAtomically(contents.first, contents.second, {.followSymlinks = true});
         {
             std::lock_guard lock(mutex_);
             writing_ = false;
@@ -163,8 +165,10 @@ void UserDefaults::load() {
         stored_ = std::move(*parsed);
         return;
     }
-    const fs::path aside = path.string() + ".corrupt-" + timestampForFileName();
-    fs::rename(path, aside, ec);
+    // The file itself is moved aside, not a link naming it: the link stays for the next write.
+    const fs::path damaged = resolveSymlinks(path).value_or(path);
+    const fs::path aside = damaged.string() + ".corrupt-" + timestampForFileName();
+    fs::rename(damaged, aside, ec);
     if (ec) {
         writable_ = false;
         KeyLog::write("Ajustes: " + path.string() + " está dañado y no se pudo apartar (" + ec.message() +

@@ -11,7 +11,8 @@
 // Every change is in effect at once for this process and is written to the file off the main
 // thread, atomically (temporary file, fsync, rename): changes that come faster than the disk
 // takes them are written together, the newest contents only, so no change ever holds the
-// main thread for a disk write. `flush()` waits for what is still to be written (the
+// main thread for a disk write. A file that is a symbolic link stays one: the file it names
+// is replaced, in its own folder. `flush()` waits for what is still to be written (the
 // application calls it when quitting, and destroying the domain does too). A file that
 // cannot be parsed, or is nested too deep to be written back, is moved aside with a log line
 // and the domain starts empty; a file that cannot even be read is never overwritten (changes

@@ -35,7 +35,8 @@ UpdateFailure failure(UpdateError error, std::string detail = {}) { return {erro
 class MappedFile {
 public:
     explicit MappedFile(const fs::path& path) {
-        fd_ = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
+        // Never waiting in the opening, whatever stands at the path by now.
+        fd_ = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
         if (fd_ < 0) return;
         struct stat info {};
         if (::fstat(fd_, &info) != 0 || !S_ISREG(info.st_mode)) return;

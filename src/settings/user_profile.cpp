@@ -1,6 +1,7 @@
 #include "settings/user_profile.h"
 
 #include "platform/account_picture.h"
+#include "platform/atomic_file.h"
 #include "platform/image_decoder.h"
 #include "platform/paths.h"
 #include "platform/platform.h"
@@ -9,9 +10,7 @@
 #include <unicode/brkiter.h>
 #include <unicode/unistr.h>
 
-#include <fcntl.h>
 #include <pwd.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <memory>
@@ -45,27 +44,6 @@ Account account() {
     }
     // The home the process was given wins: that is where ~/.face is.
     if (const char* home = std::getenv("HOME"); home && *home) out.home = home;
-    return out;
-}
-
-// The bytes of a regular file of at most `limit` bytes; opened without blocking, so a pipe
-// standing in its place is refused, not waited on.
-std::optional<std::string> readSmallFile(const std::filesystem::path& path, std::size_t limit) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) return std::nullopt;
-    struct stat info {};
-    std::optional<std::string> out;
-    if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && static_cast<std::size_t>(info.st_size) <= limit) {
-        std::string bytes(static_cast<std::size_t>(info.st_size), '\0');
-        std::size_t done = 0;
-        while (done < bytes.size()) {
-            const ssize_t n = ::read(fd, bytes.data() + done, bytes.size() - done);
-            if (n <= 0) break;
-            done += static_cast<std::size_t>(n);
-        }
-        if (done == bytes.size()) out = std::move(bytes);
-    }
-    ::close(fd);
     return out;
 }
 
@@ -111,7 +89,7 @@ std::optional<platform::Image> UserProfile::readPhoto(platform::AccountPicture* 
     limits.maxBytes = maxPhotoBytes;
     limits.thumbnailMaxSide = 512;
     for (const auto& file : candidates) {
-        const auto bytes = readSmallFile(file, maxPhotoBytes);
+        const auto bytes = platform::readFile(file, maxPhotoBytes);
         if (!bytes) continue;
         if (auto image = decoder.decode(*bytes, limits)) return image;
     }

@@ -1,5 +1,6 @@
 #include "settings/wallpaper.h"
 
+#include "platform/atomic_file.h"
 #include "platform/desktop_picture.h"
 #include "platform/image_decoder.h"
 #include "platform/platform.h"
@@ -7,7 +8,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <fstream>
 #include <iterator>
 #include <memory>
 
@@ -117,18 +117,12 @@ std::optional<platform::Image> Wallpaper::load(platform::DesktopPicture* desktop
     if (!desktop || !decoder) return std::nullopt;
     const auto path = desktop->picturePath();
     if (!path) return std::nullopt;
-    std::ifstream in(*path, std::ios::binary);
-    if (!in) return std::nullopt;
-    in.seekg(0, std::ios::end);
-    const auto length = in.tellg();
-    if (length <= 0 || static_cast<std::size_t>(length) > maxPictureBytes) return std::nullopt;
-    in.seekg(0);
-    std::string bytes(static_cast<std::size_t>(length), '\0');
-    if (!in.read(bytes.data(), length)) return std::nullopt;
+    const auto bytes = platform::readFile(*path, maxPictureBytes);
+    if (!bytes || bytes->empty()) return std::nullopt;
     platform::ImageLimits limits;
     limits.maxBytes = maxPictureBytes;
     limits.thumbnailMaxSide = thumbnailSide;
-    return decoder->decode(bytes, limits);
+    return decoder->decode(*bytes, limits);
 }
 
 platform::Image coverBlurred(const platform::Image& picture, int width, int height, double sigma) {

@@ -21,6 +21,9 @@
 #include <xcb/shape.h>
 #include <xcb/xcb.h>
 
+#include <signal.h>
+#include <sys/stat.h>
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -213,6 +216,16 @@ protected:
         save(picture);
     }
 
+    void dropFromFileWindow(const fs::path& said);
+
+    // A setting as the settings file holds it; null when it holds none.
+    nlohmann::json storedSetting(const std::string& key) const {
+        std::ifstream in(home().config() / "com.halvik.quorlix.json");
+        const auto defaults = nlohmann::json::parse(in, nullptr, false);
+        if (!defaults.is_object() || !defaults.contains(key)) return nlohmann::json();
+        return defaults[key];
+    }
+
     // Runs xdotool to its end; its exit status.
     static int xdotool(const std::vector<std::string>& arguments) {
         std::vector<std::string> command{"xdotool"};
@@ -290,7 +303,8 @@ TEST_F(Desktop, WarpsOntoTheIslandOpenItAndTiltsOfTheWheelTurnOnePageEach) {
     ASSERT_EQ(xdotool({"mousemove", std::to_string(centre), "12"}), 0);
     ASSERT_TRUE(shows(expanded)) << "a warp onto the island did not open it";
     ASSERT_EQ(xdotool({"mousemove", std::to_string(centre), "400"}), 0);
-    EXPECT_TRUE(shows([](const QImage& image) { return widthIs(image, 84); })) << "a warp away did not close it";
+    EXPECT_TRUE(shows([](const QImage& image) { return widthIs(image, 84); }))
+        << "a warp away did not close it";
 
     // Open on the music page, each tilt of the wheel turns one page: twice forward (button 7
     // tilts right), twice back. A page counts once it has come to rest as another page.
@@ -374,23 +388,25 @@ std::string lastLineStarting(const fs::path& file, const std::string& prefix) {
     return last;
 }
 
-TEST_F(Desktop, AFileDraggedOntoTheClosedIslandOpensItOnTheTrayAndStaysThere) {
-    launch("{}");
-    ASSERT_TRUE(shows([](const QImage& image) { return widthIs(image, 84); })) << "the island did not appear";
+// A file manager's window of the test's own, away from the island, holding `files`: it tells
+// in `said` how its drags go, and writes to `received` what is dropped on it.
+std::unique_ptr<ChildProcess> fileWindow(const std::vector<fs::path>& files, const fs::path& said,
+                                         const fs::path& received) {
+    std::vector<std::string> arguments{QUORLIX_DRAG_SOURCE};
+    for (const auto& file : files) arguments.push_back(file.string());
+    arguments.insert(arguments.end(), {"100", "400"});
+    auto window = std::make_unique<ChildProcess>(
+        arguments, std::vector<ChildProcess::Open>{{1, received.string(), O_WRONLY | O_CREAT | O_TRUNC},
+                                                   {2, said.string(), O_WRONLY | O_CREAT | O_TRUNC}});
+    window->watch();
+    return window;
+}
 
-    // A file manager's window with the file, away from the island.
-    const fs::path file = home().path() / "informe final.txt";
-    std::ofstream(file) << "hola";
-    const fs::path received = home().path() / "received.txt";
-    const fs::path said = home().path() / "drag.log";
-    ChildProcess source({QUORLIX_DRAG_SOURCE, file.string(), "100", "400"},
-                        {{1, received.string(), O_WRONLY | O_CREAT | O_TRUNC},
-                         {2, said.string(), O_WRONLY | O_CREAT | O_TRUNC}});
-    source.watch();
+// Drags the files of the window `fileWindow` made from it onto the closed island, then into
+// the island it opens into, and lets go there once the island has said it takes them.
+void Desktop::dropFromFileWindow(const fs::path& said) {
     ASSERT_TRUE(shows([](const QImage& image) { return image.pixel(200, 500) == qRgb(0, 255, 0); }))
         << "the drag source did not show";
-
-    // Press on it, pull the file to the closed island, then into the island it opens into.
     // Relative moves are the device's own (a warped pointer makes no raw motion), as a hand's.
     ASSERT_EQ(xdotool({"mousemove", "200", "500"}), 0);
     ASSERT_EQ(xdotool({"mousedown", "1"}), 0);
@@ -399,17 +415,23 @@ TEST_F(Desktop, AFileDraggedOntoTheClosedIslandOpensItOnTheTrayAndStaysThere) {
     for (int step = 1; step < 8; ++step) ASSERT_EQ(movePointer((centre - 200) / 8, -(500 - 12) / 8), 0);
     EXPECT_TRUE(shows(expanded)) << "the island did not open";
     for (const auto& [dx, dy] : {std::pair{0, 34}, {0, 34}, {5, 5}}) ASSERT_EQ(movePointer(dx, dy), 0);
-    // Let go once the island has answered that it takes the file.
     ASSERT_TRUE(waitFor([&] { return lastLineStarting(said, "drop ") == "drop accepted"; }))
         << "the island never took the drop";
     ASSERT_EQ(xdotool({"mouseup", "1"}), 0);
+}
 
-    const auto stored = [&] {
-        std::ifstream in(home().config() / "com.halvik.quorlix.json");
-        const auto defaults = nlohmann::json::parse(in, nullptr, false);
-        if (!defaults.is_object() || !defaults.contains("tray.paths")) return nlohmann::json();
-        return defaults["tray.paths"];
-    };
+TEST_F(Desktop, AFileDraggedOntoTheClosedIslandOpensItOnTheTrayAndStaysThere) {
+    launch("{}");
+    ASSERT_TRUE(shows([](const QImage& image) { return widthIs(image, 84); })) << "the island did not appear";
+
+    const fs::path file = home().path() / "informe final.txt";
+    std::ofstream(file) << "hola";
+    const fs::path received = home().path() / "received.txt";
+    const fs::path said = home().path() / "drag.log";
+    const auto source = fileWindow({file}, said, received);
+    ASSERT_NO_FATAL_FAILURE(dropFromFileWindow(said));
+
+    const auto stored = [&] { return storedSetting("tray.paths"); };
     ASSERT_TRUE(waitFor([&] { return !stored().empty(); })) << "the tray kept nothing";
     ASSERT_EQ(stored().size(), 1u) << stored().dump();
     EXPECT_NE(stored()[0].get<std::string>().find("informe"), std::string::npos);
@@ -442,6 +464,66 @@ TEST_F(Desktop, AFileDraggedOntoTheClosedIslandOpensItOnTheTrayAndStaysThere) {
     EXPECT_EQ(stored().size(), 1u) << stored().dump();
     EXPECT_TRUE(fs::exists(file));
     EXPECT_TRUE(quorlix->running());
+}
+
+// How many pixels of the open island's page are of about `colour`.
+int pagePixels(const QImage& image, QRgb colour) {
+    int count = 0;
+    for (int y = 30; y < 200; ++y)
+        for (int x = centre - 175; x < centre + 175; ++x) {
+            const QRgb p = image.pixel(x, y);
+            count += std::abs(qRed(p) - qRed(colour)) < 25 && std::abs(qGreen(p) - qGreen(colour)) < 25 &&
+                     std::abs(qBlue(p) - qBlue(colour)) < 25;
+        }
+    return count;
+}
+
+TEST_F(Desktop, AFifoDroppedWithTwoPicturesHoldsBackNeitherTheirThumbnailsNorTheQuit) {
+    launch("{}");
+    ASSERT_TRUE(shows([](const QImage& image) { return widthIs(image, 84); })) << "the island did not appear";
+
+    // A FIFO that nothing ever writes to, dropped first, then two pictures of their own colours.
+    const fs::path fifo = home().path() / "tubo.png";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    const auto picture = [&](const char* name, QRgb colour) {
+        QImage image(64, 64, QImage::Format_RGB32);
+        image.fill(colour);
+        const fs::path file = home().path() / name;
+        EXPECT_TRUE(image.save(QString::fromStdString(file.string())));
+        return file;
+    };
+    constexpr QRgb red = qRgb(220, 30, 30), blue = qRgb(30, 60, 230);
+    const fs::path said = home().path() / "drag.log";
+    const auto source = fileWindow({fifo, picture("roja.png", red), picture("azul.png", blue)}, said,
+                                   home().path() / "received.txt");
+    ASSERT_NO_FATAL_FAILURE(dropFromFileWindow(said));
+
+    // Each picture shows its thumbnail (50 points square) on the tray.
+    EXPECT_TRUE(shows([&](const QImage& image) {
+        return pagePixels(image, red) > 1500 && pagePixels(image, blue) > 1500;
+    })) << "the pictures' thumbnails did not come";
+
+    // Quorlix quits at SIGTERM while the FIFO's writer side has never been opened: nothing of
+    // its quit waits on the FIFO. Its settings are written before it ends.
+    ASSERT_EQ(::kill(quorlix->pid(), SIGTERM), 0);
+    ASSERT_TRUE(waitFor([&] { return !quorlix->running(); })) << "Quorlix did not end";
+    EXPECT_EQ(quorlix->exitStatus(), 0);
+    EXPECT_EQ(storedSetting("tray.paths").size(), 3u) << storedSetting("tray.paths").dump();
+}
+
+// A terminal that closes or a session that ends (SIGHUP) quits Quorlix as SIGTERM does.
+TEST_F(Desktop, SighupAndSigtermQuitQuorlixWithItsSettingsWritten) {
+    for (const int signal : {SIGHUP, SIGTERM}) {
+        SCOPED_TRACE(signal == SIGHUP ? "SIGHUP" : "SIGTERM");
+        launch("{}");
+        ASSERT_TRUE(shows([](const QImage& image) { return widthIs(image, 84); }))
+            << "the island did not appear";
+        ASSERT_EQ(::kill(quorlix->pid(), signal), 0);
+        ASSERT_TRUE(waitFor([&] { return !quorlix->running(); })) << "Quorlix did not end";
+        EXPECT_EQ(quorlix->exitStatus(), 0) << "ended by the signal itself";
+        // Written at the first launch, off the main thread.
+        EXPECT_EQ(storedSetting("didMigrateFromTarsel"), true);
+    }
 }
 
 TEST_F(Desktop, AMediaPlayerAlreadyPlayingIsShownByTheRestingIsland) {

@@ -1,9 +1,11 @@
 #include "fakes/virtual_time.h"
 #include "fakes/wait_for.h"
+#include "platform/detached_workers.h"
 #include "platform/published.h"
 #include "platform/serial_queue.h"
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <atomic>
 #include <chrono>
@@ -217,6 +219,81 @@ TEST(SerialQueue, AMainQueueThatGoesWithTheAnswerAndTheLimitUnrunFreesThem) {
         ASSERT_TRUE(testing::waitFor([&] { return time.queue.scheduledCount() == 2; }));
     }
     EXPECT_TRUE(watched.expired()) << "the answer and its limit keep each other";
+}
+
+// A job held in the kernel, in a read from a pipe nobody writes to, until the test writes.
+class StuckRead {
+public:
+    StuckRead() { started_ = ::pipe(fds_) == 0; }
+    ~StuckRead() {
+        release();
+        ::close(fds_[0]);
+    }
+    bool ready() const { return started_; }
+    void release() {
+        if (fds_[1] < 0) return;
+        ::close(fds_[1]);  // the read returns, with nothing
+        fds_[1] = -1;
+    }
+    // Reads; says it is reading, then that it is done.
+    void read(std::atomic<int>& stage) const {
+        stage = 1;
+        char byte;
+        [[maybe_unused]] const auto n = ::read(fds_[0], &byte, 1);
+        stage = 2;
+    }
+
+private:
+    int fds_[2] = {-1, -1};
+    bool started_ = false;
+};
+
+TEST(DetachedWorkers, AJobStuckInTheKernelHoldsBackNeitherTheOthersNorTheirEnd) {
+    VirtualTime time;
+    StuckRead stuck;
+    ASSERT_TRUE(stuck.ready());
+    Gate gate;
+    std::atomic<int> stuckStage{0}, gatedStage{0};
+    std::vector<int> delivered;
+    // Each held by one job and what it hands over: gone once the job and its result are.
+    auto stuckToken = std::make_shared<int>(0), gatedToken = std::make_shared<int>(0),
+         waitingToken = std::make_shared<int>(0);
+    const std::weak_ptr<int> stuckDone = stuckToken, gatedDone = gatedToken, waitingDone = waitingToken;
+    {
+        platform::DetachedWorkers workers(2, &time.queue);
+        workers.async([&, token = std::move(stuckToken)]() -> std::function<void()> {
+            stuck.read(stuckStage);
+            return [&, token] { delivered.push_back(0); };
+        });
+        // The others come, in order, while the first stays in the kernel.
+        for (int i = 1; i <= 5; ++i)
+            workers.async([&, i]() -> std::function<void()> { return [&, i] { delivered.push_back(i); }; });
+        ASSERT_TRUE(testing::waitFor([&] { return delivered.size() == 5; }, {}, [&] { pump(time); }));
+        EXPECT_EQ(delivered, (std::vector<int>{1, 2, 3, 4, 5}));
+
+        // Both threads held, a job waits for one.
+        workers.async([&, open = gate.job(0), token = std::move(gatedToken)]() -> std::function<void()> {
+            gatedStage = 1;
+            open();
+            gatedStage = 2;
+            return [&, token] { delivered.push_back(6); };
+        });
+        ASSERT_TRUE(testing::waitFor([&] { return gatedStage == 1 && stuckStage == 1; }));
+        workers.async([&, token = std::move(waitingToken)]() -> std::function<void()> {
+            return [&] { delivered.push_back(7); };
+        });
+    }
+    // The workers went at once, two of their jobs still running; the waiting one went unrun.
+    EXPECT_TRUE(waitingDone.expired());
+    EXPECT_EQ(stuckStage, 1);
+    EXPECT_EQ(gatedStage, 1);
+
+    // Let out later, the running jobs' results are dropped, never delivered.
+    gate.open();
+    stuck.release();
+    ASSERT_TRUE(testing::waitFor([&] { return stuckDone.expired() && gatedDone.expired(); }));
+    time.runPending();
+    EXPECT_EQ(delivered.size(), 5u);
 }
 
 }  // namespace

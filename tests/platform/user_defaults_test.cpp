@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 namespace quorlix {
 namespace {
 
@@ -149,6 +151,69 @@ TEST_F(UserDefaultsTest, ACorruptFileIsMovedAsideWithALogLineNeverOverwritten) {
         ASSERT_TRUE(log);
         EXPECT_NE(log->find("dañado"), std::string::npos);
         EXPECT_TRUE(UserDefaults::persistentDomain("com.test.domain")->at("b").get<bool>());
+    }
+}
+
+TEST_F(UserDefaultsTest, ASettingsFileThatIsALinkStaysOneAndWhatItNamesIsReplacedInItsFolder) {
+    struct Case {
+        const char* name;
+        std::optional<std::string> target;  // what the file linked to holds; none: not there yet
+        bool throughSecondLink = false;
+        bool damaged = false;
+    };
+    const Case cases[] = {
+        {"a link", R"({"a": 1})"},
+        {"a chain of two links", R"({"a": 1})", true},
+        {"a link to nothing yet", std::nullopt},
+        {"a link to a damaged file", "{\"a\": tru", false, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const fs::path dotfiles = fake.home.path() / "dotfiles";
+        fs::remove_all(dotfiles);
+        fs::remove_all(file().parent_path());
+        fs::create_directories(dotfiles);
+        fs::create_directories(file().parent_path());
+        const fs::path target = dotfiles / "quorlix.json";
+        if (c.target) {
+            ASSERT_FALSE(platform::writeFileAtomically(target, *c.target));
+            fs::permissions(target, fs::perms::owner_read | fs::perms::owner_write);
+        }
+        // Relative, as a dotfiles manager makes them.
+        const fs::path named = c.throughSecondLink ? dotfiles / "enlace.json" : target;
+        if (c.throughSecondLink) fs::create_symlink("quorlix.json", named);
+        const fs::path link = fs::relative(named, file().parent_path());
+        fs::create_symlink(link, file());
+        {
+            UserDefaults d("com.test.domain");
+            d.setBool("b", true);
+        }
+        ASSERT_TRUE(fs::is_symlink(file()));
+        EXPECT_EQ(fs::read_symlink(file()), link);
+        const auto written = UserDefaults::persistentDomain("com.test.domain");
+        ASSERT_TRUE(written);
+        EXPECT_TRUE(written->at("b").get<bool>());
+        const bool kept = c.target && !c.damaged;
+        EXPECT_EQ(written->contains("a"), kept);
+        if (kept) {
+            EXPECT_EQ(fs::status(target).permissions() & fs::perms::all, fs::perms(0600));
+        }
+        // Nothing left beside either but the damaged file, kept aside where it was.
+        std::vector<std::string> beside;
+        for (const fs::path& folder : {dotfiles, file().parent_path()})
+            for (const auto& e : fs::directory_iterator(folder))
+                beside.push_back(e.path().filename().string());
+        std::sort(beside.begin(), beside.end());
+        std::vector<std::string> expected{"com.test.domain.json", "quorlix.json"};
+        if (c.throughSecondLink) expected.push_back("enlace.json");
+        std::sort(expected.begin(), expected.end());
+        if (c.damaged) {
+            ASSERT_EQ(beside.size(), 3u) << ::testing::PrintToString(beside);
+            EXPECT_TRUE(beside[2].starts_with("quorlix.json.corrupt-")) << beside[2];
+            EXPECT_EQ(platform::readFile(dotfiles / beside[2]), *c.target);
+        } else {
+            EXPECT_EQ(beside, expected);
+        }
     }
 }
 

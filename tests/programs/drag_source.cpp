@@ -1,6 +1,6 @@
-// A window that drags a file, for the desktop tests: `quorlix-drag-source FILE X Y` shows a
-// green 200 by 200 square at (X, Y); pressing on it and moving starts a drag that carries
-// FILE's address as a copy, as a file manager's would. Files dropped on it have their
+// A window that drags files, for the desktop tests: `quorlix-drag-source FILE... X Y` shows a
+// green 200 by 200 square at (X, Y); pressing on it and moving starts a drag that carries the
+// FILEs' addresses as a copy, as a file manager's would. Files dropped on it have their
 // addresses written to standard output, one a line.
 //
 // What a test waits on goes to standard error, a line each: "drag started" once its drag
@@ -10,6 +10,7 @@
 #include <QApplication>
 #include <QDrag>
 #include <QDropEvent>
+#include <QList>
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QPainter>
@@ -22,7 +23,7 @@ namespace {
 
 class DragSource final : public QWidget {
 public:
-    explicit DragSource(QString file) : file_(std::move(file)) {
+    explicit DragSource(QList<QUrl> files) : files_(std::move(files)) {
         setWindowFlags(Qt::FramelessWindowHint);
         setAcceptDrops(true);
         resize(200, 200);
@@ -35,7 +36,7 @@ protected:
         if (!pressed_) return;
         pressed_ = false;
         auto* mime = new QMimeData;
-        mime->setUrls({QUrl::fromLocalFile(file_)});
+        mime->setUrls(files_);
         auto* drag = new QDrag(this);
         drag->setMimeData(mime);
         QObject::connect(drag, &QDrag::actionChanged, [](Qt::DropAction action) {
@@ -63,7 +64,7 @@ private:
         std::fflush(stderr);
     }
 
-    QString file_;
+    QList<QUrl> files_;
     bool pressed_ = false;
 };
 
@@ -72,8 +73,10 @@ private:
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
     if (argc < 4) return 2;
-    DragSource window(QString::fromLocal8Bit(argv[1]));
-    window.move(QString::fromLatin1(argv[2]).toInt(), QString::fromLatin1(argv[3]).toInt());
+    QList<QUrl> files;
+    for (int i = 1; i < argc - 2; ++i) files.push_back(QUrl::fromLocalFile(QString::fromLocal8Bit(argv[i])));
+    DragSource window(files);
+    window.move(QString::fromLatin1(argv[argc - 2]).toInt(), QString::fromLatin1(argv[argc - 1]).toInt());
     window.show();
     return QApplication::exec();
 }

@@ -124,6 +124,12 @@ TEST_F(BackdropTest, ThePictureIsDecodedOnceAndDimmedOrReplacedByTheGradient) {
     EXPECT_NEAR(first.greenF(), 0.3, 0.02);
     EXPECT_NEAR(last.redF(), 0.12, 0.02);
     EXPECT_NEAR(last.blueF(), 0.2, 0.02);
+
+    // A FIFO named as the picture is no picture, and is not waited on for a writer.
+    const fs::path fifo = fake.home.path() / "fondo.png";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    fake.desktopPicture.path = fifo;
+    EXPECT_EQ(Wallpaper::load(&fake.desktopPicture, &fake.imageDecoder), std::nullopt);
 }
 
 TEST_F(BackdropTest, ABackdropBlursOncePerSizeNotPerFrame) {

@@ -1,7 +1,8 @@
 #include "platform/linux/desktop_entry.h"
 
+#include "platform/atomic_file.h"
+
 #include <cstdlib>
-#include <fstream>
 #include <sstream>
 
 namespace quorlix::platform {
@@ -83,11 +84,10 @@ std::optional<DesktopEntry> DesktopEntry::parse(std::string_view text) {
 }
 
 std::optional<DesktopEntry> DesktopEntry::read(const fs::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    if (!in) return std::nullopt;
-    std::ostringstream text;
-    text << in.rdbuf();
-    return parse(text.str());
+    // Entries are a few kilobytes; a larger file is none.
+    const auto text = readFile(file, 1 << 20);
+    if (!text) return std::nullopt;
+    return parse(*text);
 }
 
 std::optional<fs::path> DesktopEntry::find(const std::string& desktopID) {

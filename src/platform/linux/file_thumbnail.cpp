@@ -1,15 +1,18 @@
 #include "platform/linux/file_thumbnail.h"
 
+#include "platform/atomic_file.h"
 #include "platform/linux/qt_image_decoder.h"
 #include "platform/paths.h"
 
 #include <QCryptographicHash>
 #include <QFile>
+#include <QFileInfo>
 #include <QImage>
 #include <QImageReader>
 
 #include <gio/gio.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cmath>
@@ -82,13 +85,12 @@ QImage cached(const fs::path& path, QSize bounds, int allocationLimitMegabytes) 
 
     const fs::path root = Paths::cacheDirectory() / "thumbnails";
     for (const auto& size : order) {
-        const QString file = QFile::decodeName((root / size.folder).c_str()) + QLatin1Char('/') + name;
-        if (!QFile::exists(file)) continue;
         // Cache pictures are small; their notes are read with the picture (the reader's own
         // notes cut keys at their first colon).
-        QImageReader reader(file, "png");
-        reader.setAllocationLimit(allocationLimitMegabytes);
-        const QImage image = reader.read();
+        PictureFile picture;
+        if (!picture.open(root / size.folder / name.toStdString(), "png")) continue;
+        picture.reader.setAllocationLimit(allocationLimitMegabytes);
+        const QImage image = picture.reader.read();
         bool valid = false;
         const qlonglong made = image.text(QStringLiteral("Thumb::MTime")).toLongLong(&valid);
         // Made for an earlier version of the file: stale.
@@ -101,14 +103,28 @@ QImage cached(const fs::path& path, QSize bounds, int allocationLimitMegabytes) 
 
 }  // namespace
 
+bool PictureFile::open(const fs::path& path, const QByteArray& format) {
+    const int fd = openRegularFile(path);
+    if (fd < 0) return false;
+    if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        return false;
+    }
+    reader.setDevice(&file);
+    // The name's suffix, as a reader given the name would take it.
+    reader.setFormat(format.isEmpty() ? QFileInfo(QFile::decodeName(path.c_str())).suffix().toLatin1()
+                                      : format);
+    return true;
+}
+
 std::optional<Image> fileThumbnail(const fs::path& path, Size pixels, int allocationLimitMegabytes) {
     const QSize bounds(std::max(1, static_cast<int>(std::lround(pixels.width))),
                        std::max(1, static_cast<int>(std::lround(pixels.height))));
     if (const QImage image = cached(path, bounds, allocationLimitMegabytes); !image.isNull())
         return imageFromQImage(image);
-    QImageReader reader(QFile::decodeName(path.c_str()));
-    if (!reader.canRead()) return std::nullopt;  // not a picture
-    return imageFromQImage(fittedInto(decode(reader, bounds, allocationLimitMegabytes), bounds));
+    PictureFile picture;
+    if (!picture.open(path) || !picture.reader.canRead()) return std::nullopt;  // not a picture
+    return imageFromQImage(fittedInto(decode(picture.reader, bounds, allocationLimitMegabytes), bounds));
 }
 
 }  // namespace quorlix::platform

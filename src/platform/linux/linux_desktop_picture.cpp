@@ -1,6 +1,7 @@
 #include "platform/linux/linux_desktop_picture.h"
 
-#include <QFile>
+#include "platform/atomic_file.h"
+
 #include <QRegularExpression>
 #include <QUrl>
 #include <QXmlStreamReader>
@@ -8,7 +9,7 @@
 #include <gio/gio.h>
 
 #include <cstdlib>
-#include <fstream>
+#include <sstream>
 #include <string>
 
 namespace quorlix::platform {
@@ -34,6 +35,9 @@ std::optional<std::string> gsettingsString(const char* schemaId, const char* key
     g_settings_schema_unref(schema);
     return value;
 }
+
+// The desktop's own files are small; a larger one is not read.
+constexpr std::size_t maxConfigBytes = 4 << 20;
 
 bool isXml(const fs::path& path) { return path.extension() == ".xml"; }
 
@@ -76,8 +80,9 @@ std::optional<fs::path> LinuxDesktopPicture::fromGnomeSettings() {
 }
 
 std::optional<fs::path> LinuxDesktopPicture::fromKdeConfig(const fs::path& appletsrc) {
-    std::ifstream in(appletsrc);
-    if (!in) return std::nullopt;
+    const auto text = readFile(appletsrc, maxConfigBytes);
+    if (!text) return std::nullopt;
+    std::istringstream in(*text);
     static const QRegularExpression wallpaperGroup(
         QStringLiteral(R"(^\[Containments\]\[\d+\]\[Wallpaper\]\[org\.kde\.image\]\[General\]$)"));
     bool inGroup = false;
@@ -108,9 +113,9 @@ std::optional<fs::path> LinuxDesktopPicture::localPath(std::string_view address)
 }
 
 std::optional<fs::path> LinuxDesktopPicture::firstFileOfBackground(const fs::path& xml) {
-    QFile file(QString::fromStdString(xml.string()));
-    if (!file.open(QIODevice::ReadOnly)) return std::nullopt;
-    QXmlStreamReader reader(&file);
+    const auto text = readFile(xml, maxConfigBytes);
+    if (!text) return std::nullopt;
+    QXmlStreamReader reader(QByteArray::fromRawData(text->data(), static_cast<qsizetype>(text->size())));
     // <file>PATH</file>, or <file><size ...>PATH</size>...</file>: the first path either way.
     bool inFile = false;
     while (!reader.atEnd()) {

@@ -1,5 +1,6 @@
 #include "platform/linux/linux_workspace.h"
 
+#include "platform/atomic_file.h"
 #include "platform/linux/desktop_entry.h"
 #include "platform/linux/file_thumbnail.h"
 #include "platform/linux/qt_image_decoder.h"
@@ -18,6 +19,7 @@
 #include <QUrl>
 
 #include <gio/gio.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <filesystem>
@@ -32,8 +34,6 @@ constexpr int iconSize = 128;
 // Theme icons need the GUI side of Qt.
 bool hasGUI() { return qobject_cast<QGuiApplication*>(QCoreApplication::instance()) != nullptr; }
 
-// Hands the file to the default application of its type; a failure to launch one is the
-// desktop's to tell, and nothing waits for it.
 // The icon `name` in the desktop's icon theme; where the session names no theme (a bare X
 // session) or its theme lacks it, from the themes every desktop installs.
 QIcon themedIcon(const QString& name) {
@@ -52,6 +52,25 @@ QIcon themedIcon(const QString& name) {
     return {};
 }
 
+// The file's type by its name and, for a regular file, its first bytes. Anything else (a
+// folder, a FIFO) is told by its kind, and is never opened: a FIFO's opening would wait for a
+// writer, here on the main thread.
+QMimeType mimeType(const std::string& path) {
+    const QString name = QFile::decodeName(path.c_str());
+    QMimeDatabase types;
+    struct stat info {};
+    if (::stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) return types.mimeTypeForFile(name);
+    QFile file;
+    const int fd = openRegularFile(path);
+    if (fd < 0 || !file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        if (fd >= 0) ::close(fd);
+        return types.mimeTypeForFile(name, QMimeDatabase::MatchExtension);
+    }
+    return types.mimeTypeForFileNameAndData(name, &file);
+}
+
+// Hands the file to the default application of its type; a failure to launch one is the
+// desktop's to tell, and nothing waits for it.
 void openWithDefaultApplication(const std::string& path) {
     gchar* uri = g_filename_to_uri(path.c_str(), nullptr, nullptr);
     if (!uri) return;
@@ -114,7 +133,12 @@ std::optional<Image> LinuxWorkspace::icon(const std::string& location) const {
     const auto entry = DesktopEntry::read(location);
     if (!entry || entry->icon.empty()) return std::nullopt;
     const QString name = QString::fromStdString(entry->icon);
-    if (QFileInfo(name).isAbsolute()) return imageFromQImage(QImage(name));
+    if (QFileInfo(name).isAbsolute()) {
+        // The entry may be the user's own, and name anything.
+        PictureFile picture;
+        if (!picture.open(entry->icon)) return std::nullopt;
+        return imageFromQImage(picture.reader.read());
+    }
     if (hasGUI()) {
         const QIcon themed = QIcon::fromTheme(name);
         if (!themed.isNull()) return imageFromQImage(themed.pixmap(iconSize, iconSize).toImage());
@@ -128,7 +152,7 @@ std::optional<Image> LinuxWorkspace::icon(const std::string& location) const {
 
 std::optional<Image> LinuxWorkspace::fileIcon(const std::string& path) const {
     if (!hasGUI()) return std::nullopt;
-    const QMimeType type = QMimeDatabase().mimeTypeForFile(QFile::decodeName(path.c_str()));
+    const QMimeType type = mimeType(path);
     // The type's own icon, its group's ("text-x-generic"), then any file's.
     for (const QString& name :
          {type.iconName(), type.genericIconName(), QStringLiteral("application-x-generic")}) {
@@ -166,10 +190,14 @@ WorkItem LinuxWorkspace::thumbnail(const std::string& path, Size size, double sc
     auto result = std::make_shared<std::optional<Image>>();
     auto delivery = std::make_shared<Job>([result, done = std::move(done)] { done(std::move(*result)); });
     const Size pixels{size.width * scale, size.height * scale};
-    thumbnails_.async([path, pixels, result, delivery, main = &MainQueue::shared()] {
-        if (delivery->cancelled) return;  // nobody waits for it any more
+    // Held weakly off the main thread: the caller's handle keeps it, and `done` goes with it on
+    // the main thread whatever a worker is doing.
+    thumbnails_.async([path, pixels, result, weak = std::weak_ptr<Job>(delivery)]() -> std::function<void()> {
+        if (weak.expired()) return {};  // nobody waits for it any more
         *result = fileThumbnail(path, pixels);
-        main->post([delivery] { delivery->run(); });
+        return [weak] {
+            if (const auto delivery = weak.lock()) delivery->run();
+        };
     });
     return WorkItem(delivery);
 }

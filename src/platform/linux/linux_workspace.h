@@ -9,14 +9,14 @@
 // Files: a file's icon is its MIME type's icon in the icon theme; it opens with the default
 // application of its type (GIO's choice, from the desktop's mimeapps lists); the file manager
 // shows it through org.freedesktop.FileManager1, and when no file manager answers there its
-// folder opens instead. Thumbnails are made one at a time on a thread of the workspace's own
+// folder opens instead. Thumbnails are made off the main thread, a few at a time
 // (file_thumbnail.h).
 //
 // Only this application itself can be known to be in front: the desktop gives no portable
 // way to ask which other application is.
 
+#include "platform/detached_workers.h"
 #include "platform/linux/mpris_bus.h"
-#include "platform/serial_queue.h"
 #include "platform/workspace.h"
 
 namespace quorlix::platform {
@@ -44,8 +44,10 @@ public:
 
 private:
     MprisBus& bus_;
-    // Joined with the workspace: a thumbnail under way is finished, the others dropped.
-    ThreadSerialQueue thumbnails_;
+    // A few at a time, never waited for: a file that hangs its reader (a FIFO opened at the
+    // wrong moment, a network mount that stopped answering) holds back neither the other
+    // thumbnails nor quitting.
+    DetachedWorkers thumbnails_{3};
 };
 
 }  // namespace quorlix::platform

@@ -5,6 +5,7 @@
 #include <QObject>
 
 #include <algorithm>
+#include <utility>
 
 namespace quorlix::platform {
 
@@ -161,7 +162,9 @@ void MprisBus::seeked(const QDBusMessage& message) {
     if (!p || args.isEmpty()) return;
     bool ok = false;
     const qlonglong microseconds = args[0].toLongLong(&ok);
-    if (ok) announce(*p, static_cast<double>(microseconds) / 1e6);
+    if (!ok) return;
+    announcePending();  // what changed before the jump is told first
+    announce(*p, static_cast<double>(microseconds) / 1e6);
 }
 
 void MprisBus::addPlayer(const QString& name, const QString& owner, bool announceState) {
@@ -246,12 +249,26 @@ std::optional<QString> MprisBus::updateRoles() {
 }
 
 void MprisBus::announceChange(const QString& name, bool announceIt, const std::optional<QString>& newMusic) {
-    if (announceIt || newMusic == name) {
-        if (Player* p = player(name); p && p->primed) announce(*p);
-    }
-    if (newMusic && *newMusic != name) {
-        if (Player* p = player(*newMusic); p && p->primed) announce(*p);
-    }
+    const auto later = [this](const QString& playerName) {
+        if (std::find(pending_.begin(), pending_.end(), playerName) == pending_.end())
+            pending_.push_back(playerName);
+    };
+    if (announceIt || newMusic == name) later(name);
+    if (newMusic && *newMusic != name) later(*newMusic);
+    if (pending_.empty() || announcing_) return;
+    // After everything already waiting on the main thread: a player's changes that came faster
+    // than they are followed (a flood of tracks) are told once, as they stand by then, instead
+    // of one by one, and nothing (a quit) waits behind a backlog of them.
+    announcing_ = true;
+    QMetaObject::invokeMethod(
+        receiver_.get(), [this] { announcePending(); }, Qt::QueuedConnection);
+}
+
+void MprisBus::announcePending() {
+    announcing_ = false;
+    const std::vector<QString> names = std::exchange(pending_, {});
+    for (const QString& name : names)
+        if (const Player* p = player(name); p && p->primed) announce(*p);
 }
 
 MprisBus::Player* MprisBus::player(const QString& name) {

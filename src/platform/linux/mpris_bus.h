@@ -6,7 +6,9 @@
 // that played most recently: the one playing now (the last to start, when several play),
 // else the last one that was; while none has played, the first that appeared (at start-up,
 // the first in name order). When another player takes the Music role it shows what it plays,
-// as a player's own change would.
+// as a player's own change would. Changes are announced once the main thread has run what
+// was already waiting there, together: a player that changes faster than the system follows
+// costs one announcement of where it stands, not one for each change.
 //
 // The players already on the bus are known from construction on (their names are asked for
 // at once), so a snapshot taken right after finds them; what they play arrives later.
@@ -94,8 +96,10 @@ private:
     void setStatus(Player& player, const QString& status);
     // Gives the roles anew; the bus name of a player that just became Music, if any.
     std::optional<QString> updateRoles();
-    // Announces `player` when `announceIt`, and then the new Music player, if another.
+    // Announces `player` when `announceIt`, and then the new Music player, if another, once
+    // what already waits on the main thread has run.
     void announceChange(const QString& player, bool announceIt, const std::optional<QString>& newMusic);
+    void announcePending();
     Player* player(const QString& name);
     Player* playerByOwner(const QString& owner);
     std::optional<std::string> identifierOf(const QString& name) const;
@@ -108,6 +112,9 @@ private:
     std::uint64_t playChanges_ = 0;
     // The desktop entry of each role's player, kept after it quits.
     std::map<std::string, QString> desktopEntries_;
+    // The players whose changes are still to be announced, in order, and whether that is asked.
+    std::vector<QString> pending_;
+    bool announcing_ = false;
 
     mutable std::mutex rolesMutex_;
     std::map<std::string, QString> roles_;  // identifier -> bus name

@@ -1,5 +1,6 @@
 #include "platform/linux/mpris_script_host.h"
 
+#include "platform/atomic_file.h"
 #include "platform/number_text.h"
 
 #include <QDBusObjectPath>
@@ -12,7 +13,6 @@
 #include <chrono>
 #include <cmath>
 
-#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -162,12 +162,11 @@ std::optional<ScriptValue> nonLocalArtwork(const QString& address) {
 // The bytes of a local artwork file, read by `deadline`. Only a regular file is read, and it
 // is opened without waiting: a player may name a FIFO, whose opening waits for a writer.
 std::optional<ScriptValue> artworkFile(const QString& path, Clock::time_point deadline) {
-    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    const int fd = openRegularFile(QFile::encodeName(path).constData());
     if (fd < 0) return std::nullopt;
     struct stat info {};
     ScriptValue::Bytes bytes;
-    if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && info.st_size > 0 &&
-        info.st_size <= MprisScriptHost::maxArtworkFileSize) {
+    if (::fstat(fd, &info) == 0 && info.st_size > 0 && info.st_size <= MprisScriptHost::maxArtworkFileSize) {
         bytes.resize(static_cast<std::size_t>(info.st_size));
         std::size_t done = 0;
         while (done < bytes.size()) {

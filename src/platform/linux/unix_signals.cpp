@@ -42,8 +42,9 @@ void quitOnTerminationSignals() {
     action.sa_handler = onSignal;
     sigemptyset(&action.sa_mask);
     action.sa_flags = SA_RESTART;
-    ::sigaction(SIGINT, &action, nullptr);
-    ::sigaction(SIGTERM, &action, nullptr);
+    // SIGHUP too: the terminal that started us closed, or the session ended, and what the
+    // settings' writer still holds must reach the disk as at any quit.
+    for (const int signal : {SIGINT, SIGTERM, SIGHUP}) ::sigaction(signal, &action, nullptr);
 }
 
 bool terminationRequested() { return requestedEarly; }

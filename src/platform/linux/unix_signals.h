@@ -1,5 +1,5 @@
 #pragma once
-// Turns SIGINT and SIGTERM into a clean quit of the Qt event loop (a self-pipe read by a
+// Turns SIGINT, SIGTERM and SIGHUP into a clean quit of the Qt event loop (a self-pipe read by a
 // socket notifier, since almost nothing is safe inside a signal handler).
 
 namespace quorlix::platform {
