@@ -75,6 +75,7 @@ protected:
                             XCB_ATOM_CARDINAL, 32, 12, colours.data());
         xcb_flush(x);
     }
+    std::string log() const { return fileText(session->home.state() / "Quorlix.log"); }
 
     // Waits until the icon shows with bars lighter (or darker) than the panel, then checks that
     // they stand out from it by `contrast` at least.
@@ -152,6 +153,7 @@ TEST_F(TrayIcon, ItsBarsAreLightOnADarkPanelAndDarkOnALightOneTheDesktopPrefers)
             const auto quorlix = session->launch();
             // As readable as text should be.
             EXPECT_TRUE(barsShow(c.lightBars, 4.5));
+            EXPECT_EQ(log().find("bandeja"), std::string::npos) << log();
         }
         endSession();
     }
@@ -168,6 +170,13 @@ TEST_F(TrayIcon, ItsBarsFollowTheDesktopsPreferenceAndThenTheTraysColours) {
     // The tray asks for a pale foreground: its panel is dark, whatever the desktop prefers.
     setTrayForeground(0xf0f0);
     EXPECT_TRUE(barsShow(true));
+}
+
+TEST_F(TrayIcon, WithoutATrayTheLogSaysSo) {
+    startSession("default");
+    const auto quorlix = session->launch();
+    EXPECT_TRUE(
+        waitFor([&] { return log().find("bandeja: no hay bandeja del sistema") != std::string::npos; }));
 }
 
 }  // namespace

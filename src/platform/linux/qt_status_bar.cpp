@@ -1,5 +1,6 @@
 #include "platform/linux/qt_status_bar.h"
 
+#include "platform/key_log.h"
 #include "platform/linux/panel_appearance.h"
 
 #include <QApplication>
@@ -42,6 +43,17 @@ QIcon tintedIcon(const Image& image, const QColor& colour) {
     return icon;
 }
 
+// Said once a run: without a tray the icon shows nowhere, though the item stays and an icon
+// appears should a tray come later.
+void tellWhenNoTray() {
+    static bool told = false;
+    if (told || QSystemTrayIcon::isSystemTrayAvailable()) return;
+    told = true;
+    KeyLog::write(
+        "bandeja: no hay bandeja del sistema (nadie tiene _NET_SYSTEM_TRAY_S0 ni "
+        "org.kde.StatusNotifierWatcher); el icono de estado no se verá mientras no haya una");
+}
+
 QKeySequence keySequence(const std::string& key) {
     if (key.empty()) return {};
     const QString text = QString::fromStdString(key);
@@ -66,6 +78,7 @@ class TrayItem final : public StatusItem {
 public:
     TrayItem(const Image& image, const std::string& description, std::function<std::vector<MenuItem>()> build)
         : image_(image), build_(std::move(build)), panel_([this] { tint(); }) {
+        tellWhenNoTray();
         tint();
         icon_.setToolTip(QString::fromStdString(description));
         icon_.setContextMenu(&menu_);
