@@ -10,7 +10,7 @@ packages=(
   pulseaudio pulseaudio-utils
   libgtest-dev libgmock-dev libbenchmark-dev locales-all
   fonts-inter fonts-quicksand fonts-jetbrains-mono fonts-material-design-icons-iconfont
-  xvfb xauth xcompmgr xdotool x11-apps x11-utils scrot dbus
+  xvfb xauth xcompmgr xdotool x11-apps x11-utils scrot dbus trayer
   libxcb-xinput-dev libxcb-xfixes0-dev libxcb-record0-dev
   weston xwayland
   libudev-dev libglib2.0-dev gsettings-desktop-schemas

@@ -1,12 +1,11 @@
 #include "platform/linux/linux_desktop_picture.h"
 
 #include "platform/atomic_file.h"
+#include "platform/linux/desktop_settings.h"
 
 #include <QRegularExpression>
 #include <QUrl>
 #include <QXmlStreamReader>
-
-#include <gio/gio.h>
 
 #include <cstdlib>
 #include <sstream>
@@ -17,24 +16,6 @@ namespace quorlix::platform {
 namespace fs = std::filesystem;
 
 namespace {
-
-// A string key of an installed schema, or nothing (asking for a missing schema aborts).
-std::optional<std::string> gsettingsString(const char* schemaId, const char* key) {
-    GSettingsSchemaSource* source = g_settings_schema_source_get_default();
-    if (!source) return std::nullopt;
-    GSettingsSchema* schema = g_settings_schema_source_lookup(source, schemaId, TRUE);
-    if (!schema) return std::nullopt;
-    std::optional<std::string> value;
-    if (g_settings_schema_has_key(schema, key)) {
-        GSettings* settings = g_settings_new_full(schema, nullptr, nullptr);
-        GVariant* v = g_settings_get_value(settings, key);
-        if (g_variant_is_of_type(v, G_VARIANT_TYPE_STRING)) value = g_variant_get_string(v, nullptr);
-        g_variant_unref(v);
-        g_object_unref(settings);
-    }
-    g_settings_schema_unref(schema);
-    return value;
-}
 
 // The desktop's own files are small; a larger one is not read.
 constexpr std::size_t maxConfigBytes = 4 << 20;
@@ -60,8 +41,7 @@ std::optional<fs::path> resolved(const fs::path& path) {
 
 std::optional<fs::path> LinuxDesktopPicture::picturePath() {
     const fs::path kde = configHome() / "plasma-org.kde.plasma.desktop-appletsrc";
-    const char* desktop = std::getenv("XDG_CURRENT_DESKTOP");
-    if (desktop && std::string_view(desktop).find("KDE") != std::string_view::npos) {
+    if (isPlasmaSession()) {
         if (auto picture = fromKdeConfig(kde)) return picture;
         return fromGnomeSettings();
     }

@@ -1,5 +1,8 @@
 #include "platform/linux/qt_status_bar.h"
 
+#include "platform/key_log.h"
+#include "platform/linux/panel_appearance.h"
+
 #include <QApplication>
 #include <QCursor>
 #include <QIcon>
@@ -12,24 +15,43 @@
 #include <QSystemTrayIcon>
 #include <QWidget>
 
+#include <optional>
+
 namespace quorlix::platform {
 
 namespace {
 
-QIcon templateIcon(const Image& image) {
+// The glyph at each size trays ask for, square and in `colour`: only the template's alpha
+// counts. A StatusNotifierItem host picks among them; an X11 tray paints the one that fits.
+QIcon tintedIcon(const Image& image, const QColor& colour) {
     if (image.isEmpty()) return {};
-    // Only the glyph's alpha counts; its colour is the palette's text colour.
-    QImage alpha(image.pixels->data(), image.width, image.height, image.width * 4, QImage::Format_RGBA8888);
-    QImage tinted(image.width, image.height, QImage::Format_ARGB32_Premultiplied);
-    tinted.fill(QGuiApplication::palette().color(QPalette::WindowText));
-    {
-        QPainter painter(&tinted);
-        painter.setCompositionMode(QPainter::CompositionMode_DestinationIn);
-        painter.drawImage(0, 0, alpha);
+    const QImage alpha(image.pixels->data(), image.width, image.height, image.width * 4,
+                       QImage::Format_RGBA8888);
+    QIcon icon;
+    for (const int size : {16, 22, 24, 32, 48}) {
+        // The glyph's width fills the square, in the middle of its height.
+        const QImage glyph = alpha.scaledToWidth(size, Qt::SmoothTransformation);
+        QImage square(size, size, QImage::Format_ARGB32_Premultiplied);
+        square.fill(Qt::transparent);
+        QPainter painter(&square);
+        painter.drawImage(0, (size - glyph.height()) / 2, glyph);
+        painter.setCompositionMode(QPainter::CompositionMode_SourceIn);
+        painter.fillRect(square.rect(), colour);
+        painter.end();
+        icon.addPixmap(QPixmap::fromImage(square));
     }
-    QIcon icon(QPixmap::fromImage(tinted));
-    icon.setIsMask(true);
     return icon;
+}
+
+// Said once a run: without a tray the icon shows nowhere, though the item stays and an icon
+// appears should a tray come later.
+void tellWhenNoTray() {
+    static bool told = false;
+    if (told || QSystemTrayIcon::isSystemTrayAvailable()) return;
+    told = true;
+    KeyLog::write(
+        "bandeja: no hay bandeja del sistema (nadie tiene _NET_SYSTEM_TRAY_S0 ni "
+        "org.kde.StatusNotifierWatcher); el icono de estado no se verá mientras no haya una");
 }
 
 QKeySequence keySequence(const std::string& key) {
@@ -55,8 +77,9 @@ bool isEditing(StandardAction action) {
 class TrayItem final : public StatusItem {
 public:
     TrayItem(const Image& image, const std::string& description, std::function<std::vector<MenuItem>()> build)
-        : build_(std::move(build)) {
-        icon_.setIcon(templateIcon(image));
+        : image_(image), build_(std::move(build)), panel_([this] { tint(); }) {
+        tellWhenNoTray();
+        tint();
         icon_.setToolTip(QString::fromStdString(description));
         icon_.setContextMenu(&menu_);
         QObject::connect(&menu_, &QMenu::aboutToShow, [this] { QtStatusBar::fill(menu_, build_()); });
@@ -68,9 +91,20 @@ public:
     }
 
 private:
+    // Light bars on a dark panel, dark ones on a light panel.
+    void tint() {
+        const PanelAppearance now = panel_.current();
+        if (now == appearance_) return;
+        appearance_ = now;
+        icon_.setIcon(tintedIcon(image_, now == PanelAppearance::dark ? Qt::white : Qt::black));
+    }
+
+    Image image_;
     std::function<std::vector<MenuItem>()> build_;
     QMenu menu_;
     QSystemTrayIcon icon_;
+    PanelAppearanceMonitor panel_;
+    std::optional<PanelAppearance> appearance_;
 };
 
 }  // namespace

@@ -7,7 +7,9 @@
 // lives on as its key equivalents (Ctrl with the item's key) in the application's windows;
 // the editing commands are left to the focused text field, which knows them already.
 //
-// The template glyph is drawn in the palette's text colour. Main thread only.
+// The template glyph is tinted for the panel it sits on: light bars on a dark panel, dark ones
+// on a light panel (panel_appearance.h), again whenever the desktop's look changes. Main
+// thread only.
 
 #include "platform/status_bar.h"
 
