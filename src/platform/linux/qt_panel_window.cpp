@@ -22,6 +22,10 @@ namespace {
 
 // The platform's usual window fade.
 constexpr double fadeDuration = 0.25;
+// A notch of the wheel, in Qt's eighths of a degree.
+constexpr double angleDeltaPerNotch = 120;
+// Points of a touchpad that told its scroll in wheel notches only, per notch.
+constexpr double pointsPerNotch = 15;
 
 // Tells the pointer monitor what the panel's widget sees of the pointer and of drags.
 class PointerWatch final : public QObject {
@@ -45,10 +49,8 @@ public:
                     pointer_->leftButtonOverOwnWindow(event->type() != QEvent::MouseButtonRelease);
                 break;
             case QEvent::Wheel: {
-                // A notch of the wheel is 120; the platform's signs are Qt's.
-                const auto* wheel = static_cast<QWheelEvent*>(event);
-                pointer_->wheelOverOwnWindow(wheel->angleDelta().x() / 120.0, wheel->angleDelta().y() / 120.0,
-                                             wheel->inverted());
+                const OwnWindowScroll scroll = ownWindowScroll(*static_cast<QWheelEvent*>(event));
+                pointer_->wheelOverOwnWindow(scroll.dx, scroll.dy, scroll.precise, scroll.natural);
                 break;
             }
             case QEvent::DragEnter:
@@ -137,6 +139,23 @@ private:
 };
 
 }  // namespace
+
+OwnWindowScroll ownWindowScroll(const QWheelEvent& wheel) {
+    // Pixel deltas come only from devices that scroll by the pixel; a touchpad may give notches
+    // alone. In a Wayland session XWayland tells neither, and every scroll is a wheel's.
+    const QPoint pixels = wheel.pixelDelta();
+    const bool touchpad =
+        wheel.pointingDevice() && wheel.pointingDevice()->type() == QInputDevice::DeviceType::TouchPad;
+    const QPointF angle(wheel.angleDelta());
+    OwnWindowScroll scroll{.precise = !pixels.isNull() || touchpad, .natural = wheel.inverted()};
+    // The platform's signs are Qt's.
+    const QPointF delta = !pixels.isNull() ? QPointF(pixels)
+                          : scroll.precise ? angle * (pointsPerNotch / angleDeltaPerNotch)
+                                           : angle / angleDeltaPerNotch;
+    scroll.dx = delta.x();
+    scroll.dy = delta.y();
+    return scroll;
+}
 
 std::unique_ptr<PanelWindow> QtPanelWindows::makePanel(const Rect& frame) {
     return std::make_unique<QtPanelWindow>(frame, pointer_, lockers_);
