@@ -105,7 +105,7 @@ TEST_F(TrayPanelTest, AnItemOpensOnADoubleClickAndItsMenuRevealsOrRemovesIt) {
     host->events().pointerReleased(onB, EventRouter::Button::secondary);
     ASSERT_EQ(
         menus,
-        (std::vector<std::vector<std::string>>{{"Abrir", "Mostrar en Finder", "", "Quitar de la bandeja"}}));
+        (std::vector<std::vector<std::string>>{{"Abrir", "Mostrar en la carpeta", "", "Quitar de la bandeja"}}));
     lastMenu[1].action();
     EXPECT_EQ(fake.workspace.revealed, std::vector<std::vector<std::string>>{{b.string()}});
     lastMenu[0].action();
