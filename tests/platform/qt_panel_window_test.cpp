@@ -38,14 +38,15 @@ TEST(QtPanelWindow, FadesOverItsTimeThenCompletesAndMayBeReleasedByItsCompletion
     EXPECT_EQ(panel, nullptr);
 }
 
-TEST(QtPanelWindow, AScrollIsATouchpadsOnlyWhenQtSaysSo) {
+TEST(QtPanelWindow, AScrollHasPreciseDeltasOnlyWhenQtGivesPixels) {
     testing::qtApplication();
-    const QPointingDevice mouse(QStringLiteral("xwayland-pointer"), 11, QInputDevice::DeviceType::Mouse,
+    const QPointingDevice mouse(QStringLiteral("mouse"), 11, QInputDevice::DeviceType::Mouse,
                                 QPointingDevice::PointerType::Generic, QInputDevice::Capability::Position, 1,
                                 5);
-    const QPointingDevice touchpad(QStringLiteral("touchpad"), 12, QInputDevice::DeviceType::TouchPad,
-                                   QPointingDevice::PointerType::Finger, QInputDevice::Capability::Position,
-                                   2, 2);
+    // What Qt makes of XWayland's one pointer, whatever device moves it.
+    const QPointingDevice xwayland(QStringLiteral("xwayland-relative-pointer:11"), 12,
+                                   QInputDevice::DeviceType::TouchPad, QPointingDevice::PointerType::Finger,
+                                   QInputDevice::Capability::Position, 2, 5);
     struct Case {
         const char* name;
         QPoint pixels, angle;
@@ -57,11 +58,11 @@ TEST(QtPanelWindow, AScrollIsATouchpadsOnlyWhenQtSaysSo) {
         // Lines of a wheel, in the platform's signs (up and left are positive, as Qt's).
         {"a wheel's notch", {}, {0, 120}, &mouse, false, {0, 1, false, false}},
         {"a sideways tilt", {}, {-120, 0}, &mouse, false, {-1, 0, false, false}},
-        // XWayland's smooth scrolls tell neither pixels nor a touchpad: a wheel's lines.
-        {"a small smooth step", {}, {0, 36}, &mouse, true, {0, 0.3, false, true}},
-        // Points of a touchpad: its pixel deltas, or its notches at 15 points each.
+        // XWayland's pointer, taken for a touchpad, tells no pixels: a wheel's lines.
+        {"a notch through XWayland", {}, {0, 120}, &xwayland, false, {0, 1, false, false}},
+        {"a small step through XWayland", {}, {0, 36}, &xwayland, true, {0, 0.3, false, true}},
+        // Points, where Qt gives pixel deltas.
         {"pixel deltas", {-7, 2}, {-56, 16}, &mouse, false, {-7, 2, true, false}},
-        {"a touchpad's notches", {}, {-24, 0}, &touchpad, true, {-3, 0, true, true}},
     };
     for (const Case& c : cases) {
         const QWheelEvent wheel(QPointF(5, 5), QPointF(5, 5), c.pixels, c.angle, Qt::NoButton, Qt::NoModifier,

@@ -24,8 +24,6 @@ namespace {
 constexpr double fadeDuration = 0.25;
 // A notch of the wheel, in Qt's eighths of a degree.
 constexpr double angleDeltaPerNotch = 120;
-// Points of a touchpad that told its scroll in wheel notches only, per notch.
-constexpr double pointsPerNotch = 15;
 
 // Tells the pointer monitor what the panel's widget sees of the pointer and of drags.
 class PointerWatch final : public QObject {
@@ -141,20 +139,14 @@ private:
 }  // namespace
 
 OwnWindowScroll ownWindowScroll(const QWheelEvent& wheel) {
-    // Pixel deltas come only from devices that scroll by the pixel; a touchpad may give notches
-    // alone. In a Wayland session XWayland tells neither, and every scroll is a wheel's.
+    // Only pixel deltas tell of a device that scrolls by the pixel. The device's type does
+    // not: XWayland moves one pointer for every device, and Qt takes it for a touchpad, a
+    // wheel's notches included (they come without pixel deltas, and count as a wheel's).
     const QPoint pixels = wheel.pixelDelta();
-    const bool touchpad =
-        wheel.pointingDevice() && wheel.pointingDevice()->type() == QInputDevice::DeviceType::TouchPad;
-    const QPointF angle(wheel.angleDelta());
-    OwnWindowScroll scroll{.precise = !pixels.isNull() || touchpad, .natural = wheel.inverted()};
     // The platform's signs are Qt's.
-    const QPointF delta = !pixels.isNull() ? QPointF(pixels)
-                          : scroll.precise ? angle * (pointsPerNotch / angleDeltaPerNotch)
-                                           : angle / angleDeltaPerNotch;
-    scroll.dx = delta.x();
-    scroll.dy = delta.y();
-    return scroll;
+    const QPointF delta =
+        !pixels.isNull() ? QPointF(pixels) : QPointF(wheel.angleDelta()) / angleDeltaPerNotch;
+    return {.dx = delta.x(), .dy = delta.y(), .precise = !pixels.isNull(), .natural = wheel.inverted()};
 }
 
 std::unique_ptr<PanelWindow> QtPanelWindows::makePanel(const Rect& frame) {

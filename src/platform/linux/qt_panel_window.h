@@ -15,8 +15,8 @@ class QWheelEvent;
 
 namespace quorlix::platform {
 
-// A scroll over a panel as the pointer monitor takes it: points with precise deltas (pixel
-// deltas, or a device Qt knows as a touchpad), else lines of a wheel; in the platform's signs.
+// A scroll over a panel as the pointer monitor takes it: points with precise deltas when Qt
+// gives pixel deltas, else lines of a wheel; in the platform's signs.
 struct OwnWindowScroll {
     double dx = 0;
     double dy = 0;
