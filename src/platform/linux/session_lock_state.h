@@ -42,8 +42,8 @@ public:
     bool isLocked() const { return keeper_ != Keeper::none; }
     // A Lock request waits for something to carry it out.
     bool isLockRequested() const { return requested_.isPending(); }
-    // What has been heard of the hint and the screen saver, and the locker window that keeps the lock, if one
-    // does.
+    // What has been heard of the hint and the screen saver, and the locker window that keeps
+    // the lock, if one does.
     bool lockedHint() const { return lockedHint_; }
     bool isScreenSaverActive() const { return screenSaverActive_; }
     std::optional<std::uint32_t> lockerWindow() const { return locker_; }
