@@ -82,8 +82,8 @@ struct HUDWiring::Core {
     Services s;
     int lastBatteryAlert = noBatteryAlert;
     Subscription trackSubscription;
-    // Whether a track value has passed yet, and the last one (none: no track).
-    std::optional<std::optional<Track>> lastTrack;
+    // Whether a track value has passed yet, and the identity of the last one (none: no track).
+    std::optional<std::optional<std::string>> lastTrack;
     platform::WorkItem previewWork;
     // The agent sound playing now, kept until the next one.
     std::shared_ptr<platform::Sound> agentSound;
@@ -95,10 +95,12 @@ struct HUDWiring::Core {
     void show(const HUDContent& content, double duration) { s.hud.show(content, duration); }
 
     void trackChanged(const std::optional<Track>& track) {
-        // A new title, artist, album or length is another track, even under the same id: some
-        // players give every file one id.
-        if (lastTrack && *lastTrack == track) return;
-        lastTrack = track;
+        // A new title, artist or album is another track, even under the same id: some players
+        // give every file one id. A length arriving is not.
+        std::optional<std::string> identity;
+        if (track) identity = track->identity();
+        if (lastTrack && *lastTrack == identity) return;
+        lastTrack = identity;
         applyLyrics(track);
     }
 

@@ -61,8 +61,8 @@ public:
     HUDWiring(const HUDWiring&) = delete;
     HUDWiring& operator=(const HUDWiring&) = delete;
 
-    // Loads the lyrics of each new track (another id, title, artist, album or length, or
-    // none), or clears them while lyrics are off. The current track is handled at once.
+    // Loads the lyrics of each new track (another `Track::identity`, or none), or clears them
+    // while lyrics are off. The current track is handled at once.
     void subscribeTrackChanges();
     // Loads or clears the lyrics of the current track at once (the lyrics or media setting
     // changed).

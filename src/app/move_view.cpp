@@ -61,7 +61,7 @@ View MoveView::body(Context& ctx) const {
                       Text("Mueve Quorlix a Aplicaciones")
                           .font(Font::system(19, FontWeight::bold))
                           .padding(Edge::top, 6),
-                      Text("Así queda instalada y puede abrirse sola cuando enciendes tu Mac.")
+                      Text("Así queda instalada y puede abrirse sola cuando inicias sesión.")
                           .font(Font::system(12.5))
                           .foregroundStyle(Color::white.opacity(0.55))
                           .multilineTextAlignment(TextAlignment::center)

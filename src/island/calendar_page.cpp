@@ -109,8 +109,9 @@ View CalendarPage::body(Context& ctx) const {
     switch (calendar.access.get()) {
         case CalendarService::Access::unknown: return accessPrompt(calendar);
         case CalendarService::Access::denied:
+            // The calendars come from Evolution Data Server; without it there are none to read.
             return empty("calendar.badge.exclamationmark",
-                         "Permite el acceso en Configuración del Sistema › Privacidad › Calendarios");
+                         "Instala Evolution Data Server para ver tus calendarios");
         case CalendarService::Access::granted: break;
     }
     const auto& events = calendar.events.get();

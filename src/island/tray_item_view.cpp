@@ -81,7 +81,7 @@ View TrayItemView::body(Context& ctx) const {
         .onTapGesture(2, open)
         .contextMenu({
             MenuItem::button("Abrir", open),
-            MenuItem::button("Mostrar en Finder",
+            MenuItem::button("Mostrar en la carpeta",
                              [workspace, path] {
                                  if (workspace) workspace->activateFileViewerSelecting({path});
                              }),

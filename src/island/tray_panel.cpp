@@ -17,6 +17,8 @@ namespace {
 using namespace ui;
 
 const StrokeStyle dashed{.lineWidth = 1.5, .dash = {6, 5}};
+// How far the drop frame around a tray of files stands outside its content's inset.
+constexpr double dropFrameOutset = 6;
 
 View dropHint(bool targeted) {
     return ZStack({
@@ -61,10 +63,13 @@ View fileList(TrayStore& tray, bool targeted) {
                                     {.alignment = VerticalAlignment::center, .spacing = 6}, items,
                                     [](const TrayItem& item) { return item.id; },
                                     [](const TrayItem& item) { return TrayItemView(item); }));
+    // The drop frame stands a little outside the inset stack: drawn on its edge, its round
+    // corners would cut into the header's ends.
     return VStack({.alignment = HorizontalAlignment::leading, .spacing = 8}, {header, row})
         .padding(6)
-        .overlay(If(targeted, RoundedRectangle(14, RoundedCornerStyle::continuous)
-                                  .strokeBorder(Color::white.opacity(0.6), dashed)));
+        .overlay(If(targeted, RoundedRectangle(14 + dropFrameOutset, RoundedCornerStyle::continuous)
+                                  .strokeBorder(Color::white.opacity(0.6), dashed)
+                                  .padding(-dropFrameOutset)));
 }
 
 }  // namespace

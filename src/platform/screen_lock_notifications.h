@@ -14,9 +14,6 @@ namespace quorlix::platform {
 enum class ScreenLockNotice {
     locked,
     unlocked,
-    // A lock announced earlier that nothing carried out: the screen was never locked, so it
-    // ends as an unlock would, without anything to tell the user.
-    lockNotCarriedOut,
 };
 
 class ScreenLockNotifications {

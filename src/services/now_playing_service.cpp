@@ -138,7 +138,7 @@ void NowPlayingService::apply(const Track& newTrack, bool playing,
     }
     setPlaying(playing);
     // A player that keeps one id for every file is known to move on by what it shows: the
-    // title, artist, album, length, or the picture's address.
+    // title, artist, album, or the picture's address. A length arriving is the same song.
     const std::string identity = newTrack.identity();
     const bool newPicture = artworkAddress && artworkAddress_ && *artworkAddress != *artworkAddress_;
     if (artworkTrackID != identity || newPicture) {

@@ -22,8 +22,9 @@ struct Track {
     PlayerSource source = PlayerSource::music;
 
     // What tells this track from another: the id together with what the player shows of it.
-    // Some players give every file the same id, so a new title, artist, album or length under
-    // the same id is another track. Equal for equal tracks.
+    // Some players give every file the same id, so a new title, artist or album under the same
+    // id is another track. The length is left out: players that load lazily announce a track
+    // before they know its length and again once they do, and that is still one song.
     std::string identity() const;
 
     friend bool operator==(const Track&, const Track&) = default;

@@ -113,8 +113,8 @@ View CalendarPane::body(Context& ctx) const {
                   ToggleRow{"Avisarme antes de cada evento", settingBinding(settings.calendarReminders),
                             "bell.badge"},
                   RowDivider{}, leadTimeRow(settings)}},
-            Footnote{"Usa los calendarios de la app Calendario (iCloud, Google, Outlook…). macOS te pedirá "
-                     "permiso la primera vez que abras la página."},
+            Footnote{"Usa los calendarios de Evolution y de la app Calendario (Google, Nextcloud, Outlook…). "
+                     "Los lee sin pedirte ningún permiso."},
         });
 }
 

@@ -119,8 +119,8 @@ View AgentsPane::body(Context& ctx) const {
             : View(Footnote{
                   "Quorlix agrega unos «hooks» a ~/.claude/settings.json y ~/.codex/config.toml, y guarda "
                   "una copia del archivo original. Reinicia Claude Code o Codex después de conectar."});
-    Views browserCard{ToggleRow{"Gemini, ChatGPT y Claude en Chrome o Safari",
-                                settingBinding(settings.browserAI), "globe"}};
+    Views browserCard{
+        ToggleRow{"Gemini, ChatGPT y Claude en el navegador", settingBinding(settings.browserAI), "globe"}};
     if (settings.browserAI.get()) {
         browserCard.push_back(RowDivider{});
         browserCard.push_back(browserStatusLine(browser.status.get()));
@@ -149,11 +149,9 @@ View AgentsPane::body(Context& ctx) const {
                    GroupLabel{"IA en el navegador"},
                    Card{std::move(browserCard)},
                    Footnote{
-                       "Para que funcione, activa una vez en tu navegador: Chrome › Ver › Opciones para "
-                       "desarrolladores › Permitir JavaScript desde eventos de Apple. Safari › Ajustes › "
-                       "Avanzado › Mostrar funciones para desarrolladores web, y luego Desarrollo › Permitir "
-                       "JavaScript desde eventos de Apple. Quorlix solo revisa si aparece el botón "
-                       "de «Detener respuesta»; no lee tus chats."},
+                       "En Linux ningún navegador deja que otra app revise sus pestañas, así que por ahora "
+                       "Quorlix no ve estas respuestas. Solo revisaría si aparece el botón de «Detener "
+                       "respuesta»; no leería tus chats."},
                    GroupLabel{"Otros agentes"},
                    Card{{customAgentBlock()}},
                })

@@ -63,19 +63,17 @@ View FocusSample::body(Context&) const {
 
 View FocusPane::body(Context& ctx) const {
     AppSettings& settings = ctx.object<AppSettings>();
-    return VStack(
-        {.alignment = HorizontalAlignment::leading, .spacing = 0},
-        {
-            PaneHeader{SettingsSection::focus},
-            Card{{ToggleRow{"Aviso de No molestar", settingBinding(settings.focusAlerts)}}},
-            Card{{previewBlock()}},
-            Card{{DurationRow{"Duración de superposición", settingBinding(settings.focusHUDDuration), 1, 5,
-                              0.5}}},
-            Footnote{
-                "Funciona con No molestar y cualquier modo de Concentración. Quorlix lo lee de la lunita de "
-                "la barra de menús, así que necesita el permiso de Accesibilidad y que en Configuración del "
-                "Sistema › Centro de control › Concentración esté «Mostrar cuando esté activo»."},
-        });
+    return VStack({.alignment = HorizontalAlignment::leading, .spacing = 0},
+                  {
+                      PaneHeader{SettingsSection::focus},
+                      Card{{ToggleRow{"Aviso de No molestar", settingBinding(settings.focusAlerts)}}},
+                      Card{{previewBlock()}},
+                      Card{{DurationRow{"Duración de superposición",
+                                        settingBinding(settings.focusHUDDuration), 1, 5, 0.5}}},
+                      Footnote{"Funciona con No molestar de GNOME y de KDE Plasma. Quorlix lo lee del "
+                               "escritorio en cuanto lo "
+                               "prendes o lo apagas, así que no necesita ningún permiso ni ajuste."},
+                  });
 }
 
 }  // namespace quorlix

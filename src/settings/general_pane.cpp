@@ -120,16 +120,14 @@ View GeneralPane::body(Context& ctx) const {
             Card{{ToggleRow{"Abrir al iniciar sesión", login}}},
             GroupLabel{"Pantalla"},
             Card{{screenRow(settings)}},
-            Footnote{
-                "Elige en qué pantallas aparece la isla. En las que no tienen notch flota arriba, como en el "
-                "iPhone."},
+            Footnote{"Elige en qué pantallas aparece la isla. En las que no tienen notch flota arriba, en el "
+                     "centro."},
             GroupLabel{"Isla"},
             Card{{openModeBlock(settings), RowDivider{},
                   ToggleRow{"Vibración del trackpad al abrir", settingBinding(settings.hapticFeedback)}}},
             Footnote{hover ? "La isla se abre en cuanto el mouse toca el notch."
                            : "Con el mouse encima la isla crece un poco; haz clic para abrirla. La vibración "
-                             "necesita "
-                             "un trackpad Force Touch."},
+                             "aún no llega a los touchpads de Linux."},
             GroupLabel{"Tamaño"},
             Card{{sizeBlock(settings, commits.get())}},
             Footnote{
@@ -151,7 +149,7 @@ View GeneralPane::body(Context& ctx) const {
                   RowDivider{},
                   ToggleRow{"Ocultar en capturas de pantalla", settingBinding(settings.hideInScreenshots)},
                   RowDivider{},
-                  ToggleRow{"Ícono de la barra de menús", settingBinding(settings.menuBarIcon)}}},
+                  ToggleRow{"Ícono en la bandeja del sistema", settingBinding(settings.menuBarIcon)}}},
             Footnote{
                 "Sin el ícono, abre Ajustes con clic derecho dentro de la isla o abriendo Quorlix de nuevo."},
         });

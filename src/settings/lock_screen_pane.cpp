@@ -170,9 +170,9 @@ View LockScreenPane::body(Context& ctx) const {
                   RowDivider{}, ToggleRow{"Portada completa", settingBinding(settings.lockScreenFullArtwork)},
                   RowDivider{}, ToggleRow{"Letras", settingBinding(settings.lyricsEnabled)}, RowDivider{},
                   lyricsTimingBlock(settings)}},
-            Footnote{
-                "Al bloquear tu Mac ves la hora, el clima y la batería, y lo que suena con la portada. Toca "
-                "la portada para ver la letra. Para la letra se envía el título y el artista a LRCLIB."},
+            Footnote{"Al bloquear la pantalla ves la hora, el clima y la batería, y lo que suena con la "
+                     "portada. Toca "
+                     "la portada para ver la letra. Para la letra se envía el título y el artista a LRCLIB."},
             GroupLabel{"Sonidos"},
             Card{{ToggleRow{"Sonido al bloquear", settingBinding(settings.lockSound)}, RowDivider{},
                   ToggleRow{"Sonido al desbloquear", settingBinding(settings.unlockSound)}, RowDivider{},

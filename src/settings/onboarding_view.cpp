@@ -35,6 +35,16 @@ View paragraph(const std::string& text, double size) {
         .fixedSize(false, true);
 }
 
+// A note under the permission card: small, dim, centred and wrapping like the paragraphs.
+View note(const std::string& text) {
+    return Text(text)
+        .font(Font::system(11.5))
+        .foregroundStyle(noteText)
+        .multilineTextAlignment(TextAlignment::center)
+        .fixedSize(false, true)
+        .padding(Edges::horizontal, 40);
+}
+
 View dots(int step) { return View(StepDots{step}).padding(Edge::top, 18).padding(Edge::bottom, 26); }
 
 View applicationIcon() {
@@ -120,20 +130,10 @@ View permissionColumn(State<int> step, const std::shared_ptr<PermissionWatcher>&
         paragraph(texts.body, 13).padding(Edges::horizontal, 44).padding(Edge::top, 8),
         card,
     };
-    if (texts.hint)
-        column.push_back(Text(*texts.hint)
-                             .font(Font::system(11.5))
-                             .foregroundStyle(noteText)
-                             .multilineTextAlignment(TextAlignment::center)
-                             .fixedSize(false, true)
-                             .padding(Edges::horizontal, 40)
-                             .padding(Edge::top, 10)
-                             .id("onboarding.hint"));
-    column.push_back(Text("La música te pide permiso la primera vez que pones algo en Música o Spotify.")
-                         .font(Font::system(11.5))
-                         .foregroundStyle(noteText)
-                         .padding(Edges::horizontal, 40)
-                         .padding(Edge::top, 6));
+    if (texts.hint) column.push_back(note(*texts.hint).padding(Edge::top, 10).id("onboarding.hint"));
+    column.push_back(note("La música te pide permiso la primera vez que pones algo en Música o Spotify.")
+                         .padding(Edge::top, 6)
+                         .id("onboarding.musicNote"));
     column.push_back(Spacer());
     column.push_back(View(PrimaryButton{texts.buttonTitle, [step] { step = OnboardingSteps::gestures; }})
                          .opacity(texts.buttonOpacity));

@@ -82,15 +82,15 @@ View TrayPane::body(Context& ctx) const {
                   ToggleRow{"Abrir la bandeja al arrastrar un archivo",
                             settingBinding(settings.openTrayOnDrag)}}},
             Footnote{"Arrastra archivos al notch y sácalos cuando los necesites. La bandeja guarda "
-                     "accesos, no copias: doble clic abre el archivo; clic derecho para mostrarlo en "
-                     "Finder o quitarlo."},
+                     "accesos, no copias: doble clic abre el archivo; clic derecho para mostrarlo en su "
+                     "carpeta o quitarlo."},
         });
 }
 
 View VolumePane::body(Context& ctx) const {
     AppSettings& settings = ctx.object<AppSettings>();
     ctx.observe(*keys);
-    Views hideSystem{ToggleRow{"Ocultar los avisos de macOS", settingBinding(settings.replaceSystemHUD)}};
+    Views hideSystem{ToggleRow{"Ocultar los avisos del sistema", settingBinding(settings.replaceSystemHUD)}};
     // Only while the system's overlays are to be hidden and the permission that needs is missing.
     if (settings.replaceSystemHUD.get() && !keys->isTrusted.get())
         hideSystem.push_back(keys->trustCanBeGranted() ? permissionRow(keys) : permissionUnavailableRow());

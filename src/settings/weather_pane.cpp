@@ -100,8 +100,8 @@ View WeatherPane::body(Context& ctx) const {
                    Card{{cityRow(settings, city)}},
                    Footnote{
                        weather.locationDenied.get()
-                           ? "Quorlix no tiene permiso de ubicación. Escribe tu ciudad o actívalo en "
-                             "Configuración del Sistema › Privacidad."
+                           ? "Quorlix no tiene permiso de ubicación. Escribe tu ciudad o actívalo en los "
+                             "ajustes de privacidad del escritorio."
                            : "Déjalo vacío para usar tu ubicación aproximada. El clima viene de Open-Meteo."},
                })
         .onAppear([&settings, city] { city = settings.weatherCity.get(); });

@@ -1,6 +1,7 @@
 #include "ui/text_layout.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cmath>
 
 namespace quorlix::ui {
@@ -11,6 +12,21 @@ constexpr double tolerance = 0.01;
 
 bool isDigit(char c) { return c >= '0' && c <= '9'; }
 bool isContinuation(char c) { return (static_cast<unsigned char>(c) & 0xC0) == 0x80; }
+
+// A line of hyphens and signs alone, with neither letters nor figures ("--°"), stands where a
+// number would. Code points from U+00C0 on count as letters; the signs of Latin-1 below them
+// (°, ±) do not.
+bool standsForANumber(std::string_view s) {
+    bool dash = false;
+    for (const char c : s) {
+        const auto b = static_cast<unsigned char>(c);
+        if (c == '-')
+            dash = true;
+        else if ((b < 0x80 && std::isalnum(b)) || (b >= 0xC3 && !isContinuation(c)))
+            return false;
+    }
+    return dash;
+}
 
 // Byte offsets at which code points start, plus the end.
 std::vector<std::size_t> boundaries(std::string_view s) {
@@ -271,6 +287,23 @@ std::vector<TextRun> TextLayout::runs(FontEngine& engine, Point origin, double f
                                : alignment == TextAlignment::trailing ? free
                                                                       : free / 2);
         const double y = origin.y + line.baseline;
+        if (standsForANumber(line.text)) {
+            // Its hyphens stand at the figures' middle height, as the fonts' case-sensitive
+            // forms put them, not at the lowercase letters' middle.
+            const double lift = engine.inkBounds(font, "-").midY() - engine.inkBounds(font, "0").midY();
+            const std::string_view s = line.text;
+            for (std::size_t start = 0; start < s.size();) {
+                const bool dashes = s[start] == '-';
+                std::size_t end = start;
+                while (end < s.size() && (s[end] == '-') == dashes) ++end;
+                const std::string part(s.substr(start, end - start));
+                const double w = engine.advance(font, part);
+                out.push_back({font, part, {x, dashes ? y - lift : y}, w, 0, engine.inkBounds(font, part)});
+                x += w;
+                start = end;
+            }
+            continue;
+        }
         if (!monospacedDigits) {
             out.push_back({font, line.text, {x, y}, line.width, 0, engine.inkBounds(font, line.text)});
             continue;

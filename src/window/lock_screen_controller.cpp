@@ -33,11 +33,7 @@ LockScreenController::LockScreenController(LockScreenServices services, const pl
                                      : BluetoothService::connectedHeadphonesBattery) {
     if (platform_.screenLock) {
         cancellables_.push_back(platform_.screenLock->observe([this](platform::ScreenLockNotice notice) {
-            switch (notice) {
-                case platform::ScreenLockNotice::locked: setLocked(true); break;
-                case platform::ScreenLockNotice::unlocked: setLocked(false); break;
-                case platform::ScreenLockNotice::lockNotCarriedOut: lockNotCarriedOut(); break;
-            }
+            setLocked(notice == platform::ScreenLockNotice::locked);
         }));
     }
     // Only a track appearing or going away changes the windows; a new song does not.
@@ -79,14 +75,6 @@ void LockScreenController::setLocked(bool value) {
             services_.nowPlaying.fetchPosition(track->source);
         services_.nowPlaying.syncShuffle();
     }
-    update();
-}
-
-void LockScreenController::lockNotCarriedOut() {
-    // The screen never locked: the windows go as at an unlock, with nothing to hear, and the
-    // next real lock sounds.
-    if (!isLocked_) return;
-    isLocked_ = false;
     update();
 }
 
@@ -207,8 +195,8 @@ LockScreenController::Slot LockScreenController::makeWindow(const Rect& frame, c
         SkyLight& bridge = SkyLight::shared();
         bridge.moveToLockScreen(*window);
         // Without the bridge the window sits over the desktop wherever no locker covers it
-        // (a lock nobody carried out, an unlock nobody announced): it must not take the
-        // desktop's clicks there. Over a locker nothing can be clicked anyway.
+        // (an unlock nobody announced): it must not take the desktop's clicks there. Over a
+        // locker nothing can be clicked anyway.
         clickable = bridge.isAvailable();
     }
     window->setInputAreas(clickable ? std::vector<Rect>{Rect(0, 0, frame.width(), frame.height())}

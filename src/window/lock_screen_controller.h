@@ -5,9 +5,8 @@
 // plays, and keeps up to three windows: the info row (weather, battery, headphones), the
 // player card, and the full-screen artwork view. Locking plays the lock sound, reads the
 // headphones' charge and asks the player for a fresh position and shuffle state; unlocking
-// plays the unlock sound and fades every window out, as does, silently, a lock that nothing
-// carried out. A developer preview shows the same windows on the desktop with a sample
-// track, for the rest of the run.
+// plays the unlock sound and fades every window out. A developer preview shows the same
+// windows on the desktop with a sample track, for the rest of the run.
 //
 //     LockScreenController lockScreen(services, platform);  // follows the lock from now on
 //     lockScreen.preview();                                   // developer runs only
@@ -88,7 +87,6 @@ private:
     using Slot = std::unique_ptr<platform::PanelWindow>;
 
     void setLocked(bool value);
-    void lockNotCarriedOut();
     void update();
     void playSound(bool locked);
     void refreshInfo();

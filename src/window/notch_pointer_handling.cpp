@@ -21,8 +21,8 @@ using platform::ScrollPhase;
 // Volume per point of a trackpad scroll, and per line of a wheel.
 constexpr double trackpadVolumeStep = 0.0035;
 constexpr double wheelVolumeStep = 0.04;
-// A wheel's click (a notch, a sideways tilt) counts as a swipe this long: one click turns a
-// page or changes a track, and quick clicks after it belong to the same gesture.
+// A wheel's click (a notch, a sideways tilt) counts as a page swipe this long: one click
+// turns a page, and quick clicks after it belong to the same gesture.
 constexpr double wheelClickDistance = 50;
 // A page turns once a swipe has gone this far sideways.
 constexpr double pageSwipeDistance = 40;
@@ -127,6 +127,8 @@ void NotchWindowController::handlePageSwipe(const platform::ScrollDetail& event)
 }
 
 bool NotchWindowController::handleTrackSwipe(const platform::ScrollDetail& event) {
+    // A wheel always changes the volume: a tilt by accident must not skip a song.
+    if (!event.hasPreciseScrollingDeltas) return false;
     const auto& track = services_.nowPlaying.track.get();
     if (!track) return false;
     if (event.phase == ScrollPhase::began) {
@@ -137,13 +139,13 @@ bool NotchWindowController::handleTrackSwipe(const platform::ScrollDetail& event
     // The coasting of a sideways swipe is swallowed; that of a vertical scroll passes on.
     if (event.isMomentum()) return trackSwipeAxis_ == SwipeAxis::horizontal;
 
-    const double dx = std::abs(swipeDistance(event.deltaX, event));
-    const double dy = std::abs(swipeDistance(event.deltaY, event));
+    const double dx = std::abs(event.deltaX);
+    const double dy = std::abs(event.deltaY);
     if (!trackSwipeAxis_ && dx + dy > axisLockDistance)
         trackSwipeAxis_ = dx > horizontalDominance * dy ? SwipeAxis::horizontal : SwipeAxis::vertical;
     if (trackSwipeAxis_ != SwipeAxis::horizontal) return false;
 
-    trackSwipe_ += swipeDistance(event.deltaX, event);
+    trackSwipe_ += event.deltaX;
     if (!trackSwipeHandled_ && std::abs(trackSwipe_) > trackSwipeDistance) {
         trackSwipeHandled_ = true;
         haptic(platform::HapticPattern::alignment);

@@ -354,12 +354,18 @@ TEST_F(HUDWiringTest, TrackChangesLoadOrClearLyrics) {
 
     w.nowPlaying.track = song;  // the same track again: nothing
     EXPECT_EQ(statuses.size(), 1u);
-    // Another title, album or length under the same id is another track: some players give
-    // every file one id.
+    // A length arriving or changing is the same song: players that load lazily tell it late.
+    song.duration = 0;
+    w.nowPlaying.track = song;
+    song.duration = 201;
+    w.nowPlaying.track = song;
+    EXPECT_EQ(statuses.size(), 1u);
+    // Another title or album under the same id is another track: some players give every file
+    // one id.
     song.title = "Uno (remasterizada)";
     w.nowPlaying.track = song;
     EXPECT_EQ(loads(), 2);
-    song.duration = 201;
+    song.album = "Grandes éxitos";
     w.nowPlaying.track = song;
     EXPECT_EQ(loads(), 3);
 

@@ -271,7 +271,7 @@ TEST_F(MoveToApplicationsTest, TheOfferWindowIsAsTallAsItsViewReturnMovesAndAhor
     EXPECT_LT(height, 420);
     EXPECT_EQ(shown.findRole("VStack")->frame.height(), height) << "no room left over or missing";
     for (const char* text :
-         {"Mueve Quorlix a Aplicaciones", "Así queda instalada y puede abrirse sola cuando enciendes tu Mac.",
+         {"Mueve Quorlix a Aplicaciones", "Así queda instalada y puede abrirse sola cuando inicias sesión.",
           "Mover a Aplicaciones", "Ahora no"})
         EXPECT_NE(shown.findText(text), nullptr) << text;
 

@@ -18,7 +18,6 @@ public:
     }
     void lock() { notices_.emit(Notice::locked); }
     void unlock() { notices_.emit(Notice::unlocked); }
-    void lockNotCarriedOut() { notices_.emit(Notice::lockNotCarriedOut); }
     std::size_t observerCount() const { return notices_.subscriberCount(); }
 
 private:

@@ -43,8 +43,7 @@ TEST_F(CalendarPageTest, ThePageAsksOnceThenFollowsTheAnswer) {
     fake.calendarStore.answer(false);
     advance(0);
     EXPECT_NE(shown().findSymbol("calendar.badge.exclamationmark"), nullptr);
-    EXPECT_NE(shown().findText("Permite el acceso en Configuración del Sistema › Privacidad › Calendarios"),
-              nullptr);
+    EXPECT_NE(shown().findText("Instala Evolution Data Server para ver tus calendarios"), nullptr);
     click({150, 60}, 2);
     EXPECT_TRUE(fake.workspace.opened.empty());
 

@@ -6,6 +6,8 @@
 #include "island/tray_item_view.h"
 #include "island_pages_test_support.h"
 
+#include <algorithm>
+#include <cmath>
 #include <fstream>
 
 namespace quorlix {
@@ -79,7 +81,19 @@ TEST_F(TrayPanelTest, TheHintBrightensWhileTargetedAndComesBackWhenTheTrayIsEmpt
     EXPECT_EQ(dashes(0.6), nullptr);
     inputs.flag = true;
     advance(0);
-    EXPECT_NE(dashes(0.6), nullptr);  // at once
+    ASSERT_NE(dashes(0.6), nullptr);  // at once
+    // Its round corners keep clear of the header's ends: each text's outer top corner stands
+    // well inside a corner of 20 points (the frame's own, however it is drawn).
+    const Rect frame = shown().drawnFrame(dashes(0.6));
+    constexpr double radius = 20;
+    for (const char* end : {"Bandeja", "Vaciar"}) {
+        const Rect text = shown().drawnFrame(shown().findText(end));
+        const double dx = std::min(text.minX() - frame.minX(), frame.maxX() - text.maxX());
+        const double dy = text.minY() - frame.minY();
+        const double clearance =
+            dx < radius && dy < radius ? radius - std::hypot(radius - dx, radius - dy) : std::min(dx, dy);
+        EXPECT_GT(clearance, 4) << end;
+    }
     inputs.flag = false;
     advance(0);
     EXPECT_EQ(dashes(0.6), nullptr);
@@ -103,9 +117,8 @@ TEST_F(TrayPanelTest, AnItemOpensOnADoubleClickAndItsMenuRevealsOrRemovesIt) {
     const Point onB = centre(shown().findText("b.txt"));
     host->events().pointerPressed(onB, EventRouter::Button::secondary);
     host->events().pointerReleased(onB, EventRouter::Button::secondary);
-    ASSERT_EQ(
-        menus,
-        (std::vector<std::vector<std::string>>{{"Abrir", "Mostrar en Finder", "", "Quitar de la bandeja"}}));
+    ASSERT_EQ(menus, (std::vector<std::vector<std::string>>{
+                         {"Abrir", "Mostrar en la carpeta", "", "Quitar de la bandeja"}}));
     lastMenu[1].action();
     EXPECT_EQ(fake.workspace.revealed, std::vector<std::vector<std::string>>{{b.string()}});
     lastMenu[0].action();

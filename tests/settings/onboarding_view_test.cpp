@@ -142,9 +142,10 @@ TEST_F(OnboardingViewTest, ThePermissionStepFollowsTheTrustAndALostGrant) {
     defaults.setString("accessibilityTrustedBuild", UpdateService::currentBuild() + "-anterior");
     show(true);
     EXPECT_TRUE(has("Vuelve a dar el permiso"));
-    EXPECT_TRUE(has("Quorlix se actualizó y macOS pide confirmar el permiso otra vez. Toma dos segundos."));
-    EXPECT_TRUE(has("Configuración del Sistema › Privacidad › Accesibilidad"));
-    EXPECT_TRUE(has("Si Quorlix ya aparece en la lista, apágalo y vuélvelo a prender."));
+    EXPECT_TRUE(
+        has("Quorlix se actualizó y el sistema pide confirmar el permiso otra vez. Toma dos segundos."));
+    EXPECT_TRUE(has("Se da solo en una sesión X11"));
+    EXPECT_TRUE(has("Si abriste Quorlix fuera de tu sesión, ciérralo y vuélvelo a abrir."));
     EXPECT_DOUBLE_EQ(opacityOf("Después"), 0.85);
     EXPECT_NE(shown().findSymbol("hand.raised.fill"), nullptr);
 
@@ -157,7 +158,7 @@ TEST_F(OnboardingViewTest, ThePermissionStepFollowsTheTrustAndALostGrant) {
     EXPECT_NE(shown().findSymbol("checkmark.shield.fill"), nullptr);
     EXPECT_NE(shown().findSymbol("checkmark.circle.fill"), nullptr);
     EXPECT_EQ(shown().findId("permission.allow"), nullptr);
-    EXPECT_FALSE(has("Si Quorlix ya aparece en la lista, apágalo y vuélvelo a prender."));
+    EXPECT_FALSE(has("Si abriste Quorlix fuera de tu sesión, ciérralo y vuélvelo a abrir."));
     EXPECT_DOUBLE_EQ(opacityOf("Continuar"), 1.0);
     EXPECT_TRUE(has("La música te pide permiso la primera vez que pones algo en Música o Spotify."));
     EXPECT_EQ(defaults.stringForKey("accessibilityTrustedBuild"), UpdateService::currentBuild());
@@ -190,10 +191,27 @@ TEST_F(OnboardingViewTest, WhereTheTrustCanNeverBeGrantedTheStepSaysWhyAndOffers
     fake.accessibilityTrust.grantable = false;
     platform::UserDefaults::standard().setString("accessibilityTrustedBuild", "anterior");
     show(true);
-    EXPECT_TRUE(has("Un permiso y listo")) << "no update took anything";
+    // The step says what it is: the keys stay with the desktop, nothing is asked for.
+    EXPECT_TRUE(has("Teclas del escritorio"));
+    EXPECT_TRUE(
+        has("En Wayland no hay permiso que dar. No molestar y tus gestos sobre el notch funcionan igual."));
+    EXPECT_FALSE(has("Un permiso y listo"));
+    EXPECT_FALSE(has("Vuelve a dar el permiso")) << "no update took anything";
     EXPECT_TRUE(has("No disponible en Wayland"));
     EXPECT_TRUE(has(PermissionStepTexts::unavailableNote));
-    EXPECT_FALSE(has("Si Quorlix ya aparece en la lista, apágalo y vuélvelo a prender."));
+    EXPECT_FALSE(has("Si abriste Quorlix fuera de tu sesión, ciérralo y vuélvelo a abrir."));
+    // Its two notes read alike: every line of each is centred.
+    for (const char* id : {"onboarding.hint", "onboarding.musicNote"}) {
+        const ui::DisplayItem* block = shown().findId(id);
+        const ui::DisplayItem* note =
+            block
+                ? block->find([](const ui::DisplayItem& i) { return i.kind == ui::DisplayItem::Kind::text; })
+                : nullptr;
+        ASSERT_NE(note, nullptr) << id;
+        ASSERT_GT(note->runs.size(), 1u) << id << " fits one line: the test tells nothing";
+        for (const ui::TextRun& line : note->runs)
+            EXPECT_NEAR(line.origin.x + line.width / 2, note->frame.midX(), 0.5) << id << ": " << line.text;
+    }
     EXPECT_EQ(shown().findId("permission.allow"), nullptr);
     EXPECT_DOUBLE_EQ(opacityOf("Continuar"), 1.0);
     click(shown().findText("Continuar"));

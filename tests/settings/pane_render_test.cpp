@@ -15,13 +15,39 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
+
 namespace quorlix {
 namespace {
 
 [[maybe_unused]] ::testing::Environment* const qtApplication =
     ::testing::AddGlobalTestEnvironment(new ui::testing::QtApplication);
 
-class PaneRenderTest : public testing::SettingsFixture {};
+class PaneRenderTest : public testing::SettingsFixture {
+protected:
+    SettingsSelection selection;
+    std::unique_ptr<ui::ViewHost> host;
+
+    // The pane of `section`, as the window draws it.
+    const ui::DisplayItem* pane(SettingsSection section) {
+        if (!host) {
+            const ui::EnvironmentValues environment = ui::EnvironmentValues{}
+                                                          .settingObject(app->settings)
+                                                          .settingObject(app->weather)
+                                                          .settingObject(app->updates)
+                                                          .settingObject(app->battery)
+                                                          .settingObject(app->agents)
+                                                          .settingObject(app->browserAI)
+                                                          .settingObject(UserProfile::shared());
+            host = std::make_unique<ui::ViewHost>(ui::qt::QtFontEngine::shared(), SettingsView{&selection},
+                                                  Size{620, 720}, environment);
+        }
+        selection.section = section;
+        fake.time.advance(1);
+        host->render();
+        return host->displayList().findId("pane.content");
+    }
+};
 
 TEST_F(PaneRenderTest, EveryPaneFitsThePaneAreaWithNoTextCut) {
     // The states with the most to show: a battery, the permission row, an agent error and the
@@ -36,24 +62,11 @@ TEST_F(PaneRenderTest, EveryPaneFitsThePaneAreaWithNoTextCut) {
     app->weather.high = -12.5;
     app->weather.low = -25;
 
-    SettingsSelection selection;
-    const ui::EnvironmentValues environment = ui::EnvironmentValues{}
-                                                  .settingObject(app->settings)
-                                                  .settingObject(app->weather)
-                                                  .settingObject(app->updates)
-                                                  .settingObject(app->battery)
-                                                  .settingObject(app->agents)
-                                                  .settingObject(app->browserAI)
-                                                  .settingObject(UserProfile::shared());
-    ui::ViewHost host(ui::qt::QtFontEngine::shared(), SettingsView{&selection}, {620, 720}, environment);
     const double left = SettingsView::sidebarWidth + 22, right = left + 366;
     for (const SettingsSection section : allCases<SettingsSection>()) {
-        selection.section = section;
-        fake.time.advance(1);
-        host.render();
-        const ui::DisplayItem& shown = host.displayList();
-        const ui::DisplayItem* pane = shown.findId("pane.content");
+        const ui::DisplayItem* pane = this->pane(section);
         ASSERT_NE(pane, nullptr);
+        const ui::DisplayItem& shown = host->displayList();
         int texts = 0;
         for (const ui::DisplayItem* item : pane->findAll([](const ui::DisplayItem& i) {
                  return i.kind != ui::DisplayItem::Kind::group && !i.inert;
@@ -67,6 +80,34 @@ TEST_F(PaneRenderTest, EveryPaneFitsThePaneAreaWithNoTextCut) {
             EXPECT_EQ(item->textScale, 1) << rawValue(section) << ": " << item->text;
         }
         EXPECT_GT(texts, 0) << rawValue(section);
+    }
+}
+
+TEST_F(PaneRenderTest, NoPaneSendsALinuxUserToAMac) {
+    // The notes that show only in some states: a click to open, a refused location, the
+    // browser watch.
+    app->settings.openMode = IslandOpenMode::click;
+    app->weather.locationDenied = true;
+    app->settings.browserAI = true;
+    // Places, programs and devices a Linux desktop does not have.
+    const char* const macOnly[] = {"macOS",
+                                   "tu Mac",
+                                   "Finder",
+                                   "iPhone",
+                                   "Force Touch",
+                                   "Safari",
+                                   "Configuración del Sistema",
+                                   "barra de menús",
+                                   "iCloud",
+                                   "eventos de Apple"};
+    for (const SettingsSection section : allCases<SettingsSection>()) {
+        const ui::DisplayItem* pane = this->pane(section);
+        ASSERT_NE(pane, nullptr);
+        for (const ui::DisplayItem* text :
+             pane->findAll([](const ui::DisplayItem& i) { return i.kind == ui::DisplayItem::Kind::text; }))
+            for (const char* word : macOnly)
+                EXPECT_EQ(text->text.find(word), std::string::npos)
+                    << rawValue(section) << ": " << text->text;
     }
 }
 

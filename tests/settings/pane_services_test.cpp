@@ -58,7 +58,7 @@ TEST_F(PaneServicesTest, TheBrowserSwitchStartsTheWatcherWhoseStatusTheLineFollo
     show(S::agents);
     EXPECT_EQ(app->browserAI.status.get(), BrowserAIWatcher::Status::off());
     EXPECT_FALSE(has("browser.status"));
-    click("toggle:Gemini, ChatGPT y Claude en Chrome o Safari");
+    click("toggle:Gemini, ChatGPT y Claude en el navegador");
     EXPECT_EQ(app->browserAI.status.get(), BrowserAIWatcher::Status::waiting());
     // Without agent alerts the application holds the watcher off.
     click("toggle:Avisos de agentes de IA");

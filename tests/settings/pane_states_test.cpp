@@ -217,8 +217,8 @@ TEST_F(PaneStatesTest, TheWeatherCardShowsWhatTheServiceKnows) {
     // Denied location: the note says so at once.
     app->weather.locationDenied = true;
     settle();
-    EXPECT_NE(shown().findText("Quorlix no tiene permiso de ubicación. Escribe tu ciudad o actívalo en "
-                               "Configuración del Sistema › Privacidad."),
+    EXPECT_NE(shown().findText("Quorlix no tiene permiso de ubicación. Escribe tu ciudad o actívalo en los "
+                               "ajustes de privacidad del escritorio."),
               nullptr);
 }
 

@@ -56,7 +56,7 @@ TEST_F(PanesTest, EverySwitchWritesItsKey) {
         {S::tray, "Abrir la bandeja al arrastrar un archivo", &AppSettings::openTrayOnDrag, "openTrayOnDrag"},
         {S::volume, "Volumen", &AppSettings::volumeHUD, "volumeHUD"},
         {S::volume, "Brillo", &AppSettings::brightnessHUD, "brightnessHUD"},
-        {S::volume, "Ocultar los avisos de macOS", &AppSettings::replaceSystemHUD, "replaceSystemHUD"},
+        {S::volume, "Ocultar los avisos del sistema", &AppSettings::replaceSystemHUD, "replaceSystemHUD"},
         {S::battery, "Aviso al conectar el cargador", &AppSettings::chargerHUD, "chargerHUD"},
         {S::focus, "Aviso de No molestar", &AppSettings::focusAlerts, "focusAlerts"},
         {S::weather, "Mostrar el clima", &AppSettings::weatherEnabled, "weatherEnabled"},
@@ -78,7 +78,7 @@ TEST_F(PanesTest, EverySwitchWritesItsKey) {
         {S::privacy, "Aviso de batería baja", &AppSettings::lowBatteryAlert, "lowBatteryAlert"},
         {S::agents, "Avisos de agentes de IA", &AppSettings::agentAlerts, "agentAlerts"},
         {S::agents, "Sonido al terminar o si te necesita", &AppSettings::agentSound, "agentSound"},
-        {S::agents, "Gemini, ChatGPT y Claude en Chrome o Safari", &AppSettings::browserAI, "browserAI"},
+        {S::agents, "Gemini, ChatGPT y Claude en el navegador", &AppSettings::browserAI, "browserAI"},
     };
     for (const Case& c : cases) {
         show(c.section);

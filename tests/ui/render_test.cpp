@@ -49,7 +49,8 @@ std::size_t coveredPixels(const QImage& img) {
 
 TEST(Render, FillsACapsuleWithAntialiasedEnds) {
     // A 100 × 40 capsule centred in 120 × 60: from (10, 10) to (110, 50).
-    const QImage img = qt::renderImage(Capsule().fill(Color::red).frame({.width = 100, .height = 40}), {120, 60}, 1);
+    const QImage img =
+        qt::renderImage(Capsule().fill(Color::red).frame({.width = 100, .height = 40}), {120, 60}, 1);
     EXPECT_EQ(pixel(img, 60, 30), QColor(255, 69, 58));
     EXPECT_EQ(pixel(img, 12, 30).alpha(), 255);  // inside the round end
     EXPECT_EQ(pixel(img, 11, 11).alpha(), 0);    // beyond the round end's corner
@@ -180,8 +181,11 @@ TEST(Render, DrawsAtTheRequestedScale) {
 }
 
 TEST(Render, ClipsAnImageToACircleWithSoftEdges) {
-    const QImage img = qt::renderImage(
-        Image(picture(40, 40, [](int, int) { return QColor(0, 0, 255); })).resizable().frame({.width = 40, .height = 40}).clipShape(Circle()), {40, 40}, 2);
+    const QImage img = qt::renderImage(Image(picture(40, 40, [](int, int) { return QColor(0, 0, 255); }))
+                                           .resizable()
+                                           .frame({.width = 40, .height = 40})
+                                           .clipShape(Circle()),
+                                       {40, 40}, 2);
     EXPECT_EQ(pixel(img, 40, 40), QColor(0, 0, 255));
     EXPECT_EQ(pixel(img, 2, 2).alpha(), 0);
     EXPECT_EQ(pixel(img, 77, 77).alpha(), 0);
@@ -191,13 +195,11 @@ TEST(Render, ClipsAnImageToACircleWithSoftEdges) {
 
 TEST(Render, AspectFillCropsAWideImageToItsFrame) {
     // Left half red, right half green, 80 × 40, filled into a clipped 40 × 40 frame.
-    const auto halves = picture(80, 40, [](int x, int) { return x < 40 ? QColor(255, 0, 0) : QColor(0, 255, 0); });
-    const QImage img = qt::renderImage(Image(halves)
-                                           .resizable()
-                                           .aspectRatio(ContentMode::fill)
-                                           .frame({.width = 40, .height = 40})
-                                           .clipped(),
-                                       {80, 40}, 1);
+    const auto halves =
+        picture(80, 40, [](int x, int) { return x < 40 ? QColor(255, 0, 0) : QColor(0, 255, 0); });
+    const QImage img = qt::renderImage(
+        Image(halves).resizable().aspectRatio(ContentMode::fill).frame({.width = 40, .height = 40}).clipped(),
+        {80, 40}, 1);
     // The frame spans x 20 to 60; the picture's middle shows: red then green.
     EXPECT_EQ(pixel(img, 25, 20), QColor(255, 0, 0));
     EXPECT_EQ(pixel(img, 55, 20), QColor(0, 255, 0));
@@ -207,7 +209,8 @@ TEST(Render, AspectFillCropsAWideImageToItsFrame) {
 
 TEST(Render, CastsAShadowBelowTheView) {
     // A 20 × 20 white square centred in 60 × 60: from (20, 20) to (40, 40).
-    const QImage sharp = qt::renderImage(square(Color::white, 20).shadow(Color::black, 0, 0, 10), {60, 60}, 1);
+    const QImage sharp =
+        qt::renderImage(square(Color::white, 20).shadow(Color::black, 0, 0, 10), {60, 60}, 1);
     EXPECT_EQ(pixel(sharp, 30, 30), QColor(255, 255, 255));
     EXPECT_EQ(pixel(sharp, 30, 45), QColor(0, 0, 0));
     EXPECT_EQ(pixel(sharp, 30, 55).alpha(), 0);
@@ -351,7 +354,7 @@ TEST(Render, BlursALayerBeyondItsBounds) {
     const QImage plain = qt::renderImage(square(Color::white, 20), {60, 60}, 1);
     const QImage blurred = qt::renderImage(square(Color::white, 20).blur(8), {60, 60}, 1);
     EXPECT_EQ(pixel(plain, 16, 30).alpha(), 0);
-    EXPECT_GT(pixel(blurred, 16, 30).alpha(), 0);  // spread outside the square
+    EXPECT_GT(pixel(blurred, 16, 30).alpha(), 0);    // spread outside the square
     EXPECT_LT(pixel(blurred, 21, 30).alpha(), 255);  // and softened inside its edge
     EXPECT_GT(pixel(blurred, 30, 30).alpha(), pixel(blurred, 21, 30).alpha());
     EXPECT_EQ(pixel(blurred, 0, 0).alpha(), 0);
@@ -375,7 +378,8 @@ TEST(Render, SaturationZeroTurnsColoursGray) {
 
 TEST(Render, AGradientMaskFadesTheContent) {
     const QImage img = qt::renderImage(
-        square(Color::white, 40).mask(LinearGradient({Color::black, Color::clear}, UnitPoint::leading, UnitPoint::trailing)),
+        square(Color::white, 40)
+            .mask(LinearGradient({Color::black, Color::clear}, UnitPoint::leading, UnitPoint::trailing)),
         {40, 40}, 1);
     EXPECT_GT(pixel(img, 1, 20).alpha(), 240);
     EXPECT_NEAR(pixel(img, 20, 20).alpha(), 128, 8);
@@ -384,11 +388,13 @@ TEST(Render, AGradientMaskFadesTheContent) {
 
 TEST(Render, StrokeBorderStaysInsideWhileStrokeStraddlesTheOutline) {
     // 40 × 40 centred in 60 × 60: the outline runs at x = 10.
-    const QImage inside = qt::renderImage(Rectangle().strokeBorder(Color::white, 4).frame({.width = 40, .height = 40}), {60, 60}, 1);
+    const QImage inside = qt::renderImage(
+        Rectangle().strokeBorder(Color::white, 4).frame({.width = 40, .height = 40}), {60, 60}, 1);
     EXPECT_EQ(pixel(inside, 9, 30).alpha(), 0);
     EXPECT_EQ(pixel(inside, 11, 30).alpha(), 255);
     EXPECT_EQ(pixel(inside, 15, 30).alpha(), 0);
-    const QImage centred = qt::renderImage(Rectangle().stroke(Color::white, 4).frame({.width = 40, .height = 40}), {60, 60}, 1);
+    const QImage centred =
+        qt::renderImage(Rectangle().stroke(Color::white, 4).frame({.width = 40, .height = 40}), {60, 60}, 1);
     EXPECT_EQ(pixel(centred, 9, 30).alpha(), 255);
 }
 
@@ -405,15 +411,52 @@ TEST(Render, DrawsTextAndSymbolsWithThePackagedFonts) {
             for (int x = 0; x < img.width(); ++x) n += pixel(img, x, y).alpha() > 128;
         return n;
     };
-    const QImage text = qt::renderImage(Text("Hola").font(Font::system(20, FontWeight::bold)).foregroundStyle(Color::white),
-                                        {80, 30}, 1);
+    const QImage text = qt::renderImage(
+        Text("Hola").font(Font::system(20, FontWeight::bold)).foregroundStyle(Color::white), {80, 30}, 1);
     EXPECT_GT(inked(text), 80);
-    const QImage symbol = qt::renderImage(Symbol("heart.fill").font(Font::system(20)).foregroundStyle(Color::white), {30, 30}, 1);
+    const QImage symbol = qt::renderImage(
+        Symbol("heart.fill").font(Font::system(20)).foregroundStyle(Color::white), {30, 30}, 1);
     EXPECT_GT(inked(symbol), 100);
     // A heavier symbol covers more.
-    const QImage bold =
-        qt::renderImage(Symbol("heart.fill").font(Font::system(20, FontWeight::black)).foregroundStyle(Color::white), {30, 30}, 1);
+    const QImage bold = qt::renderImage(
+        Symbol("heart.fill").font(Font::system(20, FontWeight::black)).foregroundStyle(Color::white),
+        {30, 30}, 1);
     EXPECT_GT(inked(bold), inked(symbol));
+}
+
+TEST(Render, APlaceholderOfDashesStandsAtTheFiguresMiddle) {
+    const Font thin = Font::system(46, FontWeight::thin);
+    // The middle of the rows inked between two columns; below 0 when none is.
+    const auto middle = [](const QImage& img, int from, int to) {
+        int top = img.height(), bottom = -1;
+        for (int y = 0; y < img.height(); ++y)
+            for (int x = from; x < to; ++x)
+                if (pixel(img, x, y).alpha() > 128) {
+                    top = std::min(top, y);
+                    bottom = std::max(bottom, y);
+                }
+        return bottom < 0 ? -1.0 : (top + bottom) / 2.0;
+    };
+    const QImage zero = qt::renderImage(Text("0").font(thin).foregroundStyle(Color::white), {60, 70}, 1);
+    const double figures = middle(zero, 0, 60);
+    struct Case {
+        const char* text;
+        bool atFigures;
+    };
+    // Only a line with neither letters nor figures stands for a number; "-3°" keeps its
+    // font's hyphen.
+    for (const Case& c : {Case{"--°", true}, Case{"-3°", false}}) {
+        const QImage shown =
+            qt::renderImage(Text(c.text).font(thin).foregroundStyle(Color::white), {140, 70}, 1);
+        // The first hyphen: the first ten columns inked.
+        int left = 0;
+        while (left < shown.width() && middle(shown, left, left + 1) < 0) ++left;
+        const double dash = middle(shown, left, left + 10);
+        if (c.atFigures)
+            EXPECT_NEAR(dash, figures, 1) << c.text;
+        else
+            EXPECT_GT(dash - figures, 1.5) << c.text;
+    }
 }
 
 }  // namespace

@@ -9,12 +9,12 @@
 #include "ui/qt/window_host.h"
 #include "ui/ui.h"
 
+#include <QtGui/qguiapplication_platform.h>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMouseEvent>
-#include <QtGui/qguiapplication_platform.h>
 
 #include <xcb/shape.h>
 
@@ -34,14 +34,17 @@ std::optional<std::vector<QRect>> inputShape(QWidget& w) {
     if (!reply) return std::nullopt;
     std::vector<QRect> rects;
     const xcb_rectangle_t* r = xcb_shape_get_rectangles_rectangles(reply);
-    for (int i = 0; i < xcb_shape_get_rectangles_rectangles_length(reply); ++i) rects.emplace_back(r[i].x, r[i].y, r[i].width, r[i].height);
+    for (int i = 0; i < xcb_shape_get_rectangles_rectangles_length(reply); ++i)
+        rects.emplace_back(r[i].x, r[i].y, r[i].width, r[i].height);
     std::free(reply);
     return rects;
 }
 
 void click(QWidget& w, QPointF at) {
-    QMouseEvent press(QEvent::MouseButtonPress, at, w.mapToGlobal(at), Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
-    QMouseEvent release(QEvent::MouseButtonRelease, at, w.mapToGlobal(at), Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
+    QMouseEvent press(QEvent::MouseButtonPress, at, w.mapToGlobal(at), Qt::LeftButton, Qt::LeftButton,
+                      Qt::NoModifier);
+    QMouseEvent release(QEvent::MouseButtonRelease, at, w.mapToGlobal(at), Qt::LeftButton, Qt::NoButton,
+                        Qt::NoModifier);
     QApplication::sendEvent(&w, &press);
     QApplication::sendEvent(&w, &release);
 }
@@ -49,9 +52,10 @@ void click(QWidget& w, QPointF at) {
 TEST(PanelWindow, IsAFixedTransparentPanelThatNeverTakesFocusAndFadesOnVirtualTime) {
     fakes::VirtualTime time;
     int clicks = 0;
-    qt::PanelWindow panel(Button(Color::red.frame({.width = 40, .height = 20}), [&] { ++clicks; })
-                              .frame({.maxWidth = infinity, .maxHeight = infinity, .alignment = Alignment::topLeading}),
-                          {300, 120});
+    qt::PanelWindow panel(
+        Button(Color::red.frame({.width = 40, .height = 20}), [&] { ++clicks; })
+            .frame({.maxWidth = infinity, .maxHeight = infinity, .alignment = Alignment::topLeading}),
+        {300, 120});
     QWidget& w = panel.widget();
     EXPECT_EQ(w.size(), QSize(300, 120));
     EXPECT_EQ(w.minimumSize(), w.maximumSize());
@@ -206,13 +210,30 @@ TEST(WindowHost, AFramelessWindowDrawsItsButtonsHidesOnCloseAndMovesOnlyFromItsB
     window.clearFocus();
     EXPECT_FALSE(edit->hasFocus());
 
+    // The buttons show their glyphs while the pointer is over them, and not once the window
+    // closed under it and opened again with the pointer elsewhere.
     const Rect close = shown.drawnFrame(shown.findId("window.close"));
+    const auto glyphShown = [&] {
+        time.advance(1);
+        window.host().render();
+        const DisplayItem& list = window.host().displayList();
+        double opacity = 1;
+        for (const DisplayItem* step : list.pathTo(list.findSymbol("xmark"))) opacity *= step->opacity;
+        return opacity;
+    };
+    EXPECT_EQ(glyphShown(), 0);
+    QMouseEvent over(QEvent::MouseMove, QPointF(close.midX(), close.midY()),
+                     w.mapToGlobal(QPointF(close.midX(), close.midY())), Qt::NoButton, Qt::NoButton,
+                     Qt::NoModifier);
+    QApplication::sendEvent(&w, &over);
+    EXPECT_EQ(glyphShown(), 1);
     click(w, {close.midX(), close.midY()});
     EXPECT_EQ(closes, 1);
     EXPECT_FALSE(window.isVisible());
     window.show();
     time.runPending();
     EXPECT_TRUE(window.isVisible());
+    EXPECT_EQ(glyphShown(), 0);
     EXPECT_EQ(edit, w.findChild<QLineEdit*>());  // the same views came back
     // Closing never holds up the application's quit.
     QCloseEvent quitting;

@@ -26,6 +26,8 @@ namespace {
 
 // The platform's usual window fade.
 constexpr double fadeDuration = 0.25;
+// A notch of the wheel, in Qt's eighths of a degree.
+constexpr double angleDeltaPerNotch = 120;
 
 // Tells the pointer monitor what the panel's widget sees of the pointer and of drags.
 class PointerWatch final : public QObject {
@@ -61,10 +63,8 @@ public:
                     pointer_->leftButtonOverOwnWindow(event->type() != QEvent::MouseButtonRelease);
                 break;
             case QEvent::Wheel: {
-                // A notch of the wheel is 120; the platform's signs are Qt's.
-                const auto* wheel = static_cast<QWheelEvent*>(event);
-                pointer_->wheelOverOwnWindow(wheel->angleDelta().x() / 120.0, wheel->angleDelta().y() / 120.0,
-                                             wheel->inverted());
+                const OwnWindowScroll scroll = ownWindowScroll(*static_cast<QWheelEvent*>(event));
+                pointer_->wheelOverOwnWindow(scroll.dx, scroll.dy, scroll.precise, scroll.natural);
                 break;
             }
             case QEvent::DragEnter:
@@ -174,6 +174,17 @@ private:
 };
 
 }  // namespace
+
+OwnWindowScroll ownWindowScroll(const QWheelEvent& wheel) {
+    // Only pixel deltas tell of a device that scrolls by the pixel. The device's type does
+    // not: XWayland moves one pointer for every device, and Qt takes it for a touchpad, a
+    // wheel's notches included (they come without pixel deltas, and count as a wheel's).
+    const QPoint pixels = wheel.pixelDelta();
+    // The platform's signs are Qt's.
+    const QPointF delta =
+        !pixels.isNull() ? QPointF(pixels) : QPointF(wheel.angleDelta()) / angleDeltaPerNotch;
+    return {.dx = delta.x(), .dy = delta.y(), .precise = !pixels.isNull(), .natural = wheel.inverted()};
+}
 
 std::unique_ptr<PanelWindow> QtPanelWindows::makePanel(const Rect& frame) {
     return std::make_unique<QtPanelWindow>(frame, pointer_, lockers_);

@@ -11,7 +11,19 @@
 
 #include "platform/panel_window.h"
 
+class QWheelEvent;
+
 namespace quorlix::platform {
+
+// A scroll over a panel as the pointer monitor takes it: points with precise deltas when Qt
+// gives pixel deltas, else lines of a wheel; in the platform's signs.
+struct OwnWindowScroll {
+    double dx = 0;
+    double dy = 0;
+    bool precise = false;
+    bool natural = false;
+};
+OwnWindowScroll ownWindowScroll(const QWheelEvent& wheel);
 
 class X11PointerMonitor;
 class X11ScreenLockers;

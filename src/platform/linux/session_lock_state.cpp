@@ -6,55 +6,53 @@ namespace quorlix::platform {
 
 void SessionLockState::lock(Keeper keeper) {
     const bool wasLocked = isLocked();
-    unconfirmed_.cancel();
+    requested_.cancel();
     keeper_ = keeper;
     if (!wasLocked) notify_(ScreenLockNotice::locked);
 }
 
-void SessionLockState::end(ScreenLockNotice notice) {
+void SessionLockState::unlock() {
+    requested_.cancel();
     if (!isLocked()) return;
-    unconfirmed_.cancel();
     keeper_ = Keeper::none;
     locker_.reset();
-    notify_(notice);
+    notify_(ScreenLockNotice::unlocked);
 }
 
 void SessionLockState::lockRequested() {
     // A lock already in the hint or the screen saver ends with them.
     if (lockedHint_) return lock(Keeper::hint);
     if (screenSaverActive_) return lock(Keeper::screenSaver);
-    if (isLocked()) return;
-    lock(Keeper::request);
-    unconfirmed_ = MainQueue::shared().after(confirmSeconds, [this] {
-        if (keeper_ == Keeper::request) end(ScreenLockNotice::lockNotCarriedOut);
-    });
+    if (isLocked() || isLockRequested()) return;
+    // Nothing is told yet: a request nothing carries out simply lapses.
+    requested_ = MainQueue::shared().after(confirmSeconds, [] {});
 }
 
-void SessionLockState::unlockRequested() { end(ScreenLockNotice::unlocked); }
+void SessionLockState::unlockRequested() { unlock(); }
 
 void SessionLockState::lockedHintChanged(bool hint) {
     lockedHint_ = hint;
     if (hint)
         lock(Keeper::hint);
     else if (keeper_ == Keeper::hint)
-        end(ScreenLockNotice::unlocked);
+        unlock();
 }
 
 void SessionLockState::screenSaverChanged(bool active) {
     screenSaverActive_ = active;
     // A blank alone is no lock; a screen saver that carried out a Lock request keeps it.
-    if (active && keeper_ == Keeper::request) lock(Keeper::screenSaver);
-    if (!active && keeper_ == Keeper::screenSaver) end(ScreenLockNotice::unlocked);
+    if (active && isLockRequested()) lock(Keeper::screenSaver);
+    if (!active && keeper_ == Keeper::screenSaver) unlock();
 }
 
 void SessionLockState::lockerShown(std::uint32_t window) {
-    if (keeper_ != Keeper::request) return;
+    if (!isLockRequested()) return;
     locker_ = window;
     lock(Keeper::locker);
 }
 
 void SessionLockState::lockerGone(std::uint32_t window) {
-    if (keeper_ == Keeper::locker && locker_ == window) end(ScreenLockNotice::unlocked);
+    if (keeper_ == Keeper::locker && locker_ == window) unlock();
 }
 
 }  // namespace quorlix::platform

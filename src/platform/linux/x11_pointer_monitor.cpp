@@ -135,11 +135,11 @@ struct X11PointerMonitor::Impl {
         button(1, pressed, false, 0);
     }
 
-    void ownWindowScroll(double dx, double dy, bool natural) {
+    void ownWindowScroll(double dx, double dy, bool precise, bool natural) {
         if (!wayland) return;
         overOwnWindow = true;
         flushMotion();
-        gesture.scroll(dx, dy, false, natural);
+        gesture.scroll(dx, dy, precise, natural);
     }
 
     void ownWindowDrag(std::optional<Point> at, bool ended) {
@@ -365,8 +365,8 @@ void X11PointerMonitor::leftButtonOverOwnWindow(bool pressed) {
     if (impl_->watching) impl_->ownWindowButton(pressed);
 }
 
-void X11PointerMonitor::wheelOverOwnWindow(double dx, double dy, bool natural) {
-    if (impl_->watching) impl_->ownWindowScroll(dx, dy, natural);
+void X11PointerMonitor::wheelOverOwnWindow(double dx, double dy, bool precise, bool natural) {
+    if (impl_->watching) impl_->ownWindowScroll(dx, dy, precise, natural);
 }
 
 void X11PointerMonitor::dragOverOwnWindow(std::optional<Point> at, bool ended) {

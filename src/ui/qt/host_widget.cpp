@@ -38,7 +38,8 @@ std::vector<DropItem> itemsOf(const QMimeData* mime) {
     std::vector<DropItem> items;
     if (!mime || !mime->hasUrls()) return items;
     for (const QUrl& url : mime->urls())
-        if (url.isLocalFile()) items.push_back({UTType::fileURL, url.toString(QUrl::FullyEncoded).toStdString()});
+        if (url.isLocalFile())
+            items.push_back({UTType::fileURL, url.toString(QUrl::FullyEncoded).toStdString()});
     return items;
 }
 
@@ -86,7 +87,8 @@ struct HostWidget::Field {
     std::shared_ptr<const EmbeddedView> view;
 };
 
-HostWidget::HostWidget(ViewHost& host, QWidget* parent, Qt::WindowFlags flags) : QWidget(parent, flags), host_(host) {
+HostWidget::HostWidget(ViewHost& host, QWidget* parent, Qt::WindowFlags flags)
+    : QWidget(parent, flags), host_(host) {
     setMouseTracking(true);
     setAcceptDrops(true);
     host_.onFrame = [this] { frameReady(); };
@@ -195,6 +197,9 @@ void HostWidget::showEvent(QShowEvent* event) {
 
 void HostWidget::closeEvent(QCloseEvent* event) {
     QWidget::closeEvent(event);
+    // The pointer that pressed a close button leaves with the window, but no leave event says
+    // so: hovered views forget it now, or they would still show their hover when it reopens.
+    host_.events().pointerExited();
     if (onClose) onClose();
     // A closed window keeps its views and their state, but not its pictures: the kept buffer
     // and the list it shows go now, and the native window with its backing store once the
@@ -211,7 +216,8 @@ void HostWidget::closeEvent(QCloseEvent* event) {
 }
 
 void HostWidget::mousePressEvent(QMouseEvent* event) {
-    const auto button = event->button() == Qt::RightButton ? EventRouter::Button::secondary : EventRouter::Button::primary;
+    const auto button =
+        event->button() == Qt::RightButton ? EventRouter::Button::secondary : EventRouter::Button::primary;
     if (event->button() != Qt::LeftButton && event->button() != Qt::RightButton) return;
     if (movesByBackground && event->button() == Qt::LeftButton &&
         !host_.events().takesPress(pointOf(event->position()))) {
@@ -231,7 +237,9 @@ void HostWidget::mouseReleaseEvent(QMouseEvent* event) {
     host_.events().pointerReleased(pointOf(event->position()));
 }
 
-void HostWidget::mouseMoveEvent(QMouseEvent* event) { host_.events().pointerMoved(pointOf(event->position())); }
+void HostWidget::mouseMoveEvent(QMouseEvent* event) {
+    host_.events().pointerMoved(pointOf(event->position()));
+}
 
 void HostWidget::leaveEvent(QEvent* event) {
     QWidget::leaveEvent(event);
@@ -240,9 +248,12 @@ void HostWidget::leaveEvent(QEvent* event) {
 
 void HostWidget::wheelEvent(QWheelEvent* event) {
     const QPoint pixels = event->pixelDelta();
-    const QPointF delta = !pixels.isNull() ? QPointF(pixels) : QPointF(event->angleDelta()) * (pointsPerNotch / 120.0);
-    if (host_.events().scrolled(pointOf(event->position()), delta.x(), delta.y())) event->accept();
-    else event->ignore();
+    const QPointF delta =
+        !pixels.isNull() ? QPointF(pixels) : QPointF(event->angleDelta()) * (pointsPerNotch / 120.0);
+    if (host_.events().scrolled(pointOf(event->position()), delta.x(), delta.y()))
+        event->accept();
+    else
+        event->ignore();
 }
 
 void HostWidget::keyPressEvent(QKeyEvent* event) {
@@ -270,8 +281,10 @@ void HostWidget::dragEnterEvent(QDragEnterEvent* event) {
 }
 
 void HostWidget::dragMoveEvent(QDragMoveEvent* event) {
-    if (host_.events().dragMoved(pointOf(event->position()), typesOf(event->mimeData()))) event->acceptProposedAction();
-    else event->ignore();
+    if (host_.events().dragMoved(pointOf(event->position()), typesOf(event->mimeData())))
+        event->acceptProposedAction();
+    else
+        event->ignore();
 }
 
 void HostWidget::dragLeaveEvent(QDragLeaveEvent* event) {
@@ -280,8 +293,10 @@ void HostWidget::dragLeaveEvent(QDragLeaveEvent* event) {
 }
 
 void HostWidget::dropEvent(QDropEvent* event) {
-    if (host_.events().dropped(pointOf(event->position()), itemsOf(event->mimeData()))) event->acceptProposedAction();
-    else event->ignore();
+    if (host_.events().dropped(pointOf(event->position()), itemsOf(event->mimeData())))
+        event->acceptProposedAction();
+    else
+        event->ignore();
 }
 
 bool HostWidget::event(QEvent* event) {
@@ -338,12 +353,14 @@ void HostWidget::syncTextFields() {
         field->view = item->embedded;
         QLineEdit* edit = field->edit;
         const Rect r = root.drawnFrame(item);
-        edit->setGeometry(QRect(QPoint(static_cast<int>(std::lround(r.minX())), static_cast<int>(std::lround(r.minY()))),
-                                QSize(std::max(1, static_cast<int>(std::lround(r.width()))),
-                                      std::max(1, static_cast<int>(std::lround(r.height()))))));
+        edit->setGeometry(
+            QRect(QPoint(static_cast<int>(std::lround(r.minX())), static_cast<int>(std::lround(r.minY()))),
+                  QSize(std::max(1, static_cast<int>(std::lround(r.width()))),
+                        std::max(1, static_cast<int>(std::lround(r.height()))))));
         edit->setFont(QtFontEngine::widgetFont(view.font));
-        const QColor color = QColor::fromRgbF(static_cast<float>(view.color.r), static_cast<float>(view.color.g),
-                                              static_cast<float>(view.color.b), static_cast<float>(view.color.a));
+        const QColor color =
+            QColor::fromRgbF(static_cast<float>(view.color.r), static_cast<float>(view.color.g),
+                             static_cast<float>(view.color.b), static_cast<float>(view.color.a));
         QColor placeholder = color;
         placeholder.setAlphaF(0.45F);
         QPalette palette = edit->palette();
@@ -351,8 +368,9 @@ void HostWidget::syncTextFields() {
         palette.setColor(QPalette::PlaceholderText, placeholder);
         palette.setColor(QPalette::Base, Qt::transparent);
         edit->setPalette(palette);
-        edit->setStyleSheet(view.plain ? "QLineEdit { background: transparent; border: none; padding: 0; }"
-                                       : "QLineEdit { background: transparent; border: none; padding: 0 6px; }");
+        edit->setStyleSheet(view.plain
+                                ? "QLineEdit { background: transparent; border: none; padding: 0; }"
+                                : "QLineEdit { background: transparent; border: none; padding: 0 6px; }");
         edit->setPlaceholderText(QString::fromStdString(view.placeholder));
         const QString text = QString::fromStdString(view.text);
         if (edit->text() != text) edit->setText(text);
@@ -374,7 +392,8 @@ void HostWidget::showMenu(const std::vector<MenuItem>& items, Point at) {
     auto* menu = new QMenu(this);
     menu->setAttribute(Qt::WA_DeleteOnClose);
     addItems(*menu, items);
-    menu->popup(mapToGlobal(QPoint(static_cast<int>(std::lround(at.x)), static_cast<int>(std::lround(at.y)))));
+    menu->popup(
+        mapToGlobal(QPoint(static_cast<int>(std::lround(at.x)), static_cast<int>(std::lround(at.y)))));
 }
 
 void HostWidget::startDrag(const std::vector<DropItem>& items) {
