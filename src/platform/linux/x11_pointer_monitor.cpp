@@ -58,8 +58,14 @@ struct X11PointerMonitor::Impl {
     bool leftDown = false;
     bool motionPending = false;
     std::int64_t dragCount = 0;
-    ScrollGesture gesture{
-        [this](const ScrollDetail& scroll) { emit(PointerEventType::scrollWheel, scroll); }};
+    // In a Wayland session: the wheel is heard from the raw events (XWayland gives Qt's windows
+    // none from GNOME Shell), and once it is, the windows' own wheel events no longer count.
+    bool rawScrolls = false;
+    // Where a scroll heard from a raw event happened: the pointer, over an X window of any program.
+    std::optional<Point> scrollAt;
+    ScrollGesture gesture{[this](const ScrollDetail& scroll) {
+        emitAt(PointerEventType::scrollWheel, scrollAt.value_or(location()), scroll);
+    }};
     QTimer motionTimer;
 
     std::string display;
@@ -136,7 +142,7 @@ struct X11PointerMonitor::Impl {
     }
 
     void ownWindowScroll(double dx, double dy, bool precise, bool natural) {
-        if (!wayland) return;
+        if (!wayland || rawScrolls) return;
         overOwnWindow = true;
         flushMotion();
         gesture.scroll(dx, dy, precise, natural);
@@ -196,9 +202,12 @@ struct X11PointerMonitor::Impl {
             ge.event_type == XCB_INPUT_RAW_BUTTON_RELEASE) {
             const auto& raw = reinterpret_cast<const xcb_input_raw_button_press_event_t&>(ge);
             if (raw.deviceid != raw.sourceid) return;
-            // In a Wayland session raw events, where they come at all, come only over our own
-            // windows, whose events tell the same: count those alone.
-            if (wayland) return;
+            // In a Wayland session raw events come only while the pointer is over an X window,
+            // and our own windows tell of moves and presses: only the wheel is taken from them.
+            if (wayland) {
+                waylandScroll(ge);
+                return;
+            }
         }
         switch (ge.event_type) {
             case XCB_INPUT_RAW_MOTION: {
@@ -219,6 +228,24 @@ struct X11PointerMonitor::Impl {
             case XCB_INPUT_DEVICE_CHANGED: readDevices(); break;
             default: break;
         }
+    }
+
+    // A raw event of a Wayland session, taken when it is the wheel's, at the pointer's place
+    // (the controller heeds a scroll over the island alone, not over other programs' windows).
+    void waylandScroll(const xcb_ge_generic_event_t& ge) {
+        scrollAt = fromQtPoint(QCursor::pos());
+        bool scrolled = false;
+        if (ge.event_type == XCB_INPUT_RAW_MOTION) {
+            scrolled = scrollFrom(reinterpret_cast<const xcb_input_raw_motion_event_t&>(ge));
+        } else if (ge.event_type == XCB_INPUT_RAW_BUTTON_PRESS) {
+            const auto& raw = reinterpret_cast<const xcb_input_raw_button_press_event_t&>(ge);
+            const std::uint32_t number = logicalButton(raw.detail);
+            scrolled =
+                number >= 4 && number <= 7 && !(raw.flags & XCB_INPUT_POINTER_EVENT_FLAGS_POINTER_EMULATED);
+            if (scrolled) button(number, true, false, raw.sourceid);
+        }
+        scrollAt.reset();
+        rawScrolls = rawScrolls || scrolled;
     }
 
     void button(std::uint32_t number, bool press, bool emulated, int source) {
