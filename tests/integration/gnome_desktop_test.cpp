@@ -18,6 +18,8 @@
 
 #include <gtest/gtest.h>
 
+#include <QPoint>
+
 #include <fstream>
 #include <regex>
 
@@ -82,6 +84,22 @@ bool restingBelowTheBar(const QImage& image) {
 }
 bool expanded(const QImage& image) { return expandedAround(image, centre); }
 
+// The middle of the settings button (a grey gear) at the right end of the open 600-point
+// island's header, if it is drawn.
+std::optional<QPoint> gear(const QImage& image) {
+    int count = 0, sumX = 0, sumY = 0;
+    for (int y = pillTop; y < pillTop + 32; ++y)
+        for (int x = centre + 300 - 60; x < centre + 300; ++x)
+            // Grey on the black island, not the bluish desktop beyond its rounded corner.
+            if (const QRgb p = image.pixel(x, y); qGray(p) > 80 && std::abs(qBlue(p) - qRed(p)) < 8) {
+                ++count;
+                sumX += x;
+                sumY += y;
+            }
+    if (count < 10) return std::nullopt;
+    return QPoint(sumX / count, sumY / count);
+}
+
 class GnomeDesktop : public ::testing::Test {
 protected:
     // Made first: it points HOME and the runtime folder at its own, which the session overrides.
@@ -130,7 +148,8 @@ protected:
     // with the XWayland it starts for X programs.
     void startWayland() {
         waylandSession = true;
-        const Variable mode("MUTTER_DEBUG_DUMMY_MODE_SPECS", std::to_string(width) + "x" + std::to_string(height));
+        const Variable mode("MUTTER_DEBUG_DUMMY_MODE_SPECS",
+                            std::to_string(width) + "x" + std::to_string(height));
         startShell({"gnome-shell", "--nested", "--wayland"});
         const std::regex listening("Using public X11 display (:[0-9]+)");
         ASSERT_TRUE(waitFor([&] {
@@ -216,7 +235,12 @@ protected:
         // Quorlix's: its settings window opens.
         pointTo(centre, pillMiddle);
         ASSERT_TRUE(showsUnderHand(expanded)) << "the pointer onto the pill did not open it again";
-        pointTo(centre + 300 - 18 - 8, pillTop + 16);
+        QImage open;
+        ASSERT_TRUE(atRest(outer(), {0, 0, width, height}, &open, [](const QImage& image) {
+            return expanded(image) && gear(image).has_value();
+        })) << "the open island showed no settings button";
+        const QPoint button = *gear(open);
+        pointTo(button.x(), button.y());
         ASSERT_EQ(run({"xdotool", "click", "1"}), 0);
         {
             const Variable display("DISPLAY", x);
@@ -239,7 +263,8 @@ protected:
         ASSERT_EQ(run({"xdotool", "click", "4"}), 0);
         EXPECT_TRUE(waitFor([] {
             return std::abs(PrivatePulseServer::defaultSinkVolume().value_or(0) - 0.54) < 0.005;
-        })) << "a wheel notch over the pill did not raise the volume by a step";
+        })) << "a wheel notch over the pill did not raise the volume by a step: "
+            << PrivatePulseServer::defaultSinkVolume().value_or(-1);
         EXPECT_TRUE(quorlix->running());
     }
 
@@ -248,8 +273,10 @@ private:
         const Variable display("DISPLAY", outer());
         // Without a session manager of its own, and without the accessibility bus.
         const Variable bridge("NO_AT_BRIDGE", "1");
-        shell.emplace(command, std::vector<ChildProcess::Open>{{1, shellLog().string(), O_WRONLY | O_CREAT | O_TRUNC},
-                                                              {2, shellLog().string(), O_WRONLY | O_CREAT}})
+        shell
+            .emplace(command,
+                     std::vector<ChildProcess::Open>{{1, shellLog().string(), O_WRONLY | O_CREAT | O_TRUNC},
+                                                     {2, shellLog().string(), O_WRONLY | O_CREAT}})
             .watch();
     }
 

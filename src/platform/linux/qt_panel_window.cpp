@@ -15,7 +15,6 @@
 #include <QObject>
 #include <QWheelEvent>
 #include <QtMath>
-#include <cstdio>
 
 #include <memory>
 #include <optional>
@@ -94,8 +93,9 @@ public:
                 std::vector<QRect> global;
                 const QPoint origin = panel_.widget().mapToGlobal(QPoint(0, 0));
                 for (const Rect& r : panel_.inputRegion())
-                    global.push_back(QRect(qFloor(r.minX()), qFloor(r.minY()), qCeil(r.width()), qCeil(r.height()))
-                                         .translated(origin));
+                    global.push_back(
+                        QRect(qFloor(r.minX()), qFloor(r.minY()), qCeil(r.width()), qCeil(r.height()))
+                            .translated(origin));
                 return global;
             });
             watch_.setCatch(catch_.get());

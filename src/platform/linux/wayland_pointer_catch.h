@@ -30,7 +30,8 @@ class X11PointerMonitor;
 class WaylandPointerCatch {
 public:
     // `areas` gives where the panel takes the pointer, in Qt's global coordinates.
-    WaylandPointerCatch(QWidget& panel, X11PointerMonitor& pointer, std::function<std::vector<QRect>()> areas);
+    WaylandPointerCatch(QWidget& panel, X11PointerMonitor& pointer,
+                        std::function<std::vector<QRect>()> areas);
     ~WaylandPointerCatch();
     WaylandPointerCatch(const WaylandPointerCatch&) = delete;
     WaylandPointerCatch& operator=(const WaylandPointerCatch&) = delete;
