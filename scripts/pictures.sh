@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Draws again every picture in docs/ that the README shows, from today's code: most are
-# quorlix-snapshot scenes, drawn with a Spanish date and clock; the island on a desktop and
-# the settings window come from the desktop tests, which need Xvfb, xcompmgr, xdotool and
-# dbus-daemon. Fails, naming it, when the README shows a picture that nothing here draws.
+# quorlix-snapshot scenes, drawn with a Spanish date and clock; the island on a desktop (a bare
+# X server and GNOME Shell's) and the settings window come from the desktop tests, which need
+# Xvfb, xcompmgr, xdotool, dbus-daemon and gnome-shell. Fails, naming it, when the README
+# shows a picture that nothing here draws.
 #
 #     scripts/pictures.sh
 set -euo pipefail
@@ -61,9 +62,9 @@ done <<<"$scenes"
 shots="$work/desktop"
 mkdir "$shots"
 QUORLIX_SCREENSHOTS="$shots" "$build/tests/test_integration" \
-  --gtest_filter='Desktop.*:SettingsWindowDesktop.*' >>"$log" 2>&1 || failed
+  --gtest_filter='Desktop.*:SettingsWindowDesktop.*:GnomeDesktop.*X11*' >>"$log" 2>&1 || failed
 for picture in island-resting island-hud island-expanded island-battery island-device \
-               settings-window settings-search; do
+               island-gnome settings-window settings-search; do
   if [ ! -f "$shots/$picture.png" ]; then
     echo "pictures: the desktop tests drew no $picture.png (were they skipped?)" >&2
     exit 1
