@@ -118,7 +118,8 @@ void search(const std::shared_ptr<Lookup>& lookup) {
             },
             [](const std::shared_ptr<Lookup>& lookup, Decoded decoded) {
                 if (!decoded.valid) lookup->remembered = false;
-                finish(lookup, std::move(*decoded.decision));
+                // A search always decides; nothing found is its own decision.
+                finish(lookup, std::move(decoded.decision).value_or(Outcome{}));
             });
     });
 }

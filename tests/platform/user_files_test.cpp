@@ -10,6 +10,7 @@
 #include "platform/linux/linux_desktop_picture.h"
 #include "platform/linux/linux_workspace.h"
 #include "platform/linux/mpris_bus.h"
+#include "platform/linux/panel_appearance.h"
 
 #include <gtest/gtest.h>
 
@@ -63,6 +64,7 @@ TEST(UserFilesTest, WhatStandsInAFilesPlaceIsRefusedAtOnceAndRegularFilesReadWit
         {"a desktop entry", [](const fs::path& p) { return DesktopEntry::read(p).has_value(); }},
         {"KDE's desktop configuration",
          [](const fs::path& p) { return LinuxDesktopPicture::fromKdeConfig(p).has_value(); }},
+        {"KDE's colours", [](const fs::path& p) { return fromKdeGlobals(p).has_value(); }},
         {"a background description",
          [](const fs::path& p) { return LinuxDesktopPicture::firstFileOfBackground(p).has_value(); }},
         {"a thumbnail",

@@ -1,5 +1,6 @@
 #include "platform/linux/panel_appearance.h"
 
+#include "platform/atomic_file.h"
 #include "platform/linux/desktop_settings.h"
 #include "platform/linux/x11_system_tray.h"
 #include "platform/paths.h"
@@ -11,7 +12,6 @@
 #include <algorithm>
 #include <cctype>
 #include <cmath>
-#include <fstream>
 #include <sstream>
 #include <string>
 
@@ -28,6 +28,9 @@ bool isLight(double red, double green, double blue) {
     const double luminance = 0.2126 * linear(red) + 0.7152 * linear(green) + 0.0722 * linear(blue);
     return luminance > std::sqrt(1.05 * 0.05) - 0.05;
 }
+
+// KDE's colour settings are a few kilobytes; a larger file is not read.
+constexpr std::size_t maxKdeGlobalsBytes = 1 << 20;
 
 std::string lowercase(std::string text) {
     std::transform(text.begin(), text.end(), text.begin(), [](unsigned char c) { return std::tolower(c); });
@@ -85,7 +88,10 @@ std::optional<PanelAppearance> fromGnomeColorScheme(std::string_view scheme) {
 }
 
 std::optional<PanelAppearance> fromKdeGlobals(const std::filesystem::path& file) {
-    std::ifstream in(file);
+    // A user's own file: read only if it is a regular one, without waiting on what stands there.
+    const auto text = readFile(file, maxKdeGlobalsBytes);
+    if (!text) return std::nullopt;
+    std::istringstream in(*text);
     std::string group, line;
     std::optional<PanelAppearance> background, named;
     while (std::getline(in, line)) {
