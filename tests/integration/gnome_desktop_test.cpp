@@ -8,9 +8,8 @@
 // With QUORLIX_SCREENSHOTS naming a folder, the resting pill under GNOME's bar is written
 // there (the README's picture comes from here).
 
-#include "desktop_session.h"
+#include "compositor_desktop.h"
 #include "desktop_windows.h"
-#include "platform/private_pulse_server.h"
 
 #include <nlohmann/json.hpp>
 
@@ -100,27 +99,17 @@ std::optional<QPoint> gear(const QImage& image) {
     return QPoint(sumX / count, sumY / count);
 }
 
-class GnomeDesktop : public ::testing::Test {
+class GnomeDesktop : public CompositorDesktop {
 protected:
-    // Made first: it points HOME and the runtime folder at its own, which the session overrides.
-    std::optional<PrivatePulseServer> pulse;
-    std::optional<DesktopSession> session;
     std::optional<ChildProcess> shell;
     // The X display Quorlix runs on, and its authority file in a Wayland session.
     std::string x;
     std::string xauthority;
     bool waylandSession = false;
-    std::unique_ptr<ChildProcess> quorlix;
 
     void SetUp() override {
-        if (const auto missing = DesktopSession::missingProgram(false))
-            GTEST_SKIP() << *missing << " is not installed";
-        for (const char* program : {"gnome-shell", "Xwayland", "pulseaudio", "pactl"})
-            if (!installed(program)) GTEST_SKIP() << program << " is not installed";
-        pulse.emplace();
-        ASSERT_TRUE(pulse->ready());
-        session.emplace(std::to_string(width) + "x" + std::to_string(height) + "x24", false);
-        ASSERT_TRUE(session->ready());
+        startSession(width, height, {"gnome-shell"});
+        if (IsSkipped() || HasFatalFailure()) return;
 
         // GNOME's settings, in the key file it reads them from: a plain desktop, and no banner
         // (a session run as root announces itself in one, at the top centre).
@@ -166,21 +155,10 @@ protected:
         waitForShell();
     }
 
-    // Starts Quorlix in the session with `settings` as its settings file, once any earlier
-    // one has ended; the user has seen onboarding.
+    // Starts Quorlix on the shell's X display with `settings` as its settings file.
     void launch(nlohmann::json settings) {
-        quorlix.reset();
-        settings["didShowWelcome"] = true;
-        fs::create_directories(session->home.config());
-        std::ofstream(session->home.config() / "com.halvik.quorlix.json") << settings.dump();
-        const Variable display("DISPLAY", x);
-        std::optional<Variable> authority, wayland, type;
-        if (waylandSession) {
-            authority.emplace("XAUTHORITY", xauthority);
-            wayland.emplace("WAYLAND_DISPLAY", "wayland-0");
-            type.emplace("XDG_SESSION_TYPE", "wayland");
-        }
-        quorlix = session->launch();
+        CompositorDesktop::launch({x, waylandSession ? xauthority : "", waylandSession ? "wayland-0" : ""},
+                                  std::move(settings));
     }
 
     QImage screenshot() const { return grab(outer(), {0, 0, width, height}); }

@@ -7,9 +7,8 @@
 // moves the compositor follows by their distance only: pushed into a corner first, it is
 // then where the test says.
 
-#include "desktop_session.h"
+#include "compositor_desktop.h"
 #include "desktop_windows.h"
-#include "platform/private_pulse_server.h"
 
 #include <nlohmann/json.hpp>
 
@@ -28,26 +27,15 @@ constexpr int height = 982;
 constexpr int centre = width / 2;
 constexpr const char* socketName = "wl-test";
 
-class WaylandDesktop : public ::testing::Test {
+class WaylandDesktop : public CompositorDesktop {
 protected:
-    // Made first: it points HOME and the runtime folder at its own, which the session overrides.
-    std::optional<PrivatePulseServer> pulse;
-    // The outer X server, the weston runs in, with the session's bus and folders.
-    std::optional<DesktopSession> session;
     std::optional<ChildProcess> compositor;
     // The display XWayland serves, ":N".
     std::string xwayland;
-    std::unique_ptr<ChildProcess> quorlix;
 
     void SetUp() override {
-        if (const auto missing = DesktopSession::missingProgram(false))
-            GTEST_SKIP() << *missing << " is not installed";
-        for (const char* program : {"weston", "Xwayland", "pulseaudio", "pactl"})
-            if (!installed(program)) GTEST_SKIP() << program << " is not installed";
-        pulse.emplace();
-        ASSERT_TRUE(pulse->ready());
-        session.emplace(std::to_string(width) + "x" + std::to_string(height) + "x24", false);
-        ASSERT_TRUE(session->ready());
+        startSession(width, height, {"weston"});
+        if (IsSkipped() || HasFatalFailure()) return;
 
         // No panel of the compositor's own over the top of the screen, and a plain desktop.
         // Its log goes to its standard error, which a failed wait shows.
@@ -58,7 +46,8 @@ protected:
             .emplace(std::vector<std::string>{"weston", "--backend=x11-backend.so", "--xwayland",
                                               "--width=" + std::to_string(width),
                                               "--height=" + std::to_string(height),
-                                              std::string("--socket=") + socketName, "--config=" + config.string()},
+                                              std::string("--socket=") + socketName,
+                                              "--config=" + config.string()},
                      std::vector<ChildProcess::Open>{{1, "/dev/null", O_WRONLY},
                                                      {2, log.string(), O_WRONLY | O_CREAT | O_TRUNC}})
             .watch();
@@ -73,17 +62,9 @@ protected:
 
     const std::string& display() const { return session->display.name(); }
 
-    // Starts Quorlix in the session with `settings` as its settings file, once any earlier
-    // one has ended; the user has seen onboarding.
+    // Starts Quorlix through XWayland with `settings` as its settings file.
     void launch(nlohmann::json settings) {
-        quorlix.reset();
-        settings["didShowWelcome"] = true;
-        fs::create_directories(session->home.config());
-        std::ofstream(session->home.config() / "com.halvik.quorlix.json") << settings.dump();
-        const Variable x("DISPLAY", xwayland);
-        const Variable wayland("WAYLAND_DISPLAY", socketName);
-        const Variable type("XDG_SESSION_TYPE", "wayland");
-        quorlix = session->launch();
+        CompositorDesktop::launch({xwayland, {}, socketName}, std::move(settings));
     }
 
     // Moves the pointer to (x, y) of the session's screen: into the top-left corner, then on.
