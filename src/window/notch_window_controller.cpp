@@ -105,8 +105,12 @@ Rect NotchWindowController::belowBar(Rect area) const {
     return area;
 }
 
+Rect NotchWindowController::openIslandArea() const {
+    return belowBar(islandRect(IslandMode::expanded).insetBy(-18, -18));
+}
+
 Rect NotchWindowController::openArea() const {
-    const Rect area = belowBar(islandRect(IslandMode::expanded).insetBy(-18, -18));
+    const Rect area = openIslandArea();
     if (!state_.outputMenuOpen.get()) return area;
     // Room for the output menu hanging below the island's right end, and the menu itself
     // wherever its button put it (the wide player's button ends a column far from that end).
@@ -188,7 +192,7 @@ void NotchWindowController::scheduleCollapseCheck(double seconds) {
     previewWork_ = platform::MainQueue::shared().after(seconds, [this] {
         if (pinned_) return;
         const Point pointer = platform_.pointerMonitor->mouseLocation();
-        if (!belowBar(islandRect(IslandMode::expanded).insetBy(-18, -18)).contains(pointer)) collapse();
+        if (!openIslandArea().contains(pointer)) collapse();
     });
 }
 

@@ -103,6 +103,8 @@ private:
     // `area` cut at the lower edge of the desktop's bar along the screen's top: the pointer on
     // the bar is for the bar's own controls.
     Rect belowBar(Rect area) const;
+    // The open island grown by 18 points, below the bar: where the pointer keeps it open.
+    Rect openIslandArea() const;
     // Whether the closed island must take the pointer over its shape to hear of it.
     bool takesPointerWhenClosed() const;
     void setContent();

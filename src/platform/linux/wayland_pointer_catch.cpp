@@ -101,6 +101,4 @@ void WaylandPointerCatch::dismiss() {
     for (auto& strip : strips_) strip->hide();
 }
 
-bool WaylandPointerCatch::isShown() const { return shown_; }
-
 }  // namespace quorlix::platform

@@ -43,7 +43,6 @@ public:
     // The pointer has left the panel some other way, a button went down over it, or the panel
     // is going: the catch goes.
     void dismiss();
-    bool isShown() const;
 
 private:
     class Strip;

@@ -61,10 +61,12 @@ struct X11PointerMonitor::Impl {
     // In a Wayland session: the wheel is heard from the raw events (XWayland gives Qt's windows
     // none from GNOME Shell), and once it is, the windows' own wheel events no longer count.
     bool rawScrolls = false;
-    // Where a scroll heard from a raw event happened: the pointer, over an X window of any program.
-    std::optional<Point> scrollAt;
+    // Whether the scroll being read came from a raw event: it happened where the pointer is,
+    // over an X window of any program, which the server is asked only then.
+    bool scrollFromRaw = false;
     ScrollGesture gesture{[this](const ScrollDetail& scroll) {
-        emitAt(PointerEventType::scrollWheel, scrollAt.value_or(location()), scroll);
+        emitAt(PointerEventType::scrollWheel, scrollFromRaw ? fromQtPoint(QCursor::pos()) : location(),
+               scroll);
     }};
     QTimer motionTimer;
 
@@ -233,7 +235,7 @@ struct X11PointerMonitor::Impl {
     // A raw event of a Wayland session, taken when it is the wheel's, at the pointer's place
     // (the controller heeds a scroll over the island alone, not over other programs' windows).
     void waylandScroll(const xcb_ge_generic_event_t& ge) {
-        scrollAt = fromQtPoint(QCursor::pos());
+        scrollFromRaw = true;
         bool scrolled = false;
         if (ge.event_type == XCB_INPUT_RAW_MOTION) {
             scrolled = scrollFrom(reinterpret_cast<const xcb_input_raw_motion_event_t&>(ge));
@@ -244,7 +246,7 @@ struct X11PointerMonitor::Impl {
                 number >= 4 && number <= 7 && !(raw.flags & XCB_INPUT_POINTER_EVENT_FLAGS_POINTER_EMULATED);
             if (scrolled) button(number, true, false, raw.sourceid);
         }
-        scrollAt.reset();
+        scrollFromRaw = false;
         rawScrolls = rawScrolls || scrolled;
     }
 
