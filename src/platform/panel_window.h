@@ -6,7 +6,9 @@
 // The pointer reaches the panel only inside its input areas; everywhere else it passes
 // through to whatever lies below. The island keeps those areas equal to its hit area while
 // open and empty while closed, so a closed island lets every click reach the windows
-// underneath.
+// underneath. Where the window system heeds no input shape (a Wayland compositor and an X
+// window), the panel's window itself is the limit: it covers only what the views draw and the
+// input areas, within the part of the panel it may cover.
 //
 // Frames are in the global screen space (points, origin at the bottom left, y upward); input
 // areas are in the panel's own space (points from its top-left corner, y downward, as the
@@ -17,6 +19,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <vector>
 
 namespace quorlix::platform {
@@ -36,6 +39,9 @@ public:
 
     // The areas that take the pointer; an empty list lets it through everywhere.
     virtual void setInputAreas(const std::vector<Rect>& areas) = 0;
+    // The part of the panel (in its own space) its window may ever cover; the whole panel at
+    // first. Nothing of the panel is drawn or takes the pointer outside it.
+    virtual void setWindowLimit(const Rect& limit) = 0;
     // Leaves the panel out of screenshots and screen recordings, where the system can.
     virtual void setExcludedFromCapture(bool excluded) = 0;
     // Fades the whole panel to `alpha` (0...1) with the system's usual window animation.
@@ -53,6 +59,11 @@ public:
 
     // The view tree drawn in the panel, laid out in the panel's size with `environment`.
     virtual void setContent(const ui::View& root, const ui::EnvironmentValues& environment) = 0;
+
+    // A menu the panel's views opened (a context menu, with its submenus): where it stands
+    // while open, and closing it.
+    virtual std::optional<Rect> openMenuFrame() const = 0;
+    virtual void closeMenus() = 0;
 };
 
 class PanelWindows {

@@ -18,6 +18,7 @@
 #include "ui/environment.h"
 
 #include <algorithm>
+#include <initializer_list>
 
 namespace quorlix {
 
@@ -46,18 +47,18 @@ NotchWindowController::NotchWindowController(const platform::Screen& screen, Isl
     const Rect frame(geometry_.centerX - panelSize.width / 2, geometry_.screenFrame.maxY() - height,
                      panelSize.width, height);
     panel_ = platform_.panelWindows->makePanel(frame);
+    // Nothing of the island is drawn on the bar, nor takes the pointer from its controls.
+    panel_->setWindowLimit(Rect(0, barHeight_, panelSize.width, panelSize.height));
     setContent();
     panel_->setFrame(frame);
     panel_->orderFront();
 
     const auto schedule = [this] { scheduleInputAreaUpdate(); };
-    // What the open island's size and its output menu follow...
-    std::vector<ObservableObject*> sources{&state_, &services_.settings, &LivePreview::shared()};
-    // ...and, where the closed island takes the pointer itself, what its shape follows.
-    if (takesPointerWhenClosed())
-        sources.insert(sources.end(),
-                       {&services_.hud, &services_.agents, &services_.timer, &services_.nowPlaying});
-    for (ObservableObject* source : sources)
+    // What the open island's size and its output menu follow, and what the closed island's
+    // shape follows where it takes the pointer itself.
+    for (ObservableObject* source : std::initializer_list<ObservableObject*>{
+             &state_, &services_.settings, &LivePreview::shared(), &services_.hud, &services_.agents,
+             &services_.timer, &services_.nowPlaying})
         subscriptions_.push_back(source->objectWillChange.connect(schedule));
     updateInputAreas();
 
@@ -110,6 +111,13 @@ Rect NotchWindowController::openIslandArea() const {
 }
 
 Rect NotchWindowController::openArea() const {
+    const Rect area = openPanelArea();
+    // A menu the island's views opened is part of it while open, in a window of its own.
+    if (const auto menu = panel_->openMenuFrame()) return area.united(*menu);
+    return area;
+}
+
+Rect NotchWindowController::openPanelArea() const {
     const Rect area = openIslandArea();
     if (!state_.outputMenuOpen.get()) return area;
     // Room for the output menu hanging below the island's right end, and the menu itself
@@ -131,6 +139,8 @@ void NotchWindowController::scheduleInputAreaUpdate() {
 }
 
 bool NotchWindowController::takesPointerWhenClosed() const {
+    // A click or a wheel notch on the pill is the island's, not also the window's under it.
+    if (services_.settings.openMode.get() == IslandOpenMode::click) return true;
     return platform_.pointerMonitor && !platform_.pointerMonitor->followsPointerEverywhere();
 }
 
@@ -142,13 +152,13 @@ void NotchWindowController::updateInputAreas() {
         areas.emplace_back(area.minX() - panel.minX(), panel.maxY() - area.maxY(), area.width(),
                            area.height());
     };
-    // Closed, the island takes no clicks (the desktop's own top bar may lie under it); the
-    // pointer monitor tells it of hovers and clicks instead. Where the monitor sees the pointer
-    // only over our own windows, the island's visible shape takes it, so that entering,
-    // clicking and scrolling it reach the island's window.
+    // Closed and opened by hovering, the island takes no clicks: the pointer monitor tells it of
+    // hovers instead. Where the monitor sees the pointer only over our own windows, or where a
+    // click or a wheel on the pill is the island's, the island's visible shape takes it, so
+    // that entering, clicking and scrolling it reach the island's window and only it.
     if (!hiddenForFullscreen_) {
         if (state_.expanded.get())
-            take(openArea());
+            take(openPanelArea());
         else if (takesPointerWhenClosed())
             take(islandRect(collapsedMode()));
     }
@@ -180,6 +190,8 @@ void NotchWindowController::collapse() {
     pressStartedInside_ = false;
     state_.expanded = false;
     state_.outputMenuOpen = false;
+    // A menu of the open island's views goes with it.
+    panel_->closeMenus();
     updateInputAreas();
 }
 

@@ -10,8 +10,10 @@
 // controller keeps up to date as the island's size changes; closed, every click goes through
 // to what lies under it, and the pointer events forwarded from the pointer monitor alone
 // open it. Where the monitor hears of the pointer only over the application's own windows
-// (a Wayland session), the closed island's visible shape takes the pointer instead. Delayed
-// work lives in members, so it dies with the controller. Main thread only.
+// (a Wayland session), and where a click opens the island, the closed island's visible shape
+// takes the pointer instead. Nothing of the panel is drawn or takes the pointer on the
+// desktop's bar. Delayed work lives in members, so it dies with the controller. Main thread
+// only.
 
 #include "foundation/notch_geometry.h"
 #include "island/island_mode.h"
@@ -105,7 +107,10 @@ private:
     Rect belowBar(Rect area) const;
     // The open island grown by 18 points, below the bar: where the pointer keeps it open.
     Rect openIslandArea() const;
-    // Whether the closed island must take the pointer over its shape to hear of it.
+    // The part of the open area the panel itself shows: all of it but a menu's window.
+    Rect openPanelArea() const;
+    // Whether the closed island takes the pointer over its shape: to hear of it, or to keep
+    // its clicks and wheel from the window under it.
     bool takesPointerWhenClosed() const;
     void setContent();
 

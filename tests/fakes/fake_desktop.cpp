@@ -6,12 +6,38 @@
 
 namespace quorlix::fakes {
 
-FakePanelWindow::FakePanelWindow(const Rect& frame, std::vector<FakePanelWindow*>& registry)
-    : frame_(frame), registry_(registry) {
+FakePanelWindow::FakePanelWindow(const Rect& frame, std::vector<FakePanelWindow*>& registry,
+                                 ui::FontEngine* fonts)
+    : frame_(frame), registry_(registry), fonts_(fonts) {
     registry_.push_back(this);
+    if (fonts_) extent_ = std::make_unique<ui::WindowExtent>(Rect({0, 0}, frame.size));
 }
 
-FakePanelWindow::~FakePanelWindow() { std::erase(registry_, this); }
+FakePanelWindow::~FakePanelWindow() {
+    host_.reset();
+    std::erase(registry_, this);
+}
+
+void FakePanelWindow::setInputAreas(const std::vector<Rect>& areas) {
+    inputAreas = areas;
+    if (extent_) extent_->setInputRegion(areas, host_ && host_->graph().isAnimating());
+}
+
+void FakePanelWindow::setWindowLimit(const Rect& limit) {
+    windowLimit = limit;
+    if (extent_) extent_->setLimit(limit);
+}
+
+void FakePanelWindow::setContent(const ui::View& root, const ui::EnvironmentValues& environment) {
+    content = root;
+    this->environment = environment;
+    if (!fonts_) return;
+    host_ = std::make_unique<ui::ViewHost>(*fonts_, root, frame_.size, environment);
+    host_->onFrame = [this] {
+        extent_->update(host_->graph().displayList(), host_->displayList(), host_->graph().isAnimating());
+    };
+    host_->render();
+}
 
 void FakePanelWindow::fade(double alpha, double duration, std::function<void()> completion) {
     alphaValue = alpha;
@@ -22,7 +48,7 @@ void FakePanelWindow::fade(double alpha, double duration, std::function<void()> 
 
 std::unique_ptr<platform::PanelWindow> FakePanelWindows::makePanel(const Rect& frame) {
     ++madeCount;
-    return std::make_unique<FakePanelWindow>(frame, live);
+    return std::make_unique<FakePanelWindow>(frame, live, renderWith);
 }
 
 std::optional<Subscription> FakePointerMonitor::monitor(

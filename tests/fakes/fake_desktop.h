@@ -10,6 +10,8 @@
 #include "platform/work_item.h"
 #include "ui/environment.h"
 #include "ui/view.h"
+#include "ui/view_host.h"
+#include "ui/window_extent.h"
 
 #include <memory>
 #include <optional>
@@ -19,8 +21,10 @@ namespace quorlix::fakes {
 
 class FakePanelWindow final : public platform::PanelWindow {
 public:
-    // Listed in `registry` for its life.
-    FakePanelWindow(const Rect& frame, std::vector<FakePanelWindow*>& registry);
+    // Listed in `registry` for its life; with `fonts`, it renders its views as a window does and
+    // keeps its window's extent.
+    FakePanelWindow(const Rect& frame, std::vector<FakePanelWindow*>& registry,
+                    ui::FontEngine* fonts = nullptr);
     ~FakePanelWindow() override;
 
     Rect frame() const override { return frame_; }
@@ -32,7 +36,8 @@ public:
         visible = false;
     }
     bool isVisible() const override { return visible; }
-    void setInputAreas(const std::vector<Rect>& areas) override { inputAreas = areas; }
+    void setInputAreas(const std::vector<Rect>& areas) override;
+    void setWindowLimit(const Rect& limit) override;
     void setExcludedFromCapture(bool excluded) override { excludedFromCapture = excluded; }
     void animateAlpha(double value) override { alphaValue = value; }
     // Takes the new alpha at once; the completion runs once `duration` has passed on the
@@ -40,10 +45,13 @@ public:
     void fade(double alpha, double duration, std::function<void()> completion) override;
     double alpha() const override { return alphaValue; }
     void setBelowScreenLockers(bool below) override { belowScreenLockers = below; }
-    void setContent(const ui::View& root, const ui::EnvironmentValues& environment) override {
-        content = root;
-        this->environment = environment;
-    }
+    void setContent(const ui::View& root, const ui::EnvironmentValues& environment) override;
+    std::optional<Rect> openMenuFrame() const override { return openMenu; }
+    void closeMenus() override { openMenu.reset(); }
+
+    // Rendering panels only: the host, and the part of the panel its window covers (panel space).
+    ui::ViewHost* host() { return host_.get(); }
+    Rect windowExtent() const { return extent_ ? extent_->rect() : Rect(); }
 
     bool visible = false;
     bool closed = false;
@@ -58,6 +66,9 @@ public:
     std::vector<Fade> fades;
     std::optional<bool> belowScreenLockers;
     std::vector<Rect> inputAreas;
+    std::optional<Rect> windowLimit;
+    // A menu the views opened, where it stands; closing it forgets it.
+    std::optional<Rect> openMenu;
     std::optional<ui::View> content;
     ui::EnvironmentValues environment;
 
@@ -65,11 +76,16 @@ private:
     Rect frame_;
     std::vector<FakePanelWindow*>& registry_;
     platform::WorkItem fadeDone_;
+    ui::FontEngine* fonts_;
+    std::unique_ptr<ui::WindowExtent> extent_;
+    std::unique_ptr<ui::ViewHost> host_;
 };
 
 class FakePanelWindows final : public platform::PanelWindows {
 public:
     std::unique_ptr<platform::PanelWindow> makePanel(const Rect& frame) override;
+    // Panels made while set render their views with these fonts.
+    ui::FontEngine* renderWith = nullptr;
     // The panels made and not destroyed yet, in order.
     std::vector<FakePanelWindow*> live;
     int madeCount = 0;

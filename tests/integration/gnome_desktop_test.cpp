@@ -3,13 +3,16 @@
 // the test's own, once as a Wayland compositor nested in one, with Quorlix through the
 // XWayland it starts. A private session bus, PulseAudio and settings (GSettings in a key
 // file: no notification banners, a plain desktop in the wallpaper's colour) come first, as
-// on a user's desktop; GNOME starts in its overview, which Escape leaves.
+// on a user's desktop; GNOME starts in its overview, which Escape leaves. A program of the
+// user's (an X one in the X11 session, a Wayland one in the other) lies maximised under the
+// island from before Quorlix starts.
 //
 // With QUORLIX_SCREENSHOTS naming a folder, the resting pill under GNOME's bar is written
 // there (the README's picture comes from here).
 
 #include "compositor_desktop.h"
 #include "desktop_windows.h"
+#include "event_log.h"
 
 #include <nlohmann/json.hpp>
 
@@ -74,12 +77,18 @@ bool isWallpaper(QRgb pixel) {
            near(qBlue(pixel), wallpaper & 0xff);
 }
 
-// The resting pill, wholly below the bar: the desktop (under the pill's shadow) between the
-// two, the pill's dark span through its middle, the desktop under it.
+// The resting pill, wholly below the bar: what lies under the pill's shadow between the two,
+// the pill's dark span through its middle, and no island below it.
 bool restingBelowTheBar(const QImage& image) {
     const auto span = darkSpan(image, pillMiddle);
     return span && span->second - span->first + 1 < 120 && !dark(image, centre, bar + 1) &&
-           isWallpaper(image.pixel(centre, 120));
+           !dark(image, centre, 120);
+}
+// GNOME's calendar, opened from the clock: its grey panel hangs below the bar, over the
+// program under the island.
+bool calendarShown(const QImage& image) {
+    const QRgb p = image.pixel(centre - 250, 200);
+    return qGray(p) > 30 && qGray(p) < 80 && std::abs(qBlue(p) - qRed(p)) < 8;
 }
 bool expanded(const QImage& image) { return expandedAround(image, centre); }
 
@@ -89,8 +98,10 @@ std::optional<QPoint> gear(const QImage& image) {
     int count = 0, sumX = 0, sumY = 0;
     for (int y = pillTop; y < pillTop + 32; ++y)
         for (int x = centre + 300 - 60; x < centre + 300; ++x)
-            // Grey on the black island, not the bluish desktop beyond its rounded corner.
-            if (const QRgb p = image.pixel(x, y); qGray(p) > 80 && std::abs(qBlue(p) - qRed(p)) < 8) {
+            // Grey on the black island, not the bluish desktop nor the program's light ground
+            // beyond its rounded corner.
+            if (const QRgb p = image.pixel(x, y);
+                qGray(p) > 80 && qGray(p) < 200 && std::abs(qBlue(p) - qRed(p)) < 8) {
                 ++count;
                 sumX += x;
                 sumY += y;
@@ -183,6 +194,30 @@ protected:
         ASSERT_EQ(run({"xdotool", "mousemove", std::to_string(px), std::to_string(py)}), 0);
     }
 
+    // The program of the user's under the island, maximised: an X one in the X11 session, a
+    // Wayland one in the other. The user has clicked the desktop before: until a first click,
+    // the nested shell hands a Wayland program no move of the pointer.
+    void openTheUsersProgram() {
+        ASSERT_EQ(run({"xdotool", "click", "1"}), 0);
+        const Variable display("DISPLAY", x);
+        std::optional<Variable> authority, wayland;
+        if (waylandSession) {
+            authority.emplace("XAUTHORITY", xauthority);
+            wayland.emplace("WAYLAND_DISPLAY", "wayland-0");
+        }
+        program.emplace(waylandSession ? "wayland" : "x11", session->home.path());
+        ASSERT_TRUE(program->ready()) << "the program under the island did not come up";
+    }
+
+    // Nothing beside or below the island takes the pointer from the program under it: a move,
+    // a click and a wheel notch beside the pill, and 100 and 300 points down the screen, all
+    // inside the island's open rectangle, reach the program.
+    void expectNothingDeadAroundTheIsland(const char* after) {
+        program->expectReachedAt(
+            {{centre + 90, pillMiddle}, {centre, 100}, {centre, 300}},
+            [this](int px, int py) { pointTo(px, py); }, after);
+    }
+
     // The scene both sessions play: the pill under GNOME's bar, GNOME's clock as readable as
     // without Quorlix, hover opening and leaving closing it, a click on the open island's
     // settings button reaching Quorlix, and in click mode a wheel notch over the pill changing
@@ -194,6 +229,8 @@ protected:
         ASSERT_TRUE(atRest(outer(), {0, 0, width, height}, &before)) << "GNOME never came to rest";
         const int clock = clockColumns(before);
         ASSERT_GT(clock, 30) << "no clock at the bar's middle";
+        openTheUsersProgram();
+        if (HasFatalFailure()) return;
 
         // Wide enough for the open island's header, which holds the settings button.
         launch({{"islandWidth", 600}});
@@ -203,11 +240,35 @@ protected:
             << "the island hides GNOME's clock";
         saveScreenshot(outer(), {centre - 300, 0, 600, 230}, picture);
 
-        // Hovering opens it; leaving closes it.
+        // A volume HUD comes and goes; the program under the island keeps the pointer around it.
+        ASSERT_TRUE(PrivatePulseServer::pactl("set-sink-volume @DEFAULT_SINK@ 60%"));
+        EXPECT_TRUE(shows([](const QImage& image) {
+            const auto span = darkSpan(image, pillMiddle);
+            return span && span->second - span->first + 1 > 150;
+        })) << "no volume HUD came";
+        EXPECT_TRUE(atRest(outer(), {0, 0, width, height}, nullptr, restingBelowTheBar))
+            << "the volume HUD did not go";
+        expectNothingDeadAroundTheIsland("after a volume HUD");
+
+        // Hovering opens it; leaving closes it, and the program has the pointer back.
         pointTo(centre, pillMiddle);
         EXPECT_TRUE(showsUnderHand(expanded)) << "the pointer onto the pill did not open it";
         pointTo(centre, 400);
         EXPECT_TRUE(showsUnderHand(restingBelowTheBar)) << "the pointer away did not close the island";
+        EXPECT_TRUE(atRest(outer(), {0, 0, width, height}, nullptr, restingBelowTheBar))
+            << "the island did not come to rest";
+        expectNothingDeadAroundTheIsland("after the island opened and closed");
+
+        // GNOME's clock, over the island, is GNOME's: a click opens its calendar.
+        pointTo(centre, bar / 2);
+        ASSERT_EQ(run({"xdotool", "click", "1"}), 0);
+        EXPECT_TRUE(shows(calendarShown)) << "a click on GNOME's clock did not open its calendar";
+        {
+            const Variable display("DISPLAY", outer());
+            EXPECT_EQ(run({"xdotool", "key", "Escape"}), 0);
+        }
+        pointTo(centre, 400);
+        EXPECT_TRUE(shows(restingBelowTheBar)) << "GNOME's calendar did not close";
 
         // A click on the open island's settings button (the header's right end, a gear) is
         // Quorlix's: its settings window opens.
@@ -229,7 +290,9 @@ protected:
         }
 
         // Opened by a click, the pill only hovers under the pointer, and a wheel notch there
-        // changes the volume.
+        // changes the volume; the notch and a click on the pill are the island's alone, never
+        // also the program's under it.
+        ASSERT_TRUE(PrivatePulseServer::pactl("set-sink-volume @DEFAULT_SINK@ 50%"));
         launch({{"openMode", "click"}});
         pointTo(centre, 400);
         ASSERT_TRUE(shows(restingBelowTheBar)) << "the pill did not come back";
@@ -238,13 +301,28 @@ protected:
             const auto span = darkSpan(image, pillMiddle);
             return span && std::abs(span->second - span->first + 1 - (84 + 14)) <= 2;
         })) << "the pointer onto the pill did not hover it";
+        const std::size_t onThePill = program->mark();
         ASSERT_EQ(run({"xdotool", "click", "4"}), 0);
         EXPECT_TRUE(waitFor([] {
             return std::abs(PrivatePulseServer::defaultSinkVolume().value_or(0) - 0.54) < 0.005;
         })) << "a wheel notch over the pill did not raise the volume by a step: "
             << PrivatePulseServer::defaultSinkVolume().value_or(-1);
+        ASSERT_EQ(run({"xdotool", "click", "1"}), 0);
+        EXPECT_TRUE(shows(expanded)) << "a click on the pill did not open it";
+        // A move away reaches the program after whatever it heard of the pill's notch and click.
+        const std::size_t away = program->mark();
+        int nudge = 0;
+        EXPECT_TRUE(waitFor([&] {
+            pointTo(centre + nudge++ % 2, 500);
+            return program->heard("motion", away);
+        })) << "the program under the island heard no move";
+        EXPECT_FALSE(program->heard("scroll", onThePill) || program->heard("press", onThePill))
+            << "the pill's wheel notch or click also reached the program under it: "
+            << program->since(onThePill);
         EXPECT_TRUE(quorlix->running());
     }
+
+    std::optional<EventLog> program;
 
 private:
     void startShell(const std::vector<std::string>& command) {

@@ -1,6 +1,7 @@
 // Quorlix in a Wayland session, as Debian's desktop starts one: a compositor (weston, nested
 // in an X server of the test's own) with its XWayland, a private session bus and PulseAudio,
-// and Quorlix started through XWayland for a user who has finished onboarding.
+// and Quorlix started through XWayland for a user who has finished onboarding. A Wayland program
+// of the user's lies maximised under the island from before Quorlix starts.
 //
 // An X client there hears of the pointer only over its own windows, so the resting island
 // must take the pointer over its shape. The pointer is moved on the outer X server, whose
@@ -9,6 +10,7 @@
 
 #include "compositor_desktop.h"
 #include "desktop_windows.h"
+#include "event_log.h"
 
 #include <nlohmann/json.hpp>
 
@@ -76,16 +78,30 @@ protected:
         ASSERT_EQ(run({"xdotool", "mousemove_relative", "--", "1", "0"}), 0);
     }
 
-    // Waits for the resting island to show, with the pointer away from it. The compositor
-    // draws a window of XWayland's that has just appeared at its next repaint: nudged a
-    // point back and forth, as a hand on the mouse does, the pointer gives it one.
+    // Waits for the resting island to show, with the pointer away from it and still: the
+    // island's first frame shows without the compositor being given a reason to repaint.
     ::testing::AssertionResult appears() {
-        int nudge = 0;
-        return waitFor([&] {
-            pointTo(centre, 400 + (nudge++ % 2));
-            return resting(grab(display(), {0, 0, width, height}));
-        });
+        pointTo(centre, 400);
+        return shows(resting);
     }
+
+    // The program of the user's under the island: a Wayland one, maximised.
+    void openTheUsersProgram() {
+        const Variable wayland("WAYLAND_DISPLAY", socketName);
+        program.emplace("wayland", session->home.path());
+        ASSERT_TRUE(program->ready()) << "the program under the island did not come up";
+    }
+
+    // Nothing beside or below the island takes the pointer from the program under it: a move,
+    // a click and a wheel notch beside the pill, and 100 and 300 points down the screen, all
+    // inside the island's open rectangle, reach the program.
+    void expectNothingDeadAroundTheIsland(const char* after) {
+        program->expectReachedAt(
+            {{centre + 90, 15}, {centre, 100}, {centre, 300}}, [](int px, int py) { pointTo(px, py); },
+            after);
+    }
+
+    std::optional<EventLog> program;
     // Waits for the session's screen to show what `condition` looks for.
     template <class Condition>
     ::testing::AssertionResult shows(Condition condition) {
@@ -115,14 +131,26 @@ protected:
 TEST_F(WaylandDesktop, TheIslandAnswersThePointerOverItsShapeAndAReturningUserSeesNoOnboarding) {
     // The output's level, set before Quorlix starts.
     ASSERT_TRUE(PrivatePulseServer::pactl("set-sink-volume @DEFAULT_SINK@ 50%"));
+    openTheUsersProgram();
+    if (HasFatalFailure()) return;
     launch(nlohmann::json::object());
     ASSERT_TRUE(appears()) << "the island did not appear";
 
-    // Hovering opens it; leaving closes it.
+    // A volume HUD comes and goes; the program under the island keeps the pointer around it.
+    ASSERT_TRUE(PrivatePulseServer::pactl("set-sink-volume @DEFAULT_SINK@ 60%"));
+    EXPECT_TRUE(shows([](const QImage& image) { return islandWidth(image) > 150; })) << "no volume HUD came";
+    EXPECT_TRUE(atRest(display(), {0, 0, width, height}, nullptr, resting)) << "the volume HUD did not go";
+    expectNothingDeadAroundTheIsland("after a volume HUD");
+
+    // Hovering opens it; leaving closes it, and the program has the pointer back.
     pointTo(centre, 12);
     EXPECT_TRUE(showsUnderHand(expanded)) << "the pointer onto the island did not open it";
     pointTo(centre, 400);
     EXPECT_TRUE(showsUnderHand(resting)) << "the pointer away did not close the island";
+    EXPECT_TRUE(atRest(display(), {0, 0, width, height}, nullptr, resting))
+        << "the island did not come to rest";
+    expectNothingDeadAroundTheIsland("after the island opened and closed");
+    ASSERT_TRUE(PrivatePulseServer::pactl("set-sink-volume @DEFAULT_SINK@ 50%"));
 
     // Nothing asked for a permission that cannot be given: no onboarding came with the island.
     {

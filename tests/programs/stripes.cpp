@@ -54,8 +54,13 @@ void onSignal(int number) {
 
 void report(qt::PanelWindow& panel, int step) {
     const QImage drawn = panel.widget().grab().toImage();
+    // The window shows the panel from its extent's corner on.
+    const Point origin = panel.extent().origin;
+    const auto at = [&](int x, int y) {
+        return drawn.pixelColor(x - static_cast<int>(origin.x), y - static_cast<int>(origin.y));
+    };
     std::printf("step %d", step);
-    for (const int x : {30, 51, 80}) std::printf(" %s", drawn.pixelColor(x, 40).name().toUtf8().constData());
+    for (const int x : {30, 51, 80}) std::printf(" %s", at(x, 40).name().toUtf8().constData());
     std::printf("\n");
     std::fflush(stdout);
 }

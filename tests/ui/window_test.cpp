@@ -49,48 +49,78 @@ void click(QWidget& w, QPointF at) {
     QApplication::sendEvent(&w, &release);
 }
 
-TEST(PanelWindow, IsAFixedTransparentPanelThatNeverTakesFocusAndFadesOnVirtualTime) {
+// A panel's window covers what its views draw and where it takes the pointer, no more; it never
+// takes the focus, fades on virtual time and leaves the screen when faded out wholly.
+TEST(PanelWindow, IsATransparentWindowAsLargeAsWhatItShowsThatNeverTakesFocus) {
     fakes::VirtualTime time;
     int clicks = 0;
     qt::PanelWindow panel(
         Button(Color::red.frame({.width = 40, .height = 20}), [&] { ++clicks; })
+            .padding(30)
             .frame({.maxWidth = infinity, .maxHeight = infinity, .alignment = Alignment::topLeading}),
         {300, 120});
     QWidget& w = panel.widget();
-    EXPECT_EQ(w.size(), QSize(300, 120));
-    EXPECT_EQ(w.minimumSize(), w.maximumSize());
     EXPECT_TRUE(w.windowFlags().testFlag(Qt::FramelessWindowHint));
     EXPECT_TRUE(w.windowFlags().testFlag(Qt::WindowStaysOnTopHint));
     EXPECT_TRUE(w.windowFlags().testFlag(Qt::WindowDoesNotAcceptFocus));
+    EXPECT_TRUE(w.windowFlags().testFlag(Qt::X11BypassWindowManagerHint));
     EXPECT_TRUE(w.testAttribute(Qt::WA_TranslucentBackground));
     EXPECT_TRUE(panel.inputRegion().empty());  // every click passes through until told
-    if (const auto shape = inputShape(w)) {
-        EXPECT_TRUE(shape->empty());
-    }
-    panel.setInputRegion({{0, 0, 40, 20}});
-    EXPECT_EQ(panel.inputRegion().size(), 1u);
-    if (const auto shape = inputShape(w)) {
-        EXPECT_EQ(*shape, std::vector<QRect>{QRect(0, 0, 40, 20)});
-    }
 
+    panel.setFrameOrigin({100, 50});
     panel.show();
     time.runPending();
-    // What is outside the views stays transparent; the button is drawn.
+    // The window is the button, where the panel puts it; its input shape is in its own space.
+    EXPECT_EQ(panel.extent(), Rect(30, 30, 40, 20));
+    EXPECT_EQ(w.geometry(), QRect(130, 80, 40, 20));
     const QImage shot = w.grab().toImage();
-    EXPECT_EQ(shot.pixelColor(200, 100).alpha(), 0);
     EXPECT_EQ(shot.pixelColor(10, 10), QColor(255, 69, 58));
+    panel.setInputRegion({{30, 30, 40, 40}});
+    EXPECT_EQ(w.geometry(), QRect(130, 80, 40, 40));
+    if (const auto shape = inputShape(w)) {
+        EXPECT_EQ(*shape, std::vector<QRect>{QRect(0, 0, 40, 40)});
+    }
     click(w, {10, 10});
     EXPECT_EQ(clicks, 1);
+    // Nothing of the panel outside the limit.
+    panel.setLimit({0, 40, 300, 80});
+    EXPECT_EQ(w.geometry(), QRect(130, 90, 40, 30));
 
     panel.setOpacity(0, Animation::linear(0.5));
     time.advance(0.25);
     EXPECT_NEAR(panel.opacity(), 0.5, 0.02);
     EXPECT_NEAR(w.windowOpacity(), 0.5, 0.02);
+    EXPECT_TRUE(w.isVisible());
     time.advance(0.3);
     EXPECT_EQ(panel.opacity(), 0);
+    EXPECT_FALSE(w.isVisible()) << "a panel faded out wholly still takes the pointer";
+    EXPECT_TRUE(panel.isVisible());
     EXPECT_LT(time.queue.nextDueIn(), 0);  // idle once faded
     panel.setOpacity(1);
     EXPECT_EQ(w.windowOpacity(), 1);
+    EXPECT_TRUE(w.isVisible());
+}
+
+// A context menu the views open is known by where it stands while open, and closes on demand,
+// its submenu with it.
+TEST(PanelWindow, AMenuItsViewsOpenedClosesWhenAsked) {
+    fakes::VirtualTime time;
+    qt::PanelWindow panel(Color::blue.frame({.width = 60, .height = 30})
+                              .contextMenu({MenuItem::button("Abrir", [] {}),
+                                            MenuItem::submenu("Más", {MenuItem::button("Quitar", [] {})})}),
+                          {60, 30});
+    panel.show();
+    time.runPending();
+    QWidget& w = panel.widget();
+    EXPECT_FALSE(panel.widget().openMenuGeometry());
+    QMouseEvent press(QEvent::MouseButtonPress, QPointF(20, 10), w.mapToGlobal(QPointF(20, 10)),
+                      Qt::RightButton, Qt::RightButton, Qt::NoModifier);
+    QApplication::sendEvent(&w, &press);
+    const auto open = panel.widget().openMenuGeometry();
+    ASSERT_TRUE(open) << "no menu opened";
+    EXPECT_TRUE(open->contains(w.mapToGlobal(QPoint(20, 10)) + QPoint(5, 5)));
+    panel.widget().closeMenus();
+    EXPECT_FALSE(panel.widget().openMenuGeometry()) << "the menu stayed open";
 }
 
 TEST(WindowHost, HostsAViewWithNativeTextFieldsBoundToState) {

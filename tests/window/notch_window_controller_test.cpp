@@ -80,6 +80,80 @@ TEST_F(NotchWindowControllerTest, BelowADesktopBarTheIslandAndWhereThePointerCou
     EXPECT_FALSE(expanded());
 }
 
+// The panel's window covers what the island shows and where it takes the pointer, and no more:
+// in a Wayland session the compositor gives it every pointer event over it. It grows before a
+// HUD's or an opening's spring starts, keeps its size while a closing spring runs, shrinks once
+// it has ended, and never covers the desktop's bar.
+TEST_F(NotchWindowControllerTest, ThePanelsWindowCoversWhatTheIslandShowsAndWhereItTakesThePointer) {
+    fake.panelWindows.renderWith = &fonts;
+    fake.pointerMonitor.everywhere = false;
+    auto screen = fakes::FakeScreens::externalDisplay(0);
+    screen.safeAreaInsets.top = 32;  // GNOME's bar
+    make(screen);
+    const auto inPanel = [](const Rect& r) {
+        return Rect(r.minX() - 820, 1440 - r.maxY(), r.width(), r.height());
+    };
+    const auto holds = [](const Rect& outer, const Rect& inner) {
+        return inner.minX() >= outer.minX() && inner.maxX() <= outer.maxX() && inner.minY() >= outer.minY() &&
+               inner.maxY() <= outer.maxY();
+    };
+    const auto window = [&] { return panel().windowExtent(); };
+    const auto frame = [&] { fake.time.advance(1.0 / 60); };
+    const auto settle = [&] { fake.time.advance(3); };
+    // The pill, its shadow's reach (a radius of 6 spreads 12 points, 2 lower) and a point of
+    // rounding: the most a window at rest may cover beyond the pill; the open island's shadow
+    // (a radius of 20, 10 lower) spreads 33 points.
+    const auto pillAndShadow = [&](IslandMode mode) {
+        return inPanel(island->islandRect(mode)).insetBy(-13, -13).offsetBy(0, 2);
+    };
+    const auto openAndShadow = [&] {
+        return inPanel(island->islandRect(IslandMode::expanded)).insetBy(-34, -34).offsetBy(0, 10);
+    };
+    EXPECT_EQ(panel().windowLimit, Rect(0, 32, 920, 340));
+
+    struct Step {
+        const char* what;
+        std::function<void()> act;
+        // What the window holds from the change's first frame, and at most once it settled.
+        std::function<Rect()> grownTo;
+        std::function<Rect()> settledWithin;
+    };
+    const Step steps[] = {
+        {"at rest", [] {}, [&] { return inPanel(island->islandRect(IslandMode::idle)); },
+         [&] { return pillAndShadow(IslandMode::idle); }},
+        {"a volume HUD", [&] { hud.show(HUDContent::volume(0.5f, false), 2); },
+         [&] { return inPanel(island->islandRect(IslandMode::volume)); },
+         [&] { return pillAndShadow(IslandMode::idle); }},
+        {"opened",
+         [&] {
+             const Rect pill = island->islandRect(IslandMode::idle);
+             move({pill.midX(), pill.midY()});
+             ASSERT_TRUE(expanded());
+         },
+         [&] { return inPanel(island->openArea()); }, openAndShadow},
+    };
+    for (const Step& step : steps) {
+        SCOPED_TRACE(step.what);
+        step.act();
+        fake.time.runPending();
+        EXPECT_TRUE(holds(window(), step.grownTo())) << "the window did not grow before the spring";
+        settle();
+        EXPECT_TRUE(holds(step.settledWithin(), window())) << "the window stayed larger than what it shows";
+        EXPECT_GE(window().minY(), 32) << "the window covers the bar";
+    }
+
+    // Closing: the window keeps its size while the spring runs, and shrinks once it has ended.
+    const Rect open = window();
+    move(away());
+    fake.time.advance(NotchWindowController::collapseDelay);
+    ASSERT_FALSE(expanded());
+    frame();
+    EXPECT_EQ(window(), open) << "the window shrank while the closing spring ran";
+    settle();
+    EXPECT_TRUE(holds(pillAndShadow(IslandMode::idle), window()));
+    EXPECT_TRUE(holds(window(), inPanel(island->islandRect(IslandMode::idle))));
+}
+
 TEST_F(NotchWindowControllerTest, WhereOnlyItsOwnWindowsSeeThePointerTheClosedIslandTakesItOverItsShape) {
     fake.pointerMonitor.everywhere = false;
     make();
@@ -104,6 +178,65 @@ TEST_F(NotchWindowControllerTest, WhereOnlyItsOwnWindowsSeeThePointerTheClosedIs
     fake.time.advance(NotchWindowController::collapseDelay);
     EXPECT_FALSE(expanded());
     EXPECT_EQ(panel().inputAreas, closedShape());
+}
+
+// The closed island takes the pointer over its own shape where a click or a wheel on it is the
+// island's (click mode), and where only its own windows see the pointer (a Wayland session);
+// opened by hovering on X11, it lets every click through to what lies under it.
+TEST_F(NotchWindowControllerTest, TheClosedIslandTakesThePointerWhereItsClicksAreItsOwn) {
+    const struct {
+        const char* what;
+        bool everywhere;
+        IslandOpenMode mode;
+        bool takes;
+    } rows[] = {
+        {"X11, hover", true, IslandOpenMode::hover, false},
+        {"X11, click", true, IslandOpenMode::click, true},
+        {"Wayland, hover", false, IslandOpenMode::hover, true},
+        {"Wayland, click", false, IslandOpenMode::click, true},
+    };
+    const auto closedShape = [&] {
+        const Rect r = island->islandRect(island->collapsedMode());
+        return std::vector{Rect(r.minX() - 820, 1440 - r.maxY(), r.width(), r.height())};
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.what);
+        fake.pointerMonitor.everywhere = row.everywhere;
+        settings.openMode = row.mode;
+        make();
+        EXPECT_EQ(panel().inputAreas, row.takes ? closedShape() : std::vector<Rect>{});
+        // Its shape follows what the closed island shows.
+        hud.show(HUDContent::volume(0.5f, false), 2);
+        fake.time.runPending();
+        EXPECT_EQ(panel().inputAreas, row.takes ? closedShape() : std::vector<Rect>{});
+        fake.time.advance(3);
+        island.reset();
+    }
+    // The open mode changed on a running island takes effect at once.
+    fake.pointerMonitor.everywhere = true;
+    settings.openMode = IslandOpenMode::hover;
+    make();
+    settings.openMode = IslandOpenMode::click;
+    fake.time.runPending();
+    EXPECT_EQ(panel().inputAreas, closedShape());
+}
+
+// A menu the open island's views opened is part of the island while open: the pointer on it
+// keeps the island open, and the island closing takes the menu with it.
+TEST_F(NotchWindowControllerTest, AMenuOfTheOpenIslandKeepsItOpenAndClosesWithIt) {
+    make();
+    move(onIsland());
+    ASSERT_TRUE(expanded());
+    const Rect open = island->openArea();
+    // A tray item's menu, hanging below the open island.
+    panel().openMenu = Rect(open.midX(), open.minY() - 200, 180, 220);
+    move({open.midX() + 90, open.minY() - 150});
+    fake.time.advance(1);
+    EXPECT_TRUE(expanded()) << "the pointer on the island's menu closed the island";
+    move(away());
+    fake.time.advance(NotchWindowController::collapseDelay);
+    EXPECT_FALSE(expanded());
+    EXPECT_FALSE(panel().openMenu) << "the menu stayed on the desktop after the island closed";
 }
 
 TEST_F(NotchWindowControllerTest, TheOpenAreaHoldsTheOutputMenuWhereItsButtonPutsIt) {

@@ -13,6 +13,7 @@
 #include <QEvent>
 #include <QMouseEvent>
 #include <QObject>
+#include <QScreen>
 #include <QWheelEvent>
 #include <QtMath>
 
@@ -33,8 +34,13 @@ class PointerWatch final : public QObject {
 public:
     explicit PointerWatch(X11PointerMonitor* pointer) : pointer_(pointer) {}
 
-    // In a Wayland session, where the pointer's leaving is caught by a window of our own.
-    void setCatch(WaylandPointerCatch* pointerCatch) { catch_ = pointerCatch; }
+    // In a Wayland session, where the pointer's leaving is caught by windows of our own:
+    // called as the pointer moves over the panel with no button down, and as it leaves or a
+    // button goes down.
+    void setCatch(std::function<void()> over, std::function<void()> away) {
+        over_ = std::move(over);
+        away_ = std::move(away);
+    }
 
     bool eventFilter(QObject* watched, QEvent* event) override {
         if (!pointer_) return false;
@@ -45,17 +51,16 @@ public:
         switch (event->type()) {
             case QEvent::Enter:
             case QEvent::MouseMove:
-                if (catch_ && static_cast<QSinglePointEvent*>(event)->buttons() == Qt::NoButton)
-                    catch_->pointerOverPanel();
+                if (over_ && static_cast<QSinglePointEvent*>(event)->buttons() == Qt::NoButton) over_();
                 pointer_->pointerMovedOverOwnWindow();
                 break;
             case QEvent::Leave:
-                if (catch_) catch_->dismiss();
+                if (away_) away_();
                 pointer_->pointerMovedOverOwnWindow(true);
                 break;
             case QEvent::MouseButtonPress:
             case QEvent::MouseButtonDblClick:  // the second press of a double click
-                if (catch_) catch_->dismiss();
+                if (away_) away_();
                 [[fallthrough]];
             case QEvent::MouseButtonRelease:
                 if (static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton)
@@ -77,32 +82,27 @@ public:
 
 private:
     X11PointerMonitor* pointer_;
-    WaylandPointerCatch* catch_ = nullptr;
+    std::function<void()> over_;
+    std::function<void()> away_;
 };
 
 class QtPanelWindow final : public PanelWindow {
 public:
     QtPanelWindow(const Rect& frame, X11PointerMonitor* pointer, X11ScreenLockers* lockers)
         : lockers_(lockers), watch_(pointer), panel_(ui::EmptyView(), frame.size) {
-        panel_.widget().setWindowFlag(Qt::X11BypassWindowManagerHint);
         panel_.widget().setMouseTracking(true);
         panel_.widget().installEventFilter(&watch_);
         if (pointer && !pointer->followsPointerEverywhere()) {
-            catch_ = std::make_unique<WaylandPointerCatch>(panel_.widget(), *pointer, [this] {
-                // The input areas, from the panel's own points to Qt's global coordinates.
-                std::vector<QRect> global;
-                const QPoint origin = panel_.widget().mapToGlobal(QPoint(0, 0));
-                for (const Rect& r : panel_.inputRegion())
-                    global.push_back(
-                        QRect(qFloor(r.minX()), qFloor(r.minY()), qCeil(r.width()), qCeil(r.height()))
-                            .translated(origin));
-                return global;
-            });
-            watch_.setCatch(catch_.get());
+            catch_ = std::make_unique<WaylandPointerCatch>(
+                std::string(), [pointer] { pointer->pointerMovedOverOwnWindow(true); });
+            watch_.setCatch([this] { spreadCatch(false); },
+                            [this] {
+                                if (catch_) catch_->dismiss();
+                            });
         }
         setFrame(frame);
     }
-    ~QtPanelWindow() override { watch_.setCatch(nullptr); }
+    ~QtPanelWindow() override { watch_.setCatch({}, {}); }
 
     Rect frame() const override { return frame_; }
     void setFrame(const Rect& frame) override {
@@ -127,8 +127,9 @@ public:
 
     void setInputAreas(const std::vector<Rect>& areas) override {
         panel_.setInputRegion(areas);
-        if (catch_) catch_->areasChanged();
+        if (catch_ && catch_->isSpread()) spreadCatch(true);
     }
+    void setWindowLimit(const Rect& limit) override { panel_.setLimit(limit); }
     void setExcludedFromCapture(bool) override {}
     void animateAlpha(double alpha) override { fade(alpha, fadeDuration, {}); }
     void fade(double alpha, double duration, std::function<void()> completion) override {
@@ -155,7 +156,33 @@ public:
         panel_.host().setRoot(root);
     }
 
+    std::optional<Rect> openMenuFrame() const override {
+        const auto menu = panel_.widget().openMenuGeometry();
+        if (!menu) return std::nullopt;
+        return fromQtGeometry(*menu);
+    }
+    void closeMenus() override { panel_.widget().closeMenus(); }
+
 private:
+    // Spreads the catch around the panel's input areas: when the pointer comes over the panel,
+    // or `again` when the areas changed under it.
+    void spreadCatch(bool again) {
+        if (!catch_ || (catch_->isSpread() && !again) || !panel_.isVisible()) return;
+        const QScreen* screen = panel_.widget().screen();
+        if (!screen) return;
+        // From the panel's own points to the X server's pixels.
+        const double scale = screen->devicePixelRatio();
+        const auto pixels = [scale](double x, double y, double w, double h) {
+            return QRect(qFloor(x * scale), qFloor(y * scale), qCeil(w * scale), qCeil(h * scale));
+        };
+        const Point origin = panel_.frameOrigin();
+        std::vector<QRect> areas;
+        for (const Rect& r : panel_.inputRegion())
+            areas.push_back(pixels(origin.x + r.minX(), origin.y + r.minY(), r.width(), r.height()));
+        const QRect s = screen->geometry();
+        catch_->spread(areas, pixels(s.x(), s.y(), s.width(), s.height()));
+    }
+
     // Only panels told where they stand are restacked.
     void stack() {
         if (!lockers_ || !belowLockers_ || !panel_.isVisible()) return;

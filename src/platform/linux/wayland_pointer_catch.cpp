@@ -1,104 +1,212 @@
 #include "platform/linux/wayland_pointer_catch.h"
 
-#include "platform/linux/x11_pointer_monitor.h"
+#include "platform/main_queue.h"
 
-#include <QCursor>
-#include <QEvent>
-#include <QRect>
-#include <QScreen>
-#include <QWidget>
+#include <xcb/xcb.h>
+
+#include <poll.h>
+#include <sys/eventfd.h>
+#include <unistd.h>
+
+#include <array>
+#include <cerrno>
+#include <cstdint>
+#include <cstdlib>
+#include <mutex>
+#include <optional>
+#include <thread>
+#include <utility>
 
 namespace quorlix::platform {
 
-class WaylandPointerCatch::Strip final : public QWidget {
-public:
-    explicit Strip(std::function<void()> reached)
-        : QWidget(nullptr, Qt::Tool | Qt::X11BypassWindowManagerHint | Qt::FramelessWindowHint |
-                               Qt::WindowDoesNotAcceptFocus | Qt::NoDropShadowWindowHint),
-          reached_(std::move(reached)) {
-        // Drawn clear: only the pointer notices it.
-        setAttribute(Qt::WA_TranslucentBackground);
-        setAttribute(Qt::WA_ShowWithoutActivating);
-        setAttribute(Qt::WA_X11DoNotAcceptFocus);
-        setFocusPolicy(Qt::NoFocus);
-        setMouseTracking(true);
+namespace {
+
+// Where the strips wait, wholly off every screen.
+constexpr std::int16_t parkedAt = -64;
+
+// The strips around `taken` on `screen`: above and below it the screen's width, left and right
+// of it its height.
+std::array<QRect, 4> stripsAround(const QRect& taken, const QRect& screen) {
+    const QRect s = screen;
+    const QRect b = taken.intersected(s);
+    return {QRect(QPoint(s.left(), s.top()), QPoint(s.right(), b.top() - 1)),
+            QRect(QPoint(s.left(), b.bottom() + 1), QPoint(s.right(), s.bottom())),
+            QRect(QPoint(s.left(), b.top()), QPoint(b.left() - 1, b.bottom())),
+            QRect(QPoint(b.right() + 1, b.top()), QPoint(s.right(), b.bottom()))};
+}
+
+}  // namespace
+
+struct WaylandPointerCatch::Shared {
+    xcb_connection_t* c = nullptr;
+    std::array<xcb_window_t, 4> strips{};
+    int wake = -1;
+    std::thread thread;
+    // Who hears of a catch: the catch itself, none once it is gone. Main thread only.
+    WaylandPointerCatch* owner = nullptr;
+
+    // What the main thread asks for, under the lock.
+    std::mutex lock;
+    std::optional<std::array<QRect, 4>> wanted;  // nothing: out of the way
+    bool changed = false;
+    bool quit = false;
+
+    ~Shared() {
+        if (c) xcb_disconnect(c);
+        if (wake >= 0) ::close(wake);
     }
 
-protected:
-    bool event(QEvent* event) override {
-        switch (event->type()) {
-            case QEvent::Enter:
-            case QEvent::MouseMove:
-            case QEvent::MouseButtonPress:
-            case QEvent::Wheel: reached_(); return true;
-            default: return QWidget::event(event);
+    // Makes the strips once: clear windows the server fills itself, mapped out of the way.
+    bool make() {
+        const xcb_screen_t* screen = xcb_setup_roots_iterator(xcb_get_setup(c)).data;
+        xcb_visualid_t visual = 0;
+        for (auto d = xcb_screen_allowed_depths_iterator(screen); d.rem && !visual; xcb_depth_next(&d))
+            if (d.data->depth == 32)
+                if (auto v = xcb_depth_visuals_iterator(d.data); v.rem) visual = v.data->visual_id;
+        if (!visual) return false;
+        const xcb_colormap_t colormap = xcb_generate_id(c);
+        xcb_create_colormap(c, XCB_COLORMAP_ALLOC_NONE, colormap, screen->root, visual);
+        // Values in the order of their mask bits.
+        const std::uint32_t values[] = {0, 0, 1, XCB_EVENT_MASK_ENTER_WINDOW | XCB_EVENT_MASK_POINTER_MOTION,
+                                        colormap};
+        for (xcb_window_t& strip : strips) {
+            strip = xcb_generate_id(c);
+            xcb_create_window(c, 32, strip, screen->root, parkedAt, parkedAt, 1, 1, 0,
+                              XCB_WINDOW_CLASS_INPUT_OUTPUT, visual,
+                              XCB_CW_BACK_PIXEL | XCB_CW_BORDER_PIXEL | XCB_CW_OVERRIDE_REDIRECT |
+                                  XCB_CW_EVENT_MASK | XCB_CW_COLORMAP,
+                              values);
+            xcb_map_window(c, strip);
+        }
+        xcb_flush(c);
+        return true;
+    }
+
+    void place(const std::optional<std::array<QRect, 4>>& rects) {
+        for (std::size_t i = 0; i < strips.size(); ++i) {
+            const QRect r = rects && !(*rects)[i].isEmpty() ? (*rects)[i] : QRect(parkedAt, parkedAt, 1, 1);
+            const std::uint32_t values[] = {static_cast<std::uint32_t>(r.x()),
+                                            static_cast<std::uint32_t>(r.y()),
+                                            static_cast<std::uint32_t>(r.width()),
+                                            static_cast<std::uint32_t>(r.height()), XCB_STACK_MODE_ABOVE};
+            xcb_configure_window(c, strips[i],
+                                 XCB_CONFIG_WINDOW_X | XCB_CONFIG_WINDOW_Y | XCB_CONFIG_WINDOW_WIDTH |
+                                     XCB_CONFIG_WINDOW_HEIGHT | XCB_CONFIG_WINDOW_STACK_MODE,
+                                 values);
+        }
+        xcb_flush(c);
+    }
+
+    bool isStrip(xcb_window_t window) const {
+        for (const xcb_window_t strip : strips)
+            if (strip == window) return true;
+        return false;
+    }
+
+    // The thread: places the strips as asked, and moves them away the moment the pointer
+    // enters one, before the main thread hears of it.
+    void run(const std::shared_ptr<Shared>& self) {
+        bool spread = false;
+        for (;;) {
+            pollfd fds[] = {{xcb_get_file_descriptor(c), POLLIN, 0}, {wake, POLLIN, 0}};
+            if (::poll(fds, 2, -1) < 0 && errno != EINTR) return;
+            if (fds[1].revents & POLLIN) {
+                std::uint64_t count = 0;
+                [[maybe_unused]] const auto n = ::read(wake, &count, sizeof count);
+                std::optional<std::array<QRect, 4>> rects;
+                bool apply = false;
+                {
+                    const std::lock_guard hold(lock);
+                    if (quit) return;
+                    apply = std::exchange(changed, false);
+                    rects = wanted;
+                }
+                if (apply) {
+                    place(rects);
+                    spread = rects.has_value();
+                }
+            }
+            while (xcb_generic_event_t* event = xcb_poll_for_event(c)) {
+                const std::uint8_t type = event->response_type & 0x7f;
+                const xcb_window_t window =
+                    type == XCB_ENTER_NOTIFY    ? reinterpret_cast<xcb_enter_notify_event_t*>(event)->event
+                    : type == XCB_MOTION_NOTIFY ? reinterpret_cast<xcb_motion_notify_event_t*>(event)->event
+                                                : xcb_window_t{XCB_WINDOW_NONE};
+                std::free(event);
+                if (!spread || !isStrip(window)) continue;
+                spread = false;
+                // Out of the way first, so the next press finds the window below; then the word,
+                // unless the catch is going.
+                place(std::nullopt);
+                const std::lock_guard hold(lock);
+                if (quit) return;
+                MainQueue::shared().post([self] {
+                    if (self->owner) self->owner->caught();
+                });
+            }
+            if (xcb_connection_has_error(c)) return;
         }
     }
 
-private:
-    std::function<void()> reached_;
+    void ask(std::optional<std::array<QRect, 4>> rects) {
+        {
+            const std::lock_guard hold(lock);
+            wanted = std::move(rects);
+            changed = true;
+        }
+        const std::uint64_t one = 1;
+        [[maybe_unused]] const auto n = ::write(wake, &one, sizeof one);
+    }
 };
 
-WaylandPointerCatch::WaylandPointerCatch(QWidget& panel, X11PointerMonitor& pointer,
-                                         std::function<std::vector<QRect>()> areas)
-    : panel_(panel), pointer_(pointer), areas_(std::move(areas)) {
-    const auto reached = [this] {
-        // A strip that came under a pointer still over the panel's areas does not count.
-        if (overPanel()) return;
-        dismiss();
-        pointer_.pointerMovedOverOwnWindow(true);
-    };
-    for (auto& strip : strips_) strip = std::make_unique<Strip>(reached);
+WaylandPointerCatch::WaylandPointerCatch(const std::string& display, std::function<void()> left)
+    : left_(std::move(left)) {
+    auto shared = std::make_shared<Shared>();
+    shared->c = xcb_connect(display.empty() ? nullptr : display.c_str(), nullptr);
+    shared->wake = ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
+    if (xcb_connection_has_error(shared->c) || shared->wake < 0 || !shared->make()) return;
+    shared_ = shared;
+    shared_->owner = this;
+    // The thread, and the word of a catch it posts, keep what they use alive.
+    shared_->thread = std::thread([shared] { shared->run(shared); });
 }
 
-WaylandPointerCatch::~WaylandPointerCatch() = default;
-
-bool WaylandPointerCatch::overPanel() const {
-    const QPoint at = QCursor::pos();
-    for (const QRect& area : areas_())
-        if (area.contains(at)) return true;
-    return false;
+WaylandPointerCatch::~WaylandPointerCatch() {
+    if (!shared_) return;
+    {
+        const std::lock_guard hold(shared_->lock);
+        shared_->quit = true;
+    }
+    const std::uint64_t one = 1;
+    [[maybe_unused]] const auto n = ::write(shared_->wake, &one, sizeof one);
+    shared_->thread.join();
+    shared_->owner = nullptr;
+    shared_.reset();
 }
 
-void WaylandPointerCatch::pointerOverPanel() {
-    if (shown_ || !panel_.isVisible()) return;
-    shown_ = true;
-    place();
-}
-
-void WaylandPointerCatch::areasChanged() {
-    if (shown_) place();
-}
-
-void WaylandPointerCatch::place() {
-    const QScreen* screen = panel_.screen();
+void WaylandPointerCatch::spread(const std::vector<QRect>& areas, const QRect& screen) {
+    if (!shared_) return;
     QRect taken;
-    for (const QRect& area : areas_()) taken |= area;
-    if (!screen || taken.isEmpty()) {
+    for (const QRect& area : areas) taken |= area;
+    if (taken.isEmpty() || screen.isEmpty()) {
         dismiss();
         return;
     }
-    const QRect s = screen->geometry();
-    const QRect b = taken.intersected(s);
-    // Above the areas and below them, the screen's width; left and right of them, their height.
-    const QRect strips[] = {QRect(QPoint(s.left(), s.top()), QPoint(s.right(), b.top() - 1)),
-                            QRect(QPoint(s.left(), b.bottom() + 1), QPoint(s.right(), s.bottom())),
-                            QRect(QPoint(s.left(), b.top()), QPoint(b.left() - 1, b.bottom())),
-                            QRect(QPoint(b.right() + 1, b.top()), QPoint(s.right(), b.bottom()))};
-    for (std::size_t i = 0; i < strips_.size(); ++i) {
-        if (strips[i].isEmpty()) {
-            strips_[i]->hide();
-            continue;
-        }
-        strips_[i]->setGeometry(strips[i]);
-        strips_[i]->show();
-    }
+    spread_ = true;
+    shared_->ask(stripsAround(taken, screen));
 }
 
 void WaylandPointerCatch::dismiss() {
-    if (!shown_) return;
-    shown_ = false;
-    for (auto& strip : strips_) strip->hide();
+    if (!shared_ || !spread_) return;
+    spread_ = false;
+    shared_->ask(std::nullopt);
+}
+
+void WaylandPointerCatch::caught() {
+    // The thread moved the strips away; a spread asked meanwhile goes too.
+    spread_ = false;
+    shared_->ask(std::nullopt);
+    if (left_) left_();
 }
 
 }  // namespace quorlix::platform

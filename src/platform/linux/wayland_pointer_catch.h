@@ -1,59 +1,60 @@
 #pragma once
 // What stands in, in a Wayland session, for the X server's word that the pointer has left a
-// panel. XWayland (22, under GNOME Shell 43) tells an override-redirect window nothing when the
+// panel. XWayland (22, under GNOME Shell 43 and weston) tells an X window nothing when the
 // pointer leaves it for a Wayland window, the desktop or the shell's bar: the window goes on
 // believing the pointer over it, and an island opened under the pointer would never close.
-// Within the panel's rectangle the X server itself sees the pointer leave the panel's input
-// shape; beyond it, nothing of ours is there to see it.
 //
-// While the pointer is over a panel, clear windows of the application's own cover the rest of
-// the panel's screen: above, below, left and right of where the panel takes the pointer. They
-// never stand over those areas, so how the compositor stacks them against the panel does not
-// matter. The pointer leaving the panel's areas lands on one of them, which tells the pointer
-// monitor that the pointer has left its windows; they go at once, and the windows below have the
-// pointer back with its next move. They also go while a button is down over the panel: the press
-// holds the pointer there, and a drag out of the panel must find the windows below. Main thread
-// only.
+// While the pointer is over a panel, four clear windows of our own cover the rest of its
+// screen: above, below, left and right of where the panel takes the pointer. They never stand
+// over those areas, so how the compositor stacks them against the panel does not matter. The
+// pointer leaving the panel's areas enters one of them, which tells that it has left; they go
+// at once, and the windows below have the pointer back.
+//
+// The strips cost no pixels: the server fills them with a clear background of its own (a
+// 32-bit visual), nothing is drawn into them, and they are made and mapped once, then moved
+// out of the way and back instead of being unmapped and mapped. They live on an X connection
+// and a thread of their own, which moves them away the moment the pointer enters one, however
+// busy the main thread is: a click right after leaving reaches the program below. The main
+// thread hears of the leave afterwards. They also go while a button is down over the panel
+// (the press holds the pointer there, and a drag out of the panel must find the windows
+// below) and when the panel goes.
+//
+// Coordinates are the X server's pixels. Made, used and destroyed on the main thread.
 
-#include <array>
+#include <QRect>
+
 #include <functional>
 #include <memory>
+#include <string>
 #include <vector>
-
-class QRect;
-class QWidget;
 
 namespace quorlix::platform {
 
-class X11PointerMonitor;
-
 class WaylandPointerCatch {
 public:
-    // `areas` gives where the panel takes the pointer, in Qt's global coordinates.
-    WaylandPointerCatch(QWidget& panel, X11PointerMonitor& pointer,
-                        std::function<std::vector<QRect>()> areas);
+    // On the X display `display` ($DISPLAY when empty); `left` runs on the main thread each
+    // time the pointer left through a strip. Without a display it catches nothing.
+    WaylandPointerCatch(const std::string& display, std::function<void()> left);
     ~WaylandPointerCatch();
     WaylandPointerCatch(const WaylandPointerCatch&) = delete;
     WaylandPointerCatch& operator=(const WaylandPointerCatch&) = delete;
 
-    // The pointer is over the panel: the catch spreads around it, if it is not there already.
-    void pointerOverPanel();
-    // The panel's areas changed: the catch, if shown, moves around them.
-    void areasChanged();
-    // The pointer has left the panel some other way, a button went down over it, or the panel
-    // is going: the catch goes.
+    // The pointer is over a panel that takes it in `areas` on `screen`: the strips spread
+    // around them, or follow them when they are there already.
+    void spread(const std::vector<QRect>& areas, const QRect& screen);
+    // The strips go: the pointer has left some other way, a button went down over the panel,
+    // or the panel is going.
     void dismiss();
+    // Whether the strips are spread (as the main thread last heard).
+    bool isSpread() const { return spread_; }
 
 private:
-    class Strip;
-    void place();
-    bool overPanel() const;
+    struct Shared;
+    void caught();
 
-    QWidget& panel_;
-    X11PointerMonitor& pointer_;
-    std::function<std::vector<QRect>()> areas_;
-    std::array<std::unique_ptr<Strip>, 4> strips_;
-    bool shown_ = false;
+    std::shared_ptr<Shared> shared_;
+    std::function<void()> left_;
+    bool spread_ = false;
 };
 
 }  // namespace quorlix::platform

@@ -12,6 +12,7 @@
 #include <xcb/xinput.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstdlib>
 #include <map>
 #include <vector>
@@ -39,6 +40,10 @@ struct PointerDevice {
 // A wheel line in points of a trackpad's scroll: libinput moves its axes 15 units per
 // "click" of finger travel, about that many points.
 constexpr double pointsPerIncrement = 15;
+// Moves are told at most this often, each with the pointer's place asked of the server once:
+// a frame of the screen's. A pointer moving far from the island costs one question a frame,
+// not one for each of the device's reports.
+constexpr std::chrono::milliseconds moveInterval{16};
 
 }  // namespace
 
@@ -57,6 +62,8 @@ struct X11PointerMonitor::Impl {
     std::vector<std::uint8_t> buttonMap;  // physical to logical, index 0 for button 1
     bool leftDown = false;
     bool motionPending = false;
+    // When the last move was told.
+    std::chrono::steady_clock::time_point lastMotion;
     std::int64_t dragCount = 0;
     // In a Wayland session: the wheel is heard from the raw events (XWayland gives Qt's windows
     // none from GNOME Shell), and once it is, the windows' own wheel events no longer count.
@@ -169,13 +176,18 @@ struct X11PointerMonitor::Impl {
 
     void moved() {
         motionPending = true;
-        if (!motionTimer.isActive()) motionTimer.start(0);
+        if (motionTimer.isActive()) return;
+        // The first move after a pause is told at once; those that follow, a frame apart.
+        const auto since = std::chrono::steady_clock::now() - lastMotion;
+        const auto wait = std::chrono::duration_cast<std::chrono::milliseconds>(moveInterval - since);
+        motionTimer.start(std::max(wait, std::chrono::milliseconds(0)));
     }
 
     void flushMotion() {
         if (!motionPending) return;
         motionPending = false;
         motionTimer.stop();
+        lastMotion = std::chrono::steady_clock::now();
         emit(leftDown ? PointerEventType::leftMouseDragged : PointerEventType::mouseMoved);
     }
 

@@ -11,6 +11,10 @@
 // The drag pasteboard's change count counts the times a program took the drag-and-drop
 // selection (XdndSelection), which it does as each drag of data begins.
 //
+// Moves that come within a frame of each other are told once, as the last of them, and the
+// pointer's place is asked of the server then: the device's own reports (a hundred a second and
+// more) cost no question each.
+//
 // A pointer moved by a program (warped, as xdotool does) makes no raw event; the RECORD
 // extension tells of each warp instead (`X11PointerWarps`), and the pointer's place is read
 // then. The application's own windows also report what they see of the pointer.

@@ -29,8 +29,6 @@ namespace quorlix::ui::qt {
 
 namespace {
 
-Point pointOf(const QPointF& p) { return {p.x(), p.y()}; }
-
 // Mouse wheels step by notches of 120; a notch scrolls 40 points. Trackpads give pixels.
 constexpr double pointsPerNotch = 40;
 
@@ -109,13 +107,30 @@ QLineEdit* HostWidget::textField(Identity identity) const {
     return found == fields_.end() ? nullptr : found->second->edit;
 }
 
+void HostWidget::setViewport(const Rect& viewport) {
+    if (viewport_ == viewport) return;
+    viewport_ = viewport;
+    whole_ = true;
+}
+
+Point HostWidget::inHost(const QPointF& p) const {
+    const Point o = origin();
+    return {p.x() + o.x, p.y() + o.y};
+}
+
 void HostWidget::frameReady() {
+    if (beforeFrame) beforeFrame();
     syncTextFields();
     std::shared_ptr<const DisplayItem> next = host_.shownList();
     if (!next) return;
     if (whole_ || !painted_) {
         painted_ = std::move(next);
-        update();
+        // A widget just moved to a new viewport (and resized for it) shows its frame in the same
+        // batch of requests as the new size, not at Qt's next turn.
+        if (viewport_ && isVisible())
+            repaint();
+        else
+            update();
         return;
     }
     const Region damage = damageBetween(*painted_, *next);
@@ -125,7 +140,7 @@ void HostWidget::frameReady() {
     if (putDirectly()) return;
     // Asked of Qt in the widget's own (logical) pixels.
     QRegion logical;
-    for (const QRect& r : deviceRegion(damage, 1, rect())) logical += r;
+    for (const QRect& r : deviceRegion(damage, 1, rect(), origin())) logical += r;
     update(logical);
 }
 
@@ -148,7 +163,7 @@ bool HostWidget::putDirectly() {
     if (!pixels_) return false;
     const qreal scale = devicePixelRatioF();
     buffer_.setDevicePixelRatio(1);
-    const QRegion device = repaintRegion(buffer_, *painted_, scale, pending_, true);
+    const QRegion device = repaintRegion(buffer_, *painted_, scale, pending_, true, nullptr, origin());
     buffer_.setDevicePixelRatio(scale);
     pending_.clear();
     pixels_->put(buffer_, device);
@@ -167,9 +182,9 @@ void HostWidget::paintEvent(QPaintEvent* event) {
     if (painted_ && (whole_ || !pending_.isEmpty())) {
         buffer_.setDevicePixelRatio(1);
         const Region area =
-            whole_ ? Region(Rect{0, 0, static_cast<double>(width()), static_cast<double>(height())})
+            whole_ ? Region(Rect{origin(), {static_cast<double>(width()), static_cast<double>(height())}})
                    : pending_;
-        repaintRegion(buffer_, *painted_, scale, area, true);
+        repaintRegion(buffer_, *painted_, scale, area, true, nullptr, origin());
         whole_ = false;
         pending_.clear();
     }
@@ -186,7 +201,8 @@ void HostWidget::paintEvent(QPaintEvent* event) {
 
 void HostWidget::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
-    host_.setSize({static_cast<double>(width()), static_cast<double>(height())});
+    // A widget showing part of the host leaves the host its own size.
+    if (!viewport_) host_.setSize({static_cast<double>(width()), static_cast<double>(height())});
 }
 
 void HostWidget::showEvent(QShowEvent* event) {
@@ -220,11 +236,11 @@ void HostWidget::mousePressEvent(QMouseEvent* event) {
         event->button() == Qt::RightButton ? EventRouter::Button::secondary : EventRouter::Button::primary;
     if (event->button() != Qt::LeftButton && event->button() != Qt::RightButton) return;
     if (movesByBackground && event->button() == Qt::LeftButton &&
-        !host_.events().takesPress(pointOf(event->position()))) {
+        !host_.events().takesPress(inHost(event->position()))) {
         if (QWindow* window = windowHandle()) window->startSystemMove();
         return;
     }
-    host_.events().pointerPressed(pointOf(event->position()), button);
+    host_.events().pointerPressed(inHost(event->position()), button);
 }
 
 void HostWidget::mouseDoubleClickEvent(QMouseEvent* event) {
@@ -234,11 +250,11 @@ void HostWidget::mouseDoubleClickEvent(QMouseEvent* event) {
 
 void HostWidget::mouseReleaseEvent(QMouseEvent* event) {
     if (event->button() != Qt::LeftButton) return;
-    host_.events().pointerReleased(pointOf(event->position()));
+    host_.events().pointerReleased(inHost(event->position()));
 }
 
 void HostWidget::mouseMoveEvent(QMouseEvent* event) {
-    host_.events().pointerMoved(pointOf(event->position()));
+    host_.events().pointerMoved(inHost(event->position()));
 }
 
 void HostWidget::leaveEvent(QEvent* event) {
@@ -250,7 +266,7 @@ void HostWidget::wheelEvent(QWheelEvent* event) {
     const QPoint pixels = event->pixelDelta();
     const QPointF delta =
         !pixels.isNull() ? QPointF(pixels) : QPointF(event->angleDelta()) * (pointsPerNotch / 120.0);
-    if (host_.events().scrolled(pointOf(event->position()), delta.x(), delta.y()))
+    if (host_.events().scrolled(inHost(event->position()), delta.x(), delta.y()))
         event->accept();
     else
         event->ignore();
@@ -277,11 +293,11 @@ void HostWidget::dragEnterEvent(QDragEnterEvent* event) {
     }
     // Taken so that moves keep coming; whether a view takes the items is decided per move.
     event->acceptProposedAction();
-    host_.events().dragMoved(pointOf(event->position()), types);
+    host_.events().dragMoved(inHost(event->position()), types);
 }
 
 void HostWidget::dragMoveEvent(QDragMoveEvent* event) {
-    if (host_.events().dragMoved(pointOf(event->position()), typesOf(event->mimeData())))
+    if (host_.events().dragMoved(inHost(event->position()), typesOf(event->mimeData())))
         event->acceptProposedAction();
     else
         event->ignore();
@@ -293,7 +309,7 @@ void HostWidget::dragLeaveEvent(QDragLeaveEvent* event) {
 }
 
 void HostWidget::dropEvent(QDropEvent* event) {
-    if (host_.events().dropped(pointOf(event->position()), itemsOf(event->mimeData())))
+    if (host_.events().dropped(inHost(event->position()), itemsOf(event->mimeData())))
         event->acceptProposedAction();
     else
         event->ignore();
@@ -302,7 +318,7 @@ void HostWidget::dropEvent(QDropEvent* event) {
 bool HostWidget::event(QEvent* event) {
     if (event->type() == QEvent::ToolTip) {
         auto* help = static_cast<QHelpEvent*>(event);
-        const std::string text = host_.events().helpAt(pointOf(help->pos()));
+        const std::string text = host_.events().helpAt(inHost(help->pos()));
         if (text.empty()) {
             QToolTip::hideText();
             event->ignore();
@@ -352,7 +368,7 @@ void HostWidget::syncTextFields() {
         const EmbeddedView& view = *item->embedded;
         field->view = item->embedded;
         QLineEdit* edit = field->edit;
-        const Rect r = root.drawnFrame(item);
+        const Rect r = root.drawnFrame(item).offsetBy(-origin().x, -origin().y);
         edit->setGeometry(
             QRect(QPoint(static_cast<int>(std::lround(r.minX())), static_cast<int>(std::lround(r.minY()))),
                   QSize(std::max(1, static_cast<int>(std::lround(r.width()))),
@@ -388,12 +404,27 @@ void HostWidget::syncTextFields() {
     }
 }
 
+std::optional<QRect> HostWidget::openMenuGeometry() const {
+    if (!menu_ || !menu_->isVisible()) return std::nullopt;
+    QRect area = menu_->geometry();
+    for (const QMenu* sub : menu_->findChildren<QMenu*>())
+        if (sub->isVisible()) area |= sub->geometry();
+    return area;
+}
+
+void HostWidget::closeMenus() {
+    if (menu_) menu_->close();
+}
+
 void HostWidget::showMenu(const std::vector<MenuItem>& items, Point at) {
+    if (menu_) menu_->close();
     auto* menu = new QMenu(this);
+    menu_ = menu;
     menu->setAttribute(Qt::WA_DeleteOnClose);
     addItems(*menu, items);
-    menu->popup(
-        mapToGlobal(QPoint(static_cast<int>(std::lround(at.x)), static_cast<int>(std::lround(at.y)))));
+    const Point o = origin();
+    menu->popup(mapToGlobal(
+        QPoint(static_cast<int>(std::lround(at.x - o.x)), static_cast<int>(std::lround(at.y - o.y)))));
 }
 
 void HostWidget::startDrag(const std::vector<DropItem>& items) {

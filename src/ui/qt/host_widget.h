@@ -6,6 +6,10 @@
 // tree. The window hosts (panel_window.h,
 // window_host.h) are made of one. Needs a QApplication. Main thread only.
 //
+// A widget may show only part of the host's space (its viewport), the host keeping its own size:
+// the island's panel is as large as what its views draw. Events and pictures are mapped between
+// the two.
+//
 // The widget keeps the picture it shows in a buffer. Each frame is compared with the one the
 // buffer shows (ui/damage.h), and only the region that changed is repainted into the buffer
 // and asked of Qt, so the window system flushes only that; a frame that changes nothing draws
@@ -17,14 +21,17 @@
 #include "ui/view_host.h"
 
 #include <QImage>
+#include <QPointer>
 #include <QWidget>
 
 #include <cstdint>
 #include <functional>
 #include <map>
 #include <memory>
+#include <optional>
 
 class QLineEdit;
+class QMenu;
 
 namespace quorlix::ui::qt {
 
@@ -42,8 +49,21 @@ public:
     // The native field shown for the text field of an identity (tests).
     QLineEdit* textField(Identity identity) const;
 
+    // The part of the host's space the widget shows, from its top-left corner: the whole of it
+    // unless set. A new viewport is drawn whole at the next frame; the owner sizes and places
+    // the widget to match.
+    void setViewport(const Rect& viewport);
+    Point origin() const { return viewport_ ? viewport_->origin : Point{}; }
+
     // Told when the window is closed (by the user or by `close()`).
     std::function<void()> onClose;
+    // Told of each frame of the host before the widget draws it.
+    std::function<void()> beforeFrame;
+
+    // The menus the views opened (a context or pop-up menu, with any submenu open from it):
+    // where they stand on screen while open, and closing them.
+    std::optional<QRect> openMenuGeometry() const;
+    void closeMenus();
     // A press that reaches no control moves the window (a frameless window's title bar).
     bool movesByBackground = false;
 
@@ -69,6 +89,7 @@ protected:
 private:
     struct Field;
     void frameReady();
+    Point inHost(const QPointF& p) const;
     // Repaints what is pending into the buffer and puts it straight into the window, when the
     // window takes the buffer's pixels as they are (x11_window_pixels.h); false to ask Qt.
     bool putDirectly();
@@ -88,6 +109,8 @@ private:
     // when it cannot take the buffer's pixels).
     std::unique_ptr<X11WindowPixels> pixels_;
     std::uintptr_t pixelsWindow_ = 0;
+    std::optional<Rect> viewport_;
+    QPointer<QMenu> menu_;
 };
 
 }  // namespace quorlix::ui::qt

@@ -27,7 +27,8 @@ xcb_atom_t atom(xcb_connection_t* c, const char* name) {
 
 // Asks the window manager, with a client message to the root window as EWMH prescribes, to
 // change a mapped window's state.
-void sendToWindowManager(xcb_connection_t* c, xcb_window_t window, xcb_atom_t type, std::initializer_list<std::uint32_t> data) {
+void sendToWindowManager(xcb_connection_t* c, xcb_window_t window, xcb_atom_t type,
+                         std::initializer_list<std::uint32_t> data) {
     xcb_client_message_event_t event{};
     event.response_type = XCB_CLIENT_MESSAGE;
     event.format = 32;
@@ -44,21 +45,28 @@ void sendToWindowManager(xcb_connection_t* c, xcb_window_t window, xcb_atom_t ty
 
 PanelWindow::PanelWindow(View root, Size size, EnvironmentValues environment)
     : size_(size),
-      host_(std::make_unique<ViewHost>(QtFontEngine::shared(), std::move(root), size, std::move(environment))),
+      host_(
+          std::make_unique<ViewHost>(QtFontEngine::shared(), std::move(root), size, std::move(environment))),
+      // Left alone by the window manager from its making: a compositor's window manager reads
+      // that once, and a window it took for a managed one never moves again once shown (weston).
       widget_(std::make_unique<HostWidget>(*host_, nullptr,
                                            Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint |
-                                               Qt::WindowDoesNotAcceptFocus | Qt::NoDropShadowWindowHint)),
-      opacity_(1, [this](double v) {
-          widget_->setWindowOpacity(v);
-          // Qt sends the new opacity only with its next request to the server: over a window
-          // that draws nothing new, a fade would stop at its first step.
-          if (xcb_connection_t* c = x11Connection()) xcb_flush(c);
-      }) {
+                                               Qt::WindowDoesNotAcceptFocus | Qt::NoDropShadowWindowHint |
+                                               Qt::X11BypassWindowManagerHint)),
+      opacity_(1,
+               [this](double v) {
+                   widget_->setWindowOpacity(v);
+                   updateMapped();
+                   // Qt sends the new opacity only with its next request to the server: over a
+                   // window that draws nothing new, a fade would stop at its first step.
+                   if (xcb_connection_t* c = x11Connection()) xcb_flush(c);
+               }),
+      extent_(Rect({0, 0}, size)) {
     widget_->setAttribute(Qt::WA_TranslucentBackground);
     widget_->setAttribute(Qt::WA_ShowWithoutActivating);
     widget_->setAttribute(Qt::WA_X11DoNotAcceptFocus);
     widget_->setFocusPolicy(Qt::NoFocus);
-    widget_->setFixedSize(static_cast<int>(std::ceil(size.width)), static_cast<int>(std::ceil(size.height)));
+    widget_->beforeFrame = [this] { frameShown(); };
     // Every event passes through until the owner says otherwise.
     applyInputRegion();
 }
@@ -69,18 +77,55 @@ PanelWindow::~PanelWindow() {
 }
 
 void PanelWindow::setFrameOrigin(Point topLeft) {
-    widget_->move(static_cast<int>(std::lround(topLeft.x)), static_cast<int>(std::lround(topLeft.y)));
+    frameOrigin_ = topLeft;
+    if (!extent_.rect().isEmpty()) placeWindow(false);
+}
+
+void PanelWindow::setLimit(const Rect& limit) {
+    extent_.setLimit(limit);
+    if (!extent_.rect().isEmpty()) placeWindow(false);
 }
 
 void PanelWindow::show() {
+    shown_ = true;
+    // The first frame first: the window is mapped at the size and place it draws.
+    if (extent_.rect().isEmpty()) host_->render();
+    updateMapped();
+}
+
+void PanelWindow::hide() {
+    shown_ = false;
+    updateMapped();
+}
+
+void PanelWindow::updateMapped() {
+    const bool mapped = shown_ && opacity_.value() > 0;
+    if (mapped == widget_->isVisible()) return;
+    if (!mapped) {
+        widget_->hide();
+        return;
+    }
     widget_->show();
+    applyWindowAttributes();
     applyWindowStates();
     applyInputRegion();
 }
 
-void PanelWindow::hide() { widget_->hide(); }
+void PanelWindow::frameShown() {
+    if (extent_.update(host_->graph().displayList(), host_->displayList(), host_->graph().isAnimating()))
+        placeWindow(true);
+}
 
-bool PanelWindow::isVisible() const { return widget_->isVisible(); }
+void PanelWindow::placeWindow(bool drawn) {
+    const Rect e = extent_.rect();
+    widget_->setViewport(e);
+    widget_->setGeometry(static_cast<int>(std::lround(frameOrigin_.x + e.minX())),
+                         static_cast<int>(std::lround(frameOrigin_.y + e.minY())),
+                         static_cast<int>(std::ceil(e.width())), static_cast<int>(std::ceil(e.height())));
+    applyInputRegion();
+    // Drawn at once at its new size, with no frame of the host to come.
+    if (!drawn && widget_->isVisible()) widget_->repaint();
+}
 
 void PanelWindow::setOpacity(double opacity, const std::optional<Animation>& animation) {
     opacity_.set(std::clamp(opacity, 0.0, 1.0), animation);
@@ -88,7 +133,10 @@ void PanelWindow::setOpacity(double opacity, const std::optional<Animation>& ani
 
 void PanelWindow::setInputRegion(std::vector<Rect> region) {
     inputRegion_ = std::move(region);
-    applyInputRegion();
+    if (extent_.setInputRegion(inputRegion_, host_->graph().isAnimating()))
+        placeWindow(false);
+    else
+        applyInputRegion();
 }
 
 void PanelWindow::applyInputRegion() {
@@ -96,17 +144,30 @@ void PanelWindow::applyInputRegion() {
     if (!c) return;
     const auto window = static_cast<xcb_window_t>(widget_->winId());
     const double scale = widget_->devicePixelRatioF();
+    // In the window's own space, which starts at the extent's corner.
+    const Point origin = widget_->origin();
     std::vector<xcb_rectangle_t> rects;
-    for (const Rect& r : inputRegion_) {
+    for (const Rect& area : inputRegion_) {
+        const Rect r = area.offsetBy(-origin.x, -origin.y);
         if (r.isEmpty()) continue;
         const double x0 = std::floor(r.minX() * scale), y0 = std::floor(r.minY() * scale);
         const double x1 = std::ceil(r.maxX() * scale), y1 = std::ceil(r.maxY() * scale);
-        rects.push_back({static_cast<std::int16_t>(x0), static_cast<std::int16_t>(y0), static_cast<std::uint16_t>(x1 - x0),
-                         static_cast<std::uint16_t>(y1 - y0)});
+        rects.push_back({static_cast<std::int16_t>(x0), static_cast<std::int16_t>(y0),
+                         static_cast<std::uint16_t>(x1 - x0), static_cast<std::uint16_t>(y1 - y0)});
     }
     xcb_shape_rectangles(c, XCB_SHAPE_SO_SET, XCB_SHAPE_SK_INPUT, XCB_CLIP_ORDERING_UNSORTED, window, 0, 0,
                          static_cast<std::uint32_t>(rects.size()), rects.data());
     xcb_flush(c);
+}
+
+void PanelWindow::applyWindowAttributes() {
+    xcb_connection_t* c = x11Connection();
+    if (!c) return;
+    // Resized or moved, the window keeps its pixels where they are on screen, and what it gains
+    // is clear until drawn: the frame drawn with the change shows no step between.
+    const std::uint32_t values[] = {0, XCB_GRAVITY_STATIC};
+    xcb_change_window_attributes(c, static_cast<xcb_window_t>(widget_->winId()),
+                                 XCB_CW_BACK_PIXEL | XCB_CW_BIT_GRAVITY, values);
 }
 
 void PanelWindow::applyWindowStates() {
@@ -116,8 +177,12 @@ void PanelWindow::applyWindowStates() {
     // On every workspace, and out of task bars and pagers.
     const xcb_atom_t state = atom(c, "_NET_WM_STATE");
     constexpr std::uint32_t add = 1, fromApplication = 1;
-    sendToWindowManager(c, window, state, {add, atom(c, "_NET_WM_STATE_STICKY"), atom(c, "_NET_WM_STATE_SKIP_TASKBAR"), fromApplication});
-    sendToWindowManager(c, window, state, {add, atom(c, "_NET_WM_STATE_SKIP_PAGER"), atom(c, "_NET_WM_STATE_ABOVE"), fromApplication});
+    sendToWindowManager(
+        c, window, state,
+        {add, atom(c, "_NET_WM_STATE_STICKY"), atom(c, "_NET_WM_STATE_SKIP_TASKBAR"), fromApplication});
+    sendToWindowManager(
+        c, window, state,
+        {add, atom(c, "_NET_WM_STATE_SKIP_PAGER"), atom(c, "_NET_WM_STATE_ABOVE"), fromApplication});
     sendToWindowManager(c, window, atom(c, "_NET_WM_DESKTOP"), {0xFFFFFFFFu, fromApplication});
     xcb_flush(c);
 }

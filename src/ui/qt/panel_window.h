@@ -1,5 +1,5 @@
 #pragma once
-// A panel: a transparent, borderless window of one fixed size that hosts a root view, stays
+// A panel: a transparent, borderless area of one fixed size that hosts a root view, stays
 // above other windows on every workspace, never takes the keyboard focus nor shows in the task
 // bar, and lets the pointer through everywhere outside its input region (an X11 input shape).
 // Its opacity can animate. The notch panel is one.
@@ -11,6 +11,12 @@
 //     panel.show();
 //     panel.setOpacity(0, Animation::easeInOut(0.25));  // fade out
 //
+// Its window is no larger than what the views draw and the input region, within a limit
+// (`WindowExtent`): it is moved and resized as they change, its first frame at a new size
+// drawn with the change, and the window keeps its pixels where they are on screen meanwhile
+// (static bit gravity). Faded out wholly, the window is taken off the screen. A Wayland
+// compositor gives an X window every pointer event over it, whatever its input shape.
+//
 // Coordinates are the window system's: top-left origin, y down, in points. Without an X11
 // display (the offscreen platform of tests) the input region is kept but has no effect.
 // Main thread only.
@@ -18,6 +24,7 @@
 #include "ui/animated_value.h"
 #include "ui/qt/host_widget.h"
 #include "ui/view_host.h"
+#include "ui/window_extent.h"
 
 #include <memory>
 #include <optional>
@@ -34,12 +41,20 @@ public:
 
     ViewHost& host() { return *host_; }
     HostWidget& widget() { return *widget_; }
+    const HostWidget& widget() const { return *widget_; }
     Size size() const { return size_; }
 
+    // Where the panel's top-left corner stands on screen.
     void setFrameOrigin(Point topLeft);
+    Point frameOrigin() const { return frameOrigin_; }
+    // The part of the panel (its own points) its window may cover; all of it at first.
+    void setLimit(const Rect& limit);
+    // The part of the panel its window covers now.
+    const Rect& extent() const { return extent_.rect(); }
     void show();
     void hide();
-    bool isVisible() const;
+    // Shown (by `show`), faded out or not.
+    bool isVisible() const { return shown_; }
 
     // The window's opacity, at once or animated.
     void setOpacity(double opacity, const std::optional<Animation>& animation = std::nullopt);
@@ -51,14 +66,24 @@ public:
     const std::vector<Rect>& inputRegion() const { return inputRegion_; }
 
 private:
+    void frameShown();
+    // Moves and resizes the window to the extent, the input shape with it; `drawn` when the
+    // frame that follows draws it.
+    void placeWindow(bool drawn);
+    // Maps the window while shown and not faded out wholly.
+    void updateMapped();
     void applyInputRegion();
     void applyWindowStates();
+    void applyWindowAttributes();
 
     Size size_;
     std::unique_ptr<ViewHost> host_;
     std::unique_ptr<HostWidget> widget_;
     AnimatedValue opacity_;
     std::vector<Rect> inputRegion_;
+    WindowExtent extent_;
+    Point frameOrigin_;
+    bool shown_ = false;
 };
 
 }  // namespace quorlix::ui::qt

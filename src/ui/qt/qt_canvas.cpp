@@ -169,6 +169,12 @@ QtCanvas::QtCanvas(QPainter& painter, QtFontEngine& fonts, double scale, QSize d
 
 QtCanvas::~QtCanvas() = default;
 
+void QtCanvas::setOrigin(Point origin) {
+    origin_ = origin;
+    root_.setWorldTransform(QTransform::fromTranslate(-origin.x, -origin.y) *
+                            QTransform::fromScale(scale_, scale_));
+}
+
 void QtCanvas::setVisibleArea(const QRegion& area) {
     const QRegion inside = area.intersected(QRect(QPoint(0, 0), deviceSize_));
     visible_ = inside.boundingRect();
@@ -180,7 +186,8 @@ std::optional<Region> QtCanvas::visibleRegion() const {
     if (!partial_) return std::nullopt;
     Region region;
     for (const QRect& r : visibleRects_)
-        region.add(Rect{r.x() / scale_, r.y() / scale_, r.width() / scale_, r.height() / scale_});
+        region.add(Rect{r.x() / scale_ + origin_.x, r.y() / scale_ + origin_.y, r.width() / scale_,
+                        r.height() / scale_});
     return region;
 }
 
@@ -665,9 +672,10 @@ QImage renderImage(const DisplayItem& list, Size size, double scale) {
     return image;
 }
 
-QRegion deviceRegion(const Region& region, double scale, const QRect& limit) {
+QRegion deviceRegion(const Region& region, double scale, const QRect& limit, Point origin) {
     QRegion out;
-    for (const Rect& r : region.rects()) {
+    for (const Rect& shown : region.rects()) {
+        const Rect r = shown.offsetBy(-origin.x, -origin.y);
         const int x0 = static_cast<int>(std::floor(r.minX() * scale)) - 1,
                   y0 = static_cast<int>(std::floor(r.minY() * scale)) - 1;
         const int x1 = static_cast<int>(std::ceil(r.maxX() * scale)) + 1,
@@ -678,8 +686,8 @@ QRegion deviceRegion(const Region& region, double scale, const QRect& limit) {
 }
 
 QRegion repaintRegion(QImage& target, const DisplayItem& list, double scale, const Region& region,
-                      bool showsNativeViews, EffectCache* cache) {
-    const QRegion device = deviceRegion(region, scale, target.rect());
+                      bool showsNativeViews, EffectCache* cache, Point origin) {
+    const QRegion device = deviceRegion(region, scale, target.rect(), origin);
     if (device.isEmpty()) return device;
     QPainter painter(&target);
     painter.setClipRegion(device);
@@ -687,6 +695,7 @@ QRegion repaintRegion(QImage& target, const DisplayItem& list, double scale, con
     painter.fillRect(device.boundingRect(), Qt::transparent);
     painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
     QtCanvas canvas(painter, QtFontEngine::shared(), scale, target.size());
+    canvas.setOrigin(origin);
     canvas.setVisibleArea(device);
     canvas.setShowsNativeViews(showsNativeViews);
     if (cache) canvas.setEffectCache(*cache);

@@ -33,6 +33,9 @@ public:
     // `scale` and its render hints.
     QtCanvas(QPainter& painter, QtFontEngine& fonts, double scale, QSize deviceSize);
     ~QtCanvas() override;
+    // The point of the list's space drawn at the device's top-left corner (a window showing
+    // part of its views); before anything is drawn.
+    void setOrigin(Point origin);
 
     void save() override;
     void restore() override;
@@ -106,6 +109,7 @@ private:
     QtFontEngine& fonts_;
     QSize deviceSize_;
     double scale_;
+    Point origin_;
     QRect visible_;  // the bounds of what is painted
     std::vector<QRect> visibleRects_;
     bool partial_ = false;
@@ -122,13 +126,13 @@ QImage renderImage(const View& view, Size size, double scale, const EnvironmentV
 // Draws a display list of `size` points into a new image at `scale`, on a transparent ground.
 QImage renderImage(const DisplayItem& list, Size size, double scale);
 // Paints `region` (points) of `target`, an image at `scale` that shows an earlier list, so that
-// it shows `list`: the region is cleared and the items meeting it drawn, clipped to it. Returns
-// the device pixels repainted.
+// it shows `list`: the region is cleared and the items meeting it drawn, clipped to it. The
+// image shows the list from `origin` on. Returns the device pixels repainted.
 QRegion repaintRegion(QImage& target, const DisplayItem& list, double scale, const Region& region,
-                      bool showsNativeViews = false, EffectCache* cache = nullptr);
+                      bool showsNativeViews = false, EffectCache* cache = nullptr, Point origin = {});
 // The device pixels (at `scale`, within `limit`) covering a region of points, with a pixel to
-// spare on each side for antialiased edges.
-QRegion deviceRegion(const Region& region, double scale, const QRect& limit);
+// spare on each side for antialiased edges; the device shows the points from `origin` on.
+QRegion deviceRegion(const Region& region, double scale, const QRect& limit, Point origin = {});
 
 // Qt conversions shared by the renderer.
 QPainterPath toQPainterPath(const Path& path);

@@ -1,0 +1,111 @@
+#pragma once
+// A program of the user's under the island: quorlix-event-log, maximised, as a Wayland program
+// or an X one, started before Quorlix as a user's programs are; and what it heard of the
+// pointer, line by line, in the order the window system gave it.
+
+#include "desktop_session.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <optional>
+#include <sstream>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace quorlix::testing {
+
+class EventLog {
+public:
+    // Runs the program with GDK_BACKEND `backend` ("wayland", "x11") in the environment set now
+    // (the session's displays), its log in `folder`.
+    EventLog(const std::string& backend, const std::filesystem::path& folder)
+        : file_(folder / ("events-" + backend + ".log")) {
+        const Variable gdk("GDK_BACKEND", backend);
+        // No accessibility bus runs in the test's session: looking for one holds GTK's loop.
+        const Variable bridge("NO_AT_BRIDGE", "1");
+        program_.emplace(
+            std::vector<std::string>{QUORLIX_EVENT_LOG},
+            std::vector<ChildProcess::Open>{
+                {1, file_.string(), O_WRONLY | O_CREAT | O_TRUNC},
+                {2, (folder / ("events-" + backend + ".err")).string(), O_WRONLY | O_CREAT | O_TRUNC}});
+        program_->watch();
+    }
+
+    // Waits for the window, maximised and drawn.
+    ::testing::AssertionResult ready() {
+        return waitFor([&] { return !lines().empty() && lines().front().starts_with("ready "); });
+    }
+
+    // How many lines it has written: a mark for `heard`.
+    std::size_t mark() const { return lines().size(); }
+    // Whether it wrote a line of `kind` ("motion", "press", "scroll") after `mark`.
+    bool heard(const std::string& kind, std::size_t mark) const {
+        const auto all = lines();
+        for (std::size_t i = mark; i < all.size(); ++i)
+            if (all[i].starts_with(kind + " ")) return true;
+        return false;
+    }
+    // The lines after `mark`, for a failure's message.
+    std::string since(std::size_t mark) const {
+        std::string text;
+        const auto all = lines();
+        for (std::size_t i = mark; i < all.size(); ++i) text += all[i] + "; ";
+        return text.empty() ? "nothing" : text;
+    }
+
+    // A move to a point, a click and a wheel notch there, each reaching the program: `move`
+    // puts the pointer there, a point further each other time (a compositor may pick the
+    // surface under a pointer only as it moves), and `press` clicks a button. The click waits
+    // for the move to arrive.
+    ::testing::AssertionResult reaches(const std::string& where, const std::function<void()>& move,
+                                       const std::function<void(const char*)>& press) {
+        const std::size_t before = mark();
+        move();
+        if (!waitFor([&] {
+                if (heard("motion", before)) return true;
+                move();
+                return false;
+            }))
+            return ::testing::AssertionFailure() << "no move reached the program " << where;
+        for (const auto& [button, kind] : {std::pair{"1", "press"}, std::pair{"5", "scroll"}}) {
+            const std::size_t at = mark();
+            press(button);
+            if (!waitFor([&] { return heard(kind, at); }))
+                return ::testing::AssertionFailure() << "no " << kind << " reached the program " << where
+                                                     << " (it heard " << since(at) << ")";
+        }
+        return ::testing::AssertionSuccess();
+    }
+
+    // A move, a click and a wheel notch reach the program at each of `points`, where `pointTo`
+    // puts the pointer; `after` says when, for a failure's message.
+    void expectReachedAt(const std::vector<std::pair<int, int>>& points,
+                         const std::function<void(int, int)>& pointTo, const std::string& after) {
+        for (const auto& [x, y] : points) {
+            int nudge = 0;
+            EXPECT_TRUE(reaches(
+                "at " + std::to_string(x) + "," + std::to_string(y) + " " + after,
+                [&] { pointTo(x + nudge++ % 2, y); },
+                [](const char* button) {
+                    EXPECT_EQ(run({"xdotool", "click", button}), 0);
+                }));
+        }
+    }
+
+private:
+    std::vector<std::string> lines() const {
+        std::ifstream in(file_);
+        std::vector<std::string> all;
+        for (std::string line; std::getline(in, line) && !in.eof();) all.push_back(line);
+        return all;
+    }
+
+    std::filesystem::path file_;
+    std::optional<ChildProcess> program_;
+};
+
+}  // namespace quorlix::testing
