@@ -3,10 +3,9 @@
 // and limits, with fixed metrics and with the real fonts; and never inside a code point.
 
 #include "fakes/fixed_font_engine.h"
+#include "fakes/well_formed_text.h"
 #include "ui/qt/qt_font_engine.h"
 #include "ui/text_layout.h"
-
-#include <QString>
 
 #include <gtest/gtest.h>
 
@@ -132,8 +131,6 @@ const std::vector<std::string>& texts() {
     return all;
 }
 
-bool validUtf8(const std::string& s) { return QString::fromUtf8(s).toUtf8().toStdString() == s; }
-
 void expectCutsAsTheReference(FontEngine& fonts, const char* engine) {
     for (const auto& text : texts()) {
         for (const double width : {0.0, 9.0, 37.5, 120.0, 333.0}) {
@@ -152,7 +149,8 @@ void expectCutsAsTheReference(FontEngine& fonts, const char* engine) {
                     const auto expected = reference.cut(text, limit, mode);
                     EXPECT_EQ(got, expected) << engine << ": \"" << text << "\" in " << width << " points, "
                                              << limit << " lines, mode " << static_cast<int>(mode);
-                    for (const auto& line : got) EXPECT_TRUE(validUtf8(line)) << engine << ": " << line;
+                    for (const auto& line : got)
+                        EXPECT_TRUE(testing::wellFormedLength(line)) << engine << ": " << line;
                 }
             }
         }
