@@ -49,9 +49,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     const auto track = mpris::Track::from(mpris::toMap(QVariant::fromValue(QDBusVariant(state.metadata))));
     for (const QString& text : {track.title, track.artist(), track.album})
-        fuzzing::check(quorlix::testing::wellFormedLength(text.toStdString()).value_or(shownTextLimit + 1) <=
-                           shownTextLimit,
-                       "the title, artists and album well-formed, as long as a screen shows at most");
+        quorlix::fuzzing::check(
+            quorlix::testing::wellFormedLength(text.toStdString()).value_or(shownTextLimit + 1) <=
+                shownTextLimit,
+            "the title, artists and album well-formed, as long as a screen shows at most");
     MprisPlayerNotifications::info(mpris::musicIdentifier, state, std::nullopt);
     MprisPlayerNotifications::info(mpris::spotifyIdentifier, state, 12.5);
     return 0;
