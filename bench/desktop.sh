@@ -56,6 +56,16 @@ fresh_folders() {
   chmod 700 "$XDG_RUNTIME_DIR"
 }
 
+# Stops the script unless every program named is built in <build folder>: require_built
+# <folder> <program...>.
+require_built() {
+  local build="$1" program
+  shift
+  for program in "$@"; do
+    [ -x "$build/$program" ] || { echo "missing $build/$program: build it first (cmake --build $build)" >&2; exit 2; }
+  done
+}
+
 require_tools() {
   for tool in Xvfb dbus-daemon; do
     command -v "$tool" >/dev/null || { echo "missing $tool" >&2; exit 2; }

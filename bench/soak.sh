@@ -21,10 +21,8 @@ build="${1:-build/bench}"
 minutes="${2:-60}"
 quorlix="$build/quorlix"
 player="$build/bench/quorlix-bench-player"
-for program in "$quorlix" "$player"; do
-  [ -x "$program" ] || { echo "missing $program: build it first (cmake --build $build)" >&2; exit 2; }
-done
 source bench/desktop.sh
+require_built "$build" quorlix bench/quorlix-bench-player
 require_tools
 command -v xdotool >/dev/null || { echo "missing xdotool" >&2; exit 2; }
 

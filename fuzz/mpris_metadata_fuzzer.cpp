@@ -1,9 +1,12 @@
 // What players put on the bus: the playback status and the track's metadata, as the
 // players' dictionaries and as the track read from them. The input is text: the status on
 // the first line, then one entry a line, "key<TAB>type<TAB>value", where the type is a D-Bus
-// one (s, as, x, t, i, d, b, o), "v" before it wrapping the value in a variant.
+// one (s, as, x, t, i, d, b, o), "v" before it wrapping the value in a variant. The track's
+// texts come out well-formed and no longer than a screen shows.
 
+#include "fakes/well_formed_text.h"
 #include "fuzz_support.h"
+#include "platform/capped_text.h"
 #include "platform/linux/mpris_metadata.h"
 #include "platform/linux/mpris_player_notifications.h"
 
@@ -44,7 +47,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         if (fields.size() != 3) continue;
         state.metadata.insert(fields[0], value(fields[1].toStdString(), fields[2]));
     }
-    mpris::Track::from(mpris::toMap(QVariant::fromValue(QDBusVariant(state.metadata)))).artist();
+    const auto track = mpris::Track::from(mpris::toMap(QVariant::fromValue(QDBusVariant(state.metadata))));
+    for (const QString& text : {track.title, track.artist(), track.album})
+        quorlix::fuzzing::check(
+            quorlix::testing::wellFormedLength(text.toStdString()).value_or(shownTextLimit + 1) <=
+                shownTextLimit,
+            "the title, artists and album well-formed, as long as a screen shows at most");
     MprisPlayerNotifications::info(mpris::musicIdentifier, state, std::nullopt);
     MprisPlayerNotifications::info(mpris::spotifyIdentifier, state, 12.5);
     return 0;

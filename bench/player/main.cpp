@@ -1,9 +1,11 @@
 // The media player the resting-cost measure plays music with: the MPRIS test player on the
 // session bus (DBUS_SESSION_BUS_ADDRESS), playing a track whose artwork is a picture it writes
 // into the folder given, until it is ended. It prints "playing" once it is on the bus. Each
-// SIGUSR1 moves it on to another track (another id and title, the same artwork).
+// SIGUSR1 moves it on to another track (another id and title, the same artwork). Given a number
+// of bytes, its titles and artist are that long, as a browser's player passes on whatever a
+// page sets (bench/title_stall.sh).
 //
-//     quorlix-bench-player /tmp/some-folder
+//     quorlix-bench-player /tmp/some-folder [bytes]
 
 #include "platform/mpris_test_player.h"
 #include "platform/signal_wakeup.h"
@@ -15,6 +17,7 @@
 
 #include <csignal>
 #include <cstdio>
+#include <cstdlib>
 
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
@@ -31,10 +34,17 @@ int main(int argc, char** argv) {
         return 1;
     }
 
+    // The titles and artist, or as many bytes of them repeated as asked for.
+    const long bytes = argc > 2 ? std::atol(argv[2]) : 0;
+    const auto lengthened = [bytes](const QString& text) {
+        QByteArray out = text.toUtf8();
+        while (out.size() < bytes) out += " " + text.toUtf8();
+        return QString::fromUtf8(out);
+    };
     const std::vector<quorlix::testing::TestTrack> playlist{
         {QStringLiteral("/org/quorlix/track/1"),
-         QStringLiteral("Canción de la orilla"),
-         {QStringLiteral("Los Faroles")},
+         lengthened(QStringLiteral("Canción de la orilla")),
+         {lengthened(QStringLiteral("Los Faroles"))},
          QStringLiteral("Noches de puerto"),
          354'000'000,
          QUrl::fromLocalFile(cover).toString()},
@@ -51,7 +61,7 @@ int main(int argc, char** argv) {
         auto track = playlist.front();
         ++next;
         track.id = QStringLiteral("/org/quorlix/track/%1").arg(next);
-        track.title = QStringLiteral("Canción %1").arg(next);
+        track.title = lengthened(QStringLiteral("Canción %1").arg(next));
         player.replaceCurrent(track);
     });
     std::puts("playing");

@@ -61,7 +61,7 @@ View MusicPanel::body(Context& ctx) const {
                                         Text("Nada sonando")
                                             .font(Font::system(13, FontWeight::semibold))
                                             .foregroundStyle(Color::white.opacity(0.8)),
-                                        Text("Pon algo en Música o Spotify")
+                                        Text("Pon algo en tu reproductor o navegador")
                                             .font(Font::system(11))
                                             .foregroundStyle(Color::white.opacity(0.45)),
                                     });
@@ -74,7 +74,7 @@ View MusicPanel::body(Context& ctx) const {
                    displayColor(nowPlaying).opacity(0.35), 14, 0, 4),
                [&nowPlaying] { nowPlaying.openPlayer(); })
             .buttonStyle(IslandButtonStyle{})
-            .help(std::string("Abrir ") + (track->source == PlayerSource::music ? "Música" : "Spotify"));
+            .help(track->source == PlayerSource::music ? "Abrir el reproductor" : "Abrir Spotify");
 
     // The album is not shown.
     const View column =

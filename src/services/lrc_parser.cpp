@@ -2,6 +2,7 @@
 // line. Metadata tags ("[ar:...]", "[offset:...]") are skipped; a tag that is not a pair of
 // finite, non-negative numbers counts as metadata.
 
+#include "platform/capped_text.h"
 #include "platform/number_text.h"
 #include "services/lyrics_service.h"
 
@@ -107,7 +108,7 @@ std::vector<LyricLine> LyricsService::parse(std::string_view lrc) {
             rest.remove_prefix(close + 1);
         }
         if (times.empty()) return true;
-        const std::string_view text = trim(rest);
+        const std::string text = platform::cappedText(trim(rest));
         // Each time gets its own copy of the text. A line's copies may together take at most
         // `copyBudget` times the line's own size, so the lines never outgrow the input by more
         // than that (lyrics repeat a short line a few times; only hostile text reaches this).
@@ -116,7 +117,7 @@ std::vector<LyricLine> LyricsService::parse(std::string_view lrc) {
         for (std::size_t i = 0; i < copies; ++i) {
             // The lines kept are those of the first tags: reading stops once they are full.
             if (out.size() == maxLines || textSize + text.size() > maxTextSize) return false;
-            out.push_back({times[i], std::string(text)});
+            out.push_back({times[i], text});
             textSize += text.size();
         }
         return true;

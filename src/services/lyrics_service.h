@@ -76,7 +76,8 @@ public:
     // The timed lines of an LRC text, sorted by time (lines with equal times keep their
     // order). The lines take at most a few times the text's size: a long line with very many
     // time tags keeps only its first times. Only the lines of the text's first time tags are
-    // kept, at most `maxLines` of them with at most `maxTextSize` bytes of text together.
+    // kept, at most `maxLines` of them with at most `maxTextSize` bytes of text together. A
+    // line's text is capped to what a screen can show (platform/capped_text.h).
     static std::vector<LyricLine> parse(std::string_view lrc);
 
     // The outcome of one lookup. `remembered` is false when a request failed in transit or

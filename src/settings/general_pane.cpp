@@ -139,11 +139,12 @@ View GeneralPane::body(Context& ctx) const {
                   RowDivider{},
                   ToggleRow{"Scroll sobre el notch para el volumen", settingBinding(settings.scrollForVolume),
                             "speaker.wave.2"}}},
-            Footnote{
-                "Con la isla cerrada, desliza dos dedos de lado sobre el notch para cambiar de canción, o "
-                "arriba "
-                "y abajo para el volumen. Con la isla abierta, de lado pasas entre Música, Clima, Archivos, "
-                "Eventos y Temporizador."},
+            Footnote{hover ? "Al pasar el mouse, la isla se abre antes de que llegue la rueda: con ella "
+                             "abierta, de lado pasas entre Música, Clima, Archivos, Eventos y Temporizador. "
+                             "La canción y el volumen sobre la isla cerrada piden abrirla al hacer clic."
+                           : "Con la isla cerrada, desliza dos dedos de lado sobre el notch para cambiar de "
+                             "canción, o arriba y abajo para el volumen. Con la isla abierta, de lado pasas "
+                             "entre Música, Clima, Archivos, Eventos y Temporizador."},
             GroupLabel{"Visibilidad"},
             Card{{ToggleRow{"Ocultar en pantalla completa", settingBinding(settings.hideInFullscreen)},
                   RowDivider{},

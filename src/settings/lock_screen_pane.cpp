@@ -170,9 +170,9 @@ View LockScreenPane::body(Context& ctx) const {
                   RowDivider{}, ToggleRow{"Portada completa", settingBinding(settings.lockScreenFullArtwork)},
                   RowDivider{}, ToggleRow{"Letras", settingBinding(settings.lyricsEnabled)}, RowDivider{},
                   lyricsTimingBlock(settings)}},
-            Footnote{"Al bloquear la pantalla ves la hora, el clima y la batería, y lo que suena con la "
-                     "portada. Toca "
-                     "la portada para ver la letra. Para la letra se envía el título y el artista a LRCLIB."},
+            Footnote{"En Linux nada se dibuja sobre el bloqueo de pantalla: esta vista queda debajo y, al "
+                     "bloquear y desbloquear, oyes los sonidos. La letra también sale en la isla abierta y "
+                     "ancha; para ella se envía el título y el artista a LRCLIB."},
             GroupLabel{"Sonidos"},
             Card{{ToggleRow{"Sonido al bloquear", settingBinding(settings.lockSound)}, RowDivider{},
                   ToggleRow{"Sonido al desbloquear", settingBinding(settings.unlockSound)}, RowDivider{},

@@ -163,13 +163,13 @@ View MediaPane::body(Context& ctx) const {
                 .preview = [](const MediaSourcePreference& source, bool) { return sourcePreview(source); },
                 .height = 108,
                 .disabled = !settings.mediaEnabled.get()}}},
-            Footnote{
-                "«Auto» muestra la app que esté reproduciendo música. Elige Spotify o Música para mostrar "
-                "solo esa app."},
+            Footnote{"«Auto» muestra el reproductor que esté sonando. Spotify muestra solo Spotify, y Música "
+                     "cualquier otro: VLC, mpv, tu navegador."},
             Card{{leftButtonBlock(settings)}},
             Footnote{
-                "Lo que hace el botón de la izquierda del reproductor, o ninguno para dejarlo vacío. «Me "
-                "gusta» funciona con Música. El de la derecha siempre cambia la salida de audio."},
+                "Lo que hace el botón de la izquierda del reproductor, o ninguno para dejarlo vacío. Los "
+                "reproductores de Linux no guardan «Me gusta»: con él, el botón hace aleatorio. El de la "
+                "derecha siempre cambia la salida de audio."},
             GroupLabel{"Apariencia"},
             Card{{ToggleRow{"Actividad en vivo en el notch", settingBinding(settings.liveActivity)},
                   RowDivider{}, ToggleRow{"Color de la canción", settingBinding(settings.tintWithArtwork)}}},

@@ -131,7 +131,8 @@ View permissionColumn(State<int> step, const std::shared_ptr<PermissionWatcher>&
         card,
     };
     if (texts.hint) column.push_back(note(*texts.hint).padding(Edge::top, 10).id("onboarding.hint"));
-    column.push_back(note("La música te pide permiso la primera vez que pones algo en Música o Spotify.")
+    column.push_back(note("La música no pide permiso: lo que suena en Spotify, VLC, mpv o tu navegador llega "
+                          "solo a la isla.")
                          .padding(Edge::top, 6)
                          .id("onboarding.musicNote"));
     column.push_back(Spacer());
@@ -141,32 +142,53 @@ View permissionColumn(State<int> step, const std::shared_ptr<PermissionWatcher>&
     return VStack({.alignment = HorizontalAlignment::center, .spacing = 0}, std::move(column));
 }
 
-View gestures(const std::function<void()>& done) {
-    return VStack({.alignment = HorizontalAlignment::center, .spacing = 0},
-                  {
-                      Spacer(46),
-                      Text("Así se usa").font(Font::system(26, FontWeight::bold)),
-                      Text("Todo pasa arriba, en el notch.")
-                          .font(Font::system(13.5))
-                          .foregroundStyle(secondaryText)
-                          .padding(Edge::top, 6),
-                      VStack({.alignment = HorizontalAlignment::leading, .spacing = 18},
-                             {
-                                 Tip{"cursorarrow.motionlines", "Pasa el mouse por el notch",
-                                     "La isla se abre con tu música, el clima, tus archivos y más."},
-                                 Tip{"hand.draw.fill", "Desliza dos dedos de lado",
-                                     "Sobre el notch cambias de canción; con la isla abierta, de página."},
-                                 Tip{"arrow.up.and.down", "Desliza arriba o abajo",
-                                     "Sube o baja el volumen sin tocar el teclado."},
-                                 Tip{"tray.and.arrow.down.fill", "Arrastra un archivo al notch",
-                                     "Se queda en la bandeja hasta que lo sueltes en otro lado."},
-                             })
-                          .padding(Edges::horizontal, 40)
-                          .padding(Edge::top, 28),
-                      Spacer(),
-                      PrimaryButton{"Abrir Quorlix", done},
-                      dots(OnboardingSteps::gestures),
-                  });
+// The gestures of the open mode in effect: where the pointer opens the island, it opens it
+// before a wheel or a swipe reaches the closed island.
+Views gestureTips(const AppSettings& settings) {
+    const bool hover = settings.openMode.get() == IslandOpenMode::hover;
+    Views tips;
+    if (hover) {
+        tips.push_back(Tip{"cursorarrow.motionlines", "Pasa el mouse por el notch",
+                           "La isla se abre con tu música, el clima, tus archivos y más."});
+        tips.push_back(Tip{"hand.draw.fill", "Desliza dos dedos de lado",
+                           settings.swipeBetweenPages.get()
+                               ? "Con la isla abierta pasas de página."
+                               : "Con la isla abierta en tu música, cambias de canción."});
+        if (settings.scrollForVolume.get())
+            tips.push_back(
+                Tip{"cursorarrow.click", "El volumen con la rueda",
+                    "Elige abrir la isla «Al hacer clic» en Ajustes: así la rueda llega al notch."});
+    } else {
+        tips.push_back(Tip{"cursorarrow.click", "Haz clic en el notch",
+                           "La isla se abre con tu música, el clima, tus archivos y más."});
+        tips.push_back(Tip{"hand.draw.fill", "Desliza dos dedos de lado",
+                           "Sobre el notch cambias de canción; con la isla abierta, de página."});
+        if (settings.scrollForVolume.get())
+            tips.push_back(Tip{"arrow.up.and.down", "Desliza arriba o abajo",
+                               "Sube o baja el volumen sin tocar el teclado."});
+    }
+    tips.push_back(Tip{"tray.and.arrow.down.fill", "Arrastra un archivo al notch",
+                       "Se queda en la bandeja hasta que lo sueltes en otro lado."});
+    return tips;
+}
+
+View gestures(const std::function<void()>& done, const AppSettings& settings) {
+    return VStack(
+        {.alignment = HorizontalAlignment::center, .spacing = 0},
+        {
+            Spacer(46),
+            Text("Así se usa").font(Font::system(26, FontWeight::bold)),
+            Text("Todo pasa arriba, en el notch.")
+                .font(Font::system(13.5))
+                .foregroundStyle(secondaryText)
+                .padding(Edge::top, 6),
+            VStack({.alignment = HorizontalAlignment::leading, .spacing = 18}, gestureTips(settings))
+                .padding(Edges::horizontal, 40)
+                .padding(Edge::top, 28),
+            Spacer(),
+            PrimaryButton{"Abrir Quorlix", done},
+            dots(OnboardingSteps::gestures),
+        });
 }
 
 }  // namespace
@@ -188,7 +210,7 @@ View OnboardingView::body(Context& ctx) const {
         column = permissionColumn(step, permissions, settings);
         name = "permission";
     } else {
-        column = gestures(done);
+        column = gestures(done, settings);
     }
 
     return ZStack({column.id(std::string("step:") + name).transition(AnyTransition::push(Edge::trailing))})

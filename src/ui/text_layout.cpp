@@ -28,12 +28,10 @@ bool standsForANumber(std::string_view s) {
     return dash;
 }
 
-// Byte offsets at which code points start, plus the end.
-std::vector<std::size_t> boundaries(std::string_view s) {
-    std::vector<std::size_t> out;
-    for (std::size_t i = 0; i < s.size(); ++i)
-        if (!isContinuation(s[i])) out.push_back(i);
-    out.push_back(s.size());
+// `s` with its line breaks as spaces: a text cut to one line reads them as spaces.
+std::string spaced(std::string_view s) {
+    std::string out(s);
+    std::replace(out.begin(), out.end(), '\n', ' ');
     return out;
 }
 
@@ -43,7 +41,9 @@ public:
         : engine_(engine), font_(font), monoDigits_(monoDigits) {
         if (monoDigits_) digit_ = engine_.digitAdvance(font_);
     }
+    // The width of `s` on one line (a line break in it measures as the space it becomes).
     double width(std::string_view s) const {
+        if (s.find('\n') != std::string_view::npos) return width(spaced(s));
         if (!monoDigits_) return engine_.advance(font_, s);
         double w = 0;
         std::size_t start = 0;
@@ -65,57 +65,168 @@ private:
     double digit_ = 0;
 };
 
+// Lengths are first tried at this many code points, about a line of the widest boxes: a
+// shorter text is measured once, whole.
+constexpr std::size_t firstProbe = 128;
+
+// Where the code points of a text start (at bytes that do not continue one), found from either
+// end only as far as they are asked for: a long text costs what is measured of it.
+class CodePoints {
+public:
+    explicit CodePoints(std::string_view s) : s_(s) {}
+    // The least of `k` and the number of code points.
+    std::size_t clamp(std::size_t k) {
+        reach(k);
+        return std::min(k, front_.size());
+    }
+    // The byte at which code point `i` starts; the end of the text past the last one.
+    std::size_t at(std::size_t i) {
+        reach(i);
+        return i < front_.size() ? front_[i] : s_.size();
+    }
+    // The first `k` code points, and the last `k` (of those there are).
+    std::string_view prefix(std::size_t k) { return s_.substr(0, at(k)); }
+    std::string_view suffix(std::size_t k) {
+        while (back_.size() < k) {
+            std::size_t b = back_.empty() ? s_.size() : back_.back();
+            if (b == 0) break;
+            do --b;
+            while (b > 0 && isContinuation(s_[b]));
+            back_.push_back(b);
+        }
+        return k == 0 ? s_.substr(s_.size()) : s_.substr(back_[std::min(k, back_.size()) - 1]);
+    }
+
+private:
+    // Finds the starts up to code point `i`, or all of them.
+    void reach(std::size_t i) {
+        while (!ended_ && front_.size() <= i) {
+            std::size_t b = front_.empty() ? 0 : front_.back() + 1;
+            while (b < s_.size() && isContinuation(s_[b])) ++b;
+            if (b < s_.size())
+                front_.push_back(b);
+            else
+                ended_ = true;
+        }
+    }
+
+    std::string_view s_;
+    std::vector<std::size_t> front_, back_;
+    bool ended_ = false;
+};
+
+// The longest length that fits, of lengths from 0 (which fits) to a last one, where a longer
+// length is never narrower; `upTo(k)` is the least of `k` and the last length. The length
+// doubles from `firstProbe` until it does not fit, then the gap between the last two is
+// halved: the text measured is never much longer than what fits.
+template <class UpTo, class Fits>
+std::size_t longestFitting(UpTo&& upTo, Fits&& fits) {
+    std::size_t lo = 0, hi = 0;  // lo fits; hi does not, unless everything fits
+    for (std::size_t k = upTo(firstProbe);; k = upTo(2 * k)) {
+        if (k == lo && k > 0) return lo;  // the last length fits
+        if (!fits(k)) {
+            hi = k;
+            break;
+        }
+        lo = k;
+        if (k == 0) return 0;
+    }
+    while (hi - lo > 1) {
+        const std::size_t mid = lo + (hi - lo) / 2;
+        (fits(mid) ? lo : hi) = mid;
+    }
+    return lo;
+}
+
+// Whether `s` fits `width` (tolerance included) on one line.
+bool fitsIn(const Measurer& m, std::string_view s, double width) {
+    if (s.size() <= firstProbe) return m.width(s) <= width;
+    CodePoints c(s);
+    if (c.clamp(1) == 0) return m.width(s) <= width;  // no code point starts in it
+    const auto upTo = [&](std::size_t k) { return c.clamp(k); };
+    const std::size_t k = longestFitting(upTo, [&](std::size_t j) { return m.width(c.prefix(j)) <= width; });
+    return c.at(k) == s.size();
+}
+
+std::string trimEnd(std::string s) {
+    while (!s.empty() && s.back() == ' ') s.pop_back();
+    return s;
+}
+std::string trimStart(std::string s) { return s.erase(0, std::min(s.find_first_not_of(' '), s.size())); }
+
 struct Wrapped {
     std::vector<std::string> lines;
     bool brokeWord = false;
 };
 
 // Greedy line breaking at spaces; a word wider than the line is broken between characters.
-Wrapped wrap(const Measurer& m, std::string_view text, std::optional<double> maxWidth) {
+// With a limit, breaking stops once the lines past it hold more than a line can show: they
+// only fill the last line shown, which is cut with an ellipsis, so the rest of the text cannot
+// change what shows.
+Wrapped wrap(const Measurer& m, std::string_view text, std::optional<double> maxWidth,
+             std::optional<int> limit) {
     Wrapped out;
+    const double W = maxWidth.value_or(0) + tolerance;
+    const std::size_t shown = limit ? static_cast<std::size_t>(std::max(1, *limit)) : 0;
+    std::string rest;  // the lines from the last one shown on, joined as cutToLimit joins them
+    // Adds a line; true once the lines hold all that can show.
+    auto add = [&](std::string line) {
+        out.lines.push_back(std::move(line));
+        if (!limit) return false;
+        if (!maxWidth) return out.lines.size() > shown;
+        if (out.lines.size() < shown) return false;
+        if (out.lines.size() > shown) rest += ' ';
+        rest += out.lines.back();
+        return out.lines.size() > shown && !fitsIn(m, rest, W);
+    };
     std::size_t start = 0;
     while (true) {
         const std::size_t nl = text.find('\n', start);
         const std::string_view para =
             text.substr(start, nl == std::string_view::npos ? std::string_view::npos : nl - start);
         if (!maxWidth) {
-            out.lines.emplace_back(para);
+            if (add(std::string(para))) return out;
         } else {
-            const double W = *maxWidth + tolerance;
             std::string line;
             std::size_t pos = 0;
             bool any = false;
             while (pos <= para.size()) {
                 std::size_t end = para.find(' ', pos);
                 if (end == std::string_view::npos) end = para.size();
-                std::string word(para.substr(pos, end - pos));
-                const std::string candidate = line.empty() && !any ? word : line + " " + word;
-                if (m.width(candidate) <= W) {
-                    line = candidate;
+                const std::string_view word = para.substr(pos, end - pos);
+                std::string candidate = line;
+                if (any || !line.empty()) candidate += ' ';
+                candidate += word;
+                if (fitsIn(m, candidate, W)) {
+                    line = std::move(candidate);
                     any = true;
                 } else {
-                    if (any) out.lines.push_back(line);
-                    line.clear();
-                    any = false;
-                    // Break a word that cannot fit a line of its own.
-                    while (!word.empty() && m.width(word) > W) {
+                    if (any && add(std::move(line))) return out;
+                    // Break a word that cannot fit a line of its own: each piece is as much of
+                    // what is left as fits, and at least a code point.
+                    CodePoints c(word);
+                    std::size_t from = 0, begin = 0;  // code points broken off, and their bytes
+                    while (true) {
+                        auto piece = [&](std::size_t k) {
+                            return word.substr(begin, c.at(from + k) - begin);
+                        };
+                        const auto upTo = [&](std::size_t k) { return c.clamp(from + k) - from; };
+                        const std::size_t k =
+                            longestFitting(upTo, [&](std::size_t j) { return m.width(piece(j)) <= W; });
+                        if (c.at(from + k) == word.size()) break;
                         out.brokeWord = true;
-                        const auto b = boundaries(word);
-                        std::size_t cut = b[1];
-                        for (std::size_t k = 1; k < b.size() - 1; ++k) {
-                            if (m.width(std::string_view(word).substr(0, b[k + 1])) > W) break;
-                            cut = b[k + 1];
-                        }
-                        out.lines.push_back(word.substr(0, cut));
-                        word = word.substr(cut);
+                        const std::size_t cut = std::max<std::size_t>(k, 1);
+                        if (add(std::string(piece(cut)))) return out;
+                        from += cut;
+                        begin = c.at(from);
                     }
-                    line = word;
+                    line = std::string(word.substr(begin));
                     any = true;
                 }
                 if (end >= para.size()) break;
                 pos = end + 1;
             }
-            out.lines.push_back(line);
+            if (add(std::move(line))) return out;
         }
         if (nl == std::string_view::npos) break;
         start = nl + 1;
@@ -123,46 +234,28 @@ Wrapped wrap(const Measurer& m, std::string_view text, std::optional<double> max
     return out;
 }
 
-// The longest form of `text` that, with an ellipsis, fits `width`.
-std::string truncate(const Measurer& m, const std::string& text, double width, TruncationMode mode) {
+// The longest form of `text` on one line that, with an ellipsis, fits `width`; nothing when
+// the whole text fits.
+std::optional<std::string> truncate(const Measurer& m, std::string_view text, double width,
+                                    TruncationMode mode) {
     const double W = width + tolerance;
-    if (m.width(text) <= W) return text;
-    const auto b = boundaries(text);
-    const std::size_t n = b.size() - 1;  // code points
-    auto prefix = [&](std::size_t k) { return text.substr(0, b[k]); };
-    auto suffix = [&](std::size_t k) { return text.substr(b[n - k]); };
-    auto trimEnd = [](std::string s) {
-        while (!s.empty() && s.back() == ' ') s.pop_back();
-        return s;
+    if (fitsIn(m, text, W)) return std::nullopt;
+    CodePoints c(text);
+    // The text keeping `k` of its code points.
+    auto form = [&](std::size_t k) {
+        std::string out;
+        if (mode == TruncationMode::tail) out = trimEnd(spaced(c.prefix(k)));
+        if (mode == TruncationMode::middle) out = trimEnd(spaced(c.prefix((k + 1) / 2)));
+        out += ellipsis;
+        if (mode == TruncationMode::head) out += trimStart(spaced(c.suffix(k)));
+        if (mode == TruncationMode::middle) out += trimStart(spaced(c.suffix(k / 2)));
+        return out;
     };
-    auto trimStart = [](std::string s) {
-        std::size_t i = 0;
-        while (i < s.size() && s[i] == ' ') ++i;
-        return s.substr(i);
-    };
-    std::string best(ellipsis);
-    switch (mode) {
-        case TruncationMode::tail:
-            for (std::size_t k = n; k-- > 0;) {
-                std::string c = trimEnd(prefix(k)) + std::string(ellipsis);
-                if (m.width(c) <= W) return c;
-            }
-            break;
-        case TruncationMode::head:
-            for (std::size_t k = n; k-- > 0;) {
-                std::string c = std::string(ellipsis) + trimStart(suffix(k));
-                if (m.width(c) <= W) return c;
-            }
-            break;
-        case TruncationMode::middle:
-            for (std::size_t k = n; k-- > 0;) {
-                const std::size_t head = (k + 1) / 2, tail = k / 2;
-                std::string c = trimEnd(prefix(head)) + std::string(ellipsis) + trimStart(suffix(tail));
-                if (m.width(c) <= W) return c;
-            }
-            break;
-    }
-    return best;
+    const auto fits = [&](std::size_t k) { return m.width(form(k)) <= W; };
+    // Every length short of the whole text.
+    const auto upTo = [&](std::size_t k) { return c.clamp(k + 1) - 1; };
+    if (c.clamp(1) == 0 || !fits(0)) return std::string(ellipsis);
+    return form(longestFitting(upTo, fits));
 }
 
 // The text wrapped at one scale of its font, and whether it fits its lines unbroken.
@@ -181,8 +274,8 @@ Attempt attempt(FontEngine& engine, std::string_view text, const TextLayoutOptio
     out.font = ResolvedFont::of(o.font, scale);
     out.metrics = engine.metrics(out.font);
     const Measurer m(engine, out.font, o.font.monospacedDigits);
-    out.wrapped = wrap(m, text, maxWidth);
     const auto limit = linesAllowed(o, out.metrics);
+    out.wrapped = wrap(m, text, maxWidth, limit);
     out.fits = !out.wrapped.brokeWord && (!limit || static_cast<int>(out.wrapped.lines.size()) <= *limit);
     return out;
 }
@@ -211,24 +304,20 @@ Attempt scaledToFit(FontEngine& engine, std::string_view text, const TextLayoutO
 
 // Cuts `lines` to `limit`, telling whether anything was cut: on one line the whole text is cut
 // at the tail, the head or in the middle; on more, the last line shown carries the rest of the
-// text, cut with an ellipsis.
+// text (as much of it as wrapping went through), cut with an ellipsis.
 bool cutToLimit(std::vector<std::string>& lines, const Measurer& m, std::string_view text,
                 const TextLayoutOptions& o, const std::optional<double>& maxWidth, std::optional<int> limit) {
     if (limit && *limit == 1 && maxWidth) {
-        std::string whole(text);
-        std::replace(whole.begin(), whole.end(), '\n', ' ');
-        if (m.width(whole) > *maxWidth + tolerance) {
-            lines = {truncate(m, whole, *maxWidth, o.truncation)};
-            return true;
-        }
-        lines = {whole};
-        return false;
+        auto cut = truncate(m, text, *maxWidth, o.truncation);
+        lines = {cut ? std::move(*cut) : spaced(text)};
+        return cut.has_value();
     }
     if (limit && static_cast<int>(lines.size()) > *limit) {
         std::string last = lines[static_cast<std::size_t>(*limit - 1)];
         for (std::size_t i = static_cast<std::size_t>(*limit); i < lines.size(); ++i) last += " " + lines[i];
         lines.resize(static_cast<std::size_t>(*limit));
-        lines.back() = maxWidth ? truncate(m, last + std::string(ellipsis), *maxWidth, TruncationMode::tail)
+        last += ellipsis;
+        lines.back() = maxWidth ? truncate(m, last, *maxWidth, TruncationMode::tail).value_or(last)
                                 : lines.back() + std::string(ellipsis);
         return true;
     }

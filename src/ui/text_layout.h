@@ -3,6 +3,10 @@
 // scale factor when it does not fit its lines, then truncates with an ellipsis. Monospaced
 // digits get the advance of the widest digit, each drawn centred in its cell (Qt 6.4 cannot
 // switch the font's tabular figures on).
+//
+// A text cut to its lines is measured only about as far as its box can show (bisection over
+// its code points, never a cut inside one), so a title of megabytes lays out about as fast as
+// a short one.
 
 #include "platform/lru_cache.h"
 #include "ui/display_list.h"

@@ -4,6 +4,8 @@
 
 #include "desktop_session.h"
 #include "fakes/fake_platform.h"
+#include "fakes/well_formed_text.h"
+#include "platform/capped_text.h"
 #include "platform/key_log.h"
 #include "platform/linux/eds/eds_calendar_store.h"
 #include "platform/linux/module_calendar_store.h"
@@ -220,7 +222,7 @@ protected:
 
     // Adds an event a quarter of an hour from now to the "trabajo" calendar, as another program
     // would.
-    void addToWork(const std::string& uid, const std::string& title) {
+    void addToWork(const std::string& uid, const std::string& title, const std::string& extra = {}) {
         GError* error = nullptr;
         ESourceRegistry* sources = e_source_registry_new_sync(nullptr, &error);
         ASSERT_TRUE(sources) << error->message;
@@ -232,7 +234,8 @@ protected:
                                                     static_cast<guint32>(-1), nullptr, &error);
         ASSERT_TRUE(client) << error->message;
         ICalComponent* added = i_cal_component_new_from_string(
-            event(uid, title, span(base.addingTimeInterval(0.25 * hour), base.addingTimeInterval(0.5 * hour)))
+            event(uid, title, span(base.addingTimeInterval(0.25 * hour), base.addingTimeInterval(0.5 * hour)),
+                  extra)
                 .c_str());
         EXPECT_TRUE(e_cal_client_create_object_sync(E_CAL_CLIENT(client), added, E_CAL_OPERATION_FLAG_NONE,
                                                     nullptr, nullptr, &error))
@@ -352,13 +355,35 @@ TEST_F(EdsCalendarStoreTest, EventsOfEveryEnabledCalendarInTheirOwnTimeZonesFoll
     // finds them again, and the next event another program adds reaches the list too.
     factory.reset();
     registry.reset();
-    ASSERT_TRUE(waitUntil([&] {
-        return !onTheBus(platform::EdsCalendarStore::registryBusName) && !onTheBus(factoryBusName);
-    }));
+    ASSERT_TRUE(waitUntil(
+        [&] { return !onTheBus(platform::EdsCalendarStore::registryBusName) && !onTheBus(factoryBusName); }));
     startEds();
     if (HasFatalFailure()) return;
     addToWork("despues", "Después");
     EXPECT_TRUE(listed("Después"));
+}
+
+// Another program may write an event of any size: a title and a place of hundreds of kilobytes
+// arrive cut to what a screen can show, whole code points.
+TEST_F(EdsCalendarStoreTest, AHugeTitleAndPlaceArriveCapped) {
+    platform::EdsCalendarStore store(mainQueue, [](const std::string& line) { KeyLog::write(line); });
+    ASSERT_TRUE(waitUntil(
+        [&] { return store.authorizationStatus() == platform::CalendarAuthorization::fullAccess; }));
+    std::string huge;
+    while (huge.size() < 300'000) huge += "Cumbre ñ東😀 ";
+    addToWork("enorme", huge, "LOCATION:" + huge + "\r\n");
+    const Date start = base.addingTimeInterval(0.25 * hour);
+    std::optional<CalendarEvent> found;
+    ASSERT_TRUE(waitUntil([&] {
+        const auto events = store.events(base, base.addingTimeInterval(hour));
+        if (const CalendarEvent* e = find(events, "trabajo/enorme", start)) found = *e;
+        return found.has_value();
+    }));
+    for (const auto& text : {found->title, found->location}) {
+        ASSERT_TRUE(text);
+        EXPECT_EQ(wellFormedLength(*text), platform::shownTextLimit);
+        EXPECT_TRUE(huge.starts_with(*text));
+    }
 }
 
 // The module the program loads once its island shows, from the build: nothing of EDS before

@@ -3,7 +3,9 @@
 // state changes.
 
 #include "fakes/fake_platform.h"
+#include "fakes/well_formed_text.h"
 #include "foundation/app_settings.h"
+#include "platform/capped_text.h"
 #include "platform/linux/linux_workspace.h"
 #include "platform/linux/mpris_bus.h"
 #include "platform/linux/mpris_player_notifications.h"
@@ -206,6 +208,40 @@ TEST_F(MprisIntegrationTest, BridgeDrivesThePlayerAndItsChangesComeBack) {
     player->quit();
     ASSERT_TRUE(waitUntil([&] { return !service->track.get(); }));
     EXPECT_FALSE(workspace->isRunning("com.apple.Music"));
+}
+
+// A browser's player passes on whatever a page sets: a title, artists and album of megabytes
+// arrive cut to what a screen can show, whole code points, by the first snapshot and by the
+// player's announcement of its next track.
+TEST_F(MprisIntegrationTest, HugeTextsFromAPlayerArriveCapped) {
+    QString huge = QStringLiteral("Título ");
+    while (huge.size() < 400'000) huge += QStringLiteral("ñ東😀 ");
+    QStringList crowd;
+    for (int i = 0; i < 20'000; ++i) crowd << QStringLiteral("Artista %1").arg(i);
+    tracks[0].title = huge;
+    tracks[0].artists = crowd;
+    tracks[0].album = huge;
+    tracks[1].title = QStringLiteral("Otra ") + huge;
+    tracks[1].artists = {huge};
+    auto player = startPlayer(musicBusName, playerConnection);
+
+    const auto expectCapped = [&](const std::string& text, const QString& whole) {
+        EXPECT_EQ(wellFormedLength(text), platform::shownTextLimit);
+        EXPECT_TRUE(whole.toStdString().starts_with(text));
+    };
+    startService();
+    ASSERT_TRUE(waitUntil([&] { return title().value_or("").starts_with("Título"); }));
+    expectCapped(service->track.get()->title, huge);
+    expectCapped(service->track.get()->album, huge);
+    const std::string& artists = service->track.get()->artist;
+    EXPECT_TRUE(artists.starts_with("Artista 0, Artista 1, "));
+    EXPECT_LE(wellFormedLength(artists).value_or(0), platform::shownTextLimit);
+    EXPECT_GT(wellFormedLength(artists).value_or(0), platform::shownTextLimit / 2);
+
+    player->skipTo(1);
+    ASSERT_TRUE(waitUntil([&] { return title().value_or("").starts_with("Otra"); }));
+    expectCapped(service->track.get()->title, tracks[1].title);
+    expectCapped(service->track.get()->artist, huge);
 }
 
 TEST_F(MprisIntegrationTest, PositionIsReadFromThePlayerAfterANotification) {

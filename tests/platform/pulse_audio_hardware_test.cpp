@@ -1,6 +1,8 @@
 #include "platform/linux/pulse_audio_hardware.h"
 
 #include "child_process.h"
+#include "fakes/well_formed_text.h"
+#include "platform/capped_text.h"
 #include "platform/linux/qt_main_queue.h"
 #include "platform/platform.h"
 #include "private_pulse_server.h"
@@ -129,6 +131,26 @@ TEST_F(PulseAudioHardwareTest, ReadsTheServerAsItIsWhenFirstUsed) {
     ASSERT_TRUE(pactl("set-sink-volume a 60%"));
     ASSERT_TRUE(waitUntil([&] { return !levels.empty(); }));
     EXPECT_NEAR(levels.back(), 0.60f, 0.001f);
+}
+
+// An output is called whatever its server announces (a network sink, what its host says): a
+// name longer than any screen shows arrives cut to what one can, whole code points. (The
+// server's protocol carries no more than 64 KiB in a device's details.)
+TEST_F(PulseAudioHardwareTest, AHugeOutputNameArrivesCapped) {
+    PulseAudioHardware audio;
+    ASSERT_TRUE(audio.isReady());
+    VolumeService volume(&audio);
+    std::string huge;
+    while (huge.size() < 25'000) huge += "Salón東😀";
+    ASSERT_TRUE(pactl("load-module module-null-sink sink_name=c sink_properties=device.description=" + huge));
+    std::string name;
+    ASSERT_TRUE(waitUntil([&] {
+        const auto outputs = volume.outputs();
+        name = outputs.size() == 3 ? outputs[2].name : "";
+        return !name.empty();
+    }));
+    EXPECT_EQ(quorlix::testing::wellFormedLength(name), shownTextLimit);
+    EXPECT_TRUE(huge.starts_with(name));
 }
 
 // The one event stream playing: its line of "pactl list sink-inputs", from "Sink:" on.

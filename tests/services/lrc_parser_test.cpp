@@ -1,5 +1,7 @@
 // LRC text to timed lines, and finding the current line.
 
+#include "fakes/well_formed_text.h"
+#include "platform/capped_text.h"
 #include "services/lyrics_service.h"
 
 #include <gtest/gtest.h>
@@ -78,7 +80,19 @@ TEST(LrcParserTest, LinesStayProportionalToTheText) {
     for (const auto& line : lines) bytes += sizeof line + line.text.size();
     EXPECT_LE(bytes, 16 * hostile.size());
     ASSERT_FALSE(lines.empty());
-    EXPECT_EQ(lines.front(), (LyricLine{0, std::string(400 * 1024, 'x')}));
+    EXPECT_EQ(lines.front(), (LyricLine{0, std::string(platform::shownTextLimit, 'x')}));
+}
+
+// A record may hold a line of a megabyte, drawn on two lines: it keeps what a screen can show,
+// whole code points, and a malformed byte becomes U+FFFD.
+TEST(LrcParserTest, ALineKeepsWhatAScreenShowsAsWellFormedText) {
+    std::string huge = "[00:01]Canci\xF3n ";
+    while (huge.size() < 1024 * 1024) huge += "ñ東😀";
+    const Lines lines = LyricsService::parse(huge + "\n[00:02]corta");
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_EQ(testing::wellFormedLength(lines[0].text), platform::shownTextLimit);
+    EXPECT_TRUE(lines[0].text.starts_with("Canci\uFFFDn ñ東😀ñ"));
+    EXPECT_EQ(lines[1], (LyricLine{2, "corta"}));
 }
 
 TEST(LrcParserTest, ARecordKeepsTheLinesOfItsFirstTagsWithinItsBounds) {
@@ -88,11 +102,13 @@ TEST(LrcParserTest, ARecordKeepsTheLinesOfItsFirstTagsWithinItsBounds) {
         std::size_t textSize;  // bytes of each line's text
         std::size_t kept;
     };
-    const std::size_t big = LyricsService::maxTextSize / 3 - 1;
+    // Lines cut to what a screen shows: as many as the bound on their text together holds.
+    const std::size_t screenful = LyricsService::maxTextSize / platform::shownTextLimit;
     for (const Case& c :
          {Case{"a short song", 40, 30, 40},
           Case{"a flood of short lines", 3 * LyricsService::maxLines, 1, LyricsService::maxLines},
-          Case{"a few very long lines", 5, big, 3}}) {
+          Case{"many lines longer than a screen shows", 2 * screenful, 2 * platform::shownTextLimit,
+               screenful}}) {
         std::string lrc;
         for (std::size_t i = 0; i < c.count; ++i) {
             // Appended piece by piece: GCC 12 at -O3 warns of a "[" + std::string falsely.

@@ -5,6 +5,7 @@
 #include "settings/onboarding_view.h"
 
 #include "fakes/fake_platform.h"
+#include "fakes/fixed_font_engine.h"
 #include "foundation/app_settings.h"
 #include "island/equalizer_view.h"
 #include "platform/user_defaults.h"
@@ -119,7 +120,7 @@ TEST_F(OnboardingViewTest, StartedAtThePermissionItOpensThereAndButtonsLeadOnlyF
     EXPECT_TRUE(has("Así se usa"));
     EXPECT_EQ(wideDot(), 2);
     for (const char* title : {"Pasa el mouse por el notch", "Desliza dos dedos de lado",
-                              "Desliza arriba o abajo", "Arrastra un archivo al notch"})
+                              "El volumen con la rueda", "Arrastra un archivo al notch"})
         EXPECT_TRUE(has(title)) << title;
     // The window's own close button ends nothing, and the trust is not polled while hidden.
     auto& defaults = platform::UserDefaults::standard();
@@ -160,7 +161,9 @@ TEST_F(OnboardingViewTest, ThePermissionStepFollowsTheTrustAndALostGrant) {
     EXPECT_EQ(shown().findId("permission.allow"), nullptr);
     EXPECT_FALSE(has("Si abriste Quorlix fuera de tu sesión, ciérralo y vuélvelo a abrir."));
     EXPECT_DOUBLE_EQ(opacityOf("Continuar"), 1.0);
-    EXPECT_TRUE(has("La música te pide permiso la primera vez que pones algo en Música o Spotify."));
+    EXPECT_TRUE(
+        has("La música no pide permiso: lo que suena en Spotify, VLC, mpv o tu navegador llega solo a "
+            "la isla."));
     EXPECT_EQ(defaults.stringForKey("accessibilityTrustedBuild"), UpdateService::currentBuild());
     EXPECT_EQ(wideDot(), 1);
 
@@ -217,6 +220,54 @@ TEST_F(OnboardingViewTest, WhereTheTrustCanNeverBeGrantedTheStepSaysWhyAndOffers
     click(shown().findText("Continuar"));
     EXPECT_TRUE(has("Así se usa"));
     EXPECT_EQ(fake.accessibilityTrust.prompts, 0);
+}
+
+// The gestures step shows the gestures of the open mode in effect: where the pointer opens the
+// island, it opens it before a wheel or a swipe reaches the closed island.
+TEST_F(OnboardingViewTest, TheGesturesAreThoseOfTheOpenModeInEffect) {
+    struct Case {
+        IslandOpenMode mode;
+        bool scrollForVolume;
+        bool swipeBetweenPages;
+        std::vector<std::string_view> shown, absent;
+    };
+    const Case cases[] = {
+        {IslandOpenMode::hover,
+         true,
+         true,
+         {"Pasa el mouse por el notch", "Con la isla abierta pasas de página.", "El volumen con la rueda"},
+         {"Haz clic en el notch", "Desliza arriba o abajo"}},
+        {IslandOpenMode::hover,
+         false,
+         false,
+         {"Con la isla abierta en tu música, cambias de canción."},
+         {"El volumen con la rueda", "Desliza arriba o abajo"}},
+        {IslandOpenMode::click,
+         true,
+         true,
+         {"Haz clic en el notch", "Sobre el notch cambias de canción; con la isla abierta, de página.",
+          "Desliza arriba o abajo"},
+         {"Pasa el mouse por el notch", "El volumen con la rueda"}},
+        {IslandOpenMode::click, false, true, {"Haz clic en el notch"}, {"Desliza arriba o abajo"}},
+    };
+    AppSettings& settings = AppSettings::shared();
+    fakes::FixedFontEngine fonts;
+    for (const Case& c : cases) {
+        settings.openMode = c.mode;
+        settings.scrollForVolume = c.scrollForVolume;
+        settings.swipeBetweenPages = c.swipeBetweenPages;
+        ui::ViewHost host(fonts, OnboardingView{.step = OnboardingSteps::gestures},
+                          {OnboardingView::width, OnboardingView::height},
+                          ui::EnvironmentValues{}.settingObject(settings));
+        host.render();
+        const std::string where = std::string(rawValue(c.mode)) + (c.scrollForVolume ? ", wheel" : "") +
+                                  (c.swipeBetweenPages ? ", pages" : "");
+        for (const auto text : c.shown)
+            EXPECT_NE(host.displayList().findText(text), nullptr) << where << ": " << text;
+        for (const auto text : c.absent)
+            EXPECT_EQ(host.displayList().findText(text), nullptr) << where << ": " << text;
+        EXPECT_NE(host.displayList().findText("Arrastra un archivo al notch"), nullptr) << where;
+    }
 }
 
 TEST_F(OnboardingViewTest, TheLoginSwitchShowsAndWritesTheLoginItem) {

@@ -1,12 +1,16 @@
 // Every section's pane laid out with the real fonts, as the window draws it: nothing reaches
-// beyond the pane's 366 points and no text is cut.
+// beyond the pane's 366 points and no text is cut; and no pane nor onboarding step promises
+// what Linux does not do.
 
+#include "fakes/linux_texts.h"
 #include "foundation/app_settings.h"
 #include "services/agent_service.h"
 #include "services/battery_service.h"
 #include "services/browser_ai_watcher.h"
 #include "services/update_service.h"
 #include "services/weather_service.h"
+#include "settings/onboarding_steps.h"
+#include "settings/onboarding_view.h"
 #include "settings/settings_view.h"
 #include "settings/user_profile.h"
 #include "settings_test_support.h"
@@ -49,6 +53,22 @@ protected:
     }
 };
 
+// No text of `shown` names what a Linux desktop does not have, nor, in hover mode, a gesture
+// only the closed island takes.
+void expectOnlyLinuxPromises(const ui::DisplayItem& shown, IslandOpenMode mode, const std::string& where) {
+    int texts = 0;
+    for (const ui::DisplayItem* text :
+         shown.findAll([](const ui::DisplayItem& i) { return i.kind == ui::DisplayItem::Kind::text; })) {
+        ++texts;
+        EXPECT_EQ(testing::anyOf(text->text, testing::macOnly), std::nullopt) << where << ": " << text->text;
+        if (mode == IslandOpenMode::hover) {
+            EXPECT_EQ(testing::anyOf(text->text, testing::closedIslandGestures), std::nullopt)
+                << where << " in hover mode: " << text->text;
+        }
+    }
+    EXPECT_GT(texts, 0) << where;
+}
+
 TEST_F(PaneRenderTest, EveryPaneFitsThePaneAreaWithNoTextCut) {
     // The states with the most to show: a battery, the permission row, an agent error and the
     // browser line, a long city.
@@ -84,30 +104,34 @@ TEST_F(PaneRenderTest, EveryPaneFitsThePaneAreaWithNoTextCut) {
 }
 
 TEST_F(PaneRenderTest, NoPaneSendsALinuxUserToAMac) {
-    // The notes that show only in some states: a click to open, a refused location, the
-    // browser watch.
-    app->settings.openMode = IslandOpenMode::click;
+    // The notes that show only in some states: a refused location, the browser watch; each
+    // open mode's.
     app->weather.locationDenied = true;
     app->settings.browserAI = true;
-    // Places, programs and devices a Linux desktop does not have.
-    const char* const macOnly[] = {"macOS",
-                                   "tu Mac",
-                                   "Finder",
-                                   "iPhone",
-                                   "Force Touch",
-                                   "Safari",
-                                   "Configuración del Sistema",
-                                   "barra de menús",
-                                   "iCloud",
-                                   "eventos de Apple"};
-    for (const SettingsSection section : allCases<SettingsSection>()) {
-        const ui::DisplayItem* pane = this->pane(section);
-        ASSERT_NE(pane, nullptr);
-        for (const ui::DisplayItem* text :
-             pane->findAll([](const ui::DisplayItem& i) { return i.kind == ui::DisplayItem::Kind::text; }))
-            for (const char* word : macOnly)
-                EXPECT_EQ(text->text.find(word), std::string::npos)
-                    << rawValue(section) << ": " << text->text;
+    for (const IslandOpenMode mode : {IslandOpenMode::click, IslandOpenMode::hover}) {
+        app->settings.openMode = mode;
+        for (const SettingsSection section : allCases<SettingsSection>()) {
+            const ui::DisplayItem* pane = this->pane(section);
+            ASSERT_NE(pane, nullptr);
+            expectOnlyLinuxPromises(*pane, mode, std::string(rawValue(section)));
+        }
+    }
+}
+
+TEST_F(PaneRenderTest, NoOnboardingStepSendsALinuxUserToAMac) {
+    for (const IslandOpenMode mode : {IslandOpenMode::click, IslandOpenMode::hover}) {
+        app->settings.openMode = mode;
+        for (const int step :
+             {OnboardingSteps::welcome, OnboardingSteps::permission, OnboardingSteps::gestures}) {
+            ui::ViewHost onboarding(ui::qt::QtFontEngine::shared(), OnboardingView{.step = step},
+                                    Size{OnboardingView::width, OnboardingView::height},
+                                    ui::EnvironmentValues{}.settingObject(app->settings));
+            onboarding.render();
+            fake.time.advance(1);
+            onboarding.render();
+            expectOnlyLinuxPromises(onboarding.displayList(), mode,
+                                    "onboarding step " + std::to_string(step));
+        }
     }
 }
 

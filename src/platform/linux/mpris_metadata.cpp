@@ -1,5 +1,7 @@
 #include "platform/linux/mpris_metadata.h"
 
+#include "platform/capped_text.h"
+
 #include <QDBusArgument>
 #include <QDBusObjectPath>
 #include <QDBusVariant>
@@ -48,17 +50,32 @@ std::optional<qint64> toMicroseconds(const QVariant& value) {
     return static_cast<qint64>(d);
 }
 
+// A text a player shows, capped (a browser passes on whatever a page sets). A text of no more
+// UTF-16 units than the limit has no more code points, so only a longer one is converted.
+QString shown(const QString& text) {
+    if (text.size() <= static_cast<qsizetype>(shownTextLimit)) return text;
+    return QString::fromStdString(cappedText(text.toStdString()));
+}
+
 }  // namespace
 
 Track Track::from(const QVariantMap& metadata) {
     Track t;
-    t.title = toText(metadata.value(QStringLiteral("xesam:title")));
-    t.artists = toStringList(metadata.value(QStringLiteral("xesam:artist")));
-    t.album = toText(metadata.value(QStringLiteral("xesam:album")));
+    t.title = shown(toText(metadata.value(QStringLiteral("xesam:title"))));
+    // As many artists as can show, joined.
+    qsizetype joined = 0;
+    for (const QString& artist : toStringList(metadata.value(QStringLiteral("xesam:artist")))) {
+        if (joined > static_cast<qsizetype>(shownTextLimit)) break;
+        t.artists.append(shown(artist));
+        joined += t.artists.back().size() + 2;
+    }
+    t.album = shown(toText(metadata.value(QStringLiteral("xesam:album"))));
     t.lengthMicroseconds = toMicroseconds(metadata.value(QStringLiteral("mpris:length")));
     t.trackID = toText(metadata.value(QStringLiteral("mpris:trackid")));
     t.artURL = toText(metadata.value(QStringLiteral("mpris:artUrl")));
     return t;
 }
+
+QString Track::artist() const { return shown(artists.join(QStringLiteral(", "))); }
 
 }  // namespace quorlix::platform::mpris

@@ -38,8 +38,10 @@ struct Track {
     QString trackID;
     QString artURL;
 
+    // The title, artists and album are capped to what a screen can show
+    // (platform/capped_text.h).
     static Track from(const QVariantMap& metadata);
-    QString artist() const { return artists.join(QStringLiteral(", ")); }
+    QString artist() const;
 };
 
 }  // namespace quorlix::platform::mpris

@@ -1,5 +1,6 @@
 #include "platform/linux/pulse_audio_hardware.h"
 
+#include "platform/capped_text.h"
 #include "platform/listener_table.h"
 
 #include <glib.h>
@@ -93,10 +94,12 @@ PulseDeviceTraits traitsOf(const Info& info) {
     return traits;
 }
 
+// What the device is called on screen: its description, else its name (capped: a network
+// sink's is whatever its server announces).
 template <class Info>
 std::string displayName(const Info& info) {
-    if (info.description && *info.description) return info.description;
-    return info.name ? info.name : "";
+    if (info.description && *info.description) return cappedText(info.description);
+    return cappedText(info.name ? info.name : "");
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 #include "platform/linux/eds/eds_calendar_store.h"
 
+#include "platform/capped_text.h"
 #include "platform/linux/calendar_application.h"
 #include "platform/main_queue.h"
 #include "platform/url_query.h"
@@ -568,10 +569,10 @@ void EdsCalendarStore::Impl::expand(const std::string& calendarUid, Calendar& ca
                     start,
                     end,
                     CalendarEvent{.identifier = calendarUid + "/" + key.first,
-                                  .title = summary ? std::optional<std::string>(summary) : std::nullopt,
+                                  .title = summary ? std::optional(cappedText(summary)) : std::nullopt,
                                   .isAllDay = i_cal_time_is_date(dtstart.get()) != 0,
                                   .color = color,
-                                  .location = location ? std::optional<std::string>(location) : std::nullopt},
+                                  .location = location ? std::optional(cappedText(location)) : std::nullopt},
                     &out};
         e_cal_recur_generate_instances_sync(c, from.get(), to.get(), addInstance, &x, resolve, &x, local,
                                             nullptr, nullptr);

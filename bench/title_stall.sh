@@ -1,0 +1,97 @@
+#!/usr/bin/env bash
+# The main thread's longest stall while a player's title is long: the real program on a virtual
+# display of its own, a private session bus with the MPRIS test player playing a track whose
+# title and artist are QUORLIX_TITLE_BYTES bytes (default 65536, as a browser's player passes on
+# whatever a page sets), and fresh XDG folders. Every 20 ms a probe connects to the program's
+# instance socket, says nothing it acts on and hangs up, and times how long the program takes to
+# hang up in turn (its main thread reads the socket). Meanwhile the pointer opens the island and
+# leaves it three times, and the player moves on to another track twice. It prints the longest
+# wait and the 99th percentile. (Needs Xvfb, dbus-daemon, xdotool and python3.)
+#
+#   bench/title_stall.sh [build folder]   # default: build/bench, a Release build with the
+#                                         # benchmarks (cmake -DQUORLIX_BENCH=ON)
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+build="${1:-build/bench}"
+bytes="${QUORLIX_TITLE_BYTES:-65536}"
+quorlix="$build/quorlix"
+player="$build/bench/quorlix-bench-player"
+source bench/desktop.sh
+require_built "$build" quorlix bench/quorlix-bench-player
+require_tools
+for tool in xdotool python3; do
+  command -v "$tool" >/dev/null || { echo "missing $tool" >&2; exit 2; }
+done
+
+export DISPLAY=":$(start_display "$work")"
+started+=("$(cat "$work/xvfb.pid")")
+start_bus "$work"
+started+=("$(cat "$work/bus.pid")")
+fresh_folders "$work"
+echo '{"didShowWelcome": true}' >"$XDG_CONFIG_HOME/com.halvik.quorlix.json"
+export QT_QPA_PLATFORM=xcb
+
+"$player" "$work" "$bytes" >"$work/player.out" 2>&1 &
+playerPid=$!
+started+=("$playerPid")
+wait_for 100 grep -q playing "$work/player.out" || { echo "the player did not start" >&2; exit 1; }
+
+# The probe starts before the program: its first answer is the socket's first.
+python3 - "$XDG_RUNTIME_DIR/quorlix-$(id -u)/instance" "$work/stop" >"$work/waits" <<'EOF' &
+import os, socket, sys, time
+path, stop = sys.argv[1], sys.argv[2]
+next_probe = time.monotonic()
+while not os.path.exists(stop):
+    start = time.monotonic()
+    try:
+        with socket.socket(socket.AF_UNIX, socket.SOCK_STREAM) as s:
+            s.connect(path)
+            s.sendall(b"-\n")
+            s.shutdown(socket.SHUT_WR)
+            while s.recv(64):
+                pass
+        print(f"{time.monotonic() - start:.4f}", flush=True)
+    except OSError:
+        pass  # not listening yet
+    next_probe = max(next_probe + 0.02, time.monotonic())
+    time.sleep(max(0.0, next_probe - time.monotonic()))
+EOF
+probe=$!
+started+=("$probe")
+
+"$quorlix" >"$work/quorlix.out" 2>&1 &
+app=$!
+started+=("$app")
+alive() { kill -0 "$app" 2>/dev/null || { echo "Quorlix ended:" >&2; cat "$work/quorlix.out" >&2; exit 1; }; }
+sleep 6
+alive
+
+# The pointer onto the island and away, moved as a hand moves it (relative steps).
+xdotool mousemove 960 600
+hover() {
+  xdotool mousemove_relative -- 0 -588
+  sleep 2
+  xdotool mousemove_relative -- 0 588
+  sleep 2
+}
+hover
+kill -USR1 "$playerPid"
+sleep 2
+hover
+kill -USR1 "$playerPid"
+sleep 2
+hover
+alive
+
+touch "$work/stop"
+wait "$probe" || true
+sort -n "$work/waits" | awk -v bytes="$bytes" '
+  { w[NR] = $1 }
+  END {
+    if (NR == 0) { print "no probe was answered"; exit 1 }
+    p99 = int(NR * 0.99)
+    if (p99 < 1) p99 = 1
+    printf "title of %d bytes: %d probes; longest wait %.3f s, 99th percentile %.3f s, median %.4f s\n",
+           bytes, NR, w[NR], w[p99], w[int((NR + 1) / 2)]
+  }'
