@@ -53,6 +53,7 @@ NowPlayingService::NowPlayingService(const platform::Platform& platform, platfor
       notifications_(platform.playerNotifications),
       workspace_(platform.workspace),
       imageDecoder_(platform.imageDecoder),
+      screens_(platform.screens),
       http_(platform.httpClient),
       scripts_(scripts),
       anchorDate(now()) {}
