@@ -240,6 +240,86 @@ TEST_F(ArtworkTest, APlayerThatKeepsOneIdForEveryFileStillChangesArtwork) {
     }
 }
 
+TEST_F(ArtworkTest, AnAddressToldAfterTheLookupFoundNothingIsLookedUp) {
+    // Players that find their covers after announcing the track tell the address later, alone
+    // or with the length they learnt meanwhile.
+    const auto raw = PlayerScripts::musicArtworkRawData();
+    const struct {
+        const char* told;
+        bool withLength;
+    } cases[] = {{"alone", false}, {"with a late length", true}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.told);
+        auto info = musicInfo("Playing", std::string("Sin portada ") + c.told);
+        if (c.withLength) info.erase("Total Time");
+        fake.scriptHost.replies.erase(raw);
+        const int before = fake.scriptHost.count(raw);
+        notify(PlayerSource::music, info);
+        EXPECT_EQ(fake.scriptHost.count(raw), before + 1);
+        EXPECT_FALSE(service->artwork.get());
+
+        fake.scriptHost.replies[raw] = bytes("red-png");
+        info["Artwork URL"] = std::string("file:///tmp/portada.png");
+        if (c.withLength) info["Total Time"] = std::int64_t{150000};
+        notify(PlayerSource::music, info);
+        EXPECT_EQ(fake.scriptHost.count(raw), before + 2);
+        ASSERT_TRUE(service->artwork.get());
+        EXPECT_EQ(*service->artwork.get(), fake.imageDecoder.images["red-png"]);
+        EXPECT_NEAR(HSB::of(service->accentColor.get()).hue, 0, 1e-12);
+
+        // Told again, it is the picture shown.
+        notify(PlayerSource::music, info);
+        EXPECT_EQ(fake.scriptHost.count(raw), before + 2);
+    }
+
+    // Told before the lookup ran, the lookup reads it itself, once, when the song has settled.
+    fake.scriptHost.replies[raw] = bytes("blue-png");
+    auto info = musicInfo("Playing", "Portada temprana");
+    const int before = fake.scriptHost.count(raw);
+    MediaTest::notify(PlayerSource::music, info);
+    fake.time.advance(lookupSettleTime / 2);
+    info["Artwork URL"] = std::string("file:///tmp/temprana.png");
+    MediaTest::notify(PlayerSource::music, info);
+    fake.time.advance(lookupSettleTime / 2);
+    EXPECT_EQ(fake.scriptHost.count(raw), before + 1);
+    ASSERT_TRUE(service->artwork.get());
+    EXPECT_EQ(*service->artwork.get(), fake.imageDecoder.images["blue-png"]);
+    fake.time.advance(lookupSettleTime);
+    EXPECT_EQ(fake.scriptHost.count(raw), before + 1);
+
+    // A Spotify address told late is downloaded.
+    auto spotify = spotifyInfo("Playing");
+    notify(PlayerSource::spotify, spotify);
+    EXPECT_TRUE(fake.httpClient.requests.empty());
+    artworkURL("https://i.scdn.co/image/tarde");
+    spotify["Artwork URL"] = std::string("https://i.scdn.co/image/tarde");
+    notify(PlayerSource::spotify, spotify);
+    ASSERT_EQ(fake.httpClient.requests.size(), 1u);
+    respond(0, 200, "blue-png");
+    ASSERT_TRUE(service->artwork.get());
+    EXPECT_EQ(*service->artwork.get(), fake.imageDecoder.images["blue-png"]);
+}
+
+TEST_F(ArtworkTest, AnAddressToldLateForASongThePlayerHasLeftIsNotShownWithTheNext) {
+    fake.imageDecoder.holdDetached = true;
+    const auto raw = PlayerScripts::musicArtworkRawData();
+    // The player keeps one id for every file, so only the title tells the songs apart.
+    auto first = musicInfo("Playing", "Primera");
+    notify(PlayerSource::music, first);
+    fake.scriptHost.replies[raw] = bytes("red-png");
+    first["Artwork URL"] = std::string("file:///tmp/primera.png");
+    notify(PlayerSource::music, first);
+    ASSERT_EQ(fake.imageDecoder.detached.size(), 1u);
+
+    // The next song, without a picture of its own, comes while the first one's is decoded.
+    fake.scriptHost.replies.erase(raw);
+    notify(PlayerSource::music, musicInfo("Playing", "Segunda"));
+    fake.imageDecoder.finishDetached(0);
+    fake.time.runPending();
+    EXPECT_FALSE(service->artwork.get());
+    EXPECT_EQ(service->accentColor.get(), NowPlayingService::white);
+}
+
 TEST_F(ArtworkTest, MusicArtworkAtAnHttpsAddressIsDownloaded) {
     fake.scriptHost.replies[PlayerScripts::musicArtworkRawData()] =
         ScriptValue::text("https://cdn.example/a");
