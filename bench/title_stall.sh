@@ -32,7 +32,7 @@ fresh_folders "$work"
 echo '{"didShowWelcome": true}' >"$XDG_CONFIG_HOME/com.halvik.quorlix.json"
 export QT_QPA_PLATFORM=xcb
 
-"$player" "$work" "$bytes" >"$work/player.out" 2>&1 &
+"$player" "$work" 600 "$bytes" >"$work/player.out" 2>&1 &
 playerPid=$!
 started+=("$playerPid")
 wait_for 100 grep -q playing "$work/player.out" || { echo "the player did not start" >&2; exit 1; }

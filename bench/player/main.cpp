@@ -1,11 +1,11 @@
 // The media player the resting-cost measure plays music with: the MPRIS test player on the
 // session bus (DBUS_SESSION_BUS_ADDRESS), playing a track whose artwork is a picture it writes
-// into the folder given, until it is ended. It prints "playing" once it is on the bus. Each
-// SIGUSR1 moves it on to another track (another id and title, the same artwork). Given a number
-// of bytes, its titles and artist are that long, as a browser's player passes on whatever a
-// page sets (bench/title_stall.sh).
+// into the folder given, 600 pixels square or the side given, until it is ended. It prints
+// "playing" once it is on the bus. Each SIGUSR1 moves it on to another track (another id and
+// title, the same artwork). Given a number of bytes, its titles and artist are that long, as a
+// browser's player passes on whatever a page sets (bench/title_stall.sh).
 //
-//     quorlix-bench-player /tmp/some-folder [bytes]
+//     quorlix-bench-player /tmp/some-folder [side [bytes]]
 
 #include "platform/mpris_test_player.h"
 #include "platform/signal_wakeup.h"
@@ -15,6 +15,7 @@
 #include <QImage>
 #include <QUrl>
 
+#include <algorithm>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -24,10 +25,11 @@ int main(int argc, char** argv) {
     const QString folder = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QDir::tempPath();
 
     // Album artwork of a usual size, with detail (a flat picture would compress to nothing).
-    QImage art(600, 600, QImage::Format_RGB32);
+    const int side = argc > 2 ? std::max(std::atoi(argv[2]), 1) : 600;
+    QImage art(side, side, QImage::Format_RGB32);
     for (int y = 0; y < art.height(); ++y)
         for (int x = 0; x < art.width(); ++x)
-            art.setPixel(x, y, qRgb((x * 7 + y) % 256, (y * 5 + x * x / 600) % 256, (x ^ y) % 256));
+            art.setPixel(x, y, qRgb((x * 7 + y) % 256, (y * 5 + x * x / side) % 256, (x ^ y) % 256));
     const QString cover = QDir(folder).filePath(QStringLiteral("cover.png"));
     if (!art.save(cover)) {
         std::fprintf(stderr, "quorlix-bench-player: cannot write %s\n", qPrintable(cover));
@@ -35,7 +37,7 @@ int main(int argc, char** argv) {
     }
 
     // The titles and artist, or as many bytes of them repeated as asked for.
-    const long bytes = argc > 2 ? std::atol(argv[2]) : 0;
+    const long bytes = argc > 3 ? std::atol(argv[3]) : 0;
     const auto lengthened = [bytes](const QString& text) {
         QByteArray out = text.toUtf8();
         while (out.size() < bytes) out += " " + text.toUtf8();

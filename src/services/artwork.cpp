@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <memory>
 
 namespace quorlix {
 
@@ -42,10 +43,47 @@ bool Artwork::isHTTPSAddress(std::string_view text) {
     return !host.empty() && host.front() != ':';
 }
 
-platform::HttpTask Artwork::download(platform::HttpClient* http, platform::ImageDecoder* decoder,
-                                     const std::string& url,
-                                     std::function<void(std::optional<platform::Image>)> done) {
-    if (!http || !decoder) {
+int Artwork::drawnSide(const std::vector<platform::Screen>& screens) {
+    double pixels = 0;
+    for (const auto& screen : screens) {
+        const double scale = screen.backingScaleFactor > 0 ? screen.backingScaleFactor : 1;
+        pixels = std::max(pixels, std::max(lockViewShare * screen.frame.height(), islandLargestSide) * scale);
+    }
+    if (!(pixels > 0) || !std::isfinite(pixels)) pixels = lockViewShare * 2160;
+    // Past the largest picture decoded, nothing is reduced anyway.
+    return static_cast<int>(std::ceil(std::min(pixels, 4096.0)));
+}
+
+platform::WorkItem Artwork::decode(platform::ImageDecoder* decoder, std::string bytes, int side,
+                                   std::function<void(std::optional<Picture>)> done) {
+    if (!decoder)
+        return platform::MainQueue::shared().async([done = std::move(done)] { done(std::nullopt); });
+    platform::ImageLimits limits = imageLimits;
+    limits.fillSide = side;
+    // `done` stays with the handle, on the main thread; the decoding thread holds only the slot
+    // it fills and, weakly, the work that hands it over. The decode's own handle goes with it.
+    auto picture = std::make_shared<std::optional<Picture>>();
+    auto decoding = std::make_shared<platform::WorkItem>();
+    auto delivery = std::make_shared<platform::Job>(
+        [picture, decoding, done = std::move(done)] { done(std::move(*picture)); });
+    // On the decoding thread: the colour too is taken there.
+    auto finish = [picture, weak = std::weak_ptr(delivery)](
+                      std::optional<platform::Image> image) -> std::function<void()> {
+        if (image) {
+            const auto color = vibrantAverageColor(*image);
+            *picture = Picture{std::move(*image), color};
+        }
+        return [weak] {
+            if (const auto delivery = weak.lock()) delivery->run();
+        };
+    };
+    *decoding = decoder->decodeDetached(std::move(bytes), limits, std::move(finish));
+    return platform::WorkItem(delivery);
+}
+
+platform::HttpTask Artwork::download(platform::HttpClient* http, const std::string& url,
+                                     std::function<void(std::optional<std::string>)> done) {
+    if (!http) {
         platform::MainQueue::shared().post([done = std::move(done)] { done(std::nullopt); });
         return {};
     }
@@ -53,13 +91,13 @@ platform::HttpTask Artwork::download(platform::HttpClient* http, platform::Image
     request.url = url;
     request.timeout = downloadTimeout;
     request.maxBodySize = maxDownloadSize;
-    return http->get(std::move(request), [decoder, done = std::move(done)](platform::HttpResult result) {
-        const auto& response = result.response;
+    return http->get(std::move(request), [done = std::move(done)](platform::HttpResult result) {
+        auto& response = result.response;
         if (!response || response->statusCode < 200 || response->statusCode > 299) {
             done(std::nullopt);
             return;
         }
-        done(decoder->decode(response->body, imageLimits));
+        done(std::move(response->body));
     });
 }
 

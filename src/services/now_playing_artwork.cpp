@@ -2,7 +2,9 @@
 // (or, for a picture it does not hold, its address), Spotify only an address; addresses are
 // downloaded. The lookup starts once the track has stayed current for the settle time, and a
 // result is used only while its request is still the latest, so a late picture never
-// replaces the next track's (even when both tracks carry the same id).
+// replaces the next track's (even when both tracks carry the same id). Pictures are decoded
+// off the main thread, no larger than they are drawn, and their colour taken there: a cover of
+// several megabytes would otherwise hold the main thread for most of a second.
 
 #include "services/artwork.h"
 #include "services/now_playing_service.h"
@@ -34,15 +36,31 @@ void NowPlayingService::forgetArtworkLookup() {
     ++artworkRequest_;
     artworkWork_.cancel();
     artworkDownload_.cancel();
+    artworkDecode_.cancel();
 }
 
 void NowPlayingService::downloadArtwork(std::uint64_t request, const std::string& address) {
-    // Plain "http" and anything that is not an address give no artwork.
-    if (!Artwork::isHTTPSAddress(address) || !isCurrent(request)) return;
-    artworkDownload_ = Artwork::download(
-        http_, imageDecoder_, address, lifetime_.guard([this, request](std::optional<platform::Image> image) {
-            if (image && isCurrent(request)) setArtwork(std::move(*image));
-        }));
+    // Plain "http" and anything that is not an address give no artwork; nor does a picture
+    // nothing could decode.
+    if (!Artwork::isHTTPSAddress(address) || !isCurrent(request) || !imageDecoder_) return;
+    auto done = [this, request](std::optional<std::string> body) {
+        if (body && isCurrent(request)) decodeArtwork(request, std::move(*body));
+    };
+    artworkDownload_ = Artwork::download(http_, address, lifetime_.guard(std::move(done)));
+}
+
+void NowPlayingService::decodeArtwork(std::uint64_t request, std::string bytes,
+                                      std::function<void()> otherwise) {
+    const int side = Artwork::drawnSide(screens_ ? screens_->screens() : std::vector<platform::Screen>{});
+    auto done = [this, request, otherwise = std::move(otherwise)](std::optional<Artwork::Picture> picture) {
+        if (!isCurrent(request)) return;
+        if (picture) {
+            setArtwork(std::move(*picture));
+        } else if (otherwise) {
+            otherwise();
+        }
+    };
+    artworkDecode_ = Artwork::decode(imageDecoder_, std::move(bytes), side, lifetime_.guard(std::move(done)));
 }
 
 void NowPlayingService::fetchMusicArtwork(std::uint64_t request, bool raw) {
@@ -57,21 +75,20 @@ void NowPlayingService::fetchMusicArtwork(std::uint64_t request, bool raw) {
             return;
         }
         const auto bytes = result ? result->data() : std::nullopt;
+        const auto fallBack = [this, request, raw] {
+            if (raw) fetchMusicArtwork(request, false);
+        };
         if (bytes && imageDecoder_) {
-            const std::string_view view(reinterpret_cast<const char*>(bytes->data()), bytes->size());
-            if (auto image = imageDecoder_->decode(view, Artwork::imageLimits)) {
-                setArtwork(std::move(*image));
-                return;
-            }
+            decodeArtwork(request, std::string(bytes->begin(), bytes->end()), fallBack);
+            return;
         }
-        if (raw) fetchMusicArtwork(request, false);
+        fallBack();
     });
 }
 
-void NowPlayingService::setArtwork(platform::Image image) {
-    const auto color = Artwork::vibrantAverageColor(image);
-    artwork = std::move(image);
-    accentColor = color.value_or(white);
+void NowPlayingService::setArtwork(Artwork::Picture picture) {
+    artwork = std::move(picture.image);
+    accentColor = picture.color.value_or(white);
 }
 
 }  // namespace quorlix

@@ -53,6 +53,7 @@ NowPlayingService::NowPlayingService(const platform::Platform& platform, platfor
       notifications_(platform.playerNotifications),
       workspace_(platform.workspace),
       imageDecoder_(platform.imageDecoder),
+      screens_(platform.screens),
       http_(platform.httpClient),
       scripts_(scripts),
       anchorDate(now()) {}
@@ -141,11 +142,20 @@ void NowPlayingService::apply(const Track& newTrack, bool playing,
     // title, artist, album, or the picture's address. A length arriving is the same song.
     const std::string identity = newTrack.identity();
     const bool newPicture = artworkAddress && artworkAddress_ && *artworkAddress != *artworkAddress_;
+    // Players that find their covers after announcing the track (fetching them, a browser
+    // loading its page) tell the address once the lookup has run and found none: an address
+    // first told then is a picture to look up. Before the lookup runs, it reads the address
+    // itself.
+    const bool lateAddress =
+        artworkAddress && !artworkAddress_ && !artwork.get() && !artworkWork_.isPending();
     if (artworkTrackID != identity || newPicture) {
         artworkTrackID = identity;
         artworkAddress_ = artworkAddress;
         artwork = std::nullopt;
         accentColor = white;
+        fetchArtwork(newTrack);
+    } else if (lateAddress) {
+        artworkAddress_ = artworkAddress;
         fetchArtwork(newTrack);
     } else if (artworkAddress) {
         artworkAddress_ = artworkAddress;

@@ -22,6 +22,7 @@
 #include "platform/published.h"
 #include "platform/work_item.h"
 #include "services/apple_script_queue.h"
+#include "services/artwork.h"
 #include "services/lifetime.h"
 #include "services/track.h"
 
@@ -123,13 +124,18 @@ private:
     void fetchMusicArtwork(std::uint64_t request, bool raw);
     // Downloads the picture at an https address for the request, if still current.
     void downloadArtwork(std::uint64_t request, const std::string& address);
-    void setArtwork(platform::Image image);
+    // Decodes the picture for the request off the main thread, at the size it is drawn on
+    // the screens there are now; `otherwise` follows, if the request is still current, when
+    // the bytes are no picture.
+    void decodeArtwork(std::uint64_t request, std::string bytes, std::function<void()> otherwise = {});
+    void setArtwork(Artwork::Picture picture);
     bool isCurrent(std::uint64_t request) const;
 
     platform::ScriptHost* scriptHost_;
     platform::PlayerNotifications* notifications_;
     platform::Workspace* workspace_;
     platform::ImageDecoder* imageDecoder_;
+    platform::Screens* screens_;
     platform::HttpClient* http_;
     platform::SerialQueue& scripts_;
 
@@ -152,9 +158,10 @@ private:
     unsigned favoriteToggles_ = 0;
     std::optional<std::string> artworkAddress_;
     std::uint64_t artworkRequest_ = 0;
-    // The lookup waiting for its track to settle, and its download.
+    // The lookup waiting for its track to settle, its download and its decode.
     platform::WorkItem artworkWork_;
     platform::HttpTask artworkDownload_;
+    platform::WorkItem artworkDecode_;
 
     Subscription musicObserver_;
     Subscription spotifyObserver_;

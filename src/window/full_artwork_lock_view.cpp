@@ -4,6 +4,7 @@
 #include "foundation/app_settings.h"
 #include "island/artwork_view.h"
 #include "island/island_button_style.h"
+#include "services/artwork.h"
 #include "services/lyrics_service.h"
 #include "services/now_playing_service.h"
 #include "ui/animation.h"
@@ -64,14 +65,14 @@ View backdropLayer(const std::optional<platform::Image>& artwork, ArtworkBackdro
 
 // The measures the pieces are placed by in a window of W by H: the large artwork is a square
 // of side S whose top edge is `top` from the window's, centred on `centreX` (moved left when
-// the lyrics show).
+// the lyrics show). The artwork is decoded no larger than S (at the screen's scale) needs.
 struct LockFrame {
     double W, H, S, top, centreX;
 
     LockFrame(Size size, bool lyricsVisible)
         : W(size.width),
           H(size.height),
-          S(0.43 * H),
+          S(Artwork::lockViewShare * H),
           top(0.29 * H),
           centreX(lyricsVisible ? 0.286 * W : 0.5 * W) {}
 };

@@ -1,5 +1,7 @@
 #include "fakes/fake_media.h"
 
+#include "platform/main_queue.h"
+
 #include <algorithm>
 #include <fstream>
 
@@ -106,6 +108,7 @@ bool FakeWorkspace::isThumbnailWanted(std::size_t index) const {
 
 std::optional<platform::Image> FakeImageDecoder::decode(std::string_view bytes,
                                                         const platform::ImageLimits& limits) {
+    ++decodedInPlace;
     limitsSeen.push_back(limits);
     if (bytes.size() > limits.maxBytes) return std::nullopt;
     const auto it = images.find(std::string(bytes));
@@ -115,6 +118,35 @@ std::optional<platform::Image> FakeImageDecoder::decode(std::string_view bytes,
         return std::nullopt;
     }
     return image;
+}
+
+platform::WorkItem FakeImageDecoder::decodeDetached(std::string bytes, platform::ImageLimits limits,
+                                                    Finish finish) {
+    // Its body is the result's hand-over, set once the decode is done.
+    auto delivery = std::make_shared<platform::Job>(nullptr);
+    detached.push_back({std::move(bytes), limits, std::move(finish), delivery, false});
+    if (!holdDetached) finishDetached(detached.size() - 1);
+    return platform::WorkItem(delivery);
+}
+
+void FakeImageDecoder::finishDetached(std::size_t index) {
+    auto& request = detached.at(index);
+    if (request.finished) return;
+    request.finished = true;
+    auto image = decode(request.bytes, request.limits);
+    --decodedInPlace;  // it stands for the decode on a thread of its own
+    auto handOver = request.finish(std::move(image));
+    const auto delivery = request.delivery.lock();
+    if (!handOver || !delivery) return;
+    delivery->body = std::move(handOver);
+    platform::MainQueue::shared().post([weak = request.delivery] {
+        if (const auto delivery = weak.lock()) delivery->run();
+    });
+}
+
+bool FakeImageDecoder::isDetachedWanted(std::size_t index) const {
+    const auto delivery = detached.at(index).delivery.lock();
+    return delivery && !delivery->cancelled;
 }
 
 platform::Image FakeImageDecoder::solid(int width, int height, std::uint8_t r, std::uint8_t g, std::uint8_t b,

@@ -109,14 +109,36 @@ private:
     Signal<std::optional<std::string>> terminated_;
 };
 
-// Decodes the byte strings it was given pictures for, within the limits asked.
+// Decodes the byte strings it was given pictures for, within the limits asked. A decode apart
+// runs at once, on the calling thread, and hands its result over through the main queue;
+// with `holdDetached` it waits until the test finishes it, in any order.
 class FakeImageDecoder final : public platform::ImageDecoder {
 public:
     std::map<std::string, platform::Image> images;
+    // Every decode's limits, in order, apart or not.
     std::vector<platform::ImageLimits> limitsSeen;
+    // Decodes made in place, on the caller's thread (`decode`).
+    int decodedInPlace = 0;
+
+    struct Detached {
+        std::string bytes;
+        platform::ImageLimits limits;
+        Finish finish;
+        std::weak_ptr<platform::Job> delivery;
+        bool finished = false;
+    };
+    std::vector<Detached> detached;
+    bool holdDetached = false;
 
     std::optional<platform::Image> decode(std::string_view bytes,
                                           const platform::ImageLimits& limits) override;
+    platform::WorkItem decodeDetached(std::string bytes, platform::ImageLimits limits,
+                                      Finish finish) override;
+    // Decodes held request `index` and posts its result to the main queue, where it reaches
+    // whoever asked only if they still wait for it (as a decode already under way does).
+    void finishDetached(std::size_t index);
+    // Whether whoever asked still waits for request `index`.
+    bool isDetachedWanted(std::size_t index) const;
 
     // A picture of one colour (RGBA bytes).
     static platform::Image solid(int width, int height, std::uint8_t r, std::uint8_t g, std::uint8_t b,

@@ -12,6 +12,7 @@
 #include "island/music_panel.h"
 #include "island/progress_row.h"
 #include "island_view_test_support.h"
+#include "services/artwork.h"
 #include "services/lyrics_service.h"
 
 #include <algorithm>
@@ -127,6 +128,8 @@ TEST_F(MusicViewsTest, TheWidePlayersArtworkShrinksWhenTheBodyBecomesTall) {
         const auto* tile = find([](auto& i) { return i.fill && i.fill->kind == Paint::Kind::linear; });
         ASSERT_NE(tile, nullptr);
         EXPECT_EQ(tile->frame.size, (Size{c.side, c.side}));
+        // The tallest island's tile (250 points) still within what covers are decoded to fill.
+        EXPECT_LE(c.side, Artwork::islandLargestSide);
         const auto path = shown().pathTo(tile);
         const auto clip =
             std::find_if(path.rbegin(), path.rend(), [](auto* i) { return i->clipShape != nullptr; });

@@ -32,16 +32,25 @@ QByteArray png(int width, int height, QColor color) {
 
 class HttpIntegrationTest : public LocalServerTest {
 protected:
-    std::optional<platform::Image> download(const std::string& path) {
-        std::optional<platform::Image> image;
+    // The picture at `path`, downloaded, then decoded apart to fill a square of `side` pixels.
+    std::optional<Artwork::Picture> download(const std::string& path, int side = 4096) {
+        std::optional<Artwork::Picture> picture;
         bool done = false;
-        const auto task = Artwork::download(&http, &decoder, server.base() + path,
-                                            [&](std::optional<platform::Image> result) {
-                                                image = std::move(result);
-                                                done = true;
-                                            });
+        platform::WorkItem decoding;
+        const auto task =
+            Artwork::download(&http, server.base() + path, [&](std::optional<std::string> body) {
+                if (!body) {
+                    done = true;
+                    return;
+                }
+                decoding = Artwork::decode(&decoder, std::move(*body), side,
+                                           [&](std::optional<Artwork::Picture> result) {
+                                               picture = std::move(result);
+                                               done = true;
+                                           });
+            });
         EXPECT_TRUE(waitUntil([&] { return done; }));
-        return image;
+        return picture;
     }
 
     platform::QtImageDecoder decoder;
@@ -83,14 +92,22 @@ TEST_F(HttpIntegrationTest, LyricsComeThroughTheRealClient) {
 
 TEST_F(HttpIntegrationTest, ArtworkIsDownloadedAndDecoded) {
     server.replies["/cover.png"] = {200, png(64, 48, QColor(20, 40, 200)), "image/png"};
-    const auto image = download("/cover.png");
-    ASSERT_TRUE(image);
-    EXPECT_EQ(image->width, 64);
-    EXPECT_EQ(image->height, 48);
-    const auto accent = Artwork::vibrantAverageColor(*image);
-    ASSERT_TRUE(accent);
-    EXPECT_NEAR(HSB::of(*accent).saturation, 0.85, 1e-9);
-    EXPECT_NEAR(HSB::of(*accent).brightness, 0.85, 1e-9);
+    const auto picture = download("/cover.png");
+    ASSERT_TRUE(picture);
+    EXPECT_EQ(picture->image.width, 64);
+    EXPECT_EQ(picture->image.height, 48);
+    ASSERT_TRUE(picture->color);
+    EXPECT_EQ(picture->color, Artwork::vibrantAverageColor(picture->image));
+    EXPECT_NEAR(HSB::of(*picture->color).saturation, 0.85, 1e-9);
+    EXPECT_NEAR(HSB::of(*picture->color).brightness, 0.85, 1e-9);
+
+    // A picture larger than it is drawn comes reduced, still filling the square.
+    server.replies["/large.png"] = {200, png(1200, 800, QColor(20, 40, 200)), "image/png"};
+    const auto reduced = download("/large.png", 300);
+    ASSERT_TRUE(reduced);
+    EXPECT_EQ(reduced->image.width, 450);
+    EXPECT_EQ(reduced->image.height, 300);
+    EXPECT_EQ(reduced->color, picture->color);
 }
 
 TEST_F(HttpIntegrationTest, ArtworkNeedsASuccessStatus) {

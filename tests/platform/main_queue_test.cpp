@@ -1,3 +1,4 @@
+#include "fakes/thread_gate.h"
 #include "fakes/virtual_time.h"
 #include "fakes/wait_for.h"
 #include "platform/detached_workers.h"
@@ -140,33 +141,16 @@ TEST(Published, SubscriptionMayOutliveThePublisher) {
     SUCCEED();
 }
 
-// Runs what the serial queue's thread has handed to the main queue so far, then gives that
-// thread a moment.
-void pump(VirtualTime& time) {
-    time.runPending();
-    testing::shortPause();
+using fakes::Gate;
+using fakes::pump;
+
+// A job for the serial queue that waits at `gate`, then gives `value`.
+std::function<int()> gated(const Gate& gate, int value) {
+    return [wait = gate.waiter(), value] {
+        wait();
+        return value;
+    };
 }
-
-// Holds the serial queue's worker in a job until opened, and opens however the test ends:
-// made after the queue, it goes first, so the queue can join its thread.
-class Gate {
-public:
-    ~Gate() { open(); }
-    void open() {
-        if (!opened_.exchange(true)) opening_.set_value();
-    }
-    std::function<int()> job(int value) const {
-        return [open = open_, value] {
-            open.wait();
-            return value;
-        };
-    }
-
-private:
-    std::atomic<bool> opened_{false};
-    std::promise<void> opening_;
-    std::shared_future<void> open_ = opening_.get_future().share();
-};
 
 TEST(SerialQueue, RunsJobsInOrderAndDeliversOnTheMainQueue) {
     VirtualTime time;
@@ -188,7 +172,7 @@ TEST(SerialQueue, AJobPastItsTimeLimitYieldsNothingAndLaterJobsStillRun) {
     platform::ThreadSerialQueue queue;
     Gate gate;
     queue.run<int>(
-        gate.job(1), [&](std::optional<int> r) { results.push_back(r); }, 3.0);
+        gated(gate, 1), [&](std::optional<int> r) { results.push_back(r); }, 3.0);
     queue.run<int>([] { return 2; }, [&](std::optional<int> r) { results.push_back(r); }, 3.0);
 
     // The first job's limit is armed once it starts; then its deadline passes on the
@@ -212,7 +196,7 @@ TEST(SerialQueue, AMainQueueThatGoesWithTheAnswerAndTheLimitUnrunFreesThem) {
         VirtualTime time;
         Gate gate;
         queue.run<int>(
-            gate.job(1), [token = std::move(token)](std::optional<int>) {}, 3.0);
+            gated(gate, 1), [token = std::move(token)](std::optional<int>) {}, 3.0);
         // The limit is armed, then the answer waits beside it on the main queue.
         ASSERT_TRUE(testing::waitFor([&] { return time.queue.nextDueIn() > 0; }, {}, [&] { pump(time); }));
         gate.open();
@@ -272,7 +256,7 @@ TEST(DetachedWorkers, AJobStuckInTheKernelHoldsBackNeitherTheOthersNorTheirEnd) 
         EXPECT_EQ(delivered, (std::vector<int>{1, 2, 3, 4, 5}));
 
         // Both threads held, a job waits for one.
-        workers.async([&, open = gate.job(0), token = std::move(gatedToken)]() -> std::function<void()> {
+        workers.async([&, open = gate.waiter(), token = std::move(gatedToken)]() -> std::function<void()> {
             gatedStage = 1;
             open();
             gatedStage = 2;

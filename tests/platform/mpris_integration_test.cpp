@@ -10,7 +10,9 @@
 #include "platform/linux/mpris_bus.h"
 #include "platform/linux/mpris_player_notifications.h"
 #include "platform/linux/mpris_script_host.h"
+#include "platform/linux/qt_image_decoder.h"
 #include "platform/linux/qt_main_queue.h"
+#include "services/hsb.h"
 #include "services/now_playing_service.h"
 #include "services/player_scripts.h"
 
@@ -21,12 +23,16 @@
 #include <gtest/gtest.h>
 
 #include <QElapsedTimer>
+#include <QImage>
 #include <QUrl>
 
+#include <cmath>
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <map>
 #include <memory>
+#include <mutex>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -55,6 +61,29 @@ std::vector<TestTrack> playlist() {
              QStringLiteral("https://example.invalid/cover.png")}};
 }
 
+// The scripts Quorlix runs, passed to the real host and counted. Thread-safe.
+class CountedScripts final : public platform::ScriptHost {
+public:
+    explicit CountedScripts(platform::ScriptHost& host) : host_(host) {}
+    std::optional<platform::ScriptValue> execute(const std::string& source, double timeLimit) override {
+        {
+            std::lock_guard lock(mutex_);
+            ++counts_[source];
+        }
+        return host_.execute(source, timeLimit);
+    }
+    int count(const std::string& source) const {
+        std::lock_guard lock(mutex_);
+        const auto it = counts_.find(source);
+        return it == counts_.end() ? 0 : it->second;
+    }
+
+private:
+    platform::ScriptHost& host_;
+    mutable std::mutex mutex_;
+    std::map<std::string, int> counts_;
+};
+
 class MprisIntegrationTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -71,11 +100,12 @@ protected:
         mpris = std::make_unique<platform::MprisBus>(appConnection);
         notifications = std::make_unique<platform::MprisPlayerNotifications>(*mpris);
         scriptHost = std::make_unique<platform::MprisScriptHost>(*mpris);
+        counted = std::make_unique<CountedScripts>(*scriptHost);
         workspace = std::make_unique<platform::LinuxWorkspace>(*mpris);
         backends.mainQueue = &mainQueue;
         backends.clock = &clock;
         backends.playerNotifications = notifications.get();
-        backends.scriptHost = scriptHost.get();
+        backends.scriptHost = counted.get();
         backends.workspace = workspace.get();
         platform::install(backends);
     }
@@ -142,7 +172,10 @@ protected:
     std::unique_ptr<platform::MprisBus> mpris;
     std::unique_ptr<platform::MprisPlayerNotifications> notifications;
     std::unique_ptr<platform::MprisScriptHost> scriptHost;
+    // What the service's scripts go through.
+    std::unique_ptr<CountedScripts> counted;
     std::unique_ptr<platform::LinuxWorkspace> workspace;
+    platform::QtImageDecoder decoder;
     platform::Platform backends;
     platform::ThreadSerialQueue scripts;
     std::unique_ptr<NowPlayingService> service;
@@ -452,6 +485,61 @@ TEST_F(MprisLaunchTest, MusicIsThePlayerThatPlayedLast) {
                               [](MprisTestPlayer& p) { p.current = 1; });
     ASSERT_TRUE(waitUntil([&] { return playing("Segunda"); }));
     settle();
+}
+
+TEST_F(MprisLaunchTest, ACoverToldAfterTheLookupFoundNoneIsShown) {
+    // A player that finds its covers after announcing the track, already playing one with no
+    // cover yet and no length either.
+    tracks[0].lengthMicroseconds = 0;
+    auto player = std::make_unique<MprisTestPlayer>(playerConnection, musicBusName, tracks);
+    ASSERT_TRUE(player->publish());
+    watch();
+    backends.imageDecoder = &decoder;
+    const auto cover = [&](const char* name, QColor color) {
+        QImage image(640, 640, QImage::Format_RGB32);
+        image.fill(color);
+        const fs::path file = home.path() / name;
+        EXPECT_TRUE(image.save(QString::fromStdString(file.string())));
+        return QUrl::fromLocalFile(QString::fromStdString(file.string())).toString();
+    };
+    const auto red = cover("roja.png", QColor(220, 20, 20));
+    const auto blue = cover("azul.png", QColor(20, 20, 220));
+
+    startService();
+    ASSERT_TRUE(waitUntil([&] { return playing("Primera"); }));
+    // The lookup ran, and its fallback: no picture.
+    ASSERT_TRUE(waitUntil([&] { return counted->count(PlayerScripts::musicArtworkData()) == 1; }));
+    settle();
+    EXPECT_FALSE(service->artwork.get());
+
+    // The cover is found, told together with the length the player has learnt meanwhile.
+    player->amendCurrent([&](TestTrack& t) {
+        t.artURL = red;
+        t.lengthMicroseconds = 180'000'000;
+    });
+    ASSERT_TRUE(waitUntil([&] { return service->artwork.get().has_value(); }));
+    EXPECT_DOUBLE_EQ(service->track.get()->duration, 180);
+    EXPECT_NEAR(HSB::of(service->accentColor.get()).hue, 0, 0.01);
+
+    // Another cover for the same song replaces it.
+    player->amendCurrent([&](TestTrack& t) { t.artURL = blue; });
+    ASSERT_TRUE(waitUntil([&] {
+        return service->artwork.get() && std::abs(HSB::of(service->accentColor.get()).hue - 2.0 / 3.0) < 0.01;
+    }));
+
+    // The next song, whose cover comes late too, gets its own, not the one before.
+    player->amendCurrent([&](TestTrack& t) {
+        t.title = QStringLiteral("Otra");
+        t.artURL.clear();
+    });
+    ASSERT_TRUE(waitUntil([&] { return title() == "Otra"; }));
+    EXPECT_FALSE(service->artwork.get());
+    ASSERT_TRUE(waitUntil([&] { return counted->count(PlayerScripts::musicArtworkData()) == 2; }));
+    settle();
+    EXPECT_FALSE(service->artwork.get());
+    player->amendCurrent([&](TestTrack& t) { t.artURL = red; });
+    ASSERT_TRUE(waitUntil(
+        [&] { return service->artwork.get() && std::abs(HSB::of(service->accentColor.get()).hue) < 0.01; }));
 }
 
 TEST(MprisNotificationTest, PlayerStateBecomesThePlayersDictionary) {

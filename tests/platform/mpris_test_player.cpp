@@ -40,6 +40,11 @@ void MprisTestPlayer::replaceCurrent(TestTrack track) {
     announce({{QStringLiteral("Metadata"), metadata()}});
 }
 
+void MprisTestPlayer::amendCurrent(const std::function<void(TestTrack&)>& change) {
+    change(playlist_.at(current));
+    announce({{QStringLiteral("Metadata"), metadata()}});
+}
+
 QVariantMap MprisTestPlayer::metadata() const {
     const TestTrack& t = playlist_.at(current);
     QVariantMap m;

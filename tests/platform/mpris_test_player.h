@@ -10,6 +10,7 @@
 #include <QStringList>
 #include <QVariantMap>
 
+#include <functional>
 #include <vector>
 
 namespace quorlix::testing {
@@ -40,6 +41,9 @@ public:
     // Plays another file in the current track's place, announced as a new metadata under the
     // same track id (as players that give every file one id do).
     void replaceCurrent(TestTrack track);
+    // The current track's metadata changes where it plays (a cover found, a length learnt),
+    // announced.
+    void amendCurrent(const std::function<void(TestTrack&)>& change);
 
     QString status = QStringLiteral("Playing");
     std::size_t current = 0;

@@ -1,7 +1,10 @@
-// Decoding pictures with Qt, within limits.
+// Decoding pictures with Qt, within limits, in place or apart on threads nothing waits for.
 
 #include "platform/linux/qt_image_decoder.h"
+#include "services/artwork.h"
 
+#include "fakes/thread_gate.h"
+#include "fakes/virtual_time.h"
 #include "qt_test_support.h"
 
 #include <QBuffer>
@@ -10,8 +13,15 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <array>
+#include <atomic>
+#include <thread>
+
 namespace quorlix::platform {
 namespace {
+
+using fakes::VirtualTime;
 
 std::string encode(const QImage& image, const char* format) {
     QByteArray bytes;
@@ -88,6 +98,201 @@ TEST(QtImageDecoderTest, AThumbnailComesUprightAtMost900PixelsLongWhateverItsDec
     const auto kept = decoder.decode(encode(small, "PNG"), {.thumbnailMaxSide = 900});
     ASSERT_TRUE(kept);
     EXPECT_EQ(kept->width, 40);
+}
+
+// A picture of `width` by `height` whose pixel at (x, y) is `color(x, y)`.
+template <class Color>
+QImage drawn(int width, int height, QImage::Format format, Color color) {
+    QImage image(width, height, format);
+    for (int y = 0; y < height; ++y) {
+        auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
+        for (int x = 0; x < width; ++x) line[x] = color(x, y);
+    }
+    return image;
+}
+
+// The picture's pixels averaged (premultiplied by alpha), red, green and blue, 0...1.
+std::array<double, 3> average(const Image& image) {
+    std::array<double, 3> sum{};
+    const auto& px = *image.pixels;
+    for (std::size_t i = 0; i + 3 < px.size(); i += 4)
+        for (std::size_t c = 0; c < 3; ++c) sum[c] += px[i + c] * (px[i + 3] / 255.0) / 255.0;
+    for (double& channel : sum) channel /= static_cast<double>(image.width) * image.height;
+    return sum;
+}
+
+TEST(QtImageDecoderTest, APictureReducedToItsDrawnSizeKeepsTheColourOfTheWholeOne) {
+    testing::qtApplication();
+    // Grain that changes from one pixel to the next, as a photograph's does.
+    const auto grain = [](int x, int y) {
+        return static_cast<int>(
+            (static_cast<unsigned>(x) * 2654435761u ^ static_cast<unsigned>(y) * 40503u) >> 27);
+    };
+    const struct {
+        const char* picture;
+        std::string bytes;
+    } pictures[] = {
+        {"a photograph's gradients and grain", encode(drawn(1800, 1800, QImage::Format_RGB32,
+                                                            [&](int x, int y) {
+                                                                return qRgb(x / 8 + grain(x, y), y / 10,
+                                                                            (x + y) / 20 + grain(y, x));
+                                                            }),
+                                                      "JPEG")},
+        // Sampled rather than averaged, they would come out red or blue, not purple.
+        {"one-pixel stripes",
+         encode(drawn(1800, 1800, QImage::Format_RGB32,
+                      [](int x, int) { return x % 2 ? qRgb(230, 20, 30) : qRgb(10, 40, 220); }),
+                "PNG")},
+        {"a fine checkerboard",
+         encode(
+             drawn(1200, 1200, QImage::Format_RGB32,
+                   [](int x, int y) { return (x / 3 + y / 3) % 2 ? qRgb(250, 220, 0) : qRgb(0, 200, 210); }),
+             "PNG")},
+        {"half transparent", encode(drawn(1500, 1000, QImage::Format_ARGB32,
+                                          [](int x, int y) { return qRgba(40, 190, 60, (x + y) % 256); }),
+                                    "PNG")},
+        {"dark, with a bright patch", encode(drawn(1400, 1400, QImage::Format_RGB32,
+                                                   [&](int x, int y) {
+                                                       return x > 1050 && y > 1050
+                                                                  ? qRgb(240, 30, 20)
+                                                                  : qRgb(grain(x, y), grain(y, x), 12);
+                                                   }),
+                                             "JPEG")},
+        {"a wide banner",
+         encode(drawn(2400, 900, QImage::Format_RGB32,
+                      [](int x, int y) { return qRgb(x * 255 / 2400, 120 + y % 7, 255 - x * 255 / 2400); }),
+                "PNG")},
+    };
+    QtImageDecoder decoder;
+    for (const auto& [picture, bytes] : pictures) {
+        SCOPED_TRACE(picture);
+        const auto whole = decoder.decode(bytes, Artwork::imageLimits);
+        ASSERT_TRUE(whole);
+        const auto wholeColor = Artwork::vibrantAverageColor(*whole);
+        for (const int side : {465, 845}) {
+            ImageLimits limits = Artwork::imageLimits;
+            limits.fillSide = side;
+            const auto reduced = decoder.decode(bytes, limits);
+            ASSERT_TRUE(reduced) << side;
+            // Its shorter side as long as the square it fills, its shape kept.
+            EXPECT_EQ(std::min(reduced->width, reduced->height), side);
+            EXPECT_NEAR(static_cast<double>(reduced->width) / reduced->height,
+                        static_cast<double>(whole->width) / whole->height, 0.01);
+            // The averaged pixel the colour is made from stays within a level of 255 and a half
+            // (the reduction rounds down).
+            const auto wholeAverage = average(*whole), reducedAverage = average(*reduced);
+            for (std::size_t c = 0; c < 3; ++c)
+                EXPECT_NEAR(reducedAverage[c], wholeAverage[c], 1.5 / 255) << side;
+            // The colour, within that level's rounding as the colour brightens it (a dark
+            // picture's up to 0.85).
+            const double brightened =
+                std::max(1.0, 0.85 / std::max({wholeAverage[0], wholeAverage[1], wholeAverage[2]}));
+            const double tolerance = 2 / 255.0 * brightened;
+            const auto color = Artwork::vibrantAverageColor(*reduced);
+            EXPECT_NEAR(color->red, wholeColor->red, tolerance) << side;
+            EXPECT_NEAR(color->green, wholeColor->green, tolerance) << side;
+            EXPECT_NEAR(color->blue, wholeColor->blue, tolerance) << side;
+        }
+    }
+}
+
+TEST(QtImageDecoderTest, APictureWithinTheSquareOrOverTheLimitsIsNotReduced) {
+    testing::qtApplication();
+    QtImageDecoder decoder;
+    const std::string small =
+        encode(drawn(300, 200, QImage::Format_RGB32, [](int, int) { return qRgb(1, 2, 3); }), "PNG");
+    const auto kept = decoder.decode(small, {.fillSide = 465});
+    ASSERT_TRUE(kept);
+    EXPECT_EQ(kept->width, 300);
+    EXPECT_EQ(kept->height, 200);
+    // A picture that declares more pixels than allowed is refused, reduced or not.
+    const std::string large =
+        encode(drawn(1000, 1000, QImage::Format_RGB32, [](int, int) { return qRgb(1, 2, 3); }), "PNG");
+    EXPECT_FALSE(decoder.decode(large, {.maxPixels = 1000 * 1000 - 1, .fillSide = 100}));
+    EXPECT_TRUE(decoder.decode(large, {.maxPixels = 1000 * 1000, .fillSide = 100}));
+}
+
+// Decodes apart whose `finish` waits at a gate, on a small picture.
+class DecodeApartTest : public ::testing::Test {
+protected:
+    // Waits at the gate on the decoding thread, then hands the picture's width over.
+    ImageDecoder::Finish finish() {
+        return [wait = gate.waiter(), this](std::optional<Image> image) -> std::function<void()> {
+            ++started;
+            wait();
+            return [this, width = image ? image->width : 0] { delivered.push_back(width); };
+        };
+    }
+
+    QCoreApplication& application = testing::qtApplication();
+    VirtualTime time;
+    const std::string bytes =
+        encode(drawn(64, 32, QImage::Format_RGB32, [](int, int) { return qRgb(9, 9, 9); }), "PNG");
+    std::vector<int> delivered;
+    std::atomic<int> started{0};
+    fakes::Gate gate;
+};
+
+TEST(QtImageDecoderTest, ADecodeApartIsMadeOnAnotherThreadAndHandedOverOnTheMainQueue) {
+    testing::qtApplication();
+    VirtualTime time;
+    QtImageDecoder decoder;
+    const std::string bytes =
+        encode(drawn(1200, 800, QImage::Format_RGB32, [](int, int) { return qRgb(9, 9, 9); }), "PNG");
+    std::optional<Image> result;
+    std::thread::id decodedOn;
+    ImageLimits limits;
+    limits.fillSide = 300;
+    const auto decoding = decoder.decodeDetached(
+        bytes, limits, [&decodedOn, &result](std::optional<Image> image) -> std::function<void()> {
+            decodedOn = std::this_thread::get_id();
+            return [&result, image = std::move(image)] { result = image; };
+        });
+    ASSERT_TRUE(testing::waitFor([&] { return result.has_value(); }, {}, [&] { fakes::pump(time); }));
+    EXPECT_NE(decodedOn, std::this_thread::get_id());
+    EXPECT_EQ(result->width, 450);
+    EXPECT_EQ(result->height, 300);
+}
+
+TEST_F(DecodeApartTest, AHandleGivenUpDropsItsResultAndADecodeNotBegunNeverStarts) {
+    {
+        QtImageDecoder decoder;
+        // Both threads held, one of them for a decode nobody wants any more by its end.
+        auto given = decoder.decodeDetached(bytes, {}, finish());
+        const auto kept = decoder.decodeDetached(bytes, {}, finish());
+        ASSERT_TRUE(testing::waitFor([&] { return started == 2; }));
+        // One waits for a thread; given up, it never starts.
+        auto waiting = decoder.decodeDetached(bytes, {}, finish());
+        waiting.cancel();
+        given.cancel();
+        gate.open();
+        ASSERT_TRUE(testing::waitFor([&] { return !delivered.empty(); }, {}, [&] { fakes::pump(time); }));
+        // The waiting decode's turn has come and gone once a later one is handed over.
+        const auto later = decoder.decodeDetached(bytes, {}, finish());
+        ASSERT_TRUE(testing::waitFor([&] { return delivered.size() == 2; }, {}, [&] { fakes::pump(time); }));
+    }
+    time.runPending();
+    EXPECT_EQ(delivered, (std::vector<int>{64, 64}));
+    EXPECT_EQ(started, 3);
+}
+
+TEST_F(DecodeApartTest, TheDecoderGoesWithoutWaitingForADecodeUnderWay) {
+    auto token = std::make_shared<int>(0);
+    const std::weak_ptr<int> finished = token;
+    WorkItem decoding;
+    {
+        QtImageDecoder decoder;
+        decoding = decoder.decodeDetached(
+            bytes, {}, [finish = finish(), token = std::move(token)](std::optional<Image> image) {
+                return finish(std::move(image));
+            });
+        ASSERT_TRUE(testing::waitFor([&] { return started == 1; }));
+    }
+    // Gone while its decode was held: let out, the decode ends and its result is dropped.
+    gate.open();
+    ASSERT_TRUE(testing::waitFor([&] { return finished.expired(); }));
+    time.runPending();
+    EXPECT_TRUE(delivered.empty());
 }
 
 }  // namespace

@@ -70,6 +70,39 @@ TEST(ArtworkAddressTest, OnlyHttpsAddressesWithAHost) {
     EXPECT_FALSE(Artwork::isHTTPSAddress(""));
 }
 
+// --- the size pictures are decoded at -------------------------------------------------------
+
+TEST(ArtworkSizeTest, TheLargestSquareTheArtworkIsDrawnInOnAnyScreen) {
+    const auto screen = [](double width, double height, double scale) {
+        platform::Screen s;
+        s.frame = Rect(0, 0, width, height);
+        s.backingScaleFactor = scale;
+        return s;
+    };
+    const struct {
+        const char* screens;
+        std::vector<platform::Screen> list;
+        int side;
+    } cases[] = {
+        // The full-artwork lock view's square, 0.43 of the screen's height, at its scale.
+        {"1080p", {screen(1920, 1080, 1)}, 465},
+        {"a laptop at 2x", {fakes::FakeScreens::notchedLaptop()}, 845},
+        {"4K at 1x", {screen(3840, 2160, 1)}, 929},
+        {"5K at 2x", {screen(2560, 1440, 2)}, 1239},
+        // The largest of them.
+        {"a laptop and a monitor",
+         {fakes::FakeScreens::notchedLaptop(), fakes::FakeScreens::externalDisplay()},
+         845},
+        // A screen too low for the lock view's square to pass the island's music page.
+        {"a short screen", {screen(1024, 400, 1)}, 188},
+        {"a short screen at 2x", {screen(1024, 400, 2)}, 376},
+        {"an unknown scale", {screen(1920, 1080, 0)}, 465},
+        {"no screen known", {}, 929},
+        {"past the largest picture", {screen(8000, 6000, 2)}, 4096},
+    };
+    for (const auto& c : cases) EXPECT_EQ(Artwork::drawnSide(c.list), c.side) << c.screens;
+}
+
 // --- artwork of the current track ---------------------------------------------------------
 
 class ArtworkTest : public MediaTest {
@@ -86,6 +119,11 @@ protected:
     void notify(PlayerSource source, const platform::NotificationInfo& info) {
         MediaTest::notify(source, info);
         fake.time.advance(lookupSettleTime);
+    }
+    // The server answers download `index`; its picture, decoded apart, comes on the main queue.
+    void respond(std::size_t index, int status, const std::string& body) {
+        fake.httpClient.respond(index, status, body);
+        fake.time.runPending();
     }
     static ScriptValue bytes(const std::string& s) { return ScriptValue::bytes({s.begin(), s.end()}); }
 };
@@ -202,6 +240,86 @@ TEST_F(ArtworkTest, APlayerThatKeepsOneIdForEveryFileStillChangesArtwork) {
     }
 }
 
+TEST_F(ArtworkTest, AnAddressToldAfterTheLookupFoundNothingIsLookedUp) {
+    // Players that find their covers after announcing the track tell the address later, alone
+    // or with the length they learnt meanwhile.
+    const auto raw = PlayerScripts::musicArtworkRawData();
+    const struct {
+        const char* told;
+        bool withLength;
+    } cases[] = {{"alone", false}, {"with a late length", true}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.told);
+        auto info = musicInfo("Playing", std::string("Sin portada ") + c.told);
+        if (c.withLength) info.erase("Total Time");
+        fake.scriptHost.replies.erase(raw);
+        const int before = fake.scriptHost.count(raw);
+        notify(PlayerSource::music, info);
+        EXPECT_EQ(fake.scriptHost.count(raw), before + 1);
+        EXPECT_FALSE(service->artwork.get());
+
+        fake.scriptHost.replies[raw] = bytes("red-png");
+        info["Artwork URL"] = std::string("file:///tmp/portada.png");
+        if (c.withLength) info["Total Time"] = std::int64_t{150000};
+        notify(PlayerSource::music, info);
+        EXPECT_EQ(fake.scriptHost.count(raw), before + 2);
+        ASSERT_TRUE(service->artwork.get());
+        EXPECT_EQ(*service->artwork.get(), fake.imageDecoder.images["red-png"]);
+        EXPECT_NEAR(HSB::of(service->accentColor.get()).hue, 0, 1e-12);
+
+        // Told again, it is the picture shown.
+        notify(PlayerSource::music, info);
+        EXPECT_EQ(fake.scriptHost.count(raw), before + 2);
+    }
+
+    // Told before the lookup ran, the lookup reads it itself, once, when the song has settled.
+    fake.scriptHost.replies[raw] = bytes("blue-png");
+    auto info = musicInfo("Playing", "Portada temprana");
+    const int before = fake.scriptHost.count(raw);
+    MediaTest::notify(PlayerSource::music, info);
+    fake.time.advance(lookupSettleTime / 2);
+    info["Artwork URL"] = std::string("file:///tmp/temprana.png");
+    MediaTest::notify(PlayerSource::music, info);
+    fake.time.advance(lookupSettleTime / 2);
+    EXPECT_EQ(fake.scriptHost.count(raw), before + 1);
+    ASSERT_TRUE(service->artwork.get());
+    EXPECT_EQ(*service->artwork.get(), fake.imageDecoder.images["blue-png"]);
+    fake.time.advance(lookupSettleTime);
+    EXPECT_EQ(fake.scriptHost.count(raw), before + 1);
+
+    // A Spotify address told late is downloaded.
+    auto spotify = spotifyInfo("Playing");
+    notify(PlayerSource::spotify, spotify);
+    EXPECT_TRUE(fake.httpClient.requests.empty());
+    artworkURL("https://i.scdn.co/image/tarde");
+    spotify["Artwork URL"] = std::string("https://i.scdn.co/image/tarde");
+    notify(PlayerSource::spotify, spotify);
+    ASSERT_EQ(fake.httpClient.requests.size(), 1u);
+    respond(0, 200, "blue-png");
+    ASSERT_TRUE(service->artwork.get());
+    EXPECT_EQ(*service->artwork.get(), fake.imageDecoder.images["blue-png"]);
+}
+
+TEST_F(ArtworkTest, AnAddressToldLateForASongThePlayerHasLeftIsNotShownWithTheNext) {
+    fake.imageDecoder.holdDetached = true;
+    const auto raw = PlayerScripts::musicArtworkRawData();
+    // The player keeps one id for every file, so only the title tells the songs apart.
+    auto first = musicInfo("Playing", "Primera");
+    notify(PlayerSource::music, first);
+    fake.scriptHost.replies[raw] = bytes("red-png");
+    first["Artwork URL"] = std::string("file:///tmp/primera.png");
+    notify(PlayerSource::music, first);
+    ASSERT_EQ(fake.imageDecoder.detached.size(), 1u);
+
+    // The next song, without a picture of its own, comes while the first one's is decoded.
+    fake.scriptHost.replies.erase(raw);
+    notify(PlayerSource::music, musicInfo("Playing", "Segunda"));
+    fake.imageDecoder.finishDetached(0);
+    fake.time.runPending();
+    EXPECT_FALSE(service->artwork.get());
+    EXPECT_EQ(service->accentColor.get(), NowPlayingService::white);
+}
+
 TEST_F(ArtworkTest, MusicArtworkAtAnHttpsAddressIsDownloaded) {
     fake.scriptHost.replies[PlayerScripts::musicArtworkRawData()] =
         ScriptValue::text("https://cdn.example/a");
@@ -211,7 +329,7 @@ TEST_F(ArtworkTest, MusicArtworkAtAnHttpsAddressIsDownloaded) {
     EXPECT_EQ(request.url, "https://cdn.example/a");
     EXPECT_EQ(request.maxBodySize, Artwork::maxDownloadSize);
     EXPECT_EQ(fake.scriptHost.count(PlayerScripts::musicArtworkData()), 0);
-    fake.httpClient.respond(0, 200, "red-png");
+    respond(0, 200, "red-png");
     ASSERT_TRUE(service->artwork.get());
     EXPECT_EQ(*service->artwork.get(), fake.imageDecoder.images["red-png"]);
 
@@ -243,7 +361,7 @@ TEST_F(ArtworkTest, SpotifyDownloadIsBoundedAndNeeds2xx) {
     EXPECT_DOUBLE_EQ(request.timeout, Artwork::downloadTimeout);
     EXPECT_EQ(request.maxBodySize, Artwork::maxDownloadSize);
 
-    fake.httpClient.respond(0, 404, "red-png");  // an error page, even one that decodes
+    respond(0, 404, "red-png");  // an error page, even one that decodes
     EXPECT_FALSE(service->artwork.get());
     EXPECT_EQ(service->accentColor.get(), NowPlayingService::white);
 }
@@ -251,7 +369,7 @@ TEST_F(ArtworkTest, SpotifyDownloadIsBoundedAndNeeds2xx) {
 TEST_F(ArtworkTest, SpotifyDownloadSetsArtwork) {
     artworkURL("https://i.scdn.co/image/1");
     notify(PlayerSource::spotify, spotifyInfo("Playing"));
-    fake.httpClient.respond(0, 200, "blue-png");
+    respond(0, 200, "blue-png");
     ASSERT_TRUE(service->artwork.get());
     EXPECT_NEAR(HSB::of(service->accentColor.get()).hue, 2.0 / 3.0, 1e-12);
 }
@@ -264,9 +382,9 @@ TEST_F(ArtworkTest, LateArtworkOfThePreviousTrackIsDropped) {
     notify(PlayerSource::spotify, next);
     ASSERT_EQ(fake.httpClient.requests.size(), 2u);
 
-    fake.httpClient.respond(0, 200, "red-png");
+    respond(0, 200, "red-png");
     EXPECT_FALSE(service->artwork.get());
-    fake.httpClient.respond(1, 200, "blue-png");
+    respond(1, 200, "blue-png");
     ASSERT_TRUE(service->artwork.get());
     EXPECT_EQ(*service->artwork.get(), fake.imageDecoder.images["blue-png"]);
 }
@@ -279,6 +397,89 @@ TEST_F(ArtworkTest, NewTrackResetsArtworkAndAccent) {
     auto next = musicInfo("Playing", "Otra");
     next["PersistentID"] = std::string("C3");
     notify(PlayerSource::music, next);
+    EXPECT_FALSE(service->artwork.get());
+    EXPECT_EQ(service->accentColor.get(), NowPlayingService::white);
+}
+
+TEST_F(ArtworkTest, APictureIsDecodedApartAtTheSizeItIsDrawnWhileTheMainThreadGoesOn) {
+    fake.screens.list = {fakes::FakeScreens::notchedLaptop(), fakes::FakeScreens::externalDisplay()};
+    fake.imageDecoder.holdDetached = true;
+    fake.scriptHost.replies[PlayerScripts::musicArtworkRawData()] = bytes("red-png");
+    artworkURL("https://i.scdn.co/image/1");
+    const struct {
+        PlayerSource source;
+        platform::NotificationInfo info;
+    } players[] = {{PlayerSource::music, musicInfo("Playing")},
+                   {PlayerSource::spotify, spotifyInfo("Playing")}};
+    for (std::size_t i = 0; i < std::size(players); ++i) {
+        const auto& [source, info] = players[i];
+        SCOPED_TRACE(rawValue(source));
+        notify(source, info);
+        if (source == PlayerSource::spotify) respond(fake.httpClient.requests.size() - 1, 200, "red-png");
+        // Asked of the decoder apart, to fill the largest square the artwork is drawn in.
+        ASSERT_EQ(fake.imageDecoder.detached.size(), i + 1);
+        const auto& limits = fake.imageDecoder.detached[i].limits;
+        EXPECT_EQ(limits.fillSide, 845);
+        EXPECT_EQ(limits.maxPixels, Artwork::imageLimits.maxPixels);
+        EXPECT_EQ(limits.maxBytes, Artwork::imageLimits.maxBytes);
+        EXPECT_EQ(fake.imageDecoder.decodedInPlace, 0);
+        EXPECT_FALSE(service->artwork.get());
+
+        // Meanwhile the player pauses, and the service hears it.
+        auto paused = info;
+        paused["Player State"] = std::string("Paused");
+        MediaTest::notify(source, paused);
+        EXPECT_FALSE(service->isPlaying.get());
+        EXPECT_FALSE(service->artwork.get());
+
+        // The picture and its colour come together, on the main queue.
+        fake.imageDecoder.finishDetached(i);
+        EXPECT_FALSE(service->artwork.get());
+        fake.time.runPending();
+        ASSERT_TRUE(service->artwork.get());
+        EXPECT_EQ(*service->artwork.get(), fake.imageDecoder.images["red-png"]);
+        EXPECT_NEAR(HSB::of(service->accentColor.get()).hue, 0, 1e-12);
+    }
+}
+
+TEST_F(ArtworkTest, ANewerTracksPictureWinsOverAnOlderDecodeThatFinishesLater) {
+    fake.imageDecoder.holdDetached = true;
+    const auto raw = PlayerScripts::musicArtworkRawData();
+    // The next song under another id, or under the same one (a player that gives every file one).
+    const struct {
+        const char* next;
+        const char* id;
+    } cases[] = {{"another id", "C3"}, {"the same id", "A1B2"}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.next);
+        const std::size_t first = fake.imageDecoder.detached.size();
+        fake.scriptHost.replies[raw] = bytes("red-png");
+        notify(PlayerSource::music, musicInfo("Playing", std::string("Primera ") + c.next));
+        fake.scriptHost.replies[raw] = bytes("blue-png");
+        auto next = musicInfo("Playing", std::string("Segunda ") + c.next);
+        next["PersistentID"] = std::string(c.id);
+        notify(PlayerSource::music, next);
+        ASSERT_EQ(fake.imageDecoder.detached.size(), first + 2);
+        EXPECT_FALSE(fake.imageDecoder.isDetachedWanted(first)) << "the older decode is dropped";
+
+        fake.imageDecoder.finishDetached(first + 1);
+        fake.time.runPending();
+        fake.imageDecoder.finishDetached(first);
+        fake.time.runPending();
+        ASSERT_TRUE(service->artwork.get());
+        EXPECT_EQ(*service->artwork.get(), fake.imageDecoder.images["blue-png"]);
+        EXPECT_NEAR(HSB::of(service->accentColor.get()).hue, 2.0 / 3.0, 1e-12);
+    }
+
+    // A picture decoded before the next song came, still on its way to the main thread, is
+    // not shown either.
+    fake.scriptHost.replies[raw] = bytes("red-png");
+    notify(PlayerSource::music, musicInfo("Playing", "Tercera"));
+    fake.imageDecoder.finishDetached(fake.imageDecoder.detached.size() - 1);
+    auto fourth = musicInfo("Playing", "Cuarta");
+    fourth["PersistentID"] = std::string("D4");
+    fake.scriptHost.replies[raw] = std::nullopt;
+    notify(PlayerSource::music, fourth);
     EXPECT_FALSE(service->artwork.get());
     EXPECT_EQ(service->accentColor.get(), NowPlayingService::white);
 }
