@@ -1,7 +1,7 @@
 // Quorlix's tray icon in a real X11 system tray: trayer on a server of the test's own, its
 // panel tinted dark or light, the icon's bars read from the screen. GNOME's colour scheme lives
 // in a GSettings key file in the test's home; the tray's colours are set on the tray as a tray
-// sets them.
+// sets them. trayer itself asks for no colours.
 
 #include "desktop_session.h"
 
@@ -140,11 +140,16 @@ private:
     }
 };
 
-TEST_F(TrayIcon, ItsBarsAreLightOnADarkPanelAndDarkOnALightOneTheDesktopPrefers) {
+TEST_F(TrayIcon, ItsBarsAreLightOnADarkPanelAndDarkOnALightOne) {
     const struct {
         const char *tint, *colorScheme;
         bool lightBars;
-    } cases[] = {{"0x202020", "default", true}, {"0xe8e8e8", "prefer-light", false}};
+    } cases[] = {
+        {"0x202020", "default", true},
+        {"0xe8e8e8", "prefer-light", false},
+        // Neither the tray nor the desktop says: the tray's own colour behind the icon does.
+        {"0xeeeeee", "default", false},
+    };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.tint);
         startSession(c.colorScheme);
@@ -161,10 +166,11 @@ TEST_F(TrayIcon, ItsBarsAreLightOnADarkPanelAndDarkOnALightOneTheDesktopPrefers)
 
 TEST_F(TrayIcon, ItsBarsFollowTheDesktopsPreferenceAndThenTheTraysColours) {
     startSession("default");
-    startTray("0xe8e8e8");
+    startTray("0x202020");
     const auto quorlix = session->launch();
-    // Nothing says the panel is light yet.
+    // Only the tray's dark colour behind the icon says anything yet.
     ASSERT_TRUE(barsShow(true));
+    // The desktop's preference comes before what the tray shows.
     setColorScheme("prefer-light");
     EXPECT_TRUE(barsShow(false));
     // The tray asks for a pale foreground: its panel is dark, whatever the desktop prefers.
