@@ -99,6 +99,10 @@ void AppDelegate::menuSource(const std::string& raw) {
 
 void AppDelegate::menuTray() {
     if (islandHidden_) menuToggleHidden();
+    // Chosen with the pointer, the item acts on the button's release, which the pointer monitor
+    // may not have told of yet: told after the island opened, it would count as a click away
+    // from it and close it again.
+    if (platform_.pointerMonitor) platform_.pointerMonitor->reportPendingEvents();
     if (!controllers_.empty()) controllers_.front()->peek(IslandTab::tray);
 }
 

@@ -26,18 +26,6 @@ double thumbnailScale() {
     return main ? main->backingScaleFactor : 2;
 }
 
-// The file's icon, looked up once for each item view.
-struct IconMemo {
-    bool looked = false;
-    std::optional<platform::Image> icon;
-
-    const std::optional<platform::Image>& get(platform::Workspace* workspace, const std::string& path) {
-        if (!looked && workspace) icon = workspace->fileIcon(path);
-        looked = true;
-        return icon;
-    }
-};
-
 }  // namespace
 
 std::string TrayItemView::displayName(const std::filesystem::path& path) {
@@ -48,13 +36,12 @@ std::string TrayItemView::displayName(const std::filesystem::path& path) {
 View TrayItemView::body(Context& ctx) const {
     TrayStore& tray = ctx.object<TrayStore>();
     platform::Workspace* workspace = platform::installed().workspace;
+    const auto icon = ctx.state<std::optional<platform::Image>>(std::nullopt);
     const auto thumbnail = ctx.state<std::optional<platform::Image>>(std::nullopt);
     const auto hovering = ctx.state<bool>(false);
-    const auto memo = ctx.state(std::make_shared<IconMemo>());
     const std::string path = item.url.string();
 
-    const std::optional<platform::Image>& picture =
-        thumbnail.get() ? thumbnail.get() : memo.get()->get(workspace, path);
+    const std::optional<platform::Image>& picture = thumbnail.get() ? thumbnail.get() : icon.get();
     const View image = picture ? View(Image(*picture).resizable().aspectRatio(ContentMode::fit)) : View();
     const auto open = [workspace, path] {
         if (workspace) workspace->openFile(path);
@@ -90,12 +77,20 @@ View TrayItemView::body(Context& ctx) const {
                              [&tray, shown] { withAnimation([&] { tray.remove(shown); }); }),
         })
         .help(path)
-        .task(path, [thumbnail, workspace, path](ViewTask& task) {
+        .task(path, [icon, thumbnail, workspace, path](ViewTask& task) {
             if (!workspace) return;
-            task.hold(workspace->thumbnail(path, thumbnailSize, thumbnailScale(),
-                                           [thumbnail](std::optional<platform::Image> result) {
-                                               if (result) thumbnail = std::move(*result);
-                                           }));
+            // The thumbnail once the type is told: both read the file, so one that hangs its
+            // reader holds one of the workspace's workers, not two.
+            auto thumbnailWork = std::make_shared<platform::WorkItem>();
+            task.hold(Subscription([thumbnailWork] { thumbnailWork->cancel(); }));
+            task.hold(workspace->fileIcon(path, [icon, thumbnail, thumbnailWork, workspace,
+                                                 path](std::optional<platform::Image> found) {
+                if (found) icon = std::move(*found);
+                *thumbnailWork = workspace->thumbnail(path, thumbnailSize, thumbnailScale(),
+                                                      [thumbnail](std::optional<platform::Image> result) {
+                                                          if (result) thumbnail = std::move(*result);
+                                                      });
+            }));
         });
 }
 

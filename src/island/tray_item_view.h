@@ -4,8 +4,9 @@
 // application the file's address, and the file stays in the tray. A double click opens it;
 // its context menu opens it, shows it in the file manager or takes it out of the tray.
 //
-// The thumbnail is asked for once, when the view first shows, at 100 by 100 points and the
-// main screen's scale; the request ends with the view, so a late answer writes nothing.
+// The icon is asked for once, when the view first shows, and the thumbnail once the icon has
+// come, at 100 by 100 points and the main screen's scale: both are found off the main thread,
+// and both requests end with the view, so a late answer writes nothing.
 //
 //     TrayItemView(item)   // with the TrayStore in the environment
 

@@ -67,6 +67,11 @@ public:
     virtual bool followsPointerEverywhere() const { return true; }
     // Grows each time a drag from any application puts data (files) on the drag pasteboard.
     virtual std::int64_t dragChangeCount() const = 0;
+    // Reports, before it returns, every event that happened before the call and is not yet
+    // reported. Where events reach the monitor on a way of their own, they may still be on it
+    // when the application acts on what they caused: a menu item chosen by the release of the
+    // button acts before the monitor has told of that release.
+    virtual void reportPendingEvents() {}
 };
 
 }  // namespace quorlix::platform

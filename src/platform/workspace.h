@@ -45,8 +45,12 @@ public:
     // The icon of the file or application at `location`, or nothing.
     virtual std::optional<Image> icon(const std::string& location) const = 0;
 
-    // The icon of the file at `path` by its type, or nothing.
-    virtual std::optional<Image> fileIcon(const std::string& path) const = 0;
+    // The icon of the file at `path` by its type, found off the main thread: telling the type
+    // may read the file, which may hang its reader (a network mount that stopped answering).
+    // `done` follows once, on the main thread, with nothing when no icon fits; destroying the
+    // handle first means it never comes.
+    [[nodiscard]] virtual WorkItem fileIcon(const std::string& path,
+                                            std::function<void(std::optional<Image>)> done) = 0;
     // Opens the file at `path` with its default application.
     virtual void openFile(const std::string& path) = 0;
     // Shows the files at `paths` in the file manager, selected.

@@ -79,19 +79,44 @@ std::optional<platform::Image> FakeWorkspace::icon(const std::string& location) 
     return it->second;
 }
 
-std::optional<platform::Image> FakeWorkspace::fileIcon(const std::string& path) const {
-    const auto it = fileIcons.find(path);
-    if (it == fileIcons.end()) return std::nullopt;
-    return it->second;
+namespace {
+
+// A delivery of a result that the test sets, and the handle on it.
+std::pair<std::shared_ptr<platform::Job>, std::shared_ptr<std::optional<platform::Image>>> delivery(
+    std::function<void(std::optional<platform::Image>)> done) {
+    auto result = std::make_shared<std::optional<platform::Image>>();
+    auto job =
+        std::make_shared<platform::Job>([result, done = std::move(done)] { done(std::move(*result)); });
+    return {job, result};
+}
+
+}  // namespace
+
+platform::WorkItem FakeWorkspace::fileIcon(const std::string& path,
+                                           std::function<void(std::optional<platform::Image>)> done) {
+    auto [job, result] = delivery(std::move(done));
+    iconRequests.push_back({path, job, result});
+    return platform::WorkItem(job);
+}
+
+std::size_t FakeWorkspace::answerFileIcons(const std::string& withheld) {
+    std::size_t answered = 0;
+    // By index: an answer may ask for more.
+    for (std::size_t i = 0; i < iconRequests.size(); ++i) {
+        const auto request = iconRequests[i];
+        if (request.path == withheld || request.delivery->finished || request.delivery->cancelled) continue;
+        if (const auto it = fileIcons.find(request.path); it != fileIcons.end()) *request.result = it->second;
+        request.delivery->run();
+        ++answered;
+    }
+    return answered;
 }
 
 platform::WorkItem FakeWorkspace::thumbnail(const std::string& path, Size size, double scale,
                                             std::function<void(std::optional<platform::Image>)> done) {
-    auto result = std::make_shared<std::optional<platform::Image>>();
-    auto delivery =
-        std::make_shared<platform::Job>([result, done = std::move(done)] { done(std::move(*result)); });
-    thumbnailRequests.push_back({path, size, scale, delivery, result});
-    return platform::WorkItem(delivery);
+    auto [job, result] = delivery(std::move(done));
+    thumbnailRequests.push_back({path, size, scale, job, result});
+    return platform::WorkItem(job);
 }
 
 void FakeWorkspace::answerThumbnail(std::size_t index, std::optional<platform::Image> image) {

@@ -64,7 +64,7 @@ public:
     std::map<std::string, platform::Image> icons;  // location -> icon
     std::optional<platform::RunningApplication> frontmost;
     std::vector<std::string> opened;                   // locations, in order
-    std::map<std::string, platform::Image> fileIcons;  // path -> icon
+    std::map<std::string, platform::Image> fileIcons;  // path -> icon, once asked and answered
     std::vector<std::string> openedFiles;              // in order
     std::vector<std::string> openedURLs;               // in order
     std::vector<std::vector<std::string>> revealed;    // each call's paths, in order
@@ -77,6 +77,13 @@ public:
         std::shared_ptr<std::optional<platform::Image>> result;
     };
     std::vector<ThumbnailRequest> thumbnailRequests;
+    // Icons asked for, in order, until the test answers them.
+    struct IconRequest {
+        std::string path;
+        std::shared_ptr<platform::Job> delivery;
+        std::shared_ptr<std::optional<platform::Image>> result;
+    };
+    std::vector<IconRequest> iconRequests;
 
     // The application quits: it stops running and observers hear of it.
     void terminate(const std::optional<std::string>& bundleIdentifier);
@@ -90,7 +97,8 @@ public:
     std::optional<std::string> applicationLocation(const std::string& bundleIdentifier) const override;
     void openApplication(const std::string& location) override { opened.push_back(location); }
     std::optional<platform::Image> icon(const std::string& location) const override;
-    std::optional<platform::Image> fileIcon(const std::string& path) const override;
+    platform::WorkItem fileIcon(const std::string& path,
+                                std::function<void(std::optional<platform::Image>)> done) override;
     void openFile(const std::string& path) override { openedFiles.push_back(path); }
     void activateFileViewerSelecting(const std::vector<std::string>& paths) override {
         revealed.push_back(paths);
@@ -103,6 +111,9 @@ public:
     void answerThumbnail(std::size_t index, std::optional<platform::Image> image);
     // Whether whoever asked still waits for request `index`.
     bool isThumbnailWanted(std::size_t index) const;
+    // Answers the icon requests not answered yet, from `fileIcons`, in order, except those
+    // for `withheld` (a file whose reading hangs); how many it answered.
+    std::size_t answerFileIcons(const std::string& withheld = {});
     void openURL(const std::string& url) override { openedURLs.push_back(url); }
 
 private:

@@ -11,6 +11,7 @@
 
 #include "desktop_session.h"
 #include "desktop_windows.h"
+#include "platform/held_file.h"
 #include "platform/private_pulse_server.h"
 
 #include <QImage>
@@ -282,17 +283,7 @@ TEST_F(Desktop, TheIslandFloatsAtTheTopCentreOpensUnderThePointerAndTakesLaterLa
 }
 
 // The middle of the open island, where its page shows.
-constexpr Geometry pageArea{centre - 150, 40, 300, 120};
-
-// Whether two pictures of pages show the same page: their texts and symbols in the same
-// places (the island's glass lets a little of the desktop through, which may change).
-bool samePage(const QImage& a, const QImage& b) {
-    int differing = 0;
-    for (int y = 0; y < a.height(); ++y)
-        for (int x = 0; x < a.width(); ++x)
-            differing += std::abs(qGray(a.pixel(x, y)) - qGray(b.pixel(x, y))) > 60;
-    return differing < 20;
-}
+constexpr Geometry pageArea = pageAreaAround(centre);
 
 TEST_F(Desktop, WarpsOntoTheIslandOpenItAndTiltsOfTheWheelTurnOnePageEach) {
     ASSERT_EQ(xdotool({"mousemove", std::to_string(centre), "400"}), 0);
@@ -515,6 +506,32 @@ TEST_F(Desktop, AFifoDroppedWithTwoPicturesHoldsBackNeitherTheirThumbnailsNorThe
     ASSERT_TRUE(waitFor([&] { return !quorlix->running(); })) << "Quorlix did not end";
     EXPECT_EQ(quorlix->exitStatus(), 0);
     EXPECT_EQ(storedSetting("tray.paths").size(), 3u) << storedSetting("tray.paths").dump();
+}
+
+TEST_F(Desktop, AFileWhoseOpeningHangsIsToldApartOffTheMainThread) {
+    launch("{}");
+    ASSERT_TRUE(shows([](const QImage& image) { return widthIs(image, 84); })) << "the island did not appear";
+
+    // A file on a mount that stopped answering, dropped with a note: telling its type for its
+    // icon opens it, which hangs wherever it happens.
+    const fs::path hung = home().path() / "montaje.txt";
+    std::ofstream(hung) << "hola";
+    const fs::path note = home().path() / "nota.txt";
+    std::ofstream(note) << "hola";
+    HeldFile held(hung, quorlix->pid());
+    if (!held.ready()) GTEST_SKIP() << "fanotify is not allowed here";
+    const fs::path said = home().path() / "drag.log";
+    const auto source = fileWindow({hung, note}, said, home().path() / "received.txt");
+    ASSERT_NO_FATAL_FAILURE(dropFromFileWindow(said));
+
+    // A thread of Quorlix waits on the file; its main thread never opened it, and goes on: it
+    // quits at SIGTERM with both files in the tray.
+    ASSERT_TRUE(waitFor([&] { return held.heldOpenings() > 0; })) << "nothing opened the file";
+    EXPECT_EQ(held.openedByMainThread(), 0);
+    ASSERT_EQ(::kill(quorlix->pid(), SIGTERM), 0);
+    ASSERT_TRUE(waitFor([&] { return !quorlix->running(); })) << "Quorlix did not end";
+    EXPECT_EQ(quorlix->exitStatus(), 0);
+    EXPECT_EQ(storedSetting("tray.paths").size(), 2u) << storedSetting("tray.paths").dump();
 }
 
 // A terminal that closes or a session that ends (SIGHUP) quits Quorlix as SIGTERM does.

@@ -142,6 +142,19 @@ inline bool expandedAround(const QImage& image, int centre) {
     return dark(image, centre, 120) && dark(image, centre - 160, 60);
 }
 
+// The middle of the open island centred at `centre`, where its page shows.
+constexpr Geometry pageAreaAround(int centre) { return {centre - 150, 40, 300, 120}; }
+
+// Whether two pictures of pages show the same page: their texts and symbols in the same
+// places (the island's glass lets a little of the desktop through, which may change).
+inline bool samePage(const QImage& a, const QImage& b) {
+    int differing = 0;
+    for (int y = 0; y < a.height(); ++y)
+        for (int x = 0; x < a.width(); ++x)
+            differing += std::abs(qGray(a.pixel(x, y)) - qGray(b.pixel(x, y))) > 60;
+    return differing < 20;
+}
+
 // Whether a picture shows something: more than one colour.
 inline bool drawn(const QImage& image) {
     if (image.isNull()) return false;
@@ -160,8 +173,9 @@ inline constexpr std::chrono::milliseconds restingSpan{250};
 // picture for `restingSpan`: what moves there (a spring, a transition) has come to rest.
 // `picture` keeps it.
 template <class Accept = bool (*)(const QImage&)>
-::testing::AssertionResult atRest(const std::string& display, const Geometry& g, QImage* picture = nullptr,
-                                  Accept accept = [](const QImage&) { return true; }) {
+::testing::AssertionResult atRest(
+    const std::string& display, const Geometry& g, QImage* picture = nullptr,
+    Accept accept = [](const QImage&) { return true; }) {
     QImage previous = grab(display, g);
     auto since = std::chrono::steady_clock::now();
     return waitFor([&] {

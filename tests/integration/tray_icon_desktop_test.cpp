@@ -1,9 +1,13 @@
 // Quorlix's tray icon in a real X11 system tray: trayer on a server of the test's own, its
 // panel tinted dark or light, the icon's bars read from the screen. GNOME's colour scheme lives
 // in a GSettings key file in the test's home; the tray's colours are set on the tray as a tray
-// sets them.
+// sets them. trayer itself asks for no colours.
+//
+// The icon's menu is driven as a user drives it: opened with a click on the icon, its item
+// highlighted with the keyboard or the pointer and chosen with a key or a click.
 
 #include "desktop_session.h"
+#include "desktop_windows.h"
 
 #include <xcb/xcb.h>
 
@@ -19,7 +23,7 @@ namespace {
 
 // The tray along the bottom left, clear of the island at the top; the icon docks in its first
 // 24 pixels.
-constexpr int screenHeight = 480, panelHeight = 32, iconPlace = 24;
+constexpr int panelHeight = 32, iconPlace = 24;
 
 double luminance(std::uint32_t rgb) {
     const auto linear = [rgb](int shift) {
@@ -38,8 +42,11 @@ protected:
     }
     void TearDown() override { endSession(); }
 
-    void startSession(const char* colorScheme) {
-        session.emplace("640x" + std::to_string(screenHeight) + "x24", false);
+    // A small screen without a compositing manager unless told otherwise.
+    void startSession(const char* colorScheme, int width = 640, int height = 480, bool compositing = false) {
+        screenWidth = width;
+        screenHeight = height;
+        session.emplace(std::to_string(width) + "x" + std::to_string(height) + "x24", compositing);
         ASSERT_TRUE(session->ready());
         x = xcb_connect(session->display.name().c_str(), nullptr);
         setColorScheme(colorScheme);
@@ -77,6 +84,45 @@ protected:
     }
     std::string log() const { return fileText(session->home.state() / "Quorlix.log"); }
 
+    // What the screen shows along its top, where the island lives.
+    QImage top() const { return grab(session->display.name(), {0, 0, screenWidth, 230}); }
+
+    // Opens the icon's menu with a click on the icon, and highlights its third item, "Bandeja de
+    // archivos", with the keyboard; `at` is where the highlighted item shows on the screen.
+    ::testing::AssertionResult highlightTrayItem(QPoint* at = nullptr) {
+        // Above the icon, where the menu opens.
+        const Geometry menu{0, screenHeight - 260, 400, 260 - panelHeight};
+        const std::string y = std::to_string(screenHeight - panelHeight / 2);
+        if (run({"xdotool", "mousemove", "12", y, "click", "1"}) != 0)
+            return ::testing::AssertionFailure() << "xdotool failed";
+        const auto bright = [](const QImage& image) {
+            int count = 0;
+            for (int row = 0; row < image.height(); ++row)
+                for (int x = 0; x < image.width(); ++x) count += qGray(image.pixel(x, row)) > 200;
+            return count;
+        };
+        if (auto shown = waitFor([&] { return bright(grab(session->display.name(), menu)) > 3000; }); !shown)
+            return shown << "no menu";
+        if (run({"xdotool", "key", "Down", "Down", "Down"}) != 0)
+            return ::testing::AssertionFailure() << "xdotool failed";
+        // The highlight is a band of saturated blue across the menu.
+        return waitFor([&] {
+            const QImage image = grab(session->display.name(), menu);
+            int rows = 0, sumY = 0;
+            for (int row = 0; row < image.height(); ++row) {
+                int blue = 0;
+                for (int x = 0; x < image.width(); ++x) {
+                    const QRgb p = image.pixel(x, row);
+                    blue += qBlue(p) > 150 && qBlue(p) > qRed(p) + 80;
+                }
+                if (blue > 100) ++rows, sumY += row;
+            }
+            if (rows < 8) return false;
+            if (at) *at = QPoint(menu.x + 100, menu.y + sumY / rows);
+            return true;
+        });
+    }
+
     // Waits until the icon shows with bars lighter (or darker) than the panel, then checks that
     // they stand out from it by `contrast` at least.
     ::testing::AssertionResult barsShow(bool lighter, double contrast = 1) {
@@ -102,6 +148,7 @@ protected:
         return ::testing::AssertionSuccess();
     }
 
+    int screenWidth = 0, screenHeight = 0;
     std::optional<DesktopSession> session;
     const Variable settingsBackend{"GSETTINGS_BACKEND", "keyfile"};
     std::optional<ChildProcess> tray;
@@ -140,11 +187,16 @@ private:
     }
 };
 
-TEST_F(TrayIcon, ItsBarsAreLightOnADarkPanelAndDarkOnALightOneTheDesktopPrefers) {
+TEST_F(TrayIcon, ItsBarsAreLightOnADarkPanelAndDarkOnALightOne) {
     const struct {
         const char *tint, *colorScheme;
         bool lightBars;
-    } cases[] = {{"0x202020", "default", true}, {"0xe8e8e8", "prefer-light", false}};
+    } cases[] = {
+        {"0x202020", "default", true},
+        {"0xe8e8e8", "prefer-light", false},
+        // Neither the tray nor the desktop says: the tray's own colour behind the icon does.
+        {"0xeeeeee", "default", false},
+    };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.tint);
         startSession(c.colorScheme);
@@ -161,15 +213,59 @@ TEST_F(TrayIcon, ItsBarsAreLightOnADarkPanelAndDarkOnALightOneTheDesktopPrefers)
 
 TEST_F(TrayIcon, ItsBarsFollowTheDesktopsPreferenceAndThenTheTraysColours) {
     startSession("default");
-    startTray("0xe8e8e8");
+    startTray("0x202020");
     const auto quorlix = session->launch();
-    // Nothing says the panel is light yet.
+    // Only the tray's dark colour behind the icon says anything yet.
     ASSERT_TRUE(barsShow(true));
+    // The desktop's preference comes before what the tray shows.
     setColorScheme("prefer-light");
     EXPECT_TRUE(barsShow(false));
     // The tray asks for a pale foreground: its panel is dark, whatever the desktop prefers.
     setTrayForeground(0xf0f0);
     EXPECT_TRUE(barsShow(true));
+}
+
+TEST_F(TrayIcon, TheFileTrayChosenFromItsMenuWithThePointerStaysOpenAsWithTheKeyboard) {
+    constexpr int width = 1280, centre = width / 2;
+    for (const char* mode : {"click", "hover"}) {
+        SCOPED_TRACE(mode);
+        startSession("default", width, 720, true);
+        paintWallpaper(session->display.name());
+        std::ofstream(session->home.config() / "com.halvik.quorlix.json")
+            << R"({"didShowWelcome": true, "openMode": ")" << mode << R"("})";
+        startTray("0x202020");
+        {
+            const auto quorlix = session->launch();
+            ASSERT_TRUE(barsShow(true)) << "the icon never docked";
+            // The open island at rest on one page (on `like`'s, when given), kept in `page`.
+            const auto openAtRest = [&](QImage* page, const QImage* like) {
+                return atRest(session->display.name(), pageAreaAround(centre), page,
+                              [&](const QImage& shown) {
+                                  return expandedAround(top(), centre) && (!like || samePage(*like, shown));
+                              });
+            };
+
+            // Chosen with the keyboard, the tray opens for a few seconds, then closes with the
+            // pointer away from it.
+            ASSERT_TRUE(highlightTrayItem());
+            ASSERT_EQ(run({"xdotool", "key", "Return"}), 0);
+            QImage tray;
+            ASSERT_TRUE(openAtRest(&tray, nullptr)) << "the keyboard's choice did not open the tray";
+            ASSERT_TRUE(waitFor([&] { return !expandedAround(top(), centre); })) << "the tray never closed";
+
+            // Chosen with the pointer, the same: the release that ends the choice is no click
+            // away from the island it opens. The island comes to rest open on the tray's page,
+            // longer than a click away would have kept it.
+            QPoint item;
+            ASSERT_TRUE(highlightTrayItem(&item));
+            ASSERT_EQ(run({"xdotool", "mousemove", std::to_string(item.x()), std::to_string(item.y()),
+                           "click", "1"}),
+                      0);
+            EXPECT_TRUE(openAtRest(nullptr, &tray)) << "the tray did not stay open";
+            EXPECT_TRUE(expandedAround(top(), centre));
+        }
+        endSession();
+    }
 }
 
 TEST_F(TrayIcon, WithoutATrayTheLogSaysSo) {

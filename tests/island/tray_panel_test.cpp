@@ -143,10 +143,16 @@ TEST_F(TrayPanelTest, DraggingAnItemOutHandsOverItsAddressAndKeepsIt) {
     EXPECT_TRUE(fake.workspace.openedFiles.empty());
 }
 
-TEST_F(TrayPanelTest, EachItemAsksForOneThumbnailAndKeepsItsIconWithoutOne) {
+TEST_F(TrayPanelTest, EachItemAsksForItsIconThenOneThumbnailAndKeepsItsIconWithoutOne) {
     const auto a = file("a.jpg"), b = file("b.txt"), c = file("c.jpg");
     tray.add({a, b, c});
     showTray();
+    // The icons first, told off the main thread; each thumbnail once its icon has come.
+    EXPECT_EQ(fake.workspace.iconRequests.size(), 3u);
+    EXPECT_TRUE(fake.workspace.thumbnailRequests.empty());
+    EXPECT_TRUE(pictures().empty());
+    EXPECT_EQ(fake.workspace.answerFileIcons(), 3u);
+    advance(1);
     ASSERT_EQ(fake.workspace.thumbnailRequests.size(), 3u);
     for (std::size_t i = 0; i < 3; ++i) {
         const auto& request = fake.workspace.thumbnailRequests[i];
@@ -181,7 +187,29 @@ TEST_F(TrayPanelTest, EachItemAsksForOneThumbnailAndKeepsItsIconWithoutOne) {
     fake.screens.list[0].backingScaleFactor = 1;
     tray.add({file("d.txt")});
     advance(1);
+    fake.workspace.answerFileIcons();
+    advance(1);
     EXPECT_EQ(fake.workspace.thumbnailRequests.back().scale, 1);
+    EXPECT_EQ(fake.workspace.iconRequests.size(), 4u);
+}
+
+TEST_F(TrayPanelTest, AFileWhoseTypeIsNeverToldHoldsBackNoOtherAndAsksForNoThumbnail) {
+    // A file whose reading hangs (on a mount that stopped answering): its icon never comes.
+    const auto hung = file("montaje.bin"), b = file("b.txt");
+    tray.add({hung, b});
+    showTray();
+    EXPECT_EQ(fake.workspace.answerFileIcons(hung.string()), 1u);
+    advance(1);
+    EXPECT_EQ(names(), (std::vector<std::string>{"montaje.bin", "b.txt"}));
+    ASSERT_EQ(pictures().size(), 1u);
+    EXPECT_EQ(pictures().at(0)->image, icon);
+    ASSERT_EQ(fake.workspace.thumbnailRequests.size(), 1u);
+    EXPECT_EQ(fake.workspace.thumbnailRequests[0].path, b.string());
+
+    // Taken out of the tray, it is no longer waited for.
+    tray.remove(tray.items->at(0));
+    advance(1);
+    EXPECT_EQ(fake.workspace.answerFileIcons(), 0u);
 }
 
 TEST_F(TrayPanelTest, DroppedFilesShowInTheOrderTheirLoadsComplete) {

@@ -9,6 +9,7 @@
 #include "platform/linux/qt_main_queue.h"
 
 #include "child_process.h"
+#include "held_file.h"
 #include "private_bus.h"
 #include "qt_test_support.h"
 
@@ -304,13 +305,54 @@ TEST_F(LinuxWorkspaceFilesTest, AFifoGetsNoThumbnailAndHoldsBackNoOther) {
     }
 }
 
+// A file's icon as delivered, checking it comes once and on the main thread.
+std::optional<platform::Image> fileIcon(platform::Workspace& workspace, const fs::path& path) {
+    std::optional<platform::Image> icon;
+    int came = 0;
+    bool onMainThread = false;
+    const auto work = workspace.fileIcon(path.string(), [&](std::optional<platform::Image> found) {
+        ++came;
+        onMainThread = QThread::currentThread() == QCoreApplication::instance()->thread();
+        icon = std::move(found);
+    });
+    EXPECT_TRUE(waitUntil([&] { return came > 0; }));
+    EXPECT_EQ(came, 1);
+    EXPECT_TRUE(onMainThread);
+    return icon;
+}
+
 TEST_F(LinuxWorkspaceFilesTest, FileIconsFollowTheFilesType) {
-    const auto text = workspace->fileIcon(file("notas.txt", "hola").string());
-    const auto folder = workspace->fileIcon(home.path().string());
+    const auto text = fileIcon(*workspace, file("notas.txt", "hola"));
+    const auto folder = fileIcon(*workspace, home.path());
     ASSERT_TRUE(text) << "no icon theme holds a text file's icon";
     ASSERT_TRUE(folder);
     EXPECT_FALSE(text->isEmpty());
     EXPECT_FALSE(*text == *folder);
+}
+
+TEST_F(LinuxWorkspaceFilesTest, AFileWhoseOpeningHangsIsToldOffTheMainThreadAndHoldsBackNoOther) {
+    const fs::path hung = file("montaje.txt", "hola");
+    HeldFile held(hung, ::getpid());
+    if (!held.ready()) GTEST_SKIP() << "fanotify is not allowed here";
+    bool hungCame = false;
+    const auto asked =
+        workspace->fileIcon(hung.string(), [&](std::optional<platform::Image>) { hungCame = true; });
+    ASSERT_TRUE(waitUntil([&] { return held.heldOpenings() > 0; })) << "nothing opened the file";
+
+    // Meanwhile the main queue runs, and another file's icon comes.
+    bool ran = false;
+    platform::MainQueue::shared().post([&] { ran = true; });
+    std::optional<platform::Image> text;
+    bool textCame = false;
+    const auto other =
+        workspace->fileIcon(file("notas.txt", "hola").string(), [&](std::optional<platform::Image> found) {
+            text = std::move(found);
+            textCame = true;
+        });
+    ASSERT_TRUE(waitUntil([&] { return ran && textCame; }));
+    EXPECT_TRUE(text);
+    EXPECT_FALSE(hungCame);
+    EXPECT_EQ(held.openedByMainThread(), 0);
 }
 
 TEST_F(LinuxWorkspaceFilesTest, FilesOpenWithTheirDefaultApplicationAndShowInTheFileManager) {

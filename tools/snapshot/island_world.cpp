@@ -133,10 +133,15 @@ public:
     std::optional<std::string> applicationLocation(const std::string&) const override { return std::nullopt; }
     void openApplication(const std::string&) override {}
     std::optional<platform::Image> icon(const std::string&) const override { return std::nullopt; }
-    std::optional<platform::Image> fileIcon(const std::string& path) const override {
-        if (path.ends_with(".pdf")) return documentIcon(220, 60, 50);
-        if (path.ends_with(".xlsx")) return documentIcon(40, 150, 80);
-        return documentIcon(70, 120, 220);
+    platform::WorkItem fileIcon(const std::string& path,
+                                std::function<void(std::optional<platform::Image>)> done) override {
+        if (path.ends_with(".pdf"))
+            done(documentIcon(220, 60, 50));
+        else if (path.ends_with(".xlsx"))
+            done(documentIcon(40, 150, 80));
+        else
+            done(documentIcon(70, 120, 220));
+        return {};
     }
     void openFile(const std::string&) override {}
     void activateFileViewerSelecting(const std::vector<std::string>&) override {}

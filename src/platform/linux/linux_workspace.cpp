@@ -54,7 +54,7 @@ QIcon themedIcon(const QString& name) {
 
 // The file's type by its name and, for a regular file, its first bytes. Anything else (a
 // folder, a FIFO) is told by its kind, and is never opened: a FIFO's opening would wait for a
-// writer, here on the main thread.
+// writer. Any thread: QMimeDatabase may be used from several.
 QMimeType mimeType(const std::string& path) {
     const QString name = QFile::decodeName(path.c_str());
     QMimeDatabase types;
@@ -67,6 +67,35 @@ QMimeType mimeType(const std::string& path) {
         return types.mimeTypeForFile(name, QMimeDatabase::MatchExtension);
     }
     return types.mimeTypeForFileNameAndData(name, &file);
+}
+
+// The icon theme's picture for the first of `names` it holds, else any file's.
+std::optional<Image> themedFileIcon(const QStringList& names) {
+    if (!hasGUI()) return std::nullopt;
+    for (const QString& name : names + QStringList{QStringLiteral("application-x-generic")}) {
+        const QIcon themed = themedIcon(name);
+        if (!themed.isNull()) return imageFromQImage(themed.pixmap(iconSize, iconSize).toImage());
+    }
+    return std::nullopt;
+}
+
+// Runs `make` on one of `workers` and hands what it made to `done` on the main thread, unless
+// the handle returned went first. Held weakly off the main thread: the handle keeps `done`,
+// which goes with it on the main thread whatever a worker is doing.
+template <class Result>
+WorkItem madeOffMainThread(DetachedWorkers& workers, std::function<Result()> make,
+                           std::function<void(Result)> done) {
+    auto result = std::make_shared<Result>();
+    auto delivery = std::make_shared<Job>([result, done = std::move(done)] { done(std::move(*result)); });
+    workers.async(
+        [make = std::move(make), result, weak = std::weak_ptr<Job>(delivery)]() -> std::function<void()> {
+            if (weak.expired()) return {};  // nobody waits for it any more
+            *result = make();
+            return [weak] {
+                if (const auto delivery = weak.lock()) delivery->run();
+            };
+        });
+    return WorkItem(delivery);
 }
 
 // Hands the file to the default application of its type; a failure to launch one is the
@@ -150,16 +179,15 @@ std::optional<Image> LinuxWorkspace::icon(const std::string& location) const {
     return std::nullopt;
 }
 
-std::optional<Image> LinuxWorkspace::fileIcon(const std::string& path) const {
-    if (!hasGUI()) return std::nullopt;
-    const QMimeType type = mimeType(path);
-    // The type's own icon, its group's ("text-x-generic"), then any file's.
-    for (const QString& name :
-         {type.iconName(), type.genericIconName(), QStringLiteral("application-x-generic")}) {
-        const QIcon themed = themedIcon(name);
-        if (!themed.isNull()) return imageFromQImage(themed.pixmap(iconSize, iconSize).toImage());
-    }
-    return std::nullopt;
+WorkItem LinuxWorkspace::fileIcon(const std::string& path, std::function<void(std::optional<Image>)> done) {
+    return madeOffMainThread<QStringList>(
+        thumbnails_,
+        [path] {
+            // The type's own icon, then its group's ("text-x-generic").
+            const QMimeType type = mimeType(path);
+            return QStringList{type.iconName(), type.genericIconName()};
+        },
+        [done = std::move(done)](QStringList names) { done(themedFileIcon(names)); });
 }
 
 void LinuxWorkspace::openFile(const std::string& path) { openWithDefaultApplication(path); }
@@ -187,19 +215,9 @@ void LinuxWorkspace::activateFileViewerSelecting(const std::vector<std::string>&
 
 WorkItem LinuxWorkspace::thumbnail(const std::string& path, Size size, double scale,
                                    std::function<void(std::optional<Image>)> done) {
-    auto result = std::make_shared<std::optional<Image>>();
-    auto delivery = std::make_shared<Job>([result, done = std::move(done)] { done(std::move(*result)); });
     const Size pixels{size.width * scale, size.height * scale};
-    // Held weakly off the main thread: the caller's handle keeps it, and `done` goes with it on
-    // the main thread whatever a worker is doing.
-    thumbnails_.async([path, pixels, result, weak = std::weak_ptr<Job>(delivery)]() -> std::function<void()> {
-        if (weak.expired()) return {};  // nobody waits for it any more
-        *result = fileThumbnail(path, pixels);
-        return [weak] {
-            if (const auto delivery = weak.lock()) delivery->run();
-        };
-    });
-    return WorkItem(delivery);
+    return madeOffMainThread<std::optional<Image>>(
+        thumbnails_, [path, pixels] { return fileThumbnail(path, pixels); }, std::move(done));
 }
 
 void LinuxWorkspace::openURL(const std::string& url) {

@@ -9,8 +9,9 @@
 // Files: a file's icon is its MIME type's icon in the icon theme; it opens with the default
 // application of its type (GIO's choice, from the desktop's mimeapps lists); the file manager
 // shows it through org.freedesktop.FileManager1, and when no file manager answers there its
-// folder opens instead. Thumbnails are made off the main thread, a few at a time
-// (file_thumbnail.h).
+// folder opens instead. A file's type (told by its first bytes) and its thumbnail
+// (file_thumbnail.h) are found off the main thread, a few files at a time; the icon theme is
+// asked on the main thread.
 //
 // Only this application itself can be known to be in front: the desktop gives no portable
 // way to ask which other application is.
@@ -32,7 +33,7 @@ public:
     std::optional<std::string> applicationLocation(const std::string& bundleIdentifier) const override;
     void openApplication(const std::string& location) override;
     std::optional<Image> icon(const std::string& location) const override;
-    std::optional<Image> fileIcon(const std::string& path) const override;
+    WorkItem fileIcon(const std::string& path, std::function<void(std::optional<Image>)> done) override;
     void openFile(const std::string& path) override;
     void activateFileViewerSelecting(const std::vector<std::string>& paths) override;
     WorkItem thumbnail(const std::string& path, Size size, double scale,
@@ -45,8 +46,8 @@ public:
 private:
     MprisBus& bus_;
     // A few at a time, never waited for: a file that hangs its reader (a FIFO opened at the
-    // wrong moment, a network mount that stopped answering) holds back neither the other
-    // thumbnails nor quitting.
+    // wrong moment, a network mount that stopped answering) holds back neither the other files'
+    // types and thumbnails nor quitting.
     DetachedWorkers thumbnails_{3};
 };
 

@@ -8,6 +8,7 @@
 #include <QCoreApplication>
 #include <QEvent>
 #include <QGuiApplication>
+#include <QTimer>
 
 #include <algorithm>
 #include <cctype>
@@ -19,15 +20,18 @@ namespace quorlix::platform {
 
 namespace {
 
-// Whether a colour (channels from 0 to 1) is light: its relative luminance is past the point
-// where black and white would stand out from it equally.
-bool isLight(double red, double green, double blue) {
+// The relative luminance of a colour, channels from 0 to 1.
+double luminance(double red, double green, double blue) {
     const auto linear = [](double c) {
         return c <= 0.04045 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4);
     };
-    const double luminance = 0.2126 * linear(red) + 0.7152 * linear(green) + 0.0722 * linear(blue);
-    return luminance > std::sqrt(1.05 * 0.05) - 0.05;
+    return 0.2126 * linear(red) + 0.7152 * linear(green) + 0.0722 * linear(blue);
 }
+
+// Past this luminance black and white stand out from a colour equally.
+const double lightLuminance = std::sqrt(1.05 * 0.05) - 0.05;
+
+bool isLight(double red, double green, double blue) { return luminance(red, green, blue) > lightLuminance; }
 
 // KDE's colour settings are a few kilobytes; a larger file is not read.
 constexpr std::size_t maxKdeGlobalsBytes = 1 << 20;
@@ -78,7 +82,7 @@ PanelAppearance panelAppearance(const PanelHints& hints) {
     if (hints.tray) return *hints.tray;
     const auto& first = hints.plasmaSession ? hints.kde : hints.gnome;
     const auto& second = hints.plasmaSession ? hints.gnome : hints.kde;
-    return first.value_or(second.value_or(PanelAppearance::dark));
+    return first.value_or(second.value_or(hints.behindIcon.value_or(PanelAppearance::dark)));
 }
 
 std::optional<PanelAppearance> fromGnomeColorScheme(std::string_view scheme) {
@@ -122,21 +126,48 @@ PanelAppearance fromTrayForeground(std::uint32_t red, std::uint32_t green, std::
                                                                 : PanelAppearance::light;
 }
 
-struct PanelAppearanceMonitor::Sources {
-    explicit Sources(const std::function<void()>& changed)
-        : colorScheme("org.gnome.desktop.interface", "color-scheme", changed),
-          palette(changed),
-          // An X11 tray only where Qt docks its icon in one.
-          tray(QGuiApplication::platformName() == QLatin1String("xcb") ? X11SystemTray::open(changed)
-                                                                       : nullptr) {}
+std::optional<PanelAppearance> fromPixelsBehindIcon(const std::vector<std::uint32_t>& pixels) {
+    std::vector<double> opaque;
+    opaque.reserve(pixels.size());
+    for (const std::uint32_t p : pixels)
+        if (p >> 24 == 0xff)
+            opaque.push_back(
+                luminance((p >> 16 & 0xff) / 255.0, (p >> 8 & 0xff) / 255.0, (p & 0xff) / 255.0));
+    if (opaque.empty() || opaque.size() * 2 < pixels.size()) return std::nullopt;
+    const auto middle = opaque.begin() + static_cast<std::ptrdiff_t>(opaque.size() / 2);
+    std::nth_element(opaque.begin(), middle, opaque.end());
+    return *middle > lightLuminance ? PanelAppearance::light : PanelAppearance::dark;
+}
 
+struct PanelAppearanceMonitor::Sources {
+    Sources(std::function<void()> told, const std::optional<std::string>& trayDisplay)
+        : changed(std::move(told)),
+          colorScheme("org.gnome.desktop.interface", "color-scheme", [this] { changedSoon(); }),
+          palette([this] { changedSoon(); }),
+          // An X11 tray only where Qt docks its icon in one.
+          tray(trayDisplay || QGuiApplication::platformName() == QLatin1String("xcb")
+                   ? X11SystemTray::open([this] { changedSoon(); }, trayDisplay.value_or(std::string()))
+                   : nullptr) {
+        soon.setSingleShot(true);
+        soon.setInterval(0);
+        QObject::connect(&soon, &QTimer::timeout, [this] { changed(); });
+    }
+
+    void changedSoon() {
+        if (!soon.isActive()) soon.start();
+    }
+
+    std::function<void()> changed;
+    // Made before the sources, which call on it.
+    QTimer soon;
     GSettingsWatch colorScheme;
     PaletteWatch palette;
     std::unique_ptr<X11SystemTray> tray;
 };
 
-PanelAppearanceMonitor::PanelAppearanceMonitor(std::function<void()> changed)
-    : sources_(std::make_unique<Sources>(changed)) {}
+PanelAppearanceMonitor::PanelAppearanceMonitor(std::function<void()> changed,
+                                               std::optional<std::string> trayDisplay)
+    : sources_(std::make_unique<Sources>(std::move(changed), trayDisplay)) {}
 
 PanelAppearanceMonitor::~PanelAppearanceMonitor() = default;
 
@@ -148,7 +179,12 @@ PanelAppearance PanelAppearanceMonitor::current() {
         hints.gnome = fromGnomeColorScheme(*scheme);
     hints.kde = fromKdeGlobals(Paths::configDirectory() / "kdeglobals");
     hints.plasmaSession = isPlasmaSession();
+    if (sources_->tray) hints.behindIcon = fromPixelsBehindIcon(sources_->tray->behindIcon());
     return panelAppearance(hints);
+}
+
+void PanelAppearanceMonitor::watchIcon(std::uint32_t window) {
+    if (sources_->tray) sources_->tray->watchIcon(window);
 }
 
 }  // namespace quorlix::platform

@@ -74,10 +74,32 @@ bool isEditing(StandardAction action) {
     }
 }
 
+// Qt's X11 tray icon is a window of its own, made and shown whenever a tray is there to dock
+// it: the panel's look hears of each, for what the tray shows behind it.
+class IconWindowWatch final : public QObject {
+public:
+    explicit IconWindowWatch(PanelAppearanceMonitor& panel) : panel_(panel) {
+        if (QCoreApplication::instance()) QCoreApplication::instance()->installEventFilter(this);
+    }
+    ~IconWindowWatch() override {
+        if (QCoreApplication::instance()) QCoreApplication::instance()->removeEventFilter(this);
+    }
+
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::Show && watched->isWidgetType() &&
+            watched->objectName() == QLatin1String("QSystemTrayIconSys"))
+            panel_.watchIcon(static_cast<std::uint32_t>(static_cast<QWidget*>(watched)->winId()));
+        return false;
+    }
+
+private:
+    PanelAppearanceMonitor& panel_;
+};
+
 class TrayItem final : public StatusItem {
 public:
     TrayItem(const Image& image, const std::string& description, std::function<std::vector<MenuItem>()> build)
-        : image_(image), build_(std::move(build)), panel_([this] { tint(); }) {
+        : image_(image), build_(std::move(build)), panel_([this] { tint(); }), iconWindow_(panel_) {
         tellWhenNoTray();
         tint();
         icon_.setToolTip(QString::fromStdString(description));
@@ -104,6 +126,7 @@ private:
     QMenu menu_;
     QSystemTrayIcon icon_;
     PanelAppearanceMonitor panel_;
+    IconWindowWatch iconWindow_;
     std::optional<PanelAppearance> appearance_;
 };
 

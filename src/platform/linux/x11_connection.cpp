@@ -45,6 +45,11 @@ void X11Connection::drainSoon() {
     QTimer::singleShot(0, notifier_.get(), [this] { drain(); });
 }
 
+void X11Connection::drainNow() {
+    std::free(xcb_get_input_focus_reply(connection_, xcb_get_input_focus(connection_), nullptr));
+    drain();
+}
+
 void X11Connection::drain() {
     while (xcb_generic_event_t* event = xcb_poll_for_event(connection_)) {
         if (handler_) handler_(*event);

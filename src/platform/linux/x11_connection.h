@@ -38,6 +38,9 @@ public:
     // Reads pending events on the next turn of the event loop: waiting on a reply may have
     // read events off the socket, which the notifier then never reports.
     void drainSoon();
+    // Hands the handler, before it returns, every event the server sent before the call: one
+    // round trip, then what came ahead of its reply.
+    void drainNow();
 
     // A property of 32-bit items (CARDINAL, WINDOW, ATOM) on `window`; nothing when unset.
     std::optional<std::vector<std::uint32_t>> cardinals(xcb_window_t window, const std::string& property);

@@ -398,6 +398,15 @@ std::int64_t X11PointerMonitor::dragChangeCount() const { return impl_->dragCoun
 
 bool X11PointerMonitor::followsPointerEverywhere() const { return !impl_->wayland; }
 
+void X11PointerMonitor::reportPendingEvents() {
+    if (!impl_->watching) return;
+    // The server sends what it recorded of a warp as it sends the events that followed it: read
+    // first, it comes as the move before them.
+    if (impl_->warps) impl_->warps->read();
+    impl_->x->drainNow();
+    impl_->flushMotion();
+}
+
 void X11PointerMonitor::pointerMovedOverOwnWindow(bool left) {
     if (impl_->watching) impl_->ownWindowMove(left);
 }

@@ -47,6 +47,9 @@ public:
     Point mouseLocation() const override;
     std::int64_t dragChangeCount() const override;
     bool followsPointerEverywhere() const override;
+    // Reads the raw events the server sent before the call and reports them with any move
+    // still held back.
+    void reportPendingEvents() override;
 
     // What the application's windows see of the pointer. A move over one of them, into one,
     // or out of it (`left`).

@@ -32,10 +32,13 @@ public:
     X11PointerWarps(const X11PointerWarps&) = delete;
     X11PointerWarps& operator=(const X11PointerWarps&) = delete;
 
+    // Tells of the warps recorded so far that have come in, without waiting for the event loop
+    // to notice them.
+    void read();
+
 private:
     X11PointerWarps(xcb_connection_t* control, xcb_connection_t* data, std::uint32_t context,
                     unsigned int sequence, std::function<void()> warped);
-    void read();
 
     xcb_connection_t* control_;
     xcb_connection_t* data_;
