@@ -138,7 +138,7 @@ void UserDefaults::resetStandard() { standardInstance.reset(); }
 fs::path UserDefaults::file() const { return Paths::defaultsFile(domain_); }
 
 std::optional<UserDefaults::Value> UserDefaults::persistentDomain(const std::string& name) {
-    const auto text = readFile(Paths::defaultsFile(name));
+    const auto text = readFile(Paths::defaultsFile(name), maxFileSize);
     if (!text) return std::nullopt;
     auto parsed = readJSON(*text).value;
     if (!parsed || !parsed->is_object()) return std::nullopt;
@@ -152,15 +152,18 @@ void UserDefaults::load() {
         if (ec) writable_ = false;
         return;
     }
-    const auto text = readFile(path);
-    if (!text) {
+    const auto text = readFile(path, maxFileSize);
+    // Settings are a few kilobytes: a file past the limit is damaged, and never read whole.
+    const bool tooLarge =
+        !text && fs::is_regular_file(path, ec) && fs::file_size(path, ec) > maxFileSize && !ec;
+    if (!text && !tooLarge) {
         // Unreadable (permissions, I/O): never write over what we could not read.
         writable_ = false;
         KeyLog::write("Ajustes: no se pudo leer " + path.string() + "; los cambios no se guardarán");
         return;
     }
     // Nested too deep to be written back counts as damaged too.
-    auto parsed = readJSON(*text).value;
+    auto parsed = text ? readJSON(*text).value : std::nullopt;
     if (parsed && parsed->is_object()) {
         stored_ = std::move(*parsed);
         return;
@@ -184,6 +187,13 @@ void UserDefaults::save() {
     const auto text = writeJSON(stored_, 2);
     if (!text) {
         KeyLog::write("Ajustes: no se pudo escribir " + file().string());
+        return;
+    }
+    // A file the next start would take for damaged is not written: the last one stays.
+    if (text->size() + 1 > maxFileSize) {
+        if (!std::exchange(toldTooLarge_, true))
+            KeyLog::write("Ajustes: demasiados datos para " + file().string() +
+                          "; los cambios no se guardarán");
         return;
     }
     if (!writer_) writer_ = std::make_unique<Writer>();

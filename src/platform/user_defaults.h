@@ -14,14 +14,16 @@
 // main thread for a disk write. A file that is a symbolic link stays one: the file it names
 // is replaced, in its own folder. `flush()` waits for what is still to be written (the
 // application calls it when quitting, and destroying the domain does too). A file that
-// cannot be parsed, or is nested too deep to be written back, is moved aside with a log line
-// and the domain starts empty; a file that cannot even be read is never overwritten (changes
-// then stay in memory).
+// cannot be parsed, is nested too deep to be written back or is larger than `maxFileSize`
+// (never read whole), is moved aside with a log line and the domain starts empty; a file that
+// cannot even be read is never overwritten (changes then stay in memory), nor are contents
+// written that would pass `maxFileSize`.
 //
 // Main thread only.
 
 #include <nlohmann/json.hpp>
 
+#include <cstddef>
 #include <cstdint>
 #include <filesystem>
 #include <memory>
@@ -37,6 +39,8 @@ public:
     using Data = std::vector<std::uint8_t>;
 
     static constexpr const char* applicationDomain = "com.halvik.quorlix";
+    // Settings take a few kilobytes; a file larger than this is damaged.
+    static constexpr std::size_t maxFileSize = 4 * 1024 * 1024;
 
     explicit UserDefaults(std::string domain);
     ~UserDefaults();
@@ -102,6 +106,7 @@ private:
     Value stored_ = Value::object();
     Value registered_ = Value::object();
     bool writable_ = true;
+    bool toldTooLarge_ = false;
     // Started on the first write.
     std::unique_ptr<Writer> writer_;
 };

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <fstream>
 
 namespace quorlix {
 namespace {
@@ -152,6 +153,58 @@ TEST_F(UserDefaultsTest, ACorruptFileIsMovedAsideWithALogLineNeverOverwritten) {
         EXPECT_NE(log->find("dañado"), std::string::npos);
         EXPECT_TRUE(UserDefaults::persistentDomain("com.test.domain")->at("b").get<bool>());
     }
+}
+
+// The settings files set aside as damaged.
+std::vector<fs::path> setAside(const fs::path& file) {
+    std::vector<fs::path> aside;
+    for (const auto& e : fs::directory_iterator(file.parent_path()))
+        if (e.path().filename().string().starts_with(file.filename().string() + ".corrupt-"))
+            aside.push_back(e.path());
+    return aside;
+}
+
+TEST_F(UserDefaultsTest, AFileLargerThanSettingsEverAreIsMovedAsideUnreadAndNoneSuchIsWritten) {
+    struct Case {
+        const char* name;
+        std::string head;
+        std::uintmax_t size;
+    };
+    const Case cases[] = {
+        // Nothing but a hole: it would take the memory of its whole length to read.
+        {"8 GiB of nothing", "", std::uintmax_t{8} << 30},
+        {"settings followed by blanks past the limit", R"({"a": 1})", UserDefaults::maxFileSize + 1},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        fs::remove_all(file().parent_path());
+        fs::create_directories(file().parent_path());
+        {
+            std::ofstream out(file());
+            out << c.head;
+            if (!c.head.empty()) out << std::string(c.size - c.head.size(), ' ');
+        }
+        fs::resize_file(file(), c.size);
+        UserDefaults d("com.test.domain");
+        EXPECT_FALSE(d.object("a"));
+        d.setBool("b", true);
+        d.flush();
+        const auto aside = setAside(file());
+        ASSERT_EQ(aside.size(), 1u);
+        EXPECT_EQ(fs::file_size(aside[0]), c.size);
+        EXPECT_EQ(UserDefaults::persistentDomain("com.test.domain"), UserDefaults::Value({{"b", true}}));
+    }
+
+    // Contents that would pass the limit are not written, and said so once: the file keeps the
+    // last settings it could hold.
+    UserDefaults d("com.test.domain");
+    EXPECT_TRUE(d.setString("enorme", std::string(UserDefaults::maxFileSize, 'x')));
+    EXPECT_TRUE(d.setString("enorme", std::string(UserDefaults::maxFileSize, 'y')));
+    d.flush();
+    EXPECT_EQ(UserDefaults::persistentDomain("com.test.domain"), UserDefaults::Value({{"b", true}}));
+    const auto log = platform::readFile(KeyLog::path()).value_or("");
+    EXPECT_NE(log.find("demasiados datos"), std::string::npos) << log;
+    EXPECT_EQ(log.find("demasiados datos"), log.rfind("demasiados datos")) << log;
 }
 
 TEST_F(UserDefaultsTest, ASettingsFileThatIsALinkStaysOneAndWhatItNamesIsReplacedInItsFolder) {

@@ -84,8 +84,7 @@ std::optional<DesktopEntry> DesktopEntry::parse(std::string_view text) {
 }
 
 std::optional<DesktopEntry> DesktopEntry::read(const fs::path& file) {
-    // Entries are a few kilobytes; a larger file is none.
-    const auto text = readFile(file, 1 << 20);
+    const auto text = readFile(file, maxFileSize);
     if (!text) return std::nullopt;
     return parse(*text);
 }

@@ -2,6 +2,7 @@
 // Installed applications as the freedesktop desktop entries describe them: where an
 // application's entry lives, its icon name and the command that launches it.
 
+#include <cstddef>
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -11,6 +12,9 @@
 namespace quorlix::platform {
 
 struct DesktopEntry {
+    // Entries are a few kilobytes; a larger file is none, and is never read whole.
+    static constexpr std::size_t maxFileSize = 1024 * 1024;
+
     std::string name;
     std::string exec;
     std::string icon;

@@ -15,7 +15,7 @@ XdgLoginItem::XdgLoginItem(fs::path executable) : executable_(std::move(executab
 fs::path XdgLoginItem::entryFile() { return Paths::autostartDirectory() / "quorlix.desktop"; }
 
 bool XdgLoginItem::isEnabled() const {
-    const auto text = readFile(entryFile());
+    const auto text = readFile(entryFile(), DesktopEntry::maxFileSize);
     if (!text) return false;
     // An entry switched off by the desktop's own settings does not count.
     std::istringstream lines(*text);
