@@ -32,7 +32,7 @@ std::string UrlSchemeHandler::entry(const fs::path& executable) {
            "Name=Quorlix\n"
            "Comment=Isla en la parte superior de la pantalla\n"
            "Exec=" +
-           DesktopEntry::quotedExec(executable) +
+           DesktopEntry::execArgument(executable) +
            " %u\n"
            "Terminal=false\n"
            "Categories=Utility;\n"
