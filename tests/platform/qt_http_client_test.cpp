@@ -199,5 +199,47 @@ TEST_F(QtHttpClientTest, AClientGoingAwayAbortsOnlyTheRepliesStillRunning) {
     EXPECT_TRUE(waitUntil([&] { return server.heldOpen() == 0; }));
 }
 
+// A transfer ended while its reply has failed but has not finished yet, by its handle or by a
+// download's low-speed limit: the failed reply is not failed a second time.
+TEST_F(QtHttpClientTest, EndingATransferWhoseReplyFailedButHasNotFinishedFailsItOnlyOnce) {
+    static std::vector<std::string> messages;
+    const auto previous = qInstallMessageHandler(
+        [](QtMsgType, const QMessageLogContext&, const QString& m) { messages.push_back(m.toStdString()); });
+    struct Case {
+        const char* name;
+        bool download;
+        bool byLowSpeed;
+    };
+    int answered = 0;
+    int index = 0;
+    for (const Case& c : {Case{"a request's handle", false, false}, Case{"a download's handle", true, false},
+                          Case{"a download's low-speed limit", true, true}}) {
+        SCOPED_TRACE(c.name);
+        FailedReplyEnds ends;
+        platform::HttpTask task;
+        if (c.download) {
+            platform::HttpDownloadRequest request;
+            request.url = server.base() + "/no-existe";
+            request.destination = home.path() / ("descarga-" + std::to_string(index++));
+            request.lowSpeedLimit = 100;
+            request.lowSpeedTime = 60;
+            task = http.download(request, [&](platform::HttpDownloadResult) { ++answered; });
+        } else {
+            task = http.get({server.base() + "/no-existe", {}, 60, 1024},
+                            [&](platform::HttpResult) { ++answered; });
+        }
+        ASSERT_TRUE(waitUntil([&] { return ends.heldBack > 0; }));
+        if (c.byLowSpeed) {
+            time.advance(60);
+        } else {
+            task.cancel();
+        }
+    }
+    qInstallMessageHandler(previous);
+    for (const auto& message : messages)
+        EXPECT_EQ(message.find("Internal problem"), std::string::npos) << message;
+    EXPECT_EQ(answered, 0);
+}
+
 }  // namespace
 }  // namespace quorlix::testing

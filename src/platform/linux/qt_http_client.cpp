@@ -29,6 +29,12 @@ constexpr const char* slowReason = "descarga demasiado lenta";
 // network, so a body arriving faster than it is taken cannot grow memory without bound.
 constexpr qint64 readBufferSize = 1024 * 1024;
 
+// Aborts `reply` while it still runs. A reply that has failed is ending already, though Qt
+// may not have delivered its end yet, and aborting it would fail it twice (Qt warns of that).
+void abortRunning(QNetworkReply* reply) {
+    if (reply && reply->isRunning() && reply->error() == QNetworkReply::NoError) reply->abort();
+}
+
 // The life of one request: the body so far and why it ended early, if it did. `done` is
 // cleared when the request is cancelled.
 struct Transfer {
@@ -64,7 +70,7 @@ struct FileTransfer {
         tooLarge = beyondCap;
         speedLook.cancel();
         if (idle) idle->stop();
-        if (reply) reply->abort();
+        abortRunning(reply);
     }
     // Closes and removes the partial file.
     void discard() {
@@ -106,7 +112,7 @@ template <class T>
 HttpTask handle(QNetworkReply* reply, const std::shared_ptr<T>& transfer) {
     return HttpTask([reply = QPointer<QNetworkReply>(reply), weak = std::weak_ptr<T>(transfer)] {
         if (const auto t = weak.lock()) t->done = nullptr;
-        if (reply) reply->abort();
+        abortRunning(reply);
     });
 }
 
@@ -168,11 +174,7 @@ QtHttpClient::~QtHttpClient() {
     *alive_ = false;
     if (!manager_) return;
     // Whatever is still under way ends now: quitting never waits for the network.
-    // Only what still runs: a reply that has failed is ending already, though Qt may not
-    // have delivered its end yet, and aborting it would fail it twice (Qt warns of that).
-    for (QNetworkReply* reply : manager_->findChildren<QNetworkReply*>()) {
-        if (reply->isRunning() && reply->error() == QNetworkReply::NoError) reply->abort();
-    }
+    for (QNetworkReply* reply : manager_->findChildren<QNetworkReply*>()) abortRunning(reply);
     delete manager_;
 }
 
@@ -194,7 +196,7 @@ HttpTask QtHttpClient::get(HttpRequest request, std::function<void(HttpResult)> 
     const auto abort = [reply, transfer](const char* reason) {
         if (!transfer->abortReason.empty()) return;
         transfer->abortReason = reason;
-        reply->abort();
+        abortRunning(reply);
     };
 
     refuseAnnouncedLength(reply, transfer->maxBodySize, [abort] { abort(tooLargeReason); });
