@@ -56,6 +56,7 @@ struct FileTransfer {
     // `written` at the last look of the low-speed limit, and the next look.
     std::uint64_t lastLook = 0;
     WorkItem speedLook;
+    WorkItem deadline;
     std::string path;
     int fd = -1;
     bool finished = false;
@@ -69,6 +70,7 @@ struct FileTransfer {
         abortReason = std::move(reason);
         tooLarge = beyondCap;
         speedLook.cancel();
+        deadline.cancel();
         if (idle) idle->stop();
         abortRunning(reply);
     }
@@ -273,7 +275,7 @@ HttpTask QtHttpClient::download(HttpDownloadRequest request, std::function<void(
     transfer->idle = idle;
 
     refuseAnnouncedLength(reply, transfer->maxSize, [transfer] { transfer->giveUp(tooLargeReason, true); });
-    const auto take = [reply, transfer] {
+    const auto take = [reply, transfer, progress = std::move(request.progress)] {
         if (!transfer->abortReason.empty()) return;
         const QByteArray chunk = reply->readAll();
         if (chunk.isEmpty()) return;
@@ -281,8 +283,14 @@ HttpTask QtHttpClient::download(HttpDownloadRequest request, std::function<void(
             transfer->giveUp(tooLargeReason, true);
             return;
         }
-        if (!transfer->write(chunk))
+        if (!transfer->write(chunk)) {
             transfer->giveUp(std::string("no se pudo escribir: ") + std::strerror(errno));
+            return;
+        }
+        if (!progress) return;
+        bool known = false;
+        const qlonglong announced = reply->header(QNetworkRequest::ContentLengthHeader).toLongLong(&known);
+        progress(transfer->written, known && announced > 0 ? static_cast<std::uint64_t>(announced) : 0);
     };
     QObject::connect(reply, &QNetworkReply::readyRead, reply, [take, idle] {
         idle->start();
@@ -291,10 +299,9 @@ HttpTask QtHttpClient::download(HttpDownloadRequest request, std::function<void(
     QObject::connect(idle, &QTimer::timeout, reply, [transfer] { transfer->giveUp(timeoutReason); });
     idle->start();
     if (request.deadline > 0) {
-        auto* deadline = new QTimer(reply);
-        deadline->setSingleShot(true);
-        QObject::connect(deadline, &QTimer::timeout, reply, [transfer] { transfer->giveUp(timeoutReason); });
-        deadline->start(milliseconds(request.deadline, request.deadline));
+        transfer->deadline = MainQueue::shared().after(request.deadline, [weak = std::weak_ptr(transfer)] {
+            if (const auto t = weak.lock()) t->giveUp(timeoutReason);
+        });
     }
     if (request.lowSpeedLimit > 0 && request.lowSpeedTime > 0) {
         watchSpeed(transfer, request.lowSpeedTime,
@@ -316,6 +323,7 @@ HttpTask QtHttpClient::download(HttpDownloadRequest request, std::function<void(
                          reply->deleteLater();
                          idle->stop();
                          transfer->speedLook.cancel();
+                         transfer->deadline.cancel();
                          const auto owner = alive.lock();
                          if (!owner || !*owner || !transfer->done) return;
                          take();
