@@ -54,7 +54,10 @@ std::string timestampForFileName() {
 // Where a write in place keeps the whole new contents until it has ended: beside the link, in
 // the settings' own folder. A load finds it there after a crash and takes it instead.
 fs::path pendingCopy(const fs::path& file) {
-    return file.parent_path() / ("." + file.filename().string() + ".pending");
+    // Built with append: GCC 12 at -O3 misreads "." + a string as an overlapping copy.
+    std::string name = ".";
+    name.append(file.filename().string()).append(".pending");
+    return file.parent_path() / name;
 }
 
 // The file a settings link names, when only its folder refuses new files (the temporary file
