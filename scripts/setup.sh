@@ -12,7 +12,7 @@ packages=(
   fonts-inter fonts-quicksand fonts-jetbrains-mono fonts-material-design-icons-iconfont
   xvfb xauth xcompmgr xdotool x11-apps x11-utils scrot dbus trayer
   libxcb-xinput-dev libxcb-xfixes0-dev libxcb-record0-dev
-  weston xwayland gnome-shell libgtk-3-dev
+  weston xwayland gnome-shell libgtk-3-dev xdg-utils libglib2.0-bin
   libudev-dev libglib2.0-dev gsettings-desktop-schemas
   libxcb1-dev libxcb-shape0-dev
   zlib1g-dev libecal2.0-dev evolution-data-server

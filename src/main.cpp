@@ -101,6 +101,8 @@ int main(int argc, char** argv) {
         quorlix::platform::MainQueue::shared().post([&backends] { backends.loadDeferred(); });
         // A signal that came while starting asks to quit as one that comes later does.
         if (!quorlix::platform::terminationRequested()) status = QApplication::exec();
+        // Quitting waits on no peer: a script or a report still waiting for one ends now.
+        backends.stopWaitingOnPeers();
         instance.onOpenURLs = nullptr;
         instance.onReopen = nullptr;
     }

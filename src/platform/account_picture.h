@@ -3,6 +3,7 @@
 // On Linux: AccountsService's icon file for the user's id.
 
 #include <filesystem>
+#include <functional>
 #include <optional>
 
 namespace quorlix::platform {
@@ -10,8 +11,11 @@ namespace quorlix::platform {
 class AccountPicture {
 public:
     virtual ~AccountPicture() = default;
-    // The icon file of the account `uid`, or nothing. Blocking: call it off the main thread.
-    virtual std::optional<std::filesystem::path> pictureFile(unsigned uid) = 0;
+    // Asks for the icon file of the account `uid`; `done` gets it, or nothing, on the main
+    // thread, possibly at once. Nothing waits on the service meanwhile: a backend destroyed
+    // first (the application quitting) never calls `done`. Main thread only.
+    virtual void pictureFile(unsigned uid,
+                             std::function<void(std::optional<std::filesystem::path>)> done) = 0;
 };
 
 }  // namespace quorlix::platform

@@ -95,6 +95,21 @@ std::optional<std::string> writeFileAtomically(const fs::path& requested, std::s
     return std::nullopt;
 }
 
+std::optional<std::string> overwriteFile(const fs::path& path, std::string_view contents) {
+    const int fd = ::open(path.c_str(), O_WRONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0) return errnoText("no se pudo abrir " + path.string());
+    struct stat info {};
+    std::optional<std::string> error;
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        error = "no es un archivo normal: " + path.string();
+    } else if (!writeAll(fd, contents) || ::fsync(fd) != 0 ||
+               ::ftruncate(fd, static_cast<off_t>(contents.size())) != 0 || ::fsync(fd) != 0) {
+        error = errnoText("no se pudo escribir " + path.string());
+    }
+    if (::close(fd) != 0 && !error) error = errnoText("no se pudo cerrar " + path.string());
+    return error;
+}
+
 int openRegularFile(const fs::path& path) {
     struct stat info {};
     if (::stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) return -1;

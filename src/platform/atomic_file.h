@@ -23,6 +23,12 @@ struct AtomicWriteOptions {
 std::optional<std::string> writeFileAtomically(const std::filesystem::path& path, std::string_view contents,
                                                const AtomicWriteOptions& options);
 
+// Writes over an existing regular file, for one whose folder takes no new file: the new
+// contents from its start, flushed, then the file cut to their length and flushed again. It
+// is never empty meanwhile nor shorter than the new contents, but a crash before the end may
+// leave the new contents followed by the old ones' tail: a caller keeps a copy to tell.
+std::optional<std::string> overwriteFile(const std::filesystem::path& path, std::string_view contents);
+
 // The file a chain of symbolic links at `path` ends in (`path` itself when it is no link).
 // Nothing when the chain is too long or a link cannot be read.
 std::optional<std::filesystem::path> resolveSymlinks(const std::filesystem::path& path);

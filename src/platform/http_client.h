@@ -55,7 +55,8 @@ struct HttpDownloadRequest {
     std::filesystem::path destination;
     // Seconds without a byte arriving after which the transfer is given up.
     double idleTimeout = 60;
-    // Seconds for the whole transfer, redirects included (0: no limit of its own).
+    // Seconds for the whole transfer, redirects included (0: no limit of its own). Counted on
+    // the main queue, as the low-speed limit is.
     double deadline = 0;
     // As download tools do: fewer than `lowSpeedLimit` bytes a second over `lowSpeedTime`
     // seconds gives the transfer up (0: no such limit).
@@ -65,6 +66,9 @@ struct HttpDownloadRequest {
     // Asked before each redirect is followed, with the address it leads to; none follows
     // every redirect (never from HTTPS to plain HTTP). A refused one ends the download.
     std::function<bool(const std::string& url)> allowRedirect;
+    // Told on the main thread, as the body comes in, of the bytes written so far and of the
+    // length the response announced (0 when it announced none).
+    std::function<void(std::uint64_t received, std::uint64_t announced)> progress;
 };
 
 // The status of the response whose body is now in the file, or the reason there is none

@@ -10,6 +10,7 @@
 #include "platform/url_query.h"
 
 #include <sys/stat.h>
+#include <unistd.h>
 #include <cctype>
 #include <cerrno>
 #include <cmath>
@@ -50,6 +51,36 @@ std::string timestampForFileName() {
     return buf;
 }
 
+// Where a write in place keeps the whole new contents until it has ended: beside the link, in
+// the settings' own folder. A load finds it there after a crash and takes it instead.
+fs::path pendingCopy(const fs::path& file) {
+    // Built with append: GCC 12 at -O3 misreads "." + a string as an overlapping copy.
+    std::string name = ".";
+    name.append(file.filename().string()).append(".pending");
+    return file.parent_path() / name;
+}
+
+// The file a settings link names, when only its folder refuses new files (the temporary file
+// of an atomic write) and the file itself may be written.
+std::optional<fs::path> writableInPlace(const fs::path& file) {
+    const auto target = resolveSymlinks(file);
+    if (!target || *target == file) return std::nullopt;
+    struct stat info {};
+    if (::stat(target->c_str(), &info) != 0 || !S_ISREG(info.st_mode)) return std::nullopt;
+    const fs::path folder = target->parent_path();
+    if (::access(folder.c_str(), W_OK) == 0 || ::access(target->c_str(), W_OK) != 0) return std::nullopt;
+    return target;
+}
+
+// Overwrites `target` with the whole contents kept first in the pending copy (which goes once
+// the file holds them): a reader never takes a file cut short for the settings.
+std::optional<std::string> writeInPlace(const fs::path& file, const fs::path& target,
+                                        std::string_view contents) {
+    const fs::path copy = pendingCopy(file);
+    if (auto error = writeFileAtomically(copy, contents, {.newFileMode = fs::perms(0600)})) return error;
+    return overwriteFile(target, contents);
+}
+
 std::optional<std::string> numberText(const UserDefaults::Value& v) {
     if (v.is_number_integer()) return std::to_string(v.get<std::int64_t>());
     if (v.is_number_float()) {
@@ -67,7 +98,7 @@ std::optional<std::string> numberText(const UserDefaults::Value& v) {
 
 // Writes the domain's file on a thread of its own. A write asked for while one is waiting
 // replaces it, so a burst of changes ends in one or two writes of the newest contents. A
-// failure is kept for the main thread to log.
+// failure, and a file written in place, are kept for the main thread to log.
 class UserDefaults::Writer {
 public:
     ~Writer() { flush(); }
@@ -87,6 +118,11 @@ public:
         std::lock_guard lock(mutex_);
         return std::exchange(error_, std::nullopt);
     }
+    // The file last written in place, if one was since the last look.
+    std::optional<fs::path> takeWrittenInPlace() {
+        std::lock_guard lock(mutex_);
+        return std::exchange(inPlace_, std::nullopt);
+    }
 
 private:
     void writeNext() {
@@ -100,10 +136,16 @@ private:
         // A settings file that links elsewhere (a user's dotfiles) stays a link: what it
         // names is replaced.
         auto error = writeFileAtomically(contents.first, contents.second, {.followSymlinks = true});
+        // Where only the named file's folder refuses the temporary file, it is written over.
+        const auto target = error ? writableInPlace(contents.first) : std::nullopt;
+        if (target) error = writeInPlace(contents.first, *target, contents.second);
+        // The copy of a write in place cut short is done with once the file holds them whole.
+        if (!error) ::unlink(pendingCopy(contents.first).c_str());
         {
             std::lock_guard lock(mutex_);
             writing_ = false;
             if (error) error_ = std::move(error);
+            if (target && !error) inPlace_ = target;
         }
         idle_.notify_all();
     }
@@ -114,6 +156,7 @@ private:
     bool queued_ = false;
     bool writing_ = false;
     std::optional<std::string> error_;
+    std::optional<fs::path> inPlace_;
     // Last: its thread stops before the state it uses goes.
     ThreadSerialQueue queue_;
 };
@@ -125,7 +168,19 @@ UserDefaults::~UserDefaults() { flush(); }
 void UserDefaults::flush() {
     if (!writer_) return;
     writer_->flush();
-    if (const auto error = writer_->takeError()) KeyLog::write("Ajustes: " + *error);
+    tellWrites();
+}
+
+void UserDefaults::tellWrites() {
+    // Each once: a lasting failure would otherwise fill the log, one line a change.
+    if (const auto error = writer_->takeError(); error && *error != toldError_) {
+        KeyLog::write("Ajustes: " + *error);
+        toldError_ = *error;
+    }
+    if (const auto target = writer_->takeWrittenInPlace(); target && !std::exchange(toldInPlace_, true)) {
+        KeyLog::write("Ajustes: la carpeta de " + target->string() +
+                      " no admite archivos nuevos; los ajustes se escriben sobre el archivo mismo");
+    }
 }
 
 UserDefaults& UserDefaults::standard() {
@@ -138,7 +193,7 @@ void UserDefaults::resetStandard() { standardInstance.reset(); }
 fs::path UserDefaults::file() const { return Paths::defaultsFile(domain_); }
 
 std::optional<UserDefaults::Value> UserDefaults::persistentDomain(const std::string& name) {
-    const auto text = readFile(Paths::defaultsFile(name));
+    const auto text = readFile(Paths::defaultsFile(name), maxFileSize);
     if (!text) return std::nullopt;
     auto parsed = readJSON(*text).value;
     if (!parsed || !parsed->is_object()) return std::nullopt;
@@ -148,19 +203,39 @@ std::optional<UserDefaults::Value> UserDefaults::persistentDomain(const std::str
 void UserDefaults::load() {
     const fs::path path = file();
     std::error_code ec;
+    // A write in place that did not end: its copy holds the newest settings whole, and is
+    // written again.
+    if (const auto pending = readFile(pendingCopy(path), maxFileSize)) {
+        auto parsed = readJSON(*pending).value;
+        if (parsed && parsed->is_object()) {
+            stored_ = std::move(*parsed);
+            KeyLog::write("Ajustes: se recuperó la última escritura de " + path.string());
+            save();
+            return;
+        }
+        fs::remove(pendingCopy(path), ec);
+    }
     if (!fs::exists(path, ec)) {
-        if (ec) writable_ = false;
+        // A link that goes round in a loop, or a folder on the way that cannot be looked in.
+        if (ec) {
+            writable_ = false;
+            KeyLog::write("Ajustes: no se pudo seguir " + path.string() + " (" + ec.message() +
+                          "); los cambios no se guardarán");
+        }
         return;
     }
-    const auto text = readFile(path);
-    if (!text) {
+    const auto text = readFile(path, maxFileSize);
+    // Settings are a few kilobytes: a file past the limit is damaged, and never read whole.
+    const bool tooLarge =
+        !text && fs::is_regular_file(path, ec) && fs::file_size(path, ec) > maxFileSize && !ec;
+    if (!text && !tooLarge) {
         // Unreadable (permissions, I/O): never write over what we could not read.
         writable_ = false;
         KeyLog::write("Ajustes: no se pudo leer " + path.string() + "; los cambios no se guardarán");
         return;
     }
     // Nested too deep to be written back counts as damaged too.
-    auto parsed = readJSON(*text).value;
+    auto parsed = text ? readJSON(*text).value : std::nullopt;
     if (parsed && parsed->is_object()) {
         stored_ = std::move(*parsed);
         return;
@@ -186,9 +261,16 @@ void UserDefaults::save() {
         KeyLog::write("Ajustes: no se pudo escribir " + file().string());
         return;
     }
+    // A file the next start would take for damaged is not written: the last one stays.
+    if (text->size() + 1 > maxFileSize) {
+        if (!std::exchange(toldTooLarge_, true))
+            KeyLog::write("Ajustes: demasiados datos para " + file().string() +
+                          "; los cambios no se guardarán");
+        return;
+    }
     if (!writer_) writer_ = std::make_unique<Writer>();
-    // A failure of an earlier write is told now, on the main thread.
-    if (const auto error = writer_->takeError()) KeyLog::write("Ajustes: " + *error);
+    // What came of earlier writes is told now, on the main thread.
+    tellWrites();
     writer_->write(file(), *text + "\n");
 }
 

@@ -12,16 +12,22 @@
 // thread, atomically (temporary file, fsync, rename): changes that come faster than the disk
 // takes them are written together, the newest contents only, so no change ever holds the
 // main thread for a disk write. A file that is a symbolic link stays one: the file it names
-// is replaced, in its own folder. `flush()` waits for what is still to be written (the
-// application calls it when quitting, and destroying the domain does too). A file that
-// cannot be parsed, or is nested too deep to be written back, is moved aside with a log line
-// and the domain starts empty; a file that cannot even be read is never overwritten (changes
-// then stay in memory).
+// is replaced, in its own folder. Where only that folder refuses new files, the file is
+// written over in place, the whole new contents kept first in a copy beside the link, which a
+// load takes instead after a crash (the file alone may then hold the new contents and the old
+// ones' tail). A link that leads nowhere (a loop) is logged, and nothing is saved. `flush()`
+// waits for what is still to be written (the application calls it when quitting, and
+// destroying the domain does too). A file that cannot be parsed, is nested too deep to be
+// written back or is larger than `maxFileSize` (never read whole), is moved aside with a log
+// line and the domain starts empty; a file that cannot even be read is never overwritten
+// (changes then stay in memory), nor are contents written that would pass `maxFileSize`. A
+// failure that lasts is logged once.
 //
 // Main thread only.
 
 #include <nlohmann/json.hpp>
 
+#include <cstddef>
 #include <cstdint>
 #include <filesystem>
 #include <memory>
@@ -37,6 +43,8 @@ public:
     using Data = std::vector<std::uint8_t>;
 
     static constexpr const char* applicationDomain = "com.halvik.quorlix";
+    // Settings take a few kilobytes; a file larger than this is damaged.
+    static constexpr std::size_t maxFileSize = 4 * 1024 * 1024;
 
     explicit UserDefaults(std::string domain);
     ~UserDefaults();
@@ -97,11 +105,16 @@ private:
 
     void load();
     void save();
+    // Logs what came of the writes since the last look.
+    void tellWrites();
 
     std::string domain_;
     Value stored_ = Value::object();
     Value registered_ = Value::object();
     bool writable_ = true;
+    bool toldTooLarge_ = false;
+    bool toldInPlace_ = false;
+    std::string toldError_;
     // Started on the first write.
     std::unique_ptr<Writer> writer_;
 };

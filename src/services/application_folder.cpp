@@ -10,7 +10,8 @@ namespace quorlix {
 namespace fs = std::filesystem;
 
 std::optional<AppInfo> AppInfo::read(const fs::path& folder) {
-    const auto text = platform::readFile(folder / ApplicationFolder::infoFile);
+    const auto text =
+        platform::readFile(folder / ApplicationFolder::infoFile, ApplicationFolder::maxInfoSize);
     if (!text) return std::nullopt;
     const auto json = nlohmann::json::parse(*text, nullptr, /*allow_exceptions=*/false);
     if (!json.is_object()) return std::nullopt;

@@ -9,6 +9,7 @@
 // build tree marks itself with `resources/.devbuild`; a program without `app-info.json` (a
 // distribution's package) is no application folder at all. Neither is ever replaced.
 
+#include <cstddef>
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -20,14 +21,16 @@ struct AppInfo {
     std::string version;
     std::string build;
 
-    // The folder's `app-info.json`; nothing when it is missing, unreadable or lacks the
-    // identifier or the version.
+    // The folder's `app-info.json`; nothing when it is missing, unreadable, larger than
+    // `ApplicationFolder::maxInfoSize` or lacks the identifier or the version.
     static std::optional<AppInfo> read(const std::filesystem::path& folder);
 };
 
 struct ApplicationFolder {
     static constexpr const char* identifier = "com.halvik.quorlix";
     static constexpr const char* infoFile = "app-info.json";
+    // A few lines; a larger file is none, and is never read whole.
+    static constexpr std::size_t maxInfoSize = 64 * 1024;
     static constexpr const char* programFile = "quorlix";
     static constexpr const char* developmentMarker = "resources/.devbuild";
 

@@ -10,6 +10,7 @@
 #include <unistd.h>
 #include <algorithm>
 #include <cctype>
+#include <cmath>
 #include <csignal>
 
 #ifndef QUORLIX_VERSION
@@ -233,21 +234,41 @@ void UpdateService::prepared(const UpdateManifest& offered, const std::string& u
     // The manifest's size narrows the cap, never lifts it past the ceiling.
     request.maxSize =
         std::min(offered.size ? static_cast<std::uint64_t>(*offered.size) : maxDownloadSize, downloadCeiling);
-    // However slowly it trickles in, the whole download ends in a time its size explains.
-    request.deadline = configuration_.downloadGrace +
-                       static_cast<double>(request.maxSize) / configuration_.minimumDownloadRate;
+    // However it trickles in, the whole download ends in the time its size takes at the low
+    // speed it may never fall below, and within the hour: a size of terabytes gives no days.
+    request.deadline = configuration_.maxDownloadTime;
+    if (configuration_.lowSpeedLimit > 0)
+        request.deadline =
+            std::min(request.deadline,
+                     configuration_.downloadGrace + static_cast<double>(request.maxSize) /
+                                                        static_cast<double>(configuration_.lowSpeedLimit));
     request.lowSpeedLimit = configuration_.lowSpeedLimit;
     request.lowSpeedTime = configuration_.lowSpeedTime;
     // Every hop of a redirect keeps to the site, as the first address does.
     request.allowRedirect = [site = configuration_.siteURL](const std::string& next) {
         return isOnSite(next, site);
     };
+    // The manifest's size is what the file must come to; without one, what the server says.
+    const std::optional<std::uint64_t> size =
+        offered.size ? std::optional<std::uint64_t>(request.maxSize) : std::nullopt;
+    request.progress = lifetime_.guard([this, size, cap = request.maxSize](std::uint64_t bytes,
+                                                                           std::uint64_t announced) {
+        received(bytes, size ? size : announced > 0 ? std::optional(std::min(announced, cap)) : std::nullopt);
+    });
     const fs::path file = request.destination;
     downloadTask_ = configuration_.http->download(
         std::move(request),
         lifetime_.guard([this, offered, folder, file](platform::HttpDownloadResult result) {
             downloaded(offered, folder, file, result);
         }));
+}
+
+void UpdateService::received(std::uint64_t bytes, std::optional<std::uint64_t> expected) {
+    const auto* downloading = std::get_if<Downloading>(&state.get());
+    if (!downloading || !expected || *expected == 0) return;
+    const double progress = std::min(static_cast<double>(bytes) / static_cast<double>(*expected), 1.0);
+    // Told by the whole percent: a body comes in thousands of pieces.
+    if (std::floor(progress * 100) != std::floor(downloading->progress * 100)) state = Downloading{progress};
 }
 
 void UpdateService::downloaded(const UpdateManifest& offered, std::shared_ptr<WorkFolder> folder,

@@ -43,7 +43,8 @@ public:
         std::string version;
         friend bool operator==(const Available&, const Available&) = default;
     };
-    // An install has started and the file is being fetched (0...1).
+    // An install has started and the file is being fetched (0...1): the bytes received of the
+    // manifest's size, else of the length the server announced.
     struct Downloading {
         double progress = 0;
         friend bool operator==(const Downloading&, const Downloading&) = default;
@@ -99,14 +100,14 @@ public:
         std::int64_t processID = 0;
         // Ends the application once the swap has started.
         std::function<void()> terminate;
-        // A download must end within this many seconds plus its cap (the manifest's size)
-        // taken at this rate (bytes a second), else it fails.
-        double downloadGrace = 60;
-        double minimumDownloadRate = 64 * 1024;
-        // And it fails sooner, as download tools do, when fewer than `lowSpeedLimit` bytes a
+        // A download fails, as download tools do, when fewer than `lowSpeedLimit` bytes a
         // second came in over `lowSpeedTime` seconds.
         std::uint64_t lowSpeedLimit = 1024;
         double lowSpeedTime = 60;
+        // And it must end within this many seconds plus its cap (the manifest's size) taken at
+        // that low speed, or within `maxDownloadTime`, whichever is shorter, else it fails.
+        double downloadGrace = 60;
+        double maxDownloadTime = 3600;
     };
 
     // The installed platform, `QuorlixConfig::siteURL()`, `signingKey`, the running program's
@@ -152,6 +153,8 @@ private:
     void checked(const platform::HttpResult& result);
     void prepared(const UpdateManifest& manifest, const std::string& url, std::shared_ptr<WorkFolder> folder,
                   const std::optional<UpdateFailure>& refusal);
+    // Shows the bytes received of `expected` (none: unknown) while the state is `Downloading`.
+    void received(std::uint64_t bytes, std::optional<std::uint64_t> expected);
     void downloaded(const UpdateManifest& manifest, std::shared_ptr<WorkFolder> folder,
                     const std::filesystem::path& file, const platform::HttpDownloadResult& result);
     void staged(std::shared_ptr<WorkFolder> folder, const StageResult& result);

@@ -38,7 +38,8 @@ std::optional<platform::Image> ApplicationIcon::load(const std::filesystem::path
     std::error_code ec;
     const auto size = std::filesystem::file_size(file, ec);
     if (ec || size == 0 || size > maxIconBytes) return std::nullopt;
-    const auto bytes = platform::readFile(file);
+    // The limit again: the file may have grown since.
+    const auto bytes = platform::readFile(file, maxIconBytes);
     if (!bytes) return std::nullopt;
     platform::ImageLimits limits;
     limits.maxBytes = maxIconBytes;

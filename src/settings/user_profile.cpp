@@ -63,14 +63,22 @@ UserProfile::UserProfile() {
     const platform::Platform& platform = platform::installed();
     platform::ImageDecoder* decoder = platform.imageDecoder;
     if (!platform.utilityQueue || !decoder) return;
-    platform::AccountPicture* accounts = platform.accountPicture;
-    const unsigned uid = ::getuid();
     const std::filesystem::path face = me.home.empty() ? std::filesystem::path() : me.home / ".face";
-    platform.utilityQueue->run<std::optional<platform::Image>>(
-        [accounts, decoder, uid, face] { return readPhoto(accounts, *decoder, uid, face); },
-        lifetime_.guard([this](std::optional<std::optional<platform::Image>> picture) {
-            photo = picture ? *picture : std::nullopt;
-        }));
+    // The account service is asked without waiting (the quit never waits on it); the files
+    // are read and decoded off the main thread once it has answered.
+    auto read = [this, queue = platform.utilityQueue, decoder,
+                 face](std::optional<std::filesystem::path> icon) {
+        queue->run<std::optional<platform::Image>>(
+            [icon, decoder, face] { return readPhoto(icon, *decoder, face); },
+            lifetime_.guard([this](std::optional<std::optional<platform::Image>> picture) {
+                photo = picture ? *picture : std::nullopt;
+            }));
+    };
+    if (platform.accountPicture) {
+        platform.accountPicture->pictureFile(::getuid(), lifetime_.guard(std::move(read)));
+    } else {
+        read(std::nullopt);
+    }
 }
 
 std::string UserProfile::fullName(std::string_view gecos, std::string_view login) {
@@ -78,12 +86,11 @@ std::string UserProfile::fullName(std::string_view gecos, std::string_view login
     return std::string(full.empty() ? login : full);
 }
 
-std::optional<platform::Image> UserProfile::readPhoto(platform::AccountPicture* accounts,
-                                                      platform::ImageDecoder& decoder, unsigned uid,
+std::optional<platform::Image> UserProfile::readPhoto(const std::optional<std::filesystem::path>& icon,
+                                                      platform::ImageDecoder& decoder,
                                                       const std::filesystem::path& face) {
     std::vector<std::filesystem::path> candidates;
-    if (accounts)
-        if (auto icon = accounts->pictureFile(uid)) candidates.push_back(*icon);
+    if (icon) candidates.push_back(*icon);
     if (!face.empty()) candidates.push_back(face);
     platform::ImageLimits limits;
     limits.maxBytes = maxPhotoBytes;

@@ -37,10 +37,10 @@ public:
     // A password entry's full name: its GECOS field up to the first comma, or the login name
     // when that part is empty.
     static std::string fullName(std::string_view gecos, std::string_view login);
-    // The account picture of `uid` (blocking): the account service's icon file, else `face`;
-    // each must be a regular file of at most 10 MiB that decodes.
-    static std::optional<platform::Image> readPhoto(platform::AccountPicture* accounts,
-                                                    platform::ImageDecoder& decoder, unsigned uid,
+    // The account picture (blocking): the account service's `icon` file, else `face`; each
+    // must be a regular file of at most 10 MiB that decodes.
+    static std::optional<platform::Image> readPhoto(const std::optional<std::filesystem::path>& icon,
+                                                    platform::ImageDecoder& decoder,
                                                     const std::filesystem::path& face);
 
     // Largest picture file read.

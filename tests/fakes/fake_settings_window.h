@@ -76,13 +76,13 @@ public:
     }
 };
 
+// Answers at once from `files`.
 class FakeAccountPicture final : public platform::AccountPicture {
 public:
     std::map<unsigned, std::filesystem::path> files;
-    std::optional<std::filesystem::path> pictureFile(unsigned uid) override {
+    void pictureFile(unsigned uid, std::function<void(std::optional<std::filesystem::path>)> done) override {
         const auto found = files.find(uid);
-        if (found == files.end()) return std::nullopt;
-        return found->second;
+        done(found == files.end() ? std::nullopt : std::optional(found->second));
     }
 };
 

@@ -549,6 +549,28 @@ TEST_F(Desktop, SighupAndSigtermQuitQuorlixWithItsSettingsWritten) {
     }
 }
 
+// A settings file of 8 GiB (a hole, as a damaged disk or a stray copy leaves one) is moved
+// aside without being read: Quorlix starts with its defaults and writes a settings file anew.
+TEST_F(Desktop, ASettingsFileOfGibibytesIsMovedAsideUnreadAndQuorlixStartsWithItsDefaults) {
+    const fs::path settings = home().config() / "com.halvik.quorlix.json";
+    fs::create_directories(home().config());
+    std::ofstream(settings) << R"({"didShowWelcome": true, "openMode": "click"})";
+    constexpr std::uintmax_t size = std::uintmax_t{8} << 30;
+    fs::resize_file(settings, size);
+    quorlix = session->launch();
+    // Written at start, off the main thread, into a new file.
+    ASSERT_TRUE(waitFor([&] { return storedSetting("didMigrateFromTarsel") == true; }))
+        << "no settings were written";
+    EXPECT_TRUE(storedSetting("openMode").is_null());
+    std::vector<fs::path> aside;
+    for (const auto& entry : fs::directory_iterator(home().config()))
+        if (entry.path().filename().string().starts_with("com.halvik.quorlix.json.corrupt-"))
+            aside.push_back(entry.path());
+    ASSERT_EQ(aside.size(), 1u);
+    EXPECT_EQ(fs::file_size(aside[0]), size);
+    EXPECT_TRUE(quorlix->running());
+}
+
 TEST_F(Desktop, AMediaPlayerAlreadyPlayingIsShownByTheRestingIsland) {
     const fs::path said = home().path() / "player.out";
     ChildProcess player({QUORLIX_MEDIA_PLAYER}, {{1, said.string(), O_WRONLY | O_CREAT}});

@@ -8,6 +8,7 @@
 
 #include "desktop_session.h"
 #include "desktop_windows.h"
+#include "platform/dbus_stand_in.h"
 
 #include <QImage>
 
@@ -16,7 +17,13 @@
 
 #include <gtest/gtest.h>
 
+#include <signal.h>
+#include <sys/inotify.h>
+#include <unistd.h>
+
+#include <atomic>
 #include <cstdio>
+#include <cstdlib>
 #include <fstream>
 #include <optional>
 #include <sstream>
@@ -25,6 +32,7 @@ namespace quorlix::testing {
 namespace {
 
 namespace fs = std::filesystem;
+using testing::StandInService;
 
 constexpr int screenWidth = 1280;
 constexpr int screenHeight = 900;
@@ -160,6 +168,57 @@ TEST(SettingsWindowDesktop, ASecondLaunchOpensItsSwitchesWriteTheSettingsAndItsC
         << "the window came back changed";
     EXPECT_EQ(storedSetting(settingsFile, "hideInFullscreen"), false);
     EXPECT_TRUE(quorlix->running());
+}
+
+// The account service owns its name on the (system) bus and never answers. The settings window
+// asks it for the user's picture; SIGTERM then ends Quorlix at once, while the question is
+// still unanswered: it never gets to its own time limit, after which it would go on to read
+// ~/.face, which the test watches.
+TEST(SettingsWindowDesktop, AnAccountServiceThatNeverAnswersHoldsNotTheQuit) {
+    if (const auto missing = DesktopSession::missingProgram())
+        GTEST_SKIP() << *missing << " is not installed";
+    // The stand-in answers on a Qt thread of this process; made before the session sets the
+    // programs' display.
+    QtApplicationMember app;
+    DesktopSession session(std::to_string(screenWidth) + "x" + std::to_string(screenHeight) + "x24");
+    ASSERT_TRUE(session.ready());
+    std::atomic<int> asked = 0;
+    StandInService accounts(session.bus.connect(QStringLiteral("accounts")),
+                            QStringLiteral("org.freedesktop.Accounts"));
+    ASSERT_TRUE(accounts.isRegistered());
+    accounts.handle(QStringLiteral("org.freedesktop.Accounts"), QStringLiteral("FindUserById"),
+                    [&](const QDBusMessage&) {
+                        ++asked;
+                        return QDBusMessage();  // no answer, ever
+                    });
+    const fs::path home = std::getenv("HOME");
+    std::ofstream(home / ".face") << "no es una imagen";
+    const int watch = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+    ASSERT_GE(::inotify_add_watch(watch, home.c_str(), IN_OPEN), 0);
+
+    markWelcomeSeen(session.home.config() / "com.halvik.quorlix.json");
+    const auto quorlix = session.launch();
+    ASSERT_TRUE(waitFor([&] { return fs::exists(instanceSocket(session.runtime())); }))
+        << "Quorlix did not start";
+    EXPECT_EQ(run({QUORLIX_EXECUTABLE}), 0);
+    ASSERT_TRUE(waitFor([&] { return asked == 1; })) << "the settings never asked for the picture";
+
+    ASSERT_EQ(::kill(quorlix->pid(), SIGTERM), 0);
+    ASSERT_TRUE(waitFor([&] { return !quorlix->running(); })) << "Quorlix did not end";
+    EXPECT_EQ(quorlix->exitStatus(), 0);
+    EXPECT_EQ(asked, 1);
+    // Nothing opened ~/.face: Quorlix ended before giving up on the service.
+    alignas(inotify_event) char events[4096];
+    bool faceOpened = false;
+    for (ssize_t n; (n = ::read(watch, events, sizeof events)) > 0;) {
+        for (ssize_t at = 0; at < n;) {
+            const auto* event = reinterpret_cast<const inotify_event*>(events + at);
+            faceOpened = faceOpened || (event->len > 0 && std::string(event->name) == ".face");
+            at += static_cast<ssize_t>(sizeof(inotify_event) + event->len);
+        }
+    }
+    ::close(watch);
+    EXPECT_FALSE(faceOpened);
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 // The account picture from a stand-in AccountsService on a private bus, read as the user's
-// profile reads it (through the image decoder), and ~/.face when no service answers.
+// profile reads it (through the image decoder), and ~/.face when no service answers; a service
+// that never answers holds nothing.
 
 #include "platform/linux/accounts_service_picture.h"
 
@@ -17,12 +18,22 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <fstream>
+#include <memory>
 
 namespace quorlix::platform {
 namespace {
 
 namespace fs = std::filesystem;
+
+// What the backend answers for `uid`, once it has.
+std::optional<fs::path> ask(AccountPicture& picture, unsigned uid) {
+    std::optional<std::optional<fs::path>> answer;
+    picture.pictureFile(uid, [&](std::optional<fs::path> file) { answer = std::move(file); });
+    EXPECT_TRUE(testing::waitUntil([&] { return answer.has_value(); }));
+    return answer.value_or(std::nullopt);
+}
 
 fs::path savePicture(const fs::path& file, QColor colour) {
     QImage image(64, 48, QImage::Format_RGB32);
@@ -57,12 +68,12 @@ TEST(AccountsServicePictureTest, TheUsersIconFileIsReadElseTheFaceFile) {
                  {{QStringLiteral("IconFile"), QString::fromStdString(icon.string())}});
 
     AccountsServicePicture picture(bus.connect(QStringLiteral("quorlix")));
-    EXPECT_EQ(picture.pictureFile(1000), icon);
-    EXPECT_EQ(picture.pictureFile(1001), std::nullopt);
+    EXPECT_EQ(ask(picture, 1000), icon);
+    EXPECT_EQ(ask(picture, 1001), std::nullopt);
 
     QtImageDecoder decoder;
     const auto read = [&](AccountPicture* service, unsigned uid) {
-        const auto image = UserProfile::readPhoto(service, decoder, uid, face);
+        const auto image = UserProfile::readPhoto(ask(*service, uid), decoder, face);
         return image ? (*image->pixels)[0] : -1;  // the red of the first pixel
     };
     EXPECT_EQ(read(&picture, 1000), 255);  // the icon file
@@ -74,8 +85,33 @@ TEST(AccountsServicePictureTest, TheUsersIconFileIsReadElseTheFaceFile) {
 
     // The service has left the bus.
     service.reset();
-    EXPECT_EQ(picture.pictureFile(1000), std::nullopt);
+    EXPECT_EQ(ask(picture, 1000), std::nullopt);
     EXPECT_EQ(read(&picture, 1000), 0);
+}
+
+TEST(AccountsServicePictureTest, AServiceThatOwnsItsNameButNeverAnswersHoldsNothing) {
+    testing::QtApplicationMember app;
+    testing::PrivateBus bus;
+    ASSERT_TRUE(bus.ready());
+    testing::StandInService accounts(bus.connect(QStringLiteral("accounts")),
+                                     QStringLiteral("org.freedesktop.Accounts"));
+    ASSERT_TRUE(accounts.isRegistered());
+    std::atomic<int> asked = 0;
+    accounts.handle(QStringLiteral("org.freedesktop.Accounts"), QStringLiteral("FindUserById"),
+                    [&](const QDBusMessage&) {
+                        ++asked;
+                        return QDBusMessage();  // no answer, ever
+                    });
+
+    // Asking returns at once; the answer would come on the main thread, and the backend that
+    // goes first takes its call with it.
+    bool answered = false;
+    auto picture = std::make_unique<AccountsServicePicture>(bus.connect(QStringLiteral("quorlix")));
+    picture->pictureFile(1000, [&](std::optional<fs::path>) { answered = true; });
+    ASSERT_TRUE(testing::waitUntil([&] { return asked == 1; })) << "the call never reached the service";
+    picture.reset();
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(answered);
 }
 
 }  // namespace

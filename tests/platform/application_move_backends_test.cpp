@@ -80,7 +80,7 @@ TEST_F(MoveBackendsTest, TheEntriesNameTheMovedProgramAndAutostartOnlyWhileOn) {
     ASSERT_EQ(XdgLoginItem("/tmp/Descargas/Quorlix/quorlix").registerItem(), std::nullopt);
     EXPECT_EQ(instance.registerProgram(moved), std::nullopt);
     const auto autostart = readFile(XdgLoginItem::entryFile()).value_or("");
-    EXPECT_NE(autostart.find("Exec=\"" + moved.string() + "\"\n"), std::string::npos) << autostart;
+    EXPECT_NE(autostart.find("Exec=" + moved.string() + "\n"), std::string::npos) << autostart;
     EXPECT_TRUE(XdgLoginItem().isEnabled());
 }
 

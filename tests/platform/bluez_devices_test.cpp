@@ -12,6 +12,7 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <future>
 
 namespace quorlix::platform {
@@ -89,7 +90,8 @@ TEST_F(BluezDevicesTest, ReportListsConnectedDevicesInTheShapeTheServiceReads) {
                {{"Percentage", QVariant::fromValue(uchar(64))}});
     bluez->add("/org/bluez/hci0/dev_CC_CC_CC_CC_CC_CC", device1,
                device("Desconectado", "CC:CC:CC:CC:CC:CC", 0x240404u, false));
-    BluezDevices devices(connection);
+    PeerCalls calls;
+    BluezDevices devices(connection, &calls);
 
     // Blocking, as on the utility queue: off this thread.
     auto pending = std::async(std::launch::async, [&] { return devices.report(); });
@@ -105,6 +107,41 @@ TEST_F(BluezDevicesTest, ReportListsConnectedDevicesInTheShapeTheServiceReads) {
     EXPECT_EQ(BluetoothService::headphonesBattery(*report), 64)
         << "the keyboard's battery is not the headphones'";
     EXPECT_EQ(BluetoothService::parseBattery(*report, "00-11-22-33-44-55", "")->main, 50);
+}
+
+// Whether a wait in another thread has ended.
+template <class T>
+bool ended(const std::future<T>& wait) {
+    return wait.wait_for(std::chrono::seconds(0)) == std::future_status::ready;
+}
+
+TEST_F(BluezDevicesTest, WaitsOnABluezThatOwnsItsNameButNeverAnswersEndAtQuit) {
+    std::atomic<int> asked = 0;
+    bluez->handle(QStringLiteral("org.freedesktop.DBus.ObjectManager"), QStringLiteral("GetManagedObjects"),
+                  [&](const QDBusMessage&) {
+                      ++asked;
+                      return QDBusMessage();  // no answer, ever
+                  });
+    PeerCalls calls;
+    BluezDevices devices(connection, &calls);
+    // The report, and the same call with a time limit of an hour: only the quit ends them.
+    auto report = std::async(std::launch::async, [&] { return devices.report(); });
+    auto longCall = std::async(std::launch::async, [&] {
+        return calls.call(connection,
+                          QDBusMessage::createMethodCall(QStringLiteral("org.bluez"), QStringLiteral("/"),
+                                                         QStringLiteral("org.freedesktop.DBus.ObjectManager"),
+                                                         QStringLiteral("GetManagedObjects")),
+                          3600 * 1000);
+    });
+    ASSERT_TRUE(testing::waitUntil([&] { return asked == 2; })) << "the calls never reached BlueZ";
+    EXPECT_FALSE(ended(longCall));
+    calls.stop();
+    ASSERT_TRUE(testing::waitUntil([&] { return ended(report) && ended(longCall); }));
+    EXPECT_EQ(report.get(), std::nullopt);
+    EXPECT_EQ(longCall.get().type(), QDBusMessage::ErrorMessage);
+    // Later ones are refused without reaching BlueZ.
+    EXPECT_EQ(std::async(std::launch::async, [&] { return devices.report(); }).get(), std::nullopt);
+    EXPECT_EQ(asked, 2);
 }
 
 TEST_F(BluezDevicesTest, NoBluezMeansNoReport) {

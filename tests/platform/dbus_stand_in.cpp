@@ -23,7 +23,9 @@ public:
         std::lock_guard lock(mutex_);
         if (const auto handler = handlers_.constFind(message.interface() + '.' + member);
             handler != handlers_.constEnd()) {
-            connection.send((*handler)(message));
+            // An empty answer leaves the caller waiting, as a service that hangs does.
+            if (const QDBusMessage reply = (*handler)(message); reply.type() != QDBusMessage::InvalidMessage)
+                connection.send(reply);
             return true;
         }
         if (member == QLatin1String("GetManagedObjects")) {

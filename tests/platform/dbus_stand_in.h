@@ -36,7 +36,8 @@ public:
     void set(const QString& path, const QString& interface, const QString& name, const QVariant& value);
 
     // Answers calls of `interface`.`member` (on any path) with what `handler` makes of the
-    // call. Add handlers before the first call; they run on the service's thread.
+    // call; an empty message (`QDBusMessage()`) answers nothing. Add handlers before the first
+    // call; they run on the service's thread.
     using Handler = std::function<QDBusMessage(const QDBusMessage& call)>;
     void handle(const QString& interface, const QString& member, Handler handler);
     // Sends a signal from `path`.

@@ -99,7 +99,7 @@ protected:
     void watch() {
         mpris = std::make_unique<platform::MprisBus>(appConnection);
         notifications = std::make_unique<platform::MprisPlayerNotifications>(*mpris);
-        scriptHost = std::make_unique<platform::MprisScriptHost>(*mpris);
+        scriptHost = std::make_unique<platform::MprisScriptHost>(*mpris, &peerCalls);
         counted = std::make_unique<CountedScripts>(*scriptHost);
         workspace = std::make_unique<platform::LinuxWorkspace>(*mpris);
         backends.mainQueue = &mainQueue;
@@ -169,6 +169,8 @@ protected:
     QDBusConnection appConnection{QString()};
     platform::QtMainQueue mainQueue;
     platform::SystemClock clock;
+    // As the application has them: a script's calls wait on the script's thread.
+    platform::PeerCalls peerCalls;
     std::unique_ptr<platform::MprisBus> mpris;
     std::unique_ptr<platform::MprisPlayerNotifications> notifications;
     std::unique_ptr<platform::MprisScriptHost> scriptHost;

@@ -27,6 +27,21 @@ namespace fs = std::filesystem;
 // looks at the transfer only when the test moves time on.
 class QtHttpClientTest : public ::testing::Test {
 protected:
+    // A download of a mebibyte the server sends only as the test says, which gives up when
+    // fewer than 100 bytes a second came in over a minute; never for silence alone.
+    platform::HttpDownloadRequest streamed(const std::string& name) {
+        server.replies["/" + QByteArray::fromStdString(name)] = {200, QByteArray(1 << 20, 'z'),
+                                                                 "application/octet-stream"};
+        server.replies["/" + QByteArray::fromStdString(name)].streamed = true;
+        platform::HttpDownloadRequest request;
+        request.url = server.base() + "/" + name;
+        request.destination = home.path() / name;
+        request.idleTimeout = 3600;
+        request.lowSpeedLimit = 100;
+        request.lowSpeedTime = 60;
+        return request;
+    }
+
     std::optional<platform::HttpDownloadResult> result;
     QtApplicationMember application;
     fakes::TempHome home;
@@ -37,14 +52,7 @@ protected:
 
 TEST_F(QtHttpClientTest, ADownloadSlowerThanItsLowSpeedLimitOverItsWindowFails) {
     // 100 bytes a second over a minute: 6 000 bytes a minute keep it going, 5 999 do not.
-    server.replies["/lenta"] = {200, QByteArray(1 << 20, 'z'), "application/octet-stream"};
-    server.replies["/lenta"].streamed = true;
-    platform::HttpDownloadRequest request;
-    request.url = server.base() + "/lenta";
-    request.destination = home.path() / "lenta";
-    request.idleTimeout = 3600;
-    request.lowSpeedLimit = 100;
-    request.lowSpeedTime = 60;
+    const auto request = streamed("lenta");
     const auto task = http.download(request, [&](platform::HttpDownloadResult r) { result = std::move(r); });
     ASSERT_TRUE(waitUntil([&] { return server.streamCount() == 1; }));
 
@@ -66,6 +74,32 @@ TEST_F(QtHttpClientTest, ADownloadSlowerThanItsLowSpeedLimitOverItsWindowFails) 
     ASSERT_TRUE(waitUntil([&] { return result.has_value(); }));
     EXPECT_EQ(result->statusCode, std::nullopt);
     EXPECT_FALSE(result->error.empty());
+    EXPECT_FALSE(fs::exists(request.destination));
+}
+
+// A body coming just above the low-speed limit still ends by the download's deadline, on the
+// main queue's time; meanwhile each piece is told with the length announced.
+TEST_F(QtHttpClientTest, ADownloadJustFastEnoughEndsByItsDeadlineAndTellsWhatCameIn) {
+    auto request = streamed("casi");
+    request.deadline = 570;
+    std::pair<std::uint64_t, std::uint64_t> told{0, 0};
+    request.progress = [&](std::uint64_t received, std::uint64_t announced) { told = {received, announced}; };
+    const auto task = http.download(request, [&](platform::HttpDownloadResult r) { result = std::move(r); });
+    ASSERT_TRUE(waitUntil([&] { return server.streamCount() == 1; }));
+
+    // 110 bytes a second, minute after minute.
+    std::uint64_t sent = 0;
+    for (int minute = 0; minute < 10; ++minute) {
+        server.stream(0, QByteArray(6600, 'z'));
+        sent += 6600;
+        ASSERT_TRUE(waitUntil([&] { return told.first == sent; })) << "minute " << minute;
+        EXPECT_EQ(told.second, std::uint64_t{1} << 20);
+        EXPECT_FALSE(result.has_value()) << "minute " << minute << ": " << result->error;
+        time.advance(60);
+    }
+    ASSERT_TRUE(waitUntil([&] { return result.has_value(); }));
+    EXPECT_EQ(result->statusCode, std::nullopt);
+    EXPECT_EQ(result->error, "tiempo de espera agotado");
     EXPECT_FALSE(fs::exists(request.destination));
 }
 
@@ -197,6 +231,48 @@ TEST_F(QtHttpClientTest, AClientGoingAwayAbortsOnlyTheRepliesStillRunning) {
     EXPECT_EQ(answered, 0);
     // Nothing it started stays open.
     EXPECT_TRUE(waitUntil([&] { return server.heldOpen() == 0; }));
+}
+
+// A transfer ended while its reply has failed but has not finished yet, by its handle or by a
+// download's low-speed limit: the failed reply is not failed a second time.
+TEST_F(QtHttpClientTest, EndingATransferWhoseReplyFailedButHasNotFinishedFailsItOnlyOnce) {
+    static std::vector<std::string> messages;
+    const auto previous = qInstallMessageHandler(
+        [](QtMsgType, const QMessageLogContext&, const QString& m) { messages.push_back(m.toStdString()); });
+    struct Case {
+        const char* name;
+        bool download;
+        bool byLowSpeed;
+    };
+    int answered = 0;
+    int index = 0;
+    for (const Case& c : {Case{"a request's handle", false, false}, Case{"a download's handle", true, false},
+                          Case{"a download's low-speed limit", true, true}}) {
+        SCOPED_TRACE(c.name);
+        FailedReplyEnds ends;
+        platform::HttpTask task;
+        if (c.download) {
+            platform::HttpDownloadRequest request;
+            request.url = server.base() + "/no-existe";
+            request.destination = home.path() / ("descarga-" + std::to_string(index++));
+            request.lowSpeedLimit = 100;
+            request.lowSpeedTime = 60;
+            task = http.download(request, [&](platform::HttpDownloadResult) { ++answered; });
+        } else {
+            task = http.get({server.base() + "/no-existe", {}, 60, 1024},
+                            [&](platform::HttpResult) { ++answered; });
+        }
+        ASSERT_TRUE(waitUntil([&] { return ends.heldBack > 0; }));
+        if (c.byLowSpeed) {
+            time.advance(60);
+        } else {
+            task.cancel();
+        }
+    }
+    qInstallMessageHandler(previous);
+    for (const auto& message : messages)
+        EXPECT_EQ(message.find("Internal problem"), std::string::npos) << message;
+    EXPECT_EQ(answered, 0);
 }
 
 }  // namespace

@@ -1,12 +1,16 @@
 #include "platform/user_defaults.h"
 #include "fakes/fake_platform.h"
+#include "fakes/unprivileged_user.h"
 #include "platform/atomic_file.h"
 #include "platform/key_log.h"
 #include "platform/paths.h"
 
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <algorithm>
+#include <fstream>
 
 namespace quorlix {
 namespace {
@@ -154,6 +158,58 @@ TEST_F(UserDefaultsTest, ACorruptFileIsMovedAsideWithALogLineNeverOverwritten) {
     }
 }
 
+// The settings files set aside as damaged.
+std::vector<fs::path> setAside(const fs::path& file) {
+    std::vector<fs::path> aside;
+    for (const auto& e : fs::directory_iterator(file.parent_path()))
+        if (e.path().filename().string().starts_with(file.filename().string() + ".corrupt-"))
+            aside.push_back(e.path());
+    return aside;
+}
+
+TEST_F(UserDefaultsTest, AFileLargerThanSettingsEverAreIsMovedAsideUnreadAndNoneSuchIsWritten) {
+    struct Case {
+        const char* name;
+        std::string head;
+        std::uintmax_t size;
+    };
+    const Case cases[] = {
+        // Nothing but a hole: it would take the memory of its whole length to read.
+        {"8 GiB of nothing", "", std::uintmax_t{8} << 30},
+        {"settings followed by blanks past the limit", R"({"a": 1})", UserDefaults::maxFileSize + 1},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        fs::remove_all(file().parent_path());
+        fs::create_directories(file().parent_path());
+        {
+            std::ofstream out(file());
+            out << c.head;
+            if (!c.head.empty()) out << std::string(c.size - c.head.size(), ' ');
+        }
+        fs::resize_file(file(), c.size);
+        UserDefaults d("com.test.domain");
+        EXPECT_FALSE(d.object("a"));
+        d.setBool("b", true);
+        d.flush();
+        const auto aside = setAside(file());
+        ASSERT_EQ(aside.size(), 1u);
+        EXPECT_EQ(fs::file_size(aside[0]), c.size);
+        EXPECT_EQ(UserDefaults::persistentDomain("com.test.domain"), UserDefaults::Value({{"b", true}}));
+    }
+
+    // Contents that would pass the limit are not written, and said so once: the file keeps the
+    // last settings it could hold.
+    UserDefaults d("com.test.domain");
+    EXPECT_TRUE(d.setString("enorme", std::string(UserDefaults::maxFileSize, 'x')));
+    EXPECT_TRUE(d.setString("enorme", std::string(UserDefaults::maxFileSize, 'y')));
+    d.flush();
+    EXPECT_EQ(UserDefaults::persistentDomain("com.test.domain"), UserDefaults::Value({{"b", true}}));
+    const auto log = platform::readFile(KeyLog::path()).value_or("");
+    EXPECT_NE(log.find("demasiados datos"), std::string::npos) << log;
+    EXPECT_EQ(log.find("demasiados datos"), log.rfind("demasiados datos")) << log;
+}
+
 TEST_F(UserDefaultsTest, ASettingsFileThatIsALinkStaysOneAndWhatItNamesIsReplacedInItsFolder) {
     struct Case {
         const char* name;
@@ -215,6 +271,83 @@ TEST_F(UserDefaultsTest, ASettingsFileThatIsALinkStaysOneAndWhatItNamesIsReplace
             EXPECT_EQ(beside, expected);
         }
     }
+}
+
+// How often `text` stands in the diagnostic log.
+std::size_t logged(const std::string& text) {
+    const auto log = platform::readFile(KeyLog::path()).value_or("");
+    std::size_t count = 0;
+    for (auto at = log.find(text); at != std::string::npos; at = log.find(text, at + 1)) ++count;
+    return count;
+}
+
+// Gives a folder and what is in it to the user the unprivileged checks run as.
+void giveAway(const fs::path& folder) {
+    if (::geteuid() != 0) return;
+    ASSERT_EQ(::chown(folder.c_str(), testing::nobody, testing::nobody), 0);
+    for (const auto& e : fs::recursive_directory_iterator(folder))
+        ASSERT_EQ(::lchown(e.path().c_str(), testing::nobody, testing::nobody), 0);
+}
+
+TEST_F(UserDefaultsTest, ALinkedFileWhoseFolderTakesNoNewFileIsWrittenInPlaceWithACopyKeptMeanwhile) {
+    const fs::path dotfiles = fake.home.path() / "dotfiles";
+    const fs::path target = dotfiles / "quorlix.json";
+    const fs::path copy = file().parent_path() / ".com.test.domain.json.pending";
+    fs::create_directories(file().parent_path());
+    fs::create_directories(KeyLog::path().parent_path());
+    ASSERT_FALSE(
+        platform::writeFileAtomically(target, R"({"a": 1, "relleno": ")" + std::string(500, 'x') + "\"}"));
+    fs::create_symlink(target, file());
+    // The user may write the file and the settings' folder, not the file's folder (root writes
+    // anywhere: then the writes run as an unprivileged user).
+    fs::permissions(dotfiles, fs::perms(0555));
+    giveAway(file().parent_path());
+    giveAway(KeyLog::path().parent_path());
+    if (::geteuid() == 0) {
+        ASSERT_EQ(::chown(target.c_str(), testing::nobody, testing::nobody), 0);
+    }
+    EXPECT_TRUE(testing::asUnprivilegedUser([] {
+        UserDefaults d("com.test.domain");
+        d.removeObject("relleno");
+        d.flush();
+        d.setBool("b", true);
+        d.flush();
+        return true;
+    }));
+    // Shorter than before, and whole.
+    EXPECT_EQ(platform::readFile(target), "{\n  \"a\": 1,\n  \"b\": true\n}\n");
+    EXPECT_TRUE(fs::is_symlink(file()));
+    EXPECT_FALSE(fs::exists(copy));
+    EXPECT_EQ(std::distance(fs::directory_iterator(dotfiles), fs::directory_iterator()), 1);
+    EXPECT_EQ(logged("no admite archivos nuevos"), 1u);
+    fs::permissions(dotfiles, fs::perms(0755));
+
+    // A write in place that a crash cut short: the file holds the new contents and the old
+    // ones' tail, the copy the new contents whole. The copy is taken, and written again.
+    ASSERT_FALSE(platform::writeFileAtomically(copy, R"({"a": 2})"));
+    ASSERT_FALSE(platform::writeFileAtomically(target, R"({"a": 2}": true})"));
+    {
+        UserDefaults d("com.test.domain");
+        EXPECT_EQ(d.integerForKey("a"), 2);
+        EXPECT_FALSE(d.object("b"));
+    }
+    EXPECT_EQ(UserDefaults::persistentDomain("com.test.domain"), UserDefaults::Value({{"a", 2}}));
+    EXPECT_FALSE(fs::exists(copy));
+    EXPECT_EQ(logged("se recuperó"), 1u);
+}
+
+TEST_F(UserDefaultsTest, ALinkThatGoesRoundInALoopIsLoggedOnceAndLeftAsItIs) {
+    fs::create_directories(file().parent_path());
+    fs::create_symlink(file().filename(), file());
+    {
+        UserDefaults d("com.test.domain");
+        d.setBool("b", true);
+        d.setBool("b", false);
+        EXPECT_FALSE(d.boolForKey("b")) << "changes still apply in memory";
+    }
+    EXPECT_EQ(fs::read_symlink(file()), file().filename());
+    EXPECT_EQ(std::distance(fs::directory_iterator(file().parent_path()), fs::directory_iterator()), 1);
+    EXPECT_EQ(logged("no se pudo seguir " + file().string()), 1u);
 }
 
 TEST_F(UserDefaultsTest, AValueTheFileCannotHoldIsRefusedAndNothingStoredIsLost) {

@@ -5,12 +5,21 @@
 #include "fakes/fake_platform.h"
 #include "fakes/wait_for.h"
 #include "platform/atomic_file.h"
+#include "platform/key_log.h"
 #include "platform/linux/desktop_entry.h"
 #include "platform/linux/file_thumbnail.h"
+#include "platform/linux/linux_application_instance.h"
 #include "platform/linux/linux_desktop_picture.h"
 #include "platform/linux/linux_workspace.h"
 #include "platform/linux/mpris_bus.h"
 #include "platform/linux/panel_appearance.h"
+#include "platform/linux/url_scheme_handler.h"
+#include "platform/linux/xdg_login_item.h"
+#include "platform/paths.h"
+#include "platform/user_defaults.h"
+#include "services/application_folder.h"
+
+#include "qt_test_support.h"
 
 #include <gtest/gtest.h>
 
@@ -99,6 +108,75 @@ TEST(UserFilesTest, WhatStandsInAFilesPlaceIsRefusedAtOnceAndRegularFilesReadWit
     EXPECT_EQ(readFile(text, large.size() - 1), std::nullopt);
     EXPECT_EQ(readFile(home.path() / "no-existe"), std::nullopt);
     EXPECT_EQ(readFile(home.path()), std::nullopt);
+}
+
+// The bytes this process has read so far, as the kernel counts them.
+std::uint64_t bytesRead() {
+    std::ifstream io("/proc/self/io");
+    for (std::string key; io >> key;) {
+        std::uint64_t value = 0;
+        io >> value;
+        if (key == "rchar:") return value;
+    }
+    return 0;
+}
+
+// A file that begins as a reader expects and runs on, as a hole, to 64 MiB: well past what
+// any of these readers takes.
+void makeOversized(const fs::path& file, const std::string& head) {
+    fs::create_directories(file.parent_path());
+    std::ofstream(file) << head;
+    fs::resize_file(file, 64 * 1024 * 1024);
+}
+
+TEST(UserFilesTest, FilesThatShouldBeSmallAreNeverReadWholeWhenTheyAreNot) {
+    testing::QtApplicationMember app;
+    fakes::TempHome home;
+    const fs::path program = home.path() / "Quorlix" / "quorlix";
+    struct Reader {
+        const char* name;
+        fs::path file;
+        std::string head;
+        // True when the reader took the file as too large.
+        std::function<bool()> refuses;
+    };
+    const std::string entry = "[Desktop Entry]\nType=Application\nExec=quorlix\n";
+    const Reader readers[] = {
+        {"another domain's settings", Paths::defaultsFile("com.test.otro"), R"({"a": 1})",
+         [] { return !UserDefaults::persistentDomain("com.test.otro"); }},
+        {"the settings", Paths::defaultsFile("com.test.domain"), R"({"a": 1})",
+         [] {
+             UserDefaults settings("com.test.domain");
+             return !settings.object("a") && !fs::exists(Paths::defaultsFile("com.test.domain"));
+         }},
+        {"the launch-at-login entry", XdgLoginItem::entryFile(), entry,
+         [] { return !XdgLoginItem().isEnabled(); }},
+        // Replaced by the entry it should be.
+        {"the entry of quorlix:// addresses", UrlSchemeHandler::entryFile(), entry,
+         [&] {
+             return UrlSchemeHandler::registerExecutable(program) &&
+                    readFile(UrlSchemeHandler::entryFile()) == UrlSchemeHandler::entry(program);
+         }},
+        {"the entry checked after a move", UrlSchemeHandler::entryFile(), entry,
+         [&] { return !LinuxApplicationInstance(nullptr).registerProgram(program); }},
+        {"the application folder's description", home.path() / "app" / ApplicationFolder::infoFile,
+         R"({"identifier": "com.halvik.quorlix", "version": "1.0"})",
+         [&] { return !AppInfo::read(home.path() / "app"); }},
+    };
+    for (const auto& reader : readers) {
+        SCOPED_TRACE(reader.name);
+        makeOversized(reader.file, reader.head);
+        const std::uint64_t before = bytesRead();
+        EXPECT_TRUE(reader.refuses());
+        EXPECT_LT(bytesRead() - before, std::uint64_t{8} << 20);
+    }
+    // The settings were moved aside as damaged, whole.
+    std::vector<fs::path> aside;
+    for (const auto& e : fs::directory_iterator(Paths::defaultsFile("com.test.domain").parent_path()))
+        if (e.path().filename().string().starts_with("com.test.domain.json.corrupt-"))
+            aside.push_back(e.path());
+    ASSERT_EQ(aside.size(), 1u);
+    EXPECT_EQ(fs::file_size(aside[0]), 64u * 1024 * 1024);
 }
 
 }  // namespace

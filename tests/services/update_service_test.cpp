@@ -216,6 +216,45 @@ TEST_F(UpdateServiceFixture, AnInstallOwnsTheStateUntilItEnds) {
     EXPECT_TRUE(fake.workspace.openedURLs.empty());
 }
 
+// The download's progress is the bytes received of the manifest's size, else of the length
+// the server announced, told by the whole percent, and only while downloading.
+TEST_F(UpdateServiceFixture, TheDownloadShowsTheBytesReceived) {
+    struct Report {
+        std::uint64_t received;
+        std::uint64_t announced;
+        double progress;
+    };
+    struct Case {
+        std::optional<std::int64_t> size;
+        std::vector<Report> reports;
+    };
+    const Case cases[] = {
+        {4096, {{1024, 0, 0.25}, {1030, 0, 0.25}, {2048, 999999, 0.5}, {4096, 0, 1}}},
+        // A size past the ceiling counts as the ceiling, where the download stops.
+        {std::int64_t{1} << 40, {{UpdateService::downloadCeiling / 2, 0, 0.5}}},
+        {std::nullopt, {{100, 0, 0}, {100, 400, 0.25}, {300, 400, 0.75}}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.size.value_or(-1));
+        answer({newer(), {}, "https://quorlix.halvik.com/Quorlix.tar.gz", {}, "ab", "cd", c.size});
+        updates.install();
+        fake.time.runPending();
+        ASSERT_FALSE(fake.httpClient.downloads.empty());
+        const auto progress = fake.httpClient.downloads.back().request.progress;
+        ASSERT_TRUE(progress);
+        for (const auto& report : c.reports) {
+            progress(report.received, report.announced);
+            EXPECT_EQ(updates.state.get(), State{UpdateService::Downloading{report.progress}})
+                << report.received << " of " << report.announced;
+        }
+        fake.httpClient.failDownload(fake.httpClient.downloads.size() - 1);
+        fake.time.runPending();
+        // A late report changes nothing once the download has ended.
+        progress(1, 1);
+        EXPECT_TRUE(std::holds_alternative<UpdateService::InstallFailed>(updates.state.get()));
+    }
+}
+
 TEST_F(UpdateServiceFixture, OnlyTheSiteItselfIsTrustedToServeTheArchive) {
     struct Case {
         const char* url;
@@ -269,10 +308,13 @@ TEST_F(UpdateServiceFixture, ADownloadIsBoundedWhateverItsManifestSays) {
     struct Case {
         std::optional<std::int64_t> size;
         std::uint64_t cap;
+        double deadline;
     };
     const std::uint64_t huge = std::uint64_t{1} << 40;
-    for (const Case& c : {Case{std::nullopt, UpdateService::maxDownloadSize}, Case{4096, 4096},
-                          Case{static_cast<std::int64_t>(huge), UpdateService::downloadCeiling}}) {
+    // A minute and the cap taken at the low speed limit (a kibibyte a second), or the hour if
+    // that is shorter: a terabyte announced gives no days of downloading.
+    for (const Case& c : {Case{std::nullopt, UpdateService::maxDownloadSize, 3600}, Case{4096, 4096, 64},
+                          Case{static_cast<std::int64_t>(huge), UpdateService::downloadCeiling, 3600}}) {
         UpdateManifest manifest{newer(), {},    "https://quorlix.halvik.com/Quorlix.tar.gz", {}, "ab",
                                 "cd",    c.size};
         answer(manifest);
@@ -281,8 +323,7 @@ TEST_F(UpdateServiceFixture, ADownloadIsBoundedWhateverItsManifestSays) {
         ASSERT_FALSE(fake.httpClient.downloads.empty());
         const auto& request = fake.httpClient.downloads.back().request;
         EXPECT_EQ(request.maxSize, c.cap);
-        // A minute, and the cap taken at 64 KiB a second.
-        EXPECT_DOUBLE_EQ(request.deadline, 60 + static_cast<double>(c.cap) / (64 * 1024));
+        EXPECT_DOUBLE_EQ(request.deadline, c.deadline);
         // And, whatever the deadline, less than a kibibyte a second over a minute ends it.
         EXPECT_EQ(request.lowSpeedLimit, 1024u);
         EXPECT_DOUBLE_EQ(request.lowSpeedTime, 60);

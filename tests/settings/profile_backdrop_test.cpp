@@ -15,6 +15,7 @@
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
+#include <unistd.h>
 #include <fstream>
 
 namespace quorlix {
@@ -59,13 +60,10 @@ TEST_F(ProfileFiles, ThePictureComesFromTheAccountServiceElseTheFaceFileAndOnlyF
     fake.imageDecoder.images["account"] = red;
     fake.imageDecoder.images["face"] = blue;
     const fs::path face = write(".face", "face");
-    fake.accountPicture.files[1000] = write("icon", "account");
-    EXPECT_EQ(UserProfile::readPhoto(&fake.accountPicture, fake.imageDecoder, 1000, face), red);
-    EXPECT_EQ(UserProfile::readPhoto(&fake.accountPicture, fake.imageDecoder, 1001, face), blue);
-    EXPECT_EQ(UserProfile::readPhoto(nullptr, fake.imageDecoder, 1000, face), blue);
+    EXPECT_EQ(UserProfile::readPhoto(write("icon", "account"), fake.imageDecoder, face), red);
+    EXPECT_EQ(UserProfile::readPhoto(std::nullopt, fake.imageDecoder, face), blue);
     // An icon that does not decode falls back to the face file.
-    fake.accountPicture.files[1000] = write("broken", "not a picture");
-    EXPECT_EQ(UserProfile::readPhoto(&fake.accountPicture, fake.imageDecoder, 1000, face), blue);
+    EXPECT_EQ(UserProfile::readPhoto(write("broken", "not a picture"), fake.imageDecoder, face), blue);
 
     // A folder, a pipe and a file over 10 MiB are refused, the pipe without waiting on it.
     fs::create_directory(fake.home.path() / "folder");
@@ -74,18 +72,20 @@ TEST_F(ProfileFiles, ThePictureComesFromTheAccountServiceElseTheFaceFileAndOnlyF
     const fs::path large = write("large", std::string(UserProfile::maxPhotoBytes + 1, 'x'));
     fake.imageDecoder.images[std::string(UserProfile::maxPhotoBytes + 1, 'x')] = red;
     for (const fs::path& bad : {fake.home.path() / "folder", fifo, large})
-        EXPECT_EQ(UserProfile::readPhoto(nullptr, fake.imageDecoder, 1000, bad), std::nullopt) << bad;
+        EXPECT_EQ(UserProfile::readPhoto(std::nullopt, fake.imageDecoder, bad), std::nullopt) << bad;
 }
 
 TEST_F(ProfileFiles, TheSharedProfileGetsItsPictureOnTheMainThread) {
     fake.imageDecoder.images["face"] = fakes::FakeImageDecoder::solid(3, 3, 0, 255, 0);
+    fake.imageDecoder.images["account"] = fakes::FakeImageDecoder::solid(4, 4, 255, 0, 0);
     std::ofstream(fs::path(std::getenv("HOME")) / ".face") << "face";
+    fake.accountPicture.files[::getuid()] = write("icon", "account");
     UserProfile& profile = UserProfile::shared();
     EXPECT_FALSE(profile.name.get().empty());
     EXPECT_EQ(profile.photo.get(), std::nullopt);  // read, but handed over on the main queue
     fake.time.runPending();
     ASSERT_TRUE(profile.photo.get());
-    EXPECT_EQ(profile.photo.get()->width, 3);
+    EXPECT_EQ(profile.photo.get()->width, 4) << "the account service's picture first";
 }
 
 class BackdropTest : public ::testing::Test {

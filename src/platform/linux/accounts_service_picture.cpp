@@ -4,33 +4,59 @@
 
 #include <QDBusMessage>
 #include <QDBusObjectPath>
+#include <QDBusPendingCallWatcher>
 #include <QDBusVariant>
+#include <QObject>
 
 namespace quorlix::platform {
 
 namespace {
+
 const QString service = QStringLiteral("org.freedesktop.Accounts");
-constexpr int timeoutMs = 3000;
+
+// Sends `message` and hands its reply, or nothing on an error or a time-out, to `done` on the
+// main thread, unless `owner` goes first.
+void callWithoutWaiting(QDBusConnection& bus, QObject* owner, const QDBusMessage& message,
+                        std::function<void(std::optional<QDBusMessage>)> done) {
+    auto* watcher =
+        new QDBusPendingCallWatcher(bus.asyncCall(message, AccountsServicePicture::callTimeoutMs), owner);
+    QObject::connect(watcher, &QDBusPendingCallWatcher::finished, owner,
+                     [done = std::move(done)](QDBusPendingCallWatcher* w) {
+                         w->deleteLater();
+                         const QDBusMessage reply = w->reply();
+                         if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty())
+                             return done(std::nullopt);
+                         done(reply);
+                     });
+}
+
 }  // namespace
 
-std::optional<std::filesystem::path> AccountsServicePicture::pictureFile(unsigned uid) {
-    if (!bus_.isConnected()) return std::nullopt;
+AccountsServicePicture::AccountsServicePicture(QDBusConnection bus)
+    : bus_(std::move(bus)), calls_(std::make_unique<QObject>()) {}
+
+AccountsServicePicture::~AccountsServicePicture() = default;
+
+void AccountsServicePicture::pictureFile(unsigned uid,
+                                         std::function<void(std::optional<std::filesystem::path>)> done) {
+    if (!bus_.isConnected()) return done(std::nullopt);
     QDBusMessage find = QDBusMessage::createMethodCall(service, QStringLiteral("/org/freedesktop/Accounts"),
                                                        service, QStringLiteral("FindUserById"));
     find << QVariant::fromValue(static_cast<qlonglong>(uid));
-    const QDBusMessage user = bus_.call(find, QDBus::Block, timeoutMs);
-    if (user.type() != QDBusMessage::ReplyMessage || user.arguments().isEmpty()) return std::nullopt;
-    const QString path = user.arguments().first().value<QDBusObjectPath>().path();
-    if (path.isEmpty()) return std::nullopt;
-
-    QDBusMessage get =
-        QDBusMessage::createMethodCall(service, path, propertiesInterface, QStringLiteral("Get"));
-    get << QStringLiteral("org.freedesktop.Accounts.User") << QStringLiteral("IconFile");
-    const QDBusMessage icon = bus_.call(get, QDBus::Block, timeoutMs);
-    if (icon.type() != QDBusMessage::ReplyMessage || icon.arguments().isEmpty()) return std::nullopt;
-    const QString file = icon.arguments().first().value<QDBusVariant>().variant().toString();
-    if (file.isEmpty()) return std::nullopt;
-    return std::filesystem::path(file.toStdString());
+    QObject* owner = calls_.get();
+    callWithoutWaiting(bus_, owner, find, [this, owner, done](std::optional<QDBusMessage> user) {
+        const QString path = user ? user->arguments().first().value<QDBusObjectPath>().path() : QString();
+        if (path.isEmpty()) return done(std::nullopt);
+        QDBusMessage get =
+            QDBusMessage::createMethodCall(service, path, propertiesInterface, QStringLiteral("Get"));
+        get << QStringLiteral("org.freedesktop.Accounts.User") << QStringLiteral("IconFile");
+        callWithoutWaiting(bus_, owner, get, [done](std::optional<QDBusMessage> icon) {
+            const QString file =
+                icon ? icon->arguments().first().value<QDBusVariant>().variant().toString() : QString();
+            if (file.isEmpty()) return done(std::nullopt);
+            done(std::filesystem::path(file.toStdString()));
+        });
+    });
 }
 
 }  // namespace quorlix::platform

@@ -64,7 +64,9 @@ BluetoothDevice deviceFrom(const QVariantMap& properties) {
 
 }  // namespace
 
-BluezDevices::BluezDevices(QDBusConnection bus) : bus_(std::move(bus)) { registerTypes(); }
+BluezDevices::BluezDevices(QDBusConnection bus, PeerCalls* calls) : bus_(std::move(bus)), calls_(calls) {
+    registerTypes();
+}
 
 Subscription BluezDevices::observeConnections(std::function<void(const BluetoothDevice&)> handler) {
     listen();
@@ -114,7 +116,7 @@ std::optional<std::string> BluezDevices::report() {
     if (!bus_.isConnected()) return std::nullopt;
     const QDBusMessage call = QDBusMessage::createMethodCall(
         service, QStringLiteral("/"), objectManagerInterface, QStringLiteral("GetManagedObjects"));
-    const QDBusMessage reply = bus_.call(call, QDBus::Block, callTimeoutMs);
+    const QDBusMessage reply = callPeer(calls_, bus_, call, callTimeoutMs);
     if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty()) return std::nullopt;
     const ManagedObjects objects = qdbus_cast<ManagedObjects>(reply.arguments().at(0));
 

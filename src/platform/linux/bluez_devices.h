@@ -8,9 +8,10 @@
 // device. Every call has a time limit.
 //
 // Connection notices are delivered on the thread that created the object (the main thread);
-// `report` may be called from any thread.
+// `report` may be called from any thread, and `calls` (when given) cuts its wait short at quit.
 
 #include "platform/bluetooth_devices.h"
+#include "platform/linux/peer_calls.h"
 
 #include <QDBusConnection>
 #include <QObject>
@@ -22,7 +23,7 @@ class BluezDevices final : public QObject, public BluetoothDevices {
 
 public:
     // BlueZ on `bus` (tests pass a private bus of their own).
-    explicit BluezDevices(QDBusConnection bus = QDBusConnection::systemBus());
+    explicit BluezDevices(QDBusConnection bus = QDBusConnection::systemBus(), PeerCalls* calls = nullptr);
 
     Subscription observeConnections(std::function<void(const BluetoothDevice&)> handler) override;
     std::optional<std::string> report() override;
@@ -39,6 +40,7 @@ private:
     void announce(const QString& path);
 
     QDBusConnection bus_;
+    PeerCalls* calls_;
     bool listening_ = false;
     Signal<BluetoothDevice> connections_;
 };

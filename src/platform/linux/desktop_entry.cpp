@@ -84,8 +84,7 @@ std::optional<DesktopEntry> DesktopEntry::parse(std::string_view text) {
 }
 
 std::optional<DesktopEntry> DesktopEntry::read(const fs::path& file) {
-    // Entries are a few kilobytes; a larger file is none.
-    const auto text = readFile(file, 1 << 20);
+    const auto text = readFile(file, maxFileSize);
     if (!text) return std::nullopt;
     return parse(*text);
 }
@@ -148,13 +147,28 @@ std::vector<std::string> DesktopEntry::command() const {
     return out;
 }
 
-std::string DesktopEntry::quotedExec(const fs::path& program) {
-    std::string quoted = "\"";
-    for (const char c : program.string()) {
-        if (c == '"' || c == '`' || c == '$' || c == '\\') quoted += '\\';
-        quoted += c;
+std::string DesktopEntry::execArgument(const fs::path& program) {
+    constexpr std::string_view reserved = " \t\n\"'\\><~|&;$*?#()`";
+    const std::string path = program.string();
+    const bool quoted = path.empty() || path.find_first_of(reserved) != std::string::npos;
+    std::string argument = quoted ? "\"" : "";
+    for (const char c : path) {
+        if (quoted && (c == '"' || c == '`' || c == '$' || c == '\\')) argument += '\\';
+        if (c == '%') argument += '%';
+        argument += c;
     }
-    return quoted + '"';
+    if (quoted) argument += '"';
+    std::string value;
+    for (const char c : argument) {
+        switch (c) {
+            case '\\': value += "\\\\"; break;
+            case '\n': value += "\\n"; break;
+            case '\t': value += "\\t"; break;
+            case '\r': value += "\\r"; break;
+            default: value += c;
+        }
+    }
+    return value;
 }
 
 }  // namespace quorlix::platform

@@ -8,6 +8,7 @@
 #include "platform/linux/mpris_bus.h"
 #include "platform/linux/mpris_player_notifications.h"
 #include "platform/linux/mpris_script_host.h"
+#include "platform/linux/peer_calls.h"
 #include "platform/linux/pulse_audio_hardware.h"
 #include "platform/linux/qt_alerts.h"
 #include "platform/linux/qt_http_client.h"
@@ -98,14 +99,15 @@ public:
 }  // namespace
 
 LinuxPlatform::LinuxPlatform(SingleInstance* instance)
-    : mainQueue_(std::make_unique<QtMainQueue>()),
+    : peerCalls_(std::make_unique<PeerCalls>()),
+      mainQueue_(std::make_unique<QtMainQueue>()),
       clock_(std::make_unique<SystemClock>()),
       loginItem_(std::make_unique<XdgLoginItem>()),
       soundPlayer_(std::make_unique<CanberraSoundPlayer>()),
       screens_(std::make_unique<QtScreens>()),
       mprisBus_(std::make_unique<MprisBus>(QDBusConnection::sessionBus())),
       playerNotifications_(std::make_unique<MprisPlayerNotifications>(*mprisBus_)),
-      scriptHost_(std::make_unique<MprisScriptHost>(*mprisBus_)),
+      scriptHost_(std::make_unique<MprisScriptHost>(*mprisBus_, peerCalls_.get())),
       workspace_(std::make_unique<LinuxWorkspace>(*mprisBus_)),
       imageDecoder_(std::make_unique<QtImageDecoder>()),
       httpClient_(std::make_unique<QtHttpClient>()),
@@ -147,7 +149,7 @@ void LinuxPlatform::installAgentsAndDevices() {
 
     // Battery, Bluetooth devices and focus.
     powerSources_ = std::make_unique<SysfsPowerSources>();
-    bluetoothDevices_ = std::make_unique<BluezDevices>();
+    bluetoothDevices_ = std::make_unique<BluezDevices>(QDBusConnection::systemBus(), peerCalls_.get());
     desktopFocus_ = desktopFocusOfThisSession();
     accessibility_ = std::make_unique<UnavailableAccessibility>();
     utilityQueue_ = std::make_unique<ThreadSerialQueue>();
@@ -217,6 +219,8 @@ void LinuxPlatform::installSettingsWindows() {
 
 void LinuxPlatform::loadDeferred() { calendarStore_->loadInBackground(); }
 
-LinuxPlatform::~LinuxPlatform() = default;
+void LinuxPlatform::stopWaitingOnPeers() { peerCalls_->stop(); }
+
+LinuxPlatform::~LinuxPlatform() { stopWaitingOnPeers(); }
 
 }  // namespace quorlix::platform

@@ -11,6 +11,7 @@ namespace quorlix::platform {
 
 class ModuleCalendarStore;
 class MprisBus;
+class PeerCalls;
 class SingleInstance;
 class SysfsBacklight;
 class X11ScreenLockers;
@@ -23,6 +24,10 @@ public:
     // Loads the backends the island does not need (the calendars): called once it shows. Each
     // also loads when it is first used.
     void loadDeferred();
+    // Ends the waits of worker threads on peers that do not answer (a player's script, the
+    // Bluetooth report) and refuses later ones: called when quitting, before the queues those
+    // threads run on are joined, so the quit never waits on a peer.
+    void stopWaitingOnPeers();
 
 private:
     // The backends, a group at a time, in the order they depend on each other.
@@ -33,6 +38,8 @@ private:
     void installLockScreen();
     void installSettingsWindows();
 
+    // First: the backends that wait on peers hold it until they go.
+    std::unique_ptr<PeerCalls> peerCalls_;
     std::unique_ptr<MainQueue> mainQueue_;
     std::unique_ptr<Clock> clock_;
     std::unique_ptr<LoginItem> loginItem_;

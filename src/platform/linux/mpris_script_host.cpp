@@ -25,8 +25,11 @@ using Clock = std::chrono::steady_clock;
 // One script's MPRIS calls, all against the same deadline.
 class Session {
 public:
-    Session(QDBusConnection connection, QString service, Clock::time_point deadline)
-        : connection_(std::move(connection)), service_(std::move(service)), deadline_(deadline) {}
+    Session(QDBusConnection connection, PeerCalls* calls, QString service, Clock::time_point deadline)
+        : connection_(std::move(connection)),
+          calls_(calls),
+          service_(std::move(service)),
+          deadline_(deadline) {}
 
     std::optional<QList<QVariant>> call(const QString& interface, const QString& method,
                                         const QList<QVariant>& args = {}) {
@@ -35,7 +38,7 @@ public:
         if (left <= 0) return std::nullopt;
         auto message = QDBusMessage::createMethodCall(service_, mpris::objectPath, interface, method);
         message.setArguments(args);
-        const QDBusMessage reply = connection_.call(message, QDBus::Block, static_cast<int>(left));
+        const QDBusMessage reply = callPeer(calls_, connection_, message, static_cast<int>(left));
         if (reply.type() != QDBusMessage::ReplyMessage) return std::nullopt;
         return reply.arguments();
     }
@@ -66,6 +69,7 @@ public:
 
 private:
     QDBusConnection connection_;
+    PeerCalls* calls_;
     QString service_;
     Clock::time_point deadline_;
 };
@@ -263,7 +267,7 @@ std::optional<ScriptValue> MprisScriptHost::execute(const std::string& source, d
         // No script is worth waiting a minute for.
         const auto limit = std::chrono::duration_cast<Clock::duration>(
             std::chrono::duration<double>(std::min(timeLimit, 60.0)));
-        Session session(bus_.connection(), service, Clock::now() + limit);
+        Session session(bus_.connection(), calls_, service, Clock::now() + limit);
         const std::string_view rest = text.substr(tell.size());
         if (rest.starts_with(" to ")) return command(session, music, rest.substr(4));
         if (rest == snapshotBody(music)) return snapshot(session, music);

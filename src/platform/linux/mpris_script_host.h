@@ -15,16 +15,18 @@
 //
 // Favourites do not exist in MPRIS, and any other text is unknown: both yield nothing, as a
 // failed script does. A player that is not on the bus is never started. Every call waits at
-// most for what is left of the script's time limit.
+// most for what is left of the script's time limit, and `calls` (when given) cuts the wait
+// short at quit.
 
 #include "platform/linux/mpris_bus.h"
+#include "platform/linux/peer_calls.h"
 #include "platform/script_host.h"
 
 namespace quorlix::platform {
 
 class MprisScriptHost final : public ScriptHost {
 public:
-    explicit MprisScriptHost(MprisBus& bus) : bus_(bus) {}
+    explicit MprisScriptHost(MprisBus& bus, PeerCalls* calls = nullptr) : bus_(bus), calls_(calls) {}
     std::optional<ScriptValue> execute(const std::string& source, double timeLimit) override;
     bool supportsFavorites() const override { return false; }
 
@@ -33,6 +35,7 @@ public:
 
 private:
     MprisBus& bus_;
+    PeerCalls* calls_;
 };
 
 }  // namespace quorlix::platform

@@ -29,6 +29,12 @@ constexpr const char* slowReason = "descarga demasiado lenta";
 // network, so a body arriving faster than it is taken cannot grow memory without bound.
 constexpr qint64 readBufferSize = 1024 * 1024;
 
+// Aborts `reply` while it still runs. A reply that has failed is ending already, though Qt
+// may not have delivered its end yet, and aborting it would fail it twice (Qt warns of that).
+void abortRunning(QNetworkReply* reply) {
+    if (reply && reply->isRunning() && reply->error() == QNetworkReply::NoError) reply->abort();
+}
+
 // The life of one request: the body so far and why it ended early, if it did. `done` is
 // cleared when the request is cancelled.
 struct Transfer {
@@ -50,6 +56,7 @@ struct FileTransfer {
     // `written` at the last look of the low-speed limit, and the next look.
     std::uint64_t lastLook = 0;
     WorkItem speedLook;
+    WorkItem deadline;
     std::string path;
     int fd = -1;
     bool finished = false;
@@ -63,8 +70,9 @@ struct FileTransfer {
         abortReason = std::move(reason);
         tooLarge = beyondCap;
         speedLook.cancel();
+        deadline.cancel();
         if (idle) idle->stop();
-        if (reply) reply->abort();
+        abortRunning(reply);
     }
     // Closes and removes the partial file.
     void discard() {
@@ -106,7 +114,7 @@ template <class T>
 HttpTask handle(QNetworkReply* reply, const std::shared_ptr<T>& transfer) {
     return HttpTask([reply = QPointer<QNetworkReply>(reply), weak = std::weak_ptr<T>(transfer)] {
         if (const auto t = weak.lock()) t->done = nullptr;
-        if (reply) reply->abort();
+        abortRunning(reply);
     });
 }
 
@@ -168,11 +176,7 @@ QtHttpClient::~QtHttpClient() {
     *alive_ = false;
     if (!manager_) return;
     // Whatever is still under way ends now: quitting never waits for the network.
-    // Only what still runs: a reply that has failed is ending already, though Qt may not
-    // have delivered its end yet, and aborting it would fail it twice (Qt warns of that).
-    for (QNetworkReply* reply : manager_->findChildren<QNetworkReply*>()) {
-        if (reply->isRunning() && reply->error() == QNetworkReply::NoError) reply->abort();
-    }
+    for (QNetworkReply* reply : manager_->findChildren<QNetworkReply*>()) abortRunning(reply);
     delete manager_;
 }
 
@@ -194,7 +198,7 @@ HttpTask QtHttpClient::get(HttpRequest request, std::function<void(HttpResult)> 
     const auto abort = [reply, transfer](const char* reason) {
         if (!transfer->abortReason.empty()) return;
         transfer->abortReason = reason;
-        reply->abort();
+        abortRunning(reply);
     };
 
     refuseAnnouncedLength(reply, transfer->maxBodySize, [abort] { abort(tooLargeReason); });
@@ -271,7 +275,7 @@ HttpTask QtHttpClient::download(HttpDownloadRequest request, std::function<void(
     transfer->idle = idle;
 
     refuseAnnouncedLength(reply, transfer->maxSize, [transfer] { transfer->giveUp(tooLargeReason, true); });
-    const auto take = [reply, transfer] {
+    const auto take = [reply, transfer, progress = std::move(request.progress)] {
         if (!transfer->abortReason.empty()) return;
         const QByteArray chunk = reply->readAll();
         if (chunk.isEmpty()) return;
@@ -279,8 +283,14 @@ HttpTask QtHttpClient::download(HttpDownloadRequest request, std::function<void(
             transfer->giveUp(tooLargeReason, true);
             return;
         }
-        if (!transfer->write(chunk))
+        if (!transfer->write(chunk)) {
             transfer->giveUp(std::string("no se pudo escribir: ") + std::strerror(errno));
+            return;
+        }
+        if (!progress) return;
+        bool known = false;
+        const qlonglong announced = reply->header(QNetworkRequest::ContentLengthHeader).toLongLong(&known);
+        progress(transfer->written, known && announced > 0 ? static_cast<std::uint64_t>(announced) : 0);
     };
     QObject::connect(reply, &QNetworkReply::readyRead, reply, [take, idle] {
         idle->start();
@@ -289,10 +299,9 @@ HttpTask QtHttpClient::download(HttpDownloadRequest request, std::function<void(
     QObject::connect(idle, &QTimer::timeout, reply, [transfer] { transfer->giveUp(timeoutReason); });
     idle->start();
     if (request.deadline > 0) {
-        auto* deadline = new QTimer(reply);
-        deadline->setSingleShot(true);
-        QObject::connect(deadline, &QTimer::timeout, reply, [transfer] { transfer->giveUp(timeoutReason); });
-        deadline->start(milliseconds(request.deadline, request.deadline));
+        transfer->deadline = MainQueue::shared().after(request.deadline, [weak = std::weak_ptr(transfer)] {
+            if (const auto t = weak.lock()) t->giveUp(timeoutReason);
+        });
     }
     if (request.lowSpeedLimit > 0 && request.lowSpeedTime > 0) {
         watchSpeed(transfer, request.lowSpeedTime,
@@ -314,6 +323,7 @@ HttpTask QtHttpClient::download(HttpDownloadRequest request, std::function<void(
                          reply->deleteLater();
                          idle->stop();
                          transfer->speedLook.cancel();
+                         transfer->deadline.cancel();
                          const auto owner = alive.lock();
                          if (!owner || !*owner || !transfer->done) return;
                          take();

@@ -1,9 +1,10 @@
 #pragma once
 // HTTP GET over Qt Network (HTTPS through the system's TLS backend). A request has a
 // deadline for the whole transfer, a download one for the silence between two chunks (and,
-// when asked, one for the whole transfer and a low-speed limit, looked at on the main queue);
-// both have a cap on the body, which is read as it arrives, so an oversized reply is cut off
-// without being held in memory or written out, and Qt buffers at most a little of it ahead.
+// when asked, one for the whole transfer and a low-speed limit, both looked at on the main
+// queue); both have a cap on the body, which is read as it arrives, so an oversized reply is
+// cut off without being held in memory or written out, and Qt buffers at most a little of it
+// ahead.
 // Destroying the client aborts whatever is still under way. Qt's network stack is set up with
 // the first request, not at start-up.
 

@@ -32,7 +32,7 @@ std::string UrlSchemeHandler::entry(const fs::path& executable) {
            "Name=Quorlix\n"
            "Comment=Isla en la parte superior de la pantalla\n"
            "Exec=" +
-           DesktopEntry::quotedExec(executable) +
+           DesktopEntry::execArgument(executable) +
            " %u\n"
            "Terminal=false\n"
            "Categories=Utility;\n"
@@ -43,7 +43,7 @@ std::string UrlSchemeHandler::entry(const fs::path& executable) {
 bool UrlSchemeHandler::registerExecutable(const fs::path& executable) {
     if (executable.empty()) return false;
     const std::string text = entry(executable);
-    if (readFile(entryFile()) == text) return false;
+    if (readFile(entryFile(), DesktopEntry::maxFileSize) == text) return false;
     if (const auto error = writeFileAtomically(entryFile(), text)) {
         KeyLog::write("quorlix://: no se pudo escribir " + entryFile().string() + ": " + *error);
         return false;

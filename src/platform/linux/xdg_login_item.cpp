@@ -15,7 +15,7 @@ XdgLoginItem::XdgLoginItem(fs::path executable) : executable_(std::move(executab
 fs::path XdgLoginItem::entryFile() { return Paths::autostartDirectory() / "quorlix.desktop"; }
 
 bool XdgLoginItem::isEnabled() const {
-    const auto text = readFile(entryFile());
+    const auto text = readFile(entryFile(), DesktopEntry::maxFileSize);
     if (!text) return false;
     // An entry switched off by the desktop's own settings does not count.
     std::istringstream lines(*text);
@@ -28,14 +28,17 @@ bool XdgLoginItem::isEnabled() const {
 std::optional<std::string> XdgLoginItem::registerItem() {
     const fs::path exe = executable_.empty() ? Paths::executable() : executable_;
     if (exe.empty()) return std::string("no se encontró el ejecutable");
-    const std::string quoted = DesktopEntry::quotedExec(exe);
-    const std::string entry = "[Desktop Entry]\n"
-                              "Type=Application\n"
-                              "Name=Quorlix\n"
-                              "Comment=Isla en la parte superior de la pantalla\n"
-                              "Exec=" + quoted + "\n"
-                              "Terminal=false\n"
-                              "X-GNOME-Autostart-enabled=true\n";
+    const std::string program = DesktopEntry::execArgument(exe);
+    const std::string entry =
+        "[Desktop Entry]\n"
+        "Type=Application\n"
+        "Name=Quorlix\n"
+        "Comment=Isla en la parte superior de la pantalla\n"
+        "Exec=" +
+        program +
+        "\n"
+        "Terminal=false\n"
+        "X-GNOME-Autostart-enabled=true\n";
     return writeFileAtomically(entryFile(), entry);
 }
 
