@@ -19,6 +19,13 @@
 
 namespace quorlix::testing {
 
+// The program the desktop tests start: $QUORLIX_TEST_PROGRAM when set (another build of it,
+// such as the Release build users run), else the one built with these tests.
+inline std::string quorlixProgram() {
+    const char* program = std::getenv("QUORLIX_TEST_PROGRAM");
+    return program && *program ? program : QUORLIX_EXECUTABLE;
+}
+
 // Runs a program to its end; its exit status, or -1 when it could not run or was ended by a
 // signal. `peers` are watched meanwhile.
 inline int run(const std::vector<std::string>& arguments, const std::vector<Peer*>& peers = {}) {
@@ -93,7 +100,7 @@ public:
 
     // Starts the real program, its output and errors kept in quorlix.out; unless `mayEnd`,
     // every later wait watches it.
-    std::unique_ptr<ChildProcess> launch(const std::vector<std::string>& arguments = {QUORLIX_EXECUTABLE},
+    std::unique_ptr<ChildProcess> launch(const std::vector<std::string>& arguments = {quorlixProgram()},
                                          bool mayEnd = false) const {
         const std::string log = output().string();
         auto program = std::make_unique<ChildProcess>(

@@ -274,7 +274,7 @@ TEST_F(Desktop, TheIslandFloatsAtTheTopCentreOpensUnderThePointerAndTakesLaterLa
 
     // A second launch hands its address to the running one and ends: an agent now works, and
     // the resting island makes room for it.
-    EXPECT_EQ(run({QUORLIX_EXECUTABLE, "quorlix://agent?agent=claude&event=working"}), 0);
+    EXPECT_EQ(run({quorlixProgram(), "quorlix://agent?agent=claude&event=working"}), 0);
     EXPECT_TRUE(shows([](const QImage& image) { return widthIs(image, 84 + 120); }))
         << "the running instance did not show the agent";
     EXPECT_TRUE(quorlix->running());

@@ -86,7 +86,7 @@ TEST(SettingsWindowDesktop, ASecondLaunchOpensItsSwitchesWriteTheSettingsAndItsC
     EXPECT_FALSE(settingsWindow());
 
     // A second launch hands over and ends; the running one opens its settings.
-    EXPECT_EQ(run({QUORLIX_EXECUTABLE}), 0);
+    EXPECT_EQ(run({quorlixProgram()}), 0);
     std::optional<std::string> window;
     ASSERT_TRUE(waitFor([&] { return (window = settingsWindow()).has_value(); })) << "no settings window";
     EXPECT_TRUE(undecorated(*window));
@@ -150,7 +150,7 @@ TEST(SettingsWindowDesktop, ASecondLaunchOpensItsSwitchesWriteTheSettingsAndItsC
     EXPECT_TRUE(quorlix->running());
 
     // Another launch brings the same window back, as it was.
-    EXPECT_EQ(run({QUORLIX_EXECUTABLE}), 0);
+    EXPECT_EQ(run({quorlixProgram()}), 0);
     std::optional<std::string> again;
     ASSERT_TRUE(waitFor([&] { return (again = settingsWindow()).has_value(); }))
         << "the window did not come back";
