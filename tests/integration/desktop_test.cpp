@@ -35,6 +35,8 @@
 
 namespace quorlix::testing {
 namespace {
+// Its own names: the test program is compiled a few files at a time as one unit.
+namespace bare_desktop {
 
 namespace fs = std::filesystem;
 
@@ -694,5 +696,6 @@ TEST_F(Desktop, TheMusicPagesOutputMenuMakesTheOtherOutputTheDefaultAndCloses) {
     EXPECT_TRUE(quorlix->running());
 }
 
+}  // namespace bare_desktop
 }  // namespace
 }  // namespace quorlix::testing

@@ -23,6 +23,8 @@
 
 namespace quorlix::testing {
 namespace {
+// Its own names: the test program is compiled a few files at a time as one unit.
+namespace settings_window {
 
 namespace fs = std::filesystem;
 
@@ -162,5 +164,6 @@ TEST(SettingsWindowDesktop, ASecondLaunchOpensItsSwitchesWriteTheSettingsAndItsC
     EXPECT_TRUE(quorlix->running());
 }
 
+}  // namespace settings_window
 }  // namespace
 }  // namespace quorlix::testing

@@ -19,6 +19,8 @@
 
 namespace quorlix::testing {
 namespace {
+// Its own names: the test program is compiled a few files at a time as one unit.
+namespace weston {
 
 namespace fs = std::filesystem;
 
@@ -146,5 +148,6 @@ TEST_F(WaylandDesktop, TheIslandAnswersThePointerOverItsShapeAndAReturningUserSe
     EXPECT_TRUE(quorlix->running());
 }
 
+}  // namespace weston
 }  // namespace
 }  // namespace quorlix::testing
