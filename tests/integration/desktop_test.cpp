@@ -36,6 +36,8 @@
 
 namespace quorlix::testing {
 namespace {
+// Its own names: the test program is compiled a few files at a time as one unit.
+namespace bare_desktop {
 
 namespace fs = std::filesystem;
 
@@ -276,7 +278,7 @@ TEST_F(Desktop, TheIslandFloatsAtTheTopCentreOpensUnderThePointerAndTakesLaterLa
 
     // A second launch hands its address to the running one and ends: an agent now works, and
     // the resting island makes room for it.
-    EXPECT_EQ(run({QUORLIX_EXECUTABLE, "quorlix://agent?agent=claude&event=working"}), 0);
+    EXPECT_EQ(run({quorlixProgram(), "quorlix://agent?agent=claude&event=working"}), 0);
     EXPECT_TRUE(shows([](const QImage& image) { return widthIs(image, 84 + 120); }))
         << "the running instance did not show the agent";
     EXPECT_TRUE(quorlix->running());
@@ -739,5 +741,6 @@ TEST_F(Desktop, TheMusicPagesOutputMenuMakesTheOtherOutputTheDefaultAndCloses) {
     EXPECT_TRUE(quorlix->running());
 }
 
+}  // namespace bare_desktop
 }  // namespace
 }  // namespace quorlix::testing

@@ -27,6 +27,8 @@
 
 namespace quorlix::testing {
 namespace {
+// Its own names: the test program is compiled a few files at a time as one unit.
+namespace gnome {
 
 namespace fs = std::filesystem;
 
@@ -362,5 +364,6 @@ TEST_F(GnomeDesktop, OnTheWaylandSessionTheIslandHangsBelowTheBarAndAnswersThePo
     playTheScene("island-gnome-wayland.png");
 }
 
+}  // namespace gnome
 }  // namespace
 }  // namespace quorlix::testing

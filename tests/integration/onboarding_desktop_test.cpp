@@ -139,12 +139,13 @@ TEST_F(OnboardingDesktop, ANewUserSeesOnboardingAndThreeReturnsEndIt) {
 TEST_F(OnboardingDesktop, ACopyStartedFromDescargasOffersTheMoveAndReturnRunsTheMovedCopy) {
     // An application folder unpacked in the downloads: the program, its information and its
     // resources, without the build tree's development mark.
-    const fs::path build = fs::path(QUORLIX_EXECUTABLE).parent_path();
+    const fs::path program = quorlixProgram();
+    const fs::path build = program.parent_path();
     const fs::path source = home().path() / "home" / "Descargas" / "Quorlix";
     fs::create_directories(source / "resources");
     std::error_code ec;
-    fs::create_hard_link(QUORLIX_EXECUTABLE, source / "quorlix", ec);  // spares a copy of the program
-    if (ec) fs::copy_file(QUORLIX_EXECUTABLE, source / "quorlix");
+    fs::create_hard_link(program, source / "quorlix", ec);  // spares a copy of the program
+    if (ec) fs::copy_file(program, source / "quorlix");
     fs::copy_file(build / "app-info.json", source / "app-info.json");
     for (const char* item : {"quorlix.png", "Sounds", "SystemSounds"})
         fs::copy(build / "resources" / item, source / "resources" / item, fs::copy_options::recursive);

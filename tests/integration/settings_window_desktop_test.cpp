@@ -30,6 +30,8 @@
 
 namespace quorlix::testing {
 namespace {
+// Its own names: the test program is compiled a few files at a time as one unit.
+namespace settings_window {
 
 namespace fs = std::filesystem;
 using testing::StandInService;
@@ -94,7 +96,7 @@ TEST(SettingsWindowDesktop, ASecondLaunchOpensItsSwitchesWriteTheSettingsAndItsC
     EXPECT_FALSE(settingsWindow());
 
     // A second launch hands over and ends; the running one opens its settings.
-    EXPECT_EQ(run({QUORLIX_EXECUTABLE}), 0);
+    EXPECT_EQ(run({quorlixProgram()}), 0);
     std::optional<std::string> window;
     ASSERT_TRUE(waitFor([&] { return (window = settingsWindow()).has_value(); })) << "no settings window";
     EXPECT_TRUE(undecorated(*window));
@@ -158,7 +160,7 @@ TEST(SettingsWindowDesktop, ASecondLaunchOpensItsSwitchesWriteTheSettingsAndItsC
     EXPECT_TRUE(quorlix->running());
 
     // Another launch brings the same window back, as it was.
-    EXPECT_EQ(run({QUORLIX_EXECUTABLE}), 0);
+    EXPECT_EQ(run({quorlixProgram()}), 0);
     std::optional<std::string> again;
     ASSERT_TRUE(waitFor([&] { return (again = settingsWindow()).has_value(); }))
         << "the window did not come back";
@@ -200,7 +202,7 @@ TEST(SettingsWindowDesktop, AnAccountServiceThatNeverAnswersHoldsNotTheQuit) {
     const auto quorlix = session.launch();
     ASSERT_TRUE(waitFor([&] { return fs::exists(instanceSocket(session.runtime())); }))
         << "Quorlix did not start";
-    EXPECT_EQ(run({QUORLIX_EXECUTABLE}), 0);
+    EXPECT_EQ(run({quorlixProgram()}), 0);
     ASSERT_TRUE(waitFor([&] { return asked == 1; })) << "the settings never asked for the picture";
 
     ASSERT_EQ(::kill(quorlix->pid(), SIGTERM), 0);
@@ -221,5 +223,6 @@ TEST(SettingsWindowDesktop, AnAccountServiceThatNeverAnswersHoldsNotTheQuit) {
     EXPECT_FALSE(faceOpened);
 }
 
+}  // namespace settings_window
 }  // namespace
 }  // namespace quorlix::testing

@@ -20,6 +20,8 @@
 
 namespace quorlix::testing {
 namespace {
+// Its own names: the test program is compiled a few files at a time as one unit.
+namespace tray_icon {
 
 // The tray along the bottom left, clear of the island at the top; the icon docks in its first
 // 24 pixels.
@@ -275,5 +277,6 @@ TEST_F(TrayIcon, WithoutATrayTheLogSaysSo) {
         waitFor([&] { return log().find("bandeja: no hay bandeja del sistema") != std::string::npos; }));
 }
 
+}  // namespace tray_icon
 }  // namespace
 }  // namespace quorlix::testing

@@ -21,6 +21,8 @@
 
 namespace quorlix::testing {
 namespace {
+// Its own names: the test program is compiled a few files at a time as one unit.
+namespace weston {
 
 namespace fs = std::filesystem;
 
@@ -174,5 +176,6 @@ TEST_F(WaylandDesktop, TheIslandAnswersThePointerOverItsShapeAndAReturningUserSe
     EXPECT_TRUE(quorlix->running());
 }
 
+}  // namespace weston
 }  // namespace
 }  // namespace quorlix::testing

@@ -17,6 +17,8 @@
 
 namespace quorlix {
 namespace {
+// Its own names: the test program is compiled a few files at a time as one unit.
+namespace hud_views_test {
 
 using namespace ui;
 using Kind = AudioDeviceInfo::Kind;
@@ -400,5 +402,6 @@ TEST_F(HUDViewsTest, AnAlertStaggersItsPartsAndGivesWayByItsLayout) {
     }
 }
 
+}  // namespace hud_views_test
 }  // namespace
 }  // namespace quorlix

@@ -12,6 +12,8 @@
 
 namespace quorlix {
 namespace {
+// Its own names: the test program is compiled a few files at a time as one unit.
+namespace island_mode_test {
 
 IslandAlert alertWith(bool wide, bool compact) {
     return {"moon.fill", "Sí", IslandAlert::Tint::focus, std::nullopt, wide, compact};
@@ -141,5 +143,6 @@ TEST_F(IslandModeTest, EveryEvaluationRefreshesTheLayoutFlags) {
     EXPECT_FALSE(IslandLayout::wideAgent);
 }
 
+}  // namespace island_mode_test
 }  // namespace
 }  // namespace quorlix

@@ -8,6 +8,8 @@
 
 namespace quorlix::platform {
 namespace {
+// Its own names: the test program is compiled a few files at a time as one unit.
+namespace notification_inhibition_focus_test {
 
 const QString path = QStringLiteral("/org/freedesktop/Notifications");
 const QString interface = QStringLiteral("org.freedesktop.Notifications");
@@ -52,5 +54,6 @@ TEST_F(NotificationInhibitionFocusTest, NoServerOrNoBusMeansNoSwitchUntilAServer
     EXPECT_EQ(unconnected.doNotDisturb(), std::nullopt);
 }
 
+}  // namespace notification_inhibition_focus_test
 }  // namespace
 }  // namespace quorlix::platform

@@ -18,6 +18,8 @@
 
 namespace quorlix::platform {
 namespace {
+// Its own names: the test program is compiled a few files at a time as one unit.
+namespace qt_main_queue_test {
 
 TEST(QtMainQueue, RunsPostsInOrderDelaysOnTimeAndSkipsCancelledWork) {
     testing::qtApplication();
@@ -87,5 +89,6 @@ TEST(QtMainQueue, WaitsFireWhenDueAndCancelledOnesGiveTheirTimersBackAtOnce) {
     }
 }
 
+}  // namespace qt_main_queue_test
 }  // namespace
 }  // namespace quorlix::platform

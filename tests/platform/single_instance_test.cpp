@@ -21,6 +21,8 @@
 
 namespace quorlix::platform {
 namespace {
+// Its own names: the test program is compiled a few files at a time as one unit.
+namespace single_instance_test {
 
 namespace fs = std::filesystem;
 using testing::waitUntil;
@@ -213,5 +215,6 @@ TEST(SingleInstanceMessage, OnlyWellFormedLinesAreRead) {
               std::vector<std::string>{"quorlix://a"});
 }
 
+}  // namespace single_instance_test
 }  // namespace
 }  // namespace quorlix::platform

@@ -7,7 +7,7 @@
 namespace quorlix {
 namespace {
 
-using Status = BrowserAIWatcher::Status;
+using WatcherStatus = BrowserAIWatcher::Status;
 
 const BrowserAIWatcher::Browser& chrome = BrowserAIWatcher::browsers[0];
 const BrowserAIWatcher::Browser& safari = BrowserAIWatcher::browsers[1];
@@ -89,7 +89,7 @@ TEST_F(BrowserAIWatcherTest, WithoutBrowsersTheWebKindsAreClearedSilently) {
     agents.setWorking(AgentKind::chatgpt, true, false);
     agents.setWorking(AgentKind::claude, true, false);
     watcher.update(true);
-    EXPECT_EQ(watcher.status.get(), Status::waiting());
+    EXPECT_EQ(watcher.status.get(), WatcherStatus::waiting());
     fake.time.advance(1.9);
     EXPECT_TRUE(works(AgentKind::chatgpt)) << "the first pass comes 2 s after enabling";
     fake.time.advance(0.1);
@@ -107,7 +107,7 @@ TEST_F(BrowserAIWatcherTest, ABusyChatWorksUntilItsStopButtonGoes) {
     fake.time.advance(2);
     EXPECT_TRUE(works(AgentKind::chatgpt));
     EXPECT_FALSE(works(AgentKind::claudeWeb));
-    EXPECT_EQ(watcher.status.get(), Status::working());
+    EXPECT_EQ(watcher.status.get(), WatcherStatus::working());
     EXPECT_EQ(fake.scriptHost.executed(),
               (std::vector<std::string>{BrowserAIWatcher::script(chrome), BrowserAIWatcher::script(safari)}));
 
@@ -116,7 +116,7 @@ TEST_F(BrowserAIWatcherTest, ABusyChatWorksUntilItsStopButtonGoes) {
     fake.time.advance(2);
     EXPECT_FALSE(works(AgentKind::chatgpt));
     EXPECT_EQ(done, (std::vector<std::pair<AgentKind, std::optional<double>>>{{AgentKind::chatgpt, 6.0}}));
-    EXPECT_EQ(watcher.status.get(), Status::waiting());
+    EXPECT_EQ(watcher.status.get(), WatcherStatus::waiting());
 }
 
 TEST_F(BrowserAIWatcherTest, OneBrowsersFailureLeavesTheOthersStanding) {
@@ -128,14 +128,14 @@ TEST_F(BrowserAIWatcherTest, OneBrowsersFailureLeavesTheOthersStanding) {
         "Connection is invalid.";
     watcher.update(true);
     fake.time.advance(2);
-    EXPECT_EQ(watcher.status.get(), Status::needsJavaScript("Google Chrome"));
+    EXPECT_EQ(watcher.status.get(), WatcherStatus::needsJavaScript("Google Chrome"));
     EXPECT_TRUE(works(AgentKind::claudeWeb));
 
     // Chrome allows it again; Safari's tab finishes. The blocked status goes with the pass.
     fake.scriptHost.errors.erase(BrowserAIWatcher::script(chrome));
     reply(safari, "https://claude.ai/chat/9|0\n");
     fake.time.advance(2);
-    EXPECT_EQ(watcher.status.get(), Status::waiting());
+    EXPECT_EQ(watcher.status.get(), WatcherStatus::waiting());
     EXPECT_FALSE(works(AgentKind::claudeWeb));
     EXPECT_EQ(done.size(), 1u);
 }
@@ -145,12 +145,12 @@ TEST_F(BrowserAIWatcherTest, TheBlockedStatusStaysWhileNoBrowserRuns) {
     fake.scriptHost.errors[BrowserAIWatcher::script(chrome)] = "javascript is off";
     watcher.update(true);
     fake.time.advance(2);
-    EXPECT_EQ(watcher.status.get(), Status::needsJavaScript("Google Chrome"));
+    EXPECT_EQ(watcher.status.get(), WatcherStatus::needsJavaScript("Google Chrome"));
     fake.workspace.running.clear();
     fake.time.advance(2);
-    EXPECT_EQ(watcher.status.get(), Status::needsJavaScript("Google Chrome"));
+    EXPECT_EQ(watcher.status.get(), WatcherStatus::needsJavaScript("Google Chrome"));
     watcher.update(false);
-    EXPECT_EQ(watcher.status.get(), Status::off());
+    EXPECT_EQ(watcher.status.get(), WatcherStatus::off());
 }
 
 TEST(BrowserAIWatcherPassTest, OnePassInFlightAndItsResultsDroppedOnceDisabled) {
@@ -169,7 +169,7 @@ TEST(BrowserAIWatcherPassTest, OnePassInFlightAndItsResultsDroppedOnceDisabled) 
     watcher.update(false);
     scripts.runAll();
     fake.time.runPending();
-    EXPECT_EQ(watcher.status.get(), Status::off());
+    EXPECT_EQ(watcher.status.get(), WatcherStatus::off());
     EXPECT_TRUE(agents.working->empty());
 
     // Enabled again, the next pass goes out and counts.

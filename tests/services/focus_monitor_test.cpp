@@ -12,6 +12,8 @@
 
 namespace quorlix {
 namespace {
+// Its own names: the test program is compiled a few files at a time as one unit.
+namespace focus_monitor_test {
 
 using State = FocusMonitor::State;
 using fakes::FakeAccessibilityElement;
@@ -255,5 +257,6 @@ TEST_F(FocusMenuBarTest, MenuBarRestartRebuildsTheObserversAtTheNextTick) {
     EXPECT_EQ(ax.observedProcesses(), (std::vector<std::int32_t>{57, 42}));
 }
 
+}  // namespace focus_monitor_test
 }  // namespace
 }  // namespace quorlix

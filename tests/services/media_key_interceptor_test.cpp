@@ -13,6 +13,8 @@
 
 namespace quorlix {
 namespace {
+// Its own names: the test program is compiled a few files at a time as one unit.
+namespace media_key_interceptor_test {
 
 using platform::TapEvent;
 using Property = platform::AudioProperty;
@@ -257,5 +259,6 @@ TEST_F(MediaKeyInterceptorTest, StartStopAndTheirLogLines) {
                             " ajuste=false permiso=true", " ajuste=true permiso=false"}));
 }
 
+}  // namespace media_key_interceptor_test
 }  // namespace
 }  // namespace quorlix

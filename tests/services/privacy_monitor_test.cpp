@@ -8,6 +8,8 @@
 
 namespace quorlix {
 namespace {
+// Its own names: the test program is compiled a few files at a time as one unit.
+namespace privacy_monitor_test {
 
 using Property = platform::AudioProperty;
 using Read = fakes::FakeAudioHardware::Read;
@@ -152,5 +154,6 @@ TEST_F(PrivacyMonitorTest, APendingCameraReadingDiesWithTheMonitor) {
     EXPECT_EQ(audio.listenerCount(0, Property::defaultInput), 0u);
 }
 
+}  // namespace privacy_monitor_test
 }  // namespace
 }  // namespace quorlix

@@ -11,6 +11,8 @@
 
 namespace quorlix {
 namespace {
+// Its own names: the test program is compiled a few files at a time as one unit.
+namespace update_service_test {
 
 using namespace testing;
 using State = UpdateService::State;
@@ -477,5 +479,6 @@ TEST_F(UpdateServiceFixture, TheFolderIsCheckedBeforeAnythingIsDownloaded) {
     }
 }
 
+}  // namespace update_service_test
 }  // namespace
 }  // namespace quorlix

@@ -9,6 +9,8 @@
 
 namespace quorlix {
 namespace {
+// Its own names: the test program is compiled a few files at a time as one unit.
+namespace volume_service_test {
 
 using Property = platform::AudioProperty;
 using Read = fakes::FakeAudioHardware::Read;
@@ -283,5 +285,6 @@ TEST_F(VolumeServiceTest, ListenersEndWithTheService) {
     audio.fire(Property::defaultOutput);
 }
 
+}  // namespace volume_service_test
 }  // namespace
 }  // namespace quorlix

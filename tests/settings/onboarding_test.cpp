@@ -14,6 +14,8 @@
 
 namespace quorlix {
 namespace {
+// Its own names: the test program is compiled a few files at a time as one unit.
+namespace onboarding_test {
 
 using Islands = std::vector<std::unique_ptr<NotchWindowController>>;
 
@@ -121,5 +123,6 @@ TEST(IslandDemoLoop, OpensAtHalfASecondTogglesEveryTwoPointTwoAndStopsWithItsVie
     EXPECT_EQ(toggles.size(), 3u) << "no toggle once the view is gone";
 }
 
+}  // namespace onboarding_test
 }  // namespace
 }  // namespace quorlix

@@ -20,6 +20,8 @@
 
 namespace quorlix {
 namespace {
+// Its own names: the test program is compiled a few files at a time as one unit.
+namespace onboarding_view_test {
 
 using Islands = std::vector<std::unique_ptr<NotchWindowController>>;
 
@@ -383,5 +385,6 @@ TEST_F(OnboardingViewTest, FramesComeOnlyWhileSomethingInTheWindowMoves) {
     EXPECT_GT(frames, 0);
 }
 
+}  // namespace onboarding_view_test
 }  // namespace
 }  // namespace quorlix

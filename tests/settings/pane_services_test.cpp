@@ -12,6 +12,8 @@
 
 namespace quorlix {
 namespace {
+// Its own names: the test program is compiled a few files at a time as one unit.
+namespace pane_services_test {
 
 using S = SettingsSection;
 
@@ -141,5 +143,6 @@ TEST_F(PaneServicesTest, ACodexNotifyOfTheUsersOwnPutsTheErrorInPlaceOfTheNote) 
     EXPECT_FALSE(command->setText);
 }
 
+}  // namespace pane_services_test
 }  // namespace
 }  // namespace quorlix

@@ -22,6 +22,8 @@
 
 namespace quorlix {
 namespace {
+// Its own names: the test program is compiled a few files at a time as one unit.
+namespace pane_states_test {
 
 using S = SettingsSection;
 constexpr double inf = std::numeric_limits<double>::infinity();
@@ -264,5 +266,6 @@ TEST_F(PaneStatesTest, TheMusicPreviewIsTheAppsIconWhenThereIsOne) {
               nullptr);
 }
 
+}  // namespace pane_states_test
 }  // namespace
 }  // namespace quorlix

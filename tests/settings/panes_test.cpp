@@ -11,6 +11,8 @@
 
 namespace quorlix {
 namespace {
+// Its own names: the test program is compiled a few files at a time as one unit.
+namespace panes_test {
 
 using S = SettingsSection;
 
@@ -261,5 +263,6 @@ TEST_F(PanesTest, ControlsThatDependOnAnotherSettingIgnoreThePointerWhileItIsOff
     EXPECT_EQ(menus, 1);
 }
 
+}  // namespace panes_test
 }  // namespace
 }  // namespace quorlix

@@ -17,6 +17,8 @@
 
 namespace quorlix::ui {
 namespace {
+// Its own names: the test program is compiled a few files at a time as one unit.
+namespace damage_test {
 
 using testing::pixel;
 
@@ -610,5 +612,6 @@ TEST(Damage, APartRepaintedFillsAnOpaqueGroundWithoutWakingQtsThreads) {
     EXPECT_LE(pooledThreadSleeps() - before, 0);
 }
 
+}  // namespace damage_test
 }  // namespace
 }  // namespace quorlix::ui

@@ -10,6 +10,8 @@
 
 namespace quorlix::ui {
 namespace {
+// Its own names: the test program is compiled a few files at a time as one unit.
+namespace effect_cache_test {
 
 constexpr Size canvas{200, 120};
 constexpr double scale = 2;
@@ -213,5 +215,6 @@ TEST(EffectCache, AStretchedOutlineShadowMatchesOneBlurredWhole) {
     EXPECT_LE(largestDifference(stretched, blurred), 3);
 }
 
+}  // namespace effect_cache_test
 }  // namespace
 }  // namespace quorlix::ui

@@ -8,6 +8,8 @@
 
 namespace quorlix::ui {
 namespace {
+// Its own names: the test program is compiled a few files at a time as one unit.
+namespace kept_layout_test {
 
 using testing::dumped;
 
@@ -225,5 +227,6 @@ TEST(KeptLayout, APartBuiltAgainMovesWhatItsAnswersMoveAndNothingElse) {
     }
 }
 
+}  // namespace kept_layout_test
 }  // namespace
 }  // namespace quorlix::ui

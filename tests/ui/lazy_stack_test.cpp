@@ -7,6 +7,8 @@
 
 namespace quorlix::ui::testing {
 namespace {
+// Its own names: the test program is compiled a few files at a time as one unit.
+namespace lazy_stack_test {
 
 // An item 40 points wide, taller while hovered, whose body counts its evaluations.
 struct Cell {
@@ -95,5 +97,6 @@ TEST(LazyStacks, OutsideAScrollViewEveryItemShows) {
     EXPECT_DOUBLE_EQ(l.shown().findId(2)->frame.x(), 100);
 }
 
+}  // namespace lazy_stack_test
 }  // namespace
 }  // namespace quorlix::ui::testing

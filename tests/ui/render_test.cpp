@@ -11,6 +11,8 @@
 
 namespace quorlix::ui {
 namespace {
+// Its own names: the test program is compiled a few files at a time as one unit.
+namespace render_test {
 
 using testing::pixel;
 
@@ -459,5 +461,6 @@ TEST(Render, APlaceholderOfDashesStandsAtTheFiguresMiddle) {
     }
 }
 
+}  // namespace render_test
 }  // namespace
 }  // namespace quorlix::ui

@@ -4,6 +4,8 @@
 
 namespace quorlix::ui {
 namespace {
+// Its own names: the test program is compiled a few files at a time as one unit.
+namespace state_test {
 
 using testing::Live;
 
@@ -222,5 +224,6 @@ TEST(Timeline, PeriodicAndMinuteSchedulesShowTheirEntryDates) {
     EXPECT_EQ(minutes.back(), 1'800'001'020);
 }
 
+}  // namespace state_test
 }  // namespace
 }  // namespace quorlix::ui

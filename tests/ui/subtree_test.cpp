@@ -8,6 +8,8 @@
 
 namespace quorlix::ui {
 namespace {
+// Its own names: the test program is compiled a few files at a time as one unit.
+namespace subtree_test {
 
 using testing::dumped;
 
@@ -355,5 +357,6 @@ TEST(Subtree, AChangeMadeAsAViewAppearsReachesAViewThatHasJustStartedReadingTheO
     EXPECT_NE(host.displayList().findText("Letra"), nullptr);
 }
 
+}  // namespace subtree_test
 }  // namespace
 }  // namespace quorlix::ui

@@ -4,6 +4,8 @@
 
 namespace quorlix::ui {
 namespace {
+// Its own names: the test program is compiled a few files at a time as one unit.
+namespace view_tree_test {
 
 using testing::box;
 using testing::Layout;
@@ -170,5 +172,6 @@ TEST(Paths, ContinuousCornersStayWithinTheRectangleAndCapsulesAreRound) {
     EXPECT_NEAR(std::hypot(diagonal.x - c.x, diagonal.y - c.y), 20, 0.15);
 }
 
+}  // namespace view_tree_test
 }  // namespace
 }  // namespace quorlix::ui

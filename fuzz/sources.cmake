@@ -1,0 +1,73 @@
+# The files of src/ the fuzz targets reach, with what they link (the fake platform among it).
+# The clang build of the fuzz targets (QUORLIX_FUZZ) compiles these alone: the whole
+# application builds with GCC in the other builds. A fuzz target that comes to need another
+# file fails to link, naming the symbol: add the file that defines it here.
+set(QUORLIX_FUZZ_SOURCES
+  src/foundation/app_settings.cpp
+  src/foundation/quorlix_config.cpp
+  src/platform/agent_notifications.cpp
+  src/platform/atomic_file.cpp
+  src/platform/base64.cpp
+  src/platform/clock.cpp
+  src/platform/image.cpp
+  src/platform/json_reader.cpp
+  src/platform/key_log.cpp
+  src/platform/linux/mpris_bus.cpp
+  src/platform/linux/mpris_metadata.cpp
+  src/platform/linux/mpris_player_notifications.cpp
+  src/platform/linux/single_instance.cpp
+  src/platform/main_queue.cpp
+  src/platform/number_text.cpp
+  src/platform/paths.cpp
+  src/platform/platform.cpp
+  src/platform/script_host.cpp
+  src/platform/serial_queue.cpp
+  src/platform/url_query.cpp
+  src/platform/user_defaults.cpp
+  src/platform/uuid.cpp
+  src/services/agent_hooks.cpp
+  src/services/agent_service.cpp
+  src/services/apple_script_queue.cpp
+  src/services/bluetooth_service.cpp
+  src/services/brightness_service.cpp
+  src/services/browser_ai_watcher.cpp
+  src/services/date_text.cpp
+  src/services/focus_monitor.cpp
+  src/services/lrc_parser.cpp
+  src/services/lrclib_record.cpp
+  src/services/media_key_interceptor.cpp
+  src/services/player_scripts.cpp
+  src/services/text_match.cpp
+  src/services/tray_store.cpp
+  src/services/url_parts.cpp
+  src/services/volume_service.cpp
+  src/services/weather_service.cpp
+  src/settings/user_profile.cpp
+  src/settings/wallpaper.cpp
+  src/ui/animation.cpp
+  src/ui/animator.cpp
+  src/ui/block_pool.cpp
+  src/ui/color.cpp
+  src/ui/display_compare.cpp
+  src/ui/display_list.cpp
+  src/ui/element.cpp
+  src/ui/event_router.cpp
+  src/ui/font.cpp
+  src/ui/lifecycle.cpp
+  src/ui/modifiers.cpp
+  src/ui/path.cpp
+  src/ui/region.cpp
+  src/ui/shape.cpp
+  src/ui/stacks.cpp
+  src/ui/state.cpp
+  src/ui/symbol_catalog.cpp
+  src/ui/text.cpp
+  src/ui/text_layout.cpp
+  src/ui/text_layout_cache.cpp
+  src/ui/transaction.cpp
+  src/ui/transform.cpp
+  src/ui/transition.cpp
+  src/ui/view_graph.cpp
+  src/ui/view_host.cpp
+  src/window/sky_light.cpp
+)
