@@ -248,8 +248,12 @@ protected:
             const auto span = darkSpan(image, pillMiddle);
             return span && span->second - span->first + 1 > 150;
         })) << "no volume HUD came";
-        EXPECT_TRUE(atRest(outer(), {0, 0, width, height}, nullptr, restingBelowTheBar))
+        // What lies below the bar with the island at rest, to be seen again once it has closed:
+        // nothing the open island drew may stay on the screen.
+        QImage resting;
+        EXPECT_TRUE(atRest(outer(), {0, 0, width, height}, &resting, restingBelowTheBar))
             << "the volume HUD did not go";
+        const QRect belowTheBar(0, bar, width, 400);
         expectNothingDeadAroundTheIsland("after a volume HUD");
 
         // Hovering opens it; leaving closes it, and the program has the pointer back.
@@ -257,8 +261,11 @@ protected:
         EXPECT_TRUE(showsUnderHand(expanded)) << "the pointer onto the pill did not open it";
         pointTo(centre, 400);
         EXPECT_TRUE(showsUnderHand(restingBelowTheBar)) << "the pointer away did not close the island";
-        EXPECT_TRUE(atRest(outer(), {0, 0, width, height}, nullptr, restingBelowTheBar))
+        QImage closed;
+        EXPECT_TRUE(atRest(outer(), {0, 0, width, height}, &closed, restingBelowTheBar))
             << "the island did not come to rest";
+        EXPECT_TRUE(closed.copy(belowTheBar) == resting.copy(belowTheBar))
+            << "the open island left some of its drawing on the screen once closed";
         expectNothingDeadAroundTheIsland("after the island opened and closed");
 
         // GNOME's clock, over the island, is GNOME's: a click opens its calendar.

@@ -150,7 +150,7 @@ void expectCutsAsTheReference(FontEngine& fonts, const char* engine) {
                     EXPECT_EQ(got, expected) << engine << ": \"" << text << "\" in " << width << " points, "
                                              << limit << " lines, mode " << static_cast<int>(mode);
                     for (const auto& line : got)
-                        EXPECT_TRUE(testing::wellFormedLength(line)) << engine << ": " << line;
+                        EXPECT_TRUE(quorlix::testing::wellFormedLength(line)) << engine << ": " << line;
                 }
             }
         }
