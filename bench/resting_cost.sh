@@ -4,7 +4,8 @@
 # when there is one, fresh XDG folders and, when music plays, the MPRIS test player started
 # before Quorlix (as a user's player is). Once the island has settled, the process's CPU time
 # and each thread's wake-ups (voluntary context switches: the times it slept and was woken)
-# are read from /proc over the same interval, and its resident memory.
+# are read from /proc over the same interval, and its resident memory; the X server's and the
+# compositing manager's CPU time beside it (what Quorlix's window costs the desktop).
 #
 #   bench/resting_cost.sh [build folder ...]   # default: build/bench, a Release build with
 #                                              # the benchmarks (cmake -DQUORLIX_BENCH=ON)
@@ -111,9 +112,12 @@ switches() {
   done 2>/dev/null
 }
 
+# The desktop's own processes beside Quorlix: the X server and the compositing manager.
+peers() { for name in xvfb xcompmgr; do [ -f "$work/$1/$name.pid" ] && ticks "$(cat "$work/$1/$name.pid")" || echo 0; done; }
 for n in "${!apps[@]}"; do
   ticks "${apps[$n]}" >"$work/$n/ticks.before"
   switches "${apps[$n]}" >"$work/$n/switches.before"
+  peers "$n" >"$work/$n/peers.before"
 done
 start="$(date +%s.%N)"
 sleep "$seconds"
@@ -121,6 +125,7 @@ end="$(date +%s.%N)"
 for n in "${!apps[@]}"; do
   ticks "${apps[$n]}" >"$work/$n/ticks.after"
   switches "${apps[$n]}" >"$work/$n/switches.after"
+  peers "$n" >"$work/$n/peers.after"
   if [ -n "${QUORLIX_SCREENSHOT:-}" ]; then
     DISPLAY=":$(cat "$work/$n/display")" scrot -o "${QUORLIX_SCREENSHOT}-$n.png" || true
   fi
@@ -146,4 +151,7 @@ for n in "${!apps[@]}"; do
       for (name in w) if (w[name] >= 0.05) printf "; %s %.1f", name, w[name]
       printf "\n"
     }' "$work/$n/switches.before" "$work/$n/switches.after"
+  paste "$work/$n/peers.before" "$work/$n/peers.after" | awk -v hz="$hz" -v s="$start" -v e="$end" '
+    { cpu[NR] = 100 * ($2 - $1) / hz / (e - s) }
+    END { printf "  the X server CPU %.2f %%, the compositing manager %.2f %%\n", cpu[1], cpu[2] }'
 done

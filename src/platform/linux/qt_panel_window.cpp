@@ -89,17 +89,14 @@ private:
 class QtPanelWindow final : public PanelWindow {
 public:
     QtPanelWindow(const Rect& frame, X11PointerMonitor* pointer, X11ScreenLockers* lockers)
-        : lockers_(lockers), watch_(pointer), panel_(ui::EmptyView(), frame.size) {
+        : pointer_(pointer), lockers_(lockers), watch_(pointer), panel_(ui::EmptyView(), frame.size) {
         panel_.widget().setMouseTracking(true);
         panel_.widget().installEventFilter(&watch_);
-        if (pointer && !pointer->followsPointerEverywhere()) {
-            catch_ = std::make_unique<WaylandPointerCatch>(
-                std::string(), [pointer] { pointer->pointerMovedOverOwnWindow(true); });
+        if (pointer && !pointer->followsPointerEverywhere())
             watch_.setCatch([this] { spreadCatch(false); },
                             [this] {
                                 if (catch_) catch_->dismiss();
                             });
-        }
         setFrame(frame);
     }
     ~QtPanelWindow() override { watch_.setCatch({}, {}); }
@@ -167,9 +164,14 @@ private:
     // Spreads the catch around the panel's input areas: when the pointer comes over the panel,
     // or `again` when the areas changed under it.
     void spreadCatch(bool again) {
-        if (!catch_ || (catch_->isSpread() && !again) || !panel_.isVisible()) return;
+        if ((catch_ && catch_->isSpread() && !again) || !panel_.isVisible()) return;
         const QScreen* screen = panel_.widget().screen();
         if (!screen) return;
+        // Made the first time the pointer comes over the panel: a panel the pointer never
+        // reaches (the lock screen's) needs none.
+        if (!catch_)
+            catch_ = std::make_unique<WaylandPointerCatch>(
+                std::string(), [pointer = pointer_] { pointer->pointerMovedOverOwnWindow(true); });
         // From the panel's own points to the X server's pixels.
         const double scale = screen->devicePixelRatio();
         const auto pixels = [scale](double x, double y, double w, double h) {
@@ -189,6 +191,7 @@ private:
         lockers_->raise(static_cast<std::uint32_t>(panel_.widget().winId()), *belowLockers_);
     }
 
+    X11PointerMonitor* pointer_;
     X11ScreenLockers* lockers_;
     std::optional<bool> belowLockers_;
     Subscription lockerShown_;
