@@ -92,6 +92,7 @@ public:
         : pointer_(pointer), lockers_(lockers), watch_(pointer), panel_(ui::EmptyView(), frame.size) {
         panel_.widget().setMouseTracking(true);
         panel_.widget().installEventFilter(&watch_);
+        panel_.setNudgesCompositor(pointer && !pointer->followsPointerEverywhere());
         if (pointer && !pointer->followsPointerEverywhere())
             watch_.setCatch([this] { spreadCatch(false); },
                             [this] {

@@ -197,6 +197,8 @@ void HostWidget::paintEvent(QPaintEvent* event) {
     for (const QRect& r : event->region())
         painter.drawImage(QRectF(r), buffer_,
                           QRectF(r.x() * scale, r.y() * scale, r.width() * scale, r.height() * scale));
+    painter.end();
+    if (afterPaint) afterPaint();
 }
 
 void HostWidget::resizeEvent(QResizeEvent* event) {

@@ -59,6 +59,8 @@ public:
     std::function<void()> onClose;
     // Told of each frame of the host before the widget draws it.
     std::function<void()> beforeFrame;
+    // Told each time the widget has painted, before Qt sends the pixels to the window system.
+    std::function<void()> afterPaint;
 
     // The menus the views opened (a context or pop-up menu, with any submenu open from it):
     // where they stand on screen while open, and closing them.

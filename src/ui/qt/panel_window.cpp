@@ -12,6 +12,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <initializer_list>
+#include <utility>
 
 namespace quorlix::ui::qt {
 
@@ -67,6 +68,12 @@ PanelWindow::PanelWindow(View root, Size size, EnvironmentValues environment)
     widget_->setAttribute(Qt::WA_X11DoNotAcceptFocus);
     widget_->setFocusPolicy(Qt::NoFocus);
     widget_->beforeFrame = [this] { frameShown(); };
+    widget_->afterPaint = [this] {
+        if (!std::exchange(nudgeAfterPaint_, false) || !nudge_) return;
+        const double scale = widget_->devicePixelRatioF();
+        nudge_->mapped(static_cast<int>(std::lround(widget_->x() * scale)),
+                       static_cast<int>(std::lround(widget_->y() * scale)));
+    };
     // Every event passes through until the owner says otherwise.
     applyInputRegion();
 }
@@ -109,6 +116,16 @@ void PanelWindow::updateMapped() {
     applyWindowAttributes();
     applyWindowStates();
     applyInputRegion();
+    // Once its first frame is on its way.
+    nudgeAfterPaint_ = nudge_.has_value();
+}
+
+void PanelWindow::setNudgesCompositor(bool nudges) {
+    if (nudges == nudge_.has_value()) return;
+    if (nudges)
+        nudge_.emplace();
+    else
+        nudge_.reset();
 }
 
 void PanelWindow::frameShown() {

@@ -22,6 +22,7 @@
 // Main thread only.
 
 #include "ui/animated_value.h"
+#include "ui/qt/compositor_nudge.h"
 #include "ui/qt/host_widget.h"
 #include "ui/view_host.h"
 #include "ui/window_extent.h"
@@ -65,6 +66,10 @@ public:
     void setInputRegion(std::vector<Rect> region);
     const std::vector<Rect>& inputRegion() const { return inputRegion_; }
 
+    // Whether each mapping of the window nudges the compositor into showing it
+    // (`CompositorNudge`): in a Wayland session.
+    void setNudgesCompositor(bool nudges);
+
 private:
     void frameShown();
     // Moves and resizes the window to the extent, the input shape with it; `drawn` when the
@@ -84,6 +89,8 @@ private:
     WindowExtent extent_;
     Point frameOrigin_;
     bool shown_ = false;
+    std::optional<CompositorNudge> nudge_;
+    bool nudgeAfterPaint_ = false;
 };
 
 }  // namespace quorlix::ui::qt
