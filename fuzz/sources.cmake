@@ -8,6 +8,7 @@ set(QUORLIX_FUZZ_SOURCES
   src/platform/agent_notifications.cpp
   src/platform/atomic_file.cpp
   src/platform/base64.cpp
+  src/platform/capped_text.cpp
   src/platform/clock.cpp
   src/platform/image.cpp
   src/platform/json_reader.cpp
@@ -69,5 +70,6 @@ set(QUORLIX_FUZZ_SOURCES
   src/ui/transition.cpp
   src/ui/view_graph.cpp
   src/ui/view_host.cpp
+  src/ui/window_extent.cpp
   src/window/sky_light.cpp
 )
