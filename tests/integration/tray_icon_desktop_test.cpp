@@ -17,6 +17,7 @@
 #include <cmath>
 #include <cstring>
 #include <map>
+#include <optional>
 
 namespace quorlix::testing {
 namespace {
@@ -107,9 +108,9 @@ protected:
             return shown << "no menu";
         if (run({"xdotool", "key", "Down", "Down", "Down"}) != 0)
             return ::testing::AssertionFailure() << "xdotool failed";
-        // The highlight is a band of saturated blue across the menu.
-        return waitFor([&] {
-            const QImage image = grab(session->display.name(), menu);
+        // The highlight is a band of saturated blue across the menu, looked for once the menu
+        // is still: a menu drawn in part would misplace it.
+        const auto band = [](const QImage& image) -> std::optional<int> {
             int rows = 0, sumY = 0;
             for (int row = 0; row < image.height(); ++row) {
                 int blue = 0;
@@ -119,10 +120,14 @@ protected:
                 }
                 if (blue > 100) ++rows, sumY += row;
             }
-            if (rows < 8) return false;
-            if (at) *at = QPoint(menu.x + 100, menu.y + sumY / rows);
-            return true;
-        });
+            if (rows < 8) return std::nullopt;
+            return sumY / rows;
+        };
+        QImage still;
+        auto highlighted = atRest(session->display.name(), menu, &still,
+                                  [&](const QImage& image) { return band(image).has_value(); });
+        if (highlighted && at) *at = QPoint(menu.x + 100, menu.y + *band(still));
+        return highlighted;
     }
 
     // Waits until the icon shows with bars lighter (or darker) than the panel, then checks that
