@@ -1,6 +1,7 @@
 #include "platform/linux/wayland_pointer_catch.h"
 
 #include "platform/main_queue.h"
+#include "ui/qt/x11_window_pixels.h"
 
 #include <xcb/xcb.h>
 
@@ -58,25 +59,10 @@ struct WaylandPointerCatch::Shared {
 
     // Makes the strips once: clear windows the server fills itself, mapped out of the way.
     bool make() {
-        const xcb_screen_t* screen = xcb_setup_roots_iterator(xcb_get_setup(c)).data;
-        xcb_visualid_t visual = 0;
-        for (auto d = xcb_screen_allowed_depths_iterator(screen); d.rem && !visual; xcb_depth_next(&d))
-            if (d.data->depth == 32)
-                if (auto v = xcb_depth_visuals_iterator(d.data); v.rem) visual = v.data->visual_id;
-        if (!visual) return false;
-        const xcb_colormap_t colormap = xcb_generate_id(c);
-        xcb_create_colormap(c, XCB_COLORMAP_ALLOC_NONE, colormap, screen->root, visual);
-        // Values in the order of their mask bits.
-        const std::uint32_t values[] = {0, 0, 1, XCB_EVENT_MASK_ENTER_WINDOW | XCB_EVENT_MASK_POINTER_MOTION,
-                                        colormap};
         for (xcb_window_t& strip : strips) {
-            strip = xcb_generate_id(c);
-            xcb_create_window(c, 32, strip, screen->root, parkedAt, parkedAt, 1, 1, 0,
-                              XCB_WINDOW_CLASS_INPUT_OUTPUT, visual,
-                              XCB_CW_BACK_PIXEL | XCB_CW_BORDER_PIXEL | XCB_CW_OVERRIDE_REDIRECT |
-                                  XCB_CW_EVENT_MASK | XCB_CW_COLORMAP,
-                              values);
-            xcb_map_window(c, strip);
+            strip = ui::qt::mapClearWindow(c, parkedAt, parkedAt, 1, 1,
+                                           XCB_EVENT_MASK_ENTER_WINDOW | XCB_EVENT_MASK_POINTER_MOTION);
+            if (!strip) return false;
         }
         xcb_flush(c);
         return true;

@@ -15,26 +15,11 @@ constexpr int stepMs = 150;
 constexpr int againMs = 1500;
 
 xcb_window_t makeClearPixel(xcb_connection_t* c, int x, int y) {
-    const xcb_screen_t* screen = xcb_setup_roots_iterator(xcb_get_setup(c)).data;
-    xcb_visualid_t visual = 0;
-    for (auto d = xcb_screen_allowed_depths_iterator(screen); d.rem && !visual; xcb_depth_next(&d))
-        if (d.data->depth == 32)
-            if (auto v = xcb_depth_visuals_iterator(d.data); v.rem) visual = v.data->visual_id;
-    if (!visual) return 0;
-    const xcb_colormap_t colormap = xcb_generate_id(c);
-    xcb_create_colormap(c, XCB_COLORMAP_ALLOC_NONE, colormap, screen->root, visual);
-    const xcb_window_t window = xcb_generate_id(c);
-    // Values in the order of their mask bits: a clear background the server draws, no border.
-    const std::uint32_t values[] = {0, 0, 1, colormap};
-    xcb_create_window(c, 32, window, screen->root, static_cast<std::int16_t>(x), static_cast<std::int16_t>(y),
-                      1, 1, 0, XCB_WINDOW_CLASS_INPUT_OUTPUT, visual,
-                      XCB_CW_BACK_PIXEL | XCB_CW_BORDER_PIXEL | XCB_CW_OVERRIDE_REDIRECT | XCB_CW_COLORMAP,
-                      values);
-    xcb_free_colormap(c, colormap);
+    const xcb_window_t window = mapClearWindow(c, x, y, 1, 1);
     // The pointer passes through it.
-    xcb_shape_rectangles(c, XCB_SHAPE_SO_SET, XCB_SHAPE_SK_INPUT, XCB_CLIP_ORDERING_UNSORTED, window, 0, 0, 0,
-                         nullptr);
-    xcb_map_window(c, window);
+    if (window)
+        xcb_shape_rectangles(c, XCB_SHAPE_SO_SET, XCB_SHAPE_SK_INPUT, XCB_CLIP_ORDERING_UNSORTED, window, 0,
+                             0, 0, nullptr);
     return window;
 }
 

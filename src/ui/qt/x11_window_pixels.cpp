@@ -104,4 +104,27 @@ void X11WindowPixels::put(const QImage& picture, const QRegion& rects) {
     xcb_flush(c_);
 }
 
+xcb_window_t mapClearWindow(xcb_connection_t* c, int x, int y, int width, int height, std::uint32_t events) {
+    const xcb_screen_t* screen = xcb_setup_roots_iterator(xcb_get_setup(c)).data;
+    xcb_visualid_t visual = 0;
+    for (auto d = xcb_screen_allowed_depths_iterator(screen); d.rem && !visual; xcb_depth_next(&d))
+        if (d.data->depth == 32)
+            if (auto v = xcb_depth_visuals_iterator(d.data); v.rem) visual = v.data->visual_id;
+    if (!visual) return 0;
+    const xcb_colormap_t colormap = xcb_generate_id(c);
+    xcb_create_colormap(c, XCB_COLORMAP_ALLOC_NONE, colormap, screen->root, visual);
+    // Values in the order of their mask bits.
+    const std::uint32_t values[] = {0, 0, 1, events, colormap};
+    const xcb_window_t window = xcb_generate_id(c);
+    xcb_create_window(c, 32, window, screen->root, static_cast<std::int16_t>(x), static_cast<std::int16_t>(y),
+                      static_cast<std::uint16_t>(width), static_cast<std::uint16_t>(height), 0,
+                      XCB_WINDOW_CLASS_INPUT_OUTPUT, visual,
+                      XCB_CW_BACK_PIXEL | XCB_CW_BORDER_PIXEL | XCB_CW_OVERRIDE_REDIRECT | XCB_CW_EVENT_MASK |
+                          XCB_CW_COLORMAP,
+                      values);
+    xcb_free_colormap(c, colormap);
+    xcb_map_window(c, window);
+    return window;
+}
+
 }  // namespace quorlix::ui::qt

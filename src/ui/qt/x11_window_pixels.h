@@ -24,6 +24,12 @@ namespace quorlix::ui::qt {
 // Qt's X connection, on the X11 platform only (the offscreen platform answers with none).
 xcb_connection_t* x11Connection();
 
+// Makes and maps a clear window of (x, y, width, height) that the server fills itself (a 32-bit
+// visual, a transparent background, nothing drawn by the client), left alone by the window
+// manager and hearing `events`. 0 where the server has no 32-bit visual.
+xcb_window_t mapClearWindow(xcb_connection_t* c, int x, int y, int width, int height,
+                            std::uint32_t events = 0);
+
 class X11WindowPixels {
 public:
     // Nothing off X11, or for a window whose pixels are not laid out as a premultiplied ARGB32
