@@ -10,7 +10,9 @@
 
 namespace quorlix::platform {
 
-// Creates missing parent folders. Returns an error text on failure (the target untouched).
+// The temporary file is ".<name>.tmp-<number>" in the target's folder, locked while the write
+// lasts. Creates missing parent folders. Returns an error text on failure (the target
+// untouched).
 std::optional<std::string> writeFileAtomically(const std::filesystem::path& path, std::string_view contents);
 
 struct AtomicWriteOptions {
@@ -28,6 +30,10 @@ std::optional<std::string> writeFileAtomically(const std::filesystem::path& path
 // is never empty meanwhile nor shorter than the new contents, but a crash before the end may
 // leave the new contents followed by the old ones' tail: a caller keeps a copy to tell.
 std::optional<std::string> overwriteFile(const std::filesystem::path& path, std::string_view contents);
+
+// Removes the temporary files that writes of `path` cut short by a kill left beside it: those
+// of exactly that name and no write holds. Nothing else there is touched.
+void removeLeftoverTemporaries(const std::filesystem::path& path);
 
 // The file a chain of symbolic links at `path` ends in (`path` itself when it is no link).
 // Nothing when the chain is too long or a link cannot be read.
