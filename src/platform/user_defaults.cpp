@@ -60,6 +60,24 @@ fs::path pendingCopy(const fs::path& file) {
     return file.parent_path() / name;
 }
 
+// Where a damaged file is kept, beside it, for the user to look at.
+fs::path asideName(const fs::path& damaged) {
+    return damaged.string() + ".corrupt-" + timestampForFileName();
+}
+
+bool isLater(const timespec& a, const timespec& b) {
+    return a.tv_sec != b.tv_sec ? a.tv_sec > b.tv_sec : a.tv_nsec > b.tv_nsec;
+}
+
+// What writes of the settings that a kill cut short left: the temporary files beside the
+// file, its pending copy and, for a link, the file it names.
+void removeLeftoverWrites(const fs::path& file) {
+    removeLeftoverTemporaries(file);
+    removeLeftoverTemporaries(pendingCopy(file));
+    if (const auto target = resolveSymlinks(file); target && *target != file)
+        removeLeftoverTemporaries(*target);
+}
+
 // The file a settings link names, when only its folder refuses new files (the temporary file
 // of an atomic write) and the file itself may be written.
 std::optional<fs::path> writableInPlace(const fs::path& file) {
@@ -114,9 +132,10 @@ public:
         std::unique_lock lock(mutex_);
         idle_.wait(lock, [this] { return !queued_ && !writing_; });
     }
-    std::optional<std::string> takeError() {
+    // The last failure since the last look, and whether the last write failed (none: no write).
+    std::pair<std::optional<std::string>, std::optional<bool>> takeOutcome() {
         std::lock_guard lock(mutex_);
-        return std::exchange(error_, std::nullopt);
+        return {std::exchange(error_, std::nullopt), std::exchange(lastFailed_, std::nullopt)};
     }
     // The file last written in place, if one was since the last look.
     std::optional<fs::path> takeWrittenInPlace() {
@@ -144,6 +163,7 @@ private:
         {
             std::lock_guard lock(mutex_);
             writing_ = false;
+            lastFailed_ = error.has_value();
             if (error) error_ = std::move(error);
             if (target && !error) inPlace_ = target;
         }
@@ -156,12 +176,16 @@ private:
     bool queued_ = false;
     bool writing_ = false;
     std::optional<std::string> error_;
+    std::optional<bool> lastFailed_;
     std::optional<fs::path> inPlace_;
     // Last: its thread stops before the state it uses goes.
     ThreadSerialQueue queue_;
 };
 
-UserDefaults::UserDefaults(std::string domain) : domain_(std::move(domain)) { load(); }
+UserDefaults::UserDefaults(std::string domain, std::size_t fileSizeLimit)
+    : domain_(std::move(domain)), fileSizeLimit_(fileSizeLimit) {
+    load();
+}
 
 UserDefaults::~UserDefaults() { flush(); }
 
@@ -172,11 +196,11 @@ void UserDefaults::flush() {
 }
 
 void UserDefaults::tellWrites() {
-    // Each once: a lasting failure would otherwise fill the log, one line a change.
-    if (const auto error = writer_->takeError(); error && *error != toldError_) {
-        KeyLog::write("Ajustes: " + *error);
-        toldError_ = *error;
-    }
+    // Once until a write succeeds again: a lasting failure would otherwise fill the log, one
+    // line a change (each naming a temporary file of its own).
+    const auto [error, lastFailed] = writer_->takeOutcome();
+    if (error && !failing_) KeyLog::write("Ajustes: " + *error);
+    if (lastFailed) failing_ = *lastFailed;
     if (const auto target = writer_->takeWrittenInPlace(); target && !std::exchange(toldInPlace_, true)) {
         KeyLog::write("Ajustes: la carpeta de " + target->string() +
                       " no admite archivos nuevos; los ajustes se escriben sobre el archivo mismo");
@@ -202,19 +226,9 @@ std::optional<UserDefaults::Value> UserDefaults::persistentDomain(const std::str
 
 void UserDefaults::load() {
     const fs::path path = file();
+    removeLeftoverWrites(path);
+    if (takePendingCopy(path)) return;
     std::error_code ec;
-    // A write in place that did not end: its copy holds the newest settings whole, and is
-    // written again.
-    if (const auto pending = readFile(pendingCopy(path), maxFileSize)) {
-        auto parsed = readJSON(*pending).value;
-        if (parsed && parsed->is_object()) {
-            stored_ = std::move(*parsed);
-            KeyLog::write("Ajustes: se recuperó la última escritura de " + path.string());
-            save();
-            return;
-        }
-        fs::remove(pendingCopy(path), ec);
-    }
     if (!fs::exists(path, ec)) {
         // A link that goes round in a loop, or a folder on the way that cannot be looked in.
         if (ec) {
@@ -224,10 +238,10 @@ void UserDefaults::load() {
         }
         return;
     }
-    const auto text = readFile(path, maxFileSize);
-    // Settings are a few kilobytes: a file past the limit is damaged, and never read whole.
+    const auto text = readFile(path, fileSizeLimit_);
+    // Past the limit no settings this program writes ever come: never read whole.
     const bool tooLarge =
-        !text && fs::is_regular_file(path, ec) && fs::file_size(path, ec) > maxFileSize && !ec;
+        !text && fs::is_regular_file(path, ec) && fs::file_size(path, ec) > fileSizeLimit_ && !ec;
     if (!text && !tooLarge) {
         // Unreadable (permissions, I/O): never write over what we could not read.
         writable_ = false;
@@ -242,7 +256,7 @@ void UserDefaults::load() {
     }
     // The file itself is moved aside, not a link naming it: the link stays for the next write.
     const fs::path damaged = resolveSymlinks(path).value_or(path);
-    const fs::path aside = damaged.string() + ".corrupt-" + timestampForFileName();
+    const fs::path aside = asideName(damaged);
     fs::rename(damaged, aside, ec);
     if (ec) {
         writable_ = false;
@@ -251,6 +265,45 @@ void UserDefaults::load() {
     } else {
         KeyLog::write("Ajustes: " + path.string() + " estaba dañado; apartado como " + aside.string());
     }
+}
+
+bool UserDefaults::takePendingCopy(const fs::path& path) {
+    const fs::path copy = pendingCopy(path);
+    struct stat copyInfo {};
+    if (::stat(copy.c_str(), &copyInfo) != 0) return false;
+    const auto copyText = readFile(copy, fileSizeLimit_);
+    auto pending = copyText ? readJSON(*copyText).value : std::nullopt;
+    if (!pending || !pending->is_object()) {
+        // Of no use, but kept for the user like a damaged file: the file stands.
+        std::error_code ec;
+        const fs::path aside = asideName(copy);
+        fs::rename(copy, aside, ec);
+        if (!ec)
+            KeyLog::write("Ajustes: la copia " + copy.string() + " estaba dañada; apartada como " +
+                          aside.string());
+        return false;
+    }
+    // The file got a complete write after the copy (edited by hand, synced from elsewhere): it
+    // stands, and the copy, older, goes. A file cut short, missing or older yields to the copy.
+    struct stat fileInfo {};
+    if (::stat(path.c_str(), &fileInfo) == 0 && isLater(fileInfo.st_mtim, copyInfo.st_mtim)) {
+        const auto text = readFile(path, fileSizeLimit_);
+        auto parsed = text ? readJSON(*text).value : std::nullopt;
+        if (parsed && parsed->is_object()) {
+            if (*parsed != *pending)
+                KeyLog::write("Ajustes: " + path.string() +
+                              " cambió después de la última escritura; se descartó la copia anterior");
+            ::unlink(copy.c_str());
+            stored_ = std::move(*parsed);
+            return true;
+        }
+    }
+    // A write in place that did not end: its copy holds the newest settings whole, and is
+    // written again.
+    stored_ = std::move(*pending);
+    KeyLog::write("Ajustes: se recuperó la última escritura de " + path.string());
+    save();
+    return true;
 }
 
 void UserDefaults::save() {
@@ -262,7 +315,7 @@ void UserDefaults::save() {
         return;
     }
     // A file the next start would take for damaged is not written: the last one stays.
-    if (text->size() + 1 > maxFileSize) {
+    if (text->size() + 1 > fileSizeLimit_) {
         if (!std::exchange(toldTooLarge_, true))
             KeyLog::write("Ajustes: demasiados datos para " + file().string() +
                           "; los cambios no se guardarán");

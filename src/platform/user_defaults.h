@@ -15,13 +15,15 @@
 // is replaced, in its own folder. Where only that folder refuses new files, the file is
 // written over in place, the whole new contents kept first in a copy beside the link, which a
 // load takes instead after a crash (the file alone may then hold the new contents and the old
-// ones' tail). A link that leads nowhere (a loop) is logged, and nothing is saved. `flush()`
-// waits for what is still to be written (the application calls it when quitting, and
-// destroying the domain does too). A file that cannot be parsed, is nested too deep to be
+// ones' tail), unless the file got a newer complete write since (edited by hand, synced from
+// another machine). A link that leads nowhere (a loop) is logged, and nothing is saved.
+// `flush()` waits for what is still to be written (the application calls it when quitting,
+// and destroying the domain does too). Temporary files that writes cut short by a kill left
+// are removed by the next load. A file that cannot be parsed, is nested too deep to be
 // written back or is larger than `maxFileSize` (never read whole), is moved aside with a log
 // line and the domain starts empty; a file that cannot even be read is never overwritten
 // (changes then stay in memory), nor are contents written that would pass `maxFileSize`. A
-// failure that lasts is logged once.
+// failure that lasts is logged once, until a write succeeds again.
 //
 // Main thread only.
 
@@ -43,10 +45,14 @@ public:
     using Data = std::vector<std::uint8_t>;
 
     static constexpr const char* applicationDomain = "com.halvik.quorlix";
-    // Settings take a few kilobytes; a file larger than this is damaged.
-    static constexpr std::size_t maxFileSize = 4 * 1024 * 1024;
+    // Settings take a few kilobytes, and the file tray's paths about 700 bytes a file (a long
+    // name percent-encoded, three bytes a byte): a hundred thousand files in the tray come to
+    // about 70 MB. A larger file is no settings this program wrote (it writes none larger), and
+    // reading it would take the memory of its length: it is damaged.
+    static constexpr std::size_t maxFileSize = 256 * 1024 * 1024;
 
-    explicit UserDefaults(std::string domain);
+    // `fileSizeLimit` stands for `maxFileSize` where a test wants a smaller one.
+    explicit UserDefaults(std::string domain, std::size_t fileSizeLimit = maxFileSize);
     ~UserDefaults();
     UserDefaults(const UserDefaults&) = delete;
     UserDefaults& operator=(const UserDefaults&) = delete;
@@ -104,17 +110,22 @@ private:
     class Writer;
 
     void load();
+    // Takes the copy a write in place left in place of the file, unless the file got a newer
+    // complete write since. False when there is no copy to weigh.
+    bool takePendingCopy(const std::filesystem::path& path);
     void save();
     // Logs what came of the writes since the last look.
     void tellWrites();
 
     std::string domain_;
+    std::size_t fileSizeLimit_;
     Value stored_ = Value::object();
     Value registered_ = Value::object();
     bool writable_ = true;
     bool toldTooLarge_ = false;
     bool toldInPlace_ = false;
-    std::string toldError_;
+    // The last write failed, and that was told.
+    bool failing_ = false;
     // Started on the first write.
     std::unique_ptr<Writer> writer_;
 };

@@ -7,9 +7,12 @@
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <sys/file.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <chrono>
 #include <fstream>
 
 namespace quorlix {
@@ -170,15 +173,19 @@ std::vector<fs::path> setAside(const fs::path& file) {
 }
 
 TEST_F(UserDefaultsTest, AFileLargerThanSettingsEverAreIsMovedAsideUnreadAndNoneSuchIsWritten) {
+    // Past the limit the settings are never read, whatever the limit: below, a smaller one
+    // stands in where the files and the settings would otherwise take a quarter of a gigabyte.
+    const std::size_t smallLimit = 1024 * 1024;
     struct Case {
         const char* name;
         std::string head;
         std::uintmax_t size;
+        std::size_t limit = UserDefaults::maxFileSize;
     };
     const Case cases[] = {
         // Nothing but a hole: it would take the memory of its whole length to read.
         {"8 GiB of nothing", "", std::uintmax_t{8} << 30},
-        {"settings followed by blanks past the limit", R"({"a": 1})", UserDefaults::maxFileSize + 1},
+        {"settings followed by blanks past the limit", R"({"a": 1})", smallLimit + 1, smallLimit},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -190,7 +197,7 @@ TEST_F(UserDefaultsTest, AFileLargerThanSettingsEverAreIsMovedAsideUnreadAndNone
             if (!c.head.empty()) out << std::string(c.size - c.head.size(), ' ');
         }
         fs::resize_file(file(), c.size);
-        UserDefaults d("com.test.domain");
+        UserDefaults d("com.test.domain", c.limit);
         EXPECT_FALSE(d.object("a"));
         d.setBool("b", true);
         d.flush();
@@ -202,9 +209,9 @@ TEST_F(UserDefaultsTest, AFileLargerThanSettingsEverAreIsMovedAsideUnreadAndNone
 
     // Contents that would pass the limit are not written, and said so once: the file keeps the
     // last settings it could hold.
-    UserDefaults d("com.test.domain");
-    EXPECT_TRUE(d.setString("enorme", std::string(UserDefaults::maxFileSize, 'x')));
-    EXPECT_TRUE(d.setString("enorme", std::string(UserDefaults::maxFileSize, 'y')));
+    UserDefaults d("com.test.domain", smallLimit);
+    EXPECT_TRUE(d.setString("enorme", std::string(smallLimit, 'x')));
+    EXPECT_TRUE(d.setString("enorme", std::string(smallLimit, 'y')));
     d.flush();
     EXPECT_EQ(UserDefaults::persistentDomain("com.test.domain"), UserDefaults::Value({{"b", true}}));
     const auto log = platform::readFile(KeyLog::path()).value_or("");
@@ -336,6 +343,86 @@ TEST_F(UserDefaultsTest, ALinkedFileWhoseFolderTakesNoNewFileIsWrittenInPlaceWit
     EXPECT_EQ(UserDefaults::persistentDomain("com.test.domain"), UserDefaults::Value({{"a", 2}}));
     EXPECT_FALSE(fs::exists(copy));
     EXPECT_EQ(logged("se recuperó"), 1u);
+}
+
+// A copy a write in place left, weighed against the file it stands for: the newer of the two
+// whole ones is taken, never a file cut short, and a copy of no use is kept aside.
+TEST_F(UserDefaultsTest, APendingCopyStandsForTheFileOnlyUntilTheFileHasANewerCompleteWrite) {
+    struct Case {
+        const char* name;
+        std::optional<std::string> linked;  // none: missing
+        int newerBy;                        // seconds the linked file was written after the copy
+        std::string copy;
+        int loaded;
+    };
+    const Case cases[] = {
+        {"edited by hand after", R"({"a": 3})", 60, R"({"a": 2})", 3},
+        {"cut short after", R"({"a": 2}": true})", 1, R"({"a": 2})", 2},
+        {"older", R"({"a": 1})", -60, R"({"a": 2})", 2},
+        {"missing", std::nullopt, 0, R"({"a": 2})", 2},
+        {"beside a copy cut short", R"({"a": 1})", -60, R"({"a": 2)", 1},
+    };
+    const fs::path target = fake.home.path() / "dotfile.json";
+    const fs::path copy = file().parent_path() / ".com.test.domain.json.pending";
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        fs::remove(target);
+        fs::remove_all(file().parent_path());
+        ASSERT_FALSE(platform::writeFileAtomically(copy, c.copy));
+        if (c.linked) {
+            ASSERT_FALSE(platform::writeFileAtomically(target, *c.linked));
+            fs::last_write_time(target, fs::last_write_time(copy) + std::chrono::seconds(c.newerBy));
+        }
+        fs::create_symlink(target, file());
+        EXPECT_EQ(UserDefaults("com.test.domain").integerForKey("a"), c.loaded);
+        EXPECT_EQ(UserDefaults::persistentDomain("com.test.domain")->at("a"), c.loaded);
+        EXPECT_FALSE(fs::exists(copy));
+        const auto aside = setAside(copy);
+        EXPECT_EQ(aside.size() == 1 && platform::readFile(aside[0]) == c.copy, c.loaded == 1);
+    }
+}
+
+// What writes cut short by a kill left beside the settings (temporary files of the file and of
+// its pending copy) goes at the next start; nothing else does, nor a write's under way (locked).
+TEST_F(UserDefaultsTest, TemporaryFilesOfWritesCutShortGoAtStartAndNothingElse) {
+    const fs::path folder = file().parent_path();
+    std::vector<std::string> kept{".com.test.domain.json.tmp-42", "com.test.domain.json",
+                                  ".com.test.domain.json.tmp-1x", ".com.test.domain.json.tmp-",
+                                  "com.test.domain.json.tmp-5",   ".otro.json.tmp-5"};
+    fs::create_directories(folder);
+    for (const auto& name : kept) std::ofstream(folder / name) << R"({"a": 2})";
+    kept.push_back(".com.test.domain.json.tmp-9");  // a folder
+    fs::create_directory(folder / kept.back());
+    for (const char* name : {".com.test.domain.json.tmp-3735928559", "..com.test.domain.json.pending.tmp-17"})
+        std::ofstream(folder / name) << R"({"a": 1})";
+    const int held = ::open((folder / kept.front()).c_str(), O_RDONLY | O_CLOEXEC);
+    ASSERT_EQ(::flock(held, LOCK_EX), 0);
+    EXPECT_EQ(UserDefaults("com.test.domain").integerForKey("a"), 2);
+    ::close(held);
+    std::vector<std::string> left;
+    for (const auto& e : fs::directory_iterator(folder)) left.push_back(e.path().filename().string());
+    std::ranges::sort(left);
+    std::ranges::sort(kept);
+    EXPECT_EQ(left, kept);
+}
+
+// A folder that refuses every write: one line, not one a change (each names a temporary file
+// of its own), until a write succeeds again.
+TEST_F(UserDefaultsTest, AWriteThatKeepsFailingIsLoggedOnceUntilOneSucceeds) {
+    const fs::path folder = file().parent_path();
+    for (const fs::path& f : {folder, KeyLog::path().parent_path()}) {
+        fs::create_directories(f);
+        giveAway(f);
+    }
+    EXPECT_TRUE(testing::asUnprivilegedUser([&] {
+        UserDefaults d("com.test.domain");
+        for (const auto mode : {0555, 0755, 0555}) {
+            fs::permissions(folder, fs::perms(mode));
+            for (int i = 0; i < 20; ++i, d.flush()) d.setInteger("a", i);
+        }
+        return true;
+    }));
+    EXPECT_EQ(logged("no se pudo crear"), 2u);
 }
 
 TEST_F(UserDefaultsTest, ALinkThatGoesRoundInALoopIsLoggedOnceAndLeftAsItIs) {

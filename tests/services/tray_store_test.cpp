@@ -1,6 +1,7 @@
 #include "services/tray_store.h"
 
 #include "fakes/fake_platform.h"
+#include "platform/atomic_file.h"
 #include "platform/user_defaults.h"
 
 #include <gtest/gtest.h>
@@ -177,6 +178,42 @@ TEST_F(TrayStoreTest, AnyFileNameIsKeptAsAnAddressAndOldPathsStillLoad) {
     EXPECT_FALSE(platform::UserDefaults::standard().boolForKey("trayEnabled"));
     TrayStore again;
     EXPECT_EQ(urls(again), (std::vector<fs::path>{old, latin1}));
+}
+
+// Twenty thousand files with long names in the tray come to megabytes of settings (names that
+// are not ASCII three times over, percent-encoded): saved and read back with every other
+// setting, as is such a file an earlier version wrote, never set aside, and a change after it.
+TEST_F(TrayStoreTest, TensOfThousandsOfLongNamesAreSavedAndReadBack) {
+    std::string accented;
+    while (accented.size() < 60) accented += "ñ";
+    const fs::path settings = platform::UserDefaults::standard().file();
+    for (const auto& [stem, writtenBefore] : {std::pair{accented, false}, {std::string(150, 'x'), true}}) {
+        // Names of one file, made without an inode each.
+        const fs::path one = file(stem.substr(0, 2));
+        std::vector<fs::path> files;
+        for (int i = 0; i < 20'000; ++i)
+            fs::create_hard_link(one, files.emplace_back(one.string() + stem + std::to_string(i)));
+        platform::UserDefaults::resetStandard();
+        fs::remove_all(settings.parent_path());
+        if (writtenBefore) {
+            nlohmann::ordered_json old{{"didShowWelcome", true}, {TrayStore::key, nlohmann::json::array()}};
+            for (const auto& f : files) old[TrayStore::key].push_back("file://" + f.string());
+            ASSERT_FALSE(platform::writeFileAtomically(settings, old.dump(2)));
+        } else {
+            TrayStore().add(files);
+            platform::UserDefaults::standard().setBool("didShowWelcome", true);
+        }
+        EXPECT_GT(fs::exists(settings) ? fs::file_size(settings) : 0, 4u << 20);
+        platform::UserDefaults::resetStandard();  // as a new process reads the file again
+        TrayStore again;
+        EXPECT_EQ(again.items->size(), files.size());
+        EXPECT_TRUE(platform::UserDefaults::standard().boolForKey("didShowWelcome"));
+        again.add({file("uno-mas.txt")});
+        platform::UserDefaults::resetStandard();
+        EXPECT_EQ(TrayStore().items->size(), files.size() + 1);
+        std::error_code error;
+        EXPECT_EQ(std::distance(fs::directory_iterator(settings.parent_path(), error), {}), 1) << "set aside";
+    }
 }
 
 TEST(TrayFilePathTest, ReadsLocalFileAddressesOnly) {
