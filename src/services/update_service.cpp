@@ -10,7 +10,6 @@
 #include <unistd.h>
 #include <algorithm>
 #include <cctype>
-#include <cmath>
 #include <csignal>
 
 #ifndef QUORLIX_VERSION
@@ -248,27 +247,12 @@ void UpdateService::prepared(const UpdateManifest& offered, const std::string& u
     request.allowRedirect = [site = configuration_.siteURL](const std::string& next) {
         return isOnSite(next, site);
     };
-    // The manifest's size is what the file must come to; without one, what the server says.
-    const std::optional<std::uint64_t> size =
-        offered.size ? std::optional<std::uint64_t>(request.maxSize) : std::nullopt;
-    request.progress = lifetime_.guard([this, size, cap = request.maxSize](std::uint64_t bytes,
-                                                                           std::uint64_t announced) {
-        received(bytes, size ? size : announced > 0 ? std::optional(std::min(announced, cap)) : std::nullopt);
-    });
     const fs::path file = request.destination;
     downloadTask_ = configuration_.http->download(
         std::move(request),
         lifetime_.guard([this, offered, folder, file](platform::HttpDownloadResult result) {
             downloaded(offered, folder, file, result);
         }));
-}
-
-void UpdateService::received(std::uint64_t bytes, std::optional<std::uint64_t> expected) {
-    const auto* downloading = std::get_if<Downloading>(&state.get());
-    if (!downloading || !expected || *expected == 0) return;
-    const double progress = std::min(static_cast<double>(bytes) / static_cast<double>(*expected), 1.0);
-    // Told by the whole percent: a body comes in thousands of pieces.
-    if (std::floor(progress * 100) != std::floor(downloading->progress * 100)) state = Downloading{progress};
 }
 
 void UpdateService::downloaded(const UpdateManifest& offered, std::shared_ptr<WorkFolder> folder,

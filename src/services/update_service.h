@@ -43,8 +43,8 @@ public:
         std::string version;
         friend bool operator==(const Available&, const Available&) = default;
     };
-    // An install has started and the file is being fetched (0...1): the bytes received of the
-    // manifest's size, else of the length the server announced.
+    // An install has started and the file is being fetched. No progress is told on the way:
+    // it stays 0 until the download ends, when the state moves on.
     struct Downloading {
         double progress = 0;
         friend bool operator==(const Downloading&, const Downloading&) = default;
@@ -153,8 +153,6 @@ private:
     void checked(const platform::HttpResult& result);
     void prepared(const UpdateManifest& manifest, const std::string& url, std::shared_ptr<WorkFolder> folder,
                   const std::optional<UpdateFailure>& refusal);
-    // Shows the bytes received of `expected` (none: unknown) while the state is `Downloading`.
-    void received(std::uint64_t bytes, std::optional<std::uint64_t> expected);
     void downloaded(const UpdateManifest& manifest, std::shared_ptr<WorkFolder> folder,
                     const std::filesystem::path& file, const platform::HttpDownloadResult& result);
     void staged(std::shared_ptr<WorkFolder> folder, const StageResult& result);
