@@ -10,7 +10,10 @@
 #   bench/artwork_stalls.sh [build folder ...]   # default: build/bench, a Release build with
 #                                                # the benchmarks (cmake -DQUORLIX_BENCH=ON)
 #
-# QUORLIX_COVER changes the cover's side (4096), QUORLIX_SECONDS the 30 s.
+# QUORLIX_COVER changes the cover's side (4096), QUORLIX_SECONDS the 30 s. QUORLIX_DATA_COVER
+# makes the cover a data: address of that many bytes instead, as a browser's player may pass on;
+# QUORLIX_TOOLS names the build whose player and prober every build is measured with (each
+# build's own by default).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -18,8 +21,9 @@ builds=("$@")
 [ ${#builds[@]} -gt 0 ] || builds=(build/bench)
 side="${QUORLIX_COVER:-4096}"
 seconds="${QUORLIX_SECONDS:-30}"
+tools() { echo "${QUORLIX_TOOLS:-$1}"; }
 for build in "${builds[@]}"; do
-  for program in "$build/quorlix" "$build/bench/quorlix-bench-player" "$build/bench/quorlix-stalls"; do
+  for program in "$build/quorlix" "$(tools "$build")/bench/quorlix-bench-player" "$(tools "$build")/bench/quorlix-stalls"; do
     [ -x "$program" ] || { echo "missing $program: build it first (cmake --build $build)" >&2; exit 2; }
   done
 done
@@ -33,7 +37,9 @@ ticks() {  # utime and stime of the process or thread at /proc/$1
   awk '{ print $12 + $13 }' <<<"$stat"
 }
 
-echo "cover ${side} × ${side} PNG, a track a second for $seconds s; $(nproc) cores, load $(cut -d' ' -f1-3 /proc/loadavg)"
+cover="${side} × ${side} PNG"
+[ -z "${QUORLIX_DATA_COVER:-}" ] || cover="data: address of $QUORLIX_DATA_COVER bytes"
+echo "cover $cover, a track a second for $seconds s; $(nproc) cores, load $(cut -d' ' -f1-3 /proc/loadavg)"
 n=0
 for build in "${builds[@]}"; do
   n=$((n + 1))
@@ -44,7 +50,7 @@ for build in "${builds[@]}"; do
     start_bus "$dir"
     fresh_folders "$dir"
     echo '{"didShowWelcome": true}' >"$XDG_CONFIG_HOME/com.halvik.quorlix.json"
-    "$build/bench/quorlix-bench-player" "$dir" "$side" >"$dir/player.out" 2>&1 &
+    "$(tools "$build")/bench/quorlix-bench-player" "$dir" "$side" 0 ${QUORLIX_DATA_COVER:-} >"$dir/player.out" 2>&1 &
     echo $! >"$dir/player.pid"
     wait_for 600 grep -q playing "$dir/player.out" ||
       { echo "the player did not start" >&2; cat "$dir/player.out" >&2; exit 1; }
@@ -58,7 +64,7 @@ for build in "${builds[@]}"; do
   # The first track, its artwork and the island settle.
   sleep 5
   before="$(ticks "$app/task/$app")"
-  result="$("$build/bench/quorlix-stalls" "$(cat "$dir/socket")" "$(cat "$dir/player.pid")" "$seconds")"
+  result="$("$(tools "$build")/bench/quorlix-stalls" "$(cat "$dir/socket")" "$(cat "$dir/player.pid")" "$seconds")"
   after="$(ticks "$app/task/$app")"
   kill -0 "$app" 2>/dev/null || { echo "Quorlix $build ended early:" >&2; cat "$dir/quorlix.out" >&2; exit 1; }
   peak="$(awk '/^VmHWM:/ { print $2 }' "/proc/$app/status")"

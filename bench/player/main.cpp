@@ -3,9 +3,10 @@
 // into the folder given, 600 pixels square or the side given, until it is ended. It prints
 // "playing" once it is on the bus. Each SIGUSR1 moves it on to another track (another id and
 // title, the same artwork). Given a number of bytes, its titles and artist are that long, as a
-// browser's player passes on whatever a page sets (bench/title_stall.sh).
+// browser's player passes on whatever a page sets (bench/title_stall.sh); given a number of
+// cover bytes, the artwork is a data: address that long instead (bench/artwork_stalls.sh).
 //
-//     quorlix-bench-player /tmp/some-folder [side [bytes]]
+//     quorlix-bench-player /tmp/some-folder [side [bytes [cover bytes]]]
 
 #include "platform/mpris_test_player.h"
 #include "platform/signal_wakeup.h"
@@ -49,7 +50,8 @@ int main(int argc, char** argv) {
          {lengthened(QStringLiteral("Los Faroles"))},
          QStringLiteral("Noches de puerto"),
          354'000'000,
-         QUrl::fromLocalFile(cover).toString()},
+         argc > 4 ? QStringLiteral("data:image/png;base64,") + QString(std::atol(argv[4]), QLatin1Char('A'))
+                  : QUrl::fromLocalFile(cover).toString()},
     };
     quorlix::testing::MprisTestPlayer player(QDBusConnection::sessionBus(),
                                              QStringLiteral("org.mpris.MediaPlayer2.testplayer"), playlist);

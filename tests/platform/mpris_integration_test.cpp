@@ -544,6 +544,32 @@ TEST_F(MprisLaunchTest, ACoverToldAfterTheLookupFoundNoneIsShown) {
         [&] { return service->artwork.get() && std::abs(HSB::of(service->accentColor.get()).hue) < 0.01; }));
 }
 
+// A page may hand over a cover of any size as a data: address. One of 40 MB, far past the
+// largest cover read, is refused where it enters: the player's announcements reach the main
+// thread without it, so it is never copied on there, and the track shows without a picture.
+TEST_F(MprisLaunchTest, ADataCoverPastTheLargestReadIsRefusedWhereItEnters) {
+    tracks[0].artURL = QStringLiteral("data:image/png;base64,") + QString(40'000'000, QLatin1Char('A'));
+    tracks[1].artURL = QStringLiteral("data:image/png;base64,iVBORw0KGgo=");
+    auto player = std::make_unique<MprisTestPlayer>(playerConnection, musicBusName, tracks);
+    ASSERT_TRUE(player->publish());
+    watch();
+    std::vector<bool> covers;  // whether each announcement names a cover
+    auto told = notifications->observe(
+        platform::MprisPlayerNotifications::notificationName("com.apple.Music"),
+        [&](const platform::NotificationInfo& info) { covers.push_back(info.count("Artwork URL") > 0); });
+    startService();
+    ASSERT_TRUE(waitUntil([&] { return playing("Primera"); }));
+    // The player moves on to a cover within the limit, which is told as ever, and back.
+    for (const std::size_t track : {1, 0}) {
+        player->skipTo(track);
+        ASSERT_TRUE(waitUntil([&] { return covers.size() == 2 - track; }));
+    }
+    ASSERT_TRUE(waitUntil([&] { return playing("Primera"); }));
+    settle();
+    EXPECT_EQ(covers, (std::vector<bool>{true, false}));
+    EXPECT_FALSE(service->artwork.get());
+}
+
 TEST(MprisNotificationTest, PlayerStateBecomesThePlayersDictionary) {
     platform::MprisBus::PlayerState state;
     state.playbackStatus = QStringLiteral("Playing");

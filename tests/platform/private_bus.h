@@ -35,6 +35,10 @@ public:
             << (folder_ / "socket").string()
             << "</listen>\n"
                "  <auth>EXTERNAL</auth>\n"
+               // A desktop's session bus takes messages as large as a player may send.
+               "  <limit name=\"max_incoming_bytes\">1000000000</limit>\n"
+               "  <limit name=\"max_outgoing_bytes\">1000000000</limit>\n"
+               "  <limit name=\"max_message_size\">1000000000</limit>\n"
                "  <policy context=\"default\">\n"
                "    <allow send_destination=\"*\" eavesdrop=\"true\"/>\n"
                "    <allow eavesdrop=\"true\"/>\n"

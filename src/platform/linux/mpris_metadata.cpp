@@ -72,7 +72,10 @@ Track Track::from(const QVariantMap& metadata) {
     t.album = shown(toText(metadata.value(QStringLiteral("xesam:album"))));
     t.lengthMicroseconds = toMicroseconds(metadata.value(QStringLiteral("mpris:length")));
     t.trackID = toText(metadata.value(QStringLiteral("mpris:trackid")));
+    // A page may hand over a data: address of any size: one that holds no cover read is not
+    // copied on.
     t.artURL = toText(metadata.value(QStringLiteral("mpris:artUrl")));
+    if (t.artURL.size() > maxArtworkAddressLength) t.artURL.clear();
     return t;
 }
 

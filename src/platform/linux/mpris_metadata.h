@@ -30,6 +30,12 @@ QVariantMap toMap(const QVariant& value);
 // A property's value with its variant wrapper removed.
 QVariant unwrap(const QVariant& value);
 
+// The largest cover read, a local file or the bytes of a data: address.
+inline constexpr qsizetype maxArtworkSize = 10 * 1024 * 1024;
+// No address of a cover read is longer: the largest one as a data: address, percent-encoded
+// (three characters a byte), with room for its header.
+inline constexpr qsizetype maxArtworkAddressLength = 3 * maxArtworkSize + 4096;
+
 struct Track {
     QString title;
     QStringList artists;
@@ -39,7 +45,7 @@ struct Track {
     QString artURL;
 
     // The title, artists and album are capped to what a screen can show
-    // (platform/capped_text.h).
+    // (platform/capped_text.h); a cover address past `maxArtworkAddressLength` is left out.
     static Track from(const QVariantMap& metadata);
     QString artist() const;
 };

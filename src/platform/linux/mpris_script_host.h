@@ -31,7 +31,7 @@ public:
     bool supportsFavorites() const override { return false; }
 
     // Artwork larger than this (a local file, a data: URL's bytes) is not read.
-    static constexpr qint64 maxArtworkFileSize = 10 * 1024 * 1024;
+    static constexpr qint64 maxArtworkFileSize = mpris::maxArtworkSize;
 
 private:
     MprisBus& bus_;
