@@ -7,8 +7,15 @@
 
 #include <gtest/gtest.h>
 
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <sys/syscall.h>
+#include <unistd.h>
+
+#include <atomic>
 #include <filesystem>
 #include <fstream>
+#include <thread>
 
 namespace quorlix::platform {
 namespace {
@@ -94,6 +101,58 @@ TEST_F(V4l2CamerasTest, WatchesCamerasPluggedInLaterAndKeepsTheirIds) {
     EXPECT_EQ(cameras.cameras(), (std::vector<CameraID>{first, second, third}));
     child = holder(node("video0"));
     ASSERT_TRUE(waitUntil([&] { return monitor.cameraInUse.get(); }, {child.get()}));
+}
+
+// The watcher goes on the main thread at quit, and closing its inotify instance may wait in
+// the kernel for seconds. Here its descriptor is swapped for one whose close waits until the
+// test lets it: a TCP socket lingering over data its peer has not read. The main thread is
+// never found waiting in that close, and the descriptor is closed all the same once let go.
+TEST_F(V4l2CamerasTest, GoingAwayNeverWaitsForItsDescriptorToClose) {
+    // Its inotify instance takes the lowest free descriptor.
+    const int watch = ::dup(0);
+    ::close(watch);
+    auto cameras = std::make_unique<V4l2Cameras>(folder, probe);
+    ASSERT_EQ(fs::read_symlink("/proc/self/fd/" + std::to_string(watch)), "anon_inode:inotify");
+
+    const int listener = ::socket(AF_INET, SOCK_STREAM, 0), lingering = ::socket(AF_INET, SOCK_STREAM, 0);
+    const int small = 4096;
+    ::setsockopt(listener, SOL_SOCKET, SO_RCVBUF, &small, sizeof small);
+    ::setsockopt(lingering, SOL_SOCKET, SO_SNDBUF, &small, sizeof small);
+    sockaddr_in address{AF_INET, 0, {htonl(INADDR_LOOPBACK)}, {}};
+    socklen_t length = sizeof address;
+    ASSERT_TRUE(::bind(listener, reinterpret_cast<sockaddr*>(&address), length) == 0 &&
+                ::listen(listener, 1) == 0 &&
+                ::getsockname(listener, reinterpret_cast<sockaddr*>(&address), &length) == 0 &&
+                ::connect(lingering, reinterpret_cast<sockaddr*>(&address), length) == 0);
+    const int peer = ::accept(listener, nullptr, nullptr);
+    const std::string piece(4096, 'z');
+    while (::send(lingering, piece.data(), piece.size(), MSG_DONTWAIT) > 0) continue;
+    const linger waits{1, 600};
+    ::setsockopt(lingering, SOL_SOCKET, SO_LINGER, &waits, sizeof waits);
+    ASSERT_EQ(::dup2(lingering, watch), watch);
+    ::close(lingering);
+    ::close(listener);
+
+    // The peer reads once the main thread is found in that close, or once the watcher is gone.
+    const std::string mainThread = "/proc/self/task/" + std::to_string(::gettid()) + "/syscall";
+    std::atomic<bool> gone{false}, waitedOnMain{false};
+    char buffer[4096];
+    std::thread lookout([&] {
+        for (long call = -1, fd = -1; !gone; quorlix::testing::shortPause()) {
+            if (std::ifstream(mainThread) >> call >> std::hex >> fd && call == SYS_close && fd == watch) {
+                waitedOnMain = true;
+                while (::read(peer, buffer, sizeof buffer) > 0) continue;
+                return;
+            }
+        }
+    });
+    cameras.reset();
+    gone = true;
+    lookout.join();
+    EXPECT_FALSE(waitedOnMain) << "the main thread waited for the descriptor to close";
+    EXPECT_TRUE(waitUntil([&] { return ::recv(peer, buffer, sizeof buffer, MSG_DONTWAIT) == 0; }))
+        << "never closed";
+    ::close(peer);
 }
 
 }  // namespace

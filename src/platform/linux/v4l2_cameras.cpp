@@ -14,6 +14,8 @@
 #include <cerrno>
 #include <charconv>
 #include <set>
+#include <system_error>
+#include <thread>
 
 namespace quorlix::platform {
 
@@ -101,7 +103,15 @@ V4l2Cameras::V4l2Cameras(fs::path nodes, CaptureProbe probe, fs::path processes)
 
 V4l2Cameras::~V4l2Cameras() {
     notifier_.reset();
-    if (inotify_ >= 0) close(inotify_);
+    if (inotify_ < 0) return;
+    // Closing an inotify instance waits for the kernel's grace period, which other programs'
+    // file activity stretches to seconds: a thread nothing waits for closes it, so that the
+    // quit does not.
+    try {
+        std::thread([fd = inotify_] { close(fd); }).detach();
+    } catch (const std::system_error&) {
+        close(inotify_);  // no thread to be had
+    }
 }
 
 void V4l2Cameras::rescan() {

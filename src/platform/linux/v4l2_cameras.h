@@ -8,6 +8,8 @@
 // soon as it can be opened; one that disappears keeps its id for when it comes back.
 //
 // Events are read on the Qt event loop of the thread that created the object (the main one).
+// Destroying it never waits on the kernel: its inotify instance is closed on a thread of its
+// own.
 
 #include "platform/cameras.h"
 #include "platform/listener_table.h"
