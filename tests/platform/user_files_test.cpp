@@ -121,12 +121,13 @@ std::uint64_t bytesRead() {
     return 0;
 }
 
-// A file that begins as a reader expects and runs on, as a hole, to 64 MiB: well past what
-// any of these readers takes.
+// A file that begins as a reader expects and runs on, as a hole, past what any of these
+// readers takes (the settings take the most).
+constexpr std::uintmax_t oversized = UserDefaults::maxFileSize + 1;
 void makeOversized(const fs::path& file, const std::string& head) {
     fs::create_directories(file.parent_path());
     std::ofstream(file) << head;
-    fs::resize_file(file, 64 * 1024 * 1024);
+    fs::resize_file(file, oversized);
 }
 
 TEST(UserFilesTest, FilesThatShouldBeSmallAreNeverReadWholeWhenTheyAreNot) {
@@ -176,7 +177,7 @@ TEST(UserFilesTest, FilesThatShouldBeSmallAreNeverReadWholeWhenTheyAreNot) {
         if (e.path().filename().string().starts_with("com.test.domain.json.corrupt-"))
             aside.push_back(e.path());
     ASSERT_EQ(aside.size(), 1u);
-    EXPECT_EQ(fs::file_size(aside[0]), 64u * 1024 * 1024);
+    EXPECT_EQ(fs::file_size(aside[0]), oversized);
 }
 
 }  // namespace

@@ -185,7 +185,7 @@ TEST_F(TrayStoreTest, AnyFileNameIsKeptAsAnAddressAndOldPathsStillLoad) {
 // setting, as is such a file an earlier version wrote, never set aside, and a change after it.
 TEST_F(TrayStoreTest, TensOfThousandsOfLongNamesAreSavedAndReadBack) {
     std::string accented;
-    while (accented.size() < 60) accented += "ñ";
+    while (accented.size() < 80) accented += "ñ";
     const fs::path settings = platform::UserDefaults::standard().file();
     for (const auto& [stem, writtenBefore] : {std::pair{accented, false}, {std::string(150, 'x'), true}}) {
         // Names of one file, made without an inode each.
