@@ -77,17 +77,13 @@ TEST(PanelAppearance, EachSourceSaysDarkLightOrNothing) {
         EXPECT_EQ(fromPixelsBehindIcon(shown), said) << std::hex << (shown.empty() ? 0 : shown[1]);
 }
 
+// In a Plasma session KDE's word decides, Breeze's light panel where its profile names no colours.
 TEST(PanelAppearance, TheTrayComesFirstThenTheDesktopsThenWhatIsBehindTheIconElseThePanelIsDark) {
     const std::pair<PanelHints, PanelAppearance> cases[] = {
-        {{none, none, none, false, none}, dark},
-        {{light, dark, dark, true, dark}, light},
-        {{none, light, dark, false, dark}, light},
-        {{none, light, dark, true, light}, dark},
-        {{none, none, light, false, dark}, light},
-        {{none, light, none, true, dark}, light},
-        {{none, none, none, true, light}, light},
-        {{dark, none, none, false, light}, dark},
-        // A Plasma profile that names no colours has Breeze's light ones, whatever else says.
+        {{none, none, none, false, none}, dark},   {{light, dark, dark, true, dark}, light},
+        {{none, light, dark, false, dark}, light}, {{none, light, dark, true, light}, dark},
+        {{none, none, light, false, dark}, light}, {{none, light, none, true, dark}, light},
+        {{none, none, none, true, light}, light},  {{dark, none, none, false, light}, dark},
         {{none, dark, none, true, dark}, light},
     };
     for (const auto& [hints, panel] : cases)
