@@ -11,6 +11,10 @@
 //   BM_ArtworkOfANewTrack/1   a 3000 × 3000 JPEG
 // (their sizes in the label)
 // on a 1920 × 1080 screen.
+//
+// A fixed number of tracks, after one untimed: the main thread's share of a track is about a
+// millisecond, while the decode apart takes a tenth of a second, so sizing the run by the time
+// measured would decode hundreds of covers (minutes) for a figure twenty tracks give.
 
 #include "isolated_settings.h"
 #include "platform/linux/qt_image_decoder.h"
@@ -150,7 +154,8 @@ void BM_ArtworkOfANewTrack(benchmark::State& state) {
         longestCPU = std::max(longestCPU, threadCPUTime() - cpu);
         mainThreadTotal += spent;
     };
-    for (auto _ : state) {
+    // One track, announced and shown; its main thread's time.
+    const auto newTrack = [&] {
         mainThreadTotal = 0;
         ++track;
         const platform::NotificationInfo info{
@@ -168,11 +173,20 @@ void BM_ArtworkOfANewTrack(benchmark::State& state) {
             std::this_thread::sleep_for(std::chrono::microseconds(200));
             run(0);
         }
-        state.SetIterationTime(mainThreadTotal);
-    }
+        return mainThreadTotal;
+    };
+    // The first track's one-time costs are no track's: a few tracks stand for the many.
+    newTrack();
+    longest = longestCPU = 0;
+    for (auto _ : state) state.SetIterationTime(newTrack());
     state.counters["longest_ms"] = longest * 1000;
     state.counters["longest_cpu_ms"] = longestCPU * 1000;
 }
-BENCHMARK(BM_ArtworkOfANewTrack)->Arg(0)->Arg(1)->UseManualTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ArtworkOfANewTrack)
+    ->Arg(0)
+    ->Arg(1)
+    ->Iterations(20)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond);
 
 }  // namespace

@@ -78,9 +78,11 @@ start "$whole/release-desktop.log" env QUORLIX_TEST_PROGRAM="$PWD/$release/quorl
   "$build/tests/test_integration" --gtest_filter="$desktop_suites"
 release_desktop=${started[-1]}
 
-# The whole benchmark program once, each benchmark briefly (a minimum of 0.01 s, in Google
-# Benchmark 1.7's plain seconds): a crash fails the run; the figures are not judged here.
-if ! "$release/bench/quorlix_bench" --benchmark_min_time=0.01 >"$release/bench.log" 2>&1; then
+# The whole benchmark program, each benchmark briefly (a minimum of 0.01 s, in Google
+# Benchmark 1.7's plain seconds) and three times over, all in a random order: a crash, or a
+# benchmark that works only after another, fails the run; the figures are not judged here.
+if ! "$release/bench/quorlix_bench" --benchmark_min_time=0.01 --benchmark_repetitions=3 \
+     --benchmark_enable_random_interleaving=true >"$release/bench.log" 2>&1; then
   tail -n 40 "$release/bench.log"
   echo "The benchmark program did not run to its end ($release/bench.log)."
   exit 1

@@ -58,6 +58,19 @@ View WeatherPreview::body(Context& ctx) const {
                              .foregroundStyle(Color::white.opacity(0.8))
                              .id("weather.range"));
     const bool day = weather.isDay.get();
+    // The condition comes with a forecast: before one, the service's first code is no sky seen.
+    const View condition =
+        If(known(weather.temperature.get()),
+           VStack({.alignment = HorizontalAlignment::center, .spacing = 6},
+                  {
+                      Symbol(WeatherService::symbol(weather.weatherCode.get(), day))
+                          .symbolRenderingMode(SymbolRenderingMode::multicolor)
+                          .font(Font::system(40))
+                          .id("weather.symbol"),
+                      Text(weather.summary())
+                          .font(Font::system(12, FontWeight::medium))
+                          .foregroundStyle(Color::white.opacity(0.85)),
+                  }));
     const RoundedRectangle card(20, RoundedCornerStyle::continuous);
     const LinearGradient sky =
         day ? LinearGradient({Color::sRGB(0.27, 0.55, 0.95), Color::sRGB(0.45, 0.72, 0.98)},
@@ -68,16 +81,7 @@ View WeatherPreview::body(Context& ctx) const {
                   {
                       VStack({.alignment = HorizontalAlignment::leading, .spacing = 4}, std::move(column)),
                       Spacer(),
-                      VStack({.alignment = HorizontalAlignment::center, .spacing = 6},
-                             {
-                                 Symbol(WeatherService::symbol(weather.weatherCode.get(), day))
-                                     .symbolRenderingMode(SymbolRenderingMode::multicolor)
-                                     .font(Font::system(40))
-                                     .id("weather.symbol"),
-                                 Text(weather.summary())
-                                     .font(Font::system(12, FontWeight::medium))
-                                     .foregroundStyle(Color::white.opacity(0.85)),
-                             }),
+                      condition,
                   })
         .padding(20)
         .background(card.fill(sky))

@@ -16,8 +16,9 @@ struct WeatherPane {
     ui::View body(ui::Context& ctx) const;
 };
 
-// Place, temperature, today's high and low, and the condition with its symbol, on a day or
-// night gradient. Temperatures come in the unit fetched, with no unit letter.
+// Place, temperature, today's high and low, and the condition with its symbol once a forecast
+// has come, on a day or night gradient. Temperatures come in the unit fetched, with no unit
+// letter.
 struct WeatherPreview {
     ui::View body(ui::Context& ctx) const;
 

@@ -86,14 +86,15 @@ double ManualMainQueue::nextDueIn() const {
     return next;
 }
 
-VirtualTime::VirtualTime() {
+VirtualTime::VirtualTime()
+    : previousClock_(&platform::Clock::shared()), previousQueue_(platform::MainQueue::installed()) {
     platform::Clock::install(&clock);
     platform::MainQueue::install(&queue);
 }
 
 VirtualTime::~VirtualTime() {
-    platform::Clock::install(nullptr);
-    platform::MainQueue::install(nullptr);
+    platform::Clock::install(previousClock_);
+    platform::MainQueue::install(previousQueue_);
 }
 
 }  // namespace quorlix::fakes

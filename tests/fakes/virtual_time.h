@@ -63,12 +63,15 @@ private:
     std::uint64_t sequence_ = 0;
 };
 
-// Installs a manual clock and queue for the life of the object, and restores the system
-// clock afterwards.
+// Installs a manual clock and queue for the life of the object, and puts back the clock and
+// queue it found: whatever was made before it (a benchmark program's shared world) keeps a
+// queue to post to.
 class VirtualTime {
 public:
     VirtualTime();
     ~VirtualTime();
+    VirtualTime(const VirtualTime&) = delete;
+    VirtualTime& operator=(const VirtualTime&) = delete;
     ManualClock clock;
     ManualMainQueue queue{clock};
 
@@ -76,6 +79,10 @@ public:
     void suspend(double seconds) { queue.suspend(seconds); }
     void runPending() { queue.runPending(); }
     double now() const { return clock.now(); }
+
+private:
+    platform::Clock* previousClock_;
+    platform::MainQueue* previousQueue_;
 };
 
 }  // namespace quorlix::fakes

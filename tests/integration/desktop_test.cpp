@@ -350,6 +350,43 @@ TEST_F(Desktop, AClickOnTheClosedIslandIsTheIslandsAlone) {
     EXPECT_EQ(bar.presses().size(), 1u) << "the click on the closed island also reached the bar under it";
 }
 
+// The island's help texts show on its own window, which never takes the focus, where the pointer
+// rests: a pale box drawn just below it, over a tab its title, over a tray file its full path (far
+// wider). They go with the island when the pointer leaves.
+TEST_F(Desktop, HelpTextsShowBelowTheRestingPointerOverATabAndATrayFile) {
+    const fs::path file = home().path() / "informe final del trimestre.txt";
+    std::ofstream(file) << "hola";
+    ASSERT_EQ(xdotool({"mousemove", std::to_string(centre), "400"}), 0);
+    // Wide enough for tabs in its header: 18 points in, 30 wide, 34 apart.
+    launch(R"({"islandWidth": 600, "tray.paths": [")" + file.string() + R"("]})");
+    ASSERT_TRUE(shows([](const QImage& image) { return widthIs(image, 84); })) << "the island did not appear";
+    const std::string focus = output("xdotool getwindowfocus 2>&1");
+    // The width of the box's ground along its first row, inside its border, from the pointer on.
+    const auto helpWidth = [&](int x, int y) {
+        int width = 0;
+        EXPECT_EQ(xdotool({"mousemove", std::to_string(x), std::to_string(y)}), 0);
+        EXPECT_TRUE(waitFor([&] {
+            const QImage shot = screen->grab();
+            for (width = 0; qGray(shot.pixel(x + 4 + width, y + 17)) > 200; ++width) {
+            }
+            return width > 20;
+        })) << "no help text below "
+            << x << ", " << y;
+        return width;
+    };
+    ASSERT_EQ(xdotool({"mousemove", std::to_string(centre), "12"}), 0);
+    ASSERT_TRUE(shows(expanded)) << "the island did not open";
+    const int weatherTab = centre - 300 + 18 + 15 + 34, trayTab = weatherTab + 34;
+    const int tab = helpWidth(weatherTab, 15);
+    ASSERT_EQ(xdotool({"mousemove", std::to_string(trayTab), "15", "click", "1"}), 0);
+    // On the tray's one file, the start of its name's second line.
+    EXPECT_GT(helpWidth(centre - 260, 140), 3 * tab) << "not the file's full path";
+    EXPECT_EQ(output("xdotool getwindowfocus 2>&1"), focus) << "the island took the focus";
+    ASSERT_EQ(xdotool({"mousemove", "100", "600"}), 0);
+    EXPECT_TRUE(shows([&](const QImage& image) { return qGray(image.pixel(centre - 260 + 4, 157)) < 200; }))
+        << "the help text stayed";
+}
+
 TEST_F(Desktop, TheChargerPreviewShowsTheBatteryHUD) { preview("battery", 157, "island-battery.png"); }
 
 // Headphones reporting one battery: the device HUD with room for the bar and its number.

@@ -232,6 +232,20 @@ TEST_F(TrayIcon, ItsBarsFollowTheDesktopsPreferenceAndThenTheTraysColours) {
     EXPECT_TRUE(barsShow(true));
 }
 
+// A tray replaced under a running Quorlix, light and dark by turns: the icon docks in each new
+// one and its bars follow each panel, however the new tray orders its windows' maps.
+TEST_F(TrayIcon, ItsBarsFollowEachTrayThatReplacesTheLast) {
+    startSession("default");
+    startTray("0x202020");
+    const auto quorlix = session->launch();
+    ASSERT_TRUE(barsShow(true));
+    for (int i = 0; i < 4; ++i) {
+        tray.reset();
+        startTray(i % 2 ? "0x202020" : "0xe8e8e8");
+        EXPECT_TRUE(barsShow(i % 2, 4.5)) << i;
+    }
+}
+
 TEST_F(TrayIcon, TheFileTrayChosenFromItsMenuWithThePointerStaysOpenAsWithTheKeyboard) {
     constexpr int width = 1280, centre = width / 2;
     for (const char* mode : {"click", "hover"}) {

@@ -17,6 +17,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <fstream>
 
 namespace quorlix::platform {
@@ -76,12 +77,14 @@ TEST(PanelAppearance, EachSourceSaysDarkLightOrNothing) {
         EXPECT_EQ(fromPixelsBehindIcon(shown), said) << std::hex << (shown.empty() ? 0 : shown[1]);
 }
 
+// In a Plasma session KDE's word decides, Breeze's light panel where its profile names no colours.
 TEST(PanelAppearance, TheTrayComesFirstThenTheDesktopsThenWhatIsBehindTheIconElseThePanelIsDark) {
     const std::pair<PanelHints, PanelAppearance> cases[] = {
         {{none, none, none, false, none}, dark},   {{light, dark, dark, true, dark}, light},
         {{none, light, dark, false, dark}, light}, {{none, light, dark, true, light}, dark},
         {{none, none, light, false, dark}, light}, {{none, light, none, true, dark}, light},
         {{none, none, none, true, light}, light},  {{dark, none, none, false, light}, dark},
+        {{none, dark, none, true, dark}, light},
     };
     for (const auto& [hints, panel] : cases)
         EXPECT_EQ(panelAppearance(hints), panel)
@@ -146,6 +149,32 @@ TEST(PanelAppearanceMonitor, AFloodOfTrayColoursIsToldOnceAndItsLastColourCounts
     ASSERT_TRUE(testing::waitUntil([&] { return turned; }, {&display}));
     EXPECT_EQ(told, 1);
     EXPECT_EQ(monitor.current(), light);
+}
+
+// A fresh Plasma profile, with no kdeglobals or one that names no colours, has a light panel; a
+// scheme saved as KDE saves it (a new file renamed over the old) is told and read at once.
+TEST(PanelAppearanceMonitor, APlasmaProfileIsLightUntilItNamesColoursAndReadAgainAsKdeSavesIt) {
+    testing::qtApplication();
+    const testing::Variable settingsBackend("GSETTINGS_BACKEND", "memory");
+    const testing::Variable plasma("XDG_CURRENT_DESKTOP", "KDE");
+    const fakes::TempHome home;
+    std::filesystem::create_directories(home.config());
+    int told = 0;
+    PanelAppearanceMonitor monitor([&] { ++told; });
+    EXPECT_EQ(monitor.current(), light);
+    const std::pair<const char*, PanelAppearance> saved[] = {
+        {"[KDE]\nSingleClick=false\n", light},
+        {"[General]\nColorScheme=BreezeDark\n[Colors:Window]\nBackgroundNormal=32,35,38\n", dark},
+        {"[KDE]\nSingleClick=false\n", light},
+    };
+    const auto file = home.config() / "kdeglobals";
+    for (const auto& [text, panel] : saved) {
+        told = 0;
+        std::ofstream(file.string() + ".new") << text;
+        std::filesystem::rename(file.string() + ".new", file);
+        EXPECT_TRUE(testing::waitUntil([&] { return told > 0; })) << "unheard: " << text;
+        EXPECT_EQ(monitor.current(), panel) << text;
+    }
 }
 
 }  // namespace

@@ -12,9 +12,11 @@
 #include <QtGui/qguiapplication_platform.h>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QHelpEvent>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMouseEvent>
+#include <QToolTip>
 
 #include <xcb/shape.h>
 
@@ -121,6 +123,34 @@ TEST(PanelWindow, AMenuItsViewsOpenedClosesWhenAsked) {
     EXPECT_TRUE(open->contains(w.mapToGlobal(QPoint(20, 10)) + QPoint(5, 5)));
     panel.widget().closeMenus();
     EXPECT_FALSE(panel.widget().openMenuGeometry()) << "the menu stayed open";
+}
+
+// A help text shows where the pointer rests on screen, the window moved since or not, and
+// follows what its view says.
+TEST(PanelWindow, AHelpTextShowsWhereThePointerRestsAndFollowsWhatItsViewSays) {
+    fakes::VirtualTime time;
+    State<bool> day;
+    struct Root {
+        State<bool>* day;
+        View body(Context& ctx) const {
+            auto d = ctx.state<bool>(true);
+            *day = d;
+            return Color::red.frame({.width = 40, .height = 20}).help(d.get() ? "Soleado" : "Despejado");
+        }
+    };
+    qt::PanelWindow panel(View(Root{&day}), {40, 20});
+    panel.setFrameOrigin({100, 50});
+    panel.show();
+    time.runPending();
+    QWidget& w = panel.widget();
+    // Its place in the window as it stood when the pointer stopped, off the view since.
+    QHelpEvent help(QEvent::ToolTip, QPoint(-30, 5), QPoint(110, 60));
+    QApplication::sendEvent(&w, &help);
+    EXPECT_TRUE(QToolTip::isVisible());
+    EXPECT_EQ(QToolTip::text(), "Soleado");
+    day = false;
+    time.runPending();
+    EXPECT_EQ(QToolTip::text(), "Despejado");
 }
 
 TEST(WindowHost, HostsAViewWithNativeTextFieldsBoundToState) {

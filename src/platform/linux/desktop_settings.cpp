@@ -53,6 +53,25 @@ GSettingsWatch::~GSettingsWatch() {
     g_object_unref(settings_);
 }
 
+ConfigFileWatch::ConfigFileWatch(const std::filesystem::path& file, std::function<void()> changed)
+    : changed_(std::move(changed)) {
+    GFile* watched = g_file_new_for_path(file.c_str());
+    GFileMonitor* monitor = g_file_monitor_file(watched, G_FILE_MONITOR_NONE, nullptr, nullptr);
+    g_object_unref(watched);
+    if (!monitor) return;
+    monitor_ = monitor;
+    g_signal_connect_swapped(monitor, "changed",
+                             G_CALLBACK(+[](ConfigFileWatch* watch) { watch->changed_(); }), this);
+}
+
+ConfigFileWatch::~ConfigFileWatch() {
+    if (!monitor_) return;
+    auto* monitor = static_cast<GFileMonitor*>(monitor_);
+    g_signal_handlers_disconnect_by_data(monitor, this);
+    g_file_monitor_cancel(monitor);
+    g_object_unref(monitor);
+}
+
 bool isPlasmaSession() {
     const char* desktop = std::getenv("XDG_CURRENT_DESKTOP");
     return desktop && std::string_view(desktop).find("KDE") != std::string_view::npos;

@@ -2,6 +2,7 @@
 // The desktop's own settings, where each desktop keeps them: GNOME's in GSettings, KDE
 // Plasma's in its configuration files. Main thread only.
 
+#include <filesystem>
 #include <functional>
 #include <optional>
 #include <string>
@@ -24,6 +25,22 @@ public:
 private:
     std::function<void()> changed_;
     void* settings_ = nullptr;  // GSettings*
+};
+
+// Calls `changed` each time `file` is written, made, replaced or removed, for as long as it lives:
+// KDE saves its configuration as a new file renamed over the old, and a fresh profile may have
+// none yet. GLib watches it (its one inotify instance, kept for the process, so ending a watch
+// never waits on the kernel) and its main context brings the notices, as for GSettingsWatch.
+class ConfigFileWatch {
+public:
+    ConfigFileWatch(const std::filesystem::path& file, std::function<void()> changed);
+    ~ConfigFileWatch();
+    ConfigFileWatch(const ConfigFileWatch&) = delete;
+    ConfigFileWatch& operator=(const ConfigFileWatch&) = delete;
+
+private:
+    std::function<void()> changed_;
+    void* monitor_ = nullptr;  // GFileMonitor*
 };
 
 // Whether this is a KDE Plasma session ($XDG_CURRENT_DESKTOP names KDE).

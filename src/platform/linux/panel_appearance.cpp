@@ -55,6 +55,8 @@ std::optional<PanelAppearance> fromKdeColour(const std::string& value) {
                                                                                   : PanelAppearance::dark;
 }
 
+std::filesystem::path kdeGlobalsFile() { return Paths::configDirectory() / "kdeglobals"; }
+
 // The application's palette changes with the desktop's theme.
 class PaletteWatch final : public QObject {
 public:
@@ -80,9 +82,10 @@ private:
 
 PanelAppearance panelAppearance(const PanelHints& hints) {
     if (hints.tray) return *hints.tray;
-    const auto& first = hints.plasmaSession ? hints.kde : hints.gnome;
-    const auto& second = hints.plasmaSession ? hints.gnome : hints.kde;
-    return first.value_or(second.value_or(hints.behindIcon.value_or(PanelAppearance::dark)));
+    // Plasma's panel follows KDE's scheme, Breeze Light where none is named; what an X11 tray
+    // shows there is the proxy's window that hands icons on, not the panel.
+    if (hints.plasmaSession) return hints.kde.value_or(PanelAppearance::light);
+    return hints.gnome.value_or(hints.kde.value_or(hints.behindIcon.value_or(PanelAppearance::dark)));
 }
 
 std::optional<PanelAppearance> fromGnomeColorScheme(std::string_view scheme) {
@@ -143,6 +146,7 @@ struct PanelAppearanceMonitor::Sources {
     Sources(std::function<void()> told, const std::optional<std::string>& trayDisplay)
         : changed(std::move(told)),
           colorScheme("org.gnome.desktop.interface", "color-scheme", [this] { changedSoon(); }),
+          kdeGlobals(kdeGlobalsFile(), [this] { changedSoon(); }),
           palette([this] { changedSoon(); }),
           // An X11 tray only where Qt docks its icon in one.
           tray(trayDisplay || QGuiApplication::platformName() == QLatin1String("xcb")
@@ -161,6 +165,7 @@ struct PanelAppearanceMonitor::Sources {
     // Made before the sources, which call on it.
     QTimer soon;
     GSettingsWatch colorScheme;
+    ConfigFileWatch kdeGlobals;
     PaletteWatch palette;
     std::unique_ptr<X11SystemTray> tray;
 };
@@ -177,7 +182,7 @@ PanelAppearance PanelAppearanceMonitor::current() {
         hints.tray = fromTrayForeground((*foreground)[0], (*foreground)[1], (*foreground)[2]);
     if (const auto scheme = gsettingsString("org.gnome.desktop.interface", "color-scheme"))
         hints.gnome = fromGnomeColorScheme(*scheme);
-    hints.kde = fromKdeGlobals(Paths::configDirectory() / "kdeglobals");
+    hints.kde = fromKdeGlobals(kdeGlobalsFile());
     hints.plasmaSession = isPlasmaSession();
     if (sources_->tray) hints.behindIcon = fromPixelsBehindIcon(sources_->tray->behindIcon());
     return panelAppearance(hints);

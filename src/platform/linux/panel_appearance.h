@@ -2,10 +2,11 @@
 // Whether the panel that holds the tray icon is dark or light, from what the desktop says of
 // its look. The tray's own word comes first: the icon colours an X11 tray asks for (its
 // foreground suits its panel). Then the desktop's preference: in a Plasma session KDE's colour
-// scheme, then GNOME's "color-scheme"; elsewhere GNOME's first. Where none says anything, what
-// an X11 tray shows behind the icon decides (a tray tinted light that asks for no colours);
-// without even that the panel counts as dark, as the usual ones are (Xfce's default panel,
-// GNOME's top bar).
+// scheme, and where its kdeglobals names none, Breeze's own light colours, which Plasma then
+// uses (a fresh profile); elsewhere GNOME's "color-scheme", then KDE's. Where none says
+// anything, what an X11 tray shows behind the icon decides (a tray tinted light that asks for
+// no colours); without even that the panel counts as dark, as the usual ones are (Xfce's
+// default panel, GNOME's top bar).
 
 #include <cstdint>
 #include <filesystem>
@@ -46,9 +47,9 @@ PanelAppearance fromTrayForeground(std::uint32_t red, std::uint32_t green, std::
 std::optional<PanelAppearance> fromPixelsBehindIcon(const std::vector<std::uint32_t>& pixels);
 
 // The panel's look as the desktop says it now, with a call each time that may have changed:
-// GNOME's "color-scheme", the application's palette (which a desktop's Qt theme follows) or an
-// X11 tray that comes, goes, changes its colours or shows something else behind the icon. KDE's
-// file is read again at each call.
+// GNOME's "color-scheme", KDE's kdeglobals, the application's palette (which a desktop's Qt
+// theme follows) or an X11 tray that comes, goes, changes its colours or shows something else
+// behind the icon.
 //
 // Changes that come together are told once, on the next turn of the event loop, after every
 // event already read: a tray that sets its colours a hundred times over, or a theme switch that

@@ -162,6 +162,13 @@ void X11SystemTray::handle(const xcb_generic_event_t& event) {
             readBehindIcon();
             break;
         }
+        // The icon shown once the tray's window that holds it is: a tray may map that after it
+        // mapped the icon (trayer), when the icon's own map found nothing to read.
+        case XCB_VISIBILITY_NOTIFY: {
+            const auto& e = reinterpret_cast<const xcb_visibility_notify_event_t&>(event);
+            if (e.window != icon_ || e.state == XCB_VISIBILITY_FULLY_OBSCURED || !readBehindIcon()) return;
+            break;
+        }
         // The icon docked and shown, or taken out of its tray.
         case XCB_MAP_NOTIFY:
         case XCB_REPARENT_NOTIFY:
@@ -179,7 +186,8 @@ void X11SystemTray::handle(const xcb_generic_event_t& event) {
 void X11SystemTray::watchIcon(xcb_window_t icon) {
     if (icon == icon_) return;
     icon_ = icon;
-    if (icon_ != XCB_WINDOW_NONE) select(x_->get(), icon_, XCB_EVENT_MASK_STRUCTURE_NOTIFY);
+    if (icon_ != XCB_WINDOW_NONE)
+        select(x_->get(), icon_, XCB_EVENT_MASK_STRUCTURE_NOTIFY | XCB_EVENT_MASK_VISIBILITY_CHANGE);
     // Docked already, or not yet: then its map tells.
     if (readBehindIcon()) changed_();
 }

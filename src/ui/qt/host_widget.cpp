@@ -89,6 +89,8 @@ HostWidget::HostWidget(ViewHost& host, QWidget* parent, Qt::WindowFlags flags)
     : QWidget(parent, flags), host_(host) {
     setMouseTracking(true);
     setAcceptDrops(true);
+    // Qt shows tooltips only over the active window, which one that never takes the focus never is.
+    if (flags.testFlag(Qt::WindowDoesNotAcceptFocus)) setAttribute(Qt::WA_AlwaysShowToolTips);
     host_.onFrame = [this] { frameReady(); };
     host_.events().showMenu = [this](const std::vector<MenuItem>& items, Point at) { showMenu(items, at); };
     host_.events().startDrag = [this](const std::vector<DropItem>& items) { startDrag(items); };
@@ -121,6 +123,14 @@ Point HostWidget::inHost(const QPointF& p) const {
 void HostWidget::frameReady() {
     if (beforeFrame) beforeFrame();
     syncTextFields();
+    // The help text shown follows what is now under the resting pointer: it goes with its view
+    // (a closing island, a page turned) and changes with its text.
+    if (help_) {
+        if (!QToolTip::isVisible() || QToolTip::text() != QString::fromStdString(help_->second))
+            help_.reset();
+        else if (const std::string now = helpAtScreen(help_->first); now != help_->second)
+            showHelp(help_->first, now);
+    }
     std::shared_ptr<const DisplayItem> next = host_.shownList();
     if (!next) return;
     if (whole_ || !painted_) {
@@ -213,6 +223,11 @@ void HostWidget::showEvent(QShowEvent* event) {
     syncTextFields();
 }
 
+void HostWidget::hideEvent(QHideEvent* event) {
+    QWidget::hideEvent(event);
+    hideHelp();
+}
+
 void HostWidget::closeEvent(QCloseEvent* event) {
     QWidget::closeEvent(event);
     // The pointer that pressed a close button leaves with the window, but no leave event says
@@ -261,6 +276,7 @@ void HostWidget::mouseMoveEvent(QMouseEvent* event) {
 
 void HostWidget::leaveEvent(QEvent* event) {
     QWidget::leaveEvent(event);
+    hideHelp();
     host_.events().pointerExited();
 }
 
@@ -319,17 +335,36 @@ void HostWidget::dropEvent(QDropEvent* event) {
 
 bool HostWidget::event(QEvent* event) {
     if (event->type() == QEvent::ToolTip) {
-        auto* help = static_cast<QHelpEvent*>(event);
-        const std::string text = host_.events().helpAt(inHost(help->pos()));
-        if (text.empty()) {
-            QToolTip::hideText();
-            event->ignore();
-        } else {
-            QToolTip::showText(help->globalPos(), QString::fromStdString(text), this);
-        }
+        // Where the pointer rests on screen: the window may have moved under it since the move
+        // that armed the tooltip (a panel's window follows what it draws).
+        const QPoint global = static_cast<QHelpEvent*>(event)->globalPos();
+        const std::string text = helpAtScreen(global);
+        showHelp(global, text);
+        if (text.empty()) event->ignore();
         return true;
     }
     return QWidget::event(event);
+}
+
+std::string HostWidget::helpAtScreen(const QPoint& global) const {
+    return host_.events().helpAt(inHost(mapFromGlobal(QPointF(global))));
+}
+
+void HostWidget::showHelp(const QPoint& global, const std::string& text) {
+    if (text.empty()) {
+        hideHelp();
+        return;
+    }
+    help_.emplace(global, text);
+    QToolTip::showText(global, QString::fromStdString(text), this);
+}
+
+void HostWidget::hideHelp() {
+    if (!help_) return;
+    // Another widget's tooltip stays.
+    if (QToolTip::isVisible() && QToolTip::text() == QString::fromStdString(help_->second))
+        QToolTip::hideText();
+    help_.reset();
 }
 
 bool HostWidget::eventFilter(QObject* watched, QEvent* event) {

@@ -6,6 +6,10 @@
 // tree. The window hosts (panel_window.h,
 // window_host.h) are made of one. Needs a QApplication. Main thread only.
 //
+// A help text shows where the pointer rests, in a window that never takes the focus too (Qt
+// shows tooltips only over the active window unless told), and goes once the pointer leaves
+// its view, the view goes or changes its text, or the window hides.
+//
 // A widget may show only part of the host's space (its viewport), the host keeping its own size:
 // the island's panel is as large as what its views draw. Events and pictures are mapped between
 // the two.
@@ -29,6 +33,8 @@
 #include <map>
 #include <memory>
 #include <optional>
+#include <string>
+#include <utility>
 
 class QLineEdit;
 class QMenu;
@@ -73,6 +79,7 @@ protected:
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
@@ -98,6 +105,11 @@ private:
     QSize bufferSize() const;
     void syncTextFields();
     void showMenu(const std::vector<MenuItem>& items, Point at);
+    // The help text at a point of the screen, as the widget stands now.
+    std::string helpAtScreen(const QPoint& global) const;
+    // Shows the help text at `global` (hides the tooltip when empty).
+    void showHelp(const QPoint& global, const std::string& text);
+    void hideHelp();
     void startDrag(const std::vector<DropItem>& items);
 
     ViewHost& host_;
@@ -113,6 +125,8 @@ private:
     std::uintptr_t pixelsWindow_ = 0;
     std::optional<Rect> viewport_;
     QPointer<QMenu> menu_;
+    // The help text this widget shows, and where the pointer rests for it (screen pixels).
+    std::optional<std::pair<QPoint, std::string>> help_;
 };
 
 }  // namespace quorlix::ui::qt
