@@ -69,6 +69,12 @@ public:
     // A press that reaches no control moves the window (a frameless window's title bar).
     bool movesByBackground = false;
 
+    // While held, the host's frames are not drawn: the window shows the last one drawn. Let go,
+    // the widget draws the host's latest frame whole at its next one.
+    void setHeld(bool held);
+    // When the widget last drew into its window (the monotonic clock's seconds), if it has.
+    std::optional<double> lastDrawn() const { return lastDrawn_; }
+
 protected:
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
@@ -113,6 +119,8 @@ private:
     std::uintptr_t pixelsWindow_ = 0;
     std::optional<Rect> viewport_;
     QPointer<QMenu> menu_;
+    bool held_ = false;
+    std::optional<double> lastDrawn_;
 };
 
 }  // namespace quorlix::ui::qt
