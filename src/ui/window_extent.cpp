@@ -78,10 +78,15 @@ bool WindowExtent::settle(ViewGraph& graph) {
         beyondUntil_ = 0;
     }
     // Grown at once to all the motion reaches: when the frame needs more room than the window
-    // has, or a new layout sets off a motion that will need it.
-    if (rect_.isEmpty() || !holds(rect_, fit(drawn_), slack)) return set(fit(reach(graph)));
-    if (moved) {
+    // has, or a new layout sets off a motion that will need it. A motion that goes past where
+    // it ends by no more than the slack grows the window only to where it ends.
+    const auto grown = [&] {
         const Rect far = fit(reach(graph));
+        return holds(end, far, slack) ? end : far;
+    };
+    if (rect_.isEmpty() || !holds(rect_, fit(drawn_), slack)) return set(grown());
+    if (moved) {
+        const Rect far = grown();
         if (!holds(rect_, far, slack)) return set(far);
     }
     // Shrunk once the rest of the motion stays within where it ends.

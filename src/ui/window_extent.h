@@ -7,11 +7,11 @@
 // the programs under it.
 //
 // Every change of the window costs the window system a new picture of it (the server's copy,
-// the compositor's, a drawing of the whole window), so the extent changes at most twice for a
-// motion: it grows once, as the motion starts, to everything the motion reaches on its way,
-// its springs' overshoot included; it shrinks once the rest of the motion stays within where it
-// ends, not when the motion stops: a spring's last fraction of a point takes longer than all
-// that shows, and the window would hold what is no longer drawn for that long.
+// the compositor's, a drawing of the whole window), so the extent changes once for a motion,
+// twice at most: it grows once, as the motion starts, to everything the motion reaches on its
+// way, its springs' overshoot included; it shrinks once the rest of the motion stays within
+// where it ends, not when the motion stops: a spring's last fraction of a point takes longer
+// than all that shows, and the window would hold what is no longer drawn for that long.
 //
 //     ui::WindowExtent extent(panelBelowTheBar);
 //     host.onFrame = [&] {
@@ -35,9 +35,10 @@ class WindowExtent {
 public:
     explicit WindowExtent(Rect limit) : limit_(limit) {}
 
-    // What the window may leave out of what is drawn: a point along its edges, where only the
-    // faintest end of a shadow's reach is.
-    static constexpr double slack = 1;
+    // What the window may leave out of what is drawn: two points along its edges, where only
+    // the faintest end of a shadow's reach is (a spring's overshoot past where it ends, mostly,
+    // which then costs no change of the window before and after).
+    static constexpr double slack = 2;
 
     // The part of the host's space the window may ever cover.
     void setLimit(const Rect& limit);
