@@ -115,6 +115,36 @@ double Spring::settlingTime(double x0, double v0, double epsilon) const {
     return hi;
 }
 
+std::vector<double> Spring::turningTimes(double x0, double v0) const {
+    std::vector<double> times;
+    if (!(response > 0) || (x0 == 0 && v0 == 0)) return times;
+    const double w0 = twoPi / response;
+    const double z = std::max(0.0, dampingFraction);
+    if (z < 1 - 1e-9) {
+        // v(t) is a damped sine of the motion's own period: it is nought every half period.
+        const double wd = w0 * std::sqrt(1 - z * z);
+        double phase = std::atan2(v0 * wd, x0 * w0 * w0 + v0 * z * w0);
+        if (phase <= 1e-9) phase += std::numbers::pi;
+        times = {phase / wd, (phase + std::numbers::pi) / wd};
+        return times;
+    }
+    double t = -1;
+    if (z < 1 + 1e-9) {
+        // v(t) = e^(-w0 t) (v0 - (x0 w0² + v0 w0) t).
+        const double d = x0 * w0 * w0 + v0 * w0;
+        if (d != 0) t = v0 / d;
+    } else {
+        // Two exponentials: v(t) is nought where e^((r1 - r2) t) = r2 (v0 - x0 r1) / (r1 (v0 - x0 r2)).
+        const double root = w0 * std::sqrt(z * z - 1);
+        const double r1 = -z * w0 + root, r2 = -z * w0 - root;
+        const double den = r1 * (v0 - x0 * r2);
+        const double ratio = den != 0 ? r2 * (v0 - x0 * r1) / den : -1;
+        if (ratio > 0) t = std::log(ratio) / (r1 - r2);
+    }
+    if (t > 1e-9) times.push_back(t);
+    return times;
+}
+
 // ---- Animation ----
 
 Animation Animation::linear(double duration) {
@@ -227,6 +257,7 @@ AnimationTrack::AnimationTrack(Animation animation, AnimatableData from, Animata
 }
 
 AnimationTrack::Sample AnimationTrack::sample(double now) const {
+    now = clockAt(now);
     Sample out;
     const double t = (now - start_ - animation_.delaySeconds()) * animation_.speedFactor();
     if (t < 0) {
@@ -325,6 +356,46 @@ void AnimationTrack::sampleCurve(double t, Sample& out) const {
     }
 }
 
+std::vector<double> AnimationTrack::turningTimes(double now) const {
+    std::vector<double> times = turningClock(clockAt(now));
+    for (double& t : times) t = realAt(t);
+    return times;
+}
+
+std::vector<double> AnimationTrack::turningClock(double now) const {
+    std::vector<double> times;
+    const double begins = start_ + animation_.delaySeconds();
+    const double speed = animation_.speedFactor();
+    const double t = (now - begins) * speed;
+    if (t < 0 && replaced_)
+        for (const double at : replaced_->turningTimes(now))
+            if (at < begins) times.push_back(at);
+    const double from = std::max(t, 0.0);
+    if (animation_.curve() == Animation::Curve::spring && animation_.repeatCountValue() == 1 &&
+        !animation_.repeatsForever()) {
+        // The component that moves most leads: the others follow the same spring, near enough.
+        const Sample s = sample(realAt(begins + from / speed));
+        const Spring& spring = animation_.springParameters();
+        double x = 0, v = 0, most = -1;
+        for (std::size_t i = 0; i < to_.size() && i < s.value.size(); ++i) {
+            const double xi = s.value[i] - to_[i], vi = s.velocity[i] / speed;
+            const double energy = xi * xi + vi * vi / spring.stiffness();
+            if (energy > most) most = energy, x = xi, v = vi;
+        }
+        for (const double after : spring.turningTimes(x, v)) times.push_back(begins + (from + after) / speed);
+        return times;
+    }
+    // A curve runs from its start to its end and no farther: a repeating one turns at the ends
+    // of its runs.
+    const double run = animation_.runDuration();
+    if (run <= 0 || !(animation_.repeatsForever() || animation_.repeatCountValue() > 1)) return times;
+    const double runs = animation_.repeatsForever() ? infinity : animation_.repeatCountValue();
+    const double k = std::floor(from / run);
+    for (double next = k + 1; next <= k + 2 && next <= runs; ++next)
+        times.push_back(begins + next * run / speed);
+    return times;
+}
+
 std::shared_ptr<const AnimationTrack> AnimationTrack::shifted(const AnimatableData& delta) const {
     auto moved = std::make_shared<AnimationTrack>(*this);
     for (std::size_t i = 0; i < delta.size(); ++i) {
@@ -333,6 +404,14 @@ std::shared_ptr<const AnimationTrack> AnimationTrack::shifted(const AnimatableDa
     }
     if (replaced_) moved->replaced_ = replaced_->shifted(delta);
     return moved;
+}
+
+std::shared_ptr<const AnimationTrack> AnimationTrack::postponed(double now, double seconds) const {
+    auto later = std::make_shared<AnimationTrack>(*this);
+    // The motion's own time stands at what it is now until `seconds` have passed.
+    later->heldFrom_ = clockAt(now);
+    later->heldFor_ = now + seconds - later->heldFrom_;
+    return later;
 }
 
 bool differs(const AnimatableData& a, const AnimatableData& b) {

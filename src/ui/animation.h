@@ -13,9 +13,11 @@
 // animatable data); the animator keeps one per changed property of a view.
 
 #include "ui/shape.h"
+#include "ui/types.h"
 
 #include <memory>
 #include <optional>
+#include <vector>
 
 namespace quorlix::ui {
 
@@ -41,6 +43,10 @@ struct Spring {
     bool isSettled(double x, double v, double epsilon = rest) const;
     // The first time the motion from (x0, v0) is settled.
     double settlingTime(double x0, double v0, double epsilon = rest) const;
+    // The next two times (after 0) at which the motion from (x0, v0) turns back, its velocity
+    // nought: where it stands farthest from its target each way. A damped motion turns at most
+    // once; fewer times when it never turns.
+    std::vector<double> turningTimes(double x0, double v0) const;
 
     friend bool operator==(const Spring&, const Spring&) = default;
 };
@@ -113,12 +119,22 @@ public:
 
     const Animation& animation() const { return animation_; }
     const AnimatableData& target() const { return to_; }
+    // The moments after `now` (monotonic) at which this motion stands farthest from where it
+    // goes, each way: a spring's overshoot at its farthest, a repeating curve's ends. Values
+    // between are nearer its target (or its start) than the values at these moments.
+    std::vector<double> turningTimes(double now) const;
     // False for an animation that repeats forever.
     bool ends() const { return !animation_.repeatsForever(); }
     // The same motion moved by `delta` (a target changed without animation while it runs).
     std::shared_ptr<const AnimationTrack> shifted(const AnimatableData& delta) const;
+    // The same motion held still from `now` for `seconds`, then going on from where it stood.
+    std::shared_ptr<const AnimationTrack> postponed(double now, double seconds) const;
 
 private:
+    // The motion's own time at monotonic `now`, which stands still while it is held, and back.
+    double clockAt(double now) const { return now < heldFrom_ ? now : std::max(heldFrom_, now - heldFor_); }
+    double realAt(double clock) const { return clock < heldFrom_ ? clock : clock + heldFor_; }
+    std::vector<double> turningClock(double now) const;
     void sampleSpring(double t, Sample& out) const;
     void sampleCurve(double t, Sample& out) const;
     // A spring whose response blends in from the replaced spring's: stepped over the blend.
@@ -130,6 +146,8 @@ private:
     double rest_ = Spring::rest;
     std::shared_ptr<const AnimationTrack> replaced_;  // only while the delay runs
     std::optional<Spring> blendFrom_;
+    double heldFrom_ = infinity;
+    double heldFor_ = 0;
 };
 
 // Whether two animatable vectors differ enough to be worth animating.

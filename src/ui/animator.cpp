@@ -566,7 +566,7 @@ void Animator::update(DisplayItem target, double now, bool animate) {
     std::swap(index_, nextIndex_);
 }
 
-std::optional<DisplayItem> Animator::applied(const DisplayItem& item, double now) {
+std::optional<DisplayItem> Animator::applied(const DisplayItem& item, double now, bool tidy) {
     std::optional<DisplayItem> out;
     if (const auto found = records_.find(item.identity.value); found != records_.end()) {
         out.emplace(item);
@@ -579,7 +579,7 @@ std::optional<DisplayItem> Animator::applied(const DisplayItem& item, double now
             AnimationTrack::Sample s = track->sample(now);
             if (s.finished) {
                 // At its end a track stands at the target, which the item already holds.
-                track.reset();
+                if (tidy) track.reset();
                 continue;
             }
             samples[ch] = std::move(s.value);
@@ -588,18 +588,19 @@ std::optional<DisplayItem> Animator::applied(const DisplayItem& item, double now
         applyValues(*out, values, record.transitionAnchor);
         if (record.swap) {
             const AnimationTrack::Sample s = record.swap->progress->sample(now);
-            if (s.finished) record.swap.reset();
-            else
+            if (!s.finished)
                 presentSwap(*out, record.swap->old, record.swap->transition, s.value.at(0));
+            else if (tidy)
+                record.swap.reset();
         }
-        if (record.empty()) records_.erase(found);
+        if (tidy && record.empty()) records_.erase(found);
     }
     // Only the lists on the way to an item that moves are made again (the items that move
     // taken in, the others copied); the lists below them stay shared.
     const SharedList<DisplayItem>& children = (out ? *out : item).children;
     std::vector<std::pair<std::size_t, DisplayItem>> moved;
     for (std::size_t i = 0; i < children.size(); ++i)
-        if (std::optional<DisplayItem> child = applied(children[i], now))
+        if (std::optional<DisplayItem> child = applied(children[i], now, tidy))
             moved.emplace_back(i, std::move(*child));
     if (!moved.empty()) {
         SharedList<DisplayItem>::Vector next;
@@ -625,21 +626,66 @@ const DisplayItem& Animator::present(double now) {
     }
     // The list shown before is overwritten in place, unless someone still holds it (a window
     // compares the next one with it): then it is left as it was.
-    std::optional<DisplayItem> moved = applied(*target_, now);
+    std::optional<DisplayItem> moved = applied(*target_, now, true);
     if (!shown_ || shown_.use_count() > 1)
         shown_ = std::make_shared<DisplayItem>(moved ? std::move(*moved) : *target_);
     else
         *shown_ = moved ? std::move(*moved) : *target_;
     shownIsTarget_ = false;
+    placeGhosts(*shown_, now, true);
+    return *shown_;
+}
 
-    std::erase_if(ghosts_, [&](Ghost& ghost) {
+DisplayItem Animator::presentedAt(double at) {
+    if (!isAnimating()) return *target_;
+    std::optional<DisplayItem> moved = applied(*target_, at, false);
+    DisplayItem out = moved ? std::move(*moved) : *target_;
+    placeGhosts(out, at, false);
+    return out;
+}
+
+std::vector<double> Animator::turningTimes(double now) const {
+    std::vector<double> times;
+    const auto add = [&](const std::shared_ptr<const AnimationTrack>& track) {
+        if (!track) return;
+        for (const double t : track->turningTimes(now))
+            if (t > now) times.push_back(t);
+    };
+    for (const auto& [id, record] : records_) {
+        for (const auto& track : record.tracks) add(track);
+        if (record.swap) add(record.swap->progress);
+    }
+    for (const Ghost& ghost : ghosts_) add(ghost.track);
+    std::sort(times.begin(), times.end());
+    // The motions of one change share their spring: their turns fall together.
+    constexpr double together = 1.0 / 240;
+    times.erase(std::unique(times.begin(), times.end(), [](double a, double b) { return b - a < together; }),
+                times.end());
+    return times;
+}
+
+void Animator::postpone(double now, double seconds) {
+    const auto hold = [&](std::shared_ptr<const AnimationTrack>& track) {
+        if (track) track = track->postponed(now, seconds);
+    };
+    for (auto& [id, record] : records_) {
+        for (auto& track : record.tracks) hold(track);
+        if (record.swap) hold(record.swap->progress);
+    }
+    for (Ghost& ghost : ghosts_) hold(ghost.track);
+    presentedAt_.reset();
+}
+
+void Animator::placeGhosts(DisplayItem& root, double now, bool tidy) {
+    const auto place = [&](const Ghost& ghost) {
         const AnimationTrack::Sample s = ghost.track->sample(now);
         if (s.finished) return true;
-        DisplayItem* parent = findMutable(*shown_, ghost.parent, true);
+        DisplayItem* parent = findMutable(root, ghost.parent, true);
         if (!parent) return true;
         DisplayItem copy = ghost.item;
         clearStamps(copy);
-        if (DisplayItem* moved = findMutable(copy, ghost.transitionTarget)) applyTransition(*moved, s.value, ghost.anchor);
+        if (DisplayItem* moved = findMutable(copy, ghost.transitionTarget))
+            applyTransition(*moved, s.value, ghost.anchor);
         auto& siblings = parent->children.edit();
         std::size_t at = std::min(ghost.index, siblings.size());
         if (ghost.previousSibling) {
@@ -650,8 +696,11 @@ const DisplayItem& Animator::present(double now) {
         }
         siblings.insert(siblings.begin() + static_cast<std::ptrdiff_t>(at), std::move(copy));
         return false;
-    });
-    return *shown_;
+    };
+    if (tidy)
+        std::erase_if(ghosts_, place);
+    else
+        for (const Ghost& ghost : ghosts_) place(ghost);
 }
 
 }  // namespace quorlix::ui

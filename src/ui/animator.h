@@ -33,6 +33,16 @@ public:
     std::shared_ptr<const DisplayItem> shown() const { return shownIsTarget_ ? target_ : shown_; }
     // Whether the tree shown will change as time passes.
     bool isAnimating() const { return !records_.empty() || !ghosts_.empty(); }
+    // The tree as it will be shown at `at` (not before the last `present`), unless something
+    // changes meanwhile; what is shown is left as it is.
+    DisplayItem presentedAt(double at);
+    // The moments after `now` at which a running motion stands farthest from its target each way
+    // (see AnimationTrack::turningTimes), soonest first, moments closer than a frame's quarter
+    // counted once.
+    std::vector<double> turningTimes(double now) const;
+    // Holds every running motion still from `now` for `seconds`; then they go on from where
+    // they stood.
+    void postpone(double now, double seconds);
     const DisplayItem& target() const { return *target_; }
     std::shared_ptr<const DisplayItem> targetList() const { return target_; }
 
@@ -117,7 +127,11 @@ private:
     void remove(const Place& place, const Index& next, double time, bool animate);
     // `item` with the running animations applied to it and its subtree, when they change any
     // item (the stamps of the items changed, and of their ancestors, are cleared); else none.
-    std::optional<DisplayItem> applied(const DisplayItem& item, double now);
+    // With `tidy`, the motions ended by `now` are let go.
+    std::optional<DisplayItem> applied(const DisplayItem& item, double now, bool tidy);
+    // Puts the removed views still leaving into `root`, as shown at `now`; with `tidy`, those
+    // gone by then are let go.
+    void placeGhosts(DisplayItem& root, double now, bool tidy);
 
     std::shared_ptr<DisplayItem> target_ = std::make_shared<DisplayItem>();
     Index index_;

@@ -287,8 +287,18 @@ Size ViewGraph::fittingSize(const View& root, ProposedSize proposal,
 }
 
 const DisplayItem& ViewGraph::present(double now) {
+    presentedAt_ = now;
     shown_ = &animator_.present(now);
     return *shown_;
+}
+
+std::vector<ViewGraph::Turn> ViewGraph::turns(std::size_t most) {
+    std::vector<Turn> out;
+    for (const double at : animator_.turningTimes(presentedAt_)) {
+        if (out.size() == most) break;
+        out.push_back({at, animator_.presentedAt(at)});
+    }
+    return out;
 }
 
 void ViewGraph::runLifecycles() {

@@ -69,6 +69,22 @@ public:
     }
     // Whether what is shown changes with time (an animation or a transition runs).
     bool isAnimating() const { return animator_.isAnimating(); }
+    // The moment the last `present` showed, and how many updates there have been.
+    double presentedAt() const { return presentedAt_; }
+    std::uint64_t updates() const { return render_; }
+    // The list as it will be shown at one of the moments, after the last `present`, at which a
+    // running motion stands farthest from its target each way (a spring's overshoot at its
+    // farthest). With the list shown and the layout's result, these lists hold all the running
+    // motions draw until they end, unless something changes meanwhile.
+    struct Turn {
+        double at = 0;
+        DisplayItem list;
+    };
+    // The soonest `most` of them.
+    std::vector<Turn> turns(std::size_t most = 8);
+    // Holds every running motion still for `seconds` from the last `present`, then lets them go
+    // on from where they stood.
+    void postpone(double seconds) { animator_.postpone(presentedAt_, seconds); }
     // When a timeline wants the tree rendered again (monotonic), if it does.
     std::optional<double> nextUpdate() const { return nextUpdate_; }
     // View state changes land here (see state.h).
@@ -117,6 +133,7 @@ private:
     PreferenceValues preferences_;
     Animator animator_;
     const DisplayItem* shown_ = nullptr;
+    double presentedAt_ = 0;
     std::optional<double> nextUpdate_;
     // Appear, disappear and task of the views in the tree, by identity.
     std::vector<Lifecycle> lifecycles_;

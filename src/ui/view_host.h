@@ -56,6 +56,8 @@ public:
     void render();
     // Whether a frame is scheduled.
     bool isFrameScheduled() const { return next_.isPending(); }
+    // Whether something changed that the next turn of the main queue renders.
+    bool needsRender() const { return !paused_ && (dirty_ || graph_.needsUpdate()); }
 
     // Called after each frame: the window draws `displayList()`.
     std::function<void()> onFrame;

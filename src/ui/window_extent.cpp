@@ -1,7 +1,9 @@
 #include "ui/window_extent.h"
 
 #include "ui/region.h"
+#include "ui/view_graph.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace quorlix::ui {
@@ -18,30 +20,28 @@ Rect roundedOut(const Rect& r) {
     return {x0, y0, std::ceil(r.maxX()) - x0, std::ceil(r.maxY()) - y0};
 }
 
-bool holds(const Rect& outer, const Rect& inner) {
-    return inner.isEmpty() || (inner.minX() >= outer.minX() && inner.minY() >= outer.minY() &&
-                               inner.maxX() <= outer.maxX() && inner.maxY() <= outer.maxY());
+// Whether `inner` lies within `outer`, but for `slack` along its edges.
+bool holds(const Rect& outer, const Rect& inner, double slack = 0) {
+    return inner.isEmpty() || (inner.minX() >= outer.minX() - slack && inner.minY() >= outer.minY() - slack &&
+                               inner.maxX() <= outer.maxX() + slack && inner.maxY() <= outer.maxY() + slack);
 }
 
 }  // namespace
 
 void WindowExtent::setLimit(const Rect& limit) {
     limit_ = limit;
-    if (!rect_.isEmpty()) rect_ = needed();
+    if (!rect_.isEmpty()) rect_ = fit(drawn_);
 }
 
-bool WindowExtent::setInputRegion(const std::vector<Rect>& areas, bool animating) {
+bool WindowExtent::setInputRegion(const std::vector<Rect>& areas, ViewGraph& graph, bool frameDue) {
     input_ = areas;
-    return !rect_.isEmpty() && settle(animating);
+    return !rect_.isEmpty() && !frameDue && settle(graph);
 }
 
-bool WindowExtent::update(const DisplayItem& target, const DisplayItem& shown, bool animating) {
-    drawn_ = unionOf(drawn(target), drawn(shown));
-    return settle(animating);
-}
+bool WindowExtent::update(ViewGraph& graph) { return settle(graph); }
 
-Rect WindowExtent::needed() const {
-    Rect r = drawn_;
+Rect WindowExtent::fit(const Rect& drawn) const {
+    Rect r = drawn;
     for (const Rect& area : input_) r = unionOf(r, area);
     r = roundedOut(intersectionOf(r, limit_));
     // A window has a pixel at the least: one of the limit's.
@@ -49,13 +49,52 @@ Rect WindowExtent::needed() const {
     return r;
 }
 
-bool WindowExtent::settle(bool animating) {
-    const Rect next = needed();
-    Rect extent = rect_;
-    if (rect_.isEmpty() || !animating)
-        extent = next;
-    else if (!holds(rect_, next))
-        extent = unionOf(rect_, next);
+Rect WindowExtent::reach(ViewGraph& graph) {
+    Rect r = unionOf(drawn(graph.shown()), drawn(graph.displayList()));
+    for (const ViewGraph::Turn& turn : graph.turns()) r = unionOf(r, drawn(turn.list));
+    return r;
+}
+
+bool WindowExtent::staysWithin(ViewGraph& graph, const Rect& end, const Rect& shown) {
+    if (!holds(end, intersectionOf(shown, limit_), slack)) return false;
+    const double now = graph.presentedAt();
+    if (now < beyondUntil_) return false;
+    for (const ViewGraph::Turn& turn : graph.turns())
+        if (!holds(end, intersectionOf(drawn(turn.list), limit_), slack))
+            beyondUntil_ = std::max(beyondUntil_, turn.at);
+    return now >= beyondUntil_;
+}
+
+bool WindowExtent::settle(ViewGraph& graph) {
+    const Rect target = drawn(graph.displayList());
+    const Rect shown = drawn(graph.shown());
+    drawn_ = unionOf(target, shown);
+    const Rect end = fit(target);
+    if (!graph.isAnimating()) return set(end);
+
+    const bool moved = graph.updates() != update_;
+    if (moved) {
+        update_ = graph.updates();
+        beyondUntil_ = 0;
+    }
+    // Grown at once to all the motion reaches: when the frame needs more room than the window
+    // has, or a new layout sets off a motion that will need it. A motion that goes past where
+    // it ends by no more than the slack grows the window only to where it ends.
+    const auto grown = [&] {
+        const Rect far = fit(reach(graph));
+        return holds(end, far, slack) ? end : far;
+    };
+    if (rect_.isEmpty() || !holds(rect_, fit(drawn_), slack)) return set(grown());
+    if (moved) {
+        const Rect far = grown();
+        if (!holds(rect_, far, slack)) return set(far);
+    }
+    // Shrunk once the rest of the motion stays within where it ends.
+    if (rect_ == end || !staysWithin(graph, end, shown)) return false;
+    return set(end);
+}
+
+bool WindowExtent::set(const Rect& extent) {
     if (extent == rect_) return false;
     rect_ = extent;
     return true;

@@ -20,7 +20,9 @@ FakePanelWindow::~FakePanelWindow() {
 
 void FakePanelWindow::setInputAreas(const std::vector<Rect>& areas) {
     inputAreas = areas;
-    if (extent_) extent_->setInputRegion(areas, host_ && host_->graph().isAnimating());
+    // As the panel's window: a frame about to come places it.
+    if (extent_ && host_ && extent_->setInputRegion(areas, host_->graph(), host_->needsRender()))
+        ++windowChanges;
 }
 
 void FakePanelWindow::setWindowLimit(const Rect& limit) {
@@ -33,8 +35,10 @@ void FakePanelWindow::setContent(const ui::View& root, const ui::EnvironmentValu
     this->environment = environment;
     if (!fonts_) return;
     host_ = std::make_unique<ui::ViewHost>(*fonts_, root, frame_.size, environment);
+    extent_->setInputRegion(inputAreas, host_->graph(), true);
     host_->onFrame = [this] {
-        extent_->update(host_->graph().displayList(), host_->displayList(), host_->graph().isAnimating());
+        const bool placed = !extent_->rect().isEmpty();
+        if (extent_->update(host_->graph()) && placed) ++windowChanges;
     };
     host_->render();
 }

@@ -52,6 +52,8 @@ public:
     // Rendering panels only: the host, and the part of the panel its window covers (panel space).
     ui::ViewHost* host() { return host_.get(); }
     Rect windowExtent() const { return extent_ ? extent_->rect() : Rect(); }
+    // How many times the window has changed its place or size since it was first placed.
+    int windowChanges = 0;
 
     bool visible = false;
     bool closed = false;

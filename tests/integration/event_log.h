@@ -57,6 +57,17 @@ public:
         return text.empty() ? "nothing" : text;
     }
 
+    // A click made at once where `move` puts the pointer, its press heard by the program.
+    ::testing::AssertionResult hearsClick(const std::function<void()>& move) {
+        const std::size_t before = mark();
+        move();
+        if (run({"xdotool", "click", "1"}) != 0)
+            return ::testing::AssertionFailure() << "xdotool did not click";
+        if (waitFor([&] { return heard("press", before); })) return ::testing::AssertionSuccess();
+        return ::testing::AssertionFailure()
+               << "the program heard no press (it heard " << since(before) << ")";
+    }
+
     // A move to a point, a click and a wheel notch there, each reaching the program: `move`
     // puts the pointer there, a point further each other time (a compositor may pick the
     // surface under a pointer only as it moves), and `press` clicks a button. The click waits

@@ -129,6 +129,55 @@ TEST(Spring, RetargetedKeepsItsPositionAndVelocity) {
     EXPECT_TRUE(blended.sample(6).finished);
 }
 
+// Where a motion turns back is where it goes farthest: nowhere between its start and its end
+// does it stand farther from its target than at a turn (a window sized to hold those holds the
+// whole motion). A held motion stands still, then goes on as it would have.
+TEST(Spring, TurnsWhereItGoesFarthestAndWaitsWhenHeld) {
+    struct Case {
+        const char* what;
+        Animation animation;
+        AnimatableData from, velocity;
+        std::size_t turns;  // how many turns it has ahead
+    };
+    const Case cases[] = {
+        {"underdamped, from rest", Animation::spring(0.34, 0.82), {0, 40}, {0, 0}, 2},
+        {"underdamped, thrown towards its target", Animation::spring(0.3, 0.5), {0, 40}, {900, 0}, 2},
+        {"underdamped, thrown away", Animation::spring(0.3, 0.5), {0, 40}, {-900, 0}, 2},
+        {"critically damped, thrown past its target", Animation::spring(0.4, 1), {0, 40}, {3000, 0}, 1},
+        {"critically damped, from rest", Animation::spring(0.4, 1), {0, 40}, {0, 0}, 0},
+        {"overdamped, thrown away", Animation::spring(0.3, 2), {0, 40}, {-900, 0}, 1},
+        {"a repeating curve", Animation::easeInOut(0.3).repeatCount(4), {0, 40}, {0, 0}, 2},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const AnimationTrack track(c.animation, c.from, {100, 40}, c.velocity, 2.0);
+        const std::vector<double> turns = track.turningTimes(2.0);
+        ASSERT_EQ(turns.size(), c.turns);
+        double farthest[2] = {0, 0};  // past the target, and short of it
+        for (double t = 2.0; t < 4.0; t += 1e-4) {
+            const double x = track.sample(t).value[0] - 100;
+            farthest[0] = std::max(farthest[0], x);
+            farthest[1] = std::max(farthest[1], -x);
+        }
+        const double start = std::abs(c.from[0] - 100);
+        for (int side = 0; side < 2; ++side) {
+            double reached = side == 1 ? start : 0;
+            for (const double t : turns) {
+                const double x = track.sample(t).value[0] - 100;
+                reached = std::max(reached, side == 0 ? x : -x);
+            }
+            EXPECT_NEAR(reached, farthest[side], 1e-3) << (side == 0 ? "past the target" : "short of it");
+        }
+
+        const std::shared_ptr<const AnimationTrack> held = track.postponed(2.1, 0.5);
+        const double stood = track.sample(2.1).value[0];
+        EXPECT_EQ(held->sample(2.3).value[0], stood);
+        EXPECT_EQ(held->sample(2.6).value[0], stood);
+        EXPECT_NEAR(held->sample(2.8).value[0], track.sample(2.3).value[0], 1e-9);
+        for (const double t : held->turningTimes(2.1)) EXPECT_GE(t, 2.6);
+    }
+}
+
 TEST(Curves, EaseAndRepeat) {
     const AnimationTrack linear(Animation::linear(2).delay(0.5), {0}, {10}, {}, 0);
     EXPECT_EQ(linear.sample(0.4).value[0], 0);  // still waiting

@@ -103,6 +103,55 @@ TEST(PanelWindow, IsATransparentWindowAsLargeAsWhatItShowsThatNeverTakesFocus) {
     EXPECT_TRUE(w.isVisible());
 }
 
+// Where the compositor may show a window's new place with its old picture (a Wayland session),
+// the panel moves its window only once its picture has been still a while: frames wait with it,
+// and a motion that needs the room starts once the window has it. A window that grows without
+// moving its corner, or whose picture was still, changes at once.
+TEST(PanelWindow, WhereAMoveMayShowTheOldPictureItWaitsForThePictureToBeStill) {
+    fakes::VirtualTime time;
+    State<double> width;
+    width = 40;
+    struct Bar {
+        State<double> width;
+        View body(Context&) const {
+            return Color::red.frame({.width = width.get(), .height = 20})
+                .id("bar")
+                .animation(Animation::easeInOut(0.3), width.get())
+                .frame({.maxWidth = infinity, .maxHeight = infinity});
+        }
+    };
+    qt::PanelWindow panel(Bar{width}, {300, 100});
+    panel.setMovesWaitForStillPicture(true);
+    panel.show();
+    time.runPending();
+    QWidget& w = panel.widget();
+    const QRect still = w.geometry();
+    const auto bar = [&] { return panel.host().graph().shown().findId("bar")->frame.width(); };
+
+    // Drawn just now (offscreen, Qt paints when asked for a picture), the window waits, its
+    // motion with it, until its picture has been still.
+    (void)w.grab();
+    width = 200;
+    panel.host().setRoot(Bar{width});
+    time.runPending();
+    EXPECT_EQ(w.geometry(), still);
+    time.advance(qt::PanelWindow::stillBeforeMoving * 0.8);
+    EXPECT_EQ(w.geometry(), still);
+    EXPECT_EQ(bar(), 40) << "the motion ran before the window had room for it";
+    time.advance(qt::PanelWindow::stillBeforeMoving * 0.3);
+    EXPECT_EQ(w.geometry().width(), 200);
+    EXPECT_EQ(w.geometry().center(), still.center());
+    time.advance(0.1);
+    EXPECT_GT(bar(), 40);
+
+    // Still for long enough, it shrinks with the frame that asks for it.
+    time.advance(1);
+    width = 40;
+    panel.host().setRoot(Bar{width});
+    time.advance(1);
+    EXPECT_EQ(w.geometry(), still);
+}
+
 // A context menu the views open is known by where it stands while open, and closes on demand,
 // its submenu with it.
 TEST(PanelWindow, AMenuItsViewsOpenedClosesWhenAsked) {

@@ -154,6 +154,57 @@ TEST_F(NotchWindowControllerTest, ThePanelsWindowCoversWhatTheIslandShowsAndWher
     EXPECT_TRUE(holds(window(), inPanel(island->islandRect(IslandMode::idle))));
 }
 
+// Each change of the panel's window costs the window system a new picture of it, so an opening,
+// a closing, a HUD and its going change it a couple of times at most, never once a frame of
+// their springs. And once the island looks as it will at rest, the window holds no more than
+// it will then: a spring's last fraction of a point keeps it large no longer.
+TEST_F(NotchWindowControllerTest,
+       ThePanelsWindowChangesTwiceASpringAtMostAndShrinksOnceTheIslandLooksSettled) {
+    fake.panelWindows.renderWith = &fonts;
+    fake.pointerMonitor.everywhere = false;
+    make();
+    ui::ViewGraph& graph = panel().host()->graph();
+    // Every edge of what is shown within half a point of where it ends.
+    const auto looksSettled = [&] {
+        const Rect shown = graph.shown().visualBounds(), end = graph.displayList().visualBounds();
+        return std::abs(shown.minX() - end.minX()) < 0.5 && std::abs(shown.maxX() - end.maxX()) < 0.5 &&
+               std::abs(shown.minY() - end.minY()) < 0.5 && std::abs(shown.maxY() - end.maxY()) < 0.5;
+    };
+    const auto hudShown = [&] { return hud.current.get().has_value(); };
+    struct Change {
+        const char* what;
+        std::function<void()> act;
+    };
+    const Change changes[] = {
+        {"opening", [&] { move(onIsland()); }},
+        {"closing",
+         [&] {
+             move(away());
+             fake.time.advance(NotchWindowController::collapseDelay);
+         }},
+        {"a volume HUD", [&] { hud.show(HUDContent::volume(0.5f, false), 1.5); }},
+        {"the HUD going", [] {}},
+    };
+    for (const Change& change : changes) {
+        SCOPED_TRACE(change.what);
+        const int before = panel().windowChanges;
+        change.act();
+        fake.time.runPending();
+        std::optional<Rect> whenSettled;
+        // Frame by frame until the springs are over (and the HUD, once it is shown, has gone).
+        const bool waitsForTheHud = hudShown() && !graph.isAnimating();
+        for (int frame = 0; frame < 600 && (graph.isAnimating() || (waitsForTheHud && hudShown())); ++frame) {
+            fake.time.advance(1.0 / 60);
+            if (whenSettled || !looksSettled() || !graph.isAnimating()) continue;
+            whenSettled = panel().windowExtent();
+        }
+        ASSERT_TRUE(whenSettled) << "the island never looked settled while its spring ran";
+        EXPECT_EQ(panel().windowExtent(), *whenSettled)
+            << "the window changed after the island looked settled";
+        EXPECT_LE(panel().windowChanges - before, 1);
+    }
+}
+
 TEST_F(NotchWindowControllerTest, WhereOnlyItsOwnWindowsSeeThePointerTheClosedIslandTakesItOverItsShape) {
     fake.pointerMonitor.everywhere = false;
     make();

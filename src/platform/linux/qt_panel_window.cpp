@@ -93,6 +93,7 @@ public:
         panel_.widget().setMouseTracking(true);
         panel_.widget().installEventFilter(&watch_);
         panel_.setNudgesCompositor(pointer && !pointer->followsPointerEverywhere());
+        panel_.setMovesWaitForStillPicture(pointer && !pointer->followsPointerEverywhere());
         if (pointer && !pointer->followsPointerEverywhere())
             watch_.setCatch([this] { spreadCatch(false); },
                             [this] {

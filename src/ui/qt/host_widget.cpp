@@ -1,5 +1,6 @@
 #include "ui/qt/host_widget.h"
 
+#include "platform/clock.h"
 #include "ui/damage.h"
 #include "ui/qt/qt_canvas.h"
 #include "ui/qt/qt_font_engine.h"
@@ -120,8 +121,17 @@ Point HostWidget::inHost(const QPointF& p) const {
     return {p.x() + o.x, p.y() + o.y};
 }
 
+void HostWidget::setHeld(bool held) {
+    if (held == held_) return;
+    held_ = held;
+    if (held_) return;
+    painted_ = host_.shownList();
+    whole_ = true;
+}
+
 void HostWidget::frameReady() {
     if (beforeFrame) beforeFrame();
+    if (held_) return;
     syncTextFields();
     // The help text shown follows what is now under the resting pointer: it goes with its view
     // (a closing island, a page turned) and changes with its text.
@@ -177,6 +187,7 @@ bool HostWidget::putDirectly() {
     buffer_.setDevicePixelRatio(scale);
     pending_.clear();
     pixels_->put(buffer_, device);
+    lastDrawn_ = platform::Clock::shared().now();
     return true;
 }
 
@@ -208,6 +219,7 @@ void HostWidget::paintEvent(QPaintEvent* event) {
         painter.drawImage(QRectF(r), buffer_,
                           QRectF(r.x() * scale, r.y() * scale, r.width() * scale, r.height() * scale));
     painter.end();
+    lastDrawn_ = platform::Clock::shared().now();
     if (afterPaint) afterPaint();
 }
 

@@ -75,6 +75,12 @@ public:
     // A press that reaches no control moves the window (a frameless window's title bar).
     bool movesByBackground = false;
 
+    // While held, the host's frames are not drawn: the window shows the last one drawn. Let go,
+    // the widget draws the host's latest frame whole at its next one.
+    void setHeld(bool held);
+    // When the widget last drew into its window (the monotonic clock's seconds), if it has.
+    std::optional<double> lastDrawn() const { return lastDrawn_; }
+
 protected:
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
@@ -127,6 +133,8 @@ private:
     QPointer<QMenu> menu_;
     // The help text this widget shows, and where the pointer rests for it (screen pixels).
     std::optional<std::pair<QPoint, std::string>> help_;
+    bool held_ = false;
+    std::optional<double> lastDrawn_;
 };
 
 }  // namespace quorlix::ui::qt

@@ -1,7 +1,10 @@
 #include "ui/qt/panel_window.h"
 
+#include "platform/clock.h"
+#include "platform/main_queue.h"
 #include "ui/qt/qt_font_engine.h"
 #include "ui/qt/x11_window_pixels.h"
+#include "ui/region.h"
 
 #include <QWindow>
 
@@ -129,12 +132,35 @@ void PanelWindow::setNudgesCompositor(bool nudges) {
 }
 
 void PanelWindow::frameShown() {
-    if (extent_.update(host_->graph().displayList(), host_->displayList(), host_->graph().isAnimating()))
-        placeWindow(true);
+    if (extent_.update(host_->graph())) place(true);
+}
+
+void PanelWindow::place(bool drawn) {
+    // Placed where the extent stands when the wait ends.
+    if (stillWait_.isPending()) return;
+    const Rect e = extent_.rect();
+    const std::optional<double> drawnAt = widget_->lastDrawn();
+    if (movesWait_ && widget_->isVisible() && !placed_.isEmpty() && e.origin != placed_.origin && drawnAt) {
+        const double still = platform::Clock::shared().now() - *drawnAt;
+        if (still < stillBeforeMoving) {
+            const double wait = stillBeforeMoving - still;
+            widget_->setHeld(true);
+            // A motion that needs more room starts once the window has it.
+            const bool grows = unionOf(placed_, e) != placed_;
+            if (grows) host_->graph().postpone(wait);
+            stillWait_ = platform::MainQueue::shared().after(wait, [this] {
+                widget_->setHeld(false);
+                placeWindow(false);
+            });
+            return;
+        }
+    }
+    placeWindow(drawn);
 }
 
 void PanelWindow::placeWindow(bool drawn) {
     const Rect e = extent_.rect();
+    placed_ = e;
     widget_->setViewport(e);
     widget_->setGeometry(static_cast<int>(std::lround(frameOrigin_.x + e.minX())),
                          static_cast<int>(std::lround(frameOrigin_.y + e.minY())),
@@ -150,8 +176,10 @@ void PanelWindow::setOpacity(double opacity, const std::optional<Animation>& ani
 
 void PanelWindow::setInputRegion(std::vector<Rect> region) {
     inputRegion_ = std::move(region);
-    if (extent_.setInputRegion(inputRegion_, host_->graph().isAnimating()))
-        placeWindow(false);
+    // A frame about to come (the change that set the region) places the window with what it
+    // draws: the window changes once.
+    if (extent_.setInputRegion(inputRegion_, host_->graph(), host_->needsRender()))
+        place(false);
     else
         applyInputRegion();
 }

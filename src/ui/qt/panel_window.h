@@ -14,13 +14,31 @@
 // Its window is no larger than what the views draw and the input region, within a limit
 // (`WindowExtent`): it is moved and resized as they change, its first frame at a new size
 // drawn with the change, and the window keeps its pixels where they are on screen meanwhile
-// (static bit gravity). Faded out wholly, the window is taken off the screen. A Wayland
-// compositor gives an X window every pointer event over it, whatever its input shape.
+// (static bit gravity). Faded out wholly, the window is taken off the screen.
+//
+// What XWayland and the compositors do with such a window, as measured with Xwayland 22.1.9
+// under GNOME Shell 43.9 and weston 10.0.1 (Debian 12), and how the panel answers:
+// - The input shape: GNOME Shell keeps it only until the window's next frame, weston never
+//   heeds it. The compositor gives the window every pointer event over it: the window is no
+//   larger than what it draws and takes the pointer in.
+// - A window's first frame: weston draws a newly mapped override-redirect window only at its
+//   next repaint of the screen, which a still desktop may not bring (`CompositorNudge`).
+// - A move: the compositor places the window as soon as it hears of the move, but XWayland
+//   sends the picture drawn with the move only after the compositor's word that it showed the
+//   window's last one (a frame callback). While a picture drawn less than a frame or two ago
+//   waits for that word, the compositor shows the old picture at the new place for a frame:
+//   a pill drawn 79 or 151 points from where it is (weston every time, GNOME Shell at times).
+//   X tells its clients nothing of that word, so a move there waits until the window has drawn
+//   nothing for `stillBeforeMoving`, its frames held meanwhile, and a motion that needs the
+//   room waits with it; a resize that keeps the window's corner needs no wait, nor does an X11
+//   session, whose server moves and redraws a window at once.
+// - Leaving for a Wayland window: XWayland tells an X window nothing (`WaylandPointerCatch`).
 //
 // Coordinates are the window system's: top-left origin, y down, in points. Without an X11
 // display (the offscreen platform of tests) the input region is kept but has no effect.
 // Main thread only.
 
+#include "platform/work_item.h"
 #include "ui/animated_value.h"
 #include "ui/qt/compositor_nudge.h"
 #include "ui/qt/host_widget.h"
@@ -69,11 +87,19 @@ public:
     // Whether each mapping of the window nudges the compositor into showing it
     // (`CompositorNudge`): in a Wayland session.
     void setNudgesCompositor(bool nudges);
+    // Whether a move of the window waits for its picture to be still: where the compositor
+    // may show the new place with the old picture (a Wayland session).
+    void setMovesWaitForStillPicture(bool waits) { movesWait_ = waits; }
+    // How long a window's picture stays still before it moves there: two frames of a
+    // compositor at 60 a second and their way through XWayland, with room for a busy machine.
+    static constexpr double stillBeforeMoving = 0.1;
 
 private:
     void frameShown();
-    // Moves and resizes the window to the extent, the input shape with it; `drawn` when the
-    // frame that follows draws it.
+    // Moves and resizes the window to the extent, once its picture has been still long enough
+    // where that is needed; `drawn` when the frame that follows draws it.
+    void place(bool drawn);
+    // Moves and resizes the window to the extent now, the input shape with it.
     void placeWindow(bool drawn);
     // Maps the window while shown and not faded out wholly.
     void updateMapped();
@@ -91,6 +117,10 @@ private:
     bool shown_ = false;
     std::optional<CompositorNudge> nudge_;
     bool nudgeAfterPaint_ = false;
+    // Where the window stands now, in the panel's points.
+    Rect placed_;
+    bool movesWait_ = false;
+    platform::WorkItem stillWait_;
 };
 
 }  // namespace quorlix::ui::qt
