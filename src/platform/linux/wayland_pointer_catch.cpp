@@ -46,11 +46,16 @@ struct WaylandPointerCatch::Shared {
     // Who hears of a catch: the catch itself, none once it is gone. Main thread only.
     WaylandPointerCatch* owner = nullptr;
 
-    // What the main thread asks for, under the lock.
+    // What the main thread asks for, under the lock, with how many catches it had heard of
+    // when it asked: strips asked for before it heard of the last one would go back over a
+    // pointer that has left.
     std::mutex lock;
     std::optional<std::array<QRect, 4>> wanted;  // nothing: out of the way
+    std::uint64_t wantedAfter = 0;
     bool changed = false;
     bool quit = false;
+    // How many times the thread moved the strips away as the pointer reached one.
+    std::uint64_t catches = 0;
 
     ~Shared() {
         if (c) xcb_disconnect(c);
@@ -104,7 +109,7 @@ struct WaylandPointerCatch::Shared {
                 {
                     const std::lock_guard hold(lock);
                     if (quit) return;
-                    apply = std::exchange(changed, false);
+                    apply = std::exchange(changed, false) && (!wanted || wantedAfter == catches);
                     rects = wanted;
                 }
                 if (apply) {
@@ -114,10 +119,17 @@ struct WaylandPointerCatch::Shared {
             }
             while (xcb_generic_event_t* event = xcb_poll_for_event(c)) {
                 const std::uint8_t type = event->response_type & 0x7f;
-                const xcb_window_t window =
-                    type == XCB_ENTER_NOTIFY    ? reinterpret_cast<xcb_enter_notify_event_t*>(event)->event
-                    : type == XCB_MOTION_NOTIFY ? reinterpret_cast<xcb_motion_notify_event_t*>(event)->event
-                                                : xcb_window_t{XCB_WINDOW_NONE};
+                xcb_window_t window = XCB_WINDOW_NONE;
+                xcb_timestamp_t time = 0;
+                if (type == XCB_ENTER_NOTIFY) {
+                    const auto* enter = reinterpret_cast<xcb_enter_notify_event_t*>(event);
+                    window = enter->event;
+                    time = enter->time;
+                } else if (type == XCB_MOTION_NOTIFY) {
+                    const auto* motion = reinterpret_cast<xcb_motion_notify_event_t*>(event);
+                    window = motion->event;
+                    time = motion->time;
+                }
                 std::free(event);
                 if (!spread || !isStrip(window)) continue;
                 spread = false;
@@ -126,18 +138,20 @@ struct WaylandPointerCatch::Shared {
                 place(std::nullopt);
                 const std::lock_guard hold(lock);
                 if (quit) return;
-                MainQueue::shared().post([self] {
-                    if (self->owner) self->owner->caught();
+                ++catches;
+                MainQueue::shared().post([self, time] {
+                    if (self->owner) self->owner->caught(time);
                 });
             }
             if (xcb_connection_has_error(c)) return;
         }
     }
 
-    void ask(std::optional<std::array<QRect, 4>> rects) {
+    void ask(std::optional<std::array<QRect, 4>> rects, std::uint64_t heard) {
         {
             const std::lock_guard hold(lock);
             wanted = std::move(rects);
+            wantedAfter = heard;
             changed = true;
         }
         const std::uint64_t one = 1;
@@ -178,20 +192,30 @@ void WaylandPointerCatch::spread(const std::vector<QRect>& areas, const QRect& s
         dismiss();
         return;
     }
+    const auto strips = stripsAround(taken, screen);
+    // Where they are already, they stay: moving them makes the server fill them again.
+    if (spread_ && strips == strips_) return;
     spread_ = true;
-    shared_->ask(stripsAround(taken, screen));
+    strips_ = strips;
+    shared_->ask(strips, caughtCount_);
 }
 
 void WaylandPointerCatch::dismiss() {
     if (!shared_ || !spread_) return;
     spread_ = false;
-    shared_->ask(std::nullopt);
+    shared_->ask(std::nullopt, caughtCount_);
 }
 
-void WaylandPointerCatch::caught() {
-    // The thread moved the strips away; a spread asked meanwhile goes too.
+bool WaylandPointerCatch::cameBeforeLeaving(std::uint32_t serverTime) const {
+    // The server's clock counts milliseconds and wraps around every 49 days.
+    return caughtCount_ > 0 && static_cast<std::int32_t>(serverTime - caughtAt_) <= 0;
+}
+
+void WaylandPointerCatch::caught(std::uint32_t serverTime) {
+    // The thread moved the strips away, and drops what was asked before this was heard.
+    ++caughtCount_;
+    caughtAt_ = serverTime;
     spread_ = false;
-    shared_->ask(std::nullopt);
     if (left_) left_();
 }
 
