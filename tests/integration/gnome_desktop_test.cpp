@@ -278,6 +278,16 @@ protected:
             << "the open island left some of its drawing on the screen once closed";
 
         expectNothingDeadAroundTheIsland("after the island opened and closed");
+        // Left for the program under it, the open island leaves it the pointer.
+        program->expectKeepsThePointerFromTheIsland(
+            [this] {
+                pointTo(centre, pillMiddle);
+                return showsUnderHand(expanded);
+            },
+            pillMiddle,
+            [this] {
+                return atRest(outer(), {0, 0, width, height}, nullptr, restingBelowTheBar);
+            });
 
         // GNOME's clock, over the island, is GNOME's: a click opens its calendar.
         pointTo(centre, bar / 2);

@@ -99,8 +99,10 @@ protected:
             return last == strips;
         });
     }
-    static bool offScreen(const QRect& r) { return r.right() < 0 && r.bottom() < 0; }
-    // Waits for the strips to be out of the way: off the screen, the last four places told.
+    // Out of the way: off the screen by more than its size, so that a point of a strip measured
+    // from where it stood before lies off the screen too.
+    static bool offScreen(const QRect& r) { return r.x() + screenWidth < 0 && r.y() + screenHeight < 0; }
+    // Waits for the strips to be out of the way, the last four places told.
     ::testing::AssertionResult parked() {
         return waitFor([&] {
             read();

@@ -9,6 +9,7 @@
 #include <sys/eventfd.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <array>
 #include <cerrno>
 #include <cstdint>
@@ -22,8 +23,15 @@ namespace quorlix::platform {
 
 namespace {
 
-// Where the strips wait, wholly off every screen.
-constexpr std::int16_t parkedAt = -64;
+// Where the strips wait: off every screen by more than the screens' size, so that the moves a
+// compositor still hands over a strip that moved away, measured from where it was, put the
+// pointer off every screen too (see the header).
+QPoint parkingPlace(const xcb_screen_t& screen) {
+    constexpr int margin = 64;
+    constexpr int farthest = -32768;
+    return {std::max(-(screen.width_in_pixels + margin), farthest),
+            std::max(-(screen.height_in_pixels + margin), farthest)};
+}
 
 // The strips around `taken` on `screen`: above and below it the screen's width, left and right
 // of it its height.
@@ -41,6 +49,7 @@ std::array<QRect, 4> stripsAround(const QRect& taken, const QRect& screen) {
 struct WaylandPointerCatch::Shared {
     xcb_connection_t* c = nullptr;
     std::array<xcb_window_t, 4> strips{};
+    QPoint parked;
     int wake = -1;
     std::thread thread;
     // Who hears of a catch: the catch itself, none once it is gone. Main thread only.
@@ -64,8 +73,9 @@ struct WaylandPointerCatch::Shared {
 
     // Makes the strips once: clear windows the server fills itself, mapped out of the way.
     bool make() {
+        parked = parkingPlace(*xcb_setup_roots_iterator(xcb_get_setup(c)).data);
         for (xcb_window_t& strip : strips) {
-            strip = ui::qt::mapClearWindow(c, parkedAt, parkedAt, 1, 1,
+            strip = ui::qt::mapClearWindow(c, parked.x(), parked.y(), 1, 1,
                                            XCB_EVENT_MASK_ENTER_WINDOW | XCB_EVENT_MASK_POINTER_MOTION);
             if (!strip) return false;
         }
@@ -75,7 +85,7 @@ struct WaylandPointerCatch::Shared {
 
     void place(const std::optional<std::array<QRect, 4>>& rects) {
         for (std::size_t i = 0; i < strips.size(); ++i) {
-            const QRect r = rects && !(*rects)[i].isEmpty() ? (*rects)[i] : QRect(parkedAt, parkedAt, 1, 1);
+            const QRect r = rects && !(*rects)[i].isEmpty() ? (*rects)[i] : QRect(parked, QSize(1, 1));
             const std::uint32_t values[] = {static_cast<std::uint32_t>(r.x()),
                                             static_cast<std::uint32_t>(r.y()),
                                             static_cast<std::uint32_t>(r.width()),

@@ -13,6 +13,14 @@
 // spread, and the panel's events from before the leave (the server's time tells) are known
 // for what they are (`cameBeforeLeaving`). They move only when the areas they surround change.
 //
+// What XWayland 22 does that this answers, besides the silent leave:
+// - A panel's window that is resized or moved under a still pointer gets a leave and an enter
+//   (GNOME Shell 43, weston 10): with the strips out, a leave of the panel is no leave.
+// - For a moment after an X window moved, GNOME Shell 43 goes on handing XWayland the moves
+//   over it measured from where it was, and XWayland puts the pointer that far from where the
+//   window is now: strips moved away from under the pointer to a place near the screen would
+//   bring it onto the island, as if it came back. They wait farther off than the screens reach.
+//
 // The strips cost no pixels: the server fills them with a clear background of its own (a
 // 32-bit visual), nothing is drawn into them, and they are made and mapped once, then moved
 // out of the way and back instead of being unmapped and mapped. They live on an X connection
