@@ -181,8 +181,8 @@ struct X11PointerMonitor::Impl {
             placeKnown = false;
             moved();
         } else if (!motionPending && fromQtPoint(QCursor::pos()) != lastTold) {
-            // The move that left came before the devices' moves were read, or the pointer
-            // still rests where it was: a window that changed under it is no move.
+            // The move out came before the devices' moves were read. A pointer still where the
+            // last move was told to be rests there: a window changed under it, which is no move.
             moved();
         }
     }
