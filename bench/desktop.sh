@@ -48,6 +48,22 @@ start_pulse() {
   wait_for 50 test -S "$1/pulse/native" || true
 }
 
+# Starts weston with XWayland on the display DISPLAY names, as large as the virtual display's
+# screen, without a panel of its own; its Wayland socket is wl-bench in XDG_RUNTIME_DIR. The
+# XWayland display (":N") goes into <folder>/xwayland.display, weston's pid into
+# <folder>/weston.pid. weston starts XWayland when the first X program comes: `xwayland_pid`
+# <folder> puts its pid into <folder>/xwayland.pid then.
+start_weston() {
+  printf '[shell]\npanel-position=none\n' >"$1/weston.ini"
+  weston --backend=x11-backend.so --xwayland --width=1920 --height=1080 --socket=wl-bench \
+    --config="$1/weston.ini" >/dev/null 2>"$1/weston.log" &
+  echo $! >"$1/weston.pid"
+  wait_for 200 grep -q "xserver listening on display" "$1/weston.log" ||
+    { echo "weston started no XWayland" >&2; cat "$1/weston.log" >&2; exit 1; }
+  sed -n 's/.*xserver listening on display \(:[0-9]*\).*/\1/p' "$1/weston.log" | head -1 >"$1/xwayland.display"
+}
+xwayland_pid() { wait_for 100 pgrep -P "$(cat "$1/weston.pid")" -x Xwayland >"$1/xwayland.pid"; }
+
 # Exports fresh XDG folders under <folder>.
 fresh_folders() {
   export HOME="$1/home" XDG_CONFIG_HOME="$1/home/.config" XDG_DATA_HOME="$1/home/.local/share"

@@ -19,9 +19,20 @@
 #   idle        nothing playing
 #   open        music playing, the island held open on its music page
 #   onboarding  a new user: the onboarding window with its island demo, nothing playing
-# QUORLIX_SECONDS changes the 60 s; QUORLIX_CORE=n pins every Quorlix to core n (a list
-# "n,m" pins the first build to n, the second to m); QUORLIX_SCREENSHOT=prefix keeps a picture
-# of each desktop as measured (prefix-1.png, ...; needs scrot).
+#   far         nothing playing, the pointer moved by a hand far from the island, a hundred
+#               relative moves a second (as a mouse makes them)
+#   hover       nothing playing, a hand opening and closing the island QUORLIX_CYCLES times (20):
+#               up onto the pill and down away from it again, 24 points every 10 ms, 1.5 s
+#               at each end; the costs are also given per opening and closing, with the times
+#               the X server moved or resized a window of Quorlix's (its ConfigureNotify events,
+#               when xev is there)
+# QUORLIX_DESKTOP=weston runs weston (with XWayland, on the virtual display) in place of the
+# compositing manager, and Quorlix through XWayland; the X server measured is XWayland, the
+# compositor weston, and the virtual display's server is given beside them.
+# QUORLIX_SECONDS changes the 60 s (of every scene but hover); QUORLIX_CORE=n pins every
+# Quorlix to core n (a list "n,m" pins the first build to n, the second to m);
+# QUORLIX_SCREENSHOT=prefix keeps a picture of each desktop as measured (prefix-1.png, ...;
+# needs scrot).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -29,7 +40,12 @@ builds=("$@")
 [ ${#builds[@]} -gt 0 ] || builds=(build/bench)
 scene="${QUORLIX_SCENE:-playing}"
 seconds="${QUORLIX_SECONDS:-60}"
-case "$scene" in playing | idle | open | onboarding) ;; *) echo "unknown scene $scene" >&2; exit 2 ;; esac
+desktop="${QUORLIX_DESKTOP:-bare}"
+cycles="${QUORLIX_CYCLES:-20}"
+case "$scene" in playing | idle | open | onboarding | far | hover) ;; *) echo "unknown scene $scene" >&2; exit 2 ;; esac
+case "$desktop" in bare | weston) ;; *) echo "unknown desktop $desktop" >&2; exit 2 ;; esac
+moving() { [ "$scene" = far ] || [ "$scene" = hover ]; }
+playing() { [ "$scene" = playing ] || [ "$scene" = open ]; }
 for build in "${builds[@]}"; do
   for program in "$build/quorlix" "$build/bench/quorlix-bench-player"; do
     [ -x "$program" ] || { echo "missing $program: build it first (cmake --build $build)" >&2; exit 2; }
@@ -37,6 +53,10 @@ for build in "${builds[@]}"; do
 done
 source bench/desktop.sh
 require_tools
+if moving; then command -v xdotool >/dev/null || { echo "missing xdotool" >&2; exit 2; }; fi
+if [ "$desktop" = weston ]; then
+  for tool in weston Xwayland; do command -v "$tool" >/dev/null || { echo "missing $tool" >&2; exit 2; }; done
+fi
 IFS=, read -r -a cores <<<"${QUORLIX_CORE:-}"
 
 # One desktop for build number $1 (folder $2): display, bus, sound server, player, Quorlix.
@@ -50,19 +70,25 @@ start_desktop() {
   started+=("$(cat "$dir/xvfb.pid")")
   (
     export DISPLAY=":$number"
-    if command -v xcompmgr >/dev/null; then
+    echo "$number" >"$dir/display"
+    if [ "$desktop" = bare ] && command -v xcompmgr >/dev/null; then
       xcompmgr >/dev/null 2>&1 &
       echo $! >"$dir/xcompmgr.pid"
     fi
     start_bus "$dir"
     fresh_folders "$dir"
+    if [ "$desktop" = weston ]; then
+      start_weston "$dir"
+      export DISPLAY="$(cat "$dir/xwayland.display")" WAYLAND_DISPLAY=wl-bench XDG_SESSION_TYPE=wayland
+    fi
+    echo "$DISPLAY" >"$dir/quorlix.display"
     case "$scene" in
       onboarding) echo '{}' ;;
       open) echo '{"didShowWelcome": true, "previewTab": "music"}' ;;
       *) echo '{"didShowWelcome": true}' ;;
     esac >"$XDG_CONFIG_HOME/com.halvik.quorlix.json"
     start_pulse "$dir"
-    if [ "$scene" != idle ] && [ "$scene" != onboarding ]; then
+    if playing; then
       "$build/bench/quorlix-bench-player" "$dir" >"$dir/player.out" 2>&1 &
       echo $! >"$dir/player.pid"
       wait_for 100 grep -q playing "$dir/player.out" ||
@@ -76,9 +102,8 @@ start_desktop() {
       "$build/quorlix" >"$dir/quorlix.out" 2>&1 &
     fi
     echo $! >"$dir/quorlix.pid"
-    echo "$number" >"$dir/display"
   )
-  for name in xcompmgr bus pulse player quorlix; do
+  for name in xcompmgr weston bus pulse player quorlix; do
     [ -f "$dir/$name.pid" ] && started+=("$(cat "$dir/$name.pid")")
   done
   apps[$n]="$(cat "$dir/quorlix.pid")"
@@ -92,6 +117,16 @@ done
 
 # The track and its artwork arrive, windows open, and the springs settle.
 sleep 8
+if [ "$desktop" = weston ]; then
+  for n in "${!apps[@]}"; do xwayland_pid "$work/$n" || { echo "weston started no XWayland" >&2; exit 1; }; done
+fi
+# Where the hand starts: far below the island, on every desktop (weston follows the outer
+# pointer's moves by their distance only: into the corner first, then on).
+if moving; then
+  for n in "${!apps[@]}"; do
+    DISPLAY=":$(cat "$work/$n/display")" xdotool mousemove_relative -- -5000 -5000 mousemove_relative -- 960 600
+  done
+fi
 for n in "${!apps[@]}"; do
   kill -0 "${apps[$n]}" 2>/dev/null || { echo "Quorlix ${builds[$((n - 1))]} ended early:" >&2; cat "$work/$n/quorlix.out" >&2; exit 1; }
 done
@@ -112,15 +147,54 @@ switches() {
   done 2>/dev/null
 }
 
-# The desktop's own processes beside Quorlix: the X server and the compositing manager.
-peers() { for name in xvfb xcompmgr; do [ -f "$work/$1/$name.pid" ] && ticks "$(cat "$work/$1/$name.pid")" || echo 0; done; }
+# The desktop's own processes beside Quorlix: the X server Quorlix draws on and the compositor,
+# and with weston the virtual display's server it draws on.
+if [ "$desktop" = weston ]; then peerNames=(xwayland weston xvfb); else peerNames=(xvfb xcompmgr); fi
+peers() { for name in "${peerNames[@]}"; do [ -f "$work/$1/$name.pid" ] && ticks "$(cat "$work/$1/$name.pid")" || echo 0; done; }
+
+# A hand on every desktop at once (the measured interval lasts until each has done): moving far
+# from the island for the scene's seconds, or opening and closing it.
+hands=()
+hand() {
+  export DISPLAY=":$(cat "$work/$1/display")"
+  local second=() up=() down=() step
+  if [ "$scene" = far ]; then
+    for step in $(seq 50); do second+=(mousemove_relative -- 4 0 sleep 0.01 mousemove_relative -- -4 0 sleep 0.01); done
+    for step in $(seq "$seconds"); do xdotool "${second[@]}"; done
+    return
+  fi
+  for step in $(seq 24); do
+    up+=(mousemove_relative -- 0 -24 sleep 0.01)
+    down+=(mousemove_relative -- 0 24 sleep 0.01)
+  done
+  for step in $(seq "$cycles"); do xdotool "${up[@]}" sleep 1.5 "${down[@]}" sleep 1.5; done
+}
+
 for n in "${!apps[@]}"; do
   ticks "${apps[$n]}" >"$work/$n/ticks.before"
   switches "${apps[$n]}" >"$work/$n/switches.before"
   peers "$n" >"$work/$n/peers.before"
 done
+# The windows the X server moves or resizes meanwhile.
+watchers=()
+if [ "$scene" = hover ] && command -v xev >/dev/null; then
+  for n in "${!apps[@]}"; do
+    xev -display "$(cat "$work/$n/quorlix.display")" -root -event substructure >"$work/$n/xev.log" 2>/dev/null &
+    watchers+=("$!")
+  done
+  started+=("${watchers[@]}")
+  sleep 1
+fi
 start="$(date +%s.%N)"
-sleep "$seconds"
+if moving; then
+  for n in "${!apps[@]}"; do
+    hand "$n" &
+    hands+=("$!")
+  done
+  for pid in "${hands[@]}"; do wait "$pid"; done
+else
+  sleep "$seconds"
+fi
 end="$(date +%s.%N)"
 for n in "${!apps[@]}"; do
   ticks "${apps[$n]}" >"$work/$n/ticks.after"
@@ -132,26 +206,44 @@ for n in "${!apps[@]}"; do
 done
 
 hz="$(getconf CLK_TCK)"
-echo "scene: $scene, $(awk -v s="$start" -v e="$end" 'BEGIN { printf "%.1f", e - s }') s; $(nproc) cores, $(uname -m), load $(cut -d' ' -f1-3 /proc/loadavg)"
+echo "scene: $scene on $desktop, $(awk -v s="$start" -v e="$end" 'BEGIN { printf "%.1f", e - s }') s; $(nproc) cores, $(uname -m), load $(cut -d' ' -f1-3 /proc/loadavg)"
+# The hover scene gives its costs per opening and closing too.
+per=0
+[ "$scene" = hover ] && per="$cycles"
 for n in "${!apps[@]}"; do
   app="${apps[$n]}"
   rss="$(awk '/^VmRSS:/ { print $2 }' "/proc/$app/status")"
   awk -v a="$(cat "$work/$n/ticks.before")" -v b="$(cat "$work/$n/ticks.after")" -v hz="$hz" -v s="$start" \
-    -v e="$end" -v rss="$rss" -v build="${builds[$((n - 1))]}" '
+    -v e="$end" -v rss="$rss" -v build="${builds[$((n - 1))]}" -v per="$per" '
     # Wake-ups per thread name (threads of one name summed), from the two readings; a thread
     # that started meanwhile counts from zero, one that ended is not counted.
     FNR == NR { before[$1] = $3; next }
     { w[$2] += $3 - ($1 in before ? before[$1] : 0) }
     END {
       t = e - s
-      printf "%s: CPU %.2f %% of one core, resident %.1f MB\n", build, 100 * (b - a) / hz / t, rss / 1024
+      printf "%s: CPU %.2f %% of one core", build, 100 * (b - a) / hz / t
+      if (per > 0) printf " (%.1f ms an opening and closing)", 1000 * (b - a) / hz / per
+      printf ", resident %.1f MB\n", rss / 1024
       total = 0
       for (name in w) { w[name] /= t; total += w[name] }
       printf "  wake-ups/s: %.1f", total
       for (name in w) if (w[name] >= 0.05) printf "; %s %.1f", name, w[name]
       printf "\n"
     }' "$work/$n/switches.before" "$work/$n/switches.after"
-  paste "$work/$n/peers.before" "$work/$n/peers.after" | awk -v hz="$hz" -v s="$start" -v e="$end" '
-    { cpu[NR] = 100 * ($2 - $1) / hz / (e - s) }
-    END { printf "  the X server CPU %.2f %%, the compositing manager %.2f %%\n", cpu[1], cpu[2] }'
+  if [ -f "$work/$n/xev.log" ]; then
+    awk -v per="$per" '/^ConfigureNotify/ { n++ } END { printf "  windows moved or resized: %.1f an opening and closing\n", n / per }' "$work/$n/xev.log"
+  fi
+  paste "$work/$n/peers.before" "$work/$n/peers.after" |
+    awk -v hz="$hz" -v s="$start" -v e="$end" -v per="$per" -v names="${peerNames[*]}" '
+      BEGIN {
+        split(names, name, " ")
+        label["xvfb"] = "the X server"; label["xcompmgr"] = "the compositing manager"
+        label["xwayland"] = "XWayland"; label["weston"] = "weston"
+      }
+      {
+        printf "%s %s CPU %.2f %%", NR == 1 ? " " : ",", (name[NR] == "xvfb" && NR > 1 ? "the virtual display" : label[name[NR]]),
+               100 * ($2 - $1) / hz / (e - s)
+        if (per > 0) printf " (%.1f ms each)", 1000 * ($2 - $1) / hz / per
+      }
+      END { printf "\n" }'
 done

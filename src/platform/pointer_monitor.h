@@ -3,6 +3,12 @@
 // scroll, whichever application's window it goes to. The island's panels let the pointer
 // through while closed, so this is how an island learns that the pointer reached it.
 //
+// Moves come a hundred times a second and more while a hand moves the mouse, and most are far
+// from anything that cares. A monitor may tell of them only where they matter: over the
+// application's own windows, while a button is down, and wherever the pointer goes while
+// someone follows them (`followMoves`). Where it does (`tellsEveryMove` false), a window that
+// must hear of the pointer's arrival takes the pointer there.
+//
 // Scroll events carry what a trackpad gesture needs: precise (trackpad) or line (wheel)
 // deltas, the gesture's phase, momentum after the fingers left, and whether the user scrolls
 // "naturally" (content follows the fingers).
@@ -65,6 +71,12 @@ public:
     // the application's own windows (an X client in a Wayland session), an island must take
     // the pointer over its own shape to learn that the pointer reached it.
     virtual bool followsPointerEverywhere() const { return true; }
+    // Whether every move is told without anyone following them. Where it is not, moves are
+    // told over the application's own windows and while a button is down: the pointer's
+    // arrival anywhere else goes unheard.
+    virtual bool tellsEveryMove() const { return followsPointerEverywhere(); }
+    // Every move is told, as far as the monitor hears of them, while the subscription lives.
+    [[nodiscard]] virtual Subscription followMoves() { return {}; }
     // Grows each time a drag from any application puts data (files) on the drag pasteboard.
     virtual std::int64_t dragChangeCount() const = 0;
     // Reports, before it returns, every event that happened before the call and is not yet

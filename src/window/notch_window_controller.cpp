@@ -141,10 +141,22 @@ void NotchWindowController::scheduleInputAreaUpdate() {
 bool NotchWindowController::takesPointerWhenClosed() const {
     // A click or a wheel notch on the pill is the island's, not also the window's under it.
     if (services_.settings.openMode.get() == IslandOpenMode::click) return true;
-    return platform_.pointerMonitor && !platform_.pointerMonitor->followsPointerEverywhere();
+    return platform_.pointerMonitor && !platform_.pointerMonitor->tellsEveryMove();
+}
+
+void NotchWindowController::followMovesWhileOpen() {
+    // Open, every move counts, wherever the pointer goes: leaving the island or its menu closes
+    // it. Closed, only the closed area counts, which the panel takes where the monitor does
+    // not tell of every move.
+    const bool open = state_.expanded.get() && !hiddenForFullscreen_;
+    if (!open)
+        movesFollowed_.cancel();
+    else if (!movesFollowed_.isActive() && platform_.pointerMonitor)
+        movesFollowed_ = platform_.pointerMonitor->followMoves();
 }
 
 void NotchWindowController::updateInputAreas() {
+    followMovesWhileOpen();
     std::vector<Rect> areas;
     const auto take = [&](const Rect& area) {
         const Rect panel = panel_->frame();
@@ -152,15 +164,15 @@ void NotchWindowController::updateInputAreas() {
         areas.emplace_back(area.minX() - panel.minX(), panel.maxY() - area.maxY(), area.width(),
                            area.height());
     };
-    // Closed and opened by hovering, the island takes no clicks: the pointer monitor tells it of
-    // hovers instead. Where the monitor sees the pointer only over our own windows, or where a
-    // click or a wheel on the pill is the island's, the island's visible shape takes it, so
-    // that entering, clicking and scrolling it reach the island's window and only it.
+    // Closed and opened by hovering, the island takes no clicks where the pointer monitor tells
+    // it of every move. Where the monitor tells of moves only over our own windows, or where a
+    // click or a wheel on the pill is the island's, the closed area takes it, so that entering,
+    // clicking and scrolling it reach the island's window and only it.
     if (!hiddenForFullscreen_) {
         if (state_.expanded.get())
             take(openPanelArea());
         else if (takesPointerWhenClosed())
-            take(islandRect(collapsedMode()));
+            take(closedArea());
     }
     // Unchanged areas (a running timer publishes every second) cost the window nothing.
     if (areas == inputAreas_) return;

@@ -6,14 +6,15 @@
 // covers the screen, and turns the pointer events the application forwards (from anywhere on
 // screen) into hovering, opening, closing, page turns, track changes and volume steps.
 //
-// The panel takes the pointer only while the island is open, inside its hit area, which the
-// controller keeps up to date as the island's size changes; closed, every click goes through
-// to what lies under it, and the pointer events forwarded from the pointer monitor alone
-// open it. Where the monitor hears of the pointer only over the application's own windows
-// (a Wayland session), and where a click opens the island, the closed island's visible shape
-// takes the pointer instead. Nothing of the panel is drawn or takes the pointer on the
-// desktop's bar. Delayed work lives in members, so it dies with the controller. Main thread
-// only.
+// The panel takes the pointer while the island is open, inside its hit area, which the
+// controller keeps up to date as the island's size changes; the pointer monitor then tells of
+// every move, so that leaving closes it. Closed, where the monitor tells of every move, every
+// click goes through to what lies under it, and the pointer events forwarded from the monitor
+// alone open it. Where it tells of moves only over the application's own windows (X11, so that
+// a pointer far from the island costs nothing; a Wayland session, where it hears of no other),
+// and where a click opens the island, the closed area takes the pointer instead. Nothing of
+// the panel is drawn or takes the pointer on the desktop's bar. Delayed work lives in members,
+// so it dies with the controller. Main thread only.
 
 #include "foundation/notch_geometry.h"
 #include "island/island_mode.h"
@@ -109,9 +110,12 @@ private:
     Rect openIslandArea() const;
     // The part of the open area the panel itself shows: all of it but a menu's window.
     Rect openPanelArea() const;
-    // Whether the closed island takes the pointer over its shape: to hear of it, or to keep
-    // its clicks and wheel from the window under it.
+    // Whether the closed island takes the pointer over the closed area: to hear of it, or to
+    // keep its clicks and wheel from the window under it.
     bool takesPointerWhenClosed() const;
+    // Has the pointer monitor tell of every move while the island is open, and of none far from
+    // it while closed.
+    void followMovesWhileOpen();
     void setContent();
 
     IslandServices services_;
@@ -136,6 +140,7 @@ private:
 
     platform::WorkItem inputAreaWork_;
     std::vector<Rect> inputAreas_;
+    Subscription movesFollowed_;
     std::vector<Subscription> subscriptions_;
 };
 

@@ -60,6 +60,13 @@ std::optional<Subscription> FakePointerMonitor::monitor(
     return events_.connect(std::move(handler));
 }
 
+Subscription FakePointerMonitor::followMoves() {
+    ++*followers_;
+    return Subscription([count = std::weak_ptr<int>(followers_)] {
+        if (const auto c = count.lock()) --*c;
+    });
+}
+
 void FakePointerMonitor::send(platform::PointerEventType type, Point at) {
     location = at;
     events_.emit(platform::PointerEvent{type, at, {}});

@@ -99,6 +99,8 @@ public:
     Point mouseLocation() const override { return location; }
     std::int64_t dragChangeCount() const override { return changeCount; }
     bool followsPointerEverywhere() const override { return everywhere; }
+    bool tellsEveryMove() const override { return everywhere && everyMove; }
+    Subscription followMoves() override;
 
     // Moves the pointer and reports the event to every monitor.
     void send(platform::PointerEventType type, Point at);
@@ -108,11 +110,16 @@ public:
     std::int64_t changeCount = 0;
     // False: the pointer is seen only over the application's windows (a Wayland session).
     bool everywhere = true;
+    // False: moves are told unasked only over the application's windows (X11).
+    bool everyMove = true;
+    // How many follow every move now.
+    int followers() const { return *followers_; }
     // How many monitors are installed now.
     std::size_t monitorCount() const { return events_.subscriberCount(); }
 
 private:
     Signal<platform::PointerEvent> events_;
+    std::shared_ptr<int> followers_ = std::make_shared<int>(0);
 };
 
 class FakeStatusItem;

@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -17,6 +18,17 @@
 #include <vector>
 
 namespace quorlix::testing {
+
+// Moves the pointer `distance` points down as a hand does, its mouse reporting a hundred times
+// a second: steps of 24 points, 10 ms apart.
+inline void handDown(int distance) {
+    constexpr int step = 24;
+    std::vector<std::string> command{"xdotool"};
+    for (int moved = 0; moved < distance; moved += step)
+        command.insert(command.end(), {"mousemove_relative", "--", "0",
+                                       std::to_string(std::min(step, distance - moved)), "sleep", "0.01"});
+    EXPECT_EQ(run(command), 0);
+}
 
 class EventLog {
 public:
@@ -42,7 +54,8 @@ public:
 
     // How many lines it has written: a mark for `heard`.
     std::size_t mark() const { return lines().size(); }
-    // Whether it wrote a line of `kind` ("motion", "press", "scroll") after `mark`.
+    // Whether it wrote a line of `kind` ("motion", "press", "scroll", "enter", "leave") after
+    // `mark`.
     bool heard(const std::string& kind, std::size_t mark) const {
         const auto all = lines();
         for (std::size_t i = mark; i < all.size(); ++i)
@@ -104,6 +117,37 @@ public:
                 [](const char* button) {
                     EXPECT_EQ(run({"xdotool", "click", button}), 0);
                 }));
+        }
+    }
+
+    // The pointer, moved by a hand from the open island (which `open` opens, the pointer `top`
+    // points from the screen's top edge) onto the program, stays the program's: a click made as
+    // soon as it arrived reaches the program, and no leave comes once it arrived, while it
+    // moves on and rests, nor while `settled` waits for the island to close and come to rest.
+    // Five times: such a leave came in the frames after leaving, not every time.
+    void expectKeepsThePointerFromTheIsland(const std::function<::testing::AssertionResult()>& open, int top,
+                                            const std::function<::testing::AssertionResult()>& settled) {
+        for (int round = 1; round <= 5; ++round) {
+            SCOPED_TRACE("round " + std::to_string(round));
+            ASSERT_TRUE(open()) << "the pointer onto the island did not open it";
+            const std::size_t before = mark();
+            handDown(540 - top);
+            // A compositor may hand the program the pointer that jumped onto it with no move.
+            ASSERT_TRUE(waitFor([&] { return heard("motion", before) || heard("enter", before); }))
+                << "the pointer away from the island did not reach the program: it heard " << since(before);
+            const std::size_t arrived = mark();
+            EXPECT_EQ(run({"xdotool", "click", "1"}), 0);
+            EXPECT_TRUE(waitFor([&] { return heard("press", arrived); }))
+                << "a click made as the pointer arrived was lost: it heard " << since(arrived);
+            EXPECT_TRUE(settled()) << "the island did not come to rest";
+            const auto all = lines();
+            const auto first = std::find_if(
+                all.begin() + static_cast<std::ptrdiff_t>(before), all.end(), [](const std::string& line) {
+                    return line.starts_with("motion ") || line.starts_with("enter ");
+                });
+            EXPECT_TRUE(std::none_of(first, all.end(),
+                                     [](const std::string& line) { return line.starts_with("leave "); }))
+                << "the program lost the pointer that left the island for it: it heard " << since(before);
         }
     }
 

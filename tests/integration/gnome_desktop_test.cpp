@@ -282,6 +282,16 @@ protected:
 
         expectNothingDeadAroundTheIsland("after the island opened and closed");
         expectAClickWhereTheOpenIslandWasOnceItLooksClosed();
+        // Left for the program under it, the open island leaves it the pointer.
+        program->expectKeepsThePointerFromTheIsland(
+            [this] {
+                pointTo(centre, pillMiddle);
+                return showsUnderHand(expanded);
+            },
+            pillMiddle,
+            [this] {
+                return atRest(outer(), {0, 0, width, height}, nullptr, restingBelowTheBar);
+            });
 
         // GNOME's clock, over the island, is GNOME's: a click opens its calendar.
         pointTo(centre, bar / 2);

@@ -195,6 +195,16 @@ TEST_F(WaylandDesktop, TheIslandAnswersThePointerOverItsShapeAndAReturningUserSe
         << "the island did not come to rest";
     expectNothingDeadAroundTheIsland("after the island opened and closed");
     expectAClickWhereTheOpenIslandWasOnceItLooksClosed();
+    // Left for the program under it, the open island leaves it the pointer.
+    program->expectKeepsThePointerFromTheIsland(
+        [this] {
+            pointTo(centre, 12);
+            return showsUnderHand(expanded);
+        },
+        12,
+        [this] {
+            return atRest(display(), {0, 0, width, height}, nullptr, resting);
+        });
     ASSERT_TRUE(PrivatePulseServer::pactl("set-sink-volume @DEFAULT_SINK@ 50%"));
 
     // Nothing asked for a permission that cannot be given: no onboarding came with the island.

@@ -1,6 +1,7 @@
 // The pointer on a real X server of the test's own (Xvfb): moves, presses and wheel clicks
 // made with xdotool reach the monitor, whichever window they go to, with the platform's
-// signs, one line per wheel click and quick clicks as one gesture.
+// signs, one line per wheel click and quick clicks as one gesture; moves only where they may
+// matter.
 
 #include "platform/linux/x11_pointer_monitor.h"
 
@@ -13,6 +14,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -56,10 +58,12 @@ protected:
         ASSERT_EQ(run.exitStatus(), 0) << run.report();
     }
 
-    // The events that running xdotool with `arguments` caused: all those that came before
-    // `marker`'s.
-    std::vector<PointerEvent> after(const std::vector<std::string>& arguments, const Marker& marker) {
+    // The events that running xdotool with `arguments` caused, after `before`: all those that
+    // came before `marker`'s.
+    std::vector<PointerEvent> after(const std::vector<std::string>& arguments, const Marker& marker,
+                                    const std::function<void()>& before = {}) {
         events.clear();
+        if (before) before();
         xdotool(arguments);
         xdotool(marker.arguments);
         EXPECT_TRUE(waitUntil([&] { return !events.empty() && events.back().type == marker.last; }))
@@ -122,8 +126,11 @@ TEST_F(X11PointerMonitorTest, WheelClicksAreOneLineEachWithThePlatformsSignAndQu
 }
 
 TEST_F(X11PointerMonitorTest, MovesPressesAndDragsOfTheDevicesArrive) {
-    EXPECT_EQ(types(after({"mousemove_relative", "--", "5", "5"}, wheelClick)),
-              std::vector{PointerEventType::mouseMoved});
+    {
+        const Subscription following = monitor.followMoves();
+        EXPECT_EQ(types(after({"mousemove_relative", "--", "5", "5"}, wheelClick)),
+                  std::vector{PointerEventType::mouseMoved});
+    }
     EXPECT_EQ(types(after({"mousedown", "1"}, wheelClick)), std::vector{PointerEventType::leftMouseDown});
     EXPECT_EQ(types(after({"mousemove_relative", "--", "-3", "0"}, wheelClick)),
               std::vector{PointerEventType::leftMouseDragged});
@@ -136,6 +143,42 @@ TEST_F(X11PointerMonitorTest, MovesPressesAndDragsOfTheDevicesArrive) {
     xdotool({"mousemove", "100", "80"});
     EXPECT_TRUE(waitUntil([&] { return !events.empty(); })) << "the warp was not heard";
     EXPECT_EQ(types(events), std::vector{PointerEventType::mouseMoved});
+}
+
+}  // namespace
+}  // namespace quorlix::testing
+
+namespace quorlix::testing {
+namespace {
+
+// A device's moves are told where they may matter: over the application's own windows, while
+// the left button is down, and anywhere while someone follows them; elsewhere the server sends
+// none. The windows' crossings are no moves: a window that changes under a still pointer makes
+// them too.
+TEST_F(X11PointerMonitorTest, MovesAreToldOnlyWhereTheyMayMatter) {
+    using Type = PointerEventType;
+    const std::vector<std::string> move{"mousemove_relative", "--", "4", "3"};
+    std::optional<Subscription> following;
+    const struct {
+        const char* what;
+        std::function<void()> first;
+        std::vector<std::string> command;
+        std::vector<Type> told;
+    } steps[] = {
+        {"far from every window of ours", [] {}, move, {}},
+        {"followed", [&] { following = monitor.followMoves(); }, move, {Type::mouseMoved}},
+        {"no longer followed", [&] { following.reset(); }, move, {}},
+        {"into a window of ours", [&] { monitor.pointerEnteredOwnWindow(); }, move, {Type::mouseMoved}},
+        {"out of it, the pointer still", [&] { monitor.pointerLeftOwnWindow(); }, move, {}},
+        {"the button down", [] {}, {"mousedown", "1"}, {Type::leftMouseDown}},
+        {"a drag", [] {}, move, {Type::leftMouseDragged}},
+        {"the button up", [] {}, {"mouseup", "1"}, {Type::leftMouseUp}},
+        {"after the drag", [] {}, move, {}},
+    };
+    for (const auto& step : steps) {
+        SCOPED_TRACE(step.what);
+        EXPECT_EQ(types(after(step.command, wheelClick, step.first)), step.told);
+    }
 }
 
 }  // namespace

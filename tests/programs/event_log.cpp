@@ -2,8 +2,9 @@
 // shows one GTK 3 window, maximised and without a title bar (its content reaches the top of
 // the work area), as a Wayland program or an X one (GDK_BACKEND), and writes to its standard
 // output a line for each pointer event its content gets, with the point in the content's own
-// coordinates: "motion X Y", "press X Y", "scroll X Y". Once the window is maximised and
-// drawn it writes "ready W H", the content's size, first.
+// coordinates: "motion X Y", "press X Y", "scroll X Y", and "enter X Y", "leave X Y" as the
+// pointer comes and goes (crossings of grabs left out). Once the window is maximised and drawn
+// it writes "ready W H", the content's size, first.
 
 #include <gtk/gtk.h>
 
@@ -26,6 +27,11 @@ gboolean onEvent(GtkWidget*, GdkEvent* event, gpointer) {
         case GDK_MOTION_NOTIFY: logLine("motion", x, y); break;
         case GDK_BUTTON_PRESS: logLine("press", x, y); break;
         case GDK_SCROLL: logLine("scroll", x, y); break;
+        case GDK_ENTER_NOTIFY:
+        case GDK_LEAVE_NOTIFY:
+            if (event->crossing.mode == GDK_CROSSING_NORMAL)
+                logLine(gdk_event_get_event_type(event) == GDK_ENTER_NOTIFY ? "enter" : "leave", x, y);
+            break;
         default: break;
     }
     return FALSE;
@@ -53,8 +59,9 @@ int main(int argc, char** argv) {
     gtk_window_set_decorated(GTK_WINDOW(window), FALSE);
     GtkWidget* content = gtk_event_box_new();
     gtk_container_add(GTK_CONTAINER(window), content);
-    gtk_widget_add_events(
-        content, GDK_POINTER_MOTION_MASK | GDK_BUTTON_PRESS_MASK | GDK_SCROLL_MASK | GDK_SMOOTH_SCROLL_MASK);
+    gtk_widget_add_events(content, GDK_POINTER_MOTION_MASK | GDK_BUTTON_PRESS_MASK | GDK_SCROLL_MASK |
+                                       GDK_SMOOTH_SCROLL_MASK | GDK_ENTER_NOTIFY_MASK |
+                                       GDK_LEAVE_NOTIFY_MASK);
     g_signal_connect(content, "event", G_CALLBACK(onEvent), nullptr);
     g_signal_connect_after(content, "draw", G_CALLBACK(onDrawn), window);
     g_signal_connect(window, "destroy", G_CALLBACK(gtk_main_quit), nullptr);

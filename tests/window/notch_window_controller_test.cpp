@@ -62,8 +62,9 @@ TEST_F(NotchWindowControllerTest, BelowADesktopBarTheIslandAndWhereThePointerCou
     // bar's own controls.
     EXPECT_EQ(island->islandRect(IslandMode::idle), Rect(1238, 1440 - 35 - 24, 84, 24));
     EXPECT_EQ(island->closedArea(), Rect(1228, 1440 - 35 - 30, 104, 33));
-    // The closed shape that takes the pointer, in the panel's own space (y down from its top).
-    EXPECT_EQ(panel().inputAreas, std::vector{Rect(1238 - 820, 35, 84, 24)});
+    // The closed area takes the pointer, in the panel's own space (y down from its top): from
+    // the bar's lower edge.
+    EXPECT_EQ(panel().inputAreas, std::vector{Rect(1228 - 820, 32, 104, 33)});
 
     // The pointer on the pill, not on the bar above it, opens it; the open island hangs from
     // the same place.
@@ -211,16 +212,14 @@ TEST_F(NotchWindowControllerTest, WhereOnlyItsOwnWindowsSeeThePointerTheClosedIs
     const auto inPanel = [](const Rect& r) {
         return Rect(r.minX() - 820, 1440 - r.maxY(), r.width(), r.height());
     };
-    const auto closedShape = [&] {
-        return std::vector{inPanel(island->islandRect(island->collapsedMode()))};
-    };
-    EXPECT_EQ(panel().inputAreas, std::vector{inPanel(Rect(1238, 1413, 84, 24))});
+    const auto closedShape = [&] { return std::vector{inPanel(island->closedArea())}; };
+    EXPECT_EQ(panel().inputAreas, std::vector{inPanel(Rect(1228, 1407, 104, 39))});
 
     // The shape follows what the closed island shows.
     hud.show(HUDContent::volume(0.5f, false), 2);
     fake.time.runPending();
     EXPECT_EQ(panel().inputAreas, closedShape());
-    EXPECT_EQ(panel().inputAreas[0].width(), 84 + 157);
+    EXPECT_EQ(panel().inputAreas[0].width(), 84 + 157 + 20);
 
     // Open, the open area; the pointer gone from the island's window closes it.
     move(onIsland());
@@ -231,40 +230,63 @@ TEST_F(NotchWindowControllerTest, WhereOnlyItsOwnWindowsSeeThePointerTheClosedIs
     EXPECT_EQ(panel().inputAreas, closedShape());
 }
 
-// The closed island takes the pointer over its own shape where a click or a wheel on it is the
-// island's (click mode), and where only its own windows see the pointer (a Wayland session);
-// opened by hovering on X11, it lets every click through to what lies under it.
+// The closed island takes the pointer over the closed area where a click or a wheel on it is
+// the island's (click mode), and where the pointer monitor tells of moves only over its own
+// windows (X11, a Wayland session): there the pointer's arrival must reach the island's
+// window. Opened by hovering where every move is told, it lets every click through to what
+// lies under it. The monitor follows every move while the island is open, and none while it is
+// closed: a pointer far from the closed island costs nothing.
 TEST_F(NotchWindowControllerTest, TheClosedIslandTakesThePointerWhereItsClicksAreItsOwn) {
     const struct {
         const char* what;
         bool everywhere;
+        bool everyMove;
         IslandOpenMode mode;
         bool takes;
     } rows[] = {
-        {"X11, hover", true, IslandOpenMode::hover, false},
-        {"X11, click", true, IslandOpenMode::click, true},
-        {"Wayland, hover", false, IslandOpenMode::hover, true},
-        {"Wayland, click", false, IslandOpenMode::click, true},
+        {"every move told, hover", true, true, IslandOpenMode::hover, false},
+        {"every move told, click", true, true, IslandOpenMode::click, true},
+        {"X11, hover", true, false, IslandOpenMode::hover, true},
+        {"X11, click", true, false, IslandOpenMode::click, true},
+        {"Wayland, hover", false, true, IslandOpenMode::hover, true},
+        {"Wayland, click", false, true, IslandOpenMode::click, true},
     };
     const auto closedShape = [&] {
-        const Rect r = island->islandRect(island->collapsedMode());
+        const Rect r = island->closedArea();
         return std::vector{Rect(r.minX() - 820, 1440 - r.maxY(), r.width(), r.height())};
     };
+    const auto& monitor = fake.pointerMonitor;
     for (const auto& row : rows) {
         SCOPED_TRACE(row.what);
         fake.pointerMonitor.everywhere = row.everywhere;
+        fake.pointerMonitor.everyMove = row.everyMove;
         settings.openMode = row.mode;
         make();
         EXPECT_EQ(panel().inputAreas, row.takes ? closedShape() : std::vector<Rect>{});
-        // Its shape follows what the closed island shows.
+        // Its shape follows what the closed island shows, and the pointer hovering it.
         hud.show(HUDContent::volume(0.5f, false), 2);
         fake.time.runPending();
         EXPECT_EQ(panel().inputAreas, row.takes ? closedShape() : std::vector<Rect>{});
+        move(onIsland());
+        fake.time.runPending();
+        if (row.mode == IslandOpenMode::click) {
+            ASSERT_TRUE(island->state().hovering.get());
+            EXPECT_EQ(panel().inputAreas, closedShape());
+            EXPECT_EQ(monitor.followers(), 0) << "moves are followed over the closed island";
+            mouse(PointerEventType::leftMouseDown, onIsland());
+        }
+        ASSERT_TRUE(expanded());
+        EXPECT_EQ(monitor.followers(), 1) << "the open island does not follow every move";
+        move(away());
+        fake.time.advance(NotchWindowController::collapseDelay);
+        ASSERT_FALSE(expanded());
+        EXPECT_EQ(monitor.followers(), 0) << "moves are still followed once the island closed";
         fake.time.advance(3);
         island.reset();
     }
     // The open mode changed on a running island takes effect at once.
     fake.pointerMonitor.everywhere = true;
+    fake.pointerMonitor.everyMove = true;
     settings.openMode = IslandOpenMode::hover;
     make();
     settings.openMode = IslandOpenMode::click;

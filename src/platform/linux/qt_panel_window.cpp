@@ -17,6 +17,7 @@
 #include <QWheelEvent>
 #include <QtMath>
 
+#include <cstdint>
 #include <memory>
 #include <optional>
 
@@ -29,18 +30,30 @@ constexpr double fadeDuration = 0.25;
 // A notch of the wheel, in Qt's eighths of a degree.
 constexpr double angleDeltaPerNotch = 120;
 
-// Tells the pointer monitor what the panel's widget sees of the pointer and of drags.
+// What a panel's pointer watch asks of the pointer catch of a Wayland session.
+class CatchHooks {
+public:
+    virtual ~CatchHooks() = default;
+    // Whether a move at the server's time `serverTime` happened before the pointer's last leave
+    // through the catch, and so tells nothing of where it is now.
+    virtual bool cameBeforeLeaving(std::uint32_t serverTime) const = 0;
+    // The pointer moves over the panel with no button down.
+    virtual void over() = 0;
+    // A button went down over the panel.
+    virtual void pressed() = 0;
+    // Whether the catch tells of the pointer leaving now: the strips are out.
+    virtual bool catchesLeaves() const = 0;
+};
+
+// Tells the pointer monitor what the panel's widget sees of the pointer and of drags. Coming
+// into the panel is no move: a window that changes under a still pointer makes crossings too,
+// and the pointer's own move into the window comes as a move with them.
 class PointerWatch final : public QObject {
 public:
     explicit PointerWatch(X11PointerMonitor* pointer) : pointer_(pointer) {}
 
-    // In a Wayland session, where the pointer's leaving is caught by windows of our own:
-    // called as the pointer moves over the panel with no button down, and as it leaves or a
-    // button goes down.
-    void setCatch(std::function<void()> over, std::function<void()> away) {
-        over_ = std::move(over);
-        away_ = std::move(away);
-    }
+    // In a Wayland session, where the pointer's leaving is caught by windows of our own.
+    void setCatch(CatchHooks* hooks) { catch_ = hooks; }
 
     bool eventFilter(QObject* watched, QEvent* event) override {
         if (!pointer_) return false;
@@ -49,18 +62,23 @@ public:
             return fromQtPoint(static_cast<QWidget*>(watched)->mapToGlobal(local));
         };
         switch (event->type()) {
-            case QEvent::Enter:
-            case QEvent::MouseMove:
-                if (over_ && static_cast<QSinglePointEvent*>(event)->buttons() == Qt::NoButton) over_();
+            case QEvent::Enter: pointer_->pointerEnteredOwnWindow(); break;
+            case QEvent::MouseMove: {
+                const auto* move = static_cast<QMouseEvent*>(event);
+                // Qt's time of a window system's event is the X server's.
+                if (catch_ && catch_->cameBeforeLeaving(static_cast<std::uint32_t>(move->timestamp()))) break;
+                if (catch_ && move->buttons() == Qt::NoButton) catch_->over();
                 pointer_->pointerMovedOverOwnWindow();
                 break;
+            }
             case QEvent::Leave:
-                if (away_) away_();
-                pointer_->pointerMovedOverOwnWindow(true);
+                // With the strips out, a leave of the panel is a crossing the panel's window made
+                // as it changed under the pointer: leaving, the pointer reaches a strip first.
+                if (!catch_ || !catch_->catchesLeaves()) pointer_->pointerLeftOwnWindow();
                 break;
             case QEvent::MouseButtonPress:
             case QEvent::MouseButtonDblClick:  // the second press of a double click
-                if (away_) away_();
+                if (catch_) catch_->pressed();
                 [[fallthrough]];
             case QEvent::MouseButtonRelease:
                 if (static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton)
@@ -82,11 +100,10 @@ public:
 
 private:
     X11PointerMonitor* pointer_;
-    std::function<void()> over_;
-    std::function<void()> away_;
+    CatchHooks* catch_ = nullptr;
 };
 
-class QtPanelWindow final : public PanelWindow {
+class QtPanelWindow final : public PanelWindow, CatchHooks {
 public:
     QtPanelWindow(const Rect& frame, X11PointerMonitor* pointer, X11ScreenLockers* lockers)
         : pointer_(pointer), lockers_(lockers), watch_(pointer), panel_(ui::EmptyView(), frame.size) {
@@ -94,14 +111,10 @@ public:
         panel_.widget().installEventFilter(&watch_);
         panel_.setNudgesCompositor(pointer && !pointer->followsPointerEverywhere());
         panel_.setMovesWaitForStillPicture(pointer && !pointer->followsPointerEverywhere());
-        if (pointer && !pointer->followsPointerEverywhere())
-            watch_.setCatch([this] { spreadCatch(false); },
-                            [this] {
-                                if (catch_) catch_->dismiss();
-                            });
+        if (pointer && !pointer->followsPointerEverywhere()) watch_.setCatch(this);
         setFrame(frame);
     }
-    ~QtPanelWindow() override { watch_.setCatch({}, {}); }
+    ~QtPanelWindow() override { watch_.setCatch(nullptr); }
 
     Rect frame() const override { return frame_; }
     void setFrame(const Rect& frame) override {
@@ -163,6 +176,15 @@ public:
     void closeMenus() override { panel_.widget().closeMenus(); }
 
 private:
+    bool cameBeforeLeaving(std::uint32_t serverTime) const override {
+        return catch_ && catch_->cameBeforeLeaving(serverTime);
+    }
+    void over() override { spreadCatch(false); }
+    void pressed() override {
+        if (catch_) catch_->dismiss();
+    }
+    bool catchesLeaves() const override { return catch_ && catch_->isSpread(); }
+
     // Spreads the catch around the panel's input areas: when the pointer comes over the panel,
     // or `again` when the areas changed under it.
     void spreadCatch(bool again) {
@@ -173,7 +195,7 @@ private:
         // reaches (the lock screen's) needs none.
         if (!catch_)
             catch_ = std::make_unique<WaylandPointerCatch>(
-                std::string(), [pointer = pointer_] { pointer->pointerMovedOverOwnWindow(true); });
+                std::string(), [pointer = pointer_] { pointer->pointerLeftOwnWindow(); });
         // From the panel's own points to the X server's pixels.
         const double scale = screen->devicePixelRatio();
         const auto pixels = [scale](double x, double y, double w, double h) {

@@ -9,6 +9,7 @@
 #include <sys/eventfd.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <array>
 #include <cerrno>
 #include <cstdint>
@@ -22,8 +23,15 @@ namespace quorlix::platform {
 
 namespace {
 
-// Where the strips wait, wholly off every screen.
-constexpr std::int16_t parkedAt = -64;
+// Where the strips wait: off every screen by more than the screens' size, so that the moves a
+// compositor still hands over a strip that moved away, measured from where it was, put the
+// pointer off every screen too (see the header).
+QPoint parkingPlace(const xcb_screen_t& screen) {
+    constexpr int margin = 64;
+    constexpr int farthest = -32768;
+    return {std::max(-(screen.width_in_pixels + margin), farthest),
+            std::max(-(screen.height_in_pixels + margin), farthest)};
+}
 
 // The strips around `taken` on `screen`: above and below it the screen's width, left and right
 // of it its height.
@@ -41,16 +49,22 @@ std::array<QRect, 4> stripsAround(const QRect& taken, const QRect& screen) {
 struct WaylandPointerCatch::Shared {
     xcb_connection_t* c = nullptr;
     std::array<xcb_window_t, 4> strips{};
+    QPoint parked;
     int wake = -1;
     std::thread thread;
     // Who hears of a catch: the catch itself, none once it is gone. Main thread only.
     WaylandPointerCatch* owner = nullptr;
 
-    // What the main thread asks for, under the lock.
+    // What the main thread asks for, under the lock, with how many catches it had heard of
+    // when it asked: strips asked for before it heard of the last one would go back over a
+    // pointer that has left.
     std::mutex lock;
     std::optional<std::array<QRect, 4>> wanted;  // nothing: out of the way
+    std::uint64_t wantedAfter = 0;
     bool changed = false;
     bool quit = false;
+    // How many times the thread moved the strips away as the pointer reached one.
+    std::uint64_t catches = 0;
 
     ~Shared() {
         if (c) xcb_disconnect(c);
@@ -59,8 +73,9 @@ struct WaylandPointerCatch::Shared {
 
     // Makes the strips once: clear windows the server fills itself, mapped out of the way.
     bool make() {
+        parked = parkingPlace(*xcb_setup_roots_iterator(xcb_get_setup(c)).data);
         for (xcb_window_t& strip : strips) {
-            strip = ui::qt::mapClearWindow(c, parkedAt, parkedAt, 1, 1,
+            strip = ui::qt::mapClearWindow(c, parked.x(), parked.y(), 1, 1,
                                            XCB_EVENT_MASK_ENTER_WINDOW | XCB_EVENT_MASK_POINTER_MOTION);
             if (!strip) return false;
         }
@@ -70,7 +85,7 @@ struct WaylandPointerCatch::Shared {
 
     void place(const std::optional<std::array<QRect, 4>>& rects) {
         for (std::size_t i = 0; i < strips.size(); ++i) {
-            const QRect r = rects && !(*rects)[i].isEmpty() ? (*rects)[i] : QRect(parkedAt, parkedAt, 1, 1);
+            const QRect r = rects && !(*rects)[i].isEmpty() ? (*rects)[i] : QRect(parked, QSize(1, 1));
             const std::uint32_t values[] = {static_cast<std::uint32_t>(r.x()),
                                             static_cast<std::uint32_t>(r.y()),
                                             static_cast<std::uint32_t>(r.width()),
@@ -104,7 +119,7 @@ struct WaylandPointerCatch::Shared {
                 {
                     const std::lock_guard hold(lock);
                     if (quit) return;
-                    apply = std::exchange(changed, false);
+                    apply = std::exchange(changed, false) && (!wanted || wantedAfter == catches);
                     rects = wanted;
                 }
                 if (apply) {
@@ -114,10 +129,17 @@ struct WaylandPointerCatch::Shared {
             }
             while (xcb_generic_event_t* event = xcb_poll_for_event(c)) {
                 const std::uint8_t type = event->response_type & 0x7f;
-                const xcb_window_t window =
-                    type == XCB_ENTER_NOTIFY    ? reinterpret_cast<xcb_enter_notify_event_t*>(event)->event
-                    : type == XCB_MOTION_NOTIFY ? reinterpret_cast<xcb_motion_notify_event_t*>(event)->event
-                                                : xcb_window_t{XCB_WINDOW_NONE};
+                xcb_window_t window = XCB_WINDOW_NONE;
+                xcb_timestamp_t time = 0;
+                if (type == XCB_ENTER_NOTIFY) {
+                    const auto* enter = reinterpret_cast<xcb_enter_notify_event_t*>(event);
+                    window = enter->event;
+                    time = enter->time;
+                } else if (type == XCB_MOTION_NOTIFY) {
+                    const auto* motion = reinterpret_cast<xcb_motion_notify_event_t*>(event);
+                    window = motion->event;
+                    time = motion->time;
+                }
                 std::free(event);
                 if (!spread || !isStrip(window)) continue;
                 spread = false;
@@ -126,18 +148,20 @@ struct WaylandPointerCatch::Shared {
                 place(std::nullopt);
                 const std::lock_guard hold(lock);
                 if (quit) return;
-                MainQueue::shared().post([self] {
-                    if (self->owner) self->owner->caught();
+                ++catches;
+                MainQueue::shared().post([self, time] {
+                    if (self->owner) self->owner->caught(time);
                 });
             }
             if (xcb_connection_has_error(c)) return;
         }
     }
 
-    void ask(std::optional<std::array<QRect, 4>> rects) {
+    void ask(std::optional<std::array<QRect, 4>> rects, std::uint64_t heard) {
         {
             const std::lock_guard hold(lock);
             wanted = std::move(rects);
+            wantedAfter = heard;
             changed = true;
         }
         const std::uint64_t one = 1;
@@ -178,20 +202,30 @@ void WaylandPointerCatch::spread(const std::vector<QRect>& areas, const QRect& s
         dismiss();
         return;
     }
+    const auto strips = stripsAround(taken, screen);
+    // Where they are already, they stay: moving them makes the server fill them again.
+    if (spread_ && strips == strips_) return;
     spread_ = true;
-    shared_->ask(stripsAround(taken, screen));
+    strips_ = strips;
+    shared_->ask(strips, caughtCount_);
 }
 
 void WaylandPointerCatch::dismiss() {
     if (!shared_ || !spread_) return;
     spread_ = false;
-    shared_->ask(std::nullopt);
+    shared_->ask(std::nullopt, caughtCount_);
 }
 
-void WaylandPointerCatch::caught() {
-    // The thread moved the strips away; a spread asked meanwhile goes too.
+bool WaylandPointerCatch::cameBeforeLeaving(std::uint32_t serverTime) const {
+    // The server's clock counts milliseconds and wraps around every 49 days.
+    return caughtCount_ > 0 && static_cast<std::int32_t>(serverTime - caughtAt_) <= 0;
+}
+
+void WaylandPointerCatch::caught(std::uint32_t serverTime) {
+    // The thread moved the strips away, and drops what was asked before this was heard.
+    ++caughtCount_;
+    caughtAt_ = serverTime;
     spread_ = false;
-    shared_->ask(std::nullopt);
     if (left_) left_();
 }
 

@@ -8,7 +8,18 @@
 // screen: above, below, left and right of where the panel takes the pointer. They never stand
 // over those areas, so how the compositor stacks them against the panel does not matter. The
 // pointer leaving the panel's areas enters one of them, which tells that it has left; they go
-// at once, and the windows below have the pointer back.
+// at once, and the windows below have the pointer back. They never come back over a pointer
+// that has left: strips asked for before the word of a leave reached the main thread are not
+// spread, and the panel's events from before the leave (the server's time tells) are known
+// for what they are (`cameBeforeLeaving`). They move only when the areas they surround change.
+//
+// What XWayland 22 does that this answers, besides the silent leave:
+// - A panel's window that is resized or moved under a still pointer gets a leave and an enter
+//   (GNOME Shell 43, weston 10): with the strips out, a leave of the panel is no leave.
+// - For a moment after an X window moved, GNOME Shell 43 goes on handing XWayland the moves
+//   over it measured from where it was, and XWayland puts the pointer that far from where the
+//   window is now: strips moved away from under the pointer to a place near the screen would
+//   bring it onto the island, as if it came back. They wait farther off than the screens reach.
 //
 // The strips cost no pixels: the server fills them with a clear background of its own (a
 // 32-bit visual), nothing is drawn into them, and they are made and mapped once, then moved
@@ -23,6 +34,8 @@
 
 #include <QRect>
 
+#include <array>
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
@@ -47,14 +60,21 @@ public:
     void dismiss();
     // Whether the strips are spread (as the main thread last heard).
     bool isSpread() const { return spread_; }
+    // Whether an event of the server's time `serverTime` happened no later than the pointer's
+    // last leave through a strip: it tells nothing of where the pointer is now.
+    bool cameBeforeLeaving(std::uint32_t serverTime) const;
 
 private:
     struct Shared;
-    void caught();
+    void caught(std::uint32_t serverTime);
 
     std::shared_ptr<Shared> shared_;
     std::function<void()> left_;
     bool spread_ = false;
+    std::array<QRect, 4> strips_;
+    // The leaves through a strip heard of, and the server's time of the last.
+    std::uint64_t caughtCount_ = 0;
+    std::uint32_t caughtAt_ = 0;
 };
 
 }  // namespace quorlix::platform

@@ -51,8 +51,19 @@ struct X11PointerMonitor::Impl {
     std::unique_ptr<X11Connection> x;
     // In a Wayland session: where the pointer is known only over our own windows.
     bool wayland = false;
+    // Between a crossing into one of our windows and one out of it.
     bool overOwnWindow = false;
+    // In a Wayland session: a move, press or scroll over our windows told where the pointer is,
+    // and no leave came since.
+    bool placeKnown = false;
     bool draggingOverOwnWindow = false;
+    // How many follow every move, and whether the server sends the devices' moves now.
+    int followers = 0;
+    bool motionSelected = false;
+    // Where the last move was told to be.
+    Point lastTold = PointerMonitor::nowhere;
+    // Lets a follower's subscription outlive the monitor.
+    std::shared_ptr<bool> alive = std::make_shared<bool>(true);
     std::unique_ptr<X11PointerWarps> warps;
     std::uint8_t xiOpcode = 0;
     std::uint8_t xfixesEvent = 0;
@@ -100,15 +111,8 @@ struct X11PointerMonitor::Impl {
         std::free(version);
         if (!recent) return;
 
-        // Raw events come from the physical (slave) devices only.
-        struct {
-            xcb_input_event_mask_t head;
-            std::uint32_t mask;
-        } events{{XCB_INPUT_DEVICE_ALL, 1},
-                 XCB_INPUT_XI_EVENT_MASK_RAW_MOTION | XCB_INPUT_XI_EVENT_MASK_RAW_BUTTON_PRESS |
-                     XCB_INPUT_XI_EVENT_MASK_RAW_BUTTON_RELEASE | XCB_INPUT_XI_EVENT_MASK_HIERARCHY |
-                     XCB_INPUT_XI_EVENT_MASK_DEVICE_CHANGED};
-        xcb_input_xi_select_events(c, x->root(), 1, &events.head);
+        motionSelected = motionWanted();
+        selectEvents();
 
         if (const auto* fixes = xcb_get_extension_data(c, &xcb_xfixes_id); fixes && fixes->present) {
             std::free(xcb_xfixes_query_version_reply(c, xcb_xfixes_query_version(c, 5, 0), nullptr));
@@ -130,8 +134,31 @@ struct X11PointerMonitor::Impl {
 
     Point location() const {
         // XWayland keeps the last place it saw the pointer at after it left our windows.
-        if (wayland && !overOwnWindow) return PointerMonitor::nowhere;
+        if (wayland && !placeKnown) return PointerMonitor::nowhere;
         return fromQtPoint(QCursor::pos());
+    }
+
+    // In a Wayland session raw events come only over X windows, and only their wheel counts:
+    // over ours. Elsewhere a drag and a follower need every move too.
+    bool motionWanted() const { return overOwnWindow || (!wayland && (followers > 0 || leftDown)); }
+
+    // Raw events come from the physical (slave) devices only.
+    void selectEvents() {
+        struct {
+            xcb_input_event_mask_t head;
+            std::uint32_t mask;
+        } events{{XCB_INPUT_DEVICE_ALL, 1},
+                 (motionSelected ? std::uint32_t{XCB_INPUT_XI_EVENT_MASK_RAW_MOTION} : 0u) |
+                     XCB_INPUT_XI_EVENT_MASK_RAW_BUTTON_PRESS | XCB_INPUT_XI_EVENT_MASK_RAW_BUTTON_RELEASE |
+                     XCB_INPUT_XI_EVENT_MASK_HIERARCHY | XCB_INPUT_XI_EVENT_MASK_DEVICE_CHANGED};
+        xcb_input_xi_select_events(x->get(), x->root(), 1, &events.head);
+    }
+
+    void updateMotionSelection() {
+        if (!watching || motionWanted() == motionSelected) return;
+        motionSelected = !motionSelected;
+        selectEvents();
+        xcb_flush(x->get());
     }
 
     void emit(PointerEventType type, ScrollDetail scroll = {}) { emitAt(type, location(), scroll); }
@@ -139,20 +166,36 @@ struct X11PointerMonitor::Impl {
         events.emit(PointerEvent{type, at, scroll});
     }
 
-    void ownWindowMove(bool left) {
-        overOwnWindow = !left;
+    void ownWindowMove() {
+        overOwnWindow = true;
+        placeKnown = true;
+        updateMotionSelection();
         moved();
+    }
+
+    void ownWindowCrossing(bool in) {
+        overOwnWindow = in;
+        updateMotionSelection();
+        if (in) return;
+        if (wayland) {
+            placeKnown = false;
+            moved();
+        } else if (!motionPending && fromQtPoint(QCursor::pos()) != lastTold) {
+            // The move out came before the devices' moves were read. A pointer still where the
+            // last move was told to be rests there: a window changed under it, which is no move.
+            moved();
+        }
     }
 
     void ownWindowButton(bool pressed) {
         if (!wayland) return;
-        overOwnWindow = true;
+        placeKnown = true;
         button(1, pressed, false, 0);
     }
 
     void ownWindowScroll(double dx, double dy, bool precise, bool natural) {
         if (!wayland || rawScrolls) return;
-        overOwnWindow = true;
+        placeKnown = true;
         flushMotion();
         gesture.scroll(dx, dy, precise, natural);
     }
@@ -161,7 +204,7 @@ struct X11PointerMonitor::Impl {
         // Elsewhere the devices' raw events report every drag already.
         if (!wayland) return;
         flushMotion();
-        overOwnWindow = at.has_value();
+        placeKnown = at.has_value();
         if (ended) {
             draggingOverOwnWindow = false;
             emitAt(at ? PointerEventType::leftMouseUp : PointerEventType::leftMouseDragged,
@@ -188,7 +231,8 @@ struct X11PointerMonitor::Impl {
         motionPending = false;
         motionTimer.stop();
         lastMotion = std::chrono::steady_clock::now();
-        emit(leftDown ? PointerEventType::leftMouseDragged : PointerEventType::mouseMoved);
+        lastTold = location();
+        emitAt(leftDown ? PointerEventType::leftMouseDragged : PointerEventType::mouseMoved, lastTold);
     }
 
     void handle(const xcb_generic_event_t& event) {
@@ -266,6 +310,7 @@ struct X11PointerMonitor::Impl {
         flushMotion();
         if (number == 1) {
             leftDown = press;
+            updateMotionSelection();
             emit(press ? PointerEventType::leftMouseDown : PointerEventType::leftMouseUp);
             return;
         }
@@ -407,8 +452,26 @@ void X11PointerMonitor::reportPendingEvents() {
     impl_->flushMotion();
 }
 
-void X11PointerMonitor::pointerMovedOverOwnWindow(bool left) {
-    if (impl_->watching) impl_->ownWindowMove(left);
+Subscription X11PointerMonitor::followMoves() {
+    ++impl_->followers;
+    impl_->updateMotionSelection();
+    return Subscription([impl = impl_.get(), alive = std::weak_ptr<bool>(impl_->alive)] {
+        if (!alive.lock()) return;
+        --impl->followers;
+        impl->updateMotionSelection();
+    });
+}
+
+void X11PointerMonitor::pointerMovedOverOwnWindow() {
+    if (impl_->watching) impl_->ownWindowMove();
+}
+
+void X11PointerMonitor::pointerEnteredOwnWindow() {
+    if (impl_->watching) impl_->ownWindowCrossing(true);
+}
+
+void X11PointerMonitor::pointerLeftOwnWindow() {
+    if (impl_->watching) impl_->ownWindowCrossing(false);
 }
 
 void X11PointerMonitor::leftButtonOverOwnWindow(bool pressed) {

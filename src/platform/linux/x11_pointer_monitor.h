@@ -11,9 +11,13 @@
 // The drag pasteboard's change count counts the times a program took the drag-and-drop
 // selection (XdndSelection), which it does as each drag of data begins.
 //
-// Moves that come within a frame of each other are told once, as the last of them, and the
-// pointer's place is asked of the server then: the device's own reports (a hundred a second and
-// more) cost no question each.
+// The devices' moves are read only while one may matter: while the pointer is over one of the
+// application's windows (told by the windows themselves), while a button is down (a drag, which
+// may carry a file onto the island), and while someone follows every move (`followMoves`: the
+// open island, which closes when the pointer leaves it). Elsewhere the server sends none, and a
+// pointer moving far from the island costs nothing; windows that must hear of its arrival take
+// the pointer where it matters. Moves that come within a frame of each other are told once, as
+// the last of them, and the pointer's place is asked of the server then.
 //
 // A pointer moved by a program (warped, as xdotool does) makes no raw event; the RECORD
 // extension tells of each warp instead (`X11PointerWarps`), and the pointer's place is read
@@ -47,13 +51,20 @@ public:
     Point mouseLocation() const override;
     std::int64_t dragChangeCount() const override;
     bool followsPointerEverywhere() const override;
+    bool tellsEveryMove() const override { return false; }
+    Subscription followMoves() override;
     // Reads the raw events the server sent before the call and reports them with any move
     // still held back.
     void reportPendingEvents() override;
 
-    // What the application's windows see of the pointer. A move over one of them, into one,
-    // or out of it (`left`).
-    void pointerMovedOverOwnWindow(bool left = false);
+    // What the application's windows see of the pointer. A move over one of them.
+    void pointerMovedOverOwnWindow();
+    // The pointer came into one of them, or went out of it: crossings, which a window changing
+    // under a still pointer makes too. Coming in is no move; going out is told as one where
+    // the pointer is no longer where it was last told to be (in a Wayland session, where it
+    // goes is unknown: it is `nowhere`).
+    void pointerEnteredOwnWindow();
+    void pointerLeftOwnWindow();
     // The left button pressed or released over one of them.
     void leftButtonOverOwnWindow(bool pressed);
     // A scroll of (dx, dy) over one of them, in the platform's signs: points of a touchpad
