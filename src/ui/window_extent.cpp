@@ -89,8 +89,9 @@ bool WindowExtent::settle(ViewGraph& graph) {
         const Rect far = grown();
         if (!holds(rect_, far, slack)) return set(far);
     }
-    // Shrunk once the rest of the motion stays within where it ends.
-    if (rect_ == end || !staysWithin(graph, end, shown)) return false;
+    // Shrunk once the rest of the motion stays within where it ends, never at the frame that
+    // brought a new layout: the input region that goes with it is told after that frame.
+    if (moved || rect_ == end || !staysWithin(graph, end, shown)) return false;
     return set(end);
 }
 

@@ -7,6 +7,7 @@
 #include "ui/qt/x11_window_pixels.h"
 #include "ui/text_field.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QDrag>
 #include <QHelpEvent>
@@ -369,6 +370,12 @@ void HostWidget::showHelp(const QPoint& global, const std::string& text) {
     }
     help_.emplace(global, text);
     QToolTip::showText(global, QString::fromStdString(text), this);
+    // The help box opens just below the pointer, often over the open island: clicks there are
+    // the island's, so the box never takes the pointer.
+    for (QWidget* top : QApplication::topLevelWidgets()) {
+        if (!top->inherits("QTipLabel") || !top->windowHandle()) continue;
+        top->windowHandle()->setFlag(Qt::WindowTransparentForInput, true);
+    }
 }
 
 void HostWidget::hideHelp() {
