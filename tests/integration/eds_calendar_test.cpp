@@ -266,15 +266,6 @@ TEST_F(EdsCalendarStoreTest, EventsOfEveryEnabledCalendarInTheirOwnTimeZonesFoll
     const Date to = base.addingTimeInterval(3 * day);
     int changes = 0;
     const Subscription watch = store.changed.connect([&] { ++changes; });
-    std::vector<CalendarEvent> events;
-    // The zone only the calendar's server knows arrives last.
-    ASSERT_TRUE(waitUntil([&] {
-        events = store.events(from, to);
-        return find(events, "trabajo/propia", base.addingTimeInterval(4.5 * hour)) != nullptr;
-    })) << events.size()
-        << " events";
-    EXPECT_GT(changes, 0);
-
     struct Expected {
         std::string identifier;
         double start;  // hours after base
@@ -292,6 +283,17 @@ TEST_F(EdsCalendarStoreTest, EventsOfEveryEnabledCalendarInTheirOwnTimeZonesFoll
         {"trabajo/kolkata", 4, 5, "En Kolkata"},
         {"trabajo/propia", 4.5, 5, "Hora propia"},
     };
+    std::vector<CalendarEvent> events;
+    // Each calendar's events arrive on their own, the zone only the calendar's server knows last.
+    ASSERT_TRUE(waitUntil([&] {
+        events = store.events(from, to);
+        return std::all_of(std::begin(timed), std::end(timed), [&](const Expected& e) {
+            return find(events, e.identifier, base.addingTimeInterval(e.start * hour)) != nullptr;
+        });
+    })) << events.size()
+        << " events";
+    EXPECT_GT(changes, 0);
+
     for (const auto& e : timed) {
         SCOPED_TRACE(e.identifier + " at " + std::to_string(e.start));
         const CalendarEvent* found = find(events, e.identifier, base.addingTimeInterval(e.start * hour));
