@@ -20,14 +20,16 @@ namespace {
 // elements of an outline.
 struct ShapedRun {
     std::string key;
-    QGlyphRun glyphs;  // positioned from the run's origin
+    QtFontEngine::GlyphRuns glyphs;  // positioned from the run's origin
 };
 
 // The glyphs' outline and, for a weight the font lacks, the band its stroke adds: made when a
-// run is first drawn with a gradient or a weight.
+// run is first drawn with a gradient or a weight. Glyphs that are pictures (colour emoji) have
+// no outline: they are drawn as they are.
 struct RunOutline {
     QPainterPath outline;
     QPainterPath thickening;
+    QList<QGlyphRun> pictures;
 };
 
 // What a value held by a cache weighs beyond its own bytes: the cache's list and index nodes,
@@ -42,25 +44,19 @@ ShapedRun& shaped(const TextRun& run, QtFontEngine& fonts) {
     static auto* kept = new LruCache<std::string, ShapedRun>(  // main thread only
         1u << 20, [](const std::string& key, const ShapedRun& r) {
             // The key (also kept in the run), and each glyph's index and position.
-            const auto glyphs = static_cast<std::size_t>(r.glyphs.glyphIndexes().size());
-            return 2 * key.capacity() + sizeof(ShapedRun) + glyphs * (sizeof(quint32) + sizeof(QPointF)) +
-                   entryOverhead;
+            std::size_t glyphs = 0;
+            for (const auto& g : r.glyphs.runs) glyphs += static_cast<std::size_t>(g.glyphIndexes().size());
+            return 2 * key.capacity() + sizeof(ShapedRun) + r.glyphs.runs.size() * sizeof(QGlyphRun) +
+                   glyphs * (sizeof(quint32) + sizeof(QPointF)) + entryOverhead;
         });
     std::string key = run.text;
     for (const double v : {static_cast<double>(run.font.face), static_cast<double>(run.font.weight),
                            run.font.size, run.embolden})
         key.append(reinterpret_cast<const char*>(&v), sizeof v);
     if (ShapedRun* found = kept->find(key)) return *found;
-    QList<quint32> glyphs;
-    std::vector<double> offsets;
-    fonts.shape(run.font, QString::fromStdString(run.text), glyphs, offsets);
-    QList<QPointF> positions;
-    for (double x : offsets) positions.append(QPointF(x, 0));
     ShapedRun made;
     made.key = key;
-    made.glyphs.setRawFont(fonts.rawFont(run.font));
-    made.glyphs.setGlyphIndexes(glyphs);
-    made.glyphs.setPositions(positions);
+    made.glyphs = fonts.glyphRuns(run.font, run.text);
     return kept->insert(std::move(key), std::move(made));
 }
 
@@ -68,15 +64,37 @@ ShapedRun& shaped(const TextRun& run, QtFontEngine& fonts) {
 const RunOutline& outlineOf(const TextRun& run, const ShapedRun& shaped, QtFontEngine& fonts) {
     static auto* kept = new LruCache<std::string, RunOutline>(  // main thread only
         1u << 20, [](const std::string& key, const RunOutline& o) {
-            return key.capacity() + pathBytes(o.outline) + pathBytes(o.thickening);
+            std::size_t glyphs = 0;
+            for (const auto& g : o.pictures) glyphs += static_cast<std::size_t>(g.glyphIndexes().size());
+            return key.capacity() + pathBytes(o.outline) + pathBytes(o.thickening) +
+                   glyphs * (sizeof(quint32) + sizeof(QPointF));
         });
     if (const RunOutline* found = kept->find(shaped.key)) return *found;
     RunOutline made;
-    const QRawFont raw = fonts.outlineFont(run.font);
-    const QList<quint32> glyphs = shaped.glyphs.glyphIndexes();
-    const QList<QPointF> positions = shaped.glyphs.positions();
-    for (qsizetype i = 0; i < glyphs.size(); ++i)
-        made.outline.addPath(raw.pathForGlyph(glyphs[i]).translated(positions[i]));
+    for (const QGlyphRun& glyphRun : shaped.glyphs.runs) {
+        // The packaged face's outlines come from a copy of its file nothing draws with.
+        const QRawFont raw = shaped.glyphs.packaged ? fonts.outlineFont(run.font) : glyphRun.rawFont();
+        const QList<quint32> glyphs = glyphRun.glyphIndexes();
+        const QList<QPointF> positions = glyphRun.positions();
+        QList<quint32> pictured;
+        QList<QPointF> picturedAt;
+        for (qsizetype i = 0; i < glyphs.size(); ++i) {
+            const QPainterPath path = raw.pathForGlyph(glyphs[i]);
+            if (!path.isEmpty()) {
+                made.outline.addPath(path.translated(positions[i]));
+            } else if (!shaped.glyphs.packaged && !raw.boundingRect(glyphs[i]).isEmpty()) {
+                pictured.append(glyphs[i]);
+                picturedAt.append(positions[i]);
+            }
+        }
+        if (!pictured.isEmpty()) {
+            QGlyphRun pictures = glyphRun;
+            pictures.setGlyphIndexes(pictured);
+            pictures.setPositions(picturedAt);
+            pictures.setBoundingRect({});  // the layout's, for all its glyphs: found again
+            made.pictures.append(pictures);
+        }
+    }
     if (run.embolden > 0) {
         // What stroking the outline with a pen of that width fills.
         QPainterPathStroker stroker;
@@ -88,10 +106,12 @@ const RunOutline& outlineOf(const TextRun& run, const ShapedRun& shaped, QtFontE
     return kept->insert(shaped.key, std::move(made));
 }
 
-// Fills the run's outline (and its thickening) at the painter's origin.
+// Fills the run's outline (and its thickening) at the painter's origin, and draws its pictured
+// glyphs there.
 void fillOutline(QPainter& p, const RunOutline& outline, const QBrush& brush) {
     p.fillPath(outline.outline, brush);
     if (!outline.thickening.isEmpty()) p.fillPath(outline.thickening, brush);
+    for (const QGlyphRun& pictures : outline.pictures) p.drawGlyphRun(QPointF(0, 0), pictures);
 }
 
 // A thickened run in one colour, drawn into a picture of its device pixels to an eighth of a
@@ -119,7 +139,8 @@ public:
             return found->image;
         }
         const RunOutline& outline = outlineOf(run, glyphs, fonts);
-        const QRectF box = outline.outline.boundingRect().united(outline.thickening.boundingRect());
+        QRectF box = outline.outline.boundingRect().united(outline.thickening.boundingRect());
+        for (const QGlyphRun& pictures : outline.pictures) box |= pictures.boundingRect();
         const QTransform place = QTransform::fromTranslate(qx / 8.0, qy / 8.0).scale(sx, sy);
         const QRect bounds = place.mapRect(box).toAlignedRect().adjusted(-1, -1, 1, 1);
         const QSize size = bounds.size().expandedTo(QSize(1, 1));
@@ -175,7 +196,8 @@ void drawTextRun(QPainter& p, QtFontEngine& fonts, const TextRun& run, const Pai
     ShapedRun& glyphs = shaped(run, fonts);
     if (paint.kind == Paint::Kind::solid && run.embolden <= 0) {
         p.setPen(QPen(toQColor(paint.color)));
-        p.drawGlyphRun(QPointF(run.origin.x, run.origin.y), glyphs.glyphs);
+        for (const QGlyphRun& glyphRun : glyphs.glyphs.runs)
+            p.drawGlyphRun(QPointF(run.origin.x, run.origin.y), glyphRun);
         return;
     }
     const QTransform& world = p.worldTransform();
