@@ -68,7 +68,7 @@ int GraphemeClusters::plainBoundary(std::size_t i) const {
     return text_[before] == '\r' && text_[i] == '\n' ? 0 : 1;
 }
 
-std::size_t GraphemeClusters::following(std::size_t i) {
+std::size_t GraphemeClusters::followingFrom(std::size_t i) {
     const std::size_t size = text_.size();
     if (i >= size) return size;
     if (const std::size_t n = plainLength(text_, i)) {

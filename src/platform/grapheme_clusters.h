@@ -25,13 +25,21 @@ public:
     GraphemeClusters& operator=(const GraphemeClusters&) = delete;
 
     // The first boundary after byte `i`: where the next character starts, or the text's end.
-    std::size_t following(std::size_t i);
+    std::size_t following(std::size_t i) {
+        // Between two ASCII bytes, unless they are a carriage return and its line feed: most text.
+        if (i + 1 < text_.size()) {
+            const auto a = static_cast<unsigned char>(text_[i]), b = static_cast<unsigned char>(text_[i + 1]);
+            if (a < 0x80 && b < 0x80 && !(a == '\r' && b == '\n')) return i + 1;
+        }
+        return followingFrom(i);
+    }
     // The last boundary before byte `i` (0 at the most).
     std::size_t preceding(std::size_t i);
     // Whether a character starts at byte `i` (the text's two ends count).
     bool startsAt(std::size_t i);
 
 private:
+    std::size_t followingFrom(std::size_t i);
     // Whether the code points either side of `i` (both below U+0300) settle a boundary there
     // without ICU: 1 a boundary, 0 none, -1 ask ICU.
     int plainBoundary(std::size_t i) const;

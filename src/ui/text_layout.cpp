@@ -162,12 +162,6 @@ bool fitsIn(const Measurer& m, std::string_view s, double width) {
     return c.at(k) == s.size();
 }
 
-std::string trimEnd(std::string s) {
-    while (!s.empty() && s.back() == ' ') s.pop_back();
-    return s;
-}
-std::string trimStart(std::string s) { return s.erase(0, std::min(s.find_first_not_of(' '), s.size())); }
-
 struct Wrapped {
     std::vector<std::string> lines;
     bool brokeWord = false;
@@ -256,13 +250,21 @@ std::optional<std::string> truncate(const Measurer& m, std::string_view text, do
     if (fitsIn(m, text, W)) return std::nullopt;
     Characters c(text);
     // The text keeping `k` of its characters.
+    // Made in one string: a form is made for every length tried.
     auto form = [&](std::size_t k) {
+        const std::string_view start = mode == TruncationMode::tail     ? c.prefix(k)
+                                       : mode == TruncationMode::middle ? c.prefix((k + 1) / 2)
+                                                                        : std::string_view();
+        std::string_view end = mode == TruncationMode::head     ? c.suffix(k)
+                               : mode == TruncationMode::middle ? c.suffix(k / 2)
+                                                                : std::string_view();
+        end.remove_prefix(std::min(end.find_first_not_of(" \n"), end.size()));
         std::string out;
-        if (mode == TruncationMode::tail) out = trimEnd(spaced(c.prefix(k)));
-        if (mode == TruncationMode::middle) out = trimEnd(spaced(c.prefix((k + 1) / 2)));
-        out += ellipsis;
-        if (mode == TruncationMode::head) out += trimStart(spaced(c.suffix(k)));
-        if (mode == TruncationMode::middle) out += trimStart(spaced(c.suffix(k / 2)));
+        out.reserve(start.size() + ellipsis.size() + end.size());
+        out.append(start);
+        while (!out.empty() && (out.back() == ' ' || out.back() == '\n')) out.pop_back();
+        out.append(ellipsis).append(end);
+        std::replace(out.begin(), out.end(), '\n', ' ');
         return out;
     };
     const auto fits = [&](std::size_t k) { return m.width(form(k)) <= W; };

@@ -5,7 +5,9 @@
 #include <QFontDatabase>
 #include <QTextLayout>
 
+#include <bit>
 #include <cmath>
+#include <cstring>
 
 namespace quorlix::ui::qt {
 
@@ -138,6 +140,11 @@ struct OneLine {
     double advance() const { return line.isValid() ? line.horizontalAdvance() : 0; }
 };
 
+// The advance of a text Qt lays out; apart from the packaged face's quick road.
+[[gnu::noinline]] double laidOutAdvance(const QString& text, const QFont& font) {
+    return OneLine(text, font).advance();
+}
+
 QString qString(std::string_view utf8) {
     return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
 }
@@ -157,13 +164,13 @@ QRawFont openFont(Typeface face, int weight, double pixelSize) {
     return raw;
 }
 
-// The glyphs of a run of UTF-8 text in `raw` and their advances, kerned.
+// The glyphs of a run of text in `raw` and their advances, kerned.
 struct LaidOut {
     QList<quint32> glyphs;
     QList<QPointF> advances;
 };
-LaidOut laidOut(const QRawFont& raw, std::string_view utf8) {
-    LaidOut out{raw.glyphIndexesForString(qString(utf8)), {}};
+LaidOut laidOut(const QRawFont& raw, const QString& text) {
+    LaidOut out{raw.glyphIndexesForString(text), {}};
     out.advances = raw.advancesForGlyphIndexes(
         out.glyphs, QRawFont::LayoutFlags(QRawFont::KernedAdvances | QRawFont::UseDesignMetrics));
     return out;
@@ -232,15 +239,17 @@ FontMetrics QtFontEngine::metrics(const ResolvedFont& font) {
 double QtFontEngine::advance(const ResolvedFont& font, std::string_view utf8) {
     if (utf8.empty()) return 0;
     Face& f = face(font);
-    auto it = f.advances.find(utf8);
+    const HashedText key(utf8);
+    auto it = f.advances.find(key);
     if (it == f.advances.end()) {
         double w = 0;
-        if (drawsAlone(f, font.face, utf8))
-            for (const auto& a : laidOut(f.reference, utf8).advances) w += a.x();
+        const QString text = qString(utf8);
+        if (drawsAlone(f, font.face, text))
+            for (const auto& a : laidOut(f.reference, text).advances) w += a.x();
         else
-            w = laidOutAdvance(f, utf8);
+            w = laidOutAdvance(text, f.layoutFont);
         if (f.advances.size() > 20000) f.advances.clear();
-        it = f.advances.emplace(std::string(utf8), w).first;
+        it = f.advances.emplace(TextKey(key), w).first;
     }
     return it->second * font.size / referenceSize;
 }
@@ -257,11 +266,12 @@ double QtFontEngine::digitAdvance(const ResolvedFont& font) {
 Rect QtFontEngine::inkBounds(const ResolvedFont& font, std::string_view utf8) {
     if (utf8.empty()) return {};
     Face& f = face(font);
-    auto it = f.inks.find(utf8);
+    const HashedText key(utf8);
+    auto it = f.inks.find(key);
     if (it == f.inks.end()) {
         QRectF ink;
-        if (drawsAlone(f, font.face, utf8)) {
-            const auto [glyphs, adv] = laidOut(f.reference, utf8);
+        if (const QString text = qString(utf8); drawsAlone(f, font.face, text)) {
+            const auto [glyphs, adv] = laidOut(f.reference, text);
             double x = 0;
             for (qsizetype i = 0; i < glyphs.size(); ++i) {
                 ink |= f.reference.boundingRect(glyphs[i]).translated(x, 0);
@@ -277,7 +287,7 @@ Rect QtFontEngine::inkBounds(const ResolvedFont& font, std::string_view utf8) {
             }
         }
         if (f.inks.size() > 20000) f.inks.clear();
-        it = f.inks.emplace(std::string(utf8), ink).first;
+        it = f.inks.emplace(TextKey(key), ink).first;
     }
     const double k = font.size / referenceSize;
     // A point and a fiftieth of the size to spare: antialiased edges, and glyphs placed to a
@@ -314,39 +324,33 @@ QRawFont QtFontEngine::outlineFont(const ResolvedFont& font) {
     return sizedFrom(outlineSized_, f.outlines, font);
 }
 
-bool QtFontEngine::drawsAlone(Face& f, Typeface typeface, std::string_view s) {
+bool QtFontEngine::drawsAlone(Face& f, Typeface typeface, const QString& text) {
     // The icon font draws the code points of our own catalogue.
     if (typeface == Typeface::symbols) return true;
-    const auto byte = [&](std::size_t i) { return i < s.size() ? static_cast<unsigned char>(s[i]) : 0; };
-    const auto continues = [&](std::size_t i) { return (byte(i) & 0xC0) == 0x80; };
-    for (std::size_t i = 0; i < s.size();) {
-        const unsigned char b = byte(i);
-        if (b < 0x80) {
-            ++i;
-            continue;
+    const ushort* units = text.utf16();
+    const qsizetype size = text.size();
+    for (qsizetype i = 0; i < size; ++i) {
+        // Past ASCII, four units at a time: most of what is measured.
+        for (std::uint64_t four = 0; i + 4 <= size; i += 4) {
+            std::memcpy(&four, units + i, sizeof four);
+            if (const std::uint64_t wide = four & 0xFF80FF80FF80FF80u) {
+                i += (std::endian::native == std::endian::little ? std::countr_zero(wide)
+                                                                 : std::countl_zero(wide)) /
+                     16;
+                break;
+            }
         }
-        // Two and three bytes (the Basic Multilingual Plane); anything else is laid out by Qt.
-        char32_t c = 0;
-        if (b >= 0xC2 && b <= 0xDF && continues(i + 1)) {
-            c = (char32_t{b} & 0x1F) << 6 | (byte(i + 1) & 0x3F);
-            i += 2;
-        } else if (b >= 0xE0 && b <= 0xEF && continues(i + 1) && continues(i + 2)) {
-            c = (char32_t{b} & 0x0F) << 12 | char32_t{byte(i + 1) & 0x3Fu} << 6 | (byte(i + 2) & 0x3F);
-            i += 3;
-            if (c < 0x800) return false;
-        } else {
-            return false;
-        }
+        if (i >= size) break;
+        const ushort c = units[i];
+        if (c < 0x80) continue;
+        // Past the Basic Multilingual Plane (emoji, surrogates): laid out by Qt.
+        if (QChar::isSurrogate(c)) return false;
         if (f.alone.empty()) f.alone.assign(0x10000, 0);
         std::uint8_t& known = f.alone[c];
         if (known == 0) known = drawnAlone(f.reference, c) ? 1 : 2;
         if (known == 2) return false;
     }
     return true;
-}
-
-double QtFontEngine::laidOutAdvance(const Face& f, std::string_view utf8) {
-    return OneLine(qString(utf8), f.layoutFont).advance();
 }
 
 const QList<QGlyphRun>& QtFontEngine::laidOutRuns(Face& f, const ResolvedFont& font, std::string_view utf8) {
@@ -366,7 +370,7 @@ const QList<QGlyphRun>& QtFontEngine::laidOutRuns(Face& f, const ResolvedFont& f
     }
     // The advance measured with the runs, as it is what they draw.
     if (f.advances.size() > 20000) f.advances.clear();
-    f.advances.insert_or_assign(std::string(utf8), one.advance());
+    f.advances.insert_or_assign(TextKey(HashedText(utf8)), one.advance());
     return laidOut_.insert(std::move(key), std::move(runs));
 }
 
@@ -388,8 +392,8 @@ QtFontEngine::GlyphRuns QtFontEngine::glyphRuns(const ResolvedFont& font, std::s
     Face& f = face(font);
     const double k = font.size / referenceSize;
     GlyphRuns out;
-    if (drawsAlone(f, font.face, utf8)) {
-        const auto [glyphs, adv] = laidOut(f.reference, utf8);
+    if (const QString text = qString(utf8); drawsAlone(f, font.face, text)) {
+        const auto [glyphs, adv] = laidOut(f.reference, text);
         QList<QPointF> positions;
         positions.reserve(glyphs.size());
         double x = 0;

@@ -65,13 +65,32 @@ public:
     static QFont widgetFont(const Font& font);
 
 private:
-    // Looked up by the text as given, without a copy of it.
+    // Texts are looked up as given, without a copy, and hashed once for the look-up and the
+    // insertion after it.
+    struct HashedText {
+        std::string_view text;
+        std::size_t hash;
+        explicit HashedText(std::string_view s) : text(s), hash(std::hash<std::string_view>{}(s)) {}
+    };
+    struct TextKey {
+        std::string text;
+        std::size_t hash;
+        explicit TextKey(const HashedText& h) : text(h.text), hash(h.hash) {}
+    };
     struct TextHash {
         using is_transparent = void;
-        std::size_t operator()(std::string_view s) const { return std::hash<std::string_view>{}(s); }
+        std::size_t operator()(const TextKey& k) const { return k.hash; }
+        std::size_t operator()(const HashedText& k) const { return k.hash; }
+    };
+    struct SameText {
+        using is_transparent = void;
+        template <class A, class B>
+        bool operator()(const A& a, const B& b) const {
+            return a.hash == b.hash && std::string_view(a.text) == std::string_view(b.text);
+        }
     };
     template <class T>
-    using ByText = std::unordered_map<std::string, T, TextHash, std::equal_to<>>;
+    using ByText = std::unordered_map<TextKey, T, TextHash, SameText>;
     struct Face {
         QRawFont reference;           // at referenceSize pixels
         QRawFont outlines;            // the same, opened apart; once needed
@@ -86,12 +105,11 @@ private:
         std::vector<std::uint8_t> alone;
     };
     Face& face(const ResolvedFont& font);
-    // Whether the packaged face draws `utf8` alone, glyph by glyph.
-    static bool drawsAlone(Face& face, Typeface typeface, std::string_view utf8);
+    // Whether the packaged face draws `text` alone, glyph by glyph.
+    static bool drawsAlone(Face& face, Typeface typeface, const QString& text);
     // Qt's layout of a text the face does not hold whole, at the reference size: its glyph
-    // runs, kept a while, and its advance.
+    // runs, kept a while (its advance is kept with those of other texts).
     const QList<QGlyphRun>& laidOutRuns(Face& face, const ResolvedFont& font, std::string_view utf8);
-    static double laidOutAdvance(const Face& face, std::string_view utf8);
 
     // A font Qt's layout chose (the packaged face's own, or a system font): its glyphs' bounds
     // at the reference size, as Qt asks the file again for each (a colour emoji's picture is
