@@ -458,8 +458,8 @@ TEST(Render, DrawsEveryScriptWithAFontThatHasItInsideItsMeasure) {
         SCOPED_TRACE(c.what);
         const auto drawn = fonts.glyphRuns(resolved, c.text);
         EXPECT_EQ(drawn.packaged, c.packaged);
-        ASSERT_FALSE(drawn.runs.isEmpty());
-        for (const QGlyphRun& run : drawn.runs)
+        ASSERT_FALSE(drawn.runs.isEmpty() && drawn.pictures.isEmpty());
+        for (const QGlyphRun& run : drawn.runs + drawn.pictures)
             for (const quint32 glyph : run.glyphIndexes())
                 EXPECT_NE(glyph, 0u) << run.rawFont().familyName().toStdString();
 
@@ -487,6 +487,26 @@ TEST(Render, DrawsEveryScriptWithAFontThatHasItInsideItsMeasure) {
         EXPECT_LE(right, 20 + width + 2);
         EXPECT_GT(right - left, width / 2) << "the text's measure is far wider than what it draws";
     }
+}
+
+// Text filled with a gradient is drawn from its glyphs' outlines; colour emoji have none, and
+// are drawn in their own colours.
+TEST(Render, ColourEmojiShowInAGradientFilledText) {
+    const QImage image =
+        qt::renderImage(Text("ab 💔✨")
+                            .font(Font::system(20))
+                            .foregroundStyle(LinearGradient({Color::white, Color::gray50}, UnitPoint::leading,
+                                                            UnitPoint::trailing)),
+                        {120, 40}, 1);
+    int coloured = 0, grey = 0;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x) {
+            const QColor c = pixel(image, x, y);
+            if (c.alpha() < 200) continue;
+            (c.hsvSaturation() > 120 ? coloured : grey) += 1;
+        }
+    EXPECT_GT(grey, 20) << "no letters";
+    EXPECT_GT(coloured, 40) << "no emoji";
 }
 
 // Arabic letters join: the word's glyphs are not its letters' own (isolated) forms. A word

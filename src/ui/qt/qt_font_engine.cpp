@@ -379,7 +379,7 @@ QtFontEngine::ChosenFont& QtFontEngine::chosen(const QRawFont& reference) {
         if (c.reference == reference) return c;
     // A handful in use; more only as Qt's font cache replaces its fonts.
     if (chosen_.size() >= 64) chosen_.clear();
-    return chosen_.emplace_back(ChosenFont{reference, {}, {}});
+    return chosen_.emplace_back(ChosenFont{reference, !reference.fontTable("CBLC").isEmpty(), {}, {}});
 }
 
 QRectF QtFontEngine::glyphBounds(ChosenFont& font, quint32 glyph) {
@@ -409,9 +409,9 @@ QtFontEngine::GlyphRuns QtFontEngine::glyphRuns(const ResolvedFont& font, std::s
         return out;
     }
     out.packaged = false;
-    out.runs = laidOutRuns(f, font, utf8);
+    QList<QGlyphRun> drawn;
     const long long size = std::llround(font.size * 64);
-    for (QGlyphRun& run : out.runs) {
+    for (QGlyphRun run : laidOutRuns(f, font, utf8)) {
         ChosenFont& chosenFont = chosen(run.rawFont());
         auto sized = chosenFont.sized.find(size);
         if (sized == chosenFont.sized.end()) {
@@ -424,7 +424,9 @@ QtFontEngine::GlyphRuns QtFontEngine::glyphRuns(const ResolvedFont& font, std::s
         for (QPointF& p : positions) p *= k;
         run.setPositions(positions);
         run.setRawFont(sized->second);
+        (chosenFont.pictures ? out.pictures : drawn).append(run);
     }
+    out.runs = drawn;
     return out;
 }
 

@@ -46,9 +46,12 @@ public:
 
     // The glyphs that draw a run of UTF-8 text at `font.size` pixels, placed from the start of
     // its baseline, in one or more runs: a run of the packaged face (`packaged`) for text it
-    // holds whole, else the runs of Qt's layout of the text, each in the font it chose.
+    // holds whole, else the runs of Qt's layout of the text, each in the font it chose. Runs
+    // of colour pictures (emoji) are apart: they have no outlines, and asking their font for
+    // one leaves it drawing nothing.
     struct GlyphRuns {
         QList<QGlyphRun> runs;
+        QList<QGlyphRun> pictures;
         bool packaged = true;
     };
     GlyphRuns glyphRuns(const ResolvedFont& font, std::string_view utf8);
@@ -116,6 +119,7 @@ private:
     // decoded each time), and its copies at the sizes drawn.
     struct ChosenFont {
         QRawFont reference;
+        bool pictures = false;  // colour bitmaps (an index of them, CBLC, and no outlines)
         QHash<quint32, QRectF> bounds;
         std::map<long long, QRawFont> sized;
     };

@@ -24,12 +24,10 @@ struct ShapedRun {
 };
 
 // The glyphs' outline and, for a weight the font lacks, the band its stroke adds: made when a
-// run is first drawn with a gradient or a weight. Glyphs that are pictures (colour emoji) have
-// no outline: they are drawn as they are.
+// run is first drawn with a gradient or a weight.
 struct RunOutline {
     QPainterPath outline;
     QPainterPath thickening;
-    QList<QGlyphRun> pictures;
 };
 
 // What a value held by a cache weighs beyond its own bytes: the cache's list and index nodes,
@@ -45,8 +43,11 @@ ShapedRun& shaped(const TextRun& run, QtFontEngine& fonts) {
         1u << 20, [](const std::string& key, const ShapedRun& r) {
             // The key (also kept in the run), and each glyph's index and position.
             std::size_t glyphs = 0;
-            for (const auto& g : r.glyphs.runs) glyphs += static_cast<std::size_t>(g.glyphIndexes().size());
-            return 2 * key.capacity() + sizeof(ShapedRun) + r.glyphs.runs.size() * sizeof(QGlyphRun) +
+            for (const auto* list : {&r.glyphs.runs, &r.glyphs.pictures})
+                for (const auto& g : *list) glyphs += static_cast<std::size_t>(g.glyphIndexes().size());
+            return 2 * key.capacity() + sizeof(ShapedRun) +
+                   static_cast<std::size_t>(r.glyphs.runs.size() + r.glyphs.pictures.size()) *
+                       sizeof(QGlyphRun) +
                    glyphs * (sizeof(quint32) + sizeof(QPointF)) + entryOverhead;
         });
     std::string key = run.text;
@@ -64,10 +65,7 @@ ShapedRun& shaped(const TextRun& run, QtFontEngine& fonts) {
 const RunOutline& outlineOf(const TextRun& run, const ShapedRun& shaped, QtFontEngine& fonts) {
     static auto* kept = new LruCache<std::string, RunOutline>(  // main thread only
         1u << 20, [](const std::string& key, const RunOutline& o) {
-            std::size_t glyphs = 0;
-            for (const auto& g : o.pictures) glyphs += static_cast<std::size_t>(g.glyphIndexes().size());
-            return key.capacity() + pathBytes(o.outline) + pathBytes(o.thickening) +
-                   glyphs * (sizeof(quint32) + sizeof(QPointF));
+            return key.capacity() + pathBytes(o.outline) + pathBytes(o.thickening);
         });
     if (const RunOutline* found = kept->find(shaped.key)) return *found;
     RunOutline made;
@@ -76,24 +74,8 @@ const RunOutline& outlineOf(const TextRun& run, const ShapedRun& shaped, QtFontE
         const QRawFont raw = shaped.glyphs.packaged ? fonts.outlineFont(run.font) : glyphRun.rawFont();
         const QList<quint32> glyphs = glyphRun.glyphIndexes();
         const QList<QPointF> positions = glyphRun.positions();
-        QList<quint32> pictured;
-        QList<QPointF> picturedAt;
-        for (qsizetype i = 0; i < glyphs.size(); ++i) {
-            const QPainterPath path = raw.pathForGlyph(glyphs[i]);
-            if (!path.isEmpty()) {
-                made.outline.addPath(path.translated(positions[i]));
-            } else if (!shaped.glyphs.packaged && !raw.boundingRect(glyphs[i]).isEmpty()) {
-                pictured.append(glyphs[i]);
-                picturedAt.append(positions[i]);
-            }
-        }
-        if (!pictured.isEmpty()) {
-            QGlyphRun pictures = glyphRun;
-            pictures.setGlyphIndexes(pictured);
-            pictures.setPositions(picturedAt);
-            pictures.setBoundingRect({});  // the layout's, for all its glyphs: found again
-            made.pictures.append(pictures);
-        }
+        for (qsizetype i = 0; i < glyphs.size(); ++i)
+            made.outline.addPath(raw.pathForGlyph(glyphs[i]).translated(positions[i]));
     }
     if (run.embolden > 0) {
         // What stroking the outline with a pen of that width fills.
@@ -106,12 +88,10 @@ const RunOutline& outlineOf(const TextRun& run, const ShapedRun& shaped, QtFontE
     return kept->insert(shaped.key, std::move(made));
 }
 
-// Fills the run's outline (and its thickening) at the painter's origin, and draws its pictured
-// glyphs there.
+// Fills the run's outline (and its thickening) at the painter's origin.
 void fillOutline(QPainter& p, const RunOutline& outline, const QBrush& brush) {
     p.fillPath(outline.outline, brush);
     if (!outline.thickening.isEmpty()) p.fillPath(outline.thickening, brush);
-    for (const QGlyphRun& pictures : outline.pictures) p.drawGlyphRun(QPointF(0, 0), pictures);
 }
 
 // A thickened run in one colour, drawn into a picture of its device pixels to an eighth of a
@@ -139,8 +119,7 @@ public:
             return found->image;
         }
         const RunOutline& outline = outlineOf(run, glyphs, fonts);
-        QRectF box = outline.outline.boundingRect().united(outline.thickening.boundingRect());
-        for (const QGlyphRun& pictures : outline.pictures) box |= pictures.boundingRect();
+        const QRectF box = outline.outline.boundingRect().united(outline.thickening.boundingRect());
         const QTransform place = QTransform::fromTranslate(qx / 8.0, qy / 8.0).scale(sx, sy);
         const QRect bounds = place.mapRect(box).toAlignedRect().adjusted(-1, -1, 1, 1);
         const QSize size = bounds.size().expandedTo(QSize(1, 1));
@@ -183,6 +162,14 @@ private:
     QImage scratch_;
 };
 
+// Draws the run's colour pictures (emoji) in their own colours, whatever the paint.
+void drawPictures(QPainter& p, const ShapedRun& shaped, const TextRun& run) {
+    if (shaped.glyphs.pictures.isEmpty()) return;
+    p.setPen(Qt::black);  // with no pen, nothing is drawn
+    for (const QGlyphRun& pictures : shaped.glyphs.pictures)
+        p.drawGlyphRun(QPointF(run.origin.x, run.origin.y), pictures);
+}
+
 ThickenedRuns& thickenedRuns() {
     static auto* runs = new ThickenedRuns;  // main thread only
     return *runs;
@@ -198,6 +185,7 @@ void drawTextRun(QPainter& p, QtFontEngine& fonts, const TextRun& run, const Pai
         p.setPen(QPen(toQColor(paint.color)));
         for (const QGlyphRun& glyphRun : glyphs.glyphs.runs)
             p.drawGlyphRun(QPointF(run.origin.x, run.origin.y), glyphRun);
+        drawPictures(p, glyphs, run);
         return;
     }
     const QTransform& world = p.worldTransform();
@@ -215,6 +203,7 @@ void drawTextRun(QPainter& p, QtFontEngine& fonts, const TextRun& run, const Pai
         p.resetTransform();
         p.drawImage(QPoint(ix, iy) + offset, image, source);
         p.restore();
+        drawPictures(p, glyphs, run);
         return;
     }
     // The glyphs' outline, thickened by the embolden width, at the run's origin.
@@ -224,6 +213,7 @@ void drawTextRun(QPainter& p, QtFontEngine& fonts, const TextRun& run, const Pai
     p.translate(run.origin.x, run.origin.y);
     fillOutline(p, outlineOf(run, glyphs, fonts), brush);
     p.restore();
+    drawPictures(p, glyphs, run);
 }
 
 }  // namespace quorlix::ui::qt
