@@ -47,7 +47,7 @@ void BM_LineLimitedText(benchmark::State& state) {
     o.font = Font::system(13, FontWeight::semibold);
     o.maxWidth = 220;
     o.lineLimit = static_cast<int>(state.range(1));
-    unsigned counter = 0;
+    static unsigned counter = 0;  // on from the last repetition: its texts are remembered
     for (auto _ : state) {
         renumber(text, counter);
         benchmark::DoNotOptimize(layoutText(fonts, text, o).lines.size());
@@ -70,7 +70,7 @@ void BM_LineLimitedTextView(benchmark::State& state) {
     qt::ensureGuiApplication();
     ViewGraph graph(qt::QtFontEngine::shared());
     std::string text = words(static_cast<std::size_t>(state.range(0)), state.range(1) != 0);
-    unsigned counter = 0;
+    static unsigned counter = 0;  // on from the last repetition: its texts are remembered
     for (auto _ : state) {
         renumber(text, counter);
         graph.update(
