@@ -345,8 +345,9 @@ bool QtFontEngine::drawsAlone(Face& f, Typeface typeface, const QString& text) {
         if (c < 0x80) continue;
         // Past the Basic Multilingual Plane (emoji, surrogates): laid out by Qt.
         if (QChar::isSurrogate(c)) return false;
-        if (f.alone.empty()) f.alone.assign(0x10000, 0);
-        std::uint8_t& known = f.alone[c];
+        auto& page = f.alone[c >> 8];
+        if (!page) page = std::make_unique<std::array<std::uint8_t, 256>>();
+        std::uint8_t& known = (*page)[c & 0xFF];
         if (known == 0) known = drawnAlone(f.reference, c) ? 1 : 2;
         if (known == 2) return false;
     }

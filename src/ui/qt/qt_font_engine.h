@@ -24,8 +24,10 @@
 #include <QRawFont>
 #include <QString>
 
+#include <array>
 #include <cstdint>
 #include <map>
+#include <memory>
 #include <optional>
 #include <string>
 #include <unordered_map>
@@ -103,9 +105,9 @@ private:
         // Qt's layout of what the face does not hold whole: its own family first, at the
         // reference size.
         QFont layoutFont;
-        // By code point of the Basic Multilingual Plane: 0 not looked at yet, 1 drawn by the
-        // face alone, 2 not. Filled as code points come.
-        std::vector<std::uint8_t> alone;
+        // By code point of the Basic Multilingual Plane, in pages of 256 made as code points
+        // come: 0 not looked at yet, 1 drawn by the face alone, 2 not.
+        std::array<std::unique_ptr<std::array<std::uint8_t, 256>>, 256> alone;
     };
     Face& face(const ResolvedFont& font);
     // Whether the packaged face draws `text` alone, glyph by glyph.
