@@ -6,7 +6,8 @@
 # instance socket, says nothing it acts on and hangs up, and times how long the program takes to
 # hang up in turn (its main thread reads the socket). Meanwhile the pointer opens the island and
 # leaves it three times, and the player moves on to another track twice. It prints the longest
-# wait and the 99th percentile. (Needs Xvfb, dbus-daemon, xdotool and python3.)
+# wait and the 99th percentile. With QUORLIX_TITLE_SCRIPTS=1 the titles are in several scripts
+# with emoji. (Needs Xvfb, dbus-daemon, xdotool and python3.)
 #
 #   bench/title_stall.sh [build folder]   # default: build/bench, a Release build with the
 #                                         # benchmarks (cmake -DQUORLIX_BENCH=ON)
@@ -32,7 +33,9 @@ fresh_folders "$work"
 echo '{"didShowWelcome": true}' >"$XDG_CONFIG_HOME/com.halvik.quorlix.json"
 export QT_QPA_PLATFORM=xcb
 
-"$player" "$work" 600 "$bytes" >"$work/player.out" 2>&1 &
+scripts=""
+[ -n "${QUORLIX_TITLE_SCRIPTS:-}" ] && scripts=scripts
+"$player" "$work" 600 "$bytes" $scripts >"$work/player.out" 2>&1 &
 playerPid=$!
 started+=("$playerPid")
 wait_for 100 grep -q playing "$work/player.out" || { echo "the player did not start" >&2; exit 1; }

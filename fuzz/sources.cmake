@@ -10,6 +10,7 @@ set(QUORLIX_FUZZ_SOURCES
   src/platform/base64.cpp
   src/platform/capped_text.cpp
   src/platform/clock.cpp
+  src/platform/grapheme_clusters.cpp
   src/platform/image.cpp
   src/platform/json_reader.cpp
   src/platform/key_log.cpp

@@ -10,6 +10,7 @@ packages=(
   pulseaudio pulseaudio-utils
   libgtest-dev libgmock-dev libbenchmark-dev locales-all
   fonts-inter fonts-quicksand fonts-jetbrains-mono fonts-material-design-icons-iconfont
+  fonts-noto-core fonts-noto-cjk fonts-noto-color-emoji
   xvfb xauth xcompmgr xdotool x11-apps x11-utils scrot dbus trayer
   libxcb-xinput-dev libxcb-xfixes0-dev libxcb-record0-dev
   weston xwayland gnome-shell libgtk-3-dev xdg-utils libglib2.0-bin

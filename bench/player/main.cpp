@@ -3,10 +3,11 @@
 // into the folder given, 600 pixels square or the side given, until it is ended. It prints
 // "playing" once it is on the bus. Each SIGUSR1 moves it on to another track (another id and
 // title, the same artwork). Given a number of bytes, its titles and artist are that long, as a
-// browser's player passes on whatever a page sets (bench/title_stall.sh); given a number of
-// cover bytes, the artwork is a data: address that long instead (bench/artwork_stalls.sh).
+// browser's player passes on whatever a page sets (bench/title_stall.sh); with "scripts" after
+// it, they are in several scripts with emoji, not in Spanish alone; given a number of cover
+// bytes instead, the artwork is a data: address that long (bench/artwork_stalls.sh).
 //
-//     quorlix-bench-player /tmp/some-folder [side [bytes [cover bytes]]]
+//     quorlix-bench-player /tmp/some-folder [side [bytes [scripts | cover bytes]]]
 
 #include "platform/mpris_test_player.h"
 #include "platform/signal_wakeup.h"
@@ -44,13 +45,19 @@ int main(int argc, char** argv) {
         while (out.size() < bytes) out += " " + text.toUtf8();
         return QString::fromUtf8(out);
     };
+    const bool scripts = argc > 4 && QByteArray(argv[4]) == "scripts";
+    const long coverBytes = argc > 4 && !scripts ? std::atol(argv[4]) : 0;
+    const QString title = scripts ? QStringLiteral("夜に駆ける 사랑해 שלום مرحبا नमस्ते ✨💔 Ελλάδα")
+                                  : QStringLiteral("Canción de la orilla");
+    const QString nextTitle =
+        scripts ? QStringLiteral("%1 夜に駆ける مرحبا ✨") : QStringLiteral("Canción %1");
     const std::vector<quorlix::testing::TestTrack> playlist{
         {QStringLiteral("/org/quorlix/track/1"),
-         lengthened(QStringLiteral("Canción de la orilla")),
-         {lengthened(QStringLiteral("Los Faroles"))},
+         lengthened(title),
+         {lengthened(scripts ? QStringLiteral("ヨルシカ فيروز 🎶") : QStringLiteral("Los Faroles"))},
          QStringLiteral("Noches de puerto"),
          354'000'000,
-         argc > 4 ? QStringLiteral("data:image/png;base64,") + QString(std::atol(argv[4]), QLatin1Char('A'))
+         coverBytes > 0 ? QStringLiteral("data:image/png;base64,") + QString(coverBytes, QLatin1Char('A'))
                   : QUrl::fromLocalFile(cover).toString()},
     };
     quorlix::testing::MprisTestPlayer player(QDBusConnection::sessionBus(),
@@ -65,7 +72,7 @@ int main(int argc, char** argv) {
         auto track = playlist.front();
         ++next;
         track.id = QStringLiteral("/org/quorlix/track/%1").arg(next);
-        track.title = lengthened(QStringLiteral("Canción %1").arg(next));
+        track.title = lengthened(nextTitle.arg(next));
         player.replaceCurrent(track);
     });
     std::puts("playing");

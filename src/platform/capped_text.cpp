@@ -1,5 +1,7 @@
 #include "platform/capped_text.h"
 
+#include "platform/grapheme_clusters.h"
+
 #include <algorithm>
 
 namespace quorlix::platform {
@@ -42,8 +44,11 @@ std::size_t sequenceAt(std::string_view s, std::size_t i) {
 
 std::string cappedText(std::string_view text, std::size_t limit) {
     std::string out;
-    out.reserve(std::min(text.size(), limit * 4));
-    for (std::size_t i = 0, count = 0; i < text.size() && count < limit; ++count) {
+    out.reserve(std::min(text.size(), limit * 4 + 4));
+    // One code point past the limit is read: it tells whether a character ends at the limit.
+    std::size_t count = 0, withinLimit = 0;
+    for (std::size_t i = 0; i < text.size() && count <= limit; ++count) {
+        if (count == limit) withinLimit = out.size();
         if (const std::size_t n = sequenceAt(text, i)) {
             out.append(text.substr(i, n));
             i += n;
@@ -52,6 +57,9 @@ std::string cappedText(std::string_view text, std::size_t limit) {
             ++i;
         }
     }
+    if (count <= limit) return out;
+    GraphemeClusters clusters(out);
+    out.resize(clusters.startsAt(withinLimit) ? withinLimit : clusters.preceding(withinLimit));
     return out;
 }
 

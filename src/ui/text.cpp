@@ -1,5 +1,6 @@
 // Text, symbols and pictures.
 
+#include "platform/grapheme_clusters.h"
 #include "ui/block_pool.h"
 #include "ui/element.h"
 #include "ui/environment_keys.h"
@@ -93,23 +94,17 @@ private:
         std::vector<TextRun> out;
         for (const auto& r : runs) {
             double x = r.origin.x;
+            platform::GraphemeClusters characters(r.text);
             for (std::size_t i = 0; i < r.text.size();) {
-                std::size_t n = 1;
-                const auto lead = static_cast<unsigned char>(r.text[i]);
-                if (lead >= 0xF0)
-                    n = 4;
-                else if (lead >= 0xE0)
-                    n = 3;
-                else if (lead >= 0xC0)
-                    n = 2;
+                const std::size_t next = characters.following(i);
                 TextRun part = r;
-                part.text = r.text.substr(i, n);
+                part.text = r.text.substr(i, next - i);
                 part.origin.x = x;
                 part.width = services->fonts.advance(r.font, part.text);
                 part.ink = services->fonts.inkBounds(r.font, part.text);
                 x += part.width;
                 out.push_back(std::move(part));
-                i += n;
+                i = next;
             }
         }
         return out;

@@ -1,5 +1,7 @@
 #include "ui/text_layout.h"
 
+#include "platform/grapheme_clusters.h"
+
 #include <algorithm>
 #include <cctype>
 #include <cmath>
@@ -65,44 +67,42 @@ private:
     double digit_ = 0;
 };
 
-// Lengths are first tried at this many code points, about a line of the widest boxes: a
+// Lengths are first tried at this many characters, about a line of the widest boxes: a
 // shorter text is measured once, whole.
 constexpr std::size_t firstProbe = 128;
 
-// Where the code points of a text start (at bytes that do not continue one), found from either
-// end only as far as they are asked for: a long text costs what is measured of it.
-class CodePoints {
+// Where the characters of a text start (grapheme clusters: a letter with its marks, a joined
+// emoji, a flag, a conjunct), found from either end only as far as they are asked for: a long
+// text costs what is measured of it, and no cut splits a character.
+class Characters {
 public:
-    explicit CodePoints(std::string_view s) : s_(s) {}
-    // The least of `k` and the number of code points.
+    explicit Characters(std::string_view s) : s_(s), clusters_(s) {}
+    // The least of `k` and the number of characters.
     std::size_t clamp(std::size_t k) {
         reach(k);
         return std::min(k, front_.size());
     }
-    // The byte at which code point `i` starts; the end of the text past the last one.
+    // The byte at which character `i` starts; the end of the text past the last one.
     std::size_t at(std::size_t i) {
         reach(i);
         return i < front_.size() ? front_[i] : s_.size();
     }
-    // The first `k` code points, and the last `k` (of those there are).
+    // The first `k` characters, and the last `k` (of those there are).
     std::string_view prefix(std::size_t k) { return s_.substr(0, at(k)); }
     std::string_view suffix(std::size_t k) {
         while (back_.size() < k) {
-            std::size_t b = back_.empty() ? s_.size() : back_.back();
+            const std::size_t b = back_.empty() ? s_.size() : back_.back();
             if (b == 0) break;
-            do --b;
-            while (b > 0 && isContinuation(s_[b]));
-            back_.push_back(b);
+            back_.push_back(clusters_.preceding(b));
         }
         return k == 0 ? s_.substr(s_.size()) : s_.substr(back_[std::min(k, back_.size()) - 1]);
     }
 
 private:
-    // Finds the starts up to code point `i`, or all of them.
+    // Finds the starts up to character `i`, or all of them.
     void reach(std::size_t i) {
         while (!ended_ && front_.size() <= i) {
-            std::size_t b = front_.empty() ? 0 : front_.back() + 1;
-            while (b < s_.size() && isContinuation(s_[b])) ++b;
+            const std::size_t b = front_.empty() ? 0 : clusters_.following(front_.back());
             if (b < s_.size())
                 front_.push_back(b);
             else
@@ -111,16 +111,20 @@ private:
     }
 
     std::string_view s_;
+    platform::GraphemeClusters clusters_;
     std::vector<std::size_t> front_, back_;
     bool ended_ = false;
 };
 
 // The longest length that fits, of lengths from 0 (which fits) to a last one, where a longer
-// length is never narrower; `upTo(k)` is the least of `k` and the last length. The length
-// doubles from `firstProbe` until it does not fit, then the gap between the last two is
-// halved: the text measured is never much longer than what fits.
-template <class UpTo, class Fits>
-std::size_t longestFitting(UpTo&& upTo, Fits&& fits) {
+// length is hardly ever narrower; `upTo(k)` is the least of `k` and the last length. The
+// length doubles from `firstProbe` until it does not fit, then the gap between the last two is
+// halved: the text measured is never much longer than what fits. Shaping can make a length
+// narrower than the one before (an Arabic letter takes a narrower form once another joins
+// it): when `reshaped(k)` tells that what length k adds may change so, the next length is
+// tried too.
+template <class UpTo, class Fits, class Reshaped>
+std::size_t longestFitting(UpTo&& upTo, Fits&& fits, Reshaped&& reshaped) {
     std::size_t lo = 0, hi = 0;  // lo fits; hi does not, unless everything fits
     for (std::size_t k = upTo(firstProbe);; k = upTo(2 * k)) {
         if (k == lo && k > 0) return lo;  // the last length fits
@@ -135,24 +139,28 @@ std::size_t longestFitting(UpTo&& upTo, Fits&& fits) {
         const std::size_t mid = lo + (hi - lo) / 2;
         (fits(mid) ? lo : hi) = mid;
     }
+    // hi is lo + 1 here. Past a narrowing, lengths grow wider again: they are few.
+    while (reshaped(hi) && upTo(hi + 1) == hi + 1 && fits(hi + 1)) {
+        lo = hi + 1;
+        while (upTo(lo + 1) == lo + 1 && fits(lo + 1)) ++lo;
+        hi = lo + 1;
+    }
     return lo;
+}
+template <class UpTo, class Fits>
+std::size_t longestFitting(UpTo&& upTo, Fits&& fits) {
+    return longestFitting(upTo, fits, [](std::size_t) { return false; });
 }
 
 // Whether `s` fits `width` (tolerance included) on one line.
 bool fitsIn(const Measurer& m, std::string_view s, double width) {
     if (s.size() <= firstProbe) return m.width(s) <= width;
-    CodePoints c(s);
-    if (c.clamp(1) == 0) return m.width(s) <= width;  // no code point starts in it
+    Characters c(s);
+    if (c.clamp(1) == 0) return m.width(s) <= width;  // empty
     const auto upTo = [&](std::size_t k) { return c.clamp(k); };
     const std::size_t k = longestFitting(upTo, [&](std::size_t j) { return m.width(c.prefix(j)) <= width; });
     return c.at(k) == s.size();
 }
-
-std::string trimEnd(std::string s) {
-    while (!s.empty() && s.back() == ' ') s.pop_back();
-    return s;
-}
-std::string trimStart(std::string s) { return s.erase(0, std::min(s.find_first_not_of(' '), s.size())); }
 
 struct Wrapped {
     std::vector<std::string> lines;
@@ -203,9 +211,9 @@ Wrapped wrap(const Measurer& m, std::string_view text, std::optional<double> max
                 } else {
                     if (any && add(std::move(line))) return out;
                     // Break a word that cannot fit a line of its own: each piece is as much of
-                    // what is left as fits, and at least a code point.
-                    CodePoints c(word);
-                    std::size_t from = 0, begin = 0;  // code points broken off, and their bytes
+                    // what is left as fits, and at least a character.
+                    Characters c(word);
+                    std::size_t from = 0, begin = 0;  // characters broken off, and their bytes
                     while (true) {
                         auto piece = [&](std::size_t k) {
                             return word.substr(begin, c.at(from + k) - begin);
@@ -240,22 +248,39 @@ std::optional<std::string> truncate(const Measurer& m, std::string_view text, do
                                     TruncationMode mode) {
     const double W = width + tolerance;
     if (fitsIn(m, text, W)) return std::nullopt;
-    CodePoints c(text);
-    // The text keeping `k` of its code points.
+    Characters c(text);
+    // The text keeping `k` of its characters.
+    // Made in one string: a form is made for every length tried.
     auto form = [&](std::size_t k) {
+        const std::string_view start = mode == TruncationMode::tail     ? c.prefix(k)
+                                       : mode == TruncationMode::middle ? c.prefix((k + 1) / 2)
+                                                                        : std::string_view();
+        std::string_view end = mode == TruncationMode::head     ? c.suffix(k)
+                               : mode == TruncationMode::middle ? c.suffix(k / 2)
+                                                                : std::string_view();
+        end.remove_prefix(std::min(end.find_first_not_of(" \n"), end.size()));
         std::string out;
-        if (mode == TruncationMode::tail) out = trimEnd(spaced(c.prefix(k)));
-        if (mode == TruncationMode::middle) out = trimEnd(spaced(c.prefix((k + 1) / 2)));
-        out += ellipsis;
-        if (mode == TruncationMode::head) out += trimStart(spaced(c.suffix(k)));
-        if (mode == TruncationMode::middle) out += trimStart(spaced(c.suffix(k / 2)));
+        out.reserve(start.size() + ellipsis.size() + end.size());
+        out.append(start);
+        while (!out.empty() && (out.back() == ' ' || out.back() == '\n')) out.pop_back();
+        out.append(ellipsis).append(end);
+        std::replace(out.begin(), out.end(), '\n', ' ');
         return out;
     };
     const auto fits = [&](std::size_t k) { return m.width(form(k)) <= W; };
     // Every length short of the whole text.
     const auto upTo = [&](std::size_t k) { return c.clamp(k + 1) - 1; };
+    // Whether the character length k adds to the one before is from U+0300 on (marks and the
+    // scripts that join or reorder), whose neighbours may change its form.
+    const auto reshaped = [&](std::size_t k) {
+        if (k == 0) return false;
+        const bool atStart = mode == TruncationMode::tail || (mode == TruncationMode::middle && k % 2 == 1);
+        const std::size_t n = mode == TruncationMode::middle ? (atStart ? (k + 1) / 2 : k / 2) : k;
+        const std::string_view added = atStart ? c.prefix(n).substr(c.at(n - 1)) : c.suffix(n);
+        return !added.empty() && static_cast<unsigned char>(added.front()) >= 0xCC;
+    };
     if (c.clamp(1) == 0 || !fits(0)) return std::string(ellipsis);
-    return form(longestFitting(upTo, fits));
+    return form(longestFitting(upTo, fits, reshaped));
 }
 
 // The text wrapped at one scale of its font, and whether it fits its lines unbroken.

@@ -5,8 +5,8 @@
 // switch the font's tabular figures on).
 //
 // A text cut to its lines is measured only about as far as its box can show (bisection over
-// its code points, never a cut inside one), so a title of megabytes lays out about as fast as
-// a short one.
+// its characters, never a cut inside one: not between a letter and its marks, inside a joined
+// emoji or a flag), so a title of megabytes lays out about as fast as a short one.
 
 #include "platform/lru_cache.h"
 #include "ui/display_list.h"

@@ -778,6 +778,69 @@ TEST_F(Desktop, TheMusicPagesOutputMenuMakesTheOtherOutputTheDefaultAndCloses) {
     EXPECT_TRUE(quorlix->running());
 }
 
+// How many pixels of a rectangle are of a strong colour (a colour emoji's, on the island's
+// black and among its white and grey text).
+int colouredPixels(const QImage& image, int left, int top, int right, int bottom) {
+    int count = 0;
+    for (int y = top; y < bottom; ++y)
+        for (int x = left; x < right; ++x) count += QColor(image.pixel(x, y)).hsvSaturation() > 120;
+    return count;
+}
+
+// How many missing glyphs' boxes a picture shows: shapes of bright pixels, the size of a
+// letter, that fill their bounds (the densest glyph of a script leaves gaps; an emoji is not
+// bright all over).
+int boxes(const QImage& image) {
+    const int w = image.width(), h = image.height();
+    const auto at = [w](int x, int y) { return static_cast<std::size_t>(y * w + x); };
+    std::vector<bool> seen(static_cast<std::size_t>(w * h));
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) seen[at(x, y)] = qGray(image.pixel(x, y)) <= 100;
+    int found = 0;
+    for (int y0 = 0; y0 < h; ++y0)
+        for (int x0 = 0; x0 < w; ++x0) {
+            if (seen[at(x0, y0)]) continue;
+            // The shape's pixels, touching sideways or up and down, and its bounds.
+            std::vector<std::pair<int, int>> shape{{x0, y0}};
+            seen[at(x0, y0)] = true;
+            QRect bounds(x0, y0, 1, 1);
+            for (std::size_t i = 0; i < shape.size(); ++i) {
+                const auto [x, y] = shape[i];
+                bounds |= QRect(x, y, 1, 1);
+                for (const auto& [nx, ny] : {std::pair{x + 1, y}, {x - 1, y}, {x, y + 1}, {x, y - 1}})
+                    if (nx >= 0 && ny >= 0 && nx < w && ny < h && !seen[at(nx, ny)]) {
+                        seen[at(nx, ny)] = true;
+                        shape.emplace_back(nx, ny);
+                    }
+            }
+            const auto area = static_cast<std::size_t>(bounds.width() * bounds.height());
+            found += bounds.width() >= 5 && bounds.height() >= 8 && shape.size() == area;
+        }
+    return found;
+}
+
+TEST_F(Desktop, TheMusicPageDrawsATitleInOtherScriptsAndEmoji) {
+    // A player already playing a track titled in Japanese, Arabic and emoji.
+    const fs::path ready = home().path() / "player-ready";
+    ChildProcess player({QUORLIX_MPRIS_PLAYER, ready.string(), "夜に駆ける مرحبا 💔✨"},
+                        {{2, (home().path() / "player.log").string(), O_WRONLY | O_CREAT | O_TRUNC}});
+    player.watch();
+    ASSERT_TRUE(waitFor([&] { return fs::exists(ready); })) << "the media player did not come on the bus";
+
+    launch(R"({"previewTab": "music", "islandWidth": 600})");
+    // The title heads the 200-point column beside the artwork tile (22 points in, 90 wide, 18
+    // apart), high in the page, which lies between 35 and 163 points down.
+    const int left = centre - 300 + 22 + 90 + 18;
+    QImage title;
+    ASSERT_TRUE(atRest(display(), {left - 10, 25, 220, 70}, &title, [](const QImage& image) {
+        return brightPixels(image, 0, 0, image.width(), image.height()) > 30;
+    })) << "the music page's title never came to rest";
+    EXPECT_EQ(boxes(title), 0) << "characters drawn as boxes";
+    EXPECT_GT(colouredPixels(title, 0, 0, title.width(), title.height()), 20) << "no emoji drawn in colour";
+    save("music-scripts.png");
+    EXPECT_TRUE(quorlix->running());
+}
+
 }  // namespace bare_desktop
 }  // namespace
 }  // namespace quorlix::testing

@@ -1,6 +1,6 @@
-// A media player on the session bus, for the desktop tests: `quorlix-mpris-player READY`
-// publishes the test player playing one track on the bus of DBUS_SESSION_BUS_ADDRESS, then
-// creates the file READY and stays until it is ended.
+// A media player on the session bus, for the desktop tests: `quorlix-mpris-player READY
+// [TITLE]` publishes the test player playing one track (titled TITLE when given) on the bus of
+// DBUS_SESSION_BUS_ADDRESS, then creates the file READY and stays until it is ended.
 
 #include "platform/mpris_test_player.h"
 
@@ -9,11 +9,12 @@
 
 int main(int argc, char** argv) {
     QCoreApplication application(argc, argv);
-    if (argc != 2) return 2;
+    if (argc != 2 && argc != 3) return 2;
+    const QString title = argc == 3 ? QString::fromUtf8(argv[2]) : QStringLiteral("Clandestino");
     quorlix::testing::MprisTestPlayer player(QDBusConnection::sessionBus(),
                                              QStringLiteral("org.mpris.MediaPlayer2.testplayer"),
                                              {{QStringLiteral("/org/quorlix/track/1"),
-                                               QStringLiteral("Clandestino"),
+                                               title,
                                                {QStringLiteral("Manu Chao")},
                                                QStringLiteral("Clandestino"),
                                                147'000'000,

@@ -4,10 +4,13 @@
 #include "ui/qt/qt_effects.h"
 #include "ui/ui.h"
 
+#include <QGlyphRun>
 #include <QPainter>
 
+#include <algorithm>
 #include <cmath>
 #include <optional>
+#include <set>
 
 namespace quorlix::ui {
 namespace {
@@ -424,6 +427,117 @@ TEST(Render, DrawsTextAndSymbolsWithThePackagedFonts) {
         Symbol("heart.fill").font(Font::system(20, FontWeight::black)).foregroundStyle(Color::white),
         {30, 30}, 1);
     EXPECT_GT(inked(bold), inked(symbol));
+}
+
+// Text in other scripts, with emoji and with invisible format characters: every glyph drawn
+// comes from a font that has it (glyph 0 is a missing glyph's box) and lands inside the width
+// the text measures; Latin, Greek and Cyrillic stay with the packaged face alone.
+TEST(Render, DrawsEveryScriptWithAFontThatHasItInsideItsMeasure) {
+    qt::QtFontEngine& fonts = qt::QtFontEngine::shared();
+    const Font font = Font::system(15, FontWeight::semibold);
+    const ResolvedFont resolved = ResolvedFont::of(font);
+    struct Case {
+        const char* what;
+        std::string text;
+        bool packaged;
+    };
+    const Case cases[] = {
+        {"Latin", "Canción de la mañana…", true},
+        {"Greek and Cyrillic", "Ελλάδα Москва", true},
+        {"Japanese", "夜に駆ける", false},
+        {"Korean", "사랑해", false},
+        {"Hebrew", "שלום", false},
+        {"Arabic", "مرحبا", false},
+        {"Devanagari", "नमस्ते", false},
+        {"emoji", "✨💔 \U0001F469\u200D\U0001F469\u200D\U0001F467\u200D\U0001F466 \U0001F1F2\U0001F1FD",
+         false},
+        {"a title of all of them", "夜に駆ける 사랑해 שלום مرحبا नमस्ते ✨💔 Ελλάδα", false},
+        {"format characters", "a\u200Db \u202Bשלום\u202C \u2066x\u2069 e\u0301", false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const auto drawn = fonts.glyphRuns(resolved, c.text);
+        EXPECT_EQ(drawn.packaged, c.packaged);
+        ASSERT_FALSE(drawn.runs.isEmpty() && drawn.pictures.isEmpty());
+        for (const QGlyphRun& run : drawn.runs + drawn.pictures)
+            for (const quint32 glyph : run.glyphIndexes())
+                EXPECT_NE(glyph, 0u) << run.rawFont().familyName().toStdString();
+
+        // Drawn 20 points in from the left: nothing drawn left of it or past its measure, give
+        // or take the edges' antialiasing.
+        const double width = fonts.advance(resolved, c.text);
+        const QImage image =
+            qt::renderImage(Text(c.text)
+                                .font(font)
+                                .foregroundStyle(Color::white)
+                                .lineLimit(1)
+                                .fixedSize()
+                                .padding(Edge::leading, 20)
+                                .frame({.width = width + 60, .height = 50, .alignment = Alignment::leading}),
+                            {width + 60, 50}, 1);
+        int left = image.width(), right = -1;
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x)
+                if (pixel(image, x, y).alpha() > 0) {
+                    left = std::min(left, x);
+                    right = std::max(right, x);
+                }
+        ASSERT_GE(right, 0) << "nothing drawn";
+        EXPECT_GE(left, 20 - 2);
+        EXPECT_LE(right, 20 + width + 2);
+        EXPECT_GT(right - left, width / 2) << "the text's measure is far wider than what it draws";
+    }
+}
+
+// Text filled with a gradient is drawn from its glyphs' outlines; colour emoji have none, and
+// are drawn in their own colours.
+TEST(Render, ColourEmojiShowInAGradientFilledText) {
+    const QImage image =
+        qt::renderImage(Text("ab 💔✨")
+                            .font(Font::system(20))
+                            .foregroundStyle(LinearGradient({Color::white, Color::gray50}, UnitPoint::leading,
+                                                            UnitPoint::trailing)),
+                        {120, 40}, 1);
+    int coloured = 0, grey = 0;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x) {
+            const QColor c = pixel(image, x, y);
+            if (c.alpha() < 200) continue;
+            (c.hsvSaturation() > 120 ? coloured : grey) += 1;
+        }
+    EXPECT_GT(grey, 20) << "no letters";
+    EXPECT_GT(coloured, 40) << "no emoji";
+}
+
+// Arabic letters join: the word's glyphs are not its letters' own (isolated) forms. A word
+// written right to left reads from the right: its first letter is drawn rightmost.
+TEST(Render, ShapesJoiningLettersAndOrdersRightToLeftWords) {
+    qt::QtFontEngine& fonts = qt::QtFontEngine::shared();
+    const ResolvedFont font{Typeface::text, 400, 20};
+    const auto glyphsOf = [&](const std::string& text) {
+        std::vector<std::pair<double, quint32>> out;  // by position along the line
+        for (const QGlyphRun& run : fonts.glyphRuns(font, text).runs) {
+            const QList<quint32> glyphs = run.glyphIndexes();
+            const QList<QPointF> positions = run.positions();
+            for (qsizetype i = 0; i < glyphs.size(); ++i) out.emplace_back(positions[i].x(), glyphs[i]);
+        }
+        std::sort(out.begin(), out.end());
+        return out;
+    };
+    std::set<quint32> joined, isolated;
+    for (const auto& [x, glyph] : glyphsOf("مرحبا")) joined.insert(glyph);
+    for (const char* letter : {"م", "ر", "ح", "ب", "ا"})
+        for (const auto& [x, glyph] : glyphsOf(letter)) isolated.insert(glyph);
+    EXPECT_EQ(joined.size(), 5u);
+    EXPECT_NE(joined, isolated);
+
+    // שלום: its first letter at the right end, its last (a final mem) at the left end.
+    const auto word = glyphsOf("שלום"), first = glyphsOf("ש"), last = glyphsOf("ם");
+    ASSERT_EQ(word.size(), 4u);
+    ASSERT_EQ(first.size(), 1u);
+    ASSERT_EQ(last.size(), 1u);
+    EXPECT_EQ(word.back().second, first.front().second);
+    EXPECT_EQ(word.front().second, last.front().second);
 }
 
 TEST(Render, APlaceholderOfDashesStandsAtTheFiguresMiddle) {

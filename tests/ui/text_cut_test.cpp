@@ -1,11 +1,14 @@
 // A text cut to its line limit is cut where measuring every shorter form from the longest down
 // cuts it (the way it was once found, kept here as the reference), in several scripts, widths
-// and limits, with fixed metrics and with the real fonts; and never inside a code point.
+// and limits, with fixed metrics and with the real fonts; and never inside a character (a
+// letter with its marks, a joined emoji, a flag, a conjunct).
 
 #include "fakes/fixed_font_engine.h"
 #include "fakes/well_formed_text.h"
 #include "ui/qt/qt_font_engine.h"
 #include "ui/text_layout.h"
+
+#include <QTextBoundaryFinder>
 
 #include <gtest/gtest.h>
 
@@ -23,10 +26,23 @@ struct Reference {
     double W;
 
     double width(std::string_view s) const { return fonts.advance(font, s); }
+    // Where the characters a reader sees start, as Qt's own boundary finder tells them (and
+    // the end), in bytes.
     static std::vector<std::size_t> starts(std::string_view s) {
+        const QString text = QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size()));
+        // The UTF-8 byte of each UTF-16 position.
+        std::vector<std::size_t> bytes(static_cast<std::size_t>(text.size()) + 1, s.size());
+        std::size_t b = 0;
+        for (qsizetype i = 0; i < text.size(); ++i) {
+            bytes[static_cast<std::size_t>(i)] = b;
+            const char32_t c = text[i].unicode();
+            if (text[i].isHighSurrogate()) continue;  // the pair counts at its low half
+            b += c < 0x80 ? 1 : c < 0x800 ? 2 : text[i].isLowSurrogate() ? 4 : 3;
+        }
         std::vector<std::size_t> out;
-        for (std::size_t i = 0; i < s.size(); ++i)
-            if ((static_cast<unsigned char>(s[i]) & 0xC0) != 0x80) out.push_back(i);
+        QTextBoundaryFinder finder(QTextBoundaryFinder::Grapheme, text);
+        for (qsizetype at = 0; at >= 0 && at < text.size(); at = finder.toNextBoundary())
+            out.push_back(bytes[static_cast<std::size_t>(at)]);
         out.push_back(s.size());
         return out;
     }
@@ -164,6 +180,48 @@ TEST(TextCut, MatchesMeasuringEveryShorterFormWithFixedMetrics) {
 
 TEST(TextCut, MatchesMeasuringEveryShorterFormWithTheRealFonts) {
     expectCutsAsTheReference(qt::QtFontEngine::shared(), "Qt");
+}
+
+// A character (a joined emoji, a flag, a letter and its marks, a conjunct) is kept whole or
+// dropped whole wherever the ellipsis goes. Every code point is 5 points wide here, the
+// ellipsis too, and the box 22 points: four code points and the ellipsis.
+TEST(TextCut, KeepsOrDropsWholeCharactersAtTheTailTheMiddleAndTheHead) {
+    const std::string family = "\U0001F469\u200D\U0001F469\u200D\U0001F467\u200D\U0001F466";
+    const std::string mexico = "\U0001F1F2\U0001F1FD", argentina = "\U0001F1E6\U0001F1F7",
+                      spain = "\U0001F1EA\U0001F1F8";
+    const std::string marked = "a\u0308\u0308";         // ä with a second diaeresis
+    const std::string conjunct = "\u0915\u094D\u0937";  // क्ष
+    struct Case {
+        std::string text;
+        TruncationMode mode;
+        std::string shown;
+    };
+    const auto tail = TruncationMode::tail, middle = TruncationMode::middle, head = TruncationMode::head;
+    const Case cases[] = {
+        {"ab" + family + "cd", tail, "ab\u2026"},
+        {"ab" + family + "cd", head, "\u2026cd"},
+        {"a" + family + "b" + family + "c", middle, "a\u2026c"},
+        {mexico + argentina + spain, tail, mexico + "\u2026"},
+        {mexico + argentina + spain, head, "\u2026" + spain},
+        {mexico + argentina + spain, middle, mexico + "\u2026"},
+        {"x" + marked + "yz", tail, "x\u2026"},
+        {"x" + marked + "yz", middle, "x\u2026z"},
+        {"xy" + marked + "\u0308", head, "\u2026"},
+        {"a" + conjunct + "b", tail, "a\u2026"},
+        {"a" + conjunct + "b", head, "\u2026b"},
+        {conjunct + "xy" + conjunct, middle, conjunct + "\u2026"},
+    };
+    fakes::FixedFontEngine fonts;
+    for (const auto& c : cases) {
+        TextLayoutOptions o;
+        o.font = Font::system(10);
+        o.maxWidth = 22;
+        o.lineLimit = 1;
+        o.truncation = c.mode;
+        const TextLayout layout = layoutText(fonts, c.text, o);
+        ASSERT_EQ(layout.lines.size(), 1u);
+        EXPECT_EQ(layout.lines[0].text, c.shown) << c.text << ", mode " << static_cast<int>(c.mode);
+    }
 }
 
 // A text of 64 KiB is measured about as far as its two lines show, where the reference

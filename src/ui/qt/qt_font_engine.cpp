@@ -3,8 +3,11 @@
 #include <QFile>
 #include <QFont>
 #include <QFontDatabase>
+#include <QTextLayout>
 
+#include <bit>
 #include <cmath>
+#include <cstring>
 
 namespace quorlix::ui::qt {
 
@@ -47,7 +50,7 @@ const WeightFile symbolFiles[] = {
 };
 
 template <std::size_t N>
-QString nearest(const WeightFile (&files)[N], int weight) {
+const WeightFile* nearest(const WeightFile (&files)[N], int weight) {
     // The installed file of the nearest weight; a heavier one on a tie (semibold over medium).
     const WeightFile* best = nullptr;
     for (const auto& f : files) {
@@ -56,7 +59,94 @@ QString nearest(const WeightFile (&files)[N], int weight) {
             (std::abs(f.weight - weight) == std::abs(best->weight - weight) && f.weight > best->weight))
             best = &f;
     }
-    return best ? QString::fromLatin1(best->file) : QString();
+    return best;
+}
+
+const WeightFile* installedFile(Typeface face, int weight) {
+    switch (face) {
+        case Typeface::text: return nearest(interFiles, weight);
+        case Typeface::rounded: return nearest(roundedFiles, weight);
+        case Typeface::monospaced: return nearest(monoFiles, weight);
+        case Typeface::symbols: return nearest(symbolFiles, weight);
+    }
+    return nullptr;
+}
+
+// The font Qt lays out what a packaged face does not hold whole with: that face's family first
+// (the packages install it for the system's font configuration too, so it needs no
+// registering, which would empty Qt's caches of fonts), at its file's own weight (so the face
+// itself is chosen, never a bolder rendering of it), without hinting; and the system's fonts
+// for the rest, at that weight.
+QFont layoutFontFor(const QRawFont& packaged, Typeface face, int weight, double pixelSize) {
+    QFont q;
+    if (packaged.isValid()) q.setFamilies({packaged.familyName()});
+    q.setStyleHint(face == Typeface::monospaced ? QFont::Monospace : QFont::SansSerif);
+    q.setPixelSize(static_cast<int>(pixelSize));
+    const WeightFile* file = installedFile(face, weight);
+    q.setWeight(static_cast<QFont::Weight>(file ? file->weight : weight));
+    q.setHintingPreference(QFont::PreferNoHinting);
+    return q;
+}
+
+// Whether a character draws by its own glyph alone: no mark to place on another, no joining,
+// no reordering, nothing invisible; and the face holds it.
+bool drawnAlone(const QRawFont& raw, char32_t c) {
+    switch (QChar::category(c)) {
+        case QChar::Mark_NonSpacing:
+        case QChar::Mark_SpacingCombining:
+        case QChar::Mark_Enclosing:
+        case QChar::Other_Control:
+        case QChar::Other_Format:
+        case QChar::Other_Surrogate:
+        case QChar::Other_NotAssigned: return false;
+        default: break;
+    }
+    switch (QChar::direction(c)) {
+        case QChar::DirR:
+        case QChar::DirAL:
+        case QChar::DirAN:
+        case QChar::DirNSM:
+        case QChar::DirLRE:
+        case QChar::DirLRO:
+        case QChar::DirRLE:
+        case QChar::DirRLO:
+        case QChar::DirPDF:
+        case QChar::DirLRI:
+        case QChar::DirRLI:
+        case QChar::DirFSI:
+        case QChar::DirPDI: return false;
+        default: break;
+    }
+    return raw.supportsCharacter(static_cast<uint>(c));
+}
+
+// A text on one line as Qt lays it out at the font's size: its paragraph's direction from its
+// first letter, its trailing spaces counted, its left edge at 0.
+struct OneLine {
+    QTextLayout layout;
+    QTextLine line;
+    OneLine(const QString& text, const QFont& font) : layout(text, font) {
+        QTextOption option;
+        option.setUseDesignMetrics(true);
+        option.setWrapMode(QTextOption::NoWrap);
+        option.setTextDirection(Qt::LayoutDirectionAuto);
+        option.setAlignment(Qt::AlignLeft | Qt::AlignAbsolute);
+        option.setFlags(QTextOption::IncludeTrailingSpaces);
+        layout.setTextOption(option);
+        layout.beginLayout();
+        line = layout.createLine();
+        layout.endLayout();
+    }
+    double advance() const { return line.isValid() ? line.horizontalAdvance() : 0; }
+};
+
+// The advance of a text Qt lays out; apart from the packaged face's quick road.
+[[gnu::noinline]] double laidOutAdvance(const QString& text, const QFont& font) {
+    return OneLine(text, font).advance();
+}
+
+QString qString(std::string_view utf8) {
+    return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
 }
 
 QRawFont openFont(Typeface face, int weight, double pixelSize) {
@@ -74,13 +164,12 @@ QRawFont openFont(Typeface face, int weight, double pixelSize) {
     return raw;
 }
 
-// The glyphs of a run of UTF-8 text in `raw` and their advances, kerned.
+// The glyphs of a run of text in `raw` and their advances, kerned.
 struct LaidOut {
     QList<quint32> glyphs;
     QList<QPointF> advances;
 };
-LaidOut laidOut(const QRawFont& raw, std::string_view utf8) {
-    const QString text = QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
+LaidOut laidOut(const QRawFont& raw, const QString& text) {
     LaidOut out{raw.glyphIndexesForString(text), {}};
     out.advances = raw.advancesForGlyphIndexes(
         out.glyphs, QRawFont::LayoutFlags(QRawFont::KernedAdvances | QRawFont::UseDesignMetrics));
@@ -89,7 +178,14 @@ LaidOut laidOut(const QRawFont& raw, std::string_view utf8) {
 
 }  // namespace
 
-QtFontEngine::QtFontEngine() = default;
+QtFontEngine::QtFontEngine()
+    : laidOut_(1u << 20, [](const std::string& key, const QList<QGlyphRun>& runs) {
+          // The key, and each glyph's index and position.
+          std::size_t glyphs = 0;
+          for (const auto& r : runs) glyphs += static_cast<std::size_t>(r.glyphIndexes().size());
+          return key.capacity() + runs.size() * sizeof(QGlyphRun) +
+                 glyphs * (sizeof(quint32) + sizeof(QPointF));
+      }) {}
 
 QtFontEngine& QtFontEngine::shared() {
     // Never destroyed: Qt's font machinery is gone by the time static objects are.
@@ -98,13 +194,8 @@ QtFontEngine& QtFontEngine::shared() {
 }
 
 QString QtFontEngine::fileFor(Typeface face, int weight) {
-    switch (face) {
-        case Typeface::text: return nearest(interFiles, weight);
-        case Typeface::rounded: return nearest(roundedFiles, weight);
-        case Typeface::monospaced: return nearest(monoFiles, weight);
-        case Typeface::symbols: return nearest(symbolFiles, weight);
-    }
-    return {};
+    const WeightFile* file = installedFile(face, weight);
+    return file ? QString::fromLatin1(file->file) : QString();
 }
 
 QFont QtFontEngine::widgetFont(const Font& font) {
@@ -130,8 +221,12 @@ QFont QtFontEngine::widgetFont(const Font& font) {
 QtFontEngine::Face& QtFontEngine::face(const ResolvedFont& font) {
     const auto key = std::make_pair(static_cast<int>(font.face), font.weight);
     auto it = faces_.find(key);
-    if (it == faces_.end())
-        it = faces_.emplace(key, Face{openFont(font.face, font.weight, referenceSize), {}}).first;
+    if (it == faces_.end()) {
+        Face made;
+        made.reference = openFont(font.face, font.weight, referenceSize);
+        made.layoutFont = layoutFontFor(made.reference, font.face, font.weight, referenceSize);
+        it = faces_.emplace(key, std::move(made)).first;
+    }
     return it->second;
 }
 
@@ -144,12 +239,17 @@ FontMetrics QtFontEngine::metrics(const ResolvedFont& font) {
 double QtFontEngine::advance(const ResolvedFont& font, std::string_view utf8) {
     if (utf8.empty()) return 0;
     Face& f = face(font);
-    auto it = f.advances.find(utf8);
+    const HashedText key(utf8);
+    auto it = f.advances.find(key);
     if (it == f.advances.end()) {
         double w = 0;
-        for (const auto& a : laidOut(f.reference, utf8).advances) w += a.x();
+        const QString text = qString(utf8);
+        if (drawsAlone(f, font.face, text))
+            for (const auto& a : laidOut(f.reference, text).advances) w += a.x();
+        else
+            w = laidOutAdvance(text, f.layoutFont);
         if (f.advances.size() > 20000) f.advances.clear();
-        it = f.advances.emplace(std::string(utf8), w).first;
+        it = f.advances.emplace(TextKey(key), w).first;
     }
     return it->second * font.size / referenceSize;
 }
@@ -166,17 +266,28 @@ double QtFontEngine::digitAdvance(const ResolvedFont& font) {
 Rect QtFontEngine::inkBounds(const ResolvedFont& font, std::string_view utf8) {
     if (utf8.empty()) return {};
     Face& f = face(font);
-    auto it = f.inks.find(utf8);
+    const HashedText key(utf8);
+    auto it = f.inks.find(key);
     if (it == f.inks.end()) {
-        const auto [glyphs, adv] = laidOut(f.reference, utf8);
         QRectF ink;
-        double x = 0;
-        for (qsizetype i = 0; i < glyphs.size(); ++i) {
-            ink |= f.reference.boundingRect(glyphs[i]).translated(x, 0);
-            x += adv[i].x();
+        if (const QString text = qString(utf8); drawsAlone(f, font.face, text)) {
+            const auto [glyphs, adv] = laidOut(f.reference, text);
+            double x = 0;
+            for (qsizetype i = 0; i < glyphs.size(); ++i) {
+                ink |= f.reference.boundingRect(glyphs[i]).translated(x, 0);
+                x += adv[i].x();
+            }
+        } else {
+            for (const QGlyphRun& run : laidOutRuns(f, font, utf8)) {
+                ChosenFont& chosenFont = chosen(run.rawFont());
+                const QList<quint32> glyphs = run.glyphIndexes();
+                const QList<QPointF> positions = run.positions();
+                for (qsizetype i = 0; i < glyphs.size(); ++i)
+                    ink |= glyphBounds(chosenFont, glyphs[i]).translated(positions[i]);
+            }
         }
         if (f.inks.size() > 20000) f.inks.clear();
-        it = f.inks.emplace(std::string(utf8), ink).first;
+        it = f.inks.emplace(TextKey(key), ink).first;
     }
     const double k = font.size / referenceSize;
     // A point and a fiftieth of the size to spare: antialiased edges, and glyphs placed to a
@@ -213,19 +324,111 @@ QRawFont QtFontEngine::outlineFont(const ResolvedFont& font) {
     return sizedFrom(outlineSized_, f.outlines, font);
 }
 
-void QtFontEngine::shape(const ResolvedFont& font, const QString& text, QList<quint32>& glyphs,
-                         std::vector<double>& offsets) {
-    const QRawFont& raw = face(font).reference;
-    glyphs = raw.glyphIndexesForString(text);
-    const QList<QPointF> adv = raw.advancesForGlyphIndexes(
-        glyphs, QRawFont::LayoutFlags(QRawFont::KernedAdvances | QRawFont::UseDesignMetrics));
-    offsets.assign(static_cast<std::size_t>(glyphs.size()), 0);
-    double x = 0;
-    const double k = font.size / referenceSize;
-    for (qsizetype i = 0; i < glyphs.size(); ++i) {
-        offsets[static_cast<std::size_t>(i)] = x;
-        x += adv[i].x() * k;
+bool QtFontEngine::drawsAlone(Face& f, Typeface typeface, const QString& text) {
+    // The icon font draws the code points of our own catalogue.
+    if (typeface == Typeface::symbols) return true;
+    const ushort* units = text.utf16();
+    const qsizetype size = text.size();
+    for (qsizetype i = 0; i < size; ++i) {
+        // Past ASCII, four units at a time: most of what is measured.
+        for (std::uint64_t four = 0; i + 4 <= size; i += 4) {
+            std::memcpy(&four, units + i, sizeof four);
+            if (const std::uint64_t wide = four & 0xFF80FF80FF80FF80u) {
+                i += (std::endian::native == std::endian::little ? std::countr_zero(wide)
+                                                                 : std::countl_zero(wide)) /
+                     16;
+                break;
+            }
+        }
+        if (i >= size) break;
+        const ushort c = units[i];
+        if (c < 0x80) continue;
+        // Past the Basic Multilingual Plane (emoji, surrogates): laid out by Qt.
+        if (QChar::isSurrogate(c)) return false;
+        auto& page = f.alone[c >> 8];
+        if (!page) page = std::make_unique<std::array<std::uint8_t, 256>>();
+        std::uint8_t& known = (*page)[c & 0xFF];
+        if (known == 0) known = drawnAlone(f.reference, c) ? 1 : 2;
+        if (known == 2) return false;
     }
+    return true;
+}
+
+const QList<QGlyphRun>& QtFontEngine::laidOutRuns(Face& f, const ResolvedFont& font, std::string_view utf8) {
+    std::string key(utf8);
+    for (const int v : {static_cast<int>(font.face), font.weight})
+        key.append(reinterpret_cast<const char*>(&v), sizeof v);
+    if (const QList<QGlyphRun>* kept = laidOut_.find(key)) return *kept;
+    const OneLine one(qString(utf8), f.layoutFont);
+    QList<QGlyphRun> runs = one.line.isValid() ? one.line.glyphRuns() : QList<QGlyphRun>();
+    // From the start of the baseline.
+    const QPointF origin(one.line.isValid() ? one.line.x() : 0,
+                         one.line.isValid() ? one.line.y() + one.line.ascent() : 0);
+    for (QGlyphRun& run : runs) {
+        QList<QPointF> positions = run.positions();
+        for (QPointF& p : positions) p -= origin;
+        run.setPositions(positions);
+    }
+    // The advance measured with the runs, as it is what they draw.
+    if (f.advances.size() > 20000) f.advances.clear();
+    f.advances.insert_or_assign(TextKey(HashedText(utf8)), one.advance());
+    return laidOut_.insert(std::move(key), std::move(runs));
+}
+
+QtFontEngine::ChosenFont& QtFontEngine::chosen(const QRawFont& reference) {
+    for (ChosenFont& c : chosen_)
+        if (c.reference == reference) return c;
+    // A handful in use; more only as Qt's font cache replaces its fonts.
+    if (chosen_.size() >= 64) chosen_.clear();
+    return chosen_.emplace_back(ChosenFont{reference, !reference.fontTable("CBLC").isEmpty(), {}, {}});
+}
+
+QRectF QtFontEngine::glyphBounds(ChosenFont& font, quint32 glyph) {
+    auto it = font.bounds.find(glyph);
+    if (it == font.bounds.end()) it = font.bounds.insert(glyph, font.reference.boundingRect(glyph));
+    return *it;
+}
+
+QtFontEngine::GlyphRuns QtFontEngine::glyphRuns(const ResolvedFont& font, std::string_view utf8) {
+    Face& f = face(font);
+    const double k = font.size / referenceSize;
+    GlyphRuns out;
+    if (const QString text = qString(utf8); drawsAlone(f, font.face, text)) {
+        const auto [glyphs, adv] = laidOut(f.reference, text);
+        QList<QPointF> positions;
+        positions.reserve(glyphs.size());
+        double x = 0;
+        for (qsizetype i = 0; i < glyphs.size(); ++i) {
+            positions.append(QPointF(x, 0));
+            x += adv[i].x() * k;
+        }
+        QGlyphRun run;
+        run.setRawFont(rawFont(font));
+        run.setGlyphIndexes(glyphs);
+        run.setPositions(positions);
+        out.runs.append(run);
+        return out;
+    }
+    out.packaged = false;
+    QList<QGlyphRun> drawn;
+    const long long size = std::llround(font.size * 64);
+    for (QGlyphRun run : laidOutRuns(f, font, utf8)) {
+        ChosenFont& chosenFont = chosen(run.rawFont());
+        auto sized = chosenFont.sized.find(size);
+        if (sized == chosenFont.sized.end()) {
+            if (chosenFont.sized.size() > 64) chosenFont.sized.clear();
+            QRawFont raw = chosenFont.reference;
+            raw.setPixelSize(font.size);
+            sized = chosenFont.sized.emplace(size, raw).first;
+        }
+        QList<QPointF> positions = run.positions();
+        for (QPointF& p : positions) p *= k;
+        run.setPositions(positions);
+        run.setRawFont(sized->second);
+        (chosenFont.pictures ? out.pictures : drawn).append(run);
+    }
+    out.runs = drawn;
+    return out;
 }
 
 }  // namespace quorlix::ui::qt

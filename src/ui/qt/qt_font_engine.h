@@ -1,20 +1,33 @@
 #pragma once
-// The font engine of the Qt renderer. Fonts are loaded straight from the packaged font files
-// (Inter, Quicksand, JetBrains Mono, Material Icons), never matched through the system's font
-// configuration, so layout and pictures are the same on every machine.
+// The font engine of the Qt renderer. The packaged fonts (Inter, Quicksand, JetBrains Mono,
+// Material Icons) are loaded straight from their files, never matched through the system's
+// font configuration, so what they hold measures and looks the same on every machine.
 //
 // Each file is opened once at a reference size without hinting; advances and metrics scale
-// linearly from it, so the many sizes a shrinking text tries cost nothing extra. Main thread
-// only (Qt's font objects require the GUI thread); a QGuiApplication must exist.
+// linearly from it, so the many sizes a shrinking text tries cost nothing extra. A text the
+// packaged face holds whole, character by character with nothing to join, reorder or combine
+// (Latin, Greek, Cyrillic), is drawn glyph by glyph from it, kerned. Any other text (other
+// scripts, emoji, marks, right-to-left runs, joiners) is laid out by Qt on one line at the
+// reference size: shaped by HarfBuzz, its runs ordered (bidi), each character in the packaged
+// face when it holds it and else in the system font fontconfig finds for it; the glyph runs
+// that layout makes are what is measured and what is drawn. Main thread only (Qt's font
+// objects require the GUI thread); a QGuiApplication must exist.
 
 #include "ui/font.h"
 
+#include "platform/lru_cache.h"
+
 #include <QFont>
+#include <QGlyphRun>
 #include <QHash>
+#include <QList>
 #include <QRawFont>
 #include <QString>
 
+#include <array>
+#include <cstdint>
 #include <map>
+#include <memory>
 #include <optional>
 #include <string>
 #include <unordered_map>
@@ -33,16 +46,23 @@ public:
     Rect inkBounds(const ResolvedFont& font, std::string_view utf8) override;
     double digitAdvance(const ResolvedFont& font) override;
 
-    // For drawing: the font at `font.size` pixels.
-    QRawFont rawFont(const ResolvedFont& font);
-    // For glyph outlines: the font at `font.size` pixels, on a copy of the file nothing draws
-    // with. Qt's FreeType engine leaves the sub-pixel offset of the glyph it last drew in the
-    // file's shared state and applies it to the outlines it makes afterwards, so outlines taken
-    // from the fonts that draw would shift with whatever was drawn before.
+    // The glyphs that draw a run of UTF-8 text at `font.size` pixels, placed from the start of
+    // its baseline, in one or more runs: a run of the packaged face (`packaged`) for text it
+    // holds whole, else the runs of Qt's layout of the text, each in the font it chose. Runs
+    // of colour pictures (emoji) are apart: they have no outlines, and asking their font for
+    // one leaves it drawing nothing.
+    struct GlyphRuns {
+        QList<QGlyphRun> runs;
+        QList<QGlyphRun> pictures;
+        bool packaged = true;
+    };
+    GlyphRuns glyphRuns(const ResolvedFont& font, std::string_view utf8);
+    // For glyph outlines of the packaged face: the font at `font.size` pixels, on a copy of
+    // the file nothing draws with. Qt's FreeType engine leaves the sub-pixel offset of the
+    // glyph it last drew in the file's shared state and applies it to the outlines it makes
+    // afterwards, so outlines taken from the fonts that draw would shift with whatever was
+    // drawn before.
     QRawFont outlineFont(const ResolvedFont& font);
-    // Glyphs and their kerned offsets along the baseline, in points, for a run.
-    void shape(const ResolvedFont& font, const QString& text, QList<quint32>& glyphs,
-               std::vector<double>& offsets);
 
     // The file behind a typeface and weight, or empty when it is not installed.
     static QString fileFor(Typeface face, int weight);
@@ -50,29 +70,74 @@ public:
     static QFont widgetFont(const Font& font);
 
 private:
-    // Looked up by the text as given, without a copy of it.
+    // Texts are looked up as given, without a copy, and hashed once for the look-up and the
+    // insertion after it.
+    struct HashedText {
+        std::string_view text;
+        std::size_t hash;
+        explicit HashedText(std::string_view s) : text(s), hash(std::hash<std::string_view>{}(s)) {}
+    };
+    struct TextKey {
+        std::string text;
+        std::size_t hash;
+        explicit TextKey(const HashedText& h) : text(h.text), hash(h.hash) {}
+    };
     struct TextHash {
         using is_transparent = void;
-        std::size_t operator()(std::string_view s) const { return std::hash<std::string_view>{}(s); }
+        std::size_t operator()(const TextKey& k) const { return k.hash; }
+        std::size_t operator()(const HashedText& k) const { return k.hash; }
+    };
+    struct SameText {
+        using is_transparent = void;
+        template <class A, class B>
+        bool operator()(const A& a, const B& b) const {
+            return a.hash == b.hash && std::string_view(a.text) == std::string_view(b.text);
+        }
     };
     template <class T>
-    using ByText = std::unordered_map<std::string, T, TextHash, std::equal_to<>>;
+    using ByText = std::unordered_map<TextKey, T, TextHash, SameText>;
     struct Face {
-        QRawFont reference;     // at referenceSize pixels
-        QRawFont outlines;      // the same, opened apart; once needed
-        ByText<double> advances;  // in reference pixels
-        ByText<QRectF> inks;      // the same
+        QRawFont reference;           // at referenceSize pixels
+        QRawFont outlines;            // the same, opened apart; once needed
+        ByText<double> advances;      // in reference pixels
+        ByText<QRectF> inks;          // the same
         std::optional<double> digit;  // the widest digit's advance, the same
+        // Qt's layout of what the face does not hold whole: its own family first, at the
+        // reference size.
+        QFont layoutFont;
+        // By code point of the Basic Multilingual Plane, in pages of 256 made as code points
+        // come: 0 not looked at yet, 1 drawn by the face alone, 2 not.
+        std::array<std::unique_ptr<std::array<std::uint8_t, 256>>, 256> alone;
     };
     Face& face(const ResolvedFont& font);
+    // Whether the packaged face draws `text` alone, glyph by glyph.
+    static bool drawsAlone(Face& face, Typeface typeface, const QString& text);
+    // Qt's layout of a text the face does not hold whole, at the reference size: its glyph
+    // runs, kept a while (its advance is kept with those of other texts).
+    const QList<QGlyphRun>& laidOutRuns(Face& face, const ResolvedFont& font, std::string_view utf8);
+
+    // A font Qt's layout chose (the packaged face's own, or a system font): its glyphs' bounds
+    // at the reference size, as Qt asks the file again for each (a colour emoji's picture is
+    // decoded each time), and its copies at the sizes drawn.
+    struct ChosenFont {
+        QRawFont reference;
+        bool pictures = false;  // colour bitmaps (an index of them, CBLC, and no outlines)
+        QHash<quint32, QRectF> bounds;
+        std::map<long long, QRawFont> sized;
+    };
+    ChosenFont& chosen(const QRawFont& reference);
+    QRectF glyphBounds(ChosenFont& font, quint32 glyph);
 
     static constexpr double referenceSize = 100;
     std::map<std::pair<int, int>, Face> faces_;  // by (typeface, weight)
     using SizedKey = std::tuple<int, int, long long>;
     static QRawFont sizedFrom(std::map<SizedKey, QRawFont>& kept, const QRawFont& reference,
                               const ResolvedFont& font);
+    QRawFont rawFont(const ResolvedFont& font);
     std::map<SizedKey, QRawFont> sized_;
     std::map<SizedKey, QRawFont> outlineSized_;
+    std::vector<ChosenFont> chosen_;
+    LruCache<std::string, QList<QGlyphRun>> laidOut_;
 };
 
 }  // namespace quorlix::ui::qt

@@ -20,7 +20,7 @@ namespace {
 // elements of an outline.
 struct ShapedRun {
     std::string key;
-    QGlyphRun glyphs;  // positioned from the run's origin
+    QtFontEngine::GlyphRuns glyphs;  // positioned from the run's origin
 };
 
 // The glyphs' outline and, for a weight the font lacks, the band its stroke adds: made when a
@@ -42,25 +42,22 @@ ShapedRun& shaped(const TextRun& run, QtFontEngine& fonts) {
     static auto* kept = new LruCache<std::string, ShapedRun>(  // main thread only
         1u << 20, [](const std::string& key, const ShapedRun& r) {
             // The key (also kept in the run), and each glyph's index and position.
-            const auto glyphs = static_cast<std::size_t>(r.glyphs.glyphIndexes().size());
-            return 2 * key.capacity() + sizeof(ShapedRun) + glyphs * (sizeof(quint32) + sizeof(QPointF)) +
-                   entryOverhead;
+            std::size_t glyphs = 0;
+            for (const auto* list : {&r.glyphs.runs, &r.glyphs.pictures})
+                for (const auto& g : *list) glyphs += static_cast<std::size_t>(g.glyphIndexes().size());
+            return 2 * key.capacity() + sizeof(ShapedRun) +
+                   static_cast<std::size_t>(r.glyphs.runs.size() + r.glyphs.pictures.size()) *
+                       sizeof(QGlyphRun) +
+                   glyphs * (sizeof(quint32) + sizeof(QPointF)) + entryOverhead;
         });
     std::string key = run.text;
     for (const double v : {static_cast<double>(run.font.face), static_cast<double>(run.font.weight),
                            run.font.size, run.embolden})
         key.append(reinterpret_cast<const char*>(&v), sizeof v);
     if (ShapedRun* found = kept->find(key)) return *found;
-    QList<quint32> glyphs;
-    std::vector<double> offsets;
-    fonts.shape(run.font, QString::fromStdString(run.text), glyphs, offsets);
-    QList<QPointF> positions;
-    for (double x : offsets) positions.append(QPointF(x, 0));
     ShapedRun made;
     made.key = key;
-    made.glyphs.setRawFont(fonts.rawFont(run.font));
-    made.glyphs.setGlyphIndexes(glyphs);
-    made.glyphs.setPositions(positions);
+    made.glyphs = fonts.glyphRuns(run.font, run.text);
     return kept->insert(std::move(key), std::move(made));
 }
 
@@ -72,11 +69,14 @@ const RunOutline& outlineOf(const TextRun& run, const ShapedRun& shaped, QtFontE
         });
     if (const RunOutline* found = kept->find(shaped.key)) return *found;
     RunOutline made;
-    const QRawFont raw = fonts.outlineFont(run.font);
-    const QList<quint32> glyphs = shaped.glyphs.glyphIndexes();
-    const QList<QPointF> positions = shaped.glyphs.positions();
-    for (qsizetype i = 0; i < glyphs.size(); ++i)
-        made.outline.addPath(raw.pathForGlyph(glyphs[i]).translated(positions[i]));
+    for (const QGlyphRun& glyphRun : shaped.glyphs.runs) {
+        // The packaged face's outlines come from a copy of its file nothing draws with.
+        const QRawFont raw = shaped.glyphs.packaged ? fonts.outlineFont(run.font) : glyphRun.rawFont();
+        const QList<quint32> glyphs = glyphRun.glyphIndexes();
+        const QList<QPointF> positions = glyphRun.positions();
+        for (qsizetype i = 0; i < glyphs.size(); ++i)
+            made.outline.addPath(raw.pathForGlyph(glyphs[i]).translated(positions[i]));
+    }
     if (run.embolden > 0) {
         // What stroking the outline with a pen of that width fills.
         QPainterPathStroker stroker;
@@ -162,6 +162,14 @@ private:
     QImage scratch_;
 };
 
+// Draws the run's colour pictures (emoji) in their own colours, whatever the paint.
+void drawPictures(QPainter& p, const ShapedRun& shaped, const TextRun& run) {
+    if (shaped.glyphs.pictures.isEmpty()) return;
+    p.setPen(Qt::black);  // with no pen, nothing is drawn
+    for (const QGlyphRun& pictures : shaped.glyphs.pictures)
+        p.drawGlyphRun(QPointF(run.origin.x, run.origin.y), pictures);
+}
+
 ThickenedRuns& thickenedRuns() {
     static auto* runs = new ThickenedRuns;  // main thread only
     return *runs;
@@ -175,7 +183,9 @@ void drawTextRun(QPainter& p, QtFontEngine& fonts, const TextRun& run, const Pai
     ShapedRun& glyphs = shaped(run, fonts);
     if (paint.kind == Paint::Kind::solid && run.embolden <= 0) {
         p.setPen(QPen(toQColor(paint.color)));
-        p.drawGlyphRun(QPointF(run.origin.x, run.origin.y), glyphs.glyphs);
+        for (const QGlyphRun& glyphRun : glyphs.glyphs.runs)
+            p.drawGlyphRun(QPointF(run.origin.x, run.origin.y), glyphRun);
+        drawPictures(p, glyphs, run);
         return;
     }
     const QTransform& world = p.worldTransform();
@@ -193,6 +203,7 @@ void drawTextRun(QPainter& p, QtFontEngine& fonts, const TextRun& run, const Pai
         p.resetTransform();
         p.drawImage(QPoint(ix, iy) + offset, image, source);
         p.restore();
+        drawPictures(p, glyphs, run);
         return;
     }
     // The glyphs' outline, thickened by the embolden width, at the run's origin.
@@ -202,6 +213,7 @@ void drawTextRun(QPainter& p, QtFontEngine& fonts, const TextRun& run, const Pai
     p.translate(run.origin.x, run.origin.y);
     fillOutline(p, outlineOf(run, glyphs, fonts), brush);
     p.restore();
+    drawPictures(p, glyphs, run);
 }
 
 }  // namespace quorlix::ui::qt
