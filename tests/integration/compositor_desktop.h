@@ -5,12 +5,14 @@
 // or the XWayland it starts), for a user who has finished onboarding.
 
 #include "desktop_session.h"
+#include "desktop_windows.h"
 #include "platform/private_pulse_server.h"
 
 #include <nlohmann/json.hpp>
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <initializer_list>
@@ -41,6 +43,7 @@ protected:
         ASSERT_TRUE(pulse->ready());
         session.emplace(std::to_string(width) + "x" + std::to_string(height) + "x24", false);
         ASSERT_TRUE(session->ready());
+        screen_ = {0, 0, width, height};
     }
 
     // What Quorlix runs on: the X display, its authority file (none: the session's), and the
@@ -66,6 +69,64 @@ protected:
             type.emplace("XDG_SESSION_TYPE", "wayland");
         }
         quorlix = session->launch();
+        target_ = target;
+    }
+
+    // The resting pill, once the screen shows it as `resting` has it: its dark span along `row`
+    // and the size of its window, on the X display Quorlix runs on.
+    template <class Resting>
+    void rememberThePill(int row, Resting resting) {
+        QImage picture;
+        ASSERT_TRUE(atRest(session->display.name(), screen_, &picture, resting))
+            << "the pill never came to rest";
+        const auto span = darkSpan(picture, row);
+        const auto window = islandWindow();
+        ASSERT_TRUE(span && window);
+        pill_ = {row, *span, *window};
+    }
+    // Waits for the pill's row to show the resting pill: the island looks closed.
+    ::testing::AssertionResult pillLooksClosed() const {
+        return waitFor([&] { return pillSpan() == pill_.span; }, {}, [] {});
+    }
+    // Reads the pill's row as often as the X server answers until the island's window is the
+    // resting pill's again and the row has shown the resting pill for `restingSpan` since: no
+    // picture meanwhile as wide as the pill may show it elsewhere. A window that moves before its
+    // new picture reaches the screen shows the pill beside its place for a frame.
+    ::testing::AssertionResult pillOnlyWhereItRests() const {
+        const auto [first, last] = pill_.span;
+        std::optional<std::pair<int, int>> elsewhere;
+        auto since = std::chrono::steady_clock::now();
+        const auto result = waitFor(
+            [&] {
+                const auto span = pillSpan();
+                if (span && std::abs(span->second - span->first - (last - first)) <= 2 &&
+                    std::abs(span->first - first) > 1)
+                    elsewhere = span;
+                if (span != pill_.span || islandWindow() != pill_.window)
+                    since = std::chrono::steady_clock::now();
+                return std::chrono::steady_clock::now() - since >= restingSpan;
+            },
+            {}, [] {});
+        if (!result || !elsewhere) return result;
+        return ::testing::AssertionFailure()
+               << "the pill showed at " << elsewhere->first << ".." << elsewhere->second
+               << ", not where it rests, " << first << ".." << last;
+    }
+
+private:
+    Target target_;
+    Geometry screen_;
+    struct {
+        int row = 0;
+        std::pair<int, int> span, window;
+    } pill_;
+    std::optional<std::pair<int, int>> pillSpan() const {
+        return darkSpan(grab(session->display.name(), {0, pill_.row, screen_.width, 1}), 0);
+    }
+    std::optional<std::pair<int, int>> islandWindow() const {
+        std::optional<Variable> authority;
+        if (!target_.xauthority.empty()) authority.emplace("XAUTHORITY", target_.xauthority);
+        return islandWindowSize(target_.x);
     }
 };
 

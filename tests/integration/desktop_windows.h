@@ -17,6 +17,7 @@
 #include <optional>
 #include <sstream>
 #include <string>
+#include <string_view>
 #include <utility>
 
 namespace quorlix::testing {
@@ -196,78 +197,31 @@ template <class Accept = bool (*)(const QImage&)>
 inline std::optional<std::pair<int, int>> islandWindowSize(const std::string& display) {
     xcb_connection_t* c = xcb_connect(display.c_str(), nullptr);
     std::optional<std::pair<int, int>> largest;
-    if (!xcb_connection_has_error(c)) {
-        const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(c)).data->root;
-        auto* tree = xcb_query_tree_reply(c, xcb_query_tree(c, root), nullptr);
-        const xcb_window_t* children = tree ? xcb_query_tree_children(tree) : nullptr;
-        for (int i = 0; tree && i < xcb_query_tree_children_length(tree); ++i) {
-            auto* attributes =
-                xcb_get_window_attributes_reply(c, xcb_get_window_attributes(c, children[i]), nullptr);
-            auto* name = xcb_get_property_reply(
-                c, xcb_get_property(c, 0, children[i], XCB_ATOM_WM_CLASS, XCB_ATOM_STRING, 0, 64), nullptr);
-            auto* geometry = xcb_get_geometry_reply(c, xcb_get_geometry(c, children[i]), nullptr);
-            // Its class, after the instance's name and its nought.
-            const std::string names =
-                name ? std::string(static_cast<const char*>(xcb_get_property_value(name)),
-                                   static_cast<std::size_t>(xcb_get_property_value_length(name)))
-                     : std::string();
-            const bool island = attributes && attributes->map_state == XCB_MAP_STATE_VIEWABLE && geometry &&
-                                names.ends_with(std::string("\0Quorlix\0", 9));
-            if (island && (!largest || geometry->width * geometry->height > largest->first * largest->second))
-                largest = std::pair<int, int>{geometry->width, geometry->height};
-            std::free(attributes);
-            std::free(name);
-            std::free(geometry);
-        }
-        std::free(tree);
+    auto* tree =
+        xcb_connection_has_error(c)
+            ? nullptr
+            : xcb_query_tree_reply(
+                  c, xcb_query_tree(c, xcb_setup_roots_iterator(xcb_get_setup(c)).data->root), nullptr);
+    for (int i = 0; tree && i < xcb_query_tree_children_length(tree); ++i) {
+        const xcb_window_t window = xcb_query_tree_children(tree)[i];
+        auto* shown = xcb_get_window_attributes_reply(c, xcb_get_window_attributes(c, window), nullptr);
+        auto* name = xcb_get_property_reply(
+            c, xcb_get_property(c, 0, window, XCB_ATOM_WM_CLASS, XCB_ATOM_STRING, 0, 64), nullptr);
+        auto* g = xcb_get_geometry_reply(c, xcb_get_geometry(c, window), nullptr);
+        // Its class follows the instance's name and its nought.
+        if (shown && shown->map_state == XCB_MAP_STATE_VIEWABLE && name && g &&
+            std::string_view(static_cast<const char*>(xcb_get_property_value(name)),
+                             static_cast<std::size_t>(xcb_get_property_value_length(name)))
+                .ends_with(std::string_view("\0Quorlix\0", 9)) &&
+            (!largest || g->width * g->height > largest->first * largest->second))
+            largest = std::pair<int, int>{g->width, g->height};
+        std::free(shown);
+        std::free(name);
+        std::free(g);
     }
+    std::free(tree);
     xcb_disconnect(c);
     return largest;
-}
-
-// Watches one row of the screen, reading it as often as the X server answers, until the
-// island's window (on the X server `island`) is as small as at rest (`window`) and the row has
-// shown the resting pill's dark span (`rest`) for `restingSpan` since; whether every picture
-// meanwhile in which the island is as wide as the resting pill shows it where the pill rests. A
-// window that moves before its new picture reaches the screen shows the pill beside its place
-// for a frame.
-inline ::testing::AssertionResult pillOnlyWhereItRests(const std::string& display, int width, int row,
-                                                       std::pair<int, int> rest, const std::string& island,
-                                                       std::pair<int, int> window) {
-    xcb_connection_t* c = xcb_connect(display.c_str(), nullptr);
-    if (xcb_connection_has_error(c)) {
-        xcb_disconnect(c);
-        return ::testing::AssertionFailure() << "no connection to " << display;
-    }
-    const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(c)).data->root;
-    std::optional<std::pair<int, int>> elsewhere;
-    auto since = std::chrono::steady_clock::now();
-    const auto result = waitFor(
-        [&] {
-            auto* reply = xcb_get_image_reply(
-                c,
-                xcb_get_image(c, XCB_IMAGE_FORMAT_Z_PIXMAP, root, 0, static_cast<std::int16_t>(row),
-                              static_cast<std::uint16_t>(width), 1, ~0u),
-                nullptr);
-            if (!reply) return false;
-            const QImage line(xcb_get_image_data(reply), width, 1, width * 4, QImage::Format_RGB32);
-            const auto span = darkSpan(line, 0);
-            std::free(reply);
-            const int restWidth = rest.second - rest.first;
-            if (span && std::abs(span->second - span->first - restWidth) <= 2 &&
-                std::abs(span->first - rest.first) > 1)
-                elsewhere = *span;
-            if (span != rest || islandWindowSize(island) != window) since = std::chrono::steady_clock::now();
-            return std::chrono::steady_clock::now() - since >= restingSpan;
-        },
-        {}, [] {});
-    xcb_disconnect(c);
-    if (!result) return result;
-    if (elsewhere)
-        return ::testing::AssertionFailure()
-               << "the pill showed at " << elsewhere->first << ".." << elsewhere->second
-               << ", not where it rests, " << rest.first << ".." << rest.second;
-    return ::testing::AssertionSuccess();
 }
 
 // Saves what a rectangle of the screen shows, once at rest, into the folder

@@ -246,7 +246,7 @@ protected:
         EXPECT_TRUE(shows([&](const QImage& image) { return std::abs(clockColumns(image) - clock) <= 4; }))
             << "the island hides GNOME's clock";
         saveScreenshot(outer(), {centre - 300, 0, 600, 230}, picture);
-        rememberThePill();
+        rememberThePill(pillMiddle, restingBelowTheBar);
 
         // A volume HUD comes and goes; the program under the island keeps the pointer around it.
         // The volume is set again until a HUD shows: Quorlix hears of the sound server only once
@@ -258,7 +258,7 @@ protected:
             const auto span = darkSpan(screenshot(), pillMiddle);
             return span && span->second - span->first + 1 > 150;
         })) << "no volume HUD came";
-        expectThePillOnlyWhereItRests("as the volume HUD went");
+        EXPECT_TRUE(pillOnlyWhereItRests()) << "as the volume HUD went";
         // What lies below the bar with the island at rest, to be seen again once it has closed:
         // nothing the open island drew may stay on the screen.
         QImage resting;
@@ -272,7 +272,7 @@ protected:
         pointTo(centre, pillMiddle);
         EXPECT_TRUE(showsUnderHand(expanded)) << "the pointer onto the pill did not open it";
         pointTo(centre, 400);
-        expectThePillOnlyWhereItRests("as the open island closed");
+        EXPECT_TRUE(pillOnlyWhereItRests()) << "as the open island closed";
         EXPECT_TRUE(showsUnderHand(restingBelowTheBar)) << "the pointer away did not close the island";
         QImage closed;
         EXPECT_TRUE(atRest(outer(), {0, 0, width, height}, &closed, restingBelowTheBar))
@@ -281,14 +281,14 @@ protected:
             << "the open island left some of its drawing on the screen once closed";
 
         expectNothingDeadAroundTheIsland("after the island opened and closed");
-        expectAClickWhereTheOpenIslandWasOnceItLooksClosed();
-        // Left for the program under it, the open island leaves it the pointer.
+        // Left for the program under it, the open island leaves it the pointer, and the room it
+        // took as soon as it looks closed.
         program->expectKeepsThePointerFromTheIsland(
             [this] {
                 pointTo(centre, pillMiddle);
                 return showsUnderHand(expanded);
             },
-            pillMiddle,
+            pillMiddle, [this] { return pillLooksClosed(); }, [this] { pointTo(centre - 136, 150); },
             [this] {
                 return atRest(outer(), {0, 0, width, height}, nullptr, restingBelowTheBar);
             });
@@ -358,43 +358,6 @@ protected:
     }
 
     std::optional<EventLog> program;
-
-    // The resting pill's dark span through its middle, once it first rests.
-    std::optional<std::pair<int, int>> pill;
-    void rememberThePill() {
-        QImage picture;
-        ASSERT_TRUE(atRest(outer(), {0, 0, width, height}, &picture, restingBelowTheBar))
-            << "the pill never came to rest";
-        pill = darkSpan(picture, pillMiddle);
-        const Variable authority("XAUTHORITY", xauthority);
-        pillWindow = islandWindowSize(x);
-    }
-    std::optional<std::pair<int, int>> pillWindow;
-    // From now until the island rests again, the screen shows the pill only where it rests.
-    void expectThePillOnlyWhereItRests(const char* until) {
-        ASSERT_TRUE(pill && pillWindow);
-        // The island's own X server may want the authority file of a Wayland session; the
-        // session's own wants none.
-        const Variable authority("XAUTHORITY", xauthority);
-        EXPECT_TRUE(pillOnlyWhereItRests(outer(), width, pillMiddle, *pill, x, *pillWindow)) << until;
-    }
-    // Opened by hovering and left, the island's window is the pill's again as soon as the island
-    // looks closed, before the spring's last fraction of a point: a click there and then where
-    // the open island lay reaches the program under it.
-    void expectAClickWhereTheOpenIslandWasOnceItLooksClosed() {
-        ASSERT_TRUE(pill);
-        pointTo(centre, pillMiddle);
-        ASSERT_TRUE(showsUnderHand(expanded)) << "the pointer onto the pill did not open it";
-        pointTo(centre, 400);
-        ASSERT_TRUE(waitFor(
-            [&] {
-                return darkSpan(grab(outer(), {0, pillMiddle, width, 1}), 0) == pill;
-            },
-            {}, [] {}))
-            << "the island did not close";
-        EXPECT_TRUE(program->hearsClick([&] { pointTo(centre - 136, 150); }))
-            << "a click where the open island was, once it looked closed";
-    }
 
 private:
     void startShell(const std::vector<std::string>& command) {

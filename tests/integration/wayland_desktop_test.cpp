@@ -128,39 +128,6 @@ protected:
         return w && *w < 120 && !dark(image, centre, 120);
     }
     static bool expanded(const QImage& image) { return expandedAround(image, centre); }
-
-    // The resting pill's dark span through its middle, as the island shows at first.
-    std::optional<std::pair<int, int>> pill;
-    void rememberThePill() {
-        QImage picture;
-        ASSERT_TRUE(atRest(display(), {0, 0, width, height}, &picture, resting))
-            << "the pill never came to rest";
-        pill = darkSpan(picture, 15);
-        pillWindow = islandWindowSize(xwayland);
-    }
-    std::optional<std::pair<int, int>> pillWindow;
-    // From now until the island rests again, the screen shows the pill only where it rests.
-    void expectThePillOnlyWhereItRests(const char* until) {
-        ASSERT_TRUE(pill && pillWindow);
-        EXPECT_TRUE(pillOnlyWhereItRests(display(), width, 15, *pill, xwayland, *pillWindow)) << until;
-    }
-    // Opened by hovering and left, the island's window is the pill's again as soon as the island
-    // looks closed, before the spring's last fraction of a point: a click there and then where
-    // the open island lay reaches the program under it.
-    void expectAClickWhereTheOpenIslandWasOnceItLooksClosed() {
-        ASSERT_TRUE(pill);
-        pointTo(centre, 12);
-        ASSERT_TRUE(showsUnderHand(expanded)) << "the pointer onto the island did not open it";
-        pointTo(centre, 400);
-        ASSERT_TRUE(waitFor(
-            [&] {
-                return darkSpan(grab(display(), {0, 15, width, 1}), 0) == pill;
-            },
-            {}, [] {}))
-            << "the island did not close";
-        EXPECT_TRUE(program->hearsClick([&] { pointTo(centre - 136, 150); }))
-            << "a click where the open island was, once it looked closed";
-    }
 };
 
 TEST_F(WaylandDesktop, TheIslandAnswersThePointerOverItsShapeAndAReturningUserSeesNoOnboarding) {
@@ -170,7 +137,7 @@ TEST_F(WaylandDesktop, TheIslandAnswersThePointerOverItsShapeAndAReturningUserSe
     if (HasFatalFailure()) return;
     launch(nlohmann::json::object());
     ASSERT_TRUE(appears()) << "the island did not appear";
-    rememberThePill();
+    rememberThePill(15, resting);
 
     // A volume HUD comes and goes; the program under the island keeps the pointer around it.
     // The volume is set again until a HUD shows: Quorlix hears of the sound server only once
@@ -181,7 +148,7 @@ TEST_F(WaylandDesktop, TheIslandAnswersThePointerOverItsShapeAndAReturningUserSe
                                   "%");
         return islandWidth(grab(display(), {0, 0, width, height})) > 150;
     })) << "no volume HUD came";
-    expectThePillOnlyWhereItRests("as the volume HUD went");
+    EXPECT_TRUE(pillOnlyWhereItRests()) << "as the volume HUD went";
     EXPECT_TRUE(atRest(display(), {0, 0, width, height}, nullptr, resting)) << "the volume HUD did not go";
     expectNothingDeadAroundTheIsland("after a volume HUD");
 
@@ -189,19 +156,19 @@ TEST_F(WaylandDesktop, TheIslandAnswersThePointerOverItsShapeAndAReturningUserSe
     pointTo(centre, 12);
     EXPECT_TRUE(showsUnderHand(expanded)) << "the pointer onto the island did not open it";
     pointTo(centre, 400);
-    expectThePillOnlyWhereItRests("as the open island closed");
+    EXPECT_TRUE(pillOnlyWhereItRests()) << "as the open island closed";
     EXPECT_TRUE(showsUnderHand(resting)) << "the pointer away did not close the island";
     EXPECT_TRUE(atRest(display(), {0, 0, width, height}, nullptr, resting))
         << "the island did not come to rest";
     expectNothingDeadAroundTheIsland("after the island opened and closed");
-    expectAClickWhereTheOpenIslandWasOnceItLooksClosed();
-    // Left for the program under it, the open island leaves it the pointer.
+    // Left for the program under it, the open island leaves it the pointer, and the room it
+    // took as soon as it looks closed.
     program->expectKeepsThePointerFromTheIsland(
         [this] {
             pointTo(centre, 12);
             return showsUnderHand(expanded);
         },
-        12,
+        12, [this] { return pillLooksClosed(); }, [] { pointTo(centre - 136, 150); },
         [this] {
             return atRest(display(), {0, 0, width, height}, nullptr, resting);
         });

@@ -14,6 +14,7 @@
 #include <algorithm>
 #include <chrono>
 #include <fstream>
+#include <set>
 
 namespace quorlix {
 namespace {
@@ -386,23 +387,20 @@ TEST_F(UserDefaultsTest, APendingCopyStandsForTheFileOnlyUntilTheFileHasANewerCo
 // its pending copy) goes at the next start; nothing else does, nor a write's under way (locked).
 TEST_F(UserDefaultsTest, TemporaryFilesOfWritesCutShortGoAtStartAndNothingElse) {
     const fs::path folder = file().parent_path();
-    std::vector<std::string> kept{".com.test.domain.json.tmp-42", "com.test.domain.json",
-                                  ".com.test.domain.json.tmp-1x", ".com.test.domain.json.tmp-",
-                                  "com.test.domain.json.tmp-5",   ".otro.json.tmp-5"};
+    std::set<std::string> kept{".com.test.domain.json.tmp-42", "com.test.domain.json",
+                               ".com.test.domain.json.tmp-1x", ".com.test.domain.json.tmp-",
+                               "com.test.domain.json.tmp-5",   ".otro.json.tmp-5"};
     fs::create_directories(folder);
     for (const auto& name : kept) std::ofstream(folder / name) << R"({"a": 2})";
-    kept.push_back(".com.test.domain.json.tmp-9");  // a folder
-    fs::create_directory(folder / kept.back());
+    fs::create_directory(folder / *kept.insert(".com.test.domain.json.tmp-9").first);  // a folder
     for (const char* name : {".com.test.domain.json.tmp-3735928559", "..com.test.domain.json.pending.tmp-17"})
         std::ofstream(folder / name) << R"({"a": 1})";
-    const int held = ::open((folder / kept.front()).c_str(), O_RDONLY | O_CLOEXEC);
+    const int held = ::open((folder / ".com.test.domain.json.tmp-42").c_str(), O_RDONLY | O_CLOEXEC);
     ASSERT_EQ(::flock(held, LOCK_EX), 0);
     EXPECT_EQ(UserDefaults("com.test.domain").integerForKey("a"), 2);
     ::close(held);
-    std::vector<std::string> left;
-    for (const auto& e : fs::directory_iterator(folder)) left.push_back(e.path().filename().string());
-    std::ranges::sort(left);
-    std::ranges::sort(kept);
+    std::set<std::string> left;
+    for (const auto& e : fs::directory_iterator(folder)) left.insert(e.path().filename().string());
     EXPECT_EQ(left, kept);
 }
 

@@ -108,8 +108,7 @@ TEST_F(V4l2CamerasTest, WatchesCamerasPluggedInLaterAndKeepsTheirIds) {
 // test lets it: a TCP socket lingering over data its peer has not read. The main thread is
 // never found waiting in that close, and the descriptor is closed all the same once let go.
 TEST_F(V4l2CamerasTest, GoingAwayNeverWaitsForItsDescriptorToClose) {
-    // Its inotify instance takes the lowest free descriptor.
-    const int watch = ::dup(0);
+    const int watch = ::dup(0);  // the lowest free descriptor, which its inotify instance takes
     ::close(watch);
     auto cameras = std::make_unique<V4l2Cameras>(folder, probe);
     ASSERT_EQ(fs::read_symlink("/proc/self/fd/" + std::to_string(watch)), "anon_inode:inotify");

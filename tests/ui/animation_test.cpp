@@ -136,38 +136,36 @@ TEST(Spring, TurnsWhereItGoesFarthestAndWaitsWhenHeld) {
     struct Case {
         const char* what;
         Animation animation;
-        AnimatableData from, velocity;
+        double velocity;
         std::size_t turns;  // how many turns it has ahead
     };
     const Case cases[] = {
-        {"underdamped, from rest", Animation::spring(0.34, 0.82), {0, 40}, {0, 0}, 2},
-        {"underdamped, thrown towards its target", Animation::spring(0.3, 0.5), {0, 40}, {900, 0}, 2},
-        {"underdamped, thrown away", Animation::spring(0.3, 0.5), {0, 40}, {-900, 0}, 2},
-        {"critically damped, thrown past its target", Animation::spring(0.4, 1), {0, 40}, {3000, 0}, 1},
-        {"critically damped, from rest", Animation::spring(0.4, 1), {0, 40}, {0, 0}, 0},
-        {"overdamped, thrown away", Animation::spring(0.3, 2), {0, 40}, {-900, 0}, 1},
-        {"a repeating curve", Animation::easeInOut(0.3).repeatCount(4), {0, 40}, {0, 0}, 2},
+        {"underdamped, from rest", Animation::spring(0.34, 0.82), 0, 2},
+        {"underdamped, thrown towards its target", Animation::spring(0.3, 0.5), 900, 2},
+        {"underdamped, thrown away", Animation::spring(0.3, 0.5), -900, 2},
+        {"critically damped, thrown past its target", Animation::spring(0.4, 1), 3000, 1},
+        {"critically damped, from rest", Animation::spring(0.4, 1), 0, 0},
+        {"overdamped, thrown away", Animation::spring(0.3, 2), -900, 1},
+        {"a repeating curve", Animation::easeInOut(0.3).repeatCount(4), 0, 2},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        const AnimationTrack track(c.animation, c.from, {100, 40}, c.velocity, 2.0);
+        // From 0 to 100, starting at 2 s: how far past its target and short of it it stands.
+        const AnimationTrack track(c.animation, {0, 40}, {100, 40}, {c.velocity, 0}, 2.0);
+        const auto beyond = [&](double t) {
+            const double x = track.sample(t).value[0] - 100;
+            return std::pair{std::max(x, 0.0), std::max(-x, 0.0)};
+        };
+        std::pair<double, double> farthest{0, 0}, atTurns{0, 100};
+        for (double t = 2.0; t < 4.0; t += 1e-4)
+            farthest = {std::max(farthest.first, beyond(t).first),
+                        std::max(farthest.second, beyond(t).second)};
         const std::vector<double> turns = track.turningTimes(2.0);
         ASSERT_EQ(turns.size(), c.turns);
-        double farthest[2] = {0, 0};  // past the target, and short of it
-        for (double t = 2.0; t < 4.0; t += 1e-4) {
-            const double x = track.sample(t).value[0] - 100;
-            farthest[0] = std::max(farthest[0], x);
-            farthest[1] = std::max(farthest[1], -x);
-        }
-        const double start = std::abs(c.from[0] - 100);
-        for (int side = 0; side < 2; ++side) {
-            double reached = side == 1 ? start : 0;
-            for (const double t : turns) {
-                const double x = track.sample(t).value[0] - 100;
-                reached = std::max(reached, side == 0 ? x : -x);
-            }
-            EXPECT_NEAR(reached, farthest[side], 1e-3) << (side == 0 ? "past the target" : "short of it");
-        }
+        for (const double t : turns)
+            atTurns = {std::max(atTurns.first, beyond(t).first), std::max(atTurns.second, beyond(t).second)};
+        EXPECT_NEAR(atTurns.first, farthest.first, 1e-3) << "past the target";
+        EXPECT_NEAR(atTurns.second, farthest.second, 1e-3) << "short of it";
 
         const std::shared_ptr<const AnimationTrack> held = track.postponed(2.1, 0.5);
         const double stood = track.sample(2.1).value[0];

@@ -30,20 +30,11 @@ struct Reference {
     // the end), in bytes.
     static std::vector<std::size_t> starts(std::string_view s) {
         const QString text = QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size()));
-        // The UTF-8 byte of each UTF-16 position.
-        std::vector<std::size_t> bytes(static_cast<std::size_t>(text.size()) + 1, s.size());
-        std::size_t b = 0;
-        for (qsizetype i = 0; i < text.size(); ++i) {
-            bytes[static_cast<std::size_t>(i)] = b;
-            const char32_t c = text[i].unicode();
-            if (text[i].isHighSurrogate()) continue;  // the pair counts at its low half
-            b += c < 0x80 ? 1 : c < 0x800 ? 2 : text[i].isLowSurrogate() ? 4 : 3;
-        }
-        std::vector<std::size_t> out;
+        std::vector<std::size_t> out{0};
         QTextBoundaryFinder finder(QTextBoundaryFinder::Grapheme, text);
-        for (qsizetype at = 0; at >= 0 && at < text.size(); at = finder.toNextBoundary())
-            out.push_back(bytes[static_cast<std::size_t>(at)]);
-        out.push_back(s.size());
+        for (qsizetype from = 0, to; (to = finder.toNextBoundary()) > 0; from = to)
+            out.push_back(out.back() +
+                          static_cast<std::size_t>(text.sliced(from, to - from).toUtf8().size()));
         return out;
     }
 
@@ -213,12 +204,8 @@ TEST(TextCut, KeepsOrDropsWholeCharactersAtTheTailTheMiddleAndTheHead) {
     };
     fakes::FixedFontEngine fonts;
     for (const auto& c : cases) {
-        TextLayoutOptions o;
-        o.font = Font::system(10);
-        o.maxWidth = 22;
-        o.lineLimit = 1;
-        o.truncation = c.mode;
-        const TextLayout layout = layoutText(fonts, c.text, o);
+        const TextLayout layout = layoutText(
+            fonts, c.text, {.font = Font::system(10), .maxWidth = 22, .lineLimit = 1, .truncation = c.mode});
         ASSERT_EQ(layout.lines.size(), 1u);
         EXPECT_EQ(layout.lines[0].text, c.shown) << c.text << ", mode " << static_cast<int>(c.mode);
     }

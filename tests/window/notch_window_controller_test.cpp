@@ -155,10 +155,9 @@ TEST_F(NotchWindowControllerTest, ThePanelsWindowCoversWhatTheIslandShowsAndWher
     EXPECT_TRUE(holds(window(), inPanel(island->islandRect(IslandMode::idle))));
 }
 
-// Each change of the panel's window costs the window system a new picture of it, so an opening,
-// a closing, a HUD and its going change it a couple of times at most, never once a frame of
-// their springs. And once the island looks as it will at rest, the window holds no more than
-// it will then: a spring's last fraction of a point keeps it large no longer.
+// Each change of the panel's window costs the window system a new picture of it: an opening, a
+// closing, a HUD and its going change it once at most, never a frame of their springs; and
+// once the island looks as it will at rest, the window holds no more than it will then.
 TEST_F(NotchWindowControllerTest,
        ThePanelsWindowChangesTwiceASpringAtMostAndShrinksOnceTheIslandLooksSettled) {
     fake.panelWindows.renderWith = &fonts;
@@ -168,36 +167,27 @@ TEST_F(NotchWindowControllerTest,
     // Every edge of what is shown within half a point of where it ends.
     const auto looksSettled = [&] {
         const Rect shown = graph.shown().visualBounds(), end = graph.displayList().visualBounds();
-        return std::abs(shown.minX() - end.minX()) < 0.5 && std::abs(shown.maxX() - end.maxX()) < 0.5 &&
-               std::abs(shown.minY() - end.minY()) < 0.5 && std::abs(shown.maxY() - end.maxY()) < 0.5;
+        return std::max({std::abs(shown.minX() - end.minX()), std::abs(shown.maxX() - end.maxX()),
+                         std::abs(shown.minY() - end.minY()), std::abs(shown.maxY() - end.maxY())}) < 0.5;
     };
-    const auto hudShown = [&] { return hud.current.get().has_value(); };
-    struct Change {
-        const char* what;
-        std::function<void()> act;
-    };
-    const Change changes[] = {
+    const std::pair<const char*, std::function<void()>> changes[] = {
         {"opening", [&] { move(onIsland()); }},
-        {"closing",
-         [&] {
-             move(away());
-             fake.time.advance(NotchWindowController::collapseDelay);
-         }},
+        {"closing", [&] { move(away()), fake.time.advance(NotchWindowController::collapseDelay); }},
         {"a volume HUD", [&] { hud.show(HUDContent::volume(0.5f, false), 1.5); }},
         {"the HUD going", [] {}},
     };
-    for (const Change& change : changes) {
-        SCOPED_TRACE(change.what);
+    for (const auto& [what, act] : changes) {
+        SCOPED_TRACE(what);
         const int before = panel().windowChanges;
-        change.act();
+        act();
         fake.time.runPending();
-        std::optional<Rect> whenSettled;
         // Frame by frame until the springs are over (and the HUD, once it is shown, has gone).
+        const auto hudShown = [&] { return hud.current.get().has_value(); };
         const bool waitsForTheHud = hudShown() && !graph.isAnimating();
+        std::optional<Rect> whenSettled;
         for (int frame = 0; frame < 600 && (graph.isAnimating() || (waitsForTheHud && hudShown())); ++frame) {
             fake.time.advance(1.0 / 60);
-            if (whenSettled || !looksSettled() || !graph.isAnimating()) continue;
-            whenSettled = panel().windowExtent();
+            if (!whenSettled && looksSettled() && graph.isAnimating()) whenSettled = panel().windowExtent();
         }
         ASSERT_TRUE(whenSettled) << "the island never looked settled while its spring ran";
         EXPECT_EQ(panel().windowExtent(), *whenSettled)
