@@ -14,7 +14,6 @@
 
 #include <algorithm>
 #include <cstdlib>
-#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -58,12 +57,10 @@ protected:
         ASSERT_EQ(run.exitStatus(), 0) << run.report();
     }
 
-    // The events that running xdotool with `arguments` caused, after `before`: all those that
-    // came before `marker`'s.
-    std::vector<PointerEvent> after(const std::vector<std::string>& arguments, const Marker& marker,
-                                    const std::function<void()>& before = {}) {
+    // The events that running xdotool with `arguments` caused: all those that came before
+    // `marker`'s.
+    std::vector<PointerEvent> after(const std::vector<std::string>& arguments, const Marker& marker) {
         events.clear();
-        if (before) before();
         xdotool(arguments);
         xdotool(marker.arguments);
         EXPECT_TRUE(waitUntil([&] { return !events.empty() && events.back().type == marker.last; }))
@@ -151,25 +148,19 @@ TEST_F(X11PointerMonitorTest, MovesPressesAndDragsOfTheDevicesArrive) {
 // server sends none. The windows' crossings are no moves: a window that changes under a still
 // pointer makes them too.
 TEST_F(X11PointerMonitorTest, MovesAreToldOnlyWhereTheyMayMatter) {
-    using Type = PointerEventType;
     const std::vector<std::string> move{"mousemove_relative", "--", "4", "3"};
-    std::optional<Subscription> following;
-    const struct {
-        const char* what;
-        std::function<void()> first;
-        std::vector<std::string> command;
-        std::vector<Type> told;
-    } steps[] = {
-        {"far from every window of ours", [] {}, move, {}},
-        {"followed", [&] { following = monitor.followMoves(); }, move, {Type::mouseMoved}},
-        {"no longer followed", [&] { following.reset(); }, move, {}},
-        {"into a window of ours", [&] { monitor.pointerEnteredOwnWindow(); }, move, {Type::mouseMoved}},
-        {"out of it, the pointer still", [&] { monitor.pointerLeftOwnWindow(); }, move, {}},
-    };
-    for (const auto& step : steps) {
-        SCOPED_TRACE(step.what);
-        EXPECT_EQ(types(after(step.command, wheelClick, step.first)), step.told);
-    }
+    const std::vector moved{PointerEventType::mouseMoved};
+    EXPECT_TRUE(after(move, wheelClick).empty()) << "far from every window of ours";
+    std::optional<Subscription> following = monitor.followMoves();
+    EXPECT_EQ(types(after(move, wheelClick)), moved) << "followed";
+    following.reset();
+    EXPECT_TRUE(after(move, wheelClick).empty()) << "no longer followed";
+    monitor.pointerEnteredOwnWindow();
+    EXPECT_EQ(types(after(move, wheelClick)), moved) << "into a window of ours";
+    events.clear();
+    monitor.pointerLeftOwnWindow();
+    EXPECT_TRUE(events.empty()) << "out of it, the pointer still";
+    EXPECT_TRUE(after(move, wheelClick).empty()) << "out of it";
 }
 
 }  // namespace
