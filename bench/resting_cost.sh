@@ -1,11 +1,12 @@
 #!/usr/bin/env bash
-# What Quorlix costs at rest, or under a hand moving the pointer: the real program on a virtual display of its own (Xvfb, with a
-# compositing manager when there is one), a private session bus, a private PulseAudio server
-# when there is one, fresh XDG folders and, when music plays, the MPRIS test player started
-# before Quorlix (as a user's player is). Once the island has settled, the process's CPU time
-# and each thread's wake-ups (voluntary context switches: the times it slept and was woken)
-# are read from /proc over the same interval, and its resident memory; the X server's and the
-# compositing manager's CPU time beside it (what Quorlix's windows cost the desktop).
+# What Quorlix costs at rest, or under a hand moving the pointer: the real program on a virtual
+# display of its own (Xvfb, with a compositing manager when there is one), a private session
+# bus, a private PulseAudio server when there is one, fresh XDG folders and, when music plays,
+# the MPRIS test player started before Quorlix (as a user's player is). Once the island has
+# settled, the process's CPU time and each thread's wake-ups (voluntary context switches: the
+# times it slept and was woken) are read from /proc over the same interval, and its resident
+# memory; the X server's and the compositor's CPU time beside it (what Quorlix's windows cost
+# the desktop).
 #
 #   bench/resting_cost.sh [build folder ...]   # default: build/bench, a Release build with
 #                                              # the benchmarks (cmake -DQUORLIX_BENCH=ON)
@@ -157,7 +158,11 @@ switches() {
 # The desktop's own processes beside Quorlix: the X server Quorlix draws on and the compositor,
 # and with weston the virtual display's server it draws on.
 if [ "$desktop" = weston ]; then peerNames=(xwayland weston xvfb); else peerNames=(xvfb xcompmgr); fi
-peers() { for name in "${peerNames[@]}"; do [ -f "$work/$1/$name.pid" ] && ticks "$(cat "$work/$1/$name.pid")" || echo 0; done; }
+# Their CPU time in nanoseconds, summed over their threads (the first field of each one's
+# schedstat): finer than the ticks of 10 ms, which give a compositing manager's few
+# milliseconds an opening to a tick or two. Their threads live as long as they do.
+nanoseconds() { cat /proc/"$1"/task/*/schedstat 2>/dev/null | awk '{ s += $1 } END { printf "%.0f\n", s }'; }
+peers() { for name in "${peerNames[@]}"; do [ -f "$work/$1/$name.pid" ] && nanoseconds "$(cat "$work/$1/$name.pid")" || echo 0; done; }
 
 # A hand on every desktop at once (the measured interval lasts until each has done): moving far
 # from the island for the scene's seconds, or opening and closing it.
@@ -174,7 +179,7 @@ hand() {
     up+=(mousemove_relative -- 0 -24 sleep 0.01)
     down+=(mousemove_relative -- 0 24 sleep 0.01)
   done
-  for step in $(seq "$cycles"); do xdotool "${up[@]}" sleep 1.5 "${down[@]}" sleep 2; done
+  for _ in $(seq "$cycles"); do xdotool "${up[@]}" sleep 1.5 "${down[@]}" sleep 2; done
 }
 
 # The windows the X server moves or resizes meanwhile, and the island's own window among them
@@ -272,7 +277,7 @@ for n in "${!apps[@]}"; do
       }' "$work/$n/xev.log"
   fi
   paste "$work/$n/peers.before" "$work/$n/peers.after" |
-    awk -v hz="$hz" -v s="$start" -v e="$end" -v per="$per" -v names="${peerNames[*]}" '
+    awk -v s="$start" -v e="$end" -v per="$per" -v names="${peerNames[*]}" '
       BEGIN {
         split(names, name, " ")
         label["xvfb"] = "the X server"; label["xcompmgr"] = "the compositing manager"
@@ -280,8 +285,8 @@ for n in "${!apps[@]}"; do
       }
       {
         printf "%s %s CPU %.2f %%", NR == 1 ? " " : ",", (name[NR] == "xvfb" && NR > 1 ? "the virtual display" : label[name[NR]]),
-               100 * ($2 - $1) / hz / (e - s)
-        if (per > 0) printf " (%.1f ms each)", 1000 * ($2 - $1) / hz / per
+               100 * ($2 - $1) / 1e9 / (e - s)
+        if (per > 0) printf " (%.1f ms each)", ($2 - $1) / 1e6 / per
       }
       END { printf "\n" }'
 done
