@@ -1,11 +1,12 @@
 #!/usr/bin/env bash
-# What Quorlix costs at rest: the real program on a virtual display of its own (Xvfb, with a
-# compositing manager when there is one), a private session bus, a private PulseAudio server
-# when there is one, fresh XDG folders and, when music plays, the MPRIS test player started
-# before Quorlix (as a user's player is). Once the island has settled, the process's CPU time
-# and each thread's wake-ups (voluntary context switches: the times it slept and was woken)
-# are read from /proc over the same interval, and its resident memory; the X server's and the
-# compositing manager's CPU time beside it (what Quorlix's window costs the desktop).
+# What Quorlix costs at rest, or under a hand moving the pointer: the real program on a virtual
+# display of its own (Xvfb, with a compositing manager when there is one), a private session
+# bus, a private PulseAudio server when there is one, fresh XDG folders and, when music plays,
+# the MPRIS test player started before Quorlix (as a user's player is). Once the island has
+# settled, the process's CPU time and each thread's wake-ups (voluntary context switches: the
+# times it slept and was woken) are read from /proc over the same interval, and its resident
+# memory; the X server's and the compositor's CPU time beside it (what Quorlix's windows cost
+# the desktop).
 #
 #   bench/resting_cost.sh [build folder ...]   # default: build/bench, a Release build with
 #                                              # the benchmarks (cmake -DQUORLIX_BENCH=ON)
@@ -23,16 +24,18 @@
 #               relative moves a second (as a mouse makes them)
 #   hover       nothing playing, a hand opening and closing the island QUORLIX_CYCLES times (20):
 #               up onto the pill and down away from it again, 24 points every 10 ms, 1.5 s
-#               at each end; the costs are also given per opening and closing, with the times
-#               the X server moved or resized a window of Quorlix's (its ConfigureNotify events,
-#               when xev is there)
+#               over the pill and 2 s far below; the costs are also given per opening and
+#               closing, with the changes of the island's own window (a new place or size)
+#               and the ConfigureNotify events of the island's window and of Quorlix's other
+#               windows (the pointer catch's strips in a Wayland session; needs xev)
 # QUORLIX_DESKTOP=weston runs weston (with XWayland, on the virtual display) in place of the
 # compositing manager, and Quorlix through XWayland; the X server measured is XWayland, the
 # compositor weston, and the virtual display's server is given beside them.
 # QUORLIX_SECONDS changes the 60 s (of every scene but hover); QUORLIX_CORE=n pins every
 # Quorlix to core n (a list "n,m" pins the first build to n, the second to m);
-# QUORLIX_SCREENSHOT=prefix keeps a picture of each desktop as measured (prefix-1.png, ...;
-# needs scrot).
+# QUORLIX_DESKTOP_CORE does the same for each desktop's own processes (its X servers,
+# compositor, bus, sound server and player); QUORLIX_SCREENSHOT=prefix keeps a picture of each
+# desktop as measured (prefix-1.png, ...; needs scrot).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -58,6 +61,7 @@ if [ "$desktop" = weston ]; then
   for tool in weston Xwayland; do command -v "$tool" >/dev/null || { echo "missing $tool" >&2; exit 2; }; done
 fi
 IFS=, read -r -a cores <<<"${QUORLIX_CORE:-}"
+IFS=, read -r -a desktopCores <<<"${QUORLIX_DESKTOP_CORE:-}"
 
 # One desktop for build number $1 (folder $2): display, bus, sound server, player, Quorlix.
 # Sets apps[$1].
@@ -68,7 +72,12 @@ start_desktop() {
   local number
   number="$(start_display "$dir")"
   started+=("$(cat "$dir/xvfb.pid")")
+  local core="${cores[$((n - 1))]:-${cores[0]:-}}"
+  local desk="${desktopCores[$((n - 1))]:-${desktopCores[0]:-}}"
+  [ -z "$desk" ] || taskset -apc "$desk" "$(cat "$dir/xvfb.pid")" >/dev/null
   (
+    # Whatever the desktop starts (XWayland too, which weston starts later) keeps its cores.
+    [ -z "$desk" ] || taskset -pc "$desk" "$BASHPID" >/dev/null
     export DISPLAY=":$number"
     echo "$number" >"$dir/display"
     if [ "$desktop" = bare ] && command -v xcompmgr >/dev/null; then
@@ -95,7 +104,6 @@ start_desktop() {
         { echo "the player did not start" >&2; cat "$dir/player.out" >&2; exit 1; }
     fi
     export QT_QPA_PLATFORM=xcb
-    local core="${cores[$((n - 1))]:-${cores[0]:-}}"
     if [ -n "$core" ]; then
       taskset -c "$core" "$build/quorlix" >"$dir/quorlix.out" 2>&1 &
     else
@@ -150,7 +158,11 @@ switches() {
 # The desktop's own processes beside Quorlix: the X server Quorlix draws on and the compositor,
 # and with weston the virtual display's server it draws on.
 if [ "$desktop" = weston ]; then peerNames=(xwayland weston xvfb); else peerNames=(xvfb xcompmgr); fi
-peers() { for name in "${peerNames[@]}"; do [ -f "$work/$1/$name.pid" ] && ticks "$(cat "$work/$1/$name.pid")" || echo 0; done; }
+# Their CPU time in nanoseconds, summed over their threads (the first field of each one's
+# schedstat): finer than the ticks of 10 ms, which give a compositing manager's few
+# milliseconds an opening to a tick or two. Their threads live as long as they do.
+nanoseconds() { cat /proc/"$1"/task/*/schedstat 2>/dev/null | awk '{ s += $1 } END { printf "%.0f\n", s }'; }
+peers() { for name in "${peerNames[@]}"; do [ -f "$work/$1/$name.pid" ] && nanoseconds "$(cat "$work/$1/$name.pid")" || echo 0; done; }
 
 # A hand on every desktop at once (the measured interval lasts until each has done): moving far
 # from the island for the scene's seconds, or opening and closing it.
@@ -167,24 +179,34 @@ hand() {
     up+=(mousemove_relative -- 0 -24 sleep 0.01)
     down+=(mousemove_relative -- 0 24 sleep 0.01)
   done
-  for step in $(seq "$cycles"); do xdotool "${up[@]}" sleep 1.5 "${down[@]}" sleep 1.5; done
+  for _ in $(seq "$cycles"); do xdotool "${up[@]}" sleep 1.5 "${down[@]}" sleep 2; done
 }
 
+# The windows the X server moves or resizes meanwhile, and the island's own window among them
+# (the largest of Quorlix's class at rest) with its place and size: "id x y width height".
+watchers=()
+if [ "$scene" = hover ] && command -v xev >/dev/null; then
+  for n in "${!apps[@]}"; do
+    xwininfo -display "$(cat "$work/$n/quorlix.display")" -root -children |
+      awk '/\("[^"]*" "Quorlix"\)/ { split($(NF - 1), g, /[x+]/); if (g[1] * g[2] > best) {
+             best = g[1] * g[2]; island = $1 " " g[3] " " g[4] " " g[1] " " g[2] } }
+           END { print island }' >"$work/$n/island"
+    xev -display "$(cat "$work/$n/quorlix.display")" -root -event substructure -event property >"$work/$n/xev.log" 2>/dev/null &
+    watchers+=("$!")
+  done
+  started+=("${watchers[@]}")
+  # xev listens once it tells of a change of the root window's properties.
+  listening() {
+    xprop -display "$(cat "$work/$1/quorlix.display")" -root -f _QUORLIX_BENCH 8s -set _QUORLIX_BENCH 1
+    grep -q _QUORLIX_BENCH "$work/$1/xev.log"
+  }
+  for n in "${!apps[@]}"; do wait_for 50 listening "$n" || { echo "xev heard nothing" >&2; exit 1; }; done
+fi
 for n in "${!apps[@]}"; do
   ticks "${apps[$n]}" >"$work/$n/ticks.before"
   switches "${apps[$n]}" >"$work/$n/switches.before"
   peers "$n" >"$work/$n/peers.before"
 done
-# The windows the X server moves or resizes meanwhile.
-watchers=()
-if [ "$scene" = hover ] && command -v xev >/dev/null; then
-  for n in "${!apps[@]}"; do
-    xev -display "$(cat "$work/$n/quorlix.display")" -root -event substructure >"$work/$n/xev.log" 2>/dev/null &
-    watchers+=("$!")
-  done
-  started+=("${watchers[@]}")
-  sleep 1
-fi
 start="$(date +%s.%N)"
 if moving; then
   for n in "${!apps[@]}"; do
@@ -227,14 +249,35 @@ for n in "${!apps[@]}"; do
       total = 0
       for (name in w) { w[name] /= t; total += w[name] }
       printf "  wake-ups/s: %.1f", total
+      if (per > 0) printf " (%.0f an opening and closing)", total * t / per
       for (name in w) if (w[name] >= 0.05) printf "; %s %.1f", name, w[name]
       printf "\n"
     }' "$work/$n/switches.before" "$work/$n/switches.after"
   if [ -f "$work/$n/xev.log" ]; then
-    awk -v per="$per" '/^ConfigureNotify/ { n++ } END { printf "  windows moved or resized: %.1f an opening and closing\n", n / per }' "$work/$n/xev.log"
+    read -r island geometry <"$work/$n/island"
+    awk -v per="$per" -v island="$island" -v last="$geometry" '
+      # Each ConfigureNotify names the window on its next line, then its place and size last:
+      # "event 0x..., window 0x..., (x,y), width w, height h," (hexadecimal ids leave stray
+      # digits first).
+      /^ConfigureNotify/ {
+        getline
+        all++
+        if (!match($0, /window 0x[0-9a-f]+/) || substr($0, RSTART + 7, RLENGTH - 7) != island) next
+        own++
+        g = $0
+        gsub(/[^0-9-]+/, " ", g)
+        k = split(g, v, " ")
+        now = v[k - 3] " " v[k - 2] " " v[k - 1] " " v[k]
+        if (now != last) changes++
+        last = now
+      }
+      END {
+        printf "  the island'"'"'s window: %.1f changes of place or size an opening and closing (%.1f ConfigureNotify);", changes / per, own / per
+        printf " other windows: %.1f ConfigureNotify\n", (all - own) / per
+      }' "$work/$n/xev.log"
   fi
   paste "$work/$n/peers.before" "$work/$n/peers.after" |
-    awk -v hz="$hz" -v s="$start" -v e="$end" -v per="$per" -v names="${peerNames[*]}" '
+    awk -v s="$start" -v e="$end" -v per="$per" -v names="${peerNames[*]}" '
       BEGIN {
         split(names, name, " ")
         label["xvfb"] = "the X server"; label["xcompmgr"] = "the compositing manager"
@@ -242,8 +285,8 @@ for n in "${!apps[@]}"; do
       }
       {
         printf "%s %s CPU %.2f %%", NR == 1 ? " " : ",", (name[NR] == "xvfb" && NR > 1 ? "the virtual display" : label[name[NR]]),
-               100 * ($2 - $1) / hz / (e - s)
-        if (per > 0) printf " (%.1f ms each)", 1000 * ($2 - $1) / hz / per
+               100 * ($2 - $1) / 1e9 / (e - s)
+        if (per > 0) printf " (%.1f ms each)", ($2 - $1) / 1e6 / per
       }
       END { printf "\n" }'
 done
