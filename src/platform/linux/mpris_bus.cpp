@@ -31,10 +31,13 @@ namespace {
 const QString busService = QStringLiteral("org.freedesktop.DBus");
 const QString busPath = QStringLiteral("/org/freedesktop/DBus");
 
-// Calls `method` without waiting and hands the reply to `done` on the main thread.
+// Calls `method` without waiting and hands the reply to `done` on the main thread. Nothing
+// waits on the reply, so the bus's own timeout applies: a busy player may take seconds to
+// answer (a large cover in its metadata), and a reply given up on early left it unknown until
+// its next change.
 void callAsync(QDBusConnection& connection, QObject* context, const QDBusMessage& message,
                std::function<void(const QDBusMessage&)> done) {
-    auto* watcher = new QDBusPendingCallWatcher(connection.asyncCall(message, 3000), context);
+    auto* watcher = new QDBusPendingCallWatcher(connection.asyncCall(message), context);
     QObject::connect(watcher, &QDBusPendingCallWatcher::finished, context,
                      [done = std::move(done)](QDBusPendingCallWatcher* w) {
                          w->deleteLater();
