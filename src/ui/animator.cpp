@@ -636,7 +636,7 @@ const DisplayItem& Animator::present(double now) {
     return *shown_;
 }
 
-DisplayItem Animator::presentedAt(double at) {
+DisplayItem Animator::shownAt(double at) {
     if (!isAnimating()) return *target_;
     std::optional<DisplayItem> moved = applied(*target_, at, false);
     DisplayItem out = moved ? std::move(*moved) : *target_;

@@ -35,7 +35,7 @@ public:
     bool isAnimating() const { return !records_.empty() || !ghosts_.empty(); }
     // The tree as it will be shown at `at` (not before the last `present`), unless something
     // changes meanwhile; what is shown is left as it is.
-    DisplayItem presentedAt(double at);
+    DisplayItem shownAt(double at);
     // The moments after `now` at which a running motion stands farthest from its target each way
     // (see AnimationTrack::turningTimes), soonest first, moments closer than a frame's quarter
     // counted once.

@@ -296,7 +296,7 @@ std::vector<ViewGraph::Turn> ViewGraph::turns(std::size_t most) {
     std::vector<Turn> out;
     for (const double at : animator_.turningTimes(presentedAt_)) {
         if (out.size() == most) break;
-        out.push_back({at, animator_.presentedAt(at)});
+        out.push_back({at, animator_.shownAt(at)});
     }
     return out;
 }
