@@ -722,6 +722,36 @@ std::string defaultSink() {
     return name;
 }
 
+// How many missing glyphs' boxes a picture shows: shapes of bright pixels, the size of a
+// letter, that fill their bounds (the densest glyph of a script leaves gaps; an emoji is not
+// bright all over).
+int boxes(const QImage& image) {
+    std::vector<bool> seen(static_cast<std::size_t>(image.width() * image.height()));
+    // Whether `p` is a bright pixel not yet seen; it is seen now.
+    const auto take = [&](QPoint p) {
+        const auto at = static_cast<std::size_t>(p.y() * image.width() + p.x());
+        if (!image.rect().contains(p) || seen[at]) return false;
+        seen[at] = true;
+        return qGray(image.pixel(p)) > 100;
+    };
+    int found = 0;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x) {
+            // The shape's pixels, touching sideways or up and down, and its bounds.
+            std::vector<QPoint> shape;
+            if (take({x, y})) shape.emplace_back(x, y);
+            QRect bounds;
+            for (std::size_t i = 0; i < shape.size(); ++i) {
+                bounds |= QRect(shape[i], QSize(1, 1));
+                for (const QPoint step : {QPoint(1, 0), QPoint(-1, 0), QPoint(0, 1), QPoint(0, -1)})
+                    if (take(shape[i] + step)) shape.push_back(shape[i] + step);
+            }
+            found += bounds.width() >= 5 && bounds.height() >= 8 &&
+                     shape.size() == static_cast<std::size_t>(bounds.width() * bounds.height());
+        }
+    return found;
+}
+
 TEST_F(Desktop, TheMusicPagesOutputMenuMakesTheOtherOutputTheDefaultAndCloses) {
     for (const char* program : {"pulseaudio", "pactl"})
         if (!installed(program)) GTEST_SKIP() << program << " is not installed";
@@ -731,9 +761,9 @@ TEST_F(Desktop, TheMusicPagesOutputMenuMakesTheOtherOutputTheDefaultAndCloses) {
     ASSERT_TRUE(before == "a" || before == "b") << before;
     const std::string other = before == "a" ? "b" : "a";
 
-    // A player already playing on the session's bus.
+    // A player already playing on the session's bus, a track titled in Japanese, Arabic and emoji.
     const fs::path ready = home().path() / "player-ready";
-    ChildProcess player({QUORLIX_MPRIS_PLAYER, ready.string()},
+    ChildProcess player({QUORLIX_MPRIS_PLAYER, ready.string(), "夜に駆ける مرحبا 💔✨"},
                         {{2, (home().path() / "player.log").string(), O_WRONLY | O_CREAT | O_TRUNC}});
     player.watch();
     ASSERT_TRUE(waitFor([&] { return fs::exists(ready); })) << "the media player did not come on the bus";
@@ -752,10 +782,22 @@ TEST_F(Desktop, TheMusicPagesOutputMenuMakesTheOtherOutputTheDefaultAndCloses) {
         },
         &closed))
         << "the music page did not show";
+    // The title heads the 200-point column beside the tile (18 points from it), high in the page.
+    const int column = left + 22 + 90 + 18;
+    QImage title;
+    ASSERT_TRUE(atRest(display(), {column - 10, 25, 220, 70}, &title, [](const QImage& image) {
+        return brightPixels(image, 0, 0, image.width(), image.height()) > 30;
+    })) << "the music page's title never came to rest";
+    EXPECT_EQ(boxes(title), 0) << "characters drawn as boxes";
+    int coloured = 0;
+    for (int y = 0; y < title.height(); ++y)
+        for (int x = 0; x < title.width(); ++x) coloured += QColor(title.pixel(x, y)).hsvSaturation() > 120;
+    EXPECT_GT(coloured, 20) << "no emoji drawn in colour";
+    save("music-scripts.png");
 
     // The output button ends the 200-point column beside the tile, on the page's last row:
     // the island's window takes the click.
-    ASSERT_EQ(xdotool({"mousemove", std::to_string(left + 22 + 90 + 18 + 200 - 12), "152", "click", "1"}), 0);
+    ASSERT_EQ(xdotool({"mousemove", std::to_string(column + 200 - 12), "152", "click", "1"}), 0);
     const xcb_window_t island = screen->pointerWindow();
     ASSERT_NE(island, XCB_WINDOW_NONE);
     ASSERT_TRUE(shows([&](const QImage& image) { return !same(image, closed, centre + 150, 210); }))
@@ -774,63 +816,6 @@ TEST_F(Desktop, TheMusicPagesOutputMenuMakesTheOtherOutputTheDefaultAndCloses) {
         << "the default output is still " << defaultSink();
     EXPECT_TRUE(shows([&](const QImage& image) { return same(image, closed, centre + 150, 210); }))
         << "the output menu did not close";
-    EXPECT_TRUE(quorlix->running());
-}
-
-// How many missing glyphs' boxes a picture shows: shapes of bright pixels, the size of a
-// letter, that fill their bounds (the densest glyph of a script leaves gaps; an emoji is not
-// bright all over).
-int boxes(const QImage& image) {
-    const int w = image.width(), h = image.height();
-    std::vector<bool> seen(static_cast<std::size_t>(w * h));
-    // Whether (x, y) is a bright pixel not yet seen; it is seen now.
-    const auto take = [&](int x, int y) {
-        if (x < 0 || y < 0 || x >= w || y >= h || seen[static_cast<std::size_t>(y * w + x)]) return false;
-        seen[static_cast<std::size_t>(y * w + x)] = true;
-        return qGray(image.pixel(x, y)) > 100;
-    };
-    int found = 0;
-    for (int y0 = 0; y0 < h; ++y0)
-        for (int x0 = 0; x0 < w; ++x0) {
-            if (!take(x0, y0)) continue;
-            // The shape's pixels, touching sideways or up and down, and its bounds.
-            std::vector<QPoint> shape{{x0, y0}};
-            QRect bounds(x0, y0, 1, 1);
-            for (std::size_t i = 0; i < shape.size(); ++i) {
-                const QPoint p = shape[i];
-                bounds |= QRect(p, QSize(1, 1));
-                for (const QPoint next :
-                     {p + QPoint(1, 0), p - QPoint(1, 0), p + QPoint(0, 1), p - QPoint(0, 1)})
-                    if (take(next.x(), next.y())) shape.push_back(next);
-            }
-            found += bounds.width() >= 5 && bounds.height() >= 8 &&
-                     shape.size() == static_cast<std::size_t>(bounds.width() * bounds.height());
-        }
-    return found;
-}
-
-TEST_F(Desktop, TheMusicPageDrawsATitleInOtherScriptsAndEmoji) {
-    // A player already playing a track titled in Japanese, Arabic and emoji.
-    const fs::path ready = home().path() / "player-ready";
-    ChildProcess player({QUORLIX_MPRIS_PLAYER, ready.string(), "夜に駆ける مرحبا 💔✨"},
-                        {{2, (home().path() / "player.log").string(), O_WRONLY | O_CREAT | O_TRUNC}});
-    player.watch();
-    ASSERT_TRUE(waitFor([&] { return fs::exists(ready); })) << "the media player did not come on the bus";
-
-    launch(R"({"previewTab": "music", "islandWidth": 600})");
-    // The title heads the 200-point column beside the artwork tile (22 points in, 90 wide, 18
-    // apart), high in the page, which lies between 35 and 163 points down.
-    const int left = centre - 300 + 22 + 90 + 18;
-    QImage title;
-    ASSERT_TRUE(atRest(display(), {left - 10, 25, 220, 70}, &title, [](const QImage& image) {
-        return brightPixels(image, 0, 0, image.width(), image.height()) > 30;
-    })) << "the music page's title never came to rest";
-    EXPECT_EQ(boxes(title), 0) << "characters drawn as boxes";
-    int coloured = 0;
-    for (int y = 0; y < title.height(); ++y)
-        for (int x = 0; x < title.width(); ++x) coloured += QColor(title.pixel(x, y)).hsvSaturation() > 120;
-    EXPECT_GT(coloured, 20) << "no emoji drawn in colour";
-    save("music-scripts.png");
     EXPECT_TRUE(quorlix->running());
 }
 

@@ -138,13 +138,11 @@ public:
             EXPECT_TRUE(hearsClick(toWhereItLay))
                 << "a click where the open island lay, once it looked closed";
             EXPECT_TRUE(settled()) << "the island did not come to rest";
-            const auto all = lines();
-            const auto first = std::find_if(
-                all.begin() + static_cast<std::ptrdiff_t>(before), all.end(), [](const std::string& line) {
-                    return line.starts_with("motion ") || line.starts_with("enter ");
-                });
-            EXPECT_TRUE(std::none_of(first, all.end(),
-                                     [](const std::string& line) { return line.starts_with("leave "); }))
+            std::size_t arrived = before;
+            for (const auto all = lines();
+                 !all[arrived].starts_with("motion ") && !all[arrived].starts_with("enter ");)
+                ++arrived;
+            EXPECT_FALSE(heard("leave", arrived))
                 << "the program lost the pointer that left the island for it: it heard " << since(before);
         }
     }

@@ -18,6 +18,11 @@ using testing::IslandTest;
 class NotchWindowControllerTest : public IslandTest {
 protected:
     fakes::FixedFontEngine fonts;
+    // A rectangle of the 2560 by 1440 display in the panel's own space (y down from its top).
+    static Rect inPanel(const Rect& r) {
+        return Rect(r.minX() - 820, 1440 - r.maxY(), r.width(), r.height());
+    }
+    std::vector<Rect> closedShape() { return {inPanel(island->closedArea())}; }
 };
 
 TEST_F(NotchWindowControllerTest, ThePanelHangsFromTheTopCentreAndTakesThePointerOnlyOverTheOpenIsland) {
@@ -41,8 +46,7 @@ TEST_F(NotchWindowControllerTest, ThePanelHangsFromTheTopCentreAndTakesThePointe
     ASSERT_EQ(panel().inputAreas.size(), 1u);
     const Rect open = island->openArea();
     EXPECT_EQ(open, island->islandRect(IslandMode::expanded).insetBy(-18, -18));
-    EXPECT_EQ(panel().inputAreas[0],
-              Rect(open.minX() - 820, 1440 - open.maxY(), open.width(), open.height()));
+    EXPECT_EQ(panel().inputAreas[0], inPanel(open));
 
     // The output menu hangs below the island's right end.
     island->state().outputMenuOpen = true;
@@ -91,9 +95,6 @@ TEST_F(NotchWindowControllerTest, ThePanelsWindowCoversWhatTheIslandShowsAndWher
     auto screen = fakes::FakeScreens::externalDisplay(0);
     screen.safeAreaInsets.top = 32;  // GNOME's bar
     make(screen);
-    const auto inPanel = [](const Rect& r) {
-        return Rect(r.minX() - 820, 1440 - r.maxY(), r.width(), r.height());
-    };
     const auto holds = [](const Rect& outer, const Rect& inner) {
         return inner.minX() >= outer.minX() && inner.maxX() <= outer.maxX() && inner.minY() >= outer.minY() &&
                inner.maxY() <= outer.maxY();
@@ -199,10 +200,6 @@ TEST_F(NotchWindowControllerTest,
 TEST_F(NotchWindowControllerTest, WhereOnlyItsOwnWindowsSeeThePointerTheClosedIslandTakesItOverItsShape) {
     fake.pointerMonitor.everywhere = false;
     make();
-    const auto inPanel = [](const Rect& r) {
-        return Rect(r.minX() - 820, 1440 - r.maxY(), r.width(), r.height());
-    };
-    const auto closedShape = [&] { return std::vector{inPanel(island->closedArea())}; };
     EXPECT_EQ(panel().inputAreas, std::vector{inPanel(Rect(1228, 1407, 104, 39))});
 
     // The shape follows what the closed island shows.
@@ -241,15 +238,11 @@ TEST_F(NotchWindowControllerTest, TheClosedIslandTakesThePointerWhereItsClicksAr
         {"Wayland, hover", false, true, IslandOpenMode::hover, true},
         {"Wayland, click", false, true, IslandOpenMode::click, true},
     };
-    const auto closedShape = [&] {
-        const Rect r = island->closedArea();
-        return std::vector{Rect(r.minX() - 820, 1440 - r.maxY(), r.width(), r.height())};
-    };
-    const auto& monitor = fake.pointerMonitor;
+    auto& monitor = fake.pointerMonitor;
     for (const auto& row : rows) {
         SCOPED_TRACE(row.what);
-        fake.pointerMonitor.everywhere = row.everywhere;
-        fake.pointerMonitor.everyMove = row.everyMove;
+        monitor.everywhere = row.everywhere;
+        monitor.everyMove = row.everyMove;
         settings.openMode = row.mode;
         make();
         EXPECT_EQ(panel().inputAreas, row.takes ? closedShape() : std::vector<Rect>{});
