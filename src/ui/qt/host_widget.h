@@ -78,8 +78,6 @@ public:
     // While held, the host's frames are not drawn: the window shows the last one drawn. Let go,
     // the widget draws the host's latest frame whole at its next one.
     void setHeld(bool held);
-    // The next frame is drawn whole.
-    void drawWhole() { whole_ = true; }
     // When the widget last drew into its window (the monotonic clock's seconds), if it has.
     std::optional<double> lastDrawn() const { return lastDrawn_; }
 

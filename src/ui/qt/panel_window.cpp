@@ -132,11 +132,6 @@ void PanelWindow::setNudgesCompositor(bool nudges) {
 }
 
 void PanelWindow::frameShown() {
-    // The frame a motion ends with is drawn whole, Qt's copy with it: the window may have
-    // changed while the motion ran, and what rests on screen is that frame exactly.
-    const bool animating = host_->graph().isAnimating();
-    if (animating_ && !animating) widget_->drawWhole();
-    animating_ = animating;
     if (extent_.update(host_->graph())) place(true);
 }
 

@@ -115,7 +115,6 @@ private:
     WindowExtent extent_;
     Point frameOrigin_;
     bool shown_ = false;
-    bool animating_ = false;
     std::optional<CompositorNudge> nudge_;
     bool nudgeAfterPaint_ = false;
     // Where the window stands now, in the panel's points.
