@@ -8,15 +8,16 @@
 #include <fstream>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace quorlix::testing {
 
 class VirtualDisplay : public Peer {
 public:
-    explicit VirtualDisplay(const std::string& screen = "320x240x24")
+    explicit VirtualDisplay(const std::string& screen = "320x240x24",
+                            const std::vector<std::string>& options = {})
         : numberFile_(home_.path() / "display"),
-          // Kept as it is between clients: a server left without any would start afresh.
-          server_({"Xvfb", "-displayfd", "3", "-screen", "0", screen, "-nolisten", "tcp", "-noreset"},
+          server_(arguments(screen, options),
                   {{3, numberFile_.string(), O_WRONLY | O_CREAT | O_TRUNC},
                    {1, "/dev/null", O_WRONLY},
                    {2, (home_.path() / "xvfb.log").string(), O_WRONLY | O_CREAT | O_TRUNC}}) {
@@ -43,6 +44,15 @@ public:
     std::string report() override { return server_.report(); }
 
 private:
+    static std::vector<std::string> arguments(const std::string& screen,
+                                              const std::vector<std::string>& options) {
+        // Kept as it is between clients: a server left without any would start afresh.
+        std::vector<std::string> all{"Xvfb", "-displayfd", "3", "-screen", "0", screen,
+                                     "-nolisten", "tcp", "-noreset"};
+        all.insert(all.end(), options.begin(), options.end());
+        return all;
+    }
+
     fakes::TempHome home_;
     std::filesystem::path numberFile_;
     ChildProcess server_;
