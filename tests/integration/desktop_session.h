@@ -8,9 +8,12 @@
 
 #include <xcb/xcb.h>
 
+#include <gtest/gtest.h>
+
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <iostream>
 #include <iterator>
 #include <memory>
 #include <optional>
@@ -89,6 +92,16 @@ public:
             .watch();
         // The program asks at start whether windows are composited: the manager must be there.
         compositing_ = waitFor([&] { return compositingManagerRuns(); });
+    }
+
+    // A failed test shows the end of what the program said.
+    ~DesktopSession() {
+        if (!::testing::Test::HasFailure()) return;
+        std::ifstream in(output(), std::ios::binary);
+        std::string said((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        constexpr std::size_t kept = 8000;
+        if (said.size() > kept) said = "[...]" + said.substr(said.size() - kept);
+        if (!said.empty()) std::cerr << "What Quorlix said:\n" << said << '\n';
     }
 
     // Whether the session came up, and why not.
