@@ -1,8 +1,8 @@
 // A window's frames on X11 as the server shows them: the parts a frame repaints go straight
 // into the window, past Qt's backing store. quorlix-stripes' panel, on a server of the test's
 // own without a compositing manager, shows every frame as drawn (its narrow column too),
-// frames drawn while another window covers it once uncovered, and its last frame once hidden
-// and shown again, never Qt's older copy.
+// its last frame when exposed, frames drawn while another window covers it once uncovered, and
+// its last frame once hidden and shown again, never Qt's older copy.
 
 #include "fakes/fake_platform.h"
 #include "platform/child_process.h"
@@ -66,6 +66,17 @@ protected:
             << "no step " << step;
         return colours;
     }
+    // Whether the program wrote `line`, once it has.
+    ::testing::AssertionResult said(const std::string& line) {
+        return waitFor(
+            [&] {
+                std::ifstream in(output);
+                for (std::string read; std::getline(in, read) && !in.eof();)
+                    if (read == line) return true;
+                return false;
+            },
+            {&display, &*program});
+    }
     // The screen as the server shows it at a point of the panel, 0xrrggbb.
     std::optional<std::uint32_t> shown(int atX, int atY) {
         auto* reply = xcb_get_image_reply(
@@ -106,6 +117,25 @@ TEST_F(WindowPixelsTest, ShowsTheLastFrameDrawnWhateverCameBetween) {
     const Colours second = drawn(1);
     for (std::size_t i = 0; i < second.size(); ++i) ASSERT_NE(second[i], first[i]);
     ASSERT_TRUE(shows(second));
+
+    // An expose (a resize's, under GNOME) shows the frame drawn past Qt's copy, not the copy. The
+    // panel's window takes no pointer, so it is not found at a point: every window is exposed.
+    auto* tree = xcb_query_tree_reply(x, xcb_query_tree(x, root), nullptr);
+    ASSERT_TRUE(tree);
+    const xcb_window_t* windows = xcb_query_tree_children(tree);
+    for (int i = 0; i < xcb_query_tree_children_length(tree); ++i) {
+        xcb_expose_event_t expose{};
+        expose.response_type = XCB_EXPOSE;
+        expose.window = windows[i];
+        expose.width = 160;
+        expose.height = 80;
+        xcb_send_event(x, false, windows[i], XCB_EVENT_MASK_EXPOSURE, reinterpret_cast<const char*>(&expose));
+    }
+    std::free(tree);
+    std::free(xcb_get_input_focus_reply(x, xcb_get_input_focus(x), nullptr));  // sent before the signal
+    tell(SIGHUP);
+    ASSERT_TRUE(said("synced"));
+    ASSERT_TRUE(shows(second)) << "exposed";
 
     // A black window over the panel while it draws a frame, then gone.
     const xcb_window_t cover = xcb_generate_id(x);

@@ -2,7 +2,8 @@
 // `quorlix-stripes` shows a 160 by 80 panel at (20, 30), with columns 40, 3 and 57 points wide
 // and 60 high from (10, 10) in it. SIGUSR1 moves the colours on by one and draws the frame,
 // then writes "step N" and the columns' colours at x 30, 51 and 80 of row 40 ("#rrggbb" each)
-// on a line of standard output; SIGUSR2 hides or shows the panel.
+// on a line of standard output; SIGUSR2 hides or shows the panel; SIGHUP handles every event
+// the window system sent before it, then writes "synced".
 
 #include "platform/clock.h"
 #include "platform/linux/qt_main_queue.h"
@@ -48,7 +49,7 @@ struct StripesView {
 int signalPipe[2];
 
 void onSignal(int number) {
-    const char byte = number == SIGUSR2 ? 2 : 1;
+    const char byte = number == SIGUSR2 ? 2 : number == SIGHUP ? 3 : 1;
     [[maybe_unused]] const auto written = ::write(signalPipe[1], &byte, 1);
 }
 
@@ -84,11 +85,18 @@ int main(int argc, char** argv) {
     if (::pipe(signalPipe) != 0) return 1;
     std::signal(SIGUSR1, onSignal);
     std::signal(SIGUSR2, onSignal);
+    std::signal(SIGHUP, onSignal);
     QSocketNotifier next(signalPipe[0], QSocketNotifier::Read);
     QObject::connect(&next, &QSocketNotifier::activated, [&] {
         char byte;
         if (::read(signalPipe[0], &byte, 1) != 1) return;
         if (byte == 2) return panel.isVisible() ? panel.hide() : panel.show();
+        if (byte == 3) {
+            QGuiApplication::sync();
+            std::printf("synced\n");
+            std::fflush(stdout);
+            return;
+        }
         stripes.step = stripes.step.get() + 1;
         panel.host().render();
         report(panel, stripes.step.get());

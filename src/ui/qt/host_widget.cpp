@@ -180,6 +180,9 @@ bool HostWidget::putDirectly() {
     if (pixelsWindow_ != window->winId()) {
         pixelsWindow_ = window->winId();
         pixels_ = X11WindowPixels::open(*window);
+        // Qt answers an expose of a window with nothing marked for repainting by showing its
+        // backing store again, which the pictures put past it have left behind.
+        if (pixels_) window->installEventFilter(this);
     }
     if (!pixels_) return false;
     const qreal scale = devicePixelRatioF();
@@ -387,6 +390,8 @@ void HostWidget::hideHelp() {
 }
 
 bool HostWidget::eventFilter(QObject* watched, QEvent* event) {
+    // Marked for repainting, the exposed window is painted from the buffer, which is current.
+    if (event->type() == QEvent::Expose && watched == windowHandle() && pixels_) update();
     if (event->type() == QEvent::FocusIn || event->type() == QEvent::FocusOut) {
         for (const auto& [id, field] : fields_) {
             if (field->edit != watched || !field->view->focused) continue;
