@@ -187,12 +187,20 @@ TEST_F(WaylandDesktop, TheIslandAnswersThePointerOverItsShapeAndAReturningUserSe
     pointTo(centre, 12);
     ASSERT_TRUE(showsUnderHand([](const QImage& image) { return islandWidth(image) == 84 + 14; }))
         << "the pointer onto the island did not hover it";
+    const std::size_t hovered = program->mark();
     ASSERT_EQ(run({"xdotool", "click", "4"}), 0);
     EXPECT_TRUE(waitFor([] {
         return std::abs(PrivatePulseServer::defaultSinkVolume().value_or(0) - 0.54) < 0.005;
-    })) << "a wheel over the island did not raise the volume by a step";
+    })) << "a wheel over the island did not raise the volume by a step, but to "
+        << PrivatePulseServer::defaultSinkVolume().value_or(-1) << "; the program under it heard "
+        << program->since(hovered);
+    // The step's HUD comes and goes: the click is for the hovered island at rest.
+    EXPECT_TRUE(shows([](const QImage& image) { return islandWidth(image) > 150; })) << "the step showed no HUD";
+    ASSERT_TRUE(showsUnderHand([](const QImage& image) { return islandWidth(image) == 84 + 14; }))
+        << "the step's HUD did not go";
     ASSERT_EQ(run({"xdotool", "click", "1"}), 0);
-    EXPECT_TRUE(shows(expanded)) << "a click on the island did not open it";
+    EXPECT_TRUE(shows(expanded)) << "a click on the island did not open it; the program under it heard "
+                                 << program->since(hovered);
     EXPECT_TRUE(quorlix->running());
 }
 

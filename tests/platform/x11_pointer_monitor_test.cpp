@@ -1,7 +1,8 @@
 // The pointer on a real X server of the test's own (Xvfb): moves, presses and wheel clicks
 // made with xdotool reach the monitor, whichever window they go to, with the platform's
 // signs, one line per wheel click and quick clicks as one gesture; moves only where they may
-// matter.
+// matter; in a Wayland session, a wheel click heard by our window and as a raw event counts
+// once.
 
 #include "platform/linux/x11_pointer_monitor.h"
 
@@ -11,6 +12,8 @@
 #include "virtual_display.h"
 
 #include <gtest/gtest.h>
+
+#include <xcb/xcb.h>
 
 #include <algorithm>
 #include <cstdlib>
@@ -161,6 +164,56 @@ TEST_F(X11PointerMonitorTest, MovesAreToldOnlyWhereTheyMayMatter) {
     monitor.pointerLeftOwnWindow();
     EXPECT_TRUE(events.empty()) << "out of it, the pointer still";
     EXPECT_TRUE(after(move, wheelClick).empty()) << "out of it";
+}
+
+// The X server's time now: that of the notice of a property changed on a window of its own.
+class ServerClock {
+public:
+    explicit ServerClock(const std::string& display) : x_(xcb_connect(display.c_str(), nullptr)) {
+        const xcb_screen_t* screen = xcb_setup_roots_iterator(xcb_get_setup(x_)).data;
+        const std::uint32_t mask = XCB_EVENT_MASK_PROPERTY_CHANGE;
+        xcb_create_window(x_, XCB_COPY_FROM_PARENT, window_, screen->root, 0, 0, 1, 1, 0,
+                          XCB_WINDOW_CLASS_INPUT_ONLY, XCB_COPY_FROM_PARENT, XCB_CW_EVENT_MASK, &mask);
+    }
+    ~ServerClock() { xcb_disconnect(x_); }
+    std::uint32_t now() {
+        xcb_change_property(x_, XCB_PROP_MODE_APPEND, window_, XCB_ATOM_WM_NAME, XCB_ATOM_STRING, 8, 0, "");
+        xcb_flush(x_);
+        for (;;) {
+            xcb_generic_event_t* event = xcb_wait_for_event(x_);
+            if (!event) return 0;
+            const bool notice = (event->response_type & 0x7f) == XCB_PROPERTY_NOTIFY;
+            const std::uint32_t time = reinterpret_cast<xcb_property_notify_event_t*>(event)->time;
+            std::free(event);
+            if (notice) return time;
+        }
+    }
+
+private:
+    xcb_connection_t* x_;
+    xcb_window_t window_ = xcb_generate_id(x_);
+};
+
+// In a Wayland session our window and the raw events both tell of a wheel click over the
+// island, in either order until a raw one has come: the raw copy of a click our window told,
+// no later than it, is not told again; a later click is.
+TEST_F(X11PointerMonitorTest, InAWaylandSessionAClickOurWindowToldIsNotToldAgainByItsRawCopy) {
+    platform::X11PointerMonitor session(display.name(), true);
+    std::vector<double> told;
+    auto s = session.monitor([&](const PointerEvent& e) {
+        if (e.type == PointerEventType::scrollWheel) told.push_back(e.scroll.deltaY);
+    });
+    ASSERT_TRUE(s);
+    ServerClock clock(display.name());
+    // The window's copy of a click that xdotool makes at once, heard first.
+    const std::uint32_t click = clock.now() + 3000;
+    session.wheelOverOwnWindow(0, 1, false, false, click);
+    ASSERT_EQ(told, std::vector<double>{1});
+    xdotool({"click", "4"});
+    ASSERT_TRUE(waitUntil([&] { return static_cast<std::int32_t>(clock.now() - click) > 0; }));
+    xdotool({"click", "5"});
+    ASSERT_TRUE(waitUntil([&] { return told.size() >= 2; })) << "the later click was not told";
+    EXPECT_EQ(told, (std::vector<double>{1, -1})) << "the raw copy was told again";
 }
 
 }  // namespace

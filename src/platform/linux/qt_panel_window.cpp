@@ -86,7 +86,7 @@ public:
                 break;
             case QEvent::Wheel: {
                 const OwnWindowScroll scroll = ownWindowScroll(*static_cast<QWheelEvent*>(event));
-                pointer_->wheelOverOwnWindow(scroll.dx, scroll.dy, scroll.precise, scroll.natural);
+                pointer_->wheelOverOwnWindow(scroll.dx, scroll.dy, scroll.precise, scroll.natural, scroll.time);
                 break;
             }
             case QEvent::DragEnter:
@@ -237,7 +237,11 @@ OwnWindowScroll ownWindowScroll(const QWheelEvent& wheel) {
     // The platform's signs are Qt's.
     const QPointF delta =
         !pixels.isNull() ? QPointF(pixels) : QPointF(wheel.angleDelta()) / angleDeltaPerNotch;
-    return {.dx = delta.x(), .dy = delta.y(), .precise = !pixels.isNull(), .natural = wheel.inverted()};
+    return {.dx = delta.x(),
+            .dy = delta.y(),
+            .precise = !pixels.isNull(),
+            .natural = wheel.inverted(),
+            .time = static_cast<std::uint32_t>(wheel.timestamp())};
 }
 
 std::unique_ptr<PanelWindow> QtPanelWindows::makePanel(const Rect& frame) {

@@ -22,6 +22,8 @@ struct OwnWindowScroll {
     double dy = 0;
     bool precise = false;
     bool natural = false;
+    // The X server's time of the event.
+    std::uint32_t time = 0;
 };
 OwnWindowScroll ownWindowScroll(const QWheelEvent& wheel);
 

@@ -79,6 +79,11 @@ struct X11PointerMonitor::Impl {
     // In a Wayland session: the wheel is heard from the raw events (XWayland gives Qt's windows
     // none from GNOME Shell), and once it is, the windows' own wheel events no longer count.
     bool rawScrolls = false;
+    // The server's time of the last scroll a window of ours told before any raw one came: the
+    // raw copies of that scroll and those before it (no later) were told already.
+    std::optional<std::uint32_t> ownScrollTime;
+    // Whether the raw event being read is such a copy.
+    bool rawCopy = false;
     // Whether the scroll being read came from a raw event: it happened where the pointer is,
     // over an X window of any program, which the server is asked only then.
     bool scrollFromRaw = false;
@@ -193,8 +198,9 @@ struct X11PointerMonitor::Impl {
         button(1, pressed, false, 0);
     }
 
-    void ownWindowScroll(double dx, double dy, bool precise, bool natural) {
+    void ownWindowScroll(double dx, double dy, bool precise, bool natural, std::uint32_t time) {
         if (!wayland || rawScrolls) return;
+        ownScrollTime = time;
         placeKnown = true;
         flushMotion();
         gesture.scroll(dx, dy, precise, natural);
@@ -291,6 +297,9 @@ struct X11PointerMonitor::Impl {
     // A raw event of a Wayland session, taken when it is the wheel's, at the pointer's place
     // (the controller heeds a scroll over the island alone, not over other programs' windows).
     void waylandScroll(const xcb_ge_generic_event_t& ge) {
+        // Raw motions and presses share the header that holds the time.
+        const std::uint32_t time = reinterpret_cast<const xcb_input_raw_button_press_event_t&>(ge).time;
+        rawCopy = ownScrollTime && static_cast<std::int32_t>(time - *ownScrollTime) <= 0;
         scrollFromRaw = true;
         bool scrolled = false;
         if (ge.event_type == XCB_INPUT_RAW_MOTION) {
@@ -303,6 +312,7 @@ struct X11PointerMonitor::Impl {
             if (scrolled) button(number, true, false, raw.sourceid);
         }
         scrollFromRaw = false;
+        rawCopy = false;
         rawScrolls = rawScrolls || scrolled;
     }
 
@@ -319,7 +329,7 @@ struct X11PointerMonitor::Impl {
         const double dy = number == 4 ? 1 : number == 5 ? -1 : 0;
         const double dx = number == 6 ? 1 : number == 7 ? -1 : 0;
         const auto device = devices.find(source);
-        gesture.scroll(dx, dy, false, device != devices.end() && device->second.natural);
+        if (!rawCopy) gesture.scroll(dx, dy, false, device != devices.end() && device->second.natural);
     }
 
     // Reads the scroll axes of a raw motion; true when it was a scroll.
@@ -354,7 +364,7 @@ struct X11PointerMonitor::Impl {
         flushMotion();
         const PointerDevice& d = device->second;
         const double scale = d.touchpad ? pointsPerIncrement : 1;
-        gesture.scroll(dx * scale, dy * scale, d.touchpad, d.natural);
+        if (!rawCopy) gesture.scroll(dx * scale, dy * scale, d.touchpad, d.natural);
         return true;
     }
 
@@ -478,8 +488,9 @@ void X11PointerMonitor::leftButtonOverOwnWindow(bool pressed) {
     if (impl_->watching) impl_->ownWindowButton(pressed);
 }
 
-void X11PointerMonitor::wheelOverOwnWindow(double dx, double dy, bool precise, bool natural) {
-    if (impl_->watching) impl_->ownWindowScroll(dx, dy, precise, natural);
+void X11PointerMonitor::wheelOverOwnWindow(double dx, double dy, bool precise, bool natural,
+                                           std::uint32_t time) {
+    if (impl_->watching) impl_->ownWindowScroll(dx, dy, precise, natural, time);
 }
 
 void X11PointerMonitor::dragOverOwnWindow(std::optional<Point> at, bool ended) {

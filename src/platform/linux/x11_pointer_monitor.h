@@ -68,8 +68,8 @@ public:
     // The left button pressed or released over one of them.
     void leftButtonOverOwnWindow(bool pressed);
     // A scroll of (dx, dy) over one of them, in the platform's signs: points of a touchpad
-    // when `precise`, else lines of a wheel.
-    void wheelOverOwnWindow(double dx, double dy, bool precise, bool natural);
+    // when `precise`, else lines of a wheel; `time` is the X server's.
+    void wheelOverOwnWindow(double dx, double dy, bool precise, bool natural, std::uint32_t time);
     // A drag of data moved over one of the application's windows, to `at` (global points), or
     // ended there (`ended`: dropped at `at`, or gone out of the window when `at` is nothing).
     void dragOverOwnWindow(std::optional<Point> at, bool ended = false);
