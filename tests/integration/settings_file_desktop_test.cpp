@@ -1,0 +1,49 @@
+// Quorlix's settings file on a bare desktop: written when a signal quits it, and a damaged
+// one moved aside at start.
+
+#include "bare_desktop.h"
+
+#include <signal.h>
+
+namespace quorlix::testing::bare_desktop {
+namespace {
+
+// A terminal that closes or a session that ends (SIGHUP) quits Quorlix as SIGTERM does.
+TEST_F(Desktop, SighupAndSigtermQuitQuorlixWithItsSettingsWritten) {
+    for (const int signal : {SIGHUP, SIGTERM}) {
+        SCOPED_TRACE(signal == SIGHUP ? "SIGHUP" : "SIGTERM");
+        launch("{}");
+        ASSERT_TRUE(shows([](const QImage& image) { return widthIs(image, 84); }))
+            << "the island did not appear";
+        ASSERT_EQ(::kill(quorlix->pid(), signal), 0);
+        ASSERT_TRUE(waitFor([&] { return !quorlix->running(); })) << "Quorlix did not end";
+        EXPECT_EQ(quorlix->exitStatus(), 0) << "ended by the signal itself";
+        // Written at the first launch, off the main thread.
+        EXPECT_EQ(storedSetting("didMigrateFromTarsel"), true);
+    }
+}
+
+// A settings file of 8 GiB (a hole, as a damaged disk or a stray copy leaves one) is moved
+// aside without being read: Quorlix starts with its defaults and writes a settings file anew.
+TEST_F(Desktop, ASettingsFileOfGibibytesIsMovedAsideUnreadAndQuorlixStartsWithItsDefaults) {
+    const fs::path settings = home().config() / "com.halvik.quorlix.json";
+    fs::create_directories(home().config());
+    std::ofstream(settings) << R"({"didShowWelcome": true, "openMode": "click"})";
+    constexpr std::uintmax_t size = std::uintmax_t{8} << 30;
+    fs::resize_file(settings, size);
+    quorlix = session->launch();
+    // Written at start, off the main thread, into a new file.
+    ASSERT_TRUE(waitFor([&] { return storedSetting("didMigrateFromTarsel") == true; }))
+        << "no settings were written";
+    EXPECT_TRUE(storedSetting("openMode").is_null());
+    std::vector<fs::path> aside;
+    for (const auto& entry : fs::directory_iterator(home().config()))
+        if (entry.path().filename().string().starts_with("com.halvik.quorlix.json.corrupt-"))
+            aside.push_back(entry.path());
+    ASSERT_EQ(aside.size(), 1u);
+    EXPECT_EQ(fs::file_size(aside[0]), size);
+    EXPECT_TRUE(quorlix->running());
+}
+
+}  // namespace
+}  // namespace quorlix::testing::bare_desktop
