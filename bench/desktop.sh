@@ -64,6 +64,36 @@ start_weston() {
 }
 xwayland_pid() { wait_for 100 pgrep -P "$(cat "$1/weston.pid")" -x Xwayland >"$1/xwayland.pid"; }
 
+# Starts the probe of a running Quorlix's main thread: every 20 ms it connects to the instance
+# socket under XDG_RUNTIME_DIR, says nothing the program acts on, and times how long the program
+# takes to hang up (its main thread reads the socket), until <folder>/stop exists. Each answer
+# is a line of <folder>/waits: when the wait began (seconds since the epoch) and how long it
+# was. Started before the program, its first answer is the socket's first. Its pid goes into
+# `probe` and `started`.
+start_probe() {
+  python3 - "$XDG_RUNTIME_DIR/quorlix-$(id -u)/instance" "$1/stop" >"$1/waits" <<'PY' &
+import os, socket, sys, time
+path, stop = sys.argv[1], sys.argv[2]
+next_probe = time.monotonic()
+while not os.path.exists(stop):
+    start, at = time.monotonic(), time.time()
+    try:
+        with socket.socket(socket.AF_UNIX, socket.SOCK_STREAM) as s:
+            s.connect(path)
+            s.sendall(b"-\n")
+            s.shutdown(socket.SHUT_WR)
+            while s.recv(64):
+                pass
+        print(f"{at:.4f} {time.monotonic() - start:.4f}", flush=True)
+    except OSError:
+        pass  # not listening yet
+    next_probe = max(next_probe + 0.02, time.monotonic())
+    time.sleep(max(0.0, next_probe - time.monotonic()))
+PY
+  probe=$!
+  started+=("$probe")
+}
+
 # Exports fresh XDG folders under <folder>.
 fresh_folders() {
   export HOME="$1/home" XDG_CONFIG_HOME="$1/home/.config" XDG_DATA_HOME="$1/home/.local/share"

@@ -40,28 +40,8 @@ playerPid=$!
 started+=("$playerPid")
 wait_for 100 grep -q playing "$work/player.out" || { echo "the player did not start" >&2; exit 1; }
 
-# The probe starts before the program: its first answer is the socket's first.
-python3 - "$XDG_RUNTIME_DIR/quorlix-$(id -u)/instance" "$work/stop" >"$work/waits" <<'EOF' &
-import os, socket, sys, time
-path, stop = sys.argv[1], sys.argv[2]
-next_probe = time.monotonic()
-while not os.path.exists(stop):
-    start = time.monotonic()
-    try:
-        with socket.socket(socket.AF_UNIX, socket.SOCK_STREAM) as s:
-            s.connect(path)
-            s.sendall(b"-\n")
-            s.shutdown(socket.SHUT_WR)
-            while s.recv(64):
-                pass
-        print(f"{time.monotonic() - start:.4f}", flush=True)
-    except OSError:
-        pass  # not listening yet
-    next_probe = max(next_probe + 0.02, time.monotonic())
-    time.sleep(max(0.0, next_probe - time.monotonic()))
-EOF
-probe=$!
-started+=("$probe")
+# The probe starts before the program.
+start_probe "$work"
 
 "$quorlix" >"$work/quorlix.out" 2>&1 &
 app=$!
@@ -89,7 +69,7 @@ alive
 
 touch "$work/stop"
 wait "$probe" || true
-sort -n "$work/waits" | awk -v bytes="$bytes" '
+awk '{ print $2 }' "$work/waits" | sort -n | awk -v bytes="$bytes" '
   { w[NR] = $1 }
   END {
     if (NR == 0) { print "no probe was answered"; exit 1 }

@@ -1,5 +1,7 @@
 // The file tray under a large drop and with many files: what a drop of 500 or 2000 files holds
-// the main thread for (the tray's change and its save, settings in a folder of their own), and
+// the main thread for (the tray's change and its save, settings in a folder of their own), what
+// a drop of one file holds it for when the tray fills a settings file of 20 MiB (and the
+// settings' own share of that change, at 20 and 70 MiB), and
 // what the expanded island costs on the tray page holding 3 or 100 files at 2x in the
 // 920 × 340 panel: its first frame, and a frame after the tray changed.
 
@@ -80,6 +82,68 @@ void BM_TrayDrop(benchmark::State& state) {
     platform::install(before);
 }
 BENCHMARK(BM_TrayDrop)->Arg(500)->Arg(2000)->Iterations(3)->Unit(benchmark::kMillisecond);
+
+// A file in a deep folder of long names (Spanish, two bytes a letter), whose address takes
+// about 1.8 KB: the tray a settings file of a given size holds.
+std::filesystem::path longNamedFile(int i) {
+    std::string letters;
+    for (int k = 0; k < 100; ++k) letters += "ñ";
+    return "/home/ana/" + letters + "/" + letters + "/" + letters + "-" + std::to_string(i) + ".txt";
+}
+
+// One file dropped onto a tray that fills a settings file of `range(0)` MiB: what the change
+// holds the main thread for (the tray's change and its save). The settings file is written out
+// between drops, outside the time measured.
+void BM_TrayChangeWithLargeSettings(benchmark::State& state) {
+    bench::isolateSettings();
+    const auto size = static_cast<std::size_t>(state.range(0)) << 20;
+    const int files = static_cast<int>(size / (TrayStore::fileURL(longNamedFile(0)).size() + 8));
+    auto tray = std::make_unique<TrayStore>();
+    std::vector<std::filesystem::path> paths;
+    for (int i = 0; i < files; ++i) paths.push_back(longNamedFile(i));
+    tray->clear();
+    tray->add(paths);
+    auto& defaults = platform::UserDefaults::standard();
+    defaults.flush();
+    int next = files;
+    for (auto _ : state) {
+        tray->add(std::vector{longNamedFile(next++)});
+        state.PauseTiming();
+        defaults.flush();
+        state.ResumeTiming();
+    }
+    state.counters["settings MiB"] =
+        static_cast<double>(std::filesystem::file_size(defaults.file())) / (1 << 20);
+    tray->clear();
+    defaults.flush();
+}
+BENCHMARK(BM_TrayChangeWithLargeSettings)->Arg(20)->Iterations(10)->Unit(benchmark::kMillisecond);
+
+// The settings' own share of that change: the tray's new addresses, made beforehand, stored
+// (checked, and handed to the writing thread).
+void BM_SettingsChangeWithLargeTray(benchmark::State& state) {
+    bench::isolateSettings();
+    const auto size = static_cast<std::size_t>(state.range(0)) << 20;
+    const std::string address = TrayStore::fileURL(longNamedFile(0));
+    auto& defaults = platform::UserDefaults::standard();
+    auto tray = std::make_shared<platform::UserDefaults::Value>(platform::UserDefaults::Value::array());
+    while (tray->size() < size / (address.size() + 8)) tray->push_back(address);
+    defaults.setObject(TrayStore::key, std::move(tray));
+    defaults.flush();
+    for (auto _ : state) {
+        state.PauseTiming();
+        auto next = std::make_shared<platform::UserDefaults::Value>(*defaults.object(TrayStore::key));
+        next->push_back(address);
+        state.ResumeTiming();
+        defaults.setObject(TrayStore::key, std::move(next));
+        state.PauseTiming();
+        defaults.flush();
+        state.ResumeTiming();
+    }
+    defaults.removeObject(TrayStore::key);
+    defaults.flush();
+}
+BENCHMARK(BM_SettingsChangeWithLargeTray)->Arg(20)->Arg(70)->Iterations(10)->Unit(benchmark::kMillisecond);
 
 constexpr Size panel{920, 340};
 constexpr double scale = 2;

@@ -1,6 +1,9 @@
 #include "platform/json_reader.h"
 
 #include <algorithm>
+#include <cstdint>
+#include <cstring>
+#include <memory>
 #include <set>
 #include <utility>
 #include <vector>
@@ -126,6 +129,89 @@ std::size_t depth(const Value& value) {
         for (const Value& child : *current) pending.emplace_back(&child, level + 1);
     }
     return deepest;
+}
+
+namespace {
+// Well-formed UTF-8 (the sequences the library's writer takes): no overlong forms, no
+// surrogates, nothing past U+10FFFF.
+bool isUTF8(std::string_view text) {
+    const auto* s = reinterpret_cast<const unsigned char*>(text.data());
+    const std::size_t n = text.size();
+    std::size_t i = 0;
+    while (i < n) {
+        // ASCII 32 bytes at a time: file addresses, most of a large settings file, are ASCII.
+        if (std::uint64_t words[4]; n - i >= sizeof words) {
+            std::memcpy(words, s + i, sizeof words);
+            if (((words[0] | words[1] | words[2] | words[3]) & 0x8080808080808080) == 0) {
+                i += sizeof words;
+                continue;
+            }
+        }
+        const unsigned char c = s[i];
+        if (c < 0x80) {
+            ++i;
+            continue;
+        }
+        // The length of the sequence, and the range of its second byte.
+        std::size_t length = 0;
+        unsigned char low = 0x80, high = 0xBF;
+        if (c >= 0xC2 && c <= 0xDF) {
+            length = 2;
+        } else if (c >= 0xE0 && c <= 0xEF) {
+            length = 3;
+            if (c == 0xE0) low = 0xA0;
+            if (c == 0xED) high = 0x9F;
+        } else if (c >= 0xF0 && c <= 0xF4) {
+            length = 4;
+            if (c == 0xF0) low = 0x90;
+            if (c == 0xF4) high = 0x8F;
+        } else {
+            return false;
+        }
+        if (n - i < length || s[i + 1] < low || s[i + 1] > high) return false;
+        for (std::size_t k = 2; k < length; ++k)
+            if ((s[i + k] & 0xC0) != 0x80) return false;
+        i += length;
+    }
+    return true;
+}
+
+// Collects what the library's writer writes into a string.
+class Appender final : public nlohmann::detail::output_adapter_protocol<char> {
+public:
+    explicit Appender(std::string& out) : out_(out) {}
+    void write_character(char c) override { out_.push_back(c); }
+    void write_characters(const char* s, std::size_t length) override { out_.append(s, length); }
+
+private:
+    std::string& out_;
+};
+}  // namespace
+
+bool isWritable(const Value& value, std::size_t maxDepth) {
+    std::vector<std::pair<const Value*, std::size_t>> pending{{&value, 0}};
+    while (!pending.empty()) {
+        const auto [current, level] = pending.back();
+        pending.pop_back();
+        if (current->is_string() && !isUTF8(current->get_ref<const std::string&>())) return false;
+        if (!current->is_structured()) continue;
+        if (level + 1 > maxDepth) return false;
+        if (current->is_object()) {
+            for (auto it = current->begin(); it != current->end(); ++it) {
+                if (!isUTF8(it.key())) return false;
+                pending.emplace_back(&it.value(), level + 1);
+            }
+        } else {
+            for (const Value& child : *current) pending.emplace_back(&child, level + 1);
+        }
+    }
+    return true;
+}
+
+void appendJSON(std::string& out, const Value& value, unsigned indent, unsigned level) {
+    // The library's own writer, which `dump` calls with a level of 0: public in all but name.
+    nlohmann::detail::serializer<Value> writer(std::make_shared<Appender>(out), ' ');
+    writer.dump(value, true, false, indent, level);
 }
 
 std::optional<std::string> writeJSON(const Value& value, int indent, std::size_t maxDepth) {

@@ -48,4 +48,13 @@ std::optional<std::string> writeJSON(const nlohmann::ordered_json& value, int in
 // Objects and arrays inside one another in `value`, without recursion.
 std::size_t depth(const nlohmann::ordered_json& value);
 
+// Whether `writeJSON` would write `value`: its text (keys too) all UTF-8, nesting within
+// `maxDepth`. Found by walking the value, at a fraction of the cost of writing it.
+bool isWritable(const nlohmann::ordered_json& value, std::size_t maxDepth = JSONReadOptions{}.maxDepth);
+
+// Appends `value` to `out` as `writeJSON(value, indent)` writes it, its lines after the first
+// indented by `level` further spaces (a member of an object being written by hand). Throws
+// what `dump` throws.
+void appendJSON(std::string& out, const nlohmann::ordered_json& value, unsigned indent, unsigned level);
+
 }  // namespace quorlix::platform

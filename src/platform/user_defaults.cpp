@@ -11,12 +11,14 @@
 
 #include <sys/stat.h>
 #include <unistd.h>
+#include <algorithm>
 #include <cctype>
 #include <cerrno>
 #include <cmath>
 #include <condition_variable>
 #include <cstdlib>
 #include <ctime>
+#include <iterator>
 #include <memory>
 #include <mutex>
 #include <utility>
@@ -99,6 +101,40 @@ std::optional<std::string> writeInPlace(const fs::path& file, const fs::path& ta
     return overwriteFile(target, contents);
 }
 
+// Nesting a value may have: the file's object holds it, one level more.
+constexpr std::size_t maxValueDepth = JSONReadOptions{}.maxDepth - 1;
+
+// Raised while the text is turned out once it passes the limit: nothing more of it is needed.
+struct TooLarge {};
+
+// The file's text for `values`, as `writeJSON` of them as one object with an indent of 2 gives
+// it, and a line's end; nothing when it would pass `limit` bytes. Each value is written where
+// it stands, so the text is the only copy made. `expected` is the size the text is likely to
+// reach (the last one's).
+std::optional<std::string> settingsText(const auto& values, std::size_t limit, std::size_t expected) {
+    std::string text;
+    text.reserve(std::min(limit, expected + expected / 8 + 4096));
+    const auto check = [&] {
+        if (text.size() > limit) throw TooLarge{};
+    };
+    if (values.empty()) {
+        text = "{}\n";
+    } else {
+        text = "{\n";
+        for (std::size_t i = 0; i < values.size(); ++i) {
+            text += "  ";
+            appendJSON(text, UserDefaults::Value(values[i].first), 2, 2);
+            text += ": ";
+            appendJSON(text, *values[i].second, 2, 2);
+            text += i + 1 < values.size() ? ",\n" : "\n";
+            check();
+        }
+        text += "}\n";
+    }
+    if (text.size() > limit) return std::nullopt;
+    return text;
+}
+
 std::optional<std::string> numberText(const UserDefaults::Value& v) {
     if (v.is_number_integer()) return std::to_string(v.get<std::int64_t>());
     if (v.is_number_float()) {
@@ -114,18 +150,28 @@ std::optional<std::string> numberText(const UserDefaults::Value& v) {
 }
 }  // namespace
 
-// Writes the domain's file on a thread of its own. A write asked for while one is waiting
-// replaces it, so a burst of changes ends in one or two writes of the newest contents. A
-// failure, and a file written in place, are kept for the main thread to log.
+// Turns the domain's values into text and writes the file, on a thread of its own. A write
+// asked for while one is waiting replaces it, so a burst of changes ends in one or two writes
+// of the newest values. A failure, contents too large, and a file written in place are kept
+// for the main thread to log.
 class UserDefaults::Writer {
 public:
     ~Writer() { flush(); }
 
-    void write(fs::path file, std::string contents) {
-        std::lock_guard lock(mutex_);
-        next_ = {std::move(file), std::move(contents)};
-        if (queued_) return;
-        queued_ = true;
+    void write(fs::path file, Entries values, std::size_t limit, std::shared_ptr<const Value> released) {
+        // The snapshot replaced goes once the lock is let go: the last hold on an older value
+        // may be its.
+        Request replaced;
+        {
+            std::lock_guard lock(mutex_);
+            replaced = std::exchange(next_, Request{std::move(file), std::move(values), limit, {}});
+            // Kept until a write has taken it: whichever write that is lets it go.
+            if (released) next_.released.push_back(std::move(released));
+            std::move(replaced.released.begin(), replaced.released.end(), std::back_inserter(next_.released));
+            replaced.released.clear();
+            if (queued_) return;
+            queued_ = true;
+        }
         queue_.async([this] { writeNext(); });
     }
     void flush() {
@@ -137,6 +183,11 @@ public:
         std::lock_guard lock(mutex_);
         return {std::exchange(error_, std::nullopt), std::exchange(lastFailed_, std::nullopt)};
     }
+    // Whether contents were left unwritten since the last look, for passing the limit.
+    bool takeTooLarge() {
+        std::lock_guard lock(mutex_);
+        return std::exchange(tooLarge_, false);
+    }
     // The file last written in place, if one was since the last look.
     std::optional<fs::path> takeWrittenInPlace() {
         std::lock_guard lock(mutex_);
@@ -144,35 +195,71 @@ public:
     }
 
 private:
+    struct Request {
+        fs::path file;
+        Entries values;
+        std::size_t limit = 0;
+        // Values the domain no longer holds, to go off the main thread.
+        std::vector<std::shared_ptr<const Value>> released;
+    };
+
     void writeNext() {
-        std::pair<fs::path, std::string> contents;
+        Request request;
         {
             std::lock_guard lock(mutex_);
-            contents = std::move(next_);
+            request = std::move(next_);
             queued_ = false;
             writing_ = true;
         }
-        // A settings file that links elsewhere (a user's dotfiles) stays a link: what it
-        // names is replaced.
-        auto error = writeFileAtomically(contents.first, contents.second, {.followSymlinks = true});
-        // Where only the named file's folder refuses the temporary file, it is written over.
-        const auto target = error ? writableInPlace(contents.first) : std::nullopt;
-        if (target) error = writeInPlace(contents.first, *target, contents.second);
-        // The copy of a write in place cut short is done with once the file holds them whole.
-        if (!error) ::unlink(pendingCopy(contents.first).c_str());
+        std::optional<std::string> error;
+        std::optional<fs::path> target;
+        bool tooLarge = false;
+        // A file the next start would take for damaged is not written: the last one stays.
+        std::optional<std::string> text;
+        try {
+            text = settingsText(request.values, request.limit, lastSize_);
+            tooLarge = !text;
+        } catch (const TooLarge&) {
+            tooLarge = true;
+        } catch (const std::exception&) {
+            // The values were checked when set; only memory can run out here.
+            error = "no se pudo escribir " + request.file.string();
+        }
+        // The values this write alone held go here, off the main thread.
+        request.values.clear();
+        request.released.clear();
+        if (text) {
+            lastSize_ = text->size();
+            // A settings file that links elsewhere (a user's dotfiles) stays a link: what it
+            // names is replaced.
+            error = writeFileAtomically(request.file, *text, {.followSymlinks = true});
+            // Where only the named file's folder refuses the temporary file, it is written over.
+            target = error ? writableInPlace(request.file) : std::nullopt;
+            if (target) error = writeInPlace(request.file, *target, *text);
+            // The copy of a write in place cut short is done with once the file holds them whole.
+            if (!error) ::unlink(pendingCopy(request.file).c_str());
+        }
+        text.reset();
         {
             std::lock_guard lock(mutex_);
             writing_ = false;
-            lastFailed_ = error.has_value();
-            if (error) error_ = std::move(error);
-            if (target && !error) inPlace_ = target;
+            if (tooLarge) {
+                tooLarge_ = true;
+            } else {
+                lastFailed_ = error.has_value();
+                if (error) error_ = std::move(error);
+                if (target && !error) inPlace_ = target;
+            }
         }
         idle_.notify_all();
     }
 
     std::mutex mutex_;
     std::condition_variable idle_;
-    std::pair<fs::path, std::string> next_;
+    Request next_;
+    // The size of the last text, which the next one is likely to come near: this thread's own.
+    std::size_t lastSize_ = 0;
+    bool tooLarge_ = false;
     bool queued_ = false;
     bool writing_ = false;
     std::optional<std::string> error_;
@@ -201,6 +288,8 @@ void UserDefaults::tellWrites() {
     const auto [error, lastFailed] = writer_->takeOutcome();
     if (error && !failing_) KeyLog::write("Ajustes: " + *error);
     if (lastFailed) failing_ = *lastFailed;
+    if (writer_->takeTooLarge() && !std::exchange(toldTooLarge_, true))
+        KeyLog::write("Ajustes: demasiados datos para " + file().string() + "; los cambios no se guardarán");
     if (const auto target = writer_->takeWrittenInPlace(); target && !std::exchange(toldInPlace_, true)) {
         KeyLog::write("Ajustes: la carpeta de " + target->string() +
                       " no admite archivos nuevos; los ajustes se escriben sobre el archivo mismo");
@@ -215,6 +304,22 @@ UserDefaults& UserDefaults::standard() {
 void UserDefaults::resetStandard() { standardInstance.reset(); }
 
 fs::path UserDefaults::file() const { return Paths::defaultsFile(domain_); }
+
+UserDefaults::Entries::iterator UserDefaults::findStored(const std::string& key) {
+    return std::find_if(stored_.begin(), stored_.end(),
+                        [&](const auto& entry) { return entry.first == key; });
+}
+
+UserDefaults::Entries::const_iterator UserDefaults::findStored(const std::string& key) const {
+    return std::find_if(stored_.begin(), stored_.end(),
+                        [&](const auto& entry) { return entry.first == key; });
+}
+
+UserDefaults::Value UserDefaults::storedValues() const {
+    Value values = Value::object();
+    for (const auto& [key, value] : stored_) values[key] = *value;
+    return values;
+}
 
 std::optional<UserDefaults::Value> UserDefaults::persistentDomain(const std::string& name) {
     const auto text = readFile(Paths::defaultsFile(name), maxFileSize);
@@ -251,7 +356,7 @@ void UserDefaults::load() {
     // Nested too deep to be written back counts as damaged too.
     auto parsed = text ? readJSON(*text).value : std::nullopt;
     if (parsed && parsed->is_object()) {
-        stored_ = std::move(*parsed);
+        keep(std::move(*parsed));
         return;
     }
     // The file itself is moved aside, not a link naming it: the link stays for the next write.
@@ -294,37 +399,32 @@ bool UserDefaults::takePendingCopy(const fs::path& path) {
                 KeyLog::write("Ajustes: " + path.string() +
                               " cambió después de la última escritura; se descartó la copia anterior");
             ::unlink(copy.c_str());
-            stored_ = std::move(*parsed);
+            keep(std::move(*parsed));
             return true;
         }
     }
     // A write in place that did not end: its copy holds the newest settings whole, and is
     // written again.
-    stored_ = std::move(*pending);
+    keep(std::move(*pending));
     KeyLog::write("Ajustes: se recuperó la última escritura de " + path.string());
     save();
     return true;
 }
 
-void UserDefaults::save() {
+void UserDefaults::keep(Value&& values) {
+    stored_.clear();
+    for (auto& [key, value] : values.items())
+        stored_.emplace_back(key, std::make_shared<const Value>(std::move(value)));
+}
+
+void UserDefaults::save(std::shared_ptr<const Value> replaced) {
     if (!writable_) return;
-    // The setters let through only what can be written; this never throws either way.
-    const auto text = writeJSON(stored_, 2);
-    if (!text) {
-        KeyLog::write("Ajustes: no se pudo escribir " + file().string());
-        return;
-    }
-    // A file the next start would take for damaged is not written: the last one stays.
-    if (text->size() + 1 > fileSizeLimit_) {
-        if (!std::exchange(toldTooLarge_, true))
-            KeyLog::write("Ajustes: demasiados datos para " + file().string() +
-                          "; los cambios no se guardarán");
-        return;
-    }
     if (!writer_) writer_ = std::make_unique<Writer>();
     // What came of earlier writes is told now, on the main thread.
     tellWrites();
-    writer_->write(file(), *text + "\n");
+    // A snapshot: the keys, and the values shared. A replaced value this domain alone held (a
+    // large tray's last addresses) goes with the write, off the main thread.
+    writer_->write(file(), stored_, fileSizeLimit_, std::move(replaced));
 }
 
 void UserDefaults::registerDefaults(const Value& values) {
@@ -332,15 +432,25 @@ void UserDefaults::registerDefaults(const Value& values) {
     for (auto it = values.begin(); it != values.end(); ++it) registered_[it.key()] = it.value();
 }
 
-bool UserDefaults::setObject(const std::string& key, const Value& value) {
-    // A value the file cannot hold (text that is not UTF-8, nesting too deep) is refused
-    // here, so that it never stands in the way of later writes.
-    if (!writeJSON(value) || !writeJSON(Value(key))) {
+bool UserDefaults::setObject(const std::string& key, Value value) {
+    return setObject(key, std::make_shared<const Value>(std::move(value)));
+}
+
+bool UserDefaults::setObject(const std::string& key, std::shared_ptr<const Value> value) {
+    if (!value) return false;
+    // A value the file cannot hold (text that is not UTF-8, nesting too deep once in the file's
+    // object) is refused here, so that it never stands in the way of later writes.
+    if (!isWritable(*value, maxValueDepth) || !isWritable(Value(key))) {
         KeyLog::write("Ajustes: no se guardó «" + percentEncode(key) + "»: el valor no se puede escribir");
         return false;
     }
-    stored_[key] = value;
-    save();
+    std::shared_ptr<const Value> replaced;
+    if (auto it = findStored(key); it != stored_.end()) {
+        replaced = std::exchange(it->second, std::move(value));
+    } else {
+        stored_.emplace_back(key, std::move(value));
+    }
+    save(std::move(replaced));
     return true;
 }
 
@@ -357,26 +467,31 @@ bool UserDefaults::setString(const std::string& key, const std::string& value) {
 }
 bool UserDefaults::setStringArray(const std::string& key, const std::vector<std::string>& value) {
     Value array = Value::array();
+    array.get_ref<Value::array_t&>().reserve(value.size());
     for (const auto& s : value) array.push_back(s);
-    return setObject(key, array);
+    return setObject(key, std::move(array));
 }
 bool UserDefaults::setData(const std::string& key, const Data& value) {
     return setObject(key, encodeData(value));
 }
 
 void UserDefaults::removeObject(const std::string& key) {
-    if (stored_.erase(key) > 0) save();
+    if (auto it = findStored(key); it != stored_.end()) {
+        auto replaced = std::move(it->second);
+        stored_.erase(it);
+        save(std::move(replaced));
+    }
 }
 
 std::optional<UserDefaults::Value> UserDefaults::object(const std::string& key) const {
-    if (auto it = stored_.find(key); it != stored_.end() && !it->is_null()) return *it;
+    if (auto it = findStored(key); it != stored_.end() && !it->second->is_null()) return *it->second;
     if (auto it = registered_.find(key); it != registered_.end() && !it->is_null()) return *it;
     return std::nullopt;
 }
 
 bool UserDefaults::hasStoredValue(const std::string& key) const {
-    auto it = stored_.find(key);
-    return it != stored_.end() && !it->is_null();
+    auto it = findStored(key);
+    return it != stored_.end() && !it->second->is_null();
 }
 
 bool UserDefaults::boolForKey(const std::string& key) const {

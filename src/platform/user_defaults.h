@@ -10,16 +10,17 @@
 //
 // Every change is in effect at once for this process and is written to the file off the main
 // thread, atomically (temporary file, fsync, rename): changes that come faster than the disk
-// takes them are written together, the newest contents only, so no change ever holds the
-// main thread for a disk write. A file that is a symbolic link stays one: the file it names
-// is replaced, in its own folder. Where only that folder refuses new files, the file is
-// written over in place, the whole new contents kept first in a copy beside the link, which a
-// load takes instead after a crash (the file alone may then hold the new contents and the old
-// ones' tail), unless the file got a newer complete write since (edited by hand, synced from
-// another machine). A link that leads nowhere (a loop) is logged, and nothing is saved.
-// `flush()` waits for what is still to be written (the application calls it when quitting,
-// and destroying the domain does too). Temporary files that writes cut short by a kill left
-// are removed by the next load. A file that cannot be parsed, is nested too deep to be
+// takes them are written together, the newest contents only. The writing thread also turns the
+// values into text, from a snapshot of them taken at the change: each key's value is never
+// changed in place, only replaced, so a snapshot shares the values and costs the main thread a
+// copy of pointers, however large the settings (a tray of many files). A file that is a symbolic link stays
+// one: the file it names is replaced, in its own folder. Where only that folder refuses new files, the file
+// is written over in place, the whole new contents kept first in a copy beside the link, which a load takes
+// instead after a crash (the file alone may then hold the new contents and the old ones' tail), unless the
+// file got a newer complete write since (edited by hand, synced from another machine). A link that leads
+// nowhere (a loop) is logged, and nothing is saved. `flush()` waits for what is still to be written (the
+// application calls it when quitting, and destroying the domain does too). Temporary files that writes cut
+// short by a kill left are removed by the next load. A file that cannot be parsed, is nested too deep to be
 // written back or is larger than `maxFileSize` (never read whole), is moved aside with a log
 // line and the domain starts empty; a file that cannot even be read is never overwritten
 // (changes then stay in memory), nor are contents written that would pass `maxFileSize`. A
@@ -35,6 +36,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace quorlix::platform {
@@ -85,7 +87,10 @@ public:
     bool setStringArray(const std::string& key, const std::vector<std::string>& value);
     bool setData(const std::string& key, const Data& value);
     // Any JSON value, stored unchanged (used to carry values over between domains).
-    bool setObject(const std::string& key, const Value& value);
+    bool setObject(const std::string& key, Value value);
+    // The same for a value its caller keeps too, and never changes: a large one is shared, not
+    // copied (the tray's addresses).
+    bool setObject(const std::string& key, std::shared_ptr<const Value> value);
     void removeObject(const std::string& key);
 
     // The stored value, else the registered one.
@@ -100,26 +105,35 @@ public:
     std::optional<std::vector<std::string>> stringArrayForKey(const std::string& key) const;
     std::optional<Data> dataForKey(const std::string& key) const;
 
-    // What the file layer holds.
-    const Value& storedValues() const { return stored_; }
+    // What the file layer holds, as one object (built anew: a copy of every value).
+    Value storedValues() const;
 
     static Value encodeData(const Data& data);
     static std::optional<Data> decodeData(const Value& value);
 
 private:
     class Writer;
+    // The file layer's keys and values, in the file's order. A value is shared with the
+    // snapshots being written, and never changed: a change replaces it.
+    using Entries = std::vector<std::pair<std::string, std::shared_ptr<const Value>>>;
+
+    Entries::iterator findStored(const std::string& key);
+    Entries::const_iterator findStored(const std::string& key) const;
 
     void load();
+    // Takes the members of a file's object as the file layer.
+    void keep(Value&& values);
     // Takes the copy a write in place left in place of the file, unless the file got a newer
     // complete write since. False when there is no copy to weigh.
     bool takePendingCopy(const std::filesystem::path& path);
-    void save();
+    // `replaced`: a value the change let go of, to go off the main thread.
+    void save(std::shared_ptr<const Value> replaced = nullptr);
     // Logs what came of the writes since the last look.
     void tellWrites();
 
     std::string domain_;
     std::size_t fileSizeLimit_;
-    Value stored_ = Value::object();
+    Entries stored_;
     Value registered_ = Value::object();
     bool writable_ = true;
     bool toldTooLarge_ = false;

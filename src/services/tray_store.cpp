@@ -5,6 +5,8 @@
 #include "platform/user_defaults.h"
 #include "platform/uuid.h"
 
+#include <nlohmann/json.hpp>
+
 #include <algorithm>
 #include <cctype>
 #include <unordered_set>
@@ -38,19 +40,35 @@ TrayStore::TrayStore() {
             loaded.push_back({platform::newUUID(), *path});
     }
     // Loading does not save: the gone paths stay stored until the next change.
+    urls_ = std::make_shared<nlohmann::ordered_json>(addresses(loaded));
     items = std::move(loaded);
+    // Items set from elsewhere (a preview's) leave the addresses behind: made anew at the next
+    // change.
+    itemsSetElsewhere_ = items.sink([this](const std::vector<TrayItem>&) {
+        if (!changing_) urls_.reset();
+    });
 }
 
 void TrayStore::add(const std::vector<fs::path>& urls) {
+    // The files not in the tray yet, each once: only they are looked up, not every file of a
+    // large tray copied into a set.
+    std::unordered_set<std::string_view> wanted;
+    for (const auto& url : urls)
+        if (url.is_absolute()) wanted.insert(url.native());
+    for (const auto& item : items.get())
+        if (wanted.erase(item.url.native()) > 0 && wanted.empty()) break;
     auto next = items.get();
-    std::unordered_set<std::string> present;
-    for (const auto& item : next) present.insert(item.url.string());
     // All the files of one call are one change and one write, however many they are.
+    const std::size_t before = next.size();
     for (const auto& url : urls) {
-        if (!url.is_absolute() || !present.insert(url.string()).second) continue;
+        if (wanted.erase(url.native()) == 0) continue;
         next.push_back({platform::newUUID(), url});
     }
-    if (next.size() != items.get().size()) items = std::move(next);
+    if (next.size() != before) {
+        auto urls = std::make_shared<nlohmann::ordered_json>(addresses(items.get()));
+        for (std::size_t i = before; i < next.size(); ++i) urls->push_back(fileURL(next[i].url));
+        change(std::move(next), std::move(urls));
+    }
     save();
 }
 
@@ -81,13 +99,19 @@ void TrayStore::add(const std::vector<std::shared_ptr<platform::ItemProvider>>& 
 
 void TrayStore::remove(const TrayItem& item) {
     auto next = items.get();
-    std::erase_if(next, [&](const TrayItem& i) { return i.id == item.id; });
-    items = std::move(next);
+    const auto at =
+        std::find_if(next.begin(), next.end(), [&](const TrayItem& i) { return i.id == item.id; });
+    if (at != next.end()) {
+        auto urls = std::make_shared<nlohmann::ordered_json>(addresses(items.get()));
+        urls->erase(static_cast<std::size_t>(at - next.begin()));
+        next.erase(at);
+        change(std::move(next), std::move(urls));
+    }
     save();
 }
 
 void TrayStore::clear() {
-    items = std::vector<TrayItem>{};
+    change({}, std::make_shared<nlohmann::ordered_json>(nlohmann::ordered_json::array()));
     save();
 }
 
@@ -125,10 +149,20 @@ std::string TrayStore::fileURL(const fs::path& path) {
     return url;
 }
 
-void TrayStore::save() {
-    std::vector<std::string> urls;
-    for (const auto& item : items.get()) urls.push_back(fileURL(item.url));
-    platform::UserDefaults::standard().setStringArray(key, urls);
+nlohmann::ordered_json TrayStore::addresses(const std::vector<TrayItem>& current) const {
+    if (urls_) return *urls_;
+    auto urls = nlohmann::ordered_json::array();
+    for (const auto& item : current) urls.push_back(fileURL(item.url));
+    return urls;
 }
+
+void TrayStore::change(std::vector<TrayItem> next, std::shared_ptr<const nlohmann::ordered_json> urls) {
+    urls_ = std::move(urls);
+    changing_ = true;
+    items = std::move(next);
+    changing_ = false;
+}
+
+void TrayStore::save() { platform::UserDefaults::standard().setObject(key, urls_); }
 
 }  // namespace quorlix

@@ -11,6 +11,8 @@
 #include "platform/published.h"
 #include "services/lifetime.h"
 
+#include <nlohmann/json_fwd.hpp>
+
 #include <filesystem>
 #include <memory>
 #include <optional>
@@ -58,9 +60,19 @@ public:
     static std::string fileURL(const std::filesystem::path& path);
 
 private:
+    // The addresses of `current`, the items as they are before a change: a copy of `urls_`,
+    // or made anew after items were set from elsewhere.
+    nlohmann::ordered_json addresses(const std::vector<TrayItem>& current) const;
+    void change(std::vector<TrayItem> next, std::shared_ptr<const nlohmann::ordered_json> urls);
+    // Stores `urls_`, the items' addresses.
     void save();
 
     Lifetime lifetime_;
+    // The items' addresses in their order, as stored: shared with the settings, which write
+    // them off the main thread. A change copies them and encodes only the new items' paths.
+    std::shared_ptr<const nlohmann::ordered_json> urls_;
+    bool changing_ = false;
+    Subscription itemsSetElsewhere_;
 };
 
 }  // namespace quorlix

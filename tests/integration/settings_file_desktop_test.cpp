@@ -3,23 +3,39 @@
 
 #include "bare_desktop.h"
 
+#include <QUrl>
+
 #include <signal.h>
 
 namespace quorlix::testing::bare_desktop {
 namespace {
 
-// A terminal that closes or a session that ends (SIGHUP) quits Quorlix as SIGTERM does.
+// A terminal that closes or a session that ends (SIGHUP) quits Quorlix as SIGTERM does. The
+// tray holds thousands of files in folders of long names (about 7 MB of addresses), so that the
+// settings written at the first launch are still being written when the signal comes.
 TEST_F(Desktop, SighupAndSigtermQuitQuorlixWithItsSettingsWritten) {
+    std::string letters;
+    for (int i = 0; i < 100; ++i) letters += "ñ";
+    const fs::path folder = home().path() / letters / letters;
+    fs::create_directories(folder);
+    nlohmann::json tray = nlohmann::json::array();
+    for (int i = 0; i < 4000; ++i) {
+        const fs::path file = folder / (letters + "-" + std::to_string(i));
+        std::ofstream(file) << i;
+        tray.push_back("file://" +
+                       QUrl::toPercentEncoding(QString::fromStdString(file.string()), "/").toStdString());
+    }
     for (const int signal : {SIGHUP, SIGTERM}) {
         SCOPED_TRACE(signal == SIGHUP ? "SIGHUP" : "SIGTERM");
-        launch("{}");
+        launch(nlohmann::json{{"tray.paths", tray}}.dump());
         ASSERT_TRUE(shows([](const QImage& image) { return widthIs(image, 84); }))
             << "the island did not appear";
         ASSERT_EQ(::kill(quorlix->pid(), signal), 0);
         ASSERT_TRUE(waitFor([&] { return !quorlix->running(); })) << "Quorlix did not end";
         EXPECT_EQ(quorlix->exitStatus(), 0) << "ended by the signal itself";
-        // Written at the first launch, off the main thread.
+        // Written at the first launch, off the main thread, whole.
         EXPECT_EQ(storedSetting("didMigrateFromTarsel"), true);
+        EXPECT_EQ(storedSetting("tray.paths"), tray);
     }
 }
 

@@ -2,8 +2,10 @@
 #include "fakes/fake_platform.h"
 #include "fakes/unprivileged_user.h"
 #include "platform/atomic_file.h"
+#include "platform/json_reader.h"
 #include "platform/key_log.h"
 #include "platform/paths.h"
+#include "platform/url_query.h"
 
 #include <gtest/gtest.h>
 
@@ -124,6 +126,103 @@ TEST_F(UserDefaultsTest, ABurstOfChangesEndsInTheFileWholeAndNothingIsLostWhenTh
     ASSERT_TRUE(onDisk);
     EXPECT_EQ(onDisk->at("count"), 30);
     EXPECT_EQ(onDisk->size(), 401u);
+}
+
+// Addresses of `files` files with long names, as the tray keeps them: the `round`th tray.
+std::vector<std::string> trayOf(int files, int round) {
+    std::vector<std::string> urls;
+    for (int i = 0; i < files; ++i)
+        urls.push_back("file:///home/ana/%C3%B1" + std::string(600, 'a') + "-" + std::to_string(round) + "-" +
+                       std::to_string(i));
+    return urls;
+}
+
+// The values are turned into text off the main thread, each where it stands: the file is
+// still the text of the whole domain as one object, byte for byte, and holds the last change.
+TEST_F(UserDefaultsTest, TheFileAfterABurstOfLargeChangesHoldsTheLastInTheTextOfTheWhole) {
+    UserDefaults d("com.test.domain");
+    d.setBool("b", true);
+    d.setDouble("d", 0.1);
+    d.setString("s", "comillas \" barra \\ salto \n tab \t control \x01 ñ 😀");
+    d.setObject("empty list", UserDefaults::Value::array());
+    d.setObject("empty object", UserDefaults::Value::object());
+    d.setObject("nested", {{"a", {1, {{"b", nullptr}}, "c"}}, {"d", {{"e", -2}}}});
+    d.setData("bytes", {0, 1, 254, 255});
+    d.setString("gone", "x");
+    // About 1 MB a tray, each replacing the last while it is being written.
+    for (int round = 0; round < 20; ++round) d.setStringArray("tray.paths", trayOf(1500, round));
+    d.setInteger("b", 7);  // keeps its place, first
+    d.removeObject("gone");
+    d.flush();
+    EXPECT_EQ(UserDefaults::persistentDomain("com.test.domain")->at("tray.paths"),
+              UserDefaults::Value(trayOf(1500, 19)));
+    const auto text = platform::readFile(file());
+    ASSERT_TRUE(text);
+    EXPECT_TRUE(text->starts_with("{\n  \"b\": 7,\n  \"d\": 0.1,\n")) << text->substr(0, 40);
+    EXPECT_EQ(*text, *platform::writeJSON(d.storedValues(), 2) + "\n");
+
+    // A domain that goes (the application quitting, at SIGTERM too) while a write is under way
+    // writes the last change once that one has ended.
+    {
+        UserDefaults quitting("com.test.domain");
+        quitting.setStringArray("tray.paths", trayOf(3000, 1));
+        quitting.setStringArray("tray.paths", trayOf(3000, 2));
+    }
+    EXPECT_EQ(UserDefaults::persistentDomain("com.test.domain")->at("tray.paths"),
+              UserDefaults::Value(trayOf(3000, 2)));
+
+    // With no key left, an empty object.
+    UserDefaults emptied("com.test.domain");
+    const auto stored = emptied.storedValues();
+    for (const auto& [key, value] : stored.items()) emptied.removeObject(key);
+    emptied.flush();
+    EXPECT_EQ(platform::readFile(file()), "{}\n");
+}
+
+// A value is checked by walking it, not by writing it: it is refused exactly where the file's
+// writer would fail, nested inside the file's object as it will be.
+TEST_F(UserDefaultsTest, AValueIsRefusedExactlyWhereTheFileCouldNotHoldIt) {
+    UserDefaults d("com.test.domain");
+    const std::string texts[] = {
+        "\xc0\xaf",
+        "\xe0\x80\xaf",
+        "\xed\xa0\x80",
+        "\xf4\x90\x80\x80",
+        "\xf8\x88\x80\x80\x80",
+        "\xc3",
+        "ab\xe2\x82",
+        "\xe2\x82\xac",
+        "\xf0\x9f\x98\x80",
+        "\xf4\x8f\xbf\xbf",
+        "\xed\x9f\xbf",
+        "\xee\x80\x80",
+        "12345678\xc3\xb1",
+        "1234567\xff",
+        "12345678\x80",
+        std::string("a\0b", 3),
+        "\xc2\x80\xdf\xbf",
+        "\xe1\x80\x80\xc1",
+    };
+    for (const auto& text : texts) {
+        const bool writable = platform::writeJSON(UserDefaults::Value(text)).has_value();
+        EXPECT_EQ(d.setString("texto", text), writable) << platform::percentEncode(text);
+        EXPECT_EQ(d.setObject(text, 1), writable) << "as a key: " << platform::percentEncode(text);
+        EXPECT_EQ(d.setObject("lista", {{{"k", {text}}}}), writable) << platform::percentEncode(text);
+    }
+    // The file's object is one level more than the value: a value nested 128 deep would make a
+    // file no load reads (and, once stored, one no write could write).
+    const auto nested = [](int levels) {
+        UserDefaults::Value value = 1;
+        for (int i = 0; i < levels; ++i) value = UserDefaults::Value::array({value});
+        return value;
+    };
+    EXPECT_TRUE(d.setObject("n", nested(127)));
+    EXPECT_FALSE(d.setObject("n", nested(128)));
+    d.setBool("after", true);
+    d.flush();
+    UserDefaults reloaded("com.test.domain");
+    EXPECT_EQ(reloaded.object("n"), nested(127));
+    EXPECT_TRUE(reloaded.boolForKey("after"));
 }
 
 TEST_F(UserDefaultsTest, AFailedWriteIsLoggedOnTheMainThread) {

@@ -73,6 +73,13 @@ TEST_F(TrayStoreTest, RemoveAndClearSave) {
     tray.remove(tray.items.get()[1]);
     EXPECT_EQ(urls(tray), (std::vector<fs::path>{a, c}));
     EXPECT_EQ(stored(), (std::vector<std::string>{"file://" + a.string(), "file://" + c.string()}));
+    // The stored addresses follow the items, also after items set from elsewhere (a preview's).
+    tray.add({b});
+    EXPECT_EQ(stored(), (std::vector<std::string>{"file://" + a.string(), "file://" + c.string(),
+                                                  "file://" + b.string()}));
+    tray.items = std::vector<TrayItem>{{"x", c}, {"y", a}};
+    tray.remove(tray.items.get()[0]);
+    EXPECT_EQ(stored(), std::vector<std::string>{"file://" + a.string()});
     tray.clear();
     EXPECT_TRUE(tray.items->empty());
     EXPECT_EQ(stored(), std::vector<std::string>{});
