@@ -66,9 +66,6 @@ struct HttpDownloadRequest {
     // Asked before each redirect is followed, with the address it leads to; none follows
     // every redirect (never from HTTPS to plain HTTP). A refused one ends the download.
     std::function<bool(const std::string& url)> allowRedirect;
-    // Told on the main thread, as the body comes in, of the bytes written so far and of the
-    // length the response announced (0 when it announced none).
-    std::function<void(std::uint64_t received, std::uint64_t announced)> progress;
 };
 
 // The status of the response whose body is now in the file, or the reason there is none

@@ -544,11 +544,8 @@ TEST_F(MprisLaunchTest, ACoverToldAfterTheLookupFoundNoneIsShown) {
         [&] { return service->artwork.get() && std::abs(HSB::of(service->accentColor.get()).hue) < 0.01; }));
 }
 
-// A page may hand over a cover of any size as a data: address. One of 40 MB, far past the
-// largest cover read, is refused where it enters: the player's announcements reach the main
-// thread without it, so it is never copied on there, and the track shows without a picture.
-// A cover address longer than any cover read (a data: address of 40 MB) is left out where the
-// metadata is read, whichever way it comes; one within the limit stays.
+// A page may hand over a cover of any size as a data: address. One longer than any cover read
+// (40 MB) is left out where the metadata is read; one within the limit stays.
 TEST(MprisNotificationTest, ACoverAddressPastTheLargestReadIsLeftOut) {
     platform::MprisBus::PlayerState state;
     for (const auto& [address, kept] :

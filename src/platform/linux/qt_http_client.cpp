@@ -275,7 +275,7 @@ HttpTask QtHttpClient::download(HttpDownloadRequest request, std::function<void(
     transfer->idle = idle;
 
     refuseAnnouncedLength(reply, transfer->maxSize, [transfer] { transfer->giveUp(tooLargeReason, true); });
-    const auto take = [reply, transfer, progress = std::move(request.progress)] {
+    const auto take = [reply, transfer] {
         if (!transfer->abortReason.empty()) return;
         const QByteArray chunk = reply->readAll();
         if (chunk.isEmpty()) return;
@@ -285,12 +285,7 @@ HttpTask QtHttpClient::download(HttpDownloadRequest request, std::function<void(
         }
         if (!transfer->write(chunk)) {
             transfer->giveUp(std::string("no se pudo escribir: ") + std::strerror(errno));
-            return;
         }
-        if (!progress) return;
-        bool known = false;
-        const qlonglong announced = reply->header(QNetworkRequest::ContentLengthHeader).toLongLong(&known);
-        progress(transfer->written, known && announced > 0 ? static_cast<std::uint64_t>(announced) : 0);
     };
     QObject::connect(reply, &QNetworkReply::readyRead, reply, [take, idle] {
         idle->start();
