@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Draws again every picture in docs/ that the README shows, from today's code: most are
+# Draws again every picture in docs/ that the README and docs/ show, from today's code: most are
 # quorlix-snapshot scenes, drawn with a Spanish date and clock; the island on a desktop (a bare
 # X server and GNOME Shell's) and the settings window come from the desktop tests, which need
 # Xvfb, xcompmgr, xdotool, dbus-daemon and gnome-shell. Fails, naming it, when the README
@@ -74,10 +74,15 @@ for picture in island-resting island-hud island-expanded island-battery island-d
 done
 
 missing=0
-for shown in $(grep -o 'docs/[A-Za-z0-9_-]*\.png' README.md | sort -u); do
+# The README names them under docs/; the pages in docs/ by their names alone.
+shown_pictures() {
+  grep -o 'docs/[A-Za-z0-9_-]*\.png' README.md
+  grep -oh '([A-Za-z0-9_-]*\.png)' docs/*.md | tr -d '()' | sed 's|^|docs/|'
+}
+for shown in $(shown_pictures | sort -u); do
   name=$(basename "$shown" .png)
   if [[ " ${drawn[*]} " != *" $name "* ]]; then
-    echo "pictures: the README shows $shown, which nothing here draws" >&2
+    echo "pictures: the README or docs/ shows $shown, which nothing here draws" >&2
     missing=1
   fi
 done
