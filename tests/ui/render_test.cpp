@@ -497,6 +497,82 @@ TEST(Render, DrawsEveryScriptWithAFontThatHasItInsideItsMeasure) {
     }
 }
 
+// Emoji by Unicode's presentation rules: those another installed face also holds in black and
+// white (DejaVu's 😀 and ☀, Inter's ❤, Noto Sans Symbols2's 👍) are drawn by the colour face
+// as those it alone holds, at the size the line's emoji take beside its capitals (Pango's,
+// from the colour face's own strike: about 1.45 times a capital's height), and side by side
+// with no gap of their own; U+FE0E asks for the text face.
+TEST(Render, DrawsEmojiInColourBesideTheLinesCapitals) {
+    struct Case {
+        const char* what;
+        std::string text;  // after a capital H
+        bool colour;
+    };
+    const Case cases[] = {
+        {"grinning face", "\U0001F600", true},
+        {"heart with U+FE0F", "\u2764\uFE0F", true},
+        {"thumbs up", "\U0001F44D", true},
+        {"sun with U+FE0F", "\u2600\uFE0F", true},
+        {"cake and party popper", "\U0001F382\U0001F389", true},
+        {"sun with U+FE0E", "\u2600\uFE0E", false},
+        {"heart with U+FE0E", "\u2764\uFE0E", false},
+    };
+    for (const Case& c : cases) {
+        for (const double scale : {1.0, 2.0}) {
+            SCOPED_TRACE(std::string(c.what) + " at " + std::to_string(scale) + "x");
+            const QImage image = qt::renderImage(
+                Text("H" + c.text).font(Font::system(13, FontWeight::semibold)).foregroundStyle(Color::white),
+                {80, 30}, scale);
+            // The capital: the first columns inked; the emoji: the pixels in colour.
+            int capTop = image.height(), capBottom = -1, x = 0;
+            const auto inked = [&](int col) {
+                for (int y = 0; y < image.height(); ++y)
+                    if (pixel(image, col, y).alpha() > 128) return true;
+                return false;
+            };
+            while (x < image.width() && !inked(x)) ++x;
+            for (; x < image.width() && inked(x); ++x)
+                for (int y = 0; y < image.height(); ++y)
+                    if (pixel(image, x, y).alpha() > 128) {
+                        capTop = std::min(capTop, y);
+                        capBottom = std::max(capBottom, y);
+                    }
+            int top = image.height(), bottom = -1, coloured = 0;
+            std::vector<bool> columns(static_cast<std::size_t>(image.width()));
+            for (int y = 0; y < image.height(); ++y)
+                for (int col = 0; col < image.width(); ++col)
+                    if (const QColor p = pixel(image, col, y); p.alpha() >= 200 && p.hsvSaturation() > 120) {
+                        ++coloured;
+                        top = std::min(top, y);
+                        bottom = std::max(bottom, y);
+                        columns[static_cast<std::size_t>(col)] = true;
+                    }
+            ASSERT_GE(capBottom, 0);
+            EXPECT_EQ(coloured > 10 * scale * scale, c.colour) << coloured << " pixels in colour";
+            if (!c.colour) continue;
+            const double ratio = (bottom - top + 1.0) / (capBottom - capTop + 1.0);
+            EXPECT_GE(ratio, scale > 1 ? 1.25 : 1.15);
+            EXPECT_LE(ratio, 1.65);
+            // The widest run of columns without colour between the first coloured one and the
+            // last: no more than the pictures' own margins (Pango's 7 pixels between 🎂 and 🎉
+            // at 2x); at 1x antialiasing alone takes a pixel or two of each edge.
+            int gap = 0;
+            for (int col = 0, run = 0, seen = 0; col < image.width(); ++col) {
+                if (columns[static_cast<std::size_t>(col)]) {
+                    if (seen) gap = std::max(gap, run);
+                    seen = 1;
+                    run = 0;
+                } else {
+                    ++run;
+                }
+            }
+            if (scale > 1) {
+                EXPECT_LE(gap, 0.3 * (bottom - top + 1) + 1);
+            }
+        }
+    }
+}
+
 // Arabic letters join: the word's glyphs are not its letters' own (isolated) forms. A word
 // written right to left reads from the right: its first letter is drawn rightmost.
 TEST(Render, ShapesJoiningLettersAndOrdersRightToLeftWords) {

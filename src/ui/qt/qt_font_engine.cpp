@@ -1,8 +1,13 @@
 #include "ui/qt/qt_font_engine.h"
 
+#include "platform/emoji_presentation.h"
+
+#include <fontconfig/fontconfig.h>
+
 #include <QFile>
 #include <QFont>
 #include <QFontDatabase>
+#include <QTextCharFormat>
 #include <QTextLayout>
 
 #include <bit>
@@ -88,9 +93,65 @@ QFont layoutFontFor(const QRawFont& packaged, Typeface face, int weight, double 
     return q;
 }
 
+// Texts Qt lays out are laid out at this size (QtFontEngine::referenceSize).
+constexpr double referenceLayoutSize = 100;
+
+// The family of the colour emoji face the system's font configuration names for emoji, or
+// empty when there is none.
+QString colourEmojiFamily() {
+    static const QString family = [] {
+        QString found;
+        FcPattern* pattern = FcNameParse(reinterpret_cast<const FcChar8*>("emoji:color=true"));
+        if (!pattern) return found;
+        FcConfigSubstitute(nullptr, pattern, FcMatchPattern);
+        FcDefaultSubstitute(pattern);
+        FcResult result = FcResultNoMatch;
+        if (FcPattern* match = FcFontMatch(nullptr, pattern, &result)) {
+            FcChar8* name = nullptr;
+            FcBool colour = FcFalse;
+            if (FcPatternGetBool(match, FC_COLOR, 0, &colour) == FcResultMatch && colour &&
+                FcPatternGetString(match, FC_FAMILY, 0, &name) == FcResultMatch)
+                found = QString::fromUtf8(reinterpret_cast<const char*>(name));
+            FcPatternDestroy(match);
+        }
+        FcPatternDestroy(pattern);
+        return found;
+    }();
+    return family;
+}
+
+// How much larger than Qt sizes them the colour face's pictures are drawn, so that they take the
+// size Pango (and the face's makers) give them. Qt fits a strike of colour bitmaps to the size
+// by the strike's height (its ascender and descender, 128 pixels for Noto Color Emoji); the
+// face means its strike's em (109 pixels): Qt draws them at 0.85 of their size. Qt takes the
+// shortest strike at least as tall as the size; the reference size is below every strike in
+// use, so that is the shortest.
+double colourEmojiScale(const QString& family) {
+    QFont font(family);
+    font.setPixelSize(static_cast<int>(referenceLayoutSize));
+    const QByteArray cblc = QRawFont::fromFont(font).fontTable("CBLC");
+    const auto byte = [&](qsizetype i) { return i < cblc.size() ? static_cast<unsigned char>(cblc[i]) : 0; };
+    const qsizetype sizes = cblc.size() >= 8 ? (byte(4) << 24 | byte(5) << 16 | byte(6) << 8 | byte(7)) : 0;
+    double scale = 1;
+    int shortest = 0;
+    // Each strike's record: 48 bytes from byte 8; its horizontal ascender and descender (signed)
+    // at 16 and 17, its vertical pixels per em at 45.
+    for (qsizetype i = 0; i < sizes && 8 + 48 * (i + 1) <= cblc.size(); ++i) {
+        const qsizetype at = 8 + 48 * i;
+        const int height = static_cast<signed char>(byte(at + 16)) - static_cast<signed char>(byte(at + 17));
+        const int em = byte(at + 45);
+        if (height > 0 && em > 0 && (shortest == 0 || height < shortest)) {
+            shortest = height;
+            scale = static_cast<double>(height) / em;
+        }
+    }
+    return scale;
+}
+
 // Whether a character draws by its own glyph alone: no mark to place on another, no joining,
-// no reordering, nothing invisible; and the face holds it.
+// no reordering, nothing invisible, not an emoji by default; and the face holds it.
 bool drawnAlone(const QRawFont& raw, char32_t c) {
+    if (platform::hasEmojiPresentation(c)) return false;
     switch (QChar::category(c)) {
         case QChar::Mark_NonSpacing:
         case QChar::Mark_SpacingCombining:
@@ -121,11 +182,27 @@ bool drawnAlone(const QRawFont& raw, char32_t c) {
 }
 
 // A text on one line as Qt lays it out at the font's size: its paragraph's direction from its
-// first letter, its trailing spaces counted, its left edge at 0.
+// first letter, its trailing spaces counted, its left edge at 0. Its emoji (by Unicode's
+// presentation rules) are in the colour emoji face, whatever other face holds them: Qt's own
+// fallback takes the first face that has a character, often a black-and-white one.
 struct OneLine {
     QTextLayout layout;
     QTextLine line;
     OneLine(const QString& text, const QFont& font) : layout(text, font) {
+        const auto spans = platform::emojiPresentationSpans(std::u16string_view(
+            reinterpret_cast<const char16_t*>(text.utf16()), static_cast<std::size_t>(text.size())));
+        if (!spans.empty() && !colourEmojiFamily().isEmpty()) {
+            static const double scale = colourEmojiScale(colourEmojiFamily());
+            QFont emojiFont = font;
+            emojiFont.setFamilies(QStringList{colourEmojiFamily()});
+            emojiFont.setPixelSize(static_cast<int>(std::lround(font.pixelSize() * scale)));
+            QTextCharFormat emoji;
+            emoji.setFont(emojiFont, QTextCharFormat::FontPropertiesAll);
+            QList<QTextLayout::FormatRange> formats;
+            for (const auto& span : spans)
+                formats.append({static_cast<int>(span.start), static_cast<int>(span.length), emoji});
+            layout.setFormats(formats);
+        }
         QTextOption option;
         option.setUseDesignMetrics(true);
         option.setWrapMode(QTextOption::NoWrap);
@@ -411,14 +488,16 @@ QtFontEngine::GlyphRuns QtFontEngine::glyphRuns(const ResolvedFont& font, std::s
     }
     out.packaged = false;
     QList<QGlyphRun> drawn;
-    const long long size = std::llround(font.size * 64);
     for (QGlyphRun run : laidOutRuns(f, font, utf8)) {
         ChosenFont& chosenFont = chosen(run.rawFont());
+        // A run may be laid out at another size than the text's (colour emoji are).
+        const double pixels = chosenFont.reference.pixelSize() * k;
+        const long long size = std::llround(pixels * 64);
         auto sized = chosenFont.sized.find(size);
         if (sized == chosenFont.sized.end()) {
             if (chosenFont.sized.size() > 64) chosenFont.sized.clear();
             QRawFont raw = chosenFont.reference;
-            raw.setPixelSize(font.size);
+            raw.setPixelSize(pixels);
             sized = chosenFont.sized.emplace(size, raw).first;
         }
         QList<QPointF> positions = run.positions();
