@@ -2,6 +2,7 @@
 
 #include "qt_test_support.h"
 #include "ui/qt/qt_effects.h"
+#include "ui/text_layout.h"
 #include "ui/ui.h"
 
 #include <QGlyphRun>
@@ -571,6 +572,35 @@ TEST(Render, DrawsEmojiInColourBesideTheLinesCapitals) {
             }
         }
     }
+}
+
+// A long title changing on and on (each measured whole and cut to its line, every prefix the
+// cut tries measured too) leaves the font engine and the layout cache holding no more than
+// their bounds, in Latin and in scripts Qt lays out.
+TEST(Render, TheTextsKeptStayWithinTheirBytes) {
+    qt::QtFontEngine fonts;
+    TextLayoutCache layouts(fonts, 64u << 10);
+    TextLayoutOptions o;
+    o.font = Font::system(13, FontWeight::semibold);
+    o.maxWidth = 220;
+    o.lineLimit = 1;
+    std::size_t measured = 0;
+    for (int i = 0; i < 1000; ++i) {
+        const bool latin = i % 10 != 0;
+        std::string text = std::to_string(i) + " ";
+        while (text.size() < (latin ? 5000u : 1500u))
+            text += latin ? "Canción de la mañana " : "夜に駆ける 사랑해 ";
+        measured += text.size();
+        fonts.advance(ResolvedFont::of(o.font), text);
+        fonts.inkBounds(ResolvedFont::of(o.font), text);
+        layouts.layout(text, o);
+        const auto kept = fonts.keptTexts();
+        ASSERT_LE(kept.bytes, kept.byteLimit) << i;
+        ASSERT_LE(layouts.bytes(), 64u << 10) << i;
+    }
+    // More went through than the bounds hold, and what is kept is counted.
+    EXPECT_GT(measured, fonts.keptTexts().byteLimit);
+    EXPECT_GT(fonts.keptTexts().bytes, 256u << 10);
 }
 
 // Arabic letters join: the word's glyphs are not its letters' own (isolated) forms. A word

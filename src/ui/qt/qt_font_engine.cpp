@@ -317,18 +317,17 @@ double QtFontEngine::advance(const ResolvedFont& font, std::string_view utf8) {
     if (utf8.empty()) return 0;
     Face& f = face(font);
     const HashedText key(utf8);
-    auto it = f.advances.find(key);
-    if (it == f.advances.end()) {
+    const double* kept = f.advances.find(key);
+    if (!kept) {
         double w = 0;
         const QString text = qString(utf8);
         if (drawsAlone(f, font.face, text))
             for (const auto& a : laidOut(f.reference, text).advances) w += a.x();
         else
             w = laidOutAdvance(text, f.layoutFont);
-        if (f.advances.size() > 20000) f.advances.clear();
-        it = f.advances.emplace(TextKey(key), w).first;
+        kept = &f.advances.insert(key, w);
     }
-    return it->second * font.size / referenceSize;
+    return *kept * font.size / referenceSize;
 }
 
 double QtFontEngine::digitAdvance(const ResolvedFont& font) {
@@ -344,8 +343,8 @@ Rect QtFontEngine::inkBounds(const ResolvedFont& font, std::string_view utf8) {
     if (utf8.empty()) return {};
     Face& f = face(font);
     const HashedText key(utf8);
-    auto it = f.inks.find(key);
-    if (it == f.inks.end()) {
+    const QRectF* kept = f.inks.find(key);
+    if (!kept) {
         QRectF ink;
         if (const QString text = qString(utf8); drawsAlone(f, font.face, text)) {
             const auto [glyphs, adv] = laidOut(f.reference, text);
@@ -363,14 +362,13 @@ Rect QtFontEngine::inkBounds(const ResolvedFont& font, std::string_view utf8) {
                     ink |= glyphBounds(chosenFont, glyphs[i]).translated(positions[i]);
             }
         }
-        if (f.inks.size() > 20000) f.inks.clear();
-        it = f.inks.emplace(TextKey(key), ink).first;
+        kept = &f.inks.insert(key, ink);
     }
     const double k = font.size / referenceSize;
     // A point and a fiftieth of the size to spare: antialiased edges, and glyphs placed to a
     // fraction of a pixel.
     const double spare = 1 + font.size / 50;
-    const QRectF& r = it->second;
+    const QRectF& r = *kept;
     return Rect{r.x() * k, r.y() * k, r.width() * k, r.height() * k}.insetBy(-spare, -spare);
 }
 
@@ -447,8 +445,7 @@ const QList<QGlyphRun>& QtFontEngine::laidOutRuns(Face& f, const ResolvedFont& f
         run.setPositions(positions);
     }
     // The advance measured with the runs, as it is what they draw.
-    if (f.advances.size() > 20000) f.advances.clear();
-    f.advances.insert_or_assign(TextKey(HashedText(utf8)), one.advance());
+    f.advances.insert(HashedText(utf8), one.advance());
     return laidOut_.insert(std::move(key), std::move(runs));
 }
 
@@ -460,9 +457,22 @@ QtFontEngine::ChosenFont& QtFontEngine::chosen(const QRawFont& reference) {
     return chosen_.emplace_back(ChosenFont{reference, !reference.fontTable("CBLC").isEmpty(), {}, {}});
 }
 
+QtFontEngine::Kept QtFontEngine::keptTexts() const {
+    Kept kept{laidOut_.bytes(), laidOut_.byteLimit()};
+    for (const auto& [key, face] : faces_) {
+        kept.bytes += face.advances.bytes() + face.inks.bytes();
+        kept.byteLimit += face.advances.byteLimit() + face.inks.byteLimit();
+    }
+    return kept;
+}
+
 QRectF QtFontEngine::glyphBounds(ChosenFont& font, quint32 glyph) {
     auto it = font.bounds.find(glyph);
-    if (it == font.bounds.end()) it = font.bounds.insert(glyph, font.reference.boundingRect(glyph));
+    if (it == font.bounds.end()) {
+        // A font of thousands of glyphs (CJK) keeps those of the last few texts.
+        if (font.bounds.size() >= 4096) font.bounds.clear();
+        it = font.bounds.insert(glyph, font.reference.boundingRect(glyph));
+    }
     return *it;
 }
 

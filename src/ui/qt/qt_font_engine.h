@@ -64,6 +64,13 @@ public:
     // drawn before.
     QRawFont outlineFont(const ResolvedFont& font);
 
+    // What the engine keeps of the texts it measured and laid out, and the most it may keep.
+    struct Kept {
+        std::size_t bytes = 0;
+        std::size_t byteLimit = 0;
+    };
+    Kept keptTexts() const;
+
     // The file behind a typeface and weight, or empty when it is not installed.
     static QString fileFor(Typeface face, int weight);
     // The font for a native widget (a text field) drawing text as the views do.
@@ -96,12 +103,51 @@ private:
     };
     template <class T>
     using ByText = std::unordered_map<TextKey, T, TextHash, SameText>;
+    // Values by text, within a number of bytes (the texts, and each entry's node): the texts
+    // kept since the last turn and those of the turn before. A turn comes when the newer half
+    // is full; what the older half held and is asked for again moves to the newer one. So the
+    // texts in use stay and a stream of new ones (a long title's every prefix measured) costs
+    // at most the bound, with nothing to update on a look-up that finds.
+    template <class T>
+    class KeptByText {
+    public:
+        explicit KeptByText(std::size_t byteLimit) : limit_(byteLimit) {}
+        const T* find(const HashedText& key) {
+            if (auto it = newer_.find(key); it != newer_.end()) return &it->second;
+            auto it = older_.find(key);
+            if (it == older_.end()) return nullptr;
+            return &insert(key, it->second);
+        }
+        T& insert(const HashedText& key, T value) {
+            const std::size_t bytes = weight(key.text);
+            if (auto it = newer_.find(key); it != newer_.end()) return it->second = std::move(value);
+            if (newerBytes_ + bytes > limit_ / 2) {
+                older_ = std::move(newer_);
+                newer_.clear();
+                olderBytes_ = newerBytes_;
+                newerBytes_ = 0;
+            }
+            newerBytes_ += bytes;
+            return newer_.emplace(TextKey(key), std::move(value)).first->second;
+        }
+        std::size_t bytes() const { return newerBytes_ + olderBytes_; }
+        std::size_t byteLimit() const { return limit_; }
+
+    private:
+        static std::size_t weight(std::string_view text) {
+            // The text's copy, and the node with its bucket's pointer and the allocator's header.
+            return text.size() + 1 + sizeof(typename ByText<T>::value_type) + 3 * sizeof(void*) + 16;
+        }
+        std::size_t limit_;
+        ByText<T> newer_, older_;
+        std::size_t newerBytes_ = 0, olderBytes_ = 0;
+    };
     struct Face {
-        QRawFont reference;           // at referenceSize pixels
-        QRawFont outlines;            // the same, opened apart; once needed
-        ByText<double> advances;      // in reference pixels
-        ByText<QRectF> inks;          // the same
-        std::optional<double> digit;  // the widest digit's advance, the same
+        QRawFont reference;                     // at referenceSize pixels
+        QRawFont outlines;                      // the same, opened apart; once needed
+        KeptByText<double> advances{1u << 20};  // in reference pixels
+        KeptByText<QRectF> inks{1u << 20};      // the same
+        std::optional<double> digit;            // the widest digit's advance, the same
         // Qt's layout of what the face does not hold whole: its own family first, at the
         // reference size.
         QFont layoutFont;
