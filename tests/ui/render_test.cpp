@@ -12,6 +12,7 @@
 #include <cmath>
 #include <optional>
 #include <set>
+#include <thread>
 
 namespace quorlix::ui {
 namespace {
@@ -601,6 +602,27 @@ TEST(Render, TheTextsKeptStayWithinTheirBytes) {
     // More went through than the bounds hold, and what is kept is counted.
     EXPECT_GT(measured, fonts.keptTexts().byteLimit);
     EXPECT_GT(fonts.keptTexts().bytes, 256u << 10);
+}
+
+// Texts prepared on another thread while the main thread lays out others: the main thread's
+// glyphs then come from the same fonts as without the preparing, none missing.
+TEST(Render, TextsArePreparedOffTheMainThread) {
+    const std::vector<std::string> texts = {"ཀུན་ཏུ་བཟང་པོ", "မင်္ဂလာပါ", "नमस्ते \U0001F382", "東京 사랑해 שלום"};
+    std::thread preparing([&] {
+        for (const auto& text : texts) qt::QtFontEngine::prepareFor(text);
+    });
+    qt::QtFontEngine& fonts = qt::QtFontEngine::shared();
+    const ResolvedFont font{Typeface::text, 600, 15};
+    for (const auto& text : {"Ελλάδα مرحبا", "\u2728 x"}) fonts.glyphRuns(font, text);
+    preparing.join();
+    for (const auto& text : texts) {
+        qt::QtFontEngine fresh;
+        const auto prepared = fonts.glyphRuns(font, text), own = fresh.glyphRuns(font, text);
+        ASSERT_EQ(prepared.runs.size() + prepared.pictures.size(), own.runs.size() + own.pictures.size())
+            << text;
+        for (const auto& run : prepared.runs + prepared.pictures)
+            for (const quint32 glyph : run.glyphIndexes()) EXPECT_NE(glyph, 0u) << text;
+    }
 }
 
 // Arabic letters join: the word's glyphs are not its letters' own (isolated) forms. A word

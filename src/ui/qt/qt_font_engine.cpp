@@ -7,9 +7,11 @@
 #include <QFile>
 #include <QFont>
 #include <QFontDatabase>
+#include <QGuiApplication>
 #include <QTextCharFormat>
 #include <QTextLayout>
 
+#include <algorithm>
 #include <bit>
 #include <cmath>
 #include <cstring>
@@ -293,6 +295,34 @@ QFont QtFontEngine::widgetFont(const Font& font) {
     q.setPixelSize(std::max(1, static_cast<int>(std::lround(resolved.size))));
     q.setWeight(static_cast<QFont::Weight>(resolved.weight));
     return q;
+}
+
+void QtFontEngine::prepareFor(std::string_view utf8) {
+    if (std::all_of(utf8.begin(), utf8.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; }))
+        return;
+    // Fonts need a GUI application (a tool with a plain core application has none).
+    if (!qobject_cast<QGuiApplication*>(QCoreApplication::instance())) return;
+    // A player is asked again and again for the same texts: each is laid out once.
+    static thread_local std::array<std::size_t, 16> recent{};
+    static thread_local std::size_t next = 0;
+    const std::size_t hash = std::hash<std::string_view>{}(utf8);
+    if (std::find(recent.begin(), recent.end(), hash) != recent.end()) return;
+    recent[next++ % recent.size()] = hash;
+    // The text face at the weights titles and their lines use; fallbacks are found by family
+    // and script, the same for every weight, and each weight's fonts are opened.
+    static thread_local const std::vector<QFont> fonts = [] {
+        std::vector<QFont> made;
+        for (const int weight : {400, 600}) {
+            const QRawFont packaged = openFont(Typeface::text, weight, referenceSize);
+            made.push_back(layoutFontFor(packaged, Typeface::text, weight, referenceSize));
+        }
+        return made;
+    }();
+    const QString text = qString(utf8);
+    for (const QFont& font : fonts) {
+        const OneLine one(text, font);
+        if (one.line.isValid()) one.line.glyphRuns();
+    }
 }
 
 QtFontEngine::Face& QtFontEngine::face(const ResolvedFont& font) {

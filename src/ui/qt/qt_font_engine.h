@@ -11,7 +11,7 @@
 // reference size: shaped by HarfBuzz, its runs ordered (bidi), each character in the packaged
 // face when it holds it and else in the system font fontconfig finds for it; the glyph runs
 // that layout makes are what is measured and what is drawn. Main thread only (Qt's font
-// objects require the GUI thread); a QGuiApplication must exist.
+// objects require the GUI thread; prepareFor apart); a QGuiApplication must exist.
 
 #include "ui/font.h"
 
@@ -70,6 +70,14 @@ public:
         std::size_t byteLimit = 0;
     };
     Kept keptTexts() const;
+
+    // Lays out `text` on the calling thread, any thread, as the engine would: Qt then knows the
+    // system fonts it falls back to for it (finding them through fontconfig costs tens of
+    // milliseconds for each new script) and the files are read, so that the main thread's
+    // layout of the text later finds them ready. For text arriving on a worker thread (a
+    // player's title) before it is shown (Qt 6 lets fonts and text layouts be used in any
+    // thread). Does nothing for ASCII, or without a QGuiApplication.
+    static void prepareFor(std::string_view utf8);
 
     // The file behind a typeface and weight, or empty when it is not installed.
     static QString fileFor(Typeface face, int weight);
