@@ -354,10 +354,38 @@ double QtFontEngine::advance(const ResolvedFont& font, std::string_view utf8) {
         if (drawsAlone(f, font.face, text))
             for (const auto& a : laidOut(f.reference, text).advances) w += a.x();
         else
-            w = laidOutAdvance(text, f.layoutFont);
+            w = laidOutWidth(font, f, text);
         kept = &f.advances.insert(key, w);
     }
     return *kept * font.size / referenceSize;
+}
+
+double QtFontEngine::laidOutWidth(const ResolvedFont& font, Face& f, const QString& text) {
+    const auto spans = platform::emojiPresentationSpans(std::u16string_view(
+        reinterpret_cast<const char16_t*>(text.utf16()), static_cast<std::size_t>(text.size())));
+    const auto size = static_cast<std::size_t>(text.size());
+    if (spans.empty() || colourEmojiFamily().isEmpty() || (spans.size() == 1 && spans[0].length == size))
+        return laidOutAdvance(text, f.layoutFont);
+    // Qt asks a colour face for each picture's advance by decoding the picture (Noto's are
+    // PNG), every time: a long title of emoji would cost a second a layout. Its emoji and the
+    // stretches between them are measured apart and kept: the same few come again and again.
+    // They meet no kerning or joining across the change of face, so their sum is the text's.
+    const ResolvedFont reference{font.face, font.weight, referenceSize};
+    double w = 0;
+    const auto add = [&](std::size_t from, std::size_t to) {
+        if (to <= from) return;
+        const QByteArray piece =
+            text.sliced(static_cast<qsizetype>(from), static_cast<qsizetype>(to - from)).toUtf8();
+        w += advance(reference, std::string_view(piece.constData(), static_cast<std::size_t>(piece.size())));
+    };
+    std::size_t at = 0;
+    for (const auto& span : spans) {
+        add(at, span.start);
+        add(span.start, span.start + span.length);
+        at = span.start + span.length;
+    }
+    add(at, size);
+    return w;
 }
 
 double QtFontEngine::digitAdvance(const ResolvedFont& font) {

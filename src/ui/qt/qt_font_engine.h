@@ -164,6 +164,8 @@ private:
         std::array<std::unique_ptr<std::array<std::uint8_t, 256>>, 256> alone;
     };
     Face& face(const ResolvedFont& font);
+    // The advance of a text the face does not hold whole, in reference pixels.
+    double laidOutWidth(const ResolvedFont& font, Face& face, const QString& text);
     // Whether the packaged face draws `text` alone, glyph by glyph.
     static bool drawsAlone(Face& face, Typeface typeface, const QString& text);
     // Qt's layout of a text the face does not hold whole, at the reference size: its glyph
