@@ -31,6 +31,8 @@
 # QUORLIX_DESKTOP=weston runs weston (with XWayland, on the virtual display) in place of the
 # compositing manager, and Quorlix through XWayland; the X server measured is XWayland, the
 # compositor weston, and the virtual display's server is given beside them.
+# QUORLIX_TITLE_BYTES=n makes the player's title and artist n bytes long (a long title scrolls
+# on the open page).
 # QUORLIX_SECONDS changes the 60 s (of every scene but hover); QUORLIX_CORE=n pins every
 # Quorlix to core n (a list "n,m" pins the first build to n, the second to m);
 # QUORLIX_DESKTOP_CORE does the same for each desktop's own processes (its X servers,
@@ -98,7 +100,7 @@ start_desktop() {
     esac >"$XDG_CONFIG_HOME/com.halvik.quorlix.json"
     start_pulse "$dir"
     if playing; then
-      "$build/bench/quorlix-bench-player" "$dir" >"$dir/player.out" 2>&1 &
+      "$build/bench/quorlix-bench-player" "$dir" 600 ${QUORLIX_TITLE_BYTES:-} >"$dir/player.out" 2>&1 &
       echo $! >"$dir/player.pid"
       wait_for 100 grep -q playing "$dir/player.out" ||
         { echo "the player did not start" >&2; cat "$dir/player.out" >&2; exit 1; }

@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
   build-essential cmake ninja-build ccache pkg-config
   qt6-base-dev qt6-base-dev-tools libgl-dev qt6-positioning-dev
-  nlohmann-json3-dev libsodium-dev libicu-dev libcanberra-dev libcanberra-pulse libpulse-dev
+  nlohmann-json3-dev libsodium-dev libicu-dev libfontconfig-dev libcanberra-dev libcanberra-pulse libpulse-dev
   pulseaudio pulseaudio-utils
   libgtest-dev libgmock-dev libbenchmark-dev locales-all
   fonts-inter fonts-quicksand fonts-jetbrains-mono fonts-material-design-icons-iconfont

@@ -59,7 +59,14 @@ std::string cappedText(std::string_view text, std::size_t limit) {
     }
     if (count <= limit) return out;
     GraphemeClusters clusters(out);
-    out.resize(clusters.startsAt(withinLimit) ? withinLimit : clusters.preceding(withinLimit));
+    if (clusters.startsAt(withinLimit)) {
+        out.resize(withinLimit);
+        return out;
+    }
+    // A first character longer than the limit (a letter under thousands of marks) keeps its
+    // base and the marks that fit: dropped whole, the text would be lost.
+    if (const std::size_t before = clusters.preceding(withinLimit); before > 0) withinLimit = before;
+    out.resize(withinLimit);
     return out;
 }
 

@@ -17,8 +17,9 @@ namespace quorlix::platform {
 inline constexpr std::size_t shownTextLimit = 4096;
 
 // `text` as valid UTF-8 of at most `limit` code points: cut after a whole character (a letter
-// with its marks, a joined emoji, a flag: platform/grapheme_clusters.h), never inside one, and
-// each byte that starts no well-formed sequence replaced by U+FFFD.
+// with its marks, a joined emoji, a flag: platform/grapheme_clusters.h), never inside one
+// unless the first character alone is longer than the limit (then its base and the marks that
+// fit stay), and each byte that starts no well-formed sequence replaced by U+FFFD.
 std::string cappedText(std::string_view text, std::size_t limit = shownTextLimit);
 
 }  // namespace quorlix::platform

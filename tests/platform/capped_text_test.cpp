@@ -9,6 +9,12 @@ namespace {
 
 const std::string fffd = "\xEF\xBF\xBD";
 
+std::string marks(int n) {
+    std::string out;
+    for (int i = 0; i < n; ++i) out += "\u0301";
+    return out;
+}
+
 TEST(CappedText, KeepsWholeCharactersUpToTheLimitAndMendsMalformedBytes) {
     struct Case {
         std::string text;
@@ -24,13 +30,16 @@ TEST(CappedText, KeepsWholeCharactersUpToTheLimitAndMendsMalformedBytes) {
         {"a東京x", 2, "a東"},
         // A character the limit would split is dropped whole: a joined emoji, a letter and its
         // marks, a flag, a conjunct (न म स्ते), a carriage return and its line feed.
-        {"\U0001F469\u200D\U0001F469\u200D\U0001F467", 3, ""},
         {"ab\U0001F469\u200D\U0001F469\u200D\U0001F467", 4, "ab"},
         {"ab\U0001F469\u200D\U0001F469\u200D\U0001F467c", 7, "ab\U0001F469\u200D\U0001F469\u200D\U0001F467"},
         {"e\u0301e\u0301", 3, "e\u0301"},
         {"\U0001F1F2\U0001F1FD\U0001F1E6\U0001F1F7", 3, "\U0001F1F2\U0001F1FD"},
         {"\u0928\u092E\u0938\u094D\u0924\u0947", 5, "\u0928\u092E"},
         {"a\r\nb", 2, "a"},
+        // A first character longer than the limit keeps its base and the marks that fit.
+        {"e" + marks(10000), 4, "e" + marks(3)},
+        {"e" + marks(10000) + "x", 4096, "e" + marks(4095)},
+        {"\U0001F469\u200D\U0001F469\u200D\U0001F467", 3, "\U0001F469\u200D\U0001F469"},
         // Malformed: a stray continuation byte, a sequence cut short (here and at the end),
         // overlong forms, a surrogate, past U+10FFFF, bytes UTF-8 never uses. Each bad byte
         // is one U+FFFD and counts as a code point.

@@ -2,6 +2,7 @@
 
 #include "qt_test_support.h"
 #include "ui/qt/qt_effects.h"
+#include "ui/text_layout.h"
 #include "ui/ui.h"
 
 #include <QGlyphRun>
@@ -11,6 +12,7 @@
 #include <cmath>
 #include <optional>
 #include <set>
+#include <thread>
 
 namespace quorlix::ui {
 namespace {
@@ -494,6 +496,132 @@ TEST(Render, DrawsEveryScriptWithAFontThatHasItInsideItsMeasure) {
             EXPECT_GT(right - left, width / 2) << "the text's measure is far wider than what it draws";
             EXPECT_EQ(coloured > 40, c.emoji) << coloured << " pixels in colour";
         }
+    }
+}
+
+// Emoji by Unicode's presentation rules: those another installed face also holds in black and
+// white (DejaVu's 😀 and ☀, Inter's ❤, Noto Sans Symbols2's 👍) are drawn by the colour face
+// as those it alone holds, at the size the line's emoji take beside its capitals (Pango's,
+// from the colour face's own strike: about 1.45 times a capital's height), and side by side
+// with no gap of their own; U+FE0E asks for the text face.
+TEST(Render, DrawsEmojiInColourBesideTheLinesCapitals) {
+    struct Case {
+        const char* what;
+        std::string text;  // after a capital H
+        bool colour;
+    };
+    const Case cases[] = {
+        {"grinning face", "\U0001F600", true},
+        {"heart with U+FE0F", "\u2764\uFE0F", true},
+        {"thumbs up", "\U0001F44D", true},
+        {"sun with U+FE0F", "\u2600\uFE0F", true},
+        {"cake and party popper", "\U0001F382\U0001F389", true},
+        {"sun with U+FE0E", "\u2600\uFE0E", false},
+        {"heart with U+FE0E", "\u2764\uFE0E", false},
+    };
+    for (const Case& c : cases) {
+        for (const double scale : {1.0, 2.0}) {
+            SCOPED_TRACE(std::string(c.what) + " at " + std::to_string(scale) + "x");
+            const QImage image = qt::renderImage(
+                Text("H" + c.text).font(Font::system(13, FontWeight::semibold)).foregroundStyle(Color::white),
+                {80, 30}, scale);
+            // The capital: the first columns inked; the emoji: the pixels in colour.
+            int capTop = image.height(), capBottom = -1, x = 0;
+            const auto inked = [&](int col) {
+                for (int y = 0; y < image.height(); ++y)
+                    if (pixel(image, col, y).alpha() > 128) return true;
+                return false;
+            };
+            while (x < image.width() && !inked(x)) ++x;
+            for (; x < image.width() && inked(x); ++x)
+                for (int y = 0; y < image.height(); ++y)
+                    if (pixel(image, x, y).alpha() > 128) {
+                        capTop = std::min(capTop, y);
+                        capBottom = std::max(capBottom, y);
+                    }
+            int top = image.height(), bottom = -1, coloured = 0;
+            std::vector<bool> columns(static_cast<std::size_t>(image.width()));
+            for (int y = 0; y < image.height(); ++y)
+                for (int col = 0; col < image.width(); ++col)
+                    if (const QColor p = pixel(image, col, y); p.alpha() >= 200 && p.hsvSaturation() > 120) {
+                        ++coloured;
+                        top = std::min(top, y);
+                        bottom = std::max(bottom, y);
+                        columns[static_cast<std::size_t>(col)] = true;
+                    }
+            ASSERT_GE(capBottom, 0);
+            EXPECT_EQ(coloured > 10 * scale * scale, c.colour) << coloured << " pixels in colour";
+            if (!c.colour) continue;
+            const double ratio = (bottom - top + 1.0) / (capBottom - capTop + 1.0);
+            EXPECT_GE(ratio, scale > 1 ? 1.25 : 1.15);
+            EXPECT_LE(ratio, 1.65);
+            // The widest run of columns without colour between the first coloured one and the
+            // last: no more than the pictures' own margins (Pango's 7 pixels between 🎂 and 🎉
+            // at 2x); at 1x antialiasing alone takes a pixel or two of each edge.
+            int gap = 0;
+            for (int col = 0, run = 0, seen = 0; col < image.width(); ++col) {
+                if (columns[static_cast<std::size_t>(col)]) {
+                    if (seen) gap = std::max(gap, run);
+                    seen = 1;
+                    run = 0;
+                } else {
+                    ++run;
+                }
+            }
+            if (scale > 1) {
+                EXPECT_LE(gap, 0.3 * (bottom - top + 1) + 1);
+            }
+        }
+    }
+}
+
+// A long title changing on and on (each measured whole and cut to its line, every prefix the
+// cut tries measured too) leaves the font engine and the layout cache holding no more than
+// their bounds, in Latin and in scripts Qt lays out.
+TEST(Render, TheTextsKeptStayWithinTheirBytes) {
+    qt::QtFontEngine fonts;
+    TextLayoutCache layouts(fonts, 64u << 10);
+    TextLayoutOptions o;
+    o.font = Font::system(13, FontWeight::semibold);
+    o.maxWidth = 220;
+    o.lineLimit = 1;
+    std::size_t measured = 0;
+    for (int i = 0; i < 1000; ++i) {
+        const bool latin = i % 10 != 0;
+        std::string text = std::to_string(i) + " ";
+        while (text.size() < (latin ? 5000u : 1500u))
+            text += latin ? "Canción de la mañana " : "夜に駆ける 사랑해 ";
+        measured += text.size();
+        fonts.advance(ResolvedFont::of(o.font), text);
+        fonts.inkBounds(ResolvedFont::of(o.font), text);
+        layouts.layout(text, o);
+        const auto kept = fonts.keptTexts();
+        ASSERT_LE(kept.bytes, kept.byteLimit) << i;
+        ASSERT_LE(layouts.bytes(), 64u << 10) << i;
+    }
+    // More went through than the bounds hold, and what is kept is counted.
+    EXPECT_GT(measured, fonts.keptTexts().byteLimit);
+    EXPECT_GT(fonts.keptTexts().bytes, 256u << 10);
+}
+
+// Texts prepared on another thread while the main thread lays out others: the main thread's
+// glyphs then come from the same fonts as without the preparing, none missing.
+TEST(Render, TextsArePreparedOffTheMainThread) {
+    const std::vector<std::string> texts = {"ཀུན་ཏུ་བཟང་པོ", "မင်္ဂလာပါ", "नमस्ते \U0001F382", "東京 사랑해 שלום"};
+    std::thread preparing([&] {
+        for (const auto& text : texts) qt::QtFontEngine::prepareFor(text);
+    });
+    qt::QtFontEngine& fonts = qt::QtFontEngine::shared();
+    const ResolvedFont font{Typeface::text, 600, 15};
+    for (const auto& text : {"Ελλάδα مرحبا", "\u2728 x"}) fonts.glyphRuns(font, text);
+    preparing.join();
+    for (const auto& text : texts) {
+        qt::QtFontEngine fresh;
+        const auto prepared = fonts.glyphRuns(font, text), own = fresh.glyphRuns(font, text);
+        ASSERT_EQ(prepared.runs.size() + prepared.pictures.size(), own.runs.size() + own.pictures.size())
+            << text;
+        for (const auto& run : prepared.runs + prepared.pictures)
+            for (const quint32 glyph : run.glyphIndexes()) EXPECT_NE(glyph, 0u) << text;
     }
 }
 

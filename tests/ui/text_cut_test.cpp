@@ -139,6 +139,8 @@ const std::vector<std::string>& texts() {
         t.push_back(times("Mañana será otro día, ", 40));
         t.push_back(times("東京の夜空に響く歌声", 30));
         t.push_back(times("\u0627\u0644\u0633\u0644\u0627\u0645\u0020", 60));
+        // One character longer than a first measurement reaches (a letter under 300 marks).
+        t.push_back("a e" + times("\u0301", 300) + " z");
         return t;
     }();
     return all;

@@ -1,10 +1,17 @@
 #include "ui/qt/qt_font_engine.h"
 
+#include "platform/emoji_presentation.h"
+
+#include <fontconfig/fontconfig.h>
+
 #include <QFile>
 #include <QFont>
 #include <QFontDatabase>
+#include <QGuiApplication>
+#include <QTextCharFormat>
 #include <QTextLayout>
 
+#include <algorithm>
 #include <bit>
 #include <cmath>
 #include <cstring>
@@ -88,9 +95,65 @@ QFont layoutFontFor(const QRawFont& packaged, Typeface face, int weight, double 
     return q;
 }
 
+// Texts Qt lays out are laid out at this size (QtFontEngine::referenceSize).
+constexpr double referenceLayoutSize = 100;
+
+// The family of the colour emoji face the system's font configuration names for emoji, or
+// empty when there is none.
+QString colourEmojiFamily() {
+    static const QString family = [] {
+        QString found;
+        FcPattern* pattern = FcNameParse(reinterpret_cast<const FcChar8*>("emoji:color=true"));
+        if (!pattern) return found;
+        FcConfigSubstitute(nullptr, pattern, FcMatchPattern);
+        FcDefaultSubstitute(pattern);
+        FcResult result = FcResultNoMatch;
+        if (FcPattern* match = FcFontMatch(nullptr, pattern, &result)) {
+            FcChar8* name = nullptr;
+            FcBool colour = FcFalse;
+            if (FcPatternGetBool(match, FC_COLOR, 0, &colour) == FcResultMatch && colour &&
+                FcPatternGetString(match, FC_FAMILY, 0, &name) == FcResultMatch)
+                found = QString::fromUtf8(reinterpret_cast<const char*>(name));
+            FcPatternDestroy(match);
+        }
+        FcPatternDestroy(pattern);
+        return found;
+    }();
+    return family;
+}
+
+// How much larger than Qt sizes them the colour face's pictures are drawn, so that they take the
+// size Pango (and the face's makers) give them. Qt fits a strike of colour bitmaps to the size
+// by the strike's height (its ascender and descender, 128 pixels for Noto Color Emoji); the
+// face means its strike's em (109 pixels): Qt draws them at 0.85 of their size. Qt takes the
+// shortest strike at least as tall as the size; the reference size is below every strike in
+// use, so that is the shortest.
+double colourEmojiScale(const QString& family) {
+    QFont font(family);
+    font.setPixelSize(static_cast<int>(referenceLayoutSize));
+    const QByteArray cblc = QRawFont::fromFont(font).fontTable("CBLC");
+    const auto byte = [&](qsizetype i) { return i < cblc.size() ? static_cast<unsigned char>(cblc[i]) : 0; };
+    const qsizetype sizes = cblc.size() >= 8 ? (byte(4) << 24 | byte(5) << 16 | byte(6) << 8 | byte(7)) : 0;
+    double scale = 1;
+    int shortest = 0;
+    // Each strike's record: 48 bytes from byte 8; its horizontal ascender and descender (signed)
+    // at 16 and 17, its vertical pixels per em at 45.
+    for (qsizetype i = 0; i < sizes && 8 + 48 * (i + 1) <= cblc.size(); ++i) {
+        const qsizetype at = 8 + 48 * i;
+        const int height = static_cast<signed char>(byte(at + 16)) - static_cast<signed char>(byte(at + 17));
+        const int em = byte(at + 45);
+        if (height > 0 && em > 0 && (shortest == 0 || height < shortest)) {
+            shortest = height;
+            scale = static_cast<double>(height) / em;
+        }
+    }
+    return scale;
+}
+
 // Whether a character draws by its own glyph alone: no mark to place on another, no joining,
-// no reordering, nothing invisible; and the face holds it.
+// no reordering, nothing invisible, not an emoji by default; and the face holds it.
 bool drawnAlone(const QRawFont& raw, char32_t c) {
+    if (platform::hasEmojiPresentation(c)) return false;
     switch (QChar::category(c)) {
         case QChar::Mark_NonSpacing:
         case QChar::Mark_SpacingCombining:
@@ -121,11 +184,27 @@ bool drawnAlone(const QRawFont& raw, char32_t c) {
 }
 
 // A text on one line as Qt lays it out at the font's size: its paragraph's direction from its
-// first letter, its trailing spaces counted, its left edge at 0.
+// first letter, its trailing spaces counted, its left edge at 0. Its emoji (by Unicode's
+// presentation rules) are in the colour emoji face, whatever other face holds them: Qt's own
+// fallback takes the first face that has a character, often a black-and-white one.
 struct OneLine {
     QTextLayout layout;
     QTextLine line;
     OneLine(const QString& text, const QFont& font) : layout(text, font) {
+        const auto spans = platform::emojiPresentationSpans(std::u16string_view(
+            reinterpret_cast<const char16_t*>(text.utf16()), static_cast<std::size_t>(text.size())));
+        if (!spans.empty() && !colourEmojiFamily().isEmpty()) {
+            static const double scale = colourEmojiScale(colourEmojiFamily());
+            QFont emojiFont = font;
+            emojiFont.setFamilies(QStringList{colourEmojiFamily()});
+            emojiFont.setPixelSize(static_cast<int>(std::lround(font.pixelSize() * scale)));
+            QTextCharFormat emoji;
+            emoji.setFont(emojiFont, QTextCharFormat::FontPropertiesAll);
+            QList<QTextLayout::FormatRange> formats;
+            for (const auto& span : spans)
+                formats.append({static_cast<int>(span.start), static_cast<int>(span.length), emoji});
+            layout.setFormats(formats);
+        }
         QTextOption option;
         option.setUseDesignMetrics(true);
         option.setWrapMode(QTextOption::NoWrap);
@@ -218,6 +297,34 @@ QFont QtFontEngine::widgetFont(const Font& font) {
     return q;
 }
 
+void QtFontEngine::prepareFor(std::string_view utf8) {
+    if (std::all_of(utf8.begin(), utf8.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; }))
+        return;
+    // Fonts need a GUI application (a tool with a plain core application has none).
+    if (!qobject_cast<QGuiApplication*>(QCoreApplication::instance())) return;
+    // A player is asked again and again for the same texts: each is laid out once.
+    static thread_local std::array<std::size_t, 16> recent{};
+    static thread_local std::size_t next = 0;
+    const std::size_t hash = std::hash<std::string_view>{}(utf8);
+    if (std::find(recent.begin(), recent.end(), hash) != recent.end()) return;
+    recent[next++ % recent.size()] = hash;
+    // The text face at the weights titles and their lines use; fallbacks are found by family
+    // and script, the same for every weight, and each weight's fonts are opened.
+    static thread_local const std::vector<QFont> fonts = [] {
+        std::vector<QFont> made;
+        for (const int weight : {400, 600}) {
+            const QRawFont packaged = openFont(Typeface::text, weight, referenceSize);
+            made.push_back(layoutFontFor(packaged, Typeface::text, weight, referenceSize));
+        }
+        return made;
+    }();
+    const QString text = qString(utf8);
+    for (const QFont& font : fonts) {
+        const OneLine one(text, font);
+        if (one.line.isValid()) one.line.glyphRuns();
+    }
+}
+
 QtFontEngine::Face& QtFontEngine::face(const ResolvedFont& font) {
     const auto key = std::make_pair(static_cast<int>(font.face), font.weight);
     auto it = faces_.find(key);
@@ -240,18 +347,45 @@ double QtFontEngine::advance(const ResolvedFont& font, std::string_view utf8) {
     if (utf8.empty()) return 0;
     Face& f = face(font);
     const HashedText key(utf8);
-    auto it = f.advances.find(key);
-    if (it == f.advances.end()) {
+    const double* kept = f.advances.find(key);
+    if (!kept) {
         double w = 0;
         const QString text = qString(utf8);
         if (drawsAlone(f, font.face, text))
             for (const auto& a : laidOut(f.reference, text).advances) w += a.x();
         else
-            w = laidOutAdvance(text, f.layoutFont);
-        if (f.advances.size() > 20000) f.advances.clear();
-        it = f.advances.emplace(TextKey(key), w).first;
+            w = laidOutWidth(font, f, text);
+        kept = &f.advances.insert(key, w);
     }
-    return it->second * font.size / referenceSize;
+    return *kept * font.size / referenceSize;
+}
+
+double QtFontEngine::laidOutWidth(const ResolvedFont& font, Face& f, const QString& text) {
+    const auto spans = platform::emojiPresentationSpans(std::u16string_view(
+        reinterpret_cast<const char16_t*>(text.utf16()), static_cast<std::size_t>(text.size())));
+    const auto size = static_cast<std::size_t>(text.size());
+    if (spans.empty() || colourEmojiFamily().isEmpty() || (spans.size() == 1 && spans[0].length == size))
+        return laidOutAdvance(text, f.layoutFont);
+    // Qt asks a colour face for each picture's advance by decoding the picture (Noto's are
+    // PNG), every time: a long title of emoji would cost a second a layout. Its emoji and the
+    // stretches between them are measured apart and kept: the same few come again and again.
+    // They meet no kerning or joining across the change of face, so their sum is the text's.
+    const ResolvedFont reference{font.face, font.weight, referenceSize};
+    double w = 0;
+    const auto add = [&](std::size_t from, std::size_t to) {
+        if (to <= from) return;
+        const QByteArray piece =
+            text.sliced(static_cast<qsizetype>(from), static_cast<qsizetype>(to - from)).toUtf8();
+        w += advance(reference, std::string_view(piece.constData(), static_cast<std::size_t>(piece.size())));
+    };
+    std::size_t at = 0;
+    for (const auto& span : spans) {
+        add(at, span.start);
+        add(span.start, span.start + span.length);
+        at = span.start + span.length;
+    }
+    add(at, size);
+    return w;
 }
 
 double QtFontEngine::digitAdvance(const ResolvedFont& font) {
@@ -267,8 +401,8 @@ Rect QtFontEngine::inkBounds(const ResolvedFont& font, std::string_view utf8) {
     if (utf8.empty()) return {};
     Face& f = face(font);
     const HashedText key(utf8);
-    auto it = f.inks.find(key);
-    if (it == f.inks.end()) {
+    const QRectF* kept = f.inks.find(key);
+    if (!kept) {
         QRectF ink;
         if (const QString text = qString(utf8); drawsAlone(f, font.face, text)) {
             const auto [glyphs, adv] = laidOut(f.reference, text);
@@ -286,14 +420,13 @@ Rect QtFontEngine::inkBounds(const ResolvedFont& font, std::string_view utf8) {
                     ink |= glyphBounds(chosenFont, glyphs[i]).translated(positions[i]);
             }
         }
-        if (f.inks.size() > 20000) f.inks.clear();
-        it = f.inks.emplace(TextKey(key), ink).first;
+        kept = &f.inks.insert(key, ink);
     }
     const double k = font.size / referenceSize;
     // A point and a fiftieth of the size to spare: antialiased edges, and glyphs placed to a
     // fraction of a pixel.
     const double spare = 1 + font.size / 50;
-    const QRectF& r = it->second;
+    const QRectF& r = *kept;
     return Rect{r.x() * k, r.y() * k, r.width() * k, r.height() * k}.insetBy(-spare, -spare);
 }
 
@@ -370,8 +503,7 @@ const QList<QGlyphRun>& QtFontEngine::laidOutRuns(Face& f, const ResolvedFont& f
         run.setPositions(positions);
     }
     // The advance measured with the runs, as it is what they draw.
-    if (f.advances.size() > 20000) f.advances.clear();
-    f.advances.insert_or_assign(TextKey(HashedText(utf8)), one.advance());
+    f.advances.insert(HashedText(utf8), one.advance());
     return laidOut_.insert(std::move(key), std::move(runs));
 }
 
@@ -383,9 +515,22 @@ QtFontEngine::ChosenFont& QtFontEngine::chosen(const QRawFont& reference) {
     return chosen_.emplace_back(ChosenFont{reference, !reference.fontTable("CBLC").isEmpty(), {}, {}});
 }
 
+QtFontEngine::Kept QtFontEngine::keptTexts() const {
+    Kept kept{laidOut_.bytes(), laidOut_.byteLimit()};
+    for (const auto& [key, face] : faces_) {
+        kept.bytes += face.advances.bytes() + face.inks.bytes();
+        kept.byteLimit += face.advances.byteLimit() + face.inks.byteLimit();
+    }
+    return kept;
+}
+
 QRectF QtFontEngine::glyphBounds(ChosenFont& font, quint32 glyph) {
     auto it = font.bounds.find(glyph);
-    if (it == font.bounds.end()) it = font.bounds.insert(glyph, font.reference.boundingRect(glyph));
+    if (it == font.bounds.end()) {
+        // A font of thousands of glyphs (CJK) keeps those of the last few texts.
+        if (font.bounds.size() >= 4096) font.bounds.clear();
+        it = font.bounds.insert(glyph, font.reference.boundingRect(glyph));
+    }
     return *it;
 }
 
@@ -411,14 +556,16 @@ QtFontEngine::GlyphRuns QtFontEngine::glyphRuns(const ResolvedFont& font, std::s
     }
     out.packaged = false;
     QList<QGlyphRun> drawn;
-    const long long size = std::llround(font.size * 64);
     for (QGlyphRun run : laidOutRuns(f, font, utf8)) {
         ChosenFont& chosenFont = chosen(run.rawFont());
+        // A run may be laid out at another size than the text's (colour emoji are).
+        const double pixels = chosenFont.reference.pixelSize() * k;
+        const long long size = std::llround(pixels * 64);
         auto sized = chosenFont.sized.find(size);
         if (sized == chosenFont.sized.end()) {
             if (chosenFont.sized.size() > 64) chosenFont.sized.clear();
             QRawFont raw = chosenFont.reference;
-            raw.setPixelSize(font.size);
+            raw.setPixelSize(pixels);
             sized = chosenFont.sized.emplace(size, raw).first;
         }
         QList<QPointF> positions = run.positions();

@@ -11,7 +11,7 @@
 // reference size: shaped by HarfBuzz, its runs ordered (bidi), each character in the packaged
 // face when it holds it and else in the system font fontconfig finds for it; the glyph runs
 // that layout makes are what is measured and what is drawn. Main thread only (Qt's font
-// objects require the GUI thread); a QGuiApplication must exist.
+// objects require the GUI thread; prepareFor apart); a QGuiApplication must exist.
 
 #include "ui/font.h"
 
@@ -64,6 +64,21 @@ public:
     // drawn before.
     QRawFont outlineFont(const ResolvedFont& font);
 
+    // What the engine keeps of the texts it measured and laid out, and the most it may keep.
+    struct Kept {
+        std::size_t bytes = 0;
+        std::size_t byteLimit = 0;
+    };
+    Kept keptTexts() const;
+
+    // Lays out `text` on the calling thread, any thread, as the engine would: Qt then knows the
+    // system fonts it falls back to for it (finding them through fontconfig costs tens of
+    // milliseconds for each new script) and the files are read, so that the main thread's
+    // layout of the text later finds them ready. For text arriving on a worker thread (a
+    // player's title) before it is shown (Qt 6 lets fonts and text layouts be used in any
+    // thread). Does nothing for ASCII, or without a QGuiApplication.
+    static void prepareFor(std::string_view utf8);
+
     // The file behind a typeface and weight, or empty when it is not installed.
     static QString fileFor(Typeface face, int weight);
     // The font for a native widget (a text field) drawing text as the views do.
@@ -96,12 +111,51 @@ private:
     };
     template <class T>
     using ByText = std::unordered_map<TextKey, T, TextHash, SameText>;
+    // Values by text, within a number of bytes (the texts, and each entry's node): the texts
+    // kept since the last turn and those of the turn before. A turn comes when the newer half
+    // is full; what the older half held and is asked for again moves to the newer one. So the
+    // texts in use stay and a stream of new ones (a long title's every prefix measured) costs
+    // at most the bound, with nothing to update on a look-up that finds.
+    template <class T>
+    class KeptByText {
+    public:
+        explicit KeptByText(std::size_t byteLimit) : limit_(byteLimit) {}
+        const T* find(const HashedText& key) {
+            if (auto it = newer_.find(key); it != newer_.end()) return &it->second;
+            auto it = older_.find(key);
+            if (it == older_.end()) return nullptr;
+            return &insert(key, it->second);
+        }
+        T& insert(const HashedText& key, T value) {
+            const std::size_t bytes = weight(key.text);
+            if (auto it = newer_.find(key); it != newer_.end()) return it->second = std::move(value);
+            if (newerBytes_ + bytes > limit_ / 2) {
+                older_ = std::move(newer_);
+                newer_.clear();
+                olderBytes_ = newerBytes_;
+                newerBytes_ = 0;
+            }
+            newerBytes_ += bytes;
+            return newer_.emplace(TextKey(key), std::move(value)).first->second;
+        }
+        std::size_t bytes() const { return newerBytes_ + olderBytes_; }
+        std::size_t byteLimit() const { return limit_; }
+
+    private:
+        static std::size_t weight(std::string_view text) {
+            // The text's copy, and the node with its bucket's pointer and the allocator's header.
+            return text.size() + 1 + sizeof(typename ByText<T>::value_type) + 3 * sizeof(void*) + 16;
+        }
+        std::size_t limit_;
+        ByText<T> newer_, older_;
+        std::size_t newerBytes_ = 0, olderBytes_ = 0;
+    };
     struct Face {
-        QRawFont reference;           // at referenceSize pixels
-        QRawFont outlines;            // the same, opened apart; once needed
-        ByText<double> advances;      // in reference pixels
-        ByText<QRectF> inks;          // the same
-        std::optional<double> digit;  // the widest digit's advance, the same
+        QRawFont reference;                     // at referenceSize pixels
+        QRawFont outlines;                      // the same, opened apart; once needed
+        KeptByText<double> advances{1u << 20};  // in reference pixels
+        KeptByText<QRectF> inks{1u << 20};      // the same
+        std::optional<double> digit;            // the widest digit's advance, the same
         // Qt's layout of what the face does not hold whole: its own family first, at the
         // reference size.
         QFont layoutFont;
@@ -110,6 +164,8 @@ private:
         std::array<std::unique_ptr<std::array<std::uint8_t, 256>>, 256> alone;
     };
     Face& face(const ResolvedFont& font);
+    // The advance of a text the face does not hold whole, in reference pixels.
+    double laidOutWidth(const ResolvedFont& font, Face& face, const QString& text);
     // Whether the packaged face draws `text` alone, glyph by glyph.
     static bool drawsAlone(Face& face, Typeface typeface, const QString& text);
     // Qt's layout of a text the face does not hold whole, at the reference size: its glyph

@@ -162,12 +162,27 @@ private:
     QImage scratch_;
 };
 
-// Draws the run's colour pictures (emoji) in their own colours, whatever the paint.
-void drawPictures(QPainter& p, const ShapedRun& shaped, const TextRun& run) {
-    if (shaped.glyphs.pictures.isEmpty()) return;
+// Draws the run's colour pictures (emoji) in their own colours, whatever the paint. Under a
+// scale (2x) they are drawn from a font of the device's size: Qt would draw a picture of the
+// point size enlarged, blurred and a little smaller than its place.
+void drawPictures(QPainter& p, QtFontEngine& fonts, const ShapedRun& glyphs, const TextRun& run) {
+    if (glyphs.glyphs.pictures.isEmpty()) return;
     p.setPen(Qt::black);  // with no pen, nothing is drawn
-    for (const QGlyphRun& pictures : shaped.glyphs.pictures)
-        p.drawGlyphRun(QPointF(run.origin.x, run.origin.y), pictures);
+    const QTransform world = p.worldTransform();
+    const double scale = world.m11();
+    if (world.type() != QTransform::TxScale || scale != world.m22() || scale <= 0) {
+        for (const QGlyphRun& pictures : glyphs.glyphs.pictures)
+            p.drawGlyphRun(QPointF(run.origin.x, run.origin.y), pictures);
+        return;
+    }
+    TextRun device = run;
+    device.font.size *= scale;
+    const ShapedRun& sized = shaped(device, fonts);  // `glyphs` may be gone now
+    p.save();
+    p.resetTransform();
+    for (const QGlyphRun& pictures : sized.glyphs.pictures)
+        p.drawGlyphRun(world.map(QPointF(run.origin.x, run.origin.y)), pictures);
+    p.restore();
 }
 
 ThickenedRuns& thickenedRuns() {
@@ -185,7 +200,7 @@ void drawTextRun(QPainter& p, QtFontEngine& fonts, const TextRun& run, const Pai
         p.setPen(QPen(toQColor(paint.color)));
         for (const QGlyphRun& glyphRun : glyphs.glyphs.runs)
             p.drawGlyphRun(QPointF(run.origin.x, run.origin.y), glyphRun);
-        drawPictures(p, glyphs, run);
+        drawPictures(p, fonts, glyphs, run);
         return;
     }
     const QTransform& world = p.worldTransform();
@@ -203,7 +218,7 @@ void drawTextRun(QPainter& p, QtFontEngine& fonts, const TextRun& run, const Pai
         p.resetTransform();
         p.drawImage(QPoint(ix, iy) + offset, image, source);
         p.restore();
-        drawPictures(p, glyphs, run);
+        drawPictures(p, fonts, glyphs, run);
         return;
     }
     // The glyphs' outline, thickened by the embolden width, at the run's origin.
@@ -213,7 +228,7 @@ void drawTextRun(QPainter& p, QtFontEngine& fonts, const TextRun& run, const Pai
     p.translate(run.origin.x, run.origin.y);
     fillOutline(p, outlineOf(run, glyphs, fonts), brush);
     p.restore();
-    drawPictures(p, glyphs, run);
+    drawPictures(p, fonts, glyphs, run);
 }
 
 }  // namespace quorlix::ui::qt
