@@ -86,7 +86,8 @@ public:
                 break;
             case QEvent::Wheel: {
                 const OwnWindowScroll scroll = ownWindowScroll(*static_cast<QWheelEvent*>(event));
-                pointer_->wheelOverOwnWindow(scroll.dx, scroll.dy, scroll.precise, scroll.natural, scroll.time);
+                pointer_->wheelOverOwnWindow(scroll.dx, scroll.dy, scroll.precise, scroll.natural,
+                                             scroll.time);
                 break;
             }
             case QEvent::DragEnter:
@@ -109,9 +110,10 @@ public:
         : pointer_(pointer), lockers_(lockers), watch_(pointer), panel_(ui::EmptyView(), frame.size) {
         panel_.widget().setMouseTracking(true);
         panel_.widget().installEventFilter(&watch_);
-        panel_.setNudgesCompositor(pointer && !pointer->followsPointerEverywhere());
-        panel_.setMovesWaitForStillPicture(pointer && !pointer->followsPointerEverywhere());
-        if (pointer && !pointer->followsPointerEverywhere()) watch_.setCatch(this);
+        const bool xwayland = pointer && pointer->throughXWayland();
+        panel_.setNudgesCompositor(xwayland);
+        panel_.setMovesWaitForStillPicture(xwayland);
+        if (xwayland) watch_.setCatch(this);
         setFrame(frame);
     }
     ~QtPanelWindow() override { watch_.setCatch(nullptr); }
