@@ -167,11 +167,14 @@ struct X11PointerMonitor::Impl {
     // What our windows tell. On an X server's own desktop the devices' raw events tell of every
     // press, scroll and drag, and of moves while they are read; the windows add the pointer's
     // arrival, which no raw event tells while the pointer is far from them (and a warp never
-    // does), and its going out, which may come before the devices' moves are read. A crossing
-    // is told as a move where the pointer is no longer where the last move was told to be: one
-    // still there rests, and a window changed under it. In a Wayland session the windows tell
-    // all there is: an arrival (a crossing in or a move), a leave (after which the pointer is
-    // `nowhere`), the left button, the wheel until raw scrolls come, and drags of data.
+    // does), and its going out, which may come before the devices' moves are read. An arrival
+    // may come as a crossing alone, with no move after it (a jump, a tap, a warp, or a move the
+    // toolkit drops for ending where its last one did): a crossing, in or out, is told as a
+    // move where the pointer is no longer where the last move was told to be; one still there
+    // rests, and a window changed under it. In a Wayland session the windows tell all there is:
+    // an arrival (a crossing in, which the panel tells only where it is one, or a move), a leave
+    // (after which the pointer is `nowhere`), the left button, the wheel until raw scrolls come,
+    // and drags of data.
 
     void ownWindowMove() {
         overOwnWindow = true;
@@ -183,9 +186,11 @@ struct X11PointerMonitor::Impl {
     void ownWindowCrossing(bool in) {
         overOwnWindow = in;
         updateMotionSelection();
-        if (in) return;
         if (xwayland) {
-            xwayland->pointerLeft();
+            if (in)
+                xwayland->pointerOver();
+            else
+                xwayland->pointerLeft();
             moved();
         } else if (!motionPending && fromQtPoint(QCursor::pos()) != lastTold) {
             moved();

@@ -65,9 +65,10 @@ public:
     // What the application's windows see of the pointer. A move over one of them.
     void pointerMovedOverOwnWindow();
     // The pointer came into one of them, or went out of it: crossings, which a window changing
-    // under a still pointer makes too. Coming in is no move; going out is told as one where
-    // the pointer is no longer where it was last told to be (in a Wayland session, where it
-    // goes is unknown: it is `nowhere`).
+    // under a still pointer makes too. Each is told as a move where the pointer is no longer
+    // where it was last told to be: an arrival with no move after it (a jump, a tap) is one.
+    // In a Wayland session each is a move: into the window, to where the pointer is; out of
+    // it, to `nowhere`.
     void pointerEnteredOwnWindow();
     void pointerLeftOwnWindow();
     // The left button pressed or released over one of them.
