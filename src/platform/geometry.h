@@ -52,6 +52,16 @@ struct Rect {
         const double x = std::min(minX(), o.minX()), y = std::min(minY(), o.minY());
         return {x, y, std::max(maxX(), o.maxX()) - x, std::max(maxY(), o.maxY()) - y};
     }
+    // The part both hold; empty (at the origin) when they do not meet.
+    Rect intersected(const Rect& o) const {
+        if (!intersects(o)) return {};
+        const double x = std::max(minX(), o.minX()), y = std::max(minY(), o.minY());
+        return {x, y, std::min(maxX(), o.maxX()) - x, std::min(maxY(), o.maxY()) - y};
+    }
+    // Whether `o` lies wholly within this one.
+    bool contains(const Rect& o) const {
+        return o.minX() >= minX() && o.maxX() <= maxX() && o.minY() >= minY() && o.maxY() <= maxY();
+    }
     bool intersects(const Rect& o) const {
         return minX() < o.maxX() && o.minX() < maxX() && minY() < o.maxY() && o.minY() < maxY();
     }

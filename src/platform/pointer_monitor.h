@@ -67,9 +67,9 @@ public:
     // Where the pointer is now; `nowhere` while it is away from the application's windows
     // and the monitor cannot follow it there.
     virtual Point mouseLocation() const = 0;
-    // Whether the monitor hears of the pointer wherever it goes. Where it hears of it only over
-    // the application's own windows (an X client in a Wayland session), an island must take
-    // the pointer over its own shape to learn that the pointer reached it.
+    // Whether the monitor can hear of the pointer wherever it goes, when asked to follow it.
+    // Where it hears of it only over the application's own windows (an X client in a Wayland
+    // session), `mouseLocation` is `nowhere` away from them.
     virtual bool followsPointerEverywhere() const { return true; }
     // Whether every move is told without anyone following them. Where it is not, moves are
     // told over the application's own windows and while a button is down: the pointer's

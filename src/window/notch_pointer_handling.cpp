@@ -42,6 +42,7 @@ double swipeDistance(double delta, const platform::ScrollDetail& event) {
 
 void NotchWindowController::handleMouse(Point point, PointerEventType type, bool fileDrag) {
     if (hiddenForFullscreen_) return;
+    pointerAt(point);
     const auto& settings = services_.settings;
     const bool dragOpen = fileDrag && settings.trayEnabled.get() && settings.openTrayOnDrag.get();
     const bool pressing =
@@ -86,6 +87,7 @@ void NotchWindowController::handleMouse(Point point, PointerEventType type, bool
 
 void NotchWindowController::handleScroll(const platform::ScrollDetail& event, Point point) {
     if (hiddenForFullscreen_) return;
+    pointerAt(point);
     const auto& settings = services_.settings;
     if (!state_.expanded.get()) {
         if (closedArea().contains(point) && !handleTrackSwipe(event) && settings.scrollForVolume.get())

@@ -168,16 +168,50 @@ void NotchWindowController::updateInputAreas() {
     // it of every move. Where the monitor tells of moves only over our own windows, or where a
     // click or a wheel on the pill is the island's, the closed area takes it, so that entering,
     // clicking and scrolling it reach the island's window and only it.
-    if (!hiddenForFullscreen_) {
-        if (state_.expanded.get())
-            take(openPanelArea());
-        else if (takesPointerWhenClosed())
-            take(closedArea());
+    const bool closedTakes = !hiddenForFullscreen_ && !state_.expanded.get() && takesPointerWhenClosed();
+    if (closedTakes) {
+        if (const Rect taken = closedAreaTaken(); !taken.isEmpty()) take(taken);
+    } else {
+        closedTaken_ = Rect();
+        heldPointer_.reset();
+        heldPointerFollowed_.cancel();
+        if (!hiddenForFullscreen_ && state_.expanded.get()) take(openPanelArea());
     }
     // Unchanged areas (a running timer publishes every second) cost the window nothing.
     if (areas == inputAreas_) return;
     inputAreas_ = areas;
     panel_->setInputAreas(areas);
+}
+
+Rect NotchWindowController::closedAreaTaken() {
+    const Rect area = closedArea();
+    // Where the area grows (a HUD, a live activity, the island showing), the pointer may rest
+    // in what it adds: a window taking it there would take the clicks meant for the window
+    // under it, and tell an arrival that never was. Asked only then: a round trip to the server.
+    if (!heldPointer_ && !closedTaken_.contains(area) && platform_.pointerMonitor) {
+        const Point pointer = platform_.pointerMonitor->mouseLocation();
+        if (area.contains(pointer) && !closedTaken_.contains(pointer)) {
+            heldPointer_ = HeldPointer{pointer, closedTaken_};
+            // Its first move, wherever it goes, gives the island the whole area.
+            heldPointerFollowed_ = platform_.pointerMonitor->followMoves();
+        }
+    }
+    if (heldPointer_ && area.contains(heldPointer_->at)) {
+        closedTaken_ = area.intersected(heldPointer_->before);
+    } else {
+        heldPointer_.reset();
+        heldPointerFollowed_.cancel();
+        closedTaken_ = area;
+    }
+    return closedTaken_;
+}
+
+void NotchWindowController::pointerAt(Point point) {
+    if (!heldPointer_ || point == heldPointer_->at) return;
+    heldPointer_.reset();
+    heldPointerFollowed_.cancel();
+    closedTaken_ = closedArea();
+    updateInputAreas();
 }
 
 // MARK: - Opening and closing

@@ -116,6 +116,12 @@ private:
     // Has the pointer monitor tell of every move while the island is open, and of none far from
     // it while closed.
     void followMovesWhileOpen();
+    // The part of the closed area the panel takes: all of it, but for what it added under a
+    // pointer resting there since before, which keeps that pointer's clicks for the window
+    // under it until the pointer moves.
+    Rect closedAreaTaken();
+    // A pointer event at `point`: a held-back pointer that moved is the island's again.
+    void pointerAt(Point point);
     void setContent();
 
     IslandServices services_;
@@ -141,6 +147,15 @@ private:
     platform::WorkItem inputAreaWork_;
     std::vector<Rect> inputAreas_;
     Subscription movesFollowed_;
+    // The part of the closed area the panel took last; empty while it takes none.
+    Rect closedTaken_;
+    // A pointer resting in what the closed area added, and what the panel took before it did.
+    struct HeldPointer {
+        Point at;
+        Rect before;
+    };
+    std::optional<HeldPointer> heldPointer_;
+    Subscription heldPointerFollowed_;
     std::vector<Subscription> subscriptions_;
 };
 

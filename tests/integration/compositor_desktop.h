@@ -84,6 +84,16 @@ protected:
         ASSERT_TRUE(span && window);
         pill_ = {row, *span, *window};
     }
+    // A hand's quick path up the screen from where the pointer is: `moves` moves of `step`
+    // points each, 15 ms apart, as a mouse reports them.
+    static int quickPathUp(int step, int moves) {
+        std::vector<std::string> path{"xdotool"};
+        for (int i = 0; i < moves; ++i)
+            path.insert(path.end(),
+                        {"mousemove_relative", "--", "0", std::to_string(-step), "sleep", "0.015"});
+        return run(path);
+    }
+
     // Waits for the pill's row to show the resting pill: the island looks closed.
     ::testing::AssertionResult pillLooksClosed() const {
         return waitFor([&] { return pillSpan() == pill_.span; }, {}, [] {});

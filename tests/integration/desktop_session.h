@@ -67,7 +67,10 @@ public:
         return std::nullopt;
     }
 
-    explicit DesktopSession(const std::string& screen, bool compositing = true) : display(screen) {
+    // `serverOptions` go to the X server.
+    explicit DesktopSession(const std::string& screen, bool compositing = true,
+                            const std::vector<std::string>& serverOptions = {})
+        : display(screen, serverOptions) {
         if (!display.ready() || !bus.ready()) return;
         const std::filesystem::path runtime = home.path() / "runtime";
         std::filesystem::create_directories(runtime);

@@ -268,9 +268,28 @@ protected:
         const QRect belowTheBar(0, bar, width, 330 - bar);
         expectNothingDeadAroundTheIsland("after a volume HUD");
 
-        // Hovering opens it; leaving closes it, and the program has the pointer back.
+        // The first row below the bar, at the pill: a click there reaches the program or opens
+        // the island, and is never lost between the two.
+        const std::size_t belowBar = program->mark();
+        pointTo(centre, bar);
+        ASSERT_EQ(run({"xdotool", "click", "1"}), 0);
+        EXPECT_TRUE(waitFor([&] { return program->heard("press", belowBar) || expanded(screenshot()); }))
+            << "a click on the row below the bar neither reached the program nor opened the island";
+        pointTo(centre, 400);
+        EXPECT_TRUE(showsUnderHand(restingBelowTheBar)) << "the pointer away did not close the island";
+
+        // A hand's quick path that ends on the pill opens it.
+        ASSERT_EQ(quickPathUp(12, 30), 0);  // to 40, on the pill
+        EXPECT_TRUE(shows(expanded)) << "a quick path onto the pill did not open it";
+        pointTo(centre, 400);
+        EXPECT_TRUE(showsUnderHand(restingBelowTheBar)) << "the pointer away did not close the island";
+        EXPECT_TRUE(atRest(outer(), {0, 0, width, height}, nullptr, restingBelowTheBar))
+            << "the island did not come to rest";
+
+        // Hovering opens it, the pointer still once it arrived; leaving closes it, and the program
+        // has the pointer back.
         pointTo(centre, pillMiddle);
-        EXPECT_TRUE(showsUnderHand(expanded)) << "the pointer onto the pill did not open it";
+        EXPECT_TRUE(shows(expanded)) << "the pointer moved onto the pill and still there did not open it";
         pointTo(centre, 400);
         EXPECT_TRUE(pillOnlyWhereItRests()) << "as the open island closed";
         EXPECT_TRUE(showsUnderHand(restingBelowTheBar)) << "the pointer away did not close the island";

@@ -152,14 +152,22 @@ TEST_F(WaylandDesktop, TheIslandAnswersThePointerOverItsShapeAndAReturningUserSe
     EXPECT_TRUE(atRest(display(), {0, 0, width, height}, nullptr, resting)) << "the volume HUD did not go";
     expectNothingDeadAroundTheIsland("after a volume HUD");
 
-    // Hovering opens it; leaving closes it, and the program has the pointer back.
-    pointTo(centre, 12);
-    EXPECT_TRUE(showsUnderHand(expanded)) << "the pointer onto the island did not open it";
+    // Hovering opens it, the pointer still once it arrived by one move or a hand's quick path;
+    // leaving closes it, and the program has the pointer back. Three times each: an arrival the
+    // island missed was missed now and then.
+    const std::pair<const char*, int> arrivals[] = {{"one move", 388}, {"a quick path", 13}};
     pointTo(centre, 400);
-    EXPECT_TRUE(pillOnlyWhereItRests()) << "as the open island closed";
-    EXPECT_TRUE(showsUnderHand(resting)) << "the pointer away did not close the island";
-    EXPECT_TRUE(atRest(display(), {0, 0, width, height}, nullptr, resting))
-        << "the island did not come to rest";
+    for (const auto& [arrival, step] : arrivals)
+        for (int round = 1; round <= 3; ++round) {
+            SCOPED_TRACE(std::string(arrival) + ", round " + std::to_string(round));
+            ASSERT_EQ(quickPathUp(step, 388 / step), 0);
+            EXPECT_TRUE(shows(expanded)) << "the pointer onto the island and still there did not open it";
+            pointTo(centre, 400);
+            EXPECT_TRUE(pillOnlyWhereItRests()) << "as the open island closed";
+            EXPECT_TRUE(showsUnderHand(resting)) << "the pointer away did not close the island";
+            EXPECT_TRUE(atRest(display(), {0, 0, width, height}, nullptr, resting))
+                << "the island did not come to rest";
+        }
     expectNothingDeadAroundTheIsland("after the island opened and closed");
     // Left for the program under it, the open island leaves it the pointer, and the room it
     // took as soon as it looks closed.
@@ -195,7 +203,8 @@ TEST_F(WaylandDesktop, TheIslandAnswersThePointerOverItsShapeAndAReturningUserSe
         << PrivatePulseServer::defaultSinkVolume().value_or(-1) << "; the program under it heard "
         << program->since(hovered);
     // The step's HUD comes and goes: the click is for the hovered island at rest.
-    EXPECT_TRUE(shows([](const QImage& image) { return islandWidth(image) > 150; })) << "the step showed no HUD";
+    EXPECT_TRUE(shows([](const QImage& image) { return islandWidth(image) > 150; }))
+        << "the step showed no HUD";
     ASSERT_TRUE(showsUnderHand([](const QImage& image) { return islandWidth(image) == 84 + 14; }))
         << "the step's HUD did not go";
     ASSERT_EQ(run({"xdotool", "click", "1"}), 0);

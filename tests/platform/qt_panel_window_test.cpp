@@ -2,6 +2,7 @@
 // monitor.
 
 #include "platform/linux/qt_panel_window.h"
+#include "platform/linux/qt_screens.h"
 
 #include "fakes/virtual_time.h"
 #include "qt_test_support.h"
@@ -13,6 +14,17 @@
 
 namespace quorlix::platform {
 namespace {
+
+// The pointer on a pixel counts as inside an area exactly where the area's window takes it:
+// along each of its four edges, the pixels on either side.
+TEST(QtPanelWindow, ThePointerOnAPixelIsInAnAreaExactlyWhereTheAreasPixelsAre) {
+    testing::qtApplication();
+    const Rect area = fromQtGeometry(QRect(100, 32, 60, 20));
+    const QRect pixels = toQtGeometry(area);
+    for (const QPoint p : {QPoint(99, 40), QPoint(100, 40), QPoint(159, 40), QPoint(160, 40), QPoint(130, 31),
+                           QPoint(130, 32), QPoint(130, 51), QPoint(130, 52)})
+        EXPECT_EQ(area.contains(fromQtPoint(p)), pixels.contains(p)) << p.x() << ", " << p.y();
+}
 
 TEST(QtPanelWindow, FadesOverItsTimeThenCompletesAndMayBeReleasedByItsCompletion) {
     testing::qtApplication();

@@ -13,6 +13,8 @@
 
 #include <gtest/gtest.h>
 
+#include <QCursor>
+
 #include <xcb/xcb.h>
 
 #include <algorithm>
@@ -148,8 +150,9 @@ TEST_F(X11PointerMonitorTest, MovesPressesAndDragsOfTheDevicesArrive) {
 
 // A device's moves are told where they may matter: over the application's own windows, while
 // the left button is down (above), and anywhere while someone follows them; elsewhere the
-// server sends none. The windows' crossings are no moves: a window that changes under a still
-// pointer makes them too.
+// server sends none. A crossing of the windows is a move where the pointer is not where the
+// last move was told to be (an arrival with no move after it); where it is, the pointer rests
+// and a window changed under it.
 TEST_F(X11PointerMonitorTest, MovesAreToldOnlyWhereTheyMayMatter) {
     const std::vector<std::string> move{"mousemove_relative", "--", "4", "3"};
     const std::vector moved{PointerEventType::mouseMoved};
@@ -158,11 +161,19 @@ TEST_F(X11PointerMonitorTest, MovesAreToldOnlyWhereTheyMayMatter) {
     EXPECT_EQ(types(after(move, wheelClick)), moved) << "followed";
     following.reset();
     EXPECT_TRUE(after(move, wheelClick).empty()) << "no longer followed";
+    // The pointer's place as the application reads it (the test's Qt has a screen of its own).
+    QCursor::setPos(QCursor::pos() + QPoint(4, 3));
+    events.clear();
     monitor.pointerEnteredOwnWindow();
+    monitor.reportPendingEvents();
+    EXPECT_EQ(types(events), moved) << "an arrival with no move after it";
     EXPECT_EQ(types(after(move, wheelClick)), moved) << "into a window of ours";
     events.clear();
     monitor.pointerLeftOwnWindow();
-    EXPECT_TRUE(events.empty()) << "out of it, the pointer still";
+    monitor.pointerEnteredOwnWindow();
+    monitor.pointerLeftOwnWindow();
+    monitor.reportPendingEvents();
+    EXPECT_TRUE(events.empty()) << "crossings under a still pointer";
     EXPECT_TRUE(after(move, wheelClick).empty()) << "out of it";
 }
 

@@ -277,6 +277,40 @@ TEST_F(NotchWindowControllerTest, TheClosedIslandTakesThePointerWhereItsClicksAr
     EXPECT_EQ(panel().inputAreas, closedShape());
 }
 
+// What the closed area adds under a pointer resting there since before (a HUD growing beside
+// the pill, the island showing under it) leaves that pointer's clicks to the window under it
+// until the pointer moves: then all of the area is the island's, and the move opens it.
+TEST_F(NotchWindowControllerTest, WhatAHudAddsUnderARestingPointerDoesNotTakeItsClicks) {
+    auto& monitor = fake.pointerMonitor;
+    monitor.everyMove = false;
+    const Point beside{1280 + 100, 1430};
+    for (const Point resting : {beside, onIsland()}) {
+        monitor.location = resting;
+        make();
+        const bool onThePill = resting == onIsland();
+        EXPECT_EQ(panel().inputAreas, onThePill ? std::vector<Rect>{} : closedShape())
+            << "the island showing under the pointer took it";
+        hud.show(HUDContent::volume(0.5f, false), 2);
+        fake.time.runPending();
+        ASSERT_TRUE(island->closedArea().contains(beside));
+        EXPECT_EQ(panel().inputAreas,
+                  onThePill ? std::vector<Rect>{} : std::vector{inPanel(Rect(1228, 1407, 104, 39))})
+            << "the HUD took the resting pointer";
+        EXPECT_EQ(monitor.followers(), 1) << "the resting pointer's first move would go unheard";
+        mouse(PointerEventType::leftMouseDown, resting);
+        EXPECT_EQ(monitor.followers(), 1) << "a press is no move";
+        move({resting.x + 1, resting.y});
+        EXPECT_TRUE(expanded());
+        monitor.location = away();
+        move(away());
+        fake.time.advance(NotchWindowController::collapseDelay);
+        EXPECT_EQ(panel().inputAreas, closedShape()) << "once the pointer moved";
+        EXPECT_EQ(monitor.followers(), 0);
+        fake.time.advance(3);
+        island.reset();
+    }
+}
+
 // A menu the open island's views opened is part of the island while open: the pointer on it
 // keeps the island open, and the island closing takes the menu with it.
 TEST_F(NotchWindowControllerTest, AMenuOfTheOpenIslandKeepsItOpenAndClosesWithIt) {

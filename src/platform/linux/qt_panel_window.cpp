@@ -9,6 +9,7 @@
 #include "ui/qt/panel_window.h"
 #include "ui/views.h"
 
+#include <QCursor>
 #include <QDropEvent>
 #include <QEvent>
 #include <QMouseEvent>
@@ -17,6 +18,7 @@
 #include <QWheelEvent>
 #include <QtMath>
 
+#include <algorithm>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -43,6 +45,8 @@ public:
     virtual void pressed() = 0;
     // Whether the catch tells of the pointer leaving now: the strips are out.
     virtual bool catchesLeaves() const = 0;
+    // Whether the panel takes the pointer at a point of Qt's global space.
+    virtual bool takesPointerAt(const QPoint& global) const = 0;
 };
 
 // Tells the pointer monitor what the panel's widget sees of the pointer and of drags. Coming
@@ -62,7 +66,15 @@ public:
             return fromQtPoint(static_cast<QWidget*>(watched)->mapToGlobal(local));
         };
         switch (event->type()) {
-            case QEvent::Enter: pointer_->pointerEnteredOwnWindow(); break;
+            case QEvent::Enter:
+                // With the strips out, the pointer is over the panel already: an enter is a crossing
+                // the panel's window made as it changed under it. Otherwise one onto the panel's
+                // areas is an arrival, with or without a move after it; XWayland's word of where
+                // the pointer is tells an enter from before a leave through the strips.
+                if (catch_ && (catch_->catchesLeaves() || !catch_->takesPointerAt(QCursor::pos()))) break;
+                if (catch_) catch_->over();
+                pointer_->pointerEnteredOwnWindow();
+                break;
             case QEvent::MouseMove: {
                 const auto* move = static_cast<QMouseEvent*>(event);
                 // Qt's time of a window system's event is the X server's.
@@ -86,7 +98,8 @@ public:
                 break;
             case QEvent::Wheel: {
                 const OwnWindowScroll scroll = ownWindowScroll(*static_cast<QWheelEvent*>(event));
-                pointer_->wheelOverOwnWindow(scroll.dx, scroll.dy, scroll.precise, scroll.natural, scroll.time);
+                pointer_->wheelOverOwnWindow(scroll.dx, scroll.dy, scroll.precise, scroll.natural,
+                                             scroll.time);
                 break;
             }
             case QEvent::DragEnter:
@@ -109,9 +122,10 @@ public:
         : pointer_(pointer), lockers_(lockers), watch_(pointer), panel_(ui::EmptyView(), frame.size) {
         panel_.widget().setMouseTracking(true);
         panel_.widget().installEventFilter(&watch_);
-        panel_.setNudgesCompositor(pointer && !pointer->followsPointerEverywhere());
-        panel_.setMovesWaitForStillPicture(pointer && !pointer->followsPointerEverywhere());
-        if (pointer && !pointer->followsPointerEverywhere()) watch_.setCatch(this);
+        const bool xwayland = pointer && pointer->throughXWayland();
+        panel_.setNudgesCompositor(xwayland);
+        panel_.setMovesWaitForStillPicture(xwayland);
+        if (xwayland) watch_.setCatch(this);
         setFrame(frame);
     }
     ~QtPanelWindow() override { watch_.setCatch(nullptr); }
@@ -184,6 +198,13 @@ private:
         if (catch_) catch_->dismiss();
     }
     bool catchesLeaves() const override { return catch_ && catch_->isSpread(); }
+    bool takesPointerAt(const QPoint& global) const override {
+        // The pixel's middle, in the panel's own points.
+        const Point origin = panel_.frameOrigin();
+        const Point at{global.x() + 0.5 - origin.x, global.y() + 0.5 - origin.y};
+        const auto& areas = panel_.inputRegion();
+        return std::any_of(areas.begin(), areas.end(), [&](const Rect& r) { return r.contains(at); });
+    }
 
     // Spreads the catch around the panel's input areas: when the pointer comes over the panel,
     // or `again` when the areas changed under it.

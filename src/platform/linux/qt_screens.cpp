@@ -39,9 +39,7 @@ QRect toQtGeometry(const Rect& frame, double primaryHeight) {
                  qRound(frame.height()));
 }
 
-Point fromQtPoint(const QPoint& point) {
-    return {static_cast<double>(point.x()), primaryHeight() - point.y()};
-}
+Point fromQtPoint(const QPoint& point) { return fromQtGeometry(QRect(point, QSize(1, 1))).origin; }
 
 std::vector<Screen> QtScreens::screens() const {
     std::vector<Screen> out;

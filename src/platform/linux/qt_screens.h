@@ -16,6 +16,8 @@ Rect fromQtGeometry(const QRect& geometry);
 QRect toQtGeometry(const Rect& frame);
 // The same with the primary screen's height given.
 QRect toQtGeometry(const Rect& frame, double primaryHeight);
+// The pixel at `point`, the corner of it that is its origin here: the point lies in a
+// rectangle exactly when the pixel lies in the rectangle's pixels (`toQtGeometry`).
 Point fromQtPoint(const QPoint& point);
 
 class QtScreens final : public Screens {

@@ -4,6 +4,7 @@
 #include "platform/linux/scroll_gesture.h"
 #include "platform/linux/x11_connection.h"
 #include "platform/linux/x11_pointer_warps.h"
+#include "platform/linux/xwayland_own_windows.h"
 
 #include <QCursor>
 #include <QTimer>
@@ -49,14 +50,11 @@ constexpr std::chrono::milliseconds moveInterval{16};
 
 struct X11PointerMonitor::Impl {
     std::unique_ptr<X11Connection> x;
-    // In a Wayland session: where the pointer is known only over our own windows.
-    bool wayland = false;
+    // In a Wayland session, what our windows tell of the pointer; nothing on an X server's own
+    // desktop.
+    std::optional<XWaylandOwnWindows> xwayland;
     // Between a crossing into one of our windows and one out of it.
     bool overOwnWindow = false;
-    // In a Wayland session: a move, press or scroll over our windows told where the pointer is,
-    // and no leave came since.
-    bool placeKnown = false;
-    bool draggingOverOwnWindow = false;
     // How many follow every move, and whether the server sends the devices' moves now.
     int followers = 0;
     bool motionSelected = false;
@@ -76,28 +74,23 @@ struct X11PointerMonitor::Impl {
     // When the last move was told.
     std::chrono::steady_clock::time_point lastMotion;
     std::int64_t dragCount = 0;
-    // In a Wayland session: the wheel is heard from the raw events (XWayland gives Qt's windows
-    // none from GNOME Shell), and once it is, the windows' own wheel events no longer count.
-    bool rawScrolls = false;
-    // The server's time of the last scroll a window of ours told before any raw one came: the
-    // raw copies of that scroll and those before it (no later) were told already.
-    std::optional<std::uint32_t> ownScrollTime;
-    // Whether the raw event being read is such a copy.
-    bool rawCopy = false;
-    // Whether the scroll being read came from a raw event: it happened where the pointer is,
-    // over an X window of any program, which the server is asked only then.
-    bool scrollFromRaw = false;
+    // Where the scroll being read comes from: a window of ours or a device on an X server's own
+    // desktop (told where the pointer is), a raw event of a Wayland session (over an X window
+    // of any program, whose place the server is asked only then), or a raw copy of a scroll a
+    // window of ours told already (not told again).
+    enum class ScrollSource { told, waylandRaw, waylandRawCopy } scrollSource = ScrollSource::told;
     ScrollGesture gesture{[this](const ScrollDetail& scroll) {
-        emitAt(PointerEventType::scrollWheel, scrollFromRaw ? fromQtPoint(QCursor::pos()) : location(),
-               scroll);
+        emitAt(PointerEventType::scrollWheel,
+               scrollSource == ScrollSource::waylandRaw ? fromQtPoint(QCursor::pos()) : location(), scroll);
     }};
     QTimer motionTimer;
 
     std::string display;
     bool started = false;
 
-    Impl(std::string displayName, bool waylandSession)
-        : wayland(waylandSession), display(std::move(displayName)) {}
+    Impl(std::string displayName, bool waylandSession) : display(std::move(displayName)) {
+        if (waylandSession) xwayland.emplace();
+    }
 
     // Connects on the first subscription, not when made: the connection and the devices'
     // properties are round trips to the server that the island need not wait for to show.
@@ -139,13 +132,13 @@ struct X11PointerMonitor::Impl {
 
     Point location() const {
         // XWayland keeps the last place it saw the pointer at after it left our windows.
-        if (wayland && !placeKnown) return PointerMonitor::nowhere;
+        if (xwayland && !xwayland->placeKnown()) return PointerMonitor::nowhere;
         return fromQtPoint(QCursor::pos());
     }
 
     // In a Wayland session raw events come only over X windows, and only their wheel counts:
     // over ours. Elsewhere a drag and a follower need every move too.
-    bool motionWanted() const { return overOwnWindow || (!wayland && (followers > 0 || leftDown)); }
+    bool motionWanted() const { return overOwnWindow || (!xwayland && (followers > 0 || leftDown)); }
 
     // Raw events come from the physical (slave) devices only.
     void selectEvents() {
@@ -171,9 +164,21 @@ struct X11PointerMonitor::Impl {
         events.emit(PointerEvent{type, at, scroll});
     }
 
+    // What our windows tell. On an X server's own desktop the devices' raw events tell of every
+    // press, scroll and drag, and of moves while they are read; the windows add the pointer's
+    // arrival, which no raw event tells while the pointer is far from them (and a warp never
+    // does), and its going out, which may come before the devices' moves are read. An arrival
+    // may come as a crossing alone, with no move after it (a jump, a tap, a warp, or a move the
+    // toolkit drops for ending where its last one did): a crossing, in or out, is told as a
+    // move where the pointer is no longer where the last move was told to be; one still there
+    // rests, and a window changed under it. In a Wayland session the windows tell all there is:
+    // an arrival (a crossing in, which the panel tells only where it is one, or a move), a leave
+    // (after which the pointer is `nowhere`), the left button, the wheel until raw scrolls come,
+    // and drags of data.
+
     void ownWindowMove() {
         overOwnWindow = true;
-        placeKnown = true;
+        if (xwayland) xwayland->pointerOver();
         updateMotionSelection();
         moved();
     }
@@ -181,46 +186,36 @@ struct X11PointerMonitor::Impl {
     void ownWindowCrossing(bool in) {
         overOwnWindow = in;
         updateMotionSelection();
-        if (in) return;
-        if (wayland) {
-            placeKnown = false;
+        if (xwayland) {
+            if (in)
+                xwayland->pointerOver();
+            else
+                xwayland->pointerLeft();
             moved();
         } else if (!motionPending && fromQtPoint(QCursor::pos()) != lastTold) {
-            // The move out came before the devices' moves were read. A pointer still where the
-            // last move was told to be rests there: a window changed under it, which is no move.
             moved();
         }
     }
 
     void ownWindowButton(bool pressed) {
-        if (!wayland) return;
-        placeKnown = true;
+        xwayland->pointerOver();
         button(1, pressed, false, 0);
     }
 
     void ownWindowScroll(double dx, double dy, bool precise, bool natural, std::uint32_t time) {
-        if (!wayland || rawScrolls) return;
-        ownScrollTime = time;
-        placeKnown = true;
+        if (!xwayland->windowScroll(time)) return;
         flushMotion();
         gesture.scroll(dx, dy, precise, natural);
     }
 
     void ownWindowDrag(std::optional<Point> at, bool ended) {
-        // Elsewhere the devices' raw events report every drag already.
-        if (!wayland) return;
         flushMotion();
-        placeKnown = at.has_value();
-        if (ended) {
-            draggingOverOwnWindow = false;
+        if (xwayland->drag(at, ended)) ++dragCount;
+        if (ended)
             emitAt(at ? PointerEventType::leftMouseUp : PointerEventType::leftMouseDragged,
                    at.value_or(PointerMonitor::nowhere));
-            return;
-        }
-        // The press happened in another program's window, unseen: the drag is news here.
-        if (!draggingOverOwnWindow) ++dragCount;
-        draggingOverOwnWindow = true;
-        emitAt(PointerEventType::leftMouseDragged, *at);
+        else
+            emitAt(PointerEventType::leftMouseDragged, *at);
     }
 
     void moved() {
@@ -268,7 +263,7 @@ struct X11PointerMonitor::Impl {
             if (raw.deviceid != raw.sourceid) return;
             // In a Wayland session raw events come only while the pointer is over an X window,
             // and our own windows tell of moves and presses: only the wheel is taken from them.
-            if (wayland) {
+            if (xwayland) {
                 waylandScroll(ge);
                 return;
             }
@@ -299,8 +294,8 @@ struct X11PointerMonitor::Impl {
     void waylandScroll(const xcb_ge_generic_event_t& ge) {
         // Raw motions and presses share the header that holds the time.
         const std::uint32_t time = reinterpret_cast<const xcb_input_raw_button_press_event_t&>(ge).time;
-        rawCopy = ownScrollTime && static_cast<std::int32_t>(time - *ownScrollTime) <= 0;
-        scrollFromRaw = true;
+        scrollSource =
+            xwayland->isCopyOfWindowScroll(time) ? ScrollSource::waylandRawCopy : ScrollSource::waylandRaw;
         bool scrolled = false;
         if (ge.event_type == XCB_INPUT_RAW_MOTION) {
             scrolled = scrollFrom(reinterpret_cast<const xcb_input_raw_motion_event_t&>(ge));
@@ -311,9 +306,8 @@ struct X11PointerMonitor::Impl {
                 number >= 4 && number <= 7 && !(raw.flags & XCB_INPUT_POINTER_EVENT_FLAGS_POINTER_EMULATED);
             if (scrolled) button(number, true, false, raw.sourceid);
         }
-        scrollFromRaw = false;
-        rawCopy = false;
-        rawScrolls = rawScrolls || scrolled;
+        scrollSource = ScrollSource::told;
+        if (scrolled) xwayland->rawScrollHeard();
     }
 
     void button(std::uint32_t number, bool press, bool emulated, int source) {
@@ -329,7 +323,11 @@ struct X11PointerMonitor::Impl {
         const double dy = number == 4 ? 1 : number == 5 ? -1 : 0;
         const double dx = number == 6 ? 1 : number == 7 ? -1 : 0;
         const auto device = devices.find(source);
-        if (!rawCopy) gesture.scroll(dx, dy, false, device != devices.end() && device->second.natural);
+        scroll(dx, dy, false, device != devices.end() && device->second.natural);
+    }
+
+    void scroll(double dx, double dy, bool precise, bool natural) {
+        if (scrollSource != ScrollSource::waylandRawCopy) gesture.scroll(dx, dy, precise, natural);
     }
 
     // Reads the scroll axes of a raw motion; true when it was a scroll.
@@ -364,7 +362,7 @@ struct X11PointerMonitor::Impl {
         flushMotion();
         const PointerDevice& d = device->second;
         const double scale = d.touchpad ? pointsPerIncrement : 1;
-        if (!rawCopy) gesture.scroll(dx * scale, dy * scale, d.touchpad, d.natural);
+        scroll(dx * scale, dy * scale, d.touchpad, d.natural);
         return true;
     }
 
@@ -451,7 +449,7 @@ Point X11PointerMonitor::mouseLocation() const { return impl_->location(); }
 
 std::int64_t X11PointerMonitor::dragChangeCount() const { return impl_->dragCount; }
 
-bool X11PointerMonitor::followsPointerEverywhere() const { return !impl_->wayland; }
+bool X11PointerMonitor::throughXWayland() const { return impl_->xwayland.has_value(); }
 
 void X11PointerMonitor::reportPendingEvents() {
     if (!impl_->watching) return;
@@ -484,17 +482,19 @@ void X11PointerMonitor::pointerLeftOwnWindow() {
     if (impl_->watching) impl_->ownWindowCrossing(false);
 }
 
+// On an X server's own desktop the devices' raw events tell of these already.
+
 void X11PointerMonitor::leftButtonOverOwnWindow(bool pressed) {
-    if (impl_->watching) impl_->ownWindowButton(pressed);
+    if (impl_->watching && impl_->xwayland) impl_->ownWindowButton(pressed);
 }
 
 void X11PointerMonitor::wheelOverOwnWindow(double dx, double dy, bool precise, bool natural,
                                            std::uint32_t time) {
-    if (impl_->watching) impl_->ownWindowScroll(dx, dy, precise, natural, time);
+    if (impl_->watching && impl_->xwayland) impl_->ownWindowScroll(dx, dy, precise, natural, time);
 }
 
 void X11PointerMonitor::dragOverOwnWindow(std::optional<Point> at, bool ended) {
-    if (impl_->watching) impl_->ownWindowDrag(at, ended);
+    if (impl_->watching && impl_->xwayland) impl_->ownWindowDrag(at, ended);
 }
 
 }  // namespace quorlix::platform

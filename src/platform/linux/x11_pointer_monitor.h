@@ -24,9 +24,9 @@
 // then. The application's own windows also report what they see of the pointer.
 //
 // In a Wayland session (through XWayland) an X client hears of the pointer only while it is
-// over one of its own windows, and raw events not at all on a connection of its own: there
-// the own windows' events (moves, the left button, the wheel, drags of files) are what tells
-// of the pointer, and leaving them puts it `nowhere`.
+// over one of its own windows: there the own windows' events (crossings, moves, the left
+// button, the wheel, drags of files) are what tells of the pointer, and leaving them puts it
+// `nowhere` (`XWaylandOwnWindows` keeps what they told).
 //
 // Each raw event also comes as a copy from its master device; only the physical device's
 // counts, so one press or wheel click is one event.
@@ -50,8 +50,13 @@ public:
     std::optional<Subscription> monitor(std::function<void(const PointerEvent&)> handler) override;
     Point mouseLocation() const override;
     std::int64_t dragChangeCount() const override;
-    bool followsPointerEverywhere() const override;
+    bool followsPointerEverywhere() const override { return !throughXWayland(); }
     bool tellsEveryMove() const override { return false; }
+    // Whether our windows are X windows of a Wayland session, shown through XWayland: the
+    // compositor decides who has the pointer, tells XWayland of it only over our windows and
+    // of its leaving not at all, and keeps our windows' input shapes its own way. What a panel
+    // does about it keys on this.
+    bool throughXWayland() const;
     Subscription followMoves() override;
     // Reads the raw events the server sent before the call and reports them with any move
     // still held back.
@@ -60,9 +65,10 @@ public:
     // What the application's windows see of the pointer. A move over one of them.
     void pointerMovedOverOwnWindow();
     // The pointer came into one of them, or went out of it: crossings, which a window changing
-    // under a still pointer makes too. Coming in is no move; going out is told as one where
-    // the pointer is no longer where it was last told to be (in a Wayland session, where it
-    // goes is unknown: it is `nowhere`).
+    // under a still pointer makes too. Each is told as a move where the pointer is no longer
+    // where it was last told to be: an arrival with no move after it (a jump, a tap) is one.
+    // In a Wayland session each is a move: into the window, to where the pointer is; out of
+    // it, to `nowhere`.
     void pointerEnteredOwnWindow();
     void pointerLeftOwnWindow();
     // The left button pressed or released over one of them.
