@@ -134,6 +134,8 @@ TEST(DesktopEntryTest, XdgOpenHandsTheAddressToTheProgramTheEntryNames) {
             command, {{1, log, O_WRONLY | O_CREAT | O_APPEND}, {2, log, O_WRONLY | O_CREAT | O_APPEND}});
         ASSERT_TRUE(testing::waitFor([&] { return !open.running(); }));
         EXPECT_EQ(open.exitStatus(), 0) << open.report();
+        // GLib's launcher (GNOME) may return before the program it started has written.
+        EXPECT_TRUE(testing::waitFor([&] { return readFile(said).value_or("").ends_with('\n'); }));
         EXPECT_EQ(readFile(said), url + "\n");
     }
 }
