@@ -483,10 +483,20 @@ void UserDefaults::removeObject(const std::string& key) {
     }
 }
 
+const UserDefaults::Value* UserDefaults::lookUp(const std::string& key) const {
+    if (auto it = findStored(key); it != stored_.end() && !it->second->is_null()) return it->second.get();
+    if (auto it = registered_.find(key); it != registered_.end() && !it->is_null()) return &*it;
+    return nullptr;
+}
+
 std::optional<UserDefaults::Value> UserDefaults::object(const std::string& key) const {
-    if (auto it = findStored(key); it != stored_.end() && !it->second->is_null()) return *it->second;
-    if (auto it = registered_.find(key); it != registered_.end() && !it->is_null()) return *it;
+    if (const Value* v = lookUp(key)) return *v;
     return std::nullopt;
+}
+
+std::shared_ptr<const UserDefaults::Value> UserDefaults::storedObject(const std::string& key) const {
+    auto it = findStored(key);
+    return it != stored_.end() ? it->second : nullptr;
 }
 
 bool UserDefaults::hasStoredValue(const std::string& key) const {
@@ -495,7 +505,7 @@ bool UserDefaults::hasStoredValue(const std::string& key) const {
 }
 
 bool UserDefaults::boolForKey(const std::string& key) const {
-    const auto v = object(key);
+    const Value* v = lookUp(key);
     if (!v) return false;
     if (v->is_boolean()) return v->get<bool>();
     if (v->is_number_integer()) return v->get<std::int64_t>() != 0;
@@ -505,7 +515,7 @@ bool UserDefaults::boolForKey(const std::string& key) const {
 }
 
 std::int64_t UserDefaults::integerForKey(const std::string& key) const {
-    const auto v = object(key);
+    const Value* v = lookUp(key);
     if (!v) return 0;
     if (v->is_boolean()) return v->get<bool>() ? 1 : 0;
     if (v->is_number_integer()) return v->get<std::int64_t>();
@@ -519,7 +529,7 @@ std::int64_t UserDefaults::integerForKey(const std::string& key) const {
 }
 
 double UserDefaults::doubleForKey(const std::string& key) const {
-    const auto v = object(key);
+    const Value* v = lookUp(key);
     if (!v) return 0;
     if (v->is_boolean()) return v->get<bool>() ? 1 : 0;
     if (v->is_number()) return v->get<double>();
@@ -528,7 +538,7 @@ double UserDefaults::doubleForKey(const std::string& key) const {
 }
 
 std::optional<std::string> UserDefaults::stringForKey(const std::string& key) const {
-    const auto v = object(key);
+    const Value* v = lookUp(key);
     if (!v) return std::nullopt;
     if (v->is_string()) return v->get<std::string>();
     if (v->is_boolean()) return std::string(v->get<bool>() ? "1" : "0");
@@ -536,9 +546,10 @@ std::optional<std::string> UserDefaults::stringForKey(const std::string& key) co
 }
 
 std::optional<std::vector<std::string>> UserDefaults::stringArrayForKey(const std::string& key) const {
-    const auto v = object(key);
+    const Value* v = lookUp(key);
     if (!v || !v->is_array()) return std::nullopt;
     std::vector<std::string> out;
+    out.reserve(v->size());
     for (const auto& e : *v) {
         if (!e.is_string()) return std::nullopt;
         out.push_back(e.get<std::string>());
@@ -547,7 +558,7 @@ std::optional<std::vector<std::string>> UserDefaults::stringArrayForKey(const st
 }
 
 std::optional<UserDefaults::Data> UserDefaults::dataForKey(const std::string& key) const {
-    const auto v = object(key);
+    const Value* v = lookUp(key);
     return v ? decodeData(*v) : std::nullopt;
 }
 

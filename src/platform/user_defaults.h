@@ -95,6 +95,9 @@ public:
 
     // The stored value, else the registered one.
     std::optional<Value> object(const std::string& key) const;
+    // The file layer's value itself, shared and never changed (a change replaces it): a large
+    // one read without a copy. Null when the file layer holds none.
+    std::shared_ptr<const Value> storedObject(const std::string& key) const;
     // True when the file layer (not the registered layer) holds the key.
     bool hasStoredValue(const std::string& key) const;
 
@@ -117,6 +120,8 @@ private:
     // snapshots being written, and never changed: a change replaces it.
     using Entries = std::vector<std::pair<std::string, std::shared_ptr<const Value>>>;
 
+    // The stored value, else the registered one; null when neither.
+    const Value* lookUp(const std::string& key) const;
     Entries::iterator findStored(const std::string& key);
     Entries::const_iterator findStored(const std::string& key) const;
 

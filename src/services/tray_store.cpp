@@ -25,22 +25,71 @@ bool startsWithIgnoringCase(std::string_view text, std::string_view prefix) {
            });
 }
 
+// Whether `url` is what `fileURL` makes of the path it names: "file://", then the path with
+// every byte but the unreserved ones and the slashes as "%XX" (upper-case digits).
+bool isFileURL(std::string_view url) {
+    constexpr std::string_view scheme = "file://";
+    if (!url.starts_with(scheme) || url.size() == scheme.size() || url[scheme.size()] != '/') return false;
+    const auto unreserved = [](unsigned char c) {
+        return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '-' ||
+               c == '.' || c == '_' || c == '~';
+    };
+    const auto digit = [](char c) -> int {
+        if (c >= '0' && c <= '9') return c - '0';
+        if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+        return -1;
+    };
+    for (std::size_t i = scheme.size(); i < url.size(); ++i) {
+        const auto c = static_cast<unsigned char>(url[i]);
+        if (c == '/' || unreserved(c)) continue;
+        if (c != '%' || url.size() - i < 3 || digit(url[i + 1]) < 0 || digit(url[i + 2]) < 0) return false;
+        const auto byte = static_cast<unsigned char>(digit(url[i + 1]) * 16 + digit(url[i + 2]));
+        if (byte == '/' || unreserved(byte)) return false;
+        i += 2;
+    }
+    return true;
+}
+
 }  // namespace
 
 TrayStore::TrayStore() {
-    const auto stored =
-        platform::UserDefaults::standard().stringArrayForKey(key).value_or(std::vector<std::string>{});
+    // Read where it is stored, without a copy: tens of megabytes in a large tray.
+    const auto stored = platform::UserDefaults::standard().storedObject(key);
+    const bool strings =
+        stored && stored->is_array() &&
+        std::all_of(stored->begin(), stored->end(), [](const auto& e) { return e.is_string(); });
     std::vector<TrayItem> loaded;
-    for (const auto& entry : stored) {
+    auto urls = std::make_shared<nlohmann::ordered_json>(nlohmann::ordered_json::array());
+    // While every stored address is loaded and stays as it is, the stored list serves as it
+    // stands; past the first that does not, the addresses are made one by one.
+    bool asStored = strings;
+    const auto leaveStored = [&] {
+        if (!std::exchange(asStored, false)) return;
+        for (std::size_t i = 0; i < loaded.size(); ++i) urls->push_back((*stored)[i]);
+    };
+    static const auto none = nlohmann::ordered_json::array();
+    for (const auto& value : strings ? *stored : none) {
+        const auto& entry = value.get_ref<const std::string&>();
         // File addresses, or the plain paths that earlier versions stored.
         const auto path = startsWithIgnoringCase(entry, "file:") ? filePath(entry) : fs::path(entry);
         std::error_code error;
         // A relative path would name a file wherever the process happens to run.
-        if (path && path->is_absolute() && fs::exists(*path, error))
-            loaded.push_back({platform::newUUID(), *path});
+        if (!path || !path->is_absolute() || !fs::exists(*path, error)) {
+            leaveStored();
+            continue;
+        }
+        // An address as this store writes it is kept, not encoded again.
+        const bool own = isFileURL(entry);
+        if (!own) leaveStored();
+        if (!asStored) urls->push_back(own ? entry : fileURL(*path));
+        loaded.push_back({platform::newUUID(), *path});
     }
     // Loading does not save: the gone paths stay stored until the next change.
-    urls_ = std::make_shared<nlohmann::ordered_json>(addresses(loaded));
+    if (asStored) {
+        urls_ = stored;
+    } else {
+        urls_ = std::move(urls);
+    }
     items = std::move(loaded);
     // Items set from elsewhere (a preview's) leave the addresses behind: made anew at the next
     // change.

@@ -48,6 +48,23 @@ TEST_F(TrayStoreTest, LoadKeepsExistingPathsAndDoesNotSave) {
     EXPECT_EQ(stored(), std::vector<std::string>{"file://" + a.string()});
 }
 
+// Addresses as the store writes them serve as they are stored, until one names a gone file.
+TEST_F(TrayStoreTest, StoredAddressesOfGoneFilesLeaveTheListAtTheNextChange) {
+    const auto a = file("a.txt"), b = file("b.txt"), c = file("c.txt");
+    const std::string gone = "file://" + (fake.home.path() / "gone.txt").string();
+    for (const auto& list :
+         {std::vector<std::string>{"file://" + a.string(), "file://" + b.string()},
+          std::vector<std::string>{"file://" + a.string(), gone, "file://" + b.string()}}) {
+        SCOPED_TRACE(list.size());
+        platform::UserDefaults::standard().setStringArray(TrayStore::key, list);
+        TrayStore tray;
+        EXPECT_EQ(urls(tray), (std::vector<fs::path>{a, b}));
+        tray.add({c});
+        EXPECT_EQ(stored(), (std::vector<std::string>{"file://" + a.string(), "file://" + b.string(),
+                                                      "file://" + c.string()}));
+    }
+}
+
 TEST_F(TrayStoreTest, MissingOrMistypedKeyGivesAnEmptyTray) {
     platform::UserDefaults::standard().setString(TrayStore::key, "not a list");
     TrayStore tray;
@@ -166,25 +183,29 @@ TEST_F(TrayStoreTest, LoadCompletingAfterTheStoreIsGoneDoesNothing) {
 }
 
 TEST_F(TrayStoreTest, AnyFileNameIsKeptAsAnAddressAndOldPathsStillLoad) {
-    // Earlier versions stored plain paths.
-    const auto old = file("viejo.txt");
-    platform::UserDefaults::standard().setStringArray(TrayStore::key, {old.string()});
+    // Earlier versions stored plain paths; another program may write an address otherwise.
+    const auto old = file("viejo.txt"), other = file("otro~a.txt"), same = file("mismo.txt");
+    const std::string home = fake.home.path().string();
+    platform::UserDefaults::standard().setStringArray(
+        TrayStore::key,
+        {old.string(), "file://localhost" + home + "/otro%7ea.txt", "file://" + same.string()});
     // Legal on Linux, and not UTF-8.
     const auto latin1 = file("se\xf1or a.txt");
     {
         TrayStore tray;
-        ASSERT_EQ(urls(tray), std::vector<fs::path>{old});
+        ASSERT_EQ(urls(tray), (std::vector<fs::path>{old, other, same}));
         tray.add({latin1});
-        EXPECT_EQ(stored(),
-                  (std::vector<std::string>{"file://" + old.string(),
-                                            "file://" + fake.home.path().string() + "/se%F1or%20a.txt"}));
+        // Each written as this store writes addresses.
+        EXPECT_EQ(stored(), (std::vector<std::string>{"file://" + old.string(), "file://" + other.string(),
+                                                      "file://" + same.string(),
+                                                      "file://" + home + "/se%F1or%20a.txt"}));
     }
     // Every other setting is still written.
     EXPECT_TRUE(platform::UserDefaults::standard().setBool("trayEnabled", false));
     platform::UserDefaults::resetStandard();
     EXPECT_FALSE(platform::UserDefaults::standard().boolForKey("trayEnabled"));
     TrayStore again;
-    EXPECT_EQ(urls(again), (std::vector<fs::path>{old, latin1}));
+    EXPECT_EQ(urls(again), (std::vector<fs::path>{old, other, same, latin1}));
 }
 
 // Twenty thousand files with long names in the tray come to megabytes of settings (names that
