@@ -17,7 +17,6 @@
 
 #include <fstream>
 #include <optional>
-#include <string_view>
 
 namespace quorlix::testing {
 namespace {
@@ -67,36 +66,15 @@ struct SmallWindow {
     bool takesPointer = false;
 };
 SmallWindow smallWindowAt(const std::string& display, int x, int y) {
-    xcb_connection_t* c = xcb_connect(display.c_str(), nullptr);
     SmallWindow seen;
-    auto* tree =
-        xcb_connection_has_error(c)
-            ? nullptr
-            : xcb_query_tree_reply(
-                  c, xcb_query_tree(c, xcb_setup_roots_iterator(xcb_get_setup(c)).data->root), nullptr);
-    for (int i = 0; tree && i < xcb_query_tree_children_length(tree); ++i) {
-        const xcb_window_t window = xcb_query_tree_children(tree)[i];
-        auto* shown = xcb_get_window_attributes_reply(c, xcb_get_window_attributes(c, window), nullptr);
-        auto* g = xcb_get_geometry_reply(c, xcb_get_geometry(c, window), nullptr);
-        auto* name = xcb_get_property_reply(
-            c, xcb_get_property(c, 0, window, XCB_ATOM_WM_CLASS, XCB_ATOM_STRING, 0, 64), nullptr);
-        const bool box = shown && g && name && shown->map_state == XCB_MAP_STATE_VIEWABLE && g->height < 60 &&
-                         x >= g->x && y >= g->y && x < g->x + g->width && y < g->y + g->height &&
-                         std::string_view(static_cast<const char*>(xcb_get_property_value(name)),
-                                          static_cast<std::size_t>(xcb_get_property_value_length(name)))
-                             .ends_with(std::string_view("\0Quorlix\0", 9));
-        if (box) {
+    forEachQuorlixWindow(
+        display, [&](xcb_connection_t* c, xcb_window_t window, const xcb_get_geometry_reply_t& g) {
+            if (g.height >= 60 || x < g.x || y < g.y || x >= g.x + g.width || y >= g.y + g.height) return;
             auto* shape = xcb_shape_get_rectangles_reply(
                 c, xcb_shape_get_rectangles(c, window, XCB_SHAPE_SK_INPUT), nullptr);
             seen = {true, !shape || xcb_shape_get_rectangles_rectangles_length(shape) > 0};
             std::free(shape);
-        }
-        std::free(shown);
-        std::free(g);
-        std::free(name);
-    }
-    std::free(tree);
-    xcb_disconnect(c);
+        });
     return seen;
 }
 
