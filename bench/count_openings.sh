@@ -43,7 +43,8 @@ start_gnome() {
   mkdir -p "$XDG_CONFIG_HOME/glib-2.0/settings"
   printf "[org/gnome/desktop/notifications]\nshow-banners=false\n[org/gnome/desktop/background]\npicture-uri=''\npicture-uri-dark=''\ncolor-shading-type='solid'\nprimary-color='#5c6473'\n" \
     >"$XDG_CONFIG_HOME/glib-2.0/settings/keyfile"
-  export GSETTINGS_BACKEND=keyfile NO_AT_BRIDGE=1
+  # The session bus stands for the system bus too (the shell asks logind there).
+  export GSETTINGS_BACKEND=keyfile NO_AT_BRIDGE=1 DBUS_SYSTEM_BUS_ADDRESS="$DBUS_SESSION_BUS_ADDRESS"
   if [ "$desktop" = gnome-x11 ]; then
     gnome-shell --x11 --replace >"$1/gnome.log" 2>&1 &
   else
