@@ -192,11 +192,11 @@ template <class Accept = bool (*)(const QImage&)>
     });
 }
 
-// The size of the largest window of Quorlix's class that the X server `display` shows, if any:
-// the island's, where no other window of Quorlix shows.
-inline std::optional<std::pair<int, int>> islandWindowSize(const std::string& display) {
+// Calls `each(connection, window, geometry)` for every window of Quorlix's class that the X
+// server `display` shows.
+template <class Each>
+void forEachQuorlixWindow(const std::string& display, Each each) {
     xcb_connection_t* c = xcb_connect(display.c_str(), nullptr);
-    std::optional<std::pair<int, int>> largest;
     auto* tree =
         xcb_connection_has_error(c)
             ? nullptr
@@ -212,15 +212,24 @@ inline std::optional<std::pair<int, int>> islandWindowSize(const std::string& di
         if (shown && shown->map_state == XCB_MAP_STATE_VIEWABLE && name && g &&
             std::string_view(static_cast<const char*>(xcb_get_property_value(name)),
                              static_cast<std::size_t>(xcb_get_property_value_length(name)))
-                .ends_with(std::string_view("\0Quorlix\0", 9)) &&
-            (!largest || g->width * g->height > largest->first * largest->second))
-            largest = std::pair<int, int>{g->width, g->height};
+                .ends_with(std::string_view("\0Quorlix\0", 9)))
+            each(c, window, *g);
         std::free(shown);
         std::free(name);
         std::free(g);
     }
     std::free(tree);
     xcb_disconnect(c);
+}
+
+// The size of the largest window of Quorlix's class that the X server `display` shows, if any:
+// the island's, where no other window of Quorlix shows.
+inline std::optional<std::pair<int, int>> islandWindowSize(const std::string& display) {
+    std::optional<std::pair<int, int>> largest;
+    forEachQuorlixWindow(display, [&](xcb_connection_t*, xcb_window_t, const xcb_get_geometry_reply_t& g) {
+        if (!largest || g.width * g.height > largest->first * largest->second)
+            largest = std::pair<int, int>{g.width, g.height};
+    });
     return largest;
 }
 

@@ -1,7 +1,8 @@
 // The pointer's arrival on the island, on an X server of the test's own with a compositing
 // manager and no desktop of its own: a program's jumps onto the pill (one warp and no move
 // after it), each after a jump away, and a HUD that grows the island under a pointer resting
-// beside the pill since before it. A player plays and a window of the user's covers the
+// beside the pill since before it; and the open island's help box, which lets the pointer
+// through. A player plays and a window of the user's covers the
 // screen under the island from before Quorlix starts.
 
 #include "desktop_session.h"
@@ -9,6 +10,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include <xcb/shape.h>
 #include <xcb/xcb.h>
 
 #include <gtest/gtest.h>
@@ -56,6 +58,25 @@ private:
     xcb_connection_t* c_;
     int presses_ = 0;
 };
+
+// Whether a window of Quorlix as low as a line of text covers (x, y) of the screen,
+// and the pointer passes through all of it: its input shape holds nothing.
+struct SmallWindow {
+    bool found = false;
+    bool takesPointer = false;
+};
+SmallWindow smallWindowAt(const std::string& display, int x, int y) {
+    SmallWindow seen;
+    forEachQuorlixWindow(
+        display, [&](xcb_connection_t* c, xcb_window_t window, const xcb_get_geometry_reply_t& g) {
+            if (g.height >= 60 || x < g.x || y < g.y || x >= g.x + g.width || y >= g.y + g.height) return;
+            auto* shape = xcb_shape_get_rectangles_reply(
+                c, xcb_shape_get_rectangles(c, window, XCB_SHAPE_SK_INPUT), nullptr);
+            seen = {true, !shape || xcb_shape_get_rectangles_rectangles_length(shape) > 0};
+            std::free(shape);
+        });
+    return seen;
+}
 
 class PointerArrival : public ::testing::Test {
 protected:
@@ -134,6 +155,25 @@ TEST_F(PointerArrival, AClickBesideThePillUnderAHudReachesTheWindowBelowWhenTheP
     ASSERT_EQ(run({"xdotool", "click", "1"}), 0);
     EXPECT_TRUE(waitFor([&] { return window->presses() > before; }))
         << "the click under the HUD did not reach the window under it";
+    EXPECT_TRUE(quorlix->running());
+}
+
+// The help box the open island shows below a pointer resting over a tab lets the pointer
+// through: a click on it is the island's, under it.
+TEST_F(PointerArrival, TheHelpBoxBelowARestingPointerTakesNoClick) {
+    start();
+    if (IsSkipped() || HasFatalFailure()) return;
+    // Wide enough for tabs in its header: 18 points in, 30 wide, 34 apart.
+    launch({{"islandWidth", 600}}, centre, 400);
+    ASSERT_TRUE(shows(live)) << "the playing track's island did not appear";
+    ASSERT_EQ(pointTo(centre, 12), 0);
+    ASSERT_TRUE(shows(expanded)) << "the island did not open";
+    const int weatherTab = centre - 300 + 18 + 15 + 34;
+    ASSERT_EQ(pointTo(weatherTab, 15), 0);
+    SmallWindow box;
+    ASSERT_TRUE(waitFor([&] { return (box = smallWindowAt(display(), weatherTab + 8, 15 + 20)).found; }))
+        << "no help box below the pointer";
+    EXPECT_FALSE(box.takesPointer) << "the help box takes the clicks on it from the island";
     EXPECT_TRUE(quorlix->running());
 }
 

@@ -50,8 +50,8 @@ public:
 };
 
 // Tells the pointer monitor what the panel's widget sees of the pointer and of drags. Coming
-// into the panel is no move: a window that changes under a still pointer makes crossings too,
-// and the pointer's own move into the window comes as a move with them.
+// into the panel may be the whole of an arrival: a jump or a tap makes no move after it, and Qt
+// drops a move that ends where its last one did.
 class PointerWatch final : public QObject {
 public:
     explicit PointerWatch(X11PointerMonitor* pointer) : pointer_(pointer) {}
