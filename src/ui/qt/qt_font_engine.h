@@ -132,6 +132,7 @@ private:
             if (newerBytes_ + bytes > limit_ / 2) {
                 older_ = std::move(newer_);
                 newer_.clear();
+                newer_.reserve(older_.size());  // as many again: no rehashing as it fills
                 olderBytes_ = newerBytes_;
                 newerBytes_ = 0;
             }
