@@ -12,20 +12,29 @@ namespace {
 
 bool isContinuation(unsigned char b) { return (b & 0xC0) == 0x80; }
 
-// The length of a code point below U+0300 starting at `i` (an ASCII byte, or a lead byte C2 to
-// CB with its continuation byte), or 0 for anything else.
+// The length of a plain code point starting at `i`, or 0 for anything else. Plain: below
+// U+0300 (an ASCII byte, or a lead byte C2 to CB with its continuation byte), or the general
+// punctuation from U+2010 to U+2027 and U+2030 to U+205E (dashes, quotes, the ellipsis a cut
+// text ends with), which neither join nor are joined to what is before them.
 std::size_t plainLength(std::string_view s, std::size_t i) {
     const auto b = static_cast<unsigned char>(s[i]);
     if (b < 0x80) return 1;
-    if (b >= 0xC2 && b <= 0xCB && i + 1 < s.size() && isContinuation(static_cast<unsigned char>(s[i + 1])))
-        return 2;
+    const auto next = [&](std::size_t k) {
+        return i + k < s.size() ? static_cast<unsigned char>(s[i + k]) : 0;
+    };
+    if (b >= 0xC2 && b <= 0xCB && isContinuation(next(1))) return 2;
+    if (b == 0xE2 && (next(1) == 0x80 || next(1) == 0x81) && isContinuation(next(2))) {
+        const unsigned c = 0x2000u + ((next(1) & 0x3Fu) << 6) + (next(2) & 0x3Fu);
+        if ((c >= 0x2010 && c <= 0x2027) || (c >= 0x2030 && c <= 0x205E)) return 3;
+    }
     return 0;
 }
 
-// Where the code point below U+0300 that ends at `i` starts, or `i` when there is none such.
+// Where the plain code point that ends at `i` starts, or `i` when there is none such.
 std::size_t plainBefore(std::string_view s, std::size_t i) {
     if (static_cast<unsigned char>(s[i - 1]) < 0x80) return i - 1;
     if (i >= 2 && plainLength(s, i - 2) == 2) return i - 2;
+    if (i >= 3 && plainLength(s, i - 3) == 3) return i - 3;
     return i;
 }
 

@@ -8,8 +8,9 @@
 //     for (std::size_t i = 0; i < text.size(); i = clusters.following(i)) ...
 //
 // Boundaries are found only where asked, so a long text costs what is looked at of it. Text
-// below U+0300 (Latin with its precomposed letters) is told apart from its bytes alone; the
-// rest asks ICU. The text must outlive the object; one thread.
+// below U+0300 (Latin with its precomposed letters) and the general punctuation (dashes,
+// quotes, an ellipsis) is told apart from its bytes alone; the rest asks ICU. The text must
+// outlive the object; one thread.
 
 #include <cstddef>
 #include <memory>
@@ -40,8 +41,8 @@ public:
 
 private:
     std::size_t followingFrom(std::size_t i);
-    // Whether the code points either side of `i` (both below U+0300) settle a boundary there
-    // without ICU: 1 a boundary, 0 none, -1 ask ICU.
+    // Whether the code points either side of `i` (both plain) settle a boundary there without
+    // ICU: 1 a boundary, 0 none, -1 ask ICU.
     int plainBoundary(std::size_t i) const;
     struct Icu;
     Icu& icu();

@@ -161,7 +161,8 @@ const Scene progressViews{"progress-view", {300, 90}, [] {
 // request (U+FE0E) in the text face.
 const Scene textEmoji{"text-emoji", {420, 150}, [] {
     return VStack({.alignment = HorizontalAlignment::leading, .spacing = 6}, {
-        Text("Hola \U0001F600 \u2600\uFE0F \u2764\uFE0F \U0001F642 \u2728 \U0001F44D").font(Font::system(15, FontWeight::semibold)),
+        Text("Hola \U0001F600 \u2600\uFE0F \u2764\uFE0F \U0001F642 \u2728 \U0001F44D")
+            .font(Font::system(15, FontWeight::semibold)),
         Text("Sonrisas \U0001F600 \u2764\uFE0F \U0001F44D").font(Font::system(13)).foregroundStyle(dim),
         Text("Cumplea\u00F1os \U0001F382\U0001F389").font(Font::system(13, FontWeight::semibold)),
         Text("Texto \u2600\uFE0E \u2764\uFE0E y color \u2600\uFE0F \u2764\uFE0F").font(Font::system(13)),

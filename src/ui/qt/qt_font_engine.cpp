@@ -8,6 +8,8 @@
 #include <QFont>
 #include <QFontDatabase>
 #include <QGuiApplication>
+#include <QSet>
+#include <QTextBoundaryFinder>
 #include <QTextCharFormat>
 #include <QTextLayout>
 
@@ -318,7 +320,18 @@ void QtFontEngine::prepareFor(std::string_view utf8) {
         }
         return made;
     }();
-    const QString text = qString(utf8);
+    // Each character once: the fonts a text falls back to are those of its characters, and a
+    // title of thousands of emoji would cost a second laid out whole.
+    const QString whole = qString(utf8);
+    QString text;
+    QSet<QStringView> seen;
+    QTextBoundaryFinder characters(QTextBoundaryFinder::Grapheme, whole);
+    for (qsizetype from = 0, to; (to = characters.toNextBoundary()) > 0; from = to)
+        if (const QStringView character = QStringView(whole).sliced(from, to - from);
+            !seen.contains(character)) {
+            seen.insert(character);
+            text += character;
+        }
     for (const QFont& font : fonts) {
         const OneLine one(text, font);
         if (one.line.isValid()) one.line.glyphRuns();

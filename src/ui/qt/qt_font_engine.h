@@ -122,21 +122,27 @@ private:
         explicit KeptByText(std::size_t byteLimit) : limit_(byteLimit) {}
         const T* find(const HashedText& key) {
             if (auto it = newer_.find(key); it != newer_.end()) return &it->second;
+            if (older_.empty()) return nullptr;
             auto it = older_.find(key);
             if (it == older_.end()) return nullptr;
             return &insert(key, it->second);
         }
+        // Mostly called for a text just looked for and not found: one look-up, the insertion's.
         T& insert(const HashedText& key, T value) {
             const std::size_t bytes = weight(key.text);
-            if (auto it = newer_.find(key); it != newer_.end()) return it->second = std::move(value);
             if (newerBytes_ + bytes > limit_ / 2) {
                 older_ = std::move(newer_);
                 newer_.clear();
+                newer_.reserve(older_.size());  // as many again: no rehashing as it fills
                 olderBytes_ = newerBytes_;
                 newerBytes_ = 0;
             }
-            newerBytes_ += bytes;
-            return newer_.emplace(TextKey(key), std::move(value)).first->second;
+            const auto [it, inserted] = newer_.emplace(TextKey(key), value);
+            if (inserted)
+                newerBytes_ += bytes;
+            else
+                it->second = std::move(value);
+            return it->second;
         }
         std::size_t bytes() const { return newerBytes_ + olderBytes_; }
         std::size_t byteLimit() const { return limit_; }

@@ -163,14 +163,17 @@ private:
 };
 
 // Draws the run's colour pictures (emoji) in their own colours, whatever the paint. Under a
-// scale (2x) they are drawn from a font of the device's size: Qt would draw a picture of the
-// point size enlarged, blurred and a little smaller than its place.
+// screen's scale (2x) they are drawn from a font of the device's size: Qt would draw a picture
+// of the point size enlarged, blurred and a little smaller than its place.
 void drawPictures(QPainter& p, QtFontEngine& fonts, const ShapedRun& glyphs, const TextRun& run) {
     if (glyphs.glyphs.pictures.isEmpty()) return;
     p.setPen(Qt::black);  // with no pen, nothing is drawn
     const QTransform world = p.worldTransform();
     const double scale = world.m11();
-    if (world.type() != QTransform::TxScale || scale != world.m22() || scale <= 0) {
+    // Only at a whole scale (a screen's): a scale in motion (a spring's) would make a font, and
+    // decode its pictures, for every frame.
+    if (world.type() != QTransform::TxScale || scale != world.m22() || scale <= 0 ||
+        scale != std::round(scale)) {
         for (const QGlyphRun& pictures : glyphs.glyphs.pictures)
             p.drawGlyphRun(QPointF(run.origin.x, run.origin.y), pictures);
         return;
