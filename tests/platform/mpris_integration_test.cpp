@@ -15,6 +15,7 @@
 #include "services/hsb.h"
 #include "services/now_playing_service.h"
 #include "services/player_scripts.h"
+#include "ui/qt/qt_font_engine.h"
 
 #include "mpris_test_player.h"
 #include "private_bus.h"
@@ -277,6 +278,27 @@ TEST_F(MprisIntegrationTest, HugeTextsFromAPlayerArriveCapped) {
     ASSERT_TRUE(waitUntil([&] { return title().value_or("").starts_with("Otra"); }));
     expectCapped(service->track.get()->title, tracks[1].title);
     expectCapped(service->track.get()->artist, huge);
+}
+
+// A title the system's fonts draw comes to the main thread laid out: the island's first look
+// at it takes that layout instead of making its own. So does the next track's.
+TEST_F(MprisIntegrationTest, ATitleInAnotherScriptArrivesLaidOut) {
+    tracks[0].title = QStringLiteral("ཀུན་ཏུ་བཟང་པོ ལམ་");
+    tracks[1].title = QStringLiteral("မင်္ဂလာပါ သီချင်း");
+    auto player = startPlayer(musicBusName, playerConnection);
+    const ui::ResolvedFont titleFont = ui::ResolvedFont::of(ui::Font::system(14, ui::FontWeight::semibold));
+    const auto takesItsLayout = [&](const QString& expected) {
+        const auto taken = ui::qt::QtFontEngine::keptAhead().taken;
+        ui::qt::QtFontEngine island;
+        island.advance(titleFont, expected.toStdString());
+        return ui::qt::QtFontEngine::keptAhead().taken == taken + 1;
+    };
+    startService();
+    ASSERT_TRUE(waitUntil([&] { return title() == tracks[0].title.toStdString(); }));
+    EXPECT_TRUE(takesItsLayout(tracks[0].title));
+    player->skipTo(1);
+    ASSERT_TRUE(waitUntil([&] { return title() == tracks[1].title.toStdString(); }));
+    EXPECT_TRUE(takesItsLayout(tracks[1].title));
 }
 
 TEST_F(MprisIntegrationTest, PositionIsReadFromThePlayerAfterANotification) {

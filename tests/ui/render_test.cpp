@@ -625,6 +625,93 @@ TEST(Render, TextsArePreparedOffTheMainThread) {
     }
 }
 
+// A text laid out on another thread is drawn, measured and inked on the main thread exactly as
+// the main thread would have laid it out, and is taken once; what waits is bounded.
+TEST(Render, TextsLaidOutAheadAreThoseTheMainThreadWouldMake) {
+    const ResolvedFont font{Typeface::text, 600, 15};
+    std::string scripts = "Adelante ";
+    while (scripts.size() < 12000) scripts += "夜に駆ける שלום مرحبا नमस्ते ✨💔 Ελλάδα ";
+    const std::vector<std::string> texts = {"ཀུན་ཏུ་བཟང་པོ adelante", "مرحبا 👍🏽 adelante", scripts,
+                                            "Ελλάδα adelante"};  // the last drawn by the face alone
+    const auto before = qt::QtFontEngine::keptAhead();
+    std::thread([&] {
+        for (const auto& text : texts) qt::QtFontEngine::layOutAhead(text, font.face, font.weight);
+    }).join();
+    EXPECT_GT(qt::QtFontEngine::keptAhead().bytes, before.bytes);
+
+    qt::QtFontEngine ahead, own;
+    for (const auto& text : texts) {
+        const double advance = ahead.advance(font, text);
+        const Rect ink = ahead.inkBounds(font, text);
+        const auto runs = ahead.glyphRuns(font, text);
+        const auto ownRuns = own.glyphRuns(font, text);  // taken: laid out here
+        EXPECT_DOUBLE_EQ(advance, own.advance(font, text)) << text;
+        const Rect ownInk = own.inkBounds(font, text);
+        for (const auto& [mine, theirs] : {std::pair(ink.x(), ownInk.x()), {ink.y(), ownInk.y()},
+                                            {ink.width(), ownInk.width()}, {ink.height(), ownInk.height()}})
+            EXPECT_DOUBLE_EQ(mine, theirs) << text;
+        ASSERT_EQ(runs.runs.size(), ownRuns.runs.size()) << text;
+        ASSERT_EQ(runs.pictures.size(), ownRuns.pictures.size()) << text;
+        for (const auto& [mine, theirs] : {std::pair(&runs.runs, &ownRuns.runs), {&runs.pictures, &ownRuns.pictures}})
+            for (qsizetype i = 0; i < mine->size(); ++i) {
+                EXPECT_EQ((*mine)[i].glyphIndexes(), (*theirs)[i].glyphIndexes()) << text;
+                EXPECT_EQ((*mine)[i].positions(), (*theirs)[i].positions()) << text;
+                EXPECT_EQ((*mine)[i].rawFont().familyName(), (*theirs)[i].rawFont().familyName()) << text;
+                EXPECT_EQ((*mine)[i].rawFont().pixelSize(), (*theirs)[i].rawFont().pixelSize()) << text;
+            }
+    }
+    EXPECT_EQ(qt::QtFontEngine::keptAhead().taken, before.taken + 3);
+
+    // Texts laid out ahead and never shown: the oldest give way.
+    std::thread([&] {
+        for (int i = 0; i < 80; ++i) {
+            std::string text = std::to_string(i) + " 東 ";
+            while (text.size() < 4000) text += "una canción larga ";
+            qt::QtFontEngine::layOutAhead(text, font.face, font.weight);
+            const auto kept = qt::QtFontEngine::keptAhead();
+            ASSERT_LE(kept.bytes, kept.byteLimit) << i;
+        }
+    }).join();
+    EXPECT_GT(qt::QtFontEngine::keptAhead().bytes, qt::QtFontEngine::keptAhead().byteLimit / 2);
+}
+
+// A line far wider than its window, seen through it at any place, shows what the whole line
+// shows there: glyphs whose place is out of the window but whose ink reaches in (a wide
+// ligature, a mark) are drawn.
+TEST(Render, ALongLineSeenThroughANarrowWindowShowsWhatTheWholeLineShowsThere) {
+    const Font font = Font::system(16);
+    std::string line = "Principio ";
+    for (int i = 0; i < 70; ++i) line += "\uFDFD n\u0303 ";  // ﷽ is several sizes wide
+    for (int i = 0; i < 12; ++i) line += "canción de la mañana ";
+    const auto lineView = [&](double shift) {
+        return Text(line).font(font).foregroundStyle(Color::white).fixedSize().offset(-shift, 0);
+    };
+    const int height = 40;
+    const int width = 16000;
+    const QImage whole = qt::renderImage(
+        lineView(0).frame({.width = width, .height = height, .alignment = Alignment::leading}), {width, height}, 1);
+    int inked = 0;
+    for (int x = 0; x < width; ++x)
+        for (int y = 0; y < height; ++y) inked = pixel(whole, x, y).alpha() > 0 ? x : inked;
+    ASSERT_GT(inked, 3000);  // the line is long, and all of it is in the picture
+    ASSERT_LT(inked, width - 100);
+    // Besides a few places, where a ﷽ begins left of the window by more than a size and its
+    // ink reaches in.
+    std::vector<int> shifts = {0, 37, 777, inked - 100};
+    const auto runs = qt::QtFontEngine::shared().glyphRuns(ResolvedFont::of(font), line).runs;
+    for (const QGlyphRun& run : runs)
+        for (qsizetype i = 0; i < run.glyphIndexes().size(); i += 23)
+            if (run.rawFont().boundingRect(run.glyphIndexes()[i]).width() > 3 * 16)
+                shifts.push_back(static_cast<int>(run.positions()[i].x() + 1.5 * 16));
+    ASSERT_GT(shifts.size(), 5u);
+    for (const int shift : shifts) {
+        const QImage window = qt::renderImage(
+            lineView(shift).frame({.width = 120, .height = height, .alignment = Alignment::leading}).clipped(),
+            {120, height}, 1);
+        EXPECT_TRUE(window == whole.copy(shift, 0, 120, height).convertToFormat(window.format())) << shift;
+    }
+}
+
 // Arabic letters join: the word's glyphs are not its letters' own (isolated) forms. A word
 // written right to left reads from the right: its first letter is drawn rightmost.
 TEST(Render, ShapesJoiningLettersAndOrdersRightToLeftWords) {

@@ -83,6 +83,8 @@ void MprisBus::listPlayers() {
 }
 
 MprisBus::~MprisBus() {
+    // A layout under way ends before its answer's receiver goes.
+    texts_.reset();
     // Pending replies and signals must not reach a half-destroyed bus.
     QObject* receiver = receiver_.get();
     if (connection_.isConnected()) {
@@ -271,7 +273,34 @@ void MprisBus::announcePending() {
     announcing_ = false;
     const std::vector<QString> names = std::exchange(pending_, {});
     for (const QString& name : names)
-        if (const Player* p = player(name); p && p->primed) announce(*p);
+        if (Player* p = player(name); p && p->primed && textsReady(*p)) announce(*p);
+}
+
+bool MprisBus::textsReady(Player& p) {
+    mpris::Track track = mpris::Track::from(p.state.metadata);
+    const QString shown = track.title + QChar(0x1F) + track.artist();
+    if (shown == p.textsLaidOut) return true;
+    if (!track.needsLayingOut()) {
+        p.textsLaidOut = shown;
+        return true;
+    }
+    if (p.layingOut) return false;  // looked at again when that is done
+    p.layingOut = true;
+    if (!texts_) texts_ = std::make_unique<ThreadSerialQueue>();
+    texts_->async([this, name = p.busName, shown, track = std::move(track)] {
+        track.layOutAhead();
+        QMetaObject::invokeMethod(
+            receiver_.get(),
+            [this, name, shown] {
+                Player* laidOut = player(name);
+                if (!laidOut) return;
+                laidOut->layingOut = false;
+                laidOut->textsLaidOut = shown;
+                announceChange(name, true, std::nullopt);
+            },
+            Qt::QueuedConnection);
+    });
+    return false;
 }
 
 MprisBus::Player* MprisBus::player(const QString& name) {

@@ -21,6 +21,7 @@
 #include "platform/published.h"
 
 #include "platform/linux/mpris_metadata.h"
+#include "platform/serial_queue.h"
 
 #include <QDBusConnection>
 #include <QDBusMessage>
@@ -84,6 +85,10 @@ private:
         // seen playing.
         std::uint64_t lastPlayed = 0;
         QString desktopEntry;
+        // The texts last laid out ahead of being shown (`shownTexts`), and whether some are
+        // being laid out.
+        QString textsLaidOut;
+        bool layingOut = false;
     };
 
     // The players on the bus now, asked for without waiting for the event loop.
@@ -104,6 +109,10 @@ private:
     Player* playerByOwner(const QString& owner);
     std::optional<std::string> identifierOf(const QString& name) const;
     void announce(const Player& player, std::optional<double> seekedTo = std::nullopt);
+    // Whether the player's title and artist may be shown now. Texts that need the system's
+    // fonts are first laid out on a thread of their own (for a long one in a new script, tens
+    // of milliseconds), and the player is announced once they are; meanwhile it is not.
+    bool textsReady(Player& player);
 
     QDBusConnection connection_;
     // Receives the bus's signals and is the context of pending calls, which die with it.
@@ -115,6 +124,8 @@ private:
     // The players whose changes are still to be announced, in order, and whether that is asked.
     std::vector<QString> pending_;
     bool announcing_ = false;
+    // Where texts are laid out ahead; made when first needed.
+    std::unique_ptr<SerialQueue> texts_;
 
     mutable std::mutex rolesMutex_;
     std::map<std::string, QString> roles_;  // identifier -> bus name

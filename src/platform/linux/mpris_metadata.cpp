@@ -1,6 +1,7 @@
 #include "platform/linux/mpris_metadata.h"
 
 #include "platform/capped_text.h"
+#include "ui/qt/qt_font_engine.h"
 
 #include <QDBusArgument>
 #include <QDBusObjectPath>
@@ -80,5 +81,17 @@ Track Track::from(const QVariantMap& metadata) {
 }
 
 QString Track::artist() const { return shown(artists.join(QStringLiteral(", "))); }
+
+bool Track::needsLayingOut() const {
+    return ui::qt::QtFontEngine::needsLayingOut(title.toStdString()) ||
+           ui::qt::QtFontEngine::needsLayingOut(artist().toStdString());
+}
+
+void Track::layOutAhead() const {
+    for (const QString& text : {title, artist(), album}) ui::qt::QtFontEngine::prepareFor(text.toStdString());
+    // The island's scrolling title: the text face at semibold.
+    static const ui::ResolvedFont titleFont = ui::ResolvedFont::of(ui::Font::system(14, ui::FontWeight::semibold));
+    ui::qt::QtFontEngine::layOutAhead(title.toStdString(), titleFont.face, titleFont.weight);
+}
 
 }  // namespace quorlix::platform::mpris

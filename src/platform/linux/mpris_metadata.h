@@ -48,6 +48,12 @@ struct Track {
     // (platform/capped_text.h); a cover address past `maxArtworkAddressLength` is left out.
     static Track from(const QVariantMap& metadata);
     QString artist() const;
+
+    // Whether showing the title or artist needs the system's fonts (main thread).
+    bool needsLayingOut() const;
+    // Here, off the main thread, finds the system fonts its texts need and lays out the title
+    // as the island shows it, whole (scrolling), so that the main thread finds them ready.
+    void layOutAhead() const;
 };
 
 }  // namespace quorlix::platform::mpris

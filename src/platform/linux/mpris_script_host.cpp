@@ -2,7 +2,6 @@
 
 #include "platform/atomic_file.h"
 #include "platform/number_text.h"
-#include "ui/qt/qt_font_engine.h"
 
 #include <QDBusObjectPath>
 #include <QDBusVariant>
@@ -99,11 +98,8 @@ std::optional<ScriptValue> snapshot(Session& s, bool music) {
     const QString status = mpris::unwrap(properties->value(QStringLiteral("PlaybackStatus"))).toString();
     if (status != QLatin1String("Playing") && status != QLatin1String("Paused")) return ScriptValue::text("");
     const auto track = mpris::Track::from(mpris::toMap(properties->value(QStringLiteral("Metadata"))));
-    // Here, off the main thread, the system fonts the texts need are found, before the island
-    // lays them out.
-    for (const QString* text : {&track.title, &track.album})
-        ui::qt::QtFontEngine::prepareFor(text->toStdString());
-    ui::qt::QtFontEngine::prepareFor(track.artist().toStdString());
+    // Here, off the main thread, before the island shows them.
+    track.layOutAhead();
     // Music reports seconds, Spotify milliseconds.
     const double length = track.lengthMicroseconds ? static_cast<double>(*track.lengthMicroseconds) : 0;
     const double duration = music ? length / 1e6 : length / 1e3;

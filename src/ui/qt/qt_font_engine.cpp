@@ -14,9 +14,12 @@
 #include <QTextLayout>
 
 #include <algorithm>
+#include <atomic>
 #include <bit>
 #include <cmath>
 #include <cstring>
+#include <list>
+#include <mutex>
 
 namespace quorlix::ui::qt {
 
@@ -257,6 +260,91 @@ LaidOut laidOut(const QRawFont& raw, const QString& text) {
     return out;
 }
 
+// The key of a text's layout in a face and weight.
+std::string layoutKey(std::string_view utf8, Typeface face, int weight) {
+    std::string key(utf8);
+    for (const int v : {static_cast<int>(face), weight})
+        key.append(reinterpret_cast<const char*>(&v), sizeof v);
+    return key;
+}
+
+// A text laid out on another thread, in terms any thread can use: each run's font by what
+// names it (its glyph table checks that the font made from that is the same file), its
+// glyphs and their places from the start of the baseline; the text's advance and ink.
+struct AheadRun {
+    QString family, style;
+    double pixelSize = 0;
+    QByteArray glyphTable;
+    QGlyphRun::GlyphRunFlags flags;
+    QList<quint32> glyphs;
+    QList<QPointF> positions;
+};
+struct LaidOutText {
+    double advance = 0;
+    QRectF ink;
+    std::vector<AheadRun> runs;
+};
+
+// Layouts made ahead, by key, until the main thread takes them: within a number of bytes, the
+// oldest given up first (a player's texts the island never showed).
+class LaidOutAhead {
+public:
+    void put(std::string key, LaidOutText ahead) {
+        std::size_t bytes = 2 * key.size() + sizeof(Entry) + 64;
+        for (const AheadRun& r : ahead.runs)
+            bytes += sizeof(AheadRun) +
+                     static_cast<std::size_t>(r.glyphs.size()) * (sizeof(quint32) + sizeof(QPointF));
+        const std::lock_guard lock(mutex_);
+        if (const auto old = byKey_.find(key); old != byKey_.end()) erase(old);
+        while (!order_.empty() && bytes_ + bytes > limit) erase(byKey_.find(order_.front()));
+        order_.push_back(key);
+        byKey_.emplace(std::move(key), Entry{std::move(ahead), bytes, std::prev(order_.end())});
+        bytes_ += bytes;
+        any_.store(true, std::memory_order_release);
+    }
+    std::optional<LaidOutText> take(const std::string& key) {
+        const std::lock_guard lock(mutex_);
+        const auto it = byKey_.find(key);
+        if (it == byKey_.end()) return std::nullopt;
+        LaidOutText ahead = std::move(it->second.ahead);
+        erase(it);
+        return ahead;
+    }
+    // Without a lock: a look-up on every new text would cost more than the layouts it saves.
+    bool empty() const { return !any_.load(std::memory_order_acquire); }
+    void used() { taken_.fetch_add(1, std::memory_order_relaxed); }
+    QtFontEngine::Ahead kept() {
+        const std::lock_guard lock(mutex_);
+        return {bytes_, limit, taken_.load(std::memory_order_relaxed)};
+    }
+
+private:
+    struct Entry {
+        LaidOutText ahead;
+        std::size_t bytes;
+        std::list<std::string>::iterator inOrder;
+    };
+    using ByKey = std::unordered_map<std::string, Entry>;
+    void erase(ByKey::iterator it) {
+        bytes_ -= it->second.bytes;
+        order_.erase(it->second.inOrder);
+        byKey_.erase(it);
+        if (byKey_.empty()) any_.store(false, std::memory_order_release);
+    }
+    static constexpr std::size_t limit = 4u << 20;
+    std::mutex mutex_;
+    ByKey byKey_;
+    std::list<std::string> order_;  // oldest first
+    std::size_t bytes_ = 0;
+    std::atomic<bool> any_{false};
+    std::atomic<std::size_t> taken_{0};
+};
+
+LaidOutAhead& laidOutAhead() {
+    static auto* ahead = new LaidOutAhead;  // any thread; never destroyed (used until exit)
+    return *ahead;
+}
+
 }  // namespace
 
 QtFontEngine::QtFontEngine()
@@ -338,6 +426,113 @@ void QtFontEngine::prepareFor(std::string_view utf8) {
     }
 }
 
+void QtFontEngine::layOutAhead(std::string_view utf8, Typeface typeface, int weight) {
+    if (std::all_of(utf8.begin(), utf8.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; }))
+        return;
+    if (!qobject_cast<QGuiApplication*>(QCoreApplication::instance())) return;
+    static thread_local std::array<std::size_t, 16> recent{};
+    static thread_local std::size_t next = 0;
+    const std::string key = layoutKey(utf8, typeface, weight);
+    const std::size_t hash = std::hash<std::string>{}(key);
+    if (std::find(recent.begin(), recent.end(), hash) != recent.end()) return;
+    recent[next++ % recent.size()] = hash;
+    // This thread's packaged face and layout font, as the engine makes them.
+    static thread_local std::map<std::pair<int, int>, std::pair<QRawFont, QFont>> fonts;
+    auto made = fonts.find({static_cast<int>(typeface), weight});
+    if (made == fonts.end()) {
+        QRawFont packaged = openFont(typeface, weight, referenceSize);
+        QFont layoutFont = layoutFontFor(packaged, typeface, weight, referenceSize);
+        made = fonts.emplace(std::make_pair(static_cast<int>(typeface), weight),
+                             std::make_pair(std::move(packaged), std::move(layoutFont)))
+                   .first;
+    }
+    const QString text = qString(utf8);
+    // A text the packaged face draws alone costs the main thread little.
+    bool alone = typeface == Typeface::symbols;
+    if (!alone) {
+        alone = true;
+        for (qsizetype i = 0; alone && i < text.size(); ++i) {
+            const QChar c = text.at(i);
+            alone = c.unicode() < 0x80 || (!c.isSurrogate() && drawnAlone(made->second.first, c.unicode()));
+        }
+    }
+    if (alone) return;
+    // Qt decodes a colour emoji's picture for each of its advances: a text of thousands of
+    // them costs this thread up to half a second, which the main thread is spared.
+    const OneLine one(text, made->second.second);
+    if (!one.line.isValid()) return;
+    const QPointF origin(one.line.x(), one.line.y() + one.line.ascent());
+    LaidOutText ahead;
+    ahead.advance = one.advance();
+    for (const QGlyphRun& run : one.line.glyphRuns()) {
+        const QRawFont raw = run.rawFont();
+        AheadRun r{raw.familyName(), raw.styleName(), raw.pixelSize(), raw.fontTable("maxp"),
+                   run.flags(),      run.glyphIndexes(), run.positions()};
+        for (qsizetype i = 0; i < r.glyphs.size(); ++i) {
+            r.positions[i] -= origin;
+            ahead.ink |= raw.boundingRect(r.glyphs[i]).translated(r.positions[i]);
+        }
+        ahead.runs.push_back(std::move(r));
+    }
+    laidOutAhead().put(key, std::move(ahead));
+}
+
+bool QtFontEngine::needsLayingOut(std::string_view utf8) {
+    if (std::all_of(utf8.begin(), utf8.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; }))
+        return false;
+    if (!qobject_cast<QGuiApplication*>(QCoreApplication::instance())) return false;
+    QtFontEngine& engine = shared();
+    return !drawsAlone(engine.face(ResolvedFont{}), Typeface::text, qString(utf8));
+}
+
+bool QtFontEngine::takeLaidOutAhead(Face& f, const ResolvedFont& font, std::string_view utf8) {
+    if (laidOutAhead().empty()) return false;
+    std::string key = layoutKey(utf8, font.face, font.weight);
+    std::optional<LaidOutText> ahead = laidOutAhead().take(key);
+    if (!ahead) return false;
+    QList<QGlyphRun> runs;
+    for (AheadRun& r : ahead->runs) {
+        const QRawFont raw = sameFontHere(f, r.family, r.style, r.pixelSize, r.glyphTable);
+        if (!raw.isValid()) return false;
+        QGlyphRun run;
+        run.setRawFont(raw);
+        run.setFlags(r.flags);
+        run.setGlyphIndexes(std::move(r.glyphs));
+        run.setPositions(std::move(r.positions));
+        runs.append(std::move(run));
+    }
+    laidOut_.insert(std::move(key), std::move(runs));
+    const HashedText text(utf8);
+    f.advances.insert(text, ahead->advance);
+    f.inks.insert(text, ahead->ink);
+    laidOutAhead().used();
+    return true;
+}
+
+QtFontEngine::Ahead QtFontEngine::keptAhead() { return laidOutAhead().kept(); }
+
+QRawFont QtFontEngine::sameFontHere(const Face& f, const QString& family, const QString& style, double pixelSize,
+                                    const QByteArray& glyphTable) {
+    const auto key = std::make_tuple(family, style, f.layoutFont.weight(), std::llround(pixelSize * 64));
+    auto it = madeHere_.find(key);
+    if (it == madeHere_.end()) {
+        // The family alone, at the layout's weight, as Qt's fallback asked for it: no other
+        // family is looked for (finding those asks fontconfig again).
+        QFont q = f.layoutFont;
+        q.setFamilies({family});
+        q.setPixelSize(std::max(1, static_cast<int>(std::lround(pixelSize))));
+        q.setStyleStrategy(QFont::StyleStrategy(q.styleStrategy() | QFont::NoFontMerging));
+        QRawFont raw = QRawFont::fromFont(q);
+        if (raw.isValid() && raw.pixelSize() != pixelSize) raw.setPixelSize(pixelSize);
+        if (!raw.isValid() || raw.familyName() != family || raw.styleName() != style ||
+            raw.fontTable("maxp") != glyphTable)
+            raw = QRawFont();
+        if (madeHere_.size() >= 64) madeHere_.clear();
+        it = madeHere_.emplace(key, raw).first;
+    }
+    return it->second;
+}
+
 QtFontEngine::Face& QtFontEngine::face(const ResolvedFont& font) {
     const auto key = std::make_pair(static_cast<int>(font.face), font.weight);
     auto it = faces_.find(key);
@@ -362,13 +557,15 @@ double QtFontEngine::advance(const ResolvedFont& font, std::string_view utf8) {
     const HashedText key(utf8);
     const double* kept = f.advances.find(key);
     if (!kept) {
-        double w = 0;
         const QString text = qString(utf8);
-        if (drawsAlone(f, font.face, text))
+        if (drawsAlone(f, font.face, text)) {
+            double w = 0;
             for (const auto& a : laidOut(f.reference, text).advances) w += a.x();
-        else
-            w = laidOutWidth(font, f, text);
-        kept = &f.advances.insert(key, w);
+            kept = &f.advances.insert(key, w);
+        } else if (takeLaidOutAhead(f, font, utf8)) {
+            kept = f.advances.find(key);
+        }
+        if (!kept) kept = &f.advances.insert(key, laidOutWidth(font, f, text));
     }
     return *kept * font.size / referenceSize;
 }
@@ -415,9 +612,12 @@ Rect QtFontEngine::inkBounds(const ResolvedFont& font, std::string_view utf8) {
     Face& f = face(font);
     const HashedText key(utf8);
     const QRectF* kept = f.inks.find(key);
+    const QString text = kept ? QString() : qString(utf8);
+    const bool alone = !kept && drawsAlone(f, font.face, text);
+    if (!kept && !alone && takeLaidOutAhead(f, font, utf8)) kept = f.inks.find(key);
     if (!kept) {
         QRectF ink;
-        if (const QString text = qString(utf8); drawsAlone(f, font.face, text)) {
+        if (alone) {
             const auto [glyphs, adv] = laidOut(f.reference, text);
             double x = 0;
             for (qsizetype i = 0; i < glyphs.size(); ++i) {
@@ -501,10 +701,10 @@ bool QtFontEngine::drawsAlone(Face& f, Typeface typeface, const QString& text) {
 }
 
 const QList<QGlyphRun>& QtFontEngine::laidOutRuns(Face& f, const ResolvedFont& font, std::string_view utf8) {
-    std::string key(utf8);
-    for (const int v : {static_cast<int>(font.face), font.weight})
-        key.append(reinterpret_cast<const char*>(&v), sizeof v);
+    std::string key = layoutKey(utf8, font.face, font.weight);
     if (const QList<QGlyphRun>* kept = laidOut_.find(key)) return *kept;
+    if (takeLaidOutAhead(f, font, utf8))
+        if (const QList<QGlyphRun>* kept = laidOut_.find(key)) return *kept;
     const OneLine one(qString(utf8), f.layoutFont);
     QList<QGlyphRun> runs = one.line.isValid() ? one.line.glyphRuns() : QList<QGlyphRun>();
     // From the start of the baseline.

@@ -11,7 +11,8 @@
 // reference size: shaped by HarfBuzz, its runs ordered (bidi), each character in the packaged
 // face when it holds it and else in the system font fontconfig finds for it; the glyph runs
 // that layout makes are what is measured and what is drawn. Main thread only (Qt's font
-// objects require the GUI thread; prepareFor apart); a QGuiApplication must exist.
+// objects require the GUI thread; prepareFor and layOutAhead apart); a QGuiApplication must
+// exist.
 
 #include "ui/font.h"
 
@@ -78,6 +79,26 @@ public:
     // player's title) before it is shown (Qt 6 lets fonts and text layouts be used in any
     // thread). Does nothing for ASCII, or without a QGuiApplication.
     static void prepareFor(std::string_view utf8);
+    // Lays out `text` whole on the calling thread, any thread, in `face` at `weight`, when the
+    // packaged face does not hold it whole, and leaves the glyphs, the advance and the ink for
+    // the main thread, which takes them in place of its own layout the first time it needs
+    // the text in that face and weight: for a text drawn whole (a title scrolling), whose
+    // layout costs tens of milliseconds at thousands of characters in some scripts. Only the
+    // fonts are made again on the main thread (Qt's fonts belong to the thread that made
+    // them), once each. Kept within a number of bytes until taken.
+    static void layOutAhead(std::string_view text, Typeface face, int weight);
+    // The layouts made ahead and not taken yet, the most they may hold, and how many the main
+    // thread has taken in place of its own.
+    struct Ahead {
+        std::size_t bytes = 0;
+        std::size_t byteLimit = 0;
+        std::size_t taken = 0;
+    };
+    static Ahead keptAhead();
+    // Whether showing `utf8` needs Qt's layout and the system's fonts: some of its characters
+    // the packaged text face does not draw alone. Main thread; false without a
+    // QGuiApplication.
+    static bool needsLayingOut(std::string_view utf8);
 
     // The file behind a typeface and weight, or empty when it is not installed.
     static QString fileFor(Typeface face, int weight);
@@ -177,6 +198,12 @@ private:
     // Qt's layout of a text the face does not hold whole, at the reference size: its glyph
     // runs, kept a while (its advance is kept with those of other texts).
     const QList<QGlyphRun>& laidOutRuns(Face& face, const ResolvedFont& font, std::string_view utf8);
+    // Takes in the layout another thread made of the text ahead (layOutAhead), if any: its
+    // runs, advance and ink are then kept as if laid out here.
+    bool takeLaidOutAhead(Face& face, const ResolvedFont& font, std::string_view utf8);
+    // This thread's font for a font another thread's layout chose; invalid when none matches.
+    QRawFont sameFontHere(const Face& face, const QString& family, const QString& style,
+                          double pixelSize, const QByteArray& glyphTable);
 
     // A font Qt's layout chose (the packaged face's own, or a system font): its glyphs' bounds
     // at the reference size, as Qt asks the file again for each (a colour emoji's picture is
@@ -199,6 +226,7 @@ private:
     std::map<SizedKey, QRawFont> sized_;
     std::map<SizedKey, QRawFont> outlineSized_;
     std::vector<ChosenFont> chosen_;
+    std::map<std::tuple<QString, QString, int, long long>, QRawFont> madeHere_;
     LruCache<std::string, QList<QGlyphRun>> laidOut_;
 };
 

@@ -7,6 +7,7 @@
 #include <QPainterPathStroker>
 
 #include <cmath>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -162,6 +163,58 @@ private:
     QImage scratch_;
 };
 
+// Where the painter can draw, in the coordinates of its world transform from `origin`: its
+// device and clip. Nothing when the transform cannot be undone.
+std::optional<QRectF> drawableArea(const QPainter& p, QPointF origin) {
+    QRectF area(0, 0, p.device()->width(), p.device()->height());
+    if (p.hasClipping()) area &= p.worldTransform().mapRect(p.clipBoundingRect());
+    bool invertible = false;
+    const QTransform inverse = p.worldTransform().inverted(&invertible);
+    if (!invertible) return std::nullopt;
+    return inverse.mapRect(area).translated(-origin);
+}
+
+// Draws the glyphs of `run` that may show in `area` (from the run's origin). Qt makes the
+// picture of every glyph of a run before it clips: a title of thousands of characters,
+// scrolling behind a clip, would cost them all at every frame, and a new script's thousands
+// of pictures at once. (Qt lays a text of several scripts out in hundreds of runs, some of
+// a glyph or two.)
+void drawGlyphsWithin(QPainter& p, QPointF origin, const QGlyphRun& run, const std::optional<QRectF>& area) {
+    if (!area) {
+        p.drawGlyphRun(origin, run);
+        return;
+    }
+    // A glyph is placed at its left edge: its ink reaches right as far as the font's widest
+    // glyph (a ligature of a whole phrase is several sizes wide), and left about its size (a
+    // mark placed over the glyph before it); a size to spare.
+    const QRawFont font = run.rawFont();
+    const double size = std::max(font.pixelSize(), 1.0);
+    const double left = area->left() - std::max(font.maxCharWidth(), size) - size;
+    const double right = area->right() + 2 * size;
+    const QList<QPointF> positions = run.positions();
+    const auto shows = [&](const QPointF& at) { return at.x() >= left && at.x() <= right; };
+    const auto shown = std::count_if(positions.begin(), positions.end(), shows);
+    if (shown == positions.size()) {
+        p.drawGlyphRun(origin, run);
+        return;
+    }
+    if (shown == 0) return;
+    const QList<quint32> glyphs = run.glyphIndexes();
+    QList<quint32> shownGlyphs;
+    QList<QPointF> shownPositions;
+    shownGlyphs.reserve(shown);
+    shownPositions.reserve(shown);
+    for (qsizetype i = 0; i < positions.size(); ++i)
+        if (shows(positions[i])) {
+            shownGlyphs.append(glyphs[i]);
+            shownPositions.append(positions[i]);
+        }
+    QGlyphRun part = run;
+    part.setGlyphIndexes(shownGlyphs);
+    part.setPositions(shownPositions);
+    p.drawGlyphRun(origin, part);
+}
+
 // Draws the run's colour pictures (emoji) in their own colours, whatever the paint. Under a
 // screen's scale (2x) they are drawn from a font of the device's size: Qt would draw a picture
 // of the point size enlarged, blurred and a little smaller than its place.
@@ -172,10 +225,11 @@ void drawPictures(QPainter& p, QtFontEngine& fonts, const ShapedRun& glyphs, con
     const double scale = world.m11();
     // Only at a whole scale (a screen's): a scale in motion (a spring's) would make a font, and
     // decode its pictures, for every frame.
+    const QPointF origin(run.origin.x, run.origin.y);
     if (world.type() != QTransform::TxScale || scale != world.m22() || scale <= 0 ||
         scale != std::round(scale)) {
-        for (const QGlyphRun& pictures : glyphs.glyphs.pictures)
-            p.drawGlyphRun(QPointF(run.origin.x, run.origin.y), pictures);
+        const auto area = drawableArea(p, origin);
+        for (const QGlyphRun& pictures : glyphs.glyphs.pictures) drawGlyphsWithin(p, origin, pictures, area);
         return;
     }
     TextRun device = run;
@@ -183,8 +237,9 @@ void drawPictures(QPainter& p, QtFontEngine& fonts, const ShapedRun& glyphs, con
     const ShapedRun& sized = shaped(device, fonts);  // `glyphs` may be gone now
     p.save();
     p.resetTransform();
-    for (const QGlyphRun& pictures : sized.glyphs.pictures)
-        p.drawGlyphRun(world.map(QPointF(run.origin.x, run.origin.y)), pictures);
+    const QPointF at = world.map(origin);
+    const auto area = drawableArea(p, at);
+    for (const QGlyphRun& pictures : sized.glyphs.pictures) drawGlyphsWithin(p, at, pictures, area);
     p.restore();
 }
 
@@ -201,8 +256,9 @@ void drawTextRun(QPainter& p, QtFontEngine& fonts, const TextRun& run, const Pai
     ShapedRun& glyphs = shaped(run, fonts);
     if (paint.kind == Paint::Kind::solid && run.embolden <= 0) {
         p.setPen(QPen(toQColor(paint.color)));
-        for (const QGlyphRun& glyphRun : glyphs.glyphs.runs)
-            p.drawGlyphRun(QPointF(run.origin.x, run.origin.y), glyphRun);
+        const QPointF origin(run.origin.x, run.origin.y);
+        const auto area = drawableArea(p, origin);
+        for (const QGlyphRun& glyphRun : glyphs.glyphs.runs) drawGlyphsWithin(p, origin, glyphRun, area);
         drawPictures(p, fonts, glyphs, run);
         return;
     }
