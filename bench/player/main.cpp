@@ -10,10 +10,11 @@
 // Given a number of changes after "latin" or "scripts", the first SIGUSR1 starts that many
 // title changes instead (bench/title_memory.sh): every title is that many characters (code
 // points) long, a counter then words drawn anew, so no two are the same text. Each change waits
-// until the listener has taken the one before: the program reads the player's position on its
-// main thread as it takes a new track, so the next change goes once that read is answered, and
-// no two changes reach it together to be taken as one. It prints "taken N" after each change
-// taken, and "done" after the last.
+// until the listener has taken the one before: as the program takes a new track on its main
+// thread it asks for the player's position, so the next change goes once that read is answered,
+// and no two changes reach it together to be taken as one (the island opening asks too: the
+// pointer keeps still meanwhile). It prints "taken N" after each change taken, and "done" after
+// the last.
 //
 //     quorlix-bench-player /tmp/some-folder [side [bytes [scripts | cover bytes]]]
 //     quorlix-bench-player /tmp/some-folder side characters latin|scripts changes
@@ -72,7 +73,7 @@ int main(int argc, char** argv) {
          album,
          354'000'000,
          coverBytes > 0 ? QStringLiteral("data:image/png;base64,") + QString(coverBytes, QLatin1Char('A'))
-                  : QUrl::fromLocalFile(cover).toString()},
+                        : QUrl::fromLocalFile(cover).toString()},
     };
     quorlix::testing::MprisTestPlayer player(QDBusConnection::sessionBus(),
                                              QStringLiteral("org.mpris.MediaPlayer2.testplayer"), playlist);
@@ -93,8 +94,9 @@ int main(int argc, char** argv) {
     const long changes = argc > 5 ? std::atol(argv[5]) : 0;
     if (changes > 0) {
         // The titles' words, those of the track above.
-        const QStringList words = QStringList{title, artist, album}.join(QLatin1Char(' ')).split(
-            QLatin1Char(' '), Qt::SkipEmptyParts);
+        const QStringList words = QStringList{title, artist, album}
+                                      .join(QLatin1Char(' '))
+                                      .split(QLatin1Char(' '), Qt::SkipEmptyParts);
         const long characters = std::max(bytes, 1L);
         const auto pacedTitle = [&words, characters](int number) {
             QList<uint> points = QString::number(number).toUcs4();
@@ -108,6 +110,7 @@ int main(int argc, char** argv) {
             points.resize(characters);
             return QString::fromUcs4(reinterpret_cast<const char32_t*>(points.constData()), points.size());
         };
+        // The track playing from the start is one of them already.
         moveOn(pacedTitle(next + 1));
 
         long taken = 0;
@@ -136,7 +139,8 @@ int main(int argc, char** argv) {
         return QCoreApplication::exec();
     }
 
-    const quorlix::testing::SignalWakeup skipping(SIGUSR1, [&] { moveOn(lengthened(nextTitle.arg(next + 1))); });
+    const quorlix::testing::SignalWakeup skipping(SIGUSR1,
+                                                  [&] { moveOn(lengthened(nextTitle.arg(next + 1))); });
     std::puts("playing");
     std::fflush(stdout);
     return QCoreApplication::exec();
