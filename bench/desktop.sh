@@ -102,6 +102,26 @@ fresh_folders() {
   chmod 700 "$XDG_RUNTIME_DIR"
 }
 
+# A virtual display, a session bus and fresh XDG folders under <folder>, for a program on X11:
+# their addresses exported, the servers' pids in `started`.
+private_desktop() {
+  export DISPLAY=":$(start_display "$1")"
+  started+=("$(cat "$1/xvfb.pid")")
+  start_bus "$1"
+  started+=("$(cat "$1/bus.pid")")
+  fresh_folders "$1"
+  export QT_QPA_PLATFORM=xcb
+}
+
+# Starts Quorlix (the command given) with its output in $work/quorlix.out; its pid goes into `app`
+# and `started`. `alive` then stops the script, showing that output, if it has ended.
+start_quorlix() {
+  "$@" >"$work/quorlix.out" 2>&1 &
+  app=$!
+  started+=("$app")
+}
+alive() { kill -0 "$app" 2>/dev/null || { echo "Quorlix ended:" >&2; cat "$work/quorlix.out" >&2; exit 1; }; }
+
 # Stops the script unless every program named is built in <build folder>: require_built
 # <folder> <program...>.
 require_built() {

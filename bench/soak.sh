@@ -50,9 +50,7 @@ export QT_QPA_PLATFORM=xcb
 playerPid=$!
 started+=("$playerPid")
 for _ in $(seq 100); do grep -q playing "$work/player.out" 2>/dev/null && break; sleep 0.1; done
-"$quorlix" >"$work/quorlix.out" 2>&1 &
-app=$!
-started+=("$app")
+start_quorlix "$quorlix"
 sleep 6
 kill -0 "$app" 2>/dev/null || { echo "Quorlix ended early:" >&2; cat "$work/quorlix.out" >&2; exit 1; }
 
@@ -63,7 +61,6 @@ memory() {
   private=$(($(kb Private_Clean: "/proc/$app/smaps_rollup") + $(kb Private_Dirty: "/proc/$app/smaps_rollup")))
   awk -v r="$rss" -v p="$private" 'BEGIN { printf "%8.1f %11.1f\n", r / 1024, p / 1024 }'
 }
-alive() { kill -0 "$app" 2>/dev/null || { echo "Quorlix ended:" >&2; cat "$work/quorlix.out" >&2; exit 1; }; }
 
 # The pointer onto the island and away, moved as a hand moves it (relative steps: a jump to a
 # place makes no raw motion).

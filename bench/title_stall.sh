@@ -25,13 +25,8 @@ for tool in xdotool python3; do
   command -v "$tool" >/dev/null || { echo "missing $tool" >&2; exit 2; }
 done
 
-export DISPLAY=":$(start_display "$work")"
-started+=("$(cat "$work/xvfb.pid")")
-start_bus "$work"
-started+=("$(cat "$work/bus.pid")")
-fresh_folders "$work"
+private_desktop "$work"
 echo '{"didShowWelcome": true}' >"$XDG_CONFIG_HOME/com.halvik.quorlix.json"
-export QT_QPA_PLATFORM=xcb
 
 scripts=""
 [ -n "${QUORLIX_TITLE_SCRIPTS:-}" ] && scripts=scripts
@@ -43,10 +38,7 @@ wait_for 100 grep -q playing "$work/player.out" || { echo "the player did not st
 # The probe starts before the program.
 start_probe "$work"
 
-"$quorlix" >"$work/quorlix.out" 2>&1 &
-app=$!
-started+=("$app")
-alive() { kill -0 "$app" 2>/dev/null || { echo "Quorlix ended:" >&2; cat "$work/quorlix.out" >&2; exit 1; }; }
+start_quorlix "$quorlix"
 sleep 6
 alive
 

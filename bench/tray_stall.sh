@@ -26,12 +26,7 @@ for tool in xdotool python3; do
   command -v "$tool" >/dev/null || { echo "missing $tool" >&2; exit 2; }
 done
 
-export DISPLAY=":$(start_display "$work")"
-started+=("$(cat "$work/xvfb.pid")")
-start_bus "$work"
-started+=("$(cat "$work/bus.pid")")
-fresh_folders "$work"
-export QT_QPA_PLATFORM=xcb
+private_desktop "$work"
 
 # The tray's files, and the settings file naming them as the program writes it.
 python3 - "$work/files" "$XDG_CONFIG_HOME/com.halvik.quorlix.json" "$mib" <<'PY'
@@ -55,10 +50,7 @@ for name in uno dos; do echo "$name" >"$work/nuevo-$name.txt"; done
 
 start_probe "$work"
 
-"$quorlix" >"$work/quorlix.out" 2>&1 &
-app=$!
-started+=("$app")
-alive() { kill -0 "$app" 2>/dev/null || { echo "Quorlix ended:" >&2; cat "$work/quorlix.out" >&2; exit 1; }; }
+start_quorlix "$quorlix"
 sleep $((8 + mib / 10))
 alive
 

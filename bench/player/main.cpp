@@ -7,7 +7,17 @@
 // it, they are in several scripts with emoji, not in Spanish alone; given a number of cover
 // bytes instead, the artwork is a data: address that long (bench/artwork_stalls.sh).
 //
+// Given a number of changes after "latin" or "scripts", the first SIGUSR1 starts that many
+// title changes instead (bench/title_memory.sh): every title is that many characters (code
+// points) long, a counter then words drawn anew, so no two are the same text. Each change waits
+// until the listener has taken the one before: as the program takes a new track on its main
+// thread it asks for the player's position, so the next change goes once that read is answered,
+// and no two changes reach it together to be taken as one (the island opening asks too: the
+// pointer keeps still meanwhile). It prints "taken N" after each change taken, and "done" after
+// the last.
+//
 //     quorlix-bench-player /tmp/some-folder [side [bytes [scripts | cover bytes]]]
+//     quorlix-bench-player /tmp/some-folder side characters latin|scripts changes
 
 #include "platform/mpris_test_player.h"
 #include "platform/signal_wakeup.h"
@@ -15,12 +25,15 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QImage>
+#include <QTimer>
 #include <QUrl>
 
 #include <algorithm>
 #include <csignal>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <utility>
 
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
@@ -51,14 +64,16 @@ int main(int argc, char** argv) {
                                   : QStringLiteral("Canción de la orilla");
     const QString nextTitle =
         scripts ? QStringLiteral("%1 夜に駆ける مرحبا ✨") : QStringLiteral("Canción %1");
+    const QString artist = scripts ? QStringLiteral("ヨルシカ فيروز 🎶") : QStringLiteral("Los Faroles");
+    const QString album = QStringLiteral("Noches de puerto");
     const std::vector<quorlix::testing::TestTrack> playlist{
         {QStringLiteral("/org/quorlix/track/1"),
          lengthened(title),
-         {lengthened(scripts ? QStringLiteral("ヨルシカ فيروز 🎶") : QStringLiteral("Los Faroles"))},
-         QStringLiteral("Noches de puerto"),
+         {lengthened(artist)},
+         album,
          354'000'000,
          coverBytes > 0 ? QStringLiteral("data:image/png;base64,") + QString(coverBytes, QLatin1Char('A'))
-                  : QUrl::fromLocalFile(cover).toString()},
+                        : QUrl::fromLocalFile(cover).toString()},
     };
     quorlix::testing::MprisTestPlayer player(QDBusConnection::sessionBus(),
                                              QStringLiteral("org.mpris.MediaPlayer2.testplayer"), playlist);
@@ -68,13 +83,64 @@ int main(int argc, char** argv) {
     }
     player.setStatus(QStringLiteral("Playing"));
     int next = 1;
-    const quorlix::testing::SignalWakeup skipping(SIGUSR1, [&] {
+    const auto moveOn = [&](const QString& title) {
         auto track = playlist.front();
         ++next;
         track.id = QStringLiteral("/org/quorlix/track/%1").arg(next);
-        track.title = lengthened(nextTitle.arg(next));
+        track.title = title;
         player.replaceCurrent(track);
-    });
+    };
+
+    const long changes = argc > 5 ? std::atol(argv[5]) : 0;
+    if (changes > 0) {
+        // The titles' words, those of the track above.
+        const QStringList words = QStringList{title, artist, album}
+                                      .join(QLatin1Char(' '))
+                                      .split(QLatin1Char(' '), Qt::SkipEmptyParts);
+        const long characters = std::max(bytes, 1L);
+        const auto pacedTitle = [&words, characters](int number) {
+            QList<uint> points = QString::number(number).toUcs4();
+            std::uint32_t draw = 2'463'534'242U ^ static_cast<std::uint32_t>(number) * 2'654'435'761U;
+            while (points.size() < characters) {
+                draw ^= draw << 13;
+                draw ^= draw >> 17;
+                draw ^= draw << 5;
+                points += (QLatin1Char(' ') + words.at(static_cast<qsizetype>(draw % words.size()))).toUcs4();
+            }
+            points.resize(characters);
+            return QString::fromUcs4(reinterpret_cast<const char32_t*>(points.constData()), points.size());
+        };
+        // The track playing from the start is one of them already.
+        moveOn(pacedTitle(next + 1));
+
+        long taken = 0;
+        bool waiting = false;
+        const auto change = [&] {
+            moveOn(pacedTitle(next + 1));
+            waiting = true;
+        };
+        player.answered = [&](const QDBusMessage& call) {
+            if (!waiting || call.member() != QLatin1String("Get") ||
+                call.arguments().value(1).toString() != QLatin1String("Position"))
+                return;
+            waiting = false;
+            std::printf("taken %ld\n", ++taken);
+            if (taken == changes) std::puts("done");
+            std::fflush(stdout);
+            // After the answer has left.
+            if (taken < changes) QTimer::singleShot(0, &app, change);
+        };
+        bool begun = false;
+        const quorlix::testing::SignalWakeup starting(SIGUSR1, [&] {
+            if (!std::exchange(begun, true)) change();
+        });
+        std::printf("playing, %ld changes of %ld characters on SIGUSR1\n", changes, characters);
+        std::fflush(stdout);
+        return QCoreApplication::exec();
+    }
+
+    const quorlix::testing::SignalWakeup skipping(SIGUSR1,
+                                                  [&] { moveOn(lengthened(nextTitle.arg(next + 1))); });
     std::puts("playing");
     std::fflush(stdout);
     return QCoreApplication::exec();

@@ -128,6 +128,7 @@ bool MprisTestPlayer::handleMessage(const QDBusMessage& message, const QDBusConn
         ++raiseCalls;
     }
     connection.send(message.createReply(reply));
+    if (answered) answered(message);
     return true;
 }
 

@@ -56,6 +56,9 @@ public:
     int raiseCalls = 0;
     int propertyReads = 0;  // Get and GetAll
     QString lastSetPositionTrack;
+    // Told of each call once it is answered (a bench's player paces itself on its listener's
+    // reads).
+    std::function<void(const QDBusMessage&)> answered;
 
     QString introspect(const QString& path) const override;
     bool handleMessage(const QDBusMessage& message, const QDBusConnection& connection) override;
