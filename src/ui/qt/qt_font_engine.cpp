@@ -16,6 +16,7 @@
 #include <algorithm>
 #include <atomic>
 #include <bit>
+#include <condition_variable>
 #include <cmath>
 #include <cstring>
 #include <list>
@@ -340,6 +341,42 @@ private:
     std::atomic<std::size_t> taken_{0};
 };
 
+// The texts laid out ahead lately and those under way, by hash, for every thread: a player's
+// title reaches two (its announcement, and the scripts that ask the player how it stands) and
+// is laid out once; the second waits for the first, as its caller is about to show the text.
+class AheadWork {
+public:
+    // Whether the caller is to lay the text out (and then call `end`); false once another
+    // thread has, waited for if it is at it.
+    bool begin(std::size_t hash) {
+        std::unique_lock lock(mutex_);
+        while (std::find(underWay_.begin(), underWay_.end(), hash) != underWay_.end()) done_.wait(lock);
+        if (std::find(recent_.begin(), recent_.end(), hash) != recent_.end()) return false;
+        underWay_.push_back(hash);
+        return true;
+    }
+    void end(std::size_t hash) {
+        {
+            const std::lock_guard lock(mutex_);
+            underWay_.erase(std::find(underWay_.begin(), underWay_.end(), hash));
+            recent_[next_++ % recent_.size()] = hash;
+        }
+        done_.notify_all();
+    }
+
+private:
+    std::mutex mutex_;
+    std::condition_variable done_;
+    std::vector<std::size_t> underWay_;
+    std::array<std::size_t, 64> recent_{};
+    std::size_t next_ = 0;
+};
+
+AheadWork& aheadWork() {
+    static auto* work = new AheadWork;  // any thread; never destroyed
+    return *work;
+}
+
 LaidOutAhead& laidOutAhead() {
     static auto* ahead = new LaidOutAhead;  // any thread; never destroyed (used until exit)
     return *ahead;
@@ -430,12 +467,13 @@ void QtFontEngine::layOutAhead(std::string_view utf8, Typeface typeface, int wei
     if (std::all_of(utf8.begin(), utf8.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; }))
         return;
     if (!qobject_cast<QGuiApplication*>(QCoreApplication::instance())) return;
-    static thread_local std::array<std::size_t, 16> recent{};
-    static thread_local std::size_t next = 0;
     const std::string key = layoutKey(utf8, typeface, weight);
     const std::size_t hash = std::hash<std::string>{}(key);
-    if (std::find(recent.begin(), recent.end(), hash) != recent.end()) return;
-    recent[next++ % recent.size()] = hash;
+    if (!aheadWork().begin(hash)) return;
+    struct Done {
+        std::size_t hash;
+        ~Done() { aheadWork().end(hash); }
+    } done{hash};
     // This thread's packaged face and layout font, as the engine makes them.
     static thread_local std::map<std::pair<int, int>, std::pair<QRawFont, QFont>> fonts;
     auto made = fonts.find({static_cast<int>(typeface), weight});
@@ -464,13 +502,30 @@ void QtFontEngine::layOutAhead(std::string_view utf8, Typeface typeface, int wei
     const QPointF origin(one.line.x(), one.line.y() + one.line.ascent());
     LaidOutText ahead;
     ahead.advance = one.advance();
+    // Each font's names once, and each glyph's bounds once: Qt asks the file again for each (a
+    // colour emoji's picture is decoded each time), and a title repeats its glyphs. Qt makes a
+    // run of each script item, hundreds in a long title of several scripts, in a few fonts.
+    struct Named {
+        QRawFont raw;
+        AheadRun names;
+        std::map<quint32, QRectF> bounds;
+    };
+    std::vector<Named> chosen;
     for (const QGlyphRun& run : one.line.glyphRuns()) {
         const QRawFont raw = run.rawFont();
-        AheadRun r{raw.familyName(), raw.styleName(), raw.pixelSize(), raw.fontTable("maxp"),
-                   run.flags(),      run.glyphIndexes(), run.positions()};
+        auto font = std::find_if(chosen.begin(), chosen.end(), [&](const Named& n) { return n.raw == raw; });
+        if (font == chosen.end())
+            font = chosen.insert(chosen.end(), Named{raw, {raw.familyName(), raw.styleName(), raw.pixelSize(),
+                                                         raw.fontTable("maxp"), {}, {}, {}}, {}});
+        AheadRun r = font->names;
+        r.flags = run.flags();
+        r.glyphs = run.glyphIndexes();
+        r.positions = run.positions();
         for (qsizetype i = 0; i < r.glyphs.size(); ++i) {
             r.positions[i] -= origin;
-            ahead.ink |= raw.boundingRect(r.glyphs[i]).translated(r.positions[i]);
+            auto [bounds, made] = font->bounds.try_emplace(r.glyphs[i]);
+            if (made) bounds->second = raw.boundingRect(r.glyphs[i]);
+            ahead.ink |= bounds->second.translated(r.positions[i]);
         }
         ahead.runs.push_back(std::move(r));
     }
