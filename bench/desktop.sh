@@ -112,8 +112,20 @@ require_built() {
   done
 }
 
+# Stops the script unless Xvfb, dbus-daemon and every other tool named are installed:
+# require_tools [tool...].
 require_tools() {
-  for tool in Xvfb dbus-daemon; do
+  for tool in Xvfb dbus-daemon "$@"; do
     command -v "$tool" >/dev/null || { echo "missing $tool" >&2; exit 2; }
   done
+}
+
+# A virtual display and a session bus of their own (stopped at exit) and fresh XDG folders
+# under <folder>; exports DISPLAY.
+start_desktop() {
+  export DISPLAY=":$(start_display "$1")"
+  started+=("$(cat "$1/xvfb.pid")")
+  start_bus "$1"
+  started+=("$(cat "$1/bus.pid")")
+  fresh_folders "$1"
 }

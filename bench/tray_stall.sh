@@ -21,16 +21,9 @@ drag="$build/bench/quorlix-bench-drag"
 source bench/desktop.sh
 require_built "$build" bench/quorlix-bench-drag
 [ -x "$quorlix" ] || { echo "missing $quorlix" >&2; exit 2; }
-require_tools
-for tool in xdotool python3; do
-  command -v "$tool" >/dev/null || { echo "missing $tool" >&2; exit 2; }
-done
+require_tools xdotool python3
 
-export DISPLAY=":$(start_display "$work")"
-started+=("$(cat "$work/xvfb.pid")")
-start_bus "$work"
-started+=("$(cat "$work/bus.pid")")
-fresh_folders "$work"
+start_desktop "$work"
 export QT_QPA_PLATFORM=xcb
 
 # The tray's files, and the settings file naming them as the program writes it.

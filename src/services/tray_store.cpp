@@ -105,7 +105,7 @@ void TrayStore::add(const std::vector<fs::path>& urls) {
     for (const auto& url : urls)
         if (url.is_absolute()) wanted.insert(url.native());
     for (const auto& item : items.get())
-        if (wanted.erase(item.url.native()) > 0 && wanted.empty()) break;
+        if (wanted.erase(item.url().native()) > 0 && wanted.empty()) break;
     auto next = items.get();
     // All the files of one call are one change and one write, however many they are.
     const std::size_t before = next.size();
@@ -115,7 +115,7 @@ void TrayStore::add(const std::vector<fs::path>& urls) {
     }
     if (next.size() != before) {
         auto urls = std::make_shared<nlohmann::ordered_json>(addresses(items.get()));
-        for (std::size_t i = before; i < next.size(); ++i) urls->push_back(fileURL(next[i].url));
+        for (std::size_t i = before; i < next.size(); ++i) urls->push_back(fileURL(next[i].url()));
         change(std::move(next), std::move(urls));
     }
     save();
@@ -149,7 +149,7 @@ void TrayStore::add(const std::vector<std::shared_ptr<platform::ItemProvider>>& 
 void TrayStore::remove(const TrayItem& item) {
     auto next = items.get();
     const auto at =
-        std::find_if(next.begin(), next.end(), [&](const TrayItem& i) { return i.id == item.id; });
+        std::find_if(next.begin(), next.end(), [&](const TrayItem& i) { return i.id() == item.id(); });
     if (at != next.end()) {
         auto urls = std::make_shared<nlohmann::ordered_json>(addresses(items.get()));
         urls->erase(static_cast<std::size_t>(at - next.begin()));
@@ -201,15 +201,27 @@ std::string TrayStore::fileURL(const fs::path& path) {
 nlohmann::ordered_json TrayStore::addresses(const std::vector<TrayItem>& current) const {
     if (urls_) return *urls_;
     auto urls = nlohmann::ordered_json::array();
-    for (const auto& item : current) urls.push_back(fileURL(item.url));
+    for (const auto& item : current) urls.push_back(fileURL(item.url()));
     return urls;
 }
 
 void TrayStore::change(std::vector<TrayItem> next, std::shared_ptr<const nlohmann::ordered_json> urls) {
     urls_ = std::move(urls);
+    // Kept past the change (pointers copied), so that the items only it holds are not freed here.
+    auto previous = items.get();
     changing_ = true;
     items = std::move(next);
     changing_ = false;
+    release(std::move(previous));
+}
+
+void TrayStore::release(std::vector<TrayItem> previous) {
+    // Below this many files freeing takes well under a millisecond; a cleared tray of tens of
+    // thousands of long paths takes several.
+    constexpr std::size_t large = 1000;
+    if (previous.size() < large) return;
+    if (!releasing_) releasing_ = std::make_unique<platform::ThreadSerialQueue>();
+    releasing_->async([list = std::make_shared<std::vector<TrayItem>>(std::move(previous))] { list->clear(); });
 }
 
 void TrayStore::save() { platform::UserDefaults::standard().setObject(key, urls_); }

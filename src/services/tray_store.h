@@ -9,6 +9,7 @@
 
 #include "platform/item_provider.h"
 #include "platform/published.h"
+#include "platform/serial_queue.h"
 #include "services/lifetime.h"
 
 #include <nlohmann/json_fwd.hpp>
@@ -22,14 +23,28 @@
 
 namespace quorlix {
 
-// One file in the tray.
-struct TrayItem {
-    // A new UUID for every item made, restored ones included; never stored.
-    std::string id;
-    // The file's location (absolute).
-    std::filesystem::path url;
+// One file in the tray. Its data is shared and never changed, so a copy of a list of many
+// files copies pointers, not names: a change to a large tray costs what changed.
+class TrayItem {
+public:
+    TrayItem(std::string id, std::filesystem::path url)
+        : data_(std::make_shared<const Data>(Data{std::move(id), std::move(url)})) {}
 
-    friend bool operator==(const TrayItem&, const TrayItem&) = default;
+    // A new UUID for every item made, restored ones included; never stored.
+    const std::string& id() const { return data_->id; }
+    // The file's location (absolute).
+    const std::filesystem::path& url() const { return data_->url; }
+
+    friend bool operator==(const TrayItem& a, const TrayItem& b) {
+        return a.data_ == b.data_ || (a.id() == b.id() && a.url() == b.url());
+    }
+
+private:
+    struct Data {
+        std::string id;
+        std::filesystem::path url;
+    };
+    std::shared_ptr<const Data> data_;
 };
 
 class TrayStore final : public ObservableObject {
@@ -64,6 +79,8 @@ private:
     // or made anew after items were set from elsewhere.
     nlohmann::ordered_json addresses(const std::vector<TrayItem>& current) const;
     void change(std::vector<TrayItem> next, std::shared_ptr<const nlohmann::ordered_json> urls);
+    // Lets go of a list a change replaced: a large one off the main thread.
+    void release(std::vector<TrayItem> previous);
     // Stores `urls_`, the items' addresses.
     void save();
 
@@ -73,6 +90,8 @@ private:
     std::shared_ptr<const nlohmann::ordered_json> urls_;
     bool changing_ = false;
     Subscription itemsSetElsewhere_;
+    // Frees the files a change let go of; started by the first large one.
+    std::unique_ptr<platform::ThreadSerialQueue> releasing_;
 };
 
 }  // namespace quorlix
