@@ -75,19 +75,22 @@ public:
     static std::string fileURL(const std::filesystem::path& path);
 
 private:
-    // The addresses of `current`, the items as they are before a change: a copy of `urls_`,
-    // or made anew after items were set from elsewhere.
-    nlohmann::ordered_json addresses(const std::vector<TrayItem>& current) const;
-    void change(std::vector<TrayItem> next, std::shared_ptr<const nlohmann::ordered_json> urls);
+    // Saves the addresses of `current`, the items before a change, changed as the items are:
+    // the one at `removed` (when given) taken out, `added` appended. Where the stored list is
+    // the items' own, only the change is made to it; else the list is written whole.
+    void save(const std::vector<TrayItem>& current, std::optional<std::size_t> removed,
+              const nlohmann::ordered_json& added);
+    void change(std::vector<TrayItem> next);
     // Lets go of a list a change replaced: a large one off the main thread.
     void release(std::vector<TrayItem> previous);
-    // Stores `urls_`, the items' addresses.
-    void save();
 
     Lifetime lifetime_;
-    // The items' addresses in their order, as stored: shared with the settings, which write
-    // them off the main thread. A change copies them and encodes only the new items' paths.
-    std::shared_ptr<const nlohmann::ordered_json> urls_;
+    // The stored addresses are the items' own, in their order (this store alone writes them):
+    // a change then edits them where the settings keep them, at the cost of what it changes.
+    bool storedAsItems_ = false;
+    // The addresses of the items loaded, where they differ from those stored (files gone since):
+    // saved at the first change.
+    std::shared_ptr<nlohmann::ordered_json> loadedAddresses_;
     bool changing_ = false;
     Subscription itemsSetElsewhere_;
     // Frees the files a change let go of; started by the first large one.

@@ -102,6 +102,18 @@ TEST_F(TrayStoreTest, RemoveAndClearSave) {
     EXPECT_EQ(stored(), std::vector<std::string>{});
 }
 
+// A change edits the stored list only while it is this store's own: one another store wrote
+// since is written whole, as this store's items stand.
+TEST_F(TrayStoreTest, AListAnotherStoreWroteSinceIsWrittenWholeNotEdited) {
+    const auto a = file("a.txt"), b = file("b.txt"), c = file("c.txt");
+    TrayStore first;
+    first.add({a, b});
+    TrayStore second;
+    second.add({c});
+    first.remove(first.items.get()[0]);
+    EXPECT_EQ(stored(), std::vector<std::string>{"file://" + b.string()});
+}
+
 TEST_F(TrayStoreTest, RelaunchGivesTheSameFilesWithNewIds) {
     const auto a = file("a.txt");
     std::string firstId;
