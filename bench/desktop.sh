@@ -132,8 +132,11 @@ require_built() {
   done
 }
 
+# Stops the script unless Xvfb, dbus-daemon and every other tool named are installed:
+# require_tools [tool...].
 require_tools() {
-  for tool in Xvfb dbus-daemon; do
+  for tool in Xvfb dbus-daemon "$@"; do
     command -v "$tool" >/dev/null || { echo "missing $tool" >&2; exit 2; }
   done
 }
+

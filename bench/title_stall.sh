@@ -20,10 +20,7 @@ quorlix="$build/quorlix"
 player="$build/bench/quorlix-bench-player"
 source bench/desktop.sh
 require_built "$build" quorlix bench/quorlix-bench-player
-require_tools
-for tool in xdotool python3; do
-  command -v "$tool" >/dev/null || { echo "missing $tool" >&2; exit 2; }
-done
+require_tools xdotool python3
 
 private_desktop "$work"
 echo '{"didShowWelcome": true}' >"$XDG_CONFIG_HOME/com.halvik.quorlix.json"

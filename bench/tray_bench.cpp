@@ -1,7 +1,7 @@
 // The file tray under a large drop and with many files: what a drop of 500 or 2000 files holds
 // the main thread for (the tray's change and its save, settings in a folder of their own), what
-// a drop of one file holds it for when the tray fills a settings file of 20 MiB (and the
-// settings' own share of that change, at 20 and 70 MiB), and
+// a drop of one file holds it for when the tray fills a settings file of 20 or 70 MiB (and the
+// settings' own share of that change), what emptying such a tray holds it for, and
 // what the expanded island costs on the tray page holding 3 or 100 files at 2x in the
 // 920 × 340 panel: its first frame, and a frame after the tray changed.
 
@@ -91,21 +91,27 @@ std::filesystem::path longNamedFile(int i) {
     return "/home/ana/" + letters + "/" + letters + "/" + letters + "-" + std::to_string(i) + ".txt";
 }
 
+// The files of a tray that fills a settings file of `mib` MiB.
+std::vector<std::filesystem::path> largeTray(std::int64_t mib) {
+    const auto size = static_cast<std::size_t>(mib) << 20;
+    const auto files = size / (TrayStore::fileURL(longNamedFile(0)).size() + 8);
+    std::vector<std::filesystem::path> paths;
+    for (std::size_t i = 0; i < files; ++i) paths.push_back(longNamedFile(static_cast<int>(i)));
+    return paths;
+}
+
 // One file dropped onto a tray that fills a settings file of `range(0)` MiB: what the change
 // holds the main thread for (the tray's change and its save). The settings file is written out
 // between drops, outside the time measured.
 void BM_TrayChangeWithLargeSettings(benchmark::State& state) {
     bench::isolateSettings();
-    const auto size = static_cast<std::size_t>(state.range(0)) << 20;
-    const int files = static_cast<int>(size / (TrayStore::fileURL(longNamedFile(0)).size() + 8));
+    const auto paths = largeTray(state.range(0));
     auto tray = std::make_unique<TrayStore>();
-    std::vector<std::filesystem::path> paths;
-    for (int i = 0; i < files; ++i) paths.push_back(longNamedFile(i));
     tray->clear();
     tray->add(paths);
     auto& defaults = platform::UserDefaults::standard();
     defaults.flush();
-    int next = files;
+    auto next = static_cast<int>(paths.size());
     for (auto _ : state) {
         tray->add(std::vector{longNamedFile(next++)});
         state.PauseTiming();
@@ -117,7 +123,28 @@ void BM_TrayChangeWithLargeSettings(benchmark::State& state) {
     tray->clear();
     defaults.flush();
 }
-BENCHMARK(BM_TrayChangeWithLargeSettings)->Arg(20)->Iterations(10)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_TrayChangeWithLargeSettings)->Arg(20)->Arg(70)->Iterations(10)->Unit(benchmark::kMillisecond);
+
+// A tray that fills a settings file of `range(0)` MiB emptied: what the change holds the main
+// thread for, its files let go of included. Filled again between runs, outside the time
+// measured.
+void BM_TrayClearWithLargeSettings(benchmark::State& state) {
+    bench::isolateSettings();
+    const auto paths = largeTray(state.range(0));
+    auto tray = std::make_unique<TrayStore>();
+    auto& defaults = platform::UserDefaults::standard();
+    for (auto _ : state) {
+        state.PauseTiming();
+        tray->add(paths);
+        defaults.flush();
+        state.ResumeTiming();
+        tray->clear();
+        state.PauseTiming();
+        defaults.flush();
+        state.ResumeTiming();
+    }
+}
+BENCHMARK(BM_TrayClearWithLargeSettings)->Arg(20)->Iterations(5)->Unit(benchmark::kMillisecond);
 
 // The settings' own share of that change: the tray's new addresses, made beforehand, stored
 // (checked, and handed to the writing thread).

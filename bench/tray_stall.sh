@@ -21,10 +21,7 @@ drag="$build/bench/quorlix-bench-drag"
 source bench/desktop.sh
 require_built "$build" bench/quorlix-bench-drag
 [ -x "$quorlix" ] || { echo "missing $quorlix" >&2; exit 2; }
-require_tools
-for tool in xdotool python3; do
-  command -v "$tool" >/dev/null || { echo "missing $tool" >&2; exit 2; }
-done
+require_tools xdotool python3
 
 private_desktop "$work"
 

@@ -39,7 +39,7 @@ View TrayItemView::body(Context& ctx) const {
     const auto icon = ctx.state<std::optional<platform::Image>>(std::nullopt);
     const auto thumbnail = ctx.state<std::optional<platform::Image>>(std::nullopt);
     const auto hovering = ctx.state<bool>(false);
-    const std::string path = item.url.string();
+    const std::string path = item.url().string();
 
     const std::optional<platform::Image>& picture = thumbnail.get() ? thumbnail.get() : icon.get();
     const View image = picture ? View(Image(*picture).resizable().aspectRatio(ContentMode::fit)) : View();
@@ -51,7 +51,7 @@ View TrayItemView::body(Context& ctx) const {
     return VStack({.alignment = HorizontalAlignment::center, .spacing = 6},
                   {
                       image.frame({.width = 50, .height = 50}),
-                      Text(displayName(item.url))
+                      Text(displayName(item.url()))
                           .font(Font::system(10, FontWeight::medium))
                           .foregroundStyle(Color::white.opacity(0.85))
                           .lineLimit(2)
@@ -62,7 +62,7 @@ View TrayItemView::body(Context& ctx) const {
         .background(RoundedRectangle(12, RoundedCornerStyle::continuous)
                         .fill(hovering.get() ? Color::white.opacity(0.1) : Color::clear))
         .onHover([hovering](bool inside) { hovering = inside; })
-        .onDrag([url = TrayStore::fileURL(item.url)] {
+        .onDrag([url = TrayStore::fileURL(item.url())] {
             return std::vector<DropItem>{{UTType::fileURL, url}};
         })
         .onTapGesture(2, open)

@@ -61,7 +61,7 @@ View fileList(TrayStore& tray, bool targeted) {
     const View row = ScrollView({.axis = Axis::horizontal, .showsIndicators = false},
                                 LazyHStack(
                                     {.alignment = VerticalAlignment::center, .spacing = 6}, items,
-                                    [](const TrayItem& item) { return item.id; },
+                                    [](const TrayItem& item) { return item.id(); },
                                     [](const TrayItem& item) { return TrayItemView(item); }));
     // The drop frame stands a little outside the inset stack: drawn on its edge, its round
     // corners would cut into the header's ends.

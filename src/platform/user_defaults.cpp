@@ -12,6 +12,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 #include <algorithm>
+#include <atomic>
 #include <cctype>
 #include <cerrno>
 #include <cmath>
@@ -156,6 +157,8 @@ std::optional<std::string> numberText(const UserDefaults::Value& v) {
 // for the main thread to log.
 class UserDefaults::Writer {
 public:
+    // `expected`: the size of the file's text as loaded, which the first write's comes near.
+    explicit Writer(std::size_t expected) : lastSize_(expected) {}
     ~Writer() { flush(); }
 
     void write(fs::path file, Entries values, std::size_t limit, std::shared_ptr<const Value> released) {
@@ -356,7 +359,7 @@ void UserDefaults::load() {
     // Nested too deep to be written back counts as damaged too.
     auto parsed = text ? readJSON(*text).value : std::nullopt;
     if (parsed && parsed->is_object()) {
-        keep(std::move(*parsed));
+        keep(std::move(*parsed), text->size());
         return;
     }
     // The file itself is moved aside, not a link naming it: the link stays for the next write.
@@ -399,27 +402,34 @@ bool UserDefaults::takePendingCopy(const fs::path& path) {
                 KeyLog::write("Ajustes: " + path.string() +
                               " cambió después de la última escritura; se descartó la copia anterior");
             ::unlink(copy.c_str());
-            keep(std::move(*parsed));
+            keep(std::move(*parsed), text->size());
             return true;
         }
     }
     // A write in place that did not end: its copy holds the newest settings whole, and is
     // written again.
-    keep(std::move(*pending));
+    keep(std::move(*pending), copyText->size());
     KeyLog::write("Ajustes: se recuperó la última escritura de " + path.string());
     save();
     return true;
 }
 
-void UserDefaults::keep(Value&& values) {
+void UserDefaults::keep(Value&& values, std::size_t textSize) {
+    loadedSize_ = textSize;
     stored_.clear();
-    for (auto& [key, value] : values.items())
-        stored_.emplace_back(key, std::make_shared<const Value>(std::move(value)));
+    editable_.clear();
+    for (auto& [key, value] : values.items()) {
+        auto made = std::make_shared<Value>(std::move(value));
+        editable_[key] = made;
+        stored_.emplace_back(key, std::move(made));
+    }
 }
 
 void UserDefaults::save(std::shared_ptr<const Value> replaced) {
     if (!writable_) return;
-    if (!writer_) writer_ = std::make_unique<Writer>();
+    // The first write's text is made in room for the whole, not grown to it: grown by doubling,
+    // the text of a large file would take three times its size while it is copied.
+    if (!writer_) writer_ = std::make_unique<Writer>(loadedSize_);
     // What came of earlier writes is told now, on the main thread.
     tellWrites();
     // A snapshot: the keys, and the values shared. A replaced value this domain alone held (a
@@ -433,17 +443,24 @@ void UserDefaults::registerDefaults(const Value& values) {
 }
 
 bool UserDefaults::setObject(const std::string& key, Value value) {
-    return setObject(key, std::make_shared<const Value>(std::move(value)));
+    auto made = std::make_shared<Value>(std::move(value));
+    if (!setObject(key, made)) return false;
+    editable_[key] = std::move(made);
+    return true;
 }
 
+namespace {
+// A value the file cannot hold (text that is not UTF-8, nesting too deep once in the file's
+// object) is refused before it is stored, so that it never stands in the way of later writes.
+bool refusesUnwritable(const std::string& key, const UserDefaults::Value& value) {
+    if (isWritable(value, maxValueDepth) && isWritable(UserDefaults::Value(key))) return false;
+    KeyLog::write("Ajustes: no se guardó «" + percentEncode(key) + "»: el valor no se puede escribir");
+    return true;
+}
+}  // namespace
+
 bool UserDefaults::setObject(const std::string& key, std::shared_ptr<const Value> value) {
-    if (!value) return false;
-    // A value the file cannot hold (text that is not UTF-8, nesting too deep once in the file's
-    // object) is refused here, so that it never stands in the way of later writes.
-    if (!isWritable(*value, maxValueDepth) || !isWritable(Value(key))) {
-        KeyLog::write("Ajustes: no se guardó «" + percentEncode(key) + "»: el valor no se puede escribir");
-        return false;
-    }
+    if (!value || refusesUnwritable(key, *value)) return false;
     std::shared_ptr<const Value> replaced;
     if (auto it = findStored(key); it != stored_.end()) {
         replaced = std::exchange(it->second, std::move(value));
@@ -473,6 +490,28 @@ bool UserDefaults::setStringArray(const std::string& key, const std::vector<std:
 }
 bool UserDefaults::setData(const std::string& key, const Data& value) {
     return setObject(key, encodeData(value));
+}
+
+bool UserDefaults::editArray(const std::string& key, std::optional<std::size_t> removed, const Value& added) {
+    const auto it = findStored(key);
+    if (it == stored_.end() || !it->second->is_array() || !added.is_array() ||
+        (removed && *removed >= it->second->size()) || refusesUnwritable(key, added))
+        return false;
+    std::shared_ptr<Value> array = editable_[key].lock();
+    std::shared_ptr<const Value> replaced;
+    if (array && array == it->second && array.use_count() == 2) {
+        // Held by the domain and here alone: no snapshot reads it any longer. The fence puts the
+        // writing thread's last reads, made before it let go of its hold, before these changes.
+        std::atomic_thread_fence(std::memory_order_acquire);
+    } else {
+        array = std::make_shared<Value>(*it->second);
+        editable_[key] = array;
+        replaced = std::exchange(it->second, array);
+    }
+    if (removed) array->erase(*removed);
+    for (const auto& element : added) array->push_back(element);
+    save(std::move(replaced));
+    return true;
 }
 
 void UserDefaults::removeObject(const std::string& key) {

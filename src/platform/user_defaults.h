@@ -11,9 +11,9 @@
 // Every change is in effect at once for this process and is written to the file off the main
 // thread, atomically (temporary file, fsync, rename): changes that come faster than the disk
 // takes them are written together, the newest contents only. The writing thread also turns the
-// values into text, from a snapshot of them taken at the change: each key's value is never
-// changed in place, only replaced, so a snapshot shares the values and costs the main thread a
-// copy of pointers, however large the settings (a tray of many files). A file that is a symbolic link stays
+// values into text, from a snapshot of them taken at the change: a value a snapshot or a caller
+// holds is never changed in place, only replaced, so a snapshot shares the values and costs the
+// main thread a copy of pointers, however large the settings (a tray of many files). A file that is a symbolic link stays
 // one: the file it names is replaced, in its own folder. Where only that folder refuses new files, the file
 // is written over in place, the whole new contents kept first in a copy beside the link, which a load takes
 // instead after a crash (the file alone may then hold the new contents and the old ones' tail), unless the
@@ -33,6 +33,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
+#include <map>
 #include <memory>
 #include <optional>
 #include <string>
@@ -92,6 +93,13 @@ public:
     // copied (the tray's addresses).
     bool setObject(const std::string& key, std::shared_ptr<const Value> value);
     void removeObject(const std::string& key);
+    // Changes the array stored under `key` at the cost of the change, not of the array (the
+    // tray's addresses): takes out the element at `removed`, when given, then appends the
+    // elements of the array `added`, and saves. The array is changed where it stands when nothing
+    // else holds it (no write under way, no caller), else in a copy that takes its place. False,
+    // with a log line for an element the file cannot hold and nothing changed, when the key holds
+    // no array or `removed` is past its end.
+    bool editArray(const std::string& key, std::optional<std::size_t> removed, const Value& added);
 
     // The stored value, else the registered one.
     std::optional<Value> object(const std::string& key) const;
@@ -126,8 +134,8 @@ private:
     Entries::const_iterator findStored(const std::string& key) const;
 
     void load();
-    // Takes the members of a file's object as the file layer.
-    void keep(Value&& values);
+    // Takes the members of a file's object, of `textSize` bytes of text, as the file layer.
+    void keep(Value&& values, std::size_t textSize);
     // Takes the copy a write in place left in place of the file, unless the file got a newer
     // complete write since. False when there is no copy to weigh.
     bool takePendingCopy(const std::filesystem::path& path);
@@ -138,7 +146,12 @@ private:
 
     std::string domain_;
     std::size_t fileSizeLimit_;
+    // The size of the file's text as loaded.
+    std::size_t loadedSize_ = 0;
     Entries stored_;
+    // The stored values this domain made itself, which `editArray` may change once nothing else
+    // holds them; one that no longer stands under its key is passed over.
+    std::map<std::string, std::weak_ptr<Value>> editable_;
     Value registered_ = Value::object();
     bool writable_ = true;
     bool toldTooLarge_ = false;

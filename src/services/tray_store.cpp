@@ -59,13 +59,13 @@ TrayStore::TrayStore() {
         stored && stored->is_array() &&
         std::all_of(stored->begin(), stored->end(), [](const auto& e) { return e.is_string(); });
     std::vector<TrayItem> loaded;
-    auto urls = std::make_shared<nlohmann::ordered_json>(nlohmann::ordered_json::array());
+    auto urls = nlohmann::ordered_json::array();
     // While every stored address is loaded and stays as it is, the stored list serves as it
     // stands; past the first that does not, the addresses are made one by one.
     bool asStored = strings;
     const auto leaveStored = [&] {
         if (!std::exchange(asStored, false)) return;
-        for (std::size_t i = 0; i < loaded.size(); ++i) urls->push_back((*stored)[i]);
+        for (std::size_t i = 0; i < loaded.size(); ++i) urls.push_back((*stored)[i]);
     };
     static const auto none = nlohmann::ordered_json::array();
     for (const auto& value : strings ? *stored : none) {
@@ -81,20 +81,19 @@ TrayStore::TrayStore() {
         // An address as this store writes it is kept, not encoded again.
         const bool own = isFileURL(entry);
         if (!own) leaveStored();
-        if (!asStored) urls->push_back(own ? entry : fileURL(*path));
+        if (!asStored) urls.push_back(own ? entry : fileURL(*path));
         loaded.push_back({platform::newUUID(), *path});
     }
     // Loading does not save: the gone paths stay stored until the next change.
-    if (asStored) {
-        urls_ = stored;
-    } else {
-        urls_ = std::move(urls);
-    }
+    storedAsItems_ = asStored;
+    if (!asStored) loadedAddresses_ = std::make_shared<nlohmann::ordered_json>(std::move(urls));
     items = std::move(loaded);
     // Items set from elsewhere (a preview's) leave the addresses behind: made anew at the next
     // change.
     itemsSetElsewhere_ = items.sink([this](const std::vector<TrayItem>&) {
-        if (!changing_) urls_.reset();
+        if (changing_) return;
+        storedAsItems_ = false;
+        loadedAddresses_.reset();
     });
 }
 
@@ -105,20 +104,17 @@ void TrayStore::add(const std::vector<fs::path>& urls) {
     for (const auto& url : urls)
         if (url.is_absolute()) wanted.insert(url.native());
     for (const auto& item : items.get())
-        if (wanted.erase(item.url.native()) > 0 && wanted.empty()) break;
+        if (wanted.erase(item.url().native()) > 0 && wanted.empty()) break;
     auto next = items.get();
     // All the files of one call are one change and one write, however many they are.
-    const std::size_t before = next.size();
+    auto added = nlohmann::ordered_json::array();
     for (const auto& url : urls) {
         if (wanted.erase(url.native()) == 0) continue;
         next.push_back({platform::newUUID(), url});
+        added.push_back(fileURL(url));
     }
-    if (next.size() != before) {
-        auto urls = std::make_shared<nlohmann::ordered_json>(addresses(items.get()));
-        for (std::size_t i = before; i < next.size(); ++i) urls->push_back(fileURL(next[i].url));
-        change(std::move(next), std::move(urls));
-    }
-    save();
+    save(items.get(), std::nullopt, added);
+    if (!added.empty()) change(std::move(next));
 }
 
 void TrayStore::add(const std::vector<std::shared_ptr<platform::ItemProvider>>& providers) {
@@ -147,21 +143,24 @@ void TrayStore::add(const std::vector<std::shared_ptr<platform::ItemProvider>>& 
 }
 
 void TrayStore::remove(const TrayItem& item) {
-    auto next = items.get();
+    const auto& current = items.get();
     const auto at =
-        std::find_if(next.begin(), next.end(), [&](const TrayItem& i) { return i.id == item.id; });
-    if (at != next.end()) {
-        auto urls = std::make_shared<nlohmann::ordered_json>(addresses(items.get()));
-        urls->erase(static_cast<std::size_t>(at - next.begin()));
-        next.erase(at);
-        change(std::move(next), std::move(urls));
+        std::find_if(current.begin(), current.end(), [&](const TrayItem& i) { return i.id() == item.id(); });
+    if (at == current.end()) {
+        save(current, std::nullopt, nlohmann::ordered_json::array());
+        return;
     }
-    save();
+    const auto index = static_cast<std::size_t>(at - current.begin());
+    save(current, index, nlohmann::ordered_json::array());
+    auto next = current;
+    next.erase(next.begin() + static_cast<std::ptrdiff_t>(index));
+    change(std::move(next));
 }
 
 void TrayStore::clear() {
-    change({}, std::make_shared<nlohmann::ordered_json>(nlohmann::ordered_json::array()));
-    save();
+    loadedAddresses_.reset();
+    storedAsItems_ = platform::UserDefaults::standard().setObject(key, nlohmann::ordered_json::array());
+    change({});
 }
 
 std::optional<fs::path> TrayStore::filePath(std::string_view url) {
@@ -198,20 +197,44 @@ std::string TrayStore::fileURL(const fs::path& path) {
     return url;
 }
 
-nlohmann::ordered_json TrayStore::addresses(const std::vector<TrayItem>& current) const {
-    if (urls_) return *urls_;
+void TrayStore::save(const std::vector<TrayItem>& current, std::optional<std::size_t> removed,
+                     const nlohmann::ordered_json& added) {
+    auto& defaults = platform::UserDefaults::standard();
+    if (storedAsItems_) {
+        // A list another store wrote since is no longer this one's to edit.
+        const auto stored = defaults.storedObject(key);
+        storedAsItems_ = stored && stored->is_array() && stored->size() == current.size();
+    }
+    if (storedAsItems_ && defaults.editArray(key, removed, added)) return;
+    // The list whole: the addresses loaded, or made anew after items were set from elsewhere.
     auto urls = nlohmann::ordered_json::array();
-    for (const auto& item : current) urls.push_back(fileURL(item.url));
-    return urls;
+    if (loadedAddresses_) {
+        urls = std::move(*loadedAddresses_);
+        loadedAddresses_.reset();
+    } else {
+        for (const auto& item : current) urls.push_back(fileURL(item.url()));
+    }
+    if (removed) urls.erase(*removed);
+    for (const auto& url : added) urls.push_back(url);
+    storedAsItems_ = defaults.setObject(key, std::move(urls));
 }
 
-void TrayStore::change(std::vector<TrayItem> next, std::shared_ptr<const nlohmann::ordered_json> urls) {
-    urls_ = std::move(urls);
+void TrayStore::change(std::vector<TrayItem> next) {
+    // Kept past the change (pointers copied), so that the items only it holds are not freed here.
+    auto previous = items.get();
     changing_ = true;
     items = std::move(next);
     changing_ = false;
+    release(std::move(previous));
 }
 
-void TrayStore::save() { platform::UserDefaults::standard().setObject(key, urls_); }
+void TrayStore::release(std::vector<TrayItem> previous) {
+    // Below this many files freeing takes well under a millisecond; a cleared tray of tens of
+    // thousands of long paths takes several.
+    constexpr std::size_t large = 1000;
+    if (previous.size() < large) return;
+    if (!releasing_) releasing_ = std::make_unique<platform::ThreadSerialQueue>();
+    releasing_->async([list = std::make_shared<std::vector<TrayItem>>(std::move(previous))] { list->clear(); });
+}
 
 }  // namespace quorlix

@@ -9,6 +9,7 @@
 
 #include "platform/item_provider.h"
 #include "platform/published.h"
+#include "platform/serial_queue.h"
 #include "services/lifetime.h"
 
 #include <nlohmann/json_fwd.hpp>
@@ -22,14 +23,28 @@
 
 namespace quorlix {
 
-// One file in the tray.
-struct TrayItem {
-    // A new UUID for every item made, restored ones included; never stored.
-    std::string id;
-    // The file's location (absolute).
-    std::filesystem::path url;
+// One file in the tray. Its data is shared and never changed, so a copy of a list of many
+// files copies pointers, not names: a change to a large tray costs what changed.
+class TrayItem {
+public:
+    TrayItem(std::string id, std::filesystem::path url)
+        : data_(std::make_shared<const Data>(Data{std::move(id), std::move(url)})) {}
 
-    friend bool operator==(const TrayItem&, const TrayItem&) = default;
+    // A new UUID for every item made, restored ones included; never stored.
+    const std::string& id() const { return data_->id; }
+    // The file's location (absolute).
+    const std::filesystem::path& url() const { return data_->url; }
+
+    friend bool operator==(const TrayItem& a, const TrayItem& b) {
+        return a.data_ == b.data_ || (a.id() == b.id() && a.url() == b.url());
+    }
+
+private:
+    struct Data {
+        std::string id;
+        std::filesystem::path url;
+    };
+    std::shared_ptr<const Data> data_;
 };
 
 class TrayStore final : public ObservableObject {
@@ -60,19 +75,26 @@ public:
     static std::string fileURL(const std::filesystem::path& path);
 
 private:
-    // The addresses of `current`, the items as they are before a change: a copy of `urls_`,
-    // or made anew after items were set from elsewhere.
-    nlohmann::ordered_json addresses(const std::vector<TrayItem>& current) const;
-    void change(std::vector<TrayItem> next, std::shared_ptr<const nlohmann::ordered_json> urls);
-    // Stores `urls_`, the items' addresses.
-    void save();
+    // Saves the addresses of `current`, the items before a change, changed as the items are:
+    // the one at `removed` (when given) taken out, `added` appended. Where the stored list is
+    // the items' own, only the change is made to it; else the list is written whole.
+    void save(const std::vector<TrayItem>& current, std::optional<std::size_t> removed,
+              const nlohmann::ordered_json& added);
+    void change(std::vector<TrayItem> next);
+    // Lets go of a list a change replaced: a large one off the main thread.
+    void release(std::vector<TrayItem> previous);
 
     Lifetime lifetime_;
-    // The items' addresses in their order, as stored: shared with the settings, which write
-    // them off the main thread. A change copies them and encodes only the new items' paths.
-    std::shared_ptr<const nlohmann::ordered_json> urls_;
+    // The stored addresses are the items' own, in their order (this store alone writes them):
+    // a change then edits them where the settings keep them, at the cost of what it changes.
+    bool storedAsItems_ = false;
+    // The addresses of the items loaded, where they differ from those stored (files gone since):
+    // saved at the first change.
+    std::shared_ptr<nlohmann::ordered_json> loadedAddresses_;
     bool changing_ = false;
     Subscription itemsSetElsewhere_;
+    // Frees the files a change let go of; started by the first large one.
+    std::unique_ptr<platform::ThreadSerialQueue> releasing_;
 };
 
 }  // namespace quorlix

@@ -320,7 +320,7 @@ TEST_F(LiveIslandTest, FilesDroppedOnTheExpandedIslandGoIntoTheTrayOnlyWhileItIs
         fake.time.runPending();
         EXPECT_EQ(tray.items.get().size(), c.accepted ? 1u : 0u);
     }
-    EXPECT_EQ(tray.items.get().at(0).url, file);
+    EXPECT_EQ(tray.items.get().at(0).url(), file);
 }
 
 TEST(Wings, TheWingsShareWhatTheIslandAddsToTheNotch) {

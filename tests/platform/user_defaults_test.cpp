@@ -179,6 +179,43 @@ TEST_F(UserDefaultsTest, TheFileAfterABurstOfLargeChangesHoldsTheLastInTheTextOf
     EXPECT_EQ(platform::readFile(file()), "{}\n");
 }
 
+// An array is edited where it stands only while nothing else holds it: a value a caller keeps
+// and the snapshots that writes under way read stay as they were, and the file holds the last
+// edit. Edits that do not fit the stored value change nothing.
+TEST_F(UserDefaultsTest, EditsOfAnArrayLeaveWhatOthersHoldAsItWasAndTheFileHoldsTheLast) {
+    {
+        UserDefaults d("com.test.domain");
+        d.setStringArray("tray.paths", trayOf(1500, 0));
+    }
+    UserDefaults d("com.test.domain");
+    UserDefaults::Value expected(trayOf(1500, 0));
+    const auto held = d.storedObject("tray.paths");
+    ASSERT_TRUE(d.editArray("tray.paths", 0, {"nuevo"}));
+    EXPECT_EQ(*held, UserDefaults::Value(trayOf(1500, 0))) << "a caller's value changed";
+    expected.erase(0);
+    expected.push_back("nuevo");
+    // Each while the write of the one before may still be turning the array into text.
+    for (int round = 1; round <= 20; ++round) {
+        const UserDefaults::Value added(trayOf(200, round));
+        ASSERT_TRUE(d.editArray("tray.paths", round, added));
+        expected.erase(static_cast<std::size_t>(round));
+        for (const auto& url : added) expected.push_back(url);
+    }
+    d.flush();
+    EXPECT_EQ(*d.storedObject("tray.paths"), expected);
+    EXPECT_EQ(platform::readFile(file()), *platform::writeJSON(d.storedValues(), 2) + "\n");
+
+    d.setBool("b", true);
+    EXPECT_FALSE(d.editArray("tray.paths", expected.size(), UserDefaults::Value::array()));
+    EXPECT_FALSE(d.editArray("tray.paths", std::nullopt, {"ok", "\xff"}));
+    EXPECT_FALSE(d.editArray("b", std::nullopt, {"x"}));
+    EXPECT_FALSE(d.editArray("ninguna", std::nullopt, {"x"}));
+    EXPECT_EQ(*d.storedObject("tray.paths"), expected);
+    EXPECT_EQ(d.object("b"), true);
+    d.flush();
+    EXPECT_EQ(UserDefaults::persistentDomain("com.test.domain")->at("tray.paths"), expected);
+}
+
 // A value is checked by walking it, not by writing it: it is refused exactly where the file's
 // writer would fail, nested inside the file's object as it will be.
 TEST_F(UserDefaultsTest, AValueIsRefusedExactlyWhereTheFileCouldNotHoldIt) {

@@ -24,7 +24,7 @@ protected:
     }
     static std::vector<fs::path> urls(const TrayStore& tray) {
         std::vector<fs::path> out;
-        for (const auto& item : tray.items.get()) out.push_back(item.url);
+        for (const auto& item : tray.items.get()) out.push_back(item.url());
         return out;
     }
     static std::optional<std::vector<std::string>> stored() {
@@ -80,7 +80,7 @@ TEST_F(TrayStoreTest, AddKeepsOrderAndSkipsDuplicatesAndRelativePaths) {
     EXPECT_EQ(urls(tray), (std::vector<fs::path>{a, b, c}));
     EXPECT_EQ(stored(), (std::vector<std::string>{"file://" + a.string(), "file://" + b.string(),
                                                   "file://" + c.string()}));
-    EXPECT_NE(tray.items.get()[0].id, tray.items.get()[1].id);
+    EXPECT_NE(tray.items.get()[0].id(), tray.items.get()[1].id());
 }
 
 TEST_F(TrayStoreTest, RemoveAndClearSave) {
@@ -102,19 +102,31 @@ TEST_F(TrayStoreTest, RemoveAndClearSave) {
     EXPECT_EQ(stored(), std::vector<std::string>{});
 }
 
+// A change edits the stored list only while it is this store's own: one another store wrote
+// since is written whole, as this store's items stand.
+TEST_F(TrayStoreTest, AListAnotherStoreWroteSinceIsWrittenWholeNotEdited) {
+    const auto a = file("a.txt"), b = file("b.txt"), c = file("c.txt");
+    TrayStore first;
+    first.add({a, b});
+    TrayStore second;
+    second.add({c});
+    first.remove(first.items.get()[0]);
+    EXPECT_EQ(stored(), std::vector<std::string>{"file://" + b.string()});
+}
+
 TEST_F(TrayStoreTest, RelaunchGivesTheSameFilesWithNewIds) {
     const auto a = file("a.txt");
     std::string firstId;
     {
         TrayStore tray;
         tray.add({a});
-        firstId = tray.items.get()[0].id;
+        firstId = tray.items.get()[0].id();
     }
     platform::UserDefaults::resetStandard();  // as a new process reads the file again
     TrayStore again;
     ASSERT_EQ(urls(again), std::vector<fs::path>{a});
-    EXPECT_NE(again.items.get()[0].id, firstId);
-    EXPECT_EQ(again.items.get()[0].id.size(), 36u);
+    EXPECT_NE(again.items.get()[0].id(), firstId);
+    EXPECT_EQ(again.items.get()[0].id().size(), 36u);
 }
 
 TEST_F(TrayStoreTest, DroppedFilesAreAddedInTheOrderTheirLoadsComplete) {
@@ -156,8 +168,40 @@ TEST_F(TrayStoreTest, ABigDropIsAddedInOneChange) {
     fake.time.runPending();
     EXPECT_EQ(changes, 1);
     ASSERT_EQ(tray.items->size(), 2000u);
-    EXPECT_EQ(tray.items.get()[1999].url, fs::path("/tmp/archivo-1999"));
+    EXPECT_EQ(tray.items.get()[1999].url(), fs::path("/tmp/archivo-1999"));
     EXPECT_EQ(stored()->size(), 2000u);
+}
+
+// Items are shared between the lists before and after a change, and a large list let go of is
+// freed on a thread of its own: what a view still shows stays whole, and the file written after
+// a burst of changes holds the last.
+TEST_F(TrayStoreTest, ItemsShownOutliveTheChangesThatLetThemGo) {
+    std::vector<fs::path> paths;
+    for (int i = 0; i < 3000; ++i) paths.push_back("/tmp/archivo-" + std::to_string(i));
+    const auto a = file("a.txt");
+    std::vector<TrayItem> shown;
+    {
+        TrayStore tray;
+        tray.add(paths);
+        shown = tray.items.get();
+        tray.remove(shown[1]);
+        tray.add({a});
+        ASSERT_EQ(tray.items->size(), paths.size());
+        EXPECT_EQ(tray.items.get()[1], shown[2]);
+        tray.clear();
+        tray.add(paths);
+        EXPECT_NE(tray.items.get()[0], shown[0]) << "a new item for the same file";
+        tray.remove(tray.items.get()[0]);
+    }
+    ASSERT_EQ(shown.size(), paths.size());
+    for (std::size_t i = 0; i < paths.size(); ++i) {
+        ASSERT_EQ(shown[i].url(), paths[i]);
+        ASSERT_EQ(shown[i], TrayItem(shown[i].id(), paths[i]));
+    }
+    platform::UserDefaults::resetStandard();  // as a new process reads the file again
+    std::vector<std::string> last;
+    for (std::size_t i = 1; i < paths.size(); ++i) last.push_back("file://" + paths[i].string());
+    EXPECT_EQ(stored(), last);
 }
 
 TEST_F(TrayStoreTest, DroppedWebAddressAddsNothingButSaves) {
