@@ -10,6 +10,7 @@ set(QUORLIX_FUZZ_SOURCES
   src/platform/base64.cpp
   src/platform/capped_text.cpp
   src/platform/clock.cpp
+  src/platform/emoji_presentation.cpp
   src/platform/grapheme_clusters.cpp
   src/platform/image.cpp
   src/platform/json_reader.cpp
@@ -58,6 +59,7 @@ set(QUORLIX_FUZZ_SOURCES
   src/ui/lifecycle.cpp
   src/ui/modifiers.cpp
   src/ui/path.cpp
+  src/ui/qt/qt_font_engine.cpp
   src/ui/region.cpp
   src/ui/shape.cpp
   src/ui/stacks.cpp
