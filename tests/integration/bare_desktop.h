@@ -92,24 +92,28 @@ private:
     xcb_window_t root_ = 0;
 };
 
-// The desktop's own top bar (GNOME keeps its clock at the top centre), in the wallpaper's
-// colour, telling whether it was clicked.
-class TopBar {
+// A window of the user's at the top left of the screen, in the wallpaper's colour, telling where
+// the presses that reached it were: the desktop's own top bar (GNOME keeps its clock at the top
+// centre), managed by the window manager, or a program's window over the whole screen, placed
+// by itself (override-redirect).
+class PressedWindow {
 public:
-    explicit TopBar(const std::string& display) : connection_(xcb_connect(display.c_str(), nullptr)) {
+    PressedWindow(const std::string& display, int width, int height, bool placedByItself = false)
+        : connection_(xcb_connect(display.c_str(), nullptr)) {
         if (xcb_connection_has_error(connection_)) return;
         const xcb_screen_t* screen = xcb_setup_roots_iterator(xcb_get_setup(connection_)).data;
-        const xcb_window_t bar = xcb_generate_id(connection_);
-        const std::uint32_t values[] = {wallpaper, XCB_EVENT_MASK_BUTTON_PRESS};
-        xcb_create_window(connection_, XCB_COPY_FROM_PARENT, bar, screen->root, 0, 0, screenWidth, 32, 0,
+        const xcb_window_t window = xcb_generate_id(connection_);
+        const std::uint32_t values[] = {wallpaper, placedByItself ? 1u : 0u, XCB_EVENT_MASK_BUTTON_PRESS};
+        xcb_create_window(connection_, XCB_COPY_FROM_PARENT, window, screen->root, 0, 0,
+                          static_cast<std::uint16_t>(width), static_cast<std::uint16_t>(height), 0,
                           XCB_WINDOW_CLASS_INPUT_OUTPUT, XCB_COPY_FROM_PARENT,
-                          XCB_CW_BACK_PIXEL | XCB_CW_EVENT_MASK, values);
-        xcb_map_window(connection_, bar);
+                          XCB_CW_BACK_PIXEL | XCB_CW_OVERRIDE_REDIRECT | XCB_CW_EVENT_MASK, values);
+        xcb_map_window(connection_, window);
         xcb_flush(connection_);
     }
-    ~TopBar() { xcb_disconnect(connection_); }
+    ~PressedWindow() { xcb_disconnect(connection_); }
 
-    // Where the presses that reached the bar were, along it, in the order they came.
+    // Where the presses that reached it were, along it, in the order they came.
     const std::vector<int>& presses() {
         while (xcb_generic_event_t* event = xcb_poll_for_event(connection_)) {
             if ((event->response_type & 0x7f) == XCB_BUTTON_PRESS)

@@ -97,7 +97,7 @@ TEST_F(Desktop, WarpsOntoTheIslandOpenItAndTiltsOfTheWheelTurnOnePageEach) {
 // the pill opens it and is the island's alone: the window under it (a bar along the top) never
 // hears of it, while a click on the bar away from the island reaches the bar.
 TEST_F(Desktop, AClickOnTheClosedIslandIsTheIslandsAlone) {
-    TopBar bar(display());
+    PressedWindow bar(display(), screenWidth, 32);
     ASSERT_EQ(xdotool({"mousemove", std::to_string(centre), "200"}), 0);
     launch(R"({"openMode": "click"})");
     ASSERT_TRUE(shows([](const QImage& image) { return widthIs(image, 84); })) << "the island did not appear";

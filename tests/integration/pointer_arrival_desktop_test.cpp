@@ -5,6 +5,7 @@
 // through. A player plays and a window of the user's covers the
 // screen under the island from before Quorlix starts.
 
+#include "bare_desktop.h"
 #include "desktop_session.h"
 #include "desktop_windows.h"
 
@@ -29,36 +30,6 @@ constexpr int width = 1280;
 constexpr int height = 720;
 constexpr int centre = width / 2;
 
-// A window of the user's over the whole screen, in the wallpaper's colour, telling how many
-// presses reached it.
-class UsersWindow {
-public:
-    explicit UsersWindow(const std::string& display) : c_(xcb_connect(display.c_str(), nullptr)) {
-        if (xcb_connection_has_error(c_)) return;
-        const xcb_screen_t* screen = xcb_setup_roots_iterator(xcb_get_setup(c_)).data;
-        const std::uint32_t values[] = {wallpaper, 1, XCB_EVENT_MASK_BUTTON_PRESS};
-        const xcb_window_t window = xcb_generate_id(c_);
-        xcb_create_window(c_, XCB_COPY_FROM_PARENT, window, screen->root, 0, 0, width, height, 0,
-                          XCB_WINDOW_CLASS_INPUT_OUTPUT, XCB_COPY_FROM_PARENT,
-                          XCB_CW_BACK_PIXEL | XCB_CW_OVERRIDE_REDIRECT | XCB_CW_EVENT_MASK, values);
-        xcb_map_window(c_, window);
-        xcb_flush(c_);
-    }
-    ~UsersWindow() { xcb_disconnect(c_); }
-
-    int presses() {
-        while (xcb_generic_event_t* event = xcb_poll_for_event(c_)) {
-            presses_ += (event->response_type & 0x7f) == XCB_BUTTON_PRESS;
-            std::free(event);
-        }
-        return presses_;
-    }
-
-private:
-    xcb_connection_t* c_;
-    int presses_ = 0;
-};
-
 // Whether a window of Quorlix as low as a line of text covers (x, y) of the screen,
 // and the pointer passes through all of it: its input shape holds nothing.
 struct SmallWindow {
@@ -81,7 +52,7 @@ SmallWindow smallWindowAt(const std::string& display, int x, int y) {
 class PointerArrival : public ::testing::Test {
 protected:
     std::optional<DesktopSession> session;
-    std::optional<UsersWindow> window;
+    std::optional<bare_desktop::PressedWindow> window;
     std::optional<ChildProcess> player;
     std::unique_ptr<ChildProcess> quorlix;
 
@@ -91,7 +62,7 @@ protected:
             GTEST_SKIP() << *missing << " is not installed";
         session.emplace(std::to_string(width) + "x" + std::to_string(height) + "x24", true, serverOptions);
         ASSERT_TRUE(session->ready());
-        window.emplace(display());
+        window.emplace(display(), width, height, true);
         const fs::path said = session->home.path() / "player.out";
         player.emplace(std::vector<std::string>{QUORLIX_MEDIA_PLAYER},
                        std::vector<ChildProcess::Open>{{1, said.string(), O_WRONLY | O_CREAT}});
@@ -151,9 +122,9 @@ TEST_F(PointerArrival, AClickBesideThePillUnderAHudReachesTheWindowBelowWhenTheP
     if (IsSkipped() || HasFatalFailure()) return;
     launch({{"previewHUD", "battery"}}, centre + 100, 12);
     ASSERT_TRUE(shows([](const QImage& image) { return widthIs(image, 84 + 157); })) << "no HUD appeared";
-    const int before = window->presses();
+    const std::size_t before = window->presses().size();
     ASSERT_EQ(run({"xdotool", "click", "1"}), 0);
-    EXPECT_TRUE(waitFor([&] { return window->presses() > before; }))
+    EXPECT_TRUE(waitFor([&] { return window->presses().size() > before; }))
         << "the click under the HUD did not reach the window under it";
     EXPECT_TRUE(quorlix->running());
 }
