@@ -88,8 +88,10 @@ bool Track::needsLayingOut() const {
 }
 
 void Track::layOutAhead() const {
-    for (const QString& text : {title, artist(), album}) ui::qt::QtFontEngine::prepareFor(text.toStdString());
-    // The island's scrolling title: the text face at semibold.
+    // The artist and album are cut to their boxes (short pieces, laid out where shown): the
+    // fonts they need are found here. The title is laid out whole, in the one weight every
+    // view shows it in: the island's scrolling title, the text face at semibold.
+    for (const QString& text : {artist(), album}) ui::qt::QtFontEngine::prepareFor(text.toStdString());
     static const ui::ResolvedFont titleFont = ui::ResolvedFont::of(ui::Font::system(14, ui::FontWeight::semibold));
     ui::qt::QtFontEngine::layOutAhead(title.toStdString(), titleFont.face, titleFont.weight);
 }
